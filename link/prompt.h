@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The one way the link, the shell and the applets ask the user something: message boxes,
+// questions, text and item input, file names and blocking pauses. The program installs a
+// widget implementation at start-up; tests install their own answers. Calls made from a
+// thread other than the GUI thread are handed to the GUI thread, and the caller waits.
+//
+// With the environment variable KVL_PROMPT_DEFAULTS set to 1, every prompt is answered with
+// its default choice without being shown (for tests that run the whole program).
+class Prompt
+{
+public:
+    // Same numeric values as QMessageBox::Icon.
+    enum Icon { NoIcon = 0, Information = 1, Warning = 2, Critical = 3, Question = 4 };
+    // Same numeric values as QMessageBox::StandardButton, so a widget backend can cast them.
+    enum Button {
+        NoButton = 0x00000000,
+        Ok = 0x00000400,
+        Save = 0x00000800,
+        Open = 0x00002000,
+        Yes = 0x00004000,
+        YesToAll = 0x00008000,
+        No = 0x00010000,
+        NoToAll = 0x00020000,
+        Abort = 0x00040000,
+        Retry = 0x00080000,
+        Ignore = 0x00100000,
+        Close = 0x00200000,
+        Cancel = 0x00400000,
+        Discard = 0x00800000,
+        Apply = 0x02000000,
+    };
+
+    struct Message {
+        Icon icon = Information;
+        QString title;
+        QString text;
+        QString informativeText; // shown below the text; may be empty
+        int buttons = Ok;          // OR of Button values
+        int defaultButton = NoButton; // NoButton: the first of the buttons
+    };
+
+    virtual ~Prompt() = default;
+
+    // Shows a message box and returns the button chosen.
+    virtual int message(const Message &msg) = 0;
+    // Asks for a line of text; *ok tells whether the user accepted.
+    virtual QString getText(const QString &title, const QString &label, const QString &text,
+                            bool *ok) = 0;
+    // Asks to choose one of items; *ok tells whether the user accepted.
+    virtual QString getItem(const QString &title, const QString &label, const QStringList &items,
+                            int current, bool *ok) = 0;
+    // File dialogs; an empty result means cancelled.
+    virtual QString openFileName(const QString &title, const QString &dir,
+                                 const QString &filter) = 0;
+    virtual QString saveFileName(const QString &title, const QString &dir,
+                                 const QString &filter) = 0;
+
+    // The installed implementation (never null: a default-answering one until something is
+    // installed). Ownership stays with the caller of install(); install(nullptr) restores the
+    // default-answering one.
+    static Prompt *instance();
+    static void install(Prompt *prompt);
+    // True when KVL_PROMPT_DEFAULTS=1 asks for default answers without showing anything.
+    static bool answerDefaults();
+
+    // Convenience wrappers that go through instance() and hand the call to the GUI thread when
+    // called from another thread.
+    // Shows a message box (text, informative text, buttons) and returns the button chosen.
+    static int show(const Message &msg);
+    static int ask(Icon icon, const QString &title, const QString &text, int buttons = Ok,
+                   int defaultButton = NoButton);
+    static void inform(const QString &title, const QString &text);
+    static void warn(const QString &title, const QString &text);
+    static QString text(const QString &title, const QString &label, const QString &text,
+                        bool *ok);
+    static QString item(const QString &title, const QString &label, const QStringList &items,
+                        int current, bool *ok);
+    static QString openFile(const QString &title, const QString &dir, const QString &filter);
+    static QString saveFile(const QString &title, const QString &dir, const QString &filter);
+
+    // The default answer of a message: its default button, else its first button.
+    static int defaultAnswer(const Message &msg);
+
+    // Hand-over to the GUI thread. runOnGuiThread runs fn there and waits for it (directly
+    // when already on the GUI thread or when no application object exists). A GUI-thread
+    // wait for another thread that may itself be handing something over must use
+    // waitServingHandOvers, which runs pending hand-overs while it waits for done() (checked
+    // again after every wakeWaiters call) or for timeoutMs (negative: no limit).
+    static void runOnGuiThread(const std::function<void()> &fn);
+    static void serveHandOvers();
+    static bool waitServingHandOvers(const std::function<bool()> &done, int timeoutMs);
+    static void wakeWaiters();
+};
+
+// Answers every prompt with its default choice and shows nothing: accepted text keeps its
+// initial value, an item choice keeps the current item, file dialogs are cancelled.
+class DefaultPrompt : public Prompt
+{
+public:
+    int message(const Message &msg) override { return defaultAnswer(msg); }
+    QString getText(const QString &, const QString &, const QString &text, bool *ok) override;
+    QString getItem(const QString &, const QString &, const QStringList &items, int current,
+                    bool *ok) override;
+    QString openFileName(const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+    QString saveFileName(const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+};
