@@ -1,0 +1,44 @@
+#include "htmltextitemdelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QTextDocument>
+
+namespace CustomControls
+{
+
+HtmlTextItemDelegate::HtmlTextItemDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+void HtmlTextItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                 const QModelIndex &index) const
+{
+    QStyleOptionViewItem itemOption = option;
+    initStyleOption(&itemOption, index);
+
+    painter->save();
+    QTextDocument document;
+    document.setHtml(itemOption.text);
+
+    // Background, selection, focus and icon come from the style; the text from the document.
+    itemOption.text.clear();
+    QStyle *style = itemOption.widget ? itemOption.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &itemOption, painter, nullptr);
+
+    painter->translate(itemOption.rect.topLeft());
+    document.drawContents(painter, QRectF(0, 0, itemOption.rect.width(), itemOption.rect.height()));
+    painter->restore();
+}
+
+QSize HtmlTextItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
+{
+    return m_size;
+}
+
+QWidget *HtmlTextItemDelegate::createEditor(QWidget *, const QStyleOptionViewItem &,
+                                            const QModelIndex &) const
+{
+    return nullptr;
+}
+
+} // namespace CustomControls

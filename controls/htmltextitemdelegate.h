@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSize>
+#include <QStyledItemDelegate>
+
+namespace CustomControls
+{
+
+// Draws a list row as rich text (HTML) and gives every row the same size hint.
+class HtmlTextItemDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit HtmlTextItemDelegate(QObject *parent = nullptr);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+
+    void setSize(const QSize &size) { m_size = size; }
+    QSize size() const { return m_size; }
+
+private:
+    QSize m_size{-1, -1};
+};
+
+} // namespace CustomControls

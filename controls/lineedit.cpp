@@ -1,0 +1,272 @@
+#include "lineedit.h"
+
+#include "scriptdrag.h"
+
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QWheelEvent>
+
+#include <cstdlib>
+
+namespace CustomControls
+{
+
+namespace
+{
+const char *const EditedStyle = "color:blue;";
+const char *const InvalidStyle = "color:red";
+const int WheelNotch = 120;
+
+// Wheel deltas below one notch are collected across all line edits.
+int wheelAccumulator = 0;
+
+struct Prefix {
+    const char *text;
+    int base;
+};
+const Prefix basePrefixes[] = {{"0x", 16}, {"0b", 2}, {"0d", 10}};
+} // namespace
+
+LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
+{
+    setType(LineEditControl);
+    setFocusPolicy(Qt::WheelFocus);
+
+    m_menu = new QMenu(this);
+    m_modeGroup = new QActionGroup(this);
+    m_modeGroup->setExclusive(true);
+    auto addMode = [this](const QString &name) {
+        QAction *action = m_menu->addAction(name);
+        action->setCheckable(true);
+        m_modeGroup->addAction(action);
+        return action;
+    };
+    m_hexAction = addMode(QStringLiteral("HEX"));
+    m_binAction = addMode(QStringLiteral("BIN"));
+    m_decAction = addMode(QStringLiteral("DEC"));
+    m_arrayAction = addMode(QStringLiteral("ARRAY"));
+    m_decAction->setChecked(true);
+    for (QAction *action : m_modeGroup->actions())
+        connect(action, &QAction::toggled, this, &LineEdit::slot_ActionMode);
+
+    connect(this, &QLineEdit::textChanged, this, &LineEdit::slot_TextChanged);
+    connect(this, &QLineEdit::returnPressed, this, &LineEdit::slot_triggered);
+    connect(this, &QLineEdit::editingFinished, this, &LineEdit::slot_triggered);
+}
+
+void LineEdit::setBase(int base)
+{
+    m_base = base;
+    setValue(value());
+}
+
+void LineEdit::setValue(double value)
+{
+    if (!m_arrayMode) {
+        const quint32 n = truncateToUInt32(value);
+        QLineEdit::setText(QString::number(n, m_base).toUpper());
+    }
+    clearEdited();
+}
+
+double LineEdit::value()
+{
+    double number = 0;
+    parseText(&number);
+    return number;
+}
+
+bool LineEdit::parseText(double *number)
+{
+    *number = 0;
+    QString text = QLineEdit::text();
+    bool prefixed = false;
+    for (const Prefix &prefix : basePrefixes) {
+        if (text.startsWith(QLatin1String(prefix.text))) {
+            m_base = prefix.base;
+            text = text.mid(2);
+            QLineEdit::setText(text);
+            prefixed = true;
+            break;
+        }
+    }
+    if (!prefixed && text.startsWith(QChar('#'))) {
+        m_arrayMode = true;
+        text = text.mid(1);
+        QLineEdit::setText(text);
+    }
+
+    bool ok = false;
+    const quint32 n = text.toUInt(&ok, m_base);
+    if (ok)
+        *number = n;
+    // Array text is raw text: it has no number to fail on.
+    if (m_arrayMode)
+        return true;
+    if (!ok)
+        setStyleSheet(QLatin1String(InvalidStyle));
+    return ok;
+}
+
+void LineEdit::setByteArrayValue(const QByteArray &bytes)
+{
+    const int end = bytes.indexOf('\0');
+    QLineEdit::setText(QString::fromLatin1(end < 0 ? bytes : bytes.left(end)));
+    clearEdited();
+}
+
+void LineEdit::applyDescription()
+{
+    double ignored = 0;
+    parseText(&ignored);
+}
+
+bool LineEdit::connectChanged(const char *slot, QObject *receiver)
+{
+    return connectChangeSignal(this, SIGNAL(signal_activated()), slot, receiver);
+}
+
+bool LineEdit::disconnectChanged()
+{
+    return disconnectChangeSignal(this, SIGNAL(signal_activated()));
+}
+
+void LineEdit::markEdited()
+{
+    m_edited = true;
+    setStyleSheet(QLatin1String(EditedStyle));
+}
+
+void LineEdit::clearEdited()
+{
+    // A shown value also ends a red marking left without an edit (applyDescription).
+    if (!m_edited && styleSheet().isEmpty())
+        return;
+    setStyleSheet(QString());
+    m_edited = false;
+}
+
+void LineEdit::slot_TextChanged()
+{
+    markEdited();
+}
+
+void LineEdit::slot_ActionMode(bool)
+{
+    if (m_syncingMenu)
+        return;
+    bool ok = false;
+    quint32 n = QLineEdit::text().toUInt(&ok, m_base);
+    if (!ok)
+        n = 0;
+    if (m_binAction->isChecked())
+        m_base = 2;
+    else if (m_decAction->isChecked())
+        m_base = 10;
+    else if (m_hexAction->isChecked())
+        m_base = 16;
+    else if (m_arrayAction->isChecked())
+        m_arrayMode = true;
+    setValue(n);
+}
+
+void LineEdit::slot_triggered()
+{
+    if (!m_edited)
+        return;
+    double number = 0;
+    if (!parseText(&number))
+        return; // stays red; a text that is no number is never committed
+    emit signal_activated();
+}
+
+void LineEdit::syncModeMenu()
+{
+    QAction *current = m_decAction;
+    if (m_arrayMode)
+        current = m_arrayAction;
+    else if (m_base == 2)
+        current = m_binAction;
+    else if (m_base == 16)
+        current = m_hexAction;
+    // Showing the state is no mode change: keep slot_ActionMode out of it.
+    m_syncingMenu = true;
+    current->setChecked(true);
+    m_syncingMenu = false;
+}
+
+void LineEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    syncModeMenu();
+    m_menu->exec(event->globalPos());
+}
+
+bool LineEdit::stepValue(int delta)
+{
+    double number = 0;
+    if (!parseText(&number))
+        return false;
+    setValue(number + delta);
+    return true;
+}
+
+void LineEdit::keyPressEvent(QKeyEvent *event)
+{
+    QLineEdit::keyPressEvent(event);
+    if (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)
+        return;
+    event->accept();
+    if (isReadOnly())
+        return;
+    stepValue(event->key() == Qt::Key_Up ? 1 : -1);
+}
+
+void LineEdit::wheelEvent(QWheelEvent *event)
+{
+    if (isReadOnly() || !m_wheelEnabled) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    wheelAccumulator += event->angleDelta().y();
+    if (std::abs(wheelAccumulator) < WheelNotch)
+        return;
+    const int steps = wheelAccumulator / WheelNotch;
+    wheelAccumulator %= WheelNotch;
+    if (stepValue(steps))
+        markEdited(); // committed on Return or on leaving the field
+}
+
+void LineEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    m_wheelEnabled = true;
+    // The field keeps the focus only when it was clicked.
+    const bool clicked = event->reason() == Qt::MouseFocusReason ||
+                         (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    if (!clicked)
+        clearFocus();
+}
+
+void LineEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    m_wheelEnabled = false;
+}
+
+void LineEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    handleScriptDragPress(event, ScriptDrag::Set | ScriptDrag::Get);
+}
+
+void LineEdit::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    paintScriptTint(this);
+}
+
+} // namespace CustomControls

@@ -1,0 +1,60 @@
+#include "slider.h"
+
+#include "scriptdrag.h"
+
+#include <QMouseEvent>
+
+namespace CustomControls
+{
+
+Slider::Slider(QWidget *parent) : Slider(Qt::Vertical, parent) {}
+
+Slider::Slider(Qt::Orientation orientation, QWidget *parent) : QSlider(orientation, parent)
+{
+    setType(SliderControl);
+    setMouseTracking(true);
+}
+
+void Slider::setValue(double value)
+{
+    const int n = truncateToInt(value);
+    if (n != m_lastValue)
+        QSlider::setValue(n);
+    m_lastValue = n;
+}
+
+bool Slider::connectChanged(const char *slot, QObject *receiver)
+{
+    return connectChangeSignal(this, SIGNAL(sliderMoved(int)), slot, receiver);
+}
+
+bool Slider::disconnectChanged()
+{
+    return disconnectChangeSignal(this, SIGNAL(sliderMoved(int)));
+}
+
+void Slider::mousePressEvent(QMouseEvent *event)
+{
+    QSlider::mousePressEvent(event);
+    handleScriptDragPress(event, ScriptDrag::Set | ScriptDrag::Get);
+}
+
+void Slider::mouseMoveEvent(QMouseEvent *event)
+{
+    QSlider::mouseMoveEvent(event);
+    update();
+}
+
+void Slider::leaveEvent(QEvent *event)
+{
+    QSlider::leaveEvent(event);
+    update();
+}
+
+void Slider::paintEvent(QPaintEvent *event)
+{
+    QSlider::paintEvent(event);
+    paintScriptTint(this);
+}
+
+} // namespace CustomControls
