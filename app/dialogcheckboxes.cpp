@@ -1,0 +1,91 @@
+#include "dialogcheckboxes.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+DialogCheckBoxes::DialogCheckBoxes(int kind, QWidget *parent)
+    : QDialog(parent), m_kind(kind), m_list(new QListWidget(this)), m_layout(new QVBoxLayout),
+      m_buttonBox(
+          new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal))
+{
+    m_layout->addWidget(m_list);
+    m_layout->addWidget(m_buttonBox);
+    setLayout(m_layout);
+    if (m_kind != 1) {
+        QPushButton *allOn =
+            m_buttonBox->addButton(QStringLiteral("All On"), QDialogButtonBox::ActionRole);
+        QPushButton *allOff =
+            m_buttonBox->addButton(QStringLiteral("All Off"), QDialogButtonBox::ActionRole);
+        connect(allOn, &QPushButton::clicked, this, &DialogCheckBoxes::slot_SetAllOn);
+        connect(allOff, &QPushButton::clicked, this, &DialogCheckBoxes::slot_SetAllOff);
+    }
+    connect(m_buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void DialogCheckBoxes::addItems(const QStringList &items)
+{
+    for (const QString &item : items) {
+        QAbstractButton *button;
+        if (m_kind == 1) {
+            button = new QRadioButton;
+            button->setChecked(m_buttons.isEmpty());
+        } else {
+            button = new QCheckBox;
+        }
+        const QStringList parts = item.split(QLatin1Char('='));
+        button->setText(parts.first());
+        if (parts.size() == 2)
+            button->setChecked(parts.at(1).toInt(nullptr, 10) != 0);
+        button->setFixedSize(150, 15);
+
+        auto *row = new QListWidgetItem(m_list);
+        m_list->setItemWidget(row, button); // all buttons share the viewport: radios exclude
+        m_rows.append(row);
+        m_buttons.append(button);
+    }
+}
+
+int DialogCheckBoxes::checkedItems(QStringList *out) const
+{
+    out->clear();
+    for (const QAbstractButton *button : m_buttons) {
+        if (button->isChecked())
+            out->append(button->text());
+    }
+    return int(out->size());
+}
+
+int DialogCheckBoxes::checkedIndexes(QList<int> *out) const
+{
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        if (m_buttons.at(i)->isChecked())
+            out->append(i);
+    }
+    return int(out->size());
+}
+
+void DialogCheckBoxes::addWidget(QWidget *w)
+{
+    m_layout->addWidget(w);
+}
+
+void DialogCheckBoxes::slot_SetAllOn()
+{
+    setAllChecked(true);
+}
+
+void DialogCheckBoxes::slot_SetAllOff()
+{
+    setAllChecked(false);
+}
+
+void DialogCheckBoxes::setAllChecked(bool on)
+{
+    for (QAbstractButton *button : m_buttons)
+        button->setChecked(on);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+
+class QLabel;
+class QProgressBar;
+class QVBoxLayout;
+
+// A modal window with a progress bar, a text line and an optional picture (200 x 200).
+// The progress and text setters process pending events, so the window repaints while the
+// caller keeps the GUI thread busy.
+class DialogProgressBar : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit DialogProgressBar(QWidget *parent = nullptr, const QPixmap &picture = QPixmap());
+
+    // Takes the maximum first, then the value clamped into the bar's range.
+    void setProgress(int value, int maximum);
+    int value() const;
+    void setText(const QString &text);
+    void addWidget(QWidget *w);
+
+    // Blocks the calling thread for ms milliseconds.
+    static void sleep(unsigned ms);
+
+private:
+    QProgressBar *m_bar;
+    QVBoxLayout *m_layout;
+    QLabel *m_text;
+    QLabel *m_picture;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QLocalSocket>
+#include <QString>
+#include <QVariant>
+
+// Client side of the pipe protocol, for talking to another program's pipe server: one request
+// line per call ("get", "set", "run" with TAB-separated fields and typed value text), the reply
+// read until the server closes the connection (or the time-out passes), both reported through
+// signal_log, and the reply parsed ("ok", "err" with an optional reason, or a typed value).
+class LocalClient : public QLocalSocket
+{
+    Q_OBJECT
+public:
+    enum Status { StatusOk = 0, StatusError = 1, StatusNoReply = 3 };
+
+    // serverName is a pipe path ("\\.\pipe\NAME") or a local server name; a time-out of -1
+    // means 500 ms. The log lines go to the program's log (RequestHandler::addLog).
+    LocalClient(const QString &serverName, int timeout);
+    ~LocalClient() override;
+
+    bool ensureConnected();
+    bool isUnconnected() const;
+
+    bool get(const QString &item, QVariant *value);
+    bool set(const QString &item, const QVariant &value);
+    bool run(const QString &command, const QList<QVariant> &args, QVariant *result);
+
+    // Parses a reply; a value reply goes to *value when value is not null.
+    bool parseReply(const QByteArray &reply, QVariant *value);
+
+    static QVariant decodeValue(const QString &text);
+    static QString encodeValue(const QVariant &value);
+
+    int timeout() const;
+    const QString &pipeName() const;
+    // The text of the last failure; empty after an "ok" or value reply.
+    const QString &lastError() const;
+    // Status of the last request (Status values).
+    int status() const;
+
+signals:
+    void signal_log(int level, QString text);
+
+private:
+    enum class Request { Get, Set, Run };
+
+    bool transact(Request request, const QString &name, const QString &line, QVariant *value);
+    bool writeRequest(const QByteArray &bytes);
+    bool readReply(QByteArray *reply);
+
+    int m_timeout;
+    QString m_serverName;
+    QString m_lastError;
+    int m_status = StatusNoReply;
+};

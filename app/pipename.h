@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Maps the Windows pipe path "\\.\pipe\NAME" onto the local socket name NAME (a socket file in
+// the temporary directory). The server and the client both go through here.
+class PipeName
+{
+public:
+    // "\\.\pipe\" followed by name.
+    static QString pipePath(const QString &name);
+    // The local server name for a pipe path; a text without the pipe prefix is taken as it is.
+    static QString localName(const QString &pipePath);
+    // The socket file that QLocalServer uses for a local server name.
+    static QString socketFile(const QString &localName);
+};

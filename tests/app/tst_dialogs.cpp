@@ -1,0 +1,256 @@
+#include "dialogcheckboxes.h"
+#include "dialogprogressbar.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace
+{
+
+QPushButton *buttonWithText(QWidget *dialog, const QString &text)
+{
+    for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
+        if (b->text().remove(QLatin1Char('&')) == text)
+            return b;
+    }
+    return nullptr;
+}
+
+QAbstractButton *choice(QWidget *dialog, const QString &text)
+{
+    for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>()) {
+        if ((qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b)) && b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void singleChoice();
+    void itemCheckStates_data();
+    void itemCheckStates();
+    void allOnAllOff();
+    void checkedItemsEmptiesOutput();
+    void checkedIndexesAppends();
+    void execAnswers_data();
+    void execAnswers();
+
+    void progressSetsMaximumFirst_data();
+    void progressSetsMaximumFirst();
+    void progressProcessesEvents();
+    void progressWithoutPicture();
+    void progressWithPicture();
+    void sleepBlocks();
+};
+
+void TestDialogs::singleChoice()
+{
+    DialogCheckBoxes dialog(1);
+    dialog.addItems({QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")});
+    QVERIFY(!buttonWithText(&dialog, QStringLiteral("All On")));
+    QVERIFY(!buttonWithText(&dialog, QStringLiteral("All Off")));
+    QAbstractButton *first = choice(&dialog, QStringLiteral("TO3/TO4"));
+    QAbstractButton *second = choice(&dialog, QStringLiteral("TO1/TO2"));
+    QVERIFY(qobject_cast<QRadioButton *>(first) && qobject_cast<QRadioButton *>(second));
+    QVERIFY(first->isChecked());
+    QVERIFY(!second->isChecked());
+    QStringList chosen;
+    QCOMPARE(dialog.checkedItems(&chosen), 1);
+    QCOMPARE(chosen, QStringList{"TO3/TO4"});
+
+    second->click();
+    QVERIFY(!first->isChecked());
+    QCOMPARE(dialog.checkedItems(&chosen), 1);
+    QCOMPARE(chosen, QStringList{"TO1/TO2"});
+    QCOMPARE(first->size(), QSize(150, 15));
+}
+
+void TestDialogs::itemCheckStates_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("name=1") << "Board=1"
+                            << "Board" << true;
+    QTest::newRow("name=0") << "Board=0"
+                            << "Board" << false;
+    QTest::newRow("name=7") << "Board=7"
+                            << "Board" << true;
+    QTest::newRow("name=x") << "Board=x"
+                            << "Board" << false;
+    QTest::newRow("two =") << "a=1=1"
+                           << "a" << false;
+    QTest::newRow("no =") << "Board"
+                          << "Board" << false;
+    QTest::newRow("empty name") << "=1"
+                                << "" << true;
+}
+
+void TestDialogs::itemCheckStates()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    QFETCH(bool, checked);
+    DialogCheckBoxes dialog(0);
+    dialog.addItems({item});
+    QAbstractButton *button = choice(&dialog, text);
+    QVERIFY(qobject_cast<QCheckBox *>(button));
+    QCOMPARE(button->isChecked(), checked);
+}
+
+void TestDialogs::allOnAllOff()
+{
+    DialogCheckBoxes dialog(0);
+    dialog.addItems({QStringLiteral("SpiRaw"), QStringLiteral("Board=1"), QStringLiteral("Otp")});
+    QPushButton *allOn = buttonWithText(&dialog, QStringLiteral("All On"));
+    QPushButton *allOff = buttonWithText(&dialog, QStringLiteral("All Off"));
+    QVERIFY(allOn && allOff);
+    allOn->click();
+    QStringList chosen;
+    QCOMPARE(dialog.checkedItems(&chosen), 3);
+    QCOMPARE(chosen, (QStringList{"SpiRaw", "Board", "Otp"}));
+    allOff->click();
+    QCOMPARE(dialog.checkedItems(&chosen), 0);
+    QVERIFY(chosen.isEmpty());
+}
+
+void TestDialogs::checkedItemsEmptiesOutput()
+{
+    DialogCheckBoxes dialog(0);
+    dialog.addItems({QStringLiteral("a"), QStringLiteral("b=1")});
+    QStringList chosen{QStringLiteral("stale")};
+    QCOMPARE(dialog.checkedItems(&chosen), 1);
+    QCOMPARE(chosen, QStringList{"b"});
+}
+
+void TestDialogs::checkedIndexesAppends()
+{
+    DialogCheckBoxes dialog(0);
+    dialog.addItems({QStringLiteral("a=1"), QStringLiteral("b"), QStringLiteral("c=1")});
+    QList<int> rows{99};
+    QCOMPARE(dialog.checkedIndexes(&rows), 3);
+    QCOMPARE(rows, (QList<int>{99, 0, 2}));
+}
+
+void TestDialogs::execAnswers_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("result");
+    QTest::newRow("OK") << "OK" << int(QDialog::Accepted);
+    QTest::newRow("Cancel") << "Cancel" << int(QDialog::Rejected);
+}
+
+void TestDialogs::execAnswers()
+{
+    QFETCH(QString, button);
+    QFETCH(int, result);
+    DialogCheckBoxes dialog(0);
+    dialog.addItems({QStringLiteral("a")});
+    QTimer::singleShot(0, &dialog, [&]() {
+        choice(&dialog, QStringLiteral("a"))->click();
+        if (QPushButton *b = buttonWithText(&dialog, button))
+            b->click();
+        else
+            dialog.done(-1);
+    });
+    QCOMPARE(dialog.exec(), result);
+    // The check states stay as the user left them, whatever the answer.
+    QStringList chosen;
+    QCOMPARE(dialog.checkedItems(&chosen), 1);
+}
+
+void TestDialogs::progressSetsMaximumFirst_data()
+{
+    QTest::addColumn<QList<int>>("calls"); // value, maximum pairs
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("beyond the old range") << QList<int>{150, 200} << 150 << 200;
+    QTest::newRow("then within") << QList<int>{150, 200, 151, 200} << 151 << 200;
+    QTest::newRow("above the maximum clamps") << QList<int>{250, 200} << 200 << 200;
+    QTest::newRow("below zero clamps") << QList<int>{-3, 100} << 0 << 100;
+    QTest::newRow("shrinking range") << QList<int>{90, 100, 5, 4} << 4 << 4;
+}
+
+void TestDialogs::progressSetsMaximumFirst()
+{
+    QFETCH(QList<int>, calls);
+    QFETCH(int, value);
+    QFETCH(int, maximum);
+    DialogProgressBar dialog;
+    for (int i = 0; i + 1 < calls.size(); i += 2)
+        dialog.setProgress(calls.at(i), calls.at(i + 1));
+    QCOMPARE(dialog.value(), value);
+    QCOMPARE(dialog.findChild<QProgressBar *>()->maximum(), maximum);
+}
+
+void TestDialogs::progressProcessesEvents()
+{
+    DialogProgressBar dialog;
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        &dialog, [&]() { ran = true; }, Qt::QueuedConnection);
+    dialog.setProgress(10, 100);
+    QVERIFY(ran);
+    ran = false;
+    QMetaObject::invokeMethod(
+        &dialog, [&]() { ran = true; }, Qt::QueuedConnection);
+    dialog.setText(QStringLiteral("Initializing ..."));
+    QVERIFY(ran);
+    bool shown = false;
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        shown = shown || label->text() == QLatin1String("Initializing ...");
+    QVERIFY(shown);
+}
+
+void TestDialogs::progressWithoutPicture()
+{
+    DialogProgressBar dialog;
+    QVERIFY(dialog.isModal());
+    QVBoxLayout *layout = qobject_cast<QVBoxLayout *>(dialog.layout());
+    QVERIFY(layout);
+    QCOMPARE(layout->count(), 3);
+    QVERIFY(qobject_cast<QProgressBar *>(layout->itemAt(0)->widget()));
+    QLabel *picture = qobject_cast<QLabel *>(layout->itemAt(2)->widget());
+    QVERIFY(picture);
+    QVERIFY(picture->pixmap().isNull());
+    QLabel extra;
+    dialog.addWidget(&extra);
+    QCOMPARE(layout->count(), 4);
+    layout->removeWidget(&extra);
+}
+
+void TestDialogs::progressWithPicture()
+{
+    QPixmap logo(300, 100);
+    logo.fill(Qt::red);
+    DialogProgressBar dialog(nullptr, logo);
+    QLabel *picture = qobject_cast<QLabel *>(dialog.layout()->itemAt(2)->widget());
+    QVERIFY(picture);
+    QVERIFY(!picture->pixmap().isNull());
+    QCOMPARE(picture->minimumSize(), QSize(200, 200));
+    QCOMPARE(picture->maximumSize(), QSize(200, 200));
+}
+
+void TestDialogs::sleepBlocks()
+{
+    QElapsedTimer t;
+    t.start();
+    DialogProgressBar::sleep(30);
+    QVERIFY(t.elapsed() >= 29); // never shorter than asked
+}
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
