@@ -1,0 +1,489 @@
+// The link thread of ControlBoard: the loop between the buffers and the port, parking,
+// keep-alive, connection, reconnection, baud switch, board reset and stream capture.
+#include "controlboard.h"
+
+#include "prompt.h"
+#include "serialport.h"
+
+#include <QFileInfo>
+
+#include <cstdint>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+const QString MockupPort = QStringLiteral("mockup");
+const QString ScriptPort = QStringLiteral("script");
+constexpr int ResetCanBytes = 6;
+constexpr int StreamEndNakBytes = 3;
+} // namespace
+
+// ---- Parking ----
+
+ControlBoard::ParkGuard::ParkGuard(ControlBoard *board)
+    : m_board(board), m_active(!board->onLinkThread() && !board->m_loopEnded.load())
+{
+    if (m_active)
+        m_board->park();
+}
+
+ControlBoard::ParkGuard::~ParkGuard()
+{
+    if (m_active)
+        m_board->unpark();
+}
+
+void ControlBoard::park()
+{
+    {
+        QMutexLocker lock(&m_linkMutex);
+        ++m_parkDepth;
+        m_paused.store(true);
+    }
+    wake();
+    // Serve hand-overs meanwhile: the link thread may be waiting for the GUI thread to show
+    // a box before it reaches its park point.
+    Prompt::waitServingHandOvers([this]() { return m_parked.load() || m_loopEnded.load(); },
+                                 -1);
+}
+
+void ControlBoard::unpark()
+{
+    {
+        QMutexLocker lock(&m_linkMutex);
+        if (--m_parkDepth == 0)
+            m_paused.store(false);
+    }
+    wake();
+}
+
+void ControlBoard::parkPoint()
+{
+    for (;;) {
+        {
+            QMutexLocker lock(&m_linkMutex);
+            if (!m_paused.load() || m_stop.load()) {
+                m_parked.store(false);
+                return;
+            }
+            m_parked.store(true);
+        }
+        Prompt::wakeWaiters();
+        waitForWake(m_timing.pauseStepMs);
+    }
+}
+
+void ControlBoard::wake()
+{
+    if (m_wakeFd < 0)
+        return;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void ControlBoard::waitForWake(int ms)
+{
+    pollfd p{m_wakeFd, POLLIN, 0};
+    if (::poll(&p, 1, ms) > 0)
+        drainWake();
+}
+
+void ControlBoard::drainWake()
+{
+    uint64_t value;
+    [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &value, sizeof value);
+}
+
+void ControlBoard::stopThread()
+{
+    m_stop.store(true);
+    m_cancelReconnect.store(true);
+    wake();
+    Prompt::waitServingHandOvers([this]() { return m_loopEnded.load(); }, -1);
+    wait();
+}
+
+// ---- The loop ----
+
+void ControlBoard::run()
+{
+    m_silence.start();
+    while (!m_stop.load()) {
+        if (m_mode.load() != SerialMode || !m_connected.load()) {
+            waitForWake(m_timing.idleMs);
+        } else {
+            if (m_streaming.load())
+                runStream();
+            const int untilPing = m_timing.silenceMs - int(m_silence.elapsed()) + 1;
+            servePort(qMax(0, untilPing));
+            if (m_silence.elapsed() > m_timing.silenceMs)
+                keepAlive();
+        }
+        parkPoint();
+    }
+    m_loopEnded.store(true);
+    Prompt::wakeWaiters();
+}
+
+void ControlBoard::servePort(int waitMs)
+{
+    writeTransmitBuffer();
+    const int result = m_port->waitForInput(waitMs, m_wakeFd);
+    if (result & SerialPort::HungUp) {
+        // The far end is gone: wait for a wake-up only, the keep-alive will notice.
+        waitForWake(waitMs);
+        return;
+    }
+    if (result & SerialPort::Woken)
+        drainWake();
+    writeTransmitBuffer();
+    if (result & SerialPort::InputWaiting)
+        readWaitingInput();
+}
+
+void ControlBoard::writeTransmitBuffer()
+{
+    if (m_txBuffer.isEmpty())
+        return;
+    m_port->write(m_txBuffer.readAll());
+    emit signal_tx();
+}
+
+bool ControlBoard::readWaitingInput()
+{
+    bool any = false;
+    for (;;) {
+        QByteArray bytes;
+        // The port does not block: a read takes what waits, up to the scratch size.
+        const int n = m_port->read(bytes, SerialPort::ScratchSize);
+        if (n <= 0)
+            break;
+        emit signal_rx();
+        m_rxBuffer.write(bytes);
+        m_silence.restart();
+        any = true;
+        if (n < SerialPort::ScratchSize)
+            break;
+    }
+    return any;
+}
+
+bool ControlBoard::writeToPort(const QByteArray &bytes)
+{
+    return m_port->write(bytes) == bytes.size();
+}
+
+QByteArray ControlBoard::readFromPort(int n, int waitMs)
+{
+    QByteArray bytes;
+    m_port->read(bytes, n, waitMs);
+    return bytes;
+}
+
+void ControlBoard::discardWaitingInput()
+{
+    while (m_port->bytesAvailable() > 0 && !readFromPort(SerialPort::ScratchSize, 0).isEmpty()) {
+    }
+}
+
+// ---- Keep-alive and reconnection ----
+
+bool ControlBoard::ping()
+{
+    if (m_mode.load() != SerialMode)
+        return true;
+    ParkGuard park(this);
+    if (!m_port->isOpen())
+        return false;
+    // Input already waiting is a sign of life.
+    if (m_port->bytesAvailable() > 0)
+        return true;
+    for (int attempt = 0; attempt < m_timing.pingAttempts; ++attempt) {
+        if (!writeToPort(QByteArray(1, ENQ)))
+            continue;
+        for (int i = 0; i < m_timing.pingReads; ++i) {
+            QByteArray bytes = readFromPort(SerialPort::ScratchSize, m_timing.pingReadMs);
+            const qsizetype ack = bytes.indexOf(ACK);
+            if (ack >= 0)
+                bytes.remove(ack, 1);
+            // Whatever else came belongs to the answers.
+            m_rxBuffer.write(bytes);
+            if (ack >= 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+void ControlBoard::keepAlive()
+{
+    m_silence.restart();
+    if (ping() && m_connected.load())
+        return;
+    m_silence.restart();
+    reconnect();
+}
+
+void ControlBoard::reconnect()
+{
+    const QString port = portName();
+    m_cancelReconnect.store(false);
+    disconnectBoard(BeforeReconnect);
+    log(LogInf, QStringLiteral("Auto reconnecting..."));
+    for (int attempt = 0; attempt < m_timing.reconnectAttempts; ++attempt) {
+        if (m_stop.load() || m_cancelReconnect.load())
+            return;
+        if (connectBoard(port))
+            return;
+        waitForWake(m_timing.reconnectPauseMs);
+        parkPoint();
+    }
+    if (!m_connected.load() && !m_stop.load() && !m_cancelReconnect.load())
+        disconnectBoard(AfterErrors);
+}
+
+// ---- Connecting ----
+
+void ControlBoard::cancelReconnection()
+{
+    if (onLinkThread())
+        return;
+    // Set while the link thread is parked, so a reconnection starting just now cannot miss it.
+    ParkGuard park(this);
+    m_cancelReconnect.store(true);
+}
+
+bool ControlBoard::connectBoard(const QString &port, bool)
+{
+    cancelReconnection(); // the user's choice ends an automatic reconnection
+    if (port == MockupPort) {
+        m_mode.store(MockupMode);
+        m_random = 100;
+        setPortName(MockupPort);
+        Prompt::inform(QString(),
+                       QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
+        m_connected.store(true);
+    } else if (port == ScriptPort) {
+        m_mode.store(ScriptMode);
+        const QString file =
+            Prompt::openFile(QStringLiteral("Script path"), QString(), QStringLiteral("Files (*.py)"));
+        if (file.isEmpty() || !QFileInfo(file).isFile())
+            return false;
+        m_scriptPath = file;
+        setPortName(ScriptPort);
+        m_connected.store(true);
+    } else if (!connectSerial(port)) {
+        return false;
+    }
+    log(LogInf, QStringLiteral("Connected to ") + portName());
+    emit signal_connected();
+    return true;
+}
+
+bool ControlBoard::connectSerial(const QString &port)
+{
+    m_mode.store(SerialMode);
+    {
+        ParkGuard park(this);
+        m_connected.store(false);
+        if (m_port->isOpen()) {
+            m_port->setRts(false);
+            m_port->close();
+        }
+        if (port.isEmpty() || !m_port->open_port(port, DefaultBaudrate))
+            return false;
+        const bool alive = ping();
+        m_rxBuffer.clear();
+        m_txBuffer.clear();
+        if (!alive) {
+            m_port->close();
+            return false;
+        }
+        setPortName(port);
+        m_connected.store(true);
+    }
+    // Only a board that answered is asked who it is; the link thread serves the transaction.
+    checkIdn();
+    return true;
+}
+
+void ControlBoard::disconnectBoard(int reason)
+{
+    cancelReconnection();
+    if (m_streaming.load())
+        stopStream();
+    switch (reason) {
+    case AfterErrors:
+        log(LogRxErr, QStringLiteral("Disconnect due to errors"));
+        break;
+    case BeforeReconnect:
+        log(LogInf, QStringLiteral("Reconnect"));
+        break;
+    default:
+        log(LogInf, QStringLiteral("Disconnect by user"));
+        break;
+    }
+    if (m_mode.load() == SerialMode && m_port) {
+        ParkGuard park(this);
+        m_baudrate.store(DefaultBaudrate);
+        if (m_connected.load())
+            switchBaudrate(DefaultBaudrate);
+        m_port->setRts(false);
+        m_port->close();
+    }
+    emit signal_disconnected();
+    m_connected.store(false);
+}
+
+void ControlBoard::dropConnection()
+{
+    if (m_streaming.load())
+        stopStream();
+    emit signal_disconnected();
+    m_connected.store(false);
+}
+
+// ---- Baud rate, reset, NAK ----
+
+bool ControlBoard::setBaudrate(int rate)
+{
+    if (!m_port)
+        return false;
+    m_baudrate.store(rate);
+    // The pseudo-ports have no line to switch.
+    if (!m_connected.load() || m_mode.load() != SerialMode)
+        return true;
+    if (!switchBaudrate(rate))
+        dropConnection();
+    return true;
+}
+
+bool ControlBoard::switchBaudrate(int rate)
+{
+    ParkGuard park(this);
+    writeToPort(QByteArray("set baudrate=") + QByteArray::number(rate) + '\n');
+    m_port->flush();
+    m_port->close();
+    if (m_port->open_port(portName(), rate))
+        return true;
+    emit signal_log(LevelRxErr,
+                    QStringLiteral("Cannot reopen %1 at %2 baud").arg(portName()).arg(rate));
+    return false;
+}
+
+void ControlBoard::resetBoard()
+{
+    log(LogInf, QStringLiteral("Board reset"));
+    ParkGuard park(this);
+    if (!m_port->isOpen())
+        return;
+    writeToPort(QByteArray(ResetCanBytes, CAN));
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() <= m_timing.resetLimitMs) {
+        writeToPort(QByteArray(1, ENQ));
+        if (readFromPort(1, m_timing.pingReadMs).contains(ACK))
+            break;
+    }
+    discardWaitingInput();
+}
+
+void ControlBoard::sendNak()
+{
+    if (!m_connected.load())
+        return;
+    ParkGuard park(this);
+    writeToPort(QByteArray(1, NAK));
+}
+
+// ---- Stream capture ----
+
+void ControlBoard::startStream(const QString &command, QObject *receiver)
+{
+    if (receiver)
+        connect(this, SIGNAL(signal_captureData(QByteArray)), receiver,
+                SLOT(slot_capturedData(QByteArray)));
+    m_captureReceiver = receiver;
+    log(LogInf, QStringLiteral("Start stream"));
+    log(LogInf, QStringLiteral("RTS=1"));
+    log(LogInf, command);
+    QMutexLocker lock(&m_linkMutex);
+    m_streamCommand = command.contains(QLatin1Char('\n')) ? command : command + QLatin1Char('\n');
+    m_streaming.store(true);
+    lock.unlock();
+    wake();
+}
+
+void ControlBoard::stopStream()
+{
+    {
+        QMutexLocker lock(&m_linkMutex);
+        m_streaming.store(false);
+    }
+    wake();
+    if (m_captureReceiver)
+        disconnect(this, SIGNAL(signal_captureData(QByteArray)), m_captureReceiver.data(),
+                   SLOT(slot_capturedData(QByteArray)));
+    m_captureReceiver = nullptr;
+    log(LogInf, QStringLiteral("RTS=0"));
+    log(LogInf, QStringLiteral("Stop stream"));
+}
+
+void ControlBoard::runStream()
+{
+    QByteArray command;
+    {
+        QMutexLocker lock(&m_linkMutex);
+        command = m_streamCommand.toLatin1();
+    }
+    writeToPort(command);
+    m_port->setRts(true);
+    emit signal_stream(true);
+    while (m_streaming.load() && !m_stop.load()) {
+        QByteArray captured;
+        while (m_port->bytesAvailable() > 0) {
+            const QByteArray bytes = readFromPort(SerialPort::ScratchSize, 0);
+            if (bytes.isEmpty())
+                break;
+            captured += bytes;
+        }
+        if (!captured.isEmpty())
+            emit signal_captureData(captured);
+        if (m_streaming.load())
+            waitForWake(m_timing.streamPassMs);
+        parkPoint();
+    }
+    m_port->setRts(false);
+    writeToPort(QByteArray(StreamEndNakBytes, NAK));
+    m_silence.restart();
+    emit signal_stream(false);
+    waitForWake(m_timing.streamPassMs);
+    discardWaitingInput();
+}
+
+// ---- Port lists ----
+
+void ControlBoard::availablePorts(QStringList &out)
+{
+    SerialPort::availablePorts(out);
+    out << MockupPort << ScriptPort;
+}
+
+void ControlBoard::probePorts(const QStringList &in, QStringList &out)
+{
+    if (m_connected.load())
+        return;
+    for (const QString &port : in) {
+        if (port == ScriptPort || port == MockupPort) {
+            out.append(port);
+            continue;
+        }
+        ParkGuard park(this);
+        m_mode.store(SerialMode);
+        if (!m_port->open_port(port, DefaultBaudrate))
+            continue;
+        if (ping())
+            out.append(port);
+        m_port->close();
+    }
+}

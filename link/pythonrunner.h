@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QProcess;
+
+// Runs the Python interpreter on a script with one text argument and collects its standard
+// output. The interpreter is the option "python_path" ("python3" by default); a stored path
+// that does not resolve falls back to "python3" with one warning in the log.
+class PythonRunner : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int DefaultTimeoutMs = 30000;
+    static const char *const DefaultInterpreter; // "python3"
+
+    explicit PythonRunner(QObject *parent = nullptr);
+    ~PythonRunner() override;
+
+    void setPythonPath(const QString &path);
+    QString pythonPath() const { return m_pythonPath; }
+    // The program actually started: the stored path when it resolves, else "python3".
+    QString interpreter();
+
+    void setTimeout(int ms) { m_timeoutMs = ms; }
+    int timeout() const { return m_timeoutMs; }
+
+    // Starts the interpreter with the script path and the text (8-bit, up to its first zero
+    // byte) and waits up to the time-out; a script that runs longer is killed. output gets the
+    // standard output with every CR and LF removed. Always true.
+    bool run(const QString &script, const QByteArray &text, QByteArray *output);
+
+signals:
+    void signal_log(int level, const QString &text);
+
+private:
+    QProcess *processForThisThread();
+
+    QString m_pythonPath;
+    QString m_warnedPath; // the unresolvable path already reported
+    int m_timeoutMs = DefaultTimeoutMs;
+    QProcess *m_process = nullptr;
+};

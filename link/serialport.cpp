@@ -1,0 +1,276 @@
+#include "serialport.h"
+
+#include "serialport_baud.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int WriteLimitMs = 2000; // longest a write waits for the device to take its bytes
+
+speed_t standardSpeed(int baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 500000: return B500000;
+    case 576000: return B576000;
+    case 921600: return B921600;
+    case 1000000: return B1000000;
+    case 1152000: return B1152000;
+    case 1500000: return B1500000;
+    case 2000000: return B2000000;
+    case 2500000: return B2500000;
+    case 3000000: return B3000000;
+    case 3500000: return B3500000;
+    case 4000000: return B4000000;
+    default: return B0;
+    }
+}
+
+int openDevice(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// A ttyS device is listed only when a UART stands behind it.
+bool uartAnswers(int fd)
+{
+    struct serial_struct info {};
+    if (ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return false;
+    return info.type != PORT_UNKNOWN;
+}
+
+} // namespace
+
+SerialPort::SerialPort(const QString &name) : m_name(name) {}
+
+SerialPort::~SerialPort() { close(); }
+
+QString SerialPort::devicePath(const QString &name)
+{
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(name);
+    if (m.hasMatch()) {
+        const int n = m.captured(1).toInt();
+        if (n >= 1)
+            return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    }
+    if (!name.contains(QLatin1Char('/')))
+        return QStringLiteral("/dev/") + name;
+    return name;
+}
+
+bool SerialPort::open_port(const QString &name, int baud)
+{
+    if (!name.isEmpty())
+        m_name = name;
+    if (m_open)
+        return true;
+    if (m_name.isEmpty())
+        return false;
+    m_fd = openDevice(devicePath(m_name));
+    if (m_fd < 0)
+        return false;
+    if (!configure(baud)) {
+        qWarning() << "open_port: Unable to open " << m_name;
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
+    }
+    ioctl(m_fd, TIOCEXCL);
+    m_open = true;
+    return true;
+}
+
+bool SerialPort::configure(int baud)
+{
+    struct termios tio;
+    if (tcgetattr(m_fd, &tio) != 0)
+        return false;
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(PARENB | CSTOPB | CSIZE | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    const speed_t speed = standardSpeed(baud);
+    if (speed != B0) {
+        cfsetispeed(&tio, speed);
+        cfsetospeed(&tio, speed);
+    }
+    if (tcsetattr(m_fd, TCSANOW, &tio) != 0)
+        return false;
+    return speed != B0 || SerialBaud::setRate(m_fd, baud);
+}
+
+bool SerialPort::close()
+{
+    if (m_fd < 0) {
+        m_open = false;
+        return false;
+    }
+    // Clear the exclusive flag first, so a reopen by a user without root works.
+    ioctl(m_fd, TIOCNXCL);
+    const bool ok = ::close(m_fd) == 0;
+    m_fd = -1;
+    m_open = false;
+    return ok;
+}
+
+void SerialPort::setPortName(const QString &name)
+{
+    if (!m_open)
+        m_name = name;
+}
+
+int SerialPort::write(const QByteArray &data)
+{
+    if (!m_open)
+        return 0;
+    qsizetype done = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (done < data.size()) {
+        const ssize_t n = ::write(m_fd, data.constData() + done, size_t(data.size() - done));
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        const int left = WriteLimitMs - int(timer.elapsed());
+        if (left <= 0)
+            break;
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, left) < 0 && errno != EINTR)
+            break;
+    }
+    return int(done);
+}
+
+int SerialPort::read(QByteArray &out, int n, int waitMs)
+{
+    out.clear();
+    if (!m_open)
+        return -1;
+    n = qBound(0, n, ScratchSize);
+    if (n == 0)
+        return 0;
+    if (waitMs > 0 && !(waitForInput(waitMs) & InputWaiting))
+        return 0;
+    ssize_t got;
+    do {
+        got = ::read(m_fd, m_scratch, size_t(n));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return (errno == EAGAIN) ? 0 : -1;
+    out = QByteArray(m_scratch, qsizetype(got));
+    return int(got);
+}
+
+int SerialPort::readAll(QByteArray &out) { return read(out, bytesAvailable()); }
+
+int SerialPort::bytesAvailable() const
+{
+    int n = 0;
+    if (m_fd < 0 || ioctl(m_fd, FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
+bool SerialPort::setRts(bool on)
+{
+    if (m_fd < 0)
+        return false;
+    int bits = TIOCM_RTS;
+    if (ioctl(m_fd, on ? TIOCMBIC : TIOCMBIS, &bits) == 0)
+        return true;
+    // A pseudo-terminal has no modem lines.
+    return errno == ENOTTY || errno == EINVAL;
+}
+
+bool SerialPort::flush() { return m_fd >= 0 && tcdrain(m_fd) == 0; }
+
+int SerialPort::waitForInput(int timeoutMs, int wakeFd) const
+{
+    pollfd fds[2];
+    int count = 0;
+    if (m_fd >= 0)
+        fds[count++] = pollfd{m_fd, POLLIN, 0};
+    const int wakeAt = count;
+    if (wakeFd >= 0)
+        fds[count++] = pollfd{wakeFd, POLLIN, 0};
+    if (count == 0)
+        return TimedOut;
+    int r;
+    do {
+        r = ::poll(fds, nfds_t(count), timeoutMs);
+    } while (r < 0 && errno == EINTR);
+    if (r <= 0)
+        return TimedOut;
+    int result = TimedOut;
+    if (m_fd >= 0) {
+        if (fds[0].revents & POLLIN)
+            result |= InputWaiting;
+        else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
+            result |= HungUp;
+    }
+    if (wakeFd >= 0 && (fds[wakeAt].revents & POLLIN))
+        result |= Woken;
+    return result;
+}
+
+int SerialPort::availablePorts(QStringList &out)
+{
+    out.clear();
+    static const QRegularExpression serialName(QStringLiteral("^tty(USB|ACM|S)\\d+$"));
+    QDir sys(QStringLiteral("/sys/class/tty"));
+    QStringList names = sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    for (const QString &name : names) {
+        if (!serialName.match(name).hasMatch())
+            continue;
+        if (!QFileInfo::exists(sys.filePath(name + QStringLiteral("/device"))))
+            continue;
+        const QString path = QStringLiteral("/dev/") + name;
+        const int fd = openDevice(path);
+        if (fd < 0)
+            continue;
+        const bool keep = !name.startsWith(QLatin1String("ttyS")) || uartAnswers(fd);
+        ::close(fd);
+        if (keep)
+            out.append(path);
+    }
+    return int(out.size());
+}

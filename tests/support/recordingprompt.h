@@ -1,0 +1,80 @@
+#pragma once
+
+// A prompt implementation for tests (header only, so testsupport itself needs no link
+// library): records every message and file dialog and answers from queues set by the test,
+// falling back to the default answers.
+#include "prompt.h"
+
+#include <QList>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+
+class RecordingPrompt : public Prompt
+{
+public:
+    RecordingPrompt() { Prompt::install(this); }
+    ~RecordingPrompt() override { Prompt::install(nullptr); }
+
+    // Answers used in order; when empty, messages get their default answer and file dialogs
+    // are cancelled.
+    void queueButton(int button)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_buttons.append(button);
+    }
+    void queueFile(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_files.append(path);
+    }
+
+    QList<Message> messages() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_messages;
+    }
+    QStringList fileDialogs() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_fileDialogs;
+    }
+
+    int message(const Message &msg) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_messages.append(msg);
+        return m_buttons.isEmpty() ? defaultAnswer(msg) : m_buttons.takeFirst();
+    }
+    QString getText(const QString &, const QString &, const QString &text, bool *ok) override
+    {
+        if (ok)
+            *ok = true;
+        return text;
+    }
+    QString getItem(const QString &, const QString &, const QStringList &items, int current,
+                    bool *ok) override
+    {
+        if (ok)
+            *ok = !items.isEmpty();
+        return items.value(current);
+    }
+    QString openFileName(const QString &title, const QString &, const QString &filter) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_fileDialogs.append(title + QLatin1Char('|') + filter);
+        return m_files.isEmpty() ? QString() : m_files.takeFirst();
+    }
+    QString saveFileName(const QString &title, const QString &dir,
+                         const QString &filter) override
+    {
+        return openFileName(title, dir, filter);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<int> m_buttons;
+    QStringList m_files;
+    QList<Message> m_messages;
+    QStringList m_fileDialogs;
+};
