@@ -9,7 +9,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 QByteArray upToNul(const QByteArray &text)
 {
@@ -57,7 +58,10 @@ ControlBoard::~ControlBoard()
     delete m_ownRunner;
 }
 
-bool ControlBoard::onLinkThread() const { return QThread::currentThread() == this; }
+bool ControlBoard::onLinkThread() const
+{
+    return QThread::currentThread() == this;
+}
 
 QString ControlBoard::portName() const
 {
@@ -76,9 +80,15 @@ void ControlBoard::setPythonRunner(PythonRunner *runner)
     m_runner.store(runner ? runner : m_ownRunner);
 }
 
-PythonRunner *ControlBoard::pythonRunner() const { return m_runner.load(); }
+PythonRunner *ControlBoard::pythonRunner() const
+{
+    return m_runner.load();
+}
 
-void ControlBoard::setHost(LinkHost *host) { m_host.store(host); }
+void ControlBoard::setHost(LinkHost *host)
+{
+    m_host.store(host);
+}
 
 void ControlBoard::clearBuffers()
 {
@@ -208,8 +218,8 @@ void ControlBoard::logFailure(const QByteArray &lastLine)
 
 bool ControlBoard::setValue(const QString &name, const QByteArray &value)
 {
-    const QString line = QStringLiteral("set %1=%2\n")
-                             .arg(name, QString::fromLatin1(upToNul(value)));
+    const QString line =
+        QStringLiteral("set %1=%2\n").arg(name, QString::fromLatin1(upToNul(value)));
     return send(line.toLatin1(), nullptr);
 }
 

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 class LinkHost;
@@ -225,6 +226,10 @@ private:
     void storeIdentification(const QString &type, int version, const QDateTime &date,
                              bool compatible);
     void warnIncompatible();
+    void openUpdateWindow(LinkHost *host);
+    // Runs fn, which hands something to the GUI thread; on the link thread the wait counts as
+    // parked, and the thread parks afterwards when asked to.
+    void whileHandingOver(const std::function<void()> &fn);
 
     const LinkTiming m_timing;
     RingBuffer m_rxBuffer{BufferSize};
@@ -252,7 +257,7 @@ private:
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_parked{false};
-    std::atomic<bool> m_streamRunning{false};
+    std::atomic<bool> m_handingOver{false};
     std::atomic<bool> m_cancelReconnect{false};
     std::atomic<bool> m_loopEnded{false};
     int m_parkDepth = 0;                // nesting of parks by other threads (under m_linkMutex)

@@ -4,11 +4,13 @@
 #include "linkhost.h"
 #include "prompt.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QLocale>
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 const QString RequiredType = QStringLiteral("P110");
 constexpr uint LastIncompatibleVersion = 0x1044B;
@@ -30,7 +32,10 @@ uint readHex(const QString &text)
     return ok ? value : 0;
 }
 
-QString hex8(uint value) { return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')); }
+QString hex8(uint value)
+{
+    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0'));
+}
 
 LinkHost &defaultHost()
 {
@@ -107,10 +112,13 @@ void ControlBoard::storeIdentification(const QString &type, int version, const Q
 void ControlBoard::warnIncompatible()
 {
     LinkHost *installed = m_host.load();
-    LinkHost &host = installed ? *installed : defaultHost();
-    bool ignore = false;
-    Prompt::runOnGuiThread([&]() { ignore = host.ignoreVersion(); });
-    if (!ignore) {
+    LinkHost *host = installed ? installed : &defaultHost();
+    int button = Prompt::No;
+    whileHandingOver([&]() {
+        bool ignore = false;
+        Prompt::runOnGuiThread([&]() { ignore = host->ignoreVersion(); });
+        if (ignore)
+            return;
         const QString info =
             QStringLiteral("Current version of Firmware might not be compatible with this "
                            "Control Software.\n\t\tRequired \t\tCurrent\n\tType:\t%1\t\t\t%2\n"
@@ -120,12 +128,25 @@ void ControlBoard::warnIncompatible()
                 .arg(RequiredType, firmwareType(), hex8(RequiredVersion),
                      hex8(uint(firmwareVersion())), RequiredDate.toString(Qt::TextDate),
                      firmwareDateTime().date().toString(Qt::TextDate));
-        const int button = showIncompatibleFirmware(
-            QStringLiteral("VELMCU FW version not compatible!"), info, Prompt::Yes | Prompt::No);
-        if (button == Prompt::Yes)
-            Prompt::runOnGuiThread([&]() { host.updateFirmware(); });
-    }
+        button = showIncompatibleFirmware(QStringLiteral("VELMCU FW version not compatible!"), info,
+                                          Prompt::Yes | Prompt::No);
+    });
+    if (button == Prompt::Yes)
+        openUpdateWindow(host);
     emit signal_log(1000, QStringLiteral("Incompatible version of VELMCU FW detected"));
+}
+
+// The update window opens on the GUI thread; the link thread does not wait for it, so the
+// window may use the link at once.
+void ControlBoard::openUpdateWindow(LinkHost *host)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        host->updateFirmware();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app, [host]() { host->updateFirmware(); }, Qt::QueuedConnection);
 }
 
 int ControlBoard::showIncompatibleFirmware(const QString &text, const QString &informativeText,

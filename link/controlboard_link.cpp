@@ -11,7 +11,8 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 const QString MockupPort = QStringLiteral("mockup");
 const QString ScriptPort = QStringLiteral("script");
 constexpr int ResetCanBytes = 6;
@@ -42,9 +43,23 @@ void ControlBoard::park()
     }
     wake();
     // Serve hand-overs meanwhile: the link thread may be waiting for the GUI thread to show
-    // a box before it reaches its park point.
-    Prompt::waitServingHandOvers([this]() { return m_parked.load() || m_loopEnded.load(); },
-                                 -1);
+    // a box before it reaches its park point. A link thread that waits for the GUI thread
+    // keeps off the port too, and parks before it goes on (whileHandingOver).
+    Prompt::waitServingHandOvers(
+        [this]() { return m_parked.load() || m_handingOver.load() || m_loopEnded.load(); }, -1);
+}
+
+void ControlBoard::whileHandingOver(const std::function<void()> &fn)
+{
+    if (!onLinkThread()) {
+        fn();
+        return;
+    }
+    m_handingOver.store(true);
+    Prompt::wakeWaiters();
+    fn();
+    m_handingOver.store(false);
+    parkPoint();
 }
 
 void ControlBoard::unpark()
@@ -260,13 +275,14 @@ bool ControlBoard::connectBoard(const QString &port, bool)
         m_mode.store(MockupMode);
         m_random = 100;
         setPortName(MockupPort);
-        Prompt::inform(QString(),
-                       QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
+        Prompt::inform(
+            QString(),
+            QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
         m_connected.store(true);
     } else if (port == ScriptPort) {
         m_mode.store(ScriptMode);
-        const QString file =
-            Prompt::openFile(QStringLiteral("Script path"), QString(), QStringLiteral("Files (*.py)"));
+        const QString file = Prompt::openFile(QStringLiteral("Script path"), QString(),
+                                              QStringLiteral("Files (*.py)"));
         if (file.isEmpty() || !QFileInfo(file).isFile())
             return false;
         m_scriptPath = file;
@@ -304,7 +320,8 @@ bool ControlBoard::connectSerial(const QString &port)
     }
     // Only a board that answered is asked who it is; the link thread serves the transaction.
     checkIdn();
-    return true;
+    // The user may have disconnected while the identification's box was open.
+    return m_connected.load();
 }
 
 void ControlBoard::disconnectBoard(int reason)

@@ -2,8 +2,8 @@
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QDeadlineTimer>
+#include <QMetaObject>
 #include <QThread>
 
 #include <chrono>
@@ -11,7 +11,8 @@
 #include <deque>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 DefaultPrompt &defaultPrompt()
 {
@@ -83,9 +84,15 @@ Prompt *Prompt::instance()
     return p ? p : &defaultPrompt();
 }
 
-void Prompt::install(Prompt *prompt) { installedPrompt.storeRelease(prompt); }
+void Prompt::install(Prompt *prompt)
+{
+    installedPrompt.storeRelease(prompt);
+}
 
-bool Prompt::answerDefaults() { return qEnvironmentVariableIntValue("KVL_PROMPT_DEFAULTS") == 1; }
+bool Prompt::answerDefaults()
+{
+    return qEnvironmentVariableIntValue("KVL_PROMPT_DEFAULTS") == 1;
+}
 
 int Prompt::defaultAnswer(const Message &msg)
 {
@@ -116,9 +123,15 @@ int Prompt::show(const Message &msg)
     return onGuiThread([&]() { return instance()->message(msg); });
 }
 
-void Prompt::inform(const QString &title, const QString &text) { ask(Information, title, text); }
+void Prompt::inform(const QString &title, const QString &text)
+{
+    ask(Information, title, text);
+}
 
-void Prompt::warn(const QString &title, const QString &text) { ask(Warning, title, text); }
+void Prompt::warn(const QString &title, const QString &text)
+{
+    ask(Warning, title, text);
+}
 
 QString Prompt::text(const QString &title, const QString &label, const QString &text, bool *ok)
 {
@@ -211,6 +224,8 @@ bool Prompt::waitServingHandOvers(const std::function<bool()> &done, int timeout
 void Prompt::wakeWaiters()
 {
     HandOverQueue &queue = handOvers();
-    { std::lock_guard<std::mutex> lock(queue.mutex); }
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+    }
     queue.changed.notify_all();
 }

@@ -40,8 +40,8 @@ public:
         Icon icon = Information;
         QString title;
         QString text;
-        QString informativeText; // shown below the text; may be empty
-        int buttons = Ok;          // OR of Button values
+        QString informativeText;      // shown below the text; may be empty
+        int buttons = Ok;             // OR of Button values
         int defaultButton = NoButton; // NoButton: the first of the buttons
     };
 
@@ -77,8 +77,7 @@ public:
                    int defaultButton = NoButton);
     static void inform(const QString &title, const QString &text);
     static void warn(const QString &title, const QString &text);
-    static QString text(const QString &title, const QString &label, const QString &text,
-                        bool *ok);
+    static QString text(const QString &title, const QString &label, const QString &text, bool *ok);
     static QString item(const QString &title, const QString &label, const QStringList &items,
                         int current, bool *ok);
     static QString openFile(const QString &title, const QString &dir, const QString &filter);

@@ -6,7 +6,8 @@
 
 const char *const PythonRunner::DefaultInterpreter = "python3";
 
-namespace {
+namespace
+{
 constexpr int WarningLevel = 1;
 }
 
@@ -15,7 +16,10 @@ PythonRunner::PythonRunner(QObject *parent)
 {
 }
 
-PythonRunner::~PythonRunner() { delete m_process; }
+PythonRunner::~PythonRunner()
+{
+    delete m_process;
+}
 
 void PythonRunner::setPythonPath(const QString &path)
 {
@@ -29,9 +33,9 @@ QString PythonRunner::interpreter()
         return m_pythonPath;
     if (m_warnedPath != m_pythonPath) {
         m_warnedPath = m_pythonPath;
-        emit signal_log(WarningLevel,
-                        tr("Python interpreter \"%1\" not found, using \"%2\"")
-                            .arg(m_pythonPath, fallback));
+        emit signal_log(
+            WarningLevel,
+            tr("Python interpreter \"%1\" not found, using \"%2\"").arg(m_pythonPath, fallback));
     }
     return fallback;
 }

@@ -9,7 +9,10 @@ RingBuffer::RingBuffer(int capacity) : m_capacity(std::max(1, capacity))
     m_storage = new char[size_t(m_capacity)];
 }
 
-RingBuffer::~RingBuffer() { delete[] m_storage; }
+RingBuffer::~RingBuffer()
+{
+    delete[] m_storage;
+}
 
 void RingBuffer::clear()
 {
@@ -93,7 +96,10 @@ QByteArray RingBuffer::readLine(bool *found)
     return QByteArray();
 }
 
-QByteArray RingBuffer::readAll() { return read(count()); }
+QByteArray RingBuffer::readAll()
+{
+    return read(count());
+}
 
 void RingBuffer::notify()
 {
@@ -101,7 +107,9 @@ void RingBuffer::notify()
     // registered too late to be seen here sees the new count in its predicate.
     if (m_waiters.load() == 0)
         return;
-    { std::lock_guard<std::mutex> lock(m_waitMutex); }
+    {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+    }
     m_changed.notify_all();
 }
 

@@ -17,35 +17,58 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr int WriteLimitMs = 2000; // longest a write waits for the device to take its bytes
 
 speed_t standardSpeed(int baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 500000: return B500000;
-    case 576000: return B576000;
-    case 921600: return B921600;
-    case 1000000: return B1000000;
-    case 1152000: return B1152000;
-    case 1500000: return B1500000;
-    case 2000000: return B2000000;
-    case 2500000: return B2500000;
-    case 3000000: return B3000000;
-    case 3500000: return B3500000;
-    case 4000000: return B4000000;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 500000:
+        return B500000;
+    case 576000:
+        return B576000;
+    case 921600:
+        return B921600;
+    case 1000000:
+        return B1000000;
+    case 1152000:
+        return B1152000;
+    case 1500000:
+        return B1500000;
+    case 2000000:
+        return B2000000;
+    case 2500000:
+        return B2500000;
+    case 3000000:
+        return B3000000;
+    case 3500000:
+        return B3500000;
+    case 4000000:
+        return B4000000;
+    default:
+        return B0;
     }
 }
 
@@ -62,7 +85,8 @@ int openDevice(const QString &path)
 // A ttyS device is listed only when a UART stands behind it.
 bool uartAnswers(int fd)
 {
-    struct serial_struct info {};
+    struct serial_struct info {
+    };
     if (ioctl(fd, TIOCGSERIAL, &info) != 0)
         return false;
     return info.type != PORT_UNKNOWN;
@@ -72,7 +96,10 @@ bool uartAnswers(int fd)
 
 SerialPort::SerialPort(const QString &name) : m_name(name) {}
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort()
+{
+    close();
+}
 
 QString SerialPort::devicePath(const QString &name)
 {
@@ -197,7 +224,10 @@ int SerialPort::read(QByteArray &out, int n, int waitMs)
     return int(got);
 }
 
-int SerialPort::readAll(QByteArray &out) { return read(out, bytesAvailable()); }
+int SerialPort::readAll(QByteArray &out)
+{
+    return read(out, bytesAvailable());
+}
 
 int SerialPort::bytesAvailable() const
 {
@@ -218,7 +248,10 @@ bool SerialPort::setRts(bool on)
     return errno == ENOTTY || errno == EINVAL;
 }
 
-bool SerialPort::flush() { return m_fd >= 0 && tcdrain(m_fd) == 0; }
+bool SerialPort::flush()
+{
+    return m_fd >= 0 && tcdrain(m_fd) == 0;
+}
 
 int SerialPort::waitForInput(int timeoutMs, int wakeFd) const
 {

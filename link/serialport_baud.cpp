@@ -3,7 +3,8 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
-namespace SerialBaud {
+namespace SerialBaud
+{
 
 bool setRate(int fd, int rate)
 {

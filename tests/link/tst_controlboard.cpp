@@ -84,8 +84,8 @@ void TestControlBoard::multiLineTransaction_data()
         << QByteArray("set A=1\nset B=2\n") << QList<QByteArray>{"set A=1", "set B=2"}
         << QByteArray("B:ok\n");
     QTest::newRow("three lines, last without LF")
-        << QByteArray("set A=7 B=8\nget A\nget A B") << QList<QByteArray>{"set A=7 B=8", "get A", "get A B"}
-        << QByteArray("A=7 B=8\n");
+        << QByteArray("set A=7 B=8\nget A\nget A B")
+        << QList<QByteArray>{"set A=7 B=8", "get A", "get A B"} << QByteArray("A=7 B=8\n");
 }
 
 void TestControlBoard::multiLineTransaction()
@@ -124,11 +124,11 @@ void TestControlBoard::answerLineEndings_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::newRow("CR") << QByteArray("\r") << QByteArray("get A") << QByteArray("A=5\r");
     QTest::newRow("LF") << QByteArray("\n") << QByteArray("get A") << QByteArray("A=5\n");
-    QTest::newRow("CR LF, one command") << QByteArray("\r\n") << QByteArray("get A")
-                                        << QByteArray("A=5\r");
+    QTest::newRow("CR LF, one command")
+        << QByteArray("\r\n") << QByteArray("get A") << QByteArray("A=5\r");
     // CR and LF of the first answer count as two lines.
-    QTest::newRow("CR LF, two commands") << QByteArray("\r\n") << QByteArray("get A\nget A\n")
-                                         << QByteArray("\n");
+    QTest::newRow("CR LF, two commands")
+        << QByteArray("\r\n") << QByteArray("get A\nget A\n") << QByteArray("\n");
 }
 
 void TestControlBoard::answerLineEndings()
@@ -267,7 +267,8 @@ void TestControlBoard::getValueBytesStripsCrAndLf()
 void TestControlBoard::getValueAbsentNameKeepsValue()
 {
     connectToBoard();
-    m_board->addHandler(QByteArray("get C"), [](const QByteArray &) { return QByteArray("A=1 B=2"); });
+    m_board->addHandler(QByteArray("get C"),
+                        [](const QByteArray &) { return QByteArray("A=1 B=2"); });
     QByteArray value = "kept";
     QVERIFY(!m_link->getValue(QStringLiteral("C"), &value));
     QCOMPARE(value, QByteArray("kept"));
@@ -294,11 +295,12 @@ void TestControlBoard::logLinesFormatsAndLevels()
     const auto entries = m_log->entries();
     QCOMPARE(entries.size(), 3);
     QCOMPARE(entries[0].first, 109);
-    QVERIFY2(QRegularExpression(QStringLiteral(
-                 "^TX\\(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\):set A=1&lt;cr&gt; set B=2$"))
-                 .match(entries[0].second)
-                 .hasMatch(),
-             qPrintable(entries[0].second));
+    QVERIFY2(
+        QRegularExpression(
+            QStringLiteral("^TX\\(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\):set A=1&lt;cr&gt; set B=2$"))
+            .match(entries[0].second)
+            .hasMatch(),
+        qPrintable(entries[0].second));
     QCOMPARE(entries[1].first, 114);
     QVERIFY2(QRegularExpression(QStringLiteral("^RX\\(\\+\\d+ms\\):A:ok&lt;cr&gt; $"))
                  .match(entries[1].second)
@@ -310,9 +312,10 @@ void TestControlBoard::logLinesFormatsAndLevels()
     m_link->log(ControlBoard::LogInf, QStringLiteral("hello\nworld"));
     QCOMPARE(m_log->entries().size(), 1);
     QCOMPARE(m_log->entries()[0].first, 104);
-    QVERIFY(QRegularExpression(QStringLiteral("^INF\\(\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\):hello\nworld$"))
-                .match(m_log->entries()[0].second)
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^INF\\(\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\):hello\nworld$"))
+            .match(m_log->entries()[0].second)
+            .hasMatch());
 }
 
 void TestControlBoard::loggingOffEmitsNothing()
@@ -331,8 +334,10 @@ void TestControlBoard::splitAnswer_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QList<QByteArray>>("tokens");
     QTest::newRow("empty") << QByteArray() << QList<QByteArray>{};
-    QTest::newRow("runs of spaces") << QByteArray("  A=1   B=2 ") << QList<QByteArray>{"A=1", "B=2"};
-    QTest::newRow("line end stays") << QByteArray("A:ok B:ok\n") << QList<QByteArray>{"A:ok", "B:ok\n"};
+    QTest::newRow("runs of spaces")
+        << QByteArray("  A=1   B=2 ") << QList<QByteArray>{"A=1", "B=2"};
+    QTest::newRow("line end stays")
+        << QByteArray("A:ok B:ok\n") << QList<QByteArray>{"A:ok", "B:ok\n"};
 }
 
 void TestControlBoard::splitAnswer()

@@ -48,7 +48,8 @@ void TestControlBoardMockup::connectShowsNotice()
     const Prompt::Message msg = prompt.messages().first();
     QCOMPARE(msg.icon, Prompt::Information);
     QVERIFY(msg.title.isEmpty());
-    QCOMPARE(msg.text, QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
+    QCOMPARE(msg.text,
+             QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
     QCOMPARE(msg.buttons, int(Prompt::Ok));
     QVERIFY(log.texts().last().endsWith(QStringLiteral("):Connected to mockup")));
 }
@@ -59,7 +60,8 @@ void TestControlBoardMockup::assignmentsAnswerOk_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::newRow("two items") << QByteArray("set A=1 B=2") << QByteArray("A:ok B:ok ");
     QTest::newRow("item without value") << QByteArray("set A\n") << QByteArray("A:ok ");
-    QTest::newRow("lower-case set in a read") << QByteArray("get reset") << QByteArray("get:ok reset:ok ");
+    QTest::newRow("lower-case set in a read")
+        << QByteArray("get reset") << QByteArray("get:ok reset:ok ");
 }
 
 void TestControlBoardMockup::assignmentsAnswerOk()

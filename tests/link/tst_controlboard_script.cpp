@@ -113,7 +113,8 @@ void TestControlBoardScript::missingInterpreterGivesEmptyAnswer()
 void TestControlBoardScript::overlongScriptIsKilled()
 {
     const QString script = writeScript(
-        "slow.py", "import os, sys, time\nprint(os.getpid())\nsys.stdout.flush()\ntime.sleep(60)\n");
+        "slow.py",
+        "import os, sys, time\nprint(os.getpid())\nsys.stdout.flush()\ntime.sleep(60)\n");
     PythonRunner runner;
     runner.setTimeout(300);
     QElapsedTimer timer;

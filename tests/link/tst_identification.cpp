@@ -6,7 +6,8 @@
 
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 class TestHost : public LinkHost
 {
@@ -45,15 +46,27 @@ void TestIdentification::compatibilityRule_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<bool>("compatible");
     const QString day = QStringLiteral("Mon Aug 26 10:00:00 2024");
-    QTest::newRow("required") << "P110" << "0x0001044C" << day << true;
-    QTest::newRow("version one below") << "P110" << "0x0001044B" << day << false;
-    QTest::newRow("newer version") << "P110" << "0x00020000" << day << true;
-    QTest::newRow("day before") << "P110" << "0x0001044C" << "Sun Aug 25 23:59:59 2024" << false;
-    QTest::newRow("later year") << "P110" << "0x0001044C" << "Wed Jan 1 00:00:00 2025" << true;
-    QTest::newRow("other type") << "P111" << "0x0001044C" << day << false;
-    QTest::newRow("date as digits") << "P110" << "0x0001044C" << "2024.08.26" << false;
-    QTest::newRow("no prefix loses two digits") << "P110" << "01044C" << day << false;
-    QTest::newRow("not a number") << "P110" << "0xZZZ" << day << false;
+    QTest::newRow("required") << "P110"
+                              << "0x0001044C" << day << true;
+    QTest::newRow("version one below") << "P110"
+                                       << "0x0001044B" << day << false;
+    QTest::newRow("newer version") << "P110"
+                                   << "0x00020000" << day << true;
+    QTest::newRow("day before") << "P110"
+                                << "0x0001044C"
+                                << "Sun Aug 25 23:59:59 2024" << false;
+    QTest::newRow("later year") << "P110"
+                                << "0x0001044C"
+                                << "Wed Jan 1 00:00:00 2025" << true;
+    QTest::newRow("other type") << "P111"
+                                << "0x0001044C" << day << false;
+    QTest::newRow("date as digits") << "P110"
+                                    << "0x0001044C"
+                                    << "2024.08.26" << false;
+    QTest::newRow("no prefix loses two digits") << "P110"
+                                                << "01044C" << day << false;
+    QTest::newRow("not a number") << "P110"
+                                  << "0xZZZ" << day << false;
 }
 
 void TestIdentification::compatibilityRule()
@@ -74,14 +87,15 @@ void TestIdentification::replies_data()
     QTest::addColumn<QString>("date");
     QTest::newRow("v1 compatible") << QByteArray("Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024")
                                    << true << "P110" << 0x1044C << "26.08.2024 10:00";
-    QTest::newRow("v1 old version") << QByteArray("Velmora,P110,0x0001044B,Mon Aug 26 10:00:00 2024")
-                                    << false << "P110" << 0x1044B << "26.08.2024 10:00";
+    QTest::newRow("v1 old version")
+        << QByteArray("Velmora,P110,0x0001044B,Mon Aug 26 10:00:00 2024") << false << "P110"
+        << 0x1044B << "26.08.2024 10:00";
     QTest::newRow("v1 old build") << QByteArray("Velmora,P110,0x0001044C,Sun Aug 25 10:00:00 2024")
                                   << false << "P110" << 0x1044C << "25.08.2024 10:00";
     QTest::newRow("v2 digits and dots") << QByteArray("Velmora,P110,0x0001044C,2024.08.26 [V2]")
                                         << false << "P110" << 0x1044C << "";
-    QTest::newRow("v2 without tag") << QByteArray("Velmora,P110,0x00020000,1.2.3")
-                                    << false << "P110" << 0x20000 << "";
+    QTest::newRow("v2 without tag")
+        << QByteArray("Velmora,P110,0x00020000,1.2.3") << false << "P110" << 0x20000 << "";
     QTest::newRow("other maker") << QByteArray("Acme,P110,0x0001044C,Mon Aug 26 10:00:00 2024")
                                  << false << "UNKNOWN" << 0 << "01.01.1900 01:01";
     QTest::newRow("refused") << QByteArray("err") << false << "UNKNOWN" << 0 << "01.01.1900 01:01";

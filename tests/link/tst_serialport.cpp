@@ -31,11 +31,16 @@ void TestSerialPort::devicePathMapping_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
-    QTest::newRow("COM1") << "COM1" << "/dev/ttyS0";
-    QTest::newRow("com12") << "com12" << "/dev/ttyS11";
-    QTest::newRow("pty path") << "/dev/pts/7" << "/dev/pts/7";
-    QTest::newRow("bare name") << "ttyUSB0" << "/dev/ttyUSB0";
-    QTest::newRow("COM0 is no COM port") << "COM0" << "/dev/COM0";
+    QTest::newRow("COM1") << "COM1"
+                          << "/dev/ttyS0";
+    QTest::newRow("com12") << "com12"
+                           << "/dev/ttyS11";
+    QTest::newRow("pty path") << "/dev/pts/7"
+                              << "/dev/pts/7";
+    QTest::newRow("bare name") << "ttyUSB0"
+                               << "/dev/ttyUSB0";
+    QTest::newRow("COM0 is no COM port") << "COM0"
+                                         << "/dev/COM0";
 }
 
 void TestSerialPort::devicePathMapping()

@@ -15,7 +15,8 @@
 
 int fakeBoardTerminalRate(int fd); // fakeboard_rate.cpp
 
-namespace {
+namespace
+{
 constexpr int CanBytesForReset = 6;
 } // namespace
 
@@ -283,7 +284,10 @@ int FakeBoard::pendingForProgram() const
     return n;
 }
 
-int FakeBoard::baudRate() const { return m_slave >= 0 ? fakeBoardTerminalRate(m_slave) : -1; }
+int FakeBoard::baudRate() const
+{
+    return m_slave >= 0 ? fakeBoardTerminalRate(m_slave) : -1;
+}
 
 // ---- The simulator's thread ----
 
@@ -317,8 +321,7 @@ void FakeBoard::loop()
             timeout = nextTimeout(now);
         }
         const short events = short((wantRead ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
-        pollfd fds[2] = {{m_master, events, 0},
-                         {m_wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{m_master, events, 0}, {m_wakeFd, POLLIN, 0}};
         if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
             return;
         if (fds[1].revents & POLLIN) {

@@ -61,8 +61,8 @@ public:
     void setRebootMs(int ms);                     // silence after six CAN bytes
     // When a line starts with command, the board sends data in chunks of chunkSize every
     // intervalMs; repeat starts over at the end. NAK stops the stream.
-    void setStream(const QByteArray &command, const QByteArray &data, int chunkSize,
-                   int intervalMs, bool repeat);
+    void setStream(const QByteArray &command, const QByteArray &data, int chunkSize, int intervalMs,
+                   bool repeat);
     void writeRaw(const QByteArray &bytes);
 
     // What was received.

@@ -1,6 +1,7 @@
 // Runs the board simulator on a pseudo-terminal until killed, so the program can be tried
 // against a simulated board: start it, then connect the program to the printed device path.
 #include "fakeboard.h"
+#include "fakeboard_flash.h"
 
 #include <QTextStream>
 
@@ -20,6 +21,7 @@ int main()
         QTextStream(stderr) << "fakeboard: cannot open a pseudo-terminal\n";
         return 1;
     }
+    FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     QTextStream(stdout) << board.devicePath() << Qt::endl;
     int received = 0;
     sigwait(&stopSignals, &received);

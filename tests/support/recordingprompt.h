@@ -10,6 +10,8 @@
 #include <QMutexLocker>
 #include <QStringList>
 
+#include <functional>
+
 class RecordingPrompt : public Prompt
 {
 public:
@@ -40,10 +42,19 @@ public:
         return m_fileDialogs;
     }
 
+    // Called for each message while it is "shown" (on the GUI thread), like a user acting in
+    // the box's event loop.
+    std::function<void(const Message &)> onMessage;
+
     int message(const Message &msg) override
     {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_messages.append(msg);
+        }
+        if (onMessage)
+            onMessage(msg);
         QMutexLocker lock(&m_mutex);
-        m_messages.append(msg);
         return m_buttons.isEmpty() ? defaultAnswer(msg) : m_buttons.takeFirst();
     }
     QString getText(const QString &, const QString &, const QString &text, bool *ok) override
@@ -65,8 +76,7 @@ public:
         m_fileDialogs.append(title + QLatin1Char('|') + filter);
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
-    QString saveFileName(const QString &title, const QString &dir,
-                         const QString &filter) override
+    QString saveFileName(const QString &title, const QString &dir, const QString &filter) override
     {
         return openFileName(title, dir, filter);
     }
