@@ -69,10 +69,15 @@ CheckBox *BitBox::addBit(const QString &objectName)
     return box;
 }
 
+void BitBox::addBits(const QString &name, int top, int bottom)
+{
+    for (int bit = top; bit >= bottom; --bit)
+        addBit(QString("cb%1_%2").arg(name, QString::number(bit)));
+}
+
 void BitBox::setRegister(const Register &reg)
 {
-    for (int bit = reg.size() - 1; bit >= 0; --bit)
-        addBit(QString("cb%1_%2").arg(reg.name()).arg(bit));
+    addBits(reg.name(), reg.size() - 1, 0);
 }
 
 void BitBox::setRegister(const QString &fieldExpression)
@@ -80,11 +85,14 @@ void BitBox::setRegister(const QString &fieldExpression)
     FieldSpec spec;
     if (!spec.set(fieldExpression.toLatin1().constData()))
         return;
-    const QString name = QString::fromLatin1(spec.name());
+    // An empty bracket ("REG[]") names no bit numbers (its bounds stand for "all bits"), and
+    // bit numbers are 0 or more and below that all-bits bound: anything else adds nothing
+    // rather than thousands of boxes.
     const int top = qMax(spec.low(), spec.high());
     const int bottom = qMin(spec.low(), spec.high());
-    for (int bit = top; bit >= bottom; --bit)
-        addBit(QString("cb%1_%2").arg(name).arg(bit));
+    if (spec.allBits() || bottom < 0 || top >= FieldSpec::AllBitsHigh)
+        return;
+    addBits(QString::fromLatin1(spec.name()), top, bottom);
 }
 
 } // namespace CustomControls

@@ -37,7 +37,8 @@ public:
     // One box per bit, from the top bit down to bit 0.
     void setRegister(const Register &reg);
     // One box per bit of a field expression such as "REG[7:0]", from the larger bound down
-    // to the smaller; an invalid expression adds nothing.
+    // to the smaller; an invalid expression, an empty bracket ("REG[]") and bit numbers
+    // outside 0..9999 add nothing.
     void setRegister(const QString &fieldExpression);
 
     const QList<CheckBox *> &boxes() const { return m_boxes; }
@@ -49,6 +50,8 @@ public:
 private:
     void installGrid();
     void place(CheckBox *box, int index);
+    // Boxes "cb<name>_<bit>" for bit = top down to bottom.
+    void addBits(const QString &name, int top, int bottom);
 
     QGridLayout *m_grid = nullptr;
     QList<CheckBox *> m_boxes;

@@ -159,8 +159,7 @@ bool ComboBox::editTextRejected()
 
 void ComboBox::setByteArrayValue(const QByteArray &bytes)
 {
-    const int end = bytes.indexOf('\0');
-    setEditText(QString::fromLatin1(end < 0 ? bytes : bytes.left(end)));
+    setEditText(latin1UpToZero(bytes));
 }
 
 bool ComboBox::connectChanged(const char *slot, QObject *receiver)

@@ -29,7 +29,7 @@ void FoldingBox::mousePressEvent(QMouseEvent *event)
 {
     QGroupBox::mousePressEvent(event);
     if (m_dragEnabled && event->button() == Qt::LeftButton &&
-        QApplication::keyboardModifiers() == Qt::ControlModifier)
+        event->modifiers() == Qt::ControlModifier)
         emit signal_dragdrop();
 }
 

@@ -59,6 +59,9 @@ LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
 
 void LineEdit::setBase(int base)
 {
+    // Only the three bases of the mode menu; any other would break number formatting.
+    if (base != 2 && base != 10 && base != 16)
+        return;
     m_base = base;
     setValue(value());
 }
@@ -113,8 +116,7 @@ bool LineEdit::parseText(double *number)
 
 void LineEdit::setByteArrayValue(const QByteArray &bytes)
 {
-    const int end = bytes.indexOf('\0');
-    QLineEdit::setText(QString::fromLatin1(end < 0 ? bytes : bytes.left(end)));
+    QLineEdit::setText(latin1UpToZero(bytes));
     clearEdited();
 }
 
@@ -244,10 +246,8 @@ void LineEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
     m_wheelEnabled = true;
-    // The field keeps the focus only when it was clicked.
-    const bool clicked = event->reason() == Qt::MouseFocusReason ||
-                         (QGuiApplication::mouseButtons() & Qt::LeftButton);
-    if (!clicked)
+    // The field keeps the focus only when it was clicked with the left button.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
         clearFocus();
 }
 

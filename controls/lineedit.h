@@ -26,7 +26,8 @@ public:
     using QLineEdit::text;
 
     int base() const { return m_base; }
-    // Stores the base, then shows the current text read in it again in it.
+    // Stores the base (2, 10 or 16; any other is ignored), then shows the current text read
+    // in it again in it.
     void setBase(int base);
     bool isArrayMode() const { return m_arrayMode; }
     bool isEdited() const { return m_edited; }

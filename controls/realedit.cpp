@@ -29,10 +29,12 @@ const QRegularExpression &compactForm()
 }
 
 // The whole text in the digits-letter-digits form with an optional sign and at least one
-// digit: what counts as a number in that form.
+// digit: what counts as a number in that form. Further prefix letters after it only choose
+// the factor ("1k5m" reads 0.0015).
 bool isWholeCompactForm(const QString &text)
 {
-    static const QRegularExpression whole("^\\s*[+-]?([0-9]*\\.)?([0-9]+)?[GMkmunp]([0-9]+)?\\s*$");
+    static const QRegularExpression whole(
+        "^\\s*[+-]?([0-9]*\\.)?([0-9]+)?[GMkmunp]([0-9]+)?[GMkmunp]*\\s*$");
     return whole.match(text).hasMatch() && text.contains(QRegularExpression("[0-9]"));
 }
 } // namespace

@@ -102,6 +102,9 @@ private:
     QString m_groupKey = "bank";
     int m_columns = 1;
     int m_groupCounter = 0;
+    // Each group box keeps its own grid position, so a field that returns to an earlier group
+    // after another group carries on where that group stopped and never lands on a cell that a
+    // row already holds.
     QMap<QString, GridPosition> m_positions;
 };
 

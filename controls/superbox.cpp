@@ -20,13 +20,18 @@ const char HighlightStyle[] = "background-color: rgb(255, 170, 0);";
 constexpr int CellHeight = 17;
 constexpr int GridColumns = 10;
 
-// A positive integer setting; anything else (missing, not a number, 0, negative) is the
-// default, so the views never divide by zero.
-int positiveSetting(const QSettings &settings, const char *key, int fallback)
+// Largest setting taken from the file: keeps every coordinate of the views far inside int
+// (and inside the largest widget size).
+constexpr int MaxSetting = 10000;
+
+// An integer setting from minimum to MaxSetting; anything else (missing, not a number, out of
+// range) is the default. BriefRows needs at least 1 (the brief view divides by it); a width of
+// 0 is a width (a label width of 0 hides the cell labels).
+int integerSetting(const QSettings &settings, const char *key, int fallback, int minimum)
 {
     bool ok = false;
     const int value = settings.value(key, fallback).toInt(&ok);
-    return ok && value > 0 ? value : fallback;
+    return ok && value >= minimum && value <= MaxSetting ? value : fallback;
 }
 } // namespace
 
@@ -88,10 +93,10 @@ void SuperBox::loadSettings(int view)
     const QString path = QDir::current().filePath(SettingsFile);
     const bool exists = QFileInfo::exists(path);
     QSettings settings(path, QSettings::IniFormat);
-    const int briefRows = positiveSetting(settings, BriefRowsKey, DefaultBriefRows);
-    const int labelWidth = positiveSetting(settings, LabelWidthKey, DefaultLabelWidth);
+    const int briefRows = integerSetting(settings, BriefRowsKey, DefaultBriefRows, 1);
+    const int labelWidth = integerSetting(settings, LabelWidthKey, DefaultLabelWidth, 0);
     const int briefBoxWidth =
-        positiveSetting(settings, BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth);
+        integerSetting(settings, BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth, 0);
     if (!exists) {
         settings.setValue(BriefRowsKey, DefaultBriefRows);
         settings.setValue(LabelWidthKey, DefaultLabelWidth);

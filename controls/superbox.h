@@ -22,7 +22,8 @@ namespace CustomControls
 // Settings file: "KVL52110.ini" in the working directory (INI), keys
 // "CONTROLS/SuperBox/BriefRows" (40), "CONTROLS/SuperBox/LabelWidth" (50) and
 // "CONTROLS/SuperBox/BriefCheckBoxWidth" (120); written with these defaults when missing.
-// A value that is missing, not a number, 0 or negative counts as its default.
+// A value that is missing or not a number counts as its default, as do BriefRows below 1,
+// negative widths and values above 10000.
 class SuperBox : public QScrollArea
 {
     Q_OBJECT

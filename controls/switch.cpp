@@ -3,7 +3,6 @@
 #include "optionstring.h"
 
 #include <QMouseEvent>
-#include <cmath>
 
 namespace CustomControls
 {
@@ -26,7 +25,7 @@ void Switch::setWritable(bool writable)
 
 void Switch::setValue(double value)
 {
-    setCurrentState(qint32(std::trunc(value)));
+    setCurrentState(truncateToInt(value));
 }
 
 double Switch::value()

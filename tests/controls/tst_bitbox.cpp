@@ -115,6 +115,10 @@ private slots:
         QTest::newRow("range") << "REG[7:6]" << QStringList{"cbREG_7", "cbREG_6"};
         QTest::newRow("single bit") << "REG[5]" << QStringList{"cbREG_5"};
         QTest::newRow("invalid") << "A=5[3]" << QStringList{};
+        QTest::newRow("no bracket: bit 0") << "REG" << QStringList{"cbREG_0"};
+        QTest::newRow("empty bracket: no bits") << "REG[]" << QStringList{};
+        QTest::newRow("negative bound") << "REG[-2:1]" << QStringList{};
+        QTest::newRow("beyond all-bits bound") << "REG[0:2147483647]" << QStringList{};
     }
 
     void bitBoxFromFieldExpression()
@@ -127,6 +131,18 @@ private slots:
         for (CheckBox *cb : box.boxes())
             actual.append(cb->objectName());
         QCOMPARE(actual, names);
+    }
+
+    void bitBoxFromRegisterWithoutBits()
+    {
+        Register empty(QString(), "EMPTY");
+        Register refused("NAME[]", "REFUSED"); // an empty bracket creates no bits
+        BitBox box;
+        box.setRegister(empty);
+        box.setRegister(refused);
+        QCOMPARE(refused.size(), 0);
+        QCOMPARE(box.count(), 0);
+        QCOMPARE(box.grid()->count(), 0);
     }
 
     void bitBoxClear()
@@ -175,6 +191,8 @@ private slots:
         QTest::newRow("custom") << QVariant(25) << QVariant(30) << 5 << 25 << 30;
         QTest::newRow("zero rows") << QVariant(0) << QVariant(30) << 3 << 40 << 30;
         QTest::newRow("negative") << QVariant(-7) << QVariant(-1) << 3 << 40 << 50;
+        QTest::newRow("zero label width") << QVariant(50) << QVariant(0) << 3 << 50 << 0;
+        QTest::newRow("too large") << QVariant(2147483647) << QVariant(2147483647) << 3 << 40 << 50;
         QTest::newRow("not numbers") << QVariant("abc") << QVariant("x") << 3 << 40 << 50;
     }
 
@@ -194,6 +212,7 @@ private slots:
         QCOMPARE(box.rows(), rows);
         QCOMPARE(box.labelWidth(), expectedLabelWidth);
         QCOMPARE(box.boxWidth(), 120); // missing key: default
+        QCOMPARE(box.cellLabel(0)->isHidden(), expectedLabelWidth == 0);
         // An existing file is left as it is.
         QSettings settings(settingsPath(), QSettings::IniFormat);
         QVERIFY(!settings.contains("CONTROLS/SuperBox/BriefCheckBoxWidth"));

@@ -290,6 +290,15 @@ void TstLineEdit::setBaseRereadsText()
     edit.setBase(16); // "10" read in base 16 and shown again in it
     QCOMPARE(edit.text(), QString("10"));
     QCOMPARE(edit.value(), 16.0);
+
+    // Bases other than 2, 10 and 16 are refused: the field keeps its base and text.
+    for (int bad : {0, 1, 8, 37, -16}) {
+        edit.setBase(bad);
+        QCOMPARE(edit.base(), 16);
+        QCOMPARE(edit.text(), QString("10"));
+    }
+    edit.setValue(255);
+    QCOMPARE(edit.text(), QString("FF"));
 }
 
 void TstLineEdit::arrayMode()
@@ -399,6 +408,13 @@ void TstLineEdit::focusWithoutClickIsClearedNotMoved()
     QVERIFY(!first->hasFocus());
     QVERIFY(!next->hasFocus());
     QVERIFY(!third->hasFocus());
+
+    // Only a left click keeps the focus (and with it the wheel).
+    QTest::mouseClick(third, Qt::MiddleButton);
+    QVERIFY(!third->hasFocus());
+    third->setValue(9);
+    sendWheel(third, 120);
+    QCOMPARE(third->text(), QString("9"));
 
     QTest::mouseClick(third, Qt::LeftButton);
     QVERIFY(third->hasFocus());

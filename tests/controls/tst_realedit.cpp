@@ -53,7 +53,8 @@ private slots:
         QTest::newRow("1.5G") << "1.5G" << 1.5e9 << true;
         QTest::newRow("-1.50m") << "-1.50m" << -0.0015 << true;
         QTest::newRow("-4k7 keeps sign") << "-4k7" << -4700.0 << true;
-        QTest::newRow("k and m: m wins") << "1k5m" << 0.0015 << false;
+        QTest::newRow("k and m: m wins") << "1k5m" << 0.0015 << true;
+        QTest::newRow("garbage after the form") << "4k7xyz" << 4700.0 << false;
         QTest::newRow("1.5 blank") << "1.5 " << 1.5 << true;
         QTest::newRow("15 blank") << "15 " << 0.0 << false;
         QTest::newRow("k alone") << "k" << 0.0 << false;

@@ -292,6 +292,29 @@ private slots:
         QCOMPARE(sw.angle(), 30.0);
     }
 
+    void bindingWriteTruncates_data()
+    {
+        QTest::addColumn<double>("written");
+        QTest::addColumn<int>("state");
+        QTest::newRow("1.9") << 1.9 << 1;
+        QTest::newRow("-0.9 is 0") << -0.9 << 0;
+        QTest::newRow("2.999") << 2.999 << 2;
+        QTest::newRow("not a number is 0") << qQNaN() << 0;
+        QTest::newRow("huge: no state") << 1e20 << 1;
+        QTest::newRow("huge negative: no state") << -1e20 << 1;
+    }
+
+    void bindingWriteTruncates()
+    {
+        QFETCH(double, written);
+        QFETCH(int, state);
+        Switch sw;
+        sw.setModel(2);
+        sw.setCurrentIndex(1);
+        sw.setValue(written);
+        QCOMPARE(sw.currentState(), state);
+    }
+
     void clickReachesBoundReceiver()
     {
         Switch sw;
@@ -452,8 +475,10 @@ private slots:
 
     void paintsEveryModelState()
     {
-        // Each state draws its own picture; the grabs are kept in /tmp for a look by eye.
-        QDir().mkpath("/tmp/kvl_switches");
+        // Each state draws its own picture; the grabs are kept in the temporary directory for a
+        // look by eye.
+        const QString folder = QDir::temp().filePath("kvl_switches");
+        QDir().mkpath(folder);
         for (int model = 0; model < 11; ++model) {
             MySwitch sw;
             sw.setModel(model);
@@ -463,7 +488,7 @@ private slots:
             for (int state = 0; state < sw.stateCount(); ++state) {
                 sw.setCurrentIndex(state);
                 const QImage image = render(sw);
-                image.save(QString("/tmp/kvl_switches/model%1_state%2.png").arg(model).arg(state));
+                image.save(QString("%1/model%2_state%3.png").arg(folder).arg(model).arg(state));
                 QCOMPARE(image.size(), size);
                 images.append(image);
             }
@@ -492,7 +517,8 @@ private slots:
         const QImage turned = render(sw);
         QCOMPARE(turned, plain.mirrored(true, true));
         sw.setAngle(90);
-        render(sw).save("/tmp/kvl_switches/buffer_turned90.png");
+        QDir().mkpath(QDir::temp().filePath("kvl_switches"));
+        render(sw).save(QDir::temp().filePath("kvl_switches/buffer_turned90.png"));
     }
 };
 
