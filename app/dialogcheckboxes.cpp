@@ -30,23 +30,22 @@ DialogCheckBoxes::DialogCheckBoxes(int kind, QWidget *parent)
 void DialogCheckBoxes::addItems(const QStringList &items)
 {
     for (const QString &item : items) {
-        QAbstractButton *button;
-        if (m_kind == 1) {
-            button = new QRadioButton;
-            button->setChecked(m_buttons.isEmpty());
-        } else {
-            button = new QCheckBox;
-        }
+        QAbstractButton *button =
+            m_kind == 1 ? static_cast<QAbstractButton *>(new QRadioButton) : new QCheckBox;
+        button->setFixedSize(150, 15);
+        // The button goes into the list first: all buttons share the list's viewport, so the
+        // radio buttons exclude each other while their check states are set below.
+        auto *row = new QListWidgetItem(m_list);
+        m_list->setItemWidget(row, button);
+        if (m_kind == 1 && m_buttons.isEmpty())
+            button->setChecked(true);
+        m_rows.append(row);
+        m_buttons.append(button);
+
         const QStringList parts = item.split(QLatin1Char('='));
         button->setText(parts.first());
         if (parts.size() == 2)
             button->setChecked(parts.at(1).toInt(nullptr, 10) != 0);
-        button->setFixedSize(150, 15);
-
-        auto *row = new QListWidgetItem(m_list);
-        m_list->setItemWidget(row, button); // all buttons share the viewport: radios exclude
-        m_rows.append(row);
-        m_buttons.append(button);
     }
 }
 

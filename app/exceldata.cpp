@@ -82,11 +82,14 @@ bool ExcelData::addSheet(const QString &name)
     return true;
 }
 
+AutomationObject *ExcelData::sheetNamed(const QString &name)
+{
+    return m_open ? m_workbook->querySubObject(sheetByName, name) : nullptr;
+}
+
 bool ExcelData::selectSheet(const QString &name)
 {
-    if (!m_open)
-        return false;
-    AutomationObject *sheet = m_workbook->querySubObject(sheetByName, name);
+    AutomationObject *sheet = sheetNamed(name);
     if (!sheet)
         return false;
     sheet->call(QStringLiteral("Activate"));
@@ -99,9 +102,7 @@ bool ExcelData::selectSheet(const QString &name)
 
 bool ExcelData::deleteSheet(const QString &name)
 {
-    if (!m_open)
-        return false;
-    AutomationObject *sheet = m_workbook->querySubObject(sheetByName, name);
+    AutomationObject *sheet = sheetNamed(name);
     if (!sheet)
         return false;
     if (sheet == m_sheet)
@@ -169,16 +170,24 @@ void ExcelData::setRange(const QString &from, const QString &to, const QList<QVa
         range->call(QStringLiteral("SetValue(const QVariant&)"), QVariant(values));
 }
 
-bool ExcelData::setCellColor(int row, int column, const QColor &background, const QColor &text)
+bool ExcelData::colorObjects(int row, int column, AutomationObject **interior,
+                             AutomationObject **font)
 {
     if (!canUseCell(row, column))
         return false;
     AutomationObject *c = cell(row, column);
     if (!c)
         return false;
-    AutomationObject *interior = c->querySubObject(QStringLiteral("Interior"));
-    AutomationObject *font = c->querySubObject(QStringLiteral("Font"));
-    if (!interior || !font)
+    *interior = c->querySubObject(QStringLiteral("Interior"));
+    *font = c->querySubObject(QStringLiteral("Font"));
+    return *interior && *font;
+}
+
+bool ExcelData::setCellColor(int row, int column, const QColor &background, const QColor &text)
+{
+    AutomationObject *interior = nullptr;
+    AutomationObject *font = nullptr;
+    if (!colorObjects(row, column, &interior, &font))
         return false;
     interior->setProperty(colorProperty, packColor(background));
     font->setProperty(colorProperty, packColor(text));
@@ -187,14 +196,9 @@ bool ExcelData::setCellColor(int row, int column, const QColor &background, cons
 
 bool ExcelData::getCellColor(int row, int column, QColor *background, QColor *text)
 {
-    if (!canUseCell(row, column))
-        return false;
-    AutomationObject *c = cell(row, column);
-    if (!c)
-        return false;
-    AutomationObject *interior = c->querySubObject(QStringLiteral("Interior"));
-    AutomationObject *font = c->querySubObject(QStringLiteral("Font"));
-    if (!interior || !font)
+    AutomationObject *interior = nullptr;
+    AutomationObject *font = nullptr;
+    if (!colorObjects(row, column, &interior, &font))
         return false;
     *background = unpackColor(interior->property(colorProperty).toUInt());
     *text = unpackColor(font->property(colorProperty).toUInt());

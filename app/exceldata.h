@@ -48,6 +48,10 @@ public:
 private:
     bool canUseCell(int row, int column) const;
     AutomationObject *cell(int row, int column);
+    // The interior and the font of a cell; false when the cell or either of them is missing.
+    bool colorObjects(int row, int column, AutomationObject **interior, AutomationObject **font);
+    // The workbook's sheet of that name; null when closed or when there is none.
+    AutomationObject *sheetNamed(const QString &name);
     AutomationObject *workbookFromCollection(AutomationObject *workbooks, char mode);
 
     std::unique_ptr<AutomationObject> m_application;

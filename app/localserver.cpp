@@ -5,9 +5,11 @@
 #include "requesthandler.h"
 #include "typedvalue.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -158,8 +160,43 @@ bool LocalServer::start(const QString &name)
 
 // ---- connections -------------------------------------------------------------------------
 
+void LocalServer::setHeld(bool held)
+{
+    m_held = held;
+    if (!held) {
+        QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
+    }
+}
+
+bool LocalServer::isHeld() const
+{
+    return m_held;
+}
+
+void LocalServer::flushReplies(int ms)
+{
+    // A socket that finishes writing closes and drops its connection, so the sockets are
+    // collected first and guarded.
+    QList<QPointer<QLocalSocket>> replying;
+    for (const Connection *c : std::as_const(m_connections)) {
+        if (c->state == Connection::Done)
+            replying.append(c->socket);
+    }
+    QDeadlineTimer deadline(ms);
+    for (const QPointer<QLocalSocket> &socket : std::as_const(replying)) {
+        while (socket && socket->state() != QLocalSocket::UnconnectedState &&
+               socket->bytesToWrite() > 0 && !deadline.hasExpired()) {
+            if (!socket->waitForBytesWritten(int(deadline.remainingTime())))
+                break;
+        }
+    }
+}
+
 void LocalServer::processConnection()
 {
+    if (m_held || !m_listener)
+        return;
     while (QLocalSocket *socket = m_listener->nextPendingConnection())
         addConnection(socket);
 }
@@ -272,7 +309,7 @@ void LocalServer::runQueue()
 {
     // A request may run a nested event loop (a message box, a progress window); batches that
     // complete meanwhile wait here for their turn.
-    if (m_running)
+    if (m_running || m_held)
         return;
     m_running = true;
     while (!m_queue.isEmpty()) {

@@ -42,6 +42,14 @@ public:
     void setLogEnabled(bool on);
     bool logEnabled() const;
 
+    // While held, new connections wait in the listener's queue (it keeps up to 3) and
+    // complete batches wait for their turn; releasing takes them up in order.
+    void setHeld(bool held);
+    bool isHeld() const;
+    // Waits up to ms for replies still being written (for the end of the program, when the
+    // event loop no longer runs).
+    void flushReplies(int ms);
+
     // The name given to start(), once listening succeeded.
     const QString &name() const;
     // The pipe path listened on ("\\.\pipe\" and the pipe name actually used).
@@ -86,4 +94,5 @@ private:
     QHash<QLocalSocket *, Connection *> m_connections;
     QList<QLocalSocket *> m_queue;
     bool m_running = false;
+    bool m_held = false;
 };

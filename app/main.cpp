@@ -1,12 +1,20 @@
+#include "mainapp.h"
+#include "toolapplets.h"
+#include "widgetprompt.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("KVL52110"));
-    window.resize(1024, 768);
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainApp::applyStyleSheet();
+
+    WidgetPrompt prompt;
+    Prompt::install(&prompt);
+    MainApp *app = MainApp::instance();
+    app->setAppletFactories(toolAppletFactories());
+    const int code = app->exec();
+    Prompt::install(nullptr);
+    return code;
 }

@@ -111,8 +111,10 @@ bool ControlBoard::send(const QByteArray &commands, QByteArray *answer, int time
 
     switch (m_mode.load()) {
     case ScriptMode: {
+        // The script gets the text without its LFs (a CR stays); its output comes back
+        // without CR and LF.
         QByteArray out;
-        m_runner.load()->run(m_scriptPath, withoutLineEnds(text), &out);
+        m_runner.load()->run(m_scriptPath, QByteArray(text).replace('\n', QByteArray()), &out);
         return finishLocalAnswer(out, answer);
     }
     case MockupMode:

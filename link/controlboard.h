@@ -210,6 +210,9 @@ private:
     void writeTransmitBuffer();
     bool readWaitingInput();
     void waitForWake(int ms);
+    // Sleeps ms on the link thread, parking whenever asked; ends early only when the thread
+    // is to stop or interrupted (may be null) returns true.
+    void sleepServingParks(int ms, const std::function<bool()> &interrupted);
     void drainWake();
     void wake();
     void parkPoint();

@@ -65,8 +65,11 @@ bool ControlBoard::checkFirmwareCompatible(const QString &type, const QString &v
 
 bool ControlBoard::checkIdn()
 {
+    // The first answer is discarded; only the second one is read, so a failed second
+    // transaction leaves nothing to parse.
+    QByteArray discarded;
+    send(QByteArrayLiteral("*IDN?"), &discarded);
     QByteArray answer;
-    send(QByteArrayLiteral("*IDN?"), &answer);
     const bool ok = send(QByteArrayLiteral("*IDN?"), &answer);
     const qsizetype zero = answer.indexOf('\0');
     const QString text = QString::fromLatin1(zero < 0 ? answer : answer.left(zero));

@@ -88,6 +88,22 @@ void ControlBoard::parkPoint()
     }
 }
 
+void ControlBoard::sleepServingParks(int ms, const std::function<bool()> &interrupted)
+{
+    // A wake-up (a park request, a transaction) does not shorten the sleep.
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        parkPoint();
+        if (m_stop.load() || (interrupted && interrupted()))
+            return;
+        const int left = ms - int(timer.elapsed());
+        if (left <= 0)
+            return;
+        waitForWake(left);
+    }
+}
+
 void ControlBoard::wake()
 {
     if (m_wakeFd < 0)
@@ -250,8 +266,8 @@ void ControlBoard::reconnect()
             return;
         if (connectBoard(port))
             return;
-        waitForWake(m_timing.reconnectPauseMs);
-        parkPoint();
+        sleepServingParks(m_timing.reconnectPauseMs,
+                          [this]() { return m_cancelReconnect.load(); });
     }
     if (!m_connected.load() && !m_stop.load() && !m_cancelReconnect.load())
         disconnectBoard(AfterErrors);
@@ -273,7 +289,10 @@ bool ControlBoard::connectBoard(const QString &port, bool)
     cancelReconnection(); // the user's choice ends an automatic reconnection
     if (port == MockupPort) {
         m_mode.store(MockupMode);
-        m_random = 100;
+        {
+            std::lock_guard<std::mutex> transaction(m_transactionMutex);
+            m_random = 100; // the mock-up answers repeat after each connection
+        }
         setPortName(MockupPort);
         Prompt::inform(
             QString(),
@@ -309,8 +328,13 @@ bool ControlBoard::connectSerial(const QString &port)
         if (port.isEmpty() || !m_port->open_port(port, DefaultBaudrate))
             return false;
         const bool alive = ping();
-        m_rxBuffer.clear();
-        m_txBuffer.clear();
+        {
+            // A transaction still waiting on another thread (one begun before a reconnection)
+            // reads the receive buffer: empty both only between transactions.
+            std::lock_guard<std::mutex> transaction(m_transactionMutex);
+            m_rxBuffer.clear();
+            m_txBuffer.clear();
+        }
         if (!alive) {
             m_port->close();
             return false;
@@ -474,7 +498,8 @@ void ControlBoard::runStream()
     writeToPort(QByteArray(StreamEndNakBytes, NAK));
     m_silence.restart();
     emit signal_stream(false);
-    waitForWake(m_timing.streamPassMs);
+    // The board's last stream bytes arrive meanwhile and are discarded, not taken as answers.
+    sleepServingParks(m_timing.streamPassMs, nullptr);
     discardWaitingInput();
 }
 

@@ -56,7 +56,8 @@ public:
             *truncated = true;
             return true;
         }
-        int sum = count + addrHi + addrLo + type;
+        // The checksum counts only the type's second digit (its first is taken as 0).
+        int sum = count + addrHi + addrLo + (type & 0x0F);
         record->data.resize(count);
         for (int i = 0; i < count; ++i) {
             int byte = 0;

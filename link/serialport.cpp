@@ -128,7 +128,7 @@ bool SerialPort::open_port(const QString &name, int baud)
     if (m_fd < 0)
         return false;
     if (!configure(baud)) {
-        qWarning() << "open_port: Unable to open " << m_name;
+        qWarning("open_port: Unable to open ");
         ::close(m_fd);
         m_fd = -1;
         return false;

@@ -33,44 +33,6 @@ void Bit::setName(const QString &name)
     ++s_nameGeneration;
 }
 
-QString Bit::attribute(const QString &key) const
-{
-    for (const auto &entry : m_attributes) {
-        if (entry.first == key)
-            return entry.second;
-    }
-    return QString();
-}
-
-bool Bit::hasAttribute(const QString &key) const
-{
-    for (const auto &entry : m_attributes) {
-        if (entry.first == key)
-            return true;
-    }
-    return false;
-}
-
-void Bit::setAttribute(const QString &key, const QString &value)
-{
-    for (auto &entry : m_attributes) {
-        if (entry.first == key) {
-            entry.second = value;
-            return;
-        }
-    }
-    m_attributes.append(qMakePair(key, value));
-}
-
-QStringList Bit::attributeKeys() const
-{
-    QStringList keys;
-    keys.reserve(m_attributes.size());
-    for (const auto &entry : m_attributes)
-        keys.append(entry.first);
-    return keys;
-}
-
 quint64 Bit::nameGeneration()
 {
     return s_nameGeneration.load(std::memory_order_relaxed);

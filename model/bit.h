@@ -1,8 +1,8 @@
 #ifndef BIT_H
 #define BIT_H
 
-#include <QList>
-#include <QPair>
+#include "attributelist.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,20 +31,19 @@ public:
     void setFieldIndex(int index) { m_fieldIndex = index; }
 
     // The attribute text, or an empty text for a key that is not present (nothing is added).
-    QString attribute(const QString &key) const;
-    bool hasAttribute(const QString &key) const;
-    void setAttribute(const QString &key, const QString &value);
-    QStringList attributeKeys() const;
+    QString attribute(const QString &key) const { return m_attributes.value(key); }
+    bool hasAttribute(const QString &key) const { return m_attributes.contains(key); }
+    void setAttribute(const QString &key, const QString &value) { m_attributes.set(key, value); }
+    QStringList attributeKeys() const { return m_attributes.keys(); }
+    const AttributeList &attributes() const { return m_attributes; }
 
     // Changes whenever any bit anywhere is renamed; registers use it to keep their name index.
     static quint64 nameGeneration();
 
 private:
-    using Attributes = QList<QPair<QString, QString>>;
-
     quint8 m_value = 0;
     int m_fieldIndex = 1;
-    Attributes m_attributes;
+    AttributeList m_attributes;
     QString m_name;
     QString m_description;
 };

@@ -84,57 +84,44 @@ QByteArray OptionString::toBytes()
     return QByteArray::fromHex(m_text.toLatin1());
 }
 
-bool OptionString::getBool(const QString &key, bool *out)
+// Selects the key and hands the converted current text to out (when given).
+template <typename T, typename Convert>
+bool OptionString::fetch(const QString &key, T *out, Convert convert)
 {
     if (!select(key))
         return false;
+    const T converted = convert();
     if (out)
-        *out = toBool();
+        *out = converted;
     return true;
+}
+
+bool OptionString::getBool(const QString &key, bool *out)
+{
+    return fetch(key, out, [this] { return toBool(); });
 }
 
 bool OptionString::getInt(const QString &key, int *out)
 {
-    if (!select(key))
-        return false;
-    if (out)
-        *out = toInt(10);
-    return true;
+    return fetch(key, out, [this] { return toInt(10); });
 }
 
 bool OptionString::getInt(const QString &key, quint32 *out)
 {
-    if (!select(key))
-        return false;
-    if (out)
-        *out = quint32(toInt(10));
-    return true;
+    return fetch(key, out, [this] { return quint32(toInt(10)); });
 }
 
 bool OptionString::getDouble(const QString &key, double *out)
 {
-    if (!select(key))
-        return false;
-    if (out)
-        *out = toDouble();
-    return true;
+    return fetch(key, out, [this] { return toDouble(); });
 }
 
 bool OptionString::getString(const QString &key, QString *out)
 {
-    if (!select(key))
-        return false;
-    if (out)
-        *out = m_text;
-    return true;
+    return fetch(key, out, [this] { return m_text; });
 }
 
 bool OptionString::getBytes(const QString &key, QByteArray *out)
 {
-    if (!select(key))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (out)
-        *out = bytes;
-    return true;
+    return fetch(key, out, [this] { return toBytes(); });
 }

@@ -40,6 +40,7 @@ public:
 
 private:
     bool select(const QString &key);
+    template <typename T, typename Convert> bool fetch(const QString &key, T *out, Convert convert);
 
     QString m_text;
     QMap<QString, QString> m_options;

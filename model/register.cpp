@@ -31,16 +31,6 @@ bool writeBit(Bit *bit, quint32 value)
     return true;
 }
 
-quint32 packBits(const QList<Bit *> &bits)
-{
-    quint32 result = 0;
-    for (qsizetype i = 0; i < bits.size(); ++i) {
-        if (bits.at(i)->value())
-            result |= 1u << (i % 32);
-    }
-    return result;
-}
-
 // A bit number of a select item; digit runs too long for a number lie above every bit.
 qint64 bitNumber(const QString &digits)
 {
@@ -259,30 +249,17 @@ int Register::maxFieldIndex() const
 
 QString Register::attribute(const QString &key) const
 {
-    for (const auto &entry : m_attributes) {
-        if (entry.first == key)
-            return entry.second;
-    }
-    return QString();
+    return m_attributes.value(key);
 }
 
 void Register::setAttribute(const QString &key, const QString &value)
 {
-    for (auto &entry : m_attributes) {
-        if (entry.first == key) {
-            entry.second = value;
-            return;
-        }
-    }
-    m_attributes.append(qMakePair(key, value));
+    m_attributes.set(key, value);
 }
 
 QStringList Register::attributeKeys() const
 {
-    QStringList keys;
-    for (const auto &entry : m_attributes)
-        keys.append(entry.first);
-    return keys;
+    return m_attributes.keys();
 }
 
 bool Register::addVirtual(const QString &name, const QString &description, Virtual *field)
@@ -326,17 +303,31 @@ void Register::setBit(int i, int value)
 // ---------------------------------------------------------------------------------------------
 // Whole value and ranges
 
+quint32 Register::packBits(const BitList &bits)
+{
+    quint32 result = 0;
+    for (qsizetype i = 0; i < bits.size(); ++i) {
+        if (bits.at(i)->value())
+            result |= 1u << (i % 32);
+    }
+    return result;
+}
+
+quint32 Register::readRange(qint64 low, qint64 high) const
+{
+    high = qMin<qint64>(high, size() - 1);
+    quint32 result = 0;
+    for (qint64 k = qMax<qint64>(low, 0); k <= high; ++k) {
+        if (m_bits.at(k)->value())
+            result |= 1u << ((k - low) % 32);
+    }
+    return result;
+}
+
 quint32 Register::value(int from, int to)
 {
     announceGet();
-    const qint64 lo = qMin(from, to);
-    const qint64 hi = qMin<qint64>(qMax(from, to), size() - 1);
-    quint32 result = 0;
-    for (qint64 k = qMax<qint64>(lo, 0); k <= hi; ++k) {
-        if (m_bits.at(k)->value())
-            result |= 1u << ((k - lo) % 32);
-    }
-    return result;
+    return readRange(qMin(from, to), qMax(from, to));
 }
 
 quint32 Register::value(bool lsbFirst)
@@ -578,14 +569,9 @@ quint32 Register::getField(const QString &expr) const
         const Virtual *field = m_virtualFields.value(name);
         return field ? field->value() : 0;
     }
-    const qint64 low = spec.allBits() ? 0 : spec.low();
-    const qint64 high = spec.allBits() ? size() - 1 : qMin<qint64>(spec.high(), size() - 1);
-    quint32 result = 0;
-    for (qint64 k = qMax<qint64>(low, 0); k <= high; ++k) {
-        if (m_bits.at(k)->value())
-            result |= 1u << ((k - low) % 32);
-    }
-    return result;
+    if (spec.allBits())
+        return readRange(0, size() - 1);
+    return readRange(spec.low(), spec.high());
 }
 
 bool Register::fieldInfo(QString *name, QString *description, const QByteArray &expr) const

@@ -1,6 +1,7 @@
 #ifndef REGISTER_H
 #define REGISTER_H
 
+#include "attributelist.h"
 #include "bit.h"
 
 #include <QByteArray>
@@ -186,13 +187,16 @@ signals:
     void signal_updateGet(QString name);
 
 private:
-    using Attributes = QList<QPair<QString, QString>>;
     using BitList = QList<Bit *>;
 
     struct ItemDefinition;
     bool readLongForm(const QString &item, ItemDefinition &definition);
     int createFieldBits(const ItemDefinition &definition, int pos);
 
+    // Field bit i at value bit i; bit i of a list longer than 32 ORs into value bit i mod 32.
+    static quint32 packBits(const BitList &bits);
+    // Bits low..high below the size, bit k at value bit k - low (bits below 0 skipped).
+    quint32 readRange(qint64 low, qint64 high) const;
     Register *ensureView();
     Register *fillView(const BitList &bits);
     BitList bitsInRange(int from, int to) const;
@@ -223,7 +227,7 @@ private:
     QString m_definition;
     QString m_name;
     BitList m_bits;
-    Attributes m_attributes;
+    AttributeList m_attributes;
 
     // Name -> bit indices, rebuilt on first use after a structure change or any bit rename.
     mutable QHash<QString, QList<int>> m_nameIndex;

@@ -1,12 +1,10 @@
 // The register definition language: short-form and long-form items, field numbering.
 #include "register.h"
 
+#include "definitiontoken.h"
 #include "fieldspec.h"
 
-#include <QRegularExpression>
 #include <QtDebug>
-
-#include <algorithm>
 
 namespace
 {
@@ -45,7 +43,7 @@ struct Register::ItemDefinition {
     int low = 0;
     int high = 0;
     bool allBits = false;
-    Attributes attributes;
+    AttributeList attributes;
 
     void takeBounds(const FieldSpec &spec, const QString &expr)
     {
@@ -97,18 +95,10 @@ int Register::parseItem(const QString &item, int pos)
 // the register, keys after it describe the field's bits. False when a field expression fails.
 bool Register::readLongForm(const QString &item, ItemDefinition &definition)
 {
-    static const QRegularExpression keyValue(QStringLiteral("(\\w+)=(.*)"));
-    const QStringList tokens = item.split(QLatin1Char('@'), Qt::SkipEmptyParts);
-    for (const QString &token : tokens) {
-        QString key;
-        QString value;
-        const QRegularExpressionMatch match = keyValue.match(token);
-        if (match.hasMatch()) {
-            key = match.captured(1).trimmed();
-            value = match.captured(2).trimmed();
-        } else {
-            key = token.section(QLatin1Char('\n'), 0, 0).trimmed();
-        }
+    const QList<DefinitionToken> tokens = DefinitionToken::split(item);
+    for (const DefinitionToken &token : tokens) {
+        const QString &key = token.key;
+        const QString &value = token.value;
         if (key.isEmpty())
             continue; // a stray "@" carries nothing
         if (isFieldKey(key)) {
@@ -128,12 +118,7 @@ bool Register::readLongForm(const QString &item, ItemDefinition &definition)
         } else if (!definition.hasField) {
             setAttribute(key, value);
         } else {
-            auto it = std::find_if(definition.attributes.begin(), definition.attributes.end(),
-                                   [&key](const auto &entry) { return entry.first == key; });
-            if (it != definition.attributes.end())
-                it->second = value;
-            else
-                definition.attributes.append(qMakePair(key, value));
+            definition.attributes.set(key, value);
         }
     }
     return true;
@@ -151,7 +136,7 @@ int Register::createFieldBits(const ItemDefinition &definition, int pos)
         bit->setName(definition.name);
         bit->setDescription(definition.description);
         bit->setValue(quint8((definition.value >> (k % 32)) & 1u));
-        for (const auto &attribute : definition.attributes)
+        for (const auto &attribute : definition.attributes.entries())
             bit->setAttribute(attribute.first, attribute.second);
         insertBit(bit, pos < 0 ? -1 : int(qMin<qint64>(qint64(pos) + k, size())));
     }

@@ -14,19 +14,10 @@ QString asLatin1(const QString &text)
     return QString::fromLatin1(text.toLatin1());
 }
 
-void replaceAttributes(QString &text, const QList<QPair<QString, QString>> &attributes)
+void replaceAttributes(QString &text, const AttributeList &attributes)
 {
-    for (const auto &attribute : attributes)
+    for (const auto &attribute : attributes.entries())
         text.replace(QLatin1Char('@') + attribute.first, attribute.second);
-}
-
-QList<QPair<QString, QString>> attributesOf(const Bit *bit)
-{
-    QList<QPair<QString, QString>> attributes;
-    const QStringList keys = bit->attributeKeys();
-    for (const QString &key : keys)
-        attributes.append(qMakePair(key, bit->attribute(key)));
-    return attributes;
 }
 
 } // namespace
@@ -44,11 +35,7 @@ QString Register::expandEntry(const QString &templ, const QList<Bit *> &field, b
                               int firstIndex) const
 {
     const Bit *first = field.first();
-    quint32 value = 0;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field.at(i)->value())
-            value |= 1u << (i % 32);
-    }
+    const quint32 value = packBits(field);
     QString text = templ;
     if (grouped) {
         text.replace(QLatin1String("@name"), groupedName(field));
@@ -69,7 +56,7 @@ QString Register::expandEntry(const QString &templ, const QList<Bit *> &field, b
     }
     text.replace(QLatin1String("@bitn"), bitNumber);
     text.replace(QLatin1String("@descr"), first->description());
-    replaceAttributes(text, attributesOf(first));
+    replaceAttributes(text, first->attributes());
     replaceAttributes(text, m_attributes);
     return text;
 }

@@ -1,8 +1,8 @@
 #include "variable.h"
 
+#include "definitiontoken.h"
 #include "translationtable.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
@@ -292,17 +292,9 @@ bool Variable::connectTo(QObject *receiver, const char *setSlot, const char *get
 
 void Variable::parse(const QString &definition)
 {
-    static const QRegularExpression keyValue(QStringLiteral("(\\w+)=(.*)"),
-                                             QRegularExpression::DotMatchesEverythingOption |
-                                                 QRegularExpression::UseUnicodePropertiesOption);
-    const QStringList items = definition.trimmed().split('@', Qt::SkipEmptyParts);
-    for (const QString &item : items) {
-        const QRegularExpressionMatch match = keyValue.match(item);
-        if (match.hasMatch())
-            applyDefinitionItem(match.captured(1).trimmed(), match.captured(2).trimmed());
-        else
-            applyDefinitionItem(item.trimmed(), QString());
-    }
+    const QList<DefinitionToken> tokens = DefinitionToken::split(definition.trimmed());
+    for (const DefinitionToken &token : tokens)
+        applyDefinitionItem(token.key, token.value);
 }
 
 void Variable::applyDefinitionItem(const QString &key, const QString &value)

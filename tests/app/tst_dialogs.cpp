@@ -40,6 +40,8 @@ class TestDialogs : public QObject
     Q_OBJECT
 private slots:
     void singleChoice();
+    void singleChoiceCheckStates_data();
+    void singleChoiceCheckStates();
     void itemCheckStates_data();
     void itemCheckStates();
     void allOnAllOff();
@@ -76,6 +78,29 @@ void TestDialogs::singleChoice()
     QCOMPARE(dialog.checkedItems(&chosen), 1);
     QCOMPARE(chosen, QStringList{"TO1/TO2"});
     QCOMPARE(first->size(), QSize(150, 15));
+}
+
+// An item's "=" part decides the radio buttons too, and at most one of them stays checked.
+void TestDialogs::singleChoiceCheckStates_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QStringList>("checked");
+    QTest::newRow("first checked by default") << QStringList{"a", "b"} << QStringList{"a"};
+    QTest::newRow("second =1 takes over") << QStringList{"a", "b=1"} << QStringList{"b"};
+    QTest::newRow("first =0 unchecks") << QStringList{"a=0", "b"} << QStringList{};
+    QTest::newRow("first =0, second =1") << QStringList{"a=0", "b=1"} << QStringList{"b"};
+    QTest::newRow("two =1: the last wins") << QStringList{"a=1", "b=1", "c=1"} << QStringList{"c"};
+}
+
+void TestDialogs::singleChoiceCheckStates()
+{
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, checked);
+    DialogCheckBoxes dialog(1);
+    dialog.addItems(items);
+    QStringList chosen;
+    QCOMPARE(dialog.checkedItems(&chosen), int(checked.size()));
+    QCOMPARE(chosen, checked);
 }
 
 void TestDialogs::itemCheckStates_data()

@@ -176,6 +176,8 @@ private slots:
     void batchAtLimitAccepted();
     void garbageNeverCrashes();
     void communicationLog();
+    void heldRequestsWaitForRelease();
+    void flushRepliesWithoutEventLoop();
 
     void secondServerSameNameIsInUse();
     void inUseChoosesOtherName();
@@ -509,6 +511,71 @@ void TestLocalServer::communicationLog()
     QCOMPARE(handler->logs.size(), 2);
     QCOMPARE(handler->logs.at(0), qMakePair(110, QStringLiteral("get A.B\n")));
     QCOMPARE(handler->logs.at(1), qMakePair(110, QStringLiteral("i7")));
+}
+
+void TestLocalServer::heldRequestsWaitForRelease()
+{
+    const QString name = startServer();
+    PipeClient early(name); // taken up before the hold
+    QVERIFY(early.connected());
+    QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 1);
+    server->setHeld(true);
+    QVERIFY(server->isHeld());
+    early.send("get\tA.early\n");
+    PipeClient late(name); // waits in the listener's queue
+    QVERIFY(late.connected());
+    late.send("set\tA.late\ti1\n");
+    QTest::qWait(300);
+    QVERIFY(handler->calls.isEmpty());
+    QCOMPARE(early.socket.state(), QLocalSocket::ConnectedState);
+    QCOMPARE(late.socket.state(), QLocalSocket::ConnectedState);
+
+    server->setHeld(false);
+    QVERIFY(early.waitClosed());
+    QVERIFY(late.waitClosed());
+    QCOMPARE(early.received, QByteArray("i7"));
+    QCOMPARE(late.received, QByteArray("ok\n"));
+    QCOMPARE(handler->calls, (QStringList{"get A.early", "set A.late"}));
+}
+
+// At the end of the program the event loop no longer runs; a reply still being written reaches
+// its client through flushReplies.
+void TestLocalServer::flushRepliesWithoutEventLoop()
+{
+    handler->getValue = QByteArray(1000000, 'a');
+    const QByteArray expected = 'x' + handler->getValue.toByteArray().toHex();
+    const QString name = startServer();
+    QSemaphore readNow;
+    QByteArray received;
+    QThread *client = QThread::create([&]() {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (!socket.waitForConnected(5000))
+            return;
+        socket.write("get\tA.B\n");
+        socket.waitForBytesWritten(5000);
+        readNow.acquire();
+        QElapsedTimer t;
+        t.start();
+        while (socket.state() == QLocalSocket::ConnectedState && t.elapsed() < 10000) {
+            if (socket.waitForReadyRead(100))
+                received += socket.readAll();
+        }
+        received += socket.readAll();
+    });
+    client->start();
+    QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 10000);
+    QTest::qWait(100);
+    const QList<QLocalSocket *> sockets = server->findChildren<QLocalSocket *>();
+    QCOMPARE(sockets.size(), 1);
+    QVERIFY(sockets.first()->bytesToWrite() > 0); // the client has not read yet
+
+    readNow.release();
+    server->flushReplies(10000);
+    QVERIFY(client->wait(20000));
+    delete client;
+    QCOMPARE(received.size(), expected.size());
+    QCOMPARE(received, expected);
 }
 
 void TestLocalServer::secondServerSameNameIsInUse()

@@ -17,6 +17,7 @@ class TestControlBoardScript : public QObject
 private slots:
     void initTestCase();
     void scriptAnswersCommands();
+    void scriptGetsCarriageReturns();
     void cancelledChoiceDoesNotConnect();
     void unresolvedPathFallsBackWithOneWarning();
     void missingInterpreterGivesEmptyAnswer();
@@ -62,6 +63,19 @@ void TestControlBoardScript::scriptAnswersCommands()
     // LFs removed from the text and from the output.
     QCOMPARE(got, QByteArray("ANS:set A=1set B=2second"));
     QVERIFY(log.texts().last().endsWith(QStringLiteral("):ANS:set A=1set B=2second")));
+}
+
+void TestControlBoardScript::scriptGetsCarriageReturns()
+{
+    // Only the LFs are taken out of the command text; a CR (ending a flash block line) stays.
+    const QString script = writeScript("repr.py", "import sys\nprint(repr(sys.argv[1]))\n");
+    RecordingPrompt prompt;
+    prompt.queueFile(script);
+    ControlBoard link;
+    QVERIFY(link.connectBoard(QStringLiteral("script")));
+    QByteArray got;
+    QVERIFY(link.send("set flash=00\r\n", &got));
+    QCOMPARE(got, QByteArray("'set flash=00\\r'"));
 }
 
 void TestControlBoardScript::cancelledChoiceDoesNotConnect()
@@ -112,11 +126,12 @@ void TestControlBoardScript::missingInterpreterGivesEmptyAnswer()
 
 void TestControlBoardScript::overlongScriptIsKilled()
 {
-    const QString script = writeScript(
-        "slow.py",
-        "import os, sys, time\nprint(os.getpid())\nsys.stdout.flush()\ntime.sleep(60)\n");
+    // A shell stands in for the interpreter: it starts at once, so the time-out can stay short
+    // on a loaded machine and the script still prints its process id before it is killed.
+    const QString script = writeScript("slow.sh", "echo $$\nexec sleep 60\n");
     PythonRunner runner;
-    runner.setTimeout(300);
+    runner.setPythonPath(QStringLiteral("/bin/sh"));
+    runner.setTimeout(2000);
     QElapsedTimer timer;
     timer.start();
     QByteArray out;

@@ -102,6 +102,16 @@ void TestHexFile::badChecksumStoresDataAndCounts()
     QCOMPARE(report.result, HexFile::Loaded);
     QCOMPARE(report.checksumErrors, 1);
     QCOMPARE(hex.data(), QByteArray::fromHex("c0ffee42"));
+
+    // The checksum counts the record type's second digit only: a type 15 record whose
+    // checksum was made for type 05 adds up (and, being no data record, stores nothing).
+    QByteArray other = HexRecords::record(0x05, 0x0000, QByteArray::fromHex("abcd"));
+    other[7] = '1';
+    const HexFile::Report typed =
+        hex.parse(HexRecords::extended(0x8005) + other + HexRecords::data(0, "\x01"));
+    QCOMPARE(typed.result, HexFile::Loaded);
+    QCOMPARE(typed.checksumErrors, 0);
+    QCOMPARE(hex.data(), QByteArray::fromHex("01"));
 }
 
 void TestHexFile::refusedTexts_data()

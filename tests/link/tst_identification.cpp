@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
+
 namespace
 {
 
@@ -37,6 +40,7 @@ private slots:
     void ignoreVersionSuppressesBox();
     void acceptedOfferOpensUpdate();
     void silentBoardGetsNoBox();
+    void unansweredSecondQueryIsUnknown();
 };
 
 void TestIdentification::compatibilityRule_data()
@@ -200,6 +204,28 @@ void TestIdentification::silentBoardGetsNoBox()
     QVERIFY(!log.contains(DetectedLine));
     QVERIFY(board.lines().isEmpty());
     QCOMPARE(link.firmwareType(), QStringLiteral("UNKNOWN"));
+}
+
+void TestIdentification::unansweredSecondQueryIsUnknown()
+{
+    // Only the second answer counts: the first one, discarded, must not stand in for it.
+    RecordingPrompt prompt;
+    FakeBoard board;
+    auto queries = std::make_shared<std::atomic<int>>(0);
+    board.addHandler(QByteArray("*IDN?"), [queries](const QByteArray &) {
+        return ++*queries == 1 ? QByteArray("Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024")
+                               : QByteArray();
+    });
+    ControlBoard link;
+    link.setTimeout(300);
+    QVERIFY(link.connectBoard(board.devicePath()));
+    QCOMPARE(queries->load(), 2);
+    QCOMPARE(link.firmwareType(), QStringLiteral("UNKNOWN"));
+    QCOMPARE(link.firmwareVersion(), 0);
+    QVERIFY(!link.isCompatible());
+    QCOMPARE(prompt.messages().size(), 1);
+    // The result is the second transaction's.
+    QVERIFY(!link.checkIdn());
 }
 
 QTEST_GUILESS_MAIN(TestIdentification)

@@ -26,6 +26,8 @@ private slots:
     void keepAliveOnIdleLine();
     void silentBoardLeadsToDisconnection();
     void boardAnsweringAgainIsReconnected();
+    void reconnectionPauseIsNotShortened();
+    void transactionDuringReconnection();
     void turboSwitchAndDisconnect();
     void failedReopenDisconnects();
     void resetBoardSendsCanThenEnq();
@@ -139,6 +141,46 @@ void TestLinkThread::boardAnsweringAgainIsReconnected()
     QVERIFY(m_board->lines().contains("*IDN?"));
     QVERIFY(m_link->send("set B=3", nullptr));
     QCOMPARE(m_board->value("B"), QByteArray("3"));
+}
+
+void TestLinkThread::reconnectionPauseIsNotShortened()
+{
+    // Parking requests from the GUI thread wake the link thread but do not cut its pause
+    // between two reconnection attempts short.
+    LinkTiming timing = fastTiming();
+    timing.reconnectPauseMs = 60000;
+    startLink(timing);
+    m_board->setSilent(true);
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->contains(QStringLiteral("Auto reconnecting...")), 30000);
+    for (int i = 0; i < 40; ++i) {
+        m_link->clearBuffers();
+        QThread::msleep(25);
+    }
+    QVERIFY(!m_log->contains(QStringLiteral("Disconnect due to errors")));
+    // One attempt so far: the failed keep-alive and the attempt's own wrote three ENQ each
+    // (plus, perhaps, one answered keep-alive before the board fell silent).
+    QVERIFY(m_board->controlCount(FakeBoard::ENQ) <= 2 * timing.pingAttempts + 1);
+}
+
+void TestLinkThread::transactionDuringReconnection()
+{
+    // A transaction still waiting when the link thread starts reconnecting keeps the buffers
+    // to itself until it ends: it fails on its time-out, and the reconnected link works.
+    LinkTiming timing = fastTiming();
+    timing.reconnectAttempts = 50;
+    startLink(timing);
+    QSignalSpy connected(m_link.get(), &ControlBoard::signal_connected);
+    m_board->setSilent(true);
+    QByteArray answer = "kept";
+    QVERIFY(!m_link->send("get A", &answer, 2000));
+    QCOMPARE(answer, QByteArray("kept"));
+    QVERIFY(m_log->contains(QStringLiteral("Auto reconnecting...")));
+    m_board->setSilent(false);
+    QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_link->isConnected(), 30000);
+    m_board->setValue("A", "6");
+    QVERIFY(m_link->send("get A", &answer));
+    QCOMPARE(answer, QByteArray("A=6\n"));
 }
 
 void TestLinkThread::turboSwitchAndDisconnect()

@@ -61,6 +61,11 @@ void TestSerialPort::closedPortFails()
     QCOMPARE(port.read(out, 10), -1);
     QVERIFY(out.isEmpty());
     QCOMPARE(port.bytesAvailable(), 0);
+    // A device that opens but cannot be configured as a terminal: one warning, still closed.
+    QTest::ignoreMessage(QtWarningMsg, "open_port: Unable to open ");
+    QVERIFY(!port.open_port(QStringLiteral("/dev/null"), 115200));
+    QVERIFY(!port.isOpen());
+    QCOMPARE(port.handle(), -1);
 }
 
 void TestSerialPort::openTwiceKeepsPort()

@@ -49,6 +49,8 @@ private slots:
     void shortForm();
     void longForm();
     void longFormAttributesBeforeAndAfterFieldKey();
+    void appletDefinitionShapes_data();
+    void appletDefinitionShapes();
     void width_data();
     void width();
     void refusedItems_data();
@@ -138,6 +140,13 @@ void TestRegister::longForm()
     QCOMPARE(t.size(), 2);
     QCOMPARE(t.getField("[X]"), 2u);
     QCOMPARE(t.bitAt(0)->description(), QStringLiteral("two lines"));
+
+    // A value may run over several lines; a bare key may stand on a line of its own.
+    Register u("@register=U\n@readonly\n@field=M[2] @descr=first\nsecond\n@value=3", "");
+    QCOMPARE(u.name(), QStringLiteral("U"));
+    QVERIFY(u.isReadOnly());
+    QCOMPARE(u.bitAt(1)->description(), QStringLiteral("first\nsecond"));
+    QCOMPARE(u.getField("[M]"), 3u);
 }
 
 void TestRegister::longFormAttributesBeforeAndAfterFieldKey()
@@ -162,6 +171,72 @@ void TestRegister::longFormAttributesBeforeAndAfterFieldKey()
     Register named("@register=OTHER;", "R");
     QCOMPARE(named.name(), QStringLiteral("OTHER"));
     QVERIFY(named.isEmpty());
+}
+
+void TestRegister::appletDefinitionShapes_data()
+{
+    QTest::addColumn<QString>("definition");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<int>("bit");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("attribute");
+    QTest::newRow("long form, padded keys")
+        << "@register=RQ_OTP;@field=SA[4:0]            @value=0;@field=FT[1:0]            "
+           "@value=3;@field=P1                 @value=1;@field=CSID[4:0]          @value=10;"
+           "@field=BC[1:0]            @value=0;@field=P2                 @value=1;"
+           "@field=OTPBS[1:0]         @value=2;@field=NA[4:0]            @value=0;"
+           "@field=B                  @value=0;"
+        << "RQ_OTP" << 24 << "[CSID]" << 10u << 0 << ""
+        << "";
+    QTest::newRow("register item, then short form")
+        << "@register=ASSIGN_ADD;SA[5]=0;FT[2]=3;P1=1;CSID[5]=5;BC[2]=0;P2=1;AA_ADR[5]=0;"
+           "NA[2]=0;B=0;AA_THR[8]=0"
+        << "ASSIGN_ADD" << 32 << "[7:5]" << 0b111u << 0 << ""
+        << "";
+    QTest::newRow("readonly after the field key")
+        << "@register=SPI_OUT_RD_TP404;@field=ECRC[3:0] @value=0;@field=READ_DATA[20:0] "
+           "@value=0 @readonly;@field=BSTERR @value=0 @readonly;@field=SPIERR @value=1 @readonly;"
+        << "SPI_OUT_RD_TP404" << 27 << "[SPIERR]" << 1u << 4 << "readonly"
+        << "";
+    QTest::newRow("blank after the separator")
+        << "@register=BANK;@field=SW1 @REG=0; @field=OFF1[10] @REG=1; @field=TEMP_RES[8] @REG=17"
+        << "BANK" << 19 << "[OFF1]" << 0u << 18 << "REG"
+        << "17";
+    QTest::newRow("fields without value")
+        << "@register=W_BANK;@field=SA[5] @value=0;@field=FT[2] @value=1;@field=P1    @value=1;"
+           "@field=RBA[5];@field=BC[2];@field=P2    @value=1;@field=DATA1[8] @DATA_BC=0;"
+        << "W_BANK" << 24 << "[P2]" << 1u << 16 << "DATA_BC"
+        << "0";
+    QTest::newRow("attributes before the field key, filled placeholders")
+        << QString("@register=CFG @BANK=2 @CRC=5;SYNC[8]=85;PID1[8]=%1;@field=CRC1[6:0] @CRC=5")
+               .arg(0x1F)
+        << "CFG" << 23 << "[15:8]" << 0x1Fu << 22 << "CRC"
+        << "5";
+}
+
+void TestRegister::appletDefinitionShapes()
+{
+    QFETCH(QString, definition);
+    QFETCH(QString, name);
+    QFETCH(int, bits);
+    QFETCH(QString, field);
+    QFETCH(quint32, value);
+    QFETCH(int, bit);
+    QFETCH(QString, key);
+    QFETCH(QString, attribute);
+    Register r(definition, QString());
+    QCOMPARE(r.name(), name);
+    QCOMPARE(r.size(), bits);
+    QVERIFY(!r.isReadOnly());
+    QCOMPARE(r.getField(field), value);
+    if (!key.isEmpty()) {
+        QVERIFY(r.bitAt(bit)->hasAttribute(key));
+        QCOMPARE(r.bitAt(bit)->attribute(key), attribute);
+    }
+    QCOMPARE(r.maxFieldIndex() + 1, r.format("@name;", true).count(QLatin1Char(';')));
 }
 
 void TestRegister::width_data()
@@ -776,6 +851,16 @@ void TestRegister::attributesAndModes()
     copy = bit;
     QCOMPARE(copy.name(), QStringLiteral("N"));
     QCOMPARE(copy.attribute("K"), QStringLiteral("v"));
+    // The copy's attributes are its own: changing one leaves the other alone.
+    copy.setAttribute("K", "w");
+    copy.setAttribute("L", "x");
+    QCOMPARE(bit.attribute("K"), QStringLiteral("v"));
+    QCOMPARE(bit.attributeKeys(), QStringList({"K"}));
+    QCOMPARE(copy.attributeKeys(), QStringList({"K", "L"}));
+    const Register source("@field=F[2] @ADD=1", "S");
+    Register duplicate(source);
+    duplicate.bitAt(0)->setAttribute("ADD", "2");
+    QCOMPARE(source.bitAt(0)->attribute("ADD"), QStringLiteral("1"));
 }
 
 void TestRegister::connectTo()

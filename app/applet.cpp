@@ -1,0 +1,666 @@
+#include "applet.h"
+
+#include "mainapp.h"
+#include "prompt.h"
+#include "register.h"
+#include "scriptdrag.h"
+#include "scriptdragprovider.h"
+#include "universalcontrol.h"
+#include "variable.h"
+#include "variantutil.h"
+#include "waitcursor.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDrag>
+#include <QMimeData>
+#include <QPointer>
+
+#include <cmath>
+#include <limits>
+
+using CustomControls::UniversalControl;
+
+namespace
+{
+
+// Depth below the applet down to which value widgets are found.
+constexpr int ControlSearchDepth = 11;
+
+bool isPushButton(const UniversalControl *w)
+{
+    return w->type() == UniversalControl::PushButtonControl;
+}
+
+QString itemOf(const QString &name)
+{
+    QString item;
+    UniversalControl::splitName(name, nullptr, &item, nullptr);
+    return item;
+}
+
+// A whole number in the range that a 32-bit register value can come from: signed values wrap
+// to their two's complement, anything wider is refused.
+bool fitsRegister(double v)
+{
+    return std::isfinite(v) && v >= double(std::numeric_limits<qint32>::min()) &&
+           v <= double(std::numeric_limits<quint32>::max());
+}
+
+// The value of a name-based register write. Numbers and number texts convert; texts that are
+// no number, byte arrays, lists and numbers beyond 32 bits do not.
+bool toRegisterValue(const QVariant &value, quint32 *out)
+{
+    bool ok = false;
+    double number = 0;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::Long:
+    case QMetaType::LongLong: {
+        const qint64 v = value.toLongLong(&ok);
+        if (!ok || !fitsRegister(double(v)))
+            return false;
+        *out = quint32(v);
+        return true;
+    }
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const quint64 v = value.toULongLong(&ok);
+        if (!ok || v > std::numeric_limits<quint32>::max())
+            return false;
+        *out = quint32(v);
+        return true;
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        number = value.toDouble(&ok);
+        break;
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        const qint64 v = text.toLongLong(&ok);
+        number = ok ? double(v) : double(text.toULongLong(&ok));
+        break;
+    }
+    default:
+        return false;
+    }
+    if (!ok || !fitsRegister(number))
+        return false;
+    *out = quint32(qint64(std::llround(number)));
+    return true;
+}
+
+// The value of a name-based write of a numeric variable: numbers, booleans and number texts.
+bool toVariableNumber(const QVariant &value, double *out)
+{
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        return false;
+    case QMetaType::QString:
+        *out = value.toString().trimmed().toDouble(&ok);
+        return ok;
+    default:
+        *out = value.toDouble(&ok);
+        return ok;
+    }
+}
+
+// The value of a name-based write of a string variable: bytes, texts and numbers as text.
+bool toVariableBytes(const QVariant &value, QByteArray *out)
+{
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        *out = value.toByteArray();
+        return true;
+    case QMetaType::QString:
+        *out = value.toString().toLatin1();
+        return true;
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return false;
+    default: {
+        QVariant copy = value;
+        if (!copy.convert(QMetaType::fromType<QByteArray>()))
+            return false;
+        *out = copy.toByteArray();
+        return true;
+    }
+    }
+}
+
+// Removes the connections of a model object's change signals to the applet's update slots.
+void dropModelConnections(QObject *model, QObject *applet)
+{
+    QObject::disconnect(model, SIGNAL(signal_updateSet(QString)), applet,
+                        SLOT(slot_updateSet(QString)));
+    QObject::disconnect(model, SIGNAL(signal_updateGet(QString)), applet,
+                        SLOT(slot_updateGet(QString)));
+}
+
+QString bytesUpToZero(const QByteArray &bytes)
+{
+    const int zero = int(bytes.indexOf('\0'));
+    return QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
+}
+
+} // namespace
+
+Applet::Applet(QWidget *parent) : QWidget(parent) {}
+
+Applet::~Applet()
+{
+    qDeleteAll(bindings);
+    if (m_ownsAction)
+        delete windowAction;
+}
+
+// ---------------------------------------------------------------- virtual interface
+
+bool Applet::set(const QString &name, const QVariant &value, int key)
+{
+    if (name.isEmpty() || isNullVariant(value))
+        return false;
+    const QString item = itemOf(name);
+    Binding *b = binding(item);
+    if (item.isEmpty() || !b)
+        return false;
+
+    bool ok = false;
+    if (b->isRegister()) {
+        quint32 number = 0;
+        ok = toRegisterValue(value, &number) && b->reg->setField(name, number);
+    } else if (b->variable->type() == Variable::TypeString) {
+        QByteArray bytes;
+        ok = toVariableBytes(value, &bytes) && b->variable->setValue(bytes, key);
+    } else {
+        double number = 0;
+        ok = toVariableNumber(value, &number) && b->variable->setValue(number, key);
+    }
+    refreshItem(item);
+    return ok;
+}
+
+QVariant Applet::get(const QString &name, int key)
+{
+    Q_UNUSED(key);
+    if (name.isEmpty())
+        return QVariant();
+    const QString item = itemOf(name);
+    if (item.isEmpty() || !binding(item))
+        return QVariant();
+
+    updateItemOnce(1, item);
+    // The hook may have removed the item.
+    const Binding *b = binding(item);
+    if (!b)
+        return QVariant();
+    QVariant result;
+    if (b->isRegister())
+        result = QVariant(uint(b->reg->getField(name)));
+    else if (b->variable->type() == Variable::TypeString)
+        result = QVariant(bytesUpToZero(b->variable->text()));
+    else
+        result = QVariant(b->variable->value());
+    refreshItem(item);
+    return result;
+}
+
+bool Applet::updateItem(int mode, const QString &name)
+{
+    Q_UNUSED(mode);
+    Q_UNUSED(name);
+    return true;
+}
+
+void Applet::onDisconnected() {}
+
+void Applet::onConnected() {}
+
+bool Applet::init()
+{
+    return true;
+}
+
+void Applet::slot_capturedData(QByteArray data)
+{
+    Q_UNUSED(data);
+}
+
+void Applet::transferVecData(QByteArray &data)
+{
+    Q_UNUSED(data);
+}
+
+// ---------------------------------------------------------------- set-up and binding
+
+bool Applet::setup()
+{
+    const bool result = init();
+    if (QAction *a = action())
+        a->setEnabled(false);
+    bindControls();
+    if (QObject *log = MainApp::instance()->logs())
+        connect(this, SIGNAL(signal_log(int, QString)), log, SLOT(slot_addLog(int, QString)),
+                Qt::UniqueConnection);
+    if (!m_slotsConnected) {
+        QMetaObject::connectSlotsByName(this);
+        m_slotsConnected = true;
+    }
+    slot_updateAllControls();
+    online = false;
+    return result;
+}
+
+bool Applet::addRegister(Register *reg, int expectedSize)
+{
+    if (!reg || reg->name().isEmpty())
+        return false;
+    if (expectedSize > 0 && reg->size() != expectedSize)
+        qDebug().noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
+                                  .arg(reg->name())
+                                  .arg(reg->size())
+                                  .arg(expectedSize);
+    return bindRegister(reg->name(), reg);
+}
+
+bool Applet::addVariable(Variable *var)
+{
+    if (!var || var->name().isEmpty())
+        return false;
+    return bindVariable(var->name(), var);
+}
+
+bool Applet::bindRegister(const QString &name, Register *reg)
+{
+    if (!addBinding(name, Binding{Binding::RegisterKind, reg, nullptr, {}}, reg))
+        return false;
+    reg->connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
+    return true;
+}
+
+bool Applet::bindVariable(const QString &name, Variable *var)
+{
+    if (!addBinding(name, Binding{Binding::VariableKind, nullptr, var, {}}, var))
+        return false;
+    var->connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
+    return true;
+}
+
+// Stores a copy of binding under name unless the name is taken or there is no model object;
+// the caller then connects the object's change signals.
+bool Applet::addBinding(const QString &name, const Binding &binding, QObject *model)
+{
+    if (bindings.contains(name)) {
+        qDebug().noquote()
+            << QStringLiteral("Applet %1 already contains %2").arg(objectName(), name);
+        return false;
+    }
+    if (!model)
+        return false;
+    bindings.insert(name, new Binding(binding));
+    bindingOrder.append(name);
+    dropModelConnections(model, this); // a re-bound object is connected once
+    return true;
+}
+
+void Applet::removeItem(const QString &name)
+{
+    if (!bindings.contains(name))
+        return;
+    unbindControls(name);
+    delete bindings.take(name);
+    bindingOrder.removeAll(name);
+}
+
+void Applet::removeRegister(Register *reg)
+{
+    if (reg)
+        removeItem(reg->name());
+}
+
+void Applet::removeVariable(Variable *var)
+{
+    if (var)
+        removeItem(var->name());
+}
+
+void Applet::unbindControls(const QString &name)
+{
+    Binding *b = binding(name);
+    if (!b)
+        return;
+    while (!b->widgets.isEmpty())
+        b->widgets.takeFirst()->disconnectChanged();
+}
+
+void Applet::bindControls()
+{
+    findControls();
+    for (UniversalControl *w : std::as_const(controls))
+        if (!w->isConnected())
+            initControls(w);
+}
+
+void Applet::findControls()
+{
+    QObjectList found = children();
+    QObjectList previous = found;
+    for (int level = 1; level < ControlSearchDepth; ++level) {
+        QObjectList next;
+        for (QObject *o : std::as_const(previous))
+            next += o->children();
+        found += next;
+        previous = next;
+    }
+    controls.clear();
+    for (QObject *o : std::as_const(found)) {
+        if (!QString::fromLatin1(o->metaObject()->className()).contains("CustomControls"))
+            continue;
+        if (auto *w = dynamic_cast<UniversalControl *>(o))
+            controls.append(w);
+    }
+}
+
+void Applet::initControls(UniversalControl *w)
+{
+    if (!w)
+        return;
+    if (isPushButton(w)) {
+        w->setToolTip(QStringLiteral("<font color=#0000ff>%1 (%2)</font><br>")
+                          .arg(w->registerName(1), w->registerName(0)));
+        w->connectChanged(SLOT(slot_ControlTriggered()), this);
+        return;
+    }
+    w->applyDescription();
+    Binding *b = binding(w->registerName(1));
+    if (!b)
+        return;
+    b->widgets.append(w);
+
+    QString description;
+    if (b->isRegister()) {
+        QString fieldName;
+        b->reg->fieldInfo(&fieldName, &description, w->registerName(2).toLatin1());
+        if (w->text().isEmpty())
+            w->setText(fieldName);
+        if (b->reg->isReadOnly())
+            w->setWritable(false);
+    } else {
+        description = b->variable->description();
+        if (b->variable->isReadOnly())
+            w->setWritable(false);
+        w->setRange(b->variable->min(), b->variable->max());
+    }
+    w->setToolTip(QStringLiteral("%1 <font color=#0000ff><br>%2</font><br>")
+                      .arg(description, w->registerName(2)));
+    w->connectChanged(SLOT(slot_ControlTriggered()), this);
+}
+
+bool Applet::updateItemOnce(int mode, const QString &name)
+{
+    if (busyItems.contains(name))
+        return true;
+    busyItems.append(name);
+    const bool result = updateItem(mode, name);
+    busyItems.removeAll(name);
+    return result;
+}
+
+bool Applet::readParameters(const QString &names)
+{
+    return transferParameters(names, ReadTransfer);
+}
+
+bool Applet::writeParameters(const QString &names)
+{
+    return transferParameters(names, WriteTransfer);
+}
+
+bool Applet::transferParameters(const QString &names, TransferMode mode)
+{
+    WaitCursor wait;
+    const bool everything = names.isEmpty() || names == "all" || names == "*";
+    const QStringList entries = everything ? itemNames() : names.split(';');
+    bool result = true;
+    for (const QString &entry : entries) {
+        if (entry == "*" || entry == "all") {
+            transferParameters(QString(), mode);
+            continue;
+        }
+        const bool ok = transferOne(entry, mode);
+        if (!ok) {
+            const QString text = mode == ReadTransfer
+                                     ? QStringLiteral("%1 Parameter %2 fail to read")
+                                     : QStringLiteral("%1 Parameter %2 fail to write");
+            Prompt::ask(Prompt::Warning, QString(), text.arg(objectName(), entry), Prompt::Ok);
+        }
+        result = result && ok;
+    }
+    return result;
+}
+
+bool Applet::transferOne(const QString &name, TransferMode mode)
+{
+    if (mode == ReadTransfer) {
+        const bool ok = updateItemOnce(1, name);
+        if (ok)
+            slot_updateControls(name);
+        return ok;
+    }
+    if (isReadOnly(name))
+        return true;
+    return updateItemOnce(0, name);
+}
+
+// ---------------------------------------------------------------- widget changes and refresh
+
+void Applet::slot_ControlTriggered()
+{
+    auto *w = dynamic_cast<UniversalControl *>(sender());
+    if (w)
+        controlChanged(w);
+}
+
+void Applet::controlChanged(UniversalControl *w)
+{
+    if (isPushButton(w)) {
+        // Only a push button of this applet's own object tree (its form, or a dialog it owns)
+        // runs one of its commands.
+        if (!isOwnObject(dynamic_cast<QObject *>(w)))
+            return;
+        triggeredByControl = true;
+        run(w->registerName(1), QVariant(w->registerName(0)));
+        triggeredByControl = false;
+        return;
+    }
+
+    const QString item = w->registerName(1);
+    Binding *b = binding(item);
+    if (!b || !b->widgets.contains(w))
+        return;
+    if (b->isRegister()) {
+        b->reg->setField(w->registerName(2), UniversalControl::truncateToUInt32(w->value()));
+    } else if (b->variable->type() == Variable::TypeString) {
+        b->variable->setValue(w->byteArrayValue(), Variable::OutsideKey);
+    } else {
+        b->variable->setValue(w->value(), Variable::OutsideKey);
+    }
+    refreshItem(item);
+}
+
+void Applet::slot_updateSet(QString name)
+{
+    if (!online)
+        return;
+    slot_updateControls(name);
+    updateItemOnce(0, name);
+    emit signal_RegisterChanged();
+}
+
+void Applet::slot_updateGet(QString name)
+{
+    if (!online)
+        return;
+    updateItemOnce(1, name);
+    slot_updateControls(name);
+}
+
+void Applet::slot_updateControls(QString names)
+{
+    if (names.isEmpty() || names.contains('*')) {
+        slot_updateAllControls();
+        return;
+    }
+    const QStringList parts = names.split(';');
+    for (const QString &part : parts)
+        refreshItem(part);
+}
+
+void Applet::slot_updateControls(Register *reg)
+{
+    if (reg)
+        slot_updateControls(reg->name());
+}
+
+void Applet::slot_updateControls(Variable *var)
+{
+    if (var)
+        slot_updateControls(var->name());
+}
+
+void Applet::slot_updateAllControls()
+{
+    const QStringList names = itemNames();
+    for (const QString &name : names)
+        refreshItem(name);
+}
+
+void Applet::refreshItem(const QString &name)
+{
+    const Binding *b = binding(name);
+    if (!b)
+        return;
+    // A widget may react to its new value; work on a copy of the list.
+    const QList<UniversalControl *> widgets = b->widgets;
+    for (UniversalControl *w : widgets)
+        if (!isPushButton(w))
+            refreshWidget(b, w);
+}
+
+void Applet::refreshWidget(const Binding *b, UniversalControl *w) const
+{
+    if (b->isRegister())
+        w->setValue(double(b->reg->getField(w->registerName(2))));
+    else if (b->variable->type() == Variable::TypeString)
+        w->setByteArrayValue(b->variable->text());
+    else
+        w->setValue(b->variable->value());
+}
+
+// Whether o lies in the applet's object tree; unlike isAncestorOf this crosses window
+// boundaries, so the buttons of a dialog that the applet owns count as its own.
+bool Applet::isOwnObject(const QObject *o) const
+{
+    for (const QObject *p = o ? o->parent() : nullptr; p; p = p->parent())
+        if (p == this)
+            return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- queries
+
+QStringList Applet::itemNames() const
+{
+    return bindingOrder;
+}
+
+Binding *Applet::binding(const QString &name) const
+{
+    return bindings.value(name, nullptr);
+}
+
+QStringList Applet::functionNames() const
+{
+    return functions.keys();
+}
+
+QString Applet::name() const
+{
+    return objectName();
+}
+
+QWidget *Applet::widget()
+{
+    return this;
+}
+
+bool Applet::isReadOnly(const QString &name) const
+{
+    const Binding *b = binding(name);
+    if (!b)
+        return false;
+    return b->isRegister() ? b->reg->isReadOnly() : b->variable->isReadOnly();
+}
+
+QStringList Applet::controlNames() const
+{
+    QStringList names;
+    for (UniversalControl *w : controls)
+        names.append(w->registerName(2));
+    return names;
+}
+
+void Applet::enableByDescription(const QString &name)
+{
+    for (QWidget *w : std::as_const(extraWidgets)) {
+        if (!w)
+            continue;
+        const QString description = w->accessibleDescription();
+        bool enabled = true;
+        if (description.contains(name)) {
+            const QStringList pieces = description.split(';');
+            for (const QString &piece : pieces) {
+                const int colon = int(piece.indexOf(':'));
+                if (colon < 0 || piece.left(colon).trimmed() != name)
+                    continue;
+                enabled = piece.mid(colon + 1).trimmed().toInt() != 0;
+            }
+        }
+        w->setEnabled(enabled);
+    }
+}
+
+void Applet::makeDragScript(QWidget *source, const char *item, const char *argument)
+{
+    namespace Script = CustomControls::ScriptDrag;
+    if (!source)
+        return;
+    const QString itemName = QString::fromLatin1(item);
+    auto *data = new QMimeData;
+    data->setData(Script::InitObjectFormat, Script::initObjectLine().toLatin1());
+    data->setData(Script::SetDataFormat,
+                  Script::runLine(itemName, QString::fromLatin1(argument)).toLatin1());
+    data->setData(Script::CleanUpFormat, Script::cleanUpLine().toLatin1());
+    data->setText(QStringLiteral("%1 #%2: run").arg(itemName, Script::ProjectName));
+
+    QPointer<QDrag> drag = new QDrag(source);
+    drag->setMimeData(data);
+    if (auto *provider = CustomControls::ScriptDragProvider::provider())
+        provider->executeDrag(drag);
+    else
+        drag->exec(Qt::CopyAction);
+    if (drag)
+        drag->deleteLater();
+}

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMetaObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+#include "binding.h"
+
+class QAction;
+class QDockWidget;
+class QMdiSubWindow;
+class AppletHelper;
+class Register;
+class Variable;
+namespace CustomControls
+{
+class UniversalControl;
+}
+
+// Base of every tool window. It keeps the bound items (registers and variables, in the order
+// they were bound), binds the value widgets of its form to them by their binding names, moves
+// values between widgets and model, answers name-based set/get, asks the applet's device hook
+// (updateItem) to push or pull items, and wraps itself in a container of the main window.
+class Applet : public QWidget
+{
+    Q_OBJECT
+    // The console reads the function table with its descriptions.
+    friend class AppletHelper;
+
+public:
+    // Container kinds.
+    enum { MdiContainer = 0, DockContainer = 1 };
+
+    explicit Applet(QWidget *parent = nullptr);
+    ~Applet() override;
+
+    // --- virtual interface, in this order ---
+    // Name-based write and read of "ITEM" or "ITEM[FIELD]"; key is Variable::InternalKey or
+    // Variable::OutsideKey (only variables look at it).
+    virtual bool set(const QString &name, const QVariant &value, int key);
+    virtual QVariant get(const QString &name, int key);
+    // Runs a command; an empty command only fills the function table for the console.
+    virtual QVariant run(const QString &command, const QVariant &args) = 0;
+    // Device hook: mode 0 pushes the item to the board after the model changed, mode 1 pulls it
+    // before it is read; "*" means every item. False when the board refused or did not answer.
+    virtual bool updateItem(int mode, const QString &name);
+    virtual void onDisconnected();
+    virtual void onConnected();
+    virtual QByteArray saveConfig();
+    virtual bool loadConfig(const QByteArray &text);
+    virtual bool init();
+public slots:
+    virtual void slot_capturedData(QByteArray data);
+    virtual void transferVecData(QByteArray &data);
+
+public:
+    // --- set-up and binding ---
+    bool setup();
+    bool addRegister(Register *reg, int expectedSize);
+    bool addVariable(Variable *var);
+    bool bindRegister(const QString &name, Register *reg);
+    bool bindVariable(const QString &name, Variable *var);
+    void removeItem(const QString &name);
+    void removeRegister(Register *reg);
+    void removeVariable(Variable *var);
+    void unbindControls(const QString &name);
+    void bindControls();
+    void findControls();
+    void initControls(CustomControls::UniversalControl *w);
+    bool updateItemOnce(int mode, const QString &name);
+    bool readParameters(const QString &names);
+    bool writeParameters(const QString &names);
+
+    // --- queries ---
+    QStringList itemNames() const; // binding names, in binding order
+    Binding *binding(const QString &name) const;
+    QStringList functionNames() const;
+    QString name() const;
+    QWidget *widget();
+    bool isReadOnly(const QString &name) const;
+    QStringList controlNames() const;
+    void enableByDescription(const QString &name);
+    // Runs a drag of the script lines that run item with argument, source as drag source.
+    static void makeDragScript(QWidget *source, const char *item, const char *argument);
+
+    // --- window side ---
+    QWidget *createContainer(int kind, QWidget *parent);
+    QWidget *container() const;
+    int containerKind() const;
+    QAction *action();
+    void showWindow();
+    void hideWindow();
+    bool isWindowVisible() const;
+    void setTitle(const QString &text);
+    QString title() const;
+    void activate();
+    void deactivate();
+    bool isOnline() const;
+    void rename(const QString &text);
+    void releaseContainer();
+
+    // Key code of the applet's Ctrl+digit shortcut (0: none); written by MainApp.
+    int shortcut = 0;
+
+signals:
+    void signal_HideWindow();
+    void signal_RegisterChanged();
+    void signal_log(int level, const QString &text);
+
+private slots:
+    void slot_ActionTriggered();
+    void slot_SetInactiveWindow();
+    void slot_ControlTriggered();
+    void slot_showHelp();
+
+public slots:
+    void setEnabled(bool on);
+    void slot_updateSet(QString name);
+    void slot_updateGet(QString name);
+    void slot_updateControls(QString names);
+    void slot_updateControls(Register *reg);
+    void slot_updateControls(Variable *var);
+    void slot_updateAllControls();
+    void slot_adjustSize();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+    QStringList busyItems;    // names whose updateItem call is running now
+    bool fixedHeight = false; // the MDI sub-window gets a fixed height
+    bool fixedWidth = false;  // the MDI sub-window gets a fixed width
+    QMdiSubWindow *subWindow = nullptr;
+    QDockWidget *dockWidget = nullptr;
+    QAction *windowAction = nullptr;
+    bool online = false;
+    QMap<QString, QString> functions; // command name to description, for the console
+    AppletHelper *helpWindow = nullptr;
+    QList<CustomControls::UniversalControl *> controls; // value widgets found on the form
+    bool triggeredByControl = false; // true while run() executes for a bound push button
+    QList<QWidget *> extraWidgets;   // widgets switched by enableByDescription
+
+private:
+    enum TransferMode { ReadTransfer, WriteTransfer };
+
+    bool addBinding(const QString &name, const Binding &binding, QObject *model);
+    bool isOwnObject(const QObject *o) const;
+    bool transferParameters(const QString &names, TransferMode mode);
+    bool transferOne(const QString &name, TransferMode mode);
+    void refreshItem(const QString &name);
+    void refreshWidget(const Binding *b, CustomControls::UniversalControl *w) const;
+    void controlChanged(CustomControls::UniversalControl *w);
+    QByteArray configValue(const Binding *b) const;
+    void loadConfigLine(const QByteArray &line);
+
+    QHash<QString, Binding *> bindings; // bound items by name
+    QStringList bindingOrder;           // the same names, in binding order
+    int m_containerKind = MdiContainer;
+    bool m_ownsAction = false;     // the MDI action is ours; a dock's toggle action is the dock's
+    bool m_slotsConnected = false; // the form's slots are connected by name once
+    QMetaObject::Connection m_dockVisibility;
+};

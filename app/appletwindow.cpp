@@ -1,0 +1,221 @@
+// The window side of Applet: its container (MDI sub-window or dock), its menu action, showing,
+// hiding and closing, and its online state.
+#include "applet.h"
+
+#include "applethelper.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+
+QWidget *Applet::createContainer(int kind, QWidget *parent)
+{
+    m_containerKind = kind;
+    if (kind == MdiContainer) {
+        if (subWindow)
+            return subWindow;
+        const QRect appletGeometry = geometry();
+        subWindow = new QMdiSubWindow;
+        subWindow->setWidget(this);
+        // Once inside the sub-window the applet keeps only its hints; no maximise button.
+        subWindow->setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) &
+                                  ~Qt::WindowMaximizeButtonHint);
+        subWindow->setGeometry(
+            QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
+        if (fixedWidth)
+            subWindow->setFixedWidth(appletGeometry.width() + 10);
+        if (fixedHeight)
+            subWindow->setFixedHeight(appletGeometry.height() + 35);
+        subWindow->hide();
+        connect(this, &Applet::signal_HideWindow, this, &Applet::slot_SetInactiveWindow,
+                Qt::UniqueConnection);
+        return subWindow;
+    }
+    if (kind == DockContainer) {
+        if (dockWidget)
+            return dockWidget;
+        dockWidget = new QDockWidget(windowTitle(), parent);
+        dockWidget->setWidget(this);
+        dockWidget->hide();
+        return dockWidget;
+    }
+    return nullptr;
+}
+
+QWidget *Applet::container() const
+{
+    if (m_containerKind == MdiContainer)
+        return subWindow;
+    if (m_containerKind == DockContainer)
+        return dockWidget;
+    return nullptr;
+}
+
+int Applet::containerKind() const
+{
+    return m_containerKind;
+}
+
+QAction *Applet::action()
+{
+    if (windowAction)
+        return windowAction;
+    if (m_containerKind == DockContainer) {
+        if (!dockWidget)
+            return nullptr;
+        windowAction = dockWidget->toggleViewAction();
+        windowAction->setIcon(windowIcon());
+        m_dockVisibility =
+            connect(dockWidget, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+                if (!visible)
+                    slot_SetInactiveWindow();
+            });
+    } else if (m_containerKind == MdiContainer) {
+        QString text = objectName();
+        if (windowTitle() != objectName())
+            text = QStringLiteral("%1(%2)").arg(windowTitle(), objectName());
+        windowAction = new QAction(text);
+        m_ownsAction = true;
+        windowAction->setCheckable(true);
+        windowAction->setWhatsThis(objectName());
+        windowAction->setIcon(windowIcon());
+        connect(windowAction, &QAction::triggered, this, &Applet::slot_ActionTriggered);
+    }
+    return windowAction;
+}
+
+void Applet::showWindow()
+{
+    QWidget *c = container();
+    (c ? c : this)->show();
+    if (windowAction)
+        windowAction->setChecked(true);
+}
+
+void Applet::hideWindow()
+{
+    QWidget *c = container();
+    (c ? c : this)->hide();
+    if (windowAction)
+        windowAction->setChecked(false);
+}
+
+bool Applet::isWindowVisible() const
+{
+    return isVisible();
+}
+
+void Applet::setTitle(const QString &text)
+{
+    setWindowTitle(text);
+}
+
+QString Applet::title() const
+{
+    return windowTitle();
+}
+
+void Applet::activate()
+{
+    if (!isEnabled())
+        return;
+    onConnected();
+    if (windowAction)
+        windowAction->setEnabled(true);
+    online = true;
+}
+
+void Applet::deactivate()
+{
+    if (!isEnabled())
+        return;
+    if (windowAction)
+        windowAction->setEnabled(false);
+    onDisconnected();
+    online = false;
+}
+
+bool Applet::isOnline() const
+{
+    return online;
+}
+
+void Applet::rename(const QString &text)
+{
+    setObjectName(text);
+    if (windowAction)
+        windowAction->setText(text);
+    setWindowTitle(text);
+}
+
+void Applet::releaseContainer()
+{
+    disconnect(this, &Applet::signal_HideWindow, this, &Applet::slot_SetInactiveWindow);
+    if (m_dockVisibility)
+        disconnect(m_dockVisibility);
+    if (windowAction)
+        disconnect(windowAction, &QAction::triggered, this, &Applet::slot_ActionTriggered);
+    // A dock's toggle action belongs to the dock; only our own action is deleted.
+    if (m_ownsAction)
+        delete windowAction;
+    windowAction = nullptr;
+    m_ownsAction = false;
+}
+
+void Applet::setEnabled(bool on)
+{
+    if (windowAction)
+        windowAction->setEnabled(on);
+    QWidget::setEnabled(on);
+}
+
+void Applet::slot_ActionTriggered()
+{
+    QWidget *c = container();
+    if (c && windowAction)
+        c->setVisible(windowAction->isChecked());
+}
+
+void Applet::slot_SetInactiveWindow()
+{
+    if (windowAction)
+        windowAction->setChecked(false);
+    if (m_containerKind == MdiContainer && subWindow)
+        subWindow->hide();
+}
+
+void Applet::slot_adjustSize()
+{
+    adjustSize();
+    if (QWidget *c = container())
+        c->adjustSize();
+}
+
+void Applet::slot_showHelp()
+{
+    if (!helpWindow) {
+        helpWindow = new AppletHelper(this, QStringLiteral("HELP:") + windowTitle());
+        connect(helpWindow, &AppletHelper::signal_update, this, &Applet::slot_showHelp);
+    }
+    helpWindow->describeApplet(QStringLiteral("functions+nodes"));
+    helpWindow->show();
+    helpWindow->activateWindow();
+    QApplication::setActiveWindow(helpWindow);
+}
+
+void Applet::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier)
+        slot_showHelp();
+    else
+        event->ignore();
+}
+
+void Applet::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    emit signal_HideWindow();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+
+class Register;
+class Variable;
+namespace CustomControls
+{
+class UniversalControl;
+}
+
+// One bound item of an applet: a register or a variable (never owned) and the widgets that
+// show it, in binding order. Only the pointer that belongs to the kind is set.
+struct Binding {
+    enum Kind { RegisterKind = 0, VariableKind = 1 };
+
+    int kind = RegisterKind;
+    Register *reg = nullptr;
+    Variable *variable = nullptr;
+    QList<CustomControls::UniversalControl *> widgets;
+
+    bool isRegister() const { return kind == RegisterKind; }
+};

@@ -1,0 +1,304 @@
+#include "logs.h"
+
+#include "beeper.h"
+#include "controlboard.h"
+#include "htmllistbox.h"
+#include "mainapp.h"
+#include "mainwindow.h"
+#include "prompt.h"
+#include "variantutil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColor>
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+const char *const Logs::ErrorBeepPattern = "1000:100;1200:200;2000:100";
+
+namespace
+{
+
+// Lines of levels beyond Qt's table of global colours.
+const QColor HighTraceColor(Qt::darkCyan);
+
+} // namespace
+
+Logs::Logs(QWidget *parent) : Applet(parent)
+{
+    setupUi();
+}
+
+Logs::~Logs()
+{
+    if (logFile)
+        logFile->close();
+    delete logFile;
+    // The status widgets belong to the status bar once placed; they have no use without us.
+    delete m_horn;
+    delete m_statusLabel;
+    if (m_errorBox)
+        m_errorBox->deleteLater();
+}
+
+void Logs::setupUi()
+{
+    setObjectName(QStringLiteral("Logs"));
+    resize(535, 367);
+    setWindowIcon(QIcon(QStringLiteral(":/buttons/log")));
+    setWindowTitle(QStringLiteral("Logs"));
+
+    m_layout = new QGridLayout(this);
+    cbSaveLog = new QCheckBox(this);
+    cbSaveLog->setObjectName(QStringLiteral("cbSaveLog"));
+    cbSaveLog->setText(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                       QStringLiteral(".log"));
+    m_list = new CustomControls::HtmlListBox(this);
+    m_console = new QLineEdit(this);
+    pbClear = new QPushButton(QStringLiteral("Clear"), this);
+    pbClear->setObjectName(QStringLiteral("pbClear"));
+    m_translater = new QCheckBox(QStringLiteral("Translater"), this);
+    m_messageBox = new QCheckBox(QStringLiteral("MessageBox"), this);
+    m_messageBox->setChecked(true);
+
+    m_layout->addWidget(cbSaveLog, 0, 0, 1, 3);
+    m_layout->addWidget(m_list, 1, 0, 1, 3);
+    m_layout->addWidget(m_console, 2, 0, 1, 3);
+    m_layout->addWidget(pbClear, 3, 0);
+    m_layout->addWidget(m_translater, 3, 1);
+    m_layout->addWidget(m_messageBox, 3, 2);
+
+    // Placed into the main window's status bar by init().
+    m_horn = new QPushButton;
+    m_horn->setIcon(QIcon(QStringLiteral(":/buttons/horn")));
+    m_horn->setCheckable(true);
+    m_horn->setChecked(true);
+    m_horn->setFixedSize(23, 23);
+    m_statusLabel = new QLabel;
+    m_statusLabel->setFixedWidth(120);
+
+    createContainer(DockContainer, MainApp::instance()->mainWindow());
+
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_contextMenu = new QMenu(this);
+    QAction *copy = m_contextMenu->addAction(QStringLiteral("Copy"));
+    QAction *copyAll = m_contextMenu->addAction(QStringLiteral("Copy All"));
+
+    connect(copy, &QAction::triggered, this, &Logs::slot_ActionCopy);
+    connect(copyAll, &QAction::triggered, this, &Logs::slot_ActionCopyAll);
+    connect(m_console, &QLineEdit::returnPressed, this, &Logs::slot_ControllerSend);
+    connect(pbClear, &QPushButton::clicked, this, &Logs::slot_pbClear_clicked);
+    connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
+}
+
+bool Logs::init()
+{
+    if (MainWindow *window = MainApp::instance()->mainWindow()) {
+        window->addStatusWidget(m_horn);
+        window->addStatusWidget(m_statusLabel);
+    }
+    m_list->clear();
+    errorCount = 0;
+    infoCount = 0;
+    warningCount = 0;
+    updateStatus();
+    return true;
+}
+
+QVariant Logs::run(const QString &command, const QVariant &args)
+{
+    if (command.isEmpty() || isNullVariant(args))
+        return QVariant(false);
+    if (command.toLower() == QLatin1String("log")) {
+        slot_addLog(0, args.toString());
+        return QVariant(true);
+    }
+    return QVariant(false);
+}
+
+// ---------------------------------------------------------------- entries
+
+QString Logs::colorOfLevel(int level)
+{
+    if (level < 0)
+        return QStringLiteral("red");
+    if (level == 0)
+        return QStringLiteral("black");
+    if (level <= 100)
+        return QStringLiteral("magenta");
+    if (level <= 119)
+        return QColor(Qt::GlobalColor(level - 100)).name();
+    return HighTraceColor.name();
+}
+
+QByteArray Logs::fileLine(int level, const QString &text)
+{
+    return QStringLiteral("C(%1) %2 ::: %3 \n").arg(level).arg(QString(), text).toLatin1();
+}
+
+void Logs::slot_addLog(int level, QString text)
+{
+    countAndAlert(level, text);
+    if (level < 0 || MainApp::instance()->isLogComm()) {
+        QString prefix;
+        if (level < 0)
+            prefix = QStringLiteral("C(%1) [%2]")
+                         .arg(level)
+                         .arg(QDateTime::currentDateTime().toString(Qt::TextDate));
+        const QString line = prefix + QStringLiteral("<font color=\"%1\"> %2</font> <br>")
+                                          .arg(colorOfLevel(level), translate(text));
+        if (logFile && logFile->isOpen()) {
+            logFile->write(fileLine(level, text));
+            logFile->flush();
+        }
+        m_list->addItem(line);
+        m_list->setCurrentRow(m_list->count() - 1);
+    }
+    updateStatus();
+}
+
+void Logs::countAndAlert(int level, const QString &text)
+{
+    if (level < 0) {
+        if (m_horn->isChecked())
+            new Beeper(QString::fromLatin1(ErrorBeepPattern));
+        if (m_messageBox->isChecked())
+            showErrorBox(text);
+        ++errorCount;
+    } else if (level == 0) {
+        ++infoCount;
+    } else if (level <= 100) {
+        ++warningCount;
+    }
+}
+
+// The error box does not block: a failing request or link keeps running while it is open.
+// One box at a time; a later error replaces the text of the open one.
+void Logs::showErrorBox(const QString &text)
+{
+    if (Prompt::answerDefaults())
+        return;
+    if (m_errorBox) {
+        m_errorBox->setText(text);
+        m_errorBox->raise();
+        return;
+    }
+    m_errorBox =
+        new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+    m_errorBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_errorBox->setModal(false);
+    m_errorBox->show();
+}
+
+void Logs::resetCounters()
+{
+    errorCount = 0;
+    infoCount = 0;
+    warningCount = 0;
+    updateStatus();
+}
+
+void Logs::updateStatus()
+{
+    const QString text = QStringLiteral("Err:<font color=red>%1</font> "
+                                        "Warn:<font color=magenta>%2</font> "
+                                        "Inf:<font color=black>%3</font>")
+                             .arg(errorCount)
+                             .arg(warningCount)
+                             .arg(infoCount);
+    m_statusLabel->setText(text);
+    m_statusLabel->setToolTip(text);
+}
+
+QString Logs::translate(const QString &text) const
+{
+    if (!m_translater->isChecked())
+        return text;
+    QString result = text;
+    // Descending key order: a longer key goes before a key that is its prefix.
+    for (auto it = translations.constEnd(); it != translations.constBegin();) {
+        --it;
+        result.replace(it.key(), it.value());
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------- window actions
+
+void Logs::slot_pbClear_clicked()
+{
+    m_list->clear();
+}
+
+void Logs::slot_cbSaveLog_toggled(bool on)
+{
+    if (!logFile)
+        logFile = new QFile(cbSaveLog->text());
+    if (!on) {
+        logFile->close();
+        return;
+    }
+    if (logFile->isOpen())
+        return;
+    // A file that cannot be opened is not reported; entries are then not written.
+    logFile->open(logFile->exists() ? QIODevice::Append : QIODevice::WriteOnly);
+}
+
+void Logs::slot_LogContextMenu(QPoint point)
+{
+    m_contextMenu->popup(m_list->mapToGlobal(point));
+}
+
+// The message part of a list line: between the first ">" and the first "</".
+QString Logs::copyText(const QString &html)
+{
+    const qsizetype start = html.indexOf(QLatin1Char('>'));
+    const qsizetype end = html.indexOf(QLatin1String("</"));
+    QString text = start >= 0 && end > start ? html.mid(start + 1, end - start - 1) : QString();
+    text.replace(QLatin1String("&lt;cr&gt;"), QLatin1String("<cr>"));
+    return text;
+}
+
+void Logs::slot_ActionCopy()
+{
+    const int row = m_list->currentRow();
+    if (row < 0 || row >= m_list->count())
+        return;
+    QApplication::clipboard()->setText(copyText(m_list->itemText(row)));
+}
+
+void Logs::slot_ActionCopyAll()
+{
+    QString all;
+    for (int row = 0; row < m_list->count(); ++row)
+        all += copyText(m_list->itemText(row)) + QLatin1Char('\n');
+    QApplication::clipboard()->setText(all);
+}
+
+void Logs::slot_ControllerSend()
+{
+    QString text = m_console->text();
+    if (text.contains(QLatin1String("<cr>")))
+        text.replace(QLatin1String("<cr>"), QLatin1String("\n"));
+    else
+        text += QLatin1Char('\n');
+    // The answer reaches the list through the link's own log lines.
+    if (ControlBoard *board = MainApp::instance()->controlBoard())
+        board->send(text.toLatin1(), nullptr, -1);
+}
+
+void Logs::slot_ResetStatus()
+{
+    resetCounters();
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "applet.h"
+
+#include <QLabel>
+#include <QMap>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QString>
+
+class QCheckBox;
+class QFile;
+class QGridLayout;
+class QLineEdit;
+class QMenu;
+
+namespace CustomControls
+{
+class HtmlListBox;
+}
+
+// The log window: the end of every component's signal_log. It shows entries as coloured HTML
+// lines, counts errors, warnings and information entries in the main window's status bar,
+// writes the day's log file on request, beeps and shows an error box for errors, copies lines
+// to the clipboard and sends its console line to the board. It lives in a dock on the right.
+class Logs : public Applet
+{
+    Q_OBJECT
+
+public:
+    static const char *const ErrorBeepPattern; // "1000:100;1200:200;2000:100"
+
+    explicit Logs(QWidget *parent = nullptr);
+    ~Logs() override;
+
+    void setupUi();
+    bool init() override;
+    QVariant run(const QString &command, const QVariant &args) override;
+
+    void resetCounters();
+    void updateStatus();
+    QString translate(const QString &text) const;
+
+    // The colour name of a level's lines.
+    static QString colorOfLevel(int level);
+    // The log file line of an entry.
+    static QByteArray fileLine(int level, const QString &text);
+
+    int errors() const { return errorCount; }
+    int warnings() const { return warningCount; }
+    int informations() const { return infoCount; }
+    CustomControls::HtmlListBox *list() const { return m_list; }
+    QLabel *statusLabel() const { return m_statusLabel; }
+    QPushButton *hornButton() const { return m_horn; }
+    QCheckBox *saveLogBox() const { return cbSaveLog; }
+    QCheckBox *messageBoxBox() const { return m_messageBox; }
+    QCheckBox *translaterBox() const { return m_translater; }
+    QLineEdit *consoleLine() const { return m_console; }
+    // The open error box, or null.
+    QMessageBox *errorBox() const { return m_errorBox; }
+
+public slots:
+    void slot_addLog(int level, QString text);
+
+private slots:
+    void slot_pbClear_clicked();
+    void slot_cbSaveLog_toggled(bool on);
+    void slot_LogContextMenu(QPoint point);
+    void slot_ActionCopy();
+    void slot_ActionCopyAll();
+    void slot_ControllerSend();
+    void slot_ResetStatus();
+
+private:
+    void countAndAlert(int level, const QString &text);
+    void showErrorBox(const QString &text);
+    static QString copyText(const QString &html);
+
+    QMap<QString, QString> translations; // applied while "Translater" is checked; empty
+    int errorCount = 0;
+    int infoCount = 0;
+    int warningCount = 0;
+    QGridLayout *m_layout = nullptr;
+    QPushButton *pbClear = nullptr;
+    QLineEdit *m_console = nullptr;
+    QPointer<QLabel> m_statusLabel; // in the status bar once placed
+    QCheckBox *m_translater = nullptr;
+    CustomControls::HtmlListBox *m_list = nullptr;
+    QCheckBox *cbSaveLog = nullptr;
+    QCheckBox *m_messageBox = nullptr;
+    QPointer<QPushButton> m_horn; // in the status bar once placed
+    QFile *logFile = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    QPointer<QMessageBox> m_errorBox;
+};

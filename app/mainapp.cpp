@@ -1,0 +1,536 @@
+#include "mainapp.h"
+
+#include "activeappletprovider.h"
+#include "applet.h"
+#include "bootloader.h"
+#include "controlboard.h"
+#include "dialogprogressbar.h"
+#include "localserver.h"
+#include "mainwindow.h"
+#include "prompt.h"
+#include "pythonrunner.h"
+#include "variantutil.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+const char *const MainApp::ProjectName = "KVL52110";
+const char *const MainApp::VersionText = "Wed Jan 08 12:43:22 2019";
+
+namespace
+{
+
+const QString LogsName = QStringLiteral("Logs");
+const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
+const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
+constexpr int ReplyFlushMs = 1000;
+
+// Shows the wait cursor while it lives.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+MainApp *MainApp::instance()
+{
+    static MainApp *app = new MainApp;
+    return app;
+}
+
+void MainApp::applyStyleSheet()
+{
+    QFile file(QStringLiteral(":/stylesheet/stylesheet"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    const qsizetype zero = bytes.indexOf('\0');
+    qApp->setStyleSheet(QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero)));
+}
+
+MainApp::MainApp()
+{
+    createStartupWindow();
+}
+
+void MainApp::setAppletFactories(const QList<AppletFactory> &factories)
+{
+    m_factories = factories;
+}
+
+// ---------------------------------------------------------------- start-up window
+
+void MainApp::createStartupWindow()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    m_startupWindow = new DialogProgressBar(nullptr, QPixmap(QStringLiteral("Velmora_Logo.png")));
+}
+
+void MainApp::showProgress(const QString &text, int value)
+{
+    if (!m_startupWindow)
+        return;
+    if (!text.isNull())
+        m_startupWindow->setText(text);
+    if (value >= 0)
+        m_startupWindow->setProgress(value, 100);
+}
+
+void MainApp::advanceProgress(int step)
+{
+    if (m_startupWindow)
+        m_startupWindow->setProgress(m_startupWindow->value() + step, 100);
+}
+
+// ---------------------------------------------------------------- init, start, shutdown
+
+bool MainApp::init()
+{
+    if (m_startupWindow)
+        m_startupWindow->show();
+    showProgress(QString(), 0);
+    showProgress(QStringLiteral("Initializing ..."), 10);
+
+    RequestHandler::setInstance(this);
+    m_localServer = new LocalServer(this);
+    if (!m_localServer->start(QString::fromLatin1(ProjectName)))
+        return false;
+    // Requests wait until start(): until then there is no link to serve them.
+    holdRequests(true);
+
+    m_mainWindow = new MainWindow;
+    ActiveAppletProvider::install();
+    placeMainWindow();
+
+    m_logs = new Logs;
+    m_applets.append(m_logs);
+    askProjectType();
+    for (const AppletFactory &create : std::as_const(m_factories)) {
+        if (Applet *applet = create ? create() : nullptr)
+            m_applets.append(applet);
+    }
+
+    m_logs->setup();
+    showProgress(QString(), 20);
+    const bool ok = setupApplets();
+    connect(this, &MainApp::signal_log, m_logs, &Logs::slot_addLog);
+    createControlBoard();
+    return ok;
+}
+
+void MainApp::placeMainWindow()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->geometry().size() : QSize(1445, 1000);
+    m_mainWindow->move((size.width() - 1445) / 2, (size.height() - 1000) / 2);
+}
+
+// The answer (OK or Cancel) does not matter: the checked item is the project type.
+void MainApp::askProjectType()
+{
+    bool ok = false;
+    const QString chosen =
+        Prompt::item(QStringLiteral("Project type"), QString(), ProjectTypes, 0, &ok);
+    m_projectType = ProjectTypes.contains(chosen) ? chosen : ProjectTypes.first();
+}
+
+// Sets up every tool applet (the log applet is already set up) and numbers the MDI applets'
+// shortcuts. Stops at the first applet whose init fails.
+bool MainApp::setupApplets()
+{
+    int digit = 0;
+    for (int i = 1; i < m_applets.size(); ++i) {
+        Applet *applet = m_applets.at(i);
+        showProgress(applet->objectName(), -1);
+        const bool ok = applet->setup();
+        if (applet->containerKind() == Applet::MdiContainer) {
+            applet->shortcut = Qt::Key_0 + digit;
+            applet->setTitle(QStringLiteral("(Ctrl+%1) ").arg(digit) + applet->title());
+            ++digit;
+        }
+        if (!ok)
+            return false;
+        advanceProgress(i);
+    }
+    return true;
+}
+
+void MainApp::createControlBoard()
+{
+    m_controlBoard = new ControlBoard;
+    m_pythonRunner = new PythonRunner(this);
+    m_pythonRunner->setPythonPath(m_options.value(QStringLiteral("python_path")).toString());
+    m_controlBoard->setPythonRunner(m_pythonRunner);
+    m_controlBoard->setHost(this);
+    connect(m_pythonRunner, &PythonRunner::signal_log, m_logs, &Logs::slot_addLog);
+    connect(m_controlBoard, &ControlBoard::signal_log, m_logs, &Logs::slot_addLog);
+    connect(m_controlBoard, &ControlBoard::signal_tx, m_mainWindow,
+            &MainWindow::slot_ActivityTx_LED);
+    connect(m_controlBoard, &ControlBoard::signal_rx, m_mainWindow,
+            &MainWindow::slot_ActivityRx_LED);
+    connect(m_controlBoard, &ControlBoard::signal_stream, m_mainWindow, &MainWindow::slot_stream);
+    connect(m_controlBoard, &ControlBoard::signal_disconnected, this, &MainApp::slot_disconnected);
+    connect(m_controlBoard, &ControlBoard::signal_connected, this, &MainApp::slot_connected);
+}
+
+void MainApp::start()
+{
+    setDefaultOptions();
+    loadOptions();
+    showProgress(QStringLiteral("Starting mainwindow"), 90);
+    for (int i = 0; i < m_applets.size(); ++i) {
+        advanceProgress(i);
+        Applet *applet = m_applets.at(i);
+        if (applet == m_logs)
+            m_mainWindow->addApplet(MainWindow::ProjectMenu, applet, false);
+        else
+            m_mainWindow->addApplet(MainWindow::ApplicationMenu, applet, true);
+    }
+    showProgress(QStringLiteral("Initializing channel connection..."), -1);
+    rescanPorts();
+    if (m_startupWindow) {
+        m_startupWindow->hide();
+        delete m_startupWindow;
+    }
+    m_mainWindow->show();
+    m_started = true;
+    holdRequests(false);
+}
+
+int MainApp::exec()
+{
+    if (!init())
+        return 0;
+    start();
+    const int code = QApplication::exec();
+    shutdown();
+    return code;
+}
+
+void MainApp::shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    flushReplies();
+    disconnectBoard();
+    saveOptions();
+    m_started = false;
+    const QList<Applet *> applets = m_applets;
+    m_applets.clear();
+    m_logs = nullptr;
+    qDeleteAll(applets);
+    // The update window works on the link, so it goes first.
+    delete m_bootloader;
+    m_bootloader = nullptr;
+    delete m_controlBoard;
+    m_controlBoard = nullptr;
+}
+
+// The listener's new connections wait while requests are held; on release the waiting ones
+// are taken up in order.
+void MainApp::holdRequests(bool hold)
+{
+    if (!m_localServer)
+        return;
+    if (QLocalServer *listener = m_localServer->findChild<QLocalServer *>()) {
+        listener->blockSignals(hold);
+        if (!hold)
+            QMetaObject::invokeMethod(m_localServer, "processConnection", Qt::QueuedConnection);
+    }
+}
+
+// Replies written just before the event loop ended (a "shutdown" request) still reach their
+// clients.
+void MainApp::flushReplies()
+{
+    if (!m_localServer)
+        return;
+    const QList<QLocalSocket *> sockets = m_localServer->findChildren<QLocalSocket *>();
+    for (QLocalSocket *socket : sockets) {
+        if (socket->state() != QLocalSocket::UnconnectedState && socket->bytesToWrite() > 0)
+            socket->waitForBytesWritten(ReplyFlushMs);
+    }
+}
+
+// ---------------------------------------------------------------- applets
+
+Applet *MainApp::findApplet(const QVariant &key, int mode) const
+{
+    for (Applet *applet : m_applets) {
+        if (!applet)
+            continue;
+        switch (mode) {
+        case ByName:
+            if (applet->name() == key.toString())
+                return applet;
+            break;
+        case ByShortcut:
+            if (uint(applet->shortcut) == key.toUInt())
+                return applet;
+            break;
+        case First:
+            return applet;
+        default:
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void MainApp::disconnectApplets()
+{
+    if (!isConnected())
+        return;
+    for (Applet *applet : std::as_const(m_applets)) {
+        if (applet && applet->name() != LogsName && applet->isOnline()) {
+            applet->deactivate();
+            applet->hideWindow();
+        }
+    }
+}
+
+void MainApp::closeAll()
+{
+    for (Applet *applet : std::as_const(m_applets)) {
+        if (applet)
+            applet->hideWindow();
+    }
+}
+
+void MainApp::closeAllButActive()
+{
+    QWidget *active = m_mainWindow ? m_mainWindow->activeSubWindowWidget() : nullptr;
+    for (Applet *applet : std::as_const(m_applets)) {
+        if (applet && applet != active)
+            applet->hideWindow();
+    }
+}
+
+// ---------------------------------------------------------------- link
+
+bool MainApp::isConnected() const
+{
+    return m_controlBoard && m_controlBoard->isConnected();
+}
+
+void MainApp::setLogComm(bool on)
+{
+    if (m_controlBoard)
+        m_controlBoard->setLogEnabled(on);
+    if (m_localServer)
+        m_localServer->setLogEnabled(on);
+}
+
+bool MainApp::isLogComm() const
+{
+    return m_controlBoard && m_controlBoard->isLogEnabled();
+}
+
+bool MainApp::connectBoard(const QString &port)
+{
+    if (!m_controlBoard)
+        return false;
+    WaitCursor wait;
+    const bool ok = m_controlBoard->connectBoard(port, true);
+    if (m_mainWindow)
+        m_controlBoard->setBaudrate(int(m_mainWindow->connectionSpeed()));
+    return ok;
+}
+
+void MainApp::disconnectBoard()
+{
+    if (!m_controlBoard)
+        return;
+    WaitCursor wait;
+    if (isConnected())
+        saveState();
+    disconnectApplets();
+    m_controlBoard->disconnectBoard(ControlBoard::ByUser);
+}
+
+bool MainApp::rescanPorts()
+{
+    if (!m_controlBoard)
+        return true;
+    QStringList available;
+    QStringList kept;
+    m_controlBoard->availablePorts(available);
+    m_controlBoard->probePorts(available, kept);
+    if (m_mainWindow)
+        m_mainWindow->setPortList(kept);
+    return true;
+}
+
+QString MainApp::firmwareStatusText() const
+{
+    const QString text = QStringLiteral("FW %1: v%2 from %3")
+                             .arg(m_controlBoard->firmwareType(),
+                                  QStringLiteral("%1").arg(m_controlBoard->firmwareVersion(), 10,
+                                                           16, QLatin1Char(' ')),
+                                  m_controlBoard->firmwareDate());
+    return m_controlBoard->isCompatible() ? text : RedSpan.arg(text);
+}
+
+void MainApp::slot_connected()
+{
+    if (!m_controlBoard || !m_mainWindow)
+        return;
+    // The link's own mode tells the simulation, whichever port the list shows.
+    if (m_controlBoard->mode() == ControlBoard::MockupMode) {
+        m_mainWindow->setStatusText(RedSpan.arg(QStringLiteral("!!! SIMULATION !!!")));
+    } else {
+        m_mainWindow->setStatusText(firmwareStatusText());
+        qDebug().noquote() << (m_controlBoard->isCompatible()
+                                   ? QStringLiteral("version text - compatible")
+                                   : QStringLiteral("version text - incompatible"));
+    }
+    m_mainWindow->setConnectedUi(1);
+    for (Applet *applet : std::as_const(m_applets)) {
+        if (applet)
+            applet->activate();
+    }
+}
+
+void MainApp::slot_disconnected()
+{
+    disconnectApplets();
+    if (m_mainWindow)
+        m_mainWindow->setConnectedUi(0);
+}
+
+void MainApp::updateFirmware()
+{
+    if (!m_controlBoard)
+        return;
+    if (!m_bootloader) {
+        m_bootloader = new Bootloader(m_controlBoard);
+        m_bootloader->setIgnoreVersion(ignoreVersion());
+        connect(m_bootloader, &Bootloader::signal_ignoreVersionChanged, this,
+                [this](bool ignore) { setOption(QStringLiteral("ignore_version"), ignore); });
+    }
+    m_bootloader->show();
+    m_bootloader->raise();
+    m_bootloader->activateWindow();
+}
+
+bool MainApp::runPython(const QString &script, const QByteArray &text, QByteArray *output)
+{
+    if (!m_pythonRunner) {
+        m_pythonRunner = new PythonRunner(this);
+        connect(m_pythonRunner, &PythonRunner::signal_log, this, &MainApp::signal_log);
+    }
+    m_pythonRunner->setPythonPath(option(QStringLiteral("python_path")).toString());
+    return m_pythonRunner->run(script, text, output);
+}
+
+// ---------------------------------------------------------------- name dispatch
+
+void MainApp::addLog(int level, const QString &text)
+{
+    emit signal_log(level, text);
+}
+
+bool MainApp::ignoreVersion() const
+{
+    return m_options.value(QStringLiteral("ignore_version")).toBool();
+}
+
+// The applet named by the first of two name parts, while the board is connected.
+Applet *MainApp::appletOfName(const QStringList &parts) const
+{
+    Applet *applet = findApplet(parts.first(), ByName);
+    return applet && isConnected() ? applet : nullptr;
+}
+
+bool MainApp::set(const QString &name, QVariant &value)
+{
+    const QStringList parts = name.split(QLatin1Char('.'));
+    if (parts.size() != 2)
+        return true;
+    if (Applet *applet = appletOfName(parts))
+        return applet->set(parts.at(1), value, OutsideKey);
+    emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
+    return false;
+}
+
+bool MainApp::get(const QString &name, QVariant *result)
+{
+    const QStringList parts = name.split(QLatin1Char('.'));
+    if (parts.size() != 2) {
+        getInternal(name, result);
+        return true;
+    }
+    if (Applet *applet = appletOfName(parts)) {
+        const QVariant value = applet->get(parts.at(1), OutsideKey);
+        if (result)
+            *result = value;
+        return !isNullVariant(value);
+    }
+    emit signal_log(-1, QStringLiteral("Error GET %1").arg(name));
+    return false;
+}
+
+bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
+{
+    const QStringList parts = command.split(QLatin1Char('.'));
+    if (parts.size() != 2) {
+        runInternal(command, args, result);
+        return true;
+    }
+    if (Applet *applet = appletOfName(parts)) {
+        const QVariant value = applet->run(parts.at(1), args);
+        if (result)
+            *result = value;
+        return true;
+    }
+    emit signal_log(-1, QStringLiteral("Error RUN:%1").arg(command));
+    return false;
+}
+
+void MainApp::getInternal(const QString &name, QVariant *result)
+{
+    if (name.toLower() == QLatin1String("version") && result)
+        *result = QString::fromLatin1(VersionText);
+}
+
+void MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
+{
+    const QString name = command.toLower();
+    if (name == QLatin1String("shutdown")) {
+        // The event loop ends once this request is answered; shutdown() follows it.
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+        if (result)
+            *result = true;
+    } else if (name == QLatin1String("close")) {
+        disconnectBoard();
+        if (result)
+            *result = true;
+    } else if (name == QLatin1String("open")) {
+        connectBoard(args.toString());
+        if (result)
+            *result = true;
+    } else if (name == QLatin1String("write")) {
+        if (!isConnected())
+            return;
+        const QByteArray command =
+            args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
+        QByteArray answer;
+        m_controlBoard->send(command, &answer, -1);
+        if (result)
+            *result = answer;
+    }
+}

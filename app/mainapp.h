@@ -1,0 +1,161 @@
+#pragma once
+
+#include "linkhost.h"
+#include "logs.h"
+#include "requesthandler.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class Applet;
+class Bootloader;
+class ControlBoard;
+class DialogProgressBar;
+class LocalServer;
+class MainWindow;
+class PythonRunner;
+
+// The program's one application object. It starts and stops the program, owns the pipe
+// server, the main window, the applets (a table in creation order, the log applet first), the
+// link and the options, finds applets by name or shortcut and answers the name-based set, get
+// and run requests ("Applet.ITEM"; other names are built-in items and commands).
+//
+// It is the pipe server's request handler and the link's host (options and the firmware-update
+// window).
+class MainApp : public QObject, public RequestHandler, public LinkHost
+{
+    Q_OBJECT
+
+public:
+    // Creates one tool applet (no parent). The program hands MainApp the factories of its tool
+    // applets in table order, so this library does not depend on the applet libraries.
+    using AppletFactory = std::function<Applet *()>;
+
+    // findApplet modes.
+    enum FindMode { ByName = 0, ByShortcut = 1, First = 2 };
+
+    static const char *const ProjectName; // "KVL52110"
+    static const char *const VersionText; // the text of get "version"
+    static constexpr int OutsideKey = 0x6D2B0E28;
+
+    static MainApp *instance();
+    // Applies the style sheet of the resource ":/stylesheet/stylesheet" to the application;
+    // a missing resource leaves the default style.
+    static void applyStyleSheet();
+
+    // The tool applets, in table order; set before init().
+    void setAppletFactories(const QList<AppletFactory> &factories);
+
+    // Start-up: pipe server, main window, applets, link. False ends the program (exit code 0).
+    bool init();
+    // Options, applets into the main window, port list, main window shown.
+    void start();
+    // Disconnect, save options, delete the applets and the link. Runs once; later calls do
+    // nothing.
+    void shutdown();
+    // init, start, the event loop and shutdown: the program's entry after the application
+    // object exists. Returns the exit code.
+    int exec();
+
+    // ---- applets ----
+    Applet *findApplet(const QVariant &key, int mode) const;
+    Logs *logs() const { return m_logs; }
+    int appletCount() const { return int(m_applets.size()); }
+    // Table entry i, or null.
+    Applet *applet(int index) const { return m_applets.value(index); }
+    // The text chosen at start: "TO3/TO4" or "TO1/TO2".
+    QString projectType() const { return m_projectType; }
+
+    // ---- owned objects ----
+    ControlBoard *controlBoard() const { return m_controlBoard; }
+    LocalServer *localServer() const { return m_localServer; }
+    MainWindow *mainWindow() const { return m_mainWindow; }
+    // The firmware-update window, or null before the first "Update Firmware".
+    Bootloader *bootloader() const { return m_bootloader; }
+
+    // ---- link ----
+    bool isConnected() const;
+    void setLogComm(bool on);
+    bool isLogComm() const;
+    bool connectBoard(const QString &port);
+    void disconnectBoard();
+    bool rescanPorts();
+    void disconnectApplets();
+    void closeAll();
+    void closeAllButActive();
+    // Opens the one firmware-update window, created on first use (also the link's offer).
+    void updateFirmware() override;
+    // Runs the interpreter of "python_path" on a script with one text argument; always true.
+    bool runPython(const QString &script, const QByteArray &text, QByteArray *output);
+
+    // ---- options ----
+    QVariant option(const QString &key);
+    void setOption(const QString &key, const QVariant &value);
+    void setDefaultOptions();
+    const QHash<QString, QVariant> &options() const { return m_options; }
+
+    // ---- option, workspace and state files ----
+    void loadOptions();
+    void saveOptions();
+    void loadWorkspace(const QString &fileName);
+    void saveWorkspace();
+    void saveState();
+    void restoreState();
+    void updateSoftware();
+    void openSpec();
+    // "File": forgets the datasheet path and asks for another one.
+    void chooseSpec();
+
+    // ---- RequestHandler and LinkHost ----
+    void addLog(int level, const QString &text) override;
+    bool ignoreVersion() const override;
+
+public slots:
+    bool set(const QString &name, QVariant &value) override;
+    bool get(const QString &name, QVariant *result) override;
+    bool run(const QString &command, QVariant &args, QVariant *result) override;
+    void slot_disconnected();
+    void slot_connected();
+
+signals:
+    void signal_log(int level, const QString &text);
+
+private:
+    MainApp();
+
+    void createStartupWindow();
+    void showProgress(const QString &text, int value);
+    void advanceProgress(int step);
+    void placeMainWindow();
+    void askProjectType();
+    bool setupApplets();
+    void createControlBoard();
+    void holdRequests(bool hold);
+    void getInternal(const QString &name, QVariant *result);
+    void runInternal(const QString &command, const QVariant &args, QVariant *result);
+    Applet *appletOfName(const QStringList &parts) const;
+    QString firmwareStatusText() const;
+    void flushReplies();
+
+    ControlBoard *m_controlBoard = nullptr;
+    Bootloader *m_bootloader = nullptr;
+    LocalServer *m_localServer = nullptr;
+    QHash<QString, QVariant> m_options;
+    MainWindow *m_mainWindow = nullptr;
+    QString m_projectType;
+
+    QList<AppletFactory> m_factories;
+    QList<Applet *> m_applets;
+    Logs *m_logs = nullptr;
+    QPointer<DialogProgressBar> m_startupWindow;
+    PythonRunner *m_pythonRunner = nullptr;
+    bool m_started = false;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,501 @@
+#include "mainwindow.h"
+
+#include "applet.h"
+#include "controlboard.h"
+#include "mainapp.h"
+#include "mdiarea.h"
+#include "myswitch.h"
+#include "prompt.h"
+#include "workspace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWindow>
+
+namespace
+{
+
+const char *const BuildDateTime = __DATE__ "," __TIME__;
+constexpr int LampTickMs = 100;
+
+// Shows the wait cursor while it lives.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(windowTitleText());
+    createMenus();
+    resize(1440, 975);
+    createConnectionBar();
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    m_lampTimer.stop();
+    qApp->removeEventFilter(this);
+}
+
+QString MainWindow::windowTitleText()
+{
+    return QStringLiteral("velmora Lumigrid << %1 >> %2")
+        .arg(QString::fromLatin1(MainApp::ProjectName), QString::fromLatin1(BuildDateTime));
+}
+
+// ---------------------------------------------------------------- construction
+
+void MainWindow::createMenus()
+{
+    m_contextMenu = new QMenu(this);
+    connect(m_contextMenu->addAction(QStringLiteral("Close All")), &QAction::triggered, this,
+            &MainWindow::slot_CloseAll);
+    connect(m_contextMenu->addAction(QStringLiteral("Close All But Active")), &QAction::triggered,
+            this, &MainWindow::slot_CloseAllButActive);
+
+    m_mdiArea = new MdiArea(this);
+    setCentralWidget(m_mdiArea);
+
+    m_serviceMenu = menuBar()->addMenu(QStringLiteral("&Service"));
+    m_appMenu = menuBar()->addMenu(QStringLiteral("&Application"));
+    m_projectMenu = menuBar()->addMenu(QStringLiteral("&Project"));
+    m_configMenu = menuBar()->addMenu(QStringLiteral("&Config"));
+
+    connect(m_serviceMenu->addAction(QStringLiteral("About")), &QAction::triggered, this,
+            &MainWindow::slot_AboutApp);
+    m_updaterAction = m_serviceMenu->addAction(QStringLiteral("Update Software"));
+    connect(m_updaterAction, &QAction::triggered, this, &MainWindow::slot_UpdateBenchSoftware);
+    m_firmwareAction = m_serviceMenu->addAction(QStringLiteral("Update Firmware"));
+    connect(m_firmwareAction, &QAction::triggered, this, &MainWindow::slot_UpdateFirmware);
+    m_specAction = m_serviceMenu->addAction(QIcon(QStringLiteral(":/buttons/word")),
+                                            QStringLiteral("Spec Open"));
+    connect(m_specAction, &QAction::triggered, this, &MainWindow::slot_Spec);
+    // "File" belongs to no menu: the datasheet button's drop-down offers it.
+    m_fileAction = new QAction(QStringLiteral("File"), this);
+    connect(m_fileAction, &QAction::triggered, this, &MainWindow::slot_Path);
+
+    connect(m_configMenu->addAction(QIcon(QStringLiteral(":/buttons/export")),
+                                    QStringLiteral("&Save config")),
+            &QAction::triggered, this, &MainWindow::slot_SaveConfig);
+    connect(m_configMenu->addAction(QIcon(QStringLiteral(":/buttons/import")),
+                                    QStringLiteral("&Load config")),
+            &QAction::triggered, this, &MainWindow::slot_LoadConfig);
+    m_configMenu->addSeparator();
+    slot_UpdateConfigBenchList();
+}
+
+CustomControls::MySwitch *MainWindow::createLamp(bool numbered)
+{
+    auto *lamp = new CustomControls::MySwitch(this);
+    lamp->addState(numbered ? QStringLiteral("1") : QString(),
+                   QStringLiteral(":/leds/img_led_gray"));
+    lamp->addState(numbered ? QStringLiteral("2") : QString(),
+                   QStringLiteral(":/leds/img_led_green"));
+    lamp->addState(numbered ? QStringLiteral("3") : QString(),
+                   QStringLiteral(":/leds/img_led_red"));
+    lamp->setReadOnly(true);
+    lamp->setFixedSize(20, 20);
+    return lamp;
+}
+
+void MainWindow::createConnectionBar()
+{
+    m_pbConnect = new QPushButton(QStringLiteral("Connect"), this);
+    m_pbConnect->setCheckable(true);
+    m_portList = new QComboBox(this);
+    m_portList->setFixedSize(100, 20);
+    m_pbRescan = new QPushButton(this);
+    m_pbRescan->setIcon(QIcon(QStringLiteral(":/buttons/refresh")));
+    m_pbRescan->setFixedSize(20, 20);
+    m_speedList = new QComboBox(this);
+    m_speedList->setFixedSize(100, 20);
+    m_speedList->addItem(QStringLiteral("Normal"), 115200);
+    m_speedList->addItem(QStringLiteral("Turbo"), 2304000);
+    m_statusLabel = new QLabel(this);
+    m_statusLabel->setFixedWidth(250);
+    m_streamLabel = new QLabel(QStringLiteral("Connection"), this);
+    m_connectionLamp = createLamp(true);
+    m_rxLamp = createLamp(false);
+    m_txLamp = createLamp(false);
+    m_cbLog = new QCheckBox(QStringLiteral("Log"), this);
+    m_specButton = new QToolButton(this);
+    m_specButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_specButton->setDefaultAction(m_specAction);
+    m_specButton->addAction(m_fileAction);
+    m_specButton->setPopupMode(QToolButton::DelayedPopup);
+    m_pbRestore = new QPushButton(QStringLiteral("Restore last"), this);
+
+    const QList<QWidget *> bar = {m_pbConnect,      m_portList,
+                                  m_pbRescan,       m_speedList,
+                                  m_statusLabel,    m_streamLabel,
+                                  m_connectionLamp, new QLabel(QStringLiteral(" rx "), this),
+                                  m_rxLamp,         new QLabel(QStringLiteral(" tx "), this),
+                                  m_txLamp,         m_cbLog,
+                                  m_specButton,     m_pbRestore};
+    for (QWidget *w : bar)
+        statusBar()->addWidget(w, 0);
+
+    connect(m_pbConnect, &QPushButton::clicked, this, &MainWindow::slot_pbConnectBoard_click);
+    connect(m_pbRescan, &QPushButton::clicked, this, &MainWindow::slot_Rescan);
+    connect(m_speedList, &QComboBox::currentIndexChanged, this,
+            &MainWindow::slot_ChangeConenctionSpeed);
+    connect(m_cbLog, &QCheckBox::toggled, this, &MainWindow::slot_cbLogComm_toggled);
+    connect(m_cbLog, &QCheckBox::toggled, this, &MainWindow::slot_LogOn);
+    connect(m_pbRestore, &QPushButton::clicked, this, &MainWindow::slot_RestorePreviousWorkspace);
+    connect(&m_lampTimer, &QTimer::timeout, this, &MainWindow::slot_supress_led);
+    m_lampTimer.start(LampTickMs);
+    setConnectedUi(0);
+}
+
+// ---------------------------------------------------------------- operations
+
+void MainWindow::addApplet(int menuKind, Applet *applet, bool inMdiArea)
+{
+    if (!applet)
+        return;
+    if (inMdiArea) {
+        auto *sub =
+            qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, m_mdiArea));
+        if (sub)
+            m_mdiArea->addSubWindow(sub, Qt::WindowFlags());
+    } else if (auto *dock = qobject_cast<QDockWidget *>(
+                   applet->createContainer(Applet::DockContainer, this))) {
+        addDockWidget(Qt::RightDockWidgetArea, dock);
+    }
+    QMenu *menus[] = {m_serviceMenu, m_appMenu, m_projectMenu};
+    if (menuKind >= 0 && menuKind < 3 && applet->action())
+        menus[menuKind]->addAction(applet->action());
+}
+
+void MainWindow::setConnectedUi(int state)
+{
+    const bool connected = state == 1;
+    m_pbConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    m_pbConnect->setChecked(connected);
+    m_appMenu->setEnabled(connected);
+    setLamp(m_connectionLamp, connected ? LampOn : LampOff);
+    m_firmwareAction->setEnabled(connected);
+    m_portList->setEnabled(state == 0);
+    m_pbRescan->setEnabled(state == 0);
+}
+
+void MainWindow::setPortList(const QStringList &ports)
+{
+    m_portList->clear();
+    m_portList->addItems(ports);
+}
+
+QString MainWindow::portName() const
+{
+    return m_portList->currentText();
+}
+
+unsigned int MainWindow::connectionSpeed() const
+{
+    return m_speedList->currentData(Qt::UserRole).toUInt();
+}
+
+bool MainWindow::isLogChecked() const
+{
+    return m_cbLog->isChecked();
+}
+
+void MainWindow::setStatusText(const QString &text)
+{
+    m_statusLabel->setText(text);
+}
+
+QString MainWindow::statusText() const
+{
+    return m_statusLabel->text();
+}
+
+void MainWindow::addStatusWidget(QWidget *widget)
+{
+    statusBar()->addWidget(widget, 0);
+}
+
+QWidget *MainWindow::activeSubWindowWidget() const
+{
+    QMdiSubWindow *sub = m_mdiArea->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
+QMenu *MainWindow::getMenuApp()
+{
+    return m_appMenu;
+}
+
+// ---------------------------------------------------------------- lamps and stream
+
+void MainWindow::setLamp(CustomControls::MySwitch *lamp, int state)
+{
+    if (lamp->currentState() != state)
+        lamp->setCurrentState(state);
+}
+
+void MainWindow::slot_ActivityRx_LED()
+{
+    setLamp(m_rxLamp, LampOn);
+}
+
+void MainWindow::slot_ActivityTx_LED()
+{
+    setLamp(m_txLamp, LampOn);
+}
+
+void MainWindow::slot_Connection_LED(bool on)
+{
+    setLamp(m_connectionLamp, on ? LampOn : LampOff);
+}
+
+// Each lamp is looked at every other tick, so it goes dark at most 200 ms after activity.
+void MainWindow::slot_supress_led()
+{
+    ++m_lampTicks;
+    setLamp(m_lampTicks % 2 ? m_txLamp : m_rxLamp, LampOff);
+}
+
+void MainWindow::slot_stream(bool on)
+{
+    if (on) {
+        m_textBeforeStream = m_streamLabel->text();
+        m_lampBeforeStream = m_connectionLamp->currentState();
+        m_streamLabel->setText(QStringLiteral("Stream..."));
+        setLamp(m_connectionLamp, LampStream);
+    } else {
+        m_streamLabel->setText(m_textBeforeStream);
+        setLamp(m_connectionLamp, m_lampBeforeStream);
+    }
+}
+
+// ---------------------------------------------------------------- user actions
+
+void MainWindow::slot_pbConnectBoard_click()
+{
+    MainApp *app = MainApp::instance();
+    if (m_pbConnect->isChecked()) {
+        setConnectedUi(app->connectBoard(portName()) ? 1 : 0);
+    } else {
+        app->disconnectBoard();
+        setConnectedUi(0);
+    }
+}
+
+void MainWindow::slot_Rescan()
+{
+    WaitCursor wait;
+    m_portList->clear();
+    MainApp::instance()->rescanPorts();
+}
+
+void MainWindow::slot_ChangeConenctionSpeed()
+{
+    if (ControlBoard *board = MainApp::instance()->controlBoard())
+        board->setBaudrate(int(connectionSpeed()));
+}
+
+void MainWindow::slot_cbLogComm_toggled(bool on)
+{
+    MainApp::instance()->setLogComm(on);
+}
+
+void MainWindow::slot_LogOn(bool on)
+{
+    Applet *log = MainApp::instance()->logs();
+    if (!log)
+        return;
+    if (on)
+        log->showWindow();
+    else
+        log->hideWindow();
+}
+
+void MainWindow::slot_RestorePreviousWorkspace()
+{
+    MainApp::instance()->restoreState();
+}
+
+void MainWindow::slot_SaveConfig()
+{
+    MainApp::instance()->saveWorkspace();
+    slot_UpdateConfigBenchList();
+}
+
+void MainWindow::slot_LoadConfig()
+{
+    MainApp::instance()->loadWorkspace(QString());
+}
+
+void MainWindow::slot_LoadConfigName()
+{
+    // The entry carries its file's real name (the text lost every ".bench" of it).
+    if (auto *action = qobject_cast<QAction *>(sender()))
+        MainApp::instance()->loadWorkspace(action->data().toString());
+}
+
+void MainWindow::slot_UpdateConfigBenchList()
+{
+    for (QAction *action : std::as_const(m_benchActions)) {
+        m_configMenu->removeAction(action);
+        delete action;
+    }
+    m_benchActions.clear();
+    const QList<Workspace::MenuEntry> entries = Workspace::menuEntries();
+    for (const Workspace::MenuEntry &entry : entries) {
+        auto *action = new QAction(entry.text, this);
+        action->setData(entry.fileName);
+        connect(action, &QAction::triggered, this, &MainWindow::slot_LoadConfigName);
+        m_configMenu->addAction(action);
+        m_benchActions.append(action);
+    }
+}
+
+void MainWindow::slot_AboutApp()
+{
+    const QString text =
+        QStringLiteral("<h2>%1</h2><p>Built with Qt %2</p><p>Build: %3</p>")
+            .arg(QString::fromLatin1(MainApp::ProjectName), QStringLiteral(QT_VERSION_STR),
+                 QString::fromLatin1(BuildDateTime));
+    Prompt::ask(Prompt::Information, QStringLiteral("About"), text);
+}
+
+void MainWindow::slot_UpdateBenchSoftware()
+{
+    MainApp::instance()->updateSoftware();
+}
+
+void MainWindow::slot_UpdateFirmware()
+{
+    MainApp::instance()->updateFirmware();
+}
+
+void MainWindow::slot_CloseAll()
+{
+    MainApp::instance()->closeAll();
+}
+
+void MainWindow::slot_CloseAllButActive()
+{
+    MainApp::instance()->closeAllButActive();
+}
+
+void MainWindow::slot_Spec()
+{
+    MainApp::instance()->openSpec();
+}
+
+void MainWindow::slot_Path()
+{
+    MainApp::instance()->chooseSpec();
+}
+
+// ---------------------------------------------------------------- events
+
+namespace
+{
+
+// Whether a key event that was just delivered to previous goes on to next as the next step of
+// its way up: from a widget to its parent, or from a window to a widget inside it.
+bool isPropagationStep(QObject *previous, QObject *next)
+{
+    auto *nextWidget = qobject_cast<QWidget *>(next);
+    if (!previous || !nextWidget)
+        return false;
+    if (auto *widget = qobject_cast<QWidget *>(previous))
+        return nextWidget == widget->parentWidget();
+    if (auto *window = qobject_cast<QWindow *>(previous))
+        return nextWidget->window()->windowHandle() == window;
+    return false;
+}
+
+} // namespace
+
+// A key press reaches an application event filter once for every object it passes on its way
+// up; the same event object arriving at the next object up is the same press.
+bool MainWindow::isNewKeyPress(QObject *receiver, const QEvent *event)
+{
+    const bool repeat = event == m_lastKeyEvent && isPropagationStep(m_lastKeyReceiver, receiver);
+    m_lastKeyEvent = event;
+    m_lastKeyReceiver = receiver;
+    return !repeat;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if ((key->modifiers() & Qt::ControlModifier) && key->key() >= Qt::Key_0 &&
+            key->key() <= Qt::Key_9 && isNewKeyPress(watched, event)) {
+            ++m_shortcutPresses;
+            openAppletByShortcut(key->key());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::openAppletByShortcut(int key)
+{
+    MainApp *app = MainApp::instance();
+    if (!app->isConnected()) {
+        showConnectFirstBox();
+        return;
+    }
+    Applet *applet = app->findApplet(key, MainApp::ByShortcut);
+    if (!applet)
+        return;
+    applet->showWindow();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(applet->container()))
+        m_mdiArea->setActiveSubWindow(sub);
+}
+
+// Not modal: the key press that caused it goes on, and one box at a time.
+void MainWindow::showConnectFirstBox()
+{
+    if (m_infoBox) {
+        m_infoBox->raise();
+        return;
+    }
+    m_infoBox =
+        new QMessageBox(QMessageBox::Information, QString(),
+                        QStringLiteral("Connect board before window open."), QMessageBox::Ok);
+    m_infoBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_infoBox->setModal(false);
+    m_infoBox->show();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    MainApp::instance()->disconnectBoard();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_contextMenu->popup(event->globalPos());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QMdiArea>
+#include <QPoint>
+#include <QSize>
+
+// The tool-window area: a QMdiArea that paints the project name as a grey watermark behind
+// the tool windows.
+class MdiArea : public QMdiArea
+{
+    Q_OBJECT
+public:
+    // Where the watermark goes in a viewport of a given size.
+    struct Watermark {
+        int pixelSize = 0; // font pixel size
+        QPoint baseline;   // start of the text's base line
+    };
+    static Watermark watermarkFor(const QSize &viewport);
+    static const QColor &watermarkColor();
+
+    explicit MdiArea(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "prompt.h"
+
+// The program's prompts as Qt dialogs: message boxes, text input, single choices (radio
+// buttons) and file dialogs, all without a parent window. Installed by the program at start.
+class WidgetPrompt : public Prompt
+{
+public:
+    int message(const Message &msg) override;
+    QString getText(const QString &title, const QString &label, const QString &text,
+                    bool *ok) override;
+    // Radio buttons, the current item checked; the checked item is the answer, also when the
+    // dialog is cancelled (*ok then false).
+    QString getItem(const QString &title, const QString &label, const QStringList &items,
+                    int current, bool *ok) override;
+    QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
+    QString saveFileName(const QString &title, const QString &dir, const QString &filter) override;
+};

@@ -1,0 +1,196 @@
+#include "documentopener.h"
+#include "recordingprompt.h"
+#include "softwareupdater.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <memory>
+
+// The datasheet and the updater: what is opened or started, with which arguments, and what the
+// user is asked and told.
+class TestExternalPrograms : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void datasheetPathReachesTheDesktopUnchanged();
+    void missingDatasheetAsksForAFile_data();
+    void missingDatasheetAsksForAFile();
+    void datasheetThatCannotBeOpenedIsReported();
+
+    void updaterGetsItsArgumentsSeparately();
+    void missingUpdaterAsksForItsPath();
+    void updaterNotFoundWarnsAndKeepsThePath();
+    void updaterThatFailsToStartWarns();
+    void realUpdaterProcessSeesTwoArguments();
+
+private:
+    static void touch(const QString &name, const QByteArray &bytes = QByteArray());
+
+    std::unique_ptr<RecordingPrompt> prompt;
+    QList<QUrl> opened;
+    bool openResult = true;
+    struct Start {
+        QString program;
+        QStringList arguments;
+        QString workingDirectory;
+    };
+    QList<Start> starts;
+    bool startResult = true;
+};
+
+// A name a shell would split, substitute and run.
+static const QString AwkwardName = QStringLiteral("my \"spec\" $(touch pwned); rm x.pdf");
+static const QString WarningText =
+    QStringLiteral("Error starting updater. \n Updater is not installed!");
+
+void TestExternalPrograms::touch(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void TestExternalPrograms::init()
+{
+    prompt = std::make_unique<RecordingPrompt>();
+    opened.clear();
+    openResult = true;
+    starts.clear();
+    startResult = true;
+    DocumentOpener::setUrlOpener([this](const QUrl &url) {
+        opened.append(url);
+        return openResult;
+    });
+    SoftwareUpdater::setStarter(
+        [this](const QString &program, const QStringList &arguments, const QString &dir) {
+            starts.append({program, arguments, dir});
+            return startResult;
+        });
+}
+
+void TestExternalPrograms::cleanup()
+{
+    DocumentOpener::setUrlOpener({});
+    SoftwareUpdater::setStarter({});
+    prompt.reset();
+}
+
+void TestExternalPrograms::datasheetPathReachesTheDesktopUnchanged()
+{
+    touch(AwkwardName);
+    DocumentOpener opener(AwkwardName);
+    QCOMPARE(opener.openSpec(), AwkwardName);
+    QVERIFY(opener.errorString().isEmpty());
+    QVERIFY(prompt->fileDialogs().isEmpty());
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.first().isLocalFile());
+    QCOMPARE(opened.first().toLocalFile(), QDir::current().absoluteFilePath(AwkwardName));
+    QVERIFY(!QFile::exists("pwned"));
+}
+
+void TestExternalPrograms::missingDatasheetAsksForAFile_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("a file chosen") << "chosen.pdf" << true;
+    QTest::newRow("cancelled") << "" << false;
+    QTest::newRow("a file that is not there") << "absent.pdf" << false;
+}
+
+void TestExternalPrograms::missingDatasheetAsksForAFile()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, opens);
+    touch("chosen.pdf");
+    prompt->queueFile(answer);
+    DocumentOpener opener(QStringLiteral("gone.pdf"));
+    QCOMPARE(opener.openSpec(), opens ? answer : QString());
+    QCOMPARE(prompt->fileDialogs(), QStringList{"Spec path|Files (*.docx *.doc *.pdf)"});
+    QCOMPARE(opened.size(), opens ? 1 : 0);
+}
+
+void TestExternalPrograms::datasheetThatCannotBeOpenedIsReported()
+{
+    touch("spec.pdf");
+    openResult = false;
+    DocumentOpener opener(QStringLiteral("spec.pdf"));
+    QCOMPARE(opener.openSpec(), QStringLiteral("spec.pdf")); // the file exists: still kept
+    QVERIFY(opener.errorString().contains("spec.pdf"));
+}
+
+void TestExternalPrograms::updaterGetsItsArgumentsSeparately()
+{
+    touch("my updater");
+    SoftwareUpdater updater(QStringLiteral("my updater"));
+    QVERIFY(updater.start());
+    QCOMPARE(updater.path(), QStringLiteral("my updater"));
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts.first().program, QDir::current().absoluteFilePath("my updater"));
+    QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
+    QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
+    QVERIFY(prompt->messages().isEmpty());
+}
+
+// The prompt accepts the default path it offers: the updater there is started and its path
+// becomes the one to keep.
+void TestExternalPrograms::missingUpdaterAsksForItsPath()
+{
+    touch(SoftwareUpdater::DefaultPath);
+    SoftwareUpdater updater(QStringLiteral("/no/such/updater"));
+    QVERIFY(updater.start());
+    QCOMPARE(updater.path(), QString::fromLatin1(SoftwareUpdater::DefaultPath));
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts.first().program,
+             QDir::current().absoluteFilePath(QString::fromLatin1(SoftwareUpdater::DefaultPath)));
+    QFile::remove(SoftwareUpdater::DefaultPath);
+}
+
+void TestExternalPrograms::updaterNotFoundWarnsAndKeepsThePath()
+{
+    QVERIFY(!QFile::exists(SoftwareUpdater::DefaultPath));
+    SoftwareUpdater updater(QStringLiteral("/no/such/updater"));
+    QVERIFY(!updater.start()); // the default answer, asked again, ends the questions
+    QCOMPARE(updater.path(), QStringLiteral("/no/such/updater"));
+    QVERIFY(starts.isEmpty());
+    QCOMPARE(prompt->messages().size(), 1);
+    QCOMPARE(prompt->messages().first().title, QStringLiteral("KVL52110"));
+    QCOMPARE(prompt->messages().first().text, WarningText);
+    QCOMPARE(int(prompt->messages().first().icon), int(Prompt::Warning));
+}
+
+void TestExternalPrograms::updaterThatFailsToStartWarns()
+{
+    touch("updater.bin");
+    startResult = false;
+    SoftwareUpdater updater(QStringLiteral("updater.bin"));
+    QVERIFY(!updater.start());
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(prompt->messages().size(), 1);
+    QCOMPARE(prompt->messages().first().text, WarningText);
+}
+
+// Through QProcess itself: a name with blanks and quotes runs as one program, and it sees
+// exactly two arguments.
+void TestExternalPrograms::realUpdaterProcessSeesTwoArguments()
+{
+    SoftwareUpdater::setStarter({});
+    const QString script = QStringLiteral("up \"date\" $(x).sh");
+    touch(script, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > args.tmp && mv args.tmp args.txt\n");
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    SoftwareUpdater updater(script);
+    QVERIFY(updater.start());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
+    QFile args("args.txt");
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(args.readAll()),
+             QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
+}
+
+QTEST_MAIN(TestExternalPrograms)
+#include "tst_externalprograms.moc"

@@ -1,0 +1,335 @@
+#include "applet.h"
+#include "recordingprompt.h"
+#include "register.h"
+#include "variable.h"
+#include "workspace.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+
+// An applet that binds one variable and one 4-bit register of its own.
+class ConfigApplet : public Applet
+{
+public:
+    explicit ConfigApplet(const QString &name)
+        : variable(QStringLiteral("@variable=V1@value=1.5@min=-1000@max=1000")),
+          reg(QStringLiteral("A;B;C[2]"), QStringLiteral("R4"))
+    {
+        setObjectName(name);
+    }
+    QVariant run(const QString &, const QVariant &) override { return QVariant(); }
+    bool init() override { return addVariable(&variable) && addRegister(&reg, 4); }
+
+    Variable variable;
+    Register reg;
+};
+
+} // namespace
+
+// Workspace files: the blocks written, what loading restores, and what it refuses.
+class TestWorkspace : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void saveWritesTheChosenBlocksInTableOrder();
+    void saveAsksInOrderAndStopsOnCancel_data();
+    void saveAsksInOrderAndStopsOnCancel();
+    void savedWorkspaceLoadsBack();
+    void blocksLoadWhateverTheirOrder();
+    void linesOfAnyLength();
+    void lastLineWithoutLineFeed();
+    void crLfFileLoadsNoBlock();
+    void malformedTextLoadsNothingWrong_data();
+    void malformedTextLoadsNothingWrong();
+    void loadAsksForAFileWhenNoneIsGiven();
+    void missingFileIsNoCrash();
+    void failedWriteIsReported();
+    void menuEntriesKeepTheRealFileName();
+    void choiceDialogChoosesTheApplets();
+
+private:
+    QList<Applet *> table() const;
+    Workspace workspace() const { return Workspace(table()); }
+    static void writeFile(const QString &name, const QByteArray &bytes);
+    static QByteArray fileBytes(const QString &name);
+
+    std::unique_ptr<ConfigApplet> alpha;
+    std::unique_ptr<ConfigApplet> beta;
+    std::unique_ptr<ConfigApplet> gamma;
+    std::unique_ptr<RecordingPrompt> prompt;
+    std::unique_ptr<QTemporaryDir> dir; // each case works in a folder of its own
+    QStringList offered;                // names the chooser was given
+};
+
+QList<Applet *> TestWorkspace::table() const
+{
+    // A null entry, as the program's table may hold, is skipped.
+    return {alpha.get(), nullptr, beta.get(), gamma.get()};
+}
+
+void TestWorkspace::writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray TestWorkspace::fileBytes(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void TestWorkspace::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    QVERIFY(QDir::setCurrent(dir->path()));
+    alpha = std::make_unique<ConfigApplet>("Alpha");
+    beta = std::make_unique<ConfigApplet>("Beta");
+    gamma = std::make_unique<ConfigApplet>("Gamma");
+    for (ConfigApplet *a : {alpha.get(), beta.get(), gamma.get()})
+        QVERIFY(a->setup());
+    prompt = std::make_unique<RecordingPrompt>();
+    offered.clear();
+    Workspace::setChooser([this](const QStringList &names, QStringList *chosen) {
+        offered = names;
+        *chosen = {"Gamma", "Alpha"}; // the order chosen does not matter
+        return true;
+    });
+}
+
+void TestWorkspace::cleanup()
+{
+    Workspace::setChooser({});
+    prompt.reset();
+    alpha.reset();
+    beta.reset();
+    gamma.reset();
+    dir.reset();
+}
+
+void TestWorkspace::saveWritesTheChosenBlocksInTableOrder()
+{
+    alpha->variable.setValue(2.25, Variable::InternalKey);
+    alpha->reg.setValue(0xDu, true); // bits 0, 2 and 3
+    gamma->variable.setValue(-3, Variable::InternalKey);
+    prompt->queueFile("ws1"); // typed without extension
+    Workspace ws = workspace();
+    QVERIFY(ws.save());
+    QCOMPARE(offered, QStringList({"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(prompt->fileDialogs(), QStringList{"Save workspace|Files (*.bench)"});
+    QCOMPARE(ws.fileName(), QStringLiteral("ws1.bench"));
+    QCOMPARE(fileBytes("ws1.bench"), QByteArray("Alpha\n{\n"
+                                                "V1:2.250000\n"
+                                                "R4:0b1011\n"
+                                                "\n}\n"
+                                                "Gamma\n{\n"
+                                                "V1:-3.000000\n"
+                                                "R4:0b0000\n"
+                                                "\n}\n"));
+}
+
+void TestWorkspace::saveAsksInOrderAndStopsOnCancel_data()
+{
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("fileDialogs");
+
+    QTest::newRow("choice cancelled") << false << QStringList{"Alpha"} << "a.bench" << 0;
+    QTest::newRow("nothing chosen") << true << QStringList() << "a.bench" << 0;
+    QTest::newRow("file dialog cancelled") << true << QStringList{"Alpha"} << "" << 1;
+}
+
+void TestWorkspace::saveAsksInOrderAndStopsOnCancel()
+{
+    QFETCH(bool, accepted);
+    QFETCH(QStringList, chosen);
+    QFETCH(QString, file);
+    QFETCH(int, fileDialogs);
+    Workspace::setChooser([&](const QStringList &, QStringList *out) {
+        *out = chosen;
+        return accepted;
+    });
+    prompt->queueFile(file);
+    Workspace ws = workspace();
+    QVERIFY(ws.save());
+    QVERIFY(ws.errorString().isEmpty());
+    QCOMPARE(prompt->fileDialogs().size(), fileDialogs);
+    QVERIFY(QDir().entryList({"*.bench"}, QDir::Files).isEmpty());
+}
+
+void TestWorkspace::savedWorkspaceLoadsBack()
+{
+    alpha->variable.setValue(7.5, Variable::InternalKey);
+    alpha->reg.setValue(0x6u, true);
+    gamma->reg.setValue(0x9u, true);
+    Workspace ws = workspace();
+    QVERIFY(ws.write("round.bench", {}));
+    const QByteArray saved = fileBytes("round.bench");
+
+    alpha->variable.setValue(0.0, Variable::InternalKey);
+    alpha->reg.setValue(0u, true);
+    gamma->reg.setValue(0xFu, true);
+    QVERIFY(ws.load("round.bench"));
+    QCOMPARE(alpha->variable.value(), 7.5);
+    QCOMPARE(alpha->reg.value(true), 0x6u);
+    QCOMPARE(gamma->reg.value(true), 0x9u);
+    QVERIFY(ws.write("again.bench", {}));
+    QCOMPARE(fileBytes("again.bench"), saved);
+}
+
+void TestWorkspace::blocksLoadWhateverTheirOrder()
+{
+    const QByteArray text = "Gamma\n{\nV1:4\nR4:0x0C\n\n}\n"
+                            "Unknown\n{\nV1:99\n}\n"
+                            "Alpha\n{\nV1:-2.5\nR4:13\n\n}\n";
+    QCOMPARE(workspace().apply(text), 2);
+    QCOMPARE(gamma->variable.value(), 4.0);
+    QCOMPARE(gamma->reg.value(true), 0xCu);
+    QCOMPARE(alpha->variable.value(), -2.5);
+    QCOMPARE(alpha->reg.value(true), 13u);
+    QCOMPARE(beta->variable.value(), 1.5); // not in the file
+}
+
+// A line far longer than any buffer still reaches the applet whole.
+void TestWorkspace::linesOfAnyLength()
+{
+    const QByteArray value = QByteArray(5000, '0') + "12.5";
+    writeFile("long.bench", "Beta\n{\nV1:" + value + "\nR4:0b" + QByteArray(3000, '1') + "\n}\n");
+    QVERIFY(workspace().load("long.bench"));
+    QCOMPARE(beta->variable.value(), 12.5);
+    QCOMPARE(beta->reg.value(true), 0xFu);
+}
+
+void TestWorkspace::lastLineWithoutLineFeed()
+{
+    QCOMPARE(workspace().apply("Alpha\n{\nV1:3\n}"), 1);
+    QCOMPARE(alpha->variable.value(), 3.0);
+}
+
+void TestWorkspace::crLfFileLoadsNoBlock()
+{
+    writeFile("crlf.bench", "Alpha\r\n{\r\nV1:9\r\n\r\n}\r\n");
+    QVERIFY(workspace().load("crlf.bench"));
+    QCOMPARE(alpha->variable.value(), 1.5);
+}
+
+void TestWorkspace::malformedTextLoadsNothingWrong_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<double>("alphaValue");
+
+    QTest::newRow("block never closed") << QByteArray("Alpha\n{\nV1:9\n") << 0 << 1.5;
+    QTest::newRow("block without a name") << QByteArray("{\nV1:9\n}\n") << 0 << 1.5;
+    QTest::newRow("closing brace outside") << QByteArray("Alpha\n}\n{\nV1:9\n}\n") << 0 << 1.5;
+    QTest::newRow("second open restarts") << QByteArray("Alpha\n{\nV1:9\n{\nV1:8\n}\n") << 1 << 8.0;
+    QTest::newRow("garbage lines inside")
+        << QByteArray("Alpha\n{\n:::\nV1\nV1:1:2\n\x01\x02\n}\n") << 1 << 1.5;
+    QTest::newRow("zero bytes") << QByteArray("Al\0pha\n{\nV1:9\n}\n", 17) << 0 << 1.5;
+    QTest::newRow("empty") << QByteArray() << 0 << 1.5;
+}
+
+void TestWorkspace::malformedTextLoadsNothingWrong()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, blocks);
+    QFETCH(double, alphaValue);
+    QCOMPARE(workspace().apply(text), blocks);
+    QCOMPARE(alpha->variable.value(), alphaValue);
+    QCOMPARE(beta->variable.value(), 1.5);
+}
+
+void TestWorkspace::loadAsksForAFileWhenNoneIsGiven()
+{
+    writeFile("asked.bench", "Beta\n{\nV1:6\n}\n");
+    prompt->queueFile("asked.bench");
+    Workspace ws = workspace();
+    QVERIFY(ws.load(QString()));
+    QCOMPARE(prompt->fileDialogs(), QStringList{"Load workspace|Files (*.bench)"});
+    QCOMPARE(beta->variable.value(), 6.0);
+    // Cancelled: nothing read, nothing reported.
+    QVERIFY(ws.load(QString()));
+    QVERIFY(ws.errorString().isEmpty());
+}
+
+void TestWorkspace::missingFileIsNoCrash()
+{
+    Workspace ws = workspace();
+    QVERIFY(!ws.load("absent.bench"));
+    QVERIFY(!ws.errorString().isEmpty());
+    QCOMPARE(alpha->variable.value(), 1.5);
+}
+
+void TestWorkspace::failedWriteIsReported()
+{
+    writeFile("plain", "a file, not a folder");
+    prompt->queueFile("plain/inside.bench");
+    Workspace ws = workspace();
+    QVERIFY(!ws.save());
+    QVERIFY(!ws.errorString().isEmpty());
+    QCOMPARE(fileBytes("plain"), QByteArray("a file, not a folder"));
+}
+
+void TestWorkspace::menuEntriesKeepTheRealFileName()
+{
+    for (const char *name : {"b1.bench", "A2.bench", "x.bench.bench", "notes.txt"})
+        writeFile(name, "");
+    QVERIFY(QDir().mkdir("folder.bench"));
+    const QList<Workspace::MenuEntry> entries = Workspace::menuEntries();
+    QStringList texts;
+    QStringList files;
+    for (const Workspace::MenuEntry &e : entries) {
+        texts.append(e.text);
+        files.append(e.fileName);
+    }
+    QCOMPARE(texts, QStringList({"A2", "b1", "x"}));
+    QCOMPARE(files, QStringList({"A2.bench", "b1.bench", "x.bench.bench"}));
+
+    writeFile("x.bench.bench", "Alpha\n{\nV1:5\n}\n");
+    QVERIFY(workspace().load(entries.at(2).fileName));
+    QCOMPARE(alpha->variable.value(), 5.0);
+}
+
+// The real check-box dialog: "All On" and OK save every applet.
+void TestWorkspace::choiceDialogChoosesTheApplets()
+{
+    Workspace::setChooser({});
+    QString title;
+    QTimer::singleShot(0, this, [&title] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        const auto buttons = dialog->findChildren<QPushButton *>();
+        for (QPushButton *b : buttons) {
+            if (b->text() == QStringLiteral("All On"))
+                b->click();
+        }
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    prompt->queueFile("all.bench");
+    QVERIFY(workspace().save());
+    QCOMPARE(title, QStringLiteral("Select windows save..."));
+    const QByteArray saved = fileBytes("all.bench");
+    QVERIFY(saved.startsWith("Alpha\n{\n"));
+    QVERIFY(saved.contains("\n}\nBeta\n{\n"));
+    QVERIFY(saved.endsWith("\n}\nGamma\n{\nV1:1.500000\nR4:0b0000\n\n}\n"));
+}
+
+QTEST_MAIN(TestWorkspace)
+#include "tst_workspace.moc"
