@@ -23,16 +23,16 @@ class Variable;
 
 // Intervals of the link protocol. The defaults are the protocol's values; tests shorten them.
 struct LinkTiming {
-    int silenceMs = 2000;         // keep-alive after this much silence on the line
-    int pingAttempts = 3;         // ENQ writes per keep-alive
-    int pingReads = 10;           // reads per ENQ
-    int pingReadMs = 10;          // wait per read
-    int reconnectAttempts = 10;   // automatic reconnection attempts
-    int reconnectPauseMs = 1000;  // pause after a failed attempt
-    int idleMs = 500;             // loop pass while not connected
-    int pauseStepMs = 100;        // parked loop step
-    int resetLimitMs = 9999;      // board reset: longest wait for the ACK
-    int streamPassMs = 100;       // stream capture pass
+    int silenceMs = 2000;        // keep-alive after this much silence on the line
+    int pingAttempts = 3;        // ENQ writes per keep-alive
+    int pingReads = 10;          // reads per ENQ
+    int pingReadMs = 10;         // wait per read
+    int reconnectAttempts = 10;  // automatic reconnection attempts
+    int reconnectPauseMs = 1000; // pause after a failed attempt
+    int idleMs = 500;            // loop pass while not connected
+    int pauseStepMs = 100;       // parked loop step
+    int resetLimitMs = 9999;     // board reset: longest wait for the ACK
+    int streamPassMs = 100;      // stream capture pass
 };
 
 // The one link object to the controller board. Its thread owns the serial port: it moves the
@@ -111,8 +111,7 @@ public:
     bool checkIdn();
     static bool checkFirmwareCompatible(const QString &type, const QString &version,
                                         const QString &date);
-    int showIncompatibleFirmware(const QString &text, const QString &informativeText,
-                                 int buttons);
+    int showIncompatibleFirmware(const QString &text, const QString &informativeText, int buttons);
     QString firmwareType() const;
     int firmwareVersion() const;
     QString firmwareDate() const { return firmwareDate(QStringLiteral("dd.MM.yyyy hh:mm")); }
@@ -237,10 +236,10 @@ private:
     const LinkTiming m_timing;
     RingBuffer m_rxBuffer{BufferSize};
     RingBuffer m_txBuffer{BufferSize};
-    QMutex m_linkMutex;                 // writes of the paused and streaming flags
-    std::mutex m_transactionMutex;      // one transaction at a time
-    mutable QMutex m_stateMutex;        // port name, identification
-    QMutex m_logMutex;                  // the log's time reference
+    QMutex m_linkMutex;            // writes of the paused and streaming flags, stream state
+    std::mutex m_transactionMutex; // one transaction at a time
+    mutable QMutex m_stateMutex;   // port name, identification
+    QMutex m_logMutex;             // the log's time reference
     QElapsedTimer m_logReference;
 
     std::atomic<bool> m_streaming{false};
@@ -263,7 +262,7 @@ private:
     std::atomic<bool> m_handingOver{false};
     std::atomic<bool> m_cancelReconnect{false};
     std::atomic<bool> m_loopEnded{false};
-    int m_parkDepth = 0;                // nesting of parks by other threads (under m_linkMutex)
+    int m_parkDepth = 0; // nesting of parks by other threads (under m_linkMutex)
     SerialPort *m_port;
     int m_wakeFd = -1;
     QElapsedTimer m_silence;

@@ -266,8 +266,7 @@ void ControlBoard::reconnect()
             return;
         if (connectBoard(port))
             return;
-        sleepServingParks(m_timing.reconnectPauseMs,
-                          [this]() { return m_cancelReconnect.load(); });
+        sleepServingParks(m_timing.reconnectPauseMs, [this]() { return m_cancelReconnect.load(); });
     }
     if (!m_connected.load() && !m_stop.load() && !m_cancelReconnect.load())
         disconnectBoard(AfterErrors);
@@ -444,11 +443,13 @@ void ControlBoard::startStream(const QString &command, QObject *receiver)
     if (receiver)
         connect(this, SIGNAL(signal_captureData(QByteArray)), receiver,
                 SLOT(slot_capturedData(QByteArray)));
-    m_captureReceiver = receiver;
     log(LogInf, QStringLiteral("Start stream"));
     log(LogInf, QStringLiteral("RTS=1"));
     log(LogInf, command);
     QMutexLocker lock(&m_linkMutex);
+    // The receiver is kept under the lock: a disconnection on the link thread stops the
+    // stream too.
+    m_captureReceiver = receiver;
     m_streamCommand = command.contains(QLatin1Char('\n')) ? command : command + QLatin1Char('\n');
     m_streaming.store(true);
     lock.unlock();
@@ -457,15 +458,16 @@ void ControlBoard::startStream(const QString &command, QObject *receiver)
 
 void ControlBoard::stopStream()
 {
+    QPointer<QObject> receiver;
     {
         QMutexLocker lock(&m_linkMutex);
         m_streaming.store(false);
+        receiver.swap(m_captureReceiver);
     }
     wake();
-    if (m_captureReceiver)
-        disconnect(this, SIGNAL(signal_captureData(QByteArray)), m_captureReceiver.data(),
+    if (receiver)
+        disconnect(this, SIGNAL(signal_captureData(QByteArray)), receiver.data(),
                    SLOT(slot_capturedData(QByteArray)));
-    m_captureReceiver = nullptr;
     log(LogInf, QStringLiteral("RTS=0"));
     log(LogInf, QStringLiteral("Stop stream"));
 }

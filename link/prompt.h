@@ -60,6 +60,15 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(const QString &title, const QString &dir,
                                  const QString &filter) = 0;
+    // Asks to check any number of items (check boxes with "All On" and "All Off"); *ok tells
+    // whether the user accepted. The default answer checks every item.
+    virtual QStringList getChoices(const QString &title, const QStringList &items, bool *ok)
+    {
+        Q_UNUSED(title);
+        if (ok)
+            *ok = true;
+        return items;
+    }
 
     // The installed implementation (never null: a default-answering one until something is
     // installed). Ownership stays with the caller of install(); install(nullptr) restores the
@@ -82,6 +91,16 @@ public:
                         int current, bool *ok);
     static QString openFile(const QString &title, const QString &dir, const QString &filter);
     static QString saveFile(const QString &title, const QString &dir, const QString &filter);
+    // The items checked in getChoices; empty when the user cancelled (*ok then false).
+    static QStringList choices(const QString &title, const QStringList &items, bool *ok)
+    {
+        bool accepted = false;
+        QStringList chosen;
+        runOnGuiThread([&]() { chosen = instance()->getChoices(title, items, &accepted); });
+        if (ok)
+            *ok = accepted;
+        return accepted ? chosen : QStringList();
+    }
 
     // The default answer of a message: its default button, else its first button.
     static int defaultAnswer(const Message &msg);
@@ -98,7 +117,8 @@ public:
 };
 
 // Answers every prompt with its default choice and shows nothing: accepted text keeps its
-// initial value, an item choice keeps the current item, file dialogs are cancelled.
+// initial value, an item choice keeps the current item, a multiple choice checks every item,
+// file dialogs are cancelled.
 class DefaultPrompt : public Prompt
 {
 public:

@@ -31,6 +31,14 @@ public:
         m_files.append(path);
     }
 
+    // The answer of the next getChoices: the items checked, or a cancel when accepted is false.
+    // When none is queued, every item is checked and the dialog accepted.
+    void queueChoices(const QStringList &chosen, bool accepted = true)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_choices.append({chosen, accepted});
+    }
+
     QList<Message> messages() const
     {
         QMutexLocker lock(&m_mutex);
@@ -40,6 +48,12 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         return m_fileDialogs;
+    }
+    // Each getChoices as its title, "|" and the items joined by ",".
+    QStringList choiceDialogs() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_choiceDialogs;
     }
 
     // Called for each message while it is "shown" (on the GUI thread), like a user acting in
@@ -81,8 +95,25 @@ public:
         return openFileName(title, dir, filter);
     }
 
+    QStringList getChoices(const QString &title, const QStringList &items, bool *ok) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_choiceDialogs.append(title + QLatin1Char('|') + items.join(QLatin1Char(',')));
+        const Choice answer = m_choices.isEmpty() ? Choice{items, true} : m_choices.takeFirst();
+        if (ok)
+            *ok = answer.accepted;
+        return answer.chosen;
+    }
+
 private:
+    struct Choice {
+        QStringList chosen;
+        bool accepted;
+    };
+
     mutable QMutex m_mutex;
+    QList<Choice> m_choices;
+    QStringList m_choiceDialogs;
     QList<int> m_buttons;
     QStringList m_files;
     QList<Message> m_messages;
