@@ -10,13 +10,11 @@
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "variantutil.h"
+#include "waitcursor.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -31,16 +29,6 @@ const QString LogsName = QStringLiteral("Logs");
 const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
 constexpr int ReplyFlushMs = 1000;
-
-// Shows the wait cursor while it lives.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -240,30 +228,20 @@ void MainApp::shutdown()
     m_controlBoard = nullptr;
 }
 
-// The listener's new connections wait while requests are held; on release the waiting ones
-// are taken up in order.
+// While requests are held, new connections and complete batches wait; on release the waiting
+// ones are taken up in order.
 void MainApp::holdRequests(bool hold)
 {
-    if (!m_localServer)
-        return;
-    if (QLocalServer *listener = m_localServer->findChild<QLocalServer *>()) {
-        listener->blockSignals(hold);
-        if (!hold)
-            QMetaObject::invokeMethod(m_localServer, "processConnection", Qt::QueuedConnection);
-    }
+    if (m_localServer)
+        m_localServer->setHeld(hold);
 }
 
 // Replies written just before the event loop ended (a "shutdown" request) still reach their
 // clients.
 void MainApp::flushReplies()
 {
-    if (!m_localServer)
-        return;
-    const QList<QLocalSocket *> sockets = m_localServer->findChildren<QLocalSocket *>();
-    for (QLocalSocket *socket : sockets) {
-        if (socket->state() != QLocalSocket::UnconnectedState && socket->bytesToWrite() > 0)
-            socket->waitForBytesWritten(ReplyFlushMs);
-    }
+    if (m_localServer)
+        m_localServer->flushReplies(ReplyFlushMs);
 }
 
 // ---------------------------------------------------------------- applets

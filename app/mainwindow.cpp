@@ -6,6 +6,7 @@
 #include "mdiarea.h"
 #include "myswitch.h"
 #include "prompt.h"
+#include "waitcursor.h"
 #include "workspace.h"
 
 #include <QAction>
@@ -33,16 +34,6 @@ namespace
 
 const char *const BuildDateTime = __DATE__ "," __TIME__;
 constexpr int LampTickMs = 100;
-
-// Shows the wait cursor while it lives.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

@@ -55,12 +55,14 @@ public:
 
     MdiArea *mdiArea() const { return m_mdiArea; }
     QPushButton *connectButton() const { return m_pbConnect; }
+    QPushButton *rescanButton() const { return m_pbRescan; }
     QComboBox *portList() const { return m_portList; }
     QComboBox *speedList() const { return m_speedList; }
     QCheckBox *logSwitch() const { return m_cbLog; }
     QToolButton *specButton() const { return m_specButton; }
     QPushButton *restoreButton() const { return m_pbRestore; }
     QLabel *streamLabel() const { return m_streamLabel; }
+    QLabel *statusLabel() const { return m_statusLabel; }
     CustomControls::MySwitch *connectionLamp() const { return m_connectionLamp; }
     CustomControls::MySwitch *receiveLamp() const { return m_rxLamp; }
     CustomControls::MySwitch *transmitLamp() const { return m_txLamp; }

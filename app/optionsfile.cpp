@@ -1,8 +1,8 @@
 #include "optionsfile.h"
 
-#include <QFile>
+#include "wholefile.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -126,16 +126,7 @@ ParsedFile parse(const QByteArray &bytes)
 
 bool readBytes(const QString &path, QByteArray *bytes, QString *error)
 {
-    if (!QFileInfo::exists(path))
-        return true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    *bytes = file.readAll();
-    return true;
+    return !QFileInfo::exists(path) || readWholeFile(path, bytes, error);
 }
 
 // The value part of a key line, after "=".
@@ -361,20 +352,10 @@ bool OptionsFile::save(const QString &path, const QHash<QString, QVariant> &opti
     }
     insertNewLines(&file, newLines);
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
+    QByteArray text;
     for (const QByteArray &line : std::as_const(file.lines))
-        out.write(line + '\n');
-    if (!out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
-    return true;
+        text += line + '\n';
+    return writeWholeFile(path, text, error);
 }
 
 QString OptionsFile::encodeValue(const QVariant &value)

@@ -54,3 +54,20 @@ QString WidgetPrompt::saveFileName(const QString &title, const QString &dir, con
 {
     return QFileDialog::getSaveFileName(nullptr, title, dir, filter);
 }
+
+QStringList WidgetPrompt::getChoices(const QString &title, const QStringList &items, bool *ok)
+{
+    DialogCheckBoxes dialog(0);
+    dialog.setWindowTitle(title);
+    dialog.addItems(items);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (ok)
+        *ok = accepted;
+    // By row, so the answer holds the items as given, whatever the buttons show.
+    QList<int> rows;
+    dialog.checkedIndexes(&rows);
+    QStringList checked;
+    for (int row : std::as_const(rows))
+        checked.append(items.value(row));
+    return checked;
+}

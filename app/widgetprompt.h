@@ -16,4 +16,6 @@ public:
                     int current, bool *ok) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &dir, const QString &filter) override;
+    // Check boxes with "All On" and "All Off", none checked at first.
+    QStringList getChoices(const QString &title, const QStringList &items, bool *ok) override;
 };

@@ -2,9 +2,8 @@
 
 #include "applet.h"
 #include "appletlookup.h"
+#include "wholefile.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QWidget>
 
 const char *const WindowState::FileName = "KVL52110.state";
@@ -30,14 +29,12 @@ QByteArray WindowState::format() const
             continue;
         const QWidget *container = applet->container();
         const QRect r = container ? container->geometry() : applet->geometry();
-        text += QStringLiteral("%1,%2,%3,%4,%5,%6\n")
-                    .arg(applet->name())
-                    .arg(r.x())
-                    .arg(r.y())
-                    .arg(r.width())
-                    .arg(r.height())
-                    .arg(applet->isWindowVisible() ? 1 : 0)
-                    .toLatin1();
+        // Joined field by field: a name holding "%" must not take the numbers' places.
+        const QList<QByteArray> fields = {
+            applet->name().toLatin1(),      QByteArray::number(r.x()),
+            QByteArray::number(r.y()),      QByteArray::number(r.width()),
+            QByteArray::number(r.height()), QByteArray::number(applet->isWindowVisible() ? 1 : 0)};
+        text += fields.join(',') + '\n';
     }
     return text;
 }
@@ -45,12 +42,7 @@ QByteArray WindowState::format() const
 bool WindowState::save(const QString &fileName)
 {
     m_error.clear();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(format()) < 0 || !file.commit()) {
-        m_error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(fileName, format(), &m_error);
 }
 
 int WindowState::apply(const QByteArray &text) const
@@ -92,12 +84,10 @@ bool WindowState::applyAppletLine(const QByteArray &line) const
 bool WindowState::restore(const QString &fileName)
 {
     m_error.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = file.errorString();
+    QByteArray text;
+    if (!readWholeFile(fileName, &text, &m_error))
         return false;
-    }
-    apply(file.readAll());
+    apply(text);
     return true;
 }
 

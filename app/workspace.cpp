@@ -2,25 +2,17 @@
 
 #include "applet.h"
 #include "appletlookup.h"
-#include "dialogcheckboxes.h"
 #include "prompt.h"
+#include "wholefile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 const char *const Workspace::Extension = ".bench";
 const char *const Workspace::FileFilter = "Files (*.bench)";
 
 namespace
 {
-
-Workspace::Chooser &chooserOverride()
-{
-    static Workspace::Chooser chooser;
-    return chooser;
-}
 
 // One line of a workspace: everything up to the next line feed, which is cut; a carriage
 // return stays (a file with CR LF line ends so loads no block).
@@ -36,31 +28,12 @@ QByteArray nextLine(QIODevice &device)
 
 Workspace::Workspace(const QList<Applet *> &applets) : m_applets(applets) {}
 
-void Workspace::setChooser(const Chooser &chooser)
-{
-    chooserOverride() = chooser;
-}
-
-bool Workspace::chooseWithDialog(const QStringList &names, QStringList *chosen)
-{
-    if (Prompt::answerDefaults())
-        return false; // nothing is checked in the dialog by default
-    DialogCheckBoxes dialog(0);
-    dialog.setWindowTitle(QStringLiteral("Select windows save..."));
-    dialog.addItems(names);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    dialog.checkedItems(chosen);
-    return true;
-}
-
 bool Workspace::save()
 {
     m_error.clear();
-    QStringList chosen;
-    const Chooser &chooser = chooserOverride();
-    const bool accepted =
-        chooser ? chooser(appletNames(), &chosen) : chooseWithDialog(appletNames(), &chosen);
+    bool accepted = false;
+    const QStringList chosen =
+        Prompt::choices(QStringLiteral("Select windows save..."), appletNames(), &accepted);
     if (!accepted || chosen.isEmpty())
         return true;
     QString fileName = Prompt::saveFile(QStringLiteral("Save workspace"), QString(),
@@ -106,12 +79,7 @@ bool Workspace::write(const QString &fileName, const QStringList &names)
 {
     m_fileName = fileName;
     m_error.clear();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(format(names)) < 0 || !file.commit()) {
-        m_error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(fileName, format(names), &m_error);
 }
 
 int Workspace::apply(const QByteArray &text) const
@@ -148,12 +116,10 @@ bool Workspace::read(const QString &fileName)
 {
     m_fileName = fileName;
     m_error.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = file.errorString();
+    QByteArray text;
+    if (!readWholeFile(fileName, &text, &m_error))
         return false;
-    }
-    apply(file.readAll());
+    apply(text);
     return true;
 }
 

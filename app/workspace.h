@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 class Applet;
 
 // Workspace files (".bench"): the configuration text of chosen applets, one block per applet
@@ -19,10 +17,6 @@ public:
     static const char *const Extension;  // ".bench"
     static const char *const FileFilter; // "Files (*.bench)"
 
-    // Chooses which of names to save; false when the user cancelled. The default shows the
-    // check-box dialog "Select windows save...".
-    using Chooser = std::function<bool(const QStringList &names, QStringList *chosen)>;
-
     // One "&Config" menu entry: the text shown and the file it loads.
     struct MenuEntry {
         QString text;     // the file name with every ".bench" removed
@@ -32,8 +26,9 @@ public:
     // Works on the applet table (table order; null entries are skipped).
     explicit Workspace(const QList<Applet *> &applets);
 
-    // "&Save config": asks which applets and which file, then writes the file. False only when
-    // writing failed (errorString() tells why); a cancelled question is no failure.
+    // "&Save config": asks which applets (Prompt::choices, titled "Select windows save...") and
+    // which file, then writes the file. False only when writing failed (errorString() tells
+    // why); a cancelled question is no failure.
     bool save();
     // "&Load config": reads fileName, asking for a file first when it is empty. False only
     // when the file could not be read.
@@ -61,12 +56,7 @@ public:
     // The "&Config" entries of a directory's ".bench" files, by name with case ignored.
     static QList<MenuEntry> menuEntries(const QDir &dir = QDir::current());
 
-    // Replaces the applet choice dialog (tests); an empty chooser restores the dialog.
-    static void setChooser(const Chooser &chooser);
-
 private:
-    static bool chooseWithDialog(const QStringList &names, QStringList *chosen);
-
     QList<Applet *> m_applets;
     QString m_fileName;
     QString m_error;

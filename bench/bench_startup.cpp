@@ -39,7 +39,8 @@ int runBare(int argc, char **argv)
     window.setWindowTitle(QStringLiteral("bare"));
     window.resize(1440, 975);
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
     reportShown();
     return 0;
 }
@@ -57,7 +58,8 @@ int runProgram(int argc, char **argv)
         return 1;
     const qint64 initMs = phase.restart();
     app->start();
-    QTest::qWaitForWindowExposed(app->mainWindow());
+    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+        return 1;
     const qint64 startMs = phase.elapsed();
     reportShown();
     std::fprintf(stderr, "init %lld ms, start %lld ms\n", initMs, startMs);

@@ -1,4 +1,5 @@
 #include "documentopener.h"
+#include "mainapp.h"
 #include "recordingprompt.h"
 #include "softwareupdater.h"
 
@@ -27,6 +28,8 @@ private slots:
     void updaterNotFoundWarnsAndKeepsThePath();
     void updaterThatFailsToStartWarns();
     void realUpdaterProcessSeesTwoArguments();
+
+    void programKeepsThePathsThatWorked();
 
 private:
     static void touch(const QString &name, const QByteArray &bytes = QByteArray());
@@ -190,6 +193,40 @@ void TestExternalPrograms::realUpdaterProcessSeesTwoArguments()
     QVERIFY(args.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(args.readAll()),
              QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
+}
+
+// MainApp: "spec_path" and "updater_path" keep what was opened or started; "File" always asks.
+void TestExternalPrograms::programKeepsThePathsThatWorked()
+{
+    MainApp *app = MainApp::instance();
+    app->setDefaultOptions();
+    touch("spec.pdf");
+    touch("other.pdf");
+    app->setOption("spec_path", "spec.pdf");
+    app->openSpec();
+    QVERIFY(prompt->fileDialogs().isEmpty());
+    QCOMPARE(opened.size(), 1);
+
+    prompt->queueFile("other.pdf");
+    app->chooseSpec(); // asks although spec.pdf is there
+    QCOMPARE(prompt->fileDialogs().size(), 1);
+    QCOMPARE(app->option("spec_path").toString(), QStringLiteral("other.pdf"));
+    QCOMPARE(opened.size(), 2);
+    app->chooseSpec(); // cancelled: no datasheet any more
+    QCOMPARE(app->option("spec_path").toString(), QString());
+    QCOMPARE(opened.size(), 2);
+
+    app->setOption("updater_path", "/no/such/updater");
+    app->updateSoftware(); // the default path offered is not there either
+    QCOMPARE(app->option("updater_path").toString(), QStringLiteral("/no/such/updater"));
+    QCOMPARE(prompt->messages().size(), 1);
+    QCOMPARE(prompt->messages().first().text, WarningText);
+    touch(SoftwareUpdater::DefaultPath);
+    app->updateSoftware(); // now it is
+    QCOMPARE(app->option("updater_path").toString(),
+             QString::fromLatin1(SoftwareUpdater::DefaultPath));
+    QCOMPARE(starts.size(), 1);
+    QFile::remove(SoftwareUpdater::DefaultPath);
 }
 
 QTEST_MAIN(TestExternalPrograms)

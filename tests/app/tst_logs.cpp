@@ -103,6 +103,12 @@ void TestLogs::initTestCase()
     QVERIFY(logs->hornButton()->isChecked());
     QVERIFY(logs->messageBoxBox()->isChecked());
     QVERIFY(!logs->translaterBox()->isChecked());
+    QVERIFY(!logs->windowIcon().isNull());
+    QVERIFY(!logs->windowIcon().pixmap(16, 16).isNull());
+    QVERIFY(!logs->hornButton()->icon().pixmap(16, 16).isNull());
+    QVERIFY(logs->hornButton()->text().isEmpty());
+    QCOMPARE(logs->hornButton()->size(), QSize(23, 23));
+    QCOMPARE(logs->statusLabel()->width(), 120);
 }
 
 void TestLogs::init()

@@ -13,6 +13,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
@@ -48,8 +49,11 @@ private slots:
     void closeAllButActiveWithoutActiveWindow();
     void identifiedFirmwareStatus();
     void incompatibleFirmwareOffersUpdate();
+    void connectionSpeed();
+    void logSwitch();
     void optionsHaveDefaults();
     void runPython();
+    void closingMainWindowEndsEventLoop();
     void shutdownRequestEndsEventLoop();
 
 private:
@@ -112,6 +116,7 @@ void TestMainApp::startBuildsTheTable()
     QVERIFY(app->mainWindow()->getMenuApp()->actions().contains(tool(2)->action()));
     QVERIFY(!app->mainWindow()->getMenuApp()->isEnabled());
     QVERIFY(app->mainWindow()->projectMenu()->actions().contains(app->logs()->action()));
+    QVERIFY(!app->logs()->action()->icon().pixmap(16, 16).isNull()); // ":/buttons/log"
     QVERIFY(app->mainWindow()->isVisible());
     QVERIFY(app->mainWindow()->portName() == QLatin1String("mockup") ||
             app->mainWindow()->portList()->findText("mockup") >= 0);
@@ -417,6 +422,41 @@ void TestMainApp::incompatibleFirmwareOffersUpdate()
     prompt.buttons.clear();
 }
 
+// "Turbo" while disconnected is kept for the next connection; while connected the link
+// switches at once.
+void TestMainApp::connectionSpeed()
+{
+    QComboBox *speed = app->mainWindow()->speedList();
+    speed->setCurrentIndex(1);
+    QCOMPARE(app->controlBoard()->baudrate(), 2304000);
+    FakeBoard board;
+    QVERIFY(board.isValid());
+    QVERIFY(app->connectBoard(board.devicePath()));
+    QTRY_VERIFY(board.lines().contains("set baudrate=2304000"));
+    board.clearRecords();
+    speed->setCurrentIndex(0);
+    QCOMPARE(app->controlBoard()->baudrate(), 115200);
+    QTRY_VERIFY(board.lines().contains("set baudrate=115200"));
+    QVERIFY(app->isConnected());
+    app->disconnectBoard();
+}
+
+// "Log" switches communication logging in the link and the pipe server and shows the log
+// window.
+void TestMainApp::logSwitch()
+{
+    QCheckBox *log = app->mainWindow()->logSwitch();
+    QWidget *logWindow = app->logs()->container();
+    log->setChecked(true);
+    QVERIFY(app->isLogComm());
+    QVERIFY(app->localServer()->logEnabled());
+    QVERIFY(logWindow->isVisible());
+    log->setChecked(false);
+    QVERIFY(!app->isLogComm());
+    QVERIFY(!app->localServer()->logEnabled());
+    QVERIFY(!logWindow->isVisible());
+}
+
 void TestMainApp::optionsHaveDefaults()
 {
     QCOMPARE(app->option("python_path"), QVariant("python3"));
@@ -445,6 +485,27 @@ void TestMainApp::runPython()
     QCOMPARE(output, QByteArray("got:xend"));
     QVERIFY(app->logs()->warnings() + app->logs()->errors() > warnings);
     app->setOption("python_path", "python3");
+}
+
+// Closing the main window disconnects (saving the window state while connected) and ends the
+// event loop; the applets and the link stay for the shutdown that follows.
+void TestMainApp::closingMainWindowEndsEventLoop()
+{
+    QFile::remove("KVL52110.state");
+    QVERIFY(app->connectBoard("mockup"));
+    QVERIFY(tool(1)->isOnline());
+    QTimer::singleShot(0, app->mainWindow(), &QWidget::close);
+    QTimer safetyNet;
+    safetyNet.setSingleShot(true);
+    connect(&safetyNet, &QTimer::timeout, qApp, []() { QCoreApplication::exit(99); });
+    safetyNet.start(20000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!app->isConnected());
+    QVERIFY(!tool(1)->isOnline());
+    QVERIFY(QFile::exists("KVL52110.state"));
+    QVERIFY(!app->mainWindow()->isVisible());
+    QCOMPARE(app->appletCount(), 3);
+    QVERIFY(app->controlBoard());
 }
 
 void TestMainApp::shutdownRequestEndsEventLoop()

@@ -53,6 +53,9 @@ private slots:
     void watermarkGeometry();
     void watermarkIsPainted();
     void titleAndMenus();
+    void aboutBox();
+    void icons_data();
+    void icons();
     void connectionBarOrder();
     void connectedUi_data();
     void connectedUi();
@@ -153,21 +156,79 @@ void TestMainWindow::titleAndMenus()
     QCOMPARE(spec->popupMode(), QToolButton::DelayedPopup);
 }
 
+void TestMainWindow::aboutBox()
+{
+    const int before = prompt.messages.size();
+    QAction *about = window->serviceMenu()->actions().value(0);
+    QVERIFY(about);
+    about->trigger();
+    QCOMPARE(prompt.messages.size(), before + 1);
+    const Prompt::Message &box = prompt.messages.last();
+    QCOMPARE(box.title, QString("About"));
+    QVERIFY2(box.text.contains("<h2>KVL52110</h2>"), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QT_VERSION_STR), qPrintable(box.text));
+    QVERIFY2(box.text.contains(window->windowTitle().section(" >> ", 1)), qPrintable(box.text));
+}
+
+// The icons are compiled in and reach the widgets and actions that show them.
+void TestMainWindow::icons_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("horn") << ":/buttons/horn" << QString();
+    QTest::newRow("log") << ":/buttons/log" << QString();
+    QTest::newRow("refresh") << ":/buttons/refresh"
+                             << "rescan";
+    QTest::newRow("word") << ":/buttons/word"
+                          << "Spec Open";
+    QTest::newRow("export") << ":/buttons/export"
+                            << "&Save config";
+    QTest::newRow("import") << ":/buttons/import"
+                            << "&Load config";
+}
+
+void TestMainWindow::icons()
+{
+    QFETCH(QString, resource);
+    QFETCH(QString, user);
+    const QImage image(resource);
+    QVERIFY2(!image.isNull(), qPrintable(resource));
+    QVERIFY(image.width() >= 16 && image.height() >= 16);
+    if (user.isEmpty())
+        return;
+    QIcon icon;
+    if (user == QLatin1String("rescan")) {
+        icon = window->rescanButton()->icon();
+    } else {
+        QList<QAction *> actions = window->configMenu()->actions();
+        actions << window->specButton()->defaultAction();
+        for (QAction *action : std::as_const(actions)) {
+            if (action->text() == user)
+                icon = action->icon();
+        }
+    }
+    QVERIFY2(!icon.isNull(), qPrintable(user));
+    QVERIFY(!icon.pixmap(16, 16).isNull());
+}
+
 void TestMainWindow::connectionBarOrder()
 {
     QWidget *bar = window->statusBar();
-    QList<QWidget *> order = {window->connectButton(),  window->portList(),
-                              window->speedList(),      window->streamLabel(),
-                              window->connectionLamp(), window->receiveLamp(),
-                              window->transmitLamp(),   window->logSwitch(),
-                              window->specButton(),     window->restoreButton()};
+    QList<QWidget *> order = {
+        window->connectButton(),  window->portList(),    window->rescanButton(),
+        window->speedList(),      window->statusLabel(), window->streamLabel(),
+        window->connectionLamp(), window->receiveLamp(), window->transmitLamp(),
+        window->logSwitch(),      window->specButton(),  window->restoreButton()};
     QCOMPARE(window->restoreButton()->text(), QString("Restore last"));
     for (QWidget *w : order)
         QCOMPARE(w->parentWidget(), bar);
-    QCOMPARE(order.size(), 10);
+    QCOMPARE(order.size(), 12);
     for (int i = 1; i < order.size(); ++i)
         QVERIFY2(order.at(i - 1)->x() < order.at(i)->x(), qPrintable(QString::number(i)));
     QCOMPARE(window->portList()->size(), QSize(100, 20));
+    QCOMPARE(window->rescanButton()->size(), QSize(20, 20));
+    QVERIFY(window->rescanButton()->text().isEmpty());
+    QCOMPARE(window->statusLabel()->width(), 250);
     QCOMPARE(window->speedList()->size(), QSize(100, 20));
     QCOMPARE(window->streamLabel()->text(), QString("Connection"));
     QCOMPARE(window->logSwitch()->text(), QString("Log"));
@@ -300,6 +361,7 @@ void TestMainWindow::ctrlDigitWhileDisconnected()
     auto *edit = new QLabel("x", inner);
     window->setCentralWidget(outer);
     const int before = window->shortcutPresses();
+    const int messages = int(prompt.messages.size());
     QTest::keyClick(edit, Qt::Key_3, Qt::ControlModifier);
     QCOMPARE(window->shortcutPresses(), before + 1);
     QMessageBox *box = window->infoBox();
@@ -308,7 +370,7 @@ void TestMainWindow::ctrlDigitWhileDisconnected()
     QVERIFY(!box->isModal());
     QCOMPARE(box->text(), QString("Connect board before window open."));
     QCOMPARE(box->windowTitle(), QString());
-    QVERIFY(prompt.messages.isEmpty()); // no blocking prompt
+    QCOMPARE(prompt.messages.size(), messages); // no blocking prompt
 
     QTest::keyClick(edit, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(window->shortcutPresses(), before + 2);

@@ -92,12 +92,13 @@ void TestWindowState::saveWritesGeometryAndOneLinePerApplet()
     board->showWindow();
     spi->container()->setGeometry(5, 6, 300, 200);
     spi->hideWindow();
+    spi->setObjectName("Spi%2Raw%1"); // a name is written as it stands
     logs->showWindow();
     WindowState ws = state();
     QVERIFY(ws.save());
     const QRect dock = logs->container()->geometry();
     const QByteArray expected = window->saveGeometry().toHex() + "\n" + "Board,10,20,420,340,1\n" +
-                                "SpiRaw,5,6,300,200,0\n" +
+                                "Spi%2Raw%1,5,6,300,200,0\n" +
                                 QStringLiteral("Logs,%1,%2,%3,%4,1\n")
                                     .arg(dock.x())
                                     .arg(dock.y())

@@ -1,13 +1,18 @@
 #include "applet.h"
+#include "mainapp.h"
+#include "mainwindow.h"
 #include "recordingprompt.h"
 #include "register.h"
 #include "variable.h"
+#include "widgetprompt.h"
 #include "workspace.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -34,6 +39,16 @@ public:
     Register reg;
 };
 
+// The program's dialogs, with a file name given in place of the file dialog.
+class DialogPrompt : public WidgetPrompt
+{
+public:
+    QString saveFileName(const QString &, const QString &, const QString &) override
+    {
+        return QStringLiteral("all.bench");
+    }
+};
+
 } // namespace
 
 // Workspace files: the blocks written, what loading restores, and what it refuses.
@@ -58,7 +73,10 @@ private slots:
     void missingFileIsNoCrash();
     void failedWriteIsReported();
     void menuEntriesKeepTheRealFileName();
+    void choiceDialogChoosesTheApplets_data();
     void choiceDialogChoosesTheApplets();
+    void defaultAnswersSaveNothing();
+    void configMenuSavesAndLoadsTheProgramsApplets();
 
 private:
     QList<Applet *> table() const;
@@ -71,7 +89,6 @@ private:
     std::unique_ptr<ConfigApplet> gamma;
     std::unique_ptr<RecordingPrompt> prompt;
     std::unique_ptr<QTemporaryDir> dir; // each case works in a folder of its own
-    QStringList offered;                // names the chooser was given
 };
 
 QList<Applet *> TestWorkspace::table() const
@@ -104,17 +121,10 @@ void TestWorkspace::init()
     for (ConfigApplet *a : {alpha.get(), beta.get(), gamma.get()})
         QVERIFY(a->setup());
     prompt = std::make_unique<RecordingPrompt>();
-    offered.clear();
-    Workspace::setChooser([this](const QStringList &names, QStringList *chosen) {
-        offered = names;
-        *chosen = {"Gamma", "Alpha"}; // the order chosen does not matter
-        return true;
-    });
 }
 
 void TestWorkspace::cleanup()
 {
-    Workspace::setChooser({});
     prompt.reset();
     alpha.reset();
     beta.reset();
@@ -127,10 +137,11 @@ void TestWorkspace::saveWritesTheChosenBlocksInTableOrder()
     alpha->variable.setValue(2.25, Variable::InternalKey);
     alpha->reg.setValue(0xDu, true); // bits 0, 2 and 3
     gamma->variable.setValue(-3, Variable::InternalKey);
-    prompt->queueFile("ws1"); // typed without extension
+    prompt->queueChoices({"Gamma", "Alpha"}); // the order chosen does not matter
+    prompt->queueFile("ws1");                 // typed without extension
     Workspace ws = workspace();
     QVERIFY(ws.save());
-    QCOMPARE(offered, QStringList({"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(prompt->choiceDialogs(), QStringList{"Select windows save...|Alpha,Beta,Gamma"});
     QCOMPARE(prompt->fileDialogs(), QStringList{"Save workspace|Files (*.bench)"});
     QCOMPARE(ws.fileName(), QStringLiteral("ws1.bench"));
     QCOMPARE(fileBytes("ws1.bench"), QByteArray("Alpha\n{\n"
@@ -161,10 +172,7 @@ void TestWorkspace::saveAsksInOrderAndStopsOnCancel()
     QFETCH(QStringList, chosen);
     QFETCH(QString, file);
     QFETCH(int, fileDialogs);
-    Workspace::setChooser([&](const QStringList &, QStringList *out) {
-        *out = chosen;
-        return accepted;
-    });
+    prompt->queueChoices(chosen, accepted);
     prompt->queueFile(file);
     Workspace ws = workspace();
     QVERIFY(ws.save());
@@ -279,6 +287,7 @@ void TestWorkspace::missingFileIsNoCrash()
 void TestWorkspace::failedWriteIsReported()
 {
     writeFile("plain", "a file, not a folder");
+    prompt->queueChoices({"Alpha"});
     prompt->queueFile("plain/inside.bench");
     Workspace ws = workspace();
     QVERIFY(!ws.save());
@@ -306,29 +315,120 @@ void TestWorkspace::menuEntriesKeepTheRealFileName()
     QCOMPARE(alpha->variable.value(), 5.0);
 }
 
-// The real check-box dialog: "All On" and OK save every applet.
+void TestWorkspace::choiceDialogChoosesTheApplets_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+// The real check-box dialog: nothing checked at first; "All On" and OK save every applet,
+// Cancel saves nothing.
 void TestWorkspace::choiceDialogChoosesTheApplets()
 {
-    Workspace::setChooser({});
+    QFETCH(bool, accept);
+    DialogPrompt dialogs;
+    Prompt::install(&dialogs);
     QString title;
-    QTimer::singleShot(0, this, [&title] {
+    int checkedAtFirst = -1;
+    QTimer::singleShot(0, this, [&] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         title = dialog->windowTitle();
+        checkedAtFirst = 0;
+        for (QCheckBox *box : dialog->findChildren<QCheckBox *>())
+            checkedAtFirst += box->isChecked() ? 1 : 0;
         const auto buttons = dialog->findChildren<QPushButton *>();
         for (QPushButton *b : buttons) {
             if (b->text() == QStringLiteral("All On"))
                 b->click();
         }
-        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        dialog->findChild<QDialogButtonBox *>()
+            ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+            ->click();
     });
-    prompt->queueFile("all.bench");
-    QVERIFY(workspace().save());
+    const bool saved = workspace().save();
+    Prompt::install(nullptr);
+    QVERIFY(saved);
     QCOMPARE(title, QStringLiteral("Select windows save..."));
-    const QByteArray saved = fileBytes("all.bench");
-    QVERIFY(saved.startsWith("Alpha\n{\n"));
-    QVERIFY(saved.contains("\n}\nBeta\n{\n"));
-    QVERIFY(saved.endsWith("\n}\nGamma\n{\nV1:1.500000\nR4:0b0000\n\n}\n"));
+    QCOMPARE(checkedAtFirst, 0);
+    const QByteArray bytes = fileBytes("all.bench");
+    if (!accept) {
+        QCOMPARE(bytes, QByteArray("<missing>"));
+        return;
+    }
+    QVERIFY(bytes.startsWith("Alpha\n{\n"));
+    QVERIFY(bytes.contains("\n}\nBeta\n{\n"));
+    QVERIFY(bytes.endsWith("\n}\nGamma\n{\nV1:1.500000\nR4:0b0000\n\n}\n"));
+}
+
+// With the test answer switch every applet is chosen and the file dialog cancelled: nothing
+// is shown, nothing written, no failure.
+void TestWorkspace::defaultAnswersSaveNothing()
+{
+    qputenv("KVL_PROMPT_DEFAULTS", "1");
+    Workspace ws = workspace();
+    const bool saved = ws.save();
+    qunsetenv("KVL_PROMPT_DEFAULTS");
+    QVERIFY(saved);
+    QVERIFY(ws.errorString().isEmpty());
+    QVERIFY(prompt->choiceDialogs().isEmpty()); // the recording prompt was bypassed
+    QVERIFY(QDir().entryList({"*.bench"}, QDir::Files).isEmpty());
+    bool accepted = false;
+    QCOMPARE(DefaultPrompt().getChoices("t", {"Alpha", "Beta"}, &accepted),
+             QStringList({"Alpha", "Beta"}));
+    QVERIFY(accepted);
+}
+
+static QAction *menuEntry(QWidget *window, const QString &menuTitle, const QString &text)
+{
+    for (QMenu *menu : window->findChildren<QMenu *>()) {
+        if (menu->title() != menuTitle)
+            continue;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+// The whole program: "&Save config" asks through the prompt, writes the chosen applets' blocks
+// and lists the new file in "&Config"; that entry loads it back.
+void TestWorkspace::configMenuSavesAndLoadsTheProgramsApplets()
+{
+    MainApp *app = MainApp::instance();
+    app->setAppletFactories({[]() -> Applet * { return new ConfigApplet("Alpha"); },
+                             []() -> Applet * { return new ConfigApplet("Beta"); }});
+    QVERIFY(app->init());
+    app->start();
+    auto tool = [app](int i) { return static_cast<ConfigApplet *>(app->applet(i)); };
+    QCOMPARE(tool(2)->objectName(), QStringLiteral("Beta"));
+    tool(2)->variable.setValue(8.25, Variable::InternalKey);
+
+    prompt->queueChoices({"Beta"});
+    prompt->queueFile("bench1.bench");
+    QAction *save = menuEntry(app->mainWindow(), "&Config", "&Save config");
+    QVERIFY(save);
+    QVERIFY(!menuEntry(app->mainWindow(), "&Config", "bench1"));
+    save->trigger();
+    QCOMPARE(prompt->choiceDialogs(), QStringList{"Select windows save...|Logs,Alpha,Beta"});
+    QCOMPARE(fileBytes("bench1.bench"), QByteArray("Beta\n{\nV1:8.250000\nR4:0b0000\n\n}\n"));
+
+    QAction *entry = menuEntry(app->mainWindow(), "&Config", "bench1");
+    QVERIFY(entry);
+    tool(2)->variable.setValue(0.0, Variable::InternalKey);
+    entry->trigger();
+    QCOMPARE(tool(2)->variable.value(), 8.25);
+
+    // A workspace saved elsewhere gets no entry.
+    QVERIFY(QDir().mkdir("elsewhere"));
+    prompt->queueFile("elsewhere/bench2.bench");
+    save->trigger();
+    QVERIFY(QFile::exists("elsewhere/bench2.bench"));
+    QVERIFY(!menuEntry(app->mainWindow(), "&Config", "bench2"));
+    QVERIFY(menuEntry(app->mainWindow(), "&Config", "bench1"));
+    app->shutdown();
 }
 
 QTEST_MAIN(TestWorkspace)

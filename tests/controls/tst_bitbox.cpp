@@ -37,14 +37,20 @@ private:
         return QPoint(column, row);
     }
 
-    // A register of 100 bits whose bit 7 is red and bits 10 to 19 belong to group 3.
-    static Register *hundredBits()
+    // Loads the register of 100 bits whose bit 7 is red and bits 10 to 19 belong to group 3,
+    // then shows it in the given view (-1: the one from the settings).
+    void load(SuperBox &box, int view = -1)
     {
-        auto *reg = new Register(QString(), "BIG");
-        reg->parse("LOW[7];@field=HOT @color=red @descr=Hot bit;MID[2];@field=GRP[10] @group=3;"
-                   "TOP[80]");
-        return reg;
+        box.loadRegister(m_big);
+        if (view >= 0) {
+            box.loadSettings(view);
+            box.layout();
+        }
     }
+
+    Register m_big{"LOW[7];@field=HOT @color=red @descr=Hot bit;MID[2];@field=GRP[10] @group=3;"
+                   "TOP[80]",
+                   "BIG"};
 
 private slots:
     void init() { QFile::remove(settingsPath()); }
@@ -133,7 +139,7 @@ private slots:
         QCOMPARE(actual, names);
     }
 
-    void bitBoxFromRegisterWithoutBits()
+    void bitBoxWithoutBitsAndCleared()
     {
         Register empty(QString(), "EMPTY");
         Register refused("NAME[]", "REFUSED"); // an empty bracket creates no bits
@@ -143,13 +149,10 @@ private slots:
         QCOMPARE(refused.size(), 0);
         QCOMPARE(box.count(), 0);
         QCOMPARE(box.grid()->count(), 0);
-    }
 
-    void bitBoxClear()
-    {
         Register reg(8, "R");
-        BitBox box;
         box.setRegister(reg);
+        QCOMPARE(box.count(), 8);
         box.clear();
         QCOMPARE(box.count(), 0);
         QCOMPARE(box.findChildren<CheckBox *>().size(), 0);
@@ -164,7 +167,9 @@ private slots:
     {
         QVERIFY(!QFile::exists(settingsPath()));
         SuperBox box;
-        QVERIFY(QFile::exists(settingsPath()));
+        // The file name keeps its case.
+        QVERIFY(QDir::current().entryList(QDir::Files).contains("KVL52110.ini"));
+        QVERIFY(!QDir::current().entryList(QDir::Files).contains("kvl52110.ini"));
         QSettings settings(settingsPath(), QSettings::IniFormat);
         QCOMPARE(settings.value("CONTROLS/SuperBox/BriefRows").toInt(), 40);
         QCOMPARE(settings.value("CONTROLS/SuperBox/LabelWidth").toInt(), 50);
@@ -172,13 +177,6 @@ private slots:
         QCOMPARE(box.view(), int(SuperBox::Brief));
         QCOMPARE(box.labelWidth(), 50);
         QCOMPARE(box.boxWidth(), 120);
-    }
-
-    void settingsFileNameKeepsItsCase()
-    {
-        SuperBox box;
-        QVERIFY(QDir::current().entryList(QDir::Files).contains("KVL52110.ini"));
-        QVERIFY(!QDir::current().entryList(QDir::Files).contains("kvl52110.ini"));
     }
 
     void settingsRead_data()
@@ -205,9 +203,8 @@ private slots:
         QFETCH(int, expectedLabelWidth);
         writeSettings({{"CONTROLS/SuperBox/BriefRows", briefRows},
                        {"CONTROLS/SuperBox/LabelWidth", labelWidth}});
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
+        load(box);
         QCOMPARE(box.columns(), columns);
         QCOMPARE(box.rows(), rows);
         QCOMPARE(box.labelWidth(), expectedLabelWidth);
@@ -222,9 +219,8 @@ private slots:
 
     void cellsFromRegister()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
+        load(box);
         QCOMPARE(box.count(), 100);
         QCOMPARE(box.checkBox(7)->accessibleName(), QString("BIG[7]"));
         QCOMPARE(box.checkBox(7)->text(), QString("HOT"));
@@ -244,9 +240,8 @@ private slots:
 
     void briefView()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
+        load(box);
         QCOMPARE(box.columns(), 3);
         QCOMPARE(box.rows(), 40);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
@@ -261,11 +256,8 @@ private slots:
 
     void listView()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
-        box.loadSettings(SuperBox::List);
-        box.layout();
+        load(box, SuperBox::List);
         QCOMPARE(box.columns(), 1);
         QCOMPARE(box.rows(), 100);
         QCOMPARE(box.checkBox(99)->geometry(), QRect(55, 18 * 99, 500, 17));
@@ -274,11 +266,8 @@ private slots:
 
     void gridView()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
-        box.loadSettings(SuperBox::Grid);
-        box.layout();
+        load(box, SuperBox::Grid);
         QCOMPARE(box.view(), int(SuperBox::Grid));
         QCOMPARE(box.columns(), 10);
         QCOMPARE(box.rows(), 11);
@@ -315,9 +304,8 @@ private slots:
 
     void highlights()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
+        load(box);
         box.highlight(0, "GR");
         for (int i = 0; i < 100; ++i)
             QCOMPARE(box.checkBox(i)->isHighlighted(), i >= 10 && i < 20);
@@ -335,9 +323,8 @@ private slots:
 
     void rightClickToggles()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
+        load(box);
         Cell *cell = box.checkBox(3);
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(cell->isHighlighted());
@@ -348,11 +335,8 @@ private slots:
 
     void removeAll()
     {
-        QScopedPointer<Register> reg(hundredBits());
         SuperBox box;
-        box.loadRegister(*reg);
-        box.loadSettings(SuperBox::Grid);
-        box.layout();
+        load(box, SuperBox::Grid);
         box.removeAll();
         QCOMPARE(box.count(), 0);
         QVERIFY(box.rowLabels().isEmpty());

@@ -37,6 +37,15 @@ private:
         return box.delegate()->sizeHint(option, box.itemModel()->index(row, 0));
     }
 
+    // A checked, foldable box of 200 x 150.
+    static void makeFoldable(FoldingBox &box)
+    {
+        box.setTitle("Title");
+        box.setCheckable(true);
+        box.setChecked(true);
+        box.resize(200, 150);
+    }
+
     static int countRedPixels(const QImage &image)
     {
         int red = 0;
@@ -50,48 +59,32 @@ private:
     }
 
 private slots:
-    void listStartsWithOneRowAndClears()
+    void listRows()
     {
         HtmlListBox box;
         QCOMPARE(box.count(), 1);
         QCOMPARE(box.itemText(0), QString());
-        box.clear();
-        QCOMPARE(box.count(), 0);
-        QCOMPARE(box.itemModel()->columnCount(), 1);
-        box.addItem("first");
-        QCOMPARE(box.count(), 1);
-        QCOMPARE(box.itemText(0), QString("first"));
-    }
-
-    void listRowsConstructorAndItems()
-    {
-        HtmlListBox box(3);
-        QCOMPARE(box.count(), 3);
-        box.setItems({"a", "<b>b</b>"});
-        QCOMPARE(box.count(), 2);
-        QCOMPARE(box.itemText(1), QString("<b>b</b>"));
-        box.setItemText(0, "z");
-        QCOMPARE(box.itemText(0), QString("z"));
-        box.addItem("c");
-        QCOMPARE(box.count(), 3);
-        QCOMPARE(box.itemText(2), QString("c"));
-    }
-
-    void listCurrentRow()
-    {
-        HtmlListBox box;
-        box.clear();
-        QCOMPARE(box.currentRow(), -1);
-        box.setItems({"a", "b", "c"});
-        box.setCurrentRow(2);
-        QCOMPARE(box.currentRow(), 2);
-    }
-
-    void listRowsCannotBeEdited()
-    {
-        HtmlListBox box;
         QStyleOptionViewItem option;
         QCOMPARE(box.delegate()->createEditor(&box, option, box.itemModel()->index(0, 0)), nullptr);
+        box.clear();
+        QCOMPARE(box.count(), 0);
+        QCOMPARE(box.currentRow(), -1);
+        QCOMPARE(box.itemModel()->columnCount(), 1);
+        box.addItem("first");
+        QCOMPARE(box.itemText(0), QString("first"));
+
+        HtmlListBox three(3);
+        QCOMPARE(three.count(), 3);
+        three.setItems({"a", "<b>b</b>"});
+        QCOMPARE(three.count(), 2);
+        QCOMPARE(three.itemText(1), QString("<b>b</b>"));
+        three.setItemText(0, "z");
+        QCOMPARE(three.itemText(0), QString("z"));
+        three.addItem("c");
+        QCOMPARE(three.count(), 3);
+        QCOMPARE(three.itemText(2), QString("c"));
+        three.setCurrentRow(2);
+        QCOMPARE(three.currentRow(), 2);
     }
 
     void listHintFollowsWidth()
@@ -108,12 +101,7 @@ private slots:
         QVERIFY(box.viewport()->width() > 400);
         box.setItemSize(100, 30);
         QCOMPARE(rowHint(box, 0), QSize(100, 30));
-    }
-
-    void listHintIgnoresTextLength()
-    {
-        HtmlListBox box;
-        box.resize(400, 200);
+        // The text length plays no part.
         box.setItems({"short", QString(500, QChar('x'))});
         QCOMPARE(rowHint(box, 1), rowHint(box, 0));
     }
@@ -150,10 +138,7 @@ private slots:
     void foldingFoldsAndRestores()
     {
         FoldingBox box;
-        box.setTitle("Title");
-        box.setCheckable(true);
-        box.setChecked(true);
-        box.resize(200, 150);
+        makeFoldable(box);
         QSignalSpy resized(&box, &FoldingBox::signal_resized);
         box.setFolded(false);
         QCOMPARE(box.height(), FoldingBox::foldedHeight());
@@ -168,10 +153,7 @@ private slots:
     void foldingByClickOnTitleCheckBox()
     {
         FoldingBox box;
-        box.setTitle("Title");
-        box.setCheckable(true);
-        box.setChecked(true);
-        box.resize(200, 150);
+        makeFoldable(box);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QStyleOptionGroupBox option;

@@ -52,6 +52,22 @@ private:
         return nullptr;
     }
 
+    static QList<int> margins(QGroupBox *group)
+    {
+        int left = 0, top = 0, right = 0, bottom = 0;
+        group->layout()->getContentsMargins(&left, &top, &right, &bottom);
+        return {left, top, right, bottom};
+    }
+
+    // Builds the box from the register of definition() with the given flags.
+    void build(RegisterBox &box, int flags = 0)
+    {
+        box.setFlags(flags);
+        box.build(m_otp);
+    }
+
+    Register m_otp{definition(), "ignored"};
+
     static QStringList groupOrder(RegisterBox &box)
     {
         QStringList order;
@@ -64,22 +80,23 @@ private:
 private slots:
     void groupsInOrderOfAppearance()
     {
-        Register reg(definition(), "ignored");
         RegisterBox box;
-        box.build(reg);
+        build(box);
         QCOMPARE(box.groups().keys(), (QStringList{"", "0", "1", "2"}));
         QCOMPARE(groupOrder(box), (QStringList{"0", "1", "2", ""}));
         QCOMPARE(box.groupBox("1")->property("bank").toString(), QString("1"));
         QCOMPARE(rowsOf(box.groupBox("0")).size(), 2);
         QCOMPARE(rowsOf(box.groupBox("1")).size(), 2);
         QVERIFY(box.groupBox("0")->title().isEmpty());
+        QCOMPARE(margins(box.groupBox("0")), QList<int>({10, 5, 10, 5}));
+        QVERIFY(!box.groupBox("0")->isCheckable());
+        QVERIFY(box.checkedGroups().isEmpty());
     }
 
     void rowsAndBindingNames()
     {
-        Register reg(definition(), "ignored");
         RegisterBox box;
-        box.build(reg);
+        build(box);
         Row *en = rowNamed(box, "OTP[EN]");
         QVERIFY(en);
         QCOMPARE(en->type(), int(Row::CheckBoxRow));
@@ -98,24 +115,15 @@ private slots:
         QCOMPARE(rowNamed(box, "OTP[LVL]")->numberField()->value(), 9.0);
         QCOMPARE(rowNamed(box, "OTP[LVL]")->label()->text(), QString("LVL[6:0]"));
         QVERIFY(rowNamed(box, "OTP[SPARE]"));
-    }
-
-    void labelWidthFromLongestName()
-    {
-        Register reg(definition(), "ignored");
-        RegisterBox box;
-        box.build(reg);
-        // The longest "@name" entry is "SPARE[2]" / "MODE[4]" / "LVL[7]": 8 characters.
-        Row *row = rowNamed(box, "OTP[FLAG]");
-        QCOMPARE(row->label()->width(), QFontInfo(row->label()->font()).pointSize() * 8);
+        // The labels are as wide as the longest "@name" entry, "SPARE[2]": 8 characters.
+        Row *flag = rowNamed(box, "OTP[FLAG]");
+        QCOMPARE(flag->label()->width(), QFontInfo(flag->label()->font()).pointSize() * 8);
     }
 
     void bitPositionLabels()
     {
-        Register reg(definition(), "ignored");
         RegisterBox box;
-        box.setFlags(RegisterBox::BitPositions);
-        box.build(reg);
+        build(box, RegisterBox::BitPositions);
         QCOMPARE(rowNamed(box, "OTP[EN]")->label()->text(), QString("EN[0]"));
         QCOMPARE(rowNamed(box, "OTP[MODE]")->label()->text(), QString("MODE[4:1]"));
         QCOMPARE(rowNamed(box, "OTP[LVL]")->label()->text(), QString("LVL[11:5]"));
@@ -124,49 +132,37 @@ private slots:
 
     void colours()
     {
-        Register reg(definition(), "ignored");
         RegisterBox box;
-        box.build(reg);
+        build(box);
         QVERIFY(box.groupBox("1")->styleSheet().contains("stop:0.1875 red"));
         QVERIFY(box.groupBox("1")->styleSheet().contains("border: 2px solid red;"));
         QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue")); // register colour
         QVERIFY(box.groupBox("0")->styleSheet().startsWith("QGroupBox{font-weight: bold;"));
-    }
 
-    void alternatingColours()
-    {
-        Register reg(definition(), "ignored");
-        RegisterBox box;
-        box.setFlags(RegisterBox::AlternateColours);
-        box.build(reg);
         const QString grey = "rgba(202, 202, 202, 162)";
         const QString orange = "rgba(255, 202, 156, 162)";
-        QVERIFY(box.groupBox("0")->styleSheet().contains(grey));
-        QVERIFY(box.groupBox("1")->styleSheet().contains("red")); // the field's colour wins
-        QVERIFY(box.groupBox("2")->styleSheet().contains(grey));  // third group made
-        QVERIFY(box.groupBox("")->styleSheet().contains(orange)); // fourth
-    }
+        RegisterBox alternating;
+        build(alternating, RegisterBox::AlternateColours);
+        QVERIFY(alternating.groupBox("0")->styleSheet().contains(grey));
+        QVERIFY(alternating.groupBox("1")->styleSheet().contains("red")); // the field's colour wins
+        QVERIFY(alternating.groupBox("2")->styleSheet().contains(grey));  // third group made
+        QVERIFY(alternating.groupBox("")->styleSheet().contains(orange)); // fourth
 
-    void defaultColourWithoutAnyColour()
-    {
+        // Without any colour every group is grey.
         Register reg("@field=A[2] @bank=1;@field=B @bank=2;", "R");
-        RegisterBox box;
-        box.build(reg);
-        QVERIFY(box.groupBox("1")->styleSheet().contains("rgba(202, 202, 202, 162)"));
-        QVERIFY(box.groupBox("2")->styleSheet().contains("rgba(202, 202, 202, 162)"));
+        RegisterBox plain;
+        plain.build(reg);
+        QVERIFY(plain.groupBox("1")->styleSheet().contains(grey));
+        QVERIFY(plain.groupBox("2")->styleSheet().contains(grey));
     }
 
     void titlesAndCheckableGroups()
     {
-        Register reg(definition(), "ignored");
         RegisterBox box;
-        box.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
-        box.build(reg);
+        build(box, RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
         QCOMPARE(box.groupBox("2")->title(), QString("BANK (2)"));
         QCOMPARE(box.groupBox("")->title(), QString("BANK ()"));
-        int left = 0, top = 0, right = 0, bottom = 0;
-        box.groupBox("2")->layout()->getContentsMargins(&left, &top, &right, &bottom);
-        QCOMPARE(QList<int>({left, top, right, bottom}), QList<int>({0, 15, 0, 5}));
+        QCOMPARE(margins(box.groupBox("2")), QList<int>({0, 15, 0, 5}));
         QVERIFY(box.groupBox("2")->isCheckable());
         QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "1", "2"}));
         box.setGroupChecked("1", false);
@@ -174,19 +170,7 @@ private slots:
         QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "2"}));
     }
 
-    void untitledMargins()
-    {
-        Register reg(definition(), "ignored");
-        RegisterBox box;
-        box.build(reg);
-        int left = 0, top = 0, right = 0, bottom = 0;
-        box.groupBox("0")->layout()->getContentsMargins(&left, &top, &right, &bottom);
-        QCOMPARE(QList<int>({left, top, right, bottom}), QList<int>({10, 5, 10, 5}));
-        QVERIFY(!box.groupBox("0")->isCheckable());
-        QVERIFY(box.checkedGroups().isEmpty());
-    }
-
-    void ungroupedRegister()
+    void ungroupedRegisterInColumns()
     {
         Register reg("A[3];B;C;", "R");
         RegisterBox box;
@@ -195,23 +179,20 @@ private slots:
         QVERIFY(box.groupBox("")->title().isEmpty());
         QCOMPARE(rowsOf(box.groupBox("")).size(), 3);
         QVERIFY(box.groupBox("")->minimumHeight() >= 95);
-    }
 
-    void columnsArrangeRows()
-    {
-        Register reg("A;B;C;D;E;", "R");
-        RegisterBox box;
-        QCOMPARE(box.columns(), 1);
-        box.setColumns(0);
-        QCOMPARE(box.columns(), 1);
-        box.setColumns(-3);
-        QCOMPARE(box.columns(), 1);
-        box.setColumns(2);
-        box.build(reg);
-        auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
+        Register five("A;B;C;D;E;", "R");
+        RegisterBox columns;
+        QCOMPARE(columns.columns(), 1);
+        for (int refused : {0, -3}) {
+            columns.setColumns(refused);
+            QCOMPARE(columns.columns(), 1);
+        }
+        columns.setColumns(2);
+        columns.build(five);
+        auto *grid = static_cast<QGridLayout *>(columns.groupBox("")->layout());
         QCOMPARE(grid->rowCount(), 3);
         QCOMPARE(grid->columnCount(), 2);
-        QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
+        QCOMPARE(columns.groupBox("")->minimumHeight(), 25 * 3 + 20);
     }
 
     void otherGroupKey()
@@ -237,10 +218,9 @@ private slots:
 
     void buildTwice()
     {
-        Register first(definition(), "ignored");
         Register second("@field=P @bank=7;", "NEXT");
         RegisterBox box;
-        box.build(first);
+        build(box);
         box.build(second);
         QCOMPARE(box.groups().keys(), QStringList{"7"});
         QCOMPARE(box.widget()->findChildren<QGroupBox *>().size(), 1);
