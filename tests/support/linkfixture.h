@@ -9,6 +9,8 @@
 
 #include <QList>
 
+#include <memory>
+
 struct LinkFixture {
     explicit LinkFixture(const LinkTiming &timing = LinkTiming()) : link(timing) {}
 
@@ -20,6 +22,15 @@ struct LinkFixture {
             return false;
         board.clearRecords();
         return true;
+    }
+
+    // Replaces f with a fresh fixture and connects it (for a test class's init()). The old one
+    // goes first: its prompt uninstalls itself.
+    static bool renew(std::unique_ptr<LinkFixture> &f)
+    {
+        f.reset();
+        f = std::make_unique<LinkFixture>();
+        return f->connectLink();
     }
 
     // The lines the board received since the last call.
