@@ -13,27 +13,200 @@ class TestAppletConfig : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        v1 = std::make_unique<Variable>("@variable=V1@value=1.5@min=-10@max=10");
+        v2 = std::make_unique<Variable>("@variable=V2@type=integer@value=-3");
+        lock = std::make_unique<Variable>("@variable=LOCK@value=2@readonly");
+        text = std::make_unique<Variable>("@variable=TEXT@value=abc");
+        r4 = std::make_unique<Register>("A;B;C[2]", "R4");
+        ro = std::make_unique<Register>("X[3]", "RO");
+        ro->setReadOnly(true);
+        ro->setValue(5u, true);
+        applet = new TestApplet;
+        applet->onInit = [this](TestApplet *a) { bindAll(a); };
+    }
 
-    void saveWritesOneLinePerItemInBindingOrder();
-    void variablePrecision_data();
-    void variablePrecision();
-    void savedTextLoadsBackTheSameModel();
-    void registerValueForms_data();
-    void registerValueForms();
-    void malformedLinesAreSkipped_data();
-    void malformedLinesAreSkipped();
-    void readOnlyRegisterTakesAGivenValue_data();
-    void readOnlyRegisterTakesAGivenValue();
-    void readOnlyVariableIsWrittenBackOnLoad();
-    void valueOutsideTheRangeIsRefused();
-    void hexValuesReachTheBoardBitStringsDoNot();
-    void loadRefreshesTheWidgets();
-    void emptyApplet();
+    void cleanup()
+    {
+        delete applet;
+        applet = nullptr;
+    }
+
+    void saveWritesOneLinePerItemInBindingOrder()
+    {
+        applet->setup();
+        r4->setValue(0xDu, true); // bits 0, 2 and 3
+        const QByteArray expected = "V2:-3.000000\n"
+                                    "R4:0b1011\n"
+                                    "V1:1.500000\n"
+                                    "RO:\n"
+                                    "LOCK:2.000000\n"
+                                    "TEXT:0.000000\n";
+        QCOMPARE(applet->saveConfig(), expected);
+        QCOMPARE(applet->saveConfig(), expected);
+    }
+
+    void variablePrecision_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("fixedText"); // empty: not the six-decimal form
+        QTest::newRow("1.5") << 1.5 << QByteArray("1.500000");
+        QTest::newRow("0.1") << 0.1 << QByteArray("0.100000");
+        QTest::newRow("-0.25") << -0.25 << QByteArray("-0.250000");
+        QTest::newRow("large whole") << 1e20 << QByteArray("100000000000000000000.000000");
+        QTest::newRow("4.7n") << 4.7e-9 << QByteArray();
+        QTest::newRow("seven decimals") << 1.2345678 << QByteArray();
+        QTest::newRow("one third") << 1.0 / 3 << QByteArray();
+    }
+
+    void variablePrecision()
+    {
+        QFETCH(double, value);
+        QFETCH(QByteArray, fixedText);
+        Variable var(value, "V", QString(), -1e300, 1e300);
+        applet->onInit = [&var](TestApplet *a) { a->addVariable(&var); };
+        applet->setup();
+
+        const QByteArray saved = applet->saveConfig();
+        if (!fixedText.isEmpty())
+            QCOMPARE(saved, "V:" + fixedText + "\n");
+        else
+            QVERIFY(saved != "V:" + QByteArray::number(value, 'f', 6) + "\n");
+
+        QVERIFY(var.setValue(7.0, Variable::InternalKey));
+        QVERIFY(applet->loadConfig(saved));
+        QCOMPARE(var.value(), value); // exactly the same number
+    }
+
+    void savedTextLoadsBackTheSameModel()
+    {
+        applet->setup();
+        r4->setValue(0x6u, true);
+        QVERIFY(v1->setValue(-2.125, Variable::InternalKey));
+        QVERIFY(v2->setValue(7, Variable::InternalKey));
+        const QByteArray saved = applet->saveConfig();
+
+        r4->setValue(0x9u, true);
+        QVERIFY(v1->setValue(3.0, Variable::InternalKey));
+        QVERIFY(v2->setValue(0, Variable::InternalKey));
+        QVERIFY(lock->setValue(9.0, Variable::InternalKey));
+        QVERIFY(applet->loadConfig(saved));
+        QCOMPARE(lock->value(), 2.0); // a read-only variable is written back too
+        QCOMPARE(r4->value(true), 0x6u);
+        QCOMPARE(v1->value(), -2.125);
+        QCOMPARE(v2->value(), 7.0);
+        QCOMPARE(ro->value(true), 5u); // read-only register untouched
+        QCOMPARE(applet->saveConfig(), saved);
+        // A value outside the range is refused; the other lines still load.
+        QVERIFY(applet->loadConfig("V1:20.000000\nV2:4.000000\n"));
+        QCOMPARE(v1->value(), -2.125);
+        QCOMPARE(v2->value(), 4.0);
+    }
+
+    // One line loaded into a register: every value form, read-only registers included (they
+    // take no access key; only the empty value that saving writes for them is skipped).
+    void registerValueForms_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<quint32>("before");
+        QTest::addColumn<quint32>("after");
+        QTest::newRow("binary") << QByteArray("R4:0b1011") << 0x2u << 0xDu;
+        QTest::newRow("hexadecimal") << QByteArray("R4:0x0D") << 0x2u << 0xDu;
+        QTest::newRow("hexadecimal lower case") << QByteArray("R4:0xd") << 0x2u << 0xDu;
+        QTest::newRow("decimal") << QByteArray("R4:13") << 0x2u << 0xDu;
+        QTest::newRow("short bit string keeps the rest") << QByteArray("R4:0b01") << 0xFu << 0xEu;
+        QTest::newRow("long bit string is cut") << QByteArray("R4:0b000011") << 0xFu << 0x0u;
+        QTest::newRow("any digit but 0 sets") << QByteArray("R4:0b2x00") << 0xCu << 0x3u;
+        QTest::newRow("line end of another system") << QByteArray("R4:0x3\r") << 0x0u << 0x3u;
+        QTest::newRow("hex wider than the register") << QByteArray("R4:0xF2") << 0x0u << 0x2u;
+        QTest::newRow("read-only saved form") << QByteArray("RO:") << 5u << 5u;
+        QTest::newRow("read-only binary") << QByteArray("RO:0b011") << 5u << 6u;
+        QTest::newRow("read-only hexadecimal") << QByteArray("RO:0x0") << 5u << 0u;
+        QTest::newRow("read-only decimal") << QByteArray("RO:3") << 5u << 3u;
+    }
+
+    void registerValueForms()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(quint32, before);
+        QFETCH(quint32, after);
+        applet->setup();
+        Register *reg = line.startsWith("RO") ? ro.get() : r4.get();
+        reg->setValue(before, true);
+        QVERIFY(applet->loadConfig(line + "\n"));
+        QCOMPARE(reg->value(true), after);
+    }
+
+    void malformedLinesAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("two colons") << QByteArray("R4:0x1:2\nV1:1:2");
+        QTest::newRow("no colon") << QByteArray("R4 0x0F\nV1=4");
+        QTest::newRow("name not bound") << QByteArray("NOPE:5\nr4:3");
+        QTest::newRow("empty values") << QByteArray("R4:\nV1:\nV2:  \nRO:");
+        QTest::newRow("unreadable numbers") << QByteArray("R4:zz\nR4:0xZZ\nV1:abc\nV2:1.5.5");
+        QTest::newRow("register number beyond 32 bits")
+            << QByteArray("R4:0x100000000\nR4:99999999999");
+        QTest::newRow("empty lines and text") << QByteArray("\n\n:\n:5\n");
+        QTest::newRow("binary junk") << QByteArray("\xff\xfe:1\nV1:\0\xff\n\0R4:1", 16);
+    }
+
+    void malformedLinesAreSkipped()
+    {
+        QFETCH(QByteArray, text);
+        applet->setup();
+        r4->setValue(0x9u, true);
+        const QByteArray before = applet->saveConfig();
+        QVERIFY(applet->loadConfig(text));
+        QCOMPARE(applet->saveConfig(), before);
+        QCOMPARE(ro->value(true), 5u);
+        QCOMPARE(v1->value(), 1.5);
+    }
+
+    void hexValuesReachTheBoardBitStringsDoNot()
+    {
+        applet->setup();
+        applet->activate();
+        applet->hookCalls.clear();
+        QVERIFY(applet->loadConfig("R4:0b1111\n"));
+        QVERIFY(applet->hookCalls.isEmpty());
+        QVERIFY(applet->loadConfig("R4:0x3\nV1:2.5\n"));
+        const QList<QPair<int, QString>> expected = {{0, "R4"}, {0, "V1"}};
+        QCOMPARE(applet->hookCalls, expected);
+    }
+
+    void loadRefreshesTheWidgets()
+    {
+        auto *le = new CustomControls::LineEdit(applet);
+        le->setAccessibleName("R4[]");
+        applet->setup();
+        QCOMPARE(le->value(), 0.0);
+        QVERIFY(applet->loadConfig("R4:0b1011\n"));
+        QCOMPARE(le->value(), 13.0);
+    }
+
+    void emptyApplet()
+    {
+        applet->onInit = nullptr;
+        applet->setup();
+        QVERIFY(applet->saveConfig().isEmpty());
+        QVERIFY(applet->loadConfig(QByteArray()));
+        QVERIFY(applet->loadConfig("V1:3\n"));
+        QCOMPARE(v1->value(), 1.5);
+    }
 
 private:
-    void bindAll(Applet *a);
+    void bindAll(Applet *a)
+    {
+        // Names bound out of alphabetical order on purpose.
+        QVERIFY(a->addVariable(v2.get()));
+        QVERIFY(a->addRegister(r4.get(), 4));
+        QVERIFY(a->addVariable(v1.get()));
+        QVERIFY(a->addRegister(ro.get(), 3));
+        QVERIFY(a->addVariable(lock.get()));
+        QVERIFY(a->addVariable(text.get()));
+    }
 
     std::unique_ptr<Variable> v1;
     std::unique_ptr<Variable> v2;
@@ -43,225 +216,6 @@ private:
     std::unique_ptr<Register> ro;
     TestApplet *applet = nullptr;
 };
-
-void TestAppletConfig::init()
-{
-    v1 = std::make_unique<Variable>("@variable=V1@value=1.5@min=-10@max=10");
-    v2 = std::make_unique<Variable>("@variable=V2@type=integer@value=-3");
-    lock = std::make_unique<Variable>("@variable=LOCK@value=2@readonly");
-    text = std::make_unique<Variable>("@variable=TEXT@value=abc");
-    r4 = std::make_unique<Register>("A;B;C[2]", "R4");
-    ro = std::make_unique<Register>("X[3]", "RO");
-    ro->setReadOnly(true);
-    ro->setValue(5u, true);
-    applet = new TestApplet;
-    applet->onInit = [this](TestApplet *a) { bindAll(a); };
-}
-
-void TestAppletConfig::cleanup()
-{
-    delete applet;
-    applet = nullptr;
-}
-
-void TestAppletConfig::bindAll(Applet *a)
-{
-    // Names bound out of alphabetical order on purpose.
-    QVERIFY(a->addVariable(v2.get()));
-    QVERIFY(a->addRegister(r4.get(), 4));
-    QVERIFY(a->addVariable(v1.get()));
-    QVERIFY(a->addRegister(ro.get(), 3));
-    QVERIFY(a->addVariable(lock.get()));
-    QVERIFY(a->addVariable(text.get()));
-}
-
-void TestAppletConfig::saveWritesOneLinePerItemInBindingOrder()
-{
-    applet->setup();
-    r4->setValue(0xDu, true); // bits 0, 2 and 3
-    const QByteArray expected = "V2:-3.000000\n"
-                                "R4:0b1011\n"
-                                "V1:1.500000\n"
-                                "RO:\n"
-                                "LOCK:2.000000\n"
-                                "TEXT:0.000000\n";
-    QCOMPARE(applet->saveConfig(), expected);
-    QCOMPARE(applet->saveConfig(), expected);
-}
-
-void TestAppletConfig::variablePrecision_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QByteArray>("fixedText"); // empty: not the six-decimal form
-    QTest::newRow("1.5") << 1.5 << QByteArray("1.500000");
-    QTest::newRow("0.1") << 0.1 << QByteArray("0.100000");
-    QTest::newRow("-0.25") << -0.25 << QByteArray("-0.250000");
-    QTest::newRow("large whole") << 1e20 << QByteArray("100000000000000000000.000000");
-    QTest::newRow("4.7n") << 4.7e-9 << QByteArray();
-    QTest::newRow("seven decimals") << 1.2345678 << QByteArray();
-    QTest::newRow("one third") << 1.0 / 3 << QByteArray();
-}
-
-void TestAppletConfig::variablePrecision()
-{
-    QFETCH(double, value);
-    QFETCH(QByteArray, fixedText);
-    Variable var(value, "V", QString(), -1e300, 1e300);
-    applet->onInit = [&var](TestApplet *a) { a->addVariable(&var); };
-    applet->setup();
-
-    const QByteArray saved = applet->saveConfig();
-    if (!fixedText.isEmpty())
-        QCOMPARE(saved, "V:" + fixedText + "\n");
-    else
-        QVERIFY(saved != "V:" + QByteArray::number(value, 'f', 6) + "\n");
-
-    QVERIFY(var.setValue(7.0, Variable::InternalKey));
-    QVERIFY(applet->loadConfig(saved));
-    QCOMPARE(var.value(), value); // exactly the same number
-}
-
-void TestAppletConfig::savedTextLoadsBackTheSameModel()
-{
-    applet->setup();
-    r4->setValue(0x6u, true);
-    QVERIFY(v1->setValue(-2.125, Variable::InternalKey));
-    QVERIFY(v2->setValue(7, Variable::InternalKey));
-    const QByteArray saved = applet->saveConfig();
-
-    r4->setValue(0x9u, true);
-    QVERIFY(v1->setValue(3.0, Variable::InternalKey));
-    QVERIFY(v2->setValue(0, Variable::InternalKey));
-    QVERIFY(applet->loadConfig(saved));
-    QCOMPARE(r4->value(true), 0x6u);
-    QCOMPARE(v1->value(), -2.125);
-    QCOMPARE(v2->value(), 7.0);
-    QCOMPARE(ro->value(true), 5u); // read-only register untouched
-    QCOMPARE(applet->saveConfig(), saved);
-}
-
-void TestAppletConfig::registerValueForms_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<quint32>("before");
-    QTest::addColumn<quint32>("after");
-    QTest::newRow("binary") << QByteArray("0b1011") << 0x2u << 0xDu;
-    QTest::newRow("hexadecimal") << QByteArray("0x0D") << 0x2u << 0xDu;
-    QTest::newRow("hexadecimal lower case") << QByteArray("0xd") << 0x2u << 0xDu;
-    QTest::newRow("decimal") << QByteArray("13") << 0x2u << 0xDu;
-    QTest::newRow("short bit string keeps the rest") << QByteArray("0b01") << 0xFu << 0xEu;
-    QTest::newRow("long bit string is cut") << QByteArray("0b000011") << 0xFu << 0x0u;
-    QTest::newRow("any digit but 0 sets") << QByteArray("0b2x00") << 0xCu << 0x3u;
-    QTest::newRow("line end of another system") << QByteArray("0x3\r") << 0x0u << 0x3u;
-    QTest::newRow("hexadecimal wider than the register") << QByteArray("0xF2") << 0x0u << 0x2u;
-}
-
-void TestAppletConfig::registerValueForms()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(quint32, before);
-    QFETCH(quint32, after);
-    applet->setup();
-    r4->setValue(before, true);
-    QVERIFY(applet->loadConfig("R4:" + value + "\n"));
-    QCOMPARE(r4->value(true), after);
-}
-
-void TestAppletConfig::malformedLinesAreSkipped_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("two colons") << QByteArray("R4:0x1:2\nV1:1:2");
-    QTest::newRow("no colon") << QByteArray("R4 0x0F\nV1=4");
-    QTest::newRow("name not bound") << QByteArray("NOPE:5\nr4:3");
-    QTest::newRow("empty values") << QByteArray("R4:\nV1:\nV2:  \nRO:");
-    QTest::newRow("unreadable numbers") << QByteArray("R4:zz\nR4:0xZZ\nV1:abc\nV2:1.5.5");
-    QTest::newRow("register number beyond 32 bits") << QByteArray("R4:0x100000000\nR4:99999999999");
-    QTest::newRow("empty lines and text") << QByteArray("\n\n:\n:5\n");
-    QTest::newRow("binary junk") << QByteArray("\xff\xfe:1\nV1:\0\xff\n\0R4:1", 16);
-}
-
-void TestAppletConfig::malformedLinesAreSkipped()
-{
-    QFETCH(QByteArray, text);
-    applet->setup();
-    r4->setValue(0x9u, true);
-    const QByteArray before = applet->saveConfig();
-    QVERIFY(applet->loadConfig(text));
-    QCOMPARE(applet->saveConfig(), before);
-    QCOMPARE(ro->value(true), 5u);
-    QCOMPARE(v1->value(), 1.5);
-}
-
-// Registers take no access key: only the empty value that saving writes for a read-only
-// register is skipped.
-void TestAppletConfig::readOnlyRegisterTakesAGivenValue_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<quint32>("after");
-    QTest::newRow("saved form") << QByteArray("RO:\n") << 5u;
-    QTest::newRow("binary") << QByteArray("RO:0b011\n") << 6u;
-    QTest::newRow("hexadecimal") << QByteArray("RO:0x0\n") << 0u;
-    QTest::newRow("decimal") << QByteArray("RO:3\n") << 3u;
-}
-
-void TestAppletConfig::readOnlyRegisterTakesAGivenValue()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(quint32, after);
-    applet->setup();
-    QVERIFY(applet->loadConfig(text));
-    QCOMPARE(ro->value(true), after);
-}
-
-void TestAppletConfig::readOnlyVariableIsWrittenBackOnLoad()
-{
-    applet->setup();
-    const QByteArray saved = applet->saveConfig();
-    QVERIFY(saved.contains("LOCK:2.000000\n"));
-    QVERIFY(lock->setValue(9.0, Variable::InternalKey));
-    QVERIFY(applet->loadConfig(saved));
-    QCOMPARE(lock->value(), 2.0);
-}
-
-void TestAppletConfig::valueOutsideTheRangeIsRefused()
-{
-    applet->setup();
-    QVERIFY(applet->loadConfig("V1:20.000000\nV2:4.000000\n"));
-    QCOMPARE(v1->value(), 1.5);
-    QCOMPARE(v2->value(), 4.0);
-}
-
-void TestAppletConfig::hexValuesReachTheBoardBitStringsDoNot()
-{
-    applet->setup();
-    applet->activate();
-    applet->hookCalls.clear();
-    QVERIFY(applet->loadConfig("R4:0b1111\n"));
-    QVERIFY(applet->hookCalls.isEmpty());
-    QVERIFY(applet->loadConfig("R4:0x3\nV1:2.5\n"));
-    const QList<QPair<int, QString>> expected = {{0, "R4"}, {0, "V1"}};
-    QCOMPARE(applet->hookCalls, expected);
-}
-
-void TestAppletConfig::loadRefreshesTheWidgets()
-{
-    auto *le = new CustomControls::LineEdit(applet);
-    le->setAccessibleName("R4[]");
-    applet->setup();
-    QCOMPARE(le->value(), 0.0);
-    QVERIFY(applet->loadConfig("R4:0b1011\n"));
-    QCOMPARE(le->value(), 13.0);
-}
-
-void TestAppletConfig::emptyApplet()
-{
-    applet->onInit = nullptr;
-    applet->setup();
-    QVERIFY(applet->saveConfig().isEmpty());
-    QVERIFY(applet->loadConfig(QByteArray()));
-    QVERIFY(applet->loadConfig("V1:3\n"));
-    QCOMPARE(v1->value(), 1.5);
-}
 
 QTEST_MAIN(TestAppletConfig)
 #include "tst_appletconfig.moc"

@@ -6,9 +6,10 @@
 #include "dialogcheckboxes.h"
 #include "lineedit.h"
 #include "logrecorder.h"
-#include "prompt.h"
 #include "realedit.h"
+#include "recordingprompt.h"
 #include "register.h"
+#include "testfiles.h"
 #include "variable.h"
 
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextCursor>
@@ -32,41 +32,6 @@ using CustomControls::LineEdit;
 
 namespace
 {
-
-// Answers the file dialogs as the test tells it and records their captions and filters.
-class FilePrompt : public Prompt
-{
-public:
-    FilePrompt() { Prompt::install(this); }
-    ~FilePrompt() override { Prompt::install(nullptr); }
-
-    int message(const Message &msg) override { return defaultAnswer(msg); }
-    QString getText(const QString &, const QString &, const QString &text, bool *ok) override
-    {
-        *ok = true;
-        return text;
-    }
-    QString getItem(const QString &, const QString &, const QStringList &items, int current,
-                    bool *ok) override
-    {
-        *ok = true;
-        return items.value(current);
-    }
-    QString openFileName(const QString &title, const QString &dir, const QString &filter) override
-    {
-        dialogs.append(QStringList{title, dir, filter});
-        return openAnswer;
-    }
-    QString saveFileName(const QString &title, const QString &dir, const QString &filter) override
-    {
-        dialogs.append(QStringList{title, dir, filter});
-        return saveAnswer;
-    }
-
-    QString openAnswer;
-    QString saveAnswer;
-    QList<QStringList> dialogs;
-};
 
 // An applet with BANK (4 bits: SW1, SW2, LEVEL[2]), CTRL (8 bits: EN, MODE[7], read-only), the
 // variables SA (0..31), LOCK (read-only) and BIG (0..1e9), widgets bound to BANK[SW1], BANK[]
@@ -151,19 +116,6 @@ public:
     QStringList hookCalls;
 };
 
-QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // Checks the named rows of the next check-box dialog and accepts it (or cancels it).
 void answerCheckBoxDialog(const QStringList &checked, bool accept, QString *title)
 {
@@ -198,590 +150,506 @@ class TestAppletHelper : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void firstSearchUndoesNothing();
-    void itemListHasFieldsAndWholeRegisters();
-    void descriptionRowsStayInPlace();
-    void functionList();
-    void setWritesWithTheInternalKey_data();
-    void setWritesWithTheInternalKey();
-    void getAsksTheBoardAndShowsTheValue();
-    void fill_data();
-    void fill();
-    void runShowsTheResultByType_data();
-    void runShowsTheResultByType();
-    void findHighlightsAndUndoes();
-    void exportWritesTheChosenRegisters();
-    void exportWithoutChoiceWritesAnEmptyFile();
-    void failedExportIsReported();
-    void importAppliesRegisterLines();
-    void importSkipsMalformedLines_data();
-    void importSkipsMalformedLines();
-    void importButtonUsesTheChosenFile();
-    void configurationListShowsThisAppletsFiles();
-    void rebuildingTheListDoesNotApplyAgain();
-    void f1OpensTheConsoleOnce();
-    void updateAllRendersNewItems();
+    void init()
+    {
+        QDir dir;
+        const QStringList files = dir.entryList(QDir::Files);
+        for (const QString &file : files)
+            dir.remove(file);
+        prompt = std::make_unique<RecordingPrompt>();
+        applet = std::make_unique<HelperApplet>();
+        QVERIFY(applet->setup());
+        applet->activate(); // model changes reach the hook
+        console = std::make_unique<AppletHelper>(applet.get(), "HELP:Helper tool");
+        console->describeApplet("functions+nodes");
+    }
+
+    void cleanup()
+    {
+        console.reset();
+        applet.reset();
+        prompt.reset();
+    }
+
+    void itemListHasFieldsAndWholeRegisters()
+    {
+        QCOMPARE(comboItems(console->itemCombo()),
+                 (QStringList{"BANK[SW1]", "BANK[SW2]", "BANK[LEVEL]", "BANK[]", "BIG", "CTRL[EN]",
+                              "CTRL[MODE]", "CTRL[]", "LOCK", "SA"}));
+        // A rebuild keeps the chosen item.
+        console->itemCombo()->setCurrentIndex(6);
+        console->describeApplet("nodes");
+        QCOMPARE(console->itemCombo()->currentText(), QString("CTRL[MODE]"));
+        QCOMPARE(console->itemCombo()->count(), 10);
+        // A typed expression that is not listed stays.
+        console->itemCombo()->setEditText("BANK[3:2]");
+        console->describeApplet("nodes");
+        QCOMPARE(console->itemCombo()->currentText(), QString("BANK[3:2]"));
+    }
+
+    void descriptionRowsStayInPlace()
+    {
+        applet->bank.setValue(0b1101); // SW1 1, SW2 0, LEVEL 3
+        applet->big.setValue(1234567.0, Variable::InternalKey);
+        console->describeApplet("nodes");
+        const QString text = console->itemView()->toPlainText();
+        const QString nbsp(" "); // plain text shows a non-breaking space as a blank
+        QVERIFY2(text.contains("REG " + nbsp + "CTRL[7..0]"), qPrintable(text));
+        // One row per field, each followed by its own description.
+        QCOMPARE(text.split('\n').mid(0, 7),
+                 (QStringList{"REG  BANK[3..0]", "{0 }  SW1 = 1", "Switch one; off; on",
+                              "{1 }  SW2 = 0", "Switch two", "{2:3 }  LEVEL[2] = 3", "Level"}));
+        QVERIFY(text.contains("{1:7 }" + nbsp + " MODE[7] = 0"));
+        QVERIFY2(text.contains("VARIABLE  SA"), qPrintable(text));
+        QVERIFY(text.contains("=1.23457e+06")); // six significant digits
+        QVERIFY(text.contains("Start address"));
+        // Items in sorted order.
+        QVERIFY(text.indexOf("BANK[3..0]") < text.indexOf("VARIABLE  BIG"));
+        QVERIFY(text.indexOf("BIG") < text.indexOf("CTRL[7..0]"));
+        QVERIFY(text.indexOf("LOCK") < text.indexOf("VARIABLE  SA"));
+    }
+
+    void functionList()
+    {
+        // Until something runs, the text result is the one shown.
+        QVERIFY(console->intResultEdit()->isHidden());
+        QVERIFY(console->realResultEdit()->isHidden());
+        QVERIFY(!console->textResultEdit()->isHidden());
+        QCOMPARE(comboItems(console->functionCombo()),
+                 (QStringList{"Bytes", "Count", "Flag", "Nothing", "Real", "Text", "Unsigned"}));
+        QCOMPARE(applet->commands.value(0), QString());
+        QCOMPARE(applet->arguments.value(0), QVariant(0));
+        const QString text = console->functionView()->toPlainText();
+        QVERIFY(text.contains("FUNCTION Bytes"));
+        QVERIFY(text.contains("Echoes its argument"));
+        QVERIFY(text.indexOf("FUNCTION Real") < text.indexOf("FUNCTION Text"));
+    }
+
+    void setWritesWithTheInternalKey_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("check"); // the item read back with Applet::get
+        QTest::addColumn<double>("expected");
+        QTest::addColumn<QString>("hookCall"); // the write the model change asks for
+
+        QTest::newRow("field") << QString("BANK[LEVEL]") << QString("3") << QString("BANK[]")
+                               << 12.0 << QString("0:BANK");
+        QTest::newRow("hex prefix") << QString("BANK[]") << QString("0xA") << QString("BANK[]")
+                                    << 10.0 << QString("0:BANK");
+        QTest::newRow("variable") << QString("SA") << QString("17") << QString("SA") << 17.0
+                                  << QString("0:SA");
+        QTest::newRow("read-only variable")
+            << QString("LOCK") << QString("7") << QString("LOCK") << 7.0 << QString("0:LOCK");
+        QTest::newRow("out of range")
+            << QString("SA") << QString("40") << QString("SA") << 1.0 << QString("");
+        QTest::newRow("no number")
+            << QString("SA") << QString("zz") << QString("SA") << 1.0 << QString("");
+        QTest::newRow("not bound")
+            << QString("NONE") << QString("5") << QString("SA") << 1.0 << QString("");
+    }
+
+    void setWritesWithTheInternalKey()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, value);
+        QFETCH(QString, check);
+        QFETCH(double, expected);
+        QFETCH(QString, hookCall);
+        applet->bank.setValue(0);
+        applet->hookCalls.clear();
+        select(item, value);
+        click("Set");
+        QCOMPARE(applet->hookCalls, hookCall.isEmpty() ? QStringList() : QStringList{hookCall});
+        QCOMPARE(applet->get(check, Variable::InternalKey).toDouble(), expected);
+        // The description is rendered again and the item stays chosen.
+        QCOMPARE(console->itemCombo()->currentText(), item);
+        if (item == "LOCK")
+            QVERIFY(console->itemView()->toPlainText().contains("=7"));
+    }
+
+    void getAsksTheBoardAndShowsTheValue()
+    {
+        applet->bank.setValue(0b1101);
+        applet->hookCalls.clear();
+        select("BANK[LEVEL]", "0");
+        click("Get");
+        QCOMPARE(applet->hookCalls, QStringList{"1:BANK"});
+        QCOMPARE(console->valueEdit()->text(), QString("3"));
+
+        console->valueEdit()->setBase(16);
+        select("BANK[]");
+        click("Get");
+        QCOMPARE(console->valueEdit()->text(), QString("D"));
+
+        // A name the applet does not bind changes nothing.
+        select("NONE");
+        click("Get");
+        QCOMPARE(console->valueEdit()->text(), QString("D"));
+    }
+
+    void fill_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<double>("expected");
+
+        QTest::newRow("field fills its register")
+            << QString("BANK[SW1]") << QString("Fill 1") << QString("BANK[]") << 15.0;
+        QTest::newRow("whole register")
+            << QString("BANK[]") << QString("Fill 0") << QString("BANK[]") << 0.0;
+        QTest::newRow("read-only register")
+            << QString("CTRL[EN]") << QString("Fill 1") << QString("CTRL[]") << 255.0;
+        QTest::newRow("variable ones")
+            << QString("BIG") << QString("Fill 1") << QString("BIG") << 268435455.0;
+        QTest::newRow("variable zeros")
+            << QString("LOCK") << QString("Fill 0") << QString("LOCK") << 0.0;
+        QTest::newRow("range refuses")
+            << QString("SA") << QString("Fill 1") << QString("SA") << 1.0;
+        QTest::newRow("not bound")
+            << QString("NONE[X]") << QString("Fill 1") << QString("SA") << 1.0;
+    }
+
+    void fill()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, button);
+        QFETCH(QString, check);
+        QFETCH(double, expected);
+        applet->bank.setValue(0b0110);
+        const QString htmlBefore = console->itemView()->toHtml();
+        select(item);
+        click(button);
+        QCOMPARE(applet->get(check, Variable::InternalKey).toDouble(), expected);
+        QCOMPARE(console->itemView()->toHtml(), htmlBefore); // not rendered again
+        if (item.startsWith("BANK")) {
+            QCOMPARE(applet->cbSw1->isChecked(), expected != 0);
+            QCOMPARE(applet->leBank->text(), QString::number(int(expected)));
+        }
+    }
+
+    void runShowsTheResultByType_data()
+    {
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QString>("shown"); // "text", "int" or "real"
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("bytes") << QString("Bytes") << QString("text") << QString("01ab00");
+        QTest::newRow("double") << QString("Real") << QString("real") << QString("");
+        QTest::newRow("int") << QString("Count") << QString("int") << QString("42");
+        QTest::newRow("bool") << QString("Flag") << QString("int") << QString("1");
+        QTest::newRow("unsigned") << QString("Unsigned") << QString("int") << QString("7");
+        QTest::newRow("string") << QString("Text") << QString("text") << QString("echo:0x12 a");
+        QTest::newRow("invalid") << QString("Nothing") << QString("text") << QString("");
+    }
+
+    void runShowsTheResultByType()
+    {
+        QFETCH(QString, function);
+        QFETCH(QString, shown);
+        QFETCH(QString, text);
+        console->textResultEdit()->setText("old");
+        console->functionCombo()->setEditText(function);
+        console->argumentEdit()->setText("0x12 a");
+        click("Run");
+        QCOMPARE(applet->commands.last(), function);
+        QCOMPARE(applet->arguments.last(), QVariant(QString("0x12 a"))); // the raw text
+        QCOMPARE(!console->textResultEdit()->isHidden(), shown == "text");
+        QCOMPARE(!console->intResultEdit()->isHidden(), shown == "int");
+        QCOMPARE(!console->realResultEdit()->isHidden(), shown == "real");
+        if (shown == "text")
+            QCOMPARE(console->textResultEdit()->text(), text);
+        else if (shown == "int")
+            QCOMPARE(console->intResultEdit()->text(), text);
+        else
+            QCOMPARE(console->realResultEdit()->value(), 4700.0);
+    }
+
+    void findHighlightsAndUndoes()
+    {
+        QTextEdit *view = console->itemView();
+        QTextDocument *document = view->document();
+        // A document with an edit of its own keeps it on the very first search: the next change
+        // undoes one step, and as the first search added none, what goes is the test's own edit.
+        const QString plain = document->toPlainText();
+        QTextCursor cursor(document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText("MARKER");
+        console->findEdit()->setText("zzz-not-there");
+        QVERIFY(view->toPlainText().contains("MARKER"));
+        console->findEdit()->setText(QString());
+        QCOMPARE(document->toPlainText(), plain);
+
+        const int level = int(plain.indexOf("LEVEL"));
+        const int sw2 = int(plain.indexOf("SW2"));
+        QVERIFY(level > 0 && sw2 > 0);
+
+        console->findEdit()->setText("level"); // case does not matter
+        QCOMPARE(backgroundAt(document, level).color(), QColor(Qt::blue));
+        QCOMPARE(view->textCursor().selectionStart(),
+                 int(plain.indexOf("Level", 0, Qt::CaseInsensitive)));
+        QCOMPARE(document->toPlainText(), plain); // only formats change
+
+        console->findEdit()->setText("sw2");
+        QCOMPARE(backgroundAt(document, level).style(), Qt::NoBrush);
+        QCOMPARE(backgroundAt(document, sw2).color(), QColor(Qt::blue));
+
+        console->findEdit()->setText(QString());
+        QCOMPARE(backgroundAt(document, sw2).style(), Qt::NoBrush);
+        QCOMPARE(document->toPlainText(), plain);
+    }
+
+    void exportWritesTheChosenRegisters()
+    {
+        applet->bank.setValue(0b0101);
+        applet->ctrl.setValue(0x81);
+        prompt->queueFile("regs.101");
+        QString title;
+        answerCheckBoxDialog({"BANK", "CTRL", "SA"}, true, &title);
+        click("Export");
+        QCOMPARE(title, QString("REGISTER"));
+        QCOMPARE(prompt->fileDialogs(), QStringList{"Save file|Files (*.101)"});
+        QCOMPARE(TestFiles::read("regs.101.HelperApplet"),
+                 QByteArray("BANK::1010\nCTRL::10000001\n"));
+        QVERIFY(!QFile::exists("regs.101"));
+        QCOMPARE(comboItems(console->configurationCombo()),
+                 (QStringList{QString(), "regs.101.HelperApplet"}));
+
+        // The file loads back into the registers.
+        applet->bank.setValue(0);
+        applet->ctrl.setValue(0);
+        QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
+        QCOMPARE(applet->bank.value(), 0b0101u);
+        QCOMPARE(applet->ctrl.value(), 0x81u);
+
+        // Nothing chosen writes an empty file; a cancelled file dialog writes nothing.
+        prompt->queueFile("none.101");
+        answerCheckBoxDialog({}, false, &title);
+        click("Export");
+        QCOMPARE(TestFiles::read("none.101.HelperApplet"), QByteArray());
+        answerCheckBoxDialog({"BANK"}, true, &title);
+        click("Export");
+        QCOMPARE(QDir().entryList({"*.HelperApplet"}, QDir::Files),
+                 (QStringList{"none.101.HelperApplet", "regs.101.HelperApplet"}));
+
+        // A file that cannot be written is reported.
+        LogRecorder log(applet.get());
+        prompt->queueFile("missing-dir/regs.101");
+        answerCheckBoxDialog({"BANK"}, true, &title);
+        click("Export");
+        QVERIFY(!QFile::exists("missing-dir/regs.101.HelperApplet"));
+        QCOMPARE(log.entries().size(), 1);
+        QCOMPARE(log.entries().value(0).first, -1);
+        QVERIFY(log.entries().value(0).second.contains("missing-dir/regs.101.HelperApplet"));
+    }
+
+    void importAppliesRegisterLines()
+    {
+        applet->bank.setValue(0);
+        applet->ctrl.setValue(0xFF);
+        applet->hookCalls.clear();
+        LogRecorder log(applet.get());
+        QByteArray text = "BANK::1010\r\n" // a CR before the LF is no digit
+                          "SA::11111\n"    // a variable: ignored
+                          "OTHER::1111\n"  // not bound: ignored
+                          "\n"
+                          "CTRL::00000000\r\n"; // read-only registers load too
+        text += '\0';
+        text += "BANK::1111\n"; // after the first zero byte: not read
+        QVERIFY(TestFiles::write("in.101", text));
+        QSignalSpy changes(&applet->bank, &Register::signal_updateSet);
+        QVERIFY(console->applyRegisterFile("in.101"));
+        // Every writable item goes to the board (reading the registers below asks the board too).
+        QCOMPARE(applet->hookCalls.join(" "), QString("0:BANK 0:SA 0:BIG"));
+        QCOMPARE(applet->bank.value(), 0b0101u);
+        QCOMPARE(applet->ctrl.value(), 0u);
+        QCOMPARE(applet->sa.value(), 1.0);
+        QCOMPARE(changes.count(), 0); // set silently, then written as a whole
+        QVERIFY(log.entries().isEmpty());
+        // Widgets show the new values.
+        QVERIFY(applet->cbSw1->isChecked());
+        QCOMPARE(applet->leBank->text(), QString("5"));
+        QVERIFY(console->itemView()->toPlainText().contains(" SW1 = 1"));
+
+        QVERIFY(!console->applyRegisterFile(QString()));
+        QVERIFY(!console->applyRegisterFile("absent.101"));
+    }
+
+    void importSkipsMalformedLines_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("no separator") << QByteArray("BANK=1111") << QString("not NAME::BITS");
+        QTest::newRow("two separators") << QByteArray("BANK::11::11") << QString("not NAME::BITS");
+        QTest::newRow("other digits")
+            << QByteArray("BANK::1211") << QString("digits other than 0 and 1");
+        QTest::newRow("short") << QByteArray("BANK::11") << QString("2 digits for 4 bits");
+        QTest::newRow("long") << QByteArray("BANK::11111") << QString("5 digits for 4 bits");
+        QTest::newRow("inner CR") << QByteArray("BANK::11\r11")
+                                  << QString("digits other than 0 and 1");
+    }
+
+    void importSkipsMalformedLines()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, reason);
+        applet->bank.setValue(0b0110);
+        applet->ctrl.setValue(0);
+        LogRecorder log(applet.get());
+        QVERIFY(TestFiles::write("bad.101", "CTRL::11000000\n" + line + "\nLAST\n"));
+        QVERIFY(console->applyRegisterFile("bad.101"));
+        QCOMPARE(applet->bank.value(), 0b0110u); // untouched, not partly written
+        QCOMPARE(applet->ctrl.value(), 0x03u);   // the good line still applies
+        QCOMPARE(log.entries().size(), 1);
+        QCOMPARE(log.entries().value(0).first, -1);
+        const QString text = log.entries().value(0).second;
+        QVERIFY2(text.contains("bad.101") && text.contains("line 2") && text.contains(reason) &&
+                     text.contains("line 3"),
+                 qPrintable(text));
+    }
+
+    void configurationListShowsThisAppletsFiles()
+    {
+        QVERIFY(TestFiles::write("b.101.HelperApplet", "BANK::1000\n"));
+        QVERIFY(TestFiles::write("a.101.HelperApplet", "BANK::0100\n"));
+        QVERIFY(TestFiles::write("c.101.Other", "BANK::1111\n"));
+        QVERIFY(TestFiles::write("d.101", "BANK::1111\n"));
+        QVERIFY(QDir().mkdir("e.101.HelperApplet")); // a directory is no file
+        click("Update all");
+        QCOMPARE(comboItems(console->configurationCombo()),
+                 (QStringList{QString(), "a.101.HelperApplet", "b.101.HelperApplet"}));
+
+        applet->bank.setValue(0);
+        console->configurationCombo()->setCurrentIndex(2);
+        QCOMPARE(applet->bank.value(), 0b0001u);
+        console->configurationCombo()->setCurrentIndex(0); // the empty entry applies nothing
+        QCOMPARE(applet->bank.value(), 0b0001u);
+        QDir().rmdir("e.101.HelperApplet");
+
+        // "Import" asks for a file and applies it under its own name; cancelled, it applies
+        // nothing.
+        QVERIFY(TestFiles::write("x.101", "BANK::0011\n"));
+        applet->bank.setValue(0);
+        click("Import");
+        QCOMPARE(prompt->fileDialogs(), QStringList{"Load file|Files (*.101)"});
+        QCOMPARE(applet->bank.value(), 0u);
+        prompt->queueFile("x.101");
+        click("Import");
+        QCOMPARE(applet->bank.value(), 0b1100u);
+    }
+
+    void rebuildingTheListDoesNotApplyAgain()
+    {
+        QVERIFY(TestFiles::write("a.101.HelperApplet", "BANK::0100\n"));
+        click("Update all");
+        console->configurationCombo()->setCurrentIndex(1);
+        QCOMPARE(applet->bank.value(), 0b0010u);
+
+        // The user changes the register; rebuilding the list keeps the change and writes nothing.
+        applet->bank.setValue(0b1000);
+        applet->hookCalls.clear();
+        QVERIFY(TestFiles::write("z.101.HelperApplet", "BANK::1111\n"));
+        QSignalSpy update(console.get(), &AppletHelper::signal_update);
+        click("Update all");
+        QCOMPARE(update.count(), 1);
+        QCOMPARE(console->configurationCombo()->currentText(), QString("a.101.HelperApplet"));
+        QCOMPARE(console->configurationCombo()->count(), 3);
+        QCOMPARE(applet->hookCalls.join(" "), QString());
+        QCOMPARE(applet->bank.toBitString(), QByteArray("0001"));
+
+        // Nor does an export.
+        prompt->queueFile("n.101");
+        QString title;
+        answerCheckBoxDialog({"BANK"}, true, &title);
+        click("Export");
+        QCOMPARE(TestFiles::read("n.101.HelperApplet"), QByteArray("BANK::0001\n"));
+        QCOMPARE(applet->hookCalls.join(" "), QString());
+        QCOMPARE(applet->bank.toBitString(), QByteArray("0001"));
+    }
+
+    void f1OpensTheConsoleOnce()
+    {
+        QTest::keyClick(applet.get(), Qt::Key_F1, Qt::ShiftModifier);
+        QTest::keyClick(applet.get(), Qt::Key_F2);
+        QCOMPARE(appletConsole(), nullptr);
+        AppletHelper *first = openConsole();
+        QVERIFY(first);
+        QCOMPARE(first->windowTitle(), QString("HELP:Helper tool"));
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->itemCombo()->count(), 10);
+        QCOMPARE(first->functionCombo()->count(), 7);
+        first->hide();
+        AppletHelper *second = openConsole();
+        QCOMPARE(second, first);
+        QVERIFY(first->isVisible());
+        int consoles = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            consoles += (qobject_cast<AppletHelper *>(w) && w != console.get()) ? 1 : 0;
+        QCOMPARE(consoles, 1);
+
+        // "Update all" shows the console again with the items bound since.
+        Variable extra("@variable=EXTRA@value=3");
+        QVERIFY(applet->addVariable(&extra));
+        first->hide();
+        first->button("Update all")->click();
+        QVERIFY(first->isVisible());
+        QVERIFY(comboItems(first->itemCombo()).contains("EXTRA"));
+        applet->removeVariable(&extra);
+
+        // The console goes with its applet.
+        QPointer<AppletHelper> guard(first);
+        applet.reset();
+        console.reset();
+        QTRY_VERIFY(guard.isNull());
+    }
 
 private:
-    AppletHelper *appletConsole() const;
-    AppletHelper *openConsole();
-    void select(const QString &item, const QString &value = QString());
-    void click(const QString &text);
-    QStringList comboItems(QComboBox *combo) const;
+    // The console the applet opened itself (not the one the test made).
+    AppletHelper *appletConsole() const
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows) {
+            auto *h = qobject_cast<AppletHelper *>(w);
+            if (h && h != console.get())
+                return h;
+        }
+        return nullptr;
+    }
+
+    AppletHelper *openConsole()
+    {
+        QTest::keyClick(applet.get(), Qt::Key_F1);
+        return appletConsole();
+    }
+
+    void select(const QString &item, const QString &value = QString())
+    {
+        console->itemCombo()->setEditText(item);
+        if (!value.isNull())
+            console->valueEdit()->setText(value);
+    }
+
+    void click(const QString &text)
+    {
+        QPushButton *button = console->button(text);
+        QVERIFY2(button, qPrintable(text));
+        button->click();
+    }
+
+    QStringList comboItems(QComboBox *combo) const
+    {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+        return items;
+    }
 
     std::unique_ptr<HelperApplet> applet;
     std::unique_ptr<AppletHelper> console;
-    std::unique_ptr<FilePrompt> prompt;
+    std::unique_ptr<RecordingPrompt> prompt;
 };
-
-void TestAppletHelper::init()
-{
-    QDir dir;
-    const QStringList files = dir.entryList(QDir::Files);
-    for (const QString &file : files)
-        dir.remove(file);
-    prompt = std::make_unique<FilePrompt>();
-    applet = std::make_unique<HelperApplet>();
-    QVERIFY(applet->setup());
-    applet->activate(); // model changes reach the hook
-    console = std::make_unique<AppletHelper>(applet.get(), "HELP:Helper tool");
-    console->describeApplet("functions+nodes");
-}
-
-void TestAppletHelper::cleanup()
-{
-    console.reset();
-    applet.reset();
-    prompt.reset();
-}
-
-void TestAppletHelper::select(const QString &item, const QString &value)
-{
-    console->itemCombo()->setEditText(item);
-    if (!value.isNull())
-        console->valueEdit()->setText(value);
-}
-
-void TestAppletHelper::click(const QString &text)
-{
-    QPushButton *button = console->button(text);
-    QVERIFY2(button, qPrintable(text));
-    button->click();
-}
-
-QStringList TestAppletHelper::comboItems(QComboBox *combo) const
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items.append(combo->itemText(i));
-    return items;
-}
-
-// Runs first: a document with an edit of its own keeps it on the very first search.
-void TestAppletHelper::firstSearchUndoesNothing()
-{
-    QTextDocument *document = console->itemView()->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText("MARKER");
-    console->findEdit()->setText("zzz-not-there");
-    QVERIFY(console->itemView()->toPlainText().contains("MARKER"));
-    // The next change undoes one step; the search above added none, so what goes now is the
-    // test's own edit, which the first search left alone.
-    console->findEdit()->setText(QString());
-    QVERIFY(!console->itemView()->toPlainText().contains("MARKER"));
-}
-
-void TestAppletHelper::itemListHasFieldsAndWholeRegisters()
-{
-    QCOMPARE(comboItems(console->itemCombo()),
-             (QStringList{"BANK[SW1]", "BANK[SW2]", "BANK[LEVEL]", "BANK[]", "BIG", "CTRL[EN]",
-                          "CTRL[MODE]", "CTRL[]", "LOCK", "SA"}));
-    // A rebuild keeps the chosen item.
-    console->itemCombo()->setCurrentIndex(6);
-    console->describeApplet("nodes");
-    QCOMPARE(console->itemCombo()->currentText(), QString("CTRL[MODE]"));
-    QCOMPARE(console->itemCombo()->count(), 10);
-    // A typed expression that is not listed stays.
-    console->itemCombo()->setEditText("BANK[3:2]");
-    console->describeApplet("nodes");
-    QCOMPARE(console->itemCombo()->currentText(), QString("BANK[3:2]"));
-}
-
-void TestAppletHelper::descriptionRowsStayInPlace()
-{
-    applet->bank.setValue(0b1101); // SW1 1, SW2 0, LEVEL 3
-    applet->big.setValue(1234567.0, Variable::InternalKey);
-    console->describeApplet("nodes");
-    const QString text = console->itemView()->toPlainText();
-    const QString nbsp(" "); // plain text shows a non-breaking space as a blank
-    QVERIFY2(text.contains("REG " + nbsp + "BANK[3..0]"), qPrintable(text));
-    QVERIFY(text.contains("REG " + nbsp + "CTRL[7..0]"));
-    // One row per field, each followed by its own description.
-    QCOMPARE(text.split('\n').mid(0, 7),
-             (QStringList{"REG  BANK[3..0]", "{0 }  SW1 = 1", "Switch one; off; on",
-                          "{1 }  SW2 = 0", "Switch two", "{2:3 }  LEVEL[2] = 3", "Level"}));
-    QVERIFY(text.contains("{0 }" + nbsp + " SW1 = 1"));
-    QVERIFY(text.contains("Switch one; off; on"));
-    QVERIFY(text.contains("{1 }" + nbsp + " SW2 = 0"));
-    QVERIFY(text.contains("Switch two"));
-    QVERIFY(text.contains("{2:3 }" + nbsp + " LEVEL[2] = 3"));
-    QVERIFY(text.contains("{1:7 }" + nbsp + " MODE[7] = 0"));
-    QVERIFY2(text.contains("VARIABLE  SA"), qPrintable(text));
-    QVERIFY(text.contains("=1.23457e+06")); // six significant digits
-    QVERIFY(text.contains("Start address"));
-    // Items in sorted order.
-    QVERIFY(text.indexOf("BANK[3..0]") < text.indexOf("VARIABLE  BIG"));
-    QVERIFY(text.indexOf("BIG") < text.indexOf("CTRL[7..0]"));
-    QVERIFY(text.indexOf("LOCK") < text.indexOf("VARIABLE  SA"));
-}
-
-void TestAppletHelper::functionList()
-{
-    // Until something runs, the text result is the one shown.
-    QVERIFY(console->intResultEdit()->isHidden());
-    QVERIFY(console->realResultEdit()->isHidden());
-    QVERIFY(!console->textResultEdit()->isHidden());
-    QCOMPARE(comboItems(console->functionCombo()),
-             (QStringList{"Bytes", "Count", "Flag", "Nothing", "Real", "Text", "Unsigned"}));
-    QCOMPARE(applet->commands.value(0), QString());
-    QCOMPARE(applet->arguments.value(0), QVariant(0));
-    const QString text = console->functionView()->toPlainText();
-    QVERIFY(text.contains("FUNCTION Bytes"));
-    QVERIFY(text.contains("Echoes its argument"));
-    QVERIFY(text.indexOf("FUNCTION Real") < text.indexOf("FUNCTION Text"));
-}
-
-void TestAppletHelper::setWritesWithTheInternalKey_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("check"); // the item read back with Applet::get
-    QTest::addColumn<double>("expected");
-    QTest::addColumn<QString>("hookCall"); // the write the model change asks for
-
-    QTest::newRow("field") << "BANK[LEVEL]"
-                           << "3"
-                           << "BANK[]" << 12.0 << "0:BANK";
-    QTest::newRow("hex prefix") << "BANK[]"
-                                << "0xA"
-                                << "BANK[]" << 10.0 << "0:BANK";
-    QTest::newRow("variable") << "SA"
-                              << "17"
-                              << "SA" << 17.0 << "0:SA";
-    QTest::newRow("read-only variable") << "LOCK"
-                                        << "7"
-                                        << "LOCK" << 7.0 << "0:LOCK";
-    QTest::newRow("out of range") << "SA"
-                                  << "40"
-                                  << "SA" << 1.0 << "";
-    QTest::newRow("no number") << "SA"
-                               << "zz"
-                               << "SA" << 1.0 << "";
-    QTest::newRow("not bound") << "NONE"
-                               << "5"
-                               << "SA" << 1.0 << "";
-}
-
-void TestAppletHelper::setWritesWithTheInternalKey()
-{
-    QFETCH(QString, item);
-    QFETCH(QString, value);
-    QFETCH(QString, check);
-    QFETCH(double, expected);
-    QFETCH(QString, hookCall);
-    applet->bank.setValue(0);
-    applet->hookCalls.clear();
-    select(item, value);
-    click("Set");
-    QCOMPARE(applet->hookCalls, hookCall.isEmpty() ? QStringList() : QStringList{hookCall});
-    QCOMPARE(applet->get(check, Variable::InternalKey).toDouble(), expected);
-    // The description is rendered again and the item stays chosen.
-    QCOMPARE(console->itemCombo()->currentText(), item);
-    if (item == "LOCK")
-        QVERIFY(console->itemView()->toPlainText().contains("=7"));
-}
-
-void TestAppletHelper::getAsksTheBoardAndShowsTheValue()
-{
-    applet->bank.setValue(0b1101);
-    applet->hookCalls.clear();
-    select("BANK[LEVEL]", "0");
-    click("Get");
-    QCOMPARE(applet->hookCalls, QStringList{"1:BANK"});
-    QCOMPARE(console->valueEdit()->text(), QString("3"));
-
-    console->valueEdit()->setBase(16);
-    select("BANK[]");
-    click("Get");
-    QCOMPARE(console->valueEdit()->text(), QString("D"));
-
-    // A name the applet does not bind changes nothing.
-    select("NONE");
-    click("Get");
-    QCOMPARE(console->valueEdit()->text(), QString("D"));
-}
-
-void TestAppletHelper::fill_data()
-{
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("check");
-    QTest::addColumn<double>("expected");
-
-    QTest::newRow("field fills its register") << "BANK[SW1]"
-                                              << "Fill 1"
-                                              << "BANK[]" << 15.0;
-    QTest::newRow("whole register") << "BANK[]"
-                                    << "Fill 0"
-                                    << "BANK[]" << 0.0;
-    QTest::newRow("read-only register") << "CTRL[EN]"
-                                        << "Fill 1"
-                                        << "CTRL[]" << 255.0;
-    QTest::newRow("variable ones") << "BIG"
-                                   << "Fill 1"
-                                   << "BIG" << 268435455.0;
-    QTest::newRow("variable zeros") << "LOCK"
-                                    << "Fill 0"
-                                    << "LOCK" << 0.0;
-    QTest::newRow("range refuses") << "SA"
-                                   << "Fill 1"
-                                   << "SA" << 1.0;
-    QTest::newRow("not bound") << "NONE[X]"
-                               << "Fill 1"
-                               << "SA" << 1.0;
-}
-
-void TestAppletHelper::fill()
-{
-    QFETCH(QString, item);
-    QFETCH(QString, button);
-    QFETCH(QString, check);
-    QFETCH(double, expected);
-    applet->bank.setValue(0b0110);
-    const QString htmlBefore = console->itemView()->toHtml();
-    select(item);
-    click(button);
-    QCOMPARE(applet->get(check, Variable::InternalKey).toDouble(), expected);
-    QCOMPARE(console->itemView()->toHtml(), htmlBefore); // not rendered again
-    if (item.startsWith("BANK")) {
-        QCOMPARE(applet->cbSw1->isChecked(), expected != 0);
-        QCOMPARE(applet->leBank->text(), QString::number(int(expected)));
-    }
-}
-
-void TestAppletHelper::runShowsTheResultByType_data()
-{
-    QTest::addColumn<QString>("function");
-    QTest::addColumn<QString>("shown"); // "text", "int" or "real"
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("bytes") << "Bytes"
-                           << "text"
-                           << "01ab00";
-    QTest::newRow("double") << "Real"
-                            << "real"
-                            << "";
-    QTest::newRow("int") << "Count"
-                         << "int"
-                         << "42";
-    QTest::newRow("bool") << "Flag"
-                          << "int"
-                          << "1";
-    QTest::newRow("unsigned") << "Unsigned"
-                              << "int"
-                              << "7";
-    QTest::newRow("string") << "Text"
-                            << "text"
-                            << "echo:0x12 a";
-    QTest::newRow("invalid") << "Nothing"
-                             << "text"
-                             << "";
-}
-
-void TestAppletHelper::runShowsTheResultByType()
-{
-    QFETCH(QString, function);
-    QFETCH(QString, shown);
-    QFETCH(QString, text);
-    console->textResultEdit()->setText("old");
-    console->functionCombo()->setEditText(function);
-    console->argumentEdit()->setText("0x12 a");
-    click("Run");
-    QCOMPARE(applet->commands.last(), function);
-    QCOMPARE(applet->arguments.last(), QVariant(QString("0x12 a"))); // the raw text
-    QCOMPARE(!console->textResultEdit()->isHidden(), shown == "text");
-    QCOMPARE(!console->intResultEdit()->isHidden(), shown == "int");
-    QCOMPARE(!console->realResultEdit()->isHidden(), shown == "real");
-    if (shown == "text")
-        QCOMPARE(console->textResultEdit()->text(), text);
-    else if (shown == "int")
-        QCOMPARE(console->intResultEdit()->text(), text);
-    else
-        QCOMPARE(console->realResultEdit()->value(), 4700.0);
-}
-
-void TestAppletHelper::findHighlightsAndUndoes()
-{
-    QTextEdit *view = console->itemView();
-    QTextDocument *document = view->document();
-    const QString plain = document->toPlainText();
-    const int level = int(plain.indexOf("LEVEL"));
-    const int sw2 = int(plain.indexOf("SW2"));
-    QVERIFY(level > 0 && sw2 > 0);
-
-    console->findEdit()->setText("level"); // case does not matter
-    QCOMPARE(backgroundAt(document, level).color(), QColor(Qt::blue));
-    QCOMPARE(view->textCursor().selectionStart(),
-             int(plain.indexOf("Level", 0, Qt::CaseInsensitive)));
-    QCOMPARE(document->toPlainText(), plain); // only formats change
-
-    console->findEdit()->setText("sw2");
-    QCOMPARE(backgroundAt(document, level).style(), Qt::NoBrush);
-    QCOMPARE(backgroundAt(document, sw2).color(), QColor(Qt::blue));
-
-    console->findEdit()->setText(QString());
-    QCOMPARE(backgroundAt(document, sw2).style(), Qt::NoBrush);
-    QCOMPARE(document->toPlainText(), plain);
-}
-
-void TestAppletHelper::exportWritesTheChosenRegisters()
-{
-    applet->bank.setValue(0b0101);
-    applet->ctrl.setValue(0x81);
-    prompt->saveAnswer = "regs.101";
-    QString title;
-    answerCheckBoxDialog({"BANK", "CTRL", "SA"}, true, &title);
-    click("Export");
-    QCOMPARE(title, QString("REGISTER"));
-    QCOMPARE(prompt->dialogs.value(0), (QStringList{"Save file", QString(), "Files (*.101)"}));
-    QCOMPARE(readFile("regs.101.HelperApplet"), QByteArray("BANK::1010\nCTRL::10000001\n"));
-    QVERIFY(!QFile::exists("regs.101"));
-    QCOMPARE(comboItems(console->configurationCombo()),
-             (QStringList{QString(), "regs.101.HelperApplet"}));
-
-    // The file loads back into the registers.
-    applet->bank.setValue(0);
-    applet->ctrl.setValue(0);
-    QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
-    QCOMPARE(applet->bank.value(), 0b0101u);
-    QCOMPARE(applet->ctrl.value(), 0x81u);
-}
-
-void TestAppletHelper::exportWithoutChoiceWritesAnEmptyFile()
-{
-    prompt->saveAnswer = "none.101";
-    QString title;
-    answerCheckBoxDialog({}, false, &title);
-    click("Export");
-    QCOMPARE(readFile("none.101.HelperApplet"), QByteArray());
-
-    // A cancelled file dialog writes nothing.
-    prompt->saveAnswer.clear();
-    answerCheckBoxDialog({"BANK"}, true, &title);
-    click("Export");
-    QCOMPARE(QDir().entryList({"*.HelperApplet"}, QDir::Files),
-             QStringList{"none.101.HelperApplet"});
-}
-
-void TestAppletHelper::failedExportIsReported()
-{
-    LogRecorder log(applet.get());
-    prompt->saveAnswer = "missing-dir/regs.101";
-    QString title;
-    answerCheckBoxDialog({"BANK"}, true, &title);
-    click("Export");
-    QVERIFY(!QFile::exists("missing-dir/regs.101.HelperApplet"));
-    QCOMPARE(log.entries().size(), 1);
-    QCOMPARE(log.entries().value(0).first, -1);
-    QVERIFY(log.entries().value(0).second.contains("missing-dir/regs.101.HelperApplet"));
-}
-
-void TestAppletHelper::importAppliesRegisterLines()
-{
-    applet->bank.setValue(0);
-    applet->ctrl.setValue(0xFF);
-    applet->hookCalls.clear();
-    LogRecorder log(applet.get());
-    QByteArray text = "BANK::1010\r\n" // a CR before the LF is no digit
-                      "SA::11111\n"    // a variable: ignored
-                      "OTHER::1111\n"  // not bound: ignored
-                      "\n"
-                      "CTRL::00000000\r\n"; // read-only registers load too
-    text += '\0';
-    text += "BANK::1111\n"; // after the first zero byte: not read
-    writeFile("in.101", text);
-    QSignalSpy changes(&applet->bank, &Register::signal_updateSet);
-    QVERIFY(console->applyRegisterFile("in.101"));
-    // Every writable item goes to the board (reading the registers below asks the board too).
-    QCOMPARE(applet->hookCalls.join(" "), QString("0:BANK 0:SA 0:BIG"));
-    QCOMPARE(applet->bank.value(), 0b0101u);
-    QCOMPARE(applet->ctrl.value(), 0u);
-    QCOMPARE(applet->sa.value(), 1.0);
-    QCOMPARE(changes.count(), 0); // set silently, then written as a whole
-    QVERIFY(log.entries().isEmpty());
-    // Widgets show the new values.
-    QVERIFY(applet->cbSw1->isChecked());
-    QCOMPARE(applet->leBank->text(), QString("5"));
-    QVERIFY(console->itemView()->toPlainText().contains(" SW1 = 1"));
-
-    QVERIFY(!console->applyRegisterFile(QString()));
-    QVERIFY(!console->applyRegisterFile("absent.101"));
-}
-
-void TestAppletHelper::importSkipsMalformedLines_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("no separator") << QByteArray("BANK=1111") << "not NAME::BITS";
-    QTest::newRow("two separators") << QByteArray("BANK::11::11") << "not NAME::BITS";
-    QTest::newRow("other digits") << QByteArray("BANK::1211") << "digits other than 0 and 1";
-    QTest::newRow("short") << QByteArray("BANK::11") << "2 digits for 4 bits";
-    QTest::newRow("long") << QByteArray("BANK::11111") << "5 digits for 4 bits";
-    QTest::newRow("inner CR") << QByteArray("BANK::11\r11") << "digits other than 0 and 1";
-}
-
-void TestAppletHelper::importSkipsMalformedLines()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QString, reason);
-    applet->bank.setValue(0b0110);
-    applet->ctrl.setValue(0);
-    LogRecorder log(applet.get());
-    writeFile("bad.101", "CTRL::11000000\n" + line + "\nLAST\n");
-    QVERIFY(console->applyRegisterFile("bad.101"));
-    QCOMPARE(applet->bank.value(), 0b0110u); // untouched, not partly written
-    QCOMPARE(applet->ctrl.value(), 0x03u);   // the good line still applies
-    QCOMPARE(log.entries().size(), 1);
-    QCOMPARE(log.entries().value(0).first, -1);
-    const QString text = log.entries().value(0).second;
-    QVERIFY2(text.contains("bad.101") && text.contains("line 2") && text.contains(reason) &&
-                 text.contains("line 3"),
-             qPrintable(text));
-}
-
-void TestAppletHelper::importButtonUsesTheChosenFile()
-{
-    writeFile("x.101", "BANK::0011\n");
-    applet->bank.setValue(0);
-    prompt->openAnswer.clear();
-    click("Import");
-    QCOMPARE(prompt->dialogs.value(0), (QStringList{"Load file", QString(), "Files (*.101)"}));
-    QCOMPARE(applet->bank.value(), 0u);
-
-    prompt->openAnswer = "x.101"; // applied under its own name
-    click("Import");
-    QCOMPARE(applet->bank.value(), 0b1100u);
-}
-
-void TestAppletHelper::configurationListShowsThisAppletsFiles()
-{
-    writeFile("b.101.HelperApplet", "BANK::1000\n");
-    writeFile("a.101.HelperApplet", "BANK::0100\n");
-    writeFile("c.101.Other", "BANK::1111\n");
-    writeFile("d.101", "BANK::1111\n");
-    QVERIFY(QDir().mkdir("e.101.HelperApplet")); // a directory is no file
-    click("Update all");
-    QCOMPARE(comboItems(console->configurationCombo()),
-             (QStringList{QString(), "a.101.HelperApplet", "b.101.HelperApplet"}));
-
-    applet->bank.setValue(0);
-    console->configurationCombo()->setCurrentIndex(2);
-    QCOMPARE(applet->bank.value(), 0b0001u);
-    console->configurationCombo()->setCurrentIndex(0); // the empty entry applies nothing
-    QCOMPARE(applet->bank.value(), 0b0001u);
-    QDir().rmdir("e.101.HelperApplet");
-}
-
-void TestAppletHelper::rebuildingTheListDoesNotApplyAgain()
-{
-    writeFile("a.101.HelperApplet", "BANK::0100\n");
-    click("Update all");
-    console->configurationCombo()->setCurrentIndex(1);
-    QCOMPARE(applet->bank.value(), 0b0010u);
-
-    // The user changes the register; rebuilding the list keeps the change and writes nothing.
-    applet->bank.setValue(0b1000);
-    applet->hookCalls.clear();
-    writeFile("z.101.HelperApplet", "BANK::1111\n");
-    QSignalSpy update(console.get(), &AppletHelper::signal_update);
-    click("Update all");
-    QCOMPARE(update.count(), 1);
-    QCOMPARE(console->configurationCombo()->currentText(), QString("a.101.HelperApplet"));
-    QCOMPARE(console->configurationCombo()->count(), 3);
-    QCOMPARE(applet->hookCalls.join(" "), QString());
-    QCOMPARE(applet->bank.toBitString(), QByteArray("0001"));
-
-    // Nor does an export.
-    prompt->saveAnswer = "n.101";
-    QString title;
-    answerCheckBoxDialog({"BANK"}, true, &title);
-    click("Export");
-    QCOMPARE(readFile("n.101.HelperApplet"), QByteArray("BANK::0001\n"));
-    QCOMPARE(applet->hookCalls.join(" "), QString());
-    QCOMPARE(applet->bank.toBitString(), QByteArray("0001"));
-}
-
-// The console the applet opened itself (not the one the test made).
-AppletHelper *TestAppletHelper::appletConsole() const
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows) {
-        auto *h = qobject_cast<AppletHelper *>(w);
-        if (h && h != console.get())
-            return h;
-    }
-    return nullptr;
-}
-
-AppletHelper *TestAppletHelper::openConsole()
-{
-    QTest::keyClick(applet.get(), Qt::Key_F1);
-    return appletConsole();
-}
-
-void TestAppletHelper::f1OpensTheConsoleOnce()
-{
-    QTest::keyClick(applet.get(), Qt::Key_F1, Qt::ShiftModifier);
-    QTest::keyClick(applet.get(), Qt::Key_F2);
-    QCOMPARE(appletConsole(), nullptr);
-    AppletHelper *first = openConsole();
-    QVERIFY(first);
-    QCOMPARE(first->windowTitle(), QString("HELP:Helper tool"));
-    QVERIFY(first->isVisible());
-    QCOMPARE(first->itemCombo()->count(), 10);
-    QCOMPARE(first->functionCombo()->count(), 7);
-    first->hide();
-    AppletHelper *second = openConsole();
-    QCOMPARE(second, first);
-    QVERIFY(first->isVisible());
-    int consoles = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        consoles += (qobject_cast<AppletHelper *>(w) && w != console.get()) ? 1 : 0;
-    QCOMPARE(consoles, 1);
-
-    // The console goes with its applet.
-    QPointer<AppletHelper> guard(first);
-    applet.reset();
-    console.reset();
-    QTRY_VERIFY(guard.isNull());
-}
-
-void TestAppletHelper::updateAllRendersNewItems()
-{
-    AppletHelper *opened = openConsole();
-    QVERIFY(opened);
-    Variable extra("@variable=EXTRA@value=3");
-    QVERIFY(applet->addVariable(&extra));
-    opened->hide();
-    opened->button("Update all")->click();
-    QVERIFY(opened->isVisible());
-    QVERIFY(comboItems(opened->itemCombo()).contains("EXTRA"));
-    applet->removeVariable(&extra);
-}
 
 QTEST_MAIN(TestAppletHelper)
 #include "tst_applethelper.moc"

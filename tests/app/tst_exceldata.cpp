@@ -109,348 +109,315 @@ class TestExcelData : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        backend = new RecordingBackend;
+        AutomationBackend::install(backend);
+        file = QDir::current().absoluteFilePath(QStringLiteral("book.xlsx"));
+        QFile::remove(file);
+    }
 
-    void nullBackendFailsEverything();
-    void constructorTurnsAlertsOff();
-    void openForReadingNeverCreates();
-    void openForWritingCreatesMissingFile();
-    void openForWritingExistingOnlyOpens();
-    void openFailures_data();
-    void openFailures();
-    void openTwiceRefused();
-    void cellPreconditions_data();
-    void cellPreconditions();
-    void addSheetAndCells();
-    void selectAndDeleteSheet();
-    void cellColors();
-    void cellColorWithoutInterior();
-    void ranges();
-    void sheetNames();
-    void closeReleasesEverything();
-    void destructorReleasesApplication();
+    void cleanup()
+    {
+        excel.reset();
+        AutomationBackend::install(nullptr);
+        delete backend;
+    }
+
+    void nullBackendFailsEverything()
+    {
+        AutomationBackend::install(nullptr);
+        ExcelData data(file);
+        QVERIFY(!data.open('w'));
+        QVERIFY(!data.open('r'));
+        QVERIFY(!data.isOpen());
+        QVERIFY(!data.addSheet(QStringLiteral("a")));
+        QVERIFY(!data.selectSheet(QStringLiteral("a")));
+        QVERIFY(!data.deleteSheet(QStringLiteral("a")));
+        QVERIFY(!data.save());
+        QVERIFY(!data.setCell(1, 1, 5));
+        QVariant v(3);
+        QVERIFY(!data.getCell(1, 1, &v));
+        QCOMPARE(v, QVariant(3));
+        QVERIFY(data.getRange(QStringLiteral("A1"), QStringLiteral("B2")).isEmpty());
+        data.setRange(QStringLiteral("A1"), QStringLiteral("A2"), {1, 2});
+        QColor bg, fg;
+        QVERIFY(!data.setCellColor(1, 1, Qt::red, Qt::blue));
+        QVERIFY(!data.getCellColor(1, 1, &bg, &fg));
+        data.setVisible(true);
+        QCOMPARE(data.sheetCount(), -1);
+        QVERIFY(data.sheetNames().isEmpty());
+        data.close();
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(backend->rec.log.isEmpty());
+    }
+
+    // The application lives as long as the object; alerts are off from the start.
+    void constructorTurnsAlertsOff()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        QCOMPARE(backend->rec.log,
+                 (QStringList{"create Excel.Application", "app .DisplayAlerts = false"}));
+        QCOMPARE(backend->rec.liveApplications, 1);
+        excel->setVisible(true);
+        QCOMPARE(backend->rec.log.last(), QStringLiteral("app .Visible = true"));
+        excel.reset();
+        QCOMPARE(backend->rec.liveApplications, 0);
+    }
+
+    // Reading never creates the file; writing creates a missing one first.
+    void open_data()
+    {
+        QTest::addColumn<char>("mode");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QStringList>("calls"); // "@" stands for the file's path
+        const QStringList openOnly{"app > Workbooks", "Workbooks > Open(const QString&) @"};
+        QTest::newRow("read") << 'r' << false << openOnly;
+        QTest::newRow("write existing") << 'w' << true << openOnly;
+        QTest::newRow("write missing")
+            << 'w' << false
+            << QStringList{"app > Workbooks", "Workbooks > Add()",
+                           "Add() ! SaveAs(const QString &) @", "Add() ! Close()",
+                           "Workbooks > Open(const QString&) @"};
+    }
+
+    void open()
+    {
+        QFETCH(char, mode);
+        QFETCH(bool, exists);
+        QFETCH(QStringList, calls);
+        if (exists)
+            QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        excel = std::make_unique<ExcelData>(file);
+        const int mark = backend->rec.log.size();
+        QVERIFY(excel->open(mode));
+        QVERIFY(excel->isOpen());
+        QCOMPARE(logSince(mark), calls.replaceInStrings("@", file));
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<char>("mode");
+        QTest::addColumn<QString>("nullMember");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("no workbook collection") << 'w' << QString("Workbooks") << 1;
+        QTest::newRow("add fails") << 'w' << QString("Add()") << 2;
+        QTest::newRow("final open fails") << 'w' << QString("Open(const QString&)") << 5;
+        QTest::newRow("read open fails") << 'r' << QString("Open(const QString&)") << 2;
+        QTest::newRow("other mode on a missing file") << 'a' << QString("") << 1;
+    }
+
+    void openFailures()
+    {
+        QFETCH(char, mode);
+        QFETCH(QString, nullMember);
+        QFETCH(int, calls);
+        backend->rec.nullMembers.insert(nullMember);
+        excel = std::make_unique<ExcelData>(file);
+        const int mark = backend->rec.log.size();
+        QVERIFY(!excel->open(mode));
+        QVERIFY(!excel->isOpen());
+        QCOMPARE(logSince(mark).size(), calls);
+        QVERIFY(!excel->addSheet(QStringLiteral("x")));
+    }
+
+    void openTwiceRefused()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        QVERIFY(excel->open('r'));
+        const int mark = backend->rec.log.size();
+        QVERIFY(!excel->open('r'));
+        QVERIFY(excel->isOpen());
+        QVERIFY(logSince(mark).isEmpty());
+
+        ExcelData unnamed{QString()};
+        const int mark2 = backend->rec.log.size();
+        QVERIFY(!unnamed.open('w'));
+        QVERIFY(logSince(mark2).isEmpty());
+    }
+
+    void cellPreconditions_data()
+    {
+        QTest::addColumn<bool>("sheet");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("null value") << true << 1 << 1 << QVariant();
+        QTest::newRow("null string") << true << 1 << 1 << QVariant(QString());
+        QTest::newRow("row 0") << true << 0 << 1 << QVariant(1);
+        QTest::newRow("column 0") << true << 1 << 0 << QVariant(1);
+        QTest::newRow("no sheet chosen") << false << 1 << 1 << QVariant(1);
+    }
+
+    void cellPreconditions()
+    {
+        QFETCH(bool, sheet);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QVariant, value);
+        excel = std::make_unique<ExcelData>(file);
+        QVERIFY(excel->open('w'));
+        if (sheet)
+            QVERIFY(excel->addSheet(QStringLiteral("Data")));
+        const int mark = backend->rec.log.size();
+        QVERIFY(!excel->setCell(row, column, value));
+        if (value.isValid() && !value.toString().isNull()) {
+            QVariant got(7);
+            QVERIFY(!excel->getCell(row, column, &got));
+            QCOMPARE(got, QVariant(7));
+            QColor bg, fg;
+            QVERIFY(!excel->setCellColor(row, column, Qt::red, Qt::red));
+            QVERIFY(!excel->getCellColor(row, column, &bg, &fg));
+        }
+        QVERIFY(logSince(mark).isEmpty());
+    }
+
+    void addSheetAndCells()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        QVERIFY(excel->open('w'));
+        int mark = backend->rec.log.size();
+        QVERIFY(excel->addSheet(QStringLiteral("Data")));
+        QCOMPARE(logSince(mark),
+                 (QStringList{"Open(const QString&) > Worksheets", "Worksheets ! Add()",
+                              "Worksheets > Item( int ) 1", "Item( int ) .Name = Data"}));
+        mark = backend->rec.log.size();
+        QVERIFY(excel->setCell(2, 3, 5));
+        QVariant got;
+        QVERIFY(excel->getCell(2, 3, &got));
+        QCOMPARE(got, QVariant(5));
+        QCOMPARE(logSince(mark),
+                 (QStringList{"Item( int ) > Cells( int, int) 2 3", "Cells( int, int) .Value = 5",
+                              "Item( int ) > Cells( int, int) 2 3", "Cells( int, int) .Value ?"}));
+        backend->rec.nullMembers.insert(QStringLiteral("Cells( int, int)"));
+        QVERIFY(!excel->setCell(1, 1, 1));
+        QVERIFY(!excel->getCell(1, 1, &got));
+        QVERIFY(excel->save());
+        QCOMPARE(backend->rec.log.last(), QStringLiteral("Open(const QString&) ! Save()"));
+    }
+
+    void selectAndDeleteSheet()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        QVERIFY(!excel->selectSheet(QStringLiteral("Data"))); // not open
+        QVERIFY(excel->open('r'));
+        int mark = backend->rec.log.size();
+        QVERIFY(excel->selectSheet(QStringLiteral("Data")));
+        QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Data",
+                                              "Sheets (const QString&) ! Activate",
+                                              "Open(const QString&) > ActiveSheet"}));
+        QVERIFY(excel->setCell(1, 1, QStringLiteral("x")));
+        QCOMPARE(backend->rec.log.at(backend->rec.log.size() - 2),
+                 QStringLiteral("ActiveSheet > Cells( int, int) 1 1"));
+
+        mark = backend->rec.log.size();
+        QVERIFY(excel->deleteSheet(QStringLiteral("Old")));
+        QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Old",
+                                              "Sheets (const QString&) ! Delete()"}));
+        backend->rec.nullMembers.insert(QStringLiteral("Sheets (const QString&)"));
+        QVERIFY(!excel->selectSheet(QStringLiteral("Missing")));
+        QVERIFY(!excel->deleteSheet(QStringLiteral("Missing")));
+    }
+
+    void cellColors()
+    {
+        QVERIFY(openedWithSheet());
+        const int mark = backend->rec.log.size();
+        QVERIFY(excel->setCellColor(1, 2, QColor(255, 0, 0), QColor(0, 0, 255)));
+        QCOMPARE(logSince(mark),
+                 (QStringList{"Item( int ) > Cells( int, int) 1 2", "Cells( int, int) > Interior",
+                              "Cells( int, int) > Font", "Interior .Color = 255",
+                              "Font .Color = 16711680"}));
+        QColor bg, fg;
+        QVERIFY(excel->getCellColor(1, 2, &bg, &fg));
+        QCOMPARE(bg, QColor(255, 0, 0));
+        QCOMPARE(fg, QColor(0, 0, 255));
+        QCOMPARE(bg.alpha(), 255);
+        const QColor mixed(0x12, 0x34, 0x56, 10);
+        QCOMPARE(ExcelData::packColor(mixed), 0x563412u);
+        QCOMPARE(ExcelData::unpackColor(0xFF563412u), QColor(0x12, 0x34, 0x56));
+
+        // Without an interior object nothing is coloured or read.
+        backend->rec.nullMembers.insert(QStringLiteral("Interior"));
+        bg = fg = QColor(Qt::green);
+        const int noInterior = backend->rec.log.size();
+        QVERIFY(!excel->setCellColor(1, 1, Qt::red, Qt::red));
+        QVERIFY(!excel->getCellColor(1, 1, &bg, &fg));
+        QCOMPARE(bg, QColor(Qt::green));
+        for (const QString &line : logSince(noInterior))
+            QVERIFY2(!line.contains(QLatin1String("Color")), qPrintable(line));
+    }
+
+    void ranges()
+    {
+        QVERIFY(openedWithSheet());
+        backend->rec.callResults.insert(QStringLiteral("Value()"),
+                                        QVariantList{1, QStringLiteral("a")});
+        int mark = backend->rec.log.size();
+        QCOMPARE(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")),
+                 (QVariantList{1, QStringLiteral("a")}));
+        QCOMPARE(logSince(mark), (QStringList{"Item( int ) > Range( QString ,QString ) A1 B1",
+                                              "Range( QString ,QString ) ! Value()"}));
+        mark = backend->rec.log.size();
+        excel->setRange(QStringLiteral("A1"), QStringLiteral("A2"), {1, 2});
+        QCOMPARE(logSince(mark),
+                 (QStringList{"Item( int ) > Range( QString ,QString ) A1 A2",
+                              "Range( QString ,QString ) ! SetValue(const QVariant&) [1,2]"}));
+        backend->rec.nullMembers.insert(QStringLiteral("Range( QString ,QString )"));
+        QVERIFY(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")).isEmpty());
+    }
+
+    void sheetNames()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        QVERIFY(excel->open('r'));
+        backend->rec.callResults.insert(QStringLiteral("Count()"), 3);
+        const int mark = backend->rec.log.size();
+        QCOMPARE(excel->sheetCount(), 3);
+        excel->sheetNames();
+        const QStringList log = logSince(mark);
+        QCOMPARE(log.filter(QStringLiteral("> Sheets(int )")),
+                 (QStringList{"Open(const QString&) > Sheets(int ) 1",
+                              "Open(const QString&) > Sheets(int ) 2",
+                              "Open(const QString&) > Sheets(int ) 3"}));
+        QCOMPARE(log.filter(QStringLiteral(".Name ?")).size(), 3);
+        backend->rec.nullMembers.insert(QStringLiteral("Sheets"));
+        QCOMPARE(excel->sheetCount(), -1);
+        QVERIFY(excel->sheetNames().isEmpty());
+    }
+
+    void closeReleasesEverything()
+    {
+        QVERIFY(openedWithSheet());
+        const int mark = backend->rec.log.size();
+        excel->close();
+        QCOMPARE(logSince(mark),
+                 (QStringList{"Open(const QString&) ! Save()", "Open(const QString&) ! Close()"}));
+        QCOMPARE(backend->rec.liveApplications, 0);
+        QVERIFY(!excel->isOpen());
+        QCOMPARE(excel->sheetCount(), -1);
+        QVERIFY(!excel->setCell(1, 1, 1));
+        QVERIFY(!excel->save());
+        QVERIFY(!excel->open('w'));
+        excel->close(); // a second close does nothing
+        QCOMPARE(logSince(mark).size(), 2);
+    }
 
 private:
     QStringList logSince(int mark) const { return backend->rec.log.mid(mark); }
-    ExcelData *openedWithSheet();
+
+    ExcelData *openedWithSheet()
+    {
+        excel = std::make_unique<ExcelData>(file);
+        if (!excel->open('w') || !excel->addSheet(QStringLiteral("Data")))
+            return nullptr;
+        return excel.get();
+    }
 
     RecordingBackend *backend = nullptr;
     std::unique_ptr<ExcelData> excel;
     QString file;
 };
-
-void TestExcelData::init()
-{
-    backend = new RecordingBackend;
-    AutomationBackend::install(backend);
-    file = QDir::current().absoluteFilePath(QStringLiteral("book.xlsx"));
-    QFile::remove(file);
-}
-
-void TestExcelData::cleanup()
-{
-    excel.reset();
-    AutomationBackend::install(nullptr);
-    delete backend;
-}
-
-ExcelData *TestExcelData::openedWithSheet()
-{
-    excel = std::make_unique<ExcelData>(file);
-    if (!excel->open('w') || !excel->addSheet(QStringLiteral("Data")))
-        return nullptr;
-    return excel.get();
-}
-
-void TestExcelData::nullBackendFailsEverything()
-{
-    AutomationBackend::install(nullptr);
-    ExcelData data(file);
-    QVERIFY(!data.open('w'));
-    QVERIFY(!data.open('r'));
-    QVERIFY(!data.isOpen());
-    QVERIFY(!data.addSheet(QStringLiteral("a")));
-    QVERIFY(!data.selectSheet(QStringLiteral("a")));
-    QVERIFY(!data.deleteSheet(QStringLiteral("a")));
-    QVERIFY(!data.save());
-    QVERIFY(!data.setCell(1, 1, 5));
-    QVariant v(3);
-    QVERIFY(!data.getCell(1, 1, &v));
-    QCOMPARE(v, QVariant(3));
-    QVERIFY(data.getRange(QStringLiteral("A1"), QStringLiteral("B2")).isEmpty());
-    data.setRange(QStringLiteral("A1"), QStringLiteral("A2"), {1, 2});
-    QColor bg, fg;
-    QVERIFY(!data.setCellColor(1, 1, Qt::red, Qt::blue));
-    QVERIFY(!data.getCellColor(1, 1, &bg, &fg));
-    data.setVisible(true);
-    QCOMPARE(data.sheetCount(), -1);
-    QVERIFY(data.sheetNames().isEmpty());
-    data.close();
-    QVERIFY(!QFile::exists(file));
-    QVERIFY(backend->rec.log.isEmpty());
-}
-
-void TestExcelData::constructorTurnsAlertsOff()
-{
-    excel = std::make_unique<ExcelData>(file);
-    QCOMPARE(backend->rec.log,
-             (QStringList{"create Excel.Application", "app .DisplayAlerts = false"}));
-    QCOMPARE(backend->rec.liveApplications, 1);
-    excel->setVisible(true);
-    QCOMPARE(backend->rec.log.last(), QStringLiteral("app .Visible = true"));
-}
-
-void TestExcelData::openForReadingNeverCreates()
-{
-    excel = std::make_unique<ExcelData>(file);
-    const int mark = backend->rec.log.size();
-    QVERIFY(excel->open('r'));
-    QVERIFY(excel->isOpen());
-    QCOMPARE(logSince(mark),
-             (QStringList{"app > Workbooks", "Workbooks > Open(const QString&) " + file}));
-}
-
-void TestExcelData::openForWritingCreatesMissingFile()
-{
-    excel = std::make_unique<ExcelData>(file);
-    const int mark = backend->rec.log.size();
-    QVERIFY(excel->open('w'));
-    QCOMPARE(logSince(mark),
-             (QStringList{"app > Workbooks", "Workbooks > Add()",
-                          "Add() ! SaveAs(const QString &) " + file, "Add() ! Close()",
-                          "Workbooks > Open(const QString&) " + file}));
-}
-
-void TestExcelData::openForWritingExistingOnlyOpens()
-{
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    excel = std::make_unique<ExcelData>(file);
-    const int mark = backend->rec.log.size();
-    QVERIFY(excel->open('w'));
-    QCOMPARE(logSince(mark),
-             (QStringList{"app > Workbooks", "Workbooks > Open(const QString&) " + file}));
-}
-
-void TestExcelData::openFailures_data()
-{
-    QTest::addColumn<char>("mode");
-    QTest::addColumn<QString>("nullMember");
-    QTest::addColumn<int>("calls");
-    QTest::newRow("no workbook collection") << 'w' << "Workbooks" << 1;
-    QTest::newRow("add fails") << 'w' << "Add()" << 2;
-    QTest::newRow("final open fails") << 'w' << "Open(const QString&)" << 5;
-    QTest::newRow("read open fails") << 'r' << "Open(const QString&)" << 2;
-    QTest::newRow("other mode on a missing file") << 'a' << "" << 1;
-}
-
-void TestExcelData::openFailures()
-{
-    QFETCH(char, mode);
-    QFETCH(QString, nullMember);
-    QFETCH(int, calls);
-    backend->rec.nullMembers.insert(nullMember);
-    excel = std::make_unique<ExcelData>(file);
-    const int mark = backend->rec.log.size();
-    QVERIFY(!excel->open(mode));
-    QVERIFY(!excel->isOpen());
-    QCOMPARE(logSince(mark).size(), calls);
-    QVERIFY(!excel->addSheet(QStringLiteral("x")));
-}
-
-void TestExcelData::openTwiceRefused()
-{
-    excel = std::make_unique<ExcelData>(file);
-    QVERIFY(excel->open('r'));
-    const int mark = backend->rec.log.size();
-    QVERIFY(!excel->open('r'));
-    QVERIFY(excel->isOpen());
-    QVERIFY(logSince(mark).isEmpty());
-
-    ExcelData unnamed{QString()};
-    const int mark2 = backend->rec.log.size();
-    QVERIFY(!unnamed.open('w'));
-    QVERIFY(logSince(mark2).isEmpty());
-}
-
-void TestExcelData::cellPreconditions_data()
-{
-    QTest::addColumn<bool>("sheet");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QVariant>("value");
-    QTest::newRow("null value") << true << 1 << 1 << QVariant();
-    QTest::newRow("null string") << true << 1 << 1 << QVariant(QString());
-    QTest::newRow("row 0") << true << 0 << 1 << QVariant(1);
-    QTest::newRow("column 0") << true << 1 << 0 << QVariant(1);
-    QTest::newRow("no sheet chosen") << false << 1 << 1 << QVariant(1);
-}
-
-void TestExcelData::cellPreconditions()
-{
-    QFETCH(bool, sheet);
-    QFETCH(int, row);
-    QFETCH(int, column);
-    QFETCH(QVariant, value);
-    excel = std::make_unique<ExcelData>(file);
-    QVERIFY(excel->open('w'));
-    if (sheet)
-        QVERIFY(excel->addSheet(QStringLiteral("Data")));
-    const int mark = backend->rec.log.size();
-    QVERIFY(!excel->setCell(row, column, value));
-    if (value.isValid() && !value.toString().isNull()) {
-        QVariant got(7);
-        QVERIFY(!excel->getCell(row, column, &got));
-        QCOMPARE(got, QVariant(7));
-        QColor bg, fg;
-        QVERIFY(!excel->setCellColor(row, column, Qt::red, Qt::red));
-        QVERIFY(!excel->getCellColor(row, column, &bg, &fg));
-    }
-    QVERIFY(logSince(mark).isEmpty());
-}
-
-void TestExcelData::addSheetAndCells()
-{
-    excel = std::make_unique<ExcelData>(file);
-    QVERIFY(excel->open('w'));
-    int mark = backend->rec.log.size();
-    QVERIFY(excel->addSheet(QStringLiteral("Data")));
-    QCOMPARE(logSince(mark),
-             (QStringList{"Open(const QString&) > Worksheets", "Worksheets ! Add()",
-                          "Worksheets > Item( int ) 1", "Item( int ) .Name = Data"}));
-    mark = backend->rec.log.size();
-    QVERIFY(excel->setCell(2, 3, 5));
-    QVariant got;
-    QVERIFY(excel->getCell(2, 3, &got));
-    QCOMPARE(got, QVariant(5));
-    QCOMPARE(logSince(mark),
-             (QStringList{"Item( int ) > Cells( int, int) 2 3", "Cells( int, int) .Value = 5",
-                          "Item( int ) > Cells( int, int) 2 3", "Cells( int, int) .Value ?"}));
-    backend->rec.nullMembers.insert(QStringLiteral("Cells( int, int)"));
-    QVERIFY(!excel->setCell(1, 1, 1));
-    QVERIFY(!excel->getCell(1, 1, &got));
-    QVERIFY(excel->save());
-    QCOMPARE(backend->rec.log.last(), QStringLiteral("Open(const QString&) ! Save()"));
-}
-
-void TestExcelData::selectAndDeleteSheet()
-{
-    excel = std::make_unique<ExcelData>(file);
-    QVERIFY(!excel->selectSheet(QStringLiteral("Data"))); // not open
-    QVERIFY(excel->open('r'));
-    int mark = backend->rec.log.size();
-    QVERIFY(excel->selectSheet(QStringLiteral("Data")));
-    QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Data",
-                                          "Sheets (const QString&) ! Activate",
-                                          "Open(const QString&) > ActiveSheet"}));
-    QVERIFY(excel->setCell(1, 1, QStringLiteral("x")));
-    QCOMPARE(backend->rec.log.at(backend->rec.log.size() - 2),
-             QStringLiteral("ActiveSheet > Cells( int, int) 1 1"));
-
-    mark = backend->rec.log.size();
-    QVERIFY(excel->deleteSheet(QStringLiteral("Old")));
-    QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Old",
-                                          "Sheets (const QString&) ! Delete()"}));
-    backend->rec.nullMembers.insert(QStringLiteral("Sheets (const QString&)"));
-    QVERIFY(!excel->selectSheet(QStringLiteral("Missing")));
-    QVERIFY(!excel->deleteSheet(QStringLiteral("Missing")));
-}
-
-void TestExcelData::cellColors()
-{
-    QVERIFY(openedWithSheet());
-    const int mark = backend->rec.log.size();
-    QVERIFY(excel->setCellColor(1, 2, QColor(255, 0, 0), QColor(0, 0, 255)));
-    QCOMPARE(logSince(mark), (QStringList{"Item( int ) > Cells( int, int) 1 2",
-                                          "Cells( int, int) > Interior", "Cells( int, int) > Font",
-                                          "Interior .Color = 255", "Font .Color = 16711680"}));
-    QColor bg, fg;
-    QVERIFY(excel->getCellColor(1, 2, &bg, &fg));
-    QCOMPARE(bg, QColor(255, 0, 0));
-    QCOMPARE(fg, QColor(0, 0, 255));
-    QCOMPARE(bg.alpha(), 255);
-    const QColor mixed(0x12, 0x34, 0x56, 10);
-    QCOMPARE(ExcelData::packColor(mixed), 0x563412u);
-    QCOMPARE(ExcelData::unpackColor(0xFF563412u), QColor(0x12, 0x34, 0x56));
-}
-
-void TestExcelData::cellColorWithoutInterior()
-{
-    QVERIFY(openedWithSheet());
-    backend->rec.nullMembers.insert(QStringLiteral("Interior"));
-    QColor bg(Qt::green), fg(Qt::green);
-    const int mark = backend->rec.log.size();
-    QVERIFY(!excel->setCellColor(1, 1, Qt::red, Qt::red));
-    QVERIFY(!excel->getCellColor(1, 1, &bg, &fg));
-    QCOMPARE(bg, QColor(Qt::green));
-    for (const QString &line : logSince(mark))
-        QVERIFY2(!line.contains(QLatin1String("Color")), qPrintable(line));
-}
-
-void TestExcelData::ranges()
-{
-    QVERIFY(openedWithSheet());
-    backend->rec.callResults.insert(QStringLiteral("Value()"),
-                                    QVariantList{1, QStringLiteral("a")});
-    int mark = backend->rec.log.size();
-    QCOMPARE(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")),
-             (QVariantList{1, QStringLiteral("a")}));
-    QCOMPARE(logSince(mark), (QStringList{"Item( int ) > Range( QString ,QString ) A1 B1",
-                                          "Range( QString ,QString ) ! Value()"}));
-    mark = backend->rec.log.size();
-    excel->setRange(QStringLiteral("A1"), QStringLiteral("A2"), {1, 2});
-    QCOMPARE(logSince(mark),
-             (QStringList{"Item( int ) > Range( QString ,QString ) A1 A2",
-                          "Range( QString ,QString ) ! SetValue(const QVariant&) [1,2]"}));
-    backend->rec.nullMembers.insert(QStringLiteral("Range( QString ,QString )"));
-    QVERIFY(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")).isEmpty());
-}
-
-void TestExcelData::sheetNames()
-{
-    excel = std::make_unique<ExcelData>(file);
-    QVERIFY(excel->open('r'));
-    backend->rec.callResults.insert(QStringLiteral("Count()"), 3);
-    const int mark = backend->rec.log.size();
-    QCOMPARE(excel->sheetCount(), 3);
-    excel->sheetNames();
-    const QStringList log = logSince(mark);
-    QCOMPARE(log.filter(QStringLiteral("> Sheets(int )")),
-             (QStringList{"Open(const QString&) > Sheets(int ) 1",
-                          "Open(const QString&) > Sheets(int ) 2",
-                          "Open(const QString&) > Sheets(int ) 3"}));
-    QCOMPARE(log.filter(QStringLiteral(".Name ?")).size(), 3);
-    backend->rec.nullMembers.insert(QStringLiteral("Sheets"));
-    QCOMPARE(excel->sheetCount(), -1);
-    QVERIFY(excel->sheetNames().isEmpty());
-}
-
-void TestExcelData::closeReleasesEverything()
-{
-    QVERIFY(openedWithSheet());
-    const int mark = backend->rec.log.size();
-    excel->close();
-    QCOMPARE(logSince(mark),
-             (QStringList{"Open(const QString&) ! Save()", "Open(const QString&) ! Close()"}));
-    QCOMPARE(backend->rec.liveApplications, 0);
-    QVERIFY(!excel->isOpen());
-    QCOMPARE(excel->sheetCount(), -1);
-    QVERIFY(!excel->setCell(1, 1, 1));
-    QVERIFY(!excel->save());
-    QVERIFY(!excel->open('w'));
-    excel->close(); // a second close does nothing
-    QCOMPARE(logSince(mark).size(), 2);
-}
-
-void TestExcelData::destructorReleasesApplication()
-{
-    QVERIFY(openedWithSheet());
-    QCOMPARE(backend->rec.liveApplications, 1);
-    excel.reset();
-    QCOMPARE(backend->rec.liveApplications, 0);
-}
 
 QTEST_MAIN(TestExcelData)
 #include "tst_exceldata.moc"

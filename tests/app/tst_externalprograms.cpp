@@ -2,6 +2,7 @@
 #include "mainapp.h"
 #include "recordingprompt.h"
 #include "softwareupdater.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,30 +10,170 @@
 
 #include <memory>
 
+// A name a shell would split, substitute and run.
+static const QString AwkwardName = QStringLiteral("my \"spec\" $(touch pwned); rm x.pdf");
+static const QString WarningText =
+    QStringLiteral("Error starting updater. \n Updater is not installed!");
+
 // The datasheet and the updater: what is opened or started, with which arguments, and what the
 // user is asked and told.
 class TestExternalPrograms : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        prompt = std::make_unique<RecordingPrompt>();
+        opened.clear();
+        openResult = true;
+        starts.clear();
+        startResult = true;
+        DocumentOpener::setUrlOpener([this](const QUrl &url) {
+            opened.append(url);
+            return openResult;
+        });
+        SoftwareUpdater::setStarter(
+            [this](const QString &program, const QStringList &arguments, const QString &dir) {
+                starts.append({program, arguments, dir});
+                return startResult;
+            });
+    }
 
-    void datasheetPathReachesTheDesktopUnchanged();
-    void missingDatasheetAsksForAFile_data();
-    void missingDatasheetAsksForAFile();
-    void datasheetThatCannotBeOpenedIsReported();
+    void cleanup()
+    {
+        DocumentOpener::setUrlOpener({});
+        SoftwareUpdater::setStarter({});
+        prompt.reset();
+    }
 
-    void updaterGetsItsArgumentsSeparately();
-    void missingUpdaterAsksForItsPath();
-    void updaterNotFoundWarnsAndKeepsThePath();
-    void updaterThatFailsToStartWarns();
-    void realUpdaterProcessSeesTwoArguments();
+    void datasheetPathReachesTheDesktopUnchanged()
+    {
+        touch(AwkwardName);
+        DocumentOpener opener(AwkwardName);
+        QCOMPARE(opener.openSpec(), AwkwardName);
+        QVERIFY(opener.errorString().isEmpty());
+        QVERIFY(prompt->fileDialogs().isEmpty());
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened.first().isLocalFile());
+        QCOMPARE(opened.first().toLocalFile(), QDir::current().absoluteFilePath(AwkwardName));
+        QVERIFY(!QFile::exists("pwned"));
+    }
 
-    void programKeepsThePathsThatWorked();
+    void missingDatasheetAsksForAFile_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("opens");
+
+        QTest::newRow("a file chosen") << QString("chosen.pdf") << true;
+        QTest::newRow("cancelled") << QString("") << false;
+        QTest::newRow("a file that is not there") << QString("absent.pdf") << false;
+    }
+
+    void missingDatasheetAsksForAFile()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, opens);
+        touch("chosen.pdf");
+        prompt->queueFile(answer);
+        DocumentOpener opener(QStringLiteral("gone.pdf"));
+        QCOMPARE(opener.openSpec(), opens ? answer : QString());
+        QCOMPARE(prompt->fileDialogs(), QStringList{"Spec path|Files (*.docx *.doc *.pdf)"});
+        QCOMPARE(opened.size(), opens ? 1 : 0);
+    }
+
+    void datasheetThatCannotBeOpenedIsReported()
+    {
+        touch("spec.pdf");
+        openResult = false;
+        DocumentOpener opener(QStringLiteral("spec.pdf"));
+        QCOMPARE(opener.openSpec(), QStringLiteral("spec.pdf")); // the file exists: still kept
+        QVERIFY(opener.errorString().contains("spec.pdf"));
+    }
+
+    void updaterGetsItsArgumentsSeparately()
+    {
+        touch("my updater");
+        SoftwareUpdater updater(QStringLiteral("my updater"));
+        QVERIFY(updater.start());
+        QCOMPARE(updater.path(), QStringLiteral("my updater"));
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program, QDir::current().absoluteFilePath("my updater"));
+        QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
+        QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
+        QVERIFY(prompt->messages().isEmpty());
+    }
+
+    void updaterThatFailsToStartWarns()
+    {
+        touch("updater.bin");
+        startResult = false;
+        SoftwareUpdater updater(QStringLiteral("updater.bin"));
+        QVERIFY(!updater.start());
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(prompt->messages().size(), 1);
+        QCOMPARE(prompt->messages().first().text, WarningText);
+    }
+
+    // Through QProcess itself: a name with blanks and quotes runs as one program, and it sees
+    // exactly two arguments.
+    void realUpdaterProcessSeesTwoArguments()
+    {
+        SoftwareUpdater::setStarter({});
+        const QString script = QStringLiteral("up \"date\" $(x).sh");
+        touch(script, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > args.tmp && mv args.tmp args.txt\n");
+        QVERIFY(
+            QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        SoftwareUpdater updater(script);
+        QVERIFY(updater.start());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
+        QCOMPARE(QString::fromUtf8(TestFiles::read("args.txt")),
+                 QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
+    }
+
+    // MainApp: "spec_path" and "updater_path" keep what was opened or started; "File" always asks.
+    void programKeepsThePathsThatWorked()
+    {
+        MainApp *app = MainApp::instance();
+        app->setDefaultOptions();
+        touch("spec.pdf");
+        touch("other.pdf");
+        app->setOption("spec_path", "spec.pdf");
+        app->openSpec();
+        QVERIFY(prompt->fileDialogs().isEmpty());
+        QCOMPARE(opened.size(), 1);
+
+        prompt->queueFile("other.pdf");
+        app->chooseSpec(); // asks although spec.pdf is there
+        QCOMPARE(prompt->fileDialogs().size(), 1);
+        QCOMPARE(app->option("spec_path").toString(), QStringLiteral("other.pdf"));
+        QCOMPARE(opened.size(), 2);
+        app->chooseSpec(); // cancelled: no datasheet any more
+        QCOMPARE(app->option("spec_path").toString(), QString());
+        QCOMPARE(opened.size(), 2);
+
+        app->setOption("updater_path", "/no/such/updater");
+        app->updateSoftware(); // the default path offered is not there either
+        QCOMPARE(app->option("updater_path").toString(), QStringLiteral("/no/such/updater"));
+        QCOMPARE(prompt->messages().size(), 1);
+        QCOMPARE(prompt->messages().first().title, QStringLiteral("KVL52110"));
+        QCOMPARE(prompt->messages().first().text, WarningText);
+        QCOMPARE(int(prompt->messages().first().icon), int(Prompt::Warning));
+        QVERIFY(starts.isEmpty());
+        touch(SoftwareUpdater::DefaultPath);
+        app->updateSoftware(); // now it is, and it is started from there
+        QCOMPARE(app->option("updater_path").toString(),
+                 QString::fromLatin1(SoftwareUpdater::DefaultPath));
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.first().program,
+                 QDir::current().absoluteFilePath(SoftwareUpdater::DefaultPath));
+        QFile::remove(SoftwareUpdater::DefaultPath);
+    }
 
 private:
-    static void touch(const QString &name, const QByteArray &bytes = QByteArray());
+    static void touch(const QString &name, const QByteArray &bytes = QByteArray())
+    {
+        QVERIFY(TestFiles::write(name, bytes));
+    }
 
     std::unique_ptr<RecordingPrompt> prompt;
     QList<QUrl> opened;
@@ -45,189 +186,6 @@ private:
     QList<Start> starts;
     bool startResult = true;
 };
-
-// A name a shell would split, substitute and run.
-static const QString AwkwardName = QStringLiteral("my \"spec\" $(touch pwned); rm x.pdf");
-static const QString WarningText =
-    QStringLiteral("Error starting updater. \n Updater is not installed!");
-
-void TestExternalPrograms::touch(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-void TestExternalPrograms::init()
-{
-    prompt = std::make_unique<RecordingPrompt>();
-    opened.clear();
-    openResult = true;
-    starts.clear();
-    startResult = true;
-    DocumentOpener::setUrlOpener([this](const QUrl &url) {
-        opened.append(url);
-        return openResult;
-    });
-    SoftwareUpdater::setStarter(
-        [this](const QString &program, const QStringList &arguments, const QString &dir) {
-            starts.append({program, arguments, dir});
-            return startResult;
-        });
-}
-
-void TestExternalPrograms::cleanup()
-{
-    DocumentOpener::setUrlOpener({});
-    SoftwareUpdater::setStarter({});
-    prompt.reset();
-}
-
-void TestExternalPrograms::datasheetPathReachesTheDesktopUnchanged()
-{
-    touch(AwkwardName);
-    DocumentOpener opener(AwkwardName);
-    QCOMPARE(opener.openSpec(), AwkwardName);
-    QVERIFY(opener.errorString().isEmpty());
-    QVERIFY(prompt->fileDialogs().isEmpty());
-    QCOMPARE(opened.size(), 1);
-    QVERIFY(opened.first().isLocalFile());
-    QCOMPARE(opened.first().toLocalFile(), QDir::current().absoluteFilePath(AwkwardName));
-    QVERIFY(!QFile::exists("pwned"));
-}
-
-void TestExternalPrograms::missingDatasheetAsksForAFile_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("opens");
-
-    QTest::newRow("a file chosen") << "chosen.pdf" << true;
-    QTest::newRow("cancelled") << "" << false;
-    QTest::newRow("a file that is not there") << "absent.pdf" << false;
-}
-
-void TestExternalPrograms::missingDatasheetAsksForAFile()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, opens);
-    touch("chosen.pdf");
-    prompt->queueFile(answer);
-    DocumentOpener opener(QStringLiteral("gone.pdf"));
-    QCOMPARE(opener.openSpec(), opens ? answer : QString());
-    QCOMPARE(prompt->fileDialogs(), QStringList{"Spec path|Files (*.docx *.doc *.pdf)"});
-    QCOMPARE(opened.size(), opens ? 1 : 0);
-}
-
-void TestExternalPrograms::datasheetThatCannotBeOpenedIsReported()
-{
-    touch("spec.pdf");
-    openResult = false;
-    DocumentOpener opener(QStringLiteral("spec.pdf"));
-    QCOMPARE(opener.openSpec(), QStringLiteral("spec.pdf")); // the file exists: still kept
-    QVERIFY(opener.errorString().contains("spec.pdf"));
-}
-
-void TestExternalPrograms::updaterGetsItsArgumentsSeparately()
-{
-    touch("my updater");
-    SoftwareUpdater updater(QStringLiteral("my updater"));
-    QVERIFY(updater.start());
-    QCOMPARE(updater.path(), QStringLiteral("my updater"));
-    QCOMPARE(starts.size(), 1);
-    QCOMPARE(starts.first().program, QDir::current().absoluteFilePath("my updater"));
-    QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
-    QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
-    QVERIFY(prompt->messages().isEmpty());
-}
-
-// The prompt accepts the default path it offers: the updater there is started and its path
-// becomes the one to keep.
-void TestExternalPrograms::missingUpdaterAsksForItsPath()
-{
-    touch(SoftwareUpdater::DefaultPath);
-    SoftwareUpdater updater(QStringLiteral("/no/such/updater"));
-    QVERIFY(updater.start());
-    QCOMPARE(updater.path(), QString::fromLatin1(SoftwareUpdater::DefaultPath));
-    QCOMPARE(starts.size(), 1);
-    QCOMPARE(starts.first().program,
-             QDir::current().absoluteFilePath(QString::fromLatin1(SoftwareUpdater::DefaultPath)));
-    QFile::remove(SoftwareUpdater::DefaultPath);
-}
-
-void TestExternalPrograms::updaterNotFoundWarnsAndKeepsThePath()
-{
-    QVERIFY(!QFile::exists(SoftwareUpdater::DefaultPath));
-    SoftwareUpdater updater(QStringLiteral("/no/such/updater"));
-    QVERIFY(!updater.start()); // the default answer, asked again, ends the questions
-    QCOMPARE(updater.path(), QStringLiteral("/no/such/updater"));
-    QVERIFY(starts.isEmpty());
-    QCOMPARE(prompt->messages().size(), 1);
-    QCOMPARE(prompt->messages().first().title, QStringLiteral("KVL52110"));
-    QCOMPARE(prompt->messages().first().text, WarningText);
-    QCOMPARE(int(prompt->messages().first().icon), int(Prompt::Warning));
-}
-
-void TestExternalPrograms::updaterThatFailsToStartWarns()
-{
-    touch("updater.bin");
-    startResult = false;
-    SoftwareUpdater updater(QStringLiteral("updater.bin"));
-    QVERIFY(!updater.start());
-    QCOMPARE(starts.size(), 1);
-    QCOMPARE(prompt->messages().size(), 1);
-    QCOMPARE(prompt->messages().first().text, WarningText);
-}
-
-// Through QProcess itself: a name with blanks and quotes runs as one program, and it sees
-// exactly two arguments.
-void TestExternalPrograms::realUpdaterProcessSeesTwoArguments()
-{
-    SoftwareUpdater::setStarter({});
-    const QString script = QStringLiteral("up \"date\" $(x).sh");
-    touch(script, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > args.tmp && mv args.tmp args.txt\n");
-    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    SoftwareUpdater updater(script);
-    QVERIFY(updater.start());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
-    QFile args("args.txt");
-    QVERIFY(args.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(args.readAll()),
-             QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
-}
-
-// MainApp: "spec_path" and "updater_path" keep what was opened or started; "File" always asks.
-void TestExternalPrograms::programKeepsThePathsThatWorked()
-{
-    MainApp *app = MainApp::instance();
-    app->setDefaultOptions();
-    touch("spec.pdf");
-    touch("other.pdf");
-    app->setOption("spec_path", "spec.pdf");
-    app->openSpec();
-    QVERIFY(prompt->fileDialogs().isEmpty());
-    QCOMPARE(opened.size(), 1);
-
-    prompt->queueFile("other.pdf");
-    app->chooseSpec(); // asks although spec.pdf is there
-    QCOMPARE(prompt->fileDialogs().size(), 1);
-    QCOMPARE(app->option("spec_path").toString(), QStringLiteral("other.pdf"));
-    QCOMPARE(opened.size(), 2);
-    app->chooseSpec(); // cancelled: no datasheet any more
-    QCOMPARE(app->option("spec_path").toString(), QString());
-    QCOMPARE(opened.size(), 2);
-
-    app->setOption("updater_path", "/no/such/updater");
-    app->updateSoftware(); // the default path offered is not there either
-    QCOMPARE(app->option("updater_path").toString(), QStringLiteral("/no/such/updater"));
-    QCOMPARE(prompt->messages().size(), 1);
-    QCOMPARE(prompt->messages().first().text, WarningText);
-    touch(SoftwareUpdater::DefaultPath);
-    app->updateSoftware(); // now it is
-    QCOMPARE(app->option("updater_path").toString(),
-             QString::fromLatin1(SoftwareUpdater::DefaultPath));
-    QCOMPARE(starts.size(), 1);
-    QFile::remove(SoftwareUpdater::DefaultPath);
-}
 
 QTEST_MAIN(TestExternalPrograms)
 #include "tst_externalprograms.moc"

@@ -1,16 +1,18 @@
 #pragma once
 
-// Shared by the shell tests: a prompt that records what the program asks and answers as the
-// test tells it, and a tool applet with two variables and a command log.
+// Shared by the shell tests: a prompt that also records the single-choice questions and
+// answers them as the test tells it, and a tool applet with bound widgets and a command log.
 
 #include "applet.h"
-#include "pipename.h"
-#include "prompt.h"
+#include "checkbox.h"
+#include "lineedit.h"
+#include "pushbutton.h"
+#include "recordingprompt.h"
+#include "register.h"
+#include "tst_pipefixture.h"
 #include "variable.h"
 
-#include <QElapsedTimer>
 #include <QList>
-#include <QLocalSocket>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -19,23 +21,9 @@
 #include <functional>
 #include <memory>
 
-class ShellPrompt : public Prompt
+class ShellPrompt : public RecordingPrompt
 {
 public:
-    ShellPrompt() { Prompt::install(this); }
-    ~ShellPrompt() override { Prompt::install(nullptr); }
-
-    int message(const Message &msg) override
-    {
-        messages.append(msg);
-        return buttons.isEmpty() ? defaultAnswer(msg) : buttons.takeFirst();
-    }
-    QString getText(const QString &, const QString &, const QString &text, bool *ok) override
-    {
-        if (ok)
-            *ok = true;
-        return text;
-    }
     QString getItem(const QString &title, const QString &, const QStringList &items, int current,
                     bool *ok) override
     {
@@ -48,17 +36,7 @@ public:
             *ok = itemAccepted;
         return items.value(itemAnswer < 0 ? current : itemAnswer);
     }
-    QString openFileName(const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString saveFileName(const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
 
-    QList<Message> messages;
-    QList<int> buttons;     // answers to the next messages; default answers when empty
     QStringList itemTitles; // the single-choice questions asked
     QList<QStringList> itemLists;
     QList<int> itemCurrents;
@@ -67,17 +45,22 @@ public:
     std::function<void()> onItem;
 };
 
-// A tool applet with the variables SA (writable, 0..31) and LOCK (read-only).
+// A tool applet with the register BANK (SW1, SW2), the variables SA (writable, 0..31) and
+// LOCK (read-only), and widgets bound to BANK[SW1], SA and ReadVLED(1).
 class ToolApplet : public Applet
 {
 public:
     explicit ToolApplet(const QString &name)
-        : sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
+        : bank("SW1#Switch one;SW2#Switch two", "BANK"),
+          sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
           lock("@variable=LOCK@value=2@readonly@descr=Locked")
     {
         setObjectName(name);
         setWindowTitle(name + QStringLiteral(" tool"));
         resize(300, 200);
+        cbSw1 = bound<CustomControls::CheckBox>("BANK[SW1]", 10);
+        leSa = bound<CustomControls::LineEdit>("SA", 40);
+        pbRead = bound<CustomControls::PushButton>("ReadVLED(1)", 70);
     }
 
     QVariant run(const QString &command, const QVariant &args) override
@@ -89,49 +72,30 @@ public:
     bool init() override
     {
         ++initCalls;
+        addRegister(&bank, 2);
         addVariable(&sa);
         addVariable(&lock);
         return initResult;
     }
     void onConnected() override { ++connects; }
 
+    template <typename W> W *bound(const QString &name, int y)
+    {
+        auto *w = new W(this);
+        w->setAccessibleName(name);
+        w->setGeometry(10, y, 100, 20);
+        return w;
+    }
+
+    Register bank;
     Variable sa;
     Variable lock;
+    CustomControls::CheckBox *cbSw1 = nullptr;
+    CustomControls::LineEdit *leSa = nullptr;
+    CustomControls::PushButton *pbRead = nullptr;
     QStringList commands;
     QVariantList arguments;
     int initCalls = 0;
     int connects = 0;
     bool initResult = true;
-};
-
-// One request batch to the program's pipe; the reply is read until the server closes.
-class PipeClient
-{
-public:
-    explicit PipeClient(const QString &pipeName = QStringLiteral("KVL52110"))
-    {
-        socket.connectToServer(PipeName::localName(PipeName::pipePath(pipeName)));
-    }
-    bool send(const QByteArray &batch)
-    {
-        if (!socket.waitForConnected(2000))
-            return false;
-        socket.write(batch);
-        return socket.waitForBytesWritten(2000);
-    }
-    // Collects the reply while the event loop runs (the server lives in this thread).
-    QByteArray waitForReply(int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (socket.state() != QLocalSocket::UnconnectedState && timer.elapsed() < timeoutMs) {
-            QTest::qWait(10);
-            reply += socket.readAll();
-        }
-        reply += socket.readAll();
-        return reply;
-    }
-
-    QLocalSocket socket;
-    QByteArray reply;
 };

@@ -2,7 +2,6 @@
 #include "dialogcheckboxes.h"
 #include "widgetprompt.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QInputDialog>
@@ -47,80 +46,76 @@ class TestWidgetPrompt : public QObject
 private slots:
     void initTestCase() { Prompt::install(&prompt); }
     void cleanupTestCase() { Prompt::install(nullptr); }
-    void singleChoice_data();
-    void singleChoice();
-    void choiceWithEqualsSignUsesInputDialog();
-    void messageReturnsClickedButton();
+
+    void singleChoice_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("clickRow"); // -1 leaves the choice
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("first kept") << 0 << -1 << true << QString("TO3/TO4");
+        QTest::newRow("second current") << 1 << -1 << true << QString("TO1/TO2");
+        QTest::newRow("second chosen") << 0 << 1 << true << QString("TO1/TO2");
+        QTest::newRow("chosen then cancelled") << 0 << 1 << false << QString("TO1/TO2");
+    }
+
+    void singleChoice()
+    {
+        QFETCH(int, current);
+        QFETCH(int, clickRow);
+        QFETCH(bool, accept);
+        QFETCH(QString, answer);
+        QString title;
+        int radios = 0;
+        whenModal([&](QWidget *dialog) {
+            QVERIFY(qobject_cast<DialogCheckBoxes *>(dialog));
+            title = dialog->windowTitle();
+            const QList<QRadioButton *> buttons = dialog->findChildren<QRadioButton *>();
+            radios = int(buttons.size());
+            if (clickRow >= 0)
+                buttons.at(clickRow)->click();
+            clickButton(dialog, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+        });
+        bool ok = !accept;
+        const QString chosen =
+            prompt.getItem("Project type", QString(), {"TO3/TO4", "TO1/TO2"}, current, &ok);
+        QCOMPARE(chosen, answer);
+        QCOMPARE(ok, accept);
+        QCOMPARE(title, QString("Project type"));
+        QCOMPARE(radios, 2);
+    }
+
+    void choiceWithEqualsSignUsesInputDialog()
+    {
+        bool inputDialog = false;
+        whenModal([&](QWidget *dialog) {
+            inputDialog = qobject_cast<QInputDialog *>(dialog) != nullptr;
+            clickButton(dialog, QDialogButtonBox::Ok);
+        });
+        bool ok = false;
+        QCOMPARE(prompt.getItem("Pick", QString(), {"a=1", "b=2"}, 1, &ok), QString("b=2"));
+        QVERIFY(ok);
+        QVERIFY(inputDialog);
+    }
+
+    void messageReturnsClickedButton()
+    {
+        QString text;
+        whenModal([&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            text = box->text();
+            box->button(QMessageBox::No)->click();
+        });
+        const int answer = Prompt::ask(Prompt::Question, "KVL52110", "Update now?",
+                                       Prompt::Yes | Prompt::No, Prompt::Yes);
+        QCOMPARE(answer, int(Prompt::No));
+        QCOMPARE(text, QString("Update now?"));
+    }
 
 private:
     WidgetPrompt prompt;
 };
-
-void TestWidgetPrompt::singleChoice_data()
-{
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("clickRow"); // -1 leaves the choice
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("first kept") << 0 << -1 << true << "TO3/TO4";
-    QTest::newRow("second current") << 1 << -1 << true << "TO1/TO2";
-    QTest::newRow("second chosen") << 0 << 1 << true << "TO1/TO2";
-    QTest::newRow("chosen then cancelled") << 0 << 1 << false << "TO1/TO2";
-}
-
-void TestWidgetPrompt::singleChoice()
-{
-    QFETCH(int, current);
-    QFETCH(int, clickRow);
-    QFETCH(bool, accept);
-    QFETCH(QString, answer);
-    QString title;
-    int radios = 0;
-    whenModal([&](QWidget *dialog) {
-        QVERIFY(qobject_cast<DialogCheckBoxes *>(dialog));
-        title = dialog->windowTitle();
-        const QList<QRadioButton *> buttons = dialog->findChildren<QRadioButton *>();
-        radios = int(buttons.size());
-        if (clickRow >= 0)
-            buttons.at(clickRow)->click();
-        clickButton(dialog, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
-    });
-    bool ok = !accept;
-    const QString chosen =
-        prompt.getItem("Project type", QString(), {"TO3/TO4", "TO1/TO2"}, current, &ok);
-    QCOMPARE(chosen, answer);
-    QCOMPARE(ok, accept);
-    QCOMPARE(title, QString("Project type"));
-    QCOMPARE(radios, 2);
-}
-
-void TestWidgetPrompt::choiceWithEqualsSignUsesInputDialog()
-{
-    bool inputDialog = false;
-    whenModal([&](QWidget *dialog) {
-        inputDialog = qobject_cast<QInputDialog *>(dialog) != nullptr;
-        clickButton(dialog, QDialogButtonBox::Ok);
-    });
-    bool ok = false;
-    QCOMPARE(prompt.getItem("Pick", QString(), {"a=1", "b=2"}, 1, &ok), QString("b=2"));
-    QVERIFY(ok);
-    QVERIFY(inputDialog);
-}
-
-void TestWidgetPrompt::messageReturnsClickedButton()
-{
-    QString text;
-    whenModal([&](QWidget *dialog) {
-        auto *box = qobject_cast<QMessageBox *>(dialog);
-        QVERIFY(box);
-        text = box->text();
-        box->button(QMessageBox::No)->click();
-    });
-    const int answer = Prompt::ask(Prompt::Question, "KVL52110", "Update now?",
-                                   Prompt::Yes | Prompt::No, Prompt::Yes);
-    QCOMPARE(answer, int(Prompt::No));
-    QCOMPARE(text, QString("Update now?"));
-}
 
 QTEST_MAIN(TestWidgetPrompt)
 #include "tst_widgetprompt.moc"
