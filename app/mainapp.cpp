@@ -205,6 +205,10 @@ int MainApp::exec()
     start();
     const int code = QApplication::exec();
     shutdown();
+    // The pipe server serves until the very end. Unlike a named pipe, a local socket file
+    // outlives its process, so the server is closed last, which removes the file.
+    delete m_localServer;
+    m_localServer = nullptr;
     return code;
 }
 
