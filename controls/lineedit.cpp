@@ -102,6 +102,8 @@ bool LineEdit::parseText(double *number)
         QLineEdit::setText(text);
     }
 
+    // The whole unsigned 32-bit range parses ("80000000" in hex is 2^31), so every text the
+    // field shows commits as that value; only text that is no number fails.
     bool ok = false;
     const quint32 n = text.toUInt(&ok, m_base);
     if (ok)

@@ -99,6 +99,7 @@ void Bootloader::updateButtons()
 {
     m_pbLoadHex->setEnabled(!m_busy);
     m_pbDefault->setEnabled(!m_busy && defaultImageExists());
+    // Flashing an empty image would send only the end marker: Flash needs loaded bytes.
     m_pbFlash->setEnabled(!m_busy && m_hex.size() > 0);
     m_pbRestart->setEnabled(!m_busy);
 }

@@ -226,7 +226,8 @@ bool ControlBoard::ping()
     ParkGuard park(this);
     if (!m_port->isOpen())
         return false;
-    // Input already waiting is a sign of life.
+    // Input already waiting is a sign of life: failing here would refuse a board that has
+    // just sent something, such as bytes left over from a reset.
     if (m_port->bytesAvailable() > 0)
         return true;
     for (int attempt = 0; attempt < m_timing.pingAttempts; ++attempt) {
@@ -415,6 +416,7 @@ void ControlBoard::resetBoard()
 {
     log(LogInf, QStringLiteral("Board reset"));
     ParkGuard park(this);
+    // Without an open port no ACK can come: there is nothing to wait for.
     if (!m_port->isOpen())
         return;
     writeToPort(QByteArray(ResetCanBytes, CAN));

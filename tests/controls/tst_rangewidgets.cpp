@@ -142,6 +142,9 @@ private slots:
 
         QTest::keyClick(&slider, Qt::Key_Right);
         slider.setValue(50);
+        const double beforeGrooveClick = slider.value();
+        QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(190, 15)); // a page step
+        QVERIFY(slider.value() != beforeGrooveClick);
         QCOMPARE(receiver.count, 0);
 
         emit slider.sliderMoved(10);

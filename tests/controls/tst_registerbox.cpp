@@ -178,6 +178,9 @@ private slots:
         QCOMPARE(box.groups().keys(), QStringList{""});
         QVERIFY(box.groupBox("")->title().isEmpty());
         QCOMPARE(rowsOf(box.groupBox("")).size(), 3);
+        auto *single = static_cast<QGridLayout *>(box.groupBox("")->layout());
+        QCOMPARE(single->rowCount(), 3); // one column: each row on its own grid line
+        QCOMPARE(single->columnCount(), 1);
         QVERIFY(box.groupBox("")->minimumHeight() >= 95);
 
         Register five("A;B;C;D;E;", "R");

@@ -118,6 +118,14 @@ private slots:
         QCOMPARE(sw.currentIndex(), 0);
         QCOMPARE(changed.count(), 0);
         QVERIFY(sw.states().at(0).region.isNull());
+
+        sw.setModel(10); // red, green, grey
+        const QStringList lamps{"red", "green", "gray"};
+        QCOMPARE(sw.stateCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(sw.states().at(i).value, i);
+            QCOMPARE(sw.states().at(i).picture, ":/leds/img_led_" + lamps.at(i));
+        }
     }
 
     void addStates()
@@ -144,6 +152,7 @@ private slots:
         sw.setModel(0);
         sw.resize(32, 24);
         QCOMPARE(sw.states().at(0).picture, QString(":/switches/img_sw_on"));
+        QCOMPARE(sw.states().at(0).value, 0);
         QSignalSpy changed(&sw, &MySwitch::signal_StateChanged);
         click(sw, QPoint(10, 10));
         QCOMPARE(sw.currentState(), 1);
@@ -224,9 +233,11 @@ private slots:
         sw.setReadOnly(true);
         QCOMPARE(sw.cursor().shape(), Qt::ArrowCursor);
         QSignalSpy clicked(&sw, &MySwitch::signal_clicked);
+        QSignalSpy changed(&sw, &MySwitch::signal_StateChanged);
         click(sw, QPoint(5, 5));
         QCOMPARE(sw.currentIndex(), 0);
         QCOMPARE(clicked.count(), 0);
+        QCOMPARE(changed.count(), 0);
         sw.setReadOnly(false);
         QCOMPARE(sw.cursor().shape(), Qt::PointingHandCursor);
     }

@@ -192,6 +192,11 @@ private slots:
         number = 77;
         QVERIFY(!f->link.getValue("C", &number));
         QCOMPARE(number, 77);
+        // The same answer read for a name it holds: the last token's value, line end removed.
+        f->board.addHandler(QByteArray("get B"),
+                            [](const QByteArray &) { return QByteArray("A=1 B=2"); });
+        QVERIFY(f->link.getValue(QStringLiteral("B"), &bytes));
+        QCOMPARE(bytes, QByteArray("2"));
     }
 
     void setValueBuildsAssignments()

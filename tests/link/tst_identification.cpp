@@ -67,6 +67,9 @@ private slots:
               "26.08.2024 10:00"},
              {"Velmora,P110,0x0001044C,2024.08.26 [V2]", false, "P110", 0x1044C, ""},
              {"Velmora,P110,0x00020000,1.2.3", false, "P110", 0x20000, ""},
+             // Without the "0x" prefix the rule drops two digits, the stored version does not.
+             {"Velmora,P110,01044C,Mon Aug 26 10:00:00 2024", false, "P110", 0x1044C,
+              "26.08.2024 10:00"},
              {"Acme,P110,0x0001044C,Mon Aug 26 10:00:00 2024", false, "UNKNOWN", 0, unknownDate},
              {"err", false, "UNKNOWN", 0, unknownDate}});
     }

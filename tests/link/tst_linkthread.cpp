@@ -61,6 +61,18 @@ private slots:
         QCOMPARE(control, QByteArray(control.size(), FakeBoard::ENQ));
         QVERIFY(f.link.isConnected());
         QVERIFY(f.link.send("set A=1", nullptr)); // served as usual in between
+
+        // Sent bytes are no sign of life: a board that takes lines without answering is pinged
+        // however often the program writes to it.
+        f.board.addHandler(QByteArray("set Q"), [](const QByteArray &) { return QByteArray(); });
+        f.board.clearRecords();
+        QElapsedTimer sending;
+        sending.start();
+        while (f.board.controlCount(FakeBoard::ENQ) == 0 && sending.elapsed() < 20000) {
+            f.link.send("set Q=1", nullptr, 0);
+            QTest::qWait(20);
+        }
+        QVERIFY(f.board.controlCount(FakeBoard::ENQ) > 0);
         f.board.clearRecords();
 
         QSignalSpy disconnected(&f.link, &ControlBoard::signal_disconnected);
@@ -165,6 +177,13 @@ private slots:
         QVERIFY(!link.isConnected());
         QCOMPARE(log.entries().last().first, -1000);
         QVERIFY(log.entries().last().second.contains(QStringLiteral("2304000")));
+
+        // Disconnected, a baud switch only stores the rate.
+        const int logged = int(log.entries().size());
+        QVERIFY(link.setBaudrate(921600));
+        QCOMPARE(link.baudrate(), 921600);
+        QCOMPARE(disconnected.count(), 1);
+        QCOMPARE(int(log.entries().size()), logged);
     }
 
     void resetAndNak()
