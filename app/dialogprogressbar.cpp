@@ -23,6 +23,8 @@ DialogProgressBar::DialogProgressBar(QWidget *parent, const QPixmap &picture)
 
 void DialogProgressBar::setProgress(int value, int maximum)
 {
+    // The maximum is taken first, so a value beyond the previous range is shown at once
+    // instead of being dropped by the bar; values outside the range are clamped.
     m_bar->setMaximum(maximum);
     m_bar->setValue(qBound(m_bar->minimum(), value, m_bar->maximum()));
     QCoreApplication::processEvents();
