@@ -1,5 +1,6 @@
 #include "applet.h"
 
+#include "bytetext.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
@@ -149,12 +150,6 @@ void dropModelConnections(QObject *model, QObject *applet)
                         SLOT(slot_updateGet(QString)));
 }
 
-QString bytesUpToZero(const QByteArray &bytes)
-{
-    const int zero = int(bytes.indexOf('\0'));
-    return QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
-}
-
 } // namespace
 
 Applet::Applet(QWidget *parent) : QWidget(parent) {}
@@ -210,7 +205,7 @@ QVariant Applet::get(const QString &name, int key)
     if (b->isRegister())
         result = QVariant(uint(b->reg->getField(name)));
     else if (b->variable->type() == Variable::TypeString)
-        result = QVariant(bytesUpToZero(b->variable->text()));
+        result = QVariant(latin1UpToZero(b->variable->text()));
     else
         result = QVariant(b->variable->value());
     refreshItem(item);

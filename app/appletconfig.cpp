@@ -1,6 +1,7 @@
 // The configuration text of Applet: one line "name:value" per bound item, in binding order.
 #include "applet.h"
 
+#include "bytetext.h"
 #include "register.h"
 #include "variable.h"
 
@@ -64,10 +65,7 @@ void Applet::loadConfigLine(const QByteArray &line)
     const QList<QByteArray> parts = line.split(':');
     if (parts.size() != 2)
         return;
-    QByteArray name = parts.at(0);
-    const int zero = int(name.indexOf('\0'));
-    if (zero >= 0)
-        name.truncate(zero);
+    const QByteArray name = bytesUpToZero(parts.at(0));
     const Binding *b = binding(QString::fromLatin1(name.trimmed()));
     // An empty value (what a read-only register is saved as) and unreadable numbers write
     // nothing; a value given for a read-only register is loaded like any other.

@@ -1,12 +1,14 @@
 #include "applethelper.h"
 
 #include "applet.h"
+#include "bytetext.h"
 #include "dialogcheckboxes.h"
 #include "lineedit.h"
 #include "prompt.h"
 #include "realedit.h"
 #include "register.h"
 #include "variable.h"
+#include "wholefile.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -18,7 +20,6 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpacerItem>
@@ -502,12 +503,9 @@ void AppletHelper::exportRegisters()
         Prompt::saveFile(QStringLiteral("Save file"), QString(), QLatin1String(RegisterFileFilter));
     if (!chosen.isEmpty()) {
         const QString fileName = storedFileName(chosen);
-        QSaveFile file(fileName);
-        const bool written = file.open(QIODevice::WriteOnly) &&
-                             file.write(registerFileText(names)) >= 0 && file.commit();
-        if (!written)
-            logError(QStringLiteral("Register file %1 not written: %2")
-                         .arg(fileName, file.errorString()));
+        QString error;
+        if (!writeWholeFile(fileName, registerFileText(names), &error))
+            logError(QStringLiteral("Register file %1 not written: %2").arg(fileName, error));
     }
     fillConfigurationList();
 }
@@ -542,10 +540,7 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QByteArray bytes = file.readAll();
-    const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
+    const QByteArray bytes = bytesUpToZero(file.readAll());
 
     const QList<QByteArray> lines = bytes.split('\n');
     QStringList skipped;

@@ -1,5 +1,6 @@
 #include "localserver.h"
 
+#include "bytetext.h"
 #include "pipename.h"
 #include "prompt.h"
 #include "requesthandler.h"
@@ -324,9 +325,9 @@ void LocalServer::runBatch(Connection *c)
     QLocalSocket *socket = c->socket;
     const QByteArray input = c->input;
     c->input.clear();
-    log(TypedValue::latin1UpToZero(input));
+    log(latin1UpToZero(input));
     const QByteArray output = executeBatch(input);
-    log(TypedValue::latin1UpToZero(output));
+    log(latin1UpToZero(output));
     if (Connection *still = connectionOf(socket))
         reply(still, output);
 }
@@ -379,7 +380,7 @@ QVariant LocalServer::runArguments(const QStringList &fields) const
 QByteArray LocalServer::execute(const QByteArray &line, bool *handled)
 {
     *handled = false;
-    const QStringList fields = TypedValue::latin1UpToZero(line).split(QLatin1Char('\t'));
+    const QStringList fields = latin1UpToZero(line).split(QLatin1Char('\t'));
     const QString &verb = fields.first();
     RequestHandler *h = handler();
     if (verb == QLatin1String("set") && fields.size() == 3) {

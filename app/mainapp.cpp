@@ -3,6 +3,7 @@
 #include "activeappletprovider.h"
 #include "applet.h"
 #include "bootloader.h"
+#include "bytetext.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
 #include "localserver.h"
@@ -43,9 +44,7 @@ void MainApp::applyStyleSheet()
     QFile file(QStringLiteral(":/stylesheet/stylesheet"));
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray bytes = file.readAll();
-    const qsizetype zero = bytes.indexOf('\0');
-    qApp->setStyleSheet(QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero)));
+    qApp->setStyleSheet(latin1UpToZero(file.readAll()));
 }
 
 MainApp::MainApp()

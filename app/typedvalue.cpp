@@ -1,13 +1,6 @@
 #include "typedvalue.h"
 
 #include <QStringList>
-#include <cstring>
-
-QString TypedValue::latin1UpToZero(const QByteArray &bytes)
-{
-    const qsizetype zero = bytes.indexOf('\0');
-    return QString::fromLatin1(bytes.constData(), zero < 0 ? bytes.size() : zero);
-}
 
 QVariant TypedValue::decode(const QString &text)
 {

@@ -18,9 +18,6 @@ public:
     // client's form); otherwise it has no text (the server's form).
     static QString encode(const QVariant &value, bool unsignedAsInteger = false);
 
-    // Bytes as 8-bit characters up to the first zero byte.
-    static QString latin1UpToZero(const QByteArray &bytes);
-
 private:
     static QVariant decodeInteger(const QString &digits);
     static QString encodeList(const QVariantList &list);

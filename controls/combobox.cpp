@@ -1,5 +1,6 @@
 #include "combobox.h"
 
+#include "bytetext.h"
 #include "engineeringformat.h"
 #include "scriptdrag.h"
 

@@ -1,5 +1,6 @@
 #include "lineedit.h"
 
+#include "bytetext.h"
 #include "scriptdrag.h"
 
 #include <QActionGroup>

@@ -99,12 +99,6 @@ void UniversalControl::boundedRange(double min, double max, int *low, int *high)
     *high = (top >= 1 && top <= Limit) ? top : Limit;
 }
 
-QString UniversalControl::latin1UpToZero(const QByteArray &bytes)
-{
-    const int end = int(bytes.indexOf('\0'));
-    return QString::fromLatin1(end < 0 ? bytes : bytes.left(end));
-}
-
 QString UniversalControl::nameFromObjectName(const QString &objectName)
 {
     QString name = objectName.mid(2);

@@ -137,10 +137,6 @@ protected:
     // the maximum truncated when it lies in 1..60000, else 60000.
     static void boundedRange(double min, double max, int *low, int *high);
 
-    // The bytes up to the first zero byte (all of them when there is none), read as Latin-1:
-    // the text an array value shows.
-    static QString latin1UpToZero(const QByteArray &bytes);
-
     // Marks the widget bound without connecting anything (progress bar).
     void markConnected() { m_connected = true; }
 

@@ -1,5 +1,6 @@
 #include "controlboard.h"
 
+#include "bytetext.h"
 #include "linkhost.h"
 #include "pythonrunner.h"
 #include "serialport.h"
@@ -11,12 +12,6 @@
 
 namespace
 {
-
-QByteArray upToNul(const QByteArray &text)
-{
-    const qsizetype zero = text.indexOf('\0');
-    return zero < 0 ? text : text.left(zero);
-}
 
 QString logText(const QString &text)
 {
@@ -106,7 +101,7 @@ bool ControlBoard::send(const QByteArray &commands, QByteArray *answer, int time
     if (!m_connected.load() || m_streaming.load())
         return false;
     std::lock_guard<std::mutex> transaction(m_transactionMutex);
-    const QByteArray text = upToNul(commands);
+    const QByteArray text = bytesUpToZero(commands);
     log(LogTx, QString::fromLatin1(text));
 
     switch (m_mode.load()) {
@@ -221,7 +216,7 @@ void ControlBoard::logFailure(const QByteArray &lastLine)
 bool ControlBoard::setValue(const QString &name, const QByteArray &value)
 {
     const QString line =
-        QStringLiteral("set %1=%2\n").arg(name, QString::fromLatin1(upToNul(value)));
+        QStringLiteral("set %1=%2\n").arg(name, latin1UpToZero(value));
     return send(line.toLatin1(), nullptr);
 }
 

@@ -1,6 +1,7 @@
 // Firmware identification of ControlBoard: "*IDN?", the reply forms and the compatibility rule.
 #include "controlboard.h"
 
+#include "bytetext.h"
 #include "linkhost.h"
 #include "prompt.h"
 
@@ -71,8 +72,7 @@ bool ControlBoard::checkIdn()
     send(QByteArrayLiteral("*IDN?"), &discarded);
     QByteArray answer;
     const bool ok = send(QByteArrayLiteral("*IDN?"), &answer);
-    const qsizetype zero = answer.indexOf('\0');
-    const QString text = QString::fromLatin1(zero < 0 ? answer : answer.left(zero));
+    const QString text = latin1UpToZero(answer);
     qDebug() << "IDN (Version check)" << (ok ? "true" : "false") << "idn" << text;
 
     static const QRegularExpression v2(

@@ -1,5 +1,7 @@
 #include "pythonrunner.h"
 
+#include "bytetext.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -53,8 +55,7 @@ QProcess *PythonRunner::processForThisThread()
 
 bool PythonRunner::run(const QString &script, const QByteArray &text, QByteArray *output)
 {
-    const qsizetype zero = text.indexOf('\0');
-    const QString argument = QString::fromLatin1(zero < 0 ? text : text.left(zero));
+    const QString argument = latin1UpToZero(text);
     QProcess *shared = processForThisThread();
     QProcess local;
     QProcess &process = shared ? *shared : local;

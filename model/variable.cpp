@@ -1,23 +1,16 @@
 #include "variable.h"
 
+#include "bytetext.h"
 #include "definitiontoken.h"
 #include "translationtable.h"
 
 #include <QStringList>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace
 {
-
-// The bytes up to the first zero byte, read as text.
-QString textUpToZero(const QByteArray &bytes)
-{
-    const int length = int(qstrnlen(bytes.constData(), size_t(bytes.size())));
-    return QString::fromLatin1(bytes.constData(), length);
-}
 
 // Truncates toward zero into the signed 32-bit range: saturating, NaN gives 0.
 qint32 saturatedInt32(double value)
@@ -250,7 +243,7 @@ QString Variable::toTypedText(const Variable &variable)
     case TypeReal:
         return QStringLiteral("f%1").arg(QString::number(variable.m_value, 'E', 6));
     case TypeString:
-        return QStringLiteral("s%1").arg(textUpToZero(variable.m_text));
+        return QStringLiteral("s%1").arg(latin1UpToZero(variable.m_text));
     default:
         return QString();
     }
@@ -349,7 +342,7 @@ Variable Variable::translated() const
 
 QString Variable::translatedText() const
 {
-    return textUpToZero(translated().text());
+    return latin1UpToZero(translated().text());
 }
 
 bool Variable::setTranslatedValue(const Variable &translatedValue)

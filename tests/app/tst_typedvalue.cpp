@@ -1,3 +1,4 @@
+#include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
 #include "typedvalue.h"
@@ -145,10 +146,10 @@ private slots:
 
     void latin1StopsAtZero()
     {
-        QCOMPARE(TypedValue::latin1UpToZero(QByteArray("get\tA\0junk", 10)),
+        QCOMPARE(latin1UpToZero(QByteArray("get\tA\0junk", 10)),
                  QStringLiteral("get\tA"));
-        QCOMPARE(TypedValue::latin1UpToZero(QByteArray("\xe4", 1)), QString(QChar(0xe4)));
-        QCOMPARE(TypedValue::latin1UpToZero(QByteArray()), QString());
+        QCOMPARE(latin1UpToZero(QByteArray("\xe4", 1)), QString(QChar(0xe4)));
+        QCOMPARE(latin1UpToZero(QByteArray()), QString());
     }
 };
 

@@ -1,0 +1,15 @@
+#ifndef BYTETEXT_H
+#define BYTETEXT_H
+
+#include <QByteArray>
+#include <QString>
+
+// Byte buffers from the board, files and requests are C strings at heart: their text ends at
+// the first zero byte.
+
+// The bytes before the first zero byte (all of them when there is none).
+QByteArray bytesUpToZero(const QByteArray &bytes);
+// The same bytes read as Latin-1 text.
+QString latin1UpToZero(const QByteArray &bytes);
+
+#endif // BYTETEXT_H
