@@ -1,0 +1,119 @@
+// The frame of the board form: name, tabs, shared sheets, the slider connection, pictures.
+#include "formhost.h"
+#include "formsheets.h"
+#include "pagecensus.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QSpinBox>
+#include <QTest>
+
+class tst_BoardForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formName_data();
+    void formName();
+    void pagesInOrder();
+    void sharedSheets();
+    void namesUnique();
+    void sliderDrivesSpinBox();
+    void spinBoxLeavesSlider();
+    void picturesLoad_data();
+    void picturesLoad();
+};
+
+void tst_BoardForm::formName_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("unnamed host") << QString() << QStringLiteral("Board");
+    QTest::newRow("named host") << QStringLiteral("boardPage") << QStringLiteral("boardPage");
+}
+
+void tst_BoardForm::formName()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, expected);
+    FormHost host(given);
+    QCOMPARE(host.form.objectName(), expected);
+}
+
+void tst_BoardForm::pagesInOrder()
+{
+    const FormHost host;
+    const QStringList names = {"application", "control", "status", "p205", "P404", "animation"};
+    const QStringList titles = {"Application", "Control registers", "Status registers",
+                                "KVL52205",    "KVL52404",          "Animation"};
+    QCOMPARE(host.ui.tabWidget->count(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(host.ui.tabWidget->widget(i)->objectName(), names.at(i));
+        QCOMPARE(host.ui.tabWidget->tabText(i), titles.at(i));
+    }
+    QCOMPARE(host.ui.tabWidget->currentIndex(), 4);
+    QCOMPARE(host.ui.tabWidget->accessibleName(), QStringLiteral("SA"));
+    QCOMPARE(host.form.windowTitle(), QStringLiteral("Board"));
+}
+
+void tst_BoardForm::sharedSheets()
+{
+    const FormHost host;
+    QCOMPARE(host.form.styleSheet(), FormSheets::text("FormStyle"));
+    QCOMPARE(host.ui.tabWidget->styleSheet(), FormSheets::text("TabWidgetStyle"));
+    // Declarations that must stay exactly as written.
+    QVERIFY(host.form.styleSheet().contains("border-radius:10px;"));
+    QVERIFY(host.form.styleSheet().contains("QCheckBox::indicator::checked::disabled"));
+}
+
+void tst_BoardForm::namesUnique()
+{
+    FormHost host;
+    const QStringList duplicates = PageCensus::duplicateNames(&host.form);
+    QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.join(", ")));
+}
+
+void tst_BoardForm::sliderDrivesSpinBox()
+{
+    const FormHost host;
+    QSlider *slider = host.ui.slAll;
+    // A drag with tracking off: the spin box follows the handle before the value changes.
+    slider->setSliderDown(true);
+    slider->setSliderPosition(700);
+    QCOMPARE(slider->value(), 0);
+    QCOMPARE(host.ui.spAllDC->value(), 700);
+    slider->setSliderDown(false);
+    QCOMPARE(slider->value(), 700);
+    // A value set without a drag reaches the spin box through valueChanged.
+    slider->setValue(300);
+    QCOMPARE(host.ui.spAllDC->value(), 300);
+}
+
+void tst_BoardForm::spinBoxLeavesSlider()
+{
+    const FormHost host;
+    host.ui.slAll->setValue(100);
+    host.ui.spAllDC->setValue(500);
+    QCOMPARE(host.ui.spAllDC->value(), 500);
+    QCOMPARE(host.ui.slAll->value(), 100);
+}
+
+void tst_BoardForm::picturesLoad_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("logo") << QStringLiteral(":/board/images/velmora_logo.png");
+    QTest::newRow("check mark") << QStringLiteral(":/board/images/checkbox_checked.png");
+    const QDir icons(QStringLiteral(":/board/images/animation"));
+    const QStringList files = icons.entryList(QDir::Files);
+    QCOMPARE(files.size(), 7);
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file)) << icons.filePath(file);
+}
+
+void tst_BoardForm::picturesLoad()
+{
+    QFETCH(QString, path);
+    QVERIFY(!QPixmap(path).isNull());
+}
+
+QTEST_MAIN(tst_BoardForm)
+#include "tst_boardform.moc"
