@@ -21,6 +21,18 @@ private slots:
     void spinBoxLeavesSlider();
     void picturesLoad_data();
     void picturesLoad();
+    void slotsByNameFireOnce();
+    void tabPictures();
+};
+
+// A form host with one by-name slot, as the board applet has them.
+class SlotHost : public QWidget
+{
+    Q_OBJECT
+public:
+    int clicks = 0;
+public slots:
+    void on_pbAA_clicked() { ++clicks; }
 };
 
 void tst_BoardForm::formName_data()
@@ -113,6 +125,42 @@ void tst_BoardForm::picturesLoad()
 {
     QFETCH(QString, path);
     QVERIFY(!QPixmap(path).isNull());
+}
+
+// The form connects nothing by name: the applet's one call makes each slot fire once.
+void tst_BoardForm::slotsByNameFireOnce()
+{
+    SlotHost host;
+    Ui::Board ui;
+    ui.setupUi(&host);
+    QMetaObject::connectSlotsByName(&host);
+    ui.pbAA->click();
+    QCOMPARE(host.clicks, 1);
+}
+
+// Draws every tab; with KVL_FORM_PNG_DIR set, writes one PNG per tab into that folder.
+void tst_BoardForm::tabPictures()
+{
+    FormHost host;
+    const QString folder = qEnvironmentVariable("KVL_FORM_PNG_DIR");
+    if (!folder.isEmpty())
+        QVERIFY(QDir().mkpath(folder));
+    host.form.show();
+    QTabWidget *tabs = host.ui.tabWidget;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        QVERIFY(tabs->widget(i)->isVisible());
+        const QImage image = host.form.grab().toImage();
+        QCOMPARE(image.size(), host.form.size());
+        if (!folder.isEmpty()) {
+            const QString file = QStringLiteral("%1/%2_%3.png")
+                                     .arg(folder)
+                                     .arg(i)
+                                     .arg(tabs->widget(i)->objectName());
+            QVERIFY2(image.save(file), qPrintable(file));
+        }
+    }
 }
 
 QTEST_MAIN(tst_BoardForm)
