@@ -16,7 +16,9 @@ private slots:
     void formName();
     void pagesInOrder();
     void sharedSheets();
+    void namesUnique_data();
     void namesUnique();
+    void formCensusIsSumOfPages();
     void sliderDrivesSpinBox();
     void spinBoxLeavesSlider();
     void picturesLoad_data();
@@ -77,11 +79,47 @@ void tst_BoardForm::sharedSheets()
     QVERIFY(host.form.styleSheet().contains("QCheckBox::indicator::checked::disabled"));
 }
 
+// Names must be unique across all pages, widgets and layouts together.
+void tst_BoardForm::namesUnique_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("rename");
+    QTest::addColumn<QStringList>("duplicates");
+    QTest::newRow("as built") << QString() << QString() << QStringList();
+    QTest::newRow("widget named like a page") << "label_3" << "control" << QStringList{"control"};
+    QTest::newRow("layout named like a widget") << "gridLayout_3" << "pbAA" << QStringList{"pbAA"};
+    QTest::newRow("unnamed layout") << "gridLayout_3" << "" << QStringList{""};
+}
+
 void tst_BoardForm::namesUnique()
 {
+    QFETCH(QString, object);
+    QFETCH(QString, rename);
+    QFETCH(QStringList, duplicates);
     FormHost host;
-    const QStringList duplicates = PageCensus::duplicateNames(&host.form);
-    QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.join(", ")));
+    if (!object.isEmpty())
+        host.form.findChild<QObject *>(object)->setObjectName(rename);
+    QCOMPARE(PageCensus::duplicateNames(&host.form), duplicates);
+}
+
+// The census of the whole form holds the frame's two objects and every page's census, and no
+// part of Qt's own (such as the tab bar's scroll buttons).
+void tst_BoardForm::formCensusIsSumOfPages()
+{
+    FormHost host;
+    int widgets = 2;
+    int layouts = 1;
+    int spacers = 0;
+    for (int i = 0; i < host.ui.tabWidget->count(); ++i) {
+        const PageCensus page(host.ui.tabWidget->widget(i));
+        widgets += page.widgetCount();
+        layouts += page.layoutCount();
+        spacers += page.spacerCount();
+    }
+    const PageCensus form(&host.form);
+    QCOMPARE(form.widgetCount(), widgets);
+    QCOMPARE(form.layoutCount(), layouts);
+    QCOMPARE(form.spacerCount(), spacers);
 }
 
 void tst_BoardForm::sliderDrivesSpinBox()
