@@ -80,8 +80,8 @@ void checkMark(QPainter &p)
 // A sheet of paper with a folded corner.
 void sheet(QPainter &p)
 {
-    const QPolygonF outline({QPointF(6, 3), QPointF(19, 3), QPointF(25, 9), QPointF(25, 29),
-                             QPointF(6, 29)});
+    const QPolygonF outline(
+        {QPointF(6, 3), QPointF(19, 3), QPointF(25, 9), QPointF(25, 29), QPointF(6, 29)});
     p.setPen(ink(1.5));
     p.setBrush(paperColour);
     p.drawPolygon(outline);

@@ -94,8 +94,8 @@ QList<CensusRow> rightGroupRows()
 
 QList<CensusRow> applicationTable()
 {
-    return QList<CensusRow>{{"application", "QWidget", "", "Application", ""}} +
-           ledControlRows() + groupRowRows() + rightGroupRows();
+    return QList<CensusRow>{{"application", "QWidget", "", "Application", ""}} + ledControlRows() +
+           groupRowRows() + rightGroupRows();
 }
 
 } // namespace
@@ -142,21 +142,27 @@ void tst_ApplicationPage::censusReportsDifferences_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("change");
     QTest::addColumn<QStringList>("problems");
-    QTest::newRow("missing row") << "pbAA" << "drop"
-                                 << QStringList{"pbAA: QPushButton not in the table"};
-    QTest::newRow("renamed row") << "pbAA" << "name"
+    QTest::newRow("missing row") << "pbAA"
+                                 << "drop" << QStringList{"pbAA: QPushButton not in the table"};
+    QTest::newRow("renamed row") << "pbAA"
+                                 << "name"
                                  << QStringList{"X: missing from the page",
                                                 "pbAA: QPushButton not in the table"};
-    QTest::newRow("class") << "cbBySW" << "className"
+    QTest::newRow("class") << "cbBySW"
+                           << "className"
                            << QStringList{"cbBySW: class is \"CustomControls::CheckBox\", "
                                           "table says \"X\""};
-    QTest::newRow("binding") << "slAll" << "binding"
-                             << QStringList{"slAll: accessible name is \"DCALL\", table says \"X\""};
-    QTest::newRow("text") << "label_3" << "text"
-                          << QStringList{"label_3: text is \"Info\", table says \"X\""};
-    QTest::newRow("sheet") << "leUART" << "style"
+    QTest::newRow("binding") << "slAll"
+                             << "binding"
+                             << QStringList{
+                                    "slAll: accessible name is \"DCALL\", table says \"X\""};
+    QTest::newRow("text") << "label_3"
+                          << "text" << QStringList{"label_3: text is \"Info\", table says \"X\""};
+    QTest::newRow("sheet") << "leUART"
+                           << "style"
                            << QStringList{"leUART: style sheet is \"\", table says \"X\""};
-    QTest::newRow("twice") << "label" << "twice" << QStringList{"label: twice in the table"};
+    QTest::newRow("twice") << "label"
+                           << "twice" << QStringList{"label: twice in the table"};
 }
 
 void tst_ApplicationPage::censusReportsDifferences()
@@ -168,10 +174,11 @@ void tst_ApplicationPage::censusReportsDifferences()
     const auto row = std::find_if(table.begin(), table.end(),
                                   [&](const CensusRow &r) { return r.name == name; });
     QVERIFY(row != table.end());
-    const QHash<QString, QString CensusRow::*> fields = {
-        {"name", &CensusRow::name},       {"className", &CensusRow::className},
-        {"binding", &CensusRow::binding}, {"text", &CensusRow::text},
-        {"style", &CensusRow::style}};
+    const QHash<QString, QString CensusRow::*> fields = {{"name", &CensusRow::name},
+                                                         {"className", &CensusRow::className},
+                                                         {"binding", &CensusRow::binding},
+                                                         {"text", &CensusRow::text},
+                                                         {"style", &CensusRow::style}};
     if (change == "drop")
         table.erase(row);
     else if (change == "twice")
@@ -269,8 +276,11 @@ void tst_ApplicationPage::widthsAsGiven()
         int minimum;
         int maximum;
     } widths[] = {
-        {ui.gb_UARTspd, 125, 104}, {ui.groupBox_4, 135, 115}, {ui.slAll, 50, 59},
-        {ui.SWwidget, 1103, QWIDGETSIZE_MAX}, {ui.leInfoBox, 1051, QWIDGETSIZE_MAX},
+        {ui.gb_UARTspd, 125, 104},
+        {ui.groupBox_4, 135, 115},
+        {ui.slAll, 50, 59},
+        {ui.SWwidget, 1103, QWIDGETSIZE_MAX},
+        {ui.leInfoBox, 1051, QWIDGETSIZE_MAX},
     };
     for (const auto &w : widths) {
         QCOMPARE(w.widget->minimumWidth(), w.minimum);
@@ -286,8 +296,8 @@ void tst_ApplicationPage::boldFontOnFirstPattern()
     const Ui::Board &ui = m_host.ui;
     QVERIFY(ui.pbPattern1->font().bold());
     QVERIFY(ui.pbPattern1->testAttribute(Qt::WA_SetFont));
-    for (QPushButton *b : std::initializer_list<QPushButton *>{ui.pbPattern2, ui.pbPattern3,
-                                                                ui.pbPatternCustom})
+    for (QPushButton *b :
+         std::initializer_list<QPushButton *>{ui.pbPattern2, ui.pbPattern3, ui.pbPatternCustom})
         QVERIFY(!b->testAttribute(Qt::WA_SetFont));
 }
 

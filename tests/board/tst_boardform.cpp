@@ -86,9 +86,12 @@ void tst_BoardForm::namesUnique_data()
     QTest::addColumn<QString>("rename");
     QTest::addColumn<QStringList>("duplicates");
     QTest::newRow("as built") << QString() << QString() << QStringList();
-    QTest::newRow("widget named like a page") << "label_3" << "control" << QStringList{"control"};
-    QTest::newRow("layout named like a widget") << "gridLayout_3" << "pbAA" << QStringList{"pbAA"};
-    QTest::newRow("unnamed layout") << "gridLayout_3" << "" << QStringList{""};
+    QTest::newRow("widget named like a page") << "label_3"
+                                              << "control" << QStringList{"control"};
+    QTest::newRow("layout named like a widget") << "gridLayout_3"
+                                                << "pbAA" << QStringList{"pbAA"};
+    QTest::newRow("unnamed layout") << "gridLayout_3"
+                                    << "" << QStringList{""};
 }
 
 void tst_BoardForm::namesUnique()
