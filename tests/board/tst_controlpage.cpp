@@ -25,6 +25,7 @@ const QString DarkSmall = QStringLiteral("PushButtonStyle dark small");
 // changes, and the form's own setText counts; the form file's sheet is checked separately.
 const QString EditedSheet = QStringLiteral("color:blue;");
 
+// clang-format off
 const QStringList ServiceItems = {"0. Direct", "1. OPEN clear"};
 const QStringList AdcSelItems = {"0. ADC0", "1. ADC1", "2. ADC2"};
 const QStringList ConfSelItems = {
@@ -38,6 +39,7 @@ const QStringList DimFreqItems = {
     "10. 285.71 kHz", "11. 307.69 kHz", "12. 333.33 kHz", "13. 363.64 kHz", "14. 400.00 kHz",
     "15. 444.44 kHz", "16. 500.00 kHz", "17. 571.43 kHz", "18. 666.67 kHz", "19. 800.00 kHz",
     "20. 1000.00 kHz"};
+// clang-format on
 
 QStringList clearItems()
 {
@@ -57,6 +59,7 @@ struct RegisterBox {
     const char *write;
 };
 
+// clang-format off
 const RegisterBox registerBoxes[] = {
     {1, "grI2C_EEPROM_31", {"leR_BANK_SA_2", "leR_BANK_SA_38", "leR_BANK_SA_11"},
      {"label_84", "label_107", "label_129"}, "btWriteEEPROM_21", "btWriteEEPROM_20"},
@@ -83,6 +86,7 @@ const RegisterBox registerBoxes[] = {
     {12, "grI2C_EEPROM_35", {"leR_BANK_SA_136", "leR_BANK_SA_135", "leR_BANK_SA_134"},
      {"label_242", "label_243", "label_244"}, "btWriteEEPROM_41", "btWriteEEPROM_40"},
 };
+// clang-format on
 
 const char *const fields[3] = {"ON", "OFF", "TR"};
 
@@ -368,8 +372,9 @@ void tst_ControlPage::registers13And14()
         QWidget *read;
         QWidget *write;
         int columns;
-    } boxes[] = {{ui.grI2C_EEPROM_37, ui.gridLayout_59, ui.btWriteEEPROM_44, ui.btWriteEEPROM_45, 3},
-                 {ui.grI2C_EEPROM_38, ui.gridLayout_60, ui.btWriteEEPROM_46, ui.btWriteEEPROM_47, 2}};
+    } boxes[] = {
+        {ui.grI2C_EEPROM_37, ui.gridLayout_59, ui.btWriteEEPROM_44, ui.btWriteEEPROM_45, 3},
+        {ui.grI2C_EEPROM_38, ui.gridLayout_60, ui.btWriteEEPROM_46, ui.btWriteEEPROM_47, 2}};
     for (const auto &b : boxes) {
         const QObjectList children = b.box->children();
         QVERIFY(children.indexOf(b.write) < children.indexOf(b.read));
@@ -447,8 +452,9 @@ void tst_ControlPage::bulkWriteTexts()
 {
     const Ui::Board &ui = m_host.ui;
     const QString tip = ui.leAddessBox->toolTip();
-    QCOMPARE(tip, QStringLiteral("Leave blank to use curent value of Slave Address or Enter list of "
-                                 "addresses separated by semicolon ';' (i.e. \"1;2;3\")"));
+    QCOMPARE(tip,
+             QStringLiteral("Leave blank to use curent value of Slave Address or Enter list of "
+                            "addresses separated by semicolon ';' (i.e. \"1;2;3\")"));
     QCOMPARE(tip.right(8), QStringLiteral("\"1;2;3\")"));
     QCOMPARE(ui.label_38->text().count('\n'), 2);
     QCOMPARE(ui.label_38->alignment(), Qt::AlignCenter);
