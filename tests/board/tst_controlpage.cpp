@@ -49,58 +49,75 @@ QStringList clearItems()
     return items;
 }
 
-// One register box of the grid: its number and the object names of its widgets.
+// One register box of the grid in creation order: its number, its object name and its
+// children, each "object name, role" with the role ON, OFF or TR (label or edit, told apart by
+// the name) or Read or Write.
 struct RegisterBox {
     int n;
     const char *box;
-    const char *edits[3]; // ON, OFF, TR
-    const char *labels[3];
-    const char *read;
-    const char *write;
+    const char *children[8];
 };
 
 // clang-format off
 const RegisterBox registerBoxes[] = {
-    {1, "grI2C_EEPROM_31", {"leR_BANK_SA_2", "leR_BANK_SA_38", "leR_BANK_SA_11"},
-     {"label_84", "label_107", "label_129"}, "btWriteEEPROM_21", "btWriteEEPROM_20"},
-    {2, "grI2C_EEPROM_26", {"leR_BANK_SA_44", "leR_BANK_SA_43", "leR_BANK_SA_42"},
-     {"label_142", "label_216", "label_217"}, "btWriteEEPROM_23", "btWriteEEPROM_22"},
-    {3, "grI2C_EEPROM_27", {"leR_BANK_SA_99", "leR_BANK_SA_98", "leR_BANK_SA_45"},
-     {"label_218", "label_219", "label_220"}, "btWriteEEPROM_25", "btWriteEEPROM_24"},
-    {4, "grI2C_EEPROM_28", {"leR_BANK_SA_115", "leR_BANK_SA_114", "leR_BANK_SA_100"},
-     {"label_221", "label_222", "label_223"}, "btWriteEEPROM_27", "btWriteEEPROM_26"},
-    {5, "grI2C_EEPROM_29", {"leR_BANK_SA_118", "leR_BANK_SA_117", "leR_BANK_SA_116"},
-     {"label_224", "label_225", "label_226"}, "btWriteEEPROM_29", "btWriteEEPROM_28"},
-    {6, "grI2C_EEPROM_30", {"leR_BANK_SA_121", "leR_BANK_SA_120", "leR_BANK_SA_119"},
-     {"label_227", "label_228", "label_229"}, "btWriteEEPROM_31", "btWriteEEPROM_30"},
-    {7, "grI2C_EEPROM_39", {"leR_BANK_SA_124", "leR_BANK_SA_123", "leR_BANK_SA_122"},
-     {"label_230", "label_231", "label_232"}, "btWriteEEPROM_33", "btWriteEEPROM_32"},
-    {8, "grI2C_EEPROM_32", {"leR_BANK_SA_127", "leR_BANK_SA_126", "leR_BANK_SA_125"},
-     {"label_233", "label_234", "label_235"}, "btWriteEEPROM_35", "btWriteEEPROM_34"},
-    {9, "grI2C_EEPROM_33", {"leR_BANK_SA_130", "leR_BANK_SA_129", "leR_BANK_SA_128"},
-     {"label_236", "label_237", "label_238"}, "btWriteEEPROM_37", "btWriteEEPROM_36"},
-    {10, "grI2C_EEPROM_34", {"leR_BANK_SA_133", "leR_BANK_SA_132", "leR_BANK_SA_131"},
-     {"label_239", "label_240", "label_241"}, "btWriteEEPROM_39", "btWriteEEPROM_38"},
-    {11, "grI2C_EEPROM_36", {"leR_BANK_SA_139", "leR_BANK_SA_138", "leR_BANK_SA_137"},
-     {"label_245", "label_246", "label_247"}, "btWriteEEPROM_43", "btWriteEEPROM_42"},
-    {12, "grI2C_EEPROM_35", {"leR_BANK_SA_136", "leR_BANK_SA_135", "leR_BANK_SA_134"},
-     {"label_242", "label_243", "label_244"}, "btWriteEEPROM_41", "btWriteEEPROM_40"},
+    {1, "grI2C_EEPROM_31", {"leR_BANK_SA_11 TR", "label_129 TR", "btWriteEEPROM_21 Read",
+        "btWriteEEPROM_20 Write", "leR_BANK_SA_2 ON", "label_84 ON", "label_107 OFF",
+        "leR_BANK_SA_38 OFF"}},
+    {3, "grI2C_EEPROM_27", {"leR_BANK_SA_99 ON", "leR_BANK_SA_45 TR", "label_220 TR",
+        "btWriteEEPROM_25 Read", "btWriteEEPROM_24 Write", "leR_BANK_SA_98 OFF", "label_218 ON",
+        "label_219 OFF"}},
+    {9, "grI2C_EEPROM_33", {"leR_BANK_SA_130 ON", "label_238 TR", "leR_BANK_SA_128 TR",
+        "btWriteEEPROM_37 Read", "btWriteEEPROM_36 Write", "leR_BANK_SA_129 OFF", "label_236 ON",
+        "label_237 OFF"}},
+    {11, "grI2C_EEPROM_36", {"leR_BANK_SA_139 ON", "leR_BANK_SA_137 TR", "label_247 TR",
+        "btWriteEEPROM_43 Read", "btWriteEEPROM_42 Write", "leR_BANK_SA_138 OFF", "label_245 ON",
+        "label_246 OFF"}},
+    {4, "grI2C_EEPROM_28", {"leR_BANK_SA_115 ON", "leR_BANK_SA_100 TR", "label_223 TR",
+        "btWriteEEPROM_27 Read", "btWriteEEPROM_26 Write", "leR_BANK_SA_114 OFF", "label_222 OFF",
+        "label_221 ON"}},
+    {6, "grI2C_EEPROM_30", {"leR_BANK_SA_119 TR", "label_229 TR", "btWriteEEPROM_31 Read",
+        "btWriteEEPROM_30 Write", "leR_BANK_SA_121 ON", "leR_BANK_SA_120 OFF", "label_227 ON",
+        "label_228 OFF"}},
+    {2, "grI2C_EEPROM_26", {"leR_BANK_SA_44 ON", "leR_BANK_SA_43 OFF", "leR_BANK_SA_42 TR",
+        "btWriteEEPROM_23 Read", "label_217 TR", "label_216 OFF", "btWriteEEPROM_22 Write",
+        "label_142 ON"}},
+    {10, "grI2C_EEPROM_34", {"leR_BANK_SA_133 ON", "leR_BANK_SA_131 TR", "label_241 TR",
+        "btWriteEEPROM_39 Read", "btWriteEEPROM_38 Write", "leR_BANK_SA_132 OFF", "label_240 OFF",
+        "label_239 ON"}},
+    {5, "grI2C_EEPROM_29", {"btWriteEEPROM_29 Read", "label_225 OFF", "btWriteEEPROM_28 Write",
+        "label_226 TR", "label_224 ON", "leR_BANK_SA_116 TR", "leR_BANK_SA_118 ON",
+        "leR_BANK_SA_117 OFF"}},
+    {12, "grI2C_EEPROM_35", {"leR_BANK_SA_136 ON", "leR_BANK_SA_134 TR", "label_244 TR",
+        "btWriteEEPROM_41 Read", "btWriteEEPROM_40 Write", "leR_BANK_SA_135 OFF", "label_243 OFF",
+        "label_242 ON"}},
+    {7, "grI2C_EEPROM_39", {"leR_BANK_SA_122 TR", "label_232 TR", "btWriteEEPROM_33 Read",
+        "btWriteEEPROM_32 Write", "leR_BANK_SA_124 ON", "leR_BANK_SA_123 OFF", "label_230 ON",
+        "label_231 OFF"}},
+    {8, "grI2C_EEPROM_32", {"leR_BANK_SA_127 ON", "leR_BANK_SA_125 TR", "label_235 TR",
+        "btWriteEEPROM_35 Read", "btWriteEEPROM_34 Write", "leR_BANK_SA_126 OFF", "label_234 OFF",
+        "label_233 ON"}},
 };
 // clang-format on
 
 const char *const fields[3] = {"ON", "OFF", "TR"};
 
+CensusRow boxChildRow(const QString &child, const QString &n)
+{
+    const QString name = child.section(' ', 0, 0);
+    const QString role = child.section(' ', 1);
+    if (role == QLatin1String("Read") || role == QLatin1String("Write"))
+        return {name, Button, role + "_REG_" + n + "()", role, DarkSmall};
+    if (name.startsWith(QLatin1String("label")))
+        return {name, "QLabel", "", role + n, ""};
+    return {name, Edit, "BANK[" + role + n + "]", "15", EditedSheet};
+}
+
 void addRegisterBox(QList<CensusRow> &table, const RegisterBox &box)
 {
     const QString n = QString::number(box.n);
     table << CensusRow{box.box, "QGroupBox", "", "Register " + n, ""};
-    for (int f = 0; f < 3; ++f) {
-        const QString field = QLatin1String(fields[f]) + n;
-        table << CensusRow{box.edits[f], Edit, "BANK[" + field + "]", "15", EditedSheet};
-        table << CensusRow{box.labels[f], "QLabel", "", field, ""};
-    }
-    table << CensusRow{box.read, Button, "Read_REG_" + n + "()", "Read", DarkSmall};
-    table << CensusRow{box.write, Button, "Write_REG_" + n + "()", "Write", DarkSmall};
+    for (const char *child : box.children)
+        table << boxChildRow(QLatin1String(child), n);
 }
 
 void addTopRows(QList<CensusRow> &table)
@@ -268,8 +285,17 @@ private:
 void tst_ControlPage::census()
 {
     const PageCensus census(m_host.page("control"));
-    const QStringList problems = census.compare(censusTable());
+    const QList<CensusRow> table = censusTable();
+    const QStringList problems = census.compare(table);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    // The table lists the widgets in creation order, which is the page's tree order.
+    QStringList created;
+    QStringList listed;
+    for (const QWidget *widget : census.widgets())
+        created << widget->objectName();
+    for (const CensusRow &row : table)
+        listed << row.name;
+    QCOMPARE(created, listed);
     QCOMPARE(census.widgetCount(), 162);
     QCOMPARE(census.layoutCount(), 32);
     QCOMPARE(census.spacerCount(), 15);
