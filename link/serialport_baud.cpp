@@ -25,7 +25,7 @@ int currentRate(int fd)
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return -1;
-    return int(tio.c_ospeed);
+    return tio.c_ispeed == tio.c_ospeed ? int(tio.c_ospeed) : -1;
 }
 
 } // namespace SerialBaud
