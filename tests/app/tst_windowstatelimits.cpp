@@ -79,6 +79,7 @@ private slots:
             << QByteArray("Board,0,0,100001,10,1") << false;
         QTest::newRow("edges of the range") << QByteArray("Board,-100000,100000,300,200,1") << true;
         QTest::newRow("largest size") << QByteArray("Board,0,0,100000,100000,1") << true;
+        QTest::newRow("zero size") << QByteArray("Board,0,0,0,0,1") << true;
         QTest::newRow("unreadable number counts as 0") << QByteArray("Board,x,5,300,200,1") << true;
     }
 
@@ -122,6 +123,23 @@ private slots:
         state.apply(saved + "\n");
         QVERIFY(state.warnings().isEmpty());
         QTRY_COMPARE(window->size(), QSize(640, 480));
+    }
+
+    // Every version of the saved layout is read to its end and judged by its numbers.
+    void saneGeometryOfEveryVersion_data()
+    {
+        QTest::addColumn<quint16>("major");
+        QTest::newRow("version 1") << quint16(1);
+        QTest::newRow("version 2") << quint16(2);
+        QTest::newRow("version 3") << quint16(3);
+    }
+
+    void saneGeometryOfEveryVersion()
+    {
+        QFETCH(quint16, major);
+        WindowState state(window.get(), {board});
+        state.apply(geometryBlob(QRect(30, 40, 640, 480), major).toHex() + "\n");
+        QVERIFY(state.warnings().isEmpty());
     }
 
     void badMainWindowGeometry_data()
