@@ -20,12 +20,4 @@ bool setRate(int fd, int rate)
     return ioctl(fd, TCSETS2, &tio) == 0;
 }
 
-int currentRate(int fd)
-{
-    struct termios2 tio;
-    if (ioctl(fd, TCGETS2, &tio) != 0)
-        return -1;
-    return tio.c_ispeed == tio.c_ospeed ? int(tio.c_ospeed) : -1;
-}
-
 } // namespace SerialBaud
