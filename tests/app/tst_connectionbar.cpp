@@ -161,6 +161,11 @@ private slots:
         QVERIFY(app->isConnected());
         QCOMPARE(window->portName(), board.devicePath());
         QVERIFY(window->statusText().startsWith(QStringLiteral("FW P110")));
+        // A listed port is selected in the list.
+        app->disconnectBoard();
+        const int script = window->portList()->findText(QStringLiteral("script"));
+        QVERIFY(script >= 0);
+        window->portList()->setCurrentIndex(script);
         QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "run\topen\tsmockup\n"),
                  QByteArray("i1"));
         QCOMPARE(window->portList()->currentText(), QStringLiteral("mockup"));
