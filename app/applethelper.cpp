@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -32,6 +33,13 @@
 
 namespace
 {
+
+// The font of the console's top bar, and the width its value field was laid out for; the
+// padding covers the field's frame and text margins.
+const char *const BarFontFamily = "Consolas";
+constexpr int BarFontPoints = 12;
+constexpr int ValueFieldWidth = 100;
+constexpr int ValueFieldPadding = 16;
 
 const char *const StyleBlock =
     "<style type=\"text/css\">p {font-family: Verdana;font-size:12px;margin-top:1px;"
@@ -100,6 +108,18 @@ void addSpacer(QFrame *bar)
     bar->layout()->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
 }
 
+// The value field holds at least a 32-bit value in hexadecimal in the bar's font (at least
+// 100 pixels wide, as the bar was laid out for), so the layout cannot squeeze it.
+void setValueFieldWidth(QLineEdit *field)
+{
+    QFont font{QString::fromLatin1(BarFontFamily)};
+    font.setPointSize(BarFontPoints);
+    const int text = QFontMetrics(font).horizontalAdvance(QStringLiteral("0xFFFFFFFF"));
+    const int width = std::max(ValueFieldWidth, text + ValueFieldPadding);
+    field->setMinimumWidth(width);
+    field->setMaximumWidth(width);
+}
+
 // Selects the first entry with the text; an editable combo keeps a text it does not list.
 void restoreComboText(QComboBox *combo, const QString &text)
 {
@@ -149,11 +169,12 @@ QWidget *AppletHelper::buildItemTab()
     grid->setVerticalSpacing(1);
 
     QFrame *bar = makeBar(tab);
-    bar->setStyleSheet(QStringLiteral("font: 12pt \"Consolas\";"));
+    bar->setStyleSheet(
+        QStringLiteral("font: %1pt \"%2\";").arg(BarFontPoints).arg(QLatin1String(BarFontFamily)));
     m_cmItem = makeEditableCombo("cmItem", 200, bar);
     m_leValue = new CustomControls::LineEdit(bar);
     m_leValue->setObjectName(QStringLiteral("leValue"));
-    m_leValue->setMaximumWidth(100);
+    setValueFieldWidth(m_leValue);
     bar->layout()->addWidget(m_cmItem);
     bar->layout()->addWidget(new QLabel(QStringLiteral("="), bar));
     bar->layout()->addWidget(m_leValue);

@@ -12,10 +12,12 @@
 #include "pythonrunner.h"
 #include "variantutil.h"
 #include "waitcursor.h"
+#include "windowplacement.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
+#include <QIcon>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -29,7 +31,10 @@ namespace
 const QString LogsName = QStringLiteral("Logs");
 const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
+const QString SimulationMark = RedSpan.arg(QStringLiteral("!!! SIMULATION !!!"));
 constexpr int ReplyFlushMs = 1000;
+// The main window's frame at its preferred size, title bar and borders included.
+constexpr QSize MainWindowFrame(1445, 1000);
 
 } // namespace
 
@@ -63,7 +68,12 @@ void MainApp::createStartupWindow()
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return;
-    m_startupWindow = new DialogProgressBar(nullptr, QPixmap(QStringLiteral("Velmora_Logo.png")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/program")));
+    // A logo file in the working directory is shown; without one, the program's own picture.
+    QPixmap logo(QStringLiteral("Velmora_Logo.png"));
+    if (logo.isNull())
+        logo.load(QStringLiteral(":/icon/logo"));
+    m_startupWindow = new DialogProgressBar(nullptr, logo);
 }
 
 void MainApp::showProgress(const QString &text, int value)
@@ -118,11 +128,15 @@ bool MainApp::init()
     return ok;
 }
 
+// Centred at its preferred size where that fits the screen's available area; on a smaller
+// screen cut down to the area (no smaller than the window allows) and put at its edge.
 void MainApp::placeMainWindow()
 {
-    QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : QSize(1445, 1000);
-    m_mainWindow->move((size.width() - 1445) / 2, (size.height() - 1000) / 2);
+    QScreen *screen = m_mainWindow->screen();
+    const QSize frameExtra = MainWindowFrame - MainWindow::PreferredSize;
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), MainWindowFrame);
+    m_mainWindow->resize(WindowPlacement::frameSize(available, MainWindowFrame) - frameExtra);
+    m_mainWindow->move(WindowPlacement::frameTopLeft(available, m_mainWindow->size() + frameExtra));
 }
 
 // The answer (OK or Cancel) does not matter: the checked item is the project type.
@@ -372,13 +386,14 @@ void MainApp::slot_connected()
         return;
     // The link's own mode tells the simulation, whichever port the list shows.
     if (m_controlBoard->mode() == ControlBoard::MockupMode) {
-        m_mainWindow->setStatusText(RedSpan.arg(QStringLiteral("!!! SIMULATION !!!")));
+        m_mainWindow->setStatusText(SimulationMark);
     } else {
         m_mainWindow->setStatusText(firmwareStatusText());
         qDebug().noquote() << (m_controlBoard->isCompatible()
                                    ? QStringLiteral("version text - compatible")
                                    : QStringLiteral("version text - incompatible"));
     }
+    m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
     for (Applet *applet : std::as_const(m_applets)) {
         if (applet)
@@ -389,8 +404,12 @@ void MainApp::slot_connected()
 void MainApp::slot_disconnected()
 {
     disconnectApplets();
-    if (m_mainWindow)
-        m_mainWindow->setConnectedUi(0);
+    if (!m_mainWindow)
+        return;
+    // The simulation mark holds only while the simulation runs.
+    if (m_mainWindow->statusText() == SimulationMark)
+        m_mainWindow->setStatusText(QString());
+    m_mainWindow->setConnectedUi(0);
 }
 
 void MainApp::updateFirmware()

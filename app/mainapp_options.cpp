@@ -17,6 +17,7 @@ const QString PythonPathKey = QStringLiteral("python_path");
 const QString SpecPathKey = QStringLiteral("spec_path");
 const QString UpdaterPathKey = QStringLiteral("updater_path");
 constexpr int ErrorLevel = -1;
+constexpr int WarningLevel = 1;
 
 QString optionsFileName()
 {
@@ -101,8 +102,12 @@ void MainApp::restoreState()
                     QStringLiteral("Board is not connected"), Prompt::Ok);
         return;
     }
-    // A state file that cannot be read is ignored.
-    WindowState(m_mainWindow, m_applets).restore();
+    // A state file that cannot be read is ignored; refused lines are reported.
+    WindowState state(m_mainWindow, m_applets);
+    state.restore();
+    const QStringList refused = state.warnings();
+    for (const QString &warning : refused)
+        emit signal_log(WarningLevel, warning);
 }
 
 void MainApp::updateSoftware()

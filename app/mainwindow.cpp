@@ -41,7 +41,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setWindowTitle(windowTitleText());
     createMenus();
-    resize(1440, 975);
+    resize(PreferredSize);
     createConnectionBar();
     qApp->installEventFilter(this);
 }
@@ -119,6 +119,9 @@ void MainWindow::createConnectionBar()
     m_pbConnect->setCheckable(true);
     m_portList = new QComboBox(this);
     m_portList->setFixedSize(100, 20);
+    // Any device path, "COMn" or bare device name may be typed besides the listed ports.
+    m_portList->setEditable(true);
+    m_portList->setInsertPolicy(QComboBox::NoInsert);
     m_pbRescan = new QPushButton(this);
     m_pbRescan->setIcon(QIcon(QStringLiteral(":/buttons/refresh")));
     m_pbRescan->setFixedSize(20, 20);
@@ -127,7 +130,8 @@ void MainWindow::createConnectionBar()
     m_speedList->addItem(QStringLiteral("Normal"), 115200);
     m_speedList->addItem(QStringLiteral("Turbo"), 2304000);
     m_statusLabel = new QLabel(this);
-    m_statusLabel->setFixedWidth(250);
+    // At least 250 wide; it grows to show the whole firmware text where the bar has room.
+    m_statusLabel->setMinimumWidth(250);
     m_streamLabel = new QLabel(QStringLiteral("Connection"), this);
     m_connectionLamp = createLamp(true);
     m_rxLamp = createLamp(false);
@@ -202,7 +206,16 @@ void MainWindow::setPortList(const QStringList &ports)
 
 QString MainWindow::portName() const
 {
-    return m_portList->currentText();
+    return m_portList->currentText().trimmed();
+}
+
+void MainWindow::setPortName(const QString &name)
+{
+    const int index = m_portList->findText(name, Qt::MatchExactly);
+    if (index >= 0)
+        m_portList->setCurrentIndex(index);
+    else
+        m_portList->setEditText(name);
 }
 
 unsigned int MainWindow::connectionSpeed() const
@@ -218,6 +231,7 @@ bool MainWindow::isLogChecked() const
 void MainWindow::setStatusText(const QString &text)
 {
     m_statusLabel->setText(text);
+    m_statusLabel->setToolTip(text); // the whole text, also where the bar cuts the label
 }
 
 QString MainWindow::statusText() const

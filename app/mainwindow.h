@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -37,6 +38,9 @@ public:
     // Lamp states.
     enum LampState { LampOff = 0, LampOn = 1, LampStream = 2 };
 
+    // The window's size at start, where the screen allows.
+    static constexpr QSize PreferredSize{1440, 975};
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -45,7 +49,10 @@ public:
     void addApplet(int menuKind, Applet *applet, bool inMdiArea);
     void setConnectedUi(int state);
     void setPortList(const QStringList &ports);
+    // The port list's text (a listed port or a typed name), outer blanks removed.
     QString portName() const;
+    // Shows the port in use: selects it in the list, or puts it in the edit field.
+    void setPortName(const QString &name);
     unsigned int connectionSpeed() const;
     bool isLogChecked() const;
     void setStatusText(const QString &text);

@@ -3,6 +3,7 @@
 #include "wholefile.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -82,11 +83,47 @@ bool isGeneralSection(const QString &name)
     return name.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0;
 }
 
-// Section name of a header line "[name]" (the text up to "]", or to the end without one).
-QString sectionName(const QString &line)
+// Decodes keeping every character (a leading U+FEFF included), so values are not altered.
+QString decodeUtf8(const QByteArray &bytes)
 {
-    const qsizetype close = line.indexOf(QLatin1Char(']'));
-    return line.mid(1, close < 0 ? -1 : close - 1).trimmed();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
+bool isBlank(QChar c)
+{
+    return c.isSpace() || c == QChar(QChar::ByteOrderMark);
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && isBlank(text.at(first)))
+        ++first;
+    while (end > first && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(first, end - first);
+}
+
+// One rule for the structure of a line (header, comment, key), shared by reading and saving:
+// the line's text with its outer blanks removed, where white space of any kind and byte-order
+// marks count as blank.
+QString structuralText(const QByteArray &raw)
+{
+    return trimBlanks(decodeUtf8(raw));
+}
+
+bool isHeader(const QString &structural)
+{
+    return structural.startsWith(QLatin1Char('['));
+}
+
+// Section name of a header line "[name]" (the text up to "]", or to the end without one).
+QString sectionName(const QString &structural)
+{
+    const qsizetype close = structural.indexOf(QLatin1Char(']'));
+    return trimBlanks(structural.mid(1, close < 0 ? -1 : close - 1));
 }
 
 ParsedFile parse(const QByteArray &bytes)
@@ -99,14 +136,12 @@ ParsedFile parse(const QByteArray &bytes)
     file.crlf = !file.lines.isEmpty() && file.lines.first().endsWith('\r');
     bool inGeneral = true; // lines before the first header belong to the general section
     for (qsizetype i = 0; i < file.lines.size(); ++i) {
-        QByteArray raw = file.lines.at(i);
-        if (i == 0 && raw.startsWith(Utf8Bom))
-            raw.remove(0, Utf8Bom.size());
-        const QString line = QString::fromUtf8(raw).trimmed();
+        const QByteArray &raw = file.lines.at(i);
+        const QString line = structuralText(raw);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
             line.startsWith(QLatin1Char('#')))
             continue;
-        if (line.startsWith(QLatin1Char('['))) {
+        if (isHeader(line)) {
             inGeneral = isGeneralSection(sectionName(line));
             if (file.firstHeader < 0)
                 file.firstHeader = i;
@@ -114,9 +149,9 @@ ParsedFile parse(const QByteArray &bytes)
                 file.generalHeader = i;
             continue;
         }
-        const qsizetype equals = file.lines.at(i).indexOf('=');
-        if (inGeneral && equals > 0) {
-            const QString key = decodeKey(QString::fromUtf8(raw.left(raw.indexOf('='))).trimmed());
+        const qsizetype equals = raw.indexOf('=');
+        if (inGeneral && equals >= 0) {
+            const QString key = decodeKey(structuralText(raw.left(equals)));
             if (!key.isEmpty())
                 file.keys.append({i, equals, key});
         }
@@ -132,14 +167,14 @@ bool readBytes(const QString &path, QByteArray *bytes, QString *error)
 // The value part of a key line, after "=".
 QString valueText(const ParsedFile &file, const KeyLine &key)
 {
-    return QString::fromUtf8(file.lines.at(key.index).mid(key.equals + 1)).trimmed();
+    return decodeUtf8(file.lines.at(key.index).mid(key.equals + 1)).trimmed();
 }
 
 // The line after the last non-blank line of [first, end).
 qsizetype afterLastFilled(const Lines &lines, qsizetype first, qsizetype end)
 {
     for (qsizetype i = end - 1; i >= first; --i) {
-        if (!lines.at(i).trimmed().isEmpty())
+        if (!structuralText(lines.at(i)).isEmpty())
             return i + 1;
     }
     return first;
@@ -148,7 +183,7 @@ qsizetype afterLastFilled(const Lines &lines, qsizetype first, qsizetype end)
 qsizetype nextHeader(const Lines &lines, qsizetype from)
 {
     for (qsizetype i = from; i < lines.size(); ++i) {
-        if (lines.at(i).trimmed().startsWith('['))
+        if (isHeader(structuralText(lines.at(i))))
             return i;
     }
     return lines.size();
@@ -178,6 +213,11 @@ void insertNewLines(ParsedFile *file, const Lines &newLines)
     const bool newSection = file->generalHeader < 0 && file->keys.isEmpty();
     if (newSection && afterLastFilled(lines, 0, lines.size()) > 0)
         block.append(cr); // a blank line before what follows
+    // The file's byte-order mark stays at its start.
+    if (at == 0 && !lines.isEmpty() && lines.first().startsWith(Utf8Bom)) {
+        lines.first().remove(0, Utf8Bom.size());
+        block.first().prepend(Utf8Bom);
+    }
     for (qsizetype i = 0; i < block.size(); ++i)
         lines.insert(at + i, block.at(i));
 }

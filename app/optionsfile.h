@@ -6,7 +6,10 @@
 #include <QVariant>
 
 // The program options file "options.ini": INI text as QSettings writes it, one key=value line
-// per option in the general section.
+// per option in the general section. A line is a section header when its text, without outer
+// white space and byte-order marks, starts with "["; reading and saving share this rule, so
+// the options are read from and written to the general section only. Values keep every
+// character, a leading U+FEFF included.
 //
 // Saving changes only the values of the options' own lines: every other line of an existing
 // file (other keys, other sections, comments, lines that do not parse) keeps its place and

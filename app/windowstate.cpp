@@ -4,7 +4,12 @@
 #include "appletlookup.h"
 #include "wholefile.h"
 
+#include <QDataStream>
+#include <QRect>
+#include <QRegularExpression>
 #include <QWidget>
+
+#include <limits>
 
 const char *const WindowState::FileName = "KVL52110.state";
 
@@ -12,6 +17,61 @@ namespace
 {
 
 constexpr int AppletFields = 6;
+// Coordinates and sizes beyond this do not fit any screen many times over: such a line comes
+// from a damaged file, and the rectangle arithmetic would overflow on it.
+constexpr int MaxCoordinate = 100000;
+// The main window's saved geometry, as QWidget::saveGeometry writes it (versions 1 to 3).
+constexpr quint32 GeometryMagic = 0x1D9D0CB;
+constexpr quint16 GeometryMaxVersion = 3;
+
+bool saneNumber(qint64 n, qint64 minimum = -MaxCoordinate)
+{
+    return n >= minimum && n <= MaxCoordinate;
+}
+
+// A field as a number: an unreadable one counts as 0, one beyond 64 bits as out of range.
+qint64 readNumber(const QByteArray &field)
+{
+    bool ok = false;
+    const qint64 n = field.toLongLong(&ok);
+    if (ok)
+        return n;
+    static const QRegularExpression digits(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+    return digits.match(QString::fromLatin1(field)).hasMatch() ? std::numeric_limits<qint64>::max()
+                                                               : 0;
+}
+
+bool saneRect(const QRect &r)
+{
+    return saneNumber(r.left()) && saneNumber(r.top()) && saneNumber(r.right()) &&
+           saneNumber(r.bottom());
+}
+
+// Whether the saved main-window geometry parses and all its rectangles and the screen width
+// lie in the sane range.
+bool saneGeometry(const QByteArray &bytes)
+{
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 magic = 0;
+    quint16 major = 0;
+    quint16 minor = 0;
+    QRect frame;
+    QRect normal;
+    qint32 screen = 0;
+    quint8 maximized = 0;
+    quint8 fullScreen = 0;
+    qint32 screenWidth = 0;
+    QRect geometry;
+    stream >> magic >> major >> minor >> frame >> normal >> screen >> maximized >> fullScreen;
+    if (major > 1)
+        stream >> screenWidth;
+    if (major > 2)
+        stream >> geometry;
+    return magic == GeometryMagic && major >= 1 && major <= GeometryMaxVersion &&
+           stream.status() == QDataStream::Ok && saneRect(frame) && saneRect(normal) &&
+           saneRect(geometry) && saneNumber(screenWidth, 0);
+}
 
 } // namespace
 
@@ -45,23 +105,34 @@ bool WindowState::save(const QString &fileName)
     return writeWholeFile(fileName, format(), &m_error);
 }
 
-int WindowState::apply(const QByteArray &text) const
+int WindowState::apply(const QByteArray &text)
 {
+    m_warnings.clear();
     const QList<QByteArray> lines = text.split('\n');
     if (text.isEmpty())
         return 0;
-    if (m_mainWindow)
-        m_mainWindow->restoreGeometry(QByteArray::fromHex(lines.first()));
+    applyGeometryLine(lines.first());
     int restored = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (applyAppletLine(lines.at(i)))
+        if (applyAppletLine(lines.at(i), int(i + 1)))
             ++restored;
     }
     return restored;
 }
 
+void WindowState::applyGeometryLine(const QByteArray &line)
+{
+    const QByteArray geometry = QByteArray::fromHex(line);
+    if (!m_mainWindow || geometry.isEmpty())
+        return;
+    if (saneGeometry(geometry))
+        m_mainWindow->restoreGeometry(geometry);
+    else
+        refuse(1, QStringLiteral("the main window's geometry is damaged or out of range"));
+}
+
 // "name,x,y,width,height,visible"; an unreadable number counts as 0.
-bool WindowState::applyAppletLine(const QByteArray &line) const
+bool WindowState::applyAppletLine(const QByteArray &line, int lineNumber)
 {
     const QList<QByteArray> fields = line.split(',');
     if (fields.size() != AppletFields)
@@ -69,16 +140,31 @@ bool WindowState::applyAppletLine(const QByteArray &line) const
     Applet *applet = findApplet(QString::fromLatin1(fields.at(0)));
     if (!applet)
         return false;
-    int numbers[AppletFields - 1];
+    qint64 numbers[AppletFields - 1];
     for (int i = 1; i < AppletFields; ++i)
-        numbers[i - 1] = fields.at(i).toInt();
+        numbers[i - 1] = readNumber(fields.at(i));
+    const bool sane = saneNumber(numbers[0]) && saneNumber(numbers[1]) &&
+                      saneNumber(numbers[2], 0) && saneNumber(numbers[3], 0);
+    if (!sane) {
+        refuse(lineNumber, QStringLiteral("the geometry of %1 is out of range")
+                               .arg(QString::fromLatin1(fields.at(0))));
+        return false;
+    }
     if (QWidget *container = applet->container())
-        container->setGeometry(numbers[0], numbers[1], numbers[2], numbers[3]);
+        container->setGeometry(int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3]));
     if (numbers[4] != 0)
         applet->showWindow();
     else
         applet->hideWindow();
     return true;
+}
+
+void WindowState::refuse(int lineNumber, const QString &reason)
+{
+    m_warnings.append(QStringLiteral("%1 line %2 not restored: %3")
+                          .arg(QString::fromLatin1(FileName))
+                          .arg(lineNumber)
+                          .arg(reason));
 }
 
 bool WindowState::restore(const QString &fileName)

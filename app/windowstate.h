@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Applet;
 class QWidget;
@@ -25,18 +26,25 @@ public:
 
     // Restores the main window's geometry from line 1 and each named applet's container
     // geometry and visibility from the lines with exactly six fields; other lines are
-    // skipped. Returns the number of applets restored.
-    int apply(const QByteArray &text) const;
+    // skipped. A line whose position or size lies outside a sane range (far beyond any
+    // screen) is refused with a warning and changes nothing. Returns the number of applets
+    // restored.
+    int apply(const QByteArray &text);
     // Reads the file and applies it; false with errorString() when it cannot be read.
     bool restore(const QString &fileName = QString::fromLatin1(FileName));
 
     QString errorString() const { return m_error; }
+    // One text per line the last apply() refused.
+    QStringList warnings() const { return m_warnings; }
 
 private:
     Applet *findApplet(const QString &name) const;
-    bool applyAppletLine(const QByteArray &line) const;
+    void applyGeometryLine(const QByteArray &line);
+    bool applyAppletLine(const QByteArray &line, int lineNumber);
+    void refuse(int lineNumber, const QString &reason);
 
     QWidget *m_mainWindow;
     QList<Applet *> m_applets;
     QString m_error;
+    QStringList m_warnings;
 };

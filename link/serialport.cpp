@@ -22,56 +22,6 @@ namespace
 
 constexpr int WriteLimitMs = 2000; // longest a write waits for the device to take its bytes
 
-speed_t standardSpeed(int baud)
-{
-    switch (baud) {
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    case 230400:
-        return B230400;
-    case 460800:
-        return B460800;
-    case 500000:
-        return B500000;
-    case 576000:
-        return B576000;
-    case 921600:
-        return B921600;
-    case 1000000:
-        return B1000000;
-    case 1152000:
-        return B1152000;
-    case 1500000:
-        return B1500000;
-    case 2000000:
-        return B2000000;
-    case 2500000:
-        return B2500000;
-    case 3000000:
-        return B3000000;
-    case 3500000:
-        return B3500000;
-    case 4000000:
-        return B4000000;
-    default:
-        return B0;
-    }
-}
-
 int openDevice(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
@@ -149,14 +99,11 @@ bool SerialPort::configure(int baud)
     tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    const speed_t speed = standardSpeed(baud);
-    if (speed != B0) {
-        cfsetispeed(&tio, speed);
-        cfsetospeed(&tio, speed);
-    }
     if (tcsetattr(m_fd, TCSANOW, &tio) != 0)
         return false;
-    return speed != B0 || SerialBaud::setRate(m_fd, baud);
+    // Every rate through termios2, which sets the input and the output speed together: the
+    // classic calls leave a separate input rate set by an earlier open in place.
+    return SerialBaud::setRate(m_fd, baud);
 }
 
 bool SerialPort::close()

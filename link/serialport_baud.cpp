@@ -20,12 +20,4 @@ bool setRate(int fd, int rate)
     return ioctl(fd, TCSETS2, &tio) == 0;
 }
 
-int currentRate(int fd)
-{
-    struct termios2 tio;
-    if (ioctl(fd, TCGETS2, &tio) != 0)
-        return -1;
-    return int(tio.c_ospeed);
-}
-
 } // namespace SerialBaud

@@ -6,6 +6,4 @@ namespace SerialBaud
 {
 // Sets input and output rate of the open terminal fd; false when the driver refuses.
 bool setRate(int fd, int rate);
-// The output rate the terminal reports, -1 on failure.
-int currentRate(int fd);
 } // namespace SerialBaud

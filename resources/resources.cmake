@@ -6,6 +6,7 @@
 # set; <file alias="name">path</file> entries keep their alias.
 function(kvl_add_qrc target qrc)
     get_filename_component(qrc_dir ${qrc} DIRECTORY)
+    get_filename_component(qrc_name ${qrc} NAME_WE)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${qrc})
     file(STRINGS ${qrc} lines)
     set(prefix "")
@@ -23,7 +24,8 @@ function(kvl_add_qrc target qrc)
             list(APPEND files ${qrc_dir}/${CMAKE_MATCH_1})
         elseif(line MATCHES "</qresource>")
             math(EXPR index "${index} + 1")
-            qt_add_resources(${target} "${target}_resources_${index}"
+            # Named after the target and the .qrc file, so a target may take several files.
+            qt_add_resources(${target} "${target}_${qrc_name}_${index}"
                              PREFIX "${prefix}" BASE ${qrc_dir} FILES ${files})
         endif()
     endforeach()

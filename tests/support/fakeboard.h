@@ -76,7 +76,8 @@ public:
     bool waitForControl(char byte, int count, int timeoutMs) const;
     // Bytes the board wrote that wait in the terminal for the program to read them.
     int pendingForProgram() const;
-    // The rate the program set on the terminal, -1 when unknown.
+    // The rate the program set on the terminal; -1 when unknown or when its input and output
+    // speeds differ.
     int baudRate() const;
 
 private:

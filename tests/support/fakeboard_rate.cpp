@@ -8,5 +8,5 @@ int fakeBoardTerminalRate(int fd)
     struct termios2 tio;
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return -1;
-    return int(tio.c_ospeed);
+    return tio.c_ispeed == tio.c_ospeed ? int(tio.c_ospeed) : -1;
 }

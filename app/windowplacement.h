@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+// Where a top-level window goes on its screen, so that its title bar, menus and status bar lie
+// within the screen's available area.
+class WindowPlacement
+{
+public:
+    // The frame size to use: the preferred one, cut down to the available area where it does
+    // not fit.
+    static QSize frameSize(const QRect &available, const QSize &preferred);
+    // The frame's top-left corner: centred in the available area, or at the area's left or top
+    // edge in a direction where the frame does not fit.
+    static QPoint frameTopLeft(const QRect &available, const QSize &frame);
+};
