@@ -1,0 +1,67 @@
+#pragma once
+
+// The program's application object with the two SPI tools, connected to a FakeBoard with its
+// SPI chip selects; prompts answered by a RecordingPrompt (header only, for tests that link the
+// applets).
+#include "applet.h"
+#include "fakeboard.h"
+#include "fakeboard_spi.h"
+#include "mainapp.h"
+#include "recordingprompt.h"
+#include "spiraw.h"
+#include "spiraw4b.h"
+#include "toneoutput.h"
+
+#include <QList>
+#include <QSignalSpy>
+
+// Tones of the log window's error beep go nowhere.
+class SilentTones : public ToneOutput
+{
+public:
+    SilentTones() { ToneOutput::install(this); }
+    ~SilentTones() override { ToneOutput::install(nullptr); }
+    void play(int, int) override {}
+};
+
+struct SpiAppFixture {
+    // Builds and starts the application with SpiRaw and SpiRaw4B and connects the board.
+    bool start()
+    {
+        app->setAppletFactories(
+            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiRaw4B; }});
+        if (!app->init())
+            return false;
+        app->start();
+        return connectTo(board);
+    }
+
+    // Connects the application to other; afterwards its records are empty.
+    bool connectTo(FakeBoard &other)
+    {
+        app->disconnectBoard();
+        if (!app->connectBoard(other.devicePath()) || !app->isConnected())
+            return false;
+        other.clearRecords();
+        return true;
+    }
+
+    // The lines other received since the last call, without the rate lines the application
+    // sends on its own around connecting.
+    static QList<QByteArray> take(FakeBoard &other)
+    {
+        QList<QByteArray> lines = other.lines();
+        other.clearRecords();
+        lines.removeIf([](const QByteArray &line) { return line.startsWith("set baudrate="); });
+        return lines;
+    }
+    QList<QByteArray> take() { return take(board); }
+
+    ~SpiAppFixture() { app->shutdown(); }
+
+    SilentTones tones;
+    RecordingPrompt prompt;
+    FakeBoard board;
+    FakeBoardSpi spi{board};
+    MainApp *app = MainApp::instance();
+};
