@@ -33,11 +33,7 @@ bool SpiExchange::wordOfAnswer(const QByteArray &value, int bits, quint32 *word)
     const QByteArray digits = value.mid(CountDigits);
     if (digits.isEmpty() || digits.size() > bits / 4 || !isHexDigits(digits))
         return false;
-    bool ok = false;
-    const quint32 number = digits.toUInt(&ok, 16);
-    if (!ok)
-        return false;
-    *word = number;
+    *word = digits.toUInt(nullptr, 16); // at most eight digits: always fits
     return true;
 }
 

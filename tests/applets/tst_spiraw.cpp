@@ -52,6 +52,7 @@ private slots:
         QVERIFY(spiRaw);
         QCOMPARE(f.app->findApplet("SpiRaw", MainApp::ByName), spiRaw);
         QCOMPARE(spiRaw->windowTitle(), QString("(Ctrl+0) SPI Raw"));
+        QVERIFY(SpiAppFixture::hasFixedWindow(spiRaw, QSize(500, 275)));
     }
 
     void init() { f.take(); }

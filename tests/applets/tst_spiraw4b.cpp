@@ -57,6 +57,7 @@ private slots:
         QVERIFY(spiRaw4B);
         QCOMPARE(f.app->findApplet("SpiRaw4B", MainApp::ByName), spiRaw4B);
         QVERIFY(validBox());
+        QVERIFY(SpiAppFixture::hasFixedWindow(spiRaw4B, QSize(1011, 257)));
     }
 
     void init() { f.take(); }

@@ -57,6 +57,14 @@ struct SpiAppFixture {
     }
     QList<QByteArray> take() { return take(board); }
 
+    // Whether the applet's tool window keeps the form's width and height.
+    static bool hasFixedWindow(Applet *applet, const QSize &formSize)
+    {
+        const QWidget *window = applet->container();
+        return window && window->minimumSize() == window->maximumSize() &&
+               applet->size() == formSize;
+    }
+
     ~SpiAppFixture() { app->shutdown(); }
 
     SilentTones tones;
