@@ -174,8 +174,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(bool, result);
         QFETCH(QByteArray, line);
-        QCOMPARE(spiRaw->run(command, QVariant()), QVariant(result));
-        QCOMPARE(f.take(), line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
+        f.checkCommand(spiRaw, command, result, line);
     }
 
     void speed_data()

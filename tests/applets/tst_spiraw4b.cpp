@@ -254,8 +254,7 @@ private slots:
         QFETCH(bool, result);
         QFETCH(QByteArray, line);
         spiRaw4B->set("SPIChannel4B", 5, Variable::InternalKey);
-        QCOMPARE(spiRaw4B->run(command, QVariant()), QVariant(result));
-        QCOMPARE(f.take(), line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
+        f.checkCommand(spiRaw4B, command, result, line);
         QCOMPARE(spiRaw4B->functionNames(), (QStringList{"Transfer", "calcCRC", "setSPIFreq4B"}));
     }
 

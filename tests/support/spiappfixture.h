@@ -14,6 +14,7 @@
 
 #include <QList>
 #include <QSignalSpy>
+#include <QTest>
 
 // Tones of the log window's error beep go nowhere.
 class SilentTones : public ToneOutput
@@ -56,6 +57,13 @@ struct SpiAppFixture {
         return lines;
     }
     QList<QByteArray> take() { return take(board); }
+
+    // Runs command on applet and checks its result and the line sent (none for an empty line).
+    void checkCommand(Applet *applet, const QString &command, bool result, const QByteArray &line)
+    {
+        QCOMPARE(applet->run(command, QVariant()), QVariant(result));
+        QCOMPARE(take(), line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
+    }
 
     // Whether the applet's tool window keeps the form's width and height.
     static bool hasFixedWindow(Applet *applet, const QSize &formSize)
