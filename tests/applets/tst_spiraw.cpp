@@ -212,13 +212,14 @@ private slots:
     void formDrivesTheTransfer()
     {
         QVERIFY(sendWord(0x0000));
+        f.take();
         auto *box = spiRaw->findChild<CustomControls::CheckBox *>("cbSpiIn_15");
         auto *edit = spiRaw->findChild<CustomControls::LineEdit *>("leSpiIn_15_0");
         auto *button = spiRaw->findChild<CustomControls::PushButton *>("pbSpiRaw_Transfer");
         QVERIFY(box && edit && button);
         box->click();
         QCOMPARE(edit->value(), double(0x8000));
-        f.take();
+        QVERIFY(f.take().isEmpty()); // a changed word waits for "Transfer"
         f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=02a005");
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=028000", Get}));
@@ -227,6 +228,14 @@ private slots:
         QVERIFY(outBox && outEdit);
         QVERIFY(outBox->isChecked());
         QCOMPARE(outEdit->value(), double(0xA005));
+    }
+
+    // The global pointers follow the applets' lives.
+    void cleanupTestCase()
+    {
+        f.app->shutdown();
+        QVERIFY(!spiRaw);
+        QVERIFY(!spiRaw4B);
     }
 };
 
