@@ -375,7 +375,8 @@ private slots:
         QTest::newRow("get unknown item") << QByteArray("get\tSpiRaw.NOTHING\n") << Err;
         QTest::newRow("set unknown item") << QByteArray("set\tSpiRaw.NOTHING\ti1\n") << Err;
         QTest::newRow("set untyped value") << QByteArray("set\tSpiRaw.NOTHING\thello\n") << Err;
-        QTest::newRow("run without value") << QByteArray("run\tSpiRaw.cmd\ti1\n") << QByteArray();
+        QTest::newRow("run unknown command")
+            << QByteArray("run\tSpiRaw.cmd\ti1\n") << QByteArray("i0");
         QTest::newRow("applet name case") << QByteArray("run\tspiraw.cmd\ti1\n") << Err;
         QTest::newRow("get unknown applet") << QByteArray("get\tNoApplet.X\n") << Err;
         QTest::newRow("set unknown applet") << QByteArray("set\tNoApplet.X\ti1\n") << Err;

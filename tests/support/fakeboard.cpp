@@ -160,6 +160,18 @@ void FakeBoard::refuse(const QByteArray &name)
     m_refused.insert(name);
 }
 
+bool FakeBoard::isRefused(const QByteArray &name) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_refused.contains(name);
+}
+
+void FakeBoard::setTrace(std::function<void(const QByteArray &)> trace)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_trace = std::move(trace);
+}
+
 void FakeBoard::setAnswerDelay(int ms)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -389,14 +401,20 @@ void FakeBoard::takeControl(char byte, qint64 now)
 void FakeBoard::takeLine(const QByteArray &line, qint64 now)
 {
     QList<Entry> handlers;
+    std::function<void(const QByteArray &)> trace;
+    bool answering = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.append(line);
         m_received.notify_all();
-        if (m_silent || now < m_rebootUntil)
-            return;
+        trace = m_trace;
+        answering = !m_silent && now >= m_rebootUntil;
         handlers = m_handlers;
     }
+    if (trace)
+        trace("> " + line);
+    if (!answering)
+        return;
     // Matchers and handlers may lock the board themselves.
     Handler handler;
     for (const Entry &entry : handlers) {
@@ -408,6 +426,8 @@ void FakeBoard::takeLine(const QByteArray &line, qint64 now)
     const QByteArray answer = handler ? handler(line) : QByteArrayLiteral("err");
     if (answer.isNull())
         return;
+    if (trace)
+        trace("< " + answer);
     std::lock_guard<std::mutex> lock(m_mutex);
     queueAnswer(answer + m_lineEnding, now);
 }

@@ -50,6 +50,7 @@ public:
     void setValue(const QByteArray &name, const QByteArray &value);
     QByteArray value(const QByteArray &name) const;
     void refuse(const QByteArray &name);
+    bool isRefused(const QByteArray &name) const;
 
     // Knobs.
     void setAnswerDelay(int ms);                  // before each answer, one after another
@@ -64,6 +65,9 @@ public:
     void setStream(const QByteArray &command, const QByteArray &data, int chunkSize, int intervalMs,
                    bool repeat);
     void writeRaw(const QByteArray &bytes);
+    // Called on the simulator's thread with "> line" for each line received and "< answer"
+    // for each answer.
+    void setTrace(std::function<void(const QByteArray &text)> trace);
 
     // What was received.
     QList<QByteArray> lines() const;
@@ -114,6 +118,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_received;
     QList<Entry> m_handlers;
+    std::function<void(const QByteArray &)> m_trace;
     QHash<QByteArray, QByteArray> m_values;
     QSet<QByteArray> m_refused;
     int m_answerDelayMs = 0;
