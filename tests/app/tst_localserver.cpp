@@ -1,4 +1,5 @@
 #include "localserver.h"
+#include "pipeconnection.h"
 #include "prompt.h"
 #include "testfiles.h"
 #include "tst_pipefixture.h"
@@ -334,7 +335,7 @@ private slots:
     {
         PipeClient early(name); // taken up before the hold
         QVERIFY(early.connected());
-        QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 1);
+        QTRY_COMPARE(server->findChildren<PipeConnection *>().size(), 1);
         server->setHeld(true);
         QVERIFY(server->isHeld());
         early.send("get\tA.early\n");
@@ -381,7 +382,7 @@ private slots:
         client->start();
         QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 10000);
         QTest::qWait(100);
-        const QList<QLocalSocket *> sockets = server->findChildren<QLocalSocket *>();
+        const QList<PipeConnection *> sockets = server->findChildren<PipeConnection *>();
         QCOMPARE(sockets.size(), 1);
         QVERIFY(sockets.first()->bytesToWrite() > 0); // the client has not read yet
 
