@@ -463,6 +463,94 @@ private slots:
         QVERIFY(prompt->messages.first().text.endsWith(QLatin1Char('.')));
     }
 
+    // ---- several batches on one connection ---------------------------------------------
+
+    // The client shuts down its writing side: what it sent runs at once, a last line without
+    // its line feed included, and the connection closes after the replies.
+    void halfCloseEndsTheBatch()
+    {
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        client.send("set\tA.B\ti1\nget\tA.C");
+        QVERIFY(::shutdown(int(client.socket.socketDescriptor()), SHUT_WR) == 0);
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, QByteArray("ok\ni7"));
+        QCOMPARE(handler->calls, (QStringList{"set A.B", "get A.C"}));
+    }
+
+    // Lines written after a batch was answered run as the next batch of the connection; a
+    // line repeating the last one run is skipped across batches as within one.
+    void laterWritesRunAsNextBatch()
+    {
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        client.send("get\tA.B\n");
+        QTRY_COMPARE(client.received, QByteArray("i7"));
+        client.send("get\tA.B\n");
+        client.send("set\tA.B\ti1\n");
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, QByteArray("i7ok\n"));
+        QCOMPARE(handler->calls, (QStringList{"get A.B", "set A.B"}));
+    }
+
+    // A large batch written at once runs whole, or not at all when it is over the limit; the
+    // limit counts every byte of the connection.
+    void largeBatches_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("batches");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("calls");
+        const qsizetype limit = LocalServer::maxBatchBytes;
+        const QByteArray set = "set\tA.B\ti1\n";
+        const QByteArray get = "get\tA.C\n";
+        QTest::newRow("under the limit")
+            << QList<QByteArray>{set + QByteArray(600000, '\n') + get} << QByteArray("ok\ni7")
+            << QStringList{"set A.B", "get A.C"};
+        QTest::newRow("one byte over")
+            << QList<QByteArray>{set + QByteArray(limit + 1 - set.size() - get.size(), '\n') + get}
+            << QByteArray("err\n") << QStringList();
+        QTest::newRow("over in the second batch")
+            << QList<QByteArray>{set + QByteArray(600000, '\n'), get + QByteArray(600000, '\n')}
+            << QByteArray("ok\nerr\n") << QStringList{"set A.B"};
+    }
+
+    void largeBatches()
+    {
+        QFETCH(QList<QByteArray>, batches);
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, calls);
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        for (const QByteArray &batch : std::as_const(batches)) {
+            const qsizetype before = client.received.size();
+            client.send(batch);
+            QTRY_VERIFY(client.received.size() > before ||
+                        client.socket.state() != QLocalSocket::ConnectedState);
+        }
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, reply);
+        QCOMPARE(handler->calls, calls);
+    }
+
+    // A client that takes no reply while more is to come is cut off once nothing moves, and
+    // the server goes on serving.
+    void stalledClientCutOff()
+    {
+        handler->getValue = QByteArray(4000000, 'a');
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
+        memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        QVERIFY(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0);
+        QVERIFY(::send(fd, "get\tA.B\n", 8, 0) == 8);
+        QTRY_COMPARE(handler->calls.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(server->findChildren<PipeConnection *>().size(), 0, 10000);
+        ::close(fd);
+        handler->getValue = 7;
+        QCOMPARE(exchange(name, "get\tA.B\n"), QByteArray("i7"));
+    }
+
 private:
     RecordingHandler *handler = nullptr;
     LocalServer *server = nullptr;
