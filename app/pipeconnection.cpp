@@ -28,6 +28,9 @@ PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent
 
 PipeConnection::~PipeConnection()
 {
+    // The notifiers go before the descriptor they watch.
+    delete m_readNotifier;
+    delete m_writeNotifier;
     if (m_fd >= 0)
         ::close(m_fd);
 }
