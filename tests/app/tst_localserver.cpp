@@ -532,21 +532,37 @@ private slots:
         QCOMPARE(handler->calls, calls);
     }
 
-    // A client that takes no reply while more is to come is cut off once nothing moves, and
-    // the server goes on serving.
+    // A client that takes no reply while more is to come is cut off once nothing moves, or
+    // dropped when it has gone; the server goes on serving.
+    void stalledClientCutOff_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("reading side open") << int(SHUT_RD);
+        QTest::newRow("writing side shut down") << int(SHUT_WR);
+        QTest::newRow("client gone") << -1;
+    }
+
     void stalledClientCutOff()
     {
+        QFETCH(int, how);
         handler->getValue = QByteArray(4000000, 'a');
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
         memcpy(addr.sun_path, path.constData(), size_t(path.size()));
         QVERIFY(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0);
         QVERIFY(::send(fd, "get\tA.B\n", 8, 0) == 8);
+        if (how == SHUT_WR)
+            ::shutdown(fd, SHUT_WR);
         QTRY_COMPARE(handler->calls.size(), 1);
+        if (how < 0) {
+            ::close(fd);
+            fd = -1;
+        }
         QTRY_COMPARE_WITH_TIMEOUT(server->findChildren<PipeConnection *>().size(), 0, 10000);
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         handler->getValue = 7;
         QCOMPARE(exchange(name, "get\tA.B\n"), QByteArray("i7"));
     }

@@ -310,6 +310,12 @@ private slots:
         logs->slot_addLog(-1, "later failure");
         QTRY_COMPARE(tones.count(), played + 6);
         QTRY_COMPARE(logs->list()->currentRow(), lines + 500);
+
+        // Once cleared, the window follows the entries after it.
+        invoke("slot_pbClear_clicked");
+        logs->slot_addLog(-1, "after clearing");
+        logs->slot_addLog(-1, "and another");
+        QTRY_COMPARE(logs->list()->currentRow(), 1);
     }
 
     void cleanupTestCase()
