@@ -1,6 +1,8 @@
 #include "localserver.h"
 
 #include "bytetext.h"
+#include "pipeconnection.h"
+#include "pipelistener.h"
 #include "pipename.h"
 #include "prompt.h"
 #include "requesthandler.h"
@@ -8,18 +10,22 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 struct LocalServer::Connection {
-    enum State { Reading, Queued, Done };
-    QLocalSocket *socket = nullptr;
-    QTimer *timer = nullptr; // child of the socket
-    QByteArray input;
+    enum State { Reading, Queued, Closing };
+    PipeConnection *pipe = nullptr;
+    QTimer *timer = nullptr; // child of the pipe
+    QByteArray input;        // arrived, not run yet
+    QByteArray batch;        // waiting for its turn
+    QByteArray lastLine;     // the last line run on this connection
+    qint64 received = 0;     // every byte the connection carried
+    bool served = false;     // a batch was answered
+    bool refused = false;    // over the size limit
     State state = Reading;
 };
 
@@ -28,15 +34,16 @@ namespace
 const QByteArray okReply = QByteArrayLiteral("ok\n");
 const QByteArray errReply = QByteArrayLiteral("err\n");
 const int probeWaitMs = 1000;
-const int replyWaitMs = 1000;
 } // namespace
 
 LocalServer::LocalServer(RequestHandler *handler) : m_handler(handler) {}
 
 LocalServer::~LocalServer()
 {
-    // The sockets are children of the listener and go with it.
+    // The connections are our children and go with us.
     qDeleteAll(m_connections);
+    for (int descriptor : std::as_const(m_accepted))
+        ::close(descriptor);
 }
 
 RequestHandler *LocalServer::handler() const
@@ -134,8 +141,8 @@ bool LocalServer::askForOtherPipe(QString *pipePath)
 bool LocalServer::start(const QString &name)
 {
     if (!m_listener) {
-        m_listener = new QLocalServer(this);
-        connect(m_listener, &QLocalServer::newConnection, this, &LocalServer::processConnection);
+        m_listener = new PipeListener(this);
+        connect(m_listener, &PipeListener::signal_accepted, this, &LocalServer::accept);
     }
     m_listener->close();
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
@@ -154,7 +161,6 @@ bool LocalServer::start(const QString &name)
                         .arg(m_listener->errorString()));
         return false;
     }
-    m_listener->setMaxPendingConnections(3);
     m_name = name;
     return true;
 }
@@ -177,79 +183,88 @@ bool LocalServer::isHeld() const
 
 void LocalServer::flushReplies(int ms)
 {
-    // A socket that finishes writing closes and drops its connection, so the sockets are
-    // collected first and guarded.
-    QList<QPointer<QLocalSocket>> replying;
-    for (const Connection *c : std::as_const(m_connections)) {
-        if (c->state == Connection::Done)
-            replying.append(c->socket);
-    }
     QDeadlineTimer deadline(ms);
-    for (const QPointer<QLocalSocket> &socket : std::as_const(replying)) {
-        while (socket && socket->state() != QLocalSocket::UnconnectedState &&
-               socket->bytesToWrite() > 0 && !deadline.hasExpired()) {
-            if (!socket->waitForBytesWritten(int(deadline.remainingTime())))
-                break;
-        }
+    for (Connection *c : std::as_const(m_connections)) {
+        c->pipe->waitForBytesWritten(int(qMax<qint64>(0, deadline.remainingTime())));
+        c->pipe->abort();
     }
+}
+
+void LocalServer::accept(int descriptor)
+{
+    m_accepted.append(descriptor);
+    processConnection();
 }
 
 void LocalServer::processConnection()
 {
-    if (m_held || !m_listener)
-        return;
-    while (QLocalSocket *socket = m_listener->nextPendingConnection())
-        addConnection(socket);
+    while (!m_held && !m_accepted.isEmpty())
+        addConnection(m_accepted.takeFirst());
 }
 
-void LocalServer::addConnection(QLocalSocket *socket)
+void LocalServer::addConnection(int descriptor)
 {
     auto *c = new Connection;
-    c->socket = socket;
-    c->timer = new QTimer(socket);
+    c->pipe = new PipeConnection(descriptor, this);
+    c->timer = new QTimer(c->pipe);
     c->timer->setSingleShot(true);
-    m_connections.insert(socket, c);
+    m_connections.insert(c->pipe, c);
 
-    // The handlers look the connection up by its socket, so a signal that arrives after the
+    // The handlers look the connection up by its pipe, so a signal that arrives after the
     // connection was dropped does nothing.
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
-        if (Connection *c = connectionOf(socket))
-            onReadyRead(c);
-    });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket]() {
-        if (Connection *c = connectionOf(socket))
-            onDisconnected(c);
-    });
-    connect(c->timer, &QTimer::timeout, this, [this, socket]() {
-        if (Connection *c = connectionOf(socket))
-            onDeadline(c);
-    });
+    PipeConnection *pipe = c->pipe;
+    const auto on = [this, pipe](void (LocalServer::*handle)(Connection *)) {
+        return [this, pipe, handle]() {
+            if (Connection *c = connectionOf(pipe))
+                (this->*handle)(c);
+        };
+    };
+    connect(pipe, &PipeConnection::signal_readyRead, this, on(&LocalServer::onReadyRead));
+    connect(pipe, &PipeConnection::signal_inputEnded, this, on(&LocalServer::takeInput));
+    connect(pipe, &PipeConnection::signal_bytesWritten, this, on(&LocalServer::onBytesWritten));
+    connect(pipe, &PipeConnection::signal_closed, this, on(&LocalServer::onClosed));
+    connect(c->timer, &QTimer::timeout, this, on(&LocalServer::onDeadline));
     c->timer->start(lineWaitMs);
-    if (socket->bytesAvailable() > 0)
-        onReadyRead(c);
 }
 
-LocalServer::Connection *LocalServer::connectionOf(QLocalSocket *socket) const
+LocalServer::Connection *LocalServer::connectionOf(PipeConnection *pipe) const
 {
-    return m_connections.value(socket, nullptr);
+    return m_connections.value(pipe, nullptr);
 }
 
 void LocalServer::onReadyRead(Connection *c)
 {
-    const QByteArray bytes = c->socket->readAll();
-    if (c->state != Connection::Reading)
-        return; // one batch per connection: later bytes are dropped
-    const bool first = c->input.isEmpty();
+    const QByteArray bytes = c->pipe->readAll();
+    if (c->state == Connection::Closing)
+        return; // refused or closing: nothing more runs
+    c->received += bytes.size();
+    if (c->received > maxBatchBytes) {
+        refuse(c);
+        return;
+    }
     c->input.append(bytes);
-    if (c->input.size() > maxBatchBytes) {
-        log(QStringLiteral("Pipe batch of more than %1 bytes refused").arg(maxBatchBytes));
-        c->input.clear();
-        c->state = Connection::Queued;
-        reply(c, errReply);
-    } else if (c->input.endsWith('\n')) {
+    if (c->state == Connection::Reading)
+        takeInput(c);
+}
+
+// Decides what the bytes that have arrived (and are not run yet) wait for.
+void LocalServer::takeInput(Connection *c)
+{
+    if (c->state != Connection::Reading)
+        return; // a queued batch takes up the rest when it is answered
+    const bool ended = c->pipe->inputEnded();
+    if (c->input.isEmpty()) {
+        if (ended) {
+            finish(c, QByteArray());
+        } else if (c->pipe->bytesToWrite() > 0) {
+            c->timer->start(replyWaitMs); // the client is to read its replies
+        } else {
+            c->timer->start(c->served ? quietGapMs : lineWaitMs);
+        }
+    } else if (ended || (c->input.endsWith('\n') && c->input.size() <= promptBatchBytes)) {
         enqueue(c);
-    } else if (first && !c->input.isEmpty()) {
-        c->timer->start(lineWaitMs); // the batch gets its time from its first bytes on
+    } else {
+        c->timer->start(c->input.endsWith('\n') ? largeBatchPauseMs : lineWaitMs);
     }
 }
 
@@ -257,42 +272,61 @@ void LocalServer::onDeadline(Connection *c)
 {
     switch (c->state) {
     case Connection::Reading:
-        if (c->input.isEmpty())
-            cutOff(c); // nothing arrived: no answer
+        if (!c->input.isEmpty())
+            enqueue(c); // a pause ends the batch; a last line is taken without its line feed
+        else if (c->pipe->bytesToWrite() > 0)
+            c->pipe->abort(); // the client stopped taking its replies
         else
-            enqueue(c); // the last line is taken without its line feed
+            c->pipe->closeWhenWritten(); // quiet: the connection is done
         break;
-    case Connection::Done:
-        cutOff(c); // the client did not take its reply in time
+    case Connection::Closing:
+        c->pipe->abort(); // the client stopped taking its replies
         break;
     case Connection::Queued:
         break;
     }
 }
 
-void LocalServer::onDisconnected(Connection *c)
+// The client reads: the wait for it starts anew.
+void LocalServer::onBytesWritten(Connection *c)
 {
-    if (c->state == Connection::Queued)
-        return; // its batch still runs; the reply finds the connection gone
-    if (c->state == Connection::Reading && !c->input.isEmpty()) {
-        enqueue(c); // the client has sent all it will send
-        return;
-    }
-    drop(c);
+    if (c->state == Connection::Closing)
+        c->timer->start(replyWaitMs);
+    else if (c->state == Connection::Reading && c->input.isEmpty())
+        takeInput(c);
 }
 
-void LocalServer::cutOff(Connection *c)
+void LocalServer::onClosed(Connection *c)
 {
-    QLocalSocket *socket = c->socket;
-    drop(c); // first, so the disconnection that abort() reports finds nothing left to do
-    socket->abort();
+    if (c->state != Connection::Queued)
+        drop(c); // a queued batch still runs; its reply finds the connection gone
+}
+
+// Over the size limit: what has not run is dropped, the client gets "err\n" (after the replies
+// of a batch already queued) and the connection is closed.
+void LocalServer::refuse(Connection *c)
+{
+    log(QStringLiteral("Pipe batch of more than %1 bytes refused").arg(maxBatchBytes));
+    c->input.clear();
+    c->refused = true;
+    if (c->state != Connection::Queued)
+        finish(c, errReply);
+}
+
+void LocalServer::finish(Connection *c, const QByteArray &bytes)
+{
+    c->state = Connection::Closing;
+    c->pipe->write(bytes);
+    c->timer->start(replyWaitMs);
+    c->pipe->closeWhenWritten();
 }
 
 void LocalServer::drop(Connection *c)
 {
-    m_connections.remove(c->socket);
-    m_queue.removeAll(c->socket);
-    c->socket->deleteLater();
+    m_connections.remove(c->pipe);
+    m_queue.removeAll(c->pipe);
+    c->pipe->abort();
+    c->pipe->deleteLater();
     delete c;
 }
 
@@ -302,7 +336,9 @@ void LocalServer::enqueue(Connection *c)
 {
     c->state = Connection::Queued;
     c->timer->stop();
-    m_queue.append(c->socket);
+    c->batch = c->input;
+    c->input.clear();
+    m_queue.append(c->pipe);
     runQueue();
 }
 
@@ -322,45 +358,50 @@ void LocalServer::runQueue()
 
 void LocalServer::runBatch(Connection *c)
 {
-    QLocalSocket *socket = c->socket;
-    const QByteArray input = c->input;
-    c->input.clear();
+    PipeConnection *pipe = c->pipe;
+    const QByteArray input = c->batch;
+    QByteArray last = c->lastLine;
+    c->batch.clear();
     log(latin1UpToZero(input));
-    const QByteArray output = executeBatch(input);
+    const QByteArray output = executeBatch(input, &last);
     log(latin1UpToZero(output));
-    if (Connection *still = connectionOf(socket))
-        reply(still, output);
+    if (Connection *still = connectionOf(pipe)) {
+        still->lastLine = last;
+        replied(still, output);
+    }
 }
 
-QByteArray LocalServer::executeBatch(const QByteArray &input)
+// Runs the lines of a batch; last is the last line run on the connection, so a repeated line
+// is skipped whether or not the client's writes split the two.
+QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 {
     QByteArray text = input;
     text.replace('\r', QByteArray());
     QByteArray output;
-    QByteArray last;
     for (const QByteArray &line : text.split('\n')) {
-        if (line == last || line.trimmed().isEmpty())
+        if (line == *last || line.trimmed().isEmpty())
             continue;
         bool handled = false;
         output.append(execute(line, &handled));
-        last = line;
+        *last = line;
     }
     return output;
 }
 
-void LocalServer::reply(Connection *c, const QByteArray &bytes)
+void LocalServer::replied(Connection *c, const QByteArray &bytes)
 {
-    c->state = Connection::Done;
-    if (c->socket->state() != QLocalSocket::ConnectedState) {
+    c->served = true;
+    if (!c->pipe->isOpen()) {
         drop(c);
         return;
     }
-    if (!bytes.isEmpty())
-        c->socket->write(bytes);
-    // Closes once the reply is written; a client that does not read it within the wait is
-    // cut off by the deadline.
-    c->timer->start(replyWaitMs);
-    c->socket->disconnectFromServer();
+    if (c->refused) {
+        finish(c, bytes + errReply);
+        return;
+    }
+    c->pipe->write(bytes);
+    c->state = Connection::Reading;
+    takeInput(c); // what arrived meanwhile is the next batch
 }
 
 // ---- requests ----------------------------------------------------------------------------

@@ -7,17 +7,22 @@
 #include <QString>
 #include <QVariant>
 
-class QLocalServer;
-class QLocalSocket;
+class PipeConnection;
+class PipeListener;
 class RequestHandler;
 
 // The command server: other programs connect to the pipe "\\.\pipe\NAME" (a local socket),
-// write one batch of TAB-separated request lines ("set", "get", "run") and read the replies
-// ("ok\n", "err\n" or a typed value text), after which the server closes the connection.
+// write TAB-separated request lines ("set", "get", "run") and read the replies ("ok\n", "err\n"
+// or a typed value text) until the server closes the connection.
 //
-// Connections are served asynchronously on the GUI thread: a batch runs as soon as what has
-// arrived ends with a line feed, or 1000 ms after its first bytes when it ends inside a line.
-// Batches run one at a time, in the order they became complete.
+// Connections are served asynchronously on the GUI thread. What has arrived runs as a batch as
+// soon as it ends with a line feed (a large batch once the client pauses, so that one big write
+// is taken whole), 1000 ms after the client's last bytes when it ends inside a line, or at once
+// when the client shuts down its writing side. After a batch's replies are sent, the connection
+// stays open for a short quiet gap: anything arriving in it runs as the next batch, so every
+// complete line a client writes gets exactly one reply, in order. A client that shuts down its
+// writing side after its requests is answered and closed without the gap. Batches of all
+// connections run one at a time, in the order they became complete.
 class LocalServer : public QObject
 {
     Q_OBJECT
@@ -42,12 +47,12 @@ public:
     void setLogEnabled(bool on);
     bool logEnabled() const;
 
-    // While held, new connections wait in the listener's queue (it keeps up to 3) and
-    // complete batches wait for their turn; releasing takes them up in order.
+    // While held, new connections and complete batches wait for their turn; releasing takes
+    // them up in order.
     void setHeld(bool held);
     bool isHeld() const;
-    // Waits up to ms for replies still being written (for the end of the program, when the
-    // event loop no longer runs).
+    // Waits up to ms for replies still being written, then closes every connection (for the
+    // end of the program, when the event loop no longer runs).
     void flushReplies(int ms);
 
     // The name given to start(), once listening succeeded.
@@ -55,10 +60,21 @@ public:
     // The pipe path listened on ("\\.\pipe\" and the pipe name actually used).
     const QString &pipePath() const;
 
-    // A batch larger than this gets "err\n" and its connection is closed.
+    // A connection that carries more bytes than this gets "err\n" and is closed; nothing of
+    // the batch that went over runs.
     static constexpr qsizetype maxBatchBytes = 1024 * 1024;
-    // How long a batch that ends inside a line may take to complete.
+    // How long a batch that ends inside a line waits for more bytes, and how long a new
+    // connection waits for its first ones.
     static constexpr int lineWaitMs = 1000;
+    // How long a connection stays open for more requests after its replies were sent.
+    static constexpr int quietGapMs = 50;
+    // A complete batch up to this size runs at once; a larger one runs once the client has
+    // paused for largeBatchPauseMs, so that one big write is taken (or refused) whole.
+    static constexpr qsizetype promptBatchBytes = 64 * 1024;
+    static constexpr int largeBatchPauseMs = 250;
+    // How long a connection may make no progress (the client neither reads nor writes) while
+    // replies wait for it, before it is cut off.
+    static constexpr int replyWaitMs = 1000;
 
 private slots:
     void processConnection();
@@ -72,27 +88,32 @@ private:
     bool askForOtherPipe(QString *pipePath);
     RequestHandler *handler() const;
 
-    void addConnection(QLocalSocket *socket);
-    Connection *connectionOf(QLocalSocket *socket) const;
+    void accept(int descriptor);
+    void addConnection(int descriptor);
+    Connection *connectionOf(PipeConnection *pipe) const;
     void onReadyRead(Connection *c);
     void onDeadline(Connection *c);
-    void onDisconnected(Connection *c);
+    void onBytesWritten(Connection *c);
+    void onClosed(Connection *c);
+    void takeInput(Connection *c);
+    void refuse(Connection *c);
+    void finish(Connection *c, const QByteArray &bytes);
+    void drop(Connection *c);
     void enqueue(Connection *c);
     void runQueue();
     void runBatch(Connection *c);
-    QByteArray executeBatch(const QByteArray &input);
-    void reply(Connection *c, const QByteArray &bytes);
-    void cutOff(Connection *c);
-    void drop(Connection *c);
+    QByteArray executeBatch(const QByteArray &input, QByteArray *last);
+    void replied(Connection *c, const QByteArray &bytes);
     QVariant runArguments(const QStringList &fields) const;
 
     RequestHandler *m_handler = nullptr;
     bool m_logEnabled = false;
-    QLocalServer *m_listener = nullptr;
+    PipeListener *m_listener = nullptr;
     QString m_pipePath;
     QString m_name;
-    QHash<QLocalSocket *, Connection *> m_connections;
-    QList<QLocalSocket *> m_queue;
+    QList<int> m_accepted; // connections not taken up yet (while held)
+    QHash<PipeConnection *, Connection *> m_connections;
+    QList<PipeConnection *> m_queue;
     bool m_running = false;
     bool m_held = false;
 };

@@ -163,16 +163,35 @@ void Logs::slot_addLog(int level, QString text)
             logFile->flush();
         }
         m_list->addItem(line);
-        m_list->setCurrentRow(m_list->count() - 1);
+        followNewestLater();
     }
     updateStatus();
+}
+
+// Selecting and scrolling to a row lays the whole list out again, so a burst of entries moves
+// to the newest one once, when the event loop next runs.
+void Logs::followNewestLater()
+{
+    if (m_followPending)
+        return;
+    m_followPending = true;
+    QMetaObject::invokeMethod(this, &Logs::followNewest, Qt::QueuedConnection);
+}
+
+void Logs::followNewest()
+{
+    if (!m_followPending)
+        return;
+    m_followPending = false;
+    m_list->setCurrentRow(m_list->count() - 1);
 }
 
 void Logs::countAndAlert(int level, const QString &text)
 {
     if (level < 0) {
-        if (m_horn->isChecked())
-            new Beeper(QString::fromLatin1(ErrorBeepPattern));
+        // One pattern at a time: a burst of errors would otherwise start a thread each.
+        if (m_horn->isChecked() && !m_beeper)
+            m_beeper = new Beeper(QString::fromLatin1(ErrorBeepPattern));
         if (m_messageBox->isChecked())
             showErrorBox(text);
         ++errorCount;
@@ -238,6 +257,7 @@ QString Logs::translate(const QString &text) const
 
 void Logs::slot_pbClear_clicked()
 {
+    m_followPending = false;
     m_list->clear();
 }
 
@@ -272,6 +292,7 @@ QString Logs::copyText(const QString &html)
 
 void Logs::slot_ActionCopy()
 {
+    followNewest(); // an entry logged since the last pass is the current one
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_list->count())
         return;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QString>
 
+class Beeper;
 class QCheckBox;
 class QFile;
 class QGridLayout;
@@ -73,6 +74,8 @@ private slots:
     void slot_ResetStatus();
 
 private:
+    void followNewestLater();
+    void followNewest();
     void countAndAlert(int level, const QString &text);
     void showErrorBox(const QString &text);
     static QString copyText(const QString &html);
@@ -93,4 +96,6 @@ private:
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
+    QPointer<Beeper> m_beeper; // the error pattern while it plays
+    bool m_followPending = false; // the newest entry is to become the current row
 };

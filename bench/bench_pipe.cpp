@@ -1,6 +1,8 @@
 // Throughput of the pipe server: 10,000 set/get requests, one request per connection and in
 // batches of 100, against the program's LocalServer and, as the baseline measured in the same
-// run, a bare local-socket server that echoes each batch back and closes.
+// run, a bare local-socket server that echoes each batch back and closes. The client shuts down
+// its writing side after its batch, which tells the server that no more requests follow. A last
+// line gives the rate of a client that does not, and so waits out the server's quiet gap.
 
 #include "localserver.h"
 #include "requesthandler.h"
@@ -13,10 +15,14 @@
 #include <QThread>
 #include <cstdio>
 
+#include <sys/socket.h>
+
 namespace
 {
 
 const int requestCount = 10000;
+// Requests for a client that waits out the quiet gap on every connection.
+const int gapRequestCount = 40;
 
 // Stores what is set and answers what is asked; no board behind it.
 class StoreHandler : public RequestHandler
@@ -77,8 +83,9 @@ QByteArray requestLine(int i)
                       : QByteArrayLiteral("get\tA.B\n");
 }
 
-// One connection: writes the batch, reads until the server closes; false on a failure.
-bool exchange(const QString &name, const QByteArray &batch, QByteArray *reply)
+// One connection: writes the batch, shuts down the writing side when halfClose is set, reads
+// until the server closes; false on a failure.
+bool exchange(const QString &name, const QByteArray &batch, bool halfClose, QByteArray *reply)
 {
     QLocalSocket socket;
     socket.connectToServer(name);
@@ -88,6 +95,8 @@ bool exchange(const QString &name, const QByteArray &batch, QByteArray *reply)
     while (socket.bytesToWrite() > 0)
         if (!socket.waitForBytesWritten(5000))
             return false;
+    if (halfClose)
+        ::shutdown(int(socket.socketDescriptor()), SHUT_WR);
     while (socket.state() == QLocalSocket::ConnectedState)
         if (!socket.waitForReadyRead(5000) && socket.state() == QLocalSocket::ConnectedState)
             return false;
@@ -95,24 +104,25 @@ bool exchange(const QString &name, const QByteArray &batch, QByteArray *reply)
     return true;
 }
 
-// Requests per second for requestCount requests sent batchSize per connection.
-double measure(const QString &name, int batchSize, QByteArray *firstReply)
+// Requests per second for count requests sent batchSize per connection.
+double measure(const QString &name, int batchSize, QByteArray *firstReply, bool halfClose = true,
+               int count = requestCount)
 {
     QElapsedTimer timer;
     timer.start();
-    for (int first = 0; first < requestCount; first += batchSize) {
+    for (int first = 0; first < count; first += batchSize) {
         QByteArray batch;
         for (int i = first; i < first + batchSize; ++i)
             batch += requestLine(i);
         QByteArray reply;
-        if (!exchange(name, batch, &reply)) {
+        if (!exchange(name, batch, halfClose, &reply)) {
             std::fprintf(stderr, "request to %s failed\n", qPrintable(name));
             return 0;
         }
         if (first == 0)
             *firstReply = reply;
     }
-    return requestCount * 1e9 / double(qMax<qint64>(1, timer.nsecsElapsed()));
+    return count * 1e9 / double(qMax<qint64>(1, timer.nsecsElapsed()));
 }
 
 } // namespace
@@ -150,6 +160,10 @@ int main(int argc, char **argv)
                     batchSize, echoRate, pipeRate, echoRate > 0 ? pipeRate / echoRate : 0.0,
                     reply.left(12).toHex(' ').constData());
     }
+    const double gapRate = measure(pipeName, 1, &reply, false, gapRequestCount);
+    std::printf("batch   1, client not shutting down its writing side: LocalServer %.0f req/s"
+                " (a quiet gap of %d ms per connection)\n",
+                gapRate, LocalServer::quietGapMs);
 
     QMetaObject::invokeMethod(
         pipe,

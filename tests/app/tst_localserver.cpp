@@ -1,4 +1,5 @@
 #include "localserver.h"
+#include "pipeconnection.h"
 #include "prompt.h"
 #include "testfiles.h"
 #include "tst_pipefixture.h"
@@ -334,7 +335,7 @@ private slots:
     {
         PipeClient early(name); // taken up before the hold
         QVERIFY(early.connected());
-        QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 1);
+        QTRY_COMPARE(server->findChildren<PipeConnection *>().size(), 1);
         server->setHeld(true);
         QVERIFY(server->isHeld());
         early.send("get\tA.early\n");
@@ -381,7 +382,7 @@ private slots:
         client->start();
         QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 10000);
         QTest::qWait(100);
-        const QList<QLocalSocket *> sockets = server->findChildren<QLocalSocket *>();
+        const QList<PipeConnection *> sockets = server->findChildren<PipeConnection *>();
         QCOMPARE(sockets.size(), 1);
         QVERIFY(sockets.first()->bytesToWrite() > 0); // the client has not read yet
 
@@ -460,6 +461,110 @@ private slots:
         QVERIFY(prompt->messages.first().text.startsWith(
             QStringLiteral("Unable to start interprocess server: \n")));
         QVERIFY(prompt->messages.first().text.endsWith(QLatin1Char('.')));
+    }
+
+    // ---- several batches on one connection ---------------------------------------------
+
+    // The client shuts down its writing side: what it sent runs at once, a last line without
+    // its line feed included, and the connection closes after the replies.
+    void halfCloseEndsTheBatch()
+    {
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        client.send("set\tA.B\ti1\nget\tA.C");
+        QVERIFY(::shutdown(int(client.socket.socketDescriptor()), SHUT_WR) == 0);
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, QByteArray("ok\ni7"));
+        QCOMPARE(handler->calls, (QStringList{"set A.B", "get A.C"}));
+    }
+
+    // Lines written after a batch was answered run as the next batch of the connection; a
+    // line repeating the last one run is skipped across batches as within one.
+    void laterWritesRunAsNextBatch()
+    {
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        client.send("get\tA.B\n");
+        QTRY_COMPARE(client.received, QByteArray("i7"));
+        client.send("get\tA.B\n");
+        client.send("set\tA.B\ti1\n");
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, QByteArray("i7ok\n"));
+        QCOMPARE(handler->calls, (QStringList{"get A.B", "set A.B"}));
+    }
+
+    // A large batch written at once runs whole, or not at all when it is over the limit; the
+    // limit counts every byte of the connection.
+    void largeBatches_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("batches");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("calls");
+        const qsizetype limit = LocalServer::maxBatchBytes;
+        const QByteArray set = "set\tA.B\ti1\n";
+        const QByteArray get = "get\tA.C\n";
+        QTest::newRow("under the limit")
+            << QList<QByteArray>{set + QByteArray(600000, '\n') + get} << QByteArray("ok\ni7")
+            << QStringList{"set A.B", "get A.C"};
+        QTest::newRow("one byte over")
+            << QList<QByteArray>{set + QByteArray(limit + 1 - set.size() - get.size(), '\n') + get}
+            << QByteArray("err\n") << QStringList();
+        QTest::newRow("over in the second batch")
+            << QList<QByteArray>{set + QByteArray(600000, '\n'), get + QByteArray(600000, '\n')}
+            << QByteArray("ok\nerr\n") << QStringList{"set A.B"};
+    }
+
+    void largeBatches()
+    {
+        QFETCH(QList<QByteArray>, batches);
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, calls);
+        PipeClient client(name);
+        QVERIFY(client.connected());
+        for (const QByteArray &batch : std::as_const(batches)) {
+            const qsizetype before = client.received.size();
+            client.send(batch);
+            QTRY_VERIFY(client.received.size() > before ||
+                        client.socket.state() != QLocalSocket::ConnectedState);
+        }
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, reply);
+        QCOMPARE(handler->calls, calls);
+    }
+
+    // A client that takes no reply while more is to come is cut off once nothing moves, or
+    // dropped when it has gone; the server goes on serving.
+    void stalledClientCutOff_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("reading side open") << int(SHUT_RD);
+        QTest::newRow("writing side shut down") << int(SHUT_WR);
+        QTest::newRow("client gone") << -1;
+    }
+
+    void stalledClientCutOff()
+    {
+        QFETCH(int, how);
+        handler->getValue = QByteArray(4000000, 'a');
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
+        memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        QVERIFY(::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0);
+        QVERIFY(::send(fd, "get\tA.B\n", 8, 0) == 8);
+        if (how == SHUT_WR)
+            ::shutdown(fd, SHUT_WR);
+        QTRY_COMPARE(handler->calls.size(), 1);
+        if (how < 0) {
+            ::close(fd);
+            fd = -1;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server->findChildren<PipeConnection *>().size(), 0, 10000);
+        if (fd >= 0)
+            ::close(fd);
+        handler->getValue = 7;
+        QCOMPARE(exchange(name, "get\tA.B\n"), QByteArray("i7"));
     }
 
 private:

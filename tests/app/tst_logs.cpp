@@ -89,7 +89,7 @@ private slots:
         // The date part is Qt's text date, as in "Fri Aug 30 10:49:47 2024".
         const QString date = line.section('[', 1).section(']', 0, 0);
         QVERIFY2(QDateTime::fromString(date, Qt::TextDate).isValid(), qPrintable(date));
-        QCOMPARE(logs->list()->currentRow(), logs->list()->count() - 1);
+        QTRY_COMPARE(logs->list()->currentRow(), logs->list()->count() - 1);
         // The error pattern, on a thread of its own.
         QTRY_COMPARE(tones.count(), played + 3);
         const Tones pattern = tones.played().mid(played);
@@ -289,6 +289,33 @@ private slots:
         QCOMPARE(logs->warnings(), warnings);
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_ResetStatus"));
         QCOMPARE(logs->warnings(), 0);
+    }
+
+    // A burst of errors in one pass, as a batch of failing requests logs them: every entry is
+    // listed, the newest becomes the current row, and the error pattern plays once rather than
+    // once per entry; after it has played, the next error plays it again.
+    void burstOfErrors()
+    {
+        logs->messageBoxBox()->setChecked(false);
+        QTest::qWait(200); // a pattern of an earlier case ends
+        const int lines = logs->list()->count();
+        const int played = tones.count();
+        for (int i = 0; i < 500; ++i)
+            logs->slot_addLog(-1, QStringLiteral("failure %1").arg(i));
+        QCOMPARE(logs->list()->count(), lines + 500);
+        QTRY_COMPARE(logs->list()->currentRow(), lines + 499);
+        QTRY_COMPARE(tones.count(), played + 3);
+        QTest::qWait(200);
+        QCOMPARE(tones.count(), played + 3);
+        logs->slot_addLog(-1, "later failure");
+        QTRY_COMPARE(tones.count(), played + 6);
+        QTRY_COMPARE(logs->list()->currentRow(), lines + 500);
+
+        // Once cleared, the window follows the entries after it.
+        invoke("slot_pbClear_clicked");
+        logs->slot_addLog(-1, "after clearing");
+        logs->slot_addLog(-1, "and another");
+        QTRY_COMPARE(logs->list()->currentRow(), 1);
     }
 
     void cleanupTestCase()

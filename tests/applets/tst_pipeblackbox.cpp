@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QThread>
 #include <QtTest>
 
 #include <cerrno>
@@ -482,8 +483,8 @@ private slots:
         QCOMPARE(e.reply, reply);
     }
 
-    // Lines written after the batch was answered are not read.
-    void oneBatchPerConnection()
+    // A line written right after a batch was answered runs as the next batch.
+    void nextBatchOnSameConnection()
     {
         PlainClient client;
         QVERIFY(client.connected());
@@ -493,7 +494,7 @@ private slots:
         QCOMPARE(reply, VersionReply);
         client.send("set\tversion\ti1\n");
         QVERIFY(client.read(&reply));
-        QCOMPARE(reply, VersionReply);
+        QCOMPARE(reply, VersionReply + Ok);
     }
 
     // One line of the given size: accepted up to the limit ("set" of a built-in name: "ok"),
@@ -602,6 +603,109 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("keep me"));
         file.close();
         QVERIFY(file.remove());
+    }
+
+    // ---- several writes and large batches on one connection ----------------------------
+    // These run against an instance of their own: the first one was shut down above.
+
+    void startAnotherInstance() { startServing(&m_program, QDir::currentPath()); }
+
+    // Written one line per write with 1 ms pauses, or in 64-byte pieces: every line is
+    // answered, in order, on the one connection.
+    void pacedWrites_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<int>("piece");
+        QTest::addColumn<QByteArray>("reply");
+        const QByteArray lines = versionLines(50);
+        QTest::newRow("one line per write") << lines << 0 << VersionReply.repeated(50);
+        // 48 bytes a round: every third 64-byte piece ends with a line feed, the others
+        // inside a line.
+        const QByteArray round = "set\tversion\ti1\nget\tVersion\nput\nget\tversion.\nput\n";
+        QCOMPARE(round.size(), 48);
+        const QByteArray mixed = round.repeated(20);
+        const QByteArray replies = (Ok + VersionReply + Err + Err + Err).repeated(20);
+        QTest::newRow("64-byte pieces") << mixed << 64 << replies;
+    }
+
+    void pacedWrites()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(int, piece);
+        QFETCH(QByteArray, reply);
+        PlainClient client;
+        QVERIFY(client.connected());
+        QList<QByteArray> parts;
+        for (qsizetype at = 0; at < batch.size();) {
+            const qsizetype end = piece > 0 ? at + piece : batch.indexOf('\n', at) + 1;
+            parts << batch.mid(at, end - at);
+            at = end;
+        }
+        for (const QByteArray &part : std::as_const(parts)) {
+            client.send(part);
+            QThread::msleep(1);
+        }
+        QByteArray received;
+        QVERIFY(client.read(&received));
+        QCOMPARE(received, reply);
+    }
+
+    // One write of many requests, read once it is all sent: every line gets its reply.
+    void largeBatchInOneWrite_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("40,000 lines") << versionLines(40000) << VersionReply.repeated(40000);
+        // 83,333 lines and four blank ones: 1,000,000 bytes, about 2 MB of replies.
+        const QByteArray million = versionLines(83333) + "\n\n\n\n";
+        QTest::newRow("1,000,000 bytes") << million << VersionReply.repeated(83333);
+        // Each failing request adds an error line to the log window.
+        QTest::newRow("4,000 failing") << QByteArray("set\tA.B\ti1\nset\tA.C\ti1\n").repeated(2000)
+                                       << Err.repeated(4000);
+    }
+
+    void largeBatchInOneWrite()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(QByteArray, reply);
+        const QByteArray received = sendWhole(batch);
+        QCOMPARE(received.size(), reply.size());
+        QCOMPARE(received, reply);
+    }
+
+    // A batch one byte over the limit is refused whole: "err", and its request (an "open",
+    // which would restart the mock-up's numbers) does not run.
+    void overLimitBatchRunsNothing()
+    {
+        connectMockup();
+        QCOMPARE(request("run\twrite\tsget X\n"), typedBytes("X=365"));
+        QByteArray batch = "run\topen\tsmockup\n";
+        batch.append(MaxBatchBytes + 1 - batch.size(), '\n');
+        QCOMPARE(sendWhole(batch), Err);
+        QCOMPARE(request("run\twrite\tsget Y\n"), typedBytes("Y=1216"));
+    }
+
+    void stopAnotherInstance() { shutDown(m_program.get()); }
+
+private:
+    // One write of the whole batch on a plain socket, then everything up to the close.
+    static QByteArray sendWhole(const QByteArray &batch)
+    {
+        PlainClient client;
+        if (!client.connected())
+            return "<no connection>";
+        client.send(batch);
+        QByteArray received;
+        return client.read(&received) ? received : received + "<not closed>";
+    }
+
+    // get version requests, the two spellings alternating so that no line repeats the last.
+    static QByteArray versionLines(int count)
+    {
+        QByteArray lines;
+        for (int i = 0; i < count; ++i)
+            lines += i % 2 == 0 ? "get\tversion\n" : "get\tVersion\n";
+        return lines;
     }
 };
 

@@ -1,0 +1,166 @@
+#include "pipeconnection.h"
+
+#include <QDeadlineTimer>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+const qsizetype readChunk = 64 * 1024;
+// A client writing without pause cannot keep one read pass going for ever.
+const qsizetype readPassLimit = 2 * 1024 * 1024;
+}
+
+PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent), m_fd(descriptor)
+{
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &PipeConnection::onReadable);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &PipeConnection::onWritable);
+}
+
+PipeConnection::~PipeConnection()
+{
+    // The notifiers go before the descriptor they watch.
+    delete m_readNotifier;
+    delete m_writeNotifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QByteArray PipeConnection::readAll()
+{
+    QByteArray bytes;
+    bytes.swap(m_input);
+    return bytes;
+}
+
+void PipeConnection::onReadable()
+{
+    bool more = false;
+    for (;;) {
+        const qsizetype old = m_input.size();
+        m_input.resize(old + readChunk);
+        const ssize_t n = ::recv(m_fd, m_input.data() + old, size_t(readChunk), 0);
+        m_input.resize(old + qMax<ssize_t>(n, 0));
+        if (n > 0) {
+            more = true;
+            if (m_input.size() >= readPassLimit)
+                break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // The end of the client's input, or an error: nothing more to read either way.
+        m_readNotifier->setEnabled(false);
+        if (more)
+            emit signal_readyRead();
+        if (n < 0) {
+            closeNow();
+            return;
+        }
+        m_inputEnded = true;
+        emit signal_inputEnded();
+        return;
+    }
+    if (more)
+        emit signal_readyRead();
+}
+
+void PipeConnection::write(const QByteArray &bytes)
+{
+    if (m_fd < 0 || bytes.isEmpty())
+        return;
+    m_output.append(bytes);
+    if (sendQueued())
+        m_writeNotifier->setEnabled(!m_output.isEmpty());
+}
+
+qint64 PipeConnection::bytesToWrite() const
+{
+    return m_output.size();
+}
+
+// Sends as much as the socket takes; false when the connection failed and was closed.
+bool PipeConnection::sendQueued()
+{
+    qsizetype sent = 0;
+    while (sent < m_output.size()) {
+        const ssize_t n = ::send(m_fd, m_output.constData() + sent, size_t(m_output.size() - sent),
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        closeNow(); // the client went away: what it did not take is lost to it anyway
+        return false;
+    }
+    m_output.remove(0, sent);
+    return true;
+}
+
+void PipeConnection::onWritable()
+{
+    const qsizetype before = m_output.size();
+    if (!sendQueued())
+        return;
+    m_writeNotifier->setEnabled(!m_output.isEmpty());
+    if (m_output.size() < before)
+        emit signal_bytesWritten();
+    if (m_closing && m_output.isEmpty())
+        closeNow();
+}
+
+void PipeConnection::closeWhenWritten()
+{
+    m_closing = true;
+    if (m_output.isEmpty())
+        closeNow();
+}
+
+void PipeConnection::abort()
+{
+    m_output.clear();
+    closeNow();
+}
+
+bool PipeConnection::waitForBytesWritten(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (m_fd >= 0 && !m_output.isEmpty()) {
+        pollfd ready{m_fd, POLLOUT, 0};
+        const int polled = ::poll(&ready, 1, int(deadline.remainingTime()));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0 || !sendQueued())
+            break;
+    }
+    return m_output.isEmpty();
+}
+
+void PipeConnection::closeNow()
+{
+    if (m_fd < 0)
+        return;
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    ::close(m_fd);
+    m_fd = -1;
+    // Reported from the event loop, never from inside a call of the owner, so the owner may
+    // drop the connection in its handler; a deleted connection reports nothing.
+    QMetaObject::invokeMethod(
+        this, [this]() { emit signal_closed(); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+class QSocketNotifier;
+
+// One accepted connection of the command server, on its socket descriptor. Unlike a
+// QLocalSocket it tells the end of the client's input (the client shut down its writing side)
+// apart from the end of the connection, so replies can still be written after the client has
+// said that it sends no more. Writes never block: what the socket does not take now is kept
+// and sent as the client reads.
+class PipeConnection : public QObject
+{
+    Q_OBJECT
+public:
+    // Takes over the descriptor of a connected stream socket.
+    PipeConnection(int descriptor, QObject *parent = nullptr);
+    ~PipeConnection() override;
+
+    // The bytes received since the last call.
+    QByteArray readAll();
+    // Queues bytes for the client and sends what the socket takes now.
+    void write(const QByteArray &bytes);
+    qint64 bytesToWrite() const;
+    // Closes once every queued byte is sent (at once when none is left).
+    void closeWhenWritten();
+    // Closes now; queued bytes are lost.
+    void abort();
+    // Sends queued bytes, blocking up to ms; true when none is left (for the end of the
+    // program, when the event loop no longer runs).
+    bool waitForBytesWritten(int ms);
+
+    bool isOpen() const { return m_fd >= 0; }
+    // The client has shut down its writing side (or closed): no more bytes will come.
+    bool inputEnded() const { return m_inputEnded; }
+
+signals:
+    void signal_readyRead();
+    void signal_inputEnded();
+    // Queued bytes were sent (the client is reading).
+    void signal_bytesWritten();
+    // The connection is closed: by us, or by an error such as the client going away.
+    void signal_closed();
+
+private:
+    void onReadable();
+    void onWritable();
+    bool sendQueued();
+    void closeNow();
+
+    int m_fd = -1;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QByteArray m_input;
+    QByteArray m_output;
+    bool m_inputEnded = false;
+    bool m_closing = false;
+};

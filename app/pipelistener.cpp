@@ -1,0 +1,6 @@
+#include "pipelistener.h"
+
+void PipeListener::incomingConnection(quintptr descriptor)
+{
+    emit signal_accepted(int(descriptor));
+}

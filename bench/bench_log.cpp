@@ -1,0 +1,69 @@
+// Cost of a log window entry as the window grows: 1,000 and 40,000 error entries logged in one
+// go (as a batch of failing requests logs them), each run from an empty window, with the time
+// per entry of both and their ratio. The window is shown (offscreen); the error beeps and the
+// error box are off, so the list alone is measured. The event loop runs once after the entries,
+// so the work deferred to it counts too.
+#include "logs.h"
+#include "mainapp.h"
+#include "mainwindow.h"
+#include "prompt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace
+{
+
+// Microseconds per entry for count entries logged into an empty window.
+double measure(Logs *logs, int count)
+{
+    QMetaObject::invokeMethod(logs, "slot_pbClear_clicked");
+    QCoreApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i)
+        logs->slot_addLog(-1, QStringLiteral("Error SET:A.B%1").arg(i % 2));
+    QCoreApplication::processEvents();
+    return double(timer.nsecsElapsed()) / 1e3 / count;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The program's socket and files go to a directory of our own.
+    QTemporaryDir work;
+    if (!work.isValid())
+        return 1;
+    qputenv("TMPDIR", QFile::encodeName(work.path()));
+    qputenv("KVL_PROMPT_DEFAULTS", "1");
+    QDir::setCurrent(work.path());
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainApp *app = MainApp::instance();
+    if (!app->init())
+        return 1;
+    app->start();
+    Logs *logs = app->logs();
+    logs->hornButton()->setChecked(false);
+    logs->messageBoxBox()->setChecked(false);
+    logs->showWindow();
+    if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+        return 1;
+
+    const double small = measure(logs, 1000);
+    const double large = measure(logs, 40000);
+    std::printf("log window, error entries from an empty window\n"
+                "   1,000 entries: %8.1f us per entry\n"
+                "  40,000 entries: %8.1f us per entry\n"
+                "  ratio 40,000 / 1,000: %.2f\n",
+                small, large, large / small);
+    app->shutdown();
+    return 0;
+}
