@@ -192,6 +192,16 @@ private slots:
         QVERIFY(f.connectTo(f.board));
     }
 
+    // The first and last writable registers.
+    void writesAddressEnds()
+    {
+        QVERIFY(chip.writeRegister(0, 0x155));
+        QVERIFY(chip.writeRegister(15, 0x2AA));
+        QCOMPARE(f.take(), transfers("8555", 2) + transfers("feaa", 2));
+        QCOMPARE(f.spi.kvl52205Register(0), quint16(0x155));
+        QCOMPARE(f.spi.kvl52205Register(15), quint16(0x2AA));
+    }
+
     // A write address beyond the 4-bit field is refused instead of reaching register 0.
     void writeAddressOutOfRange_data()
     {
