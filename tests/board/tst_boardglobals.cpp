@@ -112,37 +112,28 @@ private slots:
         QTest::addColumn<int>("high");
         Register *bank = &g().BANK;
         QTest::newRow("SW1") << bank << "SW1" << 0 << 0;
-        QTest::newRow("SW12") << bank << "SW12" << 11 << 11;
         QTest::newRow("NA0") << bank << "NA0" << 12 << 21;
         QTest::newRow("SERVICE") << bank << "SERVICE" << 22 << 23;
         QTest::newRow("TR1") << bank << "TR1" << 24 << 27;
-        QTest::newRow("OFF1") << bank << "OFF1" << 28 << 37;
-        QTest::newRow("ON1") << bank << "ON1" << 38 << 47;
-        QTest::newRow("TR12") << bank << "TR12" << 288 << 291;
         QTest::newRow("ON12") << bank << "ON12" << 302 << 311;
         QTest::newRow("MAPENA") << bank << "MAPENA" << 312 << 312;
         QTest::newRow("TW_CODE") << bank << "TW_CODE" << 320 << 327;
         QTest::newRow("DIMFREQ") << bank << "DIMFREQ" << 339 << 343;
-        QTest::newRow("T1_CONF") << bank << "T1_CONF" << 348 << 348;
         QTest::newRow("NA4") << bank << "NA4" << 349 << 359;
         QTest::newRow("SW1_ST") << bank << "SW1_ST" << 360 << 361;
         QTest::newRow("SW12_ST") << bank << "SW12_ST" << 382 << 383;
-        QTest::newRow("TW") << bank << "TW" << 384 << 384;
         QTest::newRow("OTP_CRC_FAIL_BANK0") << bank << "OTP_CRC_FAIL_BANK0" << 403 << 403;
         QTest::newRow("PXN_CRC_ERR_CNT") << bank << "PXN_CRC_ERR_CNT" << 404 << 407;
         QTest::newRow("TEMP_RES") << bank << "TEMP_RES" << 408 << 415;
         QTest::newRow("VBB_RES") << bank << "VBB_RES" << 432 << 439;
         QTest::newRow("TSD_CODE") << bank << "TSD_CODE" << 448 << 455;
-        QTest::newRow("BANKX TSD_CODE") << &g().BANKX << "TSD_CODE" << 448 << 455;
         QTest::newRow("DCREG SW0") << &g().DCREG << "SW0" << 0 << 9;
         QTest::newRow("DCREG SW35") << &g().DCREG << "SW35" << 350 << 359;
         QTest::newRow("DCREG no SW36") << &g().DCREG << "SW36" << -1 << -1;
-        QTest::newRow("VSETPOINT") << &g().BOOSTP205 << "VSETPOINT" << 0 << 6;
         QTest::newRow("boost SRC") << &g().BOOSTP205 << "SRC" << 8 << 8;
         QTest::newRow("TOFF_SET") << &g().BUCK2 << "TOFF_SET" << 8 << 11;
         QTest::newRow("buck EN") << &g().BUCK1 << "EN" << 12 << 12;
         QTest::newRow("BUCK2_TON_DUR") << &g().P205STATUS << "BUCK2_TON_DUR" << 64 << 71;
-        QTest::newRow("OPENLED1") << &g().P205STATUS << "OPENLED1" << 72 << 72;
         QTest::newRow("BOOST_OV") << &g().P205STATUS << "BOOST_OV" << 86 << 86;
     }
 
