@@ -106,6 +106,8 @@ private slots:
         QTest::addColumn<int>("word"); // -1: the transfer fails
         QTest::newRow("upper case") << QByteArray("SPI0CS0DATA=02BEEF") << 0xBEEF;
         QTest::newRow("lower case") << QByteArray("SPI0CS0DATA=02beef") << 0xBEEF;
+        QTest::newRow("digit edges") << QByteArray("SPI0CS0DATA=02a9F0") << 0xA9F0;
+        QTest::newRow("letter edges") << QByteArray("SPI0CS0DATA=020fAf") << 0x0FAF;
         QTest::newRow("one byte") << QByteArray("SPI0CS0DATA=01ef") << 0xEF;
         QTest::newRow("count not checked") << QByteArray("SPI0CS0DATA=07beef") << 0xBEEF;
         QTest::newRow("first token wins")

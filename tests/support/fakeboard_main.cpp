@@ -6,7 +6,7 @@
 #include "fakeboard_spi.h"
 
 #include <QCommandLineParser>
-#include <QStringList>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <csignal>
@@ -14,16 +14,14 @@
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCoreApplication application(argc, argv); // names the program in the usage text
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated controller board"));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption traceOption(
         QStringLiteral("trace"), QStringLiteral("Print each line received and each answer."));
     parser.addOption(traceOption);
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         QTextStream(stderr) << "fakeboard: "
                             << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument")
                                                              : parser.errorText())
