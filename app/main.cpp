@@ -1,3 +1,4 @@
+#include "boardglobals.h"
 #include "mainapp.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
 
     WidgetPrompt prompt;
     Prompt::install(&prompt);
+    initBoardGlobals();
     MainApp *app = MainApp::instance();
     app->setAppletFactories(toolAppletFactories());
     const int code = app->exec();
