@@ -106,6 +106,8 @@ private slots:
         QTest::addColumn<int>("word"); // -1: the transfer fails
         QTest::newRow("upper case") << QByteArray("SPI0CS0DATA=02BEEF") << 0xBEEF;
         QTest::newRow("lower case") << QByteArray("SPI0CS0DATA=02beef") << 0xBEEF;
+        QTest::newRow("digit edges") << QByteArray("SPI0CS0DATA=02a9F0") << 0xA9F0;
+        QTest::newRow("letter edges") << QByteArray("SPI0CS0DATA=020fAf") << 0x0FAF;
         QTest::newRow("one byte") << QByteArray("SPI0CS0DATA=01ef") << 0xEF;
         QTest::newRow("count not checked") << QByteArray("SPI0CS0DATA=07beef") << 0xBEEF;
         QTest::newRow("first token wins")
@@ -212,13 +214,14 @@ private slots:
     void formDrivesTheTransfer()
     {
         QVERIFY(sendWord(0x0000));
+        f.take();
         auto *box = spiRaw->findChild<CustomControls::CheckBox *>("cbSpiIn_15");
         auto *edit = spiRaw->findChild<CustomControls::LineEdit *>("leSpiIn_15_0");
         auto *button = spiRaw->findChild<CustomControls::PushButton *>("pbSpiRaw_Transfer");
         QVERIFY(box && edit && button);
         box->click();
         QCOMPARE(edit->value(), double(0x8000));
-        f.take();
+        QVERIFY(f.take().isEmpty()); // a changed word waits for "Transfer"
         f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=02a005");
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=028000", Get}));
@@ -227,6 +230,14 @@ private slots:
         QVERIFY(outBox && outEdit);
         QVERIFY(outBox->isChecked());
         QCOMPARE(outEdit->value(), double(0xA005));
+    }
+
+    // The global pointers follow the applets' lives.
+    void cleanupTestCase()
+    {
+        f.app->shutdown();
+        QVERIFY(!spiRaw);
+        QVERIFY(!spiRaw4B);
     }
 };
 

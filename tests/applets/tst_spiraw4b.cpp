@@ -267,6 +267,41 @@ private slots:
         QVERIFY(spiRaw4B->set("SPIFreq4B", 300, Variable::OutsideKey));
     }
 
+    void variableRanges_data()
+    {
+        QTest::addColumn<bool>("wide"); // SpiRaw4B, else SpiRaw
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("clock 0") << true << "SPIFreq4B" << 0.0 << false;
+        QTest::newRow("clock 1") << true << "SPIFreq4B" << 1.0 << true;
+        QTest::newRow("clock 10000") << true << "SPIFreq4B" << 10000.0 << true;
+        QTest::newRow("clock 10001") << true << "SPIFreq4B" << 10001.0 << false;
+        QTest::newRow("channel -1") << true << "SPIChannel4B" << -1.0 << false;
+        QTest::newRow("channel 15") << true << "SPIChannel4B" << 15.0 << true;
+        QTest::newRow("channel 16") << true << "SPIChannel4B" << 16.0 << false;
+        QTest::newRow("verdict 2") << true << "CRCValid" << 2.0 << false;
+        QTest::newRow("type 99") << true << "CRCType" << 99.0 << true;
+        QTest::newRow("type 100") << true << "CRCType" << 100.0 << false;
+        QTest::newRow("16-bit clock 0") << false << "SPIFreq" << 0.0 << false;
+        QTest::newRow("16-bit clock 10001") << false << "SPIFreq" << 10001.0 << false;
+    }
+
+    // What a user types into the edits: values outside the ranges are refused.
+    void variableRanges()
+    {
+        QFETCH(bool, wide);
+        QFETCH(QString, name);
+        QFETCH(double, value);
+        QFETCH(bool, accepted);
+        Applet *applet = wide ? static_cast<Applet *>(spiRaw4B) : spiRaw;
+        const QVariant before = applet->get(name, Variable::OutsideKey);
+        QCOMPARE(applet->set(name, value, Variable::OutsideKey), accepted);
+        QCOMPARE(applet->get(name, Variable::OutsideKey).toDouble(),
+                 accepted ? value : before.toDouble());
+        applet->set(name, before, Variable::InternalKey);
+    }
+
     void bindingNames()
     {
         QStringList expected{"SPIFreq4B",      "SPIChannel4B",  "CRCType",      "CRCValid",

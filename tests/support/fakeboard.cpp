@@ -402,17 +402,19 @@ void FakeBoard::takeLine(const QByteArray &line, qint64 now)
 {
     QList<Entry> handlers;
     std::function<void(const QByteArray &)> trace;
+    bool answering = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_lines.append(line);
         m_received.notify_all();
         trace = m_trace;
-        if (trace)
-            trace("> " + line);
-        if (m_silent || now < m_rebootUntil)
-            return;
+        answering = !m_silent && now >= m_rebootUntil;
         handlers = m_handlers;
     }
+    if (trace)
+        trace("> " + line);
+    if (!answering)
+        return;
     // Matchers and handlers may lock the board themselves.
     Handler handler;
     for (const Entry &entry : handlers) {

@@ -10,7 +10,7 @@
 #include "fakematrixbus.h"
 
 #include <QCommandLineParser>
-#include <QStringList>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <csignal>
@@ -18,9 +18,7 @@
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCoreApplication application(argc, argv); // names the program in the usage text
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated controller board"));
     const QCommandLineOption helpOption = parser.addHelpOption();
@@ -35,7 +33,7 @@ int main(int argc, char **argv)
         QStringLiteral("unaddressed"),
         QStringLiteral("N chips at address 0 awaiting automatic addressing."), QStringLiteral("N"));
     parser.addOption(unaddressedOption);
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         QTextStream(stderr) << "fakeboard: "
                             << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument")
                                                              : parser.errorText())
