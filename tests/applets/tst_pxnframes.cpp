@@ -328,6 +328,9 @@ private slots:
         QCOMPARE(take(), QList<QByteArray>{set("0e0455618dfd")});
         QVERIFY(!f.pxn()->sendFrame(0x61, 0x8d, QByteArray(252, 'x')));
         QCOMPARE(take(), QList<QByteArray>());
+        QVERIFY(f.pxn()->sendFrame(0x61, 0x8d, QByteArray(251, 'x')));
+        QVERIFY(take().value(0).startsWith(set("0eff55618d7878")));
+        ++m_violations; // a frame of CSID 13 wants one data byte
         QCOMPARE(PxnFrame::command(14, PxnFrame::build(0, 0, QByteArray(), true)),
                  set("0e045500002b"));
         f.bus.failNext("SER2PXNDATA");

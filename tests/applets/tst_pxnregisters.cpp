@@ -2,6 +2,7 @@
 // parity rule, attribute selections, the OTP map's CRC1, the TO1/TO2 map and the variables.
 #include "configurationregisters.h"
 #include "otpregisters.h"
+#include "pxn.h"
 #include "pxnframe.h"
 #include "pxnregisters.h"
 
@@ -168,10 +169,40 @@ private slots:
                          "       @value=10;@field=BC[1:0]            @value=0;@field=P2         "
                          "        @value=1;@field=OTPBS[1:0]         @value=2;@field=NA[4:0]    "
                          "        @value=0;@field=B                  @value=0;"));
-        QCOMPARE(otpRegisters().RQ_OTP.select(16, 23)->value(true), 0x02u);
+        for (Register *r : {&otpRegisters().RQ_OTP, &otpRegisters().W_OTP, &otpRegisters().R_OTP})
+            QCOMPARE(r->select(16, 63)->value(true), 0x02u); // OTPBS 2, everything else 0
         QCOMPARE(configurationRegisters().MAPENA.indexOf("MAPENA"), 16);
         QCOMPARE(configurationRegisters().ID_SLAVE.indexOf("DLT_Y_AXIS"), 56);
         QCOMPARE(configurationRegisters().I2C_EEPROM_READ.indexOf("B"), -1);
+    }
+
+    // The one frame applet is reachable while it lives and binds its three items by name.
+    void frameApplet()
+    {
+        auto *pxn = new Pxn;
+        QCOMPARE(Pxn::instance(), pxn);
+        QVERIFY(pxn->init());
+        QCOMPARE(pxn->itemNames(), QStringList({"Bank_layout", "W_BANK", "R_BANK"}));
+        QVERIFY(pxn->set("W_BANK[SA]", 33u, Variable::OutsideKey));
+        QCOMPARE(pxnRegisters().W_BANK.getField("[SA]"), 1u);
+        pxnRegisters().W_BANK.setField("[SA]", 0);
+        delete pxn;
+        QCOMPARE(Pxn::instance(), nullptr);
+    }
+
+    void reverseBits_data()
+    {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("reversed");
+        QTest::newRow("01") << 0x01 << 0x80;
+        QTest::newRow("a0") << 0xA0 << 0x05;
+        QTest::newRow("ff") << 0xFF << 0xFF;
+    }
+    void reverseBits()
+    {
+        QFETCH(int, byte);
+        QFETCH(int, reversed);
+        QCOMPARE(int(reverseBits8(quint8(byte))), reversed);
     }
 
     void variables_data()
