@@ -348,10 +348,11 @@ private slots:
         QSignalSpy changes(&otpRegisters().OTP_REG, &Register::signal_updateSet);
         otp->setMapBit(3, true);
         otp->setMapBit(5, false);
+        otp->setMapBit(0, false);
         otp->setMapBit(27, true);
         otp->setMapBit(-1, true);
         QCOMPARE(changes.size(), 0);
-        QCOMPARE(item("OTP_REG[]"), (0x1234567u | 0x8u) & ~0x20u);
+        QCOMPARE(item("OTP_REG[]"), (0x1234567u | 0x8u) & ~0x21u);
 
         QVERIFY(Otp::resetMap());
         QCOMPARE(changes.size(), 1);
