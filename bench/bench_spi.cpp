@@ -38,8 +38,8 @@ int main(int argc, char *argv[])
         spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
         ControlBoard *link = session.app()->controlBoard();
         for (int round = 0; round < Rounds; ++round) {
-            tool = qMax(tool, BenchRounds::perSecond(board, RunMs,
-                                                     []() { return spiRaw4B->transfer(); }));
+            tool = qMax(
+                tool, BenchRounds::perSecond(board, RunMs, []() { return spiRaw4B->transfer(); }));
             bare = qMax(bare, BenchRounds::perSecond(board, RunMs, [link]() {
                             QByteArray answer;
                             return link->setValue(Variable32, ReadWord55) &&

@@ -42,14 +42,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("bits");
-        const QList<QPair<const char *, int>> rows{
-            {"W_BANK", 112},        {"R_BANK", 112},     {"ID_SLAVE", 64},
-            {"I2C_EEPROM_WRITE", 96}, {"I2C_EEPROM_RQ", 32}, {"I2C_EEPROM_READ", 96},
-            {"AUTO_ADD", 24},       {"ASSIGN_ADD", 32},  {"OP_MODE_ST", 24},
-            {"WR_PXN_MODE_RQ", 24}, {"R_PXN_MODE_RQ", 24}, {"UART", 24},
-            {"CHANGE_MODE", 24},    {"SW_RESET", 24},    {"MAPENA", 24},
-            {"OTP_REG", 27},        {"RQ_OTP", 24},      {"W_OTP", 64},
-            {"R_OTP", 64}};
+        const QList<QPair<const char *, int>> rows{{"W_BANK", 112},       {"R_BANK", 112},
+                                                   {"ID_SLAVE", 64},      {"I2C_EEPROM_WRITE", 96},
+                                                   {"I2C_EEPROM_RQ", 32}, {"I2C_EEPROM_READ", 96},
+                                                   {"AUTO_ADD", 24},      {"ASSIGN_ADD", 32},
+                                                   {"OP_MODE_ST", 24},    {"WR_PXN_MODE_RQ", 24},
+                                                   {"R_PXN_MODE_RQ", 24}, {"UART", 24},
+                                                   {"CHANGE_MODE", 24},   {"SW_RESET", 24},
+                                                   {"MAPENA", 24},        {"OTP_REG", 27},
+                                                   {"RQ_OTP", 24},        {"W_OTP", 64},
+                                                   {"R_OTP", 64}};
         for (const auto &row : rows)
             QTest::newRow(row.first) << QString(row.first) << row.second;
     }
@@ -102,16 +104,36 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("bits");
-        QTest::newRow("W_BANK group 1") << "W_BANK" << "DATA_BC" << "1" << 40 << 24;
-        QTest::newRow("W_BANK group 3") << "W_BANK" << "DATA_BC" << "3" << 88 << 24;
-        QTest::newRow("R_BANK group 0") << "R_BANK" << "DATA_BC" << "0" << 16 << 24;
-        QTest::newRow("R_BANK group 1") << "R_BANK" << "DATA_BC" << "1" << -1 << 0;
-        QTest::newRow("map bank 2") << "OTP_REG" << "BANK" << "2" << 0 << 27;
-        QTest::newRow("map bank 1") << "OTP_REG" << "BANK" << "1" << -1 << 0;
-        QTest::newRow("CRC input") << "OTP_REG" << "CRC" << "2" << 0 << 20;
-        QTest::newRow("CRC1") << "OTP_REG" << "CRC" << "5" << 20 << 7;
-        QTest::newRow("W_OTP data") << "W_OTP" << "DATA" << "1" << 24 << 40;
-        QTest::newRow("R_OTP answer") << "R_OTP" << "DATA2" << "0" << 16 << 48;
+        QTest::newRow("W_BANK group 1") << "W_BANK"
+                                        << "DATA_BC"
+                                        << "1" << 40 << 24;
+        QTest::newRow("W_BANK group 3") << "W_BANK"
+                                        << "DATA_BC"
+                                        << "3" << 88 << 24;
+        QTest::newRow("R_BANK group 0") << "R_BANK"
+                                        << "DATA_BC"
+                                        << "0" << 16 << 24;
+        QTest::newRow("R_BANK group 1") << "R_BANK"
+                                        << "DATA_BC"
+                                        << "1" << -1 << 0;
+        QTest::newRow("map bank 2") << "OTP_REG"
+                                    << "BANK"
+                                    << "2" << 0 << 27;
+        QTest::newRow("map bank 1") << "OTP_REG"
+                                    << "BANK"
+                                    << "1" << -1 << 0;
+        QTest::newRow("CRC input") << "OTP_REG"
+                                   << "CRC"
+                                   << "2" << 0 << 20;
+        QTest::newRow("CRC1") << "OTP_REG"
+                              << "CRC"
+                              << "5" << 20 << 7;
+        QTest::newRow("W_OTP data") << "W_OTP"
+                                    << "DATA"
+                                    << "1" << 24 << 40;
+        QTest::newRow("R_OTP answer") << "R_OTP"
+                                      << "DATA2"
+                                      << "0" << 16 << 48;
     }
     void selections()
     {
