@@ -131,6 +131,8 @@ private slots:
     {
         auto *box = child<CustomControls::RegisterBox>("scrollArea_OTP");
         QCOMPARE(box->groups().keys(), QStringList{"2"});
+        QCOMPARE(box->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+        QCOMPARE(box->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
         QCOMPARE(box->groupBox("2")->title(), QString("BANK (2)"));
         CustomControls::CheckBox *mode = nullptr;
         for (auto *check : box->findChildren<CustomControls::CheckBox *>())
