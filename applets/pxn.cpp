@@ -58,6 +58,12 @@ Pxn::Pxn(QWidget *parent) : Applet(parent), ui(new Ui::Pxn)
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Pxn frame control"));
+    m_writeData = {ui->leW_BANK_D1, ui->leW_BANK_D2,  ui->leW_BANK_D3,  ui->leW_BANK_D4,
+                   ui->leW_BANK_D5, ui->leW_BANK_D6,  ui->leW_BANK_D7,  ui->leW_BANK_D8,
+                   ui->leW_BANK_D9, ui->leW_BANK_D10, ui->leW_BANK_D11, ui->leW_BANK_D12};
+    m_readData = {ui->leR_BANK_D1, ui->leR_BANK_D2,  ui->leR_BANK_D3,  ui->leR_BANK_D4,
+                  ui->leR_BANK_D5, ui->leR_BANK_D6,  ui->leR_BANK_D7,  ui->leR_BANK_D8,
+                  ui->leR_BANK_D9, ui->leR_BANK_D10, ui->leR_BANK_D11, ui->leR_BANK_D12};
     current() = this;
 }
 
@@ -73,20 +79,21 @@ Pxn *Pxn::instance()
     return current();
 }
 
-QVariant Pxn::run(const QString &command, const QVariant &args)
-{
-    Q_UNUSED(command);
-    Q_UNUSED(args);
-    return QVariant();
-}
-
 bool Pxn::init()
 {
     PxnRegisters &registers = pxnRegisters();
     addVariable(&registers.Bank_layout);
     addRegister(&registers.W_BANK, -1);
     addRegister(&registers.R_BANK, -1);
+    // The form enables DATA1..DATA4; the edits follow the frames' lengths from the start.
+    enableDataEdits(QStringLiteral("W_BANK"));
+    enableDataEdits(QStringLiteral("R_BANK"));
     return true;
+}
+
+QPair<int, int> Pxn::frameIdentifiers(Register &frame, const char *idField)
+{
+    return identifiers(frame, idField);
 }
 
 bool Pxn::crcCheckEnabled() const

@@ -2,7 +2,12 @@
 
 #include "applet.h"
 
+#include <QPair>
+
+#include <array>
+
 class QCheckBox;
+class QWidget;
 class Register;
 
 namespace Ui
@@ -26,8 +31,20 @@ public:
     // The one frame applet; null before it is made and after it is gone.
     static Pxn *instance();
 
+    // "Write_raw_data" sends W_BANK's frame, "Read_raw_data" reads R_BANK's answer.
     QVariant run(const QString &command, const QVariant &args) override;
+    // After a write of W_BANK, R_BANK or Bank_layout: enables the data edits that the next
+    // frame of that group uses.
+    bool updateItem(int mode, const QString &name) override;
+    void onDisconnected() override;
+    void onConnected() override;
     bool init() override;
+
+    // Data bytes of a raw frame by its length code (0..3) and bank layout (0..2).
+    static int dataLength(int bc, int layout);
+    // Sets P1 and P2 of a frame or command register from bits 0-6 and 8-14 and returns PID1
+    // and PID2, with idField (RBA or CSID) in PID2.
+    static QPair<int, int> frameIdentifiers(Register &frame, const char *idField);
 
     // Sends SYNC, PID1, PID2, data and CRC; true when the board accepted it. More than 251
     // data bytes: false, nothing sent.
@@ -52,5 +69,15 @@ private:
     bool readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int attempts);
     void reportCrcFailure(unsigned received, unsigned computed);
 
+    bool writeRawData();
+    bool readRawData();
+    // The integer part of Bank_layout.
+    static int bankLayout();
+    void followBankLayout();
+    // Enables the first k data edits of the group of frame ("W_BANK" or "R_BANK").
+    void enableDataEdits(const QString &frame);
+
     Ui::Pxn *ui;
+    std::array<QWidget *, 12> m_writeData{};
+    std::array<QWidget *, 12> m_readData{};
 };

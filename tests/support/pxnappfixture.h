@@ -22,15 +22,26 @@ struct PxnAppFixture : SpiAppFixture {
     }
     ~PxnAppFixture() { bus.setOutputSource(nullptr); }
 
-    bool start()
+    // Applets of others are made before the frame applet, as in the program's table.
+    bool start(QList<MainApp::AppletFactory> others = {})
     {
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
-        app->setAppletFactories({[]() -> Applet * { return new PxnProbe; }});
+        others.append([]() -> Applet * { return new PxnProbe; });
+        app->setAppletFactories(others);
         if (!app->init())
             return false;
         app->start();
         return connectTo(board);
+    }
+
+    // Name-based write and read of "Applet.ITEM[FIELD]", as pipe requests make them.
+    bool setItem(const QString &name, QVariant value) { return app->set(name, value); }
+    quint32 item(const QString &name)
+    {
+        QVariant value;
+        app->get(name, &value);
+        return value.toUInt();
     }
 
     PxnProbe *pxn() const { return static_cast<PxnProbe *>(Pxn::instance()); }
