@@ -41,6 +41,9 @@ Logs::Logs(QWidget *parent) : Applet(parent)
 
 Logs::~Logs()
 {
+    // A beep still playing would outlive the tone output that the program tears down after us.
+    if (m_beeper)
+        m_beeper->wait();
     if (logFile)
         logFile->close();
     delete logFile;
