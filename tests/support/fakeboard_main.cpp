@@ -1,9 +1,12 @@
 // Runs the board simulator on a pseudo-terminal until killed, so the program can be tried
 // against a simulated board: start it, then connect the program to the printed device path.
-// --trace prints each line received as "> line" and each answer as "< answer".
+// --trace prints each line received as "> line" and each answer as "< answer"; --eeprom picks
+// the LED-driver board's EEPROM image (kvl52404, kvl52205, blank, or err: its chip select
+// refuses every transfer).
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_spi.h"
+#include "fakespieeprom.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,11 +24,24 @@ int main(int argc, char **argv)
     const QCommandLineOption traceOption(
         QStringLiteral("trace"), QStringLiteral("Print each line received and each answer."));
     parser.addOption(traceOption);
-    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
-        QTextStream(stderr) << "fakeboard: "
-                            << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument")
-                                                             : parser.errorText())
-                            << "\n";
+    const QCommandLineOption eepromOption(
+        QStringLiteral("eeprom"),
+        QStringLiteral(
+            "The LED-driver board's EEPROM: kvl52404 (default), kvl52205, blank or err."),
+        QStringLiteral("image"), QStringLiteral("kvl52404"));
+    parser.addOption(eepromOption);
+    QString error;
+    if (!parser.parse(QCoreApplication::arguments()))
+        error = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        error = QStringLiteral("unexpected argument");
+    const QString eeprom = parser.value(eepromOption);
+    const bool refuseEeprom = eeprom == QLatin1String("err");
+    FakeSpiEeprom::Image image = FakeSpiEeprom::Kvl52404Board;
+    if (error.isEmpty() && !refuseEeprom && !FakeSpiEeprom::imageOfName(eeprom, &image))
+        error = QStringLiteral("unknown EEPROM image: %1").arg(eeprom);
+    if (!error.isEmpty()) {
+        QTextStream(stderr) << "fakeboard: " << error << "\n";
         return 2;
     }
     if (parser.isSet(helpOption)) {
@@ -47,6 +63,9 @@ int main(int argc, char **argv)
     }
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
+    FakeSpiEeprom eepromChip(spi, image);
+    if (refuseEeprom)
+        board.refuse("SPI0CS3DATA");
     QTextStream(stdout) << board.devicePath() << Qt::endl;
     if (parser.isSet(traceOption)) {
         board.setTrace([](const QByteArray &text) {
