@@ -32,8 +32,9 @@ public:
 
     // The hexadecimal text of length bytes from address, the byte at address first. Frames
     // carry at most 252 bytes each. *ok is false when a transaction failed or an answer was
-    // empty, not hexadecimal or too short; the text then holds zero digits where bytes are
-    // missing.
+    // empty, not hexadecimal or too short; the text then holds the frame's own zero digits
+    // where no answer came, a short answer's digits as far as they go, and nothing is sent
+    // after a failed frame.
     QByteArray readBlock(quint16 address, quint8 length, bool *ok = nullptr);
 
     // Writes the bytes of a hexadecimal text from address, in chunks that stay within the

@@ -1,6 +1,6 @@
 // The readers of the LED-driver board's EEPROM blocks against the simulated EEPROM with real
 // board images: the frames they send, the records they fill, their checks and their traces.
-#include "eepromrecords.h"
+#include "eepromblock.h"
 #include "spiappfixture.h"
 
 #include <QtTest>
@@ -101,6 +101,19 @@ private slots:
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
         QVERIFY(spiEEPROM);
+        // Before any read the records hold zeros and are not valid.
+        QCOMPARE(fieldsOf(spiEEPROM->driverParams), QList<int>(23, 0));
+        QCOMPARE(fieldsOf(spiEEPROM->buckParams), QList<int>(18, 0));
+        QCOMPARE(fieldsOf(spiEEPROM->boostParams), QList<int>(13, 0));
+        QVERIFY(!spiEEPROM->driverParams.valid && !spiEEPROM->buckParams.valid &&
+                !spiEEPROM->boostParams.valid);
+    }
+
+    // A pair that does not parse counts as 0; a lone last digit is no byte.
+    void bytesOfText()
+    {
+        QCOMPARE(EepromBlock::bytesOfText("0g1F2"), QByteArray::fromHex("001f"));
+        QCOMPARE(EepromBlock::valueAt(QByteArray::fromHex("0102"), 1, 2), 2u);
     }
 
     void init()
