@@ -9,7 +9,9 @@ namespace
 
 constexpr int CountDigits = 2;
 
-bool isHexDigits(const QByteArray &text)
+} // namespace
+
+bool SpiExchange::isHexText(const QByteArray &text)
 {
     for (const char c : text) {
         const bool digit =
@@ -20,8 +22,6 @@ bool isHexDigits(const QByteArray &text)
     return true;
 }
 
-} // namespace
-
 QByteArray SpiExchange::dataText(const QByteArray &bytes)
 {
     return QByteArray::number(int(bytes.size()) & 0xFF, 16).rightJustified(CountDigits, '0') +
@@ -31,7 +31,7 @@ QByteArray SpiExchange::dataText(const QByteArray &bytes)
 bool SpiExchange::wordOfAnswer(const QByteArray &value, int bits, quint32 *word)
 {
     const QByteArray digits = value.mid(CountDigits);
-    if (digits.isEmpty() || digits.size() > bits / 4 || !isHexDigits(digits))
+    if (digits.isEmpty() || digits.size() > bits / 4 || !isHexText(digits))
         return false;
     *word = digits.toUInt(nullptr, 16); // at most eight digits: always fits
     return true;

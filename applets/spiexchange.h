@@ -12,6 +12,9 @@ class ControlBoard;
 class SpiExchange
 {
 public:
+    // Whether every character of text is a hexadecimal digit of either case (true when empty).
+    static bool isHexText(const QByteArray &text);
+
     // The data text of bytes, in lower-case digits ("02abcd").
     static QByteArray dataText(const QByteArray &bytes);
 

@@ -1,21 +1,17 @@
 // 32-bit SPI frames per second through the SPI Raw 4B tool, form bound and set up in the
 // application, against bare set/get pairs of the same data text through ControlBoard, both on
 // the same simulated board (the KVL52404 on LED chip select 0) in the same run.
-#include "benchrounds.h"
 #include "controlboard.h"
-#include "fakeboard.h"
 #include "fakeboard_spi.h"
+#include "simulatedapp.h"
 #include "spiraw4b.h"
 #include "variable.h"
 
 #include <QApplication>
-#include <QTextStream>
 
 namespace
 {
 
-constexpr int RunMs = 700; // one measuring round
-constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
 const QString Variable32 = QStringLiteral("SPILEDCS0DATA");
 const QByteArray ReadWord55 = QByteArrayLiteral("046e000009");
 
@@ -31,27 +27,22 @@ int main(int argc, char *argv[])
     double tool = 0;
     double bare = 0;
     {
-        BenchRounds::Session session(board, []() -> Applet * { return new SpiRaw4B; });
-        if (!session.isReady())
+        SimulatedApp app(board, {[]() -> Applet * { return new SpiRaw4B; }});
+        if (!app.started())
             return 1;
         spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);
         spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
-        ControlBoard *link = session.app()->controlBoard();
-        for (int round = 0; round < Rounds; ++round) {
-            tool = qMax(
-                tool, BenchRounds::perSecond(board, RunMs, []() { return spiRaw4B->transfer(); }));
-            bare = qMax(bare, BenchRounds::perSecond(board, RunMs, [link]() {
+        ControlBoard *link = app.link();
+        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+            tool = qMax(tool,
+                        SimulatedApp::perSecond(board, 500, []() { return spiRaw4B->transfer(); }));
+            bare = qMax(bare, SimulatedApp::perSecond(board, 500, [link]() {
                             QByteArray answer;
                             return link->setValue(Variable32, ReadWord55) &&
                                    link->getValue(Variable32, &answer);
                         }));
         }
     }
-
-    QTextStream out(stdout);
-    out << "bare set/get pairs/s:           " << qRound(bare) << "\n";
-    out << "SpiRaw4B transfers/s (bound):   " << qRound(tool) << "\n";
-    out << "transfers / bare pairs:         "
-        << (bare > 0 ? QString::number(tool / bare, 'f', 2) : QStringLiteral("n/a")) << "\n";
-    return tool > 0 && bare > 0 ? 0 : 1;
+    return SimulatedApp::report("bare set/get pairs/s", bare, "SpiRaw4B transfers/s (bound)", tool,
+                                "transfers / bare pairs");
 }

@@ -1,6 +1,6 @@
-// The whole chain from outside: the fakeboard tool serves a simulated board with its trace on,
-// the real program runs as a separate process, and a pipe client has it connect to the tool's
-// device and carry 32-bit frames to the simulated KVL52404.
+// The whole chain from outside: the fakeboard tool serves a simulated KVL52205 board with its
+// trace on, the real program runs as a separate process, and a pipe client has it connect to the
+// tool's device, read the board's EEPROM and carry 32-bit frames to the simulated KVL52404.
 #include "localclient.h"
 
 #include <QDir>
@@ -56,7 +56,9 @@ class TestSpiPipe : public QObject
 private slots:
     void initTestCase()
     {
-        board = startProcess(QStringLiteral(KVL_FAKEBOARD_PATH), {QStringLiteral("--trace")});
+        board = startProcess(
+            QStringLiteral(KVL_FAKEBOARD_PATH),
+            {QStringLiteral("--trace"), QStringLiteral("--eeprom"), QStringLiteral("kvl52205")});
         QVERIFY(board->waitForStarted(StartWaitMs));
         QTRY_VERIFY_WITH_TIMEOUT(board->canReadLine(), StartWaitMs);
         devicePath = QString::fromLocal8Bit(board->readLine().trimmed());
@@ -71,9 +73,27 @@ private slots:
         QVERIFY(request("get", "version").isValid());
     }
 
-    void frameThroughThePipe()
+    void unknownImageRefused()
+    {
+        const auto tool = startProcess(QStringLiteral(KVL_FAKEBOARD_PATH),
+                                       {QStringLiteral("--eeprom"), QStringLiteral("kvl52404x")});
+        QVERIFY(tool->waitForFinished(StartWaitMs));
+        QCOMPARE(tool->exitCode(), 2);
+        QVERIFY(tool->readAllStandardError().contains("unknown EEPROM image: kvl52404x"));
+        QVERIFY(tool->readAllStandardOutput().isEmpty());
+    }
+
+    // The chip code, byte 9 of the configuration block at address 1.
+    void eepromThroughThePipe()
     {
         QCOMPARE(request("run", "open", devicePath).toInt(), 1);
+        QVERIFY(request("set", "SpiEEPROM.Address", 10).toBool());
+        QCOMPARE(request("run", "SpiEEPROM.readByte").toInt(), 1);
+        QCOMPARE(request("get", "SpiEEPROM.DataOut[]").toInt(), 5);
+    }
+
+    void frameThroughThePipe()
+    {
         QVERIFY(request("set", "SpiRaw4B.SPIChannel4B", 0).toBool());
         QVERIFY(request("set", "SpiRaw4B.SpiIn4B[]", 0x9A000035u).toBool()); // write 3 to 13
         QCOMPARE(request("run", "SpiRaw4B.Transfer").toInt(), 1);
@@ -95,6 +115,8 @@ private slots:
         QCOMPARE(trace.mid(at, 3), expected);
         QVERIFY(trace.value(at + 3).startsWith("< SPILEDCS0DATA=04000000"));
         QVERIFY(trace.contains("> set SPILEDCS0DATA=049a000035"));
+        QVERIFY(trace.contains("> set SPI0CS3DATA=0403000a00"));
+        QVERIFY(trace.contains("< SPI0CS3DATA=04ffffff05"));
     }
 
     void cleanupTestCase()

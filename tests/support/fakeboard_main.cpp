@@ -3,11 +3,14 @@
 // --trace prints each line received as "> line" and each answer as "< answer".
 // The matrix bus carries two chips at addresses 1 and 7 in normal mode, powered by outputs 1
 // and 2 of the KVL52205; --unaddressed N puts N chips at address 0 in OTP configuration mode
-// instead (outputs 1, 2, 1, ...); --chips none leaves the bus empty.
+// instead (outputs 1, 2, 1, ...); --chips none leaves the bus empty. --eeprom picks the
+// LED-driver board's EEPROM image (kvl52404, kvl52205, blank, or err: its chip select refuses
+// every transfer).
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_spi.h"
 #include "fakematrixbus.h"
+#include "fakespieeprom.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -33,11 +36,24 @@ int main(int argc, char **argv)
         QStringLiteral("unaddressed"),
         QStringLiteral("N chips at address 0 awaiting automatic addressing."), QStringLiteral("N"));
     parser.addOption(unaddressedOption);
-    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
-        QTextStream(stderr) << "fakeboard: "
-                            << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument")
-                                                             : parser.errorText())
-                            << "\n";
+    const QCommandLineOption eepromOption(
+        QStringLiteral("eeprom"),
+        QStringLiteral(
+            "The LED-driver board's EEPROM: kvl52404 (default), kvl52205, blank or err."),
+        QStringLiteral("image"), QStringLiteral("kvl52404"));
+    parser.addOption(eepromOption);
+    QString error;
+    if (!parser.parse(QCoreApplication::arguments()))
+        error = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        error = QStringLiteral("unexpected argument");
+    const QString eeprom = parser.value(eepromOption);
+    const bool refuseEeprom = eeprom == QLatin1String("err");
+    FakeSpiEeprom::Image image = FakeSpiEeprom::Kvl52404Board;
+    if (error.isEmpty() && !refuseEeprom && !FakeSpiEeprom::imageOfName(eeprom, &image))
+        error = QStringLiteral("unknown EEPROM image: %1").arg(eeprom);
+    if (!error.isEmpty()) {
+        QTextStream(stderr) << "fakeboard: " << error << "\n";
         return 2;
     }
     bool countOk = true;
@@ -76,6 +92,9 @@ int main(int argc, char **argv)
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
     }
+    FakeSpiEeprom eepromChip(spi, image); // the LED-driver board's EEPROM on chip select 3
+    if (refuseEeprom)
+        board.refuse("SPI0CS3DATA");
     QTextStream(stdout) << board.devicePath() << Qt::endl;
     if (parser.isSet(traceOption)) {
         board.setTrace([](const QByteArray &text) {

@@ -103,7 +103,10 @@ struct FakeBoardSpi::State {
             return failed;
         }
         const Device device = devices.value(name.left(name.size() - 4));
-        clockedIn.insert(name, device ? device(bytes) : QByteArray(bytes.size(), char(0xFF)));
+        const QByteArray miso = device ? device(bytes) : QByteArray(bytes.size(), char(0xFF));
+        if (miso.size() != bytes.size())
+            return failed; // the device refused the transfer
+        clockedIn.insert(name, miso);
         return name + ":ok";
     }
 

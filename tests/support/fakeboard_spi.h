@@ -21,7 +21,8 @@ class FakeBoard;
 class FakeBoardSpi
 {
 public:
-    // A device: takes the bytes clocked out to it, returns as many bytes clocked in.
+    // A device: takes the bytes clocked out to it, returns as many bytes clocked in; any other
+    // number of bytes refuses the transfer ("NAME:err", the last transfer's bytes kept).
     using Device = std::function<QByteArray(const QByteArray &mosi)>;
 
     // Installs the handlers on board. They keep their own state, so this object may be

@@ -1,13 +1,15 @@
 #pragma once
 
-// The program's application object with the two SPI tools, connected to a FakeBoard with its
-// SPI chip selects; prompts answered by a RecordingPrompt (header only, for tests that link the
-// applets).
+// The program's application object with the three SPI tools, connected to a FakeBoard with its
+// SPI chip selects and the board's EEPROM; prompts answered by a RecordingPrompt (header only, for
+// tests that link the applets).
 #include "applet.h"
 #include "fakeboard.h"
 #include "fakeboard_spi.h"
+#include "fakespieeprom.h"
 #include "mainapp.h"
 #include "recordingprompt.h"
+#include "spieeprom.h"
 #include "spiraw.h"
 #include "spiraw4b.h"
 #include "toneoutput.h"
@@ -26,11 +28,13 @@ public:
 };
 
 struct SpiAppFixture {
-    // Builds and starts the application with SpiRaw and SpiRaw4B and connects the board.
+    // Builds and starts the application with SpiRaw, SpiEEPROM and SpiRaw4B and connects the
+    // board.
     bool start()
     {
-        app->setAppletFactories(
-            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiRaw4B; }});
+        app->setAppletFactories({[]() -> Applet * { return new SpiRaw; },
+                                 []() -> Applet * { return new SpiEEPROM; },
+                                 []() -> Applet * { return new SpiRaw4B; }});
         if (!app->init())
             return false;
         app->start();
@@ -79,5 +83,6 @@ struct SpiAppFixture {
     RecordingPrompt prompt;
     FakeBoard board;
     FakeBoardSpi spi{board};
+    FakeSpiEeprom eeprom{spi};
     MainApp *app = MainApp::instance();
 };

@@ -1,0 +1,81 @@
+#pragma once
+
+// What the tool benchmarks share: the application, started headless in a temporary working
+// directory and connected to a simulated board, and the rounds that count successful steps.
+#include "fakeboard.h"
+#include "mainapp.h"
+#include "prompt.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+class SimulatedApp
+{
+public:
+    static constexpr int RunMs = 700; // one measuring round
+    static constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
+
+    // Call with the QApplication running; debug output is off for the whole run.
+    SimulatedApp(FakeBoard &board, const QList<MainApp::AppletFactory> &factories)
+    {
+        Prompt::install(&m_prompt);
+        // The application writes its options and state files to the working directory.
+        if (!m_work.isValid() || !QDir::setCurrent(m_work.path()))
+            return;
+        m_app->setAppletFactories(factories);
+        if (!m_app->init())
+            return;
+        m_app->start();
+        m_started = m_app->connectBoard(board.devicePath());
+        if (!m_started)
+            QTextStream(stderr) << "cannot connect to the simulator\n";
+    }
+
+    ~SimulatedApp()
+    {
+        m_app->shutdown();
+        Prompt::install(nullptr);
+        QDir::setCurrent(QDir::rootPath());
+    }
+
+    bool started() const { return m_started; }
+    ControlBoard *link() const { return m_app->controlBoard(); }
+
+    // Steps that succeed per second within one round; 0 when one fails. The board's records
+    // are cleared every clearEvery steps.
+    template <typename Step> static double perSecond(FakeBoard &board, int clearEvery, Step step)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        long count = 0;
+        while (timer.elapsed() < RunMs) {
+            if (!step())
+                return 0;
+            if (++count % clearEvery == 0)
+                board.clearRecords();
+        }
+        return count / (timer.nsecsElapsed() / 1e9);
+    }
+
+    // Prints both rates and their ratio; the exit code: 0 when both sides ran.
+    static int report(const QString &bareLabel, double bare, const QString &toolLabel, double tool,
+                      const QString &ratioLabel)
+    {
+        QTextStream out(stdout);
+        const int width = 32;
+        out << (bareLabel + ':').leftJustified(width) << qRound(bare) << "\n";
+        out << (toolLabel + ':').leftJustified(width) << qRound(tool) << "\n";
+        out << (ratioLabel + ':').leftJustified(width)
+            << (bare > 0 ? QString::number(tool / bare, 'f', 2) : QStringLiteral("n/a")) << "\n";
+        return tool > 0 && bare > 0 ? 0 : 1;
+    }
+
+private:
+    QTemporaryDir m_work;
+    DefaultPrompt m_prompt;
+    MainApp *m_app = MainApp::instance();
+    bool m_started = false;
+};
