@@ -1,42 +1,35 @@
 // The "KVL52205" page of the board form: boost, two buck channels, LED control, boost clock
 // and the chip's status register.
-#include "formhost.h"
 #include "pagecensus.h"
+#include "pagelookup.h"
 #include "tablerows.h"
-#include "universalcontrol.h"
 
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QDial>
-#include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+using namespace PageLookup;
+
 namespace
 {
 
-const QString CB = QStringLiteral("CustomControls::CheckBox");
-const QString LE = QStringLiteral("CustomControls::LineEdit");
-const QString RE = QStringLiteral("CustomControls::RealEdit");
-const QString PB = QStringLiteral("CustomControls::PushButton");
-const QString DIAL = QStringLiteral("CustomControls::Dial");
+const QString &CB = CheckBox;
+const QString &LE = LineEdit;
+const QString &RE = RealEdit;
+const QString &PB = PushButton;
+const QString &DIAL = Dial;
 const QString SL = QStringLiteral("CustomControls::Slider");
-const QString LB = QStringLiteral("QLabel");
-const QString GB = QStringLiteral("QGroupBox");
+const QString &LB = Label;
+const QString &GB = GroupBox;
+// Edits without text keep the shared sheet the form gives every edit of the page.
 const QString EDIT = QStringLiteral("LineEditStyle");
-// The form gives every edit the shared sheet, but an edit counts text set after its
-// construction as an edit of the user's and marks it blue, replacing the sheet.
-const QString MARKED = QStringLiteral("color:blue;");
+const QString &MARKED = MarkedEdit;
 const QString BUTTON = QStringLiteral("PushButtonStyle dark small");
 const QString BOLD = QStringLiteral("font-weight: bold;");
 const QString FLAG = QStringLiteral("color: black;");
-
-// "%1" in a pattern stands for the channel number; patterns without it stay as they are.
-QString forChannel(const QString &pattern, int channel)
-{
-    return pattern.contains(QLatin1String("%1")) ? pattern.arg(channel) : pattern;
-}
 
 QList<CensusRow> boostRows()
 {
@@ -98,15 +91,6 @@ const QList<ChannelWidget> &channelWidgets()
         {"pbSpiP205_adcVLED1", "pbSpiP205_adcVLED2", PB, "adcVLED%1", "Read ADC", BUTTON},
     };
     return widgets;
-}
-
-QList<CensusRow> channelRows(int channel)
-{
-    QList<CensusRow> rows;
-    for (const ChannelWidget &w : channelWidgets())
-        rows << CensusRow{QString::fromLatin1(channel == 1 ? w.one : w.two), w.className,
-                          forChannel(w.binding, channel), forChannel(w.text, channel), w.style};
-    return rows;
 }
 
 // "LEDCTRL1" and "LEDCTRL2": the same texts, bindings numbered by channel.
@@ -199,28 +183,6 @@ QList<CensusRow> boostClockRows()
     };
 }
 
-template <typename T> T *member(const FormHost &host, const QString &name)
-{
-    T *widget = host.form.findChild<T *>(name);
-    if (!widget)
-        qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-    return widget;
-}
-
-// Row, column, row span and column span of a widget in its grid layout.
-QList<int> cellOf(const QWidget *widget, const QString &gridName)
-{
-    auto *grid = widget->parentWidget()->findChild<QGridLayout *>(gridName);
-    if (!grid)
-        return {};
-    const int index = grid->indexOf(const_cast<QWidget *>(widget));
-    if (index < 0)
-        return {};
-    int row, column, rowSpan, columnSpan;
-    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
-    return {row, column, rowSpan, columnSpan};
-}
-
 } // namespace
 
 class tst_P205Page : public QObject
@@ -246,8 +208,8 @@ void tst_P205Page::census()
 {
     const FormHost host;
     QList<CensusRow> table = {{"p205", "QWidget", "", "KVL52205", ""}};
-    table << boostRows() << channelRows(1) << channelRows(2) << ledControlRows(1)
-          << ledControlRows(2) << statusRows() << boostClockRows();
+    table << boostRows() << twinRows(channelWidgets(), 1) << twinRows(channelWidgets(), 2)
+          << ledControlRows(1) << ledControlRows(2) << statusRows() << boostClockRows();
     const PageCensus census(host.page("p205"));
     const QStringList problems = census.compare(table);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
@@ -287,9 +249,7 @@ void tst_P205Page::groupCells()
     QFETCH(QString, grid);
     QFETCH(QList<int>, cell);
     const FormHost host;
-    QWidget *widget = member<QWidget>(host, name);
-    QVERIFY(widget);
-    QCOMPARE(cellOf(widget, grid), cell);
+    QCOMPARE(cellOf(widget<QWidget>(host, name), grid), cell);
 }
 
 void tst_P205Page::statusCells()
@@ -299,9 +259,9 @@ void tst_P205Page::statusCells()
     for (const StatusValue &v : statusValues) {
         const int row = index / 2;
         const int column = 2 * (index % 2);
-        QCOMPARE(cellOf(member<QWidget>(host, v.caption), "gridLayout_12"),
+        QCOMPARE(cellOf(widget<QWidget>(host, v.caption), "gridLayout_12"),
                  QList<int>({row, column, 1, 1}));
-        QCOMPARE(cellOf(member<QWidget>(host, v.edit), "gridLayout_12"),
+        QCOMPARE(cellOf(widget<QWidget>(host, v.edit), "gridLayout_12"),
                  QList<int>({row, column + 1, 1, 1}));
         ++index;
     }
@@ -311,12 +271,12 @@ void tst_P205Page::statusCells()
     QCOMPARE(grid->itemAtPosition(4, 3), nullptr);
     // "LED1" and "LED2" hold five flags each in one column.
     for (int i = 0; i < 10; ++i)
-        QCOMPARE(cellOf(member<QWidget>(host, statusFlags[i].name),
+        QCOMPARE(cellOf(widget<QWidget>(host, statusFlags[i].name),
                         i < 5 ? "gridLayout_37" : "gridLayout_38"),
                  QList<int>({i % 5, 0, 1, 1}));
     // The bottom row holds the last five flags, left to right.
     for (int i = 10; i < 15; ++i)
-        QCOMPARE(host.ui.horizontalLayout_3->indexOf(member<QWidget>(host, statusFlags[i].name)),
+        QCOMPARE(host.ui.horizontalLayout_3->indexOf(widget<QWidget>(host, statusFlags[i].name)),
                  i - 10);
 }
 
@@ -357,7 +317,7 @@ void tst_P205Page::dialsAndSliders()
     QFETCH(int, value);
     QFETCH(int, minimumWidth);
     const FormHost host;
-    auto *slider = member<QAbstractSlider>(host, name);
+    auto *slider = widget<QAbstractSlider>(host, name);
     QVERIFY(slider);
     QCOMPARE(slider->minimum(), 0);
     QCOMPARE(slider->maximum(), maximum);
@@ -421,7 +381,7 @@ void tst_P205Page::edits()
     QFETCH(int, maxLength);
     QFETCH(bool, centred);
     const FormHost host;
-    auto *edit = member<QLineEdit>(host, name);
+    auto *edit = widget<QLineEdit>(host, name);
     QVERIFY(edit);
     QCOMPARE(edit->isReadOnly(), readOnly);
     QCOMPARE(edit->maxLength(), maxLength);
@@ -447,7 +407,7 @@ void tst_P205Page::flagsTakeNoFocus()
 {
     FormHost host;
     for (const StatusFlag &f : statusFlags) {
-        auto *flag = member<QCheckBox>(host, f.name);
+        auto *flag = widget<QCheckBox>(host, f.name);
         QVERIFY(flag);
         QCOMPARE(flag->focusPolicy(), Qt::NoFocus);
         QVERIFY(flag->isEnabled());
@@ -483,10 +443,7 @@ void tst_P205Page::nameBoundWidgets()
     QFETCH(QString, name);
     QFETCH(QString, binding);
     const FormHost host;
-    QWidget *widget = member<QWidget>(host, name);
-    auto *control = dynamic_cast<CustomControls::UniversalControl *>(widget);
-    QVERIFY(control);
-    QCOMPARE(control->registerName(2), binding);
+    QCOMPARE(bindingOf(widget<QWidget>(host, name)), binding);
 }
 
 QTEST_MAIN(tst_P205Page)

@@ -1,46 +1,40 @@
 // The "KVL52404" page of the board form: boost, two buck channels with their output-current
 // plots, and the four status words.
-#include "formhost.h"
 #include "pagecensus.h"
+#include "pagelookup.h"
 #include "tablerows.h"
-#include "universalcontrol.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 
+using namespace PageLookup;
+
 namespace
 {
 
-const QString CB = QStringLiteral("CustomControls::CheckBox");
-const QString LE = QStringLiteral("CustomControls::LineEdit");
-const QString RE = QStringLiteral("CustomControls::RealEdit");
-const QString PB = QStringLiteral("CustomControls::PushButton");
+const QString &CB = CheckBox;
+const QString &LE = LineEdit;
+const QString &RE = RealEdit;
+const QString &PB = PushButton;
 const QString CM = QStringLiteral("CustomControls::ComboBox");
 const QString SB = QStringLiteral("CustomControls::SpinBox");
-const QString DIAL = QStringLiteral("CustomControls::Dial");
-const QString LB = QStringLiteral("QLabel");
-const QString GB = QStringLiteral("QGroupBox");
+const QString &DIAL = Dial;
+const QString &LB = Label;
+const QString &GB = GroupBox;
 const QString LINE = QStringLiteral("QFrame");
 const QString PLOT = QStringLiteral("QCustomPlot");
-// Edits mark text set after their construction as edited (blue); the page has no other sheet.
-const QString MARKED = QStringLiteral("color:blue;");
+// The page sets no sheet but the plot's empty one; edits with text show their edited mark.
+const QString &MARKED = MarkedEdit;
 
 QString map(const QString &field)
 {
     return QStringLiteral("SPI_MAPP404[%1]").arg(field);
-}
-
-// "%1" in a pattern stands for the channel number; patterns without it stay as they are.
-QString forChannel(const QString &pattern, int channel)
-{
-    return pattern.contains(QLatin1String("%1")) ? pattern.arg(channel) : pattern;
 }
 
 QList<CensusRow> boostRows()
@@ -158,15 +152,6 @@ const QList<ChannelWidget> &channelWidgets()
     return widgets;
 }
 
-QList<CensusRow> channelRows(int channel)
-{
-    QList<CensusRow> rows;
-    for (const ChannelWidget &w : channelWidgets())
-        rows << CensusRow{QString::fromLatin1(channel == 1 ? w.one : w.two), w.className,
-                          forChannel(w.binding, channel), forChannel(w.text, channel), w.style};
-    return rows;
-}
-
 // A status flag: its name, the field it shows (also its text), its grid and cell.
 struct Flag {
     QString name;
@@ -251,33 +236,6 @@ QList<CensusRow> statusRows()
     return rows;
 }
 
-template <typename T> T *member(const FormHost &host, const QString &name)
-{
-    T *widget = host.form.findChild<T *>(name);
-    if (!widget)
-        qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-    return widget;
-}
-
-// Row and column of a widget in the named grid layout of its parent; {-1, -1} elsewhere.
-QList<int> cellOf(const QWidget *widget, const QString &gridName)
-{
-    auto *grid = widget->parentWidget()->findChild<QGridLayout *>(gridName);
-    const int index = grid ? grid->indexOf(const_cast<QWidget *>(widget)) : -1;
-    if (index < 0)
-        return {-1, -1};
-    int row, column, rowSpan, columnSpan;
-    grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
-    return {row, column};
-}
-
-// The binding name a bound widget reports; empty for a plain Qt widget.
-QString bindingOf(QWidget *widget)
-{
-    auto *control = dynamic_cast<CustomControls::UniversalControl *>(widget);
-    return control ? control->registerName(2) : QString();
-}
-
 } // namespace
 
 class tst_P404Page : public QObject
@@ -304,7 +262,8 @@ void tst_P404Page::census()
 {
     const FormHost host;
     QList<CensusRow> table = {{"P404", "QWidget", "", "KVL52404", ""}};
-    table << boostRows() << channelRows(1) << channelRows(2) << statusRows();
+    table << boostRows() << twinRows(channelWidgets(), 1) << twinRows(channelWidgets(), 2)
+          << statusRows();
     const PageCensus census(host.page("P404"));
     const QStringList problems = census.compare(table);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
@@ -324,9 +283,9 @@ void tst_P404Page::channelCells()
     for (const ChannelWidget &w : channelWidgets()) {
         if (!w.gridOne)
             continue;
-        const QList<int> cell = {w.row, w.column};
-        QCOMPARE(cellOf(member<QWidget>(host, w.one), w.gridOne), cell);
-        QCOMPARE(cellOf(member<QWidget>(host, w.two), w.gridTwo), cell);
+        const QList<int> cell = {w.row, w.column, 1, 1};
+        QCOMPARE(cellOf(widget<QWidget>(host, w.one), w.gridOne), cell);
+        QCOMPARE(cellOf(widget<QWidget>(host, w.two), w.gridTwo), cell);
     }
     // The spacer between the result columns and the empty third cells.
     for (const char *grid : {"gridLayout_11", "gridLayout_34"}) {
@@ -343,11 +302,12 @@ void tst_P404Page::statusCells()
 {
     const FormHost host;
     for (const Flag &f : statusFlags())
-        QCOMPARE(cellOf(member<QWidget>(host, f.name), f.grid), QList<int>({f.row, f.column}));
+        QCOMPARE(cellOf(widget<QWidget>(host, f.name), f.grid),
+                 QList<int>({f.row, f.column, 1, 1}));
     QCOMPARE(host.ui.gridLayout_36->itemAtPosition(3, 2), nullptr);
     QCOMPARE(host.ui.gridLayout_40->itemAtPosition(3, 2), nullptr);
-    QCOMPARE(cellOf(host.ui.leBST1_REGSTATUS, "gridLayout_41"), QList<int>({1, 1}));
-    QCOMPARE(cellOf(host.ui.leBST2_REGSTATUS, "gridLayout_41"), QList<int>({1, 3}));
+    QCOMPARE(cellOf(host.ui.leBST1_REGSTATUS, "gridLayout_41"), QList<int>({1, 1, 1, 1}));
+    QCOMPARE(cellOf(host.ui.leBST2_REGSTATUS, "gridLayout_41"), QList<int>({1, 3, 1, 1}));
     // The REGSTATUS selectors and monitor edits are form rows: label left, field right.
     const struct {
         QFormLayout *form;
@@ -408,7 +368,7 @@ void tst_P404Page::ranges()
     QFETCH(int, minimumHeight);
     QFETCH(bool, expanding);
     const FormHost host;
-    QWidget *widget = member<QWidget>(host, name);
+    QWidget *widget = PageLookup::widget<QWidget>(host, name);
     QVERIFY(widget);
     QCOMPARE(widget->minimumHeight(), minimumHeight);
     QCOMPARE(widget->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding, expanding);
@@ -438,7 +398,7 @@ void tst_P404Page::combosEmpty()
                                "cmBCK1FREQ",       "cmBCK2FREQ", "cmBUCK1_REGSTATUS",
                                "cmBUCK2_REGSTATUS"};
     for (const QString &name : names) {
-        auto *combo = member<QComboBox>(host, name);
+        auto *combo = widget<QComboBox>(host, name);
         QVERIFY(combo);
         QCOMPARE(combo->count(), 0);
         QCOMPARE(combo->currentIndex(), -1);
@@ -483,7 +443,7 @@ void tst_P404Page::edits()
     QFETCH(int, maxLength);
     QFETCH(int, minimumWidth);
     const FormHost host;
-    auto *edit = member<QLineEdit>(host, name);
+    auto *edit = widget<QLineEdit>(host, name);
     QVERIFY(edit);
     QCOMPARE(edit->isReadOnly(), readOnly);
     QCOMPARE(edit->maxLength(), maxLength);
