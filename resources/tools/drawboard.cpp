@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <cstdio>
 #include <functional>
 
@@ -81,16 +80,11 @@ void checkMark(QPainter &p)
 // A sheet of paper with a folded corner.
 void sheet(QPainter &p)
 {
-    QPainterPath path;
-    path.moveTo(6, 3);
-    path.lineTo(19, 3);
-    path.lineTo(25, 9);
-    path.lineTo(25, 29);
-    path.lineTo(6, 29);
-    path.closeSubpath();
+    const QPolygonF outline(
+        {QPointF(6, 3), QPointF(19, 3), QPointF(25, 9), QPointF(25, 29), QPointF(6, 29)});
     p.setPen(ink(1.5));
     p.setBrush(paperColour);
-    p.drawPath(path);
+    p.drawPolygon(outline);
     p.drawPolyline(QPolygonF({QPointF(19, 3), QPointF(19, 9), QPointF(25, 9)}));
 }
 

@@ -6,7 +6,7 @@
 namespace
 {
 
-const char *const formStyle = R"sheet(QCheckBox::indicator {
+const char *const formStyleCheckBoxes = R"sheet(QCheckBox::indicator {
     border: 1px solid #5A5A5A;
     border-radius: 3px;
 }
@@ -36,21 +36,10 @@ QCheckBox::indicator::checked::disabled {
     background-color: yellow;
 }
 
-/*
-QGroupBox {
-    background-color: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #E0E0E0, stop:1 #FFFFFF);
-    border: 2px solid gray;
-    border-radius: 5px;
-    margin-top: 1ex;
-}
+)sheet";
 
-QGroupBox::title {
-    subcontrol-origin: margin;
-    subcontrol-position: top center;
-    padding: 0 3px;
-}
-*/
-
+// The form sheet keeps the grey group-box rules, commented out, between its two parts.
+const char *const formStyleGroupBoxes = R"sheet(
 QGroupBox::title {
     subcontrol-origin: border;
     subcontrol-position: top center;
@@ -170,7 +159,10 @@ QPushButton:default {
 QHash<QString, QString> buildSheets()
 {
     QHash<QString, QString> sheets;
-    sheets.insert(QStringLiteral("FormStyle"), QString::fromUtf8(formStyle));
+    sheets.insert(QStringLiteral("FormStyle"),
+                  QString::fromUtf8(formStyleCheckBoxes) + QStringLiteral("/*\n") +
+                      QString::fromUtf8(groupBoxStyle) + QStringLiteral("\n*/\n") +
+                      QString::fromUtf8(formStyleGroupBoxes));
     sheets.insert(QStringLiteral("TabWidgetStyle"), QString::fromUtf8(tabWidgetStyle));
     sheets.insert(QStringLiteral("GroupBoxStyle"), QString::fromUtf8(groupBoxStyle));
     sheets.insert(QStringLiteral("LineEditStyle"), QString::fromUtf8(lineEditStyle));

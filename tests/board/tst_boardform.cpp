@@ -16,11 +16,25 @@ private slots:
     void formName();
     void pagesInOrder();
     void sharedSheets();
+    void namesUnique_data();
     void namesUnique();
+    void formCensusIsSumOfPages();
     void sliderDrivesSpinBox();
     void spinBoxLeavesSlider();
     void picturesLoad_data();
     void picturesLoad();
+    void slotsByNameFireOnce();
+    void tabPictures();
+};
+
+// A form host with one by-name slot, as the board applet has them.
+class SlotHost : public QWidget
+{
+    Q_OBJECT
+public:
+    int clicks = 0;
+public slots:
+    void on_pbAA_clicked() { ++clicks; }
 };
 
 void tst_BoardForm::formName_data()
@@ -65,11 +79,50 @@ void tst_BoardForm::sharedSheets()
     QVERIFY(host.form.styleSheet().contains("QCheckBox::indicator::checked::disabled"));
 }
 
+// Names must be unique across all pages, widgets and layouts together.
+void tst_BoardForm::namesUnique_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("rename");
+    QTest::addColumn<QStringList>("duplicates");
+    QTest::newRow("as built") << QString() << QString() << QStringList();
+    QTest::newRow("widget named like a page") << "label_3"
+                                              << "control" << QStringList{"control"};
+    QTest::newRow("layout named like a widget") << "gridLayout_3"
+                                                << "pbAA" << QStringList{"pbAA"};
+    QTest::newRow("unnamed layout") << "gridLayout_3"
+                                    << "" << QStringList{""};
+}
+
 void tst_BoardForm::namesUnique()
 {
+    QFETCH(QString, object);
+    QFETCH(QString, rename);
+    QFETCH(QStringList, duplicates);
     FormHost host;
-    const QStringList duplicates = PageCensus::duplicateNames(&host.form);
-    QVERIFY2(duplicates.isEmpty(), qPrintable(duplicates.join(", ")));
+    if (!object.isEmpty())
+        host.form.findChild<QObject *>(object)->setObjectName(rename);
+    QCOMPARE(PageCensus::duplicateNames(&host.form), duplicates);
+}
+
+// The census of the whole form holds the frame's two objects and every page's census, and no
+// part of Qt's own (such as the tab bar's scroll buttons).
+void tst_BoardForm::formCensusIsSumOfPages()
+{
+    FormHost host;
+    int widgets = 2;
+    int layouts = 1;
+    int spacers = 0;
+    for (int i = 0; i < host.ui.tabWidget->count(); ++i) {
+        const PageCensus page(host.ui.tabWidget->widget(i));
+        widgets += page.widgetCount();
+        layouts += page.layoutCount();
+        spacers += page.spacerCount();
+    }
+    const PageCensus form(&host.form);
+    QCOMPARE(form.widgetCount(), widgets);
+    QCOMPARE(form.layoutCount(), layouts);
+    QCOMPARE(form.spacerCount(), spacers);
 }
 
 void tst_BoardForm::sliderDrivesSpinBox()
@@ -113,6 +166,42 @@ void tst_BoardForm::picturesLoad()
 {
     QFETCH(QString, path);
     QVERIFY(!QPixmap(path).isNull());
+}
+
+// The form connects nothing by name: the applet's one call makes each slot fire once.
+void tst_BoardForm::slotsByNameFireOnce()
+{
+    SlotHost host;
+    Ui::Board ui;
+    ui.setupUi(&host);
+    QMetaObject::connectSlotsByName(&host);
+    ui.pbAA->click();
+    QCOMPARE(host.clicks, 1);
+}
+
+// Draws every tab; with KVL_FORM_PNG_DIR set, writes one PNG per tab into that folder.
+void tst_BoardForm::tabPictures()
+{
+    FormHost host;
+    const QString folder = qEnvironmentVariable("KVL_FORM_PNG_DIR");
+    if (!folder.isEmpty())
+        QVERIFY(QDir().mkpath(folder));
+    host.form.show();
+    QTabWidget *tabs = host.ui.tabWidget;
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        QVERIFY(tabs->widget(i)->isVisible());
+        const QImage image = host.form.grab().toImage();
+        QCOMPARE(image.size(), host.form.size());
+        if (!folder.isEmpty()) {
+            const QString file = QStringLiteral("%1/%2_%3.png")
+                                     .arg(folder)
+                                     .arg(i)
+                                     .arg(tabs->widget(i)->objectName());
+            QVERIFY2(image.save(file), qPrintable(file));
+        }
+    }
 }
 
 QTEST_MAIN(tst_BoardForm)
