@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace PageLookup;
 
 namespace
@@ -193,6 +195,7 @@ private slots:
     void groupCells_data();
     void groupCells();
     void statusCells();
+    void currentGrids();
     void creationOrder();
     void dialsAndSliders_data();
     void dialsAndSliders();
@@ -236,10 +239,17 @@ void tst_P205Page::groupCells_data()
          {"gbCH1_2", "gridLayout_13", {2, 2, 2, 1}},
          // the LED-control rows: button, label, edit whatever the order of creation
          {"pbBoard_setCLKFreq1", "gridLayout_23", {0, 0, 1, 1}},
+         {"lbFreq0_2", "gridLayout_23", {0, 1, 1, 1}},
          {"leFREQ1", "gridLayout_23", {0, 2, 1, 1}},
+         {"pbBoard_setDuty1", "gridLayout_23", {1, 0, 1, 1}},
+         {"lbDuty0", "gridLayout_23", {1, 1, 1, 1}},
+         {"leDUTY1", "gridLayout_23", {1, 2, 1, 1}},
+         {"pbBoard_setCLKFreq2", "gridLayout_24", {0, 0, 1, 1}},
+         {"lbFreq0_3", "gridLayout_24", {0, 1, 1, 1}},
+         {"leFREQ2", "gridLayout_24", {0, 2, 1, 1}},
          {"pbBoard_setDuty2", "gridLayout_24", {1, 0, 1, 1}},
+         {"lbDuty0_2", "gridLayout_24", {1, 1, 1, 1}},
          {"leDUTY2", "gridLayout_24", {1, 2, 1, 1}},
-         {"leIAVERAGE2", "gridLayout_21", {2, 1, 1, 1}},
          {"cbBUCKACTIVE2", "gridLayout_38", {3, 0, 1, 1}}});
 }
 
@@ -278,6 +288,25 @@ void tst_P205Page::statusCells()
     for (int i = 10; i < 15; ++i)
         QCOMPARE(host.ui.horizontalLayout_3->indexOf(widget<QWidget>(host, statusFlags[i].name)),
                  i - 10);
+}
+
+// The three current rows of each channel: caption, value, unit.
+void tst_P205Page::currentGrids()
+{
+    const FormHost host;
+    const char *const cells[3][3] = {{"lbIPEAK2P205", "leIPEAK1", "lbIUnitCurrent_5"},
+                                     {"lbIAVERAGE1P205_3", "leIRIPPLE1", "lbIUnitCurrent_9"},
+                                     {"lbIAVERAGE2P205", "leIAVERAGE1", "lbIUnitCurrent_7"}};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const QString one = QString::fromLatin1(cells[row][column]);
+            const auto twin = std::find_if(channelWidgets().cbegin(), channelWidgets().cend(),
+                                           [&](const ChannelWidget &w) { return one == w.one; });
+            QVERIFY(twin != channelWidgets().cend());
+            const QList<int> cell = {row, column, 1, 1};
+            QCOMPARE(cellOf(widget<QWidget>(host, one), "gridLayout_20"), cell);
+            QCOMPARE(cellOf(widget<QWidget>(host, twin->two), "gridLayout_21"), cell);
+        }
 }
 
 void tst_P205Page::creationOrder()
