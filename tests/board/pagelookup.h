@@ -8,7 +8,9 @@
 #include "universalcontrol.h"
 
 #include <QGridLayout>
+#include <QLayout>
 #include <QList>
+#include <QSpacerItem>
 #include <QString>
 
 namespace PageLookup
@@ -65,6 +67,27 @@ template <typename Twin> QList<CensusRow> twinRows(const QList<Twin> &twins, int
                           forChannel(w.binding, channel), forChannel(w.text, channel),
                           forChannel(w.style, channel)};
     return rows;
+}
+
+// The spacers of the page's named layouts as "layout width x height horizontal-policy
+// vertical-policy" (policies as numbers of QSizePolicy::Policy), sorted.
+inline QStringList spacersOf(QWidget *page)
+{
+    QStringList spacers;
+    for (const QLayout *layout : page->findChildren<QLayout *>()) {
+        if (layout->objectName().isEmpty()) // Qt's own, inside complex widgets
+            continue;
+        for (int i = 0; i < layout->count(); ++i)
+            if (QSpacerItem *spacer = layout->itemAt(i)->spacerItem())
+                spacers << QStringLiteral("%1 %2x%3 %4 %5")
+                               .arg(layout->objectName())
+                               .arg(spacer->sizeHint().width())
+                               .arg(spacer->sizeHint().height())
+                               .arg(int(spacer->sizePolicy().horizontalPolicy()))
+                               .arg(int(spacer->sizePolicy().verticalPolicy()));
+    }
+    spacers.sort();
+    return spacers;
 }
 
 // The binding name a bound widget reports; empty for a plain Qt widget.

@@ -196,6 +196,7 @@ private slots:
     void groupCells();
     void statusCells();
     void currentGrids();
+    void spacers();
     void creationOrder();
     void dialsAndSliders_data();
     void dialsAndSliders();
@@ -307,6 +308,25 @@ void tst_P205Page::currentGrids()
             QCOMPARE(cellOf(widget<QWidget>(host, one), "gridLayout_20"), cell);
             QCOMPARE(cellOf(widget<QWidget>(host, twin->two), "gridLayout_21"), cell);
         }
+}
+
+// Horizontal spacers 40 by 20 push row items apart, vertical ones 20 by 40 push columns down.
+void tst_P205Page::spacers()
+{
+    const FormHost host;
+    const QString across =
+        QStringLiteral(" 40x20 %1 %2").arg(QSizePolicy::Expanding).arg(QSizePolicy::Minimum);
+    const QString down =
+        QStringLiteral(" 20x40 %1 %2").arg(QSizePolicy::Minimum).arg(QSizePolicy::Expanding);
+    QStringList expected;
+    for (const char *row : {"horizontalLayout_12", "horizontalLayout_14", "horizontalLayout_16",
+                            "horizontalLayout_25", "horizontalLayout_26"})
+        expected << row + across;
+    for (const char *column : {"gridLayout_13", "verticalLayout_28", "verticalLayout_35",
+                               "verticalLayout_37", "verticalLayout_46"})
+        expected << column + down;
+    expected.sort();
+    QCOMPARE(spacersOf(host.ui.p205), expected);
 }
 
 void tst_P205Page::creationOrder()

@@ -246,6 +246,7 @@ private slots:
     void channelCells();
     void statusCells();
     void stackingOrder();
+    void spacers();
     void ranges_data();
     void ranges();
     void combosEmpty();
@@ -347,6 +348,23 @@ void tst_P404Page::stackingOrder()
             second << child->objectName();
     QCOMPARE(second.first(), QStringLiteral("label_114"));
     QCOMPARE(second.last(), QStringLiteral("leDUTY2P404"));
+}
+
+// Spacers centre the enable boxes, part the result columns and push the groups up.
+void tst_P404Page::spacers()
+{
+    const FormHost host;
+    const QString across =
+        QStringLiteral("x20 %1 %2").arg(QSizePolicy::Expanding).arg(QSizePolicy::Minimum);
+    const QString down =
+        QStringLiteral(" %1 %2").arg(QSizePolicy::Minimum).arg(QSizePolicy::Expanding);
+    QStringList expected = {"horizontalLayout_50 40" + across, "horizontalLayout_50 40" + across,
+                            "horizontalLayout_51 40" + across, "horizontalLayout_51 40" + across,
+                            "gridLayout_11 100" + across,      "gridLayout_34 100" + across,
+                            "verticalLayout_60 20x40" + down,  "verticalLayout_61 20x40" + down,
+                            "verticalLayout_62 20x40" + down,  "verticalLayout_63 20x138" + down};
+    expected.sort();
+    QCOMPARE(spacersOf(host.ui.P404), expected);
 }
 
 void tst_P404Page::ranges_data()
