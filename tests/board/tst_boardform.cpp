@@ -19,6 +19,7 @@ private slots:
     void namesUnique_data();
     void namesUnique();
     void formCensusIsSumOfPages();
+    void wholeFormCensus();
     void sliderDrivesSpinBox();
     void spinBoxLeavesSlider();
     void picturesLoad_data();
@@ -123,6 +124,49 @@ void tst_BoardForm::formCensusIsSumOfPages()
     QCOMPARE(form.widgetCount(), widgets);
     QCOMPARE(form.layoutCount(), layouts);
     QCOMPARE(form.spacerCount(), spacers);
+}
+
+// The whole form by class: every widget the form creates (the form itself aside), its layouts
+// and spacers, and how many bound widgets carry an accessible name.
+void tst_BoardForm::wholeFormCensus()
+{
+    FormHost host;
+    const PageCensus form(&host.form);
+    QMap<QString, int> widgets = {
+        {"QLabel", 208},
+        {"CustomControls::CheckBox", 113},
+        {"CustomControls::LineEdit", 82},
+        {"CustomControls::PushButton", 70},
+        {"QGroupBox", 49},
+        {"CustomControls::ComboBox", 24},
+        {"QLineEdit", 24},
+        {"QPushButton", 21},
+        {"QWidget", 20 + 1}, // six pages, fourteen containers and the form
+        {"CustomControls::RealEdit", 17},
+        {"QFrame", 13},
+        {"CustomControls::Dial", 6},
+        {"QSplitter", 6},
+        {"QSpinBox", 6},
+        {"QCheckBox", 5},
+        {"CustomControls::SpinBox", 4},
+        {"QComboBox", 4},
+        {"CustomControls::Slider", 3},
+        {"QCustomPlot", 2},
+        {"QTabWidget", 1},
+        {"QTableWidget", 1},
+        {"QListWidget", 1},
+        {"QPlainTextEdit", 1},
+        {"QSlider", 1},
+    };
+    QCOMPARE(form.widgetClasses(), widgets);
+    QCOMPARE(form.widgetCount(), 682 + 1);
+    const QMap<QString, int> layouts = {
+        {"QVBoxLayout", 63}, {"QGridLayout", 60}, {"QHBoxLayout", 57}, {"QFormLayout", 3}};
+    QCOMPARE(form.layoutClasses(), layouts);
+    QCOMPARE(form.layoutCount(), 183);
+    QCOMPARE(form.spacerCount(), 45);
+    QCOMPARE(form.boundClassCount(), 319);
+    QCOMPARE(form.boundWithBindingCount(), 300);
 }
 
 void tst_BoardForm::sliderDrivesSpinBox()
