@@ -152,14 +152,6 @@ private slots:
         QCOMPARE(data->data(CleanUp), QByteArray("Set @KVL52110 = Nothing "));
     }
 
-    void longItemNameIsKeptWhole()
-    {
-        const QString item = "Board." + QString(500, QChar('R')) + "[SW1]";
-        std::unique_ptr<QMimeData> data(ScriptDrag::mimeData(item, QString(), 3));
-        QCOMPARE(data->data(GetData), ("# = @KVL52110.get(\"" + item + "\" ) ").toLatin1());
-        QVERIFY(data->text().startsWith(item));
-    }
-
     void ctrlLeftPressStartsDragWithWidgetMode_data()
     {
         QTest::addColumn<WidgetFactory>("factory");
@@ -207,19 +199,6 @@ private slots:
         QCOMPARE(QString::fromLatin1(drag.data.value(SetData)), setLine);
         QVERIFY(drag.data.contains(InitObject));
         QVERIFY(drag.data.contains(CleanUp));
-    }
-
-    void readOnlyCheckBoxDragsWithoutToggling()
-    {
-        CheckBox check;
-        check.setAccessibleName("BANK[SW1]");
-        check.resize(100, 30);
-        check.setWritable(false);
-        QSignalSpy clicked(&check, &QAbstractButton::clicked);
-        QTest::mouseClick(&check, Qt::LeftButton, Qt::ControlModifier, QPoint(8, 15));
-        QCOMPARE(m_provider.drags.size(), 1);
-        QVERIFY(!check.isChecked());
-        QCOMPARE(clicked.count(), 0);
     }
 
     void otherPressesStartNoDrag_data()
