@@ -542,10 +542,11 @@ private slots:
         QCOMPARE(r.value(true), 0xFu);
 
         Bit bit;
-        bit.setValue(1);
-        bit.toggle();
-        QCOMPARE(bit.value(), quint8(0));
         bit = true;
+        QCOMPARE(bit.value(), quint8(1));
+        bit = false;
+        QCOMPARE(bit.value(), quint8(0));
+        bit.toggle();
         QCOMPARE(bit.value(), quint8(1));
     }
 
