@@ -46,6 +46,18 @@ private:
         box.resize(200, 150);
     }
 
+    static int countRedPixels(const QImage &image)
+    {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 90 && c.blue() < 90)
+                    ++red;
+            }
+        return red;
+    }
+
 private slots:
     void listRows()
     {
@@ -92,6 +104,20 @@ private slots:
         // The text length plays no part.
         box.setItems({"short", QString(500, QChar('x'))});
         QCOMPARE(rowHint(box, 1), rowHint(box, 0));
+    }
+
+    void listShowsHtmlColours()
+    {
+        HtmlListBox box;
+        box.resize(400, 100);
+        box.setItems({"plain <font color=\"#ff0000\">RED RED RED</font> text"});
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QImage withMarkup = box.grab().toImage();
+        box.setItemText(0, "plain RED RED RED text");
+        const QImage withoutMarkup = box.grab().toImage();
+        QVERIFY(countRedPixels(withMarkup) > 10);
+        QCOMPARE(countRedPixels(withoutMarkup), 0);
     }
 
     void foldingFoldsAndRestores()

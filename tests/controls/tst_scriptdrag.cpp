@@ -10,6 +10,7 @@
 #include "scriptdragprovider.h"
 #include "slider.h"
 #include "spinbox.h"
+#include "switch.h"
 
 #include <QDrag>
 #include <QMimeData>
@@ -294,11 +295,22 @@ private slots:
         QTRY_VERIFY(drag.isNull()); // not kept alive by its parent, the applet
     }
 
+    // Widgets that paint the tint themselves (the others take it from their base classes).
+    void tintWhileCtrlHeld_data()
+    {
+        QTest::addColumn<WidgetFactory>("factory");
+        QTest::newRow("slider") << &make<Slider>;
+        QTest::newRow("progress bar") << &make<ProgressBar>;
+        QTest::newRow("switch") << &make<Switch>;
+    }
+
     void tintWhileCtrlHeld()
     {
+        QFETCH(WidgetFactory, factory);
         QWidget window;
         window.resize(200, 100);
-        auto *slider = new Slider(Qt::Horizontal, &window);
+        QWidget *slider = factory();
+        slider->setParent(&window);
         slider->setGeometry(10, 10, 150, 40);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

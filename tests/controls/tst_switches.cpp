@@ -277,6 +277,11 @@ private slots:
         sw.setMirroredX(false);
         sw.setAngle(180);
         QCOMPARE(render(sw), plain.mirrored(true, true));
+        // The bound switch draws the same picture.
+        Switch bound;
+        bound.setModel(5);
+        bound.resize(32, 32);
+        QCOMPARE(render(bound), plain);
     }
 };
 
