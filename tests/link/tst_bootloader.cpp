@@ -193,6 +193,9 @@ private slots:
         auto *progress = r->window.findChild<QProgressBar *>();
         QCOMPARE(progress->maximum(), size / 256);
         QCOMPARE(progress->value(), progress->maximum());
+        // A new image starts the bar again.
+        QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(10)))));
+        QCOMPARE(progress->value(), 0);
         if (size == 300) {
             QVERIFY(expected.at(1).startsWith("set flash=80050100"));
             QCOMPARE(expected.at(1).mid(26, 8), QByteArray("0000002c"));
