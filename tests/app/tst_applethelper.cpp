@@ -200,6 +200,7 @@ private slots:
         QCOMPARE(text.split('\n').mid(0, 7),
                  (QStringList{"REG  BANK[3..0]", "{0 }  SW1 = 1", "Switch one; off; on",
                               "{1 }  SW2 = 0", "Switch two", "{2:3 }  LEVEL[2] = 3", "Level"}));
+        QVERIFY(text.split('\n').value(9).startsWith("VARIABLE  BIG")); // no row after the last
         QVERIFY(text.contains("{1:7 }" + nbsp + " MODE[7] = 0"));
         QVERIFY2(text.contains("VARIABLE  SA"), qPrintable(text));
         QVERIFY(text.contains("=1.23457e+06")); // six significant digits
