@@ -92,6 +92,9 @@ private slots:
         QCOMPARE(sw.stateCount(), 3);
         QCOMPARE(sw.states().at(2).value, 2);
         QCOMPARE(sw.states().at(1).region, QRect(QPoint(0, 11), QPoint(31, 21)));
+        for (int outside : {-1, 3, 1000}) // no state there: nothing written
+            sw.setStateRegion(outside, QRect(1, 1, 1, 1));
+        QCOMPARE(sw.states().at(2).region, MySwitch::pictureModels().at(2).regions.value(2));
         sw.setCurrentIndex(2);
         QSignalSpy changed(&sw, &MySwitch::signal_StateChanged);
         sw.setModel(10); // red, green, grey; back to the first state without a signal
