@@ -1,4 +1,5 @@
 #include "tst_appletfixture.h"
+#include "tablerows.h"
 
 #include "lineedit.h"
 #include "register.h"
@@ -49,15 +50,12 @@ private slots:
 
     void variablePrecision_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QByteArray>("fixedText"); // empty: not the six-decimal form
-        QTest::newRow("1.5") << 1.5 << QByteArray("1.500000");
-        QTest::newRow("0.1") << 0.1 << QByteArray("0.100000");
-        QTest::newRow("-0.25") << -0.25 << QByteArray("-0.250000");
-        QTest::newRow("large whole") << 1e20 << QByteArray("100000000000000000000.000000");
-        QTest::newRow("4.7n") << 4.7e-9 << QByteArray();
-        QTest::newRow("seven decimals") << 1.2345678 << QByteArray();
-        QTest::newRow("one third") << 1.0 / 3 << QByteArray();
+        // fixedText empty: not the six-decimal form
+        addRows<double, QByteArray>({"value", "fixedText"},
+                                    {{-0.25, "-0.250000"},
+                                     {1e20, "100000000000000000000.000000"},
+                                     {4.7e-9, ""},
+                                     {1.0 / 3, ""}});
     }
 
     void variablePrecision()
@@ -108,22 +106,18 @@ private slots:
     // take no access key; only the empty value that saving writes for them is skipped).
     void registerValueForms_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<quint32>("before");
-        QTest::addColumn<quint32>("after");
-        QTest::newRow("binary") << QByteArray("R4:0b1011") << 0x2u << 0xDu;
-        QTest::newRow("hexadecimal") << QByteArray("R4:0x0D") << 0x2u << 0xDu;
-        QTest::newRow("hexadecimal lower case") << QByteArray("R4:0xd") << 0x2u << 0xDu;
-        QTest::newRow("decimal") << QByteArray("R4:13") << 0x2u << 0xDu;
-        QTest::newRow("short bit string keeps the rest") << QByteArray("R4:0b01") << 0xFu << 0xEu;
-        QTest::newRow("long bit string is cut") << QByteArray("R4:0b000011") << 0xFu << 0x0u;
-        QTest::newRow("any digit but 0 sets") << QByteArray("R4:0b2x00") << 0xCu << 0x3u;
-        QTest::newRow("line end of another system") << QByteArray("R4:0x3\r") << 0x0u << 0x3u;
-        QTest::newRow("hex wider than the register") << QByteArray("R4:0xF2") << 0x0u << 0x2u;
-        QTest::newRow("read-only saved form") << QByteArray("RO:") << 5u << 5u;
-        QTest::newRow("read-only binary") << QByteArray("RO:0b011") << 5u << 6u;
-        QTest::newRow("read-only hexadecimal") << QByteArray("RO:0x0") << 5u << 0u;
-        QTest::newRow("read-only decimal") << QByteArray("RO:3") << 5u << 3u;
+        addRows<QByteArray, quint32, quint32>({"line", "before", "after"},
+                                              {{"R4:0b1011", 0x2u, 0xDu},
+                                               {"R4:0xd", 0x2u, 0xDu},
+                                               {"R4:13", 0x2u, 0xDu},
+                                               {"R4:0b01", 0xFu, 0xEu},
+                                               {"R4:0b000011", 0xFu, 0x0u},
+                                               {"R4:0b2x00", 0xCu, 0x3u},
+                                               {"R4:0x3\r", 0x0u, 0x3u},
+                                               {"R4:0xF2", 0x0u, 0x2u},
+                                               {"RO:", 5u, 5u},
+                                               {"RO:0b011", 5u, 6u},
+                                               {"RO:3", 5u, 3u}});
     }
 
     void registerValueForms()
@@ -140,16 +134,14 @@ private slots:
 
     void malformedLinesAreSkipped_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::newRow("two colons") << QByteArray("R4:0x1:2\nV1:1:2");
-        QTest::newRow("no colon") << QByteArray("R4 0x0F\nV1=4");
-        QTest::newRow("name not bound") << QByteArray("NOPE:5\nr4:3");
-        QTest::newRow("empty values") << QByteArray("R4:\nV1:\nV2:  \nRO:");
-        QTest::newRow("unreadable numbers") << QByteArray("R4:zz\nR4:0xZZ\nV1:abc\nV2:1.5.5");
-        QTest::newRow("register number beyond 32 bits")
-            << QByteArray("R4:0x100000000\nR4:99999999999");
-        QTest::newRow("empty lines and text") << QByteArray("\n\n:\n:5\n");
-        QTest::newRow("binary junk") << QByteArray("\xff\xfe:1\nV1:\0\xff\n\0R4:1", 16);
+        addRows<QByteArray>({"text"}, {{"R4:0x1:2\nV1:1:2"},
+                                       {"R4 0x0F\nV1=4"},
+                                       {"NOPE:5\nr4:3"},
+                                       {"R4:\nV1:\nV2:  \nRO:"},
+                                       {"R4:zz\nR4:0xZZ\nV1:abc\nV2:1.5.5"},
+                                       {"R4:0x100000000\nR4:99999999999"},
+                                       {"\n\n:\n:5\n"},
+                                       {QByteArray("\xff\xfe:1\nV1:\0\xff\n\0R4:1", 16)}});
     }
 
     void malformedLinesAreSkipped()
@@ -184,16 +176,6 @@ private slots:
         QCOMPARE(le->value(), 0.0);
         QVERIFY(applet->loadConfig("R4:0b1011\n"));
         QCOMPARE(le->value(), 13.0);
-    }
-
-    void emptyApplet()
-    {
-        applet->onInit = nullptr;
-        applet->setup();
-        QVERIFY(applet->saveConfig().isEmpty());
-        QVERIFY(applet->loadConfig(QByteArray()));
-        QVERIFY(applet->loadConfig("V1:3\n"));
-        QCOMPARE(v1->value(), 1.5);
     }
 
 private:

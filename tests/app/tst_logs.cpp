@@ -215,6 +215,9 @@ private slots:
         logs->slot_addLog(50, "b");
         invoke("slot_ActionCopyAll");
         QCOMPARE(clipboard->text(), QString(" a\n b\n"));
+        logs->list()->setCurrentRow(0);
+        invoke("slot_ActionCopy");
+        QCOMPARE(clipboard->text(), QString(" a"));
 
         // Without a current row nothing is copied.
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));

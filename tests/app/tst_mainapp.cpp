@@ -12,6 +12,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "tablerows.h"
 #include "testfiles.h"
 
 #include <QCheckBox>
@@ -103,18 +104,16 @@ private slots:
 
     void findApplet_data()
     {
-        QTest::addColumn<QVariant>("key");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("expected"); // table entry, -1 none
-        QTest::newRow("name") << QVariant("ToolB") << 0 << 2;
-        QTest::newRow("log name") << QVariant("Logs") << 0 << 0;
-        QTest::newRow("name case counts") << QVariant("toolb") << 0 << -1;
-        QTest::newRow("unknown name") << QVariant("Nope") << 0 << -1;
-        QTest::newRow("shortcut 0") << QVariant(int(Qt::Key_0)) << 1 << 1;
-        QTest::newRow("shortcut 1") << QVariant(uint(Qt::Key_1)) << 1 << 2;
-        QTest::newRow("shortcut 9") << QVariant(int(Qt::Key_9)) << 1 << -1;
-        QTest::newRow("first") << QVariant() << 2 << 0;
-        QTest::newRow("other mode") << QVariant("ToolA") << 3 << -1;
+        // expected: table entry, -1 none
+        addRows<QVariant, int, int>({"key", "mode", "expected"},
+                                    {{"ToolB", 0, 2},
+                                     {"Logs", 0, 0},
+                                     {"toolb", 0, -1},
+                                     {int(Qt::Key_0), 1, 1},
+                                     {uint(Qt::Key_1), 1, 2},
+                                     {int(Qt::Key_9), 1, -1},
+                                     {QVariant(), 2, 0},
+                                     {"ToolA", 3, -1}});
     }
 
     void findApplet()
@@ -126,44 +125,25 @@ private slots:
     }
 
     // Requests by name while disconnected: items of applets fail with a red log line, the
-    // program's own names answer without one.
+    // program's own names answer without one. logged: empty when it succeeds.
     void dispatchWhileDisconnected_data()
     {
-        QTest::addColumn<QString>("verb");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QVariant>("args");
-        QTest::addColumn<QVariant>("expected");
-        QTest::addColumn<QString>("logged"); // empty: succeeds
         const QVariant untouched("untouched");
-        const QVariant seven(7);
-        const QVariant text("get X");
-        QTest::newRow("set") << QString("set") << QString("ToolA.SA") << seven << untouched
-                             << QString("Error SET:ToolA.SA");
-        QTest::newRow("set unknown applet") << QString("set") << QString("Nope.SA") << seven
-                                            << untouched << QString("Error SET:Nope.SA");
-        QTest::newRow("get") << QString("get") << QString("ToolA.SA") << seven << untouched
-                             << QString("Error GET ToolA.SA");
-        QTest::newRow("get leading dot")
-            << QString("get") << QString(".SA") << seven << untouched << QString("Error GET .SA");
-        QTest::newRow("run") << QString("run") << QString("ToolB.Cmd") << seven << untouched
-                             << QString("Error RUN:ToolB.Cmd");
         const QVariant version(MainApp::VersionText);
-        QTest::newRow("get version")
-            << QString("get") << QString("version") << text << version << QString();
-        QTest::newRow("get VERSION")
-            << QString("get") << QString("VERSION") << text << version << QString();
-        QTest::newRow("get three parts")
-            << QString("get") << QString("ToolA.SA.x") << text << untouched << QString();
-        QTest::newRow("get unknown")
-            << QString("get") << QString("colour") << text << untouched << QString();
-        QTest::newRow("set version")
-            << QString("set") << QString("version") << text << untouched << QString();
-        QTest::newRow("set three parts")
-            << QString("set") << QString("a..b") << text << untouched << QString();
-        QTest::newRow("run write offline")
-            << QString("run") << QString("Write") << text << untouched << QString();
-        QTest::newRow("run unknown")
-            << QString("run") << QString("dance") << text << untouched << QString();
+        addRows<QString, QString, QVariant, QVariant, QString>(
+            {"verb", "name", "args", "expected", "logged"},
+            {{"set", "ToolA.SA", 7, untouched, "Error SET:ToolA.SA"},
+             {"set", "Nope.SA", 7, untouched, "Error SET:Nope.SA"},
+             {"get", "ToolA.SA", 7, untouched, "Error GET ToolA.SA"},
+             {"get", ".SA", 7, untouched, "Error GET .SA"},
+             {"run", "ToolB.Cmd", 7, untouched, "Error RUN:ToolB.Cmd"},
+             {"get", "VERSION", "get X", version, ""},
+             {"get", "ToolA.SA.x", "get X", untouched, ""},
+             {"get", "colour", "get X", untouched, ""},
+             {"set", "version", "get X", untouched, ""},
+             {"set", "a..b", "get X", untouched, ""},
+             {"run", "Write", "get X", untouched, ""},
+             {"run", "dance", "get X", untouched, ""}});
     }
 
     void dispatchWhileDisconnected()

@@ -189,6 +189,7 @@ private slots:
                 settings.setValue(QStringLiteral("key%1").arg(i), texts.at(i));
             settings.setValue("number", 50);
             settings.setValue("nothing", QVariant());
+            settings.setValue("odd key", "v"); // written as "odd%20key"
         }
         QHash<QString, QVariant> values;
         QVERIFY(OptionsFile::read(Path, &values, &error));
@@ -197,6 +198,7 @@ private slots:
         QCOMPARE(values.value("number").toInt(), 50);
         QVERIFY(values.contains("nothing"));
         QVERIFY(!values.value("nothing").isValid());
+        QCOMPARE(values.value("odd key").toString(), QStringLiteral("v"));
     }
 
     void unreadableFileIsReportedAndNotOverwritten()

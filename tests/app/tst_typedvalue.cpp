@@ -1,6 +1,7 @@
 #include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
+#include "tablerows.h"
 #include "typedvalue.h"
 
 #include <QtTest>
@@ -12,43 +13,27 @@ class TestTypedValue : public QObject
 private slots:
     void decode_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QVariant>("expected");
-        QTest::newRow("i100 is a 32-bit int") << QString("i100") << QVariant(int(100));
-        QTest::newRow("i-1 is 64-bit") << QString("i-1") << QVariant(qlonglong(-1));
-        QTest::newRow("i2147483647 stays 32-bit")
-            << QString("i2147483647") << QVariant(int(2147483647));
-        QTest::newRow("i2147483648 is 64-bit")
-            << QString("i2147483648") << QVariant(qlonglong(2147483648LL));
-        QTest::newRow("i4294967295 is 64-bit")
-            << QString("i4294967295") << QVariant(qlonglong(4294967295LL));
-        QTest::newRow("i4294967296 is int 0") << QString("i4294967296") << QVariant(int(0));
-        QTest::newRow("i-2147483648 is 64-bit")
-            << QString("i-2147483648") << QVariant(qlonglong(-2147483648LL));
-        QTest::newRow("iabc is int 0") << QString("iabc") << QVariant(int(0));
-        QTest::newRow("i alone is int 0") << QString("i") << QVariant(int(0));
-        QTest::newRow("f2.5") << QString("f2.5") << QVariant(2.5);
-        QTest::newRow("f-1e-3") << QString("f-1e-3") << QVariant(-0.001);
-        QTest::newRow("f alone is 0.0") << QString("f") << QVariant(0.0);
-        QTest::newRow("fxyz is 0.0") << QString("fxyz") << QVariant(0.0);
-        QTest::newRow("sHello") << QString("sHello") << QVariant(QStringLiteral("Hello"));
-        QTest::newRow("s alone is the empty string") << QString("s") << QVariant(QString(""));
-        QTest::newRow("s keeps tabs and blanks")
-            << QString("s a\tb ") << QVariant(QStringLiteral(" a\tb "));
-        QTest::newRow("x0aFF") << QString("x0aFF") << QVariant(QByteArray("\x0a\xff", 2));
-        QTest::newRow("x alone is no bytes") << QString("x") << QVariant(QByteArray());
-        QTest::newRow("hello is no value") << QString("hello") << QVariant();
-        QTest::newRow("empty is no value") << QString("") << QVariant();
-        QTest::newRow("upper-case I is no value") << QString("I5") << QVariant();
-        QTest::newRow("s# is a string") << QString("s#1") << QVariant(QStringLiteral("#1"));
-        QTest::newRow("beyond Latin-1 is no value") << QString(QChar(0x20AC)) + "5" << QVariant();
-        const auto list = [](const QVariantList &items) { return QVariant(items); };
-        QTest::newRow("i#1;2;3") << QString("i#1;2;3") << list({1, 2, 3});
-        QTest::newRow("i# alone holds one 0") << QString("i#") << list({0});
-        QTest::newRow("i#1;;2 empty item is 0") << QString("i#1;;2") << list({1, 0, 2});
-        QTest::newRow("i#x;-4") << QString("i#x;-4") << list({0, -4});
-        QTest::newRow("f#1;2") << QString("f#1;2") << list({1.0, 2.0});
-        QTest::newRow("f#2.5;;x") << QString("f#2.5;;x") << list({2.5, 0.0, 0.0});
+        using L = QVariantList;
+        addRows<QString, QVariant>({"text", "expected"},
+                                   {{"i100", int(100)},
+                                    {"i-1", qlonglong(-1)},
+                                    {"i2147483647", int(2147483647)},
+                                    {"i2147483648", qlonglong(2147483648LL)},
+                                    {"i4294967296", int(0)},
+                                    {"iabc", int(0)},
+                                    {"f-1e-3", -0.001},
+                                    {"fxyz", 0.0},
+                                    {"s", QString("")},
+                                    {"s a\tb ", QStringLiteral(" a\tb ")},
+                                    {"x0aFF", QByteArray("\x0a\xff", 2)},
+                                    {"hello", QVariant()},
+                                    {"I5", QVariant()},
+                                    {"s#1", QStringLiteral("#1")},
+                                    {QString(QChar(0x20AC)) + "5", QVariant()},
+                                    {"i#1;;2", L{1, 0, 2}},
+                                    {"i#", L{0}},
+                                    {"i#x;-4", L{0, -4}},
+                                    {"f#2.5;;x", L{2.5, 0.0, 0.0}}});
     }
 
     void decode()
@@ -67,38 +52,27 @@ private slots:
 
     void encode_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("true") << QVariant(true) << QString("i1");
-        QTest::newRow("false") << QVariant(false) << QString("i0");
-        QTest::newRow("int") << QVariant(-42) << QString("i-42");
-        QTest::newRow("uint") << QVariant(4294967295u) << QString("i4294967295");
-        QTest::newRow("longlong") << QVariant(qlonglong(-5000000000LL)) << QString("i-5000000000");
-        QTest::newRow("double 2.5") << QVariant(2.5) << QString("f2.5");
-        QTest::newRow("double 100") << QVariant(100.0) << QString("f100");
-        QTest::newRow("double 15 digits") << QVariant(1.0 / 3.0) << QString("f0.333333333333333");
-        QTest::newRow("double tiny") << QVariant(1.5e-20) << QString("f1.5e-20");
-        QTest::newRow("string") << QVariant(QStringLiteral("Hello")) << QString("sHello");
-        QTest::newRow("empty string") << QVariant(QString()) << QString("s");
-        QTest::newRow("string beyond Latin-1")
-            << QVariant(QStringLiteral("a") + QChar(0x20AC) + "b") << QString("sa?b");
-        QTest::newRow("string ends at zero")
-            << QVariant(QStringLiteral("ab") + QChar(0) + "cd") << QString("sab");
-        QTest::newRow("bytes") << QVariant(QByteArray("\x0a\xff", 2)) << QString("x0aff");
-        QTest::newRow("empty bytes") << QVariant(QByteArray()) << QString("x");
-        QTest::newRow("list int first") << QVariant(QVariantList{1, 2.5}) << QString("i#1;2.5");
-        QTest::newRow("list double first") << QVariant(QVariantList{2.5, 1}) << QString("f#2.5;1");
-        QTest::newRow("list doubles 15 digits")
-            << QVariant(QVariantList{0.1 + 0.2}) << QString("f#0.3");
-        QTest::newRow("list of strings")
-            << QVariant(QVariantList{QStringLiteral("a"), QStringLiteral("b")}) << QString("a;b");
-        QTest::newRow("list of bools")
-            << QVariant(QVariantList{true, false}) << QString("true;false");
-        QTest::newRow("empty list") << QVariant(QVariantList()) << QString("");
-        QTest::newRow("invalid") << QVariant() << QString("");
-        QTest::newRow("string list") << QVariant(QStringList{"a"}) << QString("");
-        QTest::newRow("char") << QVariant(QChar('a')) << QString("");
-        QTest::newRow("map") << QVariant(QVariantMap{{"a", 1}}) << QString("");
+        using L = QVariantList;
+        addRows<QVariant, QString>({"value", "expected"},
+                                   {{false, "i0"},
+                                    {4294967295u, "i4294967295"},
+                                    {qlonglong(-5000000000LL), "i-5000000000"},
+                                    {100.0, "f100"},
+                                    {1.0 / 3.0, "f0.333333333333333"},
+                                    {1.5e-20, "f1.5e-20"},
+                                    {QString(), "s"},
+                                    {QStringLiteral("a") + QChar(0x20AC) + "b", "sa?b"},
+                                    {QStringLiteral("ab") + QChar(0) + "cd", "sab"},
+                                    {QByteArray("\x0a\xff", 2), "x0aff"},
+                                    {L{1, 2.5}, "i#1;2.5"},
+                                    {L{2.5, 1}, "f#2.5;1"},
+                                    {L{0.1 + 0.2}, "f#0.3"},
+                                    {L{QStringLiteral("a"), QStringLiteral("b")}, "a;b"},
+                                    {L{true, false}, "true;false"},
+                                    {L(), ""},
+                                    {QVariant(), ""},
+                                    {QStringList{"a"}, ""},
+                                    {QVariantMap{{"a", 1}}, ""}});
     }
 
     void encode()
@@ -118,21 +92,14 @@ private slots:
 
     void roundTrip_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QVariant>("back");
-        QTest::newRow("int min") << QVariant(int(-2147483647 - 1))
-                                 << QVariant(qlonglong(-2147483648LL));
-        QTest::newRow("int 0") << QVariant(0) << QVariant(0);
-        QTest::newRow("uint max") << QVariant(4294967295u) << QVariant(qlonglong(4294967295LL));
-        QTest::newRow("bool") << QVariant(true) << QVariant(1);
-        QTest::newRow("double") << QVariant(123456.789012345) << QVariant(123456.789012345);
-        QTest::newRow("latin1") << QVariant(QStringLiteral("\u00e4\u00f6 x"))
-                                << QVariant(QStringLiteral("\u00e4\u00f6 x"));
-        QTest::newRow("bytes") << QVariant(QByteArray("\0\1\2", 3))
-                               << QVariant(QByteArray("\0\1\2", 3));
-        QTest::newRow("int list") << QVariant(QVariantList{5, -6}) << QVariant(QVariantList{5, -6});
-        QTest::newRow("double list")
-            << QVariant(QVariantList{0.5, 1e300}) << QVariant(QVariantList{0.5, 1e300});
+        addRows<QVariant, QVariant>(
+            {"value", "back"},
+            {{int(-2147483647 - 1), qlonglong(-2147483648LL)},
+             {true, 1},
+             {123456.789012345, 123456.789012345},
+             {QStringLiteral("\u00e4\u00f6 x"), QStringLiteral("\u00e4\u00f6 x")},
+             {QByteArray("\0\1\2", 3), QByteArray("\0\1\2", 3)},
+             {QVariantList{0.5, 1e300}, QVariantList{0.5, 1e300}}});
     }
 
     void roundTrip()

@@ -55,6 +55,7 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::newRow("first kept") << 0 << -1 << true << QString("TO3/TO4");
         QTest::newRow("second current") << 1 << -1 << true << QString("TO1/TO2");
+        QTest::newRow("current beyond the list") << 2 << -1 << true << QString("TO3/TO4");
         QTest::newRow("second chosen") << 0 << 1 << true << QString("TO1/TO2");
         QTest::newRow("chosen then cancelled") << 0 << 1 << false << QString("TO1/TO2");
     }

@@ -228,6 +228,8 @@ private slots:
         QVERIFY(!ws.load("absent.bench"));
         QVERIFY(!ws.errorString().isEmpty());
         QCOMPARE(alpha->variable.value(), 1.5);
+        QVERIFY(ws.load(QString())); // a later cancelled load reports no old error
+        QVERIFY(ws.errorString().isEmpty());
     }
 
     void failedWriteIsReported()

@@ -120,21 +120,6 @@ private slots:
         QCOMPARE(countRedPixels(withoutMarkup), 0);
     }
 
-    void foldingNeedsCheckable()
-    {
-        FoldingBox box;
-        box.setTitle("Title");
-        box.resize(200, 150);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QSignalSpy resized(&box, &FoldingBox::signal_resized);
-        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(20, 8));
-        box.setFolded(false);
-        QCOMPARE(resized.count(), 0);
-        QCOMPARE(box.height(), 150);
-        QCOMPARE(box.unfoldedHeight(), -1);
-    }
-
     void foldingFoldsAndRestores()
     {
         FoldingBox box;

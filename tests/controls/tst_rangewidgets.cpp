@@ -46,33 +46,6 @@ private slots:
         }
     }
 
-    void defaultsAndWritability()
-    {
-        SpinBox spin;
-        QCOMPARE(spin.minimum(), 0);
-        QCOMPARE(spin.maximum(), 65535);
-        spin.setValue(65535);
-        QCOMPARE(spin.value(), 65535.0);
-        spin.setValue(-2.9); // the spin box's own range applies
-        QCOMPARE(spin.value(), 0.0);
-        // The binding's setRange leaves the range alone.
-        static_cast<UniversalControl &>(spin).setRange(5, 10);
-        QCOMPARE(spin.maximum(), 65535);
-
-        QVERIFY(spin.isWritable());
-        spin.setWritable(false);
-        QVERIFY(spin.isReadOnly());
-        QVERIFY(!spin.isWritable());
-
-        Slider slider;
-        slider.setWritable(false);
-        QVERIFY(slider.isWritable());
-
-        ProgressBar bar;
-        bar.setWritable(true);
-        QVERIFY(!bar.isWritable());
-    }
-
     void progressBarRange_data()
     {
         QTest::addColumn<double>("min");

@@ -230,20 +230,6 @@ private slots:
         QVERIFY(rowNamed(box, "NEXT[P]"));
         QVERIFY(!rowNamed(box, "OTP[EN]"));
     }
-
-    void rowContextMenuSwallowed()
-    {
-        Row row(nullptr, Row::NumberRow, 4);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
-        QApplication::sendEvent(&row, &event);
-        QVERIFY(event.isAccepted());
-        row.setValue(12);
-        QCOMPARE(row.numberField()->value(), 12.0);
-        Row labelOnly(nullptr, 5, 4);
-        QVERIFY(!labelOnly.checkBox() && !labelOnly.numberField());
-        labelOnly.setAccessibleName("X[Y]"); // no input widget: nothing to name
-        labelOnly.setValue(1);
-    }
 };
 
 QTEST_MAIN(TestRegisterBox)

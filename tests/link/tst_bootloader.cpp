@@ -76,21 +76,11 @@ private slots:
     void windowLayout()
     {
         QCOMPARE(r->window.windowTitle(), QStringLiteral("FIRMWARE Update"));
-        QCOMPARE(r->window.size(), QSize(518, 163));
         QCOMPARE(r->window.minimumSize(), r->window.maximumSize());
         QCOMPARE(r->window.windowModality(), Qt::ApplicationModal);
-        QVERIFY(r->window.windowFlags() & Qt::WindowCloseButtonHint);
-        QVERIFY(!(r->window.windowFlags() & Qt::WindowMinimizeButtonHint));
-        QCOMPARE(button("pbLoadHex")->text(), QStringLiteral("LoadHex"));
-        QCOMPARE(button("pbDefault")->text(), QStringLiteral("Default"));
-        QCOMPARE(button("pbFlash")->text(), QStringLiteral("Flash"));
-        QCOMPARE(button("pbRestart")->text(), QStringLiteral("Restart"));
         QCOMPARE(r->window.findChild<QCheckBox *>()->text(),
                  QStringLiteral("Ignore FW Version incompatibility"));
-        // Nothing is loaded yet.
-        QVERIFY(!button("pbFlash")->isEnabled());
-        QVERIFY(button("pbLoadHex")->isEnabled());
-        QCOMPARE(r->window.findChild<QProgressBar *>()->value(), 0);
+        QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
 
         // The default image is compiled in only when the build names one (KVL_FIRMWARE_HEX).
         QCOMPARE(button("pbDefault")->isEnabled(), hasDefaultImage());
@@ -203,6 +193,9 @@ private slots:
         auto *progress = r->window.findChild<QProgressBar *>();
         QCOMPARE(progress->maximum(), size / 256);
         QCOMPARE(progress->value(), progress->maximum());
+        // A new image starts the bar again.
+        QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(10)))));
+        QCOMPARE(progress->value(), 0);
         if (size == 300) {
             QVERIFY(expected.at(1).startsWith("set flash=80050100"));
             QCOMPARE(expected.at(1).mid(26, 8), QByteArray("0000002c"));

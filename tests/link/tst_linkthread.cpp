@@ -107,7 +107,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 30000);
         QVERIFY(!f.log.contains(DisconnectErrors));
+        // The link thread's own identification read its answers.
         QVERIFY(f.board.lines().contains("*IDN?"));
+        QCOMPARE(f.link.firmwareType(), QStringLiteral("P110"));
+        QVERIFY(f.prompt.messages().isEmpty());
         f.board.setValue("A", "6");
         QVERIFY(f.link.send("get A", &answer));
         QCOMPARE(answer, QByteArray("A=6\n"));

@@ -135,45 +135,6 @@ private slots:
         QVERIFY(full.waitForRoom(2, 0));
         QVERIFY(!full.waitForRoom(3, 0));
     }
-
-    void twoThreadStressArrivesCompleteInOrder()
-    {
-        RingBuffer rb(5000);
-        const int total = 8 * 1024 * 1024;
-        auto byteAt = [](int i) { return char((i * 7 + i / 251) & 0xFF); };
-        std::thread writer([&]() {
-            char chunk[777];
-            for (int sent = 0; sent < total;) {
-                const int n = qMin(int(sizeof chunk), total - sent);
-                for (int i = 0; i < n; ++i)
-                    chunk[i] = byteAt(sent + i);
-                for (int done = 0; done < n;) {
-                    const int w = rb.write(chunk + done, n - done);
-                    if (w == 0)
-                        rb.waitForRoom(1, 1000);
-                    done += w;
-                }
-                sent += n;
-            }
-        });
-        int received = 0;
-        bool inOrder = true;
-        char out[1000];
-        while (received < total) {
-            const int n = rb.read(out, int(sizeof out));
-            if (n == 0) {
-                QVERIFY(rb.waitForData(1, 10000));
-                continue;
-            }
-            for (int i = 0; i < n && inOrder; ++i)
-                inOrder = out[i] == byteAt(received + i);
-            received += n;
-        }
-        writer.join();
-        QVERIFY(inOrder);
-        QCOMPARE(received, total);
-        QVERIFY(rb.isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRingBuffer)

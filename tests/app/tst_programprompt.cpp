@@ -1,0 +1,102 @@
+// The real program, run as a separate process: started without the test answer switch it asks
+// its questions with its own dialogs, so it waits at the "Project type" question and serves no
+// request yet (requests that arrive during the start are held); answering by default, it starts
+// with the tool applets of its table.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+
+QString socketPath()
+{
+    return QDir::tempPath() + QStringLiteral("/KVL52110");
+}
+
+std::unique_ptr<QProcess> startProgram(bool answerDefaults)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("KVL_PROMPT_DEFAULTS"));
+    if (answerDefaults)
+        env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TMPDIR"), QDir::tempPath());
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(QStringLiteral(KVL_PROGRAM_PATH), QStringList());
+    return process;
+}
+
+// Connects to the program's socket, waiting for it to listen.
+bool connectTo(QLocalSocket &socket)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 60000) {
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(200))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+// One request on a connection of its own: the reply, read until the server closes.
+QByteArray request(const QByteArray &batch)
+{
+    QLocalSocket socket;
+    if (!connectTo(socket))
+        return "<no connection>";
+    socket.write(batch);
+    QByteArray reply;
+    while (socket.state() == QLocalSocket::ConnectedState && socket.waitForReadyRead(30000))
+        reply += socket.readAll();
+    return reply + socket.readAll();
+}
+
+} // namespace
+
+class TestProgramPrompt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startWaitsForTheProjectTypeDialog()
+    {
+        QVERIFY(QFileInfo(QStringLiteral(KVL_PROGRAM_PATH)).isExecutable());
+        auto process = startProgram(false);
+        QVERIFY(process->waitForStarted(30000));
+        QLocalSocket socket;
+        QVERIFY(connectTo(socket)); // the server listens before the question is asked
+        socket.write("get\tversion\n");
+        QVERIFY(socket.waitForBytesWritten(5000));
+        QVERIFY(!socket.waitForReadyRead(5000));
+        QVERIFY(socket.readAll().isEmpty());
+        QCOMPARE(process->state(), QProcess::Running);
+        process->kill();
+        QVERIFY(process->waitForFinished(30000));
+    }
+
+    // A command of a tool applet answers (with nothing) where an unknown applet fails.
+    void defaultAnswersStartWithTheToolApplets()
+    {
+        auto process = startProgram(true);
+        QVERIFY(process->waitForStarted(30000));
+        QCOMPARE(request("run\topen\tsmockup\n"), QByteArray("i1"));
+        QCOMPARE(request("run\tNoApplet.cmd\n"), QByteArray("err\n"));
+        QCOMPARE(request("run\tSpiRaw.cmd\n"), QByteArray());
+        QCOMPARE(request("run\tshutdown\n"), QByteArray("i1"));
+        QVERIFY(process->waitForFinished(60000));
+        QCOMPARE(process->exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramPrompt)
+#include "tst_programprompt.moc"
