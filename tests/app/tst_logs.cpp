@@ -215,6 +215,8 @@ private slots:
         logs->slot_addLog(50, "b");
         invoke("slot_ActionCopyAll");
         QCOMPARE(clipboard->text(), QString(" a\n b\n"));
+        // The list follows the newest entry when the event loop runs; a later choice wins.
+        QTRY_COMPARE(logs->list()->currentRow(), 1);
         logs->list()->setCurrentRow(0);
         invoke("slot_ActionCopy");
         QCOMPARE(clipboard->text(), QString(" a"));

@@ -84,14 +84,14 @@ private slots:
         QVERIFY(process->waitForFinished(30000));
     }
 
-    // A command of a tool applet answers (with nothing) where an unknown applet fails.
+    // A tool applet answers its unknown command with false where an unknown applet fails.
     void defaultAnswersStartWithTheToolApplets()
     {
         auto process = startProgram(true);
         QVERIFY(process->waitForStarted(30000));
         QCOMPARE(request("run\topen\tsmockup\n"), QByteArray("i1"));
         QCOMPARE(request("run\tNoApplet.cmd\n"), QByteArray("err\n"));
-        QCOMPARE(request("run\tSpiRaw.cmd\n"), QByteArray());
+        QCOMPARE(request("run\tSpiRaw.cmd\n"), QByteArray("i0"));
         QCOMPARE(request("run\tshutdown\n"), QByteArray("i1"));
         QVERIFY(process->waitForFinished(60000));
         QCOMPARE(process->exitCode(), 0);
