@@ -158,6 +158,9 @@ private slots:
         QCOMPARE(fields.size(), 51);
         QCOMPARE(fields.removeDuplicates(), 0);
         QCOMPARE(others, QStringList{"SACONF"});
+        QVariant address = 12;
+        QVERIFY(f.app->set("Configuration.SACONF", address));
+        QCOMPARE(child<QLineEdit>("leSA")->text().toInt(nullptr, 0), 12);
         commands.sort();
         applet()->run(QString(), 0);
         QCOMPARE(commands, applet()->functionNames());

@@ -96,6 +96,7 @@ private slots:
     {
         for (Register *reg : configurationRegisters().commands())
             reg->fill(0, -1, 16);
+        f.configuration()->slot_updateAllControls();
         for (int k = 0; k < 2; ++k)
             f.bus.editChip(k, [](FakeMatrixChip &chip) {
                 chip.opmode = 4;
@@ -114,8 +115,9 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("saconf");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("AUTO_ADD") << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[AAC]=1"} << 5
-                                  << frameLine("e5 04", "01");
+        QTest::newRow("AUTO_ADD, length code cleared")
+            << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[AAC]=1", "AUTO_ADD[BC]=3"} << 5
+            << frameLine("e5 04", "01");
         QTest::newRow("AUTO_ADD broadcast, NA bits not sent")
             << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[B]=1", "AUTO_ADD[NA]=63"} << 1
             << frameLine("61 04", "80");
@@ -316,7 +318,8 @@ private slots:
                                      << QList<int>{3, 7};
         QTest::newRow("first refused") << QStringList{"3", " 7 "} << 1 << false
                                        << QList<int>{7};
-        QTest::newRow("no valid row") << QStringList{"", "-1", "32"} << 0 << false
+        QTest::newRow("edges") << QStringList{"0", "31", "32"} << 0 << true << QList<int>{0, 31};
+        QTest::newRow("no valid row") << QStringList{"", "-1", "32", "3.5"} << 0 << false
                                       << QList<int>{};
         QTest::newRow("no rows") << QStringList{} << 0 << false << QList<int>{};
     }
@@ -410,6 +413,7 @@ private slots:
         QCOMPARE(field("ID_SLAVE[DLT_X_AXIS]"), 10u);
         QCOMPARE(field("OP_MODE_ST[OPMODE]"), 4u);
         QCOMPARE(field("I2C_EEPROM_READ[DATA3]"), 0xFFu);
+        QCOMPARE(f.configuration()->findChild<QLineEdit *>("leDLT1")->text().toUInt(nullptr, 0), 10u);
     }
 
     // A failing read does not stop the others; the result is false.
