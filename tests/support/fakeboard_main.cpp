@@ -1,9 +1,13 @@
 // Runs the board simulator on a pseudo-terminal until killed, so the program can be tried
 // against a simulated board: start it, then connect the program to the printed device path.
 // --trace prints each line received as "> line" and each answer as "< answer".
+// The matrix bus carries two chips at addresses 1 and 7 in normal mode, powered by outputs 1
+// and 2 of the KVL52205; --unaddressed N puts N chips at address 0 in OTP configuration mode
+// instead (outputs 1, 2, 1, ...); --chips none leaves the bus empty.
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_spi.h"
+#include "fakematrixbus.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,11 +25,27 @@ int main(int argc, char **argv)
     const QCommandLineOption traceOption(
         QStringLiteral("trace"), QStringLiteral("Print each line received and each answer."));
     parser.addOption(traceOption);
+    const QCommandLineOption chipsOption(
+        QStringLiteral("chips"), QStringLiteral("\"none\": no chips on the matrix bus."),
+        QStringLiteral("none"));
+    parser.addOption(chipsOption);
+    const QCommandLineOption unaddressedOption(
+        QStringLiteral("unaddressed"),
+        QStringLiteral("N chips at address 0 awaiting automatic addressing."), QStringLiteral("N"));
+    parser.addOption(unaddressedOption);
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         QTextStream(stderr) << "fakeboard: "
                             << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument")
                                                              : parser.errorText())
                             << "\n";
+        return 2;
+    }
+    bool countOk = true;
+    const int unaddressed =
+        parser.isSet(unaddressedOption) ? parser.value(unaddressedOption).toInt(&countOk) : 0;
+    if ((parser.isSet(chipsOption) && parser.value(chipsOption) != QLatin1String("none")) ||
+        !countOk || unaddressed < 0 || unaddressed > 32) {
+        QTextStream(stderr) << "fakeboard: --chips takes \"none\", --unaddressed 0 to 32\n";
         return 2;
     }
     if (parser.isSet(helpOption)) {
@@ -47,6 +67,15 @@ int main(int argc, char **argv)
     }
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
+    FakeMatrixBus bus(board); // the matrix chips on the second UART
+    bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });
+    if (parser.isSet(unaddressedOption)) {
+        for (int k = 0; k < unaddressed; ++k)
+            bus.addChip(0, 1, k % 2 + 1);
+    } else if (!parser.isSet(chipsOption)) {
+        bus.addChip(1, 4, 1);
+        bus.addChip(7, 4, 2);
+    }
     QTextStream(stdout) << board.devicePath() << Qt::endl;
     if (parser.isSet(traceOption)) {
         board.setTrace([](const QByteArray &text) {
@@ -57,5 +86,6 @@ int main(int argc, char **argv)
     }
     int received = 0;
     sigwait(&stopSignals, &received);
+    bus.setOutputSource(nullptr); // the board thread must not reach spi once it is gone
     return 0;
 }
