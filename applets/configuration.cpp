@@ -63,6 +63,7 @@ struct Configuration::Command {
 const QList<Configuration::Command> &Configuration::commands()
 {
     using R = ConfigurationRegisters;
+    // clang-format off
     static const QList<Command> table = {
         {"Read_slave_ident", "Read slave identification", Command::Read, &R::ID_SLAVE, 6, {}},
         {"OP_MODE_STATUS_READ", "Read OP mode", Command::Read, &R::OP_MODE_ST, 1, {}},
@@ -87,6 +88,7 @@ const QList<Configuration::Command> &Configuration::commands()
         {"Read_PXN_Mode_Rq", "Read PXN mode request", Command::Read, &R::R_PXN_MODE_RQ, 1, {}},
         {"Read_all_conf", "Read all config registers", Command::ReadAll, nullptr, 0, {}},
     };
+    // clang-format on
     return table;
 }
 
@@ -126,10 +128,9 @@ bool Configuration::init()
 
     // The frame counter and the watchdog selection do not exist on TO1 chips.
     if (MainApp::instance()->projectType().contains(QLatin1String("TO1"))) {
-        for (QWidget *widget : {static_cast<QWidget *>(ui->label_101),
-                                static_cast<QWidget *>(ui->lineEdit),
-                                static_cast<QWidget *>(ui->label_67),
-                                static_cast<QWidget *>(ui->cmREG0D_3_5)})
+        for (QWidget *widget :
+             {static_cast<QWidget *>(ui->label_101), static_cast<QWidget *>(ui->lineEdit),
+              static_cast<QWidget *>(ui->label_67), static_cast<QWidget *>(ui->cmREG0D_3_5)})
             widget->setEnabled(false);
     }
     const QStringList pxnModes = {QStringLiteral("0. Slave"), QStringLiteral("1. Repeater-Slave")};

@@ -45,9 +45,9 @@ ConfigurationRegisters::ConfigurationRegisters()
 
 QList<Register *> ConfigurationRegisters::commands()
 {
-    return {&ID_SLAVE,   &I2C_EEPROM_WRITE, &I2C_EEPROM_RQ,  &I2C_EEPROM_READ, &AUTO_ADD,
-            &ASSIGN_ADD, &OP_MODE_ST,       &WR_PXN_MODE_RQ, &R_PXN_MODE_RQ,   &UART,
-            &CHANGE_MODE, &SW_RESET,        &MAPENA};
+    return {&ID_SLAVE,    &I2C_EEPROM_WRITE, &I2C_EEPROM_RQ,  &I2C_EEPROM_READ, &AUTO_ADD,
+            &ASSIGN_ADD,  &OP_MODE_ST,       &WR_PXN_MODE_RQ, &R_PXN_MODE_RQ,   &UART,
+            &CHANGE_MODE, &SW_RESET,         &MAPENA};
 }
 
 ConfigurationRegisters &configurationRegisters()

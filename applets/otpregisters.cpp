@@ -42,23 +42,33 @@ QString requestFields()
     return item("OTPBS[1:0]", 2) + item("NA[4:0]", 0) + item("B", 0);
 }
 
+// Bits 0-15 are the same in both maps; bits 16-19 differ by project type.
+QStringList mapFields(const QStringList &upperFields)
+{
+    return QStringList{"OTP_lock_bit",
+                       "OTP_node_adrlckbit",
+                       "OTP_node_adr[4:0]",
+                       "Fail_safe_st_lck_bit",
+                       "Fail_safe_st_LED[3:0]",
+                       "PXN_lock_bit",
+                       "Mode",
+                       "Communi_speed[1:0]"} +
+           upperFields;
+}
+
 } // namespace
 
 const QString &OtpRegisters::mapText()
 {
-    static const QString text = mapItems(
-        {"OTP_lock_bit", "OTP_node_adrlckbit", "OTP_node_adr[4:0]", "Fail_safe_st_lck_bit",
-         "Fail_safe_st_LED[3:0]", "PXN_lock_bit", "Mode", "Communi_speed[1:0]",
-         "Global_bit_err_det_DIS", "LVDS_OFF", "UART_OFF", "EEPROM_lock_bit"});
+    static const QString text =
+        mapItems(mapFields({"Global_bit_err_det_DIS", "LVDS_OFF", "UART_OFF", "EEPROM_lock_bit"}));
     return text;
 }
 
 const QString &OtpRegisters::mapTextTo1()
 {
-    static const QString text = mapItems(
-        {"OTP_lock_bit", "OTP_node_adrlckbit", "OTP_node_adr[4:0]", "Fail_safe_st_lck_bit",
-         "Fail_safe_st_LED[3:0]", "PXN_lock_bit", "Mode", "Communi_speed[1:0]",
-         "Global_bit_err_det_EN", "LVDS_OFF", "EEPROM_lock_bit", "DUMMY"});
+    static const QString text =
+        mapItems(mapFields({"Global_bit_err_det_EN", "LVDS_OFF", "EEPROM_lock_bit", "DUMMY"}));
     return text;
 }
 

@@ -27,13 +27,12 @@ QPair<int, int> identifiers(Register &frame, const char *idField)
 {
     frame.setField(QStringLiteral("[P1]"), quint32(oddParity7(*frame.select(0, 6))));
     frame.setField(QStringLiteral("[P2]"), quint32(oddParity7(*frame.select(8, 14))));
-    const int pid1 = int(frame.getField(QStringLiteral("[P1]")) * 128 +
-                         frame.getField(QStringLiteral("[FT]")) * 32 +
-                         frame.getField(QStringLiteral("[SA]")));
-    const int pid2 = int(frame.getField(QStringLiteral("[P2]")) * 128 +
-                         frame.getField(QStringLiteral("[BC]")) * 32 +
-                         frame.getField(QLatin1String("[") + QLatin1String(idField) +
-                                        QLatin1String("]")));
+    const int pid1 =
+        int(frame.getField(QStringLiteral("[P1]")) * 128 +
+            frame.getField(QStringLiteral("[FT]")) * 32 + frame.getField(QStringLiteral("[SA]")));
+    const int pid2 = int(
+        frame.getField(QStringLiteral("[P2]")) * 128 + frame.getField(QStringLiteral("[BC]")) * 32 +
+        frame.getField(QLatin1String("[") + QLatin1String(idField) + QLatin1String("]")));
     qDebug() << "pid1 = " << pid1 << " pid2 = " << pid2;
     return {pid1, pid2};
 }
@@ -141,8 +140,9 @@ void Pxn::reportCrcFailure(unsigned received, unsigned computed)
     QApplication::beep();
     Prompt::Message message;
     message.icon = Prompt::NoIcon;
-    message.text = QStringLiteral("CRC failed! ") +
-                   QStringLiteral("CRC value is %1 and calculate is %2.").arg(received).arg(computed);
+    message.text =
+        QStringLiteral("CRC failed! ") +
+        QStringLiteral("CRC value is %1 and calculate is %2.").arg(received).arg(computed);
     Prompt::show(message);
 }
 
@@ -151,8 +151,8 @@ bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int 
     bool result = false;
     unsigned crc = 0;
     for (int attempt = 0; attempt < attempts && !result; ++attempt)
-        result = requestFrame(pid1, pid2, data, crc, answerBytes,
-                              attempt == 0 ? FirstLead : RepeatLead);
+        result =
+            requestFrame(pid1, pid2, data, crc, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
     dumpBytes(data);
     if (!result)
         data = QByteArray(answerBytes, '\0');

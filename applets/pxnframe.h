@@ -30,6 +30,5 @@ public:
     // Cuts the answer line of "get SER2DATA" into answerBytes data bytes and the CRC byte.
     // False (nothing written) when the line holds no "SER2DATA=" text, its count is 4 or less,
     // it is too short for count, data and CRC, or those digits are not hexadecimal.
-    static bool parseAnswer(const QByteArray &line, int answerBytes, QByteArray *data,
-                            quint8 *crc);
+    static bool parseAnswer(const QByteArray &line, int answerBytes, QByteArray *data, quint8 *crc);
 };

@@ -1,18 +1,14 @@
 // 32-bit SPI frames per second through the SPI Raw 4B tool, form bound and set up in the
 // application, against bare set/get pairs of the same data text through ControlBoard, both on
 // the same simulated board (the KVL52404 on LED chip select 0) in the same run.
+#include "benchrounds.h"
 #include "controlboard.h"
 #include "fakeboard.h"
 #include "fakeboard_spi.h"
-#include "mainapp.h"
-#include "prompt.h"
 #include "spiraw4b.h"
 #include "variable.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace
@@ -23,21 +19,6 @@ constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each cou
 const QString Variable32 = QStringLiteral("SPILEDCS0DATA");
 const QByteArray ReadWord55 = QByteArrayLiteral("046e000009");
 
-// Counts calls of step that succeed within one round; 0 when one fails.
-template <typename Step> double perSecond(FakeBoard &board, Step step)
-{
-    QElapsedTimer timer;
-    timer.start();
-    long count = 0;
-    while (timer.elapsed() < RunMs) {
-        if (!step())
-            return 0;
-        if (++count % 500 == 0)
-            board.clearRecords();
-    }
-    return count / (timer.nsecsElapsed() / 1e9);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,40 +26,27 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    // The application writes its options and state files to the working directory.
-    QTemporaryDir work;
-    if (!work.isValid() || !QDir::setCurrent(work.path()))
-        return 1;
-    DefaultPrompt prompt;
-    Prompt::install(&prompt);
     FakeBoard board;
     FakeBoardSpi spi(board);
-    MainApp *app = MainApp::instance();
-    app->setAppletFactories({[]() -> Applet * { return new SpiRaw4B; }});
-    if (!app->init())
-        return 1;
-    app->start();
-    if (!app->connectBoard(board.devicePath())) {
-        QTextStream(stderr) << "cannot connect to the simulator\n";
-        return 1;
-    }
-    spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);
-    spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
-    ControlBoard *link = app->controlBoard();
-
     double tool = 0;
     double bare = 0;
-    for (int round = 0; round < Rounds; ++round) {
-        tool = qMax(tool, perSecond(board, []() { return spiRaw4B->transfer(); }));
-        bare = qMax(bare, perSecond(board, [link]() {
-                        QByteArray answer;
-                        return link->setValue(Variable32, ReadWord55) &&
-                               link->getValue(Variable32, &answer);
-                    }));
+    {
+        BenchRounds::Session session(board, []() -> Applet * { return new SpiRaw4B; });
+        if (!session.isReady())
+            return 1;
+        spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);
+        spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
+        ControlBoard *link = session.app()->controlBoard();
+        for (int round = 0; round < Rounds; ++round) {
+            tool = qMax(
+                tool, BenchRounds::perSecond(board, RunMs, []() { return spiRaw4B->transfer(); }));
+            bare = qMax(bare, BenchRounds::perSecond(board, RunMs, [link]() {
+                            QByteArray answer;
+                            return link->setValue(Variable32, ReadWord55) &&
+                                   link->getValue(Variable32, &answer);
+                        }));
+        }
     }
-    app->shutdown();
-    Prompt::install(nullptr);
-    QDir::setCurrent(QDir::rootPath());
 
     QTextStream out(stdout);
     out << "bare set/get pairs/s:           " << qRound(bare) << "\n";

@@ -58,7 +58,10 @@ class TestConfigurationForm : public QObject
 
     ConfigurationAppFixture f;
 
-    ConfigurationProbe *applet() const { return static_cast<ConfigurationProbe *>(f.configuration()); }
+    ConfigurationProbe *applet() const
+    {
+        return static_cast<ConfigurationProbe *>(f.configuration());
+    }
     template <typename T> T *child(const char *name) const
     {
         return applet()->findChild<T *>(QString::fromLatin1(name));
@@ -106,7 +109,7 @@ private slots:
             QCOMPARE(edit->text(), empty.contains(edit->objectName()) ? QString() : QString("15"));
 
         const QList<QPair<const char *, int>> combos = {
-            {"cbAAC", 0},    {"cbPMC", 0},       {"cbPMS", 0},       {"cbCF3EES", 4},
+            {"cbAAC", 0},       {"cbPMC", 0},       {"cbPMS", 0},       {"cbCF3EES", 4},
             {"cmREG0D_3_4", 4}, {"cmREG0D_3_5", 4}, {"cmREG0D_3_3", 16}};
         for (const auto &combo : combos)
             QCOMPARE(fresh.findChild<QComboBox *>(combo.first)->count(), combo.second);
@@ -158,6 +161,9 @@ private slots:
         QCOMPARE(fields.size(), 51);
         QCOMPARE(fields.removeDuplicates(), 0);
         QCOMPARE(others, QStringList{"SACONF"});
+        QVariant address = 12;
+        QVERIFY(f.app->set("Configuration.SACONF", address));
+        QCOMPARE(child<QLineEdit>("leSA")->text().toInt(nullptr, 0), 12);
         commands.sort();
         applet()->run(QString(), 0);
         QCOMPARE(commands, applet()->functionNames());
@@ -180,11 +186,16 @@ private slots:
     {
         QTest::addColumn<QString>("binding");
         QTest::addColumn<QString>("label");
-        QTest::newRow("write DATA3") << "I2C_EEPROM_WRITE[DATA3]" << "BYTE0";
-        QTest::newRow("write DATA10") << "I2C_EEPROM_WRITE[DATA10]" << "BYTE7";
-        QTest::newRow("read DATA3") << "I2C_EEPROM_READ[DATA3]" << "BYTE0";
-        QTest::newRow("read DATA10") << "I2C_EEPROM_READ[DATA10]" << "BYTE7";
-        QTest::newRow("read EES") << "I2C_EEPROM_READ[EES]" << "EES";
+        QTest::newRow("write DATA3") << "I2C_EEPROM_WRITE[DATA3]"
+                                     << "BYTE0";
+        QTest::newRow("write DATA10") << "I2C_EEPROM_WRITE[DATA10]"
+                                      << "BYTE7";
+        QTest::newRow("read DATA3") << "I2C_EEPROM_READ[DATA3]"
+                                    << "BYTE0";
+        QTest::newRow("read DATA10") << "I2C_EEPROM_READ[DATA10]"
+                                     << "BYTE7";
+        QTest::newRow("read EES") << "I2C_EEPROM_READ[EES]"
+                                  << "EES";
     }
     void byteLabels()
     {

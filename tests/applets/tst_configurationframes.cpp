@@ -96,6 +96,7 @@ private slots:
     {
         for (Register *reg : configurationRegisters().commands())
             reg->fill(0, -1, 16);
+        f.configuration()->slot_updateAllControls();
         for (int k = 0; k < 2; ++k)
             f.bus.editChip(k, [](FakeMatrixChip &chip) {
                 chip.opmode = 4;
@@ -114,14 +115,14 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("saconf");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("AUTO_ADD") << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[AAC]=1"} << 5
-                                  << frameLine("e5 04", "01");
+        QTest::newRow("AUTO_ADD, length code cleared")
+            << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[AAC]=1", "AUTO_ADD[BC]=3"} << 5
+            << frameLine("e5 04", "01");
         QTest::newRow("AUTO_ADD broadcast, NA bits not sent")
             << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[B]=1", "AUTO_ADD[NA]=63"} << 1
             << frameLine("61 04", "80");
         QTest::newRow("I2C request") << "Write_I2CEEPROM_Request"
-                                     << QStringList{"I2C_EEPROM_RQ[EESA]=5",
-                                                    "I2C_EEPROM_RQ[NA]=15",
+                                     << QStringList{"I2C_EEPROM_RQ[EESA]=5", "I2C_EEPROM_RQ[NA]=15",
                                                     "I2C_EEPROM_RQ[EEBA]=0x20"}
                                      << 20 << frameLine("f4 02", "05 20");
         QTest::newRow("I2C write")
@@ -136,15 +137,14 @@ private slots:
                            "ASSIGN_ADD[AA_THR]=80"}
             << 0 << frameLine("e0 85", "e9 50");
         QTest::newRow("change mode at 31")
-            << "Change_Mode_Write" << QStringList{"CHANGE_MODE[NMD]=1", "CHANGE_MODE[NA]=63"}
-            << 31 << frameLine("7f 0d", "01");
-        QTest::newRow("software reset")
-            << "SW_Reset_Write" << QStringList{"SW_RESET[SWRST]=1"} << 20 << frameLine("f4 0e", "01");
-        QTest::newRow("MAPENA to SACONF")
-            << "MAPENA_Write"
-            << QStringList{"MAPENA[MAPENA]=1", "MAPENA[CNT_RST]=1", "MAPENA[WDT_SEL]=2",
-                           "MAPENA[NA]=7"}
-            << 20 << frameLine("f4 8f", "0b");
+            << "Change_Mode_Write" << QStringList{"CHANGE_MODE[NMD]=1", "CHANGE_MODE[NA]=63"} << 31
+            << frameLine("7f 0d", "01");
+        QTest::newRow("software reset") << "SW_Reset_Write" << QStringList{"SW_RESET[SWRST]=1"}
+                                        << 20 << frameLine("f4 0e", "01");
+        QTest::newRow("MAPENA to SACONF") << "MAPENA_Write"
+                                          << QStringList{"MAPENA[MAPENA]=1", "MAPENA[CNT_RST]=1",
+                                                         "MAPENA[WDT_SEL]=2", "MAPENA[NA]=7"}
+                                          << 20 << frameLine("f4 8f", "0b");
         QTest::newRow("PXN mode") << "Write_PXN_Mode_Rq"
                                   << QStringList{"WR_PXN_MODE_RQ[PMC]=1", "WR_PXN_MODE_RQ[NA]=1"}
                                   << 20 << frameLine("f4 07", "01");
@@ -226,9 +226,9 @@ private slots:
         setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99"});
         setSaconf(address);
         QCOMPARE(run("Read_slave_ident"), QVariant(result));
-        const QList<quint32> read = {
-            field("ID_SLAVE[DEV_ID]"), field("ID_SLAVE[ANA_ID]"),    field("ID_SLAVE[DIG_ID]"),
-            field("ID_SLAVE[DLT_W]"),  field("ID_SLAVE[DLT_X_AXIS]"), field("ID_SLAVE[DLT_Y_AXIS]")};
+        const QList<quint32> read = {field("ID_SLAVE[DEV_ID]"),     field("ID_SLAVE[ANA_ID]"),
+                                     field("ID_SLAVE[DIG_ID]"),     field("ID_SLAVE[DLT_W]"),
+                                     field("ID_SLAVE[DLT_X_AXIS]"), field("ID_SLAVE[DLT_Y_AXIS]")};
         QCOMPARE(read, ident);
         QCOMPARE(pxnRegisters().W_BANK.getField("[SA]"), quint32(address));
         QCOMPARE(take().size(), result ? 2 : 4); // one attempt, or two
@@ -238,8 +238,8 @@ private slots:
     {
         setSaconf(3);
         QCOMPARE(run("Read_slave_ident"), QVariant(false));
-        QCOMPARE(take(), (QList<QByteArray>{requestLine("e3 80"), Get, requestLine("e3 80", 28),
-                                            Get}));
+        QCOMPARE(take(),
+                 (QList<QByteArray>{requestLine("e3 80"), Get, requestLine("e3 80", 28), Get}));
     }
 
     // The form shows what the read brought.
@@ -312,12 +312,12 @@ private slots:
         QTest::addColumn<int>("refused");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QList<int>>("addresses");
-        QTest::newRow("3, 7, x, 40") << QStringList{"3", "7", "x", "40"} << 0 << true
-                                     << QList<int>{3, 7};
-        QTest::newRow("first refused") << QStringList{"3", " 7 "} << 1 << false
-                                       << QList<int>{7};
-        QTest::newRow("no valid row") << QStringList{"", "-1", "32"} << 0 << false
-                                      << QList<int>{};
+        QTest::newRow("3, 7, x, 40")
+            << QStringList{"3", "7", "x", "40"} << 0 << true << QList<int>{3, 7};
+        QTest::newRow("first refused") << QStringList{"3", " 7 "} << 1 << false << QList<int>{7};
+        QTest::newRow("edges") << QStringList{"0", "31", "32"} << 0 << true << QList<int>{0, 31};
+        QTest::newRow("no valid row")
+            << QStringList{"", "-1", "32", "3.5"} << 0 << false << QList<int>{};
         QTest::newRow("no rows") << QStringList{} << 0 << false << QList<int>{};
     }
     void mapenaToDeviceRows()
@@ -405,11 +405,12 @@ private slots:
         setSaconf(1);
         QCOMPARE(run("Read_all_conf"), QVariant(true));
         QCOMPARE(take(), (QList<QByteArray>{requestLine("61 80"), Get, requestLine("61 86"), Get,
-                                            requestLine("61 08"), Get, requestLine("61 83"),
-                                            Get}));
+                                            requestLine("61 08"), Get, requestLine("61 83"), Get}));
         QCOMPARE(field("ID_SLAVE[DLT_X_AXIS]"), 10u);
         QCOMPARE(field("OP_MODE_ST[OPMODE]"), 4u);
         QCOMPARE(field("I2C_EEPROM_READ[DATA3]"), 0xFFu);
+        QCOMPARE(f.configuration()->findChild<QLineEdit *>("leDLT1")->text().toUInt(nullptr, 0),
+                 10u);
     }
 
     // A failing read does not stop the others; the result is false.

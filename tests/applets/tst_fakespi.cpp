@@ -4,62 +4,14 @@
 #include "fakeboard.h"
 #include "fakeboard_spi.h"
 #include "fakekvl52404.h"
+#include "lineclient.h"
 
-#include <QFile>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <mutex>
 
 namespace
 {
-
-// The program's end of the line: one command out, one answer line back.
-class LineClient
-{
-public:
-    explicit LineClient(const QString &path)
-    {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios tio;
-        if (m_fd >= 0 && tcgetattr(m_fd, &tio) == 0) {
-            cfmakeraw(&tio);
-            tcsetattr(m_fd, TCSANOW, &tio);
-        }
-    }
-    ~LineClient()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    LineClient(const LineClient &) = delete;
-    LineClient &operator=(const LineClient &) = delete;
-
-    // The answer line without its end, or "<none>" after five seconds.
-    QByteArray ask(const QByteArray &line)
-    {
-        const QByteArray bytes = line + '\n';
-        if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-            return "<write failed>";
-        QByteArray answer;
-        char c = 0;
-        for (;;) {
-            pollfd ready{m_fd, POLLIN, 0};
-            if (::poll(&ready, 1, 5000) <= 0 || ::read(m_fd, &c, 1) != 1)
-                return "<none>";
-            if (c == '\n')
-                return answer;
-            answer += c;
-        }
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // The 32-bit request frame with its CRC, as the data text of a set.
 QByteArray request404(bool write, int address, quint32 data)

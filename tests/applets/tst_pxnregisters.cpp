@@ -2,6 +2,7 @@
 // parity rule, attribute selections, the OTP map's CRC1, the TO1/TO2 map and the variables.
 #include "configurationregisters.h"
 #include "otpregisters.h"
+#include "pxn.h"
 #include "pxnframe.h"
 #include "pxnregisters.h"
 
@@ -41,14 +42,16 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("bits");
-        const QList<QPair<const char *, int>> rows{
-            {"W_BANK", 112},        {"R_BANK", 112},     {"ID_SLAVE", 64},
-            {"I2C_EEPROM_WRITE", 96}, {"I2C_EEPROM_RQ", 32}, {"I2C_EEPROM_READ", 96},
-            {"AUTO_ADD", 24},       {"ASSIGN_ADD", 32},  {"OP_MODE_ST", 24},
-            {"WR_PXN_MODE_RQ", 24}, {"R_PXN_MODE_RQ", 24}, {"UART", 24},
-            {"CHANGE_MODE", 24},    {"SW_RESET", 24},    {"MAPENA", 24},
-            {"OTP_REG", 27},        {"RQ_OTP", 24},      {"W_OTP", 64},
-            {"R_OTP", 64}};
+        const QList<QPair<const char *, int>> rows{{"W_BANK", 112},       {"R_BANK", 112},
+                                                   {"ID_SLAVE", 64},      {"I2C_EEPROM_WRITE", 96},
+                                                   {"I2C_EEPROM_RQ", 32}, {"I2C_EEPROM_READ", 96},
+                                                   {"AUTO_ADD", 24},      {"ASSIGN_ADD", 32},
+                                                   {"OP_MODE_ST", 24},    {"WR_PXN_MODE_RQ", 24},
+                                                   {"R_PXN_MODE_RQ", 24}, {"UART", 24},
+                                                   {"CHANGE_MODE", 24},   {"SW_RESET", 24},
+                                                   {"MAPENA", 24},        {"OTP_REG", 27},
+                                                   {"RQ_OTP", 24},        {"W_OTP", 64},
+                                                   {"R_OTP", 64}};
         for (const auto &row : rows)
             QTest::newRow(row.first) << QString(row.first) << row.second;
     }
@@ -101,16 +104,36 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("bits");
-        QTest::newRow("W_BANK group 1") << "W_BANK" << "DATA_BC" << "1" << 40 << 24;
-        QTest::newRow("W_BANK group 3") << "W_BANK" << "DATA_BC" << "3" << 88 << 24;
-        QTest::newRow("R_BANK group 0") << "R_BANK" << "DATA_BC" << "0" << 16 << 24;
-        QTest::newRow("R_BANK group 1") << "R_BANK" << "DATA_BC" << "1" << -1 << 0;
-        QTest::newRow("map bank 2") << "OTP_REG" << "BANK" << "2" << 0 << 27;
-        QTest::newRow("map bank 1") << "OTP_REG" << "BANK" << "1" << -1 << 0;
-        QTest::newRow("CRC input") << "OTP_REG" << "CRC" << "2" << 0 << 20;
-        QTest::newRow("CRC1") << "OTP_REG" << "CRC" << "5" << 20 << 7;
-        QTest::newRow("W_OTP data") << "W_OTP" << "DATA" << "1" << 24 << 40;
-        QTest::newRow("R_OTP answer") << "R_OTP" << "DATA2" << "0" << 16 << 48;
+        QTest::newRow("W_BANK group 1") << "W_BANK"
+                                        << "DATA_BC"
+                                        << "1" << 40 << 24;
+        QTest::newRow("W_BANK group 3") << "W_BANK"
+                                        << "DATA_BC"
+                                        << "3" << 88 << 24;
+        QTest::newRow("R_BANK group 0") << "R_BANK"
+                                        << "DATA_BC"
+                                        << "0" << 16 << 24;
+        QTest::newRow("R_BANK group 1") << "R_BANK"
+                                        << "DATA_BC"
+                                        << "1" << -1 << 0;
+        QTest::newRow("map bank 2") << "OTP_REG"
+                                    << "BANK"
+                                    << "2" << 0 << 27;
+        QTest::newRow("map bank 1") << "OTP_REG"
+                                    << "BANK"
+                                    << "1" << -1 << 0;
+        QTest::newRow("CRC input") << "OTP_REG"
+                                   << "CRC"
+                                   << "2" << 0 << 20;
+        QTest::newRow("CRC1") << "OTP_REG"
+                              << "CRC"
+                              << "5" << 20 << 7;
+        QTest::newRow("W_OTP data") << "W_OTP"
+                                    << "DATA"
+                                    << "1" << 24 << 40;
+        QTest::newRow("R_OTP answer") << "R_OTP"
+                                      << "DATA2"
+                                      << "0" << 16 << 48;
     }
     void selections()
     {
@@ -168,10 +191,40 @@ private slots:
                          "       @value=10;@field=BC[1:0]            @value=0;@field=P2         "
                          "        @value=1;@field=OTPBS[1:0]         @value=2;@field=NA[4:0]    "
                          "        @value=0;@field=B                  @value=0;"));
-        QCOMPARE(otpRegisters().RQ_OTP.select(16, 23)->value(true), 0x02u);
+        for (Register *r : {&otpRegisters().RQ_OTP, &otpRegisters().W_OTP, &otpRegisters().R_OTP})
+            QCOMPARE(r->select(16, 63)->value(true), 0x02u); // OTPBS 2, everything else 0
         QCOMPARE(configurationRegisters().MAPENA.indexOf("MAPENA"), 16);
         QCOMPARE(configurationRegisters().ID_SLAVE.indexOf("DLT_Y_AXIS"), 56);
         QCOMPARE(configurationRegisters().I2C_EEPROM_READ.indexOf("B"), -1);
+    }
+
+    // The one frame applet is reachable while it lives and binds its three items by name.
+    void frameApplet()
+    {
+        auto *pxn = new Pxn;
+        QCOMPARE(Pxn::instance(), pxn);
+        QVERIFY(pxn->init());
+        QCOMPARE(pxn->itemNames(), QStringList({"Bank_layout", "W_BANK", "R_BANK"}));
+        QVERIFY(pxn->set("W_BANK[SA]", 33u, Variable::OutsideKey));
+        QCOMPARE(pxnRegisters().W_BANK.getField("[SA]"), 1u);
+        pxnRegisters().W_BANK.setField("[SA]", 0);
+        delete pxn;
+        QCOMPARE(Pxn::instance(), nullptr);
+    }
+
+    void reverseBits_data()
+    {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("reversed");
+        QTest::newRow("01") << 0x01 << 0x80;
+        QTest::newRow("a0") << 0xA0 << 0x05;
+        QTest::newRow("ff") << 0xFF << 0xFF;
+    }
+    void reverseBits()
+    {
+        QFETCH(int, byte);
+        QFETCH(int, reversed);
+        QCOMPARE(int(reverseBits8(quint8(byte))), reversed);
     }
 
     void variables_data()

@@ -25,9 +25,9 @@ int main(int argc, char **argv)
     const QCommandLineOption traceOption(
         QStringLiteral("trace"), QStringLiteral("Print each line received and each answer."));
     parser.addOption(traceOption);
-    const QCommandLineOption chipsOption(
-        QStringLiteral("chips"), QStringLiteral("\"none\": no chips on the matrix bus."),
-        QStringLiteral("none"));
+    const QCommandLineOption chipsOption(QStringLiteral("chips"),
+                                         QStringLiteral("\"none\": no chips on the matrix bus."),
+                                         QStringLiteral("none"));
     parser.addOption(chipsOption);
     const QCommandLineOption unaddressedOption(
         QStringLiteral("unaddressed"),
@@ -67,7 +67,7 @@ int main(int argc, char **argv)
     }
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
-    FakeMatrixBus bus(board); // the matrix chips on the second UART
+    FakeMatrixBus bus(board);    // the matrix chips on the second UART
     bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });
     if (parser.isSet(unaddressedOption)) {
         for (int k = 0; k < unaddressed; ++k)

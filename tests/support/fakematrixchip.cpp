@@ -72,8 +72,8 @@ QByteArray FakeMatrixChip::readWords(int first, int count) const
 
 bool FakeMatrixChip::isReadCommand(int csid)
 {
-    return csid == Identify || csid == EepromRead || csid == OperatingMode ||
-           csid == ReadPxnMode || csid == OtpRead;
+    return csid == Identify || csid == EepromRead || csid == OperatingMode || csid == ReadPxnMode ||
+           csid == OtpRead;
 }
 
 int FakeMatrixChip::writeLength(int csid)

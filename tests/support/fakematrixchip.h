@@ -48,8 +48,8 @@ public:
     int frameCount = 0;
     int pms = 0;
     int cspeed = 1;
-    int output = 1;       // the supply output that powers the chip
-    int currentMa = 100;  // its supply current, compared with the assignment threshold
+    int output = 1;      // the supply output that powers the chip
+    int currentMa = 100; // its supply current, compared with the assignment threshold
     std::array<quint8, 3> ident{{1, 35, 1}}; // DEV_ID, ANA_ID, DIG_ID of a KVL52110
     std::array<quint8, 3> dlt{};
     std::array<quint32, WordCount> words{};
