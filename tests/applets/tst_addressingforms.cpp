@@ -50,11 +50,16 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString plain = QStringLiteral("QPushButton");
         const QString bound = QStringLiteral("CustomControls::PushButton");
-        QTest::newRow("Execute") << "AutoAddressing" << "pbWrite" << plain << "Execute";
-        QTest::newRow("Add line") << "AutoAddressing" << "pbAddLine" << plain << "Add line";
-        QTest::newRow("Close 1") << "AutoAddressing" << "pbClose" << plain << "Close";
-        QTest::newRow("Discover") << "AddressDiscovery" << "pbDiscover" << bound << "Discover";
-        QTest::newRow("Close 2") << "AddressDiscovery" << "pbClose" << bound << "Close";
+        QTest::newRow("Execute") << "AutoAddressing"
+                                 << "pbWrite" << plain << "Execute";
+        QTest::newRow("Add line") << "AutoAddressing"
+                                  << "pbAddLine" << plain << "Add line";
+        QTest::newRow("Close 1") << "AutoAddressing"
+                                 << "pbClose" << plain << "Close";
+        QTest::newRow("Discover") << "AddressDiscovery"
+                                  << "pbDiscover" << bound << "Discover";
+        QTest::newRow("Close 2") << "AddressDiscovery"
+                                 << "pbClose" << bound << "Close";
     }
     void buttons()
     {

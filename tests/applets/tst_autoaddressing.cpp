@@ -11,7 +11,8 @@ namespace
 
 using Frames = QStringList;
 
-const QString TurnOff = QStringLiteral("Please turn off the current output for row %1 and click Ok");
+const QString TurnOff =
+    QStringLiteral("Please turn off the current output for row %1 and click Ok");
 const QString Enable = QStringLiteral("Please enable output for row %1 and click Ok");
 const QString Disable = QStringLiteral("Please disable output for row %1 and click Ok");
 const QString CheckValues =
@@ -52,7 +53,8 @@ class TestAutoAddressing : public QObject
         QStringList result;
         for (int k = 0; k < f.bus.chipCount(); ++k) {
             const FakeMatrixChip chip = f.bus.chip(k);
-            result.append(QStringLiteral("%1/%2/%3").arg(chip.address).arg(chip.opmode).arg(chip.pms));
+            result.append(
+                QStringLiteral("%1/%2/%3").arg(chip.address).arg(chip.opmode).arg(chip.pms));
         }
         return result;
     }
@@ -184,16 +186,19 @@ private slots:
     {
         BoardPageAccess::install(nullptr);
         f.bus.addChip(0, 1, 2);
-        AddressingFixture::setRows({"4,80,2"});
+        AddressingFixture::setRows({"0,80,2"}); // address 0 is a real address
         f.prompt.onMessage = [this](const Prompt::Message &msg) {
             f.bus.setOutputOn(2, msg.text == Enable.arg(1));
         };
+        QSignalSpy spy(AutoAddressing::instance(), &AutoAddressing::setAddress);
         execute();
         BoardPageAccess::install(&page);
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.at(0), QVariantList({0, -1}));
         QCOMPARE(takeMessages(),
                  QStringList({info(TurnOff, 1), info(Enable, 1), info(Disable, 1)}));
         QVERIFY(page.calls.isEmpty());
-        QCOMPARE(chips().last(), QString("4/4/1"));
+        QCOMPARE(chips().last(), QString("0/4/1"));
     }
 
     void rowsBeyond256AreAddressed()

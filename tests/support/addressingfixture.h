@@ -105,8 +105,10 @@ struct AddressingFixture : SpiAppFixture {
         const int id = quint8(frame.at(2)) & 31;
         if (frame.size() == 3)
             return QStringLiteral("%1?%2").arg(sa).arg(id);
-        return QStringLiteral("%1>%2:%3").arg(sa).arg(id).arg(
-            QString::fromLatin1(frame.mid(3, frame.size() - 4).toHex()));
+        return QStringLiteral("%1>%2:%3")
+            .arg(sa)
+            .arg(id)
+            .arg(QString::fromLatin1(frame.mid(3, frame.size() - 4).toHex()));
     }
 
     FakeMatrixBus bus{board};
