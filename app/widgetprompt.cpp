@@ -45,6 +45,12 @@ QString WidgetPrompt::getItem(const QString &title, const QString &label, const 
     return checked.value(0);
 }
 
+int WidgetPrompt::getInt(const QString &title, const QString &label, int value, int min, int max,
+                         int step, bool *ok)
+{
+    return QInputDialog::getInt(nullptr, title, label, value, min, max, step, ok);
+}
+
 QString WidgetPrompt::openFileName(const QString &title, const QString &dir, const QString &filter)
 {
     return QFileDialog::getOpenFileName(nullptr, title, dir, filter);

@@ -14,6 +14,8 @@ public:
     // dialog is cancelled (*ok then false).
     QString getItem(const QString &title, const QString &label, const QStringList &items,
                     int current, bool *ok) override;
+    int getInt(const QString &title, const QString &label, int value, int min, int max, int step,
+               bool *ok) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &dir, const QString &filter) override;
     // Check boxes with "All On" and "All Off", none checked at first.

@@ -7,7 +7,8 @@ namespace Ui
 class AddressDiscovery;
 }
 
-// Address discovery of the matrix chips on their serial bus.
+// Lists the matrix chips that answer on the bus addresses 0 to 31 with their PXN mode. Every
+// frame goes through the configuration applet by name.
 class AddressDiscovery : public Applet
 {
     Q_OBJECT
@@ -15,8 +16,17 @@ public:
     explicit AddressDiscovery(QWidget *parent = nullptr);
     ~AddressDiscovery() override;
 
+    // No named commands: false for every command.
     QVariant run(const QString &command, const QVariant &args) override;
+    bool init() override;
+
+private slots:
+    void on_pbDiscover_clicked();
 
 private:
+    // "Slave" or "Repeater-Slave" for a KVL52110 answering at address, else empty.
+    static QString slaveMode(int address);
+    void appendRow(int address, const QString &mode);
+
     Ui::AddressDiscovery *ui;
 };

@@ -154,6 +154,17 @@ QString Prompt::item(const QString &title, const QString &label, const QStringLi
     return result;
 }
 
+int Prompt::integer(const QString &title, const QString &label, int value, int min, int max,
+                    int step, bool *ok)
+{
+    bool accepted = false;
+    const int result = onGuiThread(
+        [&]() { return instance()->getInt(title, label, value, min, max, step, &accepted); });
+    if (ok)
+        *ok = accepted;
+    return result;
+}
+
 QString Prompt::openFile(const QString &title, const QString &dir, const QString &filter)
 {
     return onGuiThread([&]() { return instance()->openFileName(title, dir, filter); });

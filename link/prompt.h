@@ -69,6 +69,20 @@ public:
             *ok = true;
         return items;
     }
+    // Asks for an integer in min..max, starting at value and stepping by step; *ok tells whether
+    // the user accepted. The default answer accepts the initial value.
+    virtual int getInt(const QString &title, const QString &label, int value, int min, int max,
+                       int step, bool *ok)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(label);
+        Q_UNUSED(min);
+        Q_UNUSED(max);
+        Q_UNUSED(step);
+        if (ok)
+            *ok = true;
+        return value;
+    }
 
     // The installed implementation (never null: a default-answering one until something is
     // installed). Ownership stays with the caller of install(); install(nullptr) restores the
@@ -89,6 +103,8 @@ public:
     static QString text(const QString &title, const QString &label, const QString &text, bool *ok);
     static QString item(const QString &title, const QString &label, const QStringList &items,
                         int current, bool *ok);
+    static int integer(const QString &title, const QString &label, int value, int min, int max,
+                       int step, bool *ok);
     static QString openFile(const QString &title, const QString &dir, const QString &filter);
     static QString saveFile(const QString &title, const QString &dir, const QString &filter);
     // The items checked in getChoices; empty when the user cancelled (*ok then false).

@@ -114,6 +114,43 @@ private slots:
         QCOMPARE(text, QString("Update now?"));
     }
 
+    void integerInput_data()
+    {
+        QTest::addColumn<int>("typed");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("accepted") << 12 << true << 12 << true;
+        QTest::newRow("lowest") << -1 << true << -1 << true;
+        QTest::newRow("above the range") << 40 << true << 31 << true;
+        QTest::newRow("cancelled") << 12 << false << 0 << false;
+    }
+
+    void integerInput()
+    {
+        QFETCH(int, typed);
+        QFETCH(bool, accept);
+        QFETCH(int, answer);
+        QFETCH(bool, ok);
+        QString seen;
+        whenModal([&](QWidget *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            QVERIFY(input);
+            seen = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                       .arg(input->windowTitle(), input->labelText())
+                       .arg(input->intValue())
+                       .arg(input->intMinimum())
+                       .arg(input->intMaximum())
+                       .arg(input->intStep());
+            input->setIntValue(typed);
+            clickButton(dialog, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+        });
+        bool accepted = !ok;
+        QCOMPARE(Prompt::integer("Auto addressing", "Address:", 0, -1, 31, 1, &accepted), answer);
+        QCOMPARE(accepted, ok);
+        QCOMPARE(seen, QString("Auto addressing|Address:|0|-1|31|1"));
+    }
+
 private:
     WidgetPrompt prompt;
 };

@@ -14,7 +14,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace
@@ -99,7 +99,7 @@ private slots:
     void addressDiscoveryStretchesLastColumn()
     {
         Applet *applet = app->findApplet("AddressDiscovery", MainApp::ByName);
-        auto *table = applet->findChild<QTableView *>();
+        auto *table = applet->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
         QVERIFY(table);
         QVERIFY(table->horizontalHeader()->stretchLastSection());
     }

@@ -13,6 +13,8 @@ class FakeDeviceRows : public BoardPageAccess
 public:
     explicit FakeDeviceRows(const QStringList &texts) : m_texts(texts) { install(this); }
     QStringList deviceAddressTexts() const override { return m_texts; }
+    void setBuck1Enabled(bool) override {}
+    void setBuck2Enabled(bool) override {}
 
 private:
     QStringList m_texts;

@@ -3,6 +3,7 @@
 #include "fakeboard.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cctype>
@@ -32,7 +33,7 @@ struct FakeMatrixBus::State {
     mutable std::mutex mutex;
     QList<FakeMatrixChip> chips;
     int rate = 250000;
-    bool outputs[3] = {false, false, false};
+    QSet<int> outputs; // the outputs switched on here
     std::function<quint16()> register6;
     QList<Fault> faults;
     QHash<QByteArray, int> failing;
@@ -52,10 +53,12 @@ struct FakeMatrixBus::State {
     }
     bool outputOn(int output) const
     {
+        if (outputs.contains(output))
+            return true;
         if (output < 1 || output > 2)
             return false;
         const int bit = output == 1 ? 1 : 0;
-        return outputs[output] || (register6 && ((register6() >> bit) & 1));
+        return register6 && ((register6() >> bit) & 1);
     }
     QList<FakeMatrixChip *> listening()
     {
@@ -271,8 +274,10 @@ void FakeMatrixBus::editChip(int index, const std::function<void(FakeMatrixChip 
 void FakeMatrixBus::setOutputOn(int output, bool on)
 {
     std::lock_guard<std::mutex> lock(m_state->mutex);
-    if (output >= 1 && output <= 2)
-        m_state->outputs[output] = on;
+    if (on)
+        m_state->outputs.insert(output);
+    else
+        m_state->outputs.remove(output);
 }
 
 void FakeMatrixBus::setOutputSource(std::function<quint16()> register6)

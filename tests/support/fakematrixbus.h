@@ -34,14 +34,15 @@ public:
     explicit FakeMatrixBus(FakeBoard &board);
     ~FakeMatrixBus();
 
-    // Adds chip k (from 0) at address, in opmode, powered by output (1 or 2), with the DLT
+    // Adds chip k (from 0) at address, in opmode, powered by output, with the DLT
     // bytes 7, 10 + k, 20 + k; returns k.
     int addChip(int address, int opmode, int output);
     int chipCount() const;
     FakeMatrixChip chip(int index) const;
     void editChip(int index, const std::function<void(FakeMatrixChip &)> &edit);
 
-    // Supply outputs 1 and 2. An output is on when set on here or when the source (the
+    // Supply outputs: 1 and 2 are the KVL52205's, others stand for supplies the operator
+    // switches. An output is on when set on here or, for 1 and 2, when the source (the
     // KVL52205's register 6: bit 1 output 1, bit 0 output 2) says so.
     void setOutputOn(int output, bool on);
     void setOutputSource(std::function<quint16()> register6);

@@ -122,7 +122,7 @@ QByteArray FakeMatrixChip::commandAnswer(int csid) const
     QByteArray answer;
     switch (csid) {
     case Identify:
-        answer = QByteArray::fromRawData("\x01\x23\x01", 3);
+        answer.append(char(ident[0])).append(char(ident[1])).append(char(ident[2]));
         answer.append(char(dlt[0])).append(char(dlt[1])).append(char(dlt[2]));
         break;
     case EepromRead:

@@ -50,6 +50,7 @@ public:
     int cspeed = 1;
     int output = 1;      // the supply output that powers the chip
     int currentMa = 100; // its supply current, compared with the assignment threshold
+    std::array<quint8, 3> ident{{1, 35, 1}}; // DEV_ID, ANA_ID, DIG_ID of a KVL52110
     std::array<quint8, 3> dlt{};
     std::array<quint32, WordCount> words{};
     int crcErrors = 0;

@@ -39,6 +39,14 @@ public:
         m_choices.append({chosen, accepted});
     }
 
+    // The answer of the next getInt: the value, or a cancel when accepted is false. When none is
+    // queued, the initial value is accepted.
+    void queueInt(int value, bool accepted = true)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_ints.append({value, accepted});
+    }
+
     QList<Message> messages() const
     {
         QMutexLocker lock(&m_mutex);
@@ -54,6 +62,12 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         return m_choiceDialogs;
+    }
+    // Each getInt as title|label|value|min|max|step.
+    QStringList intDialogs() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_intDialogs;
     }
 
     // Called for each message while it is "shown" (on the GUI thread), like a user acting in
@@ -105,7 +119,24 @@ public:
         return answer.chosen;
     }
 
+    int getInt(const QString &title, const QString &label, int value, int min, int max, int step,
+               bool *ok) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_intDialogs.append(QStringList{title, label, QString::number(value), QString::number(min),
+                                        QString::number(max), QString::number(step)}
+                                .join(QLatin1Char('|')));
+        const IntAnswer answer = m_ints.isEmpty() ? IntAnswer{value, true} : m_ints.takeFirst();
+        if (ok)
+            *ok = answer.accepted;
+        return answer.value;
+    }
+
 private:
+    struct IntAnswer {
+        int value;
+        bool accepted;
+    };
     struct Choice {
         QStringList chosen;
         bool accepted;
@@ -113,6 +144,8 @@ private:
 
     mutable QMutex m_mutex;
     QList<Choice> m_choices;
+    QList<IntAnswer> m_ints;
+    QStringList m_intDialogs;
     QStringList m_choiceDialogs;
     QList<int> m_buttons;
     QStringList m_files;
