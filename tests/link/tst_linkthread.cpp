@@ -316,7 +316,8 @@ private slots:
         waited.start();
         while (f.board.lines().count("*IDN?") < 2 && waited.elapsed() < 30000)
             QThread::msleep(10);
-        QThread::msleep(1000); // the answer's reading, up to the hand-over
+        // The answer's reading, up to the hand-over: wide, since a loaded machine is slow here.
+        QThread::msleep(3000);
         f.link.disconnectBoard(ControlBoard::ByUser);
         QVERIFY(!f.link.isConnected());
         // The box the link thread was handing over still comes; the link stays disconnected.
