@@ -1,23 +1,6 @@
 // On a TO1/TO2 project the board page disables the mode selection and broadcast writes.
 #include "boardappfixture.h"
-
-namespace
-{
-
-// Chooses the second project type at start-up.
-class SecondItemPrompt : public RecordingPrompt
-{
-public:
-    QString getItem(const QString &, const QString &, const QStringList &items, int,
-                    bool *ok) override
-    {
-        if (ok)
-            *ok = true;
-        return items.value(1);
-    }
-};
-
-} // namespace
+#include "secondprojectprompt.h"
 
 class TestBoardTo1 : public QObject
 {
