@@ -190,6 +190,18 @@ private slots:
             for (int i = 0; i < 21; ++i)
                 QVERIFY(word->bitAt(i) == map.bitAt(a * 21 + i));
         }
+        // Named fields of both buck channels sit at their addresses' first bits.
+        const QList<QPair<const char *, int>> firstBits = {
+            {"BUCK1_IAVG", 1 * 21},           {"VLED1_RNG", 2 * 21 + 14},
+            {"LEDCTRL1_MD", 3 * 21},          {"BUCK2_IAVG", 5 * 21},
+            {"VLED2_RNG", 6 * 21 + 14},       {"BUCK2_REGFAIL_FMASK", 8 * 21 + 2},
+            {"BUCK1_RUNNING", 33 * 21},       {"VLED2", 42 * 21},
+            {"BUCK2_IAVG_DAC", 46 * 21 + 10}, {"REVID", 63 * 21}};
+        for (const auto &field : firstBits) {
+            Register *bits = map.select(QString(field.first));
+            QVERIFY2(bits && bits->size() > 0, field.first);
+            QVERIFY2(bits->bitAt(0) == map.bitAt(field.second), field.first);
+        }
         QCOMPARE(map.getField("SPI_MAPP404[BST1_VLIM_THR]"), 50u);
         QCOMPARE(map.getField("SPI_MAPP404[BST2_VLIM_THR]"), 50u);
         QCOMPARE(map.getField("SPI_MAPP404[BST_VSETPOINT]"), 0u);
