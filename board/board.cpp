@@ -1,24 +1,48 @@
 #include "board.h"
 
+#include "boardglobals.h"
+#include "controlboard.h"
+#include "csvreader.h"
 #include "localclient.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "phasecalculator.h"
+#include "spip205.h"
 #include "ui_board.h"
+
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 
 Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
 {
     ui->setupUi(this);
+    initUi();
     setWindowTitle(QStringLiteral("KVL52110"));
+    deviceAddressLayout = new QVBoxLayout;
+    spiP205 = new SpiP205;
     // The main window exists before the board page; its port list is still empty here.
     if (MainWindow *window = MainApp::instance()->mainWindow())
         m_portName = window->portName();
-    m_ledDriver = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
+    sendTimer = new QTimer(this);
+    effectTimer = new QTimer(this);
+    currentScript = new CSVReader(this);
+    // Kept for the LED-driver pipe; nothing is sent through it.
+    m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
+    ui->pushButton->setVisible(true);
 }
 
 Board::~Board()
 {
-    delete m_ledDriver;
     delete ui;
+    for (const auto &entry : qAsConst(phaseCalculators))
+        delete entry.first;
+    delete sendTimer;
+    delete effectTimer;
+    delete m_ledDriverClient;
+    delete spiP205;
+    delete currentScript;
+    delete deviceAddressLayout;
 }
 
 QVariant Board::run(const QString &command, const QVariant &args)
@@ -26,4 +50,23 @@ QVariant Board::run(const QString &command, const QVariant &args)
     Q_UNUSED(command);
     Q_UNUSED(args);
     return QVariant();
+}
+
+// Only a write of BOOSTPWM reaches the board: it starts or stops the controller's PWM 1.
+bool Board::updateItem(int mode, const QString &name)
+{
+    if (mode != 0 || name != QLatin1String("BOOSTPWM"))
+        return false;
+    ControlBoard *link = MainApp::instance()->controlBoard();
+    if (!link)
+        return false;
+    const bool stop = boardGlobals().BOOSTPWM.value() == 0.0;
+    link->send(stop ? QByteArrayLiteral("set PWM1STOP") : QByteArrayLiteral("set PWM1START"),
+               nullptr);
+    return false;
+}
+
+void Board::delayMs(unsigned ms)
+{
+    QThread::msleep(ms);
 }

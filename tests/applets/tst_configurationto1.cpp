@@ -1,26 +1,9 @@
 // On a TO1/TO2 project the configuration window disables the frame counter and the watchdog
 // selection, and nothing else.
 #include "configurationappfixture.h"
+#include "secondprojectprompt.h"
 
 #include <QtTest>
-
-namespace
-{
-
-// Chooses the second project type at start-up.
-class SecondItemPrompt : public RecordingPrompt
-{
-public:
-    QString getItem(const QString &, const QString &, const QStringList &items, int,
-                    bool *ok) override
-    {
-        if (ok)
-            *ok = true;
-        return items.value(1);
-    }
-};
-
-} // namespace
 
 class TestConfigurationTo1 : public QObject
 {

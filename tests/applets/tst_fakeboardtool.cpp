@@ -94,6 +94,16 @@ private slots:
         QCOMPARE(ask("556108"), QByteArray("00"));
     }
 
+    // The controller's PWM 1 answers its bare start and stop commands; other PWM lines stay
+    // with the value store.
+    void pwmCommands()
+    {
+        QVERIFY(start({}));
+        QCOMPARE(line->ask("set PWM1START"), QByteArray("PWM1START:ok"));
+        QCOMPARE(line->ask("set PWM1STOP"), QByteArray("PWM1STOP:ok"));
+        QCOMPARE(line->ask("set PWM1STOPX=1"), QByteArray("PWM1STOPX:ok"));
+    }
+
     void noChips()
     {
         QVERIFY(start({"--chips", "none"}));

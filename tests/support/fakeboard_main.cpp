@@ -8,6 +8,7 @@
 // every transfer).
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
+#include "fakeboard_pwm.h"
 #include "fakeboard_spi.h"
 #include "fakematrixbus.h"
 #include "fakespieeprom.h"
@@ -83,6 +84,7 @@ int main(int argc, char **argv)
     }
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
+    FakeBoardPwm pwm(board);     // the controller's PWM outputs
     FakeMatrixBus bus(board);    // the matrix chips on the second UART
     bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });
     if (parser.isSet(unaddressedOption)) {

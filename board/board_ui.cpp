@@ -1,0 +1,73 @@
+// Completion of the board form: validators, the KVL52404 selection lists and the current plots.
+#include "board.h"
+
+#include "boardglobals.h"
+#include "ui_board.h"
+
+#include <QIntValidator>
+#include <qcustomplot.h>
+
+namespace
+{
+
+// "k. text" items, k counting from first.
+QStringList numberedItems(const QStringList &texts, int first)
+{
+    QStringList items;
+    for (int i = 0; i < texts.size(); ++i)
+        items << QStringLiteral("%1. %2").arg(first + i).arg(texts.at(i));
+    return items;
+}
+
+template <typename T>
+QStringList withUnit(const QVector<T> &values, const QString &unit, int decimals)
+{
+    QStringList texts;
+    for (T value : values)
+        texts << QString::number(double(value), 'f', decimals) + unit;
+    return texts;
+}
+
+void setupPlot(QCustomPlot *plot)
+{
+    QCPGraph *graph = plot->addGraph();
+    graph->setPen(QPen(Qt::red));
+    graph->setName(QStringLiteral("Output current"));
+    plot->xAxis->setLabel(QStringLiteral("Time [us]"));
+    plot->yAxis->setLabel(QStringLiteral("Current [mA]"));
+}
+
+} // namespace
+
+void Board::initUi()
+{
+    ui->leEffectTime->setValidator(new QIntValidator(70, 9999, ui->leEffectTime));
+    ui->leW_BANK_SA_2->setValidator(new QIntValidator(-1, 31, ui->leW_BANK_SA_2));
+    ui->leW_BANK_SA_3->setValidator(new QIntValidator(-1, 31, ui->leW_BANK_SA_3));
+    initP404Combos();
+    initPlots();
+}
+
+void Board::initP404Combos()
+{
+    const BoardGlobals &g = boardGlobals();
+    const QStringList buckFrequencies =
+        numberedItems(withUnit(g.buckFrequencyTable, QStringLiteral(" kHz"), 0), 1);
+    ui->cmBCK1FREQ->addItems(buckFrequencies);
+    ui->cmBCK2FREQ->addItems(buckFrequencies);
+    ui->cmBSTSRCFREQ->addItems(
+        numberedItems(withUnit(g.boostSourceFrequencyTable, QStringLiteral(" kHz"), 2), 0));
+    ui->cmBSTSOFTSTART->addItem(QStringLiteral("0. Soft-start OFF"));
+    ui->cmBSTSOFTSTART->addItems(
+        numberedItems(withUnit(g.boostSoftStartTable, QStringLiteral(" us"), 0), 1));
+    ui->cmBSTSRC->addItems(numberedItems(g.boostClockSourceTexts, 0));
+    const QStringList regulation = numberedItems(g.iripStatusTexts, 0);
+    ui->cmBUCK1_REGSTATUS->addItems(regulation);
+    ui->cmBUCK2_REGSTATUS->addItems(regulation);
+}
+
+void Board::initPlots()
+{
+    setupPlot(ui->plotCH1);
+    setupPlot(ui->plotCH2);
+}
