@@ -45,13 +45,6 @@ Board::~Board()
     delete deviceAddressLayout;
 }
 
-QVariant Board::run(const QString &command, const QVariant &args)
-{
-    Q_UNUSED(command);
-    Q_UNUSED(args);
-    return QVariant();
-}
-
 // Only a write of BOOSTPWM reaches the board: it starts or stops the controller's PWM 1.
 bool Board::updateItem(int mode, const QString &name)
 {
@@ -66,7 +59,30 @@ bool Board::updateItem(int mode, const QString &name)
     return false;
 }
 
+namespace
+{
+Board::DelayHook delayHook = nullptr;
+}
+
 void Board::delayMs(unsigned ms)
 {
-    QThread::msleep(ms);
+    if (delayHook)
+        delayHook(ms);
+    else
+        QThread::msleep(ms);
+}
+
+void Board::setDelayHook(DelayHook hook)
+{
+    delayHook = hook;
+}
+
+QString Board::currentPort() const
+{
+    MainApp *app = MainApp::instance();
+    ControlBoard *link = app ? app->controlBoard() : nullptr;
+    if (link && link->isConnected())
+        return link->portName();
+    MainWindow *window = app ? app->mainWindow() : nullptr;
+    return window ? window->portName() : QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "applet.h"
+#include "boardpageaccess.h"
 #include "eepromrecords.h"
 #include "register.h"
 
@@ -25,7 +26,7 @@ class Board;
 
 // The board page: matrix layout and duties, the LED-driver power stages, status readouts and
 // the animation scripts of the controller board.
-class Board : public Applet
+class Board : public Applet, public BoardPageAccess
 {
     Q_OBJECT
 public:
@@ -48,18 +49,83 @@ public:
 
     QVariant run(const QString &command, const QVariant &args) override;
     bool updateItem(int mode, const QString &name) override;
+    void onDisconnected() override;
+    void onConnected() override;
     bool init() override;
 
     // The port the main window showed when the page was built.
     QString portName() const { return m_portName; }
     LocalClient *ledDriverClient() const { return m_ledDriverClient; }
 
-    // Blocks the calling thread for ms milliseconds without processing events.
+    // "The port": the link's port while connected (a pipe "open" of a device counts), else the
+    // text of the connection bar.
+    QString currentPort() const;
+
+    // Blocks the calling thread for ms milliseconds without processing events. A test may
+    // install a hook that records the pause and returns at once; null restores the sleep.
     static void delayMs(unsigned ms);
+    using DelayHook = void (*)(unsigned ms);
+    static void setDelayHook(DelayHook hook);
 
     // The KVL52404 register map's definition: 64 addresses of 21 bits, each field tagged with
     // its address (ADD) and whether it holds data (DATA 1) or fills (DATA 0).
     static QString p404MapDefinition();
+
+    // ===== matrix configuration and layout (board_layout*.cpp) =====
+    void loadConfiguration(const QString &fileName);
+    void relayoutMatrix();
+    void allOn();
+    void allOff();
+    QStringList deviceAddressTexts() const override;
+    void setBuck1Enabled(bool on) override;
+    void setBuck2Enabled(bool on) override;
+    // ----- layout: further public members below -----
+
+
+    // ===== matrix motion (board_motion*.cpp) =====
+    bool setDcRegister(quint8 switchNumber, quint16 value);
+    quint16 dcRegister(quint8 switchNumber);
+    // ----- motion: further public members below -----
+
+
+    // ===== live sending and flash image (board_livesend*.cpp, board_flash*.cpp) =====
+    bool readBankRegister(int word);
+    bool writeBankRegister(int word, quint8 count);
+    bool writeBankXRegister(int word, quint8 count);
+    static quint32 crc32(const quint8 *data, int length);
+    static int crc8(QByteArray data);
+    void sendFlashLegacy(quint32 address);
+    // The block write pass: flashAddress := flashStartAddress, then every 256-byte block of
+    // the padded image as a "set flash=" line, 200 ms after each. True when every block was
+    // acknowledged.
+    bool writeFlashBlocks(const QByteArray &paddedImage);
+    // ----- livesend: further public members below -----
+
+
+    // ===== command handler (board_commands*.cpp) =====
+    // ----- commands: further public members below -----
+
+
+    // ===== hardware set-up and driver detection (board_setup*.cpp) =====
+    void setupHardware();
+    bool readDriverEepromConfig();
+    // ----- setup: further public members below -----
+
+
+    // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
+    void sendPwmSettings(int channel, quint16 duty, unsigned frequency);
+    double boostVoltageOfCode(int code) const;
+    bool readVBoost();
+    bool readVLed(int channel);
+    void updateBuckPlot();
+    void writeP404Defaults();
+    bool SPI_Data_Transfere();
+    // ----- power: further public members below -----
+
+
+    // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
+    // ----- animation: further public members below -----
+
 
 public slots:
     // Status page: raw measurement codes shown as physical values.
@@ -69,12 +135,109 @@ public slots:
     void on_leREG12_15_8_textChanged(const QString &text);
     void on_leREG11_7_0_textChanged(const QString &text);
 
+    // ===== layout slots =====
+    void on_pbLoadConfiguration_clicked();
+    void on_slAll_valueChanged(int value);
+    void on_spAllDC_editingFinished();
+    void SWMoved(int value);
+    void on_cbByRow_clicked(bool checked);
+    void on_cbBySW_clicked(bool checked);
+    void on_cbByRowIndependent_clicked(bool checked);
+    void on_cbExtended_clicked(bool checked);
+    void addressChangedSlot();
+    // ----- layout: further slots below -----
+
+
+    // ===== motion slots =====
+    void on_slHorizontal_valueChanged(int value);
+    void on_slHorizontal_actionTriggered(int action);
+    void on_slHorizontal_sliderReleased();
+    void on_cbAutoupdate_clicked(bool checked);
+    void on_pbReset_clicked();
+    // ----- motion: further slots below -----
+
+
+    // ===== pattern, effect and device-action slots =====
+    void pattern1();
+    void pattern2();
+    void pattern3();
+    void on_pbPatternCustom_clicked();
+    void slotEffectTimer();
+    void on_cbStart_clicked(bool checked);
+    void on_cbLeft_clicked(bool checked);
+    void on_cbRight_clicked(bool checked);
+    void getAddress(int address, int newAddress);
+    void configurationClicked();
+    void readMode();
+    void goToNormalMode();
+    void on_pbAA_clicked();
+    void on_pbAdrDiscovery_clicked();
+    void on_comboBox_currentIndexChanged(int index);
+    // ----- effects: further slots below -----
+
+
+    // ===== live-sending slots =====
+    void sendData();
+    void sendFWData();
+    void on_cbBroadcast_clicked(bool checked);
+    // ----- livesend: further slots below -----
+
+
+    // ===== set-up slots =====
+    void on_pbLVDSEN_clicked();
+    void on_pbLVDSDIS_clicked();
+    // ----- setup: further slots below -----
+
+
+    // ===== power-stage slots =====
+    bool MemoryRead(QStringList addresses);
+    bool MemoryWrite(QStringList addresses);
+    void SPI_err();
+    // ----- power: further slots below -----
+
+
+    // ===== animation-script slots =====
+    void on_pbFlashMCU_clicked();
+    void on_sbDelay_valueChanged(int value);
+    void on_pbStartAnimation_clicked();
+    void on_pbStopAnimation_clicked();
+    void on_pbContinueAnimation_clicked();
+    void on_pbStartScript_clicked();
+    void on_pbReadNTCs_clicked();
+    // ----- animation: further slots below -----
+
+
 private:
     void initUi();
     void initP404Combos();
     void initPlots();
     void bindGlobals();
     void defineP404Registers();
+
+    // ----- layout: private members below -----
+
+
+    // ----- motion: private members below -----
+
+
+    // ----- effects: private members below -----
+
+
+    // ----- livesend: private members below -----
+
+
+    // ----- commands: private members below -----
+
+
+    // ----- setup: private members below -----
+
+
+    // ----- power: private members below -----
+
+
+    // ----- animation: private members below -----
+
+
 
     Ui::Board *ui = nullptr;
     SpiP205 *spiP205 = nullptr;
