@@ -30,10 +30,13 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);
+    BoardPageAccess::install(this);
 }
 
 Board::~Board()
 {
+    if (BoardPageAccess::instance() == this)
+        BoardPageAccess::install(nullptr);
     delete ui;
     for (const auto &entry : qAsConst(phaseCalculators))
         delete entry.first;

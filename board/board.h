@@ -215,6 +215,26 @@ private:
     void defineP404Registers();
 
     // ----- layout: private members below -----
+    // Loading a matrix configuration file, in its steps.
+    bool readConfiguration(const QString &fileName, class MatrixConfiguration *config);
+    void takeOverConfiguration(const class MatrixConfiguration &config);
+    void unbindMatrix();
+    void buildSwitchGrid();
+    void buildMatrixSequences();
+    void applyPositionMode();
+    void buildDeviceArea();
+    void rebindMatrix();
+    // One switch: label, spin box and slider, bound to "DCREG[SW<n>]".
+    QVBoxLayout *buildSwitchSliders(quint8 switchNumber);
+    // One device group: address edit, configuration and mode buttons, mode combos.
+    class QGroupBox *buildDeviceWidgets(quint8 device);
+    void clearContainer(QWidget *container);
+    // Gives slHorizontal a new range, centres it and connects its three slots again (once).
+    void rewirePositionSlider(int maximum);
+    // Keeps the buffers of switch n equal to its slider; false (nothing written) for a switch
+    // that has no place in them.
+    bool recordSwitchDuty(int switchNumber, int value);
+    void setBuckEnabled(int channel, bool on);
 
 
     // ----- motion: private members below -----
