@@ -32,6 +32,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);
     BoardPageAccess::install(this);
+    connectMotionControls();
 }
 
 Board::~Board()

@@ -161,6 +161,9 @@ public slots:
     void on_cbAutoupdate_clicked(bool checked);
     void on_pbReset_clicked();
     // ----- motion: further slots below -----
+    // The stepping combo's text; named apart from the by-name connection, which has no text
+    // signal to match in Qt 6.
+    void steppingChanged(const QString &text);
 
 
     // ===== pattern, effect and device-action slots =====
@@ -244,6 +247,9 @@ private:
 
 
     // ----- motion: private members below -----
+    void connectMotionControls();
+    void applyStepping(const QString &text);
+    void connectPositionSlider();
 
 
     // ----- effects: private members below -----
