@@ -253,6 +253,28 @@ private:
 
 
     // ----- effects: private members below -----
+    // How the patterns lay their shapes on the matrix, chosen by the mode check boxes.
+    enum class PatternMode { None, BySwitch, ByRow, ByRowIndependent };
+    // Flags of patternPhase.
+    enum PatternPhaseBit : quint8 {
+        AlternateSwitchPhase = 0x01,
+        AlternateRowPhase = 0x02,
+        RampSwitchDirection = 0x04,
+        RampRowDirection = 0x08,
+        RampRowIndependentDirection = 0x10,
+    };
+    void initEffects();
+    PatternMode patternMode() const;
+    QVector<QVector<int>> patternSequences(PatternMode mode) const;
+    bool hasDutyOf(int switchNumber) const;
+    void writeDuty(int switchNumber, int duty);
+    void writeDuties(const QVector<int> &switches, const QVector<int> &duties);
+    void readScenario(const QString &fileName);
+    int effectInterval() const;
+    int senderDeviceRow() const;
+    int deviceAddress(int row) const;
+    int targetDeviceRow();
+    QWidget *deviceWidget(int row, const char *accessibleName) const;
 
 
     // ----- livesend: private members below -----
