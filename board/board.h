@@ -116,6 +116,14 @@ public:
     void setupHardware();
     bool readDriverEepromConfig();
     // ----- setup: further public members below -----
+    // The current ratings of the fitted driver board: its EEPROM's or the chip's defaults.
+    struct DriverRatings {
+        quint16 ripple1;
+        quint16 ripple2;
+        quint16 peak1;
+        quint16 peak2;
+    };
+    DriverRatings driverRatings() const;
 
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
@@ -297,6 +305,15 @@ private:
 
 
     // ----- setup: private members below -----
+    void configureDriver();
+    void configureP404Driver();
+    void configureP205Driver();
+    void resetPage();
+    void setPowerTabsEnabled(bool p205, bool p404);
+    void sendSetupCommands(const QList<QByteArray> &commands);
+    void announceDriver(const QString &text);
+    void takeDriverRatings(bool p404);
+    void setDriverRatings(const DriverRatings &ratings);
 
 
     // ----- power: private members below -----
