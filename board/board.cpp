@@ -29,6 +29,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     effectTimer = new QTimer(this);
     initEffects();
     currentScript = new CSVReader(this);
+    connectScriptEditor();
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);

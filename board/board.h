@@ -139,6 +139,21 @@ public:
 
     // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
     // ----- animation: further public members below -----
+    // The script shown in the Animation tab, the scripts of the list table in row order and the
+    // flash address just past the last block written or read.
+    CSVReader *currentCsvScript() const { return currentScript; }
+    QVector<CSVReader *> scriptListEntries() const { return scriptList; }
+    quint32 nextFlashAddress() const { return flashAddress; }
+    quint32 scriptFlashStart() const { return flashStartAddress; }
+
+    // Shows currentScript: description, delay, one address row per device and the step list.
+    void showCsvScript();
+    void refreshStepList();
+    // The step dialog filled from row (one spin box "SW" n per switch of every device, then
+    // Save and Cancel), not yet run; the caller owns it.
+    class QDialog *execStepDialog(const QStringList &row);
+    // The layout below top that holds w as one of its own items, or null.
+    static class QLayout *findLayoutOf(QWidget *w, QLayout *top);
 
 
 public slots:
@@ -222,6 +237,17 @@ public slots:
     void on_pbStartScript_clicked();
     void on_pbReadNTCs_clicked();
     // ----- animation: further slots below -----
+    void deviceChangedSlot();
+    void on_pbLoadCSV_clicked();
+    void onListItemDoubleClicked(class QListWidgetItem *item);
+    void on_pbAddStep_clicked();
+    void on_pbSaveCSV_clicked();
+    void on_sbDevices_valueChanged(int value);
+    void on_pbAddToList_clicked();
+    void on_pbRemoveFromList_clicked();
+    void on_tableAnimationScripts_cellDoubleClicked(int row, int column);
+    void on_pbSaveScript_clicked();
+    void on_pbLoadScript_clicked();
 
 
 private:
@@ -320,6 +346,17 @@ private:
 
 
     // ----- animation: private members below -----
+    void connectScriptEditor();
+    void addDeviceRow();
+    void removeDeviceRow();
+    void clearDeviceRows();
+    void appendScriptRow(const CSVReader *script, int stepCount);
+    bool runStepDialog(const QStringList &row, QStringList *values);
+    bool flashScriptImage(const QByteArray &image);
+    bool readBackFlash(const QByteArray &paddedImage);
+    bool buildListImages(QList<QByteArray> *images);
+    void sendPlayback(const QByteArray &command);
+    void readNtcOf(int address, int field);
 
 
 

@@ -12,6 +12,7 @@
 #include "fakeboard_flash.h"
 #include "fakeboard_playback.h"
 #include "fakeboard_pwm.h"
+#include "fakeboard_scripts.h"
 #include "fakeboard_spi.h"
 #include "fakematrixbus.h"
 #include "fakespieeprom.h"
@@ -87,6 +88,7 @@ int main(int argc, char **argv)
         return 1;
     }
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
+    FakeBoardScripts scripts(board, flash); // plays script lists from the flash
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
     FakeBoardConf conf(board);   // the bare configuration commands of the set-up
     FakeBoardPwm pwm(board);     // the controller's PWM outputs
