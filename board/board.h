@@ -354,10 +354,9 @@ private:
     void sendBroadcastMapEnable(bool withWatchdogSelect);
     bool readOperatingMode(int row);
     bool changeToNormalMode(int row);
-    int deviceRowAddress(int row, bool *ok) const;
+    bool targetRow(int row);
     QVector<quint8> mapAddresses();
-    bool isMapAddress(int address);
-    bool sendMapCommand(quint8 address, const QByteArray &modeKind, const QByteArray &frame);
+    bool sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame);
 
     // Power-stage commands (board_powercommands.cpp).
     void readAdcVoltage(int address, const QString &field, double voltsPerCount,

@@ -72,15 +72,14 @@ void Board::sendBroadcastMapEnable(bool withWatchdogSelect)
 // in every case (nothing is sent without a row or an address).
 bool Board::readOperatingMode(int row)
 {
-    bool ok = false;
-    const int address = deviceRowAddress(row, &ok);
     Configuration *configuration = Configuration::instance();
-    if (!ok || !configuration || !Configuration::setSaconf(address))
+    if (!configuration || !targetRow(row))
         return false;
     configuration->run(QStringLiteral("OP_MODE_STATUS_READ"), QString());
     const int mode =
         configuration->get(QStringLiteral("OP_MODE_ST[OPMODE]"), Variable::InternalKey).toInt();
-    if (auto *combo = qobject_cast<QComboBox *>(deviceRows[row].widgets.value(OpModeComboIndex)))
+    auto *combo = qobject_cast<QComboBox *>(deviceWidget(row, "OPMODE"));
+    if (combo && mode >= 0 && mode < combo->count())
         combo->setCurrentIndex(mode);
     addressChangedSlot();
     return false;
@@ -89,24 +88,18 @@ bool Board::readOperatingMode(int row)
 // Sends the chip of a device row the change-to-normal-mode command. False in every case.
 bool Board::changeToNormalMode(int row)
 {
-    bool ok = false;
-    const int address = deviceRowAddress(row, &ok);
-    if (!ok || !Configuration::setSaconf(address))
-        return false;
-    runConfiguration({{QStringLiteral("CHANGE_MODE[NMD]"), 1}},
-                     QStringLiteral("Change_Mode_Write"));
+    if (targetRow(row))
+        runConfiguration({{QStringLiteral("CHANGE_MODE[NMD]"), 1}},
+                         QStringLiteral("Change_Mode_Write"));
     return false;
 }
 
-// The address typed in a device row's edit (a text that is no number reads 0); *ok tells
-// whether the row exists and its address is not negative.
-int Board::deviceRowAddress(int row, bool *ok) const
+// Makes the address of a device row the configuration applet's target; false (nothing
+// changed) when the row does not exist or its address is none or not a slave's.
+bool Board::targetRow(int row)
 {
-    const auto *edit = row >= 0 && row < deviceRows.size()
-                           ? qobject_cast<const QLineEdit *>(deviceRows[row].widgets.value(0))
-                           : nullptr;
-    const int address = edit ? edit->text().toInt() : -1;
-    if (ok)
-        *ok = address >= 0;
-    return address;
+    if (row < 0 || row >= deviceRows.size())
+        return false;
+    const int address = deviceAddress(row);
+    return address >= 0 && Configuration::setSaconf(address);
 }

@@ -14,9 +14,7 @@ namespace
 {
 
 constexpr int RegisterZeroType = 0x20;
-constexpr int MapEnableType = 0x60;
 constexpr int RegisterZeroPid2 = 0x80; // write, one word, word 0
-constexpr int MapEnablePid2 = 0x8F;
 constexpr int WordBits = 24;
 
 // Identifier byte: the low seven bits and their odd-parity bit in bit 7.
@@ -96,9 +94,7 @@ bool Board::writeRegisterThirteen()
     for (quint8 address : mapAddresses()) {
         if (mapEnaState[address].known && mapEnaState[address].value != 0)
             continue;
-        const QByteArray frame = PxnFrame::build(withParity(address | MapEnableType), MapEnablePid2,
-                                                 QByteArray(1, '\x01'), true);
-        sendMapCommand(address, "0101", frame);
+        sendMapCommand(address, "0101", mapEnableFrame(address));
         mapEnaState[address] = {1, true};
     }
     return ok;
@@ -125,7 +121,7 @@ bool Board::readRegisterSixteen()
     for (const char *flag : {"[TSD]", "[DIMERR]", "[CAP_UV]", "[VBB_LOW]", "[TIMEOUT]"})
         flagged = flagged || bank.getField(QLatin1String(flag)) == 1;
     const int address = slaveAddress() & 0xFF;
-    if (flagged && isMapAddress(address)) {
+    if (flagged && hasMapRecord(address)) {
         sendMapCommand(quint8(address), "0000", QByteArray(1, '\0'));
         mapEnaState[address].known = false;
     }
@@ -210,36 +206,19 @@ bool Board::roofPattern()
 // is taken as a byte; those outside 0..31 are left out with a warning.
 QVector<quint8> Board::mapAddresses()
 {
-    QVector<int> candidates;
-    if (boardGlobals().BROADCAST.value() == 1) {
-        for (int row = 0; row < deviceRows.size(); ++row)
-            candidates.append(deviceRowAddress(row, nullptr) & 0xFF);
-    } else {
-        candidates.append(slaveAddress() & 0xFF);
-    }
+    QList<int> candidates = {slaveAddress()};
+    if (boardGlobals().BROADCAST.value() == 1)
+        candidates = deviceAddresses();
     QVector<quint8> addresses;
     for (int address : candidates)
-        if (isMapAddress(address))
+        if (hasMapRecord(address & 0xFF))
             addresses.append(quint8(address));
     return addresses;
 }
 
-// Whether a slave address has a MAPENA record; warns about one that has not.
-bool Board::isMapAddress(int address)
-{
-    if (address >= 0 && address < MaxSlaves)
-        return true;
-    emit signal_log(
-        1, QStringLiteral("Board: no map command for address %1 (outside 0..31)").arg(address));
-    return false;
-}
-
-// "set P110MAPENAREG=" with the address, the mode and kind digits and the frame; true when
-// the controller acknowledged it.
-bool Board::sendMapCommand(quint8 address, const QByteArray &modeKind, const QByteArray &frame)
+// The map command to a slave; true when the controller acknowledged it.
+bool Board::sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame)
 {
     QByteArray answer;
-    return sendLine("set P110MAPENAREG=" + QByteArray(1, char(address)).toHex() + modeKind +
-                        frame.toHex(),
-                    &answer);
+    return sendLine(mapCommand(address, modeKind, frame), &answer);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 // The program's application object with the SPI tools, the frame and configuration applets and
-// the board page, connected to a FakeBoard with two matrix chips at 1 and 2. Pauses of the page
+// the board page, connected to a FakeBoard with two matrix chips at 1 and 2 and the
+// controller's map commands. Pauses of the page
 // return at once and are recorded, with whether a progress dialog was showing. Header only.
 #include "board.h"
 #include "boardglobals.h"
 #include "configuration.h"
 #include "dialogprogressbar.h"
+#include "fakeboard_flash.h"
+#include "fakeboard_playback.h"
 #include "pxnappfixture.h"
 #include "variable.h"
 
@@ -96,4 +99,7 @@ struct BoardCommandsFixture : PxnAppFixture {
         static QList<Pause> list;
         return list;
     }
+
+    FakeBoardFlash flash{board};
+    FakeBoardPlayback playback{board, bus, flash};
 };

@@ -79,6 +79,7 @@ private slots:
         f.setPage("BANK[MAPENA]", 1);
         f.setPage("BANK[21:0]", 0x123456);
     }
+    void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
     void init()
     {
         f.setPage("SA", 1);
@@ -98,6 +99,7 @@ private slots:
 
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
         QCOMPARE(mapLines(), QList<QByteArray>{registerZeroLine(1, 0x123456)});
+        QCOMPARE(f.bus.chip(0).word(0), 0x123456u);
         f.run("Write_REG_13");
         QCOMPARE(mapLines(), QList<QByteArray>{MapEnable1});
     }
@@ -119,9 +121,11 @@ private slots:
     void serviceMode()
     {
         f.setPage("BANK[SERVICE]", 1);
-        f.run("Write_REG_0");
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
         f.setPage("BANK[SERVICE]", 0);
         QCOMPARE(mapLines(), QList<QByteArray>());
+        QCOMPARE(f.bus.chip(0).word(0), 0x123456u | (1u << 22));
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.words[0] = 0x123456; });
     }
 
     // Without MAPENA, register 13 sends no map frame.
@@ -140,7 +144,6 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::newRow("register 0") << "Write_REG_0";
         QTest::newRow("register 13") << "Write_REG_13";
-        QTest::newRow("register 16") << "Read_REG_16";
     }
     void addressOutsideRecords()
     {
@@ -153,7 +156,7 @@ private slots:
         if (command == "Write_REG_0")
             QCOMPARE(result, QVariant(false));
         QCOMPARE(mapLines(), QList<QByteArray>());
-        const auto warnings = log.starting("Board: no map command for address 255");
+        const auto warnings = log.starting("Address 255 is outside 0..31");
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(warnings.first().first, 1);
     }
@@ -170,23 +173,30 @@ private slots:
     void flagClear_data()
     {
         QTest::addColumn<QString>("flag");
+        QTest::addColumn<int>("bit");
         QTest::addColumn<bool>("clears");
-        for (const char *flag : {"TSD", "DIMERR", "CAP_UV", "VBB_LOW", "TIMEOUT"})
-            QTest::newRow(flag) << QString(flag) << true;
-        QTest::newRow("TW is no error") << "TW" << false;
-        QTest::newRow("HWR is no error") << "HWR" << false;
+        QTest::newRow("TSD") << "TSD" << 1 << true;
+        QTest::newRow("DIMERR") << "DIMERR" << 4 << true;
+        QTest::newRow("CAP_UV") << "CAP_UV" << 7 << true;
+        QTest::newRow("VBB_LOW") << "VBB_LOW" << 9 << true;
+        QTest::newRow("TIMEOUT") << "TIMEOUT" << 17 << true;
+        QTest::newRow("TW is no error") << "TW" << 0 << false;
+        QTest::newRow("HWR is no error") << "HWR" << 6 << false;
     }
     void flagClear()
     {
-        QFETCH(QString, flag);
+        QFETCH(int, bit);
         QFETCH(bool, clears);
         f.run("Write_REG_13"); // recorded (enabled) from here on
         mapLines();
-        f.setPage("BANK[" + flag + "]", 1);
-        f.run("Read_REG_16");
-        f.setPage("BANK[" + flag + "]", 0);
+        f.bus.editChip(0, [bit](FakeMatrixChip &chip) { chip.words[16] = 1u << bit; });
+        QCOMPARE(f.run("Read_REG_16"), QVariant(true));
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.words[16] = 0; });
+        QFETCH(QString, flag);
+        QCOMPARE(f.pageItem("BANK[" + flag + "]"), 1u);
         QCOMPARE(mapLines(),
                  clears ? QList<QByteArray>{"set P110MAPENAREG=01000000"} : QList<QByteArray>());
+        QCOMPARE(f.playback.mappedAddresses().contains(1), !clears);
         f.run("Write_REG_13");
         QCOMPARE(mapLines(), clears ? QList<QByteArray>{MapEnable1} : QList<QByteArray>());
     }
@@ -268,6 +278,30 @@ private slots:
         QCOMPARE(boardGlobals().BANKX.value(24, 47), boardGlobals().BANK.value(24, 47));
     }
 
+    // The three four-word frames per address: PID1 holds the address, PID2 the first word.
+    void writeOnOffFrames()
+    {
+        const int before = f.bus.frames().size();
+        f.widget<QLineEdit>("leAddessBox")->setText("1;;x;40;3");
+        QCOMPARE(f.run("Write_on_off"), QVariant(true)); // writes expect no answer
+        QList<QPair<int, int>> targets;
+        const auto frames = f.bus.frames().mid(before);
+        for (const auto &frame : frames)
+            targets.append({quint8(frame.second.at(1)) & 0x1F, quint8(frame.second.at(2)) & 0x7F});
+        const QList<QPair<int, int>> expected = {{1, 0x61}, {1, 0x65}, {1, 0x69},
+                                                 {3, 0x61}, {3, 0x65}, {3, 0x69}};
+        QCOMPARE(targets, expected);
+        QCOMPARE(f.bus.chip(0).word(12), boardGlobals().BANK.value(12 * 24, 12 * 24 + 23));
+    }
+
+    // The DIMFREQ word: the result is the write's, although the dispatch goes on.
+    void registerFourteen()
+    {
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        f.bus.failNext("SER2PXNDATA", 4);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(false));
+    }
+
     void writeOnOffFromButton()
     {
         f.widget<QLineEdit>("leAddessBox")->setText("4;5");
@@ -344,11 +378,11 @@ private slots:
         QVERIFY(!f.take().contains("set p110animation=01"));
     }
 
-    // A refused frame fails the command and still counts as delivered. Last: the refusal stays.
+    // A refused frame fails the command and still counts as delivered.
     void refusedMapCommand()
     {
         f.setPage("SA", 9);
-        f.board.refuse("P110MAPENAREG");
+        f.playback.failNextMapCommands(2);
         QCOMPARE(f.run("Write_REG_0"), QVariant(false));
         QCOMPARE(mapLines(),
                  (QList<QByteArray>{registerZeroLine(9, 0x123456), ControllerMapEnable}));
