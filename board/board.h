@@ -328,6 +328,46 @@ private:
 
 
     // ----- commands: private members below -----
+    // One named command: its help text, whether the dispatch goes on after it (so a call
+    // fills the whole help table) and its action, whose value is the call's result.
+    struct BoardCommand;
+    static const QVector<BoardCommand> &commandTable();
+    static QVector<BoardCommand> buildCommandTable();
+    static void appendRegisterCommands(QVector<BoardCommand> &table);
+    static void appendMatrixCommands(QVector<BoardCommand> &table);
+    static void appendP205Commands(QVector<BoardCommand> &table);
+    static void appendP404Commands(QVector<BoardCommand> &table);
+    bool sendLine(const QByteArray &line, QByteArray *answer = nullptr);
+    int slaveAddress() const;
+
+    // Matrix commands (board_matrixcommands.cpp, board_bankcommands.cpp).
+    bool writeRegisterZero();
+    bool writeRegisterThirteen();
+    bool writeRegisterFourteen();
+    bool readRegisterSixteen();
+    bool runBankLoop(int first, int last, bool read, unsigned pauseMs);
+    bool writeOnOffTimes();
+    QStringList onOffAddressList() const;
+    bool roofPattern();
+    void setSerialBusRate();
+    void enableMapping();
+    void sendBroadcastMapEnable(bool withWatchdogSelect);
+    bool readOperatingMode(int row);
+    bool changeToNormalMode(int row);
+    bool targetRow(int row);
+    QVector<quint8> mapAddresses();
+    bool sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame);
+
+    // Power-stage commands (board_powercommands.cpp).
+    void readAdcVoltage(int address, const QString &field, double voltsPerCount,
+                        Variable &target);
+    bool readLedVoltage(int channel);
+    bool readP205Status();
+    void restartBoost();
+    void resetP404();
+    unsigned readP205(int address, bool *ok = nullptr);
+    void setP205Image(int address, quint16 value);
+    void setStatusField(const QString &field, unsigned value);
 
 
     // ----- setup: private members below -----
