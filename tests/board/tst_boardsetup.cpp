@@ -239,7 +239,10 @@ private slots:
     // group again, and an unsupported chip leaves the tabs as they were.
     void secondConnection()
     {
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/120/200/330"));
         QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/100/200/200"));
         QVERIFY(f.widget<QGroupBox>("gbLEDDRIVER")->isHidden());
         QVERIFY(f.connectWith(FakeSpiEeprom::UnsupportedBoard));
         QVERIFY(!f.tabEnabled("KVL52205"));
