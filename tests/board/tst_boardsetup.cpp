@@ -67,17 +67,20 @@ bool isEepromLine(const QByteArray &line)
 {
     return line.contains("SPI0CS3DATA");
 }
-bool isP205Transfer(const QByteArray &line)
+bool isChipTransfer(const QByteArray &line)
 {
-    return line.contains("SPI0CS0DATA");
+    return line.contains("SPI0CS0DATA") || line.contains("SPILEDCS0DATA");
 }
 
-// The lines of a set-up with the EEPROM's and the KVL52205's transfers left out.
+// The lines of a set-up with the EEPROM's and the driver chips' transfers left out.
 Lines commandLines(Lines lines)
 {
-    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isP205Transfer(l); });
+    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isChipTransfer(l); });
     return lines;
 }
+
+// The LED-control lines held static on after a valid detection.
+const Lines LedControlDuties{"set PWM0DUTY=100", "set PWM2DUTY=100"};
 
 // The register addresses of the KVL52205 write words sent, one per transfer.
 QList<int> p205WriteAddresses(const Lines &lines)
@@ -162,7 +165,12 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Image(image)));
         const Lines lines = f.take();
         QFETCH(Lines, chipLines);
-        QCOMPARE(commandLines(lines), ControllerSetup + chipLines);
+        const Lines commands = commandLines(lines);
+        QCOMPARE(commands.mid(0, 27 + chipLines.size()), ControllerSetup + chipLines);
+        const Lines tail = commands.mid(27 + chipLines.size());
+        QFETCH(bool, ledControl);
+        QVERIFY2(tail.isEmpty() || (ledControl && tail == LedControlDuties),
+                 tail.join(", ").constData());
         QCOMPARE(lines.mid(0, 27), ControllerSetup);
         QTEST(int(std::count_if(lines.begin(), lines.end(), isEepromLine)), "eepromLines");
         QTEST(f.tabEnabled("KVL52205"), "p205Tab");
@@ -178,8 +186,8 @@ private slots:
         }
         QTEST(boxes, "boxes");
         QTEST(ratingsText(f.page()->driverRatings()), "ratings");
-        QTEST(boardGlobals().LEDCTRL1.value() == 1.0, "ledControl");
-        QTEST(boardGlobals().LEDCTRL2.value() == 1.0, "ledControl");
+        QCOMPARE(boardGlobals().LEDCTRL1.value() == 1.0, ledControl);
+        QCOMPARE(boardGlobals().LEDCTRL2.value() == 1.0, ledControl);
         QVERIFY(f.spi.violations().isEmpty());
         QVERIFY(f.eeprom.violations().isEmpty());
     }
@@ -304,7 +312,7 @@ private slots:
         QCOMPARE(result.toInt(), 1);
         QVERIFY(f.app->isConnected());
         const Lines lines = f.take();
-        QCOMPARE(commandLines(lines), ControllerSetup + ControllerSetup.mid(0, 9));
+        QCOMPARE(commandLines(lines).mid(0, 36), ControllerSetup + ControllerSetup.mid(0, 9));
         QVERIFY(f.tabEnabled("KVL52205"));
         QVERIFY(!f.tabEnabled("KVL52404"));
     }
