@@ -4,10 +4,14 @@
 #include "controlboard.h"
 #include "localclient.h"
 #include "setupappfixture.h"
+#include "slider.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDial>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -57,6 +61,7 @@ const QString ConfigBox = QStringLiteral("BOOST-BUCK: EEPROM is not connected or
 const QString ComponentBox =
     QStringLiteral("BOOST-BUCK: EEPROM does not contain valid component data. Loading "
                    "defaults. Some GUI calculations might not be accurate.");
+const QString DefaultConfiguration = QStringLiteral("configuration/Configuration12.txt");
 const QString ComponentLog =
     QStringLiteral("1000 Invalid component data bit found in external EEPROM. Loading defaults.");
 
@@ -346,6 +351,33 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(!f.page()->container()->isHidden());
         QVERIFY(f.page()->action()->isChecked());
+    }
+
+    // Each connection loads the default matrix configuration of the working directory, also
+    // after a failed detection; one that is missing or refused leaves the matrix in place.
+    void defaultConfiguration()
+    {
+        QVERIFY(QDir().mkpath("configuration"));
+        const QString shipped =
+            qEnvironmentVariable("KVL_SOURCE_DIR") + "/configuration/Configuration12.txt";
+        QFile::remove(DefaultConfiguration);
+        QVERIFY(QFile::copy(shipped, DefaultConfiguration));
+        QWidget *area = f.widget<QWidget>("SWwidget");
+        const auto sliderCount = [area]() {
+            return area->findChildren<CustomControls::Slider *>().size();
+        };
+        QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(QFile::remove(DefaultConfiguration));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // the loader's "Error"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(TestFiles::write(DefaultConfiguration, "NumberOfDevices 3\nPixelsPerDevice 12\n"
+                                                       "NumberOfRows 1\nNumberOfCols 12\n"));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // "Load configuration"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(QFile::remove(DefaultConfiguration));
     }
 
     // Automatic addressing hands its addresses to the page through one connection, however
