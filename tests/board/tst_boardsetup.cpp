@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDial>
-#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -124,7 +123,11 @@ class TestBoardSetup : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f.start()); }
+    void initTestCase()
+    {
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QVERIFY(f.start());
+    }
     void init() { resetModel(); }
 
     // The lines, tabs, group, log and boxes of one connection to each driver board.
@@ -357,11 +360,7 @@ private slots:
     // after a failed detection; one that is missing or refused leaves the matrix in place.
     void defaultConfiguration()
     {
-        QVERIFY(QDir().mkpath("configuration"));
-        const QString shipped =
-            qEnvironmentVariable("KVL_SOURCE_DIR") + "/configuration/Configuration12.txt";
-        QFile::remove(DefaultConfiguration);
-        QVERIFY(QFile::copy(shipped, DefaultConfiguration));
+        QVERIFY(TestFiles::installShippedConfiguration());
         QWidget *area = f.widget<QWidget>("SWwidget");
         const auto sliderCount = [area]() {
             return area->findChildren<CustomControls::Slider *>().size();
@@ -377,7 +376,7 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // "Load configuration"
         QCOMPARE(sliderCount(), 12);
-        QVERIFY(QFile::remove(DefaultConfiguration));
+        QVERIFY(TestFiles::installShippedConfiguration());
     }
 
     // Automatic addressing hands its addresses to the page through one connection, however
