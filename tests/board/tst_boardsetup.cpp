@@ -4,11 +4,13 @@
 #include "controlboard.h"
 #include "localclient.h"
 #include "setupappfixture.h"
+#include "slider.h"
 #include "testfiles.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDial>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -58,6 +60,7 @@ const QString ConfigBox = QStringLiteral("BOOST-BUCK: EEPROM is not connected or
 const QString ComponentBox =
     QStringLiteral("BOOST-BUCK: EEPROM does not contain valid component data. Loading "
                    "defaults. Some GUI calculations might not be accurate.");
+const QString DefaultConfiguration = QStringLiteral("configuration/Configuration12.txt");
 const QString ComponentLog =
     QStringLiteral("1000 Invalid component data bit found in external EEPROM. Loading defaults.");
 
@@ -68,17 +71,20 @@ bool isEepromLine(const QByteArray &line)
 {
     return line.contains("SPI0CS3DATA");
 }
-bool isP205Transfer(const QByteArray &line)
+bool isChipTransfer(const QByteArray &line)
 {
-    return line.contains("SPI0CS0DATA");
+    return line.contains("SPI0CS0DATA") || line.contains("SPILEDCS0DATA");
 }
 
-// The lines of a set-up with the EEPROM's and the KVL52205's transfers left out.
+// The lines of a set-up with the EEPROM's and the driver chips' transfers left out.
 Lines commandLines(Lines lines)
 {
-    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isP205Transfer(l); });
+    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isChipTransfer(l); });
     return lines;
 }
+
+// The LED-control lines held static on after a valid detection.
+const Lines LedControlDuties{"set PWM0DUTY=100", "set PWM2DUTY=100"};
 
 // The register addresses of the KVL52205 write words sent, one per transfer.
 QList<int> p205WriteAddresses(const Lines &lines)
@@ -167,7 +173,12 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Image(image)));
         const Lines lines = f.take();
         QFETCH(Lines, chipLines);
-        QCOMPARE(commandLines(lines), ControllerSetup + chipLines);
+        const Lines commands = commandLines(lines);
+        QCOMPARE(commands.mid(0, 27 + chipLines.size()), ControllerSetup + chipLines);
+        const Lines tail = commands.mid(27 + chipLines.size());
+        QFETCH(bool, ledControl);
+        QVERIFY2(tail.isEmpty() || (ledControl && tail == LedControlDuties),
+                 tail.join(", ").constData());
         QCOMPARE(lines.mid(0, 27), ControllerSetup);
         QTEST(int(std::count_if(lines.begin(), lines.end(), isEepromLine)), "eepromLines");
         QTEST(f.tabEnabled("KVL52205"), "p205Tab");
@@ -183,8 +194,8 @@ private slots:
         }
         QTEST(boxes, "boxes");
         QTEST(ratingsText(f.page()->driverRatings()), "ratings");
-        QTEST(boardGlobals().LEDCTRL1.value() == 1.0, "ledControl");
-        QTEST(boardGlobals().LEDCTRL2.value() == 1.0, "ledControl");
+        QCOMPARE(boardGlobals().LEDCTRL1.value() == 1.0, ledControl);
+        QCOMPARE(boardGlobals().LEDCTRL2.value() == 1.0, ledControl);
         QVERIFY(f.spi.violations().isEmpty());
         QVERIFY(f.eeprom.violations().isEmpty());
     }
@@ -244,7 +255,10 @@ private slots:
     // group again, and an unsupported chip leaves the tabs as they were.
     void secondConnection()
     {
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/120/200/330"));
         QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/100/200/200"));
         QVERIFY(f.widget<QGroupBox>("gbLEDDRIVER")->isHidden());
         QVERIFY(f.connectWith(FakeSpiEeprom::UnsupportedBoard));
         QVERIFY(!f.tabEnabled("KVL52205"));
@@ -306,7 +320,7 @@ private slots:
         QCOMPARE(result.toInt(), 1);
         QVERIFY(f.app->isConnected());
         const Lines lines = f.take();
-        QCOMPARE(commandLines(lines), ControllerSetup + ControllerSetup.mid(0, 9));
+        QCOMPARE(commandLines(lines).mid(0, 36), ControllerSetup + ControllerSetup.mid(0, 9));
         QVERIFY(f.tabEnabled("KVL52205"));
         QVERIFY(!f.tabEnabled("KVL52404"));
     }
@@ -340,6 +354,29 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(!f.page()->container()->isHidden());
         QVERIFY(f.page()->action()->isChecked());
+    }
+
+    // Each connection loads the default matrix configuration of the working directory, also
+    // after a failed detection; one that is missing or refused leaves the matrix in place.
+    void defaultConfiguration()
+    {
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QWidget *area = f.widget<QWidget>("SWwidget");
+        const auto sliderCount = [area]() {
+            return area->findChildren<CustomControls::Slider *>().size();
+        };
+        QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(QFile::remove(DefaultConfiguration));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // the loader's "Error"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(TestFiles::write(DefaultConfiguration, "NumberOfDevices 3\nPixelsPerDevice 12\n"
+                                                       "NumberOfRows 1\nNumberOfCols 12\n"));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // "Load configuration"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(TestFiles::installShippedConfiguration());
     }
 
     // Automatic addressing hands its addresses to the page through one connection, however
