@@ -30,6 +30,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);
+    connectPowerDials();
 }
 
 Board::~Board()
