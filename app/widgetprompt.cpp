@@ -61,6 +61,12 @@ QString WidgetPrompt::saveFileName(const QString &title, const QString &dir, con
     return QFileDialog::getSaveFileName(nullptr, title, dir, filter);
 }
 
+QString WidgetPrompt::directoryName(const QString &title, const QString &dir)
+{
+    return QFileDialog::getExistingDirectory(
+        nullptr, title, dir, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+}
+
 QStringList WidgetPrompt::getChoices(const QString &title, const QStringList &items, bool *ok)
 {
     DialogCheckBoxes dialog(0);

@@ -18,6 +18,7 @@ public:
                bool *ok) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &dir, const QString &filter) override;
+    QString directoryName(const QString &title, const QString &dir) override;
     // Check boxes with "All On" and "All Off", none checked at first.
     QStringList getChoices(const QString &title, const QStringList &items, bool *ok) override;
 };

@@ -25,16 +25,23 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     if (MainWindow *window = MainApp::instance()->mainWindow())
         m_portName = window->portName();
     sendTimer = new QTimer(this);
+    wireSendTimer();
     effectTimer = new QTimer(this);
+    initEffects();
     currentScript = new CSVReader(this);
+    connectScriptEditor();
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);
+    BoardPageAccess::install(this);
+    connectMotionControls();
     connectPowerDials();
 }
 
 Board::~Board()
 {
+    if (BoardPageAccess::instance() == this)
+        BoardPageAccess::install(nullptr);
     delete ui;
     for (const auto &entry : qAsConst(phaseCalculators))
         delete entry.first;

@@ -100,6 +100,12 @@ public:
     // acknowledged.
     bool writeFlashBlocks(const QByteArray &paddedImage);
     // ----- livesend: further public members below -----
+    // The map-enable frame of the chip at address: sync, PID1 (command frame), 0x8F, 0x01 and
+    // the CRC-8 of the three bytes after the sync.
+    static QByteArray mapEnableFrame(int address);
+    // "set P110MAPENAREG=" with the address (two hex digits), the mode and kind fields and the
+    // frame bytes in hex.
+    static QByteArray mapCommand(int address, const char *modeAndKind, const QByteArray &frame);
 
 
     // ===== command handler (board_commands*.cpp) =====
@@ -110,6 +116,14 @@ public:
     void setupHardware();
     bool readDriverEepromConfig();
     // ----- setup: further public members below -----
+    // The current ratings of the fitted driver board: its EEPROM's or the chip's defaults.
+    struct DriverRatings {
+        quint16 ripple1;
+        quint16 ripple2;
+        quint16 peak1;
+        quint16 peak2;
+    };
+    DriverRatings driverRatings() const;
 
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
@@ -140,6 +154,21 @@ public:
 
     // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
     // ----- animation: further public members below -----
+    // The script shown in the Animation tab, the scripts of the list table in row order and the
+    // flash address just past the last block written or read.
+    CSVReader *currentCsvScript() const { return currentScript; }
+    QVector<CSVReader *> scriptListEntries() const { return scriptList; }
+    quint32 nextFlashAddress() const { return flashAddress; }
+    quint32 scriptFlashStart() const { return flashStartAddress; }
+
+    // Shows currentScript: description, delay, one address row per device and the step list.
+    void showCsvScript();
+    void refreshStepList();
+    // The step dialog filled from row (one spin box "SW" n per switch of every device, then
+    // Save and Cancel), not yet run; the caller owns it.
+    class QDialog *execStepDialog(const QStringList &row);
+    // The layout below top that holds w as one of its own items, or null.
+    static class QLayout *findLayoutOf(QWidget *w, QLayout *top);
 
 
 public slots:
@@ -170,6 +199,9 @@ public slots:
     void on_cbAutoupdate_clicked(bool checked);
     void on_pbReset_clicked();
     // ----- motion: further slots below -----
+    // The stepping combo's text; named apart from the by-name connection, which has no text
+    // signal to match in Qt 6.
+    void steppingChanged(const QString &text);
 
 
     // ===== pattern, effect and device-action slots =====
@@ -274,6 +306,17 @@ public slots:
     void on_pbStartScript_clicked();
     void on_pbReadNTCs_clicked();
     // ----- animation: further slots below -----
+    void deviceChangedSlot();
+    void on_pbLoadCSV_clicked();
+    void onListItemDoubleClicked(class QListWidgetItem *item);
+    void on_pbAddStep_clicked();
+    void on_pbSaveCSV_clicked();
+    void on_sbDevices_valueChanged(int value);
+    void on_pbAddToList_clicked();
+    void on_pbRemoveFromList_clicked();
+    void on_tableAnimationScripts_cellDoubleClicked(int row, int column);
+    void on_pbSaveScript_clicked();
+    void on_pbLoadScript_clicked();
 
 
 private:
@@ -284,21 +327,88 @@ private:
     void defineP404Registers();
 
     // ----- layout: private members below -----
+    // Loading a matrix configuration file, in its steps.
+    bool readConfiguration(const QString &fileName, class MatrixConfiguration *config);
+    void takeOverConfiguration(const class MatrixConfiguration &config);
+    void unbindMatrix();
+    void buildSwitchGrid();
+    void buildMatrixSequences();
+    void applyPositionMode();
+    void buildDeviceArea();
+    void rebindMatrix();
+    // One switch: label, spin box and slider, bound to "DCREG[SW<n>]".
+    QVBoxLayout *buildSwitchSliders(quint8 switchNumber);
+    // One device group: address edit, configuration and mode buttons, mode combos.
+    class QGroupBox *buildDeviceWidgets(quint8 device);
+    void clearContainer(QWidget *container);
+    // Gives slHorizontal a new range, centres it and connects its three slots again (once).
+    void rewirePositionSlider(int maximum);
+    // Keeps the buffers of switch n equal to its slider; false (nothing written) for a switch
+    // that has no place in them.
+    bool recordSwitchDuty(int switchNumber, int value);
+    void setBuckEnabled(int channel, bool on);
 
 
     // ----- motion: private members below -----
+    void connectMotionControls();
+    void applyStepping(const QString &text);
+    void connectPositionSlider();
 
 
     // ----- effects: private members below -----
+    // How the patterns lay their shapes on the matrix, chosen by the mode check boxes.
+    enum class PatternMode { None, BySwitch, ByRow, ByRowIndependent };
+    // Flags of patternPhase.
+    enum PatternPhaseBit : quint8 {
+        AlternateSwitchPhase = 0x01,
+        AlternateRowPhase = 0x02,
+        RampSwitchDirection = 0x04,
+        RampRowDirection = 0x08,
+        RampRowIndependentDirection = 0x10,
+    };
+    void initEffects();
+    PatternMode patternMode() const;
+    QVector<QVector<int>> patternSequences(PatternMode mode) const;
+    bool hasDutyOf(int switchNumber) const;
+    void writeDuty(int switchNumber, int duty);
+    void writeDuties(const QVector<int> &switches, const QVector<int> &duties);
+    void readScenario(const QString &fileName);
+    int effectInterval() const;
+    int senderDeviceRow() const;
+    int deviceAddress(int row) const;
+    int targetDeviceRow();
+    QWidget *deviceWidget(int row, const char *accessibleName) const;
 
 
     // ----- livesend: private members below -----
+    friend struct LiveSendProbe; // tests set the matrix and run the passes' pieces
+    // The device rows' addresses in row order; a text that is no number counts as 0.
+    QList<int> deviceAddresses() const;
+    // Whether address has a map-enable record (0..31); warns when not.
+    bool hasMapRecord(int address);
+    // One "set flash=" block; false (and a debug trace) when the board did not take it.
+    bool sendFlashBlock(quint32 address, const QByteArray &block);
+    void enableMapsAndPlay(const QList<int> &rowAddresses);
+    void wireSendTimer();
+    void onSendTimeout();
+    PhaseCalculator *phaseCalculator(int address);
+    void sendDeviceRow(int d, int address);
+    void broadcastMapEnable();
 
 
     // ----- commands: private members below -----
 
 
     // ----- setup: private members below -----
+    void configureDriver();
+    void configureP404Driver();
+    void configureP205Driver();
+    void resetPage();
+    void setPowerTabsEnabled(bool p205, bool p404);
+    void sendSetupCommands(const QList<QByteArray> &commands);
+    void announceDriver(const QString &text);
+    void takeDriverRatings(bool p404);
+    void setDriverRatings(const DriverRatings &ratings);
 
 
     // ----- power: private members below -----
@@ -332,6 +442,17 @@ private:
 
 
     // ----- animation: private members below -----
+    void connectScriptEditor();
+    void addDeviceRow();
+    void removeDeviceRow();
+    void clearDeviceRows();
+    void appendScriptRow(const CSVReader *script, int stepCount);
+    bool runStepDialog(const QStringList &row, QStringList *values);
+    bool flashScriptImage(const QByteArray &image);
+    bool readBackFlash(const QByteArray &paddedImage);
+    bool buildListImages(QList<QByteArray> *images);
+    void sendPlayback(const QByteArray &command);
+    void readNtcOf(int address, int field);
 
 
 

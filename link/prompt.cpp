@@ -175,6 +175,11 @@ QString Prompt::saveFile(const QString &title, const QString &dir, const QString
     return onGuiThread([&]() { return instance()->saveFileName(title, dir, filter); });
 }
 
+QString Prompt::directory(const QString &title, const QString &dir)
+{
+    return onGuiThread([&]() { return instance()->directoryName(title, dir); });
+}
+
 void Prompt::runOnGuiThread(const std::function<void()> &fn)
 {
     if (onGuiThreadNow()) {

@@ -60,6 +60,14 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(const QString &title, const QString &dir,
                                  const QString &filter) = 0;
+    // Asks for an existing directory (directories only, symbolic links not resolved); an empty
+    // result means cancelled, which is also the default answer.
+    virtual QString directoryName(const QString &title, const QString &dir)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(dir);
+        return QString();
+    }
     // Asks to check any number of items (check boxes with "All On" and "All Off"); *ok tells
     // whether the user accepted. The default answer checks every item.
     virtual QStringList getChoices(const QString &title, const QStringList &items, bool *ok)
@@ -107,6 +115,7 @@ public:
                        int step, bool *ok);
     static QString openFile(const QString &title, const QString &dir, const QString &filter);
     static QString saveFile(const QString &title, const QString &dir, const QString &filter);
+    static QString directory(const QString &title, const QString &dir);
     // The items checked in getChoices; empty when the user cancelled (*ok then false).
     static QStringList choices(const QString &title, const QStringList &items, bool *ok)
     {

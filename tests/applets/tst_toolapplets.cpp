@@ -116,6 +116,11 @@ private slots:
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
         QVERIFY(prompt.texts.last().contains("Mock-up"));
+        // The board page's set-up ends with its window shown; hidden again for the shortcuts.
+        Applet *board = app->findApplet("Board", MainApp::ByName);
+        QVERIFY(board->container()->isVisible());
+        QVERIFY(board->action()->isChecked());
+        board->hideWindow();
     }
 
     void ctrlDigitOpensToolWindows_data()

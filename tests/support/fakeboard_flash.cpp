@@ -9,6 +9,8 @@ namespace
 
 constexpr int HeaderDigits = 24; // address, CRC and length, 8 digits each
 const QByteArray Command = QByteArrayLiteral("set flash=");
+const QByteArray ReadCommand = QByteArrayLiteral("get flash=");
+constexpr int MaxReadLength = 256;
 
 bool isHexText(const QByteArray &text)
 {
@@ -53,6 +55,11 @@ struct FakeBoardFlash::State {
     int badBlocks = 0;
     bool endMarkerSeen = false;
     quint32 writtenEnd = FlashStart;
+    QList<QByteArray> readLines;
+    int readErrorAt = -1;
+    int alteredReadAt = -1;
+
+    QByteArray answerRead(const QByteArray &line);
 
     QByteArray answer(const QByteArray &line)
     {
@@ -89,6 +96,8 @@ FakeBoardFlash::FakeBoardFlash(FakeBoard &board) : m_state(std::make_shared<Stat
 {
     std::shared_ptr<State> state = m_state;
     board.addHandler(Command, [state](const QByteArray &line) { return state->answer(line); });
+    board.addHandler(ReadCommand,
+                     [state](const QByteArray &line) { return state->answerRead(line); });
 }
 
 FakeBoardFlash::~FakeBoardFlash() = default;
@@ -156,4 +165,44 @@ quint32 FakeBoardFlash::crc32(const QByteArray &data)
         }
     }
     return reg;
+}
+
+// ---- Reading blocks back ----
+
+QByteArray FakeBoardFlash::State::answerRead(const QByteArray &line)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const int index = int(readLines.size());
+    readLines.append(line);
+    const QByteArray fields = line.mid(ReadCommand.size()).trimmed();
+    bool addressOk = false;
+    bool lengthOk = false;
+    const quint32 address = fields.left(8).toUInt(&addressOk, 16);
+    const quint32 length = fields.mid(8).toUInt(&lengthOk, 16);
+    const qint64 offset = qint64(address) - FlashStart;
+    if (index == readErrorAt || fields.size() != 16 || !addressOk || !lengthOk || length == 0 ||
+        length > MaxReadLength || offset < 0 || offset + length > FlashSize)
+        return QByteArrayLiteral("flash:err");
+    QByteArray data = flash.mid(int(offset), int(length));
+    if (index == alteredReadAt)
+        data[0] = char(data.at(0) ^ 0x01);
+    return QByteArrayLiteral("flash=") + fields + data.toHex();
+}
+
+void FakeBoardFlash::setReadErrorAt(int index)
+{
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->readErrorAt = index;
+}
+
+void FakeBoardFlash::setAlteredReadAt(int index)
+{
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->alteredReadAt = index;
+}
+
+QList<QByteArray> FakeBoardFlash::readLines() const
+{
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->readLines;
 }

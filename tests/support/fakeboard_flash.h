@@ -12,6 +12,9 @@ class FakeBoard;
 // polynomial 0x04C11DB7, initial 0, no reflection, no final XOR) and stored; the answer is
 // "flash:ok", or "flash:err" for a bad block or at a block the test chose. The flash covers
 // 0x80000000 to 0x8007FFFF and reads 0xFF where nothing was written.
+//
+// "get flash=" with an address and a length of at most 256 (8 hexadecimal digits each) is
+// answered with "flash=", the address, the length and the bytes held there in hexadecimal.
 class FakeBoardFlash
 {
 public:
@@ -41,6 +44,12 @@ public:
     // One past the highest byte written by blocks other than the end marker, as an address
     // (FlashStart when none).
     quint32 writtenEnd() const;
+
+    // Read requests ("get flash=" lines, 0-based in the order received): the one at index is
+    // answered "flash:err", or with its first byte altered; -1 for none.
+    void setReadErrorAt(int index);
+    void setAlteredReadAt(int index);
+    QList<QByteArray> readLines() const;
 
     // The bit-by-bit CRC that the board checks blocks with.
     static quint32 crc32(const QByteArray &data);

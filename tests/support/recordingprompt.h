@@ -57,6 +57,12 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_fileDialogs;
     }
+    // The start directory of each file dialog, in the order of fileDialogs().
+    QStringList dialogDirs() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_dialogDirs;
+    }
     // Each getChoices as its title, "|" and the items joined by ",".
     QStringList choiceDialogs() const
     {
@@ -98,15 +104,23 @@ public:
             *ok = !items.isEmpty();
         return items.value(current);
     }
-    QString openFileName(const QString &title, const QString &, const QString &filter) override
+    QString openFileName(const QString &title, const QString &dir, const QString &filter) override
     {
         QMutexLocker lock(&m_mutex);
         m_fileDialogs.append(title + QLatin1Char('|') + filter);
+        m_dialogDirs.append(dir);
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
     QString saveFileName(const QString &title, const QString &dir, const QString &filter) override
     {
         return openFileName(title, dir, filter);
+    }
+
+    // Directory dialogs take their answers from the file queue too; they are recorded with an
+    // empty filter.
+    QString directoryName(const QString &title, const QString &dir) override
+    {
+        return openFileName(title, dir, QString());
     }
 
     QStringList getChoices(const QString &title, const QStringList &items, bool *ok) override
@@ -151,4 +165,5 @@ private:
     QStringList m_files;
     QList<Message> m_messages;
     QStringList m_fileDialogs;
+    QStringList m_dialogDirs;
 };

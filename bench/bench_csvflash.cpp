@@ -1,0 +1,98 @@
+// A 510-block CSV animation script flashed by the board page ("Flash MCU", the pause between
+// blocks at 0) to the simulated board, against the same block lines sent bare through
+// ControlBoard::send, in the same run.
+#include "board.h"
+#include "controlboard.h"
+#include "csvreader.h"
+#include "fakeboard_flash.h"
+#include "simulatedapp.h"
+
+#include <QApplication>
+
+namespace
+{
+
+constexpr int Rounds = 3;
+
+// 45 devices and 243 steps, the first device repeating in steps 1 to 66: 130550 bytes,
+// 510 blocks once padded.
+void fillScript(CSVReader *script)
+{
+    constexpr int devices = 45;
+    constexpr int steps = 243;
+    constexpr int markers = 66;
+    script->deviceCount = devices;
+    script->addresses = QStringList(devices, QStringLiteral("1"));
+    script->steps.clear();
+    for (int s = 0; s < steps; ++s) {
+        QStringList row{QString::number(s + 1)};
+        for (int d = 0; d < devices; ++d) {
+            const int value = (d == 0 && s <= markers) ? 0 : s % 200;
+            row += QStringList(12, QString::number(value));
+        }
+        script->steps.append(row);
+    }
+}
+
+template <typename Pass> double bestMs(Pass pass)
+{
+    double best = -1;
+    for (int round = 0; round < Rounds; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!pass())
+            return 0;
+        const double ms = timer.nsecsElapsed() / 1e6;
+        best = best < 0 ? ms : qMin(best, ms);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Board::setDelayHook([](unsigned) {});
+    FakeBoard board;
+    FakeBoardFlash flash(board);
+    double tool = 0;
+    double bare = 0;
+    {
+        SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
+        if (!app.started())
+            return 1;
+        auto *page = qobject_cast<Board *>(
+            MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
+        if (!page)
+            return 1;
+        fillScript(page->currentCsvScript());
+        int blocks = 0;
+        tool = bestMs([&]() {
+            const int before = flash.blockCount();
+            page->on_pbFlashMCU_clicked();
+            blocks = flash.blockCount() - before;
+            board.clearRecords();
+            return blocks == 510;
+        });
+        const QList<QByteArray> lines = flash.blockLines().mid(0, 510);
+        ControlBoard *link = app.link();
+        bare = bestMs([&]() {
+            for (const QByteArray &line : lines) {
+                QByteArray answer;
+                if (!link->send(line, &answer, -1))
+                    return false;
+            }
+            board.clearRecords();
+            return true;
+        });
+    }
+    QTextStream out(stdout);
+    out << "bare block lines (510), ms:     " << QString::number(bare, 'f', 1) << "\n";
+    out << "Flash MCU (510 blocks), ms:     " << QString::number(tool, 'f', 1) << "\n";
+    out << "Flash MCU / bare:               "
+        << (bare > 0 ? QString::number(tool / bare, 'f', 2) : QStringLiteral("n/a")) << "\n";
+    return tool > 0 && bare > 0 ? 0 : 1;
+}
