@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "prompt.h"
+#include "testfiles.h"
 #include "toolapplets.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@ class TestToolApplets : public QObject
 private slots:
     void initTestCase()
     {
+        QVERIFY(TestFiles::installShippedConfiguration());
         app = MainApp::instance();
         app->setAppletFactories(toolAppletFactories());
         QVERIFY(app->init());

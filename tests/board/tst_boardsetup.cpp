@@ -4,6 +4,7 @@
 #include "controlboard.h"
 #include "localclient.h"
 #include "setupappfixture.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -142,7 +143,11 @@ class TestBoardSetup : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f.start()); }
+    void initTestCase()
+    {
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QVERIFY(f.start());
+    }
     void init() { resetModel(); }
 
     // The lines, tabs, group, log and boxes of one connection to each driver board.
