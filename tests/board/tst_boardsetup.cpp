@@ -53,6 +53,11 @@ const Lines ControllerSetup{"set SPI0CONF",
                             "set PWM2START"};
 const Lines P404ChipSelect{"set SPILEDCONF", "set SPILEDCS0SPEED=300000", "set SPILEDCS0CPOL=0",
                            "set SPILEDCS0NCPHA=1"};
+// A detected driver's LED-control lines held statically on.
+const Lines StaticLedControl{"set PWM0DUTY=100", "set PWM2DUTY=100"};
+// The KVL52404's defaults written, then its boost and LED voltages read.
+const QStringList P404Frames{"w1",  "w2",  "w3",  "w5",  "w6", "w7",  "w13", "w14",
+                             "w15", "w17", "w18", "r55", "r2", "r35", "r6",  "r42"};
 
 const QString ConfigBox = QStringLiteral("BOOST-BUCK: EEPROM is not connected or config data are "
                                          "not valid!\n You will not be able to control the "
@@ -74,6 +79,21 @@ bool isEepromLine(const QByteArray &line)
 bool isChipTransfer(const QByteArray &line)
 {
     return line.contains("SPI0CS0DATA") || line.contains("SPILEDCS0DATA");
+}
+
+// The KVL52404 frames sent, in order: "w" or "r" and the address.
+QStringList p404Frames(const Lines &lines)
+{
+    QStringList frames;
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("set SPILEDCS0DATA=04")) {
+            const unsigned head = line.mid(20, 2).toUInt(nullptr, 16);
+            frames << QStringLiteral("%1%2")
+                          .arg(QLatin1Char(head & 0x80 ? 'w' : 'r'))
+                          .arg((head & 0x7F) >> 1);
+        }
+    }
+    return frames;
 }
 
 // The lines of a set-up with the EEPROM's and the driver chips' transfers left out.
@@ -143,27 +163,37 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("ratings");
         QTest::addColumn<bool>("ledControl");
+        QTest::addColumn<QStringList>("frames");
         const Lines p205 = Lines(ControllerSetup.mid(0, 9));
+        QStringList p404Logs{"0 KVL52404 detected", "0 Configure SPILED@0 P404",
+                             "0 SPIMemoryWrite"};
+        for (const char *address : {"1", "2", "3", "5", "6", "7", "13", "14", "15", "17", "18"})
+            p404Logs << QStringLiteral("0 Address %1").arg(QLatin1String(address));
+        for (const QStringList &read : {QStringList{"55"}, {"2", "35"}, {"6", "42"}}) {
+            p404Logs << QStringLiteral("0 SPIMemoryRead");
+            for (const QString &address : read)
+                p404Logs << QStringLiteral("0 Address %1").arg(address);
+        }
         // Configuration and parameter block: length, primary and check copy, a set and a get
         // each.
-        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board) << P404ChipSelect << 12
-                                  << false << true << true
-                                  << QStringList{"0 KVL52404 detected", "0 Configure SPILED@0 P404"}
-                                  << QStringList() << "47/256/330/330" << true;
-        QTest::newRow("code 16") << int(FakeSpiEeprom::Kvl52404BuckBoard) << P404ChipSelect << 12
-                                 << false << true << true
-                                 << QStringList{"0 KVL52404 detected", "0 Configure SPILED@0 P404"}
-                                 << QStringList() << "47/256/330/330" << true;
-        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board) << p205 << 12 << true
-                                  << false << true
+        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board)
+                                  << P404ChipSelect + StaticLedControl << 12 << false << true
+                                  << true << p404Logs << QStringList() << "47/256/330/330" << true
+                                  << P404Frames;
+        QTest::newRow("code 16") << int(FakeSpiEeprom::Kvl52404BuckBoard)
+                                 << P404ChipSelect + StaticLedControl << 12 << false << true << true
+                                 << p404Logs << QStringList() << "47/256/330/330" << true
+                                 << P404Frames;
+        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board) << p205 + StaticLedControl
+                                  << 12 << true << false << true
                                   << QStringList{"0 KVL52205 detected", "0 Configure SPI@0 P205"}
-                                  << QStringList() << "100/120/200/330" << true;
+                                  << QStringList() << "100/120/200/330" << true << QStringList();
         QTest::newRow("unsupported")
-            << int(FakeSpiEeprom::UnsupportedBoard) << Lines() << 6 << true << true << true
-            << QStringList() << QStringList() << "100/100/200/200" << true;
+            << int(FakeSpiEeprom::UnsupportedBoard) << StaticLedControl << 6 << true << true << true
+            << QStringList() << QStringList() << "100/100/200/200" << true << QStringList();
         QTest::newRow("blank") << int(FakeSpiEeprom::Blank) << Lines() << 2 << false << false
                                << false << QStringList() << QStringList{ConfigBox}
-                               << "100/100/200/200" << false;
+                               << "100/100/200/200" << false << QStringList();
     }
     void driverBoards()
     {
@@ -177,8 +207,7 @@ private slots:
         QCOMPARE(commands.mid(0, 27 + chipLines.size()), ControllerSetup + chipLines);
         const Lines tail = commands.mid(27 + chipLines.size());
         QFETCH(bool, ledControl);
-        QVERIFY2(tail.isEmpty() || (ledControl && tail == LedControlDuties),
-                 tail.join(", ").constData());
+        QCOMPARE(tail, ledControl ? LedControlDuties : Lines());
         QCOMPARE(lines.mid(0, 27), ControllerSetup);
         QTEST(int(std::count_if(lines.begin(), lines.end(), isEepromLine)), "eepromLines");
         QTEST(f.tabEnabled("KVL52205"), "p205Tab");
@@ -196,6 +225,7 @@ private slots:
         QTEST(ratingsText(f.page()->driverRatings()), "ratings");
         QCOMPARE(boardGlobals().LEDCTRL1.value() == 1.0, ledControl);
         QCOMPARE(boardGlobals().LEDCTRL2.value() == 1.0, ledControl);
+        QTEST(p404Frames(lines), "frames");
         QVERIFY(f.spi.violations().isEmpty());
         QVERIFY(f.eeprom.violations().isEmpty());
     }
