@@ -25,6 +25,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     if (MainWindow *window = MainApp::instance()->mainWindow())
         m_portName = window->portName();
     sendTimer = new QTimer(this);
+    wireSendTimer();
     effectTimer = new QTimer(this);
     currentScript = new CSVReader(this);
     connectScriptEditor();

@@ -100,6 +100,12 @@ public:
     // acknowledged.
     bool writeFlashBlocks(const QByteArray &paddedImage);
     // ----- livesend: further public members below -----
+    // The map-enable frame of the chip at address: sync, PID1 (command frame), 0x8F, 0x01 and
+    // the CRC-8 of the three bytes after the sync.
+    static QByteArray mapEnableFrame(int address);
+    // "set P110MAPENAREG=" with the address (two hex digits), the mode and kind fields and the
+    // frame bytes in hex.
+    static QByteArray mapCommand(int address, const char *modeAndKind, const QByteArray &frame);
 
 
     // ===== command handler (board_commands*.cpp) =====
@@ -250,6 +256,19 @@ private:
 
 
     // ----- livesend: private members below -----
+    friend struct LiveSendProbe; // tests set the matrix and run the passes' pieces
+    // The device rows' addresses in row order; a text that is no number counts as 0.
+    QList<int> deviceAddresses() const;
+    // Whether address has a map-enable record (0..31); warns when not.
+    bool hasMapRecord(int address);
+    // One "set flash=" block; false (and a debug trace) when the board did not take it.
+    bool sendFlashBlock(quint32 address, const QByteArray &block);
+    void enableMapsAndPlay(const QList<int> &rowAddresses);
+    void wireSendTimer();
+    void onSendTimeout();
+    PhaseCalculator *phaseCalculator(int address);
+    void sendDeviceRow(int d, int address);
+    void broadcastMapEnable();
 
 
     // ----- commands: private members below -----

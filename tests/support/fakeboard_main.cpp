@@ -5,9 +5,11 @@
 // and 2 of the KVL52205; --unaddressed N puts N chips at address 0 in OTP configuration mode
 // instead (outputs 1, 2, 1, ...); --chips none leaves the bus empty. --eeprom picks the
 // LED-driver board's EEPROM image (kvl52404, kvl52205, blank, or err: its chip select refuses
-// every transfer).
+// every transfer). Map frames ("set P110MAPENAREG=") reach the chips; "set p110animation="
+// checks the animation image in the flash.
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
+#include "fakeboard_playback.h"
 #include "fakeboard_pwm.h"
 #include "fakeboard_scripts.h"
 #include "fakeboard_spi.h"
@@ -89,6 +91,7 @@ int main(int argc, char **argv)
     FakeBoardPwm pwm(board);     // the controller's PWM outputs
     FakeMatrixBus bus(board);    // the matrix chips on the second UART
     bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });
+    FakeBoardPlayback playback(board, bus, flash); // map frames and the animation start
     if (parser.isSet(unaddressedOption)) {
         for (int k = 0; k < unaddressed; ++k)
             bus.addChip(0, 1, k % 2 + 1);
