@@ -107,12 +107,10 @@ private slots:
         const QByteArray marker(1, char(0xFF));
         QTest::newRow("two devices, three steps")
             << 2 << QStringList{"1", "2"}
-            << QList<QStringList>{texts(1) + texts(13), texts(1) + texts(50),
-                                  texts(80) + texts(50)}
+            << QList<QStringList>{texts(1) + texts(13), texts(1) + texts(50), texts(80) + texts(50)}
             << QByteArray("START\x64\x02\x03\x01\x02") + values(1) + values(13) + marker +
                    values(50) + values(80) + marker + "END";
-        QTest::newRow("25 bytes") << 1 << QStringList{"5"}
-                                  << QList<QStringList>{texts(7), texts(7)}
+        QTest::newRow("25 bytes") << 1 << QStringList{"5"} << QList<QStringList>{texts(7), texts(7)}
                                   << QByteArray("START\x64\x01\x02\x05") + values(7) + marker +
                                          "END";
         QTest::newRow("one device repeating")
@@ -228,8 +226,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("steps") << 1 << QStringList{"5"} << 256
                                << "Invalid script: more than 255 steps";
-        QTest::newRow("addresses") << 3 << QStringList{"5", "6"} << 1
-                                   << "Invalid script: fewer addresses than devices";
+        QTest::newRow("addresses")
+            << 3 << QStringList{"5", "6"} << 1 << "Invalid script: fewer addresses than devices";
         QTest::newRow("address") << 1 << QStringList{"256"} << 1
                                  << "Invalid script: address outside 0..255";
     }

@@ -70,7 +70,8 @@ private slots:
         // Per device: read word 13, write it back with ADC_SEL 2, read word 17.
         QStringList targets;
         for (const auto &frame : f.bus.frames().mid(framesBefore))
-            targets.append(QString("%1:%2").arg(quint8(frame.second.at(1)) & 0x1F)
+            targets.append(QString("%1:%2")
+                               .arg(quint8(frame.second.at(1)) & 0x1F)
                                .arg(quint8(frame.second.at(2)) & 0x1F));
         QCOMPARE(targets, (QStringList{"3:13", "3:13", "3:17", "5:13", "5:13", "5:17"}));
         QCOMPARE(f.bus.chip(chip3).word(13), Word13 | 0x08);

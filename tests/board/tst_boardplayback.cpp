@@ -70,8 +70,8 @@ private slots:
     {
         page()->on_pbStopAnimation_clicked();
         page()->on_pbContinueAnimation_clicked();
-        QCOMPARE(commands(), (QList<QByteArray>{"set p110stopanim", "set P110MAPENA=01",
-                                                "set p110contanim"}));
+        QCOMPARE(commands(),
+                 (QList<QByteArray>{"set p110stopanim", "set P110MAPENA=01", "set p110contanim"}));
         QCOMPARE(f.scripts.pauseContinueLines(),
                  (QList<QByteArray>{"set p110stopanim", "set p110contanim"}));
     }
@@ -129,8 +129,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("invalid script") << 0 << "Invalid script: fewer addresses than devices";
         QTest::newRow("256 scripts") << 1 << "Invalid script list: more than 255 scripts";
-        QTest::newRow("past the update area") << 2
-                                              << "Invalid script list: it ends past 0x80050000";
+        QTest::newRow("past the update area")
+            << 2 << "Invalid script list: it ends past 0x80050000";
     }
     void refusedListWritesNothing()
     {
