@@ -202,8 +202,9 @@ void MatrixMotion::shiftRowLines(bool forward)
         }
         if (row >= m_b.rowSequences.size() || row >= m_b.rowSwitchCount.size())
             continue;
-        const int end = qMin(start + m_b.rowSwitchCount[row], int(m_b.rowSequences[row].size()));
-        for (int i = start; i < end && i < length; ++i)
+        const int end =
+            std::min({start + m_b.rowSwitchCount[row], int(m_b.rowSequences[row].size()), length});
+        for (int i = start; i < end; ++i)
             write(m_b.rowSequences[row][i], m_b.rowScratch[row][i]);
     }
 }

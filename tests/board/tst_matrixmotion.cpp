@@ -250,6 +250,29 @@ private slots:
         QCOMPARE(rig.subStep, 0);
     }
 
+    // The whole profile moves, the dark outer places too: the end place the pattern moves
+    // towards takes its neighbour, the other end keeps what it held.
+    void extendedRowEnds_data()
+    {
+        addRows<bool, int, int, int>({"forward", "from", "to", "kept"},
+                                     {{true, 34, 35, 0}, {false, 1, 0, 35}});
+    }
+    void extendedRowEnds()
+    {
+        QFETCH(bool, forward);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, kept);
+        Rig rig(Twelve);
+        rig.profile[from] = 7;
+        rig.profile[kept] = 9;
+        rig.move(Mode::ExtendedRow, forward);
+        QCOMPARE(rig.profile[to], 7);
+        QCOMPARE(rig.profile[from], 0);
+        QCOMPARE(rig.profile[kept], 9);
+        QCOMPARE(rig.writes, 12);
+    }
+
     // Each row's line slides on its own; what slides out of the line is lost.
     void extendedRowIndependent()
     {
