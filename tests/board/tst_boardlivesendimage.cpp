@@ -67,6 +67,8 @@ private slots:
         QTEST(Board::crc32(reinterpret_cast<const quint8 *>(data.constData()), data.size()), "crc");
     }
 
+    void crc32NoData() { QCOMPARE(Board::crc32(nullptr, 5), 0u); }
+
     void crc8_data()
     {
         QTest::addColumn<QByteArray>("data");
