@@ -27,15 +27,20 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     sendTimer = new QTimer(this);
     wireSendTimer();
     effectTimer = new QTimer(this);
+    initEffects();
     currentScript = new CSVReader(this);
     connectScriptEditor();
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
     ui->pushButton->setVisible(true);
+    BoardPageAccess::install(this);
+    connectMotionControls();
 }
 
 Board::~Board()
 {
+    if (BoardPageAccess::instance() == this)
+        BoardPageAccess::install(nullptr);
     delete ui;
     for (const auto &entry : qAsConst(phaseCalculators))
         delete entry.first;

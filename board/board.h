@@ -116,6 +116,14 @@ public:
     void setupHardware();
     bool readDriverEepromConfig();
     // ----- setup: further public members below -----
+    // The current ratings of the fitted driver board: its EEPROM's or the chip's defaults.
+    struct DriverRatings {
+        quint16 ripple1;
+        quint16 ripple2;
+        quint16 peak1;
+        quint16 peak2;
+    };
+    DriverRatings driverRatings() const;
 
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
@@ -176,6 +184,9 @@ public slots:
     void on_cbAutoupdate_clicked(bool checked);
     void on_pbReset_clicked();
     // ----- motion: further slots below -----
+    // The stepping combo's text; named apart from the by-name connection, which has no text
+    // signal to match in Qt 6.
+    void steppingChanged(const QString &text);
 
 
     // ===== pattern, effect and device-action slots =====
@@ -247,12 +258,57 @@ private:
     void defineP404Registers();
 
     // ----- layout: private members below -----
+    // Loading a matrix configuration file, in its steps.
+    bool readConfiguration(const QString &fileName, class MatrixConfiguration *config);
+    void takeOverConfiguration(const class MatrixConfiguration &config);
+    void unbindMatrix();
+    void buildSwitchGrid();
+    void buildMatrixSequences();
+    void applyPositionMode();
+    void buildDeviceArea();
+    void rebindMatrix();
+    // One switch: label, spin box and slider, bound to "DCREG[SW<n>]".
+    QVBoxLayout *buildSwitchSliders(quint8 switchNumber);
+    // One device group: address edit, configuration and mode buttons, mode combos.
+    class QGroupBox *buildDeviceWidgets(quint8 device);
+    void clearContainer(QWidget *container);
+    // Gives slHorizontal a new range, centres it and connects its three slots again (once).
+    void rewirePositionSlider(int maximum);
+    // Keeps the buffers of switch n equal to its slider; false (nothing written) for a switch
+    // that has no place in them.
+    bool recordSwitchDuty(int switchNumber, int value);
+    void setBuckEnabled(int channel, bool on);
 
 
     // ----- motion: private members below -----
+    void connectMotionControls();
+    void applyStepping(const QString &text);
+    void connectPositionSlider();
 
 
     // ----- effects: private members below -----
+    // How the patterns lay their shapes on the matrix, chosen by the mode check boxes.
+    enum class PatternMode { None, BySwitch, ByRow, ByRowIndependent };
+    // Flags of patternPhase.
+    enum PatternPhaseBit : quint8 {
+        AlternateSwitchPhase = 0x01,
+        AlternateRowPhase = 0x02,
+        RampSwitchDirection = 0x04,
+        RampRowDirection = 0x08,
+        RampRowIndependentDirection = 0x10,
+    };
+    void initEffects();
+    PatternMode patternMode() const;
+    QVector<QVector<int>> patternSequences(PatternMode mode) const;
+    bool hasDutyOf(int switchNumber) const;
+    void writeDuty(int switchNumber, int duty);
+    void writeDuties(const QVector<int> &switches, const QVector<int> &duties);
+    void readScenario(const QString &fileName);
+    int effectInterval() const;
+    int senderDeviceRow() const;
+    int deviceAddress(int row) const;
+    int targetDeviceRow();
+    QWidget *deviceWidget(int row, const char *accessibleName) const;
 
 
     // ----- livesend: private members below -----
@@ -275,6 +331,15 @@ private:
 
 
     // ----- setup: private members below -----
+    void configureDriver();
+    void configureP404Driver();
+    void configureP205Driver();
+    void resetPage();
+    void setPowerTabsEnabled(bool p205, bool p404);
+    void sendSetupCommands(const QList<QByteArray> &commands);
+    void announceDriver(const QString &text);
+    void takeDriverRatings(bool p404);
+    void setDriverRatings(const DriverRatings &ratings);
 
 
     // ----- power: private members below -----

@@ -75,8 +75,8 @@ bool Board::hasMapRecord(int address)
 {
     if (address >= 0 && address < MaxSlaves)
         return true;
-    emit signal_log(1, QStringLiteral("Address %1 is outside 0..31: no map enable for it")
-                           .arg(address));
+    emit signal_log(
+        1, QStringLiteral("Address %1 is outside 0..31: no map enable for it").arg(address));
     return false;
 }
 

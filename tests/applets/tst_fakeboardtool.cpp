@@ -104,6 +104,34 @@ private slots:
         QCOMPARE(line->ask("set PWM1STOPX=1"), QByteArray("PWM1STOPX:ok"));
     }
 
+    // The bare configuration commands of the board page's set-up.
+    void setupCommands()
+    {
+        QVERIFY(start({}));
+        for (const QByteArray name : {"SER2CONF", "PWM0CONF", "PWM2START", "PWM1CONF"})
+            QCOMPARE(line->ask("set " + name), name + ":ok");
+        QCOMPARE(line->ask("set SER3CONFX"), QByteArray("err"));
+    }
+
+    // The chip code of the driver board each EEPROM image describes (configuration byte 9).
+    void eepromImages_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QByteArray>("code");
+        QTest::newRow("kvl52404") << "kvl52404" << QByteArray("0c");
+        QTest::newRow("kvl52205") << "kvl52205" << QByteArray("05");
+        QTest::newRow("kvl52404buck") << "kvl52404buck" << QByteArray("10");
+        QTest::newRow("unsupported") << "unsupported" << QByteArray("06");
+    }
+    void eepromImages()
+    {
+        QFETCH(QString, image);
+        QVERIFY(start({"--eeprom", image}));
+        QCOMPARE(line->ask("set SPI0CS3DATA=0403000a00"), QByteArray("SPI0CS3DATA:ok"));
+        QFETCH(QByteArray, code);
+        QCOMPARE(line->ask("get SPI0CS3DATA"), "SPI0CS3DATA=04ffffff" + code);
+    }
+
     void noChips()
     {
         QVERIFY(start({"--chips", "none"}));

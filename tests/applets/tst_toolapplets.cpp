@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "prompt.h"
+#include "testfiles.h"
 #include "toolapplets.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@ class TestToolApplets : public QObject
 private slots:
     void initTestCase()
     {
+        QVERIFY(TestFiles::installShippedConfiguration());
         app = MainApp::instance();
         app->setAppletFactories(toolAppletFactories());
         QVERIFY(app->init());
@@ -116,6 +118,11 @@ private slots:
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
         QVERIFY(prompt.texts.last().contains("Mock-up"));
+        // The board page's set-up ends with its window shown; hidden again for the shortcuts.
+        Applet *board = app->findApplet("Board", MainApp::ByName);
+        QVERIFY(board->container()->isVisible());
+        QVERIFY(board->action()->isChecked());
+        board->hideWindow();
     }
 
     void ctrlDigitOpensToolWindows_data()

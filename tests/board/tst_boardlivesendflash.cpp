@@ -14,7 +14,8 @@ const QByteArray TwoDeviceImage = QByteArray::fromHex(
 // A block line as the board records it: without the CR that ends it.
 QByteArray blockLine(const QByteArray &address, const QByteArray &block)
 {
-    const QByteArray crc = QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0');
+    const QByteArray crc =
+        QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0');
     return "set flash=" + address + crc + "00000100" + block.toHex();
 }
 
@@ -112,9 +113,9 @@ private slots:
     void mapEnable()
     {
         LiveSendProbe::enableMapsAndPlay(page, {1, 2});
-        QCOMPARE(take(), (QList<QByteArray>{"set P110MAPENAREG=01010155618f012f",
-                                            "set P110MAPENAREG=02010155628f01a2",
-                                            "set p110animation=01"}));
+        QCOMPARE(take(),
+                 (QList<QByteArray>{"set P110MAPENAREG=01010155618f012f",
+                                    "set P110MAPENAREG=02010155628f01a2", "set p110animation=01"}));
         QCOMPARE(f.bus.chip(0).word(13) & 1u, 1u);
         QCOMPARE(f.bus.chip(1).word(13) & 1u, 1u);
         QVERIFY(f.bus.violations().isEmpty());
@@ -138,9 +139,9 @@ private slots:
     {
         QSignalSpy log(page, &Applet::signal_log);
         LiveSendProbe::enableMapsAndPlay(page, {-1, 40, 0});
-        QCOMPARE(take(), (QList<QByteArray>{"set P110MAPENAREG=000101" +
-                                                Board::mapEnableFrame(0).toHex(),
-                                            "set p110animation=01"}));
+        QCOMPARE(take(),
+                 (QList<QByteArray>{"set P110MAPENAREG=000101" + Board::mapEnableFrame(0).toHex(),
+                                    "set p110animation=01"}));
         QCOMPARE(log.size(), 1);
         QCOMPARE(log.first().at(0).toInt(), 1);
         QVERIFY(log.first().at(1).toString().contains("40"));
@@ -165,7 +166,8 @@ private slots:
         const int played = int(f.playback.playbacks().size());
         page->sendFWData();
         QVERIFY(!LiveSendProbe::sendTimer(page)->isActive());
-        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QStringLiteral("Required flash size 11 B"));
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(),
+                 QStringLiteral("Required flash size 11 B"));
         const QByteArray image = QByteArray::fromHex("5354415254320001454e44");
         QList<QByteArray> expected{blockLine("800300ff", image + QByteArray(245, '\0'))};
         if (autoupdate)

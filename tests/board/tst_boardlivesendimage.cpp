@@ -63,8 +63,7 @@ private slots:
     void crc32()
     {
         QFETCH(QByteArray, data);
-        QTEST(Board::crc32(reinterpret_cast<const quint8 *>(data.constData()), data.size()),
-              "crc");
+        QTEST(Board::crc32(reinterpret_cast<const quint8 *>(data.constData()), data.size()), "crc");
     }
 
     void crc8_data()
@@ -93,7 +92,9 @@ private slots:
         QTest::newRow("1") << 1 << QByteArray("55618f012f");
         QTest::newRow("2") << 2 << QByteArray("55628f01a2");
         const QByteArray covered = QByteArray::fromHex("7f8f01");
-        QTest::newRow("31") << 31 << (QByteArray::fromHex("55") + covered + char(FakeMatrixBus::crc8(covered))).toHex();
+        QTest::newRow("31")
+            << 31
+            << (QByteArray::fromHex("55") + covered + char(FakeMatrixBus::crc8(covered))).toHex();
     }
     void mapEnableFrame()
     {
@@ -186,9 +187,8 @@ private slots:
         QTest::newRow("map smaller than the dimensions")
             << QList<int>{4} << 2 << 3 << Grid{{1, 2}} << QVector<int>(6, 1023)
             << QByteArray::fromHex("535441525432010104c8c8454e44");
-        QTest::newRow("address low byte")
-            << QList<int>{300} << 0 << 0 << Grid() << QVector<int>()
-            << QByteArray::fromHex("53544152543201012c454e44");
+        QTest::newRow("address low byte") << QList<int>{300} << 0 << 0 << Grid() << QVector<int>()
+                                          << QByteArray::fromHex("53544152543201012c454e44");
     }
     void live()
     {

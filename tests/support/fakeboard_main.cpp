@@ -4,10 +4,11 @@
 // The matrix bus carries two chips at addresses 1 and 7 in normal mode, powered by outputs 1
 // and 2 of the KVL52205; --unaddressed N puts N chips at address 0 in OTP configuration mode
 // instead (outputs 1, 2, 1, ...); --chips none leaves the bus empty. --eeprom picks the
-// LED-driver board's EEPROM image (kvl52404, kvl52205, blank, or err: its chip select refuses
-// every transfer). Map frames ("set P110MAPENAREG=") reach the chips; "set p110animation="
-// checks the animation image in the flash.
+// LED-driver board's EEPROM image (kvl52404, kvl52205, kvl52404buck, unsupported, blank, or
+// err: its chip select refuses every transfer). Map frames ("set P110MAPENAREG=") reach the
+// chips; "set p110animation=" checks the animation image in the flash.
 #include "fakeboard.h"
+#include "fakeboard_conf.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_playback.h"
 #include "fakeboard_pwm.h"
@@ -43,7 +44,8 @@ int main(int argc, char **argv)
     const QCommandLineOption eepromOption(
         QStringLiteral("eeprom"),
         QStringLiteral(
-            "The LED-driver board's EEPROM: kvl52404 (default), kvl52205, blank or err."),
+            "The LED-driver board's EEPROM: kvl52404 (default), kvl52205, kvl52404buck, "
+            "unsupported, blank or err."),
         QStringLiteral("image"), QStringLiteral("kvl52404"));
     parser.addOption(eepromOption);
     QString error;
@@ -88,6 +90,7 @@ int main(int argc, char **argv)
     FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
     FakeBoardScripts scripts(board, flash); // plays script lists from the flash
     FakeBoardSpi spi(board);     // the SPI chip selects with their chips
+    FakeBoardConf conf(board);   // the bare configuration commands of the set-up
     FakeBoardPwm pwm(board);     // the controller's PWM outputs
     FakeMatrixBus bus(board);    // the matrix chips on the second UART
     bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });

@@ -110,8 +110,8 @@ QByteArray FakeSpiEeprom::image(Image kind)
     if (kind == Blank)
         return contents;
     QByteArray config = Kvl52404Config;
-    if (kind == Kvl52205Board)
-        config[9] = 5;
+    if (kind != Kvl52404Board)
+        config[9] = char(kind == Kvl52205Board ? 5 : kind == Kvl52404BuckBoard ? 16 : 6);
     storeBlock(contents, 0, config);
     storeBlock(contents, ParamsAddress, kind == Kvl52205Board ? Kvl52205Params : Kvl52404Params);
     return contents;
@@ -120,7 +120,8 @@ QByteArray FakeSpiEeprom::image(Image kind)
 bool FakeSpiEeprom::imageOfName(const QString &name, Image *kind)
 {
     const QStringList names{QStringLiteral("kvl52404"), QStringLiteral("kvl52205"),
-                            QStringLiteral("blank")};
+                            QStringLiteral("blank"), QStringLiteral("kvl52404buck"),
+                            QStringLiteral("unsupported")};
     const int index = int(names.indexOf(name));
     if (index >= 0)
         *kind = Image(index);

@@ -27,9 +27,12 @@ public:
 
     // The contents of a board's EEPROM: the device configuration block at 0 and the driver
     // parameter block at 0x40 of a KVL52404 or KVL52205 board, or nothing; the rest 0xFF.
-    enum Image { Kvl52404Board, Kvl52205Board, Blank };
+    // The buck variant names chip code 16 with the KVL52404 block, the unsupported board chip
+    // code 6 with the same block.
+    enum Image { Kvl52404Board, Kvl52205Board, Blank, Kvl52404BuckBoard, UnsupportedBoard };
     static QByteArray image(Image kind);
-    // "kvl52404", "kvl52205" or "blank"; false for any other name.
+    // "kvl52404", "kvl52205", "blank", "kvl52404buck" or "unsupported"; false for any other
+    // name.
     static bool imageOfName(const QString &name, Image *kind);
     // Stores a block into an image: its length byte at address, the primary copy after it and
     // the check copy (each byte 255 minus the primary byte) 480 bytes after the primary copy.

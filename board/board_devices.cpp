@@ -1,0 +1,165 @@
+// The device groups' actions on the matrix chips, through the configuration applet, and the
+// buttons that open the addressing applets.
+#include "board.h"
+
+#include "addressdiscovery.h"
+#include "autoaddressing.h"
+#include "configuration.h"
+#include "mainapp.h"
+#include "ui_board.h"
+#include "variable.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDebug>
+#include <QLineEdit>
+
+namespace
+{
+
+// Shows an applet's window and checks its menu entry. The entry is checkable: triggering an
+// entry that is already checked would hide the window, so only an unchecked one is triggered.
+void showApplet(Applet *applet)
+{
+    if (!applet)
+        return;
+    QAction *entry = applet->action();
+    if (entry && !entry->isChecked())
+        entry->trigger();
+    else
+        applet->showWindow();
+}
+
+template <typename T> T *findApplet()
+{
+    MainApp *app = MainApp::instance();
+    for (int i = 0; app && i < app->appletCount(); ++i) {
+        if (T *applet = qobject_cast<T *>(app->applet(i)))
+            return applet;
+    }
+    return nullptr;
+}
+
+// Sets combo to the item index read back; an index the combo does not have leaves it alone.
+void showReadIndex(QComboBox *combo, const QVariant &value)
+{
+    bool ok = false;
+    const int index = value.toInt(&ok);
+    if (combo && ok && index >= 0 && index < combo->count())
+        combo->setCurrentIndex(index);
+}
+
+} // namespace
+
+// The row whose widget sent the current signal; -1 when none did.
+int Board::senderDeviceRow() const
+{
+    QObject *source = sender();
+    for (int row = 0; source && row < deviceRows.size(); ++row) {
+        for (QWidget *w : deviceRows.at(row).widgets) {
+            if (w == source)
+                return row;
+        }
+    }
+    return -1;
+}
+
+// The slave address in a row's address edit; -1 when none is set or the text is no number.
+int Board::deviceAddress(int row) const
+{
+    const QList<QWidget *> &widgets = deviceRows.at(row).widgets;
+    auto *edit = qobject_cast<QLineEdit *>(widgets.value(0));
+    bool ok = false;
+    const int address = edit ? edit->text().trimmed().toInt(&ok) : -1;
+    return ok ? address : -1;
+}
+
+// A widget of a row by its accessible name.
+QWidget *Board::deviceWidget(int row, const char *accessibleName) const
+{
+    for (QWidget *w : deviceRows.at(row).widgets) {
+        if (w->accessibleName() == QLatin1String(accessibleName))
+            return w;
+    }
+    return nullptr;
+}
+
+// The row of the device action just pressed, after its address has become the configuration
+// applet's target; -1 when the row has no address or there is no configuration applet.
+int Board::targetDeviceRow()
+{
+    const int row = senderDeviceRow();
+    if (row < 0 || !Configuration::instance())
+        return -1;
+    const int address = deviceAddress(row);
+    if (address == -1)
+        return -1;
+    qDebug() << "device address" << address;
+    return Configuration::setSaconf(address) ? row : -1;
+}
+
+void Board::getAddress(int address, int newAddress)
+{
+    const int values[] = {address, newAddress};
+    for (int row = 0; row < 2 && row < deviceRows.size(); ++row) {
+        if (auto *edit = qobject_cast<QLineEdit *>(deviceRows.at(row).widgets.value(0)))
+            edit->setText(QString::number(values[row]));
+    }
+}
+
+void Board::configurationClicked()
+{
+    if (targetDeviceRow() >= 0)
+        showApplet(Configuration::instance());
+}
+
+void Board::goToNormalMode()
+{
+    if (targetDeviceRow() < 0)
+        return;
+    Configuration *configuration = Configuration::instance();
+    configuration->set(QStringLiteral("CHANGE_MODE[NMD]"), 1, Variable::InternalKey);
+    configuration->run(QStringLiteral("Change_Mode_Write"), QString());
+}
+
+// Reads the chip's operating mode and PXN mode into the row's combos; a read that fails leaves
+// its combo as it was.
+void Board::readMode()
+{
+    const int row = targetDeviceRow();
+    if (row < 0)
+        return;
+    Configuration *configuration = Configuration::instance();
+    const struct {
+        const char *command;
+        const char *field;
+        const char *combo;
+    } reads[] = {{"OP_MODE_STATUS_READ", "OP_MODE_ST[OPMODE]", "OPMODE"},
+                 {"Read_PXN_Mode_Rq", "R_PXN_MODE_RQ[PMS]", "PXNMODE"}};
+    for (const auto &read : reads) {
+        if (configuration->run(QLatin1String(read.command), QString()).toBool()) {
+            showReadIndex(qobject_cast<QComboBox *>(deviceWidget(row, read.combo)),
+                          configuration->get(QLatin1String(read.field), Variable::InternalKey));
+        }
+    }
+    addressChangedSlot();
+}
+
+void Board::on_pbAA_clicked()
+{
+    showApplet(AutoAddressing::instance());
+}
+
+void Board::on_pbAdrDiscovery_clicked()
+{
+    showApplet(findApplet<AddressDiscovery>());
+}
+
+// The service mode: direct switching uses the twelve switch boxes, "OPEN clear" its selection.
+void Board::on_comboBox_currentIndexChanged(int index)
+{
+    if (index != 0 && index != 1)
+        return;
+    ui->frame_reg0sw->setEnabled(index == 0);
+    ui->cb_opnclr->setEnabled(index == 1);
+}

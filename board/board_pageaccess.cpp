@@ -1,0 +1,49 @@
+// What the board page offers the matrix-chip tools: the device rows' addresses and the buck
+// switches of the KVL52205 driver.
+#include "board.h"
+
+#include "spip205.h"
+#include "ui_board.h"
+#include "variable.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace
+{
+
+constexpr int BuckRegister = 6;
+
+} // namespace
+
+QStringList Board::deviceAddressTexts() const
+{
+    QStringList texts;
+    for (const DeviceRow &row : deviceRows)
+        if (auto *edit = qobject_cast<QLineEdit *>(row.widgets.value(0)))
+            texts << edit->text();
+    return texts;
+}
+
+void Board::setBuck1Enabled(bool on)
+{
+    setBuckEnabled(1, on);
+}
+
+void Board::setBuck2Enabled(bool on)
+{
+    setBuckEnabled(2, on);
+}
+
+// Both bucks share driver register 6 (buck 1 enable in bit 1, buck 2 in bit 0): the cached
+// word is updated and sent whole.
+void Board::setBuckEnabled(int channel, bool on)
+{
+    const quint16 bit = channel == 1 ? 0x2 : 0x1;
+    quint16 &word = p205RegisterImage[BuckRegister];
+    word = on ? quint16(word | bit) : quint16(word & ~bit);
+    set(QStringLiteral("BUCK%1[EN]").arg(channel), on ? 1 : 0, Variable::InternalKey);
+    (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(on);
+    spiP205->writeRegister(BuckRegister, word);
+    addressChangedSlot();
+}
