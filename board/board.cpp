@@ -35,6 +35,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     ui->pushButton->setVisible(true);
     BoardPageAccess::install(this);
     connectMotionControls();
+    connectPowerDials();
 }
 
 Board::~Board()

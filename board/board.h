@@ -135,6 +135,21 @@ public:
     void writeP404Defaults();
     bool SPI_Data_Transfere();
     // ----- power: further public members below -----
+    // KVL52205 boost setpoint code of a voltage (rounded to 0.1 V first), at most 127.
+    static int boostCodeOfVoltage(double volts);
+    // KVL52205 buck comparator threshold of a code.
+    static double buckThresholdOfCode(int code);
+    // CRC-4 (x^4 + x + 1, most significant bit first) of one nibble, continuing from crc.
+    static quint32 f_crc_T(quint32 data, quint32 crc);
+    // CRC-4 of a frame's nibbles above bits 3..0; 15 for a size that is no multiple of 4 or
+    // below 8.
+    static quint32 CalculateCrc_T(Register &frame);
+    // CRC-4 of every nibble of a block; 15 for a size that is no multiple of 4 or below 4.
+    static quint32 CalculateCrc_Ext_T(Register &block);
+    // Address of a KVL52404 map word in decimal text, or -1 when it is not one of 0..63.
+    static int p404Address(const QString &text);
+    // Y-axis top of a current plot for a peak current in mA.
+    static int buckPlotTop(double peakMilliamps);
 
 
     // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
@@ -226,6 +241,60 @@ public slots:
     bool MemoryWrite(QStringList addresses);
     void SPI_err();
     // ----- power: further slots below -----
+    // KVL52205 page
+    void on_dialBoostVoltage_valueChanged(int code);
+    void on_dialBoostVoltage_sliderMoved(int code);
+    void on_leBoostVoltage_editingFinished();
+    void on_cbBOOSTSRC_toggled(bool checked);
+    void on_cbBOOSTEN_toggled(bool checked);
+    void on_dialBuck1_valueChanged(int code);
+    void on_dialBuck2_valueChanged(int code);
+    void on_dialBuck1_sliderMoved(int code);
+    void on_dialBuck2_sliderMoved(int code);
+    void on_hsRIPPLE1_valueChanged(int code);
+    void on_hsRIPPLE2_valueChanged(int code);
+    void on_hsRIPPLE1_sliderMoved(int code);
+    void on_hsRIPPLE2_sliderMoved(int code);
+    void on_leRIPPLE1_editingFinished();
+    void on_leRIPPLE2_editingFinished();
+    void on_cbLEDCTRL1_toggled(bool checked);
+    void on_cbLEDCTRL2_toggled(bool checked);
+    void on_cbPWM1_toggled(bool checked);
+    void on_cbPWM2_toggled(bool checked);
+    void on_cbEN1_toggled(bool checked);
+    void on_cbEN2_toggled(bool checked);
+    // KVL52404 frames
+    void on_pbBCK1VLED_clicked();
+    void on_pbBCK2VLED_clicked();
+    // KVL52404 page
+    void on_dialVBOOST_valueChanged(int code);
+    void on_dialVBOOST_dialReleased();
+    void on_cbBST1EN_clicked(bool checked);
+    void on_cbBST2EN_clicked(bool checked);
+    void on_cmBSTSOFTSTART_currentIndexChanged(int index);
+    void on_cmBSTSRC_currentIndexChanged(int index);
+    void on_cmBSTSRCFREQ_currentIndexChanged(int index);
+    void on_dialBCK1AVG_valueChanged(int code);
+    void on_dialBCK2AVG_valueChanged(int code);
+    void on_dialBCK1AVG_dialReleased();
+    void on_dialBCK2AVG_dialReleased();
+    void on_sbBCK1RANGE_valueChanged(int value);
+    void on_sbBCK2RANGE_valueChanged(int value);
+    void on_sbBCK1RANGE_editingFinished();
+    void on_sbBCK2RANGE_editingFinished();
+    void on_sbBCK1DIMDUTY_valueChanged(int value);
+    void on_sbBCK2DIMDUTY_valueChanged(int value);
+    void on_sbBCK1DIMDUTY_editingFinished();
+    void on_sbBCK2DIMDUTY_editingFinished();
+    void on_cmBCK1FREQ_currentIndexChanged(int index);
+    void on_cmBCK2FREQ_currentIndexChanged(int index);
+    void on_cbBUCK1EN_P404_clicked(bool checked);
+    void on_cbBUCK2EN_P404_clicked(bool checked);
+    void on_cbBUCK1EN_clicked(bool checked);
+    void on_cbBUCK2EN_clicked(bool checked);
+    void on_pushButton_clicked();
+    void calculateBUCK1_I_AVG();
+    void calculateBUCK2_I_AVG();
 
 
     // ===== animation-script slots =====
@@ -328,6 +397,46 @@ private:
 
 
     // ----- commands: private members below -----
+    // One named command: its help text, whether the dispatch goes on after it (so a call
+    // fills the whole help table) and its action, whose value is the call's result.
+    struct BoardCommand;
+    static const QVector<BoardCommand> &commandTable();
+    static QVector<BoardCommand> buildCommandTable();
+    static void appendRegisterCommands(QVector<BoardCommand> &table);
+    static void appendMatrixCommands(QVector<BoardCommand> &table);
+    static void appendP205Commands(QVector<BoardCommand> &table);
+    static void appendP404Commands(QVector<BoardCommand> &table);
+    bool sendLine(const QByteArray &line, QByteArray *answer = nullptr);
+    int slaveAddress() const;
+
+    // Matrix commands (board_matrixcommands.cpp, board_bankcommands.cpp).
+    bool writeRegisterZero();
+    bool writeRegisterThirteen();
+    bool writeRegisterFourteen();
+    bool readRegisterSixteen();
+    bool runBankLoop(int first, int last, bool read, unsigned pauseMs);
+    bool writeOnOffTimes();
+    QStringList onOffAddressList() const;
+    bool roofPattern();
+    void setSerialBusRate();
+    void enableMapping();
+    void sendBroadcastMapEnable(bool withWatchdogSelect);
+    bool readOperatingMode(int row);
+    bool changeToNormalMode(int row);
+    bool targetRow(int row);
+    QVector<quint8> mapAddresses();
+    bool sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame);
+
+    // Power-stage commands (board_powercommands.cpp).
+    void readAdcVoltage(int address, const QString &field, double voltsPerCount,
+                        Variable &target);
+    bool readLedVoltage(int channel);
+    bool readP205Status();
+    void restartBoost();
+    void resetP404();
+    unsigned readP205(int address, bool *ok = nullptr);
+    void setP205Image(int address, quint16 value);
+    void setStatusField(const QString &field, unsigned value);
 
 
     // ----- setup: private members below -----
@@ -343,6 +452,33 @@ private:
 
 
     // ----- power: private members below -----
+    friend struct PowerProbe; // tests reach the driver ratings and the button flag
+    // KVL52205 page
+    void connectPowerDials();
+    void updateP205Image(int address, int shift, int width, unsigned value);
+    void showBuckThreshold(int channel, int code);
+    void setBuckOffTime(int channel, int code, bool writeChip);
+    void typedBuckOffTime(int channel);
+    void ledControlToggled(int channel, bool checked);
+    void pwmToggled(int channel, bool checked);
+    void enablePwmWidgets(int channel, bool enabled);
+    void calculateIPEAK(int channel);
+    void calculateIRIPPLE(int channel);
+    void calculateIAVERAGE(int channel);
+    bool setOwn(const QString &name, const QVariant &value);
+    // KVL52404 frames
+    bool checkP404Addresses(const QStringList &addresses);
+    void checkAnswerCrc(quint32 frame, quint32 answer, Register &answerRegister);
+    void reportCrcFailure(const QString &text);
+    // KVL52404 page
+    bool writeP404Address(int address);
+    void setP404Field(const char *field, int value, int address);
+    void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
+    void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
+    void buckEnableP404(int channel, bool checked);
+    void buckEnableFromApplication(int channel, bool checked);
+    void calculateBuckAverage(int channel);
+    void updateBuckChannel(int channel);
 
 
     // ----- animation: private members below -----

@@ -83,7 +83,8 @@ bool Board::readBackFlash(const QByteArray &paddedImage)
         QByteArray answer;
         if (!link || !link->send(request, &answer, -1) ||
             !answerHolds(answer, paddedImage.mid(offset, ScriptImage::BlockSize))) {
-            Prompt::warn(QStringLiteral("KVL52110"), QStringLiteral("An error appeard while sending"));
+            Prompt::warn(QStringLiteral("KVL52110"),
+                         QStringLiteral("An error appeard while sending"));
             return false;
         }
         flashAddress += ScriptImage::BlockSize;

@@ -122,8 +122,8 @@ void Board::deviceChangedSlot()
     if (!address || !address->parentWidget())
         return;
     QLayout *row = findLayoutOf(address, address->parentWidget()->layout());
-    QLabel *label = row && row->count() > 0 ? qobject_cast<QLabel *>(row->itemAt(0)->widget())
-                                            : nullptr;
+    QLabel *label =
+        row && row->count() > 0 ? qobject_cast<QLabel *>(row->itemAt(0)->widget()) : nullptr;
     if (!label)
         return;
     const int device = label->text().mid(DevicePrefix.size()).toInt();

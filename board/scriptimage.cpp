@@ -19,7 +19,7 @@ QByteArray deviceValues(const QStringList &row, int device)
     return values;
 }
 
-QString refusal(const CSVReader &script, QByteArray *addresses)
+QString refusal(const CSVReader &script, QList<int> *addresses)
 {
     if (script.steps.size() > MaxByteField)
         return QStringLiteral("more than 255 steps");
@@ -29,7 +29,7 @@ QString refusal(const CSVReader &script, QByteArray *addresses)
         const int address = ScriptImage::cellNumber(script.addresses.at(d));
         if (address < 0 || address > MaxByteField)
             return QStringLiteral("address outside 0..255");
-        addresses->append(char(address));
+        addresses->append(address);
     }
     return QString();
 }
@@ -38,34 +38,23 @@ QString refusal(const CSVReader &script, QByteArray *addresses)
 
 bool ScriptImage::build(const CSVReader &script, QByteArray *image, QString *reason)
 {
-    QByteArray addresses;
+    QList<int> addresses;
     *reason = refusal(script, &addresses);
     if (!reason->isEmpty())
         return false;
-    QByteArray out = QByteArrayLiteral("START");
-    out.append(char(script.delay));
-    out.append(char(script.deviceCount));
-    out.append(char(script.steps.size()));
-    out.append(addresses);
+    QByteArray body;
     QList<QByteArray> previous;
     for (const QStringList &row : script.steps) {
         QList<QByteArray> current;
         for (int d = 0; d < script.deviceCount; ++d) {
             current.append(deviceValues(row, d));
             const bool repeats = !previous.isEmpty() && previous.at(d) == current.at(d);
-            out.append(repeats ? QByteArray(1, RepeatMarker) : current.at(d));
+            body.append(repeats ? QByteArray(1, RepeatMarker) : current.at(d));
         }
         previous = current;
     }
-    out.append("END");
-    *image = out;
+    *image = AnimationImage::frame(script.delay, addresses, quint8(script.steps.size()), body);
     return true;
-}
-
-QByteArray ScriptImage::padded(const QByteArray &image)
-{
-    const int tail = int(image.size() % BlockSize);
-    return tail ? image + QByteArray(BlockSize - tail, '\0') : image;
 }
 
 QByteArray ScriptImage::hex(quint32 value, int digits)

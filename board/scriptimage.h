@@ -1,5 +1,7 @@
 #pragma once
 
+#include "animationimage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,10 +14,10 @@ class CSVReader;
 class ScriptImage
 {
 public:
-    static constexpr int BlockSize = 256;
+    static constexpr int BlockSize = AnimationImage::BlockSize;
     static constexpr int MaxPaddedSize = 510 * BlockSize;
-    static constexpr int SwitchesPerDevice = 12;
-    static constexpr int MaxSwitchValue = 200;
+    static constexpr int SwitchesPerDevice = AnimationImage::SwitchesPerDevice;
+    static constexpr int MaxSwitchValue = AnimationImage::StepScale;
     static constexpr char RepeatMarker = char(0xFF);
 
     // The image of script, unpadded. False, with the reason in *reason, when the script has
@@ -23,7 +25,7 @@ public:
     // values are clamped to 0..200 and missing or unreadable cells read 0.
     static bool build(const CSVReader &script, QByteArray *image, QString *reason);
     // image followed by zero bytes up to the next multiple of the block size.
-    static QByteArray padded(const QByteArray &image);
+    static QByteArray padded(const QByteArray &image) { return AnimationImage::padded(image); }
     // value as lower-case hexadecimal, zero-padded to digits.
     static QByteArray hex(quint32 value, int digits);
     // A cell as a decimal number, blanks and line ends around it ignored; 0 when it is none.

@@ -117,7 +117,8 @@ private slots:
         QVERIFY(app->isConnected()); // the connected bar itself is checked in tst_mainapp
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
-        QVERIFY(prompt.texts.last().contains("Mock-up"));
+        // The board page's default matrix configuration may report its own box after it.
+        QCOMPARE(prompt.texts.filter("Mock-up").size(), 1);
         // The board page's set-up ends with its window shown; hidden again for the shortcuts.
         Applet *board = app->findApplet("Board", MainApp::ByName);
         QVERIFY(board->container()->isVisible());

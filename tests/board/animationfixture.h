@@ -34,8 +34,8 @@ struct CsvScript {
         out += "ADDRESSES," + addresses.join(QLatin1Char(',')).toUtf8() + eol;
         out += "STEP,SW1,SW2" + eol;
         for (int i = 0; i < steps.size(); ++i)
-            out += QByteArray::number(i + 1) + ',' + steps.at(i).join(QLatin1Char(',')).toUtf8() +
-                   eol;
+            out +=
+                QByteArray::number(i + 1) + ',' + steps.at(i).join(QLatin1Char(',')).toUtf8() + eol;
         return out + "END" + eol;
     }
 };
@@ -86,7 +86,10 @@ private:
 };
 
 struct AnimationFixture : BoardAppFixture {
-    AnimationFixture() { Board::setDelayHook([](unsigned) {}); }
+    AnimationFixture()
+    {
+        Board::setDelayHook([](unsigned) {});
+    }
     ~AnimationFixture() { Board::setDelayHook(nullptr); }
 
     bool start()

@@ -36,7 +36,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("write");
         QTest::newRow("get") << "Board.BOOSTPWM" << false;
-        QTest::newRow("set other variable") << "Board.PWM1" << true;
+        QTest::newRow("set other variable") << "Board.FREQ1" << true;
         QTest::newRow("set boost clock") << "Board.BOOSTFREQ" << true;
         QTest::newRow("set map") << "Board.SPI_MAPP404[BST1_EN]" << true;
     }

@@ -84,7 +84,7 @@ private slots:
     {
         QVERIFY(f.useMockup());
         QVector<int> duties(12, 0);
-        duties.append({1023, 1500, 512});
+        duties.append({1500, 1023, 512});
         LiveSendProbe::setMatrix(page, 2, {}, 0, duties);
         LiveSendProbe::sendDeviceRow(page, 1, 3);
         QCOMPARE(LiveSendFixture::bankX("ON1"), LiveSendFixture::bankX("OFF1"));
@@ -93,27 +93,32 @@ private slots:
         QCOMPARE(LiveSendFixture::bankX("ON4"), 0u);
         QCOMPARE(LiveSendFixture::bankX("OFF12"), 1023u);
         QCOMPARE(LiveSendProbe::duties(page).size(), 15);
-        QCOMPARE(LiveSendProbe::duties(page).at(13), 1023);
+        QCOMPARE(LiveSendProbe::duties(page).at(12), 1023);
     }
 
-    // Rows without a device (-1) or with an address outside 0..31 send nothing.
-    void skippedRows_data()
+    // Rows without a device (-1) or with an address outside 0..31 send nothing; 0 and 31
+    // are sent.
+    void rowAddresses_data()
     {
         QTest::addColumn<int>("address");
         QTest::addColumn<int>("warnings");
-        QTest::newRow("-1") << -1 << 0;
-        QTest::newRow("32") << 32 << 1;
-        QTest::newRow("-7") << -7 << 1;
+        QTest::addColumn<double>("sa");
+        QTest::newRow("-1") << -1 << 0 << 5.0;
+        QTest::newRow("32") << 32 << 1 << 5.0;
+        QTest::newRow("-7") << -7 << 1 << 5.0;
+        QTest::newRow("0") << 0 << 0 << 0.0;
+        QTest::newRow("31") << 31 << 0 << 31.0;
     }
-    void skippedRows()
+    void rowAddresses()
     {
         QFETCH(int, address);
         QVERIFY(page->set(QStringLiteral("SA"), 5, Variable::InternalKey));
         LiveSendProbe::setMatrix(page, 1, {}, 0, QVector<int>(12, 512));
         QSignalSpy log(page, &Applet::signal_log);
         LiveSendProbe::sendDeviceRow(page, 0, address);
-        QVERIFY(f.take().isEmpty());
-        QCOMPARE(boardGlobals().SA.value(), 5.0);
+        QFETCH(double, sa);
+        QCOMPARE(f.take().size(), sa == 5.0 ? 0 : 3);
+        QCOMPARE(boardGlobals().SA.value(), sa);
         QTEST(int(log.size()), "warnings");
     }
 

@@ -52,6 +52,7 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<quint32>("crc");
         QTest::newRow("abc") << QByteArray("abc") << 0x00616263u;
+        QTest::newRow("one byte") << QByteArray("Z") << 0x5Au;
         QTest::newRow("four bytes") << QByteArray::fromHex("deadbeef") << 0xdeadbeefu;
         QTest::newRow("zero block") << QByteArray(256, '\0') << 0u;
         QTest::newRow("empty") << QByteArray() << 0u;

@@ -70,8 +70,8 @@ private slots:
     {
         page()->on_pbStopAnimation_clicked();
         page()->on_pbContinueAnimation_clicked();
-        QCOMPARE(commands(), (QList<QByteArray>{"set p110stopanim", "set P110MAPENA=01",
-                                                "set p110contanim"}));
+        QCOMPARE(commands(),
+                 (QList<QByteArray>{"set p110stopanim", "set P110MAPENA=01", "set p110contanim"}));
         QCOMPARE(f.scripts.pauseContinueLines(),
                  (QList<QByteArray>{"set p110stopanim", "set p110contanim"}));
     }
@@ -101,9 +101,22 @@ private slots:
         f.widget<QSpinBox>("sbScriptLoops")->setValue(20);
         QCheckBox *check = f.widget<QCheckBox>("cbCheckData");
         check->setChecked(true);
+        const int accepted = f.scripts.scriptStarts().size();
         for (int pass = 0; pass < 2; ++pass) {
             page()->on_pbStartScript_clicked();
-            QCOMPARE(commands(), QList<QByteArray>{"set p110script=1402800300ff800303ff"});
+            QList<QByteArray> blocks;
+            QList<QByteArray> others;
+            for (const QByteArray &line : f.take()) {
+                if (line.startsWith("set flash="))
+                    blocks.append(line.mid(10, 8));
+                else
+                    others.append(line);
+            }
+            QCOMPARE(blocks, (QList<QByteArray>{"800300ff", "800301ff", "800303ff"}));
+            QCOMPARE(others, QList<QByteArray>{"set p110script=1402800300ff800303ff"});
+            QCOMPARE(f.scripts.scriptStarts().size(), accepted + pass + 1);
+            QCOMPARE(f.scripts.scriptStarts().last().starts,
+                     (QList<quint32>{0x800300FFu, 0x800303FFu}));
             QVERIFY(!check->isChecked());
             QCOMPARE(page()->scriptFlashStart(), Board::FlashStartAddress);
             QCOMPARE(page()->currentCsvScript(), page()->scriptListEntries().last());
@@ -116,8 +129,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("invalid script") << 0 << "Invalid script: fewer addresses than devices";
         QTest::newRow("256 scripts") << 1 << "Invalid script list: more than 255 scripts";
-        QTest::newRow("past the update area") << 2
-                                              << "Invalid script list: it ends past 0x80050000";
+        QTest::newRow("past the update area")
+            << 2 << "Invalid script list: it ends past 0x80050000";
     }
     void refusedListWritesNothing()
     {

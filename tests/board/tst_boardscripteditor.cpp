@@ -4,9 +4,9 @@
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -145,8 +145,8 @@ private slots:
         sbDevices()->setValue(3);
         QCOMPARE(deviceRows().size(), 3);
         sbDevices()->setValue(5);
-        QCOMPARE(deviceRows(),
-                 (QStringList{"Device 1=3", "Device 2=7", "Device 3=3", "Device 4=4", "Device 5=5"}));
+        QCOMPARE(deviceRows(), (QStringList{"Device 1=3", "Device 2=7", "Device 3=3", "Device 4=4",
+                                            "Device 5=5"}));
         QCOMPARE(script()->deviceCount, quint8(5));
         QCOMPARE(script()->addresses, (QStringList{"3", "7\n"}));
         sbDevices()->setValue(2);
@@ -423,7 +423,8 @@ private slots:
                             << QStringList{"a.csv", "b.csv"};
         QTest::newRow("CR LF") << QByteArray("file0=a.csv\r\nfile1=b.csv\r\n")
                                << QStringList{"a.csv", "b.csv"};
-        QTest::newRow("extra =") << QByteArray("file0=x=b.csv\nb.csv") << QStringList{"b.csv", "b.csv"};
+        QTest::newRow("extra =") << QByteArray("file0=x=b.csv\nb.csv")
+                                 << QStringList{"b.csv", "b.csv"};
         QTest::newRow("absolute and missing")
             << ("file0=" + absolute.toUtf8() + "\nfile1=gone.csv\nfile2=a.csv\n")
             << QStringList{"a.csv"};
@@ -449,8 +450,8 @@ private slots:
         QCOMPARE(page()->scriptListEntries().size(), files.size());
         for (int r = 0; r < files.size(); ++r) {
             const bool isB = files.at(r) == "b.csv";
-            QCOMPARE(tableRow(r), (QStringList{isB ? "B" : "Wave", "120", isB ? "2" : "3",
-                                               files.at(r)}));
+            QCOMPARE(tableRow(r),
+                     (QStringList{isB ? "B" : "Wave", "120", isB ? "2" : "3", files.at(r)}));
         }
         QCOMPARE(script(), shown);
         if (!files.isEmpty())

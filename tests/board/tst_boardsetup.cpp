@@ -4,11 +4,13 @@
 #include "controlboard.h"
 #include "localclient.h"
 #include "setupappfixture.h"
+#include "slider.h"
 #include "testfiles.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDial>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -51,6 +53,11 @@ const Lines ControllerSetup{"set SPI0CONF",
                             "set PWM2START"};
 const Lines P404ChipSelect{"set SPILEDCONF", "set SPILEDCS0SPEED=300000", "set SPILEDCS0CPOL=0",
                            "set SPILEDCS0NCPHA=1"};
+// A detected driver's LED-control lines held statically on.
+const Lines StaticLedControl{"set PWM0DUTY=100", "set PWM2DUTY=100"};
+// The KVL52404's defaults written, then its boost and LED voltages read.
+const QStringList P404Frames{"w1",  "w2",  "w3",  "w5",  "w6", "w7",  "w13", "w14",
+                             "w15", "w17", "w18", "r55", "r2", "r35", "r6",  "r42"};
 
 const QString ConfigBox = QStringLiteral("BOOST-BUCK: EEPROM is not connected or config data are "
                                          "not valid!\n You will not be able to control the "
@@ -58,6 +65,7 @@ const QString ConfigBox = QStringLiteral("BOOST-BUCK: EEPROM is not connected or
 const QString ComponentBox =
     QStringLiteral("BOOST-BUCK: EEPROM does not contain valid component data. Loading "
                    "defaults. Some GUI calculations might not be accurate.");
+const QString DefaultConfiguration = QStringLiteral("configuration/Configuration12.txt");
 const QString ComponentLog =
     QStringLiteral("1000 Invalid component data bit found in external EEPROM. Loading defaults.");
 
@@ -68,17 +76,35 @@ bool isEepromLine(const QByteArray &line)
 {
     return line.contains("SPI0CS3DATA");
 }
-bool isP205Transfer(const QByteArray &line)
+bool isChipTransfer(const QByteArray &line)
 {
-    return line.contains("SPI0CS0DATA");
+    return line.contains("SPI0CS0DATA") || line.contains("SPILEDCS0DATA");
 }
 
-// The lines of a set-up with the EEPROM's and the KVL52205's transfers left out.
+// The KVL52404 frames sent, in order: "w" or "r" and the address.
+QStringList p404Frames(const Lines &lines)
+{
+    QStringList frames;
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("set SPILEDCS0DATA=04")) {
+            const unsigned head = line.mid(20, 2).toUInt(nullptr, 16);
+            frames << QStringLiteral("%1%2")
+                          .arg(QLatin1Char(head & 0x80 ? 'w' : 'r'))
+                          .arg((head & 0x7F) >> 1);
+        }
+    }
+    return frames;
+}
+
+// The lines of a set-up with the EEPROM's and the driver chips' transfers left out.
 Lines commandLines(Lines lines)
 {
-    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isP205Transfer(l); });
+    lines.removeIf([](const QByteArray &l) { return isEepromLine(l) || isChipTransfer(l); });
     return lines;
 }
+
+// The LED-control lines held static on after a valid detection.
+const Lines LedControlDuties{"set PWM0DUTY=100", "set PWM2DUTY=100"};
 
 // The register addresses of the KVL52205 write words sent, one per transfer.
 QList<int> p205WriteAddresses(const Lines &lines)
@@ -137,27 +163,37 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("ratings");
         QTest::addColumn<bool>("ledControl");
+        QTest::addColumn<QStringList>("frames");
         const Lines p205 = Lines(ControllerSetup.mid(0, 9));
+        QStringList p404Logs{"0 KVL52404 detected", "0 Configure SPILED@0 P404",
+                             "0 SPIMemoryWrite"};
+        for (const char *address : {"1", "2", "3", "5", "6", "7", "13", "14", "15", "17", "18"})
+            p404Logs << QStringLiteral("0 Address %1").arg(QLatin1String(address));
+        for (const QStringList &read : {QStringList{"55"}, {"2", "35"}, {"6", "42"}}) {
+            p404Logs << QStringLiteral("0 SPIMemoryRead");
+            for (const QString &address : read)
+                p404Logs << QStringLiteral("0 Address %1").arg(address);
+        }
         // Configuration and parameter block: length, primary and check copy, a set and a get
         // each.
-        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board) << P404ChipSelect << 12
-                                  << false << true << true
-                                  << QStringList{"0 KVL52404 detected", "0 Configure SPILED@0 P404"}
-                                  << QStringList() << "47/256/330/330" << true;
-        QTest::newRow("code 16") << int(FakeSpiEeprom::Kvl52404BuckBoard) << P404ChipSelect << 12
-                                 << false << true << true
-                                 << QStringList{"0 KVL52404 detected", "0 Configure SPILED@0 P404"}
-                                 << QStringList() << "47/256/330/330" << true;
-        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board) << p205 << 12 << true
-                                  << false << true
+        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board)
+                                  << P404ChipSelect + StaticLedControl << 12 << false << true
+                                  << true << p404Logs << QStringList() << "47/256/330/330" << true
+                                  << P404Frames;
+        QTest::newRow("code 16") << int(FakeSpiEeprom::Kvl52404BuckBoard)
+                                 << P404ChipSelect + StaticLedControl << 12 << false << true << true
+                                 << p404Logs << QStringList() << "47/256/330/330" << true
+                                 << P404Frames;
+        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board) << p205 + StaticLedControl
+                                  << 12 << true << false << true
                                   << QStringList{"0 KVL52205 detected", "0 Configure SPI@0 P205"}
-                                  << QStringList() << "100/120/200/330" << true;
+                                  << QStringList() << "100/120/200/330" << true << QStringList();
         QTest::newRow("unsupported")
-            << int(FakeSpiEeprom::UnsupportedBoard) << Lines() << 6 << true << true << true
-            << QStringList() << QStringList() << "100/100/200/200" << true;
+            << int(FakeSpiEeprom::UnsupportedBoard) << StaticLedControl << 6 << true << true << true
+            << QStringList() << QStringList() << "100/100/200/200" << true << QStringList();
         QTest::newRow("blank") << int(FakeSpiEeprom::Blank) << Lines() << 2 << false << false
                                << false << QStringList() << QStringList{ConfigBox}
-                               << "100/100/200/200" << false;
+                               << "100/100/200/200" << false << QStringList();
     }
     void driverBoards()
     {
@@ -167,7 +203,11 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Image(image)));
         const Lines lines = f.take();
         QFETCH(Lines, chipLines);
-        QCOMPARE(commandLines(lines), ControllerSetup + chipLines);
+        const Lines commands = commandLines(lines);
+        QCOMPARE(commands.mid(0, 27 + chipLines.size()), ControllerSetup + chipLines);
+        const Lines tail = commands.mid(27 + chipLines.size());
+        QFETCH(bool, ledControl);
+        QCOMPARE(tail, ledControl ? LedControlDuties : Lines());
         QCOMPARE(lines.mid(0, 27), ControllerSetup);
         QTEST(int(std::count_if(lines.begin(), lines.end(), isEepromLine)), "eepromLines");
         QTEST(f.tabEnabled("KVL52205"), "p205Tab");
@@ -183,8 +223,9 @@ private slots:
         }
         QTEST(boxes, "boxes");
         QTEST(ratingsText(f.page()->driverRatings()), "ratings");
-        QTEST(boardGlobals().LEDCTRL1.value() == 1.0, "ledControl");
-        QTEST(boardGlobals().LEDCTRL2.value() == 1.0, "ledControl");
+        QCOMPARE(boardGlobals().LEDCTRL1.value() == 1.0, ledControl);
+        QCOMPARE(boardGlobals().LEDCTRL2.value() == 1.0, ledControl);
+        QTEST(p404Frames(lines), "frames");
         QVERIFY(f.spi.violations().isEmpty());
         QVERIFY(f.eeprom.violations().isEmpty());
     }
@@ -244,7 +285,10 @@ private slots:
     // group again, and an unsupported chip leaves the tabs as they were.
     void secondConnection()
     {
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/120/200/330"));
         QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(ratingsText(f.page()->driverRatings()), QStringLiteral("100/100/200/200"));
         QVERIFY(f.widget<QGroupBox>("gbLEDDRIVER")->isHidden());
         QVERIFY(f.connectWith(FakeSpiEeprom::UnsupportedBoard));
         QVERIFY(!f.tabEnabled("KVL52205"));
@@ -306,7 +350,7 @@ private slots:
         QCOMPARE(result.toInt(), 1);
         QVERIFY(f.app->isConnected());
         const Lines lines = f.take();
-        QCOMPARE(commandLines(lines), ControllerSetup + ControllerSetup.mid(0, 9));
+        QCOMPARE(commandLines(lines).mid(0, 36), ControllerSetup + ControllerSetup.mid(0, 9));
         QVERIFY(f.tabEnabled("KVL52205"));
         QVERIFY(!f.tabEnabled("KVL52404"));
     }
@@ -340,6 +384,29 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(!f.page()->container()->isHidden());
         QVERIFY(f.page()->action()->isChecked());
+    }
+
+    // Each connection loads the default matrix configuration of the working directory, also
+    // after a failed detection; one that is missing or refused leaves the matrix in place.
+    void defaultConfiguration()
+    {
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QWidget *area = f.widget<QWidget>("SWwidget");
+        const auto sliderCount = [area]() {
+            return area->findChildren<CustomControls::Slider *>().size();
+        };
+        QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(QFile::remove(DefaultConfiguration));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // the loader's "Error"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(TestFiles::write(DefaultConfiguration, "NumberOfDevices 3\nPixelsPerDevice 12\n"
+                                                       "NumberOfRows 1\nNumberOfCols 12\n"));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // "Load configuration"
+        QCOMPARE(sliderCount(), 12);
+        QVERIFY(TestFiles::installShippedConfiguration());
     }
 
     // Automatic addressing hands its addresses to the page through one connection, however

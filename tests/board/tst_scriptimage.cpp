@@ -122,8 +122,8 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("255 steps") << QStringList{"1"} << 1 << 255 << "";
         QTest::newRow("256 steps") << QStringList{"1"} << 1 << 256 << "more than 255 steps";
-        QTest::newRow("fewer addresses") << QStringList{"1"} << 2 << 1
-                                         << "fewer addresses than devices";
+        QTest::newRow("fewer addresses")
+            << QStringList{"1"} << 2 << 1 << "fewer addresses than devices";
         QTest::newRow("address 255") << QStringList{"255"} << 1 << 1 << "";
         QTest::newRow("address 256") << QStringList{"256"} << 1 << 1 << "address outside 0..255";
         QTest::newRow("address -1") << QStringList{"-1"} << 1 << 1 << "address outside 0..255";

@@ -72,8 +72,9 @@ FakeBoardScripts::FakeBoardScripts(FakeBoard &board, const FakeBoardFlash &flash
     std::shared_ptr<State> state = m_state;
     board.addHandler(ScriptCommand,
                      [state](const QByteArray &line) { return state->answerScript(line); });
-    board.addHandler([](const QByteArray &line) { return line == PauseLine || line == ContinueLine; },
-                     [state](const QByteArray &line) { return state->answerBare(line); });
+    board.addHandler(
+        [](const QByteArray &line) { return line == PauseLine || line == ContinueLine; },
+        [state](const QByteArray &line) { return state->answerBare(line); });
 }
 
 FakeBoardScripts::~FakeBoardScripts() = default;

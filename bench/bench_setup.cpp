@@ -1,0 +1,82 @@
+// The board page's set-up of a KVL52404 driver board (controller commands, EEPROM detection,
+// the driver's chip select and defaults, the page reset) against as many bare transactions
+// through ControlBoard as the set-up makes, both on the same simulated board in the same run.
+#include "autoaddressing.h"
+#include "board.h"
+#include "controlboard.h"
+#include "fakeboard_conf.h"
+#include "fakeboard_pwm.h"
+#include "fakeboard_spi.h"
+#include "fakespieeprom.h"
+#include "mainapp.h"
+#include "simulatedapp.h"
+#include "spieeprom.h"
+#include "spiraw.h"
+#include "spiraw4b.h"
+
+#include <QApplication>
+
+namespace
+{
+
+Board *boardPage()
+{
+    return qobject_cast<Board *>(
+        MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
+}
+
+bool sendBare(ControlBoard *link, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!link->send(QByteArrayLiteral("set PWM0DUTY=50"), nullptr))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    FakeBoard board;
+    FakeBoardSpi spi(board);
+    FakeSpiEeprom eeprom(spi, FakeSpiEeprom::Kvl52404Board);
+    FakeBoardConf conf(board);
+    FakeBoardPwm pwm(board);
+    double setups = 0;
+    double bare = 0;
+    {
+        SimulatedApp app(board, {[]() -> Applet * { return new SpiRaw; },
+                                 []() -> Applet * { return new SpiEEPROM; },
+                                 []() -> Applet * { return new AutoAddressing; },
+                                 []() -> Applet * { return new Board; },
+                                 []() -> Applet * { return new SpiRaw4B; }});
+        Board *page = boardPage();
+        if (!app.started() || !page)
+            return 1;
+        ControlBoard *link = app.link();
+        // One transaction per line the set-up sends.
+        board.clearRecords();
+        page->setupHardware();
+        const int transactions = int(board.lines().size());
+        if (transactions < 27)
+            return 1;
+        // The board's ripple rating 47 tells that the detection read the parameter block.
+        const auto setup = [page]() {
+            page->setupHardware();
+            return page->driverRatings().ripple1 == 47;
+        };
+        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+            setups = qMax(setups, SimulatedApp::perSecond(board, 1, setup));
+            bare = qMax(bare, SimulatedApp::perSecond(board, 1, [link, transactions]() {
+                            return sendBare(link, transactions);
+                        }));
+        }
+        QTextStream(stdout) << "transactions per set-up:        " << transactions << "\n";
+    }
+    return SimulatedApp::report("bare transaction runs/s", bare, "KVL52404 set-ups/s", setups,
+                                "set-ups / bare runs");
+}

@@ -1,0 +1,94 @@
+// The driver's LED-control lines, produced by the controller's PWM outputs: statically on, off,
+// or dimmed by PWM. Channel 1 uses PWM output 0, channel 2 PWM output 2.
+#include "board.h"
+
+#include "boardglobals.h"
+#include "controlboard.h"
+#include "mainapp.h"
+#include "ui_board.h"
+
+namespace
+{
+
+constexpr quint16 FullDuty = 100;
+
+int pwmOutput(int channel)
+{
+    return channel == 1 ? 0 : 2;
+}
+
+} // namespace
+
+// A zero duty with a frequency only sets the frequency; a duty without a frequency only sets
+// the duty. Each command goes out by itself; answers are not examined.
+void Board::sendPwmSettings(int channel, quint16 duty, unsigned frequency)
+{
+    ControlBoard *link = MainApp::instance()->controlBoard();
+    if (!link)
+        return;
+    if (duty > FullDuty)
+        duty = FullDuty;
+    const QByteArray prefix = QByteArrayLiteral("set PWM") + QByteArray::number(channel);
+    if (frequency != 0)
+        link->send(prefix + "FREQ=" + QByteArray::number(frequency), nullptr);
+    if (frequency == 0 || duty != 0)
+        link->send(prefix + "DUTY=" + QByteArray::number(duty), nullptr);
+}
+
+void Board::enablePwmWidgets(int channel, bool enabled)
+{
+    const bool one = channel == 1;
+    for (QWidget *w :
+         {static_cast<QWidget *>(one ? ui->leFREQ1 : ui->leFREQ2),
+          static_cast<QWidget *>(one ? ui->pbBoard_setCLKFreq1 : ui->pbBoard_setCLKFreq2),
+          static_cast<QWidget *>(one ? ui->leDUTY1 : ui->leDUTY2),
+          static_cast<QWidget *>(one ? ui->pbBoard_setDuty1 : ui->pbBoard_setDuty2)})
+        w->setEnabled(enabled);
+}
+
+void Board::ledControlToggled(int channel, bool checked)
+{
+    QAbstractButton *pwm = channel == 1 ? ui->cbPWM1 : ui->cbPWM2;
+    if (checked) {
+        pwm->setChecked(false);
+        enablePwmWidgets(channel, false);
+        sendPwmSettings(pwmOutput(channel), FullDuty, 0);
+    } else if (!pwm->isChecked()) {
+        sendPwmSettings(pwmOutput(channel), 0, 0);
+    }
+}
+
+void Board::pwmToggled(int channel, bool checked)
+{
+    QAbstractButton *ledControl = channel == 1 ? ui->cbLEDCTRL1 : ui->cbLEDCTRL2;
+    if (checked) {
+        ledControl->setChecked(false);
+        enablePwmWidgets(channel, true);
+        const Variable &duty = channel == 1 ? boardGlobals().DUTY1 : boardGlobals().DUTY2;
+        sendPwmSettings(pwmOutput(channel), quint16(int(duty.value())), 0);
+    } else {
+        enablePwmWidgets(channel, false);
+        if (!ledControl->isChecked())
+            sendPwmSettings(pwmOutput(channel), 0, 0);
+    }
+}
+
+void Board::on_cbLEDCTRL1_toggled(bool checked)
+{
+    ledControlToggled(1, checked);
+}
+
+void Board::on_cbLEDCTRL2_toggled(bool checked)
+{
+    ledControlToggled(2, checked);
+}
+
+void Board::on_cbPWM1_toggled(bool checked)
+{
+    pwmToggled(1, checked);
+}
+
+void Board::on_cbPWM2_toggled(bool checked)
+{
+    pwmToggled(2, checked);
+}

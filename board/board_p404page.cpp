@@ -1,0 +1,296 @@
+// The KVL52404 page: each control edits one field of the register map and writes the map word
+// of that field's address to the chip. Combo and spin-box slots act only while their widget
+// has the keyboard focus, so refreshes of the map send nothing; dials write when released.
+#include "board.h"
+
+#include "boardglobals.h"
+#include "controlboard.h"
+#include "driverboarddescription.h"
+#include "mainapp.h"
+#include "ui_board.h"
+#include "variable.h"
+
+namespace
+{
+
+// Full-scale current in mA of the range codes 0..3.
+const float RangeFullScale[4] = {200.0f, 400.0f, 800.0f, 1600.0f};
+
+constexpr int BoostControlAddress = 18;
+constexpr int BoostClockAddress = 17;
+constexpr int BuckEnableAddress = 13;
+// Per channel: average-current and range word, frequency word, dimming word.
+constexpr int BuckCurrentAddress[2] = {1, 5};
+constexpr int BuckFrequencyAddress[2] = {2, 6};
+constexpr int BuckDimAddress[2] = {3, 7};
+
+constexpr double BoostVoltsBase = 9.7;
+constexpr double BoostVoltsPerCode = 52.3 / 127;
+
+QString buckField(int channel, const char *suffix)
+{
+    return QStringLiteral("[BUCK%1_%2]").arg(channel).arg(QLatin1String(suffix));
+}
+
+struct P404Default {
+    const char *field;
+    quint32 value;
+};
+
+const P404Default Defaults[] = {
+    {"BUCK1_IAVG", 128},  {"BUCK2_IAVG", 128},    {"BUCK1_IRNG", 0},       {"BUCK2_IRNG", 0},
+    {"BUCK1_FREQ", 20},   {"BUCK2_FREQ", 20},     {"BUCK1_DIM_DUTY", 255}, {"BUCK2_DIM_DUTY", 255},
+    {"BUCK1_EN", 0},      {"BUCK2_EN", 0},        {"BST1_VLIM_THR", 21},   {"BST2_VLIM_THR", 21},
+    {"BST1_SLP_CTRL", 4}, {"BST2_SLP_CTRL", 4},   {"BST1_COMP_DIV", 4},    {"BST2_COMP_DIV", 4},
+    {"BST_SRC", 1},       {"BST1_EN", 1},         {"BST2_EN", 1},          {"BST_SRC_FREQ", 12},
+    {"BST_OTA_GAIN", 2},  {"BST_VSETPOINT", 100}, {"BST_SOFTSTART", 4},
+};
+
+const char *const DefaultAddresses[] = {"1", "2", "3", "5", "6", "7", "13", "14", "15", "17", "18"};
+
+} // namespace
+
+// Each dial's release writes its word, connected once here (no signal carries that name).
+void Board::connectPowerDials()
+{
+    connect(ui->dialVBOOST, &QAbstractSlider::sliderReleased, this,
+            &Board::on_dialVBOOST_dialReleased);
+    connect(ui->dialBCK1AVG, &QAbstractSlider::sliderReleased, this,
+            &Board::on_dialBCK1AVG_dialReleased);
+    connect(ui->dialBCK2AVG, &QAbstractSlider::sliderReleased, this,
+            &Board::on_dialBCK2AVG_dialReleased);
+}
+
+bool Board::writeP404Address(int address)
+{
+    return MemoryWrite({QString::number(address)});
+}
+
+void Board::setP404Field(const char *field, int value, int address)
+{
+    SPI_MAPP404.setField(QStringLiteral("[%1]").arg(QLatin1String(field)), quint32(value));
+    writeP404Address(address);
+}
+
+void Board::setP404FieldWithFocus(QWidget *control, const char *field, int value, int address)
+{
+    if (control->hasFocus() && value >= 0)
+        setP404Field(field, value, address);
+}
+
+void Board::on_dialVBOOST_valueChanged(int code)
+{
+    SPI_MAPP404.setField(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
+    const float volts = float(BoostVoltsBase + code * BoostVoltsPerCode);
+    set(QStringLiteral("BoostVoltage"), double(volts), Variable::InternalKey);
+    updateBuckPlot();
+}
+
+void Board::on_dialVBOOST_dialReleased()
+{
+    writeP404Address(BoostControlAddress);
+}
+
+void Board::on_cbBST1EN_clicked(bool checked)
+{
+    setP404Field("BST1_EN", checked, BoostControlAddress);
+}
+
+void Board::on_cbBST2EN_clicked(bool checked)
+{
+    setP404Field("BST2_EN", checked, BoostControlAddress);
+}
+
+void Board::on_cmBSTSOFTSTART_currentIndexChanged(int index)
+{
+    setP404FieldWithFocus(ui->cmBSTSOFTSTART, "BST_SOFTSTART", index, BoostControlAddress);
+}
+
+void Board::on_cmBSTSRC_currentIndexChanged(int index)
+{
+    setP404FieldWithFocus(ui->cmBSTSRC, "BST_SRC", index, BoostClockAddress);
+}
+
+void Board::on_cmBSTSRCFREQ_currentIndexChanged(int index)
+{
+    setP404FieldWithFocus(ui->cmBSTSRCFREQ, "BST_SRC_FREQ", index, BoostClockAddress);
+}
+
+// Average current of a channel from its code and range; a range above 3 gives 0.
+void Board::calculateBuckAverage(int channel)
+{
+    const quint32 range = SPI_MAPP404.getField(buckField(channel, "IRNG"));
+    const float scale = range > 3 ? 0.0f : RangeFullScale[range] / 255;
+    const float average = float(SPI_MAPP404.getField(buckField(channel, "IAVG"))) * scale;
+    set(QStringLiteral("IAVERAGE%1").arg(channel), double(average), Variable::InternalKey);
+    updateBuckPlot();
+}
+
+void Board::calculateBUCK1_I_AVG()
+{
+    calculateBuckAverage(1);
+}
+
+void Board::calculateBUCK2_I_AVG()
+{
+    calculateBuckAverage(2);
+}
+
+void Board::on_dialBCK1AVG_valueChanged(int code)
+{
+    SPI_MAPP404.setField(buckField(1, "IAVG"), quint32(code));
+    calculateBuckAverage(1);
+}
+
+void Board::on_dialBCK2AVG_valueChanged(int code)
+{
+    SPI_MAPP404.setField(buckField(2, "IAVG"), quint32(code));
+    calculateBuckAverage(2);
+}
+
+void Board::on_dialBCK1AVG_dialReleased()
+{
+    writeP404Address(BuckCurrentAddress[0]);
+}
+
+void Board::on_dialBCK2AVG_dialReleased()
+{
+    writeP404Address(BuckCurrentAddress[1]);
+}
+
+// A spin box of a buck channel: with focus only, and for a value change only when the map does
+// not hold the value yet. The range also changes the average current.
+void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged)
+{
+    const bool one = channel == 1;
+    QWidget *box = range ? (one ? ui->sbBCK1RANGE : ui->sbBCK2RANGE)
+                         : (one ? ui->sbBCK1DIMDUTY : ui->sbBCK2DIMDUTY);
+    const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
+    if (!box->hasFocus() || (onlyWhenChanged && quint32(value) == SPI_MAPP404.getField(field)))
+        return;
+    SPI_MAPP404.setField(field, quint32(value));
+    if (range)
+        calculateBuckAverage(channel);
+    writeP404Address(range ? BuckCurrentAddress[channel - 1] : BuckDimAddress[channel - 1]);
+}
+
+void Board::on_sbBCK1RANGE_valueChanged(int value)
+{
+    buckSpinChanged(1, true, value, true);
+}
+
+void Board::on_sbBCK2RANGE_valueChanged(int value)
+{
+    buckSpinChanged(2, true, value, true);
+}
+
+void Board::on_sbBCK1RANGE_editingFinished()
+{
+    buckSpinChanged(1, true, ui->sbBCK1RANGE->value(), false);
+}
+
+void Board::on_sbBCK2RANGE_editingFinished()
+{
+    buckSpinChanged(2, true, ui->sbBCK2RANGE->value(), false);
+}
+
+void Board::on_sbBCK1DIMDUTY_valueChanged(int value)
+{
+    buckSpinChanged(1, false, value, true);
+}
+
+void Board::on_sbBCK2DIMDUTY_valueChanged(int value)
+{
+    buckSpinChanged(2, false, value, true);
+}
+
+void Board::on_sbBCK1DIMDUTY_editingFinished()
+{
+    buckSpinChanged(1, false, ui->sbBCK1DIMDUTY->value(), false);
+}
+
+void Board::on_sbBCK2DIMDUTY_editingFinished()
+{
+    buckSpinChanged(2, false, ui->sbBCK2DIMDUTY->value(), false);
+}
+
+void Board::on_cmBCK1FREQ_currentIndexChanged(int index)
+{
+    if (!ui->cmBCK1FREQ->hasFocus() || index < 0)
+        return;
+    setP404Field("BUCK1_FREQ", index, BuckFrequencyAddress[0]);
+    updateBuckPlot();
+}
+
+void Board::on_cmBCK2FREQ_currentIndexChanged(int index)
+{
+    if (!ui->cmBCK2FREQ->hasFocus() || index < 0)
+        return;
+    setP404Field("BUCK2_FREQ", index, BuckFrequencyAddress[1]);
+    updateBuckPlot();
+}
+
+void Board::buckEnableP404(int channel, bool checked)
+{
+    SPI_MAPP404.setField(buckField(channel, "EN"), checked);
+    writeP404Address(BuckEnableAddress);
+    (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(checked);
+}
+
+void Board::on_cbBUCK1EN_P404_clicked(bool checked)
+{
+    buckEnableP404(1, checked);
+}
+
+void Board::on_cbBUCK2EN_P404_clicked(bool checked)
+{
+    buckEnableP404(2, checked);
+}
+
+// The Application page's buck enables go to whichever driver the board carries.
+void Board::buckEnableFromApplication(int channel, bool checked)
+{
+    const bool one = channel == 1;
+    QString driver = QStringLiteral("KVL52205");
+    if (currentPort() != QLatin1String("mockup"))
+        driver = DriverBoardDescription().chipTypeName(quint32(driverConfig.chipCode));
+    if (driver == QLatin1String("KVL52404") || driver == QLatin1String("KVL52404BUCK"))
+        buckEnableP404(channel, checked);
+    else if (driver == QLatin1String("KVL52205"))
+        one ? on_cbEN1_toggled(checked) : on_cbEN2_toggled(checked);
+}
+
+void Board::on_cbBUCK1EN_clicked(bool checked)
+{
+    buckEnableFromApplication(1, checked);
+}
+
+void Board::on_cbBUCK2EN_clicked(bool checked)
+{
+    buckEnableFromApplication(2, checked);
+}
+
+// Fading from the last stop level to the new one: levels, delay and shift as two hexadecimal
+// digits each. The next fade starts where this one stops.
+void Board::on_pushButton_clicked()
+{
+    const quint8 stop = quint8(ui->sbFaddingStop->value());
+    QByteArray command = QByteArrayLiteral("set P404FADDING=");
+    for (int part : {int(lastFadingLevel), int(stop), ui->cmDelay->currentIndex(),
+                     ui->cmShift->currentIndex()})
+        command += QByteArray::number(quint8(part), 16).rightJustified(2, '0');
+    if (ControlBoard *link = MainApp::instance()->controlBoard())
+        link->send(command, nullptr);
+    lastFadingLevel = stop;
+}
+
+void Board::writeP404Defaults()
+{
+    for (const P404Default &d : Defaults)
+        SPI_MAPP404.setField(QStringLiteral("[%1]").arg(QLatin1String(d.field)), d.value);
+    QStringList addresses;
+    for (const char *address : DefaultAddresses)
+        addresses << QLatin1String(address);
+    MemoryWrite(addresses);
+    slot_updateControls(&SPI_MAPP404);
+}
