@@ -133,6 +133,17 @@ private slots:
         QCOMPARE(saconf(), 3);
     }
 
+    // A call that no device group's button made names no device.
+    void callWithoutAGroupSendsNothing()
+    {
+        Configuration::setSaconf(3);
+        f.page()->goToNormalMode();
+        f.page()->readMode();
+        QCOMPARE(f.take(), QList<QByteArray>{});
+        QCOMPARE(f.bus.chip(0).opmode, 2);
+        QCOMPARE(saconf(), 3);
+    }
+
     // The configuration applet is shown for the group's address; a second click keeps it.
     void configurationButton()
     {

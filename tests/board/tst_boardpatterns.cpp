@@ -199,8 +199,14 @@ private slots:
         QFETCH(Ints, duties);
         f.load(1, BoardMatrixFixture::numberedRows(12, 12));
         f.setDuties(12, 300);
+        QSignalSpy log(f.page(), &Applet::signal_log);
         scenario(text);
         QCOMPARE(f.duties(12), duties);
+        // A rejected file is reported as an error.
+        const bool rejected = duties == Ints(12, 300);
+        QCOMPARE(log.size(), rejected ? 1 : 0);
+        if (rejected)
+            QCOMPARE(log.first().at(0).toInt(), -1);
         QCOMPARE(f.prompt.fileDialogs().last(),
                  QStringLiteral("Open scenario file|Text files (*.txt)"));
     }
