@@ -256,6 +256,26 @@ private slots:
         QVERIFY(!boardGlobals().BANKX.signalsBlocked());
     }
 
+    // The read loops bring the chip's words into BANK.
+    void readLoops_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("word");
+        QTest::addColumn<quint32>("value");
+        QTest::newRow("Read_all1 word 3") << "Read_all1" << 3 << 0x0F0F0Fu;
+        QTest::newRow("Read_all2 word 17") << "Read_all2" << 17 << 0xABCDEFu;
+    }
+    void readLoops()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, word);
+        QFETCH(quint32, value);
+        f.bus.editChip(0,
+                       [word, value](FakeMatrixChip &chip) { chip.words[size_t(word)] = value; });
+        QCOMPARE(f.run(command), QVariant(true));
+        QCOMPARE(boardGlobals().BANK.value(24 * word, 24 * word + 23), value);
+    }
+
     // Elements that are not plain numbers 0..31 are skipped; each address gets three frames.
     void writeOnOff_data()
     {
