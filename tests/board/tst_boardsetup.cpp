@@ -350,7 +350,8 @@ private slots:
         QCOMPARE(result.toInt(), 1);
         QVERIFY(f.app->isConnected());
         const Lines lines = f.take();
-        QCOMPARE(commandLines(lines).mid(0, 36), ControllerSetup + ControllerSetup.mid(0, 9));
+        QCOMPARE(commandLines(lines),
+                 ControllerSetup + ControllerSetup.mid(0, 9) + StaticLedControl);
         QVERIFY(f.tabEnabled("KVL52205"));
         QVERIFY(!f.tabEnabled("KVL52404"));
     }
