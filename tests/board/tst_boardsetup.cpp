@@ -104,7 +104,6 @@ Lines commandLines(Lines lines)
 }
 
 // The LED-control lines held static on after a valid detection.
-const Lines LedControlDuties{"set PWM0DUTY=100", "set PWM2DUTY=100"};
 
 // The register addresses of the KVL52205 write words sent, one per transfer.
 QList<int> p205WriteAddresses(const Lines &lines)
@@ -205,9 +204,8 @@ private slots:
         QFETCH(Lines, chipLines);
         const Lines commands = commandLines(lines);
         QCOMPARE(commands.mid(0, 27 + chipLines.size()), ControllerSetup + chipLines);
-        const Lines tail = commands.mid(27 + chipLines.size());
+        QCOMPARE(commands.size(), 27 + chipLines.size());
         QFETCH(bool, ledControl);
-        QCOMPARE(tail, ledControl ? LedControlDuties : Lines());
         QCOMPARE(lines.mid(0, 27), ControllerSetup);
         QTEST(int(std::count_if(lines.begin(), lines.end(), isEepromLine)), "eepromLines");
         QTEST(f.tabEnabled("KVL52205"), "p205Tab");
