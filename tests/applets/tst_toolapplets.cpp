@@ -7,10 +7,12 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "prompt.h"
+#include "testfiles.h"
 #include "toolapplets.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
@@ -43,6 +45,11 @@ class TestToolApplets : public QObject
 private slots:
     void initTestCase()
     {
+        // The matrix configuration each connection loads, where the program finds it.
+        QVERIFY(QDir().mkpath("configuration"));
+        QVERIFY(TestFiles::write("configuration/Configuration12.txt",
+                                 "NumberOfDevices 1\nPixelsPerDevice 12\nNumberOfRows 1\n"
+                                 "NumberOfCols 12\n1 2 3 4 5 6 7 8 9 10 11 12\n"));
         app = MainApp::instance();
         app->setAppletFactories(toolAppletFactories());
         QVERIFY(app->init());

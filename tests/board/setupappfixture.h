@@ -8,6 +8,9 @@
 #include "fakeboard_conf.h"
 #include "fakeboard_pwm.h"
 #include "spiappfixture.h"
+#include "testfiles.h"
+
+#include <QDir>
 
 #include <QTabWidget>
 #include <QtTest>
@@ -19,6 +22,11 @@ struct SetupAppFixture : SpiAppFixture {
             {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
              []() -> Applet * { return new AutoAddressing; },
              []() -> Applet * { return new Board; }, []() -> Applet * { return new SpiRaw4B; }});
+        // The matrix configuration each connection loads, where the program finds it.
+        QDir().mkpath(QStringLiteral("configuration"));
+        TestFiles::write(QStringLiteral("configuration/Configuration12.txt"),
+                         "NumberOfDevices 1\nPixelsPerDevice 12\nNumberOfRows 1\n"
+                         "NumberOfCols 12\n1 2 3 4 5 6 7 8 9 10 11 12\n");
         if (!app->init())
             return false;
         app->start();
