@@ -29,9 +29,7 @@ void Board::rewirePositionSlider(int maximum)
     disconnect(position, nullptr, this, nullptr);
     position->setMaximum(maximum);
     position->setValue(maximum / 2);
-    connect(position, &QSlider::actionTriggered, this, &Board::on_slHorizontal_actionTriggered);
-    connect(position, &QSlider::valueChanged, this, &Board::on_slHorizontal_valueChanged);
-    connect(position, &QSlider::sliderReleased, this, &Board::on_slHorizontal_sliderReleased);
+    connectPositionSlider();
 }
 
 void Board::on_cbByRow_clicked(bool checked)

@@ -8,6 +8,9 @@
 #include "fakeboard_conf.h"
 #include "fakeboard_pwm.h"
 #include "spiappfixture.h"
+#include "testfiles.h"
+
+#include <QDir>
 
 #include <QTabWidget>
 #include <QtTest>
@@ -19,7 +22,8 @@ struct SetupAppFixture : SpiAppFixture {
             {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
              []() -> Applet * { return new AutoAddressing; },
              []() -> Applet * { return new Board; }, []() -> Applet * { return new SpiRaw4B; }});
-        if (!app->init())
+        // The matrix configuration each connection loads, where the program finds it.
+        if (!TestFiles::installShippedConfiguration() || !app->init())
             return false;
         app->start();
         QObject::connect(page(), &Applet::signal_log, page(),

@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace
 {
@@ -60,14 +62,6 @@ class TestBoardLayout : public QObject
 
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
-
-    // Before any load there is no grid, no device group and no custom pattern.
-    void beforeLoad()
-    {
-        QVERIFY(f.sliders().isEmpty());
-        QVERIFY(f.page()->deviceAddressTexts().isEmpty());
-        QVERIFY(!f.widget<QPushButton>("pbPatternCustom")->isEnabled());
-    }
 
     void twoDevices()
     {
@@ -138,6 +132,10 @@ private slots:
         QCOMPARE(f.duty(5), 321);
         QCOMPARE(f.loadGrid(2, 12, 2, 12), 0);
         QCOMPARE(f.sliders().size(), 24);
+        // The old switches' spin boxes and labels are gone as well.
+        QCOMPARE(f.switchArea()->findChildren<QSpinBox *>().size(), 24);
+        QCOMPARE(f.switchArea()->findChildren<QLabel *>().size(), 24);
+        QCOMPARE(f.deviceArea()->findChildren<QLineEdit *>().size(), 2);
         f.moveBound(f.slider(6), 77);
         QCOMPARE(f.duty(6), 77);
     }

@@ -60,15 +60,6 @@ class TestBoardMatrixControls : public QObject
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
 
-    // With no device rows only the buck and reset hints can appear.
-    void hintWithoutDevices()
-    {
-        box("cbBySW")->setChecked(true);
-        f.page()->addressChangedSlot();
-        QCOMPARE(f.hint(), BuckHint + ResetHint);
-        box("cbBySW")->setChecked(false);
-    }
-
     void hint_data()
     {
         QTest::addColumn<QString>("address0");

@@ -142,11 +142,7 @@ class TestBoardSetup : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(TestFiles::installShippedConfiguration());
-        QVERIFY(f.start());
-    }
+    void initTestCase() { QVERIFY(f.start()); }
     void init() { resetModel(); }
 
     // The lines, tabs, group, log and boxes of one connection to each driver board.
