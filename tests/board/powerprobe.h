@@ -10,6 +10,11 @@ struct PowerProbe {
         page->peakScale1 = page->peakScale2 = peak;
         page->rippleScale1 = page->rippleScale2 = ripple;
     }
+    static void setPeakScales(Board *page, quint16 one, quint16 two)
+    {
+        page->peakScale1 = one;
+        page->peakScale2 = two;
+    }
     static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
     static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }

@@ -220,6 +220,17 @@ private slots:
         f.take();
     }
 
+    // Each channel divides by its own rating.
+    void channelScales()
+    {
+        PowerProbe::setPeakScales(page, 200, 100);
+        page->on_dialBuck1_sliderMoved(0);
+        page->on_dialBuck2_sliderMoved(0);
+        QCOMPARE(variable("IPEAK1"), 157.5);
+        QCOMPARE(variable("IPEAK2"), 315.0);
+        f.take();
+    }
+
     void averageRounding_data()
     {
         QTest::addColumn<double>("peak");
