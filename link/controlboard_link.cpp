@@ -140,7 +140,9 @@ void ControlBoard::run()
 {
     m_silence.start();
     while (!m_stop.load()) {
-        if (m_mode.load() != SerialMode || !m_connected.load()) {
+        // A port closed by a disconnection that has not yet cleared the connected flag is
+        // idle too: a keep-alive there would start an automatic reconnection.
+        if (m_mode.load() != SerialMode || !m_connected.load() || !m_port->isOpen()) {
             waitForWake(m_timing.idleMs);
         } else {
             if (m_streaming.load())

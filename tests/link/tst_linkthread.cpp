@@ -304,6 +304,22 @@ private slots:
         QVERIFY(f.link.isConnected());
     }
 
+    void slowDisconnectedSlotStartsNoReconnection()
+    {
+        // The GUI thread's slots on the disconnection take longer than a keep-alive period:
+        // the link thread must not ping the closed port and reconnect meanwhile.
+        LinkFixture f(fastTiming());
+        QVERIFY(f.connectLink());
+        connect(
+            &f.link, &ControlBoard::signal_disconnected, this, []() { QThread::msleep(1000); },
+            Qt::DirectConnection);
+        f.board.clearRecords();
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        QTest::qWait(1000);
+        QVERIFY(!f.link.isConnected());
+        QVERIFY(!f.log.texts().join('\n').contains(QStringLiteral("Auto reconnecting")));
+    }
+
     void parkServesPendingPrompt()
     {
         // The identification after a reconnection shows its box from the link thread while
