@@ -22,6 +22,30 @@ QList<int> writtenRegisters(const QList<QByteArray> &lines)
     return out;
 }
 
+// The two lines of one KVL52404 frame exchange on LED chip select 0.
+QList<QByteArray> frames(std::initializer_list<quint32> words)
+{
+    QList<QByteArray> lines;
+    for (quint32 word : words)
+        lines << QByteArrayLiteral("set SPILEDCS0DATA=04") +
+                     QByteArray::number(word, 16).rightJustified(8, '0')
+              << QByteArrayLiteral("get SPILEDCS0DATA");
+    return lines;
+}
+
+// "name=value" pairs, the value decimal or 0x-hexadecimal.
+QList<QPair<QString, double>> pairs(const QStringList &items)
+{
+    QList<QPair<QString, double>> out;
+    for (const QString &item : items) {
+        const int eq = item.indexOf(QLatin1Char('='));
+        const QString value = item.mid(eq + 1);
+        const bool hex = value.startsWith(QLatin1String("0x"));
+        out.append({item.left(eq), hex ? double(value.toUInt(nullptr, 16)) : value.toDouble()});
+    }
+    return out;
+}
+
 } // namespace
 
 class TestBoardPowerCommands : public QObject
@@ -34,7 +58,13 @@ class TestBoardPowerCommands : public QObject
     quint32 status(const char *field) { return f.pageItem(QString("P205STATUS[%1]").arg(field)); }
 
 private slots:
-    void initTestCase() { QVERIFY(f.start()); }
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        // The set-up wrote the LED-control items while the page was offline; bring the widgets
+        // level, so that a later refresh of all controls sends no PWM line of its own.
+        f.page()->slot_updateAllControls();
+    }
     void init() { f.take(); }
     void cleanup() { QCOMPARE(f.spi.violations(), QStringList()); }
 
@@ -171,11 +201,96 @@ private slots:
         QCOMPARE(writtenRegisters(f.take("set SPI0CS0DATA=")), twice);
     }
 
-    void softwareReset()
+    // What the PWM and KVL52404 commands send, their results and the items they leave. Rows
+    // run in order on one page; each sets the page items and chip words it depends on.
+    void driverLines_data()
     {
-        f.setPage("SPI_MAPP404[SWRESET]", 0);
-        QCOMPARE(f.run("swresetP404"), QVariant(false));
-        QCOMPARE(f.pageItem("SPI_MAPP404[SWRESET]"), 1u);
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QStringList>("items"); // page items set first
+        QTest::addColumn<QStringList>("chip");  // KVL52404 words by address
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<QStringList>("after"); // page items afterwards
+        const QStringList none;
+        QTest::newRow("boost clock") << "setBoostCLK" << "" << QStringList{"BOOSTFREQ=300"} << none
+                                     << false << QList<QByteArray>{"set PWM1FREQ=300000"} << none;
+        QTest::newRow("boost clock 1 kHz")
+            << "setBoostCLK" << "" << QStringList{"BOOSTFREQ=1"} << none << false
+            << QList<QByteArray>{"set PWM1FREQ=1000"} << none;
+        QTest::newRow("clock 1") << "setCLKFreq1" << "" << QStringList{"FREQ1=100000"} << none
+                                 << false << QList<QByteArray>{"set PWM0FREQ=100000"} << none;
+        QTest::newRow("clock 2") << "setCLKFreq2" << "" << QStringList{"FREQ2=2500"} << none
+                                 << false << QList<QByteArray>{"set PWM2FREQ=2500"} << none;
+        QTest::newRow("duty 1") << "setDuty1" << "" << QStringList{"DUTY1=30"} << none << false
+                                << QList<QByteArray>{"set PWM0DUTY=30"} << none;
+        QTest::newRow("duty 2 off") << "setDuty2" << "" << QStringList{"DUTY2=0"} << none << false
+                                    << QList<QByteArray>{"set PWM2DUTY=0"} << none;
+        QTest::newRow("duty 2 full") << "setDuty2" << "" << QStringList{"DUTY2=100"} << none
+                                     << false << QList<QByteArray>{"set PWM2DUTY=100"} << none;
+        QTest::newRow("read 55") << "Read" << "55" << QStringList{"SPI_MAPP404[VBST]=0"}
+                                 << QStringList{"55=0xAB"} << true << frames({0x6E000009})
+                                 << QStringList{"SPI_MAPP404[VBST]=0xAB"};
+        QTest::newRow("read nothing") << "Read" << "" << none << none << false
+                                      << QList<QByteArray>() << none;
+        QTest::newRow("read with a bad element")
+            << "Read" << "2;x" << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"} << QStringList{"2=9"}
+            << false << QList<QByteArray>() << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"};
+        QTest::newRow("write 13") << "Write" << "13"
+                                  << QStringList{"SPI_MAPP404[BUCK1_EN]=1",
+                                                 "SPI_MAPP404[BUCK2_EN]=1"}
+                                  << none << true << frames({0x9A000035}) << none;
+        QTest::newRow("write 14;15")
+            << "Write" << "14;15"
+            << QStringList{"SPI_MAPP404[BST1_VLIM_THR]=0x32", "SPI_MAPP404[BST1_COMP_DIV]=0",
+                           "SPI_MAPP404[BST1_SLP_CTRL]=0", "SPI_MAPP404[BST2_VLIM_THR]=1",
+                           "SPI_MAPP404[BST2_COMP_DIV]=0", "SPI_MAPP404[BST2_SLP_CTRL]=7"}
+            << none << true << frames({0x9C000320, 0x9E03801A}) << none;
+        QTest::newRow("boost voltage")
+            << "ReadVBOOST" << "" << none << QStringList{"55=0x11FF"} << true
+            << frames({0x6E000009}) << QStringList{"BoostVoltageMeas=69.86328125"};
+        QTest::newRow("led 1 half range")
+            << "ReadVLED" << "1" << none << QStringList{"2=0x4000", "35=0x1500"} << true
+            << frames({0x04000009, 0x4600000F}) << QStringList{"VLED1=17.5"};
+        QTest::newRow("led 2 full range")
+            << "ReadVLED" << "2" << none << QStringList{"6=0", "42=100"} << true
+            << frames({0x0C000006, 0x54000005}) << QStringList{"VLED2=13.671875"};
+        QTest::newRow("led 0") << "ReadVLED" << "x" << none << none << false
+                               << QList<QByteArray>() << none;
+        // The whole word of address 29 goes out, the reset bit with the other fields.
+        QTest::newRow("software reset")
+            << "swresetP404" << ""
+            << QStringList{"SPI_MAPP404[SWRESET]=0", "SPI_MAPP404[BST_FAIL_OUT]=1"} << none
+            << false << frames({0xBA002017}) << QStringList{"SPI_MAPP404[SWRESET]=1"};
+        // Defaults replace their own fields and keep the rest of each word (VLED1_RNG).
+        QTest::newRow("defaults")
+            << "defaultP404" << ""
+            << QStringList{"SPI_MAPP404[BUCK1_IAVG]=3",     "SPI_MAPP404[BUCK2_IRNG]=2",
+                           "SPI_MAPP404[BUCK2_FREQ]=63",    "SPI_MAPP404[VLED1_RNG]=1",
+                           "SPI_MAPP404[BUCK1_DIM_DUTY]=0", "SPI_MAPP404[BUCK2_EN]=1",
+                           "SPI_MAPP404[BST2_VLIM_THR]=50", "SPI_MAPP404[BST_SRC]=3",
+                           "SPI_MAPP404[BST1_EN]=0",        "SPI_MAPP404[BST_VSETPOINT]=0"}
+            << none << false
+            << frames({0x8200080C, 0x8404014A, 0x86003FCF, 0x8A000803, 0x8C00014D, 0x8E003FC0,
+                       0x9A000000, 0x9C02415E, 0x9E024159, 0xA2080C12, 0xA4203233})
+            << QStringList{"SPI_MAPP404[BST_VSETPOINT]=100", "SPI_MAPP404[VLED1_RNG]=1"};
+    }
+    void driverLines()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, args);
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, chip);
+        QFETCH(QStringList, after);
+        for (const auto &[name, value] : pairs(items))
+            f.setPage(name, value);
+        for (const auto &[address, word] : pairs(chip))
+            f.spi.setKvl52404Word(address.toInt(), quint32(word));
+        f.take();
+        QTEST(f.run(command, args).toBool(), "result");
+        QTEST(f.take(), "lines");
+        for (const auto &[name, value] : pairs(after))
+            QCOMPARE(f.page()->get(name, Variable::InternalKey).toDouble(), value);
     }
 
     // A failed link reports false and writes nothing back. Last: the refusal stays.
