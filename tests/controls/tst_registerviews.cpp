@@ -1,0 +1,379 @@
+#include "bitbox.h"
+#include "checkbox.h"
+#include "lineedit.h"
+#include "register.h"
+#include "registerbox.h"
+#include "superbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSet>
+#include <QSettings>
+#include <QTest>
+
+using namespace CustomControls;
+using Row = RegisterBox::Control;
+
+// The widgets that show a whole register: bit boxes, the super box and the register box.
+class TestRegisterViews : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString settingsPath() { return QDir::current().filePath("KVL52110.ini"); }
+
+    static QPoint cellOf(const BitBox &box, int index)
+    {
+        int row = -1, column = -1, rowSpan = 0, columnSpan = 0;
+        const int item = box.grid()->indexOf(box.boxes().at(index));
+        box.grid()->getItemPosition(item, &row, &column, &rowSpan, &columnSpan);
+        return QPoint(column, row);
+    }
+
+    // The register of 100 bits whose bit 7 is red and bits 10 to 19 belong to group 3.
+    Register m_big{"LOW[7];@field=HOT @color=red @descr=Hot bit;MID[2];@field=GRP[10] @group=3;"
+                   "TOP[80]",
+                   "BIG"};
+
+    // Bits from 0: EN (bank 0), MODE[4] = 5 (bank 0), LVL[7] = 9 (bank 1, red), FLAG (bank 1),
+    // X[3] (bank 2), SPARE[2] (no bank). The register itself is blue.
+    Register m_otp{"@register=OTP @color=blue;"
+                   "@field=EN @bank=0 @value=1;"
+                   "@field=MODE[4] @bank=0 @value=5;"
+                   "@field=LVL[7] @bank=1 @color=red @value=9;"
+                   "@field=FLAG @bank=1;"
+                   "@field=X[3] @bank=2;"
+                   "SPARE[2];",
+                   "ignored"};
+
+    static QList<Row *> rowsOf(QGroupBox *group)
+    {
+        QList<Row *> rows;
+        auto *grid = static_cast<QGridLayout *>(group->layout());
+        for (int i = 0; i < grid->count(); ++i)
+            rows.append(static_cast<Row *>(grid->itemAt(i)->widget()));
+        return rows;
+    }
+
+    // Each row of a group in grid order: "binding name label=value".
+    static QStringList rows(QGroupBox *group)
+    {
+        QStringList rows;
+        for (Row *row : rowsOf(group)) {
+            QWidget *input = row->checkBox() ? static_cast<QWidget *>(row->checkBox())
+                                             : static_cast<QWidget *>(row->numberField());
+            const double value = row->checkBox() ? row->checkBox()->value()
+                                                 : row->numberField()->value();
+            rows.append(QString("%1 %2=%3").arg(input->accessibleName(), row->label()->text(),
+                                                QString::number(value)));
+        }
+        return rows;
+    }
+
+    static QList<int> margins(QGroupBox *group)
+    {
+        int left = 0, top = 0, right = 0, bottom = 0;
+        group->layout()->getContentsMargins(&left, &top, &right, &bottom);
+        return {left, top, right, bottom};
+    }
+
+    // The groups in the order they stand in the box.
+    static QStringList groupOrder(RegisterBox &box)
+    {
+        QStringList order;
+        QLayout *layout = box.widget()->layout();
+        for (int i = 0; i < layout->count(); ++i)
+            order.append(layout->itemAt(i)->widget()->property("bank").toString());
+        return order;
+    }
+
+private slots:
+    void init() { QFile::remove(settingsPath()); }
+
+    // Boxes from the top bit down, placed by the layout mode (again when the mode changes); a
+    // field expression names the bits, a bad or unbounded one adds none.
+    void bitBox()
+    {
+        const struct {
+            int mode, index;
+            QPoint cell;
+        } cases[] = {{BitBox::Row, 0, QPoint(1, 0)},      {BitBox::Row, 4, QPoint(5, 0)},
+                     {BitBox::Column, 4, QPoint(0, 5)},   {BitBox::Rows8, 0, QPoint(0, 0)},
+                     {BitBox::Rows8, 15, QPoint(7, 1)},   {BitBox::Rows16, 16, QPoint(0, 1)},
+                     {BitBox::Rows16, 15, QPoint(15, 0)}, {2, 9, QPoint(0, 0)}};
+        Register reg(20, "REG10");
+        for (const auto &c : cases) {
+            BitBox box;
+            box.setRegister(reg);
+            box.setLayoutMode(c.mode);
+            QCOMPARE(box.boxes().first()->objectName(), QString("cbREG10_19"));
+            QCOMPARE(box.boxes().at(16)->registerName(2), QString("REG10[3]"));
+            QCOMPARE(cellOf(box, c.index), c.cell);
+        }
+        BitBox box;
+        box.setRegister(reg);
+        box.addBit("cbR_9");
+        box.setLayoutMode(BitBox::Column);
+        QCOMPARE(cellOf(box, 20), QPoint(0, 21));
+        box.clear();
+        QCOMPARE(box.findChildren<CheckBox *>().size(), 0);
+        QCOMPARE(box.grid()->count(), 0);
+        box.addBit("cbR_0");
+        QCOMPARE(cellOf(box, 0), QPoint(0, 1));
+
+        for (auto [expression, names] :
+             {std::pair{"REG[3:6]", QStringList{"cbREG_6", "cbREG_5", "cbREG_4", "cbREG_3"}},
+              {"REG[5]", {"cbREG_5"}}, {"REG", {"cbREG_0"}}, {"A=5[3]", {}}, {"REG[]", {}},
+              {"REG[-2:1]", {}}, {"REG[0:2147483647]", {}}}) {
+            BitBox fieldBox;
+            fieldBox.setRegister(QString(expression));
+            QStringList actual;
+            for (CheckBox *cb : fieldBox.boxes())
+                actual.append(cb->objectName());
+            QCOMPARE(actual, names);
+        }
+    }
+
+    // A missing settings file is written with the defaults (its name keeps its case); settings
+    // out of range or no number fall back to the defaults, and an existing file stays.
+    void superBoxSettings()
+    {
+        {
+            SuperBox box;
+            QVERIFY(QDir::current().entryList(QDir::Files).contains("KVL52110.ini"));
+            QSettings settings(settingsPath(), QSettings::IniFormat);
+            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefRows").toInt(), 40);
+            QCOMPARE(settings.value("CONTROLS/SuperBox/LabelWidth").toInt(), 50);
+            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefCheckBoxWidth").toInt(), 120);
+        }
+        const struct {
+            QVariant briefRows, labelWidth;
+            int columns, rows, expectedLabelWidth;
+        } cases[] = {{25, 30, 5, 25, 30},  {0, 30, 3, 40, 30},  {-7, -1, 3, 40, 50},
+                     {50, 0, 3, 50, 0},    {2147483647, 2147483647, 3, 40, 50},
+                     {"abc", "x", 3, 40, 50}};
+        for (const auto &c : cases) {
+            QFile::remove(settingsPath());
+            {
+                QSettings settings(settingsPath(), QSettings::IniFormat);
+                settings.setValue("CONTROLS/SuperBox/BriefRows", c.briefRows);
+                settings.setValue("CONTROLS/SuperBox/LabelWidth", c.labelWidth);
+            }
+            SuperBox box;
+            box.loadRegister(m_big);
+            QCOMPARE(QList<int>({box.columns(), box.rows(), box.labelWidth(), box.boxWidth()}),
+                     QList<int>({c.columns, c.rows, c.expectedLabelWidth, 120}));
+            QCOMPARE(box.cellLabel(0)->isHidden(), c.expectedLabelWidth == 0);
+            QSettings settings(settingsPath(), QSettings::IniFormat);
+            QVERIFY(!settings.contains("CONTROLS/SuperBox/BriefCheckBoxWidth"));
+        }
+    }
+
+    // The brief view: columns of 40 labelled cells; each cell shows its bit.
+    void cellsAndBriefView()
+    {
+        SuperBox box;
+        box.loadRegister(m_big);
+        QCOMPARE(box.count(), 100);
+        QCOMPARE(box.checkBox(7)->accessibleName(), QString("BIG[7]"));
+        QCOMPARE(box.checkBox(7)->text(), QString("HOT"));
+        QCOMPARE(box.checkBox(7)->toolTip(), QString("Hot bit"));
+        QCOMPARE(box.checkBox(7)->styleSheet(), QString("background-color :red;"));
+        QCOMPARE(box.cellLabel(12)->text(), QString("3.12"));
+        QCOMPARE(box.cellLabel(12)->styleSheet(), QString("background-color: rgb(255, 226, 178);"));
+        QVERIFY(box.checkBox(100) == nullptr);
+        QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
+        QCOMPARE(box.checkBox(39)->geometry(), QRect(55, 18 * 39, 120, 17));
+        QCOMPARE(box.checkBox(81)->geometry(), QRect(178 * 2 + 5 + 50, 18, 120, 17));
+        QCOMPARE(box.content()->geometry(), QRect(0, 0, 178 * 3 + 5, 18 * 40));
+    }
+
+    void listAndGridViews()
+    {
+        SuperBox box;
+        box.loadRegister(m_big);
+        box.loadSettings(SuperBox::List);
+        box.layout();
+        QCOMPARE(box.checkBox(99)->geometry(), QRect(55, 18 * 99, 500, 17));
+        QCOMPARE(box.content()->geometry(), QRect(0, 0, 558 + 5, 1800));
+
+        box.loadSettings(SuperBox::Grid);
+        box.layout();
+        QCOMPARE(box.rows(), 11);
+        QCOMPARE(box.rowLabels().first()->text(), QString("   0:   9"));
+        QCOMPARE(box.rowLabels().last()->text(), QString(" 100: 109"));
+        QCOMPARE(box.rowLabels().at(2)->geometry(), QRect(5, 36, 55, 17));
+        // x starts at 55; each cell adds 17, and 10 more before every fifth cell.
+        QCOMPARE(box.checkBox(1)->geometry(), QRect(99, 0, 17, 17));
+        QCOMPARE(box.checkBox(5)->geometry(), QRect(82 + 4 * 17 + 27, 0, 17, 17));
+        QCOMPARE(box.checkBox(10)->geometry(), QRect(82, 18, 17, 17));
+        QVERIFY(box.cellLabel(0)->isHidden());
+        QCOMPARE(box.content()->geometry(), QRect(0, 0, 25 * 10 + 65 + 15 * 2, 18 * 11));
+        box.loadSettings(7); // unknown view: nothing changes
+        QCOMPARE(box.view(), int(SuperBox::Grid));
+
+        box.loadSettings(SuperBox::Brief); // row labels go, cell labels return
+        box.layout();
+        QVERIFY(box.rowLabels().isEmpty());
+        QCOMPARE(box.content()->findChildren<QLabel *>().size(), 100);
+        box.removeAll();
+        QCOMPARE(box.content()->findChildren<QWidget *>().size(), 0);
+    }
+
+    // Highlights by text (0) or binding name (1) add up; a right click toggles one.
+    void highlights()
+    {
+        SuperBox box;
+        box.loadRegister(m_big);
+        box.highlight(0, "GR");
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(box.checkBox(i)->isHighlighted(), i >= 10 && i < 20);
+        QCOMPARE(box.checkBox(12)->styleSheet(), QString("background-color: rgb(255, 170, 0);"));
+        box.highlight(1, "BIG[7]");
+        QVERIFY(box.checkBox(12)->isHighlighted() && box.checkBox(7)->isHighlighted());
+        box.highlight(2, "BIG[8]");
+        QVERIFY(!box.checkBox(8)->isHighlighted());
+        box.clearHighlights();
+        QCOMPARE(box.checkBox(7)->styleSheet(), QString("background-color :red;"));
+        QCOMPARE(box.checkBox(12)->styleSheet(), QString("background-color :;"));
+
+        auto *cell = box.checkBox(3);
+        QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(cell->isHighlighted());
+        QVERIFY(!cell->isChecked());
+        QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(!cell->isHighlighted());
+    }
+    // One group per bank in order of appearance; a check box row per bit, a number row per
+    // wider field showing the register's value (a check box row starts unchecked).
+    void groupsAndRows()
+    {
+        RegisterBox box;
+        box.build(m_otp);
+        QCOMPARE(box.groups().keys(), (QStringList{"", "0", "1", "2"}));
+        QCOMPARE(groupOrder(box), (QStringList{"0", "1", "2", ""}));
+        QCOMPARE(rows(box.groupBox("0")), (QStringList{"OTP[EN] EN=0", "OTP[MODE] MODE[3:0]=5"}));
+        QCOMPARE(rows(box.groupBox("1")), (QStringList{"OTP[LVL] LVL[6:0]=9", "OTP[FLAG] FLAG=0"}));
+        QCOMPARE(rows(box.groupBox("")), QStringList{"OTP[SPARE] SPARE[1:0]=0"});
+        QVERIFY(box.groupBox("0")->title().isEmpty());
+        QCOMPARE(margins(box.groupBox("0")), QList<int>({10, 5, 10, 5}));
+        QVERIFY(!box.groupBox("0")->isCheckable());
+        QVERIFY(box.checkedGroups().isEmpty());
+
+        Row *en = rowsOf(box.groupBox("0")).at(0);
+        Row *mode = rowsOf(box.groupBox("0")).at(1);
+        QCOMPARE(en->checkBox()->width(), 17);
+        QCOMPARE(mode->numberField()->width(), 80);
+        // The labels are as wide as the longest "@name" entry, "SPARE[2]": 8 characters, and
+        // stand before the input.
+        QCOMPARE(en->label()->width(), QFontInfo(en->label()->font()).pointSize() * 8);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(mode->numberField()->x() >= mode->label()->width());
+        en->setValue(1);
+        QVERIFY(en->checkBox()->isChecked());
+        en->setValue(0);
+        QVERIFY(!en->checkBox()->isChecked());
+    }
+
+    void bitPositionLabels()
+    {
+        RegisterBox box;
+        box.setFlags(RegisterBox::BitPositions);
+        box.build(m_otp);
+        QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),
+                 (QStringList{"OTP[EN] EN[0]=0", "OTP[MODE] MODE[4:1]=5", "OTP[LVL] LVL[11:5]=9",
+                              "OTP[FLAG] FLAG[12]=0"}));
+    }
+
+    // A group takes its field's colour, else the alternating grey and orange when asked for,
+    // else the register's colour, else grey.
+    void colours()
+    {
+        const QString grey = "rgba(202, 202, 202, 162)";
+        const QString orange = "rgba(255, 202, 156, 162)";
+        RegisterBox box;
+        box.build(m_otp);
+        QVERIFY(box.groupBox("1")->styleSheet().contains("stop:0.1875 red"));
+        QVERIFY(box.groupBox("1")->styleSheet().contains("border: 2px solid red;"));
+        QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue"));
+        QVERIFY(box.groupBox("0")->styleSheet().startsWith("QGroupBox{font-weight: bold;"));
+
+        box.setFlags(RegisterBox::AlternateColours);
+        box.build(m_otp);
+        QCOMPARE(box.widget()->findChildren<QGroupBox *>().size(), 4); // the old groups went
+        const QStringList expected{grey, "red", grey, orange};
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(box.groupBox(groupOrder(box).at(i))->styleSheet().contains(expected.at(i)));
+
+        Register reg("@field=A[2] @bank=1;@field=B @bank=2;", "R");
+        RegisterBox plain;
+        plain.build(reg);
+        QVERIFY(plain.groupBox("1")->styleSheet().contains(grey));
+        QVERIFY(plain.groupBox("2")->styleSheet().contains(grey));
+    }
+
+    void titlesAndCheckableGroups()
+    {
+        RegisterBox box;
+        box.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
+        box.build(m_otp);
+        QCOMPARE(box.groupBox("2")->title(), QString("BANK (2)"));
+        QCOMPARE(box.groupBox("")->title(), QString("BANK ()"));
+        QCOMPARE(margins(box.groupBox("2")), QList<int>({0, 15, 0, 5}));
+        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "1", "2"}));
+        box.setGroupChecked("1", false);
+        box.setGroupChecked("missing", false);
+        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "2"}));
+    }
+
+    // Rows fill the columns line by line; the group grows with its lines.
+    void columns()
+    {
+        RegisterBox box;
+        for (int refused : {0, -3}) {
+            box.setColumns(refused);
+            QCOMPARE(box.columns(), 1);
+        }
+        Register three("A[3];B;C;", "R");
+        box.build(three);
+        QCOMPARE(box.groups().keys(), QStringList{""});
+        auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
+        QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), QList<int>({3, 1}));
+        QVERIFY(box.groupBox("")->minimumHeight() >= 95);
+
+        Register five("A;B;C;D;E;", "R");
+        box.setColumns(2);
+        box.build(five);
+        grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
+        QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), QList<int>({3, 2}));
+        QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
+    }
+
+    void otherGroupKey()
+    {
+        Register reg("@field=A @page=x;@field=B @page=y;@field=C @page=x;", "R");
+        RegisterBox box;
+        box.setGroupKey("page");
+        box.setFlags(RegisterBox::TitledGroups);
+        box.build(reg);
+        QCOMPARE(box.groups().keys(), (QStringList{"x", "y"}));
+        QCOMPARE(box.groupBox("x")->title(), QString("PAGE (x)"));
+        QCOMPARE(box.groupBox("y")->property("page").toString(), QString("y"));
+        // Rows of one group never share a grid cell, also when groups interleave.
+        auto *grid = static_cast<QGridLayout *>(box.groupBox("x")->layout());
+        QSet<QPair<int, int>> cells;
+        for (int i = 0; i < grid->count(); ++i) {
+            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+            cells.insert({row, column});
+        }
+        QCOMPARE(cells.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestRegisterViews)
+#include "tst_registerviews.moc"

@@ -1,0 +1,486 @@
+#include "buttonbox.h"
+#include "checkbox.h"
+#include "combobox.h"
+#include "dial.h"
+#include "lineedit.h"
+#include "progressbar.h"
+#include "pushbutton.h"
+#include "radiobutton.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "switch.h"
+
+#include <QAbstractItemView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace CustomControls;
+
+namespace
+{
+// Stands in for the applet: counts the calls of its slot.
+class Receiver : public QObject
+{
+    Q_OBJECT
+public:
+    int count = 0;
+public slots:
+    void slot_ControlTriggered() { ++count; }
+};
+
+template <typename W> QWidget *make()
+{
+    return new W;
+}
+
+// A value widget of the given kind, set up as a form would: ranges wide enough to keep what
+// they are given, a box of four radio buttons, a combo box of four items, a 3-state switch.
+QWidget *create(const QString &kind)
+{
+    static const QHash<QString, QWidget *(*)()> plain{
+        {"check", &make<CheckBox>}, {"radio", &make<RadioButton>}, {"push", &make<PushButton>},
+        {"slider", &make<Slider>},  {"spin", &make<SpinBox>},      {"bar", &make<ProgressBar>},
+        {"dial", &make<Dial>},      {"edit", &make<LineEdit>}};
+    if (plain.contains(kind)) {
+        QWidget *w = plain.value(kind)();
+        w->setProperty("minimum", -10);
+        return w;
+    }
+    if (kind == "buttons") {
+        auto *box = new ButtonBox;
+        box->createButtons(1, ButtonBox::RadioButtons, {"A", "B", "C", "D"});
+        return box;
+    }
+    if (kind == "combo") {
+        auto *combo = new ComboBox;
+        combo->addItems({"a", "b", "c", "d"});
+        return combo;
+    }
+    auto *sw = new Switch;
+    sw->setModel(2);
+    return sw;
+}
+
+UniversalControl *control(QWidget *widget)
+{
+    return dynamic_cast<UniversalControl *>(widget);
+}
+
+void wheel(QWidget *widget, int delta)
+{
+    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+} // namespace
+
+class TstValueWidgets : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every value widget: found by class name, its type code, and a value written over an
+    // earlier one reads back truncated, or leaves the widget as it was when it cannot show it.
+    void valueRoundTrip()
+    {
+        const struct {
+            const char *widget;
+            int type;
+            double before, written, read;
+        } cases[] = {
+            {"check", 1, 1, 0.0, 0.0},      {"check", 1, 0, -3.0, 1.0},
+            {"check", 1, 0, 0.5, 1.0},      {"radio", 12, 0, 0.5, 1.0},
+            {"push", 2, 0, 5.0, 0.0},       {"slider", 11, 0, 2.9, 2.0},
+            {"slider", 11, 0, -2.9, -2.0},  {"spin", 3, 0, -2.9, -2.0},
+            {"spin", 3, 0, 2.9, 2.0},       {"bar", 3, 0, -2.9, -2.0},
+            {"dial", 10, 0, 7.9, 7.0},      {"edit", 4, 0, 7.9, 7.0},
+            {"buttons", 7, 1, 2.0, 2.0},    {"buttons", 7, 1, 3.7, 3.0},
+            {"buttons", 7, 1, 0.0, 0.0},    {"buttons", 7, 1, 4.0, 0.0},
+            {"buttons", 7, 1, -1.0, 0.0},   {"combo", 6, 1, 2.9, 2.0},
+            {"combo", 6, 1, 0.0, 0.0},      {"combo", 6, 1, 7.0, -1.0},
+            {"combo", 6, 1, -1.0, -1.0},    {"switch", 8, 1, 2.999, 2.0},
+            {"switch", 8, 1, -0.9, 0.0},    {"switch", 8, 1, qQNaN(), 0.0},
+            {"switch", 8, 1, 1e20, 1.0},    {"switch", 8, 1, -1e20, 1.0},
+        };
+        for (const auto &c : cases) {
+            std::unique_ptr<QWidget> w(create(c.widget));
+            UniversalControl *control = ::control(w.get());
+            QVERIFY(QString(w->metaObject()->className()).contains("CustomControls"));
+            QCOMPARE(control->type(), c.type);
+            QVERIFY(!control->isConnected());
+            control->setValue(c.before);
+            control->setValue(c.written);
+            const QString row = QString("%1 %2").arg(c.widget).arg(c.written);
+            QVERIFY2(control->value() == c.read, qPrintable(row));
+            if (auto *box = qobject_cast<ButtonBox *>(w.get())) {
+                for (int i = 0; i < 4; ++i) // out of range: no button stays checked
+                    QVERIFY(box->buttons().at(i)->isChecked() == (i == int(c.written)));
+            }
+        }
+    }
+
+    void splitName()
+    {
+        const QStringList cases[] = {
+            {"SA", "keep", "SA", "keep"},      {"BANK[SW1]", "keep", "BANK", "SW1"},
+            {"REG0F[15:14]", "keep", "REG0F", "15:14"}, {"ReadVLED(1)", "keep", "ReadVLED", "1"},
+            {"Board.BANK[SW1]", "Board", "BANK", "SW1"}, {"Board.SA", "keep", "Board", "SA"},
+            {"a.b.c.d.e", "keep", "keep", "keep"}};
+        for (const QStringList &c : cases) {
+            QString prefix = "keep", reg = "keep", field = "keep";
+            UniversalControl::splitName(c.first(), &prefix, &reg, &field);
+            QCOMPARE(QStringList({c.first(), prefix, reg, field}), c);
+            UniversalControl::splitName(c.first(), nullptr, &reg, nullptr); // outputs may be null
+        }
+    }
+
+    // Accessible name, else the object name (its prefix gives the kind); a push button names
+    // a command. The name is worked out once, at the first call.
+    void bindingNames()
+    {
+        const QStringList cases[] = {
+            {"cmREG0F_15_14", "", "REG0F[15:14]", "REG0F", "15:14"},
+            {"cbREG10_3", "", "REG10[3]", "REG10", "3"},
+            {"cbBUCK1EN", "", "BUCK1EN", "BUCK1EN", ""},
+            {"leW_BANK_SA_2", "", "W[BANK:SA_2]", "W", "BANK:SA_2"},
+            {"sb", "", "", "", ""},
+            {"leOTHER_3", "BANK[SW1]", "BANK[SW1]", "BANK", "SW1"},
+            {"pbX", "Write_all()", "Write_all", "Write_all", ""},
+            {"pbX", "ReadVLED(1)", "ReadVLED", "ReadVLED", "1"},
+            {"pbBoard_readReg0F", "", "readReg0F", "readReg0F", ""},
+            {"pbBoard_readReg_7_x", "", "readReg", "readReg", "7"}};
+        const QHash<QString, QString> kinds{
+            {"cm", "combo"}, {"cb", "check"}, {"le", "edit"}, {"sb", "spin"}, {"pb", "push"}};
+        for (const QStringList &c : cases) {
+            std::unique_ptr<QWidget> widget(create(kinds.value(c.at(0).left(2))));
+            widget->setObjectName(c.at(0));
+            widget->setAccessibleName(c.at(1));
+            UniversalControl *control = ::control(widget.get());
+            for (int round = 0; round < 2; ++round) {
+                QCOMPARE(QStringList({c.at(0), c.at(1), control->registerName(2),
+                                      control->registerName(1), control->registerName(0)}),
+                         c);
+                widget->setAccessibleName("OTHER[2]");
+            }
+        }
+    }
+
+    void truncation()
+    {
+        const int intMax = std::numeric_limits<int>::max();
+        const struct {
+            double value;
+            int asInt;
+            quint32 asUInt32;
+        } cases[] = {{2.9, 2, 2u},           {-2.9, -2, 0xFFFFFFFEu},
+                     {4294967295.0, intMax, 0xFFFFFFFFu}, {4294967301.0, intMax, 5u},
+                     {1e300, intMax, 0xFFFFFFFFu},        {qQNaN(), 0, 0u}};
+        for (const auto &c : cases) {
+            QCOMPARE(UniversalControl::truncateToInt(c.value), c.asInt);
+            QCOMPARE(UniversalControl::truncateToUInt32(c.value), c.asUInt32);
+        }
+    }
+
+    // The dial and the progress bar share the range rule.
+    void boundedRange()
+    {
+        const struct {
+            double min, max;
+            int low, high;
+        } cases[] = {{-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
+                     {3.0, -1.0, 3, 60000},      {0.0, 1.0, 0, 1},       {0.0, 60000.0, 0, 60000},
+                     {10.7, 60000.9, 10, 60000}, {10.7, 70000.0, 10, 60000}};
+        for (const auto &c : cases) {
+            Dial dial;
+            ProgressBar bar;
+            dial.setRange(c.min, c.max);
+            bar.setRange(c.min, c.max);
+            QCOMPARE(QList<int>({dial.minimum(), dial.maximum(), bar.minimum(), bar.maximum()}),
+                     QList<int>({c.low, c.high, c.low, c.high}));
+        }
+    }
+
+    // Slider and dial move only when the model's value changes, so a refresh does not undo
+    // what the user is dragging.
+    void refreshKeepsUserPosition()
+    {
+        Slider slider;
+        Dial dial;
+        for (QAbstractSlider *s : std::initializer_list<QAbstractSlider *>{&slider, &dial}) {
+            UniversalControl *c = control(s);
+            QSignalSpy moved(s, &QAbstractSlider::valueChanged);
+            c->setValue(7);
+            c->setValue(7);
+            QCOMPARE(moved.count(), 1);
+            s->setValue(30); // the user moves it
+            c->setValue(7);
+            QCOMPARE(c->value(), 30.0);
+            c->setValue(8);
+            QCOMPARE(c->value(), 8.0);
+        }
+    }
+
+    // Each widget reports the user's change through its own signal, until disconnected.
+    void changeSignals()
+    {
+        Receiver receiver;
+        const char *slot = SLOT(slot_ControlTriggered());
+        CheckBox check;
+        check.resize(100, 30);
+        QVERIFY(check.connectChanged(slot, &receiver));
+        QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
+        QCOMPARE(receiver.count, 1);
+        QVERIFY(check.disconnectChanged());
+        QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
+        QCOMPARE(receiver.count, 1);
+        QVERIFY(check.isConnected()); // stays bound: the applet binds a widget only once
+
+        Dial dial; // a press turns the dial at once
+        dial.setRange(0, 100);
+        dial.resize(100, 100);
+        dial.show();
+        QVERIFY(dial.connectChanged(slot, &receiver));
+        QTest::mousePress(&dial, Qt::LeftButton, {}, QPoint(5, 50));
+        QTest::mouseRelease(&dial, Qt::LeftButton, {}, QPoint(5, 50));
+        QCOMPARE(receiver.count, 2);
+        QVERIFY(dial.disconnectChanged());
+
+        Slider slider(Qt::Horizontal); // only drags of the handle count
+        slider.resize(200, 30);
+        slider.show();
+        QVERIFY(slider.connectChanged(slot, &receiver));
+        QTest::keyClick(&slider, Qt::Key_Right);
+        QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(190, 15)); // a page step
+        QVERIFY(slider.value() > 1);
+        QCOMPARE(receiver.count, 2);
+        emit slider.sliderMoved(10);
+        QCOMPARE(receiver.count, 3);
+        QVERIFY(slider.disconnectChanged());
+
+        SpinBox spin; // only the end of an edit counts
+        QVERIFY(spin.connectChanged(slot, &receiver));
+        QTest::keyClick(&spin, Qt::Key_Up);
+        QCOMPARE(receiver.count, 3);
+        QTest::keyClick(&spin, Qt::Key_Return);
+        QCOMPARE(receiver.count, 4);
+
+        ProgressBar bar; // bound, but it has no change to report
+        QVERIFY(!bar.connectChanged(slot, &receiver));
+        QVERIFY(bar.isConnected());
+        QVERIFY(!bar.disconnectChanged());
+
+        ButtonBox box;
+        QVERIFY(!box.disconnectChanged()); // never connected
+        box.createButtons(0, ButtonBox::PushButtons, {"A", "B", "C"});
+        box.resize(400, 60);
+        box.show();
+        QVERIFY(box.connectChanged(slot, &receiver));
+        QAbstractButton *third = box.buttons().at(2);
+        QTest::mouseClick(third, Qt::LeftButton, {}, third->rect().center());
+        QCOMPARE(receiver.count, 5);
+        QCOMPARE(box.value(), 2.0);
+    }
+
+    void writable()
+    {
+        CheckBox check;
+        check.resize(100, 30);
+        QSignalSpy clicked(&check, &QAbstractButton::clicked);
+        check.setWritable(false);
+        QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
+        QVERIFY(!check.isChecked());
+        QCOMPARE(clicked.count(), 0);
+        QSignalSpy doubleClick(&check, &CheckBox::doubleClick);
+        QTest::mouseDClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
+        QCOMPARE(doubleClick.count(), 1);
+
+        PushButton button; // unwritable until it is made checkable
+        QVERIFY(!button.isWritable());
+        button.setWritable(true);
+        QVERIFY(button.isCheckable());
+
+        ButtonBox box;
+        box.setWritable(false);
+        box.createButtons(0, ButtonBox::PushButtons, {"A", "B"});
+        QVERIFY(!box.buttons().at(1)->isEnabled());
+        box.setWritable(true);
+        QVERIFY(box.buttons().at(1)->isEnabled());
+        for (auto [options, canWrite] :
+             {std::pair{" readonly=TRUE ", false}, {"x=1 @ readonly = 1 @y", false},
+              {"readonly=0", true}, {"readonly=1=2", true}, {"other=1", true}}) {
+            box.setWritable(true);
+            box.setOptions(options);
+            QVERIFY2(box.isWritable() == canWrite, options);
+        }
+
+        ComboBox combo;
+        combo.addItems({"a", "b", "c", "d"});
+        combo.show();
+        combo.setWritable(false);
+        QTest::mouseClick(&combo, Qt::LeftButton);
+        QVERIFY(!combo.view()->isVisible());
+        QTest::keyClick(&combo, Qt::Key_Down);
+        wheel(&combo, -120);
+        QCOMPARE(combo.currentIndex(), 0);
+        combo.setWritable(true);
+        QTest::keyClick(&combo, Qt::Key_Down);
+        QCOMPARE(combo.currentIndex(), 1);
+        wheel(&combo, -120);
+        QCOMPARE(combo.currentIndex(), 2);
+    }
+
+    void buttonBoxKinds()
+    {
+        for (auto [kind, pushes, radios] : {std::tuple{0, 2, 0}, {1, 0, 2}, {5, 0, 0}}) {
+            ButtonBox box;
+            box.createButtons(0, kind, {});
+            box.createButtons(0, kind, {"X", "Y"}); // an empty list does not count as created
+            box.createButtons(0, ButtonBox::PushButtons, {"Z"}); // created once only
+            QCOMPARE(box.findChildren<QPushButton *>().size(), pushes);
+            QCOMPARE(box.findChildren<QRadioButton *>().size(), radios);
+            for (QAbstractButton *button : box.buttons())
+                QVERIFY(button->isCheckable() && button->autoExclusive());
+        }
+    }
+
+    // The applet's caption reaches only widgets that show one; the form's text stays.
+    void captions()
+    {
+        PushButton button;
+        button.setText("Write");
+        LineEdit edit;
+        edit.setText("12");
+        ProgressBar bar;
+        bar.setRange(0, 100);
+        bar.setValue(50);
+        CheckBox check;
+        ButtonBox box;
+        for (UniversalControl *c :
+             std::initializer_list<UniversalControl *>{&button, &edit, &bar, &check, &box})
+            c->setText("FIELD");
+        QCOMPARE(button.text(), QString("Write"));
+        QCOMPARE(edit.text(), QString("12"));
+        QCOMPARE(bar.text(), QString("50%"));
+        QVERIFY(static_cast<UniversalControl &>(bar).text().isEmpty());
+        QCOMPARE(check.text(), QString("FIELD"));
+        QCOMPARE(box.title(), QString("FIELD"));
+    }
+
+    // Engineering numbers of the combo box: "4.7k" and back.
+    void comboPrefixes()
+    {
+        const struct {
+            const char *text;
+            double value;
+            int index;
+        } parsed[] = {{"4.7k", 4700.0, 2}, {"1.5G", 1.5e9, 0}, {"22", 22.0, 3},
+                      {"3.3u", 3.3e-6, 5}, {"10p", 1e-11, 7},  {"2M", 2e6, 1},
+                      {"2m", 2e-3, 4},     {"1 ", 1.0, 3},     {"abc", 0.0, 3}};
+        for (const auto &c : parsed) {
+            int used = -1;
+            QCOMPARE(ComboBox::prefixParse(c.text, &used), c.value);
+            QCOMPARE(used, c.index);
+        }
+        const std::pair<double, QString> formatted[] = {
+            {4700.0, "4.7k"},   {0.0033, "3.3m"},  {1.0, "1 "},          {0.0, "0 "},
+            {-1.5e6, "-1.5M"},  {1e-13, "1e-13 "}, {1234567.0, "1.23457M"}};
+        for (const auto &[value, text] : formatted)
+            QCOMPARE(ComboBox::prefixFormat(value), text);
+    }
+
+    // Return and a choice from the list each report once; Return adds no item.
+    void comboReturnAndChoice()
+    {
+        ComboBox box;
+        box.setEditable(true);
+        box.addItems({"a", "b", "c", "d"});
+        QSignalSpy changed(&box, &ComboBox::signal_activated);
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(box.count(), 4);
+        emit box.activated(3);
+        QCOMPARE(changed.count(), 2);
+        QVERIFY(box.disconnectChanged());
+        emit box.activated(2);
+        QCOMPARE(changed.count(), 2);
+    }
+
+    // "text::i5;text::sName;text::f1.5;plain": values map to the items' data.
+    void comboTypedItems()
+    {
+        ComboBox box;
+        box.setItems("low::i10;name::sabc;half::f0.5;odd::x1;plain;other;a::b::c");
+        QVERIFY(box.hasTypedItems());
+        QStringList texts;
+        QVariantList data;
+        for (int i = 0; i < box.count(); ++i) {
+            texts.append(box.itemText(i));
+            data.append(box.itemData(i));
+        }
+        QCOMPARE(texts, QStringList({"low", "name", "half", "odd", "plain", "other", "a::b::c"}));
+        QCOMPARE(data, QVariantList({10, "abc", 0.5, QVariant(), 0, 1, 2}));
+
+        box.setItems("1 kHz::i1000;10 kHz::i10000;100 kHz::i100000");
+        box.setValue(10000);
+        QCOMPARE(box.currentIndex(), 1);
+        QCOMPARE(box.value(), 10000.0);
+        box.setValue(5); // no match, not editable: the selection stays
+        QCOMPARE(box.value(), 10000.0);
+        box.setValue(1000); // a match at the first item
+        QCOMPARE(box.currentIndex(), 0);
+        QVERIFY(box.setCurrentByText("100 kHz"));
+        QCOMPARE(box.currentIndex(), 2);
+        QVERIFY(!box.setCurrentByText("z"));
+        QVERIFY(box.setCurrentByNumber(1000));
+        QCOMPARE(box.currentIndex(), 0);
+        QVERIFY(!box.setCurrentByNumber(7));
+        QCOMPARE(box.currentIndex(), 0);
+        box.setItems("a::i1;b::f2.5;c::sx"); // selectors match the item type
+        QVERIFY(box.setCurrentByData(QVariant(QString("x"))));
+        QCOMPARE(box.currentIndex(), 2);
+        QVERIFY(box.setCurrentByNumber(2.5));
+        QCOMPARE(box.currentIndex(), 1);
+    }
+
+    // An editable typed box shows any number; text that is no number is refused.
+    void comboTypedEditable()
+    {
+        ComboBox box;
+        box.setEditable(true);
+        box.setItems("1 kHz::i1000;10 kHz::i10000");
+        box.setValue(4700);
+        QCOMPARE(box.currentText(), QString("4.7k"));
+        QCOMPARE(box.value(), 4700.0);
+        QCOMPARE(box.prefixIndex(), 2);
+        box.setValue(1000); // a match shows the number too when editable
+        QCOMPARE(box.currentIndex(), 0);
+        QCOMPARE(box.currentText(), QString("1k"));
+        box.setPrefixMode(false);
+        box.setValue(4700);
+        QCOMPARE(box.currentText(), QString("4700"));
+        box.setEditText("1e3");
+        QCOMPARE(box.value(), 1000.0);
+        box.setEditText("10 kHz");
+        QCOMPARE(box.value(), 10000.0);
+
+        box.setPrefixMode(true);
+        QSignalSpy changed(&box, &ComboBox::signal_activated);
+        box.setEditText("lots");
+        QCOMPARE(box.styleSheet(), QString("color:blue;"));
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(box.styleSheet(), QString("color:red"));
+        box.setEditText("2.2k");
+        QTest::keyClick(&box, Qt::Key_Enter);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(box.value(), 2200.0);
+        QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
+        box.setByteArrayValue(QByteArray("abc\0def", 7));
+        QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
+    }
+};
+
+QTEST_MAIN(TstValueWidgets)
+#include "tst_valuewidgets.moc"
