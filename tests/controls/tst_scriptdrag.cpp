@@ -27,14 +27,14 @@ const QString SetData = "VBScript Set Data";
 const QString GetData = "VBScript Get Data";
 const QString CleanUp = "VBScript Clean-up";
 
-// Stands in for the shell: names the active applet and records drags instead of running
-// them (unless runForReal).
+// Stands in for the shell: names the active applet and records each drag's formats, its
+// plain text (as "text") and its source, instead of running it (unless runForReal).
 class RecordingProvider : public ScriptDragProvider
 {
 public:
     QWidget *applet = nullptr;
     QList<QObject *> sources;
-    QList<QMap<QString, QByteArray>> drags; // format -> data, "text" -> the plain text
+    QList<QMap<QString, QByteArray>> drags;
     bool runForReal = false;
     QPointer<QDrag> lastDrag;
 
@@ -70,8 +70,6 @@ void ctrlPress(QWidget *widget, Qt::MouseButton button = Qt::LeftButton,
     QTest::mouseRelease(widget, button, modifiers, widget->rect().center());
 }
 } // namespace
-
-Q_DECLARE_METATYPE(WidgetFactory)
 
 class TstScriptDrag : public QObject
 {
@@ -120,102 +118,77 @@ private slots:
     }
 
     // A press with Ctrl alone drags the widget's item in the widget's mode, from the applet.
-    void ctrlLeftPressStartsDragWithWidgetMode_data()
+    void ctrlLeftPressDragsInTheWidgetsMode()
     {
-        QTest::addColumn<WidgetFactory>("factory");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("setLine");
-        const QString item = "Board.BANK[SW1]";
-        const QString both = item + " #KVL52110:get,set";
-        const QString set = ScriptDrag::setLine(item);
-        QTest::newRow("check box") << &make<CheckBox> << "BANK[SW1]" << both << set;
-        QTest::newRow("radio button") << &make<RadioButton> << "BANK[SW1]" << both << set;
-        QTest::newRow("button box") << &make<ButtonBox> << "BANK[SW1]" << both << set;
-        QTest::newRow("line edit") << &make<LineEdit> << "BANK[SW1]" << both << set;
-        QTest::newRow("dial") << &make<Dial> << "BANK[SW1]" << both << set;
-        QTest::newRow("slider") << &make<Slider> << "BANK[SW1]" << both << set;
-        QTest::newRow("spin box") << &make<SpinBox> << "BANK[SW1]" << both << set;
-        QTest::newRow("progress bar")
-            << &make<ProgressBar> << "BANK[SW1]" << item + " #KVL52110:get" << QString();
-        QTest::newRow("push button") << &make<PushButton> << "ReadVLED(1)"
-                                     << "Board.ReadVLED #KVL52110:run"
-                                     << ScriptDrag::runLine("Board.ReadVLED", "1");
+        const std::pair<WidgetFactory, QString> widgets[] = {
+            {&make<CheckBox>, "get,set"}, {&make<RadioButton>, "get,set"},
+            {&make<ButtonBox>, "get,set"}, {&make<LineEdit>, "get,set"},
+            {&make<Dial>, "get,set"},     {&make<Slider>, "get,set"},
+            {&make<SpinBox>, "get,set"},  {&make<Switch>, "get,set"},
+            {&make<ProgressBar>, "get"},  {&make<PushButton>, "run"}};
+        for (const auto &[factory, mode] : widgets) {
+            m_provider.drags.clear();
+            m_provider.sources.clear();
+            std::unique_ptr<QWidget> widget(factory());
+            const bool run = mode == "run";
+            widget->setAccessibleName(run ? "ReadVLED(1)" : "BANK[SW1]");
+            widget->resize(120, 40);
+            widget->show();
+            ctrlPress(widget.get());
+            QCOMPARE(m_provider.drags.size(), 1);
+            QCOMPARE(m_provider.sources.first(), m_applet.get());
+            const QString item = run ? "Board.ReadVLED" : "Board.BANK[SW1]";
+            const QMap<QString, QByteArray> &drag = m_provider.drags.first();
+            QCOMPARE(QString(drag.value("text")), item + " #KVL52110:" + mode);
+            QCOMPARE(drag.contains(GetData), !run);
+            const QString setLine = run             ? ScriptDrag::runLine(item, "1")
+                                    : mode == "get" ? QString()
+                                                    : ScriptDrag::setLine(item);
+            QCOMPARE(QString(drag.value(SetData)), setLine);
+        }
     }
 
-    void ctrlLeftPressStartsDragWithWidgetMode()
-    {
-        QFETCH(WidgetFactory, factory);
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QString, setLine);
-        std::unique_ptr<QWidget> widget(factory());
-        widget->setAccessibleName(name);
-        widget->resize(120, 40);
-        widget->show();
-        ctrlPress(widget.get());
-        QCOMPARE(m_provider.drags.size(), 1);
-        QCOMPARE(m_provider.sources.first(), m_applet.get());
-        const QMap<QString, QByteArray> &drag = m_provider.drags.first();
-        QCOMPARE(QString(drag.value("text")), text);
-        QCOMPARE(drag.contains(GetData), text.contains("get"));
-        QCOMPARE(QString(drag.value(SetData)), setLine);
-        QVERIFY(drag.contains(InitObject) && drag.contains(CleanUp));
-
-    }
-
-    void otherPressesStartNoDrag()
+    // Other presses, no active applet or no provider: no drag, and the click still works.
+    void noDragOtherwise()
     {
         Slider slider;
-        slider.setAccessibleName("SA");
-        slider.resize(30, 120);
         for (auto [button, modifiers] :
              {std::pair{Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
               {Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
               {Qt::RightButton, Qt::KeyboardModifiers(Qt::ControlModifier)},
               {Qt::LeftButton, Qt::KeyboardModifiers()}})
             ctrlPress(&slider, button, modifiers);
+
+        CheckBox check;
+        check.resize(100, 30);
+        const QPoint onIndicator(8, 15);
+        m_provider.applet = nullptr;
+        QTest::mouseClick(&check, Qt::LeftButton, Qt::ControlModifier, onIndicator);
+        QVERIFY(check.isChecked());
+        ScriptDragProvider::setProvider(nullptr);
+        QTest::mouseClick(&check, Qt::LeftButton, Qt::ControlModifier, onIndicator);
+        check.startScriptDrag(3);
+        QVERIFY(!check.isChecked());
         QCOMPARE(m_provider.drags.size(), 0);
     }
 
+    // A combo box drags only once bound, and ignores the whole press while read-only.
     void comboBoxDragsOnlyWhenBoundAndWritable()
     {
         ComboBox box;
         box.setAccessibleName("FREQ");
         box.addItems({"a", "b"});
-        box.resize(100, 30);
         box.show();
-        ctrlPress(&box);
-        QCOMPARE(m_provider.drags.size(), 0); // never bound
-        box.hidePopup();
-
         QObject receiver;
-        box.connectChanged(nullptr, &receiver);
-        QVERIFY(box.isConnected());
-        box.setWritable(false);
-        ctrlPress(&box);
-        QCOMPARE(m_provider.drags.size(), 0); // read-only: the whole press is ignored
-        box.setWritable(true);
-        ctrlPress(&box);
-        QCOMPARE(m_provider.drags.size(), 1);
+        for (auto [bound, writable] : {std::pair{false, true}, {true, false}, {true, true}}) {
+            if (bound)
+                box.connectChanged(nullptr, &receiver);
+            box.setWritable(writable);
+            ctrlPress(&box);
+            box.hidePopup();
+            QCOMPARE(m_provider.drags.size(), bound && writable ? 1 : 0);
+        }
         QCOMPARE(m_provider.drags.first().value("text"), "Board.FREQ #KVL52110:get,set");
-        box.hidePopup();
-    }
-
-    void noActiveAppletStartsNoDrag()
-    {
-        CheckBox check;
-        check.setAccessibleName("SA");
-        check.resize(100, 30);
-        const QPoint onIndicator(8, 15);
-        m_provider.applet = nullptr; // no tool window active
-        QTest::mouseClick(&check, Qt::LeftButton, Qt::ControlModifier, onIndicator);
-        QVERIFY(check.isChecked()); // the click itself still works
-        ScriptDragProvider::setProvider(nullptr); // the shell has installed none
-        QTest::mouseClick(&check, Qt::LeftButton, Qt::ControlModifier, onIndicator);
-        check.startScriptDrag(3);
-        QCOMPARE(m_provider.drags.size(), 0);
-        QVERIFY(!check.isChecked());
     }
 
     void qtDeletesTheDragObject()
@@ -240,42 +213,32 @@ private slots:
         QTRY_VERIFY(drag.isNull()); // not kept alive by its parent, the applet
     }
 
-    // Widgets that paint the tint themselves (the others take it from their base classes).
-    void tintWhileCtrlHeld_data()
-    {
-        QTest::addColumn<WidgetFactory>("factory");
-        QTest::newRow("slider") << &make<Slider>;
-        QTest::newRow("progress bar") << &make<ProgressBar>;
-        QTest::newRow("switch") << &make<Switch>;
-    }
-
+    // While Ctrl alone is held, a widget under the pointer shows an orange tint.
     void tintWhileCtrlHeld()
     {
-        QFETCH(WidgetFactory, factory);
         QWidget window;
         window.resize(200, 100);
-        QWidget *widget = factory();
-        widget->setParent(&window);
-        widget->setGeometry(10, 10, 150, 40);
+        auto *slider = new Slider(&window);
+        slider->setGeometry(10, 10, 150, 40);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QPoint inside = widget->mapToGlobal(widget->rect().center());
+        const QPoint inside = slider->mapToGlobal(slider->rect().center());
         QCursor::setPos(inside);
         if (QCursor::pos() != inside)
             QSKIP("this platform cannot place the cursor");
-
-        QTest::keyRelease(&window, Qt::Key_Control, Qt::NoModifier); // earlier presses held Ctrl
-        const QColor plain = widget->grab().toImage().pixelColor(1, 1);
+        auto corner = [slider] { return slider->grab().toImage().pixelColor(1, 1); };
+        QTest::keyRelease(&window, Qt::Key_Control, Qt::NoModifier); // earlier presses held it
+        const QColor plain = corner();
         QTest::keyPress(&window, Qt::Key_Control, Qt::ControlModifier);
         if (QGuiApplication::keyboardModifiers() != Qt::ControlModifier)
             QSKIP("this platform does not report the held Ctrl key");
-        const QColor tinted = widget->grab().toImage().pixelColor(1, 1);
-        QCursor::setPos(widget->mapToGlobal(QPoint(-5, -5)));
-        const QColor outside = widget->grab().toImage().pixelColor(1, 1);
+        const QColor tinted = corner();
+        QCursor::setPos(slider->mapToGlobal(QPoint(-5, -5)));
+        const QColor outside = corner();
         QTest::keyRelease(&window, Qt::Key_Control, Qt::NoModifier);
         QVERIFY(tinted != plain);
         QCOMPARE(outside, plain);
-        QVERIFY(tinted.red() > tinted.blue()); // the tint leans towards orange
+        QVERIFY(tinted.red() > tinted.blue());
     }
 
 private:

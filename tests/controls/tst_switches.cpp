@@ -29,10 +29,8 @@ private slots:
     // Every model's pictures load, its click regions lie on them, and each state draws its own.
     void picturesLoadAndEveryStatePaints()
     {
-        const QList<MySwitch::PictureModel> &models = MySwitch::pictureModels();
-        QCOMPARE(models.size(), 12);
-        for (int model = 0; model < 11; ++model) {
-            const MySwitch::PictureModel &pictures = models.at(model);
+        for (int model = 0; model < MySwitch::NoModel; ++model) {
+            const MySwitch::PictureModel &pictures = MySwitch::pictureModels().at(model);
             for (int i = 0; i < pictures.pictures.size(); ++i) {
                 const QPixmap picture(pictures.pictures.at(i));
                 QVERIFY2(!picture.isNull(), qPrintable(pictures.pictures.at(i)));
@@ -58,21 +56,20 @@ private slots:
             QCOMPARE(MySwitch::modelForWord(word), -1);
     }
 
+    // A new model starts at its first state without a signal; unknown states and indexes,
+    // and regions of states that do not exist, change nothing.
     void modelsAndStates()
     {
         MySwitch sw;
         sw.setModel(2);
-        QCOMPARE(sw.stateCount(), 3);
-        QCOMPARE(sw.states().at(1).region, QRect(QPoint(0, 11), QPoint(31, 21)));
-        for (int outside : {-1, 3, 1000}) // no state there: nothing written
+        for (int outside : {-1, 3, 1000})
             sw.setStateRegion(outside, QRect(1, 1, 1, 1));
         QCOMPARE(sw.states().at(2).region, MySwitch::pictureModels().at(2).regions.value(2));
         sw.setCurrentIndex(2);
         QSignalSpy changed(&sw, &MySwitch::signal_StateChanged);
-        sw.setModel(10); // red, green, grey; back to the first state without a signal
+        sw.setModel(10);
         QCOMPARE(sw.currentIndex(), 0);
-        QCOMPARE(sw.states().at(2).picture, QString(":/leds/img_led_gray"));
-        sw.setCurrentState(5); // unknown value
+        sw.setCurrentState(5);
         QCOMPARE(changed.count(), 0);
         sw.setCurrentState(2);
         QCOMPARE(changed.count(), 1);
@@ -80,12 +77,12 @@ private slots:
             QVERIFY(!sw.setCurrentIndex(index));
         QCOMPARE(changed.count(), 1);
 
-        MySwitch named;
+        MySwitch named; // states of a form: a value of their own or their position
         named.addState("low", ":/leds/img_led_gray");
         named.addState("mid", ":/leds/img_led_green", 7);
         named.appendStates({"high=:/leds/img_led_red"});
-        QCOMPARE(named.states().at(2).value, 2);
-        QCOMPARE(named.states().at(2).name, QString("high"));
+        named.setCurrentState(2);
+        QVERIFY(named.isCurrentName("high"));
         named.setCurrentState(7);
         QVERIFY(named.isCurrentName("mid"));
     }

@@ -85,11 +85,7 @@ private slots:
     // earlier one reads back truncated, or leaves the widget as it was when it cannot show it.
     void valueRoundTrip()
     {
-        const struct {
-            const char *widget;
-            int type;
-            double before, written, read;
-        } cases[] = {
+        const std::tuple<const char *, int, double, double, double> cases[] = {
             {"check", 1, 1, 0.0, 0.0},      {"check", 1, 0, -3.0, 1.0},
             {"check", 1, 0, 0.5, 1.0},      {"radio", 12, 0, 0.5, 1.0},
             {"push", 2, 0, 5.0, 0.0},       {"slider", 11, 0, 2.9, 2.0},
@@ -102,42 +98,25 @@ private slots:
             {"combo", 6, 1, 0.0, 0.0},      {"combo", 6, 1, 7.0, -1.0},
             {"combo", 6, 1, -1.0, -1.0},    {"switch", 8, 1, 2.999, 2.0},
             {"switch", 8, 1, -0.9, 0.0},    {"switch", 8, 1, qQNaN(), 0.0},
-            {"switch", 8, 1, 1e20, 1.0},    {"switch", 8, 1, -1e20, 1.0},
-        };
-        for (const auto &c : cases) {
-            std::unique_ptr<QWidget> w(create(c.widget));
+            {"switch", 8, 1, 1e20, 1.0},    {"switch", 8, 1, -1e20, 1.0}};
+        for (const auto &[widget, type, before, written, read] : cases) {
+            std::unique_ptr<QWidget> w(create(widget));
             UniversalControl *control = ::control(w.get());
             QVERIFY(QString(w->metaObject()->className()).contains("CustomControls"));
-            QCOMPARE(control->type(), c.type);
+            QCOMPARE(control->type(), type);
             QVERIFY(!control->isConnected());
-            control->setValue(c.before);
-            control->setValue(c.written);
-            const QString row = QString("%1 %2").arg(c.widget).arg(c.written);
-            QVERIFY2(control->value() == c.read, qPrintable(row));
+            control->setValue(before);
+            control->setValue(written);
+            QVERIFY2(control->value() == read, qPrintable(widget + QString::number(written)));
             if (auto *box = qobject_cast<ButtonBox *>(w.get())) {
                 for (int i = 0; i < 4; ++i) // out of range: no button stays checked
-                    QVERIFY(box->buttons().at(i)->isChecked() == (i == int(c.written)));
+                    QVERIFY(box->buttons().at(i)->isChecked() == (i == int(written)));
             }
         }
     }
 
-    void splitName()
-    {
-        const QStringList cases[] = {
-            {"SA", "keep", "SA", "keep"},      {"BANK[SW1]", "keep", "BANK", "SW1"},
-            {"REG0F[15:14]", "keep", "REG0F", "15:14"}, {"ReadVLED(1)", "keep", "ReadVLED", "1"},
-            {"Board.BANK[SW1]", "Board", "BANK", "SW1"}, {"Board.SA", "keep", "Board", "SA"},
-            {"a.b.c.d.e", "keep", "keep", "keep"}};
-        for (const QStringList &c : cases) {
-            QString prefix = "keep", reg = "keep", field = "keep";
-            UniversalControl::splitName(c.first(), &prefix, &reg, &field);
-            QCOMPARE(QStringList({c.first(), prefix, reg, field}), c);
-            UniversalControl::splitName(c.first(), nullptr, &reg, nullptr); // outputs may be null
-        }
-    }
-
     // Accessible name, else the object name (its prefix gives the kind); a push button names
-    // a command. The name is worked out once, at the first call.
+    // a command; five parts or more name nothing. The name is worked out once, at first use.
     void bindingNames()
     {
         const QStringList cases[] = {
@@ -147,6 +126,9 @@ private slots:
             {"leW_BANK_SA_2", "", "W[BANK:SA_2]", "W", "BANK:SA_2"},
             {"sb", "", "", "", ""},
             {"leOTHER_3", "BANK[SW1]", "BANK[SW1]", "BANK", "SW1"},
+            {"le", "Board.BANK[SW1]", "Board.BANK[SW1]", "BANK", "SW1"},
+            {"le", "Board.SA", "Board.SA", "Board", "SA"},
+            {"le", "a.b.c.d.e", "a.b.c.d.e", "", ""},
             {"pbX", "Write_all()", "Write_all", "Write_all", ""},
             {"pbX", "ReadVLED(1)", "ReadVLED", "ReadVLED", "1"},
             {"pbBoard_readReg0F", "", "readReg0F", "readReg0F", ""},
@@ -170,35 +152,29 @@ private slots:
     void truncation()
     {
         const int intMax = std::numeric_limits<int>::max();
-        const struct {
-            double value;
-            int asInt;
-            quint32 asUInt32;
-        } cases[] = {{2.9, 2, 2u},           {-2.9, -2, 0xFFFFFFFEu},
-                     {4294967295.0, intMax, 0xFFFFFFFFu}, {4294967301.0, intMax, 5u},
-                     {1e300, intMax, 0xFFFFFFFFu},        {qQNaN(), 0, 0u}};
-        for (const auto &c : cases) {
-            QCOMPARE(UniversalControl::truncateToInt(c.value), c.asInt);
-            QCOMPARE(UniversalControl::truncateToUInt32(c.value), c.asUInt32);
+        const std::tuple<double, int, quint32> cases[] = {
+            {2.9, 2, 2u},          {-2.9, -2, 0xFFFFFFFEu},     {4294967295.0, intMax, 0xFFFFFFFFu},
+            {4294967301.0, intMax, 5u}, {1e300, intMax, 0xFFFFFFFFu}, {qQNaN(), 0, 0u}};
+        for (const auto &[value, asInt, asUInt32] : cases) {
+            QCOMPARE(UniversalControl::truncateToInt(value), asInt);
+            QCOMPARE(UniversalControl::truncateToUInt32(value), asUInt32);
         }
     }
 
     // The dial and the progress bar share the range rule.
     void boundedRange()
     {
-        const struct {
-            double min, max;
-            int low, high;
-        } cases[] = {{-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
-                     {3.0, -1.0, 3, 60000},      {0.0, 1.0, 0, 1},       {0.0, 60000.0, 0, 60000},
-                     {10.7, 60000.9, 10, 60000}, {10.7, 70000.0, 10, 60000}};
-        for (const auto &c : cases) {
+        const std::tuple<double, double, int, int> cases[] = {
+            {-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
+            {3.0, -1.0, 3, 60000},      {0.0, 1.0, 0, 1},       {0.0, 60000.0, 0, 60000},
+            {10.7, 60000.9, 10, 60000}, {10.7, 70000.0, 10, 60000}};
+        for (const auto &[min, max, low, high] : cases) {
             Dial dial;
             ProgressBar bar;
-            dial.setRange(c.min, c.max);
-            bar.setRange(c.min, c.max);
+            dial.setRange(min, max);
+            bar.setRange(min, max);
             QCOMPARE(QList<int>({dial.minimum(), dial.maximum(), bar.minimum(), bar.maximum()}),
-                     QList<int>({c.low, c.high, c.low, c.high}));
+                     QList<int>({low, high, low, high}));
         }
     }
 
@@ -331,17 +307,16 @@ private slots:
         QCOMPARE(combo.currentIndex(), 2);
     }
 
+    // Buttons are made once, from a non-empty list, of a known kind.
     void buttonBoxKinds()
     {
         for (auto [kind, pushes, radios] : {std::tuple{0, 2, 0}, {1, 0, 2}, {5, 0, 0}}) {
             ButtonBox box;
             box.createButtons(0, kind, {});
-            box.createButtons(0, kind, {"X", "Y"}); // an empty list does not count as created
-            box.createButtons(0, ButtonBox::PushButtons, {"Z"}); // created once only
+            box.createButtons(0, kind, {"X", "Y"});
+            box.createButtons(0, ButtonBox::PushButtons, {"Z"});
             QCOMPARE(box.findChildren<QPushButton *>().size(), pushes);
             QCOMPARE(box.findChildren<QRadioButton *>().size(), radios);
-            for (QAbstractButton *button : box.buttons())
-                QVERIFY(button->isCheckable() && button->autoExclusive());
         }
     }
 
@@ -371,17 +346,14 @@ private slots:
     // Engineering numbers of the combo box: "4.7k" and back.
     void comboPrefixes()
     {
-        const struct {
-            const char *text;
-            double value;
-            int index;
-        } parsed[] = {{"4.7k", 4700.0, 2}, {"1.5G", 1.5e9, 0}, {"22", 22.0, 3},
-                      {"3.3u", 3.3e-6, 5}, {"10p", 1e-11, 7},  {"2M", 2e6, 1},
-                      {"2m", 2e-3, 4},     {"1 ", 1.0, 3},     {"abc", 0.0, 3}};
-        for (const auto &c : parsed) {
+        const std::tuple<const char *, double, int> parsed[] = {
+            {"4.7k", 4700.0, 2}, {"1.5G", 1.5e9, 0}, {"22", 22.0, 3},  {"3.3u", 3.3e-6, 5},
+            {"10p", 1e-11, 7},   {"2M", 2e6, 1},     {"2m", 2e-3, 4},  {"1 ", 1.0, 3},
+            {"abc", 0.0, 3}};
+        for (const auto &[text, value, index] : parsed) {
             int used = -1;
-            QCOMPARE(ComboBox::prefixParse(c.text, &used), c.value);
-            QCOMPARE(used, c.index);
+            QCOMPARE(ComboBox::prefixParse(text, &used), value);
+            QCOMPARE(used, index);
         }
         const std::pair<double, QString> formatted[] = {
             {4700.0, "4.7k"},   {0.0033, "3.3m"},  {1.0, "1 "},          {0.0, "0 "},
