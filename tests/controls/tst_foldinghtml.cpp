@@ -2,13 +2,8 @@
 #include "htmllistbox.h"
 #include "htmltextitemdelegate.h"
 
-#include <QApplication>
-#include <QInputDialog>
-#include <QSignalSpy>
-#include <QStandardItemModel>
-#include <QStyleOptionGroupBox>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace CustomControls;
 

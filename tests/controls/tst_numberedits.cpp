@@ -1,14 +1,8 @@
 #include "lineedit.h"
 #include "realedit.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QInputDialog>
-#include <QMenu>
-#include <QVBoxLayout>
-#include <QWheelEvent>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace CustomControls;
 

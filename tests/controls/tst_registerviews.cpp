@@ -5,13 +5,8 @@
 #include "registerbox.h"
 #include "superbox.h"
 
-#include <QDir>
-#include <QFile>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QLabel>
-#include <QSettings>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace CustomControls;
 using Row = RegisterBox::Control;

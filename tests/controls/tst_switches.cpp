@@ -2,10 +2,8 @@
 #include "myswitchset.h"
 #include "switch.h"
 
-#include <QImage>
-#include <QPixmap>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace CustomControls;
 
