@@ -12,11 +12,6 @@ class TestFoldingHtml : public QObject
     Q_OBJECT
 
 private:
-    static QSize rowHint(HtmlListBox &box, int row)
-    {
-        return box.delegate()->sizeHint(QStyleOptionViewItem(), box.itemModel()->index(row, 0));
-    }
-
     // The lines of the image that hold strongly red pixels.
     static QList<int> redLines(const QImage &image)
     {
@@ -47,22 +42,6 @@ private slots:
         box.addItem("first"); // the cleared model keeps its column
         QCOMPARE(box.itemText(0), QString("first"));
         QCOMPARE(box.delegate()->createEditor(&box, {}, box.itemModel()->index(0, 0)), nullptr);
-    }
-
-    // Rows are about half as wide as the box, whatever their text; a set size wins.
-    void listHintFollowsWidth()
-    {
-        HtmlListBox box;
-        box.resize(400, 200);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QCOMPARE(rowHint(box, 0), QSize(190, 20));
-        box.resize(600, 200);
-        QTRY_COMPARE(rowHint(box, 0), QSize(290, 20));
-        QVERIFY(box.viewport()->width() > 400); // the base class handled the resize too
-        box.setItemSize(100, 30);
-        box.setItems({"short", QString(500, QChar('x'))});
-        QCOMPARE(rowHint(box, 1), QSize(100, 30));
     }
 
     // The markup's colours show, in the row of the item.
