@@ -214,7 +214,6 @@ private slots:
             QCOMPARE(edit->text(), QString(text));
         }
         QVERIFY(!edit->isEdited());
-
         edit->setFocus(Qt::TabFocusReason); // focus without a click is cleared, not moved
         QVERIFY(!edit->hasFocus() && !next->hasFocus());
         QTest::mouseClick(edit, Qt::MiddleButton);
@@ -290,7 +289,6 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(&edit, "slot_CustomPrecision"));
             QCOMPARE(edit.precision(), RealEdit::MaxPrecision);
         }
-
         RealEdit plain;
         plain.setEngineering(false);
         plain.setValue(4700);
@@ -326,7 +324,6 @@ private slots:
         QCOMPARE(edit.value(), 4700.0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(receiver.isNull());
-
         type(&edit, "22", Qt::Key_Escape);
         QCOMPARE(edit.text(), QString("4.70k"));
         QVERIFY(!edit.isEdited());
@@ -337,7 +334,6 @@ private slots:
         type(&edit, "3m3", Qt::Key_Return);
         QCOMPARE(edit.value(), 0.0033);
         QCOMPARE(activated.count(), 2);
-
         edit.setValue(1.5);
         for (auto [key, text] : {std::pair{Qt::Key_Up, "1.51"}, {Qt::Key_Down, "1.50"},
                                  {Qt::Key_Down, "1.49"}}) {
@@ -368,7 +364,6 @@ private slots:
         wheel(&edit, 120);
         QCOMPARE(edit.text(), QString("1.50"));
         edit.setWritable(true);
-
         const std::tuple<double, QStringList, QStringList> cases[] = {
             {1.5, {"60", "60", "240", "-120"}, {"1.50", "1.51", "1.53", "1.52"}},
             {4700.0, {"120", "120 shift", "-240 shift"}, {"4.71k", "5.71k", "3.71k"}},

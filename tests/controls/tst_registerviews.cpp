@@ -108,7 +108,6 @@ private slots:
         QCOMPARE(box.grid()->count(), 0);
         box.addBit("cbR_0");
         QCOMPARE(cellOf(box, 0), QPoint(0, 1));
-
         for (auto [expression, names] :
              {std::pair{"REG[3:6]", QStringList{"cbREG_6", "cbREG_5", "cbREG_4", "cbREG_3"}},
               {"REG[5]", {"cbREG_5"}}, {"REG", {"cbREG_0"}}, {"A=5[3]", {}}, {"REG[]", {}},
@@ -154,8 +153,9 @@ private slots:
         }
     }
 
-    // The brief view: columns of 40 labelled cells; each cell shows its bit.
-    void cellsAndBriefView()
+    // Each cell shows its bit; the brief view has columns of 40 labelled cells, the list view
+    // one column of wide cells, the grid view rows of 10 small cells with row labels.
+    void superBoxViews()
     {
         SuperBox box;
         box.loadRegister(m_big);
@@ -167,35 +167,26 @@ private slots:
         QCOMPARE(box.cellLabel(12)->text(), QString("3.12"));
         QVERIFY(box.checkBox(100) == nullptr);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
-        QCOMPARE(box.checkBox(39)->geometry(), QRect(55, 18 * 39, 120, 17));
-        QCOMPARE(box.checkBox(81)->geometry(), QRect(178 * 2 + 5 + 50, 18, 120, 17));
-        QCOMPARE(box.content()->geometry(), QRect(0, 0, 178 * 3 + 5, 18 * 40));
-    }
-
-    void listAndGridViews()
-    {
-        SuperBox box;
-        box.loadRegister(m_big);
-        box.loadSettings(SuperBox::List);
-        box.layout();
-        QCOMPARE(box.checkBox(99)->geometry(), QRect(55, 18 * 99, 500, 17));
-        QCOMPARE(box.content()->geometry(), QRect(0, 0, 558 + 5, 1800));
-
-        box.loadSettings(SuperBox::Grid);
-        box.layout();
-        QCOMPARE(box.rows(), 11);
+        // x of the grid view starts at 55; each cell adds 17, and 10 more before every fifth.
+        const std::tuple<int, int, QRect, QSize> cases[] = {
+            {SuperBox::Brief, 39, QRect(55, 18 * 39, 120, 17), QSize(178 * 3 + 5, 18 * 40)},
+            {SuperBox::Brief, 81, QRect(178 * 2 + 55, 18, 120, 17), QSize(178 * 3 + 5, 18 * 40)},
+            {SuperBox::List, 99, QRect(55, 18 * 99, 500, 17), QSize(558 + 5, 1800)},
+            {SuperBox::Grid, 1, QRect(99, 0, 17, 17), QSize(250 + 65 + 30, 18 * 11)},
+            {SuperBox::Grid, 5, QRect(82 + 4 * 17 + 27, 0, 17, 17), QSize(345, 18 * 11)},
+            {SuperBox::Grid, 10, QRect(82, 18, 17, 17), QSize(345, 18 * 11)}};
+        for (const auto &[view, index, cell, content] : cases) {
+            box.loadSettings(view);
+            box.layout();
+            QCOMPARE(box.checkBox(index)->geometry(), cell);
+            QCOMPARE(box.content()->geometry(), QRect(QPoint(0, 0), content));
+        }
         QCOMPARE(box.rowLabels().first()->text(), QString("   0:   9"));
         QCOMPARE(box.rowLabels().last()->text(), QString(" 100: 109"));
         QCOMPARE(box.rowLabels().at(2)->geometry(), QRect(5, 36, 55, 17));
-        // x starts at 55; each cell adds 17, and 10 more before every fifth cell.
-        QCOMPARE(box.checkBox(1)->geometry(), QRect(99, 0, 17, 17));
-        QCOMPARE(box.checkBox(5)->geometry(), QRect(82 + 4 * 17 + 27, 0, 17, 17));
-        QCOMPARE(box.checkBox(10)->geometry(), QRect(82, 18, 17, 17));
         QVERIFY(box.cellLabel(0)->isHidden());
-        QCOMPARE(box.content()->geometry(), QRect(0, 0, 25 * 10 + 65 + 15 * 2, 18 * 11));
         box.loadSettings(7); // unknown view: nothing changes
         QCOMPARE(box.view(), int(SuperBox::Grid));
-
         box.loadSettings(SuperBox::Brief); // row labels go, cell labels return
         box.layout();
         QVERIFY(box.rowLabels().isEmpty());
@@ -220,7 +211,6 @@ private slots:
         box.clearHighlights();
         QCOMPARE(box.checkBox(7)->styleSheet(), QString("background-color :red;"));
         QCOMPARE(box.checkBox(12)->styleSheet(), QString("background-color :;"));
-
         auto *cell = box.checkBox(3);
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(cell->isHighlighted());
@@ -243,7 +233,6 @@ private slots:
         QVERIFY(box.groupBox("0")->title().isEmpty());
         QVERIFY(!box.groupBox("0")->isCheckable());
         QVERIFY(box.checkedGroups().isEmpty());
-
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
         QCOMPARE(mode->label()->width(), QFontInfo(mode->label()->font()).pointSize() * 8);
@@ -272,14 +261,12 @@ private slots:
         box.build(m_otp);
         QVERIFY(box.groupBox("1")->styleSheet().contains("stop:0.1875 red"));
         QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue"));
-
         box.setFlags(RegisterBox::AlternateColours);
         box.build(m_otp);
         QCOMPARE(box.widget()->findChildren<QGroupBox *>().size(), 4); // the old groups went
         const QStringList expected{grey, "red", grey, orange};
         for (int i = 0; i < 4; ++i)
             QVERIFY(box.groupBox(groupOrder(box).at(i))->styleSheet().contains(expected.at(i)));
-
         Register reg("@field=A[2] @bank=1;@field=B @bank=2;", "R");
         RegisterBox plain;
         plain.build(reg);
@@ -314,7 +301,6 @@ private slots:
         auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
         QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), QList<int>({3, 1}));
         QVERIFY(box.groupBox("")->minimumHeight() >= 95);
-
         Register five("A;B;C;D;E;", "R");
         box.setColumns(2);
         box.build(five);

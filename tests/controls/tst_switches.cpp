@@ -74,7 +74,6 @@ private slots:
         for (int index : {2, -1, 3})
             QVERIFY(!sw.setCurrentIndex(index));
         QCOMPARE(changed.count(), 1);
-
         MySwitch named; // states of a form: a value of their own or their position
         named.addState("low", ":/leds/img_led_gray");
         named.addState("mid", ":/leds/img_led_green", 7);
@@ -177,7 +176,6 @@ private slots:
         follow.setSwitchStateByName("missing", 0);
         follow.setSwitchState(5, 0);
         QCOMPARE(a.currentState(), 1);
-
         exclusive.addSwitch(&a);
         exclusive.addSwitch(&d);
         exclusive.setSwitchStateByName("d", 1);

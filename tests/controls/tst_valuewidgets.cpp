@@ -202,7 +202,6 @@ private slots:
               {Qt::RightButton, Qt::KeyboardModifiers(Qt::ControlModifier)},
               {Qt::LeftButton, Qt::KeyboardModifiers()}})
             ctrlPress(&slider, button, modifiers);
-
         CheckBox check;
         check.resize(100, 30);
         const QPoint onIndicator(8, 15);
@@ -405,7 +404,6 @@ private slots:
             change(widget.get());
             QVERIFY2(receiver.count == reported && c->isConnected(), kind);
         }
-
         Receiver receiver;
         Slider slider(Qt::Horizontal);
         SpinBox spin;
@@ -436,12 +434,10 @@ private slots:
         QSignalSpy doubleClick(&check, &CheckBox::doubleClick);
         QTest::mouseDClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
         QCOMPARE(doubleClick.count(), 1);
-
         PushButton button; // unwritable until it is made checkable
         QVERIFY(!button.isWritable());
         button.setWritable(true);
         QVERIFY(button.isCheckable());
-
         ButtonBox box;
         box.setWritable(false);
         box.createButtons(0, ButtonBox::PushButtons, {}); // an empty list makes none
@@ -462,7 +458,6 @@ private slots:
             box.setOptions(options);
             QVERIFY2(box.isWritable() == canWrite, options);
         }
-
         ComboBox combo;
         combo.addItems({"a", "b", "c", "d"});
         combo.show();
@@ -548,7 +543,6 @@ private slots:
         }
         QCOMPARE(texts, QStringList({"low", "name", "half", "odd", "plain", "other", "a::b::c"}));
         QCOMPARE(data, QVariantList({10, "abc", 0.5, QVariant(), 0, 1, 2}));
-
         box.setItems("1 kHz::i1000;10 kHz::i10000;100 kHz::i100000");
         box.setValue(10000);
         QCOMPARE(box.value(), 10000.0);
@@ -587,7 +581,6 @@ private slots:
         QCOMPARE(box.value(), 1000.0);
         box.setEditText("10 kHz");
         QCOMPARE(box.value(), 10000.0);
-
         box.setPrefixMode(true);
         QSignalSpy changed(&box, &ComboBox::signal_activated);
         box.setEditText("lots");
