@@ -52,12 +52,14 @@ class TstNumberEdits : public QObject
 {
     Q_OBJECT
 private slots:
-    // The model's value, shown as unsigned 32 bits in the field's base, ends any edit.
+    // The model's value, shown as unsigned 32 bits in the field's base (out of range: the
+    // nearest bound), ends any edit.
     void lineEditFormatsInBase()
     {
         const std::tuple<int, double, const char *> cases[] = {
             {16, 255.0, "FF"},        {2, 255.0, "11111111"}, {16, -1.0, "FFFFFFFF"},
-            {10, -1.0, "4294967295"}, {10, 7.9, "7"},         {16, 0x1000000ABp0, "AB"}};
+            {10, -1.0, "4294967295"}, {10, 7.9, "7"},         {16, 0x1000000ABp0, "AB"},
+            {10, 1e300, "4294967295"}, {10, qQNaN(), "0"}};
         for (const auto &[base, value, text] : cases) {
             LineEdit edit;
             edit.setBase(base);

@@ -98,6 +98,7 @@ private slots:
                      {1, 1, false, 0, QPoint(5, 11), 1},   {1, 1, false, 1, QPoint(5, 15), 0},
                      {1, 1, false, 0, QPoint(5, 28), 0},   {1, 2, false, 1, QPoint(10, 50), 0},
                      {2, 1, false, 0, QPoint(5, 16), 1},   {2, 1, false, 2, QPoint(5, 10), 0},
+                     {2, 1, false, 1, QPoint(0, 28), 0},
                      {3, 1, false, 0, QPoint(8, 15), 2},   {3, 1, false, 3, QPoint(45, 25), 0},
                      {3, 1, true, 0, QPoint(45, 35), 1},   {10, 1, false, 2, QPoint(10, 10), 0},
                      {MySwitch::NoModel, 1, false, 0, QPoint(5, 5), 0}};

@@ -324,18 +324,6 @@ private slots:
         }
     }
 
-    void truncation()
-    {
-        const int intMax = std::numeric_limits<int>::max();
-        const std::tuple<double, int, quint32> cases[] = {
-            {2.9, 2, 2u},          {-2.9, -2, 0xFFFFFFFEu},     {4294967295.0, intMax, 0xFFFFFFFFu},
-            {4294967301.0, intMax, 5u}, {1e300, intMax, 0xFFFFFFFFu}, {qQNaN(), 0, 0u}};
-        for (const auto &[value, asInt, asUInt32] : cases) {
-            QCOMPARE(UniversalControl::truncateToInt(value), asInt);
-            QCOMPARE(UniversalControl::truncateToUInt32(value), asUInt32);
-        }
-    }
-
     // The dial and the progress bar share the range rule.
     void boundedRange()
     {
