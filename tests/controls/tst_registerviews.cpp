@@ -158,6 +158,7 @@ private slots:
     void superBoxViews()
     {
         SuperBox box;
+        box.show(); // cells and labels made later must show themselves
         box.loadRegister(m_big);
         QCOMPARE(box.count(), 100);
         QCOMPARE(box.checkBox(7)->accessibleName(), QString("BIG[7]"));
@@ -184,6 +185,7 @@ private slots:
         QCOMPARE(box.rowLabels().first()->text(), QString("   0:   9"));
         QCOMPARE(box.rowLabels().last()->text(), QString(" 100: 109"));
         QCOMPARE(box.rowLabels().at(2)->geometry(), QRect(5, 36, 55, 17));
+        QVERIFY(!box.rowLabels().at(2)->isHidden() && !box.checkBox(5)->isHidden());
         QVERIFY(box.cellLabel(0)->isHidden());
         box.loadSettings(7); // unknown view: nothing changes
         QCOMPARE(box.view(), int(SuperBox::Grid));
