@@ -88,25 +88,10 @@ private slots:
         QCOMPARE(resized.count(), 3);
     }
 
-    // Ctrl alone with the left button asks for a drag, once the drag is enabled.
-    void foldingDragSignal()
-    {
-        FoldingBox box;
-        box.resize(200, 150);
-        QSignalSpy drag(&box, &FoldingBox::signal_dragdrop);
-        for (bool enabled : {false, true}) {
-            box.setDragEnabled(enabled);
-            QTest::mouseClick(&box, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
-            QTest::mouseClick(&box, Qt::LeftButton, Qt::ControlModifier);
-        }
-        QCOMPARE(drag.count(), 1);
-    }
-
     // A double click asks for a new title; cancelling keeps the old one.
     void foldingRename()
     {
         FoldingBox box;
-        box.resize(200, 150);
         for (bool accept : {true, false}) {
             QTimer::singleShot(50, [accept]() {
                 auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
