@@ -1,68 +1,42 @@
 #include "translationtable.h"
 #include "variable.h"
-#include "../support/tablerows.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <memory>
+#include <tuple>
 
 class TestTranslationTable : public QObject
 {
     Q_OBJECT
 private slots:
-    void parseCountsEntries_data()
-    {
-        addRows<QString, int>({"text", "entries"}, {{"sON::i1;sOFF::i0", 4},
-                                                    {";;sON::i1;", 2},
-                                                    {"sa::sb::sc", 0},
-                                                    {"sON:i1", 0},
-                                                    {" sON::i1", 0},
-                                                    {"sON:: i1", 0},
-                                                    {"s::i1", 0},
-                                                    {"xON::i1", 0},
-                                                    {"sA::i1;bad;sB::f2", 4},
-                                                    {"sON::i1;sON::i001", 2},
-                                                    {"sON::i1;sAN::i1", 3}});
-    }
-
+    // Each valid pair adds an entry per direction; malformed pairs are skipped.
     void parseCountsEntries()
     {
-        QFETCH(QString, text);
-        QFETCH(int, entries);
-        QCOMPARE(TranslationTable(text).entryCount(), entries);
+        for (auto [text, entries] :
+             {std::pair{QString("sON::i1;sOFF::i0"), 4}, {";;sON::i1;", 2}, {"sa::sb::sc", 0},
+              {"sON:i1", 0}, {" sON::i1", 0}, {"sON:: i1", 0}, {"s::i1", 0}, {"xON::i1", 0},
+              {"sA::i1;bad;sB::f2", 4}, {"sON::i1;sON::i001", 2}, {"sON::i1;sAN::i1", 3}})
+            QCOMPARE(TranslationTable(text).entryCount(), entries);
     }
 
-    void lookupBothWays_data()
-    {
-        // input and result: typed texts; "" for not found.
-        const QString onOff = "sON::i1;sOFF::i0";
-        addRows<QString, int, QString, QString>({"table", "direction", "input", "result"},
-                                                {{onOff, 0, "i0", "sOFF"},
-                                                 {onOff, 1, "sON", "i1"},
-                                                 {onOff, 0, "i2", ""},
-                                                 {onOff, 1, "i1", ""},
-                                                 {onOff, 1, "son", ""},
-                                                 {onOff, 0, "f1", ""},
-                                                 {"f1.5::i3", 1, "f1.500000E+00", "i3"},
-                                                 {"f1.5::i3", 0, "i3", "f1.500000E+00"},
-                                                 {"sSEVEN::i007", 0, "i7", "sSEVEN"},
-                                                 {"sfull on::sFF0000", 1, "sfull on", "sFF0000"},
-                                                 // a later pair mapping the same stored value
-                                                 {"sON::i1;sAN::i1", 0, "i1", "sAN"},
-                                                 {"sON::i1;sAN::i1", 1, "sON", "i1"}});
-    }
-
+    // Direction 0 maps stored to translated, 1 back; "" for not found.
     void lookupBothWays()
     {
-        QFETCH(QString, table);
-        QFETCH(int, direction);
-        QFETCH(QString, input);
-        QFETCH(QString, result);
-        const TranslationTable t(table);
-        const Variable found = t.lookup(direction, Variable::fromTypedText(input));
-        QCOMPARE(found.toTypedText(), result);
-        QCOMPARE(found.isUntyped(), result.isEmpty());
+        const QString onOff = "sON::i1;sOFF::i0";
+        for (auto [table, direction, input, result] :
+             {std::tuple{onOff, 0, QString("i0"), QString("sOFF")}, {onOff, 1, "sON", "i1"},
+              {onOff, 0, "i2", ""}, {onOff, 1, "i1", ""}, {onOff, 1, "son", ""},
+              {onOff, 0, "f1", ""}, {"f1.5::i3", 1, "f1.500000E+00", "i3"},
+              {"f1.5::i3", 0, "i3", "f1.500000E+00"}, {"sSEVEN::i007", 0, "i7", "sSEVEN"},
+              {"sfull on::sFF0000", 1, "sfull on", "sFF0000"},
+              // a later pair mapping the same stored value
+              {"sON::i1;sAN::i1", 0, "i1", "sAN"}, {"sON::i1;sAN::i1", 1, "sON", "i1"}}) {
+            const Variable found =
+                TranslationTable(table).lookup(direction, Variable::fromTypedText(input));
+            QCOMPARE(found.toTypedText(), result);
+            QCOMPARE(found.isUntyped(), result.isEmpty());
+        }
     }
 
     void expressionAndValueTexts()
@@ -74,7 +48,6 @@ private slots:
         t.parse("sA::i5"); // replaces the entries, keeps the expression
         QCOMPARE(t.entryCount(), 2);
         QCOMPARE(t.expression(), QString("x*2"));
-
         const TranslationTable order("sON::i1;sOFF::i0;sMID::i5;sLOW::f0.25;sHIGH::i9");
         QCOMPARE(order.valueTexts(0), (QStringList{"ON", "OFF", "MID", "LOW", "HIGH"}));
         QCOMPARE(order.valueTexts(1), (QStringList{"1", "0", "5", "2.500000E-01", "9"}));
@@ -120,20 +93,20 @@ private slots:
         QCOMPARE(ranged.value(), 4.0);
     }
 
+    // The variable keeps its own copy of the first table it is given, through assignment;
+    // reset drops it.
     void variableOwnsItsTable()
     {
         Variable v(1, "V", QString(), 0, 10);
         {
-            auto table = std::make_unique<TranslationTable>("sON::i1");
-            v.setTranslation(*table);
-            table->parse("sCHANGED::i1");
-        } // the caller's table is gone; the variable's own copy stays
-        QCOMPARE(v.translatedText(), QString("ON"));
-        v.setTranslation(TranslationTable("sUNO::i1")); // the first table stays
-        QCOMPARE(v.translatedText(), QString("ON"));
+            TranslationTable table("sON::i1");
+            v.setTranslation(table);
+            table.parse("sCHANGED::i1");
+        }
+        v.setTranslation(TranslationTable("sUNO::i1"));
         Variable other(1, "O", QString(), 0, 10);
         other.setTranslation(TranslationTable("sEINS::i1"));
-        v = other; // assignment keeps the destination's table
+        v = other;
         QCOMPARE(v.translatedText(), QString("ON"));
         v.reset();
         QVERIFY(!v.hasTranslation());
