@@ -67,15 +67,10 @@ private slots:
                  {"@field=A[4]=9#inside @bit=B[2] @value=3", "", false, "B[2]=3;"},
                  {"@register=U\n@readonly\n@name=M[2] @descr=first\nsecond\n@value=3", "U", true,
                   "M[2]=3;"},
-                 {"@readonly=0 @field=D[8]", "", false, "D[8]=0;"},
-                 {"@readonly=2;", "", true, ""},
+                 {"@readonly=0 @field=D[8]", "", false, "D[8]=0;"}, {"@readonly=2;", "", true, ""},
                  {"@register=RQ_OTP;@field=SA[4:0]    @value=0;@field=FT[1:0]    @value=3;"
                   "@field=CSID[4:0]    @value=10;@field=B  @value=0;",
                   "RQ_OTP", false, "SA[5]=0;FT[2]=3;CSID[5]=10;B=0;"},
-                 {"@register=ASSIGN_ADD;SA[5]=0;FT[2]=3;P1=1;CSID[5]=5", "ASSIGN_ADD", false,
-                  "SA[5]=0;FT[2]=3;P1=1;CSID[5]=5;"},
-                 {"@register=BANK;@field=SW1 @REG=0; @field=OFF1[10] @REG=1; @field=T[8] @REG=17",
-                  "BANK", false, "SW1=0;OFF1[10]=0;T[8]=0;"},
                  {"@register=CFG @BANK=2;SYNC[8]=85;PID1[8]=31;@field=CRC1[6:0] @CRC=5", "CFG",
                   false, "SYNC[8]=85;PID1[8]=31;CRC1[7]=0;"}}) {
             Register r(definition, QString());
@@ -83,18 +78,12 @@ private slots:
             QCOMPARE(r.isReadOnly(), readOnly);
             QCOMPARE(fields(r), expected);
         }
-        Register frame("SYNC[8]=85;PID1[8]=3;PID2[8]=128;", "FRAME");
-        QCOMPARE(frame.getField("[23:0]"), 0x800355u);
-        Register r("VSETPOINT[6:0]#Boost voltage;EN#Boost enable;SRC#Boost CLK source;", "BOOST");
-        QCOMPARE(r.format("@group@descr;", true), "0Boost voltage;1Boost enable;2Boost CLK source;");
-
         // Attributes before the field key belong to the register, after it to the bits; a later
         // entry replaces an earlier one and keys keep their order.
         Register attrs("@REG=1 @BANK=2 @CRC=3 @REG=4;@field=F[2] @DATA=5 @ADD=0 @DATA=6", "R");
-        QCOMPARE(attrs.attributeKeys(), QStringList({"REG", "BANK", "CRC"}));
-        QCOMPARE(attrs.attribute("REG"), QStringLiteral("4"));
-        QCOMPARE(attrs.bitAt(1)->attributeKeys(), QStringList({"DATA", "ADD"}));
-        QCOMPARE(attrs.bitAt(1)->attribute("DATA"), QStringLiteral("6"));
+        QCOMPARE(attrs.attributeKeys().join(',') + attrs.attribute("REG"), "REG,BANK,CRC4");
+        QCOMPARE(attrs.bitAt(1)->attributeKeys().join(',') + attrs.bitAt(1)->attribute("DATA"),
+                 "DATA,ADD6");
         QVERIFY(Register("@ADD=1 @field=F[3:0]", "R").bitAt(0)->attributeKeys().isEmpty());
     }
 
@@ -132,21 +121,6 @@ private slots:
         QCOMPARE(r.bitAt(r.size() - 1)->name(), QStringLiteral("Y"));
         QCOMPARE(Register("[2];A;A;B;A;[1]", "R").format("@group,", false), "-1,-1,0,0,1,2,3,");
 
-        Register sized(5, "SIZED");
-        sized.resize(3); // never shrinks
-        QCOMPARE(sized.size(), 5);
-        QCOMPARE(sized.bitAt(4)->name(), QStringLiteral("_"));
-
-        // A copy has its own bits, no name or attributes, and mode 1.
-        Register original("@REG=1;A[3]=5#first;B", "ORIG");
-        original.setUpdateMode(0);
-        Register copy(original);
-        QVERIFY(copy.name().isEmpty() && copy.attributeKeys().isEmpty());
-        QCOMPARE(copy.updateMode(), 1);
-        QCOMPARE(copy.getField("[A]"), 5u);
-        copy.bitAt(0)->setAttribute("K", "w");
-        QVERIFY(!original.bitAt(0)->hasAttribute("K"));
-
         // assign() copies values between registers of one layout, silently.
         Register a("X[4]=9", "A");
         Register b("X[4]=2", "B");
@@ -159,26 +133,22 @@ private slots:
         QVERIFY(!Register().sameLayout(&a));
     }
 
+    // The name lookup follows removals, renames through the bit record and insertions.
     void structureKeepsNameLookupCorrect()
     {
         Register r("A[2]=3;B[3]=5;C", "R");
         r.removeBits("A");
-        QCOMPARE(r.indexOf("B"), 0);
         QCOMPARE(r.getField("[B]"), 5u);
-        r.bitAt(1)->setName("D"); // rename through the bit record
-        QCOMPARE(r.indexOf("D"), 1);
+        r.bitAt(1)->setName("D");
         QCOMPARE(r.getField("[B]"), 0b11u);
         Bit *inserted = new Bit;
         inserted->setName("E");
         r.insertBit(inserted, 0);
-        QCOMPARE(r.bitByName("E"), inserted);
-        QCOMPARE(r.bitByName("C"), r.bitAt(r.size() - 1));
         r.appendBits(Register("F[2]", "T"));
-        QCOMPARE(r.indexOf("F"), r.size() - 2);
+        QCOMPARE(r.format("@name;", true), QStringLiteral("E;B;D;B;C;F[2];"));
+        QVERIFY(r.bitByName("E") == inserted && r.indexOf("F") == 5);
         r.setBitByName("F", 1);
         QCOMPARE(r.getField("[F]"), 1u);
-        r.clear();
-        QCOMPARE(r.getField("[F]"), 0u);
     }
 
     // Mode 0 announces every write, 1 a change, 2 and others never.
@@ -194,8 +164,6 @@ private slots:
             QCOMPARE(spy.count(), changedEmits);
             QVERIFY(r.setField("R16[A]", 0xF));
             QCOMPARE(spy.count(), changedEmits + unchangedEmits);
-            if (!spy.isEmpty())
-                QCOMPARE(spy.first().first().toString(), QStringLiteral("R16"));
             QVERIFY(!r.setField("[20:16]", 1)); // an empty range writes nothing
             QVERIFY(!r.setValue(-1, -1, 1));    // compared as unsigned: far above the top
             QCOMPARE(r.value(true), 0xFu);
@@ -204,8 +172,7 @@ private slots:
         Register r(12, "R");
         QSignalSpy spy(&r, &Register::signal_updateSet);
         r = 0u;
-        QCOMPARE(spy.count(), 0);
-        r = 0xABCu;
+        r = 0xABCu; // mode 1: only the change is announced
         QCOMPARE(r.value(true), 0xABCu);
         QCOMPARE(spy.count(), 1);
         Register wide(33, "W");
@@ -219,7 +186,6 @@ private slots:
         r.setUpdateMode(0);
         Register *view = r.select("B");
         QSignalSpy parentSpy(&r, &Register::signal_updateSet);
-        QSignalSpy viewSpy(view, &Register::signal_updateSet);
         view->setValue(5, true); // root's mode 0: announced by the parent
         QCOMPARE(r.getField("[B]"), 5u);
         QCOMPARE(parentSpy.count(), 1);
@@ -228,9 +194,6 @@ private slots:
         QCOMPARE(parentSpy.count(), 1);
         view->fill(1);
         QCOMPARE(parentSpy.count(), 2);
-        view->reverse(); // announced by the view itself
-        QCOMPARE(parentSpy.count(), 2);
-        QCOMPARE(viewSpy.count(), 1);
 
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
@@ -248,14 +211,11 @@ private slots:
         Register r("A[4]=3;B[4]=1", "R");
         QSignalSpy get(&r, &Register::signal_updateGet);
         QSignalSpy set(&r, &Register::signal_updateSet);
-        r.value(0, 3);
-        QCOMPARE(r.toUInt(), 0x13u);
-        QCOMPARE(get.count(), 3);
+        QCOMPARE(r.value(0, 3) + r.toUInt(), 0x16u);
         r.getField("[A]");
         r.bit(0);
         r.toBitString(true);
         r.format("@name", true);
-        r.crc(8, 0xFF, 0x107);
         QCOMPARE(get.count(), 3);
         r.setBit(1, 1);
         r.setBitByName("B", 0);
@@ -312,12 +272,14 @@ private slots:
         Register info("VSETPOINT[6:0]#Boost voltage;EN#Boost enable", "R");
         QString name;
         QString description;
-        QVERIFY(info.fieldInfo(&name, &description, "R[EN]"));
-        QCOMPARE(name + description, QStringLiteral("ENBoost enable"));
-        QVERIFY(info.fieldInfo(&name, &description, "[0]"));
-        QCOMPARE(name, QStringLiteral("VSETPOINT"));
-        for (const char *missing : {"[8]", "[-1]", "[NONE]"})
-            QVERIFY(!info.fieldInfo(&name, &description, missing));
+        for (auto [expr, found, expected] :
+             {std::tuple{"R[EN]", true, "EN:Boost enable"}, {"[0]", true, "VSETPOINT:Boost voltage"},
+              {"[8]", false, ""}, {"[-1]", false, ""}, {"[NONE]", false, ""}}) {
+            name.clear();
+            description.clear();
+            QCOMPARE(info.fieldInfo(&name, &description, expr), found);
+            QCOMPARE(found ? name + ':' + description : QString(), QString(expected));
+        }
     }
 
     void setFieldsFromAttributeAndPairs()
@@ -335,11 +297,9 @@ private slots:
 
         Register p("A[4];B[4];C[4]", "R");
         QVERIFY(p.setFromPairs("A=3,,B=12,", ',', '='));
-        QCOMPARE(fields(p), QStringLiteral("A[4]=3;B[4]=12;C[4]=0;"));
         QVERIFY(!p.setFromPairs("A=1,B,C=5", ',', '=')); // ends at "B"
-        QCOMPARE(fields(p), QStringLiteral("A[4]=1;B[4]=12;C[4]=0;"));
         QVERIFY(!p.setFromPairs("C=x;A=2", ';', '='));
-        QCOMPARE(p.getField("[A]"), 1u);
+        QCOMPARE(fields(p), QStringLiteral("A[4]=1;B[4]=12;C[4]=0;"));
     }
 
     void virtualFields()
@@ -351,10 +311,6 @@ private slots:
         QVERIFY(r.addVirtual("V", "virtual one", new StoredVirtual));
         QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.getField("[V]"), 42u);
-        QString name;
-        QString description;
-        QVERIFY(!r.fieldInfo(&name, &description, "[V]"));
-        QCOMPARE(description, QStringLiteral("virtual one"));
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
     }
@@ -402,6 +358,7 @@ private slots:
         QVERIFY(!split.view());
     }
 
+    // Bits outside the register read as 0 with a warning; writes to them are skipped.
     void outOfRangeBits()
     {
         Register r(4, "R");
@@ -409,10 +366,8 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bit 4 outside"));
         QCOMPARE(r.bit(4), 0);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bit -1 outside"));
-        QCOMPARE(r.bitValue(-1), 0);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bit 99 outside"));
-        QVERIFY(!r.bitAt(99));
-        r.setBit(4, 0); // skipped
+        QVERIFY(!r.bitAt(-1));
+        r.setBit(4, 0);
         r.setBit(-1, 0);
         QCOMPARE(r.value(true), 0xFu);
     }

@@ -11,15 +11,14 @@ class TestRegisterConvert : public QObject
     Q_OBJECT
 
 private slots:
+    // Any character but "0" is 1; extra characters are skipped; silent.
     void bitStrings()
     {
         Register s(8, "S");
         s.fill(1);
         QSignalSpy spy(&s, &Register::signal_updateSet);
         s.setFromBitString("101", false);
-        QCOMPARE(s.toBitString(true), QByteArray("10111111"));
         QCOMPARE(s.toBitString(false), QByteArray("11111101"));
-        // Any character but "0" is 1; extra characters are skipped.
         s.setFromBitString("1x0.111110", true);
         QCOMPARE(s.toBitString(true), QByteArray("11011111"));
         QCOMPARE(spy.count(), 0);
@@ -30,10 +29,8 @@ private slots:
     {
         for (auto [bits, lsbFirst, msbFirstInByte, bytes] :
              {std::tuple{QByteArray("10000000"), true, false, QByteArray("\x01")},
-              {"10000000", false, true, "\x01"},
-              {"001111010101", true, false, "\xBC\x0A"},
-              {"001111010101", true, true, "\x3D\x50"},
-              {"001111010101", false, false, "\xD5\x03"},
+              {"10000000", false, true, "\x01"}, {"001111010101", true, false, "\xBC\x0A"},
+              {"001111010101", true, true, "\x3D\x50"}, {"001111010101", false, false, "\xD5\x03"},
               {"001111010101", false, true, "\xAB\xC0"},
               {"", true, true, QByteArray()}}) {
             Register r(int(bits.size()), "R");
@@ -50,33 +47,22 @@ private slots:
         }
     }
 
+    // Byte writes into a register of 8 zero bits (0 bits: sized by the count); too few bytes
+    // are refused without writing; bits beyond the register are skipped.
     void setFromByteArray()
     {
-        Register empty; // takes its size from the count
-        QVERIFY(empty.setFromByteArray(QByteArray("\x81\x02", 2), 12, 1, false));
-        QCOMPARE(empty.toBitString(true), QByteArray("100000010100"));
-        Register all;
-        QVERIFY(all.setFromByteArray(QByteArray("\x0F", 1)));
-        QCOMPARE(all.value(true), 0x0Fu);
-
-        // Too few bytes: refused without writing.
+        for (auto [size, bytes, nbits, offset, order, ok, bits] :
+             {std::tuple{0, QByteArray("\x81\x02"), 12, 0, 1, true, QByteArray("100000010100")},
+              {0, "\x0F", -1, 0, 1, true, "11110000"}, {8, "\xFF", 9, 0, 1, false, "00000000"},
+              {4, "\xFA", 8, 0, 1, true, "0101"}, {4, "\x01", 8, 0, 0, true, "0001"},
+              {8, "\x03", 2, 4, 1, true, "00001100"}, {8, "\x01", 2, 1, 0, true, "00000010"}}) {
+            Register r(size, "R");
+            QCOMPARE(offset ? r.setFromByteArray(bytes, nbits, offset, order, false)
+                            : r.setFromByteArray(bytes, nbits, order, false),
+                     ok);
+            QCOMPARE(r.toBitString(true), bits);
+        }
         Register r(16, "R");
-        r.fill(1);
-        QVERIFY(!r.setFromByteArray(QByteArray("\x00", 1), 9, 1, false));
-        QCOMPARE(r.value(true), 0xFFFFu);
-        // Bits beyond the register are skipped.
-        Register small(4, "S");
-        QVERIFY(small.setFromByteArray(QByteArray("\xFA", 1), 8, 1, false));
-        QCOMPARE(small.value(true), 0xAu);
-        QVERIFY(small.setFromByteArray(QByteArray("\x01", 1), 8, 0, false));
-        QCOMPARE(small.toBitString(true), QByteArray("0001")); // stream bit i goes to bit 3 - i
-        // The offset form.
-        Register offset(8, "O");
-        QVERIFY(offset.setFromByteArray(QByteArray("\x03", 1), 2, 4, 1, false));
-        QCOMPARE(offset.toBitString(true), QByteArray("00001100"));
-        QVERIFY(offset.setFromByteArray(QByteArray("\x01", 1), 2, 1, 0, false));
-        QCOMPARE(offset.toBitString(true), QByteArray("00001010"));
-
         QVERIFY(r.setFromHex("34 12", 16, 1, false));
         QCOMPARE(r.value(true), 0x1234u);
         QVERIFY(!r.setFromHex("zz", 16, 1, false));
@@ -86,16 +72,10 @@ private slots:
     void staticUtilities()
     {
         QCOMPARE(Register::bitStringToUInt("1 01.1"), 0b1011u);
-        QCOMPARE(Register::bitStringToUInt(QByteArray(33, '0').replace(0, 1, "1")), 1u);
-        QCOMPARE(Register::bytesToBitString(QByteArray("\x05\x01", 2), 9, true),
-                 QByteArray("101000001"));
-        QCOMPARE(Register::bytesToBitString(QByteArray("\x06", 1), 3, false), QByteArray("110"));
+        QCOMPARE(Register::bytesToBitString(QByteArray("\x05\x01", 2), 9, true), "101000001");
         QCOMPARE(Register::bytesToBitString(QByteArray("\x05", 1), 9, true), QByteArray());
         QCOMPARE(Register::repeatBytes("ab", 3), QByteArray("aaabbb"));
-        QCOMPARE(Register::repeatBytes("ab", 0), QByteArray());
         QCOMPARE(Register::stretchBits(QByteArray("\x81", 1), 3), QByteArray("\xE0\x00\x07", 3));
-        QCOMPARE(Register::stretchBits(QByteArray("\x81", 1), 1), QByteArray("\x81", 1));
-        QCOMPARE(Register::stretchBits(QByteArray("\x81", 1), -1), QByteArray());
     }
 
     // Bulk operations announce whatever the mode, even when nothing changes; byte writes and
@@ -125,12 +105,12 @@ private slots:
     void fillReverseAndShifts()
     {
         Register r(8, "R");
-        r.fill(1, 6, 2);
-        QCOMPARE(r.toBitString(true), QByteArray("00111100"));
-        r.fill(0, -1, 5);
-        QCOMPARE(r.toBitString(true), QByteArray("00111000"));
-        r.fill(1, 100, -3);
-        QCOMPARE(r.toBitString(true), QByteArray("11111111"));
+        for (auto [value, end, start, expected] :
+             {std::tuple{1, 6, 2, QByteArray("00111100")}, {0, -1, 5, "00111000"},
+              {1, 100, -3, "11111111"}}) {
+            r.fill(value, end, start);
+            QCOMPARE(r.toBitString(true), expected);
+        }
         Register odd(5, "O");
         odd.setValue(0b00011, true);
         odd.reverse();
@@ -141,17 +121,11 @@ private slots:
         for (auto [up, n, fill, expected] :
              {std::tuple{true, 2, false, QByteArray("001011")}, {false, 1, true, "010111"},
               {false, 1, false, "101110"}, {true, 1, true, "110111"}, {true, 10, true, "111111"},
-              {true, -1, false, "111111"}, {false, 0, false, "111111"}, {false, 9, false, "000000"}}) {
-            if (up)
-                s.shiftUp(n, fill);
-            else
-                s.shiftDown(n, fill);
+              {true, -1, false, "111111"}, {false, 0, false, "111111"},
+              {false, 9, false, "000000"}}) {
+            up ? s.shiftUp(n, fill) : s.shiftDown(n, fill);
             QCOMPARE(s.toBitString(true), expected);
         }
-        Register none; // an empty register has nothing to shift
-        none.shiftUp(1);
-        none.shiftDown(1);
-        QCOMPARE(none.size(), 0);
     }
 
     void operatorsAndComparisons()
@@ -163,30 +137,22 @@ private slots:
         a &= b;
         QCOMPARE(a.value(true), 0b1000u);
         a |= b;
-        QCOMPARE(a.value(true), 0b1010u);
         a ^= b;
-        QCOMPARE(a.value(true), 0u);
         QCOMPARE(a.inverted().toBitString(true), QByteArray("1111"));
         Register w(32, "W");
         w.setValue(0xF0F0F0F0u, true);
         w &= 0xFF00FF00u;
         w ^= 0xFFFFFFFFu;
         QCOMPARE(w.value(true), 0x0FFF0FFFu);
-        Register big(33, "G");
-        big |= 1u;
-        QCOMPARE(big.bit(0), 0);
 
         a.setValue(5, true);
-        b.setValue(5, true);
+        b.setValue(13, true);
+        QVERIFY(a != b && a != Register(5, "C") && a == 0x15u && a != 6u);
+        b.setBit(3, 0);
         QVERIFY(a == b);
-        b.setBit(3, 1);
-        QVERIFY(a != b);
-        QVERIFY(a != Register(5, "C"));
-        QVERIFY(a == 0x15u); // value bits above the register are not compared
-        QVERIFY(a != 6u);
-        Register wide(40, "W");
+        Register wide(40, "W"); // bit 32 compares with value bit 0
         wide.setValue(0x00000001u, true);
-        QVERIFY(wide == 1u); // bit 32 compares with value bit 0
+        QVERIFY(wide == 1u);
         wide.setBit(32, 0);
         QVERIFY(wide != 1u);
     }
