@@ -129,19 +129,28 @@ private slots:
         QVERIFY(timer.elapsed() < 30000); // far less than the pause still to run
     }
 
-    // Turbo while connected, back to 115200 on a user's disconnection (both terminal speeds
-    // follow every reopening), the port closed and free afterwards.
-    void turboSwitchAndDisconnect()
+    // Turbo while connected; a reset and a NAK; back to 115200 on a user's disconnection (both
+    // terminal speeds follow every reopening), the port closed and free afterwards.
+    void baudSwitchResetAndDisconnect()
     {
         LinkFixture f;
         QVERIFY(f.connectLink());
-        QCOMPARE(f.board.baudRate(), 115200);
         QVERIFY(f.link.setBaudrate(2304000));
         QCOMPARE(f.link.baudrate(), 2304000);
         QVERIFY(f.board.waitForLines(1, 10000));
-        QCOMPARE(f.board.lines().first(), QByteArray("set baudrate=2304000"));
+        QCOMPARE(f.take(), QList<QByteArray>{"set baudrate=2304000"});
         QCOMPARE(f.board.baudRate(), 2304000);
+        f.board.setRebootMs(200);
+        f.link.resetBoard();
+        QCOMPARE(f.board.rebootCount(), 1);
+        const QByteArray control = f.board.controlBytes();
+        QVERIFY(control.startsWith(QByteArray(6, FakeBoard::CAN)));
+        const QByteArray rest = control.mid(6); // the board stays silent a while after a reset
+        QVERIFY(rest.size() >= 2 && rest == QByteArray(rest.size(), FakeBoard::ENQ));
+        QVERIFY(f.log.contains(QStringLiteral("Board reset")));
+        f.link.sendNak();
         QVERIFY(f.link.send("set A=4", nullptr));
+        QCOMPARE(f.board.controlCount(FakeBoard::NAK), 1);
 
         bool connectedAtSignal = false;
         connect(
@@ -149,8 +158,8 @@ private slots:
             [&]() { connectedAtSignal = f.link.isConnected(); }, Qt::DirectConnection);
         f.link.disconnectBoard(ControlBoard::ByUser);
         QVERIFY(connectedAtSignal && !f.link.isConnected());
-        QVERIFY(f.board.waitForLines(3, 10000));
-        QCOMPARE(f.board.lines().last(), QByteArray("set baudrate=115200"));
+        QVERIFY(f.board.waitForLines(2, 10000));
+        QCOMPARE(f.take(), (QList<QByteArray>{"set A=4", "set baudrate=115200"}));
         QCOMPARE(f.board.baudRate(), 115200);
         QVERIFY(f.log.texts().last().endsWith(QStringLiteral("):Disconnect by user")));
         SerialPort port;
@@ -183,27 +192,9 @@ private slots:
         QCOMPARE(int(log.entries().size()), logged);
     }
 
-    void resetAndNak()
-    {
-        LinkFixture f;
-        QVERIFY(f.connectLink());
-        f.board.setRebootMs(200);
-        f.link.resetBoard();
-        QCOMPARE(f.board.rebootCount(), 1);
-        const QByteArray control = f.board.controlBytes();
-        QVERIFY(control.startsWith(QByteArray(6, FakeBoard::CAN)));
-        const QByteArray rest = control.mid(6);
-        QVERIFY(rest.size() >= 2); // the board stays silent for a while after the reset
-        QCOMPARE(rest, QByteArray(rest.size(), FakeBoard::ENQ));
-        QVERIFY(f.log.contains(QStringLiteral("Board reset")));
-        QVERIFY(f.link.send("set A=1", nullptr));
-        f.link.sendNak();
-        QVERIFY(f.board.waitForControl(FakeBoard::NAK, 1, 10000));
-        QVERIFY(f.link.send("set A=2", nullptr));
-        QCOMPARE(f.board.controlCount(FakeBoard::NAK), 1);
-    }
-
-    void finiteStreamArrivesInOrder()
+    // A finite stream arrives whole and in order; an endless one stops on NAK (three) and its
+    // receiver is disconnected.
+    void streams()
     {
         LinkFixture f(fastTiming());
         QVERIFY(f.connectLink());
@@ -220,32 +211,25 @@ private slots:
         f.link.stopStream();
         QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 10000);
         QVERIFY(stream.at(0).at(0).toBool() && !stream.at(1).at(0).toBool());
-        QVERIFY(f.board.waitForControl(FakeBoard::NAK, 3, 10000));
         QVERIFY(f.link.send("set A=1", nullptr)); // everything written before has arrived
         QCOMPARE(f.board.controlCount(FakeBoard::NAK), 3);
-        QCOMPARE(f.board.lines().first(), QByteArray("get stream"));
+        QCOMPARE(f.take(), (QList<QByteArray>{"get stream", "set A=1"}));
         QStringList inf;
         for (const QString &t : f.log.texts()) {
             if (t.startsWith(QStringLiteral("INF(")))
                 inf.append(t.section(QStringLiteral("):"), 1));
         }
         QCOMPARE(inf, (QStringList{"Start stream", "RTS=1", "get stream", "RTS=0", "Stop stream"}));
-    }
 
-    void endlessStreamStopsOnNak()
-    {
-        LinkFixture f(fastTiming());
-        QVERIFY(f.connectLink());
+        m_captured.clear();
         f.board.setStream("start", QByteArray("0123456789"), 10, 2, true);
         f.link.startStream(QStringLiteral("start\n"), this);
         QTRY_VERIFY_WITH_TIMEOUT(m_captured.size() > 100, 30000);
         f.link.stopStream();
         QVERIFY(f.board.waitForControl(FakeBoard::NAK, 3, 10000));
-        QTRY_VERIFY_WITH_TIMEOUT(!f.board.isStreaming(), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!f.link.isStreaming(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.board.isStreaming() && !f.link.isStreaming(), 10000);
         QVERIFY(m_captured.startsWith("0123456789012"));
-        // The receiver is disconnected: once what was queued is delivered, nothing more comes.
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // what was queued is delivered, nothing more comes
         const int size = int(m_captured.size());
         QVERIFY(f.link.send("set A=1", nullptr));
         QCoreApplication::processEvents();
@@ -279,9 +263,11 @@ private slots:
         QCOMPARE(all.mid(all.size() - 2), (QStringList{"mockup", "script"}));
     }
 
-    void bytesBeforeAckReachTransaction()
+    // The answer comes only in front of the ACK of a keep-alive: the ping hands it on. Then the
+    // GUI thread's slots on a disconnection take longer than a keep-alive period: the link
+    // thread must not ping the closed port and reconnect meanwhile.
+    void bytesBeforeAckThenSlowDisconnectedSlot()
     {
-        // The answer comes only in front of the ACK of a keep-alive: the ping hands it on.
         LinkFixture f(fastTiming());
         QVERIFY(f.connectLink());
         f.board.addHandler(QByteArray("get LATE"), [](const QByteArray &) { return QByteArray(); });
@@ -290,14 +276,6 @@ private slots:
         QVERIFY(f.link.send("get LATE", &answer, 20000));
         QCOMPARE(answer, QByteArray("LATE=5\n"));
         QVERIFY(f.link.isConnected());
-    }
-
-    void slowDisconnectedSlotStartsNoReconnection()
-    {
-        // The GUI thread's slots on the disconnection take longer than a keep-alive period:
-        // the link thread must not ping the closed port and reconnect meanwhile.
-        LinkFixture f(fastTiming());
-        QVERIFY(f.connectLink());
         connect(
             &f.link, &ControlBoard::signal_disconnected, this, []() { QThread::msleep(1000); },
             Qt::DirectConnection);

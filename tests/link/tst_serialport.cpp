@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QtTest>
 
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 // The termios layer on a pseudo-terminal served by the board simulator.
@@ -89,7 +88,7 @@ private slots:
         QCOMPARE(port.bytesAvailable(), 0);
     }
 
-    void exclusiveUntilClosedAndWakeable()
+    void exclusiveUntilClosed()
     {
         FakeBoard board;
         SerialPort port(board.devicePath());
@@ -97,15 +96,6 @@ private slots:
         QVERIFY(port.open_port(QString(), 115200));
         if (geteuid() != 0)
             QVERIFY(!second.open_port(QString(), 115200));
-        const int wake = eventfd(0, EFD_NONBLOCK);
-        QCOMPARE(port.waitForInput(0, wake), int(SerialPort::TimedOut));
-        const quint64 one = 1;
-        QCOMPARE(::write(wake, &one, sizeof one), ssize_t(sizeof one));
-        QCOMPARE(port.waitForInput(10000, wake), int(SerialPort::Woken));
-        ::close(wake);
-        board.writeRaw("z");
-        QVERIFY(port.waitForInput(10000) & SerialPort::InputWaiting);
-        QCOMPARE(port.bytesAvailable(), 1);
         QVERIFY(port.close());
         QVERIFY(second.open_port(QString(), 115200));
     }
