@@ -55,14 +55,12 @@ private slots:
         QVERIFY(f->link.send("set A=1\nset B=2\nset C=3\nset D=4\n", &got));
         QCOMPARE(got, QByteArray("D:ok\n"));
         QVERIFY(timer.elapsed() > 1000);
-
         f->board.setAnswerDelay(1500);
         got = "kept";
         QVERIFY(!f->link.send("get A", &got, 200));
         QCOMPARE(got, QByteArray("kept"));
         const auto errors = f->log.starting(QStringLiteral("RX_ERR"));
         QVERIFY(errors.size() == 1 && errors.first().second.endsWith(QLatin1Char(':')));
-
         QVERIFY(f->link.send("set Z=9", &got, 0));
         QVERIFY(got.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(f->board.value("Z"), QByteArray("9"), 10000);

@@ -38,7 +38,6 @@ private slots:
         QVERIFY(link.setBaudrate(2304000)); // a baud switch only stores the rate
         QCOMPARE(link.baudrate(), 2304000);
         QVERIFY(link.isConnected());
-
         // Assignments answer ok per item ("set" counts as an item in a read); reads draw
         // numbers from the generator, one per item, also for DIO items (which answer 0).
         QList<int> n;
@@ -108,7 +107,6 @@ private slots:
         QVERIFY(log.entries().first().first > 0 && log.entries().first().first <= 100);
         QVERIFY(log.texts().first().contains(QStringLiteral("/no/such/python")));
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
-
         // Without any interpreter the script port answers empty.
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(m_dir.path()));

@@ -26,13 +26,11 @@ private slots:
         QVERIFY(f->link.setVariables({&count, &gain, &big, &label}));
         QCOMPARE(f->take(), Lines{"set A=5 B=0.123457 C=1.5e+07 S=abc "});
         QVERIFY(!f->link.setVariables({}) && !f->link.getVariables({}));
-
         // Every name must be answered; a refused item fails the transaction.
         f->board.addHandler(QByteArray("set A="), [](const QByteArray &) { return "A:ok"; });
         QVERIFY(!f->link.setVariables({&count, &gain}));
         f->board.refuse("C");
         QVERIFY(!f->link.setVariables({&gain, &big}));
-
         // Reading: the internal key passes the lock; an unknown name is answered with "err";
         // a value that is no number or lies outside the variable's range is not written.
         gain.setReadOnly(true);

@@ -98,7 +98,6 @@ private slots:
         f.prompt.queueButton(Prompt::Yes);
         QVERIFY(f.link.checkIdn()); // the query was answered
         QCOMPARE(host.updates, 1);
-
         host.ignore = true;
         f.log.clear();
         QVERIFY(f.link.checkIdn());

@@ -65,7 +65,6 @@ private slots:
             QTest::qWait(20);
         }
         QVERIFY(f.board.controlCount(FakeBoard::ENQ) > 0);
-
         QSignalSpy disconnected(&f.link, &ControlBoard::signal_disconnected);
         f.board.clearRecords();
         f.board.setSilent(true);
@@ -151,7 +150,6 @@ private slots:
         f.link.sendNak();
         QVERIFY(f.link.send("set A=4", nullptr));
         QCOMPARE(f.board.controlCount(FakeBoard::NAK), 1);
-
         bool connectedAtSignal = false;
         connect(
             &f.link, &ControlBoard::signal_disconnected, this,
@@ -220,7 +218,6 @@ private slots:
                 inf.append(t.section(QStringLiteral("):"), 1));
         }
         QCOMPARE(inf, (QStringList{"Start stream", "RTS=1", "get stream", "RTS=0", "Stop stream"}));
-
         m_captured.clear();
         f.board.setStream("start", QByteArray("0123456789"), 10, 2, true);
         f.link.startStream(QStringLiteral("start\n"), this);

@@ -107,7 +107,6 @@ private slots:
             QCOMPARE(crc8(0x5A, 0x07, text, 9, mode), uint8_t(0x5A));
         QCOMPARE(crc8(0x5A, 0x07, text, 0, 1), uint8_t(0x5A));
         QCOMPARE(crc8(0x5A, 0x07, nullptr, 9, 1), uint8_t(0x5A));
-
         // "123456789" as big-endian words after a leading zero byte: CRC-16/XMODEM and UMTS.
         const uint16_t words[] = {0x0031, 0x3233, 0x3435, 0x3637, 0x3839, 0x31C3};
         QCOMPARE(crc16(0x1021, words, 5), uint16_t(0x31C3));

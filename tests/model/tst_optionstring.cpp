@@ -64,7 +64,6 @@ private slots:
         QCOMPARE(x, QByteArray("\xde\xad")); // blanks removed
         QVERIFY(options.getInt("i")); // without an output the value is still selected
         QCOMPARE(options.text(), QString("0x10"));
-
         // Absent keys change nothing; the current text stays the previously selected value.
         int i = 9;
         QString keep("keep");

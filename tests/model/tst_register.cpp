@@ -120,7 +120,6 @@ private slots:
         QCOMPARE(r.parseItem("Y[2]", std::numeric_limits<int>::max()), 2);
         QCOMPARE(r.bitAt(r.size() - 1)->name(), QStringLiteral("Y"));
         QCOMPARE(Register("[2];A;A;B;A;[1]", "R").format("@group,", false), "-1,-1,0,0,1,2,3,");
-
         // assign() copies values between registers of one layout, silently.
         Register a("X[4]=9", "A");
         Register b("X[4]=2", "B");
@@ -168,7 +167,6 @@ private slots:
             QVERIFY(!r.setValue(-1, -1, 1));    // compared as unsigned: far above the top
             QCOMPARE(r.value(true), 0xFu);
         }
-
         Register r(12, "R");
         QSignalSpy spy(&r, &Register::signal_updateSet);
         r = 0u;
@@ -194,7 +192,6 @@ private slots:
         QCOMPARE(parentSpy.count(), 1);
         view->fill(1);
         QCOMPARE(parentSpy.count(), 2);
-
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
         Receiver receiver;
@@ -242,7 +239,6 @@ private slots:
         QCOMPARE(r.toBitString(false), QByteArray("11001011"));
         QVERIFY(r.setField("R", 0)); // no bracket: bit 0
         QCOMPARE(r.bit(0), 0);
-
         // Wider than 32 bits: bits 32.. repeat 0.. when written and OR into them when read.
         Register w(40, "R40");
         QVERIFY(w.setField("[]", 0x800000FFu));
@@ -268,7 +264,6 @@ private slots:
         QCOMPARE(spy.count(), 0);
         QTest::ignoreMessage(QtWarningMsg, "ERROR parsing field A=1[2]");
         QVERIFY(!r.setField("A=1[2]", 1));
-
         Register info("VSETPOINT[6:0]#Boost voltage;EN#Boost enable", "R");
         QString name;
         QString description;
@@ -294,7 +289,6 @@ private slots:
         // attribute read as 0; unnamed bits are left alone.
         QCOMPARE(r.format("@value,", true), QStringLiteral("9,0,0,0,3,"));
         QCOMPARE(spy.count(), 1);
-
         Register p("A[4];B[4];C[4]", "R");
         QVERIFY(p.setFromPairs("A=3,,B=12,", ',', '='));
         QVERIFY(!p.setFromPairs("A=1,B,C=5", ',', '=')); // ends at "B"
@@ -328,7 +322,6 @@ private slots:
         QCOMPARE(positions(r, r.selectByAttributes("ADD", {"2", "1"})),
                  QList<int>({2, 3, 4, 0, 1, 5}));
         QCOMPARE(positions(r, r.selectByAttribute("ADD", "")), QList<int>({6}));
-
         // Internal operations leave the view alone.
         Register *view = r.select("C");
         QVERIFY(r.setField("[A]", 3));
@@ -338,14 +331,12 @@ private slots:
         r.fieldInfo(&name, nullptr, "[B]");
         r.format("@name", true);
         QCOMPARE(positions(r, view), QList<int>({6}));
-
         // One view per register, refilled by each select; clearing it deletes no bit.
         QCOMPARE(r.select(0, 0), view);
         QCOMPARE(view->size(), 1);
         r.clearView();
         QCOMPARE(view->size(), 0);
         QCOMPARE(r.size(), 7);
-
         Register split("A[2];B[3];A[1]", "R");
         Register target(4, "T");
         QCOMPARE(split.selectRange(&target, 1, 3), &target);

@@ -115,7 +115,6 @@ private slots:
         odd.setValue(0b00011, true);
         odd.reverse();
         QCOMPARE(odd.toBitString(true), QByteArray("00011"));
-
         Register s(6, "S");
         s.setFromBitString("101100", true);
         for (auto [up, n, fill, expected] :
@@ -144,7 +143,6 @@ private slots:
         w &= 0xFF00FF00u;
         w ^= 0xFFFFFFFFu;
         QCOMPARE(w.value(true), 0x0FFF0FFFu);
-
         a.setValue(5, true);
         b.setValue(13, true);
         QVERIFY(a != b && a != Register(5, "C") && a == 0x15u && a != 6u);
@@ -181,7 +179,6 @@ private slots:
                  {unnamed, "@name=@value;", true, "A=0;[3]=5;B[2]=0;"},
                  {unnamed, "@name@group,", false, "-1,A0,1,1,1,B2,B2,"}})
             QCOMPARE(Register(definition, "R").format(templ, grouped), result);
-
         Register r("@CHIP=K5 @ADD=regs;@field=A[2] @ADD=0x10 @descr=dd;@field=B;D#x@CHIP;"
                    "@field=C \u00e9\u4e2d",
                    "R");

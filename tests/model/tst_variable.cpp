@@ -151,7 +151,6 @@ private slots:
         str = 4;
         QCOMPARE(str.value(), 0.0);
         QCOMPARE(str.type(), int(Variable::TypeString));
-
         // Compound operators on range -10..10, by number and by variable: out of range or a
         // division by zero leaves the value.
         for (auto [start, op, operand, expected] :
@@ -171,7 +170,6 @@ private slots:
             QCOMPARE(byNumber.value(), expected);
             QCOMPARE(byVariable.value(), expected);
         }
-
         const Variable a(2.0, "A", QString(), -10, 10);
         const Variable b(2.0, "B", QString(), -10, 10);
         const Variable c(3.0, "C", QString(), -10, 10);
@@ -235,7 +233,6 @@ private slots:
                 got += QString(" %1..%2").arg(v.min()).arg(v.max());
             QCOMPARE(got + (v.isReadOnly() ? " ro" : ""), expected);
         }
-
         // Parsing is silent and keeps the attributes; the key is the word before "=".
         Variable v("@variable=P@value=1@descr=Power stage@unit=mV@flag@x y=z w@unit = V");
         QCOMPARE(v.description(), QString("Power stage"));
