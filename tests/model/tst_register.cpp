@@ -27,17 +27,6 @@ QList<int> positions(const Register &r, const Register *view)
     return result;
 }
 
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList sets;
-    QStringList gets;
-public slots:
-    void slot_updateSet(QString name) { sets << name; }
-    void slot_updateGet(QString name) { gets << name; }
-};
-
 class StoredVirtual : public Register::Virtual
 {
 public:
@@ -49,6 +38,10 @@ public:
 class TestRegister : public QObject
 {
     Q_OBJECT
+public slots: // connected by slot names, as applets do
+    void slot_updateSet(QString name) { m_sets << name; }
+    void slot_updateGet(QString name) { m_gets << name; }
+
 
 private slots:
     // Short and long forms as the applets write them: the register's name, lock and fields.
@@ -194,13 +187,12 @@ private slots:
         QCOMPARE(parentSpy.count(), 2);
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
-        Receiver receiver;
-        bound.connectTo(&receiver, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
+        bound.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
         QVERIFY(bound.setField("[2]", 1));
         bound.value(true);
         bound.select(0, 3)->setValue(0xF, true);
-        QCOMPARE(receiver.sets, QStringList({"BOUND", "BOUND"}));
-        QCOMPARE(receiver.gets, QStringList({"BOUND"}));
+        QCOMPARE(m_sets, QStringList({"BOUND", "BOUND"}));
+        QCOMPARE(m_gets, QStringList({"BOUND"}));
     }
 
     void onlyWholeValueReadsAnnounce()
@@ -331,6 +323,13 @@ private slots:
         r.fieldInfo(&name, nullptr, "[B]");
         r.format("@name", true);
         QCOMPARE(positions(r, view), QList<int>({6}));
+        r.addToView(r.bitAt(0)); // a bit appended by hand; no bit, or no view, adds nothing
+        r.addToView(nullptr);
+        QCOMPARE(view->size(), 2);
+        QCOMPARE(positions(r, view), QList<int>({6, 0}));
+        Register none(2, "N");
+        none.addToView(none.bitAt(0));
+        QVERIFY(!none.view());
         // One view per register, refilled by each select; clearing it deletes no bit.
         QCOMPARE(r.select(0, 0), view);
         QCOMPARE(view->size(), 1);
@@ -362,6 +361,10 @@ private slots:
         r.setBit(-1, 0);
         QCOMPARE(r.value(true), 0xFu);
     }
+
+private:
+    QStringList m_sets;
+    QStringList m_gets;
 };
 
 QTEST_GUILESS_MAIN(TestRegister)

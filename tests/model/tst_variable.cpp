@@ -17,22 +17,15 @@ const double Highest = std::numeric_limits<double>::max();
 constexpr int Internal = Variable::InternalKey;
 constexpr int Outside = Variable::OutsideKey;
 
-// Receives the two announcement signals through string-based slots, as applets do.
-class Receiver : public QObject
-{
-    Q_OBJECT
-public:
-    QStringList sets;
-public slots:
-    void slot_updateSet(QString name) { sets.append(name); }
-    void slot_updateGet(QString) {}
-};
-
 } // namespace
 
 class TestVariable : public QObject
 {
     Q_OBJECT
+public slots: // connected by slot names, as applets do
+    void slot_updateSet(QString name) { m_sets << name; }
+    void slot_updateGet(QString name) { m_gets << name; }
+
 private slots:
     // Every combination of lock, key, value position and update mode against the announcement.
     void guardedWrites()
@@ -93,16 +86,15 @@ private slots:
     void connectTo()
     {
         Variable v(1.0, "Temp", QString(), 0, 10);
-        Receiver receiver;
         QVERIFY(
-            v.connectTo(&receiver, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString))));
+            v.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString))));
         double seen = -1; // a receiver already reads the new value
         connect(&v, &Variable::signal_updateSet, this, [&] { seen = v.value(); });
         v.setValue(2.0, Internal);
-        QCOMPARE(receiver.sets, QStringList{"Temp"});
+        QCOMPARE(m_sets, QStringList{"Temp"});
         QCOMPARE(seen, 2.0);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such slot"));
-        QVERIFY(!v.connectTo(&receiver, SLOT(slot_updateSet(QString)), SLOT(noSuchSlot(QString))));
+        QVERIFY(!v.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(noSuchSlot(QString))));
     }
 
     // Assignment takes value, type, bounds, lock and description; keeps name, attributes, mode
@@ -355,6 +347,10 @@ private slots:
         v.reset();
         QVERIFY(!v.hasTranslation());
     }
+
+private:
+    QStringList m_sets;
+    QStringList m_gets;
 };
 
 QTEST_GUILESS_MAIN(TestVariable)
