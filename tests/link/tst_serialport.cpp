@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 // The termios layer on a pseudo-terminal served by the board simulator.
@@ -63,9 +65,16 @@ private slots:
         QVERIFY(!port.isOpen());
     }
 
+    // Raw both ways, even on a terminal another program left in canonical mode with echo.
     void writeAndReadAtMostScratch()
     {
         FakeBoard board;
+        const int cooked = ::open(QFile::encodeName(board.devicePath()), O_RDWR | O_NOCTTY);
+        termios tio;
+        QVERIFY(cooked >= 0 && tcgetattr(cooked, &tio) == 0);
+        tio.c_lflag |= ICANON | ECHO;
+        tio.c_iflag |= ICRNL;
+        QVERIFY(tcsetattr(cooked, TCSANOW, &tio) == 0 && ::close(cooked) == 0);
         SerialPort port(board.devicePath());
         QVERIFY(port.open_port(QString(), 115200));
         QCOMPARE(port.write("set A=1\n"), 8);
@@ -75,7 +84,7 @@ private slots:
         const int n = port.read(answer, 100, 10000);
         QCOMPARE(n, int(answer.size()));
         QVERIFY(answer.startsWith("A:ok"));
-        const QByteArray sent(6000, 'q');
+        const QByteArray sent = QByteArray(3000, 'q') + '\r' + QByteArray(2999, 'q');
         board.writeRaw(sent);
         QByteArray all;
         while (all.size() < sent.size()) {
