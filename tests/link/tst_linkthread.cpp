@@ -166,6 +166,10 @@ private slots:
         QVERIFY(f.link.setBaudrate(115200));
         QVERIFY(f.connectLink());
         QCOMPARE(f.board.baudRate(), 115200);
+        FakeBoard other; // a connection elsewhere lets go of the first port
+        QVERIFY(f.link.connectBoard(other.devicePath()));
+        QVERIFY(f.link.send("set B=1", nullptr));
+        QVERIFY(other.lines().contains("set B=1") && !f.board.lines().contains("set B=1"));
     }
 
     void failedReopenDisconnects()
