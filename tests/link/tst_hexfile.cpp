@@ -1,25 +1,24 @@
+#include "fakeboard_flash.h"
+#include "flashblock.h"
 #include "hexfile.h"
 #include "hexrecords.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <initializer_list>
-#include <utility>
-
 namespace
 {
 
 constexpr quint32 Base = 0x80050000u;
+using HexRecords::data;
+using HexRecords::extended;
 
 // size erased bytes with the given hex bytes placed at their offsets.
 QByteArray patched(int size, std::initializer_list<std::pair<int, const char *>> parts)
 {
     QByteArray bytes(size, HexFile::Erased);
-    for (const auto &part : parts) {
-        const QByteArray put = QByteArray::fromHex(part.second);
-        bytes.replace(part.first, put.size(), put);
-    }
+    for (const auto &part : parts)
+        bytes.replace(part.first, qstrlen(part.second) / 2, QByteArray::fromHex(part.second));
     return bytes;
 }
 
@@ -31,140 +30,93 @@ QByteArray records(std::initializer_list<QByteArray> parts)
     return text + HexRecords::endOfFile();
 }
 
+// The record with its checksum's last digit changed.
+QByteArray badChecksum(QByteArray record)
+{
+    const int at = int(record.indexOf("\r\n")) - 1;
+    record[at] = record.at(at) == '0' ? '1' : '0';
+    return record;
+}
+
 } // namespace
 
+// Intel HEX images, and the CRC and lines of the flash blocks made from them.
 class TestHexFile : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void loads_data()
+    void loads()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<int>("checksumErrors");
-        QTest::addColumn<int>("skippedBytes");
-        const auto row = [](const char *name, const QByteArray &text, const QByteArray &data,
-                            int errors = 0, int skipped = 0) {
-            QTest::newRow(name) << text << data << errors << skipped;
-        };
-        using HexRecords::data;
-        using HexRecords::extended;
         QByteArray bytes;
         for (int i = 0; i < 512; ++i)
             bytes.append(char(i * 13 + 1));
-        row("two blocks", HexRecords::image(Base, bytes), bytes);
         QByteArray flat = HexRecords::image(Base, QByteArray::fromHex("deadbeef0102"));
-        row("no line ends", flat.replace("\r\n", ""), QByteArray::fromHex("deadbeef0102"));
-        row("lower case", HexRecords::image(Base, QByteArray::fromHex("abcdef")).toLower(),
-            QByteArray::fromHex("abcdef"));
-        row("gap",
-            records({extended(0x8005), data(0x0000, QByteArray::fromHex("01020304")),
-                     data(0x0010, QByteArray::fromHex("aabb")),
-                     data(0x0004, QByteArray::fromHex("05"))}),
-            patched(0x12, {{0, "0102030405"}, {0x10, "aabb"}}));
-        // 0x8005 and 0x0005 give the same bits 16 to 23; a second extended record moves the
-        // data relative to the base set by the first.
-        row("extended low byte only",
-            records({extended(0x8005), data(0, QByteArray::fromHex("11")), extended(0x0006),
-                     data(0, QByteArray::fromHex("22"))}),
-            patched(0x10001, {{0, "11"}, {0x10000, "22"}}));
-        // A bad checksum is counted; the data are stored.
-        QByteArray bad = data(0x0000, QByteArray::fromHex("c0ffee"));
-        bad[bad.indexOf("\r\n") - 1] = bad.at(bad.indexOf("\r\n") - 1) == '0' ? '1' : '0';
-        row("bad checksum", records({extended(0x8005), bad, data(3, QByteArray::fromHex("42"))}),
-            QByteArray::fromHex("c0ffee42"), 1);
-        // The checksum counts the record type's second digit only: a type 15 record whose
-        // checksum was made for type 05 adds up (and, being no data record, stores nothing).
         QByteArray typed = HexRecords::record(0x05, 0x0000, QByteArray::fromHex("abcd"));
         typed[7] = '1';
-        row("type digit", records({extended(0x8005), typed, data(0, "\x01")}),
-            QByteArray::fromHex("01"));
-        // The base comes from the first data record; a later record below it and one past
-        // the image end are skipped. 0x80080d3f - 0x80051000 = 196,415 is still inside.
-        row("outside skipped",
-            records({extended(0x8005), data(0x1000, QByteArray::fromHex("0102")),
-                     data(0x0ffe, QByteArray::fromHex("aabbcc")), extended(0x8008),
-                     data(0x0d3f, QByteArray::fromHex("ddee"))}),
-            patched(0x2FD41, {{0, "cc02"}, {0x2FD3F, "ddee"}}), 0, 2);
-        // Offset 0x80080d3e - 0x80050000 = 199,998: the third of three bytes lies past the end.
-        row("past the end",
-            records({extended(0x8005), data(0, QByteArray::fromHex("01")), extended(0x8008),
-                     data(0x0d3e, QByteArray::fromHex("778899"))}),
-            patched(HexFile::Capacity, {{0, "01"}, {199998, "7788"}}), 0, 1);
+        for (auto [text, image, checksumErrors, skipped] : {
+                 std::tuple{HexRecords::image(Base, bytes), bytes, 0, 0},
+                 {flat.replace("\r\n", ""), QByteArray::fromHex("deadbeef0102"), 0, 0},
+                 {HexRecords::image(Base, QByteArray::fromHex("abcdef")).toLower(),
+                  QByteArray::fromHex("abcdef"), 0, 0},
+                 {records({extended(0x8005), data(0, QByteArray::fromHex("01020304")),
+                           data(0x10, QByteArray::fromHex("aabb")), data(4, "\x05")}),
+                  patched(0x12, {{0, "0102030405"}, {0x10, "aabb"}}), 0, 0},
+                 // 0x8005 and 0x0005 give the same bits 16 to 23; a second extended record
+                 // moves the data relative to the base set by the first.
+                 {records({extended(0x8005), data(0, "\x11"), extended(0x0006), data(0, "\x22")}),
+                  patched(0x10001, {{0, "11"}, {0x10000, "22"}}), 0, 0},
+                 // A bad checksum is counted; the data are stored.
+                 {records({extended(0x8005), badChecksum(data(0, QByteArray::fromHex("c0ffee"))),
+                           data(3, "\x42")}),
+                  QByteArray::fromHex("c0ffee42"), 1, 0},
+                 // The checksum counts the record type's second digit only: a type 15 record
+                 // whose checksum was made for type 05 adds up (and stores nothing).
+                 {records({extended(0x8005), typed, data(0, "\x01")}), "\x01", 0, 0},
+                 // The base comes from the first data record; a later record below it and one
+                 // past the image end are skipped. 0x80080d3f - 0x80051000 is still inside.
+                 {records({extended(0x8005), data(0x1000, QByteArray::fromHex("0102")),
+                           data(0x0ffe, QByteArray::fromHex("aabbcc")), extended(0x8008),
+                           data(0x0d3f, QByteArray::fromHex("ddee"))}),
+                  patched(0x2FD41, {{0, "cc02"}, {0x2FD3F, "ddee"}}), 0, 2},
+                 // Offset 0x80080d3e - 0x80050000 = 199,998: the third byte lies past the end.
+                 {records({extended(0x8005), data(0, "\x01"), extended(0x8008),
+                           data(0x0d3e, QByteArray::fromHex("778899"))}),
+                  patched(HexFile::Capacity, {{0, "01"}, {199998, "7788"}}), 0, 1}}) {
+            HexFile hex;
+            const HexFile::Report report = hex.parse(text);
+            QCOMPARE(report.result, HexFile::Loaded);
+            QCOMPARE(report.checksumErrors, checksumErrors);
+            QCOMPARE(report.skippedBytes, skipped);
+            QCOMPARE(hex.data(), image);
+        }
     }
 
-    void loads()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, data);
-        QFETCH(int, checksumErrors);
-        QFETCH(int, skippedBytes);
-        HexFile hex;
-        const HexFile::Report report = hex.parse(text);
-        QCOMPARE(report.result, HexFile::Loaded);
-        QCOMPARE(report.checksumErrors, checksumErrors);
-        QCOMPARE(report.skippedBytes, skippedBytes);
-        QCOMPARE(hex.size(), int(data.size()));
-        QCOMPARE(hex.data(), data);
-    }
-
-    void refusedTexts_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("result");
-        const QByteArray good = HexRecords::image(Base, QByteArray::fromHex("0102"));
-        QTest::newRow("empty") << QByteArray() << int(HexFile::BadFormat);
-        QTest::newRow("leading blank") << (" " + good) << int(HexFile::BadFormat);
-        QTest::newRow(":1 start") << QByteArray(":10000000") << int(HexFile::BadFormat);
-        QTest::newRow("text") << QByteArray("hello") << int(HexFile::BadFormat);
-        // Truncated: the text ends inside a record.
-        QTest::newRow("ends in data")
-            << good.left(good.indexOf("\r\n", 20) - 4) << int(HexFile::Truncated);
-        QTest::newRow("ends in header") << QByteArray(":0200") << int(HexFile::Truncated);
-        // The byte count promises more data than the line holds: the next record is not read
-        // as data.
-        QByteArray shortLine = HexRecords::data(0x0000, QByteArray::fromHex("0102"));
-        shortLine[2] = '4';
-        QTest::newRow("count too large")
-            << records({HexRecords::extended(0x8005), shortLine}) << int(HexFile::Truncated);
-        QTest::newRow("no hex digit")
-            << (HexRecords::extended(0x8005) + ":02000000zz11ff\r\n") << int(HexFile::Truncated);
-    }
-
+    // Refused texts store nothing: the earlier image stays, the size is 0.
     void refusedTexts()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(int, result);
-        HexFile hex;
-        QCOMPARE(int(hex.parse(text).result), result);
-        QCOMPARE(hex.size(), 0);
-        QCOMPARE(hex.image(), QByteArray(HexFile::Capacity, HexFile::Erased));
-    }
-
-    // The image keeps earlier bytes through later loads, failed ones included.
-    void imageOutlivesLoads()
-    {
-        HexFile hex;
-        QCOMPARE(hex.parse(HexRecords::image(Base, QByteArray::fromHex("0102030405"))).result,
-                 HexFile::Loaded);
-        QCOMPARE(hex.parse(HexRecords::image(Base, QByteArray::fromHex("aa"))).result,
-                 HexFile::Loaded);
-        QCOMPARE(hex.size(), 1);
-        QCOMPARE(hex.image().left(5), QByteArray::fromHex("aa02030405"));
-        const QByteArray before = hex.image();
-        QByteArray text = HexRecords::extended(0x8005);
-        text += HexRecords::data(0x0000, QByteArray(4, 'B'));
-        text += ":0400040042";
-        QCOMPARE(hex.parse(text).result, HexFile::Truncated);
-        QCOMPARE(hex.size(), 0);
-        QCOMPARE(hex.image(), before);
+        const QByteArray good = HexRecords::image(Base, QByteArray::fromHex("0102"));
+        QByteArray shortLine = data(0, QByteArray::fromHex("0102"));
+        shortLine[2] = '4'; // the count promises more than the line holds
+        for (auto [text, result] :
+             {std::pair{QByteArray(), HexFile::BadFormat}, {" " + good, HexFile::BadFormat},
+              {":10000000", HexFile::BadFormat}, {"hello", HexFile::BadFormat},
+              {good.left(good.indexOf("\r\n", 20) - 4), HexFile::Truncated},
+              {":0200", HexFile::Truncated}, {":020000", HexFile::Truncated},
+              {records({extended(0x8005), shortLine}), HexFile::Truncated},
+              {extended(0x8005) + ":02000000zz11ff\r\n", HexFile::Truncated},
+              {extended(0x8005) + data(0, "BBBB") + ":0400040042", HexFile::Truncated}}) {
+            HexFile hex;
+            QCOMPARE(hex.parse(HexRecords::image(Base, "\xaa\x02")).result, HexFile::Loaded);
+            QCOMPARE(hex.parse(text).result, result);
+            QCOMPARE(hex.size(), 0);
+            QCOMPARE(hex.image().left(3), QByteArray("\xaa\x02\xff"));
+        }
     }
 
     void loadFromFile()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         QFile file(dir.filePath("fw.hex"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(HexRecords::image(Base, QByteArray::fromHex("0011223344")));
@@ -173,12 +125,29 @@ private slots:
         QCOMPARE(hex.load(file.fileName()).result, HexFile::Loaded);
         QCOMPARE(hex.data(), QByteArray::fromHex("0011223344"));
         // A missing file empties the image's size and leaves its bytes.
-        QCOMPARE(hex.load(QString()).result, HexFile::NotOpened);
-        QCOMPARE(hex.size(), 0);
-        hex.parse(HexRecords::image(Base, QByteArray::fromHex("0011")));
         QCOMPARE(hex.load("no/such/file.hex").result, HexFile::NotOpened);
         QCOMPARE(hex.size(), 0);
         QCOMPARE(hex.image().left(3), QByteArray::fromHex("001122"));
+        QCOMPARE(hex.load(QString()).result, HexFile::NotOpened);
+    }
+
+    // The block CRC against known values and the simulator's bitwise reference; the end
+    // marker line as the board expects it (a CR ends each block line).
+    void blockCrcAndLines()
+    {
+        for (auto [bytes, crc] : {std::pair{QByteArray("123456789"), 0xCCBD34E2u},
+                                  {"abc", 0x00616263u}, {QByteArray(256, '\0'), 0u}})
+            QCOMPARE(FlashBlock::crc32(bytes), crc);
+        QByteArray bytes;
+        for (quint32 x = 1; bytes.size() < 300; x = x * 214013u + 2531011u) {
+            bytes.append(char(x >> 16));
+            QCOMPARE(FlashBlock::crc32(bytes), FakeBoardFlash::crc32(bytes));
+        }
+        QCOMPARE(FlashBlock::line(0x80050100u, QByteArray::fromHex("00ff10ab")),
+                 QByteArray("set flash=8005010000ff10ab0000000400ff10ab\r"));
+        QCOMPARE(FlashBlock::endMarker(), QByteArray("set flash=8007fffC1234abcd000000041234abcd\r"));
+        QVERIFY(FlashBlock::answerOk("flash:ok\r") && !FlashBlock::answerOk("x:ok\r"));
+        QVERIFY(FlashBlock::answerRefused("flash:err\r") && !FlashBlock::answerRefused(""));
     }
 };
 

@@ -1,6 +1,5 @@
 #include "linkfixture.h"
 #include "linkhost.h"
-#include "tablerows.h"
 
 #include <QtTest>
 
@@ -32,131 +31,92 @@ class TestIdentification : public QObject
     Q_OBJECT
 
 private slots:
-    void compatibilityRule_data()
-    {
-        addRows<QString, QString, QString, bool>(
-            {"type", "version", "date", "compatible"},
-            {{"P110", "0x0001044C", Day, true},
-             {"P110", "0x0001044B", Day, false}, // version one below
-             {"P110", "0x00020000", Day, true},
-             {"P110", "0x0001044C", "Sun Aug 25 23:59:59 2024", false}, // day before
-             {"P110", "0x0001044C", "Wed Jan 1 00:00:00 2025", true},
-             {"P111", "0x0001044C", Day, false},
-             {"P110", "0x0001044C", "2024.08.26", false}, // date as digits
-             {"P110", "01044C", Day, false},              // no prefix loses two digits
-             {"P110", "0xZZZ", Day, false}});
-    }
-
     void compatibilityRule()
     {
-        QFETCH(QString, type);
-        QFETCH(QString, version);
-        QFETCH(QString, date);
-        QFETCH(bool, compatible);
-        QCOMPARE(ControlBoard::checkFirmwareCompatible(type, version, date), compatible);
+        for (auto [type, version, date, compatible] :
+             {std::tuple{"P110", "0x0001044C", Day, true}, {"P110", "0x0001044B", Day, false},
+              {"P110", "0x00020000", Day, true},
+              {"P110", "0x0001044C", "Sun Aug 25 23:59:59 2024", false}, // the day before
+              {"P111", "0x0001044C", Day, false},
+              {"P110", "0x0001044C", "2024.08.26", false}, // date as digits
+              {"P110", "01044C", Day, false},              // no prefix loses two digits
+              {"P110", "0xZZZ", Day, false}})
+            QCOMPARE(ControlBoard::checkFirmwareCompatible(type, version, date), compatible);
     }
 
-    // Both reply forms, compatible or not, and replies that name no firmware of ours (old
-    // versions and builds: compatibilityRule and warningBoxText).
-    void replies_data()
-    {
-        const QString unknownDate = QStringLiteral("01.01.1900 01:01");
-        addRows<QByteArray, bool, QString, int, QString>(
-            {"reply", "compatible", "type", "version", "date"},
-            {{"Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024", true, "P110", 0x1044C,
-              "26.08.2024 10:00"},
-             {"Velmora,P110,0x0001044C,2024.08.26 [V2]", false, "P110", 0x1044C, ""},
-             {"Velmora,P110,0x00020000,1.2.3", false, "P110", 0x20000, ""},
-             // Without the "0x" prefix the rule drops two digits, the stored version does not.
-             {"Velmora,P110,01044C,Mon Aug 26 10:00:00 2024", false, "P110", 0x1044C,
-              "26.08.2024 10:00"},
-             {"Acme,P110,0x0001044C,Mon Aug 26 10:00:00 2024", false, "UNKNOWN", 0, unknownDate},
-             {"err", false, "UNKNOWN", 0, unknownDate}});
-    }
-
+    // Both reply forms, compatible or not, and replies that name no firmware of ours.
     void replies()
     {
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, compatible);
-        QFETCH(QString, type);
-        QFETCH(int, version);
-        QFETCH(QString, date);
-        LinkFixture f;
-        f.board.setIdnReply(reply);
-        QVERIFY(f.link.connectBoard(f.board.devicePath()));
-        QCOMPARE(f.link.isCompatible(), compatible);
-        QCOMPARE(f.link.firmwareType(), type);
-        QCOMPARE(f.link.firmwareVersion(), version);
-        QCOMPARE(f.link.firmwareDate(), date);
-        QCOMPARE(f.prompt.messages().size(), compatible ? 0 : 1);
-        QCOMPARE(f.log.entries().contains(qMakePair(1000, DetectedLine)), !compatible);
-        QCOMPARE(f.log.entries().contains(qMakePair(1000, BoxText)), !compatible);
-        QCOMPARE(f.board.lines().count("*IDN?"), 2);
+        const QString unknownDate = QStringLiteral("01.01.1900 01:01");
+        for (auto [reply, compatible, type, version, date] :
+             {std::tuple{QByteArray("Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024"), true,
+                         QString("P110"), 0x1044C, QString("26.08.2024 10:00")},
+              {"Velmora,P110,0x0001044C,2024.08.26 [V2]", false, "P110", 0x1044C, ""},
+              // Without the "0x" prefix the rule drops two digits, the stored version does not.
+              {"Velmora,P110,01044C,Mon Aug 26 10:00:00 2024", false, "P110", 0x1044C,
+               "26.08.2024 10:00"},
+              {"Acme,P110,0x0001044C,Mon Aug 26 10:00:00 2024", false, "UNKNOWN", 0, unknownDate},
+              {"err", false, "UNKNOWN", 0, unknownDate}}) {
+            LinkFixture f;
+            f.board.setIdnReply(reply);
+            QVERIFY(f.link.connectBoard(f.board.devicePath()));
+            QCOMPARE(f.link.isCompatible(), compatible);
+            QCOMPARE(f.link.firmwareType(), type);
+            QCOMPARE(f.link.firmwareVersion(), version);
+            QCOMPARE(f.link.firmwareDate(), date);
+            QCOMPARE(f.prompt.messages().size(), compatible ? 0 : 1);
+            QCOMPARE(f.log.entries().contains(qMakePair(1000, DetectedLine)), !compatible);
+            QCOMPARE(f.log.entries().contains(qMakePair(1000, BoxText)), !compatible);
+            QCOMPARE(f.board.lines().count("*IDN?"), 2);
+        }
     }
 
-    void warningBoxText()
+    // The box offers the update window, opened on "Yes" only; with ignore_version the box is
+    // left out, the log line stays.
+    void warningBoxAndUpdateOffer()
     {
         LinkFixture f;
+        TestHost host;
+        f.link.setHost(&host);
         f.board.setIdnReply("Velmora,P110,0x0001044B,Sun Aug 25 10:00:00 2024");
+        f.prompt.queueButton(Prompt::No);
         QVERIFY(f.link.connectBoard(f.board.devicePath()));
         QCOMPARE(f.prompt.messages().size(), 1);
         const Prompt::Message box = f.prompt.messages().first();
         QCOMPARE(box.icon, Prompt::Warning);
-        QCOMPARE(box.title, QStringLiteral("KVL52110"));
-        QCOMPARE(box.text, BoxText);
+        QCOMPARE(box.title + '|' + box.text, "KVL52110|" + BoxText);
         QCOMPARE(box.buttons, Prompt::Yes | Prompt::No);
-        const QString expected =
-            QStringLiteral("Current version of Firmware might not be compatible with this Control "
-                           "Software.\n\t\tRequired \t\tCurrent\n\tType:\t%1\t\t\t%2\n\tVer.:\t0x%3"
-                           "\t\t0x%4\n\tBuild:\t%5\t\t%6\n\nYou may continue to use this SW or "
-                           "perform update.\nDo you want to update VELMCU Firmware now?")
-                .arg(QStringLiteral("P110"), QStringLiteral("P110"), QStringLiteral("0001044c"),
-                     QStringLiteral("0001044b"), QDate(2024, 8, 26).toString(Qt::TextDate),
-                     QDate(2024, 8, 25).toString(Qt::TextDate));
-        QCOMPARE(box.informativeText, expected);
-    }
-
-    // With ignore_version the box is left out, the log line stays; otherwise the box offers
-    // the update window, opened on "Yes" only.
-    void ignoreVersionAndUpdateOffer()
-    {
-        LinkFixture f;
-        f.board.setIdnReply("Velmora,X9,0x1,Mon Aug 26 10:00:00 2024");
-        TestHost host;
-        host.ignore = true;
-        f.link.setHost(&host);
-        QVERIFY(f.link.connectBoard(f.board.devicePath()));
-        QVERIFY(f.prompt.messages().isEmpty());
-        QVERIFY(f.log.entries().contains(qMakePair(1000, DetectedLine)));
-        QVERIFY(!f.log.contains(BoxText));
-
-        host.ignore = false;
-        f.prompt.queueButton(Prompt::No);
-        QVERIFY(f.link.checkIdn()); // the query was answered
+        QCOMPARE(box.informativeText,
+                 QStringLiteral("Current version of Firmware might not be compatible with this "
+                                "Control Software.\n\t\tRequired \t\tCurrent\n\tType:\tP110\t\t\t"
+                                "P110\n\tVer.:\t0x0001044c\t\t0x0001044b\n\tBuild:\t%1\t\t%2\n\n"
+                                "You may continue to use this SW or perform update.\nDo you want "
+                                "to update VELMCU Firmware now?")
+                     .arg(QDate(2024, 8, 26).toString(Qt::TextDate),
+                          QDate(2024, 8, 25).toString(Qt::TextDate)));
         QCOMPARE(host.updates, 0);
         f.prompt.queueButton(Prompt::Yes);
-        QVERIFY(f.link.checkIdn());
+        QVERIFY(f.link.checkIdn()); // the query was answered
         QCOMPARE(host.updates, 1);
+        host.ignore = true;
+        f.log.clear();
+        QVERIFY(f.link.checkIdn());
         QCOMPARE(f.prompt.messages().size(), 2);
+        QVERIFY(f.log.entries().contains(qMakePair(1000, DetectedLine)));
+        QVERIFY(!f.log.contains(BoxText));
         f.link.setHost(nullptr);
     }
 
-    void silentBoardGetsNoBox()
+    // A silent board is no connection and shows no box; only the second of the two queries
+    // counts: the first answer, discarded, must not stand in for an unanswered second one.
+    void unansweredQueries()
     {
         LinkFixture f;
         f.board.setSilent(true);
         QVERIFY(!f.link.connectBoard(f.board.devicePath()));
-        QVERIFY(!f.link.isConnected());
-        QVERIFY(f.prompt.messages().isEmpty());
+        QVERIFY(!f.link.isConnected() && f.prompt.messages().isEmpty() && f.board.lines().isEmpty());
         QVERIFY(!f.log.contains(DetectedLine));
-        QVERIFY(f.board.lines().isEmpty());
-        QCOMPARE(f.link.firmwareType(), QStringLiteral("UNKNOWN"));
-    }
-
-    void unansweredSecondQueryIsUnknown()
-    {
-        // Only the second answer counts: the first one, discarded, must not stand in for it.
-        LinkFixture f;
+        f.board.setSilent(false);
         auto queries = std::make_shared<std::atomic<int>>(0);
         f.board.addHandler(QByteArray("*IDN?"), [queries](const QByteArray &) {
             return ++*queries == 1 ? QByteArray("Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024")
@@ -166,11 +126,9 @@ private slots:
         QVERIFY(f.link.connectBoard(f.board.devicePath()));
         QCOMPARE(queries->load(), 2);
         QCOMPARE(f.link.firmwareType(), QStringLiteral("UNKNOWN"));
-        QCOMPARE(f.link.firmwareVersion(), 0);
-        QVERIFY(!f.link.isCompatible());
+        QVERIFY(f.link.firmwareVersion() == 0 && !f.link.isCompatible());
         QCOMPARE(f.prompt.messages().size(), 1);
-        // The result is the second transaction's.
-        QVERIFY(!f.link.checkIdn());
+        QVERIFY(!f.link.checkIdn()); // the result is the second transaction's
     }
 };
 

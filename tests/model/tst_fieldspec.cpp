@@ -1,71 +1,57 @@
 #include "fieldspec.h"
-#include "../support/tablerows.h"
 
 #include <QtTest>
+
+#include <tuple>
 
 class TestFieldSpec : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void scan_data()
-    {
-        // flags: r range, b bracket, n named, v value, a allBits
-        addRows<QByteArray, QStringList, QString, int, int, quint32>(
-            {"expr", "parts", "flags", "low", "high", "value"},
-            {{"SA[5]=0", {"SA", "5", "", "0", ""}, "bv", 5, 5, 0},
-             {"VSETPOINT[6:0]#Boost voltage", {"VSETPOINT", "6", "0", "", "Boost voltage"}, "rb",
-              0, 6, 0},
-             {"BANK[SW1]", {"BANK", "SW1", "", "", ""}, "bn", 0, 0, 0},
-             {"SpiIn4B[]", {"SpiIn4B", "", "", "", ""}, "ba", 0, 10000, 0},
-             {"PID1[8]=0x1F", {"PID1", "8", "", "0x1F", ""}, "bv", 8, 8, 31},
-             {"A[1:2:3]", {"A", "1", "23", "", ""}, "rb", 1, 23, 0},
-             {"X#a#b", {"X", "", "", "", "ab"}, "", 0, 0, 0},
-             {"[0:7]", {"", "0", "7", "", ""}, "rb", 0, 7, 0},
-             {"A=0X1F", {"A", "", "", "0X1F", ""}, "v", 0, 0, 0},
-             {"R[_X]", {"R", "_X", "", "", ""}, "b", 0, 0, 0},
-             {"R[-3:4x]", {"R", "-3", "4x", "", ""}, "rb", -3, 4, 0},
-             {" N [ 2 ] = 7 # d ", {" N ", " 2  ", "", " 7 ", " d "}, "bv", 2, 2, 7},
-             {"N=4294967295", {"N", "", "", "4294967295", ""}, "v", 0, 0, 4294967295u},
-             {"N=0x100000000", {"N", "", "", "0x100000000", ""}, "v", 0, 0, 0},
-             {"N=12ab", {"N", "", "", "12ab", ""}, "v", 0, 0, 0},
-             {"", {"", "", "", "", ""}, "", 0, 0, 0}});
-    }
-
+    // The five parts, the flags (r range, b bracket, n named, v value, a allBits) and numbers.
     void scan()
     {
-        QFETCH(QByteArray, expr);
-        QFETCH(QStringList, parts);
-        QFETCH(QString, flags);
-        QFETCH(int, low);
-        QFETCH(int, high);
-        QFETCH(quint32, value);
-        FieldSpec spec;
-        QVERIFY(spec.set(expr.constData()));
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(QString::fromLatin1(spec.part(i)), parts.at(i));
-        QCOMPARE(spec.hasRange(), flags.contains('r'));
-        QCOMPARE(spec.hasBracket(), flags.contains('b'));
-        QCOMPARE(spec.isNamed(), flags.contains('n'));
-        QCOMPARE(spec.hasValue(), flags.contains('v'));
-        QCOMPARE(spec.allBits(), flags.contains('a'));
-        QCOMPARE(spec.low(), low);
-        QCOMPARE(spec.high(), high);
-        QCOMPARE(spec.value(), value);
+        for (auto [expr, parts, flags, low, high, value] :
+             {std::tuple{QByteArray("SA[5]=0"), QString("SA|5||0|"), QString("bv"), 5, 5, 0u},
+              {"VSETPOINT[6:0]#Boost voltage", "VSETPOINT|6|0||Boost voltage", "rb", 0, 6, 0u},
+              {"BANK[SW1]", "BANK|SW1|||", "bn", 0, 0, 0u}, {"R[Zone]", "R|Zone|||", "bn", 0, 0, 0u},
+              {"SpiIn4B[]", "SpiIn4B||||", "ba", 0, 10000, 0u}, {"[0:7]", "|0|7||", "rb", 0, 7, 0u},
+              {"PID1[8]=0x1F", "PID1|8||0x1F|", "bv", 8, 8, 31u}, {"X#a#b", "X||||ab", "", 0, 0, 0u},
+              {"A[1:2:3]", "A|1|23||", "rb", 1, 23, 0u}, {"A=0X1F", "A|||0X1F|", "v", 0, 0, 0u},
+              {"R[_X]", "R|_X|||", "b", 0, 0, 0u}, {"R[-3:4x]", "R|-3|4x||", "rb", -3, 4, 0u},
+              {" N [ 2 ] = 7 # d ", " N | 2  || 7 | d ", "bv", 2, 2, 7u},
+              {"N=4294967295", "N|||4294967295|", "v", 0, 0, 4294967295u},
+              {"N=0x100000000", "N|||0x100000000|", "v", 0, 0, 0u},
+              {"N=12ab", "N|||12ab|", "v", 0, 0, 0u},
+              {"", "||||", "", 0, 0, 0u}}) {
+            FieldSpec spec;
+            QVERIFY(spec.set(expr.constData()));
+            QStringList got;
+            for (int i = 0; i < 5; ++i)
+                got << QString::fromLatin1(spec.part(i));
+            QCOMPARE(got.join('|'), parts);
+            QString gotFlags;
+            for (auto [flag, set] : {std::pair{'r', spec.hasRange()}, {'b', spec.hasBracket()},
+                                     {'n', spec.isNamed()}, {'v', spec.hasValue()},
+                                     {'a', spec.allBits()}})
+                gotFlags += set ? QString(flag) : QString();
+            QCOMPARE(gotFlags, flags);
+            QCOMPARE(spec.low(), low);
+            QCOMPARE(spec.high(), high);
+            QCOMPARE(spec.value(), value);
+        }
     }
 
-    void refused_data()
-    {
-        addRows<QByteArray>({"expr"}, {{"A=5[3]"}, {"X#note: more"}, {"A[1:2[3]"}, {"A#x=1"}});
-    }
-
+    // Separators out of order refuse the expression with a warning.
     void refused()
     {
-        QFETCH(QByteArray, expr);
-        FieldSpec spec;
-        QTest::ignoreMessage(QtWarningMsg, qPrintable("ERROR parsing field " + expr));
-        QVERIFY(!spec.set(expr.constData()));
-        QVERIFY(!spec.isValid());
+        for (const char *expr : {"A=5[3]", "X#note: more", "A[1:2[3]", "A#x=1"}) {
+            FieldSpec spec;
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(QString("ERROR parsing field ") + expr));
+            QVERIFY(!spec.set(expr));
+            QVERIFY(!spec.isValid());
+        }
     }
 
     void parseKeepsBoundsSetResetsThem()
