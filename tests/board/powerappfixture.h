@@ -1,8 +1,26 @@
 #pragma once
 
-// The program's application object with the board page and the SPI tools it writes the
-// driver chips through, connected to a FakeBoard with a KVL52205 and a KVL52404. Header only.
+// The program with the board page and the SPI tools it writes the driver chips through,
+// connected to a FakeBoard with a KVL52205 and a KVL52404. Header only.
 #include "boardappfixture.h"
+#include "boardglobals.h"
+
+// Reaches what the driver detection and the applet framework set inside the page.
+struct PowerProbe {
+    static void setScales(Board *page, quint16 peak, quint16 ripple)
+    {
+        page->peakScale1 = page->peakScale2 = peak;
+        page->rippleScale1 = page->rippleScale2 = ripple;
+    }
+    static void setPeakScales(Board *page, quint16 one, quint16 two)
+    {
+        page->peakScale1 = one;
+        page->peakScale2 = two;
+    }
+    static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
+    static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
+    static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
+};
 
 struct PowerAppFixture : BoardAppFixture {
     bool start()
@@ -13,6 +31,38 @@ struct PowerAppFixture : BoardAppFixture {
         if (!app->init())
             return false;
         app->start();
-        return connectTo(board);
+        if (!connectTo(board))
+            return false;
+        // The set-up wrote the model while the page was offline; bring the widgets level, so
+        // that a later refresh of all controls sends nothing of its own.
+        page()->slot_updateAllControls();
+        board.clearRecords();
+        return true;
+    }
+
+    QVariant run(const QString &command, const QString &args = QString())
+    {
+        return page()->run(command, args);
+    }
+    // A page item ("P205STATUS[VLED1]", "SPI_MAPP404[VBST]", "IPEAK1") with the internal key.
+    void set(const QString &name, const QVariant &value)
+    {
+        QVERIFY2(page()->set(name, value, Variable::InternalKey), qPrintable(name));
+    }
+    double item(const QString &name) const
+    {
+        return page()->get(name, Variable::InternalKey).toDouble();
+    }
+    // "name=value" pairs, the value decimal or 0x-hexadecimal.
+    static QList<QPair<QString, double>> pairs(const QStringList &items)
+    {
+        QList<QPair<QString, double>> out;
+        for (const QString &item : items) {
+            const QString value = item.section(QLatin1Char('='), 1);
+            const bool hex = value.startsWith(QLatin1String("0x"));
+            out.append({item.section(QLatin1Char('='), 0, 0),
+                        hex ? double(value.toUInt(nullptr, 16)) : value.toDouble()});
+        }
+        return out;
     }
 };

@@ -1,0 +1,431 @@
+// The KVL52404 power stage through a simulated chip: frames with their CRCs, the map commands
+// and their refusals, answer checks, the readouts, and what the page's controls write.
+#include "powerappfixture.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMutex>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+#include <qcustomplot.h>
+
+namespace
+{
+
+using Lines = QList<QByteArray>;
+
+// The lines of one frame exchange each on LED chip select 0.
+Lines frames(std::initializer_list<quint32> words)
+{
+    Lines lines;
+    for (quint32 word : words)
+        lines << "set SPILEDCS0DATA=04" + QByteArray::number(word, 16).rightJustified(8, '0')
+              << "get SPILEDCS0DATA";
+    return lines;
+}
+
+// The addresses written by the frames among lines, in order.
+QList<int> written(const Lines &lines)
+{
+    QList<int> addresses;
+    for (const QByteArray &line : lines) {
+        const int head = line.mid(20, 2).toInt(nullptr, 16);
+        if (line.startsWith("set SPILEDCS0DATA=04") && (head & 0x80))
+            addresses << ((head & 0x7F) >> 1);
+    }
+    return addresses;
+}
+
+QStringList logTexts(const QSignalSpy &spy, int level)
+{
+    QStringList texts;
+    for (const QList<QVariant> &args : spy)
+        if (args.at(0).toInt() == level)
+            texts << args.at(1).toString();
+    return texts;
+}
+
+// Counts the tones of one frequency, from any thread.
+class CountingTones : public ToneOutput
+{
+public:
+    CountingTones() { install(this); }
+    ~CountingTones() override { install(nullptr); }
+    void play(int frequencyHz, int) override
+    {
+        QMutexLocker lock(&m_mutex);
+        m_count += frequencyHz == 880;
+    }
+    int count()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_count;
+    }
+
+private:
+    QMutex m_mutex;
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestBoardP404 : public QObject
+{
+    Q_OBJECT
+
+    PowerAppFixture f;
+
+    template <typename T> T *w(const char *name) { return f.widget<T>(name); }
+    double map(const QString &field) { return f.item("SPI_MAPP404[" + field + "]"); }
+    void setMap(const QString &field, double value) { f.set("SPI_MAPP404[" + field + "]", value); }
+
+    // Gives the widget the keyboard focus on the shown page.
+    void focus(QWidget *widget)
+    {
+        auto *tabs = w<QTabWidget>("tabWidget");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(widget))
+                tabs->setCurrentIndex(i);
+        f.page()->showWindow();
+        widget->window()->show();
+        QApplication::setActiveWindow(widget->window());
+        widget->setFocus();
+        QTRY_VERIFY(widget->hasFocus());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        PowerProbe::setScales(f.page(), 330, 47);
+    }
+    void init() { f.take(); }
+    void cleanup()
+    {
+        QCOMPARE(f.spi.violations(), QStringList());
+        f.spi.setCorruptAnswerCrc(false);
+        PowerProbe::setFromButton(f.page(), false);
+        w<QWidget>("tabWidget")->setFocus();
+    }
+
+    // CRC steps (x^4 + x + 1 on the low nibble) and the block CRCs, which check to 0 over a
+    // block ending in its own CRC; map addresses are one or two decimal digits below 64.
+    void crcAndAddresses()
+    {
+        const uint steps[][3] = {{0, 0, 0}, {1, 0, 3}, {8, 0, 0xB}, {0, 15, 2}, {0x31, 0, 3}};
+        for (const auto &s : steps)
+            QCOMPARE(Board::f_crc_T(s[0], s[1]), quint32(s[2]));
+        Register odd(30, QStringLiteral("odd")), nibble(4, QStringLiteral("nibble")), empty;
+        QCOMPARE(Board::CalculateCrc_T(odd), 15u);
+        QCOMPARE(Board::CalculateCrc_Ext_T(empty), 15u);
+        QCOMPARE(Board::CalculateCrc_Ext_T(odd), 15u);
+        nibble.setValue(0x6, true);
+        QCOMPARE(Board::CalculateCrc_Ext_T(nibble), Board::f_crc_T(0x6, 15));
+        Register block(8, QStringLiteral("block"));
+        block.setValue(0x60 | Board::f_crc_T(0x6, 15), true);
+        QCOMPARE(Board::CalculateCrc_Ext_T(block), 0u);
+        QCOMPARE(Board::CalculateCrc_T(block), Board::f_crc_T(0x6, 15));
+        const QList<QPair<QString, int>> addresses{{"0", 0},    {"63", 63}, {"07", 7},  {"64", -1},
+                                                   {"", -1},    {"-1", -1}, {"+5", -1}, {" 5", -1},
+                                                   {"0x5", -1}, {"100", -1}};
+        for (const auto &[text, address] : addresses)
+            QCOMPARE(Board::p404Address(text), address);
+    }
+
+    // The map commands' lines, results and the items they leave. Rows run in order; each sets
+    // the page items and chip words it depends on.
+    void commands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QStringList>("items"); // page items set first
+        QTest::addColumn<QStringList>("chip");  // chip words by address
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<QStringList>("after"); // page items afterwards
+        const QStringList none;
+        QTest::newRow("read 55") << "Read"
+                                 << "55" << QStringList{"SPI_MAPP404[VBST]=0"}
+                                 << QStringList{"55=0xAB"} << true << frames({0x6E000009})
+                                 << QStringList{"SPI_MAPP404[VBST]=0xAB"};
+        QTest::newRow("read 06;42")
+            << "Read"
+            << "06;42" << none << QStringList{"6=0x1F", "42=0x1AB"} << true
+            << frames({0x0C000006, 0x54000005})
+            << QStringList{"SPI_MAPP404[BUCK2_FREQ]=0x1F", "SPI_MAPP404[VLED2]=0x1AB"};
+        QTest::newRow("read nothing") << "Read"
+                                      << "" << none << none << false << Lines() << none;
+        QTest::newRow("read with a bad element")
+            << "Read"
+            << "2;x" << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"} << QStringList{"2=9"} << false
+            << Lines() << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"};
+        QTest::newRow("write 13") << "Write"
+                                  << "13"
+                                  << QStringList{"SPI_MAPP404[BUCK1_EN]=1",
+                                                 "SPI_MAPP404[BUCK2_EN]=1"}
+                                  << none << true << frames({0x9A000035}) << none;
+        QTest::newRow("write 14;15")
+            << "Write"
+            << "14;15"
+            << QStringList{"SPI_MAPP404[BST1_VLIM_THR]=0x32", "SPI_MAPP404[BST1_COMP_DIV]=0",
+                           "SPI_MAPP404[BST1_SLP_CTRL]=0",    "SPI_MAPP404[BST2_VLIM_THR]=1",
+                           "SPI_MAPP404[BST2_COMP_DIV]=0",    "SPI_MAPP404[BST2_SLP_CTRL]=7"}
+            << none << true << frames({0x9C000320, 0x9E03801A}) << none;
+        QTest::newRow("boost voltage")
+            << "ReadVBOOST"
+            << "" << none << QStringList{"55=0x11FF"} << true << frames({0x6E000009})
+            << QStringList{"BoostVoltageMeas=69.86328125"};
+        QTest::newRow("led 1 half range")
+            << "ReadVLED"
+            << "1" << none << QStringList{"2=0x4000", "35=0x1500"} << true
+            << frames({0x04000009, 0x4600000F}) << QStringList{"VLED1=17.5"};
+        QTest::newRow("led 2 full range")
+            << "ReadVLED"
+            << "2" << none << QStringList{"6=0", "42=256"} << true
+            << frames({0x0C000006, 0x54000005}) << QStringList{"VLED2=35"};
+        QTest::newRow("led 0") << "ReadVLED"
+                               << "x" << none << none << false << Lines() << none;
+        QTest::newRow("led 3") << "ReadVLED"
+                               << "3" << none << none << false << Lines() << none;
+        // The whole word of address 29 goes out, the reset bit with the other fields.
+        QTest::newRow("software reset")
+            << "swresetP404"
+            << "" << QStringList{"SPI_MAPP404[SWRESET]=0", "SPI_MAPP404[BST_FAIL_OUT]=1"} << none
+            << false << frames({0xBA002017}) << QStringList{"SPI_MAPP404[SWRESET]=1"};
+        // Defaults replace their own fields and keep the rest of each word (VLED1_RNG).
+        QTest::newRow("defaults")
+            << "defaultP404"
+            << "" << QStringList{"SPI_MAPP404[BUCK1_IAVG]=3",     "SPI_MAPP404[BUCK2_IRNG]=2",
+                                 "SPI_MAPP404[BUCK2_FREQ]=63",    "SPI_MAPP404[VLED1_RNG]=1",
+                                 "SPI_MAPP404[BUCK1_DIM_DUTY]=0", "SPI_MAPP404[BUCK2_EN]=1",
+                                 "SPI_MAPP404[BST2_VLIM_THR]=50", "SPI_MAPP404[BST_SRC]=3",
+                                 "SPI_MAPP404[BST1_EN]=0",        "SPI_MAPP404[BST_VSETPOINT]=0"}
+            << none << false
+            << frames({0x8200080C, 0x8404014A, 0x86003FCF, 0x8A000803, 0x8C00014D, 0x8E003FC0,
+                       0x9A000000, 0x9C02415E, 0x9E024159, 0xA2080C12, 0xA4203233})
+            << QStringList{"SPI_MAPP404[BST_VSETPOINT]=100", "SPI_MAPP404[VLED1_RNG]=1"};
+    }
+    void commands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, args);
+        QFETCH(QStringList, items);
+        QFETCH(QStringList, chip);
+        QFETCH(QStringList, after);
+        for (const auto &[name, value] : f.pairs(items))
+            f.set(name, value);
+        for (const auto &[address, word] : f.pairs(chip))
+            f.spi.setKvl52404Word(address.toInt(), quint32(word));
+        f.take();
+        QTEST(f.run(command, args).toBool(), "result");
+        QTEST(f.take(), "lines");
+        for (const auto &[name, value] : f.pairs(after))
+            QCOMPARE(f.item(name), value);
+    }
+
+    // A list with an element that names no word sends nothing and says which element it was.
+    void refusedLists()
+    {
+        const QList<QPair<QStringList, QString>> lists{
+            {{"1", "x"}, "x"}, {{"", "2"}, ""}, {{"5", "64", "6"}, "64"}};
+        for (const auto &[addresses, bad] : lists) {
+            for (bool write : {false, true}) {
+                QSignalSpy log(f.page(), &Applet::signal_log);
+                QVERIFY(
+                    !(write ? f.page()->MemoryWrite(addresses) : f.page()->MemoryRead(addresses)));
+                QCOMPARE(f.take(), Lines());
+                QCOMPARE(logTexts(log, -1),
+                         QStringList{"KVL52404: invalid register address \"" + bad + "\""});
+            }
+        }
+    }
+
+    // A wrong answer CRC keeps the data and the result and always leaves a warning; the beep
+    // and the box only come from a bound push button.
+    void corruptAnswers()
+    {
+        for (int row = 0; row < 4; ++row) {
+            const bool fromButton = row >= 2, write = row % 2;
+            CountingTones tones;
+            const qsizetype boxes = f.prompt.messages().size();
+            f.spi.setKvl52404Word(3, 0x777);
+            setMap("BUCK2_DIM_DUTY", 0x21);
+            f.spi.setCorruptAnswerCrc(true);
+            PowerProbe::setFromButton(f.page(), fromButton);
+            QSignalSpy log(f.page(), &Applet::signal_log);
+            QVERIFY(write ? f.page()->MemoryWrite({"7"}) : f.page()->MemoryRead({"3"}));
+            const QString text = write ? QStringLiteral("CRC failed, Written data invalid!")
+                                       : QStringLiteral("CRC failed, Read data invalid!");
+            QCOMPARE(logTexts(log, 1), QStringList{text});
+            if (write)
+                QCOMPARE(f.spi.kvl52404Word(7) >> 2 & 0xFF, 0x21u);
+            else
+                QCOMPARE(map("BUCK1_DIM_DUTY"), double((0x777u >> 2) & 0xFF));
+            QCOMPARE(tones.count(), fromButton ? 1 : 0);
+            QCOMPARE(f.prompt.messages().size(), boxes + (fromButton ? 1 : 0));
+            if (fromButton)
+                QCOMPARE(f.prompt.messages().last().text, text);
+        }
+    }
+
+    // SPIERR in the answer just received fails the list there; the next clean answer passes.
+    void spiErrors()
+    {
+        for (bool write : {false, true}) {
+            f.spi.scriptAnswer("SPILEDCS0DATA", "SPILEDCS0DATA=0480000000");
+            const QStringList two{"1", "2"};
+            QVERIFY(!(write ? f.page()->MemoryWrite(two) : f.page()->MemoryRead(two)));
+            QCOMPARE(f.take().size(), 2);
+            QVERIFY(write ? f.page()->MemoryWrite(two) : f.page()->MemoryRead(two));
+            QCOMPARE(f.take().size(), 4);
+        }
+    }
+
+    // The average current in single precision from range and code; the dials show it as they
+    // turn and write their word once when released.
+    void currents()
+    {
+        const struct {
+            int channel, range, code;
+            double milliamps;
+        } rows[] = {{1, 3, 255, 1600}, {1, 0, 128, 100.39216}, {2, 1, 51, 80}, {2, 2, 0, 0}};
+        for (const auto &r : rows) {
+            setMap(QStringLiteral("BUCK%1_IRNG").arg(r.channel), r.range);
+            setMap(QStringLiteral("BUCK%1_IAVG").arg(r.channel), r.code);
+            r.channel == 1 ? f.page()->calculateBUCK1_I_AVG() : f.page()->calculateBUCK2_I_AVG();
+            const double value = f.item(QStringLiteral("IAVERAGE%1").arg(r.channel));
+            QVERIFY2(qAbs(value - r.milliamps) < 1e-4, qPrintable(QString::number(value)));
+            QCOMPARE(double(float(value)), value);
+        }
+        for (int channel : {1, 2}) {
+            auto *dial = w<QAbstractSlider>(channel == 1 ? "dialBCK1AVG" : "dialBCK2AVG");
+            setMap(QStringLiteral("BUCK%1_IRNG").arg(channel), 3);
+            dial->setValue(51);
+            QCOMPARE(f.item(QStringLiteral("IAVERAGE%1").arg(channel)), 320.0);
+            QCOMPARE(f.take(), Lines());
+            QMetaObject::invokeMethod(dial, "sliderReleased");
+            QCOMPARE(written(f.take()), QList<int>{channel == 1 ? 1 : 5});
+            QCOMPARE(f.spi.kvl52404Word(channel == 1 ? 1 : 5) & 0x3FF, (3u << 8) | 51u);
+        }
+        auto *dial = w<QAbstractSlider>("dialVBOOST");
+        dial->setValue(0);
+        QCOMPARE(float(f.item("BoostVoltage")), 9.7f);
+        dial->setValue(127);
+        QCOMPARE(float(f.item("BoostVoltage")), 62.0f);
+        QCOMPARE(f.take(), Lines());
+        QMetaObject::invokeMethod(dial, "sliderReleased");
+        QCOMPARE(written(f.take()), QList<int>{18});
+        QCOMPARE((f.spi.kvl52404Word(18) >> 3) & 0x7F, 127u);
+    }
+
+    // Selection lists and spin boxes write only while they have the focus: a refresh sends
+    // nothing.
+    void focusRule()
+    {
+        const struct {
+            const char *name, *field;
+            int address;
+        } rows[] = {{"cmBSTSRC", "BST_SRC", 17},
+                    {"cmBCK2FREQ", "BUCK2_FREQ", 6},
+                    {"sbBCK1DIMDUTY", "BUCK1_DIM_DUTY", 3}};
+        for (const auto &r : rows) {
+            QWidget *widget = w<QWidget>(r.name);
+            auto *box = qobject_cast<QComboBox *>(widget);
+            auto *spin = qobject_cast<QSpinBox *>(widget);
+            const auto select = [&](int n) { box ? box->setCurrentIndex(n) : spin->setValue(n); };
+            select(1);
+            f.take();
+            select(2);
+            QCOMPARE(f.take(), Lines());
+            focus(widget);
+            select(3);
+            QCOMPARE(written(f.take()), QList<int>{r.address});
+            QCOMPARE(map(r.field), 3.0);
+        }
+    }
+
+    // The plot's top steps by 400 mA from 800 to 3200; its period is 1 / f. A frequency code
+    // without a frequency (63) or a zero ripple rating leaves the plot alone.
+    void buckPlot()
+    {
+        const QList<QPair<double, int>> tops{{0, 800},       {700, 800},   {701, 1200},
+                                             {1500.5, 2000}, {2700, 2800}, {2701, 3200},
+                                             {9000, 3200}};
+        for (const auto &[peak, top] : tops)
+            QCOMPARE(Board::buckPlotTop(peak), top);
+        for (const auto &[name, value] : f.pairs({"BoostVoltageMeas=48", "VLED1=20",
+                                                  "IAVERAGE1=500", "SPI_MAPP404[BUCK1_FREQ]=19"}))
+            f.set(name, value);
+        f.page()->updateBuckPlot();
+        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QStringLiteral("410"));
+        QCOMPARE(w<QLineEdit>("leIRIPPLE1P404")->text(), QStringLiteral("606.0"));
+        QCOMPARE(w<QLineEdit>("leIPEAK1P404")->text(), QStringLiteral("803.0"));
+        QCustomPlot *plot = w<QCustomPlot>("plotCH1");
+        QCOMPARE(plot->yAxis->range().upper, 1200.0);
+        QVERIFY(qAbs(plot->xAxis->range().upper - 2.2 * 1000 / 410) < 1e-9);
+        QCOMPARE(plot->graph(0)->dataCount(), 5);
+        const double xTop = plot->xAxis->range().upper;
+        setMap("BUCK1_FREQ", 63);
+        f.page()->updateBuckPlot();
+        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QString());
+        QCOMPARE(w<QLineEdit>("leIPEAK1P404")->text(), QString());
+        QCOMPARE(plot->xAxis->range().upper, xTop);
+        setMap("BUCK1_FREQ", 1);
+        PowerProbe::setScales(f.page(), 330, 0);
+        f.page()->updateBuckPlot();
+        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QStringLiteral("188"));
+        QCOMPARE(plot->xAxis->range().upper, xTop);
+        PowerProbe::setScales(f.page(), 330, 47);
+    }
+
+    void fading()
+    {
+        w<QSpinBox>("sbFaddingStop")->setValue(255);
+        w<QComboBox>("cmDelay")->setCurrentIndex(3);
+        w<QComboBox>("cmShift")->setCurrentIndex(1);
+        f.page()->on_pushButton_clicked();
+        w<QSpinBox>("sbFaddingStop")->setValue(16);
+        w<QComboBox>("cmDelay")->setCurrentIndex(6);
+        w<QComboBox>("cmShift")->setCurrentIndex(0);
+        f.page()->on_pushButton_clicked();
+        QCOMPARE(f.take(), (Lines{"set P404FADDING=00ff0301", "set P404FADDING=ff100600"}));
+    }
+
+    // The Application page's buck enables write address 13 only for a KVL52404 driver; the
+    // page's own keeps the Application page's box level.
+    void buckEnables()
+    {
+        for (const auto &[chipCode, writes] :
+             QList<QPair<int, bool>>{{16, true}, {12, true}, {6, false}, {13, false}}) {
+            PowerProbe::setChipCode(f.page(), chipCode);
+            setMap("BUCK1_EN", 0);
+            w<QAbstractButton>("cbBUCK1EN")->setChecked(false);
+            f.page()->on_cbBUCK1EN_clicked(true);
+            QCOMPARE(written(f.take()), writes ? QList<int>{13} : QList<int>());
+            QCOMPARE(map("BUCK1_EN"), writes ? 1.0 : 0.0);
+            QCOMPARE(w<QAbstractButton>("cbBUCK1EN")->isChecked(), writes);
+        }
+        f.page()->on_cbBUCK2EN_P404_clicked(true);
+        QCOMPARE(written(f.take()), QList<int>{13});
+        QVERIFY(w<QAbstractButton>("cbBUCK2EN")->isChecked());
+        QCOMPARE(f.spi.kvl52404Word(13) & 2, 2u);
+    }
+
+    // Last: the refusal stays. Each call stops at its one refused frame.
+    void transferFailure()
+    {
+        f.board.refuse("SPILEDCS0DATA");
+        QVERIFY(!f.page()->MemoryRead({"1", "2"}));
+        QVERIFY(!f.page()->MemoryWrite({"1", "2"}));
+        QVERIFY(!f.page()->readVBoost());
+        QVERIFY(!f.page()->readVLed(1));
+        QCOMPARE(f.take().size(), 4);
+    }
+};
+
+QTEST_MAIN(TestBoardP404)
+#include "tst_boardp404.moc"
