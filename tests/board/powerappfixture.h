@@ -53,16 +53,4 @@ struct PowerAppFixture : BoardAppFixture {
     {
         return page()->get(name, Variable::InternalKey).toDouble();
     }
-    // "name=value" pairs, the value decimal or 0x-hexadecimal.
-    static QList<QPair<QString, double>> pairs(const QStringList &items)
-    {
-        QList<QPair<QString, double>> out;
-        for (const QString &item : items) {
-            const QString value = item.section(QLatin1Char('='), 1);
-            const bool hex = value.startsWith(QLatin1String("0x"));
-            out.append({item.section(QLatin1Char('='), 0, 0),
-                        hex ? double(value.toUInt(nullptr, 16)) : value.toDouble()});
-        }
-        return out;
-    }
 };

@@ -1,9 +1,9 @@
 // The board form in the running page: its pages, and the items and commands its widgets are
 // bound to by name.
 #include "boardappfixture.h"
-#include "variable.h"
 #include "ui_board.h"
 #include "universalcontrol.h"
+#include "variable.h"
 
 #include <QAbstractButton>
 #include <QTabWidget>

@@ -7,11 +7,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMutex>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
 #include <qcustomplot.h>
+
+#include <atomic>
 
 namespace
 {
@@ -19,7 +20,7 @@ namespace
 using Lines = QList<QByteArray>;
 
 // The lines of one frame exchange each on LED chip select 0.
-Lines frames(std::initializer_list<quint32> words)
+Lines frames(const QList<quint32> &words)
 {
     Lines lines;
     for (quint32 word : words)
@@ -40,6 +41,19 @@ QList<int> written(const Lines &lines)
     return addresses;
 }
 
+// "name=value" items apart by spaces, the value decimal or 0x-hexadecimal; "[FIELD]" names a
+// field of the KVL52404 map.
+QList<QPair<QString, double>> pairs(const QString &items)
+{
+    QList<QPair<QString, double>> out;
+    for (const QString &item : items.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString name = item.section(QLatin1Char('='), 0, 0), value = item.section('=', 1);
+        out.append({name.startsWith('[') ? "SPI_MAPP404" + name : name,
+                    value.startsWith("0x") ? value.toUInt(nullptr, 16) : value.toDouble()});
+    }
+    return out;
+}
+
 QStringList logTexts(const QSignalSpy &spy, int level)
 {
     QStringList texts;
@@ -49,26 +63,12 @@ QStringList logTexts(const QSignalSpy &spy, int level)
     return texts;
 }
 
-// Counts the tones of one frequency, from any thread.
-class CountingTones : public ToneOutput
-{
-public:
+// Counts the error beeps (880 Hz), from any thread.
+struct CountingTones : ToneOutput {
     CountingTones() { install(this); }
     ~CountingTones() override { install(nullptr); }
-    void play(int frequencyHz, int) override
-    {
-        QMutexLocker lock(&m_mutex);
-        m_count += frequencyHz == 880;
-    }
-    int count()
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_count;
-    }
-
-private:
-    QMutex m_mutex;
-    int m_count = 0;
+    void play(int frequencyHz, int) override { count += frequencyHz == 880; }
+    std::atomic<int> count{0};
 };
 
 } // namespace
@@ -137,94 +137,50 @@ private slots:
     }
 
     // The map commands' lines, results and the items they leave. Rows run in order; each sets
-    // the page items and chip words it depends on.
-    void commands_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QStringList>("items"); // page items set first
-        QTest::addColumn<QStringList>("chip");  // chip words by address
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<Lines>("lines");
-        QTest::addColumn<QStringList>("after"); // page items afterwards
-        const QStringList none;
-        QTest::newRow("read 55") << "Read"
-                                 << "55" << QStringList{"SPI_MAPP404[VBST]=0"}
-                                 << QStringList{"55=0xAB"} << true << frames({0x6E000009})
-                                 << QStringList{"SPI_MAPP404[VBST]=0xAB"};
-        QTest::newRow("read 06;42")
-            << "Read"
-            << "06;42" << none << QStringList{"6=0x1F", "42=0x1AB"} << true
-            << frames({0x0C000006, 0x54000005})
-            << QStringList{"SPI_MAPP404[BUCK2_FREQ]=0x1F", "SPI_MAPP404[VLED2]=0x1AB"};
-        QTest::newRow("read nothing") << "Read"
-                                      << "" << none << none << false << Lines() << none;
-        QTest::newRow("read with a bad element")
-            << "Read"
-            << "2;x" << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"} << QStringList{"2=9"} << false
-            << Lines() << QStringList{"SPI_MAPP404[BUCK1_FREQ]=7"};
-        QTest::newRow("write 13") << "Write"
-                                  << "13"
-                                  << QStringList{"SPI_MAPP404[BUCK1_EN]=1",
-                                                 "SPI_MAPP404[BUCK2_EN]=1"}
-                                  << none << true << frames({0x9A000035}) << none;
-        QTest::newRow("write 14;15")
-            << "Write"
-            << "14;15"
-            << QStringList{"SPI_MAPP404[BST1_VLIM_THR]=0x32", "SPI_MAPP404[BST1_COMP_DIV]=0",
-                           "SPI_MAPP404[BST1_SLP_CTRL]=0",    "SPI_MAPP404[BST2_VLIM_THR]=1",
-                           "SPI_MAPP404[BST2_COMP_DIV]=0",    "SPI_MAPP404[BST2_SLP_CTRL]=7"}
-            << none << true << frames({0x9C000320, 0x9E03801A}) << none;
-        QTest::newRow("boost voltage")
-            << "ReadVBOOST"
-            << "" << none << QStringList{"55=0x11FF"} << true << frames({0x6E000009})
-            << QStringList{"BoostVoltageMeas=69.86328125"};
-        QTest::newRow("led 1 half range")
-            << "ReadVLED"
-            << "1" << none << QStringList{"2=0x4000", "35=0x1500"} << true
-            << frames({0x04000009, 0x4600000F}) << QStringList{"VLED1=17.5"};
-        QTest::newRow("led 2 full range")
-            << "ReadVLED"
-            << "2" << none << QStringList{"6=0", "42=256"} << true
-            << frames({0x0C000006, 0x54000005}) << QStringList{"VLED2=35"};
-        QTest::newRow("led 0") << "ReadVLED"
-                               << "x" << none << none << false << Lines() << none;
-        QTest::newRow("led 3") << "ReadVLED"
-                               << "3" << none << none << false << Lines() << none;
-        // The whole word of address 29 goes out, the reset bit with the other fields.
-        QTest::newRow("software reset")
-            << "swresetP404"
-            << "" << QStringList{"SPI_MAPP404[SWRESET]=0", "SPI_MAPP404[BST_FAIL_OUT]=1"} << none
-            << false << frames({0xBA002017}) << QStringList{"SPI_MAPP404[SWRESET]=1"};
-        // Defaults replace their own fields and keep the rest of each word (VLED1_RNG).
-        QTest::newRow("defaults")
-            << "defaultP404"
-            << "" << QStringList{"SPI_MAPP404[BUCK1_IAVG]=3",     "SPI_MAPP404[BUCK2_IRNG]=2",
-                                 "SPI_MAPP404[BUCK2_FREQ]=63",    "SPI_MAPP404[VLED1_RNG]=1",
-                                 "SPI_MAPP404[BUCK1_DIM_DUTY]=0", "SPI_MAPP404[BUCK2_EN]=1",
-                                 "SPI_MAPP404[BST2_VLIM_THR]=50", "SPI_MAPP404[BST_SRC]=3",
-                                 "SPI_MAPP404[BST1_EN]=0",        "SPI_MAPP404[BST_VSETPOINT]=0"}
-            << none << false
-            << frames({0x8200080C, 0x8404014A, 0x86003FCF, 0x8A000803, 0x8C00014D, 0x8E003FC0,
-                       0x9A000000, 0x9C02415E, 0x9E024159, 0xA2080C12, 0xA4203233})
-            << QStringList{"SPI_MAPP404[BST_VSETPOINT]=100", "SPI_MAPP404[VLED1_RNG]=1"};
-    }
+    // the page items ("[FIELD]" a field of SPI_MAPP404) and chip words (by address) it uses.
     void commands()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, args);
-        QFETCH(QStringList, items);
-        QFETCH(QStringList, chip);
-        QFETCH(QStringList, after);
-        for (const auto &[name, value] : f.pairs(items))
-            f.set(name, value);
-        for (const auto &[address, word] : f.pairs(chip))
-            f.spi.setKvl52404Word(address.toInt(), quint32(word));
-        f.take();
-        QTEST(f.run(command, args).toBool(), "result");
-        QTEST(f.take(), "lines");
-        for (const auto &[name, value] : f.pairs(after))
-            QCOMPARE(f.item(name), value);
+        const struct {
+            const char *command, *args, *items, *chip;
+            bool result;
+            QList<quint32> frames;
+            const char *after;
+        } rows[] = {
+            // clang-format off
+            {"Read", "55", "[VBST]=0", "55=0xAB", true, {0x6E000009}, "[VBST]=0xAB"},
+            {"Read", "06;42", "", "6=0x1F 42=0x1AB", true, {0x0C000006, 0x54000005},
+             "[BUCK2_FREQ]=0x1F [VLED2]=0x1AB"},
+            {"Read", "", "", "", false, {}, ""},
+            {"Read", "2;x", "[BUCK1_FREQ]=7", "2=9", false, {}, "[BUCK1_FREQ]=7"},
+            {"Write", "13", "[BUCK1_EN]=1 [BUCK2_EN]=1", "", true, {0x9A000035}, ""},
+            {"Write", "14;15", "[BST1_VLIM_THR]=0x32 [BST1_COMP_DIV]=0 [BST1_SLP_CTRL]=0 "
+             "[BST2_VLIM_THR]=1 [BST2_COMP_DIV]=0 [BST2_SLP_CTRL]=7", "", true,
+             {0x9C000320, 0x9E03801A}, ""},
+            {"ReadVBOOST", "", "", "55=0x11FF", true, {0x6E000009}, "BoostVoltageMeas=69.86328125"},
+            {"ReadVLED", "1", "", "2=0x4000 35=0x1500", true, {0x04000009, 0x4600000F}, "VLED1=17.5"},
+            {"ReadVLED", "2", "", "6=0 42=256", true, {0x0C000006, 0x54000005}, "VLED2=35"},
+            {"ReadVLED", "x", "", "", false, {}, ""},
+            {"ReadVLED", "3", "", "", false, {}, ""},
+            // The whole word of address 29 goes out, the reset bit with the other fields.
+            {"swresetP404", "", "[SWRESET]=0 [BST_FAIL_OUT]=1", "", false, {0xBA002017},
+             "[SWRESET]=1"},
+            // Defaults replace their own fields and keep the rest of each word (VLED1_RNG).
+            {"defaultP404", "", "[BUCK1_IAVG]=3 [BUCK2_IRNG]=2 [BUCK2_FREQ]=63 [VLED1_RNG]=1 "
+             "[BUCK1_DIM_DUTY]=0 [BUCK2_EN]=1 [BST2_VLIM_THR]=50 [BST_SRC]=3 [BST1_EN]=0 "
+             "[BST_VSETPOINT]=0", "", false, {0x8200080C, 0x8404014A, 0x86003FCF, 0x8A000803,
+             0x8C00014D, 0x8E003FC0, 0x9A000000, 0x9C02415E, 0x9E024159, 0xA2080C12, 0xA4203233},
+             "[BST_VSETPOINT]=100 [VLED1_RNG]=1"}}; // clang-format on
+        for (const auto &r : rows) {
+            for (const auto &[name, value] : pairs(r.items))
+                f.set(name, value);
+            for (const auto &[address, word] : pairs(r.chip))
+                f.spi.setKvl52404Word(address.toInt(), quint32(word));
+            f.take();
+            QCOMPARE(f.run(r.command, r.args).toBool(), r.result);
+            QCOMPARE(f.take(), frames(r.frames));
+            for (const auto &[name, value] : pairs(r.after))
+                QCOMPARE(f.item(name), value);
+        }
     }
 
     // A list with an element that names no word sends nothing and says which element it was.
@@ -265,7 +221,7 @@ private slots:
                 QCOMPARE(f.spi.kvl52404Word(7) >> 2 & 0xFF, 0x21u);
             else
                 QCOMPARE(map("BUCK1_DIM_DUTY"), double((0x777u >> 2) & 0xFF));
-            QCOMPARE(tones.count(), fromButton ? 1 : 0);
+            QCOMPARE(tones.count.load(), fromButton ? 1 : 0);
             QCOMPARE(f.prompt.messages().size(), boxes + (fromButton ? 1 : 0));
             if (fromButton)
                 QCOMPARE(f.prompt.messages().last().text, text);
@@ -348,8 +304,8 @@ private slots:
         }
     }
 
-    // The plot's top steps by 400 mA from 800 to 3200; its period is 1 / f. A frequency code
-    // without a frequency (63) or a zero ripple rating leaves the plot alone.
+    // The plot's top steps by 400 mA from 800 to 3200 and its period lasts 1 / f. A frequency
+    // code without a frequency (63) or a zero ripple rating leaves the plot alone.
     void buckPlot()
     {
         const QList<QPair<double, int>> tops{{0, 800},       {700, 800},   {701, 1200},
@@ -357,27 +313,25 @@ private slots:
                                              {9000, 3200}};
         for (const auto &[peak, top] : tops)
             QCOMPARE(Board::buckPlotTop(peak), top);
-        for (const auto &[name, value] : f.pairs({"BoostVoltageMeas=48", "VLED1=20",
-                                                  "IAVERAGE1=500", "SPI_MAPP404[BUCK1_FREQ]=19"}))
+        for (const auto &[name, value] :
+             pairs("BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19"))
             f.set(name, value);
-        f.page()->updateBuckPlot();
-        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QStringLiteral("410"));
-        QCOMPARE(w<QLineEdit>("leIRIPPLE1P404")->text(), QStringLiteral("606.0"));
-        QCOMPARE(w<QLineEdit>("leIPEAK1P404")->text(), QStringLiteral("803.0"));
+        const auto shown = [this]() {
+            f.page()->updateBuckPlot();
+            return QStringList{w<QLineEdit>("leFREQ1P404_2")->text(),
+                               w<QLineEdit>("leIRIPPLE1P404")->text(),
+                               w<QLineEdit>("leIPEAK1P404")->text()};
+        };
+        QCOMPARE(shown(), (QStringList{"410", "606.0", "803.0"}));
         QCustomPlot *plot = w<QCustomPlot>("plotCH1");
         QCOMPARE(plot->yAxis->range().upper, 1200.0);
-        QVERIFY(qAbs(plot->xAxis->range().upper - 2.2 * 1000 / 410) < 1e-9);
-        QCOMPARE(plot->graph(0)->dataCount(), 5);
         const double xTop = plot->xAxis->range().upper;
+        QVERIFY(qAbs(xTop - 2.2 * 1000 / 410) < 1e-9);
         setMap("BUCK1_FREQ", 63);
-        f.page()->updateBuckPlot();
-        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QString());
-        QCOMPARE(w<QLineEdit>("leIPEAK1P404")->text(), QString());
-        QCOMPARE(plot->xAxis->range().upper, xTop);
+        QCOMPARE(shown(), QStringList(3, QString()));
         setMap("BUCK1_FREQ", 1);
         PowerProbe::setScales(f.page(), 330, 0);
-        f.page()->updateBuckPlot();
-        QCOMPARE(w<QLineEdit>("leFREQ1P404_2")->text(), QStringLiteral("188"));
+        QCOMPARE(shown().first(), QStringLiteral("188"));
         QCOMPARE(plot->xAxis->range().upper, xTop);
         PowerProbe::setScales(f.page(), 330, 47);
     }
