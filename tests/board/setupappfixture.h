@@ -4,16 +4,13 @@
 // FakeBoard that answers the controller's set-up commands and carries a driver board's EEPROM.
 // Records the page's log lines. Header only.
 #include "autoaddressing.h"
-#include "board.h"
+#include "boardappfixture.h"
 #include "fakeboard_conf.h"
-#include "fakeboard_pwm.h"
-#include "spiappfixture.h"
 #include "testfiles.h"
 
 #include <QTabWidget>
-#include <QtTest>
 
-struct SetupAppFixture : SpiAppFixture {
+struct SetupAppFixture : BoardAppFixture {
     bool start()
     {
         app->setAppletFactories(
@@ -30,8 +27,8 @@ struct SetupAppFixture : SpiAppFixture {
         return true;
     }
 
-    // Connects to the board holding image (or as it is), records, logs and boxes cleared
-    // first; the lines the set-up sent are then in take().
+    // Connects to the board holding image, or to port; records, logs and boxes are cleared
+    // first, so the lines the set-up sent are then in take().
     bool connectWith(FakeSpiEeprom::Image image)
     {
         eeprom.load(FakeSpiEeprom::image(image));
@@ -45,7 +42,6 @@ struct SetupAppFixture : SpiAppFixture {
         boxesBefore = prompt.messages().size();
         return app->connectBoard(port.isEmpty() ? board.devicePath() : port) && app->isConnected();
     }
-    // The lines the board received since the last call, without identification and rates.
     QList<QByteArray> take()
     {
         QList<QByteArray> lines = SpiAppFixture::take(board);
@@ -63,16 +59,7 @@ struct SetupAppFixture : SpiAppFixture {
                 texts << box.text;
         return texts;
     }
-
-    Board *page() const
-    {
-        return qobject_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
-    }
-    template <typename T> T *widget(const char *name) const
-    {
-        return page()->findChild<T *>(QLatin1String(name));
-    }
-    // Which of the two power-stage tabs are enabled: "", "KVL52205", "KVL52404" or both.
+    // The power-stage tabs enabled: "", "KVL52205", "KVL52404" or both.
     QString tabs() const
     {
         const QTabWidget *tabs = widget<QTabWidget>("tabWidget");
@@ -84,7 +71,6 @@ struct SetupAppFixture : SpiAppFixture {
     }
 
     FakeBoardConf conf{board};
-    FakeBoardPwm pwm{board};
     QStringList logs;
     qsizetype boxesBefore = 0;
 };

@@ -79,8 +79,7 @@ private slots:
         }
     }
 
-    // No channels: nothing is touched. The working area is zeroed by reset and left alone
-    // by the calculation.
+    // No channels: nothing is touched. The working area is zeroed by reset.
     void edges()
     {
         for (int n : {0, -3, std::numeric_limits<int>::min()}) {
@@ -90,13 +89,10 @@ private slots:
         PhaseCalculator calculator;
         std::fill(&calculator.work[0][0], &calculator.work[0][0] + 9 * 12, 5);
         std::fill(calculator.tail, calculator.tail + 6, 5);
-        std::fill(duty, duty + 12, 300);
-        calculator.computePhases(12, 0, duty, start, end, index);
-        QCOMPARE(calculator.work[8][11], 5);
         calculator.reset();
-        QVERIFY(std::all_of(&calculator.work[0][0], &calculator.work[0][0] + 9 * 12,
-                            [](qint32 v) { return v == 0; }));
-        QVERIFY(std::all_of(calculator.tail, calculator.tail + 6, [](qint32 v) { return v == 0; }));
+        QCOMPARE(QList<qint32>(&calculator.work[0][0], &calculator.work[0][0] + 9 * 12) +
+                     QList<qint32>(calculator.tail, calculator.tail + 6),
+                 QList<qint32>(9 * 12 + 6, 0));
     }
 };
 
