@@ -22,6 +22,22 @@ struct PowerProbe {
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
 };
 
+// The driver chips' words among lines, "w" or "r" and the address each (KVL52404 frames and
+// KVL52205 words, one per transfer), apart by spaces.
+inline QString chipWords(const QList<QByteArray> &lines)
+{
+    QStringList words;
+    for (const QByteArray &line : lines) {
+        const unsigned head = line.mid(line.indexOf('=') + 3, 2).toUInt(nullptr, 16);
+        if (line.startsWith("set SPILEDCS0DATA=04"))
+            words << QStringLiteral("%1%2").arg(head & 0x80 ? 'w' : 'r').arg((head & 0x7F) >> 1);
+        else if (line.startsWith("set SPI0CS0DATA=02"))
+            words << (head & 0x80 ? QStringLiteral("w%1").arg((head >> 3) & 0xF)
+                                  : QStringLiteral("r%1").arg((head >> 2) & 0x1F));
+    }
+    return words.join(QLatin1Char(' '));
+}
+
 struct PowerAppFixture : BoardAppFixture {
     bool start()
     {

