@@ -214,10 +214,9 @@ private slots:
     {
         const struct {
             int channel, vled, shown, control, controlAfter;
-        } rows[] = {{1, 0x64, 0x64, 0x200, 0x27F},
-                    {1, 0x200, 0x33, 0, 0x7F},
-                    {2, 0x100, 0x33, 0x201, 0x201},
-                    {2, 0x1F0, 0xF0, 0x100, 0x100}};
+        } rows[] = {// clang-format off
+            {1, 0x64, 0x64, 0x200, 0x27F}, {1, 0x200, 0x33, 0, 0x7F},
+            {2, 0x100, 0x33, 0x201, 0x201}, {2, 0x1F0, 0xF0, 0x100, 0x100}}; // clang-format on
         for (const auto &r : rows) {
             const QString n = QString::number(r.channel);
             f.set("P205STATUS[VLED" + n + "ON]", 0xEE);
@@ -237,27 +236,27 @@ private slots:
     // unused).
     void status()
     {
-        const QList<QPair<quint16, QStringList>> flags17{
-            {0x55, {"OCLED2", "OPENLED2", "SHORTLED1", "BUCKACTIVE2"}},
-            {0x2AA, {"SHORTLED2", "OCLED1", "OPENLED1", "BUCKACTIVE1"}}};
-        const QList<QPair<quint16, QStringList>> flags18{
-            {0x1F, {"TW", "TSD", "SPIERR", "LED2VAL", "LED1VAL"}},
-            {0xE0, {"BOOST_OV", "BOOST_STATUS"}}};
-        for (int row = 0; row < 2; ++row) {
+        const QStringList flags17 = QStringLiteral("OCLED2 SHORTLED2 OPENLED2 OCLED1 SHORTLED1 "
+                                                   "OPENLED1 BUCKACTIVE2 BUCKACTIVE1")
+                                        .split(' ');
+        const QStringList flags18 =
+            QStringLiteral("TW TSD SPIERR LED2VAL LED1VAL - BOOST_OV BOOST_STATUS").split(' ');
+        const QStringList bytes = QStringLiteral("VLED1ON VLED2ON VLED1 VLED2 VTEMP VBOOST VBAT "
+                                                 "BUCK1_TON_DUR BUCK2_TON_DUR")
+                                      .split(' ');
+        for (const auto &[v17, v18] : {qMakePair(0x55, 0x1F), qMakePair(0x2AA, 0xE0)}) {
             for (int a = 0x0E; a <= 0x16; ++a)
-                setRegister(a, quint16(0x310 + a + row));
-            setRegister(0x17, flags17[row].first);
-            setRegister(0x18, flags18[row].first);
+                setRegister(a, quint16(0x300 + a + v17));
+            setRegister(0x17, quint16(v17));
+            setRegister(0x18, quint16(v18));
             QCOMPARE(f.run("readStatus"), QVariant(true));
-            const QStringList set = flags17[row].second + flags18[row].second;
-            for (const char *flag : {"OCLED2", "SHORTLED2", "OPENLED2", "OCLED1", "SHORTLED1",
-                                     "OPENLED1", "BUCKACTIVE2", "BUCKACTIVE1", "TW", "TSD",
-                                     "SPIERR", "LED2VAL", "LED1VAL", "BOOST_OV", "BOOST_STATUS"})
-                QCOMPARE(status(flag), set.contains(flag) ? 1.0 : 0.0);
-            const char *bytes[] = {"VLED1ON", "VLED2ON", "VLED1",         "VLED2",        "VTEMP",
-                                   "VBOOST",  "VBAT",    "BUCK1_TON_DUR", "BUCK2_TON_DUR"};
-            for (int i = 0; i < 9; ++i)
-                QCOMPARE(status(bytes[i]), double(0x1E + i + row));
+            for (int bit = 0; bit < 8; ++bit) {
+                QCOMPARE(status(flags17[bit]), double((v17 >> bit) & 1));
+                if (bit != 5) // unused
+                    QCOMPARE(status(flags18[bit]), double((v18 >> bit) & 1));
+                QCOMPARE(status(bytes.value(bit)), double((0x0E + bit + v17) & 0xFF));
+            }
+            QCOMPARE(status(bytes[8]), double((0x16 + v17) & 0xFF));
         }
         QVERIFY(!boardGlobals().P205STATUS.signalsBlocked());
     }
