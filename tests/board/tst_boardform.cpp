@@ -41,7 +41,10 @@ class TestBoardForm : public QObject
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
 
-    void pages()
+    // The pages in order; every named binding of a value widget reaches an item of the page;
+    // each bank field of the control page is bound once in the whole form; the two
+    // power-stage pages share their common items.
+    void bindings()
     {
         auto *tabs = f.widget<QTabWidget>("tabWidget");
         QStringList pages;
@@ -51,13 +54,6 @@ private slots:
                  QStringLiteral("application:Application control:Control registers "
                                 "status:Status registers p205:KVL52205 "
                                 "P404:KVL52404 animation:Animation"));
-    }
-
-    // Every named binding of a value widget reaches an item of the page; each bank field of
-    // the control page is bound once in the whole form; the two power-stage pages share their
-    // common items.
-    void bindings()
-    {
         QMap<QString, QStringList> bound;
         for (QWidget *w : f.page()->findChildren<QWidget *>()) {
             const QString binding = bindingOf(w);
