@@ -233,6 +233,7 @@ private slots:
     void pageReset()
     {
         auto *table = f.widget<QTableWidget>("tableAnimationScripts");
+        table->setColumnCount(1);
         table->setRowCount(3);
         auto *tabs = f.widget<QTabWidget>("tabWidget");
         tabs->setCurrentIndex(tabs->count() - 1);
@@ -241,6 +242,7 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QCOMPARE(table->rowCount() + table->columnCount(), 4);
+        QCOMPARE(table->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("File"));
         QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Application"));
         QVERIFY(f.widget<QWidget>("gbTest")->isHidden() && !f.page()->container()->isHidden());
         AutoAddressing *addressing = AutoAddressing::instance();
