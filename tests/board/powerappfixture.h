@@ -1,8 +1,42 @@
 #pragma once
 
-// The program's application object with the board page and the SPI tools it writes the
-// driver chips through, connected to a FakeBoard with a KVL52205 and a KVL52404. Header only.
+// The program with the board page and the SPI tools it writes the driver chips through,
+// connected to a FakeBoard with a KVL52205 and a KVL52404. Header only.
 #include "boardappfixture.h"
+#include "boardglobals.h"
+
+// Reaches what the driver detection and the applet framework set inside the page.
+struct PowerProbe {
+    static void setScales(Board *page, quint16 peak, quint16 ripple)
+    {
+        page->peakScale1 = page->peakScale2 = peak;
+        page->rippleScale1 = page->rippleScale2 = ripple;
+    }
+    static void setPeakScales(Board *page, quint16 one, quint16 two)
+    {
+        page->peakScale1 = one;
+        page->peakScale2 = two;
+    }
+    static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
+    static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
+    static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
+};
+
+// The driver chips' words among lines, "w" or "r" and the address each (KVL52404 frames and
+// KVL52205 words, one per transfer), apart by spaces.
+inline QString chipWords(const QList<QByteArray> &lines)
+{
+    QStringList words;
+    for (const QByteArray &line : lines) {
+        const unsigned head = line.mid(line.indexOf('=') + 3, 2).toUInt(nullptr, 16);
+        if (line.startsWith("set SPILEDCS0DATA=04"))
+            words << QStringLiteral("%1%2").arg(head & 0x80 ? 'w' : 'r').arg((head & 0x7F) >> 1);
+        else if (line.startsWith("set SPI0CS0DATA=02"))
+            words << (head & 0x80 ? QStringLiteral("w%1").arg((head >> 3) & 0xF)
+                                  : QStringLiteral("r%1").arg((head >> 2) & 0x1F));
+    }
+    return words.join(QLatin1Char(' '));
+}
 
 struct PowerAppFixture : BoardAppFixture {
     bool start()
@@ -13,6 +47,26 @@ struct PowerAppFixture : BoardAppFixture {
         if (!app->init())
             return false;
         app->start();
-        return connectTo(board);
+        if (!connectTo(board))
+            return false;
+        // The set-up wrote the model while the page was offline; bring the widgets level, so
+        // that a later refresh of all controls sends nothing of its own.
+        page()->slot_updateAllControls();
+        board.clearRecords();
+        return true;
+    }
+
+    QVariant run(const QString &command, const QString &args = QString())
+    {
+        return page()->run(command, args);
+    }
+    // A page item ("P205STATUS[VLED1]", "SPI_MAPP404[VBST]", "IPEAK1") with the internal key.
+    void set(const QString &name, const QVariant &value)
+    {
+        QVERIFY2(page()->set(name, value, Variable::InternalKey), qPrintable(name));
+    }
+    double item(const QString &name) const
+    {
+        return page()->get(name, Variable::InternalKey).toDouble();
     }
 };

@@ -4,18 +4,13 @@
 // FakeBoard that answers the controller's set-up commands and carries a driver board's EEPROM.
 // Records the page's log lines. Header only.
 #include "autoaddressing.h"
-#include "board.h"
+#include "boardappfixture.h"
 #include "fakeboard_conf.h"
-#include "fakeboard_pwm.h"
-#include "spiappfixture.h"
 #include "testfiles.h"
 
-#include <QDir>
-
 #include <QTabWidget>
-#include <QtTest>
 
-struct SetupAppFixture : SpiAppFixture {
+struct SetupAppFixture : BoardAppFixture {
     bool start()
     {
         app->setAppletFactories(
@@ -26,75 +21,56 @@ struct SetupAppFixture : SpiAppFixture {
         if (!TestFiles::installShippedConfiguration() || !app->init())
             return false;
         app->start();
-        QObject::connect(page(), &Applet::signal_log, page(),
-                         [this](int level, const QString &text) {
-                             logs.append(QStringLiteral("%1 %2").arg(level).arg(text));
-                         });
+        QObject::connect(page(), &Applet::signal_log, page(), [this](int level, const QString &t) {
+            logs.append(QStringLiteral("%1 %2").arg(level).arg(t));
+        });
         return true;
     }
 
-    // Connects to the board holding image, with the records, logs and boxes cleared first;
-    // the lines the set-up sent are then in take().
+    // Connects to the board holding image, or to port; records, logs and boxes are cleared
+    // first, so the lines the set-up sent are then in take().
     bool connectWith(FakeSpiEeprom::Image image)
     {
-        app->disconnectBoard();
         eeprom.load(FakeSpiEeprom::image(image));
         return connectFresh();
     }
-    bool connectFresh()
+    bool connectFresh(const QString &port = QString())
     {
         app->disconnectBoard();
         board.clearRecords();
         logs.clear();
         boxesBefore = prompt.messages().size();
-        return app->connectBoard(board.devicePath()) && app->isConnected();
+        return app->connectBoard(port.isEmpty() ? board.devicePath() : port) && app->isConnected();
     }
-    // The lines the board received since the last call, without the link's own
-    // identification and rate lines.
     QList<QByteArray> take()
     {
         QList<QByteArray> lines = SpiAppFixture::take(board);
         lines.removeAll(QByteArrayLiteral("*IDN?"));
         return lines;
     }
-    bool connectMockup()
-    {
-        app->disconnectBoard();
-        return app->connectBoard(QStringLiteral("mockup"));
-    }
-    // The message boxes shown since the last connection, without those of the matrix
+    // The texts of the boxes shown since the last connection, without those of the matrix
     // configuration loader (titled "Error" or "Load configuration").
-    QList<Prompt::Message> boxes() const
+    QStringList boxes() const
     {
-        QList<Prompt::Message> shown = prompt.messages().mid(boxesBefore);
-        shown.removeIf([](const Prompt::Message &box) {
-            return box.title == QLatin1String("Error") ||
-                   box.title == QLatin1String("Load configuration");
-        });
-        return shown;
+        QStringList texts;
+        for (const Prompt::Message &box : prompt.messages().mid(boxesBefore))
+            if (box.title != QLatin1String("Error") &&
+                box.title != QLatin1String("Load configuration"))
+                texts << box.text;
+        return texts;
     }
-
-    Board *page() const
-    {
-        return qobject_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
-    }
-    template <typename T> T *widget(const char *name) const
-    {
-        return page()->findChild<T *>(QLatin1String(name));
-    }
-    // Whether the tab with text is enabled; false also when no tab has the text.
-    bool tabEnabled(const QString &text) const
+    // The power-stage tabs enabled: "", "KVL52205", "KVL52404" or both.
+    QString tabs() const
     {
         const QTabWidget *tabs = widget<QTabWidget>("tabWidget");
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (tabs->tabText(i) == text)
-                return tabs->isTabEnabled(i);
-        }
-        return false;
+        QStringList enabled;
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i).startsWith(QLatin1String("KVL")) && tabs->isTabEnabled(i))
+                enabled << tabs->tabText(i);
+        return enabled.join(QLatin1Char(' '));
     }
 
     FakeBoardConf conf{board};
-    FakeBoardPwm pwm{board};
     QStringList logs;
     qsizetype boxesBefore = 0;
 };

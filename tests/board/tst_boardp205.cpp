@@ -1,8 +1,6 @@
-// The KVL52205 page against a simulated KVL52205 on a pseudo-terminal: boost codes, register
-// image writes of two transfers, off-times, the current estimate and the LED-control lines.
-#include "boardglobals.h"
+// The KVL52205 power stage through a simulated chip: its command words and transfers, what the
+// page's controls and commands send and read, the currents, and the controller's PWM lines.
 #include "powerappfixture.h"
-#include "powerprobe.h"
 #include "spip205.h"
 
 #include <QAbstractButton>
@@ -13,23 +11,18 @@
 namespace
 {
 
-// The lines of one successful register write: the word sent twice, each with its read-back.
-QList<QByteArray> p205Write(int address, unsigned value)
+using Lines = QList<QByteArray>;
+
+// Two transfers of word, each a set line and the get that follows it.
+Lines transfers(quint16 word)
 {
     const QByteArray set =
-        QByteArrayLiteral("set SPI0CS0DATA=02") +
-        QByteArray::number(SpiP205::writeWord(address, value), 16).rightJustified(4, '0');
+        "set SPI0CS0DATA=02" + QByteArray::number(word, 16).rightJustified(4, '0');
     return {set, "get SPI0CS0DATA", set, "get SPI0CS0DATA"};
 }
-
-double variable(const char *name)
+Lines write(int address, unsigned value)
 {
-    BoardGlobals &g = boardGlobals();
-    for (Variable *v : {&g.BoostVoltage, &g.IPEAK1, &g.IRIPPLE1, &g.IAVERAGE1, &g.IPEAK2,
-                        &g.IRIPPLE2, &g.IAVERAGE2})
-        if (v->name() == QLatin1String(name))
-            return v->value();
-    return -1e9;
+    return transfers(SpiP205::writeWord(address, value));
 }
 
 } // namespace
@@ -39,287 +32,328 @@ class TestBoardP205 : public QObject
     Q_OBJECT
 
     PowerAppFixture f;
-    Board *page = nullptr;
 
     QAbstractSlider *slider(const char *name) { return f.widget<QAbstractSlider>(name); }
     QAbstractButton *button(const char *name) { return f.widget<QAbstractButton>(name); }
-    QLineEdit *edit(const char *name) { return f.widget<QLineEdit>(name); }
-    // Whether the widget itself is enabled, whatever its page is.
-    bool ownEnabled(const char *name)
-    {
-        return !f.widget<QWidget>(name)->testAttribute(Qt::WA_ForceDisabled);
-    }
+    QString text(const char *name) { return f.widget<QLineEdit>(name)->text(); }
+    void setRegister(int address, quint16 value) { f.spi.setKvl52205Register(address, value); }
+    double status(const QString &field) { return f.item("P205STATUS[" + field + "]"); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(f.start());
-        page = f.page();
-        QVERIFY(page);
-    }
-
+    void initTestCase() { QVERIFY(f.start()); }
     void init() { f.take(); }
-
     void cleanup() { QCOMPARE(f.spi.violations(), QStringList()); }
 
-    void boostVoltageOfCode_data()
+    // Read words carry a 5-bit address, write words a 4-bit one and ten value bits; every
+    // word has an odd number of ones.
+    void commandWords()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<double>("volts");
-        QTest::newRow("0") << 0 << 11.0;
-        QTest::newRow("1") << 1 << 15.0;
-        QTest::newRow("2") << 2 << 15.8;
-        QTest::newRow("3") << 3 << 16.2;
-        QTest::newRow("127") << 127 << 64.5;
+        const struct {
+            int address, value; // value -1: a read
+            uint word;
+        } rows[] = {{0, -1, 0x0200},    {3, -1, 0x0E00},    {0x13, -1, 0x4C00}, {31, -1, 0x7C00},
+                    {33, -1, 0x0400},   {6, 0, 0xB000},     {6, 2, 0xB402},     {3, 0x155, 0x9D55},
+                    {1, 0x3FF, 0x8FFF}, {13, 0x40, 0xE840}, {5, 0x400, 0xA800}, {16, 0x40, 0x8440}};
+        for (const auto &r : rows) {
+            const quint16 word = r.value < 0 ? SpiP205::readWord(r.address)
+                                             : SpiP205::writeWord(r.address, unsigned(r.value));
+            QCOMPARE(uint(word), r.word);
+            QCOMPARE(SpiP205::oddParity(word), 1u);
+        }
     }
 
-    void boostVoltageOfCode()
+    // A read clocks its word twice and takes the second answer; a write sends it twice. A
+    // write address beyond the 4-bit field is refused instead of reaching register 0.
+    void chipTransfers()
     {
-        QFETCH(int, code);
-        QFETCH(double, volts);
-        QCOMPARE(page->boostVoltageOfCode(code), volts);
+        SpiP205 chip;
+        unsigned value = 0;
+        setRegister(0x13, 0xA0);
+        QVERIFY(chip.readRegister(0x13, &value));
+        QCOMPARE(value, 0xA0u);
+        QCOMPARE(f.take(), transfers(0x4C00));
+        setRegister(0, 0x3FF);
+        QVERIFY(chip.writeRegister(3, 0x7155));
+        QVERIFY(chip.writeRegister(15, 0x2AA));
+        for (int address : {-1, 16, 32})
+            QVERIFY(!chip.writeRegister(address, 0));
+        QCOMPARE(f.take(), write(3, 0x155) + write(15, 0x2AA));
+        QCOMPARE(f.spi.kvl52205Register(3), quint16(0x155));
+        QCOMPARE(f.spi.kvl52205Register(0), quint16(0x3FF));
+        // A write stands on its first transfer; a read on the second answer, as the whole word,
+        // leaving the value alone when it fails.
+        f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=020000");
+        f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=err");
+        QVERIFY(chip.writeRegister(1, 0x3FF));
+        f.take();
+        const QByteArray word = "SPI0CS0DATA=02fdcb", error = "SPI0CS0DATA=err";
+        const QList<QPair<QByteArray, QByteArray>> answers{
+            {"SPI0CS0DATA=020000", word}, {error, word}, {word, error}, {word, "SPI0CS0DATA=02zz"}};
+        for (const auto &[first, second] : answers) {
+            f.spi.scriptAnswer("SPI0CS0DATA", first);
+            f.spi.scriptAnswer("SPI0CS0DATA", second);
+            value = 0x1234;
+            QCOMPARE(chip.readRegister(24, &value), second == word);
+            QCOMPARE(value, second == word ? 0xFDCBu : 0x1234u);
+            QCOMPARE(f.take(), transfers(0x6200));
+        }
     }
 
-    void boostCodeOfVoltage_data()
+    // Boost codes and voltages both ways (typed voltages round to a tenth first, and beyond the
+    // top the code stays at 127). What the controls write: the dial register 3 (a drag only
+    // shows the voltage), the switches 1 and 2, the threshold dials 4 and 5, the off-times
+    // their halves of 6.
+    void controls()
     {
-        QTest::addColumn<double>("volts");
-        QTest::addColumn<int>("code");
-        QTest::newRow("13.0") << 13.0 << 0;
-        QTest::newRow("12.96 rounds to 13.0") << 12.96 << 0;
-        QTest::newRow("13.06 rounds to 13.1") << 13.06 << 1;
-        QTest::newRow("14.0") << 14.0 << 1;
-        QTest::newRow("15.9") << 15.9 << 1;
-        QTest::newRow("16.0") << 16.0 << 2;
-        QTest::newRow("20.0") << 20.0 << 12;
-        QTest::newRow("64.5") << 64.5 << 126;
-        QTest::newRow("75 stays at the top code") << 75.0 << 127;
-    }
-
-    void boostCodeOfVoltage()
-    {
-        QFETCH(double, volts);
-        QFETCH(int, code);
-        QCOMPARE(Board::boostCodeOfVoltage(volts), code);
-    }
-
-    // The dial writes the voltage item and register 3; a drag only shows the voltage.
-    void boostDial()
-    {
+        const QList<QPair<int, double>> volts{{0, 11.0}, {2, 15.8}, {3, 16.2}, {127, 64.5}};
+        for (const auto &[code, v] : volts)
+            QCOMPARE(f.page()->boostVoltageOfCode(code), v);
+        const QList<QPair<double, int>> codes{{12.96, 0}, {13.06, 1},  {15.9, 1},
+                                              {16.0, 2},  {64.5, 126}, {75.0, 127}};
+        for (const auto &[v, code] : codes)
+            QCOMPARE(Board::boostCodeOfVoltage(v), code);
+        f.set("BoostVoltage", 20.0);
+        f.page()->on_leBoostVoltage_editingFinished();
+        QCOMPARE(f.item("BOOSTP205[VSETPOINT]"), 12.0);
+        f.take();
         slider("dialBoostVoltage")->setValue(2);
-        QCOMPARE(variable("BoostVoltage"), 15.8);
-        QCOMPARE(f.take(), p205Write(3, 2));
-        QCOMPARE(f.spi.kvl52205Register(3), quint16(2));
-        page->on_dialBoostVoltage_sliderMoved(127);
-        QCOMPARE(variable("BoostVoltage"), 64.5);
-        QCOMPARE(f.take(), QList<QByteArray>());
-    }
-
-    void typedBoostVoltage()
-    {
-        QVERIFY(page->set(QStringLiteral("BoostVoltage"), 20.0, Variable::InternalKey));
-        page->on_leBoostVoltage_editingFinished();
-        QCOMPARE(page->get(QStringLiteral("BOOSTP205[VSETPOINT]"), Variable::InternalKey),
-                 QVariant(12u));
-    }
-
-    void boostSwitches()
-    {
-        button("cbBOOSTEN")->setChecked(false);
-        button("cbBOOSTSRC")->setChecked(false);
+        QCOMPARE(f.item("BoostVoltage"), 15.8);
+        f.page()->on_dialBoostVoltage_sliderMoved(127);
+        QCOMPARE(f.item("BoostVoltage"), 64.5);
+        QCOMPARE(f.take(), write(3, 2));
+        for (const char *name : {"cbBOOSTEN", "cbBOOSTSRC", "dialBuck1", "dialBuck2"})
+            name[0] == 'c' ? button(name)->setChecked(false) : slider(name)->setValue(1);
+        slider("hsRIPPLE2")->setValue(3);
+        slider("hsRIPPLE1")->setValue(0);
         f.take();
         button("cbBOOSTSRC")->setChecked(true);
-        QCOMPARE(f.take(), p205Write(1, 1));
         button("cbBOOSTEN")->setChecked(true);
-        QCOMPARE(f.take(), p205Write(2, 0x20));
-        QCOMPARE(page->get(QStringLiteral("BOOSTP205[EN]"), Variable::InternalKey), QVariant(1u));
+        slider("dialBuck1")->setValue(255);
+        slider("dialBuck2")->setValue(100);
+        slider("hsRIPPLE1")->setValue(5);
+        QCOMPARE(f.take(),
+                 write(1, 1) + write(2, 0x20) + write(4, 255) + write(5, 100) + write(6, 0x14C));
+        QCOMPARE(f.item("BOOSTP205[EN]"), 1.0);
+        QCOMPARE(f.item("BUCK1[TOFF_SET]"), 5.0);
+        QCOMPARE(text("leCH1"), QStringLiteral("412.0"));
+        QCOMPARE(text("leCH2"), QStringLiteral("86.3"));
+        QCOMPARE(text("leRIPPLE1Current"), QStringLiteral("29.2"));
+        slider("dialBuck1")->setValue(0);
+        QCOMPARE(text("leCH1"), QStringLiteral("31.5"));
         button("cbBOOSTEN")->setChecked(false);
         QCOMPARE(f.spi.kvl52205Register(2), quint16(0));
     }
 
-    void thresholds_data()
-    {
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("1, 0") << 1 << 0 << "31.5";
-        QTest::newRow("1, 255") << 1 << 255 << "412.0";
-        QTest::newRow("2, 100") << 2 << 100 << "86.3";
-    }
-
-    void thresholds()
-    {
-        QFETCH(int, channel);
-        QFETCH(int, code);
-        QFETCH(QString, shown);
-        QAbstractSlider *dial = slider(channel == 1 ? "dialBuck1" : "dialBuck2");
-        dial->setValue(code == 0 ? 1 : 0);
-        f.take();
-        dial->setValue(code);
-        QCOMPARE(edit(channel == 1 ? "leCH1" : "leCH2")->text(), shown);
-        QCOMPARE(f.take(), p205Write(channel + 3, unsigned(code)));
-    }
-
-    // Both channels share register 6; a write of one keeps the other's bits.
-    void offTimes()
-    {
-        slider("hsRIPPLE2")->setValue(3);
-        slider("hsRIPPLE1")->setValue(0);
-        f.take();
-        slider("hsRIPPLE1")->setValue(5);
-        QCOMPARE(edit("leRIPPLE1Current")->text(), QStringLiteral("29.2"));
-        QCOMPARE(f.take(), p205Write(6, (5u << 6) | (3u << 2)));
-        QCOMPARE(page->get(QStringLiteral("BUCK1[TOFF_SET]"), Variable::InternalKey), QVariant(5u));
-        page->on_hsRIPPLE2_sliderMoved(15);
-        QCOMPARE(edit("leRIPPLE2Current")->text(), QStringLiteral("10.0"));
-        QCOMPARE(f.take(), QList<QByteArray>());
-    }
-
-    void typedOffTimes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("written");
-        QTest::addColumn<unsigned>("kept");
-        QTest::newRow("7") << "7" << true << 7u;
-        QTest::newRow("20 keeps four bits") << "20" << true << 4u;
-        QTest::newRow("not a number") << "x2" << false << 0u;
-        QTest::newRow("empty") << "" << false << 0u;
-    }
-
+    // A typed off-time keeps four bits; text that is no number writes nothing.
     void typedOffTimes()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, written);
-        QFETCH(unsigned, kept);
-        slider("hsRIPPLE1")->setValue(9);
-        slider("hsRIPPLE2")->setValue(0);
-        slider("hsRIPPLE2")->setValue(1);
-        f.take();
-        edit("leRIPPLE2")->setText(text);
-        page->on_leRIPPLE2_editingFinished();
-        if (!written) {
-            QCOMPARE(f.take(), QList<QByteArray>());
-            QCOMPARE(f.spi.kvl52205Register(6) & 0x3C, 1 << 2);
-            return;
+        for (const auto &[typed, kept] :
+             QList<QPair<QString, int>>{{"7", 7}, {"20", 4}, {"x2", -1}, {"", -1}}) {
+            slider("hsRIPPLE1")->setValue(9);
+            slider("hsRIPPLE2")->setValue(0);
+            slider("hsRIPPLE2")->setValue(1);
+            f.take();
+            f.widget<QLineEdit>("leRIPPLE2")->setText(typed);
+            f.page()->on_leRIPPLE2_editingFinished();
+            QCOMPARE(f.take(), kept < 0 ? Lines() : write(6, (9u << 6) | (unsigned(kept) << 2)));
+            QCOMPARE(f.item("BUCK2[TOFF_SET]"), kept < 0 ? 1.0 : double(kept));
         }
-        QCOMPARE(f.take(), p205Write(6, (9u << 6) | (kept << 2)));
-        QCOMPARE(page->get(QStringLiteral("BUCK2[TOFF_SET]"), Variable::InternalKey),
-                 QVariant(kept));
     }
 
+    // Each channel divides by its own rating; a zero rating leaves the currents alone. The
+    // average is the peak less half the ripple, rounded half up.
     void currents()
     {
+        const struct {
+            double peak, ripple, average;
+        } rows[] = {
+            {500, 500, 250}, {100, 201, 0}, {100, 203, -1}, {102.5, 200, 3}, {102.4, 200, 2}};
+        for (const auto &r : rows) {
+            f.set("IPEAK2", r.peak);
+            f.set("IRIPPLE2", r.ripple);
+            PowerProbe::average(f.page(), 2);
+            QCOMPARE(f.item("IAVERAGE2"), r.average);
+        }
+        Board *page = f.page();
         PowerProbe::setScales(page, 200, 100);
-        edit("leCH1")->setText(QStringLiteral("100.0"));
-        QVERIFY(page->set(QStringLiteral("IRIPPLE1"), 0.0, Variable::InternalKey));
+        f.set("IRIPPLE1", 0.0);
         slider("hsRIPPLE1")->setValue(1);
         page->on_hsRIPPLE1_sliderMoved(0);
-        QCOMPARE(variable("IRIPPLE1"), 500.0);
-        page->on_dialBuck1_sliderMoved(0); // threshold 31.5
-        QCOMPARE(variable("IPEAK1"), 157.5);
-        QCOMPARE(variable("IAVERAGE1"), -92.0); // 157.5 - 250 = -92.5, halves upward
-        f.take();
-    }
-
-    // Each channel divides by its own rating.
-    void channelScales()
-    {
+        QCOMPARE(f.item("IRIPPLE1"), 500.0);
         PowerProbe::setPeakScales(page, 200, 100);
-        page->on_dialBuck1_sliderMoved(0);
+        page->on_dialBuck1_sliderMoved(0); // threshold 31.5
         page->on_dialBuck2_sliderMoved(0);
-        QCOMPARE(variable("IPEAK1"), 157.5);
-        QCOMPARE(variable("IPEAK2"), 315.0);
-        f.take();
-    }
-
-    void averageRounding_data()
-    {
-        QTest::addColumn<double>("peak");
-        QTest::addColumn<double>("ripple");
-        QTest::addColumn<double>("average");
-        QTest::newRow("500, 500") << 500.0 << 500.0 << 250.0;
-        QTest::newRow("-0.5 is 0") << 100.0 << 201.0 << 0.0;
-        QTest::newRow("-1.5 is -1") << 100.0 << 203.0 << -1.0;
-        QTest::newRow("-1.0") << 100.0 << 202.0 << -1.0;
-        QTest::newRow("-0.25 is 0") << 100.0 << 200.5 << 0.0;
-        QTest::newRow("2.5 is 3") << 102.5 << 200.0 << 3.0;
-        QTest::newRow("2.4 is 2") << 102.4 << 200.0 << 2.0;
-    }
-
-    void averageRounding()
-    {
-        QFETCH(double, peak);
-        QFETCH(double, ripple);
-        QFETCH(double, average);
-        QVERIFY(page->set(QStringLiteral("IPEAK2"), peak, Variable::InternalKey));
-        QVERIFY(page->set(QStringLiteral("IRIPPLE2"), ripple, Variable::InternalKey));
-        PowerProbe::average(page, 2);
-        QCOMPARE(variable("IAVERAGE2"), average);
-    }
-
-    // A zero rating gives no number: the currents keep their values.
-    void zeroScales()
-    {
+        QCOMPARE(f.item("IPEAK1"), 157.5);
+        QCOMPARE(f.item("IPEAK2"), 315.0);
+        QCOMPARE(f.item("IAVERAGE1"), -92.0); // 157.5 - 250 = -92.5, halves upward
         PowerProbe::setScales(page, 0, 0);
-        QVERIFY(page->set(QStringLiteral("IPEAK2"), 300.0, Variable::InternalKey));
-        QVERIFY(page->set(QStringLiteral("IRIPPLE2"), 100.0, Variable::InternalKey));
+        f.set("IRIPPLE2", 100.0);
         page->on_dialBuck2_sliderMoved(10);
         page->on_hsRIPPLE2_sliderMoved(2);
-        QCOMPARE(variable("IPEAK2"), 300.0);
-        QCOMPARE(variable("IRIPPLE2"), 100.0);
+        QCOMPARE(f.item("IPEAK2"), 315.0);
+        QCOMPARE(f.item("IRIPPLE2"), 100.0);
         f.take();
     }
 
-    void sendPwmSettings_data()
+    // Readings into their status fields and variables, high bits ignored. A zero LED voltage
+    // gives way to the on-voltage register; all-clear measurement enables (nine bits of 0x0D)
+    // are set first, keeping the other bits.
+    void readings()
     {
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("duty");
-        QTest::addColumn<uint>("frequency");
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::newRow("duty over 100") << 0 << 150 << 0u << QList<QByteArray>{"set PWM0DUTY=100"};
-        QTest::newRow("frequency only")
-            << 1 << 0 << 300000u << QList<QByteArray>{"set PWM1FREQ=300000"};
-        QTest::newRow("both") << 2 << 50 << 1000u
-                              << QList<QByteArray>{"set PWM2FREQ=1000", "set PWM2DUTY=50"};
-        QTest::newRow("off") << 0 << 0 << 0u << QList<QByteArray>{"set PWM0DUTY=0"};
-        QTest::newRow("full with frequency")
-            << 2 << 100 << 1u << QList<QByteArray>{"set PWM2FREQ=1", "set PWM2DUTY=100"};
+        setRegister(0x14, 0x64);
+        setRegister(0x13, 0x1B6);
+        QCOMPARE(f.run("readAdcVBAT"), QVariant(false));
+        QCOMPARE(f.run("readAdcVBOOST"), QVariant(false));
+        QCOMPARE(QList<double>({status("VBAT"), status("VBOOST"), f.item("BatteryVoltage")}),
+                 QList<double>({100, 182, 15.7}));
+        QCOMPARE(f.item("BoostVoltageMeas"), 0xB6 * 0.274);
+        const struct {
+            int channel, vled, shown, control, controlAfter;
+        } rows[] = {// clang-format off
+            {1, 0x64, 0x64, 0x200, 0x27F}, {1, 0x200, 0x33, 0, 0x7F},
+            {2, 0x100, 0x33, 0x201, 0x201}, {2, 0x1F0, 0xF0, 0x100, 0x100}}; // clang-format on
+        for (const auto &r : rows) {
+            const QString n = QString::number(r.channel);
+            f.set("P205STATUS[VLED" + n + "ON]", 0xEE);
+            setRegister(0x0D, quint16(r.control));
+            setRegister(0x10 + r.channel - 1, quint16(r.vled));
+            setRegister(0x0E + r.channel - 1, 0x33);
+            QCOMPARE(f.run("adcVLED" + n), QVariant(true));
+            QCOMPARE(status("VLED" + n), double(r.shown));
+            QCOMPARE(status("VLED" + n + "ON"), (r.vled & 0xFF) ? 238.0 : 51.0);
+            QCOMPARE(text(r.channel == 1 ? "leVLED1" : "leVLED2"),
+                     QString::number(r.shown * 0.274, 'f', 1));
+            QCOMPARE(int(f.spi.kvl52205Register(0x0D)), r.controlAfter);
+        }
     }
 
-    void sendPwmSettings()
+    // Registers 0x0E..0x16 give their low bytes, 0x17 and 0x18 their flags (bit 5 of 0x18
+    // unused).
+    void status()
     {
-        QFETCH(int, channel);
-        QFETCH(int, duty);
-        QFETCH(uint, frequency);
-        QFETCH(QList<QByteArray>, lines);
-        page->sendPwmSettings(channel, quint16(duty), frequency);
-        QCOMPARE(f.take(), lines);
+        const QStringList flags17 = QStringLiteral("OCLED2 SHORTLED2 OPENLED2 OCLED1 SHORTLED1 "
+                                                   "OPENLED1 BUCKACTIVE2 BUCKACTIVE1")
+                                        .split(' ');
+        const QStringList flags18 =
+            QStringLiteral("TW TSD SPIERR LED2VAL LED1VAL - BOOST_OV BOOST_STATUS").split(' ');
+        const QStringList bytes = QStringLiteral("VLED1ON VLED2ON VLED1 VLED2 VTEMP VBOOST VBAT "
+                                                 "BUCK1_TON_DUR BUCK2_TON_DUR")
+                                      .split(' ');
+        for (const auto &[v17, v18] : {qMakePair(0x55, 0x1F), qMakePair(0x2AA, 0xE0)}) {
+            for (int a = 0x0E; a <= 0x16; ++a)
+                setRegister(a, quint16(0x300 + a + v17));
+            setRegister(0x17, quint16(v17));
+            setRegister(0x18, quint16(v18));
+            QCOMPARE(f.run("readStatus"), QVariant(true));
+            for (int bit = 0; bit < 8; ++bit) {
+                QCOMPARE(status(flags17[bit]), double((v17 >> bit) & 1));
+                if (bit != 5) // unused
+                    QCOMPARE(status(flags18[bit]), double((v18 >> bit) & 1));
+                QCOMPARE(status(bytes.value(bit)), double((0x0E + bit + v17) & 0xFF));
+            }
+            QCOMPARE(status(bytes[8]), double((0x16 + v17) & 0xFF));
+        }
+        QVERIFY(!boardGlobals().P205STATUS.signalsBlocked());
     }
 
+    // The register images go back to the chip, register 2 (the enables) last.
+    void restartBoost()
+    {
+        QCOMPARE(f.run("restartBoost"), QVariant(false));
+        QCOMPARE(chipWords(f.take()),
+                 QStringLiteral("w1 w1 w3 w3 w4 w4 w5 w5 w6 w6 w7 w7 w8 w8 w9 w9 w10 w10 w2 w2"));
+    }
+
+    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone.
+    void pwmLines()
+    {
+        const struct {
+            const char *command, *item;
+            int value;
+            QByteArray line;
+        } rows[] = {// clang-format off
+            {"setBoostCLK", "BOOSTFREQ", 300, "set PWM1FREQ=300000"},
+            {"setBoostCLK", "BOOSTFREQ", 1, "set PWM1FREQ=1000"},
+            {"setCLKFreq1", "FREQ1", 100000, "set PWM0FREQ=100000"},
+            {"setCLKFreq2", "FREQ2", 2500, "set PWM2FREQ=2500"},
+            {"setDuty1", "DUTY1", 30, "set PWM0DUTY=30"},
+            {"setDuty2", "DUTY2", 0, "set PWM2DUTY=0"},
+            {"setDuty2", "DUTY2", 100, "set PWM2DUTY=100"}}; // clang-format on
+        for (const auto &r : rows) {
+            f.set(r.item, r.value);
+            f.take();
+            QCOMPARE(f.run(r.command), QVariant(false));
+            QCOMPARE(f.take(), Lines{r.line});
+        }
+        Board *page = f.page();
+        page->sendPwmSettings(0, 150, 0);
+        page->sendPwmSettings(1, 0, 300000);
+        page->sendPwmSettings(2, 50, 1000);
+        page->sendPwmSettings(0, 0, 0);
+        QCOMPARE(f.take(), (Lines{"set PWM0DUTY=100", "set PWM1FREQ=300000", "set PWM2FREQ=1000",
+                                  "set PWM2DUTY=50", "set PWM0DUTY=0"}));
+    }
+
+    // The static line holds the output full on; PWM dims it at the set duty; neither leaves
+    // it off. Turning the static line off while PWM dims sends nothing.
     void ledControlLines()
     {
         QAbstractButton *led = button("cbLEDCTRL2");
         QAbstractButton *pwm = button("cbPWM2");
         led->setChecked(false);
         pwm->setChecked(false);
-        QVERIFY(page->set(QStringLiteral("DUTY2"), 30, Variable::InternalKey));
+        f.set("DUTY2", 30);
         f.take();
         led->setChecked(true);
-        QCOMPARE(f.take(), QList<QByteArray>{"set PWM2DUTY=100"});
-        QVERIFY(!ownEnabled("leDUTY2"));
         pwm->setChecked(true);
         QVERIFY(!led->isChecked());
-        QVERIFY(ownEnabled("pbBoard_setCLKFreq2"));
-        QCOMPARE(f.take(), QList<QByteArray>{"set PWM2DUTY=30"});
         pwm->setChecked(false);
-        QCOMPARE(f.take(), QList<QByteArray>{"set PWM2DUTY=0"});
-        QVERIFY(!ownEnabled("leFREQ2"));
-        // Turning the static line off while PWM dims it sends nothing.
         button("cbPWM1")->setChecked(true);
-        f.take();
-        page->on_cbLEDCTRL1_toggled(false);
-        QCOMPARE(f.take(), QList<QByteArray>());
+        const Lines before = f.take();
+        f.page()->on_cbLEDCTRL1_toggled(false);
         button("cbPWM1")->setChecked(false);
-        QCOMPARE(f.take(), QList<QByteArray>{"set PWM0DUTY=0"});
+        QCOMPARE(before + f.take(), (Lines{"set PWM2DUTY=100", "set PWM2DUTY=30", "set PWM2DUTY=0",
+                                           "set PWM0DUTY=30", "set PWM0DUTY=0"}));
+    }
+
+    // Only a write of BOOSTPWM reaches the board: it starts or stops PWM 1.
+    void boostPwm()
+    {
+        for (const QVariant &value : {QVariant(0), QVariant(1), QVariant(0), QVariant("1")}) {
+            QVERIFY(f.setItem("Board.BOOSTPWM", value));
+            const bool on = value.toInt() == 1;
+            QCOMPARE(f.take(), Lines{on ? "set PWM1START" : "set PWM1STOP"});
+            QCOMPARE(f.pwm.pwm1Running(), on);
+        }
+        QVariant value;
+        QVERIFY(f.getItem("Board.BOOSTPWM", &value) && f.setItem("Board.FREQ1", 1));
+        QTest::qWait(50);
+        QCOMPARE(f.take(), Lines());
+    }
+
+    // A failed link fails the readings and writes nothing back. Last: the refusal stays.
+    void refusedLink()
+    {
+        setRegister(0x0D, 0x200);
+        f.board.refuse("SPI0CS0DATA");
+        QCOMPARE(f.run("adcVLED1"), QVariant(false));
+        QCOMPARE(f.run("readStatus"), QVariant(false));
+        QVERIFY(!boardGlobals().P205STATUS.signalsBlocked());
+        QCOMPARE(int(f.spi.kvl52205Register(0x0D)), 0x200);
+        QCOMPARE(chipWords(f.take()).contains('w'), false);
+        SpiP205 chip;
+        unsigned value = 7;
+        QVERIFY(!chip.writeRegister(6, 2));
+        QVERIFY(!chip.readRegister(0x13, &value));
+        QCOMPARE(f.take(), (Lines{"set SPI0CS0DATA=02b402", "set SPI0CS0DATA=024c00",
+                                  "set SPI0CS0DATA=024c00"}));
+        SpiRaw *tool = spiRaw;
+        spiRaw = nullptr; // without the SPI tool nothing is sent
+        const bool any = chip.readRegister(1, &value) || chip.writeRegister(1, 1);
+        spiRaw = tool;
+        QVERIFY(!any);
+        QCOMPARE(value, 7u);
+        QCOMPARE(f.take(), Lines());
     }
 };
 

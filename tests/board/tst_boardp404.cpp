@@ -1,0 +1,302 @@
+// The KVL52404 power stage through a simulated chip: frames with their CRCs, the map commands
+// and their refusals, answer checks, the readouts, and what the page's controls write.
+#include "powerappfixture.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <atomic>
+
+namespace
+{
+
+using Lines = QList<QByteArray>;
+
+// The lines of one frame exchange each on LED chip select 0.
+Lines frames(const QList<quint32> &words)
+{
+    Lines lines;
+    for (quint32 word : words)
+        lines << "set SPILEDCS0DATA=04" + QByteArray::number(word, 16).rightJustified(8, '0')
+              << "get SPILEDCS0DATA";
+    return lines;
+}
+
+// "name=value" items apart by spaces, the value decimal or 0x-hexadecimal; "[FIELD]" names a
+// field of the KVL52404 map.
+QList<QPair<QString, double>> pairs(const QString &items)
+{
+    QList<QPair<QString, double>> out;
+    for (const QString &item : items.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString name = item.section(QLatin1Char('='), 0, 0), value = item.section('=', 1);
+        out.append({name.startsWith('[') ? "SPI_MAPP404" + name : name,
+                    value.startsWith("0x") ? value.toUInt(nullptr, 16) : value.toDouble()});
+    }
+    return out;
+}
+
+QStringList logTexts(const QSignalSpy &spy, int level)
+{
+    QStringList texts;
+    for (const QList<QVariant> &args : spy)
+        if (args.at(0).toInt() == level)
+            texts << args.at(1).toString();
+    return texts;
+}
+
+// Counts the error beeps (880 Hz), from any thread.
+struct CountingTones : ToneOutput {
+    CountingTones() { install(this); }
+    ~CountingTones() override { install(nullptr); }
+    void play(int frequencyHz, int) override { count += frequencyHz == 880; }
+    std::atomic<int> count{0};
+};
+
+} // namespace
+
+class TestBoardP404 : public QObject
+{
+    Q_OBJECT
+
+    PowerAppFixture f;
+
+    template <typename T> T *w(const char *name) { return f.widget<T>(name); }
+    double map(const QString &field) { return f.item("SPI_MAPP404[" + field + "]"); }
+    void setMap(const QString &field, double value) { f.set("SPI_MAPP404[" + field + "]", value); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        PowerProbe::setScales(f.page(), 330, 47);
+    }
+    void init() { f.take(); }
+    void cleanup()
+    {
+        QCOMPARE(f.spi.violations(), QStringList());
+        f.spi.setCorruptAnswerCrc(false);
+        PowerProbe::setFromButton(f.page(), false);
+    }
+
+    // Map addresses are one or two decimal digits below 64.
+    void addresses()
+    {
+        const QList<QPair<QString, int>> addresses{{"0", 0},    {"63", 63}, {"07", 7},  {"64", -1},
+                                                   {"", -1},    {"-1", -1}, {"+5", -1}, {" 5", -1},
+                                                   {"0x5", -1}, {"100", -1}};
+        for (const auto &[text, address] : addresses)
+            QCOMPARE(Board::p404Address(text), address);
+    }
+
+    // The map commands' lines, results and the items they leave. Rows run in order; each sets
+    // the page items ("[FIELD]" a field of SPI_MAPP404) and chip words (by address) it uses.
+    void commands()
+    {
+        const struct {
+            const char *command, *args, *items, *chip;
+            bool result;
+            QList<quint32> frames;
+            const char *after;
+        } rows[] = {
+            // clang-format off
+            {"Read", "55", "[VBST]=0", "55=0xAB", true, {0x6E000009}, "[VBST]=0xAB"},
+            {"Read", "06;42", "", "6=0x1F 42=0x1AB", true, {0x0C000006, 0x54000005},
+             "[BUCK2_FREQ]=0x1F [VLED2]=0x1AB"},
+            {"Read", "", "", "", false, {}, ""},
+            {"Read", "2;x", "[BUCK1_FREQ]=7", "2=9", false, {}, "[BUCK1_FREQ]=7"},
+            {"Write", "13", "[BUCK1_EN]=1 [BUCK2_EN]=1", "", true, {0x9A000035}, ""},
+            {"Write", "14;15", "[BST1_VLIM_THR]=0x32 [BST1_COMP_DIV]=0 [BST1_SLP_CTRL]=0 "
+             "[BST2_VLIM_THR]=1 [BST2_COMP_DIV]=0 [BST2_SLP_CTRL]=7", "", true,
+             {0x9C000320, 0x9E03801A}, ""},
+            {"ReadVBOOST", "", "", "55=0x11FF", true, {0x6E000009}, "BoostVoltageMeas=69.86328125"},
+            {"ReadVLED", "1", "", "2=0x4000 35=0x1500", true, {0x04000009, 0x4600000F}, "VLED1=17.5"},
+            {"ReadVLED", "2", "", "6=0 42=256", true, {0x0C000006, 0x54000005}, "VLED2=35"},
+            {"ReadVLED", "x", "", "", false, {}, ""},
+            {"ReadVLED", "3", "", "", false, {}, ""},
+            // The whole word of address 29 goes out, the reset bit with the other fields.
+            {"swresetP404", "", "[SWRESET]=0 [BST_FAIL_OUT]=1", "", false, {0xBA002017},
+             "[SWRESET]=1"},
+            // Defaults replace their own fields and keep the rest of each word (VLED1_RNG).
+            {"defaultP404", "", "[BUCK1_IAVG]=3 [BUCK2_IRNG]=2 [BUCK2_FREQ]=63 [VLED1_RNG]=1 "
+             "[BUCK1_DIM_DUTY]=0 [BUCK2_EN]=1 [BST2_VLIM_THR]=50 [BST_SRC]=3 [BST1_EN]=0 "
+             "[BST_VSETPOINT]=0", "", false, {0x8200080C, 0x8404014A, 0x86003FCF, 0x8A000803,
+             0x8C00014D, 0x8E003FC0, 0x9A000000, 0x9C02415E, 0x9E024159, 0xA2080C12, 0xA4203233},
+             "[BST_VSETPOINT]=100 [VLED1_RNG]=1"}}; // clang-format on
+        for (const auto &r : rows) {
+            for (const auto &[name, value] : pairs(r.items))
+                f.set(name, value);
+            for (const auto &[address, word] : pairs(r.chip))
+                f.spi.setKvl52404Word(address.toInt(), quint32(word));
+            f.take();
+            QCOMPARE(f.run(r.command, r.args).toBool(), r.result);
+            QCOMPARE(f.take(), frames(r.frames));
+            for (const auto &[name, value] : pairs(r.after))
+                QCOMPARE(f.item(name), value);
+        }
+    }
+
+    // A list with an element that names no word sends nothing and says which element it was.
+    void refusedLists()
+    {
+        const QList<QPair<QStringList, QString>> lists{
+            {{"1", "x"}, "x"}, {{"", "2"}, ""}, {{"5", "64", "6"}, "64"}};
+        for (const auto &[addresses, bad] : lists) {
+            for (bool write : {false, true}) {
+                QSignalSpy log(f.page(), &Applet::signal_log);
+                QVERIFY(
+                    !(write ? f.page()->MemoryWrite(addresses) : f.page()->MemoryRead(addresses)));
+                QCOMPARE(f.take(), Lines());
+                QCOMPARE(logTexts(log, -1),
+                         QStringList{"KVL52404: invalid register address \"" + bad + "\""});
+            }
+        }
+    }
+
+    // SPIERR in the answer just received fails the list there; the next clean answer passes.
+    // A wrong answer CRC keeps the data and the result and always leaves a warning; the beep
+    // and the box only come from a bound push button.
+    void answerChecks()
+    {
+        for (bool write : {false, true}) {
+            f.spi.scriptAnswer("SPILEDCS0DATA", "SPILEDCS0DATA=0480000000");
+            const QStringList two{"1", "2"};
+            QVERIFY(!(write ? f.page()->MemoryWrite(two) : f.page()->MemoryRead(two)));
+            QCOMPARE(f.take().size(), 2);
+            QVERIFY(write ? f.page()->MemoryWrite(two) : f.page()->MemoryRead(two));
+            QCOMPARE(f.take().size(), 4);
+        }
+        for (int row = 0; row < 4; ++row) {
+            const bool fromButton = row >= 2, write = row % 2;
+            CountingTones tones;
+            const qsizetype boxes = f.prompt.messages().size();
+            f.spi.setKvl52404Word(3, 0x777);
+            setMap("BUCK2_DIM_DUTY", 0x21);
+            f.spi.setCorruptAnswerCrc(true);
+            PowerProbe::setFromButton(f.page(), fromButton);
+            QSignalSpy log(f.page(), &Applet::signal_log);
+            QVERIFY(write ? f.page()->MemoryWrite({"7"}) : f.page()->MemoryRead({"3"}));
+            const QString text = write ? QStringLiteral("CRC failed, Written data invalid!")
+                                       : QStringLiteral("CRC failed, Read data invalid!");
+            QCOMPARE(logTexts(log, 1), QStringList{text});
+            if (write)
+                QCOMPARE(f.spi.kvl52404Word(7) >> 2 & 0xFF, 0x21u);
+            else
+                QCOMPARE(map("BUCK1_DIM_DUTY"), double((0x777u >> 2) & 0xFF));
+            QCOMPARE(tones.count.load(), fromButton ? 1 : 0);
+            QCOMPARE(f.prompt.messages().size(), boxes + (fromButton ? 1 : 0));
+            if (fromButton)
+                QCOMPARE(f.prompt.messages().last().text, text);
+        }
+    }
+
+    // The average current in single precision from range and code; the dials show their value
+    // as they turn and write their word once when released.
+    void currents()
+    {
+        const struct {
+            int channel, range, code;
+            double milliamps;
+        } rows[] = {{1, 3, 255, 1600}, {1, 0, 128, 100.39216}, {2, 1, 51, 80}, {2, 2, 0, 0}};
+        for (const auto &r : rows) {
+            setMap(QStringLiteral("BUCK%1_IRNG").arg(r.channel), r.range);
+            setMap(QStringLiteral("BUCK%1_IAVG").arg(r.channel), r.code);
+            r.channel == 1 ? f.page()->calculateBUCK1_I_AVG() : f.page()->calculateBUCK2_I_AVG();
+            const double value = f.item(QStringLiteral("IAVERAGE%1").arg(r.channel));
+            QVERIFY2(qAbs(value - r.milliamps) < 1e-4, qPrintable(QString::number(value)));
+            QCOMPARE(double(float(value)), value);
+        }
+        const struct {
+            const char *dial, *item;
+            int value;
+            double shown;
+            int address, shift;
+            uint field;
+        } dials[] = {{"dialBCK1AVG", "IAVERAGE1", 51, 320, 1, 0, (3 << 8) | 51},
+                     {"dialBCK2AVG", "IAVERAGE2", 51, 320, 5, 0, (3 << 8) | 51},
+                     {"dialVBOOST", "BoostVoltage", 127, 62, 18, 3, 127}};
+        setMap("BUCK1_IRNG", 3);
+        setMap("BUCK2_IRNG", 3);
+        for (const auto &d : dials) {
+            w<QAbstractSlider>(d.dial)->setValue(d.value);
+            QCOMPARE(float(f.item(d.item)), float(d.shown));
+            QCOMPARE(f.take(), Lines());
+            QMetaObject::invokeMethod(w<QAbstractSlider>(d.dial), "sliderReleased");
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(d.address));
+            QCOMPARE((f.spi.kvl52404Word(d.address) >> d.shift) & 0x3FF, d.field);
+        }
+    }
+
+    // The plot's top steps by 400 mA from 800 to 3200. A frequency code without a frequency
+    // (63) leaves no numbers.
+    void buckPlot()
+    {
+        const QList<QPair<double, int>> tops{{0, 800},       {700, 800},   {701, 1200},
+                                             {1500.5, 2000}, {2700, 2800}, {2701, 3200},
+                                             {9000, 3200}};
+        for (const auto &[peak, top] : tops)
+            QCOMPARE(Board::buckPlotTop(peak), top);
+        for (const auto &[name, value] :
+             pairs("BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19"))
+            f.set(name, value);
+        for (const auto &[code, shown] : {qMakePair(19, "410 606.0 803.0"), qMakePair(63, "  ")}) {
+            setMap("BUCK1_FREQ", code);
+            f.page()->updateBuckPlot();
+            QCOMPARE(QStringList({w<QLineEdit>("leFREQ1P404_2")->text(),
+                                  w<QLineEdit>("leIRIPPLE1P404")->text(),
+                                  w<QLineEdit>("leIPEAK1P404")->text()})
+                         .join(' '),
+                     QLatin1String(shown));
+        }
+    }
+
+    void fading()
+    {
+        w<QSpinBox>("sbFaddingStop")->setValue(255);
+        w<QComboBox>("cmDelay")->setCurrentIndex(3);
+        w<QComboBox>("cmShift")->setCurrentIndex(1);
+        f.page()->on_pushButton_clicked();
+        w<QSpinBox>("sbFaddingStop")->setValue(16);
+        w<QComboBox>("cmDelay")->setCurrentIndex(6);
+        w<QComboBox>("cmShift")->setCurrentIndex(0);
+        f.page()->on_pushButton_clicked();
+        QCOMPARE(f.take(), (Lines{"set P404FADDING=00ff0301", "set P404FADDING=ff100600"}));
+    }
+
+    // The Application page's buck enables write address 13 only for a KVL52404 driver; the
+    // page's own keeps the Application page's box level.
+    void buckEnables()
+    {
+        for (const auto &[chipCode, writes] :
+             QList<QPair<int, bool>>{{16, true}, {12, true}, {6, false}, {13, false}}) {
+            PowerProbe::setChipCode(f.page(), chipCode);
+            setMap("BUCK1_EN", 0);
+            w<QAbstractButton>("cbBUCK1EN")->setChecked(false);
+            f.page()->on_cbBUCK1EN_clicked(true);
+            QCOMPARE(chipWords(f.take()), QLatin1String(writes ? "w13" : ""));
+            QCOMPARE(map("BUCK1_EN"), writes ? 1.0 : 0.0);
+            QCOMPARE(w<QAbstractButton>("cbBUCK1EN")->isChecked(), writes);
+        }
+        f.page()->on_cbBUCK2EN_P404_clicked(true);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w13"));
+        QVERIFY(w<QAbstractButton>("cbBUCK2EN")->isChecked());
+        QCOMPARE(f.spi.kvl52404Word(13) & 2, 2u);
+    }
+
+    // Last: the refusal stays. Each call stops at its one refused frame.
+    void transferFailure()
+    {
+        f.board.refuse("SPILEDCS0DATA");
+        QVERIFY(!f.page()->MemoryRead({"1", "2"}));
+        QVERIFY(!f.page()->MemoryWrite({"1", "2"}));
+        QVERIFY(!f.page()->readVBoost());
+        QVERIFY(!f.page()->readVLed(1));
+        QCOMPARE(f.take().size(), 4);
+    }
+};
+
+QTEST_MAIN(TestBoardP404)
+#include "tst_boardp404.moc"
