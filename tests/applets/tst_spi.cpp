@@ -1,0 +1,499 @@
+// The three SPI tools in the running application, on the simulated board over a
+// pseudo-terminal: the exact lines of the 16-bit and 32-bit transfers and of the EEPROM's
+// instructions, block reads and page writes, the answers they accept and refuse, and the
+// readers of the LED-driver board's EEPROM blocks.
+#include "checkbox.h"
+#include "pushbutton.h"
+#include "spiappfixture.h"
+#include "variable.h"
+
+#include <QtTest>
+
+#include <utility>
+
+namespace
+{
+
+enum Tool { Raw, Wide, Eeprom };
+const char *const DataName[] = {"SPI0CS0DATA", "SPILEDCS5DATA", "SPI0CS3DATA"};
+const char *const OutName[] = {"SpiOut[]", "SpiOut4B[]", "DataOut[]"};
+Applet *tool(int t)
+{
+    return t == Raw ? spiRaw : t == Wide ? spiRaw4B : (Applet *)spiEEPROM;
+}
+quint32 out(int t)
+{
+    return tool(t)->get(OutName[t], Variable::InternalKey).toUInt();
+}
+void put(int t, const QString &name, const QVariant &v)
+{
+    tool(t)->set(name, v, Variable::InternalKey);
+}
+
+// One transfer of each tool (the EEPROM's status read); its result.
+bool transfer(int t, quint32 request = 0x1111)
+{
+    if (t == Eeprom)
+        return spiEEPROM->run("readStatus", QVariant()).toBool();
+    put(t, t == Raw ? "SpiIn[]" : "SpiIn4B[]", uint(request));
+    return t == Raw ? spiRaw->transfer() : spiRaw4B->transfer();
+}
+
+// The traces of the EEPROM block readers, without the frame traces.
+QStringList traced;
+QtMessageHandler previousHandler = nullptr;
+void recordTrace(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtDebugMsg)
+        previousHandler(type, context, text);
+    else if (!text.startsWith("Written data to") && !text.startsWith("Data"))
+        traced << text;
+}
+QStringList takeTraces()
+{
+    return std::exchange(traced, {});
+}
+
+const QString ConfigTitle = "Read device config from EEPROM";
+const QString ParamsTitle = "Read device params from EEPROM";
+const QString ConfigInvalid = "EEPROM is not connected or config data are not valid!";
+const QString LengthInvalid = "EEPROM is not connected or data length are not valid!";
+const QString BoostInvalid = "EEPROM is not connected or boost data are not valid!";
+const QString DataInvalid = "EEPROM is not connected or eeprom data are not valid!";
+const QByteArray Config = QByteArray::fromHex("0134120001000107800cfe0b0c0d40");
+
+QList<int> fieldsOf(const DriverParams &p)
+{
+    return {p.w0, p.w1, p.b0, p.b1,  p.w2,  p.w3, p.w4, p.w5,  p.b2,  p.w6, p.w7, p.w8,
+            p.w9, p.b3, p.b4, p.w10, p.w11, p.b5, p.b6, p.w12, p.w13, p.b7, p.b8};
+}
+QList<int> fieldsOf(const BuckParams &p)
+{
+    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4,  p.w5,
+            p.b3, p.b4, p.b5, p.w6, p.w7, p.w8, p.w9, p.w10, p.w11};
+}
+QList<int> fieldsOf(const BoostParams &p)
+{
+    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4, p.w5, p.b3, p.b4, p.b5, p.b6};
+}
+DeviceConfig configAt(int paramsAddress)
+{
+    DeviceConfig config;
+    config.paramsAddress = quint8(paramsAddress);
+    config.valid = true;
+    return config;
+}
+QList<QByteArray> setGet(const QByteArray &value)
+{
+    return {"set SPI0CS3DATA=" + value, "get SPI0CS3DATA"};
+}
+
+} // namespace
+
+class TestSpi : public QObject
+{
+    Q_OBJECT
+
+    SpiAppFixture f;
+
+private slots:
+    void initTestCase()
+    {
+        previousHandler = qInstallMessageHandler(recordTrace);
+        QVERIFY(f.start());
+        QCOMPARE(spiRaw->windowTitle(), QString("(Ctrl+0) SPI Raw"));
+    }
+    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+
+    void init()
+    {
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board));
+        spiEEPROM->run("disableWrite", QVariant());
+        put(Wide, "SPIChannel4B", 5);
+        put(Eeprom, "EEPROMChannel", 3);
+        f.eeprom.clearViolations();
+        f.take();
+        takeTraces();
+    }
+
+    // Every answer that is not a word of the tool's width fails the transfer as a whole: false,
+    // the output kept, one error entry. Both lines went out either way.
+    void answers_data()
+    {
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<qint64>("word"); // -1: the transfer fails
+        QTest::newRow("upper case") << int(Raw) << QByteArray("SPI0CS0DATA=02BEEF") << 0xBEEFll;
+        QTest::newRow("digit edges") << int(Raw) << QByteArray("SPI0CS0DATA=02a9F0") << 0xA9F0ll;
+        QTest::newRow("one byte") << int(Raw) << QByteArray("SPI0CS0DATA=01ef") << 0xEFll;
+        QTest::newRow("count not checked")
+            << int(Raw) << QByteArray("SPI0CS0DATA=07beef") << 0xBEEFll;
+        QTest::newRow("first token")
+            << int(Raw) << QByteArray("SPI0CS0DATA=020001 SPI0CS0DATA=020002") << 1ll;
+        QTest::newRow("not hex") << int(Raw) << QByteArray("SPI0CS0DATA=02zz") << -1ll;
+        QTest::newRow("sign") << int(Raw) << QByteArray("SPI0CS0DATA=02+bee") << -1ll;
+        QTest::newRow("count only") << int(Raw) << QByteArray("SPI0CS0DATA=02") << -1ll;
+        QTest::newRow("too wide") << int(Raw) << QByteArray("SPI0CS0DATA=03abcdef") << -1ll;
+        QTest::newRow("other name") << int(Raw) << QByteArray("SPI0CS1DATA=02beef") << -1ll;
+        QTest::newRow("error") << int(Raw) << QByteArray("SPI0CS0DATA=err") << -1ll;
+        QTest::newRow("32 bits") << int(Wide) << QByteArray("SPILEDCS5DATA=04FFFFFFF0")
+                                 << 0xFFFFFFF0ll;
+        QTest::newRow("33 bits") << int(Wide) << QByteArray("SPILEDCS5DATA=05ffffffff0") << -1ll;
+        QTest::newRow("32 bits, g") << int(Wide) << QByteArray("SPILEDCS5DATA=04fffffffg") << -1ll;
+        QTest::newRow("status") << int(Eeprom) << QByteArray("SPI0CS3DATA=04ffffffA5") << 0xA5ll;
+        QTest::newRow("short") << int(Eeprom) << QByteArray("SPI0CS3DATA=09ff0f") << 0xFll;
+        QTest::newRow("one digit") << int(Eeprom) << QByteArray("SPI0CS3DATA=2") << -1ll;
+        QTest::newRow("ends non-hex")
+            << int(Eeprom) << QByteArray("SPI0CS3DATA=04ffffff0g") << -1ll;
+        QTest::newRow("eeprom error") << int(Eeprom) << QByteArray("SPI0CS3DATA=err") << -1ll;
+    }
+    void answers()
+    {
+        QFETCH(int, tool);
+        QFETCH(QByteArray, answer);
+        QFETCH(qint64, word);
+        put(tool, OutName[tool], 0x5A);
+        f.spi.scriptAnswer(DataName[tool], answer);
+        QSignalSpy log(::tool(tool), &Applet::signal_log);
+        QCOMPARE(transfer(tool), word >= 0);
+        QCOMPARE(out(tool), word >= 0 ? quint32(word) : 0x5Au);
+        if (tool != Eeprom)
+            QCOMPARE(QList<QList<QVariant>>(log),
+                     QList<QList<QVariant>>(word < 0, {-1, "SPI data transfer failed"}));
+        const QByteArray set[] = {"021111", "0400001111", "0405000000"};
+        QCOMPARE(f.take(), (QList<QByteArray>{QByteArray("set ") + DataName[tool] + "=" + set[tool],
+                                              QByteArray("get ") + DataName[tool]}));
+    }
+
+    // A refused set sends no get; without a board nothing is sent; "Transfer" still answers
+    // true.
+    void refusedAndDisconnected()
+    {
+        FakeBoard refusing;
+        FakeBoardSpi spi(refusing);
+        refusing.refuse("SPI0CS0DATA");
+        QVERIFY(f.connectTo(refusing));
+        QVERIFY(!transfer(Raw, 0xABCD));
+        QCOMPARE(SpiAppFixture::take(refusing), QList<QByteArray>{"set SPI0CS0DATA=02abcd"});
+        f.app->disconnectBoard();
+        for (int t : {Raw, Wide, Eeprom})
+            QVERIFY(!transfer(t));
+        QCOMPARE(spiRaw->run("Transfer", QVariant()), QVariant(true));
+        QVERIFY(f.connectTo(f.board));
+        QVERIFY(f.take().isEmpty());
+    }
+
+    // The KVL52205 answers each frame during the next one.
+    void kvl52205()
+    {
+        const qsizetype violations = f.spi.violations().size();
+        QVERIFY(transfer(Raw, 0x9D55)); // write 0x155 to register 3
+        QCOMPARE(f.spi.kvl52205Register(3), quint16(0x155));
+        QVERIFY(transfer(Raw, 0x0E00) && transfer(Raw, 0x4C00));
+        QCOMPARE(out(Raw), 0x0155u);
+        QVERIFY(transfer(Raw, 0x4C00));
+        QCOMPARE(out(Raw), 0x00A0u);
+        QCOMPARE(f.spi.violations().size(), violations);
+    }
+
+    // The form: a bit box changes the word, the button sends it, the answer reaches the boxes.
+    void rawForm()
+    {
+        QVERIFY(transfer(Raw, 0));
+        f.take();
+        spiRaw->findChild<CustomControls::CheckBox *>("cbSpiIn_15")->click();
+        QVERIFY(f.take().isEmpty());
+        f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=02a005");
+        QTest::mouseClick(spiRaw->findChild<CustomControls::PushButton *>("pbSpiRaw_Transfer"),
+                          Qt::LeftButton);
+        QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=028000", "get SPI0CS0DATA"}));
+        QVERIFY(spiRaw->findChild<CustomControls::CheckBox *>("cbSpiOut_13")->isChecked());
+    }
+
+    // CRC-4 over 28 request bits and 36 answer bits; "calcCRC" replaces the low nibble.
+    void crc4()
+    {
+        QCOMPARE(int(SpiRaw4B::crc4Of28(0x8000000, 15)), 5);
+        QCOMPARE(int(SpiRaw4B::crc4Of28(0x18000000, 15)), 5); // bit 28 ignored
+        QCOMPARE(int(SpiRaw4B::crc4Of36(0x40, 15)), 15);
+        QCOMPARE(int(SpiRaw4B::crc4Of36(0, 15)), 8);
+        put(Wide, "SpiIn4B[]", 0x8000000Fu);
+        QCOMPARE(spiRaw4B->run("calcCRC", QVariant()), QVariant(true));
+        QCOMPARE(spiRaw4B->get("SpiIn4B[]", Variable::InternalKey).toUInt(), 0x80000005u);
+    }
+
+    // A write of 3 to word 13 and its read-back on channel 0, a status word, a corrupted CRC
+    // and a chip select without a device.
+    void kvl52404()
+    {
+        put(Wide, "SPIChannel4B", 0);
+        const auto field = [](const char *name) {
+            return spiRaw4B->get(name, Variable::InternalKey).toDouble();
+        };
+        const QList<QPair<quint32, QList<double>>> steps{
+            {0x9A000035, {13, 3, 1}}, {0x1A000002, {0, 3, 1}}, {0x6E000009, {0, 400, 1}}};
+        for (const auto &step : steps) {
+            QVERIFY(transfer(Wide, step.first));
+            QCOMPARE((QList<double>{field("SpiOut4B[31:25]"), field("SpiOut4B[24:4]"),
+                                    field("CRCValid")}),
+                     step.second);
+        }
+        QCOMPARE(f.take().mid(4),
+                 (QList<QByteArray>{"set SPILEDCS0DATA=046e000009", "get SPILEDCS0DATA"}));
+        f.spi.setCorruptAnswerCrc(true);
+        QVERIFY(transfer(Wide, 0x1A000002));
+        f.spi.setCorruptAnswerCrc(false);
+        QCOMPARE(field("SpiOut4B[24:4]"), 3.0);
+        QCOMPARE(field("CRCValid"), 0.0);
+        put(Wide, "SPIChannel4B", 5);
+        QVERIFY(transfer(Wide, 0x1A000002));
+        QCOMPARE(out(Wide), 0xFFFFFFFFu);
+    }
+
+    // Speeds round to the nearest hertz; values out of range are refused and kept.
+    void speeds()
+    {
+        QVERIFY(spiRaw->set("SPIFreq", 10000, Variable::OutsideKey));
+        f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
+        QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
+        QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
+        f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
+        struct Range {
+            int tool;
+            const char *name;
+            double value;
+            bool accepted;
+        };
+        for (const Range &r : {Range{Raw, "SPIFreq", 10001, false},
+                               {Raw, "SPIFreq", 1, true},
+                               {Wide, "SPIFreq4B", 0, false},
+                               {Wide, "SPIChannel4B", 16, false},
+                               {Wide, "SPIChannel4B", 15, true},
+                               {Wide, "SPIChannel4B", -1, false},
+                               {Wide, "CRCValid", 2, false},
+                               {Wide, "CRCType", 99, true},
+                               {Wide, "CRCType", 100, false}}) {
+            const QVariant before = tool(r.tool)->get(r.name, Variable::OutsideKey);
+            QCOMPARE(tool(r.tool)->set(r.name, r.value, Variable::OutsideKey), r.accepted);
+            QCOMPARE(tool(r.tool)->get(r.name, Variable::OutsideKey).toDouble(),
+                     r.accepted ? r.value : before.toDouble());
+            put(r.tool, r.name, before);
+        }
+        for (const char *name : {"transfer", "Transfer()", "", "readByte "})
+            f.checkCommand(name[0] == 'r' ? tool(Eeprom) : tool(Raw), name, false, QByteArray());
+        QVERIFY(spiEEPROM->functionNames().isEmpty());
+    }
+
+    // Each instruction's frame; a write sets the latch first; without it nothing changes.
+    void eepromInstructions()
+    {
+        const QList<QPair<QString, QByteArray>> steps{{"readStatus", "0405000000"},
+                                                      {"writeStatus", "0401000000"},
+                                                      {"readByte", "0403012300"},
+                                                      {"enableWrite", "0406000000"},
+                                                      {"disableWrite", "0404000000"}};
+        for (const auto &step : steps) {
+            put(Eeprom, "Address", 0x123);
+            QCOMPARE(spiEEPROM->run(step.first, QVariant()), QVariant(true));
+            QCOMPARE(f.take(), setGet(step.second));
+        }
+        put(Eeprom, "Address", 0x10);
+        put(Eeprom, "DataIn", 0xAB);
+        QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
+        QCOMPARE(f.take(), setGet("0406000000") + setGet("04020010ab"));
+        QCOMPARE(spiEEPROM->run("readByte", QVariant()), QVariant(true));
+        QCOMPARE(out(Eeprom), 0xABu);
+        f.eeprom.clearViolations(); // the status write without the latch
+        f.eeprom.refuseTransfer(1);
+        put(Eeprom, "Address", 0x20);
+        QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
+        QCOMPARE(f.eeprom.bytes(0x20, 1), QByteArray("\xff"));
+        QCOMPARE(f.eeprom.violations().size(), 1);
+    }
+
+    // Block reads in frames of at most 252 bytes; a failed frame ends the read with ok false.
+    void readBlock()
+    {
+        bool ok = false;
+        QCOMPARE(spiEEPROM->readBlock(0x1FF, 255, &ok), f.eeprom.bytes(0x1FF, 255).toHex());
+        QVERIFY(ok);
+        QCOMPARE(f.take(), setGet("ff0301ff" + QByteArray(504, '0')) + setGet("060302fb000000"));
+        QCOMPARE(spiEEPROM->readBlock(4095, 2, &ok), f.eeprom.bytes(4095, 2).toHex());
+        QCOMPARE(f.take(), setGet("05030fff0000"));
+        f.eeprom.refuseTransfer(2);
+        QCOMPARE(spiEEPROM->readBlock(0, 254, &ok), f.eeprom.bytes(0, 252).toHex() + "0000");
+        QVERIFY(!ok);
+        QCOMPARE(f.take().size(), 3);
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0g0f");
+        QCOMPARE(spiEEPROM->readBlock(0x100, 2, &ok), QByteArray("0g0f"));
+        QVERIFY(!ok);
+    }
+
+    // 70 bytes from 0x1E in chunks that end at page ends, each after the write cycle ended;
+    // a cycle that outlasts ten status reads fails with a box and writes nothing more.
+    void writeBlock_data()
+    {
+        QTest::addColumn<int>("cycleReads");
+        QTest::newRow("tenth read counts") << 9;
+        QTest::newRow("gives up") << 10;
+    }
+    void writeBlock()
+    {
+        QFETCH(int, cycleReads);
+        QByteArray data;
+        for (int k = 0; k < 70; ++k)
+            data.append(char(k * 7 + 1));
+        f.eeprom.setWriteCycleReads(cycleReads);
+        const qsizetype messages = f.prompt.messages().size();
+        QCOMPARE(spiEEPROM->writeBlock(0x1E, data.toHex()), cycleReads < 10);
+        f.eeprom.setWriteCycleReads(0);
+        QList<QByteArray> writes = f.take();
+        writes.removeIf(
+            [](const QByteArray &line) { return line.mid(18, 2) != "02"; }); // writes only
+        const QList<QByteArray> expected{"set SPI0CS3DATA=0502001e" + data.mid(0, 2).toHex(),
+                                         "set SPI0CS3DATA=23020020" + data.mid(2, 32).toHex(),
+                                         "set SPI0CS3DATA=23020040" + data.mid(34, 32).toHex(),
+                                         "set SPI0CS3DATA=07020060" + data.mid(66, 4).toHex()};
+        QVERIFY(f.eeprom.violations().isEmpty());
+        QCOMPARE(writes, expected.mid(0, cycleReads < 10 ? 4 : 1));
+        QCOMPARE(f.eeprom.bytes(0x20, 1), cycleReads < 10 ? data.mid(2, 1) : "\xff");
+        const QList<Prompt::Message> boxes = f.prompt.messages().mid(messages);
+        QCOMPARE(boxes.size(), cycleReads < 10 ? 0 : 1);
+        if (!boxes.isEmpty())
+            QCOMPARE(boxes[0].title + '|' + boxes[0].text,
+                     QString("EEPROM error|Problem with SPI communication"));
+    }
+
+    // Text that is not whole hexadecimal bytes is refused before anything is sent.
+    void writeBlockRefusesBadText()
+    {
+        for (const QByteArray text : {"abc", "0g", "0a 0b"}) {
+            QSignalSpy log(spiEEPROM, &Applet::signal_log);
+            QVERIFY(!spiEEPROM->writeBlock(0x10, text));
+            QCOMPARE(log.size(), 1);
+            QVERIFY(f.take().isEmpty());
+        }
+        f.eeprom.refuseTransfer(4); // status, enable, status, write
+        QVERIFY(!spiEEPROM->writeBlock(0x10, "0102"));
+        QCOMPARE(f.take().last(), QByteArray("set SPI0CS3DATA=050200100102"));
+        QCOMPARE(f.eeprom.bytes(0x10, 2),
+                 FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board).mid(0x10, 2));
+    }
+
+    // The configuration block and its complementary check copy at +480, with the traces.
+    void deviceConfig()
+    {
+        const DeviceConfig c = spiEEPROM->readDeviceConfig();
+        QVERIFY(c.valid);
+        QCOMPARE((QList<int>{c.byte0, c.bytes1to3, c.bytes4to6, c.byte7, c.byte8, c.chipCode,
+                             c.byte10, c.byte11, c.byte12, c.byte13, c.paramsAddress}),
+                 (QList<int>{1, 4660, 65537, 7, 128, 12, 254, 11, 12, 13, 64}));
+        const QByteArray zeros(30, '0');
+        QCOMPARE(f.take(),
+                 setGet("0403000000") + setGet("12030001" + zeros) + setGet("120301e1" + zeros));
+        QCOMPARE(takeTraces(), (QStringList{ConfigTitle, "Position: 3 , length: 15"}));
+    }
+
+    void configFailures_data()
+    {
+        QTest::addColumn<int>("address"); // the byte changed, to value
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QStringList>("messages");
+        const QString at15 = "Position: 3 , length: 15";
+        QTest::newRow("length 14")
+            << 0 << 14 << QStringList{"Position: 3 , length: 14", LengthInvalid};
+        QTest::newRow("length 16")
+            << 0 << 16 << QStringList{"Position: 3 , length: 16", LengthInvalid};
+        QTest::newRow("check at 9")
+            << 490 << 0 << QStringList{at15, "Error at position: 9", ConfigInvalid};
+        QTest::newRow("last check")
+            << 495 << 0 << QStringList{at15, "Error at position: 14", ConfigInvalid};
+        QTest::newRow("refused") << -1 << 1
+                                 << QStringList{"Position: 3 , length: 0", LengthInvalid};
+        QTest::newRow("copy refused") << -1 << 3 << QStringList{at15, ConfigInvalid};
+    }
+    void configFailures()
+    {
+        QFETCH(int, address);
+        QFETCH(int, value);
+        QFETCH(QStringList, messages);
+        address < 0 ? f.eeprom.refuseTransfer(value) : f.eeprom.setByte(address, quint8(value));
+        QVERIFY(!spiEEPROM->readDeviceConfig().valid);
+        QCOMPARE(takeTraces(), QStringList{ConfigTitle} + messages);
+    }
+
+    // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
+    // failed read says why, turns valid false and keeps every field.
+    void driverBlocks()
+    {
+        const DriverParams &p = spiEEPROM->driverParams;
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52205Board));
+        spiEEPROM->readDeviceParams(spiEEPROM->readDeviceConfig());
+        QVERIFY(p.valid);
+        QCOMPARE(fieldsOf(p), (QList<int>{100, 120, 1, 2,    768, 1024, 200, 330, 3, 0, 0, 0,
+                                          0,   4,   0, 4369, 0,   5,    0,   255, 0, 6, 0}));
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board));
+        f.take();
+        spiEEPROM->readDeviceParamsP404(configAt(0x40));
+        QCOMPARE(fieldsOf(p),
+                 (QList<int>{47, 256, 17, 34,    4660,  65535, 200, 330, 3,     1000, 2,  3,
+                             4,  51,  68, 48879, 51966, 85,    102, 258, 42330, 119,  136}));
+        const QByteArray zeros(64, '0');
+        QCOMPARE(f.take(),
+                 setGet("0403004000") + setGet("23030041" + zeros) + setGet("23030221" + zeros));
+        takeTraces();
+        const QList<int> before = fieldsOf(p);
+        for (int position : {3, 17})
+            f.eeprom.setByte(0x41 + 480 + position, 0);
+        spiEEPROM->readDeviceParamsP404(configAt(0x40));
+        QVERIFY(!p.valid);
+        QCOMPARE(fieldsOf(p), before);
+        QCOMPARE(takeTraces(),
+                 (QStringList{"Read device params from EEPROM - 404", "Error at position: 3",
+                              "Error at position: 17", DataInvalid}));
+        f.eeprom.setByte(0x40, 0);
+        spiEEPROM->readDeviceParams(configAt(0x40));
+        QCOMPARE(takeTraces(), (QStringList{ParamsTitle, BoostInvalid}));
+    }
+
+    // The five other readers decode a 27-byte block (byte k holding k + 1) by their own tables.
+    void otherReaders_data()
+    {
+        QTest::addColumn<int>("reader");
+        QTest::addColumn<QList<int>>("fields");
+        const QList<int> stage{513, 1284, 2055, 3, 6, 9, 2826, 3340, 3854};
+        QTest::newRow("V1") << 0 << QList<int>{513, 1284, 0,  3, 6, 0, 2055, 2569, 0,
+                                               11,  12,   13, 0, 0, 0, 0,    0,    0};
+        QTest::newRow("V3") << 1 << stage + QList<int>{16, 17, 18, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("402") << 2
+                             << stage + QList<int>{0, 0, 0, 4368, 4882, 5396, 5910, 6424, 6938};
+        QTest::newRow("boost 401")
+            << 3 << QList<int>{1027, 1541, 0, 7, 8, 0, 2569, 3083, 0, 1, 2, 13, 14};
+        QTest::newRow("V2") << 4 << stage + QList<int>{0, 0, 0, 0};
+    }
+    void otherReaders()
+    {
+        QFETCH(int, reader);
+        QFETCH(QList<int>, fields);
+        QByteArray image = FakeSpiEeprom::image(FakeSpiEeprom::Blank), block;
+        for (int k = 0; k < 27; ++k)
+            block.append(char(k + 1));
+        FakeSpiEeprom::storeBlock(image, 0x40, block);
+        f.eeprom.load(image);
+        spiEEPROM->buckParams = BuckParams();
+        spiEEPROM->boostParams = BoostParams();
+        const QList<void (SpiEEPROM::*)(DeviceConfig)> readers{
+            &SpiEEPROM::readDeviceParamsV1, &SpiEEPROM::readDeviceParamsV3,
+            &SpiEEPROM::readDeviceParams402, &SpiEEPROM::readBoostParams401,
+            &SpiEEPROM::readDeviceParamsV2};
+        (spiEEPROM->*readers.at(reader))(configAt(0x40));
+        QCOMPARE(reader < 3 ? fieldsOf(spiEEPROM->buckParams) : fieldsOf(spiEEPROM->boostParams),
+                 fields);
+        QVERIFY(reader < 3 ? spiEEPROM->buckParams.valid : spiEEPROM->boostParams.valid);
+    }
+};
+
+QTEST_MAIN(TestSpi)
+#include "tst_spi.moc"
