@@ -5,37 +5,14 @@
 #include "localclient.h"
 #include "mainapp.h"
 #include "mainwindow.h"
-#include "mdiarea.h"
-#include "prompt.h"
+#include "recordingprompt.h"
 #include "testfiles.h"
 #include "toolapplets.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QMenu>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QtTest>
-
-namespace
-{
-
-// Answers every prompt with its default and counts the messages.
-class CountingPrompt : public DefaultPrompt
-{
-public:
-    CountingPrompt() { Prompt::install(this); }
-    ~CountingPrompt() override { Prompt::install(nullptr); }
-    int message(const Message &msg) override
-    {
-        texts.append(msg.text);
-        return DefaultPrompt::message(msg);
-    }
-    QStringList texts;
-};
-
-} // namespace
 
 class TestToolApplets : public QObject
 {
@@ -52,114 +29,55 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
-    void table_data()
-    {
-        QTest::addColumn<int>("entry");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("1") << 1 << QString("SpiRaw") << QString("(Ctrl+0) SPI Raw");
-        QTest::newRow("2") << 2 << QString("SpiEEPROM") << QString("(Ctrl+1) External SPI EEPROM");
-        QTest::newRow("3") << 3 << QString("AutoAddressing") << QString("(Ctrl+2) Auto addressing");
-        QTest::newRow("4") << 4 << QString("AddressDiscovery")
-                           << QString("(Ctrl+3) Address Discovery");
-        QTest::newRow("5") << 5 << QString("Otp") << QString("(Ctrl+4) Otp Registers");
-        QTest::newRow("6") << 6 << QString("Pxn") << QString("(Ctrl+5) Pxn frame control");
-        QTest::newRow("7") << 7 << QString("Configuration")
-                           << QString("(Ctrl+6) Configuration frame");
-        QTest::newRow("8") << 8 << QString("Board") << QString("(Ctrl+7) KVL52110");
-        QTest::newRow("9") << 9 << QString("SpiRaw4B") << QString("(Ctrl+8) SPI Raw 4B");
-    }
-
+    // The program's applet table: names, titles, shortcut digits and menu entries in order.
     void table()
     {
-        QFETCH(int, entry);
-        QFETCH(QString, name);
-        QFETCH(QString, title);
+        const QStringList names{"SpiRaw",           "SpiEEPROM", "AutoAddressing",
+                                "AddressDiscovery", "Otp",       "Pxn",
+                                "Configuration",    "Board",     "SpiRaw4B"};
+        const QStringList titles{
+            "SPI Raw",       "External SPI EEPROM", "Auto addressing",     "Address Discovery",
+            "Otp Registers", "Pxn frame control",   "Configuration frame", "KVL52110",
+            "SPI Raw 4B"};
         QCOMPARE(app->appletCount(), 10);
         QCOMPARE(app->applet(0)->name(), QString("Logs"));
-        Applet *applet = app->applet(entry);
-        QCOMPARE(applet->name(), name);
-        QCOMPARE(applet->title(), title);
-        QCOMPARE(applet->shortcut, int(Qt::Key_0) + entry - 1);
-        QCOMPARE(app->findApplet(name, MainApp::ByName), applet);
-        QCOMPARE(app->mainWindow()->getMenuApp()->actions().value(entry - 1), applet->action());
-        const QString plainTitle = title.section(") ", 1);
-        QCOMPARE(applet->action()->text(), QString("%1(%2)").arg(plainTitle, name));
-    }
-
-    void boardPage()
-    {
+        for (int entry = 1; entry < 10; ++entry) {
+            Applet *applet = app->applet(entry);
+            QCOMPARE(applet->name(), names[entry - 1]);
+            QCOMPARE(applet->title(),
+                     QString("(Ctrl+%1) %2").arg(entry - 1).arg(titles[entry - 1]));
+            QCOMPARE(applet->shortcut, int(Qt::Key_0) + entry - 1);
+            QCOMPARE(app->mainWindow()->getMenuApp()->actions().value(entry - 1), applet->action());
+            QCOMPARE(applet->action()->text(), titles[entry - 1] + '(' + names[entry - 1] + ')');
+        }
         auto *board = qobject_cast<Board *>(app->findApplet("Board", MainApp::ByName));
-        QVERIFY(board);
-        QVERIFY(board->portName().isEmpty()); // the port list was still empty when it was built
-        QVERIFY(board->ledDriverClient());
-        QCOMPARE(board->ledDriverClient()->timeout(), 500);
         QCOMPARE(board->ledDriverClient()->pipeName(), QString("\\\\.\\pipe\\LEDDriver"));
-        QCOMPARE(app->projectType(), QString("TO3/TO4"));
+        QCOMPARE(board->ledDriverClient()->timeout(), 500);
     }
 
-    void addressDiscoveryStretchesLastColumn()
-    {
-        Applet *applet = app->findApplet("AddressDiscovery", MainApp::ByName);
-        auto *table = applet->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-        QVERIFY(table);
-        QVERIFY(table->horizontalHeader()->stretchLastSection());
-    }
-
-    void connectMockupFromConnectionBar()
+    // Connecting to the mock-up from the connection bar puts every applet online with one
+    // box; Ctrl+digit then opens the tool windows.
+    void connectAndOpenWindows()
     {
         MainWindow *window = app->mainWindow();
         QVERIFY(!window->getMenuApp()->isEnabled());
-        const int mockup = window->portList()->findText("mockup");
-        QVERIFY(mockup >= 0);
-        window->portList()->setCurrentIndex(mockup);
+        window->portList()->setCurrentIndex(window->portList()->findText("mockup"));
         QTest::mouseClick(window->connectButton(), Qt::LeftButton);
-        QVERIFY(app->isConnected()); // the connected bar itself is checked in tst_mainapp
+        QVERIFY(app->isConnected());
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
-        // The board page's default matrix configuration may report its own box after it.
-        QCOMPARE(prompt.texts.filter("Mock-up").size(), 1);
-        // The board page's set-up ends with its window shown; hidden again for the shortcuts.
-        Applet *board = app->findApplet("Board", MainApp::ByName);
-        QVERIFY(board->container()->isVisible());
-        QVERIFY(board->action()->isChecked());
-        board->hideWindow();
-    }
-
-    void ctrlDigitOpensToolWindows_data()
-    {
-        QTest::addColumn<int>("digit");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("Ctrl+0") << 0 << QString("SpiRaw");
-        QTest::newRow("Ctrl+3") << 3 << QString("AddressDiscovery");
-        QTest::newRow("Ctrl+7") << 7 << QString("Board");
-        QTest::newRow("Ctrl+8") << 8 << QString("SpiRaw4B");
-    }
-
-    void ctrlDigitOpensToolWindows()
-    {
-        QFETCH(int, digit);
-        QFETCH(QString, name);
-        Applet *applet = app->findApplet(name, MainApp::ByName);
-        QVERIFY(!applet->container()->isVisible());
-        QTest::keyClick(app->mainWindow()->portList(), Qt::Key(Qt::Key_0 + digit),
-                        Qt::ControlModifier);
-        QVERIFY(applet->container()->isVisible());
-        QVERIFY(applet->action()->isChecked());
-        QCOMPARE(app->mainWindow()->activeSubWindowWidget(), applet);
-        QVERIFY(!app->mainWindow()->infoBox());
-    }
-
-    void ctrlNineOpensNothing()
-    {
-        int visible = 0;
-        for (int i = 1; i < app->appletCount(); ++i)
-            visible += app->applet(i)->container()->isVisible() ? 1 : 0;
-        QTest::keyClick(app->mainWindow()->portList(), Qt::Key_9, Qt::ControlModifier);
-        int after = 0;
-        for (int i = 1; i < app->appletCount(); ++i)
-            after += app->applet(i)->container()->isVisible() ? 1 : 0;
-        QCOMPARE(after, visible);
+        int mockupBoxes = 0;
+        for (const Prompt::Message &m : prompt.messages())
+            mockupBoxes += m.text.contains("Mock-up");
+        QCOMPARE(mockupBoxes, 1);
+        app->findApplet("Board", MainApp::ByName)->hideWindow();
+        for (int digit = 0; digit < 9; ++digit) {
+            Applet *applet = app->applet(digit + 1);
+            QVERIFY(!applet->container()->isVisible());
+            QTest::keyClick(window->portList(), Qt::Key(Qt::Key_0 + digit), Qt::ControlModifier);
+            QVERIFY(applet->container()->isVisible() && applet->action()->isChecked());
+        }
+        QCOMPARE(window->activeSubWindowWidget(), app->applet(9));
     }
 
     void cleanupTestCase()
@@ -170,7 +88,7 @@ private slots:
 
 private:
     MainApp *app = nullptr;
-    CountingPrompt prompt;
+    RecordingPrompt prompt;
 };
 
 QTEST_MAIN(TestToolApplets)

@@ -1,0 +1,74 @@
+// The program's applet table started for a "TO1/TO2" project, with no board: the OTP window
+// binds that project's map, the configuration window disables the frame counter and the
+// watchdog selection, and the raw-frame window's data edits follow the frame length.
+#include "mainapp.h"
+#include "otp.h"
+#include "prompt.h"
+#include "toolapplets.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+namespace
+{
+
+// Chooses the "TO1/TO2" project and answers everything else with its default.
+class To1Prompt : public DefaultPrompt
+{
+public:
+    To1Prompt() { Prompt::install(this); }
+    ~To1Prompt() override { Prompt::install(nullptr); }
+    QString getItem(const QString &title, const QString &label, const QStringList &items,
+                    int current, bool *ok) override
+    {
+        const int to1 = int(items.indexOf("TO1/TO2"));
+        return DefaultPrompt::getItem(title, label, items, to1 >= 0 ? to1 : current, ok);
+    }
+};
+
+} // namespace
+
+class TestTo1Project : public QObject
+{
+    Q_OBJECT
+
+    To1Prompt prompt;
+
+private slots:
+    void project()
+    {
+        MainApp *app = MainApp::instance();
+        app->setAppletFactories(toolAppletFactories());
+        QVERIFY(app->init());
+        app->start();
+        QCOMPARE(app->projectType(), QString("TO1/TO2"));
+
+        Applet *otp = app->findApplet("Otp", MainApp::ByName);
+        QVERIFY(!otp->set("OTP_REG[UART_OFF]", 1, MainApp::OutsideKey));
+        QVERIFY(otp->set("OTP_REG[DUMMY]", 1, MainApp::OutsideKey));
+        QVERIFY(otp->set("OTP_REG[EEPROM_lock_bit]", 1, MainApp::OutsideKey));
+        QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00000c00"));
+        QCOMPARE(Otp::mapSize(), 27);
+
+        int enabled = 0;
+        const QStringList disabled{"label_101", "lineEdit", "label_67", "cmREG0D_3_5"};
+        Applet *configuration = app->findApplet("Configuration", MainApp::ByName);
+        for (QWidget *w : configuration->findChildren<QWidget *>()) {
+            const bool own = w->isEnabledTo(w->parentWidget()); // not switched off itself
+            QCOMPARE(own, !disabled.contains(w->objectName()));
+            enabled += own;
+        }
+        QVERIFY(enabled > 100);
+
+        Applet *pxn = app->findApplet("Pxn", MainApp::ByName);
+        for (const char *group : {"W", "R"})
+            for (int i = 1; i <= 12; ++i)
+                QCOMPARE(pxn->findChild<QLineEdit *>(QString("le%1_BANK_D%2").arg(group).arg(i))
+                             ->isEnabled(),
+                         i <= 3);
+        app->shutdown();
+    }
+};
+
+QTEST_MAIN(TestTo1Project)
+#include "tst_to1project.moc"
