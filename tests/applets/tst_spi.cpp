@@ -2,8 +2,6 @@
 // pseudo-terminal: the exact lines of the 16-bit and 32-bit transfers and of the EEPROM's
 // instructions, block reads and page writes, the answers they accept and refuse, and the
 // readers of the LED-driver board's EEPROM blocks.
-#include "checkbox.h"
-#include "pushbutton.h"
 #include "spiappfixture.h"
 #include "variable.h"
 
@@ -31,7 +29,7 @@ void put(int t, const QString &name, const QVariant &v)
 }
 
 // One transfer of each tool (the EEPROM's status read); its result.
-bool transfer(int t, quint32 request = 0x1111)
+bool transfer(int t, quint32 request = 0x1234)
 {
     if (t == Eeprom)
         return spiEEPROM->run("readStatus", QVariant()).toBool();
@@ -53,14 +51,6 @@ QStringList takeTraces()
 {
     return std::exchange(traced, {});
 }
-
-const QString ConfigTitle = "Read device config from EEPROM";
-const QString ParamsTitle = "Read device params from EEPROM";
-const QString ConfigInvalid = "EEPROM is not connected or config data are not valid!";
-const QString LengthInvalid = "EEPROM is not connected or data length are not valid!";
-const QString BoostInvalid = "EEPROM is not connected or boost data are not valid!";
-const QString DataInvalid = "EEPROM is not connected or eeprom data are not valid!";
-const QByteArray Config = QByteArray::fromHex("0134120001000107800cfe0b0c0d40");
 
 QList<int> fieldsOf(const DriverParams &p)
 {
@@ -101,7 +91,6 @@ private slots:
     {
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
-        QCOMPARE(spiRaw->windowTitle(), QString("(Ctrl+0) SPI Raw"));
     }
     void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
 
@@ -120,47 +109,31 @@ private slots:
     // the output kept, one error entry. Both lines went out either way.
     void answers_data()
     {
-        QTest::addColumn<int>("tool");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<qint64>("word"); // -1: the transfer fails
-        QTest::newRow("upper case") << int(Raw) << QByteArray("SPI0CS0DATA=02BEEF") << 0xBEEFll;
-        QTest::newRow("digit edges") << int(Raw) << QByteArray("SPI0CS0DATA=02a9F0") << 0xA9F0ll;
-        QTest::newRow("one byte") << int(Raw) << QByteArray("SPI0CS0DATA=01ef") << 0xEFll;
-        QTest::newRow("count not checked")
-            << int(Raw) << QByteArray("SPI0CS0DATA=07beef") << 0xBEEFll;
-        QTest::newRow("first token")
-            << int(Raw) << QByteArray("SPI0CS0DATA=020001 SPI0CS0DATA=020002") << 1ll;
-        QTest::newRow("not hex") << int(Raw) << QByteArray("SPI0CS0DATA=02zz") << -1ll;
-        QTest::newRow("sign") << int(Raw) << QByteArray("SPI0CS0DATA=02+bee") << -1ll;
-        QTest::newRow("count only") << int(Raw) << QByteArray("SPI0CS0DATA=02") << -1ll;
-        QTest::newRow("too wide") << int(Raw) << QByteArray("SPI0CS0DATA=03abcdef") << -1ll;
-        QTest::newRow("other name") << int(Raw) << QByteArray("SPI0CS1DATA=02beef") << -1ll;
-        QTest::newRow("error") << int(Raw) << QByteArray("SPI0CS0DATA=err") << -1ll;
-        QTest::newRow("32 bits") << int(Wide) << QByteArray("SPILEDCS5DATA=04FFFFFFF0")
-                                 << 0xFFFFFFF0ll;
-        QTest::newRow("33 bits") << int(Wide) << QByteArray("SPILEDCS5DATA=05ffffffff0") << -1ll;
-        QTest::newRow("32 bits, g") << int(Wide) << QByteArray("SPILEDCS5DATA=04fffffffg") << -1ll;
-        QTest::newRow("status") << int(Eeprom) << QByteArray("SPI0CS3DATA=04ffffffA5") << 0xA5ll;
-        QTest::newRow("short") << int(Eeprom) << QByteArray("SPI0CS3DATA=09ff0f") << 0xFll;
-        QTest::newRow("one digit") << int(Eeprom) << QByteArray("SPI0CS3DATA=2") << -1ll;
-        QTest::newRow("ends non-hex")
-            << int(Eeprom) << QByteArray("SPI0CS3DATA=04ffffff0g") << -1ll;
-        QTest::newRow("eeprom error") << int(Eeprom) << QByteArray("SPI0CS3DATA=err") << -1ll;
+        QTest::addColumn<QString>("row"); // tool (Raw, Wide, Eeprom)|answer|word, "-": fails
+        for (const char *row :
+             {"R|SPI0CS0DATA=02BEEF|beef", "R|SPI0CS0DATA=02a9F0|a9f0", "R|SPI0CS0DATA=01ef|ef",
+              "R|SPI0CS0DATA=07beef|beef", "R|SPI0CS0DATA=020001 SPI0CS0DATA=020002|1",
+              "R|SPI0CS0DATA=02zz|-", "R|SPI0CS0DATA=02+bee|-", "R|SPI0CS0DATA=02|-",
+              "R|SPI0CS0DATA=03abcdef|-", "R|SPI0CS1DATA=02beef|-", "R|SPI0CS0DATA=err|-",
+              "W|SPILEDCS5DATA=04FFFFFFF0|fffffff0", "W|SPILEDCS5DATA=05ffffffff0|-",
+              "W|SPILEDCS5DATA=04fffffffg|-", "E|SPI0CS3DATA=04ffffffA5|a5",
+              "E|SPI0CS3DATA=09ff0f|f", "E|SPI0CS3DATA=2|-", "E|SPI0CS3DATA=04ffffff0g|-"})
+            QTest::newRow(row) << QString(row);
     }
     void answers()
     {
-        QFETCH(int, tool);
-        QFETCH(QByteArray, answer);
-        QFETCH(qint64, word);
+        QFETCH(QString, row);
+        const int tool = int(QString("RWE").indexOf(row[0]));
+        const QString word = row.section('|', 2);
         put(tool, OutName[tool], 0x5A);
-        f.spi.scriptAnswer(DataName[tool], answer);
+        f.spi.scriptAnswer(DataName[tool], row.section('|', 1, 1).toLatin1());
         QSignalSpy log(::tool(tool), &Applet::signal_log);
-        QCOMPARE(transfer(tool), word >= 0);
-        QCOMPARE(out(tool), word >= 0 ? quint32(word) : 0x5Au);
+        QCOMPARE(transfer(tool), word != "-");
+        QCOMPARE(out(tool), word != "-" ? word.toUInt(nullptr, 16) : 0x5Au);
         if (tool != Eeprom)
             QCOMPARE(QList<QList<QVariant>>(log),
-                     QList<QList<QVariant>>(word < 0, {-1, "SPI data transfer failed"}));
-        const QByteArray set[] = {"021111", "0400001111", "0405000000"};
+                     QList<QList<QVariant>>(word == "-", {-1, "SPI data transfer failed"}));
+        const QByteArray set[] = {"021234", "0400001234", "0405000000"};
         QCOMPARE(f.take(), (QList<QByteArray>{QByteArray("set ") + DataName[tool] + "=" + set[tool],
                                               QByteArray("get ") + DataName[tool]}));
     }
@@ -183,49 +156,13 @@ private slots:
         QVERIFY(f.take().isEmpty());
     }
 
-    // The KVL52205 answers each frame during the next one.
-    void kvl52205()
+    // A write of 3 to word 13 and its read-back on channel 0, a status word, a corrupted CRC
+    // and a chip select without a device; "calcCRC" replaces the low nibble by the CRC-4.
+    void kvl52404()
     {
-        const qsizetype violations = f.spi.violations().size();
-        QVERIFY(transfer(Raw, 0x9D55)); // write 0x155 to register 3
-        QCOMPARE(f.spi.kvl52205Register(3), quint16(0x155));
-        QVERIFY(transfer(Raw, 0x0E00) && transfer(Raw, 0x4C00));
-        QCOMPARE(out(Raw), 0x0155u);
-        QVERIFY(transfer(Raw, 0x4C00));
-        QCOMPARE(out(Raw), 0x00A0u);
-        QCOMPARE(f.spi.violations().size(), violations);
-    }
-
-    // The form: a bit box changes the word, the button sends it, the answer reaches the boxes.
-    void rawForm()
-    {
-        QVERIFY(transfer(Raw, 0));
-        f.take();
-        spiRaw->findChild<CustomControls::CheckBox *>("cbSpiIn_15")->click();
-        QVERIFY(f.take().isEmpty());
-        f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=02a005");
-        QTest::mouseClick(spiRaw->findChild<CustomControls::PushButton *>("pbSpiRaw_Transfer"),
-                          Qt::LeftButton);
-        QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=028000", "get SPI0CS0DATA"}));
-        QVERIFY(spiRaw->findChild<CustomControls::CheckBox *>("cbSpiOut_13")->isChecked());
-    }
-
-    // CRC-4 over 28 request bits and 36 answer bits; "calcCRC" replaces the low nibble.
-    void crc4()
-    {
-        QCOMPARE(int(SpiRaw4B::crc4Of28(0x8000000, 15)), 5);
-        QCOMPARE(int(SpiRaw4B::crc4Of28(0x18000000, 15)), 5); // bit 28 ignored
-        QCOMPARE(int(SpiRaw4B::crc4Of36(0x40, 15)), 15);
-        QCOMPARE(int(SpiRaw4B::crc4Of36(0, 15)), 8);
         put(Wide, "SpiIn4B[]", 0x8000000Fu);
         QCOMPARE(spiRaw4B->run("calcCRC", QVariant()), QVariant(true));
         QCOMPARE(spiRaw4B->get("SpiIn4B[]", Variable::InternalKey).toUInt(), 0x80000005u);
-    }
-
-    // A write of 3 to word 13 and its read-back on channel 0, a status word, a corrupted CRC
-    // and a chip select without a device.
-    void kvl52404()
-    {
         put(Wide, "SPIChannel4B", 0);
         const auto field = [](const char *name) {
             return spiRaw4B->get(name, Variable::InternalKey).toDouble();
@@ -260,26 +197,16 @@ private slots:
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
-        struct Range {
-            int tool;
-            const char *name;
-            double value;
-            bool accepted;
-        };
-        for (const Range &r : {Range{Raw, "SPIFreq", 10001, false},
-                               {Raw, "SPIFreq", 1, true},
-                               {Wide, "SPIFreq4B", 0, false},
-                               {Wide, "SPIChannel4B", 16, false},
-                               {Wide, "SPIChannel4B", 15, true},
-                               {Wide, "SPIChannel4B", -1, false},
-                               {Wide, "CRCValid", 2, false},
-                               {Wide, "CRCType", 99, true},
-                               {Wide, "CRCType", 100, false}}) {
-            const QVariant before = tool(r.tool)->get(r.name, Variable::OutsideKey);
-            QCOMPARE(tool(r.tool)->set(r.name, r.value, Variable::OutsideKey), r.accepted);
-            QCOMPARE(tool(r.tool)->get(r.name, Variable::OutsideKey).toDouble(),
-                     r.accepted ? r.value : before.toDouble());
-            put(r.tool, r.name, before);
+        for (const QString range :
+             {"R SPIFreq 10001 0", "R SPIFreq 1 1", "W SPIFreq4B 0 0", "W SPIChannel4B 16 0",
+              "W SPIChannel4B 15 1", "W SPIChannel4B -1 0", "W CRCValid 2 0", "W CRCType 100 0"}) {
+            const QStringList r = range.split(' '); // tool, item, value, whether accepted
+            Applet *applet = tool(r[0] == "W" ? Wide : Raw);
+            const QVariant before = applet->get(r[1], Variable::OutsideKey);
+            QCOMPARE(applet->set(r[1], r[2].toDouble(), Variable::OutsideKey), r[3] == "1");
+            QCOMPARE(applet->get(r[1], Variable::OutsideKey).toDouble(),
+                     r[3] == "1" ? r[2].toDouble() : before.toDouble());
+            applet->set(r[1], before, Variable::InternalKey);
         }
         for (const char *name : {"transfer", "Transfer()", "", "readByte "})
             f.checkCommand(name[0] == 'r' ? tool(Eeprom) : tool(Raw), name, false, QByteArray());
@@ -289,15 +216,12 @@ private slots:
     // Each instruction's frame; a write sets the latch first; without it nothing changes.
     void eepromInstructions()
     {
-        const QList<QPair<QString, QByteArray>> steps{{"readStatus", "0405000000"},
-                                                      {"writeStatus", "0401000000"},
-                                                      {"readByte", "0403012300"},
-                                                      {"enableWrite", "0406000000"},
-                                                      {"disableWrite", "0404000000"}};
-        for (const auto &step : steps) {
+        for (const QString step :
+             {"readStatus 0405000000", "writeStatus 0401000000", "readByte 0403012300",
+              "enableWrite 0406000000", "disableWrite 0404000000"}) {
             put(Eeprom, "Address", 0x123);
-            QCOMPARE(spiEEPROM->run(step.first, QVariant()), QVariant(true));
-            QCOMPARE(f.take(), setGet(step.second));
+            QCOMPARE(spiEEPROM->run(step.section(' ', 0, 0), QVariant()), QVariant(true));
+            QCOMPARE(f.take(), setGet(step.section(' ', 1).toLatin1()));
         }
         put(Eeprom, "Address", 0x10);
         put(Eeprom, "DataIn", 0xAB);
@@ -333,37 +257,33 @@ private slots:
 
     // 70 bytes from 0x1E in chunks that end at page ends, each after the write cycle ended;
     // a cycle that outlasts ten status reads fails with a box and writes nothing more.
-    void writeBlock_data()
-    {
-        QTest::addColumn<int>("cycleReads");
-        QTest::newRow("tenth read counts") << 9;
-        QTest::newRow("gives up") << 10;
-    }
     void writeBlock()
     {
-        QFETCH(int, cycleReads);
         QByteArray data;
         for (int k = 0; k < 70; ++k)
             data.append(char(k * 7 + 1));
-        f.eeprom.setWriteCycleReads(cycleReads);
-        const qsizetype messages = f.prompt.messages().size();
-        QCOMPARE(spiEEPROM->writeBlock(0x1E, data.toHex()), cycleReads < 10);
-        f.eeprom.setWriteCycleReads(0);
-        QList<QByteArray> writes = f.take();
-        writes.removeIf(
-            [](const QByteArray &line) { return line.mid(18, 2) != "02"; }); // writes only
         const QList<QByteArray> expected{"set SPI0CS3DATA=0502001e" + data.mid(0, 2).toHex(),
                                          "set SPI0CS3DATA=23020020" + data.mid(2, 32).toHex(),
                                          "set SPI0CS3DATA=23020040" + data.mid(34, 32).toHex(),
                                          "set SPI0CS3DATA=07020060" + data.mid(66, 4).toHex()};
-        QVERIFY(f.eeprom.violations().isEmpty());
-        QCOMPARE(writes, expected.mid(0, cycleReads < 10 ? 4 : 1));
-        QCOMPARE(f.eeprom.bytes(0x20, 1), cycleReads < 10 ? data.mid(2, 1) : "\xff");
-        const QList<Prompt::Message> boxes = f.prompt.messages().mid(messages);
-        QCOMPARE(boxes.size(), cycleReads < 10 ? 0 : 1);
-        if (!boxes.isEmpty())
-            QCOMPARE(boxes[0].title + '|' + boxes[0].text,
-                     QString("EEPROM error|Problem with SPI communication"));
+        for (const int cycleReads : {9, 10}) {
+            init();
+            f.eeprom.setWriteCycleReads(cycleReads);
+            const qsizetype messages = f.prompt.messages().size();
+            QCOMPARE(spiEEPROM->writeBlock(0x1E, data.toHex()), cycleReads < 10);
+            QList<QByteArray> writes = f.take();
+            writes.removeIf([](const QByteArray &line) { return line.mid(18, 2) != "02"; });
+            QCOMPARE(writes, expected.mid(0, cycleReads < 10 ? 4 : 1));
+            QCOMPARE(f.eeprom.bytes(0x20, 1), cycleReads < 10 ? data.mid(2, 1) : "\xff");
+            QStringList boxes;
+            for (const Prompt::Message &box : f.prompt.messages().mid(messages))
+                boxes << box.title + '|' + box.text;
+            QCOMPARE(boxes, cycleReads < 10
+                                ? QStringList()
+                                : QStringList{"EEPROM error|Problem with SPI communication"});
+            QVERIFY(f.eeprom.violations().isEmpty());
+        }
+        f.eeprom.setWriteCycleReads(0);
     }
 
     // Text that is not whole hexadecimal bytes is refused before anything is sent.
@@ -393,35 +313,33 @@ private slots:
         const QByteArray zeros(30, '0');
         QCOMPARE(f.take(),
                  setGet("0403000000") + setGet("12030001" + zeros) + setGet("120301e1" + zeros));
-        QCOMPARE(takeTraces(), (QStringList{ConfigTitle, "Position: 3 , length: 15"}));
+        QCOMPARE(takeTraces(),
+                 (QStringList{"Read device config from EEPROM", "Position: 3 , length: 15"}));
     }
 
-    void configFailures_data()
-    {
-        QTest::addColumn<int>("address"); // the byte changed, to value
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QStringList>("messages");
-        const QString at15 = "Position: 3 , length: 15";
-        QTest::newRow("length 14")
-            << 0 << 14 << QStringList{"Position: 3 , length: 14", LengthInvalid};
-        QTest::newRow("length 16")
-            << 0 << 16 << QStringList{"Position: 3 , length: 16", LengthInvalid};
-        QTest::newRow("check at 9")
-            << 490 << 0 << QStringList{at15, "Error at position: 9", ConfigInvalid};
-        QTest::newRow("last check")
-            << 495 << 0 << QStringList{at15, "Error at position: 14", ConfigInvalid};
-        QTest::newRow("refused") << -1 << 1
-                                 << QStringList{"Position: 3 , length: 0", LengthInvalid};
-        QTest::newRow("copy refused") << -1 << 3 << QStringList{at15, ConfigInvalid};
-    }
+    // A wrong length, a check byte that is not the complement, or a refused frame: not valid,
+    // and the traces say why.
     void configFailures()
     {
-        QFETCH(int, address);
-        QFETCH(int, value);
-        QFETCH(QStringList, messages);
-        address < 0 ? f.eeprom.refuseTransfer(value) : f.eeprom.setByte(address, quint8(value));
-        QVERIFY(!spiEEPROM->readDeviceConfig().valid);
-        QCOMPARE(takeTraces(), QStringList{ConfigTitle} + messages);
+        const QString at15 = "Position: 3 , length: 15";
+        const QString length = "EEPROM is not connected or data length are not valid!";
+        const QString invalid = "EEPROM is not connected or config data are not valid!";
+        const struct {
+            int address; // the byte changed to value; -1: the value-th transfer refused
+            int value;
+            QStringList messages;
+        } cases[] = {{0, 14, {"Position: 3 , length: 14", length}},
+                     {0, 16, {"Position: 3 , length: 16", length}},
+                     {490, 0, {at15, "Error at position: 9", invalid}},
+                     {495, 0, {at15, "Error at position: 14", invalid}},
+                     {-1, 1, {"Position: 3 , length: 0", length}},
+                     {-1, 3, {at15, invalid}}};
+        for (const auto &c : cases) {
+            init();
+            c.address < 0 ? f.eeprom.refuseTransfer(c.value) : f.eeprom.setByte(c.address, c.value);
+            QVERIFY(!spiEEPROM->readDeviceConfig().valid);
+            QCOMPARE(takeTraces(), QStringList{"Read device config from EEPROM"} + c.messages);
+        }
     }
 
     // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
@@ -452,46 +370,40 @@ private slots:
         QCOMPARE(fieldsOf(p), before);
         QCOMPARE(takeTraces(),
                  (QStringList{"Read device params from EEPROM - 404", "Error at position: 3",
-                              "Error at position: 17", DataInvalid}));
+                              "Error at position: 17",
+                              "EEPROM is not connected or eeprom data are not valid!"}));
         f.eeprom.setByte(0x40, 0);
         spiEEPROM->readDeviceParams(configAt(0x40));
-        QCOMPARE(takeTraces(), (QStringList{ParamsTitle, BoostInvalid}));
+        QCOMPARE(takeTraces(),
+                 (QStringList{"Read device params from EEPROM",
+                              "EEPROM is not connected or boost data are not valid!"}));
     }
 
     // The five other readers decode a 27-byte block (byte k holding k + 1) by their own tables.
-    void otherReaders_data()
-    {
-        QTest::addColumn<int>("reader");
-        QTest::addColumn<QList<int>>("fields");
-        const QList<int> stage{513, 1284, 2055, 3, 6, 9, 2826, 3340, 3854};
-        QTest::newRow("V1") << 0 << QList<int>{513, 1284, 0,  3, 6, 0, 2055, 2569, 0,
-                                               11,  12,   13, 0, 0, 0, 0,    0,    0};
-        QTest::newRow("V3") << 1 << stage + QList<int>{16, 17, 18, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("402") << 2
-                             << stage + QList<int>{0, 0, 0, 4368, 4882, 5396, 5910, 6424, 6938};
-        QTest::newRow("boost 401")
-            << 3 << QList<int>{1027, 1541, 0, 7, 8, 0, 2569, 3083, 0, 1, 2, 13, 14};
-        QTest::newRow("V2") << 4 << stage + QList<int>{0, 0, 0, 0};
-    }
     void otherReaders()
     {
-        QFETCH(int, reader);
-        QFETCH(QList<int>, fields);
         QByteArray image = FakeSpiEeprom::image(FakeSpiEeprom::Blank), block;
         for (int k = 0; k < 27; ++k)
             block.append(char(k + 1));
         FakeSpiEeprom::storeBlock(image, 0x40, block);
         f.eeprom.load(image);
-        spiEEPROM->buckParams = BuckParams();
-        spiEEPROM->boostParams = BoostParams();
-        const QList<void (SpiEEPROM::*)(DeviceConfig)> readers{
-            &SpiEEPROM::readDeviceParamsV1, &SpiEEPROM::readDeviceParamsV3,
-            &SpiEEPROM::readDeviceParams402, &SpiEEPROM::readBoostParams401,
-            &SpiEEPROM::readDeviceParamsV2};
-        (spiEEPROM->*readers.at(reader))(configAt(0x40));
-        QCOMPARE(reader < 3 ? fieldsOf(spiEEPROM->buckParams) : fieldsOf(spiEEPROM->boostParams),
-                 fields);
-        QVERIFY(reader < 3 ? spiEEPROM->buckParams.valid : spiEEPROM->boostParams.valid);
+        const QList<int> stage{513, 1284, 2055, 3, 6, 9, 2826, 3340, 3854};
+        const QList<QPair<void (SpiEEPROM::*)(DeviceConfig), QList<int>>> readers{
+            {&SpiEEPROM::readDeviceParamsV1,
+             {513, 1284, 0, 3, 6, 0, 2055, 2569, 0, 11, 12, 13, 0, 0, 0, 0, 0, 0}},
+            {&SpiEEPROM::readDeviceParamsV3, stage + QList<int>{16, 17, 18, 0, 0, 0, 0, 0, 0}},
+            {&SpiEEPROM::readDeviceParams402,
+             stage + QList<int>{0, 0, 0, 4368, 4882, 5396, 5910, 6424, 6938}},
+            {&SpiEEPROM::readBoostParams401, {1027, 1541, 0, 7, 8, 0, 2569, 3083, 0, 1, 2, 13, 14}},
+            {&SpiEEPROM::readDeviceParamsV2, stage + QList<int>{0, 0, 0, 0}}};
+        for (int k = 0; k < readers.size(); ++k) {
+            spiEEPROM->buckParams = BuckParams();
+            spiEEPROM->boostParams = BoostParams();
+            (spiEEPROM->*readers[k].first)(configAt(0x40));
+            QCOMPARE(k < 3 ? fieldsOf(spiEEPROM->buckParams) : fieldsOf(spiEEPROM->boostParams),
+                     readers[k].second);
+            QVERIFY(k < 3 ? spiEEPROM->buckParams.valid : spiEEPROM->boostParams.valid);
+        }
     }
 };
 
