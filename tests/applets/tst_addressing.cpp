@@ -1,6 +1,5 @@
-// Automatic addressing and address discovery on the simulated matrix bus: the frames of the
-// sequence, the buck switching through the board page, the operator's boxes, the checks of the
-// table's rows, "Add line", and the chips discovery lists.
+// Automatic addressing and address discovery on the simulated matrix bus: the frames, the buck
+// switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
 
 #include <QSignalSpy>
@@ -168,19 +167,16 @@ private slots:
         const QStringList dialogs = {"Auto addressing|Address:|0|-1|31|1",
                                      "Auto addressing|Threshold:|0|0|255|1",
                                      "Auto addressing|Buck:|0|0|99|1"};
-        for (const auto &[answers, added] : {std::pair{QList<int>{3, 90, 2}, "3,90,2"},
-                                             {QList<int>{0, 1, 0}, "0,1,0"},
-                                             {QList<int>{3, -100}, ""},
-                                             {QList<int>{-1, 90, 2}, ""},
-                                             {QList<int>{3, 0, 2}, ""}}) {
+        for (const QString row : {"3 90 2|3,90,2", "0 1 0|0,1,0", "3 c|", "-1 90 2|", "3 0 2|"}) {
             AddressingFixture::setRows({"1,80,1"});
-            for (const int answer : answers)
-                f.prompt.queueInt(answer == -100 ? 0 : answer, answer != -100);
+            const QStringList answers = row.section('|', 0, 0).split(' '); // "c": cancelled
+            for (const QString &answer : answers)
+                f.prompt.queueInt(answer.toInt(), answer != "c");
             const qsizetype before = f.prompt.intDialogs().size();
             f.button("AutoAddressing", "pbAddLine")->click();
             QCOMPARE(f.prompt.intDialogs().mid(before), dialogs.mid(0, answers.size()));
             QCOMPARE(AddressingFixture::rows(f.table("AutoAddressing")).mid(1).join(';'),
-                     QString(added));
+                     row.section('|', 1));
         }
     }
 
@@ -190,18 +186,15 @@ private slots:
     {
         QCOMPARE(discover(), QStringList());
         QCOMPARE(f.takeFrames().size(), 64);
-        for (const auto &[address, ident, pms, row] :
-             {std::tuple{0, std::array<quint8, 3>{1, 35, 1}, 0, "0,Slave"},
-              {31, {1, 35, 1}, 1, "31,Repeater-Slave"},
-              {5, {1, 34, 1}, 0, ""},
-              {5, {1, 35, 2}, 0, ""},
-              {5, {2, 35, 1}, 0, ""}}) {
-            const int k = f.bus.addChip(address, 4, 1);
-            f.bus.editChip(k, [ident = ident, pms = pms](FakeMatrixChip &chip) {
-                chip.ident = ident;
-                chip.pms = pms;
+        for (const QString row : {"0 1 35 1 0|0,Slave", "31 1 35 1 1|31,Repeater-Slave",
+                                  "5 1 34 1 0|", "5 1 35 2 0|", "5 2 35 1 0|"}) {
+            const QStringList c = row.section('|', 0, 0).split(' '); // address, ident, PXN mode
+            const int k = f.bus.addChip(c[0].toInt(), 4, 1);
+            f.bus.editChip(k, [&c](FakeMatrixChip &chip) {
+                chip.ident = {quint8(c[1].toInt()), quint8(c[2].toInt()), quint8(c[3].toInt())};
+                chip.pms = c[4].toInt();
             });
-            QCOMPARE(discover().join(';'), QString(row));
+            QCOMPARE(discover().join(';'), row.section('|', 1));
             f.bus.editChip(k, [](FakeMatrixChip &chip) { chip.cspeed = 3; });
         }
         QCOMPARE(AutoAddressing::instance()->run("Discover", 0), QVariant(false));

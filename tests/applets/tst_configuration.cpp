@@ -5,11 +5,9 @@
 #include "configurationregisters.h"
 #include "controlboard.h"
 #include "logrecorder.h"
-#include "pipename.h"
 #include "pushbutton.h"
 
 #include <QLineEdit>
-#include <QLocalSocket>
 #include <QtTest>
 
 namespace
@@ -77,54 +75,34 @@ private slots:
     }
     void cleanup() { QVERIFY(f.bus.violations().isEmpty()); }
 
-    // Each write command's frame to SACONF; fields outside a frame's data are not sent.
-    void writeLines_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QStringList>("fields");
-        QTest::addColumn<int>("saconf");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("AUTO_ADD") << "AUTO_ADD_Write"
-                                  << QStringList{"AUTO_ADD[AAC]=1", "AUTO_ADD[BC]=3"} << 5
-                                  << frameLine("e504", "01");
-        QTest::newRow("AUTO_ADD broadcast")
-            << "AUTO_ADD_Write" << QStringList{"AUTO_ADD[B]=1", "AUTO_ADD[NA]=63"} << 1
-            << frameLine("6104", "80");
-        QTest::newRow("I2C request") << "Write_I2CEEPROM_Request"
-                                     << QStringList{"I2C_EEPROM_RQ[EESA]=5", "I2C_EEPROM_RQ[NA]=15",
-                                                    "I2C_EEPROM_RQ[EEBA]=0x20"}
-                                     << 20 << frameLine("f402", "0520");
-        QTest::newRow("I2C write")
-            << "Write_I2CEEPROM"
-            << QStringList{"I2C_EEPROM_WRITE[EESA]=3", "I2C_EEPROM_WRITE[B]=1",
-                           "I2C_EEPROM_WRITE[EEBA]=16", "I2C_EEPROM_WRITE[DATA3]=1",
-                           "I2C_EEPROM_WRITE[DATA10]=0xFF"}
-            << 20 << frameLine("f401", "831001000000000000ff");
-        QTest::newRow("assign address") << "Assign_adr_Write"
-                                        << QStringList{"ASSIGN_ADD[AA_ADR]=9", "ASSIGN_ADD[NA]=3",
-                                                       "ASSIGN_ADD[B]=1", "ASSIGN_ADD[AA_THR]=80"}
-                                        << 0 << frameLine("e085", "e950");
-        QTest::newRow("change mode")
-            << "Change_Mode_Write" << QStringList{"CHANGE_MODE[NMD]=1", "CHANGE_MODE[NA]=63"} << 31
-            << frameLine("7f0d", "01");
-        QTest::newRow("reset") << "SW_Reset_Write" << QStringList{"SW_RESET[SWRST]=1"} << 20
-                               << frameLine("f40e", "01");
-        QTest::newRow("PXN mode") << "Write_PXN_Mode_Rq"
-                                  << QStringList{"WR_PXN_MODE_RQ[PMC]=1", "WR_PXN_MODE_RQ[NA]=1"}
-                                  << 20 << frameLine("f407", "01");
-        QTest::newRow("UART speed") << "UART_Speed_Write" << QStringList{"UART[CSPEED]=1"} << 20
-                                    << frameLine("f48c", "01") + "\nset SER2BAUD=250000";
-    }
+    // Each write command's frame to SACONF ("command SACONF fields identifiers data"); fields
+    // outside a frame's data are not sent.
     void writeLines()
     {
-        QFETCH(QString, command);
-        QFETCH(QStringList, fields);
-        QFETCH(int, saconf);
-        QFETCH(QByteArray, line);
-        setFields(fields);
-        QVERIFY(Configuration::setSaconf(saconf));
-        QCOMPARE(run(command), QVariant(true));
-        QCOMPARE(f.take(), line.split('\n'));
+        for (const QString row :
+             {"AUTO_ADD_Write 5 AUTO_ADD[AAC]=1,AUTO_ADD[BC]=3 e504 01",
+              "AUTO_ADD_Write 1 AUTO_ADD[B]=1,AUTO_ADD[NA]=63 6104 80",
+              "Write_I2CEEPROM_Request 20 I2C_EEPROM_RQ[EESA]=5,I2C_EEPROM_RQ[NA]=15,"
+              "I2C_EEPROM_RQ[EEBA]=0x20 f402 0520",
+              "Write_I2CEEPROM 20 I2C_EEPROM_WRITE[EESA]=3,I2C_EEPROM_WRITE[B]=1,"
+              "I2C_EEPROM_WRITE[EEBA]=16,I2C_EEPROM_WRITE[DATA3]=1,I2C_EEPROM_WRITE[DATA10]=0xFF "
+              "f401 831001000000000000ff",
+              "Assign_adr_Write 0 ASSIGN_ADD[AA_ADR]=9,ASSIGN_ADD[NA]=3,ASSIGN_ADD[B]=1,"
+              "ASSIGN_ADD[AA_THR]=80 e085 e950",
+              "Change_Mode_Write 31 CHANGE_MODE[NMD]=1,CHANGE_MODE[NA]=63 7f0d 01",
+              "SW_Reset_Write 20 SW_RESET[SWRST]=1 f40e 01",
+              "Write_PXN_Mode_Rq 20 WR_PXN_MODE_RQ[PMC]=1,WR_PXN_MODE_RQ[NA]=1 f407 01",
+              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01"}) {
+            const QStringList c = row.split(' ');
+            init();
+            setFields(c[2].split(','));
+            QVERIFY(Configuration::setSaconf(c[1].toInt()));
+            QCOMPARE(run(c[0]), QVariant(true));
+            QList<QByteArray> lines{frameLine(qPrintable(c[3]), qPrintable(c[4]))};
+            if (c[0] == "UART_Speed_Write")
+                lines << "set SER2BAUD=250000";
+            QCOMPARE(f.take(), lines);
+        }
     }
 
     // The chips and the board move to 500 kbit/s together; a refused frame sends no baud
@@ -216,17 +194,14 @@ private slots:
         QCOMPARE(run("read_slave_ident"), QVariant(false));
     }
 
-    // An outside request reaches the applet by its object name; each button of the form runs
+    // A request by name reaches the applet by its object name; each button of the form runs
     // its command.
-    void pipeAndButtons()
+    void namesAndButtons()
     {
         QVERIFY(Configuration::setSaconf(1));
-        QLocalSocket socket;
-        socket.connectToServer(PipeName::localName(PipeName::pipePath("KVL52110")));
-        QVERIFY(socket.waitForConnected(5000));
-        socket.write("run\tConfiguration.Read_slave_ident\n");
-        QTRY_VERIFY_WITH_TIMEOUT(socket.state() == QLocalSocket::UnconnectedState, 20000);
-        QCOMPARE(socket.readAll(), QByteArray("i1"));
+        QVariant args, result;
+        QVERIFY(f.app->run("Configuration.Read_slave_ident", args, &result));
+        QCOMPARE(result, QVariant(true));
         QCOMPARE(field("ID_SLAVE[DLT_Y_AXIS]"), 20u);
         const auto buttons = f.configuration()->findChildren<CustomControls::PushButton *>();
         QCOMPARE(buttons.size(), 14);

@@ -51,18 +51,6 @@ class TestSpiPipe : public QObject
     std::unique_ptr<QProcess> program;
 
 private slots:
-    // Bad options are refused before the tool serves anything.
-    void badOptionsRefused()
-    {
-        for (const QStringList &arguments :
-             {QStringList{"--eeprom", "kvl52404x"}, {"--chips", "1,7"}, {"--unaddressed", "33"}}) {
-            const auto tool = startProcess(KVL_FAKEBOARD_PATH, arguments);
-            QVERIFY(tool->waitForFinished(WaitMs));
-            QCOMPARE(tool->exitCode(), 2);
-            QVERIFY(tool->readAllStandardOutput().isEmpty());
-        }
-    }
-
     void wholeChain()
     {
         board = startProcess(KVL_FAKEBOARD_PATH, {"--trace", "--eeprom", "kvl52205"});
@@ -95,15 +83,13 @@ private slots:
         // The trace: each line received as "> line", each answer as "< answer".
         board->terminate();
         QVERIFY(board->waitForFinished(WaitMs));
-        const QList<QByteArray> trace = board->readAllStandardOutput().split('\n');
-        const qsizetype at = trace.indexOf("> set SPILEDCS0DATA=041a000002");
-        QVERIFY2(at >= 0, trace.join('\n').constData());
-        QCOMPARE(trace.mid(at + 1, 2),
-                 (QList<QByteArray>{"< SPILEDCS0DATA:ok", "> get SPILEDCS0DATA"}));
-        QVERIFY(trace.value(at + 3).startsWith("< SPILEDCS0DATA=04000000"));
-        QVERIFY(trace.contains("> set SPILEDCS0DATA=049a000035"));
-        QVERIFY(trace.contains("> set SPI0CS3DATA=0403000a00"));
-        QVERIFY(trace.contains("< SPI0CS3DATA=04ffffff05"));
+        const QByteArray trace = board->readAllStandardOutput();
+        for (const char *lines : {"> set SPI0CS3DATA=0403000a00\n< SPI0CS3DATA:ok\n"
+                                  "> get SPI0CS3DATA\n< SPI0CS3DATA=04ffffff05\n",
+                                  "> set SPILEDCS0DATA=049a000035\n< SPILEDCS0DATA:ok\n",
+                                  "> set SPILEDCS0DATA=041a000002\n< SPILEDCS0DATA:ok\n"
+                                  "> get SPILEDCS0DATA\n< SPILEDCS0DATA=04000000"})
+            QVERIFY2(trace.contains(lines), trace.constData());
     }
 
     void cleanupTestCase()
