@@ -122,57 +122,45 @@ private slots:
         }
     }
 
-    // One batch per connection. Rows marked "mock-up" run right after a fresh connection to
-    // the mock-up, whose reads then draw 365, 1216, 5415 (an "AIN" item modulo 1023, a "DIO"
-    // item 0) and whose assignments answer "NAME:ok ".
+    // One batch per connection, after a fresh "close" or (batches marked "M") a fresh
+    // connection to the mock-up, whose reads then draw 365, 1216, 5415 (an "AIN" item modulo
+    // 1023, a "DIO" item 0) and whose assignments answer "NAME:ok ".
     void requests_data()
     {
-        QTest::addColumn<bool>("mockup");
         QTest::addColumn<QByteArray>("batch");
         QTest::addColumn<QByteArray>("reply");
-        const auto row = [](const char *name, bool mockup, const QByteArray &batch,
-                            const QByteArray &reply) {
-            QTest::newRow(name) << mockup << batch << reply;
-        };
-        row("version, any case", false, "get\tVerSion\n", Version);
-        row("set built-in", false, "set\tclose\thello\n", Ok);
-        row("no replies", false, "get\tclose\nrun\tnothing\ti1\nrun\twrite\tsget A\nget\tA.B.C\n",
-            "");
-        row("close", false, "run\tCLOSE\n", "i1");
-        row("missing port", false, "run\topen\ts/nonexistent/tty\nget\tSpiRaw.X\n", "i1" + Err);
-        row("applet unconnected", false, "run\tSpiRaw.cmd\nget\t.version\n", Err + Err);
-        row("write set", true, "run\twrite\tsset DIO1=1\n", typed("DIO1:ok "));
-        row("write reads", true, "run\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415"));
-        row("write in turn", true,
-            "run\twrite\tsget AIN0\nrun\tWRITE\tx" + QByteArray("get AIN1").toHex() + "\n",
-            typed("AIN0=365") + typed("AIN1=193"));
-        row("reopen reseeds", true, "run\twrite\tsget X\nrun\topen\tsmockup\nrun\twrite\tsget Y\n",
-            typed("X=365") + "i1" + typed("Y=365"));
-        row("close ends writes", true, "run\tclose\nrun\twrite\tsget A\nget\tSpiRaw.X\n",
-            "i1" + Err);
-        row("applet requests", true,
-            "set\tSpiRaw.NOTHING\ti1\nset\tSpiRaw.X\thello\nrun\tSpiRaw.cmd\ti1\nrun\tspiraw."
-            "cmd\ti1\n",
-            Err + Err + "i0" + Err);
-        row("malformed", false,
-            "set\tversion\ti1\textra\nget\nget version\nGet\tversion\n\xff\xfe\n\nget\tversion \n",
-            Err + Err + Err + Err + Err);
-        row("zero byte ends line", false, QByteArray("get\tversion\0\tjunk\n", 18), Version);
-        row("zero byte first", false, QByteArray("\0get\tversion\n", 13), Err);
-        row("repeats", false, "get\tversion\n\n \nget\tversion\nput\nget\tversion\n",
-            Version + Err + Version);
-        row("repeated write once", true, "run\twrite\tsget A\nrun\twrite\tsget A\n",
-            typed("A=365"));
-        row("CR LF", false, "get\tver\rsion\r\nset\tversion\ti1\r\n", Version + Ok);
-        row("no final line feed", false, "set\tversion\ti1", Ok);
+        const QByteArray rows[][2] = {
+            {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
+             "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
+             Version + Ok + Err + Err + "i1"},
+            {"run\topen\ts/nonexistent/tty\nget\tSpiRaw.X\n", "i1" + Err},
+            {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
+            {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
+            {"Mrun\twrite\tsget AIN0\nrun\tWRITE\tx" + QByteArray("get AIN1").toHex() + "\n",
+             typed("AIN0=365") + typed("AIN1=193")},
+            {"Mrun\twrite\tsget X\nrun\topen\tsmockup\nrun\twrite\tsget Y\n",
+             typed("X=365") + "i1" + typed("Y=365")},
+            {"Mrun\tclose\nrun\twrite\tsget A\nget\tSpiRaw.X\n", "i1" + Err},
+            {"Mset\tSpiRaw.NOTHING\ti1\nset\tSpiRaw.X\thello\nrun\tSpiRaw.cmd\ti1\n"
+             "run\tspiraw.cmd\ti1\n",
+             Err + Err + "i0" + Err},
+            {"set\tversion\ti1\textra\nget\nget version\nGet\tversion\n\xff\xfe\n\nget\tversion \n",
+             Err.repeated(5)},
+            {QByteArray("get\tversion\0\tjunk\n\0get\tversion\n", 31), Version + Err},
+            {"get\tversion\n\n \nget\tversion\nput\nget\tversion\n", Version + Err + Version},
+            {"Mrun\twrite\tsget A\nrun\twrite\tsget A\n", typed("A=365")},
+            {"get\tver\rsion\r\nset\tversion\ti1\r\n", Version + Ok},
+            {"set\tversion\ti1", Ok}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0].left(24).toPercentEncoding()) << row[0] << row[1];
     }
     void requests()
     {
-        QFETCH(bool, mockup);
         QFETCH(QByteArray, batch);
         QFETCH(QByteArray, reply);
+        const bool mockup = batch.startsWith('M');
         QCOMPARE(request(mockup ? "run\topen\tsmockup\n" : "run\tclose\n"), QByteArray("i1"));
-        QCOMPARE(request(batch), reply);
+        QCOMPARE(request(mockup ? batch.mid(1) : batch), reply);
     }
 
     // A batch written in parts with pauses, inside a line and before CR LF.

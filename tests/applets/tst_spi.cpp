@@ -57,15 +57,6 @@ QList<int> fieldsOf(const DriverParams &p)
     return {p.w0, p.w1, p.b0, p.b1,  p.w2,  p.w3, p.w4, p.w5,  p.b2,  p.w6, p.w7, p.w8,
             p.w9, p.b3, p.b4, p.w10, p.w11, p.b5, p.b6, p.w12, p.w13, p.b7, p.b8};
 }
-QList<int> fieldsOf(const BuckParams &p)
-{
-    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4,  p.w5,
-            p.b3, p.b4, p.b5, p.w6, p.w7, p.w8, p.w9, p.w10, p.w11};
-}
-QList<int> fieldsOf(const BoostParams &p)
-{
-    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4, p.w5, p.b3, p.b4, p.b5, p.b6};
-}
 DeviceConfig configAt(int paramsAddress)
 {
     DeviceConfig config;
@@ -302,7 +293,9 @@ private slots:
                  FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board).mid(0x10, 2));
     }
 
-    // The configuration block and its complementary check copy at +480, with the traces.
+    // The configuration block and its complementary check copy at +480; a wrong length, a
+    // check byte that is not the complement, or a refused frame: not valid, and the traces say
+    // why.
     void deviceConfig()
     {
         const DeviceConfig c = spiEEPROM->readDeviceConfig();
@@ -313,14 +306,6 @@ private slots:
         const QByteArray zeros(30, '0');
         QCOMPARE(f.take(),
                  setGet("0403000000") + setGet("12030001" + zeros) + setGet("120301e1" + zeros));
-        QCOMPARE(takeTraces(),
-                 (QStringList{"Read device config from EEPROM", "Position: 3 , length: 15"}));
-    }
-
-    // A wrong length, a check byte that is not the complement, or a refused frame: not valid,
-    // and the traces say why.
-    void configFailures()
-    {
         const QString at15 = "Position: 3 , length: 15";
         const QString length = "EEPROM is not connected or data length are not valid!";
         const QString invalid = "EEPROM is not connected or config data are not valid!";
@@ -328,16 +313,19 @@ private slots:
             int address; // the byte changed to value; -1: the value-th transfer refused
             int value;
             QStringList messages;
-        } cases[] = {{0, 14, {"Position: 3 , length: 14", length}},
-                     {0, 16, {"Position: 3 , length: 16", length}},
+        } cases[] = {{-2, 0, {at15}},
+                     {0, 14, {"Position: 3 , length: 14", length}},
                      {490, 0, {at15, "Error at position: 9", invalid}},
                      {495, 0, {at15, "Error at position: 14", invalid}},
                      {-1, 1, {"Position: 3 , length: 0", length}},
                      {-1, 3, {at15, invalid}}};
         for (const auto &c : cases) {
             init();
-            c.address < 0 ? f.eeprom.refuseTransfer(c.value) : f.eeprom.setByte(c.address, c.value);
-            QVERIFY(!spiEEPROM->readDeviceConfig().valid);
+            if (c.address >= 0)
+                f.eeprom.setByte(c.address, quint8(c.value));
+            else if (c.address == -1)
+                f.eeprom.refuseTransfer(c.value);
+            QCOMPARE(spiEEPROM->readDeviceConfig().valid, c.address == -2);
             QCOMPARE(takeTraces(), QStringList{"Read device config from EEPROM"} + c.messages);
         }
     }
@@ -377,33 +365,6 @@ private slots:
         QCOMPARE(takeTraces(),
                  (QStringList{"Read device params from EEPROM",
                               "EEPROM is not connected or boost data are not valid!"}));
-    }
-
-    // The five other readers decode a 27-byte block (byte k holding k + 1) by their own tables.
-    void otherReaders()
-    {
-        QByteArray image = FakeSpiEeprom::image(FakeSpiEeprom::Blank), block;
-        for (int k = 0; k < 27; ++k)
-            block.append(char(k + 1));
-        FakeSpiEeprom::storeBlock(image, 0x40, block);
-        f.eeprom.load(image);
-        const QList<int> stage{513, 1284, 2055, 3, 6, 9, 2826, 3340, 3854};
-        const QList<QPair<void (SpiEEPROM::*)(DeviceConfig), QList<int>>> readers{
-            {&SpiEEPROM::readDeviceParamsV1,
-             {513, 1284, 0, 3, 6, 0, 2055, 2569, 0, 11, 12, 13, 0, 0, 0, 0, 0, 0}},
-            {&SpiEEPROM::readDeviceParamsV3, stage + QList<int>{16, 17, 18, 0, 0, 0, 0, 0, 0}},
-            {&SpiEEPROM::readDeviceParams402,
-             stage + QList<int>{0, 0, 0, 4368, 4882, 5396, 5910, 6424, 6938}},
-            {&SpiEEPROM::readBoostParams401, {1027, 1541, 0, 7, 8, 0, 2569, 3083, 0, 1, 2, 13, 14}},
-            {&SpiEEPROM::readDeviceParamsV2, stage + QList<int>{0, 0, 0, 0}}};
-        for (int k = 0; k < readers.size(); ++k) {
-            spiEEPROM->buckParams = BuckParams();
-            spiEEPROM->boostParams = BoostParams();
-            (spiEEPROM->*readers[k].first)(configAt(0x40));
-            QCOMPARE(k < 3 ? fieldsOf(spiEEPROM->buckParams) : fieldsOf(spiEEPROM->boostParams),
-                     readers[k].second);
-            QVERIFY(k < 3 ? spiEEPROM->buckParams.valid : spiEEPROM->boostParams.valid);
-        }
     }
 };
 
