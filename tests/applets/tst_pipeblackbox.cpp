@@ -1,6 +1,7 @@
 // The program's command pipe seen from outside: the real program runs as a separate process
 // (offscreen, every prompt answered by its default through KVL_PROMPT_DEFAULTS=1) and a plain
-// socket client talks to its local socket "KVL52110" in the temporary directory.
+// socket client talks to its local socket "KVL52110" in the temporary directory, also with the
+// program connected to a board that the fakeboard tool simulates.
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -161,6 +162,35 @@ private slots:
         const bool mockup = batch.startsWith('M');
         QCOMPARE(request(mockup ? "run\topen\tsmockup\n" : "run\tclose\n"), QByteArray("i1"));
         QCOMPARE(request(mockup ? batch.mid(1) : batch), reply);
+    }
+
+    // The fakeboard tool serves a simulated KVL52205 board with its trace on: the program
+    // reads the board's chip code from its EEPROM and carries a write of 3 to word 13 of the
+    // simulated KVL52404 and its read-back; the trace shows each line ("> ") and answer ("< ").
+    void throughFakeboard()
+    {
+        QProcess board;
+        board.start(KVL_FAKEBOARD_PATH, {"--trace", "--eeprom", "kvl52205"});
+        QTRY_VERIFY_WITH_TIMEOUT(board.canReadLine(), WaitMs);
+        const QByteArray device = board.readLine().trimmed();
+        QCOMPARE(request("run\topen\ts" + device +
+                         "\nset\tSpiEEPROM.Address\ti10\n"
+                         "run\tSpiEEPROM.readByte\nget\tSpiEEPROM.DataOut[]\n"),
+                 "i1" + Ok + "i1" + "i5");
+        QCOMPARE(request("set\tSpiRaw4B.SPIChannel4B\ti0\nset\tSpiRaw4B.SpiIn4B[]\ti2583691317\n"
+                         "run\tSpiRaw4B.Transfer\nset\tSpiRaw4B.SpiIn4B[]\ti436207618\n"
+                         "run\tSpiRaw4B.Transfer\nget\tSpiRaw4B.SpiOut4B[24:4]\n"
+                         "get\tSpiRaw4B.CRCValid\nrun\tclose\n"),
+                 Ok + Ok + "i1" + Ok + "i1" + "i3" + "f1" + "i1");
+        board.terminate();
+        QVERIFY(board.waitForFinished(WaitMs));
+        const QByteArray trace = board.readAllStandardOutput();
+        for (const char *lines : {"> set SPI0CS3DATA=0403000a00\n< SPI0CS3DATA:ok\n"
+                                  "> get SPI0CS3DATA\n< SPI0CS3DATA=04ffffff05\n",
+                                  "> set SPILEDCS0DATA=049a000035\n< SPILEDCS0DATA:ok\n",
+                                  "> set SPILEDCS0DATA=041a000002\n< SPILEDCS0DATA:ok\n"
+                                  "> get SPILEDCS0DATA\n< SPILEDCS0DATA=04000000"})
+            QVERIFY2(trace.contains(lines), trace.constData());
     }
 
     // A batch written in parts with pauses, inside a line and before CR LF.
