@@ -2,35 +2,16 @@
 // project's map, the configuration window disables the frame counter and the watchdog.
 #include "mainapp.h"
 #include "otp.h"
-#include "prompt.h"
+#include "secondprojectprompt.h"
 #include "toolapplets.h"
 
 #include <QtTest>
-
-namespace
-{
-
-// Chooses the "TO1/TO2" project and answers everything else with its default.
-class To1Prompt : public DefaultPrompt
-{
-public:
-    To1Prompt() { Prompt::install(this); }
-    ~To1Prompt() override { Prompt::install(nullptr); }
-    QString getItem(const QString &title, const QString &label, const QStringList &items,
-                    int current, bool *ok) override
-    {
-        const int to1 = int(items.indexOf("TO1/TO2"));
-        return DefaultPrompt::getItem(title, label, items, to1 >= 0 ? to1 : current, ok);
-    }
-};
-
-} // namespace
 
 class TestTo1Project : public QObject
 {
     Q_OBJECT
 
-    To1Prompt prompt;
+    SecondItemPrompt prompt; // the second project, "TO1/TO2"
 
 private slots:
     void project()
@@ -40,7 +21,6 @@ private slots:
         QVERIFY(app->init());
         app->start();
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
-
         Applet *otp = app->findApplet("Otp", MainApp::ByName);
         QVERIFY(!otp->set("OTP_REG[UART_OFF]", 1, MainApp::OutsideKey));
         QVERIFY(otp->set("OTP_REG[DUMMY]", 1, MainApp::OutsideKey));
@@ -57,7 +37,6 @@ private slots:
             enabled += own;
         }
         QVERIFY(enabled > 100);
-
         app->shutdown();
     }
 };
