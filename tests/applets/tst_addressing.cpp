@@ -151,15 +151,6 @@ private slots:
         }
     }
 
-    // Rows beyond the 256th are addressed as well.
-    void manyRows()
-    {
-        f.bus.addChip(0, 1, 1);
-        QCOMPARE(execute(QStringList(256, "-1,80,1") << "3,80,1"), QString("3,-1"));
-        QCOMPARE(page.calls.size(), 257 + 2);
-        QCOMPARE(lastChip(), QString("3/4/0"));
-    }
-
     // "Add line" asks for address, threshold and buck; a cancel or a value out of range adds
     // nothing.
     void addLine()

@@ -140,11 +140,7 @@ private slots:
         }
         QCOMPARE(f.take().mid(2),
                  (QList<QByteArray>{frameLine("e380"), Get, frameLine("e380", nullptr, 28), Get}));
-    }
-
-    // Every read in turn; a failing read does not stop the others.
-    void readAll()
-    {
+        // Every read in turn; a failing read does not stop the others.
         QVERIFY(Configuration::setSaconf(1));
         QCOMPARE(run("Read_all_conf"), QVariant(true));
         QCOMPARE(f.take(), (QList<QByteArray>{frameLine("6180"), Get, frameLine("6186"), Get,
