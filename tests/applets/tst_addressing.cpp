@@ -120,11 +120,14 @@ private slots:
     void invalidRows()
     {
         f.bus.addChip(0, 1, 1);
-        for (const QString row : {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1"}) {
-            QCOMPARE(execute({"-1,80,1", row}), QString("none"));
-            QCOMPARE(takeMessages().filter("AutoAddressing|"), QStringList{CheckValues});
-            QVERIFY(f.takeFrames().isEmpty());
+        for (const QString row : {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0"}) {
+            const bool valid = row == "5,80,0"; // buck 0: an output the operator switches
+            execute({"-1,80,1", row});
+            QCOMPARE(takeMessages().filter("AutoAddressing|"),
+                     valid ? QStringList() : QStringList{CheckValues});
+            QCOMPARE(f.takeFrames().isEmpty(), !valid);
         }
+        f.take();
         QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
         QVERIFY(f.take().isEmpty());
     }

@@ -129,7 +129,7 @@ private slots:
                                               QByteArray("get ") + DataName[tool]}));
     }
 
-    // A refused set sends no get; without a board nothing is sent.
+    // A refused set sends no get; without a board nothing is sent; the "Transfer" command.
     void refusedAndDisconnected()
     {
         FakeBoard refusing;
@@ -141,9 +141,10 @@ private slots:
         f.app->disconnectBoard();
         for (int t : {Raw, Wide, Eeprom})
             QVERIFY(!transfer(t));
-        QCOMPARE(spiRaw->run("Transfer", QVariant()), QVariant(true));
         QVERIFY(f.connectTo(f.board));
         QVERIFY(f.take().isEmpty());
+        QCOMPARE(spiRaw->run("Transfer", QVariant()), QVariant(true)); // the console's command
+        QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=021234", "get SPI0CS0DATA"}));
     }
 
     // "calcCRC" replaces the low nibble by the CRC-4; a status word, a corrupted answer CRC and
