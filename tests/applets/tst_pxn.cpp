@@ -1,6 +1,5 @@
-// The matrix bus frame applet and the OTP window in the running application, on a simulated
-// board with chips at 1 and 7: the exact lines of bank writes and reads, retries, the answer
-// and CRC checks, the raw-frame window, and the OTP map written, read and checked.
+// The frame applet and the OTP window on a simulated board with chips at 1 and 7: bank and raw
+// frames, retries, answer and CRC checks, and the OTP map written, read and checked.
 #include "otp.h"
 #include "pxnappfixture.h"
 #include "pxnframe.h"

@@ -1,7 +1,5 @@
-// The three SPI tools in the running application, on the simulated board over a
-// pseudo-terminal: the exact lines of the 16-bit and 32-bit transfers and of the EEPROM's
-// instructions, block reads and page writes, the answers they accept and refuse, and the
-// readers of the LED-driver board's EEPROM blocks.
+// The three SPI tools on the simulated board: the lines of 16-bit and 32-bit transfers, of the
+// EEPROM's instructions, block reads and page writes, and the readers of the board's EEPROM.
 #include "spiappfixture.h"
 #include "variable.h"
 
@@ -210,11 +208,8 @@ private slots:
         QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
         QCOMPARE(f.eeprom.bytes(0x20, 1), QByteArray("\xff"));
         QCOMPARE(f.eeprom.violations().size(), 1);
-    }
-
-    // Block reads in frames of at most 252 bytes; a failed frame ends the read with ok false.
-    void readBlock()
-    {
+        // Block reads in frames of at most 252 bytes; a failed frame ends one with ok false.
+        f.take();
         bool ok = false;
         QCOMPARE(spiEEPROM->readBlock(0x1FF, 255, &ok), f.eeprom.bytes(0x1FF, 255).toHex());
         QVERIFY(ok);
@@ -259,11 +254,7 @@ private slots:
             QVERIFY(f.eeprom.violations().isEmpty());
         }
         f.eeprom.setWriteCycleReads(0);
-    }
-
-    // Text that is not whole hexadecimal bytes is refused before anything is sent.
-    void writeBlockRefusesBadText()
-    {
+        // Text that is not whole hexadecimal bytes is refused before anything is sent.
         for (const QByteArray text : {"abc", "0g", "0a 0b"}) {
             QSignalSpy log(spiEEPROM, &Applet::signal_log);
             QVERIFY(!spiEEPROM->writeBlock(0x10, text));

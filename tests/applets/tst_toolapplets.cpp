@@ -1,6 +1,5 @@
-// The whole start with the program's own applet table: creation order, titles, shortcut
-// digits, connecting to the mock-up from the connection bar and opening tool windows with
-// Ctrl+digit.
+// The program's own applet table: order, titles, shortcut digits, connecting to the mock-up
+// from the connection bar and opening the tool windows with Ctrl+digit.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -28,7 +27,7 @@ private slots:
     }
 
     // The program's applet table: names, titles, shortcut digits and menu entries in order.
-    void table()
+    void tableAndShortcuts()
     {
         const QStringList entries{"SpiRaw:SPI Raw",
                                   "SpiEEPROM:External SPI EEPROM",
@@ -50,12 +49,8 @@ private slots:
             QCOMPARE(app->mainWindow()->getMenuApp()->actions().value(k), applet->action());
             QCOMPARE(applet->action()->text(), title + '(' + name + ')');
         }
-    }
-
-    // Connecting to the mock-up from the connection bar puts every applet online with one
-    // box; Ctrl+digit then opens the tool windows.
-    void connectAndOpenWindows()
-    {
+        // Connecting to the mock-up from the connection bar puts every applet online with one
+        // box; Ctrl+digit then opens the tool windows.
         MainWindow *window = app->mainWindow();
         QVERIFY(!window->getMenuApp()->isEnabled());
         window->portList()->setCurrentIndex(window->portList()->findText("mockup"));
