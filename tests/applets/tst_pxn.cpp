@@ -47,8 +47,6 @@ class TestPxn : public QObject
     Otp *otp = nullptr;
     int m_violations = 0; // the ones provoked on purpose
 
-    bool setItem(const QString &name, QVariant value) { return f.setItem(name, value); }
-    quint32 item(const QString &name) { return f.item(name); }
     QVariant runOtp(const QString &command) { return otp->run(command, QVariant()); }
     QString otpCombo(const char *name) { return otp->findChild<QComboBox *>(name)->currentText(); }
     void click(const char *button)
@@ -71,7 +69,7 @@ private slots:
                 chip.otpMap = chip.otps = 0;
                 chip.otpBank = 2;
             });
-        QVERIFY(setItem("Otp.RQ_OTP[SA]", 7) && setItem("Otp.OTP_REG[]", 0));
+        QVERIFY(f.setItem("Otp.RQ_OTP[SA]", 7) && f.setItem("Otp.OTP_REG[]", 0));
         f.take();
     }
     void cleanup() { QCOMPARE(f.bus.violations().size(), m_violations); }
@@ -151,12 +149,12 @@ private slots:
         QFETCH(int, length);
         QByteArray bytes;
         for (int i = 1; i <= 12; ++i) {
-            QVERIFY(setItem(QString("Pxn.W_BANK[DATA%1]").arg(i), 0x10 + i));
+            QVERIFY(f.setItem(QString("Pxn.W_BANK[DATA%1]").arg(i), 0x10 + i));
             bytes.append(char(0x10 + i));
         }
-        QVERIFY(setItem("Pxn.W_BANK[SA]", 0) && setItem("Pxn.W_BANK[FT]", 1));
-        QVERIFY(setItem("Pxn.Bank_layout", layout) && !setItem("Pxn.Bank_layout", 3));
-        QVERIFY(setItem("Pxn.W_BANK[BC]", bc) && setItem("Pxn.R_BANK[BC]", bc));
+        QVERIFY(f.setItem("Pxn.W_BANK[SA]", 0) && f.setItem("Pxn.W_BANK[FT]", 1));
+        QVERIFY(f.setItem("Pxn.Bank_layout", layout) && !f.setItem("Pxn.Bank_layout", 3));
+        QVERIFY(f.setItem("Pxn.W_BANK[BC]", bc) && f.setItem("Pxn.R_BANK[BC]", bc));
         for (const char *group : {"W", "R"})
             for (int i = 1; i <= 12; ++i)
                 QCOMPARE(f.pxn()
@@ -178,7 +176,7 @@ private slots:
              {"W_BANK[SA]=7", "W_BANK[FT]=1", "W_BANK[RBA]=2", "W_BANK[BC]=0", "Bank_layout=0",
               "W_BANK[DATA1]=18", "W_BANK[DATA2]=52", "W_BANK[DATA3]=86", "R_BANK[SA]=7",
               "R_BANK[FT]=0", "R_BANK[RBA]=2", "R_BANK[BC]=0", "R_BANK[DATA3]=0"})
-            QVERIFY(setItem("Pxn." + item.section('=', 0, 0), item.section('=', 1).toInt()));
+            QVERIFY(f.setItem("Pxn." + item.section('=', 0, 0), item.section('=', 1).toInt()));
         f.take();
         click("btWriteEEPROM_8");
         QCOMPARE(f.take(), QList<QByteArray>{writeLine(QByteArray::fromHex("a702123456"))});
@@ -191,17 +189,17 @@ private slots:
                  QString("CRC failed! CRC value is %1 and calculate is %2.")
                      .arg((computed + 1) & 0xFF)
                      .arg(computed));
-        QCOMPARE(item("Pxn.R_BANK[DATA3]"), 0u);
+        QCOMPARE(f.item("Pxn.R_BANK[DATA3]"), 0u);
         const qsizetype boxes = f.prompt.messages().size();
         f.pxn()->crcCheckBox()->setChecked(false);
         f.bus.injectFault(FakeMatrixBus::CrcPlusOne);
         click("btReadEEPROM_3");
         QCOMPARE(f.prompt.messages().size(), boxes);
-        QCOMPARE(item("Pxn.R_BANK[DATA3]"), 0x56u);
+        QCOMPARE(f.item("Pxn.R_BANK[DATA3]"), 0x56u);
         QCOMPARE(f.pxn()->findChild<QLineEdit *>("leR_BANK_D1")->text(), QString("18"));
-        QVERIFY(setItem("Pxn.R_BANK[SA]", 5));
+        QVERIFY(f.setItem("Pxn.R_BANK[SA]", 5));
         QCOMPARE(f.pxn()->run("Read_raw_data", QVariant()), QVariant(false));
-        QCOMPARE(item("Pxn.R_BANK[DATA1]"), 18u);
+        QCOMPARE(f.item("Pxn.R_BANK[DATA1]"), 18u);
         QCOMPARE(f.pxn()->run("read_raw_data", QVariant()), QVariant(false));
     }
 
@@ -212,34 +210,34 @@ private slots:
     {
         for (const auto &[bits, crc] :
              {std::pair{0u, 0x79u}, {0x1u, 0x4Eu}, {0x4u, 0x12u}, {0xFFFFFu, 0x67u}}) {
-            QVERIFY(setItem("Otp.OTP_REG[]", bits | 0x5u << 20));
+            QVERIFY(f.setItem("Otp.OTP_REG[]", bits | 0x5u << 20));
             QCOMPARE(runOtp("OTP_CRC"), QVariant(true));
-            QCOMPARE(item("Otp.OTP_REG[]"), bits | crc << 20);
+            QCOMPARE(f.item("Otp.OTP_REG[]"), bits | crc << 20);
         }
-        QVERIFY(setItem("Otp.OTP_REG[]", 0x4u | 0x79u << 20));
+        QVERIFY(f.setItem("Otp.OTP_REG[]", 0x4u | 0x79u << 20));
         QSignalSpy log(otp, &Applet::signal_log);
         QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
         QCOMPARE(QList<QList<QVariant>>(log),
                  (QList<QList<QVariant>>{{1, "CRC1 does not match the OTP map"}}));
-        const quint32 status = item("Otp.R_OTP[OTPS]");
-        QVERIFY(setItem("Otp.RQ_OTP[SA]", 5));
+        const quint32 status = f.item("Otp.R_OTP[OTPS]");
+        QVERIFY(f.setItem("Otp.RQ_OTP[SA]", 5));
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
-        QCOMPARE(item("Otp.R_OTP[OTPS]"), status);
-        QCOMPARE(item("Otp.OTP_REG[]"), 0x4u | 0x79u << 20);
-        QVERIFY(setItem("Otp.RQ_OTP[SA]", 7));
+        QCOMPARE(f.item("Otp.R_OTP[OTPS]"), status);
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0x4u | 0x79u << 20);
+        QVERIFY(f.setItem("Otp.RQ_OTP[SA]", 7));
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(true));
         QCOMPARE(otpCombo("cbOTPS"), QString("3. Ready, Transfer Failed"));
         QCOMPARE(runOtp("Default"), QVariant(true));
-        QCOMPARE(item("Otp.OTP_REG[]"), 0u);
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
         QCOMPARE(runOtp("otp_crc"), QVariant(false));
     }
 
     // A map with its checksum requested, written to chip 7 and read back.
     void otpWriteAndRead()
     {
-        QVERIFY(setItem("Otp.OTP_REG[]", 0x201D)); // lock bit, node address 7, Mode
+        QVERIFY(f.setItem("Otp.OTP_REG[]", 0x201D)); // lock bit, node address 7, Mode
         QCOMPARE(runOtp("OTP_CRC"), QVariant(true));
-        const quint32 map = item("Otp.OTP_REG[]");
+        const quint32 map = f.item("Otp.OTP_REG[]");
         QCOMPARE(runOtp("Request_OTP_PXN"), QVariant(true));
         QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
         QByteArray data = QByteArray::fromHex("678902");
@@ -251,22 +249,22 @@ private slots:
         QCOMPARE(runOtp("Default"), QVariant(true));
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(true));
         QCOMPARE(f.take(), (QList<QByteArray>{set("1c0355670b"), Get}));
-        QCOMPARE(item("Otp.OTP_REG[]"), map);
+        QCOMPARE(f.item("Otp.OTP_REG[]"), map);
         QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
                  QString("2. Ready, Transfer OK|1. OTP Locked"));
         // The write frame's first byte is B and OTPBS; the map goes out only for bank 2; every
         // frame goes to RQ_OTP[SA].
-        QVERIFY(setItem("Otp.OTP_REG[]", 0x201D | 0x70u << 20));
-        QVERIFY(setItem("Otp.W_OTP[SA]", 3) && setItem("Otp.W_OTP[BYTE4]", 0x5A));
+        QVERIFY(f.setItem("Otp.OTP_REG[]", 0x201D | 0x70u << 20));
+        QVERIFY(f.setItem("Otp.W_OTP[SA]", 3) && f.setItem("Otp.W_OTP[BYTE4]", 0x5A));
         for (const QString row : {"2 1 821d2000075a", "1 0 01000000005a"}) {
-            QVERIFY(setItem("Otp.W_OTP[OTPBS]", row.section(' ', 0, 0).toInt()));
-            QVERIFY(setItem("Otp.W_OTP[B]", row.section(' ', 1, 1).toInt()));
+            QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", row.section(' ', 0, 0).toInt()));
+            QVERIFY(f.setItem("Otp.W_OTP[B]", row.section(' ', 1, 1).toInt()));
             QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
             const QByteArray frame = f.bus.frames().last().second;
             QCOMPARE(frame.mid(1, frame.size() - 2).toHex(),
                      "6789" + row.section(' ', 2).toLatin1());
         }
-        QVERIFY(setItem("Otp.W_OTP[OTPBS]", 2) && setItem("Otp.W_OTP[B]", 0));
+        QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
 };
 

@@ -1,5 +1,5 @@
-// The program's own applet table: order, titles, shortcut digits, connecting to the mock-up
-// from the connection bar and opening the tool windows with Ctrl+digit.
+// The program's own applet table: order, titles, shortcut digits, menu entries, and every
+// applet online after connecting to the mock-up from the connection bar.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -27,7 +27,7 @@ private slots:
     }
 
     // The program's applet table: names, titles, shortcut digits and menu entries in order.
-    void tableAndShortcuts()
+    void table()
     {
         const QStringList entries{"SpiRaw:SPI Raw",
                                   "SpiEEPROM:External SPI EEPROM",
@@ -49,8 +49,7 @@ private slots:
             QCOMPARE(app->mainWindow()->getMenuApp()->actions().value(k), applet->action());
             QCOMPARE(applet->action()->text(), title + '(' + name + ')');
         }
-        // Connecting to the mock-up from the connection bar puts every applet online with one
-        // box; Ctrl+digit then opens the tool windows.
+        // Connecting to the mock-up from the connection bar puts every applet online.
         MainWindow *window = app->mainWindow();
         QVERIFY(!window->getMenuApp()->isEnabled());
         window->portList()->setCurrentIndex(window->portList()->findText("mockup"));
@@ -59,14 +58,6 @@ private slots:
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
         QCOMPARE(prompt.messages().value(0).text.contains("Mock-up"), true);
-        app->findApplet("Board", MainApp::ByName)->hideWindow();
-        for (int digit = 0; digit < 9; ++digit) {
-            Applet *applet = app->applet(digit + 1);
-            QVERIFY(!applet->container()->isVisible());
-            QTest::keyClick(window->portList(), Qt::Key(Qt::Key_0 + digit), Qt::ControlModifier);
-            QVERIFY(applet->container()->isVisible() && applet->action()->isChecked());
-        }
-        QCOMPARE(window->activeSubWindowWidget(), app->applet(9));
     }
 
     void cleanupTestCase()
