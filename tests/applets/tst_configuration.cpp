@@ -170,17 +170,6 @@ private slots:
             QCOMPARE(logs.texts(), QStringList{"SACONF 34 is not a slave address (0..31)"});
         }
         QVERIFY(f.take().isEmpty());
-        QCOMPARE(run("read_slave_ident"), QVariant(false));
-    }
-
-    // A request by name reaches the applet by its object name.
-    void byName()
-    {
-        QVERIFY(Configuration::setSaconf(1));
-        QVariant args, result;
-        QVERIFY(f.app->run("Configuration.Read_slave_ident", args, &result));
-        QCOMPARE(result, QVariant(true));
-        QCOMPARE(field("ID_SLAVE[DLT_Y_AXIS]"), 20u);
     }
 };
 
