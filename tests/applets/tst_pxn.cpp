@@ -164,9 +164,8 @@ private slots:
         QVERIFY(f.prompt.messages().isEmpty()); // no "fail to write" box for the layout
     }
 
-    // The window's buttons write DATA1..3 to word 2 of chip 7 and read them back; a wrong
-    // answer CRC is reported for the window's own button, not with the check cleared; no chip
-    // at the address keeps R_BANK.
+    // The window's buttons write DATA1..3 to chip 7 and read them back; a wrong answer CRC is
+    // reported for the window's button, not with the check cleared; no chip keeps R_BANK.
     void rawFrames()
     {
         for (const QString item :
@@ -199,9 +198,8 @@ private slots:
         QCOMPARE(f.item("Pxn.R_BANK[DATA1]"), 18u);
     }
 
-    // "OTP_CRC" sets CRC1 to the CRC-7 of the map's 20 input bits, a stale CRC1 left out; a
-    // map written with a stale CRC1 is announced, then sent: the chip reports a failed
-    // transfer. A failed read keeps R_OTP and the map; "Default" clears the map.
+    // "OTP_CRC": CRC1 is the CRC-7 of the 20 input bits; a stale CRC1 is announced, sent, and
+    // the chip reports a failed transfer; a failed read keeps R_OTP; "Default" clears the map.
     void otpChecksum()
     {
         for (const auto &[bits, crc] :
