@@ -1,0 +1,194 @@
+// Automatic addressing and address discovery on the simulated matrix bus: the frames, the buck
+// switching through the board page, the operator's boxes, the checks of the rows, "Add line".
+#include "addressingfixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace
+{
+
+const QString TurnOff =
+    "1|Auto addressing|Please turn off the current output for row %1 and click Ok";
+const QString Enable = "Please enable output for row %1 and click Ok";
+const QString Disable = "1|Auto addressing|Please disable output for row %1 and click Ok";
+const QString CheckValues =
+    "2|AutoAddressing|Please check the values! Threshold <1;255>, Buck <1;x>, Address < 31";
+const QString Failed = "3|Auto addressing|There is an error with auto addressing process, please "
+                       "check the current output to LED string.";
+
+} // namespace
+
+class TestAddressing : public QObject
+{
+    Q_OBJECT
+
+    AddressingFixture f;
+    RecordingBoardPage page{f.bus};
+    qsizetype m_messagesSeen = 0;
+
+    // Messages since the last call, each as "icon|title|text".
+    QStringList takeMessages()
+    {
+        QStringList result;
+        for (const Prompt::Message &m : f.prompt.messages().mid(m_messagesSeen))
+            result << QString("%1|%2|%3").arg(int(m.icon)).arg(m.title, m.text);
+        m_messagesSeen = f.prompt.messages().size();
+        return result;
+    }
+    // Runs the addressing table; the addresses it reports, "none" when it reports nothing.
+    QString execute(const QStringList &rows)
+    {
+        AddressingFixture::setRows(rows);
+        QSignalSpy spy(AutoAddressing::instance(), &AutoAddressing::setAddress);
+        f.button("AutoAddressing", "pbWrite")->click();
+        return spy.size() == 1 ? spy[0][0].toString() + ',' + spy[0][1].toString() : "none";
+    }
+    QStringList discover()
+    {
+        f.button("AddressDiscovery", "pbDiscover")->click();
+        return AddressingFixture::rows(f.table("AddressDiscovery"));
+    }
+    // The last chip's address, mode and PXN mode as "a/o/p".
+    QString lastChip()
+    {
+        const FakeMatrixChip chip = f.bus.chip(f.bus.chipCount() - 1);
+        return QString("%1/%2/%3").arg(chip.address).arg(chip.opmode).arg(chip.pms);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        BoardPageAccess::install(&page);
+        QCOMPARE(AddressingFixture::rows(f.table("AutoAddressing")),
+                 QStringList({"1,80,1", "7,80,2"}));
+    }
+    void cleanupTestCase() { BoardPageAccess::install(nullptr); }
+
+    // Chips of earlier cases fall silent; every output off.
+    void init()
+    {
+        for (int k = 0; k < f.bus.chipCount(); ++k)
+            f.bus.editChip(k, [](FakeMatrixChip &chip) { chip.cspeed = 3; });
+        for (int output = 1; output <= 3; ++output)
+            f.bus.setOutputOn(output, false);
+        f.takeFrames();
+        f.take();
+        takeMessages();
+        page.calls.clear();
+        f.prompt.onMessage = nullptr;
+        Configuration::setSaconf(0);
+    }
+
+    // Two unaddressed chips on outputs 1 and 2 get addresses 1 and 7; discovery lists them.
+    void addressesTwoChips()
+    {
+        f.bus.addChip(0, 1, 1);
+        f.bus.addChip(0, 1, 2);
+        const int violations = int(f.bus.violations().size());
+        QCOMPARE(execute({"1,80,1", "7,80,2"}), QString("1,7"));
+        QCOMPARE(f.takeFrames(),
+                 QStringList({"0>4:81", "0>5:8150", "1?6", "1>4:00", "1>13:01", "1>7:01", "1>4:81",
+                              "1>5:8750", "7?6", "7>4:00", "7>13:01"}));
+        QCOMPARE(page.calls, QStringList({"buck1 off", "buck2 off", "buck1 on", "buck1 off",
+                                          "buck2 on", "buck2 off"}));
+        QCOMPARE(lastChip(), QString("7/4/0"));
+        QVERIFY(takeMessages().isEmpty());
+        QCOMPARE(f.bus.violations().size(), violations);
+        for (int scan = 0; scan < 2; ++scan)
+            QCOMPARE(discover(), QStringList({"1,Repeater-Slave", "7,Slave"}));
+    }
+
+    // Both chips on one output take address 1 and collide: each status read is tried twice,
+    // then the sequence stops with an error box.
+    void collisionStops()
+    {
+        f.bus.addChip(0, 1, 1);
+        f.bus.addChip(0, 1, 1);
+        QCOMPARE(execute({"1,80,1", "7,80,2"}), QString("none"));
+        const QStringList frames = f.takeFrames();
+        QCOMPARE(frames.mid(0, 4), QStringList({"0>4:81", "0>5:8150", "1?6", "1?6"}));
+        QCOMPARE(page.calls, QStringList({"buck1 off", "buck2 off", "buck1 on"}));
+        QCOMPARE(takeMessages(), QStringList{Failed});
+    }
+
+    // A row out of range stops the sequence before any frame, with a warning.
+    void invalidRows()
+    {
+        f.bus.addChip(0, 1, 1);
+        for (const QString row : {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0"}) {
+            const bool valid = row == "5,80,0"; // buck 0: an output the operator switches
+            execute({"-1,80,1", row});
+            QCOMPARE(takeMessages().filter("AutoAddressing|"),
+                     valid ? QStringList() : QStringList{CheckValues});
+            QCOMPARE(f.takeFrames().isEmpty(), !valid);
+        }
+        f.take();
+        QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
+    }
+
+    // An output the board page cannot switch, or no board page at all: the operator is asked.
+    void operatorSwitchesOutputs()
+    {
+        for (const bool withPage : {true, false}) {
+            f.bus.addChip(0, 1, 3);
+            f.prompt.onMessage = [this](const Prompt::Message &msg) {
+                f.bus.setOutputOn(3, msg.text == Enable.arg(2));
+            };
+            BoardPageAccess::install(withPage ? &page : nullptr);
+            QCOMPARE(execute({"-1,80,1", "5,80,3"}), QString("5,-1"));
+            BoardPageAccess::install(&page);
+            const QStringList asked{TurnOff.arg(2), "1|Auto addressing|" + Enable.arg(2),
+                                    Disable.arg(2)};
+            QCOMPARE(takeMessages(), withPage ? asked : QStringList{TurnOff.arg(1)} + asked);
+            QCOMPARE(f.takeFrames(),
+                     QStringList({"0>4:81", "0>5:8550", "5?6", "5>4:00", "5>13:01"}));
+            QCOMPARE(page.calls, withPage ? QStringList{"buck1 off"} : QStringList());
+            QCOMPARE(lastChip(), QString("5/4/0"));
+            init();
+        }
+    }
+
+    // "Add line" asks for address, threshold and buck; a cancel or a value out of range adds
+    // nothing.
+    void addLine()
+    {
+        const QStringList dialogs = {"Auto addressing|Address:|0|-1|31|1",
+                                     "Auto addressing|Threshold:|0|0|255|1",
+                                     "Auto addressing|Buck:|0|0|99|1"};
+        for (const QString row : {"3 90 2|3,90,2", "0 1 0|0,1,0", "3 c|", "-1 90 2|", "3 0 2|"}) {
+            AddressingFixture::setRows({"1,80,1"});
+            const QStringList answers = row.section('|', 0, 0).split(' '); // "c": cancelled
+            for (const QString &answer : answers)
+                f.prompt.queueInt(answer.toInt(), answer != "c");
+            const qsizetype before = f.prompt.intDialogs().size();
+            f.button("AutoAddressing", "pbAddLine")->click();
+            QCOMPARE(f.prompt.intDialogs().mid(before), dialogs.mid(0, answers.size()));
+            QCOMPARE(AddressingFixture::rows(f.table("AutoAddressing")).mid(1).join(';'),
+                     row.section('|', 1));
+        }
+    }
+
+    // Discovery reads every address (twice when silent) and lists a chip with the expected
+    // identification only.
+    void discovery()
+    {
+        QCOMPARE(discover(), QStringList());
+        QCOMPARE(f.takeFrames().size(), 64);
+        for (const QString row : {"0 1 35 1 0|0,Slave", "31 1 35 1 1|31,Repeater-Slave",
+                                  "5 1 34 1 0|", "5 1 35 2 0|", "5 2 35 1 0|"}) {
+            const QStringList c = row.section('|', 0, 0).split(' '); // address, ident, PXN mode
+            const int k = f.bus.addChip(c[0].toInt(), 4, 1);
+            f.bus.editChip(k, [&c](FakeMatrixChip &chip) {
+                chip.ident = {quint8(c[1].toInt()), quint8(c[2].toInt()), quint8(c[3].toInt())};
+                chip.pms = c[4].toInt();
+            });
+            QCOMPARE(discover().join(';'), row.section('|', 1));
+            f.bus.editChip(k, [](FakeMatrixChip &chip) { chip.cspeed = 3; });
+        }
+    }
+};
+
+QTEST_MAIN(TestAddressing)
+#include "tst_addressing.moc"

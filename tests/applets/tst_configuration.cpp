@@ -1,0 +1,184 @@
+// The configuration window's frames on a simulated board with chips at 1 and 7: writes, reads,
+// the UART speed, MAPENA to the board page's rows, addresses beyond the chips' refused.
+#include "configurationappfixture.h"
+#include "configurationregisters.h"
+#include "controlboard.h"
+#include "logrecorder.h"
+#include "secondprojectprompt.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+namespace
+{
+
+const QByteArray Get = "get SER2DATA";
+
+// A frame's line: lead byte, count, SYNC, the identifiers, the data and (for a write) the CRC.
+QByteArray frameLine(const char *pids, const char *data = nullptr, int lead = 14)
+{
+    const QByteArray covered = QByteArray::fromHex(QByteArray(pids) + (data ? data : ""));
+    QByteArray frame = "\x55" + covered;
+    if (data)
+        frame += char(FakeMatrixBus::crc8(covered));
+    return "set SER2PXNDATA=" + (QByteArray(1, char(lead)) + char(frame.size())).toHex() +
+           frame.toHex();
+}
+
+} // namespace
+
+class TestConfiguration : public QObject
+{
+    Q_OBJECT
+
+    ConfigurationAppFixture f;
+    SecondItemPrompt prompt; // the second project, "TO1/TO2"
+    QVariant run(const QString &name) { return f.configuration()->run(name, QVariant()); }
+    quint32 field(const QString &name) { return f.item("Configuration." + name); }
+    // "REG[FIELD]=value" items written by name, as pipe requests write them.
+    void setFields(const QStringList &items)
+    {
+        for (const QString &item : items)
+            QVERIFY2(f.setItem("Configuration." + item.section('=', 0, 0),
+                               item.section('=', 1).toUInt(nullptr, 0)),
+                     qPrintable(item));
+    }
+
+private slots:
+    // A TO1/TO2 project has no frame counter and no watchdog selection.
+    void initTestCase()
+    {
+        QVERIFY(f.start() && f.app->projectType() == "TO1/TO2");
+        for (const char *name : {"label_101", "lineEdit", "label_67", "cmREG0D_3_5"})
+            QVERIFY(!f.configuration()->findChild<QWidget *>(name)->isEnabledTo(f.configuration()));
+    }
+
+    // Cleared payloads, chips in normal mode at 250 kbit/s, no violation afterwards.
+    void init()
+    {
+        for (Register *reg : configurationRegisters().commands())
+            reg->fill(0, -1, 16);
+        for (int k = 0; k < 2; ++k)
+            f.bus.editChip(k, [](FakeMatrixChip &chip) {
+                chip.opmode = 4;
+                chip.cspeed = 1;
+            });
+        f.take();
+    }
+    void cleanup() { QVERIFY(f.bus.violations().isEmpty()); }
+
+    // Each write command's frame to SACONF ("command SACONF fields identifiers data"); fields
+    // outside a frame's data are not sent.
+    void writeLines()
+    {
+        for (const QString row :
+             {"AUTO_ADD_Write 5 AUTO_ADD[AAC]=1,AUTO_ADD[BC]=3 e504 01",
+              "Write_I2CEEPROM_Request 20 I2C_EEPROM_RQ[EESA]=5,I2C_EEPROM_RQ[NA]=15,"
+              "I2C_EEPROM_RQ[EEBA]=0x20 f402 0520",
+              "Write_I2CEEPROM 20 I2C_EEPROM_WRITE[EESA]=3,I2C_EEPROM_WRITE[B]=1,"
+              "I2C_EEPROM_WRITE[EEBA]=16,I2C_EEPROM_WRITE[DATA3]=1,I2C_EEPROM_WRITE[DATA10]=0xFF "
+              "f401 831001000000000000ff",
+              "Assign_adr_Write 0 ASSIGN_ADD[AA_ADR]=9,ASSIGN_ADD[NA]=3,ASSIGN_ADD[B]=1,"
+              "ASSIGN_ADD[AA_THR]=80 e085 e950",
+              "Change_Mode_Write 31 CHANGE_MODE[NMD]=1,CHANGE_MODE[NA]=63 7f0d 01",
+              "SW_Reset_Write 20 SW_RESET[SWRST]=1 f40e 01",
+              "Write_PXN_Mode_Rq 20 WR_PXN_MODE_RQ[PMC]=1,WR_PXN_MODE_RQ[NA]=1 f407 01",
+              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01"}) {
+            const QStringList c = row.split(' ');
+            init();
+            setFields(c[2].split(','));
+            QVERIFY(Configuration::setSaconf(c[1].toInt()));
+            QCOMPARE(run(c[0]), QVariant(true));
+            QList<QByteArray> lines{frameLine(qPrintable(c[3]), qPrintable(c[4]))};
+            if (c[0] == "UART_Speed_Write")
+                lines << "set SER2BAUD=250000";
+            QCOMPARE(f.take(), lines);
+        }
+    }
+
+    // The chips and the board move to 500 kbit/s together; a refused frame sends no baud
+    // command; a refused baud command leaves the chips unreachable and fails.
+    void uartSpeed()
+    {
+        setFields({"UART[B]=1", "UART[CSPEED]=2"});
+        QVERIFY(Configuration::setSaconf(1));
+        f.bus.failNext("SER2PXNDATA");
+        QCOMPARE(run("UART_Speed_Write"), QVariant(false));
+        QCOMPARE(f.take(), QList<QByteArray>{frameLine("618c", "82")});
+        QCOMPARE(run("UART_Speed_Write"), QVariant(true));
+        QCOMPARE(f.bus.rate(), 500000);
+        QCOMPARE(run("Read_slave_ident"), QVariant(true));
+        setFields({"UART[CSPEED]=1"});
+        f.bus.failNext("SER2BAUD");
+        QCOMPARE(run("UART_Speed_Write"), QVariant(false));
+        QCOMPARE(run("Read_slave_ident"), QVariant(false));
+        QVERIFY(f.app->controlBoard()->send("set SER2BAUD=250000", nullptr));
+    }
+
+    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers.
+    void readSlaveIdent()
+    {
+        for (const auto &[address, ident] : {std::pair{7, QList<quint32>{1, 0x23, 1, 7, 11, 21}},
+                                             {3, QList<quint32>{0, 0, 0, 0, 0, 0}}}) {
+            setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99"});
+            QVERIFY(Configuration::setSaconf(address));
+            QCOMPARE(run("Read_slave_ident"), QVariant(address == 7));
+            QCOMPARE((QList<quint32>{field("ID_SLAVE[DEV_ID]"), field("ID_SLAVE[ANA_ID]"),
+                                     field("ID_SLAVE[DIG_ID]"), field("ID_SLAVE[DLT_W]"),
+                                     field("ID_SLAVE[DLT_X_AXIS]"), field("ID_SLAVE[DLT_Y_AXIS]")}),
+                     ident);
+        }
+        QCOMPARE(f.take().mid(2),
+                 (QList<QByteArray>{frameLine("e380"), Get, frameLine("e380", nullptr, 28), Get}));
+        // Every read in turn; a failing read does not stop the others.
+        QVERIFY(Configuration::setSaconf(1));
+        QCOMPARE(run("Read_all_conf"), QVariant(true));
+        QCOMPARE(f.take(), (QList<QByteArray>{frameLine("6180"), Get, frameLine("6186"), Get,
+                                              frameLine("6108"), Get, frameLine("6183"), Get}));
+        QCOMPARE(field("OP_MODE_ST[OPMODE]"), 4u);
+        QCOMPARE(f.configuration()->findChild<QLineEdit *>("leDLT1")->text().toUInt(nullptr, 0),
+                 10u);
+        f.bus.injectFault(FakeMatrixBus::NoChipAnswer, 2);
+        QCOMPARE(run("Read_all_conf"), QVariant(false));
+        QCOMPARE(f.take().size(), 10);
+        QCOMPARE(field("ID_SLAVE[DEV_ID]"), 0u);
+        QCOMPARE(field("I2C_EEPROM_READ[DATA10]"), 0xFFu);
+    }
+
+    // Only rows holding a slave address get a frame; the AND of the frames decides; without
+    // the board page nothing is sent.
+    void mapenaToDeviceRows()
+    {
+        setFields({"MAPENA[B]=1", "MAPENA[MAPENA]=1"});
+        QCOMPARE(run("MAPENA_Write"), QVariant(false));
+        for (const auto &[rows, result, addresses] :
+             {std::tuple{QStringList{"3", " 7 ", "x", "0", "31", "32", "-1", "3.5", ""}, true,
+                         "3 7 0 31"},
+              {QStringList{}, false, ""}}) {
+            FakeDeviceRows page(rows);
+            QCOMPARE(run("MAPENA_Write"), QVariant(result));
+            QStringList sent;
+            for (const QByteArray &line : f.take())
+                sent << QString::number(QByteArray::fromHex(line.mid(22, 2)).at(0) & 31);
+            QCOMPARE(sent.join(' '), QString(addresses));
+        }
+        QCOMPARE(f.bus.chip(1).words[FakeMatrixChip::MapenaWord] & 1u, 1u);
+    }
+
+    // SACONF keeps its range 0..34, but an address beyond the five-bit field reaches no chip.
+    void saconfBeyondSlaveAddresses()
+    {
+        QVERIFY(!Configuration::setSaconf(35) && !Configuration::setSaconf(-1));
+        for (const char *name : {"AUTO_ADD_Write", "Read_slave_ident", "UART_Speed_Write",
+                                 "MAPENA_Write", "Read_all_conf"}) {
+            LogRecorder logs(f.configuration());
+            QVERIFY(Configuration::setSaconf(34));
+            QCOMPARE(run(name), QVariant(false));
+            QCOMPARE(logs.texts(), QStringList{"SACONF 34 is not a slave address (0..31)"});
+        }
+        QVERIFY(f.take().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestConfiguration)
+#include "tst_configuration.moc"

@@ -1,0 +1,341 @@
+// The three SPI tools on the simulated board: the lines of 16-bit and 32-bit transfers, of the
+// EEPROM's instructions, block reads and page writes, and the readers of the board's EEPROM.
+#include "spiappfixture.h"
+#include "variable.h"
+
+#include <QtTest>
+#include <utility>
+
+namespace
+{
+
+enum Tool { Raw, Wide, Eeprom };
+const char *const DataName[] = {"SPI0CS0DATA", "SPILEDCS5DATA", "SPI0CS3DATA"};
+const char *const OutName[] = {"SpiOut[]", "SpiOut4B[]", "DataOut[]"};
+Applet *tool(int t)
+{
+    return t == Raw ? spiRaw : t == Wide ? spiRaw4B : (Applet *)spiEEPROM;
+}
+quint32 out(int t)
+{
+    return tool(t)->get(OutName[t], Variable::InternalKey).toUInt();
+}
+void put(int t, const QString &name, const QVariant &v)
+{
+    tool(t)->set(name, v, Variable::InternalKey);
+}
+
+// One transfer of each tool (the EEPROM's status read); its result.
+bool transfer(int t, quint32 request = 0x1234)
+{
+    if (t == Eeprom)
+        return spiEEPROM->run("readStatus", QVariant()).toBool();
+    put(t, t == Raw ? "SpiIn[]" : "SpiIn4B[]", uint(request));
+    return t == Raw ? spiRaw->transfer() : spiRaw4B->transfer();
+}
+
+// The traces of the EEPROM block readers, without the frame traces.
+QStringList traced;
+QtMessageHandler previousHandler = nullptr;
+void recordTrace(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtDebugMsg)
+        previousHandler(type, context, text);
+    else if (!text.startsWith("Written data to") && !text.startsWith("Data"))
+        traced << text;
+}
+QStringList takeTraces()
+{
+    return std::exchange(traced, {});
+}
+
+QList<int> fieldsOf(const DriverParams &p)
+{
+    return {p.w0, p.w1, p.b0, p.b1,  p.w2,  p.w3, p.w4, p.w5,  p.b2,  p.w6, p.w7, p.w8,
+            p.w9, p.b3, p.b4, p.w10, p.w11, p.b5, p.b6, p.w12, p.w13, p.b7, p.b8};
+}
+DeviceConfig configAt(int paramsAddress)
+{
+    DeviceConfig config;
+    config.paramsAddress = quint8(paramsAddress);
+    config.valid = true;
+    return config;
+}
+QList<QByteArray> setGet(const QByteArray &value)
+{
+    return {"set SPI0CS3DATA=" + value, "get SPI0CS3DATA"};
+}
+
+} // namespace
+
+class TestSpi : public QObject
+{
+    Q_OBJECT
+
+    SpiAppFixture f;
+
+private slots:
+    void initTestCase()
+    {
+        previousHandler = qInstallMessageHandler(recordTrace);
+        QVERIFY(f.start());
+    }
+    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+
+    void init()
+    {
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board));
+        spiEEPROM->run("disableWrite", QVariant());
+        put(Wide, "SPIChannel4B", 5);
+        put(Eeprom, "EEPROMChannel", 3);
+        f.eeprom.clearViolations();
+        f.take();
+        takeTraces();
+    }
+
+    // An answer that is not a word of the tool's width fails the transfer whole: false, the
+    // output kept, one error entry.
+    void answers_data()
+    {
+        QTest::addColumn<QString>("row"); // tool (Raw, Wide, Eeprom)|answer|word, "-": fails
+        for (const char *row :
+             {"R|SPI0CS0DATA=02BEEF|beef", "R|SPI0CS0DATA=07beef|beef",
+              "R|SPI0CS0DATA=020001 SPI0CS0DATA=020002|1", "R|SPI0CS0DATA=02zz|-",
+              "R|SPI0CS0DATA=02+bee|-", "R|SPI0CS0DATA=02|-", "R|SPI0CS0DATA=03abcdef|-",
+              "R|SPI0CS1DATA=02beef|-", "R|SPI0CS0DATA=err|-",
+              "W|SPILEDCS5DATA=04FFFFFFF0|fffffff0", "W|SPILEDCS5DATA=05ffffffff0|-",
+              "W|SPILEDCS5DATA=04fffffffg|-", "E|SPI0CS3DATA=04ffffffA5|a5",
+              "E|SPI0CS3DATA=09ff0f|f", "E|SPI0CS3DATA=2|-", "E|SPI0CS3DATA=04ffffff0g|-"})
+            QTest::newRow(row) << QString(row);
+    }
+    void answers()
+    {
+        QFETCH(QString, row);
+        const int tool = int(QString("RWE").indexOf(row[0]));
+        const QString word = row.section('|', 2);
+        put(tool, OutName[tool], 0x5A);
+        f.spi.scriptAnswer(DataName[tool], row.section('|', 1, 1).toLatin1());
+        QSignalSpy log(::tool(tool), &Applet::signal_log);
+        QCOMPARE(transfer(tool), word != "-");
+        QCOMPARE(out(tool), word != "-" ? word.toUInt(nullptr, 16) : 0x5Au);
+        if (tool != Eeprom)
+            QCOMPARE(QList<QList<QVariant>>(log),
+                     QList<QList<QVariant>>(word == "-", {-1, "SPI data transfer failed"}));
+        const QByteArray set[] = {"021234", "0400001234", "0405000000"};
+        QCOMPARE(f.take(), (QList<QByteArray>{QByteArray("set ") + DataName[tool] + "=" + set[tool],
+                                              QByteArray("get ") + DataName[tool]}));
+    }
+
+    // A refused set sends no get; without a board nothing is sent; the "Transfer" command.
+    void refusedAndDisconnected()
+    {
+        FakeBoard refusing;
+        FakeBoardSpi spi(refusing);
+        refusing.refuse("SPI0CS0DATA");
+        QVERIFY(f.connectTo(refusing));
+        QVERIFY(!transfer(Raw, 0xABCD));
+        QCOMPARE(SpiAppFixture::take(refusing), QList<QByteArray>{"set SPI0CS0DATA=02abcd"});
+        f.app->disconnectBoard();
+        for (int t : {Raw, Wide, Eeprom})
+            QVERIFY(!transfer(t));
+        QVERIFY(f.connectTo(f.board));
+        QVERIFY(f.take().isEmpty());
+        QCOMPARE(spiRaw->run("Transfer", QVariant()), QVariant(true)); // the console's command
+        QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=021234", "get SPI0CS0DATA"}));
+    }
+
+    // "calcCRC" replaces the low nibble by the CRC-4; a status word, a corrupted answer CRC and
+    // a chip select without a device.
+    void kvl52404()
+    {
+        put(Wide, "SpiIn4B[]", 0x8000000Fu);
+        QCOMPARE(spiRaw4B->run("calcCRC", QVariant()), QVariant(true));
+        QCOMPARE(spiRaw4B->get("SpiIn4B[]", Variable::InternalKey).toUInt(), 0x80000005u);
+        const auto field = [](const char *name) {
+            return spiRaw4B->get(name, Variable::InternalKey).toDouble();
+        };
+        put(Wide, "SPIChannel4B", 0);
+        for (const bool corrupt : {false, true}) {
+            f.spi.setCorruptAnswerCrc(corrupt);
+            QVERIFY(transfer(Wide, 0x6E000009));
+            QCOMPARE((QList<double>{field("SpiOut4B[31:25]"), field("SpiOut4B[24:4]"),
+                                    field("CRCValid")}),
+                     (QList<double>{0, 400, corrupt ? 0.0 : 1.0}));
+        }
+        f.spi.setCorruptAnswerCrc(false);
+        QCOMPARE(f.take().mid(2),
+                 (QList<QByteArray>{"set SPILEDCS0DATA=046e000009", "get SPILEDCS0DATA"}));
+        put(Wide, "SPIChannel4B", 5);
+        QVERIFY(transfer(Wide, 0x1A000002));
+        QCOMPARE(out(Wide), 0xFFFFFFFFu);
+    }
+
+    // Speeds round to the nearest hertz; command names match whole and by case.
+    void speeds()
+    {
+        QVERIFY(spiRaw->set("SPIFreq", 10000, Variable::OutsideKey));
+        f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
+        QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
+        QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
+        f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
+        for (const char *name : {"transfer", "Transfer()", "", "readByte "})
+            f.checkCommand(tool(name[0] == 'r'   ? Eeprom
+                                : name[0] == 't' ? Wide
+                                                 : Raw),
+                           name, false, "");
+    }
+
+    // Each instruction's frame; a write sets the latch first; without it nothing changes.
+    void eepromInstructions()
+    {
+        for (const QString step :
+             {"readStatus 0405000000", "writeStatus 0401000000", "readByte 0403012300",
+              "enableWrite 0406000000", "disableWrite 0404000000"}) {
+            put(Eeprom, "Address", 0x123);
+            QCOMPARE(spiEEPROM->run(step.section(' ', 0, 0), QVariant()), QVariant(true));
+            QCOMPARE(f.take(), setGet(step.section(' ', 1).toLatin1()));
+        }
+        put(Eeprom, "Address", 0x10);
+        put(Eeprom, "DataIn", 0xAB);
+        QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
+        QCOMPARE(f.take(), setGet("0406000000") + setGet("04020010ab"));
+        QCOMPARE(spiEEPROM->run("readByte", QVariant()), QVariant(true));
+        QCOMPARE(out(Eeprom), 0xABu);
+        f.eeprom.clearViolations(); // the status write without the latch
+        f.eeprom.refuseTransfer(1);
+        put(Eeprom, "Address", 0x20);
+        QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
+        QCOMPARE(f.eeprom.bytes(0x20, 1), QByteArray("\xff"));
+        QCOMPARE(f.eeprom.violations().size(), 1);
+        // Block reads in frames of at most 252 bytes; a failed frame ends one with ok false.
+        f.take();
+        bool ok = false;
+        QCOMPARE(spiEEPROM->readBlock(0x1FF, 255, &ok), f.eeprom.bytes(0x1FF, 255).toHex());
+        QVERIFY(ok);
+        QCOMPARE(f.take(), setGet("ff0301ff" + QByteArray(504, '0')) + setGet("060302fb000000"));
+        QCOMPARE(spiEEPROM->readBlock(4095, 2, &ok), f.eeprom.bytes(4095, 2).toHex());
+        QCOMPARE(f.take(), setGet("05030fff0000"));
+        f.eeprom.refuseTransfer(2);
+        QCOMPARE(spiEEPROM->readBlock(0, 254, &ok), f.eeprom.bytes(0, 252).toHex() + "0000");
+        QVERIFY(!ok);
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0g0f");
+        QCOMPARE(spiEEPROM->readBlock(0x100, 2, &ok), QByteArray("0g0f"));
+        QVERIFY(!ok);
+    }
+
+    // 70 bytes from 0x1E in chunks that end at page ends, each after the write cycle ended;
+    // a cycle that outlasts ten status reads fails with a box and writes nothing more.
+    void writeBlock()
+    {
+        QByteArray data;
+        for (int k = 0; k < 70; ++k)
+            data.append(char(k * 7 + 1));
+        const QList<QByteArray> expected{"set SPI0CS3DATA=0502001e" + data.mid(0, 2).toHex(),
+                                         "set SPI0CS3DATA=23020020" + data.mid(2, 32).toHex(),
+                                         "set SPI0CS3DATA=23020040" + data.mid(34, 32).toHex(),
+                                         "set SPI0CS3DATA=07020060" + data.mid(66, 4).toHex()};
+        for (const int cycleReads : {9, 10}) {
+            init();
+            f.eeprom.setWriteCycleReads(cycleReads);
+            const qsizetype messages = f.prompt.messages().size();
+            QCOMPARE(spiEEPROM->writeBlock(0x1E, data.toHex()), cycleReads < 10);
+            QList<QByteArray> writes = f.take();
+            writes.removeIf([](const QByteArray &line) { return line.mid(18, 2) != "02"; });
+            QCOMPARE(writes, expected.mid(0, cycleReads < 10 ? 4 : 1));
+            QCOMPARE(f.eeprom.bytes(0x20, 1), cycleReads < 10 ? data.mid(2, 1) : "\xff");
+            QStringList boxes;
+            for (const Prompt::Message &box : f.prompt.messages().mid(messages))
+                boxes << box.title + '|' + box.text;
+            QCOMPARE(boxes, cycleReads < 10
+                                ? QStringList()
+                                : QStringList{"EEPROM error|Problem with SPI communication"});
+            QVERIFY(f.eeprom.violations().isEmpty());
+        }
+        f.eeprom.setWriteCycleReads(0);
+        // Text that is not whole hexadecimal bytes is refused before anything is sent.
+        for (const QByteArray text : {"abc", "0g", "0a 0b"}) {
+            QSignalSpy log(spiEEPROM, &Applet::signal_log);
+            QVERIFY(!spiEEPROM->writeBlock(0x10, text));
+            QCOMPARE(log.size(), 1);
+            QVERIFY(f.take().isEmpty());
+        }
+    }
+
+    // The configuration block and its check copy at +480; a wrong length, a check byte that
+    // is not the complement, or a refused frame: not valid, and the traces say why.
+    void deviceConfig()
+    {
+        const DeviceConfig c = spiEEPROM->readDeviceConfig();
+        QVERIFY(c.valid);
+        QCOMPARE((QList<int>{c.byte0, c.bytes1to3, c.bytes4to6, c.byte7, c.byte8, c.chipCode,
+                             c.byte10, c.byte11, c.byte12, c.byte13, c.paramsAddress}),
+                 (QList<int>{1, 4660, 65537, 7, 128, 12, 254, 11, 12, 13, 64}));
+        const QByteArray zeros(30, '0');
+        QCOMPARE(f.take(),
+                 setGet("0403000000") + setGet("12030001" + zeros) + setGet("120301e1" + zeros));
+        const QString at15 = "Position: 3 , length: 15";
+        const QString length = "EEPROM is not connected or data length are not valid!";
+        const QString invalid = "EEPROM is not connected or config data are not valid!";
+        const struct {
+            int address; // the byte changed to value; -1: the value-th transfer refused
+            int value;
+            QStringList messages;
+        } cases[] = {{-2, 0, {at15}},
+                     {0, 14, {"Position: 3 , length: 14", length}},
+                     {490, 0, {at15, "Error at position: 9", invalid}},
+                     {495, 0, {at15, "Error at position: 14", invalid}},
+                     {-1, 1, {"Position: 3 , length: 0", length}},
+                     {-1, 3, {at15, invalid}}};
+        for (const auto &c : cases) {
+            init();
+            if (c.address >= 0)
+                f.eeprom.setByte(c.address, quint8(c.value));
+            else if (c.address == -1)
+                f.eeprom.refuseTransfer(c.value);
+            QCOMPARE(spiEEPROM->readDeviceConfig().valid, c.address == -2);
+            QCOMPARE(takeTraces(), QStringList{"Read device config from EEPROM"} + c.messages);
+        }
+    }
+
+    // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
+    // failed read says why, turns valid false and keeps every field.
+    void driverBlocks()
+    {
+        const DriverParams &p = spiEEPROM->driverParams;
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52205Board));
+        spiEEPROM->readDeviceParams(spiEEPROM->readDeviceConfig());
+        QVERIFY(p.valid);
+        QCOMPARE(fieldsOf(p), (QList<int>{100, 120, 1, 2,    768, 1024, 200, 330, 3, 0, 0, 0,
+                                          0,   4,   0, 4369, 0,   5,    0,   255, 0, 6, 0}));
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52404Board));
+        f.take();
+        spiEEPROM->readDeviceParamsP404(configAt(0x40));
+        QCOMPARE(fieldsOf(p),
+                 (QList<int>{47, 256, 17, 34,    4660,  65535, 200, 330, 3,     1000, 2,  3,
+                             4,  51,  68, 48879, 51966, 85,    102, 258, 42330, 119,  136}));
+        const QByteArray zeros(64, '0');
+        QCOMPARE(f.take(),
+                 setGet("0403004000") + setGet("23030041" + zeros) + setGet("23030221" + zeros));
+        takeTraces();
+        const QList<int> before = fieldsOf(p);
+        for (int position : {3, 17})
+            f.eeprom.setByte(0x41 + 480 + position, 0);
+        spiEEPROM->readDeviceParamsP404(configAt(0x40));
+        QVERIFY(!p.valid);
+        QCOMPARE(fieldsOf(p), before);
+        QCOMPARE(takeTraces(),
+                 (QStringList{"Read device params from EEPROM - 404", "Error at position: 3",
+                              "Error at position: 17",
+                              "EEPROM is not connected or eeprom data are not valid!"}));
+        f.eeprom.setByte(0x40, 0);
+        spiEEPROM->readDeviceParams(configAt(0x40));
+        QCOMPARE(takeTraces(),
+                 (QStringList{"Read device params from EEPROM",
+                              "EEPROM is not connected or boost data are not valid!"}));
+    }
+};
+
+QTEST_MAIN(TestSpi)
+#include "tst_spi.moc"
