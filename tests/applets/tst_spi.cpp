@@ -54,6 +54,15 @@ QList<int> fieldsOf(const DriverParams &p)
     return {p.w0, p.w1, p.b0, p.b1,  p.w2,  p.w3, p.w4, p.w5,  p.b2,  p.w6, p.w7, p.w8,
             p.w9, p.b3, p.b4, p.w10, p.w11, p.b5, p.b6, p.w12, p.w13, p.b7, p.b8};
 }
+QList<int> fieldsOf(const BuckParams &p)
+{
+    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4,  p.w5,
+            p.b3, p.b4, p.b5, p.w6, p.w7, p.w8, p.w9, p.w10, p.w11};
+}
+QList<int> fieldsOf(const BoostParams &p)
+{
+    return {p.w0, p.w1, p.w2, p.b0, p.b1, p.b2, p.w3, p.w4, p.w5, p.b3, p.b4, p.b5, p.b6};
+}
 DeviceConfig configAt(int paramsAddress)
 {
     DeviceConfig config;
@@ -334,6 +343,55 @@ private slots:
         QCOMPARE(takeTraces(),
                  (QStringList{"Read device params from EEPROM",
                               "EEPROM is not connected or boost data are not valid!"}));
+    }
+
+    // The five other readers each decode a 27-byte block (byte k holding k + 1) by their own
+    // table into their own record, and name their record kind when the length is bad.
+    void otherReaders()
+    {
+        const QString params = "Read device params from EEPROM";
+        const QString buck = "EEPROM is not connected or buck data are not valid!";
+        const QString boost = "EEPROM is not connected or boost data are not valid!";
+        const QList<int> stage{513, 1284, 2055, 3, 6, 9, 2826, 3340, 3854};
+        const struct {
+            void (SpiEEPROM::*read)(DeviceConfig);
+            QString title, lengthMessage;
+            QList<int> fields;
+        } readers[] = {
+            {&SpiEEPROM::readDeviceParamsV1, params, buck,
+             {513, 1284, 0, 3, 6, 0, 2055, 2569, 0, 11, 12, 13, 0, 0, 0, 0, 0, 0}},
+            {&SpiEEPROM::readDeviceParamsV3, params, buck,
+             stage + QList<int>{16, 17, 18, 0, 0, 0, 0, 0, 0}},
+            {&SpiEEPROM::readDeviceParams402, "Read device params from EEPROM - 402/403", buck,
+             stage + QList<int>{0, 0, 0, 4368, 4882, 5396, 5910, 6424, 6938}},
+            {&SpiEEPROM::readBoostParams401, "Read device params from Boost 401 EEPROM", boost,
+             {1027, 1541, 0, 7, 8, 0, 2569, 3083, 0, 1, 2, 13, 14}},
+            {&SpiEEPROM::readDeviceParamsV2, params, boost, stage + QList<int>{0, 0, 0, 0}}};
+        QByteArray block;
+        for (int k = 0; k < 27; ++k)
+            block.append(char(k + 1));
+        for (const auto &r : readers) {
+            const bool isBuck = r.fields.size() == 18;
+            const auto record = [isBuck] {
+                return isBuck ? fieldsOf(spiEEPROM->buckParams) : fieldsOf(spiEEPROM->boostParams);
+            };
+            QByteArray image = FakeSpiEeprom::image(FakeSpiEeprom::Blank);
+            FakeSpiEeprom::storeBlock(image, 0x40, block);
+            f.eeprom.load(image);
+            spiEEPROM->buckParams = BuckParams();
+            spiEEPROM->boostParams = BoostParams();
+            const QList<int> driver = fieldsOf(spiEEPROM->driverParams);
+            takeTraces();
+            (spiEEPROM->*r.read)(configAt(0x40));
+            QCOMPARE(record(), r.fields);
+            QVERIFY(isBuck ? spiEEPROM->buckParams.valid : spiEEPROM->boostParams.valid);
+            QCOMPARE(fieldsOf(spiEEPROM->driverParams), driver);
+            QCOMPARE(takeTraces(), QStringList{r.title});
+            f.eeprom.setByte(0x40, 0);
+            (spiEEPROM->*r.read)(configAt(0x40));
+            QCOMPARE(takeTraces(), (QStringList{r.title, r.lengthMessage}));
+            QCOMPARE(record(), r.fields);
+        }
     }
 };
 
