@@ -12,6 +12,7 @@
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "tablerows.h"
 #include "testfiles.h"
 #include "windowplacement.h"
 #include "windowstate.h"
@@ -61,132 +62,86 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
+    // The frame size cut to the area, then placed: centred, or at the edge where it is cut.
     void placement_data()
     {
-        QTest::addColumn<QRect>("available");
-        QTest::addColumn<QSize>("frame"); // the frame the window needs
-        QTest::addColumn<QRect>("placed");
-
-        const QSize preferred(1445, 1000);
-        QTest::newRow("fits: centred at the preferred size")
-            << QRect(0, 0, 1920, 1080) << preferred << QRect(237, 40, 1445, 1000);
-        QTest::newRow("fits exactly")
-            << QRect(0, 0, 1445, 1000) << preferred << QRect(0, 0, 1445, 1000);
-        QTest::newRow("second screen with a panel above")
-            << QRect(1920, 30, 2560, 1410) << preferred << QRect(2477, 235, 1445, 1000);
-        QTest::newRow("too small both ways")
-            << QRect(0, 0, 1366, 768) << preferred << QRect(0, 0, 1366, 768);
-        QTest::newRow("too low only")
-            << QRect(0, 24, 1600, 900) << preferred << QRect(77, 24, 1445, 900);
-        QTest::newRow("too narrow only")
-            << QRect(10, 0, 1280, 1200) << preferred << QRect(10, 100, 1280, 1000);
+        addRows<QRect, QRect>({"available", "placed"}, // for the preferred frame 1445 x 1000
+                              {{QRect(0, 0, 1920, 1080), QRect(237, 40, 1445, 1000)},
+                               {QRect(0, 0, 1445, 1000), QRect(0, 0, 1445, 1000)},
+                               {QRect(1920, 30, 2560, 1410), QRect(2477, 235, 1445, 1000)},
+                               {QRect(0, 0, 1366, 768), QRect(0, 0, 1366, 768)},
+                               {QRect(0, 24, 1600, 900), QRect(77, 24, 1445, 900)},
+                               {QRect(10, 0, 1280, 1200), QRect(10, 100, 1280, 1000)}});
     }
 
-    // The frame size cut to the area, then placed: centred, or at the edge where it is cut.
     void placement()
     {
         QFETCH(QRect, available);
-        QFETCH(QSize, frame);
         QFETCH(QRect, placed);
-        const QSize size = WindowPlacement::frameSize(available, frame);
+        const QSize size = WindowPlacement::frameSize(available, QSize(1445, 1000));
         QCOMPARE(QRect(WindowPlacement::frameTopLeft(available, size), size), placed);
         // A window that cannot shrink to the area starts at its top-left corner.
         QCOMPARE(WindowPlacement::frameTopLeft(available, available.size() + QSize(50, 80)),
                  available.topLeft());
     }
 
+    // As large as the screen allows, less the frame the preferred size assumes, with the
+    // program's own icon.
     void mainWindowLiesWithinTheScreen()
     {
         MainWindow *window = app->mainWindow();
-        QVERIFY2(SmallScreen.contains(window->frameGeometry()),
-                 qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                .arg(window->frameGeometry().x())
-                                .arg(window->frameGeometry().y())
-                                .arg(window->frameGeometry().width())
-                                .arg(window->frameGeometry().height())));
-        QVERIFY(window->statusBar()->isVisible());
-        // As large as the screen allows, less the frame the preferred size assumes.
+        QVERIFY(SmallScreen.contains(window->frameGeometry()));
         QCOMPARE(window->size(), QSize(1361, 743));
-    }
-
-    void programIconOnEveryWindow()
-    {
         const QIcon icon(QStringLiteral(":/icon/program"));
-        QVERIFY(!icon.isNull());
-        QVERIFY(sameImage(app->mainWindow()->windowIcon(), icon));
-        auto *sub = qobject_cast<QMdiSubWindow *>(tool()->container());
-        QVERIFY(sub);
-        QVERIFY(sameImage(sub->windowIcon(), icon));
+        QVERIFY(sameImage(window->windowIcon(), icon));
+        QVERIFY(sameImage(qobject_cast<QMdiSubWindow *>(tool()->container())->windowIcon(), icon));
     }
 
-    // A pseudo-terminal typed into the port list connects like a listed port.
+    // A pseudo-terminal typed into the port list connects like a listed port; the firmware
+    // text is shown whole, and is the label's tool tip too.
     void typedPseudoTerminalConnects()
     {
         FakeBoard board;
-        QVERIFY(board.isValid());
         MainWindow *window = app->mainWindow();
         QComboBox *ports = window->portList();
-        QVERIFY(ports->isEditable());
         const int listed = ports->count();
         ports->lineEdit()->clear();
-        QTest::keyClicks(ports->lineEdit(), QStringLiteral(" ") + board.devicePath() + " ");
+        QTest::keyClicks(ports->lineEdit(), " " + board.devicePath() + " ");
         QTest::keyClick(ports->lineEdit(), Qt::Key_Return);
         QCOMPARE(ports->count(), listed); // a typed name does not join the list
         window->connectButton()->click();
-        QVERIFY(app->isConnected());
         QCOMPARE(app->controlBoard()->portName(), board.devicePath());
-        QCOMPARE(window->connectButton()->text(), QStringLiteral("Disconnect"));
-        QVERIFY(tool()->isOnline());
-
-        // The firmware text is shown whole, and is the label's tool tip too.
+        QVERIFY(app->isConnected() && tool()->isOnline());
         const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
         QCOMPARE(window->statusText(), text);
         QCOMPARE(window->statusLabel()->toolTip(), text);
         QTRY_VERIFY(window->statusLabel()->width() >=
                     window->statusLabel()->fontMetrics().horizontalAdvance(text));
-
         window->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window->portName(), board.devicePath()); // still there for the next connection
     }
 
-    // A connection opened by a request shows its port in the bar.
+    // A connection opened by a request shows its port in the bar (a listed one selected);
+    // the simulation mark goes with the disconnection, by the button or by a request.
     void requestOpenShowsThePort()
     {
         FakeBoard board;
         MainWindow *window = app->mainWindow();
-        window->setPortName(QStringLiteral("mockup"));
-        const QByteArray open = "run\topen\ts" + board.devicePath().toUtf8() + "\n";
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), open), QByteArray("i1"));
-        QVERIFY(app->isConnected());
-        QCOMPARE(window->portName(), board.devicePath());
-        QVERIFY(window->statusText().startsWith(QStringLiteral("FW P110")));
-        // A listed port is selected in the list.
-        app->disconnectBoard();
-        const int script = window->portList()->findText(QStringLiteral("script"));
-        QVERIFY(script >= 0);
-        window->portList()->setCurrentIndex(script);
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "run\topen\tsmockup\n"),
+        const QString pipe = PipeClient::programPipe();
+        window->setPortName("mockup");
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\ts" + board.devicePath().toUtf8() + "\n"),
                  QByteArray("i1"));
-        QCOMPARE(window->portList()->currentText(), QStringLiteral("mockup"));
-        QCOMPARE(window->portList()->currentIndex(), window->portList()->findText("mockup"));
+        QCOMPARE(window->portName(), board.devicePath());
         app->disconnectBoard();
-    }
-
-    void simulationMarkClearedOnDisconnect()
-    {
-        MainWindow *window = app->mainWindow();
-        window->setPortName(QStringLiteral("mockup"));
-        window->connectButton()->click();
-        QVERIFY(app->isConnected());
+        window->portList()->setCurrentIndex(window->portList()->findText("script"));
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
+        QCOMPARE(window->portList()->currentIndex(), window->portList()->findText("mockup"));
         QCOMPARE(window->statusText(), SimulationMark);
         window->connectButton()->click();
-        QVERIFY(!app->isConnected());
         QCOMPARE(window->statusText(), QString());
-        // Also when the disconnection comes through a request.
-        QVERIFY(app->connectBoard(QStringLiteral("mockup")));
-        QCOMPARE(window->statusText(), SimulationMark);
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "run\tclose\n"), QByteArray("i1"));
+        QVERIFY(app->connectBoard("mockup"));
+        QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
         QCOMPARE(window->statusText(), QString());
         QCOMPARE(window->connectButton()->text(), QStringLiteral("Connect"));
     }
@@ -194,7 +149,7 @@ private slots:
     // The damaged state file found in use: refused with one warning, the board page unmoved.
     void restoreLastRefusesDamagedState()
     {
-        QVERIFY(app->connectBoard(QStringLiteral("mockup")));
+        QVERIFY(app->connectBoard("mockup"));
         tool()->container()->setGeometry(40, 50, 320, 240);
         QVERIFY(TestFiles::write(WindowState::FileName, "\nBoard,0,2147483647,10,10,1\n"));
         const int warnings = app->logs()->warnings();
@@ -207,15 +162,13 @@ private slots:
     // The console's value field shows a 32-bit value in hexadecimal whole.
     void consoleValueFieldIsUsable()
     {
-        AppletHelper console(tool(), QStringLiteral("HELP: Board"));
+        AppletHelper console(tool(), "HELP: Board");
         console.show();
         QVERIFY(QTest::qWaitForWindowExposed(&console));
-        auto *value = console.findChild<CustomControls::LineEdit *>(QStringLiteral("leValue"));
-        QVERIFY(value);
+        QLineEdit *value = console.valueEdit();
         const QMargins margins = value->textMargins() + value->contentsMargins();
-        QVERIFY2(value->width() - margins.left() - margins.right() >=
-                     value->fontMetrics().horizontalAdvance(QStringLiteral("0xFFFFFFFF")),
-                 qPrintable(QString::number(value->width())));
+        QVERIFY(value->width() - margins.left() - margins.right() >=
+                value->fontMetrics().horizontalAdvance("0xFFFFFFFF"));
     }
 
     void cleanupTestCase() { app->shutdown(); }

@@ -32,7 +32,7 @@ private slots:
         QCOMPARE(app->appletCount(), 0);
         QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(!created);
-        QVERIFY(prompt.itemTitles.isEmpty()); // the project type was not asked
+        QVERIFY(prompt.itemQuestions.isEmpty()); // the project type was not asked
     }
 };
 

@@ -22,24 +22,24 @@ public:
         threads.append(QThread::currentThread());
         priorities.append(QThread::currentThread()->priority());
     }
-    Tones played() const
-    {
-        QMutexLocker lock(&mutex);
-        return tones;
-    }
+    Tones played() const { return locked(tones); }
     int count() const { return int(played().size()); }
-    QList<QThread *> playedOn() const
+    QList<QThread *> playedOn() const { return locked(threads); }
+    QList<QThread::Priority> playedAt() const { return locked(priorities); }
+    void clear()
     {
         QMutexLocker lock(&mutex);
-        return threads;
-    }
-    QList<QThread::Priority> playedAt() const
-    {
-        QMutexLocker lock(&mutex);
-        return priorities;
+        tones.clear();
+        threads.clear();
+        priorities.clear();
     }
 
 private:
+    template <typename T> T locked(const T &list) const
+    {
+        QMutexLocker lock(&mutex);
+        return list;
+    }
     mutable QMutex mutex;
     Tones tones;
     QList<QThread *> threads;
