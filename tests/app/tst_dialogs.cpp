@@ -1,17 +1,13 @@
-// The program's small dialogs, and the Qt dialogs behind the prompt interface, answered by a
-// timer on the active modal dialog.
+// The check-box dialog, and the Qt dialogs behind the prompt interface, answered by a timer
+// on the active modal dialog.
 #include "dialogcheckboxes.h"
-#include "dialogprogressbar.h"
 #include "tablerows.h"
 #include "widgetprompt.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QLabel>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -79,55 +75,6 @@ private slots:
         QCOMPARE(!buttonWithText(&dialog, "All On"), bool(single));
     }
 
-    // checkedIndexes appends; "All On" and "All Off" switch every box; the states stay as the
-    // user left them whatever the answer.
-    void checkBoxesAndAnswers()
-    {
-        DialogCheckBoxes dialog(0);
-        dialog.addItems({"SpiRaw", "Board=1", "Otp"});
-        QList<int> rows{99};
-        QCOMPARE(dialog.checkedIndexes(&rows), 2);
-        QCOMPARE(rows, (QList<int>{99, 1}));
-        buttonWithText(&dialog, "All On")->click();
-        QStringList chosen;
-        QCOMPARE(dialog.checkedItems(&chosen), 3);
-        QCOMPARE(chosen, (QStringList{"SpiRaw", "Board", "Otp"}));
-        buttonWithText(&dialog, "All Off")->click();
-        QCOMPARE(dialog.checkedItems(&chosen), 0);
-        for (const QString &button : {"OK", "Cancel"}) {
-            QTimer::singleShot(0, &dialog, [&]() {
-                dialog.findChildren<QCheckBox *>().value(1)->click();
-                buttonWithText(&dialog, button)->click();
-            });
-            QCOMPARE(dialog.exec(), int(button == "OK" ? QDialog::Accepted : QDialog::Rejected));
-        }
-        QCOMPARE(dialog.checkedItems(&chosen), 0); // clicked twice
-    }
-
-    void progressSetsMaximumFirst_data()
-    {
-        addRows<QList<int>, int, int>({"calls", "value", "maximum"}, // calls: value, maximum pairs
-                                      {{{150, 200}, 150, 200}, {{250, 200}, 200, 200},
-                                       {{-3, 100}, 0, 100}, {{90, 100, 5, 4}, 4, 4}});
-    }
-
-    void progressSetsMaximumFirst()
-    {
-        QFETCH(QList<int>, calls);
-        QFETCH(int, value);
-        QFETCH(int, maximum);
-        DialogProgressBar dialog;
-        for (int i = 0; i + 1 < calls.size(); i += 2)
-            dialog.setProgress(calls.at(i), calls.at(i + 1));
-        QCOMPARE(dialog.value(), value);
-        QCOMPARE(dialog.findChild<QProgressBar *>()->maximum(), maximum);
-        int ran = 0; // events are processed, so the window is drawn during a long start
-        QMetaObject::invokeMethod(&dialog, [&]() { ++ran; }, Qt::QueuedConnection);
-        dialog.setText("Initializing ...");
-        QCOMPARE(ran, 1);
-        QVERIFY(dialog.findChildren<QLabel *>().size() > 0);
-    }
-
     void singleChoice_data()
     {
         addRows<int, int, bool, QString>({"current", "clickRow", "accept", "answer"},
@@ -181,35 +128,6 @@ private slots:
         msg.defaultButton = Prompt::Yes;
         QCOMPARE(prompt.message(msg), int(Prompt::No));
         QCOMPARE(texts, QString("Update now?|It takes a minute."));
-    }
-
-    void integerInput_data()
-    {
-        addRows<int, bool, int>({"typed", "accept", "answer"},
-                                {{12, true, 12}, {-1, true, -1}, {40, true, 31}, {12, false, 0}});
-    }
-
-    void integerInput()
-    {
-        QFETCH(int, typed);
-        QFETCH(bool, accept);
-        QFETCH(int, answer);
-        QString seen;
-        whenModal([&](QWidget *dialog) {
-            auto *input = qobject_cast<QInputDialog *>(dialog);
-            seen = QStringLiteral("%1|%2|%3|%4|%5|%6")
-                       .arg(input->windowTitle(), input->labelText())
-                       .arg(input->intValue())
-                       .arg(input->intMinimum())
-                       .arg(input->intMaximum())
-                       .arg(input->intStep());
-            input->setIntValue(typed);
-            clickButton(dialog, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
-        });
-        bool accepted = !accept;
-        QCOMPARE(Prompt::integer("Auto addressing", "Address:", 0, -1, 31, 1, &accepted), answer);
-        QCOMPARE(accepted, accept);
-        QCOMPARE(seen, QString("Auto addressing|Address:|0|-1|31|1"));
     }
 
 private:

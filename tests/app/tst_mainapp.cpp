@@ -1,12 +1,13 @@
-// The whole start of the shell with two tool applets, name dispatch connected and not, the
-// mock-up and a simulated board over a pseudo-terminal, the Ctrl+drag script of the active
-// tool window, and the end through a "shutdown" request. The functions run in order on one
-// MainApp.
+// The whole shell with two tool applets on a laptop-sized screen: the start, the main window
+// and its connection bar, name dispatch connected and not, the mock-up and a simulated board
+// over a pseudo-terminal, the Ctrl+drag script, the workspace menu, and the end through a
+// "shutdown" request. The functions run in order on one MainApp.
 #include "tst_shellfixture.h"
 
 #include "activeappletprovider.h"
 #include "bootloader.h"
 #include "controlboard.h"
+#include "dialogprogressbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
@@ -14,23 +15,48 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "myswitch.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
 #include "testfiles.h"
+#include "windowplacement.h"
+#include "windowstate.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDrag>
-#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
 #include <thread>
 
 using CustomControls::ScriptDragProvider;
+
+// The screen of this test: 1366 x 768, its area starting away from the origin.
+static const QRect SmallScreen(100, 50, 1366, 768);
+static const QString SimulationMark =
+    QStringLiteral("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>");
+
+static QString actionTexts(const QWidget *owner)
+{
+    QStringList texts;
+    for (const QAction *a : owner->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts.join("|");
+}
+
+static QImage image(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 // The program's provider with a recording drag in place of the real one.
 class RecordingProvider : public ActiveAppletProvider
@@ -53,6 +79,8 @@ class TestMainApp : public QObject
 private slots:
     void initTestCase()
     {
+        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), SmallScreen);
+        QVERIFY(TestFiles::write("bench1.bench", "ToolB\n{\nSA:7\n}\n"));
         app = MainApp::instance();
         app->setAppletFactories({[]() -> Applet * { return new ToolApplet("ToolA"); },
                                  []() -> Applet * { return new ToolApplet("ToolB"); }});
@@ -64,51 +92,118 @@ private slots:
             QVERIFY(earlyClient->send("get\tversion\n"));
             earlyClient->waitClosed(500);
             replyDuringInit = earlyClient->received;
+            // The start-up window shows the program's own picture (no logo file here).
+            const QImage logo = image(QPixmap(":/icon/logo"));
+            for (QWidget *w : QApplication::topLevelWidgets())
+                for (QLabel *label : w->findChildren<QLabel *>())
+                    startupPicture |= qobject_cast<DialogProgressBar *>(w) && !logo.isNull() &&
+                                      image(label->pixmap()) == logo;
         };
         QVERIFY(app->init());
         app->start();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
     void startBuildsTheTable()
     {
         QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
+        QVERIFY(startupPicture);
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
         QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
-        QVERIFY(app->mainWindow()->projectMenu()->actions().contains(app->logs()->action()));
-        QVERIFY(qobject_cast<QMdiSubWindow *>(tool(1)->container()));
+        QVERIFY(window()->projectMenu()->actions().contains(app->logs()->action()));
+        QVERIFY(window()->getMenuApp()->actions().contains(tool(2)->action()));
         QCOMPARE(tool(1)->initCalls, 1);
-        QVERIFY(!app->mainWindow()->getMenuApp()->isEnabled());
-        QVERIFY(app->mainWindow()->isVisible());
         QCOMPARE(RequestHandler::instance(), static_cast<RequestHandler *>(app));
-
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
-        QVERIFY2(earlyClient->received.contains(MainApp::VersionText),
-                 earlyClient->received.constData());
-
-        // Errors of the program and of its applets reach the log window.
-        const int errors = app->logs()->errors();
+        QVERIFY(earlyClient->received.contains(MainApp::VersionText));
+        const int errors = app->logs()->errors(); // errors of the program and its applets
         emit app->signal_log(-1, "one error");
         emit tool(1)->signal_log(-1, "applet error");
         QCOMPARE(app->logs()->errors(), errors + 2);
     }
 
-    void findApplet_data()
+    // As large as the screen allows, less the frame the preferred size assumes; the frame
+    // size cut to the area, then placed centred, or at the edge where it is cut.
+    void placement_data()
     {
-        addRows<QVariant, int, int>({"key", "mode", "expected"}, // expected -1: none
-                                    {{"ToolB", 0, 2}, {"Logs", 0, 0}, {"toolb", 0, -1},
-                                     {int(Qt::Key_0), 1, 1}, {uint(Qt::Key_1), 1, 2},
-                                     {int(Qt::Key_9), 1, -1}, {QVariant(), 2, 0}, {"ToolA", 3, -1}});
+        addRows<QRect, QRect>({"available", "placed"}, // for the preferred frame 1445 x 1000
+                              {{QRect(0, 0, 1920, 1080), QRect(237, 40, 1445, 1000)},
+                               {QRect(0, 0, 1445, 1000), QRect(0, 0, 1445, 1000)},
+                               {QRect(1920, 30, 2560, 1410), QRect(2477, 235, 1445, 1000)},
+                               {QRect(0, 24, 1600, 900), QRect(77, 24, 1445, 900)},
+                               {QRect(10, 0, 1280, 1200), QRect(10, 100, 1280, 1000)}});
     }
 
-    void findApplet()
+    void placement()
     {
-        QFETCH(QVariant, key);
-        QFETCH(int, mode);
-        QFETCH(int, expected);
-        QCOMPARE(app->findApplet(key, mode), expected < 0 ? nullptr : app->applet(expected));
+        QFETCH(QRect, available);
+        QFETCH(QRect, placed);
+        const QSize size = WindowPlacement::frameSize(available, QSize(1445, 1000));
+        QCOMPARE(QRect(WindowPlacement::frameTopLeft(available, size), size), placed);
+        QCOMPARE(WindowPlacement::frameTopLeft(available, available.size() + QSize(50, 80)),
+                 available.topLeft());
+        QVERIFY(SmallScreen.contains(window()->frameGeometry()));
+        QCOMPARE(window()->size(), QSize(1361, 743));
+        const QImage icon = image(QIcon(":/icon/program").pixmap(32, 32));
+        QCOMPARE(image(window()->windowIcon().pixmap(32, 32)), icon);
+        QCOMPARE(image(tool(1)->container()->windowIcon().pixmap(32, 32)), icon);
+    }
+
+    void menusAndAbout()
+    {
+        QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
+        QCOMPARE(actionTexts(window()->menuBar()), QString("&Service|&Application|&Project|&Config"));
+        QCOMPARE(actionTexts(window()->serviceMenu()),
+                 QString("About|Update Software|Update Firmware|Spec Open"));
+        QCOMPARE(actionTexts(window()->configMenu()), QString("&Save config|&Load config|-|bench1"));
+        const int shown = int(prompt.messages().size());
+        window()->serviceMenu()->actions().value(0)->trigger();
+        const Prompt::Message box = prompt.messages().value(shown);
+        QCOMPARE(box.title, QString("About"));
+        QVERIFY(box.text.contains("<h2>KVL52110</h2>") && box.text.contains(QT_VERSION_STR));
+    }
+
+    // Activity lamps light and go out by themselves; the connection lamp shows the stream.
+    void lamps()
+    {
+        MainWindow *w = window();
+        for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
+            QVERIFY(lamp->isReadOnly());
+        w->slot_ActivityTx_LED();
+        w->slot_ActivityRx_LED();
+        QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);
+        QTRY_COMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0);
+        w->slot_Connection_LED(true);
+        w->slot_stream(true);
+        QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
+        QCOMPARE(w->connectionLamp()->currentState(), 2);
+        w->slot_stream(false);
+        QCOMPARE(w->connectionLamp()->currentState(), 1);
+        w->slot_Connection_LED(false);
+        QCOMPARE(w->connectionLamp()->currentState(), 0);
+    }
+
+    // Ctrl+digit while disconnected shows one non-modal notice; the press is counted once on
+    // its way up through the widgets.
+    void ctrlDigitWhileDisconnected()
+    {
+        activate(1);
+        QWidget *edit = tool(1)->leSa;
+        const int before = window()->shortcutPresses();
+        QTest::keyClick(edit, Qt::Key_3, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier);
+        for (Qt::KeyboardModifier other : {Qt::NoModifier, Qt::AltModifier})
+            QTest::keyClick(edit, Qt::Key_3, other);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(window()->shortcutPresses(), before + 2);
+        QMessageBox *box = window()->infoBox();
+        QVERIFY(box && box->isVisible() && !box->isModal());
+        QCOMPARE(box->text(), QString("Connect board before window open."));
+        box->close();
+        QTRY_VERIFY(!window()->infoBox());
     }
 
     // Requests by name while disconnected: items of applets fail with a red log line, the
@@ -143,10 +238,11 @@ private slots:
         QCOMPARE(ok, logged.isEmpty());
         QCOMPARE(result, expected);
         QCOMPARE(app->logs()->errors(), errors + (logged.isEmpty() ? 0 : 1));
+        const QString line = app->logs()->list()->itemText(app->logs()->list()->count() - 1);
         if (!logged.isEmpty())
-            QVERIFY2(lastLine().startsWith("C(-1) [") &&
-                         lastLine().contains(QString("<font color=\"red\"> %1</font>").arg(logged)),
-                     qPrintable(lastLine()));
+            QVERIFY2(line.startsWith("C(-1) [") &&
+                         line.contains(QString("<font color=\"red\"> %1</font>").arg(logged)),
+                     qPrintable(line));
         QCOMPARE(tool(1)->sa.value(), 1.0);
         QVERIFY(tool(2)->commands.isEmpty());
     }
@@ -158,35 +254,31 @@ private slots:
         QVERIFY(app->run("OPEN", port, &result));
         QCOMPARE(result, QVariant(true));
         QCOMPARE(prompt.messages().size(), informs + 1); // the mock-up notice
-        QCOMPARE(app->mainWindow()->statusText(),
-                 QString("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>"));
-        QVERIFY(app->mainWindow()->getMenuApp()->isEnabled());
+        QCOMPARE(window()->statusText(), SimulationMark);
+        QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
+        QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
 
         const int errors = app->logs()->errors();
-        QVariant five(5), two(2), text("nine");
+        QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"}), command("get X\n");
         QVERIFY(app->set("ToolA.SA", five));
         QVERIFY(!app->set("ToolA.LOCK", two)); // read-only against outside requests
         QVERIFY(!app->set("ToolA.SA", text));  // not a number: nothing written
         QCOMPARE(tool(1)->sa.value(), 5.0);
         QCOMPARE(tool(1)->lock.value(), 2.0);
-        QVERIFY(app->get("ToolA.SA", &result));
-        QCOMPARE(result.toDouble(), 5.0);
+        QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(!app->get("ToolA.NOPE", &result)); // null value: false, nothing logged
         QCOMPARE(app->logs()->errors(), errors);
-        QVariant args(QVariantList{1, "x"});
         QVERIFY(app->run("ToolB.Blink", args, &result));
         QCOMPARE(result, QVariant("done:Blink"));
         QCOMPARE(tool(2)->arguments, QVariantList{args});
-        QVariant command("get X\n");
         QVERIFY(app->run("write", command, &result));
         QCOMPARE(result.typeId(), int(QMetaType::QByteArray));
-        QVERIFY(!result.toByteArray().isEmpty());
     }
 
     // The Ctrl+drag script of a bound widget names the applet of the active tool window.
-    void scriptDragNamesTheActiveApplet()
+    void scriptDragAndActiveWindow()
     {
         ScriptDragProvider *installed = ScriptDragProvider::provider();
         QVERIFY(dynamic_cast<ActiveAppletProvider *>(installed));
@@ -197,23 +289,17 @@ private slots:
         ctrlClick(tool(2)->cbSw1);
         activate(1);
         ctrlClick(tool(1)->leSa);
-        app->mainWindow()->mdiArea()->setActiveSubWindow(nullptr);
-        QCOMPARE(installed->activeAppletWidget(), nullptr);
         ScriptDragProvider::setProvider(installed);
         QCOMPARE(recorder.drags, (QList<QByteArray>{"ToolB.BANK[SW1] #KVL52110:get,set",
                                                     "ToolA.SA #KVL52110:get,set"}));
         QCOMPARE(recorder.sources, (QList<QObject *>{tool(2), tool(1)}));
-    }
 
-    void closeAllButActive()
-    {
-        activate(1);
         activate(2);
         app->closeAllButActive();
-        QVERIFY(!tool(1)->container()->isVisible());
-        QVERIFY(tool(2)->container()->isVisible());
+        QVERIFY(!tool(1)->container()->isVisible() && tool(2)->container()->isVisible());
         tool(1)->showWindow();
-        app->mainWindow()->mdiArea()->setActiveSubWindow(nullptr);
+        window()->mdiArea()->setActiveSubWindow(nullptr);
+        QCOMPARE(installed->activeAppletWidget(), nullptr);
         app->closeAllButActive(); // without an active window: all
         QVERIFY(!tool(1)->container()->isVisible() && !tool(2)->container()->isVisible());
     }
@@ -226,23 +312,56 @@ private slots:
         app->logs()->showWindow();
         QVariant none, result;
         QVERIFY(app->run("close", none, &result));
-        QCOMPARE(result, QVariant(true));
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
-        QVERIFY(!tool(1)->container()->isVisible());
-        QVERIFY(!tool(1)->action()->isChecked());
+        QVERIFY(!tool(1)->container()->isVisible() && !tool(1)->action()->isChecked());
         QVERIFY(app->logs()->container()->isVisible());
-        QVERIFY(!app->mainWindow()->getMenuApp()->isEnabled());
-        QCOMPARE(app->mainWindow()->connectButton()->text(), QString("Connect"));
+        QCOMPARE(window()->statusText(), QString());
+        QCOMPARE(window()->connectButton()->text(), QString("Connect"));
+        QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
 
         QVERIFY(app->connectBoard("mockup"));
         tool(2)->showWindow();
         ControlBoard *board = app->controlBoard();
         std::thread([board]() { board->disconnectBoard(ControlBoard::AfterErrors); }).join();
         QVERIFY(!app->isConnected());
-        QTRY_VERIFY(!app->mainWindow()->connectButton()->isChecked());
-        QVERIFY(tool(2)->isOnline());
-        QVERIFY(tool(2)->container()->isVisible());
+        QTRY_VERIFY(!window()->connectButton()->isChecked());
+        QVERIFY(tool(2)->isOnline() && tool(2)->container()->isVisible());
         app->closeAll();
+    }
+
+    // A pseudo-terminal typed into the port list connects like a listed port and stays for the
+    // next connection; the firmware text is shown whole, and is the label's tool tip too.
+    void typedPortAndRequestedPort()
+    {
+        FakeBoard board;
+        QComboBox *ports = window()->portList();
+        const int listed = ports->count();
+        ports->lineEdit()->clear();
+        QTest::keyClicks(ports->lineEdit(), " " + board.devicePath() + " ");
+        QTest::keyClick(ports->lineEdit(), Qt::Key_Return);
+        window()->connectButton()->click();
+        QCOMPARE(ports->count(), listed); // a typed name does not join the list
+        QCOMPARE(app->controlBoard()->portName(), board.devicePath());
+        const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
+        QCOMPARE(window()->statusText(), text);
+        QCOMPARE(window()->statusLabel()->toolTip(), text);
+        QTRY_VERIFY(window()->statusLabel()->width() >=
+                    window()->statusLabel()->fontMetrics().horizontalAdvance(text));
+        window()->connectButton()->click();
+        QVERIFY(!app->isConnected());
+        QCOMPARE(window()->portName(), board.devicePath());
+
+        // A port opened by a request is shown in the bar, a listed one selected.
+        const QString pipe = PipeClient::programPipe();
+        window()->setPortName("script");
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\ts" + board.devicePath().toUtf8() + "\n"),
+                 QByteArray("i1"));
+        QCOMPARE(window()->portName(), board.devicePath());
+        app->disconnectBoard();
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
+        QCOMPARE(ports->currentIndex(), ports->findText("mockup"));
+        QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
+        QCOMPARE(window()->statusText(), QString()); // the simulation mark is gone
     }
 
     void incompatibleFirmwareOffersUpdate()
@@ -253,33 +372,29 @@ private slots:
         QCOMPARE(app->bootloader(), nullptr);
         prompt.queueButton(Prompt::Yes); // update now
         QVERIFY(app->connectBoard(board.devicePath()));
-        QCOMPARE(app->mainWindow()->statusText(),
-                 QString("<span style=\"background-color:#FF0000;\">"
-                         "FW P110: v     1044b from 26.08.2024 10:00</span>"));
-        Bootloader *window = app->bootloader();
-        QVERIFY(window && window->isVisible());
+        QCOMPARE(window()->statusText(), QString("<span style=\"background-color:#FF0000;\">"
+                                                 "FW P110: v     1044b from 26.08.2024 10:00</span>"));
+        Bootloader *updater = app->bootloader();
+        QVERIFY(updater && updater->isVisible());
         app->disconnectBoard();
-        // With the option set the offer is not made; the one update window stays the same.
-        app->setOption("ignore_version", true);
+        app->setOption("ignore_version", true); // no offer; the one update window stays
         const int messages = int(prompt.messages().size());
         QVERIFY(app->connectBoard(board.devicePath()));
         QCOMPARE(prompt.messages().size(), messages);
-        app->mainWindow()->firmwareAction()->trigger();
-        QCOMPARE(app->bootloader(), window);
+        window()->firmwareAction()->trigger();
+        QCOMPARE(app->bootloader(), updater);
         app->disconnectBoard();
     }
 
     // "Turbo" chosen while disconnected is used on connecting; while connected the link
-    // switches at once. A compatible firmware's status line has no red background.
+    // switches at once.
     void connectionSpeed()
     {
-        QComboBox *speed = app->mainWindow()->speedList();
+        QComboBox *speed = window()->speedList();
         speed->setCurrentIndex(1);
-        QCOMPARE(app->controlBoard()->baudrate(), 2304000);
+        QCOMPARE(window()->connectionSpeed(), 2304000u);
         FakeBoard board;
         QVERIFY(app->connectBoard(board.devicePath()));
-        QCOMPARE(app->mainWindow()->statusText(),
-                 QString("FW P110: v     1044c from 26.08.2024 10:00"));
         QTRY_VERIFY(board.lines().contains("set baudrate=2304000"));
         board.clearRecords();
         speed->setCurrentIndex(0);
@@ -289,18 +404,35 @@ private slots:
         app->disconnectBoard();
     }
 
-    // "Log" switches communication logging in the link and the pipe server and shows the log
-    // window; Python gets its text up to the zero byte and answers without CR and LF.
-    void logSwitchAndPython()
+    // "Restore last" only warns while disconnected and refuses the damaged state file found
+    // in use with one warning; "Log" switches communication logging in the link and the pipe
+    // server and shows the log window.
+    void restoreLastAndLogSwitch()
     {
-        QCheckBox *log = app->mainWindow()->logSwitch();
+        const int shown = int(prompt.messages().size());
+        window()->restoreButton()->click();
+        QCOMPARE(prompt.messages().value(shown).text, QString("Board is not connected"));
+        QVERIFY(app->connectBoard("mockup"));
+        tool(1)->container()->setGeometry(40, 50, 320, 240);
+        QVERIFY(TestFiles::write(WindowState::FileName, "\nToolA,0,2147483647,10,10,1\n"));
+        const int warnings = app->logs()->warnings();
+        window()->restoreButton()->click();
+        QCOMPARE(app->logs()->warnings(), warnings + 1);
+        QCOMPARE(tool(1)->container()->geometry(), QRect(40, 50, 320, 240));
+        app->disconnectBoard();
+
+        QCheckBox *log = window()->logSwitch();
         log->setChecked(true);
         QVERIFY(app->isLogComm() && app->localServer()->logEnabled());
         QVERIFY(app->logs()->container()->isVisible());
         log->setChecked(false);
         QVERIFY(!app->isLogComm() && !app->localServer()->logEnabled());
         QVERIFY(!app->logs()->container()->isVisible());
+    }
 
+    // Python gets its text up to the zero byte and answers without CR and LF.
+    void python()
+    {
         QVERIFY(TestFiles::write(
             "echo.py", "import sys\nsys.stdout.write('got:' + sys.argv[1] + '\\r\\nend\\n')\n"));
         QByteArray output;
@@ -308,52 +440,64 @@ private slots:
         QCOMPARE(output, QByteArray("got:abend"));
     }
 
-    // Closing the main window disconnects (saving the window state while connected) and ends
-    // the event loop; the applets and the link stay for the shutdown that follows.
-    void closingMainWindowEndsEventLoop()
+    // "&Save config" writes the chosen applets' blocks and lists the new file in "&Config";
+    // its entry loads it back.
+    void workspaceMenu()
     {
-        QFile::remove("KVL52110.state");
+        configEntry("bench1")->trigger();
+        QCOMPARE(tool(2)->sa.value(), 7.0);
+        prompt.queueChoices({"ToolA"});
+        prompt.queueFile("bench2.bench");
+        configEntry("&Save config")->trigger();
+        QCOMPARE(prompt.choiceDialogs().last(), QString("Select windows save...|Logs,ToolA,ToolB"));
+        QCOMPARE(TestFiles::read("bench2.bench"),
+                 QByteArray("ToolA\n{\nBANK:0b00\nSA:5.000000\nLOCK:2.000000\n\n}\n"));
+        QVERIFY(configEntry("bench2"));
+    }
+
+    // Closing the main window disconnects (saving the window state while connected) and ends
+    // the event loop; a "shutdown" request does too; the applets and the link stay for the
+    // shutdown that follows.
+    void endOfTheProgram()
+    {
+        QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
-        QTimer::singleShot(0, app->mainWindow(), &QWidget::close);
+        QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
-        QVERIFY(QFile::exists("KVL52110.state"));
-        QCOMPARE(app->appletCount(), 3);
-    }
+        QVERIFY(QFile::exists(WindowState::FileName));
 
-    void shutdownRequestEndsEventLoop()
-    {
         QVERIFY(app->connectBoard("mockup"));
         PipeClient client;
         QVERIFY(client.send("run\tShutdown\n"));
-        QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
         app->shutdown();
-        QCOMPARE(app->appletCount(), 0);
-        QCOMPARE(app->logs(), nullptr);
-        QCOMPARE(app->controlBoard(), nullptr);
         app->shutdown(); // runs once
+        QCOMPARE(app->appletCount(), 0);
+        QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(client.waitClosed());
         QCOMPARE(client.received, QByteArray("i1"));
     }
 
 private:
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
+    MainWindow *window() const { return app->mainWindow(); }
 
-    QString lastLine() const
+    QAction *configEntry(const QString &text) const
     {
-        CustomControls::HtmlListBox *list = app->logs()->list();
-        return list->itemText(list->count() - 1);
+        for (QAction *action : window()->configMenu()->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
     }
 
     void activate(int i)
     {
         tool(i)->showWindow();
-        auto *sub = qobject_cast<QMdiSubWindow *>(tool(i)->container());
-        app->mainWindow()->mdiArea()->setActiveSubWindow(sub);
-        QCOMPARE(app->mainWindow()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
+        window()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(tool(i)->container()));
+        QCOMPARE(window()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
     }
 
     static void ctrlClick(QWidget *widget)
@@ -366,7 +510,26 @@ private:
     ShellPrompt prompt;
     QByteArray replyDuringInit = "unset";
     std::unique_ptr<PipeClient> earlyClient;
+    bool startupPicture = false;
 };
 
-QTEST_MAIN(TestMainApp)
+int main(int argc, char *argv[])
+{
+    const QString config = QDir::current().absoluteFilePath("small-screen.json");
+    const QByteArray screens =
+        QStringLiteral("{\"screens\":[{\"name\":\"small\",\"x\":%1,\"y\":%2,\"width\":%3,"
+                       "\"height\":%4,\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+            .arg(SmallScreen.x())
+            .arg(SmallScreen.y())
+            .arg(SmallScreen.width())
+            .arg(SmallScreen.height())
+            .toUtf8();
+    if (!TestFiles::write(config, screens))
+        return 2;
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    QApplication application(argc, argv);
+    TestMainApp test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_mainapp.moc"

@@ -193,19 +193,11 @@ private slots:
         QVERIFY(!OptionsFile::save(Path, options, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(QDir().rmdir(Path));
-
-        QByteArray garbage; // binary garbage loads, and every line of it survives a save
-        for (int i = 0; i < 4096; ++i)
-            garbage += char((i * 7919 + 13) % 256);
-        QVERIFY(TestFiles::write(Path, garbage + "\n[General\ncomm_timeout=7\n=novalue\n[\n"));
-        QVERIFY(OptionsFile::load(Path, &options, &error));
-        QVERIFY(OptionsFile::save(Path, options, &error));
-        const QByteArray after = TestFiles::read(Path);
-        qsizetype from = 0;
-        for (const QByteArray &line : garbage.split('\n')) {
-            from = after.indexOf(line, from);
-            QVERIFY2(from >= 0, line.toHex().constData());
-        }
+        const QByteArray garbage = QByteArray("\x01\xff\0[\n=x\n[General\n\xc3", 18) + "\n";
+        QVERIFY(TestFiles::write(Path, garbage)); // loads, and every line survives a save
+        QVERIFY(OptionsFile::load(Path, &options, &error) && OptionsFile::save(Path, options, &error));
+        for (const QByteArray &line : garbage.split('\n'))
+            QVERIFY2(TestFiles::read(Path).contains(line), line.toHex().constData());
     }
 
     // MainApp's options: the file's values on load, keys asked for written on save; an

@@ -186,17 +186,6 @@ private slots:
             QVERIFY(ws.apply(blob + "\n") == 0 && ws.warnings().isEmpty());
     }
 
-    void restoreWhileDisconnectedOnlyWarns()
-    {
-        QVERIFY(TestFiles::write(WindowState::FileName, "\nBoard,1,2,300,200,0\n"));
-        RecordingPrompt prompt;
-        MainApp::instance()->restoreState(); // no board is connected
-        QCOMPARE(prompt.messages().size(), 1);
-        QCOMPARE(prompt.messages().first().title, QStringLiteral("Warning"));
-        QCOMPARE(prompt.messages().first().text, QStringLiteral("Board is not connected"));
-        QCOMPARE(board->container()->geometry(), QRect(40, 50, 320, 240));
-    }
-
 private:
     WindowState state() const { return WindowState(window.get(), {board, nullptr, spi, logs}); }
 

@@ -1,22 +1,13 @@
 // Workspace files: the blocks written, what loading restores, and what it refuses.
 #include "applet.h"
-#include "mainapp.h"
-#include "mainwindow.h"
 #include "recordingprompt.h"
 #include "register.h"
 #include "tablerows.h"
 #include "testfiles.h"
 #include "variable.h"
-#include "widgetprompt.h"
 #include "workspace.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QMenu>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -36,25 +27,6 @@ public:
     Variable variable;
     Register reg;
 };
-
-// The program's dialogs, with a file name given in place of the file dialog.
-class DialogPrompt : public WidgetPrompt
-{
-public:
-    QString saveFileName(const QString &, const QString &, const QString &) override
-    {
-        return QStringLiteral("all.bench");
-    }
-};
-
-static QAction *configEntry(QWidget *window, const QString &text)
-{
-    for (QMenu *menu : window->findChildren<QMenu *>())
-        for (QAction *action : menu->actions())
-            if (menu->title() == "&Config" && action->text() == text)
-                return action;
-    return nullptr;
-}
 
 class TestWorkspace : public QObject
 {
@@ -79,13 +51,15 @@ private slots:
         gamma.reset();
     }
 
+    // The chosen applets' blocks in table order (a file name typed without extension gets
+    // one); the file loads back and writes the same bytes again.
     void saveWritesTheChosenBlocksInTableOrder()
     {
         alpha->variable.setValue(2.25, Variable::InternalKey);
         alpha->reg.setValue(0xDu, true); // bits 0, 2 and 3
         gamma->variable.setValue(-3, Variable::InternalKey);
-        prompt->queueChoices({"Gamma", "Alpha"}); // the order chosen does not matter
-        prompt->queueFile("ws1");                 // typed without extension
+        prompt->queueChoices({"Gamma", "Alpha"});
+        prompt->queueFile("ws1");
         Workspace ws = workspace();
         QVERIFY(ws.save());
         QCOMPARE(prompt->choiceDialogs(), QStringList{"Select windows save...|Alpha,Beta,Gamma"});
@@ -180,76 +154,12 @@ private slots:
     void menuEntriesKeepTheRealFileName()
     {
         for (const char *name : {"b1.bench", "A2.bench", "x.bench.bench", "notes.txt"})
-            QVERIFY(TestFiles::write(name, "Alpha\n{\nV1:5\n}\n"));
+            QVERIFY(TestFiles::write(name));
         QVERIFY(QDir().mkdir("folder.bench"));
         QStringList entries;
         for (const Workspace::MenuEntry &e : Workspace::menuEntries())
             entries.append(e.text + "=" + e.fileName);
         QCOMPARE(entries, QStringList({"A2=A2.bench", "b1=b1.bench", "x=x.bench.bench"}));
-    }
-
-    // The real check-box dialog: nothing checked at first; "All On" and OK save every applet,
-    // Cancel saves nothing. With the test answer switch nothing is shown or written.
-    void choiceDialog()
-    {
-        DialogPrompt dialogs;
-        Prompt::install(&dialogs);
-        for (bool accept : {false, true}) {
-            int checkedAtFirst = -1;
-            QTimer::singleShot(0, this, [&] {
-                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-                QCOMPARE(dialog->windowTitle(), QString("Select windows save..."));
-                checkedAtFirst = 0;
-                for (QCheckBox *box : dialog->findChildren<QCheckBox *>())
-                    checkedAtFirst += box->isChecked() ? 1 : 0;
-                for (QPushButton *b : dialog->findChildren<QPushButton *>())
-                    if (b->text() == QStringLiteral("All On"))
-                        b->click();
-                dialog->findChild<QDialogButtonBox *>()
-                    ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
-                    ->click();
-            });
-            QVERIFY(workspace().save());
-            QCOMPARE(checkedAtFirst, 0);
-            QCOMPARE(QFile::exists("all.bench"), accept);
-        }
-        QVERIFY(TestFiles::read("all.bench").endsWith("\n}\nGamma\n{\nV1:1.500000\nR4:0b0000\n\n}\n"));
-        QFile::remove("all.bench");
-        qputenv("KVL_PROMPT_DEFAULTS", "1");
-        const bool saved = workspace().save();
-        qunsetenv("KVL_PROMPT_DEFAULTS");
-        Prompt::install(nullptr);
-        QVERIFY(saved);
-        QVERIFY(!QFile::exists("all.bench"));
-    }
-
-    // The whole program: "&Save config" writes the chosen applets' blocks and lists the new
-    // file in "&Config"; that entry loads it back; a file saved elsewhere gets no entry.
-    void configMenuOfTheProgram()
-    {
-        MainApp *app = MainApp::instance();
-        app->setAppletFactories({[]() -> Applet * { return new ConfigApplet("Alpha"); },
-                                 []() -> Applet * { return new ConfigApplet("Beta"); }});
-        QVERIFY(app->init());
-        app->start();
-        auto *tool = static_cast<ConfigApplet *>(app->applet(2));
-        tool->variable.setValue(8.25, Variable::InternalKey);
-        prompt->queueChoices({"Beta"});
-        prompt->queueFile("bench1.bench");
-        QAction *save = configEntry(app->mainWindow(), "&Save config");
-        QVERIFY(save && !configEntry(app->mainWindow(), "bench1"));
-        save->trigger();
-        QCOMPARE(prompt->choiceDialogs(), QStringList{"Select windows save...|Logs,Alpha,Beta"});
-        QCOMPARE(TestFiles::read("bench1.bench"), QByteArray("Beta\n{\nV1:8.250000\nR4:0b0000\n\n}\n"));
-        tool->variable.setValue(0.0, Variable::InternalKey);
-        configEntry(app->mainWindow(), "bench1")->trigger();
-        QCOMPARE(tool->variable.value(), 8.25);
-        QVERIFY(QDir().mkdir("elsewhere"));
-        prompt->queueFile("elsewhere/bench2.bench");
-        save->trigger();
-        QVERIFY(QFile::exists("elsewhere/bench2.bench"));
-        QVERIFY(!configEntry(app->mainWindow(), "bench2"));
-        app->shutdown();
     }
 
 private:
