@@ -194,35 +194,26 @@ private slots:
             QCOMPARE(applet->leBank->text(), QString::number(int(expected)));
     }
 
-    // shown: "text", "int" or "real"
-    void runShowsTheResultByType_data()
-    {
-        addRows<QString, QString, QString>({"function", "shown", "text"},
-                                           {{"Bytes", "text", "01ab00"}, {"Real", "real", ""},
-                                            {"Count", "int", "42"}, {"Flag", "int", "1"},
-                                            {"Unsigned", "int", "7"}, {"Nothing", "text", ""},
-                                            {"Text", "text", "echo:0x12 a"}});
-    }
-
+    // A function runs with the raw argument text; its result shows in the edit of its type.
     void runShowsTheResultByType()
     {
-        QFETCH(QString, function);
-        QFETCH(QString, shown);
-        QFETCH(QString, text);
-        console->textResultEdit()->setText("old");
-        console->functionCombo()->setEditText(function);
-        console->argumentEdit()->setText("0x12 a");
-        console->button("Run")->click();
-        QCOMPARE(applet->commands.last(), function + "(0x12 a)"); // the raw text
-        QCOMPARE(!console->textResultEdit()->isHidden(), shown == "text");
-        QCOMPARE(!console->intResultEdit()->isHidden(), shown == "int");
-        QCOMPARE(!console->realResultEdit()->isHidden(), shown == "real");
-        if (shown == "real")
-            QCOMPARE(console->realResultEdit()->value(), 4700.0);
-        else
-            QCOMPARE(
-                (shown == "int" ? console->intResultEdit() : console->textResultEdit())->text(),
-                text);
+        const QStringList cases = {"Bytes=text:01ab00", "Real=real:4700", "Count=int:42", "Flag=int:1",
+                                   "Unsigned=int:7", "Nothing=text:", "Text=text:echo:0x12 a"};
+        for (const QString &c : cases) {
+            const QString function = c.section('=', 0, 0), shown = c.section('=', 1).section(':', 0, 0);
+            console->textResultEdit()->setText("old");
+            console->functionCombo()->setEditText(function);
+            console->argumentEdit()->setText("0x12 a");
+            console->button("Run")->click();
+            QCOMPARE(applet->commands.last(), function + "(0x12 a)");
+            QCOMPARE(!console->textResultEdit()->isHidden(), shown == "text");
+            QCOMPARE(!console->intResultEdit()->isHidden(), shown == "int");
+            QCOMPARE(!console->realResultEdit()->isHidden(), shown == "real");
+            QCOMPARE(shown == "real"  ? QString::number(console->realResultEdit()->value())
+                     : shown == "int" ? console->intResultEdit()->text()
+                                      : console->textResultEdit()->text(),
+                     c.section(':', 1));
+        }
     }
 
     void exportAndImportRegisterFiles()

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -101,14 +100,6 @@ private slots:
                  answer);
         QCOMPARE(ok, accept);
         QCOMPARE(title, QString("Project type"));
-        // Items with an "=" are offered in an input dialog instead.
-        bool input = false;
-        whenModal([&](QWidget *dialog) {
-            input = qobject_cast<QInputDialog *>(dialog);
-            clickButton(dialog, QDialogButtonBox::Ok);
-        });
-        QCOMPARE(prompt.getItem("Pick", QString(), {"a=1", "b=2"}, 1, &ok), QString("b=2"));
-        QVERIFY(ok && input);
     }
 
     void messageReturnsClickedButton()

@@ -101,28 +101,6 @@ private slots:
         QVERIFY(!QFile::exists(file));
     }
 
-    // Reading never creates the file; writing creates a missing one first; a missing object
-    // fails the open after the calls shown.
-    void open()
-    {
-        const QString create = "app > Workbooks|Workbooks > Add()|Add() ! SaveAs(const QString &) @|"
-                               "Add() ! Close()|Workbooks > Open(const QString&) @";
-        const QList<std::tuple<char, QString, QString>> cases = {
-            {'r', "", "app > Workbooks|Workbooks > Open(const QString&) @"}, {'w', "", create},
-            {'w', "Add()", "app > Workbooks|Workbooks > Add()"},
-            {'w', "Open(const QString&)", create}, {'a', "", "app > Workbooks"}};
-        for (const auto &[mode, nullMember, calls] : cases) {
-            backend.rec = {{}, {nullMember}, {}, {}}; // the log starts with "app .DisplayAlerts"
-            const bool opens = nullMember.isEmpty() && mode != 'a';
-            ExcelData data(file);
-            QCOMPARE(data.open(mode), opens);
-            QCOMPARE(data.addSheet("x"), opens);
-            QCOMPARE(backend.rec.log.mid(1, int(calls.count('|')) + 1).join("|"),
-                     QString(calls).replace("@", file));
-            QVERIFY(!QFile::exists(file));
-        }
-    }
-
     void sheetsCellsAndColours()
     {
         QVERIFY(excel->open('w'));

@@ -45,7 +45,7 @@ private slots:
     void errorsWhileLoggingOff()
     {
         QTest::qWait(450); // what the start played has ended
-        tones.clear();
+        tones.tones.clear();
         const int lines = logs->list()->count();
         for (int i = 0; i < 300; ++i)
             logs->slot_addLog(-1, QStringLiteral("failure %1").arg(i));

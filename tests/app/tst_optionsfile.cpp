@@ -112,20 +112,6 @@ private slots:
         }
     }
 
-    void freshFileAndNullValues()
-    {
-        Options options = defaults();
-        options.insert("zeta", QVariant()); // asked for but never set: null
-        options.insert("alpha", 7);
-        QString error;
-        QVERIFY(OptionsFile::save(Path, options, &error));
-        QVERIFY(error.isEmpty());
-        QCOMPARE(TestFiles::read(Path), "[General]\n" + Written + "alpha=7\nzeta=@Invalid()\n");
-        options.insert("zeta", 1);
-        QVERIFY(OptionsFile::load(Path, &options, &error));
-        QVERIFY(!options.value("zeta").isValid());
-    }
-
     void valuesRoundTrip_data()
     {
         addRows<QVariant, QString>(

@@ -20,28 +20,17 @@ public:
         QMutexLocker lock(&mutex);
         tones.append(qMakePair(frequencyHz, durationMs));
         threads.append(QThread::currentThread());
-        priorities.append(QThread::currentThread()->priority());
+        lowPriority.append(QThread::currentThread()->priority() == QThread::LowPriority);
     }
-    Tones played() const { return locked(tones); }
+    Tones played() const
+    {
+        QMutexLocker lock(&mutex);
+        return tones;
+    }
     int count() const { return int(played().size()); }
-    QList<QThread *> playedOn() const { return locked(threads); }
-    QList<QThread::Priority> playedAt() const { return locked(priorities); }
-    void clear()
-    {
-        QMutexLocker lock(&mutex);
-        tones.clear();
-        threads.clear();
-        priorities.clear();
-    }
 
-private:
-    template <typename T> T locked(const T &list) const
-    {
-        QMutexLocker lock(&mutex);
-        return list;
-    }
     mutable QMutex mutex;
     Tones tones;
     QList<QThread *> threads;
-    QList<QThread::Priority> priorities;
+    QList<bool> lowPriority;
 };
