@@ -246,6 +246,19 @@ private slots:
         QCOMPARE(log.entries().value(0).first, -1);
         QVERIFY(log.entries().value(0).second.contains("missing-dir/regs.101.HelperApplet"));
 
+        // With the test answer switch nothing is asked: no choice, and the file dialog cancels.
+        qputenv("KVL_PROMPT_DEFAULTS", "1");
+        QObject guard;
+        bool shown = false;
+        QTimer::singleShot(500, &guard, [&shown]() { // a dialog shown anyway is closed
+            if (QWidget *modal = QApplication::activeModalWidget())
+                shown = true, modal->close();
+        });
+        console->button("Export")->click();
+        qunsetenv("KVL_PROMPT_DEFAULTS");
+        QVERIFY(!shown);
+        QCOMPARE(QDir().entryList({"*.HelperApplet"}, QDir::Files).size(), 2);
+
         // "Import" asks for a file and applies it.
         QVERIFY(TestFiles::write("x.101", "BANK::0011\n"));
         prompt->queueFile("x.101");

@@ -77,12 +77,15 @@ private slots:
             QVERIFY(earlyClient->send("get\tversion\n"));
             earlyClient->waitClosed(500);
             replyDuringInit = earlyClient->received;
-            // The start-up window shows the program's own picture (no logo file here).
+            // The start-up window shows its text and the program's own picture (no logo file
+            // here).
             const QImage logo = image(QPixmap(":/icon/logo"));
-            for (QWidget *w : QApplication::topLevelWidgets())
-                for (QLabel *label : w->findChildren<QLabel *>())
-                    startupPicture |= qobject_cast<DialogProgressBar *>(w) && !logo.isNull() &&
-                                      image(label->pixmap()) == logo;
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                for (QLabel *label : w->findChildren<QLabel *>()) {
+                    if (qobject_cast<DialogProgressBar *>(w))
+                        startupWindow << (image(label->pixmap()) == logo ? "logo" : label->text());
+                }
+            }
         };
         QVERIFY(app->init());
         app->start();
@@ -93,7 +96,7 @@ private slots:
     {
         QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
-        QVERIFY(startupPicture);
+        QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
         QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
@@ -429,7 +432,7 @@ private:
     ShellPrompt prompt;
     QByteArray replyDuringInit = "unset";
     std::unique_ptr<PipeClient> earlyClient;
-    bool startupPicture = false;
+    QStringList startupWindow; // the texts of its labels, "logo" for the picture
 };
 
 int main(int argc, char *argv[])
