@@ -69,7 +69,8 @@ class TestAppletBase : public QObject
 private slots:
     void init()
     {
-        bank = std::make_unique<Register>("SW1#Switch one;SW2[2]#Switch two;LEVEL[5]#Level", "BANK");
+        bank =
+            std::make_unique<Register>("SW1#Switch one;SW2[2]#Switch two;LEVEL[5]#Level", "BANK");
         status = std::make_unique<Register>("FLAG#Flag;CODE[3]#Code", "STATUS");
         status->setReadOnly(true);
         sa = std::make_unique<Variable>("@variable=SA@value=1@min=-1@max=31@descr=Start address");
@@ -113,7 +114,8 @@ private slots:
     {
         QVERIFY(cbSw1->isConnected() && leLevel->isConnected() && !cbOrphan->isConnected());
         QCOMPARE(cbSw1->text(), QString("SW1")); // an empty caption takes the field name
-        QCOMPARE(cbSw1->toolTip(), QString("Switch one <font color=#0000ff><br>BANK[SW1]</font><br>"));
+        QCOMPARE(cbSw1->toolTip(),
+                 QString("Switch one <font color=#0000ff><br>BANK[SW1]</font><br>"));
         QCOMPARE(pbRead->toolTip(), QString("<font color=#0000ff>ReadVLED (1)</font><br>"));
         QVERIFY(!cbFlag->isWritable() && !leLock->isWritable() && leSa->isWritable());
         QCOMPARE(leLock->value(), 2.0);
@@ -291,10 +293,16 @@ private slots:
     {
         addRows<QByteArray, quint32, quint32, QString>(
             {"text", "bank", "status", "sent"}, // before: BANK 0x9, STATUS 5
-            {{"BANK:0b1011", 0xD, 5, ""}, {"BANK:0xd\nSA:2.5", 0xD, 5, "0:BANK 0:SA"},
-             {"BANK:13", 0xD, 5, "0:BANK"}, {"BANK:0b01", 0xA, 5, ""}, {"BANK:0b2x00", 0x3, 5, ""},
-             {"BANK:0x3\r", 0x3, 5, "0:BANK"}, {"STATUS:", 0x9, 5, ""}, {"STATUS:0b011", 0x9, 6, ""},
-             {"STATUS:3", 0x9, 3, "0:STATUS"}, {"BANK:0x1:2\nSA:1:2\nBANK 0x0F\nSA=4", 0x9, 5, ""},
+            {{"BANK:0b1011", 0xD, 5, ""},
+             {"BANK:0xd\nSA:2.5", 0xD, 5, "0:BANK 0:SA"},
+             {"BANK:13", 0xD, 5, "0:BANK"},
+             {"BANK:0b01", 0xA, 5, ""},
+             {"BANK:0b2x00", 0x3, 5, ""},
+             {"BANK:0x3\r", 0x3, 5, "0:BANK"},
+             {"STATUS:", 0x9, 5, ""},
+             {"STATUS:0b011", 0x9, 6, ""},
+             {"STATUS:3", 0x9, 3, "0:STATUS"},
+             {"BANK:0x1:2\nSA:1:2\nBANK 0x0F\nSA=4", 0x9, 5, ""},
              {"NOPE:5\nbank:3\nBANK:\nSA:  \n\n:\n:5", 0x9, 5, ""},
              {"BANK:zz\nBANK:0xZZ\nSA:abc\nSA:1.5.5\nSA:40", 0x9, 5, ""},
              {"BANK:0x100000000\nBANK:99999999999", 0x9, 5, ""},

@@ -157,15 +157,20 @@ private slots:
     {
         addRows<QString, QString, QString, QString, double, QString>(
             {"button", "item", "value", "check", "expected", "hook"},
-            {{"Set", "BANK[LEVEL]", "3", "BANK[]", 12.0, "0:BANK"}, {"Set", "SA", "zz", "SA", 1.0, ""},
-             {"Set", "BANK[]", "0xA", "BANK[]", 10.0, "0:BANK"}, {"Set", "SA", "40", "SA", 1.0, ""},
-             {"Set", "LOCK", "7", "LOCK", 7.0, "0:LOCK"}, {"Set", "NONE", "5", "SA", 1.0, ""},
-             {"Get", "BANK[LEVEL]", "0", "BANK[]", 3.0, "1:BANK"}, {"Get", "NONE", "9", "SA", 9.0, ""},
+            {{"Set", "BANK[LEVEL]", "3", "BANK[]", 12.0, "0:BANK"},
+             {"Set", "SA", "zz", "SA", 1.0, ""},
+             {"Set", "BANK[]", "0xA", "BANK[]", 10.0, "0:BANK"},
+             {"Set", "SA", "40", "SA", 1.0, ""},
+             {"Set", "LOCK", "7", "LOCK", 7.0, "0:LOCK"},
+             {"Set", "NONE", "5", "SA", 1.0, ""},
+             {"Get", "BANK[LEVEL]", "0", "BANK[]", 3.0, "1:BANK"},
+             {"Get", "NONE", "9", "SA", 9.0, ""},
              {"Fill 1", "BANK[SW1]", "", "BANK[]", 15.0, "0:BANK"},
              {"Fill 0", "BANK[]", "", "BANK[]", 0.0, "0:BANK"},
              {"Fill 1", "CTRL[EN]", "", "CTRL[]", 255.0, "0:CTRL"},
              {"Fill 1", "BIG", "", "BIG", 268435455.0, "0:BIG"},
-             {"Fill 0", "LOCK", "", "LOCK", 0.0, "0:LOCK"}, {"Fill 1", "NONE[X]", "", "SA", 1.0, ""}});
+             {"Fill 0", "LOCK", "", "LOCK", 0.0, "0:LOCK"},
+             {"Fill 1", "NONE[X]", "", "SA", 1.0, ""}});
     }
 
     void itemButtons()
@@ -197,10 +202,12 @@ private slots:
     // A function runs with the raw argument text; its result shows in the edit of its type.
     void runShowsTheResultByType()
     {
-        const QStringList cases = {"Bytes=text:01ab00", "Real=real:4700", "Count=int:42", "Flag=int:1",
-                                   "Unsigned=int:7", "Nothing=text:", "Text=text:echo:0x12 a"};
+        const QStringList cases = {
+            "Bytes=text:01ab00", "Real=real:4700", "Count=int:42",         "Flag=int:1",
+            "Unsigned=int:7",    "Nothing=text:",  "Text=text:echo:0x12 a"};
         for (const QString &c : cases) {
-            const QString function = c.section('=', 0, 0), shown = c.section('=', 1).section(':', 0, 0);
+            const QString function = c.section('=', 0, 0),
+                          shown = c.section('=', 1).section(':', 0, 0);
             console->textResultEdit()->setText("old");
             console->functionCombo()->setEditText(function);
             console->argumentEdit()->setText("0x12 a");
@@ -271,10 +278,12 @@ private slots:
     void importSkipsMalformedLines_data()
     {
         const QString digits = "digits other than 0 and 1";
-        addRows<QByteArray, QString>({"line", "reason"},
-                                     {{"BANK=1111", "not NAME::BITS"}, {"BANK::11::11", "not NAME::BITS"},
-                                      {"BANK::1211", digits}, {"BANK::11", "2 digits for 4 bits"},
-                                      {"BANK::11111", "5 digits for 4 bits"}, {"BANK::11\r11", digits}});
+        addRows<QByteArray, QString>({"line", "reason"}, {{"BANK=1111", "not NAME::BITS"},
+                                                          {"BANK::11::11", "not NAME::BITS"},
+                                                          {"BANK::1211", digits},
+                                                          {"BANK::11", "2 digits for 4 bits"},
+                                                          {"BANK::11111", "5 digits for 4 bits"},
+                                                          {"BANK::11\r11", digits}});
     }
 
     void importSkipsMalformedLines()

@@ -126,7 +126,8 @@ private slots:
         QCOMPARE(excel->sheetNames().size(), 3);
         backend.rec.nullMembers = {"Interior", "Cells( int, int)", "Sheets"};
         bg = Qt::green;
-        QVERIFY(!excel->setCellColor(1, 1, Qt::red, Qt::red) && !excel->getCellColor(1, 1, &bg, &fg));
+        QVERIFY(!excel->setCellColor(1, 1, Qt::red, Qt::red) &&
+                !excel->getCellColor(1, 1, &bg, &fg));
         QVERIFY(!excel->setCell(1, 1, 1) && !excel->getCell(1, 1, &got) && bg == Qt::green);
         QVERIFY(excel->sheetCount() == -1 && excel->sheetNames().isEmpty());
 

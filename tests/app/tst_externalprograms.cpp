@@ -49,7 +49,8 @@ private slots:
         DocumentOpener opener(AwkwardName);
         QCOMPARE(opener.openSpec(), AwkwardName);
         QVERIFY(opener.errorString().isEmpty() && prompt->fileDialogs().isEmpty());
-        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(QDir::current().absoluteFilePath(AwkwardName))});
+        QCOMPARE(opened,
+                 QList<QUrl>{QUrl::fromLocalFile(QDir::current().absoluteFilePath(AwkwardName))});
         QVERIFY(!QFile::exists("pwned"));
 
         touch("chosen.pdf");
@@ -98,7 +99,8 @@ private slots:
         app->updateSoftware();
         QCOMPARE(app->option("updater_path").toString(), QString(SoftwareUpdater::DefaultPath));
         QCOMPARE(starts.size(), 1);
-        QCOMPARE(starts.first().program, QDir::current().absoluteFilePath(SoftwareUpdater::DefaultPath));
+        QCOMPARE(starts.first().program,
+                 QDir::current().absoluteFilePath(SoftwareUpdater::DefaultPath));
         QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
     }

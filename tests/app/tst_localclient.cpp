@@ -214,9 +214,12 @@ private slots:
         QVERIFY(!client.get("A.B", &value));
         QCOMPARE(client.status(), 1);
         QCOMPARE(client.lastError(), QString("Item is wrong\ngone"));
-        QVERIFY(QRegularExpression(QString("^<font color=blue>Pipe\\(%1\\) :\\[\\d+:\\d+:\\d+:\\d{3} "
-                                   "to=2000\\] get\tA.B\n</font>$").arg(name))
-                    .match(sink.logs.value(0).second).hasMatch());
+        QVERIFY(
+            QRegularExpression(QString("^<font color=blue>Pipe\\(%1\\) :\\[\\d+:\\d+:\\d+:\\d{3} "
+                                       "to=2000\\] get\tA.B\n</font>$")
+                                   .arg(name))
+                .match(sink.logs.value(0).second)
+                .hasMatch());
         QCOMPARE(sink.logs.value(1).second.section(']', 1), QString(" err\tgone\n</font>"));
 
         scripted->chunks.clear();
@@ -224,9 +227,12 @@ private slots:
         LocalClient slow(name, 200);
         QVERIFY(!slow.set("A.B", 1));
         QCOMPARE(slow.status(), 3);
-        QCOMPARE(slow.lastError(), QString("No response from pipe %1 command A.B\n Try to set higher "
-                                           "timeout!\n").arg(name));
-        QCOMPARE(sink.logs.value(2).second.section('[', 0, 0), QString("<font color=blue>Pipe(%1) TX:").arg(name));
+        QCOMPARE(slow.lastError(),
+                 QString("No response from pipe %1 command A.B\n Try to set higher "
+                         "timeout!\n")
+                     .arg(name));
+        QCOMPARE(sink.logs.value(2).second.section('[', 0, 0),
+                 QString("<font color=blue>Pipe(%1) TX:").arg(name));
 
         const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
         LocalClient nobody(pipe, 200);

@@ -177,7 +177,8 @@ private slots:
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
-        QVERIFY(prompt.messages().last().text.startsWith("Unable to start interprocess server: \n"));
+        QVERIFY(
+            prompt.messages().last().text.startsWith("Unable to start interprocess server: \n"));
     }
 
 private:

@@ -66,8 +66,9 @@ private slots:
         for (int level : {0, 50, 109, 1000, -1})
             logs->slot_addLog(level, "x");
         QCOMPARE(logs->list()->count(), lines + 302);
-        QCOMPARE(logs->statusLabel()->text(), QString("Err:<font color=red>1</font> Warn:<font "
-                                                      "color=magenta>1</font> Inf:<font color=black>1</font>"));
+        QCOMPARE(logs->statusLabel()->text(),
+                 QString("Err:<font color=red>1</font> Warn:<font "
+                         "color=magenta>1</font> Inf:<font color=black>1</font>"));
         QTest::qWait(400);
         QCOMPARE(tones.count(), 6); // no horn, no beep
     }

@@ -135,10 +135,12 @@ private slots:
         QCOMPARE(image(tool(1)->container()->windowIcon().pixmap(32, 32)), icon);
 
         QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
-        QCOMPARE(actionTexts(window()->menuBar()), QString("&Service|&Application|&Project|&Config"));
+        QCOMPARE(actionTexts(window()->menuBar()),
+                 QString("&Service|&Application|&Project|&Config"));
         QCOMPARE(actionTexts(window()->serviceMenu()),
                  QString("About|Update Software|Update Firmware|Spec Open"));
-        QCOMPARE(actionTexts(window()->configMenu()), QString("&Save config|&Load config|-|bench1"));
+        QCOMPARE(actionTexts(window()->configMenu()),
+                 QString("&Save config|&Load config|-|bench1"));
         const int shown = int(prompt.messages().size());
         window()->serviceMenu()->actions().value(0)->trigger();
         QCOMPARE(prompt.messages().value(shown).title, QString("About"));
@@ -327,8 +329,9 @@ private slots:
         app->setOption("ignore_version", false);
         prompt.queueButton(Prompt::Yes); // update now
         QVERIFY(app->connectBoard(board.devicePath()));
-        QCOMPARE(window()->statusText(), QString("<span style=\"background-color:#FF0000;\">"
-                                                 "FW P110: v     1044b from 26.08.2024 10:00</span>"));
+        QCOMPARE(window()->statusText(),
+                 QString("<span style=\"background-color:#FF0000;\">"
+                         "FW P110: v     1044b from 26.08.2024 10:00</span>"));
         QVERIFY(app->bootloader() && app->bootloader()->isVisible());
         app->disconnectBoard();
         app->setOption("ignore_version", true);
@@ -420,7 +423,8 @@ private:
     void activate(int i)
     {
         tool(i)->showWindow();
-        window()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(tool(i)->container()));
+        window()->mdiArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow *>(tool(i)->container()));
         QCOMPARE(window()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
     }
 

@@ -32,8 +32,9 @@ static QString loaded()
              options.value("python_path").toString(), options.value("spec_path").toString());
 }
 
-static const QByteArray Written = "comm_timeout=50\nupdater_path=updater\nspec_path=\nscript_path=\n"
-                                  "python_path=python3\nignore_version=false\n";
+static const QByteArray Written =
+    "comm_timeout=50\nupdater_path=updater\nspec_path=\nscript_path=\n"
+    "python_path=python3\nignore_version=false\n";
 
 class TestOptionsFile : public QObject
 {
@@ -76,13 +77,18 @@ private slots:
              {"[General]\ncomm_timeout=1\n\xC2\xA0\n[Other]\nx=1\n", "1|false|python3|",
               "[General]\n" + Written + "\xC2\xA0\n[Other]\nx=1\n"},
              {"\xEF\xBB\xBF[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
-             {"[General]\ncomm_timeout=7\n\xEF\xBB\xBF[Other]\ncomm_timeout=9\n", "7|false|python3|", ""},
+             {"[General]\ncomm_timeout=7\n\xEF\xBB\xBF[Other]\ncomm_timeout=9\n",
+              "7|false|python3|", ""},
              {"comm_timeout=7\n\xE2\x80\x83[Other]\ncomm_timeout=9\n", "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
-             {"[Other]\ncomm_timeout=9\n[\xC2\xA0General ]\ncomm_timeout=7\n", "7|false|python3|", ""},
-             {"\xEF\xBB\xBF\xEF\xBB\xBF" "comm_timeout=7\n[Other]\nignore_version=true\n",
+             {"[Other]\ncomm_timeout=9\n[\xC2\xA0General ]\ncomm_timeout=7\n", "7|false|python3|",
+              ""},
+             {"\xEF\xBB\xBF\xEF\xBB\xBF"
+              "comm_timeout=7\n[Other]\nignore_version=true\n",
               "7|false|python3|", ""},
-             {"[General]\nspec_path=\xEF\xBB\xBF" "a.pdf\n", "50|false|python3|\uFEFFa.pdf", ""}});
+             {"[General]\nspec_path=\xEF\xBB\xBF"
+              "a.pdf\n",
+              "50|false|python3|\uFEFFa.pdf", ""}});
     }
 
     // Saving writes the options where loading finds them again and keeps every foreign line.
@@ -115,9 +121,17 @@ private slots:
     // The file follows QSettings' INI format, both ways, keys included.
     void qsettingsCompatibleBothWays()
     {
-        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()", "C:\\dir\\\"q\"", "one\ntwo\r",
-                                   "jürgen µC", "c\x01" "ab\x1f" "09"};
-        const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k4", "k5", "k6"};
+        const QStringList texts = {"a, b;c=d",
+                                   "  padded ",
+                                   "@Invalid()",
+                                   "C:\\dir\\\"q\"",
+                                   "one\ntwo\r",
+                                   "jürgen µC",
+                                   "c\x01"
+                                   "ab\x1f"
+                                   "09"};
+        const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k4",
+                                  "k5", "k6"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -162,7 +176,8 @@ private slots:
         QVERIFY(QDir().rmdir(Path));
         const QByteArray garbage = QByteArray("\x01\xff\0[\n=x\n[General\n\xc3", 18) + "\n";
         QVERIFY(TestFiles::write(Path, garbage)); // loads, and every line survives a save
-        QVERIFY(OptionsFile::load(Path, &options, &error) && OptionsFile::save(Path, options, &error));
+        QVERIFY(OptionsFile::load(Path, &options, &error) &&
+                OptionsFile::save(Path, options, &error));
         for (const QByteArray &line : garbage.split('\n'))
             QVERIFY2(TestFiles::read(Path).contains(line), line.toHex().constData());
     }
@@ -171,7 +186,8 @@ private slots:
     // interpreter path that does not resolve falls back with one warning.
     void programOptionsGoThroughTheFile()
     {
-        QVERIFY(TestFiles::write(Path, "ignore_version=true\nforeign=x\npython_path=/no/such/python\n"));
+        QVERIFY(TestFiles::write(Path,
+                                 "ignore_version=true\nforeign=x\npython_path=/no/such/python\n"));
         MainApp *app = MainApp::instance();
         app->setDefaultOptions();
         QVERIFY(!app->ignoreVersion());
@@ -180,10 +196,11 @@ private slots:
         QVERIFY(!app->options().contains("foreign"));
         QVERIFY(!app->option("asked").isValid());
         app->saveOptions();
-        QCOMPARE(TestFiles::read(Path), QByteArray("ignore_version=true\nforeign=x\n"
-                                                   "python_path=/no/such/python\ncomm_timeout=50\n"
-                                                   "updater_path=updater\nspec_path=\nscript_path=\n"
-                                                   "asked=@Invalid()\n"));
+        QCOMPARE(TestFiles::read(Path),
+                 QByteArray("ignore_version=true\nforeign=x\n"
+                            "python_path=/no/such/python\ncomm_timeout=50\n"
+                            "updater_path=updater\nspec_path=\nscript_path=\n"
+                            "asked=@Invalid()\n"));
         PythonRunner runner;
         QList<int> levels;
         connect(&runner, &PythonRunner::signal_log, this,

@@ -52,8 +52,9 @@ private slots:
         logs = new NamedApplet("Logs");
         for (NamedApplet *a : {board, spi})
             area->addSubWindow(a->createContainer(Applet::MdiContainer, nullptr));
-        window->addDockWidget(Qt::RightDockWidgetArea, qobject_cast<QDockWidget *>(logs->createContainer(
-                                                           Applet::DockContainer, window.get())));
+        window->addDockWidget(Qt::RightDockWidgetArea,
+                              qobject_cast<QDockWidget *>(
+                                  logs->createContainer(Applet::DockContainer, window.get())));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         board->container()->setGeometry(40, 50, 320, 240);
@@ -73,9 +74,14 @@ private slots:
         QVERIFY(ws.save());
         const QRect dock = logs->container()->geometry();
         QCOMPARE(TestFiles::read(WindowState::FileName),
-                 window->saveGeometry().toHex() + "\nBoard,10,20,420,340,1\nSpi%2Raw%1,5,6,300,200,0\n" +
+                 window->saveGeometry().toHex() +
+                     "\nBoard,10,20,420,340,1\nSpi%2Raw%1,5,6,300,200,0\n" +
                      QStringLiteral("Logs,%1,%2,%3,%4,1\n")
-                         .arg(dock.x()).arg(dock.y()).arg(dock.width()).arg(dock.height()).toLatin1());
+                         .arg(dock.x())
+                         .arg(dock.y())
+                         .arg(dock.width())
+                         .arg(dock.height())
+                         .toLatin1());
 
         const QSize mainSize = window->size();
         window->resize(700, 500);
@@ -122,13 +128,15 @@ private slots:
         WindowState ws = state();
         QCOMPARE(ws.apply("\n" + line + "\n"), refused < 0 ? 1 : 0);
         if (refused >= 0 || !geometry.isNull())
-            QCOMPARE(board->container()->geometry(), refused < 0 ? geometry : QRect(40, 50, 320, 240));
+            QCOMPARE(board->container()->geometry(),
+                     refused < 0 ? geometry : QRect(40, 50, 320, 240));
         QCOMPARE(board->isWindowVisible(), refused < 0);
         QCOMPARE(window->size(), mainSize);
-        QCOMPARE(ws.warnings(), refused > 0 ? QStringList{QString("KVL52110.state line %1 not restored: "
-                                                                  "the geometry of Board is out of range")
-                                                              .arg(refused)}
-                                            : QStringList());
+        QCOMPARE(ws.warnings(), refused > 0
+                                    ? QStringList{QString("KVL52110.state line %1 not restored: "
+                                                          "the geometry of Board is out of range")
+                                                      .arg(refused)}
+                                    : QStringList());
         ws.apply("\nBoard,1,2,300,200,0\n"); // warnings are those of the last text
         QVERIFY(ws.warnings().isEmpty());
     }

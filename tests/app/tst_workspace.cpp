@@ -37,7 +37,9 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(dir->path()));
         for (auto *a : {&alpha, &beta, &gamma}) {
-            *a = std::make_unique<ConfigApplet>(a == &alpha ? "Alpha" : a == &beta ? "Beta" : "Gamma");
+            *a = std::make_unique<ConfigApplet>(a == &alpha  ? "Alpha"
+                                                : a == &beta ? "Beta"
+                                                             : "Gamma");
             QVERIFY((*a)->setup());
         }
         prompt = std::make_unique<RecordingPrompt>();
@@ -90,13 +92,17 @@ private slots:
     {
         addRows<QByteArray, int, double, double>(
             {"text", "blocks", "alpha", "gamma"},
-            {{"Gamma\n{\nV1:4\nR4:0x0C\n\n}\nUnknown\n{\nV1:99\n}\nAlpha\n{\nV1:-2.5\n\n}\n", 2, -2.5, 4},
+            {{"Gamma\n{\nV1:4\nR4:0x0C\n\n}\nUnknown\n{\nV1:99\n}\nAlpha\n{\nV1:-2.5\n\n}\n", 2,
+              -2.5, 4},
              {"Alpha\n{\nV1:" + QByteArray(5000, '0') + "12.5\n}\n", 1, 12.5, 1.5},
              {"Alpha\r\n{\r\nV1:9\r\n\r\n}\r\n", 0, 1.5, 1.5},
-             {"Alpha\n{\nV1:9\n", 0, 1.5, 1.5}, {"{\nV1:9\n}\n", 0, 1.5, 1.5},
-             {"Alpha\n}\n{\nV1:9\n}\n", 0, 1.5, 1.5}, {"Alpha\n{\nV1:9\n{\nV1:8\n}\n", 1, 8, 1.5},
+             {"Alpha\n{\nV1:9\n", 0, 1.5, 1.5},
+             {"{\nV1:9\n}\n", 0, 1.5, 1.5},
+             {"Alpha\n}\n{\nV1:9\n}\n", 0, 1.5, 1.5},
+             {"Alpha\n{\nV1:9\n{\nV1:8\n}\n", 1, 8, 1.5},
              {"Alpha\n{\n:::\nV1\nV1:1:2\n\x01\x02\n}\n", 1, 1.5, 1.5},
-             {QByteArray("Al\0pha\n{\nV1:9\n}\n", 17), 0, 1.5, 1.5}, {"", 0, 1.5, 1.5},
+             {QByteArray("Al\0pha\n{\nV1:9\n}\n", 17), 0, 1.5, 1.5},
+             {"", 0, 1.5, 1.5},
              {"Alpha\n{\nV1:3\n}", 1, 3, 1.5}});
     }
 
@@ -148,7 +154,10 @@ private slots:
 
 private:
     // A null entry, as the program's table may hold, is skipped.
-    Workspace workspace() const { return Workspace({alpha.get(), nullptr, beta.get(), gamma.get()}); }
+    Workspace workspace() const
+    {
+        return Workspace({alpha.get(), nullptr, beta.get(), gamma.get()});
+    }
 
     std::unique_ptr<ConfigApplet> alpha, beta, gamma;
     std::unique_ptr<RecordingPrompt> prompt;
