@@ -1,5 +1,5 @@
 // The typed value text of the pipe protocol, and the blocking pipe client against a scripted
-// server and against the program's own server.
+// server. (The client against the running program: tests/applets/tst_spipipe.)
 #include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
@@ -241,33 +241,6 @@ private slots:
         QCOMPARE(nobody.status(), 3);
         QCOMPARE(value, QVariant(3));
         QCOMPARE(sink.logs, (QList<QPair<int, QString>>{{0, pipe + " : Can't connect"}}));
-    }
-
-    // The client against the program's own server, running on a thread of its own.
-    void againstLocalServer()
-    {
-        QThread thread;
-        LocalServer *server = new LocalServer(&sink);
-        server->moveToThread(&thread);
-        thread.start();
-        bool started = false;
-        QMetaObject::invokeMethod(server, [&]() { started = server->start("KVLREAL"); },
-                                  Qt::BlockingQueuedConnection);
-        QVERIFY(started);
-        LocalClient client(QStringLiteral("\\\\.\\pipe\\KVLREAL"), 5000);
-        QVariant value;
-        sink.value = 42;
-        QVERIFY(client.set("A.B", 2.5));
-        QVERIFY(client.get("A.B", &value));
-        QCOMPARE(value, QVariant(42));
-        QVERIFY(!client.get("A.missing", &value));
-        QCOMPARE(client.status(), 1);
-        QVERIFY(client.run("A.cmd", {1, 2.5}, &value));
-        QMetaObject::invokeMethod(server, [&]() { delete server; }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
-        QCOMPARE(sink.takeCalls(), (QStringList{"set A.B double:2.5", "get A.B", "get A.missing",
-                                                "run A.cmd [int:1,double:2.5]"}));
     }
 
 private:
