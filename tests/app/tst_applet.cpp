@@ -1,24 +1,60 @@
-#include "tst_appletfixture.h"
-#include "tablerows.h"
-
+// The applet base: binding a form to registers and variables, name-based requests, the device
+// hook, the configuration text of workspaces, and the applet's sub-window and action.
+#include "applet.h"
 #include "checkbox.h"
 #include "lineedit.h"
 #include "pushbutton.h"
+#include "recordingprompt.h"
 #include "register.h"
+#include "tablerows.h"
 #include "variable.h"
 
 #include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using CustomControls::CheckBox;
 using CustomControls::LineEdit;
 using CustomControls::PushButton;
 
-namespace
+// Records its hook calls as "mode:name" and its commands as "command|args|c" (c: run by a
+// control).
+class TestApplet : public Applet
 {
+public:
+    TestApplet() { setObjectName("TestApplet"); }
+    QVariant run(const QString &command, const QVariant &args) override
+    {
+        functions.insert("Cmd", "a command");
+        commands.append(command + "|" + args.toString() + (triggeredByControl ? "|c" : ""));
+        return true;
+    }
+    bool updateItem(int mode, const QString &name) override
+    {
+        hookCalls.append(QString::number(mode) + ":" + name);
+        return hook ? hook(mode, name) : true;
+    }
+    bool init() override { return onInit(); }
+    void onConnected() override { connectedWhileOnline.append(isOnline()); }
+    void onDisconnected() override { ++disconnectCalls; }
+    QString calls() { return std::exchange(hookCalls, {}).join(" "); }
+
+    using Applet::fixedHeight;
+    using Applet::fixedWidth;
+    using Applet::triggeredByControl;
+    QStringList hookCalls, commands;
+    QList<bool> connectedWhileOnline;
+    int disconnectCalls = 0;
+    std::function<bool(int, const QString &)> hook;
+    std::function<bool()> onInit;
+};
 
 template <typename W> W *addWidget(QWidget *parent, const QString &bindingName)
 {
@@ -27,10 +63,6 @@ template <typename W> W *addWidget(QWidget *parent, const QString &bindingName)
     return w;
 }
 
-} // namespace
-
-// Binding of a test applet's form to sample registers and variables, name-based requests and
-// the device hook protocol.
 class TestAppletBase : public QObject
 {
     Q_OBJECT
@@ -45,538 +77,14 @@ private slots:
         lock = std::make_unique<Variable>("@variable=LOCK@value=2@readonly@descr=Locked");
         text = std::make_unique<Variable>("@variable=TEXT@value=abc");
         applet = new TestApplet;
-        applet->onInit = [this](TestApplet *a) {
-            Q_UNUSED(a);
-            bindAll();
+        applet->setWindowTitle("SPI Raw");
+        applet->onInit = [this]() {
+            return applet->addRegister(bank.get(), 8) && applet->addRegister(status.get(), 4) &&
+                   applet->addVariable(sa.get()) && applet->addVariable(lock.get()) &&
+                   applet->addVariable(text.get());
         };
-    }
-
-    void cleanup()
-    {
-        delete applet;
-        applet = nullptr;
-    }
-
-    void setupBindsTheFormsWidgets()
-    {
-        bindForm();
-        QCOMPARE(applet->controls.size(), 10);
-        QVERIFY(cbSw1->isConnected());
-        QVERIFY(leLevel->isConnected());
-        QVERIFY(pbRead->isConnected());
-        QVERIFY(!cbOrphan->isConnected());
-        QVERIFY(cbOrphan->toolTip().isEmpty());
-
-        QCOMPARE(applet->binding("BANK")->widgets.size(), 3);
-        QCOMPARE(cbSw1->text(), QString("SW1")); // empty caption takes the field name
-        QCOMPARE(cbSw1->toolTip(),
-                 QString("Switch one <font color=#0000ff><br>BANK[SW1]</font><br>"));
-        QCOMPARE(leSa->toolTip(), QString("Start address <font color=#0000ff><br>SA</font><br>"));
-        QCOMPARE(pbRead->toolTip(), QString("<font color=#0000ff>ReadVLED (1)</font><br>"));
-        QVERIFY(!cbFlag->isWritable()); // read-only register
-        QVERIFY(!leLock->isWritable()); // read-only variable
-        QVERIFY(leSa->isWritable());
-
-        // Every widget shows the model's value after set-up.
-        QCOMPARE(leSa->value(), 1.0);
-        QCOMPARE(leLock->value(), 2.0);
-        QCOMPARE(leText->text(), QString("abc"));
-        QCOMPARE(applet->controlNames().size(), 10);
-        QVERIFY(applet->controlNames().contains("BANK[LEVEL]"));
-    }
-
-    void setupReturnsInitResultAndStaysOffline()
-    {
-        applet->initResult = false;
-        QVERIFY(!applet->setup());
-        QVERIFY(!applet->isOnline());
-        QVERIFY(!applet->action()->isEnabled());
-        QCOMPARE(applet->itemNames().size(), 5); // the bindings of init stay
-    }
-
-    void widgetEditWritesTheModelWithTheOutsideKey()
-    {
-        bindForm();
-        applet->activate();
-        applet->hookCalls.clear();
-
-        cbSw1->click();
-        QCOMPARE(bank->getField("[SW1]"), 1u);
-        leLevel->setText("17");
-        emit leLevel->signal_activated();
-        QCOMPARE(bank->getField("BANK[LEVEL]"), 17u);
-        QCOMPARE(bank->getField("[SW1]"), 1u);
-        QCOMPARE(leBank->value(), double(1 | 17 << 3));
-
-        leSa->setText("12");
-        emit leSa->signal_activated();
-        QCOMPARE(sa->value(), 12.0);
-
-        leText->setText("xyz");
-        emit leText->signal_activated();
-        QCOMPARE(text->text(), QByteArray("xyz"));
-
-        // Each write reached the hook through the change signal.
-        const QList<QPair<int, QString>> expected = {
-            {0, "BANK"}, {0, "BANK"}, {0, "SA"}, {0, "TEXT"}};
-        QCOMPARE(applet->hookCalls, expected);
-
-        // A read-only variable refuses the edit, announced (update mode 1) but not written.
-        lock->setUpdateMode(1);
-        QSignalSpy changed(lock.get(), &Variable::signal_updateSet);
-        leLock->setReadOnly(false);
-        leLock->setText("7");
-        emit leLock->signal_activated();
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(lock->value(), 2.0);
-        QCOMPARE(leLock->value(), 2.0); // the widget shows the model again
-        // A value outside the range is refused as well.
-        leSa->setText("40");
-        emit leSa->signal_activated();
-        QCOMPARE(sa->value(), 12.0);
-        QCOMPARE(leSa->value(), 12.0);
-    }
-
-    // Offline, model writes reach neither the widgets nor the hook; online, every widget of the
-    // item is refreshed and the hook asked once per write.
-    void modelWriteRefreshesEveryWidgetOfTheItem()
-    {
-        bindForm();
-        applet->hookCalls.clear();
-        QSignalSpy registerChanged(applet, &Applet::signal_RegisterChanged);
-        bank->setField("BANK[LEVEL]", 9);
-        QVERIFY(sa->setValue(5.0, Variable::InternalKey));
-        bank->value(true); // announces a read
-        applet->activate();
-        applet->deactivate(); // online and offline again
-        bank->setField("BANK[LEVEL]", 3);
-        QCOMPARE(leLevel->value(), 0.0);
-        QCOMPARE(leSa->value(), 1.0);
-        QVERIFY(applet->hookCalls.isEmpty());
-        QCOMPARE(registerChanged.size(), 0);
-
-        applet->activate();
-        bank->setField("BANK[LEVEL]", 9);
-        QCOMPARE(leLevel->value(), 9.0);
-        QCOMPARE(leBank->value(), double(9 << 3));
-        QVERIFY(!cbSw1->isChecked());
-        bank->setField("[SW1]", 1);
-        QVERIFY(cbSw1->isChecked());
-        QCOMPARE(leLevel->value(), 9.0);
-        QCOMPARE(registerChanged.size(), 2);
-        QCOMPARE(applet->hookCalls, (QList<QPair<int, QString>>{{0, "BANK"}, {0, "BANK"}}));
-        QVERIFY(sa->setValue(6.0, Variable::InternalKey));
-        QCOMPARE(leSa->value(), 6.0);
-        QCOMPARE(applet->hookCalls.last(), qMakePair(0, QString("SA")));
-    }
-
-    void setByName_data()
-    {
-        addRows<QString, QVariant, bool, quint32, double>(
-            {"name", "value", "result", "bankValue", "saValue"},
-            {{"BANK[SW2]", 3, true, 3 << 1, 1.0},
-             {"BANK[LEVEL]", "5", true, 5 << 3, 1.0},
-             {"BANK[7]", 1u, true, 0x80, 1.0},
-             {"BANK[]", -1, true, 0xFF, 1.0},
-             {"SA", "-1", true, 0, -1.0},
-             {"SA", 2.5, true, 0, 2.5},
-             {"SA", 32, false, 0, 1.0},
-             {"SA", QVariant(), false, 0, 1.0},
-             {"SA", QString(), false, 0, 1.0},
-             {"", 1, false, 0, 1.0},
-             {"NOPE[X]", 1, false, 0, 1.0},
-             {"BANK[MISSING]", 1, false, 0, 1.0}});
-    }
-
-    void setByName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QVariant, value);
-        QFETCH(bool, result);
-        QFETCH(quint32, bankValue);
-        QFETCH(double, saValue);
-        bindForm();
-        applet->hookCalls.clear();
-
-        QCOMPARE(applet->set(name, value, Variable::OutsideKey), result);
-        QCOMPARE(bank->value(true), bankValue);
-        QCOMPARE(sa->value(), saValue);
-        // Widgets show the model even offline, each its own field; the hook is not asked.
-        QCOMPARE(leBank->value(), double(bankValue));
-        QCOMPARE(leLevel->value(), double(bankValue >> 3));
-        QCOMPARE(cbSw1->isChecked(), bool(bankValue & 1));
-        QCOMPARE(leSa->value(), double(quint32(qint64(saValue)))); // the edit shows whole numbers
-        QVERIFY(applet->hookCalls.isEmpty());
-    }
-
-    void setOfUnconvertibleValueWritesNothing_data()
-    {
-        addRows<QString, QVariant>({"name", "value"},
-                                   {{"SA", "abc"},
-                                    {"SA", QVariantList{1, 2}},
-                                    {"SA", QByteArray("\x05", 1)},
-                                    {"BANK[LEVEL]", "abc"},
-                                    {"BANK[LEVEL]", "1.5"},
-                                    {"BANK[LEVEL]", QByteArray("3")},
-                                    {"BANK[LEVEL]", qlonglong(1) << 33},
-                                    {"BANK[LEVEL]", qInf()},
-                                    {"TEXT", QStringList{"a"}}});
-    }
-
-    void setOfUnconvertibleValueWritesNothing()
-    {
-        QFETCH(QString, name);
-        QFETCH(QVariant, value);
-        bindForm();
-        bank->setField("BANK[LEVEL]", 6);
-        applet->activate();
-        applet->hookCalls.clear();
-
-        QVERIFY(!applet->set(name, value, Variable::InternalKey));
-        QCOMPARE(bank->getField("[LEVEL]"), 6u);
-        QCOMPARE(sa->value(), 1.0);
-        QCOMPARE(text->text(), QByteArray("abc"));
-        QVERIFY(applet->hookCalls.isEmpty()); // no change signal, no board write
-    }
-
-    void setOfReadOnlyVariableNeedsTheForceKey()
-    {
-        bindForm();
-        QVERIFY(!applet->set("LOCK", 5, Variable::OutsideKey));
-        QCOMPARE(lock->value(), 2.0);
-        QCOMPARE(leLock->value(), 2.0);
-        QVERIFY(applet->set("LOCK", 5, Variable::InternalKey));
-        QCOMPARE(lock->value(), 5.0);
-        QCOMPARE(leLock->value(), 5.0);
-        // A string variable takes text and bytes.
-        QVERIFY(applet->set("TEXT", QString("hello"), Variable::OutsideKey));
-        QCOMPARE(text->text(), QByteArray("hello"));
-        QCOMPARE(leText->text(), QString("hello"));
-    }
-
-    void getByNameAsksTheHookFirst()
-    {
-        bindForm();
-        bank->setField("[LEVEL]", 21);
-        bank->setField("[SW1]", 1);
-        applet->hookCalls.clear();
-        applet->hook = [this](int mode, const QString &) {
-            if (mode == 1)
-                bank->setField("[SW2]", 2); // the board's answer
-            return true;
-        };
-
-        QCOMPARE(applet->get("BANK[LEVEL]", Variable::OutsideKey), QVariant(uint(21)));
-        QCOMPARE(applet->get("BANK[SW2]", Variable::OutsideKey), QVariant(uint(2)));
-        const QList<QPair<int, QString>> expected = {{1, "BANK"}, {1, "BANK"}};
-        QCOMPARE(applet->hookCalls, expected);
-        QCOMPARE(applet->get("SA", Variable::OutsideKey), QVariant(1.0));
-        QCOMPARE(applet->hookCalls.last(), qMakePair(1, QString("SA")));
-
-        applet->hookCalls.clear();
-        QVERIFY(!applet->get("NOPE[X]", Variable::OutsideKey).isValid());
-        QVERIFY(!applet->get("", Variable::OutsideKey).isValid());
-        QVERIFY(applet->hookCalls.isEmpty());
-        // The widgets were refreshed by get although the applet is offline.
-        QCOMPARE(leBank->value(), double(1 | 2 << 1 | 21 << 3));
-        // A string variable reads as text up to its first zero byte.
-        QVERIFY(text->setValue(QByteArray("ab\0cd", 5), Variable::InternalKey));
-        const QVariant v = applet->get("TEXT", Variable::OutsideKey);
-        QCOMPARE(v.typeId(), int(QMetaType::QString));
-        QCOMPARE(v.toString(), QString("ab"));
-    }
-
-    void hookWritingItsOwnItemIsNotReentered()
-    {
-        bindForm();
-        applet->activate();
-        applet->hookCalls.clear();
-        QSignalSpy registerChanged(applet, &Applet::signal_RegisterChanged);
-        int depth = 0;
-        int deepest = 0;
-        applet->hook = [&](int mode, const QString &name) {
-            ++depth;
-            deepest = qMax(deepest, depth);
-            if (mode == 1 && name == "BANK")
-                bank->setField("[LEVEL]", 30); // store the board's answer
-            --depth;
-            return true;
-        };
-
-        QCOMPARE(applet->get("BANK[LEVEL]", Variable::OutsideKey), QVariant(uint(30)));
-        QCOMPARE(deepest, 1);
-        const QList<QPair<int, QString>> expected = {{1, "BANK"}};
-        QCOMPARE(applet->hookCalls, expected);
-        QCOMPARE(registerChanged.size(), 1);
-        QCOMPARE(leLevel->value(), 30.0);
-
-        // A read announced by the register asks the hook once; its write changes nothing.
-        applet->hookCalls.clear();
-        bank->value(true);
-        QCOMPARE(applet->hookCalls, expected);
-    }
-
-    void updateControlsByNames_data()
-    {
-        addRows<QString, bool, bool>({"names", "bankShown", "saShown"},
-                                     {{"SA", false, true},
-                                      {"X*", true, true},
-                                      {"", true, true},
-                                      {"NOPE;;BANK", true, false}});
-    }
-
-    void updateControlsByNames()
-    {
-        QFETCH(QString, names);
-        QFETCH(bool, bankShown);
-        QFETCH(bool, saShown);
-        bindForm();
-        bank->setField("[LEVEL]", 4); // offline: no refresh yet
-        QVERIFY(sa->setValue(9.0, Variable::InternalKey));
-        QCOMPARE(leLevel->value(), 0.0);
-
-        applet->slot_updateControls(names);
-        QCOMPARE(leLevel->value(), bankShown ? 4.0 : 0.0);
-        QCOMPARE(leSa->value(), saShown ? 9.0 : 1.0);
-    }
-
-    void readParametersReadsEveryItemInOrder_data()
-    {
-        const QStringList all = {"BANK", "STATUS", "SA", "LOCK", "TEXT"};
-        addRows<QString, QStringList>({"names", "expected"},
-                                      {{"", all},
-                                       {"all", all},
-                                       {"SA;BANK", {"SA", "BANK"}},
-                                       {"SA;*", QStringList{"SA"} + all},
-                                       {"OWN", {"OWN"}}});
-    }
-
-    void readParametersReadsEveryItemInOrder()
-    {
-        QFETCH(QString, names);
-        QFETCH(QStringList, expected);
-        bindForm();
-        applet->hookCalls.clear();
-        QVERIFY(applet->readParameters(names));
-        QStringList asked;
-        for (const auto &call : std::as_const(applet->hookCalls)) {
-            QCOMPARE(call.first, 1);
-            asked.append(call.second);
-        }
-        QCOMPARE(asked, expected);
-    }
-
-    void failedTransferShowsAWarningPerEntry()
-    {
-        RecordingPrompt prompt;
-        bindForm();
-        applet->hook = [this](int mode, const QString &name) {
-            if (mode == 1 && name == "SA")
-                sa->setValue(11.0, Variable::InternalKey);
-            return name != "BANK" && name != "LOCK";
-        };
-        QVERIFY(!applet->readParameters("BANK;SA;LOCK"));
-        QList<Prompt::Message> shown = prompt.messages();
-        QCOMPARE(shown.size(), 2);
-        QCOMPARE(shown.at(0).text, QString("TestApplet Parameter BANK fail to read"));
-        QCOMPARE(shown.at(0).icon, Prompt::Warning);
-        QCOMPARE(shown.at(0).buttons, int(Prompt::Ok));
-        QVERIFY(shown.at(0).title.isEmpty());
-        QCOMPARE(shown.at(1).text, QString("TestApplet Parameter LOCK fail to read"));
-        QCOMPARE(leSa->value(), 11.0); // a successful read refreshes its widgets
-
-        QVERIFY(!applet->writeParameters("BANK;SA"));
-        shown = prompt.messages().mid(2);
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.at(0).text, QString("TestApplet Parameter BANK fail to write"));
-        // A nested "*" reports its own failures but does not enter the result.
-        QVERIFY(applet->readParameters("SA;*"));
-        shown = prompt.messages().mid(3);
-        QCOMPARE(shown.size(), 2); // BANK and LOCK of the nested call
-
-        // Writing skips read-only items: the hook is not asked, nothing fails.
-        applet->hookCalls.clear();
-        QVERIFY(applet->writeParameters("STATUS;LOCK"));
-        QVERIFY(applet->hookCalls.isEmpty());
-        QCOMPARE(prompt.messages().size(), 5);
-        applet->hook = nullptr;
-        QVERIFY(applet->writeParameters("STATUS;SA"));
-        QCOMPARE(applet->hookCalls, (QList<QPair<int, QString>>{{0, "SA"}}));
-    }
-
-    void duplicateBindingIsRefused()
-    {
-        bindForm();
-        Register other(4, "BANK");
-        QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
-        QVERIFY(!applet->addRegister(&other, 0));
-        QCOMPARE(applet->binding("BANK")->reg, bank.get());
-        QCOMPARE(applet->binding("BANK")->widgets.size(), 3);
-        Variable same(1, "SA", "", 0, 10);
-        QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains SA");
-        QVERIFY(!applet->addVariable(&same));
-        QCOMPARE(applet->binding("SA")->variable, sa.get());
-
-        QVERIFY(!applet->addRegister(nullptr, 0));
-        Register unnamed(4, "");
-        QVERIFY(!applet->addRegister(&unnamed, 0));
-        QVERIFY(!applet->bindRegister("FREE", nullptr));
-        QVERIFY(!applet->binding("FREE"));
-    }
-
-    // Bound buttons run their command, also those of a dialog the applet owns (a window of its
-    // own).
-    void pushButtonRunsItsCommand()
-    {
-        auto *pbErase = addWidget<PushButton>(new QWidget(new QDialog(applet)), "Erase(2)");
-        bindForm();
-        pbRead->click();
-        pbWrite->click();
-        pbErase->click();
-        QCOMPARE(applet->commands.size(), 3);
-        QCOMPARE(applet->commands.at(0).command, QString("ReadVLED"));
-        QCOMPARE(applet->commands.at(0).args, QVariant(QString("1")));
-        QVERIFY(applet->commands.at(0).triggeredByControl);
-        QCOMPARE(applet->commands.at(1).command, QString("Write_all"));
-        QCOMPARE(applet->commands.at(1).args.typeId(), int(QMetaType::QString));
-        QVERIFY(applet->commands.at(1).args.toString().isEmpty());
-        QCOMPARE(applet->commands.at(2).command, QString("Erase"));
-        QCOMPARE(applet->commands.at(2).args, QVariant(QString("2")));
-        QVERIFY(applet->commands.at(2).triggeredByControl);
-        QVERIFY(!applet->triggeredByControl);
-        QCOMPARE(applet->functionNames(), QStringList{"Cmd"});
-    }
-
-    void senderThatIsNotABoundWidgetIsIgnored()
-    {
-        bindForm();
-        applet->activate();
-        applet->hookCalls.clear();
-
-        // No sender at all.
-        QVERIFY(QMetaObject::invokeMethod(applet, "slot_ControlTriggered"));
-        // A push button of another window.
-        PushButton foreign;
-        foreign.setAccessibleName("Erase()");
-        QVERIFY(foreign.connectChanged(SLOT(slot_ControlTriggered()), applet));
-        foreign.click();
-        QVERIFY(applet->commands.isEmpty());
-        // A value widget bound to an item of this applet but not through it.
-        CheckBox stray;
-        stray.setAccessibleName("BANK[SW1]");
-        QVERIFY(stray.connectChanged(SLOT(slot_ControlTriggered()), applet));
-        stray.click();
-        QCOMPARE(bank->getField("[SW1]"), 0u);
-        // A plain Qt widget.
-        QPushButton plain;
-        connect(&plain, SIGNAL(clicked()), applet, SLOT(slot_ControlTriggered()));
-        plain.click();
-        QVERIFY(applet->hookCalls.isEmpty());
-        QVERIFY(applet->commands.isEmpty());
-    }
-
-    void widgetsBelowElevenLevelsAreNotBound()
-    {
-        QWidget *parent = applet;
-        CheckBox *atEleven = nullptr;
-        for (int level = 1; level <= 12; ++level) {
-            if (level == 11)
-                atEleven = addWidget<CheckBox>(parent, "BANK[SW1]");
-            if (level == 12)
-                addWidget<CheckBox>(parent, "BANK[SW2]");
-            parent = new QWidget(parent);
-        }
-        applet->setup();
-        QCOMPARE(applet->controls.size(), 1);
-        QCOMPARE(applet->controls.at(0), static_cast<CustomControls::UniversalControl *>(atEleven));
-        QCOMPARE(applet->binding("BANK")->widgets.size(), 1);
-    }
-
-    void bindingsKeepInsertionOrder()
-    {
-        applet->onInit = nullptr;
-        std::vector<std::unique_ptr<Variable>> vars;
-        QStringList names;
-        for (int i = 0; i < 40; ++i) {
-            names.append(QString("V%1").arg((i * 7919) % 997));
-            vars.push_back(
-                std::make_unique<Variable>(double(i), names.last(), QString(), 0., 100.));
-            QVERIFY(applet->addVariable(vars.back().get()));
-        }
-        QCOMPARE(applet->itemNames(), names);
-        applet->removeItem(names.at(3));
-        names.removeAt(3);
-        QCOMPARE(applet->itemNames(), names);
-
-        applet->hookCalls.clear();
-        QVERIFY(applet->writeParameters(""));
-        QStringList written;
-        for (const auto &call : std::as_const(applet->hookCalls))
-            written.append(call.second);
-        QCOMPARE(written, names);
-    }
-
-    void removeItemUnbindsItsWidgets()
-    {
-        bindForm();
-        applet->activate();
-        applet->removeRegister(bank.get());
-        QVERIFY(!applet->binding("BANK"));
-        applet->removeRegister(nullptr);
-        applet->removeItem("NOPE");
-        // The widget is disconnected: an edit writes nothing.
-        cbSw1->click();
-        QCOMPARE(bank->getField("[SW1]"), 0u);
-        // The register's change signals still reach the hook.
-        applet->hookCalls.clear();
-        bank->setField("[LEVEL]", 2);
-        const QList<QPair<int, QString>> expected = {{0, "BANK"}};
-        QCOMPARE(applet->hookCalls, expected);
-        QVERIFY(!applet->set("BANK[LEVEL]", 1, Variable::OutsideKey));
-
-        // Rebinding through initControls; the change signals reach the applet once.
-        QVERIFY(applet->addRegister(bank.get(), 8));
-        applet->initControls(leLevel);
-        QCOMPARE(applet->binding("BANK")->widgets.size(), 1);
-        applet->hookCalls.clear();
-        bank->setField("[LEVEL]", 5);
-        QCOMPARE(applet->hookCalls, expected);
-        QCOMPARE(leLevel->value(), 5.0);
-    }
-
-    void enableByDescription()
-    {
-        applet->onInit = nullptr;
-        auto *a = new QWidget(applet);
-        auto *b = new QWidget(applet);
-        auto *c = new QWidget(applet);
-        a->setAccessibleDescription("TO1:0;TO3:1");
-        b->setAccessibleDescription("TO1X:0"); // contains the name, but no piece has it as key
-        c->setAccessibleDescription("other:0");
-        c->setEnabled(false);
-        applet->extraWidgets = {a, b, c};
-        applet->enableByDescription("TO1");
-        QVERIFY(!a->isEnabled());
-        QVERIFY(b->isEnabled());
-        QVERIFY(c->isEnabled()); // no piece with the key
-        applet->enableByDescription("to1"); // case counts
-        QVERIFY(a->isEnabled());
-    }
-
-private:
-    void bindAll()
-    {
-        QVERIFY(applet->addRegister(bank.get(), 8));
-        QVERIFY(applet->addRegister(status.get(), 4));
-        QVERIFY(applet->addVariable(sa.get()));
-        QVERIFY(applet->addVariable(lock.get()));
-        QVERIFY(applet->addVariable(text.get()));
-    }
-
-    void bindForm()
-    {
         auto *frame = new QWidget(applet);
-        auto *inner = new QWidget(frame);
+        auto *inner = new QWidget(new QWidget(frame));
         cbSw1 = addWidget<CheckBox>(frame, "BANK[SW1]");
         leLevel = addWidget<LineEdit>(inner, "BANK[LEVEL]");
         leBank = addWidget<LineEdit>(inner, "BANK[]");
@@ -587,27 +95,287 @@ private:
         leText->setText("#abc"); // array mode
         cbOrphan = addWidget<CheckBox>(frame, "NOTHING[X]");
         pbRead = addWidget<PushButton>(frame, "ReadVLED(1)");
-        pbWrite = addWidget<PushButton>(inner, "Write_all()");
+        pbErase = addWidget<PushButton>(new QWidget(new QDialog(applet)), "Erase(2)");
         QVERIFY(applet->setup());
+        applet->hookCalls.clear();
     }
 
-    std::unique_ptr<Register> bank;
-    std::unique_ptr<Register> status;
-    std::unique_ptr<Variable> sa;
-    std::unique_ptr<Variable> lock;
-    std::unique_ptr<Variable> text;
-    TestApplet *applet = nullptr;
+    void cleanup()
+    {
+        if (applet && applet->container())
+            delete applet->container();
+        delete applet;
+    }
 
-    CheckBox *cbSw1 = nullptr;
-    LineEdit *leLevel = nullptr;
-    LineEdit *leBank = nullptr;
-    CheckBox *cbFlag = nullptr;
-    LineEdit *leSa = nullptr;
-    LineEdit *leLock = nullptr;
-    LineEdit *leText = nullptr;
-    CheckBox *cbOrphan = nullptr;
-    PushButton *pbRead = nullptr;
-    PushButton *pbWrite = nullptr;
+    // Set-up binds the form's widgets down the applet's own windows and shows the model; edits
+    // write the model and go to the board; a read-only variable and a value outside the range
+    // are refused and the widget shows the model again.
+    void formBindingAndEdits()
+    {
+        QVERIFY(cbSw1->isConnected() && leLevel->isConnected() && !cbOrphan->isConnected());
+        QCOMPARE(cbSw1->text(), QString("SW1")); // an empty caption takes the field name
+        QCOMPARE(cbSw1->toolTip(),
+                 QString("Switch one <font color=#0000ff><br>BANK[SW1]</font><br>"));
+        QCOMPARE(pbRead->toolTip(), QString("<font color=#0000ff>ReadVLED (1)</font><br>"));
+        QVERIFY(!cbFlag->isWritable() && !leLock->isWritable() && leSa->isWritable());
+        QCOMPARE(leLock->value(), 2.0);
+        QCOMPARE(leText->text(), QString("abc"));
+        applet->activate();
+        cbSw1->click();
+        edit(leLevel, "17");
+        edit(leSa, "12");
+        edit(leText, "xyz");
+        leLock->setReadOnly(false);
+        edit(leLock, "7");
+        edit(leSa, "40");
+        QCOMPARE(applet->calls(), QString("0:BANK 0:BANK 0:SA 0:TEXT"));
+        QCOMPARE(leBank->value(), double(1 | 17 << 3));
+        QCOMPARE(text->text(), QByteArray("xyz"));
+        QCOMPARE(lock->value() + leLock->value(), 4.0);
+        QCOMPARE(leSa->value(), 12.0);
+        pbRead->click(); // bound buttons run their command, also in a dialog of the applet
+        pbErase->click();
+        QVERIFY(QMetaObject::invokeMethod(applet, "slot_ControlTriggered")); // no sender
+        QCOMPARE(applet->commands, (QStringList{"ReadVLED|1|c", "Erase|2|c"}));
+        QVERIFY(!applet->triggeredByControl);
+        QCOMPARE(applet->functionNames(), QStringList{"Cmd"});
+    }
+
+    void setByName_data()
+    {
+        addRows<QString, QVariant, quint32, double>(
+            {"name", "value", "bankValue", "saValue"}, // unchanged: 0 and 1.0
+            {{"BANK[SW2]", 3, 3 << 1, 1.0}, {"BANK[LEVEL]", "5", 5 << 3, 1.0},
+             {"BANK[7]", 1u, 0x80, 1.0}, {"BANK[]", -1, 0xFF, 1.0}, {"SA", "-1", 0, -1.0},
+             {"SA", 2.5, 0, 2.5}, {"SA", 32, 0, 1.0}, {"SA", QVariant(), 0, 1.0},
+             {"SA", QString(), 0, 1.0}, {"SA", "abc", 0, 1.0}, {"SA", QVariantList{1, 2}, 0, 1.0},
+             {"BANK[LEVEL]", "1.5", 0, 1.0}, {"BANK[LEVEL]", 1LL << 33, 0, 1.0},
+             {"BANK[LEVEL]", qInf(), 0, 1.0}, {"TEXT", QStringList{"a"}, 0, 1.0},
+             {"LOCK", 5, 0, 1.0}, {"", 1, 0, 1.0}, {"NOPE[X]", 1, 0, 1.0},
+             {"BANK[MISSING]", 1, 0, 1.0}});
+    }
+
+    // A refused set writes nothing and sends nothing; widgets show each their own field.
+    void setByName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        QFETCH(quint32, bankValue);
+        QFETCH(double, saValue);
+        const bool result = bankValue != 0 || saValue != 1.0;
+        applet->activate();
+        QCOMPARE(applet->set(name, value, Variable::OutsideKey), result);
+        QCOMPARE(int(applet->hookCalls.size()), result ? 1 : 0);
+        QCOMPARE(bank->value(true), bankValue);
+        QCOMPARE(sa->value(), saValue);
+        QCOMPARE(lock->value(), 2.0);
+        QCOMPARE(text->text(), QByteArray("abc"));
+        QCOMPARE(leLevel->value(), double(bankValue >> 3));
+        QCOMPARE(cbSw1->isChecked(), bool(bankValue & 1));
+        QCOMPARE(leSa->value(), double(quint32(qint64(saValue)))); // the edit shows whole numbers
+        if (name == "LOCK") // the internal key may write it
+            QVERIFY(applet->set(name, value, Variable::InternalKey) && leLock->value() == 5.0);
+    }
+
+    // Offline, model writes reach neither the widgets nor the hook until the items are named;
+    // a get asks the hook first, whose own write of the board's answer does not re-enter it.
+    void refreshAndGetByName()
+    {
+        bank->setField("[LEVEL]", 3);
+        QVERIFY(sa->setValue(5.0, Variable::InternalKey));
+        QCOMPARE(leLevel->value() + leSa->value(), 1.0);
+        applet->slot_updateControls("NOPE;;BANK");
+        QCOMPARE(leLevel->value() + leSa->value(), 4.0);
+        QCOMPARE(applet->calls(), QString());
+        applet->activate();
+        int depth = 0, deepest = 0;
+        applet->hook = [&](int mode, const QString &) {
+            deepest = qMax(deepest, ++depth);
+            if (mode == 1)
+                bank->setField("[LEVEL]", 21); // the board's answer
+            --depth;
+            return true;
+        };
+        QCOMPARE(applet->get("BANK[LEVEL]", Variable::OutsideKey), QVariant(uint(21)));
+        QCOMPARE(applet->get("SA", Variable::OutsideKey), QVariant(5.0));
+        QVERIFY(!applet->get("NOPE[X]", Variable::OutsideKey).isValid());
+        QCOMPARE(deepest, 1);
+        QCOMPARE(applet->calls(), QString("1:BANK 1:SA"));
+        QCOMPARE(leLevel->value(), 21.0);
+        bank->value(true);                // a read announced by the register asks the hook once
+        QCOMPARE(applet->calls(), QString("1:BANK"));
+        QVERIFY(text->setValue(QByteArray("ab\0cd", 5), Variable::InternalKey));
+        QCOMPARE(applet->get("TEXT", Variable::OutsideKey), QVariant(QString("ab")));
+    }
+
+    // Items are read in the order named ("" and "all" for all, "*" nested); a failed transfer
+    // shows a warning per entry, the nested "*" reporting but not failing; writing skips
+    // read-only items.
+    void readAndWriteParameters()
+    {
+        RecordingPrompt prompt;
+        QVERIFY(applet->readParameters("SA;BANK") && applet->readParameters("all") &&
+                applet->readParameters("OWN"));
+        const QString all = "1:BANK 1:STATUS 1:SA 1:LOCK 1:TEXT";
+        QCOMPARE(applet->calls(), "1:SA 1:BANK " + all + " 1:OWN");
+        applet->hook = [this](int mode, const QString &name) {
+            if (mode == 1 && name == "SA")
+                sa->setValue(11.0, Variable::InternalKey);
+            return name != "BANK" && name != "LOCK";
+        };
+        QVERIFY(!applet->readParameters("BANK;SA;LOCK"));
+        QVERIFY(!applet->writeParameters("BANK;SA"));
+        QVERIFY(applet->readParameters("SA;*"));
+        QCOMPARE(applet->calls(), "1:BANK 1:SA 1:LOCK 0:BANK 0:SA 1:SA " + all);
+        QString texts;
+        for (const Prompt::Message &m : prompt.messages())
+            texts += m.text.section(' ', 2) + "|";
+        QCOMPARE(texts, QString("BANK fail to read|LOCK fail to read|BANK fail to write|"
+                                "BANK fail to read|LOCK fail to read|"));
+        QCOMPARE(prompt.messages().first().text, QString("TestApplet Parameter BANK fail to read"));
+        QCOMPARE(prompt.messages().first().icon, Prompt::Warning);
+        QCOMPARE(leSa->value(), 11.0); // a successful read refreshes its widgets
+        QVERIFY(applet->writeParameters("STATUS;LOCK;SA"));
+        QCOMPARE(applet->calls(), QString("0:SA"));
+    }
+
+    // Bindings keep their insertion order, whatever the hash does; taken names, unnamed and
+    // missing objects are refused.
+    void bindings()
+    {
+        Register other(4, "BANK"), unnamed(4, "");
+        QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
+        QVERIFY(!applet->addRegister(&other, 0));
+        QCOMPARE(applet->binding("BANK")->reg, bank.get());
+        QVERIFY(!applet->addRegister(&unnamed, 0));
+        QVERIFY(!applet->bindRegister("FREE", nullptr));
+        QVERIFY(!applet->binding("FREE"));
+        std::vector<std::unique_ptr<Variable>> vars;
+        QStringList names = {"BANK", "SA", "TEXT"}; // the writable ones
+        for (int i = 0; i < 30; ++i) {
+            names.append(QString("V%1").arg((i * 7919) % 997));
+            vars.push_back(std::make_unique<Variable>(double(i), names.last(), QString(), 0., 99.));
+            QVERIFY(applet->addVariable(vars.back().get()));
+        }
+        applet->removeItem(names.takeAt(7));
+        QVERIFY(applet->writeParameters(""));
+        QCOMPARE(applet->hookCalls, names.replaceInStrings(QRegularExpression("^"), "0:"));
+    }
+
+    // ---- configuration text of workspaces: one line per item in binding order, read-only
+    // registers empty, numbers with six decimals unless more are needed to be exact.
+    void configSavesAndLoadsEveryItem()
+    {
+        Variable precise(1.0 / 3, "P", QString(), -1e300, 1e300);
+        QVERIFY(applet->addVariable(&precise));
+        bank->setValue(0xD1u, true);
+        QVERIFY(sa->setValue(-0.25, Variable::InternalKey));
+        const QByteArray saved = applet->saveConfig();
+        QVERIFY2(saved.startsWith("BANK:0b10001011\nSTATUS:\nSA:-0.250000\nLOCK:2.000000\n"
+                                  "TEXT:0.000000\nP:"),
+                 saved.constData());
+        QVERIFY(!saved.contains("P:0.333333\n"));
+        bank->setValue(0u, true);
+        QVERIFY(sa->setValue(3.0, Variable::InternalKey));
+        QVERIFY(precise.setValue(7.0, Variable::InternalKey));
+        QVERIFY(lock->setValue(9.0, Variable::InternalKey));
+        QVERIFY(applet->loadConfig(saved));
+        applet->removeItem("P");
+        QCOMPARE(precise.value(), 1.0 / 3); // exactly the same number
+        QCOMPARE(lock->value(), 2.0);       // a read-only variable is written back too
+        QCOMPARE(bank->value(true), 0xD1u);
+        QCOMPARE(leBank->value(), double(0xD1)); // widgets refreshed
+        QCOMPARE(sa->value(), -0.25);
+    }
+
+    // Lines into BANK (8 bits) and the read-only STATUS (4 bits); only numbers reach the board.
+    void configLines_data()
+    {
+        addRows<QByteArray, quint32, quint32, QString>(
+            {"text", "bank", "status", "sent"}, // before: BANK 0x9, STATUS 5
+            {{"BANK:0b1011", 0xD, 5, ""},
+             {"BANK:0xd\nSA:2.5", 0xD, 5, "0:BANK 0:SA"},
+             {"BANK:13", 0xD, 5, "0:BANK"},
+             {"BANK:0b01", 0xA, 5, ""},
+             {"BANK:0b2x00", 0x3, 5, ""},
+             {"BANK:0x3\r", 0x3, 5, "0:BANK"},
+             {"STATUS:", 0x9, 5, ""},
+             {"STATUS:0b011", 0x9, 6, ""},
+             {"STATUS:3", 0x9, 3, "0:STATUS"},
+             {"BANK:0x1:2\nSA:1:2\nBANK 0x0F\nSA=4", 0x9, 5, ""},
+             {"NOPE:5\nbank:3\nBANK:\nSA:  \n\n:\n:5", 0x9, 5, ""},
+             {"BANK:zz\nBANK:0xZZ\nSA:abc\nSA:1.5.5\nSA:40", 0x9, 5, ""},
+             {"BANK:0x100000000\nBANK:99999999999", 0x9, 5, ""},
+             {QByteArray("\xff\xfe:1\nSA:\0\xff\n\0BANK:1", 18), 0x9, 5, ""}});
+    }
+
+    void configLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(quint32, bank);
+        QFETCH(quint32, status);
+        QFETCH(QString, sent);
+        this->bank->setValue(0x9u, true);
+        this->status->setValue(5u, true);
+        applet->activate();
+        QVERIFY(applet->loadConfig(text));
+        QCOMPARE(applet->calls(), sent);
+        QCOMPARE(this->bank->value(), bank);
+        QCOMPARE(this->status->value(), status);
+        QCOMPARE(sa->value(), sent.contains("SA") ? 2.5 : 1.0);
+    }
+
+    // ---- the sub-window without maximise button, made once; closing it only hides it; the
+    // action is enabled only while online.
+    void subWindowAndItsAction()
+    {
+        applet->fixedWidth = true;
+        applet->setGeometry(10, 20, 500, 300);
+        auto *sub = qobject_cast<QMdiSubWindow *>(applet->createContainer(0, nullptr));
+        QCOMPARE(sub->geometry(), QRect(10, 20, 510, 340));
+        QVERIFY(sub->minimumWidth() == sub->maximumWidth());
+        QVERIFY(sub->minimumHeight() != sub->maximumHeight());
+        QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(applet->createContainer(0, nullptr), sub);
+        QAction *a = applet->action();
+        QCOMPARE(a->text(), QString("SPI Raw(TestApplet)"));
+        QCOMPARE(a->whatsThis(), QString("TestApplet"));
+
+        QVERIFY(!a->isEnabled());
+        applet->activate();
+        QCOMPARE(applet->connectedWhileOnline, QList<bool>{false}); // the hook runs before
+        QVERIFY(applet->isOnline() && a->isEnabled());
+
+        QMdiArea area;
+        area.addSubWindow(sub);
+        area.show();
+        a->trigger();
+        QVERIFY(a->isChecked() && sub->isVisible() && applet->isWindowVisible());
+        QSignalSpy hidden(applet, &Applet::signal_HideWindow);
+        QVERIFY(!sub->close());
+        QCOMPARE(hidden.size(), 1);
+        QVERIFY(!sub->isVisible() && !a->isChecked());
+        QCOMPARE(sub->widget(), static_cast<QWidget *>(applet)); // nothing destroyed
+        applet->deactivate();
+        QCOMPARE(applet->disconnectCalls, 1);
+        QVERIFY(!applet->isOnline() && !a->isEnabled());
+        area.removeSubWindow(sub);
+    }
+
+private:
+    void edit(LineEdit *le, const QString &text)
+    {
+        le->setText(text);
+        emit le->signal_activated();
+    }
+
+    std::unique_ptr<Register> bank, status;
+    std::unique_ptr<Variable> sa, lock, text;
+    QPointer<TestApplet> applet; // a container owns it once made
+    CheckBox *cbSw1 = nullptr, *cbFlag = nullptr, *cbOrphan = nullptr;
+    LineEdit *leLevel = nullptr, *leBank = nullptr, *leSa = nullptr, *leLock = nullptr,
+             *leText = nullptr;
+    PushButton *pbRead = nullptr, *pbErase = nullptr;
 };
 
 QTEST_MAIN(TestAppletBase)

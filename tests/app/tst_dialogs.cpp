@@ -1,202 +1,128 @@
+// The check-box dialog, and the Qt dialogs behind the prompt interface, answered by a timer
+// on the active modal dialog.
 #include "dialogcheckboxes.h"
-#include "dialogprogressbar.h"
+#include "tablerows.h"
+#include "widgetprompt.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QProgressBar>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
-namespace
-{
+#include <functional>
 
-QPushButton *buttonWithText(QWidget *dialog, const QString &text)
+static QPushButton *buttonWithText(QWidget *dialog, const QString &text)
 {
-    for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
-        if (b->text().remove(QLatin1Char('&')) == text)
+    for (QPushButton *b : dialog->findChildren<QPushButton *>())
+        if (b->text().remove('&') == text)
             return b;
-    }
     return nullptr;
 }
 
-QAbstractButton *choice(QWidget *dialog, const QString &text)
+// Runs act on the active modal dialog as soon as it is shown.
+static void whenModal(std::function<void(QWidget *)> act)
 {
-    for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>()) {
-        if ((qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b)) && b->text() == text)
-            return b;
-    }
-    return nullptr;
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act]() {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->deleteLater();
+            timer->stop();
+            act(modal);
+        }
+    });
+    timer->start(10);
 }
 
-} // namespace
+static void clickButton(QWidget *dialog, QDialogButtonBox::StandardButton which)
+{
+    dialog->findChild<QDialogButtonBox *>()->button(which)->click();
+}
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
+
 private slots:
-    void singleChoice()
-    {
-        DialogCheckBoxes dialog(1);
-        dialog.addItems({QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")});
-        QVERIFY(!buttonWithText(&dialog, QStringLiteral("All On")));
-        QVERIFY(!buttonWithText(&dialog, QStringLiteral("All Off")));
-        QAbstractButton *first = choice(&dialog, QStringLiteral("TO3/TO4"));
-        QAbstractButton *second = choice(&dialog, QStringLiteral("TO1/TO2"));
-        QVERIFY(qobject_cast<QRadioButton *>(first) && qobject_cast<QRadioButton *>(second));
-        QVERIFY(first->isChecked());
-        QVERIFY(!second->isChecked());
-        QStringList chosen;
-        QCOMPARE(dialog.checkedItems(&chosen), 1);
-        QCOMPARE(chosen, QStringList{"TO3/TO4"});
+    void initTestCase() { Prompt::install(&prompt); }
+    void cleanupTestCase() { Prompt::install(nullptr); }
 
-        second->click();
-        QVERIFY(!first->isChecked());
-        QCOMPARE(dialog.checkedItems(&chosen), 1);
-        QCOMPARE(chosen, QStringList{"TO1/TO2"});
+    // An item's "=" part decides whether it starts checked; with single choice (radio buttons)
+    // at most one stays checked, the first by default and otherwise the last "=1".
+    void checkStates_data()
+    {
+        addRows<int, QStringList, QStringList>(
+            {"single", "items", "checked"},
+            {{1, {"a", "b"}, {"a"}}, {1, {"a", "b=1"}, {"b"}}, {1, {"a=0", "b"}, {}},
+             {1, {"a=0", "b=1"}, {"b"}}, {1, {"a=1", "b=1", "c=1"}, {"c"}},
+             {0, {"Board=1", "Other=0", "x=x", "a=1=1", "=1"}, {"Board", ""}}});
     }
 
-    // An item's "=" part decides the radio buttons too, and at most one of them stays checked.
-    void singleChoiceCheckStates_data()
+    void checkStates()
     {
-        QTest::addColumn<QStringList>("items");
-        QTest::addColumn<QStringList>("checked");
-        QTest::newRow("first checked by default") << QStringList{"a", "b"} << QStringList{"a"};
-        QTest::newRow("second =1 takes over") << QStringList{"a", "b=1"} << QStringList{"b"};
-        QTest::newRow("first =0 unchecks") << QStringList{"a=0", "b"} << QStringList{};
-        QTest::newRow("first =0, second =1") << QStringList{"a=0", "b=1"} << QStringList{"b"};
-        QTest::newRow("two =1: the last wins")
-            << QStringList{"a=1", "b=1", "c=1"} << QStringList{"c"};
-    }
-
-    void singleChoiceCheckStates()
-    {
+        QFETCH(int, single);
         QFETCH(QStringList, items);
         QFETCH(QStringList, checked);
-        DialogCheckBoxes dialog(1);
+        DialogCheckBoxes dialog(single);
         dialog.addItems(items);
-        QStringList chosen;
+        QStringList chosen{"stale"};
         QCOMPARE(dialog.checkedItems(&chosen), int(checked.size()));
         QCOMPARE(chosen, checked);
+        QCOMPARE(dialog.findChildren<QRadioButton *>().size(), single ? items.size() : 0);
+        QCOMPARE(!buttonWithText(&dialog, "All On"), bool(single));
     }
 
-    void itemCheckStates_data()
+    void singleChoice_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("checked");
-        QTest::newRow("name=1") << QString("Board=1") << QString("Board") << true;
-        QTest::newRow("name=0") << QString("Board=0") << QString("Board") << false;
-        QTest::newRow("name=x") << QString("Board=x") << QString("Board") << false;
-        QTest::newRow("two =") << QString("a=1=1") << QString("a") << false;
-        QTest::newRow("empty name") << QString("=1") << QString("") << true;
+        addRows<int, int, bool, QString>({"current", "clickRow", "accept", "answer"},
+                                         {{0, -1, true, "TO3/TO4"}, {1, -1, true, "TO1/TO2"},
+                                          {2, -1, true, "TO3/TO4"}, {0, 1, true, "TO1/TO2"},
+                                          {0, 1, false, "TO1/TO2"}});
     }
 
-    void itemCheckStates()
+    void singleChoice()
     {
-        QFETCH(QString, item);
-        QFETCH(QString, text);
-        QFETCH(bool, checked);
-        DialogCheckBoxes dialog(0);
-        dialog.addItems({item});
-        QAbstractButton *button = choice(&dialog, text);
-        QVERIFY(qobject_cast<QCheckBox *>(button));
-        QCOMPARE(button->isChecked(), checked);
-    }
-
-    // checkedItems empties its output, checkedIndexes appends to it.
-    void allOnAllOff()
-    {
-        DialogCheckBoxes dialog(0);
-        dialog.addItems(
-            {QStringLiteral("SpiRaw"), QStringLiteral("Board=1"), QStringLiteral("Otp")});
-        QStringList chosen{QStringLiteral("stale")};
-        QCOMPARE(dialog.checkedItems(&chosen), 1);
-        QCOMPARE(chosen, QStringList{"Board"});
-        QList<int> rows{99};
-        QCOMPARE(dialog.checkedIndexes(&rows), 2); // the rows held afterwards
-        QCOMPARE(rows, (QList<int>{99, 1}));
-        QPushButton *allOn = buttonWithText(&dialog, QStringLiteral("All On"));
-        QPushButton *allOff = buttonWithText(&dialog, QStringLiteral("All Off"));
-        QVERIFY(allOn && allOff);
-        allOn->click();
-        QCOMPARE(dialog.checkedItems(&chosen), 3);
-        QCOMPARE(chosen, (QStringList{"SpiRaw", "Board", "Otp"}));
-        allOff->click();
-        QCOMPARE(dialog.checkedItems(&chosen), 0);
-        QVERIFY(chosen.isEmpty());
-    }
-
-    void execAnswers_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("result");
-        QTest::newRow("OK") << QString("OK") << int(QDialog::Accepted);
-        QTest::newRow("Cancel") << QString("Cancel") << int(QDialog::Rejected);
-    }
-
-    void execAnswers()
-    {
-        QFETCH(QString, button);
-        QFETCH(int, result);
-        DialogCheckBoxes dialog(0);
-        dialog.addItems({QStringLiteral("a")});
-        QTimer::singleShot(0, &dialog, [&]() {
-            choice(&dialog, QStringLiteral("a"))->click();
-            if (QPushButton *b = buttonWithText(&dialog, button))
-                b->click();
-            else
-                dialog.done(-1);
+        QFETCH(int, current);
+        QFETCH(int, clickRow);
+        QFETCH(bool, accept);
+        QFETCH(QString, answer);
+        QString title;
+        whenModal([&](QWidget *dialog) {
+            title = dialog->windowTitle();
+            if (clickRow >= 0)
+                dialog->findChildren<QRadioButton *>().at(clickRow)->click();
+            clickButton(dialog, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
         });
-        QCOMPARE(dialog.exec(), result);
-        // The check states stay as the user left them, whatever the answer.
-        QStringList chosen;
-        QCOMPARE(dialog.checkedItems(&chosen), 1);
+        bool ok = !accept;
+        QCOMPARE(prompt.getItem("Project type", QString(), {"TO3/TO4", "TO1/TO2"}, current, &ok),
+                 answer);
+        QCOMPARE(ok, accept);
+        QCOMPARE(title, QString("Project type"));
     }
 
-    void progressSetsMaximumFirst_data()
+    void messageReturnsClickedButton()
     {
-        QTest::addColumn<QList<int>>("calls"); // value, maximum pairs
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("maximum");
-        QTest::newRow("beyond the old range") << QList<int>{150, 200} << 150 << 200;
-        QTest::newRow("above the maximum clamps") << QList<int>{250, 200} << 200 << 200;
-        QTest::newRow("below zero clamps") << QList<int>{-3, 100} << 0 << 100;
-        QTest::newRow("shrinking range") << QList<int>{90, 100, 5, 4} << 4 << 4;
+        QString texts;
+        whenModal([&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            texts = box->text() + "|" + box->informativeText();
+            box->button(QMessageBox::No)->click();
+        });
+        Prompt::Message msg;
+        msg.icon = Prompt::Question;
+        msg.title = "KVL52110";
+        msg.text = "Update now?";
+        msg.informativeText = "It takes a minute.";
+        msg.buttons = Prompt::Yes | Prompt::No;
+        msg.defaultButton = Prompt::Yes;
+        QCOMPARE(prompt.message(msg), int(Prompt::No));
+        QCOMPARE(texts, QString("Update now?|It takes a minute."));
     }
 
-    void progressSetsMaximumFirst()
-    {
-        QFETCH(QList<int>, calls);
-        QFETCH(int, value);
-        QFETCH(int, maximum);
-        DialogProgressBar dialog;
-        for (int i = 0; i + 1 < calls.size(); i += 2)
-            dialog.setProgress(calls.at(i), calls.at(i + 1));
-        QCOMPARE(dialog.value(), value);
-        QCOMPARE(dialog.findChild<QProgressBar *>()->maximum(), maximum);
-    }
-
-    void progressProcessesEvents()
-    {
-        DialogProgressBar dialog;
-        int ran = 0;
-        const auto queue = [&]() {
-            QMetaObject::invokeMethod(
-                &dialog, [&]() { ++ran; }, Qt::QueuedConnection);
-        };
-        queue();
-        dialog.setProgress(10, 100);
-        QCOMPARE(ran, 1);
-        queue();
-        dialog.setText(QStringLiteral("Initializing ..."));
-        QCOMPARE(ran, 2);
-        bool shown = false;
-        for (QLabel *label : dialog.findChildren<QLabel *>())
-            shown = shown || label->text() == QLatin1String("Initializing ...");
-        QVERIFY(shown);
-    }
+private:
+    WidgetPrompt prompt;
 };
 
 QTEST_MAIN(TestDialogs)

@@ -1,37 +1,37 @@
+// The typed value text of the pipe protocol, and the blocking pipe client against a scripted
+// server. (The client against the running program: tests/applets/tst_spipipe.)
+#include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
+#include "typedvalue.h"
 
 #include <QLocalServer>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 
-// A server on a thread of its own that records each request and answers with scripted
-// chunks, so the blocking client can be tested against it.
+// A server on a thread of its own that records each request and answers with scripted chunks.
 class ScriptedServer : public QObject
 {
     Q_OBJECT
 public:
-    ScriptedServer()
+    explicit ScriptedServer(const QString &name)
     {
         moveToThread(&thread);
         thread.start();
+        QMetaObject::invokeMethod(this, [this, name]() {
+            server = new QLocalServer(this);
+            connect(server, &QLocalServer::newConnection, this, &ScriptedServer::onConnection);
+            listening = server->listen(name);
+        }, Qt::BlockingQueuedConnection);
     }
     ~ScriptedServer() override
     {
-        QMetaObject::invokeMethod(this, "stop", Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(this, [this]() { delete server; }, Qt::BlockingQueuedConnection);
         thread.quit();
         thread.wait();
-    }
-    bool listen(const QString &name)
-    {
-        bool ok = false;
-        QMetaObject::invokeMethod(this, "doListen", Qt::BlockingQueuedConnection,
-                                  Q_RETURN_ARG(bool, ok), Q_ARG(QString, name));
-        return ok;
     }
     QByteArray received()
     {
@@ -39,20 +39,11 @@ public:
         return m_received;
     }
 
-    // Set before the request is made.
-    QList<QByteArray> chunks;
-    int chunkGapMs = 0;
+    bool listening = false;
+    QList<QByteArray> chunks = {"ok\n"}; // the reply, written with a pause between chunks
     bool closeAfter = true;
-    bool silent = false;
 
-private slots:
-    bool doListen(const QString &name)
-    {
-        server = new QLocalServer(this);
-        connect(server, &QLocalServer::newConnection, this, &ScriptedServer::onConnection);
-        return server->listen(name);
-    }
-    void stop() { delete server; }
+private:
     void onConnection()
     {
         while (QLocalSocket *socket = server->nextPendingConnection()) {
@@ -61,24 +52,17 @@ private slots:
                 QMutexLocker lock(&mutex);
                 m_received += bytes;
                 lock.unlock();
-                if (bytes.endsWith('\n'))
-                    answer(socket);
+                if (!bytes.endsWith('\n'))
+                    return;
+                for (const QByteArray &chunk : std::as_const(chunks)) {
+                    socket->write(chunk);
+                    socket->flush();
+                    QThread::msleep(50);
+                }
+                if (closeAfter)
+                    socket->disconnectFromServer();
             });
         }
-    }
-
-private:
-    void answer(QLocalSocket *socket)
-    {
-        if (silent)
-            return;
-        for (const QByteArray &chunk : chunks) {
-            socket->write(chunk);
-            socket->flush();
-            QThread::msleep(ulong(chunkGapMs));
-        }
-        if (closeAfter)
-            socket->disconnectFromServer();
     }
 
     QThread thread;
@@ -93,35 +77,77 @@ class TestLocalClient : public QObject
 private slots:
     void init()
     {
-        sink = new RecordingHandler;
-        sink->getValue = 42;
-        sink->runValue = 2.5;
-        sink->refused = {"A.missing"};
-        RequestHandler::setInstance(sink);
-        scripted = new ScriptedServer;
+        RequestHandler::setInstance(&sink); // the client logs through it
+        sink.logs.clear();
         name = QStringLiteral("KVLCLIENT%1").arg(++counter);
-        QVERIFY(scripted->listen(name));
+        scripted = std::make_unique<ScriptedServer>(name);
+        QVERIFY(scripted->listening);
     }
 
     void cleanup()
     {
-        delete scripted;
+        scripted.reset();
         RequestHandler::setInstance(nullptr);
-        delete sink;
+    }
+
+    void decode_data()
+    {
+        addRows<QString, QString>(
+            {"text", "expected"},
+            {{"i100", "int:100"}, {"i-1", "qlonglong:-1"}, {"i2147483647", "int:2147483647"},
+             {"i2147483648", "qlonglong:2147483648"}, {"i4294967296", "int:0"}, {"iabc", "int:0"},
+             {"f-1e-3", "double:-0.001"}, {"fxyz", "double:0"}, {"s", "QString:"},
+             {"s a\tb ", "QString: a\tb "}, {"x0A4f", "QByteArray:\nO"}, {"hello", "-"},
+             {"I5", "-"}, {"s#1", "QString:#1"}, {QString(QChar(0x20AC)) + "5", "-"}, {"", "-"},
+             {"i#1;;2", "[int:1,int:0,int:2]"}, {"i#", "[int:0]"}, {"i#x;-4", "[int:0,int:-4]"},
+             {"f#2.5;;x", "[double:2.5,double:0,double:0]"}});
+    }
+
+    void decode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(typed(TypedValue::decode(text)), expected);
+    }
+
+    // The server leaves unsigned 64-bit values without text, the client writes them.
+    void encode_data()
+    {
+        using L = QVariantList;
+        addRows<QVariant, QString, QString>(
+            {"value", "server", "client"},
+            {{false, "i0", "i0"}, {4294967295u, "i4294967295", "i4294967295"},
+             {-5000000000LL, "i-5000000000", "i-5000000000"}, {5ULL, "", "i5"},
+             {100.0, "f100", "f100"}, {1.0 / 3.0, "f0.333333333333333", "f0.333333333333333"},
+             {1.5e-20, "f1.5e-20", "f1.5e-20"}, {QString(), "s", "s"},
+             {QString("a") + QChar(0x20AC) + "b", "sa?b", "sa?b"},
+             {QString("ab") + QChar(0) + "cd", "sab", "sab"}, {QString(QChar(0)) + "x", "s", "s"},
+             {QByteArray("\x0a\xff", 2), "x0aff", "x0aff"}, {L{1, 2.5}, "i#1;2.5", "i#1;2.5"},
+             {L{2.5, 1}, "f#2.5;1", "f#2.5;1"}, {L{0.1 + 0.2}, "f#0.3", "f#0.3"},
+             {L{"a", "b"}, "a;b", "a;b"}, {L{true, false}, "true;false", "true;false"},
+             {L(), "", ""}, {QVariant(), "", ""}, {QStringList{"a"}, "", ""},
+             {QVariantMap{{"a", 1}}, "", ""}});
+    }
+
+    void encode()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, server);
+        QFETCH(QString, client);
+        QCOMPARE(LocalServer::variantToText(value), server);
+        QCOMPARE(LocalClient::encodeValue(value), client);
+        QCOMPARE(latin1UpToZero(QByteArray("get\tA\0junk", 10)), QString("get\tA"));
     }
 
     void parseReply_data()
     {
-        const QVariant untouched(QStringLiteral("untouched"));
-        addRows<QByteArray, bool, int, QString, QVariant>(
+        addRows<QByteArray, bool, int, QString, QString>(
             {"reply", "result", "status", "error", "value"},
-            {{" ok \r\n", true, 0, "", untouched},
-             {"  err \n", false, 1, "Item is wrong\n", untouched},
-             {"err\tno item\n", false, 1, "Item is wrong\nno item", untouched},
-             {"f#1;2", true, 0, "", QVariantList{1.0, 2.0}},
-             {"\r\n", true, 0, "", QVariant()},
-             {"ok\nok\n", true, 0, "", QVariant()},
-             {"sab\tcd", true, 0, "", QStringLiteral("ab")}});
+            {{" ok \r\n", true, 0, "", "QString:untouched"},
+             {"  err \n", false, 1, "Item is wrong\n", "QString:untouched"},
+             {"err\tno item\n", false, 1, "Item is wrong\nno item", "QString:untouched"},
+             {"f#1;2", true, 0, "", "[double:1,double:2]"}, {"\r\n", true, 0, "", "-"},
+             {"ok\nok\n", true, 0, "", "-"}, {"sab\tcd", true, 0, "", "QString:ab"}});
     }
 
     void parseReply()
@@ -130,190 +156,96 @@ private slots:
         QFETCH(bool, result);
         QFETCH(int, status);
         QFETCH(QString, error);
-        QFETCH(QVariant, value);
+        QFETCH(QString, value);
         LocalClient client(name, -1);
-        QVariant got(QStringLiteral("untouched"));
+        QVariant got("untouched");
         QCOMPARE(client.parseReply(reply, &got), result);
         QCOMPARE(client.status(), status);
         QCOMPARE(client.lastError(), error);
-        QCOMPARE(got.typeId(), value.typeId());
-        QCOMPARE(got, value);
+        QCOMPARE(typed(got), value);
         QCOMPARE(client.parseReply(reply, nullptr), result); // no value wanted
     }
 
-    void requestLines_data()
+    // The request lines written, and how the reply reaches the value: "ok" leaves it, a
+    // connection closed without bytes clears it, a reply in chunks is read until the close,
+    // and a reply the server keeps open ends at the timeout.
+    void requests_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("get") << 0 << QByteArray("get\tA.B\n");
-        QTest::newRow("set") << 1 << QByteArray("set\tA.B\ti5\n\n");
-        QTest::newRow("set unsigned 64") << 2 << QByteArray("set\tA.B\ti5\n\n");
-        QTest::newRow("run without arguments") << 3 << QByteArray("run\tA.cmd\n");
-        QTest::newRow("run with arguments") << 4 << QByteArray("run\tA.cmd\ti1\tf2.5\n");
+        addRows<QString, QByteArray, bool, QByteArray, QString>(
+            {"call", "reply", "closeAfter", "line", "value"},
+            {{"get", "i4|2", true, "get\tA.B\n", "int:42"},
+             {"set", "ok\n", true, "set\tA.B\ti5\n\n", "int:17"},
+             {"set64", "ok\n", true, "set\tA.B\ti5\n\n", "int:17"},
+             {"run", "f#1;2", true, "run\tA.cmd\n", "[double:1,double:2]"},
+             {"runargs", "", true, "run\tA.cmd\ti1\tf2.5\n", "-"},
+             {"run", "i5", false, "run\tA.cmd\n", "int:5"}});
     }
 
-    void requestLines()
+    void requests()
     {
-        QFETCH(int, kind);
-        QFETCH(QByteArray, expected);
-        scripted->chunks = {"ok\n"};
-        LocalClient client(name, 2000);
-        QVariant value;
-        switch (kind) {
-        case 0:
-            QVERIFY(client.get(QStringLiteral("A.B"), &value));
-            break;
-        case 1:
-            QVERIFY(client.set(QStringLiteral("A.B"), 5));
-            break;
-        case 2:
-            QVERIFY(client.set(QStringLiteral("A.B"), qulonglong(5)));
-            break;
-        case 3:
-            QVERIFY(client.run(QStringLiteral("A.cmd"), {}, &value));
-            break;
-        default:
-            QVERIFY(client.run(QStringLiteral("A.cmd"), {1, 2.5}, &value));
-            break;
-        }
-        QCOMPARE(scripted->received(), expected);
-    }
-
-    // Replies through the pipe: "ok" leaves the value, nothing at all clears it, and a reply the
-    // server keeps open ends at the timeout.
-    void replyThroughThePipe_data()
-    {
-        QTest::addColumn<QByteArray>("chunk"); // empty: none
-        QTest::addColumn<bool>("closeAfter");
-        QTest::addColumn<QVariant>("value");
-        QTest::newRow("list") << QByteArray("f#1;2") << true << QVariant(QVariantList{1.0, 2.0});
-        QTest::newRow("ok") << QByteArray("ok\n") << true << QVariant(17);
-        QTest::newRow("closed without bytes") << QByteArray() << true << QVariant();
-        QTest::newRow("kept open") << QByteArray("i5") << false << QVariant(5);
-    }
-
-    void replyThroughThePipe()
-    {
-        QFETCH(QByteArray, chunk);
+        QFETCH(QString, call);
+        QFETCH(QByteArray, reply);
         QFETCH(bool, closeAfter);
-        QFETCH(QVariant, value);
-        if (!chunk.isEmpty())
-            scripted->chunks = {chunk};
+        QFETCH(QByteArray, line);
+        QFETCH(QString, value);
+        scripted->chunks = reply.isEmpty() ? QList<QByteArray>() : reply.split('|');
         scripted->closeAfter = closeAfter;
-        LocalClient client(name, closeAfter ? 2000 : 300);
+        LocalClient client(name, closeAfter ? 5000 : 300);
         QVariant got(17);
-        QVERIFY(client.run(QStringLiteral("A.cmd"), {}, &got));
-        QCOMPARE(got, value);
+        const bool ok = call == "get"     ? client.get("A.B", &got)
+                        : call == "set"   ? client.set("A.B", 5)
+                        : call == "set64" ? client.set("A.B", 5ULL)
+                        : call == "run"   ? client.run("A.cmd", {}, &got)
+                                          : client.run("A.cmd", {1, 2.5}, &got);
+        QVERIFY(ok);
+        QCOMPARE(scripted->received(), line);
+        QCOMPARE(typed(got), value);
         QCOMPARE(client.status(), 0);
         QVERIFY(client.lastError().isEmpty());
     }
 
-    void replyInChunksReadUntilClose()
+    // An error reply, no reply within the time-out, no server: each with its status and text;
+    // requests are logged with the time-out.
+    void failuresAndLog()
     {
-        scripted->chunks = {"i4", "2"};
-        scripted->chunkGapMs = 100;
-        LocalClient client(name, 5000);
-        QVariant value;
-        QVERIFY(client.get(QStringLiteral("A.B"), &value));
-        QCOMPARE(value, QVariant(42));
-        // The server closed the connection; the next request connects again.
         scripted->chunks = {"err\tgone\n"};
-        scripted->chunkGapMs = 0;
-        QVERIFY(!client.get(QStringLiteral("A.B"), &value));
-        QCOMPARE(client.status(), 1);
-        QCOMPARE(client.lastError(), QStringLiteral("Item is wrong\ngone"));
-        QCOMPARE(scripted->received(), QByteArray("get\tA.B\nget\tA.B\n"));
-    }
-
-    void noReplyTimesOut()
-    {
-        scripted->silent = true;
-        LocalClient client(name, 200);
-        QVariant value(3);
-        QVERIFY(!client.get(QStringLiteral("A.B"), &value));
-        QCOMPARE(client.status(), 3);
-        QCOMPARE(
-            client.lastError(),
-            QStringLiteral("No response from pipe %1 command A.B\n Try to set higher timeout!\n")
-                .arg(name));
-        QCOMPARE(value, QVariant(3));
-    }
-
-    void noServer()
-    {
-        const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
-        LocalClient client(pipe, 200);
-        QVariant value;
-        QVERIFY(!client.get(QStringLiteral("A.B"), &value));
-        QCOMPARE(client.lastError(), QStringLiteral("Can't connect"));
-        QCOMPARE(client.status(), 3);
-        QCOMPARE(sink->logs.size(), 1);
-        QCOMPARE(sink->logs.first(), qMakePair(0, pipe + QStringLiteral(" : Can't connect")));
-        QVERIFY(!client.run(QStringLiteral("A.cmd"), {}, &value));
-        QCOMPARE(client.lastError(), QStringLiteral("Can't connect"));
-    }
-
-    void logLines()
-    {
-        scripted->chunks = {"i42"};
         LocalClient client(name, 2000);
-        QVariant value;
-        QVERIFY(client.get(QStringLiteral("A.B"), &value));
-        scripted->chunks = {"ok\n"};
-        QVERIFY(client.set(QStringLiteral("A.B"), 1));
-        const QStringList patterns = {
-            "^<font color=blue>Pipe\\(%1\\) :\\[\\d+:\\d+:\\d+:\\d{3} to=2000\\] "
-            "get\tA.B\n</font>$",
-            "^<font color=green>Pipe\\(%1\\) :\\[\\+\\d+ms\\] i42</font>$",
-            "^<font color=blue>Pipe\\(%1\\) TX:\\[[\\d:]+ to=2000\\] set\tA.B\ti1\n\n</font>$",
-            "^<font color=green>Pipe\\(%1\\) RX:\\[\\+\\d+ms\\] ok\n</font>$"};
-        QCOMPARE(sink->logs.size(), patterns.size());
-        QCOMPARE(sink->logs.at(0).first, 1);
-        for (int i = 0; i < patterns.size(); ++i) {
-            const QString line = sink->logs.at(i).second;
-            QVERIFY2(QRegularExpression(patterns.at(i).arg(name)).match(line).hasMatch(),
-                     qPrintable(line));
-        }
-    }
-
-    // The client against the program's own server, running on a thread of its own.
-    void againstLocalServer()
-    {
-        QThread thread;
-        LocalServer *server = new LocalServer(sink);
-        server->moveToThread(&thread);
-        thread.start();
-        bool started = false;
-        QMetaObject::invokeMethod(
-            server, [&]() { started = server->start(QStringLiteral("KVLREAL")); },
-            Qt::BlockingQueuedConnection);
-        QVERIFY(started);
-
-        LocalClient client(QStringLiteral("\\\\.\\pipe\\KVLREAL"), 5000);
-        QVariant value;
-        QVERIFY(client.set(QStringLiteral("A.B"), 2.5));
-        QVERIFY(client.get(QStringLiteral("A.B"), &value));
-        QCOMPARE(value, QVariant(42));
-        QVERIFY(!client.get(QStringLiteral("A.missing"), &value));
+        QVariant value(3);
+        QVERIFY(!client.get("A.B", &value));
         QCOMPARE(client.status(), 1);
-        QVERIFY(client.run(QStringLiteral("A.cmd"), {1, 2.5}, &value));
-        QCOMPARE(value, QVariant(2.5));
-        {
-            QMutexLocker lock(&sink->mutex);
-            QCOMPARE(sink->calls,
-                     (QStringList{"set A.B", "get A.B", "get A.missing", "run A.cmd"}));
-            QCOMPARE(sink->values.at(0), QVariant(2.5));
-            QCOMPARE(sink->values.at(1), QVariant(QVariantList{1, 2.5}));
-        }
-        QMetaObject::invokeMethod(
-            server, [&]() { delete server; }, Qt::BlockingQueuedConnection);
-        thread.quit();
-        thread.wait();
+        QCOMPARE(client.lastError(), QString("Item is wrong\ngone"));
+        QVERIFY(
+            QRegularExpression(QString("^<font color=blue>Pipe\\(%1\\) :\\[\\d+:\\d+:\\d+:\\d{3} "
+                                       "to=2000\\] get\tA.B\n</font>$")
+                                   .arg(name))
+                .match(sink.logs.value(0).second)
+                .hasMatch());
+        QCOMPARE(sink.logs.value(1).second.section(']', 1), QString(" err\tgone\n</font>"));
+
+        scripted->chunks.clear();
+        scripted->closeAfter = false;
+        LocalClient slow(name, 200);
+        QVERIFY(!slow.set("A.B", 1));
+        QCOMPARE(slow.status(), 3);
+        QCOMPARE(slow.lastError(),
+                 QString("No response from pipe %1 command A.B\n Try to set higher "
+                         "timeout!\n")
+                     .arg(name));
+        QCOMPARE(sink.logs.value(2).second.section('[', 0, 0),
+                 QString("<font color=blue>Pipe(%1) TX:").arg(name));
+
+        const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
+        LocalClient nobody(pipe, 200);
+        sink.logs.clear();
+        QVERIFY(!nobody.run("A.cmd", {}, &value));
+        QCOMPARE(nobody.status(), 3);
+        QCOMPARE(value, QVariant(3));
+        QCOMPARE(sink.logs, (QList<QPair<int, QString>>{{0, pipe + " : Can't connect"}}));
     }
 
 private:
-    RecordingHandler *sink = nullptr;
-    ScriptedServer *scripted = nullptr;
+    RecordingHandler sink;
+    std::unique_ptr<ScriptedServer> scripted;
     QString name;
     int counter = 0;
 };

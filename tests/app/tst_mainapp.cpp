@@ -1,10 +1,13 @@
-// The whole start of the shell with two tool applets, name dispatch connected and not, the
-// mock-up and a simulated board over a pseudo-terminal, and the end through a "shutdown"
-// request. The test functions run in order on one MainApp.
+// The whole shell with two tool applets on a laptop-sized screen: the start, the main window
+// and its connection bar, name dispatch connected and not, the mock-up and a simulated board
+// over a pseudo-terminal, the Ctrl+drag script, the workspace menu, and the end through a
+// "shutdown" request. The functions run in order on one MainApp.
 #include "tst_shellfixture.h"
 
+#include "activeappletprovider.h"
 #include "bootloader.h"
 #include "controlboard.h"
+#include "dialogprogressbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
@@ -12,21 +15,47 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "myswitch.h"
+#include "scriptdragprovider.h"
 #include "tablerows.h"
 #include "testfiles.h"
+#include "windowplacement.h"
+#include "windowstate.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
 #include <thread>
+
+using CustomControls::ScriptDragProvider;
+
+// The screen of this test: 1366 x 768, its area starting away from the origin.
+static const QRect SmallScreen(100, 50, 1366, 768);
+static const QString SimulationMark =
+    QStringLiteral("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>");
+
+static QString actionTexts(const QWidget *owner)
+{
+    QStringList texts;
+    for (const QAction *a : owner->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts.join("|");
+}
+
+static QImage image(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 class TestMainApp : public QObject
 {
@@ -35,389 +64,394 @@ class TestMainApp : public QObject
 private slots:
     void initTestCase()
     {
+        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), SmallScreen);
+        QVERIFY(TestFiles::write("bench1.bench", "ToolB\n{\nSA:7\n}\n"));
         app = MainApp::instance();
         app->setAppletFactories({[]() -> Applet * { return new ToolApplet("ToolA"); },
                                  []() -> Applet * { return new ToolApplet("ToolB"); }});
         prompt.itemAnswer = 1;       // "TO1/TO2"
         prompt.itemAccepted = false; // the answer does not matter, the choice does
-        // A client asks while the program is still starting: its request must wait for start().
+        // A client asks while the program is still starting: its request waits for start().
         prompt.onItem = [this]() {
             earlyClient = std::make_unique<PipeClient>();
             QVERIFY(earlyClient->send("get\tversion\n"));
             earlyClient->waitClosed(500);
             replyDuringInit = earlyClient->received;
+            // The start-up window shows its text and the program's own picture (no logo file
+            // here).
+            const QImage logo = image(QPixmap(":/icon/logo"));
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                for (QLabel *label : w->findChildren<QLabel *>()) {
+                    if (qobject_cast<DialogProgressBar *>(w))
+                        startupWindow << (image(label->pixmap()) == logo ? "logo" : label->text());
+                }
+            }
         };
         QVERIFY(app->init());
         app->start();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
     void startBuildsTheTable()
     {
-        QCOMPARE(prompt.itemTitles, QStringList{"Project type"});
-        QCOMPARE(prompt.itemLists.value(0), (QStringList{"TO3/TO4", "TO1/TO2"}));
-        QCOMPARE(prompt.itemCurrents.value(0), 0);
+        QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
-
+        QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
-        QCOMPARE(app->applet(0)->containerKind(), int(Applet::DockContainer));
-        // Titles, shortcut digits and menu actions of the tools: tst_toolapplets, on the real
-        // table.
-        QCOMPARE(app->logs()->shortcut, 0);
+        QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
+        QVERIFY(window()->projectMenu()->actions().contains(app->logs()->action()));
+        QVERIFY(window()->getMenuApp()->actions().contains(tool(2)->action()));
         QCOMPARE(tool(1)->initCalls, 1);
-        QVERIFY(!app->mainWindow()->getMenuApp()->isEnabled());
-        QVERIFY(app->mainWindow()->projectMenu()->actions().contains(app->logs()->action()));
-        QVERIFY(!app->logs()->action()->icon().pixmap(16, 16).isNull()); // ":/buttons/log"
-        QVERIFY(app->mainWindow()->isVisible());
-        QVERIFY(app->mainWindow()->portName() == QLatin1String("mockup") ||
-                app->mainWindow()->portList()->findText("mockup") >= 0);
-        QVERIFY(qobject_cast<QMdiSubWindow *>(tool(1)->container()));
-        QCOMPARE(app->mainWindow()->mdiArea()->subWindowList().size(), 2);
-        QVERIFY(app->controlBoard());
-        QVERIFY(!app->isConnected());
         QCOMPARE(RequestHandler::instance(), static_cast<RequestHandler *>(app));
-    }
-
-    void requestDuringStartIsServedAfterStart()
-    {
-        QVERIFY(earlyClient);
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
-        QVERIFY2(earlyClient->received.contains(MainApp::VersionText),
-                 earlyClient->received.constData());
-    }
-
-    void logAppletIsSetUpOnce()
-    {
-        QStatusBar *bar = app->mainWindow()->statusBar();
-        QCOMPARE(app->logs()->hornButton()->parentWidget()->window(), app->mainWindow());
-        QCOMPARE(bar->findChildren<QLabel *>().count(app->logs()->statusLabel()), 1);
-        const int lines = app->logs()->list()->count();
-        const int errors = errorLines();
+        QVERIFY(earlyClient->received.contains(MainApp::VersionText));
+        const int errors = app->logs()->errors(); // errors of the program and its applets
         emit app->signal_log(-1, "one error");
-        QCOMPARE(app->logs()->list()->count(), lines + 1);
-        QCOMPARE(errorLines(), errors + 1);
         emit tool(1)->signal_log(-1, "applet error");
-        QCOMPARE(app->logs()->list()->count(), lines + 2);
-        QCOMPARE(errorLines(), errors + 2);
+        QCOMPARE(app->logs()->errors(), errors + 2);
     }
 
-    void findApplet_data()
+    // The main window as large as the screen allows, less the frame the preferred size
+    // assumes (the frame cut to the area, then placed centred or at the edge where it is
+    // cut), with the program's icon, its menus and its lamps (activity lamps go out by
+    // themselves; the connection lamp shows the stream).
+    void mainWindow()
     {
-        // expected: table entry, -1 none
-        addRows<QVariant, int, int>({"key", "mode", "expected"},
-                                    {{"ToolB", 0, 2},
-                                     {"Logs", 0, 0},
-                                     {"toolb", 0, -1},
-                                     {int(Qt::Key_0), 1, 1},
-                                     {uint(Qt::Key_1), 1, 2},
-                                     {int(Qt::Key_9), 1, -1},
-                                     {QVariant(), 2, 0},
-                                     {"ToolA", 3, -1}});
+        const QList<QPair<QRect, QRect>> placements = { // available, placed for 1445 x 1000
+            {QRect(0, 0, 1920, 1080), QRect(237, 40, 1445, 1000)},
+            {QRect(1920, 30, 2560, 1410), QRect(2477, 235, 1445, 1000)},
+            {QRect(0, 24, 1600, 900), QRect(77, 24, 1445, 900)},
+            {QRect(10, 0, 1280, 1200), QRect(10, 100, 1280, 1000)}};
+        for (const auto &[available, placed] : placements) {
+            const QSize size = WindowPlacement::frameSize(available, QSize(1445, 1000));
+            QCOMPARE(QRect(WindowPlacement::frameTopLeft(available, size), size), placed);
+        }
+        QVERIFY(SmallScreen.contains(window()->frameGeometry()));
+        QCOMPARE(window()->size(), QSize(1361, 743));
+        const QImage icon = image(QIcon(":/icon/program").pixmap(32, 32));
+        QCOMPARE(image(window()->windowIcon().pixmap(32, 32)), icon);
+        QCOMPARE(image(tool(1)->container()->windowIcon().pixmap(32, 32)), icon);
+
+        QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
+        QCOMPARE(actionTexts(window()->menuBar()),
+                 QString("&Service|&Application|&Project|&Config"));
+        QCOMPARE(actionTexts(window()->serviceMenu()),
+                 QString("About|Update Software|Update Firmware|Spec Open"));
+        QCOMPARE(actionTexts(window()->configMenu()),
+                 QString("&Save config|&Load config|-|bench1"));
+        const int shown = int(prompt.messages().size());
+        window()->serviceMenu()->actions().value(0)->trigger();
+        QCOMPARE(prompt.messages().value(shown).title, QString("About"));
+        QVERIFY(prompt.messages().value(shown).text.contains("<h2>KVL52110</h2>"));
+
+        MainWindow *w = window();
+        for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
+            QVERIFY(lamp->isReadOnly());
+        w->slot_ActivityTx_LED();
+        w->slot_ActivityRx_LED();
+        QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);
+        QTRY_COMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0);
+        w->slot_Connection_LED(true);
+        w->slot_stream(true);
+        QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
+        QCOMPARE(w->connectionLamp()->currentState(), 2);
+        w->slot_stream(false);
+        QCOMPARE(w->connectionLamp()->currentState(), 1);
+        w->slot_Connection_LED(false);
+        QCOMPARE(w->connectionLamp()->currentState(), 0);
     }
 
-    void findApplet()
+    // Ctrl+digit while disconnected shows one non-modal notice; the press is counted once on
+    // its way up through the widgets.
+    void ctrlDigitWhileDisconnected()
     {
-        QFETCH(QVariant, key);
-        QFETCH(int, mode);
-        QFETCH(int, expected);
-        QCOMPARE(app->findApplet(key, mode), expected < 0 ? nullptr : app->applet(expected));
+        activate(1);
+        QWidget *edit = tool(1)->leSa;
+        const int before = window()->shortcutPresses();
+        QTest::keyClick(edit, Qt::Key_3, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier);
+        for (Qt::KeyboardModifier other : {Qt::NoModifier, Qt::AltModifier})
+            QTest::keyClick(edit, Qt::Key_3, other);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(window()->shortcutPresses(), before + 2);
+        QMessageBox *box = window()->infoBox();
+        QVERIFY(box && box->isVisible() && !box->isModal());
+        QCOMPARE(box->text(), QString("Connect board before window open."));
+        box->close();
+        QTRY_VERIFY(!window()->infoBox());
     }
 
     // Requests by name while disconnected: items of applets fail with a red log line, the
     // program's own names answer without one. logged: empty when it succeeds.
     void dispatchWhileDisconnected_data()
     {
-        const QVariant untouched("untouched");
-        const QVariant version(MainApp::VersionText);
-        addRows<QString, QString, QVariant, QVariant, QString>(
-            {"verb", "name", "args", "expected", "logged"},
-            {{"set", "ToolA.SA", 7, untouched, "Error SET:ToolA.SA"},
-             {"set", "Nope.SA", 7, untouched, "Error SET:Nope.SA"},
-             {"get", "ToolA.SA", 7, untouched, "Error GET ToolA.SA"},
-             {"get", ".SA", 7, untouched, "Error GET .SA"},
-             {"run", "ToolB.Cmd", 7, untouched, "Error RUN:ToolB.Cmd"},
-             {"get", "VERSION", "get X", version, ""},
-             {"get", "ToolA.SA.x", "get X", untouched, ""},
-             {"get", "colour", "get X", untouched, ""},
-             {"set", "version", "get X", untouched, ""},
-             {"set", "a..b", "get X", untouched, ""},
-             {"run", "Write", "get X", untouched, ""},
-             {"run", "dance", "get X", untouched, ""}});
+        const QVariant untouched("untouched"), version(MainApp::VersionText);
+        addRows<QString, QString, QVariant, QString>(
+            {"verb", "name", "expected", "logged"},
+            {{"set", "ToolA.SA", untouched, "Error SET:ToolA.SA"},
+             {"set", "Nope.SA", untouched, "Error SET:Nope.SA"},
+             {"get", "ToolA.SA", untouched, "Error GET ToolA.SA"},
+             {"get", ".SA", untouched, "Error GET .SA"},
+             {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
+             {"get", "VERSION", version, ""}, {"get", "ToolA.SA.x", untouched, ""}});
     }
 
     void dispatchWhileDisconnected()
     {
         QFETCH(QString, verb);
         QFETCH(QString, name);
-        QFETCH(QVariant, args);
         QFETCH(QVariant, expected);
         QFETCH(QString, logged);
-        QVERIFY(!app->isConnected());
-        const int errors = errorLines();
-        QVariant result("untouched");
+        const int errors = app->logs()->errors();
+        QVariant result("untouched"), args = logged.isEmpty() ? QVariant("get X") : QVariant(7);
         const bool ok = verb == "set"   ? app->set(name, args)
                         : verb == "get" ? app->get(name, &result)
                                         : app->run(name, args, &result);
         QCOMPARE(ok, logged.isEmpty());
         QCOMPARE(result, expected);
-        QCOMPARE(errorLines(), errors + (logged.isEmpty() ? 0 : 1));
-        if (!logged.isEmpty()) {
-            QVERIFY2(lastLine().contains(QString("<font color=\"red\"> %1</font>").arg(logged)),
-                     qPrintable(lastLine()));
-            QVERIFY(lastLine().startsWith("C(-1) ["));
-        }
+        QCOMPARE(app->logs()->errors(), errors + (logged.isEmpty() ? 0 : 1));
+        const QString line = app->logs()->list()->itemText(app->logs()->list()->count() - 1);
+        if (!logged.isEmpty())
+            QVERIFY2(line.startsWith("C(-1) [") &&
+                         line.contains(QString("<font color=\"red\"> %1</font>").arg(logged)),
+                     qPrintable(line));
         QCOMPARE(tool(1)->sa.value(), 1.0);
         QVERIFY(tool(2)->commands.isEmpty());
     }
 
-    void openMockupByRequest()
-    {
-        const int informs = int(prompt.messages().size());
-        QVariant port("mockup");
-        QVariant result;
-        QVERIFY(app->run("OPEN", port, &result));
-        QCOMPARE(result, QVariant(true));
-        QVERIFY(app->isConnected());
-        QCOMPARE(prompt.messages().size(), informs + 1); // the mock-up notice
-        QCOMPARE(app->mainWindow()->statusText(),
-                 QString("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>"));
-        QVERIFY(app->mainWindow()->getMenuApp()->isEnabled());
-        QVERIFY(app->mainWindow()->firmwareAction()->isEnabled());
-        QCOMPARE(app->mainWindow()->connectButton()->text(), QString("Disconnect"));
-        QVERIFY(tool(1)->isOnline());
-        QVERIFY(tool(2)->isOnline());
-        QCOMPARE(tool(1)->connects, 1);
-    }
-
     void dispatchWhileConnected()
     {
-        const int errors = errorLines();
-        QVariant five(5);
+        const int informs = int(prompt.messages().size());
+        QVariant port("mockup"), result;
+        QVERIFY(app->run("OPEN", port, &result));
+        QCOMPARE(result, QVariant(true));
+        QCOMPARE(prompt.messages().size(), informs + 1); // the mock-up notice
+        QCOMPARE(window()->statusText(), SimulationMark);
+        QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
+        QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
+        QCOMPARE(tool(1)->connects, 1);
+
+        QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"});
         QVERIFY(app->set("ToolA.SA", five));
-        QCOMPARE(tool(1)->sa.value(), 5.0);
-        QVariant two(2);
         QVERIFY(!app->set("ToolA.LOCK", two)); // read-only against outside requests
-        QCOMPARE(tool(1)->lock.value(), 2.0);
-        QVariant text("nine");
-        QVERIFY(!app->set("ToolA.SA", text)); // not a number: nothing written
-        QCOMPARE(tool(1)->sa.value(), 5.0);
-
-        QVariant result;
-        QVERIFY(app->get("ToolA.SA", &result));
-        QCOMPARE(result.toDouble(), 5.0);
-        result = QVariant("untouched");
-        QVERIFY(!app->get("ToolA.NOPE", &result)); // null value: false, nothing logged
-        QCOMPARE(errorLines(), errors);
-
-        QVariant args(QVariantList{1, "x"});
+        QVERIFY(!app->set("ToolA.SA", text));  // not a number: nothing written
+        QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
+        QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));
         QCOMPARE(result, QVariant("done:Blink"));
-        QCOMPARE(tool(2)->commands, QStringList{"Blink"});
-        QCOMPARE(tool(2)->arguments.value(0), args);
-
-        QVariant command("get X\n");
-        result = QVariant();
-        QVERIFY(app->run("write", command, &result));
-        QCOMPARE(result.typeId(), int(QMetaType::QByteArray));
-        QVERIFY(!result.toByteArray().isEmpty());
-
-        QVariant any(1);
-        QVERIFY(!app->set("Nope.SA", any));
-        QCOMPARE(errorLines(), errors + 1);
-        QVERIFY(lastLine().contains("Error SET:Nope.SA"));
+        QCOMPARE(tool(2)->arguments, QVariantList{args});
     }
 
-    void userDisconnectHidesToolWindows()
+    // The script-drag provider installed at start names the applet of the active tool window,
+    // the one "Close All But Active" keeps.
+    void activeToolWindow()
+    {
+        ScriptDragProvider *provider = ScriptDragProvider::provider();
+        QVERIFY(dynamic_cast<ActiveAppletProvider *>(provider));
+        activate(2);
+        activate(1);
+        QCOMPARE(provider->activeAppletName(), QString("ToolA"));
+        QCOMPARE(provider->activeAppletWidget(), static_cast<QWidget *>(tool(1)));
+        app->closeAllButActive();
+        QVERIFY(tool(1)->container()->isVisible() && !tool(2)->container()->isVisible());
+        window()->mdiArea()->setActiveSubWindow(nullptr);
+        QCOMPARE(provider->activeAppletName(), QString());
+    }
+
+    // A user's disconnection hides the tool windows; the link dropping the line from its own
+    // thread keeps them.
+    void disconnections()
     {
         tool(1)->showWindow();
         app->logs()->showWindow();
-        QVERIFY(tool(1)->container()->isVisible());
-        QVariant none;
-        QVariant result;
+        QVariant none, result;
         QVERIFY(app->run("close", none, &result));
-        QCOMPARE(result, QVariant(true));
-        QVERIFY(!app->isConnected());
-        QVERIFY(!tool(1)->isOnline());
-        QVERIFY(!tool(1)->container()->isVisible());
-        QVERIFY(!tool(1)->action()->isChecked());
+        QVERIFY(!app->isConnected() && !tool(1)->isOnline());
+        QVERIFY(!tool(1)->container()->isVisible() && !tool(1)->action()->isChecked());
         QVERIFY(app->logs()->container()->isVisible());
-        QVERIFY(!app->mainWindow()->getMenuApp()->isEnabled());
-        QCOMPARE(app->mainWindow()->connectButton()->text(), QString("Connect"));
-        QVERIFY(!app->mainWindow()->connectButton()->isChecked());
-    }
+        QCOMPARE(window()->statusText(), QString());
+        QCOMPARE(window()->connectButton()->text(), QString("Connect"));
+        QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
 
-    void selfDisconnectKeepsApplets()
-    {
         QVERIFY(app->connectBoard("mockup"));
-        QVERIFY(tool(2)->isOnline());
         tool(2)->showWindow();
-        // The link drops the line from its own thread: its report arrives queued, after the
-        // connected flag is already cleared.
         ControlBoard *board = app->controlBoard();
-        std::thread linkThread([board]() { board->disconnectBoard(ControlBoard::AfterErrors); });
-        linkThread.join();
+        std::thread([board]() { board->disconnectBoard(ControlBoard::AfterErrors); }).join();
         QVERIFY(!app->isConnected());
-        QTRY_VERIFY(!app->mainWindow()->connectButton()->isChecked());
-        QVERIFY(tool(2)->isOnline());
-        QVERIFY(tool(2)->container()->isVisible());
-        tool(2)->hideWindow();
-    }
-
-    void closeAllButActiveWithoutActiveWindow()
-    {
-        tool(1)->showWindow();
-        tool(2)->showWindow();
-        app->mainWindow()->mdiArea()->setActiveSubWindow(nullptr);
-        QCOMPARE(app->mainWindow()->activeSubWindowWidget(), nullptr);
-        app->closeAllButActive();
-        QVERIFY(!tool(1)->container()->isVisible());
-        QVERIFY(!tool(2)->container()->isVisible());
-
-        tool(1)->showWindow();
-        tool(2)->showWindow();
-        auto *sub = qobject_cast<QMdiSubWindow *>(tool(2)->container());
-        app->mainWindow()->mdiArea()->setActiveSubWindow(sub);
-        QCOMPARE(app->mainWindow()->activeSubWindowWidget(), tool(2));
-        app->closeAllButActive();
-        QVERIFY(!tool(1)->container()->isVisible());
-        QVERIFY(tool(2)->container()->isVisible());
+        QTRY_VERIFY(!window()->connectButton()->isChecked());
+        QVERIFY(tool(2)->isOnline() && tool(2)->container()->isVisible());
         app->closeAll();
-        QVERIFY(!tool(2)->container()->isVisible());
     }
 
-    void incompatibleFirmwareOffersUpdate()
+    // A pseudo-terminal typed into the port list connects like a listed port and stays for the
+    // next connection; the firmware text is shown whole, and is the label's tool tip too.
+    void typedPort()
     {
+        FakeBoard board;
+        QComboBox *ports = window()->portList();
+        const int listed = ports->count();
+        ports->lineEdit()->clear();
+        QTest::keyClicks(ports->lineEdit(), " " + board.devicePath() + " ");
+        QTest::keyClick(ports->lineEdit(), Qt::Key_Return);
+        window()->connectButton()->click();
+        QCOMPARE(ports->count(), listed); // a typed name does not join the list
+        QCOMPARE(app->controlBoard()->portName(), board.devicePath());
+        const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
+        QCOMPARE(window()->statusText(), text);
+        QCOMPARE(window()->statusLabel()->toolTip(), text);
+        QTRY_VERIFY(window()->statusLabel()->width() >=
+                    window()->statusLabel()->fontMetrics().horizontalAdvance(text));
+        window()->connectButton()->click();
+        QVERIFY(!app->isConnected());
+        QCOMPARE(window()->portName(), board.devicePath());
+
+        // A listed port opened by a request is selected in the bar.
+        const QString pipe = PipeClient::programPipe();
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
+        QCOMPARE(ports->currentIndex(), ports->findText("mockup"));
+        QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
+    }
+
+    // The speed list sets the link's rate; an older firmware's status line is red and the
+    // update window opens when accepted (not offered with "ignore_version"). The link's side
+    // of both: tests/link.
+    void speedAndOlderFirmware()
+    {
+        window()->speedList()->setCurrentIndex(1);
+        QCOMPARE(app->controlBoard()->baudrate(), 2304000);
+        window()->speedList()->setCurrentIndex(0);
+        QCOMPARE(app->controlBoard()->baudrate(), 115200);
         FakeBoard board;
         board.setIdnReply("Velmora,P110,0x0001044B,Mon Aug 26 10:00:00 2024");
         app->setOption("ignore_version", false);
-        QCOMPARE(app->bootloader(), nullptr);
         prompt.queueButton(Prompt::Yes); // update now
         QVERIFY(app->connectBoard(board.devicePath()));
-        QCOMPARE(app->mainWindow()->statusText(),
+        QCOMPARE(window()->statusText(),
                  QString("<span style=\"background-color:#FF0000;\">"
                          "FW P110: v     1044b from 26.08.2024 10:00</span>"));
-        QVERIFY(app->bootloader());
-        QVERIFY(app->bootloader()->isVisible());
-        Bootloader *window = app->bootloader();
+        QVERIFY(app->bootloader() && app->bootloader()->isVisible());
         app->disconnectBoard();
-
-        // With the option set the offer is not made; the one update window stays the same.
         app->setOption("ignore_version", true);
         const int messages = int(prompt.messages().size());
         QVERIFY(app->connectBoard(board.devicePath()));
         QCOMPARE(prompt.messages().size(), messages);
-        app->mainWindow()->firmwareAction()->trigger();
-        QCOMPARE(app->bootloader(), window);
         app->disconnectBoard();
     }
 
-    // A simulated board over a pseudo-terminal: the identified firmware's status line; "Turbo"
-    // chosen while disconnected is used on connecting, while connected the link switches at once.
-    void identifiedFirmwareAndConnectionSpeed()
+    // "Restore last" only warns while disconnected and refuses the damaged state file found
+    // in use with one warning; "Log" switches communication logging in the link and the pipe
+    // server and shows the log window.
+    void restoreLastAndLogSwitch()
     {
-        QComboBox *speed = app->mainWindow()->speedList();
-        speed->setCurrentIndex(1);
-        QCOMPARE(app->controlBoard()->baudrate(), 2304000);
-        FakeBoard board;
-        QVERIFY(board.isValid());
-        QVERIFY(app->connectBoard(board.devicePath()));
-        QVERIFY(app->isConnected());
-        // Version 0x1044C of 26 Aug 2024: compatible, no red background.
-        QCOMPARE(app->mainWindow()->statusText(),
-                 QString("FW P110: v     1044c from 26.08.2024 10:00"));
-        QVERIFY(tool(1)->isOnline());
-        QTRY_VERIFY(board.lines().contains("set baudrate=2304000"));
-        board.clearRecords();
-        speed->setCurrentIndex(0);
-        QCOMPARE(app->controlBoard()->baudrate(), 115200);
-        QTRY_VERIFY(board.lines().contains("set baudrate=115200"));
-        QVERIFY(app->isConnected());
-        app->disconnectBoard();
-        QVERIFY(!app->isConnected());
-    }
-
-    // "Log" switches communication logging in the link and the pipe server and shows the log
-    // window.
-    void logSwitch()
-    {
-        QCheckBox *log = app->mainWindow()->logSwitch();
-        QWidget *logWindow = app->logs()->container();
-        log->setChecked(true);
-        QVERIFY(app->isLogComm());
-        QVERIFY(app->localServer()->logEnabled());
-        QVERIFY(logWindow->isVisible());
-        log->setChecked(false);
-        QVERIFY(!app->isLogComm());
-        QVERIFY(!app->localServer()->logEnabled());
-        QVERIFY(!logWindow->isVisible());
-    }
-
-    void runPython()
-    {
-        QVERIFY(TestFiles::write(
-            "echo.py", "import sys\nsys.stdout.write('got:' + sys.argv[1] + '\\r\\nend\\n')\n"));
-        QByteArray output;
-        QVERIFY(app->runPython("echo.py", QByteArray("ab\0cd", 5), &output));
-        QCOMPARE(output, QByteArray("got:abend")); // up to the zero byte, CR and LF removed
-    }
-
-    // Closing the main window disconnects (saving the window state while connected) and ends the
-    // event loop; the applets and the link stay for the shutdown that follows.
-    void closingMainWindowEndsEventLoop()
-    {
-        QFile::remove("KVL52110.state");
+        const int shown = int(prompt.messages().size());
+        window()->restoreButton()->click();
+        QCOMPARE(prompt.messages().value(shown).text, QString("Board is not connected"));
         QVERIFY(app->connectBoard("mockup"));
-        QVERIFY(tool(1)->isOnline());
-        QTimer::singleShot(0, app->mainWindow(), &QWidget::close);
-        QTimer safetyNet;
-        safetyNet.setSingleShot(true);
-        connect(&safetyNet, &QTimer::timeout, qApp, []() { QCoreApplication::exit(99); });
-        safetyNet.start(20000);
-        QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!app->isConnected());
-        QVERIFY(!tool(1)->isOnline());
-        QVERIFY(QFile::exists("KVL52110.state"));
-        QVERIFY(!app->mainWindow()->isVisible());
-        QCOMPARE(app->appletCount(), 3);
-        QVERIFY(app->controlBoard());
+        tool(1)->container()->setGeometry(40, 50, 320, 240);
+        QVERIFY(TestFiles::write(WindowState::FileName, "\nToolA,0,2147483647,10,10,1\n"));
+        const int warnings = app->logs()->warnings();
+        window()->restoreButton()->click();
+        QCOMPARE(app->logs()->warnings(), warnings + 1);
+        QCOMPARE(tool(1)->container()->geometry(), QRect(40, 50, 320, 240));
+        app->disconnectBoard();
+
+        QCheckBox *log = window()->logSwitch();
+        log->setChecked(true);
+        QVERIFY(app->isLogComm() && app->localServer()->logEnabled());
+        QVERIFY(app->logs()->container()->isVisible());
+        log->setChecked(false);
+        QVERIFY(!app->isLogComm() && !app->localServer()->logEnabled());
+        QVERIFY(!app->logs()->container()->isVisible());
     }
 
-    void shutdownRequestEndsEventLoop()
+    // "&Save config" writes the chosen applets' blocks and lists the new file in "&Config";
+    // its entry loads it back.
+    void workspaceMenu()
     {
+        configEntry("bench1")->trigger();
+        QCOMPARE(tool(2)->sa.value(), 7.0);
+        prompt.queueChoices({"ToolA"});
+        prompt.queueFile("bench2.bench");
+        configEntry("&Save config")->trigger();
+        QCOMPARE(prompt.choiceDialogs().last(), QString("Select windows save...|Logs,ToolA,ToolB"));
+        QCOMPARE(TestFiles::read("bench2.bench"),
+                 QByteArray("ToolA\n{\nBANK:0b00\nSA:5.000000\nLOCK:2.000000\n\n}\n"));
+        QVERIFY(configEntry("bench2"));
+    }
+
+    // Closing the main window disconnects (saving the window state while connected) and ends
+    // the event loop; a "shutdown" request does too; the applets and the link stay for the
+    // shutdown that follows.
+    void endOfTheProgram()
+    {
+        QFile::remove(WindowState::FileName);
+        QVERIFY(app->connectBoard("mockup"));
+        QTimer::singleShot(0, window(), &QWidget::close);
+        QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!app->isConnected() && !tool(1)->isOnline());
+        QVERIFY(QFile::exists(WindowState::FileName));
+
         QVERIFY(app->connectBoard("mockup"));
         PipeClient client;
         QVERIFY(client.send("run\tShutdown\n"));
-        QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
         app->shutdown();
-        QCOMPARE(app->appletCount(), 0);
-        QCOMPARE(app->logs(), nullptr);
-        QCOMPARE(app->controlBoard(), nullptr);
-        QCOMPARE(app->bootloader(), nullptr);
         app->shutdown(); // runs once
-        QVERIFY(!app->isConnected());
+        QCOMPARE(app->appletCount(), 0);
+        QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(client.waitClosed());
         QCOMPARE(client.received, QByteArray("i1"));
     }
 
 private:
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
+    MainWindow *window() const { return app->mainWindow(); }
 
-    int errorLines() const { return app->logs()->errors(); }
-
-    QString lastLine() const
+    QAction *configEntry(const QString &text) const
     {
-        CustomControls::HtmlListBox *list = app->logs()->list();
-        return list->itemText(list->count() - 1);
+        for (QAction *action : window()->configMenu()->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
+    }
+
+    void activate(int i)
+    {
+        tool(i)->showWindow();
+        window()->mdiArea()->setActiveSubWindow(
+            qobject_cast<QMdiSubWindow *>(tool(i)->container()));
+        QCOMPARE(window()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
     }
 
     MainApp *app = nullptr;
     ShellPrompt prompt;
     QByteArray replyDuringInit = "unset";
     std::unique_ptr<PipeClient> earlyClient;
+    QStringList startupWindow; // the texts of its labels, "logo" for the picture
 };
 
-QTEST_MAIN(TestMainApp)
+int main(int argc, char *argv[])
+{
+    const QString config = QDir::current().absoluteFilePath("small-screen.json");
+    const QByteArray screens =
+        QStringLiteral("{\"screens\":[{\"name\":\"small\",\"x\":%1,\"y\":%2,\"width\":%3,"
+                       "\"height\":%4,\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+            .arg(SmallScreen.x())
+            .arg(SmallScreen.y())
+            .arg(SmallScreen.width())
+            .arg(SmallScreen.height())
+            .toUtf8();
+    if (!TestFiles::write(config, screens))
+        return 2;
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    QApplication application(argc, argv);
+    TestMainApp test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_mainapp.moc"

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the pipe tests: a request handler that records every request and answers as the
-// test tells it, and a client written against the pipe protocol.
+// Shared by the pipe tests: a request handler that records every request with its typed value
+// and answers as the test tells it, and a client written against the pipe protocol.
 
 #include "pipename.h"
 #include "requesthandler.h"
@@ -9,57 +9,64 @@
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QMutex>
-#include <QSet>
 #include <QtTest>
+
+// A value as "type:text", a list as "[...]", nothing as "-".
+inline QString typed(const QVariant &v)
+{
+    if (v.typeId() != QMetaType::QVariantList)
+        return v.isValid() ? QString(v.typeName()) + ":" + v.toString() : QString("-");
+    QStringList items;
+    for (const QVariant &item : v.toList())
+        items << typed(item);
+    return "[" + items.join(",") + "]";
+}
 
 class RecordingHandler : public RequestHandler
 {
 public:
     bool set(const QString &name, QVariant &value) override
     {
-        record(QStringLiteral("set ") + name, value);
-        return setResult;
+        record("set " + name + " " + typed(value));
+        return ok;
     }
     bool get(const QString &name, QVariant *result) override
     {
-        record(QStringLiteral("get ") + name, QVariant());
-        *result = getValue;
-        return getResult && !refused.contains(name);
+        record("get " + name);
+        *result = value;
+        return ok && name != "A.missing";
     }
     bool run(const QString &command, QVariant &args, QVariant *result) override
     {
-        record(QStringLiteral("run ") + command, args);
-        *result = runValue;
-        return runResult;
+        record("run " + command + " " + typed(args));
+        *result = value;
+        return ok;
     }
     void addLog(int level, const QString &text) override
     {
         QMutexLocker lock(&mutex);
         logs << qMakePair(level, text);
     }
+    QStringList takeCalls()
+    {
+        QMutexLocker lock(&mutex);
+        return std::exchange(calls, {});
+    }
 
     QMutex mutex; // requests may come from a server thread
     QStringList calls;
-    QVariantList values; // the value of each set and the arguments of each run
     QList<QPair<int, QString>> logs;
-    bool setResult = true;
-    bool getResult = true;
-    bool runResult = true;
-    QSet<QString> refused; // names whose get fails
-    QVariant getValue = 7;
-    QVariant runValue;
+    bool ok = true;
+    QVariant value = 7; // what get and run answer
     int nestedLoopMs = 0; // a request that runs a nested event loop, as a message box does
-    int depth = 0;
-    int maxDepth = 0;
+    int depth = 0, maxDepth = 0;
 
 private:
-    void record(const QString &call, const QVariant &value)
+    void record(const QString &call)
     {
         {
             QMutexLocker lock(&mutex);
             calls << call;
-            if (!call.startsWith(QLatin1String("get")))
-                values << value;
         }
         maxDepth = qMax(maxDepth, ++depth);
         if (nestedLoopMs > 0)

@@ -4,43 +4,34 @@
 // with the tool applets of its table.
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QtTest>
 
 #include <memory>
 
-namespace
-{
-
-QString socketPath()
-{
-    return QDir::tempPath() + QStringLiteral("/KVL52110");
-}
-
-std::unique_ptr<QProcess> startProgram(bool answerDefaults)
+static std::unique_ptr<QProcess> startProgram(bool answerDefaults)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("KVL_PROMPT_DEFAULTS"));
+    env.remove("KVL_PROMPT_DEFAULTS");
     if (answerDefaults)
-        env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TMPDIR"), QDir::tempPath());
+        env.insert("KVL_PROMPT_DEFAULTS", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", QDir::tempPath());
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QStringLiteral(KVL_PROGRAM_PATH), QStringList());
+    process->start(KVL_PROGRAM_PATH, QStringList());
     return process;
 }
 
 // Connects to the program's socket, waiting for it to listen.
-bool connectTo(QLocalSocket &socket)
+static bool connectTo(QLocalSocket &socket)
 {
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 60000) {
-        socket.connectToServer(socketPath());
+        socket.connectToServer(QDir::tempPath() + "/KVL52110");
         if (socket.waitForConnected(200))
             return true;
         QTest::qWait(100);
@@ -49,7 +40,7 @@ bool connectTo(QLocalSocket &socket)
 }
 
 // One request on a connection of its own: the reply, read until the server closes.
-QByteArray request(const QByteArray &batch)
+static QByteArray request(const QByteArray &batch)
 {
     QLocalSocket socket;
     if (!connectTo(socket))
@@ -61,8 +52,6 @@ QByteArray request(const QByteArray &batch)
     return reply + socket.readAll();
 }
 
-} // namespace
-
 class TestProgramPrompt : public QObject
 {
     Q_OBJECT
@@ -70,7 +59,6 @@ class TestProgramPrompt : public QObject
 private slots:
     void startWaitsForTheProjectTypeDialog()
     {
-        QVERIFY(QFileInfo(QStringLiteral(KVL_PROGRAM_PATH)).isExecutable());
         auto process = startProgram(false);
         QVERIFY(process->waitForStarted(30000));
         QLocalSocket socket;
@@ -78,7 +66,6 @@ private slots:
         socket.write("get\tversion\n");
         QVERIFY(socket.waitForBytesWritten(5000));
         QVERIFY(!socket.waitForReadyRead(5000));
-        QVERIFY(socket.readAll().isEmpty());
         QCOMPARE(process->state(), QProcess::Running);
         process->kill();
         QVERIFY(process->waitForFinished(30000));

@@ -20,7 +20,7 @@ public:
         QMutexLocker lock(&mutex);
         tones.append(qMakePair(frequencyHz, durationMs));
         threads.append(QThread::currentThread());
-        priorities.append(QThread::currentThread()->priority());
+        lowPriority.append(QThread::currentThread()->priority() == QThread::LowPriority);
     }
     Tones played() const
     {
@@ -28,20 +28,9 @@ public:
         return tones;
     }
     int count() const { return int(played().size()); }
-    QList<QThread *> playedOn() const
-    {
-        QMutexLocker lock(&mutex);
-        return threads;
-    }
-    QList<QThread::Priority> playedAt() const
-    {
-        QMutexLocker lock(&mutex);
-        return priorities;
-    }
 
-private:
     mutable QMutex mutex;
     Tones tones;
     QList<QThread *> threads;
-    QList<QThread::Priority> priorities;
+    QList<bool> lowPriority;
 };

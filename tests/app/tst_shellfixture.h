@@ -6,20 +6,12 @@
 #include "applet.h"
 #include "checkbox.h"
 #include "lineedit.h"
-#include "pushbutton.h"
 #include "recordingprompt.h"
 #include "register.h"
 #include "tst_pipefixture.h"
 #include "variable.h"
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QVariant>
-#include <QtTest>
-
 #include <functional>
-#include <memory>
 
 class ShellPrompt : public RecordingPrompt
 {
@@ -27,9 +19,7 @@ public:
     QString getItem(const QString &title, const QString &, const QStringList &items, int current,
                     bool *ok) override
     {
-        itemTitles.append(title);
-        itemLists.append(items);
-        itemCurrents.append(current);
+        itemQuestions.append(QStringLiteral("%1|%2|%3").arg(title, items.join(",")).arg(current));
         if (onItem)
             onItem();
         if (ok)
@@ -37,16 +27,14 @@ public:
         return items.value(itemAnswer < 0 ? current : itemAnswer);
     }
 
-    QStringList itemTitles; // the single-choice questions asked
-    QList<QStringList> itemLists;
-    QList<int> itemCurrents;
-    int itemAnswer = -1; // the item chosen; -1 keeps the current one
+    QStringList itemQuestions; // each as title|items|current
+    int itemAnswer = -1;       // the item chosen; -1 keeps the current one
     bool itemAccepted = true;
     std::function<void()> onItem;
 };
 
 // A tool applet with the register BANK (SW1, SW2), the variables SA (writable, 0..31) and
-// LOCK (read-only), and widgets bound to BANK[SW1], SA and ReadVLED(1).
+// LOCK (read-only), and widgets bound to BANK[SW1] and SA.
 class ToolApplet : public Applet
 {
 public:
@@ -60,7 +48,6 @@ public:
         resize(300, 200);
         cbSw1 = bound<CustomControls::CheckBox>("BANK[SW1]", 10);
         leSa = bound<CustomControls::LineEdit>("SA", 40);
-        pbRead = bound<CustomControls::PushButton>("ReadVLED(1)", 70);
     }
 
     QVariant run(const QString &command, const QVariant &args) override
@@ -72,10 +59,7 @@ public:
     bool init() override
     {
         ++initCalls;
-        addRegister(&bank, 2);
-        addVariable(&sa);
-        addVariable(&lock);
-        return initResult;
+        return addRegister(&bank, 2) && addVariable(&sa) && addVariable(&lock) && initResult;
     }
     void onConnected() override { ++connects; }
 
@@ -88,14 +72,11 @@ public:
     }
 
     Register bank;
-    Variable sa;
-    Variable lock;
+    Variable sa, lock;
     CustomControls::CheckBox *cbSw1 = nullptr;
     CustomControls::LineEdit *leSa = nullptr;
-    CustomControls::PushButton *pbRead = nullptr;
     QStringList commands;
     QVariantList arguments;
-    int initCalls = 0;
-    int connects = 0;
+    int initCalls = 0, connects = 0;
     bool initResult = true;
 };

