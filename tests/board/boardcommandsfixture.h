@@ -1,36 +1,27 @@
 #pragma once
 
 // The program's application object with the SPI tools, the frame and configuration applets and
-// the board page, connected to a FakeBoard with two matrix chips at 1 and 2 and the
-// controller's map commands. Pauses of the page
-// return at once and are recorded, with whether a progress dialog was showing. Header only.
+// the board page, connected to a FakeBoard with two matrix chips at 1 and 2, its flash and the
+// controller's map, playback and script commands. Pauses of the page return at once and are
+// recorded. Header only.
 #include "board.h"
 #include "boardglobals.h"
 #include "configuration.h"
-#include "dialogprogressbar.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_playback.h"
+#include "fakeboard_scripts.h"
 #include "pxnappfixture.h"
+#include "testfiles.h"
 #include "variable.h"
 
-#include <QApplication>
-
-// The board page with its help table and the flag of a command started by a bound button.
-class BoardProbe : public Board
-{
-public:
-    const QMap<QString, QString> &help() const { return functions; }
-    QVariant runFromButton(const QString &command, const QVariant &args)
-    {
-        triggeredByControl = true;
-        const QVariant result = run(command, args);
-        triggeredByControl = false;
-        return result;
-    }
-};
+#include <QTableWidget>
 
 struct BoardCommandsFixture : PxnAppFixture {
-    BoardCommandsFixture() { Board::setDelayHook(&BoardCommandsFixture::pause); }
+    BoardCommandsFixture()
+    {
+        pauses().clear();
+        Board::setDelayHook([](unsigned ms) { pauses().append(ms); });
+    }
     ~BoardCommandsFixture() { Board::setDelayHook(nullptr); }
 
     bool start()
@@ -41,17 +32,20 @@ struct BoardCommandsFixture : PxnAppFixture {
                                  []() -> Applet * { return new SpiEEPROM; },
                                  []() -> Applet * { return new PxnProbe; },
                                  []() -> Applet * { return new Configuration; },
-                                 []() -> Applet * { return new BoardProbe; },
+                                 []() -> Applet * { return new Board; },
                                  []() -> Applet * { return new SpiRaw4B; }});
         if (!app->init())
             return false;
         app->start();
+        // The connection's set-up gives the script table its columns; make sure it has them.
+        if (auto *table = widget<QTableWidget>("tableAnimationScripts"); table->columnCount() == 0)
+            table->setColumnCount(4);
         return connectTo(board);
     }
 
-    BoardProbe *page() const
+    Board *page() const
     {
-        return static_cast<BoardProbe *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
+        return static_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
     }
     template <typename T> T *widget(const char *name) const
     {
@@ -81,25 +75,38 @@ struct BoardCommandsFixture : PxnAppFixture {
     }
     using SpiAppFixture::take;
 
-    // One pause, with the value of the progress dialog then showing (-1: none showing).
-    struct Pause {
-        unsigned ms;
-        int progress;
-    };
-    static void pause(unsigned ms)
+    // Loads a matrix file of the four counts and the row lines; returns the boxes it showed.
+    int load(int devices, int pixels, int rows, int cols, const QByteArrayList &lines)
     {
-        int progress = -1;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *dialog = qobject_cast<DialogProgressBar *>(w); dialog && w->isVisible())
-                progress = dialog->value();
-        pauses().append({ms, progress});
+        const QByteArray text = QStringLiteral("NumberOfDevices %1\nPixelsPerDevice %2\n"
+                                               "NumberOfRows %3\nNumberOfCols %4\n")
+                                    .arg(devices).arg(pixels).arg(rows).arg(cols).toLatin1() +
+                                lines.join('\n');
+        const qsizetype before = prompt.messages().size();
+        if (TestFiles::write(QStringLiteral("matrix.txt"), text))
+            page()->loadConfiguration(QStringLiteral("matrix.txt"));
+        return int(prompt.messages().size() - before);
     }
-    static QList<Pause> &pauses()
+    // Rows of width switches numbered from 1.
+    static QByteArrayList numbered(int rows, int width)
     {
-        static QList<Pause> list;
+        QByteArrayList lines;
+        for (int n = 1; n <= rows * width; ++n) {
+            if ((n - 1) % width == 0)
+                lines.append(QByteArray::number(n));
+            else
+                lines.last() += ' ' + QByteArray::number(n);
+        }
+        return lines;
+    }
+
+    static QList<unsigned> &pauses()
+    {
+        static QList<unsigned> list;
         return list;
     }
 
     FakeBoardFlash flash{board};
     FakeBoardPlayback playback{board, bus, flash};
+    FakeBoardScripts scripts{board, flash};
 };

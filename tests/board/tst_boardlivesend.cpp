@@ -1,21 +1,39 @@
-// The bank path of live sending: each device row's duties become the phase windows of its
-// twelve channels in BANKX, written in three frames; the send timer picks the path by port.
-#include "livesendfixture.h"
+// Live sending over the simulated board with a loaded two-device matrix: the flash path's block
+// lines, map-enable frames and playback, the bank path's frames and phase windows, and the send
+// timer that collapses slider moves into one pass and picks the path by the port.
+#include "boardcommandsfixture.h"
+#include "logrecorder.h"
 
+#include <QAbstractSlider>
 #include <QLabel>
-#include <QtTest>
+#include <QLineEdit>
+#include <QTimer>
 
 namespace
 {
 
-// ON and OFF of channel n (1..12) at duty 512 in mode 0: staggered by 82 from 24.
-quint32 halfOn(int n)
+// A block line as the board records it (without the CR that ends it).
+QByteArray blockLine(const QByteArray &address, const QByteArray &block)
 {
-    return quint32(24 + 82 * (n - 1));
+    const QByteArray crc =
+        QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0');
+    return "set flash=" + address + crc + "00000100" + block.toHex();
 }
-quint32 halfOff(int n)
+
+// The image of duties 0, 45, 90, ... with the last switch full, at addresses 1 and 2.
+const QByteArray Image = QByteArray::fromHex(
+    "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44");
+const QByteArray ImageLine = "set flash=800300ff66b377ee00000100" + Image.toHex() +
+                             QByteArray(2 * (256 - 37), '0');
+const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
+const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
+const QByteArray Play = "set p110animation=01";
+
+// Channel n's bank word at duty 512 in phase mode 0: ON staggered by 82 from 24, TR n - 1.
+quint32 window(int n)
 {
-    return (halfOn(n) + 511) % 1024;
+    const quint32 on = quint32(24 + 82 * (n - 1));
+    return on << 14 | ((on + 511) % 1024) << 4 | quint32(n - 1);
 }
 
 } // namespace
@@ -24,200 +42,181 @@ class TestBoardLivesend : public QObject
 {
     Q_OBJECT
 
-    LiveSendFixture f;
-    Board *page = nullptr;
+    BoardCommandsFixture f;
 
-    void setBroadcast(int value)
+    QLineEdit *address(int d) { return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(d))); }
+    void setAutoupdate(bool on) { f.widget<QAbstractButton>("cbAutoupdate")->setChecked(on); }
+    void setDuties(int fixed = -1)
     {
-        QVERIFY(page->set(QStringLiteral("BROADCAST"), value, Variable::InternalKey));
+        for (int n = 1; n <= 24; ++n)
+            f.page()->setDcRegister(quint8(n), quint16(fixed >= 0 ? fixed : n == 24 ? 1023 : 45 * (n - 1)));
+    }
+    // The page's send timer, while it runs.
+    QTimer *sendTimer()
+    {
+        for (QTimer *t : f.page()->findChildren<QTimer *>(Qt::FindDirectChildrenOnly))
+            if (t->isActive() && t->interval() == 70)
+                return t;
+        return nullptr;
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(f.start());
-        page = f.page();
-        QVERIFY(page);
+        f.bus.setOutputOn(1, true);
+        f.bus.setOutputOn(2, true);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
     }
     void init()
     {
-        QVERIFY(f.useBoard());
-        setBroadcast(0);
-        LiveSendProbe::dimFreq(page).fill(0);
-        f.widget<QAbstractButton>("cbAutoupdate")->setChecked(false);
+        QVERIFY(f.app->isConnected() || f.connectTo(f.board));
+        address(0)->setText("1");
+        address(1)->setText("2");
+        setAutoupdate(false);
+        setDuties();
+        f.setPage("BROADCAST", 0);
+        f.flash.setRefuseAt(-1);
+        f.take();
+        BoardCommandsFixture::pauses().clear();
+    }
+    void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
+
+    // Blocks follow each other 256 bytes apart, each paused after; a refused block is passed
+    // over and the next still goes out; without a board the pass still runs its course.
+    void flashBlocks()
+    {
+        QByteArray image;
+        for (int i = 0; i < 768; ++i)
+            image.append(char(i * 7 + 1));
+        f.flash.setRefuseAt(f.flash.blockCount() + 1);
+        QVERIFY(!f.page()->writeFlashBlocks(image));
+        QCOMPARE(f.take(), (QList<QByteArray>{blockLine("800300ff", image.mid(0, 256)),
+                                              blockLine("800301ff", image.mid(256, 256)),
+                                              blockLine("800302ff", image.mid(512, 256))}));
+        QCOMPARE(BoardCommandsFixture::pauses(), (QList<unsigned>{200, 200, 200}));
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800303FFu);
+        QCOMPARE(f.flash.read(0x800300FF, 256) + f.flash.read(0x800302FF, 256),
+                 image.left(256) + image.mid(512));
+
+        f.page()->sendFlashLegacy(0x80040000u);
+        QCOMPARE(f.take(), QList<QByteArray>{blockLine("80040000", QByteArray(256, char(0xFF)))});
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 3);
+
+        f.app->disconnectBoard();
+        QVERIFY(!f.page()->writeFlashBlocks(QByteArray(300, 'x')));
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 5);
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800302FFu);
     }
 
-    // Duties 512 on the mock-up port: the windows of mode 0, TR n - 1, SA the row's address.
-    void windows_data()
+    // The image in one exact block; with Autoupdate the chips' maps are enabled once, whatever
+    // the board answered, and the board plays the image; a refused block does not stop that.
+    void flashPass()
     {
-        QTest::addColumn<int>("dimFreq");
-        QTest::addColumn<quint32>("on1");
-        QTest::newRow("mode 0") << 0 << 24u;
-        QTest::newRow("mode 20") << 20 << 192u;
-        QTest::newRow("code 25 as 0") << 25 << 24u;
-        QTest::newRow("code 40 as 0") << 40 << 24u;
-    }
-    void windows()
-    {
-        QVERIFY(f.useMockup());
-        QFETCH(int, dimFreq);
-        LiveSendProbe::dimFreq(page)[1] = 7;
-        LiveSendProbe::dimFreq(page)[2] = dimFreq;
-        LiveSendProbe::setMatrix(page, 1, {}, 0, QVector<int>(24, 512));
-        LiveSendProbe::sendDeviceRow(page, 1, 2);
-        QCOMPARE(boardGlobals().SA.value(), 2.0);
-        QTEST(LiveSendFixture::bankX("ON1"), "on1");
-        if (dimFreq == 0) {
-            for (int n = 1; n <= 12; ++n) {
-                QCOMPARE(LiveSendFixture::bankX(QStringLiteral("ON%1").arg(n)), halfOn(n));
-                QCOMPARE(LiveSendFixture::bankX(QStringLiteral("OFF%1").arg(n)), halfOff(n));
-            }
-            QCOMPARE(LiveSendFixture::bankX("OFF12"), 413u);
-        }
-        for (int n = 1; n <= 12; ++n)
-            QCOMPARE(LiveSendFixture::bankX(QStringLiteral("TR%1").arg(n)), quint32(n - 1));
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), QList<QByteArray>{ImageLine});
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("Required flash size 37 B"));
+        setAutoupdate(true);
+        f.playback.failNextMapCommands(1);
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, MapEnable1, MapEnable2, Play}));
+        const FakeBoardPlayback::Playback played = f.playback.playbacks().last();
+        QCOMPARE(played.addresses, QByteArray::fromHex("0102"));
+        QCOMPARE(played.body, Image.mid(10, 24));
+        QCOMPARE(f.playback.mappedAddresses(), QList<int>{2});
+        f.flash.setRefuseAt(f.flash.blockCount());
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+        QVERIFY(!sendTimer());
     }
 
-    // Duties come from the row's own twelve entries; missing ones count 0, clamped ones are
-    // written back, and the vector keeps its size.
-    void rowDuties()
-    {
-        QVERIFY(f.useMockup());
-        QVector<int> duties(12, 0);
-        duties.append({1500, 1023, 512});
-        LiveSendProbe::setMatrix(page, 2, {}, 0, duties);
-        LiveSendProbe::sendDeviceRow(page, 1, 3);
-        QCOMPARE(LiveSendFixture::bankX("ON1"), LiveSendFixture::bankX("OFF1"));
-        QCOMPARE(LiveSendFixture::bankX("ON2"), LiveSendFixture::bankX("OFF2"));
-        QCOMPARE(LiveSendFixture::bankX("ON3"), halfOn(3));
-        QCOMPARE(LiveSendFixture::bankX("ON4"), 0u);
-        QCOMPARE(LiveSendFixture::bankX("OFF12"), 1023u);
-        QCOMPARE(LiveSendProbe::duties(page).size(), 15);
-        QCOMPARE(LiveSendProbe::duties(page).at(12), 1023);
-    }
-
-    // Rows without a device (-1) or with an address outside 0..31 send nothing; 0 and 31
-    // are sent.
-    void rowAddresses_data()
-    {
-        QTest::addColumn<int>("address");
-        QTest::addColumn<int>("warnings");
-        QTest::addColumn<double>("sa");
-        QTest::newRow("-1") << -1 << 0 << 5.0;
-        QTest::newRow("32") << 32 << 1 << 5.0;
-        QTest::newRow("-7") << -7 << 1 << 5.0;
-        QTest::newRow("0") << 0 << 0 << 0.0;
-        QTest::newRow("31") << 31 << 0 << 31.0;
-    }
+    // Rows without a device (-1) are left out of the image, a text reads 0; an address
+    // outside 0..31 gets no map frame and a warning.
     void rowAddresses()
     {
-        QFETCH(int, address);
-        QVERIFY(page->set(QStringLiteral("SA"), 5, Variable::InternalKey));
-        LiveSendProbe::setMatrix(page, 1, {}, 0, QVector<int>(12, 512));
-        QSignalSpy log(page, &Applet::signal_log);
-        LiveSendProbe::sendDeviceRow(page, 0, address);
-        QFETCH(double, sa);
-        QCOMPARE(f.take().size(), sa == 5.0 ? 0 : 3);
-        QCOMPARE(boardGlobals().SA.value(), sa);
-        QTEST(int(log.size()), "warnings");
-    }
-
-    // Over the simulator the twelve words go out as three frames of four, broadcast (type 2)
-    // or addressed (type 1), and land in the chip's bank.
-    void frames_data()
-    {
-        QTest::addColumn<int>("broadcast");
-        QTest::addColumn<QByteArray>("head");
-        QTest::newRow("broadcast") << 1 << QByteArray("set SER2PXNDATA=0e1055c16170");
-        QTest::newRow("addressed") << 0 << QByteArray("set SER2PXNDATA=0e1055a16170");
-    }
-    void frames()
-    {
-        QFETCH(int, broadcast);
-        setBroadcast(broadcast);
-        for (int chip = 0; chip < 2; ++chip)
-            f.bus.editChip(chip, [](FakeMatrixChip &c) { c.words.fill(0); });
-        LiveSendProbe::setMatrix(page, 1, {}, 0, QVector<int>(12, 512));
-        LiveSendProbe::sendDeviceRow(page, 0, 1);
-        const QList<QByteArray> lines = f.take();
-        QCOMPARE(lines.size(), 3);
-        QFETCH(QByteArray, head);
-        QVERIFY2(lines.at(0).startsWith(head), lines.at(0));
-        const QList<QPair<int, QByteArray>> frames = f.bus.frames();
-        for (int k = 0; k < 3; ++k) {
-            const QByteArray frame = frames.at(frames.size() - 3 + k).second;
-            QCOMPARE(quint8(frame.at(1)) >> 5 & 3, broadcast ? 2 : 1);
-            QCOMPARE(quint8(frame.at(2)) & 0x7F, 0x60 | (4 * k + 1));
+        setAutoupdate(true);
+        for (const auto &[first, second, image] : QList<std::tuple<QString, QString, QByteArray>>{
+                 {"-1", "-1", "5354415254320001454e44"},
+                 {"-1", "2", "53544152543201010269727b838c959ea7afb8c1c8454e44"},
+                 {"x", "-1", "5354415254320101000008111a232b343d464f5760454e44"}}) {
+            address(0)->setText(first);
+            address(1)->setText(second);
+            f.page()->sendFWData();
+            const QList<QByteArray> lines = f.take();
+            QVERIFY(lines.first().startsWith("set flash=800300ff"));
+            QCOMPARE(lines.first().mid(34, image.size()), image);
+            QCOMPARE(lines.last(), Play);
         }
-        QVERIFY(f.bus.violations().isEmpty());
+        LogRecorder log(f.page());
+        address(0)->setText("1");
+        address(1)->setText("40");
+        f.page()->sendFWData();
+        QCOMPARE(f.take().mid(1), QList<QByteArray>{Play});
+        QCOMPARE(log.entries().size(), 1);
+        QVERIFY(log.entries().first().second.contains("40"));
+    }
+
+    // Each device row goes out as three frames of four words, addressed or broadcast, with its
+    // phase windows; a written DIMFREQ code changes that chip's mode; a row address outside
+    // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after.
+    void bankPass()
+    {
+        setDuties(512);
+        f.page()->sendData();
+        QList<QByteArray> lines = f.take();
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.first().startsWith("set SER2PXNDATA=0e1055a16170"), lines.first());
         for (int n = 1; n <= 12; ++n)
-            QCOMPARE(f.bus.chip(0).word(n), (halfOn(n) << 14) | (halfOff(n) << 4) | quint32(n - 1));
-        QCOMPARE(f.bus.chip(1).word(1), broadcast ? f.bus.chip(0).word(1) : 0u);
-    }
+            QCOMPARE(f.bus.chip(0).word(n), window(n));
+        QCOMPARE(f.bus.chip(1).word(12), window(12));
+        QCOMPARE(boardGlobals().SA.value(), 2.0);
 
-    // The whole pass ends with the timer stopped; with Autoupdate on a real port it enables
-    // every chip's mapping and the controller's.
-    void passEnd_data()
-    {
-        QTest::addColumn<bool>("mockup");
-        QTest::addColumn<bool>("autoupdate");
-        QTest::addColumn<bool>("mapena");
-        QTest::newRow("board, Autoupdate") << false << true << true;
-        QTest::newRow("board, no Autoupdate") << false << false << false;
-        QTest::newRow("mockup, Autoupdate") << true << true << false;
-    }
-    void passEnd()
-    {
-        QFETCH(bool, mockup);
-        QVERIFY(!mockup || f.useMockup());
-        QFETCH(bool, autoupdate);
-        f.widget<QAbstractButton>("cbAutoupdate")->setChecked(autoupdate);
-        LiveSendProbe::setMatrix(page, 0, {}, 0, {});
-        LiveSendProbe::sendTimer(page)->start(10000);
+        f.setPage("BANK[DIMFREQ]", 20);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        f.take();
+        f.setPage("BROADCAST", 1);
+        f.page()->sendData();
+        QVERIFY2(f.take().first().startsWith("set SER2PXNDATA=0e1055c16170"), "broadcast");
+        QCOMPARE(f.bus.chip(0).word(1) >> 14, 192u); // both chips got the last row's
+
+        f.setPage("BROADCAST", 0);
+        LogRecorder log(f.page());
+        address(0)->setText("32");
+        setAutoupdate(true);
         Configuration *configuration = Configuration::instance();
-        const QStringList fields{"MAPENA[B]", "MAPENA[MAPENA]", "MAPENA[CNT_RST]"};
-        for (const QString &field : fields)
-            QVERIFY(configuration->set(field, 0, Variable::InternalKey));
+        QVERIFY(configuration->set("MAPENA[MAPENA]", 0, Variable::InternalKey));
         const int enables = f.playback.mapEnableCount();
-        page->sendData();
-        QVERIFY(!LiveSendProbe::sendTimer(page)->isActive());
-        QFETCH(bool, mapena);
-        QCOMPARE(f.playback.mapEnableCount(), enables + (mapena ? 1 : 0));
-        const QList<QByteArray> lines = f.take();
-        QCOMPARE(lines.isEmpty(), !mapena);
-        if (mapena)
-            QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
-        for (const QString &field : fields)
-            QCOMPARE(configuration->get(field, Variable::InternalKey).toInt(), mapena ? 1 : 0);
+        f.page()->sendData();
+        lines = f.take();
+        QCOMPARE(log.entries().size(), 1);
+        QCOMPARE(lines.first().left(26), QByteArray("set SER2PXNDATA=0e1055a261")); // row 2 only
+        QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
+        QCOMPARE(f.playback.mapEnableCount(), enables + 1);
+        QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
     }
 
-    // Each timeout follows the port of that moment: the flash image shows its size, the bank
-    // pass does not; the timer runs one pass per start, also after Broadcast was clicked.
-    void timerFollowsPort_data()
+    // Slider moves with Autoupdate collapse into one pass after the last of them; the pass
+    // follows the port of that moment: the flash image on a board, the bank on "mockup".
+    void timerPasses()
     {
-        QTest::addColumn<bool>("mockup");
-        QTest::addColumn<bool>("clickBroadcast");
-        QTest::newRow("board") << false << false;
-        QTest::newRow("mockup") << true << false;
-        QTest::newRow("board after Broadcast") << false << true;
-        QTest::newRow("mockup after Broadcast") << true << true;
-    }
-    void timerFollowsPort()
-    {
-        QFETCH(bool, mockup);
-        QVERIFY(!mockup || f.useMockup());
-        QFETCH(bool, clickBroadcast);
-        if (clickBroadcast)
-            page->on_cbBroadcast_clicked(true);
-        LiveSendProbe::setMatrix(page, 0, {}, 0, {});
-        QLabel *size = f.widget<QLabel>("lbFlashSize");
-        size->setText(QStringLiteral("-"));
-        const int blocks = f.flash.blockCount();
-        QTimer *timer = LiveSendProbe::sendTimer(page);
-        timer->start(1);
-        QTRY_VERIFY(!timer->isActive());
-        QCOMPARE(size->text() == QLatin1String("-"), mockup);
-        QCOMPARE(f.flash.blockCount(), blocks + (mockup ? 0 : 1));
+        setAutoupdate(true);
+        auto *slider = f.widget<QAbstractSlider>("SW24");
+        slider->setValue(900);
+        slider->setValue(1023);
+        QVERIFY(sendTimer());
+        QVERIFY(f.take().isEmpty());
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+
+        f.app->disconnectBoard();
+        QVERIFY(f.app->connectBoard("mockup"));
+        f.widget<QLabel>("lbFlashSize")->setText("-");
+        address(1)->setText("3");
+        slider->setValue(512);
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("-"));
+        QCOMPARE(boardGlobals().SA.value(), 3.0);
+        QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
     }
 };
 
