@@ -28,12 +28,11 @@ struct BoardCommandsFixture : PxnAppFixture {
     {
         bus.addChip(1, 4, 1);
         bus.addChip(2, 4, 2);
-        app->setAppletFactories({[]() -> Applet * { return new SpiRaw; },
-                                 []() -> Applet * { return new SpiEEPROM; },
-                                 []() -> Applet * { return new PxnProbe; },
-                                 []() -> Applet * { return new Configuration; },
-                                 []() -> Applet * { return new Board; },
-                                 []() -> Applet * { return new SpiRaw4B; }});
+        app->setAppletFactories(
+            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
+             []() -> Applet * { return new PxnProbe; },
+             []() -> Applet * { return new Configuration; }, []() -> Applet * { return new Board; },
+             []() -> Applet * { return new SpiRaw4B; }});
         if (!app->init())
             return false;
         app->start();
@@ -80,7 +79,11 @@ struct BoardCommandsFixture : PxnAppFixture {
     {
         const QByteArray text = QStringLiteral("NumberOfDevices %1\nPixelsPerDevice %2\n"
                                                "NumberOfRows %3\nNumberOfCols %4\n")
-                                    .arg(devices).arg(pixels).arg(rows).arg(cols).toLatin1() +
+                                    .arg(devices)
+                                    .arg(pixels)
+                                    .arg(rows)
+                                    .arg(cols)
+                                    .toLatin1() +
                                 lines.join('\n');
         const qsizetype before = prompt.messages().size();
         if (TestFiles::write(QStringLiteral("matrix.txt"), text))

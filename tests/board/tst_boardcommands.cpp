@@ -100,7 +100,8 @@ private slots:
             QCOMPARE(f.run(QString("OPMODE%1").arg(row)), QVariant(false));
             QComboBox *mode = nullptr;
             for (QComboBox *c : f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))
-                                    ->parentWidget()->findChildren<QComboBox *>())
+                                    ->parentWidget()
+                                    ->findChildren<QComboBox *>())
                 mode = c->accessibleName() == "OPMODE" ? c : mode;
             QCOMPARE(mode->currentIndex(), 6 - 3 * row);
             QCOMPARE(f.run(QString("NORMAL%1").arg(row)), QVariant(false));
@@ -108,8 +109,9 @@ private slots:
         }
         setAll("BROADCAST=1");
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
-        QCOMPARE(mapLines(), (QList<QByteArray>{registerZeroLine(1, 0x123456), ControllerMapEnable,
-                                                registerZeroLine(2, 0x123456), ControllerMapEnable}));
+        QCOMPARE(mapLines(),
+                 (QList<QByteArray>{registerZeroLine(1, 0x123456), ControllerMapEnable,
+                                    registerZeroLine(2, 0x123456), ControllerMapEnable}));
         f.run("Write_REG_13");
         QCOMPARE(mapLines(), (QList<QByteArray>{MapEnable1, MapEnable2}));
 
@@ -132,7 +134,8 @@ private slots:
         const int frames = commandFrames();
         QCOMPARE(f.run("MAPENA"), QVariant(false));
         QCOMPARE(r.MAPENA.getField("[B]") + r.MAPENA.getField("[MAPENA]") +
-                     r.MAPENA.getField("[CNT_RST]"), 3u);
+                     r.MAPENA.getField("[CNT_RST]"),
+                 3u);
         QCOMPARE(r.MAPENA.getField("[WDT_SEL]"), 0u);
         QCOMPARE(commandFrames(), frames + 2);
         QVERIFY(!f.take().contains("set p110animation=01"));
@@ -190,7 +193,8 @@ private slots:
         setAll("SA=9");
         f.playback.failNextMapCommands(2);
         QCOMPARE(f.run("Write_REG_0"), QVariant(false));
-        QCOMPARE(mapLines(), (QList<QByteArray>{registerZeroLine(9, 0x123456), ControllerMapEnable}));
+        QCOMPARE(mapLines(),
+                 (QList<QByteArray>{registerZeroLine(9, 0x123456), ControllerMapEnable}));
         QCOMPARE(f.run("Write_REG_0"), QVariant(false));
         QCOMPARE(mapLines(), QList<QByteArray>{registerZeroLine(9, 0x123456)});
     }
@@ -266,8 +270,8 @@ private slots:
         QList<QPair<int, int>> targets;
         for (const auto &frame : f.bus.frames().mid(f.bus.frames().size() - 6))
             targets.append({quint8(frame.second.at(1)) & 0x1F, quint8(frame.second.at(2)) & 0x7F});
-        QCOMPARE(targets, (QList<QPair<int, int>>{{1, 0x61}, {1, 0x65}, {1, 0x69},
-                                                  {3, 0x61}, {3, 0x65}, {3, 0x69}}));
+        QCOMPARE(targets, (QList<QPair<int, int>>{
+                              {1, 0x61}, {1, 0x65}, {1, 0x69}, {3, 0x61}, {3, 0x65}, {3, 0x69}}));
         QCOMPARE(f.bus.chip(0).word(12), boardGlobals().BANK.value(12 * 24, 12 * 24 + 23));
     }
 

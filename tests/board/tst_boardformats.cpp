@@ -26,7 +26,8 @@ const QStringList Keys = {"NumberOfDevices 2", "PixelsPerDevice 12", "NumberOfRo
 // "devices pixels rows cols|row|row" with the first two map rows inside the columns.
 QString configText(const MatrixConfiguration &c)
 {
-    QString text = QStringLiteral("%1 %2 %3 %4").arg(c.devices).arg(c.pixels).arg(c.rows).arg(c.cols);
+    QString text =
+        QStringLiteral("%1 %2 %3 %4").arg(c.devices).arg(c.pixels).arg(c.rows).arg(c.cols);
     for (int r = 0; r < 2; ++r) {
         text += '|';
         for (int col = 0; col < c.cols && col < c.map.at(r).size(); ++col)
@@ -120,12 +121,13 @@ private slots:
         QCOMPARE(configText(kept), QString("2 12 2 3|9 0 0|0 0 3"));
 
         const QList<std::tuple<int, int, int, bool>> counts = {
-            {1, 1, 1, true},  {2, 4, 24, true},  {0, 1, 1, false}, {3, 1, 1, false},
+            {1, 1, 1, true},  {2, 4, 24, true}, {0, 1, 1, false}, {3, 1, 1, false},
             {1, 0, 1, false}, {1, 5, 1, false}, {1, 1, 0, false}, {1, 1, 25, false}};
         for (const auto &[devices, rows, cols, valid] : counts)
             QCOMPARE(MatrixConfiguration(devices, 12, rows, cols, {}).countsValid(), valid);
 
-        MatrixConfiguration config(2, 3, 2, 3, MatrixConfiguration::Map(12, QVector<quint8>(24, 7)));
+        MatrixConfiguration config(2, 3, 2, 3,
+                                   MatrixConfiguration::Map(12, QVector<quint8>(24, 7)));
         QVERIFY(!config.tooManySwitches());
         config.pixels = 2;
         QVERIFY(config.tooManySwitches());
@@ -141,7 +143,10 @@ private slots:
             {{"1 5 9\n1023 512 0\n", ScenarioFile::Read, 0, {{1, 1023}, {5, 512}, {9, 0}}},
              {"  3\t\t 4  \r\n 7    8 \r\n", ScenarioFile::Read, 0, {{3, 7}, {4, 8}}},
              {"2\n100", ScenarioFile::Read, 0, {{2, 100}}},
-             {"1 2 3\n-5 2000 99999999999\n", ScenarioFile::Read, 0, {{1, 0}, {2, 1023}, {3, 1023}}},
+             {"1 2 3\n-5 2000 99999999999\n",
+              ScenarioFile::Read,
+              0,
+              {{1, 0}, {2, 1023}, {3, 1023}}},
              {"1 2 3\n10 20\n", ScenarioFile::Read, 0, {{1, 10}, {2, 20}}},
              {"1 x 3\n10 20 y\n", ScenarioFile::Read, 0, {{1, 10}}},
              {"0 -2 99999999999 4\n1 2 3 4\n", ScenarioFile::Read, 0, {{4, 4}}},
@@ -232,13 +237,20 @@ private slots:
         clamped[4] = 7;
         addRows<QStringList, int, QList<QStringList>, QByteArray>(
             {"addresses", "devices", "steps", "image"},
-            {{{"1", "2"}, 2, {texts(1) + texts(13), texts(1) + texts(50), texts(80) + texts(50)},
+            {{{"1", "2"},
+              2,
+              {texts(1) + texts(13), texts(1) + texts(50), texts(80) + texts(50)},
               "START\x64\x02\x03\x01\x02" + bytes(1) + bytes(13) + Marker + bytes(50) + bytes(80) +
                   Marker + "END"},
-             {{" 9 "}, 1, {texts(3), texts(3), texts(3), texts(4), texts(3)},
+             {{" 9 "},
+              1,
+              {texts(3), texts(3), texts(3), texts(4), texts(3)},
               "START\x64\x01\x05\x09" + bytes(3) + Marker + Marker + bytes(4) + bytes(3) + "END"},
              {{"3", "4\r\n", "300"}, 2, {}, QByteArray("START\x64\x02\x00\x03\x04", 10) + "END"},
-             {{"5"}, 1, {{"255", "999", "-3", "x", " 7\r\n"}}, "START\x64\x01\x01\x05" + clamped + "END"},
+             {{"5"},
+              1,
+              {{"255", "999", "-3", "x", " 7\r\n"}},
+              "START\x64\x01\x01\x05" + clamped + "END"},
              {{"255"}, 1, QList<QStringList>(255, texts(1)), QByteArray()},
              {{"1"}, 1, QList<QStringList>(256, texts(1)), "more than 255 steps"},
              {{"1"}, 2, {texts(1)}, "fewer addresses than devices"},
@@ -275,14 +287,15 @@ private slots:
 
     void padding()
     {
-        for (const auto &[size, padded] : QList<QPair<int, int>>{
-                 {0, 0}, {25, 256}, {256, 256}, {257, 512}, {130561, 130816}}) {
+        for (const auto &[size, padded] :
+             QList<QPair<int, int>>{{0, 0}, {25, 256}, {256, 256}, {257, 512}, {130561, 130816}}) {
             const QByteArray image(size, 'x');
             const QByteArray out = ScriptImage::padded(image);
             QCOMPARE(int(out.size()), padded);
             QCOMPARE(out, image + QByteArray(padded - size, '\0'));
         }
-        QCOMPARE(ScriptImage::hex(0x800300FFu, 8) + ScriptImage::hex(20, 2), QByteArray("800300ff14"));
+        QCOMPARE(ScriptImage::hex(0x800300FFu, 8) + ScriptImage::hex(20, 2),
+                 QByteArray("800300ff14"));
     }
 
     void liveImage_data()
@@ -294,14 +307,27 @@ private slots:
         holes[0][1] = 0;
         addRows<QList<int>, int, int, Grid, QVector<int>, QByteArray>(
             {"addresses", "rows", "cols", "grid", "duties", "image"},
-            {{{1, 2}, 2, 12, fullGrid(2, 12), stepped,
+            {{{1, 2},
+              2,
+              12,
+              fullGrid(2, 12),
+              stepped,
               "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44"},
              {{-1, -1}, 2, 12, fullGrid(2, 12), stepped, "5354415254320001454e44"},
-             {{-1, 2}, 2, 12, fullGrid(2, 12), stepped,
+             {{-1, 2},
+              2,
+              12,
+              fullGrid(2, 12),
+              stepped,
               "53544152543201010269727b838c959ea7afb8c1c8454e44"},
              {{3}, 1, 4, holes, {1023, 512, 6, 5}, "535441525432010103c86401454e44"},
              {{5}, 3, 2, fullGrid(3, 2), QVector<int>(6, -40), "5354415254320101050000454e44"},
-             {{-1, 4}, 2, 2, fullGrid(2, 2), QVector<int>(13, 5000), "535441525432010104c800454e44"},
+             {{-1, 4},
+              2,
+              2,
+              fullGrid(2, 2),
+              QVector<int>(13, 5000),
+              "535441525432010104c800454e44"},
              {{4}, 2, 3, Grid{{1, 2}}, QVector<int>(6, 1023), "535441525432010104c8c8454e44"},
              {{300}, 0, 0, Grid(), QVector<int>(), "53544152543201012c454e44"}});
     }
@@ -319,7 +345,8 @@ private slots:
     void checksums()
     {
         auto crc32 = [](const QByteArray &data) {
-            return Board::crc32(reinterpret_cast<const quint8 *>(data.constData()), int(data.size()));
+            return Board::crc32(reinterpret_cast<const quint8 *>(data.constData()),
+                                int(data.size()));
         };
         QCOMPARE(crc32("abc"), 0x00616263u);
         QCOMPARE(crc32(QByteArray::fromHex("deadbeef")), 0xdeadbeefu);
@@ -335,8 +362,10 @@ private slots:
         QCOMPARE(Board::crc8(block.left(9)), int(FakeMatrixBus::crc8(block.left(9))));
         QCOMPARE(Board::mapEnableFrame(0).toHex(), QByteArray("55e08f014f"));
         QCOMPARE(Board::mapEnableFrame(2).toHex(), QByteArray("55628f01a2"));
-        QCOMPARE(Board::mapEnableFrame(31).toHex(), QByteArray("557f8f01") +
-                 QByteArray(1, char(FakeMatrixBus::crc8(QByteArray::fromHex("7f8f01")))).toHex());
+        QCOMPARE(
+            Board::mapEnableFrame(31).toHex(),
+            QByteArray("557f8f01") +
+                QByteArray(1, char(FakeMatrixBus::crc8(QByteArray::fromHex("7f8f01")))).toHex());
         QCOMPARE(Board::mapCommand(26, "0000", QByteArray(1, '\0')),
                  QByteArray("set P110MAPENAREG=1a000000"));
     }

@@ -23,8 +23,8 @@ QByteArray blockLine(const QByteArray &address, const QByteArray &block)
 // The image of duties 0, 45, 90, ... with the last switch full, at addresses 1 and 2.
 const QByteArray Image = QByteArray::fromHex(
     "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44");
-const QByteArray ImageLine = "set flash=800300ff66b377ee00000100" + Image.toHex() +
-                             QByteArray(2 * (256 - 37), '0');
+const QByteArray ImageLine =
+    "set flash=800300ff66b377ee00000100" + Image.toHex() + QByteArray(2 * (256 - 37), '0');
 const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
 const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
 const QByteArray Play = "set p110animation=01";
@@ -49,7 +49,9 @@ class TestBoardLivesend : public QObject
     void setDuties(int fixed = -1)
     {
         for (int n = 1; n <= 24; ++n)
-            f.page()->setDcRegister(quint8(n), quint16(fixed >= 0 ? fixed : n == 24 ? 1023 : 45 * (n - 1)));
+            f.page()->setDcRegister(quint8(n), quint16(fixed >= 0 ? fixed
+                                                       : n == 24  ? 1023
+                                                                  : 45 * (n - 1)));
     }
     // The page's send timer, while it runs.
     QTimer *sendTimer()

@@ -102,7 +102,10 @@ private slots:
         QCOMPARE(MatrixPatterns::alternate(5, 0), (Ints{1, 3, 5}));
         QCOMPARE(MatrixPatterns::alternate(1, 1), Ints{});
         const QList<QPair<int, Ints>> hills = {
-            {0, {}}, {1, {0}}, {2, {0, 0}}, {4, {0, 1023, 1023, 0}},
+            {0, {}},
+            {1, {0}},
+            {2, {0, 0}},
+            {4, {0, 1023, 1023, 0}},
             {7, {0, 341, 682, 1023, 682, 341, 0}},
             {12, {0, 207, 411, 615, 819, 1023, 1023, 819, 615, 411, 207, 0}}};
         for (const auto &[places, duties] : hills)
@@ -114,7 +117,8 @@ private slots:
         const MatrixPatterns::Map map{{3, 1, 0, 2, 9}, {0, 6, 4, 5, 8}, {7, 7, 7, 7, 7}};
         QCOMPARE(MatrixPatterns::rowSequences(map, 2, 4), (QVector<Ints>{{3, 1, 2}, {6, 4, 5}}));
         QCOMPARE(MatrixPatterns::rowMajor(map, 2, 2), (Ints{3, 1, 6}));
-        QCOMPARE(MatrixPatterns::rowSequences({{0, 0}, {1, 2}}, 4, 24), (QVector<Ints>{{}, {1, 2}}));
+        QCOMPARE(MatrixPatterns::rowSequences({{0, 0}, {1, 2}}, 4, 24),
+                 (QVector<Ints>{{}, {1, 2}}));
     }
 
     // Every rotating mode moves each duty by one place with wrap-around and writes every
@@ -155,13 +159,15 @@ private slots:
     {
         Rig rig(Twelve);
         rig.placeOnSwitch(1, 1023);
-        for (const auto &step : QList<QPair<int, int>>{{768, 255}, {513, 510}, {258, 765}, {0, 1023}}) {
+        for (const auto &step :
+             QList<QPair<int, int>>{{768, 255}, {513, 510}, {258, 765}, {0, 1023}}) {
             rig.move(Mode::ExtendedSwitch, true, 4);
             QCOMPARE(qMakePair(rig.written[1], rig.written[2]), step);
             QCOMPARE(rig.written[3], 0);
         }
         QCOMPARE(rig.subStep, 0);
-        for (const auto &step : QList<QPair<int, int>>{{255, 768}, {510, 513}, {765, 258}, {1023, 0}}) {
+        for (const auto &step :
+             QList<QPair<int, int>>{{255, 768}, {510, 513}, {765, 258}, {1023, 0}}) {
             rig.move(Mode::ExtendedSwitch, false, 4);
             QCOMPARE(qMakePair(rig.written[1], rig.written[2]), step);
         }
@@ -256,19 +262,18 @@ private slots:
     // With no layout, or buffers shorter than the layout says, nothing moves or is written.
     void nothingToMove_data()
     {
-        addRows<QString, Mode>({"situation", "mode"},
-                               {{"empty", Mode::Switch},
-                                {"empty", Mode::ExtendedSwitch},
-                                {"empty", Mode::ExtendedRowIndependent},
-                                {"no rows", Mode::RowIndependent},
-                                {"no rows", Mode::ExtendedRowIndependent},
-                                {"short profile", Mode::ExtendedSwitch},
-                                {"short profile", Mode::ExtendedRow},
-                                {"short target", Mode::ExtendedSwitch},
-                                {"short line", Mode::ExtendedRowIndependent},
-                                {"no duties", Mode::Switch},
-                                {"no duties", Mode::Row},
-                                {"none", Mode::None}});
+        addRows<QString, Mode>({"situation", "mode"}, {{"empty", Mode::Switch},
+                                                       {"empty", Mode::ExtendedSwitch},
+                                                       {"empty", Mode::ExtendedRowIndependent},
+                                                       {"no rows", Mode::RowIndependent},
+                                                       {"no rows", Mode::ExtendedRowIndependent},
+                                                       {"short profile", Mode::ExtendedSwitch},
+                                                       {"short profile", Mode::ExtendedRow},
+                                                       {"short target", Mode::ExtendedSwitch},
+                                                       {"short line", Mode::ExtendedRowIndependent},
+                                                       {"no duties", Mode::Switch},
+                                                       {"no duties", Mode::Row},
+                                                       {"none", Mode::None}});
     }
     void nothingToMove()
     {
