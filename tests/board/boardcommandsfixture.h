@@ -90,18 +90,9 @@ struct BoardCommandsFixture : PxnAppFixture {
             page()->loadConfiguration(QStringLiteral("matrix.txt"));
         return int(prompt.messages().size() - before);
     }
-    // Rows of width switches numbered from 1.
-    static QByteArrayList numbered(int rows, int width)
-    {
-        QByteArrayList lines;
-        for (int n = 1; n <= rows * width; ++n) {
-            if ((n - 1) % width == 0)
-                lines.append(QByteArray::number(n));
-            else
-                lines.last() += ' ' + QByteArray::number(n);
-        }
-        return lines;
-    }
+    // Two rows of twelve switches numbered from 1.
+    inline static const QByteArrayList TwoRows = {"1 2 3 4 5 6 7 8 9 10 11 12",
+                                                  "13 14 15 16 17 18 19 20 21 22 23 24"};
 
     static QList<unsigned> &pauses()
     {

@@ -13,23 +13,13 @@
 namespace
 {
 
-// The map command of a register-0 frame holding word to address.
-QByteArray registerZeroLine(int address, quint32 word)
-{
-    const int id = address | 0x20;
-    const int ones = qPopulationCount(quint32(id & 0x7F));
-    QByteArray body;
-    body.append(char((id & 0x7F) | (ones % 2 == 0 ? 0x80 : 0))).append('\x80');
-    for (int shift = 0; shift < 24; shift += 8)
-        body.append(char(word >> shift));
-    const QByteArray frame = '\x55' + body + char(FakeMatrixBus::crc8(body));
-    return "set P110MAPENAREG=" + QByteArray::number(address, 16).rightJustified(2, '0') + "0100" +
-           frame.toHex();
-}
-
+// Register-0 frames of the word 0x123456 and map-enable frames, as map commands.
+const QByteArray Zero1 = "set P110MAPENAREG=01010055a1805634122c";
+const QByteArray Zero2 = "set P110MAPENAREG=02010055a28056341273";
+const QByteArray Zero9 = "set P110MAPENAREG=0901005529805634127c";
 const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
 const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
-const QByteArray ControllerMapEnable = "set P110MAPENA=01";
+const QByteArray MapEnable = "set P110MAPENA=01";
 
 } // namespace
 
@@ -40,14 +30,6 @@ class TestBoardCommands : public QObject
     BoardCommandsFixture f;
 
     QList<QByteArray> mapLines() { return f.take("set P110MAPENA"); }
-    // Command frames (type 3, as the configuration applet's MAPENA) the chips have received.
-    int commandFrames()
-    {
-        int count = 0;
-        for (const auto &frame : f.bus.frames())
-            count += frame.second.size() > 1 && ((quint8(frame.second.at(1)) >> 5) & 3) == 3;
-        return count;
-    }
     // Sets "NAME=value;..." on the page.
     void setAll(const QString &assignments)
     {
@@ -93,25 +75,22 @@ private slots:
     {
         QCOMPARE(f.run("MAPENA"), QVariant(false));
         QCOMPARE(f.take(), QList<QByteArray>{"set p110animation=01"});
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(f.page()->deviceAddressTexts(), (QStringList{"1", "2"}));
         for (int row = 0; row < 2; ++row) {
             f.bus.editChip(row, [row](FakeMatrixChip &chip) { chip.opmode = 6 - 3 * row; });
             QCOMPARE(f.run(QString("OPMODE%1").arg(row)), QVariant(false));
-            QComboBox *mode = nullptr;
-            for (QComboBox *c : f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))
-                                    ->parentWidget()
-                                    ->findChildren<QComboBox *>())
-                mode = c->accessibleName() == "OPMODE" ? c : mode;
-            QCOMPARE(mode->currentIndex(), 6 - 3 * row);
+            QCOMPARE(f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))
+                         ->parentWidget()
+                         ->findChild<QComboBox *>()
+                         ->currentIndex(),
+                     6 - 3 * row); // the row's OPMODE combo
             QCOMPARE(f.run(QString("NORMAL%1").arg(row)), QVariant(false));
             QCOMPARE(f.bus.chip(row).opmode, 4);
         }
         setAll("BROADCAST=1");
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
-        QCOMPARE(mapLines(),
-                 (QList<QByteArray>{registerZeroLine(1, 0x123456), ControllerMapEnable,
-                                    registerZeroLine(2, 0x123456), ControllerMapEnable}));
+        QCOMPARE(mapLines(), (QList<QByteArray>{Zero1, MapEnable, Zero2, MapEnable}));
         f.run("Write_REG_13");
         QCOMPARE(mapLines(), (QList<QByteArray>{MapEnable1, MapEnable2}));
 
@@ -119,7 +98,7 @@ private slots:
         LogRecorder log(f.page());
         address0->setText("-1");
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
-        QCOMPARE(mapLines(), QList<QByteArray>{registerZeroLine(2, 0x123456)});
+        QCOMPARE(mapLines(), QList<QByteArray>{Zero2});
         QCOMPARE(log.starting("Address 255 is outside 0..31").size(), 1);
         for (const char *command : {"OPMODE0", "NORMAL0"})
             QCOMPARE(f.run(command), QVariant(false));
@@ -131,16 +110,17 @@ private slots:
         ConfigurationRegisters &r = configurationRegisters();
         r.MAPENA.setField("[WDT_SEL]", 1);
         r.MAPENA.setField("[B]", 0);
-        const int frames = commandFrames();
+        const qsizetype frames = f.bus.frames().size();
         QCOMPARE(f.run("MAPENA"), QVariant(false));
-        QCOMPARE(r.MAPENA.getField("[B]") + r.MAPENA.getField("[MAPENA]") +
-                     r.MAPENA.getField("[CNT_RST]"),
-                 3u);
-        QCOMPARE(r.MAPENA.getField("[WDT_SEL]"), 0u);
-        QCOMPARE(commandFrames(), frames + 2);
+        QString fields; // B, MAPENA, CNT_RST set, WDT_SEL cleared
+        for (const char *field : {"[B]", "[MAPENA]", "[CNT_RST]", "[WDT_SEL]"})
+            fields += QString::number(r.MAPENA.getField(field));
+        QCOMPARE(fields, QString("1110"));
+        QCOMPARE(f.bus.frames().size(), frames + 2); // command frames to the rows at 1 and 2
+        QCOMPARE(quint8(f.bus.frames().last().second.at(1)) >> 5 & 3, 3);
         QVERIFY(!f.take().contains("set p110animation=01"));
 
-        QCOMPARE(f.load(1, 12, 1, 12, BoardCommandsFixture::numbered(1, 12)), 0);
+        QCOMPARE(f.load(1, 12, 1, 12, BoardCommandsFixture::TwoRows.mid(0, 1)), 0);
         f.take();
         QCOMPARE(f.run("NORMAL1"), QVariant(false));
         QTest::qWait(30);
@@ -163,10 +143,10 @@ private slots:
             QVariant result;
             QList<QByteArray> lines;
         } steps[] = {
-            {"", "Write_REG_0", true, {registerZeroLine(1, 0x123456)}},
+            {"", "Write_REG_0", true, {Zero1}},
             {"", "Write_REG_13", {}, {MapEnable1}},
             {"", "Write_REG_13", {}, {}},
-            {"SA=2", "Write_REG_0", true, {registerZeroLine(2, 0x123456)}},
+            {"SA=2", "Write_REG_0", true, {Zero2}},
             {"", "Write_REG_13", {}, {MapEnable2}},
             {"SA=3;BANK[MAPENA]=0", "Write_REG_13", {}, {}},
             {"BANK[MAPENA]=1;SA=-1", "Write_REG_0", false, {}},
@@ -193,10 +173,9 @@ private slots:
         setAll("SA=9");
         f.playback.failNextMapCommands(2);
         QCOMPARE(f.run("Write_REG_0"), QVariant(false));
-        QCOMPARE(mapLines(),
-                 (QList<QByteArray>{registerZeroLine(9, 0x123456), ControllerMapEnable}));
+        QCOMPARE(mapLines(), (QList<QByteArray>{Zero9, MapEnable}));
         QCOMPARE(f.run("Write_REG_0"), QVariant(false));
-        QCOMPARE(mapLines(), QList<QByteArray>{registerZeroLine(9, 0x123456)});
+        QCOMPARE(mapLines(), QList<QByteArray>{Zero9});
     }
 
     // An error flag read in register 16 clears through the controller and forgets the slave's
@@ -219,16 +198,15 @@ private slots:
 
     void roofPattern()
     {
-        const int on[] = {620, 580, 540, 500, 460, 420, 380, 340, 300, 260, 220, 180};
-        const int off[] = {660, 700, 740, 780, 820, 860, 900, 940, 980, 1020, 40, 80};
-        for (int run = 0; run < 2; ++run) {
+        for (int run = 0; run < 2; ++run) {    // mirrored on every second run
             QVariant args = QString(), result; // as a pipe request
             f.app->run("Board.RoofPattern", args, &result);
             QCOMPARE(result, QVariant(true));
             for (int n = 1; n <= 12; ++n) {
-                const int index = run == 1 ? 12 - n : n - 1;
-                QCOMPARE(f.pageItem(QString("BANK[ON%1]").arg(n)), quint32(on[index]));
-                QCOMPARE(f.pageItem(QString("BANK[OFF%1]").arg(n)), quint32(off[index]));
+                const int i = run == 1 ? 12 - n : n - 1;
+                QCOMPARE(f.pageItem(QString("BANK[ON%1]").arg(n)), quint32(620 - 40 * i));
+                QCOMPARE(f.pageItem(QString("BANK[OFF%1]").arg(n)), // 660 up, past 1020 from 40
+                         quint32((640 + 40 * i) % 1020 + 20));
                 QCOMPARE(f.pageItem(QString("BANK[TR%1]").arg(n)), quint32(n - 1));
             }
         }

@@ -68,7 +68,7 @@ private slots:
         QVERIFY(f.start());
         f.bus.setOutputOn(1, true);
         f.bus.setOutputOn(2, true);
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
     }
     void init()
     {

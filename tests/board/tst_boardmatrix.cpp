@@ -70,10 +70,10 @@ private slots:
             {2, 12, 5, 12, counts},
             {2, 12, 0, 12, counts},
             {1, 11, 1, 12, "2|Error|Number of activ SW is bigger than possible pixels in total!"}};
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QVERIFY(f.setItem("Board.DCREG[SW3]", 500));
         QCOMPARE(slider(3)->value(), 500);
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(slider(3)->value() + page()->dcRegister(3), 0);
         for (const auto &[devices, pixels, rows, cols, text] : refused) {
             const qsizetype first = f.prompt.messages().size();
@@ -200,7 +200,7 @@ private slots:
     // lists what keeps the matrix from running.
     void bucksAndHint()
     {
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::numbered(2, 12)), 0);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         BoardPageAccess *access = BoardPageAccess::instance();
         for (const auto &[channel, on, word] : QList<std::tuple<int, bool, int>>{
                  {1, true, 2}, {2, true, 3}, {1, false, 1}, {2, false, 0}}) {
