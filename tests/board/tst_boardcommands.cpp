@@ -1,14 +1,16 @@
-// The board page's named commands through Board::run on the simulated board: the dispatch,
-// the map frames of registers 0, 13 and 16 with the per-slave records that decide them, the
-// multi-register loops, the address-list write, the roof pattern, the serial-bus rate, the map
-// enable and the commands of a loaded matrix's device rows.
+// The board page's named commands and live sending on the simulated board with a loaded
+// two-device matrix: the exact lines and frames each sends, the per-slave records that decide
+// the map frames, the flash image's blocks and playback, the bank path's phase windows, and the
+// send timer that collapses slider moves into one pass and picks the path by the port.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "logrecorder.h"
 
+#include <QAbstractSlider>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QtTest>
+#include <QTimer>
 
 namespace
 {
@@ -21,6 +23,28 @@ const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
 const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
 const QByteArray MapEnable = "set P110MAPENA=01";
 
+// A block line as the board records it (without the CR that ends it).
+QByteArray blockLine(const QByteArray &address, const QByteArray &block)
+{
+    const QByteArray crc =
+        QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0');
+    return "set flash=" + address + crc + "00000100" + block.toHex();
+}
+
+// The image of duties 0, 45, 90, ... with the last switch full, at addresses 1 and 2.
+const QByteArray Image = QByteArray::fromHex(
+    "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44");
+const QByteArray ImageLine =
+    "set flash=800300ff66b377ee00000100" + Image.toHex() + QByteArray(2 * (256 - 37), '0');
+const QByteArray Play = "set p110animation=01";
+
+// Channel n's bank word at duty 512 in phase mode 0: ON staggered by 82 from 24, TR n - 1.
+quint32 window(int n)
+{
+    const quint32 on = quint32(24 + 82 * (n - 1));
+    return on << 14 | ((on + 511) % 1024) << 4 | quint32(n - 1);
+}
+
 } // namespace
 
 class TestBoardCommands : public QObject
@@ -30,6 +54,24 @@ class TestBoardCommands : public QObject
     BoardCommandsFixture f;
 
     QList<QByteArray> mapLines() { return f.take("set P110MAPENA"); }
+
+    QLineEdit *address(int d) { return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(d))); }
+    void setAutoupdate(bool on) { f.widget<QAbstractButton>("cbAutoupdate")->setChecked(on); }
+    void setDuties(int fixed = -1)
+    {
+        for (int n = 1; n <= 24; ++n)
+            f.page()->setDcRegister(quint8(n), quint16(fixed >= 0 ? fixed
+                                                       : n == 24  ? 1023
+                                                                  : 45 * (n - 1)));
+    }
+    // The page's send timer, while it runs.
+    QTimer *sendTimer()
+    {
+        for (QTimer *t : f.page()->findChildren<QTimer *>(Qt::FindDirectChildrenOnly))
+            if (t->isActive() && t->interval() == 70)
+                return t;
+        return nullptr;
+    }
     // Sets "NAME=value;..." on the page.
     void setAll(const QString &assignments)
     {
@@ -44,9 +86,16 @@ private slots:
         f.bus.setOutputOn(1, true); // the chips' supplies
         f.bus.setOutputOn(2, true);
         setAll("BANK[MAPENA]=1;BANK[21:0]=1193046"); // 0x123456
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
     }
     void init()
     {
+        QVERIFY(f.app->isConnected() || f.connectTo(f.board));
+        address(0)->setText("1");
+        address(1)->setText("2");
+        setAutoupdate(false);
+        setDuties();
+        f.flash.setRefuseAt(-1);
         setAll("SA=1;BROADCAST=0");
         f.take();
         BoardCommandsFixture::pauses().clear();
@@ -56,35 +105,165 @@ private slots:
     // Names differ by case and blanks; none of these is a command, and nothing is sent.
     void dispatch()
     {
-        for (const char *name : {"", "update", "UPDATE ", "read_REG_0", "Read_REG_19",
-                                 "Write_REG_15", "ALLON", "OPMODE2", "adcVLED3", "Read*"}) {
-            const QVariant result = f.run(name);
-            QCOMPARE(result.typeId(), QMetaType::Bool);
-            QVERIFY2(!result.toBool(), name);
-        }
-        for (const char *name : {"OPMODE0", "OPMODE1", "NORMAL0", "NORMAL1", "allOff"})
-            QCOMPARE(f.run(name), QVariant(false)); // no device rows yet
+        for (const char *name : {"", "update", "UPDATE ", "read_REG_0", "Read_REG_19", "ALLON",
+                                 "adcVLED3", "Read*", "OPMODE2"})
+            QCOMPARE(f.run(name), QVariant(false));
         QTest::qWait(30);
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // With a loaded matrix, broadcast commands address every row's chip in row order, the
-    // controller's map enable after the first frame to each; a row without a device is left
-    // out with a warning; the rows' mode read and normal-mode change.
+    // Blocks follow each other 256 bytes apart, each paused after; a refused block is passed
+    // over and the next still goes out; without a board the pass still runs its course.
+    void flashBlocks()
+    {
+        QByteArray image;
+        for (int i = 0; i < 768; ++i)
+            image.append(char(i * 7 + 1));
+        f.flash.setRefuseAt(f.flash.blockCount() + 1);
+        QVERIFY(!f.page()->writeFlashBlocks(image));
+        QCOMPARE(f.take(), (QList<QByteArray>{blockLine("800300ff", image.mid(0, 256)),
+                                              blockLine("800301ff", image.mid(256, 256)),
+                                              blockLine("800302ff", image.mid(512, 256))}));
+        QCOMPARE(BoardCommandsFixture::pauses(), (QList<unsigned>{200, 200, 200}));
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800303FFu);
+        QCOMPARE(f.flash.read(0x800300FF, 256) + f.flash.read(0x800302FF, 256),
+                 image.left(256) + image.mid(512));
+
+        f.page()->sendFlashLegacy(0x80040000u);
+        QCOMPARE(f.take(), QList<QByteArray>{blockLine("80040000", QByteArray(256, char(0xFF)))});
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 3);
+
+        f.app->disconnectBoard();
+        QVERIFY(!f.page()->writeFlashBlocks(QByteArray(300, 'x')));
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 5);
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800302FFu);
+    }
+
+    // The image in one exact block; with Autoupdate the chips' maps are enabled once, whatever
+    // the board answered, and the board plays the image; a refused block does not stop that.
+    void flashPass()
+    {
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), QList<QByteArray>{ImageLine});
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("Required flash size 37 B"));
+        setAutoupdate(true);
+        f.playback.failNextMapCommands(1);
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, MapEnable1, MapEnable2, Play}));
+        const FakeBoardPlayback::Playback played = f.playback.playbacks().last();
+        QCOMPARE(played.addresses, QByteArray::fromHex("0102"));
+        QCOMPARE(played.body, Image.mid(10, 24));
+        QCOMPARE(f.playback.mappedAddresses(), QList<int>{2});
+        f.flash.setRefuseAt(f.flash.blockCount());
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+        QVERIFY(!sendTimer());
+    }
+
+    // Rows without a device (-1) are left out of the image, a text reads 0; an address
+    // outside 0..31 gets no map frame and a warning.
+    void rowAddresses()
+    {
+        setAutoupdate(true);
+        for (const auto &[first, second, image] : QList<std::tuple<QString, QString, QByteArray>>{
+                 {"-1", "-1", "5354415254320001454e44"},
+                 {"-1", "2", "53544152543201010269727b838c959ea7afb8c1c8454e44"},
+                 {"x", "-1", "5354415254320101000008111a232b343d464f5760454e44"}}) {
+            address(0)->setText(first);
+            address(1)->setText(second);
+            f.page()->sendFWData();
+            const QList<QByteArray> lines = f.take();
+            QVERIFY(lines.first().startsWith("set flash=800300ff"));
+            QCOMPARE(lines.first().mid(34, image.size()), image);
+            QCOMPARE(lines.last(), Play);
+        }
+        LogRecorder log(f.page());
+        address(0)->setText("1");
+        address(1)->setText("40");
+        f.page()->sendFWData();
+        QCOMPARE(f.take().mid(1), QList<QByteArray>{Play});
+        QCOMPARE(log.entries().size(), 1);
+        QVERIFY(log.entries().first().second.contains("40"));
+    }
+
+    // Each device row goes out as three frames of four words, addressed or broadcast, with its
+    // phase windows; a written DIMFREQ code changes that chip's mode; a row address outside
+    // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after.
+    void bankPass()
+    {
+        setDuties(512);
+        f.page()->sendData();
+        QList<QByteArray> lines = f.take();
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.first().startsWith("set SER2PXNDATA=0e1055a16170"), lines.first());
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(f.bus.chip(0).word(n), window(n));
+        QCOMPARE(f.bus.chip(1).word(12), window(12));
+        QCOMPARE(boardGlobals().SA.value(), 2.0);
+
+        f.setPage("BANK[DIMFREQ]", 20);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        f.take();
+        f.setPage("BROADCAST", 1);
+        f.page()->sendData();
+        QVERIFY2(f.take().first().startsWith("set SER2PXNDATA=0e1055c16170"), "broadcast");
+        QCOMPARE(f.bus.chip(0).word(1) >> 14, 192u); // both chips got the last row's
+
+        f.setPage("BROADCAST", 0);
+        LogRecorder log(f.page());
+        address(0)->setText("32");
+        setAutoupdate(true);
+        Configuration *configuration = Configuration::instance();
+        QVERIFY(configuration->set("MAPENA[MAPENA]", 0, Variable::InternalKey));
+        const int enables = f.playback.mapEnableCount();
+        f.page()->sendData();
+        lines = f.take();
+        QCOMPARE(log.entries().size(), 1);
+        QCOMPARE(lines.first().left(26), QByteArray("set SER2PXNDATA=0e1055a261")); // row 2 only
+        QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
+        QCOMPARE(f.playback.mapEnableCount(), enables + 1);
+        QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
+    }
+
+    // Slider moves with Autoupdate collapse into one pass after the last of them; the pass
+    // follows the port of that moment: the flash image on a board, the bank on "mockup".
+    void timerPasses()
+    {
+        setAutoupdate(true);
+        auto *slider = f.widget<QAbstractSlider>("SW24");
+        slider->setValue(900);
+        slider->setValue(1023);
+        QVERIFY(sendTimer());
+        QVERIFY(f.take().isEmpty());
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+
+        f.app->disconnectBoard();
+        QVERIFY(f.app->connectBoard("mockup"));
+        f.widget<QLabel>("lbFlashSize")->setText("-");
+        address(1)->setText("3");
+        slider->setValue(512);
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("-"));
+        QCOMPARE(boardGlobals().SA.value(), 3.0);
+        QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
+        QVERIFY(f.connectTo(f.board));
+    }
+
+    // Broadcast commands address every row's chip in row order, the controller's map enable
+    // after the first frame to each (the records start afresh with each connection); a row
+    // without a device is left out with a warning; the rows' mode read and normal-mode change.
     void deviceRows()
     {
         QCOMPARE(f.run("MAPENA"), QVariant(false));
         QCOMPARE(f.take(), QList<QByteArray>{"set p110animation=01"});
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(f.page()->deviceAddressTexts(), (QStringList{"1", "2"}));
         for (int row = 0; row < 2; ++row) {
             f.bus.editChip(row, [row](FakeMatrixChip &chip) { chip.opmode = 6 - 3 * row; });
             QCOMPARE(f.run(QString("OPMODE%1").arg(row)), QVariant(false));
-            QCOMPARE(f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))
-                         ->parentWidget()
-                         ->findChild<QComboBox *>()
-                         ->currentIndex(),
-                     6 - 3 * row); // the row's OPMODE combo
+            auto *group =
+                f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))->parentWidget();
+            QCOMPARE(group->findChild<QComboBox *>()->currentIndex(), 6 - 3 * row); // OPMODE
             QCOMPARE(f.run(QString("NORMAL%1").arg(row)), QVariant(false));
             QCOMPARE(f.bus.chip(row).opmode, 4);
         }
@@ -100,8 +279,7 @@ private slots:
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
         QCOMPARE(mapLines(), QList<QByteArray>{Zero2});
         QCOMPARE(log.starting("Address 255 is outside 0..31").size(), 1);
-        for (const char *command : {"OPMODE0", "NORMAL0"})
-            QCOMPARE(f.run(command), QVariant(false));
+        QCOMPARE(f.run("NORMAL0"), QVariant(false));
         QTest::qWait(30);
         QCOMPARE(f.take(), QList<QByteArray>());
         address0->setText("1");
@@ -119,13 +297,6 @@ private slots:
         QCOMPARE(f.bus.frames().size(), frames + 2); // command frames to the rows at 1 and 2
         QCOMPARE(quint8(f.bus.frames().last().second.at(1)) >> 5 & 3, 3);
         QVERIFY(!f.take().contains("set p110animation=01"));
-
-        QCOMPARE(f.load(1, 12, 1, 12, BoardCommandsFixture::TwoRows.mid(0, 1)), 0);
-        f.take();
-        QCOMPARE(f.run("NORMAL1"), QVariant(false));
-        QTest::qWait(30);
-        QCOMPARE(f.take(), QList<QByteArray>());
-
         // The DIMFREQ word: the result is the write's.
         QCOMPARE(f.run("Write_REG_14"), QVariant(true));
         f.bus.failNext("SER2PXNDATA", 4);
@@ -137,12 +308,7 @@ private slots:
     // gets nothing.
     void mapFrames()
     {
-        const struct {
-            const char *set;
-            const char *command;
-            QVariant result;
-            QList<QByteArray> lines;
-        } steps[] = {
+        const QList<std::tuple<QString, QString, QVariant, QList<QByteArray>>> steps = {
             {"", "Write_REG_0", true, {Zero1}},
             {"", "Write_REG_13", {}, {MapEnable1}},
             {"", "Write_REG_13", {}, {}},
@@ -152,14 +318,13 @@ private slots:
             {"BANK[MAPENA]=1;SA=-1", "Write_REG_0", false, {}},
             {"SA=-1", "Write_REG_13", {}, {}},
             {"SA=1;BANK[SERVICE]=1", "Write_REG_0", true, {}},
-        };
+        }; // assignments, command, result (invalid: not checked), map lines
         LogRecorder log(f.page());
-        for (const auto &step : steps) {
-            setAll(step.set);
-            const QVariant result = f.run(step.command);
-            if (step.result.isValid())
-                QCOMPARE(result, step.result);
-            QCOMPARE(mapLines(), step.lines);
+        for (const auto &[assignments, command, result, lines] : steps) {
+            setAll(assignments);
+            const QVariant got = f.run(command);
+            QVERIFY(!result.isValid() || got == result);
+            QCOMPARE(mapLines(), lines);
         }
         setAll("BANK[SERVICE]=0");
         QCOMPARE(f.bus.chip(0).word(0), 0x123456u | (1u << 22));
@@ -228,7 +393,6 @@ private slots:
         }
         QCOMPARE(boardGlobals().BANK.value(3 * 24, 3 * 24 + 23), 0x0F0F0Fu);
         QCOMPARE(boardGlobals().BANK.value(17 * 24, 17 * 24 + 23), 0xABCDEFu);
-        QVERIFY(!boardGlobals().BANK.signalsBlocked() && !boardGlobals().BANKX.signalsBlocked());
     }
 
     // Only plain numbers 0..31 of the list are written (an empty list is SA), each with three
