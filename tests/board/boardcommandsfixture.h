@@ -46,10 +46,7 @@ struct BoardCommandsFixture : PxnAppFixture {
     {
         return static_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
     }
-    template <typename T> T *widget(const char *name) const
-    {
-        return page()->findChild<T *>(QLatin1String(name));
-    }
+    template <typename T> T *widget(const char *name) const { return page()->findChild<T *>(name); }
 
     QVariant run(const QString &command, const QVariant &args = QString())
     {
@@ -77,18 +74,22 @@ struct BoardCommandsFixture : PxnAppFixture {
     // Loads a matrix file of the four counts and the row lines; returns the boxes it showed.
     int load(int devices, int pixels, int rows, int cols, const QByteArrayList &lines)
     {
-        const QByteArray text = QStringLiteral("NumberOfDevices %1\nPixelsPerDevice %2\n"
-                                               "NumberOfRows %3\nNumberOfCols %4\n")
-                                    .arg(devices)
-                                    .arg(pixels)
-                                    .arg(rows)
-                                    .arg(cols)
-                                    .toLatin1() +
-                                lines.join('\n');
         const qsizetype before = prompt.messages().size();
-        if (TestFiles::write(QStringLiteral("matrix.txt"), text))
-            page()->loadConfiguration(QStringLiteral("matrix.txt"));
+        if (TestFiles::write("matrix.txt",
+                             QString::asprintf("NumberOfDevices %d\nPixelsPerDevice "
+                                               "%d\nNumberOfRows %d\nNumberOfCols %d\n",
+                                               devices, pixels, rows, cols)
+                                     .toLatin1() +
+                                 lines.join('\n')))
+            page()->loadConfiguration("matrix.txt");
         return int(prompt.messages().size() - before);
+    }
+    // A flash block line as the board records it (without the CR that ends it).
+    static QByteArray blockLine(quint32 address, const QByteArray &block)
+    {
+        return "set flash=" + QByteArray::number(address, 16) +
+               QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0') +
+               "00000100" + block.toHex();
     }
     // Two rows of twelve switches numbered from 1.
     inline static const QByteArrayList TwoRows = {"1 2 3 4 5 6 7 8 9 10 11 12",

@@ -23,14 +23,6 @@ const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
 const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
 const QByteArray MapEnable = "set P110MAPENA=01";
 
-// A block line as the board records it (without the CR that ends it).
-QByteArray blockLine(const QByteArray &address, const QByteArray &block)
-{
-    const QByteArray crc =
-        QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0');
-    return "set flash=" + address + crc + "00000100" + block.toHex();
-}
-
 // The image of duties 0, 45, 90, ... with the last switch full, at addresses 1 and 2.
 const QByteArray Image = QByteArray::fromHex(
     "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44");
@@ -121,16 +113,16 @@ private slots:
             image.append(char(i * 7 + 1));
         f.flash.setRefuseAt(f.flash.blockCount() + 1);
         QVERIFY(!f.page()->writeFlashBlocks(image));
-        QCOMPARE(f.take(), (QList<QByteArray>{blockLine("800300ff", image.mid(0, 256)),
-                                              blockLine("800301ff", image.mid(256, 256)),
-                                              blockLine("800302ff", image.mid(512, 256))}));
+        QCOMPARE(f.take(), (QList<QByteArray>{f.blockLine(0x800300FF, image.mid(0, 256)),
+                                              f.blockLine(0x800301FF, image.mid(256, 256)),
+                                              f.blockLine(0x800302FF, image.mid(512, 256))}));
         QCOMPARE(BoardCommandsFixture::pauses(), (QList<unsigned>{200, 200, 200}));
         QCOMPARE(f.page()->nextFlashAddress(), 0x800303FFu);
         QCOMPARE(f.flash.read(0x800300FF, 256) + f.flash.read(0x800302FF, 256),
                  image.left(256) + image.mid(512));
 
         f.page()->sendFlashLegacy(0x80040000u);
-        QCOMPARE(f.take(), QList<QByteArray>{blockLine("80040000", QByteArray(256, char(0xFF)))});
+        QCOMPARE(f.take(), QList<QByteArray>{f.blockLine(0x80040000, QByteArray(256, char(0xFF)))});
         QCOMPARE(BoardCommandsFixture::pauses().size(), 3);
 
         f.app->disconnectBoard();
