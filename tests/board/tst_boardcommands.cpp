@@ -183,7 +183,7 @@ private slots:
     // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after.
     void bankPass()
     {
-        setDuties(512);
+        f.widget<QAbstractSlider>("slAll")->setValue(512); // every switch, the send buffer too
         f.page()->sendData();
         QList<QByteArray> lines = f.take();
         QCOMPARE(lines.size(), 6);

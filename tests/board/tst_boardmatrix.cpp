@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
@@ -117,6 +118,7 @@ private slots:
         f.bus.addChip(3, 4, 1); // for the NTC readout
         f.bus.addChip(5, 4, 1);
         f.bus.setOutputOn(1, true);
+        f.bus.setOutputOn(2, true);
         QVERIFY(f.start());
     }
     void init()
@@ -282,6 +284,33 @@ private slots:
                 combo->setCurrentIndex(4);
         emit f.widget<QLineEdit>("leSA1")->editingFinished();
         QCOMPARE(f.widget<QLineEdit>("leInfoBox")->text(), QString());
+    }
+
+    // A device row's buttons act on their row's chip (at 2: the fourth), not without an
+    // address; the service combo enables direct switching or "OPEN clear".
+    void deviceButtons()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        f.widget<QLineEdit>("leSA1")->setText("2");
+        f.bus.editChip(3, [](FakeMatrixChip &chip) { chip.opmode = 5, chip.pms = 1; });
+        f.widget<QPushButton>("OPMODE1")->click();
+        QString modes;
+        for (QComboBox *combo :
+             f.widget<QLineEdit>("leSA1")->parentWidget()->findChildren<QComboBox *>())
+            modes += QString::number(combo->currentIndex());
+        QCOMPARE(modes, QString("51"));
+        f.widget<QPushButton>("NORMAL1")->click();
+        QCOMPARE(f.bus.chip(3).opmode, 4);
+        f.widget<QLineEdit>("leSA1")->setText("-1");
+        f.take();
+        f.widget<QPushButton>("NORMAL1")->click();
+        f.widget<QPushButton>("OPMODE1")->click();
+        QCOMPARE(f.take(), QList<QByteArray>());
+        for (int index : {1, 0}) {
+            f.widget<QComboBox>("comboBox")->setCurrentIndex(index);
+            QCOMPARE(f.widget<QWidget>("frame_reg0sw")->isEnabled(), index == 0);
+            QCOMPARE(f.widget<QWidget>("cb_opnclr")->isEnabled(), index == 1);
+        }
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
