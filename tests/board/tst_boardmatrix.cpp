@@ -4,6 +4,7 @@
 // "Flash MCU" with its blocks, refusals and read-back, the playback commands, the script list
 // started as one sequence, its ".script" files, and the NTC readout.
 #include "boardcommandsfixture.h"
+#include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
 
@@ -301,6 +302,13 @@ private slots:
         QCOMPARE(modes, QString("51"));
         f.widget<QPushButton>("NORMAL1")->click();
         QCOMPARE(f.bus.chip(3).opmode, 4);
+        for (QPushButton *b :
+             f.widget<QLineEdit>("leSA1")->parentWidget()->findChildren<QPushButton *>())
+            if (b->text() == "Configuration")
+                b->click(); // the configuration applet for the row's chip
+        QCOMPARE(int(configurationRegisters().SACONF.value()), 2);
+        page()->getAddress(5, 9); // as auto addressing reports them
+        QCOMPARE(page()->deviceAddressTexts(), (QStringList{"5", "9"}));
         f.widget<QLineEdit>("leSA1")->setText("-1");
         f.take();
         f.widget<QPushButton>("NORMAL1")->click();
