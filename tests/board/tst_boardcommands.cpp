@@ -49,12 +49,10 @@ class TestBoardCommands : public QObject
 
     QLineEdit *address(int d) { return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(d))); }
     void setAutoupdate(bool on) { f.widget<QAbstractButton>("cbAutoupdate")->setChecked(on); }
-    void setDuties(int fixed = -1)
+    void setDuties()
     {
         for (int n = 1; n <= 24; ++n)
-            f.page()->setDcRegister(quint8(n), quint16(fixed >= 0 ? fixed
-                                                       : n == 24  ? 1023
-                                                                  : 45 * (n - 1)));
+            f.page()->setDcRegister(quint8(n), quint16(n == 24 ? 1023 : 45 * (n - 1)));
     }
     // The page's send timer, while it runs.
     QTimer *sendTimer()
