@@ -294,11 +294,14 @@ private slots:
         QCOMPARE(modes, QString("51"));
         f.widget<QPushButton>("NORMAL1")->click();
         QCOMPARE(f.bus.chip(3).opmode, 4);
+        Configuration::instance()->hideWindow();
+        f.widget<QLineEdit>("leSA0")->setText("1");
         for (QPushButton *b :
-             f.widget<QLineEdit>("leSA1")->parentWidget()->findChildren<QPushButton *>())
+             f.widget<QLineEdit>("leSA0")->parentWidget()->findChildren<QPushButton *>())
             if (b->text() == "Configuration")
-                b->click(); // the configuration applet for the row's chip
-        QCOMPARE(int(configurationRegisters().SACONF.value()), 2);
+                b->click(); // the configuration applet for the first row's chip
+        QCOMPARE(int(configurationRegisters().SACONF.value()), 1);
+        QVERIFY(Configuration::instance()->container()->isVisible());
         page()->getAddress(5, 9); // as auto addressing reports them
         QCOMPARE(page()->deviceAddressTexts(), (QStringList{"5", "9"}));
         f.widget<QLineEdit>("leSA1")->setText("-1");
