@@ -1,62 +1,52 @@
 #pragma once
 
 // The program's application object with the SPI tools, the frame and configuration applets and
-// the board page, connected to a FakeBoard with two matrix chips at 1 and 2 and the
-// controller's map commands. Pauses of the page
-// return at once and are recorded, with whether a progress dialog was showing. Header only.
+// the board page, connected to a FakeBoard with two matrix chips at 1 and 2, its flash and the
+// controller's map, playback and script commands. Pauses of the page return at once and are
+// recorded. Header only.
 #include "board.h"
 #include "boardglobals.h"
 #include "configuration.h"
-#include "dialogprogressbar.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_playback.h"
+#include "fakeboard_scripts.h"
 #include "pxnappfixture.h"
+#include "testfiles.h"
 #include "variable.h"
 
-#include <QApplication>
-
-// The board page with its help table and the flag of a command started by a bound button.
-class BoardProbe : public Board
-{
-public:
-    const QMap<QString, QString> &help() const { return functions; }
-    QVariant runFromButton(const QString &command, const QVariant &args)
-    {
-        triggeredByControl = true;
-        const QVariant result = run(command, args);
-        triggeredByControl = false;
-        return result;
-    }
-};
+#include <QTableWidget>
 
 struct BoardCommandsFixture : PxnAppFixture {
-    BoardCommandsFixture() { Board::setDelayHook(&BoardCommandsFixture::pause); }
+    BoardCommandsFixture()
+    {
+        pauses().clear();
+        Board::setDelayHook([](unsigned ms) { pauses().append(ms); });
+    }
     ~BoardCommandsFixture() { Board::setDelayHook(nullptr); }
 
     bool start()
     {
         bus.addChip(1, 4, 1);
         bus.addChip(2, 4, 2);
-        app->setAppletFactories({[]() -> Applet * { return new SpiRaw; },
-                                 []() -> Applet * { return new SpiEEPROM; },
-                                 []() -> Applet * { return new PxnProbe; },
-                                 []() -> Applet * { return new Configuration; },
-                                 []() -> Applet * { return new BoardProbe; },
-                                 []() -> Applet * { return new SpiRaw4B; }});
+        app->setAppletFactories(
+            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
+             []() -> Applet * { return new PxnProbe; },
+             []() -> Applet * { return new Configuration; }, []() -> Applet * { return new Board; },
+             []() -> Applet * { return new SpiRaw4B; }});
         if (!app->init())
             return false;
         app->start();
+        // The connection's set-up gives the script table its columns; make sure it has them.
+        if (auto *table = widget<QTableWidget>("tableAnimationScripts"); table->columnCount() == 0)
+            table->setColumnCount(4);
         return connectTo(board);
     }
 
-    BoardProbe *page() const
+    Board *page() const
     {
-        return static_cast<BoardProbe *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
+        return static_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
     }
-    template <typename T> T *widget(const char *name) const
-    {
-        return page()->findChild<T *>(QLatin1String(name));
-    }
+    template <typename T> T *widget(const char *name) const { return page()->findChild<T *>(name); }
 
     QVariant run(const QString &command, const QVariant &args = QString())
     {
@@ -81,25 +71,37 @@ struct BoardCommandsFixture : PxnAppFixture {
     }
     using SpiAppFixture::take;
 
-    // One pause, with the value of the progress dialog then showing (-1: none showing).
-    struct Pause {
-        unsigned ms;
-        int progress;
-    };
-    static void pause(unsigned ms)
+    // Loads a matrix file of the four counts and the row lines; returns the boxes it showed.
+    int load(int devices, int pixels, int rows, int cols, const QByteArrayList &lines)
     {
-        int progress = -1;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *dialog = qobject_cast<DialogProgressBar *>(w); dialog && w->isVisible())
-                progress = dialog->value();
-        pauses().append({ms, progress});
+        const qsizetype before = prompt.messages().size();
+        if (TestFiles::write("matrix.txt",
+                             QString::asprintf("NumberOfDevices %d\nPixelsPerDevice "
+                                               "%d\nNumberOfRows %d\nNumberOfCols %d\n",
+                                               devices, pixels, rows, cols)
+                                     .toLatin1() +
+                                 lines.join('\n')))
+            page()->loadConfiguration("matrix.txt");
+        return int(prompt.messages().size() - before);
     }
-    static QList<Pause> &pauses()
+    // A flash block line as the board records it (without the CR that ends it).
+    static QByteArray blockLine(quint32 address, const QByteArray &block)
     {
-        static QList<Pause> list;
+        return "set flash=" + QByteArray::number(address, 16) +
+               QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0') +
+               "00000100" + block.toHex();
+    }
+    // Two rows of twelve switches numbered from 1.
+    inline static const QByteArrayList TwoRows = {"1 2 3 4 5 6 7 8 9 10 11 12",
+                                                  "13 14 15 16 17 18 19 20 21 22 23 24"};
+
+    static QList<unsigned> &pauses()
+    {
+        static QList<unsigned> list;
         return list;
     }
 
     FakeBoardFlash flash{board};
     FakeBoardPlayback playback{board, bus, flash};
+    FakeBoardScripts scripts{board, flash};
 };

@@ -1,59 +1,40 @@
-// The board page's command dispatch: exact names, the help table filled up to the command
-// tested, results, and what reaches the board for names that are no command.
+// The board page's named commands and live sending on the simulated board with a loaded
+// two-device matrix: the exact lines and frames each sends, the per-slave records that decide
+// the map frames, the flash image's blocks and playback, the bank path's phase windows, and the
+// send timer that collapses slider moves into one pass and picks the path by the port.
 #include "boardcommandsfixture.h"
+#include "configurationregisters.h"
+#include "logrecorder.h"
 
-#include <QtTest>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 
 namespace
 {
 
-// Every command in test order, with its help text.
-QList<QPair<QString, QString>> expectedCommands()
-{
-    QList<QPair<QString, QString>> list = {{"Update", "This function updates hardware"}};
-    for (int n = 0; n <= 18; ++n) {
-        list.append({QString("Read_REG_%1").arg(n), QString("Read REG%1").arg(n)});
-        if (n <= 14)
-            list.append({QString("Write_REG_%1").arg(n), QString("Write REG%1").arg(n)});
-    }
-    list += {{"Read_all1", "Read all REG0 - REG14"},
-             {"Write_all", "Write all REG0 - REG14"},
-             {"Write_on_off", "Write all REG1 - REG12"},
-             {"Read_all2", "Read all REG15 - REG18"}};
-    for (const char *name :
-         {"allOn",         "allOff",      "Pattern1", "Pattern2",    "Pattern3",    "UPDATE",
-          "BAUDRATE",      "MAPENA",      "OPMODE0",  "OPMODE1",     "NORMAL0",     "NORMAL1",
-          "readAdcVBOOST", "readAdcVBAT", "adcVLED1", "adcVLED2",    "readStatus",  "setCLKFreq1",
-          "setCLKFreq2",   "setDuty1",    "setDuty2", "setBoostCLK", "restartBoost"})
-        list.append({name, QString()});
-    list += {{"RoofPattern", "This function fills ON/OFF/TR registers with values to create "
-                             "roof pattern for evaluation"},
-             {"Read", "Read SPI map"},
-             {"Write", "Write SPI map"},
-             {"ReadVBOOST", "Read VBOOST of P404"},
-             {"ReadVLED", "Read VLED of channel (x)"},
-             {"swresetP404", "Perform SWRESET of P404"},
-             {"defaultP404", "Programm default settings"}};
-    return list;
-}
+// Register-0 frames of the word 0x123456 and map-enable frames, as map commands.
+const QByteArray Zero1 = "set P110MAPENAREG=01010055a1805634122c";
+const QByteArray Zero2 = "set P110MAPENAREG=02010055a28056341273";
+const QByteArray Zero9 = "set P110MAPENAREG=0901005529805634127c";
+const QByteArray MapEnable1 = "set P110MAPENAREG=01010155618f012f";
+const QByteArray MapEnable2 = "set P110MAPENAREG=02010155628f01a2";
+const QByteArray MapEnable = "set P110MAPENA=01";
 
-// The help table that the commands up to and including the one at index give.
-QMap<QString, QString> helpUpTo(int index)
-{
-    QMap<QString, QString> map;
-    const auto list = expectedCommands();
-    for (int i = 0; i <= index; ++i)
-        map.insert(list[i].first, list[i].second);
-    return map;
-}
+// The image of duties 0, 45, 90, ... with the last switch full, at addresses 1 and 2.
+const QByteArray Image = QByteArray::fromHex(
+    "535441525432020101020008111a232b343d464f576069727b838c959ea7afb8c1c8454e44");
+const QByteArray ImageLine =
+    "set flash=800300ff66b377ee00000100" + Image.toHex() + QByteArray(2 * (256 - 37), '0');
+const QByteArray Play = "set p110animation=01";
 
-int indexOf(const QString &name)
+// Channel n's bank word at duty 512 in phase mode 0: ON staggered by 82 from 24, TR n - 1.
+quint32 window(int n)
 {
-    const auto list = expectedCommands();
-    for (int i = 0; i < list.size(); ++i)
-        if (list[i].first == name)
-            return i;
-    return -1;
+    const quint32 on = quint32(24 + 82 * (n - 1));
+    return on << 14 | ((on + 511) % 1024) << 4 | quint32(n - 1);
 }
 
 } // namespace
@@ -64,128 +45,385 @@ class TestBoardCommands : public QObject
 
     BoardCommandsFixture f;
 
+    QList<QByteArray> mapLines() { return f.take("set P110MAPENA"); }
+
+    QLineEdit *address(int d) { return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(d))); }
+    void setAutoupdate(bool on) { f.widget<QAbstractButton>("cbAutoupdate")->setChecked(on); }
+    void setDuties()
+    {
+        for (int n = 1; n <= 24; ++n)
+            f.page()->setDcRegister(quint8(n), quint16(n == 24 ? 1023 : 45 * (n - 1)));
+    }
+    // The page's send timer, while it runs.
+    QTimer *sendTimer()
+    {
+        for (QTimer *t : f.page()->findChildren<QTimer *>(Qt::FindDirectChildrenOnly))
+            if (t->isActive() && t->interval() == 70)
+                return t;
+        return nullptr;
+    }
+    // Sets "NAME=value;..." on the page.
+    void setAll(const QString &assignments)
+    {
+        for (const QString &a : assignments.split(';', Qt::SkipEmptyParts))
+            f.setPage(a.section('=', 0, 0), a.section('=', 1).toInt());
+    }
+
 private slots:
     void initTestCase()
     {
         QVERIFY(f.start());
-        QCOMPARE(expectedCommands().size(), 69);
+        f.bus.setOutputOn(1, true); // the chips' supplies
+        f.bus.setOutputOn(2, true);
+        setAll("BANK[MAPENA]=1;BANK[21:0]=1193046"); // 0x123456
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
     }
     void init()
     {
+        QVERIFY(f.app->isConnected() || f.connectTo(f.board));
+        address(0)->setText("1");
+        address(1)->setText("2");
+        setAutoupdate(false);
+        setDuties();
+        f.flash.setRefuseAt(-1);
+        setAll("SA=1;BROADCAST=0");
         f.take();
         BoardCommandsFixture::pauses().clear();
     }
+    void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
 
-    // A fresh page learns the commands up to the one called; a continuing command, or a name
-    // that matches nothing, teaches all of them.
-    void helpTable_data()
+    // Names differ by case and blanks; none of these is a command, and nothing is sent.
+    void dispatch()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("lastEntry");
-        QTest::newRow("first") << "Update" << 0;
-        QTest::newRow("register 0") << "Read_REG_0" << 1;
-        QTest::newRow("register 13 write") << "Write_REG_13" << indexOf("Write_REG_13");
-        QTest::newRow("roof") << "RoofPattern" << indexOf("RoofPattern");
-        QTest::newRow("read map") << "Read" << indexOf("Read");
-        QTest::newRow("continuing Write_REG_14") << "Write_REG_14" << 68;
-        QTest::newRow("continuing allOff") << "allOff" << 68;
-        QTest::newRow("continuing readAdcVBAT") << "readAdcVBAT" << 68;
-        QTest::newRow("empty") << "" << 68;
-        QTest::newRow("unknown") << "nothing" << 68;
-    }
-    void helpTable()
-    {
-        QFETCH(QString, command);
-        QFETCH(int, lastEntry);
-        BoardProbe fresh;
-        fresh.run(command, QString());
-        QCOMPARE(fresh.help(), helpUpTo(lastEntry));
-    }
-
-    void helpTexts()
-    {
-        QCOMPARE(f.run(QString()), QVariant(false));
-        const QMap<QString, QString> &help = f.page()->help();
-        QCOMPARE(help.size(), 69);
-        int withText = 0;
-        for (const QString &text : help)
-            withText += text.isEmpty() ? 0 : 1;
-        QCOMPARE(withText, 46);
-        QCOMPARE(help, helpUpTo(68));
-    }
-
-    // Names differ by case and by blanks; none of these is a command.
-    void notCommands_data()
-    {
-        QTest::addColumn<QString>("command");
-        for (const char *name :
-             {"update", "UPDATE ", " UPDATE", "Update ", "read_REG_0", "Read_REG_19",
-              "Write_REG_15", "ALLON", "OPMODE2", "adcVLED3", "Read_REG_*", "Read*"})
-            QTest::newRow(name) << QString(name);
-    }
-    void notCommands()
-    {
-        QFETCH(QString, command);
-        const QVariant result = f.run(command);
-        QCOMPARE(result.typeId(), QMetaType::Bool);
-        QCOMPARE(result, QVariant(false));
+        for (const char *name : {"", "update", "UPDATE ", "read_REG_0", "Read_REG_19", "ALLON",
+                                 "adcVLED3", "Read*", "OPMODE2"})
+            QCOMPARE(f.run(name), QVariant(false));
         QTest::qWait(30);
         QCOMPARE(f.take(), QList<QByteArray>());
-        QCOMPARE(f.page()->help().size(), 69);
     }
 
-    // Results of commands whose value does not depend on the board.
-    void fixedResults_data()
+    // Blocks follow each other 256 bytes apart, each paused after; a refused block is passed
+    // over and the next still goes out; without a board the pass still runs its course.
+    void flashBlocks()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("result");
-        QTest::newRow("Update answers the hook") << "Update" << false;
-        QTest::newRow("RoofPattern") << "RoofPattern" << true;
-        QTest::newRow("allOn continues with false") << "allOn" << false;
-        QTest::newRow("allOff") << "allOff" << false;
-        QTest::newRow("OPMODE0 without rows") << "OPMODE0" << false;
-        QTest::newRow("NORMAL1 without rows") << "NORMAL1" << false;
-    }
-    void fixedResults()
-    {
-        QFETCH(QString, command);
-        const QVariant result = f.run(command);
-        QCOMPARE(result.typeId(), QMetaType::Bool);
-        QTEST(result.toBool(), "result");
+        QByteArray image;
+        for (int i = 0; i < 768; ++i)
+            image.append(char(i * 7 + 1));
+        f.flash.setRefuseAt(f.flash.blockCount() + 1);
+        QVERIFY(!f.page()->writeFlashBlocks(image));
+        QCOMPARE(f.take(), (QList<QByteArray>{f.blockLine(0x800300FF, image.mid(0, 256)),
+                                              f.blockLine(0x800301FF, image.mid(256, 256)),
+                                              f.blockLine(0x800302FF, image.mid(512, 256))}));
+        QCOMPARE(BoardCommandsFixture::pauses(), (QList<unsigned>{200, 200, 200}));
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800303FFu);
+        QCOMPARE(f.flash.read(0x800300FF, 256) + f.flash.read(0x800302FF, 256),
+                 image.left(256) + image.mid(512));
+
+        f.page()->sendFlashLegacy(0x80040000u);
+        QCOMPARE(f.take(), QList<QByteArray>{f.blockLine(0x80040000, QByteArray(256, char(0xFF)))});
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 3);
+
+        f.app->disconnectBoard();
+        QVERIFY(!f.page()->writeFlashBlocks(QByteArray(300, 'x')));
+        QCOMPARE(BoardCommandsFixture::pauses().size(), 5);
+        QCOMPARE(f.page()->nextFlashAddress(), 0x800302FFu);
     }
 
-    // Requests by name ("Board.COMMAND", as from the pipe) reach the same commands.
-    void throughApplication_data()
+    // The image in one exact block; with Autoupdate the chips' maps are enabled once, whatever
+    // the board answered, and the board plays the image; a refused block does not stop that.
+    void flashPass()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("result");
-        QTest::newRow("roof") << "Board.RoofPattern" << true;
-        QTest::newRow("update") << "Board.update" << false;
-        QTest::newRow("allOn") << "Board.allOn" << false;
-    }
-    void throughApplication()
-    {
-        QFETCH(QString, name);
-        QVariant args = QString();
-        QVariant result;
-        f.app->run(name, args, &result);
-        QCOMPARE(result.typeId(), QMetaType::Bool);
-        QTEST(result.toBool(), "result");
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), QList<QByteArray>{ImageLine});
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("Required flash size 37 B"));
+        setAutoupdate(true);
+        f.playback.failNextMapCommands(1);
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, MapEnable1, MapEnable2, Play}));
+        const FakeBoardPlayback::Playback played = f.playback.playbacks().last();
+        QCOMPARE(played.addresses, QByteArray::fromHex("0102"));
+        QCOMPARE(played.body, Image.mid(10, 24));
+        QCOMPARE(f.playback.mappedAddresses(), QList<int>{2});
+        f.flash.setRefuseAt(f.flash.blockCount());
+        f.page()->sendFWData();
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+        QVERIFY(!sendTimer());
     }
 
-    // A device-row command without its row sends nothing.
-    void rowsMissing_data()
+    // Rows without a device (-1) are left out of the image, a text reads 0; an address
+    // outside 0..31 gets no map frame and a warning.
+    void rowAddresses()
     {
-        QTest::addColumn<QString>("command");
-        for (const char *name : {"OPMODE0", "OPMODE1", "NORMAL0", "NORMAL1"})
-            QTest::newRow(name) << QString(name);
+        setAutoupdate(true);
+        for (const auto &[first, second, image] : QList<std::tuple<QString, QString, QByteArray>>{
+                 {"-1", "-1", "5354415254320001454e44"},
+                 {"-1", "2", "53544152543201010269727b838c959ea7afb8c1c8454e44"},
+                 {"x", "-1", "5354415254320101000008111a232b343d464f5760454e44"}}) {
+            address(0)->setText(first);
+            address(1)->setText(second);
+            f.page()->sendFWData();
+            const QList<QByteArray> lines = f.take();
+            QVERIFY(lines.first().startsWith("set flash=800300ff"));
+            QCOMPARE(lines.first().mid(34, image.size()), image);
+            QCOMPARE(lines.last(), Play);
+        }
+        LogRecorder log(f.page());
+        address(0)->setText("1");
+        address(1)->setText("40");
+        f.page()->sendFWData();
+        QCOMPARE(f.take().mid(1), QList<QByteArray>{Play});
+        QCOMPARE(log.entries().size(), 1);
+        QVERIFY(log.entries().first().second.contains("40"));
     }
-    void rowsMissing()
+
+    // Each device row goes out as three frames of four words, addressed or broadcast, with its
+    // phase windows; a written DIMFREQ code changes that chip's mode; a row address outside
+    // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after.
+    void bankPass()
     {
-        QFETCH(QString, command);
-        QCOMPARE(f.run(command), QVariant(false));
+        f.widget<QAbstractSlider>("slAll")->setValue(512); // every switch, the send buffer too
+        f.page()->sendData();
+        QList<QByteArray> lines = f.take();
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.first().startsWith("set SER2PXNDATA=0e1055a16170"), lines.first());
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(f.bus.chip(0).word(n), window(n));
+        QCOMPARE(f.bus.chip(1).word(12), window(12));
+        QCOMPARE(boardGlobals().SA.value(), 2.0);
+
+        f.setPage("BANK[DIMFREQ]", 20);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        f.take();
+        f.setPage("BROADCAST", 1);
+        f.page()->sendData();
+        QVERIFY2(f.take().first().startsWith("set SER2PXNDATA=0e1055c16170"), "broadcast");
+        QCOMPARE(f.bus.chip(0).word(1) >> 14, 192u); // both chips got the last row's
+
+        f.setPage("BROADCAST", 0);
+        LogRecorder log(f.page());
+        address(0)->setText("32");
+        setAutoupdate(true);
+        Configuration *configuration = Configuration::instance();
+        QVERIFY(configuration->set("MAPENA[MAPENA]", 0, Variable::InternalKey));
+        const int enables = f.playback.mapEnableCount();
+        f.page()->sendData();
+        lines = f.take();
+        QCOMPARE(log.entries().size(), 1);
+        QCOMPARE(lines.first().left(26), QByteArray("set SER2PXNDATA=0e1055a261")); // row 2 only
+        QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
+        QCOMPARE(f.playback.mapEnableCount(), enables + 1);
+        QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
+    }
+
+    // Slider moves with Autoupdate collapse into one pass after the last of them; the pass
+    // follows the port of that moment: the flash image on a board, the bank on "mockup".
+    void timerPasses()
+    {
+        setAutoupdate(true);
+        auto *slider = f.widget<QAbstractSlider>("SW24");
+        slider->setValue(900);
+        slider->setValue(1023);
+        QVERIFY(sendTimer());
+        QVERIFY(f.take().isEmpty());
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
+
+        f.app->disconnectBoard();
+        QVERIFY(f.app->connectBoard("mockup"));
+        f.widget<QLabel>("lbFlashSize")->setText("-");
+        address(1)->setText("3");
+        slider->setValue(512);
+        QTRY_VERIFY(!sendTimer());
+        QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("-"));
+        QCOMPARE(boardGlobals().SA.value(), 3.0);
+        QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
+        QVERIFY(f.connectTo(f.board));
+    }
+
+    // Broadcast commands address every row's chip in row order, the controller's map enable
+    // after the first frame to each (the records start afresh with each connection); a row
+    // without a device is left out with a warning; the rows' mode read and normal-mode change.
+    void deviceRows()
+    {
+        QCOMPARE(f.run("MAPENA"), QVariant(false));
+        QCOMPARE(f.take(), QList<QByteArray>{"set p110animation=01"});
+        QCOMPARE(f.page()->deviceAddressTexts(), (QStringList{"1", "2"}));
+        for (int row = 0; row < 2; ++row) {
+            f.bus.editChip(row, [row](FakeMatrixChip &chip) { chip.opmode = 6 - 3 * row; });
+            QCOMPARE(f.run(QString("OPMODE%1").arg(row)), QVariant(false));
+            auto *group =
+                f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)))->parentWidget();
+            QCOMPARE(group->findChild<QComboBox *>()->currentIndex(), 6 - 3 * row); // OPMODE
+            QCOMPARE(f.run(QString("NORMAL%1").arg(row)), QVariant(false));
+            QCOMPARE(f.bus.chip(row).opmode, 4);
+        }
+        setAll("BROADCAST=1");
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        QCOMPARE(mapLines(), (QList<QByteArray>{Zero1, MapEnable, Zero2, MapEnable}));
+        f.run("Write_REG_13");
+        QCOMPARE(mapLines(), (QList<QByteArray>{MapEnable1, MapEnable2}));
+
+        auto *address0 = f.widget<QLineEdit>("leSA0");
+        LogRecorder log(f.page());
+        address0->setText("-1");
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        QCOMPARE(mapLines(), QList<QByteArray>{Zero2});
+        QCOMPARE(log.starting("Address 255 is outside 0..31").size(), 1);
+        QCOMPARE(f.run("NORMAL0"), QVariant(false));
         QTest::qWait(30);
         QCOMPARE(f.take(), QList<QByteArray>());
+        address0->setText("1");
+
+        // Broadcast MAPENA: the configuration applet's frame to every row.
+        ConfigurationRegisters &r = configurationRegisters();
+        r.MAPENA.setField("[WDT_SEL]", 1);
+        r.MAPENA.setField("[B]", 0);
+        const qsizetype frames = f.bus.frames().size();
+        QCOMPARE(f.run("MAPENA"), QVariant(false));
+        QString fields; // B, MAPENA, CNT_RST set, WDT_SEL cleared
+        for (const char *field : {"[B]", "[MAPENA]", "[CNT_RST]", "[WDT_SEL]"})
+            fields += QString::number(r.MAPENA.getField(field));
+        QCOMPARE(fields, QString("1110"));
+        QCOMPARE(f.bus.frames().size(), frames + 2); // command frames to the rows at 1 and 2
+        QCOMPARE(quint8(f.bus.frames().last().second.at(1)) >> 5 & 3, 3);
+        QVERIFY(!f.take().contains("set p110animation=01"));
+        // The DIMFREQ word: the result is the write's.
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        f.bus.failNext("SER2PXNDATA", 4);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(false));
+    }
+
+    // A register-0 frame records 0, and the map enable then goes to the slave until it is
+    // recorded; service mode takes the bank path; an address outside 0..31 is reported and
+    // gets nothing.
+    void mapFrames()
+    {
+        const QList<std::tuple<QString, QString, QVariant, QList<QByteArray>>> steps = {
+            {"", "Write_REG_0", true, {Zero1}},
+            {"", "Write_REG_13", {}, {MapEnable1}},
+            {"", "Write_REG_13", {}, {}},
+            {"SA=2", "Write_REG_0", true, {Zero2}},
+            {"", "Write_REG_13", {}, {MapEnable2}},
+            {"SA=3;BANK[MAPENA]=0", "Write_REG_13", {}, {}},
+            {"BANK[MAPENA]=1;SA=-1", "Write_REG_0", false, {}},
+            {"SA=-1", "Write_REG_13", {}, {}},
+            {"SA=1;BANK[SERVICE]=1", "Write_REG_0", true, {}},
+        }; // assignments, command, result (invalid: not checked), map lines
+        LogRecorder log(f.page());
+        for (const auto &[assignments, command, result, lines] : steps) {
+            setAll(assignments);
+            const QVariant got = f.run(command);
+            QVERIFY(!result.isValid() || got == result);
+            QCOMPARE(mapLines(), lines);
+        }
+        setAll("BANK[SERVICE]=0");
+        QCOMPARE(f.bus.chip(0).word(0), 0x123456u | (1u << 22));
+        QCOMPARE(f.bus.chip(1).word(0), 0x123456u);
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.words[0] = 0x123456; });
+        const auto warnings = log.starting("Address 255 is outside 0..31");
+        QCOMPARE(warnings.size(), 2);
+        QCOMPARE(warnings.first().first, 1);
+
+        // A refused frame fails the command and still counts as delivered.
+        setAll("SA=9");
+        f.playback.failNextMapCommands(2);
+        QCOMPARE(f.run("Write_REG_0"), QVariant(false));
+        QCOMPARE(mapLines(), (QList<QByteArray>{Zero9, MapEnable}));
+        QCOMPARE(f.run("Write_REG_0"), QVariant(false));
+        QCOMPARE(mapLines(), QList<QByteArray>{Zero9});
+    }
+
+    // An error flag read in register 16 clears through the controller and forgets the slave's
+    // map enable; a warning does not.
+    void flagClear()
+    {
+        for (const auto &[flag, bit, clears] : QList<std::tuple<QString, int, bool>>{
+                 {"TSD", 1, true}, {"TIMEOUT", 17, true}, {"VBB_LOW", 9, true}, {"TW", 0, false}}) {
+            f.run("Write_REG_13");
+            mapLines();
+            f.bus.editChip(0, [bit = bit](FakeMatrixChip &chip) { chip.words[16] = 1u << bit; });
+            QCOMPARE(f.run("Read_REG_16"), QVariant(true));
+            f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.words[16] = 0; });
+            QCOMPARE(f.pageItem("BANK[" + flag + "]"), 1u);
+            QCOMPARE(mapLines(), clears ? QList<QByteArray>{"set P110MAPENAREG=01000000"}
+                                        : QList<QByteArray>());
+            QCOMPARE(f.playback.mappedAddresses().contains(1), !clears);
+        }
+    }
+
+    void roofPattern()
+    {
+        for (int run = 0; run < 2; ++run) {    // mirrored on every second run
+            QVariant args = QString(), result; // as a pipe request
+            f.app->run("Board.RoofPattern", args, &result);
+            QCOMPARE(result, QVariant(true));
+            for (int n = 1; n <= 12; ++n) {
+                const int i = run == 1 ? 12 - n : n - 1;
+                QCOMPARE(f.pageItem(QString("BANK[ON%1]").arg(n)), quint32(620 - 40 * i));
+                QCOMPARE(f.pageItem(QString("BANK[OFF%1]").arg(n)), // 660 up, past 1020 from 40
+                         quint32((640 + 40 * i) % 1020 + 20));
+                QCOMPARE(f.pageItem(QString("BANK[TR%1]").arg(n)), quint32(n - 1));
+            }
+        }
+        QCOMPARE(f.take(), QList<QByteArray>());
+    }
+
+    // Every word is tried and paused after; the read loops bring the chip's words into BANK.
+    void bankLoops()
+    {
+        f.bus.editChip(0, [](FakeMatrixChip &chip) {
+            chip.words[3] = 0x0F0F0F;
+            chip.words[17] = 0xABCDEF;
+        });
+        for (const auto &[command, count, pause] : QList<std::tuple<QString, int, unsigned>>{
+                 {"Read_all1", 15, 100}, {"Write_all", 15, 100}, {"Read_all2", 4, 500}}) {
+            BoardCommandsFixture::pauses().clear();
+            QCOMPARE(f.run(command), QVariant(true));
+            QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(count, pause));
+        }
+        QCOMPARE(boardGlobals().BANK.value(3 * 24, 3 * 24 + 23), 0x0F0F0Fu);
+        QCOMPARE(boardGlobals().BANK.value(17 * 24, 17 * 24 + 23), 0xABCDEFu);
+    }
+
+    // Only plain numbers 0..31 of the list are written (an empty list is SA), each with three
+    // four-word frames: PID1 holds the address, PID2 the first word.
+    void writeOnOff()
+    {
+        for (const auto &[list, count, last] : QList<std::tuple<QString, int, int>>{
+                 {"", 1, 1}, {"-1;+2;0x3;1a;32", 0, 1}, {"0;31;007", 3, 7}, {"1;;x;40;3", 2, 3}}) {
+            BoardCommandsFixture::pauses().clear();
+            const qsizetype before = f.bus.frames().size();
+            f.widget<QLineEdit>("leAddessBox")->setText(list);
+            QCOMPARE(f.run("Write_on_off"), QVariant(true));
+            QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(3 * count, 100u));
+            QCOMPARE(int(boardGlobals().SA.value()), last);
+            QCOMPARE(int(f.bus.frames().size() - before), 3 * count);
+        }
+        QList<QPair<int, int>> targets;
+        for (const auto &frame : f.bus.frames().mid(f.bus.frames().size() - 6))
+            targets.append({quint8(frame.second.at(1)) & 0x1F, quint8(frame.second.at(2)) & 0x7F});
+        QCOMPARE(targets, (QList<QPair<int, int>>{
+                              {1, 0x61}, {1, 0x65}, {1, 0x69}, {3, 0x61}, {3, 0x65}, {3, 0x69}}));
+        QCOMPARE(f.bus.chip(0).word(12), boardGlobals().BANK.value(12 * 24, 12 * 24 + 23));
+    }
+
+    // A typed rate wins over the list; a negative one is refused and nothing is sent.
+    void baudRate()
+    {
+        for (const auto &[typed, index, line] : QList<std::tuple<QString, int, QByteArray>>{
+                 {"0", 2, "set SER2BAUD=500000"},
+                 {"fast", 1, "set SER2BAUD=250000"},
+                 {"", 3, "set SER2BAUD=1000000"},
+                 {"115200", 3, "set SER2BAUD=115200"},
+                 {"", -1, ""},
+                 {"-5", 1, ""},
+                 {"", 0, "set SER2BAUD=125000"}}) { // the chips' rate again
+            f.widget<QLineEdit>("leUART")->setText(typed);
+            f.widget<QComboBox>("cbBAUDRATE")->setCurrentIndex(index);
+            QCOMPARE(f.run("BAUDRATE"), QVariant(false));
+            QTest::qWait(30);
+            QCOMPARE(f.take(), line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
+        }
     }
 };
 

@@ -1,0 +1,474 @@
+// The board page's matrix and Animation tab on the simulated board: configuration files loaded
+// into the switch sliders and device rows, the duties that sliders, patterns and scenario files
+// set, the position slider's moves, the running light, the buck switches and the status hint;
+// "Flash MCU" with its blocks, refusals and read-back, the playback commands, the script list
+// started as one sequence, its ".script" files, and the NTC readout.
+#include "boardcommandsfixture.h"
+#include "configurationregisters.h"
+#include "csvreader.h"
+#include "logrecorder.h"
+
+#include <cstring>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace
+{
+
+// Step rows of devices x 12 cells, alternating between values a and b (no repeats).
+QByteArray steps(int count, int devices, int a = 7, int b = 8)
+{
+    QByteArray out;
+    for (int s = 1; s <= count; ++s)
+        out +=
+            QByteArray::number(s) +
+            QByteArray(12 * devices, ',')
+                .replace(",", s % 2 ? "," + QByteArray::number(a) : "," + QByteArray::number(b)) +
+            "\n";
+    return out;
+}
+
+} // namespace
+
+class TestBoardMatrix : public QObject
+{
+    Q_OBJECT
+
+    BoardCommandsFixture f;
+    Board *page() { return f.page(); }
+    QCheckBox *box(const char *name) { return f.widget<QCheckBox>(name); }
+    QSlider *position() { return f.widget<QSlider>("slHorizontal"); }
+    QSlider *slider(int n) { return f.widget<QSlider>(qPrintable(QString("SW%1").arg(n))); }
+
+    // Clicks the mode box on (and the extended box to extended), as the user does.
+    void selectMode(const char *name, bool extended = false)
+    {
+        if (!box(name)->isChecked())
+            box(name)->click();
+        if (box("cbExtended")->isChecked() != extended)
+            box("cbExtended")->click();
+    }
+    QString duties(int count)
+    {
+        QStringList out;
+        for (int n = 1; n <= count; ++n)
+            out.append(QString::number(page()->dcRegister(quint8(n))));
+        return out.join(' ');
+    }
+    void setDuties(const QString &text)
+    {
+        const QStringList values = text.split(' ');
+        for (int n = 1; n <= values.size(); ++n)
+            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
+    }
+    QString messages(qsizetype first)
+    {
+        QStringList shown;
+        for (const Prompt::Message &m : f.prompt.messages().mid(first))
+            shown << QString::number(m.icon) + '|' + m.title + '|' + m.text;
+        return shown.join('\n');
+    }
+
+    QString label(const char *name) { return f.widget<QLabel>(name)->text(); }
+
+    // Writes a CSV script of devices at addresses and its step rows, and loads it.
+    void loadCsv(const QString &name, int devices, const QByteArray &addresses,
+                 const QByteArray &rows)
+    {
+        QVERIFY(TestFiles::write(name, "Animation script\nDESCRIPTION,Wave\nDELAY,100\nDEVICES," +
+                                           QByteArray::number(devices) + "\nADDRESSES," +
+                                           addresses + "\nSTEP,SW1\n" + rows + "END\n"));
+        f.prompt.queueFile(QFileInfo(name).absoluteFilePath());
+        page()->on_pbLoadCSV_clicked();
+    }
+    // Flash lines' addresses and the other lines sent since the last take.
+    QPair<QByteArrayList, QByteArrayList> sent()
+    {
+        QPair<QByteArrayList, QByteArrayList> out;
+        for (const QByteArray &line : f.take())
+            line.startsWith("set flash=") ? out.first.append(line.mid(10, 8))
+                                          : out.second.append(line);
+        return out;
+    }
+    void clearList()
+    {
+        while (!page()->scriptListEntries().isEmpty()) {
+            f.widget<QTableWidget>("tableAnimationScripts")->setCurrentCell(0, 0);
+            page()->on_pbRemoveFromList_clicked();
+        }
+    }
+private slots:
+    void initTestCase()
+    {
+        f.bus.addChip(3, 4, 1); // for the NTC readout
+        f.bus.addChip(5, 4, 1);
+        f.bus.setOutputOn(1, true);
+        f.bus.setOutputOn(2, true);
+        QVERIFY(f.start());
+    }
+    void init()
+    {
+        clearList();
+        f.widget<QCheckBox>("cbCheckData")->setChecked(false);
+        f.take();
+    }
+
+    // A refused file shows its box and changes nothing: not the sliders, not their bindings,
+    // not the counts a later file builds on. A load starts every switch at 0.
+    void load()
+    {
+        const QByteArrayList row{"1 2 3 4 5 6 7 8 9 10 11 12"};
+        const QString counts = "2|Load configuration|Please check the configuration.\n The Number "
+                               "of devices must be 1 or 2,\n number of cols must be less than "
+                               "25,\n number of rows must be less than 5.";
+        const QList<std::tuple<int, int, int, int, QString>> refused = {
+            {3, 12, 1, 12, counts},
+            {2, 12, 1, 25, counts},
+            {2, 12, 0, 12, counts},
+            {1, 11, 1, 12, "2|Error|Number of activ SW is bigger than possible pixels in total!"}};
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        QVERIFY(f.setItem("Board.DCREG[SW3]", 500));
+        QCOMPARE(slider(3)->value(), 500);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        QCOMPARE(slider(3)->value() + page()->dcRegister(3), 0);
+        for (const auto &[devices, pixels, rows, cols, text] : refused) {
+            const qsizetype first = f.prompt.messages().size();
+            f.load(devices, pixels, rows, cols, row);
+            QCOMPARE(messages(first), text);
+            QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
+            QCOMPARE(page()->deviceAddressTexts(), (QStringList{"1", "2"}));
+        }
+        slider(24)->setValue(45);
+        emit slider(24)->sliderMoved(45);
+        QCOMPARE(page()->dcRegister(24), quint16(45));
+        // Only the devices given: the rest comes from the last accepted file.
+        QCOMPARE(f.load(1, 24, 2, 12, {}), 0);
+        QCOMPARE(page()->deviceAddressTexts(), QStringList{"1"});
+        QVERIFY(slider(24));
+
+        const qsizetype first = f.prompt.messages().size();
+        page()->on_pbLoadConfiguration_clicked(); // cancelled
+        QFile unnamed;
+        QVERIFY(!unnamed.open(QIODevice::ReadOnly));
+        QCOMPARE(messages(first), "1|Error|" + unnamed.errorString());
+    }
+
+    // Each run of the alternate pattern lights the other half; the ramp mirrors each run;
+    // a scenario file sets its switches, a refused one is reported and sets nothing.
+    void patterns()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        selectMode("cbBySW");
+        page()->pattern1();
+        QCOMPARE(duties(6), QString("1023 0 1023 0 1023 0"));
+        page()->pattern1();
+        QCOMPARE(duties(6), QString("0 1023 0 1023 0 1023"));
+        page()->pattern2();
+        QCOMPARE(duties(6), QString("0 512 1023 1023 512 0"));
+        selectMode("cbByRowIndependent");
+        page()->pattern3();
+        QCOMPARE(duties(6), QString("512 1 1023 512 1 1023"));
+        page()->pattern3();
+        QCOMPARE(duties(6), QString("512 1023 1 512 1023 1"));
+
+        LogRecorder log(page());
+        for (const auto &[text, expected] :
+             QList<QPair<QByteArray, QString>>{{"1 5 9 2\n1023 512 0 -4\n", "1023 0 1 512 512 1"},
+                                               {"1\n0\n2\n", "1023 0 1 512 512 1"},
+                                               {"1 2 3 4 5 6 1\n0\n", "1023 0 1 512 512 1"}}) {
+            QVERIFY(TestFiles::write("scenario.txt", text));
+            f.prompt.queueFile("scenario.txt");
+            page()->on_pbPatternCustom_clicked();
+            QCOMPARE(duties(6), expected);
+        }
+        QCOMPARE(log.entries().size(), 2);
+        QCOMPARE(log.entries().first().first, -1);
+        const qsizetype first = f.prompt.messages().size();
+        page()->on_pbPatternCustom_clicked(); // cancelled
+        QCOMPARE(f.prompt.messages().mid(first).size(), 1);
+    }
+
+    // The stepping gives the position slider its range; a jump of several units moves the
+    // pattern one place; moving back onto the reference position moves nothing.
+    void motion()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        for (const auto &[mode, extended, steps, maximum, jump, moved] :
+             QList<std::tuple<const char *, bool, QString, int, int, QString>>{
+                 {"cbByRow", false, "16", 96, 3, "30 10 50 60 40 20"},
+                 {"cbByRowIndependent", false, "64", 384, -1, "20 30 10 50 60 40"},
+                 {"cbBySW", false, "8", 48, 1, "60 10 20 30 40 50"},
+                 {"cbByRow", true, "1", 6, 1, "100 200 0 400 500 300"}}) {
+            selectMode(mode, extended);
+            stepping->setCurrentIndex(stepping->findText(steps));
+            QCOMPARE(position()->maximum(), maximum);
+            position()->setValue(2);
+            position()->setSliderDown(true); // a press and release takes the reference
+            position()->setSliderDown(false);
+            setDuties(extended ? "200 300 100 500 600 400" : "10 20 30 40 50 60");
+            position()->setValue(2 + jump);
+            QCOMPARE(duties(6), moved);
+            position()->setValue(2);
+        }
+    }
+
+    // Each tick moves the slider one single step and wraps at the ends; the interval is
+    // clamped to 70..9999 ms.
+    void effect()
+    {
+        f.widget<QWidget>("groupBox_4")->setEnabled(true);
+        position()->setRange(0, 10);
+        position()->setSingleStep(2);
+        for (const auto &[direction, from, to] : QList<std::tuple<const char *, int, int>>{
+                 {"cbRight", 5, 7}, {"cbRight", 8, 0}, {"cbLeft", 5, 3}, {"cbLeft", 2, 10}}) {
+            box(direction)->setChecked(true);
+            box(strcmp(direction, "cbLeft") ? "cbLeft" : "cbRight")->setChecked(false);
+            position()->setValue(from);
+            page()->slotEffectTimer();
+            QCOMPARE(position()->value(), to);
+        }
+        for (const auto &[text, interval] :
+             QList<QPair<QString, int>>{{"7", 70}, {"20000", 9999}}) {
+            f.widget<QLineEdit>("leEffectTime")->setText(text);
+            QList<QTimer *> started = page()->findChildren<QTimer *>();
+            started.removeIf([](QTimer *t) { return t->isActive(); });
+            box("cbStart")->click();
+            started.removeIf([](QTimer *t) { return !t->isActive(); });
+            QCOMPARE(started.size(), 1);
+            QCOMPARE(started.first()->interval(), interval);
+            box("cbStart")->click();
+        }
+    }
+
+    // The buck switches write the driver's register 6 whole and the model field; the hint
+    // lists what keeps the matrix from running.
+    void bucksAndHint()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        BoardPageAccess *access = BoardPageAccess::instance();
+        for (const auto &[channel, on, word] : QList<std::tuple<int, bool, int>>{
+                 {1, true, 2}, {2, true, 3}, {1, false, 1}, {2, false, 0}}) {
+            channel == 1 ? access->setBuck1Enabled(on) : access->setBuck2Enabled(on);
+            QCOMPARE(int(f.spi.kvl52205Register(6)), word);
+            QCOMPARE(f.pageItem(QString("BUCK%1[EN]").arg(channel)), quint32(on));
+            QCOMPARE(box(channel == 1 ? "cbBUCK1EN" : "cbBUCK2EN")->isChecked(), on);
+        }
+        selectMode("cbBySW");
+        f.widget<QLineEdit>("leSA0")->setText("32");
+        emit f.widget<QLineEdit>("leSA1")->editingFinished();
+        QCOMPARE(f.widget<QLineEdit>("leInfoBox")->text(),
+                 QString("Set the device addresses (0-31); At least one device is not valid "
+                         "(OPMODE); Enable at least one buck; Consider if you need to press the "
+                         "reset button;"));
+        f.widget<QLineEdit>("leSA0")->setText("1");
+        box("cbBySW")->setChecked(false);
+        access->setBuck1Enabled(true);
+        for (QComboBox *combo : page()->findChildren<QComboBox *>())
+            if (combo->accessibleName() == "OPMODE")
+                combo->setCurrentIndex(4);
+        emit f.widget<QLineEdit>("leSA1")->editingFinished();
+        QCOMPARE(f.widget<QLineEdit>("leInfoBox")->text(), QString());
+    }
+
+    // A device row's buttons act on their row's chip (at 2: the fourth), not without an
+    // address; the service combo enables direct switching or "OPEN clear".
+    void deviceButtons()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        f.widget<QLineEdit>("leSA1")->setText("2");
+        f.bus.editChip(3, [](FakeMatrixChip &chip) { chip.opmode = 5, chip.pms = 1; });
+        f.widget<QPushButton>("OPMODE1")->click();
+        QString modes;
+        for (QComboBox *combo :
+             f.widget<QLineEdit>("leSA1")->parentWidget()->findChildren<QComboBox *>())
+            modes += QString::number(combo->currentIndex());
+        QCOMPARE(modes, QString("51"));
+        f.widget<QPushButton>("NORMAL1")->click();
+        QCOMPARE(f.bus.chip(3).opmode, 4);
+        Configuration::instance()->hideWindow();
+        f.widget<QLineEdit>("leSA0")->setText("1");
+        for (QPushButton *b :
+             f.widget<QLineEdit>("leSA0")->parentWidget()->findChildren<QPushButton *>())
+            if (b->text() == "Configuration")
+                b->click(), b->click(); // shows the first row's chip; a second click keeps it
+        QCOMPARE(int(configurationRegisters().SACONF.value()), 1);
+        QVERIFY(Configuration::instance()->container()->isVisible());
+        page()->getAddress(5, 9); // as auto addressing reports them
+        QCOMPARE(page()->deviceAddressTexts(), (QStringList{"5", "9"}));
+        f.widget<QLineEdit>("leSA1")->setText("-1");
+        f.take();
+        f.widget<QPushButton>("NORMAL1")->click();
+        f.widget<QPushButton>("OPMODE1")->click();
+        QCOMPARE(f.take(), QList<QByteArray>());
+        for (int index : {1, 0}) {
+            f.widget<QComboBox>("comboBox")->setCurrentIndex(index);
+            QCOMPARE(f.widget<QWidget>("frame_reg0sw")->isEnabled(), index == 0);
+            QCOMPARE(f.widget<QWidget>("cb_opnclr")->isEnabled(), index == 1);
+        }
+    }
+
+    // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
+    // "Check data" each block is read back and a differing one ends with a warning.
+    void flashScript()
+    {
+        loadCsv("one.csv", 1, "5", steps(2, 1, 7, 7));
+        page()->on_pbFlashMCU_clicked();
+        const QByteArray block = QByteArray("START\x64\x01\x02\x05") + QByteArray(12, 7) +
+                                 QByteArray(1, char(0xFF)) + "END" + QByteArray(231, '\0');
+        QCOMPARE(f.take(), QList<QByteArray>{f.blockLine(0x800300FF, block)});
+        QCOMPARE(f.flash.read(0x800300FF, 256), block);
+        QCOMPARE(label("lbFlashSize") + label("lbUsedFlashSize"),
+                 QString("Required flash size 25 BUsed flash size 256 B"));
+        QCOMPARE(page()->nextFlashAddress(), 0x800301FFu);
+
+        loadCsv("two.csv", 1, "5", steps(22, 1));
+        f.widget<QCheckBox>("cbCheckData")->setChecked(true);
+        f.flash.setAlteredReadAt(int(f.flash.readLines().size()) + 1);
+        page()->on_pbFlashMCU_clicked();
+        QCOMPARE(sent().second,
+                 (QByteArrayList{"get flash=800300ff00000100", "get flash=800301ff00000100"}));
+        QCOMPARE(f.prompt.messages().last().text, QString("An error appeard while sending"));
+        f.flash.setAlteredReadAt(-1);
+    }
+
+    // A script that does not fit is refused before anything is sent.
+    void refusedScript()
+    {
+        for (const auto &[devices, addresses, rows, text] :
+             QList<std::tuple<int, QByteArray, QByteArray, QString>>{
+                 {1, "5", steps(256, 1), "Invalid script: more than 255 steps"},
+                 {3, "5,6", steps(1, 3), "Invalid script: fewer addresses than devices"},
+                 {1, "256", steps(1, 1), "Invalid script: address outside 0..255"},
+                 {43, QByteArray(42, ',').replace(",", ",1").prepend('1'), steps(255, 43),
+                  "Reached max size 130560 B"}}) {
+            loadCsv("refused.csv", devices, addresses, rows);
+            f.widget<QCheckBox>("cbCheckData")->setChecked(true);
+            const quint32 address = page()->nextFlashAddress();
+            page()->on_pbFlashMCU_clicked();
+            QCOMPARE(label("lbUsedFlashSize"), text);
+            QCOMPARE(page()->nextFlashAddress(), address);
+            QVERIFY(f.take().isEmpty());
+        }
+    }
+
+    void playback()
+    {
+        f.widget<QSpinBox>("sbLoops")->setValue(20);
+        page()->on_pbStartAnimation_clicked();
+        page()->on_pbStopAnimation_clicked();
+        page()->on_pbContinueAnimation_clicked();
+        QCOMPARE(f.take(), (QList<QByteArray>{"set p110animation=14", "set p110stopanim",
+                                              "set P110MAPENA=01", "set p110contanim"}));
+        f.widget<QSpinBox>("sbDelay")->setValue(77);
+        QCOMPARE(page()->currentCsvScript()->delay, quint8(77));
+        f.widget<QSpinBox>("sbScriptLoops")->setValue(3);
+        page()->on_pbStartScript_clicked(); // an empty list
+        QCOMPARE(f.take(), QList<QByteArray>{"set p110script=0300800300ff"});
+    }
+
+    // Images of 512 and 256 bytes: the second starts one block beyond the first's end; the
+    // board finds both; a second start places them at the same addresses.
+    void scriptList()
+    {
+        loadCsv("first.csv", 1, "5", steps(40, 1));
+        page()->on_pbAddToList_clicked();
+        loadCsv("second.csv", 1, "5", steps(1, 1));
+        page()->on_pbAddToList_clicked();
+        f.widget<QSpinBox>("sbScriptLoops")->setValue(20);
+        f.widget<QCheckBox>("cbCheckData")->setChecked(true);
+        for (int pass = 0; pass < 2; ++pass) {
+            page()->on_pbStartScript_clicked();
+            QCOMPARE(sent(), qMakePair(QByteArrayList{"800300ff", "800301ff", "800303ff"},
+                                       QByteArrayList{"set p110script=1402800300ff800303ff"}));
+            QCOMPARE(f.scripts.scriptStarts().last().starts,
+                     (QList<quint32>{0x800300FF, 0x800303FF}));
+            QVERIFY(!f.widget<QCheckBox>("cbCheckData")->isChecked());
+        }
+    }
+
+    // A list with a refused script, of more than 255 scripts, or that would reach the update
+    // area writes nothing.
+    void refusedList()
+    {
+        const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
+        for (const auto &[devices, addresses, rows, copies, text] :
+             QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
+                 {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
+                 {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
+                 {24, addresses24, steps(255, 24), 2,
+                  "Invalid script list: it ends past 0x80050000"}}) {
+            clearList();
+            loadCsv("listed.csv", devices, addresses, rows);
+            for (int i = 0; i < copies; ++i)
+                page()->on_pbAddToList_clicked();
+            page()->on_pbStartScript_clicked();
+            QVERIFY(f.take().isEmpty());
+            QCOMPARE(label("lbUsedFlashSize"), text);
+        }
+    }
+
+    // One "file<row>=<name>" line per row; loading takes the files beside the list, skips the
+    // missing ones; files that cannot be written or read are reported.
+    void scriptFiles()
+    {
+        QVERIFY(QDir().mkpath("lists"));
+        loadCsv("lists/a.csv", 1, "5", steps(3, 1));
+        page()->on_pbAddToList_clicked();
+        loadCsv("lists/b.csv", 1, "5", steps(2, 1));
+        page()->on_pbAddToList_clicked();
+        f.widget<QLineEdit>("leScriptName")->setText("saved");
+        f.prompt.queueFile(QDir::current().absoluteFilePath("lists"));
+        page()->on_pbSaveScript_clicked();
+        QCOMPARE(TestFiles::read("lists/saved.script"), QByteArray("file0=a.csv\nfile1=b.csv\n"));
+
+        QVERIFY(TestFiles::write("lists/l.script", "file0=b.csv\r\nfile1=gone.csv\r\nx=a.csv"));
+        f.prompt.queueFile(QDir::current().absoluteFilePath("lists/l.script"));
+        page()->on_pbLoadScript_clicked();
+        auto *table = f.widget<QTableWidget>("tableAnimationScripts");
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 2)->text() + table->item(0, 3)->text() + table->item(1, 3)->text(),
+                 QString("2b.csva.csv"));
+
+        const qsizetype messages = f.prompt.messages().size();
+        f.prompt.queueFile(QDir::current().absoluteFilePath("no/such/dir"));
+        page()->on_pbSaveScript_clicked();
+        f.prompt.queueFile(QDir::current().absoluteFilePath("none.script"));
+        page()->on_pbLoadScript_clicked();
+        QCOMPARE(f.prompt.messages().size(), messages + 2);
+        QCOMPARE(f.prompt.messages().last().title, QString("error"));
+        QCOMPARE(table->rowCount(), 2);
+    }
+
+    // Each device's ADC input is selected (word 13 kept but ADC_SEL), its result read and
+    // shown in degrees; an address outside 0..31 leaves its field alone.
+    void ntcReadout()
+    {
+        const quint32 word13 = 0x00AB00;
+        for (int chip : {0, 1}) // at 3: 0.600 V, at 5: 1.200 V, both of 2.4 V
+            f.bus.editChip(chip, [chip, word13](FakeMatrixChip &c) {
+                c.words[13] = word13;
+                c.words[17] = quint32(chip == 0 ? 127 : 254) << 16 | 153u << 8 | 0x42;
+            });
+        page()->currentCsvScript()->addresses = QStringList{" 3", "40", "5\r\n"};
+        auto field = [this](int n) {
+            return f.widget<QLineEdit>(qPrintable(QString("leNTC_%1").arg(n)));
+        };
+        field(2)->setText("kept");
+        page()->on_pbReadNTCs_clicked();
+        QCOMPARE(field(1)->text() + field(2)->text() + field(3)->text(),
+                 QString("56.2 °Ckept25.0 °C"));
+        QCOMPARE(f.bus.chip(0).word(13), word13 | 0x08);
+    }
+};
+
+QTEST_MAIN(TestBoardMatrix)
+#include "tst_boardmatrix.moc"
