@@ -185,43 +185,6 @@ private slots:
         QCOMPARE(edit.byteArrayValue(), QByteArray("\xE4xy"));
     }
 
-    // Arrow keys step without marking an edit; the wheel steps only a field the user clicked
-    // into, and that step is an edit. A read-only field does neither.
-    void lineEditStepsByKeyAndWheel()
-    {
-        QWidget window;
-        auto *layout = new QVBoxLayout(&window);
-        auto *edit = new LineEdit;
-        auto *next = new QLineEdit; // would take the focus if it were passed on
-        layout->addWidget(edit);
-        layout->addWidget(next);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        edit->setValue(9);
-        for (auto [key, text] : {std::pair{Qt::Key_Up, "10"}, {Qt::Key_Down, "9"}}) {
-            QTest::keyClick(edit, key);
-            QCOMPARE(edit->text(), QString(text));
-        }
-        QVERIFY(!edit->isEdited());
-        edit->setFocus(Qt::TabFocusReason); // focus without a click is cleared, not moved
-        QVERIFY(!edit->hasFocus() && !next->hasFocus());
-        QTest::mouseClick(edit, Qt::MiddleButton);
-        QVERIFY(!edit->hasFocus());
-        wheel(edit, 120);
-        QCOMPARE(edit->text(), QString("9"));
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QVERIFY(edit->hasFocus());
-        for (auto [delta, text] : {std::pair{120, "10"}, {60, "10"}, {60, "11"}}) {
-            wheel(edit, delta); // half notches add up
-            QCOMPARE(edit->text(), QString(text));
-        }
-        QCOMPARE(edit->styleSheet(), Blue);
-        edit->setWritable(false);
-        wheel(edit, 120);
-        QTest::keyClick(edit, Qt::Key_Up);
-        QCOMPARE(edit->text(), QString("11"));
-    }
-
     // Engineering text: "4.7k" and the compact "4k7"; anything after the number is refused.
     void realEditParses()
     {
@@ -294,60 +257,61 @@ private slots:
         QVERIFY(plain.isEngineering());
     }
 
-    // Escape returns to the value before the edit; arrows step in base units without
-    // committing.
-    void realEditEscapesAndSteps()
-    {
-        RealEdit edit;
-        QSignalSpy activated(&edit, &RealEdit::signal_activated);
-        edit.setValue(4700);
-        type(&edit, "22", Qt::Key_Escape);
-        QCOMPARE(edit.text(), QString("4.70k"));
-        QVERIFY(!edit.isEdited());
-        QTest::keyClick(&edit, Qt::Key_Up); // 4700 + 0.01 still shows 4.70k
-        QCOMPARE(edit.text(), QString("4.70k"));
-        edit.setValue(1.5);
-        for (auto [key, text] : {std::pair{Qt::Key_Up, "1.51"}, {Qt::Key_Down, "1.50"},
-                                 {Qt::Key_Down, "1.49"}}) {
-            QTest::keyClick(&edit, key);
-            QCOMPARE(edit.text(), QString(text));
-        }
-        QVERIFY(!edit.isEdited());
-        QCOMPARE(activated.count(), 0);
-    }
 
-    // The wheel acts only on a focused, writable edit. Notches "delta" or "delta shift"; half
-    // notches add up; 1.00k steps down to 999.99; Escape returns to the value before the wheel.
-    void realEditWheel()
+    // Both edits: arrows step without marking an edit; the wheel steps only a field the user
+    // clicked into (a line edit keeps no other focus), half notches add up, Shift steps the
+    // real edit by a thousand, and a wheel step is an edit that Escape ends. A read-only field
+    // takes no wheel, and a read-only line edit no arrows.
+    void editsStepByKeyAndWheel()
     {
-        RealEdit edit;
-        edit.setValue(1.5);
-        wheel(&edit, 120); // no focus
-        QCOMPARE(edit.text(), QString("1.50"));
-        edit.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&edit));
-        edit.activateWindow();
-        edit.setFocus();
-        QTRY_VERIFY(edit.hasFocus());
-        edit.setWritable(false);
-        wheel(&edit, 120);
-        QCOMPARE(edit.text(), QString("1.50"));
-        edit.setWritable(true);
-        const std::tuple<double, QStringList, QStringList> cases[] = {
-            {1.5, {"60", "60", "240", "-120"}, {"1.50", "1.51", "1.53", "1.52"}},
-            {4700.0, {"120", "120 shift", "-240 shift"}, {"4.71k", "5.71k", "3.71k"}},
-            {1000.0, {"-120"}, {"999.99"}},
-            {1e-12, {"-120"}, {"0.00"}}};
-        for (const auto &[start, notches, texts] : cases) {
-            edit.setValue(start);
-            for (int i = 0; i < notches.size(); ++i) {
-                const QStringList parts = notches.at(i).split(' ');
-                wheel(&edit, parts.first().toInt(),
-                      parts.size() > 1 ? Qt::ShiftModifier : Qt::NoModifier);
-                QCOMPARE(edit.text(), texts.at(i));
+        const std::tuple<bool, double, const char *, QStringList, bool> cases[] = {
+            {false, 9, "U D", {"10", "9"}, false},
+            {false, 9, "w120 w60 w60", {"10", "10", "11"}, true},
+            {true, 1.5, "U D D", {"1.51", "1.50", "1.49"}, false},
+            {true, 4700, "U", {"4.70k"}, false},
+            {true, 1.5, "w60 w60 w240 w-120 E", {"1.50", "1.51", "1.53", "1.52", "1.50"}, false},
+            {true, 4700, "w120 W120 W-240 E", {"4.71k", "5.71k", "3.71k", "4.70k"}, false},
+            {true, 1000, "w-120", {"999.99"}, true},
+            {true, 1e-12, "w-120", {"0.00"}, true}};
+        for (const auto &[real, start, steps, texts, marked] : cases) {
+            QWidget window;
+            auto *layout = new QVBoxLayout(&window);
+            QLineEdit *line = real ? static_cast<QLineEdit *>(new RealEdit) : new LineEdit;
+            auto *next = new QLineEdit; // would take the focus if it were passed on
+            layout->addWidget(line);
+            layout->addWidget(next);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            auto *edit = dynamic_cast<UniversalControl *>(line);
+            edit->setValue(start);
+            const QString before = line->text();
+            next->setFocus();
+            if (!real) { // focus without a click is cleared, not moved
+                line->setFocus(Qt::TabFocusReason);
+                QVERIFY(!line->hasFocus() && !next->hasFocus());
+                QTest::mouseClick(line, Qt::MiddleButton);
             }
-            QTest::keyClick(&edit, Qt::Key_Escape);
-            QCOMPARE(edit.text(), edit.formatValue(start, 2));
+            wheel(line, 120);
+            QCOMPARE(line->text(), before);
+            QTest::mouseClick(line, Qt::LeftButton);
+            const QStringList list = QString(steps).split(' ');
+            for (int i = 0; i < list.size(); ++i) {
+                const QString &step = list.at(i);
+                if (step.startsWith('w') || step.startsWith('W'))
+                    wheel(line, step.mid(1).toInt(),
+                          step.startsWith('W') ? Qt::ShiftModifier : Qt::NoModifier);
+                else
+                    QTest::keyClick(line, step == "U"   ? Qt::Key_Up
+                                          : step == "D" ? Qt::Key_Down
+                                                        : Qt::Key_Escape);
+                QCOMPARE(line->text(), texts.at(i));
+            }
+            QCOMPARE(line->styleSheet(), marked ? Blue : QString());
+            edit->setWritable(false);
+            wheel(line, 120);
+            if (!real)
+                QTest::keyClick(line, Qt::Key_Up);
+            QCOMPARE(line->text(), texts.last());
         }
     }
 };
