@@ -61,21 +61,32 @@ class TstNumberEdits : public QObject
 {
     Q_OBJECT
 private slots:
-    // The model's value, shown as unsigned 32 bits in the field's base (out of range: the
-    // nearest bound), ends any edit.
-    void lineEditFormatsInBase()
+    // The model's value ends any edit. The line edit shows it as unsigned 32 bits in its base
+    // (out of range: the nearest bound); the real edit in its precision, with a prefix.
+    void editsShowTheValue()
     {
-        const std::tuple<int, double, const char *> cases[] = {
-            {16, 255.0, "FF"},        {2, 255.0, "11111111"}, {16, -1.0, "FFFFFFFF"},
-            {10, -1.0, "4294967295"}, {10, 7.9, "7"},         {16, 0x1000000ABp0, "AB"},
-            {10, 1e300, "4294967295"}, {10, qQNaN(), "0"}};
-        for (const auto &[base, value, text] : cases) {
-            LineEdit edit;
-            edit.setBase(base);
-            edit.setText("x");
-            edit.setValue(value);
-            QCOMPARE(edit.text(), QString(text));
-            QVERIFY(!edit.isEdited() && edit.styleSheet().isEmpty());
+        const std::tuple<bool, int, double, const char *, int> cases[] = {
+            {false, 16, 255.0, "FF", 0},        {false, 2, 255.0, "11111111", 0},
+            {false, 16, -1.0, "FFFFFFFF", 0},   {false, 10, -1.0, "4294967295", 0},
+            {false, 10, 7.9, "7", 0},           {false, 16, 0x1000000ABp0, "AB", 0},
+            {false, 10, 1e300, "4294967295", 0}, {false, 10, qQNaN(), "0", 0},
+            {true, 2, 0.25, "250.00m", 4},      {true, 2, 0.0, "0.00", 3},
+            {true, 2, 2.5e9, "2.50G", 0},       {true, 2, 999.999, "1000.00", 3},
+            {true, 2, 5e-13, "0.00", 3},        {true, 0, 4700.0, "5k", 2},
+            {true, 2, -4700.0, "-4.70k", 2},    {true, 1, 3.3e-6, "3.3u", 5},
+            {true, 2, 1e-12, "1.00p", 7},       {true, 3, 1e6, "1.000M", 1}};
+        for (const auto &[real, baseOrPrecision, value, text, index] : cases) {
+            LineEdit line;
+            RealEdit realEdit;
+            QLineEdit *edit = real ? static_cast<QLineEdit *>(&realEdit) : &line;
+            line.setBase(baseOrPrecision);
+            realEdit.setPrecision(baseOrPrecision);
+            edit->setText("x");
+            dynamic_cast<UniversalControl *>(edit)->setValue(value);
+            QCOMPARE(edit->text(), QString(text));
+            QVERIFY(edit->styleSheet().isEmpty() && !line.isEdited() && !realEdit.isEdited());
+            if (real)
+                QCOMPARE(realEdit.currentPrefixIndex(), index);
         }
     }
 
@@ -204,29 +215,12 @@ private slots:
         }
     }
 
-    void realEditFormats()
-    {
-        const std::tuple<double, int, const char *, int> cases[] = {
-            {0.25, 2, "250.00m", 4}, {0.0, 2, "0.00", 3},    {999.999, 2, "1000.00", 3},
-            {2.5e9, 2, "2.50G", 0},  {5e-13, 2, "0.00", 3},  {-4700.0, 2, "-4.70k", 2},
-            {4700.0, 0, "5k", 2},    {3.3e-6, 1, "3.3u", 5}, {1e-12, 2, "1.00p", 7},
-            {1e6, 3, "1.000M", 1}};
-        for (const auto &[value, precision, text, index] : cases) {
-            RealEdit edit;
-            QCOMPARE(edit.formatValue(value, precision), QString(text));
-            QCOMPARE(edit.currentPrefixIndex(), index);
-        }
-    }
-
     // Precision: set, bounded, asked for, or taken from the text of a plain-number edit.
     void realEditPrecision()
     {
         RealEdit edit;
         static_cast<UniversalControl &>(edit).setText("ignored");
         QCOMPARE(edit.text(), QString("0.00"));
-        edit.setValue(4700);
-        edit.setPrecision(0);
-        QCOMPARE(edit.text(), QString("5k"));
         for (auto [set, kept] : {std::pair{-4, 0}, {40, RealEdit::MaxPrecision}}) {
             edit.setPrecision(set);
             QCOMPARE(edit.precision(), kept);
