@@ -129,9 +129,12 @@ private slots:
             SuperBox box;
             QVERIFY(QDir::current().entryList(QDir::Files).contains("KVL52110.ini"));
             QSettings settings(settingsPath(), QSettings::IniFormat);
-            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefRows").toInt(), 40);
-            QCOMPARE(settings.value("CONTROLS/SuperBox/LabelWidth").toInt(), 50);
-            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefCheckBoxWidth").toInt(), 120);
+            settings.beginGroup("CONTROLS/SuperBox");
+            QCOMPARE(settings.allKeys(),
+                     QStringList({"BriefCheckBoxWidth", "BriefRows", "LabelWidth"}));
+            QCOMPARE(QList<QVariant>({settings.value("BriefCheckBoxWidth"),
+                                      settings.value("BriefRows"), settings.value("LabelWidth")}),
+                     QList<QVariant>({"120", "40", "50"}));
         }
         const std::tuple<QVariant, QVariant, int, int, int> cases[] = {
             {25, 30, 5, 25, 30}, {0, 30, 3, 40, 30}, {-7, -1, 3, 40, 50}, {50, 0, 3, 50, 0},
@@ -215,8 +218,7 @@ private slots:
         QCOMPARE(box.checkBox(12)->styleSheet(), QString("background-color :;"));
         auto *cell = box.checkBox(3);
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
-        QVERIFY(cell->isHighlighted());
-        QVERIFY(!cell->isChecked());
+        QVERIFY(cell->isHighlighted() && !cell->isChecked());
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(!cell->isHighlighted());
     }
