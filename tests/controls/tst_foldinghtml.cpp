@@ -55,7 +55,8 @@ private slots:
         QVERIFY(redLines(box.grab().toImage()).isEmpty());
     }
 
-    // Unchecking the title's check box folds the box; checking restores its height.
+    // Unchecking the title's check box folds the box; checking restores its height. A double
+    // click asks for a new title; cancelling keeps the old one.
     void folding()
     {
         FoldingBox box;
@@ -81,12 +82,6 @@ private slots:
         QCOMPARE(box.height(), FoldingBox::foldedHeight());
         QVERIFY(!box.isChecked());
         QCOMPARE(resized.count(), 3);
-    }
-
-    // A double click asks for a new title; cancelling keeps the old one.
-    void foldingRename()
-    {
-        FoldingBox box;
         for (bool accept : {true, false}) {
             QTimer::singleShot(50, [accept]() {
                 auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());

@@ -140,22 +140,6 @@ private slots:
         }
     }
 
-    // Text from the form that is no number is red; good text counts as an edit.
-    void lineEditFormText()
-    {
-        LineEdit edit;
-        edit.setText("Value");
-        edit.applyDescription();
-        QCOMPARE(edit.styleSheet(), QString("color:red"));
-        edit.setValue(0x41);
-        QCOMPARE(edit.text(), QString("65"));
-        QCOMPARE(edit.styleSheet(), QString());
-        edit.setText("0x10");
-        edit.applyDescription();
-        QCOMPARE(edit.base(), 16);
-        QCOMPARE(edit.styleSheet(), Blue);
-    }
-
     void lineEditModesAndBases()
     {
         LineEdit edit;
@@ -177,6 +161,17 @@ private slots:
         QVERIFY(edit.isArrayMode()); // array mode stays on
         edit.setValue(42); // array text is not reformatted
         QCOMPARE(edit.text(), QString("10"));
+        LineEdit form; // text from the form that is no number is red; good text is an edit
+        form.setText("Value");
+        form.applyDescription();
+        QCOMPARE(form.styleSheet(), QString("color:red"));
+        form.setValue(0x41);
+        QCOMPARE(form.text(), QString("65"));
+        QCOMPARE(form.styleSheet(), QString());
+        form.setText("0x10");
+        form.applyDescription();
+        QCOMPARE(form.base(), 16);
+        QCOMPARE(form.styleSheet(), Blue);
     }
 
     void lineEditArrayModeAndBytes()

@@ -129,12 +129,9 @@ private slots:
             SuperBox box;
             QVERIFY(QDir::current().entryList(QDir::Files).contains("KVL52110.ini"));
             QSettings settings(settingsPath(), QSettings::IniFormat);
-            settings.beginGroup("CONTROLS/SuperBox");
-            QCOMPARE(settings.allKeys(),
-                     QStringList({"BriefCheckBoxWidth", "BriefRows", "LabelWidth"}));
-            QCOMPARE(QList<QVariant>({settings.value("BriefCheckBoxWidth"),
-                                      settings.value("BriefRows"), settings.value("LabelWidth")}),
-                     QList<QVariant>({"120", "40", "50"}));
+            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefRows").toInt(), 40);
+            QCOMPARE(settings.value("CONTROLS/SuperBox/LabelWidth").toInt(), 50);
+            QCOMPARE(settings.value("CONTROLS/SuperBox/BriefCheckBoxWidth").toInt(), 120);
         }
         const std::tuple<QVariant, QVariant, int, int, int> cases[] = {
             {25, 30, 5, 25, 30}, {0, 30, 3, 40, 30}, {-7, -1, 3, 40, 50}, {50, 0, 3, 50, 0},

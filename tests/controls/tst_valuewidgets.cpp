@@ -316,8 +316,9 @@ private slots:
         }
     }
 
-    // The dial and the progress bar share the range rule.
-    void boundedRange()
+    // The dial and the progress bar share the range rule. Slider and dial move only when the
+    // model's value changes, so a refresh does not undo what the user is dragging.
+    void rangesAndRefresh()
     {
         const std::tuple<double, double, int, int> cases[] = {
             {-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
@@ -331,12 +332,6 @@ private slots:
             QCOMPARE(QList<int>({dial.minimum(), dial.maximum(), bar.minimum(), bar.maximum()}),
                      QList<int>({low, high, low, high}));
         }
-    }
-
-    // Slider and dial move only when the model's value changes, so a refresh does not undo
-    // what the user is dragging.
-    void refreshKeepsUserPosition()
-    {
         Slider slider;
         Dial dial;
         for (QAbstractSlider *s : std::initializer_list<QAbstractSlider *>{&slider, &dial}) {
@@ -514,12 +509,7 @@ private slots:
         box.setItems("a::i1;b::f2.5;c::sx"); // selectors match the item type
         QVERIFY(selects(box.setCurrentByData(QVariant(QString("x"))), 2));
         QVERIFY(selects(box.setCurrentByNumber(2.5), 1));
-    }
-
-    // An editable typed box shows any number; text that is no number is refused.
-    void comboTypedEditable()
-    {
-        ComboBox box;
+        // An editable typed box shows any number; text that is no number is refused.
         box.setEditable(true);
         box.setItems("1 kHz::i1000;10 kHz::i10000");
         box.setValue(4700);
