@@ -172,22 +172,18 @@ private slots:
         form.applyDescription();
         QCOMPARE(form.base(), 16);
         QCOMPARE(form.styleSheet(), Blue);
-    }
-
-    void lineEditArrayModeAndBytes()
-    {
-        LineEdit edit;
-        FakeApplet applet(&edit);
-        edit.setValue(4);
-        type(&edit, "#hello", Qt::Key_Return);
-        QVERIFY(edit.isArrayMode());
+        LineEdit bytes;
+        FakeApplet applet(&bytes);
+        bytes.setValue(4);
+        type(&bytes, "#hello", Qt::Key_Return);
+        QVERIFY(bytes.isArrayMode());
         QCOMPARE(applet.committed.size(), 1); // raw text commits
-        QCOMPARE(edit.byteArrayValue(), QByteArray("hello"));
-        edit.setByteArrayValue(QByteArray("ab\0cd", 5));
-        QCOMPARE(edit.text(), QString("ab"));
-        QVERIFY(!edit.isEdited()); // a refresh from the model is no edit
-        edit.setByteArrayValue(QByteArray("\xE4xy"));
-        QCOMPARE(edit.byteArrayValue(), QByteArray("\xE4xy"));
+        QCOMPARE(bytes.byteArrayValue(), QByteArray("hello"));
+        bytes.setByteArrayValue(QByteArray("ab\0cd", 5));
+        QCOMPARE(bytes.text(), QString("ab"));
+        QVERIFY(!bytes.isEdited()); // a refresh from the model is no edit
+        bytes.setByteArrayValue(QByteArray("\xE4xy"));
+        QCOMPARE(bytes.byteArrayValue(), QByteArray("\xE4xy"));
     }
 
     // Engineering text: "4.7k" and the compact "4k7"; anything after the number is refused.

@@ -231,6 +231,7 @@ private slots:
         QCOMPARE(rows(box.groupBox("0")), (QStringList{"OTP[EN] EN=0", "OTP[MODE] MODE[3:0]=5"}));
         QCOMPARE(rows(box.groupBox("1")), (QStringList{"OTP[LVL] LVL[6:0]=9", "OTP[FLAG] FLAG=0"}));
         QCOMPARE(rows(box.groupBox("")), QStringList{"OTP[SPARE] SPARE[1:0]=0"});
+        QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue")); // the register's
         QVERIFY(box.groupBox("0")->title().isEmpty() && box.checkedGroups().isEmpty());
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
@@ -243,16 +244,9 @@ private slots:
         QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),
                  (QStringList{"OTP[EN] EN[0]=0", "OTP[MODE] MODE[4:1]=5", "OTP[LVL] LVL[11:5]=9",
                               "OTP[FLAG] FLAG[12]=0"}));
-    }
-
-    // A group takes its field's colour, else the alternating grey and orange when asked for,
-    // else the register's colour, else grey.
-    void colours()
-    {
+        // A group takes its field's colour, else alternating grey and orange when asked for,
+        // else the register's colour, else grey.
         const QString grey = "rgba(202, 202, 202, 162)";
-        RegisterBox box;
-        box.build(m_otp);
-        QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue"));
         box.setFlags(RegisterBox::AlternateColours);
         box.build(m_otp);
         QCOMPARE(box.widget()->findChildren<QGroupBox *>().size(), 4); // the old groups went
@@ -265,7 +259,6 @@ private slots:
         QVERIFY(plain.groupBox("1")->styleSheet().contains(grey));
     }
 
-    // Rows fill the columns line by line; the group grows with its lines.
     void columns()
     {
         RegisterBox box;

@@ -24,8 +24,9 @@ private:
     }
 
 private slots:
-    // Every model's pictures load, its click regions lie on them, and each state draws its own.
-    void picturesLoadAndEveryStatePaints()
+    // Every model's pictures load, its click regions lie on them, each state draws its own,
+    // and its word names it.
+    void modelsAndStates()
     {
         for (int model = 0; model < MySwitch::NoModel; ++model) {
             const MySwitch::PictureModel &pictures = MySwitch::pictureModels().at(model);
@@ -52,12 +53,8 @@ private slots:
             QCOMPARE(MySwitch::modelForWord(words.at(model)), model);
         for (const char *word : {"[red]", "", "[nope]"})
             QCOMPARE(MySwitch::modelForWord(word), -1);
-    }
-
-    // A new model starts at its first state without a signal; unknown states and indexes,
-    // and regions of states that do not exist, change nothing.
-    void modelsAndStates()
-    {
+        // A new model starts at its first state without a signal; unknown states and indexes,
+        // and regions of states that do not exist, change nothing.
         MySwitch sw;
         sw.setModel(2);
         for (int outside : {-1, 3, 1000})
