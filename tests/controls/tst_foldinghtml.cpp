@@ -31,12 +31,7 @@ private slots:
         HtmlListBox box(3);
         QCOMPARE(box.count(), 3);
         box.setItems({"a", "<b>b</b>"});
-        box.setItemText(0, "z");
-        box.addItem("c");
-        QCOMPARE(QStringList({box.itemText(0), box.itemText(1), box.itemText(2)}),
-                 QStringList({"z", "<b>b</b>", "c"}));
-        box.setCurrentRow(2);
-        QCOMPARE(box.currentRow(), 2);
+        box.setCurrentRow(1);
         box.clear();
         QCOMPARE(box.currentRow(), -1);
         box.addItem("first"); // the cleared model keeps its column
@@ -60,7 +55,8 @@ private slots:
         QVERIFY(redLines(box.grab().toImage()).isEmpty());
     }
 
-    // Unchecking the title's check box folds the box; checking restores its height.
+    // Unchecking the title's check box folds the box; checking restores its height. A double
+    // click asks for a new title; cancelling keeps the old one.
     void folding()
     {
         FoldingBox box;
@@ -86,12 +82,6 @@ private slots:
         QCOMPARE(box.height(), FoldingBox::foldedHeight());
         QVERIFY(!box.isChecked());
         QCOMPARE(resized.count(), 3);
-    }
-
-    // A double click asks for a new title; cancelling keeps the old one.
-    void foldingRename()
-    {
-        FoldingBox box;
         for (bool accept : {true, false}) {
             QTimer::singleShot(50, [accept]() {
                 auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());

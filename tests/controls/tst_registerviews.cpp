@@ -161,10 +161,10 @@ private slots:
         box.show(); // cells and labels made later must show themselves
         box.loadRegister(m_big);
         QCOMPARE(box.count(), 100);
-        QCOMPARE(box.checkBox(7)->accessibleName(), QString("BIG[7]"));
-        QCOMPARE(box.checkBox(7)->text(), QString("HOT"));
-        QCOMPARE(box.checkBox(7)->toolTip(), QString("Hot bit"));
-        QCOMPARE(box.checkBox(7)->styleSheet(), QString("background-color :red;"));
+        CheckBox *hot = box.checkBox(7);
+        QCOMPARE(
+            QStringList({hot->accessibleName(), hot->text(), hot->toolTip(), hot->styleSheet()}),
+            QStringList({"BIG[7]", "HOT", "Hot bit", "background-color :red;"}));
         QCOMPARE(box.cellLabel(12)->text(), QString("3.12"));
         QVERIFY(box.checkBox(100) == nullptr);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
@@ -215,8 +215,7 @@ private slots:
         QCOMPARE(box.checkBox(12)->styleSheet(), QString("background-color :;"));
         auto *cell = box.checkBox(3);
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
-        QVERIFY(cell->isHighlighted());
-        QVERIFY(!cell->isChecked());
+        QVERIFY(cell->isHighlighted() && !cell->isChecked());
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(!cell->isHighlighted());
     }
@@ -232,87 +231,62 @@ private slots:
         QCOMPARE(rows(box.groupBox("0")), (QStringList{"OTP[EN] EN=0", "OTP[MODE] MODE[3:0]=5"}));
         QCOMPARE(rows(box.groupBox("1")), (QStringList{"OTP[LVL] LVL[6:0]=9", "OTP[FLAG] FLAG=0"}));
         QCOMPARE(rows(box.groupBox("")), QStringList{"OTP[SPARE] SPARE[1:0]=0"});
-        QVERIFY(box.groupBox("0")->title().isEmpty());
-        QVERIFY(!box.groupBox("0")->isCheckable());
-        QVERIFY(box.checkedGroups().isEmpty());
+        QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue")); // the register's
+        QVERIFY(box.groupBox("0")->title().isEmpty() && box.checkedGroups().isEmpty());
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
         QCOMPARE(mode->label()->width(), QFontInfo(mode->label()->font()).pointSize() * 8);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QVERIFY(mode->numberField()->x() >= mode->label()->width());
-    }
-
-    void bitPositionLabels()
-    {
-        RegisterBox box;
         box.setFlags(RegisterBox::BitPositions);
         box.build(m_otp);
         QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),
                  (QStringList{"OTP[EN] EN[0]=0", "OTP[MODE] MODE[4:1]=5", "OTP[LVL] LVL[11:5]=9",
                               "OTP[FLAG] FLAG[12]=0"}));
-    }
-
-    // A group takes its field's colour, else the alternating grey and orange when asked for,
-    // else the register's colour, else grey.
-    void colours()
-    {
+        // A group takes its field's colour, else alternating grey and orange when asked for,
+        // else the register's colour, else grey.
         const QString grey = "rgba(202, 202, 202, 162)";
-        const QString orange = "rgba(255, 202, 156, 162)";
-        RegisterBox box;
-        box.build(m_otp);
-        QVERIFY(box.groupBox("1")->styleSheet().contains("stop:0.1875 red"));
-        QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue"));
         box.setFlags(RegisterBox::AlternateColours);
         box.build(m_otp);
         QCOMPARE(box.widget()->findChildren<QGroupBox *>().size(), 4); // the old groups went
-        const QStringList expected{grey, "red", grey, orange};
+        const QStringList expected{grey, "red", grey, "rgba(255, 202, 156, 162)"};
         for (int i = 0; i < 4; ++i)
             QVERIFY(box.groupBox(groupOrder(box).at(i))->styleSheet().contains(expected.at(i)));
-        Register reg("@field=A[2] @bank=1;@field=B @bank=2;", "R");
         RegisterBox plain;
+        Register reg("@field=A[2] @bank=1;", "R");
         plain.build(reg);
         QVERIFY(plain.groupBox("1")->styleSheet().contains(grey));
-        QVERIFY(plain.groupBox("2")->styleSheet().contains(grey));
     }
 
-    void titlesAndCheckableGroups()
-    {
-        RegisterBox box;
-        box.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
-        box.build(m_otp);
-        QCOMPARE(box.groupBox("2")->title(), QString("BANK (2)"));
-        QCOMPARE(box.groupBox("")->title(), QString("BANK ()"));
-        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "1", "2"}));
-        box.setGroupChecked("1", false);
-        box.setGroupChecked("missing", false);
-        QCOMPARE(box.checkedGroups(), (QStringList{"", "0", "2"}));
-    }
-
-    // Rows fill the columns line by line; the group grows with its lines.
     void columns()
     {
         RegisterBox box;
-        for (int refused : {0, -3}) {
-            box.setColumns(refused);
-            QCOMPARE(box.columns(), 1);
+        box.setColumns(0); // refused, as is the next
+        box.setColumns(-3);
+        QCOMPARE(box.columns(), 1);
+        for (auto [columns, text, shape] : {std::tuple{1, "A[3];B;C;", QList<int>{3, 1}},
+                                            {2, "A;B;C;D;E;", QList<int>{3, 2}}}) {
+            Register reg(text, "R");
+            box.setColumns(columns);
+            box.build(reg);
+            QCOMPARE(box.groups().keys(), QStringList{""});
+            auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
+            QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), shape);
+            QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
         }
-        Register three("A[3];B;C;", "R");
-        box.build(three);
-        QCOMPARE(box.groups().keys(), QStringList{""});
-        auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
-        QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), QList<int>({3, 1}));
-        QVERIFY(box.groupBox("")->minimumHeight() >= 95);
-        Register five("A;B;C;D;E;", "R");
-        box.setColumns(2);
-        box.build(five);
-        grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
-        QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), QList<int>({3, 2}));
-        QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
     }
 
-    void otherGroupKey()
+    void titlesCheckableGroupsAndOtherKey()
     {
+        RegisterBox otp;
+        otp.setFlags(RegisterBox::TitledGroups | RegisterBox::CheckableGroups);
+        otp.build(m_otp);
+        QCOMPARE(otp.groupBox("")->title(), QString("BANK ()"));
+        QCOMPARE(otp.checkedGroups(), (QStringList{"", "0", "1", "2"}));
+        otp.setGroupChecked("1", false);
+        otp.setGroupChecked("missing", false);
+        QCOMPARE(otp.checkedGroups(), (QStringList{"", "0", "2"}));
         Register reg("@field=A @page=x;@field=B @page=y;@field=C @page=x;", "R");
         RegisterBox box;
         box.setGroupKey("page");

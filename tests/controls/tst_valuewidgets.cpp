@@ -171,13 +171,16 @@ private slots:
             {"check", "get,set"}, {"radio", "get,set"},  {"buttons", "get,set"},
             {"edit", "get,set"},  {"dial", "get,set"},   {"slider", "get,set"},
             {"spin", "get,set"},  {"switch", "get,set"}, {"bar", "get"},
-            {"push", "run"}};
+            {"push", "run"},      {"combo", "get,set"}};
+        QObject receiver;
         for (const auto &[kind, mode] : widgets) {
             m_provider.drags.clear();
             m_provider.sources.clear();
             std::unique_ptr<QWidget> widget(create(kind));
             const bool run = mode == "run";
             widget->setAccessibleName(run ? "ReadVLED(1)" : "BANK[SW1]");
+            if (auto *combo = qobject_cast<ComboBox *>(widget.get()))
+                combo->connectChanged(nullptr, &receiver); // drags only once bound
             widget->resize(120, 40);
             widget->show();
             ctrlPress(widget.get());
@@ -186,17 +189,23 @@ private slots:
             const QString item = run ? "Board.ReadVLED" : "Board.BANK[SW1]";
             const QMap<QString, QByteArray> &drag = m_provider.drags.first();
             QCOMPARE(QString(drag.value("text")), item + " #KVL52110:" + mode);
-            QCOMPARE(drag.contains(GetData), !run);
-            const QString setLine = run             ? ScriptDrag::runLine(item, "1")
-                                    : mode == "get" ? QString()
-                                                    : ScriptDrag::setLine(item);
-            QCOMPARE(QString(drag.value(SetData)), setLine);
+            if (run) // the lines of each mode are checked above; a command takes its argument
+                QCOMPARE(QString(drag.value(SetData)), ScriptDrag::runLine(item, "1"));
         }
     }
 
-    // Other presses, no active applet or no provider: no drag, and the click still works.
+    // Other presses, an unbound or read-only combo box, no active applet or no provider: no
+    // drag, and the click still works.
     void noDragOtherwise()
     {
+        ComboBox combo;
+        combo.show();
+        ctrlPress(&combo);
+        combo.hidePopup();
+        QObject receiver;
+        combo.connectChanged(nullptr, &receiver);
+        combo.setWritable(false);
+        ctrlPress(&combo);
         Slider slider;
         for (auto [button, modifiers] :
              {std::pair{Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier},
@@ -215,25 +224,6 @@ private slots:
         check.startScriptDrag(3);
         QVERIFY(!check.isChecked());
         QCOMPARE(m_provider.drags.size(), 0);
-    }
-
-    // A combo box drags only once bound, and ignores the whole press while read-only.
-    void comboBoxDragsOnlyWhenBoundAndWritable()
-    {
-        ComboBox box;
-        box.setAccessibleName("FREQ");
-        box.addItems({"a", "b"});
-        box.show();
-        QObject receiver;
-        for (auto [bound, writable] : {std::pair{false, true}, {true, false}, {true, true}}) {
-            if (bound)
-                box.connectChanged(nullptr, &receiver);
-            box.setWritable(writable);
-            ctrlPress(&box);
-            box.hidePopup();
-            QCOMPARE(m_provider.drags.size(), bound && writable ? 1 : 0);
-        }
-        QCOMPARE(m_provider.drags.first().value("text"), "Board.FREQ #KVL52110:get,set");
     }
 
     void qtDeletesTheDragObject()
@@ -326,8 +316,9 @@ private slots:
         }
     }
 
-    // The dial and the progress bar share the range rule.
-    void boundedRange()
+    // The dial and the progress bar share the range rule. Slider and dial move only when the
+    // model's value changes, so a refresh does not undo what the user is dragging.
+    void rangesAndRefresh()
     {
         const std::tuple<double, double, int, int> cases[] = {
             {-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
@@ -341,12 +332,6 @@ private slots:
             QCOMPARE(QList<int>({dial.minimum(), dial.maximum(), bar.minimum(), bar.maximum()}),
                      QList<int>({low, high, low, high}));
         }
-    }
-
-    // Slider and dial move only when the model's value changes, so a refresh does not undo
-    // what the user is dragging.
-    void refreshKeepsUserPosition()
-    {
         Slider slider;
         Dial dial;
         for (QAbstractSlider *s : std::initializer_list<QAbstractSlider *>{&slider, &dial}) {
@@ -419,22 +404,16 @@ private slots:
         QSignalSpy clicked(&check, &QAbstractButton::clicked);
         check.setWritable(false);
         QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
-        QVERIFY(!check.isChecked());
-        QCOMPARE(clicked.count(), 0);
+        QVERIFY(!check.isChecked() && clicked.isEmpty());
         QSignalSpy doubleClick(&check, &CheckBox::doubleClick);
         QTest::mouseDClick(&check, Qt::LeftButton, {}, QPoint(8, 15));
         QCOMPARE(doubleClick.count(), 1);
-        PushButton button; // unwritable until it is made checkable
-        QVERIFY(!button.isWritable());
-        button.setWritable(true);
-        QVERIFY(button.isCheckable());
         ButtonBox box;
         box.setWritable(false);
         box.createButtons(0, ButtonBox::PushButtons, {}); // an empty list makes none
         box.createButtons(0, ButtonBox::PushButtons, {"A", "B"});
         box.createButtons(0, ButtonBox::RadioButtons, {"C"}); // made once only
-        QCOMPARE(box.findChildren<QPushButton *>().size(), 2);
-        QCOMPARE(box.findChildren<QRadioButton *>().size(), 0);
+        QCOMPARE(box.findChildren<QAbstractButton *>().size(), 2);
         ButtonBox unknown;
         unknown.createButtons(0, 5, {"X"});
         QVERIFY(unknown.buttons().isEmpty());
@@ -476,11 +455,9 @@ private slots:
         for (UniversalControl *c :
              std::initializer_list<UniversalControl *>{&button, &edit, &check, &box})
             c->setText("FIELD");
-        QCOMPARE(button.text(), QString("Write"));
-        QCOMPARE(edit.text(), QString("12"));
+        QCOMPARE(QStringList({button.text(), edit.text(), check.text(), box.title()}),
+                 QStringList({"Write", "12", "FIELD", "FIELD"}));
         QVERIFY(static_cast<UniversalControl &>(edit).text().isEmpty());
-        QCOMPARE(check.text(), QString("FIELD"));
-        QCOMPARE(box.title(), QString("FIELD"));
     }
 
     // Engineering numbers of the combo box: "4.7k" and back.
@@ -500,23 +477,6 @@ private slots:
             {-1.5e6, "-1.5M"},  {1e-13, "1e-13 "}, {1234567.0, "1.23457M"}};
         for (const auto &[value, text] : formatted)
             QCOMPARE(ComboBox::prefixFormat(value), text);
-    }
-
-    // Return and a choice from the list each report once; Return adds no item.
-    void comboReturnAndChoice()
-    {
-        ComboBox box;
-        box.setEditable(true);
-        box.addItems({"a", "b", "c", "d"});
-        QSignalSpy changed(&box, &ComboBox::signal_activated);
-        QTest::keyClick(&box, Qt::Key_Return);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(box.count(), 4);
-        emit box.activated(3);
-        QCOMPARE(changed.count(), 2);
-        QVERIFY(box.disconnectChanged());
-        emit box.activated(2);
-        QCOMPARE(changed.count(), 2);
     }
 
     // "text::i5;text::sName;text::f1.5;plain": values map to the items' data.
@@ -549,12 +509,7 @@ private slots:
         box.setItems("a::i1;b::f2.5;c::sx"); // selectors match the item type
         QVERIFY(selects(box.setCurrentByData(QVariant(QString("x"))), 2));
         QVERIFY(selects(box.setCurrentByNumber(2.5), 1));
-    }
-
-    // An editable typed box shows any number; text that is no number is refused.
-    void comboTypedEditable()
-    {
-        ComboBox box;
+        // An editable typed box shows any number; text that is no number is refused.
         box.setEditable(true);
         box.setItems("1 kHz::i1000;10 kHz::i10000");
         box.setValue(4700);
@@ -582,6 +537,7 @@ private slots:
         QTest::keyClick(&box, Qt::Key_Enter);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(box.value(), 2200.0);
+        QCOMPARE(box.count(), 2); // Return adds no item
         QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
         box.setByteArrayValue(QByteArray("abc\0def", 7));
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
