@@ -19,7 +19,7 @@ template <typename Base> struct BoardPageFixture : Base {
         extra.prepend([]() -> Applet * { return new SpiEEPROM; });
         extra.prepend([]() -> Applet * { return new SpiRaw; });
         extra << []() -> Applet * { return new Board; }
-              << []() -> Applet * { return new SpiRaw4B; };
+                             << []() -> Applet * { return new SpiRaw4B; };
         this->app->setAppletFactories(extra);
         if (!this->app->init())
             return false;

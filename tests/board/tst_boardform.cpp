@@ -2,8 +2,8 @@
 // its widgets are bound to by name, the status page's readouts and the pixel duties of the DCREG
 // binding.
 #include "boardappfixture.h"
-#include "secondprojectprompt.h"
 #include "boardglobals.h"
+#include "secondprojectprompt.h"
 #include "universalcontrol.h"
 #include "variable.h"
 

@@ -134,9 +134,8 @@ private slots:
     void refusedLists()
     {
         const QList<QPair<QStringList, QString>> lists{
-            {{"1", "x"}, "x"},     {{"", "2"}, ""},     {{"07", "63", "64"}, "64"},
-            {{"0", "-1"}, "-1"},   {{"+5"}, "+5"},      {{" 5"}, " 5"},
-            {{"0x5"}, "0x5"},      {{"100"}, "100"}};
+            {{"1", "x"}, "x"}, {{"", "2"}, ""}, {{"07", "63", "64"}, "64"}, {{"0", "-1"}, "-1"},
+            {{"+5"}, "+5"},    {{" 5"}, " 5"},  {{"0x5"}, "0x5"},           {{"100"}, "100"}};
         for (const auto &[addresses, bad] : lists) {
             for (bool write : {false, true}) {
                 QSignalSpy log(f.page(), &Applet::signal_log);
