@@ -1,9 +1,8 @@
 #pragma once
 
-// The program's application object with the SPI tools, the frame and configuration applets and
-// the board page, connected to a FakeBoard with two matrix chips at 1 and 2, its flash and the
-// controller's map, playback and script commands. Pauses of the page return at once and are
-// recorded. Header only.
+// The program with the frame and configuration applets and the board page, connected to a
+// FakeBoard with two matrix chips at 1 and 2, its flash and the controller's map, playback and
+// script commands. The page's pauses return at once and are recorded. Header only.
 #include "boardappfixture.h"
 #include "configuration.h"
 #include "fakeboard_flash.h"

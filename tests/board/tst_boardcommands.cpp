@@ -1,7 +1,6 @@
 // The board page's named commands and live sending on the simulated board with a loaded
-// two-device matrix: the exact lines and frames each sends, the per-slave records that decide
-// the map frames, the flash image's blocks and playback, the bank path's phase windows, and the
-// send timer that collapses slider moves into one pass and picks the path by the port.
+// two-device matrix: the exact lines and frames, the per-slave map records, the flash image and
+// playback, the bank path's phase windows, and the send timer.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "logrecorder.h"

@@ -1,8 +1,6 @@
-// The board page's matrix and Animation tab on the simulated board: configuration files loaded
-// into the switch sliders and device rows, the duties that sliders, patterns and scenario files
-// set, the position slider's moves, the running light, the buck switches and the status hint;
-// "Flash MCU" with its blocks, refusals and read-back, the playback commands, the script list
-// started as one sequence, its ".script" files, and the NTC readout.
+// The board page's matrix and Animation tab on the simulated board: configuration and scenario
+// files, patterns, the position slider, the running light, the buck switches and the hint;
+// "Flash MCU", playback, the script list and its files, and the NTC readout.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "csvreader.h"
