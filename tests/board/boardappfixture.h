@@ -1,40 +1,109 @@
 #pragma once
 
-// The program's application object with the board page, connected to a FakeBoard with the
-// controller's PWM outputs. Header only.
+// The program with the SPI tools and the board page, connected to a FakeBoard with the
+// controller's PWM outputs; the page's accessors are shared with the matrix fixture. Header
+// only.
 #include "board.h"
+#include "boardglobals.h"
 #include "fakeboard_pwm.h"
 #include "spiappfixture.h"
+#include "variable.h"
 
 #include <QtTest>
 
-struct BoardAppFixture : SpiAppFixture {
-    bool start()
+// The board page of a started program and its items, on either fixture base.
+template <typename Base> struct BoardPageFixture : Base {
+    // Starts the program with the SPI tools, extra and the page, in the program's order.
+    bool launch(QList<MainApp::AppletFactory> extra = {})
     {
-        app->setAppletFactories({[]() -> Applet * { return new Board; }});
-        if (!app->init())
+        extra.prepend([]() -> Applet * { return new SpiEEPROM; });
+        extra.prepend([]() -> Applet * { return new SpiRaw; });
+        extra << []() -> Applet * { return new Board; }
+                             << []() -> Applet * { return new SpiRaw4B; };
+        this->app->setAppletFactories(extra);
+        if (!this->app->init())
             return false;
-        app->start();
-        return connectTo(board);
+        this->app->start();
+        return true;
     }
 
     Board *page() const
     {
-        return qobject_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
+        return qobject_cast<Board *>(
+            this->app->findApplet(QStringLiteral("Board"), MainApp::ByName));
     }
-
-    // A named widget of the page's form.
     template <typename T> T *widget(const char *name) const
     {
-        T *w = page() ? page()->findChild<T *>(QLatin1String(name)) : nullptr;
-        if (!w)
-            qWarning("no widget %s", name);
-        return w;
+        return page()->template findChild<T *>(QLatin1String(name));
     }
+
+    QVariant run(const QString &command, const QVariant &args = QString())
+    {
+        return page()->run(command, args);
+    }
+    // A page item ("P205STATUS[VLED1]", "BANK[TR1]", "IPEAK1") with the internal key.
+    void set(const QString &name, const QVariant &value)
+    {
+        QVERIFY2(page()->set(name, value, Variable::InternalKey), qPrintable(name));
+    }
+    double item(const QString &name) const
+    {
+        return page()->get(name, Variable::InternalKey).toDouble();
+    }
+};
+
+// Reaches what the driver detection and the applet framework set inside the page.
+struct PowerProbe {
+    static void setScales(Board *page, quint16 peak, quint16 ripple)
+    {
+        page->peakScale1 = page->peakScale2 = peak;
+        page->rippleScale1 = page->rippleScale2 = ripple;
+    }
+    static void setPeakScales(Board *page, quint16 one, quint16 two)
+    {
+        page->peakScale1 = one;
+        page->peakScale2 = two;
+    }
+    static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
+    static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
+    static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
+};
+
+// The driver chips' words among lines, "w" or "r" and the address each (KVL52404 frames and
+// KVL52205 words, one per transfer), apart by spaces.
+inline QString chipWords(const QList<QByteArray> &lines)
+{
+    QStringList words;
+    for (const QByteArray &line : lines) {
+        const unsigned head = line.mid(line.indexOf('=') + 3, 2).toUInt(nullptr, 16);
+        if (line.startsWith("set SPILEDCS0DATA=04"))
+            words << QStringLiteral("%1%2").arg(head & 0x80 ? 'w' : 'r').arg((head & 0x7F) >> 1);
+        else if (line.startsWith("set SPI0CS0DATA=02"))
+            words << (head & 0x80 ? QStringLiteral("w%1").arg((head >> 3) & 0xF)
+                                  : QStringLiteral("r%1").arg((head >> 2) & 0x1F));
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+struct BoardAppFixture : BoardPageFixture<SpiAppFixture> {
+    bool start() { return launch() && connectTo(board); }
 
     // Name-based write and read of "Board.ITEM[FIELD]", as pipe requests make them.
     bool setItem(const QString &name, QVariant value) { return app->set(name, value); }
     bool getItem(const QString &name, QVariant *value) { return app->get(name, value); }
 
     FakeBoardPwm pwm{board};
+};
+
+struct PowerAppFixture : BoardAppFixture {
+    bool start()
+    {
+        if (!BoardAppFixture::start())
+            return false;
+        // The set-up wrote the model while the page was offline; bring the widgets level, so
+        // that a later refresh of all controls sends nothing of its own.
+        page()->slot_updateAllControls();
+        board.clearRecords();
+        return true;
+    }
 };

@@ -1,22 +1,19 @@
 #pragma once
 
-// The program's application object with the SPI tools, the frame and configuration applets and
-// the board page, connected to a FakeBoard with two matrix chips at 1 and 2, its flash and the
-// controller's map, playback and script commands. Pauses of the page return at once and are
-// recorded. Header only.
-#include "board.h"
-#include "boardglobals.h"
+// The program with the frame and configuration applets and the board page, connected to a
+// FakeBoard with two matrix chips at 1 and 2, its flash and the controller's map, playback and
+// script commands. The page's pauses return at once and are recorded. Header only.
+#include "boardappfixture.h"
 #include "configuration.h"
 #include "fakeboard_flash.h"
 #include "fakeboard_playback.h"
 #include "fakeboard_scripts.h"
 #include "pxnappfixture.h"
 #include "testfiles.h"
-#include "variable.h"
 
 #include <QTableWidget>
 
-struct BoardCommandsFixture : PxnAppFixture {
+struct BoardCommandsFixture : BoardPageFixture<PxnAppFixture> {
     BoardCommandsFixture()
     {
         pauses().clear();
@@ -28,38 +25,13 @@ struct BoardCommandsFixture : PxnAppFixture {
     {
         bus.addChip(1, 4, 1);
         bus.addChip(2, 4, 2);
-        app->setAppletFactories(
-            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
-             []() -> Applet * { return new PxnProbe; },
-             []() -> Applet * { return new Configuration; }, []() -> Applet * { return new Board; },
-             []() -> Applet * { return new SpiRaw4B; }});
-        if (!app->init())
+        if (!launch({[]() -> Applet * { return new PxnProbe; },
+                     []() -> Applet * { return new Configuration; }}))
             return false;
-        app->start();
         // The connection's set-up gives the script table its columns; make sure it has them.
         if (auto *table = widget<QTableWidget>("tableAnimationScripts"); table->columnCount() == 0)
             table->setColumnCount(4);
         return connectTo(board);
-    }
-
-    Board *page() const
-    {
-        return static_cast<Board *>(app->findApplet(QStringLiteral("Board"), MainApp::ByName));
-    }
-    template <typename T> T *widget(const char *name) const { return page()->findChild<T *>(name); }
-
-    QVariant run(const QString &command, const QVariant &args = QString())
-    {
-        return page()->run(command, args);
-    }
-    // Writes an item of the page with the internal key.
-    void setPage(const QString &name, const QVariant &value)
-    {
-        QVERIFY2(page()->set(name, value, Variable::InternalKey), qPrintable(name));
-    }
-    quint32 pageItem(const QString &name)
-    {
-        return page()->get(name, Variable::InternalKey).toUInt();
     }
 
     // The lines sent since the last take that start with prefix.

@@ -11,16 +11,12 @@
 #include <QTabWidget>
 
 struct SetupAppFixture : BoardAppFixture {
+    // The matrix configuration each connection loads is put where the program finds it.
     bool start()
     {
-        app->setAppletFactories(
-            {[]() -> Applet * { return new SpiRaw; }, []() -> Applet * { return new SpiEEPROM; },
-             []() -> Applet * { return new AutoAddressing; },
-             []() -> Applet * { return new Board; }, []() -> Applet * { return new SpiRaw4B; }});
-        // The matrix configuration each connection loads, where the program finds it.
-        if (!TestFiles::installShippedConfiguration() || !app->init())
+        if (!TestFiles::installShippedConfiguration() ||
+            !launch({[]() -> Applet * { return new AutoAddressing; }}))
             return false;
-        app->start();
         QObject::connect(page(), &Applet::signal_log, page(), [this](int level, const QString &t) {
             logs.append(QStringLiteral("%1 %2").arg(level).arg(t));
         });

@@ -1,7 +1,6 @@
 // The board page's named commands and live sending on the simulated board with a loaded
-// two-device matrix: the exact lines and frames each sends, the per-slave records that decide
-// the map frames, the flash image's blocks and playback, the bank path's phase windows, and the
-// send timer that collapses slider moves into one pass and picks the path by the port.
+// two-device matrix: the exact lines and frames, the per-slave map records, the flash image and
+// playback, the bank path's phase windows, and the send timer.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "logrecorder.h"
@@ -66,7 +65,7 @@ class TestBoardCommands : public QObject
     void setAll(const QString &assignments)
     {
         for (const QString &a : assignments.split(';', Qt::SkipEmptyParts))
-            f.setPage(a.section('=', 0, 0), a.section('=', 1).toInt());
+            f.set(a.section('=', 0, 0), a.section('=', 1).toInt());
     }
 
 private slots:
@@ -191,15 +190,15 @@ private slots:
         QCOMPARE(f.bus.chip(1).word(12), window(12));
         QCOMPARE(boardGlobals().SA.value(), 2.0);
 
-        f.setPage("BANK[DIMFREQ]", 20);
+        f.set("BANK[DIMFREQ]", 20);
         QCOMPARE(f.run("Write_REG_14"), QVariant(true));
         f.take();
-        f.setPage("BROADCAST", 1);
+        f.set("BROADCAST", 1);
         f.page()->sendData();
         QVERIFY2(f.take().first().startsWith("set SER2PXNDATA=0e1055c16170"), "broadcast");
         QCOMPARE(f.bus.chip(0).word(1) >> 14, 192u); // both chips got the last row's
 
-        f.setPage("BROADCAST", 0);
+        f.set("BROADCAST", 0);
         LogRecorder log(f.page());
         address(0)->setText("32");
         setAutoupdate(true);
@@ -344,7 +343,7 @@ private slots:
             f.bus.editChip(0, [bit = bit](FakeMatrixChip &chip) { chip.words[16] = 1u << bit; });
             QCOMPARE(f.run("Read_REG_16"), QVariant(true));
             f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.words[16] = 0; });
-            QCOMPARE(f.pageItem("BANK[" + flag + "]"), 1u);
+            QCOMPARE(f.item("BANK[" + flag + "]"), 1.0);
             QCOMPARE(mapLines(), clears ? QList<QByteArray>{"set P110MAPENAREG=01000000"}
                                         : QList<QByteArray>());
             QCOMPARE(f.playback.mappedAddresses().contains(1), !clears);
@@ -359,10 +358,10 @@ private slots:
             QCOMPARE(result, QVariant(true));
             for (int n = 1; n <= 12; ++n) {
                 const int i = run == 1 ? 12 - n : n - 1;
-                QCOMPARE(f.pageItem(QString("BANK[ON%1]").arg(n)), quint32(620 - 40 * i));
-                QCOMPARE(f.pageItem(QString("BANK[OFF%1]").arg(n)), // 660 up, past 1020 from 40
-                         quint32((640 + 40 * i) % 1020 + 20));
-                QCOMPARE(f.pageItem(QString("BANK[TR%1]").arg(n)), quint32(n - 1));
+                QCOMPARE(f.item(QString("BANK[ON%1]").arg(n)), double(620 - 40 * i));
+                QCOMPARE(f.item(QString("BANK[OFF%1]").arg(n)), // 660 up, past 1020 from 40
+                         double((640 + 40 * i) % 1020 + 20));
+                QCOMPARE(f.item(QString("BANK[TR%1]").arg(n)), double(n - 1));
             }
         }
         QCOMPARE(f.take(), QList<QByteArray>());

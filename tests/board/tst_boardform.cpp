@@ -1,8 +1,9 @@
-// The board form in the running page: its pages, the items and commands its widgets are bound
-// to by name, the status page's readouts and the pixel duties of the DCREG binding.
+// The board form in the running page of a TO1/TO2 project: its pages, the items and commands
+// its widgets are bound to by name, the status page's readouts and the pixel duties of the DCREG
+// binding.
 #include "boardappfixture.h"
 #include "boardglobals.h"
-#include "ui_board.h"
+#include "secondprojectprompt.h"
 #include "universalcontrol.h"
 #include "variable.h"
 
@@ -20,16 +21,6 @@ QString bindingOf(QWidget *widget)
                                                                     : QString();
 }
 
-// A form host with one by-name slot, as the board page has them.
-class SlotHost : public QWidget
-{
-    Q_OBJECT
-public:
-    int clicks = 0;
-public slots:
-    void on_pbAA_clicked() { ++clicks; }
-};
-
 } // namespace
 
 class TestBoardForm : public QObject
@@ -37,9 +28,18 @@ class TestBoardForm : public QObject
     Q_OBJECT
 
     BoardAppFixture f;
+    SecondItemPrompt prompt; // chooses the TO1/TO2 project
 
 private slots:
-    void initTestCase() { QVERIFY(f.start()); }
+    // Such a project has no mode selection and no broadcast writes.
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        QCOMPARE(f.app->projectType(), QString("TO1/TO2"));
+        QVERIFY(!f.widget<QWidget>("comboBox")->isEnabledTo(f.page()));
+        QVERIFY(!f.widget<QWidget>("cbBroadcast")->isEnabledTo(f.page()));
+        QVERIFY(f.widget<QWidget>("cbAutoupdate")->isEnabledTo(f.page()));
+    }
 
     // The pages in order; every named binding of a value widget reaches an item of the page;
     // each bank field of the control page is bound once in the whole form; the two
@@ -116,6 +116,7 @@ private slots:
     // every duty as it was; neighbours keep theirs. Nothing reaches the board by itself.
     void dutyField()
     {
+        f.take(); // what the earlier tests sent
         Register &dc = boardGlobals().DCREG;
         dc.fill(0);
         const QByteArray zero = dc.toBitString();
@@ -137,17 +138,6 @@ private slots:
         QVERIFY(f.page()->setDcRegister(3, 1000) && f.page()->setDcRegister(4, 1));
         QCOMPARE(f.page()->dcRegister(3) + f.page()->dcRegister(2), 1000);
         QCOMPARE(f.take(), QList<QByteArray>());
-    }
-
-    // The form connects nothing by name: the page's own call makes each slot fire once.
-    void slotsByNameFireOnce()
-    {
-        SlotHost host;
-        Ui::Board ui;
-        ui.setupUi(&host);
-        QMetaObject::connectSlotsByName(&host);
-        ui.pbAA->click();
-        QCOMPARE(host.clicks, 1);
     }
 };
 

@@ -1,4 +1,4 @@
-// The board's global registers, variables and lists, and the names of the driver board's codes.
+// The board's global registers and lists, and the names of the driver board's codes.
 #include "bit.h"
 #include "boardglobals.h"
 #include "driverboarddescription.h"
@@ -63,27 +63,7 @@ private slots:
         QVERIFY(g().DCREG.setField("[SW35]", 1024) && g().DCREG.getField("[SW35]") == 0);
     }
 
-    // Default and range: min and max accepted, one beyond refused.
-    void variables()
-    {
-        const struct {
-            Variable *variable;
-            double initial, min, max;
-        } rows[] = {// clang-format off
-            {&g().SA, 1, -1, 31}, {&g().DCALL, 0, 0, 1023}, {&g().IRIPPLE2, 212, 0, 4200},
-            {&g().IAVERAGE1, 101, -3000, 3800}, {&g().FREQ2, 1000, 1, 100000},
-            {&g().DUTY1, 50, 0, 100}, {&g().VLED2, 0, 0, 70}, {&g().BOOSTFREQ, 300, 1, 1000},
-            {&g().BoostVoltage, 50.1, 0, 75}}; // clang-format on
-        for (const auto &r : rows) {
-            Variable *v = r.variable;
-            QCOMPARE(v->value(), r.initial);
-            for (double refused : {r.min - 1, r.max + 1})
-                QVERIFY2(!v->setValue(refused, Variable::OutsideKey), qPrintable(v->name()));
-            for (double accepted : {r.min, r.max, r.initial})
-                QVERIFY(v->setValue(accepted, Variable::OutsideKey) && v->value() == accepted);
-        }
-    }
-
+    // The buck frequencies the plot computes with.
     void lists()
     {
         const QVector<int> &buck = g().buckFrequencyTable;
@@ -91,12 +71,6 @@ private slots:
                  QList<int>({63, 180, 691, 2648}));
         QVERIFY(std::adjacent_find(buck.begin(), buck.end(), std::greater_equal<int>()) ==
                 buck.end());
-        const QVector<float> &boost = g().boostSourceFrequencyTable;
-        QCOMPARE(QList<float>({float(boost.size()), boost[0], boost[1], boost[16], boost[31]}),
-                 QList<float>({32, 125.0f, 140.35f, 727.27f, 4000.0f}));
-        QVERIFY(std::is_sorted(boost.begin(), boost.end()));
-        QCOMPARE(g().boostSoftStartTable, (QVector<int>{12, 20, 28, 36, 44, 52, 60}));
-        QCOMPARE(g().boostClockSourceTexts, (QStringList{"Off", "Internal", "External", "Auto"}));
         // Codes beyond the lists name nothing.
         const DriverBoardDescription d;
         QCOMPARE(QStringList({d.chipTypeName(5), d.chipTypeName(16), d.chipTypeName(17),

@@ -1,8 +1,6 @@
-// The board page's matrix and Animation tab on the simulated board: configuration files loaded
-// into the switch sliders and device rows, the duties that sliders, patterns and scenario files
-// set, the position slider's moves, the running light, the buck switches and the status hint;
-// "Flash MCU" with its blocks, refusals and read-back, the playback commands, the script list
-// started as one sequence, its ".script" files, and the NTC readout.
+// The board page's matrix and Animation tab on the simulated board: configuration and scenario
+// files, patterns, the position slider, the running light, the buck switches and the hint;
+// "Flash MCU", playback, the script list and its files, and the NTC readout.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "csvreader.h"
@@ -197,7 +195,7 @@ private slots:
     }
 
     // The stepping gives the position slider its range; a jump of several units moves the
-    // pattern one place; moving back onto the reference position moves nothing.
+    // pattern one place.
     void motion()
     {
         QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
@@ -219,6 +217,9 @@ private slots:
             QCOMPARE(duties(6), moved);
             position()->setValue(2);
         }
+        // A load in row mode gives the slider the new switch count, centred.
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is
@@ -259,7 +260,7 @@ private slots:
                  {1, true, 2}, {2, true, 3}, {1, false, 1}, {2, false, 0}}) {
             channel == 1 ? access->setBuck1Enabled(on) : access->setBuck2Enabled(on);
             QCOMPARE(int(f.spi.kvl52205Register(6)), word);
-            QCOMPARE(f.pageItem(QString("BUCK%1[EN]").arg(channel)), quint32(on));
+            QCOMPARE(f.item(QString("BUCK%1[EN]").arg(channel)), double(on));
             QCOMPARE(box(channel == 1 ? "cbBUCK1EN" : "cbBUCK2EN")->isChecked(), on);
         }
         selectMode("cbBySW");
@@ -340,20 +341,29 @@ private slots:
         f.flash.setAlteredReadAt(-1);
     }
 
-    // A script that does not fit is refused before anything is sent.
-    void refusedScript()
+    // A script that does not fit is refused before anything is sent, flashed alone (copies 0)
+    // or in a list; so is a list of more than 255 scripts or one that reaches the update area.
+    void refusedScripts()
     {
-        for (const auto &[devices, addresses, rows, text] :
-             QList<std::tuple<int, QByteArray, QByteArray, QString>>{
-                 {1, "5", steps(256, 1), "Invalid script: more than 255 steps"},
-                 {3, "5,6", steps(1, 3), "Invalid script: fewer addresses than devices"},
-                 {1, "256", steps(1, 1), "Invalid script: address outside 0..255"},
-                 {43, QByteArray(42, ',').replace(",", ",1").prepend('1'), steps(255, 43),
-                  "Reached max size 130560 B"}}) {
+        const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
+        for (const auto &[devices, addresses, rows, copies, text] :
+             QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
+                 {1, "5", steps(256, 1), 0, "Invalid script: more than 255 steps"},
+                 {3, "5,6", steps(1, 3), 0, "Invalid script: fewer addresses than devices"},
+                 {1, "256", steps(1, 1), 0, "Invalid script: address outside 0..255"},
+                 {43, QByteArray(42, ',').replace(",", ",1").prepend('1'), steps(255, 43), 0,
+                  "Reached max size 130560 B"},
+                 {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
+                 {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
+                 {24, addresses24, steps(255, 24), 2,
+                  "Invalid script list: it ends past 0x80050000"}}) {
+            clearList();
             loadCsv("refused.csv", devices, addresses, rows);
             f.widget<QCheckBox>("cbCheckData")->setChecked(true);
             const quint32 address = page()->nextFlashAddress();
-            page()->on_pbFlashMCU_clicked();
+            for (int i = 0; i < copies; ++i)
+                page()->on_pbAddToList_clicked();
+            copies ? page()->on_pbStartScript_clicked() : page()->on_pbFlashMCU_clicked();
             QCOMPARE(label("lbUsedFlashSize"), text);
             QCOMPARE(page()->nextFlashAddress(), address);
             QVERIFY(f.take().isEmpty());
@@ -392,27 +402,6 @@ private slots:
             QCOMPARE(f.scripts.scriptStarts().last().starts,
                      (QList<quint32>{0x800300FF, 0x800303FF}));
             QVERIFY(!f.widget<QCheckBox>("cbCheckData")->isChecked());
-        }
-    }
-
-    // A list with a refused script, of more than 255 scripts, or that would reach the update
-    // area writes nothing.
-    void refusedList()
-    {
-        const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
-        for (const auto &[devices, addresses, rows, copies, text] :
-             QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
-                 {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
-                 {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
-                 {24, addresses24, steps(255, 24), 2,
-                  "Invalid script list: it ends past 0x80050000"}}) {
-            clearList();
-            loadCsv("listed.csv", devices, addresses, rows);
-            for (int i = 0; i < copies; ++i)
-                page()->on_pbAddToList_clicked();
-            page()->on_pbStartScript_clicked();
-            QVERIFY(f.take().isEmpty());
-            QCOMPARE(label("lbUsedFlashSize"), text);
         }
     }
 

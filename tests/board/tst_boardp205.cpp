@@ -1,6 +1,6 @@
 // The KVL52205 power stage through a simulated chip: its command words and transfers, what the
 // page's controls and commands send and read, the currents, and the controller's PWM lines.
-#include "powerappfixture.h"
+#include "boardappfixture.h"
 #include "spip205.h"
 
 #include <QAbstractButton>
