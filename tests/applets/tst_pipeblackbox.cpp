@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
 #include <QtTest>
@@ -70,11 +71,14 @@ QByteArray request(const QByteArray &batch)
     return request(QList<QByteArray>{batch});
 }
 
-std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPath())
+std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPath(),
+                                       bool answerDefaults = true)
 {
     auto program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("KVL_PROMPT_DEFAULTS", "1");
+    env.remove("KVL_PROMPT_DEFAULTS");
+    if (answerDefaults)
+        env.insert("KVL_PROMPT_DEFAULTS", "1");
     env.insert("TMPDIR", QDir::tempPath());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     program->setProcessEnvironment(env);
@@ -220,6 +224,29 @@ private slots:
         QVERIFY(startServing());
         QCOMPARE(request("run\tshutdown\n"), QByteArray("i1"));
         QVERIFY(endsCleanly(m_program.get()));
+    }
+
+    // Without the default answers the program asks with its own dialogs: it listens, then
+    // waits at the project-type question and serves no request yet.
+    void ownDialogsWithoutDefaults()
+    {
+        m_program = startProgram(QDir::currentPath(), false);
+        QLocalSocket socket;
+        const QDeadlineTimer deadline(WaitMs);
+        while (!deadline.hasExpired() && m_program->state() != QProcess::NotRunning) {
+            socket.connectToServer(socketFile());
+            if (socket.waitForConnected(200))
+                break;
+            QTest::qWait(100);
+        }
+        QCOMPARE(socket.state(), QLocalSocket::ConnectedState);
+        socket.write("get\tversion\n");
+        QVERIFY(socket.waitForBytesWritten(5000));
+        QVERIFY(!socket.waitForReadyRead(5000));
+        QCOMPARE(m_program->state(), QProcess::Running);
+        m_program->kill();
+        QVERIFY(m_program->waitForFinished(WaitMs));
+        QFile::remove(socketFile());
     }
 
     // A file that is not a socket at the socket path is never removed; the start ends with 0.
