@@ -97,8 +97,8 @@ private slots:
             {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "int:0"},
              {"i-1", "qlonglong:-1"}, {"f-1e-3", "double:-0.001"}, {"s a\tb ", "QString: a\tb "},
              {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s#1", "QString:#1"}, {"", "-"},
-             {QString(QChar(0x20AC)) + "5", "-"}, {"i#1;;2", "[int:1,int:0,int:2]"},
-             {"f#2.5;;x", "[double:2.5,double:0,double:0]"}});
+             {"s", "QString:"}, {"i#", "[int:0]"}, {QString(QChar(0x20AC)) + "5", "-"},
+             {"i#1;;2", "[int:1,int:0,int:2]"}, {"f#2.5;;x", "[double:2.5,double:0,double:0]"}});
     }
 
     void decode()
