@@ -114,9 +114,6 @@ private slots:
     {
         QVERIFY(cbSw1->isConnected() && leLevel->isConnected() && !cbOrphan->isConnected());
         QCOMPARE(cbSw1->text(), QString("SW1")); // an empty caption takes the field name
-        QCOMPARE(cbSw1->toolTip(),
-                 QString("Switch one <font color=#0000ff><br>BANK[SW1]</font><br>"));
-        QCOMPARE(pbRead->toolTip(), QString("<font color=#0000ff>ReadVLED (1)</font><br>"));
         QVERIFY(!cbFlag->isWritable() && !leLock->isWritable() && leSa->isWritable());
         QCOMPARE(leLock->value(), 2.0);
         QCOMPARE(leText->text(), QString("abc"));

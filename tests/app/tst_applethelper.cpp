@@ -125,13 +125,6 @@ private slots:
         QCOMPARE(comboItems(console->itemCombo()),
                  QString("BANK[SW1]|BANK[SW2]|BANK[LEVEL]|BANK[]|BIG|CTRL[EN]|CTRL[MODE]|CTRL[]|"
                          "LOCK|SA"));
-        console->itemCombo()->setCurrentIndex(6);
-        console->describeApplet("nodes"); // a rebuild keeps the chosen item
-        QCOMPARE(console->itemCombo()->currentText(), QString("CTRL[MODE]"));
-        console->itemCombo()->setEditText("BANK[3:2]"); // and a typed expression
-        console->describeApplet("nodes");
-        QCOMPARE(console->itemCombo()->currentText(), QString("BANK[3:2]"));
-
         applet->bank.setValue(0b1101); // SW1 1, SW2 0, LEVEL 3
         applet->big.setValue(1234567.0, Variable::InternalKey);
         console->describeApplet("nodes");

@@ -1,21 +1,49 @@
 // The log window inside a started shell: colours by level, counters, the error box and beeps,
-// the day's log file, copying and the console line to a simulated board.
+// the day's log file, copying and the console line to a simulated board; the beeper's patterns.
 #include "tst_shellfixture.h"
 
+#include "beeper.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "logs.h"
 #include "mainapp.h"
 #include "testfiles.h"
-#include "tst_recordingtones.h"
+#include "toneoutput.h"
 
 #include <QClipboard>
 #include <QDate>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+
+// Records every tone with the thread and the priority it was played on.
+using Tones = QList<QPair<int, int>>; // frequency in Hz, duration in ms
+
+class RecordingTones : public ToneOutput
+{
+public:
+    void play(int frequencyHz, int durationMs) override
+    {
+        QMutexLocker lock(&mutex);
+        tones.append(qMakePair(frequencyHz, durationMs));
+        threads.append(QThread::currentThread());
+        lowPriority.append(QThread::currentThread()->priority() == QThread::LowPriority);
+    }
+    Tones played() const
+    {
+        QMutexLocker lock(&mutex);
+        return tones;
+    }
+    int count() const { return int(played().size()); }
+
+    mutable QMutex mutex;
+    Tones tones;
+    QList<QThread *> threads;
+    QList<bool> lowPriority;
+};
 
 class TestLogs : public QObject
 {
@@ -159,6 +187,39 @@ private slots:
         QCOMPARE(board.lines(), (QList<QByteArray>{"set A=1", "get B", "set C=3"}));
         QCOMPARE(logs->consoleLine()->text(), QString("set A=1<cr>get B<cr>set C=3"));
         app->disconnectBoard();
+    }
+
+    // The beeper plays a pattern on a low-priority thread of its own and disposes of itself; a
+    // pattern whose last part does not read plays nothing.
+    void patternsPlayOnTheirOwnThreads()
+    {
+        RecordingTones recorded;
+        ToneOutput::install(&recorded);
+        const QList<QPair<QString, Tones>> cases = {
+            {"1000:100;1200:200;2000:100", {{1000, 100}, {1200, 200}, {2000, 100}}},
+            {"x:10;1200:20", {{0, 10}, {1200, 20}}}, // only the last part must read
+            {"1000:100;1200:x", {}}, {"1000:100;y:20", {}}, {"1000:100;1200", {}},
+            {"1000:100:5", {}}, {"1000:100;", {}}, {"", {}}, {":", {}}};
+        for (const auto &[pattern, expected] : cases) {
+            Tones parsed;
+            QCOMPARE(Beeper::parsePattern(pattern, &parsed), !expected.isEmpty());
+            QPointer<Beeper> beeper = new Beeper(pattern);
+            QTRY_VERIFY_WITH_TIMEOUT(beeper.isNull(), 10000); // played or not, it goes
+            QCOMPARE(recorded.played(), expected);
+            recorded.tones.clear();
+        }
+        QVERIFY(!recorded.threads.contains(QThread::currentThread()));
+        QCOMPARE(recorded.lowPriority, QList<bool>(5, true));
+
+        // The system output waits out a tone; a negative duration does not wait forever.
+        ToneOutput::install(nullptr);
+        QVERIFY(dynamic_cast<SystemBeepOutput *>(ToneOutput::instance()));
+        QElapsedTimer t;
+        t.start();
+        ToneOutput::instance()->play(1000, 30);
+        ToneOutput::instance()->play(1000, -5);
+        QVERIFY(t.elapsed() >= 29);
+        ToneOutput::install(&tones);
     }
 
     // A pattern still playing when the window goes finishes before it: the tone output it

@@ -97,12 +97,10 @@ private slots:
              {"Alpha\n{\nV1:" + QByteArray(5000, '0') + "12.5\n}\n", 1, 12.5, 1.5},
              {"Alpha\r\n{\r\nV1:9\r\n\r\n}\r\n", 0, 1.5, 1.5},
              {"Alpha\n{\nV1:9\n", 0, 1.5, 1.5},
-             {"{\nV1:9\n}\n", 0, 1.5, 1.5},
              {"Alpha\n}\n{\nV1:9\n}\n", 0, 1.5, 1.5},
              {"Alpha\n{\nV1:9\n{\nV1:8\n}\n", 1, 8, 1.5},
              {"Alpha\n{\n:::\nV1\nV1:1:2\n\x01\x02\n}\n", 1, 1.5, 1.5},
              {QByteArray("Al\0pha\n{\nV1:9\n}\n", 17), 0, 1.5, 1.5},
-             {"", 0, 1.5, 1.5},
              {"Alpha\n{\nV1:3\n}", 1, 3, 1.5}});
     }
 
