@@ -159,6 +159,9 @@ private slots:
         QCOMPARE(f.take(), (QList<QByteArray>{"set A=4", "set baudrate=115200"}));
         QCOMPARE(f.board.baudRate(), 115200);
         QVERIFY(f.log.texts().last().endsWith(QStringLiteral("):Disconnect by user")));
+        QVERIFY(f.link.setBaudrate(115200));
+        QVERIFY(f.connectLink());
+        QCOMPARE(f.board.baudRate(), 115200);
         FakeBoard other; // a connection elsewhere lets go of the first port
         QVERIFY(f.link.connectBoard(other.devicePath()));
         QVERIFY(f.link.send("set B=1", nullptr));
