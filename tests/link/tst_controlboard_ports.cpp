@@ -107,18 +107,6 @@ private slots:
         QVERIFY(log.entries().first().first > 0 && log.entries().first().first <= 100);
         QVERIFY(log.texts().first().contains(QStringLiteral("/no/such/python")));
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
-        // Without any interpreter the script port answers empty.
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(m_dir.path()));
-        RecordingPrompt prompt;
-        prompt.queueFile(script);
-        ControlBoard link;
-        link.pythonRunner()->setPythonPath(QStringLiteral("/no/such/python"));
-        const bool connected = link.connectBoard(QStringLiteral("script"));
-        QByteArray got = "kept";
-        const bool ok = link.send("get A", &got);
-        qputenv("PATH", oldPath);
-        QVERIFY(connected && ok && got.isEmpty());
     }
 
     // A script past its time-out is killed (a shell stands in for the interpreter, so it
