@@ -20,11 +20,7 @@ template <typename Base> struct BoardPageFixture : Base {
         extra.prepend([]() -> Applet * { return new SpiRaw; });
         extra << []() -> Applet * { return new Board; }
                              << []() -> Applet * { return new SpiRaw4B; };
-        this->app->setAppletFactories(extra);
-        if (!this->app->init())
-            return false;
-        this->app->start();
-        return true;
+        return Base::launch(extra);
     }
 
     Board *page() const

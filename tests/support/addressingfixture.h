@@ -39,14 +39,11 @@ struct AddressingFixture : SpiAppFixture {
     // Starts the application with no chips on the bus.
     bool start()
     {
-        app->setAppletFactories({[]() -> Applet * { return new Pxn; },
-                                 []() -> Applet * { return new Configuration; },
-                                 []() -> Applet * { return new AutoAddressing; },
-                                 []() -> Applet * { return new AddressDiscovery; }});
-        if (!app->init())
-            return false;
-        app->start();
-        return connectTo(board);
+        return launch({[]() -> Applet * { return new Pxn; },
+                       []() -> Applet * { return new Configuration; },
+                       []() -> Applet * { return new AutoAddressing; },
+                       []() -> Applet * { return new AddressDiscovery; }}) &&
+               connectTo(board);
     }
 
     static Applet *applet(const char *name)

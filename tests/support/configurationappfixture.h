@@ -29,11 +29,8 @@ struct ConfigurationAppFixture : PxnAppFixture {
     {
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
-        app->setAppletFactories({[]() -> Applet * { return new PxnProbe; }, makeConfiguration});
-        if (!app->init())
-            return false;
-        app->start();
-        return connectTo(board);
+        return launch({[]() -> Applet * { return new PxnProbe; }, makeConfiguration}) &&
+               connectTo(board);
     }
 
     Configuration *configuration() const { return Configuration::instance(); }

@@ -28,11 +28,7 @@ struct PxnAppFixture : SpiAppFixture {
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
         others.append([]() -> Applet * { return new PxnProbe; });
-        app->setAppletFactories(others);
-        if (!app->init())
-            return false;
-        app->start();
-        return connectTo(board);
+        return launch(others) && connectTo(board);
     }
 
     // Name-based write and read of "Applet.ITEM[FIELD]", as pipe requests make them.

@@ -32,13 +32,20 @@ struct SpiAppFixture {
     // board.
     bool start()
     {
-        app->setAppletFactories({[]() -> Applet * { return new SpiRaw; },
-                                 []() -> Applet * { return new SpiEEPROM; },
-                                 []() -> Applet * { return new SpiRaw4B; }});
+        return launch({[]() -> Applet * { return new SpiRaw; },
+                       []() -> Applet * { return new SpiEEPROM; },
+                       []() -> Applet * { return new SpiRaw4B; }}) &&
+               connectTo(board);
+    }
+
+    // Builds and starts the application with factories' applets, not yet connected.
+    bool launch(const QList<MainApp::AppletFactory> &factories)
+    {
+        app->setAppletFactories(factories);
         if (!app->init())
             return false;
         app->start();
-        return connectTo(board);
+        return true;
     }
 
     // Connects the application to other; afterwards its records are empty.
