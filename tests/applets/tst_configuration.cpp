@@ -83,7 +83,9 @@ private slots:
               "Change_Mode_Write 31 CHANGE_MODE[NMD]=1,CHANGE_MODE[NA]=63 7f0d 01",
               "SW_Reset_Write 20 SW_RESET[SWRST]=1 f40e 01",
               "Write_PXN_Mode_Rq 20 WR_PXN_MODE_RQ[PMC]=1,WR_PXN_MODE_RQ[NA]=1 f407 01",
-              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01"}) {
+              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01",
+              "MAPENA_Write 20 MAPENA[MAPENA]=1,MAPENA[CNT_RST]=1,MAPENA[WDT_SEL]=2,MAPENA[NA]=7 "
+              "f48f 0b"}) {
             const QStringList c = row.split(' ');
             init();
             setFields(c[2].split(','));

@@ -209,6 +209,10 @@ private slots:
         lines = f.take();
         QCOMPARE(log.entries().size(), 1);
         QCOMPARE(lines.first().left(26), QByteArray("set SER2PXNDATA=0e1055a261")); // row 2 only
+        // The MAPENA command to row 2's chip: B, CNT_RST and MAPENA set.
+        const QByteArray mapena = QByteArray::fromHex("628f83");
+        const QByteArray frame = "\x55" + mapena + char(FakeMatrixBus::crc8(mapena));
+        QCOMPARE(lines.at(lines.size() - 2), "set SER2PXNDATA=0e05" + frame.toHex());
         QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
         QCOMPARE(f.playback.mapEnableCount(), enables + 1);
         QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
@@ -237,6 +241,20 @@ private slots:
         QCOMPARE(boardGlobals().SA.value(), 3.0);
         QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
         QVERIFY(f.connectTo(f.board));
+    }
+
+    // A new connection forgets the DIMFREQ codes written before: the pass is in mode 0 again.
+    void dimFreqForgotten()
+    {
+        f.set("BANK[DIMFREQ]", 20);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        QVERIFY(f.connectTo(f.board));
+        auto *all = f.widget<QAbstractSlider>("slAll");
+        all->setValue(0);
+        all->setValue(512);
+        f.page()->sendData();
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(f.bus.chip(0).word(n), window(n));
     }
 
     // Broadcast commands address every row's chip in row order, the controller's map enable
