@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -150,6 +151,7 @@ private slots:
         // Only the devices given: the rest comes from the last accepted file.
         QCOMPARE(f.load(1, 24, 2, 12, {}), 0);
         QCOMPARE(page()->deviceAddressTexts(), QStringList{"1"});
+        QCOMPARE(f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>().size(), 1);
         QVERIFY(slider(24));
 
         const qsizetype first = f.prompt.messages().size();
@@ -192,6 +194,22 @@ private slots:
         const qsizetype first = f.prompt.messages().size();
         page()->on_pbPatternCustom_clicked(); // cancelled
         QCOMPARE(f.prompt.messages().mid(first).size(), 1);
+    }
+
+    // ALL OFF and ALL ON set the whole pattern: a move afterwards keeps every switch dark or
+    // full.
+    void allOnOff()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        for (const auto &[command, mode, extended, duty] :
+             QList<std::tuple<QString, const char *, bool, QString>>{
+                 {"allOff", "cbBySW", false, "0"}, {"allOn", "cbByRow", true, "1023"}}) {
+            selectMode(mode, extended);
+            setDuties("0 0 0 40 50 60");
+            f.run(command);
+            position()->setValue(position()->value() + 1);
+            QCOMPARE(duties(6), QStringList(6, duty).join(' '));
+        }
     }
 
     // The stepping gives the position slider its range; a jump of several units moves the
@@ -317,6 +335,20 @@ private slots:
         }
     }
 
+    // A loaded script shows its device count and one address row per device, in its order.
+    void csvDeviceRows()
+    {
+        loadCsv("three.csv", 3, "5,6,7", steps(1, 3));
+        loadCsv("two.csv", 2, "0,31", steps(1, 2));
+        QCOMPARE(f.widget<QSpinBox>("sbDevices")->value(), 2);
+        QStringList rows;
+        for (QLabel *label : f.widget<QWidget>("gbDevices")->findChildren<QLabel *>())
+            rows << label->text();
+        for (QSpinBox *box : f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>())
+            rows << QString::number(box->value());
+        QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
+    }
+
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
     // "Check data" each block is read back and a differing one ends with a warning.
     void flashScript()
@@ -342,7 +374,8 @@ private slots:
     }
 
     // A script that does not fit is refused before anything is sent, flashed alone (copies 0)
-    // or in a list; so is a list of more than 255 scripts or one that reaches the update area.
+    // or in a list; so is a list of more than 255 scripts or one that reaches the update area
+    // (the largest script allowed passes its own check).
     void refusedScripts()
     {
         const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
@@ -356,6 +389,9 @@ private slots:
                  {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
                  {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
                  {24, addresses24, steps(255, 24), 2,
+                  "Invalid script list: it ends past 0x80050000"},
+                 // 510 blocks each, as many as one script may fill:
+                 {44, QByteArray(43, ',').replace(",", ",1").prepend('1'), steps(247, 44), 2,
                   "Invalid script list: it ends past 0x80050000"}}) {
             clearList();
             loadCsv("refused.csv", devices, addresses, rows);
