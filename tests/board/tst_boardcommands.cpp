@@ -422,6 +422,13 @@ private slots:
         QCOMPARE(targets, (QList<QPair<int, int>>{
                               {1, 0x61}, {1, 0x65}, {1, 0x69}, {3, 0x61}, {3, 0x65}, {3, 0x69}}));
         QCOMPARE(f.bus.chip(0).word(12), boardGlobals().BANK.value(12 * 24, 12 * 24 + 23));
+        // With the broadcast MAPENA asked for, the chips' mapping is enabled after the writes.
+        for (int chip : {0, 1})
+            f.bus.editChip(chip, [](FakeMatrixChip &c) { c.words[13] = 0; });
+        f.widget<QAbstractButton>("chbMAPENA")->setChecked(true);
+        QCOMPARE(f.run("Write_on_off"), QVariant(true));
+        f.widget<QAbstractButton>("chbMAPENA")->setChecked(false);
+        QCOMPARE(f.bus.chip(0).word(13) & f.bus.chip(1).word(13) & 1u, 1u);
     }
 
     // A typed rate wins over the list; a negative one is refused and nothing is sent.

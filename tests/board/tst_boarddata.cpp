@@ -149,7 +149,10 @@ private slots:
               "2 0 1 2|0 9|0 0"},
              {keys + "/1 2 3 4/NumberOfRows 4", "2 12 2 3|0 0 0|0 4 0"},
              {"NumberOfDevices 258/PixelsPerDevice x/NumberOfRows -1/NumberOfCols 3/257 a 0x5",
-              "2 0 0 3|1 0 0|0 0 0"}});
+              "2 0 0 3|1 0 0|0 0 0"},
+             // A key as the second word counts as a key line and reads that word.
+             {"12 PixelsPerDevice/NumberOfDevices 1/NumberOfRows 1/NumberOfCols 3/1 2 3",
+              "1 0 1 3|1 2 3|0 0 0"}});
     }
     void configuration()
     {

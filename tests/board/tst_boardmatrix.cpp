@@ -10,9 +10,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -323,11 +325,13 @@ private slots:
         QVERIFY(Configuration::instance()->container()->isVisible());
         page()->getAddress(5, 9); // as auto addressing reports them
         QCOMPARE(page()->deviceAddressTexts(), (QStringList{"5", "9"}));
-        f.widget<QLineEdit>("leSA1")->setText("-1");
-        f.take();
-        f.widget<QPushButton>("NORMAL1")->click();
-        f.widget<QPushButton>("OPMODE1")->click();
-        QCOMPARE(f.take(), QList<QByteArray>());
+        for (const char *none : {"-1", ""}) {
+            f.widget<QLineEdit>("leSA1")->setText(none);
+            f.take();
+            f.widget<QPushButton>("NORMAL1")->click();
+            f.widget<QPushButton>("OPMODE1")->click();
+            QCOMPARE(f.take(), QList<QByteArray>());
+        }
         for (int index : {1, 0}) {
             f.widget<QComboBox>("comboBox")->setCurrentIndex(index);
             QCOMPARE(f.widget<QWidget>("frame_reg0sw")->isEnabled(), index == 0);
@@ -347,6 +351,22 @@ private slots:
         for (QSpinBox *box : f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>())
             rows << QString::number(box->value());
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
+    }
+
+    // A double-clicked step opens its values; Save puts the edited values into that step.
+    void stepEdit()
+    {
+        loadCsv("edit.csv", 1, "5", steps(2, 1));
+        QTimer::singleShot(0, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                dialog->findChildren<QSpinBox *>().first()->setValue(99);
+                dialog->accept();
+            }
+        });
+        auto *list = f.widget<QListWidget>("listAnimationSteps");
+        emit list->itemDoubleClicked(list->item(0));
+        QCOMPARE(page()->currentCsvScript()->steps.value(0).mid(0, 3),
+                 QStringList({"1", "99", "7"}));
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
