@@ -147,6 +147,25 @@ private slots:
         QCOMPARE(field("I2C_EEPROM_READ[DATA10]"), 0xFFu);
     }
 
+    // A command read sets the frame window's length to one word and shows it, also offline
+    // (where the read fails).
+    void readShowsFrameLength()
+    {
+        QLineEdit *length = nullptr;
+        for (QLineEdit *edit : f.pxn()->findChildren<QLineEdit *>())
+            length = edit->accessibleName() == "W_BANK[BC]" ? edit : length;
+        QVERIFY(Configuration::setSaconf(1));
+        for (const bool online : {true, false}) {
+            if (!online)
+                f.app->disconnectBoard();
+            QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
+            QCOMPARE(length->text(), QString("3"));
+            QCOMPARE(run("OP_MODE_STATUS_READ"), QVariant(online));
+            QCOMPARE(length->text(), QString("0"));
+        }
+        QVERIFY(f.connectTo(f.board));
+    }
+
     // Only rows holding a slave address get a frame; the AND of the frames decides; without
     // the board page nothing is sent.
     void mapenaToDeviceRows()
