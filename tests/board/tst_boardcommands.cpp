@@ -439,6 +439,7 @@ private slots:
                  {"fast", 1, "set SER2BAUD=250000"},
                  {"", 3, "set SER2BAUD=1000000"},
                  {"115200", 3, "set SER2BAUD=115200"},
+                 {"1", 3, "set SER2BAUD=1"},
                  {"", -1, ""},
                  {"-5", 1, ""},
                  {"", 0, "set SER2BAUD=125000"}}) { // the chips' rate again
