@@ -182,13 +182,11 @@ private slots:
         QVERIFY(f.connectTo(f.board));
         QString enabled;
         for (const char *group : {"W", "R"})
-            for (int i = 1; i <= 12; ++i)
-                enabled += f.pxn()
-                               ->findChild<QLineEdit *>(QString("le%1_BANK_D%2").arg(group).arg(i))
-                               ->isEnabled()
-                               ? '1'
-                               : '0';
-        QCOMPARE(enabled, QString("111100000000" "111111110000"));
+            for (int i = 1; i <= 12; ++i) {
+                const QString name = QString("le%1_BANK_D%2").arg(group).arg(i);
+                enabled += f.pxn()->findChild<QLineEdit *>(name)->isEnabled() ? '1' : '0';
+            }
+        QCOMPARE(enabled, QString("111100000000111111110000")); // 4 bytes written, 8 read
         QCOMPARE(f.bus.frames().size(), frames);
     }
 

@@ -203,8 +203,7 @@ private slots:
             for (const bool write : {false, true}) {
                 shown = false;
                 PowerProbe::setFromButton(f.page(), fromButton);
-                QVERIFY(write ? f.page()->MemoryWrite(addresses)
-                              : f.page()->MemoryRead(addresses));
+                QVERIFY(write ? f.page()->MemoryWrite(addresses) : f.page()->MemoryRead(addresses));
                 QCOMPARE(shown, fromButton && addresses.size() > 1);
             }
         }
@@ -218,8 +217,11 @@ private slots:
         const struct {
             int channel, range, code;
             double milliamps;
-        } rows[] = {{1, 3, 255, 1600}, {1, 0, 128, 100.39216}, {1, 1, 128, 200.78431},
-                    {2, 1, 51, 80},    {2, 2, 0, 0}};
+        } rows[] = {{1, 3, 255, 1600},
+                    {1, 0, 128, 100.39216},
+                    {1, 1, 128, 200.78431},
+                    {2, 1, 51, 80},
+                    {2, 2, 0, 0}};
         for (const auto &r : rows) {
             setMap(QStringLiteral("BUCK%1_IRNG").arg(r.channel), r.range);
             setMap(QStringLiteral("BUCK%1_IAVG").arg(r.channel), r.code);
@@ -261,9 +263,11 @@ private slots:
             if (tabs->tabText(i) == "KVL52404")
                 tabs->setCurrentIndex(i);
         QVERIFY(QTest::qWaitForWindowActive(f.app->mainWindow()));
-        for (const auto &[name, word] : QList<QPair<const char *, QString>>{
-                 {"cmBSTSRC", "w17"}, {"cmBSTSRCFREQ", "w17"}, {"sbBCK1RANGE", "w1"},
-                 {"sbBCK2RANGE", "w5"}}) {
+        for (const auto &[name, word] :
+             QList<QPair<const char *, QString>>{{"cmBSTSRC", "w17"},
+                                                 {"cmBSTSRCFREQ", "w17"},
+                                                 {"sbBCK1RANGE", "w1"},
+                                                 {"sbBCK2RANGE", "w5"}}) {
             QWidget *control = w<QWidget>(name);
             for (const bool focused : {false, true}) {
                 focused ? control->setFocus() : w<QWidget>("cmBSTSOFTSTART")->setFocus();
