@@ -84,7 +84,7 @@ void Board::SWMoved(int value)
     const int n = quint8(slider->objectName().mid(2).toInt());
     if (recordSwitchDuty(n, value))
         setDcRegister(quint8(n), quint16(value));
-    if (ui->cbAutoupdate->isChecked())
+    if (ui->cbAutoupdate->isChecked() && !isRefreshing())
         sendTimer->start(SendDelayMs);
     addressChangedSlot();
 }

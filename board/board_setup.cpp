@@ -76,10 +76,13 @@ void Board::setupHardware()
         configureDriver();
     }
     resetPage();
+    // The set-up wrote the model while the page was offline: the controls now show it, and
+    // showing it sends nothing.
+    slot_updateAllControls();
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds
-// the LED-control lines static on.
+// the LED-control lines static on (and so not dimmed).
 void Board::configureDriver()
 {
     const QString chip = DriverBoardDescription().chipTypeName(quint32(driverConfig.chipCode));
@@ -87,8 +90,11 @@ void Board::configureDriver()
         configureP404Driver();
     else if (chip == QLatin1String("KVL52205"))
         configureP205Driver();
-    boardGlobals().LEDCTRL1.setValue(1, Variable::InternalKey);
-    boardGlobals().LEDCTRL2.setValue(1, Variable::InternalKey);
+    BoardGlobals &globals = boardGlobals();
+    for (Variable *ledControl : {&globals.LEDCTRL1, &globals.LEDCTRL2})
+        ledControl->setValue(1, Variable::InternalKey);
+    for (Variable *pwm : {&globals.PWM1, &globals.PWM2})
+        pwm->setValue(0, Variable::InternalKey);
     sendPwmSettings(0, 100, 0);
     sendPwmSettings(2, 100, 0);
 }

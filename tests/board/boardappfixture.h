@@ -7,8 +7,13 @@
 #include "boardglobals.h"
 #include "fakeboard_pwm.h"
 #include "spiappfixture.h"
+#include "register.h"
+#include "universalcontrol.h"
 #include "variable.h"
 
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QtTest>
 
 // The board page of a started program and its items, on either fixture base.
@@ -45,6 +50,42 @@ template <typename Base> struct BoardPageFixture : Base {
     double item(const QString &name) const
     {
         return page()->get(name, Variable::InternalKey).toDouble();
+    }
+
+    // The bound widgets (as "object: shown, item value") that do not show their item's value
+    // as far as they can show it: boxes show whether it is 0, sliders, dials and spin boxes
+    // within their range, combo boxes an index they hold; numbers to within 1.
+    QStringList widgetsOutOfStep() const
+    {
+        QStringList found;
+        for (const QString &name : page()->itemNames()) {
+            const Binding *b = page()->binding(name);
+            for (CustomControls::UniversalControl *w : b->widgets) {
+                if (!b->isRegister() && b->variable->type() == Variable::TypeString)
+                    continue;
+                const double model = b->isRegister() ? b->reg->getField(w->registerName(2))
+                                                     : b->variable->value();
+                const double shown = w->value();
+                if (qAbs(shown - showable(w, model)) >= 1)
+                    found << QStringLiteral("%1: %2, %3")
+                                 .arg(dynamic_cast<QObject *>(w)->objectName())
+                                 .arg(shown)
+                                 .arg(model);
+            }
+        }
+        return found;
+    }
+    static double showable(CustomControls::UniversalControl *w, double model)
+    {
+        if (w->type() == CustomControls::UniversalControl::CheckBoxControl)
+            return model != 0;
+        if (auto *slider = dynamic_cast<QAbstractSlider *>(w))
+            return qBound(double(slider->minimum()), model, double(slider->maximum()));
+        if (auto *spin = dynamic_cast<QSpinBox *>(w))
+            return qBound(double(spin->minimum()), model, double(spin->maximum()));
+        if (auto *combo = dynamic_cast<QComboBox *>(w))
+            return model >= 0 && model < combo->count() ? model : -1;
+        return model;
     }
 };
 
