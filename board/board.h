@@ -347,6 +347,7 @@ private:
     // that has no place in them.
     bool recordSwitchDuty(int switchNumber, int value);
     void setBuckEnabled(int channel, bool on);
+    void setAllDuty(int duty);
 
 
     // ----- motion: private members below -----

@@ -19,14 +19,16 @@ using Lines = QList<QByteArray>;
 const QByteArray ReadWord55 = "set SPILEDCS0DATA=046e000009|get SPILEDCS0DATA";
 constexpr int QuietMs = 300; // well beyond the page's live-update delay
 
-// A request for one bound widget of the page that changes what it shows: a box flips, a field
-// flips its lowest bit, a number steps by one within the variable's range. Empty when the
-// widget takes no value.
+// A request for one bound widget of the page that changes what it shows: a box is ticked, a
+// field flips its lowest bit, a number steps by one within the variable's range. Empty when
+// the widget takes no value.
 QByteArray changeRequest(const Binding &b, CustomControls::UniversalControl *w)
 {
     const QByteArray name = "Board." + w->registerName(2).toLatin1();
     if (!w->isWritable() || (b.isRegister() ? b.reg->isReadOnly() : b.variable->isReadOnly()))
         return QByteArray();
+    if (w->type() == CustomControls::UniversalControl::CheckBoxControl)
+        return "set\t" + name + "\ti1\n";
     if (b.isRegister()) {
         const quint32 value = b.reg->getField(w->registerName(2));
         return "set\t" + name + "\ti" + QByteArray::number(value ^ 1u) + "\n";
@@ -86,13 +88,15 @@ class TestBoardSocket : public QObject
         return heard;
     }
 
-    // Connects through the socket to the simulated board holding the EEPROM image.
+    // Connects through the socket to the simulated board holding the EEPROM image, from no
+    // connection, as at a start.
     bool open(FakeSpiEeprom::Image image)
     {
         sim.eeprom.load(FakeSpiEeprom::image(image));
-        const bool opened = exchange("run\topen\ts" + sim.board.devicePath().toLatin1()).first ==
-                            QByteArray("i1");
-        return opened && app->isConnected();
+        const QByteArray reply =
+            request("run\tclose\nrun\topen\ts" + sim.board.devicePath().toLatin1() + "\n");
+        take();
+        return reply == QByteArray("i1i1") && app->isConnected();
     }
 
     Board *page() const
@@ -119,6 +123,21 @@ class TestBoardSocket : public QObject
                 }
         }
         return batch + "set\tBoard.SA\ti7\n";
+    }
+
+    // Reads of word 55 by address and by name, and of the status word 16 of chip 7, twice each:
+    // each sends its own lines, the same both times, and nothing follows later.
+    void checkOwnLines()
+    {
+        for (const char *line : {"run\tBoard.Read\ts55", "run\tBoard.ReadVBOOST"})
+            for (int round = 0; round < 2; ++round)
+                QCOMPARE(exchange(line), qMakePair(QByteArray("i1"), ReadWord55));
+        const auto status = exchange("run\tBoard.Read_REG_16");
+        QVERIFY2(status.second.startsWith("set SER2PXNDATA=0e03550710|get SER2DATA"), status.second);
+        for (const QByteArray &line : status.second.split('|')) // a flag clear may follow
+            QVERIFY2(line.contains("SER2") || line.startsWith("set P110MAPENAREG=07"), line);
+        QCOMPARE(exchange("run\tBoard.Read_REG_16"), status);
+        QCOMPARE(settle(), QByteArray());
     }
 
 private slots:
@@ -153,19 +172,6 @@ private slots:
         QCOMPARE(widgetsOutOfStep(page()).join(" | "), QString());
     }
 
-    // After each set-up every control shows the model, and a request that refreshes them all
-    // sends its own lines only.
-    void setUpInStep()
-    {
-        for (auto image : {FakeSpiEeprom::Kvl52205Board, FakeSpiEeprom::Kvl52404Board,
-                           FakeSpiEeprom::Kvl52404BuckBoard}) {
-            QVERIFY(open(image));
-            QCOMPARE(widgetsOutOfStep(page()).join(" | "), QString());
-            for (int round = 0; round < 2; ++round)
-                QCOMPARE(exchange("run\tBoard.Read\ts55"), qMakePair(QByteArray("i1"), ReadWord55));
-        }
-    }
-
     // Each LED-control line has a static and a PWM box on both power-stage tabs: ticking one
     // unticks the other, variable and boxes alike, and only the ticking sends.
     void ledControlBoxes()
@@ -184,25 +190,22 @@ private slots:
         QVERIFY(!checked("cbPWM1P404") && checked("cbLEDCTRL1P404"));
     }
 
-    // With every control of every tab changed, each request sends exactly its own lines, the
-    // same each time.
+    // After each set-up, and again with every control of every tab changed, every control
+    // shows the model and each request sends exactly its own lines.
     void requestsSendOnlyTheirOwnLines()
     {
         for (auto image : {FakeSpiEeprom::Kvl52205Board, FakeSpiEeprom::Kvl52404Board,
                            FakeSpiEeprom::Kvl52404BuckBoard}) {
             QVERIFY(open(image));
+            QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+            QCOMPARE(widgetsOutOfStep(page()).join(" | "), QString());
+            checkOwnLines();
             request(changeEveryControl());
             settle();
             QCOMPARE(widgetsOutOfStep(page()).join(" | "), QString());
-            for (const char *line : {"run\tBoard.Read\ts55", "run\tBoard.ReadVBOOST"})
-                for (int round = 0; round < 2; ++round)
-                    QCOMPARE(exchange(line).second, ReadWord55);
-            const QByteArray status = exchange("run\tBoard.Read_REG_16").second;
-            QVERIFY2(status.startsWith("set SER2PXNDATA=0e03550710|get SER2DATA"), status);
-            for (const QByteArray &line : status.split('|')) // a flag clear may follow
-                QVERIFY2(line.contains("SER2") || line.startsWith("set P110MAPENAREG=07"), status);
-            QCOMPARE(exchange("run\tBoard.Read_REG_16").second, status);
-            QCOMPARE(settle(), QByteArray()); // nothing follows later either
+            checkOwnLines();
+            if (QTest::currentTestFailed())
+                return;
         }
     }
 
