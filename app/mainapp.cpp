@@ -2,6 +2,7 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "applog.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
@@ -15,7 +16,6 @@
 #include "windowplacement.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
@@ -389,9 +389,9 @@ void MainApp::slot_connected()
         m_mainWindow->setStatusText(SimulationMark);
     } else {
         m_mainWindow->setStatusText(firmwareStatusText());
-        qDebug().noquote() << (m_controlBoard->isCompatible()
-                                   ? QStringLiteral("version text - compatible")
-                                   : QStringLiteral("version text - incompatible"));
+        qCDebug(lcApp).noquote() << (m_controlBoard->isCompatible()
+                                         ? QStringLiteral("version text - compatible")
+                                         : QStringLiteral("version text - incompatible"));
     }
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);

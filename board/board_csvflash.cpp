@@ -2,14 +2,13 @@
 // read back and compared.
 #include "board.h"
 
+#include "boardlog.h"
 #include "controlboard.h"
 #include "csvreader.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "scriptimage.h"
 #include "ui_board.h"
-
-#include <QtDebug>
 
 #include <cctype>
 
@@ -55,10 +54,10 @@ void Board::on_pbFlashMCU_clicked()
 // then nothing is sent.
 bool Board::flashScriptImage(const QByteArray &image)
 {
-    qDebug() << "cnt" << image.size();
+    qCDebug(lcBoard) << "cnt" << image.size();
     ui->lbFlashSize->setText(QStringLiteral("Required flash size %1 B").arg(image.size()));
     const QByteArray padded = ScriptImage::padded(image);
-    qDebug() << "Bytes to be written" << padded.size();
+    qCDebug(lcBoard) << "Bytes to be written" << padded.size();
     if (padded.size() > ScriptImage::MaxPaddedSize) {
         ui->lbUsedFlashSize->setText(
             QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
