@@ -7,6 +7,7 @@
 #include "bytetext.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
 #include "prompt.h"
@@ -64,10 +65,12 @@ void MainApp::setAppletFactories(const QList<AppletFactory> &factories)
 
 // ---------------------------------------------------------------- start-up window
 
+// The forms' font comes first, so the start-up window and every form are built with it.
 void MainApp::createStartupWindow()
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return;
+    FormFont::install();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/program")));
     // A logo file in the working directory is shown; without one, the program's own picture.
     QPixmap logo(QStringLiteral("Velmora_Logo.png"));
