@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QLoggingCategory>
 #include <QtTest>
 
 #include <functional>
@@ -241,6 +242,7 @@ private slots:
     void bindings()
     {
         Register other(4, "BANK"), unnamed(4, "");
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.app.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
         QVERIFY(!applet->addRegister(&other, 0));
         QCOMPARE(applet->binding("BANK")->reg, bank.get());
