@@ -86,7 +86,8 @@ std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPat
     env.insert("TMPDIR", QDir::tempPath());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     program->setProcessEnvironment(env);
-    program->setProcessChannelMode(QProcess::ForwardedChannels);
+    program->setProcessChannelMode(captured ? QProcess::SeparateChannels
+                                            : QProcess::ForwardedChannels);
     if (captured) {
         program->setStandardOutputFile(QDir::current().absoluteFilePath("program.out"));
         program->setStandardErrorFile(QDir::current().absoluteFilePath("program.err"));
