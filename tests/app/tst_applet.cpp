@@ -10,12 +10,12 @@
 #include "variable.h"
 
 #include <QDialog>
+#include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QLoggingCategory>
 #include <QtTest>
 
 #include <functional>

@@ -12,9 +12,9 @@
 #include "tablerows.h"
 #include "testfiles.h"
 
+#include <QLoggingCategory>
 #include <QMap>
 #include <QRegularExpression>
-#include <QLoggingCategory>
 #include <QtTest>
 
 using Grid = QVector<QVector<quint8>>;

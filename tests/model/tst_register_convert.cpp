@@ -1,8 +1,8 @@
 #include "checkcodes.h"
 #include "register.h"
 
-#include <QSignalSpy>
 #include <QLoggingCategory>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <tuple>
