@@ -1,9 +1,9 @@
 // Every text of every form fits its widget under the forms' font: each tool window and each
 // page of the board form is shown at the form's size, and every label, button, check box,
 // radio button, group title, combo item and line-edit or spin-box value wider than the room
-// its widget gives it, or hidden under a sibling stacked above it, is listed. With KVL_FORM_SHOTS
-// naming a folder, the test also writes a picture of each tool window and of the board's Animation
-// tab there.
+// its widget gives it, or hidden under a sibling stacked above it, is listed. With
+// KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool window there (the
+// board's shows its Animation tab).
 #include "formfont.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -20,7 +20,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
