@@ -580,8 +580,8 @@ void Applet::refreshItem(const QString &name)
     const Binding *b = binding(name);
     if (!b)
         return;
-    OriginScope scope(this, m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit
-                                                            : ChangeOrigin::Refresh);
+    OriginScope scope(this,
+                      m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
     ++m_settingWidgets;
     // A widget may react to its new value; work on a copy of the list.
     const QList<UniversalControl *> widgets = b->widgets;

@@ -172,8 +172,8 @@ bool Pxn::transferBank(Register &bank, int sa, int rba, bool read, quint8 count,
 {
     // The frame's five-bit address field would turn any other number into another chip's.
     if (sa < 0 || sa > MaxSlaveAddress) {
-        emit signal_log(1, QStringLiteral("No bank transfer: %1 is not a slave address (0..31)")
-                               .arg(sa));
+        emit signal_log(
+            1, QStringLiteral("No bank transfer: %1 is not a slave address (0..31)").arg(sa));
         return false;
     }
     if (read)

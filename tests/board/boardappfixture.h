@@ -7,8 +7,8 @@
 #include "boardglobals.h"
 #include "fakeboard_pwm.h"
 #include "lineedit.h"
-#include "spiappfixture.h"
 #include "register.h"
+#include "spiappfixture.h"
 #include "universalcontrol.h"
 #include "variable.h"
 

@@ -133,7 +133,8 @@ class TestBoardSocket : public QObject
             for (int round = 0; round < 2; ++round)
                 QCOMPARE(exchange(line), qMakePair(QByteArray("i1"), ReadWord55));
         const auto status = exchange("run\tBoard.Read_REG_16");
-        QVERIFY2(status.second.startsWith("set SER2PXNDATA=0e03550710|get SER2DATA"), status.second);
+        QVERIFY2(status.second.startsWith("set SER2PXNDATA=0e03550710|get SER2DATA"),
+                 status.second);
         for (const QByteArray &line : status.second.split('|')) // a flag clear may follow
             QVERIFY2(line.contains("SER2") || line.startsWith("set P110MAPENAREG=07"), line);
         QCOMPARE(exchange("run\tBoard.Read_REG_16"), status);

@@ -194,9 +194,9 @@ private slots:
     {
         LineEdit edit;
         edit.setRange(-3000, 3800);
-        const std::tuple<int, double, const char *> cases[] = {
+        const std::tuple<int, double, const char *> cases[] = {// clang-format off
             {10, -1.0, "-1"}, {10, -2.9, "-2"}, {10, 101.7, "101"}, {16, -1.0, "FFFFFFFF"},
-            {2, -2.0, "11111111111111111111111111111110"}, {10, 0.0, "0"}};
+            {2, -2.0, "11111111111111111111111111111110"}, {10, 0.0, "0"}}; // clang-format on
         for (const auto &[base, value, text] : cases) {
             edit.setBase(base);
             edit.setValue(value);

@@ -29,5 +29,5 @@ struct SimulatedBoard {
     FakeBoardPwm pwm{board};                // the controller's PWM outputs
     FakeMatrixBus bus{board};               // the matrix chips on the second UART
     FakeBoardPlayback playback{board, bus, flash}; // map frames and the animation start
-    FakeSpiEeprom eeprom;                   // the LED-driver board's EEPROM on chip select 3
+    FakeSpiEeprom eeprom;                          // the LED-driver board's EEPROM on chip select 3
 };
