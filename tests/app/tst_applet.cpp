@@ -2,6 +2,7 @@
 // hook, the configuration text of workspaces, and the applet's sub-window and action.
 #include "applet.h"
 #include "checkbox.h"
+#include "dial.h"
 #include "lineedit.h"
 #include "pushbutton.h"
 #include "recordingprompt.h"
@@ -106,6 +107,35 @@ private slots:
         if (applet && applet->container())
             delete applet->container();
         delete applet;
+    }
+
+    // A refresh from the model only shows: a widget whose change signal fires when it is set
+    // writes nothing back, what its slots write is refused and no hook runs for it. A
+    // name-based write acts, and so does every widget of its item.
+    void refreshOnlyShows()
+    {
+        auto *dial = addWidget<CustomControls::Dial>(applet, "BANK[LEVEL]");
+        dial->setRange(0, 10);
+        applet->bindControls();
+        QStringList slotWrites;
+        connect(dial, &QDial::valueChanged, applet, [&](int v) {
+            const bool written = applet->set("SA", v, Variable::InternalKey);
+            slotWrites << QString::number(v) + (written ? "+" : "-");
+        });
+        applet->activate();
+        bank->setField("[LEVEL]", 20); // a command's write: the widgets follow
+        QCOMPARE(QList<double>({double(bank->getField("[LEVEL]")), sa->value()}),
+                 QList<double>({20, 1}));
+        QCOMPARE(dial->value(), 10);
+        QCOMPARE(slotWrites, QStringList{"10-"});
+        QCOMPARE(applet->calls(), QString("0:BANK"));
+        QVERIFY(applet->set("BANK[LEVEL]", 3, Variable::OutsideKey));
+        QCOMPARE(slotWrites.last(), QString("3+"));
+        QCOMPARE(sa->value(), 3.0);
+        QCOMPARE(applet->calls(), QString("0:SA 0:BANK"));
+        applet->slot_updateAllControls();
+        QCOMPARE(applet->calls(), QString());
+        QCOMPARE(slotWrites.size(), 2);
     }
 
     // Set-up binds the form's widgets down the applet's own windows and shows the model; edits
