@@ -475,6 +475,8 @@ private:
     bool writeP404Address(int address);
     // A control's change of a map field; a refresh of the controls leaves the map alone.
     void editP404Field(const QString &field, quint32 value);
+    void setP404BoostVoltage(int code);
+    void followP404Word(int address);
     void setP404Field(const char *field, int value, int address);
     void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);

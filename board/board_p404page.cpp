@@ -89,9 +89,25 @@ void Board::setP404FieldWithFocus(QWidget *control, const char *field, int value
 void Board::on_dialVBOOST_valueChanged(int code)
 {
     editP404Field(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
+    setP404BoostVoltage(code);
+    updateBuckPlot();
+}
+
+void Board::setP404BoostVoltage(int code)
+{
     const float volts = float(BoostVoltsBase + code * BoostVoltsPerCode);
     set(QStringLiteral("BoostVoltage"), double(volts), Variable::InternalKey);
-    updateBuckPlot();
+}
+
+// What the page computes from a map word it has just read or written: the boost set point's
+// voltage and a buck channel's average current. A refresh of the controls computes nothing.
+void Board::followP404Word(int address)
+{
+    if (address == BoostControlAddress)
+        setP404BoostVoltage(int(SPI_MAPP404.getField(QStringLiteral("[BST_VSETPOINT]"))));
+    for (int channel : {1, 2})
+        if (address == BuckCurrentAddress[channel - 1])
+            calculateBuckAverage(channel);
 }
 
 void Board::slot_dialVBOOSTReleased()
@@ -300,5 +316,7 @@ void Board::writeP404Defaults()
     for (const char *address : DefaultAddresses)
         addresses << QLatin1String(address);
     MemoryWrite(addresses);
+    for (const QString &address : std::as_const(addresses))
+        followP404Word(address.toInt());
     slot_updateControls(&SPI_MAPP404);
 }

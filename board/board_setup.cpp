@@ -43,6 +43,8 @@ struct P205Default {
 };
 constexpr P205Default P205Defaults[] = {{1, 413}, {3, 474}, {4, 24},   {5, 24},    {6, 544},
                                         {7, 435}, {8, 12},  {9, 1023}, {10, 1023}, {2, 43}};
+// The boost set point the KVL52205's model item starts from (its voltage is the variable's).
+constexpr int P205BoostCode = 90;
 
 const QStringList ScriptColumns{QStringLiteral("Name"), QStringLiteral("Delay"),
                                 QStringLiteral("Steps"), QStringLiteral("File")};
@@ -126,7 +128,8 @@ void Board::configureP205Driver()
     BoardGlobals &globals = boardGlobals();
     globals.BOOSTP205.setField(QStringLiteral("[EN]"), 1);
     globals.BOOSTP205.setField(QStringLiteral("[SRC]"), 1);
-    globals.BOOSTP205.setField(QStringLiteral("[VSETPOINT]"), 90);
+    globals.BOOSTP205.setField(QStringLiteral("[VSETPOINT]"), P205BoostCode);
+    globals.BoostVoltage.setValue(boostVoltageOfCode(P205BoostCode), Variable::InternalKey);
     globals.BUCK1.setField(QStringLiteral("[VTHR]"), 27);
     globals.BUCK2.setField(QStringLiteral("[VTHR]"), 27);
     globals.BUCK1.setField(QStringLiteral("[TOFF_SET]"), 8);

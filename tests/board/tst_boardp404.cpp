@@ -96,6 +96,9 @@ private slots:
             {"Read", "55", "[VBST]=0", "55=0xAB", true, {0x6E000009}, "[VBST]=0xAB"},
             {"Read", "06;42", "", "6=0x1F 42=0x1AB", true, {0x0C000006, 0x54000005},
              "[BUCK2_FREQ]=0x1F [VLED2]=0x1AB"},
+            // The boost set point's voltage and the average current follow their words.
+            {"Read", "18;1", "", "18=0x3F8 1=0x3FF", true, {0x24000000, 0x02000000},
+             "[BST_VSETPOINT]=127 BoostVoltage=62 IAVERAGE1=1600"},
             {"Read", "", "", "", false, {}, ""},
             {"Read", "2;x", "[BUCK1_FREQ]=7", "2=9", false, {}, "[BUCK1_FREQ]=7"},
             {"Write", "13", "[BUCK1_EN]=1 [BUCK2_EN]=1", "", true, {0x9A000035}, ""},
