@@ -129,7 +129,7 @@ private slots:
             {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
              "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
              Version + Ok + Err + Err + "i1"},
-            {"run\topen\ts/nonexistent/tty\nget\tSpiRaw.X\n", "i1" + Err},
+            {"run\topen\ts/nonexistent/tty\nrun\topen\ts\nget\tSpiRaw.X\n", "i0i0" + Err},
             {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
             {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
             {"Mrun\twrite\tsget AIN0\nrun\tWRITE\tx" + QByteArray("get AIN1").toHex() + "\n",
