@@ -270,7 +270,7 @@ public slots:
     void on_pbBCK2VLED_clicked();
     // KVL52404 page
     void on_dialVBOOST_valueChanged(int code);
-    void on_dialVBOOST_dialReleased();
+    void slot_dialVBOOSTReleased();
     void on_cbBST1EN_clicked(bool checked);
     void on_cbBST2EN_clicked(bool checked);
     void on_cmBSTSOFTSTART_currentIndexChanged(int index);
@@ -278,8 +278,8 @@ public slots:
     void on_cmBSTSRCFREQ_currentIndexChanged(int index);
     void on_dialBCK1AVG_valueChanged(int code);
     void on_dialBCK2AVG_valueChanged(int code);
-    void on_dialBCK1AVG_dialReleased();
-    void on_dialBCK2AVG_dialReleased();
+    void slot_dialBCK1AVGReleased();
+    void slot_dialBCK2AVGReleased();
     void on_sbBCK1RANGE_valueChanged(int value);
     void on_sbBCK2RANGE_valueChanged(int value);
     void on_sbBCK1RANGE_editingFinished();
@@ -498,6 +498,8 @@ private:
     bool flashScriptImage(const QByteArray &image);
     bool readBackFlash(const QByteArray &paddedImage);
     bool buildListImages(QList<QByteArray> *images);
+    void showUsedFlashSize(const QString &text);
+    void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);
     void readNtcOf(int address, int field);
 
