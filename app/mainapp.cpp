@@ -523,9 +523,9 @@ void MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (result)
             *result = true;
     } else if (name == QLatin1String("open")) {
-        connectBoard(args.toString());
+        const bool connected = connectBoard(args.toString());
         if (result)
-            *result = true;
+            *result = connected;
     } else if (name == QLatin1String("write")) {
         if (!isConnected())
             return;

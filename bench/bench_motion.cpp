@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QSlider>
 #include <QTextStream>
 
@@ -18,20 +17,6 @@ namespace
 {
 
 constexpr double EffectIntervalMs = 70;
-
-bool writeConfiguration(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    out << "NumberOfDevices 2\nPixelsPerDevice 12\nNumberOfRows 2\nNumberOfCols 12\n";
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 1; col <= 12; ++col)
-            out << row * 12 + col << (col < 12 ? " " : "\n");
-    }
-    return true;
-}
 
 // Microseconds per call of step: the best of the rounds.
 double microsecondsPerCall(const std::function<void()> &step)
@@ -80,7 +65,7 @@ int main(int argc, char *argv[])
     SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
     auto *page = qobject_cast<Board *>(
         MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
-    if (!app.started() || !page || !writeConfiguration(QStringLiteral("matrix24.txt")))
+    if (!app.started() || !page || !SimulatedApp::writeMatrix24(QStringLiteral("matrix24.txt")))
         return 1;
     page->loadConfiguration(QStringLiteral("matrix24.txt"));
     auto *slider = page->findChild<QSlider *>(QStringLiteral("slHorizontal"));

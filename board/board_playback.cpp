@@ -55,7 +55,7 @@ bool Board::buildListImages(QList<QByteArray> *images)
         return false;
     }
     quint64 end = FlashStartAddress;
-    for (const CSVReader *script : std::as_const(scriptList)) {
+    for (const std::shared_ptr<CSVReader> &script : std::as_const(scriptList)) {
         QByteArray image;
         QString reason;
         if (!ScriptImage::build(*script, &image, &reason)) {

@@ -148,7 +148,7 @@ void Board::resetPage()
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);
     dimFreq.fill(0, MaxSlaves);
-    scriptList.clear(); // the scripts belong to the page; the list only refers to them
+    scriptList.clear();
     QTableWidget *table = ui->tableAnimationScripts;
     table->setRowCount(0);
     table->setColumnCount(int(ScriptColumns.size()));

@@ -138,7 +138,7 @@ private slots:
             {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
              "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
              Version + Ok + Err + Err + "i1"},
-            {"run\topen\ts/nonexistent/tty\nget\tSpiRaw.X\n", "i1" + Err},
+            {"run\topen\ts/nonexistent/tty\nrun\topen\ts\nget\tSpiRaw.X\n", "i0i0" + Err},
             {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
             {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
             {"Mrun\twrite\tsget AIN0\nrun\tWRITE\tx" + QByteArray("get AIN1").toHex() + "\n",
@@ -184,6 +184,10 @@ private slots:
                          "run\tSpiRaw4B.Transfer\nget\tSpiRaw4B.SpiOut4B[24:4]\n"
                          "get\tSpiRaw4B.CRCValid\nrun\tclose\n"),
                  Ok + Ok + "i1" + Ok + "i1" + "i3" + "f1" + "i1");
+        // The matrix bus answers a read of its receive buffer, in the sanitizer build too.
+        QCOMPARE(request("run\topen\ts" + device + "\nrun\twrite\tsget SER2DATA\nrun\tclose\n"),
+                 "i1" + typed("SER2DATA=00\n") + "i1");
+        QCOMPARE(board.state(), QProcess::Running);
         board.terminate();
         QVERIFY(board.waitForFinished(WaitMs));
         const QByteArray trace = board.readAllStandardOutput();
