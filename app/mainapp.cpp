@@ -2,6 +2,7 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "beeper.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
@@ -238,6 +239,7 @@ void MainApp::shutdown()
     disconnectBoard();
     saveOptions();
     m_started = false;
+    Beeper::stopAll(); // the log window would wait for an error beep to end
     const QList<Applet *> applets = m_applets;
     m_applets.clear();
     m_logs = nullptr;

@@ -107,7 +107,7 @@ public:
     void availablePorts(QStringList &out);
     // Keeps the ports of in whose board answers the keep-alive; safe on any thread.
     void probePorts(const QStringList &in, QStringList &out);
-    // A probe under way stops before its next port (for the end of the program).
+    // A probe under way stops within one read of its keep-alive (for the end of the program).
     void stopProbe();
 
     // ---- Firmware identification ----
@@ -197,7 +197,8 @@ private:
 
     static QDateTime initialFirmwareDate();
     static bool keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
-                                  const std::function<void(const QByteArray &)> &rest);
+                                  const std::function<void(const QByteArray &)> &rest,
+                                  const std::atomic<bool> *stop = nullptr);
     bool onLinkThread() const;
     void setPortName(const QString &name);
     void stopThread();

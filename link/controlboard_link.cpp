@@ -223,16 +223,19 @@ void ControlBoard::discardWaitingInput()
 
 // The keep-alive exchange on an open port: ENQ, then reads until an ACK comes. Input already
 // waiting is a sign of life: failing there would refuse a board that has just sent something,
-// such as bytes left over from a reset. Whatever else arrives goes to rest.
+// such as bytes left over from a reset. Whatever else arrives goes to rest; a stop flag that is
+// set ends the exchange before its next write or read.
 bool ControlBoard::keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
-                                     const std::function<void(const QByteArray &)> &rest)
+                                     const std::function<void(const QByteArray &)> &rest,
+                                     const std::atomic<bool> *stop)
 {
     if (port.bytesAvailable() > 0)
         return true;
-    for (int attempt = 0; attempt < timing.pingAttempts; ++attempt) {
+    const auto stopped = [stop]() { return stop && stop->load(); };
+    for (int attempt = 0; attempt < timing.pingAttempts && !stopped(); ++attempt) {
         if (port.write(QByteArray(1, ENQ)) != 1)
             continue;
-        for (int i = 0; i < timing.pingReads; ++i) {
+        for (int i = 0; i < timing.pingReads && !stopped(); ++i) {
             QByteArray bytes;
             port.read(bytes, SerialPort::ScratchSize, timing.pingReadMs);
             const qsizetype ack = bytes.indexOf(ACK);
@@ -541,7 +544,7 @@ void ControlBoard::probePorts(const QStringList &in, QStringList &out)
         }
         SerialPort probe;
         if (probe.open_port(port, DefaultBaudrate) &&
-            keepAliveAnswered(probe, m_timing, [](const QByteArray &) {}))
+            keepAliveAnswered(probe, m_timing, [](const QByteArray &) {}, &m_stopProbe))
             out.append(port);
     }
 }
