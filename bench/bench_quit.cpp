@@ -1,0 +1,188 @@
+// Quit time: the program starts (offscreen, prompts answered by default), connects to the
+// simulated board of the fakeboard tool, and its main window is closed; the time from the close
+// to the end of the process, beside a bare Qt widgets program whose main window is closed the
+// same way. Each side is a child process of this one, in fresh working and temporary
+// directories, run alternately; the program child also reports its start and its connection.
+//
+//     bench_quit [runs]        (default 5 runs of each)
+#include "benchenv.h"
+#include "boardglobals.h"
+#include "mainapp.h"
+#include "mainwindow.h"
+#include "toolapplets.h"
+#include "widgetprompt.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+
+// The second close comes this long after the connection: past the link's keep-alive.
+const int LaterMs = 3000;
+
+void report(const char *line)
+{
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+// Closes window from the event loop after ms, as the user's click on its close button does.
+void closeAfter(QWidget *window, int ms)
+{
+    QTimer::singleShot(ms, window, [window]() {
+        report("closing");
+        window->close();
+    });
+}
+
+int runBare(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QMainWindow window;
+    window.resize(1440, 975);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    report("shown");
+    closeAfter(&window, 0);
+    return QApplication::exec();
+}
+
+// The program as its entry runs it, with the connection and the close between start and end.
+int runProgram(int argc, char **argv, const QString &device, int connectedMs)
+{
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainApp::applyStyleSheet();
+    WidgetPrompt prompt;
+    Prompt::install(&prompt);
+    initBoardGlobals();
+    MainApp *app = MainApp::instance();
+    app->setAppletFactories(toolAppletFactories());
+    // The start runs the event loop for its progress window; the steps begin once the main
+    // window is up.
+    QTimer steps;
+    QObject::connect(&steps, &QTimer::timeout, app, [app, device, connectedMs, &steps]() {
+        if (!app->mainWindow() || !app->mainWindow()->isVisible())
+            return;
+        steps.stop();
+        if (!QTest::qWaitForWindowExposed(app->mainWindow()))
+            return QCoreApplication::exit(1);
+        report("shown");
+        if (!app->connectBoard(device))
+            return QCoreApplication::exit(1);
+        report("connected");
+        closeAfter(app->mainWindow(), connectedMs);
+    });
+    steps.start(1);
+    const int code = app->exec();
+    Prompt::install(nullptr);
+    return code;
+}
+
+// Milliseconds from the child's start to each of its lines and to its end.
+struct ChildRun {
+    QHash<QByteArray, double> at;
+    bool ok = false;
+};
+
+ChildRun runChild(const QStringList &arguments)
+{
+    ChildRun run;
+    QTemporaryDir work;
+    if (!work.isValid())
+        return run;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=false"));
+    env.insert(QStringLiteral("TMPDIR"), work.path());
+    child.setProcessEnvironment(env);
+    child.setWorkingDirectory(work.path());
+    child.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    while (child.state() != QProcess::NotRunning) {
+        child.waitForReadyRead(100);
+        while (child.canReadLine())
+            run.at.insert(child.readLine().trimmed(), double(timer.nsecsElapsed()) / 1e6);
+        if (timer.elapsed() > 60000)
+            child.kill();
+    }
+    run.at.insert("ended", double(timer.nsecsElapsed()) / 1e6);
+    run.ok = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
+             run.at.contains("closing");
+    return run;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values.at(values.size() / 2);
+}
+
+int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
+    QProcess board;
+    board.start(QStringLiteral(KVL_FAKEBOARD_PATH), QStringList());
+    if (!board.waitForReadyRead(10000))
+        return env.cannotStart(QStringLiteral("the fakeboard tool did not start: ") +
+                               board.errorString());
+    const QString device = QString::fromLocal8Bit(board.readLine().trimmed());
+    QList<double> bareQuit, start, connect, quit, quitLater;
+    for (int i = 0; i < runs; ++i) {
+        const ChildRun b = runChild({QStringLiteral("--bare")});
+        const ChildRun p = runChild({QStringLiteral("--program"), device, QStringLiteral("0")});
+        const ChildRun l = runChild(
+            {QStringLiteral("--program"), device, QString::number(LaterMs)});
+        if (!b.ok || !p.ok || !l.ok)
+            return env.failed(QStringLiteral("a child did not start, connect or end cleanly"));
+        bareQuit.append(b.at["ended"] - b.at["closing"]);
+        start.append(p.at["shown"]);
+        connect.append(p.at["connected"] - p.at["shown"]);
+        quit.append(p.at["ended"] - p.at["closing"]);
+        quitLater.append(l.at["ended"] - l.at["closing"]);
+    }
+    board.terminate();
+    board.waitForFinished(5000);
+    const auto ms = [](double v) { return QString::number(v, 'f', 1).rightJustified(7) + " ms"; };
+    QTextStream(stdout) << "quit, median of " << runs << " runs, each a fresh process\n"
+                        << "  bare Qt window, close to exit:       " << ms(median(bareQuit))
+                        << "\n"
+                        << "  kvl52110 start to window shown:      " << ms(median(start)) << "\n"
+                        << "  kvl52110 connect to the simulator:   " << ms(median(connect))
+                        << "\n"
+                        << "  kvl52110 close to exit, at once:     " << ms(median(quit)) << "\n"
+                        << "  kvl52110 close to exit, " << LaterMs / 1000
+                        << " s connected: " << ms(median(quitLater)) << "\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "--bare")
+        return runBare(argc, argv);
+    if (mode == "--program" && argc > 3)
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), atoi(argv[3]));
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
+    return runBenchmark(env, argc, argv);
+}
