@@ -160,7 +160,7 @@ int main(int argc, char **argv)
         std::printf("%d set/get requests, best of %d rounds; ratio = LocalServer / echo "
                     "baseline, same run\n",
                     requestCount, rounds);
-        for (bool halfClose : {true}) {
+        for (bool halfClose : {true, false}) {
             for (int batchSize : {1, 100}) {
                 QByteArray reply;
                 double echoRate = 0;
