@@ -275,11 +275,11 @@ void LocalServer::takeInput(Connection *c)
         } else if (c->pipe->bytesToWrite() > 0) {
             c->timer->start(replyWaitMs); // the client is to read its replies
         } else {
-            // Replies end the connection once the client has read them (the watch reports a
-            // read made already, too); the timer ends it when the client goes quiet.
+            // The timer ends the connection when the client goes quiet; replies end it once
+            // the client has read them (the watch reports a read made already, too).
+            c->timer->start(c->served ? m_quietGapMs : lineWaitMs);
             if (c->lastReply > 0)
                 c->pipe->watchOutputRead(m_readWatch);
-            c->timer->start(c->served ? m_quietGapMs : lineWaitMs);
         }
     } else if (ended || (c->input.endsWith('\n') && c->input.size() <= promptBatchBytes)) {
         enqueue(c);
