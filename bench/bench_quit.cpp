@@ -9,19 +9,17 @@
 #include "boardglobals.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "timedchild.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -90,49 +88,6 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs)
     return code;
 }
 
-// Milliseconds from the child's start to each of its lines and to its end.
-struct ChildRun {
-    QHash<QByteArray, double> at;
-    bool ok = false;
-};
-
-ChildRun runChild(const QStringList &arguments)
-{
-    ChildRun run;
-    QTemporaryDir work;
-    if (!work.isValid())
-        return run;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=false"));
-    env.insert(QStringLiteral("TMPDIR"), work.path());
-    child.setProcessEnvironment(env);
-    child.setWorkingDirectory(work.path());
-    child.setStandardErrorFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    while (child.state() != QProcess::NotRunning) {
-        child.waitForReadyRead(100);
-        while (child.canReadLine())
-            run.at.insert(child.readLine().trimmed(), double(timer.nsecsElapsed()) / 1e6);
-        if (timer.elapsed() > 60000)
-            child.kill();
-    }
-    run.at.insert("ended", double(timer.nsecsElapsed()) / 1e6);
-    run.ok = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
-             run.at.contains("closing");
-    return run;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
-}
-
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
@@ -145,17 +100,20 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
     const QString device = QString::fromLocal8Bit(board.readLine().trimmed());
     QList<double> bareQuit, start, connect, quit, quitLater;
     for (int i = 0; i < runs; ++i) {
-        const ChildRun b = runChild({QStringLiteral("--bare")});
-        const ChildRun p = runChild({QStringLiteral("--program"), device, QStringLiteral("0")});
-        const ChildRun l = runChild(
-            {QStringLiteral("--program"), device, QString::number(LaterMs)});
-        if (!b.ok || !p.ok || !l.ok)
-            return env.failed(QStringLiteral("a child did not start, connect or end cleanly"));
-        bareQuit.append(b.at["ended"] - b.at["closing"]);
-        start.append(p.at["shown"]);
-        connect.append(p.at["connected"] - p.at["shown"]);
-        quit.append(p.at["ended"] - p.at["closing"]);
-        quitLater.append(l.at["ended"] - l.at["closing"]);
+        const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
+        const TimedChild p =
+            TimedChild::run({QStringLiteral("--program"), device, QStringLiteral("0")});
+        const TimedChild l =
+            TimedChild::run({QStringLiteral("--program"), device, QString::number(LaterMs)});
+        for (const TimedChild *c : {&b, &p, &l}) {
+            if (!c->ok || c->at("closing") < 0)
+                return env.failed(QStringLiteral("a child did not start, connect or end cleanly"));
+        }
+        bareQuit.append(b.endedMs - b.at("closing"));
+        start.append(p.at("shown"));
+        connect.append(p.at("connected") - p.at("shown"));
+        quit.append(p.endedMs - p.at("closing"));
+        quitLater.append(l.endedMs - l.at("closing"));
     }
     board.terminate();
     board.waitForFinished(5000);

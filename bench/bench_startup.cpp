@@ -10,6 +10,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "prompt.h"
+#include "timedchild.h"
 #include "toolapplets.h"
 #include "ui_board.h"
 
@@ -18,8 +19,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -94,58 +93,6 @@ int runProgram(int argc, char **argv)
     return 0;
 }
 
-// What one child run gave: milliseconds from its start to each line it printed (-1: not
-// printed), the form's own time, its phases.
-struct ChildRun {
-    double shownMs = -1;
-    double portsMs = -1;
-    double formMs = -1;
-    QByteArray phases;
-};
-
-ChildRun runChild(const QString &mode)
-{
-    ChildRun run;
-    QTemporaryDir work;
-    if (!work.isValid())
-        return run;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
-    env.insert(QStringLiteral("TMPDIR"), work.path());
-    child.setProcessEnvironment(env);
-    child.setWorkingDirectory(work.path());
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    QElapsedTimer timer;
-    timer.start();
-    child.start(QCoreApplication::applicationFilePath(), {mode});
-    while (child.waitForReadyRead(30000) || child.canReadLine()) {
-        while (child.canReadLine()) {
-            const QByteArray line = child.readLine().trimmed();
-            const double ms = double(timer.nsecsElapsed()) / 1e6;
-            if (line == ShownLine)
-                run.shownMs = ms;
-            else if (line == PortsLine)
-                run.portsMs = ms;
-            else if (line.startsWith(FormLine))
-                run.formMs = line.mid(int(strlen(FormLine))).toDouble();
-        }
-    }
-    child.waitForFinished(30000);
-    for (const QByteArray &line : child.readAllStandardError().split('\n')) {
-        if (line.startsWith("init "))
-            run.phases = line;
-    }
-    return run;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
-}
-
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
@@ -153,17 +100,20 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
     QList<double> bare, form, shown, ports;
     QByteArray phases;
     for (int i = 0; i < runs; ++i) {
-        const ChildRun b = runChild(QStringLiteral("--bare"));
-        const ChildRun f = runChild(QStringLiteral("--form"));
-        const ChildRun p = runChild(QStringLiteral("--program"));
-        if (b.shownMs < 0 || f.formMs < 0 || p.shownMs < 0 || p.portsMs < 0)
+        const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
+        const TimedChild f = TimedChild::run({QStringLiteral("--form")});
+        const TimedChild p = TimedChild::run({QStringLiteral("--program")});
+        if (b.at(ShownLine) < 0 || f.after(FormLine).isEmpty() || p.at(ShownLine) < 0 ||
+            p.at(PortsLine) < 0)
             return env.failed(QStringLiteral("a child did not show its window, build the form "
                                              "or fill the port list"));
-        bare.append(b.shownMs);
-        form.append(f.formMs);
-        shown.append(p.shownMs);
-        ports.append(p.portsMs);
-        phases = p.phases;
+        bare.append(b.at(ShownLine));
+        form.append(f.after(FormLine).toDouble());
+        shown.append(p.at(ShownLine));
+        ports.append(p.at(PortsLine));
+        for (const QByteArray &line : p.errors.split('\n'))
+            if (line.startsWith("init "))
+                phases = line;
     }
     const double baseline = median(bare) + median(form);
     const auto ms = [](double v) { return QString::number(v, 'f', 1).rightJustified(7) + " ms"; };
