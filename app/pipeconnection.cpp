@@ -36,9 +36,9 @@ PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent
 
 PipeConnection::~PipeConnection()
 {
-    // The notifiers go before the descriptor they watch.
     if (m_readWatch && m_fd >= 0)
         m_readWatch->remove(m_fd);
+    // The notifiers go before the descriptor they watch.
     delete m_readNotifier;
     delete m_writeNotifier;
     if (m_fd >= 0)
