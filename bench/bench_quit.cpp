@@ -1,5 +1,6 @@
 // Quit time: the program starts (offscreen, prompts answered by default), connects to the
-// simulated board of the fakeboard tool, and its main window is closed; the time from the close
+// simulated board of the fakeboard tool, and its main window is closed (at once, after the
+// link's keep-alive, or right after an error was logged, which beeps); the time from the close
 // to the end of the process, beside a bare Qt widgets program whose main window is closed the
 // same way. Each side is a child process of this one, in fresh working and temporary
 // directories, run alternately; the program child also reports its start and its connection.
@@ -57,7 +58,7 @@ int runBare(int argc, char **argv)
 }
 
 // The program as its entry runs it, with the connection and the close between start and end.
-int runProgram(int argc, char **argv, const QString &device, int connectedMs)
+int runProgram(int argc, char **argv, const QString &device, int connectedMs, bool error)
 {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -70,7 +71,7 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs)
     // The start runs the event loop for its progress window; the steps begin once the main
     // window is up.
     QTimer steps;
-    QObject::connect(&steps, &QTimer::timeout, app, [app, device, connectedMs, &steps]() {
+    QObject::connect(&steps, &QTimer::timeout, app, [app, device, connectedMs, error, &steps]() {
         if (!app->mainWindow() || !app->mainWindow()->isVisible())
             return;
         steps.stop();
@@ -80,6 +81,8 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs)
         if (!app->connectBoard(device))
             return QCoreApplication::exit(1);
         report("connected");
+        if (error) // the log window beeps, as for any error
+            emit app->signal_log(-1, QStringLiteral("an error just before the close"));
         closeAfter(app->mainWindow(), connectedMs);
     });
     steps.start(1);
@@ -98,14 +101,16 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
         return env.cannotStart(QStringLiteral("the fakeboard tool did not start: ") +
                                board.errorString());
     const QString device = QString::fromLocal8Bit(board.readLine().trimmed());
-    QList<double> bareQuit, start, connect, quit, quitLater;
+    QList<double> bareQuit, start, connect, quit, quitLater, quitError;
     for (int i = 0; i < runs; ++i) {
         const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
         const TimedChild p =
             TimedChild::run({QStringLiteral("--program"), device, QStringLiteral("0")});
         const TimedChild l =
             TimedChild::run({QStringLiteral("--program"), device, QString::number(LaterMs)});
-        for (const TimedChild *c : {&b, &p, &l}) {
+        const TimedChild e = TimedChild::run(
+            {QStringLiteral("--program"), device, QStringLiteral("0"), QStringLiteral("error")});
+        for (const TimedChild *c : {&b, &p, &l, &e}) {
             if (!c->ok || c->at("closing") < 0)
                 return env.failed(QStringLiteral("a child did not start, connect or end cleanly"));
         }
@@ -114,6 +119,7 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
         connect.append(p.at("connected") - p.at("shown"));
         quit.append(p.endedMs - p.at("closing"));
         quitLater.append(l.endedMs - l.at("closing"));
+        quitError.append(e.endedMs - e.at("closing"));
     }
     board.terminate();
     board.waitForFinished(5000);
@@ -126,7 +132,9 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
                         << "\n"
                         << "  kvl52110 close to exit, at once:     " << ms(median(quit)) << "\n"
                         << "  kvl52110 close to exit, " << LaterMs / 1000
-                        << " s connected: " << ms(median(quitLater)) << "\n";
+                        << " s connected: " << ms(median(quitLater)) << "\n"
+                        << "  kvl52110 close to exit, after an error: " << ms(median(quitError))
+                        << "\n";
     return 0;
 }
 
@@ -138,7 +146,8 @@ int main(int argc, char **argv)
     if (mode == "--bare")
         return runBare(argc, argv);
     if (mode == "--program" && argc > 3)
-        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), atoi(argv[3]));
+        return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), atoi(argv[3]),
+                          argc > 4 && QByteArray(argv[4]) == "error");
     BenchEnvironment env(argv[0]);
     if (const int code = env.checkStart())
         return code;
