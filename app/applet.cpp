@@ -1,5 +1,6 @@
 #include "applet.h"
 
+#include "applog.h"
 #include "bytetext.h"
 #include "mainapp.h"
 #include "prompt.h"
@@ -12,7 +13,6 @@
 #include "waitcursor.h"
 
 #include <QAction>
-#include <QDebug>
 #include <QDrag>
 #include <QMimeData>
 #include <QPointer>
@@ -263,10 +263,10 @@ bool Applet::addRegister(Register *reg, int expectedSize)
     if (!reg || reg->name().isEmpty())
         return false;
     if (expectedSize > 0 && reg->size() != expectedSize)
-        qDebug().noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
-                                  .arg(reg->name())
-                                  .arg(reg->size())
-                                  .arg(expectedSize);
+        qCDebug(lcApp).noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
+                                        .arg(reg->name())
+                                        .arg(reg->size())
+                                        .arg(expectedSize);
     return bindRegister(reg->name(), reg);
 }
 
@@ -298,7 +298,7 @@ bool Applet::bindVariable(const QString &name, Variable *var)
 bool Applet::addBinding(const QString &name, const Binding &binding, QObject *model)
 {
     if (bindings.contains(name)) {
-        qDebug().noquote()
+        qCDebug(lcApp).noquote()
             << QStringLiteral("Applet %1 already contains %2").arg(objectName(), name);
         return false;
     }

@@ -1,11 +1,11 @@
 #include "localclient.h"
 
+#include "applog.h"
 #include "pipename.h"
 #include "requesthandler.h"
 #include "typedvalue.h"
 
 #include <QDeadlineTimer>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QTime>
 
@@ -124,7 +124,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
         emit signal_log(1, txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
                                         QString::number(m_timeout), line, m_serverName));
         if (!written) {
-            qDebug() << "NamedPipe:tx:fail";
+            qCDebug(lcApp) << "NamedPipe:tx:fail";
             abort();
             continue;
         }
@@ -135,7 +135,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
             m_lastError =
                 QStringLiteral("No response from pipe %1 command %2\n Try to set higher timeout!\n")
                     .arg(m_serverName, name);
-            qDebug() << "NamedPipe:rx:fail";
+            qCDebug(lcApp) << "NamedPipe:rx:fail";
             abort();
             continue;
         }

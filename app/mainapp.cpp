@@ -2,11 +2,13 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "applog.h"
 #include "beeper.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
 #include "portscan.h"
@@ -17,7 +19,6 @@
 #include "windowplacement.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
@@ -67,10 +68,12 @@ void MainApp::setAppletFactories(const QList<AppletFactory> &factories)
 
 // ---------------------------------------------------------------- start-up window
 
+// The forms' font comes first, so the start-up window and every form are built with it.
 void MainApp::createStartupWindow()
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return;
+    FormFont::install();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/program")));
     // A logo file in the working directory is shown; without one, the program's own picture.
     QPixmap logo(QStringLiteral("Velmora_Logo.png"));
@@ -423,9 +426,9 @@ void MainApp::slot_connected()
         m_mainWindow->setStatusText(SimulationMark);
     } else {
         m_mainWindow->setStatusText(firmwareStatusText());
-        qDebug().noquote() << (m_controlBoard->isCompatible()
-                                   ? QStringLiteral("version text - compatible")
-                                   : QStringLiteral("version text - incompatible"));
+        qCDebug(lcApp).noquote() << (m_controlBoard->isCompatible()
+                                         ? QStringLiteral("version text - compatible")
+                                         : QStringLiteral("version text - incompatible"));
     }
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
@@ -554,9 +557,9 @@ void MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (result)
             *result = true;
     } else if (name == QLatin1String("open")) {
-        connectBoard(args.toString());
+        const bool connected = connectBoard(args.toString());
         if (result)
-            *result = true;
+            *result = connected;
     } else if (name == QLatin1String("write")) {
         if (!isConnected())
             return;

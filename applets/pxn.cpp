@@ -1,5 +1,6 @@
 #include "pxn.h"
 
+#include "appletslog.h"
 #include "controlboard.h"
 #include "mainapp.h"
 #include "prompt.h"
@@ -10,7 +11,6 @@
 #include "ui_pxn.h"
 
 #include <QApplication>
-#include <QtDebug>
 
 namespace
 {
@@ -33,7 +33,7 @@ QPair<int, int> identifiers(Register &frame, const char *idField)
     const int pid2 = int(
         frame.getField(QStringLiteral("[P2]")) * 128 + frame.getField(QStringLiteral("[BC]")) * 32 +
         frame.getField(QLatin1String("[") + QLatin1String(idField) + QLatin1String("]")));
-    qDebug() << "pid1 = " << pid1 << " pid2 = " << pid2;
+    qCDebug(lcApplets) << "pid1 = " << pid1 << " pid2 = " << pid2;
     return {pid1, pid2};
 }
 
@@ -111,7 +111,7 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
     if (data.size() > PxnFrame::MaxDataBytes)
         return false;
     const QByteArray frame = PxnFrame::build(pid1, pid2, data, true);
-    qDebug() << "checksum" << quint8(frame.back());
+    qCDebug(lcApplets) << "checksum" << quint8(frame.back());
     return MainApp::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
@@ -128,7 +128,7 @@ bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int 
     QByteArray received;
     quint8 receivedCrc = 0;
     if (!PxnFrame::parseAnswer(answer, answerBytes, &received, &receivedCrc)) {
-        qDebug() << "Reading failed";
+        qCDebug(lcApplets) << "Reading failed";
         return false;
     }
     data = received;
@@ -198,7 +198,7 @@ bool Pxn::writeBankWords(Register &bank, int sa, int rba, int count, bool broadc
     frame.setField(QStringLiteral("[RBA]"), quint32(rba));
     frame.setField(QStringLiteral("[SA]"), quint32(sa));
     frame.setField(QStringLiteral("[FT]"), broadcast ? 2 : 1);
-    qDebug() << "FT" << (broadcast ? 2 : 1);
+    qCDebug(lcApplets) << "FT" << (broadcast ? 2 : 1);
     const QPair<int, int> pid = identifiers(frame, "RBA");
     for (int i = 0; i < count; ++i) {
         const quint32 word = silentValue(*bankWord(bank, rba + i));
@@ -227,5 +227,5 @@ bool Pxn::readCommandFrame(Register &command, int answerBytes, bool refresh)
 void Pxn::dumpBytes(const QByteArray &bytes)
 {
     for (char byte : bytes)
-        qDebug() << quint8(byte);
+        qCDebug(lcApplets) << quint8(byte);
 }

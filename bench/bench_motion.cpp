@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QSlider>
 #include <QTextStream>
 
@@ -19,20 +18,6 @@ namespace
 {
 
 constexpr double EffectIntervalMs = 70;
-
-bool writeConfiguration(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    out << "NumberOfDevices 2\nPixelsPerDevice 12\nNumberOfRows 2\nNumberOfCols 12\n";
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 1; col <= 12; ++col)
-            out << row * 12 + col << (col < 12 ? " " : "\n");
-    }
-    return true;
-}
 
 // Microseconds per call of step: the best of the rounds.
 double microsecondsPerCall(const std::function<void()> &step)
@@ -85,7 +70,7 @@ int main(int argc, char *argv[])
         MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
     if (!app.started())
         return 1; // SimulatedApp said why
-    if (!page || !writeConfiguration(QStringLiteral("matrix24.txt")))
+    if (!page || !SimulatedApp::writeMatrix24(QStringLiteral("matrix24.txt")))
         return env.cannotStart(QStringLiteral("no board page, or its configuration file could "
                                               "not be written"));
     page->loadConfiguration(QStringLiteral("matrix24.txt"));

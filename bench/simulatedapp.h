@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -22,6 +23,12 @@ public:
     // Call with the QApplication running; debug output is off for the whole run. When the
     // application cannot start, says why on the standard error.
     SimulatedApp(FakeBoard &board, const QList<MainApp::AppletFactory> &factories)
+        : SimulatedApp(board.devicePath(), factories)
+    {
+    }
+
+    // Connects to the board simulated on devicePath (the simulator tool in a child process).
+    SimulatedApp(const QString &devicePath, const QList<MainApp::AppletFactory> &factories)
     {
         Prompt::install(&m_prompt);
         // The application writes its options and state files to the working directory.
@@ -29,7 +36,7 @@ public:
             cannotStart(QStringLiteral("no working directory: ") + m_work.errorString());
             return;
         }
-        if (!board.isValid()) {
+        if (devicePath.isEmpty()) {
             cannotStart(QStringLiteral("the simulator has no pseudo-terminal"));
             return;
         }
@@ -40,10 +47,9 @@ public:
             return;
         }
         m_app->start();
-        m_started = m_app->connectBoard(board.devicePath());
+        m_started = m_app->connectBoard(devicePath);
         if (!m_started)
-            cannotStart(QStringLiteral("cannot connect to the simulator at ") +
-                        board.devicePath());
+            cannotStart(QStringLiteral("cannot connect to the simulator at ") + devicePath);
     }
 
     ~SimulatedApp()
@@ -54,6 +60,21 @@ public:
     }
 
     bool started() const { return m_started; }
+
+    // Writes a matrix configuration file: two devices of 12 switches in two rows of 12.
+    static bool writeMatrix24(const QString &fileName)
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return false;
+        QTextStream out(&file);
+        out << "NumberOfDevices 2\nPixelsPerDevice 12\nNumberOfRows 2\nNumberOfCols 12\n";
+        for (int row = 0; row < 2; ++row) {
+            for (int col = 1; col <= 12; ++col)
+                out << row * 12 + col << (col < 12 ? " " : "\n");
+        }
+        return true;
+    }
     ControlBoard *link() const { return m_app->controlBoard(); }
 
     // Steps that succeed per second within one round; 0 when one fails. The board's records

@@ -181,6 +181,6 @@ void Board::addressChangedSlot()
         hint += QStringLiteral(" Enable at least one buck;");
     if (ui->cbBySW->isChecked())
         hint += QStringLiteral(" Consider if you need to press the reset button;");
-    ui->leInfoBox->clear();
-    ui->leInfoBox->insert(hint);
+    // setText keeps no undo history: the hint is refreshed on every buck or address change.
+    ui->leInfoBox->setText(hint);
 }

@@ -50,15 +50,16 @@ const char *const DefaultAddresses[] = {"1", "2", "3", "5", "6", "7", "13", "14"
 
 } // namespace
 
-// Each dial's release writes its word, connected once here (no signal carries that name).
+// Each dial's release writes its word, connected once here (no signal carries that name,
+// so these slots stay out of the by-name connection).
 void Board::connectPowerDials()
 {
     connect(ui->dialVBOOST, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialVBOOST_dialReleased);
+            &Board::slot_dialVBOOSTReleased);
     connect(ui->dialBCK1AVG, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialBCK1AVG_dialReleased);
+            &Board::slot_dialBCK1AVGReleased);
     connect(ui->dialBCK2AVG, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialBCK2AVG_dialReleased);
+            &Board::slot_dialBCK2AVGReleased);
 }
 
 bool Board::writeP404Address(int address)
@@ -86,7 +87,7 @@ void Board::on_dialVBOOST_valueChanged(int code)
     updateBuckPlot();
 }
 
-void Board::on_dialVBOOST_dialReleased()
+void Board::slot_dialVBOOSTReleased()
 {
     writeP404Address(BoostControlAddress);
 }
@@ -148,12 +149,12 @@ void Board::on_dialBCK2AVG_valueChanged(int code)
     calculateBuckAverage(2);
 }
 
-void Board::on_dialBCK1AVG_dialReleased()
+void Board::slot_dialBCK1AVGReleased()
 {
     writeP404Address(BuckCurrentAddress[0]);
 }
 
-void Board::on_dialBCK2AVG_dialReleased()
+void Board::slot_dialBCK2AVGReleased()
 {
     writeP404Address(BuckCurrentAddress[1]);
 }

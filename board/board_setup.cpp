@@ -5,13 +5,13 @@
 
 #include "autoaddressing.h"
 #include "boardglobals.h"
+#include "boardlog.h"
 #include "controlboard.h"
 #include "driverboarddescription.h"
 #include "mainapp.h"
 #include "spip205.h"
 #include "ui_board.h"
 
-#include <QDebug>
 #include <QHeaderView>
 
 namespace
@@ -58,14 +58,14 @@ void Board::setupHardware()
 {
     const bool mockup = currentPort() == MockupPort;
     if (!mockup) {
-        qDebug() << "---SPI Setup---";
+        qCDebug(lcBoard) << "---SPI Setup---";
         sendSetupCommands(SpiSetup);
-        qDebug() << "---UART Setup---";
+        qCDebug(lcBoard) << "---UART Setup---";
         sendSetupCommands(UartSetup);
-        qDebug() << "---PWM Setup---";
+        qCDebug(lcBoard) << "---PWM Setup---";
         sendSetupCommands(PwmSetup);
     }
-    qDebug() << "---LED Driver Setup---";
+    qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
     ui->gbLEDDRIVER->setVisible(detected);
     if (!detected) {
@@ -96,7 +96,7 @@ void Board::configureDriver()
 void Board::configureP404Driver()
 {
     setPowerTabsEnabled(false, true);
-    qDebug() << "VELmcu SPILEDCS configuration";
+    qCDebug(lcBoard) << "VELmcu SPILEDCS configuration";
     emit signal_log(0, QStringLiteral("Configure SPILED@%1 P404").arg(p404SpiChannel));
     const QByteArray chipSelect = "set SPILEDCS" + QByteArray::number(p404SpiChannel);
     sendSetupCommands({"set SPILEDCONF", chipSelect + "SPEED=300000", chipSelect + "CPOL=0",
@@ -139,7 +139,7 @@ void Board::resetPage()
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);
     dimFreq.fill(0, MaxSlaves);
-    scriptList.clear(); // the scripts belong to the page; the list only refers to them
+    scriptList.clear();
     QTableWidget *table = ui->tableAnimationScripts;
     table->setRowCount(0);
     table->setColumnCount(int(ScriptColumns.size()));

@@ -10,6 +10,7 @@
 #include "variable.h"
 
 #include <QDialog>
+#include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -241,6 +242,7 @@ private slots:
     void bindings()
     {
         Register other(4, "BANK"), unnamed(4, "");
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.app.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
         QVERIFY(!applet->addRegister(&other, 0));
         QCOMPARE(applet->binding("BANK")->reg, bank.get());
