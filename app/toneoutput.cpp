@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QAtomicPointer>
 #include <QDeadlineTimer>
-#include <QMutex>
 #include <QGuiApplication>
+#include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
 

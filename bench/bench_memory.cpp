@@ -146,11 +146,9 @@ int main(int argc, char *argv[])
     const int rounds = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 1000;
 
     QProcess simulator;
-    simulator.start(QStringLiteral(KVL_FAKEBOARD_PATH), QStringList());
-    if (!simulator.waitForReadyRead(10000))
-        return env.cannotStart(QStringLiteral("the fakeboard tool did not start: ") +
-                               simulator.errorString());
-    const QString device = QString::fromLocal8Bit(simulator.readLine().trimmed());
+    const QString device = env.startSimulator(simulator, QStringLiteral(KVL_FAKEBOARD_PATH));
+    if (device.isEmpty())
+        return 1;
     int status = 1;
     {
         SimulatedApp app(device, toolAppletFactories());

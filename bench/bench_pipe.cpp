@@ -178,8 +178,7 @@ int main(int argc, char **argv)
                 std::printf("%-27s batch %3d: echo %9.0f req/s, LocalServer %9.0f req/s, "
                             "ratio %.2f (first reply %s)\n",
                             halfClose ? "client half-closes," : "client reads until close,",
-                            batchSize, echoRate, pipeRate,
-                            echoRate > 0 ? pipeRate / echoRate : 0.0,
+                            batchSize, echoRate, pipeRate, echoRate > 0 ? pipeRate / echoRate : 0.0,
                             reply.left(12).toHex(' ').constData());
             }
         }

@@ -15,47 +15,17 @@
 #include "widgetprompt.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QProcess>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace
 {
 
 // The second close comes this long after the connection: past the link's keep-alive.
 const int LaterMs = 3000;
-
-void report(const char *line)
-{
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
-// Closes window from the event loop after ms, as the user's click on its close button does.
-void closeAfter(QWidget *window, int ms)
-{
-    QTimer::singleShot(ms, window, [window]() {
-        report("closing");
-        window->close();
-    });
-}
-
-int runBare(int argc, char **argv)
-{
-    QApplication application(argc, argv);
-    QMainWindow window;
-    window.resize(1440, 975);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
-    report("shown");
-    closeAfter(&window, 0);
-    return QApplication::exec();
-}
 
 // The program as its entry runs it, with the connection and the close between start and end.
 int runProgram(int argc, char **argv, const QString &device, int connectedMs, bool error)
@@ -77,10 +47,10 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs, bo
         steps.stop();
         if (!QTest::qWaitForWindowExposed(app->mainWindow()))
             return QCoreApplication::exit(1);
-        report("shown");
+        reportLine("shown");
         if (!app->connectBoard(device))
             return QCoreApplication::exit(1);
-        report("connected");
+        reportLine("connected");
         if (error) // the log window beeps, as for any error
             emit app->signal_log(-1, QStringLiteral("an error just before the close"));
         closeAfter(app->mainWindow(), connectedMs);
@@ -96,11 +66,9 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
     QProcess board;
-    board.start(QStringLiteral(KVL_FAKEBOARD_PATH), QStringList());
-    if (!board.waitForReadyRead(10000))
-        return env.cannotStart(QStringLiteral("the fakeboard tool did not start: ") +
-                               board.errorString());
-    const QString device = QString::fromLocal8Bit(board.readLine().trimmed());
+    const QString device = env.startSimulator(board, QStringLiteral(KVL_FAKEBOARD_PATH));
+    if (device.isEmpty())
+        return 1;
     QList<double> bareQuit, start, connect, quit, quitLater, quitError;
     for (int i = 0; i < runs; ++i) {
         const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
@@ -125,11 +93,9 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
     board.waitForFinished(5000);
     const auto ms = [](double v) { return QString::number(v, 'f', 1).rightJustified(7) + " ms"; };
     QTextStream(stdout) << "quit, median of " << runs << " runs, each a fresh process\n"
-                        << "  bare Qt window, close to exit:       " << ms(median(bareQuit))
-                        << "\n"
+                        << "  bare Qt window, close to exit:       " << ms(median(bareQuit)) << "\n"
                         << "  kvl52110 start to window shown:      " << ms(median(start)) << "\n"
-                        << "  kvl52110 connect to the simulator:   " << ms(median(connect))
-                        << "\n"
+                        << "  kvl52110 connect to the simulator:   " << ms(median(connect)) << "\n"
                         << "  kvl52110 close to exit, at once:     " << ms(median(quit)) << "\n"
                         << "  kvl52110 close to exit, " << LaterMs / 1000
                         << " s connected: " << ms(median(quitLater)) << "\n"
@@ -144,7 +110,7 @@ int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--bare")
-        return runBare(argc, argv);
+        return runBareWindow(argc, argv, true);
     if (mode == "--program" && argc > 3)
         return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), atoi(argv[3]),
                           argc > 4 && QByteArray(argv[4]) == "error");

@@ -18,7 +18,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMainWindow>
 #include <QTest>
 #include <QTextStream>
 
@@ -31,25 +30,6 @@ namespace
 const char *const ShownLine = "shown";
 const char *const PortsLine = "ports";
 const char *const FormLine = "form ";
-
-void report(const char *line)
-{
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
-int runBare(int argc, char **argv)
-{
-    QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("bare"));
-    window.resize(1440, 975);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
-    report(ShownLine);
-    return 0;
-}
 
 // The board page's form built into a widget, as the program's start builds it (styled, not
 // shown); prints "form <ms>".
@@ -83,11 +63,11 @@ int runProgram(int argc, char **argv)
     if (!QTest::qWaitForWindowExposed(app->mainWindow()))
         return 1;
     const qint64 startMs = phase.elapsed();
-    report(ShownLine);
+    reportLine(ShownLine);
     // The probe lists "mockup" and "script" at least.
     if (!QTest::qWaitFor([app]() { return app->mainWindow()->portList()->count() > 0; }, 30000))
         return 1;
-    report(PortsLine);
+    reportLine(PortsLine);
     std::fprintf(stderr, "init %lld ms, start %lld ms\n", initMs, startMs);
     app->shutdown();
     return 0;
@@ -134,7 +114,7 @@ int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--bare")
-        return runBare(argc, argv);
+        return runBareWindow(argc, argv, false);
     if (mode == "--form")
         return runForm(argc, argv);
     if (mode == "--program")

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -15,7 +16,8 @@
 class BenchEnvironment
 {
 public:
-    explicit BenchEnvironment(const char *argv0) : m_name(QFileInfo(QFile::decodeName(argv0)).fileName())
+    explicit BenchEnvironment(const char *argv0)
+        : m_name(QFileInfo(QFile::decodeName(argv0)).fileName())
     {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -38,10 +40,22 @@ public:
         std::fprintf(stderr, "%s: failed: %s\n", qPrintable(m_name), qPrintable(why));
         return 1;
     }
+    // Starts the fakeboard tool at path in tool; the device path it serves, or an empty text
+    // after saying why it did not start.
+    QString startSimulator(QProcess &tool, const QString &path) const
+    {
+        tool.start(path, QStringList());
+        if (tool.waitForReadyRead(10000))
+            return QString::fromLocal8Bit(tool.readLine().trimmed());
+        cannotStart(QStringLiteral("the fakeboard tool did not start: ") + tool.errorString());
+        return QString();
+    }
     // The usual first check of main().
     int checkStart() const
     {
-        return isValid() ? 0 : cannotStart(QStringLiteral("no temporary directory: ") + m_tmp.errorString());
+        return isValid()
+                   ? 0
+                   : cannotStart(QStringLiteral("no temporary directory: ") + m_tmp.errorString());
     }
 
 private:

@@ -2,17 +2,57 @@
 
 // What the start-up and quit benchmarks share: this benchmark's executable run again as a child
 // process in a mode of its own, headless, with prompts answered by default and in fresh working
-// and temporary directories; each line it prints is timed from its start.
+// and temporary directories; each line it prints is timed from its start. The bare window is
+// one such mode of both.
+#include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMainWindow>
 #include <QPair>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
+
+// In a child: one line for the parent, sent at once.
+inline void reportLine(const char *line)
+{
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+// In a child: closes window from the event loop after ms, as a click on its close button does,
+// and reports "closing".
+inline void closeAfter(QWidget *window, int ms)
+{
+    QTimer::singleShot(ms, window, [window]() {
+        reportLine("closing");
+        window->close();
+    });
+}
+
+// In a child: a bare Qt widgets program that shows a main window of the program's size and
+// reports "shown" once it is exposed; with close, it then closes the window and ends.
+inline int runBareWindow(int argc, char **argv, bool close)
+{
+    QApplication application(argc, argv);
+    QMainWindow window;
+    window.resize(1440, 975);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+    reportLine("shown");
+    if (!close)
+        return 0;
+    closeAfter(&window, 0);
+    return QApplication::exec();
+}
 
 struct TimedChild {
     QList<QPair<QByteArray, double>> lines; // each line printed, with its milliseconds

@@ -544,7 +544,8 @@ void ControlBoard::probePorts(const QStringList &in, QStringList &out)
         }
         SerialPort probe;
         if (probe.open_port(port, DefaultBaudrate) &&
-            keepAliveAnswered(probe, m_timing, [](const QByteArray &) {}, &m_stopProbe))
+            keepAliveAnswered(
+                probe, m_timing, [](const QByteArray &) {}, &m_stopProbe))
             out.append(port);
     }
 }

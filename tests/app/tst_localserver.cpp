@@ -122,8 +122,10 @@ private slots:
              {"run\tA.cmd\ti1\tf2\n", true, {}, "", "run A.cmd [int:1,double:2]"},
              {"run\tA.cmd\t\t\n", true, {}, "", "run A.cmd [-,-]"},
              // Malformed lines and the batch rules in full: tests/applets/tst_pipeblackbox.
-             {"set\tA.B\n", true, {}, err, none}, {"get\tA.B\ti1\n", true, {}, err, none},
-             {"run\n", true, {}, err, none}, {"bogus\tA.B\n", true, {}, err, none},
+             {"set\tA.B\n", true, {}, err, none},
+             {"get\tA.B\ti1\n", true, {}, err, none},
+             {"run\n", true, {}, err, none},
+             {"bogus\tA.B\n", true, {}, err, none},
              {"get\tA.B\nset\tA.B\ti1\nget\tA.B\n", true, 3, "i3ok\ni3",
               "get A.B|set A.B int:1|get A.B"},
              {"get\tA.B\r\nget\tA.B\n", true, 3, "i3", getAB},
@@ -176,7 +178,8 @@ private slots:
         QByteArray lines;
         for (int i = 0; i < 40; ++i)
             lines += "set\tA.B\ti" + QByteArray::number(i) + "\nget\tA.B\n";
-        QTest::newRow("64-byte pieces") << lines << qsizetype(64) << QByteArray("ok\ni7").repeated(40);
+        QTest::newRow("64-byte pieces")
+            << lines << qsizetype(64) << QByteArray("ok\ni7").repeated(40);
         QByteArray large = "set\tA.B\ti1\n" + QByteArray(1000000 - 19, '\n') + "get\tA.B\n";
         QTest::newRow("a million bytes") << large << qsizetype(1 << 20) << QByteArray("ok\ni7");
     }
