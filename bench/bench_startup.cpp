@@ -7,6 +7,7 @@
 //
 //     bench_startup [runs]        (default 7 runs of each)
 #include "benchenv.h"
+#include "formfont.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "prompt.h"
@@ -31,11 +32,12 @@ const char *const ShownLine = "shown";
 const char *const PortsLine = "ports";
 const char *const FormLine = "form ";
 
-// The board page's form built into a widget, as the program's start builds it (styled, not
-// shown); prints "form <ms>".
+// The board page's form built into a widget, as the program's start builds it (the forms'
+// font, styled, not shown); prints "form <ms>".
 int runForm(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    FormFont::install();
     MainApp::applyStyleSheet();
     QElapsedTimer timer;
     timer.start();
