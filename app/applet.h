@@ -90,6 +90,8 @@ public:
     static void makeDragScript(QWidget *source, const char *item, const char *argument);
 
     // --- window side ---
+    // The applet's MDI sub-window (put into parent when that is an MDI area) or dock widget,
+    // made once.
     QWidget *createContainer(int kind, QWidget *parent);
     QWidget *container() const;
     int containerKind() const;

@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTime>
 
+#include <sys/socket.h>
+
 namespace
 {
 const int attemptsPerRequest = 1;
@@ -142,11 +144,14 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
                   : QStringLiteral("<font color=green>Pipe(%3) :[+%1ms] %2</font>");
         emit signal_log(1, rxFormat.arg(QString::number(stopwatch.elapsed()),
                                         QString::fromLatin1(reply), m_serverName));
+        abort(); // a half-closed connection carries no further request
         return parseReply(reply, value);
     }
     return false;
 }
 
+// Writes the request, then shuts down the writing side: the server knows that the batch is
+// complete and answers and closes without waiting for more.
 bool LocalClient::writeRequest(const QByteArray &bytes)
 {
     if (write(bytes) != bytes.size())
@@ -156,6 +161,7 @@ bool LocalClient::writeRequest(const QByteArray &bytes)
         if (!waitForBytesWritten(int(deadline.remainingTime())))
             return false;
     }
+    ::shutdown(int(socketDescriptor()), SHUT_WR);
     return true;
 }
 

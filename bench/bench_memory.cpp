@@ -6,6 +6,7 @@
 // about 0 once the first rounds have filled the caches.
 //
 //     bench_memory [rounds]        (default 1000)
+#include "benchenv.h"
 #include "board.h"
 #include "controlboard.h"
 #include "mainapp.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <atomic>
@@ -136,22 +136,19 @@ void report(int rounds, int writes, const Usage &bare, const Usage &page)
 int main(int argc, char *argv[])
 {
     // The program's socket and files go to a directory of our own.
-    QTemporaryDir temp;
-    if (!temp.isValid())
-        return 1;
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("KVL_PROMPT_DEFAULTS", "1");
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     MainApp::applyStyleSheet(); // as the program does: every widget is style-sheet styled
     const int rounds = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 1000;
 
     QProcess simulator;
-    simulator.start(QStringLiteral(KVL_FAKEBOARD_PATH), QStringList());
-    if (!simulator.waitForReadyRead(10000))
+    const QString device = env.startSimulator(simulator, QStringLiteral(KVL_FAKEBOARD_PATH));
+    if (device.isEmpty())
         return 1;
-    const QString device = QString::fromLocal8Bit(simulator.readLine().trimmed());
     int status = 1;
     {
         SimulatedApp app(device, toolAppletFactories());
@@ -159,13 +156,16 @@ int main(int argc, char *argv[])
         ControlBoard *link = app.link();
         auto *page =
             qobject_cast<Board *>(main->findApplet(QStringLiteral("Board"), MainApp::ByName));
-        if (!app.started() || !page || !SimulatedApp::writeMatrix24(MatrixFile))
-            return 1;
+        if (!app.started())
+            return 1; // SimulatedApp said why
+        if (!page || !SimulatedApp::writeMatrix24(MatrixFile))
+            return env.cannotStart(QStringLiteral("no board page, or its configuration file "
+                                                  "could not be written"));
         std::atomic<int> writes{0};
         const QMetaObject::Connection counting = QObject::connect(
             link, &ControlBoard::signal_tx, link, [&writes]() { ++writes; }, Qt::DirectConnection);
         if (!pageRound(main, page))
-            return 1;
+            return env.failed(QStringLiteral("the first round of board-page use failed"));
         QObject::disconnect(counting);
         const int perRound = writes.load();
 
@@ -176,6 +176,8 @@ int main(int argc, char *argv[])
         if (measure(rounds, bareStep, &bare) && measure(rounds, pageStep, &growth)) {
             report(rounds, perRound, bare, growth);
             status = 0;
+        } else {
+            status = env.failed(QStringLiteral("a measured round failed"));
         }
     }
     simulator.terminate();

@@ -6,6 +6,7 @@
 #include "mainapp.h"
 #include "prompt.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,7 +20,8 @@ public:
     static constexpr int RunMs = 700; // one measuring round
     static constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
 
-    // Call with the QApplication running; debug output is off for the whole run.
+    // Call with the QApplication running; debug output is off for the whole run. When the
+    // application cannot start, says why on the standard error.
     SimulatedApp(FakeBoard &board, const QList<MainApp::AppletFactory> &factories)
         : SimulatedApp(board.devicePath(), factories)
     {
@@ -30,15 +32,24 @@ public:
     {
         Prompt::install(&m_prompt);
         // The application writes its options and state files to the working directory.
-        if (!m_work.isValid() || !QDir::setCurrent(m_work.path()))
+        if (!m_work.isValid() || !QDir::setCurrent(m_work.path())) {
+            cannotStart(QStringLiteral("no working directory: ") + m_work.errorString());
             return;
+        }
+        if (devicePath.isEmpty()) {
+            cannotStart(QStringLiteral("the simulator has no pseudo-terminal"));
+            return;
+        }
         m_app->setAppletFactories(factories);
-        if (!m_app->init())
+        if (!m_app->init()) {
+            cannotStart(QStringLiteral("the program did not start (its pipe could not be "
+                                       "served, or an applet's set-up failed)"));
             return;
+        }
         m_app->start();
         m_started = m_app->connectBoard(devicePath);
         if (!m_started)
-            QTextStream(stderr) << "cannot connect to the simulator\n";
+            cannotStart(QStringLiteral("cannot connect to the simulator at ") + devicePath);
     }
 
     ~SimulatedApp()
@@ -96,6 +107,12 @@ public:
     }
 
 private:
+    static void cannotStart(const QString &why)
+    {
+        QTextStream(stderr) << QCoreApplication::applicationName() << ": cannot start: " << why
+                            << "\n";
+    }
+
     QTemporaryDir m_work;
     DefaultPrompt m_prompt;
     MainApp *m_app = MainApp::instance();

@@ -233,6 +233,12 @@ private slots:
         ToneOutput::instance()->play(1000, 30);
         ToneOutput::instance()->play(1000, -5);
         QVERIFY(t.elapsed() >= 29);
+
+        // At the end of the program every pattern stops, the system output's tone too.
+        QPointer<Beeper> longBeep = new Beeper("1000:60000;1000:60000");
+        QTest::qWait(100); // into its first tone
+        Beeper::stopAll();
+        QTRY_VERIFY_WITH_TIMEOUT(longBeep.isNull(), 10000);
         ToneOutput::install(&tones);
     }
 
