@@ -15,6 +15,8 @@
 namespace
 {
 
+constexpr int MaxSlaveAddress = 31;
+
 Pxn *&current()
 {
     static Pxn *pxn = nullptr;
@@ -168,6 +170,12 @@ bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int 
 
 bool Pxn::transferBank(Register &bank, int sa, int rba, bool read, quint8 count, quint8 broadcast)
 {
+    // The frame's five-bit address field would turn any other number into another chip's.
+    if (sa < 0 || sa > MaxSlaveAddress) {
+        emit signal_log(
+            1, QStringLiteral("No bank transfer: %1 is not a slave address (0..31)").arg(sa));
+        return false;
+    }
     if (read)
         return readBankWord(bank, sa, rba);
     if (count < 1 || count > 4)

@@ -354,6 +354,7 @@ private:
     // that has no place in them.
     bool recordSwitchDuty(int switchNumber, int value);
     void setBuckEnabled(int channel, bool on);
+    void setAllDuty(int duty);
 
 
     // ----- motion: private members below -----
@@ -479,6 +480,10 @@ private:
     void reportCrcFailure(const QString &text);
     // KVL52404 page
     bool writeP404Address(int address);
+    // A control's change of a map field; a refresh of the controls leaves the map alone.
+    void editP404Field(const QString &field, quint32 value);
+    void setP404BoostVoltage(int code);
+    void followP404Word(int address);
     void setP404Field(const char *field, int value, int address);
     void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);

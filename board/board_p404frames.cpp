@@ -180,6 +180,7 @@ bool Board::MemoryRead(QStringList addresses)
             return false;
         const quint32 data = SPI_OUT_RD_TP404.getField(QStringLiteral("[READ_DATA]"));
         SPI_MAPP404.selectByAttribute(QStringLiteral("ADD"), address)->setValue(data, true);
+        followP404Word(address.toInt());
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
     }
     slot_updateAllControls();
