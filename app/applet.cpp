@@ -1,5 +1,6 @@
 #include "applet.h"
 
+#include "applog.h"
 #include "bytetext.h"
 #include "mainapp.h"
 #include "prompt.h"
@@ -12,7 +13,6 @@
 #include "waitcursor.h"
 
 #include <QAction>
-#include <QDebug>
 #include <QDrag>
 #include <QMimeData>
 #include <QPointer>
@@ -152,6 +152,23 @@ void dropModelConnections(QObject *model, QObject *applet)
 
 } // namespace
 
+// Sets the applet's change origin for a scope and restores the one before.
+class Applet::OriginScope
+{
+public:
+    OriginScope(Applet *applet, ChangeOrigin origin) : m_applet(applet), m_saved(applet->m_origin)
+    {
+        applet->m_origin = origin;
+    }
+    ~OriginScope() { m_applet->m_origin = m_saved; }
+    OriginScope(const OriginScope &) = delete;
+    OriginScope &operator=(const OriginScope &) = delete;
+
+private:
+    Applet *m_applet;
+    ChangeOrigin m_saved;
+};
+
 Applet::Applet(QWidget *parent) : QWidget(parent) {}
 
 Applet::~Applet()
@@ -165,13 +182,15 @@ Applet::~Applet()
 
 bool Applet::set(const QString &name, const QVariant &value, int key)
 {
-    if (name.isEmpty() || isNullVariant(value))
+    // A refresh only shows the model: whatever a widget's slot would write then is refused.
+    if (name.isEmpty() || isNullVariant(value) || isRefreshing())
         return false;
     const QString item = itemOf(name);
     Binding *b = binding(item);
     if (item.isEmpty() || !b)
         return false;
 
+    OriginScope edit(this, ChangeOrigin::Edit);
     bool ok = false;
     if (b->isRegister()) {
         quint32 number = 0;
@@ -196,7 +215,8 @@ QVariant Applet::get(const QString &name, int key)
     if (item.isEmpty() || !binding(item))
         return QVariant();
 
-    updateItemOnce(1, item);
+    if (!isRefreshing())
+        updateItemOnce(1, item);
     // The hook may have removed the item.
     const Binding *b = binding(item);
     if (!b)
@@ -208,6 +228,7 @@ QVariant Applet::get(const QString &name, int key)
         result = QVariant(latin1UpToZero(b->variable->text()));
     else
         result = QVariant(b->variable->value());
+    OriginScope refresh(this, ChangeOrigin::Refresh);
     refreshItem(item);
     return result;
 }
@@ -263,10 +284,10 @@ bool Applet::addRegister(Register *reg, int expectedSize)
     if (!reg || reg->name().isEmpty())
         return false;
     if (expectedSize > 0 && reg->size() != expectedSize)
-        qDebug().noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
-                                  .arg(reg->name())
-                                  .arg(reg->size())
-                                  .arg(expectedSize);
+        qCDebug(lcApp).noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
+                                        .arg(reg->name())
+                                        .arg(reg->size())
+                                        .arg(expectedSize);
     return bindRegister(reg->name(), reg);
 }
 
@@ -298,7 +319,7 @@ bool Applet::bindVariable(const QString &name, Variable *var)
 bool Applet::addBinding(const QString &name, const Binding &binding, QObject *model)
 {
     if (bindings.contains(name)) {
-        qDebug().noquote()
+        qCDebug(lcApp).noquote()
             << QStringLiteral("Applet %1 already contains %2").arg(objectName(), name);
         return false;
     }
@@ -470,6 +491,9 @@ void Applet::slot_ControlTriggered()
 
 void Applet::controlChanged(UniversalControl *w)
 {
+    // A widget that took its value from the model has nothing to write back.
+    if (m_settingWidgets > 0 || isRefreshing())
+        return;
     if (isPushButton(w)) {
         // Only a push button of this applet's own object tree (its form, or a dialog it owns)
         // runs one of its commands.
@@ -485,6 +509,7 @@ void Applet::controlChanged(UniversalControl *w)
     Binding *b = binding(item);
     if (!b || !b->widgets.contains(w))
         return;
+    OriginScope edit(this, ChangeOrigin::Edit);
     if (b->isRegister()) {
         b->reg->setField(w->registerName(2), UniversalControl::truncateToUInt32(w->value()));
     } else if (b->variable->type() == Variable::TypeString) {
@@ -495,12 +520,16 @@ void Applet::controlChanged(UniversalControl *w)
     refreshItem(item);
 }
 
+// The widgets follow a model change as the write that made it: they act after a user's edit
+// or a name-based write and only show otherwise. Only a change that is no refresh reaches the
+// device hook.
 void Applet::slot_updateSet(QString name)
 {
     if (!online)
         return;
-    slot_updateControls(name);
-    updateItemOnce(0, name);
+    refreshNames(name);
+    if (!isRefreshing())
+        updateItemOnce(0, name);
     emit signal_RegisterChanged();
 }
 
@@ -508,19 +537,15 @@ void Applet::slot_updateGet(QString name)
 {
     if (!online)
         return;
-    updateItemOnce(1, name);
-    slot_updateControls(name);
+    if (!isRefreshing())
+        updateItemOnce(1, name);
+    refreshNames(name);
 }
 
 void Applet::slot_updateControls(QString names)
 {
-    if (names.isEmpty() || names.contains('*')) {
-        slot_updateAllControls();
-        return;
-    }
-    const QStringList parts = names.split(';');
-    for (const QString &part : parts)
-        refreshItem(part);
+    OriginScope refresh(this, ChangeOrigin::Refresh);
+    refreshNames(names);
 }
 
 void Applet::slot_updateControls(Register *reg)
@@ -537,21 +562,33 @@ void Applet::slot_updateControls(Variable *var)
 
 void Applet::slot_updateAllControls()
 {
-    const QStringList names = itemNames();
-    for (const QString &name : names)
-        refreshItem(name);
+    slot_updateControls(QString());
 }
 
+// Refreshes the named items (";" between names; empty or "*": all) as the current origin asks.
+void Applet::refreshNames(const QString &names)
+{
+    const QStringList parts =
+        names.isEmpty() || names.contains('*') ? itemNames() : names.split(';');
+    for (const QString &part : parts)
+        refreshItem(part);
+}
+
+// Without an edit under way, setting the widgets is a refresh.
 void Applet::refreshItem(const QString &name)
 {
     const Binding *b = binding(name);
     if (!b)
         return;
+    OriginScope scope(this,
+                      m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
+    ++m_settingWidgets;
     // A widget may react to its new value; work on a copy of the list.
     const QList<UniversalControl *> widgets = b->widgets;
     for (UniversalControl *w : widgets)
         if (!isPushButton(w))
             refreshWidget(b, w);
+    --m_settingWidgets;
 }
 
 void Applet::refreshWidget(const Binding *b, UniversalControl *w) const

@@ -90,6 +90,8 @@ public:
     static void makeDragScript(QWidget *source, const char *item, const char *argument);
 
     // --- window side ---
+    // The applet's MDI sub-window (put into parent when that is an MDI area) or dock widget,
+    // made once.
     QWidget *createContainer(int kind, QWidget *parent);
     QWidget *container() const;
     int containerKind() const;
@@ -146,13 +148,24 @@ protected:
     bool triggeredByControl = false; // true while run() executes for a bound push button
     QList<QWidget *> extraWidgets;   // widgets switched by enableByDescription
 
+    // True while the widgets follow the model with no user's edit or request behind the
+    // change (a refresh after a command, a read, the set-up or a configuration load). What a
+    // widget does then only shows: the applet writes no item, calls no device hook and
+    // ignores change signals, and an applet's own sending code holds back.
+    bool isRefreshing() const { return m_origin == ChangeOrigin::Refresh; }
+
 private:
     enum TransferMode { ReadTransfer, WriteTransfer };
+    // Why widgets are being set: a refresh shows the model; an edit (a user's change of a
+    // bound widget, or a name-based write) acts, so the widgets sharing the item act too.
+    enum class ChangeOrigin { None, Refresh, Edit };
+    class OriginScope;
 
     bool addBinding(const QString &name, const Binding &binding, QObject *model);
     bool isOwnObject(const QObject *o) const;
     bool transferParameters(const QString &names, TransferMode mode);
     bool transferOne(const QString &name, TransferMode mode);
+    void refreshNames(const QString &names);
     void refreshItem(const QString &name);
     void refreshWidget(const Binding *b, CustomControls::UniversalControl *w) const;
     void controlChanged(CustomControls::UniversalControl *w);
@@ -164,5 +177,7 @@ private:
     int m_containerKind = MdiContainer;
     bool m_ownsAction = false;     // the MDI action is ours; a dock's toggle action is the dock's
     bool m_slotsConnected = false; // the form's slots are connected by name once
+    ChangeOrigin m_origin = ChangeOrigin::None;
+    int m_settingWidgets = 0; // depth of widget refreshes under way
     QMetaObject::Connection m_dockVisibility;
 };

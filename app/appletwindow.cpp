@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QKeyEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 QWidget *Applet::createContainer(int kind, QWidget *parent)
@@ -18,11 +19,14 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (subWindow)
             return subWindow;
         const QRect appletGeometry = geometry();
-        subWindow = new QMdiSubWindow;
+        // Once inside the sub-window the applet keeps only its hints; no maximise button. The
+        // flags and the place come first: every move of a built form into another parent
+        // costs about as much as building it.
+        subWindow = new QMdiSubWindow(nullptr, (windowFlags() & ~Qt::WindowType_Mask) &
+                                                   ~Qt::WindowMaximizeButtonHint);
+        if (auto *area = qobject_cast<QMdiArea *>(parent))
+            area->addSubWindow(subWindow);
         subWindow->setWidget(this);
-        // Once inside the sub-window the applet keeps only its hints; no maximise button.
-        subWindow->setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) &
-                                  ~Qt::WindowMaximizeButtonHint);
         subWindow->setGeometry(
             QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
         if (fixedWidth)

@@ -2,15 +2,26 @@
 
 #include "toneoutput.h"
 
+#include <QMutex>
+#include <QSet>
 #include <QStringList>
+
+namespace
+{
+QMutex playingMutex;
+QSet<Beeper *> playing; // from their start to the end of their run()
+} // namespace
 
 Beeper::Beeper(const QString &pattern)
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
-    if (parsePattern(pattern, &m_tones))
-        start(QThread::LowPriority);
-    else
+    if (!parsePattern(pattern, &m_tones)) {
         deleteLater(); // nothing to play
+        return;
+    }
+    QMutexLocker lock(&playingMutex);
+    playing.insert(this);
+    start(QThread::LowPriority);
 }
 
 bool Beeper::parsePattern(const QString &pattern, QList<Tone> *tones)
@@ -33,6 +44,21 @@ bool Beeper::parsePattern(const QString &pattern, QList<Tone> *tones)
 void Beeper::run()
 {
     ToneOutput *output = ToneOutput::instance();
-    for (const Tone &tone : m_tones)
+    for (const Tone &tone : m_tones) {
+        if (isInterruptionRequested())
+            break;
         output->play(tone.first, tone.second);
+    }
+    QMutexLocker lock(&playingMutex);
+    playing.remove(this);
+}
+
+void Beeper::stopAll()
+{
+    {
+        QMutexLocker lock(&playingMutex);
+        for (Beeper *beeper : std::as_const(playing))
+            beeper->requestInterruption();
+    }
+    SystemBeepOutput::endInterruptedTones();
 }

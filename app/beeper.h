@@ -19,6 +19,9 @@ public:
 
     // The tones of a pattern; false when it would not play.
     static bool parsePattern(const QString &pattern, QList<Tone> *tones);
+    // Ends every pattern still playing, the system beep's tone under way included (for the end
+    // of the program, which need not wait for a warning nobody hears any more).
+    static void stopAll();
 
 protected:
     void run() override;

@@ -1,13 +1,15 @@
 #include "localclient.h"
 
+#include "applog.h"
 #include "pipename.h"
 #include "requesthandler.h"
 #include "typedvalue.h"
 
 #include <QDeadlineTimer>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QTime>
+
+#include <sys/socket.h>
 
 namespace
 {
@@ -122,7 +124,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
         emit signal_log(1, txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
                                         QString::number(m_timeout), line, m_serverName));
         if (!written) {
-            qDebug() << "NamedPipe:tx:fail";
+            qCDebug(lcApp) << "NamedPipe:tx:fail";
             abort();
             continue;
         }
@@ -133,7 +135,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
             m_lastError =
                 QStringLiteral("No response from pipe %1 command %2\n Try to set higher timeout!\n")
                     .arg(m_serverName, name);
-            qDebug() << "NamedPipe:rx:fail";
+            qCDebug(lcApp) << "NamedPipe:rx:fail";
             abort();
             continue;
         }
@@ -142,11 +144,14 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
                   : QStringLiteral("<font color=green>Pipe(%3) :[+%1ms] %2</font>");
         emit signal_log(1, rxFormat.arg(QString::number(stopwatch.elapsed()),
                                         QString::fromLatin1(reply), m_serverName));
+        abort(); // a half-closed connection carries no further request
         return parseReply(reply, value);
     }
     return false;
 }
 
+// Writes the request, then shuts down the writing side: the server knows that the batch is
+// complete and answers and closes without waiting for more.
 bool LocalClient::writeRequest(const QByteArray &bytes)
 {
     if (write(bytes) != bytes.size())
@@ -156,6 +161,7 @@ bool LocalClient::writeRequest(const QByteArray &bytes)
         if (!waitForBytesWritten(int(deadline.remainingTime())))
             return false;
     }
+    ::shutdown(int(socketDescriptor()), SHUT_WR);
     return true;
 }
 

@@ -7,8 +7,9 @@
 #include <QVariant>
 
 // Client side of the pipe protocol, for talking to another program's pipe server: one request
-// line per call ("get", "set", "run" with TAB-separated fields and typed value text), the reply
-// read until the server closes the connection (or the time-out passes), both reported through
+// line per call ("get", "set", "run" with TAB-separated fields and typed value text) on a
+// connection of its own, half-closed after the request, the reply read until the server closes
+// the connection (or the time-out passes), both reported through
 // signal_log, and the reply parsed ("ok", "err" with an optional reason, or a typed value).
 class LocalClient : public QLocalSocket
 {

@@ -1,6 +1,7 @@
 #include "localserver.h"
 
 #include "bytetext.h"
+#include "peerreadwatch.h"
 #include "pipeconnection.h"
 #include "pipelistener.h"
 #include "pipename.h"
@@ -24,8 +25,10 @@ struct LocalServer::Connection {
     QByteArray batch;        // waiting for its turn
     QByteArray lastLine;     // the last line run on this connection
     qint64 received = 0;     // every byte the connection carried
+    qsizetype lastReply = 0; // bytes of the last batch's replies
     bool served = false;     // a batch was answered
     bool refused = false;    // over the size limit
+    bool cutOff = false;     // the server ended the input
     State state = Reading;
 };
 
@@ -143,6 +146,7 @@ bool LocalServer::start(const QString &name)
     if (!m_listener) {
         m_listener = new PipeListener(this);
         connect(m_listener, &PipeListener::signal_accepted, this, &LocalServer::accept);
+        m_readWatch = new PeerReadWatch(this);
     }
     m_listener->close();
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
@@ -174,6 +178,11 @@ void LocalServer::setHeld(bool held)
         QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
         QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
     }
+}
+
+void LocalServer::setQuietGapMs(int ms)
+{
+    m_quietGapMs = ms;
 }
 
 bool LocalServer::isHeld() const
@@ -222,6 +231,7 @@ void LocalServer::addConnection(int descriptor)
     connect(pipe, &PipeConnection::signal_readyRead, this, on(&LocalServer::onReadyRead));
     connect(pipe, &PipeConnection::signal_inputEnded, this, on(&LocalServer::takeInput));
     connect(pipe, &PipeConnection::signal_bytesWritten, this, on(&LocalServer::onBytesWritten));
+    connect(pipe, &PipeConnection::signal_outputRead, this, on(&LocalServer::onOutputRead));
     connect(pipe, &PipeConnection::signal_closed, this, on(&LocalServer::onClosed));
     connect(c->timer, &QTimer::timeout, this, on(&LocalServer::onDeadline));
     c->timer->start(lineWaitMs);
@@ -237,14 +247,20 @@ void LocalServer::onReadyRead(Connection *c)
     const QByteArray bytes = c->pipe->readAll();
     if (c->state == Connection::Closing)
         return; // refused or closing: nothing more runs
+    if (addInput(c, bytes) && c->state == Connection::Reading)
+        takeInput(c);
+}
+
+// Keeps bytes that arrived; false when they take the connection over the limit (refused).
+bool LocalServer::addInput(Connection *c, const QByteArray &bytes)
+{
     c->received += bytes.size();
     if (c->received > maxBatchBytes) {
         refuse(c);
-        return;
+        return false;
     }
     c->input.append(bytes);
-    if (c->state == Connection::Reading)
-        takeInput(c);
+    return true;
 }
 
 // Decides what the bytes that have arrived (and are not run yet) wait for.
@@ -259,13 +275,48 @@ void LocalServer::takeInput(Connection *c)
         } else if (c->pipe->bytesToWrite() > 0) {
             c->timer->start(replyWaitMs); // the client is to read its replies
         } else {
-            c->timer->start(c->served ? quietGapMs : lineWaitMs);
+            // The timer ends the connection when the client goes quiet; replies end it once
+            // the client has read them (the watch reports a read made already, too).
+            c->timer->start(c->served ? m_quietGapMs : lineWaitMs);
+            if (c->lastReply > 0)
+                c->pipe->watchOutputRead(m_readWatch);
         }
     } else if (ended || (c->input.endsWith('\n') && c->input.size() <= promptBatchBytes)) {
         enqueue(c);
     } else {
         c->timer->start(c->input.endsWith('\n') ? largeBatchPauseMs : lineWaitMs);
     }
+}
+
+// The client has read every reply of its last batch, which had some: a client reads once it
+// has written its batch.
+bool LocalServer::repliesRead(Connection *c) const
+{
+    return c->served && c->lastReply > 0 && c->pipe->bytesToWrite() == 0 &&
+           c->pipe->unreadBytes() == 0;
+}
+
+void LocalServer::onOutputRead(Connection *c)
+{
+    if (c->state == Connection::Reading && c->input.isEmpty() && repliesRead(c))
+        endQuietly(c);
+}
+
+// Nothing more is expected. The client's input is ended first, so that a line it writes from
+// now on fails to send instead of being lost in the close; what arrived before runs as the last
+// batch.
+void LocalServer::endQuietly(Connection *c)
+{
+    c->timer->stop();
+    const QByteArray late = c->pipe->endInput();
+    if (late.isEmpty()) {
+        c->state = Connection::Closing;
+        c->pipe->closeWhenWritten();
+        return;
+    }
+    c->cutOff = true;
+    if (addInput(c, late))
+        takeInput(c);
 }
 
 void LocalServer::onDeadline(Connection *c)
@@ -277,7 +328,7 @@ void LocalServer::onDeadline(Connection *c)
         else if (c->pipe->bytesToWrite() > 0)
             c->pipe->abort(); // the client stopped taking its replies
         else
-            c->pipe->closeWhenWritten(); // quiet: the connection is done
+            endQuietly(c); // quiet: the connection is done
         break;
     case Connection::Closing:
         c->pipe->abort(); // the client stopped taking its replies
@@ -363,7 +414,11 @@ void LocalServer::runBatch(Connection *c)
     QByteArray last = c->lastLine;
     c->batch.clear();
     log(latin1UpToZero(input));
-    const QByteArray output = executeBatch(input, &last);
+    // A last line that the server's end of the input cut off may be incomplete: it does not run.
+    const qsizetype whole = c->cutOff ? input.lastIndexOf('\n') + 1 : input.size();
+    QByteArray output = executeBatch(input.left(whole), &last);
+    if (!input.mid(whole).trimmed().isEmpty())
+        output += errReply;
     log(latin1UpToZero(output));
     if (Connection *still = connectionOf(pipe)) {
         still->lastLine = last;
@@ -391,6 +446,7 @@ QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 void LocalServer::replied(Connection *c, const QByteArray &bytes)
 {
     c->served = true;
+    c->lastReply = bytes.size();
     if (!c->pipe->isOpen()) {
         drop(c);
         return;

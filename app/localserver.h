@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 
+class PeerReadWatch;
 class PipeConnection;
 class PipeListener;
 class RequestHandler;
@@ -18,11 +19,13 @@ class RequestHandler;
 // Connections are served asynchronously on the GUI thread. What has arrived runs as a batch as
 // soon as it ends with a line feed (a large batch once the client pauses, so that one big write
 // is taken whole), 1000 ms after the client's last bytes when it ends inside a line, or at once
-// when the client shuts down its writing side. After a batch's replies are sent, the connection
-// stays open for a short quiet gap: anything arriving in it runs as the next batch, so every
-// complete line a client writes gets exactly one reply, in order. A client that shuts down its
-// writing side after its requests is answered and closed without the gap. Batches of all
-// connections run one at a time, in the order they became complete.
+// when the client shuts down its writing side. After a batch's replies are sent, anything more
+// the client writes runs as the next batch, so every complete line a client writes gets exactly
+// one reply, in order. The connection ends as soon as the client has read every reply (it reads,
+// so it has written its batch), while replies are unread after a short quiet gap, and at once
+// after the client's half-close. The end shuts the client's input first: a line the client
+// writes from then on fails to send instead of being lost, and what arrived before still runs.
+// Batches of all connections run one at a time, in the order they became complete.
 class LocalServer : public QObject
 {
     Q_OBJECT
@@ -66,8 +69,10 @@ public:
     // How long a batch that ends inside a line waits for more bytes, and how long a new
     // connection waits for its first ones.
     static constexpr int lineWaitMs = 1000;
-    // How long a connection stays open for more requests after its replies were sent.
+    // How long a connection stays open for more requests after its replies were sent, while
+    // the client has not read them (or they were empty); tests lengthen it.
     static constexpr int quietGapMs = 50;
+    void setQuietGapMs(int ms);
     // A complete batch up to this size runs at once; a larger one runs once the client has
     // paused for largeBatchPauseMs, so that one big write is taken (or refused) whole.
     static constexpr qsizetype promptBatchBytes = 64 * 1024;
@@ -94,8 +99,12 @@ private:
     void onReadyRead(Connection *c);
     void onDeadline(Connection *c);
     void onBytesWritten(Connection *c);
+    void onOutputRead(Connection *c);
     void onClosed(Connection *c);
+    bool addInput(Connection *c, const QByteArray &bytes);
     void takeInput(Connection *c);
+    bool repliesRead(Connection *c) const;
+    void endQuietly(Connection *c);
     void refuse(Connection *c);
     void finish(Connection *c, const QByteArray &bytes);
     void drop(Connection *c);
@@ -109,6 +118,7 @@ private:
     RequestHandler *m_handler = nullptr;
     bool m_logEnabled = false;
     PipeListener *m_listener = nullptr;
+    PeerReadWatch *m_readWatch = nullptr;
     QString m_pipePath;
     QString m_name;
     QList<int> m_accepted; // connections not taken up yet (while held)
@@ -116,4 +126,5 @@ private:
     QList<PipeConnection *> m_queue;
     bool m_running = false;
     bool m_held = false;
+    int m_quietGapMs = quietGapMs;
 };

@@ -206,21 +206,20 @@ void Logs::countAndAlert(int level, const QString &text)
 }
 
 // The error box does not block: a failing request or link keeps running while it is open.
-// One box at a time; a later error replaces the text of the open one.
+// One box, kept for the window's life: closing it (its button, Enter, Escape) only hides it,
+// and every later error shows it again with the new text.
 void Logs::showErrorBox(const QString &text)
 {
     if (Prompt::answerDefaults())
         return;
-    if (m_errorBox) {
-        m_errorBox->setText(text);
-        m_errorBox->raise();
-        return;
+    if (!m_errorBox) {
+        m_errorBox =
+            new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+        m_errorBox->setModal(false);
     }
-    m_errorBox =
-        new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
-    m_errorBox->setAttribute(Qt::WA_DeleteOnClose);
-    m_errorBox->setModal(false);
+    m_errorBox->setText(text);
     m_errorBox->show();
+    m_errorBox->raise();
 }
 
 void Logs::resetCounters()

@@ -58,7 +58,7 @@ public:
     QCheckBox *messageBoxBox() const { return m_messageBox; }
     QCheckBox *translaterBox() const { return m_translater; }
     QLineEdit *consoleLine() const { return m_console; }
-    // The open error box, or null.
+    // The error box (shown or closed), or null before the first error it showed.
     QMessageBox *errorBox() const { return m_errorBox; }
 
 public slots:

@@ -2,12 +2,16 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "applog.h"
+#include "beeper.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
+#include "portscan.h"
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "variantutil.h"
@@ -15,7 +19,6 @@
 #include "windowplacement.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
@@ -32,6 +35,7 @@ const QString LogsName = QStringLiteral("Logs");
 const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
 const QString SimulationMark = RedSpan.arg(QStringLiteral("!!! SIMULATION !!!"));
+const QString ProbingText = QStringLiteral("Initializing channel connection...");
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
 constexpr QSize MainWindowFrame(1445, 1000);
@@ -64,10 +68,12 @@ void MainApp::setAppletFactories(const QList<AppletFactory> &factories)
 
 // ---------------------------------------------------------------- start-up window
 
+// The forms' font comes first, so the start-up window and every form are built with it.
 void MainApp::createStartupWindow()
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return;
+    FormFont::install();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/program")));
     // A logo file in the working directory is shown; without one, the program's own picture.
     QPixmap logo(QStringLiteral("Velmora_Logo.png"));
@@ -185,6 +191,8 @@ void MainApp::createControlBoard()
     connect(m_controlBoard, &ControlBoard::signal_stream, m_mainWindow, &MainWindow::slot_stream);
     connect(m_controlBoard, &ControlBoard::signal_disconnected, this, &MainApp::slot_disconnected);
     connect(m_controlBoard, &ControlBoard::signal_connected, this, &MainApp::slot_connected);
+    m_portScan = new PortScan(this);
+    connect(m_portScan, &PortScan::signal_done, this, &MainApp::slot_portsProbed);
 }
 
 void MainApp::start()
@@ -200,7 +208,7 @@ void MainApp::start()
         else
             m_mainWindow->addApplet(MainWindow::ApplicationMenu, applet, true);
     }
-    showProgress(QStringLiteral("Initializing channel connection..."), -1);
+    showProgress(ProbingText, -1);
     rescanPorts();
     if (m_startupWindow) {
         m_startupWindow->hide();
@@ -234,6 +242,7 @@ void MainApp::shutdown()
     disconnectBoard();
     saveOptions();
     m_started = false;
+    Beeper::stopAll(); // the log window would wait for an error beep to end
     const QList<Applet *> applets = m_applets;
     m_applets.clear();
     m_logs = nullptr;
@@ -241,6 +250,10 @@ void MainApp::shutdown()
     // The update window works on the link, so it goes first.
     delete m_bootloader;
     m_bootloader = nullptr;
+    if (m_controlBoard)
+        m_controlBoard->stopProbe();
+    if (m_portScan)
+        m_portScan->wait(); // the probe works on the link object
     delete m_controlBoard;
     m_controlBoard = nullptr;
 }
@@ -361,13 +374,37 @@ bool MainApp::rescanPorts()
 {
     if (!m_controlBoard)
         return true;
-    QStringList available;
-    QStringList kept;
-    m_controlBoard->availablePorts(available);
-    m_controlBoard->probePorts(available, kept);
-    if (m_mainWindow)
-        m_mainWindow->setPortList(kept);
+    std::function<QStringList()> probe = m_portProbe;
+    if (!probe) {
+        probe = [board = m_controlBoard]() {
+            QStringList available;
+            QStringList kept;
+            board->availablePorts(available);
+            board->probePorts(available, kept);
+            return kept;
+        };
+    }
+    if (m_portScan->start(probe) && m_mainWindow)
+        m_mainWindow->setStatusText(ProbingText);
     return true;
+}
+
+void MainApp::setPortProbe(const std::function<QStringList()> &probe)
+{
+    m_portProbe = probe;
+}
+
+void MainApp::slot_portsProbed(const QStringList &ports)
+{
+    if (!m_mainWindow)
+        return;
+    // A port typed or opened meanwhile stays the current one.
+    const QString current = m_mainWindow->portName();
+    m_mainWindow->setPortList(ports);
+    if (!current.isEmpty())
+        m_mainWindow->setPortName(current);
+    if (m_mainWindow->statusText() == ProbingText)
+        m_mainWindow->setStatusText(QString());
 }
 
 QString MainApp::firmwareStatusText() const
@@ -389,9 +426,9 @@ void MainApp::slot_connected()
         m_mainWindow->setStatusText(SimulationMark);
     } else {
         m_mainWindow->setStatusText(firmwareStatusText());
-        qDebug().noquote() << (m_controlBoard->isCompatible()
-                                   ? QStringLiteral("version text - compatible")
-                                   : QStringLiteral("version text - incompatible"));
+        qCDebug(lcApp).noquote() << (m_controlBoard->isCompatible()
+                                         ? QStringLiteral("version text - compatible")
+                                         : QStringLiteral("version text - incompatible"));
     }
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
@@ -520,9 +557,9 @@ void MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (result)
             *result = true;
     } else if (name == QLatin1String("open")) {
-        connectBoard(args.toString());
+        const bool connected = connectBoard(args.toString());
         if (result)
-            *result = true;
+            *result = connected;
     } else if (name == QLatin1String("write")) {
         if (!isConnected())
             return;

@@ -20,6 +20,7 @@ class ControlBoard;
 class DialogProgressBar;
 class LocalServer;
 class MainWindow;
+class PortScan;
 class PythonRunner;
 
 // The program's one application object. It starts and stops the program, owns the pipe
@@ -55,7 +56,8 @@ public:
 
     // Start-up: pipe server, main window, applets, link. False ends the program (exit code 0).
     bool init();
-    // Options, applets into the main window, port list, main window shown.
+    // Options, applets into the main window, main window shown; the port list fills in once
+    // the probe of the serial ports (started here, on a thread of its own) is done.
     void start();
     // Disconnect, save options, delete the applets and the link. Runs once; later calls do
     // nothing.
@@ -86,7 +88,11 @@ public:
     bool isLogComm() const;
     bool connectBoard(const QString &port);
     void disconnectBoard();
+    // Starts the port probe unless one is under way; the list fills in when it is done.
     bool rescanPorts();
+    // The probe behind rescanPorts, which lists the ports that a board answers on; tests
+    // install a slow one. Runs on a thread of its own.
+    void setPortProbe(const std::function<QStringList()> &probe);
     void disconnectApplets();
     void closeAll();
     void closeAllButActive();
@@ -123,6 +129,7 @@ public slots:
     bool run(const QString &command, QVariant &args, QVariant *result) override;
     void slot_disconnected();
     void slot_connected();
+    void slot_portsProbed(const QStringList &ports);
 
 signals:
     void signal_log(int level, const QString &text);
@@ -156,6 +163,8 @@ private:
     Logs *m_logs = nullptr;
     QPointer<DialogProgressBar> m_startupWindow;
     PythonRunner *m_pythonRunner = nullptr;
+    PortScan *m_portScan = nullptr;
+    std::function<QStringList()> m_portProbe;
     bool m_started = false;
     bool m_shutDown = false;
 };

@@ -175,7 +175,7 @@ void MainWindow::addApplet(int menuKind, Applet *applet, bool inMdiArea)
     if (inMdiArea) {
         auto *sub =
             qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, m_mdiArea));
-        if (sub)
+        if (sub && sub->mdiArea() != m_mdiArea)
             m_mdiArea->addSubWindow(sub, Qt::WindowFlags());
     } else if (auto *dock = qobject_cast<QDockWidget *>(
                    applet->createContainer(Applet::DockContainer, this))) {

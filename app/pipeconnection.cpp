@@ -1,11 +1,15 @@
 #include "pipeconnection.h"
 
+#include "peerreadwatch.h"
+
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,7 +18,11 @@ namespace
 const qsizetype readChunk = 64 * 1024;
 // A client writing without pause cannot keep one read pass going for ever.
 const qsizetype readPassLimit = 2 * 1024 * 1024;
-}
+// What one receive gave besides bytes.
+const ssize_t inputEnd = 0;
+const ssize_t nothingWaiting = -1;
+const ssize_t receiveFailed = -2;
+} // namespace
 
 PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent), m_fd(descriptor)
 {
@@ -28,6 +36,8 @@ PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent
 
 PipeConnection::~PipeConnection()
 {
+    if (m_readWatch && m_fd >= 0)
+        m_readWatch->remove(m_fd);
     // The notifiers go before the descriptor they watch.
     delete m_readNotifier;
     delete m_writeNotifier;
@@ -42,38 +52,81 @@ QByteArray PipeConnection::readAll()
     return bytes;
 }
 
-void PipeConnection::onReadable()
+// Appends one receive to the input: the number of bytes, or inputEnd, nothingWaiting or
+// receiveFailed.
+ssize_t PipeConnection::receiveChunk()
 {
-    bool more = false;
     for (;;) {
         const qsizetype old = m_input.size();
         m_input.resize(old + readChunk);
         const ssize_t n = ::recv(m_fd, m_input.data() + old, size_t(readChunk), 0);
         m_input.resize(old + qMax<ssize_t>(n, 0));
-        if (n > 0) {
-            more = true;
-            if (m_input.size() >= readPassLimit)
-                break;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            return errno == EAGAIN || errno == EWOULDBLOCK ? nothingWaiting : receiveFailed;
+    }
+}
+
+void PipeConnection::onReadable()
+{
+    bool more = false;
+    ssize_t n = 0;
+    while ((n = receiveChunk()) > 0) {
+        more = true;
+        if (m_input.size() >= readPassLimit)
             break;
-        // The end of the client's input, or an error: nothing more to read either way.
-        m_readNotifier->setEnabled(false);
+    }
+    if (n > 0 || n == nothingWaiting) {
         if (more)
             emit signal_readyRead();
-        if (n < 0) {
-            closeNow();
-            return;
-        }
-        m_inputEnded = true;
-        emit signal_inputEnded();
         return;
     }
+    // The end of the client's input, or an error: nothing more to read either way. The owner
+    // learns of the end along with the last bytes.
+    m_readNotifier->setEnabled(false);
+    m_inputEnded = n == inputEnd;
     if (more)
         emit signal_readyRead();
+    if (n == receiveFailed)
+        closeNow();
+    else
+        emit signal_inputEnded();
+}
+
+QByteArray PipeConnection::endInput()
+{
+    if (m_fd >= 0 && !m_inputEnded) {
+        m_readNotifier->setEnabled(false);
+        m_inputEnded = true;
+        // Once shut, the socket takes no more bytes from the client and hands over what had
+        // arrived, then its end.
+        ::shutdown(m_fd, SHUT_RD);
+        while (receiveChunk() > 0) {
+        }
+    }
+    return readAll();
+}
+
+void PipeConnection::watchOutputRead(PeerReadWatch *watch)
+{
+    if (m_readWatch || m_fd < 0 || !watch || !watch->add(m_fd, this))
+        return; // without the watch the owner waits for the client as it can
+    m_readWatch = watch;
+}
+
+void PipeConnection::outputMayBeRead()
+{
+    if (m_fd >= 0 && m_output.isEmpty() && unreadBytes() == 0)
+        emit signal_outputRead();
+}
+
+qint64 PipeConnection::unreadBytes() const
+{
+    int n = 0;
+    if (m_fd < 0)
+        return 0;
+    return ::ioctl(m_fd, SIOCOUTQ, &n) == 0 ? n : -1;
 }
 
 void PipeConnection::write(const QByteArray &bytes)
@@ -155,6 +208,8 @@ void PipeConnection::closeNow()
 {
     if (m_fd < 0)
         return;
+    if (m_readWatch)
+        m_readWatch->remove(m_fd);
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     ::close(m_fd);

@@ -2,14 +2,19 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 
+#include <sys/types.h>
+
+class PeerReadWatch;
 class QSocketNotifier;
 
 // One accepted connection of the command server, on its socket descriptor. Unlike a
 // QLocalSocket it tells the end of the client's input (the client shut down its writing side)
 // apart from the end of the connection, so replies can still be written after the client has
 // said that it sends no more. Writes never block: what the socket does not take now is kept
-// and sent as the client reads.
+// and sent as the client reads. It also tells when the client has read every byte sent, and
+// can end the client's input itself without losing a byte that already arrived.
 class PipeConnection : public QObject
 {
     Q_OBJECT
@@ -23,6 +28,17 @@ public:
     // Queues bytes for the client and sends what the socket takes now.
     void write(const QByteArray &bytes);
     qint64 bytesToWrite() const;
+    // Bytes handed to the socket that the client has not read yet (0 once it has read them
+    // all; -1 when the socket does not tell).
+    qint64 unreadBytes() const;
+    // Ends the client's input from this side: from now on the client's writes fail (EPIPE)
+    // instead of being lost in a closing connection. Returns the bytes that arrived before.
+    // Replies can still be written.
+    QByteArray endInput();
+    // From now on signal_outputRead tells each time the client has read every byte sent.
+    void watchOutputRead(PeerReadWatch *watch);
+    // Called by the watch when the client read: emits signal_outputRead once all is read.
+    void outputMayBeRead();
     // Closes once every queued byte is sent (at once when none is left).
     void closeWhenWritten();
     // Closes now; queued bytes are lost.
@@ -40,6 +56,8 @@ signals:
     void signal_inputEnded();
     // Queued bytes were sent (the client is reading).
     void signal_bytesWritten();
+    // The client has read every byte sent so far.
+    void signal_outputRead();
     // The connection is closed: by us, or by an error such as the client going away.
     void signal_closed();
 
@@ -47,11 +65,13 @@ private:
     void onReadable();
     void onWritable();
     bool sendQueued();
+    ssize_t receiveChunk();
     void closeNow();
 
     int m_fd = -1;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
+    QPointer<PeerReadWatch> m_readWatch;
     QByteArray m_input;
     QByteArray m_output;
     bool m_inputEnded = false;

@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QAtomicPointer>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QMutex>
 #include <QThread>
+#include <QWaitCondition>
 
 namespace
 {
 QAtomicPointer<ToneOutput> installedOutput;
+QMutex toneMutex;
+QWaitCondition toneEnded;
 
 SystemBeepOutput &systemBeep()
 {
@@ -33,6 +38,15 @@ void SystemBeepOutput::play(int, int durationMs)
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         QMetaObject::invokeMethod(
             app, []() { QApplication::beep(); }, Qt::QueuedConnection);
-    if (durationMs > 0)
-        QThread::msleep(ulong(durationMs));
+    const QDeadlineTimer deadline(qMax(0, durationMs));
+    QMutexLocker lock(&toneMutex);
+    while (!QThread::currentThread()->isInterruptionRequested() &&
+           toneEnded.wait(&toneMutex, deadline)) {
+    }
+}
+
+void SystemBeepOutput::endInterruptedTones()
+{
+    QMutexLocker lock(&toneMutex);
+    toneEnded.wakeAll();
 }

@@ -15,9 +15,12 @@ public:
     static void install(ToneOutput *output);
 };
 
-// The system beep (handed to the GUI thread), then a wait for the tone's duration.
+// The system beep (handed to the GUI thread), then a wait for the tone's duration that ends
+// early on a thread whose interruption was requested.
 class SystemBeepOutput : public ToneOutput
 {
 public:
     void play(int frequencyHz, int durationMs) override;
+    // Wakes the waits of threads whose interruption was requested.
+    static void endInterruptedTones();
 };

@@ -5,8 +5,11 @@
 #include "wholefile.h"
 
 #include <QDataStream>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRect>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <limits>
@@ -73,6 +76,44 @@ bool saneGeometry(const QByteArray &bytes)
            saneRect(geometry) && saneNumber(screenWidth, 0);
 }
 
+// The MDI area a container lies in, or null for a dock widget.
+QMdiArea *mdiAreaOf(const QWidget *container)
+{
+    const auto *subWindow = qobject_cast<const QMdiSubWindow *>(container);
+    return subWindow ? subWindow->mdiArea() : nullptr;
+}
+
+// How far an area's view is scrolled from the origin of its content.
+QPoint scrollOffset(const QMdiArea *area)
+{
+    return area ? QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value())
+                : QPoint();
+}
+
+// A container's place as the file keeps it: an MDI window's in its area's content, which
+// scrolling does not move; a dock widget's in the main window.
+QRect storedGeometry(const Applet *applet)
+{
+    const QWidget *container = applet->container();
+    if (!container)
+        return applet->geometry();
+    return container->geometry().translated(scrollOffset(mdiAreaOf(container)));
+}
+
+// Places an MDI window with its area scrolled back to the origin, its title bar inside the
+// view even when the line holds a negative place.
+void placeContainer(QWidget *container, const QRect &stored)
+{
+    QMdiArea *area = mdiAreaOf(container);
+    if (!area) {
+        container->setGeometry(stored);
+        return;
+    }
+    area->horizontalScrollBar()->setValue(0);
+    area->verticalScrollBar()->setValue(0);
+    container->setGeometry(QRect(QPoint(qMax(stored.x(), 0), qMax(stored.y(), 0)), stored.size()));
+}
+
 } // namespace
 
 WindowState::WindowState(QWidget *mainWindow, const QList<Applet *> &applets)
@@ -87,8 +128,7 @@ QByteArray WindowState::format() const
     for (Applet *applet : m_applets) {
         if (!applet)
             continue;
-        const QWidget *container = applet->container();
-        const QRect r = container ? container->geometry() : applet->geometry();
+        const QRect r = storedGeometry(applet);
         // Joined field by field: a name holding "%" must not take the numbers' places.
         const QList<QByteArray> fields = {
             applet->name().toLatin1(),      QByteArray::number(r.x()),
@@ -151,7 +191,8 @@ bool WindowState::applyAppletLine(const QByteArray &line, int lineNumber)
         return false;
     }
     if (QWidget *container = applet->container())
-        container->setGeometry(int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3]));
+        placeContainer(container,
+                       QRect(int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3])));
     if (numbers[4] != 0)
         applet->showWindow();
     else

@@ -10,8 +10,9 @@ class QWidget;
 
 // The window-state file "KVL52110.state": line 1 the main window's saved geometry as
 // lower-case hexadecimal, then one line per applet in table order: object name, x, y, width,
-// height of its container (relative to the container's parent) and 1 or 0 for visible, all
-// separated by ",".
+// height of its container and 1 or 0 for visible, all separated by ",". A tool window's place
+// is in its MDI area's content (where the area's view scrolled back to its origin shows it),
+// a dock widget's in the main window.
 class WindowState
 {
 public:
@@ -26,9 +27,10 @@ public:
 
     // Restores the main window's geometry from line 1 and each named applet's container
     // geometry and visibility from the lines with exactly six fields; other lines are
-    // skipped. A line whose position or size lies outside a sane range (far beyond any
-    // screen) is refused with a warning and changes nothing. Returns the number of applets
-    // restored.
+    // skipped. A tool window's MDI area is scrolled back to its origin, and a negative place
+    // becomes 0, so every title bar lies inside the view. A line whose position or size lies
+    // outside a sane range (far beyond any screen) is refused with a warning and changes nothing.
+    // Returns the number of applets restored.
     int apply(const QByteArray &text);
     // Reads the file and applies it; false with errorString() when it cannot be read.
     bool restore(const QString &fileName = QString::fromLatin1(FileName));

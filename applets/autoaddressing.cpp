@@ -1,11 +1,11 @@
 #include "autoaddressing.h"
 
+#include "appletslog.h"
 #include "boardpageaccess.h"
 #include "configurationcalls.h"
 #include "prompt.h"
 #include "ui_autoaddressing.h"
 
-#include <QDebug>
 #include <QThread>
 
 namespace
@@ -185,7 +185,7 @@ bool AutoAddressing::attempt(const Row &row)
     ConfigurationCalls::set(QStringLiteral("SACONF"), row.address);
     ConfigurationCalls::run(QStringLiteral("OP_MODE_STATUS_READ"));
     const int mode = ConfigurationCalls::get(QStringLiteral("OP_MODE_ST[OPMODE]"));
-    qDebug() << "Mode" << mode;
+    qCDebug(lcApplets) << "Mode" << mode;
     return mode == AddressingMode;
 }
 

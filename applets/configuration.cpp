@@ -1,6 +1,7 @@
 #include "configuration.h"
 
 #include "appletcommands.h"
+#include "appletslog.h"
 #include "boardpageaccess.h"
 #include "configurationregisters.h"
 #include "controlboard.h"
@@ -11,8 +12,6 @@
 #include "variable.h"
 
 #include "ui_configuration.h"
-
-#include <QtDebug>
 
 namespace
 {
@@ -207,7 +206,7 @@ bool Configuration::writeFrame(Register &reg, const Command &command, int addres
             first |= reg.getField(fieldName(part.first)) << part.second;
         payload[0] = char(first & 0xFF);
     }
-    qDebug() << "pid1 = " << pid1 << " pid2 = " << pid2;
+    qCDebug(lcApplets) << "pid1 = " << pid1 << " pid2 = " << pid2;
     return Pxn::instance()->sendFrame(pid1, pid2, payload);
 }
 
@@ -239,7 +238,7 @@ bool Configuration::writeMapena(const Command &command)
         for (const QString &text : page ? page->deviceAddressTexts() : QStringList()) {
             const int address = rowAddress(text);
             if (address < 0)
-                qDebug() << "MAPENA_Write: device row address" << text << "skipped";
+                qCDebug(lcApplets) << "MAPENA_Write: device row address" << text << "skipped";
             else
                 targets.append(address);
         }

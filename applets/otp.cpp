@@ -1,6 +1,7 @@
 #include "otp.h"
 
 #include "appletcommands.h"
+#include "appletslog.h"
 #include "mainapp.h"
 #include "otpregisters.h"
 #include "pxn.h"
@@ -11,7 +12,6 @@
 
 #include <QGroupBox>
 #include <QRegularExpression>
-#include <QtDebug>
 
 namespace
 {
@@ -161,7 +161,7 @@ QByteArray Otp::writeData(Register &frame)
     const QByteArray data =
         QByteArray(1, first) + frame.selectByAttribute(QStringLiteral("DATA"), QStringLiteral("1"))
                                    ->toByteArray(true, false);
-    qDebug() << "data_OTP = " << Qt::hex << map << "data_in = " << data.toHex();
+    qCDebug(lcApplets) << "data_OTP = " << Qt::hex << map << "data_in = " << data.toHex();
     return data;
 }
 

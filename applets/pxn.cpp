@@ -1,5 +1,6 @@
 #include "pxn.h"
 
+#include "appletslog.h"
 #include "controlboard.h"
 #include "mainapp.h"
 #include "prompt.h"
@@ -10,10 +11,11 @@
 #include "ui_pxn.h"
 
 #include <QApplication>
-#include <QtDebug>
 
 namespace
 {
+
+constexpr int MaxSlaveAddress = 31;
 
 Pxn *&current()
 {
@@ -33,7 +35,7 @@ QPair<int, int> identifiers(Register &frame, const char *idField)
     const int pid2 = int(
         frame.getField(QStringLiteral("[P2]")) * 128 + frame.getField(QStringLiteral("[BC]")) * 32 +
         frame.getField(QLatin1String("[") + QLatin1String(idField) + QLatin1String("]")));
-    qDebug() << "pid1 = " << pid1 << " pid2 = " << pid2;
+    qCDebug(lcApplets) << "pid1 = " << pid1 << " pid2 = " << pid2;
     return {pid1, pid2};
 }
 
@@ -111,7 +113,7 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
     if (data.size() > PxnFrame::MaxDataBytes)
         return false;
     const QByteArray frame = PxnFrame::build(pid1, pid2, data, true);
-    qDebug() << "checksum" << quint8(frame.back());
+    qCDebug(lcApplets) << "checksum" << quint8(frame.back());
     return MainApp::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
@@ -128,7 +130,7 @@ bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int 
     QByteArray received;
     quint8 receivedCrc = 0;
     if (!PxnFrame::parseAnswer(answer, answerBytes, &received, &receivedCrc)) {
-        qDebug() << "Reading failed";
+        qCDebug(lcApplets) << "Reading failed";
         return false;
     }
     data = received;
@@ -168,6 +170,12 @@ bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int 
 
 bool Pxn::transferBank(Register &bank, int sa, int rba, bool read, quint8 count, quint8 broadcast)
 {
+    // The frame's five-bit address field would turn any other number into another chip's.
+    if (sa < 0 || sa > MaxSlaveAddress) {
+        emit signal_log(
+            1, QStringLiteral("No bank transfer: %1 is not a slave address (0..31)").arg(sa));
+        return false;
+    }
     if (read)
         return readBankWord(bank, sa, rba);
     if (count < 1 || count > 4)
@@ -198,7 +206,7 @@ bool Pxn::writeBankWords(Register &bank, int sa, int rba, int count, bool broadc
     frame.setField(QStringLiteral("[RBA]"), quint32(rba));
     frame.setField(QStringLiteral("[SA]"), quint32(sa));
     frame.setField(QStringLiteral("[FT]"), broadcast ? 2 : 1);
-    qDebug() << "FT" << (broadcast ? 2 : 1);
+    qCDebug(lcApplets) << "FT" << (broadcast ? 2 : 1);
     const QPair<int, int> pid = identifiers(frame, "RBA");
     for (int i = 0; i < count; ++i) {
         const quint32 word = silentValue(*bankWord(bank, rba + i));
@@ -227,5 +235,5 @@ bool Pxn::readCommandFrame(Register &command, int answerBytes, bool refresh)
 void Pxn::dumpBytes(const QByteArray &bytes)
 {
     for (char byte : bytes)
-        qDebug() << quint8(byte);
+        qCDebug(lcApplets) << quint8(byte);
 }

@@ -1,5 +1,6 @@
 #include "spieeprom.h"
 
+#include "appletslog.h"
 #include "controlboard.h"
 #include "eepromblock.h"
 #include "mainapp.h"
@@ -9,8 +10,6 @@
 #include "variable.h"
 
 #include "ui_spieeprom.h"
-
-#include <QtDebug>
 
 Variable EEPROMFreq(0.3, QStringLiteral("EEPROMFreq"), QStringLiteral("SPI EEPROM Clk. Freq."),
                     0.25, 10);
@@ -162,7 +161,7 @@ bool SpiEEPROM::sendCommand()
 {
     const QByteArray text = frameText(int(OpCode.value()), quint16(Address.value()),
                                       QByteArray(1, char(int(DataIn.value()))));
-    qDebug() << "Written data to EEPROM" << text;
+    qCDebug(lcApplets) << "Written data to EEPROM" << text;
     QByteArray answer;
     if (!link() || !link()->setValue(DataVariable, text) ||
         !link()->getValue(DataVariable, &answer))
@@ -179,7 +178,7 @@ bool SpiEEPROM::setSpeed()
 {
     const QString chipSelect = QStringLiteral("SPILEDCS%1").arg(int(EEPROMChannel.value()));
     const QByteArray command = SpiExchange::speedCommand(chipSelect, EEPROMFreq.value() * 1000.0);
-    qDebug() << "SPI frequency set to" << command;
+    qCDebug(lcApplets) << "SPI frequency set to" << command;
     return link() && link()->send(command, nullptr);
 }
 
@@ -205,12 +204,12 @@ QByteArray SpiEEPROM::readBlock(quint16 address, quint8 length, bool *ok)
 bool SpiEEPROM::readFrame(quint16 address, int length, QByteArray *text)
 {
     const QByteArray value = frameText(Read, address, QByteArray(length, '\0'));
-    qDebug() << "Written data to EEPROM" << value;
+    qCDebug(lcApplets) << "Written data to EEPROM" << value;
     QByteArray answer;
     const bool answered = link() && link()->setValue(DataVariable, value) &&
                           link()->getValue(DataVariable, &answer) && !answer.isEmpty();
     const QByteArray buffer = answered ? answer : value;
-    qDebug() << "Data from EEPROM" << buffer;
+    qCDebug(lcApplets) << "Data from EEPROM" << buffer;
     *text = buffer.mid(FrameHeaderDigits, 2 * length);
     return answered && SpiExchange::isHexText(answer) &&
            answer.size() >= FrameHeaderDigits + 2 * length;
@@ -237,29 +236,29 @@ bool SpiEEPROM::readCheckedCopy(quint16 address, int length, QByteArray *primary
         readBlock(quint16(address + EepromBlock::CheckCopyOffset), quint8(length), &ok);
     if (!ok)
         return false;
-    qDebug() << "Data from EEPROM" << primaryText;
-    qDebug() << "Data(valid) from EEPROM" << checkText;
+    qCDebug(lcApplets) << "Data from EEPROM" << primaryText;
+    qCDebug(lcApplets) << "Data(valid) from EEPROM" << checkText;
     *primary = EepromBlock::bytesOfText(primaryText);
     const QList<int> bad = EepromBlock::badPositions(*primary, EepromBlock::bytesOfText(checkText));
     for (const int position : bad)
-        qDebug() << "Error at position:" << position;
+        qCDebug(lcApplets) << "Error at position:" << position;
     return bad.isEmpty();
 }
 
 DeviceConfig SpiEEPROM::readDeviceConfig()
 {
-    qDebug() << "Read device config from EEPROM";
+    qCDebug(lcApplets) << "Read device config from EEPROM";
     DeviceConfig config;
     int length = 0;
     const bool read = readLength(0, &length);
-    qDebug() << "Position:" << EEPROMChannel.value() << ", length:" << length;
+    qCDebug(lcApplets) << "Position:" << EEPROMChannel.value() << ", length:" << length;
     if (!read || length != ConfigLength) {
-        qDebug() << "EEPROM is not connected or data length are not valid!";
+        qCDebug(lcApplets) << "EEPROM is not connected or data length are not valid!";
         return config;
     }
     QByteArray primary;
     if (!readCheckedCopy(1, ConfigLength, &primary)) {
-        qDebug() << ConfigInvalid;
+        qCDebug(lcApplets) << ConfigInvalid;
         return config;
     }
     EepromBlock::decode(config, primary, EepromBlock::configFields());
@@ -272,21 +271,21 @@ DeviceConfig SpiEEPROM::readDeviceConfig()
 template <typename Record>
 void SpiEEPROM::readParams(const DeviceConfig &config, const Reader<Record> &reader, Record &record)
 {
-    qDebug() << reader.title;
+    qCDebug(lcApplets) << reader.title;
     record.valid = false;
     if (!config.valid) {
-        qDebug() << ConfigInvalid;
+        qCDebug(lcApplets) << ConfigInvalid;
         return;
     }
     const quint16 start = config.paramsAddress;
     int n = 0;
     if (!readLength(start, &n) || n == 0 || n == 0xFF) {
-        qDebug() << reader.lengthInvalid;
+        qCDebug(lcApplets) << reader.lengthInvalid;
         return;
     }
     QByteArray primary;
     if (!readCheckedCopy(quint16(start + 1), n, &primary)) {
-        qDebug() << DataInvalid;
+        qCDebug(lcApplets) << DataInvalid;
         return;
     }
     EepromBlock::decode(record, primary, reader.fields);
@@ -386,6 +385,6 @@ bool SpiEEPROM::waitForStatus(quint8 mask, bool set)
 bool SpiEEPROM::writeChunk(quint16 address, const QByteArray &bytes)
 {
     const QByteArray value = frameText(Write, address, bytes);
-    qDebug() << "Written data to EEPROM" << value;
+    qCDebug(lcApplets) << "Written data to EEPROM" << value;
     return link() && link()->setValue(DataVariable, value);
 }

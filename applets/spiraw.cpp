@@ -1,6 +1,7 @@
 #include "spiraw.h"
 
 #include "appletcommands.h"
+#include "appletslog.h"
 #include "controlboard.h"
 #include "mainapp.h"
 #include "register.h"
@@ -8,8 +9,6 @@
 #include "variable.h"
 
 #include "ui_spiraw.h"
-
-#include <QtDebug>
 
 Register SpiIn(16, QStringLiteral("SpiIn"));
 Register SpiOut(16, QStringLiteral("SpiOut"));
@@ -87,13 +86,13 @@ bool SpiRaw::transfer()
     const QByteArray low = SpiIn.select(0, 7)->toByteArray(true);
     const QByteArray high = SpiIn.select(8, 15)->toByteArray(true);
     const QByteArray text = SpiExchange::dataText(high + low);
-    qDebug() << "Written data to device" << text;
+    qCDebug(lcApplets) << "Written data to device" << text;
 
     quint32 word = 0;
     if (!SpiExchange::transfer(MainApp::instance()->controlBoard(), DataVariable, text, WordBits,
                                &word)) {
         emit signal_log(-1, TransferFailed);
-        qDebug() << TransferFailed;
+        qCDebug(lcApplets) << TransferFailed;
         return false;
     }
     set(QStringLiteral("SpiOut[]"), QVariant(uint(word)), Variable::InternalKey);
@@ -105,5 +104,5 @@ void SpiRaw::setSpeed(const QString &command)
     ControlBoard *link = MainApp::instance()->controlBoard();
     if (link)
         link->send(SpiExchange::speedCommand(QStringLiteral("SPI0CS0"), SPIFreq.value()), nullptr);
-    qDebug() << "Sets SPI frequency to " << command;
+    qCDebug(lcApplets) << "Sets SPI frequency to " << command;
 }

@@ -1,6 +1,7 @@
 #include "spiraw4b.h"
 
 #include "appletcommands.h"
+#include "appletslog.h"
 #include "controlboard.h"
 #include "mainapp.h"
 #include "register.h"
@@ -8,8 +9,6 @@
 #include "variable.h"
 
 #include "ui_spiraw4b.h"
-
-#include <QtDebug>
 
 Register SpiIn4B(32, QStringLiteral("SpiIn4B"));
 Register SpiOut4B(32, QStringLiteral("SpiOut4B"));
@@ -114,9 +113,9 @@ bool SpiRaw4B::transfer()
     QByteArray bytes;
     for (int shift = 24; shift >= 0; shift -= 8)
         bytes.append(char((request >> shift) & 0xFF));
-    qDebug() << "Request bytes" << bytes.toHex(' ');
+    qCDebug(lcApplets) << "Request bytes" << bytes.toHex(' ');
     const QByteArray text = SpiExchange::dataText(bytes);
-    qDebug() << "Written data to device" << text;
+    qCDebug(lcApplets) << "Written data to device" << text;
 
     quint32 answer = 0;
     if (!SpiExchange::transfer(MainApp::instance()->controlBoard(),
@@ -138,7 +137,7 @@ bool SpiRaw4B::transfer()
 void SpiRaw4B::calcCRC()
 {
     if (!ui->cb_CRCtype->currentText().contains(QStringLiteral("405"))) {
-        qDebug() << "Unknown CRC type";
+        qCDebug(lcApplets) << "Unknown CRC type";
         return;
     }
     const quint32 request = SpiIn4B.getField(QStringLiteral("[31:4]"));
@@ -151,7 +150,7 @@ void SpiRaw4B::setSpeed()
     const QByteArray command = SpiExchange::speedCommand(chipSelect(), SPIFreq4B.value());
     if (ControlBoard *link = MainApp::instance()->controlBoard())
         link->send(command, nullptr);
-    qDebug() << command;
+    qCDebug(lcApplets) << command;
 }
 
 qint8 SpiRaw4B::crc4(quint8 nibble, qint8 state)

@@ -1,6 +1,7 @@
 // A 510-block CSV animation script flashed by the board page ("Flash MCU", the pause between
 // blocks at 0) to the simulated board, against the same block lines sent bare through
 // ControlBoard::send, in the same run.
+#include "benchenv.h"
 #include "board.h"
 #include "controlboard.h"
 #include "csvreader.h"
@@ -45,8 +46,10 @@ template <typename Pass> double passMs(Pass pass)
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     Board::setDelayHook([](unsigned) {});
     FakeBoard board;
@@ -56,11 +59,11 @@ int main(int argc, char *argv[])
     {
         SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
         if (!app.started())
-            return 1;
+            return 1; // SimulatedApp said why
         auto *page = qobject_cast<Board *>(
             MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
         if (!page)
-            return 1;
+            return env.cannotStart(QStringLiteral("no board page"));
         fillScript(page->currentCsvScript());
         ControlBoard *link = app.link();
         const auto flashPass = [&]() {
@@ -70,7 +73,7 @@ int main(int argc, char *argv[])
         };
         // The bare side sends the lines of the first pass, each with its CR again.
         if (!flashPass())
-            return 1;
+            return env.failed(QStringLiteral("the first flash pass did not send 510 blocks"));
         QList<QByteArray> lines = flash.blockLines().mid(0, 510);
         for (QByteArray &line : lines)
             line.append('\r');
@@ -88,7 +91,7 @@ int main(int argc, char *argv[])
             const double b = passMs(barePass);
             board.clearRecords();
             if (t < 0 || b < 0)
-                return 1;
+                return env.failed(QStringLiteral("a flash pass failed"));
             tool = round == 0 ? t : qMin(tool, t);
             bare = round == 0 ? b : qMin(bare, b);
         }

@@ -1,6 +1,7 @@
 // Reading the LED-driver board's configuration and KVL52404 parameter blocks through the EEPROM
 // tool (three block reads each, with their checks and decoding) against the same six set/get
 // pairs sent bare through ControlBoard, both on the same simulated board in the same run.
+#include "benchenv.h"
 #include "controlboard.h"
 #include "fakeboard_spi.h"
 #include "fakespieeprom.h"
@@ -40,8 +41,10 @@ bool sendBare(ControlBoard *link)
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     FakeBoardSpi spi(board);
@@ -51,7 +54,7 @@ int main(int argc, char *argv[])
     {
         SimulatedApp app(board, {[]() -> Applet * { return new SpiEEPROM; }});
         if (!app.started())
-            return 1;
+            return 1; // SimulatedApp said why
         ControlBoard *link = app.link();
         for (int round = 0; round < SimulatedApp::Rounds; ++round) {
             tool = qMax(tool, SimulatedApp::perSecond(board, 50, readBoth));

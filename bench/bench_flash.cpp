@@ -2,6 +2,7 @@
 // pseudo-terminal and compares the time with the time the same bytes need on a serial line
 // at 2304000 and at 115200 baud (8N1: 10 bits per byte).
 
+#include "benchenv.h"
 #include "bootloader.h"
 #include "controlboard.h"
 #include "fakeboard.h"
@@ -58,8 +59,9 @@ double wireSeconds(qint64 bytes, int baud)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     QApplication app(argc, argv);
     DefaultPrompt quiet;
     Prompt::install(&quiet);
@@ -71,8 +73,7 @@ int main(int argc, char **argv)
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(HexRecords::image(FlashBlock::BaseAddress, image)) < 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+            return env.cannotStart(QStringLiteral("cannot write ") + path);
         }
     }
 
@@ -80,12 +81,11 @@ int main(int argc, char **argv)
     FakeBoardFlash flash(board);
     ControlBoard link;
     if (!board.isValid() || !link.connectBoard(board.devicePath())) {
-        std::fprintf(stderr, "cannot connect to the simulated board\n");
-        return 1;
+        return env.cannotStart(QStringLiteral("cannot connect to the simulated board"));
     }
     Bootloader window(&link);
     if (!window.loadHex(path))
-        return 1;
+        return env.cannotStart(QStringLiteral("the update window did not load ") + path);
 
     QElapsedTimer timer;
     timer.start();

@@ -2,6 +2,7 @@
 // building and showing as many plain labels, in a grid, as the form has widgets, in the same run.
 //
 //     bench_form [runs]        (default 15 runs of each, alternately)
+#include "benchenv.h"
 #include "ui_board.h"
 
 #include <QApplication>
@@ -61,6 +62,9 @@ double median(std::vector<double> values)
 
 int main(int argc, char **argv)
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     int widgets = 0;
@@ -78,8 +82,7 @@ int main(int argc, char **argv)
         form.push_back(timeShown(buildForm));
         labels.push_back(timeShown([widgets](QWidget &w) { buildLabels(w, widgets); }));
         if (form.back() < 0 || labels.back() < 0) {
-            std::fprintf(stderr, "a window was not exposed\n");
-            return 1;
+            return env.failed(QStringLiteral("a window was not exposed"));
         }
     }
     const double formMs = median(form);

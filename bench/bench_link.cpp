@@ -1,6 +1,7 @@
 // Transactions per second through ControlBoard::send against the board simulator on a
 // pseudo-terminal, compared with the round trip of a bare write/read echo over a
 // pseudo-terminal pair measured in the same run.
+#include "benchenv.h"
 #include "controlboard.h"
 #include "fakeboard.h"
 
@@ -122,6 +123,9 @@ double idleCpuMsPerSecond()
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
@@ -132,8 +136,7 @@ int main(int argc, char *argv[])
     {
         ControlBoard controlBoard;
         if (!controlBoard.connectBoard(board.devicePath())) {
-            QTextStream(stderr) << "cannot connect to the simulator\n";
-            return 1;
+            return env.cannotStart(QStringLiteral("cannot connect to the simulator"));
         }
         // Interleaved rounds, so both sides meet the same machine load.
         for (int round = 0; round < Rounds; ++round) {

@@ -2,6 +2,7 @@
 // - a two-device bank pass (six frames of four words) against twelve single-word frames per
 //   device;
 // - a live flash pass with its pause hooked off against the bare round trip of its block line.
+#include "benchenv.h"
 #include "board.h"
 #include "boardglobals.h"
 #include "configuration.h"
@@ -44,8 +45,10 @@ bool singleWordFrames(Board *page, int address)
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     FakeMatrixBus bus(board);
@@ -61,7 +64,7 @@ int main(int argc, char *argv[])
                                  []() -> Applet * { return new Configuration; },
                                  []() -> Applet * { return new Board; }});
         if (!app.started())
-            return 1;
+            return 1; // SimulatedApp said why
         Board *page = qobject_cast<Board *>(
             MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
         QVector<int> duties(24);

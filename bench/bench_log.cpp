@@ -3,6 +3,7 @@
 // per entry of both and their ratio. The window is shown (offscreen); the error beeps and the
 // error box are off, so the list alone is measured. The event loop runs once after the entries,
 // so the work deferred to it counts too.
+#include "benchenv.h"
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -38,24 +39,24 @@ double measure(Logs *logs, int count)
 int main(int argc, char **argv)
 {
     // The program's socket and files go to a directory of our own.
-    QTemporaryDir work;
-    if (!work.isValid())
-        return 1;
-    qputenv("TMPDIR", QFile::encodeName(work.path()));
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("KVL_PROMPT_DEFAULTS", "1");
-    QDir::setCurrent(work.path());
+    QDir::setCurrent(env.tempPath());
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp *app = MainApp::instance();
     if (!app->init())
-        return 1;
+        return env.cannotStart(QStringLiteral("the program did not start (its pipe could not "
+                                              "be served)"));
     app->start();
     Logs *logs = app->logs();
     logs->hornButton()->setChecked(false);
     logs->messageBoxBox()->setChecked(false);
     logs->showWindow();
     if (!QTest::qWaitForWindowExposed(app->mainWindow()))
-        return 1;
+        return env.cannotStart(QStringLiteral("the main window was not exposed"));
 
     const double small = measure(logs, 1000);
     const double large = measure(logs, 40000);

@@ -1,6 +1,7 @@
 // Position-slider movements: the time one movement of the light pattern takes in each mode on
 // a matrix of 24 switches in two rows, beside 24 bare DCREG field writes in the same run and the
 // running effect's shortest interval (70 ms), the budget one movement must stay far below.
+#include "benchenv.h"
 #include "board.h"
 #include "boardglobals.h"
 #include "fakeboard.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QSlider>
 #include <QTextStream>
 
@@ -18,20 +18,6 @@ namespace
 {
 
 constexpr double EffectIntervalMs = 70;
-
-bool writeConfiguration(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    out << "NumberOfDevices 2\nPixelsPerDevice 12\nNumberOfRows 2\nNumberOfCols 12\n";
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 1; col <= 12; ++col)
-            out << row * 12 + col << (col < 12 ? " " : "\n");
-    }
-    return true;
-}
 
 // Microseconds per call of step: the best of the rounds.
 double microsecondsPerCall(const std::function<void()> &step)
@@ -73,15 +59,20 @@ void selectMode(Board *page, const ModeCase &mode)
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
     auto *page = qobject_cast<Board *>(
         MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
-    if (!app.started() || !page || !writeConfiguration(QStringLiteral("matrix24.txt")))
-        return 1;
+    if (!app.started())
+        return 1; // SimulatedApp said why
+    if (!page || !SimulatedApp::writeMatrix24(QStringLiteral("matrix24.txt")))
+        return env.cannotStart(QStringLiteral("no board page, or its configuration file could "
+                                              "not be written"));
     page->loadConfiguration(QStringLiteral("matrix24.txt"));
     auto *slider = page->findChild<QSlider *>(QStringLiteral("slHorizontal"));
 

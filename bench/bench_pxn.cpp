@@ -1,6 +1,7 @@
 // Bank-word reads per second through Pxn::transferBank (request, answer, CRC check, store)
 // against plain "get" transactions through ControlBoard, both on the same simulated board with
 // two matrix chips in the same run.
+#include "benchenv.h"
 #include "controlboard.h"
 #include "fakeboard.h"
 #include "fakematrixbus.h"
@@ -13,8 +14,10 @@
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     FakeMatrixBus bus(board);
@@ -26,7 +29,7 @@ int main(int argc, char *argv[])
     {
         SimulatedApp app(board, {[]() -> Applet * { return new Pxn; }});
         if (!app.started())
-            return 1;
+            return 1; // SimulatedApp said why
         Register bank(QStringLiteral("@register=BENCHBANK;@field=W0[24] @REG=0;"), QString());
         Pxn *pxn = Pxn::instance();
         ControlBoard *link = app.link();

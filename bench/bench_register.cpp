@@ -1,6 +1,7 @@
 // Time of Register::setField / Register::getField by field name ("REG[FIELD_n]") on registers
 // of 32, 256 and 1,024 bits built from definition texts (4-bit fields), against a plain
 // QHash<QString,int> lookup of the field name in the same run.
+#include "benchenv.h"
 #include "register.h"
 
 #include <QCoreApplication>
@@ -55,6 +56,9 @@ template <typename Fn> double nsPerCall(Fn fn)
 
 int main(int argc, char **argv)
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     out << "bits   setField ns  getField ns  hash ns  set/hash  get/hash\n";

@@ -1,6 +1,7 @@
 // The board page's set-up of a KVL52404 driver board (controller commands, EEPROM detection,
 // the driver's chip select and defaults, the page reset) against as many bare transactions
 // through ControlBoard as the set-up makes, both on the same simulated board in the same run.
+#include "benchenv.h"
 #include "autoaddressing.h"
 #include "board.h"
 #include "controlboard.h"
@@ -38,8 +39,10 @@ bool sendBare(ControlBoard *link, int count)
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     FakeBoardSpi spi(board);
@@ -55,15 +58,18 @@ int main(int argc, char *argv[])
                                  []() -> Applet * { return new Board; },
                                  []() -> Applet * { return new SpiRaw4B; }});
         Board *page = boardPage();
-        if (!app.started() || !page)
-            return 1;
+        if (!app.started())
+            return 1; // SimulatedApp said why
+        if (!page)
+            return env.cannotStart(QStringLiteral("no board page"));
         ControlBoard *link = app.link();
         // One transaction per line the set-up sends.
         board.clearRecords();
         page->setupHardware();
         const int transactions = int(board.lines().size());
         if (transactions < 27)
-            return 1;
+            return env.failed(QStringLiteral("the set-up sent %1 lines, fewer than 27")
+                                  .arg(transactions));
         // The board's ripple rating 47 tells that the detection read the parameter block.
         const auto setup = [page]() {
             page->setupHardware();

@@ -1,6 +1,7 @@
 // 32-bit SPI frames per second through the SPI Raw 4B tool, form bound and set up in the
 // application, against bare set/get pairs of the same data text through ControlBoard, both on
 // the same simulated board (the KVL52404 on LED chip select 0) in the same run.
+#include "benchenv.h"
 #include "controlboard.h"
 #include "fakeboard_spi.h"
 #include "simulatedapp.h"
@@ -19,8 +20,10 @@ const QByteArray ReadWord55 = QByteArrayLiteral("046e000009");
 
 int main(int argc, char *argv[])
 {
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     FakeBoard board;
     FakeBoardSpi spi(board);
@@ -29,7 +32,7 @@ int main(int argc, char *argv[])
     {
         SimulatedApp app(board, {[]() -> Applet * { return new SpiRaw4B; }});
         if (!app.started())
-            return 1;
+            return 1; // SimulatedApp said why
         spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);
         spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
         ControlBoard *link = app.link();

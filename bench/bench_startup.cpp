@@ -1,20 +1,24 @@
-// Start-up time: from process start to the main window shown (offscreen), for the whole
-// program start (pipe server, main window, every applet, link, port scan) beside a bare Qt
-// widgets program that shows a main window of the same size. Both run as child processes of
-// this one, alternately, in fresh working and temporary directories.
+// Start-up time, each side a child process of this one in fresh working and temporary
+// directories, run alternately: from process start to the main window shown (offscreen) and to
+// its port list filled (the serial-port probe runs meanwhile) for the whole program start (pipe
+// server, main window, every applet, link, port probe); as baselines, a bare Qt widgets program
+// that shows a main window of the same size, and the build of the board page's form alone in a
+// fresh process (the largest part of the program's own start).
 //
 //     bench_startup [runs]        (default 7 runs of each)
+#include "benchenv.h"
+#include "formfont.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "prompt.h"
+#include "timedchild.h"
 #include "toolapplets.h"
+#include "ui_board.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMainWindow>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -25,23 +29,23 @@ namespace
 {
 
 const char *const ShownLine = "shown";
+const char *const PortsLine = "ports";
+const char *const FormLine = "form ";
 
-void reportShown()
-{
-    std::printf("%s\n", ShownLine);
-    std::fflush(stdout);
-}
-
-int runBare(int argc, char **argv)
+// The board page's form built into a widget, as the program's start builds it (the forms'
+// font, styled, not shown); prints "form <ms>".
+int runForm(int argc, char **argv)
 {
     QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("bare"));
-    window.resize(1440, 975);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
-    reportShown();
+    FormFont::install();
+    MainApp::applyStyleSheet();
+    QElapsedTimer timer;
+    timer.start();
+    QWidget widget;
+    Ui::Board ui;
+    ui.setupUi(&widget);
+    std::printf("%s%.3f\n", FormLine, double(timer.nsecsElapsed()) / 1e6);
+    std::fflush(stdout);
     return 0;
 }
 
@@ -61,80 +65,48 @@ int runProgram(int argc, char **argv)
     if (!QTest::qWaitForWindowExposed(app->mainWindow()))
         return 1;
     const qint64 startMs = phase.elapsed();
-    reportShown();
+    reportLine(ShownLine);
+    // The probe lists "mockup" and "script" at least.
+    if (!QTest::qWaitFor([app]() { return app->mainWindow()->portList()->count() > 0; }, 30000))
+        return 1;
+    reportLine(PortsLine);
     std::fprintf(stderr, "init %lld ms, start %lld ms\n", initMs, startMs);
     app->shutdown();
     return 0;
 }
 
-// The program child's own split of its start ("init N ms, start N ms"), from its last run.
-QByteArray lastPhases;
-
-// Milliseconds from starting the child to its "shown" line; -1 when it failed.
-double timeChild(const QString &mode)
-{
-    QTemporaryDir work;
-    if (!work.isValid())
-        return -1;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
-    env.insert(QStringLiteral("TMPDIR"), work.path());
-    child.setProcessEnvironment(env);
-    child.setWorkingDirectory(work.path());
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    QElapsedTimer timer;
-    timer.start();
-    child.start(QCoreApplication::applicationFilePath(), {mode});
-    QByteArray out;
-    double shownMs = -1;
-    while (child.waitForReadyRead(30000) || child.bytesAvailable() > 0) {
-        out += child.readAllStandardOutput();
-        if (out.contains(ShownLine)) {
-            shownMs = double(timer.nsecsElapsed()) / 1e6;
-            break;
-        }
-    }
-    child.waitForFinished(30000);
-    for (const QByteArray &line : child.readAllStandardError().split('\n')) {
-        if (line.startsWith("init "))
-            lastPhases = line;
-    }
-    return shownMs;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? -1 : values.at(values.size() / 2);
-}
-
-int runBenchmark(int argc, char **argv)
+int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
-    QList<double> bare;
-    QList<double> program;
+    QList<double> bare, form, shown, ports;
+    QByteArray phases;
     for (int i = 0; i < runs; ++i) {
-        bare.append(timeChild(QStringLiteral("--bare")));
-        program.append(timeChild(QStringLiteral("--program")));
-        if (bare.last() < 0 || program.last() < 0) {
-            std::fprintf(stderr, "a child did not show its window\n");
-            return 1;
-        }
+        const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
+        const TimedChild f = TimedChild::run({QStringLiteral("--form")});
+        const TimedChild p = TimedChild::run({QStringLiteral("--program")});
+        if (b.at(ShownLine) < 0 || f.after(FormLine).isEmpty() || p.at(ShownLine) < 0 ||
+            p.at(PortsLine) < 0)
+            return env.failed(QStringLiteral("a child did not show its window, build the form "
+                                             "or fill the port list"));
+        bare.append(b.at(ShownLine));
+        form.append(f.after(FormLine).toDouble());
+        shown.append(p.at(ShownLine));
+        ports.append(p.at(PortsLine));
+        for (const QByteArray &line : p.errors.split('\n'))
+            if (line.startsWith("init "))
+                phases = line;
     }
-    const double bareMs = median(bare);
-    const double programMs = median(program);
-    QTextStream(stdout) << "start-up to main window shown, median of " << runs << " runs\n"
-                        << "  bare Qt widgets program: " << QString::number(bareMs, 'f', 1)
-                        << " ms\n"
-                        << "  kvl52110 start:          " << QString::number(programMs, 'f', 1)
-                        << " ms\n"
-                        << "  (last program run: " << lastPhases
-                        << "; start lists the ports and probes each serial one)\n"
-                        << "  ratio program / bare:    "
-                        << QString::number(programMs / bareMs, 'f', 2) << "\n";
+    const double baseline = median(bare) + median(form);
+    const auto ms = [](double v) { return QString::number(v, 'f', 1).rightJustified(7) + " ms"; };
+    QTextStream(stdout) << "start-up, median of " << runs << " runs, each a fresh process\n"
+                        << "  bare Qt window shown:          " << ms(median(bare)) << "\n"
+                        << "  board form built:              " << ms(median(form)) << "\n"
+                        << "  kvl52110 window shown:         " << ms(median(shown)) << "\n"
+                        << "  kvl52110 port list filled:     " << ms(median(ports)) << "\n"
+                        << "  (last program run: " << phases << ")\n"
+                        << "  ratio window shown / (bare window + form): "
+                        << QString::number(median(shown) / baseline, 'f', 2) << "\n";
     return 0;
 }
 
@@ -144,8 +116,13 @@ int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--bare")
-        return runBare(argc, argv);
+        return runBareWindow(argc, argv, false);
+    if (mode == "--form")
+        return runForm(argc, argv);
     if (mode == "--program")
         return runProgram(argc, argv);
-    return runBenchmark(argc, argv);
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
+    return runBenchmark(env, argc, argv);
 }

@@ -6,8 +6,10 @@
 #include "mainapp.h"
 #include "prompt.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -18,20 +20,36 @@ public:
     static constexpr int RunMs = 700; // one measuring round
     static constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
 
-    // Call with the QApplication running; debug output is off for the whole run.
+    // Call with the QApplication running; debug output is off for the whole run. When the
+    // application cannot start, says why on the standard error.
     SimulatedApp(FakeBoard &board, const QList<MainApp::AppletFactory> &factories)
+        : SimulatedApp(board.devicePath(), factories)
+    {
+    }
+
+    // Connects to the board simulated on devicePath (the simulator tool in a child process).
+    SimulatedApp(const QString &devicePath, const QList<MainApp::AppletFactory> &factories)
     {
         Prompt::install(&m_prompt);
         // The application writes its options and state files to the working directory.
-        if (!m_work.isValid() || !QDir::setCurrent(m_work.path()))
+        if (!m_work.isValid() || !QDir::setCurrent(m_work.path())) {
+            cannotStart(QStringLiteral("no working directory: ") + m_work.errorString());
             return;
+        }
+        if (devicePath.isEmpty()) {
+            cannotStart(QStringLiteral("the simulator has no pseudo-terminal"));
+            return;
+        }
         m_app->setAppletFactories(factories);
-        if (!m_app->init())
+        if (!m_app->init()) {
+            cannotStart(QStringLiteral("the program did not start (its pipe could not be "
+                                       "served, or an applet's set-up failed)"));
             return;
+        }
         m_app->start();
-        m_started = m_app->connectBoard(board.devicePath());
+        m_started = m_app->connectBoard(devicePath);
         if (!m_started)
-            QTextStream(stderr) << "cannot connect to the simulator\n";
+            cannotStart(QStringLiteral("cannot connect to the simulator at ") + devicePath);
     }
 
     ~SimulatedApp()
@@ -42,6 +60,21 @@ public:
     }
 
     bool started() const { return m_started; }
+
+    // Writes a matrix configuration file: two devices of 12 switches in two rows of 12.
+    static bool writeMatrix24(const QString &fileName)
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return false;
+        QTextStream out(&file);
+        out << "NumberOfDevices 2\nPixelsPerDevice 12\nNumberOfRows 2\nNumberOfCols 12\n";
+        for (int row = 0; row < 2; ++row) {
+            for (int col = 1; col <= 12; ++col)
+                out << row * 12 + col << (col < 12 ? " " : "\n");
+        }
+        return true;
+    }
     ControlBoard *link() const { return m_app->controlBoard(); }
 
     // Steps that succeed per second within one round; 0 when one fails. The board's records
@@ -74,6 +107,12 @@ public:
     }
 
 private:
+    static void cannotStart(const QString &why)
+    {
+        QTextStream(stderr) << QCoreApplication::applicationName() << ": cannot start: " << why
+                            << "\n";
+    }
+
     QTemporaryDir m_work;
     DefaultPrompt m_prompt;
     MainApp *m_app = MainApp::instance();

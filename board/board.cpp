@@ -28,7 +28,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     wireSendTimer();
     effectTimer = new QTimer(this);
     initEffects();
-    currentScript = new CSVReader(this);
+    currentScript = std::make_shared<CSVReader>();
     connectScriptEditor();
     // Kept for the LED-driver pipe; nothing is sent through it.
     m_ledDriverClient = new LocalClient(QStringLiteral("\\\\.\\pipe\\LEDDriver"), 500);
@@ -49,7 +49,6 @@ Board::~Board()
     delete effectTimer;
     delete m_ledDriverClient;
     delete spiP205;
-    delete currentScript;
     delete deviceAddressLayout;
 }
 

@@ -9,6 +9,8 @@
 #include <QPair>
 #include <QVector>
 
+#include <memory>
+
 class CSVReader;
 class LocalClient;
 class QTimer;
@@ -156,8 +158,8 @@ public:
     // ----- animation: further public members below -----
     // The script shown in the Animation tab, the scripts of the list table in row order and the
     // flash address just past the last block written or read.
-    CSVReader *currentCsvScript() const { return currentScript; }
-    QVector<CSVReader *> scriptListEntries() const { return scriptList; }
+    CSVReader *currentCsvScript() const { return currentScript.get(); }
+    QVector<CSVReader *> scriptListEntries() const;
     quint32 nextFlashAddress() const { return flashAddress; }
     quint32 scriptFlashStart() const { return flashStartAddress; }
 
@@ -268,7 +270,7 @@ public slots:
     void on_pbBCK2VLED_clicked();
     // KVL52404 page
     void on_dialVBOOST_valueChanged(int code);
-    void on_dialVBOOST_dialReleased();
+    void slot_dialVBOOSTReleased();
     void on_cbBST1EN_clicked(bool checked);
     void on_cbBST2EN_clicked(bool checked);
     void on_cmBSTSOFTSTART_currentIndexChanged(int index);
@@ -276,8 +278,8 @@ public slots:
     void on_cmBSTSRCFREQ_currentIndexChanged(int index);
     void on_dialBCK1AVG_valueChanged(int code);
     void on_dialBCK2AVG_valueChanged(int code);
-    void on_dialBCK1AVG_dialReleased();
-    void on_dialBCK2AVG_dialReleased();
+    void slot_dialBCK1AVGReleased();
+    void slot_dialBCK2AVGReleased();
     void on_sbBCK1RANGE_valueChanged(int value);
     void on_sbBCK2RANGE_valueChanged(int value);
     void on_sbBCK1RANGE_editingFinished();
@@ -338,6 +340,11 @@ private:
     void rebindMatrix();
     // One switch: label, spin box and slider, bound to "DCREG[SW<n>]".
     QVBoxLayout *buildSwitchSliders(quint8 switchNumber);
+    // The switches' spin boxes outlive a configuration: Qt 6.4's style-sheet style keeps a
+    // cache entry for the inner line edit of every spin box it styled, after the box is gone,
+    // so boxes are parked on a hidden widget and reused rather than built for every load.
+    void parkDutyBoxes();
+    class QSpinBox *takeDutyBox(QWidget *area);
     // One device group: address edit, configuration and mode buttons, mode combos.
     class QGroupBox *buildDeviceWidgets(quint8 device);
     void clearContainer(QWidget *container);
@@ -347,6 +354,7 @@ private:
     // that has no place in them.
     bool recordSwitchDuty(int switchNumber, int value);
     void setBuckEnabled(int channel, bool on);
+    void setAllDuty(int duty);
 
 
     // ----- motion: private members below -----
@@ -472,6 +480,10 @@ private:
     void reportCrcFailure(const QString &text);
     // KVL52404 page
     bool writeP404Address(int address);
+    // A control's change of a map field; a refresh of the controls leaves the map alone.
+    void editP404Field(const QString &field, quint32 value);
+    void setP404BoostVoltage(int code);
+    void followP404Word(int address);
     void setP404Field(const char *field, int value, int address);
     void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
@@ -491,6 +503,8 @@ private:
     bool flashScriptImage(const QByteArray &image);
     bool readBackFlash(const QByteArray &paddedImage);
     bool buildListImages(QList<QByteArray> *images);
+    void showUsedFlashSize(const QString &text);
+    void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);
     void readNtcOf(int address, int field);
 
@@ -502,8 +516,9 @@ private:
     QTimer *effectTimer = nullptr;
     LocalClient *m_ledDriverClient = nullptr;
     MapEnaRecord mapEnaState[MaxSlaves];
-    CSVReader *currentScript = nullptr;
-    QVector<CSVReader *> scriptList;
+    // A script lives while the Animation tab shows it or the list holds it.
+    std::shared_ptr<CSVReader> currentScript;
+    QVector<std::shared_ptr<CSVReader>> scriptList;
     QVector<QPair<PhaseCalculator *, qint32>> phaseCalculators;
     QVector<int> dutyBySwitch;
     QVector<int> profile;
@@ -518,6 +533,8 @@ private:
     bool rowLayoutBuilt = false;
     quint8 patternPhase = 0; // phase and direction flags of the patterns
     QList<CustomControls::Slider *> switchSliders;
+    QWidget *dutyBoxPark = nullptr; // hidden; holds the spin boxes no switch uses
+    QList<class QSpinBox *> spareDutyBoxes;
     quint16 lastPosition = 0;
     quint8 NumberOfDevices = 0;
     quint8 PixelsPerDevice = 0;

@@ -2,14 +2,13 @@
 // read back and compared.
 #include "board.h"
 
+#include "boardlog.h"
 #include "controlboard.h"
 #include "csvreader.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "scriptimage.h"
 #include "ui_board.h"
-
-#include <QtDebug>
 
 #include <cctype>
 
@@ -45,26 +44,42 @@ void Board::on_pbFlashMCU_clicked()
     QByteArray image;
     QString reason;
     if (!ScriptImage::build(*currentScript, &image, &reason)) {
-        ui->lbUsedFlashSize->setText(QStringLiteral("Invalid script: ") + reason);
+        refuseScript(QStringLiteral("Invalid script: ") + reason);
         return;
     }
     flashScriptImage(image);
+}
+
+// The used-size label is narrower than most refusals: it shows the text elided to its width
+// and the whole text as its tool tip.
+void Board::showUsedFlashSize(const QString &text)
+{
+    QLabel *label = ui->lbUsedFlashSize;
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+// A refused script has no size: neither label keeps the previous script's figure.
+void Board::refuseScript(const QString &reason)
+{
+    ui->lbFlashSize->setText(QStringLiteral("Required flash size"));
+    showUsedFlashSize(reason);
 }
 
 // Shows the sizes and writes image from flashStartAddress on; false when it is too large,
 // then nothing is sent.
 bool Board::flashScriptImage(const QByteArray &image)
 {
-    qDebug() << "cnt" << image.size();
+    qCDebug(lcBoard) << "cnt" << image.size();
     ui->lbFlashSize->setText(QStringLiteral("Required flash size %1 B").arg(image.size()));
     const QByteArray padded = ScriptImage::padded(image);
-    qDebug() << "Bytes to be written" << padded.size();
+    qCDebug(lcBoard) << "Bytes to be written" << padded.size();
     if (padded.size() > ScriptImage::MaxPaddedSize) {
-        ui->lbUsedFlashSize->setText(
-            QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
+        showUsedFlashSize(QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
         return false;
     }
-    ui->lbUsedFlashSize->setText(QStringLiteral("Used flash size %1 B").arg(padded.size()));
+    showUsedFlashSize(QStringLiteral("Used flash size %1 B").arg(padded.size()));
     writeFlashBlocks(padded);
     if (ui->cbCheckData->isChecked())
         readBackFlash(padded);

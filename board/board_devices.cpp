@@ -4,6 +4,7 @@
 
 #include "addressdiscovery.h"
 #include "autoaddressing.h"
+#include "boardlog.h"
 #include "configuration.h"
 #include "mainapp.h"
 #include "ui_board.h"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDebug>
 #include <QLineEdit>
 
 namespace
@@ -94,7 +94,7 @@ int Board::targetDeviceRow()
     const int address = deviceAddress(row);
     if (address == -1)
         return -1;
-    qDebug() << "device address" << address;
+    qCDebug(lcBoard) << "device address" << address;
     return Configuration::setSaconf(address) ? row : -1;
 }
 

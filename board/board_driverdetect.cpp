@@ -2,11 +2,10 @@
 // and the chip's parameter block gives the current ratings the power-stage pages compute with.
 #include "board.h"
 
+#include "boardlog.h"
 #include "driverboarddescription.h"
 #include "prompt.h"
 #include "spieeprom.h"
-
-#include <QDebug>
 
 namespace
 {
@@ -30,7 +29,7 @@ bool Board::readDriverEepromConfig()
         setDriverRatings(BasicRatings);
         return true;
     }
-    qDebug() << "Read LED Driver EEPROM config";
+    qCDebug(lcBoard) << "Read LED Driver EEPROM config";
     driverConfig = spiEEPROM ? spiEEPROM->readDeviceConfig() : DeviceConfig();
     if (!driverConfig.valid) {
         setDriverRatings(BasicRatings);
@@ -48,14 +47,14 @@ bool Board::readDriverEepromConfig()
         spiEEPROM->readDeviceParams(driverConfig);
         takeDriverRatings(false);
     } else {
-        qDebug() << "Valid config detected but unsupported LED driver connected";
+        qCDebug(lcBoard) << "Valid config detected but unsupported LED driver connected";
     }
     return true;
 }
 
 void Board::announceDriver(const QString &text)
 {
-    qDebug().noquote() << text;
+    qCDebug(lcBoard).noquote() << text;
     emit signal_log(0, text);
 }
 
@@ -76,7 +75,7 @@ void Board::takeDriverRatings(bool p404)
         setDriverRatings({params.w0, params.w1, P404PeakScale, P404PeakScale});
     else
         setDriverRatings({params.w0, params.w1, params.w4, params.w5});
-    qDebug() << rippleScale1 << rippleScale2 << peakScale1 << peakScale2;
+    qCDebug(lcBoard) << rippleScale1 << rippleScale2 << peakScale1 << peakScale2;
 }
 
 void Board::setDriverRatings(const DriverRatings &ratings)

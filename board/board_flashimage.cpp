@@ -3,6 +3,7 @@
 #include "board.h"
 
 #include "animationimage.h"
+#include "boardlog.h"
 #include "controlboard.h"
 #include "flashblock.h"
 #include "mainapp.h"
@@ -10,7 +11,6 @@
 #include "ui_board.h"
 
 #include <QTimer>
-#include <QtDebug>
 
 namespace
 {
@@ -86,7 +86,7 @@ bool Board::sendFlashBlock(quint32 address, const QByteArray &block)
     QByteArray answer;
     const bool ok = link && link->send(FlashBlock::line(address, block), &answer);
     if (!ok)
-        qDebug() << "An error appeard while sending";
+        qCDebug(lcBoard) << "An error appeard while sending";
     return ok;
 }
 
@@ -113,10 +113,10 @@ void Board::sendFWData()
     const QList<int> rowAddresses = deviceAddresses();
     const QByteArray image =
         AnimationImage::live(rowAddresses, NumberOfRows, NumberOfCols, pixelMap, dutyBySwitch);
-    qDebug() << "cnt" << image.size();
+    qCDebug(lcBoard) << "cnt" << image.size();
     ui->lbFlashSize->setText(QStringLiteral("Required flash size %1 B").arg(image.size()));
     const QByteArray padded = AnimationImage::padded(image);
-    qDebug() << "Bytes to be written" << padded.size();
+    qCDebug(lcBoard) << "Bytes to be written" << padded.size();
     writeFlashBlocks(padded);
     if (ui->cbAutoupdate->isChecked())
         enableMapsAndPlay(rowAddresses);

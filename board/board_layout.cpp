@@ -51,6 +51,7 @@ void Board::loadConfiguration(const QString &fileName)
     takeOverConfiguration(config);
 
     unbindMatrix();
+    parkDutyBoxes();
     clearContainer(ui->SWwidget);
     clearContainer(ui->DeviceWidget);
     deviceRows.clear(); // their widgets are gone

@@ -99,8 +99,7 @@ QVBoxLayout *Board::buildSwitchSliders(quint8 switchNumber)
 {
     const QString n = QString::number(switchNumber);
     QWidget *area = ui->SWwidget;
-    auto *spin = new QSpinBox(area);
-    spin->setMaximum(MaxDuty);
+    QSpinBox *spin = takeDutyBox(area);
 
     auto *slider = new CustomControls::Slider(area);
     switchSliders.append(slider);
@@ -196,6 +195,36 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
     group->resize(420, 111);
     deviceRows.append(DeviceRow{{address, configuration, read, normal, opMode, pxnMode}});
     return group;
+}
+
+// Their sliders go with the switch area, and with them every connection of the boxes.
+void Board::parkDutyBoxes()
+{
+    if (!dutyBoxPark) {
+        dutyBoxPark = new QWidget(this);
+        dutyBoxPark->hide();
+    }
+    const auto boxes =
+        ui->SWwidget->findChildren<QSpinBox *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QSpinBox *box : boxes) {
+        box->setParent(dutyBoxPark);
+        spareDutyBoxes.append(box);
+    }
+}
+
+// A parked box starts at 0 like a new one; it is not connected yet, so nothing follows.
+QSpinBox *Board::takeDutyBox(QWidget *area)
+{
+    if (spareDutyBoxes.isEmpty()) {
+        auto *box = new QSpinBox(area);
+        box->setMaximum(MaxDuty);
+        return box;
+    }
+    QSpinBox *box = spareDutyBoxes.takeLast();
+    box->setValue(0);
+    box->setParent(area);
+    box->show();
+    return box;
 }
 
 // Deletes the container's widgets class by class (a group box takes its children with it),

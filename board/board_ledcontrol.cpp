@@ -17,14 +17,25 @@ int pwmOutput(int channel)
     return channel == 1 ? 0 : 2;
 }
 
+QString ledControlName(int channel)
+{
+    return QStringLiteral("LEDCTRL%1").arg(channel);
+}
+
+QString pwmName(int channel)
+{
+    return QStringLiteral("PWM%1").arg(channel);
+}
+
 } // namespace
 
 // A zero duty with a frequency only sets the frequency; a duty without a frequency only sets
-// the duty. Each command goes out by itself; answers are not examined.
+// the duty. Each command goes out by itself; answers are not examined. A refresh of the page's
+// controls sends nothing.
 void Board::sendPwmSettings(int channel, quint16 duty, unsigned frequency)
 {
     ControlBoard *link = MainApp::instance()->controlBoard();
-    if (!link)
+    if (!link || isRefreshing())
         return;
     if (duty > FullDuty)
         duty = FullDuty;
@@ -46,30 +57,30 @@ void Board::enablePwmWidgets(int channel, bool enabled)
         w->setEnabled(enabled);
 }
 
+// Each box writes its own variable, and turning one box of a channel on turns the other's
+// variable off, so that the boxes of both power-stage tabs follow the variables.
 void Board::ledControlToggled(int channel, bool checked)
 {
-    QAbstractButton *pwm = channel == 1 ? ui->cbPWM1 : ui->cbPWM2;
+    setOwn(ledControlName(channel), int(checked));
     if (checked) {
-        pwm->setChecked(false);
+        setOwn(pwmName(channel), 0);
         enablePwmWidgets(channel, false);
         sendPwmSettings(pwmOutput(channel), FullDuty, 0);
-    } else if (!pwm->isChecked()) {
+    } else if (!(channel == 1 ? ui->cbPWM1 : ui->cbPWM2)->isChecked()) {
         sendPwmSettings(pwmOutput(channel), 0, 0);
     }
 }
 
 void Board::pwmToggled(int channel, bool checked)
 {
-    QAbstractButton *ledControl = channel == 1 ? ui->cbLEDCTRL1 : ui->cbLEDCTRL2;
+    setOwn(pwmName(channel), int(checked));
+    enablePwmWidgets(channel, checked);
     if (checked) {
-        ledControl->setChecked(false);
-        enablePwmWidgets(channel, true);
+        setOwn(ledControlName(channel), 0);
         const Variable &duty = channel == 1 ? boardGlobals().DUTY1 : boardGlobals().DUTY2;
         sendPwmSettings(pwmOutput(channel), quint16(int(duty.value())), 0);
-    } else {
-        enablePwmWidgets(channel, false);
-        if (!ledControl->isChecked())
-            sendPwmSettings(pwmOutput(channel), 0, 0);
+    } else if (!(channel == 1 ? ui->cbLEDCTRL1 : ui->cbLEDCTRL2)->isChecked()) {
+        sendPwmSettings(pwmOutput(channel), 0, 0);
     }
 }
 

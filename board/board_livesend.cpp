@@ -4,6 +4,7 @@
 #include "board.h"
 
 #include "boardglobals.h"
+#include "boardlog.h"
 #include "configuration.h"
 #include "controlboard.h"
 #include "mainapp.h"
@@ -13,7 +14,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-#include <QtDebug>
 
 namespace
 {
@@ -85,14 +85,14 @@ void Board::on_cbBroadcast_clicked(bool)
 
 void Board::sendData()
 {
-    qDebug() << "Send data to devices";
+    qCDebug(lcBoard) << "Send data to devices";
     QElapsedTimer pass;
     pass.start();
     const QList<int> addresses = deviceAddresses();
     const int devices = qMin(int(NumberOfDevices), int(addresses.size()));
     for (int d = 0; d < devices; ++d)
         sendDeviceRow(d, addresses.at(d));
-    qDebug() << "The slow operation took" << pass.elapsed() << "milliseconds";
+    qCDebug(lcBoard) << "The slow operation took" << pass.elapsed() << "milliseconds";
     if (ui->cbAutoupdate->isChecked() && currentPort() != QLatin1String("mockup"))
         broadcastMapEnable();
     sendTimer->stop();
@@ -121,8 +121,8 @@ void Board::sendDeviceRow(int d, int address)
     set(QStringLiteral("SA"), address, Variable::InternalKey);
     const int code = dimFreq.value(address);
     const int mode = unsigned(code) < unsigned(MaxSlaves) ? code : 0;
-    qDebug() << "Device:" << d << "Addr:" << address;
-    qDebug() << "DIMFREQ" << mode;
+    qCDebug(lcBoard) << "Device:" << d << "Addr:" << address;
+    qCDebug(lcBoard) << "DIMFREQ" << mode;
     const int first = Channels * d;
     int duty[Channels], start[Channels], end[Channels], index[Channels];
     for (int i = 0; i < Channels; ++i)
@@ -130,7 +130,7 @@ void Board::sendDeviceRow(int d, int address)
     QElapsedTimer timer;
     timer.start();
     phaseCalculator(address)->computePhases(Channels, mode, duty, start, end, index);
-    qDebug() << "The calculation operation took" << timer.elapsed() << "milliseconds";
+    qCDebug(lcBoard) << "The calculation operation took" << timer.elapsed() << "milliseconds";
     for (int i = 0; i < Channels && first + i < dutyBySwitch.size(); ++i)
         dutyBySwitch[first + i] = duty[i];
     for (int n = 1; n <= Channels; ++n) {
@@ -141,10 +141,10 @@ void Board::sendDeviceRow(int d, int address)
     }
     timer.restart();
     for (const auto &burst : burstList(Channels)) {
-        qDebug() << "addr" << burst.first << "count" << burst.second;
+        qCDebug(lcBoard) << "addr" << burst.first << "count" << burst.second;
         writeBankXRegister(burst.first, burst.second);
     }
-    qDebug() << "The sending operation took" << timer.elapsed() << "milliseconds";
+    qCDebug(lcBoard) << "The sending operation took" << timer.elapsed() << "milliseconds";
 }
 
 // Re-enables the mapping of every chip after a pass on a real board.

@@ -133,6 +133,11 @@ bool Board::readRegisterSixteen()
 bool Board::runBankLoop(int first, int last, bool read, unsigned pauseMs)
 {
     BoardGlobals &g = boardGlobals();
+    const int address = slaveAddress();
+    if (address < 0 || address >= MaxSlaves) { // no slave: nothing to transfer, nor to wait for
+        emit signal_log(1, QStringLiteral("SA %1 is not a slave address (0..31)").arg(address));
+        return false;
+    }
     CommandProgress progress(this, triggeredByControl);
     const bool bankBlocked = read && g.BANK.blockSignals(true);
     const bool bankXBlocked = read && g.BANKX.blockSignals(true);

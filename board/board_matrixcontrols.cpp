@@ -84,7 +84,7 @@ void Board::SWMoved(int value)
     const int n = quint8(slider->objectName().mid(2).toInt());
     if (recordSwitchDuty(n, value))
         setDcRegister(quint8(n), quint16(value));
-    if (ui->cbAutoupdate->isChecked())
+    if (ui->cbAutoupdate->isChecked() && !isRefreshing())
         sendTimer->start(SendDelayMs);
     addressChangedSlot();
 }
@@ -125,14 +125,20 @@ void Board::on_slAll_valueChanged(int value)
     dutyBySwitch.fill(value);
 }
 
+// The all-switches slider shows DCALL: its moves go through the variable.
+void Board::setAllDuty(int duty)
+{
+    set(QStringLiteral("DCALL"), duty, Variable::InternalKey);
+}
+
 void Board::on_spAllDC_editingFinished()
 {
-    ui->slAll->QSlider::setValue(ui->spAllDC->value());
+    setAllDuty(ui->spAllDC->value());
 }
 
 void Board::allOn()
 {
-    ui->slAll->QSlider::setValue(MaxDuty);
+    setAllDuty(MaxDuty);
     boardGlobals().DCREG.fill(1);
     dutyBySwitch.fill(MaxDuty);
     profile.fill(MaxDuty);
@@ -150,7 +156,7 @@ void Board::allOn()
 // In row-independent mode only the rows whose vectors exist are cleared.
 void Board::allOff()
 {
-    ui->slAll->QSlider::setValue(0);
+    setAllDuty(0);
     set(QStringLiteral("DCREG[]"), 0, Variable::InternalKey);
     dutyBySwitch.fill(0);
     profile.fill(0);
@@ -181,6 +187,6 @@ void Board::addressChangedSlot()
         hint += QStringLiteral(" Enable at least one buck;");
     if (ui->cbBySW->isChecked())
         hint += QStringLiteral(" Consider if you need to press the reset button;");
-    ui->leInfoBox->clear();
-    ui->leInfoBox->insert(hint);
+    // setText keeps no undo history: the hint is refreshed on every buck or address change.
+    ui->leInfoBox->setText(hint);
 }

@@ -66,9 +66,12 @@ double Board::buckThresholdOfCode(int code)
     return 31.5 * std::pow(1.010133493, code);
 }
 
-// Keeps the value to the field's width, like the model items the page writes alongside.
+// Keeps the value to the field's width, like the model items the page writes alongside. A
+// refresh of the controls leaves image and chip as they are.
 void Board::updateP205Image(int address, int shift, int width, unsigned value)
 {
+    if (isRefreshing())
+        return;
     const unsigned mask = ((1u << width) - 1u) << shift;
     quint16 &word = p205RegisterImage[address];
     word = quint16((word & ~mask) | ((value << shift) & mask));

@@ -2,6 +2,7 @@
 // moving words between the chip and the page's register map; the voltage readouts on top.
 #include "board.h"
 
+#include "boardlog.h"
 #include "dialogprogressbar.h"
 #include "prompt.h"
 #include "spiraw4b.h"
@@ -9,7 +10,6 @@
 #include "variable.h"
 
 #include <QRegularExpression>
-#include <QtDebug>
 
 #include <memory>
 
@@ -147,7 +147,7 @@ bool Board::SPI_Data_Transfere()
                           (SPI_IN_WR_TP404.getField(QStringLiteral("[WRITE_ADDR]")) << 25) |
                           (SPI_IN_WR_TP404.getField(QStringLiteral("[WRITE_DATA]")) << 4) |
                           SPI_IN_WR_TP404.getField(QStringLiteral("[CRC]"));
-    qDebug() << "Raw" << Qt::hex << frame;
+    qCDebug(lcBoard) << "Raw" << Qt::hex << frame;
     if (!spiRaw4B)
         return false;
     spiRaw4B->set(QStringLiteral("SPIChannel4B"), int(p404SpiChannel), Variable::InternalKey);
@@ -180,6 +180,7 @@ bool Board::MemoryRead(QStringList addresses)
             return false;
         const quint32 data = SPI_OUT_RD_TP404.getField(QStringLiteral("[READ_DATA]"));
         SPI_MAPP404.selectByAttribute(QStringLiteral("ADD"), address)->setValue(data, true);
+        followP404Word(address.toInt());
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
     }
     slot_updateAllControls();

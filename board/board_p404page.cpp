@@ -50,25 +50,33 @@ const char *const DefaultAddresses[] = {"1", "2", "3", "5", "6", "7", "13", "14"
 
 } // namespace
 
-// Each dial's release writes its word, connected once here (no signal carries that name).
+// Each dial's release writes its word, connected once here (no signal carries that name,
+// so these slots stay out of the by-name connection).
 void Board::connectPowerDials()
 {
     connect(ui->dialVBOOST, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialVBOOST_dialReleased);
+            &Board::slot_dialVBOOSTReleased);
     connect(ui->dialBCK1AVG, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialBCK1AVG_dialReleased);
+            &Board::slot_dialBCK1AVGReleased);
     connect(ui->dialBCK2AVG, &QAbstractSlider::sliderReleased, this,
-            &Board::on_dialBCK2AVG_dialReleased);
+            &Board::slot_dialBCK2AVGReleased);
 }
 
+// A refresh of the controls writes neither the map nor the chip.
 bool Board::writeP404Address(int address)
 {
-    return MemoryWrite({QString::number(address)});
+    return !isRefreshing() && MemoryWrite({QString::number(address)});
+}
+
+void Board::editP404Field(const QString &field, quint32 value)
+{
+    if (!isRefreshing())
+        SPI_MAPP404.setField(field, value);
 }
 
 void Board::setP404Field(const char *field, int value, int address)
 {
-    SPI_MAPP404.setField(QStringLiteral("[%1]").arg(QLatin1String(field)), quint32(value));
+    editP404Field(QStringLiteral("[%1]").arg(QLatin1String(field)), quint32(value));
     writeP404Address(address);
 }
 
@@ -80,13 +88,29 @@ void Board::setP404FieldWithFocus(QWidget *control, const char *field, int value
 
 void Board::on_dialVBOOST_valueChanged(int code)
 {
-    SPI_MAPP404.setField(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
-    const float volts = float(BoostVoltsBase + code * BoostVoltsPerCode);
-    set(QStringLiteral("BoostVoltage"), double(volts), Variable::InternalKey);
+    editP404Field(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
+    setP404BoostVoltage(code);
     updateBuckPlot();
 }
 
-void Board::on_dialVBOOST_dialReleased()
+void Board::setP404BoostVoltage(int code)
+{
+    const float volts = float(BoostVoltsBase + code * BoostVoltsPerCode);
+    set(QStringLiteral("BoostVoltage"), double(volts), Variable::InternalKey);
+}
+
+// What the page computes from a map word it has just read or written: the boost set point's
+// voltage and a buck channel's average current. A refresh of the controls computes nothing.
+void Board::followP404Word(int address)
+{
+    if (address == BoostControlAddress)
+        setP404BoostVoltage(int(SPI_MAPP404.getField(QStringLiteral("[BST_VSETPOINT]"))));
+    for (int channel : {1, 2})
+        if (address == BuckCurrentAddress[channel - 1])
+            calculateBuckAverage(channel);
+}
+
+void Board::slot_dialVBOOSTReleased()
 {
     writeP404Address(BoostControlAddress);
 }
@@ -138,22 +162,22 @@ void Board::calculateBUCK2_I_AVG()
 
 void Board::on_dialBCK1AVG_valueChanged(int code)
 {
-    SPI_MAPP404.setField(buckField(1, "IAVG"), quint32(code));
+    editP404Field(buckField(1, "IAVG"), quint32(code));
     calculateBuckAverage(1);
 }
 
 void Board::on_dialBCK2AVG_valueChanged(int code)
 {
-    SPI_MAPP404.setField(buckField(2, "IAVG"), quint32(code));
+    editP404Field(buckField(2, "IAVG"), quint32(code));
     calculateBuckAverage(2);
 }
 
-void Board::on_dialBCK1AVG_dialReleased()
+void Board::slot_dialBCK1AVGReleased()
 {
     writeP404Address(BuckCurrentAddress[0]);
 }
 
-void Board::on_dialBCK2AVG_dialReleased()
+void Board::slot_dialBCK2AVGReleased()
 {
     writeP404Address(BuckCurrentAddress[1]);
 }
@@ -168,7 +192,7 @@ void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenCha
     const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
     if (!box->hasFocus() || (onlyWhenChanged && quint32(value) == SPI_MAPP404.getField(field)))
         return;
-    SPI_MAPP404.setField(field, quint32(value));
+    editP404Field(field, quint32(value));
     if (range)
         calculateBuckAverage(channel);
     writeP404Address(range ? BuckCurrentAddress[channel - 1] : BuckDimAddress[channel - 1]);
@@ -232,7 +256,7 @@ void Board::on_cmBCK2FREQ_currentIndexChanged(int index)
 
 void Board::buckEnableP404(int channel, bool checked)
 {
-    SPI_MAPP404.setField(buckField(channel, "EN"), checked);
+    editP404Field(buckField(channel, "EN"), checked);
     writeP404Address(BuckEnableAddress);
     (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(checked);
 }
@@ -292,5 +316,7 @@ void Board::writeP404Defaults()
     for (const char *address : DefaultAddresses)
         addresses << QLatin1String(address);
     MemoryWrite(addresses);
+    for (const QString &address : std::as_const(addresses))
+        followP404Word(address.toInt());
     slot_updateControls(&SPI_MAPP404);
 }

@@ -2,7 +2,6 @@
 // switches of the KVL52205 driver.
 #include "board.h"
 
-#include "spip205.h"
 #include "ui_board.h"
 #include "variable.h"
 
@@ -36,14 +35,11 @@ void Board::setBuck2Enabled(bool on)
 }
 
 // Both bucks share driver register 6 (buck 1 enable in bit 1, buck 2 in bit 0): the cached
-// word is updated and sent whole.
+// word is updated and sent whole. A refresh of the controls only shows the state.
 void Board::setBuckEnabled(int channel, bool on)
 {
-    const quint16 bit = channel == 1 ? 0x2 : 0x1;
-    quint16 &word = p205RegisterImage[BuckRegister];
-    word = on ? quint16(word | bit) : quint16(word & ~bit);
     set(QStringLiteral("BUCK%1[EN]").arg(channel), on ? 1 : 0, Variable::InternalKey);
     (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(on);
-    spiP205->writeRegister(BuckRegister, word);
+    updateP205Image(BuckRegister, channel == 1 ? 1 : 0, 1, on);
     addressChangedSlot();
 }

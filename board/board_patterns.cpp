@@ -1,12 +1,11 @@
 // The ready-made light patterns and the scenario files of the board page.
 #include "board.h"
 
+#include "boardlog.h"
 #include "matrixpatterns.h"
 #include "prompt.h"
 #include "scenariofile.h"
 #include "ui_board.h"
-
-#include <QDebug>
 
 Board::PatternMode Board::patternMode() const
 {
@@ -130,7 +129,7 @@ void Board::readScenario(const QString &fileName)
         break;
     }
     for (const QPair<int, int> &pair : scenario.pairs()) {
-        qDebug() << "scenario switch" << pair.first << "duty" << pair.second;
+        qCDebug(lcBoard) << "scenario switch" << pair.first << "duty" << pair.second;
         writeDuty(pair.first, pair.second);
     }
 }

@@ -51,21 +51,20 @@ void Board::on_sbDelay_valueChanged(int value)
 bool Board::buildListImages(QList<QByteArray> *images)
 {
     if (scriptList.size() > MaxListedScripts) {
-        ui->lbUsedFlashSize->setText(QStringLiteral("Invalid script list: more than 255 scripts"));
+        refuseScript(QStringLiteral("Invalid script list: more than 255 scripts"));
         return false;
     }
     quint64 end = FlashStartAddress;
-    for (const CSVReader *script : std::as_const(scriptList)) {
+    for (const std::shared_ptr<CSVReader> &script : std::as_const(scriptList)) {
         QByteArray image;
         QString reason;
         if (!ScriptImage::build(*script, &image, &reason)) {
-            ui->lbUsedFlashSize->setText(QStringLiteral("Invalid script: ") + reason);
+            refuseScript(QStringLiteral("Invalid script: ") + reason);
             return false;
         }
         const int size = int(ScriptImage::padded(image).size());
         if (size > ScriptImage::MaxPaddedSize) {
-            ui->lbUsedFlashSize->setText(
-                QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
+            refuseScript(QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
             return false;
         }
         if (!images->isEmpty())
@@ -74,8 +73,7 @@ bool Board::buildListImages(QList<QByteArray> *images)
         images->append(image);
     }
     if (end > FirmwareArea) {
-        ui->lbUsedFlashSize->setText(
-            QStringLiteral("Invalid script list: it ends past 0x80050000"));
+        refuseScript(QStringLiteral("Invalid script list: it ends past 0x80050000"));
         return false;
     }
     return true;

@@ -39,12 +39,10 @@ void Board::on_pbLoadCSV_clicked()
     if (path.isEmpty())
         return;
     ui->lbCSV->setText(path);
-    auto *script = new CSVReader(this);
-    if (!script->read(path)) {
-        delete script; // nothing refers to it
+    auto script = std::make_shared<CSVReader>();
+    if (!script->read(path))
         return;
-    }
-    currentScript = script;
+    currentScript = std::move(script); // the one shown before goes unless the list holds it
     showCsvScript();
 }
 

@@ -39,6 +39,14 @@ QStringList listedFiles(QFile &file)
 
 } // namespace
 
+QVector<CSVReader *> Board::scriptListEntries() const
+{
+    QVector<CSVReader *> entries;
+    for (const std::shared_ptr<CSVReader> &script : scriptList)
+        entries.append(script.get());
+    return entries;
+}
+
 void Board::appendScriptRow(const CSVReader *script, int stepCount)
 {
     QTableWidget *table = ui->tableAnimationScripts;
@@ -57,7 +65,7 @@ void Board::on_pbAddToList_clicked()
 {
     if (ui->lbCSV->text().isEmpty())
         return;
-    appendScriptRow(currentScript, ui->listAnimationSteps->count());
+    appendScriptRow(currentScript.get(), ui->listAnimationSteps->count());
     scriptList.append(currentScript);
 }
 
@@ -127,12 +135,10 @@ void Board::on_pbLoadScript_clicked()
         if (!csv.isFile() || !csv.isReadable())
             continue;
         ui->lbCSV->setText(csv.filePath());
-        auto *script = new CSVReader(this);
-        if (!script->read(csv.filePath())) {
-            delete script;
+        auto script = std::make_shared<CSVReader>();
+        if (!script->read(csv.filePath()))
             return;
-        }
-        appendScriptRow(script, int(script->steps.size()));
+        appendScriptRow(script.get(), int(script->steps.size()));
         scriptList.append(script);
     }
 }

@@ -5,13 +5,13 @@
 
 #include "autoaddressing.h"
 #include "boardglobals.h"
+#include "boardlog.h"
 #include "controlboard.h"
 #include "driverboarddescription.h"
 #include "mainapp.h"
 #include "spip205.h"
 #include "ui_board.h"
 
-#include <QDebug>
 #include <QHeaderView>
 
 namespace
@@ -43,6 +43,8 @@ struct P205Default {
 };
 constexpr P205Default P205Defaults[] = {{1, 413}, {3, 474}, {4, 24},   {5, 24},    {6, 544},
                                         {7, 435}, {8, 12},  {9, 1023}, {10, 1023}, {2, 43}};
+// The boost set point the KVL52205's model item starts from (its voltage is the variable's).
+constexpr int P205BoostCode = 90;
 
 const QStringList ScriptColumns{QStringLiteral("Name"), QStringLiteral("Delay"),
                                 QStringLiteral("Steps"), QStringLiteral("File")};
@@ -58,14 +60,14 @@ void Board::setupHardware()
 {
     const bool mockup = currentPort() == MockupPort;
     if (!mockup) {
-        qDebug() << "---SPI Setup---";
+        qCDebug(lcBoard) << "---SPI Setup---";
         sendSetupCommands(SpiSetup);
-        qDebug() << "---UART Setup---";
+        qCDebug(lcBoard) << "---UART Setup---";
         sendSetupCommands(UartSetup);
-        qDebug() << "---PWM Setup---";
+        qCDebug(lcBoard) << "---PWM Setup---";
         sendSetupCommands(PwmSetup);
     }
-    qDebug() << "---LED Driver Setup---";
+    qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
     ui->gbLEDDRIVER->setVisible(detected);
     if (!detected) {
@@ -76,10 +78,13 @@ void Board::setupHardware()
         configureDriver();
     }
     resetPage();
+    // The set-up wrote the model while the page was offline: the controls now show it, and
+    // showing it sends nothing.
+    slot_updateAllControls();
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds
-// the LED-control lines static on.
+// the LED-control lines static on (and so not dimmed).
 void Board::configureDriver()
 {
     const QString chip = DriverBoardDescription().chipTypeName(quint32(driverConfig.chipCode));
@@ -87,8 +92,11 @@ void Board::configureDriver()
         configureP404Driver();
     else if (chip == QLatin1String("KVL52205"))
         configureP205Driver();
-    boardGlobals().LEDCTRL1.setValue(1, Variable::InternalKey);
-    boardGlobals().LEDCTRL2.setValue(1, Variable::InternalKey);
+    BoardGlobals &globals = boardGlobals();
+    for (Variable *ledControl : {&globals.LEDCTRL1, &globals.LEDCTRL2})
+        ledControl->setValue(1, Variable::InternalKey);
+    for (Variable *pwm : {&globals.PWM1, &globals.PWM2})
+        pwm->setValue(0, Variable::InternalKey);
     sendPwmSettings(0, 100, 0);
     sendPwmSettings(2, 100, 0);
 }
@@ -96,7 +104,7 @@ void Board::configureDriver()
 void Board::configureP404Driver()
 {
     setPowerTabsEnabled(false, true);
-    qDebug() << "VELmcu SPILEDCS configuration";
+    qCDebug(lcBoard) << "VELmcu SPILEDCS configuration";
     emit signal_log(0, QStringLiteral("Configure SPILED@%1 P404").arg(p404SpiChannel));
     const QByteArray chipSelect = "set SPILEDCS" + QByteArray::number(p404SpiChannel);
     sendSetupCommands({"set SPILEDCONF", chipSelect + "SPEED=300000", chipSelect + "CPOL=0",
@@ -120,7 +128,8 @@ void Board::configureP205Driver()
     BoardGlobals &globals = boardGlobals();
     globals.BOOSTP205.setField(QStringLiteral("[EN]"), 1);
     globals.BOOSTP205.setField(QStringLiteral("[SRC]"), 1);
-    globals.BOOSTP205.setField(QStringLiteral("[VSETPOINT]"), 90);
+    globals.BOOSTP205.setField(QStringLiteral("[VSETPOINT]"), P205BoostCode);
+    globals.BoostVoltage.setValue(boostVoltageOfCode(P205BoostCode), Variable::InternalKey);
     globals.BUCK1.setField(QStringLiteral("[VTHR]"), 27);
     globals.BUCK2.setField(QStringLiteral("[VTHR]"), 27);
     globals.BUCK1.setField(QStringLiteral("[TOFF_SET]"), 8);
@@ -139,7 +148,7 @@ void Board::resetPage()
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);
     dimFreq.fill(0, MaxSlaves);
-    scriptList.clear(); // the scripts belong to the page; the list only refers to them
+    scriptList.clear();
     QTableWidget *table = ui->tableAnimationScripts;
     table->setRowCount(0);
     table->setColumnCount(int(ScriptColumns.size()));

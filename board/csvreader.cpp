@@ -1,9 +1,9 @@
 #include "csvreader.h"
 
+#include "boardlog.h"
 #include "bytetext.h"
 
 #include <QFile>
-#include <QtDebug>
 
 namespace
 {
@@ -48,7 +48,7 @@ bool CSVReader::read(const QString &name)
 {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << file.errorString();
+        qCDebug(lcBoard) << file.errorString();
         return false;
     }
     fileName = name;

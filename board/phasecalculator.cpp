@@ -1,6 +1,6 @@
 #include "phasecalculator.h"
 
-#include <QtDebug>
+#include "boardlog.h"
 
 #include <cstring>
 
@@ -32,7 +32,7 @@ int PhaseCalculator::computePhases(int n, int mode, int *duty, int *start, int *
     if (n < 1)
         return 1;
     if (mode < 0 || mode >= ModeCount) {
-        qDebug() << "PhaseCalculator: no phase table for mode" << mode << "- using mode 0";
+        qCDebug(lcBoard) << "PhaseCalculator: no phase table for mode" << mode << "- using mode 0";
         mode = 0;
     }
     for (int i = 0; i < n; ++i) {

@@ -1,9 +1,8 @@
 #include "spip205.h"
 
+#include "boardlog.h"
 #include "spiraw.h"
 #include "variable.h"
-
-#include <QtDebug>
 
 namespace
 {
@@ -42,7 +41,7 @@ quint16 SpiP205::writeWord(int address, unsigned value)
 bool SpiP205::loadWord(quint16 word)
 {
     if (!spiRaw) {
-        qDebug() << "SpiP205: no SPI tool to transfer through";
+        qCDebug(lcBoard) << "SpiP205: no SPI tool to transfer through";
         return false;
     }
     return spiRaw->set(QStringLiteral("SpiIn[]"), QVariant(uint(word)), Variable::InternalKey);
@@ -51,12 +50,13 @@ bool SpiP205::loadWord(quint16 word)
 bool SpiP205::readRegister(int address, unsigned *value)
 {
     const quint16 word = readWord(address);
-    qDebug() << "Writting value" << Qt::hex << word << "for reading from register" << address;
+    qCDebug(lcBoard) << "Writting value" << Qt::hex << word << "for reading from register"
+                     << address;
     if (!loadWord(word))
         return false;
     spiRaw->transfer(); // clocks in the answer to the previous frame
     if (!spiRaw->transfer()) {
-        qDebug() << "SpiP205:Spi register read error";
+        qCDebug(lcBoard) << "SpiP205:Spi register read error";
         return false;
     }
     const uint answer = spiRaw->get(QStringLiteral("SpiOut[]"), Variable::OutsideKey).toUInt();
@@ -68,15 +68,15 @@ bool SpiP205::readRegister(int address, unsigned *value)
 bool SpiP205::writeRegister(int address, unsigned value)
 {
     if (address < 0 || address > LastWritableAddress) {
-        qDebug() << "SpiP205: register address out of range:" << address;
+        qCDebug(lcBoard) << "SpiP205: register address out of range:" << address;
         return false;
     }
     const quint16 word = writeWord(address, value);
-    qDebug() << "Writting value" << Qt::hex << word << "for writing to register" << address;
+    qCDebug(lcBoard) << "Writting value" << Qt::hex << word << "for writing to register" << address;
     if (!loadWord(word))
         return false;
     if (!spiRaw->transfer()) {
-        qDebug() << "SpiP205:Spi register write error";
+        qCDebug(lcBoard) << "SpiP205:Spi register write error";
         return false;
     }
     spiRaw->transfer();

@@ -17,7 +17,7 @@ Dial::Dial(QWidget *parent) : QDial(parent)
 void Dial::setValue(double value)
 {
     const int n = truncateToInt(value);
-    if (n != m_lastValue)
+    if (m_lastValue != n)
         QDial::setValue(n);
     m_lastValue = n;
 }

@@ -4,6 +4,8 @@
 
 #include <QDial>
 
+#include <optional>
+
 namespace CustomControls
 {
 
@@ -34,7 +36,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    int m_lastValue = 0;
+    // The value last set through setValue; none before the first, which always moves the
+    // widget to the model's value, whatever the form started it at.
+    std::optional<int> m_lastValue;
 };
 
 } // namespace CustomControls

@@ -70,10 +70,16 @@ void LineEdit::setBase(int base)
 void LineEdit::setValue(double value)
 {
     if (!m_arrayMode) {
-        const quint32 n = truncateToUInt32(value);
-        QLineEdit::setText(QString::number(n, m_base).toUpper());
+        const quint32 bits = truncateToUInt32(value);
+        QLineEdit::setText(m_signed && m_base == 10 ? QString::number(qint32(bits))
+                                                    : QString::number(bits, m_base).toUpper());
     }
     clearEdited();
+}
+
+void LineEdit::setRange(double min, double)
+{
+    m_signed = min < 0;
 }
 
 double LineEdit::value()
@@ -81,6 +87,25 @@ double LineEdit::value()
     double number = 0;
     parseText(&number);
     return number;
+}
+
+// The whole unsigned 32-bit range parses ("80000000" in hex is 2^31), so every text the
+// field shows commits as that value; only text that is no number fails. A signed field reads
+// the 32 bits as two's complement and takes a negative decimal with its sign.
+bool LineEdit::readNumber(const QString &text, double *number) const
+{
+    bool ok = false;
+    const quint32 n = text.toUInt(&ok, m_base);
+    if (ok) {
+        *number = m_signed ? double(qint32(n)) : double(n);
+        return true;
+    }
+    if (!m_signed || m_base != 10)
+        return false;
+    const int negative = text.toInt(&ok, 10);
+    if (ok)
+        *number = negative;
+    return ok;
 }
 
 bool LineEdit::parseText(double *number)
@@ -103,12 +128,7 @@ bool LineEdit::parseText(double *number)
         QLineEdit::setText(text);
     }
 
-    // The whole unsigned 32-bit range parses ("80000000" in hex is 2^31), so every text the
-    // field shows commits as that value; only text that is no number fails.
-    bool ok = false;
-    const quint32 n = text.toUInt(&ok, m_base);
-    if (ok)
-        *number = n;
+    const bool ok = readNumber(text, number);
     // Array text is raw text: it has no number to fail on.
     if (m_arrayMode)
         return true;
@@ -163,9 +183,8 @@ void LineEdit::slot_ActionMode(bool)
 {
     if (m_syncingMenu)
         return;
-    bool ok = false;
-    quint32 n = QLineEdit::text().toUInt(&ok, m_base);
-    if (!ok)
+    double n = 0;
+    if (!readNumber(QLineEdit::text(), &n))
         n = 0;
     if (m_binAction->isChecked())
         m_base = 2;

@@ -37,6 +37,9 @@ public:
     void setWritable(bool writable) override { setReadOnly(!writable); }
     void setValue(double value) override;
     double value() override;
+    // A range below 0 makes the field signed: its 32 bits are two's complement, shown with a
+    // sign in decimal.
+    void setRange(double min, double max) override;
     QString registerName(int part) override { return resolveBindingName(this, part); }
     bool connectChanged(const char *slot, QObject *receiver) override;
     bool disconnectChanged() override;
@@ -67,6 +70,7 @@ private:
     // Reads the text (taking a typed prefix into account); false when it does not parse, in
     // which case the text is marked red and number is 0.
     bool parseText(double *number);
+    bool readNumber(const QString &text, double *number) const;
     // Steps the shown number by delta; false (nothing changed) when the text does not parse.
     bool stepValue(int delta);
     void markEdited();
@@ -75,6 +79,7 @@ private:
 
     int m_base = 10;
     bool m_arrayMode = false;
+    bool m_signed = false;
     bool m_edited = false;
     bool m_wheelEnabled = false;
     bool m_syncingMenu = false;

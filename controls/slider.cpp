@@ -18,7 +18,7 @@ Slider::Slider(Qt::Orientation orientation, QWidget *parent) : QSlider(orientati
 void Slider::setValue(double value)
 {
     const int n = truncateToInt(value);
-    if (n != m_lastValue)
+    if (m_lastValue != n)
         QSlider::setValue(n);
     m_lastValue = n;
 }

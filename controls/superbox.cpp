@@ -1,5 +1,6 @@
 #include "superbox.h"
 
+#include "controlslog.h"
 #include "register.h"
 
 #include <QContextMenuEvent>
@@ -103,7 +104,7 @@ void SuperBox::loadSettings(int view)
         settings.setValue(BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth);
         settings.sync();
         if (settings.status() != QSettings::NoError)
-            qWarning("SuperBox: cannot write the settings file %s", qPrintable(path));
+            qCWarning(lcControls, "SuperBox: cannot write the settings file %s", qPrintable(path));
     }
 
     const int cellCount = count();

@@ -105,7 +105,10 @@ public:
     void startStream(const QString &command, QObject *receiver);
     void stopStream();
     void availablePorts(QStringList &out);
+    // Keeps the ports of in whose board answers the keep-alive; safe on any thread.
     void probePorts(const QStringList &in, QStringList &out);
+    // A probe under way stops within one read of its keep-alive (for the end of the program).
+    void stopProbe();
 
     // ---- Firmware identification ----
     bool checkIdn();
@@ -193,6 +196,9 @@ private:
     void unpark();
 
     static QDateTime initialFirmwareDate();
+    static bool keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
+                                  const std::function<void(const QByteArray &)> &rest,
+                                  const std::atomic<bool> *stop = nullptr);
     bool onLinkThread() const;
     void setPortName(const QString &name);
     void stopThread();
@@ -262,6 +268,7 @@ private:
     std::atomic<bool> m_handingOver{false};
     std::atomic<bool> m_cancelReconnect{false};
     std::atomic<bool> m_loopEnded{false};
+    std::atomic<bool> m_stopProbe{false};
     int m_parkDepth = 0; // nesting of parks by other threads (under m_linkMutex)
     SerialPort *m_port;
     int m_wakeFd = -1;

@@ -3,10 +3,10 @@
 
 #include "bytetext.h"
 #include "linkhost.h"
+#include "linklog.h"
 #include "prompt.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -57,9 +57,9 @@ bool ControlBoard::checkFirmwareCompatible(const QString &type, const QString &v
     const QDateTime dateTime = readBuildDate(date);
     const QDate buildDate = dateTime.date();
     const uint build = readHex(version.mid(2));
-    qDebug() << "date" << buildDate << "datestr" << date << "dateTime" << dateTime << "build"
-             << version << "build_number" << build << "CheckProjectCompatible" << RequiredType
-             << "project" << type << "d(to string)" << buildDate.toString();
+    qCDebug(lcLink) << "date" << buildDate << "datestr" << date << "dateTime" << dateTime << "build"
+                    << version << "build_number" << build << "CheckProjectCompatible"
+                    << RequiredType << "project" << type << "d(to string)" << buildDate.toString();
     return type == RequiredType && build > LastIncompatibleVersion && buildDate.isValid() &&
            buildDate >= RequiredDate;
 }
@@ -73,7 +73,7 @@ bool ControlBoard::checkIdn()
     QByteArray answer;
     const bool ok = send(QByteArrayLiteral("*IDN?"), &answer);
     const QString text = latin1UpToZero(answer);
-    qDebug() << "IDN (Version check)" << (ok ? "true" : "false") << "idn" << text;
+    qCDebug(lcLink) << "IDN (Version check)" << (ok ? "true" : "false") << "idn" << text;
 
     static const QRegularExpression v2(
         QStringLiteral("Velmora,(\\w+),(\\w+),([\\d\\.]+)\\s*(\\[V2\\])*"));
@@ -81,20 +81,20 @@ bool ControlBoard::checkIdn()
                                        QRegularExpression::DotMatchesEverythingOption);
     QRegularExpressionMatch match = v2.match(text);
     if (match.hasMatch()) {
-        qDebug() << "IDN format v2";
+        qCDebug(lcLink) << "IDN format v2";
     } else {
         match = v1.match(text);
         if (match.hasMatch())
-            qDebug() << "IDN format v1";
+            qCDebug(lcLink) << "IDN format v1";
     }
     if (match.hasMatch()) {
         const bool compatible =
             checkFirmwareCompatible(match.captured(1), match.captured(2), match.captured(3));
-        qDebug() << (compatible ? "Compatible" : "Not compatible");
+        qCDebug(lcLink) << (compatible ? "Compatible" : "Not compatible");
         storeIdentification(match.captured(1), int(readHex(match.captured(2))),
                             readBuildDate(match.captured(3)), compatible);
     } else {
-        qDebug() << "error reading IDN";
+        qCDebug(lcLink) << "error reading IDN";
         storeIdentification(QStringLiteral("UNKNOWN"), 0, initialFirmwareDate(), false);
     }
     if (!isCompatible())
@@ -202,7 +202,7 @@ QString ControlBoard::queryIdn()
         QByteArray answer;
         if (send(QByteArrayLiteral("\n*IDN?\n"), &answer, 100))
             return QString::fromLatin1(answer);
-        qDebug() << "**************************MISS" << answer;
+        qCDebug(lcLink) << "**************************MISS" << answer;
     }
     return QString();
 }

@@ -221,6 +221,34 @@ void ControlBoard::discardWaitingInput()
 
 // ---- Keep-alive and reconnection ----
 
+// The keep-alive exchange on an open port: ENQ, then reads until an ACK comes. Input already
+// waiting is a sign of life: failing there would refuse a board that has just sent something,
+// such as bytes left over from a reset. Whatever else arrives goes to rest; a stop flag that is
+// set ends the exchange before its next write or read.
+bool ControlBoard::keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
+                                     const std::function<void(const QByteArray &)> &rest,
+                                     const std::atomic<bool> *stop)
+{
+    if (port.bytesAvailable() > 0)
+        return true;
+    const auto stopped = [stop]() { return stop && stop->load(); };
+    for (int attempt = 0; attempt < timing.pingAttempts && !stopped(); ++attempt) {
+        if (port.write(QByteArray(1, ENQ)) != 1)
+            continue;
+        for (int i = 0; i < timing.pingReads && !stopped(); ++i) {
+            QByteArray bytes;
+            port.read(bytes, SerialPort::ScratchSize, timing.pingReadMs);
+            const qsizetype ack = bytes.indexOf(ACK);
+            if (ack >= 0)
+                bytes.remove(ack, 1);
+            rest(bytes);
+            if (ack >= 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 bool ControlBoard::ping()
 {
     if (m_mode.load() != SerialMode)
@@ -228,25 +256,9 @@ bool ControlBoard::ping()
     ParkGuard park(this);
     if (!m_port->isOpen())
         return false;
-    // Input already waiting is a sign of life: failing here would refuse a board that has
-    // just sent something, such as bytes left over from a reset.
-    if (m_port->bytesAvailable() > 0)
-        return true;
-    for (int attempt = 0; attempt < m_timing.pingAttempts; ++attempt) {
-        if (!writeToPort(QByteArray(1, ENQ)))
-            continue;
-        for (int i = 0; i < m_timing.pingReads; ++i) {
-            QByteArray bytes = readFromPort(SerialPort::ScratchSize, m_timing.pingReadMs);
-            const qsizetype ack = bytes.indexOf(ACK);
-            if (ack >= 0)
-                bytes.remove(ack, 1);
-            // Whatever else came belongs to the answers.
-            m_rxBuffer.write(bytes);
-            if (ack >= 0)
-                return true;
-        }
-    }
-    return false;
+    // Whatever else came belongs to the answers.
+    return keepAliveAnswered(*m_port, m_timing,
+                             [this](const QByteArray &bytes) { m_rxBuffer.write(bytes); });
 }
 
 void ControlBoard::keepAlive()
@@ -517,21 +529,28 @@ void ControlBoard::availablePorts(QStringList &out)
     out << MockupPort << ScriptPort;
 }
 
+// Each port on a port object of its own, never the link's: the probe may run on any thread,
+// also while the link connects.
 void ControlBoard::probePorts(const QStringList &in, QStringList &out)
 {
     if (m_connected.load())
         return;
     for (const QString &port : in) {
+        if (m_stopProbe.load())
+            return;
         if (port == ScriptPort || port == MockupPort) {
             out.append(port);
             continue;
         }
-        ParkGuard park(this);
-        m_mode.store(SerialMode);
-        if (!m_port->open_port(port, DefaultBaudrate))
-            continue;
-        if (ping())
+        SerialPort probe;
+        if (probe.open_port(port, DefaultBaudrate) &&
+            keepAliveAnswered(
+                probe, m_timing, [](const QByteArray &) {}, &m_stopProbe))
             out.append(port);
-        m_port->close();
     }
+}
+
+void ControlBoard::stopProbe()
+{
+    m_stopProbe.store(true);
 }

@@ -1,8 +1,8 @@
 #include "serialport.h"
 
+#include "linklog.h"
 #include "serialport_baud.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -78,7 +78,7 @@ bool SerialPort::open_port(const QString &name, int baud)
     if (m_fd < 0)
         return false;
     if (!configure(baud)) {
-        qWarning("open_port: Unable to open ");
+        qCWarning(lcLink, "open_port: Unable to open ");
         ::close(m_fd);
         m_fd = -1;
         return false;

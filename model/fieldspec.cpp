@@ -1,6 +1,6 @@
 #include "fieldspec.h"
 
-#include <QtDebug>
+#include "modellog.h"
 
 #include <limits>
 
@@ -81,7 +81,7 @@ bool FieldSpec::scan(const char *expr)
             continue;
         }
         if (target < current) {
-            qWarning().noquote() << "ERROR parsing field" << expr;
+            qCWarning(lcModel).noquote() << "ERROR parsing field" << expr;
             return false;
         }
         current = target; // parts skipped on the way stay empty

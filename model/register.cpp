@@ -1,9 +1,9 @@
 #include "register.h"
 
 #include "fieldspec.h"
+#include "modellog.h"
 
 #include <QRegularExpression>
-#include <QtDebug>
 
 #include <algorithm>
 #include <limits>
@@ -288,7 +288,7 @@ int Register::bit(int i) const
 Bit *Register::bitAt(int i) const
 {
     if (i < 0 || i >= size()) {
-        qWarning("Register %s: bit %d outside 0..%d", qPrintable(m_name), i, size() - 1);
+        qCWarning(lcModel, "Register %s: bit %d outside 0..%d", qPrintable(m_name), i, size() - 1);
         return nullptr;
     }
     return m_bits.at(i);

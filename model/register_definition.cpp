@@ -3,8 +3,7 @@
 
 #include "definitiontoken.h"
 #include "fieldspec.h"
-
-#include <QtDebug>
+#include "modellog.h"
 
 namespace
 {
@@ -128,7 +127,7 @@ int Register::createFieldBits(const ItemDefinition &definition, int pos)
 {
     const qint64 width = itemWidth(definition.low, definition.high, definition.allBits);
     if (width < 0) {
-        qWarning().noquote() << "ERROR parsing field" << definition.expression;
+        qCWarning(lcModel).noquote() << "ERROR parsing field" << definition.expression;
         return 0;
     }
     for (int k = 0; k < int(width); ++k) {

@@ -1,7 +1,7 @@
 // Register text templates and the CRC by polynomial long division.
 #include "register.h"
 
-#include <QtDebug>
+#include "modellog.h"
 
 #include <vector>
 
@@ -109,13 +109,13 @@ QString Register::format(const QString &templ, bool grouped, bool withVirtual) c
 quint32 Register::crc(int width, quint32 seed, quint32 poly) const
 {
     if (width < 1 || width > 31) {
-        qWarning("Register %s: CRC width %d outside 1..31", qPrintable(m_name), width);
+        qCWarning(lcModel, "Register %s: CRC width %d outside 1..31", qPrintable(m_name), width);
         return 0;
     }
     Register dividend(*this);
     dividend.parseItem(QStringLiteral("seed[%1]=%2").arg(width).arg(seed), -1);
     dividend.parseItem(QStringLiteral("padding[%1]=0").arg(width), 0);
-    qDebug() << dividend.toBitString(false) << dividend.toBitString(true);
+    qCDebug(lcModel) << dividend.toBitString(false) << dividend.toBitString(true);
 
     const int total = dividend.size();
     const int divisorSize = width + 1;

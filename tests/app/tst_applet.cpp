@@ -2,6 +2,7 @@
 // hook, the configuration text of workspaces, and the applet's sub-window and action.
 #include "applet.h"
 #include "checkbox.h"
+#include "dial.h"
 #include "lineedit.h"
 #include "pushbutton.h"
 #include "recordingprompt.h"
@@ -10,6 +11,7 @@
 #include "variable.h"
 
 #include <QDialog>
+#include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -107,6 +109,35 @@ private slots:
         delete applet;
     }
 
+    // A refresh from the model only shows: a widget whose change signal fires when it is set
+    // writes nothing back, what its slots write is refused and no hook runs for it. A
+    // name-based write acts, and so does every widget of its item.
+    void refreshOnlyShows()
+    {
+        auto *dial = addWidget<CustomControls::Dial>(applet, "BANK[LEVEL]");
+        dial->setRange(0, 10);
+        applet->bindControls();
+        QStringList slotWrites;
+        connect(dial, &QDial::valueChanged, applet, [&](int v) {
+            const bool written = applet->set("SA", v, Variable::InternalKey);
+            slotWrites << QString::number(v) + (written ? "+" : "-");
+        });
+        applet->activate();
+        bank->setField("[LEVEL]", 20); // a command's write: the widgets follow
+        QCOMPARE(QList<double>({double(bank->getField("[LEVEL]")), sa->value()}),
+                 QList<double>({20, 1}));
+        QCOMPARE(dial->value(), 10);
+        QCOMPARE(slotWrites, QStringList{"10-"});
+        QCOMPARE(applet->calls(), QString("0:BANK"));
+        QVERIFY(applet->set("BANK[LEVEL]", 3, Variable::OutsideKey));
+        QCOMPARE(slotWrites.last(), QString("3+"));
+        QCOMPARE(sa->value(), 3.0);
+        QCOMPARE(applet->calls(), QString("0:SA 0:BANK"));
+        applet->slot_updateAllControls();
+        QCOMPARE(applet->calls(), QString());
+        QCOMPARE(slotWrites.size(), 2);
+    }
+
     // Set-up binds the form's widgets down the applet's own windows and shows the model; edits
     // write the model and go to the board; a read-only variable and a value outside the range
     // are refused and the widget shows the model again.
@@ -169,7 +200,7 @@ private slots:
         QCOMPARE(text->text(), QByteArray("abc"));
         QCOMPARE(leLevel->value(), double(bankValue >> 3));
         QCOMPARE(cbSw1->isChecked(), bool(bankValue & 1));
-        QCOMPARE(leSa->value(), double(quint32(qint64(saValue)))); // the edit shows whole numbers
+        QCOMPARE(leSa->value(), double(qint64(saValue))); // whole numbers, signed as SA is
         if (name == "LOCK") // the internal key may write it
             QVERIFY(applet->set(name, value, Variable::InternalKey) && leLock->value() == 5.0);
     }
@@ -241,6 +272,7 @@ private slots:
     void bindings()
     {
         Register other(4, "BANK"), unnamed(4, "");
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.app.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
         QVERIFY(!applet->addRegister(&other, 0));
         QCOMPARE(applet->binding("BANK")->reg, bank.get());

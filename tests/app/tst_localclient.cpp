@@ -7,10 +7,17 @@
 #include "tst_pipefixture.h"
 #include "typedvalue.h"
 
+#include <QFile>
 #include <QLocalServer>
 #include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
+
+#include <cstring>
+#include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // A server on a thread of its own that records each request and answers with scripted chunks.
 class ScriptedServer : public QObject
@@ -68,6 +75,75 @@ private:
     QThread thread;
     QLocalServer *server = nullptr;
     QMutex mutex;
+    QByteArray m_received;
+};
+
+// A plain socket server for one connection that reads the request until the client ends its
+// input; then it answers and closes, or (without an answer) keeps the connection open until it
+// is destroyed.
+class EndOfInputServer
+{
+public:
+    EndOfInputServer(const QString &name, const QByteArray &answer) : m_answer(answer)
+    {
+        const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
+        std::memcpy(m_address.sun_path, path.constData(), size_t(path.size()));
+        m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        listening = ::bind(m_listener, address(), sizeof m_address) == 0 &&
+                    ::listen(m_listener, 1) == 0;
+        m_thread.reset(QThread::create([this]() { serve(); }));
+        m_thread->start();
+    }
+    ~EndOfInputServer()
+    {
+        m_stop.release();
+        if (!m_accepted) { // a connection of our own ends the wait for one
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            ::connect(fd, address(), sizeof m_address);
+            ::close(fd);
+        }
+        m_thread->wait();
+        ::close(m_listener);
+        ::unlink(m_address.sun_path);
+    }
+    // The request, once the client has ended its input.
+    QByteArray received()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_received;
+    }
+
+    bool listening = false;
+
+private:
+    sockaddr *address() { return reinterpret_cast<sockaddr *>(&m_address); }
+
+    void serve()
+    {
+        const int fd = ::accept(m_listener, nullptr, nullptr);
+        m_accepted = true;
+        QByteArray bytes;
+        char buffer[256];
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            bytes.append(buffer, n);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_received = bytes;
+        }
+        if (m_answer.isEmpty())
+            m_stop.acquire(); // silent until the test ends
+        else
+            ::send(fd, m_answer.constData(), size_t(m_answer.size()), MSG_NOSIGNAL);
+        ::close(fd);
+    }
+
+    QByteArray m_answer;
+    sockaddr_un m_address{AF_UNIX, {}};
+    int m_listener = -1;
+    std::atomic<bool> m_accepted{false};
+    QSemaphore m_stop;
+    std::unique_ptr<QThread> m_thread;
+    QMutex m_mutex;
     QByteArray m_received;
 };
 
@@ -217,8 +293,9 @@ private slots:
                 .hasMatch());
         QCOMPARE(sink.logs.value(1).second.section(']', 1), QString(" err\tgone\n</font>"));
 
-        scripted->chunks.clear();
-        scripted->closeAfter = false;
+        scripted.reset();
+        EndOfInputServer silent(name, QByteArray());
+        QVERIFY(silent.listening);
         LocalClient slow(name, 200);
         QVERIFY(!slow.set("A.B", 1));
         QCOMPARE(slow.status(), 3);
@@ -236,6 +313,23 @@ private slots:
         QCOMPARE(nobody.status(), 3);
         QCOMPARE(value, QVariant(3));
         QCOMPARE(sink.logs, (QList<QPair<int, QString>>{{0, pipe + " : Can't connect"}}));
+    }
+
+    // The client ends its input after the request, so a server that reads until then answers;
+    // the next request goes on a connection of its own.
+    void endsInputAfterRequest()
+    {
+        scripted.reset();
+        for (const QByteArray &answer : {QByteArray("i5"), QByteArray("err\n")}) {
+            EndOfInputServer server(name, answer);
+            QVERIFY(server.listening);
+            LocalClient client(name, 5000);
+            QVariant value;
+            QCOMPARE(client.run("A.cmd", {1}, &value), answer == "i5");
+            QCOMPARE(server.received(), QByteArray("run\tA.cmd\ti1\n"));
+            QCOMPARE(typed(value), answer == "i5" ? QString("int:5") : QString("-"));
+            QVERIFY(client.isUnconnected());
+        }
     }
 
 private:

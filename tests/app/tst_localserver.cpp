@@ -7,7 +7,69 @@
 #include "tablerows.h"
 #include "tst_pipefixture.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+// A plain, non-blocking socket client served from the test's own thread: between its steps
+// the server's events run.
+class RawClient
+{
+public:
+    explicit RawClient(const QString &localName)
+    {
+        sockaddr_un address{AF_UNIX, {}};
+        const QByteArray path = QFile::encodeName(PipeName::socketFile(localName));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { ::close(fd); }
+
+    // Writes bytes in pieces of at most pieceSize, the server's events running between them.
+    bool send(const QByteArray &bytes, qsizetype pieceSize = 1 << 20)
+    {
+        for (qsizetype sent = 0; sent < bytes.size();) {
+            const ssize_t n = ::send(fd, bytes.constData() + sent,
+                                     size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN)
+                return false;
+            sent += qMax<ssize_t>(n, 0);
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+    // Takes what has arrived; true once the server has closed.
+    bool receive()
+    {
+        char buffer[65536];
+        ssize_t n;
+        while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, n);
+        return n == 0;
+    }
+    // Reads, serving the server's events, until the server closes (false after 30 s).
+    bool readUntilClose()
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!receive()) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(1);
+        }
+        return true;
+    }
+
+    int fd = -1;
+    bool connected = false;
+    QByteArray received;
+};
 
 // Answers the pipe name question from a list.
 class NamingPrompt : public RecordingPrompt
@@ -60,8 +122,10 @@ private slots:
              {"run\tA.cmd\ti1\tf2\n", true, {}, "", "run A.cmd [int:1,double:2]"},
              {"run\tA.cmd\t\t\n", true, {}, "", "run A.cmd [-,-]"},
              // Malformed lines and the batch rules in full: tests/applets/tst_pipeblackbox.
-             {"set\tA.B\n", true, {}, err, none}, {"get\tA.B\ti1\n", true, {}, err, none},
-             {"run\n", true, {}, err, none}, {"bogus\tA.B\n", true, {}, err, none},
+             {"set\tA.B\n", true, {}, err, none},
+             {"get\tA.B\ti1\n", true, {}, err, none},
+             {"run\n", true, {}, err, none},
+             {"bogus\tA.B\n", true, {}, err, none},
              {"get\tA.B\nset\tA.B\ti1\nget\tA.B\n", true, 3, "i3ok\ni3",
               "get A.B|set A.B int:1|get A.B"},
              {"get\tA.B\r\nget\tA.B\n", true, 3, "i3", getAB},
@@ -101,6 +165,63 @@ private slots:
         QCOMPARE(handler->calls.size(), 4);
         QVERIFY(handler->calls.contains("get A.C"));
         QCOMPARE(handler->maxDepth, 1);
+    }
+
+    // A client that writes its batch (in 64-byte pieces, or a million bytes at once) and reads
+    // until the close gets every reply; the connection ends once the replies are read, not after
+    // the quiet gap (made longer than the test here).
+    void readUntilClose_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<qsizetype>("pieceSize");
+        QTest::addColumn<QByteArray>("reply");
+        QByteArray lines;
+        for (int i = 0; i < 40; ++i)
+            lines += "set\tA.B\ti" + QByteArray::number(i) + "\nget\tA.B\n";
+        QTest::newRow("64-byte pieces")
+            << lines << qsizetype(64) << QByteArray("ok\ni7").repeated(40);
+        QByteArray large = "set\tA.B\ti1\n" + QByteArray(1000000 - 19, '\n') + "get\tA.B\n";
+        QTest::newRow("a million bytes") << large << qsizetype(1 << 20) << QByteArray("ok\ni7");
+    }
+    void readUntilClose()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(qsizetype, pieceSize);
+        QFETCH(QByteArray, reply);
+        server->setQuietGapMs(3600000);
+        RawClient client(name);
+        QVERIFY(client.connected);
+        QVERIFY(client.send(batch, pieceSize));
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, reply);
+    }
+
+    // Lines written after the client read its replies but before the server saw the read run
+    // too; once the connection has ended, a write fails instead of being lost. A batch whose
+    // replies are empty gives the client nothing to read: the connection stays open for more.
+    void linesAfterTheReplies()
+    {
+        server->setQuietGapMs(3600000);
+        RawClient client(name);
+        QVERIFY(client.connected);
+        QVERIFY(client.send("get\tA.B\n"));
+        QTRY_VERIFY(!client.receive() && client.received == "i7");
+        QVERIFY(client.send("set\tA.B\ti1\n"));
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, QByteArray("i7ok\n"));
+        QCOMPARE(::send(client.fd, "get\tA.B\n", 8, MSG_NOSIGNAL), ssize_t(-1));
+        QCOMPARE(handler->takeCalls(), (QStringList{"get A.B", "set A.B int:1"}));
+
+        handler->value = QVariant();
+        RawClient quiet(name);
+        QVERIFY(quiet.send("run\tA.cmd\n"));
+        QTRY_COMPARE(handler->calls.size(), 1);
+        for (int i = 0; i < 100; ++i)
+            QVERIFY(!quiet.receive());
+        QVERIFY(quiet.send("set\tA.B\ti2\n"));
+        QTRY_COMPARE(handler->calls.size(), 2);
+        QVERIFY(!quiet.receive());
+        QCOMPARE(quiet.received, QByteArray("ok\n"));
     }
 
     void communicationLog()

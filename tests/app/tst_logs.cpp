@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <functional>
+
 // Records every tone with the thread and the priority it was played on.
 using Tones = QList<QPair<int, int>>; // frequency in Hz, duration in ms
 
@@ -111,8 +113,20 @@ private slots:
         QVERIFY(box && box->isVisible() && !box->isModal());
         QCOMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
         QCOMPARE(box->icon(), QMessageBox::Critical);
+        // However it was closed, the next error shows the box again with its text.
+        const QList<std::function<void()>> closings = {
+            [box]() { box->hide(); }, [box]() { QTest::keyClick(box, Qt::Key_Return); },
+            [box]() { QTest::keyClick(box, Qt::Key_Escape); }, [box]() { box->close(); }};
+        for (int i = 0; i < closings.size(); ++i) {
+            closings.at(i)();
+            QTRY_VERIFY(!box->isVisible());
+            QTest::qWait(20); // a deferred delete would happen here
+            logs->slot_addLog(-5, QString("failure after closing %1").arg(i));
+            QCOMPARE(logs->errorBox(), box);
+            QVERIFY(box->isVisible());
+            QCOMPARE(box->text(), QString("failure after closing %1").arg(i));
+        }
         box->close();
-        QTRY_VERIFY(!logs->errorBox());
         logs->messageBoxBox()->setChecked(false);
     }
 
@@ -219,6 +233,12 @@ private slots:
         ToneOutput::instance()->play(1000, 30);
         ToneOutput::instance()->play(1000, -5);
         QVERIFY(t.elapsed() >= 29);
+
+        // At the end of the program every pattern stops, the system output's tone too.
+        QPointer<Beeper> longBeep = new Beeper("1000:60000;1000:60000");
+        QTest::qWait(100); // into its first tone
+        Beeper::stopAll();
+        QTRY_VERIFY_WITH_TIMEOUT(longBeep.isNull(), 10000);
         ToneOutput::install(&tones);
     }
 

@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QSemaphore>
 #include <thread>
 
 using CustomControls::ScriptDragProvider;
@@ -87,9 +88,27 @@ private slots:
                 }
             }
         };
+        // The port probe waits until portListAfterTheProbe lets it go.
+        app->setPortProbe([this]() {
+            probeMayEnd.acquire();
+            return QStringList{"/dev/ttyFAKE0", "mockup", "script"};
+        });
         QVERIFY(app->init());
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    }
+
+    // The window is shown while the probe of the serial ports still runs; the port list fills
+    // in when it is done.
+    void portListAfterTheProbe()
+    {
+        QVERIFY(window()->isVisible());
+        QCOMPARE(window()->portList()->count(), 0);
+        QCOMPARE(window()->statusText(), QString("Initializing channel connection..."));
+        probeMayEnd.release();
+        QTRY_COMPARE(window()->portList()->count(), 3);
+        QCOMPARE(window()->portList()->itemText(0), QString("/dev/ttyFAKE0"));
+        QCOMPARE(window()->statusText(), QString());
     }
 
     void startBuildsTheTable()
@@ -427,6 +446,7 @@ private:
     ShellPrompt prompt;
     QByteArray replyDuringInit = "unset";
     std::unique_ptr<PipeClient> earlyClient;
+    QSemaphore probeMayEnd;
     QStringList startupWindow; // the texts of its labels, "logo" for the picture
 };
 

@@ -11,6 +11,7 @@
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -97,6 +98,31 @@ private slots:
         QVERIFY(TestFiles::write("plain")); // a file that cannot be written is reported
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
+    }
+
+    // Saved while the area is scrolled, the windows keep their places in the area's content;
+    // restoring scrolls the view back to its origin. A negative place (as files written
+    // while scrolled hold) is brought into the view, so the title bar is never above it.
+    void scrolledArea()
+    {
+        auto *area = qobject_cast<QMdiArea *>(window->centralWidget());
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        board->showWindow();
+        spi->showWindow();
+        board->container()->setGeometry(10, 20, 300, 200);
+        spi->container()->setGeometry(30, 1500, 300, 200);
+        QTRY_VERIFY(area->verticalScrollBar()->maximum() >= 326);
+        area->verticalScrollBar()->setValue(326);
+        QCOMPARE(board->container()->pos(), QPoint(10, 20 - 326));
+        const QByteArray saved = state().format();
+        QVERIFY2(saved.contains("\nBoard,10,20,300,200,1\nSpiRaw,30,1500,300,200,1\n"), saved);
+        board->container()->setGeometry(50, 60, 300, 200);
+        QCOMPARE(state().apply(saved), 3);
+        QCOMPARE(area->verticalScrollBar()->value(), 0);
+        QCOMPARE(board->container()->geometry(), QRect(10, 20, 300, 200));
+        QCOMPARE(spi->container()->geometry(), QRect(30, 1500, 300, 200));
+        QCOMPARE(state().apply("\nBoard,-40,-326,300,200,1\n"), 1);
+        QCOMPARE(board->container()->geometry(), QRect(0, 0, 300, 200));
     }
 
     // Each applet line on its own after the geometry line; refused: the line number of a

@@ -1,5 +1,7 @@
 // The real program as a separate process (prompts answered by default through
 // KVL_PROMPT_DEFAULTS=1), spoken to over its local socket "KVL52110" by a plain socket client.
+#include "testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -71,8 +73,10 @@ QByteArray request(const QByteArray &batch)
     return request(QList<QByteArray>{batch});
 }
 
+// With captured, standard output and error go to the files "program.out" and "program.err"
+// in the test's working directory.
 std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPath(),
-                                       bool answerDefaults = true)
+                                       bool answerDefaults = true, bool captured = false)
 {
     auto program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -82,7 +86,12 @@ std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPat
     env.insert("TMPDIR", QDir::tempPath());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     program->setProcessEnvironment(env);
-    program->setProcessChannelMode(QProcess::ForwardedChannels);
+    program->setProcessChannelMode(captured ? QProcess::SeparateChannels
+                                            : QProcess::ForwardedChannels);
+    if (captured) {
+        program->setStandardOutputFile(QDir::current().absoluteFilePath("program.out"));
+        program->setStandardErrorFile(QDir::current().absoluteFilePath("program.err"));
+    }
     program->setWorkingDirectory(workDir);
     program->start(KVL_PROGRAM_PATH, QStringList());
     return program;
@@ -103,9 +112,9 @@ class TestPipeBlackBox : public QObject
 
     std::unique_ptr<QProcess> m_program; // killed at the end if still running
 
-    bool startServing()
+    bool startServing(bool captured = false)
     {
-        m_program = startProgram();
+        m_program = startProgram(QDir::currentPath(), true, captured);
         const QDeadlineTimer deadline(3 * WaitMs);
         while (m_program->state() != QProcess::NotRunning && !deadline.hasExpired()) {
             if (request("get\tversion\n") == Version)
@@ -129,7 +138,7 @@ private slots:
             {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
              "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
              Version + Ok + Err + Err + "i1"},
-            {"run\topen\ts/nonexistent/tty\nget\tSpiRaw.X\n", "i1" + Err},
+            {"run\topen\ts/nonexistent/tty\nrun\topen\ts\nget\tSpiRaw.X\n", "i0i0" + Err},
             {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
             {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
             {"Mrun\twrite\tsget AIN0\nrun\tWRITE\tx" + QByteArray("get AIN1").toHex() + "\n",
@@ -175,6 +184,10 @@ private slots:
                          "run\tSpiRaw4B.Transfer\nget\tSpiRaw4B.SpiOut4B[24:4]\n"
                          "get\tSpiRaw4B.CRCValid\nrun\tclose\n"),
                  Ok + Ok + "i1" + Ok + "i1" + "i3" + "f1" + "i1");
+        // The matrix bus answers a read of its receive buffer, in the sanitizer build too.
+        QCOMPARE(request("run\topen\ts" + device + "\nrun\twrite\tsget SER2DATA\nrun\tclose\n"),
+                 "i1" + typed("SER2DATA=00\n") + "i1");
+        QCOMPARE(board.state(), QProcess::Running);
         board.terminate();
         QVERIFY(board.waitForFinished(WaitMs));
         const QByteArray trace = board.readAllStandardOutput();
@@ -258,6 +271,40 @@ private slots:
         QVERIFY(endsCleanly(startProgram().get()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("keep me"));
+        QVERIFY(file.remove());
+    }
+
+    // Under the default logging rules, a run that connects to the simulated board (its set-up
+    // reads the EEPROM and writes both drivers) and uses the frame and SPI tools writes nothing
+    // to standard output or error but the platform's own lines.
+    void quietOutput()
+    {
+        QProcess board;
+        board.start(KVL_FAKEBOARD_PATH, QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(board.canReadLine(), WaitMs);
+        const QByteArray device = board.readLine().trimmed();
+        qunsetenv("QT_LOGGING_RULES");
+        qunsetenv("QT_LOGGING_CONF");
+        QVERIFY(startServing(true));
+        QCOMPARE(request("run\topen\ts" + device +
+                         "\nrun\tPxn.Read_raw_data\nset\tConfiguration.SACONF\ti3\n"
+                         "run\tConfiguration.Read_slave_ident\nset\tConfiguration.SACONF\ti1\n"
+                         "run\tConfiguration.Read_slave_ident\nrun\tSpiRaw.Transfer\n"
+                         "run\tSpiRaw4B.Transfer\nrun\tSpiEEPROM.readByte\n"),
+                 "i1i0" + Ok + "i0" + Ok + "i1i1i1i1");
+        QCOMPARE(request("run\tshutdown\n"), QByteArray("i1"));
+        QVERIFY(endsCleanly(m_program.get()));
+        board.terminate();
+        QVERIFY(board.waitForFinished(WaitMs));
+        const QRegularExpression platform(QStringLiteral(
+            "^(qt\\.qpa\\.[\\w.]+: |QStandardPaths: |This plugin does not support )"));
+        QStringList own;
+        for (const char *output : {"program.out", "program.err"}) {
+            for (const QString &line : QString::fromLocal8Bit(TestFiles::read(output)).split('\n'))
+                if (!line.isEmpty() && !platform.match(line).hasMatch())
+                    own << line;
+        }
+        QVERIFY2(own.isEmpty(), qPrintable(own.join('\n')));
     }
 };
 

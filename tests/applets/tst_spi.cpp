@@ -3,6 +3,7 @@
 #include "spiappfixture.h"
 #include "variable.h"
 
+#include <QLoggingCategory>
 #include <QtTest>
 #include <utility>
 
@@ -86,6 +87,7 @@ class TestSpi : public QObject
 private slots:
     void initTestCase()
     {
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.applets.debug=true"));
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
     }

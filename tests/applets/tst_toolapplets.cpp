@@ -58,8 +58,10 @@ private slots:
             QCOMPARE(window->minimumHeight() == window->maximumHeight(),
                      QString("SpiRaw SpiEEPROM SpiRaw4B").split(' ').contains(name));
         }
-        // Connecting to the mock-up from the connection bar puts every applet online.
+        // Connecting to the mock-up from the connection bar (listed once the port probe is
+        // done) puts every applet online.
         MainWindow *window = app->mainWindow();
+        QTRY_VERIFY(window->portList()->findText("mockup") >= 0);
         window->portList()->setCurrentIndex(window->portList()->findText("mockup"));
         QTest::mouseClick(window->connectButton(), Qt::LeftButton);
         for (int i = 0; i < app->appletCount(); ++i)

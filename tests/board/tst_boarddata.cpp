@@ -12,6 +12,7 @@
 #include "tablerows.h"
 #include "testfiles.h"
 
+#include <QLoggingCategory>
 #include <QMap>
 #include <QRegularExpression>
 #include <QtTest>
@@ -238,6 +239,7 @@ private slots:
         reader.deviceCount = 9;
         reader.addresses = QStringList{"old"};
         QVERIFY(reader.read("s.csv"));
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.board.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("No such file"));
         QVERIFY(!reader.read("missing.csv"));
         QCOMPARE(reader.fileName, QString("s.csv"));

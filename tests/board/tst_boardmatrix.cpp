@@ -6,6 +6,7 @@
 #include "csvreader.h"
 #include "logrecorder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QCheckBox>
@@ -15,8 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
@@ -79,6 +82,32 @@ class TestBoardMatrix : public QObject
     }
 
     QString label(const char *name) { return f.widget<QLabel>(name)->text(); }
+    // The switches' spin boxes, in memory order.
+    QList<QSpinBox *> dutyBoxes()
+    {
+        QList<QSpinBox *> boxes =
+            f.widget<QWidget>("SWwidget")
+                ->findChildren<QSpinBox *>(QString(), Qt::FindDirectChildrenOnly);
+        std::sort(boxes.begin(), boxes.end());
+        return boxes;
+    }
+    // Whether the read-only hint keeps an undo history (which read-only mode only hides).
+    bool hintUndoable()
+    {
+        auto *hint = f.widget<QLineEdit>("leInfoBox");
+        hint->setReadOnly(false);
+        const bool undoable = hint->isUndoAvailable();
+        hint->setReadOnly(true);
+        return undoable;
+    }
+    // A label's whole text: its tool tip when it shows the text elided, which must fit.
+    QString wholeText(const char *name)
+    {
+        const QLabel *shown = f.widget<QLabel>(name);
+        if (shown->fontMetrics().horizontalAdvance(shown->text()) > shown->width())
+            return "<cut> " + shown->text();
+        return shown->toolTip().isEmpty() ? shown->text() : shown->toolTip();
+    }
 
     // Writes a CSV script of devices at addresses and its step rows, and loads it.
     void loadCsv(const QString &name, int devices, const QByteArray &addresses,
@@ -140,6 +169,27 @@ private slots:
         QCOMPARE(slider(3)->value(), 500);
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(slider(3)->value() + page()->dcRegister(3), 0);
+        // The switches' spin boxes are kept across loads (Qt 6.4 keeps a style-sheet cache
+        // entry for every spin box ever built): a reload builds none, each box starts at 0
+        // and drives one switch of its own.
+        QList<QSpinBox *> boxes = dutyBoxes();
+        QCOMPARE(f.load(1, 12, 1, 12, row), 0);
+        QCOMPARE(dutyBoxes().size(), 12);
+        slider(1)->setValue(9);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        QVERIFY(dutyBoxes() == boxes); // the same objects (the old ones would be gone)
+        QSet<int> duties;
+        for (int i = 0; i < boxes.size(); ++i) {
+            QCOMPARE(boxes.at(i)->value(), 0);
+            boxes.at(i)->setValue(100 + i);
+        }
+        for (int n = 1; n <= 24; ++n) {
+            QCOMPARE(int(page()->dcRegister(quint8(n))), slider(n)->value());
+            duties.insert(slider(n)->value());
+        }
+        QCOMPARE(duties.size(), 24);
+        QCOMPARE(*std::min_element(duties.begin(), duties.end()), 100);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         for (const auto &[devices, pixels, rows, cols, text] : refused) {
             const qsizetype first = f.prompt.messages().size();
             f.load(devices, pixels, rows, cols, row);
@@ -271,7 +321,7 @@ private slots:
     }
 
     // The buck switches write the driver's register 6 whole and the model field; the hint
-    // lists what keeps the matrix from running.
+    // lists what keeps the matrix from running, and keeps no undo history of its refreshes.
     void bucksAndHint()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
@@ -290,6 +340,7 @@ private slots:
                  QString("Set the device addresses (0-31); At least one device is not valid "
                          "(OPMODE); Enable at least one buck; Consider if you need to press the "
                          "reset button;"));
+        QVERIFY(!hintUndoable());
         f.widget<QLineEdit>("leSA0")->setText("1");
         box("cbBySW")->setChecked(false);
         access->setBuck1Enabled(true);
@@ -298,6 +349,7 @@ private slots:
                 combo->setCurrentIndex(4);
         emit f.widget<QLineEdit>("leSA1")->editingFinished();
         QCOMPARE(f.widget<QLineEdit>("leInfoBox")->text(), QString());
+        QVERIFY(!hintUndoable());
     }
 
     // A device row's buttons act on their row's chip (at 2: the fourth), not without an
@@ -395,7 +447,8 @@ private slots:
 
     // A script that does not fit is refused before anything is sent, flashed alone (copies 0)
     // or in a list; so is a list of more than 255 scripts or one that reaches the update area
-    // (the largest script allowed passes its own check).
+    // (the largest script allowed passes its own check). The reason is shown whole, and the
+    // previous script's figure does not stay.
     void refusedScripts()
     {
         const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
@@ -417,10 +470,12 @@ private slots:
             loadCsv("refused.csv", devices, addresses, rows);
             f.widget<QCheckBox>("cbCheckData")->setChecked(true);
             const quint32 address = page()->nextFlashAddress();
+            f.widget<QLabel>("lbFlashSize")->setText("Required flash size 25 B");
             for (int i = 0; i < copies; ++i)
                 page()->on_pbAddToList_clicked();
             copies ? page()->on_pbStartScript_clicked() : page()->on_pbFlashMCU_clicked();
-            QCOMPARE(label("lbUsedFlashSize"), text);
+            QCOMPARE(wholeText("lbUsedFlashSize"), text);
+            QVERIFY(label("lbFlashSize") != "Required flash size 25 B");
             QCOMPARE(page()->nextFlashAddress(), address);
             QVERIFY(f.take().isEmpty());
         }
@@ -476,8 +531,12 @@ private slots:
         QCOMPARE(TestFiles::read("lists/saved.script"), QByteArray("file0=a.csv\nfile1=b.csv\n"));
 
         QVERIFY(TestFiles::write("lists/l.script", "file0=b.csv\r\nfile1=gone.csv\r\nx=a.csv"));
+        // The listed scripts live while the list or the tab holds them.
+        const QPointer<CSVReader> listedA = page()->scriptListEntries().at(0);
+        const QPointer<CSVReader> shownB = page()->currentCsvScript();
         f.prompt.queueFile(QDir::current().absoluteFilePath("lists/l.script"));
         page()->on_pbLoadScript_clicked();
+        QVERIFY(!listedA && shownB && shownB == page()->currentCsvScript());
         auto *table = f.widget<QTableWidget>("tableAnimationScripts");
         QCOMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(0, 2)->text() + table->item(0, 3)->text() + table->item(1, 3)->text(),
@@ -491,6 +550,18 @@ private slots:
         QCOMPARE(f.prompt.messages().size(), messages + 2);
         QCOMPARE(f.prompt.messages().last().title, QString("error"));
         QCOMPARE(table->rowCount(), 2);
+
+        const QPointer<CSVReader> listedB = page()->scriptListEntries().at(0);
+        loadCsv("lists/c.csv", 1, "5", steps(1, 1));
+        QVERIFY(!shownB && listedB); // the tab's script went with its replacement
+        const QPointer<CSVReader> shownC = page()->currentCsvScript();
+        f.prompt.queueFile(QDir::current().absoluteFilePath("lists/missing.csv"));
+        page()->on_pbLoadCSV_clicked(); // does not open: the tab keeps its script
+        QVERIFY(shownC && shownC == page()->currentCsvScript());
+        loadCsv("lists/a.csv", 1, "5", steps(1, 1));
+        QVERIFY(!shownC);
+        clearList();
+        QVERIFY(!listedB);
     }
 
     // Each device's ADC input is selected (word 13 kept but ADC_SEL), its result read and

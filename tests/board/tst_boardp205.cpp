@@ -308,7 +308,8 @@ private slots:
     }
 
     // The static line holds the output full on; PWM dims it at the set duty; neither leaves
-    // it off. Turning the static line off while PWM dims sends nothing.
+    // it off. Turning the static line off while PWM dims sends nothing. Each box writes its
+    // variable, so the other tab's boxes follow and a refresh sends nothing.
     void ledControlLines()
     {
         QAbstractButton *led = button("cbLEDCTRL2");
@@ -319,10 +320,14 @@ private slots:
         f.take();
         led->setChecked(true);
         pwm->setChecked(true);
-        QVERIFY(!led->isChecked());
+        QVERIFY(!led->isChecked() && !button("cbLEDCTRL2P404")->isChecked());
+        QCOMPARE(QList<double>({f.item("LEDCTRL2"), f.item("PWM2")}), QList<double>({0, 1}));
+        const Lines ticked = f.take();
+        f.page()->slot_updateAllControls();
+        QCOMPARE(f.take(), Lines());
         pwm->setChecked(false);
         button("cbPWM1")->setChecked(true);
-        const Lines before = f.take();
+        const Lines before = ticked + f.take();
         f.page()->on_cbLEDCTRL1_toggled(false);
         button("cbPWM1")->setChecked(false);
         QCOMPARE(before + f.take(), (Lines{"set PWM2DUTY=100", "set PWM2DUTY=30", "set PWM2DUTY=0",

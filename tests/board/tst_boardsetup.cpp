@@ -126,17 +126,16 @@ private slots:
             QCOMPARE(boardGlobals().LEDCTRL1.value() + boardGlobals().LEDCTRL2.value(),
                      detected ? 2.0 : 0.0);
             QCOMPARE(f.spi.violations() + f.eeprom.violations(), QStringList());
+            QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         }
     }
 
-    // The KVL52205's power-up image reaches the chip; the model holds the settings its controls
-    // show, and no control is refreshed yet.
+    // The KVL52205's power-up image reaches the chip; the model holds the settings, and once
+    // the set-up is done the controls show them, which sends nothing more.
     void p205Defaults()
     {
         QAbstractButton *enable = f.widget<QAbstractButton>("cbBOOSTEN");
-        QAbstractSlider *dial = f.widget<QAbstractSlider>("dialBoostVoltage");
         enable->setChecked(false);
-        const int dialBefore = dial->value();
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
         QList<quint16> chip;
         for (int address = 1; address <= 10; ++address)
@@ -147,8 +146,12 @@ private slots:
                                  g.BOOSTP205.getField("[VSETPOINT]"), g.BUCK1.getField("[VTHR]"),
                                  g.BUCK2.getField("[TOFF_SET]"), g.BUCK2.getField("[EN]")}),
                  QList<quint32>({1, 1, 90, 27, 8, 0}));
-        QVERIFY(!enable->isChecked());
-        QCOMPARE(dial->value(), dialBefore);
+        QVERIFY(enable->isChecked());
+        QCOMPARE(f.widget<QAbstractSlider>("dialBoostVoltage")->value(), 90);
+        QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
+        f.take();
+        f.page()->slot_updateAllControls();
+        QCOMPARE(f.take(), Lines());
     }
 
     // A parameter block whose check copy disagrees loads the chip's default ratings.
@@ -201,6 +204,7 @@ private slots:
                  QStringLiteral("KVL52205 KVL52404 100/100/200/200"));
         QVERIFY(!f.widget<QWidget>("gbLEDDRIVER")->isHidden() && f.logs.isEmpty());
         QCOMPARE(boardGlobals().LEDCTRL1.value(), 0.0);
+        QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         f.app->disconnectBoard();
     }
 

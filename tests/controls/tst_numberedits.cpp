@@ -4,6 +4,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <cmath>
+
 using namespace CustomControls;
 
 namespace
@@ -184,6 +186,32 @@ private slots:
         QVERIFY(!bytes.isEdited()); // a refresh from the model is no edit
         bytes.setByteArrayValue(QByteArray("\xE4xy"));
         QCOMPARE(bytes.byteArrayValue(), QByteArray("\xE4xy"));
+    }
+
+    // A field whose range reaches below 0 is signed: its 32 bits are two's complement, shown
+    // with a sign in decimal; a typed negative commits, also after a change of base.
+    void signedLineEdit()
+    {
+        LineEdit edit;
+        edit.setRange(-3000, 3800);
+        const std::tuple<int, double, const char *> cases[] = {// clang-format off
+            {10, -1.0, "-1"}, {10, -2.9, "-2"}, {10, 101.7, "101"}, {16, -1.0, "FFFFFFFF"},
+            {2, -2.0, "11111111111111111111111111111110"}, {10, 0.0, "0"}}; // clang-format on
+        for (const auto &[base, value, text] : cases) {
+            edit.setBase(base);
+            edit.setValue(value);
+            QCOMPARE(edit.text(), QString(text));
+            QCOMPARE(edit.value(), std::trunc(value));
+        }
+        FakeApplet applet(&edit);
+        edit.setBase(10);
+        type(&edit, "-25", Qt::Key_Return);
+        QCOMPARE(applet.committed, QList<double>{-25.0});
+        modeAction(&edit, "HEX")->trigger();
+        QCOMPARE(edit.text(), QString("FFFFFFE7"));
+        LineEdit field; // a register field stays unsigned
+        field.setValue(-1);
+        QCOMPARE(field.text(), QString("4294967295"));
     }
 
     // Engineering text: "4.7k" and the compact "4k7"; anything after the number is refused.

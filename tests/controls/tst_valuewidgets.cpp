@@ -317,7 +317,8 @@ private slots:
     }
 
     // The dial and the progress bar share the range rule. Slider and dial move only when the
-    // model's value changes, so a refresh does not undo what the user is dragging.
+    // model's value changes, so a refresh does not undo what the user is dragging; the first
+    // value always moves them, wherever the form put them.
     void rangesAndRefresh()
     {
         const std::tuple<double, double, int, int> cases[] = {
@@ -336,6 +337,9 @@ private slots:
         Dial dial;
         for (QAbstractSlider *s : std::initializer_list<QAbstractSlider *>{&slider, &dial}) {
             UniversalControl *c = control(s);
+            s->setValue(64); // the form's start
+            c->setValue(0);
+            QCOMPARE(s->value(), 0);
             QSignalSpy moved(s, &QAbstractSlider::valueChanged);
             c->setValue(7);
             c->setValue(7);

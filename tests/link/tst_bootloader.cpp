@@ -4,6 +4,7 @@
 #include "linkfixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -64,6 +65,9 @@ private slots:
     void window()
     {
         QCOMPARE(r->window.windowTitle(), QStringLiteral("FIRMWARE Update"));
+        // The picture comes from the window's own library.
+        const QPixmap picture = r->window.findChild<QLabel *>("lbPicture")->pixmap();
+        QCOMPARE(picture.size(), QSize(96, 96));
         QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();

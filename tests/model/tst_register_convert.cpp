@@ -1,6 +1,7 @@
 #include "checkcodes.h"
 #include "register.h"
 
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -208,6 +209,7 @@ private slots:
         r.setUpdateMode(0);
         QSignalSpy set(&r, &Register::signal_updateSet);
         // Dividend: seed 0b11 on top, the register (bit 3 first), two zero bits below.
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.model.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "\"11000100\" \"00100011\"");
         QVERIFY(r.crc(2, 0b11, 0b111) < 4u);
         QCOMPARE(r.value(true), 1u);

@@ -7,15 +7,7 @@
 // LED-driver board's EEPROM image (kvl52404, kvl52205, kvl52404buck, unsupported, blank, or
 // err: its chip select refuses every transfer). Map frames ("set P110MAPENAREG=") reach the
 // chips; "set p110animation=" checks the animation image in the flash.
-#include "fakeboard.h"
-#include "fakeboard_conf.h"
-#include "fakeboard_flash.h"
-#include "fakeboard_playback.h"
-#include "fakeboard_pwm.h"
-#include "fakeboard_scripts.h"
-#include "fakeboard_spi.h"
-#include "fakematrixbus.h"
-#include "fakespieeprom.h"
+#include "simulatedboard.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -82,27 +74,18 @@ int main(int argc, char **argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    FakeBoard board;
+    SimulatedBoard simulated(image);
+    FakeBoard &board = simulated.board;
     if (!board.isValid()) {
         QTextStream(stderr) << "fakeboard: cannot open a pseudo-terminal\n";
         return 1;
     }
-    FakeBoardFlash flash(board); // answers "set flash=" blocks, so the update window works too
-    FakeBoardScripts scripts(board, flash); // plays script lists from the flash
-    FakeBoardSpi spi(board);     // the SPI chip selects with their chips
-    FakeBoardConf conf(board);   // the bare configuration commands of the set-up
-    FakeBoardPwm pwm(board);     // the controller's PWM outputs
-    FakeMatrixBus bus(board);    // the matrix chips on the second UART
-    bus.setOutputSource([&spi]() { return spi.kvl52205Register(6); });
-    FakeBoardPlayback playback(board, bus, flash); // map frames and the animation start
     if (parser.isSet(unaddressedOption)) {
         for (int k = 0; k < unaddressed; ++k)
-            bus.addChip(0, 1, k % 2 + 1);
+            simulated.bus.addChip(0, 1, k % 2 + 1);
     } else if (!parser.isSet(chipsOption)) {
-        bus.addChip(1, 4, 1);
-        bus.addChip(7, 4, 2);
+        simulated.addDefaultChips();
     }
-    FakeSpiEeprom eepromChip(spi, image); // the LED-driver board's EEPROM on chip select 3
     if (refuseEeprom)
         board.refuse("SPI0CS3DATA");
     QTextStream(stdout) << board.devicePath() << Qt::endl;
@@ -115,6 +98,5 @@ int main(int argc, char **argv)
     }
     int received = 0;
     sigwait(&stopSignals, &received);
-    bus.setOutputSource(nullptr); // the board thread must not reach spi once it is gone
     return 0;
 }

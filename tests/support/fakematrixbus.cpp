@@ -186,7 +186,7 @@ QByteArray FakeMatrixBus::State::setFrame(const QByteArray &line)
 
 QByteArray FakeMatrixBus::State::getData()
 {
-    const Fault fault = faults.isEmpty() ? Fault(-1) : faults.takeFirst();
+    const Fault fault = faults.isEmpty() ? NoFault : faults.takeFirst();
     if (fault == Silence)
         return QByteArray();
     QByteArray bytes = echo;

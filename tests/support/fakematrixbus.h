@@ -22,6 +22,7 @@ class FakeMatrixBus
 {
 public:
     enum Fault {
+        NoFault,      // the answer as the bus gives it
         NoChipAnswer, // the buffer holds the echo only
         CrcPlusOne,   // the chip's CRC byte is one higher
         ByteShort,    // the last byte is missing

@@ -1,0 +1,3 @@
+#include "applog.h"
+
+Q_LOGGING_CATEGORY(lcApp, "kvl.app", QtInfoMsg)

@@ -1,0 +1,54 @@
+#include "peerreadwatch.h"
+
+#include "pipeconnection.h"
+
+#include <QSocketNotifier>
+
+#include <sys/epoll.h>
+#include <unistd.h>
+
+PeerReadWatch::PeerReadWatch(QObject *parent) : QObject(parent)
+{
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    if (m_epoll < 0)
+        return; // the connections then wait out their quiet gap
+    m_notifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &PeerReadWatch::onActivated);
+}
+
+PeerReadWatch::~PeerReadWatch()
+{
+    delete m_notifier; // before the descriptor it watches
+    if (m_epoll >= 0)
+        ::close(m_epoll);
+}
+
+bool PeerReadWatch::add(int fd, PipeConnection *connection)
+{
+    epoll_event event{};
+    event.events = EPOLLOUT | EPOLLET;
+    event.data.fd = fd;
+    if (m_epoll < 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0)
+        return false;
+    m_connections.insert(fd, connection);
+    return true;
+}
+
+// Closing the descriptor takes it out of the epoll set.
+void PeerReadWatch::remove(int fd)
+{
+    m_connections.remove(fd);
+}
+
+void PeerReadWatch::onActivated()
+{
+    epoll_event events[16];
+    int n = 0;
+    while ((n = ::epoll_wait(m_epoll, events, 16, 0)) > 0) {
+        for (int i = 0; i < n; ++i) {
+            // A connection may close (and leave the set) while an earlier one is served.
+            if (PipeConnection *connection = m_connections.value(events[i].data.fd))
+                connection->outputMayBeRead();
+        }
+    }
+}

@@ -1,0 +1,3 @@
+#include "appletslog.h"
+
+Q_LOGGING_CATEGORY(lcApplets, "kvl.applets", QtInfoMsg)

@@ -1,0 +1,64 @@
+#pragma once
+
+// What every benchmark sets up before its application object: Qt runs headless unless a
+// platform was chosen, and the benchmark gets a temporary directory of its own as TMPDIR (where
+// the program puts its socket), so it runs beside another instance of the program or of itself.
+// A benchmark that cannot start says why and exits non-zero.
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+class BenchEnvironment
+{
+public:
+    explicit BenchEnvironment(const char *argv0)
+        : m_name(QFileInfo(QFile::decodeName(argv0)).fileName())
+    {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (m_tmp.isValid())
+            qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+    }
+
+    bool isValid() const { return m_tmp.isValid(); }
+    QString tempPath() const { return m_tmp.path(); }
+
+    // Prints "<benchmark>: cannot start: <why>" and gives the exit code for it.
+    int cannotStart(const QString &why) const
+    {
+        std::fprintf(stderr, "%s: cannot start: %s\n", qPrintable(m_name), qPrintable(why));
+        return 1;
+    }
+    // Prints "<benchmark>: failed: <why>" and gives the exit code for it.
+    int failed(const QString &why) const
+    {
+        std::fprintf(stderr, "%s: failed: %s\n", qPrintable(m_name), qPrintable(why));
+        return 1;
+    }
+    // Starts the fakeboard tool at path in tool; the device path it serves, or an empty text
+    // after saying why it did not start.
+    QString startSimulator(QProcess &tool, const QString &path) const
+    {
+        tool.start(path, QStringList());
+        if (tool.waitForReadyRead(10000))
+            return QString::fromLocal8Bit(tool.readLine().trimmed());
+        cannotStart(QStringLiteral("the fakeboard tool did not start: ") + tool.errorString());
+        return QString();
+    }
+    // The usual first check of main().
+    int checkStart() const
+    {
+        return isValid()
+                   ? 0
+                   : cannotStart(QStringLiteral("no temporary directory: ") + m_tmp.errorString());
+    }
+
+private:
+    QString m_name;
+    QTemporaryDir m_tmp;
+};

@@ -1,0 +1,3 @@
+#include "controlslog.h"
+
+Q_LOGGING_CATEGORY(lcControls, "kvl.controls", QtInfoMsg)

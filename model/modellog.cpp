@@ -1,0 +1,3 @@
+#include "modellog.h"
+
+Q_LOGGING_CATEGORY(lcModel, "kvl.model", QtInfoMsg)
