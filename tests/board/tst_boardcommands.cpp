@@ -385,7 +385,8 @@ private slots:
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // Every word is tried and paused after; the read loops bring the chip's words into BANK.
+    // Every word is tried and paused after; the read loops bring the chip's words into BANK and
+    // the page's controls show them.
     void bankLoops()
     {
         f.bus.editChip(0, [](FakeMatrixChip &chip) {
@@ -397,6 +398,7 @@ private slots:
             BoardCommandsFixture::pauses().clear();
             QCOMPARE(f.run(command), QVariant(true));
             QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(count, pause));
+            QCOMPARE(widgetsOutOfStep(f.page(), "BANK").join(" | "), QString());
         }
         QCOMPARE(boardGlobals().BANK.value(3 * 24, 3 * 24 + 23), 0x0F0F0Fu);
         QCOMPARE(boardGlobals().BANK.value(17 * 24, 17 * 24 + 23), 0xABCDEFu);

@@ -248,17 +248,22 @@ private slots:
         QCOMPARE(f.prompt.messages().mid(first).size(), 1);
     }
 
-    // ALL OFF and ALL ON set the whole pattern: a move afterwards keeps every switch dark or
-    // full.
+    // ALL OFF and ALL ON set the whole pattern, also when pressed again after switches were
+    // changed: a move afterwards keeps every switch dark or full.
     void allOnOff()
     {
         QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
         for (const auto &[command, mode, extended, duty] :
              QList<std::tuple<QString, const char *, bool, QString>>{
-                 {"allOff", "cbBySW", false, "0"}, {"allOn", "cbByRow", true, "1023"}}) {
+                 {"allOff", "cbBySW", false, "0"},
+                 {"allOn", "cbBySW", false, "1023"},
+                 {"allOff", "cbByRow", true, "0"},
+                 {"allOn", "cbByRow", true, "1023"}}) {
             selectMode(mode, extended);
-            setDuties("0 0 0 40 50 60");
-            f.run(command);
+            for (int press = 0; press < 2; ++press) {
+                setDuties("0 0 0 40 50 60");
+                f.run(command);
+            }
             position()->setValue(position()->value() + 1);
             QCOMPARE(duties(6), QStringList(6, duty).join(' '));
         }
