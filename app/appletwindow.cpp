@@ -12,6 +12,19 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+// A sub-window keeps the title, system menu, minimise and close buttons of a window; no
+// maximise button.
+QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
+{
+    auto *sub =
+        new QMdiSubWindow(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    if (area)
+        area->addSubWindow(sub);
+    sub->hide();
+    return sub;
+}
+
 QWidget *Applet::createContainer(int kind, QWidget *parent)
 {
     m_containerKind = kind;
@@ -19,13 +32,11 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (subWindow)
             return subWindow;
         const QRect appletGeometry = geometry();
-        // Once inside the sub-window the applet keeps only its hints; no maximise button. The
-        // flags and the place come first: every move of a built form into another parent
-        // costs about as much as building it.
-        subWindow = new QMdiSubWindow(nullptr, (windowFlags() & ~Qt::WindowType_Mask) &
-                                                   ~Qt::WindowMaximizeButtonHint);
-        if (auto *area = qobject_cast<QMdiArea *>(parent))
-            area->addSubWindow(subWindow);
+        // An applet built inside an empty sub-window (createSubWindow) keeps it. Otherwise the
+        // sub-window gets its flags and its place first: every move of a built form into
+        // another parent costs about as much as building it.
+        auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+        subWindow = sub && !sub->widget() ? sub : createSubWindow(qobject_cast<QMdiArea *>(parent));
         subWindow->setWidget(this);
         subWindow->setGeometry(
             QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));

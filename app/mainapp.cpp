@@ -11,6 +11,7 @@
 #include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
+#include "mdiarea.h"
 #include "portscan.h"
 #include "prompt.h"
 #include "pythonrunner.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -121,10 +123,7 @@ bool MainApp::init()
     m_logs = new Logs;
     m_applets.append(m_logs);
     askProjectType();
-    for (const AppletFactory &create : std::as_const(m_factories)) {
-        if (Applet *applet = create ? create() : nullptr)
-            m_applets.append(applet);
-    }
+    createApplets();
 
     m_logs->setup();
     showProgress(QString(), 20);
@@ -132,6 +131,21 @@ bool MainApp::init()
     connect(this, &MainApp::signal_log, m_logs, &Logs::slot_addLog);
     createControlBoard();
     return ok;
+}
+
+// Each tool applet is built inside its own MDI sub-window, so its form is never moved (a move
+// re-polishes every widget of the form under the application's style sheet). A sub-window
+// that its factory's applet did not take is removed.
+void MainApp::createApplets()
+{
+    for (const AppletFactory &create : std::as_const(m_factories)) {
+        QMdiSubWindow *place = Applet::createSubWindow(m_mainWindow->mdiArea());
+        Applet *applet = create ? create(place) : nullptr;
+        if (!applet || applet->parentWidget() != place)
+            delete place;
+        if (applet)
+            m_applets.append(applet);
+    }
 }
 
 // Centred at its preferred size where that fits the screen's available area; on a smaller

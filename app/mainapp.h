@@ -35,9 +35,15 @@ class MainApp : public QObject, public RequestHandler, public LinkHost
     Q_OBJECT
 
 public:
-    // Creates one tool applet (no parent). The program hands MainApp the factories of its tool
-    // applets in table order, so this library does not depend on the applet libraries.
-    using AppletFactory = std::function<Applet *()>;
+    // Creates one tool applet inside parent, the sub-window it will live in. The program hands
+    // MainApp the factories of its tool applets in table order, so this library does not depend
+    // on the applet libraries.
+    using AppletFactory = std::function<Applet *(QWidget *parent)>;
+    // The factory of applet class T (a constructor taking the parent).
+    template <typename T> static AppletFactory appletFactory()
+    {
+        return [](QWidget *parent) -> Applet * { return new T(parent); };
+    }
 
     // findApplet modes.
     enum FindMode { ByName = 0, ByShortcut = 1, First = 2 };
@@ -142,6 +148,7 @@ private:
     void advanceProgress(int step);
     void placeMainWindow();
     void askProjectType();
+    void createApplets();
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);

@@ -68,8 +68,9 @@ private slots:
         QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), SmallScreen);
         QVERIFY(TestFiles::write("bench1.bench", "ToolB\n{\nSA:7\n}\n"));
         app = MainApp::instance();
-        app->setAppletFactories({[]() -> Applet * { return new ToolApplet("ToolA"); },
-                                 []() -> Applet * { return new ToolApplet("ToolB"); }});
+        app->setAppletFactories(
+            {[](QWidget *parent) -> Applet * { return new ToolApplet("ToolA", parent); },
+             [](QWidget *parent) -> Applet * { return new ToolApplet("ToolB", parent); }});
         prompt.itemAnswer = 1;       // "TO1/TO2"
         prompt.itemAccepted = false; // the answer does not matter, the choice does
         // A client asks while the program is still starting: its request waits for start().
@@ -138,7 +139,8 @@ private slots:
     // themselves; the connection lamp shows the stream).
     void mainWindow()
     {
-        const QList<QPair<QRect, QRect>> placements = { // available, placed for 1445 x 1000
+        const QList<QPair<QRect, QRect>> placements = {
+            // available, placed for 1445 x 1000
             {QRect(0, 0, 1920, 1080), QRect(237, 40, 1445, 1000)},
             {QRect(1920, 30, 2560, 1410), QRect(2477, 235, 1445, 1000)},
             {QRect(0, 24, 1600, 900), QRect(77, 24, 1445, 900)},
@@ -211,7 +213,8 @@ private slots:
              {"get", "ToolA.SA", untouched, "Error GET ToolA.SA"},
              {"get", ".SA", untouched, "Error GET .SA"},
              {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
-             {"get", "VERSION", version, ""}, {"get", "ToolA.SA.x", untouched, ""}});
+             {"get", "VERSION", version, ""},
+             {"get", "ToolA.SA.x", untouched, ""}});
     }
 
     void dispatchWhileDisconnected()

@@ -38,8 +38,8 @@ public:
 class ToolApplet : public Applet
 {
 public:
-    explicit ToolApplet(const QString &name)
-        : bank("SW1#Switch one;SW2#Switch two", "BANK"),
+    explicit ToolApplet(const QString &name, QWidget *parent = nullptr)
+        : Applet(parent), bank("SW1#Switch one;SW2#Switch two", "BANK"),
           sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
           lock("@variable=LOCK@value=2@readonly@descr=Locked")
     {
