@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QDrag>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPointer>
 
@@ -169,7 +170,14 @@ private:
     ChangeOrigin m_saved;
 };
 
-Applet::Applet(QWidget *parent) : QWidget(parent) {}
+// Built inside an empty MDI sub-window (Applet::createSubWindow), the applet becomes its widget
+// at once, while the form is still empty: the sub-window measures the widget it is given, and
+// a built form takes as long to measure as to build.
+Applet::Applet(QWidget *parent) : QWidget(parent)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parent); sub && !sub->widget())
+        sub->setWidget(this);
+}
 
 Applet::~Applet()
 {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -32,12 +33,14 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (subWindow)
             return subWindow;
         const QRect appletGeometry = geometry();
-        // An applet built inside an empty sub-window (createSubWindow) keeps it. Otherwise the
-        // sub-window gets its flags and its place first: every move of a built form into
-        // another parent costs about as much as building it.
+        // An applet built inside a sub-window of createSubWindow is already its widget.
+        // Otherwise the sub-window gets its flags and its place first: every move of a built
+        // form into another parent costs about as much as building it.
         auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
-        subWindow = sub && !sub->widget() ? sub : createSubWindow(qobject_cast<QMdiArea *>(parent));
-        subWindow->setWidget(this);
+        subWindow =
+            sub && sub->widget() == this ? sub : createSubWindow(qobject_cast<QMdiArea *>(parent));
+        if (subWindow->widget() != this)
+            subWindow->setWidget(this);
         subWindow->setGeometry(
             QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
         if (fixedWidth)
@@ -45,6 +48,10 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (fixedHeight)
             subWindow->setFixedHeight(appletGeometry.height() + 35);
         subWindow->hide();
+        // Laid out when first shown: a sub-window answers a pending layout request of its own
+        // or of its applet by measuring the whole form, even while hidden.
+        QCoreApplication::removePostedEvents(subWindow, QEvent::LayoutRequest);
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
         connect(this, &Applet::signal_HideWindow, this, &Applet::slot_SetInactiveWindow,
                 Qt::UniqueConnection);
         return subWindow;

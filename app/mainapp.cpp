@@ -82,6 +82,9 @@ void MainApp::createStartupWindow()
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
+    // The start-up window only shows progress: the applets built meanwhile are polished and
+    // laid out once, by the main window's show, after their set-up.
+    m_startupWindow->setPaintOnly(true);
 }
 
 void MainApp::showProgress(const QString &text, int value)
@@ -228,6 +231,9 @@ void MainApp::start()
         m_startupWindow->hide();
         delete m_startupWindow;
     }
+    // Widgets are polished when first shown or measured: the polish requests left by
+    // everything built so far would polish every hidden tool window before the first paint.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
     m_mainWindow->show();
     m_started = true;
     holdRequests(false);

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QWheelEvent>
 
 #include <cstdlib>
@@ -71,8 +72,8 @@ void LineEdit::setValue(double value)
 {
     if (!m_arrayMode) {
         const quint32 bits = truncateToUInt32(value);
-        QLineEdit::setText(m_signed && m_base == 10 ? QString::number(qint32(bits))
-                                                    : QString::number(bits, m_base).toUpper());
+        showText(m_signed && m_base == 10 ? QString::number(qint32(bits))
+                                          : QString::number(bits, m_base).toUpper());
     }
     clearEdited();
 }
@@ -139,7 +140,7 @@ bool LineEdit::parseText(double *number)
 
 void LineEdit::setByteArrayValue(const QByteArray &bytes)
 {
-    QLineEdit::setText(latin1UpToZero(bytes));
+    showText(latin1UpToZero(bytes));
     clearEdited();
 }
 
@@ -159,6 +160,12 @@ bool LineEdit::disconnectChanged()
     return disconnectChangeSignal(this, SIGNAL(signal_activated()));
 }
 
+void LineEdit::showText(const QString &text)
+{
+    const QScopedValueRollback<bool> showing(m_showingText, true);
+    QLineEdit::setText(text);
+}
+
 void LineEdit::markEdited()
 {
     m_edited = true;
@@ -176,7 +183,8 @@ void LineEdit::clearEdited()
 
 void LineEdit::slot_TextChanged()
 {
-    markEdited();
+    if (!m_showingText)
+        markEdited();
 }
 
 void LineEdit::slot_ActionMode(bool)

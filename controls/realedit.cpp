@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QWheelEvent>
 
 #include <limits>
@@ -65,9 +66,13 @@ void RealEdit::setWritable(bool writable)
     setReadOnly(!writable);
 }
 
+// No edit mark comes and goes while the value is shown (each mark restyles the field).
 void RealEdit::setValue(double value)
 {
-    setText(formatForDisplay(value));
+    {
+        const QScopedValueRollback<bool> showing(m_showingValue, true);
+        setText(formatForDisplay(value));
+    }
     clearEdited();
     m_savedValue = value;
 }
@@ -210,7 +215,8 @@ void RealEdit::slot_TextChanged()
 {
     // The saved value is the value shown when the widget was last unmarked (setValue or a
     // commit), so Escape returns to the value before the edit began.
-    setEdited();
+    if (!m_showingValue)
+        setEdited();
 }
 
 void RealEdit::slot_triggered()
