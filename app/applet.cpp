@@ -7,6 +7,7 @@
 #include "register.h"
 #include "scriptdrag.h"
 #include "scriptdragprovider.h"
+#include "slotsbyname.h"
 #include "universalcontrol.h"
 #include "variable.h"
 #include "variantutil.h"
@@ -279,7 +280,7 @@ bool Applet::setup()
         connect(this, SIGNAL(signal_log(int, QString)), log, SLOT(slot_addLog(int, QString)),
                 Qt::UniqueConnection);
     if (!m_slotsConnected) {
-        QMetaObject::connectSlotsByName(this);
+        SlotsByName::connect(this);
         m_slotsConnected = true;
     }
     slot_updateAllControls();

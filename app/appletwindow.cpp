@@ -14,12 +14,13 @@
 #include <QMdiSubWindow>
 
 // A sub-window keeps the title, system menu, minimise and close buttons of a window; no
-// maximise button.
+// maximise button. It is made in the area's viewport, where the area keeps its sub-windows, so
+// that it is not moved there.
 QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
 {
-    auto *sub =
-        new QMdiSubWindow(nullptr, Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    auto *sub = new QMdiSubWindow(area ? area->viewport() : nullptr,
+                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     if (area)
         area->addSubWindow(sub);
     sub->hide();

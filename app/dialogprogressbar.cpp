@@ -28,7 +28,7 @@ void DialogProgressBar::setProgress(int value, int maximum)
     // instead of being dropped by the bar; values outside the range are clamped.
     m_bar->setMaximum(maximum);
     m_bar->setValue(qBound(m_bar->minimum(), value, m_bar->maximum()));
-    showChanges(m_bar);
+    showChanges(nullptr); // the bar repaints itself at once when what it shows changes
 }
 
 int DialogProgressBar::value() const
@@ -54,7 +54,7 @@ void DialogProgressBar::setPaintOnly(bool on)
 
 // Processing every pending event would also deliver whatever the caller built meanwhile its
 // first polish and layout requests; a window that is shown needs only its own layout and the
-// changed widget painted (the whole window where the layout changed its size).
+// changed widget (if any) painted, the whole window where the layout changed its size.
 void DialogProgressBar::showChanges(QWidget *changed)
 {
     const QWindow *window = windowHandle();
@@ -64,7 +64,10 @@ void DialogProgressBar::showChanges(QWidget *changed)
     }
     const QSize before = size();
     m_layout->activate();
-    (size() == before ? changed : this)->repaint();
+    if (size() != before)
+        repaint();
+    else if (changed)
+        changed->repaint();
 }
 
 void DialogProgressBar::sleep(unsigned ms)

@@ -37,6 +37,16 @@ LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
     setType(LineEditControl);
     setFocusPolicy(Qt::WheelFocus);
 
+    connect(this, &QLineEdit::textChanged, this, &LineEdit::slot_TextChanged);
+    connect(this, &QLineEdit::returnPressed, this, &LineEdit::slot_triggered);
+    connect(this, &QLineEdit::editingFinished, this, &LineEdit::slot_triggered);
+}
+
+// Made on first use: a form has a great many line edits, few of which ever show their menu.
+QMenu *LineEdit::modeMenu()
+{
+    if (m_menu)
+        return m_menu;
     m_menu = new QMenu(this);
     m_modeGroup = new QActionGroup(this);
     m_modeGroup->setExclusive(true);
@@ -53,10 +63,7 @@ LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
     m_decAction->setChecked(true);
     for (QAction *action : m_modeGroup->actions())
         connect(action, &QAction::toggled, this, &LineEdit::slot_ActionMode);
-
-    connect(this, &QLineEdit::textChanged, this, &LineEdit::slot_TextChanged);
-    connect(this, &QLineEdit::returnPressed, this, &LineEdit::slot_triggered);
-    connect(this, &QLineEdit::editingFinished, this, &LineEdit::slot_triggered);
+    return m_menu;
 }
 
 void LineEdit::setBase(int base)
@@ -232,6 +239,7 @@ void LineEdit::syncModeMenu()
 
 void LineEdit::contextMenuEvent(QContextMenuEvent *event)
 {
+    modeMenu();
     syncModeMenu();
     m_menu->exec(event->globalPos());
 }

@@ -31,7 +31,7 @@ public:
     void setBase(int base);
     bool isArrayMode() const { return m_arrayMode; }
     bool isEdited() const { return m_edited; }
-    QMenu *modeMenu() const { return m_menu; }
+    QMenu *modeMenu(); // the context menu of the number modes
 
     bool isWritable() const override { return !isReadOnly(); }
     void setWritable(bool writable) override { setReadOnly(!writable); }

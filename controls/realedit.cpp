@@ -46,8 +46,6 @@ RealEdit::RealEdit(QWidget *parent) : QLineEdit(parent)
 {
     setFocusPolicy(Qt::WheelFocus);
     m_hasFocus = false;
-    m_menu = new QMenu(this);
-    m_actionGroup = new QActionGroup(this);
     connect(this, SIGNAL(textChanged(QString)), this, SLOT(slot_TextChanged()));
     connect(this, SIGNAL(returnPressed()), this, SLOT(slot_triggered()));
     connect(this, SIGNAL(editingFinished()), this, SLOT(slot_triggered()));
@@ -313,8 +311,13 @@ void RealEdit::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
 }
 
+// The menu is made on first use: a form has many fields, few of which ever show it.
 void RealEdit::contextMenuEvent(QContextMenuEvent *event)
 {
+    if (!m_menu) {
+        m_menu = new QMenu(this);
+        m_actionGroup = new QActionGroup(this);
+    }
     m_menu->exec(event->globalPos());
 }
 
