@@ -1,5 +1,6 @@
 // The applet base: binding a form to registers and variables, name-based requests, the device
-// hook, the configuration text of workspaces, and the applet's sub-window and action.
+// hook, the configuration text of workspaces, the slots connected by name, and the applet's
+// sub-window and action.
 #include "applet.h"
 #include "checkbox.h"
 #include "dial.h"

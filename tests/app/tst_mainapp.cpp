@@ -133,6 +133,29 @@ private slots:
         QCOMPARE(app->logs()->errors(), errors + 2);
     }
 
+    // Each tool applet is built inside the sub-window it lives in, which the start places in
+    // the tool-window area as it is; a hidden tool window is polished when first shown. The
+    // area's size hint looks at its shown sub-windows only.
+    void toolWindowsStayWhereBuilt()
+    {
+        for (int i : {1, 2}) {
+            auto *sub = qobject_cast<QMdiSubWindow *>(tool(i)->container());
+            QVERIFY(sub && tool(i)->builtIn == sub && tool(i)->parentWidget() == sub);
+            QVERIFY(window()->mdiArea()->subWindowList().contains(sub));
+            QVERIFY(!tool(i)->testAttribute(Qt::WA_WState_Polished));
+        }
+        MdiArea area;
+        QMdiSubWindow *big = area.addSubWindow(new QWidget);
+        big->widget()->setMinimumSize(4000, 3000);
+        big->hide();
+        const QSize hint = area.sizeHint();
+        QVERIFY(hint.width() < 4000);
+        big->show();
+        QVERIFY(area.sizeHint().width() >= 4000 && area.sizeHint().height() >= 3000);
+        big->hide();
+        QCOMPARE(area.sizeHint(), hint);
+    }
+
     // The main window as large as the screen allows, less the frame the preferred size
     // assumes (the frame cut to the area, then placed centred or at the edge where it is
     // cut), with its menus and its lamps (activity lamps go out by
