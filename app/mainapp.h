@@ -60,9 +60,10 @@ public:
     // The tool applets, in table order; set before init().
     void setAppletFactories(const QList<AppletFactory> &factories);
 
-    // Start-up: pipe server, main window, applets, link. False ends the program (exit code 0).
+    // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
+    // (exit code 0).
     bool init();
-    // Options, applets into the main window, main window shown; the port list fills in once
+    // Options, applets into the main window and its menus; the port list fills in once
     // the probe of the serial ports (started here, on a thread of its own) is done.
     void start();
     // Disconnect, save options, delete the applets and the link. Runs once; later calls do
@@ -139,6 +140,8 @@ public slots:
 
 signals:
     void signal_log(int level, const QString &text);
+    // The main window has been shown and painted; the applets are built after it.
+    void signal_mainWindowShown();
 
 private:
     MainApp();
@@ -147,6 +150,7 @@ private:
     void showProgress(const QString &text, int value);
     void advanceProgress(int step);
     void placeMainWindow();
+    void showMainWindow();
     void askProjectType();
     void createApplets();
     bool setupApplets();

@@ -81,10 +81,15 @@ private slots:
             replyDuringInit = earlyClient->received;
             // The start-up window shows its text and the program's own picture (no logo file
             // here).
+            // The main window is shown and painted before the applets are built, under the
+            // start-up window.
+            const QWidget *main = app->mainWindow();
+            windowAtQuestion = {main && main->isVisible() && main->windowHandle()->isExposed(),
+                                app->appletCount(), windowShownSignals};
             const QImage logo = image(QPixmap(":/icon/logo"));
             for (QWidget *w : QApplication::topLevelWidgets()) {
                 for (QLabel *label : w->findChildren<QLabel *>()) {
-                    if (qobject_cast<DialogProgressBar *>(w))
+                    if (qobject_cast<DialogProgressBar *>(w) && w->isVisible())
                         startupWindow << (image(label->pixmap()) == logo ? "logo" : label->text());
                 }
             }
@@ -94,6 +99,7 @@ private slots:
             probeMayEnd.acquire();
             return QStringList{"/dev/ttyFAKE0", "mockup", "script"};
         });
+        connect(app, &MainApp::signal_mainWindowShown, this, [this]() { ++windowShownSignals; });
         QVERIFY(app->init());
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
@@ -117,6 +123,9 @@ private slots:
         QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
         QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
+        // Shown once, before the question; only the log applet was built by then.
+        QCOMPARE(windowAtQuestion, (WindowAtQuestion{true, 1, 1}));
+        QCOMPARE(windowShownSignals, 1);
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
         QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
@@ -474,6 +483,16 @@ private:
     std::unique_ptr<PipeClient> earlyClient;
     QSemaphore probeMayEnd;
     QStringList startupWindow; // the texts of its labels, "logo" for the picture
+    struct WindowAtQuestion {
+        bool shown = false;
+        int applets = -1;
+        int shownSignals = -1;
+        bool operator==(const WindowAtQuestion &o) const
+        {
+            return shown == o.shown && applets == o.applets && shownSignals == o.shownSignals;
+        }
+    } windowAtQuestion;
+    int windowShownSignals = 0;
 };
 
 int main(int argc, char *argv[])
