@@ -57,7 +57,7 @@ class TestPxn : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(f.start({[]() -> Applet * { return new Otp; }}));
+        QVERIFY(f.start({MainApp::appletFactory<Otp>()}));
         otp = qobject_cast<Otp *>(f.app->findApplet("Otp", MainApp::ByName));
         QVERIFY(otp && f.pxn());
     }
