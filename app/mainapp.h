@@ -77,6 +77,8 @@ public:
     Applet *findApplet(const QVariant &key, int mode) const;
     Logs *logs() const { return m_logs; }
     int appletCount() const { return int(m_applets.size()); }
+    // start() is done: every applet is built and in the main window.
+    bool isStarted() const { return m_started; }
     // Table entry i, or null.
     Applet *applet(int index) const { return m_applets.value(index); }
     // The text chosen at start: "TO3/TO4" or "TO1/TO2".
