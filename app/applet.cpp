@@ -7,6 +7,7 @@
 #include "register.h"
 #include "scriptdrag.h"
 #include "scriptdragprovider.h"
+#include "slotsbyname.h"
 #include "universalcontrol.h"
 #include "variable.h"
 #include "variantutil.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QDrag>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPointer>
 
@@ -169,7 +171,14 @@ private:
     ChangeOrigin m_saved;
 };
 
-Applet::Applet(QWidget *parent) : QWidget(parent) {}
+// Built inside an empty MDI sub-window (Applet::createSubWindow), the applet becomes its widget
+// at once, while the form is still empty: the sub-window measures the widget it is given, and
+// a built form takes as long to measure as to build.
+Applet::Applet(QWidget *parent) : QWidget(parent)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parent); sub && !sub->widget())
+        sub->setWidget(this);
+}
 
 Applet::~Applet()
 {
@@ -271,7 +280,7 @@ bool Applet::setup()
         connect(this, SIGNAL(signal_log(int, QString)), log, SLOT(slot_addLog(int, QString)),
                 Qt::UniqueConnection);
     if (!m_slotsConnected) {
-        QMetaObject::connectSlotsByName(this);
+        SlotsByName::connect(this);
         m_slotsConnected = true;
     }
     slot_updateAllControls();

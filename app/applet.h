@@ -14,6 +14,7 @@
 
 class QAction;
 class QDockWidget;
+class QMdiArea;
 class QMdiSubWindow;
 class AppletHelper;
 class Register;
@@ -93,6 +94,8 @@ public:
     // The applet's MDI sub-window (put into parent when that is an MDI area) or dock widget,
     // made once.
     QWidget *createContainer(int kind, QWidget *parent);
+    // An empty, hidden MDI sub-window in area (none: no area) for an applet to be built in.
+    static QMdiSubWindow *createSubWindow(QMdiArea *area);
     QWidget *container() const;
     int containerKind() const;
     QAction *action();

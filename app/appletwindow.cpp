@@ -7,10 +7,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+// A sub-window keeps the title, system menu, minimise and close buttons of a window; no
+// maximise button. It is made in the area's viewport, where the area keeps its sub-windows, so
+// that it is not moved there.
+QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
+{
+    auto *sub = new QMdiSubWindow(area ? area->viewport() : nullptr,
+                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    if (area)
+        area->addSubWindow(sub);
+    sub->hide();
+    return sub;
+}
 
 QWidget *Applet::createContainer(int kind, QWidget *parent)
 {
@@ -19,14 +34,14 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (subWindow)
             return subWindow;
         const QRect appletGeometry = geometry();
-        // Once inside the sub-window the applet keeps only its hints; no maximise button. The
-        // flags and the place come first: every move of a built form into another parent
-        // costs about as much as building it.
-        subWindow = new QMdiSubWindow(nullptr, (windowFlags() & ~Qt::WindowType_Mask) &
-                                                   ~Qt::WindowMaximizeButtonHint);
-        if (auto *area = qobject_cast<QMdiArea *>(parent))
-            area->addSubWindow(subWindow);
-        subWindow->setWidget(this);
+        // An applet built inside a sub-window of createSubWindow is already its widget.
+        // Otherwise the sub-window gets its flags and its place first: every move of a built
+        // form into another parent costs about as much as building it.
+        auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+        subWindow =
+            sub && sub->widget() == this ? sub : createSubWindow(qobject_cast<QMdiArea *>(parent));
+        if (subWindow->widget() != this)
+            subWindow->setWidget(this);
         subWindow->setGeometry(
             QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
         if (fixedWidth)
@@ -34,6 +49,10 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (fixedHeight)
             subWindow->setFixedHeight(appletGeometry.height() + 35);
         subWindow->hide();
+        // Laid out when first shown: a sub-window answers a pending layout request of its own
+        // or of its applet by measuring the whole form, even while hidden.
+        QCoreApplication::removePostedEvents(subWindow, QEvent::LayoutRequest);
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
         connect(this, &Applet::signal_HideWindow, this, &Applet::slot_SetInactiveWindow,
                 Qt::UniqueConnection);
         return subWindow;

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 DialogProgressBar::DialogProgressBar(QWidget *parent, const QPixmap &picture)
     : QDialog(parent), m_bar(new QProgressBar), m_layout(new QVBoxLayout), m_text(new QLabel),
@@ -27,7 +28,7 @@ void DialogProgressBar::setProgress(int value, int maximum)
     // instead of being dropped by the bar; values outside the range are clamped.
     m_bar->setMaximum(maximum);
     m_bar->setValue(qBound(m_bar->minimum(), value, m_bar->maximum()));
-    QCoreApplication::processEvents();
+    showChanges(nullptr); // the bar repaints itself at once when what it shows changes
 }
 
 int DialogProgressBar::value() const
@@ -38,12 +39,35 @@ int DialogProgressBar::value() const
 void DialogProgressBar::setText(const QString &text)
 {
     m_text->setText(text);
-    QCoreApplication::processEvents();
+    showChanges(m_text);
 }
 
 void DialogProgressBar::addWidget(QWidget *w)
 {
     m_layout->addWidget(w);
+}
+
+void DialogProgressBar::setPaintOnly(bool on)
+{
+    m_paintOnly = on;
+}
+
+// Processing every pending event would also deliver whatever the caller built meanwhile its
+// first polish and layout requests; a window that is shown needs only its own layout and the
+// changed widget (if any) painted, the whole window where the layout changed its size.
+void DialogProgressBar::showChanges(QWidget *changed)
+{
+    const QWindow *window = windowHandle();
+    if (!m_paintOnly || !window || !window->isExposed()) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    const QSize before = size();
+    m_layout->activate();
+    if (size() != before)
+        repaint();
+    else if (changed)
+        changed->repaint();
 }
 
 void DialogProgressBar::sleep(unsigned ms)

@@ -9,7 +9,8 @@ class QVBoxLayout;
 
 // A modal window with a progress bar, a text line and an optional picture (200 x 200).
 // The progress and text setters process pending events, so the window repaints while the
-// caller keeps the GUI thread busy.
+// caller keeps the GUI thread busy. In paint-only mode they process events only until the
+// window system shows the window, and from then on only lay out and repaint the window itself.
 class DialogProgressBar : public QDialog
 {
     Q_OBJECT
@@ -21,13 +22,17 @@ public:
     int value() const;
     void setText(const QString &text);
     void addWidget(QWidget *w);
+    void setPaintOnly(bool on);
 
     // Blocks the calling thread for ms milliseconds.
     static void sleep(unsigned ms);
 
 private:
+    void showChanges(QWidget *changed);
+
     QProgressBar *m_bar;
     QVBoxLayout *m_layout;
     QLabel *m_text;
     QLabel *m_picture;
+    bool m_paintOnly = false;
 };

@@ -11,6 +11,7 @@
 #include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
+#include "mdiarea.h"
 #include "portscan.h"
 #include "prompt.h"
 #include "pythonrunner.h"
@@ -19,11 +20,15 @@
 #include "windowplacement.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QIcon>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 const char *const MainApp::ProjectName = "KVL52110";
 const char *const MainApp::VersionText = "Wed Jan 08 12:43:22 2019";
@@ -35,6 +40,14 @@ const QString LogsName = QStringLiteral("Logs");
 const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
 const QString SimulationMark = RedSpan.arg(QStringLiteral("!!! SIMULATION !!!"));
+// The longest wait for the window system to show the main window before the build goes on.
+constexpr qint64 ExposeWaitMs = 300;
+
+bool isExposed(const QWidget *window)
+{
+    return window->windowHandle() && window->windowHandle()->isExposed();
+}
+
 const QString ProbingText = QStringLiteral("Initializing channel connection...");
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
@@ -80,6 +93,9 @@ void MainApp::createStartupWindow()
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
+    // The start-up window only shows progress: the applets built meanwhile are polished and
+    // laid out once, by the main window's show, after their set-up.
+    m_startupWindow->setPaintOnly(true);
 }
 
 void MainApp::showProgress(const QString &text, int value)
@@ -102,11 +118,6 @@ void MainApp::advanceProgress(int step)
 
 bool MainApp::init()
 {
-    if (m_startupWindow)
-        m_startupWindow->show();
-    showProgress(QString(), 0);
-    showProgress(QStringLiteral("Initializing ..."), 10);
-
     RequestHandler::setInstance(this);
     m_localServer = new LocalServer(this);
     if (!m_localServer->start(QString::fromLatin1(ProjectName)))
@@ -117,21 +128,58 @@ bool MainApp::init()
     m_mainWindow = new MainWindow;
     ActiveAppletProvider::install();
     placeMainWindow();
+    showMainWindow();
+    showProgress(QString(), 0);
+    showProgress(QStringLiteral("Initializing ..."), 10);
 
     m_logs = new Logs;
     m_applets.append(m_logs);
     askProjectType();
-    for (const AppletFactory &create : std::as_const(m_factories)) {
-        if (Applet *applet = create ? create() : nullptr)
-            m_applets.append(applet);
-    }
+    createApplets();
 
     m_logs->setup();
     showProgress(QString(), 20);
     const bool ok = setupApplets();
     connect(this, &MainApp::signal_log, m_logs, &Logs::slot_addLog);
     createControlBoard();
+    if (!ok) // the program ends: the window shown for the start goes
+        m_mainWindow->hide();
     return ok;
+}
+
+// The main window is shown and painted before the applets are built, with the start-up window
+// on top of it (shown after it, modal) showing their progress. Each window is painted as soon
+// as the window system shows it: the build that follows keeps the event loop from painting it.
+void MainApp::showMainWindow()
+{
+    m_mainWindow->show();
+    if (m_startupWindow)
+        m_startupWindow->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!isExposed(m_mainWindow) && waited.elapsed() < ExposeWaitMs) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    m_mainWindow->repaint();
+    if (m_startupWindow)
+        m_startupWindow->repaint();
+    emit signal_mainWindowShown();
+}
+
+// Each tool applet is built inside its own MDI sub-window, so its form is never moved (a move
+// re-polishes every widget of the form under the application's style sheet). A sub-window
+// that its factory's applet did not take is removed.
+void MainApp::createApplets()
+{
+    for (const AppletFactory &create : std::as_const(m_factories)) {
+        QMdiSubWindow *place = Applet::createSubWindow(m_mainWindow->mdiArea());
+        Applet *applet = create ? create(place) : nullptr;
+        if (!applet || applet->parentWidget() != place)
+            delete place;
+        if (applet)
+            m_applets.append(applet);
+    }
 }
 
 // Centred at its preferred size where that fits the screen's available area; on a smaller
@@ -214,6 +262,9 @@ void MainApp::start()
         m_startupWindow->hide();
         delete m_startupWindow;
     }
+    // Widgets are polished when first shown or measured: the polish requests left by
+    // everything built so far would polish every hidden tool window at the next event loop.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
     m_mainWindow->show();
     m_started = true;
     holdRequests(false);

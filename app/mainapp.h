@@ -35,9 +35,15 @@ class MainApp : public QObject, public RequestHandler, public LinkHost
     Q_OBJECT
 
 public:
-    // Creates one tool applet (no parent). The program hands MainApp the factories of its tool
-    // applets in table order, so this library does not depend on the applet libraries.
-    using AppletFactory = std::function<Applet *()>;
+    // Creates one tool applet inside parent, the sub-window it will live in. The program hands
+    // MainApp the factories of its tool applets in table order, so this library does not depend
+    // on the applet libraries.
+    using AppletFactory = std::function<Applet *(QWidget *parent)>;
+    // The factory of applet class T (a constructor taking the parent).
+    template <typename T> static AppletFactory appletFactory()
+    {
+        return [](QWidget *parent) -> Applet * { return new T(parent); };
+    }
 
     // findApplet modes.
     enum FindMode { ByName = 0, ByShortcut = 1, First = 2 };
@@ -54,9 +60,10 @@ public:
     // The tool applets, in table order; set before init().
     void setAppletFactories(const QList<AppletFactory> &factories);
 
-    // Start-up: pipe server, main window, applets, link. False ends the program (exit code 0).
+    // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
+    // (exit code 0).
     bool init();
-    // Options, applets into the main window, main window shown; the port list fills in once
+    // Options, applets into the main window and its menus; the port list fills in once
     // the probe of the serial ports (started here, on a thread of its own) is done.
     void start();
     // Disconnect, save options, delete the applets and the link. Runs once; later calls do
@@ -70,6 +77,8 @@ public:
     Applet *findApplet(const QVariant &key, int mode) const;
     Logs *logs() const { return m_logs; }
     int appletCount() const { return int(m_applets.size()); }
+    // start() is done: every applet is built and in the main window.
+    bool isStarted() const { return m_started; }
     // Table entry i, or null.
     Applet *applet(int index) const { return m_applets.value(index); }
     // The text chosen at start: "TO3/TO4" or "TO1/TO2".
@@ -133,6 +142,8 @@ public slots:
 
 signals:
     void signal_log(int level, const QString &text);
+    // The main window has been shown and painted; the applets are built after it.
+    void signal_mainWindowShown();
 
 private:
     MainApp();
@@ -141,7 +152,9 @@ private:
     void showProgress(const QString &text, int value);
     void advanceProgress(int step);
     void placeMainWindow();
+    void showMainWindow();
     void askProjectType();
+    void createApplets();
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);

@@ -99,9 +99,9 @@ void MainWindow::createMenus()
     slot_UpdateConfigBenchList();
 }
 
-CustomControls::MySwitch *MainWindow::createLamp(bool numbered)
+CustomControls::MySwitch *MainWindow::createLamp(QWidget *parent, bool numbered)
 {
-    auto *lamp = new CustomControls::MySwitch(this);
+    auto *lamp = new CustomControls::MySwitch(parent);
     lamp->addState(numbered ? QStringLiteral("1") : QString(),
                    QStringLiteral(":/leds/img_led_gray"));
     lamp->addState(numbered ? QStringLiteral("2") : QString(),
@@ -113,46 +113,48 @@ CustomControls::MySwitch *MainWindow::createLamp(bool numbered)
     return lamp;
 }
 
+// The bar's widgets are made in the status bar, where they stay, not moved there.
 void MainWindow::createConnectionBar()
 {
-    m_pbConnect = new QPushButton(QStringLiteral("Connect"), this);
+    QStatusBar *status = statusBar();
+    m_pbConnect = new QPushButton(QStringLiteral("Connect"), status);
     m_pbConnect->setCheckable(true);
-    m_portList = new QComboBox(this);
+    m_portList = new QComboBox(status);
     m_portList->setFixedSize(100, 20);
     // Any device path, "COMn" or bare device name may be typed besides the listed ports.
     m_portList->setEditable(true);
     m_portList->setInsertPolicy(QComboBox::NoInsert);
-    m_pbRescan = new QPushButton(this);
+    m_pbRescan = new QPushButton(status);
     m_pbRescan->setIcon(QIcon(QStringLiteral(":/buttons/refresh")));
     m_pbRescan->setFixedSize(20, 20);
-    m_speedList = new QComboBox(this);
+    m_speedList = new QComboBox(status);
     m_speedList->setFixedSize(100, 20);
     m_speedList->addItem(QStringLiteral("Normal"), 115200);
     m_speedList->addItem(QStringLiteral("Turbo"), 2304000);
-    m_statusLabel = new QLabel(this);
+    m_statusLabel = new QLabel(status);
     // At least 250 wide; it grows to show the whole firmware text where the bar has room.
     m_statusLabel->setMinimumWidth(250);
-    m_streamLabel = new QLabel(QStringLiteral("Connection"), this);
-    m_connectionLamp = createLamp(true);
-    m_rxLamp = createLamp(false);
-    m_txLamp = createLamp(false);
-    m_cbLog = new QCheckBox(QStringLiteral("Log"), this);
-    m_specButton = new QToolButton(this);
+    m_streamLabel = new QLabel(QStringLiteral("Connection"), status);
+    m_connectionLamp = createLamp(status, true);
+    m_rxLamp = createLamp(status, false);
+    m_txLamp = createLamp(status, false);
+    m_cbLog = new QCheckBox(QStringLiteral("Log"), status);
+    m_specButton = new QToolButton(status);
     m_specButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_specButton->setDefaultAction(m_specAction);
     m_specButton->addAction(m_fileAction);
     m_specButton->setPopupMode(QToolButton::DelayedPopup);
-    m_pbRestore = new QPushButton(QStringLiteral("Restore last"), this);
+    m_pbRestore = new QPushButton(QStringLiteral("Restore last"), status);
 
     const QList<QWidget *> bar = {m_pbConnect,      m_portList,
                                   m_pbRescan,       m_speedList,
                                   m_statusLabel,    m_streamLabel,
-                                  m_connectionLamp, new QLabel(QStringLiteral(" rx "), this),
-                                  m_rxLamp,         new QLabel(QStringLiteral(" tx "), this),
+                                  m_connectionLamp, new QLabel(QStringLiteral(" rx "), status),
+                                  m_rxLamp,         new QLabel(QStringLiteral(" tx "), status),
                                   m_txLamp,         m_cbLog,
                                   m_specButton,     m_pbRestore};
     for (QWidget *w : bar)
-        statusBar()->addWidget(w, 0);
+        status->addWidget(w, 0);
 
     connect(m_pbConnect, &QPushButton::clicked, this, &MainWindow::slot_pbConnectBoard_click);
     connect(m_pbRescan, &QPushButton::clicked, this, &MainWindow::slot_Rescan);

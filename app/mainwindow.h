@@ -118,7 +118,7 @@ protected:
 private:
     void createMenus();
     void createConnectionBar();
-    CustomControls::MySwitch *createLamp(bool numbered);
+    CustomControls::MySwitch *createLamp(QWidget *parent, bool numbered);
     static void setLamp(CustomControls::MySwitch *lamp, int state);
     bool isNewKeyPress(QObject *receiver, const QEvent *event);
     void openAppletByShortcut(int key);

@@ -4,12 +4,33 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
 #include <QPainter>
+#include <QScreen>
 
 MdiArea::MdiArea(QWidget *parent) : QMdiArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+// Two thirds of the primary screen (a third of that for each widget the area is nested in),
+// grown to the size hint of each shown sub-window.
+QSize MdiArea::sizeHint() const
+{
+    int nesting = 0;
+    for (const QWidget *w = parentWidget(); w; w = w->parentWidget())
+        ++nesting;
+    const int scale = 3 * (nesting + 1);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize desktop = screen ? screen->virtualSize() : QSize();
+    QSize size(desktop.width() * 2 / scale, desktop.height() * 2 / scale);
+    for (const QMdiSubWindow *sub : subWindowList()) {
+        if (!sub->isHidden())
+            size = size.expandedTo(sub->sizeHint());
+    }
+    return size;
 }
 
 MdiArea::Watermark MdiArea::watermarkFor(const QSize &viewport)

@@ -20,6 +20,10 @@ public:
 
     explicit MdiArea(QWidget *parent = nullptr);
 
+    // QMdiArea's size hint from the shown tool windows only: measuring a hidden one measures
+    // its whole form.
+    QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 };

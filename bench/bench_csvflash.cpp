@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     double tool = 0;
     double bare = 0;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
+        SimulatedApp app(board, {MainApp::appletFactory<Board>()});
         if (!app.started())
             return 1; // SimulatedApp said why
         auto *page = qobject_cast<Board *>(

@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     double tool = 0;
     double bare = 0;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new SpiEEPROM; }});
+        SimulatedApp app(board, {MainApp::appletFactory<SpiEEPROM>()});
         if (!app.started())
             return 1; // SimulatedApp said why
         ControlBoard *link = app.link();

@@ -60,9 +60,9 @@ int main(int argc, char *argv[])
     double pass = 0, single = 0, live = 0, bare = 0;
     bool clean = false;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new Pxn; },
-                                 []() -> Applet * { return new Configuration; },
-                                 []() -> Applet * { return new Board; }});
+        SimulatedApp app(board,
+                         {MainApp::appletFactory<Pxn>(), MainApp::appletFactory<Configuration>(),
+                          MainApp::appletFactory<Board>()});
         if (!app.started())
             return 1; // SimulatedApp said why
         Board *page = qobject_cast<Board *>(

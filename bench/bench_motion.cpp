@@ -65,7 +65,7 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication application(argc, argv);
     FakeBoard board;
-    SimulatedApp app(board, {[]() -> Applet * { return new Board; }});
+    SimulatedApp app(board, {MainApp::appletFactory<Board>()});
     auto *page = qobject_cast<Board *>(
         MainApp::instance()->findApplet(QStringLiteral("Board"), MainApp::ByName));
     if (!app.started())

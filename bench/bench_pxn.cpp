@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     double gets = 0;
     bool clean = false;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new Pxn; }});
+        SimulatedApp app(board, {MainApp::appletFactory<Pxn>()});
         if (!app.started())
             return 1; // SimulatedApp said why
         Register bank(QStringLiteral("@register=BENCHBANK;@field=W0[24] @REG=0;"), QString());
@@ -48,8 +48,8 @@ int main(int argc, char *argv[])
     if (!clean)
         QTextStream(stdout) << "the chips saw malformed frames: " << bus.violations().join("; ")
                             << "\n";
-    const int status = SimulatedApp::report("plain get transactions/s", gets,
-                                            "transferBank word reads/s", reads,
-                                            "word reads / plain gets");
+    const int status =
+        SimulatedApp::report("plain get transactions/s", gets, "transferBank word reads/s", reads,
+                             "word reads / plain gets");
     return clean ? status : 1;
 }

@@ -1,8 +1,8 @@
 // The board page's set-up of a KVL52404 driver board (controller commands, EEPROM detection,
 // the driver's chip select and defaults, the page reset) against as many bare transactions
 // through ControlBoard as the set-up makes, both on the same simulated board in the same run.
-#include "benchenv.h"
 #include "autoaddressing.h"
+#include "benchenv.h"
 #include "board.h"
 #include "controlboard.h"
 #include "fakeboard_conf.h"
@@ -52,11 +52,10 @@ int main(int argc, char *argv[])
     double setups = 0;
     double bare = 0;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new SpiRaw; },
-                                 []() -> Applet * { return new SpiEEPROM; },
-                                 []() -> Applet * { return new AutoAddressing; },
-                                 []() -> Applet * { return new Board; },
-                                 []() -> Applet * { return new SpiRaw4B; }});
+        SimulatedApp app(board,
+                         {MainApp::appletFactory<SpiRaw>(), MainApp::appletFactory<SpiEEPROM>(),
+                          MainApp::appletFactory<AutoAddressing>(), MainApp::appletFactory<Board>(),
+                          MainApp::appletFactory<SpiRaw4B>()});
         Board *page = boardPage();
         if (!app.started())
             return 1; // SimulatedApp said why
@@ -68,8 +67,8 @@ int main(int argc, char *argv[])
         page->setupHardware();
         const int transactions = int(board.lines().size());
         if (transactions < 27)
-            return env.failed(QStringLiteral("the set-up sent %1 lines, fewer than 27")
-                                  .arg(transactions));
+            return env.failed(
+                QStringLiteral("the set-up sent %1 lines, fewer than 27").arg(transactions));
         // The board's ripple rating 47 tells that the detection read the parameter block.
         const auto setup = [page]() {
             page->setupHardware();

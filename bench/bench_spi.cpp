@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
     double tool = 0;
     double bare = 0;
     {
-        SimulatedApp app(board, {[]() -> Applet * { return new SpiRaw4B; }});
+        SimulatedApp app(board, {MainApp::appletFactory<SpiRaw4B>()});
         if (!app.started())
             return 1; // SimulatedApp said why
         spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);

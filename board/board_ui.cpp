@@ -4,6 +4,8 @@
 #include "boardglobals.h"
 #include "ui_board.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QIntValidator>
 #include <qcustomplot.h>
 
@@ -26,6 +28,16 @@ QStringList withUnit(const QVector<T> &values, const QString &unit, int decimals
     for (T value : values)
         texts << QString::number(double(value), 'f', decimals) + unit;
     return texts;
+}
+
+// uic lays out the first page of each tab widget while it builds the form, so the combo boxes
+// there measure themselves while still empty, and a combo box keeps that minimum size until
+// its style changes. Each one filled after the form was built is told to measure its items.
+void fill(QComboBox *combo, const QStringList &items)
+{
+    combo->addItems(items);
+    QEvent styleChange(QEvent::StyleChange);
+    QCoreApplication::sendEvent(combo, &styleChange);
 }
 
 void setupPlot(QCustomPlot *plot)
@@ -53,17 +65,17 @@ void Board::initP404Combos()
     const BoardGlobals &g = boardGlobals();
     const QStringList buckFrequencies =
         numberedItems(withUnit(g.buckFrequencyTable, QStringLiteral(" kHz"), 0), 1);
-    ui->cmBCK1FREQ->addItems(buckFrequencies);
-    ui->cmBCK2FREQ->addItems(buckFrequencies);
-    ui->cmBSTSRCFREQ->addItems(
-        numberedItems(withUnit(g.boostSourceFrequencyTable, QStringLiteral(" kHz"), 2), 0));
-    ui->cmBSTSOFTSTART->addItem(QStringLiteral("0. Soft-start OFF"));
-    ui->cmBSTSOFTSTART->addItems(
-        numberedItems(withUnit(g.boostSoftStartTable, QStringLiteral(" us"), 0), 1));
-    ui->cmBSTSRC->addItems(numberedItems(g.boostClockSourceTexts, 0));
+    fill(ui->cmBCK1FREQ, buckFrequencies);
+    fill(ui->cmBCK2FREQ, buckFrequencies);
+    fill(ui->cmBSTSRCFREQ,
+         numberedItems(withUnit(g.boostSourceFrequencyTable, QStringLiteral(" kHz"), 2), 0));
+    fill(ui->cmBSTSOFTSTART,
+         QStringList(QStringLiteral("0. Soft-start OFF")) +
+             numberedItems(withUnit(g.boostSoftStartTable, QStringLiteral(" us"), 0), 1));
+    fill(ui->cmBSTSRC, numberedItems(g.boostClockSourceTexts, 0));
     const QStringList regulation = numberedItems(g.iripStatusTexts, 0);
-    ui->cmBUCK1_REGSTATUS->addItems(regulation);
-    ui->cmBUCK2_REGSTATUS->addItems(regulation);
+    fill(ui->cmBUCK1_REGSTATUS, regulation);
+    fill(ui->cmBUCK2_REGSTATUS, regulation);
 }
 
 void Board::initPlots()

@@ -10,19 +10,15 @@
 #include "spiraw.h"
 #include "spiraw4b.h"
 
-namespace
-{
-
-template <typename T> MainApp::AppletFactory factory()
-{
-    return []() -> Applet * { return new T; };
-}
-
-} // namespace
-
 QList<MainApp::AppletFactory> toolAppletFactories()
 {
-    return {factory<SpiRaw>(),           factory<SpiEEPROM>(), factory<AutoAddressing>(),
-            factory<AddressDiscovery>(), factory<Otp>(),       factory<Pxn>(),
-            factory<Configuration>(),    factory<Board>(),     factory<SpiRaw4B>()};
+    return {MainApp::appletFactory<SpiRaw>(),
+            MainApp::appletFactory<SpiEEPROM>(),
+            MainApp::appletFactory<AutoAddressing>(),
+            MainApp::appletFactory<AddressDiscovery>(),
+            MainApp::appletFactory<Otp>(),
+            MainApp::appletFactory<Pxn>(),
+            MainApp::appletFactory<Configuration>(),
+            MainApp::appletFactory<Board>(),
+            MainApp::appletFactory<SpiRaw4B>()};
 }

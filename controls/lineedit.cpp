@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QWheelEvent>
 
 #include <cstdlib>
@@ -36,6 +37,16 @@ LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
     setType(LineEditControl);
     setFocusPolicy(Qt::WheelFocus);
 
+    connect(this, &QLineEdit::textChanged, this, &LineEdit::slot_TextChanged);
+    connect(this, &QLineEdit::returnPressed, this, &LineEdit::slot_triggered);
+    connect(this, &QLineEdit::editingFinished, this, &LineEdit::slot_triggered);
+}
+
+// Made on first use: a form has a great many line edits, few of which ever show their menu.
+QMenu *LineEdit::modeMenu()
+{
+    if (m_menu)
+        return m_menu;
     m_menu = new QMenu(this);
     m_modeGroup = new QActionGroup(this);
     m_modeGroup->setExclusive(true);
@@ -52,10 +63,7 @@ LineEdit::LineEdit(QWidget *parent) : QLineEdit(parent)
     m_decAction->setChecked(true);
     for (QAction *action : m_modeGroup->actions())
         connect(action, &QAction::toggled, this, &LineEdit::slot_ActionMode);
-
-    connect(this, &QLineEdit::textChanged, this, &LineEdit::slot_TextChanged);
-    connect(this, &QLineEdit::returnPressed, this, &LineEdit::slot_triggered);
-    connect(this, &QLineEdit::editingFinished, this, &LineEdit::slot_triggered);
+    return m_menu;
 }
 
 void LineEdit::setBase(int base)
@@ -71,8 +79,8 @@ void LineEdit::setValue(double value)
 {
     if (!m_arrayMode) {
         const quint32 bits = truncateToUInt32(value);
-        QLineEdit::setText(m_signed && m_base == 10 ? QString::number(qint32(bits))
-                                                    : QString::number(bits, m_base).toUpper());
+        showText(m_signed && m_base == 10 ? QString::number(qint32(bits))
+                                          : QString::number(bits, m_base).toUpper());
     }
     clearEdited();
 }
@@ -139,7 +147,7 @@ bool LineEdit::parseText(double *number)
 
 void LineEdit::setByteArrayValue(const QByteArray &bytes)
 {
-    QLineEdit::setText(latin1UpToZero(bytes));
+    showText(latin1UpToZero(bytes));
     clearEdited();
 }
 
@@ -159,6 +167,12 @@ bool LineEdit::disconnectChanged()
     return disconnectChangeSignal(this, SIGNAL(signal_activated()));
 }
 
+void LineEdit::showText(const QString &text)
+{
+    const QScopedValueRollback<bool> showing(m_showingText, true);
+    QLineEdit::setText(text);
+}
+
 void LineEdit::markEdited()
 {
     m_edited = true;
@@ -176,7 +190,8 @@ void LineEdit::clearEdited()
 
 void LineEdit::slot_TextChanged()
 {
-    markEdited();
+    if (!m_showingText)
+        markEdited();
 }
 
 void LineEdit::slot_ActionMode(bool)
@@ -224,6 +239,7 @@ void LineEdit::syncModeMenu()
 
 void LineEdit::contextMenuEvent(QContextMenuEvent *event)
 {
+    modeMenu();
     syncModeMenu();
     m_menu->exec(event->globalPos());
 }

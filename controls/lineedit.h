@@ -31,7 +31,7 @@ public:
     void setBase(int base);
     bool isArrayMode() const { return m_arrayMode; }
     bool isEdited() const { return m_edited; }
-    QMenu *modeMenu() const { return m_menu; }
+    QMenu *modeMenu(); // the context menu of the number modes
 
     bool isWritable() const override { return !isReadOnly(); }
     void setWritable(bool writable) override { setReadOnly(!writable); }
@@ -73,6 +73,9 @@ private:
     bool readNumber(const QString &text, double *number) const;
     // Steps the shown number by delta; false (nothing changed) when the text does not parse.
     bool stepValue(int delta);
+    // Shows text as the field's value: no edit mark comes and goes on the way (each mark
+    // restyles the field).
+    void showText(const QString &text);
     void markEdited();
     void clearEdited();
     void syncModeMenu();
@@ -81,6 +84,7 @@ private:
     bool m_arrayMode = false;
     bool m_signed = false;
     bool m_edited = false;
+    bool m_showingText = false; // showText is under way
     bool m_wheelEnabled = false;
     bool m_syncingMenu = false;
     QMenu *m_menu = nullptr;

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QWheelEvent>
 
 #include <limits>
@@ -45,8 +46,6 @@ RealEdit::RealEdit(QWidget *parent) : QLineEdit(parent)
 {
     setFocusPolicy(Qt::WheelFocus);
     m_hasFocus = false;
-    m_menu = new QMenu(this);
-    m_actionGroup = new QActionGroup(this);
     connect(this, SIGNAL(textChanged(QString)), this, SLOT(slot_TextChanged()));
     connect(this, SIGNAL(returnPressed()), this, SLOT(slot_triggered()));
     connect(this, SIGNAL(editingFinished()), this, SLOT(slot_triggered()));
@@ -65,9 +64,13 @@ void RealEdit::setWritable(bool writable)
     setReadOnly(!writable);
 }
 
+// No edit mark comes and goes while the value is shown (each mark restyles the field).
 void RealEdit::setValue(double value)
 {
-    setText(formatForDisplay(value));
+    {
+        const QScopedValueRollback<bool> showing(m_showingValue, true);
+        setText(formatForDisplay(value));
+    }
     clearEdited();
     m_savedValue = value;
 }
@@ -210,7 +213,8 @@ void RealEdit::slot_TextChanged()
 {
     // The saved value is the value shown when the widget was last unmarked (setValue or a
     // commit), so Escape returns to the value before the edit began.
-    setEdited();
+    if (!m_showingValue)
+        setEdited();
 }
 
 void RealEdit::slot_triggered()
@@ -307,8 +311,13 @@ void RealEdit::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
 }
 
+// The menu is made on first use: a form has many fields, few of which ever show it.
 void RealEdit::contextMenuEvent(QContextMenuEvent *event)
 {
+    if (!m_menu) {
+        m_menu = new QMenu(this);
+        m_actionGroup = new QActionGroup(this);
+    }
     m_menu->exec(event->globalPos());
 }
 

@@ -84,6 +84,7 @@ private:
     int m_precision = 2;
     double m_step = 0.01;
     bool m_edited = false;
+    bool m_showingValue = false; // setValue is under way: the new text is no edit
     double m_savedValue = 0.0;
     bool m_engineering = true;
     bool m_hasFocus = false;

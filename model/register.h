@@ -191,6 +191,8 @@ private:
 
     struct ItemDefinition;
     bool readLongForm(const QString &item, ItemDefinition &definition);
+    // The bits of one item, unnumbered (see indexFields); the number of bits added.
+    int addItemBits(const QString &item, int pos);
     int createFieldBits(const ItemDefinition &definition, int pos);
 
     // Field bit i at value bit i; bit i of a list longer than 32 ORs into value bit i mod 32.

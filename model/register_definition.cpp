@@ -61,14 +61,27 @@ void Register::setDefinition(const QString &text)
     parse(text, -1);
 }
 
+// The fields are numbered once, after the last item: numbering after each would take a time
+// that grows with the square of the register's size.
 void Register::parse(const QString &text, int pos)
 {
     const QStringList items = text.split(QLatin1Char(';'));
+    int added = 0;
     for (const QString &item : items)
-        parseItem(item.trimmed(), pos);
+        added += addItemBits(item.trimmed(), pos);
+    if (added > 0)
+        indexFields();
 }
 
 int Register::parseItem(const QString &item, int pos)
+{
+    const int added = addItemBits(item, pos);
+    if (added > 0)
+        indexFields();
+    return added;
+}
+
+int Register::addItemBits(const QString &item, int pos)
 {
     const QString text = item.trimmed();
     if (text.isEmpty() || m_isView)
@@ -139,7 +152,6 @@ int Register::createFieldBits(const ItemDefinition &definition, int pos)
             bit->setAttribute(attribute.first, attribute.second);
         insertBit(bit, pos < 0 ? -1 : int(qMin<qint64>(qint64(pos) + k, size())));
     }
-    indexFields();
     return int(width);
 }
 

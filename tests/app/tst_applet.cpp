@@ -1,5 +1,6 @@
 // The applet base: binding a form to registers and variables, name-based requests, the device
-// hook, the configuration text of workspaces, and the applet's sub-window and action.
+// hook, the configuration text of workspaces, the slots connected by name, and the applet's
+// sub-window and action.
 #include "applet.h"
 #include "checkbox.h"
 #include "dial.h"
@@ -7,6 +8,7 @@
 #include "pushbutton.h"
 #include "recordingprompt.h"
 #include "register.h"
+#include "slotsbyname.h"
 #include "tablerows.h"
 #include "variable.h"
 
@@ -64,6 +66,51 @@ template <typename W> W *addWidget(QWidget *parent, const QString &bindingName)
     w->setAccessibleName(bindingName);
     return w;
 }
+
+// An object with an overloaded signal, for the slots connected by name.
+class Source : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Source(const QString &name, QObject *parent) : QObject(parent) { setObjectName(name); }
+    void fire()
+    {
+        emit changed(1, QStringLiteral("x"));
+        emit changed(2);
+        emit moved(3, 4);
+    }
+signals:
+    void changed(int n, const QString &text);
+    void changed(int n);
+    void moved(int x, int y);
+};
+
+// Slots named after the objects of a small tree, each recording its call.
+class SlotReceiver : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList calls;
+    explicit SlotReceiver(QObject *parent = nullptr) : QObject(parent)
+    {
+        setObjectName("receiver");
+        auto *a = new Source("a", this);
+        new Source("dup", a); // found before the later "dup": depth first
+        new Source("a_b", this);
+        new Source("dup", this);
+        new Source("plain", this);
+    }
+public slots:
+    void on_a_changed(int n, const QString &t) { calls << QString("a %1 %2").arg(n).arg(t); }
+    void on_a_b_changed(int n) { calls << QString("a_b %1").arg(n); } // not "a" + "b_changed"
+    void on_dup_changed(int n)                                        // the inner "dup"
+    {
+        calls << QString("dup %1 in %2").arg(n).arg(sender()->parent()->objectName());
+    }
+    void on_plain_moved(int x) { calls << QString("plain %1").arg(x); } // moved(int, int)
+    void on_plain_destroyed() { calls << "plain gone"; }                // a signal of QObject
+    void on_receiver_objectNameChanged(const QString &name) { calls << "receiver " + name; }
+};
 
 class TestAppletBase : public QObject
 {
@@ -173,13 +220,24 @@ private slots:
     {
         addRows<QString, QVariant, quint32, double>(
             {"name", "value", "bankValue", "saValue"}, // unchanged: 0 and 1.0
-            {{"BANK[SW2]", 3, 3 << 1, 1.0}, {"BANK[LEVEL]", "5", 5 << 3, 1.0},
-             {"BANK[7]", 1u, 0x80, 1.0}, {"BANK[]", -1, 0xFF, 1.0}, {"SA", "-1", 0, -1.0},
-             {"SA", 2.5, 0, 2.5}, {"SA", 32, 0, 1.0}, {"SA", QVariant(), 0, 1.0},
-             {"SA", QString(), 0, 1.0}, {"SA", "abc", 0, 1.0}, {"SA", QVariantList{1, 2}, 0, 1.0},
-             {"BANK[LEVEL]", "1.5", 0, 1.0}, {"BANK[LEVEL]", 1LL << 33, 0, 1.0},
-             {"BANK[LEVEL]", qInf(), 0, 1.0}, {"TEXT", QStringList{"a"}, 0, 1.0},
-             {"LOCK", 5, 0, 1.0}, {"", 1, 0, 1.0}, {"NOPE[X]", 1, 0, 1.0},
+            {{"BANK[SW2]", 3, 3 << 1, 1.0},
+             {"BANK[LEVEL]", "5", 5 << 3, 1.0},
+             {"BANK[7]", 1u, 0x80, 1.0},
+             {"BANK[]", -1, 0xFF, 1.0},
+             {"SA", "-1", 0, -1.0},
+             {"SA", 2.5, 0, 2.5},
+             {"SA", 32, 0, 1.0},
+             {"SA", QVariant(), 0, 1.0},
+             {"SA", QString(), 0, 1.0},
+             {"SA", "abc", 0, 1.0},
+             {"SA", QVariantList{1, 2}, 0, 1.0},
+             {"BANK[LEVEL]", "1.5", 0, 1.0},
+             {"BANK[LEVEL]", 1LL << 33, 0, 1.0},
+             {"BANK[LEVEL]", qInf(), 0, 1.0},
+             {"TEXT", QStringList{"a"}, 0, 1.0},
+             {"LOCK", 5, 0, 1.0},
+             {"", 1, 0, 1.0},
+             {"NOPE[X]", 1, 0, 1.0},
              {"BANK[MISSING]", 1, 0, 1.0}});
     }
 
@@ -201,7 +259,7 @@ private slots:
         QCOMPARE(leLevel->value(), double(bankValue >> 3));
         QCOMPARE(cbSw1->isChecked(), bool(bankValue & 1));
         QCOMPARE(leSa->value(), double(qint64(saValue))); // whole numbers, signed as SA is
-        if (name == "LOCK") // the internal key may write it
+        if (name == "LOCK")                               // the internal key may write it
             QVERIFY(applet->set(name, value, Variable::InternalKey) && leLock->value() == 5.0);
     }
 
@@ -230,7 +288,7 @@ private slots:
         QCOMPARE(deepest, 1);
         QCOMPARE(applet->calls(), QString("1:BANK 1:SA"));
         QCOMPARE(leLevel->value(), 21.0);
-        bank->value(true);                // a read announced by the register asks the hook once
+        bank->value(true); // a read announced by the register asks the hook once
         QCOMPARE(applet->calls(), QString("1:BANK"));
         QVERIFY(text->setValue(QByteArray("ab\0cd", 5), Variable::InternalKey));
         QCOMPARE(applet->get("TEXT", Variable::OutsideKey), QVariant(QString("ab")));
@@ -389,6 +447,25 @@ private slots:
         QCOMPARE(applet->disconnectCalls, 1);
         QVERIFY(!applet->isOnline() && !a->isEnabled());
         area.removeSubWindow(sub);
+    }
+
+    // ---- slots by name: as Qt's connectSlotsByName, object by object and signal by signal.
+    void slotsByNameAsQt()
+    {
+        const auto fireAll = [](SlotReceiver &r) {
+            for (Source *s : r.findChildren<Source *>())
+                s->fire();
+            delete r.findChild<QObject *>("plain");
+            r.setObjectName("renamed");
+            return r.calls;
+        };
+        SlotReceiver ours, qts;
+        SlotsByName::connect(&ours);
+        QMetaObject::connectSlotsByName(&qts);
+        const QStringList calls = fireAll(ours);
+        QCOMPARE(calls, QStringList({"a 1 x", "dup 2 in a", "a_b 2", "plain 3", "plain gone",
+                                     "receiver renamed"}));
+        QCOMPARE(fireAll(qts), calls);
     }
 
 private:

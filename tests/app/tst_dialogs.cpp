@@ -1,11 +1,13 @@
-// The check-box dialog, and the Qt dialogs behind the prompt interface, answered by a timer
-// on the active modal dialog.
+// The check-box dialog, the progress window, and the Qt dialogs behind the prompt interface,
+// answered by a timer on the active modal dialog.
 #include "dialogcheckboxes.h"
+#include "dialogprogressbar.h"
 #include "tablerows.h"
 #include "widgetprompt.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,8 +57,11 @@ private slots:
     {
         addRows<int, QStringList, QStringList>(
             {"single", "items", "checked"},
-            {{1, {"a", "b"}, {"a"}}, {1, {"a", "b=1"}, {"b"}}, {1, {"a=0", "b"}, {}},
-             {1, {"a=0", "b=1"}, {"b"}}, {1, {"a=1", "b=1", "c=1"}, {"c"}},
+            {{1, {"a", "b"}, {"a"}},
+             {1, {"a", "b=1"}, {"b"}},
+             {1, {"a=0", "b"}, {}},
+             {1, {"a=0", "b=1"}, {"b"}},
+             {1, {"a=1", "b=1", "c=1"}, {"c"}},
              {0, {"Board=1", "Other=0", "x=x", "a=1=1", "=1"}, {"Board", ""}}});
     }
 
@@ -77,8 +82,10 @@ private slots:
     void singleChoice_data()
     {
         addRows<int, int, bool, QString>({"current", "clickRow", "accept", "answer"},
-                                         {{0, -1, true, "TO3/TO4"}, {1, -1, true, "TO1/TO2"},
-                                          {2, -1, true, "TO3/TO4"}, {0, 1, true, "TO1/TO2"},
+                                         {{0, -1, true, "TO3/TO4"},
+                                          {1, -1, true, "TO1/TO2"},
+                                          {2, -1, true, "TO3/TO4"},
+                                          {0, 1, true, "TO1/TO2"},
                                           {0, 1, false, "TO1/TO2"}});
     }
 
@@ -119,6 +126,37 @@ private slots:
         msg.defaultButton = Prompt::Yes;
         QCOMPARE(prompt.message(msg), int(Prompt::No));
         QCOMPARE(texts, QString("Update now?|It takes a minute."));
+    }
+
+    // The progress window processes pending events with each change, so it repaints while its
+    // caller keeps the thread busy. In paint-only mode it does so only until the window system
+    // shows it; from then on it lays out and repaints itself and delivers nothing else.
+    void progressWindowEvents()
+    {
+        DialogProgressBar dialog(nullptr);
+        auto *text = dialog.findChildren<QLabel *>().value(0);
+        int delivered = 0;
+        const auto post = [&delivered]() {
+            QMetaObject::invokeMethod(
+                qApp, [&delivered]() { ++delivered; }, Qt::QueuedConnection);
+        };
+        post();
+        dialog.setText("one");
+        QCOMPARE(delivered, 1);
+        dialog.setPaintOnly(true);
+        post();
+        dialog.setProgress(5, 100); // not shown yet
+        QCOMPARE(delivered, 2);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        post();
+        dialog.setText("two");
+        dialog.setProgress(50, 100);
+        QCOMPARE(delivered, 2);
+        QCOMPARE(text->text(), QString("two"));
+        QCOMPARE(dialog.value(), 50);
+        QCoreApplication::processEvents();
+        QCOMPARE(delivered, 3);
     }
 
 private:

@@ -68,8 +68,9 @@ private slots:
         QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), SmallScreen);
         QVERIFY(TestFiles::write("bench1.bench", "ToolB\n{\nSA:7\n}\n"));
         app = MainApp::instance();
-        app->setAppletFactories({[]() -> Applet * { return new ToolApplet("ToolA"); },
-                                 []() -> Applet * { return new ToolApplet("ToolB"); }});
+        app->setAppletFactories(
+            {[](QWidget *parent) -> Applet * { return new ToolApplet("ToolA", parent); },
+             [](QWidget *parent) -> Applet * { return new ToolApplet("ToolB", parent); }});
         prompt.itemAnswer = 1;       // "TO1/TO2"
         prompt.itemAccepted = false; // the answer does not matter, the choice does
         // A client asks while the program is still starting: its request waits for start().
@@ -80,10 +81,15 @@ private slots:
             replyDuringInit = earlyClient->received;
             // The start-up window shows its text and the program's own picture (no logo file
             // here).
+            // The main window is shown and painted before the applets are built, under the
+            // start-up window.
+            const QWidget *main = app->mainWindow();
+            windowAtQuestion = {main && main->isVisible() && main->windowHandle()->isExposed(),
+                                app->appletCount(), windowShownSignals};
             const QImage logo = image(QPixmap(":/icon/logo"));
             for (QWidget *w : QApplication::topLevelWidgets()) {
                 for (QLabel *label : w->findChildren<QLabel *>()) {
-                    if (qobject_cast<DialogProgressBar *>(w))
+                    if (qobject_cast<DialogProgressBar *>(w) && w->isVisible())
                         startupWindow << (image(label->pixmap()) == logo ? "logo" : label->text());
                 }
             }
@@ -93,6 +99,7 @@ private slots:
             probeMayEnd.acquire();
             return QStringList{"/dev/ttyFAKE0", "mockup", "script"};
         });
+        connect(app, &MainApp::signal_mainWindowShown, this, [this]() { ++windowShownSignals; });
         QVERIFY(app->init());
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
@@ -116,6 +123,9 @@ private slots:
         QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
         QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
+        // Shown once, before the question; only the log applet was built by then.
+        QCOMPARE(windowAtQuestion, (WindowAtQuestion{true, 1, 1}));
+        QCOMPARE(windowShownSignals, 1);
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
         QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
@@ -132,13 +142,37 @@ private slots:
         QCOMPARE(app->logs()->errors(), errors + 2);
     }
 
+    // Each tool applet is built inside the sub-window it lives in, which the start places in
+    // the tool-window area as it is; a hidden tool window is polished when first shown. The
+    // area's size hint looks at its shown sub-windows only.
+    void toolWindowsStayWhereBuilt()
+    {
+        for (int i : {1, 2}) {
+            auto *sub = qobject_cast<QMdiSubWindow *>(tool(i)->container());
+            QVERIFY(sub && tool(i)->builtIn == sub && tool(i)->parentWidget() == sub);
+            QVERIFY(window()->mdiArea()->subWindowList().contains(sub));
+            QVERIFY(!tool(i)->testAttribute(Qt::WA_WState_Polished));
+        }
+        MdiArea area;
+        QMdiSubWindow *big = area.addSubWindow(new QWidget);
+        big->widget()->setMinimumSize(4000, 3000);
+        big->hide();
+        const QSize hint = area.sizeHint();
+        QVERIFY(hint.width() < 4000);
+        big->show();
+        QVERIFY(area.sizeHint().width() >= 4000 && area.sizeHint().height() >= 3000);
+        big->hide();
+        QCOMPARE(area.sizeHint(), hint);
+    }
+
     // The main window as large as the screen allows, less the frame the preferred size
     // assumes (the frame cut to the area, then placed centred or at the edge where it is
     // cut), with its menus and its lamps (activity lamps go out by
     // themselves; the connection lamp shows the stream).
     void mainWindow()
     {
-        const QList<QPair<QRect, QRect>> placements = { // available, placed for 1445 x 1000
+        const QList<QPair<QRect, QRect>> placements = {
+            // available, placed for 1445 x 1000
             {QRect(0, 0, 1920, 1080), QRect(237, 40, 1445, 1000)},
             {QRect(1920, 30, 2560, 1410), QRect(2477, 235, 1445, 1000)},
             {QRect(0, 24, 1600, 900), QRect(77, 24, 1445, 900)},
@@ -211,7 +245,8 @@ private slots:
              {"get", "ToolA.SA", untouched, "Error GET ToolA.SA"},
              {"get", ".SA", untouched, "Error GET .SA"},
              {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
-             {"get", "VERSION", version, ""}, {"get", "ToolA.SA.x", untouched, ""}});
+             {"get", "VERSION", version, ""},
+             {"get", "ToolA.SA.x", untouched, ""}});
     }
 
     void dispatchWhileDisconnected()
@@ -448,6 +483,16 @@ private:
     std::unique_ptr<PipeClient> earlyClient;
     QSemaphore probeMayEnd;
     QStringList startupWindow; // the texts of its labels, "logo" for the picture
+    struct WindowAtQuestion {
+        bool shown = false;
+        int applets = -1;
+        int shownSignals = -1;
+        bool operator==(const WindowAtQuestion &o) const
+        {
+            return shown == o.shown && applets == o.applets && shownSignals == o.shownSignals;
+        }
+    } windowAtQuestion;
+    int windowShownSignals = 0;
 };
 
 int main(int argc, char *argv[])

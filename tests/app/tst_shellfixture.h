@@ -38,8 +38,8 @@ public:
 class ToolApplet : public Applet
 {
 public:
-    explicit ToolApplet(const QString &name)
-        : bank("SW1#Switch one;SW2#Switch two", "BANK"),
+    explicit ToolApplet(const QString &name, QWidget *parent = nullptr)
+        : Applet(parent), builtIn(parent), bank("SW1#Switch one;SW2#Switch two", "BANK"),
           sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
           lock("@variable=LOCK@value=2@readonly@descr=Locked")
     {
@@ -71,6 +71,7 @@ public:
         return w;
     }
 
+    QWidget *const builtIn; // the parent the applet was built in
     Register bank;
     Variable sa, lock;
     CustomControls::CheckBox *cbSw1 = nullptr;

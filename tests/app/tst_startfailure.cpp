@@ -20,9 +20,9 @@ private slots:
                                      new ToolApplet("Last")};
         tools.at(1)->initResult = false;
         MainApp *app = MainApp::instance();
-        app->setAppletFactories({[&]() -> Applet * { return tools.at(0); },
-                                 [&]() -> Applet * { return tools.at(1); },
-                                 [&]() -> Applet * { return tools.at(2); }});
+        app->setAppletFactories({[&](QWidget *) -> Applet * { return tools.at(0); },
+                                 [&](QWidget *) -> Applet * { return tools.at(1); },
+                                 [&](QWidget *) -> Applet * { return tools.at(2); }});
         QTimer::singleShot(0, qApp, []() { QCoreApplication::exit(99); }); // an event loop: 99
         QCOMPARE(app->exec(), 0);
         QCOMPARE(tools.at(0)->initCalls + tools.at(1)->initCalls + tools.at(2)->initCalls, 2);

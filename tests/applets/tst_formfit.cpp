@@ -1,9 +1,10 @@
-// Every text of every form fits its widget under the forms' font: each tool window and each
-// page of the board form is shown at the form's size, and every label, button, check box,
-// radio button, group title, combo item and line-edit or spin-box value wider than the room
-// its widget gives it, or hidden under a sibling stacked above it, is listed. With
-// KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool window there (the
-// board's shows its Animation tab).
+// The tool windows wait for their first show to be polished and laid out (the start leaves
+// them as built). Every text of every form fits its widget under the forms' font: each tool
+// window and each page of the board form is shown at the form's size, and every label,
+// button, check box, radio button, group title, combo item and line-edit or spin-box value
+// wider than the room its widget gives it, or hidden under a sibling stacked above it, is
+// listed. With KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool
+// window there (the board's shows its Animation tab).
 #include "formfont.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -251,6 +252,10 @@ private slots:
         app->start();
         app->mainWindow()->resize(1920, 1080);
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+        // The hidden tool windows wait for their first show to be polished and laid out.
+        for (int i = 1; i < app->appletCount(); ++i)
+            QVERIFY2(!app->applet(i)->testAttribute(Qt::WA_WState_Polished),
+                     qPrintable(app->applet(i)->objectName()));
     }
 
     // The tool windows, each page of the board form, and the list of what does not fit.

@@ -58,7 +58,7 @@ class TestPxn : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(f.start({[]() -> Applet * { return new Otp; }}));
+        QVERIFY(f.start({MainApp::appletFactory<Otp>()}));
         otp = qobject_cast<Otp *>(f.app->findApplet("Otp", MainApp::ByName));
         QVERIFY(otp && f.pxn());
         // The OTP frames start addressed to slave 0, where unaddressed chips answer.

@@ -22,10 +22,9 @@ template <typename Base> struct BoardPageFixture : Base {
     // Starts the program with the SPI tools, extra and the page, in the program's order.
     bool launch(QList<MainApp::AppletFactory> extra = {})
     {
-        extra.prepend([]() -> Applet * { return new SpiEEPROM; });
-        extra.prepend([]() -> Applet * { return new SpiRaw; });
-        extra << []() -> Applet * { return new Board; }
-                             << []() -> Applet * { return new SpiRaw4B; };
+        extra.prepend(MainApp::appletFactory<SpiEEPROM>());
+        extra.prepend(MainApp::appletFactory<SpiRaw>());
+        extra << MainApp::appletFactory<Board>() << MainApp::appletFactory<SpiRaw4B>();
         return Base::launch(extra);
     }
 

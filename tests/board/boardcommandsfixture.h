@@ -25,8 +25,7 @@ struct BoardCommandsFixture : BoardPageFixture<PxnAppFixture> {
     {
         bus.addChip(1, 4, 1);
         bus.addChip(2, 4, 2);
-        if (!launch({[]() -> Applet * { return new PxnProbe; },
-                     []() -> Applet * { return new Configuration; }}))
+        if (!launch({MainApp::appletFactory<PxnProbe>(), MainApp::appletFactory<Configuration>()}))
             return false;
         // The connection's set-up gives the script table its columns; make sure it has them.
         if (auto *table = widget<QTableWidget>("tableAnimationScripts"); table->columnCount() == 0)

@@ -15,7 +15,7 @@ struct SetupAppFixture : BoardAppFixture {
     bool start()
     {
         if (!TestFiles::installShippedConfiguration() ||
-            !launch({[]() -> Applet * { return new AutoAddressing; }}))
+            !launch({MainApp::appletFactory<AutoAddressing>()}))
             return false;
         QObject::connect(page(), &Applet::signal_log, page(), [this](int level, const QString &t) {
             logs.append(QStringLiteral("%1 %2").arg(level).arg(t));

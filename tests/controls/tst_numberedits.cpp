@@ -57,6 +57,21 @@ void wheel(QWidget *widget, int delta, Qt::KeyboardModifiers modifiers = {})
                       modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
 }
+// Counts the style changes of a widget: each edit mark and its end restyle it.
+class StyleChanges : public QObject
+{
+public:
+    explicit StyleChanges(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::StyleChange;
+        return false;
+    }
+};
+
 } // namespace
 
 class TstNumberEdits : public QObject
@@ -68,15 +83,24 @@ private slots:
     void editsShowTheValue()
     {
         const std::tuple<bool, int, double, const char *, int> cases[] = {
-            {false, 16, 255.0, "FF", 0},        {false, 2, 255.0, "11111111", 0},
-            {false, 16, -1.0, "FFFFFFFF", 0},   {false, 10, -1.0, "4294967295", 0},
-            {false, 10, 7.9, "7", 0},           {false, 16, 0x1000000ABp0, "AB", 0},
-            {false, 10, 1e300, "4294967295", 0}, {false, 10, qQNaN(), "0", 0},
-            {true, 2, 0.25, "250.00m", 4},      {true, 2, 0.0, "0.00", 3},
-            {true, 2, 2.5e9, "2.50G", 0},       {true, 2, 999.999, "1000.00", 3},
-            {true, 2, 5e-13, "0.00", 3},        {true, 0, 4700.0, "5k", 2},
-            {true, 2, -4700.0, "-4.70k", 2},    {true, 1, 3.3e-6, "3.3u", 5},
-            {true, 2, 1e-12, "1.00p", 7},       {true, 3, 1e6, "1.000M", 1}};
+            {false, 16, 255.0, "FF", 0},
+            {false, 2, 255.0, "11111111", 0},
+            {false, 16, -1.0, "FFFFFFFF", 0},
+            {false, 10, -1.0, "4294967295", 0},
+            {false, 10, 7.9, "7", 0},
+            {false, 16, 0x1000000ABp0, "AB", 0},
+            {false, 10, 1e300, "4294967295", 0},
+            {false, 10, qQNaN(), "0", 0},
+            {true, 2, 0.25, "250.00m", 4},
+            {true, 2, 0.0, "0.00", 3},
+            {true, 2, 2.5e9, "2.50G", 0},
+            {true, 2, 999.999, "1000.00", 3},
+            {true, 2, 5e-13, "0.00", 3},
+            {true, 0, 4700.0, "5k", 2},
+            {true, 2, -4700.0, "-4.70k", 2},
+            {true, 1, 3.3e-6, "3.3u", 5},
+            {true, 2, 1e-12, "1.00p", 7},
+            {true, 3, 1e6, "1.000M", 1}};
         for (const auto &[real, baseOrPrecision, value, text, index] : cases) {
             LineEdit line;
             RealEdit realEdit;
@@ -89,6 +113,11 @@ private slots:
             QVERIFY(edit->styleSheet().isEmpty() && !line.isEdited() && !realEdit.isEdited());
             if (real)
                 QCOMPARE(realEdit.currentPrefixIndex(), index);
+            // Showing another value in an unmarked field sets no mark on the way.
+            StyleChanges changes(edit);
+            dynamic_cast<UniversalControl *>(edit)->setValue(12345);
+            QVERIFY(edit->text() != QString(text) && edit->styleSheet().isEmpty());
+            QCOMPARE(changes.count, 0);
         }
     }
 
@@ -104,15 +133,19 @@ private slots:
             bool leave;
             const char *shown; // nullptr: refused
             double committed;
-        } cases[] = {
-            {false, 16, "0b101", false, "101", 5.0}, {false, 16, "0d17", true, "17", 17.0},
-            {false, 16, "0x1f", false, "1F", 31.0},  {true, 0, "4k7", false, "4.70k", 4700.0},
-            {false, 16, "80000000", true, "80000000", 2147483648.0},
-            {false, 16, "FFFFFFFF", false, "FFFFFFFF", 4294967295.0},
-            {true, 0, "3m3", true, "3.30m", 0.0033}, {false, 10, "12G", false, nullptr, 0.0},
-            {false, 2, "102", false, nullptr, 0.0},  {false, 16, "100000000", true, nullptr, 0.0},
-            {false, 10, "0x", false, nullptr, 0.0},  {true, 0, "abc", false, nullptr, 0.0},
-            {true, 0, "4k7xyz", true, nullptr, 0.0}};
+        } cases[] = {{false, 16, "0b101", false, "101", 5.0},
+                     {false, 16, "0d17", true, "17", 17.0},
+                     {false, 16, "0x1f", false, "1F", 31.0},
+                     {true, 0, "4k7", false, "4.70k", 4700.0},
+                     {false, 16, "80000000", true, "80000000", 2147483648.0},
+                     {false, 16, "FFFFFFFF", false, "FFFFFFFF", 4294967295.0},
+                     {true, 0, "3m3", true, "3.30m", 0.0033},
+                     {false, 10, "12G", false, nullptr, 0.0},
+                     {false, 2, "102", false, nullptr, 0.0},
+                     {false, 16, "100000000", true, nullptr, 0.0},
+                     {false, 10, "0x", false, nullptr, 0.0},
+                     {true, 0, "abc", false, nullptr, 0.0},
+                     {true, 0, "4k7xyz", true, nullptr, 0.0}};
         for (const auto &c : cases) {
             std::unique_ptr<QLineEdit> line(c.real ? static_cast<QLineEdit *>(new RealEdit)
                                                    : new LineEdit);
@@ -161,7 +194,7 @@ private slots:
         modeAction(&edit, "HEX")->trigger();
         QCOMPARE(edit.base(), 16);
         QVERIFY(edit.isArrayMode()); // array mode stays on
-        edit.setValue(42); // array text is not reformatted
+        edit.setValue(42);           // array text is not reformatted
         QCOMPARE(edit.text(), QString("10"));
         LineEdit form; // text from the form that is no number is red; good text is an edit
         form.setText("Value");
@@ -194,7 +227,8 @@ private slots:
     {
         LineEdit edit;
         edit.setRange(-3000, 3800);
-        const std::tuple<int, double, const char *> cases[] = {// clang-format off
+        const std::tuple<int, double, const char *> cases[] = {
+            // clang-format off
             {10, -1.0, "-1"}, {10, -2.9, "-2"}, {10, 101.7, "101"}, {16, -1.0, "FFFFFFFF"},
             {2, -2.0, "11111111111111111111111111111110"}, {10, 0.0, "0"}}; // clang-format on
         for (const auto &[base, value, text] : cases) {
@@ -218,12 +252,12 @@ private slots:
     void realEditParses()
     {
         const std::tuple<const char *, double, bool, int> cases[] = {
-            {"4.7k", 4700.0, true, 2},    {"4k75", 4750.0, true, 2},   {"4M7", 4700000.0, true, 1},
-            {"4m7", 0.0047, true, 4},     {"22", 22.0, true, 3},       {"1.5G", 1.5e9, true, 0},
-            {"-4k7", -4700.0, true, 2},   {"1k5m", 0.0015, true, 4},   {"4k7xyz", 4700.0, false, 2},
-            {"1.5 ", 1.5, true, 3},       {"15 ", 0.0, false, 3},      {"k", 0.0, false, 2},
-            {"330.00u", 330e-6, true, 5}, {"4.7n", 4.7e-9, true, 6},   {"100.00p", 1e-10, true, 7},
-            {"1K", 0.0, false, 3},        {"", 0.0, false, 3},         {"4.7.k", 0.0, false, 2}};
+            {"4.7k", 4700.0, true, 2},    {"4k75", 4750.0, true, 2}, {"4M7", 4700000.0, true, 1},
+            {"4m7", 0.0047, true, 4},     {"22", 22.0, true, 3},     {"1.5G", 1.5e9, true, 0},
+            {"-4k7", -4700.0, true, 2},   {"1k5m", 0.0015, true, 4}, {"4k7xyz", 4700.0, false, 2},
+            {"1.5 ", 1.5, true, 3},       {"15 ", 0.0, false, 3},    {"k", 0.0, false, 2},
+            {"330.00u", 330e-6, true, 5}, {"4.7n", 4.7e-9, true, 6}, {"100.00p", 1e-10, true, 7},
+            {"1K", 0.0, false, 3},        {"", 0.0, false, 3},       {"4.7.k", 0.0, false, 2}};
         for (const auto &[text, expected, valid, prefix] : cases) {
             RealEdit edit;
             bool ok = !valid;
@@ -268,7 +302,6 @@ private slots:
         plain.applyDescription();
         QVERIFY(plain.isEngineering());
     }
-
 
     // Both edits: arrows step without marking an edit; the wheel steps only a field the user
     // clicked into (a line edit keeps no other focus), half notches add up, Shift steps the

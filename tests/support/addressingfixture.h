@@ -39,10 +39,9 @@ struct AddressingFixture : SpiAppFixture {
     // Starts the application with no chips on the bus.
     bool start()
     {
-        return launch({[]() -> Applet * { return new Pxn; },
-                       []() -> Applet * { return new Configuration; },
-                       []() -> Applet * { return new AutoAddressing; },
-                       []() -> Applet * { return new AddressDiscovery; }}) &&
+        return launch({MainApp::appletFactory<Pxn>(), MainApp::appletFactory<Configuration>(),
+                       MainApp::appletFactory<AutoAddressing>(),
+                       MainApp::appletFactory<AddressDiscovery>()}) &&
                connectTo(board);
     }
 

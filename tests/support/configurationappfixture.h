@@ -23,14 +23,12 @@ private:
 struct ConfigurationAppFixture : PxnAppFixture {
     // Builds and starts the application with Pxn and the configuration applet that
     // makeConfiguration makes, then connects the board.
-    bool start(const MainApp::AppletFactory &makeConfiguration = []() -> Applet * {
-        return new Configuration;
-    })
+    bool
+    start(const MainApp::AppletFactory &makeConfiguration = MainApp::appletFactory<Configuration>())
     {
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
-        return launch({[]() -> Applet * { return new PxnProbe; }, makeConfiguration}) &&
-               connectTo(board);
+        return launch({MainApp::appletFactory<PxnProbe>(), makeConfiguration}) && connectTo(board);
     }
 
     Configuration *configuration() const { return Configuration::instance(); }

@@ -12,6 +12,7 @@
 class PxnProbe : public Pxn
 {
 public:
+    using Pxn::Pxn;
     void setTriggeredByControl(bool on) { triggeredByControl = on; }
 };
 
@@ -27,7 +28,7 @@ struct PxnAppFixture : SpiAppFixture {
     {
         bus.addChip(1, 4, 1);
         bus.addChip(7, 4, 2);
-        others.append([]() -> Applet * { return new PxnProbe; });
+        others.append(MainApp::appletFactory<PxnProbe>());
         return launch(others) && connectTo(board);
     }
 

@@ -32,9 +32,8 @@ struct SpiAppFixture {
     // board.
     bool start()
     {
-        return launch({[]() -> Applet * { return new SpiRaw; },
-                       []() -> Applet * { return new SpiEEPROM; },
-                       []() -> Applet * { return new SpiRaw4B; }}) &&
+        return launch({MainApp::appletFactory<SpiRaw>(), MainApp::appletFactory<SpiEEPROM>(),
+                       MainApp::appletFactory<SpiRaw4B>()}) &&
                connectTo(board);
     }
 
