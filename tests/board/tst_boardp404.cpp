@@ -96,7 +96,8 @@ private slots:
             const char *after;
         } rows[] = {
             // clang-format off
-            {"Read", "55", "[VBST]=0", "55=0xAB", true, {0x6E000009}, "[VBST]=0xAB"},
+            {"Read", "55", "[VBST]=0", "55=0xAB", true, {0x6E000009},
+             "[VBST]=0xAB SPI_OUT_RD_TP404[READ_DATA]=0xAB"},
             {"Read", "06;42", "", "6=0x1F 42=0x1AB", true, {0x0C000006, 0x54000005},
              "[BUCK2_FREQ]=0x1F [VLED2]=0x1AB"},
             // The boost set point's voltage and the average current follow their words.
@@ -104,7 +105,8 @@ private slots:
              "[BST_VSETPOINT]=127 BoostVoltage=62 IAVERAGE1=1600"},
             {"Read", "", "", "", false, {}, ""},
             {"Read", "2;x", "[BUCK1_FREQ]=7", "2=9", false, {}, "[BUCK1_FREQ]=7"},
-            {"Write", "13", "[BUCK1_EN]=1 [BUCK2_EN]=1", "", true, {0x9A000035}, ""},
+            {"Write", "13", "[BUCK1_EN]=1 [BUCK2_EN]=1", "", true, {0x9A000035},
+             "SPI_OUT_WR_TP404[LAST_ADDR]=13"},
             {"Write", "14;15", "[BST1_VLIM_THR]=0x32 [BST1_COMP_DIV]=0 [BST1_SLP_CTRL]=0 "
              "[BST2_VLIM_THR]=1 [BST2_COMP_DIV]=0 [BST2_SLP_CTRL]=7", "", true,
              {0x9C000320, 0x9E03801A}, ""},
