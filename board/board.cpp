@@ -52,18 +52,18 @@ Board::~Board()
     delete deviceAddressLayout;
 }
 
-// Only a write of BOOSTPWM reaches the board: it starts or stops the controller's PWM 1.
+// Only a write of BOOSTPWM reaches the board: it starts or stops the controller's PWM 1. The
+// other items have nothing to read or write, so a bulk transfer of every item fails on none.
 bool Board::updateItem(int mode, const QString &name)
 {
     if (mode != 0 || name != QLatin1String("BOOSTPWM"))
-        return false;
+        return true;
     ControlBoard *link = MainApp::instance()->controlBoard();
     if (!link)
         return false;
     const bool stop = boardGlobals().BOOSTPWM.value() == 0.0;
-    link->send(stop ? QByteArrayLiteral("set PWM1STOP") : QByteArrayLiteral("set PWM1START"),
-               nullptr);
-    return false;
+    return link->send(stop ? QByteArrayLiteral("set PWM1STOP") : QByteArrayLiteral("set PWM1START"),
+                      nullptr);
 }
 
 namespace

@@ -334,7 +334,8 @@ private slots:
                                            "set PWM0DUTY=30", "set PWM0DUTY=0"}));
     }
 
-    // Only a write of BOOSTPWM reaches the board: it starts or stops PWM 1.
+    // Only a write of BOOSTPWM reaches the board: it starts or stops PWM 1. A bulk read or
+    // write of every item (a register file applied from the help window) fails on none.
     void boostPwm()
     {
         for (const QVariant &value : {QVariant(0), QVariant(1), QVariant(0), QVariant("1")}) {
@@ -347,6 +348,10 @@ private slots:
         QVERIFY(f.getItem("Board.BOOSTPWM", &value) && f.setItem("Board.FREQ1", 1));
         QTest::qWait(50);
         QCOMPARE(f.take(), Lines());
+        const qsizetype boxes = f.prompt.messages().size();
+        QVERIFY(f.page()->readParameters("*") && f.page()->writeParameters("*"));
+        QCOMPARE(f.prompt.messages().size(), boxes);
+        QCOMPARE(f.take(), Lines{"set PWM1START"});
     }
 
     // A failed link fails the readings and writes nothing back. Last: the refusal stays.
