@@ -273,8 +273,14 @@ private slots:
         QCOMPARE(f.item("Otp.OTP_REG[]"), map);
         QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
                  QString("2. Ready, Transfer OK|1. OTP Locked"));
-        // The write frame's first byte is B and OTPBS; the map goes out only for bank 2; every
-        // frame goes to RQ_OTP[SA].
+        // A length code beyond the frames' own goes back to 1. The write frame's first byte is
+        // B and OTPBS; the map goes out only for bank 2; every frame goes to RQ_OTP[SA].
+        for (const QString item : {"Otp.W_OTP[BC]", "Otp.R_OTP[BC]"}) {
+            const quint32 code = f.item(item);
+            QVERIFY(f.setItem(item, 3));
+            QCOMPARE(f.item(item), 1u);
+            QVERIFY(f.setItem(item, code));
+        }
         QVERIFY(f.setItem("Otp.OTP_REG[]", 0x201D | 0x70u << 20));
         QVERIFY(f.setItem("Otp.W_OTP[SA]", 3) && f.setItem("Otp.W_OTP[BYTE4]", 0x5A));
         for (const QString row : {"2 1 821d2000075a", "1 0 01000000005a"}) {

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
+#include <qcustomplot.h>
 
 #include <atomic>
 
@@ -291,8 +292,8 @@ private slots:
         }
     }
 
-    // The plot's top steps by 400 mA from 800 to 3200. A frequency code without a frequency
-    // (63) leaves no numbers.
+    // The plot's top steps by 400 mA from 800 to 3200; the plot is drawn anew with each set of
+    // numbers. A frequency code without a frequency (63) leaves no numbers and no new plot.
     void buckPlot()
     {
         const QList<QPair<double, int>> tops{{0, 800},       {700, 800},   {701, 1200},
@@ -303,12 +304,19 @@ private slots:
         for (const auto &[name, value] :
              pairs("BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19"))
             f.set(name, value);
-        for (const auto &[code, shown] : {qMakePair(19, "410 606.0 803.0"), qMakePair(63, "  ")}) {
+        auto *plot = w<QCustomPlot>("plotCH1");
+        for (const auto &[code, shown] :
+             {qMakePair(19, "410 606.0 803.0 803 1200 1"), qMakePair(63, "    1200 0")}) {
+            QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
             setMap("BUCK1_FREQ", code);
             f.page()->updateBuckPlot();
+            const QCPGraphDataContainer &curve = *plot->graph(0)->data();
             QCOMPARE(QStringList({w<QLineEdit>("leFREQ1P404_2")->text(),
                                   w<QLineEdit>("leIRIPPLE1P404")->text(),
-                                  w<QLineEdit>("leIPEAK1P404")->text()})
+                                  w<QLineEdit>("leIPEAK1P404")->text(),
+                                  code == 19 ? QString::number(qRound(curve.at(1)->value)) : QString(),
+                                  QString::number(plot->yAxis->range().upper),
+                                  QString::number(drawn.count())})
                          .join(' '),
                      QLatin1String(shown));
         }
