@@ -311,14 +311,13 @@ private slots:
             setMap("BUCK1_FREQ", code);
             f.page()->updateBuckPlot();
             const QCPGraphDataContainer &curve = *plot->graph(0)->data();
-            QCOMPARE(QStringList({w<QLineEdit>("leFREQ1P404_2")->text(),
-                                  w<QLineEdit>("leIRIPPLE1P404")->text(),
-                                  w<QLineEdit>("leIPEAK1P404")->text(),
-                                  code == 19 ? QString::number(qRound(curve.at(1)->value)) : QString(),
-                                  QString::number(plot->yAxis->range().upper),
-                                  QString::number(drawn.count())})
-                         .join(' '),
-                     QLatin1String(shown));
+            QStringList numbers;
+            for (const char *name : {"leFREQ1P404_2", "leIRIPPLE1P404", "leIPEAK1P404"})
+                numbers << w<QLineEdit>(name)->text();
+            numbers << (code == 19 ? QString::number(qRound(curve.at(1)->value)) : QString())
+                    << QString::number(plot->yAxis->range().upper)
+                    << QString::number(drawn.count());
+            QCOMPARE(numbers.join(' '), QLatin1String(shown));
         }
     }
 
