@@ -282,6 +282,10 @@ private slots:
                  {"cbBySW", false, "8", 48, 1, "60 10 20 30 40 50"},
                  {"cbByRow", true, "1", 6, 1, "100 200 0 400 500 300"}}) {
             selectMode(mode, extended);
+            QString ticked; // the three modes exclude each other
+            for (const char *other : {"cbByRow", "cbByRowIndependent", "cbBySW"})
+                ticked += box(other)->isChecked() ? other : "";
+            QCOMPARE(ticked, QString(mode));
             stepping->setCurrentIndex(stepping->findText(steps));
             QCOMPARE(position()->maximum(), maximum);
             position()->setValue(2);
@@ -295,6 +299,16 @@ private slots:
         // A load in row mode gives the slider the new switch count, centred.
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
+        // A load lays the rows out anew: each row moves on its own, what slides out is lost.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        selectMode("cbByRowIndependent", true);
+        stepping->setCurrentIndex(stepping->findText("1"));
+        position()->setValue(2);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+        setDuties("200 300 100 500 600 400");
+        position()->setValue(3);
+        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is

@@ -3,6 +3,7 @@
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
 #include "mainwindow.h"
+#include "qcustomplot.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -310,6 +311,12 @@ private slots:
                          .join(' '),
                      QLatin1String(shown));
         }
+        // The curve of code 19 (peak 803 mA) stands in a plot scaled to its top.
+        setMap("BUCK1_FREQ", 19);
+        f.page()->updateBuckPlot();
+        const QCustomPlot *plot = w<QCustomPlot>("plotCH1");
+        QCOMPARE(plot->yAxis->range().upper, 1200.0);
+        QCOMPARE(plot->graph(0)->dataCount(), 5);
     }
 
     void fading()
