@@ -83,7 +83,9 @@ private slots:
               "Change_Mode_Write 31 CHANGE_MODE[NMD]=1,CHANGE_MODE[NA]=63 7f0d 01",
               "SW_Reset_Write 20 SW_RESET[SWRST]=1 f40e 01",
               "Write_PXN_Mode_Rq 20 WR_PXN_MODE_RQ[PMC]=1,WR_PXN_MODE_RQ[NA]=1 f407 01",
-              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01"}) {
+              "UART_Speed_Write 20 UART[CSPEED]=1 f48c 01",
+              "MAPENA_Write 20 MAPENA[MAPENA]=1,MAPENA[CNT_RST]=1,MAPENA[WDT_SEL]=2,MAPENA[NA]=7 "
+              "f48f 0b"}) {
             const QStringList c = row.split(' ');
             init();
             setFields(c[2].split(','));
@@ -143,6 +145,25 @@ private slots:
         QCOMPARE(f.take().size(), 10);
         QCOMPARE(field("ID_SLAVE[DEV_ID]"), 0u);
         QCOMPARE(field("I2C_EEPROM_READ[DATA10]"), 0xFFu);
+    }
+
+    // A command read sets the frame window's length to one word and shows it, also offline
+    // (where the read fails).
+    void readShowsFrameLength()
+    {
+        QLineEdit *length = nullptr;
+        for (QLineEdit *edit : f.pxn()->findChildren<QLineEdit *>())
+            length = edit->accessibleName() == "W_BANK[BC]" ? edit : length;
+        QVERIFY(Configuration::setSaconf(1));
+        for (const bool online : {true, false}) {
+            if (!online)
+                f.app->disconnectBoard();
+            QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
+            QCOMPARE(length->text(), QString("3"));
+            QCOMPARE(run("OP_MODE_STATUS_READ"), QVariant(online));
+            QCOMPARE(length->text(), QString("0"));
+        }
+        QVERIFY(f.connectTo(f.board));
     }
 
     // Only rows holding a slave address get a frame; the AND of the frames decides; without

@@ -4,6 +4,7 @@
 #include "pxnappfixture.h"
 #include "pxnframe.h"
 #include "register.h"
+#include "variable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,6 +61,11 @@ private slots:
         QVERIFY(f.start({MainApp::appletFactory<Otp>()}));
         otp = qobject_cast<Otp *>(f.app->findApplet("Otp", MainApp::ByName));
         QVERIFY(otp && f.pxn());
+        // The OTP frames start addressed to slave 0, where unaddressed chips answer.
+        for (const char *frame : {"RQ_OTP", "W_OTP", "R_OTP"})
+            QCOMPARE(f.item(QString("Otp.%1[SA]").arg(frame)), 0u);
+        QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
+        QCOMPARE(f.take().value(0), set("1c0355e00b"));
     }
     void init()
     {
@@ -164,6 +170,26 @@ private slots:
         QCOMPARE(frame.mid(3, frame.size() - 4).toHex(), bytes.left(length).toHex());
         m_violations += length % 3 != 0;        // the chips take whole 3-byte groups only
         QVERIFY(f.prompt.messages().isEmpty()); // no "fail to write" box for the layout
+    }
+
+    // Lengths and layout set while offline: the data edits follow them at the next
+    // connection, which sends no frame.
+    void offlineLengths()
+    {
+        f.app->disconnectBoard();
+        for (const char *item : {"Bank_layout=1", "W_BANK[BC]=1", "R_BANK[BC]=2"})
+            QVERIFY(f.pxn()->set(QString(item).section('=', 0, 0),
+                                 QString(item).section('=', 1).toInt(), Variable::InternalKey));
+        const qsizetype frames = f.bus.frames().size();
+        QVERIFY(f.connectTo(f.board));
+        QString enabled;
+        for (const char *group : {"W", "R"})
+            for (int i = 1; i <= 12; ++i) {
+                const QString name = QString("le%1_BANK_D%2").arg(group).arg(i);
+                enabled += f.pxn()->findChild<QLineEdit *>(name)->isEnabled() ? '1' : '0';
+            }
+        QCOMPARE(enabled, QString("111100000000111111110000")); // 4 bytes written, 8 read
+        QCOMPARE(f.bus.frames().size(), frames);
     }
 
     // The window's buttons write DATA1..3 to chip 7 and read them back; a wrong answer CRC is

@@ -311,7 +311,8 @@ private slots:
     }
 
     // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
-    // failed read says why, turns valid false and keeps every field.
+    // failed read says why, turns valid false and keeps every field. The fields beyond a
+    // shorter block read 0.
     void driverBlocks()
     {
         const DriverParams &p = spiEEPROM->driverParams;
@@ -345,6 +346,12 @@ private slots:
         QCOMPARE(takeTraces(),
                  (QStringList{"Read device params from EEPROM",
                               "EEPROM is not connected or boost data are not valid!"}));
+        f.eeprom.load(FakeSpiEeprom::image(FakeSpiEeprom::Kvl52205Board));
+        f.eeprom.setByte(0x40, 10);
+        spiEEPROM->readDeviceParams(configAt(0x40));
+        QVERIFY(p.valid);
+        QCOMPARE((QList<int>{p.w3, p.w4, p.w5, p.b2, p.b3, p.w10, p.b5, p.w12, p.b7}),
+                 (QList<int>{1024, 0, 0, 0, 0, 0, 0, 0, 0}));
     }
 
     // The five other readers each decode a 27-byte block (byte k holding k + 1) by their own

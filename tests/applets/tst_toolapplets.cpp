@@ -1,5 +1,5 @@
-// The program's own applet table: order, titles, shortcut digits, menu entries, and every
-// applet online after connecting to the mock-up from the connection bar.
+// The program's own applet table: order, titles, shortcut digits, menu entries, fixed window
+// sizes, and every applet online after connecting to the mock-up from the connection bar.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -48,6 +48,15 @@ private slots:
             QCOMPARE(applet->shortcut, int(Qt::Key_0) + k);
             QCOMPARE(app->mainWindow()->getMenuApp()->actions().value(k), applet->action());
             QCOMPARE(applet->action()->text(), title + '(' + name + ')');
+        }
+        // The SPI tools' windows keep their size, the OTP window its width.
+        for (int k = 1; k <= 9; ++k) {
+            const QString name = app->applet(k)->name().section(' ', 0, 0);
+            const QWidget *window = app->applet(k)->container();
+            QCOMPARE(window->minimumWidth() == window->maximumWidth(),
+                     QString("SpiRaw SpiEEPROM Otp SpiRaw4B").split(' ').contains(name));
+            QCOMPARE(window->minimumHeight() == window->maximumHeight(),
+                     QString("SpiRaw SpiEEPROM SpiRaw4B").split(' ').contains(name));
         }
         // Connecting to the mock-up from the connection bar (listed once the port probe is
         // done) puts every applet online.

@@ -53,10 +53,11 @@ template <typename Base> struct BoardPageFixture : Base {
     }
 };
 
-// The bound widgets of page (as "object: shown, item value") that do not show their item's
-// value as far as they can show it: boxes show whether it is 0, sliders, dials and spin boxes
-// the value within their range, combo boxes an index they hold; numbers to within 1.
-inline QStringList widgetsOutOfStep(const Applet *page)
+// The bound widgets of page (as "object: shown, item value"; of the items named prefix... only,
+// when given) that do not show their item's value as far as they can show it: boxes show
+// whether it is 0, sliders, dials and spin boxes the value within their range, combo boxes an
+// index they hold; numbers to within 1.
+inline QStringList widgetsOutOfStep(const Applet *page, const QString &prefix = QString())
 {
     const auto showable = [](CustomControls::UniversalControl *w, double model) -> double {
         if (w->type() == CustomControls::UniversalControl::CheckBoxControl)
@@ -71,6 +72,8 @@ inline QStringList widgetsOutOfStep(const Applet *page)
     };
     QStringList found;
     for (const QString &name : page->itemNames()) {
+        if (!name.startsWith(prefix))
+            continue;
         const Binding *b = page->binding(name);
         for (CustomControls::UniversalControl *w : b->widgets) {
             if (!b->isRegister() && b->variable->type() == Variable::TypeString)

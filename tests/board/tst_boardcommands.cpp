@@ -209,6 +209,10 @@ private slots:
         lines = f.take();
         QCOMPARE(log.entries().size(), 1);
         QCOMPARE(lines.first().left(26), QByteArray("set SER2PXNDATA=0e1055a261")); // row 2 only
+        // The MAPENA command to row 2's chip: B, CNT_RST and MAPENA set.
+        const QByteArray mapena = QByteArray::fromHex("628f83");
+        const QByteArray frame = "\x55" + mapena + char(FakeMatrixBus::crc8(mapena));
+        QCOMPARE(lines.at(lines.size() - 2), "set SER2PXNDATA=0e05" + frame.toHex());
         QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
         QCOMPARE(f.playback.mapEnableCount(), enables + 1);
         QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
@@ -237,6 +241,20 @@ private slots:
         QCOMPARE(boardGlobals().SA.value(), 3.0);
         QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
         QVERIFY(f.connectTo(f.board));
+    }
+
+    // A new connection forgets the DIMFREQ codes written before: the pass is in mode 0 again.
+    void dimFreqForgotten()
+    {
+        f.set("BANK[DIMFREQ]", 20);
+        QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        QVERIFY(f.connectTo(f.board));
+        auto *all = f.widget<QAbstractSlider>("slAll");
+        all->setValue(0);
+        all->setValue(512);
+        f.page()->sendData();
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(f.bus.chip(0).word(n), window(n));
     }
 
     // Broadcast commands address every row's chip in row order, the controller's map enable
@@ -367,7 +385,8 @@ private slots:
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // Every word is tried and paused after; the read loops bring the chip's words into BANK.
+    // Every word is tried and paused after; the read loops bring the chip's words into BANK and
+    // the page's controls show them.
     void bankLoops()
     {
         f.bus.editChip(0, [](FakeMatrixChip &chip) {
@@ -379,6 +398,7 @@ private slots:
             BoardCommandsFixture::pauses().clear();
             QCOMPARE(f.run(command), QVariant(true));
             QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(count, pause));
+            QCOMPARE(widgetsOutOfStep(f.page(), "BANK").join(" | "), QString());
         }
         QCOMPARE(boardGlobals().BANK.value(3 * 24, 3 * 24 + 23), 0x0F0F0Fu);
         QCOMPARE(boardGlobals().BANK.value(17 * 24, 17 * 24 + 23), 0xABCDEFu);
@@ -404,6 +424,13 @@ private slots:
         QCOMPARE(targets, (QList<QPair<int, int>>{
                               {1, 0x61}, {1, 0x65}, {1, 0x69}, {3, 0x61}, {3, 0x65}, {3, 0x69}}));
         QCOMPARE(f.bus.chip(0).word(12), boardGlobals().BANK.value(12 * 24, 12 * 24 + 23));
+        // With the broadcast MAPENA asked for, the chips' mapping is enabled after the writes.
+        for (int chip : {0, 1})
+            f.bus.editChip(chip, [](FakeMatrixChip &c) { c.words[13] = 0; });
+        f.widget<QAbstractButton>("chbMAPENA")->setChecked(true);
+        QCOMPARE(f.run("Write_on_off"), QVariant(true));
+        f.widget<QAbstractButton>("chbMAPENA")->setChecked(false);
+        QCOMPARE(f.bus.chip(0).word(13) & f.bus.chip(1).word(13) & 1u, 1u);
     }
 
     // A typed rate wins over the list; a negative one is refused and nothing is sent.
@@ -414,6 +441,7 @@ private slots:
                  {"fast", 1, "set SER2BAUD=250000"},
                  {"", 3, "set SER2BAUD=1000000"},
                  {"115200", 3, "set SER2BAUD=115200"},
+                 {"1", 3, "set SER2BAUD=1"},
                  {"", -1, ""},
                  {"-5", 1, ""},
                  {"", 0, "set SER2BAUD=125000"}}) { // the chips' rate again

@@ -11,8 +11,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -200,6 +203,7 @@ private slots:
         // Only the devices given: the rest comes from the last accepted file.
         QCOMPARE(f.load(1, 24, 2, 12, {}), 0);
         QCOMPARE(page()->deviceAddressTexts(), QStringList{"1"});
+        QCOMPARE(f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>().size(), 1);
         QVERIFY(slider(24));
 
         const qsizetype first = f.prompt.messages().size();
@@ -244,6 +248,27 @@ private slots:
         QCOMPARE(f.prompt.messages().mid(first).size(), 1);
     }
 
+    // ALL OFF and ALL ON set the whole pattern, also when pressed again after switches were
+    // changed: a move afterwards keeps every switch dark or full.
+    void allOnOff()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        for (const auto &[command, mode, extended, duty] :
+             QList<std::tuple<QString, const char *, bool, QString>>{
+                 {"allOff", "cbBySW", false, "0"},
+                 {"allOn", "cbBySW", false, "1023"},
+                 {"allOff", "cbByRow", true, "0"},
+                 {"allOn", "cbByRow", true, "1023"}}) {
+            selectMode(mode, extended);
+            for (int press = 0; press < 2; ++press) {
+                setDuties("0 0 0 40 50 60");
+                f.run(command);
+            }
+            position()->setValue(position()->value() + 1);
+            QCOMPARE(duties(6), QStringList(6, duty).join(' '));
+        }
+    }
+
     // The stepping gives the position slider its range; a jump of several units moves the
     // pattern one place.
     void motion()
@@ -257,6 +282,10 @@ private slots:
                  {"cbBySW", false, "8", 48, 1, "60 10 20 30 40 50"},
                  {"cbByRow", true, "1", 6, 1, "100 200 0 400 500 300"}}) {
             selectMode(mode, extended);
+            QString ticked; // the three modes exclude each other
+            for (const char *other : {"cbByRow", "cbByRowIndependent", "cbBySW"})
+                ticked += box(other)->isChecked() ? other : "";
+            QCOMPARE(ticked, QString(mode));
             stepping->setCurrentIndex(stepping->findText(steps));
             QCOMPARE(position()->maximum(), maximum);
             position()->setValue(2);
@@ -270,6 +299,16 @@ private slots:
         // A load in row mode gives the slider the new switch count, centred.
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
+        // A load lays the rows out anew: each row moves on its own, what slides out is lost.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        selectMode("cbByRowIndependent", true);
+        stepping->setCurrentIndex(stepping->findText("1"));
+        position()->setValue(2);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+        setDuties("200 300 100 500 600 400");
+        position()->setValue(3);
+        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is
@@ -357,16 +396,48 @@ private slots:
         QVERIFY(Configuration::instance()->container()->isVisible());
         page()->getAddress(5, 9); // as auto addressing reports them
         QCOMPARE(page()->deviceAddressTexts(), (QStringList{"5", "9"}));
-        f.widget<QLineEdit>("leSA1")->setText("-1");
-        f.take();
-        f.widget<QPushButton>("NORMAL1")->click();
-        f.widget<QPushButton>("OPMODE1")->click();
-        QCOMPARE(f.take(), QList<QByteArray>());
+        for (const char *none : {"-1", ""}) {
+            f.widget<QLineEdit>("leSA1")->setText(none);
+            f.take();
+            f.widget<QPushButton>("NORMAL1")->click();
+            f.widget<QPushButton>("OPMODE1")->click();
+            QCOMPARE(f.take(), QList<QByteArray>());
+        }
         for (int index : {1, 0}) {
             f.widget<QComboBox>("comboBox")->setCurrentIndex(index);
             QCOMPARE(f.widget<QWidget>("frame_reg0sw")->isEnabled(), index == 0);
             QCOMPARE(f.widget<QWidget>("cb_opnclr")->isEnabled(), index == 1);
         }
+    }
+
+    // A loaded script shows its device count and one address row per device, in its order.
+    void csvDeviceRows()
+    {
+        loadCsv("three.csv", 3, "5,6,7", steps(1, 3));
+        loadCsv("two.csv", 2, "0,31", steps(1, 2));
+        QCOMPARE(f.widget<QSpinBox>("sbDevices")->value(), 2);
+        QStringList rows;
+        for (QLabel *label : f.widget<QWidget>("gbDevices")->findChildren<QLabel *>())
+            rows << label->text();
+        for (QSpinBox *box : f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>())
+            rows << QString::number(box->value());
+        QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
+    }
+
+    // A double-clicked step opens its values; Save puts the edited values into that step.
+    void stepEdit()
+    {
+        loadCsv("edit.csv", 1, "5", steps(2, 1));
+        QTimer::singleShot(0, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                dialog->findChildren<QSpinBox *>().first()->setValue(99);
+                dialog->accept();
+            }
+        });
+        auto *list = f.widget<QListWidget>("listAnimationSteps");
+        emit list->itemDoubleClicked(list->item(0));
+        QCOMPARE(page()->currentCsvScript()->steps.value(0).mid(0, 3),
+                 QStringList({"1", "99", "7"}));
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
@@ -394,8 +465,9 @@ private slots:
     }
 
     // A script that does not fit is refused before anything is sent, flashed alone (copies 0)
-    // or in a list; so is a list of more than 255 scripts or one that reaches the update area.
-    // The reason is shown whole, and the previous script's figure does not stay.
+    // or in a list; so is a list of more than 255 scripts or one that reaches the update area
+    // (the largest script allowed passes its own check). The reason is shown whole, and the
+    // previous script's figure does not stay.
     void refusedScripts()
     {
         const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
@@ -409,6 +481,9 @@ private slots:
                  {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
                  {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
                  {24, addresses24, steps(255, 24), 2,
+                  "Invalid script list: it ends past 0x80050000"},
+                 // 510 blocks each, as many as one script may fill:
+                 {44, QByteArray(43, ',').replace(",", ",1").prepend('1'), steps(247, 44), 2,
                   "Invalid script list: it ends past 0x80050000"}}) {
             clearList();
             loadCsv("refused.csv", devices, addresses, rows);

@@ -160,6 +160,19 @@ private slots:
         }
     }
 
+    // A drag of an off-time slider shows its channel's code and time, and writes nothing.
+    void offTimeDrags()
+    {
+        for (const auto &[code, time] : QList<QPair<int, QString>>{{3, "36.2"}, {12, "13.8"}}) {
+            for (const QString n : {"1", "2"}) {
+                emit slider(qPrintable("hsRIPPLE" + n))->sliderMoved(code);
+                QCOMPARE(f.item("BUCK" + n + "[TOFF_SET]"), double(code));
+                QCOMPARE(text(qPrintable("leRIPPLE" + n + "Current")), time);
+            }
+        }
+        QCOMPARE(f.take(), Lines());
+    }
+
     // Each channel divides by its own rating; a zero rating leaves the currents alone. The
     // average is the peak less half the ripple, rounded half up.
     void currents()

@@ -1,12 +1,16 @@
 // The KVL52404 power stage through a simulated chip: frames with their CRCs, the map commands
 // and their refusals, answer checks, the readouts, and what the page's controls write.
 #include "boardappfixture.h"
+#include "dialogprogressbar.h"
+#include "mainwindow.h"
+#include "qcustomplot.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <atomic>
@@ -188,6 +192,28 @@ private slots:
         }
     }
 
+    // A list read or written from a bound push button shows its progress; one address, or a
+    // list run by name, shows none.
+    void progressWindow()
+    {
+        bool shown = false;
+        QObject watch; // during the list: a progress window is open
+        connect(f.page(), &Applet::signal_log, &watch, [&shown] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                shown = shown || (qobject_cast<DialogProgressBar *>(top) && top->isVisible());
+        });
+        for (const auto &[fromButton, addresses] : QList<QPair<bool, QStringList>>{
+                 {false, {"1", "2"}}, {true, {"1"}}, {true, {"1", "2"}}}) {
+            for (const bool write : {false, true}) {
+                shown = false;
+                PowerProbe::setFromButton(f.page(), fromButton);
+                QVERIFY(write ? f.page()->MemoryWrite(addresses) : f.page()->MemoryRead(addresses));
+                QCOMPARE(shown, fromButton && addresses.size() > 1);
+            }
+        }
+        f.take();
+    }
+
     // The average current in single precision from range and code; the dials show their value
     // as they turn and write their word once when released.
     void currents()
@@ -195,7 +221,11 @@ private slots:
         const struct {
             int channel, range, code;
             double milliamps;
-        } rows[] = {{1, 3, 255, 1600}, {1, 0, 128, 100.39216}, {2, 1, 51, 80}, {2, 2, 0, 0}};
+        } rows[] = {{1, 3, 255, 1600},
+                    {1, 0, 128, 100.39216},
+                    {1, 1, 128, 200.78431},
+                    {2, 1, 51, 80},
+                    {2, 2, 0, 0}};
         for (const auto &r : rows) {
             setMap(QStringLiteral("BUCK%1_IRNG").arg(r.channel), r.range);
             setMap(QStringLiteral("BUCK%1_IAVG").arg(r.channel), r.code);
@@ -230,6 +260,36 @@ private slots:
         }
     }
 
+    // The clock combos and the range boxes write their word only while they have the focus;
+    // a range box's editing finished writes it even when the value is the map's.
+    void focusedControls()
+    {
+        f.app->mainWindow()->show();
+        f.app->mainWindow()->activateWindow();
+        f.page()->showWindow();
+        auto *tabs = w<QTabWidget>("tabWidget");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i) == "KVL52404")
+                tabs->setCurrentIndex(i);
+        QVERIFY(QTest::qWaitForWindowActive(f.app->mainWindow()));
+        for (const auto &[name, word] :
+             QList<QPair<const char *, QString>>{{"cmBSTSRC", "w17"},
+                                                 {"cmBSTSRCFREQ", "w17"},
+                                                 {"sbBCK1RANGE", "w1"},
+                                                 {"sbBCK2RANGE", "w5"}}) {
+            QWidget *control = w<QWidget>(name);
+            for (const bool focused : {false, true}) {
+                focused ? control->setFocus() : w<QWidget>("cmBSTSOFTSTART")->setFocus();
+                QCOMPARE(control->hasFocus(), focused);
+                if (auto *combo = qobject_cast<QComboBox *>(control))
+                    combo->setCurrentIndex(combo->currentIndex() == 1 ? 2 : 1);
+                else
+                    emit qobject_cast<QSpinBox *>(control)->editingFinished();
+                QCOMPARE(chipWords(f.take()), focused ? word : QString());
+            }
+        }
+    }
+
     // The plot's top steps by 400 mA from 800 to 3200. A frequency code without a frequency
     // (63) leaves no numbers.
     void buckPlot()
@@ -251,6 +311,12 @@ private slots:
                          .join(' '),
                      QLatin1String(shown));
         }
+        // The curve of code 19 (peak 803 mA) stands in a plot scaled to its top.
+        setMap("BUCK1_FREQ", 19);
+        f.page()->updateBuckPlot();
+        const QCustomPlot *plot = w<QCustomPlot>("plotCH1");
+        QCOMPARE(plot->yAxis->range().upper, 1200.0);
+        QCOMPARE(plot->graph(0)->dataCount(), 5);
     }
 
     void fading()

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -247,6 +248,16 @@ private slots:
             QCOMPARE(QObject::disconnect(addressing, &AutoAddressing::setAddress, f.page(),
                                          &Board::getAddress),
                      connected);
+    }
+
+    // The script list starts over with its table.
+    void scriptListReset()
+    {
+        f.widget<QLabel>("lbCSV")->setText("a.csv");
+        f.page()->on_pbAddToList_clicked();
+        QCOMPARE(f.page()->scriptListEntries().size(), 1);
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QVERIFY(f.page()->scriptListEntries().isEmpty());
     }
 
     // Each connection loads the default matrix configuration, also after a failed detection;
