@@ -385,18 +385,22 @@ private slots:
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // Every word is tried and paused after; the read loops bring the chip's words into BANK and
-    // the page's controls show them.
+    // Every word is tried and paused after, also at slave 0 (where no chip answers here); the
+    // read loops bring the chip's words into BANK and the page's controls show them.
     void bankLoops()
     {
         f.bus.editChip(0, [](FakeMatrixChip &chip) {
             chip.words[3] = 0x0F0F0F;
             chip.words[17] = 0xABCDEF;
         });
-        for (const auto &[command, count, pause] : QList<std::tuple<QString, int, unsigned>>{
-                 {"Read_all1", 15, 100}, {"Write_all", 15, 100}, {"Read_all2", 4, 500}}) {
+        for (const auto &[command, sa, count, pause] :
+             QList<std::tuple<QString, int, int, unsigned>>{{"Read_all2", 0, 4, 500},
+                                                            {"Read_all1", 1, 15, 100},
+                                                            {"Write_all", 1, 15, 100},
+                                                            {"Read_all2", 1, 4, 500}}) {
             BoardCommandsFixture::pauses().clear();
-            QCOMPARE(f.run(command), QVariant(true));
+            f.set("SA", sa);
+            QCOMPARE(f.run(command), QVariant(sa != 0));
             QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(count, pause));
             QCOMPARE(widgetsOutOfStep(f.page(), "BANK").join(" | "), QString());
         }

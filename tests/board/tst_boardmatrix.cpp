@@ -204,6 +204,8 @@ private slots:
         QCOMPARE(f.load(1, 24, 2, 12, {}), 0);
         QCOMPARE(page()->deviceAddressTexts(), QStringList{"1"});
         QCOMPARE(f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>().size(), 1);
+        page()->getAddress(5, 9); // as auto addressing reports them: one row takes the first
+        QCOMPARE(page()->deviceAddressTexts(), QStringList{"5"});
         QVERIFY(slider(24));
 
         const qsizetype first = f.prompt.messages().size();
@@ -269,23 +271,26 @@ private slots:
         }
     }
 
-    // The stepping gives the position slider its range; a jump of several units moves the
-    // pattern one place.
+    // A mode box gives the position slider its range, centred (6 switches, 3 a row; switch
+    // mode at the stepping still set); the stepping then gives it its range; a jump of several
+    // units moves the pattern one place.
     void motion()
     {
         QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
         auto *stepping = f.widget<QComboBox>("cbStepping");
-        for (const auto &[mode, extended, steps, maximum, jump, moved] :
-             QList<std::tuple<const char *, bool, QString, int, int, QString>>{
-                 {"cbByRow", false, "16", 96, 3, "30 10 50 60 40 20"},
-                 {"cbByRowIndependent", false, "64", 384, -1, "20 30 10 50 60 40"},
-                 {"cbBySW", false, "8", 48, 1, "60 10 20 30 40 50"},
-                 {"cbByRow", true, "1", 6, 1, "100 200 0 400 500 300"}}) {
+        for (const auto &[mode, extended, clicked, steps, maximum, jump, moved] :
+             QList<std::tuple<const char *, bool, int, QString, int, int, QString>>{
+                 {"cbByRow", false, 6, "16", 96, 3, "30 10 50 60 40 20"},
+                 {"cbByRowIndependent", false, 3, "64", 384, -1, "20 30 10 50 60 40"},
+                 {"cbBySW", false, 3 * 64, "8", 48, 1, "60 10 20 30 40 50"},
+                 {"cbByRow", true, 6, "1", 6, 1, "100 200 0 400 500 300"}}) {
             selectMode(mode, extended);
             QString ticked; // the three modes exclude each other
             for (const char *other : {"cbByRow", "cbByRowIndependent", "cbBySW"})
                 ticked += box(other)->isChecked() ? other : "";
             QCOMPARE(ticked, QString(mode));
+            QCOMPARE(qMakePair(position()->maximum(), position()->value()),
+                     qMakePair(clicked, clicked / 2));
             stepping->setCurrentIndex(stepping->findText(steps));
             QCOMPARE(position()->maximum(), maximum);
             position()->setValue(2);
@@ -410,11 +415,15 @@ private slots:
         }
     }
 
-    // A loaded script shows its device count and one address row per device, in its order.
+    // A loaded script shows its description, delay, device count and one address row per
+    // device, in its order.
     void csvDeviceRows()
     {
         loadCsv("three.csv", 3, "5,6,7", steps(1, 3));
+        f.widget<QSpinBox>("sbDelay")->setValue(5);
         loadCsv("two.csv", 2, "0,31", steps(1, 2));
+        QCOMPARE(label("lbDescription"), QString("Description: Wave"));
+        QCOMPARE(f.widget<QSpinBox>("sbDelay")->value(), 100);
         QCOMPARE(f.widget<QSpinBox>("sbDevices")->value(), 2);
         QStringList rows;
         for (QLabel *label : f.widget<QWidget>("gbDevices")->findChildren<QLabel *>())
@@ -470,20 +479,21 @@ private slots:
     // previous script's figure does not stay.
     void refusedScripts()
     {
-        const QByteArray addresses24 = QByteArray(23, ',').replace(",", ",1").prepend('1');
+        const auto ones = [](int devices) { // every device at 1
+            return QByteArray(devices - 1, ',').replace(",", ",1").prepend('1');
+        };
         for (const auto &[devices, addresses, rows, copies, text] :
              QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
                  {1, "5", steps(256, 1), 0, "Invalid script: more than 255 steps"},
                  {3, "5,6", steps(1, 3), 0, "Invalid script: fewer addresses than devices"},
                  {1, "256", steps(1, 1), 0, "Invalid script: address outside 0..255"},
-                 {43, QByteArray(42, ',').replace(",", ",1").prepend('1'), steps(255, 43), 0,
-                  "Reached max size 130560 B"},
+                 {43, ones(43), steps(255, 43), 0, "Reached max size 130560 B"},
                  {2, "5", steps(1, 2), 1, "Invalid script: fewer addresses than devices"},
+                 {43, ones(43), steps(255, 43), 1, "Reached max size 130560 B"},
                  {1, "5", steps(1, 1), 256, "Invalid script list: more than 255 scripts"},
-                 {24, addresses24, steps(255, 24), 2,
-                  "Invalid script list: it ends past 0x80050000"},
+                 {24, ones(24), steps(255, 24), 2, "Invalid script list: it ends past 0x80050000"},
                  // 510 blocks each, as many as one script may fill:
-                 {44, QByteArray(43, ',').replace(",", ",1").prepend('1'), steps(247, 44), 2,
+                 {44, ones(44), steps(247, 44), 2,
                   "Invalid script list: it ends past 0x80050000"}}) {
             clearList();
             loadCsv("refused.csv", devices, addresses, rows);
