@@ -171,6 +171,8 @@ private slots:
         large.readLines(wide);
         QCOMPARE(large.map, Grid(12, QVector<quint8>(24, 5)));
         QCOMPARE(large.activeSwitches(), 48);
+        const MatrixConfiguration given(2, 12, 2, 30, Grid(14, QVector<quint8>(30, 5)));
+        QCOMPARE(given.map, large.map);
     }
 
     // Switch numbers, then their duties; a third line or more numbers than switches (4 here)
@@ -377,7 +379,8 @@ private slots:
             {Mode::RowIndependent, false, "20 10 -1"},
             {Mode::ExtendedSwitch, true, "0 10 -1"},
             {Mode::ExtendedRow, false, "20 0 -1"},
-            {Mode::ExtendedRowIndependent, true, "0 10 -1"}};
+            {Mode::ExtendedRowIndependent, true, "0 10 -1"},
+            {Mode::ExtendedRowIndependent, false, "20 0 -1"}};
         for (const auto &[mode, forward, expected] : rows) {
             Rig rig(QStringLiteral("1 2 9"));
             rig.duty = {10, 20, 30};

@@ -306,6 +306,16 @@ private slots:
         // A load in row mode gives the slider the new switch count, centred.
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
+        // A load lays the rows out anew: each row moves on its own, what slides out is lost.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        selectMode("cbByRowIndependent", true);
+        stepping->setCurrentIndex(stepping->findText("1"));
+        position()->setValue(2);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+        setDuties("200 300 100 500 600 400");
+        position()->setValue(3);
+        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is

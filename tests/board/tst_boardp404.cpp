@@ -3,6 +3,7 @@
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
 #include "mainwindow.h"
+#include "qcustomplot.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -11,7 +12,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
-#include <qcustomplot.h>
 
 #include <atomic>
 
@@ -319,6 +319,7 @@ private slots:
                     << QString::number(drawn.count());
             QCOMPARE(numbers.join(' '), QLatin1String(shown));
         }
+        QCOMPARE(plot->graph(0)->dataCount(), 5); // code 19's curve stays
     }
 
     void fading()
