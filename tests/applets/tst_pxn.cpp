@@ -81,13 +81,15 @@ private slots:
     void cleanup() { QCOMPARE(f.bus.violations().size(), m_violations); }
 
     // Exact lines of bank writes ("SA RBA count broadcast frame"): one word, a broadcast of
-    // two, four words; counts 0 and 5 and addresses outside 0..31 send nothing. Bank reads.
+    // two, the bank's last word, four words; counts 0 and 5 and addresses outside 0..31 send
+    // nothing. Bank reads.
     void bankTransfers()
     {
         for (int n = 0; n < 20; ++n)
-            bank.setField(QString("[W%1]").arg(n), n == 13 ? 1 : n == 14 ? 2 : 0);
+            bank.setField(QString("[W%1]").arg(n), n == 13 ? 1 : n == 14 ? 2 : n == 19 ? 3 : 0);
         for (const QString row :
              {"1 13 1 0 0e0755a10d01000046", "0 13 2 1 0e0a5540ad01000002000011",
+              "1 19 1 0 0e0755a11303000042",
               "1 0 4 0 0e1055a1e0000000000000000000000000d4", "1 0 0 0 -", "1 0 5 0 -",
               "-1 13 1 0 -", "32 13 1 1 -"}) {
             const QStringList c = row.split(' ');
@@ -98,6 +100,11 @@ private slots:
         }
         QVERIFY(!f.pxn()->transferBank(bank, -1, 16, true, 0, 0));
         QCOMPARE(f.take(), QList<QByteArray>());
+        // A one-word write leaves the frame window's other data bytes as typed.
+        QVERIFY(f.setItem("Pxn.W_BANK[DATA4]", 0x77));
+        QVERIFY(f.pxn()->transferBank(bank, 1, 13, false, 1, 0));
+        QCOMPARE(f.item("Pxn.W_BANK[DATA4]"), 0x77u);
+        f.take();
         // A read tries four times (lead 0e, then 1c) and stores zeros when all fail.
         f.bus.editChip(1, [](FakeMatrixChip &chip) { chip.words[3] = 0xABCDEF; });
         for (const int failures : {3, 4}) {
