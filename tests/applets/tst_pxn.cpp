@@ -89,9 +89,8 @@ private slots:
             bank.setField(QString("[W%1]").arg(n), n == 13 ? 1 : n == 14 ? 2 : n == 19 ? 3 : 0);
         for (const QString row :
              {"1 13 1 0 0e0755a10d01000046", "0 13 2 1 0e0a5540ad01000002000011",
-              "1 19 1 0 0e0755a11303000042",
-              "1 0 4 0 0e1055a1e0000000000000000000000000d4", "1 0 0 0 -", "1 0 5 0 -",
-              "-1 13 1 0 -", "32 13 1 1 -"}) {
+              "1 19 1 0 0e0755a11303000042", "1 0 4 0 0e1055a1e0000000000000000000000000d4",
+              "1 0 0 0 -", "1 0 5 0 -", "-1 13 1 0 -", "32 13 1 1 -"}) {
             const QStringList c = row.split(' ');
             QCOMPARE(f.pxn()->transferBank(bank, c[0].toInt(), c[1].toInt(), false,
                                            quint8(c[2].toInt()), quint8(c[3].toInt())),

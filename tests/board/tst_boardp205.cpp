@@ -252,7 +252,9 @@ private slots:
         const QStringList bytes = QStringLiteral("VLED1ON VLED2ON VLED1 VLED2 VTEMP VBOOST VBAT "
                                                  "BUCK1_TON_DUR BUCK2_TON_DUR")
                                       .split(' ');
-        for (const auto &[v17, v18] : {qMakePair(0x55, 0x1F), qMakePair(0x2AA, 0xE0)}) {
+        // Alternating bits tell each flag from its neighbours.
+        for (const auto &[v17, v18] : {qMakePair(0x55, 0x55), qMakePair(0x2AA, 0xAA),
+                                       qMakePair(0x55, 0x1F), qMakePair(0x2AA, 0xE0)}) {
             for (int a = 0x0E; a <= 0x16; ++a)
                 setRegister(a, quint16(0x300 + a + v17));
             setRegister(0x17, quint16(v17));
