@@ -386,8 +386,9 @@ private slots:
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // Every word is tried and paused after, also at slave 0 (where no chip answers here); the
-    // read loops bring the chip's words into BANK and the page's controls show them.
+    // Every word is tried and paused after, also at slave 0 (where no chip answers here); no
+    // slave (SA -1) is neither tried nor waited for. The read loops bring the chip's words into
+    // BANK and the page's controls show them.
     void bankLoops()
     {
         f.bus.editChip(0, [](FakeMatrixChip &chip) {
@@ -398,10 +399,11 @@ private slots:
              QList<std::tuple<QString, int, int, unsigned>>{{"Read_all2", 0, 4, 500},
                                                             {"Read_all1", 1, 15, 100},
                                                             {"Write_all", 1, 15, 100},
+                                                            {"Write_all", -1, 0, 100},
                                                             {"Read_all2", 1, 4, 500}}) {
             BoardCommandsFixture::pauses().clear();
             f.set("SA", sa);
-            QCOMPARE(f.run(command), QVariant(sa != 0));
+            QCOMPARE(f.run(command), QVariant(sa > 0));
             QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>(count, pause));
             QCOMPARE(widgetsOutOfStep(f.page(), "BANK").join(" | "), QString());
         }

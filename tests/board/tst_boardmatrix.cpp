@@ -167,6 +167,10 @@ private slots:
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QVERIFY(f.setItem("Board.DCREG[SW3]", 500));
         QCOMPARE(slider(3)->value(), 500);
+        const QList<QSpinBox *> shown = dutyBoxes(); // the switch's box follows its slider
+        QCOMPARE(std::count_if(shown.begin(), shown.end(),
+                               [](QSpinBox *b) { return b->value() == 500; }),
+                 1);
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         QCOMPARE(slider(3)->value() + page()->dcRegister(3), 0);
         // The switches' spin boxes are kept across loads (Qt 6.4 keeps a style-sheet cache
@@ -435,20 +439,22 @@ private slots:
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
     }
 
-    // A double-clicked step opens its values; Save puts the edited values into that step.
+    // A double-clicked step opens its values; Save puts the edited values into that step, the
+    // last switch's too.
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
         QTimer::singleShot(0, [] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 dialog->findChildren<QSpinBox *>().first()->setValue(99);
+                dialog->findChildren<QSpinBox *>().last()->setValue(98);
                 dialog->accept();
             }
         });
         auto *list = f.widget<QListWidget>("listAnimationSteps");
         emit list->itemDoubleClicked(list->item(0));
-        QCOMPARE(page()->currentCsvScript()->steps.value(0).mid(0, 3),
-                 QStringList({"1", "99", "7"}));
+        const QStringList step = page()->currentCsvScript()->steps.value(0);
+        QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
