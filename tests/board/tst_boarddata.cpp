@@ -173,6 +173,9 @@ private slots:
         QCOMPARE(large.activeSwitches(), 48);
         const MatrixConfiguration given(2, 12, 2, 30, Grid(14, QVector<quint8>(30, 5)));
         QCOMPARE(given.map, large.map);
+        // A given map narrower than the grid fills the rest with zeros.
+        const MatrixConfiguration narrow(1, 12, 1, 3, Grid{{1, 2, 3}});
+        QCOMPARE(narrow.map.at(0).mid(0, 5), (QVector<quint8>{1, 2, 3, 0, 0}));
     }
 
     // Switch numbers, then their duties; a third line or more numbers than switches (4 here)

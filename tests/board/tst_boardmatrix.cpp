@@ -320,6 +320,14 @@ private slots:
         setDuties("200 300 100 500 600 400");
         position()->setValue(3);
         QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
+        // A second click takes a mode box back off.
+        QString stillChecked;
+        for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
+            selectMode(name);
+            box(name)->click();
+            stillChecked += box(name)->isChecked() ? name : "";
+        }
+        QCOMPARE(stillChecked, QString());
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is

@@ -306,7 +306,7 @@ private slots:
             f.set(name, value);
         auto *plot = w<QCustomPlot>("plotCH1");
         for (const auto &[code, shown] :
-             {qMakePair(19, "410 606.0 803.0 803 1200 1"), qMakePair(63, "    1200 0")}) {
+             {qMakePair(19, "410 606.0 803.0 803 1200 0 1"), qMakePair(63, "    1200 0 0")}) {
             QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
             setMap("BUCK1_FREQ", code);
             f.page()->updateBuckPlot();
@@ -316,6 +316,7 @@ private slots:
                 numbers << w<QLineEdit>(name)->text();
             numbers << (code == 19 ? QString::number(qRound(curve.at(1)->value)) : QString())
                     << QString::number(plot->yAxis->range().upper)
+                    << QString::number(plot->xAxis->range().lower) // the curve from its start
                     << QString::number(drawn.count());
             QCOMPARE(numbers.join(' '), QLatin1String(shown));
         }
