@@ -135,6 +135,7 @@ private slots:
             QCOMPARE(f.take(), frames(r.frames));
             for (const auto &[name, value] : pairs(r.after))
                 QCOMPARE(f.item(name), value);
+            QCOMPARE(widgetsOutOfStep(f.page(), "SPI_MAPP404").join(" | "), QString());
         }
     }
 
