@@ -386,9 +386,9 @@ private slots:
         QCOMPARE(f.take(), QList<QByteArray>());
     }
 
-    // Every word is tried and paused after, also at slave 0 (where no chip answers here); no
-    // slave (SA -1) is neither tried nor waited for. The read loops bring the chip's words into
-    // BANK and the page's controls show them.
+    // Every word is tried and paused after, also at slave 0 (where no chip answers here);
+    // without a slave (SA -1) nothing is tried or waited for. The read loops bring the chip's
+    // words into BANK and the page's controls show them.
     void bankLoops()
     {
         f.bus.editChip(0, [](FakeMatrixChip &chip) {
