@@ -49,6 +49,15 @@ class TestBoardMatrix : public QObject
     BoardCommandsFixture f;
     Board *page() { return f.page(); }
     QCheckBox *box(const char *name) { return f.widget<QCheckBox>(name); }
+    // The move mode boxes that are checked.
+    QStringList checkedModes()
+    {
+        QStringList checked;
+        for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"})
+            if (box(name)->isChecked())
+                checked << name;
+        return checked;
+    }
     QSlider *position() { return f.widget<QSlider>("slHorizontal"); }
     QSlider *slider(int n) { return f.widget<QSlider>(qPrintable(QString("SW%1").arg(n))); }
 
@@ -290,11 +299,7 @@ private slots:
                  {"cbByRowIndependent", true, 3, "2", 12, -1, "300 0 200 600 0 500"},
                  {"cbByRow", true, 6, "1", 6, 1, "100 200 0 400 500 300"}}) {
             selectMode(mode, extended);
-            QStringList checked; // the mode box alone
-            for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"})
-                if (box(name)->isChecked())
-                    checked << name;
-            QCOMPARE(checked, QStringList{mode});
+            QCOMPARE(checkedModes(), QStringList{mode}); // the mode box alone
             QCOMPARE(qMakePair(position()->maximum(), position()->value()),
                      qMakePair(clicked, clicked / 2));
             stepping->setCurrentIndex(stepping->findText(steps));
@@ -321,13 +326,11 @@ private slots:
         position()->setValue(3);
         QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
         // A second click takes a mode box back off.
-        QString stillChecked;
         for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
             selectMode(name);
             box(name)->click();
-            stillChecked += box(name)->isChecked() ? name : "";
+            QCOMPARE(checkedModes(), QStringList());
         }
-        QCOMPARE(stillChecked, QString());
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is
