@@ -126,6 +126,33 @@ private slots:
         QCOMPARE(board.baudRate(), 9600);
     }
 
+    // A program started with its standard input closed gets descriptor 0 for its port: a
+    // port like any other, whose close frees the device for the next open.
+    void portOnDescriptorZero()
+    {
+        FakeBoard board;
+        struct InputClosed {
+            const int saved = ::dup(0);
+            InputClosed() { ::close(0); }
+            ~InputClosed() { ::dup2(saved, 0), ::close(saved); }
+        };
+        SerialPort port(board.devicePath());
+        SerialPort second(board.devicePath());
+        {
+            const InputClosed closed;
+            QVERIFY(closed.saved > 0);
+            QVERIFY(port.open_port(QString(), 115200));
+            QCOMPARE(port.handle(), 0);
+            QVERIFY(port.setRts(true));
+            board.writeRaw("!");
+            QTRY_COMPARE(port.bytesAvailable(), 1);
+            QVERIFY(port.close());
+            QVERIFY(second.open_port(QString(), 9600));
+            QVERIFY(second.close());
+        }
+        QCOMPARE(board.baudRate(), 9600);
+    }
+
     // Each failed open names the device and the system's reason, and says what to do.
     void failedOpensSayWhy_data()
     {
