@@ -109,6 +109,26 @@ private slots:
         QCOMPARE(title, QString("Project type"));
     }
 
+    // Several choices: "All On" and "All Off" set every box; the answer holds the checked
+    // items as given, from the first row on.
+    void multipleChoice()
+    {
+        const QStringList items{"Logs=1", "ToolA", "ToolB=1"};
+        for (const QString button : {"All On", "All Off", ""}) {
+            whenModal([&](QWidget *dialog) {
+                if (!button.isEmpty())
+                    buttonWithText(dialog, button)->click();
+                clickButton(dialog, QDialogButtonBox::Ok);
+            });
+            bool ok = false;
+            const QStringList expected = button == "All On"    ? items
+                                         : button == "All Off" ? QStringList()
+                                                               : QStringList{"Logs=1", "ToolB=1"};
+            QCOMPARE(prompt.getChoices("Select windows", items, &ok), expected);
+            QVERIFY(ok);
+        }
+    }
+
     void messageReturnsClickedButton()
     {
         QString texts;

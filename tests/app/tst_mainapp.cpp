@@ -283,6 +283,7 @@ private slots:
         QCOMPARE(window()->statusText(), SimulationMark);
         QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
         QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
 
@@ -327,6 +328,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));
         tool(2)->showWindow();
