@@ -334,6 +334,19 @@ private slots:
         }
     }
 
+    // A reply to a client that has gone away closes the connection.
+    void replyToAGoneClientCloses()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+        ::close(pair[1]);
+        connection.write("sA\n");
+        QVERIFY(!connection.isOpen());
+        QTRY_COMPARE(closed.count(), 1);
+    }
+
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first
     // server goes on serving; a failed listen is reported.
     void pipeInUseAsksForAnotherName()

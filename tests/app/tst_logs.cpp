@@ -14,6 +14,7 @@
 #include <QDate>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -69,6 +70,19 @@ private slots:
                                      "118:#808000", "1000:#008080"};
         for (const QString &c : colours)
             QCOMPARE(Logs::colorOfLevel(c.section(':', 0, 0).toInt()), c.section(':', 1));
+    }
+
+    // Every control of the log window has its place in the window's layout.
+    void controlsAreLaidOut()
+    {
+        int controls = 0;
+        for (QWidget *w : logs->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow())
+                continue; // the list's context menu
+            QVERIFY2(logs->layout()->indexOf(w) >= 0, qPrintable(w->metaObject()->className()));
+            ++controls;
+        }
+        QCOMPARE(controls, 6);
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per

@@ -356,6 +356,12 @@ private slots:
         const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
         QCOMPARE(window()->statusText(), text);
         QCOMPARE(window()->statusLabel()->toolTip(), text);
+        board.setValue("A", "6");
+        board.setAnswerDelay(50); // "write" waits for the answer
+        QVariant answer, command("get A");
+        QVERIFY(app->run("write", command, &answer));
+        QCOMPARE(answer.toByteArray(), QByteArray("A=6\n"));
+        board.setAnswerDelay(0);
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());

@@ -69,6 +69,7 @@ private slots:
         const QPixmap picture = r->window.findChild<QLabel *>("lbPicture")->pixmap();
         QCOMPARE(picture.size(), QSize(96, 96));
         QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
+        QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);

@@ -104,6 +104,13 @@ private slots:
         }
         QCOMPARE(all, sent);
         QCOMPARE(port.bytesAvailable(), 0);
+        // A read of no bytes takes none; reading all takes what is waiting.
+        board.writeRaw("z!");
+        QTRY_COMPARE(port.bytesAvailable(), 2);
+        QCOMPARE(port.read(all, 0), 0);
+        QCOMPARE(port.readAll(all), 2);
+        QCOMPARE(all, QByteArray("z!"));
+        QCOMPARE(port.readAll(all), 0);
     }
 
     // A second open fails as busy, for root too, and leaves the first one's settings alone.
