@@ -3,8 +3,10 @@
 // window and each page of the board form is shown at the form's size, and every label,
 // button, check box, radio button, group title, combo item and line-edit or spin-box value
 // wider than the room its widget gives it, or hidden under a sibling stacked above it, is
-// listed. With KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool
-// window there (the board's shows its Animation tab).
+// listed (a wrapping label's longest word and its lines). The texts that the program sets at
+// run time into labels of a fixed size fit too, and every button style's disabled text keeps a
+// contrast of 3:1 to its button. With KVL_FORM_SHOTS naming a folder, the test also writes a
+// picture of each tool window there (the board's shows its Animation tab).
 #include "contrast.h"
 #include "formfont.h"
 #include "logs.h"
@@ -334,7 +336,6 @@ private slots:
             probe.setText(QString());
             const QImage blank = probe.grab().toImage();
             const double contrast = Contrast::ofText(text, blank);
-            qInfo() << shown->objectName() << contrast;
             if (contrast < 3)
                 faint << QStringLiteral("%1 %2").arg(shown->objectName()).arg(contrast);
         }
