@@ -12,11 +12,13 @@
 
 #include <QClipboard>
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QtTest>
 
 #include <functional>
@@ -240,6 +242,33 @@ private slots:
         Beeper::stopAll();
         QTRY_VERIFY_WITH_TIMEOUT(longBeep.isNull(), 10000);
         ToneOutput::install(&tones);
+    }
+
+    // Quitting stops the error beep under way: the tone playing is cut short and the rest of
+    // the pattern is not played.
+    void quittingStopsTheErrorBeep()
+    {
+        struct HeldTones : RecordingTones {
+            void play(int frequencyHz, int durationMs) override
+            {
+                RecordingTones::play(frequencyHz, durationMs);
+                started.release();
+                const QDeadlineTimer limit(3000);
+                while (!QThread::currentThread()->isInterruptionRequested() && !limit.hasExpired())
+                    QThread::msleep(5);
+                cut.storeRelaxed(QThread::currentThread()->isInterruptionRequested());
+            }
+            QSemaphore started;
+            QAtomicInt cut;
+        } held;
+        ToneOutput::install(&held);
+        logs->hornButton()->setChecked(true);
+        logs->slot_addLog(-1, QStringLiteral("failure before quitting"));
+        QVERIFY(held.started.tryAcquire(1, 10000));
+        app->shutdown();
+        ToneOutput::install(&tones);
+        QCOMPARE(held.played(), (Tones{{1000, 100}}));
+        QCOMPARE(held.cut.loadRelaxed(), 1);
     }
 
     // A pattern still playing when the window goes finishes before it: the tone output it
