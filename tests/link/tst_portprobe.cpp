@@ -226,6 +226,44 @@ private slots:
         QVERIFY(probe.isStopped());
     }
 
+    // A connection the user asked for that cannot open its port says why in the log window,
+    // whether logging is on or not: a missing device, a port another program holds, a file
+    // that is no terminal, a terminal the user may not open.
+    void failedConnectSaysWhy_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "ttyUSB77" << Missing;
+        QTest::newRow("held") << "" << Busy;
+        QTest::newRow("no terminal") << "/dev/null"
+                                     << "Inappropriate ioctl for device (not a serial device)";
+        QTest::newRow("refused") << "refused" << Denied;
+    }
+    void failedConnectSaysWhy()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, reason);
+        LinkFixture f(quickTiming());
+        ControlBoard other(quickTiming()); // a second instance on the same board
+        QVERIFY(other.connectBoard(f.board.devicePath()));
+        QVERIFY(::chmod(QFile::encodeName(f.board.devicePath()), 0666) == 0);
+        if (port.isEmpty())
+            port = f.board.devicePath();
+        else if (port == "refused")
+            QVERIFY(::chmod(QFile::encodeName(port = f.board.devicePath()), 0600) == 0);
+        bool connected;
+        {
+            AsNobody::Effective nobody;
+            connected = f.link.connectBoard(port);
+        }
+        QVERIFY(!connected && !f.link.isConnected());
+        const QString path = SerialPort::devicePath(port);
+        QCOMPARE(f.log.entries(), (QList<QPair<int, QString>>{
+                                      {ControlBoard::LevelRxErr,
+                                       QStringLiteral("Cannot open %1: %2").arg(path, reason)}}));
+        QVERIFY(other.isConnected());
+    }
+
     // A connection right after the start meets the probe on its port: the probe lets go at
     // once and lists the port without opening it again, and the connection succeeds. Made as
     // an unprivileged user, whom the exclusive flag of the probe's open would turn away.
