@@ -83,12 +83,10 @@ public:
     void setBuck2Enabled(bool on) override;
     // ----- layout: further public members below -----
 
-
     // ===== matrix motion (board_motion*.cpp) =====
     bool setDcRegister(quint8 switchNumber, quint16 value);
     quint16 dcRegister(quint8 switchNumber);
     // ----- motion: further public members below -----
-
 
     // ===== live sending and flash image (board_livesend*.cpp, board_flash*.cpp) =====
     bool readBankRegister(int word);
@@ -109,10 +107,8 @@ public:
     // frame bytes in hex.
     static QByteArray mapCommand(int address, const char *modeAndKind, const QByteArray &frame);
 
-
     // ===== command handler (board_commands*.cpp) =====
     // ----- commands: further public members below -----
-
 
     // ===== hardware set-up and driver detection (board_setup*.cpp) =====
     void setupHardware();
@@ -126,7 +122,6 @@ public:
         quint16 peak2;
     };
     DriverRatings driverRatings() const;
-
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
     void sendPwmSettings(int channel, quint16 duty, unsigned frequency);
@@ -153,7 +148,6 @@ public:
     // Y-axis top of a current plot for a peak current in mA.
     static int buckPlotTop(double peakMilliamps);
 
-
     // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
     // ----- animation: further public members below -----
     // The script shown in the Animation tab, the scripts of the list table in row order and the
@@ -171,7 +165,6 @@ public:
     class QDialog *execStepDialog(const QStringList &row);
     // The layout below top that holds w as one of its own items, or null.
     static class QLayout *findLayoutOf(QWidget *w, QLayout *top);
-
 
 public slots:
     // Status page: raw measurement codes shown as physical values.
@@ -193,7 +186,6 @@ public slots:
     void addressChangedSlot();
     // ----- layout: further slots below -----
 
-
     // ===== motion slots =====
     void on_slHorizontal_valueChanged(int value);
     void on_slHorizontal_actionTriggered(int action);
@@ -204,7 +196,6 @@ public slots:
     // The stepping combo's text; named apart from the by-name connection, which has no text
     // signal to match in Qt 6.
     void steppingChanged(const QString &text);
-
 
     // ===== pattern, effect and device-action slots =====
     void pattern1();
@@ -224,19 +215,16 @@ public slots:
     void on_comboBox_currentIndexChanged(int index);
     // ----- effects: further slots below -----
 
-
     // ===== live-sending slots =====
     void sendData();
     void sendFWData();
     void on_cbBroadcast_clicked(bool checked);
     // ----- livesend: further slots below -----
 
-
     // ===== set-up slots =====
     void on_pbLVDSEN_clicked();
     void on_pbLVDSDIS_clicked();
     // ----- setup: further slots below -----
-
 
     // ===== power-stage slots =====
     bool MemoryRead(QStringList addresses);
@@ -298,7 +286,6 @@ public slots:
     void calculateBUCK1_I_AVG();
     void calculateBUCK2_I_AVG();
 
-
     // ===== animation-script slots =====
     void on_pbFlashMCU_clicked();
     void on_sbDelay_valueChanged(int value);
@@ -319,7 +306,6 @@ public slots:
     void on_tableAnimationScripts_cellDoubleClicked(int row, int column);
     void on_pbSaveScript_clicked();
     void on_pbLoadScript_clicked();
-
 
 private:
     void initUi();
@@ -356,12 +342,10 @@ private:
     void setBuckEnabled(int channel, bool on);
     void setAllDuty(int duty);
 
-
     // ----- motion: private members below -----
     void connectMotionControls();
     void applyStepping(const QString &text);
     void connectPositionSlider();
-
 
     // ----- effects: private members below -----
     // How the patterns lay their shapes on the matrix, chosen by the mode check boxes.
@@ -387,7 +371,6 @@ private:
     int targetDeviceRow();
     QWidget *deviceWidget(int row, const char *accessibleName) const;
 
-
     // ----- livesend: private members below -----
     friend struct LiveSendProbe; // tests set the matrix and run the passes' pieces
     // The device rows' addresses in row order; a text that is no number counts as 0.
@@ -402,7 +385,6 @@ private:
     PhaseCalculator *phaseCalculator(int address);
     void sendDeviceRow(int d, int address);
     void broadcastMapEnable();
-
 
     // ----- commands: private members below -----
     // One named command: its help text, whether the dispatch goes on after it (so a call
@@ -436,8 +418,7 @@ private:
     bool sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame);
 
     // Power-stage commands (board_powercommands.cpp).
-    void readAdcVoltage(int address, const QString &field, double voltsPerCount,
-                        Variable &target);
+    void readAdcVoltage(int address, const QString &field, double voltsPerCount, Variable &target);
     bool readLedVoltage(int channel);
     bool readP205Status();
     void restartBoost();
@@ -445,7 +426,6 @@ private:
     unsigned readP205(int address, bool *ok = nullptr);
     void setP205Image(int address, quint16 value);
     void setStatusField(const QString &field, unsigned value);
-
 
     // ----- setup: private members below -----
     void configureDriver();
@@ -458,12 +438,15 @@ private:
     void takeDriverRatings(bool p404);
     void setDriverRatings(const DriverRatings &ratings);
 
-
     // ----- power: private members below -----
     friend struct PowerProbe; // tests reach the driver ratings and the button flag
     // KVL52205 page
     void connectPowerDials();
     void updateP205Image(int address, int shift, int width, unsigned value);
+    void writeP205Word(int address, quint16 word);
+    static bool isP205Item(const QString &item);
+    void writeP205Item(const QString &item);
+    void showP205Image();
     void showBuckThreshold(int channel, int code);
     void setBuckOffTime(int channel, int code, bool writeChip);
     void typedBuckOffTime(int channel);
@@ -485,13 +468,12 @@ private:
     void setP404BoostVoltage(int code);
     void followP404Word(int address);
     void setP404Field(const char *field, int value, int address);
-    void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
+    void chooseP404Field(const char *field, int index, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
     void buckEnableP404(int channel, bool checked);
     void buckEnableFromApplication(int channel, bool checked);
     void calculateBuckAverage(int channel);
     void updateBuckChannel(int channel);
-
 
     // ----- animation: private members below -----
     void connectScriptEditor();
@@ -507,8 +489,6 @@ private:
     void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);
     void readNtcOf(int address, int field);
-
-
 
     Ui::Board *ui = nullptr;
     SpiP205 *spiP205 = nullptr;
