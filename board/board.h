@@ -83,10 +83,12 @@ public:
     void setBuck2Enabled(bool on) override;
     // ----- layout: further public members below -----
 
+
     // ===== matrix motion (board_motion*.cpp) =====
     bool setDcRegister(quint8 switchNumber, quint16 value);
     quint16 dcRegister(quint8 switchNumber);
     // ----- motion: further public members below -----
+
 
     // ===== live sending and flash image (board_livesend*.cpp, board_flash*.cpp) =====
     bool readBankRegister(int word);
@@ -107,8 +109,10 @@ public:
     // frame bytes in hex.
     static QByteArray mapCommand(int address, const char *modeAndKind, const QByteArray &frame);
 
+
     // ===== command handler (board_commands*.cpp) =====
     // ----- commands: further public members below -----
+
 
     // ===== hardware set-up and driver detection (board_setup*.cpp) =====
     void setupHardware();
@@ -122,6 +126,7 @@ public:
         quint16 peak2;
     };
     DriverRatings driverRatings() const;
+
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
     void sendPwmSettings(int channel, quint16 duty, unsigned frequency);
@@ -148,6 +153,7 @@ public:
     // Y-axis top of a current plot for a peak current in mA.
     static int buckPlotTop(double peakMilliamps);
 
+
     // ===== animation scripts (board_script*.cpp, board_csvflash*.cpp) =====
     // ----- animation: further public members below -----
     // The script shown in the Animation tab, the scripts of the list table in row order and the
@@ -165,6 +171,7 @@ public:
     class QDialog *execStepDialog(const QStringList &row);
     // The layout below top that holds w as one of its own items, or null.
     static class QLayout *findLayoutOf(QWidget *w, QLayout *top);
+
 
 public slots:
     // Status page: raw measurement codes shown as physical values.
@@ -186,6 +193,7 @@ public slots:
     void addressChangedSlot();
     // ----- layout: further slots below -----
 
+
     // ===== motion slots =====
     void on_slHorizontal_valueChanged(int value);
     void on_slHorizontal_actionTriggered(int action);
@@ -196,6 +204,7 @@ public slots:
     // The stepping combo's text; named apart from the by-name connection, which has no text
     // signal to match in Qt 6.
     void steppingChanged(const QString &text);
+
 
     // ===== pattern, effect and device-action slots =====
     void pattern1();
@@ -215,16 +224,19 @@ public slots:
     void on_comboBox_currentIndexChanged(int index);
     // ----- effects: further slots below -----
 
+
     // ===== live-sending slots =====
     void sendData();
     void sendFWData();
     void on_cbBroadcast_clicked(bool checked);
     // ----- livesend: further slots below -----
 
+
     // ===== set-up slots =====
     void on_pbLVDSEN_clicked();
     void on_pbLVDSDIS_clicked();
     // ----- setup: further slots below -----
+
 
     // ===== power-stage slots =====
     bool MemoryRead(QStringList addresses);
@@ -286,6 +298,7 @@ public slots:
     void calculateBUCK1_I_AVG();
     void calculateBUCK2_I_AVG();
 
+
     // ===== animation-script slots =====
     void on_pbFlashMCU_clicked();
     void on_sbDelay_valueChanged(int value);
@@ -306,6 +319,7 @@ public slots:
     void on_tableAnimationScripts_cellDoubleClicked(int row, int column);
     void on_pbSaveScript_clicked();
     void on_pbLoadScript_clicked();
+
 
 private:
     void initUi();
@@ -342,10 +356,12 @@ private:
     void setBuckEnabled(int channel, bool on);
     void setAllDuty(int duty);
 
+
     // ----- motion: private members below -----
     void connectMotionControls();
     void applyStepping(const QString &text);
     void connectPositionSlider();
+
 
     // ----- effects: private members below -----
     // How the patterns lay their shapes on the matrix, chosen by the mode check boxes.
@@ -371,6 +387,7 @@ private:
     int targetDeviceRow();
     QWidget *deviceWidget(int row, const char *accessibleName) const;
 
+
     // ----- livesend: private members below -----
     friend struct LiveSendProbe; // tests set the matrix and run the passes' pieces
     // The device rows' addresses in row order; a text that is no number counts as 0.
@@ -385,6 +402,7 @@ private:
     PhaseCalculator *phaseCalculator(int address);
     void sendDeviceRow(int d, int address);
     void broadcastMapEnable();
+
 
     // ----- commands: private members below -----
     // One named command: its help text, whether the dispatch goes on after it (so a call
@@ -418,7 +436,8 @@ private:
     bool sendMapCommand(quint8 address, const char *modeKind, const QByteArray &frame);
 
     // Power-stage commands (board_powercommands.cpp).
-    void readAdcVoltage(int address, const QString &field, double voltsPerCount, Variable &target);
+    void readAdcVoltage(int address, const QString &field, double voltsPerCount,
+                        Variable &target);
     bool readLedVoltage(int channel);
     bool readP205Status();
     void restartBoost();
@@ -426,6 +445,7 @@ private:
     unsigned readP205(int address, bool *ok = nullptr);
     void setP205Image(int address, quint16 value);
     void setStatusField(const QString &field, unsigned value);
+
 
     // ----- setup: private members below -----
     void configureDriver();
@@ -437,6 +457,7 @@ private:
     void announceDriver(const QString &text);
     void takeDriverRatings(bool p404);
     void setDriverRatings(const DriverRatings &ratings);
+
 
     // ----- power: private members below -----
     friend struct PowerProbe; // tests reach the driver ratings and the button flag
@@ -475,6 +496,7 @@ private:
     void calculateBuckAverage(int channel);
     void updateBuckChannel(int channel);
 
+
     // ----- animation: private members below -----
     void connectScriptEditor();
     void addDeviceRow();
@@ -488,6 +510,8 @@ private:
     void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);
     void readNtcOf(int address, int field);
+
+
 
     Ui::Board *ui = nullptr;
     SpiP205 *spiP205 = nullptr;
