@@ -13,6 +13,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "portscan.h"
+#include "portwatch.h"
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "variantutil.h"
@@ -241,6 +242,10 @@ void MainApp::createControlBoard()
     connect(m_controlBoard, &ControlBoard::signal_connected, this, &MainApp::slot_connected);
     m_portScan = new PortScan(this);
     connect(m_portScan, &PortScan::signal_done, this, &MainApp::slot_portsProbed);
+    m_controlBoard->setPortPaths(m_portPaths);
+    m_portWatch = new PortWatch(this);
+    m_portWatch->watch(m_portPaths.devDir);
+    connect(m_portWatch, &PortWatch::signal_changed, this, &MainApp::slot_portsChanged);
 }
 
 void MainApp::start()
@@ -423,13 +428,15 @@ void MainApp::disconnectBoard()
 
 bool MainApp::rescanPorts()
 {
-    if (!m_controlBoard)
+    if (!m_controlBoard || m_shutDown)
         return true;
     std::function<QStringList()> probe = m_portProbe;
     if (!probe) {
         probe = [board = m_controlBoard]() { return board->findPorts(); };
     }
-    if (m_portScan->start(probe) && m_mainWindow)
+    if (!m_portScan->start(probe))
+        m_rescanWanted = true;
+    else if (m_mainWindow)
         m_mainWindow->setStatusText(ProbingText);
     return true;
 }
@@ -437,6 +444,28 @@ bool MainApp::rescanPorts()
 void MainApp::setPortProbe(const std::function<QStringList()> &probe)
 {
     m_portProbe = probe;
+}
+
+void MainApp::setPortPaths(const PortPaths &paths)
+{
+    m_portPaths = paths;
+}
+
+void MainApp::slot_portsChanged()
+{
+    if (isConnected())
+        m_rescanWanted = true;
+    else
+        rescanPorts();
+}
+
+// A probe asked for meanwhile runs now, unless connected (then at the disconnection).
+void MainApp::rescanIfWanted()
+{
+    if (!m_rescanWanted || isConnected())
+        return;
+    m_rescanWanted = false;
+    rescanPorts();
 }
 
 void MainApp::slot_portsProbed(const QStringList &ports)
@@ -450,6 +479,7 @@ void MainApp::slot_portsProbed(const QStringList &ports)
         m_mainWindow->setPortName(current);
     if (m_mainWindow->statusText() == ProbingText)
         m_mainWindow->setStatusText(QString());
+    rescanIfWanted();
 }
 
 QString MainApp::firmwareStatusText() const
@@ -486,6 +516,8 @@ void MainApp::slot_connected()
 void MainApp::slot_disconnected()
 {
     disconnectApplets();
+    // The link counts as connected until its signal has been handled.
+    QMetaObject::invokeMethod(this, &MainApp::rescanIfWanted, Qt::QueuedConnection);
     if (!m_mainWindow)
         return;
     // The simulation mark holds only while the simulation runs.

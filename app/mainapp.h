@@ -2,6 +2,7 @@
 
 #include "linkhost.h"
 #include "logs.h"
+#include "portprobe.h"
 #include "requesthandler.h"
 
 #include <QByteArray>
@@ -21,6 +22,7 @@ class DialogProgressBar;
 class LocalServer;
 class MainWindow;
 class PortScan;
+class PortWatch;
 class PythonRunner;
 
 // The program's one application object. It starts and stops the program, owns the pipe
@@ -97,11 +99,14 @@ public:
     bool isLogComm() const;
     bool connectBoard(const QString &port);
     void disconnectBoard();
-    // Starts the port probe unless one is under way; the list fills in when it is done.
+    // Starts the port probe; the list fills in when it is done. One asked for while another
+    // runs follows it.
     bool rescanPorts();
     // The probe behind rescanPorts, which lists the ports that a board answers on; tests
     // install a slow one. Runs on a thread of its own.
     void setPortProbe(const std::function<QStringList()> &probe);
+    // Where the serial devices are listed and watched; set before init().
+    void setPortPaths(const PortPaths &paths);
     void disconnectApplets();
     void closeAll();
     void closeAllButActive();
@@ -139,6 +144,8 @@ public slots:
     void slot_disconnected();
     void slot_connected();
     void slot_portsProbed(const QStringList &ports);
+    // A serial device came or went: the list is probed again, once disconnected.
+    void slot_portsChanged();
 
 signals:
     void signal_log(int level, const QString &text);
@@ -163,6 +170,7 @@ private:
     Applet *appletOfName(const QStringList &parts) const;
     QString firmwareStatusText() const;
     void flushReplies();
+    void rescanIfWanted();
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;
@@ -178,6 +186,9 @@ private:
     PythonRunner *m_pythonRunner = nullptr;
     PortScan *m_portScan = nullptr;
     std::function<QStringList()> m_portProbe;
+    PortPaths m_portPaths;
+    PortWatch *m_portWatch = nullptr;
+    bool m_rescanWanted = false;
     bool m_started = false;
     bool m_shutDown = false;
 };
