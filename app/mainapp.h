@@ -61,6 +61,16 @@ public:
 
     // The tool applets, in table order; set before init().
     void setAppletFactories(const QList<AppletFactory> &factories);
+    // The project types, the first the default.
+    static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
+    // Before init(): the project type to take without asking (empty: ask).
+    void setProjectTypeChoice(const QString &type);
+    // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
+    // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
+    // and each is noted on standard error as well as in the log.
+    void setUnattended(bool on);
+    // Whether windows shown on the running platform can be seen (not "offscreen" or "minimal").
+    static bool platformShowsWindows();
 
     // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
     // (exit code 0).
@@ -161,12 +171,14 @@ private:
     void placeMainWindow();
     void showMainWindow();
     void askProjectType();
+    void installPromptNotes();
     void createApplets();
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
     void getInternal(const QString &name, QVariant *result);
-    void runInternal(const QString &command, const QVariant &args, QVariant *result);
+    bool runInternal(const QString &command, const QVariant &args, QVariant *result);
+    bool openPort(const QVariant &args);
     Applet *appletOfName(const QStringList &parts) const;
     QString firmwareStatusText() const;
     void flushReplies();
@@ -178,6 +190,8 @@ private:
     QHash<QString, QVariant> m_options;
     MainWindow *m_mainWindow = nullptr;
     QString m_projectType;
+    QString m_projectTypeChoice;
+    bool m_unattended = false;
 
     QList<AppletFactory> m_factories;
     QList<Applet *> m_applets;
