@@ -31,6 +31,10 @@ namespace
 
 // Lines of levels beyond Qt's table of global colours.
 const QColor HighTraceColor(Qt::darkCyan);
+// The pipe's trace lines: Qt's cyan (its place in the table) is too faint on white.
+constexpr int PipeTraceLevel = 110;
+const QColor PipeTraceColor(0, 112, 140);
+const QSize FormSize(535, 367);
 
 } // namespace
 
@@ -57,7 +61,7 @@ Logs::~Logs()
 void Logs::setupUi()
 {
     setObjectName(QStringLiteral("Logs"));
-    resize(535, 367);
+    resize(FormSize);
     setWindowIcon(QIcon(QStringLiteral(":/buttons/log")));
     setWindowTitle(QStringLiteral("Logs"));
 
@@ -88,7 +92,7 @@ void Logs::setupUi()
     m_horn->setChecked(true);
     m_horn->setFixedSize(23, 23);
     m_statusLabel = new QLabel;
-    m_statusLabel->setFixedWidth(120);
+    m_statusLabel->setMinimumWidth(120); // grows with the counts
 
     createContainer(DockContainer, MainApp::instance()->mainWindow());
 
@@ -103,6 +107,11 @@ void Logs::setupUi()
     connect(pbClear, &QPushButton::clicked, this, &Logs::slot_pbClear_clicked);
     connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
     connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
+}
+
+QSize Logs::sizeHint() const
+{
+    return FormSize;
 }
 
 bool Logs::init()
@@ -140,6 +149,8 @@ QString Logs::colorOfLevel(int level)
         return QStringLiteral("black");
     if (level <= 100)
         return QStringLiteral("magenta");
+    if (level == PipeTraceLevel)
+        return PipeTraceColor.name();
     if (level <= 119)
         return QColor(Qt::GlobalColor(level - 100)).name();
     return HighTraceColor.name();
@@ -186,7 +197,8 @@ void Logs::followNewest()
     if (!m_followPending)
         return;
     m_followPending = false;
-    m_list->setCurrentRow(m_list->count() - 1);
+    // Not selected: the selection's background would hide the level colours.
+    m_list->followLastRow();
 }
 
 void Logs::countAndAlert(int level, const QString &text)

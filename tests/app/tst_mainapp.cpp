@@ -5,17 +5,20 @@
 #include "tst_shellfixture.h"
 
 #include "activeappletprovider.h"
+#include "appletscroll.h"
 #include "bootloader.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
+#include "logrecorder.h"
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "myswitch.h"
+#include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
 #include "testfiles.h"
@@ -150,7 +153,7 @@ private slots:
     {
         for (int i : {1, 2}) {
             auto *sub = qobject_cast<QMdiSubWindow *>(tool(i)->container());
-            QVERIFY(sub && tool(i)->builtIn == sub && tool(i)->parentWidget() == sub);
+            QVERIFY(sub && tool(i)->builtIn == sub && AppletScroll::appletOf(sub) == tool(i));
             QVERIFY(window()->mdiArea()->subWindowList().contains(sub));
             QVERIFY(!tool(i)->testAttribute(Qt::WA_WState_Polished));
         }
@@ -166,10 +169,27 @@ private slots:
         QCOMPARE(area.sizeHint(), hint);
     }
 
-    // The main window as large as the screen allows, less the frame the preferred size
-    // assumes (the frame cut to the area, then placed centred or at the edge where it is
-    // cut), with its menus and its lamps (activity lamps go out by
-    // themselves; the connection lamp shows the stream).
+    // A tool window's place within the visible area: one that fits stays; one beyond an edge
+    // moves in; one larger than the area is cut to it, no smaller than its minimum.
+    void windowWithinArea()
+    {
+        const QRect area(0, 0, 1000, 700);
+        const QList<std::tuple<QRect, QSize, QRect>> cases = {
+            {QRect(10, 20, 300, 200), QSize(), QRect(10, 20, 300, 200)},
+            {QRect(0, 0, 1000, 700), QSize(), QRect(0, 0, 1000, 700)},
+            {QRect(900, 650, 300, 200), QSize(), QRect(700, 500, 300, 200)},
+            {QRect(-50, -5, 300, 200), QSize(), QRect(0, 0, 300, 200)},
+            {QRect(100, 100, 1415, 1008), QSize(), QRect(0, 0, 1000, 700)},
+            {QRect(100, 100, 601, 785), QSize(601, 0), QRect(100, 0, 601, 700)},
+            {QRect(500, 100, 1200, 300), QSize(1200, 300), QRect(0, 100, 1200, 300)}};
+        for (const auto &[window, minimum, placed] : cases)
+            QCOMPARE(WindowPlacement::within(area, window, minimum), placed);
+    }
+
+    // The placement helpers (the frame cut to the area, then placed centred or at the edge
+    // where it is cut); the main window maximized on a screen smaller than its frame, with its
+    // menus and its lamps (activity lamps go out by themselves; the connection lamp shows the
+    // stream).
     void mainWindow()
     {
         const QList<QPair<QRect, QRect>> placements = {
@@ -182,8 +202,9 @@ private slots:
             const QSize size = WindowPlacement::frameSize(available, QSize(1445, 1000));
             QCOMPARE(QRect(WindowPlacement::frameTopLeft(available, size), size), placed);
         }
-        QVERIFY(SmallScreen.contains(window()->frameGeometry()));
-        QCOMPARE(window()->size(), QSize(1361, 743));
+        // The preferred frame does not fit this screen: the window is maximized.
+        QVERIFY(window()->isMaximized());
+        QCOMPARE(window()->frameGeometry(), SmallScreen);
 
         QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
         QCOMPARE(actionTexts(window()->menuBar()),
@@ -373,6 +394,33 @@ private slots:
         QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
     }
 
+    // "open" takes only a typed string: text that is no typed value, a number, no value or two
+    // values connect nothing, answer 0 and log how to write the port. No other command runs on
+    // an argument that does not decode.
+    void openTakesTypedString()
+    {
+        const QString pipe = PipeClient::programPipe();
+        LogRecorder log(app);
+        for (const QByteArray batch : {"run\topen\t/dev/pts/5\n", "run\topen\ti5\n", "run\tOPEN\n",
+                                       "run\topen\tsmockup\tsx\n"}) {
+            log.clear();
+            QCOMPARE(PipeClient::exchange(pipe, batch), QByteArray("i0"));
+            QVERIFY(!app->isConnected());
+            QVERIFY2(log.contains("run open takes the port as a typed string, e.g. s/dev/ttyUSB0"),
+                     batch.constData());
+        }
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
+        const qsizetype commands = tool(2)->commands.size();
+        log.clear();
+        QCOMPARE(PipeClient::exchange(pipe, "run\tToolB.Blink\tiabc\nrun\twrite\tx0g\n"
+                                            "run\tToolB.Blink\ti1\tf\nrun\tToolB.Blink\ti1\n"),
+                 QByteArray("err\nerr\nerr\nsdone:Blink"));
+        QCOMPARE(tool(2)->commands.size(), commands + 1);
+        QCOMPARE(log.starting("Pipe request \"run ").size(), 3);
+        QVERIFY(app->isConnected());
+        app->disconnectBoard();
+    }
+
     // The speed list sets the link's rate; an older firmware's status line is red and the
     // update window opens when accepted (not offered with "ignore_version"). The link's side
     // of both: tests/link.
@@ -508,18 +556,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    const QString config = QDir::current().absoluteFilePath("small-screen.json");
-    const QByteArray screens =
-        QStringLiteral("{\"screens\":[{\"name\":\"small\",\"x\":%1,\"y\":%2,\"width\":%3,"
-                       "\"height\":%4,\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
-            .arg(SmallScreen.x())
-            .arg(SmallScreen.y())
-            .arg(SmallScreen.width())
-            .arg(SmallScreen.height())
-            .toUtf8();
-    if (!TestFiles::write(config, screens))
+    if (!ScreenConfig::use(SmallScreen))
         return 2;
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
     QApplication application(argc, argv);
     TestMainApp test;
     return QTest::qExec(&test, argc, argv);

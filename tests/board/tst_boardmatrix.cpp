@@ -5,6 +5,7 @@
 #include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
+#include "scriptcsv.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,23 +25,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-namespace
-{
-
-// Step rows of devices x 12 cells, alternating between values a and b (no repeats).
-QByteArray steps(int count, int devices, int a = 7, int b = 8)
-{
-    QByteArray out;
-    for (int s = 1; s <= count; ++s)
-        out +=
-            QByteArray::number(s) +
-            QByteArray(12 * devices, ',')
-                .replace(",", s % 2 ? "," + QByteArray::number(a) : "," + QByteArray::number(b)) +
-            "\n";
-    return out;
-}
-
-} // namespace
+using ScriptCsv::steps;
 
 class TestBoardMatrix : public QObject
 {
@@ -109,22 +94,21 @@ class TestBoardMatrix : public QObject
         hint->setReadOnly(true);
         return undoable;
     }
-    // A label's whole text: its tool tip when it shows the text elided, which must fit.
+    // A label's text, marked "<cut>" unless it shows it whole (a wrapping label on its lines).
     QString wholeText(const char *name)
     {
         const QLabel *shown = f.widget<QLabel>(name);
-        if (shown->fontMetrics().horizontalAdvance(shown->text()) > shown->width())
-            return "<cut> " + shown->text();
-        return shown->toolTip().isEmpty() ? shown->text() : shown->toolTip();
+        const bool cut = shown->wordWrap() ? shown->heightForWidth(shown->width()) > shown->height()
+                                           : shown->fontMetrics().horizontalAdvance(shown->text()) >
+                                                 shown->width();
+        return cut ? "<cut> " + shown->text() : shown->text();
     }
 
     // Writes a CSV script of devices at addresses and its step rows, and loads it.
     void loadCsv(const QString &name, int devices, const QByteArray &addresses,
                  const QByteArray &rows)
     {
-        QVERIFY(TestFiles::write(name, "Animation script\nDESCRIPTION,Wave\nDELAY,100\nDEVICES," +
-                                           QByteArray::number(devices) + "\nADDRESSES," +
-                                           addresses + "\nSTEP,SW1\n" + rows + "END\n"));
+        QVERIFY(TestFiles::write(name, ScriptCsv::script(devices, addresses, rows)));
         f.prompt.queueFile(QFileInfo(name).absoluteFilePath());
         page()->on_pbLoadCSV_clicked();
     }
@@ -282,6 +266,23 @@ private slots:
             position()->setValue(position()->value() + 1);
             QCOMPARE(duties(6), QStringList(6, duty).join(' '));
         }
+    }
+
+    // ALL ON reaches the board also when the all-switches slider stands at full already: the
+    // live image goes out with every duty full, and the playback starts again.
+    void allOnReachesBoard()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        QVERIFY(box("cbAutoupdate")->isChecked());
+        f.set("DCALL", 1023);
+        f.set("DCREG[SW1]", 500);
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), char(97) + QByteArray(11, char(200))); // 500 and 1023 of 1023
+        f.take();
+        f.run("allOn");
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), QByteArray(12, char(200)));
+        QVERIFY(f.take().contains("set p110animation=01"));
     }
 
     // A mode box unchecks the others and gives the position slider its range, centred (6
@@ -498,9 +499,7 @@ private slots:
     // previous script's figure does not stay.
     void refusedScripts()
     {
-        const auto ones = [](int devices) { // every device at 1
-            return QByteArray(devices - 1, ',').replace(",", ",1").prepend('1');
-        };
+        using ScriptCsv::ones;
         for (const auto &[devices, addresses, rows, copies, text] :
              QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
                  {1, "5", steps(256, 1), 0, "Invalid script: more than 255 steps"},
