@@ -514,6 +514,12 @@ private slots:
         QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(client.waitClosed());
         QCOMPARE(client.received, QByteArray("i1"));
+
+        QFile styles(":/stylesheet/stylesheet"); // the program's look, as main() applies it
+        QVERIFY(styles.open(QIODevice::ReadOnly));
+        MainApp::applyStyleSheet();
+        QCOMPARE(qApp->styleSheet(), QString::fromLatin1(styles.readAll()));
+        qApp->setStyleSheet(QString());
     }
 
 private:
