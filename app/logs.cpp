@@ -31,6 +31,9 @@ namespace
 
 // Lines of levels beyond Qt's table of global colours.
 const QColor HighTraceColor(Qt::darkCyan);
+// The pipe's trace lines: Qt's cyan (its place in the table) is too faint on white.
+constexpr int PipeTraceLevel = 110;
+const QColor PipeTraceColor(0, 112, 140);
 
 } // namespace
 
@@ -88,7 +91,7 @@ void Logs::setupUi()
     m_horn->setChecked(true);
     m_horn->setFixedSize(23, 23);
     m_statusLabel = new QLabel;
-    m_statusLabel->setFixedWidth(120);
+    m_statusLabel->setMinimumWidth(120); // grows with the counts
 
     createContainer(DockContainer, MainApp::instance()->mainWindow());
 
@@ -140,6 +143,8 @@ QString Logs::colorOfLevel(int level)
         return QStringLiteral("black");
     if (level <= 100)
         return QStringLiteral("magenta");
+    if (level == PipeTraceLevel)
+        return PipeTraceColor.name();
     if (level <= 119)
         return QColor(Qt::GlobalColor(level - 100)).name();
     return HighTraceColor.name();
@@ -186,7 +191,8 @@ void Logs::followNewest()
     if (!m_followPending)
         return;
     m_followPending = false;
-    m_list->setCurrentRow(m_list->count() - 1);
+    // Not selected: the selection's background would hide the level colours.
+    m_list->followLastRow();
 }
 
 void Logs::countAndAlert(int level, const QString &text)

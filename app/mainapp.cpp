@@ -427,13 +427,7 @@ bool MainApp::rescanPorts()
         return true;
     std::function<QStringList()> probe = m_portProbe;
     if (!probe) {
-        probe = [board = m_controlBoard]() {
-            QStringList available;
-            QStringList kept;
-            board->availablePorts(available);
-            board->probePorts(available, kept);
-            return kept;
-        };
+        probe = [board = m_controlBoard]() { return board->findPorts(); };
     }
     if (m_portScan->start(probe) && m_mainWindow)
         m_mainWindow->setStatusText(ProbingText);

@@ -505,7 +505,6 @@ private:
     bool flashScriptImage(const QByteArray &image);
     bool readBackFlash(const QByteArray &paddedImage);
     bool buildListImages(QList<QByteArray> *images);
-    void showUsedFlashSize(const QString &text);
     void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);
     void readNtcOf(int address, int field);

@@ -50,21 +50,12 @@ void Board::on_pbFlashMCU_clicked()
     flashScriptImage(image);
 }
 
-// The used-size label is narrower than most refusals: it shows the text elided to its width
-// and the whole text as its tool tip.
-void Board::showUsedFlashSize(const QString &text)
-{
-    QLabel *label = ui->lbUsedFlashSize;
-    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
-    label->setText(shown);
-    label->setToolTip(shown == text ? QString() : text);
-}
-
-// A refused script has no size: neither label keeps the previous script's figure.
+// A refused script has no size: neither label keeps the previous script's figure. The used-size
+// label wraps a refusal onto a second line.
 void Board::refuseScript(const QString &reason)
 {
     ui->lbFlashSize->setText(QStringLiteral("Required flash size"));
-    showUsedFlashSize(reason);
+    ui->lbUsedFlashSize->setText(reason);
 }
 
 // Shows the sizes and writes image from flashStartAddress on; false when it is too large,
@@ -76,10 +67,11 @@ bool Board::flashScriptImage(const QByteArray &image)
     const QByteArray padded = ScriptImage::padded(image);
     qCDebug(lcBoard) << "Bytes to be written" << padded.size();
     if (padded.size() > ScriptImage::MaxPaddedSize) {
-        showUsedFlashSize(QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
+        ui->lbUsedFlashSize->setText(
+            QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
         return false;
     }
-    showUsedFlashSize(QStringLiteral("Used flash size %1 B").arg(padded.size()));
+    ui->lbUsedFlashSize->setText(QStringLiteral("Used flash size %1 B").arg(padded.size()));
     writeFlashBlocks(padded);
     if (ui->cbCheckData->isChecked())
         readBackFlash(padded);

@@ -2,8 +2,11 @@
 
 #include "htmltextitemdelegate.h"
 
+#include <QItemSelectionModel>
 #include <QResizeEvent>
 #include <QStandardItemModel>
+#include <QTextDocument>
+#include <QtMath>
 
 namespace CustomControls
 {
@@ -32,18 +35,22 @@ void HtmlListBox::addItem(const QString &text)
     const int row = m_model->rowCount();
     m_model->setRowCount(row + 1);
     m_model->setData(m_model->index(row, 0), text, Qt::EditRole);
+    widenTo(text);
 }
 
 void HtmlListBox::setItems(const QStringList &items)
 {
     m_model->setRowCount(int(items.size()));
-    for (int row = 0; row < items.size(); ++row)
+    for (int row = 0; row < items.size(); ++row) {
         m_model->setData(m_model->index(row, 0), items.at(row), Qt::EditRole);
+        widenTo(items.at(row));
+    }
 }
 
 void HtmlListBox::setItemText(int row, const QString &text)
 {
     m_model->setData(m_model->index(row, 0), text, Qt::EditRole);
+    widenTo(text);
 }
 
 QString HtmlListBox::itemText(int row) const
@@ -60,6 +67,8 @@ void HtmlListBox::clear()
 {
     m_model->clear();
     m_model->setColumnCount(1);
+    m_widestText = 0;
+    updateRowWidth();
 }
 
 int HtmlListBox::currentRow() const
@@ -75,9 +84,35 @@ void HtmlListBox::setCurrentRow(int row)
     scrollTo(index);
 }
 
+void HtmlListBox::followLastRow()
+{
+    selectionModel()->setCurrentIndex(m_model->index(count() - 1, 0), QItemSelectionModel::Clear);
+    scrollToBottom();
+}
+
 void HtmlListBox::setItemSize(int width, int height)
 {
     m_delegate->setSize(QSize(width, height));
+    scheduleDelayedItemsLayout();
+}
+
+// The text's width as the delegate draws it: one line, with the document's margins.
+void HtmlListBox::widenTo(const QString &text)
+{
+    QTextDocument document;
+    document.setDefaultFont(font());
+    document.setHtml(text);
+    const int width = qCeil(document.size().width());
+    if (width <= m_widestText)
+        return;
+    m_widestText = width;
+    updateRowWidth();
+}
+
+void HtmlListBox::updateRowWidth()
+{
+    m_delegate->setSize(
+        QSize(qMax(hintWidthFor(width()), m_widestText), m_delegate->size().height()));
     scheduleDelayedItemsLayout();
 }
 
@@ -85,8 +120,7 @@ void HtmlListBox::resizeEvent(QResizeEvent *event)
 {
     QListView::resizeEvent(event);
     // The scroll area also routes its viewport's resizes here: take the list box's own width.
-    m_delegate->setSize(QSize(hintWidthFor(width()), m_delegate->size().height()));
-    scheduleDelayedItemsLayout();
+    updateRowWidth();
 }
 
 } // namespace CustomControls

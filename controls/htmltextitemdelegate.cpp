@@ -18,6 +18,7 @@ void HtmlTextItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
 
     painter->save();
     QTextDocument document;
+    document.setDefaultFont(itemOption.font);
     document.setHtml(itemOption.text);
 
     // Background, selection, focus and icon come from the style; the text from the document.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "portprobe.h"
 #include "ringbuffer.h"
 
 #include <QByteArray>
@@ -104,11 +105,19 @@ public:
     void sendNak();
     void startStream(const QString &command, QObject *receiver);
     void stopStream();
+    // The serial devices that open, then "mockup" and "script".
     void availablePorts(QStringList &out);
-    // Keeps the ports of in whose board answers the keep-alive; safe on any thread.
+    // Keeps the ports of in whose board answers the keep-alive; safe on any thread. Logs once
+    // what it skipped and why (as an error when no serial port was found because of something
+    // the user can mend). Nothing while connected.
     void probePorts(const QStringList &in, QStringList &out);
+    // availablePorts and probePorts in one, with one log line for both.
+    QStringList findPorts();
     // A probe under way stops within one read of its keep-alive (for the end of the program).
     void stopProbe();
+    // Where availablePorts looks for serial devices.
+    void setPortPaths(const PortPaths &paths);
+    PortPaths portPaths() const { return m_probe.paths(); }
 
     // ---- Firmware identification ----
     bool checkIdn();
@@ -222,6 +231,8 @@ private:
     void wake();
     void parkPoint();
     bool connectSerial(const QString &port);
+    bool openSerial(const QString &port);
+    QStringList probeLogged(const QStringList &in, QList<PortProbe::Skip> skipped);
     void keepAlive();
     void reconnect();
     void dropConnection();
@@ -268,9 +279,9 @@ private:
     std::atomic<bool> m_handingOver{false};
     std::atomic<bool> m_cancelReconnect{false};
     std::atomic<bool> m_loopEnded{false};
-    std::atomic<bool> m_stopProbe{false};
     int m_parkDepth = 0; // nesting of parks by other threads (under m_linkMutex)
     SerialPort *m_port;
+    PortProbe m_probe;
     int m_wakeFd = -1;
     QElapsedTimer m_silence;
     quint32 m_random = 100;

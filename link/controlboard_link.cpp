@@ -339,7 +339,7 @@ bool ControlBoard::connectSerial(const QString &port)
             m_port->setRts(false);
             m_port->close();
         }
-        if (port.isEmpty() || !m_port->open_port(port, DefaultBaudrate))
+        if (!openSerial(port))
             return false;
         const bool alive = ping();
         {
@@ -351,6 +351,7 @@ bool ControlBoard::connectSerial(const QString &port)
         }
         if (!alive) {
             m_port->close();
+            m_probe.release();
             return false;
         }
         setPortName(port);
@@ -360,6 +361,21 @@ bool ControlBoard::connectSerial(const QString &port)
     checkIdn();
     // The user may have disconnected while the identification's box was open.
     return m_connected.load();
+}
+
+// A port probe holding the port lets go of it first. A failure the user asked for is logged
+// as an error with its reason; the automatic reconnection's attempts stay quiet.
+bool ControlBoard::openSerial(const QString &port)
+{
+    if (port.isEmpty())
+        return false;
+    m_probe.claim(port);
+    if (m_port->open_port(port, DefaultBaudrate))
+        return true;
+    m_probe.release();
+    if (!onLinkThread())
+        emit signal_log(LevelRxErr, SerialPort::failureText(port, m_port->lastError()));
+    return false;
 }
 
 void ControlBoard::disconnectBoard(int reason)
@@ -385,6 +401,7 @@ void ControlBoard::disconnectBoard(int reason)
             switchBaudrate(DefaultBaudrate);
         m_port->setRts(false);
         m_port->close();
+        m_probe.release();
     }
     emit signal_disconnected();
     m_connected.store(false);
@@ -525,32 +542,60 @@ void ControlBoard::runStream()
 
 void ControlBoard::availablePorts(QStringList &out)
 {
-    SerialPort::availablePorts(out);
+    QList<PortProbe::Skip> skipped;
+    out = m_probe.list(skipped);
     out << MockupPort << ScriptPort;
 }
 
-// Each port on a port object of its own, never the link's: the probe may run on any thread,
-// also while the link connects.
 void ControlBoard::probePorts(const QStringList &in, QStringList &out)
 {
+    out += probeLogged(in, {});
+}
+
+QStringList ControlBoard::findPorts()
+{
+    QList<PortProbe::Skip> skipped;
+    QStringList ports = m_probe.list(skipped);
+    ports << MockupPort << ScriptPort;
+    return probeLogged(ports, skipped);
+}
+
+// Each port on a port object of its own, never the link's: the probe may run on any thread,
+// also while the link connects (which claims its port from the probe).
+QStringList ControlBoard::probeLogged(const QStringList &in, QList<PortProbe::Skip> skipped)
+{
+    QStringList out;
     if (m_connected.load())
-        return;
+        return out;
+    const auto answered = [this](SerialPort &port, const std::atomic<bool> *letGo) {
+        return keepAliveAnswered(
+            port, m_timing, [](const QByteArray &) {}, letGo);
+    };
+    int found = 0;
     for (const QString &port : in) {
-        if (m_stopProbe.load())
-            return;
+        if (m_probe.isStopped())
+            return out;
         if (port == ScriptPort || port == MockupPort) {
             out.append(port);
-            continue;
-        }
-        SerialPort probe;
-        if (probe.open_port(port, DefaultBaudrate) &&
-            keepAliveAnswered(
-                probe, m_timing, [](const QByteArray &) {}, &m_stopProbe))
+        } else if (m_probe.answers(port, DefaultBaudrate, answered, skipped)) {
             out.append(port);
+            ++found;
+        }
     }
+    const QString report = PortProbe::report(skipped, found);
+    if (found == 0 && PortProbe::needsUser(skipped))
+        emit signal_log(LevelRxErr, report);
+    else if (!report.isEmpty())
+        log(LogInf, report);
+    return out;
 }
 
 void ControlBoard::stopProbe()
 {
-    m_stopProbe.store(true);
+    m_probe.stop();
+}
+
+void ControlBoard::setPortPaths(const PortPaths &paths)
+{
+    m_probe.setPaths(paths);
 }

@@ -3,16 +3,16 @@
 #include "linklog.h"
 #include "serialport_baud.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -74,18 +74,30 @@ bool SerialPort::open_port(const QString &name, int baud)
         return true;
     if (m_name.isEmpty())
         return false;
-    m_fd = openDevice(devicePath(m_name));
+    const QString path = devicePath(m_name);
+    m_fd = openDevice(path);
     if (m_fd < 0)
-        return false;
-    if (!configure(baud)) {
-        qCWarning(lcLink, "open_port: Unable to open ");
-        ::close(m_fd);
-        m_fd = -1;
-        return false;
-    }
+        return fail(path, errno);
+    // The lock comes before any setting: a port that another program holds keeps its own.
+    if (flock(m_fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(path, errno == EWOULDBLOCK ? EBUSY : errno);
+    if (!configure(baud))
+        return fail(path, errno ? errno : EINVAL);
     ioctl(m_fd, TIOCEXCL);
     m_open = true;
+    m_error = 0;
     return true;
+}
+
+bool SerialPort::fail(const QString &path, int error)
+{
+    m_error = error;
+    qCWarning(lcLink).noquote() << QStringLiteral("open_port: Unable to open %1: %2")
+                                       .arg(path, QString::fromLocal8Bit(strerror(error)));
+    if (m_fd >= 0)
+        ::close(m_fd); // also drops the lock
+    m_fd = -1;
+    return false;
 }
 
 bool SerialPort::configure(int baud)
@@ -229,28 +241,48 @@ int SerialPort::waitForInput(int timeoutMs, int wakeFd) const
     return result;
 }
 
-int SerialPort::availablePorts(QStringList &out)
+int SerialPort::tryDevice(const QString &path, bool *uart)
 {
-    out.clear();
-    static const QRegularExpression serialName(QStringLiteral("^tty(USB|ACM|S)\\d+$"));
-    QDir sys(QStringLiteral("/sys/class/tty"));
-    QStringList names = sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    for (const QString &name : names) {
-        if (!serialName.match(name).hasMatch())
-            continue;
-        if (!QFileInfo::exists(sys.filePath(name + QStringLiteral("/device"))))
-            continue;
-        const QString path = QStringLiteral("/dev/") + name;
-        const int fd = openDevice(path);
-        if (fd < 0)
-            continue;
-        const bool keep = !name.startsWith(QLatin1String("ttyS")) || uartAnswers(fd);
-        ::close(fd);
-        if (keep)
-            out.append(path);
+    const int fd = openDevice(path);
+    if (fd < 0)
+        return errno;
+    if (uart)
+        *uart = uartAnswers(fd);
+    ::close(fd);
+    return 0;
+}
+
+QString SerialPort::failureText(const QString &name, int error)
+{
+    return QStringLiteral("Cannot open %1: %2").arg(devicePath(name), reasonText(error));
+}
+
+QString SerialPort::reasonText(int error)
+{
+    const QString reason = QString::fromLocal8Bit(strerror(error));
+    QString advice;
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        advice = QStringLiteral("add your user to the group dialout "
+                                "(sudo usermod -aG dialout $USER), then log in again");
+        break;
+    case EBUSY:
+        advice = QStringLiteral("in use by another program");
+        break;
+    case ENOTTY:
+    case EINVAL:
+        advice = QStringLiteral("not a serial device");
+        break;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        advice = QStringLiteral("no such device");
+        break;
+    default:
+        break;
     }
-    return int(out.size());
+    if (advice.isEmpty() || advice.compare(reason, Qt::CaseInsensitive) == 0)
+        return reason;
+    return QStringLiteral("%1 (%2)").arg(reason, advice);
 }

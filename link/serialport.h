@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // A thin layer over a POSIX serial device (termios): raw 8N1 without flow control, opened
-// exclusively. Not a QObject; used by one thread at a time.
+// exclusively: TIOCEXCL keeps other users out, and an advisory lock (flock) keeps out root and
+// every program that locks the same way. Not a QObject; used by one thread at a time.
 class SerialPort
 {
 public:
@@ -21,8 +22,11 @@ public:
     SerialPort &operator=(const SerialPort &) = delete;
 
     // Opens and configures the port; a given name replaces the stored one. True at once when
-    // already open.
+    // already open. A failure warns with the device and the reason, kept in lastError().
     bool open_port(const QString &name, int baud);
+    // The errno of the last failed open (EBUSY for a port locked by another program), 0 after
+    // a successful one.
+    int lastError() const { return m_error; }
     bool close();
     bool isOpen() const { return m_open; }
     QString portName() const { return m_name; }
@@ -48,14 +52,21 @@ public:
     // The device path for a port name: "COMn" becomes /dev/ttyS(n-1), a bare device name
     // gets /dev/ in front, a path stays as it is.
     static QString devicePath(const QString &name);
-    // Lists the serial devices that exist and open; returns how many.
-    static int availablePorts(QStringList &out);
+    // Opens the device at path for a moment: 0 when it opens, else the errno. With uart given,
+    // it tells whether a UART stands behind the device.
+    static int tryDevice(const QString &path, bool *uart = nullptr);
+    // "Cannot open PATH: reason (what to do)" for a failed open of the port name.
+    static QString failureText(const QString &name, int error);
+    // The system's reason for error, followed by what the user can do about it, if anything.
+    static QString reasonText(int error);
 
 private:
     bool configure(int baud);
+    bool fail(const QString &path, int error);
 
     int m_fd = -1;
     bool m_open = false;
+    int m_error = 0;
     QString m_name;
     char m_scratch[ScratchSize];
 };

@@ -1,5 +1,6 @@
 // Draws the program icon and the start-up picture of resources/icon: a small board carrying a
-// grid of LEDs, some lit; the picture adds the project name below it.
+// grid of LEDs, some lit; the picture adds the project name below it. The icon is also drawn at
+// 256 x 256 for the desktop's icon theme (installed, not compiled in).
 // Not part of the build: the PNG files are committed. To redraw them:
 //   g++ -std=c++17 -fPIC drawicons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/drawicons
 //   QT_QPA_PLATFORM=offscreen /tmp/drawicons <resources folder>
@@ -75,6 +76,11 @@ void drawProgramIcon(QPainter &p)
     board(p, 0, 0, 64);
 }
 
+void drawLargeIcon(QPainter &p)
+{
+    board(p, 0, 0, 256);
+}
+
 void drawLogo(QPainter &p)
 {
     board(p, 30, 8, 140);
@@ -94,6 +100,7 @@ int main(int argc, char *argv[])
     g_root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir(g_root).mkpath(QStringLiteral("icon"));
     save(QStringLiteral("program"), 64, 64, drawProgramIcon);
+    save(QStringLiteral("program-256"), 256, 256, drawLargeIcon);
     save(QStringLiteral("logo"), 200, 200, drawLogo);
     return 0;
 }

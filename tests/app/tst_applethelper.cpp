@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -329,6 +331,40 @@ private slots:
         QVERIFY(applet->hookCalls.isEmpty());
         QCOMPARE(applet->bank.value(), 0b1000u);
         QDir().rmdir("e.101.HelperApplet");
+    }
+
+    // A find marks each hit in the item view and moves the cursor to the first; the next find
+    // undoes the marks first. A new rendering keeps the view's scroll position.
+    void findMarksHitsAndRenderingKeepsTheScroll()
+    {
+        console->resize(500, 260);
+        console->show();
+        QVERIFY(QTest::qWaitForWindowExposed(console.get()));
+        const auto marked = [this](const QString &text) {
+            QStringList found;
+            QTextDocument *document = console->itemView()->document();
+            for (QTextCursor c = document->find(text); !c.isNull(); c = document->find(text, c)) {
+                QTextCursor inside(document);
+                inside.setPosition(c.selectionStart() + 1);
+                found << (inside.charFormat().background().color() == Qt::blue ? "blue" : "-");
+            }
+            return found.join(' ');
+        };
+        console->findEdit()->setText("SW");
+        QCOMPARE(marked("SW"), QString("blue blue blue blue")); // SW1, Switch one, SW2, Switch two
+        QCOMPARE(console->itemView()->textCursor().selectedText(),
+                 QString("SW1 ")); // to the next word
+        console->findEdit()->setText("LOCK");
+        QCOMPARE(marked("SW") + "|" + marked("LOCK"), QString("- - - -|blue blue"));
+        console->findEdit()->clear();
+        QCOMPARE(marked("LOCK"), QString("- -"));
+
+        QScrollBar *bar = console->itemView()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 20);
+        bar->setValue(bar->maximum() / 2);
+        const int scroll = bar->value();
+        console->describeApplet("nodes");
+        QCOMPARE(bar->value(), scroll);
     }
 
     void f1OpensTheConsoleOnce()

@@ -3,6 +3,7 @@
 #include "tst_shellfixture.h"
 
 #include "beeper.h"
+#include "contrast.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "logs.h"
@@ -12,11 +13,15 @@
 
 #include <QClipboard>
 #include <QDate>
+#include <QDeadlineTimer>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QStandardItemModel>
 #include <QtTest>
 
 #include <functional>
@@ -62,9 +67,9 @@ private slots:
         QCOMPARE(logs->saveLogBox()->text(), QDate::currentDate().toString("yyyyMMdd") + ".log");
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
-        const QStringList colours = {"-1000:red", "-1:red", "0:black", "1:magenta", "100:magenta",
-                                     "104:#808080", "105:#a0a0a4", "109:#0000ff", "114:#008000",
-                                     "118:#808000", "1000:#008080"};
+        const QStringList colours = {"-1000:red",   "-1:red",      "0:black",     "1:magenta",
+                                     "100:magenta", "104:#808080", "105:#a0a0a4", "109:#0000ff",
+                                     "114:#008000", "110:#00708c", "118:#808000", "1000:#008080"};
         for (const QString &c : colours)
             QCOMPARE(Logs::colorOfLevel(c.section(':', 0, 0).toInt()), c.section(':', 1));
     }
@@ -147,6 +152,38 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
         QCOMPARE(logs->list()->count(), 0);
         QCOMPARE(logs->warnings(), 1);
+    }
+
+    // The levels the program logs at (information, warning, link information, TX, the pipe's
+    // trace, RX, high traces): the newest line is the current row but not selected, and its
+    // text keeps a contrast of at least 3:1 to the list behind it.
+    void newestLineReads_data()
+    {
+        QTest::addColumn<int>("level");
+        for (int level : {0, 1, 104, 109, 110, 114, 1000})
+            QTest::addRow("%d", level) << level;
+    }
+
+    void newestLineReads()
+    {
+        QFETCH(int, level);
+        app->setLogComm(true);
+        CustomControls::HtmlListBox *list = logs->list();
+        logs->showWindow();
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->slot_addLog(0, "older line");
+        list->setCurrentRow(0); // a row the user selected
+        logs->slot_addLog(level, "TX(12:00:00.000):get SER2DATA");
+        QTRY_COMPARE(list->currentRow(), 1);
+        QVERIFY(!list->selectionModel()->hasSelection());
+        const QRect row = list->visualRect(list->itemModel()->index(1, 0));
+        QVERIFY(list->viewport()->rect().contains(row));
+        const QImage text = list->viewport()->grab(row).toImage();
+        list->setItemText(1, "<font color=\"black\"> </font>");
+        const QImage blank = list->viewport()->grab(row).toImage();
+        const double contrast = Contrast::ofText(text, blank);
+        QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
+        app->setLogComm(false);
     }
 
     // The day's file is appended to, flushed per line, in Latin-1, only while switched on.
@@ -240,6 +277,33 @@ private slots:
         Beeper::stopAll();
         QTRY_VERIFY_WITH_TIMEOUT(longBeep.isNull(), 10000);
         ToneOutput::install(&tones);
+    }
+
+    // Quitting stops the error beep under way: the tone playing is cut short and the rest of
+    // the pattern is not played.
+    void quittingStopsTheErrorBeep()
+    {
+        struct HeldTones : RecordingTones {
+            void play(int frequencyHz, int durationMs) override
+            {
+                RecordingTones::play(frequencyHz, durationMs);
+                started.release();
+                const QDeadlineTimer limit(3000);
+                while (!QThread::currentThread()->isInterruptionRequested() && !limit.hasExpired())
+                    QThread::msleep(5);
+                cut.storeRelaxed(QThread::currentThread()->isInterruptionRequested());
+            }
+            QSemaphore started;
+            QAtomicInt cut;
+        } held;
+        ToneOutput::install(&held);
+        logs->hornButton()->setChecked(true);
+        logs->slot_addLog(-1, QStringLiteral("failure before quitting"));
+        QVERIFY(held.started.tryAcquire(1, 10000));
+        app->shutdown();
+        ToneOutput::install(&tones);
+        QCOMPARE(held.played(), (Tones{{1000, 100}}));
+        QCOMPARE(held.cut.loadRelaxed(), 1);
     }
 
     // A pattern still playing when the window goes finishes before it: the tone output it

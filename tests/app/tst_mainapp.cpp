@@ -133,6 +133,7 @@ private slots:
         QVERIFY(window()->getMenuApp()->actions().contains(tool(2)->action()));
         QCOMPARE(tool(1)->initCalls, 1);
         QCOMPARE(RequestHandler::instance(), static_cast<RequestHandler *>(app));
+        QVERIFY(app->isStarted());
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
         QVERIFY(earlyClient->received.contains(MainApp::VersionText));
@@ -449,8 +450,10 @@ private slots:
         QVERIFY(client.send("run\tShutdown\n"));
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
+        QVERIFY(app->isStarted());
         app->shutdown();
         app->shutdown(); // runs once
+        QVERIFY(!app->isStarted());
         QCOMPARE(app->appletCount(), 0);
         QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(client.waitClosed());

@@ -3,12 +3,17 @@
 // window and each page of the board form is shown at the form's size, and every label,
 // button, check box, radio button, group title, combo item and line-edit or spin-box value
 // wider than the room its widget gives it, or hidden under a sibling stacked above it, is
-// listed. With KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool
-// window there (the board's shows its Animation tab).
+// listed (a wrapping label's longest word and its lines). The texts that the program sets at
+// run time into labels of a fixed size fit too, and every button style's disabled text keeps a
+// contrast of 3:1 to its button. With KVL_FORM_SHOTS naming a folder, the test also writes a
+// picture of each tool window there (the board's shows its Animation tab).
+#include "contrast.h"
 #include "formfont.h"
+#include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
+#include "scriptcsv.h"
 #include "testfiles.h"
 #include "toolapplets.h"
 
@@ -17,12 +22,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QtTest>
@@ -69,12 +76,26 @@ const QWidget *coverOf(const QWidget *widget, const Room &room)
     return nullptr;
 }
 
+// A wrapped label needs room for its longest word, then the height of its lines at its width.
+Room wrappedRoom(const QLabel *label)
+{
+    int word = 0;
+    for (const QString &part : label->text().split(QRegularExpression(QStringLiteral("\\s+"))))
+        word = qMax(word, textWidth(label, part));
+    const int width = label->contentsRect().width() - 2 * label->margin();
+    if (word > width)
+        return {word, width};
+    return {label->heightForWidth(label->width()), label->height()};
+}
+
 // A plain label's widest line against its contents less its margin and indent; a rich-text
 // label's own size hint against its width.
 Room labelRoom(const QLabel *label)
 {
-    if (label->text().isEmpty() || label->wordWrap())
+    if (label->text().isEmpty())
         return {};
+    if (label->wordWrap())
+        return wrappedRoom(label);
     if (label->textFormat() == Qt::RichText ||
         (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())))
         return {label->sizeHint().width(), label->width()};
@@ -169,6 +190,18 @@ Room editRoom(const QLineEdit *edit)
     QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
     room = room.marginsRemoved(edit->textMargins());
     return {textWidth(edit, edit->displayText()), room.width() - 4};
+}
+
+// The style sheets that style a push button: its own and those of the widgets it lies in that
+// hold push-button rules.
+QString buttonStyle(const QPushButton *button)
+{
+    QString style = button->styleSheet();
+    for (const QWidget *w = button->parentWidget(); w; w = w->parentWidget()) {
+        if (w->styleSheet().contains(QLatin1String("QPushButton")))
+            style += QLatin1Char('\n') + w->styleSheet();
+    }
+    return style;
 }
 
 } // namespace
@@ -280,6 +313,104 @@ private slots:
             qInfo().noquote() << misfit;
         QVERIFY2(misfits.isEmpty(),
                  qPrintable(QStringLiteral("%1 texts do not fit").arg(misfits.size())));
+    }
+
+    // Every button style of the forms and the main window, disabled: its text still reads.
+    void disabledButtonsRead()
+    {
+        QMap<QString, QPushButton *> styles;
+        for (QPushButton *button : app->mainWindow()->findChildren<QPushButton *>()) {
+            if (!button->text().isEmpty()) // a picture button shows no text
+                styles.insert(buttonStyle(button), button);
+        }
+        QVERIFY(styles.size() > 5);
+        QStringList faint;
+        for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
+            QPushButton *shown = it.value();
+            QPushButton probe(shown->text(), shown->parentWidget());
+            probe.setStyleSheet(shown->styleSheet());
+            probe.setGeometry(QRect(shown->pos(), shown->size().expandedTo(probe.sizeHint())));
+            probe.setEnabled(false);
+            probe.show();
+            const QImage text = probe.grab().toImage();
+            probe.setText(QString());
+            const QImage blank = probe.grab().toImage();
+            const double contrast = Contrast::ofText(text, blank);
+            if (contrast < 3)
+                faint << QStringLiteral("%1 %2").arg(shown->objectName()).arg(contrast);
+        }
+        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral(", "))));
+    }
+
+    // The texts the board page sets into its fixed labels at run time, the longest of their
+    // kind: the sizes of the largest script and the refusals of scripts and lists. A list row
+    // adds copies of its script to the list (the rows keep the list: more than 255 copies
+    // come last).
+    void scriptTextsFit_data()
+    {
+        QTest::addColumn<int>("devices");
+        QTest::addColumn<QByteArray>("addresses");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<QString>("shown");
+        const QByteArray all = ScriptCsv::ones(43);
+        QTest::newRow("steps") << 1 << QByteArray("5") << 256 << 0
+                               << "Invalid script: more than 255 steps";
+        QTest::newRow("addresses")
+            << 3 << QByteArray("5,6") << 1 << 0 << "Invalid script: fewer addresses than devices";
+        QTest::newRow("address") << 1 << QByteArray("256") << 1 << 0
+                                 << "Invalid script: address outside 0..255";
+        QTest::newRow("size") << 43 << all << 255 << 0 << "Reached max size 130560 B";
+        QTest::newRow("list end") << 24 << ScriptCsv::ones(24) << 255 << 2
+                                  << "Invalid script list: it ends past 0x80050000";
+        QTest::newRow("list length")
+            << 1 << QByteArray("5") << 1 << 256 << "Invalid script list: more than 255 scripts";
+    }
+
+    void scriptTextsFit()
+    {
+        QFETCH(int, devices);
+        QFETCH(QByteArray, addresses);
+        QFETCH(int, steps);
+        QFETCH(int, copies);
+        QFETCH(QString, shown);
+        Applet *board = app->findApplet(QStringLiteral("Board"), MainApp::ByName);
+        QVERIFY(board);
+        show(board);
+        auto *pages = board->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        pages->setCurrentIndex(pages->count() - 1); // Animation
+        QVERIFY(TestFiles::write(
+            QStringLiteral("script.csv"),
+            ScriptCsv::script(devices, addresses, ScriptCsv::steps(steps, devices))));
+        prompt.queueFile(QFileInfo(QStringLiteral("script.csv")).absoluteFilePath());
+        QVERIFY(QMetaObject::invokeMethod(board, "on_pbLoadCSV_clicked"));
+        for (int i = 0; i < copies; ++i)
+            QVERIFY(QMetaObject::invokeMethod(board, "on_pbAddToList_clicked"));
+        QVERIFY(QMetaObject::invokeMethod(board, copies ? "on_pbStartScript_clicked"
+                                                        : "on_pbFlashMCU_clicked"));
+        QCOMPARE(board->findChild<QLabel *>(QStringLiteral("lbUsedFlashSize"))->text(), shown);
+        misfits.clear();
+        measure(board);
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
+    }
+
+    // The log's counts in the status bar, three and four digits long.
+    void logCountsFit()
+    {
+        Logs *logs = app->logs();
+        logs->messageBoxBox()->setChecked(false);
+        logs->hornButton()->setChecked(false);
+        for (int i = 0; i < 1000; ++i)
+            logs->slot_addLog(i < 100 ? -1 : i < 200 ? 1 : 0, QStringLiteral("entry"));
+        QCOMPARE(logs->statusLabel()->text(), QStringLiteral("Err:<font color=red>100</font> "
+                                                             "Warn:<font color=magenta>100</font> "
+                                                             "Inf:<font color=black>800</font>"));
+        for (int i = 0; i < 9200; ++i)
+            logs->slot_addLog(0, QStringLiteral("entry"));
+        QApplication::processEvents();
+        misfits.clear();
+        measure(app->mainWindow()->statusBar());
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
     }
 
     void cleanupTestCase() { app->shutdown(); }

@@ -5,6 +5,7 @@
 #include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
+#include "scriptcsv.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,23 +25,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-namespace
-{
-
-// Step rows of devices x 12 cells, alternating between values a and b (no repeats).
-QByteArray steps(int count, int devices, int a = 7, int b = 8)
-{
-    QByteArray out;
-    for (int s = 1; s <= count; ++s)
-        out +=
-            QByteArray::number(s) +
-            QByteArray(12 * devices, ',')
-                .replace(",", s % 2 ? "," + QByteArray::number(a) : "," + QByteArray::number(b)) +
-            "\n";
-    return out;
-}
-
-} // namespace
+using ScriptCsv::steps;
 
 class TestBoardMatrix : public QObject
 {
@@ -109,22 +94,21 @@ class TestBoardMatrix : public QObject
         hint->setReadOnly(true);
         return undoable;
     }
-    // A label's whole text: its tool tip when it shows the text elided, which must fit.
+    // A label's text, marked "<cut>" unless it shows it whole (a wrapping label on its lines).
     QString wholeText(const char *name)
     {
         const QLabel *shown = f.widget<QLabel>(name);
-        if (shown->fontMetrics().horizontalAdvance(shown->text()) > shown->width())
-            return "<cut> " + shown->text();
-        return shown->toolTip().isEmpty() ? shown->text() : shown->toolTip();
+        const bool cut = shown->wordWrap() ? shown->heightForWidth(shown->width()) > shown->height()
+                                           : shown->fontMetrics().horizontalAdvance(shown->text()) >
+                                                 shown->width();
+        return cut ? "<cut> " + shown->text() : shown->text();
     }
 
     // Writes a CSV script of devices at addresses and its step rows, and loads it.
     void loadCsv(const QString &name, int devices, const QByteArray &addresses,
                  const QByteArray &rows)
     {
-        QVERIFY(TestFiles::write(name, "Animation script\nDESCRIPTION,Wave\nDELAY,100\nDEVICES," +
-                                           QByteArray::number(devices) + "\nADDRESSES," +
-                                           addresses + "\nSTEP,SW1\n" + rows + "END\n"));
+        QVERIFY(TestFiles::write(name, ScriptCsv::script(devices, addresses, rows)));
         f.prompt.queueFile(QFileInfo(name).absoluteFilePath());
         page()->on_pbLoadCSV_clicked();
     }
@@ -498,9 +482,7 @@ private slots:
     // previous script's figure does not stay.
     void refusedScripts()
     {
-        const auto ones = [](int devices) { // every device at 1
-            return QByteArray(devices - 1, ',').replace(",", ",1").prepend('1');
-        };
+        using ScriptCsv::ones;
         for (const auto &[devices, addresses, rows, copies, text] :
              QList<std::tuple<int, QByteArray, QByteArray, int, QString>>{
                  {1, "5", steps(256, 1), 0, "Invalid script: more than 255 steps"},

@@ -55,6 +55,42 @@ private slots:
         QVERIFY(redLines(box.grab().toImage()).isEmpty());
     }
 
+    // A row wider than the list scrolls sideways to its end; following the last row keeps the
+    // sideways scroll and selects nothing; clearing narrows the rows again.
+    void wideRowsScroll()
+    {
+        HtmlListBox box;
+        box.resize(300, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.addItem("short");
+        QApplication::processEvents();
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        box.addItem(QString("x").repeated(120) + "<font color=\"#ff0000\">END</font>");
+        QApplication::processEvents();
+        QScrollBar *sideways = box.horizontalScrollBar();
+        QVERIFY(sideways->maximum() > 0);
+        QVERIFY(redLines(box.viewport()->grab().toImage()).isEmpty());
+        sideways->setValue(sideways->maximum());
+        QVERIFY(!redLines(box.viewport()->grab().toImage()).isEmpty());
+        const int scrolled = sideways->value();
+        box.setCurrentRow(0);
+        for (int i = 0; i < 10; ++i)
+            box.addItem("more");
+        box.followLastRow();
+        const int last = box.count() - 1;
+        QCOMPARE(box.currentRow(), last);
+        QVERIFY(!box.selectionModel()->hasSelection());
+        QApplication::processEvents();
+        const QRect row = box.visualRect(box.itemModel()->index(last, 0));
+        QVERIFY(row.top() >= 0 && row.bottom() < box.viewport()->height());
+        QCOMPARE(sideways->value(), scrolled);
+        box.clear();
+        box.addItem("short");
+        QApplication::processEvents();
+        QCOMPARE(sideways->maximum(), 0);
+    }
+
     // Unchecking the title's check box folds the box; checking restores its height. A double
     // click asks for a new title; cancelling keeps the old one.
     void folding()

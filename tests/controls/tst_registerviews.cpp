@@ -195,6 +195,12 @@ private slots:
         QCOMPARE(box.content()->findChildren<QLabel *>().size(), 100);
         box.removeAll();
         QCOMPARE(box.content()->findChildren<QWidget *>().size(), 0);
+        box.loadSettings(SuperBox::Grid); // the grid view's row labels go as well
+        box.loadRegister(m_big);
+        QCOMPARE(box.rowLabels().size(), 11);
+        box.removeAll();
+        QVERIFY(box.rowLabels().isEmpty());
+        QCOMPARE(box.content()->findChildren<QWidget *>().size(), 0);
     }
 
     // Highlights by text (0) or binding name (1) add up; a right click toggles one.

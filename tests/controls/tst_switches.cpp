@@ -123,6 +123,33 @@ private slots:
         }
     }
 
+    // The multi-position pictures: a click on the corners of a position's area (inclusive)
+    // picks that position, so a click there on the current one keeps it.
+    void positionAreasReachTheirCorners()
+    {
+        const std::tuple<QString, int, QPoint, QPoint> areas[] = {
+            {"[/-2]", 0, {0, 20}, {31, 31}}, {"[/-2]", 1, {0, 0}, {31, 11}},
+            {"[/-3]", 0, {0, 22}, {31, 31}}, {"[/-3]", 1, {0, 11}, {31, 21}},
+            {"[/-3]", 2, {0, 0}, {31, 9}},   {"[/-4]", 0, {17, 34}, {35, 49}},
+            {"[/-4]", 1, {0, 25}, {16, 44}}, {"[/-4]", 2, {0, 5}, {16, 24}},
+            {"[/-4]", 3, {17, 0}, {35, 15}}};
+        for (const auto &[word, state, topLeft, bottomRight] : areas) {
+            for (const QPoint &corner : {topLeft, bottomRight, QPoint(topLeft.x(), bottomRight.y()),
+                                         QPoint(bottomRight.x(), topLeft.y())}) {
+                MySwitch sw;
+                sw.setModel(MySwitch::modelForWord(word));
+                sw.resize(QPixmap(sw.states().first().picture).size());
+                sw.setCurrentIndex(state);
+                // Sent directly: QTest takes the point (0, 0) for the widget's centre.
+                QMouseEvent press(QEvent::MouseButtonPress, QPointF(corner),
+                                  sw.mapToGlobal(QPointF(corner)), Qt::LeftButton, Qt::LeftButton,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(&sw, &press);
+                QVERIFY2(sw.currentIndex() == state, qPrintable(word + QString::number(state)));
+            }
+        }
+    }
+
     // The form's text describes the picture: "[word],angle,mirrorX" keeps mirrorY, the option
     // form resets it; an unknown word keeps the model.
     void applyDescription()

@@ -1,3 +1,4 @@
+#include "asnobody.h"
 #include "fakeboard.h"
 #include "ringbuffer.h"
 #include "serialport.h"
@@ -7,7 +8,10 @@
 #include <atomic>
 #include <thread>
 
+#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,8 +24,10 @@ class TestSerialPort : public QObject
 private slots:
     void devicePathMapping()
     {
-        for (auto [name, path] : {std::pair{"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"},
-                                  {"/dev/pts/7", "/dev/pts/7"}, {"ttyUSB0", "/dev/ttyUSB0"},
+        for (auto [name, path] : {std::pair{"COM1", "/dev/ttyS0"},
+                                  {"com12", "/dev/ttyS11"},
+                                  {"/dev/pts/7", "/dev/pts/7"},
+                                  {"ttyUSB0", "/dev/ttyUSB0"},
                                   {"COM0", "/dev/COM0"}}) // no COM port
             QCOMPARE(SerialPort::devicePath(name), QString(path));
     }
@@ -30,6 +36,7 @@ private slots:
     {
         SerialPort port;
         QVERIFY(!port.open_port(QString(), 115200));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^open_port: Unable to open "));
         QVERIFY(!port.open_port(QStringLiteral("/dev/no-such-tty"), 115200));
         QByteArray out = "x";
         QCOMPARE(port.write("abc"), 0);
@@ -39,8 +46,10 @@ private slots:
         // A device that opens but cannot be configured as a terminal, or a refused rate: one
         // warning each, still closed.
         FakeBoard board;
-        for (auto [device, rate] : {std::pair{QString("/dev/null"), 115200}, {board.devicePath(), 0}}) {
-            QTest::ignoreMessage(QtWarningMsg, "open_port: Unable to open ");
+        for (auto [device, rate] :
+             {std::pair{QString("/dev/null"), 115200}, {board.devicePath(), 0}}) {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^open_port: Unable to open " + device + ": "));
             QVERIFY(!port.open_port(device, rate));
             QVERIFY(!port.isOpen() && port.handle() == -1);
         }
@@ -97,16 +106,90 @@ private slots:
         QCOMPARE(port.bytesAvailable(), 0);
     }
 
+    // A second open fails as busy, for root too, and leaves the first one's settings alone.
     void exclusiveUntilClosed()
     {
         FakeBoard board;
         SerialPort port(board.devicePath());
         SerialPort second(board.devicePath());
         QVERIFY(port.open_port(QString(), 115200));
-        if (geteuid() != 0)
-            QVERIFY(!second.open_port(QString(), 115200));
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable("open_port: Unable to open " + board.devicePath() +
+                                        ": Device or resource busy"));
+        QVERIFY(!second.open_port(QString(), 9600));
+        QCOMPARE(second.lastError(), EBUSY);
+        QVERIFY(!second.isOpen() && second.handle() == -1);
+        QCOMPARE(board.baudRate(), 115200);
         QVERIFY(port.close());
-        QVERIFY(second.open_port(QString(), 115200));
+        QVERIFY(second.open_port(QString(), 9600));
+        QCOMPARE(second.lastError(), 0);
+        QCOMPARE(board.baudRate(), 9600);
+    }
+
+    // Each failed open names the device and the system's reason, and says what to do.
+    void failedOpensSayWhy_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "/dev/no-such-tty" << ENOENT
+                                 << "No such file or directory (no such device)";
+        QTest::newRow("bare name")
+            << "ttyNOSUCH7" << ENOENT << "No such file or directory (no such device)";
+        QTest::newRow("no terminal")
+            << "/dev/null" << ENOTTY << "Inappropriate ioctl for device (not a serial device)";
+        QTest::newRow("locked elsewhere")
+            << "" << EBUSY << "Device or resource busy (in use by another program)";
+    }
+    void failedOpensSayWhy()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        FakeBoard board;
+        int holder = -1; // another program that locks the port the same way
+        if (device.isEmpty()) {
+            device = board.devicePath();
+            holder = ::open(QFile::encodeName(device), O_RDWR | O_NOCTTY);
+            QVERIFY(holder >= 0 && flock(holder, LOCK_EX | LOCK_NB) == 0);
+        }
+        const QString path = SerialPort::devicePath(device);
+        const int rate = board.baudRate();
+        QVERIFY(rate != 115200);
+        SerialPort port;
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            qPrintable(
+                QStringLiteral("open_port: Unable to open %1: %2").arg(path, strerror(error))));
+        QVERIFY(!port.open_port(device, 115200));
+        QCOMPARE(port.lastError(), error);
+        QCOMPARE(SerialPort::failureText(device, port.lastError()),
+                 QStringLiteral("Cannot open %1: %2").arg(path, reason));
+        if (holder >= 0) {
+            QCOMPARE(board.baudRate(), rate); // never configured
+            ::close(holder);
+            QVERIFY(port.open_port(device, 115200));
+        }
+    }
+
+    // A user outside the terminal's group is told how to get in.
+    void permissionDeniedTellsTheGroup()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLatin1(ptsname(master));
+        QVERIFY(::chmod(QFile::encodeName(slave), 0) == 0);
+        const QByteArray got = AsNobody::run([&slave]() {
+            SerialPort port;
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+            const bool opened = port.open_port(slave, 115200);
+            return QByteArray::number(opened) + ' ' +
+                   SerialPort::failureText(slave, port.lastError()).toUtf8();
+        });
+        ::close(master);
+        QCOMPARE(got, "0 Cannot open " + slave.toUtf8() +
+                          ": Permission denied (add your user to the group dialout (sudo usermod "
+                          "-aG dialout $USER), then log in again)");
     }
 
     // Writes stop at the capacity; lines end at CR or LF (CR LF gives two) across the wrap;
@@ -115,8 +198,11 @@ private slots:
     {
         for (auto [input, lines, rest] :
              {std::tuple{QByteArray("OK\rA=1\r"), QList<QByteArray>{"OK\r", "A=1\r"}, QByteArray()},
-              {"OK\nA=1\n", {"OK\n", "A=1\n"}, ""}, {"OK\r\n", {"OK\r", "\n"}, ""},
-              {"A\nBCD", {"A\n"}, "BCD"}, {"1234567", {}, "1234567"}, {"12345678", {}, "1234567"}}) {
+              {"OK\nA=1\n", {"OK\n", "A=1\n"}, ""},
+              {"OK\r\n", {"OK\r", "\n"}, ""},
+              {"A\nBCD", {"A\n"}, "BCD"},
+              {"1234567", {}, "1234567"},
+              {"12345678", {}, "1234567"}}) {
             RingBuffer rb(7);
             rb.write(QByteArray(5, 'p'));
             QCOMPARE(rb.read(9), QByteArray(5, 'p'));

@@ -256,6 +256,8 @@ private slots:
         QCOMPARE(spy.count(), 0);
         QTest::ignoreMessage(QtWarningMsg, "ERROR parsing field A=1[2]");
         QVERIFY(!r.setField("A=1[2]", 1));
+        QTest::ignoreMessage(QtWarningMsg, "ERROR parsing field A=1[2]");
+        QCOMPARE(r.getField("A=1[2]"), 0u);
         Register info("VSETPOINT[6:0]#Boost voltage;EN#Boost enable", "R");
         QString name;
         QString description;

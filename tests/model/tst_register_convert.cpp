@@ -78,8 +78,17 @@ private slots:
     void staticUtilities()
     {
         QCOMPARE(Register::bitStringToUInt("1 01.1"), 0b1011u);
-        QCOMPARE(Register::bytesToBitString(QByteArray("\x05\x01", 2), 9, true), "101000001");
-        QCOMPARE(Register::bytesToBitString(QByteArray("\x05", 1), 9, true), QByteArray());
+        // Bit 0 of the first byte comes first, or last when the most significant bit leads;
+        // a count beyond the bytes or below 1 gives nothing.
+        for (auto [bytes, n, lsbFirst, text] :
+             {std::tuple{QByteArray("\x05\x01", 2), 9, true, QByteArray("101000001")},
+              {QByteArray("\x05\x01", 2), 9, false, "100000101"},
+              {QByteArray("\x81\x80", 2), 16, false, "1000000010000001"},
+              {QByteArray("\x06", 1), 3, false, "110"},
+              {QByteArray("\x05", 1), 9, true, ""},
+              {QByteArray("\x05", 1), 9, false, ""},
+              {QByteArray("\x05", 1), 0, true, ""}})
+            QCOMPARE(Register::bytesToBitString(bytes, n, lsbFirst), text);
         QCOMPARE(Register::repeatBytes("ab", 3), QByteArray("aaabbb"));
         QCOMPARE(Register::stretchBits(QByteArray("\x81", 1), 3), QByteArray("\xE0\x00\x07", 3));
     }

@@ -1,0 +1,298 @@
+#include "asnobody.h"
+#include "linkfixture.h"
+#include "portprobe.h"
+#include "serialport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+using Skips = QList<PortProbe::Skip>;
+Q_DECLARE_METATYPE(Skips)
+
+namespace
+{
+
+const QString Busy = QStringLiteral("Device or resource busy (in use by another program)");
+const QString Missing = QStringLiteral("No such file or directory (no such device)");
+const QString Denied = QStringLiteral("Permission denied (add your user to the group dialout "
+                                      "(sudo usermod -aG dialout $USER), then log in again)");
+
+// A /sys/class/tty root and a device directory of the test's own, in /tmp so that an
+// unprivileged child can read them too.
+struct DeviceTree {
+    DeviceTree() : dir(QStringLiteral("/tmp/kvl-ports-XXXXXX"))
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("sys"));
+        QDir(dir.path()).mkpath(QStringLiteral("dev"));
+        ::chmod(QFile::encodeName(dir.path()), 0755);
+        paths = {dir.filePath(QStringLiteral("sys")), dir.filePath(QStringLiteral("dev"))};
+    }
+    // A tty entry; with device, one with a device behind it; with target, its device file
+    // links there.
+    QString add(const QString &name, bool device, const QString &target)
+    {
+        QDir(paths.sysRoot).mkpath(device ? name + QStringLiteral("/device") : name);
+        const QString path = QDir(paths.devDir).filePath(name);
+        if (!target.isEmpty())
+            QFile::link(target, path);
+        return path;
+    }
+    QTemporaryDir dir;
+    PortPaths paths;
+};
+
+// Holds the advisory lock on a port, as another program would.
+struct ForeignLock {
+    explicit ForeignLock(const QString &path)
+        : fd(::open(QFile::encodeName(path), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~ForeignLock() { ::close(fd); }
+    int fd;
+    bool locked = false;
+};
+
+// The log lines of the probe (those naming skipped ports or a missing one).
+QList<QPair<int, QString>> probeLines(const LogRecorder &log)
+{
+    QList<QPair<int, QString>> out;
+    for (const auto &entry : log.entries()) {
+        if (entry.second.contains(QStringLiteral("Ports skipped: ")) ||
+            entry.second.contains(QStringLiteral("No serial port found")))
+            out.append(entry);
+    }
+    return out;
+}
+
+// The descriptors of this process open on path.
+int openedHere(const QString &path)
+{
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System))
+        count += QFile::symLinkTarget(fds.filePath(fd)) == path;
+    return count;
+}
+
+} // namespace
+
+// The port list: which serial devices are listed and probed, what is skipped and the one log
+// line that says why; the port lock against the probe and a connection meeting the probe.
+class TestPortProbe : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<Skips>();
+        QTest::failOnWarning(QRegularExpression("^(?!open_port: Unable to open )"));
+    }
+
+    // Listed: the serial names with a device behind them that open. Probed: those a board
+    // answers on. One line tells the rest.
+    void listsProbesAndSaysWhatItSkipped()
+    {
+        LinkFixture f(quickTiming());
+        FakeBoard silent, held;
+        silent.setSilent(true);
+        ForeignLock lock(held.devicePath());
+        QVERIFY(lock.locked);
+        DeviceTree tree;
+        const QString answering = tree.add("ttyUSB0", true, f.board.devicePath());
+        const QString busy = tree.add("ttyACM1", true, held.devicePath());
+        const QString quiet = tree.add("ttyUSB2", true, silent.devicePath());
+        const QString gone = tree.add("ttyACM3", true, QString());
+        const QString noUart = tree.add("ttyS0", true, "/dev/null");
+        tree.add("ttyUSB9", false, f.board.devicePath()); // no device behind it
+        tree.add("tty5", true, f.board.devicePath());     // not a serial port
+        f.link.setPortPaths(tree.paths);
+        QCOMPARE(f.link.portPaths().devDir, tree.paths.devDir);
+        QStringList listed;
+        f.link.availablePorts(listed);
+        QCOMPARE(listed, (QStringList{busy, answering, quiet, "mockup", "script"}));
+        f.link.setLogEnabled(true);
+        QCOMPARE(f.link.findPorts(), (QStringList{answering, "mockup", "script"}));
+        const auto lines = probeLines(f.log);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.first().first, int(ControlBoard::LevelInf));
+        QVERIFY2(lines.first().second.endsWith(
+                     QStringLiteral("Ports skipped: %1: no UART; %2: %3; %4: %5; %6: no board "
+                                    "answered")
+                         .arg(noUart, gone, Missing, busy, Busy, quiet)),
+                 qPrintable(lines.first().second));
+        QCOMPARE(openedHere(held.devicePath()), 2); // the lock's and the simulator's only
+    }
+
+    // With no serial port found, the line says why, as an error where the user can act.
+    void noPortFoundSaysWhy()
+    {
+        LinkFixture f(quickTiming());
+        ForeignLock lock(f.board.devicePath());
+        QVERIFY(lock.locked);
+        DeviceTree tree;
+        f.link.setPortPaths(tree.paths);
+        QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
+        const QString busy = tree.add("ttyACM0", true, f.board.devicePath());
+        QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
+        // Without the log ticked, only the error comes.
+        QCOMPARE(probeLines(f.log),
+                 (QList<QPair<int, QString>>{
+                     {ControlBoard::LevelRxErr,
+                      QStringLiteral("No serial port found: %1: %2").arg(busy, Busy)}}));
+        f.link.setLogEnabled(true);
+        QDir(tree.paths.sysRoot).removeRecursively();
+        QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
+        QVERIFY(probeLines(f.log).last().second.endsWith(
+            QStringLiteral("No serial port found: no serial device present")));
+        QCOMPARE(probeLines(f.log).last().first, int(ControlBoard::LevelInf));
+    }
+
+    // A user outside the group dialout learns it from the probe.
+    void probeAsUnprivilegedUser()
+    {
+        FakeBoard board;
+        DeviceTree tree;
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLatin1(ptsname(master));
+        QVERIFY(::chmod(QFile::encodeName(slave), 0) == 0);
+        const QString denied = tree.add("ttyACM0", true, slave);
+        const QString open = tree.add("ttyACM1", true, board.devicePath());
+        QVERIFY(::chmod(QFile::encodeName(board.devicePath()), 0666) == 0);
+        const QByteArray got = AsNobody::run([&tree]() {
+            PortProbe probe;
+            probe.setPaths(tree.paths);
+            Skips skipped;
+            const QStringList listed = probe.list(skipped);
+            return (listed.join(',') + '|' + PortProbe::report(skipped, 0) + '|' +
+                    QString::number(PortProbe::needsUser(skipped)))
+                .toUtf8();
+        });
+        ::close(master);
+        QCOMPARE(QString::fromUtf8(got),
+                 QStringLiteral("%1|No serial port found: %2: %3|1").arg(open, denied, Denied));
+    }
+
+    void report_data()
+    {
+        QTest::addColumn<Skips>("skipped");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<QString>("text");
+        const Skips five{{"/dev/ttyS0", PortProbe::NoUart}, {"/dev/ttyS1", PortProbe::NoUart},
+                         {"/dev/ttyACM0", EACCES},          {"/dev/ttyS2", PortProbe::NoUart},
+                         {"/dev/ttyS3", PortProbe::NoUart}, {"/dev/ttyS4", PortProbe::NoUart}};
+        QTest::newRow("grouped, long group cut")
+            << five << 1
+            << "Ports skipped: /dev/ttyS0, /dev/ttyS1 ... /dev/ttyS4 (5 ports): no UART; "
+               "/dev/ttyACM0: " +
+                   Denied;
+        QTest::newRow("four in full")
+            << five.mid(0, 5) << 0
+            << "No serial port found: /dev/ttyS0, /dev/ttyS1, /dev/ttyS2, /dev/ttyS3: no UART; "
+               "/dev/ttyACM0: " +
+                   Denied;
+        QTest::newRow("no answer") << Skips{{"/dev/ttyUSB0", PortProbe::NoAnswer}} << 2
+                                   << "Ports skipped: /dev/ttyUSB0: no board answered";
+        QTest::newRow("nothing skipped") << Skips{} << 1 << QString();
+        QTest::newRow("nothing at all")
+            << Skips{} << 0 << "No serial port found: no serial device present";
+    }
+    void report()
+    {
+        QFETCH(Skips, skipped);
+        QFETCH(int, found);
+        QFETCH(QString, text);
+        QCOMPARE(PortProbe::report(skipped, found), text);
+    }
+
+    void needsUser()
+    {
+        QVERIFY(!PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", PortProbe::NoUart}}));
+        QVERIFY(PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", EBUSY}}));
+    }
+
+    // A port the link has claimed is listed without being opened, also under another name.
+    void claimedPortIsNotOpened()
+    {
+        FakeBoard board;
+        DeviceTree tree;
+        const QString alias = tree.add("ttyUSB0", true, board.devicePath());
+        PortProbe probe;
+        int asked = 0;
+        const PortProbe::Answered answered = [&asked](SerialPort &, const std::atomic<bool> *) {
+            return ++asked > 0;
+        };
+        Skips skipped;
+        probe.claim(board.devicePath());
+        QVERIFY(probe.answers(alias, 115200, answered, skipped));
+        QCOMPARE(asked, 0);
+        probe.release();
+        QVERIFY(probe.answers(alias, 115200, answered, skipped));
+        QCOMPARE(asked, 1);
+        asked = -1; // no answer
+        QVERIFY(!probe.answers(alias, 115200, answered, skipped));
+        QCOMPARE(skipped.size(), 1);
+        QCOMPARE(skipped.first().port, alias);
+        QCOMPARE(skipped.first().reason, int(PortProbe::NoAnswer));
+        probe.stop();
+        QVERIFY(probe.isStopped());
+    }
+
+    // A connection right after the start meets the probe on its port: the probe lets go at
+    // once and lists the port without opening it again, and the connection succeeds. Made as
+    // an unprivileged user, whom the exclusive flag of the probe's open would turn away.
+    void connectWhileTheProbeHoldsThePort()
+    {
+        LinkTiming slow = quickTiming();
+        slow.pingReadMs = 2000; // the probe would hold the port for several seconds
+        LinkFixture f(slow);
+        const QString path = f.board.devicePath();
+        QVERIFY(::chmod(QFile::encodeName(path), 0666) == 0);
+        const int before = openedHere(path);
+        f.board.setEnqReply(QByteArray());
+        QStringList found{"x"};
+        std::thread probe([&f, &found, path]() { f.link.probePorts({path}, found); });
+        const bool probing = f.board.waitForControl(FakeBoard::ENQ, 1, 10000);
+        f.board.setEnqReply(QByteArray(1, FakeBoard::ACK));
+        bool connected = false;
+        if (probing) {
+            AsNobody::Effective nobody;
+            connected = f.link.connectBoard(path);
+        }
+        if (!connected)
+            f.link.stopProbe();
+        probe.join();
+        QVERIFY(probing);
+        QVERIFY(connected);
+        QCOMPARE(openedHere(path), before + 1); // the link's
+        QCOMPARE(found, (QStringList{"x", path}));
+        QCOMPARE(probeLines(f.log).size(), 0);
+        QByteArray answer;
+        QVERIFY(f.link.send("set A=1", &answer));
+        QCOMPARE(answer, QByteArray("A:ok\n"));
+    }
+
+private:
+    static LinkTiming quickTiming()
+    {
+        LinkTiming t;
+        t.pingAttempts = 2;
+        t.pingReads = 3;
+        t.pingReadMs = 20;
+        t.idleMs = 20;
+        t.pauseStepMs = 5;
+        return t;
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortProbe)
+#include "tst_portprobe.moc"
