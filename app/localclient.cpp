@@ -31,7 +31,7 @@ LocalClient::~LocalClient()
     if (state() == QLocalSocket::ConnectedState) {
         disconnectFromServer();
         if (state() != QLocalSocket::UnconnectedState)
-            waitForDisconnected(m_timeout);
+            waitForDisconnected(m_timeout == NoTimeout ? -1 : m_timeout);
     }
 }
 
@@ -76,7 +76,7 @@ bool LocalClient::ensureConnected()
         return true;
     abort();
     connectToServer(PipeName::localName(m_serverName), QIODevice::ReadWrite);
-    waitForConnected(m_timeout);
+    waitForConnected(m_timeout == NoTimeout ? -1 : m_timeout);
     if (state() == QLocalSocket::ConnectedState && isReadable())
         return true;
     emit signal_log(0, QStringLiteral("%1 : Can't connect").arg(m_serverName));
@@ -150,13 +150,27 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
     return false;
 }
 
+QDeadlineTimer LocalClient::timeLimit() const
+{
+    return m_timeout == NoTimeout ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                  : QDeadlineTimer(m_timeout);
+}
+
+bool LocalClient::exchange(const QByteArray &batch, QByteArray *reply)
+{
+    readAll(); // bytes left over from an earlier reply belong to no request
+    const bool ok = writeRequest(batch) && readReply(reply);
+    abort(); // a half-closed connection carries no further request
+    return ok;
+}
+
 // Writes the request, then shuts down the writing side: the server knows that the batch is
 // complete and answers and closes without waiting for more.
 bool LocalClient::writeRequest(const QByteArray &bytes)
 {
     if (write(bytes) != bytes.size())
         return false;
-    QDeadlineTimer deadline(m_timeout);
+    const QDeadlineTimer deadline = timeLimit();
     while (bytesToWrite() > 0) {
         if (!waitForBytesWritten(int(deadline.remainingTime())))
             return false;
@@ -169,7 +183,7 @@ bool LocalClient::writeRequest(const QByteArray &bytes)
 // arrived is the reply. False only when nothing arrived and the server did not close.
 bool LocalClient::readReply(QByteArray *reply)
 {
-    QDeadlineTimer deadline(m_timeout);
+    const QDeadlineTimer deadline = timeLimit();
     bool closed = false;
     for (;;) {
         reply->append(readAll());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QLocalSocket>
 #include <QString>
@@ -17,6 +18,9 @@ class LocalClient : public QLocalSocket
 public:
     enum Status { StatusOk = 0, StatusError = 1, StatusNoReply = 3 };
 
+    // A time-out that never passes: the client waits for the server's close.
+    static constexpr int NoTimeout = -2;
+
     // serverName is a pipe path ("\\.\pipe\NAME") or a local server name; a time-out of -1
     // means 500 ms. The log lines go to the program's log (RequestHandler::addLog).
     LocalClient(const QString &serverName, int timeout);
@@ -28,6 +32,11 @@ public:
     bool get(const QString &item, QVariant *value);
     bool set(const QString &item, const QVariant &value);
     bool run(const QString &command, const QList<QVariant> &args, QVariant *result);
+
+    // One batch on a connection of its own: writes the request lines, half-closes and reads the
+    // replies until the server closes (or the time-out passes). False when nothing could be
+    // written or nothing came back; the connection is closed afterwards.
+    bool exchange(const QByteArray &batch, QByteArray *reply);
 
     // Parses a reply; a value reply goes to *value when value is not null.
     bool parseReply(const QByteArray &reply, QVariant *value);
@@ -49,6 +58,7 @@ private:
     enum class Request { Get, Set, Run };
 
     bool transact(Request request, const QString &name, const QString &line, QVariant *value);
+    QDeadlineTimer timeLimit() const;
     bool writeRequest(const QByteArray &bytes);
     bool readReply(QByteArray *reply);
 

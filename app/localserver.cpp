@@ -5,6 +5,7 @@
 #include "pipeconnection.h"
 #include "pipelistener.h"
 #include "pipename.h"
+#include "piperequest.h"
 #include "prompt.h"
 #include "requesthandler.h"
 #include "typedvalue.h"
@@ -416,7 +417,12 @@ void LocalServer::runBatch(Connection *c)
     log(latin1UpToZero(input));
     // A last line that the server's end of the input cut off may be incomplete: it does not run.
     const qsizetype whole = c->cutOff ? input.lastIndexOf('\n') + 1 : input.size();
-    QByteArray output = executeBatch(input.left(whole), &last);
+    QByteArray output;
+    {
+        // The client waits for its replies: no prompt of its requests waits for a person.
+        Prompt::Unattended unattended;
+        output = executeBatch(input.left(whole), &last);
+    }
     if (!input.mid(whole).trimmed().isEmpty())
         output += errReply;
     log(latin1UpToZero(output));
@@ -430,15 +436,10 @@ void LocalServer::runBatch(Connection *c)
 // is skipped whether or not the client's writes split the two.
 QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 {
-    QByteArray text = input;
-    text.replace('\r', QByteArray());
     QByteArray output;
-    for (const QByteArray &line : text.split('\n')) {
-        if (line == *last || line.trimmed().isEmpty())
-            continue;
+    for (const QByteArray &line : PipeRequest::linesToRun(input, last)) {
         bool handled = false;
         output.append(execute(line, &handled));
-        *last = line;
     }
     return output;
 }
@@ -462,43 +463,60 @@ void LocalServer::replied(Connection *c, const QByteArray &bytes)
 
 // ---- requests ----------------------------------------------------------------------------
 
+// A field that is no typed value is reported in the log (an error, so it is seen whether or
+// not the communication is logged).
+QVariant LocalServer::decodeField(const QStringList &fields, int index) const
+{
+    bool decoded = false;
+    const QVariant value = TypedValue::decode(fields.at(index), &decoded);
+    if (!decoded) {
+        if (RequestHandler *h = handler())
+            h->addLog(-1, QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
+                                         "%3 (an integer fits 32 bits)")
+                              .arg(fields.join(QLatin1Char(' ')), fields.at(index),
+                                   QLatin1String(TypedValue::Forms)));
+    }
+    return value;
+}
+
+// The arguments of a run; one that cannot be decoded is passed on as an invalid variant.
 QVariant LocalServer::runArguments(const QStringList &fields) const
 {
     if (fields.size() == 2)
         return QVariantList();
     if (fields.size() == 3)
-        return textToVariant(fields.at(2));
+        return decodeField(fields, 2);
     QVariantList args;
     for (int i = 2; i < fields.size(); ++i)
-        args.append(textToVariant(fields.at(i)));
+        args.append(decodeField(fields, i));
     return args;
 }
 
 QByteArray LocalServer::execute(const QByteArray &line, bool *handled)
 {
-    *handled = false;
-    const QStringList fields = latin1UpToZero(line).split(QLatin1Char('\t'));
-    const QString &verb = fields.first();
+    const QStringList fields = PipeRequest::fields(line);
+    const PipeRequest::Kind kind = PipeRequest::kind(fields);
+    *handled = kind != PipeRequest::Malformed;
     RequestHandler *h = handler();
-    if (verb == QLatin1String("set") && fields.size() == 3) {
-        *handled = true;
-        QVariant value = textToVariant(fields.at(2));
-        return h && h->set(fields.at(1), value) ? okReply : errReply;
+    QVariant result;
+    switch (kind) {
+    case PipeRequest::Set: {
+        // A value that cannot be decoded is refused: nothing is written.
+        QVariant value = decodeField(fields, 2);
+        return value.isValid() && h && h->set(fields.at(1), value) ? okReply : errReply;
     }
-    if (verb == QLatin1String("run") && fields.size() >= 2) {
-        *handled = true;
+    case PipeRequest::Run: {
         QVariant args = runArguments(fields);
-        QVariant result;
         if (!h || !h->run(fields.at(1), args, &result))
             return errReply;
         return variantToText(result).toLatin1();
     }
-    if (verb == QLatin1String("get") && fields.size() == 2) {
-        *handled = true;
-        QVariant result;
+    case PipeRequest::Get:
         if (!h || !h->get(fields.at(1), &result))
             return errReply;
         return variantToText(result).toLatin1();
+    case PipeRequest::Malformed:
+        break;
     }
     return errReply;
 }

@@ -25,7 +25,9 @@ class RequestHandler;
 // so it has written its batch), while replies are unread after a short quiet gap, and at once
 // after the client's half-close. The end shuts the client's input first: a line the client
 // writes from then on fails to send instead of being lost, and what arrived before still runs.
-// Batches of all connections run one at a time, in the order they became complete.
+// Batches of all connections run one at a time, in the order they became complete. While a batch
+// runs, its prompts do not wait for a person (Prompt::Unattended); a value that does not decode
+// is logged as an error, and a "set" with one is refused.
 class LocalServer : public QObject
 {
     Q_OBJECT
@@ -113,6 +115,7 @@ private:
     void runBatch(Connection *c);
     QByteArray executeBatch(const QByteArray &input, QByteArray *last);
     void replied(Connection *c, const QByteArray &bytes);
+    QVariant decodeField(const QStringList &fields, int index) const;
     QVariant runArguments(const QStringList &fields) const;
 
     RequestHandler *m_handler = nullptr;

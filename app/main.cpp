@@ -4,6 +4,35 @@
 #include "widgetprompt.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace
+{
+
+// "--project NAME" names the project type; false (with a message) when it names none.
+bool readArguments(const QApplication &application, MainApp *app)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption project(QStringLiteral("project"),
+                                     QStringLiteral("The project type, %1, taken without asking.")
+                                         .arg(MainApp::ProjectTypes.join(QStringLiteral(" or "))),
+                                     QStringLiteral("NAME"));
+    parser.addOption(project);
+    parser.addHelpOption();
+    parser.process(application);
+    const QString type = parser.value(project);
+    if (parser.isSet(project) && !MainApp::ProjectTypes.contains(type)) {
+        std::fprintf(stderr, "kvl52110: unknown project type \"%s\": use %s\n", qPrintable(type),
+                     qPrintable(MainApp::ProjectTypes.join(QStringLiteral(" or "))));
+        return false;
+    }
+    app->setProjectTypeChoice(type);
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,6 +44,10 @@ int main(int argc, char *argv[])
     Prompt::install(&prompt);
     initBoardGlobals();
     MainApp *app = MainApp::instance();
+    if (!readArguments(application, app))
+        return 1;
+    // On a platform that shows no window nobody can answer a prompt.
+    app->setUnattended(!MainApp::platformShowsWindows());
     app->setAppletFactories(toolAppletFactories());
     const int code = app->exec();
     Prompt::install(nullptr);

@@ -13,6 +13,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "portscan.h"
+#include "portwatch.h"
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "variantutil.h"
@@ -30,6 +31,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstdio>
+
 const char *const MainApp::ProjectName = "KVL52110";
 const char *const MainApp::VersionText = "Wed Jan 08 12:43:22 2019";
 
@@ -37,7 +41,6 @@ namespace
 {
 
 const QString LogsName = QStringLiteral("Logs");
-const QStringList ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 const QString RedSpan = QStringLiteral("<span style=\"background-color:#FF0000;\">%1</span>");
 const QString SimulationMark = RedSpan.arg(QStringLiteral("!!! SIMULATION !!!"));
 // The longest wait for the window system to show the main window before the build goes on.
@@ -48,12 +51,24 @@ bool isExposed(const QWidget *window)
     return window->windowHandle() && window->windowHandle()->isExposed();
 }
 
+// An argument of a pipe request that could not be decoded (an invalid variant, alone or in a
+// list).
+bool hasUndecodable(const QVariant &args)
+{
+    if (args.typeId() != QMetaType::QVariantList)
+        return !args.isValid();
+    const QVariantList list = args.toList();
+    return std::any_of(list.cbegin(), list.cend(), [](const QVariant &v) { return !v.isValid(); });
+}
+
 const QString ProbingText = QStringLiteral("Initializing channel connection...");
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
 constexpr QSize MainWindowFrame(1445, 1000);
 
 } // namespace
+
+const QStringList MainApp::ProjectTypes = {QStringLiteral("TO3/TO4"), QStringLiteral("TO1/TO2")};
 
 MainApp *MainApp::instance()
 {
@@ -116,9 +131,39 @@ void MainApp::advanceProgress(int step)
 
 // ---------------------------------------------------------------- init, start, shutdown
 
+void MainApp::setProjectTypeChoice(const QString &type)
+{
+    m_projectTypeChoice = type;
+}
+
+void MainApp::setUnattended(bool on)
+{
+    m_unattended = on;
+}
+
+bool MainApp::platformShowsWindows()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+// What a prompt did without a person goes to the log; on a run that nobody can answer also to
+// standard error, since nobody sees the log window either.
+void MainApp::installPromptNotes()
+{
+    Prompt::setUnattended(m_unattended);
+    const bool toStandardError = m_unattended;
+    Prompt::setNoteSink([this, toStandardError](int level, const QString &text) {
+        if (toStandardError)
+            std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        emit signal_log(level, text);
+    });
+}
+
 bool MainApp::init()
 {
     RequestHandler::setInstance(this);
+    installPromptNotes();
     m_localServer = new LocalServer(this);
     if (!m_localServer->start(QString::fromLatin1(ProjectName)))
         return false;
@@ -141,6 +186,11 @@ bool MainApp::init()
     showProgress(QString(), 20);
     const bool ok = setupApplets();
     connect(this, &MainApp::signal_log, m_logs, &Logs::slot_addLog);
+    if (!m_projectTypeChoice.isEmpty() || m_unattended)
+        emit signal_log(0, QStringLiteral("Project type %1, %2")
+                               .arg(m_projectType, m_projectTypeChoice.isEmpty()
+                                                       ? QStringLiteral("the default")
+                                                       : QStringLiteral("given by --project")));
     createControlBoard();
     if (!ok) // the program ends: the window shown for the start goes
         m_mainWindow->hide();
@@ -193,9 +243,14 @@ void MainApp::placeMainWindow()
     m_mainWindow->move(WindowPlacement::frameTopLeft(available, m_mainWindow->size() + frameExtra));
 }
 
-// The answer (OK or Cancel) does not matter: the checked item is the project type.
+// The answer (OK or Cancel) does not matter: the checked item is the project type. One given
+// at the start is taken without asking.
 void MainApp::askProjectType()
 {
+    if (ProjectTypes.contains(m_projectTypeChoice)) {
+        m_projectType = m_projectTypeChoice;
+        return;
+    }
     bool ok = false;
     const QString chosen =
         Prompt::item(QStringLiteral("Project type"), QString(), ProjectTypes, 0, &ok);
@@ -241,6 +296,10 @@ void MainApp::createControlBoard()
     connect(m_controlBoard, &ControlBoard::signal_connected, this, &MainApp::slot_connected);
     m_portScan = new PortScan(this);
     connect(m_portScan, &PortScan::signal_done, this, &MainApp::slot_portsProbed);
+    m_controlBoard->setPortPaths(m_portPaths);
+    m_portWatch = new PortWatch(this);
+    m_portWatch->watch(m_portPaths.devDir);
+    connect(m_portWatch, &PortWatch::signal_changed, this, &MainApp::slot_portsChanged);
 }
 
 void MainApp::start()
@@ -423,13 +482,15 @@ void MainApp::disconnectBoard()
 
 bool MainApp::rescanPorts()
 {
-    if (!m_controlBoard)
+    if (!m_controlBoard || m_shutDown)
         return true;
     std::function<QStringList()> probe = m_portProbe;
     if (!probe) {
         probe = [board = m_controlBoard]() { return board->findPorts(); };
     }
-    if (m_portScan->start(probe) && m_mainWindow)
+    if (!m_portScan->start(probe))
+        m_rescanWanted = true;
+    else if (m_mainWindow)
         m_mainWindow->setStatusText(ProbingText);
     return true;
 }
@@ -437,6 +498,28 @@ bool MainApp::rescanPorts()
 void MainApp::setPortProbe(const std::function<QStringList()> &probe)
 {
     m_portProbe = probe;
+}
+
+void MainApp::setPortPaths(const PortPaths &paths)
+{
+    m_portPaths = paths;
+}
+
+void MainApp::slot_portsChanged()
+{
+    if (isConnected())
+        m_rescanWanted = true;
+    else
+        rescanPorts();
+}
+
+// A probe asked for meanwhile runs now, unless connected (then at the disconnection).
+void MainApp::rescanIfWanted()
+{
+    if (!m_rescanWanted || isConnected())
+        return;
+    m_rescanWanted = false;
+    rescanPorts();
 }
 
 void MainApp::slot_portsProbed(const QStringList &ports)
@@ -450,6 +533,7 @@ void MainApp::slot_portsProbed(const QStringList &ports)
         m_mainWindow->setPortName(current);
     if (m_mainWindow->statusText() == ProbingText)
         m_mainWindow->setStatusText(QString());
+    rescanIfWanted();
 }
 
 QString MainApp::firmwareStatusText() const
@@ -486,6 +570,8 @@ void MainApp::slot_connected()
 void MainApp::slot_disconnected()
 {
     disconnectApplets();
+    // The link counts as connected until its signal has been handled.
+    QMetaObject::invokeMethod(this, &MainApp::rescanIfWanted, Qt::QueuedConnection);
     if (!m_mainWindow)
         return;
     // The simulation mark holds only while the simulation runs.
@@ -566,13 +652,15 @@ bool MainApp::get(const QString &name, QVariant *result)
     return false;
 }
 
+// A command never runs on an argument that could not be decoded (the pipe server has logged
+// why): an applet's command and "write" are refused, "open" answers that it did not connect.
 bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
 {
     const QStringList parts = command.split(QLatin1Char('.'));
-    if (parts.size() != 2) {
-        runInternal(command, args, result);
-        return true;
-    }
+    if (parts.size() != 2)
+        return runInternal(command, args, result);
+    if (hasUndecodable(args))
+        return false;
     if (Applet *applet = appletOfName(parts)) {
         const QVariant value = applet->run(parts.at(1), args);
         if (result)
@@ -583,13 +671,24 @@ bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
     return false;
 }
 
+// The port of "open" is a typed string; anything else connects nothing and is reported.
+bool MainApp::openPort(const QVariant &args)
+{
+    if (args.typeId() != QMetaType::QString) {
+        emit signal_log(-1, QStringLiteral("run open takes the port as a typed string, e.g. "
+                                           "s/dev/ttyUSB0, smockup or sCOM3"));
+        return false;
+    }
+    return connectBoard(args.toString());
+}
+
 void MainApp::getInternal(const QString &name, QVariant *result)
 {
     if (name.toLower() == QLatin1String("version") && result)
         *result = QString::fromLatin1(VersionText);
 }
 
-void MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
+bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
 {
     const QString name = command.toLower();
     if (name == QLatin1String("shutdown")) {
@@ -602,12 +701,14 @@ void MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (result)
             *result = true;
     } else if (name == QLatin1String("open")) {
-        const bool connected = connectBoard(args.toString());
+        const bool connected = openPort(args);
         if (result)
             *result = connected;
     } else if (name == QLatin1String("write")) {
+        if (hasUndecodable(args))
+            return false;
         if (!isConnected())
-            return;
+            return true;
         const QByteArray command =
             args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
         QByteArray answer;
@@ -615,4 +716,5 @@ void MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (result)
             *result = answer;
     }
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "linkhost.h"
 #include "logs.h"
+#include "portprobe.h"
 #include "requesthandler.h"
 
 #include <QByteArray>
@@ -21,6 +22,7 @@ class DialogProgressBar;
 class LocalServer;
 class MainWindow;
 class PortScan;
+class PortWatch;
 class PythonRunner;
 
 // The program's one application object. It starts and stops the program, owns the pipe
@@ -59,6 +61,16 @@ public:
 
     // The tool applets, in table order; set before init().
     void setAppletFactories(const QList<AppletFactory> &factories);
+    // The project types, the first the default.
+    static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
+    // Before init(): the project type to take without asking (empty: ask).
+    void setProjectTypeChoice(const QString &type);
+    // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
+    // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
+    // and each is noted on standard error as well as in the log.
+    void setUnattended(bool on);
+    // Whether windows shown on the running platform can be seen (not "offscreen" or "minimal").
+    static bool platformShowsWindows();
 
     // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
     // (exit code 0).
@@ -97,11 +109,14 @@ public:
     bool isLogComm() const;
     bool connectBoard(const QString &port);
     void disconnectBoard();
-    // Starts the port probe unless one is under way; the list fills in when it is done.
+    // Starts the port probe; the list fills in when it is done. One asked for while another
+    // runs follows it.
     bool rescanPorts();
     // The probe behind rescanPorts, which lists the ports that a board answers on; tests
     // install a slow one. Runs on a thread of its own.
     void setPortProbe(const std::function<QStringList()> &probe);
+    // Where the serial devices are listed and watched; set before init().
+    void setPortPaths(const PortPaths &paths);
     void disconnectApplets();
     void closeAll();
     void closeAllButActive();
@@ -139,6 +154,8 @@ public slots:
     void slot_disconnected();
     void slot_connected();
     void slot_portsProbed(const QStringList &ports);
+    // A serial device came or went: the list is probed again, once disconnected.
+    void slot_portsChanged();
 
 signals:
     void signal_log(int level, const QString &text);
@@ -154,15 +171,18 @@ private:
     void placeMainWindow();
     void showMainWindow();
     void askProjectType();
+    void installPromptNotes();
     void createApplets();
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
     void getInternal(const QString &name, QVariant *result);
-    void runInternal(const QString &command, const QVariant &args, QVariant *result);
+    bool runInternal(const QString &command, const QVariant &args, QVariant *result);
+    bool openPort(const QVariant &args);
     Applet *appletOfName(const QStringList &parts) const;
     QString firmwareStatusText() const;
     void flushReplies();
+    void rescanIfWanted();
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;
@@ -170,6 +190,8 @@ private:
     QHash<QString, QVariant> m_options;
     MainWindow *m_mainWindow = nullptr;
     QString m_projectType;
+    QString m_projectTypeChoice;
+    bool m_unattended = false;
 
     QList<AppletFactory> m_factories;
     QList<Applet *> m_applets;
@@ -178,6 +200,9 @@ private:
     PythonRunner *m_pythonRunner = nullptr;
     PortScan *m_portScan = nullptr;
     std::function<QStringList()> m_portProbe;
+    PortPaths m_portPaths;
+    PortWatch *m_portWatch = nullptr;
+    bool m_rescanWanted = false;
     bool m_started = false;
     bool m_shutDown = false;
 };

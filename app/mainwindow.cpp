@@ -313,10 +313,13 @@ void MainWindow::slot_pbConnectBoard_click()
     }
 }
 
+// The list empties until the probe is done; a port typed or chosen stays.
 void MainWindow::slot_Rescan()
 {
     WaitCursor wait;
+    const QString port = portName();
     m_portList->clear();
+    m_portList->setEditText(port);
     MainApp::instance()->rescanPorts();
 }
 

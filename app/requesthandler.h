@@ -16,7 +16,9 @@ public:
     virtual bool set(const QString &name, QVariant &value) = 0;
     // Reads the named item into *result; false when it has no value or the name is refused.
     virtual bool get(const QString &name, QVariant *result) = 0;
-    // Runs the named command with args; its result goes to *result; false when refused.
+    // Runs the named command with args; its result goes to *result; false when refused. An
+    // argument of a pipe request that could not be decoded arrives as an invalid variant (in
+    // place of the value, or of the list element).
     virtual bool run(const QString &command, QVariant &args, QVariant *result) = 0;
     // One log entry (level as in the log window: <0 error, 0 information, 1-100 warning,
     // >100 trace).

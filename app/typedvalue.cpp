@@ -1,48 +1,91 @@
 #include "typedvalue.h"
 
 #include <QStringList>
+#include <QtMath>
 
-QVariant TypedValue::decode(const QString &text)
+#include <cctype>
+
+const char *const TypedValue::Forms = "i42, f2.5, sText or x0aff";
+
+QVariant TypedValue::decode(const QString &text, bool *ok)
 {
-    if (text.isEmpty() || text.at(0).unicode() > 255)
-        return QVariant();
-    const QChar type = text.at(0);
-    const bool isList = text.size() >= 2 && text.at(1) == QLatin1Char('#');
-    if (type == QLatin1Char('i') && isList) {
-        QVariantList list;
-        for (const QString &item : text.mid(2).split(QLatin1Char(';')))
-            list.append(item.toInt(nullptr, 10));
-        return list;
-    }
-    if (type == QLatin1Char('f') && isList) {
-        QVariantList list;
-        for (const QString &item : text.mid(2).split(QLatin1Char(';')))
-            list.append(item.toDouble());
-        return list;
-    }
-    const QString rest = text.mid(1);
+    QVariant value;
+    const bool decoded = !text.isEmpty() && text.at(0).unicode() <= 255 &&
+                         decodeTyped(text.at(0), text.mid(1), &value);
+    if (ok)
+        *ok = decoded;
+    return decoded ? value : QVariant();
+}
+
+bool TypedValue::decodeTyped(QChar type, const QString &rest, QVariant *value)
+{
+    if ((type == QLatin1Char('i') || type == QLatin1Char('f')) && rest.startsWith(QLatin1Char('#')))
+        return decodeList(type, rest.mid(1), value);
     switch (type.unicode()) {
     case 'i':
-        return decodeInteger(rest);
+        return decodeInteger(rest, value);
     case 'f':
-        return rest.toDouble();
+        return decodeReal(rest, value);
     case 's':
-        return rest;
+        *value = rest;
+        return true;
     case 'x':
-        return QByteArray::fromHex(rest.toLatin1());
+        return decodeBytes(rest, value);
     default:
-        return QVariant();
+        return false;
     }
 }
 
-// A number with bit 31 set (negative 32-bit values, and unsigned ones above 2^31-1) stays a
-// 64-bit integer; any other number is read as a 32-bit integer (0 when it does not fit).
-QVariant TypedValue::decodeInteger(const QString &digits)
+bool TypedValue::decodeList(QChar type, const QString &items, QVariant *value)
 {
-    const qlonglong wide = digits.toLongLong(nullptr, 10);
+    QVariantList list;
+    for (const QString &item : items.split(QLatin1Char(';'))) {
+        QVariant element;
+        const bool ok =
+            type == QLatin1Char('i') ? decodeInteger(item, &element) : decodeReal(item, &element);
+        if (!ok)
+            return false;
+        list.append(element);
+    }
+    *value = list;
+    return true;
+}
+
+// A number with bit 31 set (negative 32-bit values, and unsigned ones above 2^31-1) stays a
+// 64-bit integer; any other number is a 32-bit integer. Beyond 32 bits it is refused.
+bool TypedValue::decodeInteger(const QString &digits, QVariant *value)
+{
+    bool ok = false;
+    const qlonglong wide = digits.toLongLong(&ok, 10);
+    if (!ok || wide < -0x80000000LL || wide > 0xFFFFFFFFLL)
+        return false;
     if (wide & 0x80000000LL)
-        return wide;
-    return digits.toInt(nullptr, 10);
+        *value = wide;
+    else
+        *value = int(wide);
+    return true;
+}
+
+bool TypedValue::decodeReal(const QString &digits, QVariant *value)
+{
+    bool ok = false;
+    const double real = digits.toDouble(&ok);
+    if (!ok || !qIsFinite(real))
+        return false;
+    *value = real;
+    return true;
+}
+
+bool TypedValue::decodeBytes(const QString &hex, QVariant *value)
+{
+    if (hex.size() % 2 != 0)
+        return false;
+    for (QChar c : hex) {
+        if (c.unicode() > 127 || !std::isxdigit(c.unicode()))
+            return false;
+    }
+    *value = QByteArray::fromHex(hex.toLatin1());
+    return true;
 }
 
 QString TypedValue::encode(const QVariant &value, bool unsignedAsInteger)

@@ -10,16 +10,24 @@
 class TypedValue
 {
 public:
-    // Text to value; an empty text, an unknown prefix or a first character beyond Latin-1
-    // give an invalid variant.
-    static QVariant decode(const QString &text);
+    // Text to value. A text that is no typed value gives an invalid variant and *ok false: an
+    // empty text, an unknown prefix, a number that does not parse, an integer outside 32 bits
+    // (-2147483648 to 4294967295), a real that is not finite, bytes that are not pairs of
+    // hexadecimal digits, a list with such an element.
+    static QVariant decode(const QString &text, bool *ok = nullptr);
     // Value to text; a type without a text form gives the empty text. With
     // unsignedAsInteger an unsigned 64-bit integer is written as "i" and its number (the
     // client's form); otherwise it has no text (the server's form).
     static QString encode(const QVariant &value, bool unsignedAsInteger = false);
+    // How a value is written, for the messages that refuse one.
+    static const char *const Forms; // "i42, f2.5, sText or x0aff"
 
 private:
-    static QVariant decodeInteger(const QString &digits);
+    static bool decodeTyped(QChar type, const QString &rest, QVariant *value);
+    static bool decodeList(QChar type, const QString &items, QVariant *value);
+    static bool decodeInteger(const QString &digits, QVariant *value);
+    static bool decodeReal(const QString &digits, QVariant *value);
+    static bool decodeBytes(const QString &hex, QVariant *value);
     static QString encodeList(const QVariantList &list);
     static QString elementText(const QVariant &element);
 };

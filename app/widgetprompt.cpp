@@ -18,6 +18,25 @@ int WidgetPrompt::message(const Message &msg)
     return box.exec();
 }
 
+void WidgetPrompt::notify(const Message &msg)
+{
+    m_notices.removeAll(nullptr);
+    for (QMessageBox *open : std::as_const(m_notices)) {
+        if (open->windowTitle() == msg.title && open->text() == msg.text) {
+            open->raise();
+            return;
+        }
+    }
+    auto *box = new QMessageBox(QMessageBox::Icon(msg.icon), msg.title, msg.text,
+                                QMessageBox::StandardButtons(msg.buttons));
+    if (!msg.informativeText.isEmpty())
+        box->setInformativeText(msg.informativeText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+    m_notices.append(box);
+}
+
 QString WidgetPrompt::getText(const QString &title, const QString &label, const QString &text,
                               bool *ok)
 {

@@ -2,12 +2,20 @@
 
 #include "prompt.h"
 
+#include <QList>
+#include <QPointer>
+
+class QMessageBox;
+
 // The program's prompts as Qt dialogs: message boxes, text input, single choices (radio
 // buttons) and file dialogs, all without a parent window. Installed by the program at start.
 class WidgetPrompt : public Prompt
 {
 public:
     int message(const Message &msg) override;
+    // A box without a parent that is not modal and deletes itself when closed; a message whose
+    // box is still open raises that box instead of adding another.
+    void notify(const Message &msg) override;
     QString getText(const QString &title, const QString &label, const QString &text,
                     bool *ok) override;
     // Radio buttons, the current item checked; the checked item is the answer, also when the
@@ -21,4 +29,7 @@ public:
     QString directoryName(const QString &title, const QString &dir) override;
     // Check boxes with "All On" and "All Off", none checked at first.
     QStringList getChoices(const QString &title, const QStringList &items, bool *ok) override;
+
+private:
+    QList<QPointer<QMessageBox>> m_notices;
 };

@@ -43,9 +43,14 @@ PortPaths PortProbe::paths() const
     return m_paths;
 }
 
-QStringList PortProbe::list(QList<Skip> &skipped) const
+bool PortProbe::isSerialName(const QString &name)
 {
     static const QRegularExpression serialName(QStringLiteral("^tty(USB|ACM|S)\\d+$"));
+    return serialName.match(name).hasMatch();
+}
+
+QStringList PortProbe::list(QList<Skip> &skipped) const
+{
     const PortPaths where = paths();
     const QDir sys(where.sysRoot);
     const QDir dev(where.devDir);
@@ -55,7 +60,7 @@ QStringList PortProbe::list(QList<Skip> &skipped) const
     });
     QStringList out;
     for (const QString &name : std::as_const(names)) {
-        if (!serialName.match(name).hasMatch() ||
+        if (!isSerialName(name) ||
             !QFileInfo::exists(sys.filePath(name + QStringLiteral("/device"))))
             continue;
         const QString path = dev.filePath(name);
@@ -193,6 +198,7 @@ QString PortProbe::report(const QList<Skip> &skipped, int found)
 
 bool PortProbe::needsUser(const QList<Skip> &skipped)
 {
-    return std::any_of(skipped.begin(), skipped.end(),
-                       [](const Skip &skip) { return skip.reason > 0; });
+    return std::any_of(skipped.begin(), skipped.end(), [](const Skip &skip) {
+        return skip.reason == EACCES || skip.reason == EPERM || skip.reason == EBUSY;
+    });
 }

@@ -36,6 +36,8 @@ public:
 
     void setPaths(const PortPaths &paths);
     PortPaths paths() const;
+    // ttyUSB*, ttyACM* and ttyS*: the names of the serial devices listed.
+    static bool isSerialName(const QString &name);
 
     // The devices under the sys root with a device behind them (ttyUSB*, ttyACM*, and ttyS*
     // where a UART answers) that open, as paths in the device directory; shortest name first.
@@ -55,7 +57,7 @@ public:
     // One line: the ports skipped, grouped by reason, and "No serial port found" first when
     // none was found.
     static QString report(const QList<Skip> &skipped, int found);
-    // Whether a skip is one the user can mend (an open that failed).
+    // Whether a skip is one the user can mend: a port refused (permissions) or held elsewhere.
     static bool needsUser(const QList<Skip> &skipped);
 
 private:

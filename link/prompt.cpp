@@ -120,6 +120,8 @@ int Prompt::ask(Icon icon, const QString &title, const QString &text, int button
 
 int Prompt::show(const Message &msg)
 {
+    if (answersAlone())
+        return answerAlone(msg);
     return onGuiThread([&]() { return instance()->message(msg); });
 }
 
@@ -133,11 +135,21 @@ void Prompt::warn(const QString &title, const QString &text)
     ask(Warning, title, text);
 }
 
+// Each wrapper asks the installed prompt, or the default-answering one when nobody is there to
+// answer, and then notes the answer taken.
+Prompt *Prompt::answerer(bool alone)
+{
+    return alone ? &defaultPrompt() : instance();
+}
+
 QString Prompt::text(const QString &title, const QString &label, const QString &text, bool *ok)
 {
+    const bool alone = answersAlone();
     bool accepted = false;
-    QString result =
-        onGuiThread([&]() { return instance()->getText(title, label, text, &accepted); });
+    const QString result =
+        onGuiThread([&]() { return answerer(alone)->getText(title, label, text, &accepted); });
+    if (alone)
+        noteAnswer(title, label, accepted ? quoted(result) : CancelText);
     if (ok)
         *ok = accepted;
     return result;
@@ -146,9 +158,12 @@ QString Prompt::text(const QString &title, const QString &label, const QString &
 QString Prompt::item(const QString &title, const QString &label, const QStringList &items,
                      int current, bool *ok)
 {
+    const bool alone = answersAlone();
     bool accepted = false;
-    QString result =
-        onGuiThread([&]() { return instance()->getItem(title, label, items, current, &accepted); });
+    const QString result = onGuiThread(
+        [&]() { return answerer(alone)->getItem(title, label, items, current, &accepted); });
+    if (alone)
+        noteAnswer(title, label, accepted ? quoted(result) : CancelText);
     if (ok)
         *ok = accepted;
     return result;
@@ -157,9 +172,12 @@ QString Prompt::item(const QString &title, const QString &label, const QStringLi
 int Prompt::integer(const QString &title, const QString &label, int value, int min, int max,
                     int step, bool *ok)
 {
+    const bool alone = answersAlone();
     bool accepted = false;
     const int result = onGuiThread(
-        [&]() { return instance()->getInt(title, label, value, min, max, step, &accepted); });
+        [&]() { return answerer(alone)->getInt(title, label, value, min, max, step, &accepted); });
+    if (alone)
+        noteAnswer(title, label, accepted ? QString::number(result) : CancelText);
     if (ok)
         *ok = accepted;
     return result;
@@ -167,17 +185,44 @@ int Prompt::integer(const QString &title, const QString &label, int value, int m
 
 QString Prompt::openFile(const QString &title, const QString &dir, const QString &filter)
 {
-    return onGuiThread([&]() { return instance()->openFileName(title, dir, filter); });
+    const bool alone = answersAlone();
+    const QString name =
+        onGuiThread([&]() { return answerer(alone)->openFileName(title, dir, filter); });
+    if (alone)
+        noteAnswer(title, QString(), CancelText);
+    return name;
 }
 
 QString Prompt::saveFile(const QString &title, const QString &dir, const QString &filter)
 {
-    return onGuiThread([&]() { return instance()->saveFileName(title, dir, filter); });
+    const bool alone = answersAlone();
+    const QString name =
+        onGuiThread([&]() { return answerer(alone)->saveFileName(title, dir, filter); });
+    if (alone)
+        noteAnswer(title, QString(), CancelText);
+    return name;
 }
 
 QString Prompt::directory(const QString &title, const QString &dir)
 {
-    return onGuiThread([&]() { return instance()->directoryName(title, dir); });
+    const bool alone = answersAlone();
+    const QString name = onGuiThread([&]() { return answerer(alone)->directoryName(title, dir); });
+    if (alone)
+        noteAnswer(title, QString(), CancelText);
+    return name;
+}
+
+QStringList Prompt::choices(const QString &title, const QStringList &items, bool *ok)
+{
+    const bool alone = answersAlone();
+    bool accepted = false;
+    QStringList chosen;
+    runOnGuiThread([&]() { chosen = answerer(alone)->getChoices(title, items, &accepted); });
+    if (alone)
+        noteAnswer(title, QString(), accepted ? quoted(chosen.join(QLatin1Char(','))) : CancelText);
+    if (ok)
+        *ok = accepted;
+    return accepted ? chosen : QStringList();
 }
 
 void Prompt::runOnGuiThread(const std::function<void()> &fn)

@@ -92,6 +92,33 @@ public:
         return value;
     }
 
+    // Shows a message that only informs without waiting for anyone: the call returns at once
+    // and the box stays until closed. The default shows nothing.
+    virtual void notify(const Message &msg) { Q_UNUSED(msg); }
+
+    // Nobody to answer: while an Unattended object lives (a request from another program is
+    // served) or while setUnattended(true) holds (the whole run), prompts never wait. A message
+    // that only informs (one button at most, no question icon) is shown through notify() and
+    // gets its default answer; every other prompt takes its default answer without being shown.
+    // Each is reported to the note sink: the message's text, or the question and the answer
+    // taken. KVL_PROMPT_DEFAULTS=1 still answers everything silently.
+    class Unattended
+    {
+    public:
+        Unattended();
+        ~Unattended();
+        Unattended(const Unattended &) = delete;
+        Unattended &operator=(const Unattended &) = delete;
+    };
+    static void setUnattended(bool on);
+    static bool isUnattended();
+    // Where the notes go (level as in the log window: <0 error, 0 information, 1-100 warning);
+    // called on the thread that prompted. No sink: the notes go nowhere.
+    using NoteSink = std::function<void(int level, const QString &text)>;
+    static void setNoteSink(const NoteSink &sink);
+    // A message that only informs: at most one button, and no question icon.
+    static bool informs(const Message &msg);
+
     // The installed implementation (never null: a default-answering one until something is
     // installed). Ownership stays with the caller of install(); install(nullptr) restores the
     // default-answering one.
@@ -117,15 +144,7 @@ public:
     static QString saveFile(const QString &title, const QString &dir, const QString &filter);
     static QString directory(const QString &title, const QString &dir);
     // The items checked in getChoices; empty when the user cancelled (*ok then false).
-    static QStringList choices(const QString &title, const QStringList &items, bool *ok)
-    {
-        bool accepted = false;
-        QStringList chosen;
-        runOnGuiThread([&]() { chosen = instance()->getChoices(title, items, &accepted); });
-        if (ok)
-            *ok = accepted;
-        return accepted ? chosen : QStringList();
-    }
+    static QStringList choices(const QString &title, const QStringList &items, bool *ok);
 
     // The default answer of a message: its default button, else its first button.
     static int defaultAnswer(const Message &msg);
@@ -139,6 +158,17 @@ public:
     static void serveHandOvers();
     static bool waitServingHandOvers(const std::function<bool()> &done, int timeoutMs);
     static void wakeWaiters();
+
+private:
+    static const QString CancelText;
+    // Whether a prompt is to be answered without anyone (and not silently by the test switch).
+    static bool answersAlone();
+    static Prompt *answerer(bool alone);
+    static int answerAlone(const Message &msg);
+    static QString quoted(const QString &text);
+    // Notes the default answer taken for the question of title and label.
+    static void noteAnswer(const QString &title, const QString &label, const QString &answer);
+    static void note(int level, const QString &text);
 };
 
 // Answers every prompt with its default choice and shows nothing: accepted text keeps its

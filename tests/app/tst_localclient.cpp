@@ -170,18 +170,29 @@ private slots:
     {
         addRows<QString, QString>(
             {"text", "expected"},
-            {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "int:0"},
+            {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "-"},
              {"i-1", "qlonglong:-1"}, {"f-1e-3", "double:-0.001"}, {"s a\tb ", "QString: a\tb "},
              {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s#1", "QString:#1"}, {"", "-"},
-             {"s", "QString:"}, {"i#", "[int:0]"}, {QString(QChar(0x20AC)) + "5", "-"},
-             {"i#1;;2", "[int:1,int:0,int:2]"}, {"f#2.5;;x", "[double:2.5,double:0,double:0]"}});
+             {"s", "QString:"}, {"i#", "-"}, {QString(QChar(0x20AC)) + "5", "-"},
+             {"i#1;;2", "-"}, {"f#2.5;;x", "-"},
+             {"i#1;-2;4294967295", "[int:1,qlonglong:-2,qlonglong:4294967295]"},
+             {"f#2.5;1", "[double:2.5,double:1]"},
+             // Integers within 32 bits, signed or unsigned; beyond them refused, not 0.
+             {"i4294967295", "qlonglong:4294967295"}, {"i4294967296", "-"},
+             {"i99999999999", "-"}, {"i-2147483648", "qlonglong:-2147483648"},
+             {"i-2147483649", "-"}, {"i2147483647", "int:2147483647"}, {"i", "-"},
+             {"i12abc", "-"}, {"i#1;99999999999", "-"}, {"f", "-"}, {"f1.5x", "-"},
+             {"finf", "-"}, {"fnan", "-"}, {"f1e400", "-"}, {"x", "QByteArray:"},
+             {"x0", "-"}, {"x0g", "-"}, {"xzz", "-"}, {"x 0a", "-"}});
     }
 
     void decode()
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(typed(TypedValue::decode(text)), expected);
+        bool ok = true;
+        QCOMPARE(typed(TypedValue::decode(text, &ok)), expected);
+        QCOMPARE(ok, expected != "-");
     }
 
     // The server leaves unsigned 64-bit values without text, the client writes them.

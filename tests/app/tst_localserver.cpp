@@ -121,6 +121,15 @@ private slots:
              {"run\tA.cmd\t\n", true, {}, "", "run A.cmd -"},
              {"run\tA.cmd\ti1\tf2\n", true, {}, "", "run A.cmd [int:1,double:2]"},
              {"run\tA.cmd\t\t\n", true, {}, "", "run A.cmd [-,-]"},
+             // A value that does not decode is refused before it reaches the handler.
+             {"set\tA.B\ti99999999999\n", true, {}, err, none},
+             {"set\tA.B\thello\n", true, {}, err, none},
+             {"set\tA.B\t\nset\tA.B\tf1e400\nset\tA.B\ti2\n",
+              true,
+              {},
+              err + err + "ok\n",
+              "set A.B int:2"},
+             {"run\tA.cmd\tsx\tx0g\n", true, {}, "", "run A.cmd [QString:x,-]"},
              // Malformed lines and the batch rules in full: tests/applets/tst_pipeblackbox.
              {"set\tA.B\n", true, {}, err, none},
              {"get\tA.B\ti1\n", true, {}, err, none},
@@ -222,6 +231,22 @@ private slots:
         QTRY_COMPARE(handler->calls.size(), 2);
         QVERIFY(!quiet.receive());
         QCOMPARE(quiet.received, QByteArray("ok\n"));
+    }
+
+    // Each value that does not decode is logged as an error naming the request and how values
+    // are written, whether or not the communication is logged.
+    void undecodableValuesLogged()
+    {
+        QCOMPARE(PipeClient::exchange(name, "set\tA.B\ti99999999999\nrun\tA.c\ti1\tabc\n"
+                                            "set\tA.B\ti1\n"),
+                 QByteArray("err\ni7ok\n"));
+        const QString how = "write i42, f2.5, sText or x0aff (an integer fits 32 bits)";
+        QCOMPARE(handler->logs,
+                 (QList<QPair<int, QString>>{
+                     {-1, "Pipe request \"set A.B i99999999999\": \"i99999999999\" is no typed "
+                          "value; " +
+                              how},
+                     {-1, "Pipe request \"run A.c i1 abc\": \"abc\" is no typed value; " + how}}));
     }
 
     void communicationLog()

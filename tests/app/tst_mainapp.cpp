@@ -11,6 +11,7 @@
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
+#include "logrecorder.h"
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -363,6 +364,33 @@ private slots:
         QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
         QCOMPARE(ports->currentIndex(), ports->findText("mockup"));
         QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
+    }
+
+    // "open" takes only a typed string: text that is no typed value, a number, no value or two
+    // values connect nothing, answer 0 and log how to write the port. No other command runs on
+    // an argument that does not decode.
+    void openTakesTypedString()
+    {
+        const QString pipe = PipeClient::programPipe();
+        LogRecorder log(app);
+        for (const QByteArray batch : {"run\topen\t/dev/pts/5\n", "run\topen\ti5\n", "run\tOPEN\n",
+                                       "run\topen\tsmockup\tsx\n"}) {
+            log.clear();
+            QCOMPARE(PipeClient::exchange(pipe, batch), QByteArray("i0"));
+            QVERIFY(!app->isConnected());
+            QVERIFY2(log.contains("run open takes the port as a typed string, e.g. s/dev/ttyUSB0"),
+                     batch.constData());
+        }
+        QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
+        const qsizetype commands = tool(2)->commands.size();
+        log.clear();
+        QCOMPARE(PipeClient::exchange(pipe, "run\tToolB.Blink\tiabc\nrun\twrite\tx0g\n"
+                                            "run\tToolB.Blink\ti1\tf\nrun\tToolB.Blink\ti1\n"),
+                 QByteArray("err\nerr\nerr\nsdone:Blink"));
+        QCOMPARE(tool(2)->commands.size(), commands + 1);
+        QCOMPARE(log.starting("Pipe request \"run ").size(), 3);
+        QVERIFY(app->isConnected());
+        app->disconnectBoard();
     }
 
     // The speed list sets the link's rate; an older firmware's status line is red and the

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QTcpServer>
 #include <QThread>
 #include <QtTest>
 
@@ -76,7 +77,9 @@ QByteArray request(const QByteArray &batch)
 // With captured, standard output and error go to the files "program.out" and "program.err"
 // in the test's working directory.
 std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPath(),
-                                       bool answerDefaults = true, bool captured = false)
+                                       bool answerDefaults = true, bool captured = false,
+                                       const QStringList &arguments = {},
+                                       const QString &platform = "offscreen")
 {
     auto program = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -84,7 +87,7 @@ std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPat
     if (answerDefaults)
         env.insert("KVL_PROMPT_DEFAULTS", "1");
     env.insert("TMPDIR", QDir::tempPath());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", platform);
     program->setProcessEnvironment(env);
     program->setProcessChannelMode(captured ? QProcess::SeparateChannels
                                             : QProcess::ForwardedChannels);
@@ -93,7 +96,7 @@ std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPat
         program->setStandardErrorFile(QDir::current().absoluteFilePath("program.err"));
     }
     program->setWorkingDirectory(workDir);
-    program->start(KVL_PROGRAM_PATH, QStringList());
+    program->start(KVL_PROGRAM_PATH, arguments);
     return program;
 }
 
@@ -137,7 +140,7 @@ private slots:
         const QByteArray rows[][2] = {
             {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
              "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
-             Version + Ok + Err + Err + "i1"},
+             Version + Err + Err + Err + "i1"},
             {"run\topen\ts/nonexistent/tty\nrun\topen\ts\nget\tSpiRaw.X\n", "i0i0" + Err},
             {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
             {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
@@ -239,11 +242,16 @@ private slots:
         QVERIFY(endsCleanly(m_program.get()));
     }
 
-    // Without the default answers the program asks with its own dialogs: it listens, then
-    // waits at the project-type question and serves no request yet.
+    // Without the default answers, on a platform that shows windows (a VNC server here), the
+    // program asks with its own dialogs: it listens, then waits at the project-type question
+    // and serves no request yet. Given the type by "--project", it does not ask.
     void ownDialogsWithoutDefaults()
     {
-        m_program = startProgram(QDir::currentPath(), false);
+        QTcpServer free; // a port for the VNC server
+        QVERIFY(free.listen(QHostAddress::LocalHost));
+        const QString vnc = QStringLiteral("vnc:port=%1").arg(free.serverPort());
+        free.close();
+        m_program = startProgram(QDir::currentPath(), false, false, {}, vnc);
         QLocalSocket socket;
         const QDeadlineTimer deadline(WaitMs);
         while (!deadline.hasExpired() && m_program->state() != QProcess::NotRunning) {
@@ -260,6 +268,13 @@ private slots:
         m_program->kill();
         QVERIFY(m_program->waitForFinished(WaitMs));
         QFile::remove(socketFile());
+
+        m_program = startProgram(QDir::currentPath(), false, false, {"--project", "TO1/TO2"}, vnc);
+        const QDeadlineTimer started(3 * WaitMs);
+        while (request("get\tversion\n") != Version && !started.hasExpired())
+            QTest::qWait(50);
+        QCOMPARE(request("run\tshutdown\n"), QByteArray("i1"));
+        QVERIFY(endsCleanly(m_program.get()));
     }
 
     // A file that is not a socket at the socket path is never removed; the start ends with 0.

@@ -1,4 +1,5 @@
 #include "asnobody.h"
+#include "devicetree.h"
 #include "linkfixture.h"
 #include "portprobe.h"
 #include "serialport.h"
@@ -23,30 +24,6 @@ const QString Busy = QStringLiteral("Device or resource busy (in use by another 
 const QString Missing = QStringLiteral("No such file or directory (no such device)");
 const QString Denied = QStringLiteral("Permission denied (add your user to the group dialout "
                                       "(sudo usermod -aG dialout $USER), then log in again)");
-
-// A /sys/class/tty root and a device directory of the test's own, in /tmp so that an
-// unprivileged child can read them too.
-struct DeviceTree {
-    DeviceTree() : dir(QStringLiteral("/tmp/kvl-ports-XXXXXX"))
-    {
-        QDir(dir.path()).mkpath(QStringLiteral("sys"));
-        QDir(dir.path()).mkpath(QStringLiteral("dev"));
-        ::chmod(QFile::encodeName(dir.path()), 0755);
-        paths = {dir.filePath(QStringLiteral("sys")), dir.filePath(QStringLiteral("dev"))};
-    }
-    // A tty entry; with device, one with a device behind it; with target, its device file
-    // links there.
-    QString add(const QString &name, bool device, const QString &target)
-    {
-        QDir(paths.sysRoot).mkpath(device ? name + QStringLiteral("/device") : name);
-        const QString path = QDir(paths.devDir).filePath(name);
-        if (!target.isEmpty())
-            QFile::link(target, path);
-        return path;
-    }
-    QTemporaryDir dir;
-    PortPaths paths;
-};
 
 // Holds the advisory lock on a port, as another program would.
 struct ForeignLock {
@@ -216,8 +193,10 @@ private slots:
 
     void needsUser()
     {
-        QVERIFY(!PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", PortProbe::NoUart}}));
-        QVERIFY(PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", EBUSY}}));
+        QVERIFY(!PortProbe::needsUser(
+            {{"a", PortProbe::NoAnswer}, {"b", PortProbe::NoUart}, {"c", ENOENT}, {"d", ENOTTY}}));
+        for (int error : {EACCES, EPERM, EBUSY})
+            QVERIFY(PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", error}}));
     }
 
     // A port the link has claimed is listed without being opened, also under another name.

@@ -1,0 +1,225 @@
+// The command-line client kvl52110-cli as a separate process against a pipe server in this
+// process, and the split of a batch's reply into one reply per request line.
+#include "localserver.h"
+#include "pipebatch.h"
+#include "tablerows.h"
+#include "tst_pipefixture.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+namespace
+{
+
+const char *const ServerName = "KVLCLI";
+
+struct Outcome {
+    int status = -1;
+    QByteArray out, err;
+};
+
+// Runs the client with arguments and input, serving this process's events (the server's) while
+// it runs.
+Outcome runClient(const QStringList &arguments, const QByteArray &input = QByteArray())
+{
+    QProcess client;
+    client.start(KVL_CLI_PATH, arguments);
+    if (!client.waitForStarted(20000))
+        return {};
+    client.write(input);
+    client.closeWriteChannel();
+    const QDeadlineTimer deadline(20000);
+    while (client.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(5);
+    if (client.state() != QProcess::NotRunning) {
+        client.kill();
+        client.waitForFinished();
+        return {};
+    }
+    return {client.exitCode(), client.readAllStandardOutput(), client.readAllStandardError()};
+}
+
+QStringList named(QStringList arguments)
+{
+    return QStringList{"--name", ServerName} + arguments;
+}
+
+} // namespace
+
+class TestCommandLineClient : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<RecordingHandler> handler;
+    LocalServer *server = nullptr;
+
+private slots:
+    void init()
+    {
+        handler = std::make_unique<RecordingHandler>();
+        server = new LocalServer(handler.get());
+        QVERIFY(server->start(ServerName));
+        // Only the client's half-close ends a connection whose replies are empty at once.
+        server->setQuietGapMs(3600000);
+    }
+    void cleanup()
+    {
+        delete server;
+        handler.reset();
+    }
+
+    // The replies run together; each is cut where the ones after it fit, values that read as
+    // typed texts first. "!" marks a reply that does not split.
+    void split_data()
+    {
+        addRows<QByteArray, QByteArray, QString>(
+            {"batch", "reply", "replies"},
+            {{"set\tA\ti1\nget\tA\n", "ok\ni7", "ok|i7"},
+             {"get\tA\nset\tA\ti1\n", "i7ok\n", "i7|ok"},
+             {"get\tA\nset\tA\ti1\n", "i7err\n", "i7|err"},
+             {"get\tA\nget\tB\n", "i5i55", "i5|i55"},
+             {"get\tA\nget\tB\n", "sabci5", "sabc|i5"},
+             {"get\tA\nget\tB\n", "err\nsx", "err|sx"},
+             {"get\tA\nget\tB\n", "i5000000000f-2.5e-07", "i5000000000|f-2.5e-07"},
+             {"get\tA\nrun\tB\nset\tA\ti1\n", "ok\n", "||ok"},
+             {"run\tA\nrun\tB\tx\n", "x0a1bi#1;2", "x0a1b|i#1;2"},
+             {"get\tA\n\n \nget\tA\nset\tA\ti1\nset\tA\ti1\n", "i7ok\n", "i7|ok"},
+             {"bogus\nget\tA\tB\nget\tA\n", "err\nerr\ni7", "err|err|i7"},
+             {"get\tA\r\nset\tA\ti1", "i7ok\n", "i7|ok"},
+             {"get\tA\nset\tA\ti1\n", "a;bok\n", "a;b|ok"},
+             {"get\tA\n", "sa\nb", "sa\nb"},
+             {"", "", ""},
+             {"set\tA\ti1\nset\tA\ti2\n", "err\n", "!"},
+             {"set\tA\ti1\n", "", "!"},
+             {"set\tA\ti1\n", "i7", "!"},
+             {"get\tA\nset\tA\ti1\n", "i7\nok\n", "!"},
+             {"", "ok\n", "!"}});
+    }
+    void split()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, replies);
+        QList<QByteArray> parts;
+        const bool fits = PipeBatch(batch).split(reply, &parts);
+        QCOMPARE(fits ? QString::fromLatin1(parts.join('|')) : QString("!"), replies);
+    }
+
+    // Each form prints what it is said to, and exits 0 when every request succeeded, 1 with a
+    // message naming each refused request.
+    void requests_data()
+    {
+        addRows<QStringList, QByteArray, bool, int, QByteArray, QByteArray, QString>(
+            {"arguments", "input", "ok", "status", "out", "err", "calls"},
+            {{{"get", "A.B"}, "", true, 0, "i7\n", "", "get A.B"},
+             {{"get", "A.B"}, "", false, 1, "err\n", "kvl52110-cli: refused: get A.B\n", "get A.B"},
+             {{"set", "A.B", "f2.5"}, "", true, 0, "", "", "set A.B double:2.5"},
+             {{"set", "A.B", "i99999999999"},
+              "",
+              true,
+              1,
+              "",
+              "kvl52110-cli: refused: set A.B i99999999999\n",
+              ""},
+             {{"run", "A.cmd"}, "", true, 0, "i7\n", "", "run A.cmd []"},
+             {{"run", "A.cmd", "i1", "s/dev/pts/5"},
+              "",
+              true,
+              0,
+              "i7\n",
+              "",
+              "run A.cmd [int:1,QString:/dev/pts/5]"},
+             {{"-"},
+              "get\tA.B\nset\tA.B\ti1\r\n\nset\tA.C\tnone\nrun\tX\n",
+              true,
+              1,
+              "i7\nok\nerr\ni7\n",
+              "kvl52110-cli: refused: set A.C none\n",
+              "get A.B|set A.B int:1|run X []"},
+             {{"-"}, "", true, 0, "", "", ""}});
+    }
+    void requests()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(bool, ok);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QFETCH(QString, calls);
+        handler->ok = ok;
+        const Outcome outcome = runClient(named(arguments), input);
+        QCOMPARE(outcome.out, out);
+        QCOMPARE(outcome.err, err);
+        QCOMPARE(outcome.status, status);
+        QCOMPARE(handler->calls.join("|"), calls);
+    }
+
+    // The default socket name, and the other form of the option.
+    void socketNames()
+    {
+        QCOMPARE(runClient({"--name=" + QString(ServerName), "get", "A.B"}).out, "i7\n");
+        LocalServer program(handler.get());
+        QVERIFY(program.start("KVL52110"));
+        handler->value = 3;
+        QCOMPARE(runClient({"get", "A.B"}).out, "i3\n");
+    }
+
+    // An empty value still ends the connection at once: the client half-closes after writing
+    // (the server's quiet gap is an hour here).
+    void halfClosesAfterWriting()
+    {
+        handler->value = QVariant();
+        const Outcome outcome = runClient(named({"run", "A.cmd"}));
+        QCOMPARE(outcome.status, 0);
+        QCOMPARE(outcome.out, "\n");
+    }
+
+    // Without a program listening, status 2 and where the client looked.
+    void nobodyListening()
+    {
+        const Outcome outcome = runClient({"--name", "NOBODY", "get", "A.B"});
+        QCOMPARE(outcome.status, 2);
+        QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
+                                  QFile::encodeName(QDir::tempPath()) + "/NOBODY\n");
+        QCOMPARE(outcome.out, QByteArray());
+    }
+
+    // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
+    void usage_data()
+    {
+        addRows<QStringList>({"arguments"}, {{{}},
+                                             {{"get"}},
+                                             {{"get", "A", "B"}},
+                                             {{"set", "A"}},
+                                             {{"set", "A", "i1", "i2"}},
+                                             {{"run"}},
+                                             {{"put", "A"}},
+                                             {{"get", "A\tB"}},
+                                             {{"run", "A", "s\n"}},
+                                             {{"get", ""}},
+                                             {{"--name"}},
+                                             {{"--name", "", "get", "A"}},
+                                             {{"-", "x"}}});
+    }
+    void usage()
+    {
+        QFETCH(QStringList, arguments);
+        const Outcome outcome = runClient(arguments);
+        QCOMPARE(outcome.status, 64);
+        QVERIFY(outcome.err.startsWith("Usage: kvl52110-cli"));
+        QCOMPARE(outcome.out, QByteArray());
+        QCOMPARE(handler->calls, QStringList());
+    }
+    void help()
+    {
+        const Outcome outcome = runClient({"--help"});
+        QCOMPARE(outcome.status, 0);
+        QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+    }
+};
+
+QTEST_MAIN(TestCommandLineClient)
+#include "tst_commandlineclient.moc"
