@@ -1,0 +1,109 @@
+// What the README tells a newcomer to type works as written: socket examples carry typed
+// values, the command-line client comes before Python, the benchmark loop runs only programs,
+// and the pictures of tst_formfit do not land in the checkout unignored.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace
+{
+
+QString sourceFile(const QString &name)
+{
+    QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/" + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The README's section under the heading "## title", up to the next one.
+QString section(const QString &readme, const QString &title)
+{
+    const qsizetype start = readme.indexOf("\n## " + title + "\n");
+    if (start < 0)
+        return QString();
+    const qsizetype end = readme.indexOf("\n## ", start + 1);
+    return readme.mid(start, end < 0 ? -1 : end - start);
+}
+
+bool writeProgram(const QString &path, const QByteArray &script)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(script) == script.size() &&
+           file.setPermissions(file.permissions() | QFile::ExeOwner);
+}
+
+} // namespace
+
+class TestReadme : public QObject
+{
+    Q_OBJECT
+
+    QString readme;
+
+private slots:
+    void initTestCase()
+    {
+        readme = sourceFile("README.md");
+        QVERIFY(!readme.isEmpty());
+    }
+
+    // Every "run open" with a port writes it as a typed string.
+    void runOpenTyped()
+    {
+        static const QRegularExpression open("run(?: |\\\\t|\\t)open(?: |\\\\t|\\t)+([^\\s`\"]+)");
+        int examples = 0;
+        for (const QRegularExpressionMatch &m : open.globalMatch(readme)) {
+            ++examples;
+            QVERIFY2(m.captured(1).startsWith('s'), qPrintable(m.captured(0)));
+        }
+        QVERIFY(examples >= 2);
+    }
+
+    // The socket section shows the command-line client first, Python second.
+    void clientBeforePython()
+    {
+        const QString socket = section(readme, "Command socket");
+        const qsizetype client = socket.indexOf("\n    kvl52110-cli ");
+        const qsizetype python = socket.indexOf("\n    import ");
+        QVERIFY(client > 0 && python > 0);
+        QVERIFY(client < python);
+        QVERIFY(socket.contains("kvl52110-cli -"));
+    }
+
+    // The benchmark loop, run as written in a tree with a benchmark and its build folder, runs
+    // the one and skips the other.
+    void benchLoopSkipsFolders()
+    {
+        static const QRegularExpression loop("^    (for b in build/bench/bench_\\*.*)$",
+                                             QRegularExpression::MultilineOption);
+        const QString command = loop.match(readme).captured(1);
+        QVERIFY(!command.isEmpty());
+        QVERIFY(QDir().mkpath("tree/build/bench/bench_demo_autogen"));
+        QVERIFY(writeProgram("tree/build/bench/bench_demo", "#!/bin/sh\necho ran >> ran.txt\n"));
+        QProcess shell;
+        shell.setWorkingDirectory(QDir::current().absoluteFilePath("tree"));
+        shell.start("/bin/sh", {"-c", command});
+        QVERIFY(shell.waitForFinished(20000));
+        QCOMPARE(shell.readAllStandardError(), QByteArray());
+        QCOMPARE(shell.exitCode(), 0);
+        QFile ran("tree/ran.txt");
+        QVERIFY(ran.open(QIODevice::ReadOnly));
+        QCOMPARE(ran.readAll(), QByteArray("ran\n"));
+    }
+
+    // The folder the pictures go to is outside the checkout or ignored by git.
+    void picturesOutsideOrIgnored()
+    {
+        static const QRegularExpression shots("KVL_FORM_SHOTS=(\\S+)");
+        const QString folder = shots.match(readme).captured(1);
+        QVERIFY(!folder.isEmpty());
+        if (!folder.startsWith("$PWD/"))
+            return;
+        const QString ignored = "/" + folder.mid(5).section('/', 0, 0) + "/";
+        QVERIFY2(sourceFile(".gitignore").split('\n').contains(ignored), qPrintable(ignored));
+    }
+};
+
+QTEST_MAIN(TestReadme)
+#include "tst_readme.moc"

@@ -1,0 +1,170 @@
+// Requests over the socket never wait for a person: the program's own dialogs are installed,
+// and the boxes a request raises stay open, unanswered, while the request is answered. The
+// simulator runs as the fakeboard tool ("--eeprom err": every EEPROM transfer refused) or in
+// this process (an older firmware, whose question the request answers by its default).
+#include "bootloader.h"
+#include "logrecorder.h"
+#include "pipeclient.h"
+#include "setupappfixture.h"
+#include "widgetprompt.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/socket.h>
+
+namespace
+{
+
+const int WaitMs = 60000;
+
+QStringList openBoxes()
+{
+    QStringList texts;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+            texts << box->windowTitle() + ": " + box->text();
+    }
+    return texts;
+}
+
+void closeBoxes()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox *>(w))
+            w->close();
+    }
+    QApplication::processEvents();
+}
+
+// The first reply of a batch, the boxes open when it came and whether a modal one was waiting;
+// the connection is half-closed after the batch and read to its end.
+struct Answered {
+    QByteArray reply;
+    QStringList boxes;
+    bool modal = false;
+};
+
+Answered request(const QByteArray &batch)
+{
+    Answered answered;
+    QLocalSocket socket;
+    socket.connectToServer(PipeClient::programPipe());
+    if (!socket.waitForConnected(5000))
+        return answered;
+    socket.write(batch);
+    socket.flush();
+    ::shutdown(int(socket.socketDescriptor()), SHUT_WR);
+    // A modal box that nobody answers is closed after a while, so that a request held by one
+    // ends (its reply then comes after the boxes have gone).
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, []() {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(3000);
+    const QDeadlineTimer deadline(WaitMs);
+    while (socket.bytesAvailable() == 0 && !deadline.hasExpired())
+        QTest::qWait(2);
+    answered.boxes = openBoxes();
+    answered.modal = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr;
+    while (socket.state() != QLocalSocket::UnconnectedState && !deadline.hasExpired())
+        QTest::qWait(2);
+    answered.reply = socket.readAll();
+    return answered;
+}
+
+bool contains(const QStringList &texts, const QString &part)
+{
+    return std::any_of(texts.cbegin(), texts.cend(),
+                       [&part](const QString &t) { return t.contains(part); });
+}
+
+} // namespace
+
+class TestUnattendedRequests : public QObject
+{
+    Q_OBJECT
+
+    SetupAppFixture f;
+    WidgetPrompt widgets;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        Prompt::install(&widgets);
+    }
+    void cleanupTestCase()
+    {
+        closeBoxes();
+        Prompt::install(&f.prompt);
+    }
+
+    // Every EEPROM transfer refused, with "Log" ticked: the driver board's box and the log
+    // window's error box are open, not modal, when "open" is answered, and still open after the
+    // request; the box's text is in the log too.
+    void informingBoxesStayOpen()
+    {
+        QProcess board;
+        board.start(KVL_FAKEBOARD_PATH, {"--eeprom", "err"});
+        QTRY_VERIFY_WITH_TIMEOUT(board.canReadLine(), WaitMs);
+        const QByteArray device = board.readLine().trimmed();
+        LogRecorder log(f.app);
+        f.app->setLogComm(true);
+        const Answered answered = request("run\topen\ts" + device + "\n");
+        f.app->setLogComm(false);
+        QCOMPARE(answered.reply, QByteArray("i1"));
+        QVERIFY(!answered.modal);
+        const QString driverBox = "BOOST-BUCK: EEPROM is not connected or config data are not "
+                                  "valid!\n You will not be able to control the current source.";
+        QVERIFY2(answered.boxes.contains(": " + driverBox), qPrintable(answered.boxes.join('|')));
+        QVERIFY2(contains(answered.boxes, "SPI0CS3DATA:err"), qPrintable(answered.boxes.join('|')));
+        QTest::qWait(100);
+        QVERIFY(openBoxes().contains(": " + driverBox));
+        QVERIFY(log.contains(driverBox.simplified()));
+        closeBoxes();
+        QCOMPARE(request("run\tclose\n").reply, QByteArray("i1"));
+        board.terminate();
+        QVERIFY(board.waitForFinished(WaitMs));
+    }
+
+    // An older firmware raises the question whether to update: a request takes its default
+    // (Yes: the update window opens) and the log says so; a person connecting from the window
+    // gets the question as before.
+    void questionsTakeTheirDefault()
+    {
+        f.board.setIdnReply("Velmora,P110,0x0001044B,Mon Aug 26 10:00:00 2024");
+        f.app->setOption("ignore_version", false);
+        LogRecorder log(f.app);
+        const Answered answered = request("run\topen\ts" + f.board.devicePath().toLatin1() + "\n");
+        QCOMPARE(answered.reply, QByteArray("i1"));
+        QVERIFY(!answered.modal);
+        QVERIFY(!contains(answered.boxes, "VELMCU FW version not compatible!"));
+        QVERIFY(log.contains("Nobody to answer \"KVL52110: VELMCU FW version not compatible!: "
+                             "Current version of Firmware might not be compatible"));
+        QVERIFY(
+            log.contains("Do you want to update VELMCU Firmware now?\": took Yes, the default"));
+        QVERIFY(f.app->bootloader() && f.app->bootloader()->isVisible());
+        f.app->bootloader()->close();
+        f.app->disconnectBoard();
+
+        QString asked;
+        QTimer::singleShot(100, [&asked]() {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        QVERIFY(f.app->connectBoard(f.board.devicePath()));
+        QCOMPARE(asked, QString("VELMCU FW version not compatible!"));
+        f.app->disconnectBoard();
+    }
+};
+
+QTEST_MAIN(TestUnattendedRequests)
+#include "tst_unattendedrequests.moc"
