@@ -273,6 +273,12 @@ void Applet::transferVecData(QByteArray &data)
     Q_UNUSED(data);
 }
 
+void Applet::runAsEdit(const std::function<void()> &change)
+{
+    OriginScope edit(this, ChangeOrigin::Edit);
+    change();
+}
+
 // ---------------------------------------------------------------- set-up and binding
 
 bool Applet::setup()
