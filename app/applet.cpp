@@ -1,5 +1,6 @@
 #include "applet.h"
 
+#include "appletscroll.h"
 #include "applog.h"
 #include "bytetext.h"
 #include "mainapp.h"
@@ -171,13 +172,14 @@ private:
     ChangeOrigin m_saved;
 };
 
-// Built inside an empty MDI sub-window (Applet::createSubWindow), the applet becomes its widget
-// at once, while the form is still empty: the sub-window measures the widget it is given, and
-// a built form takes as long to measure as to build.
+// Built inside an empty MDI sub-window (Applet::createSubWindow), the applet goes into its
+// scroll area at once, while the form is still empty: the sub-window measures the widget it
+// is given, and a built form takes as long to measure as to build.
 Applet::Applet(QWidget *parent) : QWidget(parent)
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parent); sub && !sub->widget())
-        sub->setWidget(this);
+    AppletScroll *scroll = AppletScroll::of(qobject_cast<QMdiSubWindow *>(parent));
+    if (scroll && !scroll->applet())
+        scroll->setApplet(this);
 }
 
 Applet::~Applet()
@@ -266,6 +268,12 @@ void Applet::slot_capturedData(QByteArray data)
 void Applet::transferVecData(QByteArray &data)
 {
     Q_UNUSED(data);
+}
+
+void Applet::runAsEdit(const std::function<void()> &change)
+{
+    OriginScope edit(this, ChangeOrigin::Edit);
+    change();
 }
 
 // ---------------------------------------------------------------- set-up and binding

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
+
 #include "binding.h"
 
 class QAction;
@@ -156,6 +158,11 @@ protected:
     // widget does then only shows: the applet writes no item, calls no device hook and
     // ignores change signals, and an applet's own sending code holds back.
     bool isRefreshing() const { return m_origin == ChangeOrigin::Refresh; }
+    // True while a user's edit or a name-based write is under way.
+    bool isEditing() const { return m_origin == ChangeOrigin::Edit; }
+    // Runs change, a user's action that writes the model directly, as an edit: the widgets
+    // follow the model and act, so the applet's own sending code reaches the board.
+    void runAsEdit(const std::function<void()> &change);
 
 private:
     enum TransferMode { ReadTransfer, WriteTransfer };

@@ -417,10 +417,13 @@ void AppletHelper::fillAll(int value)
     const Binding *b = m_applet->binding(text.left(text.indexOf(QLatin1Char('['))));
     if (!b)
         return;
-    if (b->isRegister())
-        b->reg->fill(value);
-    else
-        b->variable->setValue(value ? FillOnesValue : 0, Variable::InternalKey);
+    // The fill writes the board as the console's Set does: the page's own sending code acts.
+    m_applet->runAsEdit([b, value]() {
+        if (b->isRegister())
+            b->reg->fill(value);
+        else
+            b->variable->setValue(value ? FillOnesValue : 0, Variable::InternalKey);
+    });
 }
 
 void AppletHelper::slot_pbRun_clicked()
@@ -565,9 +568,10 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
 
     const QList<QByteArray> lines = bytes.split('\n');
     QStringList skipped;
+    QStringList applied;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString problem;
-        if (!applyRegisterLine(lines.at(i), &problem))
+        if (!applyRegisterLine(lines.at(i), &problem, &applied))
             skipped.append(QStringLiteral("line %1 (%2)").arg(i + 1).arg(problem));
     }
     if (!skipped.isEmpty())
@@ -575,15 +579,22 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
                      .arg(fileName, skipped.join(QLatin1String(", "))));
 
     describeApplet(QStringLiteral("nodes"));
+    // The registers reach the board as edits do: the page's own sending code acts.
+    m_applet->runAsEdit([this, &applied]() {
+        for (const QString &name : std::as_const(applied))
+            if (!m_applet->isReadOnly(name))
+                m_applet->slot_updateSet(name);
+    });
     m_applet->slot_updateAllControls();
     m_applet->writeParameters(QStringLiteral("*"));
     return true;
 }
 
-// Sets one register from a "NAME::BITS" line, silently. Lines for names that are not bound
-// registers and blank lines are ignored; false (with the reason) for a line that is no
-// register line or whose digits do not fit the register, which then stays unchanged.
-bool AppletHelper::applyRegisterLine(const QByteArray &line, QString *problem)
+// Sets one register from a "NAME::BITS" line, silently, and appends its name to applied.
+// Lines for names that are not bound registers and blank lines are ignored; false (with the
+// reason) for a line that is no register line or whose digits do not fit the register, which
+// then stays unchanged.
+bool AppletHelper::applyRegisterLine(const QByteArray &line, QString *problem, QStringList *applied)
 {
     QByteArray text = line;
     if (text.endsWith('\r'))
@@ -614,6 +625,7 @@ bool AppletHelper::applyRegisterLine(const QByteArray &line, QString *problem)
         return false;
     }
     b->reg->setFromBitString(bits.toLatin1(), true);
+    applied->append(parts.at(0));
     return true;
 }
 

@@ -95,7 +95,7 @@ private:
     void fillAll(int value);
     void showResult(QWidget *shown);
     bool readValueEdit(double *value);
-    bool applyRegisterLine(const QByteArray &line, QString *problem);
+    bool applyRegisterLine(const QByteArray &line, QString *problem, QStringList *applied);
     void logError(const QString &text);
 
     QPointer<Applet> m_applet; // not owned

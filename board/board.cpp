@@ -52,10 +52,13 @@ Board::~Board()
     delete deviceAddressLayout;
 }
 
-// Only a write of BOOSTPWM reaches the board: it starts or stops the controller's PWM 1. The
-// other items have nothing to read or write, so a bulk transfer of every item fails on none.
+// A write of BOOSTPWM starts or stops the controller's PWM 1; an edit of a KVL52205 item
+// writes the chip's registers that no longer match it. The other items have nothing to read or
+// write, so a bulk transfer of every item fails on none.
 bool Board::updateItem(int mode, const QString &name)
 {
+    if (mode == 0 && isEditing() && isP205Item(name))
+        writeP205Item(name);
     if (mode != 0 || name != QLatin1String("BOOSTPWM"))
         return true;
     ControlBoard *link = MainApp::instance()->controlBoard();

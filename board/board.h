@@ -464,6 +464,10 @@ private:
     // KVL52205 page
     void connectPowerDials();
     void updateP205Image(int address, int shift, int width, unsigned value);
+    void writeP205Word(int address, quint16 word);
+    static bool isP205Item(const QString &item);
+    void writeP205Item(const QString &item);
+    void showP205Image();
     void showBuckThreshold(int channel, int code);
     void setBuckOffTime(int channel, int code, bool writeChip);
     void typedBuckOffTime(int channel);
@@ -485,7 +489,7 @@ private:
     void setP404BoostVoltage(int code);
     void followP404Word(int address);
     void setP404Field(const char *field, int value, int address);
-    void setP404FieldWithFocus(QWidget *control, const char *field, int value, int address);
+    void chooseP404Field(const char *field, int index, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
     void buckEnableP404(int channel, bool checked);
     void buckEnableFromApplication(int channel, bool checked);

@@ -164,8 +164,9 @@ bool Board::writeOnOffTimes()
     static const QRegularExpression digits(QStringLiteral("^\\d*$"));
     bool ok = true;
     for (const QString &element : onOffAddressList()) {
-        const int address = element.toInt();
-        if (!digits.match(element).hasMatch() || address < 0 || address >= MaxSlaves)
+        bool number = false;
+        const int address = element.toInt(&number);
+        if (!number || !digits.match(element).hasMatch() || address < 0 || address >= MaxSlaves)
             continue;
         set(QStringLiteral("SA"), address, Variable::InternalKey);
         g.BANKX.assignFrom(g.BANK);

@@ -139,7 +139,8 @@ void Board::on_spAllDC_editingFinished()
 void Board::allOn()
 {
     setAllDuty(MaxDuty);
-    boardGlobals().DCREG.fill(1);
+    // As the user's action: the switch sliders follow and their handling sends the duties.
+    runAsEdit([]() { boardGlobals().DCREG.fill(1); });
     dutyBySwitch.fill(MaxDuty);
     profile.fill(MaxDuty);
     if (!ui->cbByRowIndependent->isChecked() || !rowLayoutBuilt)

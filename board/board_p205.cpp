@@ -29,6 +29,40 @@ constexpr P205Field BoostEnable{2, 5, 1};
 constexpr P205Field BoostSetpoint{3, 0, 7};
 constexpr P205Field BuckThreshold[2] = {{4, 0, 8}, {5, 0, 8}};
 constexpr P205Field BuckOffTime[2] = {{6, 6, 4}, {6, 2, 4}};
+constexpr P205Field BuckEnable[2] = {{6, 1, 1}, {6, 0, 1}};
+
+// The model fields that the page's KVL52205 registers hold.
+struct P205Item {
+    const char *item;
+    const char *field;
+    P205Field bits;
+};
+
+const P205Item P205Items[] = {
+    {"BOOSTP205", "[SRC]", BoostSource},
+    {"BOOSTP205", "[EN]", BoostEnable},
+    {"BOOSTP205", "[VSETPOINT]", BoostSetpoint},
+    {"BUCK1", "[VTHR]", BuckThreshold[0]},
+    {"BUCK1", "[TOFF_SET]", BuckOffTime[0]},
+    {"BUCK1", "[EN]", BuckEnable[0]},
+    {"BUCK2", "[VTHR]", BuckThreshold[1]},
+    {"BUCK2", "[TOFF_SET]", BuckOffTime[1]},
+    {"BUCK2", "[EN]", BuckEnable[1]},
+};
+
+Register &itemRegister(const char *item)
+{
+    BoardGlobals &g = boardGlobals();
+    if (qstrcmp(item, "BUCK1") == 0)
+        return g.BUCK1;
+    return qstrcmp(item, "BUCK2") == 0 ? g.BUCK2 : g.BOOSTP205;
+}
+
+quint16 withField(quint16 word, const P205Field &f, unsigned value)
+{
+    const unsigned mask = ((1u << f.width) - 1u) << f.shift;
+    return quint16((word & ~mask) | ((value << f.shift) & mask));
+}
 
 constexpr int MaxBoostCode = 127;
 constexpr unsigned OffTimeMask = 0xF;
@@ -66,16 +100,54 @@ double Board::buckThresholdOfCode(int code)
     return 31.5 * std::pow(1.010133493, code);
 }
 
-// Keeps the value to the field's width, like the model items the page writes alongside. A
-// refresh of the controls leaves image and chip as they are.
+// Keeps the value to the field's width, like the model items the page writes alongside; a
+// word the chip holds already is not sent again. A refresh of the controls leaves image and
+// chip as they are.
 void Board::updateP205Image(int address, int shift, int width, unsigned value)
 {
     if (isRefreshing())
         return;
-    const unsigned mask = ((1u << width) - 1u) << shift;
-    quint16 &word = p205RegisterImage[address];
-    word = quint16((word & ~mask) | ((value << shift) & mask));
+    writeP205Word(address, withField(p205RegisterImage[address], {address, shift, width}, value));
+}
+
+void Board::writeP205Word(int address, quint16 word)
+{
+    if (word == p205RegisterImage[address])
+        return;
+    p205RegisterImage[address] = word;
     spiP205->writeRegister(address, word);
+}
+
+bool Board::isP205Item(const QString &item)
+{
+    for (const P205Item &entry : P205Items)
+        if (item == QLatin1String(entry.item))
+            return true;
+    return false;
+}
+
+// An edit of a KVL52205 item reaches the chip whichever control (or none) shows the field:
+// every register word of the item that no longer matches the model goes out.
+void Board::writeP205Item(const QString &item)
+{
+    for (const P205Item &entry : P205Items) {
+        if (item != QLatin1String(entry.item))
+            continue;
+        const int address = entry.bits.address;
+        const quint32 value = itemRegister(entry.item).getField(QLatin1String(entry.field));
+        writeP205Word(address, withField(p205RegisterImage[address], entry.bits, value));
+    }
+}
+
+// The model items show what the set-up wrote into the chip's registers.
+void Board::showP205Image()
+{
+    for (const P205Item &entry : P205Items) {
+        const P205Field &f = entry.bits;
+        itemRegister(entry.item)
+            .setField(QLatin1String(entry.field),
+                      (p205RegisterImage[f.address] >> f.shift) & ((1u << f.width) - 1u));
+    }
 }
 
 bool Board::setOwn(const QString &name, const QVariant &value)
@@ -146,11 +218,15 @@ void Board::on_dialBuck2_sliderMoved(int code)
     calculateIPEAK(2);
 }
 
-// The off-time code of a channel: model item, value display and, when asked, the chip.
+// The off-time code of a channel: model item, value display and, when asked, the chip. A drag
+// only shows its code: the model item follows it as no edit, so the chip waits for the value.
 void Board::setBuckOffTime(int channel, int code, bool writeChip)
 {
     const unsigned kept = unsigned(code) & OffTimeMask;
-    setOwn(channelName("BUCK%1[TOFF_SET]", channel), kept);
+    if (writeChip)
+        setOwn(channelName("BUCK%1[TOFF_SET]", channel), kept);
+    else
+        itemRegister(channel == 1 ? "BUCK1" : "BUCK2").setField(QStringLiteral("[TOFF_SET]"), kept);
     QLineEdit *display = channel == 1 ? ui->leRIPPLE1Current : ui->leRIPPLE2Current;
     display->setText(QString::number(double(OffTimeTable[kept]), 'f', 1));
     if (writeChip) {

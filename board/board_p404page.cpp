@@ -1,6 +1,6 @@
 // The KVL52404 page: each control edits one field of the register map and writes the map word
-// of that field's address to the chip. Combo and spin-box slots act only while their widget
-// has the keyboard focus, so refreshes of the map send nothing; dials write when released.
+// of that field's address to the chip. A refresh of the map's controls sends nothing; a dial
+// being dragged writes when it is released.
 #include "board.h"
 
 #include "boardglobals.h"
@@ -80,10 +80,11 @@ void Board::setP404Field(const char *field, int value, int address)
     writeP404Address(address);
 }
 
-void Board::setP404FieldWithFocus(QWidget *control, const char *field, int value, int address)
+// A combo's choice: the user's or a name-based write's, never a refresh's.
+void Board::chooseP404Field(const char *field, int index, int address)
 {
-    if (control->hasFocus() && value >= 0)
-        setP404Field(field, value, address);
+    if (!isRefreshing() && index >= 0)
+        setP404Field(field, index, address);
 }
 
 void Board::on_dialVBOOST_valueChanged(int code)
@@ -127,17 +128,17 @@ void Board::on_cbBST2EN_clicked(bool checked)
 
 void Board::on_cmBSTSOFTSTART_currentIndexChanged(int index)
 {
-    setP404FieldWithFocus(ui->cmBSTSOFTSTART, "BST_SOFTSTART", index, BoostControlAddress);
+    chooseP404Field("BST_SOFTSTART", index, BoostControlAddress);
 }
 
 void Board::on_cmBSTSRC_currentIndexChanged(int index)
 {
-    setP404FieldWithFocus(ui->cmBSTSRC, "BST_SRC", index, BoostClockAddress);
+    chooseP404Field("BST_SRC", index, BoostClockAddress);
 }
 
 void Board::on_cmBSTSRCFREQ_currentIndexChanged(int index)
 {
-    setP404FieldWithFocus(ui->cmBSTSRCFREQ, "BST_SRC_FREQ", index, BoostClockAddress);
+    chooseP404Field("BST_SRC_FREQ", index, BoostClockAddress);
 }
 
 // Average current of a channel from its code and range; a range above 3 gives 0.
@@ -182,15 +183,15 @@ void Board::slot_dialBCK2AVGReleased()
     writeP404Address(BuckCurrentAddress[1]);
 }
 
-// A spin box of a buck channel: with focus only, and for a value change only when the map does
-// not hold the value yet. The range also changes the average current.
+// A spin box of a buck channel, never on a refresh. A value change by the user writes only
+// when the map does not hold the value yet (the box's binding writes the map when its editing
+// ends); one that a name-based write made always writes. The range also changes the average
+// current.
 void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged)
 {
-    const bool one = channel == 1;
-    QWidget *box = range ? (one ? ui->sbBCK1RANGE : ui->sbBCK2RANGE)
-                         : (one ? ui->sbBCK1DIMDUTY : ui->sbBCK2DIMDUTY);
     const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
-    if (!box->hasFocus() || (onlyWhenChanged && quint32(value) == SPI_MAPP404.getField(field)))
+    const bool held = quint32(value) == SPI_MAPP404.getField(field);
+    if (isRefreshing() || (onlyWhenChanged && held && !isEditing()))
         return;
     editP404Field(field, quint32(value));
     if (range)
@@ -240,17 +241,13 @@ void Board::on_sbBCK2DIMDUTY_editingFinished()
 
 void Board::on_cmBCK1FREQ_currentIndexChanged(int index)
 {
-    if (!ui->cmBCK1FREQ->hasFocus() || index < 0)
-        return;
-    setP404Field("BUCK1_FREQ", index, BuckFrequencyAddress[0]);
+    chooseP404Field("BUCK1_FREQ", index, BuckFrequencyAddress[0]);
     updateBuckPlot();
 }
 
 void Board::on_cmBCK2FREQ_currentIndexChanged(int index)
 {
-    if (!ui->cmBCK2FREQ->hasFocus() || index < 0)
-        return;
-    setP404Field("BUCK2_FREQ", index, BuckFrequencyAddress[1]);
+    chooseP404Field("BUCK2_FREQ", index, BuckFrequencyAddress[1]);
     updateBuckPlot();
 }
 

@@ -8,13 +8,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-namespace
-{
-
-constexpr int BuckRegister = 6;
-
-} // namespace
-
 QStringList Board::deviceAddressTexts() const
 {
     QStringList texts;
@@ -34,12 +27,11 @@ void Board::setBuck2Enabled(bool on)
     setBuckEnabled(2, on);
 }
 
-// Both bucks share driver register 6 (buck 1 enable in bit 1, buck 2 in bit 0): the cached
-// word is updated and sent whole. A refresh of the controls only shows the state.
+// Both bucks share driver register 6 (buck 1 enable in bit 1, buck 2 in bit 0): the edit of
+// the enable sends the cached word whole. A refresh of the controls only shows the state.
 void Board::setBuckEnabled(int channel, bool on)
 {
     set(QStringLiteral("BUCK%1[EN]").arg(channel), on ? 1 : 0, Variable::InternalKey);
     (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(on);
-    updateP205Image(BuckRegister, channel == 1 ? 1 : 0, 1, on);
     addressChangedSlot();
 }

@@ -43,8 +43,6 @@ struct P205Default {
 };
 constexpr P205Default P205Defaults[] = {{1, 413}, {3, 474}, {4, 24},   {5, 24},    {6, 544},
                                         {7, 435}, {8, 12},  {9, 1023}, {10, 1023}, {2, 43}};
-// The boost set point the KVL52205's model item starts from (its voltage is the variable's).
-constexpr int P205BoostCode = 90;
 
 const QStringList ScriptColumns{QStringLiteral("Name"), QStringLiteral("Delay"),
                                 QStringLiteral("Steps"), QStringLiteral("File")};
@@ -115,8 +113,8 @@ void Board::configureP404Driver()
     readVLed(2);
 }
 
-// The register image holds what the chip receives; the model items hold what the page's
-// controls show. The two are set independently.
+// The register image holds what the chip receives, and the model items show it: the boost
+// set point, the thresholds, the off-times and the enables the power-up values hold.
 void Board::configureP205Driver()
 {
     setPowerTabsEnabled(true, false);
@@ -125,15 +123,10 @@ void Board::configureP205Driver()
     for (const P205Default &entry : P205Defaults)
         p205RegisterImage[entry.address] = entry.value;
     // Straight into the model: the page is not online yet, and no bound widget may react.
+    showP205Image();
     BoardGlobals &globals = boardGlobals();
-    globals.BOOSTP205.setField(QStringLiteral("[EN]"), 1);
-    globals.BOOSTP205.setField(QStringLiteral("[SRC]"), 1);
-    globals.BOOSTP205.setField(QStringLiteral("[VSETPOINT]"), P205BoostCode);
-    globals.BoostVoltage.setValue(boostVoltageOfCode(P205BoostCode), Variable::InternalKey);
-    globals.BUCK1.setField(QStringLiteral("[VTHR]"), 27);
-    globals.BUCK2.setField(QStringLiteral("[VTHR]"), 27);
-    globals.BUCK1.setField(QStringLiteral("[TOFF_SET]"), 8);
-    globals.BUCK2.setField(QStringLiteral("[TOFF_SET]"), 8);
+    const int boostCode = int(globals.BOOSTP205.getField(QStringLiteral("[VSETPOINT]")));
+    globals.BoostVoltage.setValue(boostVoltageOfCode(boostCode), Variable::InternalKey);
     for (const P205Default &entry : P205Defaults)
         spiP205->writeRegister(entry.address, p205RegisterImage[entry.address]);
 }

@@ -108,8 +108,8 @@ public:
     // The serial devices that open, then "mockup" and "script".
     void availablePorts(QStringList &out);
     // Keeps the ports of in whose board answers the keep-alive; safe on any thread. Logs once
-    // what it skipped and why (as an error when no serial port was found because of something
-    // the user can mend). Nothing while connected.
+    // what it skipped and why (as an error when no serial port was found and one was refused
+    // for want of permission). Nothing while connected.
     void probePorts(const QStringList &in, QStringList &out);
     // availablePorts and probePorts in one, with one log line for both.
     QStringList findPorts();

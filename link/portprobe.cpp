@@ -87,6 +87,7 @@ bool PortProbe::answers(const QString &port, int baud, const Answered &answered,
     int reason = 0;
     {
         SerialPort serial;
+        serial.setQuiet(true);
         if (!serial.open_port(port, baud))
             reason = serial.lastError();
         else if (!answered(serial, &m_letGo))
@@ -199,6 +200,6 @@ QString PortProbe::report(const QList<Skip> &skipped, int found)
 bool PortProbe::needsUser(const QList<Skip> &skipped)
 {
     return std::any_of(skipped.begin(), skipped.end(), [](const Skip &skip) {
-        return skip.reason == EACCES || skip.reason == EPERM || skip.reason == EBUSY;
+        return skip.reason == EACCES || skip.reason == EPERM;
     });
 }

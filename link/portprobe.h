@@ -57,7 +57,9 @@ public:
     // One line: the ports skipped, grouped by reason, and "No serial port found" first when
     // none was found.
     static QString report(const QList<Skip> &skipped, int found);
-    // Whether a skip is one the user can mend: a port refused (permissions) or held elsewhere.
+    // Whether a skip is one only the user can mend: a port refused for want of permission. (A
+    // port held by another program is reported too, but that one is let go in time, and a
+    // connection to it says so itself.)
     static bool needsUser(const QList<Skip> &skipped);
 
 private:

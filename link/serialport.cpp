@@ -92,8 +92,9 @@ bool SerialPort::open_port(const QString &name, int baud)
 bool SerialPort::fail(const QString &path, int error)
 {
     m_error = error;
-    qCWarning(lcLink).noquote() << QStringLiteral("open_port: Unable to open %1: %2")
-                                       .arg(path, QString::fromLocal8Bit(strerror(error)));
+    if (!m_quiet)
+        qCWarning(lcLink).noquote() << QStringLiteral("open_port: Unable to open %1: %2")
+                                           .arg(path, QString::fromLocal8Bit(strerror(error)));
     if (m_fd >= 0)
         ::close(m_fd); // also drops the lock
     m_fd = -1;

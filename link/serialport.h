@@ -27,6 +27,8 @@ public:
     // The errno of the last failed open (EBUSY for a port locked by another program), 0 after
     // a successful one.
     int lastError() const { return m_error; }
+    // No warning for a failed open (the port probe reports its own).
+    void setQuiet(bool quiet) { m_quiet = quiet; }
     bool close();
     bool isOpen() const { return m_open; }
     QString portName() const { return m_name; }
@@ -67,6 +69,7 @@ private:
     int m_fd = -1;
     bool m_open = false;
     int m_error = 0;
+    bool m_quiet = false;
     QString m_name;
     char m_scratch[ScratchSize];
 };

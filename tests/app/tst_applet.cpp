@@ -2,6 +2,7 @@
 // hook, the configuration text of workspaces, the slots connected by name, and the applet's
 // sub-window and action.
 #include "applet.h"
+#include "appletscroll.h"
 #include "checkbox.h"
 #include "dial.h"
 #include "lineedit.h"
@@ -442,7 +443,7 @@ private slots:
         QVERIFY(!sub->close());
         QCOMPARE(hidden.size(), 1);
         QVERIFY(!sub->isVisible() && !a->isChecked());
-        QCOMPARE(sub->widget(), static_cast<QWidget *>(applet)); // nothing destroyed
+        QCOMPARE(AppletScroll::appletOf(sub), applet); // nothing destroyed
         applet->deactivate();
         QCOMPARE(applet->disconnectCalls, 1);
         QVERIFY(!applet->isOnline() && !a->isEnabled());

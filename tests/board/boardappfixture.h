@@ -112,6 +112,45 @@ struct PowerProbe {
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
 };
 
+// Runs the page's pending live send at once, as its timer would when it ran out.
+struct LiveSendProbe {
+    static bool flush(Board *page)
+    {
+        if (!page->sendTimer->isActive())
+            return false;
+        page->sendTimer->stop();
+        page->onSendTimeout();
+        return true;
+    }
+};
+
+// The KVL52205 fields of the page's model that the chip's registers do not hold, as
+// "ITEM[FIELD] model/chip".
+inline QStringList p205Differences(const FakeBoardSpi &spi)
+{
+    const struct {
+        Register BoardGlobals::*item;
+        const char *name, *field;
+        int address, shift, width;
+    } fields[] = {{&BoardGlobals::BOOSTP205, "BOOSTP205", "[SRC]", 1, 0, 1},
+                  {&BoardGlobals::BOOSTP205, "BOOSTP205", "[EN]", 2, 5, 1},
+                  {&BoardGlobals::BOOSTP205, "BOOSTP205", "[VSETPOINT]", 3, 0, 7},
+                  {&BoardGlobals::BUCK1, "BUCK1", "[VTHR]", 4, 0, 8},
+                  {&BoardGlobals::BUCK2, "BUCK2", "[VTHR]", 5, 0, 8},
+                  {&BoardGlobals::BUCK1, "BUCK1", "[TOFF_SET]", 6, 6, 4},
+                  {&BoardGlobals::BUCK2, "BUCK2", "[TOFF_SET]", 6, 2, 4},
+                  {&BoardGlobals::BUCK1, "BUCK1", "[EN]", 6, 1, 1},
+                  {&BoardGlobals::BUCK2, "BUCK2", "[EN]", 6, 0, 1}};
+    QStringList found;
+    for (const auto &f : fields) {
+        const quint32 model = (boardGlobals().*f.item).getField(QLatin1String(f.field));
+        const quint32 chip = (spi.kvl52205Register(f.address) >> f.shift) & ((1u << f.width) - 1);
+        if (model != chip)
+            found << QStringLiteral("%1%2 %3/%4").arg(f.name, f.field).arg(model).arg(chip);
+    }
+    return found;
+}
+
 // The driver chips' words among lines, "w" or "r" and the address each (KVL52404 frames and
 // KVL52205 words, one per transfer), apart by spaces.
 inline QString chipWords(const QList<QByteArray> &lines)

@@ -62,6 +62,16 @@ struct BoardCommandsFixture : BoardPageFixture<PxnAppFixture> {
                QByteArray::number(FakeBoardFlash::crc32(block), 16).rightJustified(8, '0') +
                "00000100" + block.toHex();
     }
+    // The duty steps of the live animation image in the flash; empty when none is framed there.
+    QByteArray liveSteps() const
+    {
+        const QByteArray image = flash.read(Board::FlashStartAddress, 256);
+        if (!image.startsWith("START"))
+            return QByteArray();
+        const int begin = 8 + quint8(image.at(6)); // the header and one byte per device
+        const qsizetype end = image.lastIndexOf("END");
+        return end < begin ? QByteArray() : image.mid(begin, end - begin);
+    }
     // Two rows of twelve switches numbered from 1.
     inline static const QByteArrayList TwoRows = {"1 2 3 4 5 6 7 8 9 10 11 12",
                                                   "13 14 15 16 17 18 19 20 21 22 23 24"};

@@ -412,11 +412,17 @@ private slots:
     }
 
     // Only plain numbers 0..31 of the list are written (an empty list is SA), each with three
-    // four-word frames: PID1 holds the address, PID2 the first word.
+    // four-word frames: PID1 holds the address, PID2 the first word. A number too big for an
+    // int is no address 0.
     void writeOnOff()
     {
-        for (const auto &[list, count, last] : QList<std::tuple<QString, int, int>>{
-                 {"", 1, 1}, {"-1;+2;0x3;1a;32", 0, 1}, {"0;31;007", 3, 7}, {"1;;x;40;3", 2, 3}}) {
+        for (const auto &[list, count, last] :
+             QList<std::tuple<QString, int, int>>{{"", 1, 1},
+                                                  {"-1;+2;0x3;1a;32", 0, 1},
+                                                  {"0;31;007", 3, 7},
+                                                  {"99999999999;4294967296;2147483648", 0, 7},
+                                                  {"32;-1;abc;7;99999999999;31;0", 3, 0},
+                                                  {"1;;x;40;3", 2, 3}}) {
             BoardCommandsFixture::pauses().clear();
             const qsizetype before = f.bus.frames().size();
             f.widget<QLineEdit>("leAddessBox")->setText(list);

@@ -268,6 +268,23 @@ private slots:
         }
     }
 
+    // ALL ON reaches the board also when the all-switches slider stands at full already: the
+    // live image goes out with every duty full, and the playback starts again.
+    void allOnReachesBoard()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        QVERIFY(box("cbAutoupdate")->isChecked());
+        f.set("DCALL", 1023);
+        f.set("DCREG[SW1]", 500);
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), char(97) + QByteArray(11, char(200))); // 500 and 1023 of 1023
+        f.take();
+        f.run("allOn");
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), QByteArray(12, char(200)));
+        QVERIFY(f.take().contains("set p110animation=01"));
+    }
+
     // A mode box unchecks the others and gives the position slider its range, centred (6
     // switches, 3 a row; switch mode at the stepping still set); the stepping then gives it its
     // range; a jump of several units moves the pattern one place, forward or back.

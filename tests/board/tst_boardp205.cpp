@@ -1,7 +1,9 @@
 // The KVL52205 power stage through a simulated chip: its command words and transfers, what the
 // page's controls and commands send and read, the currents, and the controller's PWM lines.
+#include "applethelper.h"
 #include "boardappfixture.h"
 #include "spip205.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -354,6 +356,39 @@ private slots:
         QVERIFY(f.page()->readParameters("*") && f.page()->writeParameters("*"));
         QCOMPARE(f.prompt.messages().size(), boxes);
         QCOMPARE(f.take(), Lines{"set PWM1START"});
+    }
+
+    // The console's Fill 0 and Fill 1 (of a field: its whole register) and an applied register
+    // file write the KVL52205's registers as the page's controls would: the chip then holds
+    // what the page shows.
+    void consoleWrites()
+    {
+        AppletHelper console(f.page(), QStringLiteral("HELP:Board"));
+        for (const auto &[item, ones] : QList<QPair<QString, bool>>{{"BUCK1", true},
+                                                                    {"BUCK1", false},
+                                                                    {"BUCK2", true},
+                                                                    {"BOOSTP205", true},
+                                                                    {"BUCK2", false},
+                                                                    {"BOOSTP205", false},
+                                                                    {"BUCK1[VTHR]", true}}) {
+            const QString name = item.section('[', 0, 0);
+            console.itemCombo()->setEditText(item);
+            console.button(ones ? "Fill 1" : "Fill 0")->click();
+            QCOMPARE(f.item(name + "[EN]"), ones ? 1.0 : 0.0);
+            QVERIFY(chipWords(f.take()).contains('w'));
+            QCOMPARE(p205Differences(f.spi).filter(name + "["), QStringList());
+        }
+        Register file(boardGlobals().BUCK2);
+        file.setField("[VTHR]", 90);
+        file.setField("[TOFF_SET]", 3);
+        file.setField("[EN]", 1);
+        QVERIFY(TestFiles::write("buck2.101", "BUCK2::" + file.toBitString(true) + "\n"));
+        QVERIFY(console.applyRegisterFile("buck2.101"));
+        QCOMPARE(f.item("BUCK2[VTHR]"), 90.0);
+        QCOMPARE(f.item("BUCK2[TOFF_SET]"), 3.0);
+        QCOMPARE(p205Differences(f.spi).filter("BUCK2["), QStringList());
+        const QStringList words = chipWords(f.take()).split(' ');
+        QCOMPARE(QSet<QString>(words.begin(), words.end()), (QSet<QString>{"w5", "w6"}));
     }
 
     // A failed link fails the readings and writes nothing back. Last: the refusal stays.

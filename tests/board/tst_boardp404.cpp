@@ -251,8 +251,10 @@ private slots:
         } dials[] = {{"dialBCK1AVG", "IAVERAGE1", 51, 320, 1, 0, (3 << 8) | 51},
                      {"dialBCK2AVG", "IAVERAGE2", 51, 320, 5, 0, (3 << 8) | 51},
                      {"dialVBOOST", "BoostVoltage", 127, 62, 18, 3, 127}};
+        f.take();
         setMap("BUCK1_IRNG", 3);
         setMap("BUCK2_IRNG", 3);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w1 w5")); // a named write reaches the chip
         for (const auto &d : dials) {
             w<QAbstractSlider>(d.dial)->setValue(d.value);
             QCOMPARE(float(f.item(d.item)), float(d.shown));
@@ -263,8 +265,9 @@ private slots:
         }
     }
 
-    // The clock combos and the range boxes write their word only while they have the focus;
-    // a range box's editing finished writes it even when the value is the map's.
+    // The clock combos and the range boxes write their word whatever has the focus, and a
+    // refresh of the map's controls writes nothing; a range box's editing finished writes it
+    // even when the value is the map's.
     void focusedControls()
     {
         f.app->mainWindow()->show();
@@ -275,20 +278,57 @@ private slots:
             if (tabs->tabText(i) == "KVL52404")
                 tabs->setCurrentIndex(i);
         QVERIFY(QTest::qWaitForWindowActive(f.app->mainWindow()));
-        for (const auto &[name, word] :
-             QList<QPair<const char *, QString>>{{"cmBSTSRC", "w17"},
-                                                 {"cmBSTSRCFREQ", "w17"},
-                                                 {"sbBCK1RANGE", "w1"},
-                                                 {"sbBCK2RANGE", "w5"}}) {
+        Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
+        for (const auto &[name, word, field] : QList<std::tuple<const char *, QString, QString>>{
+                 {"cmBSTSRC", "w17", "[BST_SRC]"},
+                 {"cmBSTSRCFREQ", "w17", "[BST_SRC_FREQ]"},
+                 {"sbBCK1RANGE", "w1", "[BUCK1_IRNG]"},
+                 {"sbBCK2RANGE", "w5", "[BUCK2_IRNG]"}}) {
             QWidget *control = w<QWidget>(name);
             for (const bool focused : {false, true}) {
                 focused ? control->setFocus() : w<QWidget>("cmBSTSOFTSTART")->setFocus();
                 QCOMPARE(control->hasFocus(), focused);
+                f.take(); // a spin box that loses the focus finishes its editing
                 if (auto *combo = qobject_cast<QComboBox *>(control))
                     combo->setCurrentIndex(combo->currentIndex() == 1 ? 2 : 1);
                 else
                     emit qobject_cast<QSpinBox *>(control)->editingFinished();
-                QCOMPARE(chipWords(f.take()), focused ? word : QString());
+                QCOMPARE(chipWords(f.take()), word);
+            }
+            const quint32 shown = mapRegister->getField(field) == 1 ? 2 : 1;
+            mapRegister->blockSignals(true);
+            mapRegister->setField(field, shown);
+            mapRegister->blockSignals(false);
+            f.page()->slot_updateControls(QStringLiteral("SPI_MAPP404"));
+            QCOMPARE(f.take(), Lines());
+            if (auto *combo = qobject_cast<QComboBox *>(control))
+                QCOMPARE(quint32(combo->currentIndex()), shown);
+        }
+    }
+
+    // A name-based write of a combo's or a spin box's field writes the field's word, whatever
+    // has the focus, and the chip then holds the map's word.
+    void namedWrites()
+    {
+        Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
+        for (const auto &[field, value, address] :
+             QList<std::tuple<QString, int, int>>{{"BUCK1_FREQ", 30, 2},
+                                                  {"BUCK2_FREQ", 7, 6},
+                                                  {"BST_SOFTSTART", 3, 18},
+                                                  {"BST_SRC", 2, 17},
+                                                  {"BST_SRC_FREQ", 9, 17},
+                                                  {"BUCK1_IRNG", 2, 1},
+                                                  {"BUCK2_DIM_DUTY", 99, 7}}) {
+            for (const int step : {0, 1}) {
+                w<QWidget>(step ? "cmBCK1FREQ" : "sbBCK2RANGE")->setFocus();
+                f.take(); // a spin box that loses the focus finishes its editing
+                const int changed = int(map(field)) == value ? value - 1 : value;
+                QVERIFY(f.setItem("Board.SPI_MAPP404[" + field + "]", changed));
+                QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(address));
+                QCOMPARE(map(field), double(changed));
+                QCOMPARE(
+                    f.spi.kvl52404Word(address),
+                    mapRegister->selectByAttribute("ADD", QString::number(address))->value(true));
             }
         }
     }

@@ -78,6 +78,7 @@ private slots:
     // answers on. One line tells the rest.
     void listsProbesAndSaysWhatItSkipped()
     {
+        QTest::failOnWarning(QRegularExpression("open_port")); // the line says it all
         LinkFixture f(quickTiming());
         FakeBoard silent, held;
         silent.setSilent(true);
@@ -106,25 +107,40 @@ private slots:
                                     "answered")
                          .arg(noUart, gone, Missing, busy, Busy, quiet)),
                  qPrintable(lines.first().second));
+        // The held port was let alone: nothing written to it, no descriptor kept.
+        QCOMPARE(held.controlCount(FakeBoard::ENQ), 0);
         QCOMPARE(openedHere(held.devicePath()), 2); // the lock's and the simulator's only
     }
 
-    // With no serial port found, the line says why, as an error where the user can act.
+    // With no serial port found, the line says why; an error only where the user must act (a
+    // port refused), so that it shows without the log ticked.
     void noPortFoundSaysWhy()
     {
+        QTest::failOnWarning(QRegularExpression("open_port"));
         LinkFixture f(quickTiming());
         ForeignLock lock(f.board.devicePath());
         QVERIFY(lock.locked);
         DeviceTree tree;
         f.link.setPortPaths(tree.paths);
         QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
-        const QString busy = tree.add("ttyACM0", true, f.board.devicePath());
+        const QString busy = tree.add("ttyACM1", true, f.board.devicePath());
+        QVERIFY(::chmod(QFile::encodeName(f.board.devicePath()), 0666) == 0);
         QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
-        // Without the log ticked, only the error comes.
+        QCOMPARE(probeLines(f.log).size(), 0); // not an error: the log is off
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString refused = tree.add("ttyACM0", true, QString::fromLatin1(ptsname(master)));
+        QStringList found;
+        {
+            AsNobody::Effective nobody;
+            found = f.link.findPorts();
+        }
+        ::close(master);
+        QCOMPARE(found, (QStringList{"mockup", "script"}));
         QCOMPARE(probeLines(f.log),
-                 (QList<QPair<int, QString>>{
-                     {ControlBoard::LevelRxErr,
-                      QStringLiteral("No serial port found: %1: %2").arg(busy, Busy)}}));
+                 (QList<QPair<int, QString>>{{ControlBoard::LevelRxErr,
+                                              QStringLiteral("No serial port found: %1: %2; %3: %4")
+                                                  .arg(refused, Denied, busy, Busy)}}));
         f.link.setLogEnabled(true);
         QDir(tree.paths.sysRoot).removeRecursively();
         QCOMPARE(f.link.findPorts(), (QStringList{"mockup", "script"}));
@@ -193,9 +209,12 @@ private slots:
 
     void needsUser()
     {
-        QVERIFY(!PortProbe::needsUser(
-            {{"a", PortProbe::NoAnswer}, {"b", PortProbe::NoUart}, {"c", ENOENT}, {"d", ENOTTY}}));
-        for (int error : {EACCES, EPERM, EBUSY})
+        QVERIFY(!PortProbe::needsUser({{"a", PortProbe::NoAnswer},
+                                       {"b", PortProbe::NoUart},
+                                       {"c", ENOENT},
+                                       {"d", ENOTTY},
+                                       {"e", EBUSY}}));
+        for (int error : {EACCES, EPERM})
             QVERIFY(PortProbe::needsUser({{"a", PortProbe::NoAnswer}, {"b", error}}));
     }
 
@@ -224,6 +243,44 @@ private slots:
         QCOMPARE(skipped.first().reason, int(PortProbe::NoAnswer));
         probe.stop();
         QVERIFY(probe.isStopped());
+    }
+
+    // A connection the user asked for that cannot open its port says why in the log window,
+    // whether logging is on or not: a missing device, a port another program holds, a file
+    // that is no terminal, a terminal the user may not open.
+    void failedConnectSaysWhy_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "ttyUSB77" << Missing;
+        QTest::newRow("held") << "" << Busy;
+        QTest::newRow("no terminal") << "/dev/null"
+                                     << "Inappropriate ioctl for device (not a serial device)";
+        QTest::newRow("refused") << "refused" << Denied;
+    }
+    void failedConnectSaysWhy()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, reason);
+        LinkFixture f(quickTiming());
+        ControlBoard other(quickTiming()); // a second instance on the same board
+        QVERIFY(other.connectBoard(f.board.devicePath()));
+        QVERIFY(::chmod(QFile::encodeName(f.board.devicePath()), 0666) == 0);
+        if (port.isEmpty())
+            port = f.board.devicePath();
+        else if (port == "refused")
+            QVERIFY(::chmod(QFile::encodeName(port = f.board.devicePath()), 0600) == 0);
+        bool connected;
+        {
+            AsNobody::Effective nobody;
+            connected = f.link.connectBoard(port);
+        }
+        QVERIFY(!connected && !f.link.isConnected());
+        const QString path = SerialPort::devicePath(port);
+        QCOMPARE(f.log.entries(), (QList<QPair<int, QString>>{
+                                      {ControlBoard::LevelRxErr,
+                                       QStringLiteral("Cannot open %1: %2").arg(path, reason)}}));
+        QVERIFY(other.isConnected());
     }
 
     // A connection right after the start meets the probe on its port: the probe lets go at
