@@ -492,7 +492,9 @@ private:
     void chooseP404Field(const char *field, int index, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
     void buckEnableP404(int channel, bool checked);
+    QString buckDriver() const;
     void buckEnableFromApplication(int channel, bool checked);
+    void showBuckEnables();
     void calculateBuckAverage(int channel);
     void updateBuckChannel(int channel);
 

@@ -121,6 +121,10 @@ private slots:
         QCOMPARE(b.getField("[X]"), 9u);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!Register("Y[4]", "O").assign(a));
+        Register empty; // takes the layout too
+        QVERIFY(empty.assign(a));
+        QVERIFY(empty.sameLayout(&a));
+        QCOMPARE(empty.getField("[X]"), 9u);
         QVERIFY(!a.sameLayout(nullptr));
         QVERIFY(!Register().sameLayout(&a));
     }
