@@ -3,6 +3,7 @@
 #include "applet.h"
 
 #include "applethelper.h"
+#include "appletscroll.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,14 +14,30 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+namespace
+{
+
+// The sub-window of Applet::createSubWindow whose scroll area holds applet, or null.
+QMdiSubWindow *windowHolding(const Applet *applet)
+{
+    for (QWidget *w = applet->parentWidget(); w; w = w->parentWidget()) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
+            return AppletScroll::appletOf(sub) == applet ? sub : nullptr;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 // A sub-window keeps the title, system menu, minimise and close buttons of a window; no
 // maximise button. It is made in the area's viewport, where the area keeps its sub-windows, so
-// that it is not moved there.
+// that it is not moved there. Its widget is the scroll area its applet goes into.
 QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
 {
     auto *sub = new QMdiSubWindow(area ? area->viewport() : nullptr,
                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    sub->setWidget(new AppletScroll);
     if (area)
         area->addSubWindow(sub);
     sub->hide();
@@ -34,14 +51,17 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (subWindow)
             return subWindow;
         const QRect appletGeometry = geometry();
-        // An applet built inside a sub-window of createSubWindow is already its widget.
-        // Otherwise the sub-window gets its flags and its place first: every move of a built
-        // form into another parent costs about as much as building it.
-        auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
-        subWindow =
-            sub && sub->widget() == this ? sub : createSubWindow(qobject_cast<QMdiArea *>(parent));
-        if (subWindow->widget() != this)
-            subWindow->setWidget(this);
+        // An applet built inside a sub-window of createSubWindow is already in its scroll
+        // area. Otherwise the sub-window gets its flags and its place first: every move of a
+        // built form into another parent costs about as much as building it.
+        subWindow = windowHolding(this);
+        if (!subWindow) {
+            subWindow = createSubWindow(qobject_cast<QMdiArea *>(parent));
+            AppletScroll::of(subWindow)->setApplet(this);
+        }
+        // A form of absolute places has no smallest size of its own: it keeps its size.
+        if (!layout())
+            setMinimumSize(appletGeometry.size());
         subWindow->setGeometry(
             QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
         if (fixedWidth)

@@ -34,6 +34,7 @@ const QColor HighTraceColor(Qt::darkCyan);
 // The pipe's trace lines: Qt's cyan (its place in the table) is too faint on white.
 constexpr int PipeTraceLevel = 110;
 const QColor PipeTraceColor(0, 112, 140);
+const QSize FormSize(535, 367);
 
 } // namespace
 
@@ -60,7 +61,7 @@ Logs::~Logs()
 void Logs::setupUi()
 {
     setObjectName(QStringLiteral("Logs"));
-    resize(535, 367);
+    resize(FormSize);
     setWindowIcon(QIcon(QStringLiteral(":/buttons/log")));
     setWindowTitle(QStringLiteral("Logs"));
 
@@ -106,6 +107,11 @@ void Logs::setupUi()
     connect(pbClear, &QPushButton::clicked, this, &Logs::slot_pbClear_clicked);
     connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
     connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
+}
+
+QSize Logs::sizeHint() const
+{
+    return FormSize;
 }
 
 bool Logs::init()

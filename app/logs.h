@@ -38,6 +38,8 @@ public:
     void setupUi();
     bool init() override;
     QVariant run(const QString &command, const QVariant &args) override;
+    // The form's size: the dock opens wide enough for a command line and its answer.
+    QSize sizeHint() const override;
 
     void resetCounters();
     void updateStatus();
@@ -96,6 +98,6 @@ private:
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
-    QPointer<Beeper> m_beeper; // the error pattern while it plays
+    QPointer<Beeper> m_beeper;    // the error pattern while it plays
     bool m_followPending = false; // the newest entry is to become the current row
 };

@@ -2,6 +2,7 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "appletscroll.h"
 #include "applog.h"
 #include "beeper.h"
 #include "bootloader.h"
@@ -225,22 +226,29 @@ void MainApp::createApplets()
     for (const AppletFactory &create : std::as_const(m_factories)) {
         QMdiSubWindow *place = Applet::createSubWindow(m_mainWindow->mdiArea());
         Applet *applet = create ? create(place) : nullptr;
-        if (!applet || applet->parentWidget() != place)
+        if (!applet || AppletScroll::appletOf(place) != applet)
             delete place;
         if (applet)
             m_applets.append(applet);
     }
 }
 
-// Centred at its preferred size where that fits the screen's available area; on a smaller
-// screen cut down to the area (no smaller than the window allows) and put at its edge.
+// Centred at its preferred size, grown to show every tool window whole where it opens, when
+// that fits the screen's available area; maximized on a smaller screen.
 void MainApp::placeMainWindow()
 {
     QScreen *screen = m_mainWindow->screen();
     const QSize frameExtra = MainWindowFrame - MainWindow::PreferredSize;
-    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), MainWindowFrame);
-    m_mainWindow->resize(WindowPlacement::frameSize(available, MainWindowFrame) - frameExtra);
-    m_mainWindow->move(WindowPlacement::frameTopLeft(available, m_mainWindow->size() + frameExtra));
+    const QSize size = m_mainWindow->sizeShowingToolWindows().expandedTo(MainWindow::PreferredSize);
+    const QSize frame = size + frameExtra;
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), frame);
+    if (WindowPlacement::frameSize(available, frame) != frame) {
+        m_mainWindow->setWindowState(m_mainWindow->windowState() | Qt::WindowMaximized);
+        return;
+    }
+    m_mainWindow->setWindowState(m_mainWindow->windowState() & ~Qt::WindowMaximized);
+    m_mainWindow->resize(size);
+    m_mainWindow->move(WindowPlacement::frameTopLeft(available, frame));
 }
 
 // The answer (OK or Cancel) does not matter: the checked item is the project type. One given
@@ -315,6 +323,7 @@ void MainApp::start()
         else
             m_mainWindow->addApplet(MainWindow::ApplicationMenu, applet, true);
     }
+    placeMainWindow(); // now that the tool windows' sizes are known
     showProgress(ProbingText, -1);
     rescanPorts();
     if (m_startupWindow) {

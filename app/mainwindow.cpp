@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "applet.h"
+#include "appletscroll.h"
 #include "controlboard.h"
 #include "mainapp.h"
 #include "mdiarea.h"
@@ -20,6 +21,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -248,8 +250,18 @@ void MainWindow::addStatusWidget(QWidget *widget)
 
 QWidget *MainWindow::activeSubWindowWidget() const
 {
-    QMdiSubWindow *sub = m_mdiArea->activeSubWindow();
-    return sub ? sub->widget() : nullptr;
+    return AppletScroll::appletOf(m_mdiArea->activeSubWindow());
+}
+
+QSize MainWindow::sizeShowingToolWindows()
+{
+    if (QLayout *frame = layout())
+        frame->activate();
+    QRect extent(0, 0, 1, 1);
+    for (const QMdiSubWindow *sub : m_mdiArea->subWindowList())
+        extent |= sub->geometry();
+    const QSize view(extent.right() + 1, extent.bottom() + 1);
+    return size() - m_mdiArea->maximumViewportSize() + view;
 }
 
 QMenu *MainWindow::getMenuApp()

@@ -59,6 +59,9 @@ public:
     QString statusText() const;
     void addStatusWidget(QWidget *widget);
     QWidget *activeSubWindowWidget() const;
+    // The window's size at which the tool-window area shows every tool window whole where it
+    // opens.
+    QSize sizeShowingToolWindows();
 
     MdiArea *mdiArea() const { return m_mdiArea; }
     QPushButton *connectButton() const { return m_pbConnect; }

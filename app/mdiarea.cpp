@@ -1,12 +1,14 @@
 #include "mdiarea.h"
 
 #include "mainapp.h"
+#include "windowplacement.h"
 
 #include <QColor>
 #include <QFont>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
 
 MdiArea::MdiArea(QWidget *parent) : QMdiArea(parent)
@@ -48,6 +50,39 @@ const QColor &MdiArea::watermarkColor()
 {
     static const QColor color(167, 167, 167);
     return color;
+}
+
+// QMdiArea looks after its sub-windows through this filter.
+bool MdiArea::eventFilter(QObject *object, QEvent *event)
+{
+    const bool handled = QMdiArea::eventFilter(object, event);
+    auto *window = qobject_cast<QMdiSubWindow *>(object);
+    if (window && window->mdiArea() == this) {
+        if (event->type() == QEvent::Show)
+            keepInView(window);
+        else if (event->type() == QEvent::Hide)
+            updateScrollRange();
+    }
+    return handled;
+}
+
+// Only while the area is on screen: a hidden one has no size to go by.
+void MdiArea::keepInView(QMdiSubWindow *window)
+{
+    if (!isVisible() || window->isMaximized() || window->isMinimized())
+        return;
+    const QRect view = viewport()->rect();
+    const QRect placed = WindowPlacement::within(view, window->geometry(), window->minimumSize());
+    if (placed != window->geometry())
+        window->setGeometry(placed);
+}
+
+// QMdiArea sets its scroll range when a sub-window moves or resizes, not when one is hidden:
+// it does so on a resize of its view, which is passed to it unchanged.
+void MdiArea::updateScrollRange()
+{
+    QResizeEvent same(viewport()->size(), viewport()->size());
+    QMdiArea::resizeEvent(&same);
 }
 
 void MdiArea::paintEvent(QPaintEvent *event)

@@ -5,7 +5,8 @@
 #include <QSize>
 
 // The tool-window area: a QMdiArea that paints the project name as a grey watermark behind
-// the tool windows.
+// the tool windows. A tool window opens within the visible part of the area (cut to it where
+// it is larger: its applet scrolls inside), and the scroll bars follow the shown windows only.
 class MdiArea : public QMdiArea
 {
     Q_OBJECT
@@ -26,4 +27,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    void keepInView(QMdiSubWindow *window);
+    void updateScrollRange();
 };

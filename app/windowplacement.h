@@ -15,4 +15,7 @@ public:
     // The frame's top-left corner: centred in the available area, or at the area's left or top
     // edge in a direction where the frame does not fit.
     static QPoint frameTopLeft(const QRect &available, const QSize &frame);
+    // A window's place within an area: cut to the area's size (no smaller than minimum) and
+    // moved in from an edge it crosses; a window that fits stays where it is.
+    static QRect within(const QRect &area, const QRect &window, const QSize &minimum);
 };

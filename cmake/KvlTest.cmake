@@ -12,12 +12,25 @@ function(kvl_add_test name)
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-    set(workdir ${CMAKE_CURRENT_BINARY_DIR}/work/${name})
-    add_test(NAME ${name}
-             COMMAND /bin/sh ${KVL_TEST_WRAPPER} ${workdir} $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES
-        TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+    kvl_register_test(${name} ${name} ${T_TIMEOUT})
+endfunction()
+
+# kvl_add_test_run(<name> <suffix> <VAR=value>)
+#
+# Registers a second run of the test executable <name> as <name>_<suffix>, in a working
+# directory of its own, with one more environment variable (e.g. the screen size a test reads).
+function(kvl_add_test_run name suffix assignment)
+    get_test_property(${name} TIMEOUT timeout)
+    kvl_register_test(${name}_${suffix} ${name} ${timeout} ${assignment})
+endfunction()
+
+function(kvl_register_test test target timeout)
+    set(workdir ${CMAKE_CURRENT_BINARY_DIR}/work/${test})
+    add_test(NAME ${test}
+             COMMAND /bin/sh ${KVL_TEST_WRAPPER} ${workdir} $<TARGET_FILE:${target}>)
+    set_tests_properties(${test} PROPERTIES
+        TIMEOUT ${timeout}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${ARGN}")
 endfunction()
 
 # Adds one test per tst_*.cpp file in the calling folder, each linked with LIBS.

@@ -5,6 +5,7 @@
 #include "tst_shellfixture.h"
 
 #include "activeappletprovider.h"
+#include "appletscroll.h"
 #include "bootloader.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
@@ -17,6 +18,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "myswitch.h"
+#include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
 #include "testfiles.h"
@@ -151,7 +153,7 @@ private slots:
     {
         for (int i : {1, 2}) {
             auto *sub = qobject_cast<QMdiSubWindow *>(tool(i)->container());
-            QVERIFY(sub && tool(i)->builtIn == sub && tool(i)->parentWidget() == sub);
+            QVERIFY(sub && tool(i)->builtIn == sub && AppletScroll::appletOf(sub) == tool(i));
             QVERIFY(window()->mdiArea()->subWindowList().contains(sub));
             QVERIFY(!tool(i)->testAttribute(Qt::WA_WState_Polished));
         }
@@ -167,10 +169,27 @@ private slots:
         QCOMPARE(area.sizeHint(), hint);
     }
 
-    // The main window as large as the screen allows, less the frame the preferred size
-    // assumes (the frame cut to the area, then placed centred or at the edge where it is
-    // cut), with its menus and its lamps (activity lamps go out by
-    // themselves; the connection lamp shows the stream).
+    // A tool window's place within the visible area: one that fits stays; one beyond an edge
+    // moves in; one larger than the area is cut to it, no smaller than its minimum.
+    void windowWithinArea()
+    {
+        const QRect area(0, 0, 1000, 700);
+        const QList<std::tuple<QRect, QSize, QRect>> cases = {
+            {QRect(10, 20, 300, 200), QSize(), QRect(10, 20, 300, 200)},
+            {QRect(0, 0, 1000, 700), QSize(), QRect(0, 0, 1000, 700)},
+            {QRect(900, 650, 300, 200), QSize(), QRect(700, 500, 300, 200)},
+            {QRect(-50, -5, 300, 200), QSize(), QRect(0, 0, 300, 200)},
+            {QRect(100, 100, 1415, 1008), QSize(), QRect(0, 0, 1000, 700)},
+            {QRect(100, 100, 601, 785), QSize(601, 0), QRect(100, 0, 601, 700)},
+            {QRect(500, 100, 1200, 300), QSize(1200, 300), QRect(0, 100, 1200, 300)}};
+        for (const auto &[window, minimum, placed] : cases)
+            QCOMPARE(WindowPlacement::within(area, window, minimum), placed);
+    }
+
+    // The placement helpers (the frame cut to the area, then placed centred or at the edge
+    // where it is cut); the main window maximized on a screen smaller than its frame, with its
+    // menus and its lamps (activity lamps go out by themselves; the connection lamp shows the
+    // stream).
     void mainWindow()
     {
         const QList<QPair<QRect, QRect>> placements = {
@@ -183,8 +202,9 @@ private slots:
             const QSize size = WindowPlacement::frameSize(available, QSize(1445, 1000));
             QCOMPARE(QRect(WindowPlacement::frameTopLeft(available, size), size), placed);
         }
-        QVERIFY(SmallScreen.contains(window()->frameGeometry()));
-        QCOMPARE(window()->size(), QSize(1361, 743));
+        // The preferred frame does not fit this screen: the window is maximized.
+        QVERIFY(window()->isMaximized());
+        QCOMPARE(window()->frameGeometry(), SmallScreen);
 
         QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
         QCOMPARE(actionTexts(window()->menuBar()),
@@ -284,6 +304,7 @@ private slots:
         QCOMPARE(window()->statusText(), SimulationMark);
         QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
         QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
 
@@ -328,6 +349,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));
         tool(2)->showWindow();
@@ -355,6 +377,12 @@ private slots:
         const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
         QCOMPARE(window()->statusText(), text);
         QCOMPARE(window()->statusLabel()->toolTip(), text);
+        board.setValue("A", "6");
+        board.setAnswerDelay(50); // "write" waits for the answer
+        QVariant answer, command("get A");
+        QVERIFY(app->run("write", command, &answer));
+        QCOMPARE(answer.toByteArray(), QByteArray("A=6\n"));
+        board.setAnswerDelay(0);
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());
@@ -528,18 +556,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    const QString config = QDir::current().absoluteFilePath("small-screen.json");
-    const QByteArray screens =
-        QStringLiteral("{\"screens\":[{\"name\":\"small\",\"x\":%1,\"y\":%2,\"width\":%3,"
-                       "\"height\":%4,\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
-            .arg(SmallScreen.x())
-            .arg(SmallScreen.y())
-            .arg(SmallScreen.width())
-            .arg(SmallScreen.height())
-            .toUtf8();
-    if (!TestFiles::write(config, screens))
+    if (!ScreenConfig::use(SmallScreen))
         return 2;
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
     QApplication application(argc, argv);
     TestMainApp test;
     return QTest::qExec(&test, argc, argv);

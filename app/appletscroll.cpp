@@ -1,0 +1,95 @@
+#include "appletscroll.h"
+
+#include "applet.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+
+AppletScroll::AppletScroll(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setBackgroundRole(QPalette::Window);
+}
+
+void AppletScroll::setApplet(Applet *applet)
+{
+    m_applet = applet;
+    if (applet->parentWidget() != viewport())
+        applet->setParent(viewport());
+    applet->installEventFilter(this);
+    layOut();
+}
+
+Applet *AppletScroll::applet() const
+{
+    return qobject_cast<Applet *>(m_applet.data());
+}
+
+AppletScroll *AppletScroll::of(const QMdiSubWindow *window)
+{
+    return window ? qobject_cast<AppletScroll *>(window->widget()) : nullptr;
+}
+
+Applet *AppletScroll::appletOf(const QMdiSubWindow *window)
+{
+    const AppletScroll *scroll = of(window);
+    return scroll ? scroll->applet() : nullptr;
+}
+
+QSize AppletScroll::sizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    return m_applet ? m_applet->size() + QSize(frame, frame) : QAbstractScrollArea::sizeHint();
+}
+
+bool AppletScroll::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        layOut();
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+// The applet's own resizes and new smallest sizes change the scroll range.
+bool AppletScroll::eventFilter(QObject *object, QEvent *event)
+{
+    if (object == m_applet.data() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        layOut();
+    return QAbstractScrollArea::eventFilter(object, event);
+}
+
+void AppletScroll::scrollContentsBy(int, int)
+{
+    if (m_applet)
+        m_applet->move(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+}
+
+// The window closes as its applet decides (a tool applet only hides its window).
+void AppletScroll::closeEvent(QCloseEvent *event)
+{
+    if (m_applet && !m_applet->close())
+        event->ignore();
+    else
+        event->accept();
+}
+
+// The applet takes the view's size, no smaller than its form allows; the scroll bars cover
+// the rest.
+void AppletScroll::layOut()
+{
+    if (!m_applet || !isVisible() || m_layingOut)
+        return;
+    m_layingOut = true;
+    const QSize view = viewport()->size();
+    const QSize smallest = m_applet->minimumSizeHint().expandedTo(m_applet->minimumSize());
+    const QSize size = view.expandedTo(smallest).boundedTo(m_applet->maximumSize());
+    m_applet->resize(size);
+    horizontalScrollBar()->setRange(0, size.width() - view.width());
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setRange(0, size.height() - view.height());
+    verticalScrollBar()->setPageStep(view.height());
+    scrollContentsBy(0, 0);
+    m_layingOut = false;
+}

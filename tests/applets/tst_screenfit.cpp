@@ -1,0 +1,218 @@
+// The program on a full-HD screen (1920 x 1080) and on a laptop's (1366 x 768, the second run:
+// KVL_TEST_SCREEN names the size), connected to the whole simulated board: the main window
+// opens large enough for the board page where the screen allows, else maximized; every tool
+// window opens within the visible area and scrolls inside where it is larger; the empty area
+// has no scroll bars; the log opens wide enough for a command line and scrolls sideways. With
+// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
+// (board-page.png) and the log (log.png) there.
+#include "appletscroll.h"
+#include "htmllistbox.h"
+#include "logs.h"
+#include "mainapp.h"
+#include "mainwindow.h"
+#include "mdiarea.h"
+#include "pipeclient.h"
+#include "recordingprompt.h"
+#include "screenconfig.h"
+#include "simulatedboard.h"
+#include "spiappfixture.h"
+#include "testfiles.h"
+#include "toolapplets.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace
+{
+
+const QRect FullHd(0, 0, 1920, 1080);
+
+// Where widget lies on the screen.
+QRect onScreen(const QWidget *widget)
+{
+    return QRect(widget->mapToGlobal(QPoint()), widget->size());
+}
+
+bool hasScrollBars(const QAbstractScrollArea *area)
+{
+    return area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible();
+}
+
+} // namespace
+
+class TestScreenFit : public QObject
+{
+    Q_OBJECT
+
+    SilentTones tones;
+    RecordingPrompt prompt;
+    SimulatedBoard sim;
+    MainApp *app = MainApp::instance();
+    QSize pageWindowSize; // the board page's window as built, before it is first shown
+
+    MainWindow *window() const { return app->mainWindow(); }
+    MdiArea *area() const { return window()->mdiArea(); }
+    Applet *page() const { return app->findApplet(QStringLiteral("Board"), MainApp::ByName); }
+    static bool fullHd() { return QGuiApplication::primaryScreen()->geometry() == FullHd; }
+
+    // The visible part of the tool-window area, on the screen.
+    QRect visibleArea() const { return onScreen(area()->viewport()); }
+
+    // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide.
+    static void shoot(QWidget *widget, const QString &name, int width, int height = 0)
+    {
+        const QString folder = qEnvironmentVariable("KVL_FORM_SHOTS");
+        if (folder.isEmpty() || !fullHd())
+            return;
+        QVERIFY(QDir().mkpath(folder));
+        const QRect top(0, 0, widget->width(), height > 0 ? height : widget->height());
+        const QImage shot =
+            widget->grab(top).toImage().scaledToWidth(width, Qt::SmoothTransformation);
+        QVERIFY(shot.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), ScreenConfig::named(FullHd));
+        QVERIFY(TestFiles::installShippedConfiguration());
+        MainApp::applyStyleSheet();
+        app->setAppletFactories(toolAppletFactories());
+        QVERIFY(app->init());
+        app->start();
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QVERIFY(!page()->isWindowVisible());
+        pageWindowSize = page()->container()->size();
+        QVERIFY(app->connectBoard(sim.board.devicePath()));
+        QTRY_VERIFY(page()->isWindowVisible());
+    }
+
+    // On the full-HD screen the window shows the whole board page at the size it was built
+    // for, "Load custom" and "BUCK2 EN" included, without scrolling; on the laptop's it is
+    // maximized and the page lies within the visible area, title bar and buttons included.
+    void boardPageFits()
+    {
+        const QRect available = window()->screen()->availableGeometry();
+        QVERIFY(available.contains(window()->frameGeometry()));
+        auto *sub = qobject_cast<QMdiSubWindow *>(page()->container());
+        QVERIFY(visibleArea().contains(onScreen(sub)));
+        QCOMPARE(window()->isMaximized(), !fullHd());
+        if (!fullHd())
+            return;
+        QCOMPARE(sub->size(), pageWindowSize);
+        page()->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
+        QApplication::processEvents();
+        QVERIFY(!hasScrollBars(area()) && !hasScrollBars(AppletScroll::of(sub)));
+        QWidget *loadCustom = nullptr;
+        for (QPushButton *button : page()->findChildren<QPushButton *>())
+            if (button->text() == QLatin1String("Load custom") && button->isVisible())
+                loadCustom = button;
+        QWidget *buck2 = nullptr;
+        for (QCheckBox *box : page()->findChildren<QCheckBox *>())
+            if (box->text() == QLatin1String("BUCK2 EN") && box->isVisible())
+                buck2 = box;
+        QVERIFY(loadCustom && buck2);
+        QVERIFY(visibleArea().contains(onScreen(loadCustom)));
+        QVERIFY(visibleArea().contains(onScreen(buck2)));
+        shoot(window(), QStringLiteral("board-page"), 720);
+    }
+
+    // Each tool window opens within the visible area, even from a place beyond it; a form
+    // larger than its window keeps its smallest size and scrolls to its far corner.
+    void toolWindowsOpenInView()
+    {
+        for (int i = 1; i < app->appletCount(); ++i) {
+            Applet *applet = app->applet(i);
+            auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
+            applet->hideWindow();
+            sub->move(area()->viewport()->width() - 40, 200);
+            applet->showWindow();
+            QApplication::processEvents();
+            const QString name = applet->objectName();
+            QVERIFY2(visibleArea().contains(onScreen(sub)), qPrintable(name));
+            AppletScroll *scroll = AppletScroll::of(sub);
+            QVERIFY2(applet->width() >= applet->minimumSizeHint().width() &&
+                         applet->height() >= applet->minimumSizeHint().height(),
+                     qPrintable(name));
+            scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+            scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+            const QPoint corner = applet->mapTo(scroll->viewport(), applet->rect().bottomRight());
+            QVERIFY2(scroll->viewport()->rect().contains(corner), qPrintable(name));
+            scroll->horizontalScrollBar()->setValue(0);
+            scroll->verticalScrollBar()->setValue(0);
+            applet->hideWindow();
+        }
+        page()->showWindow();
+    }
+
+    // A window moved partly out of the view gives the area scroll bars; once every window is
+    // closed, the empty area has none.
+    void emptyAreaHasNoScrollBars()
+    {
+        Applet *tool = app->findApplet(QStringLiteral("AutoAddressing"), MainApp::ByName);
+        tool->showWindow();
+        tool->container()->move(area()->viewport()->width() - 50,
+                                area()->viewport()->height() - 50);
+        QTRY_VERIFY(hasScrollBars(area()));
+        app->closeAll();
+        QTRY_VERIFY(!hasScrollBars(area()));
+        page()->showWindow();
+    }
+
+    // Ticking "Log" opens the log at a width that shows command lines, their answers and the
+    // pipe's trace whole; a longer line scrolls sideways.
+    void logShowsCommandLines()
+    {
+        Logs *logs = app->logs();
+        QVERIFY(!logs->isVisible());
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        window()->logSwitch()->setChecked(true);
+        QTRY_VERIFY(logs->isVisible());
+        QVERIFY(onScreen(window()).contains(onScreen(logs->container())));
+        CustomControls::HtmlListBox *list = logs->list();
+        for (const char *command : {"set SPILEDCS0DATA=046e000009", "get SPILEDCS0DATA",
+                                    "set SER2PXNDATA=0e0355071055"}) {
+            const int rows = list->count();
+            logs->consoleLine()->setText(QLatin1String(command));
+            QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+            QTRY_VERIFY(list->count() > rows + 1);
+        }
+        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "get\tBoard.SA\n"),
+                 QByteArray("f1"));
+        QTRY_VERIFY(list->itemText(list->count() - 1).contains(QLatin1String(" f1<")));
+        for (int row = 0; row < list->count(); ++row) {
+            QTextDocument line;
+            line.setDefaultFont(list->font());
+            line.setHtml(list->itemText(row));
+            QVERIFY2(line.size().width() <= list->viewport()->width(),
+                     qPrintable(line.toPlainText()));
+        }
+        QTRY_COMPARE(list->horizontalScrollBar()->maximum(), 0);
+        shoot(logs->container(), QStringLiteral("log"), logs->container()->width(), 230);
+        logs->slot_addLog(0, QStringLiteral("x").repeated(200));
+        QTRY_VERIFY(list->horizontalScrollBar()->maximum() > 0);
+        window()->logSwitch()->setChecked(false);
+    }
+
+    void cleanupTestCase() { app->shutdown(); }
+};
+
+int main(int argc, char *argv[])
+{
+    if (!ScreenConfig::use(ScreenConfig::named(FullHd)))
+        return 2;
+    QApplication application(argc, argv);
+    TestScreenFit test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_screenfit.moc"
