@@ -40,14 +40,32 @@ bool AddressDiscovery::init()
     return true;
 }
 
-void AddressDiscovery::on_pbDiscover_clicked()
+void AddressDiscovery::onConnected()
+{
+    clearList();
+}
+
+void AddressDiscovery::onDisconnected()
+{
+    clearList();
+}
+
+void AddressDiscovery::clearList()
 {
     ui->tableWidget->setRowCount(0);
+    ui->lbResult->clear();
+}
+
+void AddressDiscovery::on_pbDiscover_clicked()
+{
+    clearList();
     for (int address = 0; address <= LastAddress; ++address) {
         const QString mode = slaveMode(address);
         if (!mode.isEmpty())
             appendRow(address, mode);
     }
+    if (ui->tableWidget->rowCount() == 0)
+        ui->lbResult->setText(QStringLiteral("No device answered"));
 }
 
 QString AddressDiscovery::slaveMode(int address)

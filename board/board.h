@@ -87,6 +87,8 @@ public:
     // ===== matrix motion (board_motion*.cpp) =====
     bool setDcRegister(quint8 switchNumber, quint16 value);
     quint16 dcRegister(quint8 switchNumber);
+    // Whether the model holds value (at most the largest duty) as the switch's duty.
+    bool holdsDuty(quint8 switchNumber, quint16 value) const;
     // ----- motion: further public members below -----
 
 
@@ -492,7 +494,9 @@ private:
     void chooseP404Field(const char *field, int index, int address);
     void buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged);
     void buckEnableP404(int channel, bool checked);
+    QString buckDriver() const;
     void buckEnableFromApplication(int channel, bool checked);
+    void showBuckEnables();
     void calculateBuckAverage(int channel);
     void updateBuckChannel(int channel);
 

@@ -256,6 +256,7 @@ void Board::buckEnableP404(int channel, bool checked)
     editP404Field(buckField(channel, "EN"), checked);
     writeP404Address(BuckEnableAddress);
     (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(checked);
+    addressChangedSlot();
 }
 
 void Board::on_cbBUCK1EN_P404_clicked(bool checked)
@@ -268,17 +269,38 @@ void Board::on_cbBUCK2EN_P404_clicked(bool checked)
     buckEnableP404(2, checked);
 }
 
+// The driver whose bucks the Application page's boxes switch: the KVL52205 on the mock-up.
+QString Board::buckDriver() const
+{
+    if (currentPort() == QLatin1String("mockup"))
+        return QStringLiteral("KVL52205");
+    const QString driver = DriverBoardDescription().chipTypeName(quint32(driverConfig.chipCode));
+    return driver == QLatin1String("KVL52404BUCK") ? QStringLiteral("KVL52404") : driver;
+}
+
 // The Application page's buck enables go to whichever driver the board carries.
 void Board::buckEnableFromApplication(int channel, bool checked)
 {
-    const bool one = channel == 1;
-    QString driver = QStringLiteral("KVL52205");
-    if (currentPort() != QLatin1String("mockup"))
-        driver = DriverBoardDescription().chipTypeName(quint32(driverConfig.chipCode));
-    if (driver == QLatin1String("KVL52404") || driver == QLatin1String("KVL52404BUCK"))
+    const QString driver = buckDriver();
+    if (driver == QLatin1String("KVL52404"))
         buckEnableP404(channel, checked);
     else if (driver == QLatin1String("KVL52205"))
-        one ? on_cbEN1_toggled(checked) : on_cbEN2_toggled(checked);
+        channel == 1 ? on_cbEN1_toggled(checked) : on_cbEN2_toggled(checked);
+}
+
+// The Application page's buck boxes are bound to no item: they show the enables of the driver
+// they switch, and the status hint follows them.
+void Board::showBuckEnables()
+{
+    const bool p404 = buckDriver() == QLatin1String("KVL52404");
+    const BoardGlobals &g = boardGlobals();
+    for (int channel : {1, 2}) {
+        const quint32 on =
+            p404 ? SPI_MAPP404.getField(buckField(channel, "EN"))
+                 : (channel == 1 ? g.BUCK1 : g.BUCK2).getField(QStringLiteral("[EN]"));
+        (channel == 1 ? ui->cbBUCK1EN : ui->cbBUCK2EN)->setChecked(on != 0);
+    }
+    addressChangedSlot();
 }
 
 void Board::on_cbBUCK1EN_clicked(bool checked)

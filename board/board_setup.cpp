@@ -76,9 +76,10 @@ void Board::setupHardware()
         configureDriver();
     }
     resetPage();
-    // The set-up wrote the model while the page was offline: the controls now show it, and
-    // showing it sends nothing.
+    // The set-up wrote the model while the page was offline: the controls now show it, those
+    // bound to no item too, and showing it sends nothing.
     slot_updateAllControls();
+    showBuckEnables();
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds

@@ -2,6 +2,7 @@
 // switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -48,6 +49,13 @@ class TestAddressing : public QObject
     {
         f.button("AddressDiscovery", "pbDiscover")->click();
         return AddressingFixture::rows(f.table("AddressDiscovery"));
+    }
+    // What the discovery window says beside its list.
+    QString result()
+    {
+        return AddressingFixture::applet("AddressDiscovery")
+            ->findChild<QLabel *>(QStringLiteral("lbResult"))
+            ->text();
     }
     // The last chip's address, mode and PXN mode as "a/o/p".
     QString lastChip()
@@ -186,8 +194,29 @@ private slots:
                 chip.pms = c[4].toInt();
             });
             QCOMPARE(discover().join(';'), row.section('|', 1));
+            QCOMPARE(result().isEmpty(), !row.endsWith('|'));
             f.bus.editChip(k, [](FakeMatrixChip &chip) { chip.cspeed = 3; });
         }
+    }
+
+    // The list belongs to one connection: a disconnection and a new connection clear it. A
+    // discovery that finds no chip says so.
+    void discoveryPerConnection()
+    {
+        f.bus.setOutputOn(1, true);
+        const int k = f.bus.addChip(9, 4, 1);
+        QCOMPARE(discover().size(), 1);
+        f.app->disconnectBoard();
+        QCOMPARE(AddressingFixture::rows(f.table("AddressDiscovery")), QStringList());
+        QVERIFY(f.connectTo(f.board));
+        QCOMPARE(discover().size(), 1);
+        QVERIFY(f.connectTo(f.board));
+        QCOMPARE(AddressingFixture::rows(f.table("AddressDiscovery")), QStringList());
+        f.bus.editChip(k, [](FakeMatrixChip &chip) { chip.cspeed = 3; });
+        QCOMPARE(discover(), QStringList());
+        QCOMPARE(result(), QStringLiteral("No device answered"));
+        QVERIFY(f.connectTo(f.board));
+        QCOMPARE(result(), QString());
     }
 };
 

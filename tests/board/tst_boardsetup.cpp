@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -249,6 +250,29 @@ private slots:
             QCOMPARE(QObject::disconnect(addressing, &AutoAddressing::setAddress, f.page(),
                                          &Board::getAddress),
                      connected);
+    }
+
+    // A buck the Application page switched on is off after the next set-up, on that page too,
+    // whichever driver the board carries; the status hint asks for a buck again.
+    void bucksAfterReconnection()
+    {
+        for (const auto &[image, line] : QList<QPair<FakeSpiEeprom::Image, QByteArray>>{
+                 {FakeSpiEeprom::Kvl52404Board, "set SPILEDCS0DATA=049a000013"},
+                 {FakeSpiEeprom::Kvl52205Board, "set SPI0CS0DATA=02b622"}}) {
+            QVERIFY(f.connectWith(image));
+            f.take();
+            auto *box = f.widget<QAbstractButton>("cbBUCK1EN");
+            QVERIFY(!box->isChecked());
+            box->click();
+            const QList<QByteArray> sent = f.take();
+            QCOMPARE(sent.first(), line);
+            QVERIFY(!f.widget<QLineEdit>("leInfoBox")->text().contains("Enable at least one buck"));
+            QVERIFY(f.connectFresh());
+            QVERIFY(!box->isChecked());
+            QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("Enable at least one buck"));
+            QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
+            QCOMPARE(p205Differences(f.spi).isEmpty(), image == FakeSpiEeprom::Kvl52205Board);
+        }
     }
 
     // The script list starts over with its table.
