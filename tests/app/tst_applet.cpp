@@ -19,7 +19,9 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -525,6 +527,49 @@ private slots:
         applet->deactivate();
         QCOMPARE(applet->disconnectCalls, 1);
         QVERIFY(!applet->isOnline() && !a->isEnabled());
+        area.removeSubWindow(sub);
+    }
+
+    // ---- a form larger than its window scrolls inside it, also after it grew while hidden or
+    // as its layout's smallest size grew; one that fits follows the window.
+    void formScrollsInsideItsWindow()
+    {
+        auto *layout = new QVBoxLayout(applet);
+        auto *content = new QWidget;
+        content->setMinimumSize(400, 300);
+        layout->addWidget(content);
+        applet->setGeometry(0, 0, 200, 150);
+        auto *sub = qobject_cast<QMdiSubWindow *>(applet->createContainer(0, nullptr));
+        AppletScroll *scroll = AppletScroll::of(sub);
+        QCOMPARE(applet->parentWidget(), scroll->viewport());
+        QMdiArea area;
+        area.resize(900, 700);
+        area.addSubWindow(sub);
+        area.show();
+        sub->show();
+        const auto reaches = [&](const QSize &smallest) {
+            return applet->width() >= smallest.width() && applet->height() >= smallest.height() &&
+                   scroll->horizontalScrollBar()->maximum() + scroll->viewport()->width() ==
+                       applet->width() &&
+                   scroll->verticalScrollBar()->maximum() + scroll->viewport()->height() ==
+                       applet->height();
+        };
+        QTRY_VERIFY(reaches(applet->minimumSizeHint()));
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
+        sub->hide();
+        applet->setMinimumSize(600, 500);
+        sub->show();
+        QTRY_VERIFY(reaches(QSize(600, 500)));
+        content->setMinimumSize(700, 600);
+        QTRY_VERIFY(reaches(applet->minimumSizeHint()) && applet->height() >= 600);
+        applet->setMinimumSize(0, 0);
+        content->setMinimumSize(10, 10);
+        sub->resize(600, 500);
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
+                    applet->size() == scroll->viewport()->size());
+        QCOMPARE(scroll->sizeHint(), applet->size());
         area.removeSubWindow(sub);
     }
 

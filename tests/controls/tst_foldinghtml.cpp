@@ -109,6 +109,10 @@ private slots:
         box.addItem("short");
         QApplication::processEvents();
         QCOMPARE(sideways->maximum(), 0);
+        box.resize(900, 100); // short rows are half as wide as the list, and follow it
+        QApplication::processEvents();
+        box.resize(200, 100);
+        QTRY_COMPARE(sideways->maximum(), 0);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double
