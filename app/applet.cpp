@@ -22,6 +22,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using CustomControls::UniversalControl;
 
@@ -202,6 +203,8 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
         return false;
 
     OriginScope edit(this, ChangeOrigin::Edit);
+    const PendingWrite outer =
+        std::exchange(m_write, PendingWrite{item, b->isRegister() ? name : QString(), true, false});
     bool ok = false;
     if (b->isRegister()) {
         quint32 number = 0;
@@ -213,7 +216,9 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
         double number = 0;
         ok = toVariableNumber(value, &number) && b->variable->setValue(number, key);
     }
-    refreshItem(item);
+    const bool refreshed = std::exchange(m_write, outer).refreshed;
+    if (!refreshed)
+        refreshItem(item);
     return ok;
 }
 
@@ -544,7 +549,14 @@ void Applet::slot_updateSet(QString name)
 {
     if (!online)
         return;
-    refreshNames(name);
+    if (m_write.awaited && name == m_write.item) {
+        m_write.awaited = false; // a later notice of the item is no longer this write's
+        m_write.refreshed = true;
+        const QString field = m_write.field;
+        refreshWritten(name, field);
+    } else {
+        refreshNames(name);
+    }
     if (!isRefreshing())
         updateItemOnce(0, name);
     emit signal_RegisterChanged();
@@ -591,18 +603,32 @@ void Applet::refreshNames(const QString &names)
         refreshItem(part);
 }
 
-// Without an edit under way, setting the widgets is a refresh.
 void Applet::refreshItem(const QString &name)
 {
-    const Binding *b = binding(name);
-    if (!b)
+    if (const Binding *b = binding(name))
+        refreshWidgets(b, b->widgets);
+}
+
+// The widgets of the written register field only (all of them for a variable).
+void Applet::refreshWritten(const QString &item, const QString &field)
+{
+    Binding *b = binding(item);
+    QList<int> written;
+    if (!b || !b->isRegister() || !b->reg->fieldBits(field, &written)) {
+        refreshItem(item);
         return;
+    }
+    refreshWidgets(b, b->bitIndex.widgetsShowing(*b, written));
+}
+
+// Without an edit under way, setting the widgets is a refresh. A widget may react to its new
+// value: widgets is a copy of the list.
+void Applet::refreshWidgets(const Binding *b, QList<UniversalControl *> widgets)
+{
     OriginScope scope(this,
                       m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
     ++m_settingWidgets;
-    // A widget may react to its new value; work on a copy of the list.
-    const QList<UniversalControl *> widgets = b->widgets;
-    for (UniversalControl *w : widgets)
+    for (UniversalControl *w : std::as_const(widgets))
         if (!isPushButton(w))
             refreshWidget(b, w);
     --m_settingWidgets;

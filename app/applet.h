@@ -170,6 +170,15 @@ private:
     // bound widget, or a name-based write) acts, so the widgets sharing the item act too.
     enum class ChangeOrigin { None, Refresh, Edit };
     class OriginScope;
+    // A name-based write of one item under way. The change notice it causes refreshes only the
+    // widgets that show bits of the written field (all of them for a variable), and that
+    // refresh is the write's only one.
+    struct PendingWrite {
+        QString item;
+        QString field;          // the register field expression written; empty for a variable
+        bool awaited = false;   // its change notice has not come yet
+        bool refreshed = false; // its change notice refreshed the item's widgets
+    };
 
     bool addBinding(const QString &name, const Binding &binding, QObject *model);
     bool isOwnObject(const QObject *o) const;
@@ -177,6 +186,8 @@ private:
     bool transferOne(const QString &name, TransferMode mode);
     void refreshNames(const QString &names);
     void refreshItem(const QString &name);
+    void refreshWritten(const QString &item, const QString &field);
+    void refreshWidgets(const Binding *b, QList<CustomControls::UniversalControl *> widgets);
     void refreshWidget(const Binding *b, CustomControls::UniversalControl *w) const;
     void controlChanged(CustomControls::UniversalControl *w);
     QByteArray configValue(const Binding *b) const;
@@ -189,5 +200,6 @@ private:
     bool m_slotsConnected = false; // the form's slots are connected by name once
     ChangeOrigin m_origin = ChangeOrigin::None;
     int m_settingWidgets = 0; // depth of widget refreshes under way
+    PendingWrite m_write;
     QMetaObject::Connection m_dockVisibility;
 };

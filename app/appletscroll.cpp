@@ -46,16 +46,16 @@ QSize AppletScroll::sizeHint() const
 
 bool AppletScroll::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+    if (event->type() == QEvent::Resize)
         layOut();
     return QAbstractScrollArea::viewportEvent(event);
 }
 
-// The applet's own resizes and new smallest sizes change the scroll range.
+// The applet's own resizes change the scroll range (its layout resizes it to a new smallest
+// size).
 bool AppletScroll::eventFilter(QObject *object, QEvent *event)
 {
-    if (object == m_applet.data() &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+    if (object == m_applet.data() && event->type() == QEvent::Resize)
         layOut();
     return QAbstractScrollArea::eventFilter(object, event);
 }
@@ -76,12 +76,11 @@ void AppletScroll::closeEvent(QCloseEvent *event)
 }
 
 // The applet takes the view's size, no smaller than its form allows; the scroll bars cover
-// the rest.
+// the rest (a scroll bar whose range cuts its value moves the applet).
 void AppletScroll::layOut()
 {
-    if (!m_applet || !isVisible() || m_layingOut)
+    if (!m_applet || !isVisible())
         return;
-    m_layingOut = true;
     const QSize view = viewport()->size();
     const QSize smallest = m_applet->minimumSizeHint().expandedTo(m_applet->minimumSize());
     const QSize size = view.expandedTo(smallest).boundedTo(m_applet->maximumSize());
@@ -90,6 +89,4 @@ void AppletScroll::layOut()
     horizontalScrollBar()->setPageStep(view.width());
     verticalScrollBar()->setRange(0, size.height() - view.height());
     verticalScrollBar()->setPageStep(view.height());
-    scrollContentsBy(0, 0);
-    m_layingOut = false;
 }

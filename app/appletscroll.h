@@ -38,5 +38,4 @@ private:
     void layOut();
 
     QPointer<QWidget> m_applet; // a widget: its filter still sees events as it is destroyed
-    bool m_layingOut = false;
 };

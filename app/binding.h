@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgetbitindex.h"
+
 #include <QList>
 
 class Register;
@@ -18,6 +20,8 @@ struct Binding {
     Register *reg = nullptr;
     Variable *variable = nullptr;
     QList<CustomControls::UniversalControl *> widgets;
+    // For a register: which widgets show which bits (kept up to date by itself).
+    WidgetBitIndex bitIndex;
 
     bool isRegister() const { return kind == RegisterKind; }
 };

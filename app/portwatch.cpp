@@ -18,8 +18,6 @@ PortWatch::PortWatch(QObject *parent)
 
 void PortWatch::watch(const QString &dir)
 {
-    if (!m_dir.isEmpty())
-        m_watcher->removePath(m_dir);
     m_dir = dir;
     m_watcher->addPath(dir);
     m_devices = serialDevices();
@@ -32,7 +30,6 @@ QStringList PortWatch::serialDevices() const
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString &name) { return !PortProbe::isSerialName(name); }),
                 names.end());
-    names.sort();
     return names;
 }
 

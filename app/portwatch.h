@@ -15,9 +15,9 @@ public:
     static constexpr int SettleMs = 500; // udev finishes a new device's node meanwhile
 
     explicit PortWatch(QObject *parent = nullptr);
-    // Starts watching dir (the serial devices in it now are the known ones).
+    // Starts watching dir, once (the serial devices in it now are the known ones).
     void watch(const QString &dir);
-    // The serial device names seen at the last look, sorted.
+    // The serial device names seen at the last look, in name order.
     QStringList devices() const { return m_devices; }
 
 signals:

@@ -88,6 +88,8 @@ public:
     // ===== matrix motion (board_motion*.cpp) =====
     bool setDcRegister(quint8 switchNumber, quint16 value);
     quint16 dcRegister(quint8 switchNumber);
+    // Whether the model holds value (at most the largest duty) as the switch's duty.
+    bool holdsDuty(quint8 switchNumber, quint16 value) const;
     // ----- motion: further public members below -----
 
 

@@ -81,7 +81,8 @@ void Board::SWMoved(int value)
     if (!slider)
         return;
     const int n = quint8(slider->objectName().mid(2).toInt());
-    if (recordSwitchDuty(n, value))
+    // A slider that follows the model has nothing to write back.
+    if (recordSwitchDuty(n, value) && !holdsDuty(quint8(n), quint16(value)))
         setDcRegister(quint8(n), quint16(value));
     if (ui->cbAutoupdate->isChecked() && !isRefreshing())
         sendTimer->start(LiveSendDelayMs);

@@ -1,6 +1,7 @@
 // Pixel duties through the DCREG fields, and the position slider that moves the light pattern.
 #include "board.h"
 
+#include "boardglobals.h"
 #include "matrixmotion.h"
 #include "ui_board.h"
 #include "variable.h"
@@ -16,9 +17,16 @@ namespace
 constexpr quint16 MaxDuty = 1023;
 constexpr quint8 MaxSwitchNumber = 144;
 
-QString dutyFieldName(quint8 switchNumber)
+// Every movement writes them all: made once.
+const QString &dutyFieldName(quint8 switchNumber)
 {
-    return QStringLiteral("DCREG[SW%1]").arg(qMin(switchNumber, MaxSwitchNumber));
+    static const QStringList names = []() {
+        QStringList list;
+        for (int n = 0; n <= MaxSwitchNumber; ++n)
+            list.append(QStringLiteral("DCREG[SW%1]").arg(n));
+        return list;
+    }();
+    return names.at(qMin(switchNumber, MaxSwitchNumber));
 }
 
 } // namespace
@@ -28,6 +36,11 @@ QString dutyFieldName(quint8 switchNumber)
 bool Board::setDcRegister(quint8 switchNumber, quint16 value)
 {
     return set(dutyFieldName(switchNumber), uint(qMin(value, MaxDuty)), Variable::InternalKey);
+}
+
+bool Board::holdsDuty(quint8 switchNumber, quint16 value) const
+{
+    return boardGlobals().DCREG.getField(dutyFieldName(switchNumber)) == qMin(value, MaxDuty);
 }
 
 quint16 Board::dcRegister(quint8 switchNumber)

@@ -26,5 +26,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Evaluation program for KVL52110 LED drive
 set(CPACK_PACKAGE_CONTACT "KVL52110 developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The forms' font, and the interpreter of the "script" port.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wine)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

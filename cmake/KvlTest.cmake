@@ -19,9 +19,11 @@ endfunction()
 #
 # Registers a second run of the test executable <name> as <name>_<suffix>, in a working
 # directory of its own, with one more environment variable (e.g. the screen size a test reads).
+# A build target of the run's name builds the executable, as for every other test.
 function(kvl_add_test_run name suffix assignment)
     get_test_property(${name} TIMEOUT timeout)
     kvl_register_test(${name}_${suffix} ${name} ${timeout} ${assignment})
+    add_custom_target(${name}_${suffix} DEPENDS ${name})
 endfunction()
 
 function(kvl_register_test test target timeout)

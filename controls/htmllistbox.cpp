@@ -67,8 +67,7 @@ void HtmlListBox::clear()
 {
     m_model->clear();
     m_model->setColumnCount(1);
-    m_widestText = 0;
-    updateRowWidth();
+    m_widestText = 0; // the rows narrow with the next one added
 }
 
 int HtmlListBox::currentRow() const

@@ -183,33 +183,29 @@ int Prompt::integer(const QString &title, const QString &label, int value, int m
     return result;
 }
 
-QString Prompt::openFile(const QString &title, const QString &dir, const QString &filter)
+// The file dialogs; their default answer is a cancel.
+QString Prompt::askFileName(const QString &title, const std::function<QString(Prompt *)> &ask)
 {
     const bool alone = answersAlone();
-    const QString name =
-        onGuiThread([&]() { return answerer(alone)->openFileName(title, dir, filter); });
+    const QString name = onGuiThread([&]() { return ask(answerer(alone)); });
     if (alone)
         noteAnswer(title, QString(), CancelText);
     return name;
+}
+
+QString Prompt::openFile(const QString &title, const QString &dir, const QString &filter)
+{
+    return askFileName(title, [&](Prompt *p) { return p->openFileName(title, dir, filter); });
 }
 
 QString Prompt::saveFile(const QString &title, const QString &dir, const QString &filter)
 {
-    const bool alone = answersAlone();
-    const QString name =
-        onGuiThread([&]() { return answerer(alone)->saveFileName(title, dir, filter); });
-    if (alone)
-        noteAnswer(title, QString(), CancelText);
-    return name;
+    return askFileName(title, [&](Prompt *p) { return p->saveFileName(title, dir, filter); });
 }
 
 QString Prompt::directory(const QString &title, const QString &dir)
 {
-    const bool alone = answersAlone();
-    const QString name = onGuiThread([&]() { return answerer(alone)->directoryName(title, dir); });
-    if (alone)
-        noteAnswer(title, QString(), CancelText);
-    return name;
+    return askFileName(title, [&](Prompt *p) { return p->directoryName(title, dir); });
 }
 
 QStringList Prompt::choices(const QString &title, const QStringList &items, bool *ok)

@@ -164,6 +164,7 @@ private:
     // Whether a prompt is to be answered without anyone (and not silently by the test switch).
     static bool answersAlone();
     static Prompt *answerer(bool alone);
+    static QString askFileName(const QString &title, const std::function<QString(Prompt *)> &ask);
     static int answerAlone(const Message &msg);
     static QString quoted(const QString &text);
     // Notes the default answer taken for the question of title and label.

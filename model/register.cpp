@@ -401,51 +401,78 @@ Register::BitList Register::bitsInRange(int from, int to) const
     return bits;
 }
 
-Register::BitList Register::bitsNamed(const QString &name) const
+void Register::ensureNameIndex() const
 {
     const quint64 generation = Bit::nameGeneration();
-    if (!m_nameIndexValid || m_nameIndexGeneration != generation) {
-        m_nameIndex.clear();
-        for (int i = 0; i < size(); ++i)
-            m_nameIndex[m_bits.at(i)->name()].append(i);
-        m_nameIndexValid = true;
-        m_nameIndexGeneration = generation;
-    }
+    if (m_nameIndexValid && m_nameIndexGeneration == generation)
+        return;
+    m_nameIndex.clear();
+    m_fieldCache.clear();
+    for (int i = 0; i < size(); ++i)
+        m_nameIndex[m_bits.at(i)->name()].append(i);
+    m_nameIndexValid = true;
+    m_nameIndexGeneration = generation;
+    ++m_layoutGeneration;
+}
+
+quint64 Register::layoutGeneration() const
+{
+    ensureNameIndex();
+    return m_layoutGeneration;
+}
+
+Register::BitList Register::bitsAt(const IndexList &indices) const
+{
     BitList bits;
-    const auto it = m_nameIndex.constFind(name);
-    if (it != m_nameIndex.constEnd()) {
-        bits.reserve(it->size());
-        for (int i : *it)
-            bits.append(m_bits.at(i));
-    }
+    bits.reserve(indices.size());
+    for (int i : indices)
+        bits.append(m_bits.at(i));
     return bits;
+}
+
+Register::BitList Register::bitsNamed(const QString &name) const
+{
+    ensureNameIndex();
+    return bitsAt(m_nameIndex.value(name));
 }
 
 Register::BitList Register::bitsOfText(const QString &text) const
 {
-    if (text.contains(QLatin1Char(';')))
-        return bitsOfItems(text.split(QLatin1Char(';')));
-    return bitsNamed(text);
+    return bitsAt(indicesOfText(text));
 }
 
 Register::BitList Register::bitsOfItems(const QStringList &items) const
 {
+    return bitsAt(indicesOfItems(items));
+}
+
+Register::IndexList Register::indicesOfText(const QString &text) const
+{
+    if (text.contains(QLatin1Char(';')))
+        return indicesOfItems(text.split(QLatin1Char(';')));
+    ensureNameIndex();
+    return m_nameIndex.value(text);
+}
+
+Register::IndexList Register::indicesOfItems(const QStringList &items) const
+{
     static const QRegularExpression number(
         QRegularExpression::anchoredPattern(QStringLiteral("(([0-9]+):([0-9]+))|([0-9]+)")));
-    BitList bits;
+    ensureNameIndex();
+    IndexList indices;
     for (const QString &item : items) {
         const QRegularExpressionMatch match = number.match(item);
         if (!match.hasMatch()) {
-            bits.append(bitsNamed(item));
+            indices.append(m_nameIndex.value(item));
             continue;
         }
         const bool single = match.capturedLength(4) > 0;
         const qint64 first = bitNumber(match.captured(single ? 4 : 2));
         const qint64 last = single ? first : bitNumber(match.captured(3));
         for (qint64 i = first; i <= last && i < size(); ++i)
-            bits.append(m_bits.at(i));
+            indices.append(int(i));
     }
-    return bits;
+    return indices;
 }
 
 Register *Register::select(int from, int to)
@@ -528,6 +555,15 @@ void Register::writeFieldBits(const BitList &bits, quint32 value)
         emit signal_updateSet(m_name);
 }
 
+void Register::writeFieldIndices(const IndexList &indices, quint32 value)
+{
+    bool changed = false;
+    for (qsizetype i = 0; i < indices.size(); ++i)
+        changed |= writeBit(m_bits.at(indices.at(i)), valueBit(value, i));
+    if (shouldAnnounce(updateMode(), changed))
+        emit signal_updateSet(m_name);
+}
+
 bool Register::writeNamed(const QString &name, quint32 value)
 {
     const BitList bits = bitsOfText(name);
@@ -542,36 +578,93 @@ bool Register::writeNamed(const QString &name, quint32 value)
     return false;
 }
 
-bool Register::setField(const QString &expr, quint32 value)
+// Widgets and requests name the same few fields again and again: each expression is parsed
+// and its bits looked up once, until the register's structure or a bit's name changes.
+const Register::ResolvedField *Register::resolveField(const QString &expr) const
 {
+    ensureNameIndex();
+    const auto cached = m_fieldCache.constFind(expr);
+    if (cached != m_fieldCache.constEnd())
+        return &cached.value();
     const QByteArray bytes = expr.toLatin1();
     FieldSpec spec;
     if (!spec.set(bytes.constData()))
+        return nullptr;
+    ResolvedField field;
+    field.named = spec.isNamed();
+    field.allBits = spec.allBits();
+    field.low = spec.low();
+    field.high = spec.high();
+    if (field.named) {
+        field.name = QString::fromLatin1(spec.index());
+        field.bits = indicesOfText(field.name);
+    }
+    constexpr qsizetype CacheLimit = 1024; // requests may name fields without end
+    if (m_fieldCache.size() >= CacheLimit)
+        m_fieldCache.clear();
+    return &m_fieldCache.insert(expr, field).value();
+}
+
+bool Register::setField(const QString &expr, quint32 value)
+{
+    const ResolvedField *resolved = resolveField(expr);
+    if (!resolved)
         return false;
-    if (spec.isNamed())
-        return writeNamed(QString::fromLatin1(spec.index()), value);
-    if (spec.allBits())
+    // A copy: the write's announcement may change the register and so the cache.
+    const ResolvedField field = *resolved;
+    if (field.named) {
+        if (!field.bits.isEmpty()) {
+            writeFieldIndices(field.bits, value);
+            return true;
+        }
+        if (Virtual *virtualField = m_virtualFields.value(field.name)) {
+            virtualField->setValue(value);
+            return true;
+        }
+        return false;
+    }
+    if (field.allBits)
         return setValue(0, size() - 1, value);
-    return setValue(spec.low(), spec.high(), value);
+    return setValue(field.low, field.high, value);
 }
 
 quint32 Register::getField(const QString &expr) const
 {
-    const QByteArray bytes = expr.toLatin1();
-    FieldSpec spec;
-    if (!spec.set(bytes.constData()))
+    const ResolvedField *field = resolveField(expr);
+    if (!field)
         return 0;
-    if (spec.isNamed()) {
-        const QString name = QString::fromLatin1(spec.index());
-        const BitList bits = bitsOfText(name);
-        if (!bits.isEmpty())
-            return packBits(bits);
-        const Virtual *field = m_virtualFields.value(name);
-        return field ? field->value() : 0;
+    if (field->named) {
+        if (!field->bits.isEmpty()) {
+            quint32 result = 0;
+            for (qsizetype i = 0; i < field->bits.size(); ++i) {
+                if (m_bits.at(field->bits.at(i))->value())
+                    result |= 1u << (i % 32);
+            }
+            return result;
+        }
+        const Virtual *virtualField = m_virtualFields.value(field->name);
+        return virtualField ? virtualField->value() : 0;
     }
-    if (spec.allBits())
+    if (field->allBits)
         return readRange(0, size() - 1);
-    return readRange(spec.low(), spec.high());
+    return readRange(field->low, field->high);
+}
+
+bool Register::fieldBits(const QString &expr, QList<int> *bits) const
+{
+    const ResolvedField *field = resolveField(expr);
+    if (!field)
+        return false;
+    if (field->named) {
+        *bits = field->bits;
+        return !bits->isEmpty();
+    }
+    const qint64 low = field->allBits ? 0 : qMax(field->low, 0);
+    const qint64 high = field->allBits ? size() - 1 : qMin(field->high, size() - 1);
+    bits->clear();
+    for (qint64 i = low; i <= high; ++i)
+        bits->append(int(i));
+    return true;
 }
 
 bool Register::fieldInfo(QString *name, QString *description, const QByteArray &expr) const

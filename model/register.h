@@ -134,6 +134,13 @@ public:
     // ---- fields by expression ----
     bool setField(const QString &expr, quint32 value);
     quint32 getField(const QString &expr) const;
+    // The indices of the bits a field expression reads and writes, in field order; false when
+    // the expression names no bits of this register (a virtual field, an unknown name, a
+    // syntax error).
+    bool fieldBits(const QString &expr, QList<int> *bits) const;
+    // Changes whenever what a field expression stands for may have changed (a change of the
+    // structure or of a bit's name).
+    quint64 layoutGeneration() const;
     bool fieldInfo(QString *name, QString *description, const QByteArray &expr) const;
     void setFieldsFromAttribute(const QString &key);
     // Writes "name<valueSeparator>decimal" pieces; returns false when a piece of another
@@ -188,6 +195,17 @@ signals:
 
 private:
     using BitList = QList<Bit *>;
+    using IndexList = QList<int>;
+    // A field expression as setField and getField take it: a named field (its bits, or none
+    // for a virtual field) or a range of bit numbers.
+    struct ResolvedField {
+        bool named = false;
+        bool allBits = false;
+        int low = 0;
+        int high = 0;
+        QString name;
+        IndexList bits;
+    };
 
     struct ItemDefinition;
     bool readLongForm(const QString &item, ItemDefinition &definition);
@@ -202,9 +220,15 @@ private:
     Register *ensureView();
     Register *fillView(const BitList &bits);
     BitList bitsInRange(int from, int to) const;
+    void ensureNameIndex() const;
+    BitList bitsAt(const IndexList &indices) const;
     BitList bitsNamed(const QString &name) const;
     BitList bitsOfText(const QString &text) const;
     BitList bitsOfItems(const QStringList &items) const;
+    IndexList indicesOfText(const QString &text) const;
+    IndexList indicesOfItems(const QStringList &items) const;
+    // The cached resolution of expr; null after a syntax error (warned, never cached).
+    const ResolvedField *resolveField(const QString &expr) const;
     void fillTarget(Register *target, const BitList &bits);
     Register *announcer();
     void announceSet();
@@ -212,6 +236,7 @@ private:
     void announceIf(int mode, bool changed);
     void structureChanged();
     void writeFieldBits(const BitList &bits, quint32 value);
+    void writeFieldIndices(const IndexList &indices, quint32 value);
     bool writeNamed(const QString &name, quint32 value);
     void bitwise(const Register &other, int op);
     void bitwise(quint32 value, int op, int minSize, int maxSize);
@@ -235,6 +260,9 @@ private:
     mutable QHash<QString, QList<int>> m_nameIndex;
     mutable bool m_nameIndexValid = false;
     mutable quint64 m_nameIndexGeneration = 0;
+    // Field expressions resolved since the name index was last rebuilt, which empties it.
+    mutable QHash<QString, ResolvedField> m_fieldCache;
+    mutable quint64 m_layoutGeneration = 0;
 };
 
 #endif // REGISTER_H

@@ -19,7 +19,9 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -59,6 +61,19 @@ public:
     int disconnectCalls = 0;
     std::function<bool(int, const QString &)> hook;
     std::function<bool()> onInit;
+};
+
+// A line edit that counts the values the applet sets into it.
+class CountingEdit : public LineEdit
+{
+public:
+    using LineEdit::LineEdit;
+    void setValue(double value) override
+    {
+        ++sets;
+        LineEdit::setValue(value);
+    }
+    int sets = 0;
 };
 
 template <typename W> W *addWidget(QWidget *parent, const QString &bindingName)
@@ -111,6 +126,7 @@ public slots:
     void on_plain_moved(int x) { calls << QString("plain %1").arg(x); } // moved(int, int)
     void on_plain_destroyed() { calls << "plain gone"; }                // a signal of QObject
     void on_receiver_objectNameChanged(const QString &name) { calls << "receiver " + name; }
+    void on_nothing_clicked() { calls << "nothing"; } // no such object: a warning
 };
 
 class TestAppletBase : public QObject
@@ -262,6 +278,70 @@ private slots:
         QCOMPARE(leSa->value(), double(qint64(saValue))); // whole numbers, signed as SA is
         if (name == "LOCK")                               // the internal key may write it
             QVERIFY(applet->set(name, value, Variable::InternalKey) && leLock->value() == 5.0);
+    }
+
+    // A name-based write refreshes, once, the widgets that show bits of the written field:
+    // a widget of another field keeps what it showed. A write that changes nothing, one made
+    // offline and one of a variable refresh every widget of the item once.
+    void writeRefreshesItsFieldOnce()
+    {
+        const QStringList names{"BANK[SW1]", "BANK[LEVEL]", "BANK[]", "BANK[2:1]", "BANK[V]"};
+        QList<CountingEdit *> edits;
+        for (const QString &name : names)
+            edits.append(addWidget<CountingEdit>(applet, name));
+        auto *countingSa = addWidget<CountingEdit>(applet, "SA");
+        class Constant : public Register::Virtual
+        {
+        public:
+            void setValue(quint32) override {}
+        };
+        QVERIFY(bank->addVirtual("V", "virtual", new Constant));
+        applet->bindControls();
+        applet->activate();
+        const auto counts = [&edits]() {
+            QList<int> sets;
+            for (CountingEdit *edit : edits)
+                sets.append(std::exchange(edit->sets, 0));
+            return sets;
+        };
+        counts();
+        bank->setBit(4, 1); // silent: LEVEL's widgets fall behind
+        QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey));
+        QCOMPARE(counts(), QList<int>({1, 0, 1, 0, 1}));
+        QCOMPARE(edits.at(1)->value(), 0.0);
+        QCOMPARE(edits.at(2)->value(), 0x11 * 1.0);
+        QVERIFY(applet->set("BANK[2]", 1, Variable::OutsideKey));
+        QCOMPARE(counts(), QList<int>({0, 0, 1, 1, 1}));
+        QCOMPARE(edits.at(3)->value(), 2.0);
+        QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey)); // no change, no notice
+        QCOMPARE(counts(), QList<int>({1, 1, 1, 1, 1}));
+        QCOMPARE(edits.at(1)->value(), 2.0);
+        QVERIFY(applet->set("BANK[V]", 7, Variable::OutsideKey));
+        QCOMPARE(counts(), QList<int>({1, 1, 1, 1, 1}));
+        QVERIFY(applet->set("SA", 4, Variable::OutsideKey));
+        QCOMPARE(countingSa->sets, 1);
+        QCOMPARE(applet->calls(), QString("0:BANK 0:BANK 0:SA"));
+        // The hook's own write of another field is no part of the write: all widgets follow.
+        applet->hook = [this](int mode, const QString &) {
+            if (mode == 0)
+                bank->setField("[LEVEL]", 9);
+            return true;
+        };
+        QVERIFY(applet->set("BANK[SW1]", 0, Variable::OutsideKey));
+        QCOMPARE(counts(), QList<int>({2, 1, 2, 1, 2}));
+        QCOMPARE(edits.at(1)->value(), 9.0);
+        applet->hook = nullptr;
+        applet->deactivate();
+        QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey));
+        QCOMPARE(counts(), QList<int>({1, 1, 1, 1, 1}));
+        // A widget bound later is refreshed by the writes of its field.
+        auto *late = addWidget<CountingEdit>(applet, "BANK[SW2]");
+        applet->bindControls();
+        applet->activate();
+        QVERIFY(applet->set("BANK[2:1]", 3, Variable::OutsideKey));
+        QCOMPARE(late->sets, 1);
+        QCOMPARE(late->value(), 3.0);
+        QCOMPARE(counts(), QList<int>({0, 0, 1, 1, 1}));
     }
 
     // Offline, model writes reach neither the widgets nor the hook until the items are named;
@@ -450,6 +530,49 @@ private slots:
         area.removeSubWindow(sub);
     }
 
+    // ---- a form larger than its window scrolls inside it, also after it grew while hidden or
+    // as its layout's smallest size grew; one that fits follows the window.
+    void formScrollsInsideItsWindow()
+    {
+        auto *layout = new QVBoxLayout(applet);
+        auto *content = new QWidget;
+        content->setMinimumSize(400, 300);
+        layout->addWidget(content);
+        applet->setGeometry(0, 0, 200, 150);
+        auto *sub = qobject_cast<QMdiSubWindow *>(applet->createContainer(0, nullptr));
+        AppletScroll *scroll = AppletScroll::of(sub);
+        QCOMPARE(applet->parentWidget(), scroll->viewport());
+        QMdiArea area;
+        area.resize(900, 700);
+        area.addSubWindow(sub);
+        area.show();
+        sub->show();
+        const auto reaches = [&](const QSize &smallest) {
+            return applet->width() >= smallest.width() && applet->height() >= smallest.height() &&
+                   scroll->horizontalScrollBar()->maximum() + scroll->viewport()->width() ==
+                       applet->width() &&
+                   scroll->verticalScrollBar()->maximum() + scroll->viewport()->height() ==
+                       applet->height();
+        };
+        QTRY_VERIFY(reaches(applet->minimumSizeHint()));
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
+        sub->hide();
+        applet->setMinimumSize(600, 500);
+        sub->show();
+        QTRY_VERIFY(reaches(QSize(600, 500)));
+        content->setMinimumSize(700, 600);
+        QTRY_VERIFY(reaches(applet->minimumSizeHint()) && applet->height() >= 600);
+        applet->setMinimumSize(0, 0);
+        content->setMinimumSize(10, 10);
+        sub->resize(600, 500);
+        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
+                    applet->size() == scroll->viewport()->size());
+        QCOMPARE(scroll->sizeHint(), applet->size());
+        area.removeSubWindow(sub);
+    }
+
     // ---- slots by name: as Qt's connectSlotsByName, object by object and signal by signal.
     void slotsByNameAsQt()
     {
@@ -461,6 +584,10 @@ private slots:
             return r.calls;
         };
         SlotReceiver ours, qts;
+        QTest::ignoreMessage(QtWarningMsg,
+                             "SlotsByName: No matching signal for on_nothing_clicked()");
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("No matching signal for on_nothing_clicked"));
         SlotsByName::connect(&ours);
         QMetaObject::connectSlotsByName(&qts);
         const QStringList calls = fireAll(ours);

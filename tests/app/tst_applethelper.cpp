@@ -17,9 +17,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -365,6 +367,39 @@ private slots:
         const int scroll = bar->value();
         console->describeApplet("nodes");
         QCOMPARE(bar->value(), scroll);
+    }
+
+    // Every control of both tabs, and of the bars in them, has a place of its own in their
+    // layout: none is left piled up in a corner or on top of another.
+    void everyControlIsLaidOut()
+    {
+        auto *tabs = console->findChild<QTabWidget *>();
+        QVERIFY(tabs && tabs->count() == 2);
+        console->show();
+        int controls = 0;
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QVERIFY(QTest::qWaitForWindowExposed(console.get()));
+            QList<QWidget *> owners{tabs->widget(i)};
+            while (!owners.isEmpty()) {
+                QWidget *owner = owners.takeFirst();
+                owner->layout()->activate();
+                QList<QRect> taken;
+                for (QWidget *w : owner->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                    const QString name = w->objectName() + w->property("text").toString();
+                    QVERIFY2(owner->layout()->indexOf(w) >= 0, qPrintable(name));
+                    for (const QRect &other : std::as_const(taken))
+                        QVERIFY2(w->isHidden() || !w->geometry().intersects(other),
+                                 qPrintable(name));
+                    if (!w->isHidden())
+                        taken.append(w->geometry());
+                    ++controls;
+                    if (qobject_cast<QFrame *>(w) && w->layout())
+                        owners.append(w); // a bar
+                }
+            }
+        }
+        QCOMPARE(controls, 25);
     }
 
     void f1OpensTheConsoleOnce()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -109,6 +110,30 @@ private slots:
         QCOMPARE(title, QString("Project type"));
     }
 
+    // Several choices: "All On" and "All Off" set every box; the answer holds the checked
+    // items as given, from the first row on.
+    void multipleChoice()
+    {
+        const QStringList items{"Logs=1", "ToolA", "ToolB=1"};
+        for (const QString button : {"All On", "All Off", ""}) {
+            bool listPlaced = false; // above the buttons
+            whenModal([&](QWidget *dialog) {
+                const auto *list = dialog->findChild<QListWidget *>();
+                listPlaced = list->height() > 0 && list->geometry().bottom() <
+                                                       dialog->findChild<QDialogButtonBox *>()->y();
+                if (!button.isEmpty())
+                    buttonWithText(dialog, button)->click();
+                clickButton(dialog, QDialogButtonBox::Ok);
+            });
+            bool ok = false;
+            const QStringList expected = button == "All On"    ? items
+                                         : button == "All Off" ? QStringList()
+                                                               : QStringList{"Logs=1", "ToolB=1"};
+            QCOMPARE(prompt.getChoices("Select windows", items, &ok), expected);
+            QVERIFY(ok && listPlaced);
+        }
+    }
+
     void messageReturnsClickedButton()
     {
         QString texts;
@@ -155,6 +180,10 @@ private slots:
         QCOMPARE(delivered, 2);
         QCOMPARE(text->text(), QString("two"));
         QCOMPARE(dialog.value(), 50);
+        // A longer text widens the window at once: its layout is applied without events.
+        dialog.setText(QString(60, 'w'));
+        QVERIFY(dialog.width() >= text->sizeHint().width());
+        QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
     }

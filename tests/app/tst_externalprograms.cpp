@@ -105,6 +105,29 @@ private slots:
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
     }
 
+    // The program keeps the datasheet it opened and opens it without asking; choosing one
+    // asks again although a path is kept.
+    void programKeepsTheDatasheet()
+    {
+        MainApp *app = MainApp::instance();
+        app->setDefaultOptions();
+        touch("a.pdf");
+        touch("b.pdf");
+        prompt->queueFile("a.pdf");
+        app->openSpec();
+        app->openSpec();
+        QCOMPARE(app->option("spec_path").toString(), QString("a.pdf"));
+        QCOMPARE(prompt->fileDialogs().size(), 1);
+        prompt->queueFile("b.pdf");
+        app->chooseSpec();
+        QCOMPARE(prompt->fileDialogs().size(), 2);
+        QCOMPARE(app->option("spec_path").toString(), QString("b.pdf"));
+        const auto file = [](const char *name) {
+            return QUrl::fromLocalFile(QDir::current().absoluteFilePath(name));
+        };
+        QCOMPARE(opened, (QList<QUrl>{file("a.pdf"), file("a.pdf"), file("b.pdf")}));
+    }
+
 private:
     static void touch(const QString &name, const QByteArray &bytes = QByteArray())
     {

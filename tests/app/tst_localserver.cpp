@@ -2,6 +2,7 @@
 // at a time, a large reply flushed at the end, and a pipe name already in use. (The program
 // itself over its socket: tests/applets/tst_pipeblackbox.)
 #include "localserver.h"
+#include "peerreadwatch.h"
 #include "pipeconnection.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
@@ -9,13 +10,17 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <thread>
 
 // A plain, non-blocking socket client served from the test's own thread: between its steps
 // the server's events run.
@@ -292,6 +297,79 @@ private slots:
         QVERIFY(client->wait(20000));
         delete client;
         QCOMPARE(received, 'x' + handler->value.toByteArray().toHex());
+    }
+
+    // A program started with its standard input closed may serve a client on descriptor 0:
+    // a connection like any other, from the first request to its close.
+    void connectionOnDescriptorZero()
+    {
+        const int savedInput = ::dup(0);
+        QVERIFY(savedInput > 0);
+        const auto restoreInput = qScopeGuard([savedInput]() {
+            ::dup2(savedInput, 0);
+            ::close(savedInput);
+        });
+        PeerReadWatch watch;
+        for (bool deleteOpen : {true, false}) {
+            int pair[2];
+            QVERIFY(::dup2(savedInput, 0) == 0); // so the pair gets other descriptors
+            QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+            QVERIFY(::dup2(pair[0], 0) == 0 && ::close(pair[0]) == 0);
+            const int peer = pair[1];
+            auto connection = std::make_unique<PipeConnection>(0);
+            if (deleteOpen) { // the descriptor goes with the connection
+                connection.reset();
+                QCOMPARE(::fcntl(0, F_GETFD), -1);
+                ::close(peer);
+                continue;
+            }
+            QSignalSpy outputRead(connection.get(), &PipeConnection::signal_outputRead);
+            QSignalSpy closed(connection.get(), &PipeConnection::signal_closed);
+            connection->watchOutputRead(&watch);
+            QCOMPARE(::send(peer, "get\tA\n", 6, 0), 6);
+            QByteArray request;
+            QTRY_COMPARE((request += connection->readAll()), QByteArray("get\tA\n"));
+            connection->write("sA\n");
+            QVERIFY(connection->unreadBytes() > 0); // in the socket's own measure
+            char reply[8] = {};
+            QCOMPARE(::recv(peer, reply, sizeof reply, 0), 3);
+            QTRY_VERIFY(outputRead.count() > 0);
+            QCOMPARE(connection->unreadBytes(), 0);
+            QCOMPARE(::send(peer, "late", 4, 0), 4);
+            QCOMPARE(connection->endInput(), QByteArray("late"));
+            // A reply larger than the socket holds is flushed while the client reads.
+            const QByteArray large(4 << 20, 'r');
+            connection->write(large);
+            QVERIFY(connection->bytesToWrite() > 0);
+            qint64 received = 3;
+            std::thread reader([&]() {
+                char buffer[65536];
+                ssize_t n;
+                while ((n = ::recv(peer, buffer, sizeof buffer, 0)) > 0)
+                    received += n;
+            });
+            const bool flushed = connection->waitForBytesWritten(20000);
+            connection->closeWhenWritten();
+            const bool closedNow = ::fcntl(0, F_GETFD) == -1;
+            reader.join();
+            ::close(peer);
+            QVERIFY(flushed && closedNow);
+            QCOMPARE(received, 3 + large.size());
+            QTRY_COMPARE(closed.count(), 1);
+        }
+    }
+
+    // A reply to a client that has gone away closes the connection.
+    void replyToAGoneClientCloses()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+        ::close(pair[1]);
+        connection.write("sA\n");
+        QVERIFY(!connection.isOpen());
+        QTRY_COMPARE(closed.count(), 1);
     }
 
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first

@@ -16,6 +16,7 @@
 #include <QDeadlineTimer>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -72,6 +73,19 @@ private slots:
                                      "114:#008000", "110:#00708c", "118:#808000", "1000:#008080"};
         for (const QString &c : colours)
             QCOMPARE(Logs::colorOfLevel(c.section(':', 0, 0).toInt()), c.section(':', 1));
+    }
+
+    // Every control of the log window has its place in the window's layout.
+    void controlsAreLaidOut()
+    {
+        int controls = 0;
+        for (QWidget *w : logs->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow())
+                continue; // the list's context menu
+            QVERIFY2(logs->layout()->indexOf(w) >= 0, qPrintable(w->metaObject()->className()));
+            ++controls;
+        }
+        QCOMPARE(controls, 6);
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per

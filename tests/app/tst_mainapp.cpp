@@ -304,6 +304,7 @@ private slots:
         QCOMPARE(window()->statusText(), SimulationMark);
         QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
         QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
 
@@ -348,6 +349,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
+        QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));
         tool(2)->showWindow();
@@ -375,6 +377,12 @@ private slots:
         const QString text = QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
         QCOMPARE(window()->statusText(), text);
         QCOMPARE(window()->statusLabel()->toolTip(), text);
+        board.setValue("A", "6");
+        board.setAnswerDelay(50); // "write" waits for the answer
+        QVariant answer, command("get A");
+        QVERIFY(app->run("write", command, &answer));
+        QCOMPARE(answer.toByteArray(), QByteArray("A=6\n"));
+        board.setAnswerDelay(0);
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());

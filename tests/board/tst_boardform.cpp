@@ -113,7 +113,8 @@ private slots:
     }
 
     // Values above 1023 are clamped; a switch without a field (36 and up) fails and leaves
-    // every duty as it was; neighbours keep theirs. Nothing reaches the board by itself.
+    // every duty as it was; neighbours keep theirs. Nothing reaches the board by itself. The
+    // page tells whether the model already holds a duty.
     void dutyField()
     {
         f.take(); // what the earlier tests sent
@@ -131,6 +132,9 @@ private slots:
             dc.fill(0);
             QCOMPARE(f.page()->setDcRegister(quint8(r.sw), quint16(r.value)), r.ok);
             QCOMPARE(f.page()->dcRegister(quint8(r.sw)), quint16(r.stored));
+            // The model holds what the write stored, compared as the write clamps.
+            QCOMPARE(f.page()->holdsDuty(quint8(r.sw), quint16(r.value)), r.ok);
+            QVERIFY(!f.page()->holdsDuty(quint8(r.sw), quint16(r.stored - 1)));
             if (r.ok)
                 QVERIFY(dc.setField(QStringLiteral("DCREG[SW%1]").arg(r.sw), 0));
             QCOMPARE(dc.toBitString(), zero);

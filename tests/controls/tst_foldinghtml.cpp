@@ -39,6 +39,26 @@ private slots:
         QCOMPARE(box.delegate()->createEditor(&box, {}, box.itemModel()->index(0, 0)), nullptr);
     }
 
+    // Making a row current scrolls it into view, also when it already is the current one.
+    void currentRowIsScrolledTo()
+    {
+        HtmlListBox box;
+        box.resize(300, 100);
+        QStringList items;
+        for (int i = 0; i < 50; ++i)
+            items << QString("row %1").arg(i);
+        box.setItems(items);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        for (int row : {45, 3, 3, 45}) {
+            box.verticalScrollBar()->setValue(row < 10 ? box.verticalScrollBar()->maximum() : 0);
+            box.setCurrentRow(row);
+            QVERIFY(
+                box.viewport()->rect().contains(box.visualRect(box.itemModel()->index(row, 0))));
+            QCOMPARE(box.currentRow(), row);
+        }
+    }
+
     // The markup's colours show, in the row of the item (rows of 20 pixels).
     void listShowsHtmlColours()
     {
@@ -89,6 +109,10 @@ private slots:
         box.addItem("short");
         QApplication::processEvents();
         QCOMPARE(sideways->maximum(), 0);
+        box.resize(900, 100); // short rows are half as wide as the list, and follow it
+        QApplication::processEvents();
+        box.resize(200, 100);
+        QTRY_COMPARE(sideways->maximum(), 0);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

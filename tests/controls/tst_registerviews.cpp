@@ -263,6 +263,16 @@ private slots:
         Register reg("@field=A[2] @bank=1;", "R");
         plain.build(reg);
         QVERIFY(plain.groupBox("1")->styleSheet().contains(grey));
+
+        // A field held outside the bits gets no row, nor does its name widen the labels.
+        struct Outside : Register::Virtual {
+            void setValue(quint32 value) override { m_value = value; }
+        };
+        QVERIFY(reg.addVirtual("A_VERY_LONG_NAME", "outside", new Outside));
+        plain.build(reg);
+        QCOMPARE(rows(plain.groupBox("1")), QStringList{"R[A] A[1:0]=0"});
+        const QLabel *label = rowsOf(plain.groupBox("1")).first()->label();
+        QCOMPARE(label->width(), QFontInfo(label->font()).pointSize() * 4); // "A[2]"
     }
 
     void columns()

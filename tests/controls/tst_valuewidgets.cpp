@@ -2,6 +2,7 @@
 #include "checkbox.h"
 #include "combobox.h"
 #include "dial.h"
+#include "formfont.h"
 #include "lineedit.h"
 #include "progressbar.h"
 #include "pushbutton.h"
@@ -545,6 +546,20 @@ private slots:
         QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
         box.setByteArrayValue(QByteArray("abc\0def", 7));
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
+    }
+
+    // The forms' font becomes the program's; it and the Windows family of the board form's
+    // captions are drawn with the Tahoma-compatible font.
+    void formFont()
+    {
+        const QFont before = QApplication::font();
+        FormFont::install();
+        const QFont font = QApplication::font();
+        QApplication::setFont(before);
+        QCOMPARE(font.family() + ' ' + QString::number(font.pointSize()),
+                 QString("MS Shell Dlg 2 8"));
+        for (const char *family : {"MS Shell Dlg 2", "MS PGothic"})
+            QCOMPARE(QFontInfo(QFont(family)).family(), QString("Tahoma"));
     }
 
 private:

@@ -69,6 +69,7 @@ private slots:
         const QPixmap picture = r->window.findChild<QLabel *>("lbPicture")->pixmap();
         QCOMPARE(picture.size(), QSize(96, 96));
         QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
+        QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);
@@ -117,7 +118,7 @@ private slots:
     void cancelledDialogClearsImage()
     {
         QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(10)))));
-        r->window.slot_pbLoadHex_clicked();
+        button("pbLoadHex")->click();
         QCOMPARE(r->f.prompt.fileDialogs(), QStringList{QStringLiteral("Spec path|Files (*.hex)")});
         QVERIFY(r->window.hexFile().size() == 0 && !button("pbFlash")->isEnabled());
         QVERIFY(warnings().isEmpty());
@@ -133,7 +134,7 @@ private slots:
             const QByteArray bytes = testBytes(size);
             QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, bytes))));
             QVERIFY(r->f.connectLink());
-            r->window.slot_pbFlash_clicked();
+            button("pbFlash")->click();
             QList<QByteArray> expected;
             for (int offset = 0; offset < size; offset += 256)
                 expected.append(expectedLine(Base + quint32(offset), bytes.mid(offset, 256)));
@@ -218,7 +219,7 @@ private slots:
         QVERIFY(logText().endsWith(QStringLiteral("Restarting...\nDone!")));
         QVERIFY(r->f.connectLink());
         r->f.board.setRebootMs(100);
-        r->window.slot_pbRestart_clicked();
+        button("pbRestart")->click();
         QCOMPARE(r->f.board.controlCount(FakeBoard::CAN), 6);
         QCOMPARE(r->f.board.rebootCount(), 1);
         QVERIFY(logText().endsWith(QStringLiteral("Done!\nRestarting...\nDone!")));

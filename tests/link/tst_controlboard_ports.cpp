@@ -109,6 +109,17 @@ private slots:
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
     }
 
+    // The link's own runner warns in the link's log.
+    void runnerWarnsThroughTheLink()
+    {
+        ControlBoard link;
+        LogRecorder log(&link);
+        link.pythonRunner()->setPythonPath(QStringLiteral("/no/such/python"));
+        QCOMPARE(link.pythonRunner()->interpreter(), QStringLiteral("python3"));
+        QCOMPARE(log.entries().size(), 1);
+        QVERIFY(log.texts().first().contains(QStringLiteral("/no/such/python")));
+    }
+
     // A script past its time-out is killed (a shell stands in for the interpreter, so it
     // starts at once and prints its process id first).
     void overlongScriptIsKilled()

@@ -245,6 +245,39 @@ private slots:
         QVERIFY(probe.isStopped());
     }
 
+    // Letting go of a port the link claims ends the probe of that port only: the next port is
+    // asked as usual.
+    void lettingGoEndsWithItsPort()
+    {
+        FakeBoard first, second;
+        PortProbe probe;
+        std::atomic<bool> holding{false};
+        bool secondListed = false;
+        Skips skipped;
+        std::thread worker([&]() {
+            const auto waitsForLetGo = [&holding](SerialPort &, const std::atomic<bool> *letGo) {
+                holding = true;
+                while (!letGo->load())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return false;
+            };
+            const auto answersUnlessLetGo = [](SerialPort &, const std::atomic<bool> *letGo) {
+                return !letGo->load();
+            };
+            probe.answers(first.devicePath(), 115200, waitsForLetGo, skipped);
+            secondListed = probe.answers(second.devicePath(), 115200, answersUnlessLetGo, skipped);
+        });
+        QElapsedTimer waited;
+        waited.start();
+        while (!holding && waited.elapsed() < 10000)
+            QThread::msleep(1);
+        probe.claim(first.devicePath());
+        worker.join();
+        QVERIFY(holding);
+        QVERIFY(secondListed);
+        QVERIFY(skipped.isEmpty()); // the claimed port counts as found
+    }
+
     // A connection the user asked for that cannot open its port says why in the log window,
     // whether logging is on or not: a missing device, a port another program holds, a file
     // that is no terminal, a terminal the user may not open.

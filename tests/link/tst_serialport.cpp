@@ -104,6 +104,13 @@ private slots:
         }
         QCOMPARE(all, sent);
         QCOMPARE(port.bytesAvailable(), 0);
+        // A read of no bytes takes none; reading all takes what is waiting.
+        board.writeRaw("z!");
+        QTRY_COMPARE(port.bytesAvailable(), 2);
+        QCOMPARE(port.read(all, 0), 0);
+        QCOMPARE(port.readAll(all), 2);
+        QCOMPARE(all, QByteArray("z!"));
+        QCOMPARE(port.readAll(all), 0);
     }
 
     // A second open fails as busy, for root too, and leaves the first one's settings alone.
@@ -123,6 +130,44 @@ private slots:
         QVERIFY(port.close());
         QVERIFY(second.open_port(QString(), 9600));
         QCOMPARE(second.lastError(), 0);
+        QCOMPARE(board.baudRate(), 9600);
+    }
+
+    // A program started with its standard input closed gets descriptor 0 for its port: a
+    // port like any other, whose close frees the device for the next open.
+    void portOnDescriptorZero()
+    {
+        FakeBoard board;
+        struct InputClosed {
+            const int saved = ::dup(0);
+            InputClosed() { ::close(0); }
+            ~InputClosed() { ::dup2(saved, 0), ::close(saved); }
+        };
+        SerialPort holder(board.devicePath());
+        QVERIFY(holder.open_port(QString(), 9600));
+        SerialPort port(board.devicePath());
+        {
+            const InputClosed closed;
+            QVERIFY(closed.saved > 0);
+            // Busy: the descriptor it got is closed again.
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^open_port: Unable to open "));
+            QVERIFY(!port.open_port(QString(), 115200));
+            QCOMPARE(::fcntl(0, F_GETFD), -1);
+            QVERIFY(holder.close());
+            QVERIFY(port.open_port(QString(), 115200));
+            QCOMPARE(port.handle(), 0);
+            QVERIFY(port.setRts(true));
+            board.writeRaw("!");
+            QTRY_COMPARE(port.bytesAvailable(), 1);
+            QByteArray in;
+            QCOMPARE(port.read(in, 10, 10000), 1); // waits on descriptor 0 too
+            QCOMPARE(port.write("set A=1\n"), 8);
+            QVERIFY(port.flush());
+            QVERIFY(port.close());
+            QCOMPARE(::fcntl(0, F_GETFD), -1);
+            QVERIFY(holder.open_port(QString(), 9600)); // the device is free again
+            QVERIFY(holder.close());
+        }
         QCOMPARE(board.baudRate(), 9600);
     }
 

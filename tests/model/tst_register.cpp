@@ -121,6 +121,10 @@ private slots:
         QCOMPARE(b.getField("[X]"), 9u);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!Register("Y[4]", "O").assign(a));
+        Register empty; // takes the layout too
+        QVERIFY(empty.assign(a));
+        QVERIFY(empty.sameLayout(&a));
+        QCOMPARE(empty.getField("[X]"), 9u);
         QVERIFY(!a.sameLayout(nullptr));
         QVERIFY(!Register().sameLayout(&a));
     }
@@ -269,6 +273,81 @@ private slots:
             QCOMPARE(info.fieldInfo(&name, &description, expr), found);
             QCOMPARE(found ? name + ':' + description : QString(), QString(expected));
         }
+    }
+
+    void fieldBits_data()
+    {
+        QTest::addColumn<QString>("expr");
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<QList<int>>("bits");
+        QTest::newRow("name") << "R[MID]" << true << QList<int>{2, 3, 4};
+        QTest::newRow("split name") << "[NAME]" << true << QList<int>{0, 1, 5, 6};
+        QTest::newRow("items") << "[MID;0;5]" << true << QList<int>{2, 3, 4, 0, 5};
+        QTest::newRow("range") << "[4:2]" << true << QList<int>{2, 3, 4};
+        QTest::newRow("one bit") << "R[6]" << true << QList<int>{6};
+        QTest::newRow("all") << "R[]" << true << QList<int>{0, 1, 2, 3, 4, 5, 6};
+        QTest::newRow("no bracket") << "R" << true << QList<int>{0};
+        QTest::newRow("range cut at both ends")
+            << "[-2:9]" << true << QList<int>{0, 1, 2, 3, 4, 5, 6};
+        QTest::newRow("range above the top") << "[8:12]" << true << QList<int>{};
+        QTest::newRow("virtual") << "[V]" << false << QList<int>{};
+        QTest::newRow("missing") << "R[NONE]" << false << QList<int>{};
+    }
+
+    // The bits an expression reads and writes, as getField and setField take them.
+    void fieldBits()
+    {
+        QFETCH(QString, expr);
+        QFETCH(bool, named);
+        QFETCH(QList<int>, bits);
+        Register r("NAME[2];MID[3];NAME[2]", "R");
+        QVERIFY(r.addVirtual("V", "virtual", new StoredVirtual));
+        QList<int> found{99};
+        QCOMPARE(r.fieldBits(expr, &found), named);
+        if (named)
+            QCOMPARE(found, bits);
+        QCOMPARE(r.fieldBits(expr, &found), named); // the second time from the cache
+        for (int i = 0; i < r.size() && named; ++i) {
+            r.fill(0);
+            r.setBit(i, 1);
+            QCOMPARE(r.getField(expr) != 0, bits.contains(i));
+        }
+    }
+
+    // Parsed expressions are kept, but never past a change of the layout or of a bit's name,
+    // and a refused expression is refused (and warned about) each time.
+    void fieldCacheFollowsTheLayout()
+    {
+        Register r("A[2]=3;B[3]=5", "R");
+        const quint64 first = r.layoutGeneration();
+        QCOMPARE(r.getField("[B]"), 5u);
+        QVERIFY(r.setField("[A]", 1));
+        QCOMPARE(r.layoutGeneration(), first); // values are no layout
+        r.bitAt(0)->setName("B");
+        QVERIFY(r.layoutGeneration() != first);
+        QCOMPARE(r.getField("[B]"), 0b1011u);
+        QCOMPARE(r.getField("[A]"), 0u);
+        QVERIFY(r.setField("[B]", 0));
+        const quint64 renamed = r.layoutGeneration();
+        r.removeBits("B");
+        QVERIFY(r.layoutGeneration() != renamed);
+        QCOMPARE(r.getField("[A]"), 0u);
+        QCOMPARE(r.getField("[]"), 0u);
+        QCOMPARE(r.size(), 1);
+        r.parseItem("C[4]=9", -1);
+        QCOMPARE(r.getField("[]"), 9u << 1);
+        QList<int> bits;
+        QVERIFY(r.fieldBits("[]", &bits) && bits.size() == 5);
+        for (int pass = 0; pass < 2; ++pass) {
+            QTest::ignoreMessage(QtWarningMsg, "ERROR parsing field C=1[2]");
+            QVERIFY(!r.fieldBits("C=1[2]", &bits));
+        }
+        // Requests may name fields without end: the cache is emptied, not the answers lost.
+        Register wide(2000, "W");
+        wide.setBit(1500, 1);
+        for (int i = 0; i < 2000; ++i)
+            QCOMPARE(wide.getField(QStringLiteral("[%1]").arg(i)), i == 1500 ? 1u : 0u);
+        QCOMPARE(wide.getField("[1500]"), 1u);
     }
 
     void setFieldsFromAttributeAndPairs()
