@@ -337,6 +337,7 @@ private slots:
             QCOMPARE(connection->unreadBytes(), 0);
             QCOMPARE(::send(peer, "late", 4, 0), 4);
             QCOMPARE(connection->endInput(), QByteArray("late"));
+            QVERIFY(connection->inputEnded());
             // A reply larger than the socket holds is flushed while the client reads.
             const QByteArray large(4 << 20, 'r');
             connection->write(large);

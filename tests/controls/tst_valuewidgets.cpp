@@ -2,11 +2,13 @@
 #include "checkbox.h"
 #include "combobox.h"
 #include "dial.h"
+#include "foldingbox.h"
 #include "formfont.h"
 #include "lineedit.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "radiobutton.h"
+#include "realedit.h"
 #include "scriptdrag.h"
 #include "scriptdragprovider.h"
 #include "slider.h"
@@ -546,6 +548,55 @@ private slots:
         QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
         box.setByteArrayValue(QByteArray("abc\0def", 7));
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
+    }
+
+    // Each widget draws itself (the Ctrl tint only adds to it): rendered alone, without its
+    // background and children, it leaves marks on a plain ground.
+    void widgetsDrawThemselves()
+    {
+        std::vector<std::unique_ptr<QWidget>> widgets;
+        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                                 "buttons", "combo", "switch"})
+            widgets.emplace_back(create(kind));
+        widgets.emplace_back(new RealEdit);
+        widgets.emplace_back(new FoldingBox);
+        static_cast<QGroupBox *>(widgets.back().get())->setTitle("Folding");
+        static_cast<QGroupBox *>(widgets.at(8).get())->setTitle("Buttons");
+        for (const auto &w : widgets) {
+            w->resize(120, 60);
+            QImage image(w->size(), QImage::Format_ARGB32);
+            image.fill(Qt::magenta);
+            w->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+            bool drawn = false;
+            for (int y = 0; y < image.height() && !drawn; ++y)
+                for (int x = 0; x < image.width() && !drawn; ++x)
+                    drawn = image.pixel(x, y) != QColor(Qt::magenta).rgba();
+            QVERIFY2(drawn, w->metaObject()->className());
+        }
+        auto *sw = static_cast<Switch *>(widgets.at(10).get()); // its ground is filled anyway
+        const QImage first = sw->grab().toImage();
+        sw->setCurrentIndex(1);
+        QVERIFY(sw->grab().toImage() != first); // the picture of the state
+    }
+
+    // The buttons of a button box stand in a row or a column, in order; a second set of
+    // texts makes no more buttons.
+    void buttonBoxLayout()
+    {
+        for (int orientation : {0, 1}) {
+            ButtonBox box;
+            box.createButtons(orientation, ButtonBox::PushButtons, {"A", "B", "C"});
+            box.createButtons(orientation, ButtonBox::PushButtons, {"X"});
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const QList<QAbstractButton *> buttons = box.buttons();
+            QCOMPARE(buttons.size(), 3);
+            for (int i = 1; i < buttons.size(); ++i) {
+                const QRect before = buttons.at(i - 1)->geometry();
+                const QRect here = buttons.at(i)->geometry();
+                QVERIFY(orientation ? here.top() > before.bottom() : here.left() > before.right());
+            }
+        }
     }
 
     // The forms' font becomes the program's; it and the Windows family of the board form's
