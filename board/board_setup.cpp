@@ -64,6 +64,7 @@ void Board::setupHardware()
         sendSetupCommands(UartSetup);
         qCDebug(lcBoard) << "---PWM Setup---";
         sendSetupCommands(PwmSetup);
+        boardGlobals().BOOSTPWM.setValue(1, Variable::InternalKey); // PWM 1 runs now
     }
     qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
@@ -76,6 +77,7 @@ void Board::setupHardware()
         configureDriver();
     }
     resetPage();
+    syncP404Words();
     // The set-up wrote the model while the page was offline: the controls now show it, those
     // bound to no item too, and showing it sends nothing.
     slot_updateAllControls();
