@@ -10,6 +10,7 @@
 #include "driverboarddescription.h"
 #include "mainapp.h"
 #include "spip205.h"
+#include "spiraw4b.h"
 #include "ui_board.h"
 
 #include <QHeaderView>
@@ -65,6 +66,21 @@ void Board::setupHardware()
         qCDebug(lcBoard) << "---PWM Setup---";
         sendSetupCommands(PwmSetup);
     }
+    setupLedDriver(mockup);
+    resetPage();
+    // The set-up wrote the model while the page was offline: the controls now show it, those
+    // bound to no item too, and showing it sends nothing.
+    slot_updateAllControls();
+    showBuckEnables();
+}
+
+// The driver's frames go through the 32-bit SPI tool, whose controls would follow each one,
+// and its defaults redraw the current plots many times over: the tool's controls and the plots
+// show the last ones only, once the driver is set up.
+void Board::setupLedDriver(bool mockup)
+{
+    const RefreshHold frames(spiRaw4B);
+    holdBuckPlots(true);
     qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
     ui->gbLEDDRIVER->setVisible(detected);
@@ -75,11 +91,7 @@ void Board::setupHardware()
     } else {
         configureDriver();
     }
-    resetPage();
-    // The set-up wrote the model while the page was offline: the controls now show it, those
-    // bound to no item too, and showing it sends nothing.
-    slot_updateAllControls();
-    showBuckEnables();
+    holdBuckPlots(false);
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds
