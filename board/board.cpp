@@ -52,13 +52,13 @@ Board::~Board()
     delete deviceAddressLayout;
 }
 
-// A write of BOOSTPWM starts or stops the controller's PWM 1; an edit of a KVL52205 item
-// writes the chip's registers that no longer match it. The other items have nothing to read or
+// A write of BOOSTPWM starts or stops the controller's PWM 1; an edit of a driver's item
+// writes the chip's words that no longer match it. The other items have nothing to read or
 // write, so a bulk transfer of every item fails on none.
 bool Board::updateItem(int mode, const QString &name)
 {
-    if (mode == 0 && isEditing() && isP205Item(name))
-        writeP205Item(name);
+    if (mode == 0)
+        followEdit(name);
     if (mode != 0 || name != QLatin1String("BOOSTPWM"))
         return true;
     ControlBoard *link = MainApp::instance()->controlBoard();
@@ -67,6 +67,17 @@ bool Board::updateItem(int mode, const QString &name)
     const bool stop = boardGlobals().BOOSTPWM.value() == 0.0;
     return link->send(stop ? QByteArrayLiteral("set PWM1STOP") : QByteArrayLiteral("set PWM1START"),
                       nullptr);
+}
+
+void Board::followEdit(const QString &item)
+{
+    const bool map = item == QLatin1String("SPI_MAPP404");
+    if (isEditing() && isP205Item(item))
+        writeP205Item(item);
+    else if (isEditing() && map)
+        writeEditedP404Words();
+    if (map || item == QLatin1String("BUCK1") || item == QLatin1String("BUCK2"))
+        showBuckEnables();
 }
 
 namespace

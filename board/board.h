@@ -45,6 +45,7 @@ public:
     static constexpr int MaxSlaves = 32;
     static constexpr quint32 FlashStartAddress = 0x800300FFu;
     static constexpr int P205Registers = 16;
+    static constexpr int LiveSendDelayMs = 70; // from a duty's change to the live update
 
     explicit Board(QWidget *parent = nullptr);
     ~Board() override;
@@ -487,6 +488,11 @@ private:
     void reportCrcFailure(const QString &text);
     // KVL52404 page
     bool writeP404Address(int address);
+    quint32 p404Word(int address);
+    void syncP404Words();
+    void writeEditedP404Words();
+    // What an edit of item changes beyond its controls: the chips' registers, the buck boxes.
+    void followEdit(const QString &item);
     // A control's change of a map field; a refresh of the controls leaves the map alone.
     void editP404Field(const QString &field, quint32 value);
     void setP404BoostVoltage(int code);
@@ -569,6 +575,8 @@ private:
     Register SPI_CRC_EXT_TP404;
     Register SPI_OUT_RD_TP404;
     Register SPI_MAPP404;
+    // The map words as last written to the chip or read from it (or as the set-up left them).
+    quint32 p404Synced[64] = {};
     quint8 p404SpiChannel = 0;
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;

@@ -16,7 +16,6 @@ namespace
 
 constexpr int MaxDuty = 1023;
 constexpr int MaxAddress = 31;
-constexpr int SendDelayMs = 70;
 
 } // namespace
 
@@ -86,7 +85,7 @@ void Board::SWMoved(int value)
     if (recordSwitchDuty(n, value) && !holdsDuty(quint8(n), quint16(value)))
         setDcRegister(quint8(n), quint16(value));
     if (ui->cbAutoupdate->isChecked() && !isRefreshing())
-        sendTimer->start(SendDelayMs);
+        sendTimer->start(LiveSendDelayMs);
     addressChangedSlot();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QSlider>
+#include <QTimer>
 #include <QtGlobal>
 
 namespace
@@ -102,9 +103,12 @@ void Board::on_slHorizontal_sliderReleased()
     lastPosition = quint16(ui->slHorizontal->value());
 }
 
+// Turned on, the live update sends the duties the page shows.
 void Board::on_cbAutoupdate_clicked(bool checked)
 {
     ui->pbUpdate->setEnabled(!checked);
+    if (checked && !isRefreshing())
+        sendTimer->start(LiveSendDelayMs);
 }
 
 void Board::on_pbReset_clicked()

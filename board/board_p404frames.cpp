@@ -179,6 +179,7 @@ bool Board::MemoryRead(QStringList addresses)
         if (!SPI_Data_Transfere())
             return false;
         const quint32 data = SPI_OUT_RD_TP404.getField(QStringLiteral("[READ_DATA]"));
+        p404Synced[address.toInt()] = data;
         SPI_MAPP404.selectByAttribute(QStringLiteral("ADD"), address)->setValue(data, true);
         followP404Word(address.toInt());
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
@@ -197,13 +198,13 @@ bool Board::MemoryWrite(QStringList addresses)
         const QString address = QString::number(p404Address(addresses.at(i)));
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
         emit signal_log(0, QStringLiteral("Address %1").arg(addresses.at(i)));
-        const quint32 data =
-            SPI_MAPP404.selectByAttribute(QStringLiteral("ADD"), address)->value(true);
+        const quint32 data = p404Word(address.toInt());
         SPI_IN_WR_TP404.setField(QStringLiteral("[CMD]"), 1);
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_ADDR]"), address.toUInt());
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_DATA]"), data);
         if (!SPI_Data_Transfere())
             return false;
+        p404Synced[address.toInt()] = data;
     }
     return !addresses.isEmpty();
 }

@@ -10,12 +10,18 @@
 #include "ui_board.h"
 #include "variable.h"
 
+#include <algorithm>
+
 namespace
 {
 
 // Full-scale current in mA of the range codes 0..3.
 const float RangeFullScale[4] = {200.0f, 400.0f, 800.0f, 1600.0f};
 
+constexpr int MapWords = 64;
+constexpr int MapWordBits = 21;
+constexpr int WritableWords = 32; // the words above hold readings
+constexpr int CommandAddress = 29;
 constexpr int BoostControlAddress = 18;
 constexpr int BoostClockAddress = 17;
 constexpr int BuckEnableAddress = 13;
@@ -68,10 +74,49 @@ bool Board::writeP404Address(int address)
     return !isRefreshing() && MemoryWrite({QString::number(address)});
 }
 
+// The map's words lie one after the other, 21 bits each, address 0 lowest.
+quint32 Board::p404Word(int address)
+{
+    const int low = address * MapWordBits;
+    return SPI_MAPP404.getField(QStringLiteral("[%1:%2]").arg(low + MapWordBits - 1).arg(low));
+}
+
+// After a set-up the words the chip was not given count as agreed: no edit touched them.
+void Board::syncP404Words()
+{
+    for (int address = 0; address < MapWords; ++address)
+        p404Synced[address] = p404Word(address);
+}
+
+// An edit of the map reaches the chip whichever control (or none) shows the field: every
+// writable word that differs from the one last written or read goes out. A dial being dragged
+// writes its word when released; the command word goes out by its own command only.
+void Board::writeEditedP404Words()
+{
+    const QList<QPair<int, QAbstractSlider *>> dials{{BoostControlAddress, ui->dialVBOOST},
+                                                     {BuckCurrentAddress[0], ui->dialBCK1AVG},
+                                                     {BuckCurrentAddress[1], ui->dialBCK2AVG}};
+    for (int address = 0; address < WritableWords; ++address) {
+        if (address == CommandAddress || p404Word(address) == p404Synced[address])
+            continue;
+        const bool dragged = std::any_of(dials.cbegin(), dials.cend(), [address](const auto &d) {
+            return d.first == address && d.second->isSliderDown();
+        });
+        if (!dragged)
+            MemoryWrite({QString::number(address)});
+    }
+}
+
+// The control writes the field's word itself (a dial when released): the device hook leaves the
+// map alone meanwhile.
 void Board::editP404Field(const QString &field, quint32 value)
 {
-    if (!isRefreshing())
-        SPI_MAPP404.setField(field, value);
+    if (isRefreshing())
+        return;
+    const QString map = SPI_MAPP404.name();
+    busyItems.append(map);
+    SPI_MAPP404.setField(field, value);
+    busyItems.removeOne(map);
 }
 
 void Board::setP404Field(const char *field, int value, int address)

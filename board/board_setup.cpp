@@ -65,9 +65,11 @@ void Board::setupHardware()
         sendSetupCommands(UartSetup);
         qCDebug(lcBoard) << "---PWM Setup---";
         sendSetupCommands(PwmSetup);
+        boardGlobals().BOOSTPWM.setValue(1, Variable::InternalKey); // PWM 1 runs now
     }
     setupLedDriver(mockup);
     resetPage();
+    syncP404Words();
     // The set-up wrote the model while the page was offline: the controls now show it, those
     // bound to no item too, and showing it sends nothing.
     slot_updateAllControls();

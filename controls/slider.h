@@ -23,7 +23,8 @@ public:
     void setWritable(bool) override {}
     // Moves the slider only when the truncated value differs from the one set last time.
     void setValue(double value) override;
-    double value() override { return QSlider::value(); }
+    // The handle's position: without tracking, a drag reports it before the value follows.
+    double value() override { return QSlider::sliderPosition(); }
     QString registerName(int part) override { return resolveBindingName(this, part); }
     bool connectChanged(const char *slot, QObject *receiver) override;
     bool disconnectChanged() override;

@@ -400,6 +400,10 @@ private slots:
             }
         }
         QCOMPARE(controls, 25);
+        // The value field holds a 32-bit value in hexadecimal in the bar's font.
+        QLineEdit *value = console->valueEdit();
+        const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
+        QVERIFY(text <= value->width() - 8);
     }
 
     void f1OpensTheConsoleOnce()

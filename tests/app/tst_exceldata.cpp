@@ -104,7 +104,10 @@ private slots:
     void sheetsCellsAndColours()
     {
         QVERIFY(excel->open('w'));
-        const qsizetype mark = backend.rec.log.size();
+        qsizetype mark = backend.rec.log.size();
+        excel->setVisible(true);
+        QCOMPARE(backend.rec.log.mid(mark), QStringList{"app .Visible = true"});
+        mark = backend.rec.log.size();
         QVERIFY(excel->addSheet("Data"));
         QVERIFY(excel->setCell(2, 3, 5));
         QVariant got;

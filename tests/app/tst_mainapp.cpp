@@ -137,6 +137,9 @@ private slots:
         QCOMPARE(tool(1)->initCalls, 1);
         QCOMPARE(RequestHandler::instance(), static_cast<RequestHandler *>(app));
         QVERIFY(app->isStarted());
+        QCOMPARE(image(QApplication::windowIcon().pixmap(32)),
+                 image(QIcon(":/icon/program").pixmap(32))); // the program's own
+        QCOMPARE(QApplication::font().family(), QString("MS Shell Dlg 2"));
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
         QVERIFY(earlyClient->received.contains(MainApp::VersionText));
@@ -514,6 +517,12 @@ private slots:
         QCOMPARE(app->controlBoard(), nullptr);
         QVERIFY(client.waitClosed());
         QCOMPARE(client.received, QByteArray("i1"));
+
+        QFile styles(":/stylesheet/stylesheet"); // the program's look, as main() applies it
+        QVERIFY(styles.open(QIODevice::ReadOnly));
+        MainApp::applyStyleSheet();
+        QCOMPARE(qApp->styleSheet(), QString::fromLatin1(styles.readAll()));
+        qApp->setStyleSheet(QString());
     }
 
 private:

@@ -56,8 +56,10 @@ template <typename Base> struct BoardPageFixture : Base {
 // The bound widgets of page (as "object: shown, item value"; of the items named prefix... only,
 // when given) that do not show their item's value as far as they can show it: boxes show
 // whether it is 0, sliders, dials and spin boxes the value within their range, combo boxes an
-// index they hold; numbers to within 1.
-inline QStringList widgetsOutOfStep(const Applet *page, const QString &prefix = QString())
+// index they hold; numbers to within 1 (or the relative part of the value, for displays that
+// round to a few digits).
+inline QStringList widgetsOutOfStep(const Applet *page, const QString &prefix = QString(),
+                                    double relative = 0)
 {
     const auto showable = [](CustomControls::UniversalControl *w, double model) -> double {
         if (w->type() == CustomControls::UniversalControl::CheckBoxControl)
@@ -85,7 +87,7 @@ inline QStringList widgetsOutOfStep(const Applet *page, const QString &prefix = 
             bool fraction = false;
             const double typed = edit && edit->base() == 10 ? edit->text().toDouble(&fraction) : 0;
             const double shown = fraction ? typed : w->value();
-            if (qAbs(shown - showable(w, model)) >= 1)
+            if (qAbs(shown - showable(w, model)) >= qMax(1.0, relative * qAbs(model)))
                 found << QStringLiteral("%1: %2, %3")
                              .arg(dynamic_cast<QObject *>(w)->objectName())
                              .arg(shown)

@@ -281,26 +281,31 @@ private slots:
                  QStringLiteral("w1 w1 w3 w3 w4 w4 w5 w5 w6 w6 w7 w7 w8 w8 w9 w9 w10 w10 w2 w2"));
     }
 
-    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone.
+    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone, and only
+    // while PWM dims their line: a line held on or off keeps its level.
     void pwmLines()
     {
         const struct {
             const char *command, *item;
             int value;
+            const char *dimming;
             QByteArray line;
         } rows[] = {// clang-format off
-            {"setBoostCLK", "BOOSTFREQ", 300, "set PWM1FREQ=300000"},
-            {"setBoostCLK", "BOOSTFREQ", 1, "set PWM1FREQ=1000"},
-            {"setCLKFreq1", "FREQ1", 100000, "set PWM0FREQ=100000"},
-            {"setCLKFreq2", "FREQ2", 2500, "set PWM2FREQ=2500"},
-            {"setDuty1", "DUTY1", 30, "set PWM0DUTY=30"},
-            {"setDuty2", "DUTY2", 0, "set PWM2DUTY=0"},
-            {"setDuty2", "DUTY2", 100, "set PWM2DUTY=100"}}; // clang-format on
+            {"setBoostCLK", "BOOSTFREQ", 300, "PWM1", "set PWM1FREQ=300000"},
+            {"setBoostCLK", "BOOSTFREQ", 1, "PWM2", "set PWM1FREQ=1000"},
+            {"setCLKFreq1", "FREQ1", 100000, "LEDCTRL1", "set PWM0FREQ=100000"},
+            {"setCLKFreq2", "FREQ2", 2500, "LEDCTRL2", "set PWM2FREQ=2500"},
+            {"setDuty1", "DUTY1", 40, "LEDCTRL1", ""},
+            {"setDuty1", "DUTY1", 30, "PWM1", "set PWM0DUTY=30"},
+            {"setDuty2", "DUTY2", 0, "PWM2", "set PWM2DUTY=0"},
+            {"setDuty2", "DUTY2", 60, "LEDCTRL2", ""},
+            {"setDuty2", "DUTY2", 100, "PWM2", "set PWM2DUTY=100"}}; // clang-format on
         for (const auto &r : rows) {
+            f.set(r.dimming, 1);
             f.set(r.item, r.value);
             f.take();
             QCOMPARE(f.run(r.command), QVariant(false));
-            QCOMPARE(f.take(), Lines{r.line});
+            QCOMPARE(f.take(), r.line.isEmpty() ? Lines() : Lines{r.line});
         }
         Board *page = f.page();
         page->sendPwmSettings(0, 150, 0);
@@ -309,6 +314,9 @@ private slots:
         page->sendPwmSettings(0, 0, 0);
         QCOMPARE(f.take(), (Lines{"set PWM0DUTY=100", "set PWM1FREQ=300000", "set PWM2FREQ=1000",
                                   "set PWM2DUTY=50", "set PWM0DUTY=0"}));
+        f.set("LEDCTRL1", 1);
+        f.set("LEDCTRL2", 1);
+        f.take();
     }
 
     // The static line holds the output full on; PWM dims it at the set duty; neither leaves

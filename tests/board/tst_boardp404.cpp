@@ -256,10 +256,12 @@ private slots:
         setMap("BUCK2_IRNG", 3);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w1 w5")); // a named write reaches the chip
         for (const auto &d : dials) {
-            w<QAbstractSlider>(d.dial)->setValue(d.value);
+            auto *dial = w<QAbstractSlider>(d.dial);
+            dial->setSliderDown(true);
+            dial->setValue(d.value);
             QCOMPARE(float(f.item(d.item)), float(d.shown));
             QCOMPARE(f.take(), Lines());
-            QMetaObject::invokeMethod(w<QAbstractSlider>(d.dial), "sliderReleased");
+            dial->setSliderDown(false);
             QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(d.address));
             QCOMPARE((f.spi.kvl52404Word(d.address) >> d.shift) & 0x3FF, d.field);
         }
@@ -295,19 +297,22 @@ private slots:
                     emit qobject_cast<QSpinBox *>(control)->editingFinished();
                 QCOMPARE(chipWords(f.take()), word);
             }
-            const quint32 shown = mapRegister->getField(field) == 1 ? 2 : 1;
-            mapRegister->blockSignals(true);
-            mapRegister->setField(field, shown);
-            mapRegister->blockSignals(false);
-            f.page()->slot_updateControls(QStringLiteral("SPI_MAPP404"));
-            QCOMPARE(f.take(), Lines());
-            if (auto *combo = qobject_cast<QComboBox *>(control))
-                QCOMPARE(quint32(combo->currentIndex()), shown);
+            const quint32 held = mapRegister->getField(field);
+            for (const quint32 shown : {held == 1 ? 2u : 1u, held}) {
+                mapRegister->blockSignals(true);
+                mapRegister->setField(field, shown);
+                mapRegister->blockSignals(false);
+                f.page()->slot_updateControls(QStringLiteral("SPI_MAPP404"));
+                QCOMPARE(f.take(), Lines());
+                if (auto *combo = qobject_cast<QComboBox *>(control))
+                    QCOMPARE(quint32(combo->currentIndex()), shown);
+            }
         }
     }
 
-    // A name-based write of a combo's or a spin box's field writes the field's word, whatever
-    // has the focus, and the chip then holds the map's word.
+    // A name-based write of a field writes the field's word once, whatever has the focus and
+    // whether a control or none shows the field, and the chip then holds the map's word. The
+    // command word goes out by its own command only; a dial held down writes when released.
     void namedWrites()
     {
         Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
@@ -318,19 +323,32 @@ private slots:
                                                   {"BST_SRC", 2, 17},
                                                   {"BST_SRC_FREQ", 9, 17},
                                                   {"BUCK1_IRNG", 2, 1},
-                                                  {"BUCK2_DIM_DUTY", 99, 7}}) {
+                                                  {"BUCK2_DIM_DUTY", 99, 7},
+                                                  {"BUCK1_EN", 1, 13},
+                                                  {"BST1_VLIM_THR", 33, 14},
+                                                  {"BUCK2_IAVG", 77, 5},
+                                                  {"BUCK1_SHORTLED_FMASK", 1, 4},
+                                                  {"FSO_ENTER", 1, -1}}) {
             for (const int step : {0, 1}) {
                 w<QWidget>(step ? "cmBCK1FREQ" : "sbBCK2RANGE")->setFocus();
                 f.take(); // a spin box that loses the focus finishes its editing
                 const int changed = int(map(field)) == value ? value - 1 : value;
                 QVERIFY(f.setItem("Board.SPI_MAPP404[" + field + "]", changed));
-                QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(address));
+                QCOMPARE(chipWords(f.take()),
+                         address < 0 ? QString() : QStringLiteral("w%1").arg(address));
                 QCOMPARE(map(field), double(changed));
-                QCOMPARE(
-                    f.spi.kvl52404Word(address),
-                    mapRegister->selectByAttribute("ADD", QString::number(address))->value(true));
+                if (address >= 0)
+                    QCOMPARE(f.spi.kvl52404Word(address),
+                             mapRegister->selectByAttribute("ADD", QString::number(address))
+                                 ->value(true));
             }
         }
+        auto *dial = w<QAbstractSlider>("dialBCK2AVG");
+        dial->setSliderDown(true);
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_IAVG]", dial->value() == 9 ? 10 : 9));
+        QCOMPARE(f.take(), Lines());
+        dial->setSliderDown(false);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w5"));
     }
 
     // The plot's top steps by 400 mA from 800 to 3200; the plot is drawn anew with each set of
@@ -386,6 +404,7 @@ private slots:
             PowerProbe::setChipCode(f.page(), chipCode);
             setMap("BUCK1_EN", 0);
             w<QAbstractButton>("cbBUCK1EN")->setChecked(false);
+            f.take(); // the named write reaches the chip
             f.page()->on_cbBUCK1EN_clicked(true);
             QCOMPARE(chipWords(f.take()), QLatin1String(writes ? "w13" : ""));
             QCOMPARE(map("BUCK1_EN"), writes ? 1.0 : 0.0);

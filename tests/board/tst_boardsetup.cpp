@@ -299,6 +299,18 @@ private slots:
         }
     }
 
+    // The set-up starts PWM 1: the page shows it running, whatever it showed before.
+    void boostPwmAfterSetup()
+    {
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QVERIFY(f.setItem("Board.BOOSTPWM", 0));
+        QVERIFY(!f.pwm.pwm1Running());
+        QVERIFY(f.connectFresh());
+        QVERIFY(f.pwm.pwm1Running());
+        QCOMPARE(f.item("BOOSTPWM"), 1.0);
+        QVERIFY(f.widget<QAbstractButton>("cbBOOSTPWM")->isChecked());
+    }
+
     // The script list starts over with its table.
     void scriptListReset()
     {

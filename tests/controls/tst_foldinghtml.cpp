@@ -30,6 +30,7 @@ private slots:
     {
         HtmlListBox box(3);
         QCOMPARE(box.count(), 3);
+        QCOMPARE(HtmlListBox(0).count() + HtmlListBox(-2).count(), 0);
         box.setItems({"a", "<b>b</b>"});
         box.setCurrentRow(1);
         box.clear();

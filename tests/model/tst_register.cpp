@@ -122,10 +122,13 @@ private slots:
         QCOMPARE(b.getField("[X]"), 9u);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!Register("Y[4]", "O").assign(a));
-        Register empty; // takes the layout too
+        Register empty, assigned; // take the layout too
         QVERIFY(empty.assign(a));
-        QVERIFY(empty.sameLayout(&a));
-        QCOMPARE(empty.getField("[X]"), 9u);
+        assigned = a;
+        for (const Register *copy : {&empty, &assigned}) {
+            QVERIFY(copy->sameLayout(&a));
+            QCOMPARE(copy->getField("[X]"), 9u);
+        }
         QVERIFY(!a.sameLayout(nullptr));
         QVERIFY(!Register().sameLayout(&a));
     }
@@ -445,10 +448,13 @@ private slots:
         r.fieldInfo(&name, nullptr, "[B]");
         r.format("@name", true);
         QCOMPARE(positions(r, view), QList<int>({6}));
+        const QString first = r.bitAt(0)->name();
+        QCOMPARE(view->indexOf(first), -1);
         r.addToView(r.bitAt(0)); // a bit appended by hand; no bit, or no view, adds nothing
         r.addToView(nullptr);
         QCOMPARE(view->size(), 2);
         QCOMPARE(positions(r, view), QList<int>({6, 0}));
+        QCOMPARE(view->indexOf(first), 1); // the view's name lookup follows
         Register none(2, "N");
         none.addToView(none.bitAt(0));
         QVERIFY(!none.view());

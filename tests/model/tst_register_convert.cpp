@@ -132,11 +132,15 @@ private slots:
         QCOMPARE(odd.toBitString(true), QByteArray("00011"));
         Register s(6, "S");
         s.setFromBitString("101100", true);
-        for (auto [up, n, fill, expected] :
-             {std::tuple{true, 2, false, QByteArray("001011")}, {false, 1, true, "010111"},
-              {false, 1, false, "101110"}, {true, 1, true, "110111"}, {true, 10, true, "111111"},
-              {true, -1, false, "111111"}, {false, 0, false, "111111"},
-              {false, 9, false, "000000"}}) {
+        for (auto [up, n, fill, expected] : {std::tuple{true, 2, false, QByteArray("001011")},
+                                             {false, 1, true, "010111"},
+                                             {false, 1, false, "101110"},
+                                             {true, 1, true, "110111"},
+                                             {true, 10, true, "111111"},
+                                             {true, -1, false, "111111"},
+                                             {false, 0, false, "111111"},
+                                             {false, -1, false, "111111"},
+                                             {false, 9, false, "000000"}}) {
             up ? s.shiftUp(n, fill) : s.shiftDown(n, fill);
             QCOMPARE(s.toBitString(true), expected);
         }

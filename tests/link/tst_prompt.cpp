@@ -1,0 +1,177 @@
+// The prompt interface on its own: default answers, the test answer switch, calls handed over
+// from other threads to the GUI thread, and prompts with nobody to answer them.
+#include "recordingprompt.h"
+
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using Notes = QList<QPair<int, QString>>;
+
+// Also records the messages that only inform and the thread each call ran on.
+class ThreadPrompt : public RecordingPrompt
+{
+public:
+    int message(const Message &msg) override
+    {
+        threads.append(QThread::currentThread());
+        return RecordingPrompt::message(msg);
+    }
+    void notify(const Message &msg) override
+    {
+        threads.append(QThread::currentThread());
+        notified.append(msg.text);
+    }
+    QList<QThread *> threads;
+    QStringList notified;
+};
+
+static Prompt::Message message(Prompt::Icon icon, int buttons, int defaultButton)
+{
+    Prompt::Message msg;
+    msg.icon = icon;
+    msg.title = QStringLiteral("Title");
+    msg.text = QStringLiteral("Go on?");
+    msg.buttons = buttons;
+    msg.defaultButton = defaultButton;
+    return msg;
+}
+
+class TestPrompt : public QObject
+{
+    Q_OBJECT
+
+    Notes notes;
+
+private slots:
+    void init()
+    {
+        notes.clear();
+        Prompt::setNoteSink([this](int level, const QString &text) {
+            notes.append({level, text});
+        });
+    }
+    void cleanup()
+    {
+        Prompt::setNoteSink(Prompt::NoteSink());
+        Prompt::setUnattended(false);
+        qunsetenv("KVL_PROMPT_DEFAULTS");
+    }
+
+    // The default button, else the lowest of the buttons, else none.
+    void defaultAnswer()
+    {
+        using P = Prompt;
+        for (auto [buttons, defaultButton, answer] :
+             {std::tuple{int(P::Ok), int(P::NoButton), int(P::Ok)},
+              {P::Yes | P::No, P::NoButton, P::Yes},
+              {P::Yes | P::No, P::No, P::No},
+              {P::Retry | P::Cancel, P::NoButton, P::Retry},
+              {0, P::NoButton, P::NoButton}})
+            QCOMPARE(Prompt::defaultAnswer(message(Prompt::Question, buttons, defaultButton)),
+                     answer);
+    }
+
+    // Without an installed prompt every question takes its default answer; file dialogs cancel.
+    void withoutAnInstalledPrompt()
+    {
+        bool ok = false;
+        QCOMPARE(Prompt::ask(Prompt::Question, "T", "Sure?", Prompt::Yes | Prompt::No, Prompt::No),
+                 int(Prompt::No));
+        QCOMPARE(Prompt::text("T", "Name", "start", &ok), QString("start"));
+        QVERIFY(ok);
+        QCOMPARE(Prompt::item("T", "Pick", {"a", "b"}, 1, &ok), QString("b"));
+        QVERIFY(ok);
+        QCOMPARE(Prompt::item("T", "Pick", {}, 0, &ok), QString());
+        QVERIFY(!ok);
+        QCOMPARE(Prompt::integer("T", "N", 7, 0, 9, 1, &ok), 7);
+        QCOMPARE(Prompt::choices("T", {"x", "y"}, &ok), (QStringList{"x", "y"}));
+        QVERIFY(Prompt::openFile("T", ".", "*").isEmpty() &&
+                Prompt::saveFile("T", ".", "*").isEmpty());
+        QVERIFY(Prompt::directory("T", ".").isEmpty());
+    }
+
+    // The test switch answers every prompt with its default without asking the installed one.
+    void testSwitchAnswersSilently()
+    {
+        ThreadPrompt prompt;
+        prompt.queueButton(Prompt::No);
+        prompt.queueFile("chosen");
+        qputenv("KVL_PROMPT_DEFAULTS", "1");
+        QVERIFY(Prompt::answerDefaults());
+        const Prompt::Unattended unattended; // silently, no notes either
+        QCOMPARE(Prompt::ask(Prompt::Question, "T", "Sure?", Prompt::Yes | Prompt::No),
+                 int(Prompt::Yes));
+        QCOMPARE(Prompt::openFile("T", ".", "*"), QString());
+        qunsetenv("KVL_PROMPT_DEFAULTS");
+        QVERIFY(prompt.messages().isEmpty() && prompt.fileDialogs().isEmpty());
+        QVERIFY(notes.isEmpty());
+        QCOMPARE(Prompt::openFile("T", ".", "*"), QString()); // now nobody answers, noted
+        QCOMPARE(notes.size(), 1);
+    }
+
+    // A prompt from another thread is shown on the GUI thread while that one waits and serves
+    // it; the caller gets its answer.
+    void handedOverToTheGuiThread()
+    {
+        ThreadPrompt prompt;
+        prompt.queueButton(Prompt::Retry);
+        prompt.queueFile("a.hex");
+        std::atomic<bool> done{false};
+        int answer = 0;
+        QString file;
+        std::thread caller([&]() {
+            answer = Prompt::ask(Prompt::Warning, "T", "Again?", Prompt::Retry | Prompt::Cancel);
+            file = Prompt::openFile("Load", ".", "*.hex");
+            done = true;
+            Prompt::wakeWaiters();
+        });
+        const bool served = Prompt::waitServingHandOvers([&done]() { return done.load(); }, 20000);
+        caller.join();
+        QVERIFY(served);
+        QCOMPARE(answer, int(Prompt::Retry));
+        QCOMPARE(file, QString("a.hex"));
+        QCOMPARE(prompt.threads, QList<QThread *>{QThread::currentThread()});
+        QVERIFY(!Prompt::waitServingHandOvers([]() { return false; }, 30)); // its time-out
+    }
+
+    // With nobody to answer, a message that only informs is shown without waiting, a question
+    // takes its default unseen; each is noted, as are the answers of the other prompts.
+    void nobodyToAnswer()
+    {
+        ThreadPrompt prompt;
+        prompt.queueButton(Prompt::No);
+        QVERIFY(!Prompt::isUnattended());
+        {
+            const Prompt::Unattended unattended;
+            QVERIFY(Prompt::isUnattended());
+            QCOMPARE(Prompt::ask(Prompt::Critical, "Error", "Lost", Prompt::Ok), int(Prompt::Ok));
+            QCOMPARE(Prompt::ask(Prompt::Question, "T", "Sure?", Prompt::Yes | Prompt::No),
+                     int(Prompt::Yes));
+            bool ok = false;
+            Prompt::text("T", "Name", "abc", &ok);
+            Prompt::integer("T", "N", 4, 0, 9, 1, &ok);
+            Prompt::choices("T", {"x", "y"}, &ok);
+            Prompt::saveFile("Save", ".", "*");
+        }
+        QVERIFY(!Prompt::isUnattended());
+        QVERIFY(prompt.messages().isEmpty()); // the queued No was never used
+        QCOMPARE(prompt.notified, QStringList{"Lost"});
+        const QString nobody = "Nobody to answer \"%1\": took %2, the default";
+        QCOMPARE(notes, (Notes{{-1, "Error: Lost"},
+                               {1, nobody.arg("T: Sure?", "Yes")},
+                               {1, nobody.arg("T: Name", "\"abc\"")},
+                               {1, nobody.arg("T: N", "4")},
+                               {1, nobody.arg("T", "\"x,y\"")},
+                               {1, nobody.arg("Save", "Cancel")}}));
+        Prompt::setUnattended(true);
+        QVERIFY(Prompt::isUnattended());
+        QCOMPARE(Prompt::ask(Prompt::Warning, "W", "Careful", Prompt::Ok), int(Prompt::Ok));
+        QCOMPARE(notes.last(), (QPair<int, QString>{1, "W: Careful"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrompt)
+#include "tst_prompt.moc"
