@@ -9,6 +9,8 @@
 #include "boardcommandsfixture.h"
 #include "fakeboard_conf.h"
 #include "fakeboard_pwm.h"
+#include "fakekvl52205.h"
+#include "fakekvl52404.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -210,11 +212,14 @@ private:
         bool integer;
     };
 
-    // The page's items and the state of the boxes that the set-up leaves alone.
+    // The page's items, the state of the boxes that the set-up leaves alone, and the simulated
+    // chips' registers.
     struct Snapshot {
         QHash<QString, QByteArray> registers;
         QHash<QString, QVariant> variables;
         bool autoupdate = true;
+        QList<quint32> driverWords; // the KVL52205's registers, then the KVL52404's words
+        QList<FakeMatrixChip> chips;
     };
     Snapshot snapshot() const
     {
@@ -229,6 +234,12 @@ private:
                 s.variables.insert(item, b->variable->value());
         }
         s.autoupdate = f.widget<QAbstractButton>("cbAutoupdate")->isChecked();
+        for (int address = 0; address < FakeKvl52205::RegisterCount; ++address)
+            s.driverWords << f.spi.kvl52205Register(address);
+        for (int address = 0; address < FakeKvl52404::WordCount; ++address)
+            s.driverWords << f.spi.kvl52404Word(address);
+        for (int k = 0; k < f.bus.chipCount(); ++k)
+            s.chips << f.bus.chip(k);
         return s;
     }
     // While disconnected, so that nothing reaches the page but the next set-up's refresh.
@@ -244,6 +255,12 @@ private:
                 b->variable->setValue(s.variables.value(item).toDouble(), Variable::InternalKey);
         }
         f.widget<QAbstractButton>("cbAutoupdate")->setChecked(s.autoupdate);
+        for (int address = 0; address < FakeKvl52205::RegisterCount; ++address)
+            f.spi.setKvl52205Register(address, quint16(s.driverWords.at(address)));
+        for (int address = 0; address < FakeKvl52404::WordCount; ++address)
+            f.spi.setKvl52404Word(address, s.driverWords.at(FakeKvl52205::RegisterCount + address));
+        for (int k = 0; k < s.chips.size(); ++k)
+            f.bus.editChip(k, [&s, k](FakeMatrixChip &chip) { chip = s.chips.at(k); });
     }
 
     // Every field or variable that a widget of the page shows, with the values it takes.
@@ -274,9 +291,12 @@ private:
 
     PageAction drawOne(QRandomGenerator &random) const
     {
-        static const QStringList Commands{"allOn",    "allOff",       "Pattern1",     "Pattern2",
-                                          "Pattern3", "restartBoost", "defaultP404",  "setDuty1",
-                                          "setDuty2", "Write_all",    "Write_on_off", "Write_REG_"};
+        // The commands that send many lines (a whole bank, all KVL52205 registers, the
+        // KVL52404 defaults) come up a tenth as often as the others.
+        static const QStringList Commands{"allOn",      "allOff",    "Pattern1", "Pattern2",
+                                          "Pattern3",   "setDuty1",  "setDuty2", "Write_REG_",
+                                          "Write_REG_", "Write_REG_"};
+        static const QStringList Heavy{"restartBoost", "defaultP404", "Write_all", "Write_on_off"};
         static const QStringList Boxes{
             "cbBUCK1EN",  "cbBUCK2EN",   "cbEN1",          "cbEN2",          "cbLEDCTRL1",
             "cbLEDCTRL2", "cbPWM1",      "cbPWM2",         "cbBOOSTEN",      "cbBOOSTSRC",
@@ -293,7 +313,8 @@ private:
             a.value = qint64(t.min + random.bounded(t.max - t.min + 1));
         } else if (kind < 130) {
             a.kind = PageAction::Run;
-            a.name = Commands.at(random.bounded(int(Commands.size())));
+            const QStringList &from = random.bounded(10) == 0 ? Heavy : Commands;
+            a.name = from.at(random.bounded(int(from.size())));
             a.value = a.name == QLatin1String("Write_REG_") ? random.bounded(15) : -1;
         } else if (kind < 160) {
             a.kind = PageAction::Click;
@@ -302,7 +323,7 @@ private:
             a.kind = PageAction::Drag;
             a.name = Dials.at(random.bounded(int(Dials.size())));
             a.value = random.bounded(1024);
-        } else if (kind < 197) {
+        } else if (kind < 198) {
             a.kind = PageAction::Fill;
             a.name = m_fillable.at(random.bounded(int(m_fillable.size())));
             a.value = random.bounded(2);
@@ -432,26 +453,32 @@ private:
         return found;
     }
 
-    // The bank word just written by Write_REG_n into the chip at SA.
+    // The bank word just written by Write_REG_n: into the chip at SA, or with BROADCAST 1 into
+    // the chips of the device rows.
     QStringList bankDifferences() const
     {
-        const int sa = int(model(QStringLiteral("SA")));
         if (m_written < 0)
             return {};
+        QList<int> targets{int(model(QStringLiteral("SA")))};
+        if (model(QStringLiteral("BROADCAST")) == 1) {
+            targets.clear();
+            for (const QString &text : f.page()->deviceAddressTexts())
+                targets << text.toInt();
+        }
+        const int low = m_written * 24;
+        const quint32 word =
+            boardGlobals().BANK.getField(QStringLiteral("[%1:%2]").arg(low + 23).arg(low));
+        QStringList found;
         for (int k = 0; k < f.bus.chipCount(); ++k) {
             const FakeMatrixChip chip = f.bus.chip(k);
-            if (chip.address != sa)
-                continue;
-            const int low = m_written * 24;
-            const quint32 model = boardGlobals().BANK.value(low, low + 23);
-            if (chip.word(m_written) != model)
-                return {QStringLiteral("bank word %1 of %2 %3/%4")
-                            .arg(m_written)
-                            .arg(sa)
-                            .arg(model, 0, 16)
-                            .arg(chip.word(m_written), 0, 16)};
+            if (targets.contains(chip.address) && chip.word(m_written) != word)
+                found << QStringLiteral("bank word %1 of %2 %3/%4")
+                             .arg(m_written)
+                             .arg(chip.address)
+                             .arg(word, 0, 16)
+                             .arg(chip.word(m_written), 0, 16);
         }
-        return {};
+        return found;
     }
 
     // The Application page's buck boxes show the fitted driver's enables.

@@ -283,6 +283,13 @@ private slots:
         QVERIFY(LiveSendProbe::flush(page()));
         QCOMPARE(f.liveSteps(), QByteArray(12, char(200)));
         QVERIFY(f.take().contains("set p110animation=01"));
+        // Without Autoupdate a change waits; ticking it again sends what the page shows.
+        box("cbAutoupdate")->click();
+        f.set("DCREG[SW2]", 0);
+        QVERIFY(!LiveSendProbe::flush(page()));
+        box("cbAutoupdate")->click();
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), char(200) + QByteArray(1, '\0') + QByteArray(10, char(200)));
     }
 
     // A mode box unchecks the others and gives the position slider its range, centred (6

@@ -110,8 +110,8 @@ UniversalControl *control(QWidget *widget)
 // Sends a wheel turn; returns whether the widget took it (else its parent may scroll).
 bool wheel(QWidget *widget, int delta)
 {
-    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(),
-                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
     return event.isAccepted();
 }
@@ -155,8 +155,10 @@ private slots:
         QCOMPARE(ScriptDrag::runLine("A.%2", "%1"), R"(call @KVL52110.run("A.%2", "%1" ) )");
         const QString text = "Board.ReadVLED #KVL52110:";
         for (const auto &[mode, getLine, setLine, modeText] :
-             {std::tuple{3, get, set, "get,set"}, {2, get, QByteArray(), "get"},
-              {4, QByteArray(), run, "run"}, {7, QByteArray(), run, "get,setrun"}}) {
+             {std::tuple{3, get, set, "get,set"},
+              {2, get, QByteArray(), "get"},
+              {4, QByteArray(), run, "run"},
+              {7, QByteArray(), run, "get,setrun"}}) {
             std::unique_ptr<QMimeData> data(ScriptDrag::mimeData("Board.ReadVLED", "1", mode));
             QCOMPARE(data->data(InitObject), init);
             QCOMPARE(data->hasFormat(GetData), !getLine.isEmpty());
@@ -256,19 +258,19 @@ private slots:
     void valueRoundTrip()
     {
         const std::tuple<const char *, int, double, double, double> cases[] = {
-            {"check", 1, 1, 0.0, 0.0},      {"check", 1, 0, -3.0, 1.0},
-            {"check", 1, 0, 0.5, 1.0},      {"radio", 12, 0, 0.5, 1.0},
-            {"push", 2, 0, 5.0, 0.0},       {"slider", 11, 0, 2.9, 2.0},
-            {"slider", 11, 0, -2.9, -2.0},  {"spin", 3, 0, -2.9, -2.0},
-            {"spin", 3, 0, 2.9, 2.0},       {"bar", 3, 0, -2.9, -2.0},
-            {"dial", 10, 0, 7.9, 7.0},      {"edit", 4, 0, 7.9, 7.0},
-            {"buttons", 7, 1, 2.0, 2.0},    {"buttons", 7, 1, 3.7, 3.0},
-            {"buttons", 7, 1, 0.0, 0.0},    {"buttons", 7, 1, 4.0, 0.0},
-            {"buttons", 7, 1, -1.0, 0.0},   {"combo", 6, 1, 2.9, 2.0},
-            {"combo", 6, 1, 0.0, 0.0},      {"combo", 6, 1, 7.0, -1.0},
-            {"combo", 6, 1, -1.0, -1.0},    {"switch", 8, 1, 2.999, 2.0},
-            {"switch", 8, 1, -0.9, 0.0},    {"switch", 8, 1, qQNaN(), 0.0},
-            {"switch", 8, 1, 1e20, 1.0},    {"switch", 8, 1, -1e20, 1.0}};
+            {"check", 1, 1, 0.0, 0.0},     {"check", 1, 0, -3.0, 1.0},
+            {"check", 1, 0, 0.5, 1.0},     {"radio", 12, 0, 0.5, 1.0},
+            {"push", 2, 0, 5.0, 0.0},      {"slider", 11, 0, 2.9, 2.0},
+            {"slider", 11, 0, -2.9, -2.0}, {"spin", 3, 0, -2.9, -2.0},
+            {"spin", 3, 0, 2.9, 2.0},      {"bar", 3, 0, -2.9, -2.0},
+            {"dial", 10, 0, 7.9, 7.0},     {"edit", 4, 0, 7.9, 7.0},
+            {"buttons", 7, 1, 2.0, 2.0},   {"buttons", 7, 1, 3.7, 3.0},
+            {"buttons", 7, 1, 0.0, 0.0},   {"buttons", 7, 1, 4.0, 0.0},
+            {"buttons", 7, 1, -1.0, 0.0},  {"combo", 6, 1, 2.9, 2.0},
+            {"combo", 6, 1, 0.0, 0.0},     {"combo", 6, 1, 7.0, -1.0},
+            {"combo", 6, 1, -1.0, -1.0},   {"switch", 8, 1, 2.999, 2.0},
+            {"switch", 8, 1, -0.9, 0.0},   {"switch", 8, 1, qQNaN(), 0.0},
+            {"switch", 8, 1, 1e20, 1.0},   {"switch", 8, 1, -1e20, 1.0}};
         for (const auto &[widget, type, before, written, read] : cases) {
             std::unique_ptr<QWidget> w(create(widget));
             UniversalControl *control = ::control(w.get());
@@ -289,20 +291,19 @@ private slots:
     // a command; five parts or more name nothing. The name is worked out once, at first use.
     void bindingNames()
     {
-        const QStringList cases[] = {
-            {"cmREG0F_15_14", "", "REG0F[15:14]", "REG0F", "15:14"},
-            {"cbREG10_3", "", "REG10[3]", "REG10", "3"},
-            {"cbBUCK1EN", "", "BUCK1EN", "BUCK1EN", ""},
-            {"leW_BANK_SA_2", "", "W[BANK:SA_2]", "W", "BANK:SA_2"},
-            {"sb", "", "", "", ""},
-            {"leOTHER_3", "BANK[SW1]", "BANK[SW1]", "BANK", "SW1"},
-            {"le", "Board.BANK[SW1]", "Board.BANK[SW1]", "BANK", "SW1"},
-            {"le", "Board.SA", "Board.SA", "Board", "SA"},
-            {"le", "a.b.c.d.e", "a.b.c.d.e", "", ""},
-            {"pbX", "Write_all()", "Write_all", "Write_all", ""},
-            {"pbX", "ReadVLED(1)", "ReadVLED", "ReadVLED", "1"},
-            {"pbBoard_readReg0F", "", "readReg0F", "readReg0F", ""},
-            {"pbBoard_readReg_7_x", "", "readReg", "readReg", "7"}};
+        const QStringList cases[] = {{"cmREG0F_15_14", "", "REG0F[15:14]", "REG0F", "15:14"},
+                                     {"cbREG10_3", "", "REG10[3]", "REG10", "3"},
+                                     {"cbBUCK1EN", "", "BUCK1EN", "BUCK1EN", ""},
+                                     {"leW_BANK_SA_2", "", "W[BANK:SA_2]", "W", "BANK:SA_2"},
+                                     {"sb", "", "", "", ""},
+                                     {"leOTHER_3", "BANK[SW1]", "BANK[SW1]", "BANK", "SW1"},
+                                     {"le", "Board.BANK[SW1]", "Board.BANK[SW1]", "BANK", "SW1"},
+                                     {"le", "Board.SA", "Board.SA", "Board", "SA"},
+                                     {"le", "a.b.c.d.e", "a.b.c.d.e", "", ""},
+                                     {"pbX", "Write_all()", "Write_all", "Write_all", ""},
+                                     {"pbX", "ReadVLED(1)", "ReadVLED", "ReadVLED", "1"},
+                                     {"pbBoard_readReg0F", "", "readReg0F", "readReg0F", ""},
+                                     {"pbBoard_readReg_7_x", "", "readReg", "readReg", "7"}};
         const QHash<QString, QString> kinds{
             {"cm", "combo"}, {"cb", "check"}, {"le", "edit"}, {"sb", "spin"}, {"pb", "push"}};
         for (const QStringList &c : cases) {
@@ -325,8 +326,8 @@ private slots:
     void rangesAndRefresh()
     {
         const std::tuple<double, double, int, int> cases[] = {
-            {-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500}, {-5.0, 0.0, 0, 60000},
-            {3.0, -1.0, 3, 60000},      {0.0, 1.0, 0, 1},       {0.0, 60000.0, 0, 60000},
+            {-5.0, 100000.0, 0, 60000}, {10.0, 500.0, 10, 500},    {-5.0, 0.0, 0, 60000},
+            {3.0, -1.0, 3, 60000},      {0.0, 1.0, 0, 1},          {0.0, 60000.0, 0, 60000},
             {10.7, 60000.9, 10, 60000}, {10.7, 70000.0, 10, 60000}};
         for (const auto &[min, max, low, high] : cases) {
             Dial dial;
@@ -355,6 +356,24 @@ private slots:
         }
     }
 
+    // Without tracking, a dragged slider reports where its handle is when it moves, before its
+    // value follows on release.
+    void untrackedDrag()
+    {
+        Slider slider;
+        slider.setTracking(false);
+        UniversalControl *c = control(&slider);
+        QList<double> reported;
+        connect(&slider, &QSlider::sliderMoved, this, [&reported, c] { reported << c->value(); });
+        slider.setSliderDown(true);
+        slider.setSliderPosition(40);
+        QCOMPARE(slider.QSlider::value(), 0);
+        QCOMPARE(reported, QList<double>{40});
+        slider.setSliderDown(false);
+        QCOMPARE(QList<double>({c->value(), double(slider.QSlider::value())}),
+                 QList<double>({40, 40}));
+    }
+
     // Each widget reports the user's change through its own signal until disconnected, and
     // stays bound (the applet binds a widget once); moves that are no user change, and the
     // progress bar, report nothing.
@@ -368,8 +387,14 @@ private slots:
             QTest::keyClick(w, Qt::Key_Return);
         };
         const std::pair<const char *, std::function<void(QWidget *)>> cases[] = {
-            {"check", click}, {"radio", click}, {"push", click}, {"dial", click},
-            {"switch", click}, {"spin", enter}, {"edit", enter}, {"combo", enter},
+            {"check", click},
+            {"radio", click},
+            {"push", click},
+            {"dial", click},
+            {"switch", click},
+            {"spin", enter},
+            {"edit", enter},
+            {"combo", enter},
             {"slider", [](QWidget *w) { emit static_cast<Slider *>(w)->sliderMoved(10); }},
             {"buttons", [](QWidget *w) { static_cast<ButtonBox *>(w)->buttons().at(2)->click(); }}};
         for (const auto &[kind, change] : cases) {
@@ -427,9 +452,11 @@ private slots:
         QVERIFY(!box.buttons().at(1)->isEnabled());
         box.setWritable(true);
         QVERIFY(box.buttons().at(1)->isEnabled());
-        for (auto [options, canWrite] :
-             {std::pair{" readonly=TRUE ", false}, {"x=1 @ readonly = 1 @y", false},
-              {"readonly=0", true}, {"readonly=1=2", true}, {"other=1", true}}) {
+        for (auto [options, canWrite] : {std::pair{" readonly=TRUE ", false},
+                                         {"x=1 @ readonly = 1 @y", false},
+                                         {"readonly=0", true},
+                                         {"readonly=1=2", true},
+                                         {"other=1", true}}) {
             box.setWritable(true);
             box.setOptions(options);
             QVERIFY2(box.isWritable() == canWrite, options);
@@ -471,17 +498,17 @@ private slots:
     void comboPrefixes()
     {
         const std::tuple<const char *, double, int> parsed[] = {
-            {"4.7k", 4700.0, 2}, {"1.5G", 1.5e9, 0}, {"22", 22.0, 3},  {"3.3u", 3.3e-6, 5},
-            {"10p", 1e-11, 7},   {"2M", 2e6, 1},     {"2m", 2e-3, 4},  {"1 ", 1.0, 3},
-            {"abc", 0.0, 3}};
+            {"4.7k", 4700.0, 2}, {"1.5G", 1.5e9, 0}, {"22", 22.0, 3},
+            {"3.3u", 3.3e-6, 5}, {"10p", 1e-11, 7},  {"2M", 2e6, 1},
+            {"2m", 2e-3, 4},     {"1 ", 1.0, 3},     {"abc", 0.0, 3}};
         for (const auto &[text, value, index] : parsed) {
             int used = -1;
             QCOMPARE(ComboBox::prefixParse(text, &used), value);
             QCOMPARE(used, index);
         }
         const std::pair<double, QString> formatted[] = {
-            {4700.0, "4.7k"},   {0.0033, "3.3m"},  {1.0, "1 "},          {0.0, "0 "},
-            {-1.5e6, "-1.5M"},  {1e-13, "1e-13 "}, {1234567.0, "1.23457M"}};
+            {4700.0, "4.7k"},  {0.0033, "3.3m"},       {1.0, "1 "}, {0.0, "0 "}, {-1.5e6, "-1.5M"},
+            {1e-13, "1e-13 "}, {1234567.0, "1.23457M"}};
         for (const auto &[value, text] : formatted)
             QCOMPARE(ComboBox::prefixFormat(value), text);
     }
@@ -544,7 +571,7 @@ private slots:
         QTest::keyClick(&box, Qt::Key_Enter);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(box.value(), 2200.0);
-        QCOMPARE(box.count(), 2); // Return adds no item
+        QCOMPARE(box.count(), 2);              // Return adds no item
         QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
         box.setByteArrayValue(QByteArray("abc\0def", 7));
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
