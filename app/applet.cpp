@@ -203,8 +203,7 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
         return false;
 
     OriginScope edit(this, ChangeOrigin::Edit);
-    const PendingWrite outer =
-        std::exchange(m_write, PendingWrite{item, b->isRegister() ? name : QString(), true, false});
+    const PendingWrite outer = std::exchange(m_write, PendingWrite{item, true, false});
     bool ok = false;
     if (b->isRegister()) {
         quint32 number = 0;
@@ -552,11 +551,8 @@ void Applet::slot_updateSet(QString name)
     if (m_write.awaited && name == m_write.item) {
         m_write.awaited = false; // a later notice of the item is no longer this write's
         m_write.refreshed = true;
-        const QString field = m_write.field;
-        refreshWritten(name, field);
-    } else {
-        refreshNames(name);
     }
+    refreshNotified(name);
     if (!isRefreshing())
         updateItemOnce(0, name);
     emit signal_RegisterChanged();
@@ -609,22 +605,27 @@ void Applet::refreshItem(const QString &name)
         refreshWidgets(b, b->widgets);
 }
 
-// The widgets of the written register field only (all of them for a variable).
-void Applet::refreshWritten(const QString &item, const QString &field)
+// A register's notice of a field write refreshes only the widgets that show the written bits;
+// any other notice refreshes every widget of the item.
+void Applet::refreshNotified(const QString &name)
 {
-    Binding *b = binding(item);
+    Binding *b = binding(name);
+    const auto *reg = qobject_cast<const Register *>(sender());
     QList<int> written;
-    if (!b || !b->isRegister() || !b->reg->fieldBits(field, &written)) {
-        refreshItem(item);
-        return;
-    }
-    refreshWidgets(b, b->bitIndex.widgetsShowing(*b, written));
+    if (!b || !b->isRegister() || b->reg != reg || !reg->announcedBits(&written))
+        refreshNames(name);
+    else
+        refreshWidgets(b, b->bitIndex.widgetsShowing(*b, written));
 }
 
 // Without an edit under way, setting the widgets is a refresh. A widget may react to its new
 // value: widgets is a copy of the list.
 void Applet::refreshWidgets(const Binding *b, QList<UniversalControl *> widgets)
 {
+    if (m_refreshHolds > 0) {
+        m_missedRefreshes.insert(b);
+        return;
+    }
     OriginScope scope(this,
                       m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
     ++m_settingWidgets;
@@ -642,6 +643,24 @@ void Applet::refreshWidget(const Binding *b, UniversalControl *w) const
         w->setByteArrayValue(b->variable->text());
     else
         w->setValue(b->variable->value());
+}
+
+Applet::RefreshHold::RefreshHold(Applet *applet) : m_applet(applet)
+{
+    if (m_applet)
+        ++m_applet->m_refreshHolds;
+}
+
+Applet::RefreshHold::~RefreshHold()
+{
+    if (!m_applet || --m_applet->m_refreshHolds > 0)
+        return;
+    const QSet<const Binding *> missed = std::exchange(m_applet->m_missedRefreshes, {});
+    OriginScope refresh(m_applet, ChangeOrigin::Refresh);
+    const QStringList order = m_applet->bindingOrder;
+    for (const QString &name : order)
+        if (missed.contains(m_applet->binding(name)))
+            m_applet->refreshItem(name);
 }
 
 // Whether o lies in the applet's object tree; unlike isAncestorOf this crosses window

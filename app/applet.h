@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QMetaObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -92,6 +93,21 @@ public:
     // Runs a drag of the script lines that run item with argument, source as drag source.
     static void makeDragScript(QWidget *source, const char *item, const char *argument);
 
+    // While a hold is in place, the widgets are not refreshed; as the last hold goes, every
+    // item whose widgets missed a refresh is refreshed once, as a refresh (it only shows). For
+    // work that ends with the widgets showing the model anyway, such as the board's set-up.
+    class RefreshHold
+    {
+    public:
+        explicit RefreshHold(Applet *applet); // null: holds nothing
+        ~RefreshHold();
+        RefreshHold(const RefreshHold &) = delete;
+        RefreshHold &operator=(const RefreshHold &) = delete;
+
+    private:
+        Applet *m_applet;
+    };
+
     // --- window side ---
     // The applet's MDI sub-window (put into parent when that is an MDI area) or dock widget,
     // made once.
@@ -170,12 +186,10 @@ private:
     // bound widget, or a name-based write) acts, so the widgets sharing the item act too.
     enum class ChangeOrigin { None, Refresh, Edit };
     class OriginScope;
-    // A name-based write of one item under way. The change notice it causes refreshes only the
-    // widgets that show bits of the written field (all of them for a variable), and that
-    // refresh is the write's only one.
+    // A name-based write of one item under way: the refresh its change notice causes is the
+    // write's only one.
     struct PendingWrite {
         QString item;
-        QString field;          // the register field expression written; empty for a variable
         bool awaited = false;   // its change notice has not come yet
         bool refreshed = false; // its change notice refreshed the item's widgets
     };
@@ -186,7 +200,7 @@ private:
     bool transferOne(const QString &name, TransferMode mode);
     void refreshNames(const QString &names);
     void refreshItem(const QString &name);
-    void refreshWritten(const QString &item, const QString &field);
+    void refreshNotified(const QString &name);
     void refreshWidgets(const Binding *b, QList<CustomControls::UniversalControl *> widgets);
     void refreshWidget(const Binding *b, CustomControls::UniversalControl *w) const;
     void controlChanged(CustomControls::UniversalControl *w);
@@ -201,5 +215,7 @@ private:
     ChangeOrigin m_origin = ChangeOrigin::None;
     int m_settingWidgets = 0; // depth of widget refreshes under way
     PendingWrite m_write;
+    int m_refreshHolds = 0;
+    QSet<const Binding *> m_missedRefreshes; // compared only, never followed
     QMetaObject::Connection m_dockVisibility;
 };

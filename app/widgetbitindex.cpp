@@ -24,6 +24,7 @@ QList<UniversalControl *> WidgetBitIndex::widgetsShowing(const Binding &binding,
                 shown[size_t(place)] = true;
     }
     QList<UniversalControl *> widgets;
+    widgets.reserve(m_widgets.size());
     for (qsizetype place = 0; place < m_widgets.size(); ++place)
         if (shown[size_t(place)])
             widgets.append(m_widgets.at(place));

@@ -451,6 +451,7 @@ private:
 
 
     // ----- setup: private members below -----
+    void setupLedDriver(bool mockup);
     void configureDriver();
     void configureP404Driver();
     void configureP205Driver();
@@ -505,6 +506,9 @@ private:
     void showBuckEnables();
     void calculateBuckAverage(int channel);
     void updateBuckChannel(int channel);
+    // While held, the current plots take their new curves without drawing them; the release
+    // draws each plot that took one.
+    void holdBuckPlots(bool hold);
 
 
     // ----- animation: private members below -----
@@ -576,6 +580,8 @@ private:
     quint8 p404SpiChannel = 0;
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;
+    bool buckPlotsHeld = false;
+    QList<class QCustomPlot *> undrawnBuckPlots;
 
     QString m_portName;
 };

@@ -8,6 +8,7 @@
 #include <qcustomplot.h>
 
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -85,5 +86,18 @@ void Board::updateBuckChannel(int channel)
                             {low, peak, low, peak, low});
     plot->yAxis->setRange(0, buckPlotTop(peak));
     plot->xAxis->setRange(0, PeriodsShown * period);
-    plot->replot();
+    if (!buckPlotsHeld)
+        plot->replot();
+    else if (!undrawnBuckPlots.contains(plot))
+        undrawnBuckPlots.append(plot);
+}
+
+// The held plots are drawn when the program next takes up its events, as a window is painted.
+void Board::holdBuckPlots(bool hold)
+{
+    buckPlotsHeld = hold;
+    if (hold)
+        return;
+    for (QCustomPlot *plot : std::exchange(undrawnBuckPlots, {}))
+        plot->replot(QCustomPlot::rpQueuedReplot);
 }

@@ -10,6 +10,7 @@
 #include "driverboarddescription.h"
 #include "mainapp.h"
 #include "spip205.h"
+#include "spiraw4b.h"
 #include "ui_board.h"
 
 #include <QHeaderView>
@@ -66,6 +67,22 @@ void Board::setupHardware()
         sendSetupCommands(PwmSetup);
         boardGlobals().BOOSTPWM.setValue(1, Variable::InternalKey); // PWM 1 runs now
     }
+    setupLedDriver(mockup);
+    resetPage();
+    syncP404Words();
+    // The set-up wrote the model while the page was offline: the controls now show it, those
+    // bound to no item too, and showing it sends nothing.
+    slot_updateAllControls();
+    showBuckEnables();
+}
+
+// The driver's frames go through the 32-bit SPI tool, whose controls would follow each one,
+// and its defaults redraw the current plots many times over: the tool's controls and the plots
+// show the last ones only, once the driver is set up.
+void Board::setupLedDriver(bool mockup)
+{
+    const RefreshHold frames(spiRaw4B);
+    holdBuckPlots(true);
     qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
     ui->gbLEDDRIVER->setVisible(detected);
@@ -76,12 +93,7 @@ void Board::setupHardware()
     } else {
         configureDriver();
     }
-    resetPage();
-    syncP404Words();
-    // The set-up wrote the model while the page was offline: the controls now show it, those
-    // bound to no item too, and showing it sends nothing.
-    slot_updateAllControls();
-    showBuckEnables();
+    holdBuckPlots(false);
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds

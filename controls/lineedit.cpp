@@ -75,12 +75,16 @@ void LineEdit::setBase(int base)
     setValue(value());
 }
 
+// A field that shows the text already keeps it as it is: setting a text lays it out anew, and
+// refreshes show the same values again and again.
 void LineEdit::setValue(double value)
 {
     if (!m_arrayMode) {
         const quint32 bits = truncateToUInt32(value);
-        showText(m_signed && m_base == 10 ? QString::number(qint32(bits))
-                                          : QString::number(bits, m_base).toUpper());
+        const QString text = m_signed && m_base == 10 ? QString::number(qint32(bits))
+                                                      : QString::number(bits, m_base).toUpper();
+        if (text != QLineEdit::text())
+            showText(text);
     }
     clearEdited();
 }
@@ -176,7 +180,9 @@ void LineEdit::showText(const QString &text)
 void LineEdit::markEdited()
 {
     m_edited = true;
-    setStyleSheet(QLatin1String(EditedStyle));
+    // Setting a style sheet polishes the field anew, even when it is the same sheet.
+    if (styleSheet() != QLatin1String(EditedStyle))
+        setStyleSheet(QLatin1String(EditedStyle));
 }
 
 void LineEdit::clearEdited()

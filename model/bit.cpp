@@ -5,7 +5,8 @@
 namespace
 {
 std::atomic<quint64> s_nameGeneration{0};
-}
+std::atomic<quint64> s_attributeGeneration{0};
+} // namespace
 
 Bit &Bit::operator=(const Bit &other)
 {
@@ -16,6 +17,7 @@ Bit &Bit::operator=(const Bit &other)
     setName(other.m_name);
     m_value = other.m_value;
     m_attributes = other.m_attributes;
+    ++s_attributeGeneration;
     return *this;
 }
 
@@ -36,4 +38,15 @@ void Bit::setName(const QString &name)
 quint64 Bit::nameGeneration()
 {
     return s_nameGeneration.load(std::memory_order_relaxed);
+}
+
+void Bit::setAttribute(const QString &key, const QString &value)
+{
+    m_attributes.set(key, value);
+    ++s_attributeGeneration;
+}
+
+quint64 Bit::attributeGeneration()
+{
+    return s_attributeGeneration.load(std::memory_order_relaxed);
 }

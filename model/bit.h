@@ -33,12 +33,15 @@ public:
     // The attribute text, or an empty text for a key that is not present (nothing is added).
     QString attribute(const QString &key) const { return m_attributes.value(key); }
     bool hasAttribute(const QString &key) const { return m_attributes.contains(key); }
-    void setAttribute(const QString &key, const QString &value) { m_attributes.set(key, value); }
+    void setAttribute(const QString &key, const QString &value);
     QStringList attributeKeys() const { return m_attributes.keys(); }
     const AttributeList &attributes() const { return m_attributes; }
 
     // Changes whenever any bit anywhere is renamed; registers use it to keep their name index.
     static quint64 nameGeneration();
+    // Changes whenever any bit anywhere has an attribute set; registers use it to keep their
+    // attribute index.
+    static quint64 attributeGeneration();
 
 private:
     quint8 m_value = 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -364,7 +365,16 @@ bool Register::setValue(int a, int b, quint32 value)
     bool changed = false;
     for (qint64 k = lo; k <= hi; ++k)
         changed |= writeBit(m_bits.at(k), valueBit(value, k - lo));
-    announceIf(m_updateMode, changed);
+    if (!shouldAnnounce(m_updateMode, changed))
+        return hi >= lo;
+    if (announcer() != this) {
+        announceSet();
+        return hi >= lo;
+    }
+    IndexList written;
+    for (qint64 k = lo; k <= hi; ++k)
+        written.append(int(k));
+    announceBits(written);
     return hi >= lo;
 }
 
@@ -502,14 +512,32 @@ Register *Register::selectByAttribute(const QString &key, const QString &value)
 
 Register *Register::selectByAttributes(const QString &key, const QStringList &values)
 {
+    const QHash<QString, IndexList> &byValue = bitsByAttribute(key);
     BitList bits;
-    for (const QString &value : values) {
-        for (Bit *bit : std::as_const(m_bits)) {
-            if (bit->attribute(key) == value)
-                bits.append(bit);
-        }
-    }
+    for (const QString &value : values)
+        bits.append(bitsAt(byValue.value(value)));
     return fillView(bits);
+}
+
+// Map words are selected by their address attribute again and again: the bits of each value
+// are gathered once per layout.
+const QHash<QString, Register::IndexList> &Register::bitsByAttribute(const QString &key) const
+{
+    const quint64 layout = layoutGeneration();
+    const quint64 attributes = Bit::attributeGeneration();
+    if (layout != m_attributeIndexLayout || attributes != m_attributeIndexGeneration) {
+        m_attributeIndex.clear();
+        m_attributeIndexLayout = layout;
+        m_attributeIndexGeneration = attributes;
+    }
+    auto it = m_attributeIndex.find(key);
+    if (it == m_attributeIndex.end()) {
+        QHash<QString, IndexList> byValue;
+        for (int i = 0; i < size(); ++i)
+            byValue[m_bits.at(i)->attribute(key)].append(i);
+        it = m_attributeIndex.insert(key, byValue);
+    }
+    return it.value();
 }
 
 void Register::fillTarget(Register *target, const BitList &bits)
@@ -552,7 +580,7 @@ void Register::writeFieldBits(const BitList &bits, quint32 value)
     for (qsizetype i = 0; i < bits.size(); ++i)
         changed |= writeBit(bits.at(i), valueBit(value, i));
     if (shouldAnnounce(updateMode(), changed))
-        emit signal_updateSet(m_name);
+        notifySet(this, nullptr);
 }
 
 void Register::writeFieldIndices(const IndexList &indices, quint32 value)
@@ -561,7 +589,7 @@ void Register::writeFieldIndices(const IndexList &indices, quint32 value)
     for (qsizetype i = 0; i < indices.size(); ++i)
         changed |= writeBit(m_bits.at(indices.at(i)), valueBit(value, i));
     if (shouldAnnounce(updateMode(), changed))
-        emit signal_updateSet(m_name);
+        announceBits(indices);
 }
 
 bool Register::writeNamed(const QString &name, quint32 value)
@@ -751,7 +779,7 @@ Register *Register::announcer()
 
 void Register::announceSet()
 {
-    emit announcer()->signal_updateSet(m_name);
+    notifySet(announcer(), nullptr);
 }
 
 void Register::announceGet()
@@ -763,6 +791,28 @@ void Register::announceIf(int mode, bool changed)
 {
     if (shouldAnnounce(mode, changed))
         announceSet();
+}
+
+// Announces a write of this register's own bits, telling the receivers which bits it wrote.
+void Register::announceBits(const IndexList &indices)
+{
+    notifySet(this, &indices);
+}
+
+// Emits sender's change notice; bits are the bits of sender written (null: not told).
+void Register::notifySet(Register *sender, const IndexList *bits)
+{
+    const IndexList *outer = std::exchange(sender->m_announcedBits, bits);
+    emit sender->signal_updateSet(m_name);
+    sender->m_announcedBits = outer;
+}
+
+bool Register::announcedBits(QList<int> *bits) const
+{
+    if (!m_announcedBits)
+        return false;
+    *bits = *m_announcedBits;
+    return true;
 }
 
 void Register::structureChanged()

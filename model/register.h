@@ -141,6 +141,10 @@ public:
     // Changes whenever what a field expression stands for may have changed (a change of the
     // structure or of a bit's name).
     quint64 layoutGeneration() const;
+    // While signal_updateSet announces a field or range write of this register: the indices
+    // of the written bits. False for any other announcement (bulk writes, writes through the
+    // view) and outside one.
+    bool announcedBits(QList<int> *bits) const;
     bool fieldInfo(QString *name, QString *description, const QByteArray &expr) const;
     void setFieldsFromAttribute(const QString &key);
     // Writes "name<valueSeparator>decimal" pieces; returns false when a piece of another
@@ -229,11 +233,15 @@ private:
     IndexList indicesOfItems(const QStringList &items) const;
     // The cached resolution of expr; null after a syntax error (warned, never cached).
     const ResolvedField *resolveField(const QString &expr) const;
+    // The bits of each value of attribute key (an empty value for bits without it).
+    const QHash<QString, IndexList> &bitsByAttribute(const QString &key) const;
     void fillTarget(Register *target, const BitList &bits);
     Register *announcer();
     void announceSet();
     void announceGet();
     void announceIf(int mode, bool changed);
+    void announceBits(const IndexList &indices);
+    void notifySet(Register *sender, const IndexList *bits);
     void structureChanged();
     void writeFieldBits(const BitList &bits, quint32 value);
     void writeFieldIndices(const IndexList &indices, quint32 value);
@@ -263,6 +271,12 @@ private:
     // Field expressions resolved since the name index was last rebuilt, which empties it.
     mutable QHash<QString, ResolvedField> m_fieldCache;
     mutable quint64 m_layoutGeneration = 0;
+    const IndexList *m_announcedBits = nullptr; // during announceBits only
+    // Attribute key -> value -> bit indices, emptied by any change of the layout or of a bit's
+    // attributes.
+    mutable QHash<QString, QHash<QString, IndexList>> m_attributeIndex;
+    mutable quint64 m_attributeIndexLayout = 0;
+    mutable quint64 m_attributeIndexGeneration = 0;
 };
 
 #endif // REGISTER_H

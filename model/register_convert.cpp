@@ -197,7 +197,7 @@ void Register::reverse()
         low->setValue(high->value());
         high->setValue(v);
     }
-    emit signal_updateSet(m_name);
+    notifySet(this, nullptr);
 }
 
 void Register::bitwise(const Register &other, int op)

@@ -321,14 +321,14 @@ private slots:
         QVERIFY(applet->set("SA", 4, Variable::OutsideKey));
         QCOMPARE(countingSa->sets, 1);
         QCOMPARE(applet->calls(), QString("0:BANK 0:BANK 0:SA"));
-        // The hook's own write of another field is no part of the write: all widgets follow.
+        // The hook's own write of another field is no part of the write: its widgets follow.
         applet->hook = [this](int mode, const QString &) {
             if (mode == 0)
                 bank->setField("[LEVEL]", 9);
             return true;
         };
         QVERIFY(applet->set("BANK[SW1]", 0, Variable::OutsideKey));
-        QCOMPARE(counts(), QList<int>({2, 1, 2, 1, 2}));
+        QCOMPARE(counts(), QList<int>({1, 1, 2, 0, 2}));
         QCOMPARE(edits.at(1)->value(), 9.0);
         applet->hook = nullptr;
         applet->deactivate();
@@ -342,6 +342,48 @@ private slots:
         QCOMPARE(late->sets, 1);
         QCOMPARE(late->value(), 3.0);
         QCOMPARE(counts(), QList<int>({0, 0, 1, 1, 1}));
+    }
+
+    // A register's own field or range write shows in the widgets of the written bits, a bulk
+    // write in all of them. While held, nothing is refreshed; as the last hold goes, each item
+    // that missed a refresh is refreshed once, and only shown.
+    void noticesAndHolds()
+    {
+        QList<CountingEdit *> edits;
+        for (const QString &name : {"BANK[SW1]", "BANK[LEVEL]", "BANK[]", "SA"})
+            edits.append(addWidget<CountingEdit>(applet, name));
+        applet->bindControls();
+        applet->activate();
+        const auto counts = [&edits]() {
+            QList<int> sets;
+            for (CountingEdit *edit : edits)
+                sets.append(std::exchange(edit->sets, 0));
+            return sets;
+        };
+        QVERIFY(bank->setField("[LEVEL]", 3));
+        QCOMPARE(counts(), QList<int>({0, 1, 1, 0}));
+        QVERIFY(bank->setValue(0, 0, 1));
+        QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
+        bank->fill(0);
+        QCOMPARE(counts(), QList<int>({1, 1, 1, 0}));
+        QCOMPARE(applet->calls(), QString("0:BANK 0:BANK 0:BANK"));
+        {
+            const Applet::RefreshHold hold(applet);
+            {
+                const Applet::RefreshHold inner(applet);
+                QVERIFY(bank->setField("[LEVEL]", 5));
+                QVERIFY(applet->set("SA", 7, Variable::OutsideKey));
+                applet->slot_updateControls("BANK");
+            }
+            QCOMPARE(counts(), QList<int>({0, 0, 0, 0}));
+            QCOMPARE(edits.at(1)->value(), 0.0);
+        }
+        QCOMPARE(counts(), QList<int>({1, 1, 1, 1}));
+        QCOMPARE(edits.at(1)->value() + edits.at(3)->value(), 12.0);
+        QCOMPARE(applet->calls(), QString("0:BANK 0:SA")); // the writes' only
+        const Applet::RefreshHold none(nullptr);
+        QVERIFY(bank->setField("[SW1]", 1));
+        QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
     }
 
     // Offline, model writes reach neither the widgets nor the hook until the items are named;
@@ -404,6 +446,12 @@ private slots:
         QCOMPARE(leSa->value(), 11.0); // a successful read refreshes its widgets
         QVERIFY(applet->writeParameters("STATUS;LOCK;SA"));
         QCOMPARE(applet->calls(), QString("0:SA"));
+        // An applet without a device access of its own reads and writes without failing.
+        applet->hook = [this](int mode, const QString &name) {
+            return applet->Applet::updateItem(mode, name);
+        };
+        QVERIFY(applet->readParameters("all") && applet->writeParameters("BANK;SA"));
+        QCOMPARE(prompt.messages().size(), 5);
     }
 
     // Bindings keep their insertion order, whatever the hash does; taken names, unnamed and

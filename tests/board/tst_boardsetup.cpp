@@ -5,6 +5,7 @@
 #include "localclient.h"
 #include "setupappfixture.h"
 #include "slider.h"
+#include "spiraw4b.h"
 
 #include <QAction>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <qcustomplot.h>
 
 #include <atomic>
 #include <thread>
@@ -129,6 +131,28 @@ private slots:
             QCOMPARE(f.spi.violations() + f.eeprom.violations(), QStringList());
             QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         }
+    }
+
+    // The KVL52404's frames and plots show once the driver is set up: the SPI tool's frame
+    // field takes only the last frame, the current plots are drawn once, when the program next
+    // takes up its events.
+    void p404FramesAndPlotsShownOnce()
+    {
+        auto *frame = spiRaw4B->findChild<CustomControls::LineEdit *>("leSpiIn4B_30_25");
+        QVERIFY(frame);
+        QVERIFY(spiRaw4B->set("SpiIn4B[]", 0, Variable::InternalKey));
+        QCOMPARE(frame->text(), QString("0"));
+        QSignalSpy shown(frame, &QLineEdit::textChanged);
+        QSignalSpy drawn1(f.widget<QCustomPlot>("plotCH1"), &QCustomPlot::afterReplot);
+        QSignalSpy drawn2(f.widget<QCustomPlot>("plotCH2"), &QCustomPlot::afterReplot);
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(frame->value(), 42.0); // the address of the last word read
+        QCOMPARE(spiRaw4B->get("SpiIn4B[30:25]", 0).toUInt(), 42u);
+        QCOMPARE(drawn1.count() + drawn2.count(), 0);
+        QTRY_COMPARE(drawn1.count() + drawn2.count(), 2);
+        QTest::qWait(20);
+        QCOMPARE(drawn1.count() + drawn2.count(), 2);
     }
 
     // The KVL52205's power-up image reaches the chip; the model holds what it wrote (both bucks

@@ -121,6 +121,29 @@ private slots:
         }
     }
 
+    // A line edit showing the value already keeps its text and cursor; a mark already set is
+    // not set again, and a shown value still ends it.
+    void shownValueKept()
+    {
+        LineEdit line;
+        line.setValue(42);
+        line.setCursorPosition(1);
+        line.setValue(42);
+        QCOMPARE(line.cursorPosition(), 1);
+        line.setValue(43);
+        QCOMPARE(line.text(), QString("43"));
+        QCOMPARE(line.cursorPosition(), 2);
+        StyleChanges changes(&line);
+        line.setText("44"); // as a page's own code writes a field: marked
+        const int marked = changes.count;
+        QVERIFY(marked > 0 && line.isEdited());
+        line.setText("45");
+        QCOMPARE(changes.count, marked);
+        line.setValue(45);
+        QVERIFY(!line.isEdited() && line.styleSheet().isEmpty());
+        QCOMPARE(line.text(), QString("45"));
+    }
+
     // Both edits: typed text is marked blue; Return, or leaving the field, commits good text
     // once through the applet (a prefix switches the line edit's base). Text that is no number
     // is never committed, stays red and is not stepped. Nothing edited commits nothing.

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -353,6 +354,36 @@ private slots:
         QCOMPARE(wide.getField("[1500]"), 1u);
     }
 
+    // While a field or range write is announced, the register tells which bits it wrote; bulk
+    // writes, writes through the view and a notice inside another notice tell nothing of the
+    // outer write.
+    void announcedBits()
+    {
+        Register r("A[2];B[3];C", "R");
+        r.setUpdateMode(0);
+        QStringList heard;
+        bool nested = true;
+        connect(&r, &Register::signal_updateSet, this, [&]() {
+            QList<int> bits{99};
+            const bool told = r.announcedBits(&bits);
+            heard << (told ? QString::number(bits.size()) + ":" +
+                                 QString::number(bits.isEmpty() ? -1 : bits.first())
+                           : QStringLiteral("-"));
+            if (std::exchange(nested, false))
+                r.fill(0); // announced inside the first notice
+        });
+        QVERIFY(r.setField("R[B]", 5));
+        QVERIFY(r.setField("[2:1]", 1));
+        QVERIFY(r.setField("[]", 1));
+        QVERIFY(r.setField("R[C;0]", 1));
+        r.select("A")->setValue(3, true);
+        r.setFromPairs("A=1", ';', '=');
+        r.invert();
+        QCOMPARE(heard, QStringList({"3:2", "-", "2:1", "6:0", "2:5", "-", "-", "-"}));
+        QList<int> bits;
+        QVERIFY(!r.announcedBits(&bits));
+    }
+
     void setFieldsFromAttributeAndPairs()
     {
         Register r("@field=A[4] @INIT=9;@field=B[2] @INIT=x;@field=C[3];@field=A[2] @INIT=1;[2]=3",
@@ -398,6 +429,16 @@ private slots:
         QCOMPARE(positions(r, r.selectByAttributes("ADD", {"2", "1"})),
                  QList<int>({2, 3, 4, 0, 1, 5}));
         QCOMPARE(positions(r, r.selectByAttribute("ADD", "")), QList<int>({6}));
+        // The bits by attribute follow a changed attribute and a changed layout.
+        r.bitAt(6)->setAttribute("ADD", "2");
+        r.bitAt(0)->setAttribute("ADD", "");
+        QCOMPARE(positions(r, r.selectByAttribute("ADD", "2")), QList<int>({2, 3, 4, 6}));
+        QCOMPARE(positions(r, r.selectByAttribute("ADD", "")), QList<int>({0}));
+        r.parseItem("@field=D @ADD=2", 0);
+        QCOMPARE(positions(r, r.selectByAttribute("ADD", "2")), QList<int>({0, 3, 4, 5, 7}));
+        r.removeBits("D");
+        r.bitAt(6)->setAttribute("ADD", "");
+        r.bitAt(0)->setAttribute("ADD", "1");
         // Internal operations leave the view alone.
         Register *view = r.select("C");
         QVERIFY(r.setField("[A]", 3));
