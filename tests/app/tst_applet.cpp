@@ -446,6 +446,12 @@ private slots:
         QCOMPARE(leSa->value(), 11.0); // a successful read refreshes its widgets
         QVERIFY(applet->writeParameters("STATUS;LOCK;SA"));
         QCOMPARE(applet->calls(), QString("0:SA"));
+        // An applet without a device access of its own reads and writes without failing.
+        applet->hook = [this](int mode, const QString &name) {
+            return applet->Applet::updateItem(mode, name);
+        };
+        QVERIFY(applet->readParameters("all") && applet->writeParameters("BANK;SA"));
+        QCOMPARE(prompt.messages().size(), 5);
     }
 
     // Bindings keep their insertion order, whatever the hash does; taken names, unnamed and

@@ -367,6 +367,25 @@ private slots:
         }
     }
 
+    // A client that ends its input still gets its reply; the connection tells the end apart
+    // from a close.
+    void clientEndsItsInput()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy ended(&connection, &PipeConnection::signal_inputEnded);
+        QCOMPARE(::send(pair[1], "get\tA\n", 6, 0), 6);
+        ::shutdown(pair[1], SHUT_WR);
+        QTRY_COMPARE(ended.count(), 1);
+        QVERIFY(connection.inputEnded() && connection.isOpen());
+        QCOMPARE(connection.readAll(), QByteArray("get\tA\n"));
+        connection.write("sA\n");
+        char reply[8] = {};
+        QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 3);
+        ::close(pair[1]);
+    }
+
     // A reply to a client that has gone away closes the connection.
     void replyToAGoneClientCloses()
     {

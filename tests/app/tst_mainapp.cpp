@@ -271,6 +271,7 @@ private slots:
              {"get", ".SA", untouched, "Error GET .SA"},
              {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
              {"get", "VERSION", version, ""},
+             {"run", "write", untouched, ""},
              {"get", "ToolA.SA.x", untouched, ""}});
     }
 

@@ -132,12 +132,14 @@ private slots:
             for (int i = 0; i < texts.size(); ++i)
                 settings.setValue(keys.at(i), texts.at(i));
             settings.setValue("nothing", QVariant());
+            settings.setValue("bytes", QByteArray("a(b)"));
         }
         Options values;
         QVERIFY(OptionsFile::read(Path, &values, &error));
         for (int i = 0; i < texts.size(); ++i)
             QCOMPARE(values.value(keys.at(i)).toString(), texts.at(i));
         QVERIFY(values.contains("nothing") && !values.value("nothing").isValid());
+        QCOMPARE(values.value("bytes").toString(), QString("a(b)"));
         for (const QString value : {"\uFEFFdoc.pdf", "\uFEFF\uFEFFx\uFEFF", "\u00A0x", "[Other]"}) {
             options = defaults(); // blanks and marks that could pass for a header's stay
             options.insert("spec_path", value);

@@ -1,6 +1,7 @@
 // The board page's matrix and Animation tab on the simulated board: configuration and scenario
 // files, patterns, the position slider, the running light, the buck switches and the hint;
 // "Flash MCU", playback, the script list and its files, and the NTC readout.
+#include "applethelper.h"
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "csvreader.h"
@@ -290,6 +291,12 @@ private slots:
         box("cbAutoupdate")->click();
         QVERIFY(LiveSendProbe::flush(page()));
         QCOMPARE(f.liveSteps(), char(200) + QByteArray(1, '\0') + QByteArray(10, char(200)));
+        // The console's Fill of the duties goes out as the user's change does.
+        AppletHelper console(page(), QStringLiteral("HELP:Board"));
+        console.itemCombo()->setEditText(QStringLiteral("DCREG"));
+        console.button(QStringLiteral("Fill 0"))->click();
+        QVERIFY(LiveSendProbe::flush(page()));
+        QCOMPARE(f.liveSteps(), QByteArray(12, '\0'));
     }
 
     // A mode box unchecks the others and gives the position slider its range, centred (6

@@ -285,7 +285,9 @@ private slots:
                  {"cmBSTSRC", "w17", "[BST_SRC]"},
                  {"cmBSTSRCFREQ", "w17", "[BST_SRC_FREQ]"},
                  {"sbBCK1RANGE", "w1", "[BUCK1_IRNG]"},
-                 {"sbBCK2RANGE", "w5", "[BUCK2_IRNG]"}}) {
+                 {"sbBCK2RANGE", "w5", "[BUCK2_IRNG]"},
+                 {"sbBCK1DIMDUTY", "w3", "[BUCK1_DIM_DUTY]"},
+                 {"sbBCK2DIMDUTY", "w7", "[BUCK2_DIM_DUTY]"}}) {
             QWidget *control = w<QWidget>(name);
             for (const bool focused : {false, true}) {
                 focused ? control->setFocus() : w<QWidget>("cmBSTSOFTSTART")->setFocus();
@@ -349,6 +351,19 @@ private slots:
         QCOMPARE(f.take(), Lines());
         dial->setSliderDown(false);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w5"));
+    }
+
+    // A set-up takes the map as it stands for what the chip holds: an edit afterwards writes
+    // its own word only, not one the page changed while disconnected.
+    void editAfterSetup()
+    {
+        Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
+        f.app->disconnectBoard();
+        mapRegister->setField("[BUCK1_SHORTLED_FMASK]",
+                              mapRegister->getField("[BUCK1_SHORTLED_FMASK]") ^ 1);
+        QVERIFY(f.connectTo(f.board));
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_FREQ]", map("BUCK2_FREQ") == 5 ? 6 : 5));
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w6"));
     }
 
     // The plot's top steps by 400 mA from 800 to 3200; the plot is drawn anew with each set of

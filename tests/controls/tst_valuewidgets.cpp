@@ -577,6 +577,18 @@ private slots:
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
     }
 
+    // A line edit not clicked into, or read-only, leaves the wheel to its parent, which may
+    // scroll.
+    void lineEditLeavesTheWheel()
+    {
+        LineEdit edit;
+        edit.setValue(5);
+        QVERIFY(!wheel(&edit, 120));
+        edit.setReadOnly(true);
+        QVERIFY(!wheel(&edit, 120));
+        QCOMPARE(edit.value(), 5.0);
+    }
+
     // Each widget draws itself (the Ctrl tint only adds to it): rendered alone, without its
     // background and children, it leaves marks on a plain ground.
     void widgetsDrawThemselves()

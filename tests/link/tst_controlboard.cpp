@@ -85,6 +85,12 @@ private slots:
     {
         QVERIFY(!f->link.send("set X=" + QByteArray(ControlBoard::BufferSize, '1'), nullptr));
         QCOMPARE(f->log.starting(QStringLiteral("RX_ERR")).size(), 1);
+        // A line that fills the buffer exactly, its line feed included, fits.
+        const QByteArray full = "set X=" + QByteArray(ControlBoard::BufferSize - 7, '1');
+        QVERIFY(f->link.send(full, nullptr));
+        QVERIFY(f->board.waitForLines(1, 20000));
+        QCOMPARE(f->board.lines(), Lines{full});
+        f->board.clearRecords();
         f->board.setReading(false); // the terminal fills, then the transmit buffer
         const QByteArray line = "set F=" + QByteArray(3000, '7');
         int queued = 0;

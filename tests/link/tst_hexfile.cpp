@@ -98,12 +98,17 @@ private slots:
         QByteArray shortLine = data(0, QByteArray::fromHex("0102"));
         shortLine[2] = '4'; // the count promises more than the line holds
         for (auto [text, result] :
-             {std::pair{QByteArray(), HexFile::BadFormat}, {" " + good, HexFile::BadFormat},
-              {":10000000", HexFile::BadFormat}, {"hello", HexFile::BadFormat},
+             {std::pair{QByteArray(), HexFile::BadFormat},
+              {" " + good, HexFile::BadFormat},
+              {":10000000", HexFile::BadFormat},
+              {"hello", HexFile::BadFormat},
               {good.left(good.indexOf("\r\n", 20) - 4), HexFile::Truncated},
-              {":0200", HexFile::Truncated}, {":020000", HexFile::Truncated},
+              {":0200", HexFile::Truncated},
+              {":020000", HexFile::Truncated},
               {records({extended(0x8005), shortLine}), HexFile::Truncated},
               {extended(0x8005) + ":02000000zz11ff\r\n", HexFile::Truncated},
+              {extended(0x8005) + ":02000000z011ff\r\n", HexFile::Truncated},
+              {extended(0x8005) + ":020000000z11ff\r\n", HexFile::Truncated},
               {extended(0x8005) + data(0, "BBBB") + ":0400040042", HexFile::Truncated}}) {
             HexFile hex;
             QCOMPARE(hex.parse(HexRecords::image(Base, "\xaa\x02")).result, HexFile::Loaded);

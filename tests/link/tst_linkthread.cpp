@@ -4,6 +4,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -282,6 +285,30 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(!f.link.isConnected());
         QVERIFY(!f.log.contains(AutoReconnecting));
+    }
+
+    // A program started with its standard input closed gets descriptor 0 for the link
+    // thread's wake-up: a transaction still wakes the thread at once, long before its
+    // keep-alive pause ends.
+    void wakeUpOnDescriptorZero()
+    {
+        FakeBoard board;
+        LinkTiming slow = fastTiming();
+        slow.silenceMs = 60000;
+        slow.idleMs = 2000;
+        const int savedInput = ::dup(0);
+        QVERIFY(savedInput > 0);
+        ::close(0);
+        auto link = std::make_unique<ControlBoard>(slow);
+        const bool connected = link->connectBoard(board.devicePath());
+        QByteArray answer;
+        const bool sent = connected && link->send("set A=1", &answer, 1000);
+        link.reset();
+        const bool closedAgain = ::fcntl(0, F_GETFD) == -1;
+        ::dup2(savedInput, 0);
+        ::close(savedInput);
+        QVERIFY(connected && sent && closedAgain);
+        QCOMPARE(answer, QByteArray("A:ok\n"));
     }
 
     void parkServesPendingPrompt()

@@ -316,6 +316,38 @@ private slots:
         QVERIFY(other.isConnected());
     }
 
+    // Stopping lets go of the port being asked at once, and no other port is opened.
+    void stopLetsGo()
+    {
+        FakeBoard board;
+        PortProbe probe;
+        std::atomic<bool> asking{false};
+        bool letGo = false;
+        Skips skipped;
+        std::thread worker([&]() {
+            probe.answers(
+                board.devicePath(), 115200,
+                [&](SerialPort &, const std::atomic<bool> *go) {
+                    asking = true;
+                    QElapsedTimer waited; // a stop that never comes ends the wait
+                    waited.start();
+                    while (!go->load() && waited.elapsed() < 5000)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    letGo = go->load();
+                    return false;
+                },
+                skipped);
+        });
+        QElapsedTimer waited;
+        waited.start();
+        while (!asking && waited.elapsed() < 10000)
+            QThread::msleep(1);
+        probe.stop();
+        worker.join();
+        QVERIFY(asking && letGo);
+        QVERIFY(probe.isStopped());
+    }
+
     // A connection right after the start meets the probe on its port: the probe lets go at
     // once and lists the port without opening it again, and the connection succeeds. Made as
     // an unprivileged user, whom the exclusive flag of the probe's open would turn away.
