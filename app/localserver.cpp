@@ -414,7 +414,8 @@ void LocalServer::runBatch(Connection *c)
     const QByteArray input = c->batch;
     QByteArray last = c->lastLine;
     c->batch.clear();
-    log(latin1UpToZero(input));
+    if (m_logEnabled) // the texts are not made for nothing
+        log(latin1UpToZero(input));
     // A last line that the server's end of the input cut off may be incomplete: it does not run.
     const qsizetype whole = c->cutOff ? input.lastIndexOf('\n') + 1 : input.size();
     QByteArray output;
@@ -425,7 +426,8 @@ void LocalServer::runBatch(Connection *c)
     }
     if (!input.mid(whole).trimmed().isEmpty())
         output += errReply;
-    log(latin1UpToZero(output));
+    if (m_logEnabled)
+        log(latin1UpToZero(output));
     if (Connection *still = connectionOf(pipe)) {
         still->lastLine = last;
         replied(still, output);
@@ -437,10 +439,10 @@ void LocalServer::runBatch(Connection *c)
 QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 {
     QByteArray output;
-    for (const QByteArray &line : PipeRequest::linesToRun(input, last)) {
+    PipeRequest::forEachLineToRun(input, last, [this, &output](QByteArrayView line) {
         bool handled = false;
         output.append(execute(line, &handled));
-    }
+    });
     return output;
 }
 
@@ -465,22 +467,26 @@ void LocalServer::replied(Connection *c, const QByteArray &bytes)
 
 // A field that is no typed value is reported in the log (an error, so it is seen whether or
 // not the communication is logged).
-QVariant LocalServer::decodeField(const QStringList &fields, int index) const
+QVariant LocalServer::decodeField(const PipeRequest::FieldViews &fields, int index) const
 {
     bool decoded = false;
     const QVariant value = TypedValue::decode(fields.at(index), &decoded);
     if (!decoded) {
+        const QString text = QString::fromLatin1(fields.at(index));
+        QStringList texts;
+        for (QByteArrayView field : fields)
+            texts.append(QString::fromLatin1(field));
         if (RequestHandler *h = handler())
-            h->addLog(-1, QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
-                                         "%3 (an integer fits 32 bits)")
-                              .arg(fields.join(QLatin1Char(' ')), fields.at(index),
-                                   QLatin1String(TypedValue::Forms)));
+            h->addLog(
+                -1, QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
+                                   "%3 (an integer fits 32 bits)")
+                        .arg(texts.join(QLatin1Char(' ')), text, QLatin1String(TypedValue::Forms)));
     }
     return value;
 }
 
 // The arguments of a run; one that cannot be decoded is passed on as an invalid variant.
-QVariant LocalServer::runArguments(const QStringList &fields) const
+QVariant LocalServer::runArguments(const PipeRequest::FieldViews &fields) const
 {
     if (fields.size() == 2)
         return QVariantList();
@@ -492,9 +498,10 @@ QVariant LocalServer::runArguments(const QStringList &fields) const
     return args;
 }
 
-QByteArray LocalServer::execute(const QByteArray &line, bool *handled)
+// The line is taken as bytes: only the name and the values become texts.
+QByteArray LocalServer::execute(QByteArrayView line, bool *handled)
 {
-    const QStringList fields = PipeRequest::fields(line);
+    const PipeRequest::FieldViews fields = PipeRequest::fieldViews(line);
     const PipeRequest::Kind kind = PipeRequest::kind(fields);
     *handled = kind != PipeRequest::Malformed;
     RequestHandler *h = handler();
@@ -503,18 +510,19 @@ QByteArray LocalServer::execute(const QByteArray &line, bool *handled)
     case PipeRequest::Set: {
         // A value that cannot be decoded is refused: nothing is written.
         QVariant value = decodeField(fields, 2);
-        return value.isValid() && h && h->set(fields.at(1), value) ? okReply : errReply;
+        return value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value) ? okReply
+                                                                                        : errReply;
     }
     case PipeRequest::Run: {
         QVariant args = runArguments(fields);
-        if (!h || !h->run(fields.at(1), args, &result))
+        if (!h || !h->run(QString::fromLatin1(fields.at(1)), args, &result))
             return errReply;
-        return variantToText(result).toLatin1();
+        return TypedValue::encodeLatin1(result);
     }
     case PipeRequest::Get:
-        if (!h || !h->get(fields.at(1), &result))
+        if (!h || !h->get(QString::fromLatin1(fields.at(1)), &result))
             return errReply;
-        return variantToText(result).toLatin1();
+        return TypedValue::encodeLatin1(result);
     case PipeRequest::Malformed:
         break;
     }

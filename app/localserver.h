@@ -1,6 +1,9 @@
 #pragma once
 
+#include "piperequest.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -42,7 +45,7 @@ public:
 
     // One request line to its reply bytes; *handled tells whether it was a well-formed
     // "set", "get" or "run" request.
-    QByteArray execute(const QByteArray &line, bool *handled);
+    QByteArray execute(QByteArrayView line, bool *handled);
 
     static QVariant textToVariant(const QString &text);
     static QString variantToText(const QVariant &value);
@@ -115,8 +118,8 @@ private:
     void runBatch(Connection *c);
     QByteArray executeBatch(const QByteArray &input, QByteArray *last);
     void replied(Connection *c, const QByteArray &bytes);
-    QVariant decodeField(const QStringList &fields, int index) const;
-    QVariant runArguments(const QStringList &fields) const;
+    QVariant decodeField(const PipeRequest::FieldViews &fields, int index) const;
+    QVariant runArguments(const PipeRequest::FieldViews &fields) const;
 
     RequestHandler *m_handler = nullptr;
     bool m_logEnabled = false;

@@ -28,10 +28,7 @@ PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent
 {
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
-    m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PipeConnection::onReadable);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, &PipeConnection::onWritable);
 }
 
 PipeConnection::~PipeConnection()
@@ -135,7 +132,7 @@ void PipeConnection::write(const QByteArray &bytes)
         return;
     m_output.append(bytes);
     if (sendQueued())
-        m_writeNotifier->setEnabled(!m_output.isEmpty());
+        watchWritable(!m_output.isEmpty());
 }
 
 qint64 PipeConnection::bytesToWrite() const
@@ -170,11 +167,23 @@ void PipeConnection::onWritable()
     const qsizetype before = m_output.size();
     if (!sendQueued())
         return;
-    m_writeNotifier->setEnabled(!m_output.isEmpty());
+    watchWritable(!m_output.isEmpty());
     if (m_output.size() < before)
         emit signal_bytesWritten();
     if (m_closing && m_output.isEmpty())
         closeNow();
+}
+
+// Most replies go out at once: the socket is watched for room only while some wait, and the
+// watch is made when first needed (each watch made costs the event loop a round).
+void PipeConnection::watchWritable(bool on)
+{
+    if (on && !m_writeNotifier) {
+        m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+        connect(m_writeNotifier, &QSocketNotifier::activated, this, &PipeConnection::onWritable);
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(on);
 }
 
 void PipeConnection::closeWhenWritten()
@@ -211,7 +220,7 @@ void PipeConnection::closeNow()
     if (m_readWatch)
         m_readWatch->remove(m_fd);
     m_readNotifier->setEnabled(false);
-    m_writeNotifier->setEnabled(false);
+    watchWritable(false);
     ::close(m_fd);
     m_fd = -1;
     // Reported from the event loop, never from inside a call of the owner, so the owner may

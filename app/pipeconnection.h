@@ -65,12 +65,13 @@ private:
     void onReadable();
     void onWritable();
     bool sendQueued();
+    void watchWritable(bool on);
     ssize_t receiveChunk();
     void closeNow();
 
     int m_fd = -1;
     QSocketNotifier *m_readNotifier = nullptr;
-    QSocketNotifier *m_writeNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr; // made when a reply first has to wait
     QPointer<PeerReadWatch> m_readWatch;
     QByteArray m_input;
     QByteArray m_output;

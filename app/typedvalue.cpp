@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <QtMath>
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 
 const char *const TypedValue::Forms = "i42, f2.5, sText or x0aff";
 
@@ -11,13 +13,33 @@ QVariant TypedValue::decode(const QString &text, bool *ok)
 {
     QVariant value;
     const bool decoded = !text.isEmpty() && text.at(0).unicode() <= 255 &&
-                         decodeTyped(text.at(0), text.mid(1), &value);
+                         decodeTyped(text.at(0), QStringView(text).mid(1), &value);
     if (ok)
         *ok = decoded;
     return decoded ? value : QVariant();
 }
 
-bool TypedValue::decodeTyped(QChar type, const QString &rest, QVariant *value)
+QVariant TypedValue::decode(QByteArrayView latin1, bool *ok)
+{
+    const QByteArrayView digits = latin1.sliced(qMin<qsizetype>(latin1.size(), 1));
+    const bool plain = latin1.startsWith('i') && !digits.isEmpty() && digits.size() <= 11 &&
+                       std::all_of(digits.begin() + (digits.startsWith('-') ? 1 : 0), digits.end(),
+                                   [](char c) { return c >= '0' && c <= '9'; });
+    qlonglong wide = 0;
+    if (plain) {
+        const auto end = digits.data() + digits.size();
+        const std::from_chars_result read = std::from_chars(digits.data(), end, wide);
+        QVariant value;
+        if (read.ptr == end && read.ec == std::errc() && storeInteger(wide, &value)) {
+            if (ok)
+                *ok = true;
+            return value;
+        }
+    }
+    return decode(QString::fromLatin1(latin1), ok);
+}
+
+bool TypedValue::decodeTyped(QChar type, QStringView rest, QVariant *value)
 {
     if ((type == QLatin1Char('i') || type == QLatin1Char('f')) && rest.startsWith(QLatin1Char('#')))
         return decodeList(type, rest.mid(1), value);
@@ -27,7 +49,7 @@ bool TypedValue::decodeTyped(QChar type, const QString &rest, QVariant *value)
     case 'f':
         return decodeReal(rest, value);
     case 's':
-        *value = rest;
+        *value = rest.toString();
         return true;
     case 'x':
         return decodeBytes(rest, value);
@@ -36,10 +58,10 @@ bool TypedValue::decodeTyped(QChar type, const QString &rest, QVariant *value)
     }
 }
 
-bool TypedValue::decodeList(QChar type, const QString &items, QVariant *value)
+bool TypedValue::decodeList(QChar type, QStringView items, QVariant *value)
 {
     QVariantList list;
-    for (const QString &item : items.split(QLatin1Char(';'))) {
+    for (QStringView item : items.split(QLatin1Char(';'))) {
         QVariant element;
         const bool ok =
             type == QLatin1Char('i') ? decodeInteger(item, &element) : decodeReal(item, &element);
@@ -53,11 +75,16 @@ bool TypedValue::decodeList(QChar type, const QString &items, QVariant *value)
 
 // A number with bit 31 set (negative 32-bit values, and unsigned ones above 2^31-1) stays a
 // 64-bit integer; any other number is a 32-bit integer. Beyond 32 bits it is refused.
-bool TypedValue::decodeInteger(const QString &digits, QVariant *value)
+bool TypedValue::decodeInteger(QStringView digits, QVariant *value)
 {
     bool ok = false;
     const qlonglong wide = digits.toLongLong(&ok, 10);
-    if (!ok || wide < -0x80000000LL || wide > 0xFFFFFFFFLL)
+    return ok && storeInteger(wide, value);
+}
+
+bool TypedValue::storeInteger(qlonglong wide, QVariant *value)
+{
+    if (wide < -0x80000000LL || wide > 0xFFFFFFFFLL)
         return false;
     if (wide & 0x80000000LL)
         *value = wide;
@@ -66,7 +93,7 @@ bool TypedValue::decodeInteger(const QString &digits, QVariant *value)
     return true;
 }
 
-bool TypedValue::decodeReal(const QString &digits, QVariant *value)
+bool TypedValue::decodeReal(QStringView digits, QVariant *value)
 {
     bool ok = false;
     const double real = digits.toDouble(&ok);
@@ -76,7 +103,7 @@ bool TypedValue::decodeReal(const QString &digits, QVariant *value)
     return true;
 }
 
-bool TypedValue::decodeBytes(const QString &hex, QVariant *value)
+bool TypedValue::decodeBytes(QStringView hex, QVariant *value)
 {
     if (hex.size() % 2 != 0)
         return false;
@@ -113,6 +140,31 @@ QString TypedValue::encode(const QVariant &value, bool unsignedAsInteger)
         return encodeList(value.toList());
     default:
         return QString();
+    }
+}
+
+QByteArray TypedValue::encodeLatin1(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong: {
+        char text[24] = {'i'};
+        const std::to_chars_result end =
+            value.typeId() == QMetaType::UInt
+                ? std::to_chars(text + 1, text + sizeof text, value.toUInt())
+                : std::to_chars(text + 1, text + sizeof text, value.toLongLong());
+        return QByteArray(text, end.ptr - text);
+    }
+    case QMetaType::QString: {
+        const QString text = value.toString();
+        const qsizetype zero = text.indexOf(QChar(0));
+        return 's' + text.left(zero < 0 ? text.size() : zero).toLatin1();
+    }
+    case QMetaType::QByteArray:
+        return 'x' + value.toByteArray().toHex();
+    default:
+        return encode(value).toLatin1();
     }
 }
 

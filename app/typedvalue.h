@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
 // Typed value text of the pipe protocol: a one-letter type prefix and the value.
@@ -15,19 +17,25 @@ public:
     // (-2147483648 to 4294967295), a real that is not finite, bytes that are not pairs of
     // hexadecimal digits, a list with such an element.
     static QVariant decode(const QString &text, bool *ok = nullptr);
+    // The same for Latin-1 bytes; a plain integer ("i42", "i-7") is read without a text.
+    static QVariant decode(QByteArrayView latin1, bool *ok = nullptr);
     // Value to text; a type without a text form gives the empty text. With
     // unsignedAsInteger an unsigned 64-bit integer is written as "i" and its number (the
     // client's form); otherwise it has no text (the server's form).
     static QString encode(const QVariant &value, bool unsignedAsInteger = false);
+    // The server's form of encode as the Latin-1 bytes that go out; the common types are
+    // written straight to bytes.
+    static QByteArray encodeLatin1(const QVariant &value);
     // How a value is written, for the messages that refuse one.
     static const char *const Forms; // "i42, f2.5, sText or x0aff"
 
 private:
-    static bool decodeTyped(QChar type, const QString &rest, QVariant *value);
-    static bool decodeList(QChar type, const QString &items, QVariant *value);
-    static bool decodeInteger(const QString &digits, QVariant *value);
-    static bool decodeReal(const QString &digits, QVariant *value);
-    static bool decodeBytes(const QString &hex, QVariant *value);
+    static bool decodeTyped(QChar type, QStringView rest, QVariant *value);
+    static bool decodeList(QChar type, QStringView items, QVariant *value);
+    static bool decodeInteger(QStringView digits, QVariant *value);
+    static bool storeInteger(qlonglong wide, QVariant *value);
+    static bool decodeReal(QStringView digits, QVariant *value);
+    static bool decodeBytes(QStringView hex, QVariant *value);
     static QString encodeList(const QVariantList &list);
     static QString elementText(const QVariant &element);
 };

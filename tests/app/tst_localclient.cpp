@@ -183,9 +183,13 @@ private slots:
              {"i-2147483649", "-"}, {"i2147483647", "int:2147483647"}, {"i", "-"},
              {"i12abc", "-"}, {"i#1;99999999999", "-"}, {"f", "-"}, {"f1.5x", "-"},
              {"finf", "-"}, {"fnan", "-"}, {"f1e400", "-"}, {"x", "QByteArray:"},
-             {"x0", "-"}, {"x0g", "-"}, {"xzz", "-"}, {"x 0a", "-"}});
+             {"x0", "-"}, {"x0g", "-"}, {"xzz", "-"}, {"x 0a", "-"},
+             // Plain integers as bytes take a shorter way to the same values.
+             {"i0042", "int:42"}, {"i-0", "int:0"}, {"i-", "-"}, {"i+5", "int:5"},
+             {"i-99999999999", "-"}, {"i123456789012345678901", "-"}, {"i1 ", "int:1"}});
     }
 
+    // Texts and their Latin-1 bytes decode alike.
     void decode()
     {
         QFETCH(QString, text);
@@ -193,6 +197,11 @@ private slots:
         bool ok = true;
         QCOMPARE(typed(TypedValue::decode(text, &ok)), expected);
         QCOMPARE(ok, expected != "-");
+        const QByteArray bytes = text.toLatin1();
+        const QString expectedOfBytes = QString::fromLatin1(bytes) == text ? expected : "-";
+        ok = expectedOfBytes == "-";
+        QCOMPARE(typed(TypedValue::decode(QByteArrayView(bytes), &ok)), expectedOfBytes);
+        QCOMPARE(ok, expectedOfBytes != "-");
     }
 
     // The server leaves unsigned 64-bit values without text, the client writes them.
@@ -208,7 +217,9 @@ private slots:
              {QString("ab") + QChar(0) + "cd", "sab", "sab"},
              {QByteArray("\x0a\xff", 2), "x0aff", "x0aff"}, {L{1, 2.5}, "i#1;2.5", "i#1;2.5"},
              {L{2.5, 1}, "f#2.5;1", "f#2.5;1"}, {L{"a", "b"}, "a;b", "a;b"}, {L(), "", ""},
-             {QVariant(), "", ""}, {QVariantMap{{"a", 1}}, "", ""}});
+             {QVariant(), "", ""}, {QVariantMap{{"a", 1}}, "", ""}, {-7, "i-7", "i-7"},
+             {4000000000u, "i4000000000", "i4000000000"},
+             {qlonglong(-2147483648LL), "i-2147483648", "i-2147483648"}});
     }
 
     void encode()
@@ -217,6 +228,7 @@ private slots:
         QFETCH(QString, server);
         QFETCH(QString, client);
         QCOMPARE(LocalServer::variantToText(value), server);
+        QCOMPARE(TypedValue::encodeLatin1(value), server.toLatin1());
         QCOMPARE(LocalClient::encodeValue(value), client);
         QCOMPARE(latin1UpToZero(QByteArray("get\tA\0junk", 10)), QString("get\tA"));
     }
