@@ -177,6 +177,21 @@ private slots:
         delete applet;
     }
 
+    // A register bound again after its removal is heard once: a change of it refreshes its
+    // widget once.
+    void reboundRegisterIsHeardOnce()
+    {
+        auto *edit = addWidget<CountingEdit>(applet, "BANK[]");
+        applet->removeRegister(bank.get());
+        QVERIFY(applet->addRegister(bank.get(), 8));
+        applet->bindControls();
+        applet->activate();
+        edit->sets = 0;
+        bank->setValue(0x5u, true);
+        QCOMPARE(edit->sets, 1);
+        QCOMPARE(edit->value(), 5.0);
+    }
+
     // A refresh from the model only shows: a widget whose change signal fires when it is set
     // writes nothing back, what its slots write is refused and no hook runs for it. A
     // name-based write acts, and so does every widget of its item.
