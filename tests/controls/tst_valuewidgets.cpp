@@ -475,6 +475,17 @@ private slots:
         QCOMPARE(combo.currentIndex(), 1);
         wheel(&combo, -120);
         QCOMPARE(combo.currentIndex(), 2);
+        // A switch that may not be written ignores clicks, and takes them again once it may.
+        Switch sw;
+        sw.setModel(2);
+        sw.resize(32, 32);
+        sw.setWritable(false);
+        QVERIFY(!sw.isWritable());
+        QTest::mouseClick(&sw, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(sw.currentIndex(), 0);
+        sw.setWritable(true);
+        QTest::mouseClick(&sw, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(sw.currentIndex() != 0);
     }
 
     // The applet's caption reaches only widgets that show one; the form's text stays.

@@ -59,6 +59,7 @@ private slots:
             QCOMPARE(value, n[3]);
             link.disconnectBoard(ControlBoard::ByUser); // a new connection starts again
             QVERIFY(!link.isConnected());
+            QVERIFY(log.starting(QStringLiteral("RX_ERR")).isEmpty()); // no port to reopen
             QVERIFY(link.connectBoard(QStringLiteral("mockup")));
         }
     }
