@@ -629,6 +629,36 @@ private slots:
         QVERIFY(sw->grab().toImage() != first); // the picture of the state
     }
 
+    // With Ctrl held, the bound widget under the mouse is tinted: it can be dragged into a
+    // script.
+    void ctrlTintsTheWidgetUnderTheMouse()
+    {
+        Receiver receiver;
+        std::vector<std::unique_ptr<QWidget>> widgets;
+        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                                 "buttons", "combo", "switch"})
+            widgets.emplace_back(create(kind));
+        widgets.emplace_back(new RealEdit);
+        for (const auto &w : widgets) {
+            control(w.get())->connectChanged(SLOT(slot_ControlTriggered()), &receiver);
+            w->resize(120, 60);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QCursor::setPos(w->mapToGlobal(w->rect().center()));
+            const QImage plain = w->grab().toImage();
+            QTest::keyPress(w.get(), Qt::Key_Control, Qt::ControlModifier);
+            const QImage tinted = w->grab().toImage();
+            QTest::keyRelease(w.get(), Qt::Key_Control);
+            QVERIFY2(plain != tinted, w->metaObject()->className());
+            // Edits, check and radio buttons aside, they hear the mouse move without a button,
+            // so the tint follows the mouse.
+            const bool text = qobject_cast<QLineEdit *>(w.get()) ||
+                              qobject_cast<QCheckBox *>(w.get()) ||
+                              qobject_cast<QRadioButton *>(w.get());
+            QVERIFY2(text || w->hasMouseTracking(), w->metaObject()->className());
+        }
+    }
+
     // The buttons of a button box stand in a row or a column, in order; a second set of
     // texts makes no more buttons.
     void buttonBoxLayout()
