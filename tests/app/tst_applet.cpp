@@ -77,6 +77,14 @@ public:
         ++sets;
         LineEdit::setValue(value);
     }
+    // The values each edit was given since the last call.
+    static QList<int> takeSets(const QList<CountingEdit *> &edits)
+    {
+        QList<int> sets;
+        for (CountingEdit *edit : edits)
+            sets.append(std::exchange(edit->sets, 0));
+        return sets;
+    }
     int sets = 0;
 };
 
@@ -324,12 +332,7 @@ private slots:
         QVERIFY(bank->addVirtual("V", "virtual", new Constant));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::takeSets(edits); };
         counts();
         bank->setBit(4, 1); // silent: LEVEL's widgets fall behind
         QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey));
@@ -380,12 +383,7 @@ private slots:
             edits.append(addWidget<CountingEdit>(applet, name));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::takeSets(edits); };
         QVERIFY(bank->setField("[LEVEL]", 3));
         QCOMPARE(counts(), QList<int>({0, 1, 1, 0}));
         QVERIFY(bank->setValue(0, 0, 1));
