@@ -73,6 +73,14 @@ public:
         ++sets;
         LineEdit::setValue(value);
     }
+    // The counts of the edits since the last take, which starts them anew.
+    static QList<int> take(const QList<CountingEdit *> &edits)
+    {
+        QList<int> counts;
+        for (CountingEdit *edit : edits)
+            counts.append(std::exchange(edit->sets, 0));
+        return counts;
+    }
     int sets = 0;
 };
 
@@ -298,12 +306,7 @@ private slots:
         QVERIFY(bank->addVirtual("V", "virtual", new Constant));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::take(edits); };
         counts();
         bank->setBit(4, 1); // silent: LEVEL's widgets fall behind
         QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey));
@@ -354,12 +357,7 @@ private slots:
             edits.append(addWidget<CountingEdit>(applet, name));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::take(edits); };
         QVERIFY(bank->setField("[LEVEL]", 3));
         QCOMPARE(counts(), QList<int>({0, 1, 1, 0}));
         QVERIFY(bank->setValue(0, 0, 1));
