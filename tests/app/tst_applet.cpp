@@ -2,6 +2,7 @@
 // hook, the configuration text of workspaces, the slots connected by name, and the applet's
 // sub-window and action.
 #include "applet.h"
+#include "binding.h"
 #include "appletscroll.h"
 #include "checkbox.h"
 #include "dial.h"
@@ -61,6 +62,13 @@ public:
     int disconnectCalls = 0;
     std::function<bool(int, const QString &)> hook;
     std::function<bool()> onInit;
+};
+
+// A virtual field that keeps its value whatever is written.
+class ConstantField : public Register::Virtual
+{
+public:
+    void setValue(quint32) override {}
 };
 
 // A line edit that counts the values the applet sets into it.
@@ -298,12 +306,7 @@ private slots:
         for (const QString &name : names)
             edits.append(addWidget<CountingEdit>(applet, name));
         auto *countingSa = addWidget<CountingEdit>(applet, "SA");
-        class Constant : public Register::Virtual
-        {
-        public:
-            void setValue(quint32) override {}
-        };
-        QVERIFY(bank->addVirtual("V", "virtual", new Constant));
+        QVERIFY(bank->addVirtual("V", "virtual", new ConstantField));
         applet->bindControls();
         applet->activate();
         const auto counts = [&edits]() { return CountingEdit::take(edits); };
@@ -382,6 +385,27 @@ private slots:
         const Applet::RefreshHold none(nullptr);
         QVERIFY(bank->setField("[SW1]", 1));
         QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
+    }
+
+    // Which widgets of a binding show which bits follows a changed widget list and a changed
+    // layout; a widget whose field names no bits shows them all.
+    void widgetBitIndex()
+    {
+        Register reg("A[2];B[2]", "R");
+        QVERIFY(reg.addVirtual("V", "virtual", new ConstantField));
+        auto *a = addWidget<CountingEdit>(applet, "R[A]");
+        auto *b = addWidget<CountingEdit>(applet, "R[B]");
+        auto *v = addWidget<CountingEdit>(applet, "R[V]");
+        auto *all = addWidget<CountingEdit>(applet, "R[]");
+        Binding binding{Binding::RegisterKind, &reg, nullptr, {v, a, b}, {}};
+        using Widgets = QList<CustomControls::UniversalControl *>;
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2}), (Widgets{v, b}));
+        binding.widgets = {a, b, all};
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2, 3}), (Widgets{b, all}));
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {9}), Widgets());
+        reg.bitAt(0)->setName("B");
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {0}), (Widgets{b, all}));
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
     }
 
     // Offline, model writes reach neither the widgets nor the hook until the items are named;
