@@ -10,14 +10,18 @@
 #include "pushbutton.h"
 #include "recordingprompt.h"
 #include "register.h"
+#include "scriptdrag.h"
+#include "scriptdragprovider.h"
 #include "slotsbyname.h"
 #include "tablerows.h"
 #include "variable.h"
 
 #include <QDialog>
+#include <QDrag>
 #include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -187,6 +191,21 @@ private slots:
         if (applet && applet->container())
             delete applet->container();
         delete applet;
+    }
+
+    // A register bound again after its removal is heard once: a change of it refreshes its
+    // widget once.
+    void reboundRegisterIsHeardOnce()
+    {
+        auto *edit = addWidget<CountingEdit>(applet, "BANK[]");
+        applet->removeRegister(bank.get());
+        QVERIFY(applet->addRegister(bank.get(), 8));
+        applet->bindControls();
+        applet->activate();
+        edit->sets = 0;
+        bank->setValue(0x5u, true);
+        QCOMPARE(edit->sets, 1);
+        QCOMPARE(edit->value(), 5.0);
     }
 
     // A refresh from the model only shows: a widget whose change signal fires when it is set
@@ -496,6 +515,11 @@ private slots:
             QVERIFY(applet->addVariable(vars.back().get()));
         }
         applet->removeItem(names.takeAt(7));
+        applet->removeVariable(vars.at(9).get()); // by the model object, as the register
+        names.removeAll(vars.at(9)->name());
+        applet->removeRegister(bank.get());
+        names.removeAll("BANK");
+        QVERIFY(!applet->binding("BANK") && !applet->binding(vars.at(9)->name()));
         QVERIFY(applet->writeParameters(""));
         QCOMPARE(applet->hookCalls, names.replaceInStrings(QRegularExpression("^"), "0:"));
     }
@@ -641,6 +665,35 @@ private slots:
                     applet->size() == scroll->viewport()->size());
         QCOMPARE(scroll->sizeHint(), applet->size());
         area.removeSubWindow(sub);
+    }
+
+    // ---- the drag script of a command: the object made, the command run with its argument,
+    // the object cleaned up, and a text naming the command.
+    void commandDragScript()
+    {
+        namespace Script = CustomControls::ScriptDrag;
+        struct Recording : CustomControls::ScriptDragProvider {
+            QWidget *activeAppletWidget() const override { return nullptr; }
+            QString activeAppletName() const override { return QString(); }
+            Qt::DropAction executeDrag(QDrag *drag) override
+            {
+                for (const QString &format : drag->mimeData()->formats())
+                    lines << format + "=" + QString::fromLatin1(drag->mimeData()->data(format));
+                text = drag->mimeData()->text();
+                return Qt::CopyAction;
+            }
+            QStringList lines;
+            QString text;
+        } recording;
+        CustomControls::ScriptDragProvider::setProvider(&recording);
+        Applet::makeDragScript(applet, "SpiRaw.cmd", "0x12");
+        CustomControls::ScriptDragProvider::setProvider(nullptr);
+        for (const QString &line :
+             {QString(Script::InitObjectFormat) + "=" + Script::initObjectLine(),
+              QString(Script::SetDataFormat) + "=" + Script::runLine("SpiRaw.cmd", "0x12"),
+              QString(Script::CleanUpFormat) + "=" + Script::cleanUpLine()})
+            QVERIFY2(recording.lines.contains(line), qPrintable(line));
+        QCOMPARE(recording.text, QString("SpiRaw.cmd #KVL52110: run"));
     }
 
     // ---- slots by name: as Qt's connectSlotsByName, object by object and signal by signal.

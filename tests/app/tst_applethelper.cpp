@@ -4,6 +4,7 @@
 #include "applethelper.h"
 #include "checkbox.h"
 #include "dialogcheckboxes.h"
+#include "layoutcheck.h"
 #include "lineedit.h"
 #include "logrecorder.h"
 #include "realedit.h"
@@ -17,7 +18,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -380,24 +380,8 @@ private slots:
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
             QVERIFY(QTest::qWaitForWindowExposed(console.get()));
-            QList<QWidget *> owners{tabs->widget(i)};
-            while (!owners.isEmpty()) {
-                QWidget *owner = owners.takeFirst();
-                owner->layout()->activate();
-                QList<QRect> taken;
-                for (QWidget *w : owner->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                    const QString name = w->objectName() + w->property("text").toString();
-                    QVERIFY2(owner->layout()->indexOf(w) >= 0, qPrintable(name));
-                    for (const QRect &other : std::as_const(taken))
-                        QVERIFY2(w->isHidden() || !w->geometry().intersects(other),
-                                 qPrintable(name));
-                    if (!w->isHidden())
-                        taken.append(w->geometry());
-                    ++controls;
-                    if (qobject_cast<QFrame *>(w) && w->layout())
-                        owners.append(w); // a bar
-                }
-            }
+            const QString misplaced = misplacedControl(tabs->widget(i), &controls);
+            QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
         }
         QCOMPARE(controls, 25);
         // The value field holds a 32-bit value in hexadecimal in the bar's font.

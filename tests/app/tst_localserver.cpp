@@ -196,6 +196,13 @@ private slots:
             << lines << qsizetype(64) << QByteArray("ok\ni7").repeated(40);
         QByteArray large = "set\tA.B\ti1\n" + QByteArray(1000000 - 19, '\n') + "get\tA.B\n";
         QTest::newRow("a million bytes") << large << qsizetype(1 << 20) << QByteArray("ok\ni7");
+        // Up to the limit a batch runs; one byte more and it is refused whole.
+        const QByteArray set = "set\tA.B\ti1\n";
+        const qsizetype limit = LocalServer::maxBatchBytes;
+        QTest::newRow("at the limit") << set + QByteArray(limit - set.size(), '\n')
+                                      << qsizetype(1 << 20) << QByteArray("ok\n");
+        QTest::newRow("over the limit") << set + QByteArray(limit + 1 - set.size(), '\n')
+                                        << qsizetype(1 << 20) << QByteArray("err\n");
     }
     void readUntilClose()
     {

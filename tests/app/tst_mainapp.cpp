@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <QSemaphore>
@@ -222,6 +223,7 @@ private slots:
         QVERIFY(prompt.messages().value(shown).text.contains("<h2>KVL52110</h2>"));
 
         MainWindow *w = window();
+        QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
             QVERIFY(lamp->isReadOnly());
         w->slot_ActivityTx_LED();

@@ -1,6 +1,7 @@
 #include "bootloader.h"
 #include "fakeboard_flash.h"
 #include "hexrecords.h"
+#include "layoutcheck.h"
 #include "linkfixture.h"
 
 #include <QCheckBox>
@@ -70,6 +71,12 @@ private slots:
         QCOMPARE(picture.size(), QSize(96, 96));
         QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
         QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
+        r->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&r->window));
+        int controls = 0;
+        const QString misplaced = misplacedControl(&r->window, &controls);
+        QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
+        QCOMPARE(controls, 8);
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);

@@ -127,6 +127,11 @@ private slots:
         QVERIFY(f.link.firmwareVersion() == 0 && !f.link.isCompatible());
         QCOMPARE(f.prompt.messages().size(), 1);
         QVERIFY(!f.link.checkIdn()); // the result is the second transaction's
+        // The query on its own (two lines, two answers expected; the board skips the empty
+        // one) gives up after its second attempt.
+        f.board.clearRecords();
+        QCOMPARE(f.link.queryIdn(), QString());
+        QCOMPARE(f.board.lines().count("*IDN?"), 2);
     }
 };
 

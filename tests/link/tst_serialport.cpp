@@ -62,7 +62,7 @@ private slots:
     {
         FakeBoard board;
         SerialPort port;
-        for (int rate : {115200, 2304000, 115200, 250000, 9600, 2304000}) {
+        for (int rate : {115200, 2304000, 115200, 250000, 9600, 2304000, 1}) {
             QVERIFY(port.open_port(board.devicePath(), rate));
             QCOMPARE(board.baudRate(), rate);
             const int fd = port.handle();

@@ -67,6 +67,8 @@ private slots:
                             : r.setFromByteArray(bytes, nbits, order, false),
                      ok);
             QCOMPARE(r.toBitString(true), bits);
+            if (size == 0) // the bits added are unnamed
+                QCOMPARE(r.format("@name;", false).section(';', -2, -2), QString("_"));
         }
         Register r(16, "R");
         QVERIFY(r.setFromHex("34 12", 16, 1, false));
