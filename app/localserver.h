@@ -108,10 +108,10 @@ private:
     void onClosed(Connection *c);
     bool addInput(Connection *c, const QByteArray &bytes);
     void takeInput(Connection *c);
-    bool repliesRead(Connection *c) const;
     void endQuietly(Connection *c);
     void refuse(Connection *c);
     void finish(Connection *c, const QByteArray &bytes);
+    void closeWhenSent(Connection *c);
     void drop(Connection *c);
     void enqueue(Connection *c);
     void runQueue();
