@@ -441,10 +441,9 @@ void LocalServer::runBatch(Connection *c)
 QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 {
     QByteArray output;
-    PipeRequest::forEachLineToRun(input, last, [this, &output](QByteArrayView line) {
-        bool handled = false;
-        output.append(execute(line, &handled));
-    });
+    output.reserve(input.size()); // replies are mostly shorter than their requests
+    PipeRequest::forEachLineToRun(input, last,
+                                  [this, &output](QByteArrayView line) { execute(line, &output); });
     return output;
 }
 
@@ -472,7 +471,7 @@ void LocalServer::replied(Connection *c, const QByteArray &bytes)
 QVariant LocalServer::decodeField(const PipeRequest::FieldViews &fields, int index) const
 {
     bool decoded = false;
-    const QVariant value = TypedValue::decode(fields.at(index), &decoded);
+    QVariant value = TypedValue::decode(fields.at(index), &decoded);
     if (!decoded) {
         const QString text = QString::fromLatin1(fields.at(index));
         QStringList texts;
@@ -501,32 +500,33 @@ QVariant LocalServer::runArguments(const PipeRequest::FieldViews &fields) const
 }
 
 // The line is taken as bytes: only the name and the values become texts.
-QByteArray LocalServer::execute(QByteArrayView line, bool *handled)
+void LocalServer::execute(QByteArrayView line, QByteArray *output)
 {
     const PipeRequest::FieldViews fields = PipeRequest::fieldViews(line);
-    const PipeRequest::Kind kind = PipeRequest::kind(fields);
-    *handled = kind != PipeRequest::Malformed;
     RequestHandler *h = handler();
     QVariant result;
-    switch (kind) {
+    switch (PipeRequest::kind(fields)) {
     case PipeRequest::Set: {
         // A value that cannot be decoded is refused: nothing is written.
         QVariant value = decodeField(fields, 2);
-        return value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value) ? okReply
-                                                                                        : errReply;
+        const bool done = value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value);
+        output->append(done ? okReply : errReply);
+        return;
     }
     case PipeRequest::Run: {
         QVariant args = runArguments(fields);
         if (!h || !h->run(QString::fromLatin1(fields.at(1)), args, &result))
-            return errReply;
-        return TypedValue::encodeLatin1(result);
+            break;
+        TypedValue::appendLatin1(result, output);
+        return;
     }
     case PipeRequest::Get:
         if (!h || !h->get(QString::fromLatin1(fields.at(1)), &result))
-            return errReply;
-        return TypedValue::encodeLatin1(result);
+            break;
+        TypedValue::appendLatin1(result, output);
+        return;
     case PipeRequest::Malformed:
         break;
     }
-    return errReply;
+    output->append(errReply);
 }
