@@ -507,6 +507,7 @@ private slots:
         QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!window()->isVisible()); // the close taken
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 

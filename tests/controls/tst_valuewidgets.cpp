@@ -422,7 +422,10 @@ private slots:
         QTest::keyClick(&slider, Qt::Key_Right);
         QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(190, 15)); // a page step
         QTest::keyClick(&spin, Qt::Key_Up);
-        QVERIFY(slider.value() > 1 && spin.value() == 1);
+        spin.resize(80, 30);
+        spin.show();
+        QTest::mouseClick(&spin, Qt::LeftButton, {}, QPoint(75, 5)); // on the up arrow
+        QVERIFY(slider.value() > 1 && spin.value() == 2);
         QVERIFY(!bar.connectChanged(SLOT(slot_ControlTriggered()), &receiver));
         QVERIFY(bar.isConnected() && !bar.disconnectChanged());
         QCOMPARE(receiver.count, 0);
@@ -503,6 +506,17 @@ private slots:
         QCOMPARE(QStringList({button.text(), edit.text(), check.text(), box.title()}),
                  QStringList({"Write", "12", "FIELD", "FIELD"}));
         QVERIFY(static_cast<UniversalControl &>(edit).text().isEmpty());
+        // The applet's description is every widget's tool tip.
+        std::vector<std::unique_ptr<QWidget>> widgets;
+        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                                 "buttons", "combo", "switch"})
+            widgets.emplace_back(create(kind));
+        widgets.emplace_back(new RealEdit);
+        for (const auto &w : widgets) {
+            control(w.get())->setToolTip("BANK (8 bits)");
+            QVERIFY2(w->toolTip() == "BANK (8 bits)" && control(w.get())->toolTip() == w->toolTip(),
+                     w->metaObject()->className());
+        }
     }
 
     // Engineering numbers of the combo box: "4.7k" and back.
