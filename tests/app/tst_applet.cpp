@@ -217,7 +217,7 @@ private slots:
         dial->setRange(0, 10);
         applet->bindControls();
         QStringList slotWrites;
-        connect(dial, &QDial::valueChanged, applet, [&](int v) {
+        const auto slot = connect(dial, &QDial::valueChanged, applet, [&](int v) {
             const bool written = applet->set("SA", v, Variable::InternalKey);
             slotWrites << QString::number(v) + (written ? "+" : "-");
         });
@@ -235,6 +235,13 @@ private slots:
         applet->slot_updateAllControls();
         QCOMPARE(applet->calls(), QString());
         QCOMPARE(slotWrites.size(), 2);
+        // A user's edit shows in the other widgets of its field: the dial, held at its top,
+        // writes nothing back over the typed value.
+        disconnect(slot);
+        edit(leLevel, "17");
+        QCOMPARE(QList<double>({double(bank->getField("[LEVEL]")), double(dial->value())}),
+                 QList<double>({17, 10}));
+        QCOMPARE(applet->calls(), QString("0:BANK"));
     }
 
     // Set-up binds the form's widgets down the applet's own windows and shows the model; edits

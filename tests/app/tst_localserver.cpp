@@ -393,6 +393,23 @@ private slots:
         ::close(pair[1]);
     }
 
+    // A client that takes a large reply in pauses shorter than the server's wait gets all of
+    // it, however long the whole takes: each read it makes gives it the full wait again.
+    void slowReaderGetsTheWholeReply()
+    {
+        const QByteArray value(1 << 19, 'a');
+        handler->value = value;
+        RawClient client(name);
+        QVERIFY(client.send("get\tA.B\n"));
+        bool closed = false;
+        for (int pause = 0; pause < 100 && !closed; ++pause) {
+            QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
+            closed = client.receive();
+        }
+        QVERIFY(closed);
+        QCOMPARE(client.received, "x" + value.toHex());
+    }
+
     // A reply to a client that has gone away closes the connection.
     void replyToAGoneClientCloses()
     {

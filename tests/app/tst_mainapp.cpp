@@ -141,6 +141,9 @@ private slots:
         QCOMPARE(image(QApplication::windowIcon().pixmap(32)),
                  image(QIcon(":/icon/program").pixmap(32))); // the program's own
         QCOMPARE(QApplication::font().family(), QString("MS Shell Dlg 2"));
+        // Without an options file, the defaults.
+        QCOMPARE(app->option("comm_timeout").toString() + app->option("python_path").toString(),
+                 QString("50python3"));
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
         QVERIFY(earlyClient->received.contains(MainApp::VersionText));
@@ -504,6 +507,7 @@ private slots:
         QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!window()->isVisible()); // the close taken
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 

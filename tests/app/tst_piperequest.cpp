@@ -22,6 +22,8 @@ private slots:
              {"", {""}, PipeRequest::Malformed},
              {"\t", {"", ""}, PipeRequest::Malformed},
              {QByteArray("get\tA\0\tjunk", 11), {"get", "A"}, PipeRequest::Get},
+             {QByteArray("run\tA.c\t\0i1", 10), {"run", "A.c", ""}, PipeRequest::Run},
+             {QByteArray("\0get\tA", 6), {""}, PipeRequest::Malformed},
              {"get\t\xe4\xff", {"get", QString::fromLatin1("\xe4\xff")}, PipeRequest::Get}});
     }
 

@@ -258,6 +258,8 @@ private slots:
                 QVERIFY(found);
             }
             QVERIFY(rb.readLine(&found).isEmpty() && !found);
+            char none[1];
+            QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
             QCOMPARE(rb.readAll(), rest);
         }
     }
