@@ -226,11 +226,23 @@ void RegisterBox::build(Register &reg)
         }
         grid->addWidget(row, position.line, position.column);
         ++position.column;
-
-        group->setMinimumHeight(25 * grid->rowCount() + 20);
-        group->adjustSize();
-        content->adjustSize();
     }
+    measureGroups();
+}
+
+// The groups and the content are measured once, when every row is in: measuring after each row
+// would measure the whole box again for every row.
+void RegisterBox::measureGroups()
+{
+    if (m_groups.isEmpty())
+        return;
+    for (QGroupBox *group : std::as_const(m_groups)) {
+        const auto *grid = static_cast<const QGridLayout *>(group->layout());
+        group->setMinimumHeight(25 * grid->rowCount() + 20);
+    }
+    contentWidget()->adjustSize();
+    for (QGroupBox *group : std::as_const(m_groups))
+        group->adjustSize();
 }
 
 } // namespace CustomControls

@@ -95,6 +95,7 @@ private:
 
     QWidget *contentWidget();
     QGroupBox *createGroup(const QString &value, const QString &fieldColour, const Register &reg);
+    void measureGroups();
     QString rowLabel(const QString &field, int firstBit, int width) const;
 
     QMap<QString, QGroupBox *> m_groups;

@@ -145,8 +145,10 @@ void ControlBoard::run()
         if (m_mode.load() != SerialMode || !m_connected.load() || !m_port->isOpen()) {
             waitForWake(m_timing.idleMs);
         } else {
-            if (m_streaming.load())
+            if (m_streaming.load()) {
                 runStream();
+                continue; // its end may have taken the wake-up of a stop
+            }
             const int untilPing = m_timing.silenceMs - int(m_silence.elapsed()) + 1;
             servePort(qMax(0, untilPing));
             if (m_silence.elapsed() > m_timing.silenceMs)

@@ -177,6 +177,21 @@ private slots:
         delete applet;
     }
 
+    // A register bound again after its removal is heard once: a change of it refreshes its
+    // widget once.
+    void reboundRegisterIsHeardOnce()
+    {
+        auto *edit = addWidget<CountingEdit>(applet, "BANK[]");
+        applet->removeRegister(bank.get());
+        QVERIFY(applet->addRegister(bank.get(), 8));
+        applet->bindControls();
+        applet->activate();
+        edit->sets = 0;
+        bank->setValue(0x5u, true);
+        QCOMPARE(edit->sets, 1);
+        QCOMPARE(edit->value(), 5.0);
+    }
+
     // A refresh from the model only shows: a widget whose change signal fires when it is set
     // writes nothing back, what its slots write is refused and no hook runs for it. A
     // name-based write acts, and so does every widget of its item.
@@ -186,7 +201,7 @@ private slots:
         dial->setRange(0, 10);
         applet->bindControls();
         QStringList slotWrites;
-        connect(dial, &QDial::valueChanged, applet, [&](int v) {
+        const auto slot = connect(dial, &QDial::valueChanged, applet, [&](int v) {
             const bool written = applet->set("SA", v, Variable::InternalKey);
             slotWrites << QString::number(v) + (written ? "+" : "-");
         });
@@ -204,6 +219,13 @@ private slots:
         applet->slot_updateAllControls();
         QCOMPARE(applet->calls(), QString());
         QCOMPARE(slotWrites.size(), 2);
+        // A user's edit shows in the other widgets of its field: the dial, held at its top,
+        // writes nothing back over the typed value.
+        disconnect(slot);
+        edit(leLevel, "17");
+        QCOMPARE(QList<double>({double(bank->getField("[LEVEL]")), double(dial->value())}),
+                 QList<double>({17, 10}));
+        QCOMPARE(applet->calls(), QString("0:BANK"));
     }
 
     // Set-up binds the form's widgets down the applet's own windows and shows the model; edits

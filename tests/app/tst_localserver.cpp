@@ -196,6 +196,13 @@ private slots:
             << lines << qsizetype(64) << QByteArray("ok\ni7").repeated(40);
         QByteArray large = "set\tA.B\ti1\n" + QByteArray(1000000 - 19, '\n') + "get\tA.B\n";
         QTest::newRow("a million bytes") << large << qsizetype(1 << 20) << QByteArray("ok\ni7");
+        // Up to the limit a batch runs; one byte more and it is refused whole.
+        const QByteArray set = "set\tA.B\ti1\n";
+        const qsizetype limit = LocalServer::maxBatchBytes;
+        QTest::newRow("at the limit") << set + QByteArray(limit - set.size(), '\n')
+                                      << qsizetype(1 << 20) << QByteArray("ok\n");
+        QTest::newRow("over the limit") << set + QByteArray(limit + 1 - set.size(), '\n')
+                                        << qsizetype(1 << 20) << QByteArray("err\n");
     }
     void readUntilClose()
     {
@@ -384,6 +391,23 @@ private slots:
         char reply[8] = {};
         QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 3);
         ::close(pair[1]);
+    }
+
+    // A client that takes a large reply in pauses shorter than the server's wait gets all of
+    // it, however long the whole takes: each read it makes gives it the full wait again.
+    void slowReaderGetsTheWholeReply()
+    {
+        const QByteArray value(1 << 19, 'a');
+        handler->value = value;
+        RawClient client(name);
+        QVERIFY(client.send("get\tA.B\n"));
+        bool closed = false;
+        for (int pause = 0; pause < 100 && !closed; ++pause) {
+            QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
+            closed = client.receive();
+        }
+        QVERIFY(closed);
+        QCOMPARE(client.received, "x" + value.toHex());
     }
 
     // A reply to a client that has gone away closes the connection.

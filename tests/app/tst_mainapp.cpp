@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <QSemaphore>
@@ -140,6 +141,9 @@ private slots:
         QCOMPARE(image(QApplication::windowIcon().pixmap(32)),
                  image(QIcon(":/icon/program").pixmap(32))); // the program's own
         QCOMPARE(QApplication::font().family(), QString("MS Shell Dlg 2"));
+        // Without an options file, the defaults.
+        QCOMPARE(app->option("comm_timeout").toString() + app->option("python_path").toString(),
+                 QString("50python3"));
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
         QVERIFY(earlyClient->received.contains(MainApp::VersionText));
@@ -222,6 +226,7 @@ private slots:
         QVERIFY(prompt.messages().value(shown).text.contains("<h2>KVL52110</h2>"));
 
         MainWindow *w = window();
+        QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
             QVERIFY(lamp->isReadOnly());
         w->slot_ActivityTx_LED();
@@ -502,6 +507,7 @@ private slots:
         QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!window()->isVisible()); // the close taken
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 

@@ -1,6 +1,7 @@
 // Prompts with nobody to answer them (a request being served, a run without a display): boxes
 // that only inform are shown without waiting and stay open, questions take their default
 // answer without being shown, and each is noted; the Qt dialogs of the program behind them.
+#include "noterecorder.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
 #include "widgetprompt.h"
@@ -13,7 +14,7 @@
 namespace
 {
 
-using Notes = QList<QPair<int, QString>>;
+using Notes = NoteRecorder::Notes;
 
 QList<QMessageBox *> openBoxes()
 {
@@ -50,19 +51,13 @@ class TestUnattendedPrompts : public QObject
 {
     Q_OBJECT
 
-    Notes notes;
+    NoteRecorder recorder;
+    Notes &notes = recorder.notes;
 
 private slots:
-    void init()
-    {
-        notes.clear();
-        Prompt::setNoteSink([this](int level, const QString &text) {
-            notes.append({level, text});
-        });
-    }
+    void init() { notes.clear(); }
     void cleanup()
     {
-        Prompt::setNoteSink(Prompt::NoteSink());
         Prompt::setUnattended(false);
         Prompt::install(nullptr);
         closeBoxes();

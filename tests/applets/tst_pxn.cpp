@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 
 namespace
@@ -176,6 +177,22 @@ private slots:
         QCOMPARE(frame.mid(3, frame.size() - 4).toHex(), bytes.left(length).toHex());
         m_violations += length % 3 != 0;        // the chips take whole 3-byte groups only
         QVERIFY(f.prompt.messages().isEmpty()); // no "fail to write" box for the layout
+    }
+
+    // The form's one tab page, built inside its tab widget: the tab's only page, under its
+    // title, holding the frame's data edits and the CRC check.
+    void formPage()
+    {
+        auto *tabs = f.pxn()->findChild<QTabWidget *>("tabWidget");
+        QVERIFY(tabs);
+        QCOMPARE(tabs->count(), 1);
+        QWidget *page = tabs->widget(0);
+        QCOMPARE(page->objectName(), QString("tab_4"));
+        QCOMPARE(tabs->tabText(0), QString("PXN raw data"));
+        QCOMPARE(tabs->currentWidget(), page);
+        for (const char *name : {"leW_BANK_D1", "leR_BANK_D12"})
+            QVERIFY(page->isAncestorOf(f.pxn()->findChild<QLineEdit *>(name)));
+        QVERIFY(page->isAncestorOf(f.pxn()->crcCheckBox()));
     }
 
     // Lengths and layout set while offline: the data edits follow them at the next

@@ -110,8 +110,12 @@ private slots:
         QCOMPARE(cellOf(box, 0), QPoint(0, 1));
         for (auto [expression, names] :
              {std::pair{"REG[3:6]", QStringList{"cbREG_6", "cbREG_5", "cbREG_4", "cbREG_3"}},
-              {"REG[5]", {"cbREG_5"}}, {"REG", {"cbREG_0"}}, {"A=5[3]", {}}, {"REG[]", {}},
-              {"REG[-2:1]", {}}, {"REG[0:2147483647]", {}}}) {
+              {"REG[5]", {"cbREG_5"}},
+              {"REG", {"cbREG_0"}},
+              {"A=5[3]", {}},
+              {"REG[]", {}},
+              {"REG[-2:1]", {}},
+              {"REG[0:2147483647]", {}}}) {
             BitBox fieldBox;
             fieldBox.setRegister(QString(expression));
             QStringList actual;
@@ -134,8 +138,12 @@ private slots:
             QCOMPARE(settings.value("CONTROLS/SuperBox/BriefCheckBoxWidth").toInt(), 120);
         }
         const std::tuple<QVariant, QVariant, int, int, int> cases[] = {
-            {25, 30, 5, 25, 30}, {0, 30, 3, 40, 30}, {-7, -1, 3, 40, 50}, {50, 0, 3, 50, 0},
-            {2147483647, 2147483647, 3, 40, 50},     {"abc", "x", 3, 40, 50}};
+            {25, 30, 5, 25, 30},
+            {0, 30, 3, 40, 30},
+            {-7, -1, 3, 40, 50},
+            {50, 0, 3, 50, 0},
+            {2147483647, 2147483647, 3, 40, 50},
+            {"abc", "x", 3, 40, 50}};
         for (const auto &[briefRows, labelWidth, columns, rows, shownLabelWidth] : cases) {
             QFile::remove(settingsPath());
             {
@@ -281,8 +289,8 @@ private slots:
         box.setColumns(0); // refused, as is the next
         box.setColumns(-3);
         QCOMPARE(box.columns(), 1);
-        for (auto [columns, text, shape] : {std::tuple{1, "A[3];B;C;", QList<int>{3, 1}},
-                                            {2, "A;B;C;D;E;", QList<int>{3, 2}}}) {
+        for (auto [columns, text, shape] :
+             {std::tuple{1, "A[3];B;C;", QList<int>{3, 1}}, {2, "A;B;C;D;E;", QList<int>{3, 2}}}) {
             Register reg(text, "R");
             box.setColumns(columns);
             box.build(reg);
@@ -290,6 +298,42 @@ private slots:
             auto *grid = static_cast<QGridLayout *>(box.groupBox("")->layout());
             QCOMPARE(QList<int>({grid->rowCount(), grid->columnCount()}), shape);
             QCOMPARE(box.groupBox("")->minimumHeight(), 25 * 3 + 20);
+        }
+    }
+
+    // A built box is measured once every row is in, also with groups interleaved: while hidden,
+    // each group as tall as its rows ask and at its size hint, the content at its own; shown,
+    // the groups stand one below the other, none shorter than its rows ask.
+    void measuredOnceBuilt()
+    {
+        Register interleaved("@field=A @page=x;@field=B[4] @page=y;@field=C[3] @page=x;"
+                             "@field=D @page=x;",
+                             "R");
+        for (Register *reg : {&m_otp, &interleaved}) {
+            RegisterBox box;
+            box.setGroupKey(reg == &m_otp ? "bank" : "page");
+            box.setFlags(RegisterBox::TitledGroups);
+            box.build(*reg);
+            const QStringList keys = box.groups().keys();
+            for (const QString &key : keys) {
+                QGroupBox *group = box.groupBox(key);
+                const int rows = static_cast<QGridLayout *>(group->layout())->rowCount();
+                QCOMPARE(group->minimumHeight(), 25 * rows + 20);
+                QCOMPARE(group->size(), group->sizeHint().expandedTo(group->minimumSize()));
+            }
+            QCOMPARE(box.widget()->size(), box.widget()->sizeHint());
+            box.resize(300, 200);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            int bottom = -1;
+            QLayout *stack = box.widget()->layout();
+            for (int i = 0; i < stack->count(); ++i) {
+                const QWidget *group = stack->itemAt(i)->widget();
+                QVERIFY(group->y() > bottom);
+                QVERIFY(group->height() >= group->minimumHeight());
+                bottom = group->geometry().bottom();
+            }
+            QCOMPARE(stack->count(), keys.size());
         }
     }
 

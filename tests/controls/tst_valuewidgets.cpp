@@ -422,7 +422,10 @@ private slots:
         QTest::keyClick(&slider, Qt::Key_Right);
         QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(190, 15)); // a page step
         QTest::keyClick(&spin, Qt::Key_Up);
-        QVERIFY(slider.value() > 1 && spin.value() == 1);
+        spin.resize(80, 30);
+        spin.show();
+        QTest::mouseClick(&spin, Qt::LeftButton, {}, QPoint(75, 5)); // on the up arrow
+        QVERIFY(slider.value() > 1 && spin.value() == 2);
         QVERIFY(!bar.connectChanged(SLOT(slot_ControlTriggered()), &receiver));
         QVERIFY(bar.isConnected() && !bar.disconnectChanged());
         QCOMPARE(receiver.count, 0);
@@ -475,6 +478,17 @@ private slots:
         QCOMPARE(combo.currentIndex(), 1);
         wheel(&combo, -120);
         QCOMPARE(combo.currentIndex(), 2);
+        // A switch that may not be written ignores clicks, and takes them again once it may.
+        Switch sw;
+        sw.setModel(2);
+        sw.resize(32, 32);
+        sw.setWritable(false);
+        QVERIFY(!sw.isWritable());
+        QTest::mouseClick(&sw, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(sw.currentIndex(), 0);
+        sw.setWritable(true);
+        QTest::mouseClick(&sw, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(sw.currentIndex() != 0);
     }
 
     // The applet's caption reaches only widgets that show one; the form's text stays.
@@ -492,6 +506,17 @@ private slots:
         QCOMPARE(QStringList({button.text(), edit.text(), check.text(), box.title()}),
                  QStringList({"Write", "12", "FIELD", "FIELD"}));
         QVERIFY(static_cast<UniversalControl &>(edit).text().isEmpty());
+        // The applet's description is every widget's tool tip.
+        std::vector<std::unique_ptr<QWidget>> widgets;
+        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                                 "buttons", "combo", "switch"})
+            widgets.emplace_back(create(kind));
+        widgets.emplace_back(new RealEdit);
+        for (const auto &w : widgets) {
+            control(w.get())->setToolTip("BANK (8 bits)");
+            QVERIFY2(w->toolTip() == "BANK (8 bits)" && control(w.get())->toolTip() == w->toolTip(),
+                     w->metaObject()->className());
+        }
     }
 
     // Engineering numbers of the combo box: "4.7k" and back.
@@ -616,6 +641,36 @@ private slots:
         const QImage first = sw->grab().toImage();
         sw->setCurrentIndex(1);
         QVERIFY(sw->grab().toImage() != first); // the picture of the state
+    }
+
+    // With Ctrl held, the bound widget under the mouse is tinted: it can be dragged into a
+    // script.
+    void ctrlTintsTheWidgetUnderTheMouse()
+    {
+        Receiver receiver;
+        std::vector<std::unique_ptr<QWidget>> widgets;
+        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                                 "buttons", "combo", "switch"})
+            widgets.emplace_back(create(kind));
+        widgets.emplace_back(new RealEdit);
+        for (const auto &w : widgets) {
+            control(w.get())->connectChanged(SLOT(slot_ControlTriggered()), &receiver);
+            w->resize(120, 60);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QCursor::setPos(w->mapToGlobal(w->rect().center()));
+            const QImage plain = w->grab().toImage();
+            QTest::keyPress(w.get(), Qt::Key_Control, Qt::ControlModifier);
+            const QImage tinted = w->grab().toImage();
+            QTest::keyRelease(w.get(), Qt::Key_Control);
+            QVERIFY2(plain != tinted, w->metaObject()->className());
+            // Edits, check and radio buttons aside, they hear the mouse move without a button,
+            // so the tint follows the mouse.
+            const bool text = qobject_cast<QLineEdit *>(w.get()) ||
+                              qobject_cast<QCheckBox *>(w.get()) ||
+                              qobject_cast<QRadioButton *>(w.get());
+            QVERIFY2(text || w->hasMouseTracking(), w->metaObject()->className());
+        }
     }
 
     // The buttons of a button box stand in a row or a column, in order; a second set of

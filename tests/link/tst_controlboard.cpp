@@ -102,9 +102,10 @@ private slots:
             QThread::msleep(300);
             f->board.setReading(true);
         });
+        const bool sentWithoutWaiting = f->link.send(line, nullptr, 0); // no wait for room
         const bool sent = f->link.send(line, nullptr, 20000);
         resume.join();
-        QVERIFY(sent);
+        QVERIFY(!sentWithoutWaiting && sent);
         QVERIFY(f->board.waitForLines(queued + 1, 20000));
         QCOMPARE(f->board.lines(), Lines(queued + 1, line));
     }

@@ -59,6 +59,8 @@ private slots:
             QCOMPARE(value, n[3]);
             link.disconnectBoard(ControlBoard::ByUser); // a new connection starts again
             QVERIFY(!link.isConnected());
+            for (const auto &entry : log.entries()) // no port to reopen, nothing failed
+                QVERIFY2(entry.first != ControlBoard::LevelRxErr, qPrintable(entry.second));
             QVERIFY(link.connectBoard(QStringLiteral("mockup")));
         }
     }

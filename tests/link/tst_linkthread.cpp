@@ -232,6 +232,24 @@ private slots:
         QCOMPARE(m_captured.size(), size);
     }
 
+    // A stream starts when asked, and the link ends right after it, neither waiting for the
+    // quiet line's next keep-alive.
+    void streamStartsAndEndsAtOnce()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 60000;
+        auto f = std::make_unique<LinkFixture>(timing);
+        QVERIFY(f->connectLink());
+        f->board.setStream("get stream", QByteArray("0123456789"), 10, 1, false);
+        f->link.startStream(QStringLiteral("get stream"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
+        f->link.stopStream();
+        QElapsedTimer ending;
+        ending.start();
+        f.reset();
+        QVERIFY(ending.elapsed() < 30000);
+    }
+
     void probeAndListPorts()
     {
         LinkFixture f(fastTiming());

@@ -316,6 +316,19 @@ private slots:
         QVERIFY(other.isConnected());
     }
 
+    // After a disconnection the port is the probe's again: it is asked, and a board that does
+    // not answer there is not listed.
+    void disconnectionHandsThePortBack()
+    {
+        LinkFixture f(quickTiming());
+        QVERIFY(f.connectLink());
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        f.board.setSilent(true);
+        QStringList found;
+        f.link.probePorts({f.board.devicePath()}, found);
+        QCOMPARE(found, QStringList());
+    }
+
     // Stopping lets go of the port being asked at once, and no other port is opened.
     void stopLetsGo()
     {

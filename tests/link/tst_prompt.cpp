@@ -1,5 +1,6 @@
 // The prompt interface on its own: default answers, the test answer switch, calls handed over
 // from other threads to the GUI thread, and prompts with nobody to answer them.
+#include "noterecorder.h"
 #include "recordingprompt.h"
 
 #include <QThread>
@@ -8,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-using Notes = QList<QPair<int, QString>>;
+using Notes = NoteRecorder::Notes;
 
 // Also records the messages that only inform and the thread each call ran on.
 class ThreadPrompt : public RecordingPrompt
@@ -43,19 +44,13 @@ class TestPrompt : public QObject
 {
     Q_OBJECT
 
-    Notes notes;
+    NoteRecorder recorder;
+    Notes &notes = recorder.notes;
 
 private slots:
-    void init()
-    {
-        notes.clear();
-        Prompt::setNoteSink([this](int level, const QString &text) {
-            notes.append({level, text});
-        });
-    }
+    void init() { notes.clear(); }
     void cleanup()
     {
-        Prompt::setNoteSink(Prompt::NoteSink());
         Prompt::setUnattended(false);
         qunsetenv("KVL_PROMPT_DEFAULTS");
     }

@@ -62,7 +62,7 @@ private slots:
     {
         FakeBoard board;
         SerialPort port;
-        for (int rate : {115200, 2304000, 115200, 250000, 9600, 2304000}) {
+        for (int rate : {115200, 2304000, 115200, 250000, 9600, 2304000, 1}) {
             QVERIFY(port.open_port(board.devicePath(), rate));
             QCOMPARE(board.baudRate(), rate);
             const int fd = port.handle();
@@ -258,6 +258,8 @@ private slots:
                 QVERIFY(found);
             }
             QVERIFY(rb.readLine(&found).isEmpty() && !found);
+            char none[1];
+            QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
             QCOMPARE(rb.readAll(), rest);
         }
     }
