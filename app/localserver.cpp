@@ -236,6 +236,8 @@ void LocalServer::addConnection(int descriptor)
     connect(pipe, &PipeConnection::signal_closed, this, on(&LocalServer::onClosed));
     connect(c->timer, &QTimer::timeout, this, on(&LocalServer::onDeadline));
     c->timer->start(lineWaitMs);
+    // Watched from the start, every read of the client's is reported (none was made before).
+    pipe->watchOutputRead(m_readWatch);
 }
 
 LocalServer::Connection *LocalServer::connectionOf(PipeConnection *pipe) const
@@ -277,10 +279,8 @@ void LocalServer::takeInput(Connection *c)
             c->timer->start(replyWaitMs); // the client is to read its replies
         } else {
             // The timer ends the connection when the client goes quiet; replies end it once
-            // the client has read them (the watch reports a read made already, too).
+            // the client has read them.
             c->timer->start(c->served ? m_quietGapMs : lineWaitMs);
-            if (c->lastReply > 0)
-                c->pipe->watchOutputRead(m_readWatch);
         }
     } else if (ended || (c->input.endsWith('\n') && c->input.size() <= promptBatchBytes)) {
         enqueue(c);
@@ -289,17 +289,11 @@ void LocalServer::takeInput(Connection *c)
     }
 }
 
-// The client has read every reply of its last batch, which had some: a client reads once it
-// has written its batch.
-bool LocalServer::repliesRead(Connection *c) const
-{
-    return c->served && c->lastReply > 0 && c->pipe->bytesToWrite() == 0 &&
-           c->pipe->unreadBytes() == 0;
-}
-
+// The client has read every byte sent: once the last batch had replies, a client that reads
+// them has written its batch.
 void LocalServer::onOutputRead(Connection *c)
 {
-    if (c->state == Connection::Reading && c->input.isEmpty() && repliesRead(c))
+    if (c->state == Connection::Reading && c->input.isEmpty() && c->served && c->lastReply > 0)
         endQuietly(c);
 }
 
@@ -311,8 +305,7 @@ void LocalServer::endQuietly(Connection *c)
     c->timer->stop();
     const QByteArray late = c->pipe->endInput();
     if (late.isEmpty()) {
-        c->state = Connection::Closing;
-        c->pipe->closeWhenWritten();
+        closeWhenSent(c);
         return;
     }
     c->cutOff = true;
@@ -367,10 +360,19 @@ void LocalServer::refuse(Connection *c)
 
 void LocalServer::finish(Connection *c, const QByteArray &bytes)
 {
-    c->state = Connection::Closing;
     c->pipe->write(bytes);
     c->timer->start(replyWaitMs);
+    closeWhenSent(c);
+}
+
+// Closes once the replies are sent; a connection closed at once goes at once, without waiting
+// for the pipe's report of its close.
+void LocalServer::closeWhenSent(Connection *c)
+{
+    c->state = Connection::Closing;
     c->pipe->closeWhenWritten();
+    if (!c->pipe->isOpen())
+        drop(c);
 }
 
 void LocalServer::drop(Connection *c)
@@ -439,10 +441,9 @@ void LocalServer::runBatch(Connection *c)
 QByteArray LocalServer::executeBatch(const QByteArray &input, QByteArray *last)
 {
     QByteArray output;
-    PipeRequest::forEachLineToRun(input, last, [this, &output](QByteArrayView line) {
-        bool handled = false;
-        output.append(execute(line, &handled));
-    });
+    output.reserve(input.size()); // replies are mostly shorter than their requests
+    PipeRequest::forEachLineToRun(input, last,
+                                  [this, &output](QByteArrayView line) { execute(line, &output); });
     return output;
 }
 
@@ -470,7 +471,7 @@ void LocalServer::replied(Connection *c, const QByteArray &bytes)
 QVariant LocalServer::decodeField(const PipeRequest::FieldViews &fields, int index) const
 {
     bool decoded = false;
-    const QVariant value = TypedValue::decode(fields.at(index), &decoded);
+    QVariant value = TypedValue::decode(fields.at(index), &decoded);
     if (!decoded) {
         const QString text = QString::fromLatin1(fields.at(index));
         QStringList texts;
@@ -499,32 +500,33 @@ QVariant LocalServer::runArguments(const PipeRequest::FieldViews &fields) const
 }
 
 // The line is taken as bytes: only the name and the values become texts.
-QByteArray LocalServer::execute(QByteArrayView line, bool *handled)
+void LocalServer::execute(QByteArrayView line, QByteArray *output)
 {
     const PipeRequest::FieldViews fields = PipeRequest::fieldViews(line);
-    const PipeRequest::Kind kind = PipeRequest::kind(fields);
-    *handled = kind != PipeRequest::Malformed;
     RequestHandler *h = handler();
     QVariant result;
-    switch (kind) {
+    switch (PipeRequest::kind(fields)) {
     case PipeRequest::Set: {
         // A value that cannot be decoded is refused: nothing is written.
         QVariant value = decodeField(fields, 2);
-        return value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value) ? okReply
-                                                                                        : errReply;
+        const bool done = value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value);
+        output->append(done ? okReply : errReply);
+        return;
     }
     case PipeRequest::Run: {
         QVariant args = runArguments(fields);
         if (!h || !h->run(QString::fromLatin1(fields.at(1)), args, &result))
-            return errReply;
-        return TypedValue::encodeLatin1(result);
+            break;
+        TypedValue::appendLatin1(result, output);
+        return;
     }
     case PipeRequest::Get:
         if (!h || !h->get(QString::fromLatin1(fields.at(1)), &result))
-            return errReply;
-        return TypedValue::encodeLatin1(result);
+            break;
+        TypedValue::appendLatin1(result, output);
+        return;
     case PipeRequest::Malformed:
         break;
     }
-    return errReply;
+    output->append(errReply);
 }

@@ -43,9 +43,8 @@ public:
     // whether to use another pipe name; false when the user declines or listening fails.
     bool start(const QString &name);
 
-    // One request line to its reply bytes; *handled tells whether it was a well-formed
-    // "set", "get" or "run" request.
-    QByteArray execute(QByteArrayView line, bool *handled);
+    // Runs one request line and appends its reply bytes to *output.
+    void execute(QByteArrayView line, QByteArray *output);
 
     static QVariant textToVariant(const QString &text);
     static QString variantToText(const QVariant &value);
@@ -108,10 +107,10 @@ private:
     void onClosed(Connection *c);
     bool addInput(Connection *c, const QByteArray &bytes);
     void takeInput(Connection *c);
-    bool repliesRead(Connection *c) const;
     void endQuietly(Connection *c);
     void refuse(Connection *c);
     void finish(Connection *c, const QByteArray &bytes);
+    void closeWhenSent(Connection *c);
     void drop(Connection *c);
     void enqueue(Connection *c);
     void runQueue();

@@ -123,7 +123,11 @@ qint64 PipeConnection::unreadBytes() const
     int n = 0;
     if (m_fd < 0)
         return 0;
-    return ::ioctl(m_fd, SIOCOUTQ, &n) == 0 ? n : -1;
+    if (::ioctl(m_fd, SIOCOUTQ, &n) != 0)
+        return -1;
+    // While the kernel reports the client's read of the last buffer, it still counts one unit
+    // of that buffer; a buffer that waits to be read always counts far more.
+    return n <= 1 ? 0 : n;
 }
 
 void PipeConnection::write(const QByteArray &bytes)

@@ -1,29 +1,38 @@
 #include "piperequest.h"
 
+#include <cstring>
+
+// One pass over the bytes: request lines are short, and most are split in two or three.
 PipeRequest::FieldViews PipeRequest::fieldViews(QByteArrayView line)
 {
-    const qsizetype zero = line.indexOf('\0');
-    if (zero >= 0)
-        line.truncate(zero);
     FieldViews fields;
-    for (qsizetype start = 0;;) {
-        const qsizetype tab = line.indexOf('\t', start);
-        if (tab < 0) {
-            fields.append(line.sliced(start));
-            return fields;
+    const char *start = line.data();
+    const char *at = start;
+    for (const char *const end = at + line.size(); at != end && *at != '\0'; ++at) {
+        if (*at == '\t') {
+            fields.append(QByteArrayView(start, at - start));
+            start = at + 1;
         }
-        fields.append(line.sliced(start, tab - start));
-        start = tab + 1;
     }
+    fields.append(QByteArrayView(start, at - start));
+    return fields;
 }
+
+namespace
+{
+bool isVerb(QByteArrayView verb, const char (&name)[4])
+{
+    return verb.size() == 3 && std::memcmp(verb.data(), name, 3) == 0;
+}
+} // namespace
 
 PipeRequest::Kind PipeRequest::kindOf(QByteArrayView verb, qsizetype count)
 {
-    if (verb == QByteArrayView("set") && count == 3)
+    if (isVerb(verb, "set") && count == 3)
         return Set;
-    if (verb == QByteArrayView("get") && count == 2)
+    if (isVerb(verb, "get") && count == 2)
         return Get;
-    if (verb == QByteArrayView("run") && count >= 2)
+    if (isVerb(verb, "run") && count >= 2)
         return Run;
     return Malformed;
 }

@@ -145,27 +145,40 @@ QString TypedValue::encode(const QVariant &value, bool unsignedAsInteger)
 
 QByteArray TypedValue::encodeLatin1(const QVariant &value)
 {
+    QByteArray bytes;
+    appendLatin1(value, &bytes);
+    return bytes;
+}
+
+void TypedValue::appendLatin1(const QVariant &value, QByteArray *out)
+{
     switch (value.typeId()) {
     case QMetaType::Int:
+        return appendInteger(*static_cast<const int *>(value.constData()), out);
     case QMetaType::UInt:
-    case QMetaType::LongLong: {
-        char text[24] = {'i'};
-        const std::to_chars_result end =
-            value.typeId() == QMetaType::UInt
-                ? std::to_chars(text + 1, text + sizeof text, value.toUInt())
-                : std::to_chars(text + 1, text + sizeof text, value.toLongLong());
-        return QByteArray(text, end.ptr - text);
-    }
+        return appendInteger(*static_cast<const uint *>(value.constData()), out);
+    case QMetaType::LongLong:
+        return appendInteger(*static_cast<const qlonglong *>(value.constData()), out);
     case QMetaType::QString: {
         const QString text = value.toString();
         const qsizetype zero = text.indexOf(QChar(0));
-        return 's' + text.left(zero < 0 ? text.size() : zero).toLatin1();
+        out->append('s').append(text.left(zero < 0 ? text.size() : zero).toLatin1());
+        return;
     }
     case QMetaType::QByteArray:
-        return 'x' + value.toByteArray().toHex();
+        out->append('x').append(value.toByteArray().toHex());
+        return;
     default:
-        return encode(value).toLatin1();
+        out->append(encode(value).toLatin1());
+        return;
     }
+}
+
+void TypedValue::appendInteger(qlonglong number, QByteArray *out)
+{
+    char text[24] = {'i'};
+    const std::to_chars_result end = std::to_chars(text + 1, text + sizeof text, number);
+    out->append(text, end.ptr - text);
 }
 
 QString TypedValue::encodeList(const QVariantList &list)

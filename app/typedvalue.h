@@ -26,6 +26,8 @@ public:
     // The server's form of encode as the Latin-1 bytes that go out; the common types are
     // written straight to bytes.
     static QByteArray encodeLatin1(const QVariant &value);
+    // The same, appended to *out.
+    static void appendLatin1(const QVariant &value, QByteArray *out);
     // How a value is written, for the messages that refuse one.
     static const char *const Forms; // "i42, f2.5, sText or x0aff"
 
@@ -34,6 +36,7 @@ private:
     static bool decodeList(QChar type, QStringView items, QVariant *value);
     static bool decodeInteger(QStringView digits, QVariant *value);
     static bool storeInteger(qlonglong wide, QVariant *value);
+    static void appendInteger(qlonglong number, QByteArray *out);
     static bool decodeReal(QStringView digits, QVariant *value);
     static bool decodeBytes(QStringView hex, QVariant *value);
     static QString encodeList(const QVariantList &list);

@@ -22,6 +22,8 @@ private slots:
              {"", {""}, PipeRequest::Malformed},
              {"\t", {"", ""}, PipeRequest::Malformed},
              {QByteArray("get\tA\0\tjunk", 11), {"get", "A"}, PipeRequest::Get},
+             {QByteArray("run\tA.c\t\0i1", 10), {"run", "A.c", ""}, PipeRequest::Run},
+             {QByteArray("\0get\tA", 6), {""}, PipeRequest::Malformed},
              {"get\t\xe4\xff", {"get", QString::fromLatin1("\xe4\xff")}, PipeRequest::Get}});
     }
 
@@ -48,6 +50,7 @@ private slots:
                                                       {"a\nb\n", "a", {"b"}, "b"},
                                                       {"a\n", "a", {}, "a"},
                                                       {"\n \t\n\r\n", "x", {}, "x"},
+                                                      {"\v\n\f \n\v1\n", "", {"\v1"}, "\v1"},
                                                       {"a\rb\n", "", {"ab"}, "ab"},
                                                       {"a\n \nA\n", "", {"a", "A"}, "A"},
                                                       {"", "x", {}, "x"}});
