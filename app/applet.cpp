@@ -606,13 +606,13 @@ void Applet::refreshItem(const QString &name)
 }
 
 // A register's notice of a field write refreshes only the widgets that show the written bits;
-// any other notice refreshes every widget of the item.
+// any other notice refreshes every widget of the item. The bound register tells whether the
+// notice is its own: asking for the sender walks every connection to the applet.
 void Applet::refreshNotified(const QString &name)
 {
     Binding *b = binding(name);
-    const auto *reg = qobject_cast<const Register *>(sender());
     QList<int> written;
-    if (!b || !b->isRegister() || b->reg != reg || !reg->announcedBits(&written))
+    if (!b || !b->isRegister() || !b->reg->announcedBits(&written))
         refreshNames(name);
     else
         refreshWidgets(b, b->bitIndex.widgetsShowing(*b, written));

@@ -452,6 +452,7 @@ private:
 
     // ----- setup: private members below -----
     void setupLedDriver(bool mockup);
+    void detectLedDriver(bool mockup);
     void configureDriver();
     void configureP404Driver();
     void configureP205Driver();
@@ -581,6 +582,7 @@ private:
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;
     bool buckPlotsHeld = false;
+    bool buckPlotOwed = false;
     QList<class QCustomPlot *> undrawnBuckPlots;
 
     QString m_portName;

@@ -41,6 +41,10 @@ int Board::buckPlotTop(double peakMilliamps)
 
 void Board::updateBuckPlot()
 {
+    if (buckPlotsHeld) {
+        buckPlotOwed = true;
+        return;
+    }
     updateBuckChannel(1);
     updateBuckChannel(2);
 }
@@ -92,12 +96,19 @@ void Board::updateBuckChannel(int channel)
         undrawnBuckPlots.append(plot);
 }
 
-// The held plots are drawn when the program next takes up its events, as a window is painted.
+// While held, the estimates are worked out once, at the release, from what the page then
+// shows; the plots are drawn when the program next takes up its events, as a window is painted.
 void Board::holdBuckPlots(bool hold)
 {
-    buckPlotsHeld = hold;
-    if (hold)
+    if (hold) {
+        buckPlotsHeld = true;
         return;
+    }
+    if (std::exchange(buckPlotOwed, false)) {
+        updateBuckChannel(1);
+        updateBuckChannel(2);
+    }
+    buckPlotsHeld = false;
     for (QCustomPlot *plot : std::exchange(undrawnBuckPlots, {}))
         plot->replot(QCustomPlot::rpQueuedReplot);
 }

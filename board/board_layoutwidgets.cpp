@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -218,6 +219,9 @@ QSpinBox *Board::takeDutyBox(QWidget *area)
     if (spareDutyBoxes.isEmpty()) {
         auto *box = new QSpinBox(area);
         box->setMaximum(MaxDuty);
+        // Plain digits: the box reads its own text back on every value shown, and the system
+        // locale's number rules are looked up anew each time.
+        box->setLocale(QLocale::c());
         return box;
     }
     QSpinBox *box = spareDutyBoxes.takeLast();

@@ -189,5 +189,7 @@ void Board::addressChangedSlot()
     if (ui->cbBySW->isChecked())
         hint += QStringLiteral(" Consider if you need to press the reset button;");
     // setText keeps no undo history: the hint is refreshed on every buck or address change.
-    ui->leInfoBox->setText(hint);
+    // An unchanged hint is left as it stands: laying its text out again costs every movement.
+    if (ui->leInfoBox->text() != hint)
+        ui->leInfoBox->setText(hint);
 }

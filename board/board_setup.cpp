@@ -77,23 +77,31 @@ void Board::setupHardware()
 }
 
 // The driver's frames go through the 32-bit SPI tool, whose controls would follow each one,
-// and its defaults redraw the current plots many times over: the tool's controls and the plots
-// show the last ones only, once the driver is set up.
+// its map reads refresh the whole page each time, and its defaults redraw the current plots
+// many times over: the tool's controls, the page and the plots show the last ones only, once
+// the driver is set up (the page first, so that the plots are drawn from what it shows).
 void Board::setupLedDriver(bool mockup)
 {
-    const RefreshHold frames(spiRaw4B);
     holdBuckPlots(true);
+    {
+        const RefreshHold frames(spiRaw4B);
+        const RefreshHold page(this);
+        detectLedDriver(mockup);
+    }
+    holdBuckPlots(false);
+}
+
+void Board::detectLedDriver(bool mockup)
+{
     qCDebug(lcBoard) << "---LED Driver Setup---";
     const bool detected = readDriverEepromConfig();
     ui->gbLEDDRIVER->setVisible(detected);
-    if (!detected) {
+    if (!detected)
         setPowerTabsEnabled(false, false);
-    } else if (mockup) {
+    else if (mockup)
         setPowerTabsEnabled(true, true);
-    } else {
+    else
         configureDriver();
-    }
-    holdBuckPlots(false);
 }
 
 // The detected chip's tab, chip-select set-up and defaults; any valid configuration then holds

@@ -194,9 +194,11 @@ void LineEdit::clearEdited()
     m_edited = false;
 }
 
+// A read-only field (a readout) cannot be edited: the texts the page's code gives it are no
+// edit to mark or to commit when the field is left.
 void LineEdit::slot_TextChanged()
 {
-    if (!m_showingText)
+    if (!m_showingText && !isReadOnly())
         markEdited();
 }
 

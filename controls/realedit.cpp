@@ -212,8 +212,9 @@ void RealEdit::setPrecisionFromText(const QString &text)
 void RealEdit::slot_TextChanged()
 {
     // The saved value is the value shown when the widget was last unmarked (setValue or a
-    // commit), so Escape returns to the value before the edit began.
-    if (!m_showingValue)
+    // commit), so Escape returns to the value before the edit began. A read-only field
+    // cannot be edited: a text its page gives it is no edit.
+    if (!m_showingValue && !isReadOnly())
         setEdited();
 }
 

@@ -33,33 +33,42 @@ void UniversalControl::setByteArrayValue(const QByteArray &) {}
 
 void UniversalControl::applyDescription() {}
 
+// The parts are the pieces between any of "()[]. "; empty pieces count. It runs for every
+// name-based access, so it looks at the name in place instead of building a list.
 void UniversalControl::splitName(const QString &name, QString *prefix, QString *registerPart,
                                  QString *fieldPart)
 {
-    QString spaced = name;
-    for (QChar c : {QChar('('), QChar(')'), QChar('['), QChar(']'), QChar('.')})
-        spaced.replace(c, QChar(' '));
-    const QStringList parts = spaced.split(QChar(' '), Qt::KeepEmptyParts);
-
-    auto assign = [](QString *out, const QString &value) {
-        if (out)
-            *out = value;
+    constexpr int MaxCuts = 3; // four parts at most carry a binding name
+    qsizetype cuts[MaxCuts] = {};
+    int cutCount = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (c != '(' && c != ')' && c != '[' && c != ']' && c != '.' && c != ' ')
+            continue;
+        if (cutCount == MaxCuts)
+            return; // five or more parts: no binding name
+        cuts[cutCount++] = i;
+    }
+    const auto assignPart = [&](QString *out, int part) {
+        if (!out)
+            return;
+        const qsizetype from = part == 0 ? 0 : cuts[part - 1] + 1;
+        const qsizetype to = part < cutCount ? cuts[part] : name.size();
+        *out = name.mid(from, to - from);
     };
-    switch (parts.size()) {
+    switch (cutCount + 1) {
     case 1:
-        assign(registerPart, parts.at(0));
+        assignPart(registerPart, 0);
         break;
     case 2:
     case 3:
-        assign(registerPart, parts.at(0));
-        assign(fieldPart, parts.at(1));
+        assignPart(registerPart, 0);
+        assignPart(fieldPart, 1);
         break;
-    case 4:
-        assign(prefix, parts.at(0));
-        assign(registerPart, parts.at(1));
-        assign(fieldPart, parts.at(2));
-        break;
-    default: // five or more parts: no binding name
+    default: // four parts
+        assignPart(prefix, 0);
+        assignPart(registerPart, 1);
+        assignPart(fieldPart, 2);
         break;
     }
 }

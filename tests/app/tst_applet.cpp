@@ -2,6 +2,7 @@
 // hook, the configuration text of workspaces, the slots connected by name, and the applet's
 // sub-window and action.
 #include "applet.h"
+#include "binding.h"
 #include "appletscroll.h"
 #include "checkbox.h"
 #include "dial.h"
@@ -67,6 +68,13 @@ public:
     std::function<bool()> onInit;
 };
 
+// A virtual field that keeps its value whatever is written.
+class ConstantField : public Register::Virtual
+{
+public:
+    void setValue(quint32) override {}
+};
+
 // A line edit that counts the values the applet sets into it.
 class CountingEdit : public LineEdit
 {
@@ -76,6 +84,14 @@ public:
     {
         ++sets;
         LineEdit::setValue(value);
+    }
+    // The counts of the edits since the last take, which starts them anew.
+    static QList<int> take(const QList<CountingEdit *> &edits)
+    {
+        QList<int> counts;
+        for (CountingEdit *edit : edits)
+            counts.append(std::exchange(edit->sets, 0));
+        return counts;
     }
     int sets = 0;
 };
@@ -316,20 +332,10 @@ private slots:
         for (const QString &name : names)
             edits.append(addWidget<CountingEdit>(applet, name));
         auto *countingSa = addWidget<CountingEdit>(applet, "SA");
-        class Constant : public Register::Virtual
-        {
-        public:
-            void setValue(quint32) override {}
-        };
-        QVERIFY(bank->addVirtual("V", "virtual", new Constant));
+        QVERIFY(bank->addVirtual("V", "virtual", new ConstantField));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::take(edits); };
         counts();
         bank->setBit(4, 1); // silent: LEVEL's widgets fall behind
         QVERIFY(applet->set("BANK[SW1]", 1, Variable::OutsideKey));
@@ -380,12 +386,7 @@ private slots:
             edits.append(addWidget<CountingEdit>(applet, name));
         applet->bindControls();
         applet->activate();
-        const auto counts = [&edits]() {
-            QList<int> sets;
-            for (CountingEdit *edit : edits)
-                sets.append(std::exchange(edit->sets, 0));
-            return sets;
-        };
+        const auto counts = [&edits]() { return CountingEdit::take(edits); };
         QVERIFY(bank->setField("[LEVEL]", 3));
         QCOMPARE(counts(), QList<int>({0, 1, 1, 0}));
         QVERIFY(bank->setValue(0, 0, 1));
@@ -410,6 +411,27 @@ private slots:
         const Applet::RefreshHold none(nullptr);
         QVERIFY(bank->setField("[SW1]", 1));
         QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
+    }
+
+    // Which widgets of a binding show which bits follows a changed widget list and a changed
+    // layout; a widget whose field names no bits shows them all.
+    void widgetBitIndex()
+    {
+        Register reg("A[2];B[2]", "R");
+        QVERIFY(reg.addVirtual("V", "virtual", new ConstantField));
+        auto *a = addWidget<CountingEdit>(applet, "R[A]");
+        auto *b = addWidget<CountingEdit>(applet, "R[B]");
+        auto *v = addWidget<CountingEdit>(applet, "R[V]");
+        auto *all = addWidget<CountingEdit>(applet, "R[]");
+        Binding binding{Binding::RegisterKind, &reg, nullptr, {v, a, b}, {}};
+        using Widgets = QList<CustomControls::UniversalControl *>;
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2}), (Widgets{v, b}));
+        binding.widgets = {a, b, all};
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2, 3}), (Widgets{b, all}));
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {9}), Widgets());
+        reg.bitAt(0)->setName("B");
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {0}), (Widgets{b, all}));
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
     }
 
     // Offline, model writes reach neither the widgets nor the hook until the items are named;

@@ -142,6 +142,21 @@ private slots:
         line.setValue(45);
         QVERIFY(!line.isEdited() && line.styleSheet().isEmpty());
         QCOMPARE(line.text(), QString("45"));
+
+        // A read-only field (a readout) given a text by the page's code is no edit: no mark,
+        // and leaving it commits nothing.
+        LineEdit lineReadout;
+        RealEdit realReadout;
+        for (QLineEdit *readout : {static_cast<QLineEdit *>(&lineReadout),
+                                   static_cast<QLineEdit *>(&realReadout)}) {
+            readout->setReadOnly(true);
+            QSignalSpy committed(readout, SIGNAL(signal_activated()));
+            StyleChanges readoutChanges(readout);
+            readout->setText("46");
+            emit readout->editingFinished();
+            QCOMPARE(readoutChanges.count + committed.count(), 0);
+        }
+        QVERIFY(!lineReadout.isEdited() && !realReadout.isEdited());
     }
 
     // Both edits: typed text is marked blue; Return, or leaving the field, commits good text

@@ -300,6 +300,8 @@ private slots:
                                      {"le", "Board.BANK[SW1]", "Board.BANK[SW1]", "BANK", "SW1"},
                                      {"le", "Board.SA", "Board.SA", "Board", "SA"},
                                      {"le", "a.b.c.d.e", "a.b.c.d.e", "", ""},
+                                     {"le", "REG 3", "REG 3", "REG", "3"},
+                                     {"le", "a.b(c)", "a.b(c)", "b", "c"},
                                      {"pbX", "Write_all()", "Write_all", "Write_all", ""},
                                      {"pbX", "ReadVLED(1)", "ReadVLED", "ReadVLED", "1"},
                                      {"pbBoard_readReg0F", "", "readReg0F", "readReg0F", ""},
