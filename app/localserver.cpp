@@ -15,6 +15,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -499,6 +501,21 @@ QVariant LocalServer::runArguments(const PipeRequest::FieldViews &fields) const
     return args;
 }
 
+// Batches often name one item line after line: a name's text is made once while its lines
+// follow each other.
+QString LocalServer::nameText(QByteArrayView name)
+{
+    if (name.size() > qsizetype(sizeof m_lastName.bytes)) // long names are not kept
+        return QString::fromLatin1(name);
+    if (name.size() != m_lastName.size ||
+        std::memcmp(name.data(), m_lastName.bytes, size_t(name.size())) != 0) {
+        std::memcpy(m_lastName.bytes, name.data(), size_t(name.size()));
+        m_lastName.size = name.size();
+        m_lastName.text = QString::fromLatin1(name);
+    }
+    return m_lastName.text;
+}
+
 // The line is taken as bytes: only the name and the values become texts.
 void LocalServer::execute(QByteArrayView line, QByteArray *output)
 {
@@ -509,19 +526,19 @@ void LocalServer::execute(QByteArrayView line, QByteArray *output)
     case PipeRequest::Set: {
         // A value that cannot be decoded is refused: nothing is written.
         QVariant value = decodeField(fields, 2);
-        const bool done = value.isValid() && h && h->set(QString::fromLatin1(fields.at(1)), value);
+        const bool done = value.isValid() && h && h->set(nameText(fields.at(1)), value);
         output->append(done ? okReply : errReply);
         return;
     }
     case PipeRequest::Run: {
         QVariant args = runArguments(fields);
-        if (!h || !h->run(QString::fromLatin1(fields.at(1)), args, &result))
+        if (!h || !h->run(nameText(fields.at(1)), args, &result))
             break;
         TypedValue::appendLatin1(result, output);
         return;
     }
     case PipeRequest::Get:
-        if (!h || !h->get(QString::fromLatin1(fields.at(1)), &result))
+        if (!h || !h->get(nameText(fields.at(1)), &result))
             break;
         TypedValue::appendLatin1(result, output);
         return;

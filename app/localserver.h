@@ -119,6 +119,7 @@ private:
     void replied(Connection *c, const QByteArray &bytes);
     QVariant decodeField(const PipeRequest::FieldViews &fields, int index) const;
     QVariant runArguments(const PipeRequest::FieldViews &fields) const;
+    QString nameText(QByteArrayView name);
 
     RequestHandler *m_handler = nullptr;
     bool m_logEnabled = false;
@@ -132,4 +133,9 @@ private:
     bool m_running = false;
     bool m_held = false;
     int m_quietGapMs = quietGapMs;
+    struct {
+        char bytes[64];
+        qsizetype size = -1;
+        QString text;
+    } m_lastName; // the name of the request run last, as bytes and as text
 };

@@ -42,9 +42,11 @@ void PeerReadWatch::remove(int fd)
 
 void PeerReadWatch::onActivated()
 {
-    epoll_event events[16];
-    int n = 0;
-    while ((n = ::epoll_wait(m_epoll, events, 16, 0)) > 0) {
+    const int most = 16;
+    epoll_event events[most];
+    int n = most;
+    // A short answer took every report there was; one that comes meanwhile wakes the notifier.
+    while (n == most && (n = ::epoll_wait(m_epoll, events, most, 0)) > 0) {
         for (int i = 0; i < n; ++i) {
             // A connection may close (and leave the set) while an earlier one is served.
             if (PipeConnection *connection = m_connections.value(events[i].data.fd))

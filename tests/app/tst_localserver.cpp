@@ -110,6 +110,7 @@ private slots:
     {
         const QByteArray err("err\n");
         const QString getAB = "get A.B", none;
+        const QByteArray longName = "A." + QByteArray(70, 'n');
         addRows<QByteArray, bool, QVariant, QByteArray, QString>(
             {"batch", "ok", "value", "reply", "calls"},
             {{"set\tA.B\ti5\n", true, {}, "ok\n", "set A.B int:5"},
@@ -144,7 +145,12 @@ private slots:
               "get A.B|set A.B int:1|get A.B"},
              {"get\tA.B\r\nget\tA.B\n", true, 3, "i3", getAB},
              {QByteArray("get\tA.B\0\tjunk\n", 14), true, 3, "i3", getAB},
-             {"set\tA.B\ti1\nget\tA.B", true, 3, "ok\ni3", "set A.B int:1|get A.B"}});
+             {"set\tA.B\ti1\nget\tA.B", true, 3, "ok\ni3", "set A.B int:1|get A.B"},
+             // Each request gets its own name, whether it repeats or changes.
+             {"get\tA.B\nget\tA.C\nget\tA.B\nset\tA.C\ti1\nget\tA.BC\nget\t\nget\tA.B\n", true, 3,
+              "i3i3i3ok\ni3i3i3", "get A.B|get A.C|get A.B|set A.C int:1|get A.BC|get |get A.B"},
+             {"get\t" + longName + "\nget\t" + longName + "X\nget\t" + longName + "\n", true, 3,
+              "i3i3i3", "get " + longName + "|get " + longName + "X|get " + longName}});
     }
 
     void requests()

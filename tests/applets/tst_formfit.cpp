@@ -400,6 +400,8 @@ private slots:
         Logs *logs = app->logs();
         logs->messageBoxBox()->setChecked(false);
         logs->hornButton()->setChecked(false);
+        // Counted from zero: whatever the running program logged before does not matter here.
+        logs->resetCounters();
         for (int i = 0; i < 1000; ++i)
             logs->slot_addLog(i < 100 ? -1 : i < 200 ? 1 : 0, QStringLiteral("entry"));
         QCOMPARE(logs->statusLabel()->text(), QStringLiteral("Err:<font color=red>100</font> "
