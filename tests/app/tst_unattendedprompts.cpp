@@ -33,18 +33,6 @@ void closeBoxes()
     QApplication::processEvents();
 }
 
-Prompt::Message message(Prompt::Icon icon, int buttons, const QString &text,
-                        int defaultButton = Prompt::NoButton)
-{
-    Prompt::Message msg;
-    msg.icon = icon;
-    msg.title = QStringLiteral("Title");
-    msg.text = text;
-    msg.buttons = buttons;
-    msg.defaultButton = defaultButton;
-    return msg;
-}
-
 } // namespace
 
 class TestUnattendedPrompts : public QObject
@@ -93,7 +81,8 @@ private slots:
         QFETCH(QString, note);
         WidgetPrompt widgets;
         Prompt::install(&widgets);
-        const Prompt::Message msg = message(Prompt::Icon(icon), buttons, "Go on?", defaultButton);
+        const Prompt::Message msg =
+            RecordingPrompt::question(Prompt::Icon(icon), buttons, defaultButton);
         {
             Prompt::Unattended unattended;
             QCOMPARE(Prompt::show(msg), answer);

@@ -102,6 +102,17 @@ QWidget *create(const QString &kind)
     return sw;
 }
 
+// One widget of every kind, and a real edit.
+std::vector<std::unique_ptr<QWidget>> everyControl()
+{
+    std::vector<std::unique_ptr<QWidget>> widgets;
+    for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
+                             "buttons", "combo", "switch"})
+        widgets.emplace_back(create(kind));
+    widgets.emplace_back(new RealEdit);
+    return widgets;
+}
+
 UniversalControl *control(QWidget *widget)
 {
     return dynamic_cast<UniversalControl *>(widget);
@@ -509,11 +520,7 @@ private slots:
                  QStringList({"Write", "12", "FIELD", "FIELD"}));
         QVERIFY(static_cast<UniversalControl &>(edit).text().isEmpty());
         // The applet's description is every widget's tool tip.
-        std::vector<std::unique_ptr<QWidget>> widgets;
-        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
-                                 "buttons", "combo", "switch"})
-            widgets.emplace_back(create(kind));
-        widgets.emplace_back(new RealEdit);
+        const std::vector<std::unique_ptr<QWidget>> widgets = everyControl();
         for (const auto &w : widgets) {
             control(w.get())->setToolTip("BANK (8 bits)");
             QVERIFY2(w->toolTip() == "BANK (8 bits)" && control(w.get())->toolTip() == w->toolTip(),
@@ -620,11 +627,7 @@ private slots:
     // background and children, it leaves marks on a plain ground.
     void widgetsDrawThemselves()
     {
-        std::vector<std::unique_ptr<QWidget>> widgets;
-        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
-                                 "buttons", "combo", "switch"})
-            widgets.emplace_back(create(kind));
-        widgets.emplace_back(new RealEdit);
+        std::vector<std::unique_ptr<QWidget>> widgets = everyControl();
         widgets.emplace_back(new FoldingBox);
         static_cast<QGroupBox *>(widgets.back().get())->setTitle("Folding");
         static_cast<QGroupBox *>(widgets.at(8).get())->setTitle("Buttons");
@@ -650,11 +653,7 @@ private slots:
     void ctrlTintsTheWidgetUnderTheMouse()
     {
         Receiver receiver;
-        std::vector<std::unique_ptr<QWidget>> widgets;
-        for (const char *kind : {"check", "radio", "push", "slider", "spin", "bar", "dial", "edit",
-                                 "buttons", "combo", "switch"})
-            widgets.emplace_back(create(kind));
-        widgets.emplace_back(new RealEdit);
+        const std::vector<std::unique_ptr<QWidget>> widgets = everyControl();
         for (const auto &w : widgets) {
             control(w.get())->connectChanged(SLOT(slot_ControlTriggered()), &receiver);
             w->resize(120, 60);

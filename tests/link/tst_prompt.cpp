@@ -29,17 +29,6 @@ public:
     QStringList notified;
 };
 
-static Prompt::Message message(Prompt::Icon icon, int buttons, int defaultButton)
-{
-    Prompt::Message msg;
-    msg.icon = icon;
-    msg.title = QStringLiteral("Title");
-    msg.text = QStringLiteral("Go on?");
-    msg.buttons = buttons;
-    msg.defaultButton = defaultButton;
-    return msg;
-}
-
 class TestPrompt : public QObject
 {
     Q_OBJECT
@@ -65,7 +54,8 @@ private slots:
               {P::Yes | P::No, P::No, P::No},
               {P::Retry | P::Cancel, P::NoButton, P::Retry},
               {0, P::NoButton, P::NoButton}})
-            QCOMPARE(Prompt::defaultAnswer(message(Prompt::Question, buttons, defaultButton)),
+            QCOMPARE(Prompt::defaultAnswer(
+                         RecordingPrompt::question(Prompt::Question, buttons, defaultButton)),
                      answer);
     }
 

@@ -481,7 +481,7 @@ private slots:
     {
         Register r(4, "R");
         r.fill(1);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bit 4 outside"));
+        QTest::ignoreMessage(QtWarningMsg, "Register R: bit 4 outside 0..3"); // the valid bits
         QCOMPARE(r.bit(4), 0);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bit -1 outside"));
         QVERIFY(!r.bitAt(-1));

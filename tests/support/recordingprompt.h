@@ -18,6 +18,18 @@ public:
     RecordingPrompt() { Prompt::install(this); }
     ~RecordingPrompt() override { Prompt::install(nullptr); }
 
+    // A message titled "Title" that asks "Go on?".
+    static Message question(Icon icon, int buttons, int defaultButton = NoButton)
+    {
+        Message msg;
+        msg.icon = icon;
+        msg.title = QStringLiteral("Title");
+        msg.text = QStringLiteral("Go on?");
+        msg.buttons = buttons;
+        msg.defaultButton = defaultButton;
+        return msg;
+    }
+
     // Answers used in order; when empty, messages get their default answer and file dialogs
     // are cancelled.
     void queueButton(int button)
