@@ -6,7 +6,6 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <linux/sockios.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -26,7 +25,8 @@ const ssize_t receiveFailed = -2;
 
 PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent), m_fd(descriptor)
 {
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    int nonBlocking = 1;
+    ::ioctl(m_fd, FIONBIO, &nonBlocking); // one call, where reading the flags first takes two
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PipeConnection::onReadable);
 }
