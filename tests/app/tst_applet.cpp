@@ -58,6 +58,7 @@ public:
     void onDisconnected() override { ++disconnectCalls; }
     QString calls() { return std::exchange(hookCalls, {}).join(" "); }
 
+    using Applet::extraWidgets;
     using Applet::fixedHeight;
     using Applet::fixedWidth;
     using Applet::triggeredByControl;
@@ -633,6 +634,22 @@ private slots:
         area.removeSubWindow(sub);
     }
 
+    // Extra widgets follow the "name:0" and "name:1" pieces of their description that name the
+    // item; a widget whose description does not name it is enabled.
+    void extraWidgetsEnabledByDescription()
+    {
+        QWidget off, on, other;
+        off.setAccessibleDescription("LEVEL:1;MODE:0");
+        on.setAccessibleDescription(" MODE : 1 ");
+        other.setEnabled(false);
+        applet->extraWidgets = {&off, nullptr, &on, &other};
+        applet->enableByDescription("MODE");
+        QCOMPARE(QList<bool>({off.isEnabled(), on.isEnabled(), other.isEnabled()}),
+                 QList<bool>({false, true, true}));
+        applet->enableByDescription("LEVEL");
+        QVERIFY(off.isEnabled() && on.isEnabled());
+    }
+
     // ---- a form larger than its window scrolls inside it, also after it grew while hidden or
     // as its layout's smallest size grew; one that fits follows the window.
     void formScrollsInsideItsWindow()
@@ -674,6 +691,10 @@ private slots:
                     applet->size() == scroll->viewport()->size());
         QCOMPARE(scroll->sizeHint(), applet->size());
         area.removeSubWindow(sub);
+        AppletScroll empty; // a window without its form lays out nothing
+        empty.show();
+        empty.resize(300, 200);
+        QVERIFY(!empty.applet());
     }
 
     // ---- the drag script of a command: the object made, the command run with its argument,

@@ -228,6 +228,9 @@ private slots:
 
         MainWindow *w = window();
         QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        const qsizetype dialogs = prompt.fileDialogs().size(); // its menu chooses a datasheet
+        w->specButton()->actions().last()->trigger();
+        QCOMPARE(prompt.fileDialogs().size(), dialogs + 1);
         for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
             QVERIFY(lamp->isReadOnly());
         w->slot_ActivityTx_LED();

@@ -83,6 +83,23 @@ private slots:
         QVERIFY(f.prompt.messages().isEmpty());
     }
 
+    // Bytes the board sends are a sign of life: a line that keeps hearing the board is not
+    // pinged.
+    void heardBytesAreASignOfLife()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 800;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        QElapsedTimer talking;
+        talking.start();
+        while (talking.elapsed() < 2000) {
+            f.board.writeRaw("x");
+            QTest::qWait(50);
+        }
+        QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 0);
+    }
+
     void transactionDuringReconnection()
     {
         // A transaction still waiting when the link thread starts reconnecting keeps the
