@@ -202,6 +202,8 @@ private slots:
         const QStringList cases = {
             "Bytes=text:01ab00", "Real=real:4700", "Count=int:42",         "Flag=int:1",
             "Unsigned=int:7",    "Nothing=text:",  "Text=text:echo:0x12 a"};
+        QVERIFY(console->intResultEdit()->isHidden() && console->realResultEdit()->isHidden() &&
+                !console->textResultEdit()->isHidden()); // before any run, the text field
         for (const QString &c : cases) {
             const QString function = c.section('=', 0, 0),
                           shown = c.section('=', 1).section(':', 0, 0);
@@ -388,6 +390,9 @@ private slots:
         QLineEdit *value = console->valueEdit();
         const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
         QVERIFY(text <= value->width() - 8);
+        // The lists stand on light yellow.
+        for (auto *list : console->findChildren<QTextEdit *>())
+            QCOMPARE(list->viewport()->grab().toImage().pixelColor(2, 2), QColor(255, 255, 240));
     }
 
     void f1OpensTheConsoleOnce()

@@ -78,6 +78,8 @@ private slots:
         QCOMPARE(chosen, checked);
         QCOMPARE(dialog.findChildren<QRadioButton *>().size(), single ? items.size() : 0);
         QCOMPARE(!buttonWithText(&dialog, "All On"), bool(single));
+        for (QAbstractButton *b : dialog.findChildren<QAbstractButton *>()) // rows of 150x15
+            QVERIFY(qobject_cast<QPushButton *>(b) || b->size() == QSize(150, 15));
     }
 
     void singleChoice_data()

@@ -128,6 +128,11 @@ private slots:
         QCOMPARE(fg, QColor(0x12, 0x34, 0x56));
         QVERIFY(excel->setCell(1, 1, 4) && !excel->setCell(0, 1, 4) && !excel->setCell(1, 0, 4));
 
+        mark = backend.rec.log.size();
+        QVERIFY(excel->deleteSheet("Old"));
+        QCOMPARE(backend.rec.log.mid(mark).join("|"),
+                 QString("Open(const QString&) > Sheets (const QString&) Old|"
+                         "Sheets (const QString&) ! Delete()"));
         backend.rec.results.insert("Count()", 3);
         QCOMPARE(excel->sheetNames().size(), 3);
         backend.rec.nullMembers = {"Interior", "Cells( int, int)", "Sheets"};

@@ -77,6 +77,9 @@ private slots:
              {"[General]\ncomm_timeout=7\n\xEF\xBB\xBF[Other]\ncomm_timeout=9\n",
               "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
+             // New keys join the first general section.
+             {"[General]\ncomm_timeout=3\n[Other]\nx=1\n[General]\ny=2\n", "3|false|python3|",
+              "[General]\n" + Written + "[Other]\nx=1\n[General]\ny=2\n"},
              {"[General]\nspec_path=\xEF\xBB\xBF"
               "a.pdf\n",
               "50|false|python3|\uFEFFa.pdf", ""}});

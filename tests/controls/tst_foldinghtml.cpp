@@ -114,6 +114,8 @@ private slots:
         QApplication::processEvents();
         box.resize(200, 100);
         QTRY_COMPARE(sideways->maximum(), 0);
+        box.setItems({"short", QString("x").repeated(120)}); // a whole list widens as well
+        QTRY_VERIFY(sideways->maximum() > 0);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

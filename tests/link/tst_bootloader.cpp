@@ -139,6 +139,7 @@ private slots:
             r.reset(); // its prompt uninstalls itself before the next one installs
             r = std::make_unique<Rig>();
             const QByteArray bytes = testBytes(size);
+            QCOMPARE(r->window.findChild<QProgressBar *>()->value(), 0); // at 0 from the start
             QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, bytes))));
             QVERIFY(r->f.connectLink());
             button("pbFlash")->click();
