@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -98,6 +99,24 @@ private slots:
             QTest::qWait(50);
         }
         QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 0);
+    }
+
+    // A link without a board rests between its passes: the wake-up of a disconnection does
+    // not leave its thread spinning.
+    void idleLinkRests()
+    {
+        LinkFixture f(fastTiming());
+        QVERIFY(f.connectLink());
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        const auto cpuMs = []() {
+            rusage r{};
+            getrusage(RUSAGE_SELF, &r);
+            return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 +
+                   (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
+        };
+        const auto before = cpuMs();
+        QTest::qWait(1000);
+        QVERIFY(cpuMs() - before < 500);
     }
 
     void transactionDuringReconnection()
