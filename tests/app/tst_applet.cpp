@@ -294,6 +294,8 @@ private slots:
              {"BANK[LEVEL]", 1LL << 33, 0, 1.0},
              {"BANK[LEVEL]", qInf(), 0, 1.0},
              {"TEXT", QStringList{"a"}, 0, 1.0},
+             {"TEXT", QByteArray(), 0, 1.0}, // no value is no empty text
+             {"TEXT", QString(), 0, 1.0},
              {"LOCK", 5, 0, 1.0},
              {"", 1, 0, 1.0},
              {"NOPE[X]", 1, 0, 1.0},

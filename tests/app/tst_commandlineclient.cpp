@@ -91,6 +91,7 @@ private slots:
              {"get\tA\nset\tA\ti1\n", "a;bok\n", "a;b|ok"},
              {"get\tA\n", "sa\nb", "sa\nb"},
              {"get\tA\nget\tB\n", "sabc", "sabc|"},
+             {"get\tA\nget\tB\n", "ab", "a|b"}, // untyped: the shortest first
              {"get\tA\nset\tA\ti1\n", "\nok\n", "!"},
              {"", "", ""},
              {"set\tA\ti1\nset\tA\ti2\n", "err\n", "!"},

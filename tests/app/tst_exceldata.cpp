@@ -104,6 +104,8 @@ private slots:
     void sheetsCellsAndColours()
     {
         QVERIFY(excel->open('w'));
+        QVERIFY(!excel->open('r') && excel->isOpen()); // open already
+        QVERIFY(!ExcelData(QString()).open('w'));      // no file
         qsizetype mark = backend.rec.log.size();
         excel->setVisible(true);
         QCOMPARE(backend.rec.log.mid(mark), QStringList{"app .Visible = true"});
@@ -124,6 +126,7 @@ private slots:
         QVERIFY(excel->getCellColor(1, 2, &bg, &fg));
         QCOMPARE(bg, QColor(255, 0, 0));
         QCOMPARE(fg, QColor(0x12, 0x34, 0x56));
+        QVERIFY(excel->setCell(1, 1, 4) && !excel->setCell(0, 1, 4) && !excel->setCell(1, 0, 4));
 
         backend.rec.results.insert("Count()", 3);
         QCOMPARE(excel->sheetNames().size(), 3);

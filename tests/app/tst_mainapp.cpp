@@ -18,6 +18,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "myswitch.h"
+#include "optionsfile.h"
 #include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
@@ -72,9 +73,14 @@ private slots:
         QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), SmallScreen);
         QVERIFY(TestFiles::write("bench1.bench", "ToolB\n{\nSA:7\n}\n"));
         app = MainApp::instance();
-        app->setAppletFactories(
-            {[](QWidget *parent) -> Applet * { return new ToolApplet("ToolA", parent); },
-             [](QWidget *parent) -> Applet * { return new ToolApplet("ToolB", parent); }});
+        // Each tool notes what the start-up window shows while it is set up.
+        const auto tool = [this](const QString &name, QWidget *parent) -> Applet * {
+            auto *applet = new ToolApplet(name, parent);
+            applet->whileInit = [this]() { startupAtInit << startupTexts(); };
+            return applet;
+        };
+        app->setAppletFactories({[tool](QWidget *parent) { return tool("ToolA", parent); },
+                                 [tool](QWidget *parent) { return tool("ToolB", parent); }});
         prompt.itemAnswer = 1;       // "TO1/TO2"
         prompt.itemAccepted = false; // the answer does not matter, the choice does
         // A client asks while the program is still starting: its request waits for start().
@@ -90,13 +96,7 @@ private slots:
             const QWidget *main = app->mainWindow();
             windowAtQuestion = {main && main->isVisible() && main->windowHandle()->isExposed(),
                                 app->appletCount(), windowShownSignals};
-            const QImage logo = image(QPixmap(":/icon/logo"));
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                for (QLabel *label : w->findChildren<QLabel *>()) {
-                    if (qobject_cast<DialogProgressBar *>(w) && w->isVisible())
-                        startupWindow << (image(label->pixmap()) == logo ? "logo" : label->text());
-                }
-            }
+            startupWindow = startupTexts();
         };
         // The port probe waits until portListAfterTheProbe lets it go.
         app->setPortProbe([this]() {
@@ -127,6 +127,7 @@ private slots:
         QCOMPARE(prompt.itemQuestions, QStringList{"Project type|TO3/TO4,TO1/TO2|0"});
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
         QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
+        QCOMPARE(startupAtInit, (QStringList{"ToolA", "logo", "ToolB", "logo"}));
         // Shown once, before the question; only the log applet was built by then.
         QCOMPARE(windowAtQuestion, (WindowAtQuestion{true, 1, 1}));
         QCOMPARE(windowShownSignals, 1);
@@ -517,7 +518,15 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
         QVERIFY(app->isStarted());
+        QFile::remove(WindowState::FileName);
+        app->setOption("python_path", "/opt/python3");
         app->shutdown();
+        // Shut down, the program disconnected (saving the window state) and saved its options.
+        QVERIFY(QFile::exists(WindowState::FileName));
+        QHash<QString, QVariant> saved;
+        QString error;
+        QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
+        QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
         app->shutdown(); // runs once
         QVERIFY(!app->isStarted());
         QCOMPARE(app->appletCount(), 0);
@@ -544,6 +553,20 @@ private:
         return nullptr;
     }
 
+    // The texts of the start-up window's labels, "logo" for the picture.
+    static QStringList startupTexts()
+    {
+        const QImage logo = image(QPixmap(":/icon/logo"));
+        QStringList texts;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            for (QLabel *label : w->findChildren<QLabel *>()) {
+                if (qobject_cast<DialogProgressBar *>(w) && w->isVisible())
+                    texts << (image(label->pixmap()) == logo ? "logo" : label->text());
+            }
+        }
+        return texts;
+    }
+
     void activate(int i)
     {
         tool(i)->showWindow();
@@ -558,6 +581,7 @@ private:
     std::unique_ptr<PipeClient> earlyClient;
     QSemaphore probeMayEnd;
     QStringList startupWindow; // the texts of its labels, "logo" for the picture
+    QStringList startupAtInit; // the same, as each tool was set up
     struct WindowAtQuestion {
         bool shown = false;
         int applets = -1;

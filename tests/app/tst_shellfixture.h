@@ -59,6 +59,8 @@ public:
     bool init() override
     {
         ++initCalls;
+        if (whileInit)
+            whileInit();
         return addRegister(&bank, 2) && addVariable(&sa) && addVariable(&lock) && initResult;
     }
     void onConnected() override { ++connects; }
@@ -80,4 +82,5 @@ public:
     QVariantList arguments;
     int initCalls = 0, connects = 0;
     bool initResult = true;
+    std::function<void()> whileInit; // runs inside init()
 };
