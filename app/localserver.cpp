@@ -217,7 +217,8 @@ void LocalServer::processConnection()
 void LocalServer::addConnection(int descriptor)
 {
     auto *c = new Connection;
-    c->pipe = new PipeConnection(descriptor, this);
+    // Watched from the start, every read of the client's is reported (none was made before).
+    c->pipe = new PipeConnection(descriptor, this, m_readWatch);
     c->timer = new QTimer(c->pipe);
     c->timer->setSingleShot(true);
     m_connections.insert(c->pipe, c);
@@ -238,8 +239,6 @@ void LocalServer::addConnection(int descriptor)
     connect(pipe, &PipeConnection::signal_closed, this, on(&LocalServer::onClosed));
     connect(c->timer, &QTimer::timeout, this, on(&LocalServer::onDeadline));
     c->timer->start(lineWaitMs);
-    // Watched from the start, every read of the client's is reported (none was made before).
-    pipe->watchOutputRead(m_readWatch);
 }
 
 LocalServer::Connection *LocalServer::connectionOf(PipeConnection *pipe) const

@@ -23,15 +23,23 @@ PeerReadWatch::~PeerReadWatch()
         ::close(m_epoll);
 }
 
-bool PeerReadWatch::add(int fd, PipeConnection *connection)
+bool PeerReadWatch::add(int fd, PipeConnection *connection, Reports reports)
 {
     epoll_event event{};
-    event.events = EPOLLOUT | EPOLLET;
+    event.events = EPOLLOUT | EPOLLET | (reports == InputAndReads ? EPOLLIN | EPOLLRDHUP : 0);
     event.data.fd = fd;
     if (m_epoll < 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0)
         return false;
-    m_connections.insert(fd, connection);
+    m_connections.insert(fd, {connection, event.events});
     return true;
+}
+
+void PeerReadWatch::reportAgain(int fd)
+{
+    epoll_event event{};
+    event.events = m_connections.value(fd).events;
+    event.data.fd = fd;
+    ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event);
 }
 
 // Closing the descriptor takes it out of the epoll set.
@@ -48,8 +56,13 @@ void PeerReadWatch::onActivated()
     // A short answer took every report there was; one that comes meanwhile wakes the notifier.
     while (n == most && (n = ::epoll_wait(m_epoll, events, most, 0)) > 0) {
         for (int i = 0; i < n; ++i) {
-            // A connection may close (and leave the set) while an earlier one is served.
-            if (PipeConnection *connection = m_connections.value(events[i].data.fd))
+            // A connection may close (and leave the set) while an earlier one is served, and
+            // go while its input is taken (a request may run a nested event loop).
+            const QPointer<PipeConnection> connection =
+                m_connections.value(events[i].data.fd).connection;
+            if (connection && events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
+                connection->inputMayHaveArrived();
+            if (connection && events[i].events & EPOLLOUT)
                 connection->outputMayBeRead();
         }
     }

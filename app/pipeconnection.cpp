@@ -23,10 +23,15 @@ const ssize_t nothingWaiting = -1;
 const ssize_t receiveFailed = -2;
 } // namespace
 
-PipeConnection::PipeConnection(int descriptor, QObject *parent) : QObject(parent), m_fd(descriptor)
+PipeConnection::PipeConnection(int descriptor, QObject *parent, PeerReadWatch *watch)
+    : QObject(parent), m_fd(descriptor)
 {
     int nonBlocking = 1;
     ::ioctl(m_fd, FIONBIO, &nonBlocking); // one call, where reading the flags first takes two
+    if (watch && watch->add(m_fd, this, PeerReadWatch::InputAndReads)) {
+        m_readWatch = watch;
+        return;
+    }
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PipeConnection::onReadable);
 }
@@ -65,6 +70,12 @@ ssize_t PipeConnection::receiveChunk()
     }
 }
 
+void PipeConnection::inputMayHaveArrived()
+{
+    if (!m_readNotifier && m_reading)
+        onReadable();
+}
+
 void PipeConnection::onReadable()
 {
     bool more = false;
@@ -75,13 +86,15 @@ void PipeConnection::onReadable()
             break;
     }
     if (n > 0 || n == nothingWaiting) {
+        if (n > 0 && m_readWatch && !m_readNotifier)
+            m_readWatch->reportAgain(m_fd); // it reports arrivals, not what is left
         if (more)
             emit signal_readyRead();
         return;
     }
     // The end of the client's input, or an error: nothing more to read either way. The owner
     // learns of the end along with the last bytes.
-    m_readNotifier->setEnabled(false);
+    stopReading();
     m_inputEnded = n == inputEnd;
     if (more)
         emit signal_readyRead();
@@ -94,7 +107,7 @@ void PipeConnection::onReadable()
 QByteArray PipeConnection::endInput()
 {
     if (m_fd >= 0 && !m_inputEnded) {
-        m_readNotifier->setEnabled(false);
+        stopReading();
         m_inputEnded = true;
         // Once shut, the socket takes no more bytes from the client and hands over what had
         // arrived, then its end.
@@ -107,7 +120,7 @@ QByteArray PipeConnection::endInput()
 
 void PipeConnection::watchOutputRead(PeerReadWatch *watch)
 {
-    if (m_readWatch || m_fd < 0 || !watch || !watch->add(m_fd, this))
+    if (m_readWatch || m_fd < 0 || !watch || !watch->add(m_fd, this, PeerReadWatch::Reads))
         return; // without the watch the owner waits for the client as it can
     m_readWatch = watch;
 }
@@ -190,6 +203,13 @@ void PipeConnection::watchWritable(bool on)
         m_writeNotifier->setEnabled(on);
 }
 
+void PipeConnection::stopReading()
+{
+    m_reading = false;
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(false);
+}
+
 void PipeConnection::closeWhenWritten()
 {
     m_closing = true;
@@ -223,7 +243,7 @@ void PipeConnection::closeNow()
         return;
     if (m_readWatch)
         m_readWatch->remove(m_fd);
-    m_readNotifier->setEnabled(false);
+    stopReading();
     watchWritable(false);
     ::close(m_fd);
     m_fd = -1;

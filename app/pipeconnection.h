@@ -19,8 +19,10 @@ class PipeConnection : public QObject
 {
     Q_OBJECT
 public:
-    // Takes over the descriptor of a connected stream socket.
-    PipeConnection(int descriptor, QObject *parent = nullptr);
+    // Takes over the descriptor of a connected stream socket. With a watch, the watch reports
+    // both the client's input and its reads (signal_outputRead from the start), and the
+    // connection needs no notifier of its own.
+    PipeConnection(int descriptor, QObject *parent = nullptr, PeerReadWatch *watch = nullptr);
     ~PipeConnection() override;
 
     // The bytes received since the last call.
@@ -39,6 +41,8 @@ public:
     void watchOutputRead(PeerReadWatch *watch);
     // Called by the watch when the client read: emits signal_outputRead once all is read.
     void outputMayBeRead();
+    // Called by the watch when input or its end may have arrived.
+    void inputMayHaveArrived();
     // Closes once every queued byte is sent (at once when none is left).
     void closeWhenWritten();
     // Closes now; queued bytes are lost.
@@ -66,15 +70,17 @@ private:
     void onWritable();
     bool sendQueued();
     void watchWritable(bool on);
+    void stopReading();
     ssize_t receiveChunk();
     void closeNow();
 
     int m_fd = -1;
-    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_readNotifier = nullptr;  // without a watch that reports the input
     QSocketNotifier *m_writeNotifier = nullptr; // made when a reply first has to wait
     QPointer<PeerReadWatch> m_readWatch;
     QByteArray m_input;
     QByteArray m_output;
+    bool m_reading = true;
     bool m_inputEnded = false;
     bool m_closing = false;
 };

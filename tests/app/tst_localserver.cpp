@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QtTest>
 
 #include <cerrno>
@@ -415,6 +416,49 @@ private slots:
         }
         QVERIFY(closed);
         QCOMPARE(client.received, "x" + value.toHex());
+    }
+
+    // On the read watch the connection needs no notifier of its own: the watch brings its
+    // input piece by piece and the client's reads from the start; once this side has ended the
+    // input, nothing more is taken; a client that goes away closes it.
+    void connectionOnTheWatch()
+    {
+        PeerReadWatch watch;
+        for (bool clientCloses : {false, true}) {
+            int pair[2];
+            QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+            PipeConnection connection(pair[0], nullptr, &watch);
+            QVERIFY(connection.findChildren<QSocketNotifier *>().isEmpty());
+            QSignalSpy ended(&connection, &PipeConnection::signal_inputEnded);
+            QSignalSpy outputRead(&connection, &PipeConnection::signal_outputRead);
+            QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+            QByteArray received;
+            for (const char *piece : {"get\tA\n", "get\tB", "\n"}) {
+                QCOMPARE(::send(pair[1], piece, std::strlen(piece), 0),
+                         ssize_t(std::strlen(piece)));
+                QTRY_VERIFY((received += connection.readAll()).endsWith(piece));
+            }
+            QCOMPARE(received, QByteArray("get\tA\nget\tB\n"));
+            connection.write("sA\nsB\n");
+            char reply[8] = {};
+            QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 6);
+            QTRY_VERIFY(outputRead.count() > 0);
+            if (clientCloses) {
+                ::close(pair[1]);
+                QTRY_VERIFY(closed.count() == 1 || ended.count() == 1);
+                connection.write("sC\n"); // to a client that is gone
+                QTRY_COMPARE(closed.count(), 1);
+                continue;
+            }
+            QCOMPARE(::send(pair[1], "set\tA\ti1\n", 9, 0), 9);
+            QCOMPARE(connection.endInput(), QByteArray("set\tA\ti1\n"));
+            QCOMPARE(::send(pair[1], "x", 1, MSG_NOSIGNAL), ssize_t(-1));
+            ::shutdown(pair[1], SHUT_WR);
+            QTest::qWait(20); // the end this side made is no end of the client's
+            QCOMPARE(ended.count(), 0);
+            QVERIFY(connection.isOpen() && connection.readAll().isEmpty());
+            ::close(pair[1]);
+        }
     }
 
     // A reply to a client that has gone away closes the connection.
