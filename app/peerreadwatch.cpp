@@ -23,21 +23,27 @@ PeerReadWatch::~PeerReadWatch()
         ::close(m_epoll);
 }
 
-bool PeerReadWatch::add(int fd, PipeConnection *connection, Reports reports)
+namespace
+{
+// Each read of the client's (room freed on the socket), each arrival of input, its end.
+constexpr quint32 WatchedEvents = EPOLLOUT | EPOLLET | EPOLLIN | EPOLLRDHUP;
+} // namespace
+
+bool PeerReadWatch::add(int fd, PipeConnection *connection)
 {
     epoll_event event{};
-    event.events = EPOLLOUT | EPOLLET | (reports == InputAndReads ? EPOLLIN | EPOLLRDHUP : 0);
+    event.events = WatchedEvents;
     event.data.fd = fd;
     if (m_epoll < 0 || ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0)
         return false;
-    m_connections.insert(fd, {connection, event.events});
+    m_connections.insert(fd, connection);
     return true;
 }
 
 void PeerReadWatch::reportAgain(int fd)
 {
     epoll_event event{};
-    event.events = m_connections.value(fd).events;
+    event.events = WatchedEvents;
     event.data.fd = fd;
     ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event);
 }
@@ -58,8 +64,7 @@ void PeerReadWatch::onActivated()
         for (int i = 0; i < n; ++i) {
             // A connection may close (and leave the set) while an earlier one is served, and
             // go while its input is taken (a request may run a nested event loop).
-            const QPointer<PipeConnection> connection =
-                m_connections.value(events[i].data.fd).connection;
+            const QPointer<PipeConnection> connection = m_connections.value(events[i].data.fd);
             if (connection && events[i].events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
                 connection->inputMayHaveArrived();
             if (connection && events[i].events & EPOLLOUT)

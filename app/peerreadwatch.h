@@ -19,11 +19,10 @@ public:
     explicit PeerReadWatch(QObject *parent = nullptr);
     ~PeerReadWatch() override;
 
-    enum Reports { Reads, InputAndReads };
-    // Reports the reads on descriptor fd to connection, with InputAndReads also each arrival of
-    // bytes or of the input's end; reports once at once, so a read or an arrival just before
-    // the call is not missed. False when the watch is not available.
-    bool add(int fd, PipeConnection *connection, Reports reports);
+    // Reports the reads on descriptor fd to connection, and each arrival of bytes or of the
+    // input's end; reports once at once, so a read or an arrival just before the call is not
+    // missed. False when the watch is not available.
+    bool add(int fd, PipeConnection *connection);
     // Reports fd once more as it is now (a read pass that stopped before taking everything
     // gets no other report).
     void reportAgain(int fd);
@@ -35,9 +34,5 @@ private:
 
     int m_epoll = -1;
     QSocketNotifier *m_notifier = nullptr;
-    struct Watched {
-        QPointer<PipeConnection> connection;
-        quint32 events = 0;
-    };
-    QHash<int, Watched> m_connections;
+    QHash<int, QPointer<PipeConnection>> m_connections;
 };

@@ -28,7 +28,7 @@ PipeConnection::PipeConnection(int descriptor, QObject *parent, PeerReadWatch *w
 {
     int nonBlocking = 1;
     ::ioctl(m_fd, FIONBIO, &nonBlocking); // one call, where reading the flags first takes two
-    if (watch && watch->add(m_fd, this, PeerReadWatch::InputAndReads)) {
+    if (watch && watch->add(m_fd, this)) {
         m_readWatch = watch;
         return;
     }
@@ -86,7 +86,7 @@ void PipeConnection::onReadable()
             break;
     }
     if (n > 0 || n == nothingWaiting) {
-        if (n > 0 && m_readWatch && !m_readNotifier)
+        if (n > 0 && m_readWatch)
             m_readWatch->reportAgain(m_fd); // it reports arrivals, not what is left
         if (more)
             emit signal_readyRead();
@@ -116,13 +116,6 @@ QByteArray PipeConnection::endInput()
         }
     }
     return readAll();
-}
-
-void PipeConnection::watchOutputRead(PeerReadWatch *watch)
-{
-    if (m_readWatch || m_fd < 0 || !watch || !watch->add(m_fd, this, PeerReadWatch::Reads))
-        return; // without the watch the owner waits for the client as it can
-    m_readWatch = watch;
 }
 
 void PipeConnection::outputMayBeRead()

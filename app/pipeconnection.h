@@ -37,8 +37,6 @@ public:
     // instead of being lost in a closing connection. Returns the bytes that arrived before.
     // Replies can still be written.
     QByteArray endInput();
-    // From now on signal_outputRead tells each time the client has read every byte sent.
-    void watchOutputRead(PeerReadWatch *watch);
     // Called by the watch when the client read: emits signal_outputRead once all is read.
     void outputMayBeRead();
     // Called by the watch when input or its end may have arrived.

@@ -331,7 +331,7 @@ private slots:
             QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
             QVERIFY(::dup2(pair[0], 0) == 0 && ::close(pair[0]) == 0);
             const int peer = pair[1];
-            auto connection = std::make_unique<PipeConnection>(0);
+            auto connection = std::make_unique<PipeConnection>(0, nullptr, &watch);
             if (deleteOpen) { // the descriptor goes with the connection
                 connection.reset();
                 QCOMPARE(::fcntl(0, F_GETFD), -1);
@@ -340,10 +340,10 @@ private slots:
             }
             QSignalSpy outputRead(connection.get(), &PipeConnection::signal_outputRead);
             QSignalSpy closed(connection.get(), &PipeConnection::signal_closed);
-            connection->watchOutputRead(&watch);
             QCOMPARE(::send(peer, "get\tA\n", 6, 0), 6);
             QByteArray request;
             QTRY_COMPARE((request += connection->readAll()), QByteArray("get\tA\n"));
+            outputRead.clear(); // the watch's first report, before anything was sent
             connection->write("sA\n");
             QVERIFY(connection->unreadBytes() > 0); // in the socket's own measure
             char reply[8] = {};
