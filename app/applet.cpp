@@ -202,7 +202,7 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
     if (item.isEmpty() || !b)
         return false;
 
-    OriginScope edit(this, ChangeOrigin::Edit);
+    OriginScope edit(this, ChangeOrigin::WriteByName);
     const PendingWrite outer = std::exchange(m_write, PendingWrite{item, true, false});
     bool ok = false;
     if (b->isRegister()) {
@@ -277,6 +277,18 @@ void Applet::transferVecData(QByteArray &data)
 void Applet::runAsEdit(const std::function<void()> &change)
 {
     OriginScope edit(this, ChangeOrigin::Edit);
+    change();
+}
+
+void Applet::runAsWriteByName(const std::function<void()> &change)
+{
+    OriginScope write(this, ChangeOrigin::WriteByName);
+    change();
+}
+
+void Applet::runAsRefresh(const std::function<void()> &change)
+{
+    OriginScope refresh(this, ChangeOrigin::Refresh);
     change();
 }
 
@@ -626,8 +638,7 @@ void Applet::refreshWidgets(const Binding *b, QList<UniversalControl *> widgets)
         m_missedRefreshes.insert(b);
         return;
     }
-    OriginScope scope(this,
-                      m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
+    OriginScope scope(this, isEditing() ? m_origin : ChangeOrigin::Refresh);
     ++m_settingWidgets;
     for (UniversalControl *w : std::as_const(widgets))
         if (!isPushButton(w))

@@ -418,7 +418,7 @@ void AppletHelper::fillAll(int value)
     if (!b)
         return;
     // The fill writes the board as the console's Set does: the page's own sending code acts.
-    m_applet->runAsEdit([b, value]() {
+    m_applet->runAsWriteByName([b, value]() {
         if (b->isRegister())
             b->reg->fill(value);
         else
@@ -579,8 +579,8 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
                      .arg(fileName, skipped.join(QLatin1String(", "))));
 
     describeApplet(QStringLiteral("nodes"));
-    // The registers reach the board as edits do: the page's own sending code acts.
-    m_applet->runAsEdit([this, &applied]() {
+    // The registers reach the board as the console's Set does: the page's own sending code acts.
+    m_applet->runAsWriteByName([this, &applied]() {
         for (const QString &name : std::as_const(applied))
             if (!m_applet->isReadOnly(name))
                 m_applet->slot_updateSet(name);

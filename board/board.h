@@ -490,8 +490,7 @@ private:
     // KVL52404 page
     bool writeP404Address(int address);
     quint32 p404Word(int address);
-    void syncP404Words();
-    void writeEditedP404Words();
+    bool isControlEdit() const;
     // What an edit of item changes beyond its controls: the chips' registers, the buck boxes.
     void followEdit(const QString &item);
     // A control's change of a map field; a refresh of the controls leaves the map alone.
@@ -576,8 +575,6 @@ private:
     Register SPI_CRC_EXT_TP404;
     Register SPI_OUT_RD_TP404;
     Register SPI_MAPP404;
-    // The map words as last written to the chip or read from it (or as the set-up left them).
-    quint32 p404Synced[64] = {};
     quint8 p404SpiChannel = 0;
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;

@@ -69,7 +69,6 @@ void Board::setupHardware()
     }
     setupLedDriver(mockup);
     resetPage();
-    syncP404Words();
     // The set-up wrote the model while the page was offline: the controls now show it, those
     // bound to no item too, and showing it sends nothing.
     slot_updateAllControls();

@@ -1,9 +1,11 @@
 // The KVL52404 power stage through a simulated chip: frames with their CRCs, the map commands
 // and their refusals, answer checks, the readouts, and what the page's controls write.
+#include "applethelper.h"
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
 #include "mainwindow.h"
 #include "qcustomplot.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -254,7 +256,7 @@ private slots:
         f.take();
         setMap("BUCK1_IRNG", 3);
         setMap("BUCK2_IRNG", 3);
-        QCOMPARE(chipWords(f.take()), QStringLiteral("w1 w5")); // a named write reaches the chip
+        QCOMPARE(f.take(), Lines()); // a named write stays in the map; the dial's word takes it
         for (const auto &d : dials) {
             auto *dial = w<QAbstractSlider>(d.dial);
             dial->setSliderDown(true);
@@ -312,9 +314,9 @@ private slots:
         }
     }
 
-    // A name-based write of a field writes the field's word once, whatever has the focus and
-    // whether a control or none shows the field, and the chip then holds the map's word. The
-    // command word goes out by its own command only; a dial held down writes when released.
+    // A name-based write of a field stays in the map until Write names its word, whatever has
+    // the focus and whether a control or none shows the field; Write then sends the word once
+    // and the chip holds the map's word. A dial let go writes its own word, staged fields too.
     void namedWrites()
     {
         Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
@@ -330,31 +332,103 @@ private slots:
                                                   {"BST1_VLIM_THR", 33, 14},
                                                   {"BUCK2_IAVG", 77, 5},
                                                   {"BUCK1_SHORTLED_FMASK", 1, 4},
+                                                  {"EEPROM_CTRL", 15, 28},
                                                   {"FSO_ENTER", 1, -1}}) {
             for (const int step : {0, 1}) {
                 w<QWidget>(step ? "cmBCK1FREQ" : "sbBCK2RANGE")->setFocus();
                 f.take(); // a spin box that loses the focus finishes its editing
                 const int changed = int(map(field)) == value ? value - 1 : value;
                 QVERIFY(f.setItem("Board.SPI_MAPP404[" + field + "]", changed));
-                QCOMPARE(chipWords(f.take()),
-                         address < 0 ? QString() : QStringLiteral("w%1").arg(address));
+                QCOMPARE(f.take(), Lines());
                 QCOMPARE(map(field), double(changed));
-                if (address >= 0)
-                    QCOMPARE(f.spi.kvl52404Word(address),
-                             mapRegister->selectByAttribute("ADD", QString::number(address))
-                                 ->value(true));
             }
+            if (address < 0)
+                continue; // the command word, whose SWRESET the chip would act on
+            QVERIFY(f.run("Write", QString::number(address)).toBool());
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(address));
+            QCOMPARE(f.spi.kvl52404Word(address),
+                     mapRegister->selectByAttribute("ADD", QString::number(address))->value(true));
         }
         auto *dial = w<QAbstractSlider>("dialBCK2AVG");
         dial->setSliderDown(true);
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_IRNG]", map("BUCK2_IRNG") == 1 ? 2 : 1));
         QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_IAVG]", dial->value() == 9 ? 10 : 9));
         QCOMPARE(f.take(), Lines());
         dial->setSliderDown(false);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w5"));
+        QCOMPARE(f.spi.kvl52404Word(5) & 0x3FF,
+                 quint32(map("BUCK2_IAVG")) | quint32(map("BUCK2_IRNG")) << 8);
     }
 
-    // A set-up takes the map as it stands for what the chip holds: an edit afterwards writes
-    // its own word only, not one the page changed while disconnected.
+    // Two fields of one word staged by a script go out together, once, when Write names the
+    // word; the console's Set and Fill and an applied register file stage the map as well, and
+    // Write of every writable word then sends each once.
+    void stagedWrites()
+    {
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BST_SRC]", map("BST_SRC") == 2 ? 3 : 2));
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BST_SRC_FREQ]", map("BST_SRC_FREQ") == 5 ? 6 : 5));
+        QCOMPARE(f.take(), Lines());
+        QVERIFY(f.run("Write", "17").toBool());
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w17"));
+        QCOMPARE(f.spi.kvl52404Word(17) & 0x1FF,
+                 quint32(map("BST_SRC")) | quint32(map("BST_SRC_FREQ")) << 4);
+
+        AppletHelper console(f.page(), QStringLiteral("HELP:Board"));
+        console.itemCombo()->setEditText(QStringLiteral("SPI_MAPP404[BST_SRC]"));
+        console.valueEdit()->setText(QStringLiteral("1"));
+        console.button(QStringLiteral("Set"))->click();
+        QCOMPARE(map("BST_SRC"), 1.0);
+        for (const char *fill : {"Fill 1", "Fill 0", "Fill 1"})
+            console.button(QLatin1String(fill))->click();
+        QCOMPARE(f.take(), Lines());
+        QCOMPARE(map("BST_SRC_FREQ"), 31.0);
+        QStringList all; // the words that take writes but the command word 29
+        for (int address = 0; address < 32; ++address)
+            if (address != 29)
+                all << QString::number(address);
+        QVERIFY(f.run("Write", all.join(';')).toBool());
+        QCOMPARE(chipWords(f.take()), "w" + all.join(" w"));
+        QCOMPARE(f.spi.kvl52404Word(17), 0x1FFFFFu);
+
+        const qsizetype bits = f.page()->binding("SPI_MAPP404")->reg->size();
+        QVERIFY(TestFiles::write("map.101", "SPI_MAPP404::" + QByteArray(bits, '0') + "\n"));
+        QVERIFY(console.applyRegisterFile("map.101"));
+        QCOMPARE(map("BST_SRC_FREQ"), 0.0);
+        QCOMPARE(chipWords(f.take()), QString()); // (writing every item back starts PWM 1)
+        QCOMPARE(widgetsOutOfStep(f.page(), "SPI_MAPP404").join(" | "), QString());
+        QVERIFY(f.run("Write", "17;18").toBool());
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w17 w18"));
+        f.page()->writeP404Defaults();
+        f.take();
+    }
+
+    // The tab's own controls write their own word, once for each action: a box's click, a
+    // combo's choice, a spin box's change. The Application page's buck box writes the enables.
+    void controlsWriteTheirWord()
+    {
+        for (const auto &[name, word] :
+             QList<QPair<const char *, QString>>{{"cbBST1EN", "w18"},
+                                                 {"cbBST2EN", "w18"},
+                                                 {"cbBUCK1EN_P404", "w13"},
+                                                 {"cbBUCK2EN_P404", "w13"},
+                                                 {"cbBUCK1EN_P404", "w13"}}) {
+            const quint32 before = f.spi.kvl52404Word(word.mid(1).toInt());
+            w<QAbstractButton>(name)->click();
+            QCOMPARE(chipWords(f.take()), word);
+            QVERIFY(f.spi.kvl52404Word(word.mid(1).toInt()) != before);
+        }
+        QCOMPARE(w<QAbstractButton>("cbBUCK1EN")->isChecked(), map("BUCK1_EN") != 0);
+        auto *combo = w<QComboBox>("cmBSTSOFTSTART");
+        combo->setCurrentIndex(combo->currentIndex() == 2 ? 3 : 2);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w18"));
+        auto *spin = w<QSpinBox>("sbBCK2DIMDUTY");
+        spin->setValue(spin->value() == 40 ? 41 : 40);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w7"));
+        QCOMPARE(f.spi.kvl52404Word(7) >> 2 & 0xFF, quint32(spin->value()));
+    }
+
+    // A set-up afterwards changes nothing in what a control writes: its own word only, not
+    // one the page changed while disconnected.
     void editAfterSetup()
     {
         Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
@@ -362,7 +436,9 @@ private slots:
         mapRegister->setField("[BUCK1_SHORTLED_FMASK]",
                               mapRegister->getField("[BUCK1_SHORTLED_FMASK]") ^ 1);
         QVERIFY(f.connectTo(f.board));
-        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_FREQ]", map("BUCK2_FREQ") == 5 ? 6 : 5));
+        f.take();
+        auto *combo = w<QComboBox>("cmBCK2FREQ");
+        combo->setCurrentIndex(combo->currentIndex() == 5 ? 6 : 5);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w6"));
     }
 
