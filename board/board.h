@@ -133,6 +133,8 @@ public:
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
     void sendPwmSettings(int channel, quint16 duty, unsigned frequency);
+    // The duty of LED-control line 1 or 2, which PWM then dims.
+    void sendDuty(int channel, quint16 duty);
     double boostVoltageOfCode(int code) const;
     bool readVBoost();
     bool readVLed(int channel);

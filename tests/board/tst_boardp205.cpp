@@ -309,8 +309,8 @@ private slots:
                  QStringLiteral("w1 w1 w3 w3 w4 w4 w5 w5 w6 w6 w7 w7 w8 w8 w9 w9 w10 w10 w2 w2"));
     }
 
-    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone, and only
-    // while PWM dims their line: a line held on or off keeps its level.
+    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone, whatever
+    // the line did before.
     void pwmLines()
     {
         const struct {
@@ -323,10 +323,10 @@ private slots:
             {"setBoostCLK", "BOOSTFREQ", 1, "PWM2", "set PWM1FREQ=1000"},
             {"setCLKFreq1", "FREQ1", 100000, "LEDCTRL1", "set PWM0FREQ=100000"},
             {"setCLKFreq2", "FREQ2", 2500, "LEDCTRL2", "set PWM2FREQ=2500"},
-            {"setDuty1", "DUTY1", 40, "LEDCTRL1", ""},
+            {"setDuty1", "DUTY1", 40, "LEDCTRL1", "set PWM0DUTY=40"},
             {"setDuty1", "DUTY1", 30, "PWM1", "set PWM0DUTY=30"},
             {"setDuty2", "DUTY2", 0, "PWM2", "set PWM2DUTY=0"},
-            {"setDuty2", "DUTY2", 60, "LEDCTRL2", ""},
+            {"setDuty2", "DUTY2", 60, "LEDCTRL2", "set PWM2DUTY=60"},
             {"setDuty2", "DUTY2", 100, "PWM2", "set PWM2DUTY=100"}}; // clang-format on
         for (const auto &r : rows) {
             f.set(r.dimming, 1);
@@ -344,6 +344,45 @@ private slots:
                                   "set PWM2DUTY=50", "set PWM0DUTY=0"}));
         f.set("LEDCTRL1", 1);
         f.set("LEDCTRL2", 1);
+        f.take();
+    }
+
+    // A duty set by its command dims its line by PWM whatever the line did: the duty goes out
+    // once, and the page shows PWM on and the static line off on both tabs, with the four
+    // widgets of the line enabled, as after the user's tick of PWM; a refresh then sends nothing.
+    void dutyDimsTheLine()
+    {
+        QWidget *tab = f.widget<QWidget>("p205");
+        const double duties[] = {f.item("DUTY1"), f.item("DUTY2")};
+        for (const QString n : {"1", "2"}) {
+            const QByteArray output = n == "1" ? "PWM0" : "PWM2";
+            for (const QString before : {"LEDCTRL", "PWM", ""}) {
+                f.set("LEDCTRL" + n, 0);
+                f.set("PWM" + n, 0);
+                if (!before.isEmpty())
+                    f.set(before + n, 1);
+                f.set("DUTY" + n, 75);
+                f.take();
+                QCOMPARE(f.run("setDuty" + n), QVariant(false));
+                QCOMPARE(f.take(), Lines{"set " + output + "DUTY=75"});
+                QCOMPARE(QList<double>({f.item("LEDCTRL" + n), f.item("PWM" + n)}),
+                         QList<double>({0, 1}));
+                for (const QString box : {"cbPWM" + n, "cbPWM" + n + "P404"})
+                    QVERIFY2(button(qPrintable(box))->isChecked(), qPrintable(box));
+                for (const QString box : {"cbLEDCTRL" + n, "cbLEDCTRL" + n + "P404"})
+                    QVERIFY2(!button(qPrintable(box))->isChecked(), qPrintable(box));
+                for (const QString name :
+                     {"leFREQ" + n, "pbBoard_setCLKFreq" + n, "leDUTY" + n, "pbBoard_setDuty" + n})
+                    QVERIFY2(f.widget<QWidget>(qPrintable(name))->isEnabledTo(tab),
+                             qPrintable(name));
+                f.page()->slot_updateAllControls();
+                QCOMPARE(f.take(), Lines());
+            }
+        }
+        f.set("LEDCTRL1", 1);
+        f.set("LEDCTRL2", 1);
+        f.set("DUTY1", duties[0]);
+        f.set("DUTY2", duties[1]);
         f.take();
     }
 
