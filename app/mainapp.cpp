@@ -148,15 +148,14 @@ bool MainApp::platformShowsWindows()
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
-// What a prompt did without a person goes to the log; on a run that nobody can answer also to
-// standard error, since nobody sees the log window either.
+// What a prompt did without a person goes to the log and to standard error: on a run that
+// nobody can answer nobody sees the log window, and during a request the script's operator
+// learns there what was answered for them.
 void MainApp::installPromptNotes()
 {
     Prompt::setUnattended(m_unattended);
-    const bool toStandardError = m_unattended;
-    Prompt::setNoteSink([this, toStandardError](int level, const QString &text) {
-        if (toStandardError)
-            std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+    Prompt::setNoteSink([this](int level, const QString &text) {
+        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
         emit signal_log(level, text);
     });
 }
