@@ -424,6 +424,8 @@ void AppletHelper::fillAll(int value)
         else
             b->variable->setValue(value ? FillOnesValue : 0, Variable::InternalKey);
     });
+    // The item list shows the values the fill left.
+    describeApplet(QStringLiteral("nodes"));
 }
 
 void AppletHelper::slot_pbRun_clicked()
