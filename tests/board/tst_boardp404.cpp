@@ -72,6 +72,13 @@ class TestBoardP404 : public QObject
 
     template <typename T> T *w(const char *name) { return f.widget<T>(name); }
     double map(const QString &field) { return f.item("SPI_MAPP404[" + field + "]"); }
+    quint32 p404Word(int address)
+    {
+        return f.page()
+            ->binding("SPI_MAPP404")
+            ->reg->selectByAttribute("ADD", QString::number(address))
+            ->value(true);
+    }
     void setMap(const QString &field, double value) { f.set("SPI_MAPP404[" + field + "]", value); }
 
 private slots:
@@ -402,29 +409,48 @@ private slots:
         f.take();
     }
 
-    // The tab's own controls write their own word, once for each action: a box's click, a
-    // combo's choice, a spin box's change. The Application page's buck box writes the enables.
+    // The tab's own controls write their own word, once for each action, with the field the
+    // control shows: a box's click (a buck's box also checks the Application page's), a
+    // combo's choice, a spin box's change.
     void controlsWriteTheirWord()
     {
-        for (const auto &[name, word] :
-             QList<QPair<const char *, QString>>{{"cbBST1EN", "w18"},
-                                                 {"cbBST2EN", "w18"},
-                                                 {"cbBUCK1EN_P404", "w13"},
-                                                 {"cbBUCK2EN_P404", "w13"},
-                                                 {"cbBUCK1EN_P404", "w13"}}) {
-            const quint32 before = f.spi.kvl52404Word(word.mid(1).toInt());
-            w<QAbstractButton>(name)->click();
-            QCOMPARE(chipWords(f.take()), word);
-            QVERIFY(f.spi.kvl52404Word(word.mid(1).toInt()) != before);
+        for (const auto &[name, field, word] :
+             QList<std::tuple<const char *, QString, int>>{{"cbBST1EN", "BST1_EN", 18},
+                                                           {"cbBST2EN", "BST2_EN", 18},
+                                                           {"cbBUCK1EN_P404", "BUCK1_EN", 13},
+                                                           {"cbBUCK2EN_P404", "BUCK2_EN", 13},
+                                                           {"cbBUCK1EN_P404", "BUCK1_EN", 13}}) {
+            auto *box = w<QAbstractButton>(name);
+            box->click();
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(word));
+            QCOMPARE(map(field), double(box->isChecked()));
+            if (field.startsWith("BUCK"))
+                QCOMPARE(w<QAbstractButton>(qPrintable("cb" + field.left(5) + "EN"))->isChecked(),
+                         box->isChecked());
         }
-        QCOMPARE(w<QAbstractButton>("cbBUCK1EN")->isChecked(), map("BUCK1_EN") != 0);
-        auto *combo = w<QComboBox>("cmBSTSOFTSTART");
-        combo->setCurrentIndex(combo->currentIndex() == 2 ? 3 : 2);
-        QCOMPARE(chipWords(f.take()), QStringLiteral("w18"));
-        auto *spin = w<QSpinBox>("sbBCK2DIMDUTY");
-        spin->setValue(spin->value() == 40 ? 41 : 40);
-        QCOMPARE(chipWords(f.take()), QStringLiteral("w7"));
-        QCOMPARE(f.spi.kvl52404Word(7) >> 2 & 0xFF, quint32(spin->value()));
+        for (const auto &[name, field, word] : QList<std::tuple<const char *, QString, int>>{
+                 {"cmBSTSOFTSTART", "BST_SOFTSTART", 18},
+                 {"cmBSTSRC", "BST_SRC", 17},
+                 {"cmBSTSRCFREQ", "BST_SRC_FREQ", 17},
+                 {"cmBCK1FREQ", "BUCK1_FREQ", 2},
+                 {"cmBCK2FREQ", "BUCK2_FREQ", 6},
+                 {"sbBCK1RANGE", "BUCK1_IRNG", 1},
+                 {"sbBCK2RANGE", "BUCK2_IRNG", 5},
+                 {"sbBCK1DIMDUTY", "BUCK1_DIM_DUTY", 3},
+                 {"sbBCK2DIMDUTY", "BUCK2_DIM_DUTY", 7}}) {
+            int shown = 0;
+            if (auto *combo = w<QComboBox>(name)) {
+                combo->setCurrentIndex(combo->currentIndex() == 2 ? 3 : 2);
+                shown = combo->currentIndex();
+            } else {
+                auto *spin = w<QSpinBox>(name);
+                spin->setValue(spin->value() == 2 ? 3 : 2);
+                shown = spin->value();
+            }
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(word));
+            QCOMPARE(map(field), double(shown));
+            QCOMPARE(f.spi.kvl52404Word(word), p404Word(word));
+        }
     }
 
     // A set-up afterwards changes nothing in what a control writes: its own word only, not
