@@ -7,12 +7,14 @@
 
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QVector>
 
 #include <memory>
 
 class CSVReader;
 class LocalClient;
+class QAbstractSlider;
 class QTimer;
 class QVBoxLayout;
 class SpiP205;
@@ -493,6 +495,7 @@ private:
     bool writeP404Address(int address);
     quint32 p404Word(int address);
     bool isControlEdit() const;
+    void writeAfterDialStep(QAbstractSlider *dial, int address);
     // What an edit of item changes beyond its controls: the chips' registers, the buck boxes.
     void followEdit(const QString &item);
     // A control's change of a map field; a refresh of the controls leaves the map alone.
@@ -577,6 +580,7 @@ private:
     Register SPI_CRC_EXT_TP404;
     Register SPI_OUT_RD_TP404;
     Register SPI_MAPP404;
+    QSet<int> p404DialSteps; // map words whose write after a dial's step is on its way
     quint8 p404SpiChannel = 0;
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;

@@ -1,6 +1,7 @@
 // The KVL52404 page: each control edits one field of the register map and writes the map word
 // of that field's address to the chip. A refresh of the map's controls sends nothing, nor does a
-// write of the map by name; a dial being dragged writes when it is released.
+// write of the map by name; a dial being dragged writes when it is released, a dial's key or
+// wheel step when the step is done.
 #include "board.h"
 
 #include "boardglobals.h"
@@ -9,6 +10,8 @@
 #include "mainapp.h"
 #include "ui_board.h"
 #include "variable.h"
+
+#include <QTimer>
 
 namespace
 {
@@ -107,9 +110,24 @@ void Board::chooseP404Field(const char *field, int index, int address)
         setP404Field(field, index, address);
 }
 
+// A step of a dial by key or wheel writes its word once the step is done. A press on the dial
+// turns it before it counts as held: its word waits for the release then.
+void Board::writeAfterDialStep(QAbstractSlider *dial, int address)
+{
+    if (!isControlEdit() || dial->isSliderDown() || p404DialSteps.contains(address))
+        return;
+    p404DialSteps.insert(address);
+    QTimer::singleShot(0, dial, [this, dial, address]() {
+        p404DialSteps.remove(address);
+        if (!dial->isSliderDown())
+            writeP404Address(address);
+    });
+}
+
 void Board::on_dialVBOOST_valueChanged(int code)
 {
     editP404Field(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
+    writeAfterDialStep(ui->dialVBOOST, BoostControlAddress);
     setP404BoostVoltage(code);
     updateBuckPlot();
 }
@@ -184,12 +202,14 @@ void Board::calculateBUCK2_I_AVG()
 void Board::on_dialBCK1AVG_valueChanged(int code)
 {
     editP404Field(buckField(1, "IAVG"), quint32(code));
+    writeAfterDialStep(ui->dialBCK1AVG, BuckCurrentAddress[0]);
     calculateBuckAverage(1);
 }
 
 void Board::on_dialBCK2AVG_valueChanged(int code)
 {
     editP404Field(buckField(2, "IAVG"), quint32(code));
+    writeAfterDialStep(ui->dialBCK2AVG, BuckCurrentAddress[1]);
     calculateBuckAverage(2);
 }
 

@@ -453,6 +453,37 @@ private slots:
         }
     }
 
+    // A dial's key step writes its word once the step is done; a press on the dial, which
+    // turns it at once, writes only when the dial is let go, and once.
+    void dialSteps()
+    {
+        f.app->mainWindow()->show();
+        f.page()->showWindow();
+        auto *tabs = w<QTabWidget>("tabWidget");
+        auto *dial = w<QAbstractSlider>("dialBCK1AVG");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(dial))
+                tabs->setCurrentIndex(i);
+        QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
+        f.take();
+        Lines lines;
+        QTest::keyClick(dial, dial->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+        QTRY_VERIFY(!(lines += f.take()).isEmpty());
+        QCOMPARE(chipWords(lines), QStringLiteral("w1"));
+        QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        for (const QPoint at : {QPoint(3, dial->height() / 2), QPoint(dial->width() - 3, 10)}) {
+            const int before = dial->value();
+            QTest::mousePress(dial, Qt::LeftButton, {}, at);
+            QVERIFY(dial->value() != before);
+            QCoreApplication::processEvents(); // where a step's write would go out
+            QCOMPARE(f.take(), Lines());
+            QTest::mouseRelease(dial, Qt::LeftButton, {}, at);
+            QCoreApplication::processEvents();
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
+            QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        }
+    }
+
     // A set-up afterwards changes nothing in what a control writes: its own word only, not
     // one the page changed while disconnected.
     void editAfterSetup()
