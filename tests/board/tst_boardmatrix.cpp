@@ -304,6 +304,55 @@ private slots:
         QCOMPARE(f.liveSteps(), QByteArray(12, '\0'));
     }
 
+    // A mode box unchecks the others and gives the position slider its range, centred (6
+    // switches, 3 a row; switch mode at the stepping still set); the stepping then gives it its
+    // range; a jump of several units moves the pattern one place, forward or back.
+    void motion()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        for (const auto &[mode, extended, clicked, steps, maximum, jump, moved] :
+             QList<std::tuple<const char *, bool, int, QString, int, int, QString>>{
+                 {"cbByRow", false, 6, "16", 96, 3, "30 10 50 60 40 20"},
+                 {"cbByRowIndependent", false, 3, "64", 384, -1, "20 30 10 50 60 40"},
+                 {"cbBySW", false, 3 * 64, "8", 48, 1, "60 10 20 30 40 50"},
+                 {"cbByRowIndependent", true, 3, "2", 12, -1, "300 0 200 600 0 500"},
+                 {"cbByRow", true, 6, "1", 6, 1, "100 200 0 400 500 300"}}) {
+            selectMode(mode, extended);
+            QCOMPARE(checkedModes(), QStringList{mode}); // the mode box alone
+            QCOMPARE(qMakePair(position()->maximum(), position()->value()),
+                     qMakePair(clicked, clicked / 2));
+            stepping->setCurrentIndex(stepping->findText(steps));
+            QCOMPARE(position()->maximum(), maximum);
+            position()->setValue(2);
+            position()->setSliderDown(true); // a press and release takes the reference
+            position()->setSliderDown(false);
+            setDuties(extended ? "200 300 100 500 600 400" : "10 20 30 40 50 60");
+            position()->setValue(2 + jump);
+            QCOMPARE(duties(6), moved);
+            position()->setValue(2);
+        }
+        // A load in row mode gives the slider the new switch count, centred.
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
+        // A load lays the rows out anew: each row moves on its own, what slides out is lost.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        selectMode("cbByRowIndependent", true);
+        stepping->setCurrentIndex(stepping->findText("1"));
+        position()->setValue(2);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+        setDuties("200 300 100 500 600 400");
+        position()->setValue(3);
+        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
+        // A second click takes a mode box back off.
+        for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
+            selectMode(name);
+            box(name)->click();
+            QCOMPARE(checkedModes(), QStringList());
+        }
+    }
+
     // A switch slider and the all-switches slider take their value when the handle is let go:
     // while one is dragged (the box beside a switch shows where its handle is) neither the
     // model nor the board hears of it; the released value then goes out once.
@@ -360,55 +409,6 @@ private slots:
         QCOMPARE(
             f.liveSteps(),
             QByteArray(12, char(AnimationImage::stepValue(int(boardGlobals().DCALL.value())))));
-    }
-
-    // A mode box unchecks the others and gives the position slider its range, centred (6
-    // switches, 3 a row; switch mode at the stepping still set); the stepping then gives it its
-    // range; a jump of several units moves the pattern one place, forward or back.
-    void motion()
-    {
-        QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
-        auto *stepping = f.widget<QComboBox>("cbStepping");
-        for (const auto &[mode, extended, clicked, steps, maximum, jump, moved] :
-             QList<std::tuple<const char *, bool, int, QString, int, int, QString>>{
-                 {"cbByRow", false, 6, "16", 96, 3, "30 10 50 60 40 20"},
-                 {"cbByRowIndependent", false, 3, "64", 384, -1, "20 30 10 50 60 40"},
-                 {"cbBySW", false, 3 * 64, "8", 48, 1, "60 10 20 30 40 50"},
-                 {"cbByRowIndependent", true, 3, "2", 12, -1, "300 0 200 600 0 500"},
-                 {"cbByRow", true, 6, "1", 6, 1, "100 200 0 400 500 300"}}) {
-            selectMode(mode, extended);
-            QCOMPARE(checkedModes(), QStringList{mode}); // the mode box alone
-            QCOMPARE(qMakePair(position()->maximum(), position()->value()),
-                     qMakePair(clicked, clicked / 2));
-            stepping->setCurrentIndex(stepping->findText(steps));
-            QCOMPARE(position()->maximum(), maximum);
-            position()->setValue(2);
-            position()->setSliderDown(true); // a press and release takes the reference
-            position()->setSliderDown(false);
-            setDuties(extended ? "200 300 100 500 600 400" : "10 20 30 40 50 60");
-            position()->setValue(2 + jump);
-            QCOMPARE(duties(6), moved);
-            position()->setValue(2);
-        }
-        // A load in row mode gives the slider the new switch count, centred.
-        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
-        QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(24, 12));
-        // A load lays the rows out anew: each row moves on its own, what slides out is lost.
-        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
-        selectMode("cbByRowIndependent", true);
-        stepping->setCurrentIndex(stepping->findText("1"));
-        position()->setValue(2);
-        position()->setSliderDown(true);
-        position()->setSliderDown(false);
-        setDuties("200 300 100 500 600 400");
-        position()->setValue(3);
-        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
-        // A second click takes a mode box back off.
-        for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
-            selectMode(name);
-            box(name)->click();
-            QCOMPARE(checkedModes(), QStringList());
-        }
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is
