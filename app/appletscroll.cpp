@@ -19,6 +19,7 @@ void AppletScroll::setApplet(Applet *applet)
     if (applet->parentWidget() != viewport())
         applet->setParent(viewport());
     applet->installEventFilter(this);
+    showAppletTitle();
     layOut();
 }
 
@@ -52,12 +53,26 @@ bool AppletScroll::viewportEvent(QEvent *event)
 }
 
 // The applet's own resizes change the scroll range (its layout resizes it to a new smallest
-// size).
+// size); its title and icon go to the window's title bar.
 bool AppletScroll::eventFilter(QObject *object, QEvent *event)
 {
-    if (object == m_applet.data() && event->type() == QEvent::Resize)
-        layOut();
+    if (object == m_applet.data()) {
+        if (event->type() == QEvent::Resize)
+            layOut();
+        else if (event->type() == QEvent::WindowTitleChange ||
+                 event->type() == QEvent::WindowIconChange)
+            showAppletTitle();
+    }
     return QAbstractScrollArea::eventFilter(object, event);
+}
+
+// The sub-window shows the title and icon of the widget it holds: this area's, which repeat
+// the applet's (an applet without an icon of its own shows the program's).
+void AppletScroll::showAppletTitle()
+{
+    setWindowTitle(m_applet->windowTitle());
+    if (m_applet->testAttribute(Qt::WA_SetWindowIcon))
+        setWindowIcon(m_applet->windowIcon());
 }
 
 void AppletScroll::scrollContentsBy(int, int)

@@ -36,6 +36,7 @@ protected:
 
 private:
     void layOut();
+    void showAppletTitle();
 
     QPointer<QWidget> m_applet; // a widget: its filter still sees events as it is destroyed
 };
