@@ -4,8 +4,9 @@
 // button, check box, radio button, group title, combo item and line-edit or spin-box value
 // wider than the room its widget gives it, or hidden under a sibling stacked above it, is
 // listed (a wrapping label's longest word and its lines). The texts that the program sets at
-// run time into labels of a fixed size fit too. Every style of button, field and label keeps its
-// disabled text at a contrast of 3:1 to what lies behind it, below the enabled text's. With
+// run time into labels of a fixed size fit too, and so do the board page's tabs as its set-up
+// shows them for each driver board. Every style of button, field and label keeps its disabled
+// text at a contrast of 3:1 to what lies behind it, below the enabled text's. With
 // KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool window there (the
 // board's shows its Animation tab).
 #include "contrast.h"
@@ -15,6 +16,7 @@
 #include "mainwindow.h"
 #include "recordingprompt.h"
 #include "scriptcsv.h"
+#include "simulatedboard.h"
 #include "testfiles.h"
 #include "toolapplets.h"
 
@@ -454,6 +456,39 @@ private slots:
         QApplication::processEvents();
         misfits.clear();
         measure(app->mainWindow()->statusBar());
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
+    }
+
+    // Every tab of the board page as the set-up shows it for each driver board: the set-up
+    // enables the driver's tab and shows the widgets of the board it finds.
+    void boardTabsFitEachDriver_data()
+    {
+        QTest::addColumn<int>("image");
+        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board);
+        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board);
+    }
+
+    void boardTabsFitEachDriver()
+    {
+        QFETCH(int, image);
+        SimulatedBoard sim{FakeSpiEeprom::Image(image)};
+        Applet *board = app->findApplet(QStringLiteral("Board"), MainApp::ByName);
+        QVERIFY(app->connectBoard(sim.board.devicePath()));
+        show(board);
+        auto *pages = board->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        const QString driver = QString::fromLatin1(QTest::currentDataTag());
+        QStringList enabled;
+        misfits.clear();
+        for (int page = 0; page < pages->count(); ++page) {
+            if (pages->isTabEnabled(page) && pages->tabText(page).startsWith(QLatin1String("KVL")))
+                enabled << pages->tabText(page);
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            measure(board);
+        }
+        app->disconnectBoard();
+        QCOMPARE(enabled, QStringList{driver});
+        misfits.removeDuplicates();
         QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
     }
 
