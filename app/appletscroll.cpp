@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QShowEvent>
 
 AppletScroll::AppletScroll(QWidget *parent) : QAbstractScrollArea(parent)
 {
@@ -50,6 +51,14 @@ bool AppletScroll::viewportEvent(QEvent *event)
     if (event->type() == QEvent::Resize)
         layOut();
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+// A form polished while hidden (a picture of the main window polishes every widget in it) may
+// have a new smallest size by the time it is shown, in a view of the same size.
+void AppletScroll::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    layOut();
 }
 
 // The applet's own resizes change the scroll range (its layout resizes it to a new smallest

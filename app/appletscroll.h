@@ -30,6 +30,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *object, QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void closeEvent(QCloseEvent *event) override;
