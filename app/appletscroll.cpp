@@ -75,13 +75,15 @@ bool AppletScroll::eventFilter(QObject *object, QEvent *event)
     return QAbstractScrollArea::eventFilter(object, event);
 }
 
-// The sub-window shows the title and icon of the widget it holds: this area's, which repeat
-// the applet's (an applet without an icon of its own shows the program's).
+// The sub-window shows the title of the widget it holds, this area's, which repeats the
+// applet's; an icon of the applet's own is handed to the sub-window itself (without one, it
+// shows the program's).
 void AppletScroll::showAppletTitle()
 {
     setWindowTitle(m_applet->windowTitle());
-    if (m_applet->testAttribute(Qt::WA_SetWindowIcon))
-        setWindowIcon(m_applet->windowIcon());
+    auto *window = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (window && m_applet->testAttribute(Qt::WA_SetWindowIcon))
+        window->setWindowIcon(m_applet->windowIcon());
 }
 
 void AppletScroll::scrollContentsBy(int, int)

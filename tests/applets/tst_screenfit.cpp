@@ -237,7 +237,8 @@ private slots:
     // The windows a person opens beside the main window (a tool window's console, the
     // firmware update window) and the error box a failing request raises lie within the
     // screen's available area, over the main window and transient for it, so that a window
-    // manager keeps them above it. A console moved off the screen comes back when shown again.
+    // manager keeps them above it. A console moved off the screen comes back when shown again;
+    // one moved elsewhere on the screen stays there.
     void windowsOpenOverTheMainWindow()
     {
         QVERIFY(app->logs()->messageBoxBox()->isChecked());
@@ -265,6 +266,12 @@ private slots:
         QTest::keyClick(page(), Qt::Key_F1);
         QTRY_VERIFY(console->isVisible());
         QVERIFY(isOverTheMainWindow(console));
+        // A place within the screen that the user gave it stays.
+        console->hide();
+        console->move(available.topLeft() + QPoint(10, 10));
+        QTest::keyClick(page(), Qt::Key_F1);
+        QTRY_VERIFY(console->isVisible());
+        QCOMPARE(console->frameGeometry().topLeft(), available.topLeft() + QPoint(10, 10));
         console->close();
         app->bootloader()->close();
         app->logs()->errorBox()->close();
