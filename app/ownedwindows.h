@@ -19,14 +19,13 @@ public:
     explicit OwnedWindows(QWidget *owner);
     ~OwnedWindows() override;
 
-    // Places window as its show would: over its owner, within the available area.
-    void place(QWidget *window) const;
-
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     bool keeps(const QWidget *window) const;
+    // Over its owner on its first show, within the available area on every show.
+    void place(QWidget *window) const;
 
     QPointer<QWidget> m_owner;
 };
