@@ -13,6 +13,7 @@
 #include "localserver.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "ownedwindows.h"
 #include "portscan.h"
 #include "portwatch.h"
 #include "prompt.h"
@@ -171,6 +172,7 @@ bool MainApp::init()
     holdRequests(true);
 
     m_mainWindow = new MainWindow;
+    new OwnedWindows(m_mainWindow);
     ActiveAppletProvider::install();
     placeMainWindow();
     showMainWindow();
@@ -233,7 +235,10 @@ void MainApp::createApplets()
 }
 
 // Centred at its preferred size, grown to show every tool window whole where it opens, when
-// that fits the screen's available area; maximized on a smaller screen.
+// that fits the screen's available area; maximized on a smaller screen. The normal geometry
+// fits the available area either way (without a window manager, or once un-maximized, the
+// window stays within the screen): it is set while the window is not maximized, since
+// maximizing keeps the geometry it had as the normal one.
 void MainApp::placeMainWindow()
 {
     QScreen *screen = m_mainWindow->screen();
@@ -241,13 +246,15 @@ void MainApp::placeMainWindow()
     const QSize size = m_mainWindow->sizeShowingToolWindows().expandedTo(MainWindow::PreferredSize);
     const QSize frame = size + frameExtra;
     const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), frame);
-    if (WindowPlacement::frameSize(available, frame) != frame) {
-        m_mainWindow->setWindowState(m_mainWindow->windowState() | Qt::WindowMaximized);
-        return;
-    }
+    const QSize fitted = WindowPlacement::frameSize(available, frame);
+    if (fitted != frame && m_mainWindow->isMaximized() &&
+        available.contains(m_mainWindow->normalGeometry()))
+        return; // maximized already, with a normal geometry that fits
     m_mainWindow->setWindowState(m_mainWindow->windowState() & ~Qt::WindowMaximized);
-    m_mainWindow->resize(size);
-    m_mainWindow->move(WindowPlacement::frameTopLeft(available, frame));
+    m_mainWindow->resize(fitted - frameExtra);
+    m_mainWindow->move(WindowPlacement::frameTopLeft(available, fitted));
+    if (fitted != frame)
+        m_mainWindow->setWindowState(m_mainWindow->windowState() | Qt::WindowMaximized);
 }
 
 // The answer (OK or Cancel) does not matter: the checked item is the project type. One given
