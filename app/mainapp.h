@@ -3,6 +3,7 @@
 #include "linkhost.h"
 #include "logs.h"
 #include "portprobe.h"
+#include "programfiles.h"
 #include "requesthandler.h"
 
 #include <QByteArray>
@@ -132,6 +133,9 @@ public:
     const QHash<QString, QVariant> &options() const { return m_options; }
 
     // ---- option, workspace and state files ----
+    // Where the shipped data is read and the options, window state and logs are written.
+    const ProgramFiles &programFiles() const { return m_programFiles; }
+    void setProgramFiles(const ProgramFiles &files) { m_programFiles = files; }
     void loadOptions();
     void saveOptions();
     void loadWorkspace(const QString &fileName);
@@ -183,11 +187,14 @@ private:
     QString firmwareStatusText() const;
     void flushReplies();
     void rescanIfWanted();
+    QString optionsFileName() const;
+    QString stateFileName() const;
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;
     LocalServer *m_localServer = nullptr;
     QHash<QString, QVariant> m_options;
+    ProgramFiles m_programFiles = ProgramFiles::ofThisProcess();
     MainWindow *m_mainWindow = nullptr;
     QString m_projectType;
     QString m_projectTypeChoice;

@@ -158,7 +158,7 @@ void Board::configureP205Driver()
 // load leaves the previous matrix in place.
 void Board::resetPage()
 {
-    loadConfiguration(DefaultConfiguration);
+    loadConfiguration(MainApp::instance()->programFiles().dataPath(DefaultConfiguration));
     if (AutoAddressing *addressing = AutoAddressing::instance())
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);
