@@ -1,5 +1,6 @@
 #include "boardglobals.h"
 #include "mainapp.h"
+#include "qtnoisefilter.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
@@ -36,6 +37,7 @@ bool readArguments(const QApplication &application, MainApp *app)
 
 int main(int argc, char *argv[])
 {
+    QtNoiseFilter::install();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp::applyStyleSheet();
