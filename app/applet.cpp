@@ -690,6 +690,17 @@ QStringList Applet::functionNames() const
     return functions.keys();
 }
 
+bool Applet::hasItem(const QString &name) const
+{
+    const QString item = itemOf(name);
+    return !item.isEmpty() && binding(item);
+}
+
+bool Applet::hasCommand(const QString &command) const
+{
+    return functions.contains(command);
+}
+
 QString Applet::name() const
 {
     return objectName();

@@ -176,6 +176,8 @@ private:
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    void warnUnknown(const QString &request, const QString &what);
+    void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
     void getInternal(const QString &name, QVariant *result);
     bool runInternal(const QString &command, const QVariant &args, QVariant *result);
     bool openPort(const QVariant &args);

@@ -8,6 +8,7 @@
 #include "toolapplets.h"
 
 #include <QAbstractButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace
@@ -208,6 +209,41 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
         }
+    }
+
+    // A name that names nothing keeps its reply, and the log gets a warning naming it; names
+    // that exist give none.
+    void unknownNamesAreWarned()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QSignalSpy logged(app, &MainApp::signal_log);
+        const QList<QPair<QByteArray, QByteArray>> requests{{"set\tfoo\ti1", "ok\n"},
+                                                            {"get\tNoSuch", ""},
+                                                            {"run\tNoSuchCommand", ""},
+                                                            {"run\tBoard.NoSuchCommand", "i0"},
+                                                            {"get\tBoard.NoSuchItem", "err\n"},
+                                                            {"set\tBoard.NoSuchItem\ti1", "err\n"},
+                                                            {"run\tLogs.NoSuchCommand\tsx", "i0"}};
+        for (const auto &[line, reply] : requests) {
+            logged.clear();
+            QCOMPARE(request(line + "\n"), reply);
+            QStringList warnings;
+            for (const QList<QVariant> &entry : std::as_const(logged))
+                if (entry.at(0).toInt() > 0 && entry.at(0).toInt() <= 100)
+                    warnings.append(entry.at(1).toString());
+            const QString name = QString::fromLatin1(line.split('\t').at(1));
+            const QString item = name.mid(name.indexOf('.') + 1);
+            QVERIFY2(warnings.size() == 1 && warnings.first().contains(item), qPrintable(name));
+            QVERIFY2(warnings.first().contains(QString::fromLatin1(line.split('\t').at(0))),
+                     qPrintable(warnings.first()));
+        }
+        logged.clear();
+        QCOMPARE(request("set\tBoard.SA\ti7\nget\tBoard.SA\nget\tversion\nrun\tBoard.Read_REG_1\n"
+                         "run\tLogs.log\tsHello\nset\tBoard.BANK[ON1]\ti5\n"),
+                 QByteArray("ok\nf7sWed Jan 08 12:43:22 2019i1i1ok\n"));
+        for (const QList<QVariant> &entry : std::as_const(logged))
+            QVERIFY2(!entry.at(1).toString().startsWith("Request"),
+                     qPrintable(entry.at(1).toString()));
     }
 
     // Without a slave address (SA -1) no register command reaches any chip, and each fails.
