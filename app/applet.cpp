@@ -3,6 +3,7 @@
 #include "appletscroll.h"
 #include "applog.h"
 #include "bytetext.h"
+#include "localserver.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
@@ -520,6 +521,9 @@ void Applet::controlChanged(UniversalControl *w)
         // runs one of its commands.
         if (!isOwnObject(dynamic_cast<QObject *>(w)))
             return;
+        // A person's command: requests wait until it is done, whatever events its progress
+        // window or its questions let through meanwhile.
+        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
         triggeredByControl = true;
         run(w->registerName(1), QVariant(w->registerName(0)));
         triggeredByControl = false;

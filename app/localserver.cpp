@@ -174,13 +174,29 @@ bool LocalServer::start(const QString &name)
 
 // ---- connections -------------------------------------------------------------------------
 
-void LocalServer::setHeld(bool held)
+void LocalServer::hold()
 {
-    m_held = held;
-    if (!held) {
-        QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
-    }
+    ++m_holds;
+}
+
+void LocalServer::release()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
+}
+
+LocalServer::Hold::Hold(LocalServer *server) : m_server(server)
+{
+    if (m_server)
+        m_server->hold();
+}
+
+LocalServer::Hold::~Hold()
+{
+    if (m_server)
+        m_server->release();
 }
 
 void LocalServer::setQuietGapMs(int ms)
@@ -190,7 +206,7 @@ void LocalServer::setQuietGapMs(int ms)
 
 bool LocalServer::isHeld() const
 {
-    return m_held;
+    return m_holds > 0;
 }
 
 void LocalServer::flushReplies(int ms)
@@ -210,7 +226,7 @@ void LocalServer::accept(int descriptor)
 
 void LocalServer::processConnection()
 {
-    while (!m_held && !m_accepted.isEmpty())
+    while (m_holds == 0 && !m_accepted.isEmpty())
         addConnection(m_accepted.takeFirst());
 }
 
@@ -401,7 +417,7 @@ void LocalServer::runQueue()
 {
     // A request may run a nested event loop (a message box, a progress window); batches that
     // complete meanwhile wait here for their turn.
-    if (m_running || m_held)
+    if (m_running || m_holds > 0)
         return;
     m_running = true;
     while (!m_queue.isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -54,10 +55,25 @@ public:
     void setLogEnabled(bool on);
     bool logEnabled() const;
 
-    // While held, new connections and complete batches wait for their turn; releasing takes
-    // them up in order.
-    void setHeld(bool held);
+    // While held, new connections and complete batches wait for their turn; the last release
+    // takes them up in order (after the current event). Holds count: each hold() is ended by
+    // one release().
+    void hold();
+    void release();
     bool isHeld() const;
+    // Holds the server (when not null) for its lifetime: a command of the program's own that
+    // runs an event loop (a progress window, a question) lets no request in half-way.
+    class Hold
+    {
+    public:
+        explicit Hold(LocalServer *server);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        QPointer<LocalServer> m_server;
+    };
     // Waits up to ms for replies still being written, then closes every connection (for the
     // end of the program, when the event loop no longer runs).
     void flushReplies(int ms);
@@ -131,7 +147,7 @@ private:
     QHash<PipeConnection *, Connection *> m_connections;
     QList<PipeConnection *> m_queue;
     bool m_running = false;
-    bool m_held = false;
+    int m_holds = 0;
     int m_quietGapMs = quietGapMs;
     struct {
         char bytes[64];

@@ -371,8 +371,12 @@ void MainApp::shutdown()
 // ones are taken up in order.
 void MainApp::holdRequests(bool hold)
 {
-    if (m_localServer)
-        m_localServer->setHeld(hold);
+    if (!m_localServer)
+        return;
+    if (hold)
+        m_localServer->hold();
+    else
+        m_localServer->release();
 }
 
 // Replies written just before the event loop ended (a "shutdown" request) still reach their
