@@ -75,7 +75,7 @@ bool LocalClient::ensureConnected()
     if (state() == QLocalSocket::ConnectedState)
         return true;
     abort();
-    connectToServer(PipeName::localName(m_serverName), QIODevice::ReadWrite);
+    connectToServer(PipeName::socketFile(PipeName::localName(m_serverName)), QIODevice::ReadWrite);
     waitForConnected(m_timeout == NoTimeout ? -1 : m_timeout);
     if (state() == QLocalSocket::ConnectedState && isReadable())
         return true;

@@ -40,9 +40,14 @@ public:
     explicit LocalServer(RequestHandler *handler = nullptr);
     ~LocalServer() override;
 
-    // Listens on "\\.\pipe\" + name. While that pipe is served by another program, asks
-    // whether to use another pipe name; false when the user declines or listening fails.
+    // Listens on "\\.\pipe\" + name, the socket file PipeName::socketFile gives for name (its
+    // directory made and checked first, see SocketDir). While that pipe is served by another
+    // program, asks a person whether to use another pipe name (nobody is asked while prompts
+    // cannot wait, Prompt::isUnattended); false when the user declines or the socket cannot be
+    // served, with failure() saying why.
     bool start(const QString &name);
+    // Why the last start failed: one sentence naming the socket and what to do.
+    const QString &failure() const;
 
     // Runs one request line and appends its reply bytes to *output.
     void execute(QByteArrayView line, QByteArray *output);
@@ -109,8 +114,9 @@ private:
     enum class PathState { Free, InUse, Stale, Occupied };
 
     static PathState checkSocketFile(const QString &file);
-    bool clearSocketFile(const QString &file);
+    static QString occupant(const QString &file);
     bool askForOtherPipe(QString *pipePath);
+    bool fail(const QString &why, bool tell);
     RequestHandler *handler() const;
 
     void accept(int descriptor);
@@ -143,6 +149,7 @@ private:
     PeerReadWatch *m_readWatch = nullptr;
     QString m_pipePath;
     QString m_name;
+    QString m_failure;
     QList<int> m_accepted; // connections not taken up yet (while held)
     QHash<PipeConnection *, Connection *> m_connections;
     QList<PipeConnection *> m_queue;

@@ -127,6 +127,11 @@ void MainApp::setProjectTypeChoice(const QString &type)
     m_projectTypeChoice = type;
 }
 
+void MainApp::setServerName(const QString &name)
+{
+    m_serverName = name;
+}
+
 void MainApp::setUnattended(bool on)
 {
     m_unattended = on;
@@ -156,8 +161,10 @@ bool MainApp::init()
     RequestHandler::setInstance(this);
     installPromptNotes();
     m_localServer = new LocalServer(this);
-    if (!m_localServer->start(QString::fromLatin1(ProjectName)))
+    if (!m_localServer->start(m_serverName)) {
+        m_startFailure = m_localServer->failure();
         return false;
+    }
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 
@@ -269,8 +276,11 @@ bool MainApp::setupApplets()
             applet->setTitle(QStringLiteral("(Ctrl+%1) ").arg(digit) + applet->title());
             ++digit;
         }
-        if (!ok)
+        if (!ok) {
+            m_startFailure =
+                QStringLiteral("the tool window %1 could not be set up").arg(applet->objectName());
             return false;
+        }
         advanceProgress(i);
     }
     return true;
@@ -330,8 +340,11 @@ void MainApp::start()
 
 int MainApp::exec()
 {
-    if (!init())
-        return 0;
+    if (!init()) {
+        // A start that does not serve says why, where a script's log sees it.
+        std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
+        return 1;
+    }
     start();
     const int code = QApplication::exec();
     shutdown();

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -186,7 +188,8 @@ private slots:
         const Outcome outcome = runClient({"--name", "NOBODY", "get", "A.B"});
         QCOMPARE(outcome.status, 2);
         QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
-                                  QFile::encodeName(QDir::tempPath()) + "/NOBODY\n");
+                                  QFile::encodeName(QDir::tempPath()) + "/kvl52110-" +
+                                  QByteArray::number(::getuid()) + "/NOBODY\n");
         QCOMPARE(outcome.out, QByteArray());
     }
 

@@ -3,6 +3,7 @@
 #include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
+#include "socketdir.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
 #include "typedvalue.h"
@@ -31,7 +32,9 @@ public:
         QMetaObject::invokeMethod(this, [this, name]() {
             server = new QLocalServer(this);
             connect(server, &QLocalServer::newConnection, this, &ScriptedServer::onConnection);
-            listening = server->listen(name);
+            QString why;
+            const QString file = PipeName::socketFile(name);
+            listening = SocketDir::prepare(file, &why) && server->listen(file);
         }, Qt::BlockingQueuedConnection);
     }
     ~ScriptedServer() override
@@ -86,10 +89,12 @@ class EndOfInputServer
 public:
     EndOfInputServer(const QString &name, const QByteArray &answer) : m_answer(answer)
     {
-        const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
+        const QString file = PipeName::socketFile(name);
+        const QByteArray path = QFile::encodeName(file);
         std::memcpy(m_address.sun_path, path.constData(), size_t(path.size()));
         m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        listening = ::bind(m_listener, address(), sizeof m_address) == 0 &&
+        QString why;
+        listening = SocketDir::prepare(file, &why) && ::bind(m_listener, address(), sizeof m_address) == 0 &&
                     ::listen(m_listener, 1) == 0;
         m_thread.reset(QThread::create([this]() { serve(); }));
         m_thread->start();
