@@ -9,7 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -65,8 +68,18 @@ class TestSocketDir : public QObject
     Q_OBJECT
 
     RecordingHandler handler;
+    // A short temporary directory of the test's own, so that its socket paths fit whatever the
+    // path of the build tree.
+    QTemporaryDir shortTemp{"/tmp/kvlsd-XXXXXX"};
+    std::unique_ptr<EnvScope> tmp;
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(shortTemp.isValid());
+        tmp = std::make_unique<EnvScope>("TMPDIR", QFile::encodeName(shortTemp.path()));
+    }
+    void cleanupTestCase() { tmp.reset(); }
     void cleanup()
     {
         QFile::setPermissions(ownDirectory(), QFileDevice::Permissions(0x7700));
@@ -175,7 +188,7 @@ private slots:
     {
         const QString deep = QDir::tempPath() + "/" + QString(60, 'd') + "/" + QString(60, 'e');
         QVERIFY(QDir().mkpath(deep));
-        const EnvScope tmp("TMPDIR", QFile::encodeName(deep));
+        const EnvScope longTemp("TMPDIR", QFile::encodeName(deep));
         const QString file = PipeName::socketFile("KVL52110");
         QVERIFY2(file.startsWith("/tmp/kvl52110-"), qPrintable(file));
         {
