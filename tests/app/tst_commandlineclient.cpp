@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,10 +28,14 @@ struct Outcome {
 
 // Runs the client with arguments and input, serving this process's events (the server's) while
 // it runs.
-Outcome runClient(const QStringList &arguments, const QByteArray &input = QByteArray())
+Outcome runClient(const QStringList &arguments, const QByteArray &input = QByteArray(),
+                  const QStringList &runAs = {})
 {
     QProcess client;
-    client.start(KVL_CLI_PATH, arguments);
+    if (runAs.isEmpty())
+        client.start(KVL_CLI_PATH, arguments);
+    else
+        client.start(runAs.first(), runAs.mid(1) + QStringList{KVL_CLI_PATH} + arguments);
     if (!client.waitForStarted(20000))
         return {};
     client.write(input);
@@ -239,6 +244,11 @@ private slots:
         const QString shared = place.path();
         QVERIFY(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777)));
         QLocalServer squatter;
+        connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter]() {
+            QLocalSocket *connection = squatter.nextPendingConnection();
+            connection->write("f42");
+            connection->disconnectFromServer();
+        });
         {
             AsNobody::Effective nobody; // the socket's credentials are those of its listen()
             QVERIFY(squatter.listen(shared + "/KVL52110"));
@@ -252,6 +262,14 @@ private slots:
                                         QFile::encodeName(shared) + "/KVL52110: the program "
                                         "there runs as another user (uid "),
                  outcome.err.constData());
+        // That user's own client is answered by it.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        const Outcome theirs =
+            runClient({"get", "A.B"}, QByteArray(),
+                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(theirs.err, QByteArray());
+        QCOMPARE(theirs.out, QByteArray("f42\n"));
         // The user's own program there is answered.
         squatter.close();
         LocalServer own(handler.get());
