@@ -3,6 +3,7 @@
 #include "appletscroll.h"
 #include "applog.h"
 #include "bytetext.h"
+#include "localserver.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
@@ -532,6 +533,9 @@ void Applet::controlChanged(UniversalControl *w)
         // runs one of its commands.
         if (!isOwnObject(dynamic_cast<QObject *>(w)))
             return;
+        // A person's command: requests wait until it is done, whatever events its progress
+        // window or its questions let through meanwhile.
+        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
         triggeredByControl = true;
         run(w->registerName(1), QVariant(w->registerName(0)));
         triggeredByControl = false;
@@ -699,6 +703,17 @@ Binding *Applet::binding(const QString &name) const
 QStringList Applet::functionNames() const
 {
     return functions.keys();
+}
+
+bool Applet::hasItem(const QString &name) const
+{
+    const QString item = itemOf(name);
+    return !item.isEmpty() && binding(item);
+}
+
+bool Applet::hasCommand(const QString &command) const
+{
+    return functions.contains(command);
 }
 
 QString Applet::name() const

@@ -85,6 +85,11 @@ public:
     QStringList itemNames() const; // binding names, in binding order
     Binding *binding(const QString &name) const;
     QStringList functionNames() const;
+    // Whether name ("ITEM" or "ITEM[FIELD]") names a bound item.
+    bool hasItem(const QString &name) const;
+    // Whether command is one of the applet's commands. The table of names fills as commands
+    // are looked for in run, so ask after a run (an empty command fills it whole).
+    virtual bool hasCommand(const QString &command) const;
     QString name() const;
     QWidget *widget();
     bool isReadOnly(const QString &name) const;

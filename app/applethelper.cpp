@@ -4,6 +4,8 @@
 #include "bytetext.h"
 #include "dialogcheckboxes.h"
 #include "lineedit.h"
+#include "localserver.h"
+#include "mainapp.h"
 #include "prompt.h"
 #include "realedit.h"
 #include "register.h"
@@ -432,8 +434,12 @@ void AppletHelper::slot_pbRun_clicked()
 {
     if (!m_applet)
         return;
-    const QVariant result =
-        m_applet->run(m_cmFunction->currentText(), QVariant(m_leArgument->text()));
+    QVariant result;
+    {
+        // A person's command: requests wait until it is done.
+        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
+        result = m_applet->run(m_cmFunction->currentText(), QVariant(m_leArgument->text()));
+    }
     switch (result.typeId()) {
     case QMetaType::QByteArray:
         m_leTextResult->setText(QString::fromLatin1(result.toByteArray().toHex()));

@@ -128,11 +128,16 @@ bool Logs::init()
     return true;
 }
 
+bool Logs::hasCommand(const QString &command) const
+{
+    return command.toLower() == QLatin1String("log");
+}
+
 QVariant Logs::run(const QString &command, const QVariant &args)
 {
     if (command.isEmpty() || isNullVariant(args))
         return QVariant(false);
-    if (command.toLower() == QLatin1String("log")) {
+    if (hasCommand(command)) {
         slot_addLog(0, args.toString());
         return QVariant(true);
     }

@@ -53,16 +53,6 @@ bool isExposed(const QWidget *window)
     return window->windowHandle() && window->windowHandle()->isExposed();
 }
 
-// An argument of a pipe request that could not be decoded (an invalid variant, alone or in a
-// list).
-bool hasUndecodable(const QVariant &args)
-{
-    if (args.typeId() != QMetaType::QVariantList)
-        return !args.isValid();
-    const QVariantList list = args.toList();
-    return std::any_of(list.cbegin(), list.cend(), [](const QVariant &v) { return !v.isValid(); });
-}
-
 const QString ProbingText = QStringLiteral("Initializing channel connection...");
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
@@ -138,6 +128,11 @@ void MainApp::setProjectTypeChoice(const QString &type)
     m_projectTypeChoice = type;
 }
 
+void MainApp::setServerName(const QString &name)
+{
+    m_serverName = name;
+}
+
 void MainApp::setUnattended(bool on)
 {
     m_unattended = on;
@@ -166,8 +161,10 @@ bool MainApp::init()
     RequestHandler::setInstance(this);
     installPromptNotes();
     m_localServer = new LocalServer(this);
-    if (!m_localServer->start(QString::fromLatin1(ProjectName)))
+    if (!m_localServer->start(m_serverName)) {
+        m_startFailure = m_localServer->failure();
         return false;
+    }
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 
@@ -285,8 +282,11 @@ bool MainApp::setupApplets()
             applet->setTitle(QStringLiteral("(Ctrl+%1) ").arg(digit) + applet->title());
             ++digit;
         }
-        if (!ok)
+        if (!ok) {
+            m_startFailure =
+                QStringLiteral("the tool window %1 could not be set up").arg(applet->objectName());
             return false;
+        }
         advanceProgress(i);
     }
     return true;
@@ -346,8 +346,11 @@ void MainApp::start()
 
 int MainApp::exec()
 {
-    if (!init())
-        return 0;
+    if (!init()) {
+        // A start that does not serve says why, where a script's log sees it.
+        std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
+        return 1;
+    }
     start();
     const int code = QApplication::exec();
     shutdown();
@@ -387,8 +390,12 @@ void MainApp::shutdown()
 // ones are taken up in order.
 void MainApp::holdRequests(bool hold)
 {
-    if (m_localServer)
-        m_localServer->setHeld(hold);
+    if (!m_localServer)
+        return;
+    if (hold)
+        m_localServer->hold();
+    else
+        m_localServer->release();
 }
 
 // Replies written just before the event loop ended (a "shutdown" request) still reach their
@@ -630,106 +637,4 @@ void MainApp::addLog(int level, const QString &text)
 bool MainApp::ignoreVersion() const
 {
     return m_options.value(QStringLiteral("ignore_version")).toBool();
-}
-
-// The applet named by the first of two name parts, while the board is connected.
-Applet *MainApp::appletOfName(const QStringList &parts) const
-{
-    Applet *applet = findApplet(parts.first(), ByName);
-    return applet && isConnected() ? applet : nullptr;
-}
-
-bool MainApp::set(const QString &name, QVariant &value)
-{
-    const QStringList parts = name.split(QLatin1Char('.'));
-    if (parts.size() != 2)
-        return true;
-    if (Applet *applet = appletOfName(parts))
-        return applet->set(parts.at(1), value, OutsideKey);
-    emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
-    return false;
-}
-
-bool MainApp::get(const QString &name, QVariant *result)
-{
-    const QStringList parts = name.split(QLatin1Char('.'));
-    if (parts.size() != 2) {
-        getInternal(name, result);
-        return true;
-    }
-    if (Applet *applet = appletOfName(parts)) {
-        const QVariant value = applet->get(parts.at(1), OutsideKey);
-        if (result)
-            *result = value;
-        return !isNullVariant(value);
-    }
-    emit signal_log(-1, QStringLiteral("Error GET %1").arg(name));
-    return false;
-}
-
-// A command never runs on an argument that could not be decoded (the pipe server has logged
-// why): an applet's command and "write" are refused, "open" answers that it did not connect.
-bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
-{
-    const QStringList parts = command.split(QLatin1Char('.'));
-    if (parts.size() != 2)
-        return runInternal(command, args, result);
-    if (hasUndecodable(args))
-        return false;
-    if (Applet *applet = appletOfName(parts)) {
-        const QVariant value = applet->run(parts.at(1), args);
-        if (result)
-            *result = value;
-        return true;
-    }
-    emit signal_log(-1, QStringLiteral("Error RUN:%1").arg(command));
-    return false;
-}
-
-// The port of "open" is a typed string; anything else connects nothing and is reported.
-bool MainApp::openPort(const QVariant &args)
-{
-    if (args.typeId() != QMetaType::QString) {
-        emit signal_log(-1, QStringLiteral("run open takes the port as a typed string, e.g. "
-                                           "s/dev/ttyUSB0, smockup or sCOM3"));
-        return false;
-    }
-    return connectBoard(args.toString());
-}
-
-void MainApp::getInternal(const QString &name, QVariant *result)
-{
-    if (name.toLower() == QLatin1String("version") && result)
-        *result = QString::fromLatin1(VersionText);
-}
-
-bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
-{
-    const QString name = command.toLower();
-    if (name == QLatin1String("shutdown")) {
-        // The event loop ends once this request is answered; shutdown() follows it.
-        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
-        if (result)
-            *result = true;
-    } else if (name == QLatin1String("close")) {
-        disconnectBoard();
-        if (result)
-            *result = true;
-    } else if (name == QLatin1String("open")) {
-        const bool connected = openPort(args);
-        if (result)
-            *result = connected;
-    } else if (name == QLatin1String("write")) {
-        if (hasUndecodable(args))
-            return false;
-        if (!isConnected())
-            return true;
-        const QByteArray command =
-            args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
-        QByteArray answer;
-        m_controlBoard->send(command, &answer, -1);
-        if (result)
-            *result = answer;
-    }
-    return true;
 }

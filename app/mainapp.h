@@ -66,6 +66,8 @@ public:
     static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
     // Before init(): the project type to take without asking (empty: ask).
     void setProjectTypeChoice(const QString &type);
+    // Before init(): the name of the command socket (ProjectName unless given).
+    void setServerName(const QString &name);
     // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
     // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
     // and each is noted on standard error as well as in the log.
@@ -74,7 +76,7 @@ public:
     static bool platformShowsWindows();
 
     // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
-    // (exit code 0).
+    // (exit code 1, with the reason on standard error).
     bool init();
     // Options, applets into the main window and its menus; the port list fills in once
     // the probe of the serial ports (started here, on a thread of its own) is done.
@@ -180,6 +182,8 @@ private:
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    void warnUnknown(const QString &request, const QString &what);
+    void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
     void getInternal(const QString &name, QVariant *result);
     bool runInternal(const QString &command, const QVariant &args, QVariant *result);
     bool openPort(const QVariant &args);
@@ -199,6 +203,8 @@ private:
     QString m_projectType;
     QString m_projectTypeChoice;
     bool m_unattended = false;
+    QString m_serverName = QString::fromLatin1(ProjectName);
+    QString m_startFailure; // why init() failed, one sentence
 
     QList<AppletFactory> m_factories;
     QList<Applet *> m_applets;

@@ -59,7 +59,7 @@ Answered request(const QByteArray &batch)
 {
     Answered answered;
     QLocalSocket socket;
-    socket.connectToServer(PipeClient::programPipe());
+    socket.connectToServer(PipeName::socketFile(PipeClient::programPipe()));
     if (!socket.waitForConnected(5000))
         return answered;
     socket.write(batch);
