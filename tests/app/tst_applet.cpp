@@ -437,8 +437,9 @@ private slots:
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
     }
 
-    // Offline, model writes reach neither the widgets nor the hook until the items are named;
-    // a get asks the hook first, whose own write of the board's answer does not re-enter it.
+    // Offline, model writes reach neither the widgets nor the hook until the items are named
+    // or updated by object; a get asks the hook first, whose own write of the board's answer does
+    // not re-enter it.
     void refreshAndGetByName()
     {
         bank->setField("[LEVEL]", 3);
@@ -446,6 +447,11 @@ private slots:
         QCOMPARE(leLevel->value() + leSa->value(), 1.0);
         applet->slot_updateControls("NOPE;;BANK");
         QCOMPARE(leLevel->value() + leSa->value(), 4.0);
+        applet->slot_updateControls(sa.get()); // a variable's own update
+        QCOMPARE(leLevel->value() + leSa->value(), 8.0);
+        bank->setField("[LEVEL]", 2);
+        applet->slot_updateControls(bank.get()); // a register's
+        QCOMPARE(leLevel->value() + leSa->value(), 7.0);
         QCOMPARE(applet->calls(), QString());
         applet->activate();
         int depth = 0, deepest = 0;
