@@ -316,6 +316,21 @@ private slots:
         }
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
+
+    // The 27 map bits by index, packed bit 0 first into four bytes; an index outside the map
+    // is ignored.
+    void otpMapBits()
+    {
+        QCOMPARE(Otp::mapSize(), 27);
+        for (const int index : {0, 9, 26, 27, -1})
+            otp->setMapBit(index, true);
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0x4000201u);
+        QCOMPARE(Otp::mapBytes().toHex(), QByteArray("01020004"));
+        otp->setMapBit(0, false);
+        QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
+        QVERIFY(Otp::resetMap());
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
+    }
 };
 
 QTEST_MAIN(TestPxn)
