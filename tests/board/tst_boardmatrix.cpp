@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -299,6 +300,20 @@ private slots:
         QCOMPARE(f.liveSteps(), QByteArray(12, '\0'));
     }
 
+    // The all-switches slider gives every switch its duty, a lone switch too: the live image
+    // carries it.
+    void allSwitchesSlider()
+    {
+        for (const auto &[count, row] : {std::pair{1, "1"}, std::pair{3, "1 2 3"}}) {
+            QCOMPARE(f.load(1, 12, 1, count, {row}), 0);
+            f.widget<QSlider>("slAll")->setValue(500);
+            page()->sendFWData();
+            QCOMPARE(f.liveSteps(), QByteArray(count, char(97))); // 500 of 1023
+            f.widget<QSlider>("slAll")->setValue(0);
+        }
+        f.take();
+    }
+
     // A mode box unchecks the others and gives the position slider its range, centred (6
     // switches, 3 a row; switch mode at the stepping still set); the stepping then gives it its
     // range; a jump of several units moves the pattern one place, forward or back.
@@ -466,7 +481,7 @@ private slots:
     }
 
     // A double-clicked step opens its values; Save puts the edited values into that step, the
-    // last switch's too.
+    // last switch's too; Cancel changes nothing.
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
@@ -481,6 +496,23 @@ private slots:
         emit list->itemDoubleClicked(list->item(0));
         const QStringList step = page()->currentCsvScript()->steps.value(0);
         QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
+        // Cancel changes no step and adds none, whatever the dialog showed.
+        const QList<QStringList> before = page()->currentCsvScript()->steps;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [] {
+                if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    dialog->findChildren<QSpinBox *>().first()->setValue(97);
+                    dialog->findChild<QDialogButtonBox *>()
+                        ->button(QDialogButtonBox::Cancel)
+                        ->click();
+                }
+            });
+            if (i == 0)
+                emit list->itemDoubleClicked(list->item(1));
+            else
+                page()->on_pbAddStep_clicked(); // its button is disabled in the form
+        }
+        QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
