@@ -13,6 +13,7 @@
 #include "toneoutput.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDate>
 #include <QDeadlineTimer>
 #include <QItemSelectionModel>
@@ -217,8 +218,8 @@ private slots:
                                                    "C(-4)  ::: again %1 \n"));
     }
 
-    // Through the list's context menu: Copy takes the current row without its date, Copy All
-    // every row.
+    // Through the list's context menu (a right click): Copy takes the current row without its date,
+    // Copy All every row.
     void copy()
     {
         app->setLogComm(true);
@@ -234,6 +235,12 @@ private slots:
         QCOMPARE(clipboard->text(), QString(" failed"));
         menuAction("Copy All")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        // A right click on the list opens the menu.
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
+        QApplication::sendEvent(logs->list()->viewport(), &click);
+        auto *menu = logs->findChild<QMenu *>();
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
     }
 
     void consoleLine()
