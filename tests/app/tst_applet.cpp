@@ -668,6 +668,7 @@ private slots:
         auto *sub = qobject_cast<QMdiSubWindow *>(applet->createContainer(0, nullptr));
         AppletScroll *scroll = AppletScroll::of(sub);
         QCOMPARE(applet->parentWidget(), scroll->viewport());
+        QCOMPARE(scroll->viewport()->backgroundRole(), QPalette::Window); // around it: the form's
         QMdiArea area;
         area.resize(900, 700);
         area.addSubWindow(sub);
