@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -78,6 +79,21 @@ class TestBoardMatrix : public QObject
     }
 
     QString label(const char *name) { return f.widget<QLabel>(name)->text(); }
+    // Whether the label "SWn" stands above switch n's slider in the slider's column.
+    bool labelAboveSlider(int n)
+    {
+        QLayout *grid = f.widget<QWidget>("SWwidget")->layout();
+        for (int i = 0; i < grid->count(); ++i) {
+            QLayout *column = grid->itemAt(i)->layout();
+            const int place = column ? column->indexOf(slider(n)) : -1;
+            for (int above = 0; above < place; ++above) {
+                auto *label = qobject_cast<QLabel *>(column->itemAt(above)->widget());
+                if (label && label->text() == QString("SW%1").arg(n))
+                    return true;
+            }
+        }
+        return false;
+    }
     // The switches' spin boxes, in memory order.
     QList<QSpinBox *> dutyBoxes()
     {
@@ -300,13 +316,16 @@ private slots:
         QCOMPARE(f.liveSteps(), QByteArray(12, '\0'));
     }
 
-    // The all-switches slider gives every switch its duty, a lone switch too: the live image
-    // carries it.
+    // The all-switches slider moves every switch's slider and gives it its duty, a lone switch
+    // too: the live image carries it.
     void allSwitchesSlider()
     {
         for (const auto &[count, row] : {std::pair{1, "1"}, std::pair{3, "1 2 3"}}) {
             QCOMPARE(f.load(1, 12, 1, count, {row}), 0);
             f.widget<QSlider>("slAll")->setValue(500);
+            for (int n = 1; n <= count; ++n)
+                QCOMPARE(slider(n)->value(), 500);
+            QVERIFY(labelAboveSlider(count));
             page()->sendFWData();
             QCOMPARE(f.liveSteps(), QByteArray(count, char(97))); // 500 of 1023
             f.widget<QSlider>("slAll")->setValue(0);
