@@ -408,6 +408,10 @@ private slots:
             QCOMPARE(started.first()->interval(), interval);
             box("cbStart")->click();
         }
+        box("cbLeft")->setChecked(false); // no direction: S does not stay ticked
+        box("cbRight")->setChecked(false);
+        box("cbStart")->click();
+        QVERIFY(!box("cbStart")->isChecked());
     }
 
     // The buck switches write the driver's register 6 whole and the model field; the hint
