@@ -508,15 +508,20 @@ private slots:
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
-        QTimer::singleShot(0, [] {
+        QRect lastLabel, lastBox; // SW12 and its value
+        QTimer::singleShot(0, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 dialog->findChildren<QSpinBox *>().first()->setValue(99);
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
+                lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
+                lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
                 dialog->accept();
             }
         });
         auto *list = f.widget<QListWidget>("listAnimationSteps");
         emit list->itemDoubleClicked(list->item(0));
+        QVERIFY(lastLabel.bottom() < lastBox.top() && lastLabel.left() <= lastBox.center().x() &&
+                lastLabel.right() >= lastBox.center().x()); // each value under its switch's name
         const QStringList step = page()->currentCsvScript()->steps.value(0);
         QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
         // Cancel changes no step and adds none, whatever the dialog showed.
