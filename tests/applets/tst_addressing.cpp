@@ -133,6 +133,9 @@ private slots:
                      valid ? QStringList() : QStringList{CheckValues});
             QCOMPARE(f.takeFrames().isEmpty(), !valid);
         }
+        execute({"32,80,1", "7,80,1"}); // the rows after a wrong one are not run either
+        QCOMPARE(takeMessages().filter("AutoAddressing|"), QStringList{CheckValues});
+        QVERIFY(f.takeFrames().isEmpty());
         f.take();
         QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
     }
