@@ -138,6 +138,7 @@ private slots:
         QVERIFY(f.takeFrames().isEmpty());
         f.take();
         QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
+        QCOMPARE(AddressingFixture::applet("AutoAddressing")->run("Start", {}), QVariant(false));
     }
 
     // An output the board page cannot switch, or no board page at all: the operator is asked.
