@@ -192,6 +192,7 @@ private slots:
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
         QVERIFY(spiEEPROM->set("EEPROMChannel", 0, Variable::OutsideKey)); // 0 to 15
+        QVERIFY(!spiEEPROM->set("OpCode", 0, Variable::OutsideKey));       // 1 to 6
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS0SPEED=4100000");
         for (const char *name : {"transfer", "Transfer()", "", "readByte "})
             f.checkCommand(tool(name[0] == 'r'   ? Eeprom
