@@ -125,9 +125,10 @@ private slots:
     void invalidRows()
     {
         f.bus.addChip(0, 1, 1);
-        for (const QString row : {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0", "0,80,1"}) {
-            // buck 0: an output the operator switches; address 0 is a chip's address too
-            const bool valid = row == "5,80,0" || row == "0,80,1";
+        for (const QString row :
+             {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0", "0,80,1", "31,80,1"}) {
+            // buck 0: an output the operator switches; addresses 0 and 31 are chips' addresses
+            const bool valid = row == "5,80,0" || row == "0,80,1" || row == "31,80,1";
             execute({"-1,80,1", row});
             QCOMPARE(takeMessages().filter("AutoAddressing|"),
                      valid ? QStringList() : QStringList{CheckValues});

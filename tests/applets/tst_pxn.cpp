@@ -126,6 +126,9 @@ private slots:
         QByteArray got;
         quint8 crc = 0;
         QVERIFY(PxnFrame::parseAnswer("SER2DATA=07550180A1B2C3FF", 3, &got, &crc));
+        // An identifier's parity bit makes its low seven bits odd.
+        QCOMPARE(QList<int>({oddParity7(0), oddParity7(1), oddParity7(3), oddParity7(0xFF)}),
+                 QList<int>({1, 0, 1, 0}));
         for (const QByteArray line :
              {"SER2DATA=04550180aa1b2c3d", "SER2DATA=", "SER2DATA:err", "SER2DATA=07a1b2c3",
               "SER2DATA=07550180a1g2c3ff", "SER2DATA=x7550180a1b2c3ff"})
