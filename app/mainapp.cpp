@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QMdiSubWindow>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
@@ -66,6 +67,20 @@ const QString ProbingText = QStringLiteral("Initializing channel connection...")
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
 constexpr QSize MainWindowFrame(1445, 1000);
+// The text of a disabled push button.
+constexpr QRgb DisabledButtonText = 0x4d4d4d;
+
+// Disabled push buttons take their text colour from the palette, not from a style sheet rule:
+// a rule for the disabled state hands the base style a new palette at every paint, and the
+// style keeps one cached picture for each palette it meets, so every repaint of a disabled
+// button kept one more picture for good.
+void colourDisabledButtons()
+{
+    QPalette palette = QApplication::palette("QPushButton");
+    for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        palette.setColor(QPalette::Disabled, role, QColor(DisabledButtonText));
+    QApplication::setPalette(palette, "QPushButton");
+}
 
 } // namespace
 
@@ -83,6 +98,7 @@ void MainApp::applyStyleSheet()
     if (!file.open(QIODevice::ReadOnly))
         return;
     qApp->setStyleSheet(latin1UpToZero(file.readAll()));
+    colourDisabledButtons();
 }
 
 MainApp::MainApp()
