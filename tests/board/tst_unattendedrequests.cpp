@@ -6,6 +6,7 @@
 #include "logrecorder.h"
 #include "pipeclient.h"
 #include "setupappfixture.h"
+#include "whenmodal.h"
 #include "widgetprompt.h"
 
 #include <QApplication>
@@ -154,8 +155,8 @@ private slots:
         f.app->disconnectBoard();
 
         QString asked;
-        QTimer::singleShot(100, [&asked]() {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        whenModal([&asked](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
                 asked = box->text();
                 box->button(QMessageBox::No)->click();
             }
