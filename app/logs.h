@@ -63,6 +63,8 @@ public:
     QLineEdit *consoleLine() const { return m_console; }
     // The error box (shown or closed), or null before the first error it showed.
     QMessageBox *errorBox() const { return m_errorBox; }
+    // Whether the error pattern still plays (a new error then starts none).
+    bool isBeeping() const { return !m_beeper.isNull(); }
 
 public slots:
     void slot_addLog(int level, QString text);

@@ -3,7 +3,8 @@
 // set against bare transactions on the same simulated board. A difference ends the run with
 // its seed and the shortest action list found (exit 1).
 //
-//     ./build/bench/bench_agreement [sequences per driver board, 2000 by default]
+//     ./build/bench/bench_agreement [--short] [sequences per driver board, 2000 by default,
+//                                              2 in the short mode]
 #include "benchenv.h"
 #include "controlboard.h"
 #include "pageagreement.h"
@@ -60,7 +61,7 @@ double soak(PageAgreement &agreement, int sequences)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -69,7 +70,7 @@ int main(int argc, char *argv[])
     if (!QDir::setCurrent(env.tempPath()))
         return env.cannotStart(QStringLiteral("no working directory"));
     QApplication application(argc, argv);
-    const int sequences = argc > 1 ? QByteArray(argv[1]).toInt() : 2000;
+    const int sequences = argc > 1 ? QByteArray(argv[1]).toInt() : BenchEnvironment::pick(2000, 2);
     if (sequences <= 0)
         return env.cannotStart(QStringLiteral("the number of sequences is no positive number"));
     double bare = 0;
@@ -79,7 +80,7 @@ int main(int argc, char *argv[])
         if (!agreement.start())
             return env.cannotStart(QStringLiteral("the program did not start"));
         ControlBoard *link = agreement.f.app->controlBoard();
-        for (int round = 0; round < SimulatedApp::Rounds; ++round)
+        for (int round = 0; round < SimulatedApp::rounds(); ++round)
             bare = qMax(bare, SimulatedApp::perSecond(agreement.f.board, 100, [link]() {
                             return link->send(QByteArrayLiteral("set PWM0DUTY=50"), nullptr);
                         }));

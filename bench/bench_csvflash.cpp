@@ -13,8 +13,6 @@
 namespace
 {
 
-constexpr int Rounds = 5;
-
 // 45 devices and 243 steps, the first device repeating in steps 1 to 66: 130550 bytes,
 // 510 blocks once padded.
 void fillScript(CSVReader *script)
@@ -46,7 +44,7 @@ template <typename Pass> double passMs(Pass pass)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -86,7 +84,7 @@ int main(int argc, char *argv[])
             return true;
         };
         // Interleaved rounds; the best of each side counts.
-        for (int round = 0; round < Rounds; ++round) {
+        for (int round = 0; round < BenchEnvironment::pick(5, 1); ++round) {
             const double t = passMs(flashPass);
             const double b = passMs(barePass);
             board.clearRecords();

@@ -41,7 +41,7 @@ bool sendBare(ControlBoard *link)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
         if (!app.started())
             return 1; // SimulatedApp said why
         ControlBoard *link = app.link();
-        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+        for (int round = 0; round < SimulatedApp::rounds(); ++round) {
             tool = qMax(tool, SimulatedApp::perSecond(board, 50, readBoth));
             bare =
                 qMax(bare, SimulatedApp::perSecond(board, 50, [link]() { return sendBare(link); }));

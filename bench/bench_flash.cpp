@@ -1,6 +1,6 @@
-// Flashes a 128 KiB image through the firmware-update window to the simulated board on a
-// pseudo-terminal and compares the time with the time the same bytes need on a serial line
-// at 2304000 and at 115200 baud (8N1: 10 bits per byte).
+// Flashes a 128 KiB image (16 KiB in the short mode) through the firmware-update window to the
+// simulated board on a pseudo-terminal and compares the time with the time the same bytes need
+// on a serial line at 2304000 and at 115200 baud (8N1: 10 bits per byte).
 
 #include "benchenv.h"
 #include "bootloader.h"
@@ -22,11 +22,9 @@
 namespace
 {
 
-constexpr int ImageSize = 128 * 1024;
-
-QByteArray imageBytes()
+QByteArray imageBytes(int size)
 {
-    QByteArray bytes(ImageSize, '\0');
+    QByteArray bytes(size, '\0');
     quint32 x = 100;
     for (char &c : bytes) {
         x = x * 214013u + 2531011u;
@@ -59,7 +57,7 @@ double wireSeconds(qint64 bytes, int baud)
 
 int main(int argc, char **argv)
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     QApplication app(argc, argv);
@@ -68,7 +66,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.hex"));
-    const QByteArray image = imageBytes();
+    const int imageSize = BenchEnvironment::pick(128, 16) * 1024;
+    const QByteArray image = imageBytes(imageSize);
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
@@ -93,12 +92,12 @@ int main(int argc, char **argv)
     const double seconds = timer.nsecsElapsed() / 1e9;
 
     const bool ok =
-        flash.endMarkerSeen() && flash.read(FlashBlock::BaseAddress, ImageSize) == image;
+        flash.endMarkerSeen() && flash.read(FlashBlock::BaseAddress, imageSize) == image;
     const qint64 bytes = wireBytes(image);
     const double turbo = wireSeconds(bytes, 2304000);
     const double standard = wireSeconds(bytes, 115200);
-    std::printf("flash of %d bytes in %d blocks: %s\n", ImageSize,
-                ImageSize / FlashBlock::BlockSize, ok ? "image verified" : "IMAGE MISMATCH");
+    std::printf("flash of %d bytes in %d blocks: %s\n", imageSize,
+                imageSize / FlashBlock::BlockSize, ok ? "image verified" : "IMAGE MISMATCH");
     std::printf("bytes on the line (both directions): %lld\n", static_cast<long long>(bytes));
     std::printf("measured over the pseudo-terminal:   %8.3f s\n", seconds);
     std::printf("wire time at 2304000 baud:           %8.3f s   measured/wire = %.3f\n", turbo,

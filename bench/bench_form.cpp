@@ -1,7 +1,7 @@
 // Board form: time to build the whole form into a widget and show it (offscreen), beside
 // building and showing as many plain labels, in a grid, as the form has widgets, in the same run.
 //
-//     bench_form [runs]        (default 15 runs of each, alternately)
+//     bench_form [--short] [runs]        (default 15 runs of each, alternately; 1 if short)
 #include "benchenv.h"
 #include "ui_board.h"
 
@@ -62,11 +62,11 @@ double median(std::vector<double> values)
 
 int main(int argc, char **argv)
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     QApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : BenchEnvironment::pick(15, 1);
     int widgets = 0;
     {
         QWidget probe;

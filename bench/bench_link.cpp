@@ -21,8 +21,15 @@
 namespace
 {
 
-constexpr int RunMs = 700; // one measuring round
-constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
+// One measuring round, and the rounds per side, interleaved; the best of each counts.
+int runMs()
+{
+    return BenchEnvironment::pick(700, 100);
+}
+int rounds()
+{
+    return BenchEnvironment::pick(4, 1);
+}
 
 // Reads until a LF arrived; false on failure.
 bool readLine(int fd, char *buffer, size_t size)
@@ -66,7 +73,7 @@ double echoRoundTripsPerSecond()
     timer.start();
     long count = 0;
     char buffer[256];
-    while (timer.elapsed() < RunMs) {
+    while (timer.elapsed() < runMs()) {
         if (::write(slave, "get A\n", 6) != 6 || !readLine(slave, buffer, sizeof buffer))
             break;
         ++count;
@@ -86,7 +93,7 @@ double linkTransactionsPerSecond(FakeBoard &board, ControlBoard &link)
     timer.start();
     long count = 0;
     QByteArray answer;
-    while (timer.elapsed() < RunMs) {
+    while (timer.elapsed() < runMs()) {
         if (!link.send(QByteArrayLiteral("get A"), &answer))
             return 0;
         if (count % 1000 == 0)
@@ -115,7 +122,7 @@ double idleCpuMsPerSecond()
     const double before = processCpuMs();
     QElapsedTimer timer;
     timer.start();
-    QThread::msleep(2000);
+    QThread::msleep(BenchEnvironment::pick(2000, 200));
     return (processCpuMs() - before) / (timer.elapsed() / 1e3);
 }
 
@@ -123,7 +130,7 @@ double idleCpuMsPerSecond()
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -139,7 +146,7 @@ int main(int argc, char *argv[])
             return env.cannotStart(QStringLiteral("cannot connect to the simulator"));
         }
         // Interleaved rounds, so both sides meet the same machine load.
-        for (int round = 0; round < Rounds; ++round) {
+        for (int round = 0; round < rounds(); ++round) {
             echo = qMax(echo, echoRoundTripsPerSecond());
             link = qMax(link, linkTransactionsPerSecond(board, controlBoard));
         }

@@ -45,7 +45,7 @@ bool singleWordFrames(Board *page, int address)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
         ControlBoard *link = app.link();
         const QByteArray blockLine =
             FlashBlock::line(Board::FlashStartAddress, QByteArray(FlashBlock::BlockSize, '\0'));
-        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+        for (int round = 0; round < SimulatedApp::rounds(); ++round) {
             pass = qMax(pass, SimulatedApp::perSecond(board, 50, [page]() {
                             LiveSendProbe::sendDeviceRow(page, 0, 1);
                             LiveSendProbe::sendDeviceRow(page, 1, 2);

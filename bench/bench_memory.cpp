@@ -5,7 +5,7 @@
 // Prints the growth per round of the resident set and of the heap in use; both should stay
 // about 0 once the first rounds have filled the caches.
 //
-//     bench_memory [rounds]        (default 1000)
+//     bench_memory [--short] [rounds]        (default 1000, in the short mode 3)
 #include "benchenv.h"
 #include "board.h"
 #include "controlboard.h"
@@ -27,7 +27,10 @@
 namespace
 {
 
-constexpr int WarmUpRounds = 50;
+int warmUpRounds()
+{
+    return BenchEnvironment::pick(50, 2);
+}
 const QString MatrixFile = QStringLiteral("matrix24.txt");
 
 struct Usage {
@@ -71,7 +74,7 @@ bool runRounds(int count, const std::function<bool()> &round)
 // the heap's free pages handed back, so only what stays allocated counts.
 bool measure(int rounds, const std::function<bool()> &round, Usage *perRound)
 {
-    if (!runRounds(WarmUpRounds, round))
+    if (!runRounds(warmUpRounds(), round))
         return false;
     malloc_trim(0);
     const Usage before = usage();
@@ -89,7 +92,7 @@ bool measure(int rounds, const std::function<bool()> &round, Usage *perRound)
 bool pageRound(MainApp *app, Board *page)
 {
     page->loadConfiguration(MatrixFile);
-    QVariant none;
+    QVariant none = QVariantList(); // no arguments, as the socket passes them
     QVariant result;
     bool ok = true;
     for (const char *pattern : {"Board.allOn", "Board.Pattern1", "Board.allOff"})
@@ -120,7 +123,7 @@ void report(int rounds, int writes, const Usage &bare, const Usage &page)
 {
     QTextStream out(stdout);
     const int width = 44;
-    out << "growth per round over " << rounds << " rounds, after " << WarmUpRounds
+    out << "growth per round over " << rounds << " rounds, after " << warmUpRounds()
         << " warm-up rounds\n";
     out << QStringLiteral("link writes per page round:").leftJustified(width) << writes << "\n";
     out << QStringLiteral("bare link writes, resident / heap:").leftJustified(width)
@@ -136,14 +139,15 @@ void report(int rounds, int writes, const Usage &bare, const Usage &page)
 int main(int argc, char *argv[])
 {
     // The program's socket and files go to a directory of our own.
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("KVL_PROMPT_DEFAULTS", "1");
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication application(argc, argv);
     MainApp::applyStyleSheet(); // as the program does: every widget is style-sheet styled
-    const int rounds = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 1000;
+    const int rounds =
+        argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(1000, 3);
 
     QProcess simulator;
     const QString device = env.startSimulator(simulator, QStringLiteral(KVL_FAKEBOARD_PATH));

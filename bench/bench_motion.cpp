@@ -23,11 +23,11 @@ constexpr double EffectIntervalMs = 70;
 double microsecondsPerCall(const std::function<void()> &step)
 {
     double best = 0;
-    for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+    for (int round = 0; round < SimulatedApp::rounds(); ++round) {
         QElapsedTimer timer;
         timer.start();
         long count = 0;
-        while (timer.elapsed() < SimulatedApp::RunMs) {
+        while (timer.elapsed() < SimulatedApp::runMs()) {
             step();
             ++count;
         }
@@ -59,7 +59,7 @@ void selectMode(Board *page, const ModeCase &mode)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");

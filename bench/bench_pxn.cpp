@@ -14,7 +14,7 @@
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
         Register bank(QStringLiteral("@register=BENCHBANK;@field=W0[24] @REG=0;"), QString());
         Pxn *pxn = Pxn::instance();
         ControlBoard *link = app.link();
-        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+        for (int round = 0; round < SimulatedApp::rounds(); ++round) {
             reads = qMax(reads, SimulatedApp::perSecond(board, 500, [pxn, &bank]() {
                              return pxn->transferBank(bank, 1, 0, true, 0, 1);
                          }));

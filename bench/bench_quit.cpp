@@ -5,7 +5,8 @@
 // same way. Each side is a child process of this one, in fresh working and temporary
 // directories, run alternately; the program child also reports its start and its connection.
 //
-//     bench_quit [runs]        (default 5 runs of each)
+//     bench_quit [--short] [runs]        (default 5 runs of each; in the short mode 1, and the
+//                                         later close after 0.5 s)
 #include "benchenv.h"
 #include "boardglobals.h"
 #include "mainapp.h"
@@ -25,7 +26,10 @@ namespace
 {
 
 // The second close comes this long after the connection: past the link's keep-alive.
-const int LaterMs = 3000;
+int laterMs()
+{
+    return BenchEnvironment::pick(3000, 500);
+}
 
 // The program as its entry runs it, with the connection and the close between start and end.
 int runProgram(int argc, char **argv, const QString &device, int connectedMs, bool error)
@@ -64,7 +68,8 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs, bo
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
+    const int runs =
+        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(5, 1);
     QProcess board;
     const QString device = env.startSimulator(board, QStringLiteral(KVL_FAKEBOARD_PATH));
     if (device.isEmpty())
@@ -75,7 +80,7 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
         const TimedChild p =
             TimedChild::run({QStringLiteral("--program"), device, QStringLiteral("0")});
         const TimedChild l =
-            TimedChild::run({QStringLiteral("--program"), device, QString::number(LaterMs)});
+            TimedChild::run({QStringLiteral("--program"), device, QString::number(laterMs())});
         const TimedChild e = TimedChild::run(
             {QStringLiteral("--program"), device, QStringLiteral("0"), QStringLiteral("error")});
         for (const TimedChild *c : {&b, &p, &l, &e}) {
@@ -97,7 +102,7 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
                         << "  kvl52110 start to ready:             " << ms(median(start)) << "\n"
                         << "  kvl52110 connect to the simulator:   " << ms(median(connect)) << "\n"
                         << "  kvl52110 close to exit, at once:     " << ms(median(quit)) << "\n"
-                        << "  kvl52110 close to exit, " << LaterMs / 1000
+                        << "  kvl52110 close to exit, " << laterMs() / 1000.0
                         << " s connected: " << ms(median(quitLater)) << "\n"
                         << "  kvl52110 close to exit, after an error: " << ms(median(quitError))
                         << "\n";
@@ -114,7 +119,7 @@ int main(int argc, char **argv)
     if (mode == "--program" && argc > 3)
         return runProgram(argc, argv, QString::fromLocal8Bit(argv[2]), atoi(argv[3]),
                           argc > 4 && QByteArray(argv[4]) == "error");
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     return runBenchmark(env, argc, argv);

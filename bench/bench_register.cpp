@@ -15,7 +15,6 @@
 namespace
 {
 
-constexpr int Calls = 100000;
 constexpr int FieldWidth = 4;
 
 struct Subject {
@@ -36,33 +35,32 @@ Subject makeSubject(int bits)
     return s;
 }
 
-constexpr int Rounds = 5;
-
-// Nanoseconds per call of fn (which makes Calls calls), the best of a few rounds so that a
+// Nanoseconds per call of fn (which makes calls calls), the best of a few rounds so that a
 // busy machine disturbs the figures less.
-template <typename Fn> double nsPerCall(Fn fn)
+template <typename Fn> double nsPerCall(int calls, Fn fn)
 {
     qint64 best = std::numeric_limits<qint64>::max();
-    for (int round = 0; round < Rounds; ++round) {
+    for (int round = 0; round < BenchEnvironment::pick(5, 1); ++round) {
         QElapsedTimer timer;
         timer.start();
         fn();
         best = qMin(best, timer.nsecsElapsed());
     }
-    return double(best) / Calls;
+    return double(best) / calls;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     out << "bits   setField ns  getField ns  hash ns  set/hash  get/hash\n";
     quint64 sink = 0;
+    const int calls = BenchEnvironment::pick(100000, 2000);
     for (int bits : {32, 256, 1024}) {
         const Subject s = makeSubject(bits);
         Register reg(s.definition, QStringLiteral("REG"));
@@ -73,16 +71,16 @@ int main(int argc, char **argv)
         for (int i = 0; i < fields; ++i)
             hash.insert(s.names.at(i), i * FieldWidth);
 
-        const double hashNs = nsPerCall([&] {
-            for (int i = 0; i < Calls; ++i)
+        const double hashNs = nsPerCall(calls, [&] {
+            for (int i = 0; i < calls; ++i)
                 sink += quint64(hash.value(s.names.at((i * 7) % fields)));
         });
-        const double setNs = nsPerCall([&] {
-            for (int i = 0; i < Calls; ++i)
+        const double setNs = nsPerCall(calls, [&] {
+            for (int i = 0; i < calls; ++i)
                 reg.setField(s.expressions.at((i * 7) % fields), quint32(i));
         });
-        const double getNs = nsPerCall([&] {
-            for (int i = 0; i < Calls; ++i)
+        const double getNs = nsPerCall(calls, [&] {
+            for (int i = 0; i < calls; ++i)
                 sink += reg.getField(s.expressions.at((i * 7) % fields));
         });
         out << qSetFieldWidth(4) << bits << qSetFieldWidth(0) << "   "

@@ -39,7 +39,7 @@ bool sendBare(ControlBoard *link, int count)
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
             page->setupHardware();
             return page->driverRatings().ripple1 == 47;
         };
-        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+        for (int round = 0; round < SimulatedApp::rounds(); ++round) {
             setups = qMax(setups, SimulatedApp::perSecond(board, 1, setup));
             bare = qMax(bare, SimulatedApp::perSecond(board, 1, [link, transactions]() {
                             return sendBare(link, transactions);

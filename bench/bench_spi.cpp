@@ -20,7 +20,7 @@ const QByteArray ReadWord55 = QByteArrayLiteral("046e000009");
 
 int main(int argc, char *argv[])
 {
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("QT_LOGGING_RULES", "*.debug=false");
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
         spiRaw4B->set(QStringLiteral("SPIChannel4B"), 0, Variable::InternalKey);
         spiRaw4B->set(QStringLiteral("SpiIn4B[]"), QVariant(0x6E000009u), Variable::InternalKey);
         ControlBoard *link = app.link();
-        for (int round = 0; round < SimulatedApp::Rounds; ++round) {
+        for (int round = 0; round < SimulatedApp::rounds(); ++round) {
             tool = qMax(tool,
                         SimulatedApp::perSecond(board, 500, []() { return spiRaw4B->transfer(); }));
             bare = qMax(bare, SimulatedApp::perSecond(board, 500, [link]() {

@@ -6,7 +6,7 @@
 // that shows a main window of the same size, and the build of the board page's form alone in a
 // fresh process (the largest part of the program's own start).
 //
-//     bench_startup [runs]        (default 7 runs of each)
+//     bench_startup [--short] [runs]        (default 7 runs of each, 1 in the short mode)
 #include "benchenv.h"
 #include "formfont.h"
 #include "mainapp.h"
@@ -81,7 +81,8 @@ int runProgram(int argc, char **argv)
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
+    const int runs =
+        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(7, 1);
     QList<double> bare, form, shown, ready, ports;
     QByteArray phases;
     for (int i = 0; i < runs; ++i) {
@@ -128,7 +129,7 @@ int main(int argc, char **argv)
         return runForm(argc, argv);
     if (mode == "--program")
         return runProgram(argc, argv);
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     return runBenchmark(env, argc, argv);

@@ -3,7 +3,9 @@
 // What every benchmark sets up before its application object: Qt runs headless unless a
 // platform was chosen, and the benchmark gets a temporary directory of its own as TMPDIR (where
 // the program puts its socket), so it runs beside another instance of the program or of itself.
-// A benchmark that cannot start says why and exits non-zero.
+// A benchmark that cannot start says why and exits non-zero. The argument "--short" selects the
+// short mode: every measurement is brief (a few seconds for the whole benchmark), so that a test
+// run sees the benchmark work from start to end; its figures then mean little.
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -11,19 +13,33 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
 class BenchEnvironment
 {
 public:
-    explicit BenchEnvironment(const char *argv0)
-        : m_name(QFileInfo(QFile::decodeName(argv0)).fileName())
+    // Takes "--short" out of the arguments (so a count that follows is argv[1] again).
+    BenchEnvironment(int &argc, char **argv)
+        : m_name(QFileInfo(QFile::decodeName(argv[0])).fileName())
     {
+        for (int i = 1; i < argc; ++i) {
+            if (qstrcmp(argv[i], "--short") != 0)
+                continue;
+            shortMode() = true;
+            std::copy(argv + i + 1, argv + argc + 1, argv + i); // argv[argc] is null
+            --argc;
+            break;
+        }
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         if (m_tmp.isValid())
             qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
     }
+
+    static bool isShort() { return shortMode(); }
+    // normal, or brief in the short mode.
+    template <typename T> static T pick(T normal, T brief) { return isShort() ? brief : normal; }
 
     bool isValid() const { return m_tmp.isValid(); }
     QString tempPath() const { return m_tmp.path(); }
@@ -59,6 +75,12 @@ public:
     }
 
 private:
+    static bool &shortMode()
+    {
+        static bool on = false;
+        return on;
+    }
+
     QString m_name;
     QTemporaryDir m_tmp;
 };

@@ -2,6 +2,7 @@
 
 // What the tool benchmarks share: the application, started headless in a temporary working
 // directory and connected to a simulated board, and the rounds that count successful steps.
+#include "benchenv.h"
 #include "fakeboard.h"
 #include "mainapp.h"
 #include "prompt.h"
@@ -17,8 +18,9 @@
 class SimulatedApp
 {
 public:
-    static constexpr int RunMs = 700; // one measuring round
-    static constexpr int Rounds = 4;  // rounds per side, interleaved; the best of each counts
+    // One measuring round, and the rounds per side, interleaved; the best of each counts.
+    static int runMs() { return BenchEnvironment::pick(700, 100); }
+    static int rounds() { return BenchEnvironment::pick(4, 1); }
 
     // Call with the QApplication running; debug output is off for the whole run. When the
     // application cannot start, says why on the standard error.
@@ -84,7 +86,7 @@ public:
         QElapsedTimer timer;
         timer.start();
         long count = 0;
-        while (timer.elapsed() < RunMs) {
+        while (timer.elapsed() < runMs()) {
             if (!step())
                 return 0;
             if (++count % clearEvery == 0)

@@ -22,17 +22,31 @@ endfunction()
 # A build target of the run's name builds the executable, as for every other test.
 function(kvl_add_test_run name suffix assignment)
     get_test_property(${name} TIMEOUT timeout)
-    kvl_register_test(${name}_${suffix} ${name} ${timeout} ${assignment})
+    kvl_register_test(${name}_${suffix} ${name} ${timeout} ENV ${assignment})
     add_custom_target(${name}_${suffix} DEPENDS ${name})
 endfunction()
 
+# Registers <test> as a run of the executable <target> with the arguments in ARGS, in a working
+# directory of its own, with the time-out and the environment every test gets (and the
+# assignments in ENV).
 function(kvl_register_test test target timeout)
+    cmake_parse_arguments(R "" "" "ARGS;ENV" ${ARGN})
     set(workdir ${CMAKE_CURRENT_BINARY_DIR}/work/${test})
     add_test(NAME ${test}
-             COMMAND /bin/sh ${KVL_TEST_WRAPPER} ${workdir} $<TARGET_FILE:${target}>)
+             COMMAND /bin/sh ${KVL_TEST_WRAPPER} ${workdir} $<TARGET_FILE:${target}> ${R_ARGS})
     set_tests_properties(${test} PROPERTIES
         TIMEOUT ${timeout}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${ARGN}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${R_ENV}")
+endfunction()
+
+# kvl_add_bench_test(<benchmark>)
+#
+# Runs the benchmark target <benchmark> in its short mode (argument "--short") as a test of the
+# same name labelled "bench" (`ctest -L bench`). Its figures are never judged: the test fails
+# only when the benchmark fails (a non-zero exit, a crash, a sanitizer report or the time-out).
+function(kvl_add_bench_test name)
+    kvl_register_test(${name} ${name} 300 ARGS --short)
+    set_tests_properties(${name} PROPERTIES LABELS bench)
 endfunction()
 
 # Adds one test per tst_*.cpp file in the calling folder, each linked with LIBS.

@@ -278,6 +278,13 @@ bool Prompt::waitServingHandOvers(const std::function<bool()> &done, int timeout
     }
 }
 
+int Prompt::pendingHandOvers()
+{
+    HandOverQueue &queue = handOvers();
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    return int(queue.tasks.size());
+}
+
 void Prompt::wakeWaiters()
 {
     HandOverQueue &queue = handOvers();

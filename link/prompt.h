@@ -158,6 +158,8 @@ public:
     static void serveHandOvers();
     static bool waitServingHandOvers(const std::function<bool()> &done, int timeoutMs);
     static void wakeWaiters();
+    // Hand-overs queued by other threads that the GUI thread has not taken yet.
+    static int pendingHandOvers();
 
 private:
     static const QString CancelText;

@@ -692,21 +692,23 @@ private slots:
                    scroll->verticalScrollBar()->maximum() + scroll->viewport()->height() ==
                        applet->height();
         };
-        QTRY_VERIFY(reaches(applet->minimumSizeHint()));
+        QTRY_VERIFY_WITH_TIMEOUT(reaches(applet->minimumSizeHint()), 30000);
         QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
         sub->hide();
         applet->setMinimumSize(600, 500);
         sub->show();
-        QTRY_VERIFY(reaches(QSize(600, 500)));
+        QTRY_VERIFY_WITH_TIMEOUT(reaches(QSize(600, 500)), 30000);
         content->setMinimumSize(700, 600);
-        QTRY_VERIFY(reaches(applet->minimumSizeHint()) && applet->height() >= 600);
+        QTRY_VERIFY_WITH_TIMEOUT(reaches(applet->minimumSizeHint()) && applet->height() >= 600,
+                                 30000);
         applet->setMinimumSize(0, 0);
         content->setMinimumSize(10, 10);
         sub->resize(600, 500);
-        QTRY_VERIFY(!scroll->verticalScrollBar()->isVisible() &&
-                    applet->size() == scroll->viewport()->size());
+        QTRY_VERIFY_WITH_TIMEOUT(!scroll->verticalScrollBar()->isVisible() &&
+                                     applet->size() == scroll->viewport()->size(),
+                                 30000);
         QCOMPARE(scroll->sizeHint(), applet->size());
         area.removeSubWindow(sub);
         AppletScroll empty; // a window without its form lays out nothing

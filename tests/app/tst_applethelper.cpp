@@ -415,7 +415,7 @@ private slots:
         QPointer<AppletHelper> guard(first); // the console goes with its applet
         applet.reset();
         console.reset();
-        QTRY_VERIFY(guard.isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 30000);
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "dialogcheckboxes.h"
 #include "dialogprogressbar.h"
 #include "tablerows.h"
+#include "whenmodal.h"
 #include "widgetprompt.h"
 
 #include <QApplication>
@@ -23,20 +24,6 @@ static QPushButton *buttonWithText(QWidget *dialog, const QString &text)
         if (b->text().remove('&') == text)
             return b;
     return nullptr;
-}
-
-// Runs act on the active modal dialog as soon as it is shown.
-static void whenModal(std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act]() {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            timer->deleteLater();
-            timer->stop();
-            act(modal);
-        }
-    });
-    timer->start(10);
 }
 
 static void clickButton(QWidget *dialog, QDialogButtonBox::StandardButton which)

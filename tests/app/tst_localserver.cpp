@@ -233,7 +233,7 @@ private slots:
         RawClient client(name);
         QVERIFY(client.connected);
         QVERIFY(client.send("get\tA.B\n"));
-        QTRY_VERIFY(!client.receive() && client.received == "i7");
+        QTRY_VERIFY_WITH_TIMEOUT(!client.receive() && client.received == "i7", 30000);
         QVERIFY(client.send("set\tA.B\ti1\n"));
         QVERIFY(client.readUntilClose());
         QCOMPARE(client.received, QByteArray("i7ok\n"));
@@ -243,11 +243,11 @@ private slots:
         handler->value = QVariant();
         RawClient quiet(name);
         QVERIFY(quiet.send("run\tA.cmd\n"));
-        QTRY_COMPARE(handler->calls.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 30000);
         for (int i = 0; i < 100; ++i)
             QVERIFY(!quiet.receive());
         QVERIFY(quiet.send("set\tA.B\ti2\n"));
-        QTRY_COMPARE(handler->calls.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 2, 30000);
         QVERIFY(!quiet.receive());
         QCOMPARE(quiet.received, QByteArray("ok\n"));
     }
@@ -342,13 +342,14 @@ private slots:
             QSignalSpy closed(connection.get(), &PipeConnection::signal_closed);
             QCOMPARE(::send(peer, "get\tA\n", 6, 0), 6);
             QByteArray request;
-            QTRY_COMPARE((request += connection->readAll()), QByteArray("get\tA\n"));
+            QTRY_COMPARE_WITH_TIMEOUT((request += connection->readAll()), QByteArray("get\tA\n"),
+                                      30000);
             outputRead.clear(); // the watch's first report, before anything was sent
             connection->write("sA\n");
             QVERIFY(connection->unreadBytes() > 0); // in the socket's own measure
             char reply[8] = {};
             QCOMPARE(::recv(peer, reply, sizeof reply, 0), 3);
-            QTRY_VERIFY(outputRead.count() > 0);
+            QTRY_VERIFY_WITH_TIMEOUT(outputRead.count() > 0, 30000);
             QCOMPARE(connection->unreadBytes(), 0);
             QCOMPARE(::send(peer, "late", 4, 0), 4);
             QCOMPARE(connection->endInput(), QByteArray("late"));
@@ -378,7 +379,7 @@ private slots:
             ::close(peer);
             QVERIFY(flushed && closedNow);
             QCOMPARE(received, 3 + large.size());
-            QTRY_COMPARE(closed.count(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
         }
     }
 
@@ -392,7 +393,7 @@ private slots:
         QSignalSpy ended(&connection, &PipeConnection::signal_inputEnded);
         QCOMPARE(::send(pair[1], "get\tA\n", 6, 0), 6);
         ::shutdown(pair[1], SHUT_WR);
-        QTRY_COMPARE(ended.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
         QVERIFY(connection.inputEnded() && connection.isOpen());
         QCOMPARE(connection.readAll(), QByteArray("get\tA\n"));
         connection.write("sA\n");
@@ -436,18 +437,18 @@ private slots:
             for (const char *piece : {"get\tA\n", "get\tB", "\n"}) {
                 QCOMPARE(::send(pair[1], piece, std::strlen(piece), 0),
                          ssize_t(std::strlen(piece)));
-                QTRY_VERIFY((received += connection.readAll()).endsWith(piece));
+                QTRY_VERIFY_WITH_TIMEOUT((received += connection.readAll()).endsWith(piece), 30000);
             }
             QCOMPARE(received, QByteArray("get\tA\nget\tB\n"));
             connection.write("sA\nsB\n");
             char reply[8] = {};
             QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 6);
-            QTRY_VERIFY(outputRead.count() > 0);
+            QTRY_VERIFY_WITH_TIMEOUT(outputRead.count() > 0, 30000);
             if (clientCloses) {
                 ::close(pair[1]);
-                QTRY_VERIFY(closed.count() == 1 || ended.count() == 1);
+                QTRY_VERIFY_WITH_TIMEOUT(closed.count() == 1 || ended.count() == 1, 30000);
                 connection.write("sC\n"); // to a client that is gone
-                QTRY_COMPARE(closed.count(), 1);
+                QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
                 continue;
             }
             QCOMPARE(::send(pair[1], "set\tA\ti1\n", 9, 0), 9);
@@ -471,7 +472,7 @@ private slots:
         ::close(pair[1]);
         connection.write("sA\n");
         QVERIFY(!connection.isOpen());
-        QTRY_COMPARE(closed.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
     }
 
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first

@@ -92,7 +92,7 @@ private slots:
     // counted but not listed.
     void errorsWhileLoggingOff()
     {
-        QTest::qWait(450); // what the start played has ended
+        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000); // what the start played has ended
         tones.tones.clear();
         const int lines = logs->list()->count();
         for (int i = 0; i < 300; ++i)
@@ -102,12 +102,13 @@ private slots:
         QVERIFY(lastLine().endsWith("]<font color=\"red\"> failure 299</font> <br>"));
         const QString date = lastLine().section('[', 1).section(']', 0, 0);
         QVERIFY2(QDateTime::fromString(date, Qt::TextDate).isValid(), qPrintable(date));
-        QTRY_COMPARE(logs->list()->currentRow(), lines + 299);
-        QTRY_COMPARE(tones.count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), lines + 299, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(tones.count(), 3, 30000);
         QCOMPARE(tones.played(), (Tones{{1000, 100}, {1200, 200}, {2000, 100}}));
-        QTest::qWait(200);
+        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000);
         logs->slot_addLog(-1, "later failure"); // after it has played, it plays again
-        QTRY_COMPARE(tones.count(), 6);
+        QTRY_COMPARE_WITH_TIMEOUT(tones.count(), 6, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000);
 
         logs->hornButton()->setChecked(false);
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_ResetStatus"));
@@ -117,8 +118,8 @@ private slots:
         QCOMPARE(logs->statusLabel()->text(),
                  QString("Err:<font color=red>1</font> Warn:<font "
                          "color=magenta>1</font> Inf:<font color=black>1</font>"));
-        QTest::qWait(400);
-        QCOMPARE(tones.count(), 6); // no horn, no beep
+        QVERIFY(!logs->isBeeping()); // no horn, no beep
+        QCOMPARE(tones.count(), 6);
     }
 
     // The error box is non-modal and one at a time: adding an error returns at once.
@@ -137,8 +138,9 @@ private slots:
             [box]() { QTest::keyClick(box, Qt::Key_Escape); }, [box]() { box->close(); }};
         for (int i = 0; i < closings.size(); ++i) {
             closings.at(i)();
-            QTRY_VERIFY(!box->isVisible());
-            QTest::qWait(20); // a deferred delete would happen here
+            QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), 30000);
+            // A deferred delete of the box would happen here.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             logs->slot_addLog(-5, QString("failure after closing %1").arg(i));
             QCOMPARE(logs->errorBox(), box);
             QVERIFY(box->isVisible());
@@ -187,7 +189,7 @@ private slots:
         logs->slot_addLog(0, "older line");
         list->setCurrentRow(0); // a row the user selected
         logs->slot_addLog(level, "TX(12:00:00.000):get SER2DATA");
-        QTRY_COMPARE(list->currentRow(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(list->currentRow(), 1, 30000);
         QVERIFY(!list->selectionModel()->hasSelection());
         const QRect row = list->visualRect(list->itemModel()->index(1, 0));
         QVERIFY(list->viewport()->rect().contains(row));
@@ -255,7 +257,7 @@ private slots:
         QCOMPARE(clipboard->text(), QString("keep me"));
         logs->slot_addLog(0, "first&lt;cr&gt;second&lt;cr&gt;");
         logs->slot_addLog(-1, "failed");
-        QTRY_COMPARE(logs->list()->currentRow(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), 1, 30000);
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" failed"));
         menuAction("Copy All")->trigger();
@@ -272,7 +274,7 @@ private slots:
     {
         FakeBoard board;
         QVERIFY(app->connectBoard(board.devicePath()));
-        QTRY_VERIFY(board.lines().contains("set baudrate=115200"));
+        QTRY_VERIFY_WITH_TIMEOUT(board.lines().contains("set baudrate=115200"), 30000);
         board.clearRecords();
         logs->consoleLine()->setText("set A=1<cr>get B<cr>set C=3"); // the link ends the last
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);

@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(window()->portList()->count(), 0);
         QCOMPARE(window()->statusText(), QString("Initializing channel connection..."));
         probeMayEnd.release();
-        QTRY_COMPARE(window()->portList()->count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(window()->portList()->count(), 3, 30000);
         QCOMPARE(window()->portList()->itemText(0), QString("/dev/ttyFAKE0"));
         QCOMPARE(window()->statusText(), QString());
     }
@@ -242,7 +242,8 @@ private slots:
         w->slot_ActivityTx_LED();
         w->slot_ActivityRx_LED();
         QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);
-        QTRY_COMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0, 30000);
         w->slot_Connection_LED(true);
         w->slot_stream(true);
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
@@ -273,7 +274,7 @@ private slots:
         QVERIFY(box && box->isVisible() && !box->isModal());
         QCOMPARE(box->text(), QString("Connect board before window open."));
         box->close();
-        QTRY_VERIFY(!window()->infoBox());
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->infoBox(), 30000);
     }
 
     // Requests by name while disconnected: items of applets fail with a red log line, the
@@ -378,7 +379,7 @@ private slots:
         ControlBoard *board = app->controlBoard();
         std::thread([board]() { board->disconnectBoard(ControlBoard::AfterErrors); }).join();
         QVERIFY(!app->isConnected());
-        QTRY_VERIFY(!window()->connectButton()->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(!window()->connectButton()->isChecked(), 30000);
         QVERIFY(tool(2)->isOnline() && tool(2)->container()->isVisible());
         app->closeAll();
     }

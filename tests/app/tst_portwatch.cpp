@@ -27,7 +27,7 @@ private slots:
         app->setPortPaths(tree.paths);
         QVERIFY(app->init());
         app->start();
-        QTRY_COMPARE(ports(), (QStringList{"mockup", "script"}));
+        QTRY_COMPARE_WITH_TIMEOUT(ports(), (QStringList{"mockup", "script"}), 30000);
     }
 
     void pluggedInAndOut()

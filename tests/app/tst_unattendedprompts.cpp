@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(openBoxes().size(), 2);
         QCOMPARE(notes.size(), 3);
         closeBoxes();
-        QTRY_COMPARE(openBoxes().size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(openBoxes().size(), 0, 30000);
         Prompt::inform("Title", "one");
         QCOMPARE(openBoxes().size(), 1);
     }
@@ -170,7 +170,7 @@ private slots:
         std::unique_ptr<QThread> thread(QThread::create(
             [&answer]() { answer = Prompt::ask(Prompt::Warning, "Link", "Line lost"); }));
         thread->start();
-        QTRY_VERIFY(thread->isFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(thread->isFinished(), 30000);
         QCOMPARE(answer, int(Prompt::Ok));
         QCOMPARE(openBoxes().size(), 1);
         QCOMPARE(notes, (Notes{{1, "Link: Line lost"}}));

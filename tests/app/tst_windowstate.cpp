@@ -90,7 +90,7 @@ private slots:
         board->hideWindow();
         spi->showWindow();
         QVERIFY(ws.restore());
-        QTRY_COMPARE(window->size(), mainSize);
+        QTRY_COMPARE_WITH_TIMEOUT(window->size(), mainSize, 30000);
         QCOMPARE(board->container()->geometry(), QRect(10, 20, 420, 340));
         QVERIFY(board->isWindowVisible());
         QCOMPARE(spi->container()->geometry(), QRect(5, 6, 300, 200));
@@ -111,7 +111,7 @@ private slots:
         spi->showWindow();
         board->container()->setGeometry(10, 20, 300, 200);
         spi->container()->setGeometry(30, 1500, 300, 200);
-        QTRY_VERIFY(area->verticalScrollBar()->maximum() >= 326);
+        QTRY_VERIFY_WITH_TIMEOUT(area->verticalScrollBar()->maximum() >= 326, 30000);
         area->verticalScrollBar()->setValue(326);
         QCOMPARE(board->container()->pos(), QPoint(10, 20 - 326));
         const QByteArray saved = state().format();
@@ -186,7 +186,7 @@ private slots:
         WindowState ws = state();
         QCOMPARE(ws.apply((sane ? saved : blob) + "\nBoard,1,2,300,200,1\n"), 1);
         if (sane)
-            QTRY_COMPARE(window->size(), QSize(640, 480));
+            QTRY_COMPARE_WITH_TIMEOUT(window->size(), QSize(640, 480), 30000);
         QCOMPARE(window->size(), sane ? QSize(640, 480) : QSize(900, 700));
         QCOMPARE(board->container()->geometry(), QRect(1, 2, 300, 200)); // the next line applies
         QCOMPARE(ws.warnings().size(), sane ? 0 : 1);

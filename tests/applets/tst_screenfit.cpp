@@ -130,7 +130,7 @@ private slots:
         QVERIFY(!page()->isWindowVisible());
         pageWindowSize = page()->container()->size();
         QVERIFY(app->connectBoard(sim.board.devicePath()));
-        QTRY_VERIFY(page()->isWindowVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(page()->isWindowVisible(), 30000);
     }
 
     // On the full-HD screen the window shows the whole board page at the size it was built
@@ -285,9 +285,9 @@ private slots:
         tool->showWindow();
         tool->container()->move(area()->viewport()->width() - 50,
                                 area()->viewport()->height() - 50);
-        QTRY_VERIFY(hasScrollBars(area()));
+        QTRY_VERIFY_WITH_TIMEOUT(hasScrollBars(area()), 30000);
         app->closeAll();
-        QTRY_VERIFY(!hasScrollBars(area()));
+        QTRY_VERIFY_WITH_TIMEOUT(!hasScrollBars(area()), 30000);
         page()->showWindow();
     }
 
@@ -299,7 +299,7 @@ private slots:
         QVERIFY(!logs->isVisible());
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
         window()->logSwitch()->setChecked(true);
-        QTRY_VERIFY(logs->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(logs->isVisible(), 30000);
         QVERIFY(onScreen(window()).contains(onScreen(logs->container())));
         CustomControls::HtmlListBox *list = logs->list();
         const auto listed = [list](const char *text) {
@@ -315,11 +315,11 @@ private slots:
               std::pair("set SER2PXNDATA=0e0355071055", "RX_ERR")}) {
             logs->consoleLine()->setText(QLatin1String(command));
             QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
-            QTRY_VERIFY2(listed(answer), answer);
+            QTRY_VERIFY2_WITH_TIMEOUT(listed(answer), answer, 30000);
         }
         QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "get\tBoard.SA\n"),
                  QByteArray("f1"));
-        QTRY_VERIFY(listed(" f1<"));
+        QTRY_VERIFY_WITH_TIMEOUT(listed(" f1<"), 30000);
         for (int row = 0; row < list->count(); ++row) {
             QTextDocument line;
             line.setDefaultFont(list->font());
@@ -327,10 +327,10 @@ private slots:
             QVERIFY2(line.size().width() <= list->viewport()->width(),
                      qPrintable(line.toPlainText()));
         }
-        QTRY_COMPARE(list->horizontalScrollBar()->maximum(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(list->horizontalScrollBar()->maximum(), 0, 30000);
         shoot(logs->container(), QStringLiteral("log"), logs->container()->width(), 230);
         logs->slot_addLog(0, QStringLiteral("x").repeated(200));
-        QTRY_VERIFY(list->horizontalScrollBar()->maximum() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(list->horizontalScrollBar()->maximum() > 0, 30000);
         window()->logSwitch()->setChecked(false);
     }
 

@@ -61,7 +61,7 @@ private slots:
         // Connecting to the mock-up from the connection bar (listed once the port probe is
         // done) puts every applet online.
         MainWindow *window = app->mainWindow();
-        QTRY_VERIFY(window->portList()->findText("mockup") >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(window->portList()->findText("mockup") >= 0, 30000);
         window->portList()->setCurrentIndex(window->portList()->findText("mockup"));
         QTest::mouseClick(window->connectButton(), Qt::LeftButton);
         for (int i = 0; i < app->appletCount(); ++i)

@@ -5,6 +5,7 @@
 // only.
 #include "board.h"
 #include "boardglobals.h"
+#include "controlboard.h"
 #include "fakeboard_pwm.h"
 #include "lineedit.h"
 #include "register.h"
@@ -41,6 +42,18 @@ template <typename Base> struct BoardPageFixture : Base {
     QVariant run(const QString &command, const QVariant &args = QString())
     {
         return page()->run(command, args);
+    }
+    // The lines taken once everything sent so far has reached the board: a read of its own
+    // follows them through the link, and is left out. "<link>" when the read failed to come.
+    QList<QByteArray> takeSettled()
+    {
+        const QByteArray marker = QByteArrayLiteral("get SETTLED");
+        QByteArray answer;
+        Base::app->controlBoard()->send(marker, &answer);
+        QList<QByteArray> lines = Base::take();
+        if (lines.isEmpty() || lines.takeLast() != marker)
+            lines.append(QByteArrayLiteral("<link>"));
+        return lines;
     }
     // A page item ("P205STATUS[VLED1]", "BANK[TR1]", "IPEAK1") with the internal key.
     void set(const QString &name, const QVariant &value)
@@ -129,6 +142,8 @@ struct LiveSendProbe {
         page->onSendTimeout();
         return true;
     }
+    // Whether a live send waits for its timer.
+    static bool pending(const Board *page) { return page->sendTimer->isActive(); }
 };
 
 // The KVL52205 fields of the page's model that the chip's registers do not hold, as

@@ -130,8 +130,7 @@ private slots:
         for (const char *name : {"", "update", "UPDATE ", "read_REG_0", "Read_REG_19", "ALLON",
                                  "adcVLED3", "Read*", "OPMODE2"})
             QCOMPARE(f.run(name), QVariant(false));
-        QTest::qWait(30);
-        QCOMPARE(f.take(), QList<QByteArray>());
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
     }
 
     // Blocks follow each other 256 bytes apart, each paused after; a refused block is passed
@@ -262,7 +261,7 @@ private slots:
         slider->setValue(1023);
         QVERIFY(sendTimer());
         QVERIFY(f.take().isEmpty());
-        QTRY_VERIFY(!sendTimer());
+        QTRY_VERIFY_WITH_TIMEOUT(!sendTimer(), 30000);
         QCOMPARE(f.take(), (QList<QByteArray>{ImageLine, Play}));
 
         f.app->disconnectBoard();
@@ -270,7 +269,7 @@ private slots:
         f.widget<QLabel>("lbFlashSize")->setText("-");
         address(1)->setText("3");
         slider->setValue(512);
-        QTRY_VERIFY(!sendTimer());
+        QTRY_VERIFY_WITH_TIMEOUT(!sendTimer(), 30000);
         QCOMPARE(f.widget<QLabel>("lbFlashSize")->text(), QString("-"));
         QCOMPARE(boardGlobals().SA.value(), 3.0);
         QCOMPARE(boardGlobals().BANKX.getField("[TR12]"), 11u);
@@ -321,8 +320,7 @@ private slots:
         QCOMPARE(mapLines(), QList<QByteArray>{Zero2});
         QCOMPARE(log.starting("Address 255 is outside 0..31").size(), 1);
         QCOMPARE(f.run("NORMAL0"), QVariant(false));
-        QTest::qWait(30);
-        QCOMPARE(f.take(), QList<QByteArray>());
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
         address0->setText("1");
 
         // Broadcast MAPENA: the configuration applet's frame to every row.
@@ -513,8 +511,8 @@ private slots:
             f.widget<QLineEdit>("leUART")->setText(typed);
             f.widget<QComboBox>("cbBAUDRATE")->setCurrentIndex(index);
             QCOMPARE(f.run("BAUDRATE"), QVariant(false));
-            QTest::qWait(30);
-            QCOMPARE(f.take(), line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
+            QCOMPARE(f.takeSettled(),
+                     line.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{line});
         }
     }
 };

@@ -431,8 +431,7 @@ private slots:
         }
         QVariant value;
         QVERIFY(f.getItem("Board.BOOSTPWM", &value) && f.setItem("Board.FREQ1", 1));
-        QTest::qWait(50);
-        QCOMPARE(f.take(), Lines());
+        QCOMPARE(f.takeSettled(), Lines());
         const qsizetype boxes = f.prompt.messages().size();
         QVERIFY(f.page()->readParameters("*") && f.page()->writeParameters("*"));
         QCOMPARE(f.prompt.messages().size(), boxes);

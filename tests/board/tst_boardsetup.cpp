@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(frame->value(), 42.0); // the address of the last word read
         QCOMPARE(spiRaw4B->get("SpiIn4B[30:25]", 0).toUInt(), 42u);
         QCOMPARE(drawn1.count() + drawn2.count(), 0);
-        QTRY_COMPARE(drawn1.count() + drawn2.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(drawn1.count() + drawn2.count(), 2, 30000);
         QTest::qWait(20);
         QCOMPARE(drawn1.count() + drawn2.count(), 2);
     }

@@ -28,7 +28,6 @@ using Lines = QList<QByteArray>;
 
 // The read of the KVL52404 map word 55, the boost voltage's measurement.
 const QByteArray ReadWord55 = "set SPILEDCS0DATA=046e000009|get SPILEDCS0DATA";
-constexpr int QuietMs = 300; // well beyond the page's live-update delay
 
 // A request for one bound widget of the page that changes what it shows: a box is ticked, a
 // field flips its lowest bit, a number steps by one within the variable's range. Empty when
@@ -128,14 +127,16 @@ class TestBoardSocket : public QObject
         return {reply, take().join('|')};
     }
 
-    // Waits until the board has heard nothing for a while: a change of the duties reaches the
-    // chips a moment later (the page's live update).
+    // What the board heard until the page has no live update pending: a change of the duties
+    // reaches the chips a moment later, when the update's timer runs out.
     QByteArray settle()
     {
         QByteArray heard;
         Lines lines;
         do {
-            QTest::qWait(QuietMs);
+            QCoreApplication::processEvents();
+            if (!QTest::qWaitFor([this]() { return !LiveSendProbe::pending(page()); }, 30000))
+                return heard + "|<live update still pending>";
             lines = take();
             heard += lines.join('|');
         } while (!lines.isEmpty());

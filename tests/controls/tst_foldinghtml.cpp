@@ -114,9 +114,9 @@ private slots:
         box.resize(900, 100); // short rows are half as wide as the list, and follow it
         QApplication::processEvents();
         box.resize(200, 100);
-        QTRY_COMPARE(sideways->maximum(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sideways->maximum(), 0, 30000);
         box.setItems({"short", QString("x").repeated(120)}); // a whole list widens as well
-        QTRY_VERIFY(sideways->maximum() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(sideways->maximum() > 0, 30000);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

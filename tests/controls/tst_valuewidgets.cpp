@@ -269,7 +269,7 @@ private slots:
         check->deleteScriptDrag();
         QCOMPARE(m_provider.drags.size(), 1);
         QPointer<QDrag> drag = m_provider.lastDrag;
-        QTRY_VERIFY(drag.isNull()); // not kept alive by its parent, the applet
+        QTRY_VERIFY_WITH_TIMEOUT(drag.isNull(), 30000); // not kept alive by its parent, the applet
     }
 
     // Every value widget: found by class name, its type code, and a value written over an

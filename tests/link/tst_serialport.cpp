@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(port.bytesAvailable(), 0);
         // A read of no bytes takes none; reading all takes what is waiting.
         board.writeRaw("z!");
-        QTRY_COMPARE(port.bytesAvailable(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), 2, 30000);
         QCOMPARE(port.read(all, 0), 0);
         QCOMPARE(port.readAll(all), 2);
         QCOMPARE(all, QByteArray("z!"));
@@ -158,7 +158,7 @@ private slots:
             QCOMPARE(port.handle(), 0);
             QVERIFY(port.setRts(true));
             board.writeRaw("!");
-            QTRY_COMPARE(port.bytesAvailable(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), 1, 30000);
             QByteArray in;
             QCOMPARE(port.read(in, 10, 10000), 1); // waits on descriptor 0 too
             QCOMPARE(port.write("set A=1\n"), 8);
