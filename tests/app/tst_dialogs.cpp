@@ -128,7 +128,8 @@ private slots:
         QString texts;
         whenModal([&](QWidget *dialog) {
             auto *box = qobject_cast<QMessageBox *>(dialog);
-            texts = box->text() + "|" + box->informativeText();
+            texts = box->text() + "|" + box->informativeText() + "|" +
+                    (box->defaultButton() == box->button(QMessageBox::Yes) ? "Yes" : "?");
             box->button(QMessageBox::No)->click();
         });
         Prompt::Message msg;
@@ -139,7 +140,7 @@ private slots:
         msg.buttons = Prompt::Yes | Prompt::No;
         msg.defaultButton = Prompt::Yes;
         QCOMPARE(prompt.message(msg), int(Prompt::No));
-        QCOMPARE(texts, QString("Update now?|It takes a minute."));
+        QCOMPARE(texts, QString("Update now?|It takes a minute.|Yes")); // Return answers Yes
     }
 
     // The progress window processes pending events with each change, so it repaints while its

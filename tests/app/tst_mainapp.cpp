@@ -77,7 +77,10 @@ private slots:
         // Each tool notes what the start-up window shows while it is set up.
         const auto tool = [this](const QString &name, QWidget *parent) -> Applet * {
             auto *applet = new ToolApplet(name, parent);
-            applet->whileInit = [this]() { startupAtInit << startupTexts(); };
+            applet->whileInit = [this]() {
+                startupAtInit << startupTexts();
+                startupProgress << startupValue();
+            };
             return applet;
         };
         app->setAppletFactories({[tool](QWidget *parent) { return tool("ToolA", parent); },
@@ -129,6 +132,9 @@ private slots:
         QCOMPARE(app->projectType(), QString("TO1/TO2"));
         QVERIFY(startupWindow.contains("logo") && startupWindow.contains("Initializing ..."));
         QCOMPARE(startupAtInit, (QStringList{"ToolA", "logo", "ToolB", "logo"}));
+        QVERIFY2(startupProgress.size() == 2 && 20 <= startupProgress.first() &&
+                     startupProgress.first() < startupProgress.last(),
+                 qPrintable(QString::number(startupProgress.last()))); // its bar advances
         // Shown once, before the question; only the log applet was built by then.
         QCOMPARE(windowAtQuestion, (WindowAtQuestion{true, 1, 1}));
         QCOMPARE(windowShownSignals, 1);
@@ -568,6 +574,13 @@ private:
     }
 
     // The texts of the start-up window's labels, "logo" for the picture.
+    static int startupValue()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *window = qobject_cast<DialogProgressBar *>(w); window && w->isVisible())
+                return window->value();
+        return -1;
+    }
     static QStringList startupTexts()
     {
         const QImage logo = image(QPixmap(":/icon/logo"));
@@ -596,6 +609,7 @@ private:
     QSemaphore probeMayEnd;
     QStringList startupWindow; // the texts of its labels, "logo" for the picture
     QStringList startupAtInit; // the same, as each tool was set up
+    QList<int> startupProgress; // its bar, as each tool was set up
     struct WindowAtQuestion {
         bool shown = false;
         int applets = -1;

@@ -98,6 +98,7 @@ private slots:
         QVERIFY(TestFiles::write("plain")); // a file that cannot be written is reported
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
+        QVERIFY(ws.restore() && ws.errorString().isEmpty()); // a good read says no old error
     }
 
     // Saved while the area is scrolled, the windows keep their places in the area's content;

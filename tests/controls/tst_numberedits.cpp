@@ -34,6 +34,18 @@ private:
     UniversalControl *m_edit;
 };
 
+// Counts the key presses that reach the watched widget.
+class KeyCounter : public QObject
+{
+public:
+    int keys = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        keys += event->type() == QEvent::KeyPress;
+        return false;
+    }
+};
+
 void type(QLineEdit *edit, const QString &text, Qt::Key key = Qt::Key_unknown)
 {
     edit->selectAll();
@@ -234,6 +246,17 @@ private slots:
         QVERIFY(edit.isArrayMode()); // array mode stays on
         edit.setValue(42);           // array text is not reformatted
         QCOMPARE(edit.text(), QString("10"));
+        // Up and Down step the field's value and go no further (a scroll area would move).
+        QWidget parent;
+        auto *inside = new LineEdit(&parent);
+        inside->setValue(5);
+        KeyCounter counter;
+        parent.installEventFilter(&counter);
+        QTest::keyClick(inside, Qt::Key_Up);
+        QTest::keyClick(inside, Qt::Key_Down);
+        QTest::keyClick(inside, Qt::Key_Up);
+        QCOMPARE(inside->value(), 6.0);
+        QCOMPARE(counter.keys, 0);
         LineEdit form; // text from the form that is no number is red; good text is an edit
         form.setText("Value");
         form.applyDescription();
@@ -374,6 +397,10 @@ private slots:
                 line->setFocus(Qt::TabFocusReason);
                 QVERIFY(!line->hasFocus() && !next->hasFocus());
                 QTest::mouseClick(line, Qt::MiddleButton);
+            } else { // the real edit takes it as any field does: its text selected
+                line->setFocus(Qt::TabFocusReason);
+                QVERIFY(line->hasFocus() && line->selectedText() == line->text());
+                next->setFocus();
             }
             wheel(line, 120);
             QCOMPARE(line->text(), before);

@@ -161,8 +161,9 @@ private slots:
         }
     }
 
-    // Each cell shows its bit; the brief view has columns of 40 labelled cells, the list view
-    // one column of wide cells, the grid view rows of 10 small cells with row labels.
+    // Each cell shows its bit (a right click marks it); the brief view has columns of 40 labelled
+    // cells, the list view one column of wide cells, the grid view rows of 10 small cells with row
+    // labels.
     void superBoxViews()
     {
         SuperBox box;
@@ -174,6 +175,11 @@ private slots:
             QStringList({hot->accessibleName(), hot->text(), hot->toolTip(), hot->styleSheet()}),
             QStringList({"BIG[7]", "HOT", "Hot bit", "background-color :red;"}));
         QCOMPARE(box.cellLabel(12)->text(), QString("3.12"));
+        QCOMPARE(box.cellLabel(12)->font().pointSize(), 7);
+        QTest::mouseClick(hot, Qt::RightButton); // a right click marks a cell, another unmarks
+        QVERIFY(box.checkBox(7)->isHighlighted());
+        QTest::mouseClick(hot, Qt::RightButton);
+        QVERIFY(!box.checkBox(7)->isHighlighted());
         QVERIFY(box.checkBox(100) == nullptr);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
         // x of the grid view starts at 55; each cell adds 17, and 10 more before every fifth.
