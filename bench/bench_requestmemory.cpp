@@ -137,10 +137,9 @@ bool measure(const QString &socketPath, const RequestKind &kind, int count, Usag
 
 int requestsPerKind(int argc, char *argv[])
 {
-    if (argc < 2)
-        return DefaultRequests;
-    const QByteArray argument(argv[1]);
-    return argument == "--short" ? ShortRequests : qMax(1, argument.toInt());
+    if (BenchEnvironment::isShort())
+        return ShortRequests;
+    return argc < 2 ? DefaultRequests : qMax(1, QByteArray(argv[1]).toInt());
 }
 
 QByteArray printable(const QByteArray &reply)
@@ -156,7 +155,7 @@ QByteArray printable(const QByteArray &reply)
 int main(int argc, char *argv[])
 {
     // The program's socket and files go to a directory of our own.
-    BenchEnvironment env(argv[0]);
+    BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
     qputenv("KVL_PROMPT_DEFAULTS", "1");
