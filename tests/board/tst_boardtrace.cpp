@@ -179,14 +179,31 @@ class TestBoardTrace : public QObject
                       });
     }
     void clickBoard(const char *name) { clickOn("Board", name); }
-    void dragOn(const char *name, int value)
+    // Clicks the box when it is not ticked yet.
+    void tickBoard(const char *name)
+    {
+        auto *w = board<QAbstractButton>(name);
+        QVERIFY2(w, name);
+        recorder.step(QStringLiteral("Board: tick %1 \"%2\"%3")
+                          .arg(QLatin1String(name), w->text(),
+                               w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
+                      [w]() {
+                          revealTabs(w);
+                          if (!w->isChecked())
+                              click(w);
+                      });
+    }
+    // Drags the slider or dial to the end of its range (up: its maximum): an end is reached
+    // whatever the widget's size in pixels, so the value sent does not depend on the layout.
+    void dragOn(const char *name, bool up)
     {
         QAbstractSlider *w = board<QAbstractSlider>(name);
         QVERIFY2(w, name);
-        recorder.step(QStringLiteral("Board: drag %1 from %2 to %3%4")
+        const int value = up ? w->maximum() : w->minimum();
+        recorder.step(QStringLiteral("Board: drag %1 from %2 to its %3%4")
                           .arg(QLatin1String(name))
                           .arg(w->value())
-                          .arg(value)
+                          .arg(up ? QStringLiteral("maximum") : QStringLiteral("minimum"))
                           .arg(w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
                       std::function<QString()>([w, value]() {
                           revealTabs(w);
@@ -365,13 +382,13 @@ private slots:
             tab(index);
         tab(0);
         clickBoard("cbAutoupdate");
-        dragOn("SW1", 600);
+        dragOn("SW1", true);
         clickBoard("cbAutoupdate");
         clickBoard("cbAutoupdate");
-        dragOn("SW5", 100);
+        dragOn("SW5", true);
         clickBoard("pbUpdate");
         clickBoard("cbAutoupdate");
-        dragOn("slAll", 300);
+        dragOn("slAll", false);
         typeOn("Board", "spAllDC", QStringLiteral("200"));
         chooseOn("cbStepping", 1);
         clickBoard("cbBUCK1EN");
@@ -380,18 +397,18 @@ private slots:
         clickBoard("cb_sw1");
         chooseOn("comboBox", 1);
         clickBoard("cbEN1");
-        dragOn("dialBuck1", 40);
-        dragOn("hsRIPPLE1", 3);
+        dragOn("dialBuck1", true);
+        dragOn("hsRIPPLE1", false);
         clickBoard("cbBOOSTEN");
-        dragOn("dialBoostVoltage", 60);
+        dragOn("dialBoostVoltage", true);
         clickBoard("cbPWM1");
         typeOn("Board", "leFREQ1", QStringLiteral("2000"));
         typeOn("Board", "leDUTY1", QStringLiteral("30"));
         clickBoard("cbLEDCTRL2");
-        dragOn("dialVBOOST", 30);
+        dragOn("dialVBOOST", false);
         clickBoard("cbBST1EN");
         chooseOn("cmBSTSRC", 1);
-        dragOn("dialBCK1AVG", 50);
+        dragOn("dialBCK1AVG", true);
         typeOn("Board", "sbBCK1RANGE", QStringLiteral("2"));
         clickBoard("cbLEDCTRL1P404");
         clickBoard("cbPWM2P404");
@@ -422,6 +439,10 @@ private slots:
                                    "Otp", "Pxn", "Configuration", "Board", "SpiRaw4B"}) {
             if (!tool(QLatin1String(applet))->isWindowVisible())
                 openFromMenu(QLatin1String(applet));
+            // The PWM buttons of the LED-control lines are there only while the lines dim.
+            if (applet == QLatin1String("Board"))
+                for (const char *box : {"cbPWM1", "cbPWM2", "cbPWM1P404", "cbPWM2P404"})
+                    tickBoard(box);
             clickEveryButton(applet);
             if (tool(QLatin1String(applet))->isWindowVisible())
                 closeWindow(QLatin1String(applet));
@@ -466,10 +487,10 @@ private slots:
     {
         beginTrace("interleaved");
         openByShortcut(QStringLiteral("Board"));
-        dragOn("SW2", 800);
+        dragOn("SW2", true);
         request("get\tBoard.DCREG[SW2]\n");
         request("set\tBoard.DCREG[SW2]\ti10\n");
-        dragOn("SW2", 400);
+        dragOn("SW2", false);
         clickBoard("cbPWM1");
         request("get\tBoard.LEDCTRL1\nget\tBoard.PWM1\n");
         request("set\tBoard.LEDCTRL1\ti1\n");

@@ -153,11 +153,16 @@ inline void drag(QSlider *slider, int value)
     QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, at);
 }
 
-// The point of dial's ring that stands for value.
+// The point of dial's ring that stands for value; for an end of the range a little beyond it,
+// so that the pixel's rounding cannot miss the end.
 inline QPoint dialPoint(const QDial *dial, int value)
 {
     const double range = qMax(1, dial->maximum() - dial->minimum());
-    const double angle = M_PI * 4 / 3 - (value - dial->minimum()) * (M_PI * 10 / 6) / range;
+    double angle = M_PI * 4 / 3 - (value - dial->minimum()) * (M_PI * 10 / 6) / range;
+    if (value <= dial->minimum())
+        angle += 0.1;
+    else if (value >= dial->maximum())
+        angle -= 0.1;
     const double radius = qMin(dial->width(), dial->height()) / 3.0;
     return QPoint(qRound(dial->width() / 2.0 + radius * qCos(angle)),
                   qRound(dial->height() / 2.0 - radius * qSin(angle)));
