@@ -3,9 +3,9 @@
 // Records what the simulated board hears, action by action, as the text of an approved trace:
 // each action as "== what it was", then each line the board received from its start up to the
 // start of the next action as "> line" (lines heard before the first action come under
-// "== (before the first action)"), so nothing is lost. After an action, settle runs until the program has
-// sent everything that action started and the board has read it. Once a test function has
-// failed, the rest of its actions are left out. Header only.
+// "== (before the first action)"), so nothing is lost. After an action, settle runs until the
+// program has sent everything that action started and the board has read it. Once a test function
+// has failed, the rest of its actions are left out. Header only.
 #include "approvedtrace.h"
 #include "fakeboard.h"
 
