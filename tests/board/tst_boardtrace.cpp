@@ -390,6 +390,16 @@ private slots:
         clickBoard("cbAutoupdate");
         dragOn("slAll", false);
         typeOn("Board", "spAllDC", QStringLiteral("200"));
+        // The position modes move the pattern with the position slider.
+        clickBoard("cbByRow");
+        dragOn("slHorizontal", true);
+        clickBoard("pbPattern1");
+        clickBoard("cbBySW");
+        dragOn("slHorizontal", false);
+        clickBoard("pbPattern2");
+        clickBoard("cbByRowIndependent");
+        dragOn("slHorizontal", true);
+        clickBoard("pbPattern3");
         chooseOn("cbStepping", 1);
         clickBoard("cbBUCK1EN");
         clickBoard("cbBUCK2EN");
@@ -413,6 +423,8 @@ private slots:
         clickBoard("cbLEDCTRL1P404");
         clickBoard("cbPWM2P404");
         typeOn("Board", "leDUTY2P404", QStringLiteral("40"));
+        clickBoard("cbPWM2P404");
+        clickBoard("cbPWM1");
         openConsole();
         consoleSet(QStringLiteral("SA"), QStringLiteral("1"));
         consoleSet(QStringLiteral("DCREG[SW2]"), QStringLiteral("700"));
