@@ -3,6 +3,7 @@
 #include "appletscroll.h"
 #include "applog.h"
 #include "bytetext.h"
+#include "localserver.h"
 #include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
@@ -202,7 +203,7 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
     if (item.isEmpty() || !b)
         return false;
 
-    OriginScope edit(this, ChangeOrigin::Edit);
+    OriginScope edit(this, ChangeOrigin::WriteByName);
     const PendingWrite outer = std::exchange(m_write, PendingWrite{item, true, false});
     bool ok = false;
     if (b->isRegister()) {
@@ -277,6 +278,18 @@ void Applet::transferVecData(QByteArray &data)
 void Applet::runAsEdit(const std::function<void()> &change)
 {
     OriginScope edit(this, ChangeOrigin::Edit);
+    change();
+}
+
+void Applet::runAsWriteByName(const std::function<void()> &change)
+{
+    OriginScope write(this, ChangeOrigin::WriteByName);
+    change();
+}
+
+void Applet::runAsRefresh(const std::function<void()> &change)
+{
+    OriginScope refresh(this, ChangeOrigin::Refresh);
     change();
 }
 
@@ -520,6 +533,9 @@ void Applet::controlChanged(UniversalControl *w)
         // runs one of its commands.
         if (!isOwnObject(dynamic_cast<QObject *>(w)))
             return;
+        // A person's command: requests wait until it is done, whatever events its progress
+        // window or its questions let through meanwhile.
+        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
         triggeredByControl = true;
         run(w->registerName(1), QVariant(w->registerName(0)));
         triggeredByControl = false;
@@ -626,8 +642,7 @@ void Applet::refreshWidgets(const Binding *b, QList<UniversalControl *> widgets)
         m_missedRefreshes.insert(b);
         return;
     }
-    OriginScope scope(this,
-                      m_origin == ChangeOrigin::Edit ? ChangeOrigin::Edit : ChangeOrigin::Refresh);
+    OriginScope scope(this, isEditing() ? m_origin : ChangeOrigin::Refresh);
     ++m_settingWidgets;
     for (UniversalControl *w : std::as_const(widgets))
         if (!isPushButton(w))
@@ -688,6 +703,17 @@ Binding *Applet::binding(const QString &name) const
 QStringList Applet::functionNames() const
 {
     return functions.keys();
+}
+
+bool Applet::hasItem(const QString &name) const
+{
+    const QString item = itemOf(name);
+    return !item.isEmpty() && binding(item);
+}
+
+bool Applet::hasCommand(const QString &command) const
+{
+    return functions.contains(command);
 }
 
 QString Applet::name() const

@@ -85,6 +85,11 @@ public:
     QStringList itemNames() const; // binding names, in binding order
     Binding *binding(const QString &name) const;
     QStringList functionNames() const;
+    // Whether name ("ITEM" or "ITEM[FIELD]") names a bound item.
+    bool hasItem(const QString &name) const;
+    // Whether command is one of the applet's commands. The table of names fills as commands
+    // are looked for in run, so ask after a run (an empty command fills it whole).
+    virtual bool hasCommand(const QString &command) const;
     QString name() const;
     QWidget *widget();
     bool isReadOnly(const QString &name) const;
@@ -175,16 +180,28 @@ protected:
     // ignores change signals, and an applet's own sending code holds back.
     bool isRefreshing() const { return m_origin == ChangeOrigin::Refresh; }
     // True while a user's edit or a name-based write is under way.
-    bool isEditing() const { return m_origin == ChangeOrigin::Edit; }
+    bool isEditing() const
+    {
+        return m_origin == ChangeOrigin::Edit || m_origin == ChangeOrigin::WriteByName;
+    }
+    // True while a write by name or in bulk is under way (a `set`, the console's Fill, an
+    // applied register file): an edit, but none of a widget's own.
+    bool isWriteByName() const { return m_origin == ChangeOrigin::WriteByName; }
     // Runs change, a user's action that writes the model directly, as an edit: the widgets
     // follow the model and act, so the applet's own sending code reaches the board.
     void runAsEdit(const std::function<void()> &change);
+    // Runs change, a bulk write of items (the console's Fill, an applied register file), as a
+    // write by name.
+    void runAsWriteByName(const std::function<void()> &change);
+    // Runs change, a write of the model that the widgets only show, as a refresh: nothing acts
+    // on it.
+    void runAsRefresh(const std::function<void()> &change);
 
 private:
     enum TransferMode { ReadTransfer, WriteTransfer };
     // Why widgets are being set: a refresh shows the model; an edit (a user's change of a
-    // bound widget, or a name-based write) acts, so the widgets sharing the item act too.
-    enum class ChangeOrigin { None, Refresh, Edit };
+    // bound widget) or a write by name acts, so the widgets sharing the item act too.
+    enum class ChangeOrigin { None, Refresh, Edit, WriteByName };
     class OriginScope;
     // A name-based write of one item under way: the refresh its change notice causes is the
     // write's only one.

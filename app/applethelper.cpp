@@ -4,6 +4,8 @@
 #include "bytetext.h"
 #include "dialogcheckboxes.h"
 #include "lineedit.h"
+#include "localserver.h"
+#include "mainapp.h"
 #include "prompt.h"
 #include "realedit.h"
 #include "register.h"
@@ -418,20 +420,26 @@ void AppletHelper::fillAll(int value)
     if (!b)
         return;
     // The fill writes the board as the console's Set does: the page's own sending code acts.
-    m_applet->runAsEdit([b, value]() {
+    m_applet->runAsWriteByName([b, value]() {
         if (b->isRegister())
             b->reg->fill(value);
         else
             b->variable->setValue(value ? FillOnesValue : 0, Variable::InternalKey);
     });
+    // The item list shows the values the fill left.
+    describeApplet(QStringLiteral("nodes"));
 }
 
 void AppletHelper::slot_pbRun_clicked()
 {
     if (!m_applet)
         return;
-    const QVariant result =
-        m_applet->run(m_cmFunction->currentText(), QVariant(m_leArgument->text()));
+    QVariant result;
+    {
+        // A person's command: requests wait until it is done.
+        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
+        result = m_applet->run(m_cmFunction->currentText(), QVariant(m_leArgument->text()));
+    }
     switch (result.typeId()) {
     case QMetaType::QByteArray:
         m_leTextResult->setText(QString::fromLatin1(result.toByteArray().toHex()));
@@ -579,8 +587,8 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
                      .arg(fileName, skipped.join(QLatin1String(", "))));
 
     describeApplet(QStringLiteral("nodes"));
-    // The registers reach the board as edits do: the page's own sending code acts.
-    m_applet->runAsEdit([this, &applied]() {
+    // The registers reach the board as the console's Set does: the page's own sending code acts.
+    m_applet->runAsWriteByName([this, &applied]() {
         for (const QString &name : std::as_const(applied))
             if (!m_applet->isReadOnly(name))
                 m_applet->slot_updateSet(name);

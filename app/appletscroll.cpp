@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QShowEvent>
 
 AppletScroll::AppletScroll(QWidget *parent) : QAbstractScrollArea(parent)
 {
@@ -19,6 +20,7 @@ void AppletScroll::setApplet(Applet *applet)
     if (applet->parentWidget() != viewport())
         applet->setParent(viewport());
     applet->installEventFilter(this);
+    showAppletTitle();
     layOut();
 }
 
@@ -51,13 +53,37 @@ bool AppletScroll::viewportEvent(QEvent *event)
     return QAbstractScrollArea::viewportEvent(event);
 }
 
+// A form polished while hidden (a picture of the main window polishes every widget in it) may
+// have a new smallest size by the time it is shown, in a view of the same size.
+void AppletScroll::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    layOut();
+}
+
 // The applet's own resizes change the scroll range (its layout resizes it to a new smallest
-// size).
+// size); its title and icon go to the window's title bar.
 bool AppletScroll::eventFilter(QObject *object, QEvent *event)
 {
-    if (object == m_applet.data() && event->type() == QEvent::Resize)
-        layOut();
+    if (object == m_applet.data()) {
+        if (event->type() == QEvent::Resize)
+            layOut();
+        else if (event->type() == QEvent::WindowTitleChange ||
+                 event->type() == QEvent::WindowIconChange)
+            showAppletTitle();
+    }
     return QAbstractScrollArea::eventFilter(object, event);
+}
+
+// The sub-window shows the title of the widget it holds, this area's, which repeats the
+// applet's; an icon of the applet's own is handed to the sub-window itself (without one, it
+// shows the program's).
+void AppletScroll::showAppletTitle()
+{
+    setWindowTitle(m_applet->windowTitle());
+    auto *window = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (window && m_applet->testAttribute(Qt::WA_SetWindowIcon))
+        window->setWindowIcon(m_applet->windowIcon());
 }
 
 void AppletScroll::scrollContentsBy(int, int)

@@ -30,12 +30,14 @@ public:
 
 protected:
     bool viewportEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *object, QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void layOut();
+    void showAppletTitle();
 
     QPointer<QWidget> m_applet; // a widget: its filter still sees events as it is destroyed
 };

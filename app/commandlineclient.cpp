@@ -8,17 +8,23 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
+
+#include <unistd.h>
 
 const char *const CommandLineClient::Usage =
-    "Usage: kvl52110-cli [--name NAME] get ITEM\n"
-    "       kvl52110-cli [--name NAME] set ITEM VALUE\n"
-    "       kvl52110-cli [--name NAME] run COMMAND [ARG...]\n"
-    "       kvl52110-cli [--name NAME] -\n"
-    "Sends requests to the running kvl52110 through its socket ($TMPDIR/NAME, NAME KVL52110 by\n"
-    "default). Values are typed: i42, f2.5, sText, x0aff. With \"-\", TAB-separated request\n"
-    "lines are read from standard input and sent as one batch; each reply is printed on a line.\n"
+    "Usage: kvl52110-cli [--name NAME] [--timeout S] get ITEM\n"
+    "       kvl52110-cli [--name NAME] [--timeout S] set ITEM VALUE\n"
+    "       kvl52110-cli [--name NAME] [--timeout S] run COMMAND [ARG...]\n"
+    "       kvl52110-cli [--name NAME] [--timeout S] -\n"
+    "Sends requests to the running kvl52110 through its socket NAME (KVL52110 by default) in\n"
+    "$XDG_RUNTIME_DIR, or in $TMPDIR/kvl52110-UID where that is not set. Values are typed:\n"
+    "i42, f2.5, sText, x0aff. With \"-\", TAB-separated request lines are read from standard\n"
+    "input, each sent on a connection of its own, and each reply is printed on a line of its\n"
+    "own (an empty line for a request that got none); blank and repeated lines are skipped.\n"
+    "Each reply is waited for at most S seconds (default 10).\n"
     "Exit status: 0 when every request succeeded, 1 when any answered err, 2 when no program\n"
-    "is listening, 64 for wrong usage.\n";
+    "of this user is listening, 3 when a reply did not come in time, 64 for wrong usage.\n";
 
 namespace
 {
@@ -28,6 +34,24 @@ bool fitsInLine(const QString &field)
 {
     static const QRegularExpression breaks(QStringLiteral("[\\t\\r\\n]"));
     return !field.contains(breaks);
+}
+
+// Seconds as milliseconds: a positive number up to about three weeks; 0 when it is none.
+int timeoutMs(const QString &seconds)
+{
+    bool ok = false;
+    const double value = seconds.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value <= 0 || value > 2000000)
+        return 0;
+    return qMax(1, int(std::lround(value * 1000)));
+}
+
+// The reply of one request: "ok" and "err" without their line feed, a value as it came.
+QByteArray replyText(const QByteArray &reply)
+{
+    if (reply == "ok\n" || reply == "err\n")
+        return reply.chopped(1);
+    return reply;
 }
 
 } // namespace
@@ -46,60 +70,109 @@ int CommandLineClient::run(const QStringList &arguments, QIODevice *in, QIODevic
     return exchange(out, err);
 }
 
+// Takes the options in front of the request: --name NAME and --timeout S, each also as
+// --option=VALUE. False when one is wrong.
+bool CommandLineClient::parseOptions(QStringList *arguments)
+{
+    while (arguments->value(0).startsWith(QLatin1String("--"))) {
+        const QString option = arguments->takeFirst();
+        const qsizetype equals = option.indexOf(QLatin1Char('='));
+        const QString key = option.left(equals);
+        QString value;
+        if (equals >= 0)
+            value = option.mid(equals + 1);
+        else if (!arguments->isEmpty())
+            value = arguments->takeFirst();
+        else
+            return false;
+        if (key == QLatin1String("--name") && !value.isEmpty())
+            m_name = value;
+        else if (key == QLatin1String("--timeout") && timeoutMs(value) > 0)
+            m_timeoutMs = timeoutMs(value);
+        else
+            return false;
+    }
+    return true;
+}
+
 bool CommandLineClient::parse(QStringList arguments, QIODevice *in)
 {
     if (arguments.value(0) == QLatin1String("-h") || arguments.value(0) == QLatin1String("--help"))
         return m_help = true;
-    if (arguments.value(0) == QLatin1String("--name") && arguments.size() >= 2) {
-        m_name = arguments.at(1);
-        arguments = arguments.mid(2);
-    } else if (arguments.value(0).startsWith(QLatin1String("--name="))) {
-        m_name = arguments.takeFirst().mid(7);
-    }
+    if (!parseOptions(&arguments))
+        return false;
     const QString verb = arguments.value(0);
     const qsizetype count = arguments.size();
     if (verb == QLatin1String("-") && count == 1) {
         m_batch = in->readAll();
-        return !m_name.isEmpty();
+        return true;
     }
     const bool fits = std::all_of(arguments.cbegin(), arguments.cend(), fitsInLine);
     const bool shaped = (verb == QLatin1String("get") && count == 2) ||
                         (verb == QLatin1String("set") && count == 3) ||
                         (verb == QLatin1String("run") && count >= 2);
-    if (!fits || !shaped || m_name.isEmpty() || arguments.at(1).isEmpty())
+    if (!fits || !shaped || arguments.at(1).isEmpty())
         return false;
     m_printAll = verb != QLatin1String("set");
     m_batch = arguments.join(QLatin1Char('\t')).toLatin1() + '\n';
     return true;
 }
 
+// Each request line on a connection of its own: its reply is all that connection carries, so
+// no reply can be taken for another's, whatever the values hold.
 int CommandLineClient::exchange(QIODevice *out, QIODevice *err)
 {
     const PipeBatch batch(m_batch);
-    LocalClient client(PipeName::localName(m_name), LocalClient::NoTimeout);
-    if (!client.ensureConnected()) {
-        complain(err, QStringLiteral("no program is listening on %1")
-                          .arg(PipeName::socketFile(PipeName::localName(m_name))));
-        return NotListening;
-    }
-    QByteArray reply;
-    QList<QByteArray> replies;
-    if (!client.exchange(batch.bytes(), &reply) || !batch.split(reply, &replies)) {
-        complain(err, QStringLiteral("the replies do not fit the requests: \"%1\"")
-                          .arg(QString::fromLatin1(reply.toPercentEncoding(" \t"))));
-        return Refused;
-    }
     int status = Succeeded;
-    for (qsizetype i = 0; i < replies.size(); ++i) {
-        if (replies.at(i) == "err") {
-            complain(err, QStringLiteral("refused: %1")
-                              .arg(QString::fromLatin1(batch.lines().at(i)).replace('\t', ' ')));
+    for (const QByteArray &line : batch.lines()) {
+        QByteArray reply;
+        const int result = request(line, &reply, err);
+        if (result != Succeeded)
+            return result;
+        if (reply == "err") {
+            complain(err, QStringLiteral("refused: %1").arg(requestText(line)));
             status = Refused;
         }
         if (m_printAll)
-            out->write(replies.at(i) + '\n');
+            out->write(reply + '\n');
     }
     return status;
+}
+
+int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODevice *err) const
+{
+    const QString file = PipeName::socketFile(PipeName::localName(m_name));
+    LocalClient client(PipeName::localName(m_name), m_timeoutMs);
+    if (!client.ensureConnected()) {
+        complain(err, QStringLiteral("no program is listening on %1").arg(file));
+        return NotListening;
+    }
+    // Only the user's own program (or root's) may answer in its place.
+    const qint64 uid = client.peerUid();
+    if (uid != qint64(::getuid()) && uid != 0) {
+        complain(err, QStringLiteral("refused to talk to %1: the program there runs as another "
+                                     "user (uid %2), not as you")
+                          .arg(file)
+                          .arg(uid));
+        return NotListening;
+    }
+    QByteArray bytes;
+    const bool answered = client.exchange(line + '\n', &bytes);
+    if (client.timedOut() || !answered) {
+        complain(err, QStringLiteral("no reply within %1 s to \"%2\" from %3: the program may be "
+                                     "busy or waiting for a person to answer a question on its "
+                                     "screen; --timeout S waits longer")
+                          .arg(m_timeoutMs / 1000.0)
+                          .arg(requestText(line), file));
+        return TimedOut;
+    }
+    *reply = replyText(bytes);
+    return Succeeded;
+}
+
+QString CommandLineClient::requestText(const QByteArray &line)
+{
+    return QString::fromLatin1(line).replace(QLatin1Char('\t'), QLatin1Char(' '));
 }
 
 void CommandLineClient::complain(QIODevice *err, const QString &text) const

@@ -7,17 +7,21 @@
 class QIODevice;
 
 // The command-line client kvl52110-cli: one request from its arguments, or request lines from
-// standard input, sent as one batch on one connection to the program's pipe (half-closed after
-// writing); prints the replies.
+// standard input, each sent on a connection of its own to the program's pipe (half-closed after
+// writing), to a program of the same user (or root) only; prints the replies. Each reply is
+// waited for at most the time-out (--timeout S, 10 s by default).
 //
-//   [--name NAME] get ITEM              prints the value's typed text and a line feed
-//   [--name NAME] set ITEM VALUE        prints nothing on success
-//   [--name NAME] run COMMAND [ARG...]  prints the result and a line feed
-//   [--name NAME] -                     TAB-separated request lines from in; one reply a line
+//   [OPTIONS] get ITEM              prints the value's typed text and a line feed
+//   [OPTIONS] set ITEM VALUE        prints nothing on success
+//   [OPTIONS] run COMMAND [ARG...]  prints the result and a line feed
+//   [OPTIONS] -                     TAB-separated request lines from in; one reply a line, an
+//                                   empty one for a request that got none
+//   OPTIONS: --name NAME, --timeout S
 class CommandLineClient
 {
 public:
-    enum ExitStatus { Succeeded = 0, Refused = 1, NotListening = 2, WrongUsage = 64 };
+    enum ExitStatus { Succeeded = 0, Refused = 1, NotListening = 2, TimedOut = 3, WrongUsage = 64 };
+    static constexpr int DefaultTimeoutMs = 10000;
 
     // arguments: without the program's own name. Returns the exit status.
     int run(const QStringList &arguments, QIODevice *in, QIODevice *out, QIODevice *err);
@@ -26,10 +30,14 @@ public:
 
 private:
     bool parse(QStringList arguments, QIODevice *in);
+    bool parseOptions(QStringList *arguments);
     int exchange(QIODevice *out, QIODevice *err);
+    int request(const QByteArray &line, QByteArray *reply, QIODevice *err) const;
+    static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 
     QString m_name = QStringLiteral("KVL52110");
+    int m_timeoutMs = DefaultTimeoutMs;
     QByteArray m_batch;
     bool m_printAll = true; // a "set" alone prints nothing
     bool m_help = false;

@@ -75,7 +75,7 @@ bool LocalClient::ensureConnected()
     if (state() == QLocalSocket::ConnectedState)
         return true;
     abort();
-    connectToServer(PipeName::localName(m_serverName), QIODevice::ReadWrite);
+    connectToServer(PipeName::socketFile(PipeName::localName(m_serverName)), QIODevice::ReadWrite);
     waitForConnected(m_timeout == NoTimeout ? -1 : m_timeout);
     if (state() == QLocalSocket::ConnectedState && isReadable())
         return true;
@@ -185,18 +185,36 @@ bool LocalClient::readReply(QByteArray *reply)
 {
     const QDeadlineTimer deadline = timeLimit();
     bool closed = false;
+    m_timedOut = false;
     for (;;) {
         reply->append(readAll());
         if (state() != QLocalSocket::ConnectedState) {
             closed = true;
             break;
         }
-        if (deadline.hasExpired())
+        if (deadline.hasExpired()) {
+            m_timedOut = true;
             break;
+        }
         waitForReadyRead(int(deadline.remainingTime()));
     }
     reply->append(readAll());
     return closed || !reply->isEmpty();
+}
+
+bool LocalClient::timedOut() const
+{
+    return m_timedOut;
+}
+
+qint64 LocalClient::peerUid() const
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (state() != QLocalSocket::ConnectedState ||
+        ::getsockopt(int(socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return -1;
+    return credentials.uid;
 }
 
 bool LocalClient::parseReply(const QByteArray &reply, QVariant *value)

@@ -38,6 +38,11 @@ public:
     // written or nothing came back; the connection is closed afterwards.
     bool exchange(const QByteArray &batch, QByteArray *reply);
 
+    // The last reply's read ended at the time-out, before the server closed.
+    bool timedOut() const;
+    // The user id the server at the other end of the connection runs as; -1 when unknown.
+    qint64 peerUid() const;
+
     // Parses a reply; a value reply goes to *value when value is not null.
     bool parseReply(const QByteArray &reply, QVariant *value);
 
@@ -66,4 +71,5 @@ private:
     QString m_serverName;
     QString m_lastError;
     int m_status = StatusNoReply;
+    bool m_timedOut = false;
 };

@@ -8,6 +8,7 @@
 #include "piperequest.h"
 #include "prompt.h"
 #include "requesthandler.h"
+#include "socketdir.h"
 #include "typedvalue.h"
 
 #include <QDeadlineTimer>
@@ -115,16 +116,29 @@ LocalServer::PathState LocalServer::checkSocketFile(const QString &file)
     return live ? PathState::InUse : PathState::Stale;
 }
 
-bool LocalServer::clearSocketFile(const QString &file)
+// Why the socket file cannot be listened on, as a sentence naming it and what to do; empty when
+// it is free (a stale socket is removed first).
+QString LocalServer::occupant(const QString &file)
 {
     switch (checkSocketFile(file)) {
     case PathState::Free:
-        return true;
+        return QString();
     case PathState::Stale:
-        return QFile::remove(file) && checkSocketFile(file) == PathState::Free;
-    default:
-        return false;
+        if (QFile::remove(file) && checkSocketFile(file) == PathState::Free)
+            return QString();
+        return QStringLiteral("the stale command socket %1 cannot be removed: remove it, or "
+                              "start with --name OTHER")
+            .arg(file);
+    case PathState::InUse:
+        return QStringLiteral("another program already serves the command socket %1: quit it, "
+                              "or start this one with --name OTHER to serve beside it")
+            .arg(file);
+    case PathState::Occupied:
+        break;
     }
+    return QStringLiteral("%1, the place of the command socket, holds a file that is no socket: "
+                          "remove it, or start with --name OTHER")
+        .arg(file);
 }
 
 bool LocalServer::askForOtherPipe(QString *pipePath)
@@ -144,6 +158,16 @@ bool LocalServer::askForOtherPipe(QString *pipePath)
     return true;
 }
 
+// A start that does not serve says why; a person is shown it too.
+bool LocalServer::fail(const QString &why, bool tell)
+{
+    m_failure = why;
+    if (tell && !Prompt::isUnattended())
+        Prompt::ask(Prompt::Critical, QStringLiteral("Local server failed"),
+                    QStringLiteral("Unable to start interprocess server: \n%1.").arg(why));
+    return false;
+}
+
 bool LocalServer::start(const QString &name)
 {
     if (!m_listener) {
@@ -153,34 +177,66 @@ bool LocalServer::start(const QString &name)
     }
     m_listener->close();
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
+    m_failure.clear();
 
     // listen() with access options replaces whatever is at the path, so the path is checked
-    // first: only a free path (or one whose stale socket was removed) is listened on.
+    // first: only a free path (or one whose stale socket was removed) is listened on. While it
+    // is served by another program, a person may choose another name; nobody is asked when
+    // nobody can answer.
     QString path = PipeName::pipePath(name);
-    while (!clearSocketFile(PipeName::socketFile(PipeName::localName(path)))) {
-        if (!askForOtherPipe(&path))
-            return false;
+    QString file;
+    for (;;) {
+        file = PipeName::socketFile(PipeName::localName(path));
+        QString why;
+        if (!SocketDir::prepare(file, &why))
+            return fail(why, true);
+        why = occupant(file);
+        if (why.isEmpty())
+            break;
+        if (Prompt::isUnattended() || !askForOtherPipe(&path))
+            return fail(why, false);
     }
     m_pipePath = path;
-    if (!m_listener->listen(PipeName::localName(path))) {
-        Prompt::ask(Prompt::Critical, QStringLiteral("Local server failed"),
-                    QStringLiteral("Unable to start interprocess server: \n%1.")
-                        .arg(m_listener->errorString()));
-        return false;
-    }
+    if (!m_listener->listen(file))
+        return fail(
+            QStringLiteral("the command socket %1 cannot be served (%2): start with "
+                           "--name OTHER, or set XDG_RUNTIME_DIR to a directory of your own")
+                .arg(file, m_listener->errorString()),
+            true);
     m_name = name;
     return true;
 }
 
+const QString &LocalServer::failure() const
+{
+    return m_failure;
+}
+
 // ---- connections -------------------------------------------------------------------------
 
-void LocalServer::setHeld(bool held)
+void LocalServer::hold()
 {
-    m_held = held;
-    if (!held) {
-        QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
-    }
+    ++m_holds;
+}
+
+void LocalServer::release()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return;
+    QMetaObject::invokeMethod(this, &LocalServer::processConnection, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &LocalServer::runQueue, Qt::QueuedConnection);
+}
+
+LocalServer::Hold::Hold(LocalServer *server) : m_server(server)
+{
+    if (m_server)
+        m_server->hold();
+}
+
+LocalServer::Hold::~Hold()
+{
+    if (m_server)
+        m_server->release();
 }
 
 void LocalServer::setQuietGapMs(int ms)
@@ -190,7 +246,7 @@ void LocalServer::setQuietGapMs(int ms)
 
 bool LocalServer::isHeld() const
 {
-    return m_held;
+    return m_holds > 0;
 }
 
 void LocalServer::flushReplies(int ms)
@@ -210,7 +266,7 @@ void LocalServer::accept(int descriptor)
 
 void LocalServer::processConnection()
 {
-    while (!m_held && !m_accepted.isEmpty())
+    while (m_holds == 0 && !m_accepted.isEmpty())
         addConnection(m_accepted.takeFirst());
 }
 
@@ -401,7 +457,7 @@ void LocalServer::runQueue()
 {
     // A request may run a nested event loop (a message box, a progress window); batches that
     // complete meanwhile wait here for their turn.
-    if (m_running || m_held)
+    if (m_running || m_holds > 0)
         return;
     m_running = true;
     while (!m_queue.isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -39,9 +40,14 @@ public:
     explicit LocalServer(RequestHandler *handler = nullptr);
     ~LocalServer() override;
 
-    // Listens on "\\.\pipe\" + name. While that pipe is served by another program, asks
-    // whether to use another pipe name; false when the user declines or listening fails.
+    // Listens on "\\.\pipe\" + name, the socket file PipeName::socketFile gives for name (its
+    // directory made and checked first, see SocketDir). While that pipe is served by another
+    // program, asks a person whether to use another pipe name (nobody is asked while prompts
+    // cannot wait, Prompt::isUnattended); false when the user declines or the socket cannot be
+    // served, with failure() saying why.
     bool start(const QString &name);
+    // Why the last start failed: one sentence naming the socket and what to do.
+    const QString &failure() const;
 
     // Runs one request line and appends its reply bytes to *output.
     void execute(QByteArrayView line, QByteArray *output);
@@ -54,10 +60,25 @@ public:
     void setLogEnabled(bool on);
     bool logEnabled() const;
 
-    // While held, new connections and complete batches wait for their turn; releasing takes
-    // them up in order.
-    void setHeld(bool held);
+    // While held, new connections and complete batches wait for their turn; the last release
+    // takes them up in order (after the current event). Holds count: each hold() is ended by
+    // one release().
+    void hold();
+    void release();
     bool isHeld() const;
+    // Holds the server (when not null) for its lifetime: a command of the program's own that
+    // runs an event loop (a progress window, a question) lets no request in half-way.
+    class Hold
+    {
+    public:
+        explicit Hold(LocalServer *server);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        QPointer<LocalServer> m_server;
+    };
     // Waits up to ms for replies still being written, then closes every connection (for the
     // end of the program, when the event loop no longer runs).
     void flushReplies(int ms);
@@ -93,8 +114,9 @@ private:
     enum class PathState { Free, InUse, Stale, Occupied };
 
     static PathState checkSocketFile(const QString &file);
-    bool clearSocketFile(const QString &file);
+    static QString occupant(const QString &file);
     bool askForOtherPipe(QString *pipePath);
+    bool fail(const QString &why, bool tell);
     RequestHandler *handler() const;
 
     void accept(int descriptor);
@@ -127,11 +149,12 @@ private:
     PeerReadWatch *m_readWatch = nullptr;
     QString m_pipePath;
     QString m_name;
+    QString m_failure;
     QList<int> m_accepted; // connections not taken up yet (while held)
     QHash<PipeConnection *, Connection *> m_connections;
     QList<PipeConnection *> m_queue;
     bool m_running = false;
-    bool m_held = false;
+    int m_holds = 0;
     int m_quietGapMs = quietGapMs;
     struct {
         char bytes[64];

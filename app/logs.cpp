@@ -128,11 +128,16 @@ bool Logs::init()
     return true;
 }
 
+bool Logs::hasCommand(const QString &command) const
+{
+    return command.toLower() == QLatin1String("log");
+}
+
 QVariant Logs::run(const QString &command, const QVariant &args)
 {
     if (command.isEmpty() || isNullVariant(args))
         return QVariant(false);
-    if (command.toLower() == QLatin1String("log")) {
+    if (hasCommand(command)) {
         slot_addLog(0, args.toString());
         return QVariant(true);
     }
@@ -278,13 +283,15 @@ void Logs::slot_pbClear_clicked()
 void Logs::slot_cbSaveLog_toggled(bool on)
 {
     if (!logFile)
-        logFile = new QFile(cbSaveLog->text());
+        logFile = new QFile;
     if (!on) {
         logFile->close();
         return;
     }
     if (logFile->isOpen())
         return;
+    // The day's name, in the folder where the program keeps its logs.
+    logFile->setFileName(MainApp::instance()->programFiles().stateFile(cbSaveLog->text()));
     // A file that cannot be opened is not reported; entries are then not written.
     logFile->open(logFile->exists() ? QIODevice::Append : QIODevice::WriteOnly);
 }

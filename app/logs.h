@@ -38,6 +38,7 @@ public:
     void setupUi();
     bool init() override;
     QVariant run(const QString &command, const QVariant &args) override;
+    bool hasCommand(const QString &command) const override; // "log", in any case
     // The form's size: the dock opens wide enough for a command line and its answer.
     QSize sizeHint() const override;
 

@@ -1,5 +1,6 @@
 #include "boardglobals.h"
 #include "mainapp.h"
+#include "qtnoisefilter.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
@@ -11,7 +12,8 @@
 namespace
 {
 
-// "--project NAME" names the project type; false (with a message) when it names none.
+// "--project NAME" names the project type, "--name NAME" the command socket; false (with a
+// message) when they name none.
 bool readArguments(const QApplication &application, MainApp *app)
 {
     QCommandLineParser parser;
@@ -19,9 +21,23 @@ bool readArguments(const QApplication &application, MainApp *app)
                                      QStringLiteral("The project type, %1, taken without asking.")
                                          .arg(MainApp::ProjectTypes.join(QStringLiteral(" or "))),
                                      QStringLiteral("NAME"));
+    const QCommandLineOption name(
+        QStringLiteral("name"),
+        QStringLiteral("The command socket's name (default %1), as kvl52110-cli --name NAME finds "
+                       "it: a second program serves beside the first under another name.")
+            .arg(QLatin1String(MainApp::ProjectName)),
+        QStringLiteral("NAME"));
     parser.addOption(project);
+    parser.addOption(name);
     parser.addHelpOption();
     parser.process(application);
+    if (parser.isSet(name)) {
+        if (parser.value(name).isEmpty()) {
+            std::fprintf(stderr, "kvl52110: --name needs a socket name\n");
+            return false;
+        }
+        app->setServerName(parser.value(name));
+    }
     const QString type = parser.value(project);
     if (parser.isSet(project) && !MainApp::ProjectTypes.contains(type)) {
         std::fprintf(stderr, "kvl52110: unknown project type \"%s\": use %s\n", qPrintable(type),
@@ -36,6 +52,7 @@ bool readArguments(const QApplication &application, MainApp *app)
 
 int main(int argc, char *argv[])
 {
+    QtNoiseFilter::install();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp::applyStyleSheet();

@@ -13,6 +13,7 @@
 #include "localserver.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "ownedwindows.h"
 #include "portscan.h"
 #include "portwatch.h"
 #include "prompt.h"
@@ -50,16 +51,6 @@ constexpr qint64 ExposeWaitMs = 300;
 bool isExposed(const QWidget *window)
 {
     return window->windowHandle() && window->windowHandle()->isExposed();
-}
-
-// An argument of a pipe request that could not be decoded (an invalid variant, alone or in a
-// list).
-bool hasUndecodable(const QVariant &args)
-{
-    if (args.typeId() != QMetaType::QVariantList)
-        return !args.isValid();
-    const QVariantList list = args.toList();
-    return std::any_of(list.cbegin(), list.cend(), [](const QVariant &v) { return !v.isValid(); });
 }
 
 const QString ProbingText = QStringLiteral("Initializing channel connection...");
@@ -137,6 +128,11 @@ void MainApp::setProjectTypeChoice(const QString &type)
     m_projectTypeChoice = type;
 }
 
+void MainApp::setServerName(const QString &name)
+{
+    m_serverName = name;
+}
+
 void MainApp::setUnattended(bool on)
 {
     m_unattended = on;
@@ -148,15 +144,14 @@ bool MainApp::platformShowsWindows()
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
-// What a prompt did without a person goes to the log; on a run that nobody can answer also to
-// standard error, since nobody sees the log window either.
+// What a prompt did without a person goes to the log and to standard error: on a run that
+// nobody can answer nobody sees the log window, and during a request the script's operator
+// learns there what was answered for them.
 void MainApp::installPromptNotes()
 {
     Prompt::setUnattended(m_unattended);
-    const bool toStandardError = m_unattended;
-    Prompt::setNoteSink([this, toStandardError](int level, const QString &text) {
-        if (toStandardError)
-            std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+    Prompt::setNoteSink([this](int level, const QString &text) {
+        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
         emit signal_log(level, text);
     });
 }
@@ -166,12 +161,15 @@ bool MainApp::init()
     RequestHandler::setInstance(this);
     installPromptNotes();
     m_localServer = new LocalServer(this);
-    if (!m_localServer->start(QString::fromLatin1(ProjectName)))
+    if (!m_localServer->start(m_serverName)) {
+        m_startFailure = m_localServer->failure();
         return false;
+    }
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 
     m_mainWindow = new MainWindow;
+    new OwnedWindows(m_mainWindow);
     ActiveAppletProvider::install();
     placeMainWindow();
     showMainWindow();
@@ -234,7 +232,10 @@ void MainApp::createApplets()
 }
 
 // Centred at its preferred size, grown to show every tool window whole where it opens, when
-// that fits the screen's available area; maximized on a smaller screen.
+// that fits the screen's available area; maximized on a smaller screen. The normal geometry
+// fits the available area either way (without a window manager, or once un-maximized, the
+// window stays within the screen): it is set while the window is not maximized, since
+// maximizing keeps the geometry it had as the normal one.
 void MainApp::placeMainWindow()
 {
     QScreen *screen = m_mainWindow->screen();
@@ -242,13 +243,15 @@ void MainApp::placeMainWindow()
     const QSize size = m_mainWindow->sizeShowingToolWindows().expandedTo(MainWindow::PreferredSize);
     const QSize frame = size + frameExtra;
     const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), frame);
-    if (WindowPlacement::frameSize(available, frame) != frame) {
-        m_mainWindow->setWindowState(m_mainWindow->windowState() | Qt::WindowMaximized);
-        return;
-    }
+    const QSize fitted = WindowPlacement::frameSize(available, frame);
+    if (fitted != frame && m_mainWindow->isMaximized() &&
+        available.contains(m_mainWindow->normalGeometry()))
+        return; // maximized already, with a normal geometry that fits
     m_mainWindow->setWindowState(m_mainWindow->windowState() & ~Qt::WindowMaximized);
-    m_mainWindow->resize(size);
-    m_mainWindow->move(WindowPlacement::frameTopLeft(available, frame));
+    m_mainWindow->resize(fitted - frameExtra);
+    m_mainWindow->move(WindowPlacement::frameTopLeft(available, fitted));
+    if (fitted != frame)
+        m_mainWindow->setWindowState(m_mainWindow->windowState() | Qt::WindowMaximized);
 }
 
 // The answer (OK or Cancel) does not matter: the checked item is the project type. One given
@@ -279,8 +282,11 @@ bool MainApp::setupApplets()
             applet->setTitle(QStringLiteral("(Ctrl+%1) ").arg(digit) + applet->title());
             ++digit;
         }
-        if (!ok)
+        if (!ok) {
+            m_startFailure =
+                QStringLiteral("the tool window %1 could not be set up").arg(applet->objectName());
             return false;
+        }
         advanceProgress(i);
     }
     return true;
@@ -340,8 +346,11 @@ void MainApp::start()
 
 int MainApp::exec()
 {
-    if (!init())
-        return 0;
+    if (!init()) {
+        // A start that does not serve says why, where a script's log sees it.
+        std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
+        return 1;
+    }
     start();
     const int code = QApplication::exec();
     shutdown();
@@ -381,8 +390,12 @@ void MainApp::shutdown()
 // ones are taken up in order.
 void MainApp::holdRequests(bool hold)
 {
-    if (m_localServer)
-        m_localServer->setHeld(hold);
+    if (!m_localServer)
+        return;
+    if (hold)
+        m_localServer->hold();
+    else
+        m_localServer->release();
 }
 
 // Replies written just before the event loop ended (a "shutdown" request) still reach their
@@ -624,106 +637,4 @@ void MainApp::addLog(int level, const QString &text)
 bool MainApp::ignoreVersion() const
 {
     return m_options.value(QStringLiteral("ignore_version")).toBool();
-}
-
-// The applet named by the first of two name parts, while the board is connected.
-Applet *MainApp::appletOfName(const QStringList &parts) const
-{
-    Applet *applet = findApplet(parts.first(), ByName);
-    return applet && isConnected() ? applet : nullptr;
-}
-
-bool MainApp::set(const QString &name, QVariant &value)
-{
-    const QStringList parts = name.split(QLatin1Char('.'));
-    if (parts.size() != 2)
-        return true;
-    if (Applet *applet = appletOfName(parts))
-        return applet->set(parts.at(1), value, OutsideKey);
-    emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
-    return false;
-}
-
-bool MainApp::get(const QString &name, QVariant *result)
-{
-    const QStringList parts = name.split(QLatin1Char('.'));
-    if (parts.size() != 2) {
-        getInternal(name, result);
-        return true;
-    }
-    if (Applet *applet = appletOfName(parts)) {
-        const QVariant value = applet->get(parts.at(1), OutsideKey);
-        if (result)
-            *result = value;
-        return !isNullVariant(value);
-    }
-    emit signal_log(-1, QStringLiteral("Error GET %1").arg(name));
-    return false;
-}
-
-// A command never runs on an argument that could not be decoded (the pipe server has logged
-// why): an applet's command and "write" are refused, "open" answers that it did not connect.
-bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
-{
-    const QStringList parts = command.split(QLatin1Char('.'));
-    if (parts.size() != 2)
-        return runInternal(command, args, result);
-    if (hasUndecodable(args))
-        return false;
-    if (Applet *applet = appletOfName(parts)) {
-        const QVariant value = applet->run(parts.at(1), args);
-        if (result)
-            *result = value;
-        return true;
-    }
-    emit signal_log(-1, QStringLiteral("Error RUN:%1").arg(command));
-    return false;
-}
-
-// The port of "open" is a typed string; anything else connects nothing and is reported.
-bool MainApp::openPort(const QVariant &args)
-{
-    if (args.typeId() != QMetaType::QString) {
-        emit signal_log(-1, QStringLiteral("run open takes the port as a typed string, e.g. "
-                                           "s/dev/ttyUSB0, smockup or sCOM3"));
-        return false;
-    }
-    return connectBoard(args.toString());
-}
-
-void MainApp::getInternal(const QString &name, QVariant *result)
-{
-    if (name.toLower() == QLatin1String("version") && result)
-        *result = QString::fromLatin1(VersionText);
-}
-
-bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
-{
-    const QString name = command.toLower();
-    if (name == QLatin1String("shutdown")) {
-        // The event loop ends once this request is answered; shutdown() follows it.
-        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
-        if (result)
-            *result = true;
-    } else if (name == QLatin1String("close")) {
-        disconnectBoard();
-        if (result)
-            *result = true;
-    } else if (name == QLatin1String("open")) {
-        const bool connected = openPort(args);
-        if (result)
-            *result = connected;
-    } else if (name == QLatin1String("write")) {
-        if (hasUndecodable(args))
-            return false;
-        if (!isConnected())
-            return true;
-        const QByteArray command =
-            args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
-        QByteArray answer;
-        m_controlBoard->send(command, &answer, -1);
-        if (result)
-            *result = answer;
-    }
-    return true;
 }

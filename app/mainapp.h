@@ -3,6 +3,7 @@
 #include "linkhost.h"
 #include "logs.h"
 #include "portprobe.h"
+#include "programfiles.h"
 #include "requesthandler.h"
 
 #include <QByteArray>
@@ -65,6 +66,8 @@ public:
     static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
     // Before init(): the project type to take without asking (empty: ask).
     void setProjectTypeChoice(const QString &type);
+    // Before init(): the name of the command socket (ProjectName unless given).
+    void setServerName(const QString &name);
     // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
     // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
     // and each is noted on standard error as well as in the log.
@@ -73,7 +76,7 @@ public:
     static bool platformShowsWindows();
 
     // Start-up: pipe server, main window (shown at once), applets, link. False ends the program
-    // (exit code 0).
+    // (exit code 1, with the reason on standard error).
     bool init();
     // Options, applets into the main window and its menus; the port list fills in once
     // the probe of the serial ports (started here, on a thread of its own) is done.
@@ -132,6 +135,9 @@ public:
     const QHash<QString, QVariant> &options() const { return m_options; }
 
     // ---- option, workspace and state files ----
+    // Where the shipped data is read and the options, window state and logs are written.
+    const ProgramFiles &programFiles() const { return m_programFiles; }
+    void setProgramFiles(const ProgramFiles &files) { m_programFiles = files; }
     void loadOptions();
     void saveOptions();
     void loadWorkspace(const QString &fileName);
@@ -176,6 +182,8 @@ private:
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    void warnUnknown(const QString &request, const QString &what);
+    void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
     void getInternal(const QString &name, QVariant *result);
     bool runInternal(const QString &command, const QVariant &args, QVariant *result);
     bool openPort(const QVariant &args);
@@ -183,15 +191,20 @@ private:
     QString firmwareStatusText() const;
     void flushReplies();
     void rescanIfWanted();
+    QString optionsFileName() const;
+    QString stateFileName() const;
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;
     LocalServer *m_localServer = nullptr;
     QHash<QString, QVariant> m_options;
+    ProgramFiles m_programFiles = ProgramFiles::ofThisProcess();
     MainWindow *m_mainWindow = nullptr;
     QString m_projectType;
     QString m_projectTypeChoice;
     bool m_unattended = false;
+    QString m_serverName = QString::fromLatin1(ProjectName);
+    QString m_startFailure; // why init() failed, one sentence
 
     QList<AppletFactory> m_factories;
     QList<Applet *> m_applets;

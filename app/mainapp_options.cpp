@@ -19,11 +19,6 @@ const QString UpdaterPathKey = QStringLiteral("updater_path");
 constexpr int ErrorLevel = -1;
 constexpr int WarningLevel = 1;
 
-QString optionsFileName()
-{
-    return QString::fromLatin1(OptionsFile::DefaultFileName);
-}
-
 } // namespace
 
 QVariant MainApp::option(const QString &key)
@@ -49,6 +44,16 @@ void MainApp::setDefaultOptions()
     setOption(QStringLiteral("script_path"), QString());
     setOption(PythonPathKey, QString::fromLatin1(PythonRunner::DefaultInterpreter));
     setOption(QStringLiteral("ignore_version"), false);
+}
+
+QString MainApp::optionsFileName() const
+{
+    return m_programFiles.configFile(QString::fromLatin1(OptionsFile::DefaultFileName));
+}
+
+QString MainApp::stateFileName() const
+{
+    return m_programFiles.stateFile(QString::fromLatin1(WindowState::FileName));
 }
 
 void MainApp::loadOptions()
@@ -89,10 +94,10 @@ void MainApp::saveWorkspace()
 void MainApp::saveState()
 {
     WindowState state(m_mainWindow, m_applets);
-    if (!state.save())
+    const QString fileName = stateFileName();
+    if (!state.save(fileName))
         emit signal_log(ErrorLevel,
-                        QStringLiteral("Cannot write %1: %2")
-                            .arg(QString::fromLatin1(WindowState::FileName), state.errorString()));
+                        QStringLiteral("Cannot write %1: %2").arg(fileName, state.errorString()));
 }
 
 void MainApp::restoreState()
@@ -104,7 +109,7 @@ void MainApp::restoreState()
     }
     // A state file that cannot be read is ignored; refused lines are reported.
     WindowState state(m_mainWindow, m_applets);
-    state.restore();
+    state.restore(stateFileName());
     const QStringList refused = state.warnings();
     for (const QString &warning : refused)
         emit signal_log(WarningLevel, warning);

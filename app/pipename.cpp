@@ -1,6 +1,6 @@
 #include "pipename.h"
 
-#include <QDir>
+#include "socketdir.h"
 
 namespace
 {
@@ -21,9 +21,5 @@ QString PipeName::localName(const QString &pipePath)
 
 QString PipeName::socketFile(const QString &localName)
 {
-    // Same rule as QLocalServer/QLocalSocket on Unix: an absolute name is a path, any other
-    // name lives in the temporary directory.
-    if (localName.startsWith(QLatin1Char('/')))
-        return localName;
-    return QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + localName;
+    return SocketDir::socketFile(localName);
 }

@@ -3,7 +3,7 @@
 #include <QString>
 
 // Maps the Windows pipe path "\\.\pipe\NAME" onto the local socket name NAME (a socket file in
-// the temporary directory). The server and the client both go through here.
+// the user's socket directory, see SocketDir). The server and the client both go through here.
 class PipeName
 {
 public:
@@ -11,6 +11,7 @@ public:
     static QString pipePath(const QString &name);
     // The local server name for a pipe path; a text without the pipe prefix is taken as it is.
     static QString localName(const QString &pipePath);
-    // The socket file that QLocalServer uses for a local server name.
+    // The socket file of a local server name: an absolute name is the path, any other name a
+    // file of the user's socket directory (SocketDir::socketFile).
     static QString socketFile(const QString &localName);
 };

@@ -74,9 +74,14 @@ bool TypedValue::decodeList(QChar type, QStringView items, QVariant *value)
 }
 
 // A number with bit 31 set (negative 32-bit values, and unsigned ones above 2^31-1) stays a
-// 64-bit integer; any other number is a 32-bit integer. Beyond 32 bits it is refused.
+// 64-bit integer; any other number is a 32-bit integer. Beyond 32 bits it is refused. No digits
+// at all is the shorthand for 0.
 bool TypedValue::decodeInteger(QStringView digits, QVariant *value)
 {
+    if (digits.isEmpty()) {
+        *value = 0;
+        return true;
+    }
     bool ok = false;
     const qlonglong wide = digits.toLongLong(&ok, 10);
     return ok && storeInteger(wide, value);
@@ -93,8 +98,13 @@ bool TypedValue::storeInteger(qlonglong wide, QVariant *value)
     return true;
 }
 
+// No digits at all is the shorthand for 0.0.
 bool TypedValue::decodeReal(QStringView digits, QVariant *value)
 {
+    if (digits.isEmpty()) {
+        *value = 0.0;
+        return true;
+    }
     bool ok = false;
     const double real = digits.toDouble(&ok);
     if (!ok || !qIsFinite(real))

@@ -15,7 +15,8 @@ public:
     // Text to value. A text that is no typed value gives an invalid variant and *ok false: an
     // empty text, an unknown prefix, a number that does not parse, an integer outside 32 bits
     // (-2147483648 to 4294967295), a real that is not finite, bytes that are not pairs of
-    // hexadecimal digits, a list with such an element.
+    // hexadecimal digits, a list with such an element. A number without digits is 0 of its
+    // type: "i" is 0, "f" is 0.0, "i#" a list of one 0, "i#1;;2" the list 1, 0, 2.
     static QVariant decode(const QString &text, bool *ok = nullptr);
     // The same for Latin-1 bytes; a plain integer ("i42", "i-7") is read without a text.
     static QVariant decode(QByteArrayView latin1, bool *ok = nullptr);

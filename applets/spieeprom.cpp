@@ -11,6 +11,9 @@
 
 #include "ui_spieeprom.h"
 
+#include <algorithm>
+#include <iterator>
+
 Variable EEPROMFreq(0.3, QStringLiteral("EEPROMFreq"), QStringLiteral("SPI EEPROM Clk. Freq."),
                     0.25, 10);
 Variable EEPROMChannel(3, QStringLiteral("EEPROMChannel"), QStringLiteral("SPI EEPROM channel"), 0,
@@ -127,6 +130,15 @@ void SpiEEPROM::onDisconnected() {}
 void SpiEEPROM::onConnected()
 {
     updateItem(0, QStringLiteral("*"));
+}
+
+bool SpiEEPROM::hasCommand(const QString &command) const
+{
+    const auto named = [&command](const InstructionCommand &c) {
+        return command == QLatin1String(c.name);
+    };
+    return command == QLatin1String("setEEPROMFreq") || command == QLatin1String("writeByte") ||
+           std::any_of(std::begin(InstructionCommands), std::end(InstructionCommands), named);
 }
 
 QVariant SpiEEPROM::run(const QString &command, const QVariant &args)

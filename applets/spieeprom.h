@@ -20,6 +20,7 @@ public:
     ~SpiEEPROM() override;
 
     QVariant run(const QString &command, const QVariant &args) override;
+    bool hasCommand(const QString &command) const override;
     bool updateItem(int mode, const QString &name) override;
     void onDisconnected() override;
     void onConnected() override;

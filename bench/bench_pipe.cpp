@@ -6,6 +6,7 @@
 
 #include "benchenv.h"
 #include "localserver.h"
+#include "pipename.h"
 #include "requesthandler.h"
 
 #include <QCoreApplication>
@@ -67,7 +68,7 @@ public:
                 });
             }
         });
-        return server->listen(name) ? QString() : server->errorString();
+        return server->listen(PipeName::socketFile(name)) ? QString() : server->errorString();
     }
     static QHash<QLocalSocket *, QByteArray> &buffers()
     {
@@ -88,7 +89,7 @@ QByteArray requestLine(int i)
 bool exchange(const QString &name, const QByteArray &batch, bool halfClose, QByteArray *reply)
 {
     QLocalSocket socket;
-    socket.connectToServer(name);
+    socket.connectToServer(PipeName::socketFile(name));
     if (!socket.waitForConnected(5000))
         return false;
     socket.write(batch);

@@ -52,8 +52,8 @@ Board::~Board()
     delete deviceAddressLayout;
 }
 
-// A write of BOOSTPWM starts or stops the controller's PWM 1; an edit of a driver's item
-// writes the chip's words that no longer match it. The other items have nothing to read or
+// A write of BOOSTPWM starts or stops the controller's PWM 1; an edit of a KVL52205 item
+// writes the chip's registers that no longer match it. The other items have nothing to read or
 // write, so a bulk transfer of every item fails on none.
 bool Board::updateItem(int mode, const QString &name)
 {
@@ -69,14 +69,14 @@ bool Board::updateItem(int mode, const QString &name)
                       nullptr);
 }
 
+// The KVL52404 map is written by the tab's controls and by Write: an edit of it by name stays in
+// the model until then.
 void Board::followEdit(const QString &item)
 {
-    const bool map = item == QLatin1String("SPI_MAPP404");
     if (isEditing() && isP205Item(item))
         writeP205Item(item);
-    else if (isEditing() && map)
-        writeEditedP404Words();
-    if (map || item == QLatin1String("BUCK1") || item == QLatin1String("BUCK2"))
+    if (item == QLatin1String("SPI_MAPP404") || item == QLatin1String("BUCK1") ||
+        item == QLatin1String("BUCK2"))
         showBuckEnables();
 }
 

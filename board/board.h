@@ -7,12 +7,14 @@
 
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QVector>
 
 #include <memory>
 
 class CSVReader;
 class LocalClient;
+class QAbstractSlider;
 class QTimer;
 class QVBoxLayout;
 class SpiP205;
@@ -133,6 +135,8 @@ public:
 
     // ===== power stages (board_p205*.cpp, board_p404*.cpp) =====
     void sendPwmSettings(int channel, quint16 duty, unsigned frequency);
+    // The duty of LED-control line 1 or 2, which PWM then dims.
+    void sendDuty(int channel, quint16 duty);
     double boostVoltageOfCode(int code) const;
     bool readVBoost();
     bool readVLed(int channel);
@@ -490,8 +494,8 @@ private:
     // KVL52404 page
     bool writeP404Address(int address);
     quint32 p404Word(int address);
-    void syncP404Words();
-    void writeEditedP404Words();
+    bool isControlEdit() const;
+    void writeAfterDialStep(QAbstractSlider *dial, int address);
     // What an edit of item changes beyond its controls: the chips' registers, the buck boxes.
     void followEdit(const QString &item);
     // A control's change of a map field; a refresh of the controls leaves the map alone.
@@ -576,8 +580,7 @@ private:
     Register SPI_CRC_EXT_TP404;
     Register SPI_OUT_RD_TP404;
     Register SPI_MAPP404;
-    // The map words as last written to the chip or read from it (or as the set-up left them).
-    quint32 p404Synced[64] = {};
+    QSet<int> p404DialSteps; // map words whose write after a dial's step is on its way
     quint8 p404SpiChannel = 0;
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;

@@ -4,12 +4,14 @@
 
 #include "boardglobals.h"
 #include "lineedit.h"
+#include "mainapp.h"
 #include "matrixconfiguration.h"
 #include "prompt.h"
 #include "slider.h"
 #include "ui_board.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QTextStream>
@@ -22,14 +24,26 @@ const char *const CountsRefused = "Please check the configuration.\n The Number 
                                   "rows must be less than 5.";
 const char *const TooManySwitches = "Number of activ SW is bigger than possible pixels in total!";
 
+// A file that cannot be read is named with the way out; a cancelled choice names none.
+QString openFailure(const QString &fileName, const QString &reason)
+{
+    if (fileName.isEmpty())
+        return reason;
+    return QStringLiteral("Cannot read the matrix configuration file \"%1\": %2.\nChoose a "
+                          "configuration file with \"Load configuration\" in LED Control, or "
+                          "put one at that path.")
+        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
+}
+
 } // namespace
 
 void Board::on_pbLoadConfiguration_clicked()
 {
     // A cancelled dialog gives an empty name, which the loader reports as an open failure.
-    loadConfiguration(Prompt::openFile(QStringLiteral("Open configuration file"),
-                                       QStringLiteral("configuration"),
-                                       QStringLiteral("Text files (*.txt)")));
+    loadConfiguration(Prompt::openFile(
+        QStringLiteral("Open configuration file"),
+        MainApp::instance()->programFiles().dataPath(QStringLiteral("configuration")),
+        QStringLiteral("Text files (*.txt)")));
 }
 
 // A refused file changes nothing: the file is read into a copy of the current configuration,
@@ -71,7 +85,7 @@ bool Board::readConfiguration(const QString &fileName, MatrixConfiguration *conf
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        Prompt::inform(QStringLiteral("Error"), file.errorString());
+        Prompt::inform(QStringLiteral("Error"), openFailure(fileName, file.errorString()));
         return false;
     }
     QTextStream in(&file);

@@ -117,9 +117,14 @@ QVBoxLayout *Board::buildSwitchSliders(quint8 switchNumber)
 
     connect(spin, &QSpinBox::valueChanged, slider, &QSlider::setValue);
     connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
-    connect(slider, &QSlider::sliderMoved, spin, &QSpinBox::setValue);
+    // While dragged, the box shows where the handle is; the slider's value (and the duty sent)
+    // follows only when the handle is let go.
+    connect(slider, &QSlider::sliderMoved, spin, [spin](int position) {
+        const QSignalBlocker shownOnly(spin);
+        spin->setValue(position);
+    });
     connect(slider, &QSlider::valueChanged, this, &Board::SWMoved);
-    connect(ui->slAll, &QSlider::sliderMoved, slider, &QSlider::setValue);
+    // The all-switches slider sets every switch when it is let go.
     connect(ui->slAll, &QSlider::valueChanged, slider, &QSlider::setValue);
 
     auto *column = new QVBoxLayout;

@@ -84,6 +84,23 @@ void Board::pwmToggled(int channel, bool checked)
     }
 }
 
+// A duty sent by its command dims the line by PWM: the page shows PWM on and the static line
+// off, as after the user's tick of PWM, and the duty goes out once.
+void Board::sendDuty(int channel, quint16 duty)
+{
+    BoardGlobals &g = boardGlobals();
+    Variable &pwm = channel == 1 ? g.PWM1 : g.PWM2;
+    if (pwm.value() == 0) {
+        Variable &led = channel == 1 ? g.LEDCTRL1 : g.LEDCTRL2;
+        runAsRefresh([&pwm, &led]() {
+            led.setValue(0, Variable::InternalKey);
+            pwm.setValue(1, Variable::InternalKey);
+        });
+        enablePwmWidgets(channel, true);
+    }
+    sendPwmSettings(pwmOutput(channel), duty, 0);
+}
+
 void Board::on_cbLEDCTRL1_toggled(bool checked)
 {
     ledControlToggled(1, checked);

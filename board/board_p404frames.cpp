@@ -179,7 +179,6 @@ bool Board::MemoryRead(QStringList addresses)
         if (!SPI_Data_Transfere())
             return false;
         const quint32 data = SPI_OUT_RD_TP404.getField(QStringLiteral("[READ_DATA]"));
-        p404Synced[address.toInt()] = data;
         SPI_MAPP404.selectByAttribute(QStringLiteral("ADD"), address)->setValue(data, true);
         followP404Word(address.toInt());
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
@@ -204,7 +203,6 @@ bool Board::MemoryWrite(QStringList addresses)
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_DATA]"), data);
         if (!SPI_Data_Transfere())
             return false;
-        p404Synced[address.toInt()] = data;
     }
     return !addresses.isEmpty();
 }

@@ -1,6 +1,7 @@
 // The KVL52404 page: each control edits one field of the register map and writes the map word
-// of that field's address to the chip. A refresh of the map's controls sends nothing; a dial
-// being dragged writes when it is released.
+// of that field's address to the chip. A refresh of the map's controls sends nothing, nor does a
+// write of the map by name; a dial being dragged writes when it is released, a dial's key or
+// wheel step when the step is done.
 #include "board.h"
 
 #include "boardglobals.h"
@@ -10,7 +11,7 @@
 #include "ui_board.h"
 #include "variable.h"
 
-#include <algorithm>
+#include <QTimer>
 
 namespace
 {
@@ -18,10 +19,7 @@ namespace
 // Full-scale current in mA of the range codes 0..3.
 const float RangeFullScale[4] = {200.0f, 400.0f, 800.0f, 1600.0f};
 
-constexpr int MapWords = 64;
 constexpr int MapWordBits = 21;
-constexpr int WritableWords = 32; // the words above hold readings
-constexpr int CommandAddress = 29;
 constexpr int BoostControlAddress = 18;
 constexpr int BoostClockAddress = 17;
 constexpr int BuckEnableAddress = 13;
@@ -68,10 +66,16 @@ void Board::connectPowerDials()
             &Board::slot_dialBCK2AVGReleased);
 }
 
-// A refresh of the controls writes neither the map nor the chip.
+// Only a user's action on the tab's own controls writes its word: a refresh of the controls and
+// a write by name (kept in the map until Write names its word) send nothing.
+bool Board::isControlEdit() const
+{
+    return !isRefreshing() && !isWriteByName();
+}
+
 bool Board::writeP404Address(int address)
 {
-    return !isRefreshing() && MemoryWrite({QString::number(address)});
+    return isControlEdit() && MemoryWrite({QString::number(address)});
 }
 
 // The map's words lie one after the other, 21 bits each, address 0 lowest.
@@ -81,37 +85,11 @@ quint32 Board::p404Word(int address)
     return SPI_MAPP404.getField(QStringLiteral("[%1:%2]").arg(low + MapWordBits - 1).arg(low));
 }
 
-// After a set-up the words the chip was not given count as agreed: no edit touched them.
-void Board::syncP404Words()
-{
-    for (int address = 0; address < MapWords; ++address)
-        p404Synced[address] = p404Word(address);
-}
-
-// An edit of the map reaches the chip whichever control (or none) shows the field: every
-// writable word that differs from the one last written or read goes out. A dial being dragged
-// writes its word when released; the command word goes out by its own command only.
-void Board::writeEditedP404Words()
-{
-    const QList<QPair<int, QAbstractSlider *>> dials{{BoostControlAddress, ui->dialVBOOST},
-                                                     {BuckCurrentAddress[0], ui->dialBCK1AVG},
-                                                     {BuckCurrentAddress[1], ui->dialBCK2AVG}};
-    for (int address = 0; address < WritableWords; ++address) {
-        if (address == CommandAddress || p404Word(address) == p404Synced[address])
-            continue;
-        const bool dragged = std::any_of(dials.cbegin(), dials.cend(), [address](const auto &d) {
-            return d.first == address && d.second->isSliderDown();
-        });
-        if (!dragged)
-            MemoryWrite({QString::number(address)});
-    }
-}
-
 // The control writes the field's word itself (a dial when released): the device hook leaves the
 // map alone meanwhile.
 void Board::editP404Field(const QString &field, quint32 value)
 {
-    if (isRefreshing())
+    if (!isControlEdit())
         return;
     const QString map = SPI_MAPP404.name();
     busyItems.append(map);
@@ -125,16 +103,31 @@ void Board::setP404Field(const char *field, int value, int address)
     writeP404Address(address);
 }
 
-// A combo's choice: the user's or a name-based write's, never a refresh's.
+// A combo's choice: the user's, never a refresh's or a write by name's.
 void Board::chooseP404Field(const char *field, int index, int address)
 {
-    if (!isRefreshing() && index >= 0)
+    if (isControlEdit() && index >= 0)
         setP404Field(field, index, address);
+}
+
+// A step of a dial by key or wheel writes its word once the step is done. A press on the dial
+// turns it before it counts as held: its word waits for the release then.
+void Board::writeAfterDialStep(QAbstractSlider *dial, int address)
+{
+    if (!isControlEdit() || dial->isSliderDown() || p404DialSteps.contains(address))
+        return;
+    p404DialSteps.insert(address);
+    QTimer::singleShot(0, dial, [this, dial, address]() {
+        p404DialSteps.remove(address);
+        if (!dial->isSliderDown())
+            writeP404Address(address);
+    });
 }
 
 void Board::on_dialVBOOST_valueChanged(int code)
 {
     editP404Field(QStringLiteral("[BST_VSETPOINT]"), quint32(code));
+    writeAfterDialStep(ui->dialVBOOST, BoostControlAddress);
     setP404BoostVoltage(code);
     updateBuckPlot();
 }
@@ -209,12 +202,14 @@ void Board::calculateBUCK2_I_AVG()
 void Board::on_dialBCK1AVG_valueChanged(int code)
 {
     editP404Field(buckField(1, "IAVG"), quint32(code));
+    writeAfterDialStep(ui->dialBCK1AVG, BuckCurrentAddress[0]);
     calculateBuckAverage(1);
 }
 
 void Board::on_dialBCK2AVG_valueChanged(int code)
 {
     editP404Field(buckField(2, "IAVG"), quint32(code));
+    writeAfterDialStep(ui->dialBCK2AVG, BuckCurrentAddress[1]);
     calculateBuckAverage(2);
 }
 
@@ -228,15 +223,14 @@ void Board::slot_dialBCK2AVGReleased()
     writeP404Address(BuckCurrentAddress[1]);
 }
 
-// A spin box of a buck channel, never on a refresh. A value change by the user writes only
-// when the map does not hold the value yet (the box's binding writes the map when its editing
-// ends); one that a name-based write made always writes. The range also changes the average
-// current.
+// A spin box of a buck channel, the user's change only. A value change writes only when the map
+// does not hold the value yet (the box's binding writes the map when its editing ends). The
+// range also changes the average current.
 void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged)
 {
     const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
     const bool held = quint32(value) == SPI_MAPP404.getField(field);
-    if (isRefreshing() || (onlyWhenChanged && held && !isEditing()))
+    if (!isControlEdit() || (onlyWhenChanged && held))
         return;
     editP404Field(field, quint32(value));
     if (range)

@@ -87,28 +87,27 @@ void Board::appendP205Commands(QVector<BoardCommand> &table)
                             [](Board &page, const QVariant &) { return page.readP205Status(); }));
 
     // Controller PWM outputs: a frequency in hertz (the variable times its scale) with duty 0,
-    // or a duty in percent with frequency 0. A duty goes out only while PWM dims its LED-control
-    // line; a line held on or off keeps its level, and switching PWM on sends the duty then.
+    // or a duty in percent with frequency 0, which dims its LED-control line by PWM.
     struct Pwm {
         const char *name;
         int channel;
         Variable BoardGlobals::*variable;
-        unsigned frequencyScale;         // 0: the variable is the duty
-        Variable BoardGlobals::*dimming; // the duty's PWM switch
+        unsigned frequencyScale; // 0: the variable is the duty
+        int dutyLine;            // the LED-control line a duty dims
     };
-    const Pwm pwms[] = {{"setCLKFreq1", 0, &BoardGlobals::FREQ1, 1, nullptr},
-                        {"setCLKFreq2", 2, &BoardGlobals::FREQ2, 1, nullptr},
-                        {"setDuty1", 0, &BoardGlobals::DUTY1, 0, &BoardGlobals::PWM1},
-                        {"setDuty2", 2, &BoardGlobals::DUTY2, 0, &BoardGlobals::PWM2},
-                        {"setBoostCLK", 1, &BoardGlobals::BOOSTFREQ, 1000, nullptr}};
+    const Pwm pwms[] = {{"setCLKFreq1", 0, &BoardGlobals::FREQ1, 1, 0},
+                        {"setCLKFreq2", 2, &BoardGlobals::FREQ2, 1, 0},
+                        {"setDuty1", 0, &BoardGlobals::DUTY1, 0, 1},
+                        {"setDuty2", 2, &BoardGlobals::DUTY2, 0, 2},
+                        {"setBoostCLK", 1, &BoardGlobals::BOOSTFREQ, 1000, 0}};
     for (const Pwm &pwm : pwms)
         table.append(
             BoardCommand::quiet(QLatin1String(pwm.name), [pwm, &g](Board &page, const QVariant &) {
                 const qint64 value = wholeValue(g.*pwm.variable);
                 if (pwm.frequencyScale != 0)
                     page.sendPwmSettings(pwm.channel, 0, unsigned(value * pwm.frequencyScale));
-                else if ((g.*pwm.dimming).value() != 0)
-                    page.sendPwmSettings(pwm.channel, quint16(value), 0);
+                else
+                    page.sendDuty(pwm.dutyLine, quint16(value));
                 return false;
             }));
     table.append(

@@ -69,7 +69,6 @@ void Board::setupHardware()
     }
     setupLedDriver(mockup);
     resetPage();
-    syncP404Words();
     // The set-up wrote the model while the page was offline: the controls now show it, those
     // bound to no item too, and showing it sends nothing.
     slot_updateAllControls();
@@ -159,7 +158,7 @@ void Board::configureP205Driver()
 // load leaves the previous matrix in place.
 void Board::resetPage()
 {
-    loadConfiguration(DefaultConfiguration);
+    loadConfiguration(MainApp::instance()->programFiles().dataPath(DefaultConfiguration));
     if (AutoAddressing *addressing = AutoAddressing::instance())
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);

@@ -1,6 +1,7 @@
 # What `cmake --install <build> --prefix <prefix>` puts in place: the program and its command
-# client in bin/, the desktop entry, the icon in the hicolor theme, and the udev rule for the
-# board's USB serial port. A small DEB package of the same files: `cpack -G DEB` in a release
+# client in bin/, the matrix configuration it loads at each connection in share/kvl52110/, the
+# desktop entry, the icon in the hicolor theme, and the udev rule for the board's USB serial
+# port. A small DEB package of the same files: `cpack -G DEB` in a release
 # build tree.
 include(GNUInstallDirs)
 
@@ -11,6 +12,8 @@ install(TARGETS kvl52110 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET kvl52110-cli)
     install(TARGETS kvl52110-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The program reads these when its working directory has no configuration/ of its own.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/configuration DESTINATION ${KVL_INSTALL_DATADIR})
 install(FILES ${KVL_LINUX_DIR}/kvl52110.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KVL_ICON_DIR}/program.png

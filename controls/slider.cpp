@@ -13,6 +13,16 @@ Slider::Slider(Qt::Orientation orientation, QWidget *parent) : QSlider(orientati
 {
     setType(SliderControl);
     setMouseTracking(true);
+    // Without tracking a drag changes nothing until the handle is let go: the applet hears of
+    // it then, and value() gives the handle's released position.
+    connect(this, &QAbstractSlider::sliderMoved, this, [this]() {
+        if (hasTracking())
+            emit signal_dragged();
+    });
+    connect(this, &QAbstractSlider::sliderReleased, this, [this]() {
+        if (!hasTracking())
+            emit signal_dragged();
+    });
 }
 
 void Slider::setValue(double value)
@@ -25,12 +35,12 @@ void Slider::setValue(double value)
 
 bool Slider::connectChanged(const char *slot, QObject *receiver)
 {
-    return connectChangeSignal(this, SIGNAL(sliderMoved(int)), slot, receiver);
+    return connectChangeSignal(this, SIGNAL(signal_dragged()), slot, receiver);
 }
 
 bool Slider::disconnectChanged()
 {
-    return disconnectChangeSignal(this, SIGNAL(sliderMoved(int)));
+    return disconnectChangeSignal(this, SIGNAL(signal_dragged()));
 }
 
 void Slider::mousePressEvent(QMouseEvent *event)

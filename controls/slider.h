@@ -9,7 +9,8 @@
 namespace CustomControls
 {
 
-// A slider bound to an integer (type code 11); it reports only handle drags.
+// A slider bound to an integer (type code 11); it reports only handle drags: each move of the
+// handle, or, without tracking, the handle's release, when the value is taken.
 class Slider : public QSlider, public NoCaptionControl
 {
     Q_OBJECT
@@ -30,6 +31,10 @@ public:
     bool disconnectChanged() override;
     void setToolTip(const QString &tip) override { QSlider::setToolTip(tip); }
     QString toolTip() const override { return QSlider::toolTip(); }
+
+signals:
+    // The user's drag: the handle moved (with tracking) or let go (without).
+    void signal_dragged();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

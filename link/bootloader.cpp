@@ -39,7 +39,8 @@ void Bootloader::buildWindow()
     setWindowTitle(QStringLiteral("FIRMWARE Update"));
     setFixedSize(518, 163);
     setWindowModality(Qt::ApplicationModal);
-    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // A dialog: a window manager keeps it above the main window it is modal over.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
 
     m_layout = new QGridLayout(this);
     m_picture = new QLabel(this);

@@ -161,6 +161,9 @@ int ControlBoard::showIncompatibleFirmware(const QString &text, const QString &i
     msg.text = text;
     msg.informativeText = informativeText;
     msg.buttons = buttons;
+    // Unanswered, the question opens nothing: a script or an empty bench keeps the firmware.
+    if (buttons & Prompt::No)
+        msg.defaultButton = Prompt::No;
     const int button = Prompt::show(msg);
     emit signal_log(1000, text);
     return button;

@@ -2,8 +2,8 @@
 // hook, the configuration text of workspaces, the slots connected by name, and the applet's
 // sub-window and action.
 #include "applet.h"
-#include "binding.h"
 #include "appletscroll.h"
+#include "binding.h"
 #include "checkbox.h"
 #include "dial.h"
 #include "lineedit.h"
@@ -18,10 +18,12 @@
 
 #include <QDialog>
 #include <QDrag>
+#include <QIcon>
 #include <QLoggingCategory>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -631,6 +633,14 @@ private slots:
         applet->deactivate();
         QCOMPARE(applet->disconnectCalls, 1);
         QVERIFY(!applet->isOnline() && !a->isEnabled());
+        // The title bar shows the applet's title and icon, also as they change.
+        QCOMPARE(sub->windowTitle(), QString("SPI Raw"));
+        applet->setTitle("(Ctrl+3) SPI Raw");
+        QCOMPARE(sub->windowTitle(), QString("(Ctrl+3) SPI Raw"));
+        QPixmap mark(16, 16);
+        mark.fill(Qt::red);
+        applet->setWindowIcon(QIcon(mark));
+        QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         area.removeSubWindow(sub);
     }
 

@@ -1,5 +1,6 @@
 // The command-line client kvl52110-cli as a separate process against a pipe server in this
 // process, and the split of a batch's reply into one reply per request line.
+#include "asnobody.h"
 #include "localserver.h"
 #include "pipebatch.h"
 #include "tablerows.h"
@@ -7,8 +8,13 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace
 {
@@ -22,10 +28,14 @@ struct Outcome {
 
 // Runs the client with arguments and input, serving this process's events (the server's) while
 // it runs.
-Outcome runClient(const QStringList &arguments, const QByteArray &input = QByteArray())
+Outcome runClient(const QStringList &arguments, const QByteArray &input = QByteArray(),
+                  const QStringList &runAs = {})
 {
     QProcess client;
-    client.start(KVL_CLI_PATH, arguments);
+    if (runAs.isEmpty())
+        client.start(KVL_CLI_PATH, arguments);
+    else
+        client.start(runAs.first(), runAs.mid(1) + QStringList{KVL_CLI_PATH} + arguments);
     if (!client.waitForStarted(20000))
         return {};
     client.write(input);
@@ -180,13 +190,103 @@ private slots:
         QCOMPARE(outcome.out, "\n");
     }
 
+    // Each request line goes on a connection of its own: its reply is printed on its own line
+    // whatever the values hold, an empty line where a request got no reply; blank and repeated
+    // lines are skipped as on the socket. A long batch of strings and numbers stays whole.
+    void oneReplyPerLine()
+    {
+        handler->named = {{"A", QString("x")}, {"B", QVariant()}, {"C", 2.5},
+                          {"D", QString("7f")}, {"E", QString("a\nb")}};
+        const Outcome outcome = runClient(
+            named({"-"}), "get\tA\nget\tB\nget\tB\n\nrun\tC\nget\tD\nrun\tB\nget\tE\nset\tA\ti1\n");
+        QCOMPARE(outcome.out, QByteArray("sx\n\nf2.5\ns7f\n\nsa\nb\nok\n"));
+        QCOMPARE(outcome.status, 0);
+        QCOMPARE(handler->takeCalls(),
+                 QStringList({"get A", "get B", "run C []", "get D", "run B []", "get E",
+                              "set A int:1"}));
+        QByteArray batch, expected;
+        for (int i = 0; i < 200; ++i) {
+            batch += i % 2 ? "get\tS" + QByteArray::number(i) + "\n" : "get\tN\n";
+            handler->named.insert("S" + QString::number(i), QString("i%1").arg(i));
+            expected += i % 2 ? "si" + QByteArray::number(i) + "\n" : "i7\n";
+            if (i % 2 == 0) // a repeated line would be skipped: another name between
+                batch += "get\tB\n", expected += "\n";
+        }
+        const Outcome many = runClient(named({"-"}), batch);
+        QCOMPARE(many.status, 0);
+        QCOMPARE(many.out, expected);
+    }
+
+    // A reply that does not come within the time-out (10 s unless --timeout says otherwise)
+    // ends the client with status 3 and what it waited for.
+    void timesOut()
+    {
+        server->hold(); // as while a person's command runs
+        const Outcome outcome = runClient(named({"--timeout", "0.5", "get", "A.B"}));
+        server->release();
+        QCOMPARE(outcome.status, 3);
+        QCOMPARE(outcome.out, QByteArray());
+        QVERIFY2(outcome.err.startsWith("kvl52110-cli: no reply within 0.5 s to \"get A.B\" "
+                                        "from " +
+                                        QFile::encodeName(PipeName::socketFile(ServerName))),
+                 outcome.err.constData());
+        QVERIFY(outcome.err.contains("--timeout S waits longer"));
+        QCOMPARE(runClient({"--timeout=30", "--name", ServerName, "get", "A.B"}).out, "i7\n");
+    }
+
+    // A program of another user at the socket's place gets no request: the client refuses it.
+    void refusesAnotherUsersProgram()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as another user");
+        const QTemporaryDir place("/tmp/kvlsq-XXXXXX"); // short, whatever the build tree's path
+        QVERIFY(place.isValid());
+        const QString shared = place.path();
+        QVERIFY(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777)));
+        QLocalServer squatter;
+        connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter]() {
+            QLocalSocket *connection = squatter.nextPendingConnection();
+            connection->write("f42");
+            connection->disconnectFromServer();
+        });
+        {
+            AsNobody::Effective nobody; // the socket's credentials are those of its listen()
+            QVERIFY(squatter.listen(shared + "/KVL52110"));
+        }
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        const Outcome outcome = runClient({"get", "A.B"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(outcome.status, 2);
+        QCOMPARE(outcome.out, QByteArray());
+        QVERIFY2(outcome.err.startsWith("kvl52110-cli: refused to talk to " +
+                                        QFile::encodeName(shared) + "/KVL52110: the program "
+                                        "there runs as another user (uid "),
+                 outcome.err.constData());
+        // That user's own client is answered by it.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        const Outcome theirs =
+            runClient({"get", "A.B"}, QByteArray(),
+                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(theirs.err, QByteArray());
+        QCOMPARE(theirs.out, QByteArray("f42\n"));
+        // The user's own program there is answered.
+        squatter.close();
+        LocalServer own(handler.get());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        QVERIFY(own.start("KVL52110"));
+        const Outcome ours = runClient({"get", "A.B"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(ours.out, QByteArray("i7\n"));
+    }
+
     // Without a program listening, status 2 and where the client looked.
     void nobodyListening()
     {
         const Outcome outcome = runClient({"--name", "NOBODY", "get", "A.B"});
         QCOMPARE(outcome.status, 2);
         QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
-                                  QFile::encodeName(QDir::tempPath()) + "/NOBODY\n");
+                                  QFile::encodeName(PipeName::socketFile("NOBODY")) + "\n");
         QCOMPARE(outcome.out, QByteArray());
     }
 
@@ -205,7 +305,13 @@ private slots:
                                              {{"get", ""}},
                                              {{"--name"}},
                                              {{"--name", "", "get", "A"}},
-                                             {{"-", "x"}}});
+                                             {{"-", "x"}},
+                                             {{"--timeout", "0", "get", "A"}},
+                                             {{"--timeout", "x", "get", "A"}},
+                                             {{"--timeout=", "get", "A"}},
+                                             {{"get", "A", "--timeout"}},
+                                             {{"--timeout"}},
+                                             {{"--other", "1", "get", "A"}}});
     }
     void usage()
     {

@@ -1,6 +1,9 @@
 // `cmake --install` of this build tree into a temporary prefix: the files it puts in place, the
-// desktop entry (as desktop-file-validate judges it), the icon the entry names and the udev
-// rule for the board's port.
+// desktop entry (as desktop-file-validate judges it), the icon the entry names, the udev rule
+// for the board's port, and the installed program started headless from another folder.
+#include "testfiles.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
@@ -38,7 +41,8 @@ private slots:
                              "lib/udev/rules.d/70-kvl52110.rules",
                              "share/applications/kvl52110.desktop",
                              "share/icons/hicolor/256x256/apps/kvl52110.png",
-                             "share/icons/hicolor/64x64/apps/kvl52110.png"};
+                             "share/icons/hicolor/64x64/apps/kvl52110.png",
+                             "share/kvl52110/configuration/Configuration12.txt"};
 #ifdef KVL_HAVE_CLI
         expected.insert(1, QStringLiteral("bin/kvl52110-cli"));
 #endif
@@ -98,8 +102,108 @@ private slots:
             QVERIFY2(keys.contains(QString::fromLatin1(key)), key);
     }
 
+    // Started from an empty folder with HOME elsewhere, the installed program connects to the
+    // simulated board and loads the matrix configuration it ships (a switch's level then goes
+    // out to the board); its options and window state land in HOME's XDG folders and the
+    // folder stays empty. A folder that holds options is a bench's own: they stay there.
+    void installedProgramRuns_data()
+    {
+        QTest::addColumn<bool>("bench");
+        QTest::newRow("any folder") << false;
+        QTest::newRow("bench folder") << true;
+    }
+    void installedProgramRuns()
+    {
+        QFETCH(bool, bench);
+        QTemporaryDir home;
+        QTemporaryDir work;
+        QVERIFY(home.isValid() && work.isValid());
+        if (bench)
+            QVERIFY(TestFiles::write(work.filePath("options.ini"), "[General]\n"));
+        QProcess board;
+        board.start(KVL_FAKEBOARD_PATH, {"--trace"});
+        QTRY_VERIFY_WITH_TIMEOUT(board.canReadLine(), WaitMs);
+        const QString device = QString::fromUtf8(board.readLine().trimmed());
+
+        m_environment = userEnvironment(home.path());
+        QProcess program;
+        program.setProcessEnvironment(m_environment);
+        program.setWorkingDirectory(work.path());
+        program.setStandardErrorFile(QDir::current().absoluteFilePath("program.err"));
+        program.start(m_prefix.filePath("bin/kvl52110"), {"--project", "TO3/TO4"});
+        QVERIFY(serving(&program));
+        QCOMPARE(cli({"run", "open", "s" + device}), QByteArray("i1\n"));
+        const QByteArray err = TestFiles::read("program.err"); // boxes are told there at once
+        QVERIFY2(!err.contains("Error"), err.constData());
+        QCOMPARE(cli({"set", "Board.DCREG[SW12]", "i500"}), QByteArray());
+        QByteArray trace; // the simulator's, the switch's level sent live
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (trace += board.readAllStandardOutput()).contains("\n> set p110animation="), WaitMs);
+        QCOMPARE(cli({"run", "shutdown"}), QByteArray("i1\n"));
+        QVERIFY(program.waitForFinished(WaitMs));
+        QCOMPARE(program.exitCode(), 0);
+        board.terminate();
+        QVERIFY(board.waitForFinished(WaitMs));
+
+        const QString config = home.filePath(".config/kvl52110/options.ini");
+        const QString state = home.filePath(".local/state/kvl52110/KVL52110.state");
+        const QStringList left =
+            QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (bench) {
+            QCOMPARE(left, (QStringList{"KVL52110.state", "options.ini"}));
+            QVERIFY(TestFiles::read(work.filePath("options.ini")).contains("comm_timeout=50"));
+            QVERIFY(!QFileInfo::exists(config) && !QFileInfo::exists(state));
+        } else {
+            QCOMPARE(left, QStringList());
+            QVERIFY(TestFiles::read(config).contains("comm_timeout=50"));
+            QVERIFY(QFileInfo(state).size() > 0);
+        }
+    }
+
 private:
+    static constexpr int WaitMs = 60000; // wide: a sanitizer build on a shared machine
+
+    // A desktop session's environment with HOME at home: no XDG folders set, no display, no
+    // test answers; the command socket in this test's own temporary folder.
+    QProcessEnvironment userEnvironment(const QString &home) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "DISPLAY", "WAYLAND_DISPLAY",
+                                 "KVL_PROMPT_DEFAULTS"})
+            env.remove(name);
+        env.insert("HOME", home);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("TMPDIR", QDir::tempPath());
+        env.insert("XDG_RUNTIME_DIR", m_runtime.path());
+        return env;
+    }
+
+    // The installed kvl52110-cli with arguments: its output, or "<status N>" when it failed.
+    QByteArray cli(const QStringList &arguments) const
+    {
+        QProcess client;
+        client.setProcessEnvironment(m_environment);
+        client.start(m_prefix.filePath("bin/kvl52110-cli"), arguments);
+        if (!client.waitForFinished(WaitMs) || client.exitCode() != 0)
+            return "<status " + QByteArray::number(client.exitCode()) + ">";
+        return client.readAllStandardOutput();
+    }
+
+    // Waits until the program answers its command socket.
+    bool serving(QProcess *program) const
+    {
+        const QDeadlineTimer deadline(3 * WaitMs);
+        while (program->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            if (cli({"get", "version"}).startsWith("s"))
+                return true;
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
     QTemporaryDir m_prefix;
+    QTemporaryDir m_runtime;           // the session's runtime folder
+    QProcessEnvironment m_environment; // the program's and its client's
 };
 
 QTEST_MAIN(TestInstall)

@@ -3,6 +3,7 @@
 #include "bytetext.h"
 #include "localclient.h"
 #include "localserver.h"
+#include "socketdir.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
 #include "typedvalue.h"
@@ -31,7 +32,9 @@ public:
         QMetaObject::invokeMethod(this, [this, name]() {
             server = new QLocalServer(this);
             connect(server, &QLocalServer::newConnection, this, &ScriptedServer::onConnection);
-            listening = server->listen(name);
+            QString why;
+            const QString file = PipeName::socketFile(name);
+            listening = SocketDir::prepare(file, &why) && server->listen(file);
         }, Qt::BlockingQueuedConnection);
     }
     ~ScriptedServer() override
@@ -86,10 +89,12 @@ class EndOfInputServer
 public:
     EndOfInputServer(const QString &name, const QByteArray &answer) : m_answer(answer)
     {
-        const QByteArray path = QFile::encodeName(PipeName::socketFile(name));
+        const QString file = PipeName::socketFile(name);
+        const QByteArray path = QFile::encodeName(file);
         std::memcpy(m_address.sun_path, path.constData(), size_t(path.size()));
         m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        listening = ::bind(m_listener, address(), sizeof m_address) == 0 &&
+        QString why;
+        listening = SocketDir::prepare(file, &why) && ::bind(m_listener, address(), sizeof m_address) == 0 &&
                     ::listen(m_listener, 1) == 0;
         m_thread.reset(QThread::create([this]() { serve(); }));
         m_thread->start();
@@ -173,15 +178,17 @@ private slots:
             {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "-"},
              {"i-1", "qlonglong:-1"}, {"f-1e-3", "double:-0.001"}, {"s a\tb ", "QString: a\tb "},
              {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s#1", "QString:#1"}, {"", "-"},
-             {"s", "QString:"}, {"i#", "-"}, {QString(QChar(0x20AC)) + "5", "-"},
-             {"i#1;;2", "-"}, {"f#2.5;;x", "-"},
+             {"s", "QString:"}, {"i#", "[int:0]"}, {QString(QChar(0x20AC)) + "5", "-"},
+             // A number without digits is the shorthand for 0 of its type.
+             {"i#1;;2", "[int:1,int:0,int:2]"}, {"f#2.5;;x", "-"}, {"f#", "[double:0]"},
+             {"f#;1.5", "[double:0,double:1.5]"}, {"i#;", "[int:0,int:0]"},
              {"i#1;-2;4294967295", "[int:1,qlonglong:-2,qlonglong:4294967295]"},
              {"f#2.5;1", "[double:2.5,double:1]"},
              // Integers within 32 bits, signed or unsigned; beyond them refused, not 0.
              {"i4294967295", "qlonglong:4294967295"}, {"i4294967296", "-"},
              {"i99999999999", "-"}, {"i-2147483648", "qlonglong:-2147483648"},
-             {"i-2147483649", "-"}, {"i2147483647", "int:2147483647"}, {"i", "-"},
-             {"i12abc", "-"}, {"i#1;99999999999", "-"}, {"f", "-"}, {"f1.5x", "-"},
+             {"i-2147483649", "-"}, {"i2147483647", "int:2147483647"}, {"i", "int:0"},
+             {"i12abc", "-"}, {"i#1;99999999999", "-"}, {"f", "double:0"}, {"f1.5x", "-"},
              {"finf", "-"}, {"fnan", "-"}, {"f1e400", "-"}, {"x", "QByteArray:"},
              {"x0", "-"}, {"x0g", "-"}, {"xzz", "-"}, {"x 0a", "-"},
              // Plain integers as bytes take a shorter way to the same values.

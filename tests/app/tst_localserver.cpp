@@ -286,7 +286,7 @@ private slots:
         QByteArray received;
         QThread *client = QThread::create([&]() {
             QLocalSocket socket;
-            socket.connectToServer(name);
+            socket.connectToServer(PipeName::socketFile(name));
             if (!socket.waitForConnected(5000))
                 return;
             socket.write("get\tA.B\n");

@@ -9,6 +9,7 @@
 #include "layoutcheck.h"
 #include "logs.h"
 #include "mainapp.h"
+#include "programfiles.h"
 #include "testfiles.h"
 #include "toneoutput.h"
 
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QSemaphore>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -215,6 +217,29 @@ private slots:
         logs->saveLogBox()->setChecked(false);
         QCOMPARE(TestFiles::read(name), QByteArray("old\nC(5)  ::: abc \nC(-2)  ::: caf\xe9 <b> \n"
                                                    "C(-4)  ::: again %1 \n"));
+    }
+
+    // An installed program started in a folder of no bench writes the day's file into its
+    // state folder, and the working directory gets nothing.
+    void logFileOfInstalledProgram()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir().mkpath(root.filePath("bin")) &&
+                QDir().mkpath(root.filePath("share/kvl52110")) &&
+                QDir().mkpath(root.filePath("work")));
+        app->setProgramFiles(ProgramFiles({root.filePath("bin"), root.filePath("work"),
+                                           root.filePath("home"), "", root.filePath("state")}));
+        const QString name = logs->saveLogBox()->text();
+        logs->saveLogBox()->setChecked(true);
+        app->setLogComm(true);
+        logs->slot_addLog(5, "kept");
+        app->setLogComm(false);
+        logs->saveLogBox()->setChecked(false);
+        app->setProgramFiles(ProgramFiles::ofThisProcess());
+        QCOMPARE(TestFiles::read(root.filePath("state/kvl52110/" + name)),
+                 QByteArray("C(5)  ::: kept \n"));
+        QVERIFY(QDir(root.filePath("work")).isEmpty());
     }
 
     // Through the list's context menu: Copy takes the current row without its date, Copy All

@@ -432,7 +432,7 @@ private slots:
         const qsizetype commands = tool(2)->commands.size();
         log.clear();
         QCOMPARE(PipeClient::exchange(pipe, "run\tToolB.Blink\tiabc\nrun\twrite\tx0g\n"
-                                            "run\tToolB.Blink\ti1\tf\nrun\tToolB.Blink\ti1\n"),
+                                            "run\tToolB.Blink\ti1\tf1.5x\nrun\tToolB.Blink\ti1\n"),
                  QByteArray("err\nerr\nerr\nsdone:Blink"));
         QCOMPARE(tool(2)->commands.size(), commands + 1);
         QCOMPARE(log.starting("Pipe request \"run ").size(), 3);

@@ -31,13 +31,13 @@ public:
     bool get(const QString &name, QVariant *result) override
     {
         record("get " + name);
-        *result = value;
+        *result = named.value(name, value);
         return ok && name != "A.missing";
     }
     bool run(const QString &command, QVariant &args, QVariant *result) override
     {
         record("run " + command + " " + typed(args));
-        *result = value;
+        *result = named.value(command, value);
         return ok;
     }
     void addLog(int level, const QString &text) override
@@ -56,6 +56,7 @@ public:
     QList<QPair<int, QString>> logs;
     bool ok = true;
     QVariant value = 7; // what get and run answer
+    QHash<QString, QVariant> named; // what get and run of a name answer in place of value
     int nestedLoopMs = 0; // a request that runs a nested event loop, as a message box does
     int depth = 0, maxDepth = 0;
 

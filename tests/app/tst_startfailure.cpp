@@ -1,5 +1,5 @@
 // A tool applet whose init fails ends the start: the applets after it are not set up, the
-// link is still created, and the program ends with exit code 0 without an event loop.
+// link is still created, and the program ends with exit code 1 without an event loop.
 #include "tst_shellfixture.h"
 
 #include "mainapp.h"
@@ -24,7 +24,7 @@ private slots:
                                  [&](QWidget *) -> Applet * { return tools.at(1); },
                                  [&](QWidget *) -> Applet * { return tools.at(2); }});
         QTimer::singleShot(0, qApp, []() { QCoreApplication::exit(99); }); // an event loop: 99
-        QCOMPARE(app->exec(), 0);
+        QCOMPARE(app->exec(), 1);
         QCOMPARE(tools.at(0)->initCalls + tools.at(1)->initCalls + tools.at(2)->initCalls, 2);
         QCOMPARE(app->appletCount(), 4); // created, not all set up
         QCOMPARE(tools.at(1)->shortcut, int(Qt::Key_1));

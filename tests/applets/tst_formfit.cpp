@@ -4,9 +4,11 @@
 // button, check box, radio button, group title, combo item and line-edit or spin-box value
 // wider than the room its widget gives it, or hidden under a sibling stacked above it, is
 // listed (a wrapping label's longest word and its lines). The texts that the program sets at
-// run time into labels of a fixed size fit too, and every button style's disabled text keeps a
-// contrast of 3:1 to its button. With KVL_FORM_SHOTS naming a folder, the test also writes a
-// picture of each tool window there (the board's shows its Animation tab).
+// run time into labels of a fixed size fit too, and so do the board page's tabs as its set-up
+// shows them for each driver board. Every style of button, field and label keeps its disabled
+// text at a contrast of 3:1 to what lies behind it, below the enabled text's. With
+// KVL_FORM_SHOTS naming a folder, the test also writes a picture of each tool window there (the
+// board's shows its Animation tab).
 #include "contrast.h"
 #include "formfont.h"
 #include "logs.h"
@@ -14,6 +16,7 @@
 #include "mainwindow.h"
 #include "recordingprompt.h"
 #include "scriptcsv.h"
+#include "simulatedboard.h"
 #include "testfiles.h"
 #include "toolapplets.h"
 
@@ -192,16 +195,70 @@ Room editRoom(const QLineEdit *edit)
     return {textWidth(edit, edit->displayText()), room.width() - 4};
 }
 
-// The style sheets that style a push button: its own and those of the widgets it lies in that
-// hold push-button rules.
-QString buttonStyle(const QPushButton *button)
+// The style sheets that style widget, of kind ("QPushButton", "QLabel", ...): its own and those
+// of the widgets it lies in that hold rules of that kind.
+QString styleOf(const QWidget *widget, const QLatin1String &kind)
 {
-    QString style = button->styleSheet();
-    for (const QWidget *w = button->parentWidget(); w; w = w->parentWidget()) {
-        if (w->styleSheet().contains(QLatin1String("QPushButton")))
+    QString style = widget->styleSheet();
+    for (const QWidget *w = widget->parentWidget(); w; w = w->parentWidget()) {
+        if (w->styleSheet().contains(kind))
             style += QLatin1Char('\n') + w->styleSheet();
     }
     return style;
+}
+
+// The contrast of probe's text to what lies behind it, probe shown in place of shown: the
+// picture with the text against the one without it.
+template <typename Probe> double contrastInPlace(Probe &probe, const QWidget *shown, bool enabled)
+{
+    const QString text = probe.text();
+    probe.setStyleSheet(shown->styleSheet());
+    probe.setGeometry(QRect(shown->pos(), shown->size().expandedTo(probe.sizeHint())));
+    probe.setEnabled(enabled);
+    probe.show();
+    const QImage written = probe.grab().toImage();
+    probe.setText(QString());
+    const QImage blank = probe.grab().toImage();
+    probe.setText(text);
+    return Contrast::ofText(written, blank);
+}
+
+// One widget of type T for each style of its kind under root, that shows a plain text (a rich
+// text gives its parts their own colours). A combo box's or spin box's field takes its style
+// from its box.
+template <typename T> QMap<QString, T *> stylesOf(const QWidget *root, const QLatin1String &kind)
+{
+    QMap<QString, T *> styles;
+    for (T *widget : root->findChildren<T *>()) {
+        if (widget->text().isEmpty() || Qt::mightBeRichText(widget->text()))
+            continue;
+        const QWidget *box = widget->parentWidget();
+        const bool inBox =
+            qobject_cast<const QComboBox *>(box) || qobject_cast<const QAbstractSpinBox *>(box);
+        styles.insert(inBox ? box->metaObject()->className() + styleOf(box, kind)
+                            : styleOf(widget, kind),
+                      widget);
+    }
+    return styles;
+}
+
+// Each style's disabled text, read against its background: at least 3:1, and below the
+// enabled text's contrast, so that it still looks disabled. The faint and the unchanged ones.
+template <typename T> QStringList faintWhenDisabled(const QMap<QString, T *> &styles)
+{
+    QStringList faint;
+    for (T *shown : styles) {
+        T probe(shown->parentWidget());
+        probe.setText(shown->text());
+        const double disabled = contrastInPlace(probe, shown, false);
+        const double enabled = contrastInPlace(probe, shown, true);
+        if (disabled < 3 || disabled >= enabled)
+            faint << QStringLiteral("%1 \"%2\" %3 (enabled %4)")
+                         .arg(shown->objectName(), shown->text())
+                         .arg(disabled)
+                         .arg(enabled);
+    }
+    return faint;
 }
 
 } // namespace
@@ -315,30 +372,17 @@ private slots:
                  qPrintable(QStringLiteral("%1 texts do not fit").arg(misfits.size())));
     }
 
-    // Every button style of the forms and the main window, disabled: its text still reads.
-    void disabledButtonsRead()
+    // Every button, line-edit and label style of the forms and the main window, disabled: its
+    // text still reads, and reads less than enabled.
+    void disabledTextsRead()
     {
-        QMap<QString, QPushButton *> styles;
-        for (QPushButton *button : app->mainWindow()->findChildren<QPushButton *>()) {
-            if (!button->text().isEmpty()) // a picture button shows no text
-                styles.insert(buttonStyle(button), button);
-        }
-        QVERIFY(styles.size() > 5);
-        QStringList faint;
-        for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
-            QPushButton *shown = it.value();
-            QPushButton probe(shown->text(), shown->parentWidget());
-            probe.setStyleSheet(shown->styleSheet());
-            probe.setGeometry(QRect(shown->pos(), shown->size().expandedTo(probe.sizeHint())));
-            probe.setEnabled(false);
-            probe.show();
-            const QImage text = probe.grab().toImage();
-            probe.setText(QString());
-            const QImage blank = probe.grab().toImage();
-            const double contrast = Contrast::ofText(text, blank);
-            if (contrast < 3)
-                faint << QStringLiteral("%1 %2").arg(shown->objectName()).arg(contrast);
-        }
+        const QWidget *root = app->mainWindow();
+        const auto buttons = stylesOf<QPushButton>(root, QLatin1String("QPushButton"));
+        const auto edits = stylesOf<QLineEdit>(root, QLatin1String("QLineEdit"));
+        const auto labels = stylesOf<QLabel>(root, QLatin1String("QLabel"));
+        QVERIFY(buttons.size() > 5 && edits.size() > 1 && labels.size() > 1);
+        const QStringList faint =
+            faintWhenDisabled(buttons) + faintWhenDisabled(edits) + faintWhenDisabled(labels);
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral(", "))));
     }
 
@@ -412,6 +456,39 @@ private slots:
         QApplication::processEvents();
         misfits.clear();
         measure(app->mainWindow()->statusBar());
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
+    }
+
+    // Every tab of the board page as the set-up shows it for each driver board: the set-up
+    // enables the driver's tab and shows the widgets of the board it finds.
+    void boardTabsFitEachDriver_data()
+    {
+        QTest::addColumn<int>("image");
+        QTest::newRow("KVL52205") << int(FakeSpiEeprom::Kvl52205Board);
+        QTest::newRow("KVL52404") << int(FakeSpiEeprom::Kvl52404Board);
+    }
+
+    void boardTabsFitEachDriver()
+    {
+        QFETCH(int, image);
+        SimulatedBoard sim{FakeSpiEeprom::Image(image)};
+        Applet *board = app->findApplet(QStringLiteral("Board"), MainApp::ByName);
+        QVERIFY(app->connectBoard(sim.board.devicePath()));
+        show(board);
+        auto *pages = board->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        const QString driver = QString::fromLatin1(QTest::currentDataTag());
+        QStringList enabled;
+        misfits.clear();
+        for (int page = 0; page < pages->count(); ++page) {
+            if (pages->isTabEnabled(page) && pages->tabText(page).startsWith(QLatin1String("KVL")))
+                enabled << pages->tabText(page);
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            measure(board);
+        }
+        app->disconnectBoard();
+        QCOMPARE(enabled, QStringList{driver});
+        misfits.removeDuplicates();
         QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
     }
 

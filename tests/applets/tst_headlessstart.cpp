@@ -1,6 +1,7 @@
 // The program started exactly as the README's headless start says, as a separate process with
 // no display variables and no test answers: it asks nothing, says on standard error what it
 // took, and answers the command socket (through kvl52110-cli).
+#include "pipename.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
@@ -49,41 +50,59 @@ class TestHeadlessStart : public QObject
     std::unique_ptr<QProcess> m_program; // killed at the end if still running
 
     // The README's command through the shell, the program's path in place of the README's,
-    // with extra arguments; standard error goes to the file "program.err".
-    void start(const QString &extra = QString())
+    // with extra arguments; standard error goes to the file errFile.
+    void start(const QString &extra = QString(), const QString &errFile = "program.err")
+    {
+        m_program = launch(extra, errFile);
+        QVERIFY2(m_program, "the README names no headless start of the program");
+    }
+    static std::unique_ptr<QProcess> launch(const QString &extra, const QString &errFile)
     {
         const QString command = readmeCommand();
-        QVERIFY2(!command.isEmpty(), "the README names no headless start of the program");
-        m_program = std::make_unique<QProcess>();
+        if (command.isEmpty())
+            return nullptr;
+        auto program = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name :
              {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KVL_PROMPT_DEFAULTS"})
             env.remove(name);
         env.insert("TMPDIR", QDir::tempPath());
-        m_program->setProcessEnvironment(env);
-        m_program->setStandardErrorFile(QDir::current().absoluteFilePath("program.err"));
-        m_program->setStandardOutputFile(QProcess::nullDevice());
-        QVERIFY(QDir().mkpath("run"));
-        m_program->setWorkingDirectory(QDir::current().absoluteFilePath("run"));
+        program->setProcessEnvironment(env);
+        program->setStandardErrorFile(QDir::current().absoluteFilePath(errFile));
+        program->setStandardOutputFile(QProcess::nullDevice());
+        QDir().mkpath("run");
+        program->setWorkingDirectory(QDir::current().absoluteFilePath("run"));
         QString line = command;
         line.replace(ReadmeProgram, "'" + QString(KVL_PROGRAM_PATH) + "'");
-        m_program->start("/bin/sh", {"-c", line + extra});
+        program->start("/bin/sh", {"-c", line + extra});
+        return program;
     }
 
-    // Waits until the program answers; then ends it by a request.
-    void servesAndEnds()
+    // Waits until the program (under the socket name, when given) answers.
+    static void serves(QProcess *program, const QStringList &name = {})
     {
         const QDeadlineTimer deadline(3 * WaitMs);
         QByteArray version;
-        while (m_program->state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            if ((version = cli({"get", "version"})) == "sWed Jan 08 12:43:22 2019\n")
+        while (program->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            if ((version = cli(name + QStringList{"get", "version"})) ==
+                "sWed Jan 08 12:43:22 2019\n")
                 break;
             QTest::qWait(100);
         }
         QCOMPARE(version, QByteArray("sWed Jan 08 12:43:22 2019\n"));
-        QCOMPARE(cli({"run", "shutdown"}), QByteArray("i1\n"));
-        QVERIFY(m_program->waitForFinished(WaitMs));
-        QCOMPARE(m_program->exitCode(), 0);
+    }
+    // Ends the program by a request.
+    static void ends(QProcess *program, const QStringList &name = {})
+    {
+        QCOMPARE(cli(name + QStringList{"run", "shutdown"}), QByteArray("i1\n"));
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitCode(), 0);
+    }
+    void servesAndEnds()
+    {
+        serves(m_program.get());
+        if (!QTest::currentTestFailed())
+            ends(m_program.get());
     }
 
 private slots:
@@ -96,6 +115,46 @@ private slots:
         QVERIFY2(err.contains("kvl52110: Nobody to answer \"Project type\": took \"TO3/TO4\", "
                               "the default\n"),
                  err.constData());
+    }
+
+    // Standard error keeps the program's own lines and none of Qt's platform noise: an error
+    // box (a request for a name while no board is connected) is raised without a line of it.
+    // A name that names nothing is warned about there.
+    void standardErrorStaysReadable()
+    {
+        start();
+        serves(m_program.get());
+        QCOMPARE(cli({"get", "NoSuch.Item"}), QByteArray("<status 1>"));
+        QCOMPARE(cli({"set", "foo", "i1"}), QByteArray());
+        QCOMPARE(cli({"run", "NoSuchCommand"}), QByteArray("\n"));
+        ends(m_program.get());
+        const QByteArray err = TestFiles::read("program.err");
+        QVERIFY2(!err.contains("This plugin does not support"), err.constData());
+        QVERIFY2(err.contains("kvl52110: Request \"set foo\": no item of that name"),
+                 err.constData());
+        QVERIFY2(err.contains("kvl52110: Request \"run NoSuchCommand\": no command of that name"),
+                 err.constData());
+    }
+
+    // A second start under the same socket name does not serve: it ends at once with status 1
+    // and says why and what to do; under another name (--name) it serves beside the first.
+    void secondStart()
+    {
+        start();
+        serves(m_program.get());
+        const auto second = launch(QString(), "second.err");
+        QVERIFY(second->waitForFinished(WaitMs));
+        QCOMPARE(second->exitCode(), 1);
+        const QByteArray err = TestFiles::read("second.err");
+        QVERIFY2(err.split('\n').contains(
+                     "kvl52110: not started: another program already serves the command socket " +
+                     QFile::encodeName(PipeName::socketFile("KVL52110")) +
+                     ": quit it, or start this one with --name OTHER to serve beside it."),
+                 err.constData());
+        const auto beside = launch(" --name KVLBESIDE", "beside.err");
+        serves(beside.get(), {"--name", "KVLBESIDE"});
+        ends(beside.get(), {"--name", "KVLBESIDE"});
+        ends(m_program.get());
     }
 
     // A project type given to the same start is taken without a word.
@@ -115,7 +174,7 @@ private slots:
         QCOMPARE(m_program->exitCode(), 1);
         QVERIFY(TestFiles::read("program.err")
                     .contains("kvl52110: unknown project type \"TO5\": use TO3/TO4 or TO1/TO2\n"));
-        QVERIFY(!QFile::exists(QDir::tempPath() + "/KVL52110"));
+        QVERIFY(!QFile::exists(PipeName::socketFile("KVL52110")));
     }
 };
 

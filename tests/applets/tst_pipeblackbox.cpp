@@ -1,10 +1,12 @@
 // The real program as a separate process (prompts answered by default through
 // KVL_PROMPT_DEFAULTS=1), spoken to over its local socket "KVL52110" by a plain socket client.
+#include "pipename.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTcpServer>
@@ -31,7 +33,7 @@ const int WaitMs = 60000; // wide: the program runs with the sanitizers on a sha
 
 QString socketFile()
 {
-    return QDir::cleanPath(QDir::tempPath()) + "/KVL52110";
+    return PipeName::socketFile(QStringLiteral("KVL52110"));
 }
 
 // A mock-up answer as a typed value text.
@@ -100,11 +102,15 @@ std::unique_ptr<QProcess> startProgram(const QString &workDir = QDir::currentPat
     return program;
 }
 
-// Whether the program ended by itself with exit code 0.
-bool endsCleanly(QProcess *program)
+// Whether the program ended by itself with exit code code.
+bool endsWith(QProcess *program, int code)
 {
     return (program->state() == QProcess::NotRunning || program->waitForFinished(WaitMs)) &&
-           program->exitStatus() == QProcess::NormalExit && program->exitCode() == 0;
+           program->exitStatus() == QProcess::NormalExit && program->exitCode() == code;
+}
+bool endsCleanly(QProcess *program)
+{
+    return endsWith(program, 0);
 }
 
 } // namespace
@@ -217,11 +223,11 @@ private slots:
     }
 
     // With the pipe in use, the default answer to the question of another pipe name ends a
-    // start with 0 before it writes anything.
+    // start that did not serve with 1 before it writes anything.
     void otherStartsEnd()
     {
         QVERIFY(QDir().mkpath("second"));
-        QVERIFY(endsCleanly(startProgram(QDir::current().absoluteFilePath("second")).get()));
+        QVERIFY(endsWith(startProgram(QDir::current().absoluteFilePath("second")).get(), 1));
         QVERIFY(QDir("second").isEmpty());
     }
 
@@ -277,13 +283,16 @@ private slots:
         QVERIFY(endsCleanly(m_program.get()));
     }
 
-    // A file that is not a socket at the socket path is never removed; the start ends with 0.
+    // A file that is not a socket at the socket path is never removed; the start ends with 1.
     void fileAtSocketPathKept()
     {
+        const QString directory = QFileInfo(socketFile()).absolutePath();
+        QVERIFY(QDir().mkpath(directory));
+        QVERIFY(QFile::setPermissions(directory, QFileDevice::Permissions(0x7700)));
         QFile file(socketFile());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7);
         file.close();
-        QVERIFY(endsCleanly(startProgram().get()));
+        QVERIFY(endsWith(startProgram().get(), 1));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("keep me"));
         QVERIFY(file.remove());

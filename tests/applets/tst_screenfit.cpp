@@ -1,11 +1,15 @@
 // The program on a full-HD screen (1920 x 1080) and on a laptop's (1366 x 768, the second run:
 // KVL_TEST_SCREEN names the size), connected to the whole simulated board: the main window
-// opens large enough for the board page where the screen allows, else maximized; every tool
-// window opens within the visible area and scrolls inside where it is larger; the empty area
+// opens large enough for the board page where the screen allows, else maximized, its normal
+// size within the screen either way; every tool window opens from the Application menu and by
+// its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
+// inside where it is larger; the console, the firmware update window and the error box of a
+// request open over the main window, transient for it, within the screen; the empty area
 // has no scroll bars; the log opens wide enough for a command line and scrolls sideways. With
 // KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
 // (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
+#include "bootloader.h"
 #include "htmllistbox.h"
 #include "logs.h"
 #include "mainapp.h"
@@ -24,11 +28,15 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionTitleBar>
 #include <QTabWidget>
 #include <QTextDocument>
+#include <QWindow>
 #include <QtTest>
 
 namespace
@@ -45,6 +53,24 @@ QRect onScreen(const QWidget *widget)
 bool hasScrollBars(const QAbstractScrollArea *area)
 {
     return area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible();
+}
+
+// The title as the sub-window's title bar draws it, whole: the style elides a title wider than
+// its label's room, less the margin it keeps.
+bool titleShownWhole(const QMdiSubWindow *sub)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.text = sub->windowTitle();
+    option.titleBarFlags = sub->windowFlags();
+    option.titleBarState = sub->windowState();
+    option.subControls = QStyle::SC_All;
+    option.rect = QRect(0, 0, sub->width(),
+                        sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+    const QRect label =
+        sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, sub);
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    return metrics.elidedText(option.text, Qt::ElideRight, label.width() - 14) == option.text;
 }
 
 } // namespace
@@ -64,19 +90,30 @@ class TestScreenFit : public QObject
     Applet *page() const { return app->findApplet(QStringLiteral("Board"), MainApp::ByName); }
     static bool fullHd() { return QGuiApplication::primaryScreen()->geometry() == FullHd; }
 
+    // Within the screen's available area, its middle on the main window, transient for it.
+    bool isOverTheMainWindow(const QWidget *shown) const
+    {
+        const QRect available = window()->screen()->availableGeometry();
+        return available.contains(shown->frameGeometry()) &&
+               window()->frameGeometry().contains(shown->frameGeometry().center()) &&
+               shown->windowHandle()->transientParent() == window()->windowHandle();
+    }
+
     // The visible part of the tool-window area, on the screen.
     QRect visibleArea() const { return onScreen(area()->viewport()); }
 
-    // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide.
+    // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide,
+    // taken in every run (taking it polishes every widget, also in hidden windows) and written
+    // where KVL_FORM_SHOTS says.
     static void shoot(QWidget *widget, const QString &name, int width, int height = 0)
     {
+        const QRect top(0, 0, widget->width(), height > 0 ? height : widget->height());
+        const QImage shot =
+            widget->grab(top).toImage().scaledToWidth(width, Qt::SmoothTransformation);
         const QString folder = qEnvironmentVariable("KVL_FORM_SHOTS");
         if (folder.isEmpty() || !fullHd())
             return;
         QVERIFY(QDir().mkpath(folder));
-        const QRect top(0, 0, widget->width(), height > 0 ? height : widget->height());
-        const QImage shot =
-            widget->grab(top).toImage().scaledToWidth(width, Qt::SmoothTransformation);
         QVERIFY(shot.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
     }
 
@@ -98,16 +135,20 @@ private slots:
 
     // On the full-HD screen the window shows the whole board page at the size it was built
     // for, "Load custom" and "BUCK2 EN" included, without scrolling; on the laptop's it is
-    // maximized and the page lies within the visible area, title bar and buttons included.
+    // maximized and the page lies within the visible area, title bar and buttons included. Its
+    // normal size fits the screen too, for a window manager that does not maximize it.
     void boardPageFits()
     {
         const QRect available = window()->screen()->availableGeometry();
         QVERIFY(available.contains(window()->frameGeometry()));
+        QVERIFY(available.contains(window()->normalGeometry()));
         auto *sub = qobject_cast<QMdiSubWindow *>(page()->container());
         QVERIFY(visibleArea().contains(onScreen(sub)));
         QCOMPARE(window()->isMaximized(), !fullHd());
-        if (!fullHd())
+        if (!fullHd()) {
+            shoot(window(), QStringLiteral("board-page"), 720);
             return;
+        }
         QCOMPARE(sub->size(), pageWindowSize);
         page()->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
         QApplication::processEvents();
@@ -152,6 +193,88 @@ private slots:
             applet->hideWindow();
         }
         page()->showWindow();
+    }
+
+    // What a person sees first of each tool window, opened from the Application menu and by its
+    // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area.
+    // No two tool windows share a title.
+    void toolWindowsShowTheirTitles()
+    {
+        const QList<QAction *> menu = window()->getMenuApp()->actions();
+        QStringList titles;
+        for (int i = 1; i < app->appletCount(); ++i) {
+            Applet *applet = app->applet(i);
+            auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
+            if (!sub)
+                continue;
+            const int digit = applet->shortcut - Qt::Key_0;
+            const QString name = applet->objectName();
+            QVERIFY2(menu.contains(applet->action()), qPrintable(name));
+            for (bool byKey : {false, true}) {
+                applet->hideWindow();
+                if (byKey)
+                    QTest::keyClick(window(), Qt::Key(Qt::Key_0 + digit), Qt::ControlModifier);
+                else
+                    applet->action()->trigger();
+                QTRY_VERIFY2(sub->isVisible(), qPrintable(name));
+                QApplication::processEvents();
+                const QString title = sub->windowTitle();
+                const QString shown = QStringLiteral("%1: \"%2\"").arg(name, title);
+                QVERIFY2(title.startsWith(QStringLiteral("(Ctrl+%1) ").arg(digit)) &&
+                             title.size() > 9 && title == applet->title(),
+                         qPrintable(shown));
+                QVERIFY2(titleShownWhole(sub), qPrintable(shown));
+                QVERIFY2(visibleArea().contains(onScreen(sub)), qPrintable(shown));
+            }
+            titles << sub->windowTitle();
+            applet->hideWindow();
+        }
+        QVERIFY(titles.size() >= 8);
+        QCOMPARE(QSet<QString>(titles.begin(), titles.end()).size(), titles.size());
+        page()->showWindow();
+    }
+
+    // The windows a person opens beside the main window (a tool window's console, the
+    // firmware update window) and the error box a failing request raises lie within the
+    // screen's available area, over the main window and transient for it, so that a window
+    // manager keeps them above it. A console moved off the screen comes back when shown again;
+    // one moved elsewhere on the screen stays there.
+    void windowsOpenOverTheMainWindow()
+    {
+        QVERIFY(app->logs()->messageBoxBox()->isChecked());
+        QTest::keyClick(page(), Qt::Key_F1);
+        app->updateFirmware();
+        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tBoard.SA\tnumber\n"),
+                 QByteArray("err\n"));
+        QTRY_VERIFY(app->logs()->errorBox() && app->logs()->errorBox()->isVisible());
+        QVERIFY(app->bootloader()->isVisible());
+        QWidget *console = nullptr;
+        QStringList misplaced;
+        for (QWidget *shown : QApplication::topLevelWidgets()) {
+            if (!shown->isVisible() || shown == window() || shown->windowType() == Qt::Popup)
+                continue;
+            if (shown->windowTitle().startsWith(QLatin1String("HELP:")))
+                console = shown;
+            if (!isOverTheMainWindow(shown))
+                misplaced << shown->windowTitle();
+        }
+        QVERIFY(console);
+        QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QStringLiteral(", "))));
+        const QRect available = window()->screen()->availableGeometry();
+        console->hide();
+        console->move(available.bottomRight() - QPoint(50, 50));
+        QTest::keyClick(page(), Qt::Key_F1);
+        QTRY_VERIFY(console->isVisible());
+        QVERIFY(isOverTheMainWindow(console));
+        // A place within the screen that the user gave it stays.
+        console->hide();
+        console->move(available.topLeft() + QPoint(10, 10));
+        QTest::keyClick(page(), Qt::Key_F1);
+        QTRY_VERIFY(console->isVisible());
+        QCOMPARE(console->frameGeometry().topLeft(), available.topLeft() + QPoint(10, 10));
+        console->close();
+        app->bootloader()->close();
+        app->logs()->errorBox()->close();
     }
 
     // A window moved partly out of the view gives the area scroll bars; once every window is

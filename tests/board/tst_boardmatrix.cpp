@@ -1,12 +1,16 @@
 // The board page's matrix and Animation tab on the simulated board: configuration and scenario
 // files, patterns, the position slider, the running light, the buck switches and the hint;
 // "Flash MCU", playback, the script list and its files, and the NTC readout.
+#include "animationimage.h"
 #include "applethelper.h"
 #include "boardcommandsfixture.h"
+#include "boardglobals.h"
 #include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
+#include "mainwindow.h"
 #include "scriptcsv.h"
+#include "sliderdrag.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +28,7 @@
 #include <QSet>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 
 using ScriptCsv::steps;
@@ -346,6 +351,64 @@ private slots:
             box(name)->click();
             QCOMPARE(checkedModes(), QStringList());
         }
+    }
+
+    // A switch slider and the all-switches slider take their value when the handle is let go:
+    // while one is dragged (the box beside a switch shows where its handle is) neither the
+    // model nor the board hears of it; the released value then goes out once.
+    void dragsSendOnRelease()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        QVERIFY(box("cbAutoupdate")->isChecked());
+        f.run("allOff");
+        LiveSendProbe::flush(page());
+        f.app->mainWindow()->show();
+        page()->showWindow();
+        auto *tabs = f.widget<QTabWidget>("tabWidget");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(slider(3)))
+                tabs->setCurrentIndex(i);
+        QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
+        QTRY_VERIFY(slider(3)->height() > 100 && f.widget<QSlider>("slAll")->height() > 100);
+        QSpinBox *spin = nullptr; // the box above the switch's slider
+        for (QSpinBox *box : slider(3)->parentWidget()->findChildren<QSpinBox *>())
+            if (qAbs(box->geometry().center().x() - slider(3)->geometry().center().x()) < 5)
+                spin = box;
+        QVERIFY(spin);
+        f.take();
+        for (QSlider *dragged : {slider(3), f.widget<QSlider>("slAll")}) {
+            const auto duty = [this, dragged]() {
+                return dragged == slider(3) ? double(page()->dcRegister(3))
+                                            : boardGlobals().DCALL.value();
+            };
+            const double before = duty();
+            const int shown = slider(3)->value();
+            int position = 0;
+            {
+                SliderDrag drag(dragged);
+                QVERIFY(dragged->isSliderDown());
+                for (int step = 0; step < 3; ++step) {
+                    position = drag.move(10);
+                    QVERIFY(position > before);
+                    QCOMPARE(duty(), before);
+                    QCOMPARE(slider(3)->value(), shown);
+                    QVERIFY(!LiveSendProbe::flush(page()));
+                    QCOMPARE(f.take(), QList<QByteArray>());
+                    if (dragged == slider(3))
+                        QCOMPARE(spin->value(), position);
+                }
+            }
+            QVERIFY(!dragged->isSliderDown());
+            QCOMPARE(duty(), double(position));
+            QCOMPARE(int(page()->dcRegister(3)), position);
+            QVERIFY(LiveSendProbe::flush(page()));
+            QCOMPARE(quint8(f.liveSteps().at(2)), AnimationImage::stepValue(position));
+            QCOMPARE(spin->value(), position);
+            f.take();
+        }
+        QCOMPARE(
+            f.liveSteps(),
+            QByteArray(12, char(AnimationImage::stepValue(int(boardGlobals().DCALL.value())))));
     }
 
     // Each tick moves the slider one single step and wraps at the ends; the interval is

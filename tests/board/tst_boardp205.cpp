@@ -2,12 +2,15 @@
 // page's controls and commands send and read, the currents, and the controller's PWM lines.
 #include "applethelper.h"
 #include "boardappfixture.h"
+#include "mainwindow.h"
+#include "sliderdrag.h"
 #include "spip205.h"
 #include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QtTest>
 
 namespace
@@ -162,17 +165,42 @@ private slots:
         }
     }
 
-    // A drag of an off-time slider shows its channel's code and time, and writes nothing.
+    // A drag of an off-time slider shows its channel's code and time as the handle goes and
+    // writes nothing; let go, it writes its half of register 6 once.
     void offTimeDrags()
     {
-        for (const auto &[code, time] : QList<QPair<int, QString>>{{3, "36.2"}, {12, "13.8"}}) {
-            for (const QString n : {"1", "2"}) {
-                emit slider(qPrintable("hsRIPPLE" + n))->sliderMoved(code);
-                QCOMPARE(f.item("BUCK" + n + "[TOFF_SET]"), double(code));
-                QCOMPARE(text(qPrintable("leRIPPLE" + n + "Current")), time);
+        QWidget *tab = f.widget<QWidget>("p205"); // a KVL52404 board disables the tab
+        const bool wasEnabled = tab->isEnabled();
+        tab->setEnabled(true);
+        f.app->mainWindow()->show();
+        f.page()->showWindow();
+        auto *tabs = f.widget<QTabWidget>("tabWidget");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(slider("hsRIPPLE1")))
+                tabs->setCurrentIndex(i);
+        QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
+        QTRY_VERIFY(slider("hsRIPPLE2")->width() > 100);
+        for (const QString n : {"1", "2"}) {
+            QAbstractSlider *s = slider(qPrintable("hsRIPPLE" + n));
+            QVERIFY(s->isEnabled());
+            s->setValue(0);
+            f.take();
+            for (const auto &[code, time] : QList<QPair<int, QString>>{{3, "36.2"}, {12, "13.8"}}) {
+                {
+                    SliderDrag drag(s);
+                    while (s->sliderPosition() < code && s->sliderPosition() < s->maximum())
+                        drag.move(1);
+                    QCOMPARE(s->sliderPosition(), code);
+                    QCOMPARE(f.item("BUCK" + n + "[TOFF_SET]"), double(code));
+                    QCOMPARE(text(qPrintable("leRIPPLE" + n + "Current")), time);
+                    QCOMPARE(f.take(), Lines());
+                }
+                const unsigned shift = n == "1" ? 6 : 2;
+                QCOMPARE((f.spi.kvl52205Register(6) >> shift) & 0xF, unsigned(code));
+                QCOMPARE(f.take(), write(6, f.spi.kvl52205Register(6)));
             }
         }
-        QCOMPARE(f.take(), Lines());
+        tab->setEnabled(wasEnabled);
     }
 
     // Each channel divides by its own rating; a zero rating leaves the currents alone. The
@@ -281,8 +309,8 @@ private slots:
                  QStringLiteral("w1 w1 w3 w3 w4 w4 w5 w5 w6 w6 w7 w7 w8 w8 w9 w9 w10 w10 w2 w2"));
     }
 
-    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone, and only
-    // while PWM dims their line: a line held on or off keeps its level.
+    // Frequencies go out in hertz with no duty, duties in percent (100 at most) alone, whatever
+    // the line did before.
     void pwmLines()
     {
         const struct {
@@ -295,10 +323,10 @@ private slots:
             {"setBoostCLK", "BOOSTFREQ", 1, "PWM2", "set PWM1FREQ=1000"},
             {"setCLKFreq1", "FREQ1", 100000, "LEDCTRL1", "set PWM0FREQ=100000"},
             {"setCLKFreq2", "FREQ2", 2500, "LEDCTRL2", "set PWM2FREQ=2500"},
-            {"setDuty1", "DUTY1", 40, "LEDCTRL1", ""},
+            {"setDuty1", "DUTY1", 40, "LEDCTRL1", "set PWM0DUTY=40"},
             {"setDuty1", "DUTY1", 30, "PWM1", "set PWM0DUTY=30"},
             {"setDuty2", "DUTY2", 0, "PWM2", "set PWM2DUTY=0"},
-            {"setDuty2", "DUTY2", 60, "LEDCTRL2", ""},
+            {"setDuty2", "DUTY2", 60, "LEDCTRL2", "set PWM2DUTY=60"},
             {"setDuty2", "DUTY2", 100, "PWM2", "set PWM2DUTY=100"}}; // clang-format on
         for (const auto &r : rows) {
             f.set(r.dimming, 1);
@@ -316,6 +344,45 @@ private slots:
                                   "set PWM2DUTY=50", "set PWM0DUTY=0"}));
         f.set("LEDCTRL1", 1);
         f.set("LEDCTRL2", 1);
+        f.take();
+    }
+
+    // A duty set by its command dims its line by PWM whatever the line did: the duty goes out
+    // once, and the page shows PWM on and the static line off on both tabs, with the four
+    // widgets of the line enabled, as after the user's tick of PWM; a refresh then sends nothing.
+    void dutyDimsTheLine()
+    {
+        QWidget *tab = f.widget<QWidget>("p205");
+        const double duties[] = {f.item("DUTY1"), f.item("DUTY2")};
+        for (const QString n : {"1", "2"}) {
+            const QByteArray output = n == "1" ? "PWM0" : "PWM2";
+            for (const QString before : {"LEDCTRL", "PWM", ""}) {
+                f.set("LEDCTRL" + n, 0);
+                f.set("PWM" + n, 0);
+                if (!before.isEmpty())
+                    f.set(before + n, 1);
+                f.set("DUTY" + n, 75);
+                f.take();
+                QCOMPARE(f.run("setDuty" + n), QVariant(false));
+                QCOMPARE(f.take(), Lines{"set " + output + "DUTY=75"});
+                QCOMPARE(QList<double>({f.item("LEDCTRL" + n), f.item("PWM" + n)}),
+                         QList<double>({0, 1}));
+                for (const QString box : {"cbPWM" + n, "cbPWM" + n + "P404"})
+                    QVERIFY2(button(qPrintable(box))->isChecked(), qPrintable(box));
+                for (const QString box : {"cbLEDCTRL" + n, "cbLEDCTRL" + n + "P404"})
+                    QVERIFY2(!button(qPrintable(box))->isChecked(), qPrintable(box));
+                for (const QString name :
+                     {"leFREQ" + n, "pbBoard_setCLKFreq" + n, "leDUTY" + n, "pbBoard_setDuty" + n})
+                    QVERIFY2(f.widget<QWidget>(qPrintable(name))->isEnabledTo(tab),
+                             qPrintable(name));
+                f.page()->slot_updateAllControls();
+                QCOMPARE(f.take(), Lines());
+            }
+        }
+        f.set("LEDCTRL1", 1);
+        f.set("LEDCTRL2", 1);
+        f.set("DUTY1", duties[0]);
+        f.set("DUTY2", duties[1]);
         f.take();
     }
 

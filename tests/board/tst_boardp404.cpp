@@ -1,9 +1,11 @@
 // The KVL52404 power stage through a simulated chip: frames with their CRCs, the map commands
 // and their refusals, answer checks, the readouts, and what the page's controls write.
+#include "applethelper.h"
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
 #include "mainwindow.h"
 #include "qcustomplot.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -70,6 +72,13 @@ class TestBoardP404 : public QObject
 
     template <typename T> T *w(const char *name) { return f.widget<T>(name); }
     double map(const QString &field) { return f.item("SPI_MAPP404[" + field + "]"); }
+    quint32 p404Word(int address)
+    {
+        return f.page()
+            ->binding("SPI_MAPP404")
+            ->reg->selectByAttribute("ADD", QString::number(address))
+            ->value(true);
+    }
     void setMap(const QString &field, double value) { f.set("SPI_MAPP404[" + field + "]", value); }
 
 private slots:
@@ -254,7 +263,7 @@ private slots:
         f.take();
         setMap("BUCK1_IRNG", 3);
         setMap("BUCK2_IRNG", 3);
-        QCOMPARE(chipWords(f.take()), QStringLiteral("w1 w5")); // a named write reaches the chip
+        QCOMPARE(f.take(), Lines()); // a named write stays in the map; the dial's word takes it
         for (const auto &d : dials) {
             auto *dial = w<QAbstractSlider>(d.dial);
             dial->setSliderDown(true);
@@ -312,9 +321,9 @@ private slots:
         }
     }
 
-    // A name-based write of a field writes the field's word once, whatever has the focus and
-    // whether a control or none shows the field, and the chip then holds the map's word. The
-    // command word goes out by its own command only; a dial held down writes when released.
+    // A name-based write of a field stays in the map until Write names its word, whatever has
+    // the focus and whether a control or none shows the field; Write then sends the word once
+    // and the chip holds the map's word. A dial let go writes its own word, staged fields too.
     void namedWrites()
     {
         Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
@@ -330,31 +339,153 @@ private slots:
                                                   {"BST1_VLIM_THR", 33, 14},
                                                   {"BUCK2_IAVG", 77, 5},
                                                   {"BUCK1_SHORTLED_FMASK", 1, 4},
+                                                  {"EEPROM_CTRL", 15, 28},
                                                   {"FSO_ENTER", 1, -1}}) {
             for (const int step : {0, 1}) {
                 w<QWidget>(step ? "cmBCK1FREQ" : "sbBCK2RANGE")->setFocus();
                 f.take(); // a spin box that loses the focus finishes its editing
                 const int changed = int(map(field)) == value ? value - 1 : value;
                 QVERIFY(f.setItem("Board.SPI_MAPP404[" + field + "]", changed));
-                QCOMPARE(chipWords(f.take()),
-                         address < 0 ? QString() : QStringLiteral("w%1").arg(address));
+                QCOMPARE(f.take(), Lines());
                 QCOMPARE(map(field), double(changed));
-                if (address >= 0)
-                    QCOMPARE(f.spi.kvl52404Word(address),
-                             mapRegister->selectByAttribute("ADD", QString::number(address))
-                                 ->value(true));
             }
+            if (address < 0)
+                continue; // the command word, whose SWRESET the chip would act on
+            QVERIFY(f.run("Write", QString::number(address)).toBool());
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(address));
+            QCOMPARE(f.spi.kvl52404Word(address),
+                     mapRegister->selectByAttribute("ADD", QString::number(address))->value(true));
         }
         auto *dial = w<QAbstractSlider>("dialBCK2AVG");
         dial->setSliderDown(true);
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_IRNG]", map("BUCK2_IRNG") == 1 ? 2 : 1));
         QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_IAVG]", dial->value() == 9 ? 10 : 9));
         QCOMPARE(f.take(), Lines());
         dial->setSliderDown(false);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w5"));
+        QCOMPARE(f.spi.kvl52404Word(5) & 0x3FF,
+                 quint32(map("BUCK2_IAVG")) | quint32(map("BUCK2_IRNG")) << 8);
     }
 
-    // A set-up takes the map as it stands for what the chip holds: an edit afterwards writes
-    // its own word only, not one the page changed while disconnected.
+    // Two fields of one word staged by a script go out together, once, when Write names the
+    // word; the console's Set and Fill and an applied register file stage the map as well, and
+    // Write of every writable word then sends each once.
+    void stagedWrites()
+    {
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BST_SRC]", map("BST_SRC") == 2 ? 3 : 2));
+        QVERIFY(f.setItem("Board.SPI_MAPP404[BST_SRC_FREQ]", map("BST_SRC_FREQ") == 5 ? 6 : 5));
+        QCOMPARE(f.take(), Lines());
+        QVERIFY(f.run("Write", "17").toBool());
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w17"));
+        QCOMPARE(f.spi.kvl52404Word(17) & 0x1FF,
+                 quint32(map("BST_SRC")) | quint32(map("BST_SRC_FREQ")) << 4);
+
+        AppletHelper console(f.page(), QStringLiteral("HELP:Board"));
+        console.itemCombo()->setEditText(QStringLiteral("SPI_MAPP404[BST_SRC]"));
+        console.valueEdit()->setText(QStringLiteral("1"));
+        console.button(QStringLiteral("Set"))->click();
+        QCOMPARE(map("BST_SRC"), 1.0);
+        for (const char *fill : {"Fill 1", "Fill 0", "Fill 1"})
+            console.button(QLatin1String(fill))->click();
+        QCOMPARE(f.take(), Lines());
+        QCOMPARE(map("BST_SRC_FREQ"), 31.0);
+        QStringList all; // the words that take writes but the command word 29
+        for (int address = 0; address < 32; ++address)
+            if (address != 29)
+                all << QString::number(address);
+        QVERIFY(f.run("Write", all.join(';')).toBool());
+        QCOMPARE(chipWords(f.take()), "w" + all.join(" w"));
+        QCOMPARE(f.spi.kvl52404Word(17), 0x1FFFFFu);
+
+        const qsizetype bits = f.page()->binding("SPI_MAPP404")->reg->size();
+        QVERIFY(TestFiles::write("map.101", "SPI_MAPP404::" + QByteArray(bits, '0') + "\n"));
+        QVERIFY(console.applyRegisterFile("map.101"));
+        QCOMPARE(map("BST_SRC_FREQ"), 0.0);
+        QCOMPARE(chipWords(f.take()), QString()); // (writing every item back starts PWM 1)
+        QCOMPARE(widgetsOutOfStep(f.page(), "SPI_MAPP404").join(" | "), QString());
+        QVERIFY(f.run("Write", "17;18").toBool());
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w17 w18"));
+        f.page()->writeP404Defaults();
+        f.take();
+    }
+
+    // The tab's own controls write their own word, once for each action, with the field the
+    // control shows: a box's click (a buck's box also checks the Application page's), a
+    // combo's choice, a spin box's change.
+    void controlsWriteTheirWord()
+    {
+        for (const auto &[name, field, word] :
+             QList<std::tuple<const char *, QString, int>>{{"cbBST1EN", "BST1_EN", 18},
+                                                           {"cbBST2EN", "BST2_EN", 18},
+                                                           {"cbBUCK1EN_P404", "BUCK1_EN", 13},
+                                                           {"cbBUCK2EN_P404", "BUCK2_EN", 13},
+                                                           {"cbBUCK1EN_P404", "BUCK1_EN", 13}}) {
+            auto *box = w<QAbstractButton>(name);
+            box->click();
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(word));
+            QCOMPARE(map(field), double(box->isChecked()));
+            if (field.startsWith("BUCK"))
+                QCOMPARE(w<QAbstractButton>(qPrintable("cb" + field.left(5) + "EN"))->isChecked(),
+                         box->isChecked());
+        }
+        for (const auto &[name, field, word] : QList<std::tuple<const char *, QString, int>>{
+                 {"cmBSTSOFTSTART", "BST_SOFTSTART", 18},
+                 {"cmBSTSRC", "BST_SRC", 17},
+                 {"cmBSTSRCFREQ", "BST_SRC_FREQ", 17},
+                 {"cmBCK1FREQ", "BUCK1_FREQ", 2},
+                 {"cmBCK2FREQ", "BUCK2_FREQ", 6},
+                 {"sbBCK1RANGE", "BUCK1_IRNG", 1},
+                 {"sbBCK2RANGE", "BUCK2_IRNG", 5},
+                 {"sbBCK1DIMDUTY", "BUCK1_DIM_DUTY", 3},
+                 {"sbBCK2DIMDUTY", "BUCK2_DIM_DUTY", 7}}) {
+            int shown = 0;
+            if (auto *combo = w<QComboBox>(name)) {
+                combo->setCurrentIndex(combo->currentIndex() == 2 ? 3 : 2);
+                shown = combo->currentIndex();
+            } else {
+                auto *spin = w<QSpinBox>(name);
+                spin->setValue(spin->value() == 2 ? 3 : 2);
+                shown = spin->value();
+            }
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(word));
+            QCOMPARE(map(field), double(shown));
+            QCOMPARE(f.spi.kvl52404Word(word), p404Word(word));
+        }
+    }
+
+    // A dial's key step writes its word once the step is done; a press on the dial, which
+    // turns it at once, writes only when the dial is let go, and once.
+    void dialSteps()
+    {
+        f.app->mainWindow()->show();
+        f.page()->showWindow();
+        auto *tabs = w<QTabWidget>("tabWidget");
+        auto *dial = w<QAbstractSlider>("dialBCK1AVG");
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(dial))
+                tabs->setCurrentIndex(i);
+        QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
+        f.take();
+        Lines lines;
+        QTest::keyClick(dial, dial->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+        QTRY_VERIFY(!(lines += f.take()).isEmpty());
+        QCOMPARE(chipWords(lines), QStringLiteral("w1"));
+        QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        for (const QPoint at : {QPoint(3, dial->height() / 2), QPoint(dial->width() - 3, 10)}) {
+            const int before = dial->value();
+            QTest::mousePress(dial, Qt::LeftButton, {}, at);
+            QVERIFY(dial->value() != before);
+            QCoreApplication::processEvents(); // where a step's write would go out
+            QCOMPARE(f.take(), Lines());
+            QTest::mouseRelease(dial, Qt::LeftButton, {}, at);
+            QCoreApplication::processEvents();
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
+            QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        }
+    }
+
+    // A set-up afterwards changes nothing in what a control writes: its own word only, not
+    // one the page changed while disconnected.
     void editAfterSetup()
     {
         Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
@@ -362,7 +493,9 @@ private slots:
         mapRegister->setField("[BUCK1_SHORTLED_FMASK]",
                               mapRegister->getField("[BUCK1_SHORTLED_FMASK]") ^ 1);
         QVERIFY(f.connectTo(f.board));
-        QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_FREQ]", map("BUCK2_FREQ") == 5 ? 6 : 5));
+        f.take();
+        auto *combo = w<QComboBox>("cmBCK2FREQ");
+        combo->setCurrentIndex(combo->currentIndex() == 5 ? 6 : 5);
         QCOMPARE(chipWords(f.take()), QStringLiteral("w6"));
     }
 

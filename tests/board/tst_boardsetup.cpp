@@ -3,17 +3,20 @@
 #include "boardglobals.h"
 #include "controlboard.h"
 #include "localclient.h"
+#include "programfiles.h"
 #include "setupappfixture.h"
 #include "slider.h"
 #include "spiraw4b.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <qcustomplot.h>
 
 #include <atomic>
@@ -72,6 +75,12 @@ class TestBoardSetup : public QObject
     Q_OBJECT
 
     SetupAppFixture f;
+
+    // The switch sliders of the matrix.
+    qsizetype sliders() const
+    {
+        return f.widget<QWidget>("SWwidget")->findChildren<CustomControls::Slider *>().size();
+    }
 
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
@@ -343,20 +352,50 @@ private slots:
     }
 
     // Each connection loads the default matrix configuration, also after a failed detection;
-    // a missing one leaves the matrix in place.
+    // a missing one leaves the matrix in place and its box names the file and the way out.
     void defaultConfiguration()
     {
-        QWidget *area = f.widget<QWidget>("SWwidget");
-        const auto sliders = [area]() {
-            return area->findChildren<CustomControls::Slider *>().size();
-        };
         QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
         QCOMPARE(sliders(), 12);
         QVERIFY(QFile::remove(DefaultConfiguration));
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
-        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1); // the loader's "Error"
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1);
+        const Prompt::Message box = f.prompt.messages().last();
+        QCOMPARE(box.title, QString("Error"));
+        QCOMPARE(box.text, "Cannot read the matrix configuration file \"" +
+                               QDir::current().absoluteFilePath(DefaultConfiguration) +
+                               "\": No such file or directory.\nChoose a configuration file "
+                               "with \"Load configuration\" in LED Control, or put one at that "
+                               "path.");
         QCOMPARE(sliders(), 12);
         QVERIFY(TestFiles::installShippedConfiguration());
+    }
+
+    // An installed program loads the configuration it ships when the working directory has
+    // none, and the working directory's own first; its load dialog opens where the file is.
+    void shippedConfiguration()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(prefix.isValid());
+        const QString shipped = prefix.filePath("share/kvl52110/" + DefaultConfiguration);
+        QVERIFY(QDir().mkpath(prefix.filePath("bin")) && QDir().mkpath(QFileInfo(shipped).path()));
+        QVERIFY(TestFiles::write(shipped, "NumberOfDevices 1\nPixelsPerDevice 12\n"
+                                          "NumberOfRows 1\nNumberOfCols 3\n1 2 3\n"));
+        MainApp::instance()->setProgramFiles(ProgramFiles(
+            {prefix.filePath("bin"), QDir::currentPath(), prefix.filePath("home"), "", ""}));
+        QVERIFY(QDir("configuration").removeRecursively());
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore);
+        QCOMPARE(sliders(), 3);
+        f.page()->on_pbLoadConfiguration_clicked(); // cancelled
+        QCOMPARE(f.prompt.dialogDirs().last(), QFileInfo(shipped).path());
+
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(sliders(), 12);
+        f.page()->on_pbLoadConfiguration_clicked();
+        QCOMPARE(f.prompt.dialogDirs().last(), QDir::current().absoluteFilePath("configuration"));
+        MainApp::instance()->setProgramFiles(ProgramFiles::ofThisProcess());
     }
 
     // The M-LVDS transceiver's driver pin, enabled and disabled.

@@ -8,7 +8,18 @@
 #include "toolapplets.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -38,6 +49,49 @@ QByteArray changeRequest(const Binding &b, CustomControls::UniversalControl *w)
     const double value = b.variable->value();
     const double changed = value + 1 <= b.variable->max() ? value + 1 : value - 1;
     return "set\t" + name + "\tf" + QByteArray::number(changed) + "\n";
+}
+
+// A client on a plain socket, for a thread that must not wait: connects to the program's socket,
+// writes batch and half-closes. The descriptor, or -1.
+int sendRequest(const QByteArray &socketPath, const QByteArray &batch)
+{
+    sockaddr_un address{AF_UNIX, {}};
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        ::send(fd, batch.constData(), size_t(batch.size()), MSG_NOSIGNAL) != batch.size() ||
+        ::shutdown(fd, SHUT_WR) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The reply on a descriptor of sendRequest up to the program's close, serving events meanwhile.
+QByteArray receiveReply(int fd)
+{
+    QByteArray reply;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    for (QDeadlineTimer deadline(20000); !deadline.hasExpired();) {
+        char buffer[256];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n == 0)
+            break;
+        if (n > 0)
+            reply.append(buffer, n);
+        else if (errno == EAGAIN)
+            QTest::qWait(5);
+        else
+            return "<failed>";
+    }
+    ::close(fd);
+    return reply;
+}
+
+// The slave address of a matrix frame.
+int frameAddress(const QPair<int, QByteArray> &frame)
+{
+    return quint8(frame.second.at(1)) & 0x1F;
 }
 
 } // namespace
@@ -208,6 +262,78 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
         }
+    }
+
+    // A person's multi-register command on the Control registers tab ("Write All", "Read All"):
+    // requests that arrive while its loop runs (its progress window lets events through) wait
+    // until it is done and are answered then, in order. Every word goes to the chip the loop
+    // started with, and no command of a request runs between two of its words.
+    void personsCommandHoldsRequests()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        const QByteArray socketPath =
+            QFile::encodeName(PipeName::socketFile(PipeClient::programPipe()));
+        std::atomic<int> client{-2};
+        for (const char *button : {"btWriteEEPROM_49", "btWriteEEPROM_48"}) {
+            QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+            const qsizetype before = sim.bus.frames().size();
+            // The loop's first frame sends the requests, from the simulator's thread.
+            client = -2;
+            sim.board.setTrace([&](const QByteArray &text) {
+                if (text.startsWith("> set SER2PXNDATA=") && client == -2)
+                    client = sendRequest(socketPath, "set\tBoard.SA\ti1\nrun\tBoard.Write_REG_1\n");
+            });
+            QAbstractButton *all = page()->findChild<QAbstractButton *>(button);
+            QVERIFY(all && all->isEnabled());
+            all->click();
+            sim.board.setTrace(nullptr);
+            QVERIFY(client >= 0);
+            const QList<QPair<int, QByteArray>> loop = sim.bus.frames().mid(before);
+            QList<int> addresses;
+            for (const auto &frame : loop)
+                addresses.append(frameAddress(frame));
+            QVERIFY2(addresses.size() >= 15, button);
+            QCOMPARE(addresses, QList<int>(addresses.size(), 7));
+            QCOMPARE(receiveReply(client), QByteArray("ok\ni1"));
+            const QList<QPair<int, QByteArray>> after = sim.bus.frames().mid(before + loop.size());
+            QCOMPARE(after.isEmpty() ? -1 : frameAddress(after.first()), 1);
+            QCOMPARE(request("get\tBoard.SA\n"), QByteArray("f1"));
+        }
+    }
+
+    // A name that names nothing keeps its reply, and the log gets a warning naming it; names
+    // that exist give none.
+    void unknownNamesAreWarned()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QSignalSpy logged(app, &MainApp::signal_log);
+        const QList<QPair<QByteArray, QByteArray>> requests{{"set\tfoo\ti1", "ok\n"},
+                                                            {"get\tNoSuch", ""},
+                                                            {"run\tNoSuchCommand", ""},
+                                                            {"run\tBoard.NoSuchCommand", "i0"},
+                                                            {"get\tBoard.NoSuchItem", "err\n"},
+                                                            {"set\tBoard.NoSuchItem\ti1", "err\n"},
+                                                            {"run\tLogs.NoSuchCommand\tsx", "i0"}};
+        for (const auto &[line, reply] : requests) {
+            logged.clear();
+            QCOMPARE(request(line + "\n"), reply);
+            QStringList warnings;
+            for (const QList<QVariant> &entry : std::as_const(logged))
+                if (entry.at(0).toInt() > 0 && entry.at(0).toInt() <= 100)
+                    warnings.append(entry.at(1).toString());
+            const QString name = QString::fromLatin1(line.split('\t').at(1));
+            const QString item = name.mid(name.indexOf('.') + 1);
+            QVERIFY2(warnings.size() == 1 && warnings.first().contains(item), qPrintable(name));
+            QVERIFY2(warnings.first().contains(QString::fromLatin1(line.split('\t').at(0))),
+                     qPrintable(warnings.first()));
+        }
+        logged.clear();
+        QCOMPARE(request("set\tBoard.SA\ti7\nget\tBoard.SA\nget\tversion\nrun\tBoard.Read_REG_1\n"
+                         "run\tLogs.log\tsHello\nset\tBoard.BANK[ON1]\ti5\n"),
+                 QByteArray("ok\nf7sWed Jan 08 12:43:22 2019i1i1ok\n"));
+        for (const QList<QVariant> &entry : std::as_const(logged))
+            QVERIFY2(!entry.at(1).toString().startsWith("Request"),
+                     qPrintable(entry.at(1).toString()));
     }
 
     // Without a slave address (SA -1) no register command reaches any chip, and each fails.

@@ -1,7 +1,7 @@
 // Requests over the socket never wait for a person: the program's own dialogs are installed,
 // and the boxes a request raises stay open, unanswered, while the request is answered. The
 // simulator runs as the fakeboard tool ("--eeprom err": every EEPROM transfer refused) or in
-// this process (an older firmware, whose question the request answers by its default).
+// this process (an older firmware, whose question the request answers by its default, No).
 #include "bootloader.h"
 #include "logrecorder.h"
 #include "pipeclient.h"
@@ -10,12 +10,18 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
+
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
@@ -53,7 +59,7 @@ Answered request(const QByteArray &batch)
 {
     Answered answered;
     QLocalSocket socket;
-    socket.connectToServer(PipeClient::programPipe());
+    socket.connectToServer(PipeName::socketFile(PipeClient::programPipe()));
     if (!socket.waitForConnected(5000))
         return answered;
     socket.write(batch);
@@ -77,6 +83,46 @@ Answered request(const QByteArray &batch)
     answered.reply = socket.readAll();
     return answered;
 }
+
+// This process's standard error, while the capture lives, into a file of its own.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture() : m_path(QDir::current().absoluteFilePath("stderr.txt"))
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int file =
+            ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, STDERR_FILENO);
+        ::close(file);
+    }
+    ~StandardErrorCapture() { restore(); }
+    StandardErrorCapture(const StandardErrorCapture &) = delete;
+    StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
+
+    // What was written, the capture ended.
+    QString text()
+    {
+        restore();
+        QFile file(m_path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QString m_path;
+    int m_saved = -1;
+};
 
 bool contains(const QStringList &texts, const QString &part)
 {
@@ -133,25 +179,39 @@ private slots:
         QVERIFY(board.waitForFinished(WaitMs));
     }
 
-    // An older firmware raises the question whether to update: a request takes its default
-    // (Yes: the update window opens) and the log says so; a person connecting from the window
-    // gets the question as before.
+    // An older firmware raises the question whether to update: a request, and a run that nobody
+    // can answer, take its default, No, and open nothing; the log and standard error say so. A
+    // person connecting from the window gets the question as before.
     void questionsTakeTheirDefault()
     {
         f.board.setIdnReply("Velmora,P110,0x0001044B,Mon Aug 26 10:00:00 2024");
         f.app->setOption("ignore_version", false);
-        LogRecorder log(f.app);
-        const Answered answered = request("run\topen\ts" + f.board.devicePath().toLatin1() + "\n");
-        QCOMPARE(answered.reply, QByteArray("i1"));
-        QVERIFY(!answered.modal);
-        QVERIFY(!contains(answered.boxes, "VELMCU FW version not compatible!"));
-        QVERIFY(log.contains("Nobody to answer \"KVL52110: VELMCU FW version not compatible!: "
-                             "Current version of Firmware might not be compatible"));
-        QVERIFY(
-            log.contains("Do you want to update VELMCU Firmware now?\": took Yes, the default"));
-        QVERIFY(f.app->bootloader() && f.app->bootloader()->isVisible());
-        f.app->bootloader()->close();
-        f.app->disconnectBoard();
+        for (const bool headless : {false, true}) {
+            LogRecorder log(f.app);
+            StandardErrorCapture standardError;
+            if (headless) {
+                Prompt::setUnattended(true);
+                QVERIFY(f.app->connectBoard(f.board.devicePath()));
+                Prompt::setUnattended(false);
+            } else {
+                const Answered answered =
+                    request("run\topen\ts" + f.board.devicePath().toLatin1() + "\n");
+                QCOMPARE(answered.reply, QByteArray("i1"));
+                QVERIFY(!answered.modal);
+                QVERIFY(!contains(answered.boxes, "VELMCU FW version not compatible!"));
+            }
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            const QString asked = "Nobody to answer \"KVL52110: VELMCU FW version not compatible!: "
+                                  "Current version of Firmware might not be compatible";
+            const QString took =
+                "Do you want to update VELMCU Firmware now?\": took No, the default";
+            QVERIFY(log.contains(asked) && log.contains(took));
+            const QString err = standardError.text();
+            QVERIFY2(err.contains("kvl52110: " + asked) && err.contains(took), qPrintable(err));
+            QVERIFY(!f.app->bootloader() || !f.app->bootloader()->isVisible());
+            f.app->disconnectBoard();
+        }
 
         QString asked;
         QTimer::singleShot(100, [&asked]() {

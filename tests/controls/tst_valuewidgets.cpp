@@ -12,6 +12,7 @@
 #include "scriptdrag.h"
 #include "scriptdragprovider.h"
 #include "slider.h"
+#include "sliderdrag.h"
 #include "spinbox.h"
 #include "switch.h"
 
@@ -65,8 +66,15 @@ class Receiver : public QObject
     Q_OBJECT
 public:
     int count = 0;
+    UniversalControl *watched = nullptr; // whose value each report records
+    QList<double> values;
 public slots:
-    void slot_ControlTriggered() { ++count; }
+    void slot_ControlTriggered()
+    {
+        ++count;
+        if (watched)
+            values << watched->value();
+    }
 };
 
 template <typename W> QWidget *make()
@@ -369,22 +377,37 @@ private slots:
         }
     }
 
-    // Without tracking, a dragged slider reports where its handle is when it moves, before its
-    // value follows on release.
-    void untrackedDrag()
+    // A slider dragged with the mouse reports the user's change with each move of its handle
+    // when it tracks; without tracking once, when the handle is let go, with the handle's
+    // released position, which the value then holds too.
+    void sliderDrags()
     {
-        Slider slider;
-        slider.setTracking(false);
-        UniversalControl *c = control(&slider);
-        QList<double> reported;
-        connect(&slider, &QSlider::sliderMoved, this, [&reported, c] { reported << c->value(); });
-        slider.setSliderDown(true);
-        slider.setSliderPosition(40);
-        QCOMPARE(slider.QSlider::value(), 0);
-        QCOMPARE(reported, QList<double>{40});
-        slider.setSliderDown(false);
-        QCOMPARE(QList<double>({c->value(), double(slider.QSlider::value())}),
-                 QList<double>({40, 40}));
+        for (const bool tracking : {true, false}) {
+            Slider slider(Qt::Horizontal);
+            slider.setMaximum(1000);
+            slider.setTracking(tracking);
+            slider.resize(300, 30);
+            slider.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&slider));
+            UniversalControl *c = control(&slider);
+            Receiver receiver;
+            receiver.watched = c;
+            QVERIFY(c->connectChanged(SLOT(slot_ControlTriggered()), &receiver));
+            const QList<double> &reported = receiver.values;
+            int position = 0;
+            {
+                SliderDrag drag(&slider);
+                QVERIFY(slider.isSliderDown());
+                drag.move(30);
+                position = drag.move(30);
+                QVERIFY(position > 0);
+                QCOMPARE(slider.QSlider::value(), tracking ? position : 0);
+                QCOMPARE(reported.size(), tracking ? 2 : 0);
+            }
+            QCOMPARE(reported.size(), tracking ? 2 : 1);
+            QCOMPARE(reported.last(), double(position));
+            QCOMPARE(slider.QSlider::value(), position);
+        }
     }
 
     // Each widget reports the user's change through its own signal until disconnected, and

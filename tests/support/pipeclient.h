@@ -16,7 +16,7 @@ public:
     {
         QObject::connect(&socket, &QLocalSocket::readyRead,
                          [this]() { received += socket.readAll(); });
-        socket.connectToServer(localName);
+        socket.connectToServer(PipeName::socketFile(localName));
         socket.waitForConnected(5000);
     }
     // The local name of the program's pipe.

@@ -1,0 +1,169 @@
+// MainApp's name-based set, get and run ("Applet.ITEM" and the built-in names), as the command
+// socket and the scripts use them.
+#include "mainapp.h"
+
+#include "applet.h"
+#include "controlboard.h"
+#include "variantutil.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+
+constexpr int WarningLevel = 1;
+
+// An argument of a pipe request that could not be decoded (an invalid variant, alone or in a
+// list).
+bool hasUndecodable(const QVariant &args)
+{
+    if (args.typeId() != QMetaType::QVariantList)
+        return !args.isValid();
+    const QVariantList list = args.toList();
+    return std::any_of(list.cbegin(), list.cend(), [](const QVariant &v) { return !v.isValid(); });
+}
+
+} // namespace
+
+// The applet named by the first of two name parts, while the board is connected.
+Applet *MainApp::appletOfName(const QStringList &parts) const
+{
+    Applet *applet = findApplet(parts.first(), ByName);
+    return applet && isConnected() ? applet : nullptr;
+}
+
+// A request that names nothing keeps its reply, but a typo in a script must not pass unseen: the
+// log gets a warning naming it, and so does standard error when nobody sees the log window.
+void MainApp::warnUnknown(const QString &request, const QString &what)
+{
+    const QString text = QStringLiteral("Request \"%1\": %2").arg(request, what);
+    if (m_unattended)
+        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+    emit signal_log(WarningLevel, text);
+}
+
+// An item of a connected applet that the applet does not have.
+void MainApp::checkItem(Applet *applet, const QString &verb, const QStringList &parts)
+{
+    if (!applet->hasItem(parts.at(1)))
+        warnUnknown(verb + QLatin1Char(' ') + parts.join(QLatin1Char('.')),
+                    QStringLiteral("%1 has no item %2").arg(parts.at(0), parts.at(1)));
+}
+
+bool MainApp::set(const QString &name, QVariant &value)
+{
+    const QStringList parts = name.split(QLatin1Char('.'));
+    if (parts.size() != 2) {
+        warnUnknown(QStringLiteral("set ") + name,
+                    QStringLiteral("no item of that name (items are named Applet.ITEM)"));
+        return true;
+    }
+    if (Applet *applet = appletOfName(parts)) {
+        checkItem(applet, QStringLiteral("set"), parts);
+        return applet->set(parts.at(1), value, OutsideKey);
+    }
+    emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
+    return false;
+}
+
+bool MainApp::get(const QString &name, QVariant *result)
+{
+    const QStringList parts = name.split(QLatin1Char('.'));
+    if (parts.size() != 2) {
+        getInternal(name, result);
+        return true;
+    }
+    if (Applet *applet = appletOfName(parts)) {
+        checkItem(applet, QStringLiteral("get"), parts);
+        const QVariant value = applet->get(parts.at(1), OutsideKey);
+        if (result)
+            *result = value;
+        return !isNullVariant(value);
+    }
+    emit signal_log(-1, QStringLiteral("Error GET %1").arg(name));
+    return false;
+}
+
+// A command never runs on an argument that could not be decoded (the pipe server has logged
+// why): an applet's command and "write" are refused, "open" answers that it did not connect.
+bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
+{
+    const QStringList parts = command.split(QLatin1Char('.'));
+    if (parts.size() != 2)
+        return runInternal(command, args, result);
+    if (hasUndecodable(args))
+        return false;
+    if (Applet *applet = appletOfName(parts)) {
+        const QVariant value = applet->run(parts.at(1), args);
+        if (result)
+            *result = value;
+        // The applet's command table is complete once a command was looked for in it.
+        if (!applet->hasCommand(parts.at(1)))
+            warnUnknown(QStringLiteral("run ") + command,
+                        QStringLiteral("%1 has no command %2").arg(parts.at(0), parts.at(1)));
+        return true;
+    }
+    emit signal_log(-1, QStringLiteral("Error RUN:%1").arg(command));
+    return false;
+}
+
+// The port of "open" is a typed string; anything else connects nothing and is reported.
+bool MainApp::openPort(const QVariant &args)
+{
+    if (args.typeId() != QMetaType::QString) {
+        emit signal_log(-1, QStringLiteral("run open takes the port as a typed string, e.g. "
+                                           "s/dev/ttyUSB0, smockup or sCOM3"));
+        return false;
+    }
+    return connectBoard(args.toString());
+}
+
+void MainApp::getInternal(const QString &name, QVariant *result)
+{
+    if (name.toLower() != QLatin1String("version")) {
+        warnUnknown(QStringLiteral("get ") + name,
+                    QStringLiteral("no item of that name (items are named Applet.ITEM)"));
+        return;
+    }
+    if (result)
+        *result = QString::fromLatin1(VersionText);
+}
+
+bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
+{
+    const QString name = command.toLower();
+    if (name == QLatin1String("shutdown")) {
+        // The event loop ends once this request is answered; shutdown() follows it.
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+        if (result)
+            *result = true;
+    } else if (name == QLatin1String("close")) {
+        disconnectBoard();
+        if (result)
+            *result = true;
+    } else if (name == QLatin1String("open")) {
+        const bool connected = openPort(args);
+        if (result)
+            *result = connected;
+    } else if (name == QLatin1String("write")) {
+        if (hasUndecodable(args))
+            return false;
+        if (!isConnected())
+            return true;
+        const QByteArray command =
+            args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
+        QByteArray answer;
+        m_controlBoard->send(command, &answer, -1);
+        if (result)
+            *result = answer;
+    } else {
+        warnUnknown(QStringLiteral("run ") + command,
+                    QStringLiteral("no command of that name (commands are named Applet.COMMAND, "
+                                   "or open, close, write, shutdown)"));
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+// Keeps every window the program opens over the main window it belongs to and within the
+// screen's available area. It watches the whole application: a window opened without a parent
+// is made transient for the main window (a window manager then keeps a dialog above it, also
+// when it opens during a request while another program has the focus) and, on its first show,
+// is centred over it; a window with a parent is left where Qt centres it over that parent.
+// Every show moves a window back within the available area, cut to it where it is larger.
+class OwnedWindows : public QObject
+{
+    Q_OBJECT
+public:
+    // Watches the application's windows for owner, whose child it becomes.
+    explicit OwnedWindows(QWidget *owner);
+    ~OwnedWindows() override;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    bool keeps(const QWidget *window) const;
+    // Over its owner on its first show, within the available area on every show.
+    void place(QWidget *window) const;
+
+    QPointer<QWidget> m_owner;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+// Where the program finds the data it ships and keeps the files it writes.
+//
+// Run from a source or build tree (no data folder beside the program), every file is in the
+// working directory, as it always was. An installed program (bin/kvl52110 with
+// share/kvl52110 beside bin/) reads a shipped file from that data folder when the working
+// directory has no copy of it, and keeps what it writes in the user's folders: its options in
+// $XDG_CONFIG_HOME/kvl52110 (~/.config/kvl52110 by default), its window state and day logs in
+// $XDG_STATE_HOME/kvl52110 (~/.local/state/kvl52110). A working directory that already holds
+// the options or a window state is a bench's own folder: everything stays there.
+class ProgramFiles
+{
+public:
+    struct Places {
+        QString programDir; // the folder of the program's executable
+        QString workingDir;
+        QString home;       // $HOME
+        QString configHome; // $XDG_CONFIG_HOME as set, empty when unset
+        QString stateHome;  // $XDG_STATE_HOME as set, empty when unset
+    };
+
+    explicit ProgramFiles(const Places &places);
+    // The places of this process (after the application object exists).
+    static ProgramFiles ofThisProcess();
+
+    // The data folder beside the program: <prefix>/share/kvl52110 for <prefix>/bin/kvl52110.
+    QString dataDir() const;
+    bool isInstalled() const;
+
+    // A shipped file or folder by its relative path ("configuration/Configuration12.txt"):
+    // the working directory's when it exists, else the installed one when that exists, else
+    // the working directory's, which then names what is missing.
+    QString dataPath(const QString &relative) const;
+
+    // Where the file the program writes under this name lives, its folder made when it is one
+    // of the user's (a folder that cannot be made shows in the failing write).
+    QString configFile(const QString &name) const;
+    QString stateFile(const QString &name) const;
+
+private:
+    bool inWorkingDir() const;
+    QString userFile(const QString &xdgHome, const QString &defaultHome, const QString &name) const;
+
+    Places m_places;
+};
