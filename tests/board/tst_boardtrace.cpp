@@ -6,10 +6,12 @@
 // test functions run in order, each going on from the state the one before left.
 //
 // What a script does is fixed, and the program's own timer (the page's live update) is waited
-// out after each action, so each action's lines are the same on every run. The link's
-// keep-alive (ENQ/ACK) is made of control bytes, which the board does not record as lines.
+// out after each action, so each action's lines are the same on every run; the link waits long
+// for each answer, so a slow answer on a loaded machine is not taken for a missing one. The
+// link's keep-alive (ENQ/ACK) is made of control bytes, which the board does not record as lines.
 #include "applethelper.h"
 #include "boardappfixture.h"
+#include "controlboard.h"
 #include "mainwindow.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
@@ -47,6 +49,9 @@ FakeSpiEeprom::Image image()
     FakeSpiEeprom::imageOfName(imageName(), &kind);
     return kind;
 }
+
+// How long the link waits for an answer (the protocol's second, stretched for a loaded machine).
+constexpr int LoadedAnswerMs = 30000;
 
 } // namespace
 
@@ -332,6 +337,9 @@ private slots:
         app->setPortProbe([]() { return QStringList{"mockup", "script"}; });
         QVERIFY(TestFiles::installShippedConfiguration());
         QVERIFY(app->init());
+        // The simulated board answers every line; on a loaded machine an answer may come late,
+        // and a late answer taken for a missing one would change what the page sends next.
+        app->controlBoard()->setTimeout(LoadedAnswerMs);
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         QVERIFY(QTest::qWaitFor([this]() { return window()->portList()->count() > 0; }));

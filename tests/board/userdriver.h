@@ -4,6 +4,8 @@
 // slider and dial drags (press on the handle, moves, release), choices from a combo box's
 // list, typing into fields. A modal dialog opened by an action is closed by a watchdog, as a
 // person would press Escape, and its title is noted. Header only.
+#include "sliderdrag.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -12,8 +14,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QSlider>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -104,53 +104,23 @@ inline bool choose(QComboBox *combo, int index)
         10000);
 }
 
-// The style's picture of slider, as QSlider builds it for itself.
-inline QStyleOptionSlider sliderOption(const QSlider *slider)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(slider);
-    opt.subControls = QStyle::SC_None;
-    opt.activeSubControls = QStyle::SC_None;
-    opt.orientation = slider->orientation();
-    opt.maximum = slider->maximum();
-    opt.minimum = slider->minimum();
-    opt.tickPosition = slider->tickPosition();
-    opt.tickInterval = slider->tickInterval();
-    opt.upsideDown = slider->orientation() == Qt::Horizontal
-                         ? slider->invertedAppearance() != (opt.direction == Qt::RightToLeft)
-                         : !slider->invertedAppearance();
-    opt.sliderPosition = slider->sliderPosition();
-    opt.sliderValue = slider->value();
-    opt.singleStep = slider->singleStep();
-    opt.pageStep = slider->pageStep();
-    if (slider->orientation() == Qt::Horizontal)
-        opt.state |= QStyle::State_Horizontal;
-    return opt;
-}
-
 // Presses slider's handle, moves the mouse along the groove a few pixels at a time until the
-// handle shows value (or the groove ends), and releases it there.
+// handle shows value (or stops moving), and releases it there.
 inline void drag(QSlider *slider, int value)
 {
-    const QStyleOptionSlider opt = sliderOption(slider);
-    const QRect handle =
-        slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
-    const bool horizontal = slider->orientation() == Qt::Horizontal;
-    QPoint at = handle.center();
-    QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, at);
-    const int towards = (value > slider->sliderPosition()) != opt.upsideDown ? 1 : -1;
-    const QPoint step = horizontal ? QPoint(3 * towards, 0) : QPoint(0, 3 * towards);
-    for (int moves = 0; moves < 400 && slider->sliderPosition() != value; ++moves) {
-        const bool before = slider->sliderPosition() < value;
-        at += step;
-        QTest::mouseMove(slider, at);
-        if ((slider->sliderPosition() < value) != before) // went past it: a pixel back at a time
+    SliderDrag held(slider);
+    const int step = value > slider->sliderPosition() ? 3 : -3;
+    // At an end of the groove the handle stops: some forty moves without a change end the drag.
+    for (int moves = 0, still = 0; moves < 400 && still < 40 && slider->sliderPosition() != value;
+         ++moves) {
+        const int before = slider->sliderPosition();
+        const int at = held.move(step);
+        if ((step > 0) != (at < value)) // went past it: a pixel back at a time
             for (int back = 0; back < 3 && slider->sliderPosition() != value; ++back)
-                QTest::mouseMove(slider, at -= step / 3);
-        if (!slider->rect().contains(at))
-            break;
+                held.move(step > 0 ? -1 : 1);
+        still = slider->sliderPosition() == before ? still + 1 : 0;
     }
-    QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, at);
+    held.release();
 }
 
 // The point of dial's ring that stands for value; for an end of the range a little beyond it,
