@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QMdiSubWindow>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
@@ -57,6 +58,30 @@ const QString ProbingText = QStringLiteral("Initializing channel connection...")
 constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
 constexpr QSize MainWindowFrame(1445, 1000);
+// Disabled texts stay readable (a contrast of 3:1 at least) and greyer than enabled ones.
+struct DisabledText {
+    const char *className;
+    QRgb colour;
+};
+constexpr DisabledText DisabledTexts[] = {
+    {"QPushButton", 0x4d4d4d},  {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
+    {"QAbstractSpinBox", 0x6d6d6d}, {"QLabel", 0x6d6d6d},
+};
+
+// Disabled widgets take their text colour from the palette, not from a style sheet rule: a rule
+// for the disabled state hands the base style a new palette at every paint, and the style keeps
+// one cached picture for each palette it meets, so every repaint of a disabled widget kept one
+// more picture for good.
+void colourDisabledTexts()
+{
+    for (const DisabledText &text : DisabledTexts) {
+        QPalette palette = QApplication::palette(text.className);
+        for (QPalette::ColorRole role :
+             {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+            palette.setColor(QPalette::Disabled, role, QColor(text.colour));
+        QApplication::setPalette(palette, text.className);
+    }
+}
 
 } // namespace
 
@@ -74,6 +99,7 @@ void MainApp::applyStyleSheet()
     if (!file.open(QIODevice::ReadOnly))
         return;
     qApp->setStyleSheet(latin1UpToZero(file.readAll()));
+    colourDisabledTexts();
 }
 
 MainApp::MainApp()

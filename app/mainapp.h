@@ -56,8 +56,9 @@ public:
     static constexpr int OutsideKey = 0x6D2B0E28;
 
     static MainApp *instance();
-    // Applies the style sheet of the resource ":/stylesheet/stylesheet" to the application;
-    // a missing resource leaves the default style.
+    // Applies the style sheet of the resource ":/stylesheet/stylesheet" to the application, and
+    // the grey text of disabled buttons, fields and labels to its palette; a missing resource
+    // leaves the default style.
     static void applyStyleSheet();
 
     // The tool applets, in table order; set before init().

@@ -286,6 +286,7 @@ private slots:
              {"BANK[LEVEL]", "5", 5 << 3, 1.0},
              {"BANK[7]", 1u, 0x80, 1.0},
              {"BANK[]", -1, 0xFF, 1.0},
+             {"BANK[]", 4294967295.0, 0xFF, 1.0}, // the top of 32 bits
              {"SA", "-1", 0, -1.0},
              {"SA", 2.5, 0, 2.5},
              {"SA", 32, 0, 1.0},
@@ -439,8 +440,9 @@ private slots:
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
     }
 
-    // Offline, model writes reach neither the widgets nor the hook until the items are named;
-    // a get asks the hook first, whose own write of the board's answer does not re-enter it.
+    // Offline, model writes reach neither the widgets nor the hook until the items are named
+    // or updated by object; a get asks the hook first, whose own write of the board's answer does
+    // not re-enter it.
     void refreshAndGetByName()
     {
         bank->setField("[LEVEL]", 3);
@@ -448,6 +450,11 @@ private slots:
         QCOMPARE(leLevel->value() + leSa->value(), 1.0);
         applet->slot_updateControls("NOPE;;BANK");
         QCOMPARE(leLevel->value() + leSa->value(), 4.0);
+        applet->slot_updateControls(sa.get()); // a variable's own update
+        QCOMPARE(leLevel->value() + leSa->value(), 8.0);
+        bank->setField("[LEVEL]", 2);
+        applet->slot_updateControls(bank.get()); // a register's
+        QCOMPARE(leLevel->value() + leSa->value(), 7.0);
         QCOMPARE(applet->calls(), QString());
         applet->activate();
         int depth = 0, deepest = 0;
@@ -672,6 +679,7 @@ private slots:
         auto *sub = qobject_cast<QMdiSubWindow *>(applet->createContainer(0, nullptr));
         AppletScroll *scroll = AppletScroll::of(sub);
         QCOMPARE(applet->parentWidget(), scroll->viewport());
+        QCOMPARE(scroll->viewport()->backgroundRole(), QPalette::Window); // around it: the form's
         QMdiArea area;
         area.resize(900, 700);
         area.addSubWindow(sub);

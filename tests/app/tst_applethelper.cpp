@@ -205,8 +205,8 @@ private slots:
     void runShowsTheResultByType()
     {
         const QStringList cases = {
-            "Bytes=text:01ab00", "Real=real:4700", "Count=int:42",         "Flag=int:1",
-            "Unsigned=int:7",    "Nothing=text:",  "Text=text:echo:0x12 a"};
+            "Real=real:4700", "Bytes=text:01ab00", "Count=int:42",         "Flag=int:1",
+            "Unsigned=int:7", "Nothing=text:",     "Text=text:echo:0x12 a"};
         QVERIFY(console->intResultEdit()->isHidden() && console->realResultEdit()->isHidden() &&
                 !console->textResultEdit()->isHidden()); // before any run, the text field
         for (const QString &c : cases) {

@@ -14,6 +14,7 @@
 #include "toneoutput.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDate>
 #include <QDeadlineTimer>
 #include <QItemSelectionModel>
@@ -242,8 +243,8 @@ private slots:
         QVERIFY(QDir(root.filePath("work")).isEmpty());
     }
 
-    // Through the list's context menu: Copy takes the current row without its date, Copy All
-    // every row.
+    // Through the list's context menu (a right click): Copy takes the current row without its date,
+    // Copy All every row.
     void copy()
     {
         app->setLogComm(true);
@@ -259,6 +260,12 @@ private slots:
         QCOMPARE(clipboard->text(), QString(" failed"));
         menuAction("Copy All")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        // A right click on the list opens the menu.
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
+        QApplication::sendEvent(logs->list()->viewport(), &click);
+        auto *menu = logs->findChild<QMenu *>();
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
     }
 
     void consoleLine()

@@ -28,6 +28,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -134,6 +135,8 @@ private slots:
         QCOMPARE(app->appletCount(), 3);
         QCOMPARE(app->applet(0), static_cast<Applet *>(app->logs()));
         QCOMPARE(app->logs()->containerKind(), int(Applet::DockContainer));
+        auto *dock = qobject_cast<QDockWidget *>(app->logs()->container()); // at the right
+        QVERIFY(dock && window()->dockWidgetArea(dock) == Qt::RightDockWidgetArea);
         QVERIFY(window()->projectMenu()->actions().contains(app->logs()->action()));
         QVERIFY(window()->getMenuApp()->actions().contains(tool(2)->action()));
         QCOMPARE(tool(1)->initCalls, 1);
@@ -504,7 +507,8 @@ private slots:
         QCOMPARE(prompt.choiceDialogs().last(), QString("Select windows save...|Logs,ToolA,ToolB"));
         QCOMPARE(TestFiles::read("bench2.bench"),
                  QByteArray("ToolA\n{\nBANK:0b00\nSA:5.000000\nLOCK:2.000000\n\n}\n"));
-        QVERIFY(configEntry("bench2"));
+        QCOMPARE(actionTexts(window()->configMenu()), // each file listed once
+                 QString("&Save config|&Load config|-|bench1|bench2"));
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends

@@ -1,6 +1,7 @@
 // Prompts with nobody to answer them (a request being served, a run without a display): boxes
 // that only inform are shown without waiting and stay open, questions take their default
 // answer without being shown, and each is noted; the Qt dialogs of the program behind them.
+#include "mainapp.h"
 #include "noterecorder.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
@@ -173,6 +174,13 @@ private slots:
         QCOMPARE(answer, int(Prompt::Ok));
         QCOMPARE(openBoxes().size(), 1);
         QCOMPARE(notes, (Notes{{1, "Link: Line lost"}}));
+    }
+
+    // A platform without windows (this test's offscreen one) leaves nobody to answer.
+    void offscreenShowsNoWindow()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QString("offscreen"));
+        QVERIFY(!MainApp::platformShowsWindows());
     }
 
     // The test switch still answers everything silently.

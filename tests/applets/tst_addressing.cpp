@@ -125,16 +125,21 @@ private slots:
     void invalidRows()
     {
         f.bus.addChip(0, 1, 1);
-        for (const QString row : {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0", "0,80,1"}) {
-            // buck 0: an output the operator switches; address 0 is a chip's address too
-            const bool valid = row == "5,80,0" || row == "0,80,1";
+        for (const QString row :
+             {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0", "0,80,1", "31,80,1"}) {
+            // buck 0: an output the operator switches; addresses 0 and 31 are chips' addresses
+            const bool valid = row == "5,80,0" || row == "0,80,1" || row == "31,80,1";
             execute({"-1,80,1", row});
             QCOMPARE(takeMessages().filter("AutoAddressing|"),
                      valid ? QStringList() : QStringList{CheckValues});
             QCOMPARE(f.takeFrames().isEmpty(), !valid);
         }
+        execute({"32,80,1", "7,80,1"}); // the rows after a wrong one are not run either
+        QCOMPARE(takeMessages().filter("AutoAddressing|"), QStringList{CheckValues});
+        QVERIFY(f.takeFrames().isEmpty());
         f.take();
         QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
+        QCOMPARE(AddressingFixture::applet("AutoAddressing")->run("Start", {}), QVariant(false));
     }
 
     // An output the board page cannot switch, or no board page at all: the operator is asked.

@@ -6,6 +6,7 @@
 #include "logrecorder.h"
 #include "secondprojectprompt.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -51,6 +52,10 @@ private slots:
         QVERIFY(f.start() && f.app->projectType() == "TO1/TO2");
         for (const char *name : {"label_101", "lineEdit", "label_67", "cmREG0D_3_5"})
             QVERIFY(!f.configuration()->findChild<QWidget *>(name)->isEnabledTo(f.configuration()));
+        for (const char *name : {"cbPMC", "cbPMS", "cbAAC"})
+            QCOMPARE(f.configuration()->findChild<QComboBox *>(name)->count(), 2);
+        delete new Configuration; // a second window neither takes the program's place nor ends it
+        QCOMPARE(Configuration::instance(), f.configuration());
     }
 
     // Cleared payloads, chips in normal mode at 250 kbit/s, no violation afterwards.
@@ -196,6 +201,7 @@ private slots:
             QVERIFY(Configuration::setSaconf(34));
             QCOMPARE(run(name), QVariant(false));
             QCOMPARE(logs.texts(), QStringList{"SACONF 34 is not a slave address (0..31)"});
+            QCOMPARE(logs.entries().value(0).first, 1); // a warning
         }
         QVERIFY(f.take().isEmpty());
     }

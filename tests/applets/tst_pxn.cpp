@@ -126,6 +126,9 @@ private slots:
         QByteArray got;
         quint8 crc = 0;
         QVERIFY(PxnFrame::parseAnswer("SER2DATA=07550180A1B2C3FF", 3, &got, &crc));
+        // An identifier's parity bit makes its low seven bits odd.
+        QCOMPARE(QList<int>({oddParity7(0), oddParity7(1), oddParity7(3), oddParity7(0xFF)}),
+                 QList<int>({1, 0, 1, 0}));
         for (const QByteArray line :
              {"SER2DATA=04550180aa1b2c3d", "SER2DATA=", "SER2DATA:err", "SER2DATA=07a1b2c3",
               "SER2DATA=07550180a1g2c3ff", "SER2DATA=x7550180a1b2c3ff"})
@@ -315,6 +318,21 @@ private slots:
                      "6789" + row.section(' ', 2).toLatin1());
         }
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
+    }
+
+    // The 27 map bits by index, packed bit 0 first into four bytes; an index outside the map
+    // is ignored.
+    void otpMapBits()
+    {
+        QCOMPARE(Otp::mapSize(), 27);
+        for (const int index : {0, 9, 26, 27, -1})
+            otp->setMapBit(index, true);
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0x4000201u);
+        QCOMPARE(Otp::mapBytes().toHex(), QByteArray("01020004"));
+        otp->setMapBit(0, false);
+        QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
+        QVERIFY(Otp::resetMap());
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
     }
 };
 

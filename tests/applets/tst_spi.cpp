@@ -191,6 +191,9 @@ private slots:
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
+        QVERIFY(spiEEPROM->set("EEPROMChannel", 0, Variable::OutsideKey)); // 0 to 15
+        QVERIFY(!spiEEPROM->set("OpCode", 0, Variable::OutsideKey));       // 1 to 6
+        f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS0SPEED=4100000");
         for (const char *name : {"transfer", "Transfer()", "", "readByte "})
             f.checkCommand(tool(name[0] == 'r'   ? Eeprom
                                 : name[0] == 't' ? Wide

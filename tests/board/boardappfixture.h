@@ -109,6 +109,11 @@ struct PowerProbe {
         page->peakScale1 = one;
         page->peakScale2 = two;
     }
+    static void setRippleScales(Board *page, quint16 one, quint16 two)
+    {
+        page->rippleScale1 = one;
+        page->rippleScale2 = two;
+    }
     static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
     static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }

@@ -3,12 +3,16 @@
 // playback, the bank path's phase windows, and the send timer.
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
+#include "dialogprogressbar.h"
 #include "logrecorder.h"
 
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
 #include <QTimer>
 
 namespace
@@ -35,6 +39,35 @@ quint32 window(int n)
     const quint32 on = quint32(24 + 82 * (n - 1));
     return on << 14 | ((on + 511) % 1024) << 4 | quint32(n - 1);
 }
+
+// The values that the bars of progress windows take while it lives, from their showing on.
+class ProgressRecorder : public QObject
+{
+public:
+    ProgressRecorder() { qApp->installEventFilter(this); }
+    ~ProgressRecorder() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = qobject_cast<DialogProgressBar *>(watched);
+        if (window && event->type() == QEvent::Show && !m_seen.contains(window)) {
+            m_seen.insert(window);
+            connect(window->findChild<QProgressBar *>(), &QProgressBar::valueChanged, this,
+                    [this](int value) { values.append(value); });
+        }
+        return false;
+    }
+    static bool anyShown()
+    {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (qobject_cast<DialogProgressBar *>(top) && top->isVisible())
+                return true;
+        return false;
+    }
+    QList<int> values;
+
+private:
+    QSet<QObject *> m_seen;
+};
 
 } // namespace
 
@@ -444,6 +477,25 @@ private slots:
         QCOMPARE(f.run("Write_on_off"), QVariant(true));
         f.widget<QAbstractButton>("chbMAPENA")->setChecked(false);
         QCOMPARE(f.bus.chip(0).word(13) & f.bus.chip(1).word(13) & 1u, 1u);
+    }
+
+    // Started from its button, a multi-register command shows a progress window whose bar
+    // advances with each word or frame group, and closes it at the end.
+    void progressFromButtons()
+    {
+        f.set("SA", 1);
+        f.widget<QLineEdit>("leAddessBox")->setText("1;2");
+        for (const auto &[command, steps] : QList<QPair<QString, QList<int>>>{
+                 {"Read_all2()", {15, 16, 17, 18}}, {"Write_on_off()", {1, 5, 9, 1, 5, 9}}}) {
+            ProgressRecorder recorder;
+            for (QPushButton *button : f.page()->findChildren<QPushButton *>())
+                if (button->accessibleName() == command)
+                    button->click();
+            QTRY_COMPARE(recorder.values, steps);
+            QTRY_VERIFY(!recorder.anyShown());
+        }
+        f.widget<QLineEdit>("leAddessBox")->clear();
+        f.take();
     }
 
     // A typed rate wins over the list; a negative one is refused and nothing is sent.

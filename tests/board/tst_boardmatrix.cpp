@@ -18,8 +18,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -82,6 +84,21 @@ class TestBoardMatrix : public QObject
     }
 
     QString label(const char *name) { return f.widget<QLabel>(name)->text(); }
+    // Whether the label "SWn" stands above switch n's slider in the slider's column.
+    bool labelAboveSlider(int n)
+    {
+        QLayout *grid = f.widget<QWidget>("SWwidget")->layout();
+        for (int i = 0; i < grid->count(); ++i) {
+            QLayout *column = grid->itemAt(i)->layout();
+            const int place = column ? column->indexOf(slider(n)) : -1;
+            for (int above = 0; above < place; ++above) {
+                auto *label = qobject_cast<QLabel *>(column->itemAt(above)->widget());
+                if (label && label->text() == QString("SW%1").arg(n))
+                    return true;
+            }
+        }
+        return false;
+    }
     // The switches' spin boxes, in memory order.
     QList<QSpinBox *> dutyBoxes()
     {
@@ -304,6 +321,23 @@ private slots:
         QCOMPARE(f.liveSteps(), QByteArray(12, '\0'));
     }
 
+    // The all-switches slider moves every switch's slider and gives it its duty, a lone switch
+    // too: the live image carries it.
+    void allSwitchesSlider()
+    {
+        for (const auto &[count, row] : {std::pair{1, "1"}, std::pair{3, "1 2 3"}}) {
+            QCOMPARE(f.load(1, 12, 1, count, {row}), 0);
+            f.widget<QSlider>("slAll")->setValue(500);
+            for (int n = 1; n <= count; ++n)
+                QCOMPARE(slider(n)->value(), 500);
+            QVERIFY(labelAboveSlider(count));
+            page()->sendFWData();
+            QCOMPARE(f.liveSteps(), QByteArray(count, char(97))); // 500 of 1023
+            f.widget<QSlider>("slAll")->setValue(0);
+        }
+        f.take();
+    }
+
     // A mode box unchecks the others and gives the position slider its range, centred (6
     // switches, 3 a row; switch mode at the stepping still set); the stepping then gives it its
     // range; a jump of several units moves the pattern one place, forward or back.
@@ -437,6 +471,10 @@ private slots:
             QCOMPARE(started.first()->interval(), interval);
             box("cbStart")->click();
         }
+        box("cbLeft")->setChecked(false); // no direction: S does not stay ticked
+        box("cbRight")->setChecked(false);
+        box("cbStart")->click();
+        QVERIFY(!box("cbStart")->isChecked());
     }
 
     // The buck switches write the driver's register 6 whole and the model field; the hint
@@ -529,21 +567,43 @@ private slots:
     }
 
     // A double-clicked step opens its values; Save puts the edited values into that step, the
-    // last switch's too.
+    // last switch's too; Cancel changes nothing.
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
-        QTimer::singleShot(0, [] {
+        QRect lastLabel, lastBox; // SW12 and its value
+        QTimer::singleShot(0, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 dialog->findChildren<QSpinBox *>().first()->setValue(99);
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
+                lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
+                lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
                 dialog->accept();
             }
         });
         auto *list = f.widget<QListWidget>("listAnimationSteps");
         emit list->itemDoubleClicked(list->item(0));
+        QVERIFY(lastLabel.bottom() < lastBox.top() && lastLabel.left() <= lastBox.center().x() &&
+                lastLabel.right() >= lastBox.center().x()); // each value under its switch's name
         const QStringList step = page()->currentCsvScript()->steps.value(0);
         QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
+        // Cancel changes no step and adds none, whatever the dialog showed.
+        const QList<QStringList> before = page()->currentCsvScript()->steps;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [] {
+                if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    dialog->findChildren<QSpinBox *>().first()->setValue(97);
+                    dialog->findChild<QDialogButtonBox *>()
+                        ->button(QDialogButtonBox::Cancel)
+                        ->click();
+                }
+            });
+            if (i == 0)
+                emit list->itemDoubleClicked(list->item(1));
+            else
+                page()->on_pbAddStep_clicked(); // its button is disabled in the form
+        }
+        QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with

@@ -203,8 +203,8 @@ private slots:
         tab->setEnabled(wasEnabled);
     }
 
-    // Each channel divides by its own rating; a zero rating leaves the currents alone. The
-    // average is the peak less half the ripple, rounded half up.
+    // Each channel divides by its own rating (the ripple its own off time); a zero rating leaves
+    // the currents alone. The average is the peak less half the ripple, rounded half up.
     void currents()
     {
         const struct {
@@ -229,6 +229,12 @@ private slots:
         QCOMPARE(f.item("IPEAK1"), 157.5);
         QCOMPARE(f.item("IPEAK2"), 315.0);
         QCOMPARE(f.item("IAVERAGE1"), -92.0); // 157.5 - 250 = -92.5, halves upward
+        // Coils of two ratings: each channel's off time over its own rating.
+        PowerProbe::setRippleScales(page, 200, 100);
+        page->on_hsRIPPLE2_sliderMoved(12); // 13.8
+        page->on_hsRIPPLE1_sliderMoved(3);  // 36.2
+        QCOMPARE(f.item("IRIPPLE1"), 181.0);
+        QCOMPARE(f.item("IRIPPLE2"), 138.0);
         PowerProbe::setScales(page, 0, 0);
         f.set("IRIPPLE2", 100.0);
         page->on_dialBuck2_sliderMoved(10);

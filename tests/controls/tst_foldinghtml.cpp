@@ -31,6 +31,7 @@ private slots:
         HtmlListBox box(3);
         QCOMPARE(box.count(), 3);
         QCOMPARE(HtmlListBox(0).count() + HtmlListBox(-2).count(), 0);
+        QCOMPARE(HtmlListBox().count(), 1);
         box.setItems({"a", "<b>b</b>"});
         box.setCurrentRow(1);
         box.clear();
@@ -119,7 +120,7 @@ private slots:
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double
-    // click asks for a new title; cancelling keeps the old one.
+    // click asks for a new title; cancelling keeps the old one. Ctrl+click drags it.
     void folding()
     {
         FoldingBox box;
@@ -155,6 +156,19 @@ private slots:
             QTest::mouseDClick(&box, Qt::LeftButton);
             QCOMPARE(box.title(), QString("New title"));
         }
+        // Only a Ctrl+click starts a drag, and only where dragging is enabled.
+        box.setChecked(true);
+        box.setFolded(true);
+        QSignalSpy drags(&box, &FoldingBox::signal_dragdrop);
+        QList<int> counts;
+        for (const bool enabled : {false, true}) {
+            box.setDragEnabled(enabled);
+            for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
+                QTest::mouseClick(&box, Qt::LeftButton, modifier, QPoint(100, 100));
+                counts.append(int(drags.count()));
+            }
+        }
+        QCOMPARE(counts, QList<int>({0, 0, 0, 1}));
     }
 };
 

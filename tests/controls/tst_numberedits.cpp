@@ -370,6 +370,7 @@ private slots:
             const QString before = line->text();
             next->setFocus();
             if (!real) { // focus without a click is cleared, not moved
+                QCOMPARE(line->focusPolicy(), Qt::WheelFocus);
                 line->setFocus(Qt::TabFocusReason);
                 QVERIFY(!line->hasFocus() && !next->hasFocus());
                 QTest::mouseClick(line, Qt::MiddleButton);

@@ -248,6 +248,7 @@ private slots:
         QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue")); // the register's
         QVERIFY(box.groupBox("0")->title().isEmpty() && box.checkedGroups().isEmpty());
         QCOMPARE(box.widget()->layout()->contentsMargins(), QMargins()); // groups edge to edge
+        QVERIFY(box.widgetResizable());                                  // and as wide as the box
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
         QCOMPARE(mode->label()->width(), QFontInfo(mode->label()->font()).pointSize() * 8);

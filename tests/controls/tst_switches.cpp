@@ -75,6 +75,7 @@ private slots:
         named.addState("low", ":/leds/img_led_gray");
         named.addState("mid", ":/leds/img_led_green", 7);
         named.appendStates({"high=:/leds/img_led_red"});
+        QCOMPARE(named.states().at(2).picture, QString(":/leds/img_led_red"));
         named.setCurrentState(2);
         QVERIFY(named.isCurrentName("high"));
         named.setCurrentState(7);
@@ -82,7 +83,7 @@ private slots:
     }
 
     // A click picks the state whose region holds the point, or else steps to the next state;
-    // only the left button clicks, and a read-only switch ignores clicks.
+    // only the left button clicks, and a read-only switch ignores clicks (its pointer says so).
     void clickRegions()
     {
         const struct {
@@ -116,6 +117,7 @@ private slots:
             const int clicks = c.model == MySwitch::NoModel ? 0 : 1;
             QCOMPARE(clicked.count(), clicks);
             QCOMPARE(changed.count(), c.expected == c.start ? 0 : 1);
+            QCOMPARE(sw.cursor().shape(), Qt::PointingHandCursor);
             sw.setReadOnly(true);
             click(sw, c.at);
             QCOMPARE(clicked.count(), clicks);
@@ -204,7 +206,7 @@ private slots:
         exclusive.addSwitch(&a);
         exclusive.addSwitch(&d);
         exclusive.setSwitchStateByName("d", 1);
-        QCOMPARE(a.currentState(), 0);
+        QCOMPARE(QList<int>({a.currentState(), d.currentState()}), QList<int>({0, 1}));
         other.addSwitch(&d);
         other.addSwitch(&b);
         click(d, QPoint(5, 3)); // state 2: a Follow set would copy it, an Exclusive one reset b

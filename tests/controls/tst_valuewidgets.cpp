@@ -491,6 +491,9 @@ private slots:
         QVERIFY(!box.buttons().at(1)->isEnabled());
         box.setWritable(true);
         QVERIFY(box.buttons().at(1)->isEnabled());
+        box.buttons().at(0)->click(); // push buttons take turns, as radio buttons do
+        box.buttons().at(1)->click();
+        QVERIFY(!box.buttons().at(0)->isChecked() && box.buttons().at(1)->isChecked());
         for (auto [options, canWrite] : {std::pair{" readonly=TRUE ", false},
                                          {"x=1 @ readonly = 1 @y", false},
                                          {"readonly=0", true},
@@ -503,6 +506,7 @@ private slots:
         ComboBox combo;
         combo.addItems({"a", "b", "c", "d"});
         combo.show();
+        QSignalSpy chosen(&combo, &ComboBox::signal_activated);
         combo.setWritable(false);
         QTest::mouseClick(&combo, Qt::LeftButton);
         QVERIFY(!combo.view()->isVisible());
@@ -512,8 +516,15 @@ private slots:
         combo.setWritable(true);
         QTest::keyClick(&combo, Qt::Key_Down);
         QCOMPARE(combo.currentIndex(), 1);
+        QCOMPARE(chosen.count(), 1);
         wheel(&combo, -120);
         QCOMPARE(combo.currentIndex(), 2);
+        // Typed text is marked until a value is shown.
+        combo.setEditable(true);
+        combo.setEditText("x");
+        QVERIFY(!combo.styleSheet().isEmpty());
+        combo.setValue(1);
+        QCOMPARE(combo.currentText() + combo.styleSheet(), QString("b"));
         // A switch that may not be written ignores clicks, and takes them again once it may.
         Switch sw;
         sw.setModel(2);
@@ -570,11 +581,12 @@ private slots:
             QCOMPARE(ComboBox::prefixFormat(value), text);
     }
 
-    // "text::i5;text::sName;text::f1.5;plain": values map to the items' data.
+    // "text::i5;text::sName;text::f1.5;plain": values map to the items' data; the text or the
+    // type may be empty.
     void comboTypedItems()
     {
         ComboBox box;
-        box.setItems("low::i10;name::sabc;half::f0.5;odd::x1;plain;other;a::b::c");
+        box.setItems("low::i10;name::sabc;half::f0.5;odd::x1;plain;other;a::b::c;::i7;none::");
         QVERIFY(box.hasTypedItems());
         QStringList texts;
         QVariantList data;
@@ -582,8 +594,9 @@ private slots:
             texts.append(box.itemText(i));
             data.append(box.itemData(i));
         }
-        QCOMPARE(texts, QStringList({"low", "name", "half", "odd", "plain", "other", "a::b::c"}));
-        QCOMPARE(data, QVariantList({10, "abc", 0.5, QVariant(), 0, 1, 2}));
+        QCOMPARE(texts, QStringList({"low", "name", "half", "odd", "plain", "other", "a::b::c", "",
+                                     "none"}));
+        QCOMPARE(data, QVariantList({10, "abc", 0.5, QVariant(), 0, 1, 2, 7, QVariant()}));
         box.setItems("1 kHz::i1000;10 kHz::i10000;100 kHz::i100000");
         box.setValue(10000);
         QCOMPARE(box.value(), 10000.0);
@@ -677,17 +690,22 @@ private slots:
     {
         Receiver receiver;
         const std::vector<std::unique_ptr<QWidget>> widgets = everyControl();
-        for (const auto &w : widgets) {
-            control(w.get())->connectChanged(SLOT(slot_ControlTriggered()), &receiver);
+        // Whether w, under the mouse, looks different while Ctrl is held.
+        const auto tintedByCtrl = [](QWidget *w) {
             w->resize(120, 60);
             w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            if (!QTest::qWaitForWindowExposed(w))
+                return false;
             QCursor::setPos(w->mapToGlobal(w->rect().center()));
             const QImage plain = w->grab().toImage();
-            QTest::keyPress(w.get(), Qt::Key_Control, Qt::ControlModifier);
+            QTest::keyPress(w, Qt::Key_Control, Qt::ControlModifier);
             const QImage tinted = w->grab().toImage();
-            QTest::keyRelease(w.get(), Qt::Key_Control);
-            QVERIFY2(plain != tinted, w->metaObject()->className());
+            QTest::keyRelease(w, Qt::Key_Control);
+            return plain != tinted;
+        };
+        for (const auto &w : widgets) {
+            control(w.get())->connectChanged(SLOT(slot_ControlTriggered()), &receiver);
+            QVERIFY2(tintedByCtrl(w.get()), w->metaObject()->className());
             // Edits, check and radio buttons aside, they hear the mouse move without a button,
             // so the tint follows the mouse.
             const bool text = qobject_cast<QLineEdit *>(w.get()) ||
@@ -695,6 +713,11 @@ private slots:
                               qobject_cast<QRadioButton *>(w.get());
             QVERIFY2(text || w->hasMouseTracking(), w->metaObject()->className());
         }
+        FoldingBox folding; // a group box that may be dragged, only then
+        folding.setTitle("Folding");
+        QVERIFY(!tintedByCtrl(&folding));
+        folding.setDragEnabled(true);
+        QVERIFY(tintedByCtrl(&folding) && folding.hasMouseTracking());
     }
 
     // The buttons of a button box stand in a row or a column, in order; a second set of

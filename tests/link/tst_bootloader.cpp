@@ -77,6 +77,10 @@ private slots:
         const QString misplaced = misplacedControl(&r->window, &controls);
         QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
         QCOMPARE(controls, 8);
+        // The progress bar runs along the foot, from under the picture to under the buttons.
+        const QRect bar = r->window.findChild<QProgressBar *>()->geometry();
+        QCOMPARE(bar.left(), r->window.findChild<QLabel *>("lbPicture")->geometry().left());
+        QCOMPARE(bar.right(), button("pbFlash")->geometry().right());
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);
@@ -109,7 +113,11 @@ private slots:
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
               {truncated, inFile, {}, {}},
               {spoilt, inFile, bytes, {}},
-              {outside, {}, QByteArray::fromHex("0102"), "3 bytes outside the image were skipped"}}) {
+              {HexRecords::image(Base, testBytes(1)), {}, testBytes(1), {}}, // one byte to flash
+              {outside,
+               {},
+               QByteArray::fromHex("0102"),
+               "3 bytes outside the image were skipped"}}) {
             QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(40)))));
             const int before = int(warnings().size());
             const QString path = writeHex(text);

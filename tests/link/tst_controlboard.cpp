@@ -293,10 +293,14 @@ private slots:
                         "get DIOSEQ9", "set DIOSEQ9=A,B,01,02,0002", "get DIOSEQ9",
                         "set scanchain=TDI,TDO,TCK,0008,read", "set scanchain=TDI,TDO,TCK,0016,beef",
                         "set scanchain=TDI,TDO,TCK,0016,read", "get scanchain", "get swspi"}));
-        // A refused assignment fails and reads nothing back.
+        // A failed read-back fails the sequence; a refused assignment reads nothing back.
+        answer = "untouched";
+        f->board.addHandler(QByteArray("get DIOSEQ52"),
+                            [](const QByteArray &) { return QByteArray("err"); });
+        QVERIFY(!f->link.setDioSequence52(1, "DIO2", 1, 2, &answer));
+        QCOMPARE(answer, QByteArray("untouched"));
         f->board.refuse("genclk");
         f->board.refuse("DIOSEQ52");
-        answer = "untouched";
         QVERIFY(!f->link.setGenClock("PWM1", 1, 1, 1));
         QVERIFY(!f->link.setDioSequence52(1, "DIO2", 1, 2, &answer));
         QCOMPARE(answer, QByteArray("untouched"));

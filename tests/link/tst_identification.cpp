@@ -54,6 +54,8 @@ private slots:
               {"Velmora,P110,01044C,Mon Aug 26 10:00:00 2024", false, "P110", 0x1044C,
                "26.08.2024 10:00"},
               {"Acme,P110,0x0001044C,Mon Aug 26 10:00:00 2024", false, "UNKNOWN", 0, unknownDate},
+              {"Velmora,P110,0xZZZ,Mon Aug 26 10:00:00 2024", false, "P110", 0, // no number
+               "26.08.2024 10:00"},
               {"err", false, "UNKNOWN", 0, unknownDate}}) {
             LinkFixture f;
             f.board.setIdnReply(reply);

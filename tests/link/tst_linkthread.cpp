@@ -55,8 +55,12 @@ private slots:
     void keepAliveThenDisconnection()
     {
         LinkFixture f(fastTiming());
+        QElapsedTimer alive;
+        alive.start();
         QVERIFY(f.connectLink());
         QVERIFY(f.board.waitForControl(FakeBoard::ENQ, 3, 20000));
+        const int pings = f.board.controlCount(FakeBoard::ENQ); // one a silent interval at most
+        QVERIFY2(pings <= alive.elapsed() / 250 + 1, qPrintable(QString::number(pings)));
         QVERIFY(f.board.lines().isEmpty());
         QVERIFY(f.link.send("set A=1", nullptr)); // served as usual in between
         f.board.addHandler(QByteArray("set Q"), [](const QByteArray &) { return QByteArray(); });

@@ -130,6 +130,7 @@ private slots:
             QCOMPARE(copy->getField("[X]"), 9u);
         }
         QVERIFY(!a.sameLayout(nullptr));
+        QVERIFY(!Register("Z;X[3]", "Z").sameLayout(&a)); // only the first name differs
         QVERIFY(!Register().sameLayout(&a));
     }
 
@@ -151,7 +152,7 @@ private slots:
         QCOMPARE(r.getField("[F]"), 1u);
     }
 
-    // Mode 0 announces every write, 1 a change, 2 and others never.
+    // Mode 0 announces every write, 1 (the default) a change, 2 and others never.
     void updateModes()
     {
         for (auto [mode, changedEmits, unchangedEmits] :
@@ -177,6 +178,13 @@ private slots:
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
         QCOMPARE(wide.toBitString(true), QByteArray(33, '0'));
+        // A register keeps its own mode though it names a parent; a view takes its root's.
+        Register parent(4, "P");
+        parent.setUpdateMode(2);
+        r.setParentRegister(&parent);
+        QCOMPARE(r.updateMode(), 1);
+        r.setIsView(true);
+        QCOMPARE(r.updateMode(), 2);
     }
 
     void viewWritesAnnouncedByParent()

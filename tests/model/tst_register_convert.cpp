@@ -132,6 +132,13 @@ private slots:
         odd.setValue(0b00011, true);
         odd.reverse();
         QCOMPARE(odd.toBitString(true), QByteArray("00011"));
+        Register even(4, "E");
+        even.setValue(0b0011, true);
+        even.reverse();
+        QCOMPARE(even.toBitString(true), QByteArray("0011"));
+        Register one(1, "1");
+        one.shiftDown(1, true);
+        QCOMPARE(one.bit(0), 1);
         Register s(6, "S");
         s.setFromBitString("101100", true);
         for (auto [up, n, fill, expected] : {std::tuple{true, 2, false, QByteArray("001011")},

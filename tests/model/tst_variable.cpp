@@ -1,3 +1,4 @@
+#include "bytetext.h"
 #include "optionstring.h"
 #include "translationtable.h"
 #include "variable.h"
@@ -82,6 +83,9 @@ private slots:
         s.setReadOnly(true);
         QVERIFY(!s.setValue(QByteArray("x"), Outside));
         QCOMPARE(s.type(), int(Variable::TypeString));
+        // As text, bytes end at their first zero.
+        QCOMPARE(bytesUpToZero(QByteArray("\0ab", 3)), QByteArray());
+        QCOMPARE(bytesUpToZero(QByteArray("ab\0c", 4)), QByteArray("ab"));
     }
 
     void connectTo()

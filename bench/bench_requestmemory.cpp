@@ -1,0 +1,198 @@
+// Memory over long polling through the command socket: each kind of request (sets, gets and
+// runs, the KVL52404 map's among them) is sent many times, one connection each as a script
+// sends them, to the program connected to the fakeboard tool (a KVL52404 driver board). The
+// client runs in a thread of its own while the program's event loop serves and repaints as it
+// does for a script. Prints, per kind, the growth per 1,000 requests of the heap in use and of
+// the resident set after a warm-up; both should stay about 0.
+//
+//     bench_requestmemory [requests per kind]   (default 3000)
+//     bench_requestmemory --short               (200 per kind: a few seconds)
+#include "benchenv.h"
+#include "localserver.h"
+#include "mainapp.h"
+#include "pipename.h"
+#include "simulatedapp.h"
+#include "toolapplets.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include <malloc.h>
+#include <sys/socket.h>
+
+namespace
+{
+
+constexpr int DefaultRequests = 3000;
+constexpr int ShortRequests = 200;
+constexpr int ExchangeMs = 30000;
+
+struct Usage {
+    double residentKb = 0;
+    double heapKb = 0;
+};
+
+// One kind of request; two lines taken in turn, so that a set changes its value each time.
+struct RequestKind {
+    const char *label;
+    QByteArray even;
+    QByteArray odd;
+};
+
+const QList<RequestKind> &requestKinds()
+{
+    static const QList<RequestKind> kinds = {
+        {"get version", "get\tversion\n", "get\tversion\n"},
+        {"get Board.SA", "get\tBoard.SA\n", "get\tBoard.SA\n"},
+        {"set Board.SA", "set\tBoard.SA\ti3\n", "set\tBoard.SA\ti4\n"},
+        {"set Board.SPI_MAPP404[BUCK1_IAVG]", "set\tBoard.SPI_MAPP404[BUCK1_IAVG]\ti100\n",
+         "set\tBoard.SPI_MAPP404[BUCK1_IAVG]\ti101\n"},
+        {"run Board.Read s55", "run\tBoard.Read\ts55\n", "run\tBoard.Read\ts55\n"},
+        {"run Board.Write s1", "run\tBoard.Write\ts1\n", "run\tBoard.Write\ts1\n"},
+        {"run Board.ReadVBOOST", "run\tBoard.ReadVBOOST\n", "run\tBoard.ReadVBOOST\n"},
+        {"run Board.Read_REG_0", "run\tBoard.Read_REG_0\n", "run\tBoard.Read_REG_0\n"},
+    };
+    return kinds;
+}
+
+Usage usage()
+{
+    Usage u;
+    const struct mallinfo2 info = mallinfo2();
+    u.heapKb = double(info.uordblks + info.hblkhd) / 1024.0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                u.residentKb = line.mid(6).trimmed().split(' ').first().toDouble();
+    }
+    return u;
+}
+
+// One request on a connection of its own, the writing side shut after it, the reply read until
+// the program closes; false when the program could not be reached or did not close in time.
+bool exchange(const QString &socketPath, const QByteArray &line, QByteArray *reply)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(ExchangeMs) || socket.write(line) != line.size())
+        return false;
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(ExchangeMs))
+            return false;
+    ::shutdown(int(socket.socketDescriptor()), SHUT_WR);
+    while (socket.state() == QLocalSocket::ConnectedState)
+        if (!socket.waitForReadyRead(ExchangeMs) && socket.state() == QLocalSocket::ConnectedState)
+            return false;
+    *reply = socket.readAll();
+    return true;
+}
+
+// Sends count requests of kind from a client thread while this thread's event loop serves
+// them; then lets the loop finish what the requests left (repaints, deferred deletes). False
+// when a request failed.
+bool sendRequests(const QString &socketPath, const RequestKind &kind, int count,
+                  QByteArray *lastReply)
+{
+    bool ok = true;
+    std::unique_ptr<QThread> client(QThread::create([&]() {
+        for (int i = 0; i < count && ok; ++i)
+            ok = exchange(socketPath, i % 2 == 0 ? kind.even : kind.odd, lastReply);
+    }));
+    QEventLoop loop;
+    QObject::connect(client.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    client->start();
+    loop.exec();
+    client->wait();
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return ok;
+}
+
+// Growth per 1,000 requests of kind after a warm-up of a quarter as many.
+bool measure(const QString &socketPath, const RequestKind &kind, int count, Usage *perThousand,
+             QByteArray *lastReply)
+{
+    if (!sendRequests(socketPath, kind, qMax(1, count / 4), lastReply))
+        return false;
+    malloc_trim(0);
+    const Usage before = usage();
+    if (!sendRequests(socketPath, kind, count, lastReply))
+        return false;
+    malloc_trim(0);
+    const Usage after = usage();
+    perThousand->residentKb = (after.residentKb - before.residentKb) * 1000.0 / count;
+    perThousand->heapKb = (after.heapKb - before.heapKb) * 1000.0 / count;
+    return true;
+}
+
+int requestsPerKind(int argc, char *argv[])
+{
+    if (argc < 2)
+        return DefaultRequests;
+    const QByteArray argument(argv[1]);
+    return argument == "--short" ? ShortRequests : qMax(1, argument.toInt());
+}
+
+QByteArray printable(const QByteArray &reply)
+{
+    QByteArray text = reply.left(24);
+    text.replace('\n', "\\n");
+    text.replace('\t', "\\t");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The program's socket and files go to a directory of our own.
+    BenchEnvironment env(argv[0]);
+    if (const int code = env.checkStart())
+        return code;
+    qputenv("KVL_PROMPT_DEFAULTS", "1");
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    QApplication application(argc, argv);
+    MainApp::applyStyleSheet(); // as the program does: every widget is style-sheet styled
+    const int count = requestsPerKind(argc, argv);
+
+    QProcess simulator; // its default board carries a KVL52404 driver
+    const QString device = env.startSimulator(simulator, QStringLiteral(KVL_FAKEBOARD_PATH));
+    if (device.isEmpty())
+        return 1;
+    int status = 0;
+    {
+        SimulatedApp app(device, toolAppletFactories());
+        if (!app.started())
+            return 1; // SimulatedApp said why
+        const QString socketPath = PipeName::socketFile(
+            PipeName::localName(MainApp::instance()->localServer()->pipePath()));
+        std::printf("growth per 1,000 requests over %d requests per kind, after %d warm-up "
+                    "requests; heap in use / resident set\n",
+                    count, qMax(1, count / 4));
+        for (const RequestKind &kind : requestKinds()) {
+            Usage growth;
+            QByteArray reply;
+            if (!measure(socketPath, kind, count, &growth, &reply)) {
+                status =
+                    env.failed(QStringLiteral("a request failed: ") + QLatin1String(kind.label));
+                break;
+            }
+            std::printf("%-36s %+10.1f kB / %+10.1f kB   (reply %s)\n", kind.label, growth.heapKb,
+                        growth.residentKb, printable(reply).constData());
+            std::fflush(stdout);
+        }
+    }
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    return status;
+}
