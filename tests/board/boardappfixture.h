@@ -132,8 +132,10 @@ struct PowerProbe {
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
 };
 
-// Runs the page's pending live send at once, as its timer would when it ran out.
+// Whether the page's live send waits for its timer; runs it at once, as the timer would when it
+// ran out.
 struct LiveSendProbe {
+    static bool pending(const Board *page) { return page->sendTimer->isActive(); }
     static bool flush(Board *page)
     {
         if (!page->sendTimer->isActive())

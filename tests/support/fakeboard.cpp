@@ -12,6 +12,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 int fakeBoardTerminalRate(int fd); // fakeboard_rate.cpp
 
@@ -243,6 +244,12 @@ QList<QByteArray> FakeBoard::lines() const
     return m_lines;
 }
 
+QList<QByteArray> FakeBoard::takeLines()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::exchange(m_lines, {});
+}
+
 QByteArray FakeBoard::controlBytes() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -303,6 +310,15 @@ int FakeBoard::baudRate() const
 
 // ---- The simulator's thread ----
 
+bool FakeBoard::waitUntilHeard(int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const quint64 asked = ++m_heardAsked;
+    wake();
+    return m_received.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                               [this, asked]() { return m_heardDone >= asked; });
+}
+
 void FakeBoard::wake()
 {
     const uint64_t one = 1;
@@ -320,6 +336,13 @@ void FakeBoard::loop()
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_stop)
                 return;
+            // Nothing left unread in the terminal: whatever was written before is taken.
+            int unread = 0;
+            if (m_heardDone < m_heardAsked &&
+                (!m_reading || (::ioctl(m_master, FIONREAD, &unread) == 0 && unread == 0))) {
+                m_heardDone = m_heardAsked;
+                m_received.notify_all();
+            }
             flushDue(now);
             streamStep(now);
             while (!m_out.isEmpty()) {

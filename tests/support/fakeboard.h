@@ -71,6 +71,7 @@ public:
 
     // What was received.
     QList<QByteArray> lines() const;
+    QList<QByteArray> takeLines(); // the lines received, cleared at once (control bytes stay)
     QByteArray controlBytes() const;
     int controlCount(char byte) const;
     bool isStreaming() const;
@@ -78,6 +79,9 @@ public:
     void clearRecords();
     bool waitForLines(int count, int timeoutMs) const;
     bool waitForControl(char byte, int count, int timeoutMs) const;
+    // Waits until the board has read and taken every byte written to it before the call; false
+    // after timeoutMs.
+    bool waitUntilHeard(int timeoutMs);
     // Bytes the board wrote that wait in the terminal for the program to read them.
     int pendingForProgram() const;
     // The rate the program set on the terminal; -1 when unknown or when its input and output
@@ -111,6 +115,8 @@ private:
     int m_master = -1;
     int m_slave = -1;
     int m_wakeFd = -1;
+    quint64 m_heardAsked = 0; // waitUntilHeard's requests, and the last the loop answered
+    quint64 m_heardDone = 0;
     QString m_path;
     std::thread m_thread;
     bool m_stop = false;
