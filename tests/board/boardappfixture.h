@@ -144,8 +144,6 @@ struct LiveSendProbe {
         page->onSendTimeout();
         return true;
     }
-    // Whether a live send waits for its timer.
-    static bool pending(const Board *page) { return page->sendTimer->isActive(); }
 };
 
 // The KVL52205 fields of the page's model that the chip's registers do not hold, as
