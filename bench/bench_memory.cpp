@@ -7,6 +7,7 @@
 //
 //     bench_memory [--short] [rounds]        (default 1000, in the short mode 3)
 #include "benchenv.h"
+#include "memoryusage.h"
 #include "board.h"
 #include "controlboard.h"
 #include "mainapp.h"
@@ -22,7 +23,6 @@
 #include <cstdio>
 #include <functional>
 
-#include <malloc.h>
 
 namespace
 {
@@ -32,25 +32,6 @@ int warmUpRounds()
     return BenchEnvironment::pick(50, 2);
 }
 const QString MatrixFile = QStringLiteral("matrix24.txt");
-
-struct Usage {
-    double residentKb = 0;
-    double heapKb = 0;
-};
-
-Usage usage()
-{
-    Usage u;
-    const struct mallinfo2 info = mallinfo2();
-    u.heapKb = double(info.uordblks + info.hblkhd) / 1024.0;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:"))
-                u.residentKb = line.mid(6).trimmed().split(' ').first().toDouble();
-    }
-    return u;
-}
 
 // What the event loop does between two socket requests: queued calls and deferred deletes.
 void settle()

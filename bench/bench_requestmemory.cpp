@@ -8,6 +8,7 @@
 //     bench_requestmemory [requests per kind]   (default 3000)
 //     bench_requestmemory --short               (200 per kind: a few seconds)
 #include "benchenv.h"
+#include "memoryusage.h"
 #include "localserver.h"
 #include "mainapp.h"
 #include "pipename.h"
@@ -24,7 +25,6 @@
 #include <functional>
 #include <memory>
 
-#include <malloc.h>
 #include <sys/socket.h>
 
 namespace
@@ -33,11 +33,6 @@ namespace
 constexpr int DefaultRequests = 3000;
 constexpr int ShortRequests = 200;
 constexpr int ExchangeMs = 30000;
-
-struct Usage {
-    double residentKb = 0;
-    double heapKb = 0;
-};
 
 // One kind of request; two lines taken in turn, so that a set changes its value each time.
 struct RequestKind {
@@ -60,20 +55,6 @@ const QList<RequestKind> &requestKinds()
         {"run Board.Read_REG_0", "run\tBoard.Read_REG_0\n", "run\tBoard.Read_REG_0\n"},
     };
     return kinds;
-}
-
-Usage usage()
-{
-    Usage u;
-    const struct mallinfo2 info = mallinfo2();
-    u.heapKb = double(info.uordblks + info.hblkhd) / 1024.0;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:"))
-                u.residentKb = line.mid(6).trimmed().split(' ').first().toDouble();
-    }
-    return u;
 }
 
 // One request on a connection of its own, the writing side shut after it, the reply read until
