@@ -146,6 +146,8 @@ bool ControlBoard::sendSerial(const QByteArray &text, QByteArray *answer, int ti
         logFailure(QByteArray());
         return false;
     }
+    // Set before the command can reach the port, so no keep-alive starts behind it.
+    m_awaitingAnswer.store(timeoutMs != 0);
     m_txBuffer.write(out);
     wake();
     if (timeoutMs == 0) {
@@ -176,6 +178,8 @@ bool ControlBoard::sendSerial(const QByteArray &text, QByteArray *answer, int ti
         ++received;
         last = line;
     }
+    m_awaitingAnswer.store(false);
+    wake();
     if (good == expected) {
         if (answer)
             *answer = last;

@@ -207,7 +207,9 @@ private:
     static QDateTime initialFirmwareDate();
     static bool keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
                                   const std::function<void(const QByteArray &)> &rest,
-                                  const std::atomic<bool> *stop = nullptr);
+                                  const std::atomic<bool> *stop = nullptr,
+                                  std::atomic<int> *owed = nullptr);
+    QByteArray withoutOwedAcks(QByteArray bytes);
     bool onLinkThread() const;
     void setPortName(const QString &name);
     void stopThread();
@@ -279,6 +281,8 @@ private:
     std::atomic<bool> m_handingOver{false};
     std::atomic<bool> m_cancelReconnect{false};
     std::atomic<bool> m_loopEnded{false};
+    std::atomic<bool> m_awaitingAnswer{false}; // a transaction waits for its answer lines
+    std::atomic<int> m_owedAcks{0};            // keep-alive ENQs written whose ACK has not come yet
     int m_parkDepth = 0; // nesting of parks by other threads (under m_linkMutex)
     SerialPort *m_port;
     PortProbe m_probe;

@@ -149,9 +149,12 @@ void ControlBoard::run()
                 runStream();
                 continue; // its end may have taken the wake-up of a stop
             }
+            // While a transaction waits for its answer, its own time-out judges the board: a
+            // board busy with a long command is silent, not lost. The transaction's end wakes
+            // the loop.
             const int untilPing = m_timing.silenceMs - int(m_silence.elapsed()) + 1;
-            servePort(qMax(0, untilPing));
-            if (m_silence.elapsed() > m_timing.silenceMs)
+            servePort(m_awaitingAnswer.load() ? m_timing.silenceMs : qMax(0, untilPing));
+            if (!m_awaitingAnswer.load() && m_silence.elapsed() > m_timing.silenceMs)
                 keepAlive();
         }
         parkPoint();
@@ -194,7 +197,7 @@ bool ControlBoard::readWaitingInput()
         if (n <= 0)
             break;
         emit signal_rx();
-        m_rxBuffer.write(bytes);
+        m_rxBuffer.write(withoutOwedAcks(bytes));
         m_silence.restart();
         any = true;
         if (n < SerialPort::ScratchSize)
@@ -226,29 +229,46 @@ void ControlBoard::discardWaitingInput()
 // The keep-alive exchange on an open port: ENQ, then reads until an ACK comes. Input already
 // waiting is a sign of life: failing there would refuse a board that has just sent something,
 // such as bytes left over from a reset. Whatever else arrives goes to rest; a stop flag that is
-// set ends the exchange before its next write or read.
+// set ends the exchange before its next write or read. Each ENQ written counts in owed until an
+// ACK comes: a board that answers later than the reads wait leaves ACKs behind, which the link
+// takes out of the answers (withoutOwedAcks). Every ACK a read brings answers one of ours.
 bool ControlBoard::keepAliveAnswered(SerialPort &port, const LinkTiming &timing,
                                      const std::function<void(const QByteArray &)> &rest,
-                                     const std::atomic<bool> *stop)
+                                     const std::atomic<bool> *stop, std::atomic<int> *owed)
 {
     if (port.bytesAvailable() > 0)
         return true;
+    std::atomic<int> ownCount{0};
+    std::atomic<int> &unanswered = owed ? *owed : ownCount;
     const auto stopped = [stop]() { return stop && stop->load(); };
     for (int attempt = 0; attempt < timing.pingAttempts && !stopped(); ++attempt) {
         if (port.write(QByteArray(1, ENQ)) != 1)
             continue;
+        ++unanswered;
         for (int i = 0; i < timing.pingReads && !stopped(); ++i) {
             QByteArray bytes;
             port.read(bytes, SerialPort::ScratchSize, timing.pingReadMs);
-            const qsizetype ack = bytes.indexOf(ACK);
-            if (ack >= 0)
-                bytes.remove(ack, 1);
+            const int acks = int(bytes.count(ACK));
+            if (acks > 0) {
+                bytes.replace(QByteArray(1, ACK), QByteArray());
+                unanswered.store(qMax(0, unanswered.load() - acks));
+            }
             rest(bytes);
-            if (ack >= 0)
+            if (acks > 0)
                 return true;
         }
     }
     return false;
+}
+
+QByteArray ControlBoard::withoutOwedAcks(QByteArray bytes)
+{
+    for (qsizetype at = bytes.indexOf(ACK); at >= 0 && m_owedAcks.load() > 0;
+         at = bytes.indexOf(ACK, at)) {
+        bytes.remove(at, 1);
+        --m_owedAcks;
+    }
+    return bytes;
 }
 
 bool ControlBoard::ping()
@@ -259,8 +279,9 @@ bool ControlBoard::ping()
     if (!m_port->isOpen())
         return false;
     // Whatever else came belongs to the answers.
-    return keepAliveAnswered(*m_port, m_timing,
-                             [this](const QByteArray &bytes) { m_rxBuffer.write(bytes); });
+    return keepAliveAnswered(
+        *m_port, m_timing, [this](const QByteArray &bytes) { m_rxBuffer.write(bytes); }, nullptr,
+        &m_owedAcks);
 }
 
 void ControlBoard::keepAlive()
@@ -372,8 +393,10 @@ bool ControlBoard::openSerial(const QString &port)
     if (port.isEmpty())
         return false;
     m_probe.claim(port);
-    if (m_port->open_port(port, DefaultBaudrate))
+    if (m_port->open_port(port, DefaultBaudrate)) {
+        m_owedAcks.store(0);
         return true;
+    }
     m_probe.release();
     if (!onLinkThread())
         emit signal_log(LevelRxErr, SerialPort::failureText(port, m_port->lastError()));

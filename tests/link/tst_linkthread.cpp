@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -319,9 +321,10 @@ private slots:
         QCOMPARE(all.mid(all.size() - 2), (QStringList{"mockup", "script"}));
     }
 
-    // The answer comes only in front of the ACK of a keep-alive: the ping hands it on. Then the
-    // GUI thread's slots on a disconnection take longer than a keep-alive period: the link
-    // thread must not ping the closed port and reconnect meanwhile.
+    // The answer comes only in front of the ACK of a ping made while the transaction waits (a
+    // keep-alive waits for the transaction's end): the ping hands it on. Then the GUI thread's
+    // slots on a disconnection take longer than a keep-alive period: the link thread must not
+    // ping the closed port and reconnect meanwhile.
     void bytesBeforeAckThenSlowDisconnectedSlot()
     {
         LinkFixture f(fastTiming());
@@ -332,7 +335,14 @@ private slots:
         for (const QByteArray &reply :
              {QByteArray("LATE=5\n") + FakeBoard::ACK, FakeBoard::ACK + QByteArray("LATE=5\n")}) {
             f.board.setEnqReply(reply);
-            QVERIFY(f.link.send("get LATE", &answer, 20000));
+            f.board.clearRecords();
+            std::thread pinger([&f]() {
+                if (f.board.waitForLines(1, 20000))
+                    f.link.ping();
+            });
+            const bool sent = f.link.send("get LATE", &answer, 20000);
+            pinger.join();
+            QVERIFY(sent);
             QCOMPARE(answer, QByteArray("LATE=5\n"));
         }
         QVERIFY(f.link.isConnected());
@@ -343,6 +353,47 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(!f.link.isConnected());
         QVERIFY(!f.log.contains(AutoReconnecting));
+    }
+
+    // A board busy with a long command answers neither the command nor an ENQ until it is
+    // done: the transaction's own time-out judges it, and no keep-alive drops the link
+    // meanwhile (the answer would be lost with the closed port).
+    void busyBoardKeepsItsTransaction()
+    {
+        LinkFixture f(fastTiming()); // a keep-alive after 250 ms of silence
+        QVERIFY(f.connectLink());
+        f.board.setAnswerDelay(1500);
+        f.board.setEnqDelay(1); // in turn: after the answer
+        QByteArray answer;
+        QVERIFY(f.link.send("set A=1", &answer, 20000));
+        QCOMPARE(answer, QByteArray("A:ok\n"));
+        QCOMPARE(f.board.lines().value(0), QByteArray("set A=1"));
+    }
+
+    // The board answers a keep-alive later than the link reads wait, so the link writes a
+    // second ENQ: that ENQ's ACK comes after the keep-alive ended and is no part of the next
+    // answer.
+    void lateAcksStayOutOfAnswers()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 600000; // only the test pings
+        timing.pingReads = 10;
+        timing.pingReadMs = 20;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setEnqDelay(300); // each ACK 300 ms after the one before
+        bool alive = false;
+        for (int attempt = 0; attempt < 5 && !alive; ++attempt)
+            alive = f.link.ping();
+        QVERIFY(alive);
+        QVERIFY(f.board.controlCount(FakeBoard::ENQ) >= 2);
+        // The first answer is due only after the late ACK.
+        for (const QByteArray &value : {QByteArray("1"), QByteArray("2")}) {
+            QByteArray answer;
+            QVERIFY(f.link.send("set A=" + value, &answer, 20000));
+            QCOMPARE(answer, QByteArray("A:ok\n"));
+        }
+        QVERIFY(f.link.isConnected());
     }
 
     // A program started with its standard input closed gets descriptor 0 for the link

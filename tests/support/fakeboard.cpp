@@ -212,6 +212,12 @@ void FakeBoard::setEnqReply(const QByteArray &reply)
     m_enqReply = reply;
 }
 
+void FakeBoard::setEnqDelay(int ms)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_enqDelayMs = ms;
+}
+
 void FakeBoard::setRebootMs(int ms)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -417,7 +423,10 @@ void FakeBoard::takeControl(char byte, qint64 now)
     } else if (byte == NAK) {
         m_streaming = false;
     } else if (byte == ENQ && !m_silent && now >= m_rebootUntil) {
-        m_out += m_enqReply;
+        if (m_enqDelayMs > 0)
+            queueReply(m_enqReply, now, m_enqDelayMs);
+        else
+            m_out += m_enqReply;
     }
 }
 
@@ -458,7 +467,12 @@ void FakeBoard::takeLine(const QByteArray &line, qint64 now)
 // Answers leave one after another, each the answer delay after the previous one.
 void FakeBoard::queueAnswer(const QByteArray &bytes, qint64 now)
 {
-    const qint64 due = qMax(now, m_lastDue) + m_answerDelayMs;
+    queueReply(bytes, now, m_answerDelayMs);
+}
+
+void FakeBoard::queueReply(const QByteArray &bytes, qint64 now, int delayMs)
+{
+    const qint64 due = qMax(now, m_lastDue) + delayMs;
     m_lastDue = due;
     m_pending.push_back(Pending{due, bytes});
 }

@@ -60,6 +60,9 @@ public:
     void setIdnReply(const QByteArray &reply);    // "*IDN?" answer
     void setEnqReply(const QByteArray &reply);    // sent for each ENQ; ACK by default
     void setRebootMs(int ms);                     // silence after six CAN bytes
+    // A board that handles its input in turn: each ENQ reply leaves after the answers still
+    // due and ms after the one before it (0: at once, ahead of any answer, the default).
+    void setEnqDelay(int ms);
     // When a line starts with command, the board sends data in chunks of chunkSize every
     // intervalMs; repeat starts over at the end. NAK stops the stream.
     void setStream(const QByteArray &command, const QByteArray &data, int chunkSize, int intervalMs,
@@ -103,6 +106,7 @@ private:
     void takeControl(char byte, qint64 now);
     void takeLine(const QByteArray &line, qint64 now);
     void queueAnswer(const QByteArray &bytes, qint64 now);
+    void queueReply(const QByteArray &bytes, qint64 now, int delayMs);
     void flushDue(qint64 now);
     void streamStep(qint64 now);
     int nextTimeout(qint64 now) const;
@@ -128,6 +132,7 @@ private:
     QHash<QByteArray, QByteArray> m_values;
     QSet<QByteArray> m_refused;
     int m_answerDelayMs = 0;
+    int m_enqDelayMs = 0;
     bool m_silent = false;
     bool m_reading = true;
     QByteArray m_lineEnding = "\n";
