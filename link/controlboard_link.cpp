@@ -284,10 +284,13 @@ bool ControlBoard::ping()
         &m_owedAcks);
 }
 
+// A board that answers late (busy, or its side of the line slow to be served on a loaded
+// machine) is still there: a live link asks a second round before it gives the board up, and
+// an ACK in either round keeps it.
 void ControlBoard::keepAlive()
 {
     m_silence.restart();
-    if (ping() && m_connected.load())
+    if ((ping() || ping()) && m_connected.load())
         return;
     m_silence.restart();
     reconnect();

@@ -163,9 +163,9 @@ private slots:
             QThread::msleep(25);
         }
         QVERIFY(!f->log.contains(DisconnectErrors));
-        // One attempt so far: the failed keep-alive and the attempt wrote three ENQ each (plus,
-        // perhaps, one answered keep-alive before the board fell silent).
-        QVERIFY(f->board.controlCount(FakeBoard::ENQ) <= 2 * timing.pingAttempts + 1);
+        // One attempt so far: the failed keep-alive's two rounds and the attempt wrote three ENQ
+        // each (plus, perhaps, one answered keep-alive before the board fell silent).
+        QVERIFY(f->board.controlCount(FakeBoard::ENQ) <= 3 * timing.pingAttempts + 1);
         QElapsedTimer timer;
         timer.start();
         f.reset();
@@ -368,6 +368,27 @@ private slots:
         QVERIFY(f.link.send("set A=1", &answer, 20000));
         QCOMPARE(answer, QByteArray("A:ok\n"));
         QCOMPARE(f.board.lines().value(0), QByteArray("set A=1"));
+    }
+
+    // A keep-alive round that the board answers only after it ended does not cost the live
+    // link: the second round takes the late ACK.
+    void lateKeepAliveKeepsTheLink()
+    {
+        LinkTiming timing = fastTiming();
+        timing.pingAttempts = 1;
+        timing.pingReads = 10;
+        timing.pingReadMs = 300; // 3 s a round
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        QSignalSpy disconnected(&f.link, &ControlBoard::signal_disconnected);
+        f.board.setEnqDelay(4500); // in the middle of the second round
+        // Either the next keep-alive starts (the link kept) or the link was dropped.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            f.board.controlCount(FakeBoard::ENQ) >= 3 || disconnected.count() > 0, 60000);
+        f.board.setEnqDelay(0);
+        QCOMPARE(disconnected.count(), 0);
+        QVERIFY(!f.log.contains(AutoReconnecting));
+        QVERIFY(f.board.lines().isEmpty());
     }
 
     // The board answers a keep-alive later than the link reads wait, so the link writes a
