@@ -1,4 +1,5 @@
 #include "linkfixture.h"
+#include "serialport.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -415,6 +416,24 @@ private slots:
             QCOMPARE(answer, QByteArray("A:ok\n"));
         }
         QVERIFY(f.link.isConnected());
+    }
+
+    // What was written to the board before waitUntilHeard is heard when it returns, a line
+    // without an answer too; its mark is recorded neither as a line nor as a control byte.
+    void boardHearsWhatCameBefore()
+    {
+        FakeBoard board;
+        board.addHandler(QByteArray("set Q"), [](const QByteArray &) { return QByteArray(); });
+        SerialPort port;
+        QVERIFY(port.open_port(board.devicePath(), ControlBoard::DefaultBaudrate));
+        QList<QByteArray> written;
+        for (int i = 0; i < 50; ++i) {
+            written << "set Q=" + QByteArray::number(i);
+            QCOMPARE(port.write(written.back() + '\n'), int(written.back().size()) + 1);
+            QVERIFY(board.waitUntilHeard(30000));
+            QCOMPARE(board.lines(), written);
+        }
+        QCOMPARE(board.controlBytes(), QByteArray());
     }
 
     // A program started with its standard input closed gets descriptor 0 for the link

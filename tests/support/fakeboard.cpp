@@ -320,6 +320,14 @@ bool FakeBoard::waitUntilHeard(int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     const quint64 asked = ++m_heardAsked;
+    if (m_reading && m_slave >= 0) {
+        m_marks.push_back(asked);
+        lock.unlock(); // the loop must go on reading meanwhile
+        const char mark = HeardMark;
+        if (::write(m_slave, &mark, 1) != 1)
+            return false;
+        lock.lock();
+    }
     wake();
     return m_received.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                [this, asked]() { return m_heardDone >= asked; });
@@ -342,10 +350,8 @@ void FakeBoard::loop()
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_stop)
                 return;
-            // Nothing left unread in the terminal: whatever was written before is taken.
-            int unread = 0;
-            if (m_heardDone < m_heardAsked &&
-                (!m_reading || (::ioctl(m_master, FIONREAD, &unread) == 0 && unread == 0))) {
+            // A board that does not read hears nothing more; else the marks tell.
+            if (m_heardDone < m_heardAsked && !m_reading) {
                 m_heardDone = m_heardAsked;
                 m_received.notify_all();
             }
@@ -400,12 +406,24 @@ void FakeBoard::takeInput(const QByteArray &bytes, qint64 now)
             m_partial.clear();
             if (!line.isEmpty())
                 takeLine(line, now);
+        } else if (c == HeardMark) {
+            takeMark();
         } else if (static_cast<unsigned char>(c) < 0x20) {
             takeControl(c, now);
         } else {
             m_partial += c;
         }
     }
+}
+
+void FakeBoard::takeMark()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_marks.empty())
+        return;
+    m_heardDone = qMax(m_heardDone, m_marks.front());
+    m_marks.pop_front();
+    m_received.notify_all();
 }
 
 void FakeBoard::takeControl(char byte, qint64 now)

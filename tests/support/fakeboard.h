@@ -32,6 +32,7 @@ public:
     static constexpr char ACK = 0x06;
     static constexpr char NAK = 0x15;
     static constexpr char CAN = 0x18;
+    static constexpr char HeardMark = 0x00; // waitUntilHeard's mark, never recorded
 
     FakeBoard();
     ~FakeBoard();
@@ -83,7 +84,9 @@ public:
     bool waitForLines(int count, int timeoutMs) const;
     bool waitForControl(char byte, int count, int timeoutMs) const;
     // Waits until the board has read and taken every byte written to it before the call; false
-    // after timeoutMs.
+    // after timeoutMs. A mark byte (NUL, which the program never sends: its commands end at a
+    // NUL) written on the terminal side queues behind those bytes: the pseudo-terminal hands
+    // them on to the board's side later, so an empty input queue does not show them taken.
     bool waitUntilHeard(int timeoutMs);
     // Bytes the board wrote that wait in the terminal for the program to read them.
     int pendingForProgram() const;
@@ -103,6 +106,7 @@ private:
 
     void loop();
     void takeInput(const QByteArray &bytes, qint64 now);
+    void takeMark();
     void takeControl(char byte, qint64 now);
     void takeLine(const QByteArray &line, qint64 now);
     void queueAnswer(const QByteArray &bytes, qint64 now);
@@ -121,6 +125,7 @@ private:
     int m_wakeFd = -1;
     quint64 m_heardAsked = 0; // waitUntilHeard's requests, and the last the loop answered
     quint64 m_heardDone = 0;
+    std::deque<quint64> m_marks; // the requests whose mark is on its way
     QString m_path;
     std::thread m_thread;
     bool m_stop = false;
