@@ -408,8 +408,8 @@ private slots:
         for (int attempt = 0; attempt < 5 && !alive; ++attempt)
             alive = f.link.ping();
         QVERIFY(alive);
-        QVERIFY(f.board.controlCount(FakeBoard::ENQ) >= 2);
-        // The first answer is due only after the late ACK.
+        // The first answer is due only after the late ACK (when the reads took so long on a
+        // loaded machine that one ENQ was enough, there is none, and nothing to take out).
         for (const QByteArray &value : {QByteArray("1"), QByteArray("2")}) {
             QByteArray answer;
             QVERIFY(f.link.send("set A=" + value, &answer, 20000));
