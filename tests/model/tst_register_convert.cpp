@@ -213,6 +213,7 @@ private slots:
         // Characters beyond Latin-1 become "?", and the result ends at a NUL character.
         QCOMPARE(r.format("@purename;", true), QString("C \u00e9?;").prepend("A;B;D;"));
         QCOMPARE(r.format(QString("@name") + QChar(0) + "tail", true), QStringLiteral("A[2]"));
+        QCOMPARE(r.format(QString(QChar(0)) + "@name", true), QString());
     }
 
     // Worked examples of the frame CRC-8 (0x107, seed 0xFF) and the OTP CRC-7 (0xB7, seed 0x7F).
