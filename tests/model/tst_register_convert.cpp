@@ -108,7 +108,9 @@ private slots:
             r.invert();
             QCOMPARE(r.value(true), 0xFFu);
             r.reverse();
-            r ^= Register(9, "O"); // wrong size: nothing written
+            Register ones(9, "O");
+            ones.fill(1);
+            r ^= ones;   // wrong size: nothing written
             r &= 0x0Fu;            // only 32-bit registers take &= with a number
             QCOMPARE(r.value(true), 0xFFu);
             QCOMPARE(spy.count(), 6);
