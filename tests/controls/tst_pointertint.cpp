@@ -17,8 +17,8 @@
 
 using namespace CustomControls;
 
-// The Ctrl tint marks the widget under the pointer: each widget draws itself again when the
-// pointer moves over it or leaves it, so the tint follows the pointer and never stays behind.
+// The pointer over the widgets: the Ctrl tint marks the widget under the pointer, so each widget
+// draws itself again when the pointer moves over it or leaves it; a press still works.
 class TestPointerTint : public QObject
 {
     Q_OBJECT
@@ -75,6 +75,20 @@ private slots:
             QEvent leave(QEvent::Leave);
             QVERIFY2(i >= leaving || repaintsAfter(w, &leave), w->metaObject()->className());
         }
+    }
+
+    // A press on the dial turns it to the pressed point while held.
+    void dialTurnsToThePress()
+    {
+        Dial dial;
+        dial.setRange(0, 100);
+        dial.setValue(50);
+        dial.resize(100, 100);
+        dial.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dial));
+        QTest::mousePress(&dial, Qt::LeftButton, {}, QPoint(10, 50));
+        QVERIFY(dial.value() < 50 && dial.isSliderDown()); // at once, not only when let go
+        QTest::mouseRelease(&dial, Qt::LeftButton, {}, QPoint(10, 50));
     }
 };
 

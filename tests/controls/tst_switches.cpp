@@ -204,6 +204,10 @@ private slots:
         follow.setSwitchStateByName("missing", 0);
         follow.setSwitchState(5, 0);
         QCOMPARE(a.currentState(), 1);
+        follow.setSwitchState(0, 0); // the first switch too
+        QCOMPARE(QList<int>({a.currentState(), b.currentState(), c.currentState()}),
+                 QList<int>({0, 0, 0}));
+        follow.setSwitchState(0, 1);
         exclusive.addSwitch(&a);
         exclusive.addSwitch(&d);
         exclusive.setSwitchStateByName("d", 1);

@@ -635,6 +635,8 @@ private slots:
         QCOMPARE(box.value(), 1000.0);
         box.setEditText("10 kHz");
         QCOMPARE(box.value(), 10000.0);
+        box.setEditText("1 kHz"); // the first item's text
+        QCOMPARE(box.value(), 1000.0);
         box.setPrefixMode(true);
         QSignalSpy changed(&box, &ComboBox::signal_activated);
         box.setEditText("lots");
