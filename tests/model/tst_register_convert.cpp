@@ -166,6 +166,19 @@ private slots:
         a |= b;
         a ^= b;
         QCOMPARE(a.inverted().toBitString(true), QByteArray("1101"));
+        a.setValue(0b1100, true);
+        a &= b;
+        QCOMPARE(a.value(true), 0b1000u);
+        // One-bit registers combine and copy as any other.
+        Register one("A", "O1");
+        Register set("A", "S1");
+        set.setBit(0, 1);
+        one ^= set;
+        QCOMPARE(one.bit(0), 1);
+        one.setBit(0, 0);
+        QVERIFY(one.assign(set) && one.bit(0) == 1);
+        one.setBitByName("A", 0);
+        QCOMPARE(one.bit(0), 0);
         Register w(32, "W");
         w.setValue(0xF0F0F0F0u, true);
         w &= 0xFF00FF00u;
