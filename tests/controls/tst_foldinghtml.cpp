@@ -77,6 +77,44 @@ private slots:
         QVERIFY(redLines(box.grab().toImage()).isEmpty());
     }
 
+    // Short rows never scroll sideways, also after the list was wide and is narrowed; a row
+    // made wider does.
+    void narrowedListKeepsShortRows()
+    {
+        HtmlListBox box;
+        box.resize(1000, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.addItem("short");
+        box.resize(300, 100);
+        QTRY_VERIFY(box.viewport()->width() < 300);
+        QApplication::processEvents();
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        box.setItemText(0, QString("x").repeated(120)); // a row made wider scrolls at once
+        QTRY_VERIFY(box.horizontalScrollBar()->maximum() > 0);
+    }
+
+    // The current row is drawn highlighted behind its text.
+    void currentRowHighlighted()
+    {
+        HtmlListBox box;
+        box.resize(300, 100);
+        box.setItems({"a", "b"});
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.setCurrentRow(1);
+        const QImage image = box.viewport()->grab().toImage();
+        const QRgb highlight = box.palette().color(QPalette::Highlight).rgb();
+        const auto highlighted = [&image, highlight](int top) {
+            for (int y = top; y < top + 20; ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) == highlight)
+                        return true;
+            return false;
+        };
+        QVERIFY(!highlighted(0) && highlighted(20));
+    }
+
     // A row wider than the list scrolls sideways to its end; following the last row keeps the
     // sideways scroll and selects nothing; clearing narrows the rows again.
     void wideRowsScroll()

@@ -373,6 +373,7 @@ private slots:
         const std::tuple<bool, double, const char *, QStringList, bool> cases[] = {
             {false, 9, "U D", {"10", "9"}, false},
             {false, 9, "w120 w60 w60", {"10", "10", "11"}, true},
+            {false, 9, "w-120 w60 w60", {"8", "8", "9"}, true},
             {true, 1.5, "U D D", {"1.51", "1.50", "1.49"}, false},
             {true, 4700, "U", {"4.70k"}, false},
             {true, 1.5, "w60 w60 w240 w-120 E", {"1.50", "1.51", "1.53", "1.52", "1.50"}, false},
@@ -404,7 +405,9 @@ private slots:
             }
             wheel(line, 120);
             QCOMPARE(line->text(), before);
-            QTest::mouseClick(line, Qt::LeftButton);
+            line->selectAll();
+            QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(2, line->height() / 2));
+            QVERIFY(!line->hasSelectedText() && line->cursorPosition() == 0); // the cursor went there
             const QStringList list = QString(steps).split(' ');
             for (int i = 0; i < list.size(); ++i) {
                 const QString &step = list.at(i);

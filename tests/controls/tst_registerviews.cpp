@@ -115,7 +115,8 @@ private slots:
               {"A=5[3]", {}},
               {"REG[]", {}},
               {"REG[-2:1]", {}},
-              {"REG[0:2147483647]", {}}}) {
+              {"REG[0:2147483647]", {}},
+              {"REG[9999:10000]", {}}}) {
             BitBox fieldBox;
             fieldBox.setRegister(QString(expression));
             QStringList actual;

@@ -98,7 +98,8 @@ private slots:
                      {2, 1, false, 0, QPoint(5, 16), 1},   {2, 1, false, 2, QPoint(5, 10), 0},
                      {2, 1, false, 1, QPoint(0, 28), 0},
                      {3, 1, false, 0, QPoint(8, 15), 2},   {3, 1, false, 3, QPoint(45, 25), 0},
-                     {3, 1, true, 0, QPoint(45, 35), 1},   {10, 1, false, 2, QPoint(10, 10), 0},
+                     {3, 1, true, 0, QPoint(45, 35), 1},   {3, 1, true, 2, QPoint(40, 40), 1},
+                     {10, 1, false, 2, QPoint(10, 10), 0},
                      {MySwitch::NoModel, 1, false, 0, QPoint(5, 5), 0}};
         for (const auto &c : cases) {
             MySwitch sw;
@@ -203,6 +204,10 @@ private slots:
         follow.setSwitchStateByName("missing", 0);
         follow.setSwitchState(5, 0);
         QCOMPARE(a.currentState(), 1);
+        follow.setSwitchState(0, 0); // the first switch too
+        QCOMPARE(QList<int>({a.currentState(), b.currentState(), c.currentState()}),
+                 QList<int>({0, 0, 0}));
+        follow.setSwitchState(0, 1);
         exclusive.addSwitch(&a);
         exclusive.addSwitch(&d);
         exclusive.setSwitchStateByName("d", 1);

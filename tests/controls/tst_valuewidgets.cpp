@@ -195,16 +195,17 @@ private slots:
             {"check", "get,set"}, {"radio", "get,set"},  {"buttons", "get,set"},
             {"edit", "get,set"},  {"dial", "get,set"},   {"slider", "get,set"},
             {"spin", "get,set"},  {"switch", "get,set"}, {"bar", "get"},
-            {"push", "run"},      {"combo", "get,set"}};
+            {"push", "run"},      {"combo", "get,set"}, {"real", "get,set"}};
         QObject receiver;
         for (const auto &[kind, mode] : widgets) {
             m_provider.drags.clear();
             m_provider.sources.clear();
-            std::unique_ptr<QWidget> widget(create(kind));
+            const bool real = kind == QString("real");
+            std::unique_ptr<QWidget> widget(real ? new RealEdit : create(kind));
             const bool run = mode == "run";
             widget->setAccessibleName(run ? "ReadVLED(1)" : "BANK[SW1]");
-            if (auto *combo = qobject_cast<ComboBox *>(widget.get()))
-                combo->connectChanged(nullptr, &receiver); // drags only once bound
+            if (qobject_cast<ComboBox *>(widget.get()) || real) // these drag only once bound
+                control(widget.get())->connectChanged(nullptr, &receiver);
             widget->resize(120, 40);
             widget->show();
             ctrlPress(widget.get());
@@ -519,6 +520,9 @@ private slots:
         QCOMPARE(chosen.count(), 1);
         wheel(&combo, -120);
         QCOMPARE(combo.currentIndex(), 2);
+        QTest::mouseClick(&combo, Qt::LeftButton); // a writable box opens its list
+        QTRY_VERIFY(combo.view()->isVisible());
+        combo.hidePopup();
         // Typed text is marked until a value is shown.
         combo.setEditable(true);
         combo.setEditText("x");
@@ -612,6 +616,7 @@ private slots:
         QVERIFY(selects(!box.setCurrentByNumber(7), 0));
         box.setItems("a::i1;b::f2.5;c::sx"); // selectors match the item type
         QVERIFY(selects(box.setCurrentByData(QVariant(QString("x"))), 2));
+        QVERIFY(selects(box.setCurrentByData(1), 0));
         QVERIFY(selects(box.setCurrentByNumber(2.5), 1));
         // An editable typed box shows any number; text that is no number is refused.
         box.setEditable(true);
@@ -630,6 +635,8 @@ private slots:
         QCOMPARE(box.value(), 1000.0);
         box.setEditText("10 kHz");
         QCOMPARE(box.value(), 10000.0);
+        box.setEditText("1 kHz"); // the first item's text
+        QCOMPARE(box.value(), 1000.0);
         box.setPrefixMode(true);
         QSignalSpy changed(&box, &ComboBox::signal_activated);
         box.setEditText("lots");

@@ -178,6 +178,16 @@ private slots:
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
         QCOMPARE(wide.toBitString(true), QByteArray(33, '0'));
+        // Named fields written by pairs: only a change is announced; a bit takes a truth value.
+        Register pairs("A[2];B[2]", "P");
+        QSignalSpy pairSpy(&pairs, &Register::signal_updateSet);
+        QVERIFY(pairs.setFromPairs("A=3", ';', '=') && pairs.setFromPairs("A=3", ';', '='));
+        QCOMPARE(pairSpy.count(), 1);
+        Bit bit;
+        bit = true;
+        QCOMPARE(bit.value(), quint8(1));
+        bit = false;
+        QCOMPARE(bit.value(), quint8(0));
         // A register keeps its own mode though it names a parent; a view takes its root's.
         Register parent(4, "P");
         parent.setUpdateMode(2);

@@ -108,7 +108,9 @@ private slots:
             r.invert();
             QCOMPARE(r.value(true), 0xFFu);
             r.reverse();
-            r ^= Register(9, "O"); // wrong size: nothing written
+            Register ones(9, "O");
+            ones.fill(1);
+            r ^= ones;   // wrong size: nothing written
             r &= 0x0Fu;            // only 32-bit registers take &= with a number
             QCOMPARE(r.value(true), 0xFFu);
             QCOMPARE(spy.count(), 6);
@@ -164,6 +166,19 @@ private slots:
         a |= b;
         a ^= b;
         QCOMPARE(a.inverted().toBitString(true), QByteArray("1101"));
+        a.setValue(0b1100, true);
+        a &= b;
+        QCOMPARE(a.value(true), 0b1000u);
+        // One-bit registers combine and copy as any other.
+        Register one("A", "O1");
+        Register set("A", "S1");
+        set.setBit(0, 1);
+        one ^= set;
+        QCOMPARE(one.bit(0), 1);
+        one.setBit(0, 0);
+        QVERIFY(one.assign(set) && one.bit(0) == 1);
+        one.setBitByName("A", 0);
+        QCOMPARE(one.bit(0), 0);
         Register w(32, "W");
         w.setValue(0xF0F0F0F0u, true);
         w &= 0xFF00FF00u;
@@ -213,6 +228,7 @@ private slots:
         // Characters beyond Latin-1 become "?", and the result ends at a NUL character.
         QCOMPARE(r.format("@purename;", true), QString("C \u00e9?;").prepend("A;B;D;"));
         QCOMPARE(r.format(QString("@name") + QChar(0) + "tail", true), QStringLiteral("A[2]"));
+        QCOMPARE(r.format(QString(QChar(0)) + "@name", true), QString());
     }
 
     // Worked examples of the frame CRC-8 (0x107, seed 0xFF) and the OTP CRC-7 (0xB7, seed 0x7F).
