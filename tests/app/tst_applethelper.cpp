@@ -412,6 +412,7 @@ private slots:
         first->hide();
         QCOMPARE(openConsole(true), first);
         QVERIFY(first->isVisible());
+        QCOMPARE(first->functionCombo()->count(), 7); // listed anew, not twice
         QPointer<AppletHelper> guard(first); // the console goes with its applet
         applet.reset();
         console.reset();
