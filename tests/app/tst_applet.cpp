@@ -477,9 +477,9 @@ private slots:
         QCOMPARE(applet->get("TEXT", Variable::OutsideKey), QVariant(QString("ab")));
     }
 
-    // Items are read in the order named ("" and "all" for all, "*" nested); a failed transfer
-    // shows a warning per entry, the nested "*" reporting but not failing; writing skips
-    // read-only items.
+    // Items are read in the order named ("", "all" and "*" for all, "*" nested); a failed
+    // transfer shows a warning per entry, the nested "*" reporting but not failing; writing
+    // skips read-only items.
     void readAndWriteParameters()
     {
         RecordingPrompt prompt;
@@ -504,6 +504,9 @@ private slots:
         QCOMPARE(prompt.messages().first().text, QString("TestApplet Parameter BANK fail to read"));
         QCOMPARE(prompt.messages().first().icon, Prompt::Warning);
         QCOMPARE(leSa->value(), 11.0); // a successful read refreshes its widgets
+        // "all" or "*" alone names every item, as "" does: a failed item fails the read.
+        QVERIFY(!applet->readParameters("all") && !applet->readParameters("*"));
+        QCOMPARE(applet->calls(), all + " " + all);
         QVERIFY(applet->writeParameters("STATUS;LOCK;SA"));
         QCOMPARE(applet->calls(), QString("0:SA"));
         // An applet without a device access of its own reads and writes without failing.
@@ -511,11 +514,11 @@ private slots:
             return applet->Applet::updateItem(mode, name);
         };
         QVERIFY(applet->readParameters("all") && applet->writeParameters("BANK;SA"));
-        QCOMPARE(prompt.messages().size(), 5);
+        QCOMPARE(prompt.messages().size(), 9);
     }
 
     // Bindings keep their insertion order, whatever the hash does; taken names, unnamed and
-    // missing objects are refused.
+    // missing objects are refused, registers and variables alike.
     void bindings()
     {
         Register other(4, "BANK"), unnamed(4, "");
@@ -526,6 +529,10 @@ private slots:
         QVERIFY(!applet->addRegister(&unnamed, 0));
         QVERIFY(!applet->bindRegister("FREE", nullptr));
         QVERIFY(!applet->binding("FREE"));
+        Variable taken(1., "SA", QString(), 0., 9.), nameless(1., "", QString(), 0., 9.);
+        QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains SA");
+        QVERIFY(!applet->addVariable(&taken) && !applet->addVariable(&nameless));
+        QVERIFY(!applet->addVariable(nullptr) && !applet->binding(""));
         std::vector<std::unique_ptr<Variable>> vars;
         QStringList names = {"BANK", "SA", "TEXT"}; // the writable ones
         for (int i = 0; i < 30; ++i) {

@@ -389,6 +389,16 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(console.get()));
             const QString misplaced = misplacedControl(tabs->widget(i), &controls);
             QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
+            QRect bar, list; // the bar of controls on top, as wide as the list under it
+            for (QWidget *w :
+                 tabs->widget(i)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (w->metaObject()->className() == QByteArray("QFrame"))
+                    bar = w->geometry();
+                else if (qobject_cast<QTextEdit *>(w))
+                    list = w->geometry();
+            }
+            QVERIFY(bar.isValid() && bar.left() == list.left() && bar.right() == list.right());
+            QVERIFY(bar.bottom() < list.top());
         }
         QCOMPARE(controls, 25);
         // The value field holds a 32-bit value in hexadecimal in the bar's font.
@@ -412,7 +422,8 @@ private slots:
         first->hide();
         QCOMPARE(openConsole(true), first);
         QVERIFY(first->isVisible());
-        QPointer<AppletHelper> guard(first); // the console goes with its applet
+        QCOMPARE(first->functionCombo()->count(), 7); // listed anew, not twice
+        QPointer<AppletHelper> guard(first);          // the console goes with its applet
         applet.reset();
         console.reset();
         QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 30000);

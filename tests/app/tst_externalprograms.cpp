@@ -82,6 +82,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
         QCOMPARE(QString::fromUtf8(TestFiles::read("args.txt")),
                  QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
+        SoftwareUpdater missing("/no/such/updater"); // one that does not start is no success
+        QVERIFY(!missing.start());
+        QCOMPARE(prompt->messages().last().text, WarningText);
     }
 
     // The program keeps the updater path that worked, named absolutely, with the project and

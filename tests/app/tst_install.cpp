@@ -102,6 +102,18 @@ private slots:
             QVERIFY2(keys.contains(QString::fromLatin1(key)), key);
     }
 
+    // "--help" lists the program's options and ends the start at once, without failing.
+    void installedProgramHelps()
+    {
+        QProcess program;
+        program.setProcessEnvironment(userEnvironment(QDir::currentPath()));
+        program.start(m_prefix.filePath("bin/kvl52110"), {"--help"});
+        QVERIFY(program.waitForFinished(WaitMs));
+        const QByteArray said = program.readAllStandardOutput();
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(said.contains("--project <NAME>") && said.contains("--name <NAME>"), said);
+    }
+
     // Started from an empty folder with HOME elsewhere, the installed program connects to the
     // simulated board and loads the matrix configuration it ships (a switch's level then goes
     // out to the board); its options and window state land in HOME's XDG folders and the

@@ -475,6 +475,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
     }
 
+    // A client that goes away without reading its reply resets the connection: it closes
+    // (no end of input to serve), and is not left waiting for input.
+    void clientGoneWithItsReplyUnread()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+        QSignalSpy ended(&connection, &PipeConnection::signal_inputEnded);
+        connection.write("sA\n");
+        QVERIFY(connection.waitForBytesWritten(30000));
+        ::close(pair[1]);
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
+        QCOMPARE(ended.count(), 0);
+    }
+
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first
     // server goes on serving; a failed listen is reported.
     void pipeInUseAsksForAnotherName()

@@ -37,6 +37,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -222,6 +223,10 @@ private slots:
         // The preferred frame does not fit this screen: the window is maximized.
         QVERIFY(window()->isMaximized());
         QCOMPARE(window()->frameGeometry(), SmallScreen);
+        // The log's horn and its last message stand in the status bar.
+        for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
+                           static_cast<QWidget *>(app->logs()->statusLabel())})
+            QVERIFY(window()->statusBar()->isAncestorOf(w) && w->isVisible());
 
         QVERIFY(window()->windowTitle().startsWith("velmora Lumigrid << KVL52110 >> "));
         QCOMPARE(actionTexts(window()->menuBar()),

@@ -118,12 +118,16 @@ private slots:
         const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()", "C:\\dir\\\"q\"",
                                    "one\ntwo\r", "jürgen µC", "c\x01" "ab\x1f" "09"};
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k4",
-                                  "k5", "k6"};
+                                  "k5", "k=6"}; // the "=" escaped, or it would end the key
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
         QString error;
         QVERIFY(OptionsFile::save(Path, options, &error));
+        QStringList written; // keys the program does not know, in sorted order
+        for (const QByteArray &line : TestFiles::read(Path).split('\n'))
+            written.append(QString::fromLatin1(line.left(line.indexOf('='))));
+        QCOMPARE(written.join(" "), QString(" k0 k3 k4 k5 k%3D6 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)

@@ -1,0 +1,54 @@
+// The windows the program opens besides its main window: one without a parent opens over the
+// main window and transient for it, one with a parent stays where Qt puts it; every show keeps
+// a window within the screen's available area; menus are left alone.
+#include "ownedwindows.h"
+
+#include <QDialog>
+#include <QMenu>
+#include <QScreen>
+#include <QWindow>
+#include <QtTest>
+
+class TestOwnedWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowsOpenOverTheOwnerAndWithinTheScreen()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget owner;
+        owner.setGeometry(available.x() + 40, available.y() + 30, 400, 300);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        OwnedWindows owned(&owner);
+
+        QDialog free;
+        free.resize(120, 80);
+        free.move(available.bottomRight() - QPoint(20, 20)); // mostly off the screen
+        free.show();
+        QCOMPARE(free.frameGeometry().center(), owner.frameGeometry().center());
+        QCOMPARE(free.windowHandle()->transientParent(), owner.windowHandle());
+
+        // Moved by the user, it keeps its place on the next show, back within the screen.
+        free.hide();
+        free.move(available.right() - 60, available.y() + 10);
+        free.show();
+        QCOMPARE(free.frameGeometry().topLeft().y(), available.y() + 10);
+        QVERIFY(available.contains(free.frameGeometry()));
+
+        // Larger than the screen: cut to it.
+        QDialog huge(&owner);
+        huge.resize(available.size() + QSize(300, 200));
+        huge.show();
+        QVERIFY(available.contains(huge.frameGeometry()));
+
+        QMenu menu;
+        menu.addAction(QStringLiteral("item"));
+        menu.popup(available.bottomRight() - QPoint(5, 5));
+        QVERIFY(menu.windowHandle()->transientParent() != owner.windowHandle());
+    }
+};
+
+QTEST_MAIN(TestOwnedWindows)
+#include "tst_ownedwindows.moc"
