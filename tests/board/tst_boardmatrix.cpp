@@ -573,8 +573,8 @@ private slots:
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
     }
 
-    // A double-clicked step opens its values; Save puts the edited values into that step, the
-    // last switch's too; Cancel changes nothing.
+    // A double-clicked step opens its values; its Save button puts the edited values into that
+    // step, the last switch's too; Cancel changes nothing.
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
@@ -585,7 +585,9 @@ private slots:
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
                 lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
                 lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
-                dialog->accept();
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save)->click();
+                if (dialog->isVisible()) // Save did not close it
+                    dialog->reject();
             }
         });
         auto *list = f.widget<QListWidget>("listAnimationSteps");
