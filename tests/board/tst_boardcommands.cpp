@@ -249,6 +249,13 @@ private slots:
         QCOMPARE(lines.last(), QByteArray("set P110MAPENA=01"));
         QCOMPARE(f.playback.mapEnableCount(), enables + 1);
         QCOMPARE(configuration->get("MAPENA[MAPENA]", Variable::InternalKey).toInt(), 1);
+        // Address 0 is a slave like any other: its row goes out, with no warning.
+        address(0)->setText("0");
+        setAutoupdate(false);
+        LogRecorder quiet(f.page());
+        f.page()->sendData();
+        QCOMPARE(quiet.entries().size(), 0);
+        QCOMPARE(f.take().size(), 6); // both rows' three frames
     }
 
     // Slider moves with Autoupdate collapse into one pass after the last of them; the pass

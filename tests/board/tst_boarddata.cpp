@@ -278,7 +278,9 @@ private slots:
              {" 9 ", 1, "3 3 3 4 3", "START\x64\x01\x05\x09" + imageBody("3 x x 4 3") + "END"},
              {"3,4\r\n,300", 2, "", QByteArray("START\x64\x02\x00\x03\x04", 10) + "END"},
              {"255", 1, QString(255, '1').replace("1", "1 "), "built"},
-             {"-1", 1, "1", "address outside 0..255"}});
+             {"0", 1, "2", QByteArray("START\x64\x01\x01\x00", 9) + imageBody("2") + "END"},
+             {"-1", 1, "1", "address outside 0..255"},
+             {"256", 1, "1", "address outside 0..255"}});
     }
     void scriptImage()
     {

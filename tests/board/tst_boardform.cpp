@@ -143,6 +143,23 @@ private slots:
         QCOMPARE(f.page()->dcRegister(3) + f.page()->dcRegister(2), 1000);
         QCOMPARE(f.take(), QList<QByteArray>());
     }
+
+    // Both slave-address fields take an address a person types and Enter, up to 31 (-1: no
+    // device); an address beyond is never taken, a third digit not even typed.
+    void typedAddresses()
+    {
+        for (const char *name : {"leW_BANK_SA_2", "leW_BANK_SA_3"}) {
+            auto *edit = f.widget<QLineEdit>(name);
+            for (const auto &[typed, address] : {std::pair{"31", 31}, {"45", 31}, {"-1", -1},
+                                                 {"7", 7}, {"320", 7}, {"-2", 7}}) {
+                edit->clear();
+                QTest::keyClicks(edit, typed);
+                QTest::keyClick(edit, Qt::Key_Return);
+                QVERIFY2(edit->text().size() <= 2, qPrintable(edit->text()));
+                QCOMPARE(boardGlobals().SA.value(), double(address));
+            }
+        }
+    }
 };
 
 QTEST_MAIN(TestBoardForm)

@@ -322,7 +322,7 @@ private slots:
     }
 
     // The all-switches slider moves every switch's slider and gives it its duty, a lone switch
-    // too: the live image carries it.
+    // too, whatever its number: the live image carries it.
     void allSwitchesSlider()
     {
         for (const auto &[count, row] : {std::pair{1, "1"}, std::pair{3, "1 2 3"}}) {
@@ -335,6 +335,13 @@ private slots:
             QCOMPARE(f.liveSteps(), QByteArray(count, char(97))); // 500 of 1023
             f.widget<QSlider>("slAll")->setValue(0);
         }
+        // A lone switch not numbered 1 takes the all-switches duty too.
+        QCOMPARE(f.load(1, 12, 1, 3, {"0 0 2"}), 0);
+        f.widget<QSlider>("slAll")->setValue(500);
+        QCOMPARE(slider(2)->value(), 500);
+        page()->sendFWData();
+        QCOMPARE(f.liveSteps(), QByteArray(1, char(97)));
+        f.widget<QSlider>("slAll")->setValue(0);
         f.take();
     }
 
@@ -566,8 +573,8 @@ private slots:
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
     }
 
-    // A double-clicked step opens its values; Save puts the edited values into that step, the
-    // last switch's too; Cancel changes nothing.
+    // A double-clicked step opens its values; its Save button puts the edited values into that
+    // step, the last switch's too; Cancel changes nothing.
     void stepEdit()
     {
         loadCsv("edit.csv", 1, "5", steps(2, 1));
@@ -578,7 +585,9 @@ private slots:
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
                 lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
                 lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
-                dialog->accept();
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Save)->click();
+                if (dialog->isVisible()) // Save did not close it
+                    dialog->reject();
             }
         });
         auto *list = f.widget<QListWidget>("listAnimationSteps");

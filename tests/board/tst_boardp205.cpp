@@ -402,6 +402,7 @@ private slots:
         led->setChecked(false);
         pwm->setChecked(false);
         f.set("DUTY2", 30);
+        f.set("DUTY1", 45); // each line its own duty
         f.take();
         led->setChecked(true);
         pwm->setChecked(true);
@@ -416,7 +417,7 @@ private slots:
         f.page()->on_cbLEDCTRL1_toggled(false);
         button("cbPWM1")->setChecked(false);
         QCOMPARE(before + f.take(), (Lines{"set PWM2DUTY=100", "set PWM2DUTY=30", "set PWM2DUTY=0",
-                                           "set PWM0DUTY=30", "set PWM0DUTY=0"}));
+                                           "set PWM0DUTY=45", "set PWM0DUTY=0"}));
     }
 
     // Only a write of BOOSTPWM reaches the board: it starts or stops PWM 1. A bulk read or

@@ -140,6 +140,10 @@ private slots:
             QCOMPARE(f.spi.violations() + f.eeprom.violations(), QStringList());
             QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         }
+        // A board whose EEPROM cannot be read drops the last driver's ratings.
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QVERIFY(f.connectWith(FakeSpiEeprom::Blank));
+        QCOMPARE(ratings(f.page()->driverRatings()), QString("100/100/200/200"));
     }
 
     // The KVL52404's frames and plots show once the driver is set up: the SPI tool's frame

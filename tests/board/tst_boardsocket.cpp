@@ -1,6 +1,7 @@
 // The whole program (every tool applet and the board page) driven through its own socket,
 // against the whole simulated board: the board gets only the lines a request asks for.
 #include "boardappfixture.h"
+#include "logrecorder.h"
 #include "logs.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
@@ -347,12 +348,21 @@ private slots:
             commands << QStringLiteral("Read_REG_%1").arg(n);
         for (int n = 0; n <= 14; ++n)
             commands << QStringLiteral("Write_REG_%1").arg(n);
+        LogRecorder log(page());
         for (int service : {0, 1}) {
             request("set\tBoard.BANK[SERVICE]\ti" + QByteArray::number(service) + "\n");
             for (const QString &command : commands)
                 QCOMPARE(exchange("run\tBoard." + command.toLatin1()),
                          qMakePair(QByteArray("i0"), QByteArray()));
         }
+        // The multi-register commands say why, each as a warning.
+        int warned = 0;
+        for (const auto &[level, text] : log.entries())
+            if (text == QLatin1String("SA -1 is not a slave address (0..31)")) {
+                QCOMPARE(level, 1);
+                ++warned;
+            }
+        QVERIFY(warned >= 2);
     }
 };
 
