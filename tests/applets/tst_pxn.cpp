@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -333,6 +334,17 @@ private slots:
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
         QVERIFY(Otp::resetMap());
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
+    }
+
+    // The map's fields sit in one group per bank, titled with the bank they are written to.
+    void otpMapGroups()
+    {
+        auto *map = otp->findChild<QWidget *>("scrollArea_OTP");
+        QVERIFY(map);
+        QStringList titles;
+        for (const QGroupBox *group : map->findChildren<QGroupBox *>())
+            titles << group->title();
+        QCOMPARE(titles, QStringList{"BANK (2)"});
     }
 };
 
