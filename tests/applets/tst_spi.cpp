@@ -268,6 +268,14 @@ private slots:
             QVERIFY(f.eeprom.violations().isEmpty());
         }
         f.eeprom.setWriteCycleReads(0);
+        // A page write the board refuses ends the block there, and the block fails.
+        init();
+        f.eeprom.refuseTransfer(4); // status, write enable, status, then the first page
+        QVERIFY(!spiEEPROM->writeBlock(0x1E, data.toHex()));
+        QList<QByteArray> writes = f.take();
+        writes.removeIf([](const QByteArray &line) { return line.mid(18, 2) != "02"; });
+        QCOMPARE(writes, expected.mid(0, 1));
+        QCOMPARE(f.eeprom.bytes(0x1E, 3), QByteArray("\xff\xff\xff"));
         // Text that is not whole hexadecimal bytes is refused before anything is sent.
         for (const QByteArray text : {"abc", "0g", "0a 0b"}) {
             QSignalSpy log(spiEEPROM, &Applet::signal_log);
