@@ -188,6 +188,9 @@ private slots:
         f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        // A clock below a tool's least is refused; the one accepted before stays.
+        QVERIFY(!spiRaw4B->set("SPIFreq4B", 0, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
@@ -281,6 +284,7 @@ private slots:
             QSignalSpy log(spiEEPROM, &Applet::signal_log);
             QVERIFY(!spiEEPROM->writeBlock(0x10, text));
             QCOMPARE(log.size(), 1);
+            QCOMPARE(log.first().first(), QVariant(-1)); // an error
             QVERIFY(f.take().isEmpty());
         }
     }
