@@ -135,6 +135,12 @@ private slots:
               "SER2DATA=07550180a1g2c3ff", "SER2DATA=x7550180a1b2c3ff"})
             QVERIFY2(!PxnFrame::parseAnswer(line, 3, &got, &crc), line);
         QCOMPARE(got.toHex() + ' ' + QByteArray::number(crc), QByteArray("a1b2c3 255"));
+        // An answer of no data bytes is its CRC alone; a negative count is no answer.
+        QByteArray none = "x";
+        quint8 alone = 0;
+        QVERIFY(PxnFrame::parseAnswer("SER2DATA=0555018042", 0, &none, &alone));
+        QCOMPARE(none.toHex() + ' ' + QByteArray::number(alone), QByteArray(" 66"));
+        QVERIFY(!PxnFrame::parseAnswer("SER2DATA=07550180A1B2C3FF", -1, &none, &alone));
         unsigned sum = 1000;
         f.bus.failNext("SER2PXNDATA");
         QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, sum, 1, 14));
