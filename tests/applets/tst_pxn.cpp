@@ -106,8 +106,10 @@ private slots:
         QVERIFY(f.pxn()->transferBank(bank, 1, 13, false, 1, 0));
         QCOMPARE(f.item("Pxn.W_BANK[DATA4]"), 0x77u);
         f.take();
-        // A read tries four times (lead 0e, then 1c) and stores zeros when all fail.
+        // A read tries four times (lead 0e, then 1c) and stores zeros when all fail. It asks for
+        // one word whatever length code the frame window holds.
         f.bus.editChip(1, [](FakeMatrixChip &chip) { chip.words[3] = 0xABCDEF; });
+        QVERIFY(f.setItem("Pxn.R_BANK[BC]", 2));
         for (const int failures : {3, 4}) {
             f.bus.injectFault(FakeMatrixBus::NoChipAnswer, failures);
             QCOMPARE(f.pxn()->transferBank(bank, 7, 3, true, 0, 1), failures < 4);
