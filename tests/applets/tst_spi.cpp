@@ -1,5 +1,6 @@
 // The three SPI tools on the simulated board: the lines of 16-bit and 32-bit transfers, of the
 // EEPROM's instructions, block reads and page writes, and the readers of the board's EEPROM.
+#include "logrecorder.h"
 #include "spiappfixture.h"
 #include "variable.h"
 
@@ -182,6 +183,20 @@ private slots:
     }
 
     // Speeds round to the nearest hertz; command names match whole and by case.
+    // A request may name each of the EEPROM's commands without a warning; an unknown name gets
+    // one.
+    void eepromRequestNames()
+    {
+        LogRecorder logs(f.app);
+        for (const char *name : {"setEEPROMFreq", "writeByte", "readStatus", "eraseAll"}) {
+            QVariant args = QVariantList(); // a request without arguments
+            QVERIFY(f.app->run(QString("SpiEEPROM.") + name, args, nullptr));
+        }
+        QCOMPARE(logs.texts(), QStringList{"Request \"run SpiEEPROM.eraseAll\": SpiEEPROM has "
+                                           "no command eraseAll"});
+        f.take();
+    }
+
     void speeds()
     {
         QVERIFY(spiRaw->set("SPIFreq", 10000, Variable::OutsideKey));
@@ -239,6 +254,9 @@ private slots:
         QVERIFY(!ok);
         f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0g0f");
         QCOMPARE(spiEEPROM->readBlock(0x100, 2, &ok), QByteArray("0g0f"));
+        QVERIFY(!ok);
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0a"); // one byte short
+        spiEEPROM->readBlock(0x100, 2, &ok);
         QVERIFY(!ok);
     }
 
