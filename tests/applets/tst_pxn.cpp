@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -105,8 +106,10 @@ private slots:
         QVERIFY(f.pxn()->transferBank(bank, 1, 13, false, 1, 0));
         QCOMPARE(f.item("Pxn.W_BANK[DATA4]"), 0x77u);
         f.take();
-        // A read tries four times (lead 0e, then 1c) and stores zeros when all fail.
+        // A read tries four times (lead 0e, then 1c) and stores zeros when all fail. It asks for
+        // one word whatever length code the frame window holds.
         f.bus.editChip(1, [](FakeMatrixChip &chip) { chip.words[3] = 0xABCDEF; });
+        QVERIFY(f.setItem("Pxn.R_BANK[BC]", 2));
         for (const int failures : {3, 4}) {
             f.bus.injectFault(FakeMatrixBus::NoChipAnswer, failures);
             QCOMPARE(f.pxn()->transferBank(bank, 7, 3, true, 0, 1), failures < 4);
@@ -134,6 +137,12 @@ private slots:
               "SER2DATA=07550180a1g2c3ff", "SER2DATA=x7550180a1b2c3ff"})
             QVERIFY2(!PxnFrame::parseAnswer(line, 3, &got, &crc), line);
         QCOMPARE(got.toHex() + ' ' + QByteArray::number(crc), QByteArray("a1b2c3 255"));
+        // An answer of no data bytes is its CRC alone; a negative count is no answer.
+        QByteArray none = "x";
+        quint8 alone = 0;
+        QVERIFY(PxnFrame::parseAnswer("SER2DATA=0555018042", 0, &none, &alone));
+        QCOMPARE(none.toHex() + ' ' + QByteArray::number(alone), QByteArray(" 66"));
+        QVERIFY(!PxnFrame::parseAnswer("SER2DATA=07550180A1B2C3FF", -1, &none, &alone));
         unsigned sum = 1000;
         f.bus.failNext("SER2PXNDATA");
         QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, sum, 1, 14));
@@ -333,6 +342,17 @@ private slots:
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
         QVERIFY(Otp::resetMap());
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
+    }
+
+    // The map's fields sit in one group per bank, titled with the bank they are written to.
+    void otpMapGroups()
+    {
+        auto *map = otp->findChild<QWidget *>("scrollArea_OTP");
+        QVERIFY(map);
+        QStringList titles;
+        for (const QGroupBox *group : map->findChildren<QGroupBox *>())
+            titles << group->title();
+        QCOMPARE(titles, QStringList{"BANK (2)"});
     }
 };
 

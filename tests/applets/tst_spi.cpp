@@ -1,5 +1,6 @@
 // The three SPI tools on the simulated board: the lines of 16-bit and 32-bit transfers, of the
 // EEPROM's instructions, block reads and page writes, and the readers of the board's EEPROM.
+#include "logrecorder.h"
 #include "spiappfixture.h"
 #include "variable.h"
 
@@ -182,11 +183,28 @@ private slots:
     }
 
     // Speeds round to the nearest hertz; command names match whole and by case.
+    // A request may name each of the EEPROM's commands without a warning; an unknown name gets
+    // one.
+    void eepromRequestNames()
+    {
+        LogRecorder logs(f.app);
+        for (const char *name : {"setEEPROMFreq", "writeByte", "readStatus", "eraseAll"}) {
+            QVariant args = QVariantList(); // a request without arguments
+            QVERIFY(f.app->run(QString("SpiEEPROM.") + name, args, nullptr));
+        }
+        QCOMPARE(logs.texts(), QStringList{"Request \"run SpiEEPROM.eraseAll\": SpiEEPROM has "
+                                           "no command eraseAll"});
+        f.take();
+    }
+
     void speeds()
     {
         QVERIFY(spiRaw->set("SPIFreq", 10000, Variable::OutsideKey));
         f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        // A clock below a tool's least is refused; the one accepted before stays.
+        QVERIFY(!spiRaw4B->set("SPIFreq4B", 0, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
@@ -237,6 +255,9 @@ private slots:
         f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0g0f");
         QCOMPARE(spiEEPROM->readBlock(0x100, 2, &ok), QByteArray("0g0f"));
         QVERIFY(!ok);
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=05ffffff0a"); // one byte short
+        spiEEPROM->readBlock(0x100, 2, &ok);
+        QVERIFY(!ok);
     }
 
     // 70 bytes from 0x1E in chunks that end at page ends, each after the write cycle ended;
@@ -268,11 +289,20 @@ private slots:
             QVERIFY(f.eeprom.violations().isEmpty());
         }
         f.eeprom.setWriteCycleReads(0);
+        // A page write the board refuses ends the block there, and the block fails.
+        init();
+        f.eeprom.refuseTransfer(4); // status, write enable, status, then the first page
+        QVERIFY(!spiEEPROM->writeBlock(0x1E, data.toHex()));
+        QList<QByteArray> writes = f.take();
+        writes.removeIf([](const QByteArray &line) { return line.mid(18, 2) != "02"; });
+        QCOMPARE(writes, expected.mid(0, 1));
+        QCOMPARE(f.eeprom.bytes(0x1E, 3), QByteArray("\xff\xff\xff"));
         // Text that is not whole hexadecimal bytes is refused before anything is sent.
         for (const QByteArray text : {"abc", "0g", "0a 0b"}) {
             QSignalSpy log(spiEEPROM, &Applet::signal_log);
             QVERIFY(!spiEEPROM->writeBlock(0x10, text));
             QCOMPARE(log.size(), 1);
+            QCOMPARE(log.first().first(), QVariant(-1)); // an error
             QVERIFY(f.take().isEmpty());
         }
     }
