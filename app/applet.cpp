@@ -1,10 +1,9 @@
 #include "applet.h"
 
+#include "applethost.h"
+#include "appletlog.h"
 #include "appletscroll.h"
-#include "applog.h"
 #include "bytetext.h"
-#include "localserver.h"
-#include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
 #include "scriptdrag.h"
@@ -301,7 +300,7 @@ bool Applet::setup()
     if (QAction *a = action())
         a->setEnabled(false);
     bindControls();
-    if (QObject *log = MainApp::instance()->logs())
+    if (QObject *log = AppletHost::instance()->logs())
         connect(this, SIGNAL(signal_log(int, QString)), log, SLOT(slot_addLog(int, QString)),
                 Qt::UniqueConnection);
     if (!m_slotsConnected) {
@@ -318,7 +317,7 @@ bool Applet::addRegister(Register *reg, int expectedSize)
     if (!reg || reg->name().isEmpty())
         return false;
     if (expectedSize > 0 && reg->size() != expectedSize)
-        qCDebug(lcApp).noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
+        qCDebug(lcApplet).noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
                                         .arg(reg->name())
                                         .arg(reg->size())
                                         .arg(expectedSize);
@@ -353,7 +352,7 @@ bool Applet::bindVariable(const QString &name, Variable *var)
 bool Applet::addBinding(const QString &name, const Binding &binding, QObject *model)
 {
     if (bindings.contains(name)) {
-        qCDebug(lcApp).noquote()
+        qCDebug(lcApplet).noquote()
             << QStringLiteral("Applet %1 already contains %2").arg(objectName(), name);
         return false;
     }
@@ -535,7 +534,7 @@ void Applet::controlChanged(UniversalControl *w)
             return;
         // A person's command: requests wait until it is done, whatever events its progress
         // window or its questions let through meanwhile.
-        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
+        const auto requestsWait = AppletHost::instance()->requestHold();
         triggeredByControl = true;
         run(w->registerName(1), QVariant(w->registerName(0)));
         triggeredByControl = false;

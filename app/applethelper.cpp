@@ -1,11 +1,10 @@
 #include "applethelper.h"
 
 #include "applet.h"
+#include "applethost.h"
 #include "bytetext.h"
 #include "dialogcheckboxes.h"
 #include "lineedit.h"
-#include "localserver.h"
-#include "mainapp.h"
 #include "prompt.h"
 #include "realedit.h"
 #include "register.h"
@@ -437,7 +436,7 @@ void AppletHelper::slot_pbRun_clicked()
     QVariant result;
     {
         // A person's command: requests wait until it is done.
-        const LocalServer::Hold requestsWait(MainApp::instance()->localServer());
+        const auto requestsWait = AppletHost::instance()->requestHold();
         result = m_applet->run(m_cmFunction->currentText(), QVariant(m_leArgument->text()));
     }
     switch (result.typeId()) {

@@ -1,6 +1,6 @@
 #include "localclient.h"
 
-#include "applog.h"
+#include "pipelog.h"
 #include "pipename.h"
 #include "requesthandler.h"
 #include "typedvalue.h"
@@ -124,7 +124,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
         emit signal_log(1, txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
                                         QString::number(m_timeout), line, m_serverName));
         if (!written) {
-            qCDebug(lcApp) << "NamedPipe:tx:fail";
+            qCDebug(lcPipe) << "NamedPipe:tx:fail";
             abort();
             continue;
         }
@@ -135,7 +135,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
             m_lastError =
                 QStringLiteral("No response from pipe %1 command %2\n Try to set higher timeout!\n")
                     .arg(m_serverName, name);
-            qCDebug(lcApp) << "NamedPipe:rx:fail";
+            qCDebug(lcPipe) << "NamedPipe:rx:fail";
             abort();
             continue;
         }

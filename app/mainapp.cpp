@@ -104,7 +104,23 @@ void MainApp::applyStyleSheet()
 
 MainApp::MainApp()
 {
+    AppletHost::setInstance(this);
     createStartupWindow();
+}
+
+QString MainApp::dataPath(const QString &relative) const
+{
+    return m_programFiles.dataPath(relative);
+}
+
+QString MainApp::chosenPort() const
+{
+    return m_mainWindow ? m_mainWindow->portName() : QString();
+}
+
+std::shared_ptr<void> MainApp::requestHold()
+{
+    return std::make_shared<LocalServer::Hold>(m_localServer);
 }
 
 void MainApp::setAppletFactories(const QList<AppletFactory> &factories)

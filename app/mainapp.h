@@ -1,5 +1,7 @@
 #pragma once
 
+#include "appletfactory.h"
+#include "applethost.h"
 #include "linkhost.h"
 #include "logs.h"
 #include "portprobe.h"
@@ -31,22 +33,16 @@ class PythonRunner;
 // link and the options, finds applets by name or shortcut and answers the name-based set, get
 // and run requests ("Applet.ITEM"; other names are built-in items and commands).
 //
-// It is the pipe server's request handler and the link's host (options and the firmware-update
-// window).
-class MainApp : public QObject, public RequestHandler, public LinkHost
+// It is the pipe server's request handler, the link's host (options and the firmware-update
+// window) and the applets' host.
+class MainApp : public QObject, public RequestHandler, public LinkHost, public AppletHost
 {
     Q_OBJECT
 
 public:
-    // Creates one tool applet inside parent, the sub-window it will live in. The program hands
-    // MainApp the factories of its tool applets in table order, so this library does not depend
-    // on the applet libraries.
-    using AppletFactory = std::function<Applet *(QWidget *parent)>;
-    // The factory of applet class T (a constructor taking the parent).
-    template <typename T> static AppletFactory appletFactory()
-    {
-        return [](QWidget *parent) -> Applet * { return new T(parent); };
-    }
+    // The tool applets' factories (see appletfactory.h).
+    using AppletFactory = ::AppletFactory;
+    template <typename T> static AppletFactory appletFactory() { return ::appletFactory<T>(); }
 
     // findApplet modes.
     enum FindMode { ByName = 0, ByShortcut = 1, First = 2 };
@@ -91,17 +87,17 @@ public:
 
     // ---- applets ----
     Applet *findApplet(const QVariant &key, int mode) const;
-    Logs *logs() const { return m_logs; }
-    int appletCount() const { return int(m_applets.size()); }
+    Logs *logs() const override { return m_logs; }
+    int appletCount() const override { return int(m_applets.size()); }
     // start() is done: every applet is built and in the main window.
     bool isStarted() const { return m_started; }
     // Table entry i, or null.
-    Applet *applet(int index) const { return m_applets.value(index); }
+    Applet *applet(int index) const override { return m_applets.value(index); }
     // The text chosen at start: "TO3/TO4" or "TO1/TO2".
-    QString projectType() const { return m_projectType; }
+    QString projectType() const override { return m_projectType; }
 
     // ---- owned objects ----
-    ControlBoard *controlBoard() const { return m_controlBoard; }
+    ControlBoard *controlBoard() const override { return m_controlBoard; }
     LocalServer *localServer() const { return m_localServer; }
     MainWindow *mainWindow() const { return m_mainWindow; }
     // The firmware-update window, or null before the first "Update Firmware".
@@ -149,6 +145,11 @@ public:
     void openSpec();
     // "File": forgets the datasheet path and asks for another one.
     void chooseSpec();
+
+    // ---- AppletHost ----
+    QString dataPath(const QString &relative) const override;
+    QString chosenPort() const override;
+    std::shared_ptr<void> requestHold() override;
 
     // ---- RequestHandler and LinkHost ----
     void addLog(int level, const QString &text) override;

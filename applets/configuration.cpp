@@ -1,11 +1,11 @@
 #include "configuration.h"
 
 #include "appletcommands.h"
+#include "applethost.h"
 #include "appletslog.h"
 #include "boardpageaccess.h"
 #include "configurationregisters.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "pxn.h"
 #include "pxnframe.h"
 #include "register.h"
@@ -126,7 +126,7 @@ bool Configuration::init()
     addVariable(&r.SACONF);
 
     // The frame counter and the watchdog selection do not exist on TO1 chips.
-    if (MainApp::instance()->projectType().contains(QLatin1String("TO1"))) {
+    if (AppletHost::instance()->projectType().contains(QLatin1String("TO1"))) {
         for (QWidget *widget :
              {static_cast<QWidget *>(ui->label_101), static_cast<QWidget *>(ui->lineEdit),
               static_cast<QWidget *>(ui->label_67), static_cast<QWidget *>(ui->cmREG0D_3_5)})
@@ -223,7 +223,7 @@ bool Configuration::writeUartSpeed(const Command &command, int address)
     if (!writeFrame(reg, command, address))
         return false;
     const int rate = Rates[reg.getField(QStringLiteral("[CSPEED]")) & 3];
-    ControlBoard *board = MainApp::instance()->controlBoard();
+    ControlBoard *board = AppletHost::instance()->controlBoard();
     return board && board->send("set SER2BAUD=" + QByteArray::number(rate), nullptr);
 }
 

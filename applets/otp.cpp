@@ -1,8 +1,8 @@
 #include "otp.h"
 
 #include "appletcommands.h"
+#include "applethost.h"
 #include "appletslog.h"
-#include "mainapp.h"
 #include "otpregisters.h"
 #include "pxn.h"
 #include "register.h"
@@ -54,7 +54,7 @@ bool Otp::init()
 {
     fixedWidth = true;
     OtpRegisters &registers = otpRegisters();
-    if (MainApp::instance()->projectType().contains(QLatin1String("TO1"))) {
+    if (AppletHost::instance()->projectType().contains(QLatin1String("TO1"))) {
         registers.OTP_REG.clear();
         registers.OTP_REG.setDefinition(OtpRegisters::mapTextTo1());
     }

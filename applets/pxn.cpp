@@ -1,8 +1,8 @@
 #include "pxn.h"
 
+#include "applethost.h"
 #include "appletslog.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "prompt.h"
 #include "pxnframe.h"
 #include "pxnregisters.h"
@@ -114,13 +114,13 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
         return false;
     const QByteArray frame = PxnFrame::build(pid1, pid2, data, true);
     qCDebug(lcApplets) << "checksum" << quint8(frame.back());
-    return MainApp::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
+    return AppletHost::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
 bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int answerBytes,
                        int leadByte)
 {
-    ControlBoard *board = MainApp::instance()->controlBoard();
+    ControlBoard *board = AppletHost::instance()->controlBoard();
     const QByteArray request = PxnFrame::build(pid1, pid2, QByteArray(), false);
     // Without the request on the bus, whatever the board still holds is a stale answer.
     if (!board->send(PxnFrame::command(leadByte, request), nullptr))

@@ -1,9 +1,9 @@
 #include "spieeprom.h"
 
+#include "applethost.h"
 #include "appletslog.h"
 #include "controlboard.h"
 #include "eepromblock.h"
-#include "mainapp.h"
 #include "prompt.h"
 #include "register.h"
 #include "spiexchange.h"
@@ -79,7 +79,7 @@ QByteArray frameText(int instruction, quint16 address, const QByteArray &tail)
 
 ControlBoard *link()
 {
-    return MainApp::instance()->controlBoard();
+    return AppletHost::instance()->controlBoard();
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "spiraw.h"
 
 #include "appletcommands.h"
+#include "applethost.h"
 #include "appletslog.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "register.h"
 #include "spiexchange.h"
 #include "variable.h"
@@ -89,7 +89,7 @@ bool SpiRaw::transfer()
     qCDebug(lcApplets) << "Written data to device" << text;
 
     quint32 word = 0;
-    if (!SpiExchange::transfer(MainApp::instance()->controlBoard(), DataVariable, text, WordBits,
+    if (!SpiExchange::transfer(AppletHost::instance()->controlBoard(), DataVariable, text, WordBits,
                                &word)) {
         emit signal_log(-1, TransferFailed);
         qCDebug(lcApplets) << TransferFailed;
@@ -101,7 +101,7 @@ bool SpiRaw::transfer()
 
 void SpiRaw::setSpeed(const QString &command)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     if (link)
         link->send(SpiExchange::speedCommand(QStringLiteral("SPI0CS0"), SPIFreq.value()), nullptr);
     qCDebug(lcApplets) << "Sets SPI frequency to " << command;

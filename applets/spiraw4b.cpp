@@ -1,9 +1,9 @@
 #include "spiraw4b.h"
 
 #include "appletcommands.h"
+#include "applethost.h"
 #include "appletslog.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "register.h"
 #include "spiexchange.h"
 #include "variable.h"
@@ -118,7 +118,7 @@ bool SpiRaw4B::transfer()
     qCDebug(lcApplets) << "Written data to device" << text;
 
     quint32 answer = 0;
-    if (!SpiExchange::transfer(MainApp::instance()->controlBoard(),
+    if (!SpiExchange::transfer(AppletHost::instance()->controlBoard(),
                                chipSelect() + QStringLiteral("DATA"), text, FrameBits, &answer)) {
         emit signal_log(-1, TransferFailed);
         return false;
@@ -148,7 +148,7 @@ void SpiRaw4B::calcCRC()
 void SpiRaw4B::setSpeed()
 {
     const QByteArray command = SpiExchange::speedCommand(chipSelect(), SPIFreq4B.value());
-    if (ControlBoard *link = MainApp::instance()->controlBoard())
+    if (ControlBoard *link = AppletHost::instance()->controlBoard())
         link->send(command, nullptr);
     qCDebug(lcApplets) << command;
 }

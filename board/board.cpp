@@ -1,11 +1,10 @@
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
 #include "controlboard.h"
 #include "csvreader.h"
 #include "localclient.h"
-#include "mainapp.h"
-#include "mainwindow.h"
 #include "phasecalculator.h"
 #include "spip205.h"
 #include "ui_board.h"
@@ -22,8 +21,7 @@ Board::Board(QWidget *parent) : Applet(parent), ui(new Ui::Board)
     deviceAddressLayout = new QVBoxLayout;
     spiP205 = new SpiP205;
     // The main window exists before the board page; its port list is still empty here.
-    if (MainWindow *window = MainApp::instance()->mainWindow())
-        m_portName = window->portName();
+    m_portName = AppletHost::instance()->chosenPort();
     sendTimer = new QTimer(this);
     wireSendTimer();
     effectTimer = new QTimer(this);
@@ -61,7 +59,7 @@ bool Board::updateItem(int mode, const QString &name)
         followEdit(name);
     if (mode != 0 || name != QLatin1String("BOOSTPWM"))
         return true;
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     if (!link)
         return false;
     const bool stop = boardGlobals().BOOSTPWM.value() == 0.0;
@@ -100,10 +98,9 @@ void Board::setDelayHook(DelayHook hook)
 
 QString Board::currentPort() const
 {
-    MainApp *app = MainApp::instance();
-    ControlBoard *link = app ? app->controlBoard() : nullptr;
+    AppletHost *host = AppletHost::instance();
+    ControlBoard *link = host->controlBoard();
     if (link && link->isConnected())
         return link->portName();
-    MainWindow *window = app ? app->mainWindow() : nullptr;
-    return window ? window->portName() : QString();
+    return host->chosenPort();
 }

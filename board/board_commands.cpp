@@ -4,10 +4,10 @@
 #include "board.h"
 
 #include "appletcommands.h"
+#include "applethost.h"
 #include "boardcommand.h"
 #include "boardglobals.h"
 #include "controlboard.h"
-#include "mainapp.h"
 
 QVariant Board::run(const QString &command, const QVariant &args)
 {
@@ -130,8 +130,7 @@ void Board::appendMatrixCommands(QVector<BoardCommand> &table)
 
 bool Board::sendLine(const QByteArray &line, QByteArray *answer)
 {
-    MainApp *app = MainApp::instance();
-    ControlBoard *link = app ? app->controlBoard() : nullptr;
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     return link && link->send(line, answer, -1);
 }
 

@@ -2,10 +2,10 @@
 // read back and compared.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardlog.h"
 #include "controlboard.h"
 #include "csvreader.h"
-#include "mainapp.h"
 #include "prompt.h"
 #include "scriptimage.h"
 #include "ui_board.h"
@@ -81,7 +81,7 @@ bool Board::flashScriptImage(const QByteArray &image)
 // Reads every block back; the first failed or differing block ends the pass with a warning.
 bool Board::readBackFlash(const QByteArray &paddedImage)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     flashAddress = flashStartAddress;
     for (int offset = 0; offset < paddedImage.size(); offset += ScriptImage::BlockSize) {
         const QByteArray request = QByteArrayLiteral("get flash=") +

@@ -3,10 +3,10 @@
 #include "board.h"
 
 #include "addressdiscovery.h"
+#include "applethost.h"
 #include "autoaddressing.h"
 #include "boardlog.h"
 #include "configuration.h"
-#include "mainapp.h"
 #include "ui_board.h"
 #include "variable.h"
 
@@ -32,9 +32,9 @@ void showApplet(Applet *applet)
 
 template <typename T> T *findApplet()
 {
-    MainApp *app = MainApp::instance();
-    for (int i = 0; app && i < app->appletCount(); ++i) {
-        if (T *applet = qobject_cast<T *>(app->applet(i)))
+    AppletHost *host = AppletHost::instance();
+    for (int i = 0; i < host->appletCount(); ++i) {
+        if (T *applet = qobject_cast<T *>(host->applet(i)))
             return applet;
     }
     return nullptr;

@@ -3,10 +3,10 @@
 #include "board.h"
 
 #include "animationimage.h"
+#include "applethost.h"
 #include "boardlog.h"
 #include "controlboard.h"
 #include "flashblock.h"
-#include "mainapp.h"
 #include "pxnframe.h"
 #include "ui_board.h"
 
@@ -82,7 +82,7 @@ bool Board::hasMapRecord(int address)
 
 bool Board::sendFlashBlock(quint32 address, const QByteArray &block)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     QByteArray answer;
     const bool ok = link && link->send(FlashBlock::line(address, block), &answer);
     if (!ok)
@@ -127,7 +127,7 @@ void Board::sendFWData()
 // enabled whatever the send gave, then starts the playback.
 void Board::enableMapsAndPlay(const QList<int> &rowAddresses)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     for (int address : rowAddresses) {
         if (address == -1 || !hasMapRecord(address))
             continue;

@@ -2,8 +2,8 @@
 // variables, and the KVL52404 frame registers.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
-#include "mainapp.h"
 #include "ui_board.h"
 
 namespace
@@ -32,7 +32,7 @@ const char *const ReadAnswerDefinition =
 bool Board::init()
 {
     // TO1 chips have neither the mode selection nor broadcast writes.
-    if (MainApp::instance()->projectType().contains(QLatin1String("TO1"))) {
+    if (AppletHost::instance()->projectType().contains(QLatin1String("TO1"))) {
         ui->comboBox->setEnabled(false);
         ui->cbBroadcast->setEnabled(false);
     }

@@ -2,9 +2,9 @@
 // that the position slider, the patterns and live sending work on.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
 #include "lineedit.h"
-#include "mainapp.h"
 #include "matrixconfiguration.h"
 #include "prompt.h"
 #include "slider.h"
@@ -42,7 +42,7 @@ void Board::on_pbLoadConfiguration_clicked()
     // A cancelled dialog gives an empty name, which the loader reports as an open failure.
     loadConfiguration(Prompt::openFile(
         QStringLiteral("Open configuration file"),
-        MainApp::instance()->programFiles().dataPath(QStringLiteral("configuration")),
+        AppletHost::instance()->dataPath(QStringLiteral("configuration")),
         QStringLiteral("Text files (*.txt)")));
 }
 

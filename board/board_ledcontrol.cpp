@@ -2,9 +2,9 @@
 // or dimmed by PWM. Channel 1 uses PWM output 0, channel 2 PWM output 2.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "ui_board.h"
 
 namespace
@@ -34,7 +34,7 @@ QString pwmName(int channel)
 // controls sends nothing.
 void Board::sendPwmSettings(int channel, quint16 duty, unsigned frequency)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     if (!link || isRefreshing())
         return;
     if (duty > FullDuty)

@@ -3,11 +3,11 @@
 // flash image by the port at each timeout.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
 #include "boardlog.h"
 #include "configuration.h"
 #include "controlboard.h"
-#include "mainapp.h"
 #include "phasecalculator.h"
 #include "pxn.h"
 #include "ui_board.h"
@@ -155,6 +155,6 @@ void Board::broadcastMapEnable()
             configuration->set(QLatin1String(field), 1, Variable::InternalKey);
         configuration->run(QStringLiteral("MAPENA_Write"), QString());
     }
-    if (ControlBoard *link = MainApp::instance()->controlBoard())
+    if (ControlBoard *link = AppletHost::instance()->controlBoard())
         link->send("set P110MAPENA=01", nullptr);
 }

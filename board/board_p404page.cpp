@@ -4,10 +4,10 @@
 // wheel step when the step is done.
 #include "board.h"
 
+#include "applethost.h"
 #include "boardglobals.h"
 #include "controlboard.h"
 #include "driverboarddescription.h"
-#include "mainapp.h"
 #include "ui_board.h"
 #include "variable.h"
 
@@ -361,7 +361,7 @@ void Board::on_pushButton_clicked()
     for (int part : {int(lastFadingLevel), int(stop), ui->cmDelay->currentIndex(),
                      ui->cmShift->currentIndex()})
         command += QByteArray::number(quint8(part), 16).rightJustified(2, '0');
-    if (ControlBoard *link = MainApp::instance()->controlBoard())
+    if (ControlBoard *link = AppletHost::instance()->controlBoard())
         link->send(command, nullptr);
     lastFadingLevel = stop;
 }

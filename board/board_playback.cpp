@@ -2,9 +2,9 @@
 // CONTINUE, its delay, and the script list written back to back and started as one sequence.
 #include "board.h"
 
+#include "applethost.h"
 #include "controlboard.h"
 #include "csvreader.h"
-#include "mainapp.h"
 #include "scriptimage.h"
 #include "ui_board.h"
 
@@ -20,7 +20,7 @@ constexpr quint32 FirmwareArea = 0x80050000u;
 // The board's answers to playback commands are not looked at.
 void Board::sendPlayback(const QByteArray &command)
 {
-    if (ControlBoard *link = MainApp::instance()->controlBoard())
+    if (ControlBoard *link = AppletHost::instance()->controlBoard())
         link->send(command, nullptr, -1);
 }
 

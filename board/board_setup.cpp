@@ -3,12 +3,12 @@
 // the page's board state. Also the two M-LVDS transceiver buttons.
 #include "board.h"
 
+#include "applethost.h"
 #include "autoaddressing.h"
 #include "boardglobals.h"
 #include "boardlog.h"
 #include "controlboard.h"
 #include "driverboarddescription.h"
-#include "mainapp.h"
 #include "spip205.h"
 #include "spiraw4b.h"
 #include "ui_board.h"
@@ -158,7 +158,7 @@ void Board::configureP205Driver()
 // load leaves the previous matrix in place.
 void Board::resetPage()
 {
-    loadConfiguration(MainApp::instance()->programFiles().dataPath(DefaultConfiguration));
+    loadConfiguration(AppletHost::instance()->dataPath(DefaultConfiguration));
     if (AutoAddressing *addressing = AutoAddressing::instance())
         connect(addressing, &AutoAddressing::setAddress, this, &Board::getAddress,
                 Qt::UniqueConnection);
@@ -196,7 +196,7 @@ void Board::setPowerTabsEnabled(bool p205, bool p404)
 // One command per transaction; a refusal is logged by the link and the rest still goes out.
 void Board::sendSetupCommands(const QList<QByteArray> &commands)
 {
-    ControlBoard *link = MainApp::instance()->controlBoard();
+    ControlBoard *link = AppletHost::instance()->controlBoard();
     if (!link)
         return;
     for (const QByteArray &command : commands)

@@ -10,15 +10,15 @@
 #include "spiraw.h"
 #include "spiraw4b.h"
 
-QList<MainApp::AppletFactory> toolAppletFactories()
+QList<AppletFactory> toolAppletFactories()
 {
-    return {MainApp::appletFactory<SpiRaw>(),
-            MainApp::appletFactory<SpiEEPROM>(),
-            MainApp::appletFactory<AutoAddressing>(),
-            MainApp::appletFactory<AddressDiscovery>(),
-            MainApp::appletFactory<Otp>(),
-            MainApp::appletFactory<Pxn>(),
-            MainApp::appletFactory<Configuration>(),
-            MainApp::appletFactory<Board>(),
-            MainApp::appletFactory<SpiRaw4B>()};
+    return {appletFactory<SpiRaw>(),
+            appletFactory<SpiEEPROM>(),
+            appletFactory<AutoAddressing>(),
+            appletFactory<AddressDiscovery>(),
+            appletFactory<Otp>(),
+            appletFactory<Pxn>(),
+            appletFactory<Configuration>(),
+            appletFactory<Board>(),
+            appletFactory<SpiRaw4B>()};
 }

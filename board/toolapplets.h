@@ -1,10 +1,10 @@
 #pragma once
 
-#include "mainapp.h"
+#include "appletfactory.h"
 
 #include <QList>
 
-// The program's tool applets in table order (the log applet, entry 0, is MainApp's own):
+// The program's tool applets in table order (the log applet, entry 0, is the host's own):
 // SpiRaw, SpiEEPROM, AutoAddressing, AddressDiscovery, Otp, Pxn, Configuration, Board,
 // SpiRaw4B.
-QList<MainApp::AppletFactory> toolAppletFactories();
+QList<AppletFactory> toolAppletFactories();

@@ -522,7 +522,7 @@ private slots:
     void bindings()
     {
         Register other(4, "BANK"), unnamed(4, "");
-        QLoggingCategory::setFilterRules(QStringLiteral("kvl.app.debug=true"));
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Applet TestApplet already contains BANK");
         QVERIFY(!applet->addRegister(&other, 0));
         QCOMPARE(applet->binding("BANK")->reg, bank.get());

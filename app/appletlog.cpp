@@ -1,0 +1,3 @@
+#include "appletlog.h"
+
+Q_LOGGING_CATEGORY(lcApplet, "kvl.applet", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "pipelog.h"
+
+Q_LOGGING_CATEGORY(lcPipe, "kvl.pipe", QtInfoMsg)
