@@ -12,6 +12,7 @@
 #include "applethelper.h"
 #include "boardappfixture.h"
 #include "controlboard.h"
+#include "exchangelog.h"
 #include "mainwindow.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
@@ -65,6 +66,7 @@ class TestBoardTrace : public QObject
     MainApp *app = MainApp::instance();
     TraceRecorder recorder{sim.board, [this]() { settle(); }};
     std::unique_ptr<ModalWatchdog> watchdog;
+    std::unique_ptr<ExchangeLog> exchanges;
 
     MainWindow *window() const { return app->mainWindow(); }
     Board *page() const
@@ -106,6 +108,8 @@ class TestBoardTrace : public QObject
         const QString problem = recorder.check(file);
         qInfo("%s: %d actions, %d lines heard", qPrintable(file), recorder.actions(),
               recorder.lines());
+        if (!problem.isEmpty())
+            qInfo("the last exchanges of link and board:\n%s", qPrintable(exchanges->text()));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
@@ -340,6 +344,7 @@ private slots:
         // The simulated board answers every line; on a loaded machine an answer may come late,
         // and a late answer taken for a missing one would change what the page sends next.
         app->controlBoard()->setTimeout(LoadedAnswerMs);
+        exchanges = std::make_unique<ExchangeLog>(app->controlBoard(), sim.board);
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         QVERIFY(QTest::qWaitFor([this]() { return window()->portList()->count() > 0; }));
@@ -348,6 +353,7 @@ private slots:
     void cleanupTestCase()
     {
         watchdog.reset();
+        exchanges.reset();
         app->shutdown();
         Board::setDelayHook(nullptr);
     }
