@@ -162,12 +162,13 @@ bool ControlBoard::sendSerial(const QByteArray &text, QByteArray *answer, int ti
     int received = 0;
     QByteArray last;
     while (received < expected) {
-        const int left = limit - int(gap.elapsed());
-        if (left <= 0)
-            break;
+        // A line that is already buffered is taken even when the time is up.
         bool found = false;
         const QByteArray line = m_rxBuffer.readLine(&found);
         if (!found) {
+            const int left = limit - int(gap.elapsed());
+            if (left <= 0)
+                break;
             waitForAnswerBytes(left);
             continue;
         }
@@ -207,7 +208,9 @@ void ControlBoard::waitForAnswerBytes(int timeoutMs)
         servePort(timeoutMs);
         return;
     }
-    m_rxBuffer.waitForData(m_rxBuffer.count() + 1, timeoutMs);
+    // Waits for a whole line, not for more bytes than are buffered now: a line that came after
+    // the caller looked would not wake that wait.
+    m_rxBuffer.waitForLine(timeoutMs);
 }
 
 void ControlBoard::logFailure(const QByteArray &lastLine)

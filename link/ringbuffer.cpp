@@ -78,22 +78,32 @@ QByteArray RingBuffer::read(int n)
     return out;
 }
 
-QByteArray RingBuffer::readLine(bool *found)
+int RingBuffer::lineLength() const
 {
     const int available = count();
     int at = m_readIndex.load(std::memory_order_relaxed);
     for (int i = 0; i < available; ++i) {
         const char c = m_storage[at];
-        if (c == '\r' || c == '\n') {
-            if (found)
-                *found = true;
-            return read(i + 1);
-        }
+        if (c == '\r' || c == '\n')
+            return i + 1;
         at = (at + 1 == m_capacity) ? 0 : at + 1;
     }
+    return 0;
+}
+
+QByteArray RingBuffer::readLine(bool *found)
+{
+    const int length = lineLength();
     if (found)
-        *found = false;
-    return QByteArray();
+        *found = length > 0;
+    return length > 0 ? read(length) : QByteArray();
+}
+
+bool RingBuffer::waitForLine(int timeoutMs) const
+{
+    // The predicate looks at the buffer itself, so bytes that came before the wait began are
+    // seen as well as those that wake it.
+    return waitFor([&] { return lineLength() > 0; }, timeoutMs);
 }
 
 QByteArray RingBuffer::readAll()

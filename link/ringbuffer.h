@@ -30,6 +30,10 @@ public:
     QByteArray read(int n);
     // Takes one line up to and including the first CR or LF; nothing when none is buffered.
     QByteArray readLine(bool *found = nullptr);
+    // Reader side: blocks until a whole line is buffered or timeoutMs has passed; true when one
+    // is. A line completed at any time before or during the call counts, also one that came
+    // after a readLine found none.
+    bool waitForLine(int timeoutMs) const;
     QByteArray readAll();
 
     int count() const { return m_count.load(); }
@@ -46,6 +50,8 @@ public:
 
 private:
     void notify();
+    // The length of the first buffered line with its CR or LF, 0 when none is whole.
+    int lineLength() const;
     template <typename Pred> bool waitFor(Pred pred, int timeoutMs) const;
 
     const int m_capacity;

@@ -264,6 +264,28 @@ private slots:
         }
     }
 
+    // A reader that found no whole line waits for one: a line that came between its look and
+    // its wait is there at once (the link's transaction waited out its whole time-out for such
+    // an answer), a part of a line is none, and a line completed across the wrap during the
+    // wait ends it.
+    void waitForLineSeesWhatCameBeforeTheWait()
+    {
+        RingBuffer rb(8);
+        bool found = true;
+        QVERIFY(rb.readLine(&found).isEmpty() && !found);
+        rb.write(QByteArray("ok\n"));
+        QVERIFY(rb.waitForLine(30000));
+        QCOMPARE(rb.readLine(&found), QByteArray("ok\n"));
+        rb.write(QByteArray("A=12"));
+        QVERIFY(!rb.waitForLine(0));
+        QVERIFY(rb.readLine(&found).isEmpty() && !found);
+        std::thread writer([&rb]() { rb.write(QByteArray("34\r")); });
+        QVERIFY(rb.waitForLine(30000));
+        writer.join();
+        QCOMPARE(rb.readLine(&found), QByteArray("A=1234\r"));
+        QVERIFY(found && rb.isEmpty() && !rb.waitForLine(0));
+    }
+
     // A writer thread keeps appending while the reader clears: every byte after the clear
     // arrives, none is lost or doubled.
     void clearDiscardsOnlyWhatIsWritten()
