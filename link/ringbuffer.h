@@ -9,7 +9,7 @@
 // A fixed-size circular byte queue shared by exactly one writer thread and one reader thread.
 // The writer alone moves the write index, the reader alone moves the read index; the byte
 // count is kept atomically, so no lock guards the data. Both sides may block until the other
-// side has made progress (waitForData / waitForRoom) instead of polling.
+// side has made progress (waitForData, waitForLine / waitForRoom) instead of polling.
 class RingBuffer
 {
 public:
