@@ -353,6 +353,30 @@ private slots:
         QCOMPARE(tool(2)->arguments, QVariantList{args});
     }
 
+    // While connected, a name the applet does not have is still passed on, but the log warns
+    // about it so a script's typo does not pass unseen.
+    void unknownNamesWarnedWhileConnected()
+    {
+        QVERIFY(app->isConnected());
+        const bool logComm = app->isLogComm();
+        app->setLogComm(true); // warnings are listed while logging is on
+        CustomControls::HtmlListBox *list = app->logs()->list();
+        const int first = list->count();
+        QVariant one(1), result;
+        app->set("ToolA.NOPE", one);
+        app->get("ToolA.NOPE", &result);
+        QVERIFY(app->get("ToolA.SA", &result)); // a known item adds no warning
+        QStringList warned;
+        for (int row = first; row < list->count(); ++row) {
+            const QString line = list->itemText(row);
+            if (line.contains("Request \""))
+                warned << line.section("Request ", 1).section("</font>", 0, 0);
+        }
+        app->setLogComm(logComm);
+        QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
+                                      "\"get ToolA.NOPE\": ToolA has no item NOPE"}));
+    }
+
     // The script-drag provider installed at start names the applet of the active tool window,
     // the one "Close All But Active" keeps.
     void activeToolWindow()
