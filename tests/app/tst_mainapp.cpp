@@ -377,6 +377,20 @@ private slots:
                                       "\"get ToolA.NOPE\": ToolA has no item NOPE"}));
     }
 
+    // While connected, Ctrl+digit opens and activates the tool window of that number, the
+    // first one being Ctrl+0.
+    void ctrlDigitOpensToolWhileConnected()
+    {
+        QVERIFY(app->isConnected());
+        for (int i : {1, 2}) {
+            tool(i)->hideWindow();
+            QTest::keyClick(window()->windowHandle(), Qt::Key(Qt::Key_0 + i - 1),
+                            Qt::ControlModifier);
+            QVERIFY(tool(i)->container()->isVisible());
+            QCOMPARE(window()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
+        }
+    }
+
     // The script-drag provider installed at start names the applet of the active tool window,
     // the one "Close All But Active" keeps.
     void activeToolWindow()
