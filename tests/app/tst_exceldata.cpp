@@ -150,6 +150,23 @@ private slots:
         QVERIFY(!excel->isOpen() && !excel->setCell(1, 1, 1) && !excel->open('w'));
     }
 
+    // A workbook opened without a sheet added writes no cell until a sheet is selected; the
+    // selected sheet takes the cells until it is deleted or a sheet cannot be found.
+    void selectedSheetTakesTheCells()
+    {
+        QVERIFY(excel->open('w'));
+        QVERIFY(!excel->setCell(1, 1, 1));
+        QVERIFY(excel->selectSheet("Data"));
+        const qsizetype mark = backend.rec.log.size();
+        QVERIFY(excel->setCell(1, 2, 7));
+        QCOMPARE(backend.rec.log.mid(mark).join("|"),
+                 QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));
+        backend.rec.nullMembers = {"Sheets (const QString&)"};
+        QVERIFY(!excel->selectSheet("Other") && !excel->deleteSheet("Other"));
+        backend.rec.nullMembers = {};
+        QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
+    }
+
 private:
     RecordingBackend backend;
     std::unique_ptr<ExcelData> excel;

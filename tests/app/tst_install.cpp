@@ -114,6 +114,50 @@ private slots:
         QVERIFY2(said.contains("--project <NAME>") && said.contains("--name <NAME>"), said);
     }
 
+    // An option given without what it needs ends the start at once with status 1 and says why.
+    void installedProgramRefusesBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("empty name") << QStringList{"--name", ""}
+                                    << "kvl52110: --name needs a socket name\n";
+        QTest::newRow("unknown project")
+            << QStringList{"--project", "TO9"}
+            << "kvl52110: unknown project type \"TO9\": use TO3/TO4 or TO1/TO2\n";
+    }
+    void installedProgramRefusesBadOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        QProcess program;
+        program.setProcessEnvironment(userEnvironment(QDir::currentPath()));
+        program.start(m_prefix.filePath("bin/kvl52110"), arguments);
+        QVERIFY(program.waitForFinished(WaitMs));
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(err.endsWith(said), qPrintable(err));
+    }
+
+    // Under another socket name the program serves there, not under the default name.
+    void installedProgramServesUnderItsName()
+    {
+        m_environment = userEnvironment(QDir::currentPath());
+        QProcess program;
+        program.setProcessEnvironment(m_environment);
+        program.start(m_prefix.filePath("bin/kvl52110"), {"--project", "TO3/TO4", "--name", "KVLB"});
+        const QStringList name{"--name", "KVLB"};
+        const QDeadlineTimer deadline(3 * WaitMs);
+        bool underDefault = false; // the default name answering ends the wait too
+        while (!cli(name + QStringList{"get", "version"}).startsWith("s") &&
+               !(underDefault = cli({"get", "version"}).startsWith("s")) &&
+               program.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QTest::qWait(200);
+        QVERIFY(!underDefault && cli({"get", "version"}).startsWith("<status"));
+        QCOMPARE(cli(name + QStringList{"run", "shutdown"}), QByteArray("i1\n"));
+        QVERIFY(program.waitForFinished(WaitMs));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
     // Started from an empty folder with HOME elsewhere, the installed program connects to the
     // simulated board and loads the matrix configuration it ships (a switch's level then goes
     // out to the board); its options and window state land in HOME's XDG folders and the

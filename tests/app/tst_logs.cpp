@@ -114,6 +114,9 @@ private slots:
 
         logs->hornButton()->setChecked(false);
         QVERIFY(QMetaObject::invokeMethod(logs, "slot_ResetStatus"));
+        QCOMPARE(logs->statusLabel()->text(), // the reset shows at once
+                 QString("Err:<font color=red>0</font> Warn:<font "
+                         "color=magenta>0</font> Inf:<font color=black>0</font>"));
         for (int level : {0, 50, 109, 1000, -1})
             logs->slot_addLog(level, "x");
         QCOMPARE(logs->list()->count(), lines + 302);
@@ -262,6 +265,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), 1, 30000);
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" failed"));
+        logs->list()->setCurrentRow(0); // the first line copies too
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>"));
         menuAction("Copy All")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
         // A right click on the list opens the menu.

@@ -353,6 +353,44 @@ private slots:
         QCOMPARE(tool(2)->arguments, QVariantList{args});
     }
 
+    // While connected, a name the applet does not have is still passed on, but the log warns
+    // about it so a script's typo does not pass unseen.
+    void unknownNamesWarnedWhileConnected()
+    {
+        QVERIFY(app->isConnected());
+        const bool logComm = app->isLogComm();
+        app->setLogComm(true); // warnings are listed while logging is on
+        CustomControls::HtmlListBox *list = app->logs()->list();
+        const int first = list->count();
+        QVariant one(1), result;
+        app->set("ToolA.NOPE", one);
+        app->get("ToolA.NOPE", &result);
+        QVERIFY(app->get("ToolA.SA", &result)); // a known item adds no warning
+        QStringList warned;
+        for (int row = first; row < list->count(); ++row) {
+            const QString line = list->itemText(row);
+            if (line.contains("Request \""))
+                warned << line.section("Request ", 1).section("</font>", 0, 0);
+        }
+        app->setLogComm(logComm);
+        QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
+                                      "\"get ToolA.NOPE\": ToolA has no item NOPE"}));
+    }
+
+    // While connected, Ctrl+digit opens and activates the tool window of that number, the
+    // first one being Ctrl+0.
+    void ctrlDigitOpensToolWhileConnected()
+    {
+        QVERIFY(app->isConnected());
+        for (int i : {1, 2}) {
+            tool(i)->hideWindow();
+            QTest::keyClick(window()->windowHandle(), Qt::Key(Qt::Key_0 + i - 1),
+                            Qt::ControlModifier);
+            QVERIFY(tool(i)->container()->isVisible());
+            QCOMPARE(window()->activeSubWindowWidget(), static_cast<QWidget *>(tool(i)));
+        }
+    }
+
     // The script-drag provider installed at start names the applet of the active tool window,
     // the one "Close All But Active" keeps.
     void activeToolWindow()
@@ -440,8 +478,9 @@ private slots:
             log.clear();
             QCOMPARE(PipeClient::exchange(pipe, batch), QByteArray("i0"));
             QVERIFY(!app->isConnected());
-            QVERIFY2(log.contains("run open takes the port as a typed string, e.g. s/dev/ttyUSB0"),
-                     batch.constData());
+            const auto said = log.starting("run open takes the port as a typed string, e.g. "
+                                           "s/dev/ttyUSB0");
+            QVERIFY2(said.size() == 1 && said.first().first < 0, batch.constData()); // an error
         }
         QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
         const qsizetype commands = tool(2)->commands.size();

@@ -1,0 +1,92 @@
+// The shell's Qt dialogs behind the prompt interface, answered on the active modal dialog: a
+// single choice is answered with the checked radio button, also when cancelled; names holding
+// "=" or a question with a label take Qt's input dialog instead.
+#include "whenmodal.h"
+#include "widgetprompt.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+class TestWidgetPrompt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // clickRow -1 leaves the current item checked.
+    void singleChoice_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("clickRow");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("current kept") << 2 << -1 << true << "Gamma";
+        QTest::newRow("other clicked") << 0 << 1 << true << "Beta";
+        QTest::newRow("cancelled") << 0 << 2 << false << "Gamma";
+    }
+
+    void singleChoice()
+    {
+        QFETCH(int, current);
+        QFETCH(int, clickRow);
+        QFETCH(bool, accept);
+        QFETCH(QString, answer);
+        QStringList shown;
+        whenModal([&](QWidget *dialog) {
+            const QList<QRadioButton *> buttons = dialog->findChildren<QRadioButton *>();
+            for (QRadioButton *b : buttons)
+                shown << b->text() + (b->isChecked() ? "*" : "");
+            if (clickRow >= 0)
+                buttons.at(clickRow)->click();
+            dialog->findChild<QDialogButtonBox *>()
+                ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                ->click();
+        });
+        bool ok = !accept;
+        QCOMPARE(prompt.getItem("Pick", QString(), {"Alpha", "Beta", "Gamma"}, current, &ok),
+                 answer);
+        QCOMPARE(ok, accept);
+        QStringList expected{"Alpha", "Beta", "Gamma"};
+        expected[current] += "*";
+        QCOMPARE(shown, expected);
+    }
+
+    // The radio dialog would read "a=1" as a checked "a": such names, and a question with a
+    // label, are listed as given in Qt's input dialog.
+    void inputDialogItems_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("names with =") << QString() << QStringList{"a=1", "b=0"};
+        QTest::newRow("labelled") << "Which one?" << QStringList{"Alpha", "Beta"};
+    }
+
+    void inputDialogItems()
+    {
+        QFETCH(QString, label);
+        QFETCH(QStringList, items);
+        QStringList listed;
+        whenModal([&](QWidget *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            QVERIFY(input);
+            auto *combo = input->findChild<QComboBox *>();
+            for (int i = 0; i < combo->count(); ++i)
+                listed << combo->itemText(i);
+            combo->setCurrentIndex(1);
+            input->accept();
+        });
+        bool ok = false;
+        QCOMPARE(prompt.getItem("Pick", label, items, 0, &ok), items.at(1));
+        QVERIFY(ok);
+        QCOMPARE(listed, items);
+    }
+
+private:
+    WidgetPrompt prompt;
+};
+
+QTEST_MAIN(TestWidgetPrompt)
+#include "tst_widgetprompt.moc"
