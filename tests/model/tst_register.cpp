@@ -114,6 +114,9 @@ private slots:
         QCOMPARE(r.parseItem("Y[2]", std::numeric_limits<int>::max()), 2);
         QCOMPARE(r.bitAt(r.size() - 1)->name(), QStringLiteral("Y"));
         QCOMPARE(Register("[2];A;A;B;A;[1]", "R").format("@group,", false), "-1,-1,0,0,1,2,3,");
+        Register lone("A[2]", "R"); // a one-bit item renumbers the fields too
+        QCOMPARE(lone.parseItem("C", 0), 1);
+        QCOMPARE(lone.format("@group,", false), "0,1,1,");
         // assign() copies values between registers of one layout, silently.
         Register a("X[4]=9", "A");
         Register b("X[4]=2", "B");
@@ -122,6 +125,9 @@ private slots:
         QCOMPARE(b.getField("[X]"), 9u);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!Register("Y[4]", "O").assign(a));
+        Register narrow("X[3]=1", "N"); // the same name but another width: nothing copied
+        QVERIFY(!narrow.assign(a) && !narrow.sameLayout(&a));
+        QCOMPARE(narrow.value(true), 1u);
         Register empty, assigned; // take the layout too
         QVERIFY(empty.assign(a));
         assigned = a;
@@ -178,6 +184,9 @@ private slots:
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
         QCOMPARE(wide.toBitString(true), QByteArray(33, '0'));
+        Register full(32, "F"); // the widest that takes one
+        full = 0x80000001u;
+        QCOMPARE(full.value(true), 0x80000001u);
         // Named fields written by pairs: only a change is announced; a bit takes a truth value.
         Register pairs("A[2];B[2]", "P");
         QSignalSpy pairSpy(&pairs, &Register::signal_updateSet);
