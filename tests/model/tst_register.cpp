@@ -35,6 +35,18 @@ public:
     void setValue(quint32 value) override { m_value = value * 2; }
 };
 
+// Tells when it is deleted.
+class TrackedVirtual : public Register::Virtual
+{
+public:
+    explicit TrackedVirtual(bool *gone) : m_gone(gone) {}
+    ~TrackedVirtual() override { *m_gone = true; }
+    void setValue(quint32 value) override { m_value = value; }
+
+private:
+    bool *m_gone;
+};
+
 } // namespace
 
 class TestRegister : public QObject
@@ -220,6 +232,11 @@ private slots:
         QCOMPARE(parentSpy.count(), 1);
         view->fill(1);
         QCOMPARE(parentSpy.count(), 2);
+        QVERIFY(view->setValue(0, 3, 6)); // a change through the view: the parent announces it
+        QCOMPARE(parentSpy.count(), 3);
+        QCOMPARE(r.getField("[B]"), 6u);
+        r.clear(); // the view lets go of the deleted bits
+        QCOMPARE(view->size(), 0);
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
         bound.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
@@ -441,6 +458,13 @@ private slots:
         QCOMPARE(r.getField("[V]"), 42u);
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
+        // A name given again takes the new field and deletes the old, unless it is the same.
+        bool firstGone = false;
+        auto *first = new TrackedVirtual(&firstGone);
+        QVERIFY(r.addVirtual("W", "w", first) && r.addVirtual("W", "w", first));
+        QVERIFY(!firstGone);
+        QVERIFY(r.addVirtual("W", "w", new StoredVirtual));
+        QVERIFY(firstGone);
     }
 
     void selects()
