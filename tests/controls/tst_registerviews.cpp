@@ -183,6 +183,7 @@ private slots:
         QVERIFY(!box.checkBox(7)->isHighlighted());
         QVERIFY(box.checkBox(100) == nullptr);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
+        QCOMPARE(box.content()->grab().toImage().pixelColor(1, 1), QColor(255, 252, 235)); // cream
         // x of the grid view starts at 55; each cell adds 17, and 10 more before every fifth.
         const std::tuple<int, int, QRect, QSize> cases[] = {
             {SuperBox::Brief, 39, QRect(55, 18 * 39, 120, 17), QSize(178 * 3 + 5, 18 * 40)},
