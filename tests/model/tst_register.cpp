@@ -301,6 +301,9 @@ private slots:
         QVERIFY(r.setField("[MID;0]", 0b0111));
         QCOMPARE(r.getField("[MID]"), 0b111u);
         QCOMPARE(r.getField("[NAME;MID]"), 0b1111100u); // NAME bits first, then MID
+        Register addr("B[2];ADD[4]", "R"); // a name may begin with any letter, 'A' too
+        QVERIFY(addr.setField("[ADD]", 9));
+        QCOMPARE(addr.value(true), 9u << 2);
         r.setUpdateMode(0);
         QSignalSpy spy(&r, &Register::signal_updateSet);
         QCOMPARE(r.getField("R[MISSING]"), 0u);
