@@ -155,6 +155,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sideways->maximum(), 0, 30000);
         box.setItems({"short", QString("x").repeated(120)}); // a whole list widens as well
         QTRY_VERIFY_WITH_TIMEOUT(sideways->maximum() > 0, 30000);
+        QFont large = box.font(); // rows are measured in the list's own font
+        large.setPointSize(large.pointSize() * 3);
+        box.setFont(large);
+        box.addItem(QString("x").repeated(60) + "<font color=\"#ff0000\">END</font>");
+        QApplication::processEvents();
+        sideways->setValue(sideways->maximum());
+        QTRY_VERIFY_WITH_TIMEOUT(!redLines(box.viewport()->grab().toImage()).isEmpty(), 30000);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

@@ -264,6 +264,13 @@ private slots:
         form.setValue(0x41);
         QCOMPARE(form.text(), QString("65"));
         QCOMPARE(form.styleSheet(), QString());
+        LineEdit readout; // a readout's red, no edit, also ends with the next value shown
+        readout.setReadOnly(true);
+        readout.setText("Value");
+        readout.applyDescription();
+        QVERIFY(!readout.isEdited() && readout.styleSheet() == "color:red");
+        readout.setValue(3);
+        QCOMPARE(readout.styleSheet(), QString());
         form.setText("0x10");
         form.applyDescription();
         QCOMPARE(form.base(), 16);

@@ -183,6 +183,7 @@ private slots:
         QVERIFY(!box.checkBox(7)->isHighlighted());
         QVERIFY(box.checkBox(100) == nullptr);
         QCOMPARE(box.cellLabel(0)->geometry(), QRect(5, 0, 50, 17));
+        QCOMPARE(box.content()->grab().toImage().pixelColor(1, 1), QColor(255, 252, 235)); // cream
         // x of the grid view starts at 55; each cell adds 17, and 10 more before every fifth.
         const std::tuple<int, int, QRect, QSize> cases[] = {
             {SuperBox::Brief, 39, QRect(55, 18 * 39, 120, 17), QSize(178 * 3 + 5, 18 * 40)},
@@ -252,6 +253,11 @@ private slots:
         QCOMPARE(rows(box.groupBox("0")), (QStringList{"OTP[EN] EN=0", "OTP[MODE] MODE[3:0]=5"}));
         QCOMPARE(rows(box.groupBox("1")), (QStringList{"OTP[LVL] LVL[6:0]=9", "OTP[FLAG] FLAG=0"}));
         QCOMPARE(rows(box.groupBox("")), QStringList{"OTP[SPARE] SPARE[1:0]=0"});
+        Row *en = rowsOf(box.groupBox("0")).at(0); // a value given to a row: any but 0 checks
+        for (quint32 value : {1u, 0u, 6u}) {
+            en->setValue(value);
+            QCOMPARE(en->checkBox()->isChecked(), value != 0);
+        }
         QVERIFY(box.groupBox("0")->styleSheet().contains("stop:0.1875 blue")); // the register's
         QVERIFY(box.groupBox("0")->title().isEmpty() && box.checkedGroups().isEmpty());
         QCOMPARE(box.widget()->layout()->contentsMargins(), QMargins()); // groups edge to edge

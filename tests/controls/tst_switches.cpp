@@ -12,6 +12,16 @@ class TestSwitches : public QObject
     Q_OBJECT
 
 private:
+    // Counts the paint events of the widget it watches.
+    struct PaintCounter : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    };
+
     static void click(MySwitch &sw, QPoint at, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mousePress(&sw, button, {}, at);
@@ -24,6 +34,22 @@ private:
     }
 
 private slots:
+    // A state set while the switch is on screen is drawn (a refresh changes only the state).
+    void stateChangeRepaints()
+    {
+        MySwitch sw;
+        sw.setModel(0);
+        sw.resize(64, 64);
+        PaintCounter paints;
+        sw.installEventFilter(&paints);
+        sw.show();
+        QTRY_VERIFY_WITH_TIMEOUT(paints.count > 0, 10000); // the first picture is drawn
+        QApplication::processEvents();
+        paints.count = 0;
+        QVERIFY(sw.setCurrentIndex(1));
+        QTRY_VERIFY_WITH_TIMEOUT(paints.count > 0, 10000);
+    }
+
     // Every model's pictures load, its click regions lie on them, each state draws its own,
     // and its word names it.
     void modelsAndStates()

@@ -303,6 +303,9 @@ private slots:
             if (auto *box = qobject_cast<ButtonBox *>(w.get())) {
                 for (int i = 0; i < 4; ++i) // out of range: no button stays checked
                     QVERIFY(box->buttons().at(i)->isChecked() == (i == int(written)));
+                box->setValue(3); // still exclusive: the next value unchecks this one
+                box->setValue(1);
+                QCOMPARE(box->value(), 1.0);
             }
         }
     }
@@ -618,6 +621,7 @@ private slots:
         QVERIFY(selects(box.setCurrentByData(QVariant(QString("x"))), 2));
         QVERIFY(selects(box.setCurrentByData(1), 0));
         QVERIFY(selects(box.setCurrentByNumber(2.5), 1));
+        QVERIFY(selects(!box.setCurrentByData(QVariant()), 1)); // every item has data
         // An editable typed box shows any number; text that is no number is refused.
         box.setEditable(true);
         box.setItems("1 kHz::i1000;10 kHz::i10000");
@@ -650,6 +654,9 @@ private slots:
         QCOMPARE(box.value(), 2200.0);
         QCOMPARE(box.count(), 2);              // Return adds no item
         QCOMPARE(box.styleSheet(), QString()); // reading the value ends the marking
+        box.setEditText("1 kHz"); // the first item's text is no refused number
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(changed.count(), 2);
         box.setByteArrayValue(QByteArray("abc\0def", 7));
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
     }

@@ -35,6 +35,18 @@ public:
     void setValue(quint32 value) override { m_value = value * 2; }
 };
 
+// Tells when it is deleted.
+class TrackedVirtual : public Register::Virtual
+{
+public:
+    explicit TrackedVirtual(bool *gone) : m_gone(gone) {}
+    ~TrackedVirtual() override { *m_gone = true; }
+    void setValue(quint32 value) override { m_value = value; }
+
+private:
+    bool *m_gone;
+};
+
 } // namespace
 
 class TestRegister : public QObject
@@ -114,6 +126,9 @@ private slots:
         QCOMPARE(r.parseItem("Y[2]", std::numeric_limits<int>::max()), 2);
         QCOMPARE(r.bitAt(r.size() - 1)->name(), QStringLiteral("Y"));
         QCOMPARE(Register("[2];A;A;B;A;[1]", "R").format("@group,", false), "-1,-1,0,0,1,2,3,");
+        Register lone("A[2]", "R"); // a one-bit item renumbers the fields too
+        QCOMPARE(lone.parseItem("C", 0), 1);
+        QCOMPARE(lone.format("@group,", false), "0,1,1,");
         // assign() copies values between registers of one layout, silently.
         Register a("X[4]=9", "A");
         Register b("X[4]=2", "B");
@@ -122,6 +137,9 @@ private slots:
         QCOMPARE(b.getField("[X]"), 9u);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!Register("Y[4]", "O").assign(a));
+        Register narrow("X[3]=1", "N"); // the same name but another width: nothing copied
+        QVERIFY(!narrow.assign(a) && !narrow.sameLayout(&a));
+        QCOMPARE(narrow.value(true), 1u);
         Register empty, assigned; // take the layout too
         QVERIFY(empty.assign(a));
         assigned = a;
@@ -178,6 +196,9 @@ private slots:
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
         QCOMPARE(wide.toBitString(true), QByteArray(33, '0'));
+        Register full(32, "F"); // the widest that takes one
+        full = 0x80000001u;
+        QCOMPARE(full.value(true), 0x80000001u);
         // Named fields written by pairs: only a change is announced; a bit takes a truth value.
         Register pairs("A[2];B[2]", "P");
         QSignalSpy pairSpy(&pairs, &Register::signal_updateSet);
@@ -211,6 +232,11 @@ private slots:
         QCOMPARE(parentSpy.count(), 1);
         view->fill(1);
         QCOMPARE(parentSpy.count(), 2);
+        QVERIFY(view->setValue(0, 3, 6)); // a change through the view: the parent announces it
+        QCOMPARE(parentSpy.count(), 3);
+        QCOMPARE(r.getField("[B]"), 6u);
+        r.clear(); // the view lets go of the deleted bits
+        QCOMPARE(view->size(), 0);
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
         bound.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
@@ -275,6 +301,9 @@ private slots:
         QVERIFY(r.setField("[MID;0]", 0b0111));
         QCOMPARE(r.getField("[MID]"), 0b111u);
         QCOMPARE(r.getField("[NAME;MID]"), 0b1111100u); // NAME bits first, then MID
+        Register addr("B[2];ADD[4]", "R"); // a name may begin with any letter, 'A' too
+        QVERIFY(addr.setField("[ADD]", 9));
+        QCOMPARE(addr.value(true), 9u << 2);
         r.setUpdateMode(0);
         QSignalSpy spy(&r, &Register::signal_updateSet);
         QCOMPARE(r.getField("R[MISSING]"), 0u);
@@ -432,6 +461,13 @@ private slots:
         QCOMPARE(r.getField("[V]"), 42u);
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
+        // A name given again takes the new field and deletes the old, unless it is the same.
+        bool firstGone = false;
+        auto *first = new TrackedVirtual(&firstGone);
+        QVERIFY(r.addVirtual("W", "w", first) && r.addVirtual("W", "w", first));
+        QVERIFY(!firstGone);
+        QVERIFY(r.addVirtual("W", "w", new StoredVirtual));
+        QVERIFY(firstGone);
     }
 
     void selects()

@@ -92,6 +92,7 @@ private slots:
               {QByteArray("\x05", 1), 0, true, ""}})
             QCOMPARE(Register::bytesToBitString(bytes, n, lsbFirst), text);
         QCOMPARE(Register::repeatBytes("ab", 3), QByteArray("aaabbb"));
+        QCOMPARE(Register::repeatBytes("ab", 1), QByteArray("ab"));
         QCOMPARE(Register::stretchBits(QByteArray("\x81", 1), 3), QByteArray("\xE0\x00\x07", 3));
     }
 
