@@ -251,6 +251,12 @@ private slots:
             const double value = f.item(QStringLiteral("IAVERAGE%1").arg(r.channel));
             QVERIFY2(qAbs(value - r.milliamps) < 1e-4, qPrintable(QString::number(value)));
             QCOMPARE(double(float(value)), value);
+            // The channel's estimates follow the new average at once, as a redraw shows them.
+            const QString peak = QStringLiteral("leIPEAK%1P404").arg(r.channel);
+            const QString shown = w<QLineEdit>(qPrintable(peak))->text();
+            f.page()->updateBuckPlot();
+            QVERIFY(!shown.isEmpty());
+            QCOMPARE(shown, w<QLineEdit>(qPrintable(peak))->text());
         }
         // The KVL52205 page writes the shared average too, which may be negative.
         f.set("IPEAK1", 100);
@@ -551,7 +557,7 @@ private slots:
     }
 
     // The Application page's buck enables write address 13 only for a KVL52404 driver; the
-    // page's own keeps the Application page's box level.
+    // page's own keeps the Application page's box level, as does a script's edit of the map.
     void buckEnables()
     {
         for (const auto &[chipCode, writes] :
@@ -569,6 +575,13 @@ private slots:
         QCOMPARE(chipWords(f.take()), QStringLiteral("w13"));
         QVERIFY(w<QAbstractButton>("cbBUCK2EN")->isChecked());
         QCOMPARE(f.spi.kvl52404Word(13) & 2, 2u);
+        // A script's edit of the map stays staged, and the Application page's box shows it.
+        PowerProbe::setChipCode(f.page(), 16);
+        for (const bool on : {false, true}) {
+            QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_EN]", on));
+            QCOMPARE(w<QAbstractButton>("cbBUCK2EN")->isChecked(), on);
+        }
+        QCOMPARE(f.take(), Lines());
     }
 
     // Last: the refusal stays. Each call stops at its one refused frame.
