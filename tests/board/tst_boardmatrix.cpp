@@ -398,6 +398,15 @@ private slots:
                 position()->setValue(position()->value() + step);
         }
         QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        // Whichever mode box was checked, another one's click leaves that one alone checked.
+        const QList<const char *> modes = {"cbByRow", "cbByRowIndependent", "cbBySW"};
+        for (const char *first : modes)
+            for (const char *second : modes)
+                if (first != second) {
+                    selectMode(first);
+                    selectMode(second);
+                    QCOMPARE(checkedModes(), QStringList{second});
+                }
         // A second click takes a mode box back off.
         for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
             selectMode(name);
