@@ -5,6 +5,7 @@
 #include "configurationregisters.h"
 #include "dialogprogressbar.h"
 #include "logrecorder.h"
+#include "progressrecorder.h"
 
 #include <QAbstractSlider>
 #include <QComboBox>
@@ -39,35 +40,6 @@ quint32 window(int n)
     const quint32 on = quint32(24 + 82 * (n - 1));
     return on << 14 | ((on + 511) % 1024) << 4 | quint32(n - 1);
 }
-
-// The values that the bars of progress windows take while it lives, from their showing on.
-class ProgressRecorder : public QObject
-{
-public:
-    ProgressRecorder() { qApp->installEventFilter(this); }
-    ~ProgressRecorder() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *window = qobject_cast<DialogProgressBar *>(watched);
-        if (window && event->type() == QEvent::Show && !m_seen.contains(window)) {
-            m_seen.insert(window);
-            connect(window->findChild<QProgressBar *>(), &QProgressBar::valueChanged, this,
-                    [this](int value) { values.append(value); });
-        }
-        return false;
-    }
-    static bool anyShown()
-    {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (qobject_cast<DialogProgressBar *>(top) && top->isVisible())
-                return true;
-        return false;
-    }
-    QList<int> values;
-
-private:
-    QSet<QObject *> m_seen;
-};
 
 } // namespace
 

@@ -386,6 +386,27 @@ private slots:
         setDuties("200 300 100 500 600 400");
         position()->setValue(3);
         QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
+        // Six places back, to the line's first place, and six forward again: the rows come back.
+        stepping->setCurrentIndex(stepping->findText("2")); // room for six moves each way
+        for (const int step : {-1, 1}) {
+            position()->setValue(step < 0 ? position()->maximum() : position()->value());
+            position()->setSliderDown(true);
+            position()->setSliderDown(false);
+            if (step < 0)
+                setDuties("200 300 100 500 600 400");
+            for (int k = 0; k < 6; ++k)
+                position()->setValue(position()->value() + step);
+        }
+        QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        // Whichever mode box was checked, another one's click leaves that one alone checked.
+        const QList<const char *> modes = {"cbByRow", "cbByRowIndependent", "cbBySW"};
+        for (const char *first : modes)
+            for (const char *second : modes)
+                if (first != second) {
+                    selectMode(first);
+                    selectMode(second);
+                    QCOMPARE(checkedModes(), QStringList{second});
+                }
         // A second click takes a mode box back off.
         for (const char *name : {"cbByRow", "cbByRowIndependent", "cbBySW"}) {
             selectMode(name);

@@ -4,6 +4,7 @@
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
 #include "mainwindow.h"
+#include "progressrecorder.h"
 #include "qcustomplot.h"
 #include "testfiles.h"
 
@@ -204,8 +205,8 @@ private slots:
         }
     }
 
-    // A list read or written from a bound push button shows its progress; one address, or a
-    // list run by name, shows none.
+    // A list read or written from a bound push button shows its progress, the bar advancing
+    // with each address named in its text line; one address, or a list run by name, shows none.
     void progressWindow()
     {
         bool shown = false;
@@ -215,12 +216,17 @@ private slots:
                 shown = shown || (qobject_cast<DialogProgressBar *>(top) && top->isVisible());
         });
         for (const auto &[fromButton, addresses] : QList<QPair<bool, QStringList>>{
-                 {false, {"1", "2"}}, {true, {"1"}}, {true, {"1", "2"}}}) {
+                 {false, {"1", "2"}}, {true, {"1"}}, {true, {"1", "2", "3"}}}) {
             for (const bool write : {false, true}) {
                 shown = false;
+                ProgressRecorder recorder;
                 PowerProbe::setFromButton(f.page(), fromButton);
                 QVERIFY(write ? f.page()->MemoryWrite(addresses) : f.page()->MemoryRead(addresses));
-                QCOMPARE(shown, fromButton && addresses.size() > 1);
+                const bool list = fromButton && addresses.size() > 1;
+                QCOMPARE(shown, list);
+                const QStringList steps = {"1 0", "2 1", "3 2"}; // "text value"
+                QCOMPARE(recorder.steps, list ? steps : QStringList());
+                QTRY_VERIFY(!recorder.anyShown());
             }
         }
         f.take();
@@ -245,6 +251,12 @@ private slots:
             const double value = f.item(QStringLiteral("IAVERAGE%1").arg(r.channel));
             QVERIFY2(qAbs(value - r.milliamps) < 1e-4, qPrintable(QString::number(value)));
             QCOMPARE(double(float(value)), value);
+            // The channel's estimates follow the new average at once, as a redraw shows them.
+            const QString peak = QStringLiteral("leIPEAK%1P404").arg(r.channel);
+            const QString shown = w<QLineEdit>(qPrintable(peak))->text();
+            f.page()->updateBuckPlot();
+            QVERIFY(!shown.isEmpty());
+            QCOMPARE(shown, w<QLineEdit>(qPrintable(peak))->text());
         }
         // The KVL52205 page writes the shared average too, which may be negative.
         f.set("IPEAK1", 100);
@@ -424,9 +436,10 @@ private slots:
             box->click();
             QCOMPARE(chipWords(f.take()), QStringLiteral("w%1").arg(word));
             QCOMPARE(map(field), double(box->isChecked()));
-            if (field.startsWith("BUCK"))
-                QCOMPARE(w<QAbstractButton>(qPrintable("cb" + field.left(5) + "EN"))->isChecked(),
-                         box->isChecked());
+            if (field.startsWith("BUCK")) // and the other buck's box keeps its own level
+                for (const QString buck : {"BUCK1", "BUCK2"})
+                    QCOMPARE(w<QAbstractButton>(qPrintable("cb" + buck + "EN"))->isChecked(),
+                             map(buck + "_EN") != 0);
         }
         for (const auto &[name, field, word] : QList<std::tuple<const char *, QString, int>>{
                  {"cmBSTSOFTSTART", "BST_SOFTSTART", 18},
@@ -544,7 +557,7 @@ private slots:
     }
 
     // The Application page's buck enables write address 13 only for a KVL52404 driver; the
-    // page's own keeps the Application page's box level.
+    // page's own keeps the Application page's box level, as does a script's edit of the map.
     void buckEnables()
     {
         for (const auto &[chipCode, writes] :
@@ -562,6 +575,13 @@ private slots:
         QCOMPARE(chipWords(f.take()), QStringLiteral("w13"));
         QVERIFY(w<QAbstractButton>("cbBUCK2EN")->isChecked());
         QCOMPARE(f.spi.kvl52404Word(13) & 2, 2u);
+        // A script's edit of the map stays staged, and the Application page's box shows it.
+        PowerProbe::setChipCode(f.page(), 16);
+        for (const bool on : {false, true}) {
+            QVERIFY(f.setItem("Board.SPI_MAPP404[BUCK2_EN]", on));
+            QCOMPARE(w<QAbstractButton>("cbBUCK2EN")->isChecked(), on);
+        }
+        QCOMPARE(f.take(), Lines());
     }
 
     // Last: the refusal stays. Each call stops at its one refused frame.
