@@ -4,6 +4,7 @@
 #include "localserver.h"
 #include "peerreadwatch.h"
 #include "pipeconnection.h"
+#include "pipelistener.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
@@ -222,6 +223,45 @@ private slots:
         QVERIFY(client.send(batch, pieceSize));
         QVERIFY(client.readUntilClose());
         QCOMPARE(client.received, reply);
+    }
+
+    // While held, a new connection and a batch complete on an open one wait; holds count, and
+    // the last release takes both up.
+    void heldRequestsRunOnRelease()
+    {
+        auto *listener = server->findChild<PipeListener *>();
+        QVERIFY(listener);
+        int open[2], fresh[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, open) == 0);
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fresh) == 0);
+        emit listener->signal_accepted(open[0]);
+        server->hold();
+        server->hold();
+        emit listener->signal_accepted(fresh[0]);
+        for (int peer : {open[1], fresh[1]}) {
+            QCOMPARE(::send(peer, "get\tA.B\n", 8, 0), ssize_t(8));
+            ::shutdown(peer, SHUT_WR);
+        }
+        server->release();
+        QTest::qWait(100); // nothing may run meanwhile
+        QVERIFY(server->isHeld());
+        QVERIFY(handler->calls.isEmpty());
+        server->release();
+        QVERIFY(!server->isHeld());
+        for (int peer : {open[1], fresh[1]}) {
+            QByteArray reply;
+            const auto closedAfterReply = [&]() {
+                char buffer[16];
+                ssize_t n;
+                while ((n = ::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                    reply.append(buffer, n);
+                return n == 0;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(closedAfterReply(), 30000);
+            QCOMPARE(reply, QByteArray("i7"));
+            ::close(peer);
+        }
+        QCOMPARE(handler->calls.size(), 2);
     }
 
     // Lines written after the client read its replies but before the server saw the read run
@@ -460,6 +500,35 @@ private slots:
             QVERIFY(connection.isOpen() && connection.readAll().isEmpty());
             ::close(pair[1]);
         }
+    }
+
+    // Input arriving on more connections at once than the watch takes in one pass reaches
+    // every one of them.
+    void watchServesManyConnectionsAtOnce()
+    {
+        PeerReadWatch watch;
+        std::vector<std::unique_ptr<PipeConnection>> connections;
+        std::vector<int> peers;
+        std::vector<std::unique_ptr<QSignalSpy>> outputRead;
+        for (int i = 0; i < 40; ++i) {
+            int pair[2];
+            QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+            connections.push_back(std::make_unique<PipeConnection>(pair[0], nullptr, &watch));
+            peers.push_back(pair[1]);
+            outputRead.push_back(std::make_unique<QSignalSpy>(connections.back().get(),
+                                                              &PipeConnection::signal_outputRead));
+        }
+        for (const auto &spy : outputRead) // the watch's first reports are taken
+            QTRY_VERIFY_WITH_TIMEOUT(spy->count() > 0, 30000);
+        for (int peer : peers)
+            QCOMPARE(::send(peer, "get\tA\n", 6, 0), ssize_t(6));
+        for (const auto &connection : connections) {
+            QByteArray received;
+            QTRY_COMPARE_WITH_TIMEOUT((received += connection->readAll()), QByteArray("get\tA\n"),
+                                      30000);
+        }
+        for (int peer : peers)
+            ::close(peer);
     }
 
     // A reply to a client that has gone away closes the connection.
