@@ -335,6 +335,7 @@ private slots:
                      .arg(name));
         QCOMPARE(sink.logs.value(2).second.section('[', 0, 0),
                  QString("<font color=blue>Pipe(%1) TX:").arg(name));
+        QVERIFY(slow.isUnconnected()); // the next request goes on a connection of its own
 
         const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
         LocalClient nobody(pipe, 200);
