@@ -262,6 +262,8 @@ private slots:
             ::close(peer);
         }
         QCOMPARE(handler->calls.size(), 2);
+        // Served connections do not stay behind.
+        QTRY_VERIFY_WITH_TIMEOUT(server->findChildren<PipeConnection *>().isEmpty(), 30000);
     }
 
     // Lines written after the client read its replies but before the server saw the read run
@@ -544,6 +546,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
     }
 
+    // A wait for a reply to be taken by a client that does not read ends at its time-out.
+    void replyWaitEndsForAClientThatDoesNotRead()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        connection.write(QByteArray(4 << 20, 'r'));
+        QVERIFY(!connection.waitForBytesWritten(50));
+        QVERIFY(connection.bytesToWrite() > 0 && connection.isOpen());
+        ::close(pair[1]);
+    }
+
     // A client that goes away without reading its reply resets the connection: it closes
     // (no end of input to serve), and is not left waiting for input.
     void clientGoneWithItsReplyUnread()
@@ -577,6 +591,13 @@ private slots:
         QCOMPARE(second.pipePath(), QString("\\\\.\\pipe\\KVLFREE"));
         QCOMPARE(PipeClient::exchange("KVLFREE", "get\tA.B\n"), QByteArray("i7"));
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
+        prompt.queueButton(Prompt::Close); // no other name: the start fails, asking no name
+        prompt.names = QStringList{"KVLOTHER"};
+        const int asked = int(prompt.messages().size());
+        LocalServer third(handler.get());
+        QVERIFY(!third.start(name));
+        QCOMPARE(prompt.names, QStringList{"KVLOTHER"});
+        QCOMPARE(prompt.messages().value(asked).buttons, int(Prompt::Yes | Prompt::Close));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(
