@@ -425,8 +425,8 @@ private slots:
         }
     }
 
-    // A client that ends its input still gets its reply; the connection tells the end apart
-    // from a close.
+    // A client that ends its input still gets its replies (one of a single byte too); the
+    // connection tells the end apart from a close.
     void clientEndsItsInput()
     {
         int pair[2];
@@ -441,6 +441,9 @@ private slots:
         connection.write("sA\n");
         char reply[8] = {};
         QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 3);
+        connection.write("\n"); // a reply of one byte, as an empty one is
+        QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 1);
+        QVERIFY(connection.isOpen() && connection.bytesToWrite() == 0);
         ::close(pair[1]);
     }
 
