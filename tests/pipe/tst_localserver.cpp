@@ -19,6 +19,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -575,6 +576,15 @@ private slots:
         ::close(pair[1]);
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
         QCOMPARE(ended.count(), 0);
+    }
+
+    // Only the user who runs the program may connect to its socket, whatever the umask.
+    void socketOnlyForItsUser()
+    {
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(PipeName::socketFile(name)).constData(), &info), 0);
+        QVERIFY(S_ISSOCK(info.st_mode));
+        QCOMPARE(info.st_mode & 077, 0u);
     }
 
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first
