@@ -293,6 +293,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 2, 30000);
         QVERIFY(!quiet.receive());
         QCOMPARE(quiet.received, QByteArray("ok\n"));
+
+        handler->value = QString(); // "s": a reply of one byte, once read, ends it too
+        RawClient shortReply(name);
+        QVERIFY(shortReply.send("get\tA.B\n"));
+        QVERIFY(shortReply.readUntilClose());
+        QCOMPARE(shortReply.received, QByteArray("s"));
     }
 
     // Each value that does not decode is logged as an error naming the request and how values
@@ -449,20 +455,25 @@ private slots:
     }
 
     // A client that takes a large reply in pauses shorter than the server's wait gets all of
-    // it, however long the whole takes: each read it makes gives it the full wait again.
+    // it, however long the whole takes, whether or not it has ended its input: each read it
+    // makes gives it the full wait again.
     void slowReaderGetsTheWholeReply()
     {
         const QByteArray value(1 << 19, 'a');
         handler->value = value;
-        RawClient client(name);
-        QVERIFY(client.send("get\tA.B\n"));
-        bool closed = false;
-        for (int pause = 0; pause < 100 && !closed; ++pause) {
-            QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
-            closed = client.receive();
+        for (bool endsInput : {false, true}) { // as the command-line client does
+            RawClient client(name);
+            QVERIFY(client.send("get\tA.B\n"));
+            if (endsInput)
+                ::shutdown(client.fd, SHUT_WR);
+            bool closed = false;
+            for (int pause = 0; pause < 100 && !closed; ++pause) {
+                QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
+                closed = client.receive();
+            }
+            QVERIFY(closed);
+            QCOMPARE(client.received, "x" + value.toHex());
         }
-        QVERIFY(closed);
-        QCOMPARE(client.received, "x" + value.toHex());
     }
 
     // On the read watch the connection needs no notifier of its own: the watch brings its
