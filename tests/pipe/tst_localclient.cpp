@@ -335,6 +335,10 @@ private slots:
                      .arg(name));
         QCOMPARE(sink.logs.value(2).second.section('[', 0, 0),
                  QString("<font color=blue>Pipe(%1) TX:").arg(name));
+        QVERIFY(slow.isUnconnected()); // the next request goes on a connection of its own
+        QCOMPARE(sink.logs.size(), 3); // sent once: a request without reply is not repeated
+        QCOMPARE(sink.logs.value(0).first, 1); // requests and replies are no errors
+        QCOMPARE(sink.logs.value(2).first, 1);
 
         const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
         LocalClient nobody(pipe, 200);

@@ -4,6 +4,7 @@
 #include "localserver.h"
 #include "peerreadwatch.h"
 #include "pipeconnection.h"
+#include "pipelistener.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -224,6 +226,47 @@ private slots:
         QCOMPARE(client.received, reply);
     }
 
+    // While held, a new connection and a batch complete on an open one wait; holds count, and
+    // the last release takes both up.
+    void heldRequestsRunOnRelease()
+    {
+        auto *listener = server->findChild<PipeListener *>();
+        QVERIFY(listener);
+        int open[2], fresh[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, open) == 0);
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fresh) == 0);
+        emit listener->signal_accepted(open[0]);
+        server->hold();
+        server->hold();
+        emit listener->signal_accepted(fresh[0]);
+        for (int peer : {open[1], fresh[1]}) {
+            QCOMPARE(::send(peer, "get\tA.B\n", 8, 0), ssize_t(8));
+            ::shutdown(peer, SHUT_WR);
+        }
+        server->release();
+        QTest::qWait(100); // nothing may run meanwhile
+        QVERIFY(server->isHeld());
+        QVERIFY(handler->calls.isEmpty());
+        server->release();
+        QVERIFY(!server->isHeld());
+        for (int peer : {open[1], fresh[1]}) {
+            QByteArray reply;
+            const auto closedAfterReply = [&]() {
+                char buffer[16];
+                ssize_t n;
+                while ((n = ::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                    reply.append(buffer, n);
+                return n == 0;
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(closedAfterReply(), 30000);
+            QCOMPARE(reply, QByteArray("i7"));
+            ::close(peer);
+        }
+        QCOMPARE(handler->calls.size(), 2);
+        // Served connections do not stay behind.
+        QTRY_VERIFY_WITH_TIMEOUT(server->findChildren<PipeConnection *>().isEmpty(), 30000);
+    }
+
     // Lines written after the client read its replies but before the server saw the read run
     // too; once the connection has ended, a write fails instead of being lost. A batch whose
     // replies are empty gives the client nothing to read: the connection stays open for more.
@@ -250,6 +293,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 2, 30000);
         QVERIFY(!quiet.receive());
         QCOMPARE(quiet.received, QByteArray("ok\n"));
+
+        handler->value = QString(); // "s": a reply of one byte, once read, ends it too
+        RawClient shortReply(name);
+        QVERIFY(shortReply.send("get\tA.B\n"));
+        QVERIFY(shortReply.readUntilClose());
+        QCOMPARE(shortReply.received, QByteArray("s"));
     }
 
     // Each value that does not decode is logged as an error naming the request and how values
@@ -383,8 +432,8 @@ private slots:
         }
     }
 
-    // A client that ends its input still gets its reply; the connection tells the end apart
-    // from a close.
+    // A client that ends its input still gets its replies (one of a single byte too); the
+    // connection tells the end apart from a close.
     void clientEndsItsInput()
     {
         int pair[2];
@@ -399,24 +448,32 @@ private slots:
         connection.write("sA\n");
         char reply[8] = {};
         QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 3);
+        connection.write("\n"); // a reply of one byte, as an empty one is
+        QCOMPARE(::recv(pair[1], reply, sizeof reply, 0), 1);
+        QVERIFY(connection.isOpen() && connection.bytesToWrite() == 0);
         ::close(pair[1]);
     }
 
     // A client that takes a large reply in pauses shorter than the server's wait gets all of
-    // it, however long the whole takes: each read it makes gives it the full wait again.
+    // it, however long the whole takes, whether or not it has ended its input: each read it
+    // makes gives it the full wait again.
     void slowReaderGetsTheWholeReply()
     {
         const QByteArray value(1 << 19, 'a');
         handler->value = value;
-        RawClient client(name);
-        QVERIFY(client.send("get\tA.B\n"));
-        bool closed = false;
-        for (int pause = 0; pause < 100 && !closed; ++pause) {
-            QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
-            closed = client.receive();
+        for (bool endsInput : {false, true}) { // as the command-line client does
+            RawClient client(name);
+            QVERIFY(client.send("get\tA.B\n"));
+            if (endsInput)
+                ::shutdown(client.fd, SHUT_WR);
+            bool closed = false;
+            for (int pause = 0; pause < 100 && !closed; ++pause) {
+                QTest::qWait(LocalServer::replyWaitMs * 2 / 5);
+                closed = client.receive();
+            }
+            QVERIFY(closed);
+            QCOMPARE(client.received, "x" + value.toHex());
         }
-        QVERIFY(closed);
-        QCOMPARE(client.received, "x" + value.toHex());
     }
 
     // On the read watch the connection needs no notifier of its own: the watch brings its
@@ -462,6 +519,35 @@ private slots:
         }
     }
 
+    // Input arriving on more connections at once than the watch takes in one pass reaches
+    // every one of them.
+    void watchServesManyConnectionsAtOnce()
+    {
+        PeerReadWatch watch;
+        std::vector<std::unique_ptr<PipeConnection>> connections;
+        std::vector<int> peers;
+        std::vector<std::unique_ptr<QSignalSpy>> outputRead;
+        for (int i = 0; i < 40; ++i) {
+            int pair[2];
+            QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+            connections.push_back(std::make_unique<PipeConnection>(pair[0], nullptr, &watch));
+            peers.push_back(pair[1]);
+            outputRead.push_back(std::make_unique<QSignalSpy>(connections.back().get(),
+                                                              &PipeConnection::signal_outputRead));
+        }
+        for (const auto &spy : outputRead) // the watch's first reports are taken
+            QTRY_VERIFY_WITH_TIMEOUT(spy->count() > 0, 30000);
+        for (int peer : peers)
+            QCOMPARE(::send(peer, "get\tA\n", 6, 0), ssize_t(6));
+        for (const auto &connection : connections) {
+            QByteArray received;
+            QTRY_COMPARE_WITH_TIMEOUT((received += connection->readAll()), QByteArray("get\tA\n"),
+                                      30000);
+        }
+        for (int peer : peers)
+            ::close(peer);
+    }
+
     // A reply to a client that has gone away closes the connection.
     void replyToAGoneClientCloses()
     {
@@ -473,6 +559,18 @@ private slots:
         connection.write("sA\n");
         QVERIFY(!connection.isOpen());
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
+    }
+
+    // A wait for a reply to be taken by a client that does not read ends at its time-out.
+    void replyWaitEndsForAClientThatDoesNotRead()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        connection.write(QByteArray(4 << 20, 'r'));
+        QVERIFY(!connection.waitForBytesWritten(50));
+        QVERIFY(connection.bytesToWrite() > 0 && connection.isOpen());
+        ::close(pair[1]);
     }
 
     // A client that goes away without reading its reply resets the connection: it closes
@@ -489,6 +587,15 @@ private slots:
         ::close(pair[1]);
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
         QCOMPARE(ended.count(), 0);
+    }
+
+    // Only the user who runs the program may connect to its socket, whatever the umask.
+    void socketOnlyForItsUser()
+    {
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(PipeName::socketFile(name)).constData(), &info), 0);
+        QVERIFY(S_ISSOCK(info.st_mode));
+        QCOMPARE(info.st_mode & 077, 0u);
     }
 
     // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first
@@ -508,6 +615,13 @@ private slots:
         QCOMPARE(second.pipePath(), QString("\\\\.\\pipe\\KVLFREE"));
         QCOMPARE(PipeClient::exchange("KVLFREE", "get\tA.B\n"), QByteArray("i7"));
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
+        prompt.queueButton(Prompt::Close); // no other name: the start fails, asking no name
+        prompt.names = QStringList{"KVLOTHER"};
+        const int asked = int(prompt.messages().size());
+        LocalServer third(handler.get());
+        QVERIFY(!third.start(name));
+        QCOMPARE(prompt.names, QStringList{"KVLOTHER"});
+        QCOMPARE(prompt.messages().value(asked).buttons, int(Prompt::Yes | Prompt::Close));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(

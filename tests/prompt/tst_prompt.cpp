@@ -59,7 +59,8 @@ private slots:
                      answer);
     }
 
-    // Without an installed prompt every question takes its default answer; file dialogs cancel.
+    // Without an installed prompt every question takes its default answer (a choice whose
+    // current item does not exist, the first); file dialogs cancel.
     void withoutAnInstalledPrompt()
     {
         bool ok = false;
@@ -71,11 +72,27 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(Prompt::item("T", "Pick", {}, 0, &ok), QString());
         QVERIFY(!ok);
+        QCOMPARE(Prompt::item("T", "Pick", {"a", "b", "c"}, 7, &ok), QString("a")); // no item 7
+        QVERIFY(ok);
         QCOMPARE(Prompt::integer("T", "N", 7, 0, 9, 1, &ok), 7);
         QCOMPARE(Prompt::choices("T", {"x", "y"}, &ok), (QStringList{"x", "y"}));
         QVERIFY(Prompt::openFile("T", ".", "*").isEmpty() &&
                 Prompt::saveFile("T", ".", "*").isEmpty());
         QVERIFY(Prompt::directory("T", ".").isEmpty());
+    }
+
+    // An installed prompt shows the informing boxes with their icon.
+    void informingBoxesShowTheirIcon()
+    {
+        ThreadPrompt prompt;
+        Prompt::inform("Done", "Written");
+        Prompt::warn("Careful", "Hot");
+        const QList<Prompt::Message> shown = prompt.messages();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).icon, Prompt::Information);
+        QCOMPARE(shown.at(0).text, QString("Written"));
+        QCOMPARE(shown.at(1).icon, Prompt::Warning);
+        QCOMPARE(shown.at(1).title, QString("Careful"));
     }
 
     // The test switch answers every prompt with its default without asking the installed one.
@@ -120,6 +137,8 @@ private slots:
         QCOMPARE(file, QString("a.hex"));
         QCOMPARE(prompt.threads, QList<QThread *>{QThread::currentThread()});
         QVERIFY(!Prompt::waitServingHandOvers([]() { return false; }, 30)); // its time-out
+        QVERIFY(!Prompt::waitServingHandOvers([]() { return false; }, 0)); // a look, no wait
+        QVERIFY(Prompt::waitServingHandOvers([]() { return true; }, -1));
     }
 
     // With nobody to answer, a message that only informs is shown without waiting, a question
@@ -140,17 +159,26 @@ private slots:
             Prompt::integer("T", "N", 4, 0, 9, 1, &ok);
             Prompt::choices("T", {"x", "y"}, &ok);
             Prompt::saveFile("Save", ".", "*");
+            Prompt::item("T", "Pick", {"p", "q"}, 1, &ok);
+            // A warning that asks is a question: answered, not shown.
+            QCOMPARE(Prompt::ask(Prompt::Warning, "W", "Overwrite?", Prompt::Yes | Prompt::No,
+                                 Prompt::No),
+                     int(Prompt::No));
+            Prompt::inform("I", "Saved");
         }
         QVERIFY(!Prompt::isUnattended());
         QVERIFY(prompt.messages().isEmpty()); // the queued No was never used
-        QCOMPARE(prompt.notified, QStringList{"Lost"});
+        QCOMPARE(prompt.notified, (QStringList{"Lost", "Saved"}));
         const QString nobody = "Nobody to answer \"%1\": took %2, the default";
         QCOMPARE(notes, (Notes{{-1, "Error: Lost"},
                                {1, nobody.arg("T: Sure?", "Yes")},
                                {1, nobody.arg("T: Name", "\"abc\"")},
                                {1, nobody.arg("T: N", "4")},
                                {1, nobody.arg("T", "\"x,y\"")},
-                               {1, nobody.arg("Save", "Cancel")}}));
+                               {1, nobody.arg("Save", "Cancel")},
+                               {1, nobody.arg("T: Pick", "\"q\"")},
+                               {1, nobody.arg("W: Overwrite?", "No")},
+                               {0, "I: Saved"}}));
         Prompt::setUnattended(true);
         QVERIFY(Prompt::isUnattended());
         QCOMPARE(Prompt::ask(Prompt::Warning, "W", "Careful", Prompt::Ok), int(Prompt::Ok));
