@@ -330,6 +330,7 @@ private slots:
             QStringList messages;
         } cases[] = {{-2, 0, {at15}},
                      {0, 14, {"Position: 3 , length: 14", length}},
+                     {481, 0, {at15, "Error at position: 0", invalid}},
                      {490, 0, {at15, "Error at position: 9", invalid}},
                      {495, 0, {at15, "Error at position: 14", invalid}},
                      {-1, 1, {"Position: 3 , length: 0", length}},
