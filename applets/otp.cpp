@@ -10,9 +10,6 @@
 
 #include "ui_otp.h"
 
-#include <QGroupBox>
-#include <QRegularExpression>
-
 namespace
 {
 
@@ -241,29 +238,4 @@ void Otp::setMapBit(int index, bool value)
     if (index >= 0 && index < mapSize())
         otpRegisters().OTP_REG.setBit(index, value ? 1 : 0);
     slot_updateAllControls();
-}
-
-QList<QGroupBox *> Otp::collectGroupBoxes() const
-{
-    QList<QGroupBox *> boxes;
-    const QWidget *content = ui->scrollArea_OTP->widget();
-    if (!content)
-        return boxes;
-    for (QObject *child : content->children()) {
-        if (qstrcmp(child->metaObject()->className(), "QGroupBox") == 0)
-            boxes.append(static_cast<QGroupBox *>(child));
-    }
-    return boxes;
-}
-
-QStringList Otp::groupIndexFromTitle() const
-{
-    static const QRegularExpression number(QStringLiteral("\\((\\d+)\\)"));
-    QStringList indexes;
-    for (const QGroupBox *box : collectGroupBoxes()) {
-        const QRegularExpressionMatch match = number.match(box->title());
-        if (box->isChecked() && match.hasMatch())
-            indexes.append(match.captured(1));
-    }
-    return indexes;
 }

@@ -3,11 +3,8 @@
 #include "applet.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QPair>
-#include <QStringList>
 
-class QGroupBox;
 class Register;
 
 namespace Ui
@@ -44,10 +41,6 @@ public:
     // Sets one map bit without a change signal (an index outside the map is ignored), then
     // refreshes the bound widgets.
     void setMapBit(int index, bool value);
-    // The group boxes of the register box, in child order.
-    QList<QGroupBox *> collectGroupBoxes() const;
-    // The number in brackets of each checked group box's title, in child order.
-    QStringList groupIndexFromTitle() const;
 
 private:
     bool requestOtp();

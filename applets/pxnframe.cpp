@@ -22,15 +22,6 @@ int oddParity7(unsigned value)
     return (ones % 2 == 0) ? 1 : 0;
 }
 
-quint8 reverseBits8(quint8 byte)
-{
-    quint8 result = 0;
-    for (int i = 0; i < 8; ++i)
-        if (byte & (1u << i))
-            result |= quint8(0x80u >> i);
-    return result;
-}
-
 quint8 PxnFrame::crc8(int pid1, int pid2, const QByteArray &data)
 {
     QByteArray bytes;

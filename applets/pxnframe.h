@@ -9,8 +9,6 @@ class Register;
 // without any signal.
 int oddParity7(const Register &view);
 int oddParity7(unsigned value);
-// The byte with its bit order reversed.
-quint8 reverseBits8(quint8 byte);
 
 // The byte-level pieces of the matrix chips' bus frames and of the controller's answer text.
 class PxnFrame

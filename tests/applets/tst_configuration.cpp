@@ -122,12 +122,13 @@ private slots:
         QVERIFY(f.app->controlBoard()->send("set SER2BAUD=250000", nullptr));
     }
 
-    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers.
+    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers; a
+    // length code left in the register is not sent.
     void readSlaveIdent()
     {
         for (const auto &[address, ident] : {std::pair{7, QList<quint32>{1, 0x23, 1, 7, 11, 21}},
                                              {3, QList<quint32>{0, 0, 0, 0, 0, 0}}}) {
-            setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99"});
+            setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99", "ID_SLAVE[BC]=2"});
             QVERIFY(Configuration::setSaconf(address));
             QCOMPARE(run("Read_slave_ident"), QVariant(address == 7));
             QCOMPARE((QList<quint32>{field("ID_SLAVE[DEV_ID]"), field("ID_SLAVE[ANA_ID]"),

@@ -101,6 +101,8 @@ private slots:
         }
         QVERIFY(!f.pxn()->transferBank(bank, -1, 16, true, 0, 0));
         QCOMPARE(f.take(), QList<QByteArray>());
+        QVERIFY(f.pxn()->transferBank(bank, 31, 13, false, 1, 0)); // the last slave address
+        QCOMPARE(f.take().size(), 1);
         // A one-word write leaves the frame window's other data bytes as typed.
         QVERIFY(f.setItem("Pxn.W_BANK[DATA4]", 0x77));
         QVERIFY(f.pxn()->transferBank(bank, 1, 13, false, 1, 0));
@@ -228,7 +230,8 @@ private slots:
     }
 
     // The window's buttons write DATA1..3 to chip 7 and read them back; a wrong answer CRC is
-    // reported for the window's button, not with the check cleared; no chip keeps R_BANK.
+    // reported for the window's button, not for a request nor with the check cleared; no chip
+    // keeps R_BANK.
     void rawFrames()
     {
         for (const QString item :
@@ -249,7 +252,11 @@ private slots:
                      .arg((computed + 1) & 0xFF)
                      .arg(computed));
         QCOMPARE(f.item("Pxn.R_BANK[DATA3]"), 0u);
+        // The same read as a request fails without a box: a script never waits for one.
         const qsizetype boxes = f.prompt.messages().size();
+        f.bus.injectFault(FakeMatrixBus::CrcPlusOne);
+        QCOMPARE(f.pxn()->run("Read_raw_data", QVariant()), QVariant(false));
+        QCOMPARE(f.prompt.messages().size(), boxes);
         f.pxn()->crcCheckBox()->setChecked(false);
         f.bus.injectFault(FakeMatrixBus::CrcPlusOne);
         click("btReadEEPROM_3");

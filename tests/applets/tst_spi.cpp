@@ -211,6 +211,7 @@ private slots:
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
         QVERIFY(spiEEPROM->set("EEPROMChannel", 0, Variable::OutsideKey)); // 0 to 15
         QVERIFY(!spiEEPROM->set("OpCode", 0, Variable::OutsideKey));       // 1 to 6
+        QVERIFY(spiEEPROM->set("DataIn", 0, Variable::OutsideKey));        // 0 to 255
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS0SPEED=4100000");
         for (const char *name : {"transfer", "Transfer()", "", "readByte "})
             f.checkCommand(tool(name[0] == 'r'   ? Eeprom
@@ -235,6 +236,7 @@ private slots:
         QCOMPARE(f.take(), setGet("0406000000") + setGet("04020010ab"));
         QCOMPARE(spiEEPROM->run("readByte", QVariant()), QVariant(true));
         QCOMPARE(out(Eeprom), 0xABu);
+        QCOMPARE(f.take(), setGet("0403001000")); // the written byte does not stay in the frame
         f.eeprom.clearViolations(); // the status write without the latch
         f.eeprom.refuseTransfer(1);
         put(Eeprom, "Address", 0x20);
@@ -328,6 +330,7 @@ private slots:
             QStringList messages;
         } cases[] = {{-2, 0, {at15}},
                      {0, 14, {"Position: 3 , length: 14", length}},
+                     {481, 0, {at15, "Error at position: 0", invalid}},
                      {490, 0, {at15, "Error at position: 9", invalid}},
                      {495, 0, {at15, "Error at position: 14", invalid}},
                      {-1, 1, {"Position: 3 , length: 0", length}},
