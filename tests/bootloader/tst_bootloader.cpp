@@ -85,6 +85,12 @@ private slots:
         const QRect bar = r->window.findChild<QProgressBar *>()->geometry();
         QCOMPARE(bar.left(), r->window.findChild<QLabel *>("lbPicture")->geometry().left());
         QCOMPARE(bar.right(), button("pbFlash")->geometry().right());
+        // The picture and the log share the top rows; the box sits under the log and buttons.
+        const QRect log = r->window.findChild<QPlainTextEdit *>()->geometry();
+        const QRect boxCell = r->window.findChild<QCheckBox *>()->geometry();
+        QCOMPARE(label->geometry().top(), log.top());
+        QCOMPARE(boxCell.left(), log.left());
+        QCOMPARE(boxCell.right(), bar.right());
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);
@@ -204,6 +210,12 @@ private slots:
             QVERIFY(!logText().contains("Finished."));
             QVERIFY(button("pbFlash")->isEnabled());
         }
+        // Trying again starts the bar from 0, not where the failed try left it.
+        auto *progress = r->window.findChild<QProgressBar *>();
+        QList<int> values;
+        connect(progress, &QProgressBar::valueChanged, this, [&](int v) { values.append(v); });
+        r->window.slot_pbFlash_clicked();
+        QCOMPARE(values, (QList<int>{0, 1, 2, 3}));
     }
 
     void notConnectedSendsNothing()
