@@ -69,6 +69,13 @@ private slots:
         QCOMPARE(r->window.windowTitle(), QStringLiteral("FIRMWARE Update"));
         // Modal: the main window cannot start other commands while an image is written.
         QCOMPARE(r->window.windowModality(), Qt::ApplicationModal);
+        // A dialog of fixed size whose title bar offers only the close button.
+        QCOMPARE(r->window.windowType(), Qt::Dialog);
+        QCOMPARE(r->window.windowFlags() & (Qt::CustomizeWindowHint | Qt::WindowMinMaxButtonsHint |
+                                            Qt::WindowCloseButtonHint),
+                 Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+        QCOMPARE(r->window.minimumSize(), QSize(518, 163));
+        QCOMPARE(r->window.maximumSize(), QSize(518, 163));
         // The picture comes from the window's own library and fills its cell.
         auto *label = r->window.findChild<QLabel *>("lbPicture");
         QCOMPARE(label->pixmap().size(), QSize(96, 96));
