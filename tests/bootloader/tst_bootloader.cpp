@@ -166,6 +166,9 @@ private slots:
         QCOMPARE(r->f.prompt.fileDialogs(), QStringList{QStringLiteral("Spec path|Files (*.hex)")});
         QVERIFY(r->window.hexFile().size() == 0 && !button("pbFlash")->isEnabled());
         QVERIFY(warnings().isEmpty());
+        // A file that does not open fails as quietly.
+        QVERIFY(!r->window.loadHex(r->dir.filePath(QStringLiteral("missing.hex"))));
+        QVERIFY(warnings().isEmpty() && !logText().contains("missing.hex"));
     }
 
     // The exact block lines (full blocks, the rest, the end marker), the flash contents, the
