@@ -179,6 +179,21 @@ private slots:
         QCOMPARE(board.baudRate(), 9600);
     }
 
+    // A device that takes no more bytes (nobody reads its other side) does not hold a write
+    // for ever: the write gives up with the bytes that went out.
+    void stalledWriteGivesUp()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        SerialPort port(QString::fromLatin1(ptsname(master)));
+        QVERIFY(port.open_port(QString(), 115200));
+        const QByteArray big(1 << 20, 'x');
+        const int done = port.write(big);
+        QVERIFY(port.close());
+        ::close(master);
+        QVERIFY2(done > 0 && done < big.size(), qPrintable(QString::number(done)));
+    }
+
     // Each failed open names the device and the system's reason, and says what to do.
     void failedOpensSayWhy_data()
     {
