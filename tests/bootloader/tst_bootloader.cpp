@@ -96,6 +96,7 @@ private slots:
         const QRect log = r->window.findChild<QPlainTextEdit *>()->geometry();
         const QRect boxCell = r->window.findChild<QCheckBox *>()->geometry();
         QCOMPARE(label->geometry().top(), log.top());
+        QCOMPARE(label->geometry().bottom(), log.bottom());
         QCOMPARE(boxCell.left(), log.left());
         QCOMPARE(boxCell.right(), bar.right());
         // The box toggles the option and says so.
@@ -124,7 +125,7 @@ private slots:
         spoilt[end - 1] = spoilt.at(end - 1) == 'F' ? 'E' : 'F'; // the second data record's sum
         const QByteArray outside = HexRecords::extended(0x8005) +
                                    HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
-                                   HexRecords::data(0x0000, QByteArray::fromHex("aabbcc")) +
+                                   HexRecords::data(0x0000, QByteArray::fromHex("aa")) +
                                    HexRecords::endOfFile();
         for (auto [text, warned, data, logEnd] :
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
@@ -134,7 +135,7 @@ private slots:
               {outside,
                {},
                QByteArray::fromHex("0102"),
-               "3 bytes outside the image were skipped"}}) {
+               "1 bytes outside the image were skipped"}}) {
             QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(40)))));
             const int before = int(warnings().size());
             const QString path = writeHex(text);
