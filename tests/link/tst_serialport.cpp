@@ -283,6 +283,7 @@ private slots:
             QVERIFY(rb.readLine(&found).isEmpty() && !found);
             char none[1];
             QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
+            QVERIFY(rb.read(0).isEmpty() && rb.read(-1).isEmpty());
             QCOMPARE(rb.readAll(), rest);
         }
     }
