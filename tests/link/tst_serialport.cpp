@@ -288,6 +288,29 @@ private slots:
         }
     }
 
+    // A writer and a reader that block on each other through a buffer of one byte: each
+    // side's progress wakes the other, so that neither waits for ever.
+    void sidesWakeEachOther()
+    {
+        RingBuffer rb(1);
+        QByteArray sent;
+        for (int i = 0; i < 500; ++i)
+            sent.append(char('a' + i % 26));
+        std::thread writer([&]() {
+            for (const char c : std::as_const(sent)) {
+                rb.waitForRoom(1, -1);
+                rb.write(&c, 1);
+            }
+        });
+        QByteArray got;
+        while (got.size() < sent.size()) {
+            rb.waitForData(1, -1);
+            got += rb.read(1);
+        }
+        writer.join();
+        QCOMPARE(got, sent);
+    }
+
     // A writer thread keeps appending while the reader clears: every byte after the clear
     // arrives, none is lost or doubled.
     void clearDiscardsOnlyWhatIsWritten()
