@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -66,9 +67,19 @@ private slots:
     void window()
     {
         QCOMPARE(r->window.windowTitle(), QStringLiteral("FIRMWARE Update"));
-        // The picture comes from the window's own library.
-        const QPixmap picture = r->window.findChild<QLabel *>("lbPicture")->pixmap();
-        QCOMPARE(picture.size(), QSize(96, 96));
+        // Modal: the main window cannot start other commands while an image is written.
+        QCOMPARE(r->window.windowModality(), Qt::ApplicationModal);
+        // A dialog of fixed size whose title bar offers only the close button.
+        QCOMPARE(r->window.windowType(), Qt::Dialog);
+        QCOMPARE(r->window.windowFlags() & (Qt::CustomizeWindowHint | Qt::WindowMinMaxButtonsHint |
+                                            Qt::WindowCloseButtonHint),
+                 Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+        QCOMPARE(r->window.minimumSize(), QSize(518, 163));
+        QCOMPARE(r->window.maximumSize(), QSize(518, 163));
+        // The picture comes from the window's own library and fills its cell.
+        auto *label = r->window.findChild<QLabel *>("lbPicture");
+        QCOMPARE(label->pixmap().size(), QSize(96, 96));
+        QVERIFY(label->hasScaledContents());
         QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
         QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
         r->window.show();
@@ -81,6 +92,13 @@ private slots:
         const QRect bar = r->window.findChild<QProgressBar *>()->geometry();
         QCOMPARE(bar.left(), r->window.findChild<QLabel *>("lbPicture")->geometry().left());
         QCOMPARE(bar.right(), button("pbFlash")->geometry().right());
+        // The picture and the log share the top rows; the box sits under the log and buttons.
+        const QRect log = r->window.findChild<QPlainTextEdit *>()->geometry();
+        const QRect boxCell = r->window.findChild<QCheckBox *>()->geometry();
+        QCOMPARE(label->geometry().top(), log.top());
+        QCOMPARE(label->geometry().bottom(), log.bottom());
+        QCOMPARE(boxCell.left(), log.left());
+        QCOMPARE(boxCell.right(), bar.right());
         // The box toggles the option and says so.
         auto *box = r->window.findChild<QCheckBox *>();
         r->window.setIgnoreVersion(true);
@@ -107,7 +125,7 @@ private slots:
         spoilt[end - 1] = spoilt.at(end - 1) == 'F' ? 'E' : 'F'; // the second data record's sum
         const QByteArray outside = HexRecords::extended(0x8005) +
                                    HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
-                                   HexRecords::data(0x0000, QByteArray::fromHex("aabbcc")) +
+                                   HexRecords::data(0x0000, QByteArray::fromHex("aa")) +
                                    HexRecords::endOfFile();
         for (auto [text, warned, data, logEnd] :
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
@@ -117,7 +135,7 @@ private slots:
               {outside,
                {},
                QByteArray::fromHex("0102"),
-               "3 bytes outside the image were skipped"}}) {
+               "1 bytes outside the image were skipped"}}) {
             QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(40)))));
             const int before = int(warnings().size());
             const QString path = writeHex(text);
@@ -126,8 +144,20 @@ private slots:
             QCOMPARE(r->window.hexFile().data(), data);
             QCOMPARE(button("pbFlash")->isEnabled(), !data.isEmpty());
             QCOMPARE(logText().contains("File loaded ::" + path), !data.isEmpty());
-            QVERIFY(logText().endsWith(logEnd));
+            if (!data.isEmpty()) // the skipped bytes are logged only when there are some
+                QCOMPARE(logText().section('\n', -1), logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
         }
+    }
+
+    // The test build compiles in a default image of 20 bytes at the flash base.
+    void defaultImage()
+    {
+        QVERIFY(hasDefaultImage());
+        QVERIFY(button("pbDefault")->isEnabled());
+        button("pbDefault")->click();
+        QCOMPARE(r->window.hexFile().data(), QByteArray("0123456789:;<=>?@ABC"));
+        QVERIFY(button("pbFlash")->isEnabled());
+        QVERIFY(logText().endsWith(QStringLiteral("File loaded :::/project/firmware.hex")));
     }
 
     void cancelledDialogClearsImage()
@@ -137,6 +167,9 @@ private slots:
         QCOMPARE(r->f.prompt.fileDialogs(), QStringList{QStringLiteral("Spec path|Files (*.hex)")});
         QVERIFY(r->window.hexFile().size() == 0 && !button("pbFlash")->isEnabled());
         QVERIFY(warnings().isEmpty());
+        // A file that does not open fails as quietly.
+        QVERIFY(!r->window.loadHex(r->dir.filePath(QStringLiteral("missing.hex"))));
+        QVERIFY(warnings().isEmpty() && !logText().contains("missing.hex"));
     }
 
     // The exact block lines (full blocks, the rest, the end marker), the flash contents, the
@@ -188,6 +221,12 @@ private slots:
             QVERIFY(!logText().contains("Finished."));
             QVERIFY(button("pbFlash")->isEnabled());
         }
+        // Trying again starts the bar from 0, not where the failed try left it.
+        auto *progress = r->window.findChild<QProgressBar *>();
+        QList<int> values;
+        connect(progress, &QProgressBar::valueChanged, this, [&](int v) { values.append(v); });
+        r->window.slot_pbFlash_clicked();
+        QCOMPARE(values, (QList<int>{0, 1, 2, 3}));
     }
 
     void notConnectedSendsNothing()
@@ -219,7 +258,12 @@ private slots:
             r->window.slot_pbRestart_clicked();
             during.append(r->window.loadHex(other));
         });
+        // The window stays live between blocks: an event posted before the flash runs before
+        // its end.
+        int blocksAtEvent = -1;
+        QTimer::singleShot(0, this, [&]() { blocksAtEvent = r->flash.blockCount(); });
         r->window.slot_pbFlash_clicked();
+        QCOMPARE(blocksAtEvent, 1);
         QCOMPARE(during, QList<bool>(4 * 5, false));
         QCOMPARE(r->flash.blockCount(), 5);
         QCOMPARE(r->f.board.controlCount(FakeBoard::CAN), 0);
@@ -235,7 +279,16 @@ private slots:
         QVERIFY(logText().endsWith(QStringLiteral("Restarting...\nDone!")));
         QVERIFY(r->f.connectLink());
         r->f.board.setRebootMs(100);
+        // The log shows the restart, with the buttons off, before the board is reset.
+        QList<bool> during;
+        QTimer::singleShot(0, this, [&]() {
+            during.append(logText().endsWith(QStringLiteral("Restarting...")));
+            during.append(r->f.board.rebootCount() == 0);
+            for (const char *name : {"pbLoadHex", "pbFlash", "pbRestart"})
+                during.append(!button(name)->isEnabled());
+        });
         button("pbRestart")->click();
+        QCOMPARE(during, QList<bool>(5, true));
         QCOMPARE(r->f.board.controlCount(FakeBoard::CAN), 6);
         QCOMPARE(r->f.board.rebootCount(), 1);
         QVERIFY(logText().endsWith(QStringLiteral("Done!\nRestarting...\nDone!")));

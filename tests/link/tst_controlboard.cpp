@@ -308,6 +308,17 @@ private slots:
         QCOMPARE(answer, QByteArray("untouched"));
     }
 
+    // A serial connection made after the mock-up talks to the board, not to the mock-up.
+    void serialAfterMockupReachesTheBoard()
+    {
+        QVERIFY(f->link.connectBoard(QStringLiteral("mockup")));
+        QVERIFY(f->connectLink());
+        QCOMPARE(f->link.mode(), int(ControlBoard::SerialMode));
+        QByteArray answer;
+        QVERIFY(f->link.send("set A=1", &answer, 5000));
+        QCOMPARE(f->board.lines().value(f->board.lines().size() - 1), QByteArray("set A=1"));
+    }
+
     void transferBlocks()
     {
         f->board.addHandler(QByteArray("get BLK="), [](const QByteArray &line) {

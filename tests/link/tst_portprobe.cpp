@@ -12,6 +12,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 
 using Skips = QList<PortProbe::Skip>;
@@ -173,6 +175,33 @@ private slots:
         ::close(master);
         QCOMPARE(QString::fromUtf8(got),
                  QStringLiteral("%1|No serial port found: %2: %3|1").arg(open, denied, Denied));
+    }
+
+    // A ttyS device that refuses to open the way a port without a UART does (here a socket,
+    // which opens with ENXIO) is listed as having no UART; another port keeps its reason.
+    void unopenableUartIsNoUart()
+    {
+        QTemporaryDir dir;
+        const QByteArray socketPath = QFile::encodeName(dir.filePath(QStringLiteral("socket")));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path);
+        QVERIFY(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        DeviceTree tree;
+        const QString uart = tree.add("ttyS1", true, QFile::decodeName(socketPath));
+        const QString usb = tree.add("ttyUSB1", true, QFile::decodeName(socketPath));
+        PortProbe probe;
+        probe.setPaths(tree.paths);
+        Skips skipped;
+        const QStringList listed = probe.list(skipped);
+        ::close(fd);
+        QVERIFY(listed.isEmpty());
+        QCOMPARE(skipped.size(), 2);
+        QCOMPARE(skipped.at(0).port, uart);
+        QCOMPARE(skipped.at(0).reason, int(PortProbe::NoUart));
+        QCOMPARE(skipped.at(1).port, usb);
+        QCOMPARE(skipped.at(1).reason, ENXIO);
     }
 
     void report_data()

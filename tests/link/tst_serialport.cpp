@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -165,10 +166,32 @@ private slots:
             QVERIFY(port.flush());
             QVERIFY(port.close());
             QCOMPARE(::fcntl(0, F_GETFD), -1);
+            // The link's wake-up counter may get descriptor 0 instead: it still wakes a wait.
+            const int wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+            QCOMPARE(wake, 0);
             QVERIFY(holder.open_port(QString(), 9600)); // the device is free again
+            const quint64 one = 1;
+            QVERIFY(::write(wake, &one, sizeof one) == qint64(sizeof one));
+            QVERIFY(holder.waitForInput(10000, wake) & SerialPort::Woken);
             QVERIFY(holder.close());
+            ::close(wake);
         }
         QCOMPARE(board.baudRate(), 9600);
+    }
+
+    // A device that takes no more bytes (nobody reads its other side) does not hold a write
+    // for ever: the write gives up with the bytes that went out.
+    void stalledWriteGivesUp()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        SerialPort port(QString::fromLatin1(ptsname(master)));
+        QVERIFY(port.open_port(QString(), 115200));
+        const QByteArray big(1 << 20, 'x');
+        const int done = port.write(big);
+        QVERIFY(port.close());
+        ::close(master);
+        QVERIFY2(done > 0 && done < big.size(), qPrintable(QString::number(done)));
     }
 
     // Each failed open names the device and the system's reason, and says what to do.
@@ -260,6 +283,7 @@ private slots:
             QVERIFY(rb.readLine(&found).isEmpty() && !found);
             char none[1];
             QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
+            QVERIFY(rb.read(0).isEmpty() && rb.read(-1).isEmpty());
             QCOMPARE(rb.readAll(), rest);
         }
     }
@@ -284,6 +308,29 @@ private slots:
         writer.join();
         QCOMPARE(rb.readLine(&found), QByteArray("A=1234\r"));
         QVERIFY(found && rb.isEmpty() && !rb.waitForLine(0));
+    }
+
+    // A writer and a reader that block on each other through a buffer of one byte: each
+    // side's progress wakes the other, so that neither waits for ever.
+    void sidesWakeEachOther()
+    {
+        RingBuffer rb(1);
+        QByteArray sent;
+        for (int i = 0; i < 500; ++i)
+            sent.append(char('a' + i % 26));
+        std::thread writer([&]() {
+            for (const char c : std::as_const(sent)) {
+                rb.waitForRoom(1, -1);
+                rb.write(&c, 1);
+            }
+        });
+        QByteArray got;
+        while (got.size() < sent.size()) {
+            rb.waitForData(1, -1);
+            got += rb.read(1);
+        }
+        writer.join();
+        QCOMPARE(got, sent);
     }
 
     // A writer thread keeps appending while the reader clears: every byte after the clear
