@@ -3,6 +3,7 @@
 #include "combobox.h"
 #include "dial.h"
 #include "foldingbox.h"
+#include "paintcounter.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "radiobutton.h"
@@ -24,17 +25,6 @@ class TestPointerTint : public QObject
     Q_OBJECT
 
 private:
-    // Counts the paint events of one widget.
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            if (event->type() == QEvent::Paint)
-                ++paints;
-            return false;
-        }
-    };
-
     // Whether the widget, shown and done painting, paints again after the event.
     static bool repaintsAfter(QWidget *w, QEvent *event)
     {

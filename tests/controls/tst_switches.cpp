@@ -1,5 +1,6 @@
 #include "myswitch.h"
 #include "myswitchset.h"
+#include "paintcounter.h"
 #include "switch.h"
 
 #include <QtTest>
@@ -12,16 +13,6 @@ class TestSwitches : public QObject
     Q_OBJECT
 
 private:
-    // Counts the paint events of the widget it watches.
-    struct PaintCounter : QObject {
-        int count = 0;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            count += event->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-    };
-
     static void click(MySwitch &sw, QPoint at, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mousePress(&sw, button, {}, at);
@@ -43,11 +34,11 @@ private slots:
         PaintCounter paints;
         sw.installEventFilter(&paints);
         sw.show();
-        QTRY_VERIFY_WITH_TIMEOUT(paints.count > 0, 10000); // the first picture is drawn
+        QTRY_VERIFY_WITH_TIMEOUT(paints.paints > 0, 10000); // the first picture is drawn
         QApplication::processEvents();
-        paints.count = 0;
+        paints.paints = 0;
         QVERIFY(sw.setCurrentIndex(1));
-        QTRY_VERIFY_WITH_TIMEOUT(paints.count > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(paints.paints > 0, 10000);
     }
 
     // Every model's pictures load, its click regions lie on them, each state draws its own,
