@@ -170,15 +170,47 @@ private slots:
         QCOMPARE(delivered, 2);
         QCOMPARE(text->text(), QString("two"));
         QCOMPARE(dialog.value(), 50);
-        // A longer text widens the window at once: its layout is applied without events.
+        // A longer text widens the window at once: its layout is applied without events and
+        // the whole window is painted anew.
+        PaintCounter paints;
+        dialog.installEventFilter(&paints);
         dialog.setText(QString(60, 'w'));
         QVERIFY(dialog.width() >= text->sizeHint().width());
+        QVERIFY(paints.count > 0);
         QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
     }
 
+    // The progress window blocks the other windows while shown; a value beyond the old
+    // maximum shows at once and one beyond the new maximum is held at it; a widget added goes
+    // under the bar and the text.
+    void progressWindowValues()
+    {
+        DialogProgressBar dialog(nullptr);
+        dialog.setProgress(150, 200);
+        QCOMPARE(dialog.value(), 150);
+        dialog.setProgress(250, 200);
+        QCOMPARE(dialog.value(), 200);
+        auto *cancel = new QPushButton("Cancel");
+        dialog.addWidget(cancel);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(QApplication::activeModalWidget(), &dialog);
+        QVERIFY(cancel->isVisible() && cancel->y() > dialog.findChild<QLabel *>()->y());
+    }
+
 private:
+    // Counts the paint events of the object it filters.
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+        int count = 0;
+    };
+
     WidgetPrompt prompt;
 };
 
