@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 using CustomControls::LineEdit;
@@ -88,8 +89,8 @@ private slots:
         QVERIFY(direct->toolTip().contains("Read (1)"));
     }
 
-    // Widgets are found down to the eleventh level under the applet, not deeper; binding anew
-    // after a bound widget was deleted binds what was added and nothing twice.
+    // Widgets are found down to the eleventh level under the applet, not deeper; a bound widget
+    // deleted leaves the applet; binding anew binds what was added and nothing twice.
     void formWidgetsAreBoundAnew()
     {
         WriteApplet applet;
@@ -108,6 +109,13 @@ private slots:
         applet.bindControls();
         QVERIFY(added->isConnected());
         QCOMPARE(applet.controlNames().count("SA"), 10);
+        // The deleted widget has left the item: a change shows in the others, and the item
+        // goes without touching it.
+        applet.activate();
+        QVERIFY(applet.sa.setValue(9.0, Variable::InternalKey));
+        QCOMPARE(edits.at(0)->value(), 9.0);
+        applet.removeItem("SA");
+        QVERIFY(!applet.binding("SA"));
     }
 
     // A name-based write of a field that stands for another item shows the written item
@@ -130,6 +138,10 @@ private slots:
         QCOMPARE(applet.sa.value(), 7.0);
         QCOMPARE(saEdit->sets, 1);
         QCOMPARE(bankEdit->sets, 1);
+        // An unsigned value is taken up to the top of 32 bits (the register keeps its width).
+        QVERIFY(applet.set("BANK[]", std::numeric_limits<quint32>::max(), Variable::OutsideKey));
+        QCOMPARE(applet.bank.value(true), 0xFu);
+        QVERIFY(!applet.set("BANK[]", quint64(1) << 32, Variable::OutsideKey));
     }
 
     // A dock stays hidden until shown; its toggle action belongs to it, so releasing the
@@ -149,6 +161,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!dock->isVisible());
+        QCOMPARE(dock->widget(), applet);
         QPointer<QAction> toggle = applet->action();
         QCOMPARE(toggle.data(), dock->toggleViewAction());
         applet->releaseContainer();
