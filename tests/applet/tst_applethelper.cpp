@@ -242,11 +242,18 @@ private slots:
         QCOMPARE(TestFiles::read("regs.101.HelperApplet"),
                  QByteArray("BANK::1010\nCTRL::10000001\n"));
         QCOMPARE(comboItems(console->configurationCombo()), QString("|regs.101.HelperApplet"));
+        AppletHelper later(applet.get(), "HELP:Helper tool"); // lists the files already there
+        QCOMPARE(comboItems(later.configurationCombo()), QString("|regs.101.HelperApplet"));
         applet->bank.setValue(0);
         applet->ctrl.setValue(0);
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
         QCOMPARE(applet->bank.value(), 0b0101u);
         QCOMPARE(applet->ctrl.value(), 0x81u);
+        applet->deactivate(); // offline the widgets show what was applied as well
+        applet->bank.setValue(0);
+        QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
+        QCOMPARE(applet->leBank->value(), 5.0);
+        applet->activate();
 
         // A cancelled choice writes an empty file; a file that cannot be written is reported.
         prompt->queueFile("none.101");

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -176,18 +178,20 @@ private slots:
         dialog.installEventFilter(&paints);
         dialog.setText(QString(60, 'w'));
         QVERIFY(dialog.width() >= text->sizeHint().width());
-        QVERIFY(paints.count > 0);
+        QVERIFY(paints.painted.contains(dialog.rect()));
         QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
     }
 
     // The progress window blocks the other windows while shown; a value beyond the old
-    // maximum shows at once and one beyond the new maximum is held at it; a widget added goes
-    // under the bar and the text.
+    // maximum shows at once and one beyond the new maximum is held at it; the bar, the text,
+    // the picture and a widget added show one under the other.
     void progressWindowValues()
     {
-        DialogProgressBar dialog(nullptr);
+        QPixmap logo(16, 16);
+        logo.fill(Qt::blue);
+        DialogProgressBar dialog(nullptr, logo);
         dialog.setProgress(150, 200);
         QCOMPARE(dialog.value(), 150);
         dialog.setProgress(250, 200);
@@ -197,7 +201,12 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(QApplication::activeModalWidget(), &dialog);
-        QVERIFY(cancel->isVisible() && cancel->y() > dialog.findChild<QLabel *>()->y());
+        auto *bar = dialog.findChild<QProgressBar *>();
+        const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
+        QCOMPARE(labels.size(), 2);
+        QVERIFY(!labels.at(1)->pixmap().isNull() && labels.at(1)->isVisible());
+        QVERIFY(bar->isVisible() && bar->y() < labels.at(0)->y());
+        QVERIFY(labels.at(0)->y() < labels.at(1)->y() && labels.at(1)->y() < cancel->y());
     }
 
 private:
@@ -205,10 +214,11 @@ private:
     struct PaintCounter : QObject {
         bool eventFilter(QObject *, QEvent *event) override
         {
-            count += event->type() == QEvent::Paint;
+            if (event->type() == QEvent::Paint)
+                painted |= static_cast<QPaintEvent *>(event)->rect();
             return false;
         }
-        int count = 0;
+        QRect painted;
     };
 
     WidgetPrompt prompt;
