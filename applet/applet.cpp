@@ -185,6 +185,9 @@ Applet::Applet(QWidget *parent) : QWidget(parent)
 
 Applet::~Applet()
 {
+    // The form's widgets go with the widget base, after this applet's part is gone.
+    for (const QMetaObject::Connection &watch : std::as_const(m_controlWatches))
+        disconnect(watch);
     qDeleteAll(bindings);
     if (m_ownsAction)
         delete windowAction;
@@ -317,10 +320,11 @@ bool Applet::addRegister(Register *reg, int expectedSize)
     if (!reg || reg->name().isEmpty())
         return false;
     if (expectedSize > 0 && reg->size() != expectedSize)
-        qCDebug(lcApplet).noquote() << QStringLiteral("Register size control fail : %1 .size %2 != %3")
-                                        .arg(reg->name())
-                                        .arg(reg->size())
-                                        .arg(expectedSize);
+        qCDebug(lcApplet).noquote()
+            << QStringLiteral("Register size control fail : %1 .size %2 != %3")
+                   .arg(reg->name())
+                   .arg(reg->size())
+                   .arg(expectedSize);
     return bindRegister(reg->name(), reg);
 }
 
@@ -394,6 +398,14 @@ void Applet::unbindControls(const QString &name)
         b->widgets.takeFirst()->disconnectChanged();
 }
 
+// Only the pointer is compared: the widget is being destroyed.
+void Applet::forgetControl(UniversalControl *w)
+{
+    controls.removeAll(w);
+    for (Binding *b : std::as_const(bindings))
+        b->widgets.removeAll(w);
+}
+
 void Applet::bindControls()
 {
     findControls();
@@ -437,6 +449,10 @@ void Applet::initControls(UniversalControl *w)
     if (!b)
         return;
     b->widgets.append(w);
+    // A bound widget deleted with its form leaves the applet's lists at once.
+    if (auto *o = dynamic_cast<QObject *>(w))
+        m_controlWatches.append(
+            connect(o, &QObject::destroyed, this, [this, w]() { forgetControl(w); }));
 
     QString description;
     if (b->isRegister()) {

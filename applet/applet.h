@@ -77,6 +77,7 @@ public:
     void bindControls();
     void findControls();
     void initControls(CustomControls::UniversalControl *w);
+    void forgetControl(CustomControls::UniversalControl *w);
     bool updateItemOnce(int mode, const QString &name);
     bool readParameters(const QString &names);
     bool writeParameters(const QString &names);
@@ -232,6 +233,7 @@ private:
     ChangeOrigin m_origin = ChangeOrigin::None;
     int m_settingWidgets = 0; // depth of widget refreshes under way
     PendingWrite m_write;
+    QList<QMetaObject::Connection> m_controlWatches; // bound widgets' deletion notices
     int m_refreshHolds = 0;
     QSet<const Binding *> m_missedRefreshes; // compared only, never followed
     QMetaObject::Connection m_dockVisibility;

@@ -57,9 +57,13 @@ public:
     }
     QVariant run(const QString &command, const QVariant &args) override
     {
-        const QVariantMap results{{"Bytes", QByteArray("\x01\xab\x00", 3)}, {"Count", 42},
-                                  {"Flag", true}, {"Nothing", QVariant()}, {"Real", 4700.0},
-                                  {"Text", "echo:" + args.toString()}, {"Unsigned", 7u}};
+        const QVariantMap results{{"Bytes", QByteArray("\x01\xab\x00", 3)},
+                                  {"Count", 42},
+                                  {"Flag", true},
+                                  {"Nothing", QVariant()},
+                                  {"Real", 4700.0},
+                                  {"Text", "echo:" + args.toString()},
+                                  {"Unsigned", 7u}};
         for (auto it = results.begin(); it != results.end(); ++it)
             functions.insert(it.key(), "Returns " + it.key());
         commands.append(command + "(" + args.toString() + ")");
@@ -238,11 +242,18 @@ private slots:
         QCOMPARE(TestFiles::read("regs.101.HelperApplet"),
                  QByteArray("BANK::1010\nCTRL::10000001\n"));
         QCOMPARE(comboItems(console->configurationCombo()), QString("|regs.101.HelperApplet"));
+        AppletHelper later(applet.get(), "HELP:Helper tool"); // lists the files already there
+        QCOMPARE(comboItems(later.configurationCombo()), QString("|regs.101.HelperApplet"));
         applet->bank.setValue(0);
         applet->ctrl.setValue(0);
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
         QCOMPARE(applet->bank.value(), 0b0101u);
         QCOMPARE(applet->ctrl.value(), 0x81u);
+        applet->deactivate(); // offline the widgets show what was applied as well
+        applet->bank.setValue(0);
+        QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
+        QCOMPARE(applet->leBank->value(), 5.0);
+        applet->activate();
 
         // A cancelled choice writes an empty file; a file that cannot be written is reported.
         prompt->queueFile("none.101");
@@ -389,15 +400,20 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(console.get()));
             const QString misplaced = misplacedControl(tabs->widget(i), &controls);
             QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
-            QRect bar, list; // the bar of controls on top, as wide as the list under it
+            // The bar of controls on top, as wide as the list under it and the search line
+            // between them (the items' tab only).
+            QRect bar, list, find;
             for (QWidget *w :
                  tabs->widget(i)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
                 if (w->metaObject()->className() == QByteArray("QFrame"))
                     bar = w->geometry();
                 else if (qobject_cast<QTextEdit *>(w))
                     list = w->geometry();
+                else if (qobject_cast<QLineEdit *>(w))
+                    find = w->geometry();
             }
             QVERIFY(bar.isValid() && bar.left() == list.left() && bar.right() == list.right());
+            QVERIFY(i || (find.left() == bar.left() && find.right() == bar.right()));
             QVERIFY(bar.bottom() < list.top());
         }
         QCOMPARE(controls, 25);
@@ -405,6 +421,9 @@ private slots:
         QLineEdit *value = console->valueEdit();
         const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
         QVERIFY(text <= value->width() - 8);
+        tabs->setCurrentIndex(0);
+        console->resize(console->width() + 300, console->height()); // the bar's spacers widen
+        QTRY_VERIFY(value->minimumWidth() == value->width());
         // The lists stand on light yellow.
         for (auto *list : console->findChildren<QTextEdit *>())
             QCOMPARE(list->viewport()->grab().toImage().pixelColor(2, 2), QColor(255, 255, 240));

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -170,15 +172,55 @@ private slots:
         QCOMPARE(delivered, 2);
         QCOMPARE(text->text(), QString("two"));
         QCOMPARE(dialog.value(), 50);
-        // A longer text widens the window at once: its layout is applied without events.
+        // A longer text widens the window at once: its layout is applied without events and
+        // the whole window is painted anew.
+        PaintCounter paints;
+        dialog.installEventFilter(&paints);
         dialog.setText(QString(60, 'w'));
         QVERIFY(dialog.width() >= text->sizeHint().width());
+        QVERIFY(paints.painted.contains(dialog.rect()));
         QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
     }
 
+    // The progress window blocks the other windows while shown; a value beyond the old
+    // maximum shows at once and one beyond the new maximum is held at it; the bar, the text,
+    // the picture and a widget added show one under the other.
+    void progressWindowValues()
+    {
+        QPixmap logo(16, 16);
+        logo.fill(Qt::blue);
+        DialogProgressBar dialog(nullptr, logo);
+        dialog.setProgress(150, 200);
+        QCOMPARE(dialog.value(), 150);
+        dialog.setProgress(250, 200);
+        QCOMPARE(dialog.value(), 200);
+        auto *cancel = new QPushButton("Cancel");
+        dialog.addWidget(cancel);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(QApplication::activeModalWidget(), &dialog);
+        auto *bar = dialog.findChild<QProgressBar *>();
+        const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
+        QCOMPARE(labels.size(), 2);
+        QVERIFY(!labels.at(1)->pixmap().isNull() && labels.at(1)->isVisible());
+        QVERIFY(bar->isVisible() && bar->y() < labels.at(0)->y());
+        QVERIFY(labels.at(0)->y() < labels.at(1)->y() && labels.at(1)->y() < cancel->y());
+    }
+
 private:
+    // Counts the paint events of the object it filters.
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted |= static_cast<QPaintEvent *>(event)->rect();
+            return false;
+        }
+        QRect painted;
+    };
+
     WidgetPrompt prompt;
 };
 

@@ -1,0 +1,174 @@
+// Binding a form: its buttons (commands of the applet's own buttons only), widgets found down to
+// the search depth and bound anew after the form changed, a name-based write whose item is
+// written through another one, and the applet's dock and action across a change of container.
+#include "applet.h"
+#include "lineedit.h"
+#include "pushbutton.h"
+#include "register.h"
+#include "variable.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QPointer>
+#include <QtTest>
+
+#include <functional>
+#include <limits>
+#include <memory>
+
+using CustomControls::LineEdit;
+using CustomControls::PushButton;
+
+// Records its commands as "command|args".
+class WriteApplet : public Applet
+{
+public:
+    WriteApplet()
+        : bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
+          sa("@variable=SA@value=1@min=0@max=31@descr=Start address")
+    {
+        setObjectName("WriteApplet");
+    }
+    bool init() override { return addRegister(&bank, 4) && addVariable(&sa); }
+    QVariant run(const QString &command, const QVariant &args) override
+    {
+        commands.append(command + "|" + args.toString());
+        return true;
+    }
+
+    Register bank;
+    Variable sa;
+    QStringList commands;
+};
+
+// A virtual field that stands for another item: what is written to it goes there.
+class ForwardingField : public Register::Virtual
+{
+public:
+    explicit ForwardingField(std::function<void(quint32)> write) : m_write(std::move(write)) {}
+    void setValue(quint32 value) override { m_write(value); }
+
+private:
+    std::function<void(quint32)> m_write;
+};
+
+// A line edit that counts the values the applet sets into it.
+class CountingEdit : public LineEdit
+{
+public:
+    using LineEdit::LineEdit;
+    void setValue(double value) override
+    {
+        ++sets;
+        LineEdit::setValue(value);
+    }
+    int sets = 0;
+};
+
+class TestAppletForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A button placed right on the form runs its command; once it has left the applet's
+    // windows it runs nothing, even though it was bound.
+    void onlyTheAppletsOwnButtonsRunCommands()
+    {
+        WriteApplet applet;
+        auto *direct = new PushButton(&applet);
+        direct->setAccessibleName("Read(1)");
+        auto *moved = new PushButton(&applet);
+        moved->setAccessibleName("Erase(2)");
+        QVERIFY(applet.setup());
+        direct->click();
+        QWidget elsewhere;
+        moved->setParent(&elsewhere);
+        moved->click();
+        QCOMPARE(applet.commands, QStringList{"Read|1"});
+        QVERIFY(direct->toolTip().contains("Read (1)"));
+    }
+
+    // Widgets are found down to the eleventh level under the applet, not deeper; a bound widget
+    // deleted leaves the applet; binding anew binds what was added and nothing twice.
+    void formWidgetsAreBoundAnew()
+    {
+        WriteApplet applet;
+        QWidget *parent = &applet;
+        QList<LineEdit *> edits;
+        for (int level = 1; level <= 12; ++level) {
+            edits.append(new LineEdit(parent));
+            edits.last()->setAccessibleName("SA");
+            parent = new QWidget(parent);
+        }
+        QVERIFY(applet.setup());
+        QVERIFY(edits.at(10)->isConnected() && !edits.at(11)->isConnected());
+        delete edits.takeFirst();
+        auto *added = new LineEdit(&applet);
+        added->setAccessibleName("BANK[LEVEL]");
+        applet.bindControls();
+        QVERIFY(added->isConnected());
+        QCOMPARE(applet.controlNames().count("SA"), 10);
+        // The deleted widget has left the item: a change shows in the others, and the item
+        // goes without touching it.
+        applet.activate();
+        QVERIFY(applet.sa.setValue(9.0, Variable::InternalKey));
+        QCOMPARE(edits.at(0)->value(), 9.0);
+        applet.removeItem("SA");
+        QVERIFY(!applet.binding("SA"));
+    }
+
+    // A name-based write of a field that stands for another item shows the written item
+    // although that other item's change notice came first and the field's own never does.
+    void writeThroughAnotherItemShowsItsOwnItem()
+    {
+        WriteApplet applet;
+        auto *bankEdit = new CountingEdit(&applet);
+        bankEdit->setAccessibleName("BANK[]");
+        auto *saEdit = new CountingEdit(&applet);
+        saEdit->setAccessibleName("SA");
+        QVERIFY(applet.bank.addVirtual("ALIAS", "the start address",
+                                       new ForwardingField([&](quint32 v) {
+                                           applet.sa.setValue(double(v), Variable::InternalKey);
+                                       })));
+        QVERIFY(applet.setup());
+        applet.activate();
+        bankEdit->sets = saEdit->sets = 0;
+        QVERIFY(applet.set("BANK[ALIAS]", 7, Variable::OutsideKey));
+        QCOMPARE(applet.sa.value(), 7.0);
+        QCOMPARE(saEdit->sets, 1);
+        QCOMPARE(bankEdit->sets, 1);
+        // An unsigned value is taken up to the top of 32 bits (the register keeps its width).
+        QVERIFY(applet.set("BANK[]", std::numeric_limits<quint32>::max(), Variable::OutsideKey));
+        QCOMPARE(applet.bank.value(true), 0xFu);
+        QVERIFY(!applet.set("BANK[]", quint64(1) << 32, Variable::OutsideKey));
+    }
+
+    // A dock stays hidden until shown; its toggle action belongs to it, so releasing the
+    // container deletes only an action of the applet's own, also after a change of container.
+    void dockAndActionAcrossContainers()
+    {
+        QMainWindow window;
+        auto *applet = new WriteApplet;
+        std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
+        QPointer<QAction> own = applet->action();
+        QVERIFY(own);
+        applet->releaseContainer();
+        QVERIFY(!own);
+        auto *dock =
+            qobject_cast<QDockWidget *>(applet->createContainer(Applet::DockContainer, &window));
+        window.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!dock->isVisible());
+        QCOMPARE(dock->widget(), applet);
+        QPointer<QAction> toggle = applet->action();
+        QCOMPARE(toggle.data(), dock->toggleViewAction());
+        applet->releaseContainer();
+        QVERIFY(toggle);
+        delete applet->container();
+    }
+};
+
+QTEST_MAIN(TestAppletForm)
+#include "tst_appletform.moc"
