@@ -5,6 +5,7 @@
 #include "appletscroll.h"
 #include "binding.h"
 #include "checkbox.h"
+#include "countingedit.h"
 #include "dial.h"
 #include "lineedit.h"
 #include "pushbutton.h"
@@ -76,27 +77,6 @@ class ConstantField : public Register::Virtual
 {
 public:
     void setValue(quint32) override {}
-};
-
-// A line edit that counts the values the applet sets into it.
-class CountingEdit : public LineEdit
-{
-public:
-    using LineEdit::LineEdit;
-    void setValue(double value) override
-    {
-        ++sets;
-        LineEdit::setValue(value);
-    }
-    // The counts of the edits since the last take, which starts them anew.
-    static QList<int> take(const QList<CountingEdit *> &edits)
-    {
-        QList<int> counts;
-        for (CountingEdit *edit : edits)
-            counts.append(std::exchange(edit->sets, 0));
-        return counts;
-    }
-    int sets = 0;
 };
 
 template <typename W> W *addWidget(QWidget *parent, const QString &bindingName)

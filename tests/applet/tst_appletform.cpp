@@ -2,6 +2,7 @@
 // the search depth and bound anew after the form changed, a name-based write whose item is
 // written through another one, and the applet's dock and action across a change of container.
 #include "applet.h"
+#include "countingedit.h"
 #include "lineedit.h"
 #include "pushbutton.h"
 #include "register.h"
@@ -51,19 +52,6 @@ public:
 
 private:
     std::function<void(quint32)> m_write;
-};
-
-// A line edit that counts the values the applet sets into it.
-class CountingEdit : public LineEdit
-{
-public:
-    using LineEdit::LineEdit;
-    void setValue(double value) override
-    {
-        ++sets;
-        LineEdit::setValue(value);
-    }
-    int sets = 0;
 };
 
 class TestAppletForm : public QObject
