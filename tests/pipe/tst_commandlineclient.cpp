@@ -247,8 +247,17 @@ private slots:
         QLocalServer squatter;
         connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter]() {
             QLocalSocket *connection = squatter.nextPendingConnection();
-            connection->write("f42");
-            connection->disconnectFromServer();
+            // Replies once the request line is in, as a server does: a reply and close before
+            // the client has written would fail its write.
+            const auto reply = [connection]() {
+                if (!connection->canReadLine())
+                    return;
+                connection->readAll();
+                connection->write("f42");
+                connection->disconnectFromServer();
+            };
+            connect(connection, &QLocalSocket::readyRead, connection, reply);
+            reply();
         });
         {
             AsNobody::Effective nobody; // the socket's credentials are those of its listen()
