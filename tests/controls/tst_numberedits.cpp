@@ -1,5 +1,6 @@
 #include "lineedit.h"
 #include "realedit.h"
+#include "whenmodal.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -285,8 +286,39 @@ private slots:
         bytes.setByteArrayValue(QByteArray("ab\0cd", 5));
         QCOMPARE(bytes.text(), QString("ab"));
         QVERIFY(!bytes.isEdited()); // a refresh from the model is no edit
+        type(&bytes, "zz");         // and it ends one under way
+        bytes.setByteArrayValue(QByteArray("cd"));
+        QVERIFY(!bytes.isEdited() && bytes.styleSheet().isEmpty());
         bytes.setByteArrayValue(QByteArray("\xE4xy"));
         QCOMPARE(bytes.byteArrayValue(), QByteArray("\xE4xy"));
+    }
+
+    // The context menu shows the field's mode checked; choosing another shows the value in it.
+    void lineEditModeMenu()
+    {
+        LineEdit edit;
+        edit.setBase(16);
+        edit.setValue(255);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QString checked;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&]() {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            poll.stop();
+            for (QAction *action : menu->actions())
+                checked += action->isChecked() ? action->text() : QString();
+            modeAction(&edit, "BIN")->trigger();
+            menu->close();
+        });
+        poll.start(10);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                edit.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&edit, &event); // returns once the menu is closed
+        QCOMPARE(checked, QString("HEX"));
+        QCOMPARE(edit.text(), QString("11111111"));
     }
 
     // A field whose range reaches below 0 is signed: its 32 bits are two's complement, shown
@@ -355,6 +387,13 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(&edit, "slot_CustomPrecision"));
             QCOMPARE(edit.precision(), RealEdit::MaxPrecision);
         }
+        edit.setPrecision(2); // the dialog starts at the precision and its arrows step by one
+        whenModal([](QWidget *dialog) {
+            QTest::keyClick(dialog->findChild<QSpinBox *>(), Qt::Key_Up);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        QVERIFY(QMetaObject::invokeMethod(&edit, "slot_CustomPrecision"));
+        QCOMPARE(edit.precision(), 3);
         RealEdit plain;
         plain.setEngineering(false);
         plain.setValue(4700);
