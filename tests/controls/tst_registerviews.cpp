@@ -1,3 +1,4 @@
+#include "asnobody.h"
 #include "bitbox.h"
 #include "checkbox.h"
 #include "lineedit.h"
@@ -160,6 +161,30 @@ private slots:
             QSettings settings(settingsPath(), QSettings::IniFormat);
             QVERIFY(!settings.contains("CONTROLS/SuperBox/BriefCheckBoxWidth"));
         }
+        QSettings(settingsPath(), QSettings::IniFormat)
+            .setValue("CONTROLS/SuperBox/BriefCheckBoxWidth", 0); // a box width of 0 is kept
+        QCOMPARE(SuperBox().boxWidth(), 0);
+    }
+
+    // A settings file that cannot be written is reported; the box still works with the defaults.
+    void superBoxSettingsNotWritable()
+    {
+        QTemporaryDir parent;
+        const QString locked = parent.filePath("locked");
+        QVERIFY(QDir().mkdir(locked));
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner |
+                                                  QFile::ReadOther | QFile::ExeOther));
+        const QString home = QDir::currentPath();
+        const auto back = qScopeGuard([&home]() { QDir::setCurrent(home); });
+        QVERIFY(QDir::setCurrent(locked));
+        AsNobody::Effective nobody; // root writes anywhere
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("cannot write the settings file .*KVL52110"));
+        SuperBox box;
+        box.loadRegister(m_big);
+        QCOMPARE(QList<int>({box.rows(), box.labelWidth(), box.boxWidth()}),
+                 QList<int>({40, 50, 120}));
+        QVERIFY(!QFile::exists("KVL52110.ini"));
     }
 
     // Each cell shows its bit (a right click marks it); the brief view has columns of 40 labelled
@@ -268,6 +293,7 @@ private slots:
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QVERIFY(mode->numberField()->x() >= mode->label()->width());
+        QVERIFY(en->checkBox()->x() >= en->label()->width());
         box.setFlags(RegisterBox::BitPositions);
         box.build(m_otp);
         QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),
