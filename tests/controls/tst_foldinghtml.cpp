@@ -145,6 +145,10 @@ private slots:
         const QRect row = box.visualRect(box.itemModel()->index(last, 0));
         QVERIFY(row.top() >= 0 && row.bottom() < box.viewport()->height());
         QCOMPARE(sideways->value(), scrolled);
+        box.verticalScrollBar()->setValue(0); // scrolled away, the last row is followed again
+        box.followLastRow();
+        QApplication::processEvents();
+        QCOMPARE(box.visualRect(box.itemModel()->index(last, 0)), row);
         box.clear();
         box.addItem("short");
         QApplication::processEvents();

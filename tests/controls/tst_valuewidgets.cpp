@@ -282,7 +282,8 @@ private slots:
             {"check", 1, 0, 0.5, 1.0},     {"radio", 12, 0, 0.5, 1.0},
             {"push", 2, 0, 5.0, 0.0},      {"slider", 11, 0, 2.9, 2.0},
             {"slider", 11, 0, -2.9, -2.0}, {"spin", 3, 0, -2.9, -2.0},
-            {"spin", 3, 0, 2.9, 2.0},      {"bar", 3, 0, -2.9, -2.0},
+            {"spin", 3, 0, 2.9, 2.0},      {"spin", 3, 0, 65535.0, 65535.0},
+            {"bar", 3, 0, -2.9, -2.0},
             {"dial", 10, 0, 7.9, 7.0},     {"edit", 4, 0, 7.9, 7.0},
             {"buttons", 7, 1, 2.0, 2.0},   {"buttons", 7, 1, 3.7, 3.0},
             {"buttons", 7, 1, 0.0, 0.0},   {"buttons", 7, 1, 4.0, 0.0},
@@ -317,6 +318,7 @@ private slots:
         const QStringList cases[] = {{"cmREG0F_15_14", "", "REG0F[15:14]", "REG0F", "15:14"},
                                      {"cbREG10_3", "", "REG10[3]", "REG10", "3"},
                                      {"cbBUCK1EN", "", "BUCK1EN", "BUCK1EN", ""},
+                                     {"cb_5", "", "[5]", "", "5"},
                                      {"leW_BANK_SA_2", "", "W[BANK:SA_2]", "W", "BANK:SA_2"},
                                      {"sb", "", "", "", ""},
                                      {"leOTHER_3", "BANK[SW1]", "BANK[SW1]", "BANK", "SW1"},
@@ -661,9 +663,9 @@ private slots:
         QCOMPARE(box.byteArrayValue(), QByteArray("abc"));
     }
 
-    // A line edit not clicked into, or read-only, leaves the wheel to its parent, which may
-    // scroll.
-    void lineEditLeavesTheWheel()
+    // A line or real edit not clicked into, or read-only, leaves the wheel to its parent, which
+    // may scroll.
+    void editsLeaveTheWheel()
     {
         LineEdit edit;
         edit.setValue(5);
@@ -671,6 +673,10 @@ private slots:
         edit.setReadOnly(true);
         QVERIFY(!wheel(&edit, 120));
         QCOMPARE(edit.value(), 5.0);
+        RealEdit real; // never focused
+        real.setValue(5);
+        QVERIFY(!wheel(&real, 120));
+        QCOMPARE(real.value(), 5.0);
     }
 
     // Each widget draws itself (the Ctrl tint only adds to it): rendered alone, without its
