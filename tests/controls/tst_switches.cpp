@@ -77,6 +77,8 @@ private slots:
         for (int outside : {-1, 3, 1000})
             sw.setStateRegion(outside, QRect(1, 1, 1, 1));
         QCOMPARE(sw.states().at(2).region, MySwitch::pictureModels().at(2).regions.value(2));
+        sw.setStateRegion(0, QRect(1, 2, 3, 4)); // the first state's region is one too
+        QCOMPARE(sw.states().at(0).region, QRect(1, 2, 3, 4));
         sw.setCurrentIndex(2);
         QSignalSpy changed(&sw, &MySwitch::signal_StateChanged);
         sw.setModel(10);

@@ -617,6 +617,7 @@ private slots:
         auto selects = [&box](bool found, int at) { return found && box.currentIndex() == at; };
         QVERIFY(selects(box.setCurrentByText("100 kHz"), 2));
         QVERIFY(selects(!box.setCurrentByText("z"), 2));
+        QVERIFY(selects(box.setCurrentByText("1 kHz"), 0)); // the first item is found too
         QVERIFY(selects(box.setCurrentByNumber(1000), 0));
         QVERIFY(selects(!box.setCurrentByNumber(7), 0));
         box.setItems("a::i1;b::f2.5;c::sx"); // selectors match the item type
