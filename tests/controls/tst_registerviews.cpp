@@ -244,7 +244,8 @@ private slots:
         QCOMPARE(box.content()->findChildren<QWidget *>().size(), 0);
     }
 
-    // Highlights by text (0) or binding name (1) add up; a right click toggles one.
+    // Highlights by text (0) or binding name (1) add up; a right click toggles one, a left click
+    // checks it as any check box.
     void highlights()
     {
         SuperBox box;
@@ -265,6 +266,8 @@ private slots:
         QVERIFY(cell->isHighlighted() && !cell->isChecked());
         QTest::mouseClick(cell, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(!cell->isHighlighted());
+        QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(5, 5)); // a left click checks it
+        QVERIFY(cell->isChecked() && !cell->isHighlighted());
     }
 
     // One group per bank in order of appearance; a check box row per bit, a number row per
