@@ -343,9 +343,14 @@ private slots:
         QCOMPARE(applet.committed, QList<double>{-25.0});
         modeAction(&edit, "HEX")->trigger();
         QCOMPARE(edit.text(), QString("FFFFFFE7"));
+        type(&edit, "-5", Qt::Key_Return); // a sign only in decimal
         LineEdit field; // a register field stays unsigned
         field.setValue(-1);
         QCOMPARE(field.text(), QString("4294967295"));
+        FakeApplet fieldApplet(&field);
+        type(&field, "-5", Qt::Key_Return);
+        QVERIFY(fieldApplet.committed.isEmpty() && field.styleSheet() == "color:red");
+        QCOMPARE(applet.committed, QList<double>{-25.0});
     }
 
     // Engineering text: "4.7k" and the compact "4k7"; anything after the number is refused.
@@ -412,21 +417,23 @@ private slots:
 
     // Both edits: arrows step without marking an edit; the wheel steps only a field the user
     // clicked into (a line edit keeps no other focus), half notches add up, Shift steps the
-    // real edit by a thousand, and a wheel step is an edit that Escape ends. A read-only field
-    // takes no wheel, and a read-only line edit no arrows.
+    // real edit by a thousand, and a wheel step is an edit that Escape ends (text that is no
+    // number is not stepped). A read-only field takes no wheel, and a read-only line edit no
+    // arrows.
     void editsStepByKeyAndWheel()
     {
-        const std::tuple<bool, double, const char *, QStringList, bool> cases[] = {
-            {false, 9, "U D", {"10", "9"}, false},
-            {false, 9, "w120 w60 w60", {"10", "10", "11"}, true},
-            {false, 9, "w-120 w60 w60", {"8", "8", "9"}, true},
-            {true, 1.5, "U D D", {"1.51", "1.50", "1.49"}, false},
-            {true, 4700, "U", {"4.70k"}, false},
-            {true, 1.5, "w60 w60 w240 w-120 E", {"1.50", "1.51", "1.53", "1.52", "1.50"}, false},
-            {true, 4700, "w120 W120 W-240 E", {"4.71k", "5.71k", "3.71k", "4.70k"}, false},
-            {true, 1000, "w-120", {"999.99"}, true},
-            {true, 1e-12, "w-120", {"0.00"}, true}};
-        for (const auto &[real, start, steps, texts, marked] : cases) {
+        const std::tuple<bool, double, const char *, QStringList, QString> cases[] = {
+            {false, 9, "U D", {"10", "9"}, ""},
+            {false, 9, "w120 w60 w60", {"10", "10", "11"}, Blue},
+            {false, 9, "w-120 w60 w60", {"8", "8", "9"}, Blue},
+            {false, 9, "Z w120", {"zz", "zz"}, "color:red"}, // no number to step: stays red
+            {true, 1.5, "U D D", {"1.51", "1.50", "1.49"}, ""},
+            {true, 4700, "U", {"4.70k"}, ""},
+            {true, 1.5, "w60 w60 w240 w-120 E", {"1.50", "1.51", "1.53", "1.52", "1.50"}, ""},
+            {true, 4700, "w120 W120 W-240 E", {"4.71k", "5.71k", "3.71k", "4.70k"}, ""},
+            {true, 1000, "w-120", {"999.99"}, Blue},
+            {true, 1e-12, "w-120", {"0.00"}, Blue}};
+        for (const auto &[real, start, steps, texts, style] : cases) {
             QWidget window;
             auto *layout = new QVBoxLayout(&window);
             QLineEdit *line = real ? static_cast<QLineEdit *>(new RealEdit) : new LineEdit;
@@ -460,13 +467,15 @@ private slots:
                 if (step.startsWith('w') || step.startsWith('W'))
                     wheel(line, step.mid(1).toInt(),
                           step.startsWith('W') ? Qt::ShiftModifier : Qt::NoModifier);
+                else if (step == "Z")
+                    type(line, "zz");
                 else
                     QTest::keyClick(line, step == "U"   ? Qt::Key_Up
                                           : step == "D" ? Qt::Key_Down
                                                         : Qt::Key_Escape);
                 QCOMPARE(line->text(), texts.at(i));
             }
-            QCOMPARE(line->styleSheet(), marked ? Blue : QString());
+            QCOMPARE(line->styleSheet(), style);
             edit->setWritable(false);
             wheel(line, 120);
             if (!real)

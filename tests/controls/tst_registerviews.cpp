@@ -293,10 +293,12 @@ private slots:
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
         QCOMPARE(mode->label()->width(), QFontInfo(mode->label()->font()).pointSize() * 8);
+        box.resize(600, 300);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QVERIFY(mode->numberField()->x() >= mode->label()->width());
         QVERIFY(en->checkBox()->x() >= en->label()->width());
+        QCOMPARE(en->size(), en->sizeHint()); // rows keep their size in a wider box
         box.setFlags(RegisterBox::BitPositions);
         box.build(m_otp);
         QCOMPARE(rows(box.groupBox("0")) + rows(box.groupBox("1")),

@@ -625,6 +625,13 @@ private slots:
         QVERIFY(selects(box.setCurrentByData(1), 0));
         QVERIFY(selects(box.setCurrentByNumber(2.5), 1));
         QVERIFY(selects(!box.setCurrentByData(QVariant()), 1)); // every item has data
+        ComboBox untyped; // a form's own editable box takes any text
+        untyped.addItems({"a", "b"});
+        untyped.setEditable(true);
+        QSignalSpy taken(&untyped, &ComboBox::signal_activated);
+        untyped.setEditText("free");
+        QTest::keyClick(&untyped, Qt::Key_Return);
+        QCOMPARE(taken.count(), 1);
         // An editable typed box shows any number; text that is no number is refused.
         box.setEditable(true);
         box.setItems("1 kHz::i1000;10 kHz::i10000");
