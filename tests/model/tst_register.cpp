@@ -102,7 +102,7 @@ private slots:
               {"@bit=NAME", 1, ""}, {"   ", 0, ""}, {"@ADD=3", 0, ""},
               {"SpiIn4B[]", 0, "SpiIn4B[]"}, {"@field=ALL[] @ADD=1", 0, "ALL[]"},
               {"W[10001]", 0, "W[10001]"}, {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
-              {"A=5[3]", 0, "A=5[3]"}}) {
+              {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"}}) {
             Register r;
             if (!shown.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, qPrintable("ERROR parsing field " + shown));
@@ -168,6 +168,33 @@ private slots:
         QVERIFY(r.bitByName("E") == inserted && r.indexOf("F") == 5);
         r.setBitByName("F", 1);
         QCOMPARE(r.getField("[F]"), 1u);
+    }
+
+    // Name lookups stay right when the bits behind them change: a definition set anew, a
+    // cleared register, a view or a target filled again. Fields are named by any ASCII letter.
+    void lookupsFollowNewBits()
+    {
+        Register r;
+        r.setDefinition("A[2]=1;Z[3]=5;z[2]=2");
+        QCOMPARE(r.format("@name;", true), QStringLiteral("A[2];Z[3];z[2];"));
+        QCOMPARE(r.getField("[Z]") * 10 + r.getField("[z]"), 52u);
+        r.clear();
+        QCOMPARE(r.getField("[A]"), 0u);
+        QCOMPARE(r.size(), 0);
+
+        Register s("A[2]=1;B[3]=5", "S");
+        Register *view = s.select("A");
+        QCOMPARE(view->indexOf("A"), 0);
+        QCOMPARE(s.select("B"), view);
+        QCOMPARE(view->getField("[B]"), 5u);
+        view->resize(8); // a view never grows bits of its own
+        QCOMPARE(view->size(), 3);
+
+        Register target(4, "T");
+        QCOMPARE(s.selectRange(&target, 0, 1)->indexOf("A"), 0);
+        s.selectRange(&target, 2, 4);
+        QCOMPARE(target.getField("[B]"), 5u);
+        QCOMPARE(target.indexOf("A"), -1);
     }
 
     // Mode 0 announces every write, 1 (the default) a change, 2 and others never.
@@ -256,8 +283,9 @@ private slots:
         r.getField("[A]");
         r.bit(0);
         r.toBitString(true);
+        r.toHex();
         r.format("@name", true);
-        QCOMPARE(get.count(), 3);
+        QCOMPARE(get.count(), 4);
         r.setBit(1, 1);
         r.setBitByName("B", 0);
         r.setFromBitString("1111");
@@ -461,6 +489,7 @@ private slots:
         QCOMPARE(r.getField("[V]"), 42u);
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
+        QCOMPARE(r.format("@name=@value;", true, true), QStringLiteral("A[4]=0;V[]=42;"));
         // A name given again takes the new field and deletes the old, unless it is the same.
         bool firstGone = false;
         auto *first = new TrackedVirtual(&firstGone);
