@@ -102,7 +102,8 @@ private slots:
               {"@bit=NAME", 1, ""}, {"   ", 0, ""}, {"@ADD=3", 0, ""},
               {"SpiIn4B[]", 0, "SpiIn4B[]"}, {"@field=ALL[] @ADD=1", 0, "ALL[]"},
               {"W[10001]", 0, "W[10001]"}, {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
-              {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"}}) {
+              {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"},
+              {"@field=A[2] @bit=F=1[2]", 0, "F=1[2]"}, {"N[ \t]", 1, ""}}) {
             Register r;
             if (!shown.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, qPrintable("ERROR parsing field " + shown));
@@ -219,6 +220,11 @@ private slots:
         r = 0u;
         r = 0xABCu; // mode 1: only the change is announced
         QCOMPARE(r.value(true), 0xABCu);
+        QCOMPARE(spy.count(), 1);
+        r.setValue(0xABCu);
+        r.setValue(0x3D5u, false); // the same bits, most significant first
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(r.setValue(4, 4, 1)); // one bit, unchanged and unannounced: still written
         QCOMPARE(spy.count(), 1);
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
@@ -504,6 +510,7 @@ private slots:
         Register r("@field=A[2] @ADD=1;@field=B[3] @ADD=2;@field=A[1] @ADD=1;C", "R");
         QCOMPARE(positions(r, r.select(-5, 100)), QList<int>({0, 1, 2, 3, 4, 5, 6}));
         QCOMPARE(positions(r, r.select(5, 2)), QList<int>());
+        QCOMPARE(positions(r, r.select(4, 7)), QList<int>({4, 5, 6}));
         QCOMPARE(positions(r, r.select("A")), QList<int>({0, 1, 5}));
         QCOMPARE(positions(r, r.select(QString("C;1:2;0;9;B"))),
                  QList<int>({6, 1, 2, 0, 2, 3, 4}));
