@@ -69,9 +69,9 @@ QByteArray Register::toByteArray(bool lsbFirst, bool msbFirstInByte)
         msbFirstInByte);
 }
 
+// toByteArray announces the read: once per whole-value read.
 QString Register::toHex(bool lsbFirst, bool msbFirstInByte)
 {
-    announceGet();
     return QString::fromLatin1(toByteArray(lsbFirst, msbFirstInByte).toHex());
 }
 

@@ -102,7 +102,8 @@ private slots:
               {"@bit=NAME", 1, ""}, {"   ", 0, ""}, {"@ADD=3", 0, ""},
               {"SpiIn4B[]", 0, "SpiIn4B[]"}, {"@field=ALL[] @ADD=1", 0, "ALL[]"},
               {"W[10001]", 0, "W[10001]"}, {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
-              {"A=5[3]", 0, "A=5[3]"}}) {
+              {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"},
+              {"@field=A[2] @bit=F=1[2]", 0, "F=1[2]"}, {"N[ \t]", 1, ""}}) {
             Register r;
             if (!shown.isEmpty())
                 QTest::ignoreMessage(QtWarningMsg, qPrintable("ERROR parsing field " + shown));
@@ -170,6 +171,33 @@ private slots:
         QCOMPARE(r.getField("[F]"), 1u);
     }
 
+    // Name lookups stay right when the bits behind them change: a definition set anew, a
+    // cleared register, a view or a target filled again. Fields are named by any ASCII letter.
+    void lookupsFollowNewBits()
+    {
+        Register r;
+        r.setDefinition("A[2]=1;Z[3]=5;z[2]=2");
+        QCOMPARE(r.format("@name;", true), QStringLiteral("A[2];Z[3];z[2];"));
+        QCOMPARE(r.getField("[Z]") * 10 + r.getField("[z]"), 52u);
+        r.clear();
+        QCOMPARE(r.getField("[A]"), 0u);
+        QCOMPARE(r.size(), 0);
+
+        Register s("A[2]=1;B[3]=5", "S");
+        Register *view = s.select("A");
+        QCOMPARE(view->indexOf("A"), 0);
+        QCOMPARE(s.select("B"), view);
+        QCOMPARE(view->getField("[B]"), 5u);
+        view->resize(8); // a view never grows bits of its own
+        QCOMPARE(view->size(), 3);
+
+        Register target(4, "T");
+        QCOMPARE(s.selectRange(&target, 0, 1)->indexOf("A"), 0);
+        s.selectRange(&target, 2, 4);
+        QCOMPARE(target.getField("[B]"), 5u);
+        QCOMPARE(target.indexOf("A"), -1);
+    }
+
     // Mode 0 announces every write, 1 (the default) a change, 2 and others never.
     void updateModes()
     {
@@ -192,6 +220,11 @@ private slots:
         r = 0u;
         r = 0xABCu; // mode 1: only the change is announced
         QCOMPARE(r.value(true), 0xABCu);
+        QCOMPARE(spy.count(), 1);
+        r.setValue(0xABCu);
+        r.setValue(0x3D5u, false); // the same bits, most significant first
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(r.setValue(4, 4, 1)); // one bit, unchanged and unannounced: still written
         QCOMPARE(spy.count(), 1);
         Register wide(33, "W");
         wide = 0xFFFFFFFFu; // only registers of 1 to 32 bits take a number
@@ -256,8 +289,9 @@ private slots:
         r.getField("[A]");
         r.bit(0);
         r.toBitString(true);
+        r.toHex();
         r.format("@name", true);
-        QCOMPARE(get.count(), 3);
+        QCOMPARE(get.count(), 4);
         r.setBit(1, 1);
         r.setBitByName("B", 0);
         r.setFromBitString("1111");
@@ -461,6 +495,7 @@ private slots:
         QCOMPARE(r.getField("[V]"), 42u);
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
+        QCOMPARE(r.format("@name=@value;", true, true), QStringLiteral("A[4]=0;V[]=42;"));
         // A name given again takes the new field and deletes the old, unless it is the same.
         bool firstGone = false;
         auto *first = new TrackedVirtual(&firstGone);
@@ -475,6 +510,7 @@ private slots:
         Register r("@field=A[2] @ADD=1;@field=B[3] @ADD=2;@field=A[1] @ADD=1;C", "R");
         QCOMPARE(positions(r, r.select(-5, 100)), QList<int>({0, 1, 2, 3, 4, 5, 6}));
         QCOMPARE(positions(r, r.select(5, 2)), QList<int>());
+        QCOMPARE(positions(r, r.select(4, 7)), QList<int>({4, 5, 6}));
         QCOMPARE(positions(r, r.select("A")), QList<int>({0, 1, 5}));
         QCOMPARE(positions(r, r.select(QString("C;1:2;0;9;B"))),
                  QList<int>({6, 1, 2, 0, 2, 3, 4}));

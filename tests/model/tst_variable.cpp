@@ -290,6 +290,8 @@ private slots:
         QCOMPARE(t.entryCount(), 4);
         t.parse("sA::i5"); // replaces the entries, keeps the expression
         QCOMPARE(t.entryCount(), 2);
+        t.parse("sOFF::i0;sA::i5"); // in the new order, each once
+        QCOMPARE(t.valueTexts(0), (QStringList{"OFF", "A"}));
         QCOMPARE(t.expression(), QString("x*2"));
         const TranslationTable order("sON::i1;sOFF::i0;sMID::i5;sLOW::f0.25;sHIGH::i9");
         QCOMPARE(order.valueTexts(0), (QStringList{"ON", "OFF", "MID", "LOW", "HIGH"}));

@@ -141,6 +141,61 @@ private slots:
         QVERIFY(Prompt::waitServingHandOvers([]() { return true; }, -1));
     }
 
+    // A GUI thread already asleep in its wait is woken to serve a prompt handed over to it: the
+    // caller asks only once the waiting thread has looked at its condition under the lock.
+    void handOverWakesAWaitingGuiThread()
+    {
+        ThreadPrompt prompt;
+        prompt.queueButton(Prompt::Ok);
+        std::atomic<bool> guiWaits{false}, done{false};
+        std::thread caller([&]() {
+            while (!guiWaits.load())
+                std::this_thread::yield();
+            Prompt::ask(Prompt::Question, "T", "Go?", Prompt::Ok | Prompt::Cancel);
+            done = true;
+            Prompt::wakeWaiters();
+        });
+        const bool served = Prompt::waitServingHandOvers(
+            [&]() {
+                guiWaits = true;
+                return done.load();
+            },
+            -1); // without the wake-up this waits for ever: the test's time-out fails it
+        caller.join();
+        QVERIFY(served);
+        QCOMPARE(prompt.threads, QList<QThread *>{QThread::currentThread()});
+    }
+
+    // An answerer that does not say whether it was accepted counts as cancelled.
+    void silentAnswerIsACancel()
+    {
+        struct SilentPrompt : RecordingPrompt {
+            QString getText(const QString &, const QString &, const QString &t, bool *) override
+            {
+                return t;
+            }
+            QString getItem(const QString &, const QString &, const QStringList &items, int,
+                            bool *) override
+            {
+                return items.value(0);
+            }
+            int getInt(const QString &, const QString &, int v, int, int, int, bool *) override
+            {
+                return v;
+            }
+            QStringList getChoices(const QString &, const QStringList &items, bool *) override
+            {
+                return items;
+            }
+        } prompt;
+        bool ok[4] = {true, true, true, true};
+        Prompt::text("T", "L", "x", &ok[0]);
+        Prompt::item("T", "L", {"a"}, 0, &ok[1]);
+        Prompt::integer("T", "L", 1, 0, 9, 1, &ok[2]);
+        QVERIFY(Prompt::choices("T", {"a"}, &ok[3]).isEmpty());
+        QVERIFY(!ok[0] && !ok[1] && !ok[2] && !ok[3]);
+    }
+
     // With nobody to answer, a message that only informs is shown without waiting, a question
     // takes its default unseen; each is noted, as are the answers of the other prompts.
     void nobodyToAnswer()
