@@ -165,7 +165,7 @@ private slots:
         inserted->setName("E");
         r.insertBit(inserted, 0);
         r.appendBits(Register("F[2]", "T"));
-        QCOMPARE(r.format("@name;", true), QStringLiteral("E;B;D;B;C;F[2];"));
+        QCOMPARE(r.format("@name@group;", true), QStringLiteral("E0;B1;D2;B3;C4;F[2]5;"));
         QVERIFY(r.bitByName("E") == inserted && r.indexOf("F") == 5);
         r.setBitByName("F", 1);
         QCOMPARE(r.getField("[F]"), 1u);
