@@ -127,6 +127,10 @@ public slots:
         calls << QString("dup %1 in %2").arg(n).arg(sender()->parent()->objectName());
     }
     void on_plain_moved(int x) { calls << QString("plain %1").arg(x); } // moved(int, int)
+    void on_plain_changed(int n, const QString &t = "d") // its copy without t stays unused
+    {
+        calls << QString("plain %1 %2").arg(n).arg(t);
+    }
     void on_plain_destroyed() { calls << "plain gone"; }                // a signal of QObject
     void on_receiver_objectNameChanged(const QString &name) { calls << "receiver " + name; }
     void on_nothing_clicked() { calls << "nothing"; } // no such object: a warning
@@ -751,8 +755,8 @@ private slots:
         SlotsByName::connect(&ours);
         QMetaObject::connectSlotsByName(&qts);
         const QStringList calls = fireAll(ours);
-        QCOMPARE(calls, QStringList({"a 1 x", "dup 2 in a", "a_b 2", "plain 3", "plain gone",
-                                     "receiver renamed"}));
+        QCOMPARE(calls, QStringList({"a 1 x", "dup 2 in a", "a_b 2", "plain 1 x", "plain 3",
+                                     "plain gone", "receiver renamed"}));
         QCOMPARE(fireAll(qts), calls);
     }
 

@@ -10,7 +10,12 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QVBoxLayout>
 #include <QPointer>
 #include <QtTest>
 
@@ -25,8 +30,8 @@ using CustomControls::PushButton;
 class WriteApplet : public Applet
 {
 public:
-    WriteApplet()
-        : bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
+    explicit WriteApplet(QWidget *parent = nullptr)
+        : Applet(parent), bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
           sa("@variable=SA@value=1@min=0@max=31@descr=Start address")
     {
         setObjectName("WriteApplet");
@@ -150,11 +155,65 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!dock->isVisible());
         QCOMPARE(dock->widget(), applet);
+        QCOMPARE(applet->container(), dock);
+        applet->showWindow();
+        QVERIFY(dock->isVisible() && applet->isWindowVisible());
+        applet->hideWindow();
+        QVERIFY(!dock->isVisible());
         QPointer<QAction> toggle = applet->action();
         QCOMPARE(toggle.data(), dock->toggleViewAction());
         applet->releaseContainer();
         QVERIFY(toggle);
         delete applet->container();
+    }
+    // An applet built inside an empty sub-window keeps it as its container; the window fits
+    // the applet again when the applet asks for it.
+    void appletBuiltInItsSubWindow()
+    {
+        QMdiArea area;
+        QMdiSubWindow *sub = Applet::createSubWindow(&area);
+        auto *applet = new WriteApplet(sub);
+        auto *content = new QWidget;
+        content->setMinimumSize(400, 300);
+        (new QVBoxLayout(applet))->addWidget(content);
+        QCOMPARE(applet->createContainer(Applet::MdiContainer, &area), sub);
+        QCOMPARE(area.subWindowList().size(), 1);
+        sub->resize(150, 100);
+        applet->slot_adjustSize();
+        QVERIFY2(sub->width() > 400 && sub->height() > 300,
+                 qPrintable(QString("%1x%2").arg(sub->width()).arg(sub->height())));
+    }
+
+    // The text a form gives a value field sets how it shows its item ("0x": hexadecimal); a
+    // register of another size than its applet expects is bound all the same, with a notice.
+    void formTextAndRegisterSize()
+    {
+        WriteApplet applet;
+        auto *hex = new LineEdit(&applet);
+        hex->setAccessibleName("BANK[]");
+        hex->setText("0x0");
+        applet.bank.setValue(0xAu, true);
+        QVERIFY(applet.setup());
+        QCOMPARE(hex->text(), QString("A"));
+        Register odd(4, "ODD");
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, "Register size control fail : ODD .size 4 != 1");
+        QVERIFY(applet.addRegister(&odd, 1));
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(applet.binding("ODD"));
+    }
+
+    // Keys the applet does not use go on to the widget it sits in.
+    void unusedKeysReachTheParent()
+    {
+        struct KeyRecorder : QWidget {
+            void keyPressEvent(QKeyEvent *event) override { keys.append(event->key()); }
+            QList<int> keys;
+        } parent;
+        auto *applet = new WriteApplet(&parent);
+        QTest::keyClick(applet, Qt::Key_F2);
+        QTest::keyClick(applet, Qt::Key_Escape);
+        QCOMPARE(parent.keys, (QList<int>{Qt::Key_F2, Qt::Key_Escape}));
     }
 };
 

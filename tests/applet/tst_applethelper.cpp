@@ -75,6 +75,7 @@ public:
         return true;
     }
 
+    using Applet::isWriteByName;
     Register bank, ctrl;
     Variable sa, lock, big;
     CustomControls::CheckBox *cbSw1;
@@ -150,6 +151,11 @@ private slots:
         const QString functions = console->functionView()->toPlainText();
         QVERIFY(functions.contains("FUNCTION Bytes\nReturns Bytes"));
         QVERIFY(functions.indexOf("FUNCTION Real") < functions.indexOf("FUNCTION Text"));
+        // Both lists only show: typing changes neither.
+        QTest::keyClicks(console->itemView(), "typed");
+        QTest::keyClicks(console->functionView(), "typed");
+        QCOMPARE(console->itemView()->toPlainText() + console->functionView()->toPlainText(),
+                 text + functions);
     }
 
     // button: Set (value 3 where none is given), Get, Fill 0 or Fill 1. check: the item read back
@@ -246,7 +252,13 @@ private slots:
         QCOMPARE(comboItems(later.configurationCombo()), QString("|regs.101.HelperApplet"));
         applet->bank.setValue(0);
         applet->ctrl.setValue(0);
+        // The applied registers act on the page as a Set does: its widgets change as written.
+        QList<bool> byName;
+        const auto watch = connect(applet->leBank, &QLineEdit::textChanged, applet.get(),
+                                   [&]() { byName.append(applet->isWriteByName()); });
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
+        disconnect(watch);
+        QCOMPARE(byName, QList<bool>{true});
         QCOMPARE(applet->bank.value(), 0b0101u);
         QCOMPARE(applet->ctrl.value(), 0x81u);
         applet->deactivate(); // offline the widgets show what was applied as well
@@ -417,6 +429,13 @@ private slots:
             QVERIFY(bar.bottom() < list.top());
         }
         QCOMPARE(controls, 25);
+        // The Run button stands apart from the results, between the bar's two spacers.
+        const QRect run = console->button("Run")->geometry();
+        QVERIFY(run.left() - console->textResultEdit()->geometry().right() > 20);
+        // A narrow console keeps the names' fields wide enough for the names.
+        console->resize(120, console->height());
+        QTRY_VERIFY(console->itemCombo()->width() >= 200);
+        QVERIFY(console->functionCombo()->width() >= 150);
         // The value field holds a 32-bit value in hexadecimal in the bar's font.
         QLineEdit *value = console->valueEdit();
         const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
