@@ -2,6 +2,7 @@
 // the search depth and bound anew after the form changed, a name-based write whose item is
 // written through another one, and the applet's dock and action across a change of container.
 #include "applet.h"
+#include "appletscroll.h"
 #include "countingedit.h"
 #include "lineedit.h"
 #include "pushbutton.h"
@@ -15,8 +16,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QVBoxLayout>
 #include <QPointer>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -201,6 +203,60 @@ private slots:
         QVERIFY(applet.addRegister(&odd, 1));
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(applet.binding("ODD"));
+    }
+
+    // A disabled applet is disabled with its action and does not go online.
+    void disabledAppletStaysOffline()
+    {
+        auto *applet = new WriteApplet;
+        std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
+        QAction *action = applet->action();
+        applet->setEnabled(false);
+        QVERIFY(!applet->isEnabled() && !action->isEnabled());
+        applet->activate();
+        QVERIFY(!applet->isOnline());
+        applet->setEnabled(true);
+        applet->activate();
+        QVERIFY(applet->isEnabled() && applet->isOnline() && action->isEnabled());
+    }
+
+    // A hidden sub-window measures nothing of its form (measuring polishes every widget of a
+    // form); shown, the form is laid out, and it follows each resize of the window at once.
+    void hiddenWindowMeasuresNothingAndShownLaysOut()
+    {
+        struct Measured : QWidget {
+            QSize sizeHint() const override
+            {
+                ++measures;
+                return QSize(300, 200);
+            }
+            mutable int measures = 0;
+        };
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        auto *applet = new WriteApplet(Applet::createSubWindow(&area));
+        auto *content = new Measured;
+        (new QVBoxLayout(applet))->addWidget(content);
+        auto *sub =
+            qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, &area));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(content->measures, 0);
+        sub->show();
+        QVERIFY(content->measures > 0);
+        AppletScroll *scroll = AppletScroll::of(sub);
+        for (const QSize &size : {QSize(500, 400), QSize(600, 450)}) {
+            sub->resize(size);
+            QCOMPARE(applet->size(), scroll->viewport()->size());
+        }
+        // Grown while hidden, the form has its new smallest size as soon as it is shown.
+        sub->hide();
+        content->setMinimumSize(900, 800);
+        QCoreApplication::sendPostedEvents();
+        sub->show();
+        QVERIFY(applet->width() >= 900 && applet->height() >= 800);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(),
+                 applet->height() - scroll->viewport()->height());
     }
 
     // Keys the applet does not use go on to the widget it sits in.

@@ -235,6 +235,8 @@ private slots:
                                       : console->textResultEdit()->text(),
                      c.section(':', 1));
         }
+        console->describeApplet("functions"); // listed anew, the chosen function stays
+        QCOMPARE(console->functionCombo()->currentText(), QString("Text"));
     }
 
     void exportAndImportRegisterFiles()
@@ -261,10 +263,13 @@ private slots:
         QCOMPARE(byName, QList<bool>{true});
         QCOMPARE(applet->bank.value(), 0b0101u);
         QCOMPARE(applet->ctrl.value(), 0x81u);
-        applet->deactivate(); // offline the widgets show what was applied as well
+        applet->deactivate(); // offline the widgets and the list show what was applied as well
         applet->bank.setValue(0);
+        applet->slot_updateAllControls();
+        console->describeApplet("nodes");
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
         QCOMPARE(applet->leBank->value(), 5.0);
+        QVERIFY(console->itemView()->toPlainText().contains("SW1 = 1"));
         applet->activate();
 
         // A cancelled choice writes an empty file; a file that cannot be written is reported.
@@ -333,6 +338,18 @@ private slots:
         const QString problem = reason.startsWith("not") ? reason : "BANK: " + reason;
         QCOMPARE(log.texts(), QStringList{"Register file bad.101: skipped malformed line 5 (" +
                                           problem + "), line 6 (not NAME::BITS)"});
+    }
+
+    // A register's virtual fields are listed with the others.
+    void virtualFieldsAreListed()
+    {
+        struct Fixed : Register::Virtual {
+            void setValue(quint32) override {}
+        };
+        QVERIFY(applet->bank.addVirtual("SPEED", "Virtual speed", new Fixed));
+        console->describeApplet("nodes");
+        QVERIFY(comboItems(console->itemCombo()).contains("BANK[LEVEL]|BANK[SPEED]|BANK[]"));
+        QVERIFY(console->itemView()->toPlainText().contains("Virtual speed"));
     }
 
     // The list offers this applet's files; choosing one applies it, rebuilding the list does not.
