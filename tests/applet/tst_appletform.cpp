@@ -11,11 +11,13 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -34,11 +36,12 @@ class WriteApplet : public Applet
 public:
     explicit WriteApplet(QWidget *parent = nullptr)
         : Applet(parent), bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
-          sa("@variable=SA@value=1@min=0@max=31@descr=Start address")
+          sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
+          text("@variable=TEXT@value=abc")
     {
         setObjectName("WriteApplet");
     }
-    bool init() override { return addRegister(&bank, 4) && addVariable(&sa); }
+    bool init() override { return addRegister(&bank, 4) && addVariable(&sa) && addVariable(&text); }
     QVariant run(const QString &command, const QVariant &args) override
     {
         commands.append(command + "|" + args.toString());
@@ -46,7 +49,7 @@ public:
     }
 
     Register bank;
-    Variable sa;
+    Variable sa, text;
     QStringList commands;
 };
 
@@ -205,10 +208,58 @@ private slots:
         QVERIFY(applet.binding("ODD"));
     }
 
-    // A disabled applet is disabled with its action and does not go online.
+    // A string variable takes bytes, texts and numbers by name as its text; its widget shows it.
+    void stringVariableByName()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("TEXT");
+        QVERIFY(applet.setup());
+        QVERIFY(applet.set("TEXT", QByteArray("raw"), Variable::OutsideKey));
+        QCOMPARE(applet.text.text(), QByteArray("raw"));
+        QCOMPARE(edit->text(), QString("raw"));
+        QVERIFY(applet.set("TEXT", 42, Variable::OutsideKey));
+        QCOMPARE(applet.get("TEXT", Variable::OutsideKey).toString(), QString("42"));
+    }
+
+    // A dock's action carries the applet's icon and is unchecked while the dock is out of
+    // sight (behind another's tab); released, the dock no longer hides the applet's new sub-window.
+    void dockActionAndRelease()
+    {
+        QMainWindow window;
+        auto *applet = new WriteApplet;
+        QPixmap mark(16, 16);
+        mark.fill(Qt::red);
+        applet->setWindowIcon(QIcon(mark));
+        auto *dock =
+            qobject_cast<QDockWidget *>(applet->createContainer(Applet::DockContainer, &window));
+        window.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAction *toggle = applet->action();
+        QCOMPARE(toggle->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+        applet->showWindow();
+        QVERIFY(toggle->isChecked());
+        emit dock->visibilityChanged(false); // as when its tab goes behind another one's
+        QVERIFY(!toggle->isChecked());
+
+        applet->releaseContainer();
+        QMdiArea area;
+        area.show();
+        QWidget *sub = applet->createContainer(Applet::MdiContainer, &area);
+        applet->showWindow();
+        QVERIFY(sub->isVisible());
+        dock->hide();
+        QVERIFY(sub->isVisible());
+    }
+
+    // A disabled applet is disabled with its action and does not go online; its action without
+    // a window to show does nothing.
     void disabledAppletStaysOffline()
     {
         auto *applet = new WriteApplet;
+        applet->action()->trigger();
+        QVERIFY(!applet->isVisible());
         std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
         QAction *action = applet->action();
         applet->setEnabled(false);
