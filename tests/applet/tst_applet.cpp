@@ -393,12 +393,13 @@ private slots:
                 QVERIFY(applet->set("SA", 7, Variable::OutsideKey));
                 applet->slot_updateControls("BANK");
             }
+            QVERIFY(applet->set("SA", 8, Variable::OutsideKey)); // one hold holds as well
             QCOMPARE(counts(), QList<int>({0, 0, 0, 0}));
             QCOMPARE(edits.at(1)->value(), 0.0);
         }
         QCOMPARE(counts(), QList<int>({1, 1, 1, 1}));
-        QCOMPARE(edits.at(1)->value() + edits.at(3)->value(), 12.0);
-        QCOMPARE(applet->calls(), QString("0:BANK 0:SA")); // the writes' only
+        QCOMPARE(edits.at(1)->value() + edits.at(3)->value(), 13.0);
+        QCOMPARE(applet->calls(), QString("0:BANK 0:SA 0:SA")); // the writes' only
         const Applet::RefreshHold none(nullptr);
         QVERIFY(bank->setField("[SW1]", 1));
         QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
@@ -688,6 +689,8 @@ private slots:
         QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
+        scroll->verticalScrollBar()->setValue(0);
+        QCOMPARE(applet->y(), 0);
         sub->hide();
         applet->setMinimumSize(600, 500);
         sub->show();

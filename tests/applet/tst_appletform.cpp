@@ -218,6 +218,8 @@ private slots:
         QVERIFY(applet.set("TEXT", QByteArray("raw"), Variable::OutsideKey));
         QCOMPARE(applet.text.text(), QByteArray("raw"));
         QCOMPARE(edit->text(), QString("raw"));
+        QVERIFY(applet.set("TEXT", QString("typed"), Variable::OutsideKey));
+        QCOMPARE(edit->text(), QString("typed"));
         QVERIFY(applet.set("TEXT", 42, Variable::OutsideKey));
         QCOMPARE(applet.get("TEXT", Variable::OutsideKey).toString(), QString("42"));
     }
@@ -251,6 +253,20 @@ private slots:
         QVERIFY(sub->isVisible());
         dock->hide();
         QVERIFY(sub->isVisible());
+    }
+
+    // A form of absolute places keeps its size in a smaller window: it scrolls.
+    void absoluteFormKeepsItsSize()
+    {
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        auto *applet = new WriteApplet;
+        applet->setGeometry(0, 0, 500, 300);
+        QWidget *sub = applet->createContainer(Applet::MdiContainer, &area);
+        sub->show();
+        sub->resize(200, 150);
+        QCOMPARE(applet->size(), QSize(500, 300));
     }
 
     // A disabled applet is disabled with its action and does not go online; its action without
