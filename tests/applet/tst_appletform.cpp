@@ -6,6 +6,7 @@
 #include "countingedit.h"
 #include "lineedit.h"
 #include "pushbutton.h"
+#include "recordingprompt.h"
 #include "register.h"
 #include "variable.h"
 
@@ -47,10 +48,15 @@ public:
         commands.append(command + "|" + args.toString());
         return true;
     }
+    bool updateItem(int mode, const QString &name) override
+    {
+        return hook ? hook(mode, name) : true;
+    }
 
     Register bank;
     Variable sa, text;
     QStringList commands;
+    std::function<bool(int, const QString &)> hook;
 };
 
 // A virtual field that stands for another item: what is written to it goes there.
@@ -253,6 +259,52 @@ private slots:
         QVERIFY(sub->isVisible());
         dock->hide();
         QVERIFY(sub->isVisible());
+    }
+
+    // An item's transfer asked for again while its own is under way succeeds at once.
+    void nestedTransferOfTheSameItem()
+    {
+        RecordingPrompt prompt;
+        WriteApplet applet;
+        QVERIFY(applet.setup());
+        QStringList nested;
+        applet.hook = [&](int mode, const QString &name) {
+            const bool ok = mode ? applet.readParameters(name) : applet.writeParameters(name);
+            nested << QString("%1:%2 %3").arg(mode).arg(name).arg(ok);
+            return true;
+        };
+        QVERIFY(applet.writeParameters("BANK") && applet.readParameters("SA"));
+        QCOMPARE(nested, (QStringList{"0:BANK 1", "1:SA 1"}));
+        QVERIFY(prompt.messages().isEmpty());
+    }
+
+    // A scroll area of its own shows its applet's title and lays it out; shown, the applet's
+    // action is checked.
+    void titleAndCheckedAction()
+    {
+        QPixmap mark(16, 16);
+        mark.fill(Qt::red);
+        AppletScroll scroll;
+        auto *applet = new WriteApplet(scroll.viewport()); // already in place
+        applet->setWindowTitle("Tool");
+        applet->setWindowIcon(QIcon(mark)); // no sub-window to take it
+        scroll.show();
+        scroll.setApplet(applet);
+        QCOMPARE(scroll.windowTitle(), QString("Tool"));
+        QCOMPARE(applet->size(), scroll.viewport()->size()); // shown: laid out at once
+        QMdiArea area;
+        auto *second = new WriteApplet;
+        second->setWindowTitle("Second");
+        second->setWindowIcon(QIcon(mark));
+        QWidget *sub = second->createContainer(Applet::MdiContainer, &area);
+        QCOMPARE(sub->windowTitle(), QString("Second"));
+        QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+        QAction *action = second->action();
+        area.show();
+        second->showWindow();
+        QVERIFY(action->isChecked() && sub->isVisible());
+        second->hideWindow();
+        QVERIFY(!action->isChecked() && !sub->isVisible());
     }
 
     // A form of absolute places keeps its size in a smaller window: it scrolls.

@@ -460,6 +460,10 @@ private slots:
         tabs->setCurrentIndex(0);
         console->resize(console->width() + 300, console->height()); // the bar's spacers widen
         QTRY_VERIFY(value->minimumWidth() == value->width());
+        // The buttons stand between the bar's spacers, apart from both of its ends.
+        QPushButton *last = console->button("Fill 1");
+        QVERIFY(last->parentWidget()->width() - last->geometry().right() > 20);
+        QVERIFY(console->button("Set")->x() - value->geometry().right() > 20);
         // The lists stand on light yellow.
         for (auto *list : console->findChildren<QTextEdit *>())
             QCOMPARE(list->viewport()->grab().toImage().pixelColor(2, 2), QColor(255, 255, 240));
