@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QPoint>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -146,6 +147,11 @@ private slots:
         QVERIFY(applet.set("BANK[]", std::numeric_limits<quint32>::max(), Variable::OutsideKey));
         QCOMPARE(applet.bank.value(true), 0xFu);
         QVERIFY(!applet.set("BANK[]", quint64(1) << 32, Variable::OutsideKey));
+        // A signed value is taken down to the bottom of 32 bits, as its two's complement.
+        QVERIFY(applet.set("BANK[]", std::numeric_limits<qint32>::min(), Variable::OutsideKey));
+        QCOMPARE(applet.bank.value(true), 0u);
+        QVERIFY(
+            !applet.set("BANK[]", std::numeric_limits<qint32>::min() - 1LL, Variable::OutsideKey));
     }
 
     // A dock stays hidden until shown; its toggle action belongs to it, so releasing the
@@ -228,6 +234,8 @@ private slots:
         QCOMPARE(edit->text(), QString("typed"));
         QVERIFY(applet.set("TEXT", 42, Variable::OutsideKey));
         QCOMPARE(applet.get("TEXT", Variable::OutsideKey).toString(), QString("42"));
+        QVERIFY(!applet.set("TEXT", QPoint(1, 2), Variable::OutsideKey)); // no text of its own
+        QCOMPARE(applet.text.text(), QByteArray("42"));
     }
 
     // A dock's action carries the applet's icon and is unchecked while the dock is out of
