@@ -269,6 +269,27 @@ private slots:
         QVERIFY(sub->isVisible());
     }
 
+    // A read of a bound register that announces itself pulls the register from the board
+    // first; its widgets show what came.
+    void announcedReadPullsAndShows()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("BANK[]");
+        QVERIFY(applet.setup());
+        applet.activate();
+        QStringList pulls;
+        applet.hook = [&](int mode, const QString &name) {
+            pulls << QString("%1:%2").arg(mode).arg(name);
+            applet.bank.setBit(1, 1); // silently, as a board's answer is taken
+            applet.bank.setBit(2, 1);
+            return true;
+        };
+        QCOMPARE(applet.bank.value(), 6u);
+        QCOMPARE(pulls, QStringList{"1:BANK"});
+        QCOMPARE(edit->text(), QString("6"));
+    }
+
     // An item's transfer asked for again while its own is under way succeeds at once.
     void nestedTransferOfTheSameItem()
     {

@@ -348,7 +348,9 @@ private slots:
         };
         QVERIFY(applet->bank.addVirtual("SPEED", "Virtual speed", new Fixed));
         console->describeApplet("nodes");
-        QVERIFY(comboItems(console->itemCombo()).contains("BANK[LEVEL]|BANK[SPEED]|BANK[]"));
+        QCOMPARE(comboItems(console->itemCombo()), // listed anew, not added to the old list
+                 QString("BANK[SW1]|BANK[SW2]|BANK[LEVEL]|BANK[SPEED]|BANK[]|BIG|CTRL[EN]|"
+                         "CTRL[MODE]|CTRL[]|LOCK|SA"));
         QVERIFY(console->itemView()->toPlainText().contains("Virtual speed"));
     }
 
