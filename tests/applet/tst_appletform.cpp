@@ -307,8 +307,8 @@ private slots:
         QVERIFY(prompt.messages().isEmpty());
     }
 
-    // A scroll area of its own shows its applet's title and lays it out; shown, the applet's
-    // action is checked.
+    // A scroll area of its own shows its applet's title and lays it out; a renamed applet is
+    // named, listed and titled anew; shown, its action is checked.
     void titleAndCheckedAction()
     {
         QPixmap mark(16, 16);
@@ -329,6 +329,9 @@ private slots:
         QCOMPARE(sub->windowTitle(), QString("Second"));
         QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         QAction *action = second->action();
+        second->rename("Renamed"); // by this name it is addressed from now on
+        QCOMPARE(QStringList({second->name(), action->text(), sub->windowTitle()}),
+                 QStringList({"Renamed", "Renamed", "Renamed"}));
         area.show();
         second->showWindow();
         QVERIFY(action->isChecked() && sub->isVisible());
