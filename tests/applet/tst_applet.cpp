@@ -691,6 +691,9 @@ private slots:
         QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
         scroll->verticalScrollBar()->setValue(0);
         QCOMPARE(applet->y(), 0);
+        QCOMPARE(QSize(scroll->horizontalScrollBar()->pageStep(), // a page is the view
+                       scroll->verticalScrollBar()->pageStep()),
+                 scroll->viewport()->size());
         sub->hide();
         applet->setMinimumSize(600, 500);
         sub->show();
