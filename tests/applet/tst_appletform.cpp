@@ -201,8 +201,9 @@ private slots:
                  qPrintable(QString("%1x%2").arg(sub->width()).arg(sub->height())));
     }
 
-    // The text a form gives a value field sets how it shows its item ("0x": hexadecimal); a
-    // register of another size than its applet expects is bound all the same, with a notice.
+    // The text a form gives a value field sets how it shows its item ("0x": hexadecimal); only
+    // bound items are the applet's items; a register of another size than its applet expects
+    // is bound all the same, with a notice.
     void formTextAndRegisterSize()
     {
         WriteApplet applet;
@@ -212,6 +213,8 @@ private slots:
         applet.bank.setValue(0xAu, true);
         QVERIFY(applet.setup());
         QCOMPARE(hex->text(), QString("A"));
+        QVERIFY(applet.hasItem("BANK[LEVEL]") && applet.hasItem("SA"));
+        QVERIFY(!applet.hasItem("NOPE[X]") && !applet.hasItem("NOPE") && !applet.hasItem(""));
         Register odd(4, "ODD");
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Register size control fail : ODD .size 4 != 1");
