@@ -55,6 +55,8 @@ public:
     }
 
     Register bank;
+    using Applet::runAsEdit;
+    using Applet::runAsRefresh;
     Variable sa, text;
     QStringList commands;
     std::function<bool(int, const QString &)> hook;
@@ -291,6 +293,28 @@ private slots:
         QCOMPARE(applet.bank.value(), 6u);
         QCOMPARE(pulls, QStringList{"1:BANK"});
         QCOMPARE(edit->text(), QString("6"));
+    }
+
+    // The applet's own model writes: run as a refresh, the widgets only show them; run as an
+    // edit, they go to the board as well.
+    void ownWritesAsRefreshOrEdit()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("BANK[]");
+        QVERIFY(applet.setup());
+        applet.activate();
+        QStringList pushes;
+        applet.hook = [&](int mode, const QString &name) {
+            pushes << QString("%1:%2").arg(mode).arg(name);
+            return true;
+        };
+        applet.runAsRefresh([&]() { applet.bank.setValue(3u); });
+        QCOMPARE(edit->text(), QString("3"));
+        QVERIFY(pushes.isEmpty());
+        applet.runAsEdit([&]() { applet.bank.setValue(5u); });
+        QCOMPARE(edit->text(), QString("5"));
+        QCOMPARE(pushes, QStringList{"0:BANK"});
     }
 
     // An item's transfer asked for again while its own is under way succeeds at once.
