@@ -127,9 +127,14 @@ public slots:
         calls << QString("dup %1 in %2").arg(n).arg(sender()->parent()->objectName());
     }
     void on_plain_moved(int x) { calls << QString("plain %1").arg(x); } // moved(int, int)
-    void on_plain_destroyed() { calls << "plain gone"; }                // a signal of QObject
+    void on_plain_changed(int n, const QString &t = "d") // its copy without t stays unused
+    {
+        calls << QString("plain %1 %2").arg(n).arg(t);
+    }
+    void on_plain_destroyed() { calls << "plain gone"; } // a signal of QObject
     void on_receiver_objectNameChanged(const QString &name) { calls << "receiver " + name; }
     void on_nothing_clicked() { calls << "nothing"; } // no such object: a warning
+    void on__clicked() { calls << "unnamed"; }        // no object name at all: no warning
 };
 
 class TestAppletBase : public QObject
@@ -161,7 +166,7 @@ private slots:
         leSa = addWidget<LineEdit>(inner, "SA");
         leLock = addWidget<LineEdit>(inner, "LOCK");
         leText = addWidget<LineEdit>(inner, "TEXT");
-        leText->setText("#abc"); // array mode
+        leText->setText("#form"); // array mode, showing the variable once bound
         cbOrphan = addWidget<CheckBox>(frame, "NOTHING[X]");
         pbRead = addWidget<PushButton>(frame, "ReadVLED(1)");
         pbErase = addWidget<PushButton>(new QWidget(new QDialog(applet)), "Erase(2)");
@@ -388,12 +393,13 @@ private slots:
                 QVERIFY(applet->set("SA", 7, Variable::OutsideKey));
                 applet->slot_updateControls("BANK");
             }
+            QVERIFY(applet->set("SA", 8, Variable::OutsideKey)); // one hold holds as well
             QCOMPARE(counts(), QList<int>({0, 0, 0, 0}));
             QCOMPARE(edits.at(1)->value(), 0.0);
         }
         QCOMPARE(counts(), QList<int>({1, 1, 1, 1}));
-        QCOMPARE(edits.at(1)->value() + edits.at(3)->value(), 12.0);
-        QCOMPARE(applet->calls(), QString("0:BANK 0:SA")); // the writes' only
+        QCOMPARE(edits.at(1)->value() + edits.at(3)->value(), 13.0);
+        QCOMPARE(applet->calls(), QString("0:BANK 0:SA 0:SA")); // the writes' only
         const Applet::RefreshHold none(nullptr);
         QVERIFY(bank->setField("[SW1]", 1));
         QCOMPARE(counts(), QList<int>({1, 0, 1, 0}));
@@ -683,6 +689,11 @@ private slots:
         QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
+        scroll->verticalScrollBar()->setValue(0);
+        QCOMPARE(applet->y(), 0);
+        QCOMPARE(QSize(scroll->horizontalScrollBar()->pageStep(), // a page is the view
+                       scroll->verticalScrollBar()->pageStep()),
+                 scroll->viewport()->size());
         sub->hide();
         applet->setMinimumSize(600, 500);
         sub->show();
@@ -744,6 +755,7 @@ private slots:
             return r.calls;
         };
         SlotReceiver ours, qts;
+        QTest::failOnWarning(QRegularExpression("on__clicked"));
         QTest::ignoreMessage(QtWarningMsg,
                              "SlotsByName: No matching signal for on_nothing_clicked()");
         QTest::ignoreMessage(QtWarningMsg,
@@ -751,8 +763,8 @@ private slots:
         SlotsByName::connect(&ours);
         QMetaObject::connectSlotsByName(&qts);
         const QStringList calls = fireAll(ours);
-        QCOMPARE(calls, QStringList({"a 1 x", "dup 2 in a", "a_b 2", "plain 3", "plain gone",
-                                     "receiver renamed"}));
+        QCOMPARE(calls, QStringList({"a 1 x", "dup 2 in a", "a_b 2", "plain 1 x", "plain 3",
+                                     "plain gone", "receiver renamed"}));
         QCOMPARE(fireAll(qts), calls);
     }
 

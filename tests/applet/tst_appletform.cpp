@@ -2,16 +2,27 @@
 // the search depth and bound anew after the form changed, a name-based write whose item is
 // written through another one, and the applet's dock and action across a change of container.
 #include "applet.h"
+#include "appletscroll.h"
 #include "countingedit.h"
 #include "lineedit.h"
 #include "pushbutton.h"
+#include "recordingprompt.h"
 #include "register.h"
 #include "variable.h"
 
 #include <QAction>
 #include <QDockWidget>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QPoint>
 #include <QPointer>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <functional>
@@ -25,22 +36,30 @@ using CustomControls::PushButton;
 class WriteApplet : public Applet
 {
 public:
-    WriteApplet()
-        : bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
-          sa("@variable=SA@value=1@min=0@max=31@descr=Start address")
+    explicit WriteApplet(QWidget *parent = nullptr)
+        : Applet(parent), bank("SW1#Switch one;LEVEL[3]#Level", "BANK"),
+          sa("@variable=SA@value=1@min=0@max=31@descr=Start address"),
+          text("@variable=TEXT@value=abc")
     {
         setObjectName("WriteApplet");
     }
-    bool init() override { return addRegister(&bank, 4) && addVariable(&sa); }
+    bool init() override { return addRegister(&bank, 4) && addVariable(&sa) && addVariable(&text); }
     QVariant run(const QString &command, const QVariant &args) override
     {
         commands.append(command + "|" + args.toString());
         return true;
     }
+    bool updateItem(int mode, const QString &name) override
+    {
+        return hook ? hook(mode, name) : true;
+    }
 
     Register bank;
-    Variable sa;
+    using Applet::runAsEdit;
+    using Applet::runAsRefresh;
+    Variable sa, text;
     QStringList commands;
+    std::function<bool(int, const QString &)> hook;
 };
 
 // A virtual field that stands for another item: what is written to it goes there.
@@ -130,6 +149,11 @@ private slots:
         QVERIFY(applet.set("BANK[]", std::numeric_limits<quint32>::max(), Variable::OutsideKey));
         QCOMPARE(applet.bank.value(true), 0xFu);
         QVERIFY(!applet.set("BANK[]", quint64(1) << 32, Variable::OutsideKey));
+        // A signed value is taken down to the bottom of 32 bits, as its two's complement.
+        QVERIFY(applet.set("BANK[]", std::numeric_limits<qint32>::min(), Variable::OutsideKey));
+        QCOMPARE(applet.bank.value(true), 0u);
+        QVERIFY(
+            !applet.set("BANK[]", std::numeric_limits<qint32>::min() - 1LL, Variable::OutsideKey));
     }
 
     // A dock stays hidden until shown; its toggle action belongs to it, so releasing the
@@ -150,11 +174,280 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!dock->isVisible());
         QCOMPARE(dock->widget(), applet);
+        QCOMPARE(applet->container(), dock);
+        applet->showWindow();
+        QVERIFY(dock->isVisible() && applet->isWindowVisible());
+        applet->hideWindow();
+        QVERIFY(!dock->isVisible());
         QPointer<QAction> toggle = applet->action();
         QCOMPARE(toggle.data(), dock->toggleViewAction());
         applet->releaseContainer();
         QVERIFY(toggle);
         delete applet->container();
+    }
+    // An applet built inside an empty sub-window keeps it as its container; the window fits
+    // the applet again when the applet asks for it.
+    void appletBuiltInItsSubWindow()
+    {
+        QMdiArea area;
+        QMdiSubWindow *sub = Applet::createSubWindow(&area);
+        auto *applet = new WriteApplet(sub);
+        auto *content = new QWidget;
+        content->setMinimumSize(400, 300);
+        (new QVBoxLayout(applet))->addWidget(content);
+        QCOMPARE(applet->createContainer(Applet::MdiContainer, &area), sub);
+        QCOMPARE(area.subWindowList().size(), 1);
+        sub->resize(150, 100);
+        applet->slot_adjustSize();
+        QVERIFY2(sub->width() > 400 && sub->height() > 300,
+                 qPrintable(QString("%1x%2").arg(sub->width()).arg(sub->height())));
+    }
+
+    // The text a form gives a value field sets how it shows its item ("0x": hexadecimal); only
+    // bound items are the applet's items; a register of another size than its applet expects
+    // is bound all the same, with a notice.
+    void formTextAndRegisterSize()
+    {
+        WriteApplet applet;
+        auto *hex = new LineEdit(&applet);
+        hex->setAccessibleName("BANK[]");
+        hex->setText("0x0");
+        applet.bank.setValue(0xAu, true);
+        QVERIFY(applet.setup());
+        QCOMPARE(hex->text(), QString("A"));
+        QVERIFY(applet.hasItem("BANK[LEVEL]") && applet.hasItem("SA"));
+        QVERIFY(!applet.hasItem("NOPE[X]") && !applet.hasItem("NOPE") && !applet.hasItem(""));
+        Register odd(4, "ODD");
+        QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, "Register size control fail : ODD .size 4 != 1");
+        QVERIFY(applet.addRegister(&odd, 1));
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(applet.binding("ODD"));
+    }
+
+    // A string variable takes bytes, texts and numbers by name as its text; its widget shows it.
+    void stringVariableByName()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("TEXT");
+        QVERIFY(applet.setup());
+        QVERIFY(applet.set("TEXT", QByteArray("raw"), Variable::OutsideKey));
+        QCOMPARE(applet.text.text(), QByteArray("raw"));
+        QCOMPARE(edit->text(), QString("raw"));
+        QVERIFY(applet.set("TEXT", QString("typed"), Variable::OutsideKey));
+        QCOMPARE(edit->text(), QString("typed"));
+        QVERIFY(applet.set("TEXT", 42, Variable::OutsideKey));
+        QCOMPARE(applet.get("TEXT", Variable::OutsideKey).toString(), QString("42"));
+        QVERIFY(!applet.set("TEXT", QPoint(1, 2), Variable::OutsideKey)); // no text of its own
+        QCOMPARE(applet.text.text(), QByteArray("42"));
+    }
+
+    // A dock's action carries the applet's icon and is unchecked while the dock is out of
+    // sight (behind another's tab); released, the dock no longer hides the applet's new sub-window.
+    void dockActionAndRelease()
+    {
+        QMainWindow window;
+        auto *applet = new WriteApplet;
+        QPixmap mark(16, 16);
+        mark.fill(Qt::red);
+        applet->setWindowIcon(QIcon(mark));
+        auto *dock =
+            qobject_cast<QDockWidget *>(applet->createContainer(Applet::DockContainer, &window));
+        window.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAction *toggle = applet->action();
+        QCOMPARE(toggle->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+        applet->showWindow();
+        QVERIFY(toggle->isChecked());
+        emit dock->visibilityChanged(false); // as when its tab goes behind another one's
+        QVERIFY(!toggle->isChecked());
+
+        applet->releaseContainer();
+        QMdiArea area;
+        area.show();
+        QWidget *sub = applet->createContainer(Applet::MdiContainer, &area);
+        applet->showWindow();
+        QVERIFY(sub->isVisible());
+        dock->hide();
+        QVERIFY(sub->isVisible());
+    }
+
+    // A read of a bound register that announces itself pulls the register from the board
+    // first; its widgets show what came.
+    void announcedReadPullsAndShows()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("BANK[]");
+        QVERIFY(applet.setup());
+        applet.activate();
+        QStringList pulls;
+        applet.hook = [&](int mode, const QString &name) {
+            pulls << QString("%1:%2").arg(mode).arg(name);
+            applet.bank.setBit(1, 1); // silently, as a board's answer is taken
+            applet.bank.setBit(2, 1);
+            return true;
+        };
+        QCOMPARE(applet.bank.value(), 6u);
+        QCOMPARE(pulls, QStringList{"1:BANK"});
+        QCOMPARE(edit->text(), QString("6"));
+    }
+
+    // The applet's own model writes: run as a refresh, the widgets only show them; run as an
+    // edit, they go to the board as well.
+    void ownWritesAsRefreshOrEdit()
+    {
+        WriteApplet applet;
+        auto *edit = new LineEdit(&applet);
+        edit->setAccessibleName("BANK[]");
+        QVERIFY(applet.setup());
+        applet.activate();
+        QStringList pushes;
+        applet.hook = [&](int mode, const QString &name) {
+            pushes << QString("%1:%2").arg(mode).arg(name);
+            return true;
+        };
+        applet.runAsRefresh([&]() { applet.bank.setValue(3u); });
+        QCOMPARE(edit->text(), QString("3"));
+        QVERIFY(pushes.isEmpty());
+        applet.runAsEdit([&]() { applet.bank.setValue(5u); });
+        QCOMPARE(edit->text(), QString("5"));
+        QCOMPARE(pushes, QStringList{"0:BANK"});
+    }
+
+    // An item's transfer asked for again while its own is under way succeeds at once.
+    void nestedTransferOfTheSameItem()
+    {
+        RecordingPrompt prompt;
+        WriteApplet applet;
+        QVERIFY(applet.setup());
+        QStringList nested;
+        applet.hook = [&](int mode, const QString &name) {
+            const bool ok = mode ? applet.readParameters(name) : applet.writeParameters(name);
+            nested << QString("%1:%2 %3").arg(mode).arg(name).arg(ok);
+            return true;
+        };
+        QVERIFY(applet.writeParameters("BANK") && applet.readParameters("SA"));
+        QCOMPARE(nested, (QStringList{"0:BANK 1", "1:SA 1"}));
+        QVERIFY(prompt.messages().isEmpty());
+    }
+
+    // A scroll area of its own shows its applet's title and lays it out; a renamed applet is
+    // named, listed and titled anew; shown, its action is checked.
+    void titleAndCheckedAction()
+    {
+        QPixmap mark(16, 16);
+        mark.fill(Qt::red);
+        AppletScroll scroll;
+        auto *applet = new WriteApplet(scroll.viewport()); // already in place
+        applet->setWindowTitle("Tool");
+        applet->setWindowIcon(QIcon(mark)); // no sub-window to take it
+        scroll.show();
+        scroll.setApplet(applet);
+        QCOMPARE(scroll.windowTitle(), QString("Tool"));
+        QCOMPARE(applet->size(), scroll.viewport()->size()); // shown: laid out at once
+        QMdiArea area;
+        auto *second = new WriteApplet;
+        second->setWindowTitle("Second");
+        second->setWindowIcon(QIcon(mark));
+        QWidget *sub = second->createContainer(Applet::MdiContainer, &area);
+        QCOMPARE(sub->windowTitle(), QString("Second"));
+        QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
+        QAction *action = second->action();
+        second->rename("Renamed"); // by this name it is addressed from now on
+        QCOMPARE(QStringList({second->name(), action->text(), sub->windowTitle()}),
+                 QStringList({"Renamed", "Renamed", "Renamed"}));
+        area.show();
+        second->showWindow();
+        QVERIFY(action->isChecked() && sub->isVisible());
+        second->hideWindow();
+        QVERIFY(!action->isChecked() && !sub->isVisible());
+    }
+
+    // A form of absolute places keeps its size in a smaller window: it scrolls.
+    void absoluteFormKeepsItsSize()
+    {
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        auto *applet = new WriteApplet;
+        applet->setGeometry(0, 0, 500, 300);
+        QWidget *sub = applet->createContainer(Applet::MdiContainer, &area);
+        sub->show();
+        sub->resize(200, 150);
+        QCOMPARE(applet->size(), QSize(500, 300));
+    }
+
+    // A disabled applet is disabled with its action and does not go online; its action without
+    // a window to show does nothing.
+    void disabledAppletStaysOffline()
+    {
+        auto *applet = new WriteApplet;
+        applet->action()->trigger();
+        QVERIFY(!applet->isVisible());
+        std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
+        QAction *action = applet->action();
+        applet->setEnabled(false);
+        QVERIFY(!applet->isEnabled() && !action->isEnabled());
+        applet->activate();
+        QVERIFY(!applet->isOnline());
+        applet->setEnabled(true);
+        applet->activate();
+        QVERIFY(applet->isEnabled() && applet->isOnline() && action->isEnabled());
+    }
+
+    // A hidden sub-window measures nothing of its form (measuring polishes every widget of a
+    // form); shown, the form is laid out, and it follows each resize of the window at once.
+    void hiddenWindowMeasuresNothingAndShownLaysOut()
+    {
+        struct Measured : QWidget {
+            QSize sizeHint() const override
+            {
+                ++measures;
+                return QSize(300, 200);
+            }
+            mutable int measures = 0;
+        };
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        auto *applet = new WriteApplet(Applet::createSubWindow(&area));
+        auto *content = new Measured;
+        (new QVBoxLayout(applet))->addWidget(content);
+        auto *sub =
+            qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, &area));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(content->measures, 0);
+        sub->show();
+        QVERIFY(content->measures > 0);
+        AppletScroll *scroll = AppletScroll::of(sub);
+        for (const QSize &size : {QSize(500, 400), QSize(600, 450)}) {
+            sub->resize(size);
+            QCOMPARE(applet->size(), scroll->viewport()->size());
+        }
+        // Grown while hidden, the form has its new smallest size as soon as it is shown.
+        sub->hide();
+        content->setMinimumSize(900, 800);
+        QCoreApplication::sendPostedEvents();
+        sub->show();
+        QVERIFY(applet->width() >= 900 && applet->height() >= 800);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(),
+                 applet->height() - scroll->viewport()->height());
+    }
+
+    // Keys the applet does not use go on to the widget it sits in.
+    void unusedKeysReachTheParent()
+    {
+        struct KeyRecorder : QWidget {
+            void keyPressEvent(QKeyEvent *event) override { keys.append(event->key()); }
+            QList<int> keys;
+        } parent;
+        auto *applet = new WriteApplet(&parent);
+        QTest::keyClick(applet, Qt::Key_F2);
+        QTest::keyClick(applet, Qt::Key_Escape);
+        QCOMPARE(parent.keys, (QList<int>{Qt::Key_F2, Qt::Key_Escape}));
     }
 };
 

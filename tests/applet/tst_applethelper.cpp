@@ -75,6 +75,7 @@ public:
         return true;
     }
 
+    using Applet::isWriteByName;
     Register bank, ctrl;
     Variable sa, lock, big;
     CustomControls::CheckBox *cbSw1;
@@ -111,8 +112,8 @@ class TestAppletHelper : public QObject
 private slots:
     void init()
     {
-        for (const QString &file : QDir().entryList(QDir::Files))
-            QDir().remove(file);
+        for (const QString &file : QDir().entryList({"*.101*"}, QDir::Files))
+            QDir().remove(file); // the register files of an earlier test
         prompt = std::make_unique<RecordingPrompt>();
         applet = std::make_unique<HelperApplet>();
         QVERIFY(applet->setup());
@@ -150,6 +151,11 @@ private slots:
         const QString functions = console->functionView()->toPlainText();
         QVERIFY(functions.contains("FUNCTION Bytes\nReturns Bytes"));
         QVERIFY(functions.indexOf("FUNCTION Real") < functions.indexOf("FUNCTION Text"));
+        // Both lists only show: typing changes neither.
+        QTest::keyClicks(console->itemView(), "typed");
+        QTest::keyClicks(console->functionView(), "typed");
+        QCOMPARE(console->itemView()->toPlainText() + console->functionView()->toPlainText(),
+                 text + functions);
     }
 
     // button: Set (value 3 where none is given), Get, Fill 0 or Fill 1. check: the item read back
@@ -229,6 +235,8 @@ private slots:
                                       : console->textResultEdit()->text(),
                      c.section(':', 1));
         }
+        console->describeApplet("functions"); // listed anew, the chosen function stays
+        QCOMPARE(console->functionCombo()->currentText(), QString("Text"));
     }
 
     void exportAndImportRegisterFiles()
@@ -246,13 +254,22 @@ private slots:
         QCOMPARE(comboItems(later.configurationCombo()), QString("|regs.101.HelperApplet"));
         applet->bank.setValue(0);
         applet->ctrl.setValue(0);
+        // The applied registers act on the page as a Set does: its widgets change as written.
+        QList<bool> byName;
+        const auto watch = connect(applet->leBank, &QLineEdit::textChanged, applet.get(),
+                                   [&]() { byName.append(applet->isWriteByName()); });
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
+        disconnect(watch);
+        QCOMPARE(byName, QList<bool>{true});
         QCOMPARE(applet->bank.value(), 0b0101u);
         QCOMPARE(applet->ctrl.value(), 0x81u);
-        applet->deactivate(); // offline the widgets show what was applied as well
+        applet->deactivate(); // offline the widgets and the list show what was applied as well
         applet->bank.setValue(0);
+        applet->slot_updateAllControls();
+        console->describeApplet("nodes");
         QVERIFY(console->applyRegisterFile("regs.101.HelperApplet"));
         QCOMPARE(applet->leBank->value(), 5.0);
+        QVERIFY(console->itemView()->toPlainText().contains("SW1 = 1"));
         applet->activate();
 
         // A cancelled choice writes an empty file; a file that cannot be written is reported.
@@ -323,6 +340,20 @@ private slots:
                                           problem + "), line 6 (not NAME::BITS)"});
     }
 
+    // A register's virtual fields are listed with the others.
+    void virtualFieldsAreListed()
+    {
+        struct Fixed : Register::Virtual {
+            void setValue(quint32) override {}
+        };
+        QVERIFY(applet->bank.addVirtual("SPEED", "Virtual speed", new Fixed));
+        console->describeApplet("nodes");
+        QCOMPARE(comboItems(console->itemCombo()), // listed anew, not added to the old list
+                 QString("BANK[SW1]|BANK[SW2]|BANK[LEVEL]|BANK[SPEED]|BANK[]|BIG|CTRL[EN]|"
+                         "CTRL[MODE]|CTRL[]|LOCK|SA"));
+        QVERIFY(console->itemView()->toPlainText().contains("Virtual speed"));
+    }
+
     // The list offers this applet's files; choosing one applies it, rebuilding the list does not.
     void configurationList()
     {
@@ -379,12 +410,15 @@ private slots:
         console->findEdit()->clear();
         QCOMPARE(marked("LOCK"), QString("- -"));
 
-        QScrollBar *bar = console->itemView()->verticalScrollBar();
-        QVERIFY(bar->maximum() > 20);
-        bar->setValue(bar->maximum() / 2);
-        const int scroll = bar->value();
-        console->describeApplet("nodes");
-        QCOMPARE(bar->value(), scroll);
+        for (QTextEdit *view : {console->itemView(), console->functionView()}) {
+            console->findChild<QTabWidget *>()->setCurrentWidget(view->parentWidget());
+            QScrollBar *bar = view->verticalScrollBar();
+            QTRY_VERIFY(bar->maximum() > 20);
+            bar->setValue(bar->maximum() / 2);
+            const int scroll = bar->value();
+            console->describeApplet("functions+nodes");
+            QCOMPARE(bar->value(), scroll);
+        }
     }
 
     // Every control of both tabs, and of the bars in them, has a place of its own in their
@@ -417,6 +451,13 @@ private slots:
             QVERIFY(bar.bottom() < list.top());
         }
         QCOMPARE(controls, 25);
+        // The Run button stands apart from the results, between the bar's two spacers.
+        const QRect run = console->button("Run")->geometry();
+        QVERIFY(run.left() - console->textResultEdit()->geometry().right() > 20);
+        // A narrow console keeps the names' fields wide enough for the names.
+        console->resize(120, console->height());
+        QTRY_VERIFY(console->itemCombo()->width() >= 200);
+        QVERIFY(console->functionCombo()->width() >= 150);
         // The value field holds a 32-bit value in hexadecimal in the bar's font.
         QLineEdit *value = console->valueEdit();
         const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
@@ -424,6 +465,10 @@ private slots:
         tabs->setCurrentIndex(0);
         console->resize(console->width() + 300, console->height()); // the bar's spacers widen
         QTRY_VERIFY(value->minimumWidth() == value->width());
+        // The buttons stand between the bar's spacers, apart from both of its ends.
+        QPushButton *last = console->button("Fill 1");
+        QVERIFY(last->parentWidget()->width() - last->geometry().right() > 20);
+        QVERIFY(console->button("Set")->x() - value->geometry().right() > 20);
         // The lists stand on light yellow.
         for (auto *list : console->findChildren<QTextEdit *>())
             QCOMPARE(list->viewport()->grab().toImage().pixelColor(2, 2), QColor(255, 255, 240));

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
@@ -67,6 +68,9 @@ private slots:
         QCOMPARE(chosen, checked);
         QCOMPARE(dialog.findChildren<QRadioButton *>().size(), single ? items.size() : 0);
         QCOMPARE(!buttonWithText(&dialog, "All On"), bool(single));
+        auto *note = new QLabel("note"); // a widget added goes into the dialog's column
+        dialog.addWidget(note);
+        QVERIFY(dialog.layout()->indexOf(note) >= 0);
         for (QAbstractButton *b : dialog.findChildren<QAbstractButton *>()) // rows of 150x15
             QVERIFY(qobject_cast<QPushButton *>(b) || b->size() == QSize(150, 15));
     }
@@ -179,6 +183,9 @@ private slots:
         dialog.setText(QString(60, 'w'));
         QVERIFY(dialog.width() >= text->sizeHint().width());
         QVERIFY(paints.painted.contains(dialog.rect()));
+        paints.painted = QRect(); // a text that fits: only the text is painted anew
+        dialog.setText("w");
+        QVERIFY(!paints.painted.contains(dialog.rect()));
         QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
