@@ -1,6 +1,7 @@
 // Automatic addressing and address discovery on the simulated matrix bus: the frames, the buck
 // switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
+#include "configurationcalls.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -106,6 +107,25 @@ private slots:
         QCOMPARE(f.bus.violations().size(), violations);
         for (int scan = 0; scan < 2; ++scan)
             QCOMPARE(discover(), QStringList({"1,Repeater-Slave", "7,Slave"}));
+    }
+
+    // Three chips, the third on an output the operator switches: the first two addresses are
+    // reported. Broadcast bits another window left set do not reach the rows' closing frames.
+    void threeRows()
+    {
+        for (int output = 1; output <= 3; ++output)
+            f.bus.addChip(0, 1, output);
+        for (const char *item : {"CHANGE_MODE[B]", "WR_PXN_MODE_RQ[B]"})
+            ConfigurationCalls::set(item, 1);
+        f.prompt.onMessage = [this](const Prompt::Message &msg) {
+            f.bus.setOutputOn(3, msg.text == Enable.arg(3));
+        };
+        QCOMPARE(execute({"1,80,1", "7,80,2", "9,80,3"}), QString("1,7"));
+        QCOMPARE(f.takeFrames(),
+                 QStringList({"0>4:81", "0>5:8150", "1?6", "1>4:00", "1>13:01", "1>7:01", "1>4:81",
+                              "1>5:8750", "7?6", "7>4:00", "7>13:01", "7>4:81", "7>5:8950", "9?6",
+                              "9>4:00", "9>13:01"}));
+        QCOMPARE(lastChip(), QString("9/4/0"));
     }
 
     // Both chips on one output take address 1 and collide: each status read is tried twice,
