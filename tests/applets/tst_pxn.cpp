@@ -302,7 +302,9 @@ private slots:
         QCOMPARE(runOtp("OTP_CRC"), QVariant(true));
         const quint32 map = f.item("Otp.OTP_REG[]");
         QCOMPARE(runOtp("Request_OTP_PXN"), QVariant(true));
+        QSignalSpy log(otp, &Applet::signal_log);
         QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
+        QCOMPARE(log.size(), 0); // the checksum matches: nothing to announce
         QByteArray data = QByteArray::fromHex("678902");
         for (int i = 0; i < 4; ++i)
             data.append(char(map >> (8 * i)));
@@ -316,7 +318,8 @@ private slots:
         QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
                  QString("2. Ready, Transfer OK|1. OTP Locked"));
         // A length code beyond the frames' own goes back to 1. The write frame's first byte is
-        // B and OTPBS; the map goes out only for bank 2; every frame goes to RQ_OTP[SA].
+        // B and OTPBS; the map goes out only for bank 2, and only then is its stale checksum
+        // announced; every frame goes to RQ_OTP[SA]. An unknown command fails.
         for (const QString item : {"Otp.W_OTP[BC]", "Otp.R_OTP[BC]"}) {
             const quint32 code = f.item(item);
             QVERIFY(f.setItem(item, 3));
@@ -325,14 +328,17 @@ private slots:
         }
         QVERIFY(f.setItem("Otp.OTP_REG[]", 0x201D | 0x70u << 20));
         QVERIFY(f.setItem("Otp.W_OTP[SA]", 3) && f.setItem("Otp.W_OTP[BYTE4]", 0x5A));
-        for (const QString row : {"2 1 821d2000075a", "1 0 01000000005a"}) {
+        for (const QString row : {"2 1 821d2000075a 1", "1 0 01000000005a 0"}) {
             QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", row.section(' ', 0, 0).toInt()));
             QVERIFY(f.setItem("Otp.W_OTP[B]", row.section(' ', 1, 1).toInt()));
+            log.clear();
             QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
             const QByteArray frame = f.bus.frames().last().second;
             QCOMPARE(frame.mid(1, frame.size() - 2).toHex(),
-                     "6789" + row.section(' ', 2).toLatin1());
+                     "6789" + row.section(' ', 2, 2).toLatin1());
+            QCOMPARE(log.size(), row.section(' ', 3).toInt());
         }
+        QCOMPARE(runOtp("Write_OTP"), QVariant(false));
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
 
