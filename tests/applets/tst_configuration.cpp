@@ -122,8 +122,8 @@ private slots:
         QVERIFY(f.app->controlBoard()->send("set SER2BAUD=250000", nullptr));
     }
 
-    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers; a
-    // length code left in the register is not sent.
+    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers, and
+    // shown; a length code left in the register is not sent.
     void readSlaveIdent()
     {
         for (const auto &[address, ident] : {std::pair{7, QList<quint32>{1, 0x23, 1, 7, 11, 21}},
@@ -131,6 +131,9 @@ private slots:
             setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99", "ID_SLAVE[BC]=2"});
             QVERIFY(Configuration::setSaconf(address));
             QCOMPARE(run("Read_slave_ident"), QVariant(address == 7));
+            // The form shows what was read.
+            QCOMPARE(f.configuration()->findChild<QLineEdit *>("leDLT1")->text().toUInt(nullptr, 0),
+                     ident[4]);
             QCOMPARE((QList<quint32>{field("ID_SLAVE[DEV_ID]"), field("ID_SLAVE[ANA_ID]"),
                                      field("ID_SLAVE[DIG_ID]"), field("ID_SLAVE[DLT_W]"),
                                      field("ID_SLAVE[DLT_X_AXIS]"), field("ID_SLAVE[DLT_Y_AXIS]")}),
