@@ -109,10 +109,15 @@ private slots:
             QCOMPARE(discover(), QStringList({"1,Repeater-Slave", "7,Slave"}));
     }
 
-    // Three chips, the third on an output the operator switches: the first two addresses are
-    // reported. Broadcast bits another window left set do not reach the rows' closing frames.
-    void threeRows()
+    // One row is addressed like any other. Three chips, the third on an output the operator
+    // switches: the first two addresses are reported. Broadcast bits another window left set do
+    // not reach the rows' closing frames.
+    void rowCounts()
     {
+        f.bus.addChip(0, 1, 1);
+        QCOMPARE(execute({"4,80,1"}), QString("4,-1"));
+        QCOMPARE(lastChip(), QString("4/4/1")); // the first row's chip repeats
+        init();
         for (int output = 1; output <= 3; ++output)
             f.bus.addChip(0, 1, output);
         for (const char *item : {"CHANGE_MODE[B]", "WR_PXN_MODE_RQ[B]"})
@@ -129,7 +134,7 @@ private slots:
     }
 
     // Both chips on one output take address 1 and collide: each status read is tried twice,
-    // then the sequence stops with an error box.
+    // eleven times, then the sequence stops with an error box.
     void collisionStops()
     {
         f.bus.addChip(0, 1, 1);
@@ -137,6 +142,7 @@ private slots:
         QCOMPARE(execute({"1,80,1", "7,80,2"}), QString("none"));
         const QStringList frames = f.takeFrames();
         QCOMPARE(frames.mid(0, 4), QStringList({"0>4:81", "0>5:8150", "1?6", "1?6"}));
+        QCOMPARE(frames.filter("?").size(), 2 * 11); // eleven attempts
         QCOMPARE(page.calls, QStringList({"buck1 off", "buck2 off", "buck1 on"}));
         QCOMPARE(takeMessages(), QStringList{Failed});
     }
