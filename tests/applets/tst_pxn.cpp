@@ -160,7 +160,8 @@ private slots:
     }
 
     // For every length code and layout the written frame carries exactly the enabled edits'
-    // bytes, and the read group enables as many; layout 3 is refused.
+    // bytes, and the read group enables as many, also when the layout changes after the length
+    // code; layout 3 is refused.
     void dataLength_data()
     {
         QTest::addColumn<int>("code"); // layout * 4 + length code
@@ -178,8 +179,8 @@ private slots:
             bytes.append(char(0x10 + i));
         }
         QVERIFY(f.setItem("Pxn.W_BANK[SA]", 0) && f.setItem("Pxn.W_BANK[FT]", 1));
-        QVERIFY(f.setItem("Pxn.Bank_layout", layout) && !f.setItem("Pxn.Bank_layout", 3));
         QVERIFY(f.setItem("Pxn.W_BANK[BC]", bc) && f.setItem("Pxn.R_BANK[BC]", bc));
+        QVERIFY(f.setItem("Pxn.Bank_layout", layout) && !f.setItem("Pxn.Bank_layout", 3));
         for (const char *group : {"W", "R"})
             for (int i = 1; i <= 12; ++i)
                 QCOMPARE(f.pxn()
@@ -231,7 +232,7 @@ private slots:
 
     // The window's buttons write DATA1..3 to chip 7 and read them back; a wrong answer CRC is
     // reported for the window's button, not for a request nor with the check cleared; no chip
-    // keeps R_BANK.
+    // keeps R_BANK; an unknown command fails.
     void rawFrames()
     {
         for (const QString item :
@@ -266,6 +267,7 @@ private slots:
         QVERIFY(f.setItem("Pxn.R_BANK[SA]", 5));
         QCOMPARE(f.pxn()->run("Read_raw_data", QVariant()), QVariant(false));
         QCOMPARE(f.item("Pxn.R_BANK[DATA1]"), 18u);
+        QCOMPARE(f.pxn()->run("Read_raw", QVariant()), QVariant(false)); // no such command
     }
 
     // "OTP_CRC": CRC1 is the CRC-7 of the 20 input bits; a stale CRC1 is announced, sent, and
