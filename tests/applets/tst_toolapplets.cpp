@@ -1,5 +1,6 @@
 // The program's own applet table: order, titles, shortcut digits, menu entries, fixed window
-// sizes, and every applet online after connecting to the mock-up from the connection bar.
+// sizes, the frame window's data edits before a connection, and every applet online after
+// connecting to the mock-up from the connection bar.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -58,6 +60,13 @@ private slots:
             QCOMPARE(window->minimumHeight() == window->maximumHeight(),
                      QString("SpiRaw SpiEEPROM SpiRaw4B").split(' ').contains(name));
         }
+        // Before any connection the frame window enables the data edits of one-word frames.
+        const Applet *pxn = app->findApplet("Pxn", MainApp::ByName);
+        for (const char *group : {"W", "R"})
+            for (const int k : {3, 4})
+                QCOMPARE(pxn->findChild<QLineEdit *>(QString("le%1_BANK_D%2").arg(group).arg(k))
+                             ->isEnabled(),
+                         k == 3);
         // Connecting to the mock-up from the connection bar (listed once the port probe is
         // done) puts every applet online.
         MainWindow *window = app->mainWindow();
