@@ -1,6 +1,7 @@
 // The frame applet and the OTP window on a simulated board with chips at 1 and 7: bank and raw
 // frames, retries, answer and CRC checks, and the OTP map written, read and checked.
 #include "otp.h"
+#include "otpregisters.h"
 #include "pxnappfixture.h"
 #include "pxnframe.h"
 #include "register.h"
@@ -156,7 +157,9 @@ private slots:
         QVERIFY(f.take().isEmpty());
         QVERIFY(f.pxn()->sendFrame(0x61, 0x8d, QByteArray()));
         QCOMPARE(f.take(), QList<QByteArray>{set("0e0455618dfd")});
-        ++m_violations; // a frame of CSID 13 wants one data byte
+        QVERIFY(f.pxn()->sendFrame(0x61, 0x8d, QByteArray(251, 'x'))); // a count byte of 255
+        QCOMPARE(f.take().value(0).mid(16, 4), QByteArray("0eff"));
+        m_violations += 2; // a frame of CSID 13 wants one data byte
     }
 
     // For every length code and layout the written frame carries exactly the enabled edits'
@@ -322,9 +325,11 @@ private slots:
         // A length code beyond the frames' own goes back to 1. The write frame's first byte is
         // B and OTPBS; the map goes out only for bank 2, and only then is its stale checksum
         // announced; every frame goes to RQ_OTP[SA]. An unknown command fails.
-        for (const QString item : {"Otp.W_OTP[BC]", "Otp.R_OTP[BC]"}) {
+        for (Register *frame : {&otpRegisters().W_OTP, &otpRegisters().R_OTP}) {
+            const QString item = "Otp." + frame->name() + "[BC]";
             const quint32 code = f.item(item);
             QVERIFY(f.setItem(item, 3));
+            QCOMPARE(frame->getField("[BC]"), 1u); // as written, before any read
             QCOMPARE(f.item(item), 1u);
             QVERIFY(f.setItem(item, code));
         }
