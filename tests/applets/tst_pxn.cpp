@@ -69,6 +69,7 @@ private slots:
             QCOMPARE(f.item(QString("Otp.%1[SA]").arg(frame)), 0u);
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
         QCOMPARE(f.take().value(0), set("1c0355e00b"));
+        QCOMPARE(otpCombo("cbOTPS"), QString("0. Idle")); // nothing read yet
     }
     void init()
     {
@@ -85,7 +86,7 @@ private slots:
 
     // Exact lines of bank writes ("SA RBA count broadcast frame"): one word, a broadcast of
     // two, the bank's last word, four words; counts 0 and 5 and addresses outside 0..31 send
-    // nothing. Bank reads.
+    // nothing, the addresses with a warning. Bank reads.
     void bankTransfers()
     {
         for (int n = 0; n < 20; ++n)
@@ -100,8 +101,12 @@ private slots:
                      c[4] != "-");
             QCOMPARE(f.take(), c[4] == "-" ? QList<QByteArray>() : QList{set(c[4].toLatin1())});
         }
+        QSignalSpy log(f.pxn(), &Applet::signal_log);
         QVERIFY(!f.pxn()->transferBank(bank, -1, 16, true, 0, 0));
         QCOMPARE(f.take(), QList<QByteArray>());
+        QCOMPARE(QList<QList<QVariant>>(log),
+                 (QList<QList<QVariant>>{
+                     {1, "No bank transfer: -1 is not a slave address (0..31)"}})); // a warning
         QVERIFY(f.pxn()->transferBank(bank, 31, 13, false, 1, 0)); // the last slave address
         QCOMPARE(f.take().size(), 1);
         // A one-word write leaves the frame window's other data bytes as typed.
