@@ -73,7 +73,7 @@ private slots:
     void cleanup() { QVERIFY(f.bus.violations().isEmpty()); }
 
     // Each write command's frame to SACONF ("command SACONF fields identifiers data"); fields
-    // outside a frame's data are not sent.
+    // outside a frame's data are not sent. An unknown command fails.
     void writeLines()
     {
         for (const QString row :
@@ -101,6 +101,8 @@ private slots:
                 lines << "set SER2BAUD=250000";
             QCOMPARE(f.take(), lines);
         }
+        QCOMPARE(run("AUTO_ADD"), QVariant(false)); // no such command
+        QVERIFY(f.take().isEmpty());
     }
 
     // The chips and the board move to 500 kbit/s together; a refused frame sends no baud
@@ -192,6 +194,8 @@ private slots:
                 sent << QString::number(QByteArray::fromHex(line.mid(22, 2)).at(0) & 31);
             QCOMPARE(sent.join(' '), QString(addresses));
         }
+        QCOMPARE(run("MAPENA_Write"), QVariant(false)); // the board page went away
+        QVERIFY(f.take().isEmpty());
         QCOMPARE(f.bus.chip(1).words[FakeMatrixChip::MapenaWord] & 1u, 1u);
     }
 
