@@ -1,6 +1,7 @@
 // The program's own applet table: order, titles, shortcut digits, menu entries, fixed window
-// sizes, the frame window's data edits before a connection, and every applet online after
-// connecting to the mock-up from the connection bar.
+// sizes, the frame window's data edits before a connection, every applet online after
+// connecting to the mock-up from the connection bar, and the discovery list's full-width last
+// column.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -9,8 +10,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTableWidget>
 #include <QtTest>
 
 class TestToolApplets : public QObject
@@ -75,6 +78,15 @@ private slots:
         QTest::mouseClick(window->connectButton(), Qt::LeftButton);
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
+        // The discovery list's mode column reaches the list's right edge.
+        Applet *discovery = app->findApplet("AddressDiscovery", MainApp::ByName);
+        discovery->action()->trigger();
+        const auto *list = discovery->findChild<QTableWidget *>("tableWidget");
+        QTRY_VERIFY(list->isVisible());
+        const QHeaderView *header = list->horizontalHeader();
+        QTRY_COMPARE(header->sectionPosition(1) + header->sectionSize(1),
+                     list->viewport()->width());
+        discovery->container()->close();
     }
 
     void cleanupTestCase()
