@@ -1,6 +1,7 @@
 // Automatic addressing and address discovery on the simulated matrix bus: the frames, the buck
 // switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
+#include "configurationcalls.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -108,8 +109,32 @@ private slots:
             QCOMPARE(discover(), QStringList({"1,Repeater-Slave", "7,Slave"}));
     }
 
+    // One row is addressed like any other. Three chips, the third on an output the operator
+    // switches: the first two addresses are reported. Broadcast bits another window left set do
+    // not reach the rows' closing frames.
+    void rowCounts()
+    {
+        f.bus.addChip(0, 1, 1);
+        QCOMPARE(execute({"4,80,1"}), QString("4,-1"));
+        QCOMPARE(lastChip(), QString("4/4/1")); // the first row's chip repeats
+        init();
+        for (int output = 1; output <= 3; ++output)
+            f.bus.addChip(0, 1, output);
+        for (const char *item : {"CHANGE_MODE[B]", "WR_PXN_MODE_RQ[B]"})
+            ConfigurationCalls::set(item, 1);
+        f.prompt.onMessage = [this](const Prompt::Message &msg) {
+            f.bus.setOutputOn(3, msg.text == Enable.arg(3));
+        };
+        QCOMPARE(execute({"1,80,1", "7,80,2", "9,80,3"}), QString("1,7"));
+        QCOMPARE(f.takeFrames(),
+                 QStringList({"0>4:81", "0>5:8150", "1?6", "1>4:00", "1>13:01", "1>7:01", "1>4:81",
+                              "1>5:8750", "7?6", "7>4:00", "7>13:01", "7>4:81", "7>5:8950", "9?6",
+                              "9>4:00", "9>13:01"}));
+        QCOMPARE(lastChip(), QString("9/4/0"));
+    }
+
     // Both chips on one output take address 1 and collide: each status read is tried twice,
-    // then the sequence stops with an error box.
+    // eleven times, then the sequence stops with an error box.
     void collisionStops()
     {
         f.bus.addChip(0, 1, 1);
@@ -117,6 +142,7 @@ private slots:
         QCOMPARE(execute({"1,80,1", "7,80,2"}), QString("none"));
         const QStringList frames = f.takeFrames();
         QCOMPARE(frames.mid(0, 4), QStringList({"0>4:81", "0>5:8150", "1?6", "1?6"}));
+        QCOMPARE(frames.filter("?").size(), 2 * 11); // eleven attempts
         QCOMPARE(page.calls, QStringList({"buck1 off", "buck2 off", "buck1 on"}));
         QCOMPARE(takeMessages(), QStringList{Failed});
     }

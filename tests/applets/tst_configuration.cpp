@@ -73,7 +73,7 @@ private slots:
     void cleanup() { QVERIFY(f.bus.violations().isEmpty()); }
 
     // Each write command's frame to SACONF ("command SACONF fields identifiers data"); fields
-    // outside a frame's data are not sent.
+    // outside a frame's data are not sent. An unknown command fails.
     void writeLines()
     {
         for (const QString row :
@@ -101,6 +101,8 @@ private slots:
                 lines << "set SER2BAUD=250000";
             QCOMPARE(f.take(), lines);
         }
+        QCOMPARE(run("AUTO_ADD"), QVariant(false)); // no such command
+        QVERIFY(f.take().isEmpty());
     }
 
     // The chips and the board move to 500 kbit/s together; a refused frame sends no baud
@@ -122,8 +124,8 @@ private slots:
         QVERIFY(f.app->controlBoard()->send("set SER2BAUD=250000", nullptr));
     }
 
-    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers; a
-    // length code left in the register is not sent.
+    // The identification of a chip, retried once (lead 1c) and zeroed when nobody answers, and
+    // shown; a length code left in the register is not sent.
     void readSlaveIdent()
     {
         for (const auto &[address, ident] : {std::pair{7, QList<quint32>{1, 0x23, 1, 7, 11, 21}},
@@ -131,6 +133,9 @@ private slots:
             setFields({"ID_SLAVE[DEV_ID]=99", "ID_SLAVE[DLT_Y_AXIS]=99", "ID_SLAVE[BC]=2"});
             QVERIFY(Configuration::setSaconf(address));
             QCOMPARE(run("Read_slave_ident"), QVariant(address == 7));
+            // The form shows what was read.
+            QCOMPARE(f.configuration()->findChild<QLineEdit *>("leDLT1")->text().toUInt(nullptr, 0),
+                     ident[4]);
             QCOMPARE((QList<quint32>{field("ID_SLAVE[DEV_ID]"), field("ID_SLAVE[ANA_ID]"),
                                      field("ID_SLAVE[DIG_ID]"), field("ID_SLAVE[DLT_W]"),
                                      field("ID_SLAVE[DLT_X_AXIS]"), field("ID_SLAVE[DLT_Y_AXIS]")}),
@@ -189,6 +194,8 @@ private slots:
                 sent << QString::number(QByteArray::fromHex(line.mid(22, 2)).at(0) & 31);
             QCOMPARE(sent.join(' '), QString(addresses));
         }
+        QCOMPARE(run("MAPENA_Write"), QVariant(false)); // the board page went away
+        QVERIFY(f.take().isEmpty());
         QCOMPARE(f.bus.chip(1).words[FakeMatrixChip::MapenaWord] & 1u, 1u);
     }
 

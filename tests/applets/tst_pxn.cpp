@@ -1,6 +1,7 @@
 // The frame applet and the OTP window on a simulated board with chips at 1 and 7: bank and raw
 // frames, retries, answer and CRC checks, and the OTP map written, read and checked.
 #include "otp.h"
+#include "otpregisters.h"
 #include "pxnappfixture.h"
 #include "pxnframe.h"
 #include "register.h"
@@ -68,6 +69,7 @@ private slots:
             QCOMPARE(f.item(QString("Otp.%1[SA]").arg(frame)), 0u);
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
         QCOMPARE(f.take().value(0), set("1c0355e00b"));
+        QCOMPARE(otpCombo("cbOTPS"), QString("0. Idle")); // nothing read yet
     }
     void init()
     {
@@ -84,7 +86,7 @@ private slots:
 
     // Exact lines of bank writes ("SA RBA count broadcast frame"): one word, a broadcast of
     // two, the bank's last word, four words; counts 0 and 5 and addresses outside 0..31 send
-    // nothing. Bank reads.
+    // nothing, the addresses with a warning. Bank reads.
     void bankTransfers()
     {
         for (int n = 0; n < 20; ++n)
@@ -99,8 +101,12 @@ private slots:
                      c[4] != "-");
             QCOMPARE(f.take(), c[4] == "-" ? QList<QByteArray>() : QList{set(c[4].toLatin1())});
         }
+        QSignalSpy log(f.pxn(), &Applet::signal_log);
         QVERIFY(!f.pxn()->transferBank(bank, -1, 16, true, 0, 0));
         QCOMPARE(f.take(), QList<QByteArray>());
+        QCOMPARE(QList<QList<QVariant>>(log),
+                 (QList<QList<QVariant>>{
+                     {1, "No bank transfer: -1 is not a slave address (0..31)"}})); // a warning
         QVERIFY(f.pxn()->transferBank(bank, 31, 13, false, 1, 0)); // the last slave address
         QCOMPARE(f.take().size(), 1);
         // A one-word write leaves the frame window's other data bytes as typed.
@@ -156,11 +162,14 @@ private slots:
         QVERIFY(f.take().isEmpty());
         QVERIFY(f.pxn()->sendFrame(0x61, 0x8d, QByteArray()));
         QCOMPARE(f.take(), QList<QByteArray>{set("0e0455618dfd")});
-        ++m_violations; // a frame of CSID 13 wants one data byte
+        QVERIFY(f.pxn()->sendFrame(0x61, 0x8d, QByteArray(251, 'x'))); // a count byte of 255
+        QCOMPARE(f.take().value(0).mid(16, 4), QByteArray("0eff"));
+        m_violations += 2; // a frame of CSID 13 wants one data byte
     }
 
     // For every length code and layout the written frame carries exactly the enabled edits'
-    // bytes, and the read group enables as many; layout 3 is refused.
+    // bytes, and the read group enables as many, also when the layout changes after the length
+    // code; layout 3 is refused.
     void dataLength_data()
     {
         QTest::addColumn<int>("code"); // layout * 4 + length code
@@ -178,8 +187,8 @@ private slots:
             bytes.append(char(0x10 + i));
         }
         QVERIFY(f.setItem("Pxn.W_BANK[SA]", 0) && f.setItem("Pxn.W_BANK[FT]", 1));
-        QVERIFY(f.setItem("Pxn.Bank_layout", layout) && !f.setItem("Pxn.Bank_layout", 3));
         QVERIFY(f.setItem("Pxn.W_BANK[BC]", bc) && f.setItem("Pxn.R_BANK[BC]", bc));
+        QVERIFY(f.setItem("Pxn.Bank_layout", layout) && !f.setItem("Pxn.Bank_layout", 3));
         for (const char *group : {"W", "R"})
             for (int i = 1; i <= 12; ++i)
                 QCOMPARE(f.pxn()
@@ -231,7 +240,7 @@ private slots:
 
     // The window's buttons write DATA1..3 to chip 7 and read them back; a wrong answer CRC is
     // reported for the window's button, not for a request nor with the check cleared; no chip
-    // keeps R_BANK.
+    // keeps R_BANK; an unknown command fails.
     void rawFrames()
     {
         for (const QString item :
@@ -266,6 +275,7 @@ private slots:
         QVERIFY(f.setItem("Pxn.R_BANK[SA]", 5));
         QCOMPARE(f.pxn()->run("Read_raw_data", QVariant()), QVariant(false));
         QCOMPARE(f.item("Pxn.R_BANK[DATA1]"), 18u);
+        QCOMPARE(f.pxn()->run("Read_raw", QVariant()), QVariant(false)); // no such command
     }
 
     // "OTP_CRC": CRC1 is the CRC-7 of the 20 input bits; a stale CRC1 is announced, sent, and
@@ -302,7 +312,9 @@ private slots:
         QCOMPARE(runOtp("OTP_CRC"), QVariant(true));
         const quint32 map = f.item("Otp.OTP_REG[]");
         QCOMPARE(runOtp("Request_OTP_PXN"), QVariant(true));
+        QSignalSpy log(otp, &Applet::signal_log);
         QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
+        QCOMPARE(log.size(), 0); // the checksum matches: nothing to announce
         QByteArray data = QByteArray::fromHex("678902");
         for (int i = 0; i < 4; ++i)
             data.append(char(map >> (8 * i)));
@@ -316,23 +328,29 @@ private slots:
         QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
                  QString("2. Ready, Transfer OK|1. OTP Locked"));
         // A length code beyond the frames' own goes back to 1. The write frame's first byte is
-        // B and OTPBS; the map goes out only for bank 2; every frame goes to RQ_OTP[SA].
-        for (const QString item : {"Otp.W_OTP[BC]", "Otp.R_OTP[BC]"}) {
+        // B and OTPBS; the map goes out only for bank 2, and only then is its stale checksum
+        // announced; every frame goes to RQ_OTP[SA]. An unknown command fails.
+        for (Register *frame : {&otpRegisters().W_OTP, &otpRegisters().R_OTP}) {
+            const QString item = "Otp." + frame->name() + "[BC]";
             const quint32 code = f.item(item);
             QVERIFY(f.setItem(item, 3));
+            QCOMPARE(frame->getField("[BC]"), 1u); // as written, before any read
             QCOMPARE(f.item(item), 1u);
             QVERIFY(f.setItem(item, code));
         }
         QVERIFY(f.setItem("Otp.OTP_REG[]", 0x201D | 0x70u << 20));
         QVERIFY(f.setItem("Otp.W_OTP[SA]", 3) && f.setItem("Otp.W_OTP[BYTE4]", 0x5A));
-        for (const QString row : {"2 1 821d2000075a", "1 0 01000000005a"}) {
+        for (const QString row : {"2 1 821d2000075a 1", "1 0 01000000005a 0"}) {
             QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", row.section(' ', 0, 0).toInt()));
             QVERIFY(f.setItem("Otp.W_OTP[B]", row.section(' ', 1, 1).toInt()));
+            log.clear();
             QCOMPARE(runOtp("Write_OTP_PXN"), QVariant(true));
             const QByteArray frame = f.bus.frames().last().second;
             QCOMPARE(frame.mid(1, frame.size() - 2).toHex(),
-                     "6789" + row.section(' ', 2).toLatin1());
+                     "6789" + row.section(' ', 2, 2).toLatin1());
+            QCOMPARE(log.size(), row.section(' ', 3).toInt());
         }
+        QCOMPARE(runOtp("Write_OTP"), QVariant(false));
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
 

@@ -91,6 +91,10 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applets.debug=true"));
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
+        // A fresh window's byte write puts byte 0 at address 0.
+        f.take();
+        QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
+        QCOMPARE(f.take(), setGet("0406000000") + setGet("0402000000"));
     }
     void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
 
@@ -334,6 +338,7 @@ private slots:
                      {490, 0, {at15, "Error at position: 9", invalid}},
                      {495, 0, {at15, "Error at position: 14", invalid}},
                      {-1, 1, {"Position: 3 , length: 0", length}},
+                     {-1, 2, {at15, invalid}},
                      {-1, 3, {at15, invalid}}};
         for (const auto &c : cases) {
             init();

@@ -1,5 +1,7 @@
 // The program's own applet table: order, titles, shortcut digits, menu entries, fixed window
-// sizes, and every applet online after connecting to the mock-up from the connection bar.
+// sizes, the frame window's data edits before a connection, every applet online after
+// connecting to the mock-up from the connection bar, and the discovery list's full-width last
+// column.
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "recordingprompt.h"
@@ -8,7 +10,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
+#include <QTableWidget>
 #include <QtTest>
 
 class TestToolApplets : public QObject
@@ -58,6 +63,13 @@ private slots:
             QCOMPARE(window->minimumHeight() == window->maximumHeight(),
                      QString("SpiRaw SpiEEPROM SpiRaw4B").split(' ').contains(name));
         }
+        // Before any connection the frame window enables the data edits of one-word frames.
+        const Applet *pxn = app->findApplet("Pxn", MainApp::ByName);
+        for (const char *group : {"W", "R"})
+            for (const int k : {3, 4})
+                QCOMPARE(pxn->findChild<QLineEdit *>(QString("le%1_BANK_D%2").arg(group).arg(k))
+                             ->isEnabled(),
+                         k == 3);
         // Connecting to the mock-up from the connection bar (listed once the port probe is
         // done) puts every applet online.
         MainWindow *window = app->mainWindow();
@@ -66,6 +78,15 @@ private slots:
         QTest::mouseClick(window->connectButton(), Qt::LeftButton);
         for (int i = 0; i < app->appletCount(); ++i)
             QVERIFY2(app->applet(i)->isOnline(), qPrintable(app->applet(i)->name()));
+        // The discovery list's mode column reaches the list's right edge.
+        Applet *discovery = app->findApplet("AddressDiscovery", MainApp::ByName);
+        discovery->action()->trigger();
+        const auto *list = discovery->findChild<QTableWidget *>("tableWidget");
+        QTRY_VERIFY(list->isVisible());
+        const QHeaderView *header = list->horizontalHeader();
+        QTRY_COMPARE(header->sectionPosition(1) + header->sectionSize(1),
+                     list->viewport()->width());
+        discovery->container()->close();
     }
 
     void cleanupTestCase()
