@@ -543,6 +543,22 @@ private slots:
         QCOMPARE(plot->graph(0)->dataCount(), 5); // code 19's curve stays
     }
 
+    // A buck's clock choice shows its frequency and the estimates from it at once, whichever
+    // channel changed last.
+    void clockChoiceRedraws()
+    {
+        const QVector<int> &kHz = boardGlobals().buckFrequencyTable;
+        for (const int channel : {2, 1}) {
+            auto *combo = w<QComboBox>(qPrintable(QStringLiteral("cmBCK%1FREQ").arg(channel)));
+            auto *shown = w<QLineEdit>(qPrintable(QStringLiteral("leFREQ%1P404_2").arg(channel)));
+            for (const int code : {4, 9}) {
+                combo->setCurrentIndex(code);
+                QCOMPARE(shown->text(), QString::number(kHz.at(code)));
+            }
+        }
+        f.take();
+    }
+
     void fading()
     {
         w<QSpinBox>("sbFaddingStop")->setValue(255);
