@@ -541,6 +541,11 @@ private slots:
             QCOMPARE(numbers.join(' '), QLatin1String(shown));
         }
         QCOMPARE(plot->graph(0)->dataCount(), 5); // code 19's curve stays
+        // Two whole periods from 0: the second repeats the first.
+        const QCPGraphDataContainer &curve = *plot->graph(0)->data();
+        QCOMPARE(curve.at(0)->key, 0.0);
+        QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
+        QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
     }
 
     // A buck's clock choice shows its frequency and the estimates from it at once, whichever
