@@ -479,11 +479,15 @@ private slots:
                 tabs->setCurrentIndex(i);
         QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
         f.take();
-        Lines lines;
-        QTest::keyClick(dial, dial->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
-        QTRY_VERIFY(!(lines += f.take()).isEmpty());
-        QCOMPARE(chipWords(lines), QStringLiteral("w1"));
-        QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        for (const auto &[name, address, shift] : QList<std::tuple<const char *, int, int>>{
+                 {"dialBCK2AVG", 5, 0}, {"dialVBOOST", 18, 3}, {"dialBCK1AVG", 1, 0}}) {
+            auto *stepped = w<QAbstractSlider>(name);
+            Lines lines;
+            QTest::keyClick(stepped, stepped->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+            QTRY_VERIFY(!(lines += f.take()).isEmpty());
+            QCOMPARE(chipWords(lines), QStringLiteral("w%1").arg(address));
+            QCOMPARE(f.spi.kvl52404Word(address) >> shift & 0x7F, quint32(stepped->value()) & 0x7F);
+        }
         for (const QPoint at : {QPoint(3, dial->height() / 2), QPoint(dial->width() - 3, 10)}) {
             const int before = dial->value();
             QTest::mousePress(dial, Qt::LeftButton, {}, at);
