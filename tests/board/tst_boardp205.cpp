@@ -110,7 +110,8 @@ private slots:
     // their halves of 6.
     void controls()
     {
-        const QList<QPair<int, double>> volts{{0, 11.0}, {2, 15.8}, {3, 16.2}, {127, 64.5}};
+        const QList<QPair<int, double>> volts{
+            {0, 11.0}, {1, 15.0}, {2, 15.8}, {3, 16.2}, {127, 64.5}};
         for (const auto &[code, v] : volts)
             QCOMPARE(f.page()->boostVoltageOfCode(code), v);
         const QList<QPair<double, int>> codes{{12.96, 0}, {13.06, 1},  {15.9, 1},

@@ -149,6 +149,23 @@ private slots:
         }
     }
 
+    // CRC-4 (x^4 + x + 1, seed 15): a frame's over its nibbles above bits 3..0, a block's over
+    // all of them; a size that is no whole number of nibbles, or too short, gives the seed.
+    void crcs()
+    {
+        const struct {
+            int size;
+            quint32 value, frame, block;
+        } rows[] = {{3, 7, 15, 15},      {4, 0xF, 15, 0},   {6, 0x3F, 15, 15},  {8, 0xFF, 0, 2},
+                    {10, 0x3FF, 15, 15}, {12, 0xFFF, 2, 4}, {12, 0x1A5, 14, 14}};
+        for (const auto &r : rows) {
+            Register bits(r.size, QStringLiteral("BLOCK"));
+            bits.setValue(r.value);
+            QCOMPARE(QList<quint32>({Board::CalculateCrc_T(bits), Board::CalculateCrc_Ext_T(bits)}),
+                     QList<quint32>({r.frame, r.block}));
+        }
+    }
+
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
     // element that names no word sends nothing and says which element it was.
     void refusedLists()
