@@ -259,6 +259,11 @@ private slots:
     // are set first, keeping the other bits.
     void readings()
     {
+        const auto ratings = [this] {
+            const Board::DriverRatings r = f.page()->driverRatings();
+            return QList<int>({r.ripple1, r.ripple2, r.peak1, r.peak2});
+        };
+        const QList<int> ratingsBefore = ratings();
         setRegister(0x14, 0x64);
         setRegister(0x13, 0x1B6);
         QCOMPARE(f.run("readAdcVBAT"), QVariant(false));
@@ -284,6 +289,7 @@ private slots:
                      QString::number(r.shown * 0.274, 'f', 1));
             QCOMPARE(int(f.spi.kvl52205Register(0x0D)), r.controlAfter);
         }
+        QCOMPARE(ratings(), ratingsBefore); // the register image has no room for the readings
         // There are two channels only: a name beyond them is no command and reads nothing.
         f.take();
         for (const char *name : {"adcVLED0", "adcVLED3"}) {
@@ -490,12 +496,16 @@ private slots:
         QCOMPARE(QSet<QString>(words.begin(), words.end()), (QSet<QString>{"w5", "w6"}));
     }
 
-    // A failed link fails the readings and writes nothing back. Last: the refusal stays.
+    // A failed link fails the readings, which show 0, and writes nothing back. Last: the
+    // refusal stays.
     void refusedLink()
     {
         setRegister(0x0D, 0x200);
+        f.set("P205STATUS[VLED1]", 0x55);
         f.board.refuse("SPI0CS0DATA");
         QCOMPARE(f.run("adcVLED1"), QVariant(false));
+        QCOMPARE(status("VLED1"), 0.0);
+        QCOMPARE(text("leVLED1"), QStringLiteral("0.0"));
         QCOMPARE(f.run("readStatus"), QVariant(false));
         QVERIFY(!boardGlobals().P205STATUS.signalsBlocked());
         QCOMPARE(int(f.spi.kvl52205Register(0x0D)), 0x200);

@@ -166,6 +166,20 @@ private slots:
         }
     }
 
+    // The status words of channel 1 (33..39) and channel 2 (40..46) lie apart; 47 is a filler.
+    void statusWords()
+    {
+        Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
+        const auto first = [mapRegister](int address) {
+            return mapRegister->selectByAttribute("ADD", QString::number(address))
+                ->bitAt(0)
+                ->name();
+        };
+        QCOMPARE(QStringList({first(33), first(39), first(40), first(46), first(47)}),
+                 QStringList({"BUCK1_RUNNING", "BUCK1_IRIP_DAC", "BUCK2_RUNNING", "BUCK2_IRIP_DAC",
+                              "NA47"}));
+    }
+
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
     // element that names no word sends nothing and says which element it was.
     void refusedLists()
@@ -567,6 +581,19 @@ private slots:
         QCOMPARE(curve.at(0)->key, 0.0);
         QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
         QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
+        // The coil current rises for the switch's share of the period: the LED voltage over the
+        // input, each with its resistive drop at 0.5 A (0.5 ohm on, 0.33 ohm off).
+        QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
+        // No boost voltage measured yet and no current: no period to draw, the plot stays.
+        const double shownRange = plot->xAxis->range().upper;
+        f.set("BoostVoltageMeas", 0);
+        f.set("IAVERAGE1", 0);
+        setMap("BUCK1_FREQ", 19);
+        QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
+        f.page()->updateBuckPlot();
+        QCOMPARE(plot->xAxis->range().upper, shownRange);
+        QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
+        QCOMPARE(drawn.count(), 0);
     }
 
     // A buck's clock choice shows its frequency and the estimates from it at once, whichever
