@@ -100,7 +100,9 @@ private slots:
                     {"cmBCK2FREQ", g.buckFrequencyTable.size(), 1},
                     {"cmBSTSRCFREQ", g.boostSourceFrequencyTable.size(), 0},
                     {"cmBSTSOFTSTART", g.boostSoftStartTable.size() + 1, 0},
-                    {"cmBSTSRC", g.boostClockSourceTexts.size(), 0}};
+                    {"cmBSTSRC", g.boostClockSourceTexts.size(), 0},
+                    {"cmBUCK1_REGSTATUS", g.iripStatusTexts.size(), 0},
+                    {"cmBUCK2_REGSTATUS", g.iripStatusTexts.size(), 0}};
         for (const auto &r : rows) {
             auto *combo = f.widget<QComboBox>(r.combo);
             QCOMPARE(combo->count(), r.count);
