@@ -294,6 +294,13 @@ private slots:
         f.set("IRIPPLE1", 203);
         PowerProbe::average(f.page(), 1);
         QCOMPARE(w<QLineEdit>("leIAVERAGE1P404")->text(), QStringLiteral("-1"));
+        // A range box's change shows the new average at once: 102 of 255 of 400 mA, then 800.
+        setMap("BUCK1_IAVG", 102);
+        setMap("BUCK1_IRNG", 1);
+        f.page()->calculateBUCK1_I_AVG();
+        QCOMPARE(f.item("IAVERAGE1"), 160.0);
+        w<QSpinBox>("sbBCK1RANGE")->setValue(2);
+        QCOMPARE(f.item("IAVERAGE1"), 320.0);
         const struct {
             const char *dial, *item;
             int value;
