@@ -85,6 +85,9 @@ private slots:
         QCOMPARE(f.take(), write(3, 0x155) + write(15, 0x2AA));
         QCOMPARE(f.spi.kvl52205Register(3), quint16(0x155));
         QCOMPARE(f.spi.kvl52205Register(0), quint16(0x3FF));
+        QVERIFY(chip.writeRegister(0, 0x155)); // the lowest register takes writes too
+        QCOMPARE(f.take(), write(0, 0x155));
+        QCOMPARE(f.spi.kvl52205Register(0), quint16(0x155));
         // A write stands on its first transfer; a read on the second answer, as the whole word,
         // leaving the value alone when it fails.
         f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=020000");
