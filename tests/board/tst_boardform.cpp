@@ -8,6 +8,7 @@
 #include "variable.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -86,6 +87,51 @@ private slots:
         }
     }
 
+    // The KVL52404 combos hold one item per table entry, numbered on from their first: the
+    // soft-start times after the "0. Soft-start OFF" item from 1.
+    void p404Combos()
+    {
+        const BoardGlobals &g = boardGlobals();
+        const struct {
+            const char *combo;
+            qsizetype count;
+            int first;
+        } rows[] = {{"cmBCK1FREQ", g.buckFrequencyTable.size(), 1},
+                    {"cmBCK2FREQ", g.buckFrequencyTable.size(), 1},
+                    {"cmBSTSRCFREQ", g.boostSourceFrequencyTable.size(), 0},
+                    {"cmBSTSOFTSTART", g.boostSoftStartTable.size() + 1, 0},
+                    {"cmBSTSRC", g.boostClockSourceTexts.size(), 0},
+                    {"cmBUCK1_REGSTATUS", g.iripStatusTexts.size(), 0},
+                    {"cmBUCK2_REGSTATUS", g.iripStatusTexts.size(), 0}};
+        for (const auto &r : rows) {
+            auto *combo = f.widget<QComboBox>(r.combo);
+            QCOMPARE(combo->count(), r.count);
+            for (int i = 0; i < combo->count(); ++i)
+                QVERIFY2(combo->itemText(i).startsWith(QString::number(r.first + i) + ". "),
+                         qPrintable(combo->itemText(i)));
+        }
+        QCOMPARE(f.widget<QComboBox>("cmBSTSOFTSTART")->itemText(0), "0. Soft-start OFF");
+    }
+
+    // The matrix tools reach the page that installed itself last, and none once it is gone; a
+    // page that is not the installed one leaves it in place when it goes.
+    void pageAccess()
+    {
+        BoardPageAccess *const page = f.page();
+        QCOMPARE(BoardPageAccess::instance(), page);
+        {
+            Board other;
+            QCOMPARE(BoardPageAccess::instance(), static_cast<BoardPageAccess *>(&other));
+            BoardPageAccess::install(page);
+        }
+        QCOMPARE(BoardPageAccess::instance(), page);
+        {
+            Board other;
+        }
+        QCOMPARE(BoardPageAccess::instance(), nullptr);
+        BoardPageAccess::install(page);
+    }
+
     // Codes that are no number read as 0; only the low byte counts. The calibration code (0 or
     // only its high bit: the default 193) is read when the temperature code changes, not on its
     // own.
@@ -150,8 +196,8 @@ private slots:
     {
         for (const char *name : {"leW_BANK_SA_2", "leW_BANK_SA_3"}) {
             auto *edit = f.widget<QLineEdit>(name);
-            for (const auto &[typed, address] : {std::pair{"31", 31}, {"45", 31}, {"-1", -1},
-                                                 {"7", 7}, {"320", 7}, {"-2", 7}}) {
+            for (const auto &[typed, address] :
+                 {std::pair{"31", 31}, {"45", 31}, {"-1", -1}, {"7", 7}, {"320", 7}, {"-2", 7}}) {
                 edit->clear();
                 QTest::keyClicks(edit, typed);
                 QTest::keyClick(edit, Qt::Key_Return);

@@ -85,6 +85,9 @@ private slots:
         QCOMPARE(f.take(), write(3, 0x155) + write(15, 0x2AA));
         QCOMPARE(f.spi.kvl52205Register(3), quint16(0x155));
         QCOMPARE(f.spi.kvl52205Register(0), quint16(0x3FF));
+        QVERIFY(chip.writeRegister(0, 0x155)); // the lowest register takes writes too
+        QCOMPARE(f.take(), write(0, 0x155));
+        QCOMPARE(f.spi.kvl52205Register(0), quint16(0x155));
         // A write stands on its first transfer; a read on the second answer, as the whole word,
         // leaving the value alone when it fails.
         f.spi.scriptAnswer("SPI0CS0DATA", "SPI0CS0DATA=020000");
@@ -110,7 +113,8 @@ private slots:
     // their halves of 6.
     void controls()
     {
-        const QList<QPair<int, double>> volts{{0, 11.0}, {2, 15.8}, {3, 16.2}, {127, 64.5}};
+        const QList<QPair<int, double>> volts{
+            {0, 11.0}, {1, 15.0}, {2, 15.8}, {3, 16.2}, {127, 64.5}};
         for (const auto &[code, v] : volts)
             QCOMPARE(f.page()->boostVoltageOfCode(code), v);
         const QList<QPair<double, int>> codes{{12.96, 0}, {13.06, 1},  {15.9, 1},
@@ -149,19 +153,28 @@ private slots:
         QCOMPARE(f.spi.kvl52205Register(2), quint16(0));
     }
 
-    // A typed off-time keeps four bits; text that is no number writes nothing.
+    // A typed off-time keeps four bits of its own channel's half of register 6 (channel 1 the
+    // high one); text that is no number writes nothing.
     void typedOffTimes()
     {
-        for (const auto &[typed, kept] :
-             QList<QPair<QString, int>>{{"7", 7}, {"20", 4}, {"x2", -1}, {"", -1}}) {
-            slider("hsRIPPLE1")->setValue(9);
-            slider("hsRIPPLE2")->setValue(0);
-            slider("hsRIPPLE2")->setValue(1);
-            f.take();
-            f.widget<QLineEdit>("leRIPPLE2")->setText(typed);
-            f.page()->on_leRIPPLE2_editingFinished();
-            QCOMPARE(f.take(), kept < 0 ? Lines() : write(6, (9u << 6) | (unsigned(kept) << 2)));
-            QCOMPARE(f.item("BUCK2[TOFF_SET]"), kept < 0 ? 1.0 : double(kept));
+        for (const int channel : {1, 2}) {
+            const QString own = QString::number(channel), other = QString::number(3 - channel);
+            for (const auto &[typed, kept] :
+                 QList<QPair<QString, int>>{{"7", 7}, {"20", 4}, {"x2", -1}, {"", -1}}) {
+                slider(qPrintable("hsRIPPLE" + other))->setValue(9);
+                slider(qPrintable("hsRIPPLE" + own))->setValue(0);
+                slider(qPrintable("hsRIPPLE" + own))->setValue(1);
+                f.take();
+                f.widget<QLineEdit>(qPrintable("leRIPPLE" + own))->setText(typed);
+                channel == 1 ? f.page()->on_leRIPPLE1_editingFinished()
+                             : f.page()->on_leRIPPLE2_editingFinished();
+                const int shift = channel == 1 ? 6 : 2; // the other channel's is 8 - shift
+                QCOMPARE(f.take(), kept < 0
+                                       ? Lines()
+                                       : write(6, unsigned(kept) << shift | 9u << (8 - shift)));
+                QCOMPARE(f.item("BUCK" + own + "[TOFF_SET]"), kept < 0 ? 1.0 : double(kept));
+                QCOMPARE(f.item("BUCK" + other + "[TOFF_SET]"), 9.0);
+            }
         }
     }
 
@@ -249,6 +262,11 @@ private slots:
     // are set first, keeping the other bits.
     void readings()
     {
+        const auto ratings = [this] {
+            const Board::DriverRatings r = f.page()->driverRatings();
+            return QList<int>({r.ripple1, r.ripple2, r.peak1, r.peak2});
+        };
+        const QList<int> ratingsBefore = ratings();
         setRegister(0x14, 0x64);
         setRegister(0x13, 0x1B6);
         QCOMPARE(f.run("readAdcVBAT"), QVariant(false));
@@ -274,6 +292,13 @@ private slots:
                      QString::number(r.shown * 0.274, 'f', 1));
             QCOMPARE(int(f.spi.kvl52205Register(0x0D)), r.controlAfter);
         }
+        QCOMPARE(ratings(), ratingsBefore); // the register image has no room for the readings
+        // There are two channels only: a name beyond them is no command and reads nothing.
+        f.take();
+        for (const char *name : {"adcVLED0", "adcVLED3"}) {
+            QCOMPARE(f.run(QLatin1String(name)), QVariant(false));
+            QCOMPARE(f.take(), Lines());
+        }
     }
 
     // Registers 0x0E..0x16 give their low bytes, 0x17 and 0x18 their flags (bit 5 of 0x18
@@ -295,7 +320,9 @@ private slots:
                 setRegister(a, quint16(0x300 + a + v17));
             setRegister(0x17, quint16(v17));
             setRegister(0x18, quint16(v18));
+            QSignalSpy announced(&boardGlobals().P205STATUS, &Register::signal_updateSet);
             QCOMPARE(f.run("readStatus"), QVariant(true));
+            QVERIFY2(announced.count() <= 1, "each field announced on its own");
             for (int bit = 0; bit < 8; ++bit) {
                 QCOMPARE(status(flags17[bit]), double((v17 >> bit) & 1));
                 if (bit != 5) // unused
@@ -472,12 +499,16 @@ private slots:
         QCOMPARE(QSet<QString>(words.begin(), words.end()), (QSet<QString>{"w5", "w6"}));
     }
 
-    // A failed link fails the readings and writes nothing back. Last: the refusal stays.
+    // A failed link fails the readings, which show 0, and writes nothing back. Last: the
+    // refusal stays.
     void refusedLink()
     {
         setRegister(0x0D, 0x200);
+        f.set("P205STATUS[VLED1]", 0x55);
         f.board.refuse("SPI0CS0DATA");
         QCOMPARE(f.run("adcVLED1"), QVariant(false));
+        QCOMPARE(status("VLED1"), 0.0);
+        QCOMPARE(text("leVLED1"), QStringLiteral("0.0"));
         QCOMPARE(f.run("readStatus"), QVariant(false));
         QVERIFY(!boardGlobals().P205STATUS.signalsBlocked());
         QCOMPARE(int(f.spi.kvl52205Register(0x0D)), 0x200);

@@ -149,6 +149,37 @@ private slots:
         }
     }
 
+    // CRC-4 (x^4 + x + 1, seed 15): a frame's over its nibbles above bits 3..0, a block's over
+    // all of them; a size that is no whole number of nibbles, or too short, gives the seed.
+    void crcs()
+    {
+        const struct {
+            int size;
+            quint32 value, frame, block;
+        } rows[] = {{3, 7, 15, 15},      {4, 0xF, 15, 0},   {6, 0x3F, 15, 15},  {8, 0xFF, 0, 2},
+                    {10, 0x3FF, 15, 15}, {12, 0xFFF, 2, 4}, {12, 0x1A5, 14, 14}};
+        for (const auto &r : rows) {
+            Register bits(r.size, QStringLiteral("BLOCK"));
+            bits.setValue(r.value);
+            QCOMPARE(QList<quint32>({Board::CalculateCrc_T(bits), Board::CalculateCrc_Ext_T(bits)}),
+                     QList<quint32>({r.frame, r.block}));
+        }
+    }
+
+    // The status words of channel 1 (33..39) and channel 2 (40..46) lie apart; 47 is a filler.
+    void statusWords()
+    {
+        Register *mapRegister = f.page()->binding("SPI_MAPP404")->reg;
+        const auto first = [mapRegister](int address) {
+            return mapRegister->selectByAttribute("ADD", QString::number(address))
+                ->bitAt(0)
+                ->name();
+        };
+        QCOMPARE(QStringList({first(33), first(39), first(40), first(46), first(47)}),
+                 QStringList({"BUCK1_RUNNING", "BUCK1_IRIP_DAC", "BUCK2_RUNNING", "BUCK2_IRIP_DAC",
+                              "NA47"}));
+    }
+
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
     // element that names no word sends nothing and says which element it was.
     void refusedLists()
@@ -263,6 +294,13 @@ private slots:
         f.set("IRIPPLE1", 203);
         PowerProbe::average(f.page(), 1);
         QCOMPARE(w<QLineEdit>("leIAVERAGE1P404")->text(), QStringLiteral("-1"));
+        // A range box's change shows the new average at once: 102 of 255 of 400 mA, then 800.
+        setMap("BUCK1_IAVG", 102);
+        setMap("BUCK1_IRNG", 1);
+        f.page()->calculateBUCK1_I_AVG();
+        QCOMPARE(f.item("IAVERAGE1"), 160.0);
+        w<QSpinBox>("sbBCK1RANGE")->setValue(2);
+        QCOMPARE(f.item("IAVERAGE1"), 320.0);
         const struct {
             const char *dial, *item;
             int value;
@@ -479,11 +517,15 @@ private slots:
                 tabs->setCurrentIndex(i);
         QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
         f.take();
-        Lines lines;
-        QTest::keyClick(dial, dial->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
-        QTRY_VERIFY(!(lines += f.take()).isEmpty());
-        QCOMPARE(chipWords(lines), QStringLiteral("w1"));
-        QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
+        for (const auto &[name, address, shift] : QList<std::tuple<const char *, int, int>>{
+                 {"dialBCK2AVG", 5, 0}, {"dialVBOOST", 18, 3}, {"dialBCK1AVG", 1, 0}}) {
+            auto *stepped = w<QAbstractSlider>(name);
+            Lines lines;
+            QTest::keyClick(stepped, stepped->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+            QTRY_VERIFY(!(lines += f.take()).isEmpty());
+            QCOMPARE(chipWords(lines), QStringLiteral("w%1").arg(address));
+            QCOMPARE(f.spi.kvl52404Word(address) >> shift & 0x7F, quint32(stepped->value()) & 0x7F);
+        }
         for (const QPoint at : {QPoint(3, dial->height() / 2), QPoint(dial->width() - 3, 10)}) {
             const int before = dial->value();
             QTest::mousePress(dial, Qt::LeftButton, {}, at);
@@ -541,6 +583,40 @@ private slots:
             QCOMPARE(numbers.join(' '), QLatin1String(shown));
         }
         QCOMPARE(plot->graph(0)->dataCount(), 5); // code 19's curve stays
+        // Two whole periods from 0: the second repeats the first.
+        const QCPGraphDataContainer &curve = *plot->graph(0)->data();
+        QCOMPARE(curve.at(0)->key, 0.0);
+        QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
+        QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
+        // The coil current rises for the switch's share of the period: the LED voltage over the
+        // input, each with its resistive drop at 0.5 A (0.5 ohm on, 0.33 ohm off).
+        QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
+        // No boost voltage measured yet and no current: no period to draw, the plot stays.
+        const double shownRange = plot->xAxis->range().upper;
+        f.set("BoostVoltageMeas", 0);
+        f.set("IAVERAGE1", 0);
+        setMap("BUCK1_FREQ", 19);
+        QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
+        f.page()->updateBuckPlot();
+        QCOMPARE(plot->xAxis->range().upper, shownRange);
+        QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
+        QCOMPARE(drawn.count(), 0);
+    }
+
+    // A buck's clock choice shows its frequency and the estimates from it at once, whichever
+    // channel changed last.
+    void clockChoiceRedraws()
+    {
+        const QVector<int> &kHz = boardGlobals().buckFrequencyTable;
+        for (const int channel : {2, 1}) {
+            auto *combo = w<QComboBox>(qPrintable(QStringLiteral("cmBCK%1FREQ").arg(channel)));
+            auto *shown = w<QLineEdit>(qPrintable(QStringLiteral("leFREQ%1P404_2").arg(channel)));
+            for (const int code : {4, 9}) {
+                combo->setCurrentIndex(code);
+                QCOMPARE(shown->text(), QString::number(kHz.at(code)));
+            }
+        }
+        f.take();
     }
 
     void fading()
