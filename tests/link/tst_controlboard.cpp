@@ -43,6 +43,15 @@ private slots:
         QCOMPARE(errors.first().first, -1000);
         QVERIFY(errors.first().second.endsWith(QStringLiteral("B:ok\n")));
         QVERIFY(f->log.contains(QStringLiteral("LOCK:err")));
+        // No command text (nothing before a NUL) fails and logs an error; nothing is sent.
+        for (const QByteArray &empty : {QByteArray(), QByteArray("\0set A=1\n", 9)}) {
+            QByteArray got = "untouched";
+            QVERIFY(!f->link.send(empty, &got));
+            QCOMPARE(got, QByteArray("untouched"));
+        }
+        QCOMPARE(f->log.starting(QStringLiteral("RX_ERR")).size(), 3);
+        QVERIFY(f->link.send("set A=2", nullptr)); // after everything written before
+        QCOMPARE(f->take(), Lines{"set A=2"});
     }
 
     // The time-out bounds each gap, not the whole transaction; a late answer fails and

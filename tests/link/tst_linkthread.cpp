@@ -108,22 +108,26 @@ private slots:
         QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 0);
     }
 
-    // A link without a board rests between its passes: the wake-up of a disconnection does
-    // not leave its thread spinning.
+    // A quiet link rests between its passes, connected after the wake-up of a transaction
+    // and without a board after the wake-up of a disconnection: its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
-        QVERIFY(f.connectLink());
-        f.link.disconnectBoard(ControlBoard::ByUser);
         const auto cpuMs = []() {
             rusage r{};
             getrusage(RUSAGE_SELF, &r);
             return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 +
                    (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
         };
-        const auto before = cpuMs();
+        QVERIFY(f.connectLink());
+        QVERIFY(f.link.send("set A=1", nullptr));
+        auto before = cpuMs();
         QTest::qWait(1000);
-        QVERIFY(cpuMs() - before < 500);
+        QVERIFY2(cpuMs() - before < 500, "connected");
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        before = cpuMs();
+        QTest::qWait(1000);
+        QVERIFY2(cpuMs() - before < 500, "disconnected");
     }
 
     void transactionDuringReconnection()
@@ -478,6 +482,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.prompt.messages().size(), 2, 30000);
         QTest::qWait(300);
         QVERIFY(!f.link.isConnected());
+    }
+
+    void destroyedWhileReconnectionIdentifies()
+    {
+        // The link is destroyed while its thread, reconnecting, waits for the board's late
+        // identification: the destruction serves the hand-overs that come after (the
+        // identification's box) instead of only waiting for a thread that waits for it.
+        int boxes = 0;
+        auto f = std::make_unique<LinkFixture>(fastTiming(1000));
+        f->board.setAnswerDelay(500);
+        QVERIFY(startReconnectionWithBox(*f));
+        f->prompt.onMessage = [&boxes](const Prompt::Message &) { ++boxes; };
+        QVERIFY(f->board.waitForLines(1, 30000));
+        QCOMPARE(f->board.lines().first(), QByteArray("*IDN?"));
+        f.reset();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(Prompt::pendingHandOvers(), 0);
     }
 
     void disconnectWhileLinkThreadShowsBox()
