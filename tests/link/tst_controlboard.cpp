@@ -144,6 +144,14 @@ private slots:
             QVERIFY(f->link.getValue(QStringLiteral("B"), &bytes)); // the last token's value
             QCOMPARE(bytes, QByteArray("2"));
         }
+        // A refused read fails and leaves the value alone.
+        f->board.refuse("VAL");
+        int kept = 5;
+        QByteArray keptBytes = "5";
+        QVERIFY(!f->link.getValue("VAL", &kept));
+        QVERIFY(!f->link.getValue(QStringLiteral("VAL"), &keptBytes));
+        QCOMPARE(kept, 5);
+        QCOMPARE(keptBytes, QByteArray("5"));
         f->take();
         QVERIFY(f->link.setValue(QStringLiteral("PWM0START"), 250));
         QVERIFY(f->link.setValue(QStringLiteral("TXT"), QByteArray("ab\0cd", 5)));

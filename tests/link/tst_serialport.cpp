@@ -362,6 +362,17 @@ private slots:
         }
         writer.join();
         QCOMPARE(got, sent);
+        // A clear that makes room wakes a writer waiting for it, too.
+        rb.write("!", 1);
+        std::atomic<bool> woken{false};
+        std::thread waiting([&]() { woken = rb.waitForRoom(1, -1); });
+        QThread::msleep(100); // the wait has most likely begun
+        rb.clear();
+        const bool seen = QTest::qWaitFor([&]() { return woken.load(); }, 30000);
+        rb.write("!", 1); // lets a writer that missed the clear go, so that it ends
+        rb.read(1);
+        waiting.join();
+        QVERIFY(seen);
     }
 
     // A writer thread keeps appending while the reader clears: every byte after the clear
