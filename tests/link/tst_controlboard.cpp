@@ -43,6 +43,15 @@ private slots:
         QCOMPARE(errors.first().first, -1000);
         QVERIFY(errors.first().second.endsWith(QStringLiteral("B:ok\n")));
         QVERIFY(f->log.contains(QStringLiteral("LOCK:err")));
+        // No command text (nothing before a NUL) fails and logs an error; nothing is sent.
+        for (const QByteArray &empty : {QByteArray(), QByteArray("\0set A=1\n", 9)}) {
+            QByteArray got = "untouched";
+            QVERIFY(!f->link.send(empty, &got));
+            QCOMPARE(got, QByteArray("untouched"));
+        }
+        QCOMPARE(f->log.starting(QStringLiteral("RX_ERR")).size(), 3);
+        QVERIFY(f->link.send("set A=2", nullptr)); // after everything written before
+        QCOMPARE(f->take(), Lines{"set A=2"});
     }
 
     // The time-out bounds each gap, not the whole transaction; a late answer fails and
@@ -135,6 +144,14 @@ private slots:
             QVERIFY(f->link.getValue(QStringLiteral("B"), &bytes)); // the last token's value
             QCOMPARE(bytes, QByteArray("2"));
         }
+        // A refused read fails and leaves the value alone.
+        f->board.refuse("VAL");
+        int kept = 5;
+        QByteArray keptBytes = "5";
+        QVERIFY(!f->link.getValue("VAL", &kept));
+        QVERIFY(!f->link.getValue(QStringLiteral("VAL"), &keptBytes));
+        QCOMPARE(kept, 5);
+        QCOMPARE(keptBytes, QByteArray("5"));
         f->take();
         QVERIFY(f->link.setValue(QStringLiteral("PWM0START"), 250));
         QVERIFY(f->link.setValue(QStringLiteral("TXT"), QByteArray("ab\0cd", 5)));

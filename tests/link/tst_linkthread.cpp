@@ -108,22 +108,33 @@ private slots:
         QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 0);
     }
 
-    // A link without a board rests between its passes: the wake-up of a disconnection does
-    // not leave its thread spinning.
+    // A quiet link rests between its passes: connected after the wake-up of a transaction,
+    // during a stream that has nothing more to send, and without a board after the wake-up of
+    // a disconnection. Its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
-        QVERIFY(f.connectLink());
-        f.link.disconnectBoard(ControlBoard::ByUser);
         const auto cpuMs = []() {
             rusage r{};
             getrusage(RUSAGE_SELF, &r);
             return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000 +
                    (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000;
         };
-        const auto before = cpuMs();
-        QTest::qWait(1000);
-        QVERIFY(cpuMs() - before < 500);
+        const auto rests = [&cpuMs]() {
+            const auto before = cpuMs();
+            QTest::qWait(1000);
+            return cpuMs() - before < 500;
+        };
+        QVERIFY(f.connectLink());
+        QVERIFY(f.link.send("set A=1", nullptr));
+        QVERIFY2(rests(), "connected");
+        f.board.setStream("get stream", QByteArray("0123456789"), 10, 1, false);
+        f.link.startStream(QStringLiteral("get stream"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
+        QVERIFY2(rests(), "streaming");
+        f.link.stopStream();
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        QVERIFY2(rests(), "disconnected");
     }
 
     void transactionDuringReconnection()
@@ -293,6 +304,17 @@ private slots:
         QVERIFY(ending.elapsed() < 30000);
     }
 
+    // A stream of a single byte is captured: a lone byte waiting is data too.
+    void singleByteStream()
+    {
+        LinkFixture f(fastTiming());
+        QVERIFY(f.connectLink());
+        f.board.setStream("get one", QByteArray("Z"), 1, 1, false);
+        f.link.startStream(QStringLiteral("get one"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("Z"), 10000);
+        f.link.stopStream();
+    }
+
     void probeAndListPorts()
     {
         LinkFixture f(fastTiming());
@@ -320,6 +342,25 @@ private slots:
         QStringList all;
         f.link.availablePorts(all);
         QCOMPARE(all.mid(all.size() - 2), (QStringList{"mockup", "script"}));
+    }
+
+    // A probe under way ends when stopped (at the end of the program), within a read of its
+    // keep-alive on a silent board; a stopped probe keeps no port after that.
+    void stoppedProbeEnds()
+    {
+        LinkTiming timing = fastTiming();
+        timing.pingAttempts = 1;
+        timing.pingReads = 2000; // 20 s on a silent board
+        LinkFixture f(timing);
+        f.board.setSilent(true);
+        QStringList out{QStringLiteral("x")};
+        std::thread probing([&]() { f.link.probePorts({f.board.devicePath()}, out); });
+        const bool pinged = f.board.waitForControl(FakeBoard::ENQ, 1, 30000);
+        f.link.stopProbe();
+        probing.join();
+        QVERIFY(pinged);
+        f.link.probePorts({QStringLiteral("mockup")}, out);
+        QCOMPARE(out, QStringList{QStringLiteral("x")});
     }
 
     // The answer comes only in front of the ACK of a ping made while the transaction waits (a
@@ -403,6 +444,12 @@ private slots:
         timing.pingReadMs = 20;
         LinkFixture f(timing);
         QVERIFY(f.connectLink());
+        // An ACK byte that no keep-alive waits for is data, before and after late ACKs.
+        const QByteArray ackData = "K=" + QByteArray(1, FakeBoard::ACK) + '\n';
+        f.board.setValue("K", QByteArray(1, FakeBoard::ACK));
+        QByteArray got;
+        QVERIFY(f.link.send("get K", &got));
+        QCOMPARE(got, ackData);
         f.board.setEnqDelay(300); // each ACK 300 ms after the one before
         bool alive = false;
         for (int attempt = 0; attempt < 5 && !alive; ++attempt)
@@ -415,6 +462,8 @@ private slots:
             QVERIFY(f.link.send("set A=" + value, &answer, 20000));
             QCOMPARE(answer, QByteArray("A:ok\n"));
         }
+        QVERIFY(f.link.send("get K", &got));
+        QCOMPARE(got, ackData);
         QVERIFY(f.link.isConnected());
     }
 
@@ -480,6 +529,27 @@ private slots:
         QVERIFY(!f.link.isConnected());
     }
 
+    void destroyedWhileReconnectionIdentifies()
+    {
+        // The link is destroyed while its thread, reconnecting, waits for the board's late
+        // identification: the destruction serves the hand-overs that come after (the
+        // identification's box) instead of only waiting for a thread that waits for it.
+        int boxes = 0;
+        auto f = std::make_unique<LinkFixture>(fastTiming(1000));
+        f->board.setAnswerDelay(500);
+        QVERIFY(startReconnectionWithBox(*f));
+        f->prompt.onMessage = [&boxes](const Prompt::Message &) { ++boxes; };
+        // Without serving events: the reconnection asks who the board is and waits.
+        QElapsedTimer waited;
+        waited.start();
+        while (!f->board.lines().contains("*IDN?") && waited.elapsed() < 30000)
+            QThread::msleep(5);
+        QVERIFY(f->board.lines().contains("*IDN?"));
+        f.reset();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(Prompt::pendingHandOvers(), 0);
+    }
+
     void disconnectWhileLinkThreadShowsBox()
     {
         // The user disconnects from within the box that the reconnection's identification
@@ -501,6 +571,29 @@ private slots:
         QVERIFY(lastIndexOf(texts, QStringLiteral("):Disconnect by user")) >
                 lastIndexOf(texts, QStringLiteral("):Connected to ")));
         f.prompt.onMessage = nullptr;
+    }
+
+    void disconnectAfterLinkThreadShowedBox()
+    {
+        // Once the link thread has shown the reconnection's box, a user's disconnection still
+        // waits for its keep-alive under way (the board answers it late) and parks it before
+        // closing the port: the keep-alive does not fail on the closed port and reconnect.
+        LinkTiming timing = fastTiming(1000);
+        timing.pingAttempts = 1;
+        timing.pingReads = 5;
+        timing.pingReadMs = 300; // 1.5 s a round
+        LinkFixture f(timing);
+        QVERIFY(startReconnectionWithBox(f));
+        QTRY_COMPARE_WITH_TIMEOUT(f.prompt.messages().size(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.link.isConnected(), 30000);
+        f.board.setEnqDelay(600);
+        f.board.clearRecords();
+        QVERIFY(f.board.waitForControl(FakeBoard::ENQ, 1, 30000));
+        f.log.clear();
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        QTest::qWait(1000);
+        QVERIFY(!f.link.isConnected());
+        QVERIFY(!f.log.contains(AutoReconnecting));
     }
 
 private:

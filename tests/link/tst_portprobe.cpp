@@ -161,6 +161,7 @@ private slots:
         const QString slave = QString::fromLatin1(ptsname(master));
         QVERIFY(::chmod(QFile::encodeName(slave), 0) == 0);
         const QString denied = tree.add("ttyACM0", true, slave);
+        const QString deniedS = tree.add("ttyS1", true, slave); // refused, whatever stands behind
         const QString open = tree.add("ttyACM1", true, board.devicePath());
         QVERIFY(::chmod(QFile::encodeName(board.devicePath()), 0666) == 0);
         const QByteArray got = AsNobody::run([&tree]() {
@@ -174,7 +175,8 @@ private slots:
         });
         ::close(master);
         QCOMPARE(QString::fromUtf8(got),
-                 QStringLiteral("%1|No serial port found: %2: %3|1").arg(open, denied, Denied));
+                 QStringLiteral("%1|No serial port found: %2, %3: %4|1")
+                     .arg(open, deniedS, denied, Denied));
     }
 
     // A ttyS device that refuses to open the way a port without a UART does (here a socket,

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -194,6 +195,36 @@ private slots:
         QVERIFY2(done > 0 && done < big.size(), qPrintable(QString::number(done)));
     }
 
+    // A device whose other side reads more slowly than the program writes takes a large
+    // write whole: each time the device is full, the write waits for room.
+    void writeWaitsForRoom()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+        SerialPort port(QString::fromLatin1(ptsname(master)));
+        QVERIFY(port.open_port(QString(), 115200));
+        const QByteArray big(1 << 20, 'x'); // far more than the terminal holds
+        std::atomic<int> written{-1};
+        qint64 got = 0;
+        std::thread reader([&]() {
+            char chunk[4096];
+            while (written.load() < 0 || got < written.load()) {
+                pollfd p{master, POLLIN, 0};
+                if (::poll(&p, 1, 100) > 0) {
+                    const ssize_t n = ::read(master, chunk, sizeof chunk);
+                    if (n > 0)
+                        got += n;
+                }
+            }
+        });
+        written = port.write(big);
+        reader.join();
+        QVERIFY(port.close());
+        ::close(master);
+        QCOMPARE(written.load(), int(big.size()));
+        QCOMPARE(got, big.size());
+    }
+
     // Each failed open names the device and the system's reason, and says what to do.
     void failedOpensSayWhy_data()
     {
@@ -331,6 +362,17 @@ private slots:
         }
         writer.join();
         QCOMPARE(got, sent);
+        // A clear that makes room wakes a writer waiting for it, too.
+        rb.write("!", 1);
+        std::atomic<bool> woken{false};
+        std::thread waiting([&]() { woken = rb.waitForRoom(1, -1); });
+        QThread::msleep(100); // the wait has most likely begun
+        rb.clear();
+        const bool seen = QTest::qWaitFor([&]() { return woken.load(); }, 30000);
+        rb.write("!", 1); // lets a writer that missed the clear go, so that it ends
+        rb.read(1);
+        waiting.join();
+        QVERIFY(seen);
     }
 
     // A writer thread keeps appending while the reader clears: every byte after the clear
