@@ -1,0 +1,131 @@
+// The board page's matrix on the simulated board, as the user's edits leave it: a layout with
+// fewer rows than its file lists, device rows without a chip, a kept DIMFREQ code on the chip
+// at 0, and the steps of a loaded script and its step dialog.
+#include "boardcommandsfixture.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+class TestBoardMatrixEdits : public QObject
+{
+    Q_OBJECT
+
+    BoardCommandsFixture f;
+    Board *page() { return f.page(); }
+    QLineEdit *address(int row)
+    {
+        return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)));
+    }
+    QString duties(int count)
+    {
+        QStringList out;
+        for (int n = 1; n <= count; ++n)
+            out.append(QString::number(page()->dcRegister(quint8(n))));
+        return out.join(' ');
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        f.bus.addChip(0, 4, 1); // beside the fixture's chips at 1 and 2
+        f.bus.setOutputOn(1, true);
+        f.bus.setOutputOn(2, true);
+    }
+    void init() { f.take(); }
+    void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
+
+    // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
+    // row runs over its three switches.
+    void rowsBeyondTheCount()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
+        auto *byRow = f.widget<QAbstractButton>("cbByRow");
+        if (!byRow->isChecked())
+            byRow->click();
+        QVERIFY(byRow->isChecked());
+        page()->pattern2();
+        QCOMPARE(duties(3), QString("0 1023 0"));
+    }
+
+    // A device row that the layout lacks, or whose address no chip can have, is no target:
+    // its commands and buttons send nothing (no earlier target takes them).
+    void rowsWithoutChip()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        for (const char *command : {"OPMODE1", "NORMAL1"})
+            QCOMPARE(f.run(command), QVariant(false));
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
+
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        address(0)->setText("1");
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 5; });
+        f.widget<QPushButton>("NORMAL0")->click(); // the configuration's target is now 1
+        QCOMPARE(f.bus.chip(0).opmode, 4);
+        address(1)->setText("40");
+        f.take();
+        f.widget<QPushButton>("NORMAL1")->click();
+        f.widget<QPushButton>("OPMODE1")->click();
+        QCOMPARE(f.run("NORMAL1"), QVariant(false));
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
+    }
+
+    // A DIMFREQ code written to the chip at 0 is kept for its live pass, as for any other
+    // address: both rows' chips get the same windows for the same duties.
+    void dimFreqAtZero()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        address(0)->setText("0");
+        address(1)->setText("1");
+        f.set("BANK[DIMFREQ]", 20);
+        for (int sa : {0, 1}) {
+            f.set("SA", sa);
+            QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        }
+        auto *all = f.widget<QAbstractSlider>("slAll");
+        all->setValue(0);
+        all->setValue(512);
+        page()->sendData();
+        const FakeMatrixChip zero = f.bus.chip(2), one = f.bus.chip(0);
+        QVERIFY(zero.word(1) != 0);
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(zero.word(n), one.word(n));
+        f.set("BANK[DIMFREQ]", 0);
+    }
+
+    // Each loaded script lists its own steps only; the step dialog holds its buttons below
+    // the values.
+    void stepList()
+    {
+        auto *list = f.widget<QListWidget>("listAnimationSteps");
+        f.loadScript("three.csv", 1, "5", ScriptCsv::steps(3, 1));
+        f.loadScript("two.csv", 1, "5", ScriptCsv::steps(2, 1));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
+
+        QRect buttons, lastBox;
+        QTimer::singleShot(0, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                buttons = dialog->findChild<QDialogButtonBox *>()->geometry();
+                lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
+                dialog->reject();
+            }
+        });
+        emit list->itemDoubleClicked(list->item(1));
+        QVERIFY(!lastBox.isNull());
+        QVERIFY(buttons.top() > lastBox.bottom());
+        QCOMPARE(list->count(), 2);
+    }
+};
+
+QTEST_MAIN(TestBoardMatrixEdits)
+#include "tst_boardmatrixedits.moc"
