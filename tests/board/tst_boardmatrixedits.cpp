@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QComboBox>
+#include <QSlider>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -32,6 +34,20 @@ class TestBoardMatrixEdits : public QObject
             out.append(QString::number(page()->dcRegister(quint8(n))));
         return out.join(' ');
     }
+    void setDuties(const QString &text)
+    {
+        const QStringList values = text.split(' ');
+        for (int n = 1; n <= values.size(); ++n)
+            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
+    }
+    // Checks the box, clicking it as the user does when it is not checked yet.
+    void tick(const char *name)
+    {
+        auto *box = f.widget<QAbstractButton>(name);
+        if (!box->isChecked())
+            box->click();
+        QVERIFY(box->isChecked());
+    }
 
 private slots:
     void initTestCase()
@@ -44,15 +60,33 @@ private slots:
     void init() { f.take(); }
     void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
 
+    // A load in row-independent mode lays out the new rows: the position slider takes the
+    // longest new row as its range, centred, and each new row moves on its own.
+    void rowIndependentReload()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        tick("cbByRowIndependent");
+        tick("cbExtended");
+        QCOMPARE(f.load(1, 12, 2, 5, {"1 2 3 4 5", "6 7 8 9 10"}), 0);
+        auto *position = f.widget<QSlider>("slHorizontal");
+        QCOMPARE(qMakePair(position->maximum(), position->value()), qMakePair(5, 2));
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        stepping->setCurrentIndex(stepping->findText("1"));
+        position->setValue(2);
+        position->setSliderDown(true); // a press and release takes the reference
+        position->setSliderDown(false);
+        setDuties("10 20 30 40 50 60 70 80 90 100");
+        position->setValue(3);
+        QCOMPARE(duties(10), QString("0 10 20 30 40 0 60 70 80 90"));
+        f.widget<QAbstractButton>("cbExtended")->click();
+    }
+
     // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
     // row runs over its three switches.
     void rowsBeyondTheCount()
     {
         QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
-        auto *byRow = f.widget<QAbstractButton>("cbByRow");
-        if (!byRow->isChecked())
-            byRow->click();
-        QVERIFY(byRow->isChecked());
+        tick("cbByRow");
         page()->pattern2();
         QCOMPARE(duties(3), QString("0 1023 0"));
     }
