@@ -1,7 +1,10 @@
-// The board page's matrix on the simulated board, as the user's edits leave it: a layout with
-// fewer rows than its file lists, device rows without a chip, a kept DIMFREQ code on the chip
-// at 0, and the steps of a loaded script and its step dialog.
+// The board page's matrix on the simulated board, as the user's edits leave it: reloads and
+// ALL ON in row-independent mode, ramp directions, a layout with fewer rows than its file lists,
+// the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
+// its step dialog, and the largest script flashed.
 #include "boardcommandsfixture.h"
+
+#include <algorithm>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -10,7 +13,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -40,6 +45,14 @@ class TestBoardMatrixEdits : public QObject
         for (int n = 1; n <= values.size(); ++n)
             QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
     }
+    QSlider *position() { return f.widget<QSlider>("slHorizontal"); }
+    // Presses and releases the position slider's handle: the pattern's reference is taken.
+    void takeReference(int value)
+    {
+        position()->setValue(value);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+    }
     // Checks the box, clicking it as the user does when it is not checked yet.
     void tick(const char *name)
     {
@@ -68,17 +81,46 @@ private slots:
         tick("cbByRowIndependent");
         tick("cbExtended");
         QCOMPARE(f.load(1, 12, 2, 5, {"1 2 3 4 5", "6 7 8 9 10"}), 0);
-        auto *position = f.widget<QSlider>("slHorizontal");
-        QCOMPARE(qMakePair(position->maximum(), position->value()), qMakePair(5, 2));
+        QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(5, 2));
         auto *stepping = f.widget<QComboBox>("cbStepping");
         stepping->setCurrentIndex(stepping->findText("1"));
-        position->setValue(2);
-        position->setSliderDown(true); // a press and release takes the reference
-        position->setSliderDown(false);
+        takeReference(2);
         setDuties("10 20 30 40 50 60 70 80 90 100");
-        position->setValue(3);
+        position()->setValue(3);
         QCOMPARE(duties(10), QString("0 10 20 30 40 0 60 70 80 90"));
+        // What slid out of the rows comes back after a visit to another mode: the layout
+        // stands until the next load.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        takeReference(3);
+        setDuties("200 300 100 500 600 400");
+        for (int value : {2, 1})
+            position()->setValue(value);
+        QCOMPARE(duties(6), QString("100 0 0 400 0 0"));
+        tick("cbByRow");
+        tick("cbByRowIndependent");
+        for (int value : {2, 3}) {
+            takeReference(value - 1);
+            position()->setValue(value);
+        }
+        QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
         f.widget<QAbstractButton>("cbExtended")->click();
+    }
+
+    // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
+    // switch mode does not keep the second from mirroring the first.
+    void rampDirections()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        QStringList runs;
+        for (const char *mode : {"cbBySW", "cbByRowIndependent", "cbBySW"}) {
+            tick(mode);
+            page()->pattern3();
+            runs << duties(6);
+        }
+        QStringList mirrored = runs.first().split(' ');
+        std::reverse(mirrored.begin(), mirrored.end());
+        QVERIFY(runs.first() != runs.last());
+        QCOMPARE(runs.last(), mirrored.join(' '));
     }
 
     // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
@@ -113,13 +155,41 @@ private slots:
         QCOMPARE(f.takeSettled(), QList<QByteArray>());
     }
 
-    // A DIMFREQ code written to the chip at 0 is kept for its live pass, as for any other
-    // address: both rows' chips get the same windows for the same duties.
+    // Each device group lays out its controls: no two of them share a place.
+    void deviceGroupsLaidOut()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        const QList<QGroupBox *> groups =
+            f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>();
+        QCOMPARE(groups.size(), 2);
+        for (QGroupBox *group : groups) {
+            group->layout()->activate();
+            const QList<QWidget *> controls =
+                group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+            QCOMPARE(controls.size(), 9); // three captions, the address and five actions
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = 0; j < i; ++j)
+                    QVERIFY2(!controls.at(i)->geometry().intersects(controls.at(j)->geometry()),
+                             qPrintable(controls.at(i)->property("text").toString() + " / " +
+                                        controls.at(j)->property("text").toString()));
+        }
+    }
+
+    // The chip at 0 is a slave as any other: register 0 goes to it as a map frame, and a
+    // DIMFREQ code written to it is kept for its live pass: both rows' chips get the same
+    // windows for the same duties.
     void dimFreqAtZero()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         address(0)->setText("0");
         address(1)->setText("1");
+        f.set("SA", 0);
+        f.set("BROADCAST", 0);
+        f.take();
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        const QList<QByteArray> frames = f.take("set P110MAPENAREG=");
+        QCOMPARE(frames.size(), 1);
+        QVERIFY(frames.first().startsWith("set P110MAPENAREG=000100"));
         f.set("BANK[DIMFREQ]", 20);
         for (int sa : {0, 1}) {
             f.set("SA", sa);
@@ -158,6 +228,16 @@ private slots:
         QVERIFY(!lastBox.isNull());
         QVERIFY(buttons.top() > lastBox.bottom());
         QCOMPARE(list->count(), 2);
+    }
+
+    // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
+    void largestScriptFlashes()
+    {
+        f.loadScript("largest.csv", 44, ScriptCsv::ones(44), ScriptCsv::steps(247, 44));
+        f.take();
+        page()->on_pbFlashMCU_clicked();
+        QCOMPARE(f.widget<QLabel>("lbUsedFlashSize")->text(), QString("Used flash size 130560 B"));
+        QCOMPARE(f.take("set flash=").size(), 510);
     }
 };
 
