@@ -3,6 +3,7 @@
 // the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
 // its step dialog, and the largest script flashed.
 #include "boardcommandsfixture.h"
+#include "csvreader.h"
 
 #include <algorithm>
 
@@ -206,15 +207,21 @@ private slots:
         f.set("BANK[DIMFREQ]", 0);
     }
 
-    // Each loaded script lists its own steps only; the step dialog holds its buttons below
-    // the values.
+    // Each loaded script lists its own steps only; a device row's address is its device's; the
+    // step dialog holds its buttons below the values.
     void stepList()
     {
         auto *list = f.widget<QListWidget>("listAnimationSteps");
         f.loadScript("three.csv", 1, "5", ScriptCsv::steps(3, 1));
-        f.loadScript("two.csv", 1, "5", ScriptCsv::steps(2, 1));
+        f.loadScript("two.csv", 2, "5,6", ScriptCsv::steps(2, 2));
         QCOMPARE(list->count(), 2);
         QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
+        // A device's address edited in its row is that device's.
+        QSpinBox *second = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().value(1);
+        QVERIFY(second);
+        second->setValue(9);
+        emit second->editingFinished();
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"5", "9"}));
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
