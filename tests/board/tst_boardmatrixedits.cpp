@@ -9,9 +9,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QComboBox>
-#include <QSlider>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -20,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -104,6 +104,11 @@ private slots:
             position()->setValue(value);
         }
         QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        // ALL ON lights the rows' switches, not the dark places beside them.
+        takeReference(2);
+        f.run("allOn");
+        position()->setValue(1);
+        QCOMPARE(duties(6), QString("1023 1023 0 1023 1023 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
@@ -142,6 +147,9 @@ private slots:
         for (const char *command : {"OPMODE1", "NORMAL1"})
             QCOMPARE(f.run(command), QVariant(false));
         QCOMPARE(f.takeSettled(), QList<QByteArray>());
+        // The page has two device rows at most: no command stands for a third.
+        QVERIFY(page()->hasCommand("NORMAL1") && page()->hasCommand("OPMODE1"));
+        QVERIFY(!page()->hasCommand("NORMAL2") && !page()->hasCommand("OPMODE2"));
 
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         address(0)->setText("1");
@@ -176,14 +184,17 @@ private slots:
         }
     }
 
-    // The chip at 0 is a slave as any other: register 0 goes to it as a map frame, and a
-    // DIMFREQ code written to it is kept for its live pass: both rows' chips get the same
-    // windows for the same duties.
-    void dimFreqAtZero()
+    // The chip at 0 is a slave as any other: its row's command reaches it, register 0 goes to
+    // it as a map frame, and a DIMFREQ code written to it is kept for its live pass: both
+    // rows' chips get the same windows for the same duties.
+    void chipAtZero()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
         address(0)->setText("0");
         address(1)->setText("1");
+        f.bus.editChip(2, [](FakeMatrixChip &chip) { chip.opmode = 5; });
+        QCOMPARE(f.run("NORMAL0"), QVariant(false));
+        QCOMPARE(f.bus.chip(2).opmode, 4);
         f.set("SA", 0);
         f.set("BROADCAST", 0);
         f.take();
@@ -235,6 +246,14 @@ private slots:
         QVERIFY(!lastBox.isNull());
         QVERIFY(buttons.top() > lastBox.bottom());
         QCOMPARE(list->count(), 2);
+        // Steps numbered 0 or past the script's count open nothing and change nothing.
+        f.loadScript("numbered.csv", 1, "5", "0" + ScriptCsv::steps(1, 1).mid(1) + "9" +
+                                                  ScriptCsv::steps(1, 1).mid(1));
+        const QList<QStringList> before = page()->currentCsvScript()->steps;
+        QCOMPARE(list->count(), 2);
+        for (int row : {0, 1})
+            emit list->itemDoubleClicked(list->item(row));
+        QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
