@@ -130,13 +130,14 @@ private slots:
     }
 
     // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
-    // row runs over its three switches.
+    // row runs over its three switches. A file without columns is refused.
     void rowsBeyondTheCount()
     {
         QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
         tick("cbByRow");
         page()->pattern2();
         QCOMPARE(duties(3), QString("0 1023 0"));
+        QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -254,6 +255,19 @@ private slots:
         for (int row : {0, 1})
             emit list->itemDoubleClicked(list->item(row));
         QCOMPARE(page()->currentCsvScript()->steps, before);
+    }
+
+    // A loaded script list shows the last of its files as the current script file.
+    void scriptListShowsItsFile()
+    {
+        f.loadScript("first.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.widget<QLabel>("lbCSV")->clear();
+        QVERIFY(TestFiles::write("both.script", "file0=second.csv\nfile1=first.csv\n"));
+        f.prompt.queueFile(QFileInfo("both.script").absoluteFilePath());
+        page()->on_pbLoadScript_clicked();
+        QCOMPARE(page()->scriptListEntries().size(), 2);
+        QCOMPARE(f.widget<QLabel>("lbCSV")->text(), QFileInfo("first.csv").absoluteFilePath());
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
