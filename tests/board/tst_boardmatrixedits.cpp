@@ -1,9 +1,10 @@
 // The board page's matrix on the simulated board, as the user's edits leave it: reloads and
 // ALL ON in row-independent mode, ramp directions, a layout with fewer rows than its file lists,
 // the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
-// its step dialog, and the largest script flashed.
+// its step dialog, script lists, the effect's directions, and the largest script flashed.
 #include "boardcommandsfixture.h"
 #include "csvreader.h"
+#include "logrecorder.h"
 
 #include <algorithm>
 
@@ -109,6 +110,11 @@ private slots:
         f.run("allOn");
         position()->setValue(1);
         QCOMPARE(duties(6), QString("1023 1023 0 1023 1023 0"));
+        // A long run forward brings in dark places only.
+        takeReference(1);
+        for (int k = 0; k < 10; ++k)
+            position()->setValue(2 + k % 2); // right of the reference: forward each time
+        QCOMPARE(duties(6), QString("0 0 0 0 0 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
@@ -163,6 +169,13 @@ private slots:
         f.widget<QPushButton>("OPMODE1")->click();
         QCOMPARE(f.run("NORMAL1"), QVariant(false));
         QCOMPARE(f.takeSettled(), QList<QByteArray>());
+        // The live pass leaves that row out and names it.
+        LogRecorder log(page());
+        page()->sendData();
+        QCOMPARE(log.starting("Device row 2: address 40 is outside 0..31").size(), 1);
+        // -1 is how a row is marked as having no device: the address field takes it.
+        address(1)->setText("-1");
+        QVERIFY(address(1)->hasAcceptableInput());
     }
 
     // Each device group lays out its controls: no two of them share a place.
@@ -268,6 +281,20 @@ private slots:
         page()->on_pbLoadScript_clicked();
         QCOMPARE(page()->scriptListEntries().size(), 2);
         QCOMPARE(f.widget<QLabel>("lbCSV")->text(), QFileInfo("first.csv").absoluteFilePath());
+    }
+
+    // The effect's two directions exclude each other.
+    void effectDirections()
+    {
+        f.widget<QWidget>("groupBox_4")->setEnabled(true);
+        auto *left = f.widget<QAbstractButton>("cbLeft");
+        auto *right = f.widget<QAbstractButton>("cbRight");
+        left->click();
+        QVERIFY(left->isChecked() && !right->isChecked());
+        right->click();
+        QVERIFY(right->isChecked() && !left->isChecked());
+        right->click();
+        QVERIFY(!right->isChecked() && !left->isChecked());
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
