@@ -136,13 +136,18 @@ private slots:
     }
 
     // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
-    // row runs over its three switches. A file without columns is refused.
+    // row runs over its three switches, and the live image holds them alone. A file without
+    // columns is refused.
     void rowsBeyondTheCount()
     {
         QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
         tick("cbByRow");
         page()->pattern2();
         QCOMPARE(duties(3), QString("0 1023 0"));
+        // Nor in the live image, with a device for each line.
+        QCOMPARE(f.load(2, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
+        page()->sendFWData();
+        QCOMPARE(f.liveSteps().size(), 3);
         QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
     }
 
