@@ -137,7 +137,7 @@ private slots:
 
     // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
     // row runs over its three switches, and the live image holds them alone. A file without
-    // columns is refused.
+    // columns is refused, one of four rows is not.
     void rowsBeyondTheCount()
     {
         QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
@@ -149,6 +149,8 @@ private slots:
         page()->sendFWData();
         QCOMPARE(f.liveSteps().size(), 3);
         QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
+        // Four rows are the most a file may have.
+        QCOMPARE(f.load(1, 12, 4, 3, {"1 2 3", "4 5 6", "7 8 9", "10 11 12"}), 0);
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
