@@ -9,6 +9,7 @@
 #include "fakeboard_playback.h"
 #include "fakeboard_scripts.h"
 #include "pxnappfixture.h"
+#include "scriptcsv.h"
 #include "testfiles.h"
 
 #include <QTableWidget>
@@ -54,6 +55,15 @@ struct BoardCommandsFixture : BoardPageFixture<PxnAppFixture> {
                                  lines.join('\n')))
             page()->loadConfiguration("matrix.txt");
         return int(prompt.messages().size() - before);
+    }
+    // Writes an animation script (CSV) of devices at addresses with its step rows and loads it
+    // through the page's button, its file dialog answered with the file.
+    void loadScript(const QString &name, int devices, const QByteArray &addresses,
+                    const QByteArray &rows)
+    {
+        QVERIFY(TestFiles::write(name, ScriptCsv::script(devices, addresses, rows)));
+        prompt.queueFile(QFileInfo(name).absoluteFilePath());
+        page()->on_pbLoadCSV_clicked();
     }
     // A flash block line as the board records it (without the CR that ends it).
     static QByteArray blockLine(quint32 address, const QByteArray &block)

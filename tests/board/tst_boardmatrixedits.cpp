@@ -1,0 +1,319 @@
+// The board page's matrix on the simulated board, as the user's edits leave it: reloads and
+// ALL ON in row-independent mode, ramp directions, a layout with fewer rows than its file lists,
+// the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
+// its step dialog, script lists, the effect's directions, and the largest script flashed.
+#include "boardcommandsfixture.h"
+#include "csvreader.h"
+#include "logrecorder.h"
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+
+class TestBoardMatrixEdits : public QObject
+{
+    Q_OBJECT
+
+    BoardCommandsFixture f;
+    Board *page() { return f.page(); }
+    QLineEdit *address(int row)
+    {
+        return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)));
+    }
+    QString duties(int count)
+    {
+        QStringList out;
+        for (int n = 1; n <= count; ++n)
+            out.append(QString::number(page()->dcRegister(quint8(n))));
+        return out.join(' ');
+    }
+    void setDuties(const QString &text)
+    {
+        const QStringList values = text.split(' ');
+        for (int n = 1; n <= values.size(); ++n)
+            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
+    }
+    QSlider *position() { return f.widget<QSlider>("slHorizontal"); }
+    // Presses and releases the position slider's handle: the pattern's reference is taken.
+    void takeReference(int value)
+    {
+        position()->setValue(value);
+        position()->setSliderDown(true);
+        position()->setSliderDown(false);
+    }
+    // Checks the box, clicking it as the user does when it is not checked yet.
+    void tick(const char *name)
+    {
+        auto *box = f.widget<QAbstractButton>(name);
+        if (!box->isChecked())
+            box->click();
+        QVERIFY(box->isChecked());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(f.start());
+        f.bus.addChip(0, 4, 1); // beside the fixture's chips at 1 and 2
+        f.bus.setOutputOn(1, true);
+        f.bus.setOutputOn(2, true);
+    }
+    void init() { f.take(); }
+    void cleanup() { QCOMPARE(f.bus.violations(), QStringList()); }
+
+    // A load in row-independent mode lays out the new rows: the position slider takes the
+    // longest new row as its range, centred, and each new row moves on its own.
+    void rowIndependentReload()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        tick("cbByRowIndependent");
+        tick("cbExtended");
+        QCOMPARE(f.load(1, 12, 2, 5, {"1 2 3 4 5", "6 7 8 9 10"}), 0);
+        QCOMPARE(qMakePair(position()->maximum(), position()->value()), qMakePair(5, 2));
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        stepping->setCurrentIndex(stepping->findText("1"));
+        takeReference(2);
+        setDuties("10 20 30 40 50 60 70 80 90 100");
+        position()->setValue(3);
+        QCOMPARE(duties(10), QString("0 10 20 30 40 0 60 70 80 90"));
+        // What slid out of the rows comes back after a visit to another mode: the layout
+        // stands until the next load.
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        takeReference(3);
+        setDuties("200 300 100 500 600 400");
+        for (int value : {2, 1})
+            position()->setValue(value);
+        QCOMPARE(duties(6), QString("100 0 0 400 0 0"));
+        tick("cbByRow");
+        tick("cbByRowIndependent");
+        for (int value : {2, 3}) {
+            takeReference(value - 1);
+            position()->setValue(value);
+        }
+        QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        // ALL ON lights the rows' switches, not the dark places beside them.
+        takeReference(2);
+        f.run("allOn");
+        position()->setValue(1);
+        QCOMPARE(duties(6), QString("1023 1023 0 1023 1023 0"));
+        // A long run forward brings in dark places only.
+        takeReference(1);
+        for (int k = 0; k < 10; ++k)
+            position()->setValue(2 + k % 2); // right of the reference: forward each time
+        QCOMPARE(duties(6), QString("0 0 0 0 0 0"));
+        f.widget<QAbstractButton>("cbExtended")->click();
+    }
+
+    // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
+    // switch mode does not keep the second from mirroring the first.
+    void rampDirections()
+    {
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        QStringList runs;
+        for (const char *mode : {"cbBySW", "cbByRowIndependent", "cbBySW"}) {
+            tick(mode);
+            page()->pattern3();
+            runs << duties(6);
+        }
+        QStringList mirrored = runs.first().split(' ');
+        std::reverse(mirrored.begin(), mirrored.end());
+        QVERIFY(runs.first() != runs.last());
+        QCOMPARE(runs.last(), mirrored.join(' '));
+    }
+
+    // Rows the file lists beyond its row count take no part in a pattern: the hill of the one
+    // row runs over its three switches, and the live image holds them alone. A file without
+    // columns is refused, one of four rows is not.
+    void rowsBeyondTheCount()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
+        tick("cbByRow");
+        page()->pattern2();
+        QCOMPARE(duties(3), QString("0 1023 0"));
+        // Nor in the live image, with a device for each line.
+        QCOMPARE(f.load(2, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
+        page()->sendFWData();
+        QCOMPARE(f.liveSteps().size(), 3);
+        QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
+        // Four rows are the most a file may have.
+        QCOMPARE(f.load(1, 12, 4, 3, {"1 2 3", "4 5 6", "7 8 9", "10 11 12"}), 0);
+    }
+
+    // A device row that the layout lacks, or whose address no chip can have, is no target:
+    // its commands and buttons send nothing (no earlier target takes them).
+    void rowsWithoutChip()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        for (const char *command : {"OPMODE1", "NORMAL1"})
+            QCOMPARE(f.run(command), QVariant(false));
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
+        // The page has two device rows at most: no command stands for a third.
+        QVERIFY(page()->hasCommand("NORMAL1") && page()->hasCommand("OPMODE1"));
+        QVERIFY(!page()->hasCommand("NORMAL2") && !page()->hasCommand("OPMODE2"));
+
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        address(0)->setText("1");
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 5; });
+        f.widget<QPushButton>("NORMAL0")->click(); // the configuration's target is now 1
+        QCOMPARE(f.bus.chip(0).opmode, 4);
+        address(1)->setText("40");
+        f.take();
+        f.widget<QPushButton>("NORMAL1")->click();
+        f.widget<QPushButton>("OPMODE1")->click();
+        QCOMPARE(f.run("NORMAL1"), QVariant(false));
+        QCOMPARE(f.takeSettled(), QList<QByteArray>());
+        // The live pass leaves that row out and names it.
+        LogRecorder log(page());
+        page()->sendData();
+        QCOMPARE(log.starting("Device row 2: address 40 is outside 0..31").size(), 1);
+        // -1 is how a row is marked as having no device: the address field takes it.
+        address(1)->setText("-1");
+        QVERIFY(address(1)->hasAcceptableInput());
+    }
+
+    // Each device group lays out its controls: no two of them share a place.
+    void deviceGroupsLaidOut()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        const QList<QGroupBox *> groups =
+            f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>();
+        QCOMPARE(groups.size(), 2);
+        for (QGroupBox *group : groups) {
+            group->layout()->activate();
+            const QList<QWidget *> controls =
+                group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+            QCOMPARE(controls.size(), 9); // three captions, the address and five actions
+            for (int i = 0; i < controls.size(); ++i)
+                for (int j = 0; j < i; ++j)
+                    QVERIFY2(!controls.at(i)->geometry().intersects(controls.at(j)->geometry()),
+                             qPrintable(controls.at(i)->property("text").toString() + " / " +
+                                        controls.at(j)->property("text").toString()));
+        }
+    }
+
+    // The chip at 0 is a slave as any other: its row's command reaches it, register 0 goes to
+    // it as a map frame, and a DIMFREQ code written to it is kept for its live pass: both
+    // rows' chips get the same windows for the same duties.
+    void chipAtZero()
+    {
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
+        address(0)->setText("0");
+        address(1)->setText("1");
+        f.bus.editChip(2, [](FakeMatrixChip &chip) { chip.opmode = 5; });
+        QCOMPARE(f.run("NORMAL0"), QVariant(false));
+        QCOMPARE(f.bus.chip(2).opmode, 4);
+        f.set("SA", 0);
+        f.set("BROADCAST", 0);
+        f.take();
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        const QList<QByteArray> frames = f.take("set P110MAPENAREG=");
+        QCOMPARE(frames.size(), 1);
+        QVERIFY(frames.first().startsWith("set P110MAPENAREG=000100"));
+        f.set("BANK[DIMFREQ]", 20);
+        for (int sa : {0, 1}) {
+            f.set("SA", sa);
+            QCOMPARE(f.run("Write_REG_14"), QVariant(true));
+        }
+        auto *all = f.widget<QAbstractSlider>("slAll");
+        all->setValue(0);
+        all->setValue(512);
+        page()->sendData();
+        const FakeMatrixChip zero = f.bus.chip(2), one = f.bus.chip(0);
+        QVERIFY(zero.word(1) != 0);
+        for (int n = 1; n <= 12; ++n)
+            QCOMPARE(zero.word(n), one.word(n));
+        f.set("BANK[DIMFREQ]", 0);
+    }
+
+    // Each loaded script lists its own steps only; a device row's address is its device's; the
+    // step dialog holds its buttons below the values.
+    void stepList()
+    {
+        auto *list = f.widget<QListWidget>("listAnimationSteps");
+        f.loadScript("three.csv", 1, "5", ScriptCsv::steps(3, 1));
+        f.loadScript("two.csv", 2, "5,6", ScriptCsv::steps(2, 2));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
+        // A device's address edited in its row is that device's.
+        QSpinBox *second = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().value(1);
+        QVERIFY(second);
+        second->setValue(9);
+        emit second->editingFinished();
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"5", "9"}));
+
+        QRect buttons, lastBox;
+        QTimer::singleShot(0, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                buttons = dialog->findChild<QDialogButtonBox *>()->geometry();
+                lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
+                dialog->reject();
+            }
+        });
+        emit list->itemDoubleClicked(list->item(1));
+        QVERIFY(!lastBox.isNull());
+        QVERIFY(buttons.top() > lastBox.bottom());
+        QCOMPARE(list->count(), 2);
+        // Steps numbered 0 or past the script's count open nothing and change nothing.
+        f.loadScript("numbered.csv", 1, "5", "0" + ScriptCsv::steps(1, 1).mid(1) + "9" +
+                                                  ScriptCsv::steps(1, 1).mid(1));
+        const QList<QStringList> before = page()->currentCsvScript()->steps;
+        QCOMPARE(list->count(), 2);
+        for (int row : {0, 1})
+            emit list->itemDoubleClicked(list->item(row));
+        QCOMPARE(page()->currentCsvScript()->steps, before);
+    }
+
+    // A loaded script list shows the last of its files as the current script file.
+    void scriptListShowsItsFile()
+    {
+        f.loadScript("first.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.widget<QLabel>("lbCSV")->clear();
+        QVERIFY(TestFiles::write("both.script", "file0=second.csv\nfile1=first.csv\n"));
+        f.prompt.queueFile(QFileInfo("both.script").absoluteFilePath());
+        page()->on_pbLoadScript_clicked();
+        QCOMPARE(page()->scriptListEntries().size(), 2);
+        QCOMPARE(f.widget<QLabel>("lbCSV")->text(), QFileInfo("first.csv").absoluteFilePath());
+    }
+
+    // The effect's two directions exclude each other.
+    void effectDirections()
+    {
+        f.widget<QWidget>("groupBox_4")->setEnabled(true);
+        auto *left = f.widget<QAbstractButton>("cbLeft");
+        auto *right = f.widget<QAbstractButton>("cbRight");
+        left->click();
+        QVERIFY(left->isChecked() && !right->isChecked());
+        right->click();
+        QVERIFY(right->isChecked() && !left->isChecked());
+        right->click();
+        QVERIFY(!right->isChecked() && !left->isChecked());
+    }
+
+    // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
+    void largestScriptFlashes()
+    {
+        f.loadScript("largest.csv", 44, ScriptCsv::ones(44), ScriptCsv::steps(247, 44));
+        f.take();
+        page()->on_pbFlashMCU_clicked();
+        QCOMPARE(f.widget<QLabel>("lbUsedFlashSize")->text(), QString("Used flash size 130560 B"));
+        QCOMPARE(f.take("set flash=").size(), 510);
+    }
+};
+
+QTEST_MAIN(TestBoardMatrixEdits)
+#include "tst_boardmatrixedits.moc"
