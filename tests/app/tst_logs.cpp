@@ -123,12 +123,12 @@ private slots:
         QCOMPARE(logs->statusLabel()->text(), // the reset shows at once
                  QString("Err:<font color=red>0</font> Warn:<font "
                          "color=magenta>0</font> Inf:<font color=black>0</font>"));
-        for (int level : {0, 50, 109, 1000, -1})
+        for (int level : {0, 50, 100, 101, 109, 1000, -1})
             logs->slot_addLog(level, "x");
         QCOMPARE(logs->list()->count(), lines + 302);
         QCOMPARE(logs->statusLabel()->text(),
                  QString("Err:<font color=red>1</font> Warn:<font "
-                         "color=magenta>1</font> Inf:<font color=black>1</font>"));
+                         "color=magenta>2</font> Inf:<font color=black>1</font>"));
         QVERIFY(!logs->isBeeping()); // no horn, no beep
         QCOMPARE(tones.count(), 6);
     }

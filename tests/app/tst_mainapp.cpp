@@ -341,6 +341,7 @@ private slots:
         QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
+        QVERIFY(window()->firmwareAction()->isEnabled());
 
         QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"});
         QVERIFY(app->set("ToolA.SA", five));
@@ -365,6 +366,7 @@ private slots:
         QVariant one(1), result;
         app->set("ToolA.NOPE", one);
         app->get("ToolA.NOPE", &result);
+        app->run("ToolB.NOPE", one, &result);
         QVERIFY(app->get("ToolA.SA", &result)); // a known item adds no warning
         QStringList warned;
         for (int row = first; row < list->count(); ++row) {
@@ -374,7 +376,8 @@ private slots:
         }
         app->setLogComm(logComm);
         QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
-                                      "\"get ToolA.NOPE\": ToolA has no item NOPE"}));
+                                      "\"get ToolA.NOPE\": ToolA has no item NOPE",
+                                      "\"run ToolB.NOPE\": ToolB has no command NOPE"}));
     }
 
     // While connected, Ctrl+digit opens and activates the tool window of that number, the
@@ -421,6 +424,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
+        QVERIFY(!window()->firmwareAction()->isEnabled());
         QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));

@@ -99,6 +99,8 @@ private slots:
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
         QVERIFY(ws.restore() && ws.errorString().isEmpty()); // a good read says no old error
+        QVERIFY(!ws.save("plain/KVL52110.state"));
+        QVERIFY(ws.save() && ws.errorString().isEmpty()); // nor does a good write
     }
 
     // Saved while the area is scrolled, the windows keep their places in the area's content;
