@@ -155,7 +155,7 @@ private slots:
     void selectedSheetTakesTheCells()
     {
         QVERIFY(excel->open('w'));
-        QVERIFY(!excel->setCell(1, 1, 1));
+        QVERIFY(!excel->setCell(1, 1, 1) && excel->getRange("A1", "B2").isEmpty());
         QVERIFY(excel->selectSheet("Data"));
         const qsizetype mark = backend.rec.log.size();
         QVERIFY(excel->setCell(1, 2, 7));
@@ -165,6 +165,16 @@ private slots:
         QVERIFY(!excel->selectSheet("Other") && !excel->deleteSheet("Other"));
         backend.rec.nullMembers = {};
         QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
+    }
+
+    // Reading leaves it to the application to find the workbook, which need not be a local
+    // file; only writing creates a missing one.
+    void missingWorkbook()
+    {
+        QVERIFY(!excel->open('a'));
+        QVERIFY(excel->open('r'));
+        QCOMPARE(backend.rec.log.filter(" > ").join("|"),
+                 "app > Workbooks|app > Workbooks|Workbooks > Open(const QString&) " + file);
     }
 
 private:

@@ -277,10 +277,11 @@ private slots:
         for (Qt::KeyboardModifier other : {Qt::NoModifier, Qt::AltModifier})
             QTest::keyClick(edit, Qt::Key_3, other);
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(window()->shortcutPresses(), before + 2);
+        QTest::keyClick(edit, Qt::Key_9, Qt::ControlModifier);
+        QCOMPARE(window()->shortcutPresses(), before + 3);
         edit->setFocus(); // a press the window system gives the window goes on to the focus
         QTest::keyClick(window()->windowHandle(), Qt::Key_3, Qt::ControlModifier);
-        QCOMPARE(window()->shortcutPresses(), before + 3);
+        QCOMPARE(window()->shortcutPresses(), before + 4);
         QMessageBox *box = window()->infoBox();
         QVERIFY(box && box->isVisible() && !box->isModal());
         QCOMPARE(box->text(), QString("Connect board before window open."));
@@ -498,6 +499,26 @@ private slots:
         app->disconnectBoard();
     }
 
+    // "Update Firmware" opens the update window with the stored "ignore_version" ticked and
+    // stores the user's change of it; asked again, it brings the open window to the front.
+    void firmwareWindow()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        app->setOption("ignore_version", true);
+        window()->firmwareAction()->trigger();
+        Bootloader *update = app->bootloader();
+        QVERIFY(update && update->isVisible() && update->ignoreVersion());
+        update->findChild<QCheckBox *>("cbVersionIgnore")->click();
+        QVERIFY(!app->ignoreVersion());
+        window()->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), 30000);
+        window()->firmwareAction()->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), static_cast<QWidget *>(update),
+                                  30000);
+        update->hide();
+        app->disconnectBoard();
+    }
+
     // The speed list sets the link's rate; an older firmware's status line is red and the
     // update window opens when accepted (not offered with "ignore_version"). The link's side
     // of both: tests/link.
@@ -564,6 +585,12 @@ private slots:
                  QByteArray("ToolA\n{\nBANK:0b00\nSA:5.000000\nLOCK:2.000000\n\n}\n"));
         QCOMPARE(actionTexts(window()->configMenu()), // each file listed once
                  QString("&Save config|&Load config|-|bench1|bench2"));
+        prompt.queueChoices({"ToolB"});
+        prompt.queueFile("bench2.bench"); // saved over: the list stays
+        configEntry("&Save config")->trigger();
+        QCOMPARE(actionTexts(window()->configMenu()),
+                 QString("&Save config|&Load config|-|bench1|bench2"));
+        QVERIFY(TestFiles::read("bench2.bench").startsWith("ToolB\n{\n"));
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends

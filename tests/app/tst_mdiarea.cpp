@@ -55,12 +55,15 @@ private slots:
         sub->show();
         const QRect view = area.viewport()->rect();
         QCOMPARE(sub->geometry(), QRect(view.right() + 1 - 200, view.bottom() + 1 - 150, 200, 150));
-        sub->move(300, 20);
+        sub->move(300, 200);
         QCoreApplication::processEvents();
-        QCOMPARE(sub->pos(), QPoint(300, 20));
-        QVERIFY(area.horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(sub->pos(), QPoint(300, 200));
+        QVERIFY(area.horizontalScrollBar()->isVisible() && area.verticalScrollBar()->isVisible());
+        QVERIFY(area.horizontalScrollBar()->maximum() > 0 && area.verticalScrollBar()->maximum() > 0);
         sub->hide();
-        QCOMPARE(area.horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(area.horizontalScrollBar()->maximum() + area.verticalScrollBar()->maximum(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !area.horizontalScrollBar()->isVisible() && !area.verticalScrollBar()->isVisible(), 30000);
     }
 
 private:

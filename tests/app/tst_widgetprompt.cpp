@@ -16,7 +16,8 @@ class TestWidgetPrompt : public QObject
     Q_OBJECT
 
 private slots:
-    // clickRow -1 leaves the current item checked.
+    // clickRow -1 leaves the current item checked; without a current row among the items the
+    // dialog's own first choice stands.
     void singleChoice_data()
     {
         QTest::addColumn<int>("current");
@@ -26,6 +27,8 @@ private slots:
         QTest::newRow("current kept") << 2 << -1 << true << "Gamma";
         QTest::newRow("other clicked") << 0 << 1 << true << "Beta";
         QTest::newRow("cancelled") << 0 << 2 << false << "Gamma";
+        QTest::newRow("none current") << -1 << 1 << true << "Beta";
+        QTest::newRow("current past the end") << 3 << 1 << true << "Beta";
     }
 
     void singleChoice()
@@ -50,7 +53,7 @@ private slots:
                  answer);
         QCOMPARE(ok, accept);
         QStringList expected{"Alpha", "Beta", "Gamma"};
-        expected[current] += "*";
+        expected[current >= 0 && current < expected.size() ? current : 0] += "*";
         QCOMPARE(shown, expected);
     }
 
