@@ -93,6 +93,9 @@ private slots:
         const QString misplaced = misplacedControl(logs, &controls);
         QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
         QCOMPARE(controls, 6);
+        // The list and the console line below it share the window's width.
+        QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
+        QCOMPARE(logs->list()->width(), logs->consoleLine()->width());
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per
@@ -276,6 +279,9 @@ private slots:
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>"));
         menuAction("Copy All")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        logs->slot_addLog(-1, "newest"); // copied before the list has moved on to it
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" newest"));
         // A right click on the list opens the menu.
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
         QApplication::sendEvent(logs->list()->viewport(), &click);
@@ -295,6 +301,11 @@ private slots:
         QVERIFY(board.waitForLines(3, 3000));
         QCOMPARE(board.lines(), (QList<QByteArray>{"set A=1", "get B", "set C=3"}));
         QCOMPARE(logs->consoleLine()->text(), QString("set A=1<cr>get B<cr>set C=3"));
+        // The line waits for the board's answers: one it refuses is an error of the log.
+        const int errors = logs->errors();
+        logs->consoleLine()->setText("bogus");
+        QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        QCOMPARE(logs->errors(), errors + 1);
         app->disconnectBoard();
     }
 

@@ -223,6 +223,10 @@ private slots:
         // The preferred frame does not fit this screen: the window is maximized.
         QVERIFY(window()->isMaximized());
         QCOMPARE(window()->frameGeometry(), SmallScreen);
+        QVERIFY(SmallScreen.contains(window()->normalGeometry())); // for un-maximizing
+        // The connection bar's widgets stand side by side in the status bar.
+        QVERIFY(window()->connectButton()->geometry().right() <
+                window()->portList()->geometry().left());
         // The log's horn and its last message stand in the status bar.
         for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
                            static_cast<QWidget *>(app->logs()->statusLabel())})
@@ -260,6 +264,7 @@ private slots:
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
         QCOMPARE(w->connectionLamp()->currentState(), 2);
         w->slot_stream(false);
+        QCOMPARE(w->streamLabel()->text(), QString("Connection"));
         QCOMPARE(w->connectionLamp()->currentState(), 1);
         w->slot_Connection_LED(false);
         QCOMPARE(w->connectionLamp()->currentState(), 0);
@@ -600,6 +605,7 @@ private slots:
     {
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
+        QApplication::setQuitOnLastWindowClosed(false); // as the program has it
         QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
