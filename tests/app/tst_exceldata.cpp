@@ -103,6 +103,8 @@ private slots:
 
     void sheetsCellsAndColours()
     {
+        // The application is told to ask its user nothing.
+        QCOMPARE(backend.rec.log.value(0), QString("app .DisplayAlerts = false"));
         QVERIFY(excel->open('w'));
         QVERIFY(!excel->open('r') && excel->isOpen()); // open already
         QVERIFY(!ExcelData(QString()).open('w'));      // no file

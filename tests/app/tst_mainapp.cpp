@@ -254,6 +254,11 @@ private slots:
         QCOMPARE(prompt.fileDialogs().size(), dialogs + 2);
         for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
             QVERIFY(lamp->isReadOnly());
+        // Only the connection lamp is numbered.
+        QCOMPARE(w->connectionLamp()->states().value(1).name +
+                     w->receiveLamp()->states().value(1).name +
+                     w->transmitLamp()->states().value(1).name,
+                 QString("2"));
         w->slot_ActivityTx_LED();
         w->slot_ActivityRx_LED();
         QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);

@@ -59,11 +59,13 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(sub->pos(), QPoint(300, 200));
         QVERIFY(area.horizontalScrollBar()->isVisible() && area.verticalScrollBar()->isVisible());
-        QVERIFY(area.horizontalScrollBar()->maximum() > 0 && area.verticalScrollBar()->maximum() > 0);
+        QVERIFY(area.horizontalScrollBar()->maximum() > 0 &&
+                area.verticalScrollBar()->maximum() > 0);
         sub->hide();
         QCOMPARE(area.horizontalScrollBar()->maximum() + area.verticalScrollBar()->maximum(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !area.horizontalScrollBar()->isVisible() && !area.verticalScrollBar()->isVisible(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!area.horizontalScrollBar()->isVisible() &&
+                                     !area.verticalScrollBar()->isVisible(),
+                                 30000);
     }
 
 private:

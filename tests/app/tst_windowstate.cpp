@@ -126,6 +126,14 @@ private slots:
         QCOMPARE(spi->container()->geometry(), QRect(30, 1500, 300, 200));
         QCOMPARE(state().apply("\nBoard,-40,-326,300,200,1\n"), 1);
         QCOMPARE(board->container()->geometry(), QRect(0, 0, 300, 200));
+        // Scrolled sideways, the same.
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        spi->container()->setGeometry(1500, 30, 300, 200);
+        QTRY_VERIFY_WITH_TIMEOUT(area->horizontalScrollBar()->maximum() >= 100, 30000);
+        area->horizontalScrollBar()->setValue(100);
+        QCOMPARE(state().apply("\nBoard,10,20,300,200,1\n"), 1);
+        QCOMPARE(area->horizontalScrollBar()->value(), 0);
+        QCOMPARE(board->container()->geometry(), QRect(10, 20, 300, 200));
     }
 
     // Each applet line on its own after the geometry line; refused: the line number of a
