@@ -165,6 +165,8 @@ private slots:
                  QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));
         backend.rec.nullMembers = {"Sheets (const QString&)"};
         QVERIFY(!excel->selectSheet("Other") && !excel->deleteSheet("Other"));
+        backend.rec.nullMembers = {"ActiveSheet"}; // found but not made the active one
+        QVERIFY(!excel->selectSheet("Other"));
         backend.rec.nullMembers = {};
         QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
     }

@@ -95,6 +95,7 @@ private slots:
         QCOMPARE(controls, 6);
         // The list and the console line below it share the window's width.
         QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
+        QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
         QCOMPARE(logs->list()->width(), logs->consoleLine()->width());
     }
 

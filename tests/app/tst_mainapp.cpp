@@ -119,6 +119,7 @@ private slots:
     void portListAfterTheProbe()
     {
         QVERIFY(window()->isVisible());
+        QVERIFY(!window()->getMenuApp()->isEnabled() && !window()->firmwareAction()->isEnabled());
         QCOMPARE(window()->portList()->count(), 0);
         QCOMPARE(window()->statusText(), QString("Initializing channel connection..."));
         probeMayEnd.release();

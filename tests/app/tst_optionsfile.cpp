@@ -116,10 +116,11 @@ private slots:
     // The file follows QSettings' INI format, both ways, keys included.
     void qsettingsCompatibleBothWays()
     {
-        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()", "C:\\dir\\\"q\"",
-                                   "one\ntwo\r", "jürgen µC", "c\x01" "ab\x1f" "09"};
+        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
+                                   "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
+                                   "c\x01" "ab\x1f" "09", "semi;colon"};
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
-                                  "k5", "k=6"}; // the "=" escaped, or it would end the key
+                                  "k5", "k=6", "k7"}; // the "=" escaped, or it would end the key
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -128,7 +129,7 @@ private slots:
         QStringList written; // keys the program does not know, in sorted order
         for (const QByteArray &line : TestFiles::read(Path).split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
-        QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k%3D6 k%U20AC odd%20key "));
+        QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)

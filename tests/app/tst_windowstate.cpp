@@ -179,7 +179,8 @@ private slots:
     void mainWindowGeometry_data()
     {
         addRows<QByteArray, bool>({"blob", "sane"},
-                                  {{geometryBlob(QRect(30, 40, 640, 480), 1), true},
+                                  {{geometryBlob(QRect(30, 40, 640, 480), 0), false},
+                                   {geometryBlob(QRect(30, 40, 640, 480), 1), true},
                                    {geometryBlob(QRect(30, 40, 640, 480), 2), true},
                                    {geometryBlob(QRect(0, 2147483000, 640, 480)), false},
                                    {geometryBlob(QRect(-500000, 0, 640, 480), 2), false},
