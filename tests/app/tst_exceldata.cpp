@@ -143,6 +143,8 @@ private slots:
                 !excel->getCellColor(1, 1, &bg, &fg));
         QVERIFY(!excel->setCell(1, 1, 1) && !excel->getCell(1, 1, &got) && bg == Qt::green);
         QVERIFY(excel->sheetCount() == -1 && excel->sheetNames().isEmpty());
+        backend.rec.nullMembers = {"Item( int )"}; // the sheet added cannot be found
+        QVERIFY(!excel->addSheet("More"));
 
         const qsizetype closing = backend.rec.log.size();
         excel->close();

@@ -247,6 +247,7 @@ private slots:
 
         MainWindow *w = window();
         QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        QCOMPARE(actionTexts(w->specButton()), QString("Spec Open|File"));
         // The button opens the datasheet, asking for one while none is kept; its menu chooses
         // one.
         const qsizetype dialogs = prompt.fileDialogs().size();
@@ -350,6 +351,7 @@ private slots:
         QCOMPARE(window()->statusText(), SimulationMark);
         QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
         QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QVERIFY(!window()->rescanButton()->isEnabled());
         QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
@@ -380,6 +382,8 @@ private slots:
         app->get("ToolA.NOPE", &result);
         app->run("ToolB.NOPE", one, &result);
         QVERIFY(app->get("ToolA.SA", &result)); // a known item adds no warning
+        QVariant text("logged");
+        QVERIFY(app->run("Logs.log", text, &result)); // nor a known command
         QStringList warned;
         for (int row = first; row < list->count(); ++row) {
             const QString line = list->itemText(row);
@@ -436,7 +440,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
-        QVERIFY(!window()->firmwareAction()->isEnabled());
+        QVERIFY(!window()->firmwareAction()->isEnabled() && window()->rescanButton()->isEnabled());
         QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));
@@ -634,7 +638,10 @@ private slots:
         QString error;
         QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
         QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
-        app->shutdown(); // runs once
+        app->setOption("python_path", "/later/python3");
+        app->shutdown(); // runs once: nothing saved again
+        QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
+        QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
         QVERIFY(!app->isStarted());
         QCOMPARE(app->appletCount(), 0);
         QCOMPARE(app->controlBoard(), nullptr);

@@ -78,6 +78,9 @@ private slots:
               "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n[General\ncomm_timeout=7\n", "7|false|python3|", ""},
+             {"[General]\n comm_timeout = 7\n", "7|false|python3|",
+              "[General]\n comm_timeout =50\nupdater_path=updater\nspec_path=\nscript_path=\n"
+              "python_path=python3\nignore_version=false\n"},
              // New keys join the first general section.
              {"[General]\ncomm_timeout=3\n[Other]\nx=1\n[General]\ny=2\n", "3|false|python3|",
               "[General]\n" + Written + "[Other]\nx=1\n[General]\ny=2\n"},
@@ -204,6 +207,14 @@ private slots:
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
         QCOMPARE(levels, QList<int>{1});
+        // A file that cannot be written is an error of the log.
+        QVERIFY(QFile::remove(Path) && QDir().mkdir(Path));
+        QSignalSpy logged(app, &MainApp::signal_log);
+        app->saveOptions();
+        QVERIFY(QDir().rmdir(Path));
+        QCOMPARE(logged.size(), 1);
+        QCOMPARE(logged.at(0).at(0).toInt(), -1);
+        QVERIFY(logged.at(0).at(1).toString().startsWith("Cannot write"));
     }
 };
 

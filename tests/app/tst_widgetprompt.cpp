@@ -4,6 +4,7 @@
 #include "whenmodal.h"
 #include "widgetprompt.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
@@ -85,6 +86,22 @@ private slots:
         QCOMPARE(prompt.getItem("Pick", label, items, 0, &ok), items.at(1));
         QVERIFY(ok);
         QCOMPARE(listed, items);
+    }
+
+    // Several choices: a check box for each item, and the checked ones are the answer.
+    void severalChoices()
+    {
+        whenModal([](QWidget *dialog) {
+            const QList<QCheckBox *> boxes = dialog->findChildren<QCheckBox *>();
+            QCOMPARE(boxes.size(), 3);
+            boxes.at(0)->click();
+            boxes.at(2)->click();
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        bool ok = false;
+        QCOMPARE(prompt.getChoices("Pick", {"Alpha", "Beta", "Gamma"}, &ok),
+                 (QStringList{"Alpha", "Gamma"}));
+        QVERIFY(ok);
     }
 
 private:
