@@ -103,6 +103,8 @@ private slots:
 
     void sheetsCellsAndColours()
     {
+        // The application is told to ask its user nothing.
+        QCOMPARE(backend.rec.log.value(0), QString("app .DisplayAlerts = false"));
         QVERIFY(excel->open('w'));
         QVERIFY(!excel->open('r') && excel->isOpen()); // open already
         QVERIFY(!ExcelData(QString()).open('w'));      // no file
@@ -141,6 +143,8 @@ private slots:
                 !excel->getCellColor(1, 1, &bg, &fg));
         QVERIFY(!excel->setCell(1, 1, 1) && !excel->getCell(1, 1, &got) && bg == Qt::green);
         QVERIFY(excel->sheetCount() == -1 && excel->sheetNames().isEmpty());
+        backend.rec.nullMembers = {"Item( int )"}; // the sheet added cannot be found
+        QVERIFY(!excel->addSheet("More"));
 
         const qsizetype closing = backend.rec.log.size();
         excel->close();
@@ -155,7 +159,7 @@ private slots:
     void selectedSheetTakesTheCells()
     {
         QVERIFY(excel->open('w'));
-        QVERIFY(!excel->setCell(1, 1, 1));
+        QVERIFY(!excel->setCell(1, 1, 1) && excel->getRange("A1", "B2").isEmpty());
         QVERIFY(excel->selectSheet("Data"));
         const qsizetype mark = backend.rec.log.size();
         QVERIFY(excel->setCell(1, 2, 7));
@@ -163,8 +167,20 @@ private slots:
                  QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));
         backend.rec.nullMembers = {"Sheets (const QString&)"};
         QVERIFY(!excel->selectSheet("Other") && !excel->deleteSheet("Other"));
+        backend.rec.nullMembers = {"ActiveSheet"}; // found but not made the active one
+        QVERIFY(!excel->selectSheet("Other"));
         backend.rec.nullMembers = {};
         QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
+    }
+
+    // Reading leaves it to the application to find the workbook, which need not be a local
+    // file; only writing creates a missing one.
+    void missingWorkbook()
+    {
+        QVERIFY(!excel->open('a'));
+        QVERIFY(excel->open('r'));
+        QCOMPARE(backend.rec.log.filter(" > ").join("|"),
+                 "app > Workbooks|app > Workbooks|Workbooks > Open(const QString&) " + file);
     }
 
 private:

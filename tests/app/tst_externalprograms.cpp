@@ -66,6 +66,9 @@ private slots:
         DocumentOpener failing(QStringLiteral("chosen.pdf"));
         QCOMPARE(failing.openSpec(), QStringLiteral("chosen.pdf"));
         QVERIFY(failing.errorString().contains("chosen.pdf"));
+        openResult = true; // opened at the next try: the old error goes
+        QCOMPARE(failing.openSpec(), QStringLiteral("chosen.pdf"));
+        QVERIFY(failing.errorString().isEmpty());
     }
 
     // Through QProcess itself: a name with blanks and quotes runs as one program, and it sees

@@ -93,6 +93,10 @@ private slots:
         const QString misplaced = misplacedControl(logs, &controls);
         QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
         QCOMPARE(controls, 6);
+        // The list and the console line below it share the window's width.
+        QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
+        QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
+        QCOMPARE(logs->list()->width(), logs->consoleLine()->width());
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per
@@ -123,12 +127,12 @@ private slots:
         QCOMPARE(logs->statusLabel()->text(), // the reset shows at once
                  QString("Err:<font color=red>0</font> Warn:<font "
                          "color=magenta>0</font> Inf:<font color=black>0</font>"));
-        for (int level : {0, 50, 109, 1000, -1})
+        for (int level : {0, 50, 100, 101, 109, 1000, -1})
             logs->slot_addLog(level, "x");
         QCOMPARE(logs->list()->count(), lines + 302);
         QCOMPARE(logs->statusLabel()->text(),
                  QString("Err:<font color=red>1</font> Warn:<font "
-                         "color=magenta>1</font> Inf:<font color=black>1</font>"));
+                         "color=magenta>2</font> Inf:<font color=black>1</font>"));
         QVERIFY(!logs->isBeeping()); // no horn, no beep
         QCOMPARE(tones.count(), 6);
     }
@@ -276,6 +280,9 @@ private slots:
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>"));
         menuAction("Copy All")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        logs->slot_addLog(-1, "newest"); // copied before the list has moved on to it
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" newest"));
         // A right click on the list opens the menu.
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
         QApplication::sendEvent(logs->list()->viewport(), &click);
@@ -295,6 +302,11 @@ private slots:
         QVERIFY(board.waitForLines(3, 3000));
         QCOMPARE(board.lines(), (QList<QByteArray>{"set A=1", "get B", "set C=3"}));
         QCOMPARE(logs->consoleLine()->text(), QString("set A=1<cr>get B<cr>set C=3"));
+        // The line waits for the board's answers: one it refuses is an error of the log.
+        const int errors = logs->errors();
+        logs->consoleLine()->setText("bogus");
+        QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        QCOMPARE(logs->errors(), errors + 1);
         app->disconnectBoard();
     }
 

@@ -119,6 +119,7 @@ private slots:
     void portListAfterTheProbe()
     {
         QVERIFY(window()->isVisible());
+        QVERIFY(!window()->getMenuApp()->isEnabled() && !window()->firmwareAction()->isEnabled());
         QCOMPARE(window()->portList()->count(), 0);
         QCOMPARE(window()->statusText(), QString("Initializing channel connection..."));
         probeMayEnd.release();
@@ -223,6 +224,10 @@ private slots:
         // The preferred frame does not fit this screen: the window is maximized.
         QVERIFY(window()->isMaximized());
         QCOMPARE(window()->frameGeometry(), SmallScreen);
+        QVERIFY(SmallScreen.contains(window()->normalGeometry())); // for un-maximizing
+        // The connection bar's widgets stand side by side in the status bar.
+        QVERIFY(window()->connectButton()->geometry().right() <
+                window()->portList()->geometry().left());
         // The log's horn and its last message stand in the status bar.
         for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
                            static_cast<QWidget *>(app->logs()->statusLabel())})
@@ -242,6 +247,7 @@ private slots:
 
         MainWindow *w = window();
         QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        QCOMPARE(actionTexts(w->specButton()), QString("Spec Open|File"));
         // The button opens the datasheet, asking for one while none is kept; its menu chooses
         // one.
         const qsizetype dialogs = prompt.fileDialogs().size();
@@ -250,6 +256,11 @@ private slots:
         QCOMPARE(prompt.fileDialogs().size(), dialogs + 2);
         for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
             QVERIFY(lamp->isReadOnly());
+        // Only the connection lamp is numbered.
+        QCOMPARE(w->connectionLamp()->states().value(1).name +
+                     w->receiveLamp()->states().value(1).name +
+                     w->transmitLamp()->states().value(1).name,
+                 QString("2"));
         w->slot_ActivityTx_LED();
         w->slot_ActivityRx_LED();
         QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);
@@ -260,6 +271,7 @@ private slots:
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
         QCOMPARE(w->connectionLamp()->currentState(), 2);
         w->slot_stream(false);
+        QCOMPARE(w->streamLabel()->text(), QString("Connection"));
         QCOMPARE(w->connectionLamp()->currentState(), 1);
         w->slot_Connection_LED(false);
         QCOMPARE(w->connectionLamp()->currentState(), 0);
@@ -277,10 +289,11 @@ private slots:
         for (Qt::KeyboardModifier other : {Qt::NoModifier, Qt::AltModifier})
             QTest::keyClick(edit, Qt::Key_3, other);
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(window()->shortcutPresses(), before + 2);
+        QTest::keyClick(edit, Qt::Key_9, Qt::ControlModifier);
+        QCOMPARE(window()->shortcutPresses(), before + 3);
         edit->setFocus(); // a press the window system gives the window goes on to the focus
         QTest::keyClick(window()->windowHandle(), Qt::Key_3, Qt::ControlModifier);
-        QCOMPARE(window()->shortcutPresses(), before + 3);
+        QCOMPARE(window()->shortcutPresses(), before + 4);
         QMessageBox *box = window()->infoBox();
         QVERIFY(box && box->isVisible() && !box->isModal());
         QCOMPARE(box->text(), QString("Connect board before window open."));
@@ -338,9 +351,11 @@ private slots:
         QCOMPARE(window()->statusText(), SimulationMark);
         QCOMPARE(window()->connectButton()->text(), QString("Disconnect"));
         QVERIFY(window()->getMenuApp()->isEnabled() && !window()->portList()->isEnabled());
+        QVERIFY(!window()->rescanButton()->isEnabled());
         QCOMPARE(window()->connectionLamp()->currentState(), 1);
         QVERIFY(tool(1)->isOnline() && tool(2)->isOnline());
         QCOMPARE(tool(1)->connects, 1);
+        QVERIFY(window()->firmwareAction()->isEnabled());
 
         QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"});
         QVERIFY(app->set("ToolA.SA", five));
@@ -365,7 +380,10 @@ private slots:
         QVariant one(1), result;
         app->set("ToolA.NOPE", one);
         app->get("ToolA.NOPE", &result);
+        app->run("ToolB.NOPE", one, &result);
         QVERIFY(app->get("ToolA.SA", &result)); // a known item adds no warning
+        QVariant text("logged");
+        QVERIFY(app->run("Logs.log", text, &result)); // nor a known command
         QStringList warned;
         for (int row = first; row < list->count(); ++row) {
             const QString line = list->itemText(row);
@@ -374,7 +392,8 @@ private slots:
         }
         app->setLogComm(logComm);
         QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
-                                      "\"get ToolA.NOPE\": ToolA has no item NOPE"}));
+                                      "\"get ToolA.NOPE\": ToolA has no item NOPE",
+                                      "\"run ToolB.NOPE\": ToolB has no command NOPE"}));
     }
 
     // While connected, Ctrl+digit opens and activates the tool window of that number, the
@@ -421,6 +440,7 @@ private slots:
         QCOMPARE(window()->statusText(), QString());
         QCOMPARE(window()->connectButton()->text(), QString("Connect"));
         QVERIFY(!window()->getMenuApp()->isEnabled() && window()->portList()->isEnabled());
+        QVERIFY(!window()->firmwareAction()->isEnabled() && window()->rescanButton()->isEnabled());
         QCOMPARE(window()->connectionLamp()->currentState(), 0);
 
         QVERIFY(app->connectBoard("mockup"));
@@ -494,6 +514,26 @@ private slots:
         app->disconnectBoard();
     }
 
+    // "Update Firmware" opens the update window with the stored "ignore_version" ticked and
+    // stores the user's change of it; asked again, it brings the open window to the front.
+    void firmwareWindow()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        app->setOption("ignore_version", true);
+        window()->firmwareAction()->trigger();
+        Bootloader *update = app->bootloader();
+        QVERIFY(update && update->isVisible() && update->ignoreVersion());
+        update->findChild<QCheckBox *>("cbVersionIgnore")->click();
+        QVERIFY(!app->ignoreVersion());
+        window()->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), 30000);
+        window()->firmwareAction()->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), static_cast<QWidget *>(update),
+                                  30000);
+        update->hide();
+        app->disconnectBoard();
+    }
+
     // The speed list sets the link's rate; an older firmware's status line is red and the
     // update window opens when accepted (not offered with "ignore_version"). The link's side
     // of both: tests/link.
@@ -560,6 +600,12 @@ private slots:
                  QByteArray("ToolA\n{\nBANK:0b00\nSA:5.000000\nLOCK:2.000000\n\n}\n"));
         QCOMPARE(actionTexts(window()->configMenu()), // each file listed once
                  QString("&Save config|&Load config|-|bench1|bench2"));
+        prompt.queueChoices({"ToolB"});
+        prompt.queueFile("bench2.bench"); // saved over: the list stays
+        configEntry("&Save config")->trigger();
+        QCOMPARE(actionTexts(window()->configMenu()),
+                 QString("&Save config|&Load config|-|bench1|bench2"));
+        QVERIFY(TestFiles::read("bench2.bench").startsWith("ToolB\n{\n"));
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends
@@ -569,6 +615,7 @@ private slots:
     {
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
+        QApplication::setQuitOnLastWindowClosed(false); // as the program has it
         QTimer::singleShot(0, window(), &QWidget::close);
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
@@ -591,7 +638,10 @@ private slots:
         QString error;
         QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
         QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
-        app->shutdown(); // runs once
+        app->setOption("python_path", "/later/python3");
+        app->shutdown(); // runs once: nothing saved again
+        QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
+        QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
         QVERIFY(!app->isStarted());
         QCOMPARE(app->appletCount(), 0);
         QCOMPARE(app->controlBoard(), nullptr);

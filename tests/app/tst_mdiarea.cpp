@@ -1,9 +1,10 @@
-// The tool-window area on its own: the grey watermark it paints behind the windows, and the
-// size it asks for.
+// The tool-window area on its own: the grey watermark it paints behind the windows, the size
+// it asks for, and its windows kept in view when shown.
 #include "mdiarea.h"
 
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QScrollBar>
 #include <QtTest>
 
 class TestMdiArea : public QObject
@@ -39,6 +40,32 @@ private slots:
         const QSize screen = QGuiApplication::primaryScreen()->virtualSize();
         MdiArea top;
         QCOMPARE(top.sizeHint(), QSize(screen.width() * 2 / 3, screen.height() * 2 / 3));
+    }
+
+    // A window shown is brought into the view; one moved partly out of it later stays there,
+    // the area scrolling to it, until it is hidden.
+    void windowsShownInView()
+    {
+        MdiArea area;
+        area.resize(400, 300);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto *sub = area.addSubWindow(new QWidget);
+        sub->setGeometry(350, 250, 200, 150);
+        sub->show();
+        const QRect view = area.viewport()->rect();
+        QCOMPARE(sub->geometry(), QRect(view.right() + 1 - 200, view.bottom() + 1 - 150, 200, 150));
+        sub->move(300, 200);
+        QCoreApplication::processEvents();
+        QCOMPARE(sub->pos(), QPoint(300, 200));
+        QVERIFY(area.horizontalScrollBar()->isVisible() && area.verticalScrollBar()->isVisible());
+        QVERIFY(area.horizontalScrollBar()->maximum() > 0 &&
+                area.verticalScrollBar()->maximum() > 0);
+        sub->hide();
+        QCOMPARE(area.horizontalScrollBar()->maximum() + area.verticalScrollBar()->maximum(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!area.horizontalScrollBar()->isVisible() &&
+                                     !area.verticalScrollBar()->isVisible(),
+                                 30000);
     }
 
 private:

@@ -77,6 +77,10 @@ private slots:
              {"[General]\ncomm_timeout=7\n\xEF\xBB\xBF[Other]\ncomm_timeout=9\n",
               "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
+             {"[Other]\ncomm_timeout=9\n[General\ncomm_timeout=7\n", "7|false|python3|", ""},
+             {"[General]\n comm_timeout = 7\n", "7|false|python3|",
+              "[General]\n comm_timeout =50\nupdater_path=updater\nspec_path=\nscript_path=\n"
+              "python_path=python3\nignore_version=false\n"},
              // New keys join the first general section.
              {"[General]\ncomm_timeout=3\n[Other]\nx=1\n[General]\ny=2\n", "3|false|python3|",
               "[General]\n" + Written + "[Other]\nx=1\n[General]\ny=2\n"},
@@ -115,10 +119,11 @@ private slots:
     // The file follows QSettings' INI format, both ways, keys included.
     void qsettingsCompatibleBothWays()
     {
-        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()", "C:\\dir\\\"q\"",
-                                   "one\ntwo\r", "jürgen µC", "c\x01" "ab\x1f" "09"};
-        const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k4",
-                                  "k5", "k=6"}; // the "=" escaped, or it would end the key
+        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
+                                   "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
+                                   "c\x01" "ab\x1f" "09", "semi;colon"};
+        const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
+                                  "k5", "k=6", "k7"}; // the "=" escaped, or it would end the key
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -127,7 +132,7 @@ private slots:
         QStringList written; // keys the program does not know, in sorted order
         for (const QByteArray &line : TestFiles::read(Path).split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
-        QCOMPARE(written.join(" "), QString(" k0 k3 k4 k5 k%3D6 k%U20AC odd%20key "));
+        QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)
@@ -202,6 +207,14 @@ private slots:
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
         QCOMPARE(runner.interpreter(), QStringLiteral("python3"));
         QCOMPARE(levels, QList<int>{1});
+        // A file that cannot be written is an error of the log.
+        QVERIFY(QFile::remove(Path) && QDir().mkdir(Path));
+        QSignalSpy logged(app, &MainApp::signal_log);
+        app->saveOptions();
+        QVERIFY(QDir().rmdir(Path));
+        QCOMPARE(logged.size(), 1);
+        QCOMPARE(logged.at(0).at(0).toInt(), -1);
+        QVERIFY(logged.at(0).at(1).toString().startsWith("Cannot write"));
     }
 };
 

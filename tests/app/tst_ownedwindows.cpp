@@ -1,6 +1,6 @@
 // The windows the program opens besides its main window: one without a parent opens over the
 // main window and transient for it, one with a parent stays where Qt puts it; every show keeps
-// a window within the screen's available area; menus are left alone.
+// a window within the screen's available area; menus and the owner are left alone.
 #include "ownedwindows.h"
 
 #include <QDialog>
@@ -42,6 +42,13 @@ private slots:
         huge.resize(available.size() + QSize(300, 200));
         huge.show();
         QVERIFY(available.contains(huge.frameGeometry()));
+
+        // The owner itself is left where it is, even partly off the screen.
+        owner.hide();
+        owner.move(available.right() - 100, available.y() + 30);
+        const QRect ownerFrame = owner.frameGeometry();
+        owner.show();
+        QCOMPARE(owner.frameGeometry(), ownerFrame);
 
         QMenu menu;
         menu.addAction(QStringLiteral("item"));

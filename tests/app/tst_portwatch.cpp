@@ -3,6 +3,7 @@
 // disconnection. A device path typed into the list stays across probes.
 #include "tst_shellfixture.h"
 
+#include "controlboard.h"
 #include "devicetree.h"
 #include "fakeboard.h"
 #include "mainapp.h"
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <atomic>
 
 static const QString Typed = QStringLiteral("/dev/pts/4242");
 
@@ -54,7 +57,7 @@ private slots:
     }
 
     // While connected nothing is probed; the disconnection brings the probe the plugging asked
-    // for.
+    // for, once: the next probe is the button's.
     void pluggedWhileConnected()
     {
         QVERIFY(app->connectBoard("mockup"));
@@ -62,8 +65,18 @@ private slots:
         QTest::qWait(PortWatch::SettleMs * 4);
         QCOMPARE(ports(), (QStringList{"mockup", "script"}));
         QCOMPARE(app->mainWindow()->statusText().contains("Initializing"), false);
+        std::atomic<int> probes{0};
+        ControlBoard *link = app->controlBoard();
+        app->setPortProbe([&probes, link]() {
+            ++probes;
+            return link->findPorts();
+        });
         app->disconnectBoard();
         QTRY_COMPARE_WITH_TIMEOUT(ports(), (QStringList{usb, "mockup", "script"}), 20000);
+        app->mainWindow()->rescanButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ports(), (QStringList{usb, "mockup", "script"}), 20000);
+        app->setPortProbe(nullptr);
+        QCOMPARE(probes.load(), 2);
     }
 
     void cleanupTestCase() { app->shutdown(); }

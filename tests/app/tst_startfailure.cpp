@@ -1,10 +1,13 @@
-// A tool applet whose init fails ends the start: the applets after it are not set up, the
-// link is still created, and the program ends with exit code 1 without an event loop.
+// A start that cannot serve ends with exit code 1 without an event loop: a socket name that
+// another program serves ends it before any window; a tool applet whose init fails ends it
+// with the applets after it not set up and the link still created.
 #include "tst_shellfixture.h"
 
 #include "mainapp.h"
 #include "mainwindow.h"
 
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QTimer>
 #include <QtTest>
 
@@ -13,6 +16,25 @@ class TestStartFailure : public QObject
     Q_OBJECT
 
 private slots:
+    // Nobody is asked for another name on a run without a person; the other program goes on
+    // serving.
+    void socketInUseEndsTheStart()
+    {
+        QLocalServer other;
+        const QString path = QDir::current().absoluteFilePath("busy");
+        QVERIFY(other.listen(path));
+        MainApp *app = MainApp::instance();
+        app->setServerName(path);
+        app->setUnattended(true);
+        QCOMPARE(app->exec(), 1);
+        app->setUnattended(false);
+        app->setServerName(QString::fromLatin1(MainApp::ProjectName));
+        QVERIFY(!app->mainWindow());
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        QVERIFY(probe.waitForConnected(30000));
+    }
+
     void failingInitEndsTheStart()
     {
         ShellPrompt prompt;

@@ -4,6 +4,7 @@
 #include "whenmodal.h"
 #include "widgetprompt.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
@@ -16,7 +17,8 @@ class TestWidgetPrompt : public QObject
     Q_OBJECT
 
 private slots:
-    // clickRow -1 leaves the current item checked.
+    // clickRow -1 leaves the current item checked; without a current row among the items the
+    // dialog's own first choice stands.
     void singleChoice_data()
     {
         QTest::addColumn<int>("current");
@@ -26,6 +28,8 @@ private slots:
         QTest::newRow("current kept") << 2 << -1 << true << "Gamma";
         QTest::newRow("other clicked") << 0 << 1 << true << "Beta";
         QTest::newRow("cancelled") << 0 << 2 << false << "Gamma";
+        QTest::newRow("none current") << -1 << 1 << true << "Beta";
+        QTest::newRow("current past the end") << 3 << 1 << true << "Beta";
     }
 
     void singleChoice()
@@ -50,7 +54,7 @@ private slots:
                  answer);
         QCOMPARE(ok, accept);
         QStringList expected{"Alpha", "Beta", "Gamma"};
-        expected[current] += "*";
+        expected[current >= 0 && current < expected.size() ? current : 0] += "*";
         QCOMPARE(shown, expected);
     }
 
@@ -82,6 +86,22 @@ private slots:
         QCOMPARE(prompt.getItem("Pick", label, items, 0, &ok), items.at(1));
         QVERIFY(ok);
         QCOMPARE(listed, items);
+    }
+
+    // Several choices: a check box for each item, and the checked ones are the answer.
+    void severalChoices()
+    {
+        whenModal([](QWidget *dialog) {
+            const QList<QCheckBox *> boxes = dialog->findChildren<QCheckBox *>();
+            QCOMPARE(boxes.size(), 3);
+            boxes.at(0)->click();
+            boxes.at(2)->click();
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        bool ok = false;
+        QCOMPARE(prompt.getChoices("Pick", {"Alpha", "Beta", "Gamma"}, &ok),
+                 (QStringList{"Alpha", "Gamma"}));
+        QVERIFY(ok);
     }
 
 private:

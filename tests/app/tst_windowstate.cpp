@@ -99,6 +99,8 @@ private slots:
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
         QVERIFY(ws.restore() && ws.errorString().isEmpty()); // a good read says no old error
+        QVERIFY(!ws.save("plain/KVL52110.state"));
+        QVERIFY(ws.save() && ws.errorString().isEmpty()); // nor does a good write
     }
 
     // Saved while the area is scrolled, the windows keep their places in the area's content;
@@ -124,6 +126,14 @@ private slots:
         QCOMPARE(spi->container()->geometry(), QRect(30, 1500, 300, 200));
         QCOMPARE(state().apply("\nBoard,-40,-326,300,200,1\n"), 1);
         QCOMPARE(board->container()->geometry(), QRect(0, 0, 300, 200));
+        // Scrolled sideways, the same.
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        spi->container()->setGeometry(1500, 30, 300, 200);
+        QTRY_VERIFY_WITH_TIMEOUT(area->horizontalScrollBar()->maximum() >= 100, 30000);
+        area->horizontalScrollBar()->setValue(100);
+        QCOMPARE(state().apply("\nBoard,10,20,300,200,1\n"), 1);
+        QCOMPARE(area->horizontalScrollBar()->value(), 0);
+        QCOMPARE(board->container()->geometry(), QRect(10, 20, 300, 200));
     }
 
     // Each applet line on its own after the geometry line; refused: the line number of a
@@ -169,7 +179,8 @@ private slots:
     void mainWindowGeometry_data()
     {
         addRows<QByteArray, bool>({"blob", "sane"},
-                                  {{geometryBlob(QRect(30, 40, 640, 480), 1), true},
+                                  {{geometryBlob(QRect(30, 40, 640, 480), 0), false},
+                                   {geometryBlob(QRect(30, 40, 640, 480), 1), true},
                                    {geometryBlob(QRect(30, 40, 640, 480), 2), true},
                                    {geometryBlob(QRect(0, 2147483000, 640, 480)), false},
                                    {geometryBlob(QRect(-500000, 0, 640, 480), 2), false},
