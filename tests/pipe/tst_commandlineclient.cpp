@@ -282,6 +282,17 @@ private slots:
         qunsetenv("XDG_RUNTIME_DIR");
         QCOMPARE(theirs.err, QByteArray());
         QCOMPARE(theirs.out, QByteArray("f42\n"));
+        // A program of root's there is answered by any user's client.
+        squatter.close();
+        squatter.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(squatter.listen(shared + "/KVL52110"));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        const Outcome roots =
+            runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
+                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(roots.err, QByteArray());
+        QCOMPARE(roots.out, QByteArray("f42\n"));
         // The user's own program there is answered.
         squatter.close();
         LocalServer own(handler.get());

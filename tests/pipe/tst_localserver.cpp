@@ -25,60 +25,6 @@
 
 #include <thread>
 
-// A plain, non-blocking socket client served from the test's own thread: between its steps
-// the server's events run.
-class RawClient
-{
-public:
-    explicit RawClient(const QString &localName)
-    {
-        sockaddr_un address{AF_UNIX, {}};
-        const QByteArray path = QFile::encodeName(PipeName::socketFile(localName));
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    }
-    ~RawClient() { ::close(fd); }
-
-    // Writes bytes in pieces of at most pieceSize, the server's events running between them.
-    bool send(const QByteArray &bytes, qsizetype pieceSize = 1 << 20)
-    {
-        for (qsizetype sent = 0; sent < bytes.size();) {
-            const ssize_t n = ::send(fd, bytes.constData() + sent,
-                                     size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
-            if (n < 0 && errno != EAGAIN)
-                return false;
-            sent += qMax<ssize_t>(n, 0);
-            QCoreApplication::processEvents();
-        }
-        return true;
-    }
-    // Takes what has arrived; true once the server has closed.
-    bool receive()
-    {
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
-            received.append(buffer, n);
-        return n == 0;
-    }
-    // Reads, serving the server's events, until the server closes (false after 30 s).
-    bool readUntilClose()
-    {
-        const QDeadlineTimer deadline(30000);
-        while (!receive()) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(1);
-        }
-        return true;
-    }
-
-    int fd = -1;
-    bool connected = false;
-    QByteArray received;
-};
-
 // Answers the pipe name question from a list.
 class NamingPrompt : public RecordingPrompt
 {
@@ -224,6 +170,7 @@ private slots:
         QVERIFY(client.send(batch, pieceSize));
         QVERIFY(client.readUntilClose());
         QCOMPARE(client.received, reply);
+        QVERIFY(handler->logs.isEmpty()); // a refusal is communication: not logged while off
     }
 
     // While held, a new connection and a batch complete on an open one wait; holds count, and
@@ -589,6 +536,39 @@ private slots:
         QCOMPARE(ended.count(), 0);
     }
 
+    // Started again under another name, the server serves that name only.
+    void restartUnderAnotherName()
+    {
+        QVERIFY(server->start("KVLAGAIN"));
+        QCOMPARE(server->name(), QString("KVLAGAIN"));
+        QCOMPARE(PipeClient::exchange("KVLAGAIN", "get\tA.B\n"), QByteArray("i7"));
+        QVERIFY(!RawClient(name).connected);
+    }
+
+    // A program started with its standard input closed may make its read watch on descriptor
+    // 0: the watch serves its connections all the same.
+    void watchOnDescriptorZero()
+    {
+        const int savedInput = ::dup(0);
+        QVERIFY(savedInput > 0);
+        const auto restoreInput = qScopeGuard([savedInput]() {
+            ::dup2(savedInput, 0);
+            ::close(savedInput);
+        });
+        ::close(0);
+        PeerReadWatch watch; // goes (and frees descriptor 0) before the input is restored
+        QVERIFY(::fcntl(0, F_GETFD) != -1);
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0], nullptr, &watch);
+        QVERIFY(connection.findChildren<QSocketNotifier *>().isEmpty());
+        QCOMPARE(::send(pair[1], "get\tA\n", 6, 0), ssize_t(6));
+        QByteArray received;
+        QTRY_COMPARE_WITH_TIMEOUT((received += connection.readAll()), QByteArray("get\tA\n"),
+                                  30000);
+        ::close(pair[1]);
+    }
+
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {
@@ -622,6 +602,8 @@ private slots:
         QVERIFY(!third.start(name));
         QCOMPARE(prompt.names, QStringList{"KVLOTHER"});
         QCOMPARE(prompt.messages().value(asked).buttons, int(Prompt::Yes | Prompt::Close));
+        QCOMPARE(prompt.messages().size(), asked + 1); // declined: no error box besides
+        QVERIFY(third.failure().startsWith("another program already serves the command socket"));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(
