@@ -311,6 +311,8 @@ private slots:
         QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
                                   QFile::encodeName(PipeName::socketFile("NOBODY")) + "\n");
         QCOMPARE(outcome.out, QByteArray());
+        // The longest wait there is is taken.
+        QCOMPARE(runClient({"--timeout", "2000000", "--name", "NOBODY", "get", "A.B"}).status, 2);
     }
 
     // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
@@ -330,6 +332,7 @@ private slots:
                                              {{"--name", "", "get", "A"}},
                                              {{"-", "x"}},
                                              {{"--timeout", "0", "get", "A"}},
+                                             {{"--timeout", "2000001", "get", "A"}},
                                              {{"--timeout", "x", "get", "A"}},
                                              {{"--timeout=", "get", "A"}},
                                              {{"get", "A", "--timeout"}},

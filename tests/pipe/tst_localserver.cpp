@@ -495,6 +495,32 @@ private slots:
             ::close(peer);
     }
 
+    // Closed once written: a reply larger than the socket holds goes out whole while the
+    // client reads, then the connection closes.
+    void closesOnceWritten()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+        const QByteArray large(4 << 20, 'r');
+        connection.write(large);
+        connection.closeWhenWritten();
+        QVERIFY(connection.isOpen()); // the rest waits for the client
+        qint64 received = 0;
+        const auto readToEnd = [&]() {
+            char buffer[65536];
+            ssize_t n;
+            while ((n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                received += n;
+            return n == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readToEnd(), 30000);
+        QCOMPARE(received, large.size());
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
+        ::close(pair[1]);
+    }
+
     // A reply to a client that has gone away closes the connection.
     void replyToAGoneClientCloses()
     {

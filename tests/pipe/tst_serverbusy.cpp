@@ -1,9 +1,11 @@
 // The pipe server while a batch runs: what its client writes meanwhile (part of a line, more
-// than the server takes) and how such a connection ends; a client gone inside a line.
+// than the server takes) and how such a connection ends; a client gone inside a line; lines
+// that arrive as the server ends a connection.
 #include "localserver.h"
 #include "pipeconnection.h"
 #include "tst_pipefixture.h"
 
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -122,6 +124,41 @@ private slots:
         QVERIFY(client.readUntilClose());
         QVERIFY(client.received.startsWith(reads ? "i7" : "x6161"));
         QCOMPARE(handler->calls, QStringList{"get A.B"});
+    }
+
+    // Lines that arrive as the server ends a quiet connection (its wait ran out before it took
+    // them) still run, but a last line the end cut off does not: it is answered "err".
+    void linesAsTheConnectionEnds_data()
+    {
+        QTest::addColumn<QByteArray>("late");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("lines and a part")
+            << QByteArray("set\tA.B\ti2\nget\tA.") << QByteArray("ok\nerr\n")
+            << QStringList{"set A.B int:2"};
+        QTest::newRow("a part") << QByteArray("get\tA.C") << QByteArray("err\n") << QStringList();
+    }
+    void linesAsTheConnectionEnds()
+    {
+        QFETCH(QByteArray, late);
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, calls);
+        handler->value = QVariant(); // no reply to read: the connection waits for more
+        RawClient client(name);
+        QVERIFY(client.send("run\tA.cmd\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 30000);
+        QCOMPARE(handler->takeCalls(), QStringList{"run A.cmd []"});
+        auto *pipe = server->findChild<PipeConnection *>();
+        QVERIFY(pipe);
+        auto *wait = pipe->findChild<QTimer *>();
+        QVERIFY(wait && wait->isActive());
+        // Sent, and no event runs before the wait runs out.
+        QCOMPARE(::send(client.fd, late.constData(), size_t(late.size()), MSG_NOSIGNAL),
+                 ssize_t(late.size()));
+        QVERIFY(QMetaObject::invokeMethod(wait, "timeout"));
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, reply);
+        QCOMPARE(handler->calls, calls);
     }
 
 private:
