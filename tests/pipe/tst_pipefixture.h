@@ -112,8 +112,11 @@ public:
         for (qsizetype sent = 0; sent < bytes.size();) {
             const ssize_t n = ::send(fd, bytes.constData() + sent,
                                      size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
-            if (n < 0 && errno != EAGAIN)
+            if (n < 0 && errno != EAGAIN) {
+                qWarning("RawClient: send failed: %s (connected: %d)", std::strerror(errno),
+                         int(connected));
                 return false;
+            }
             sent += qMax<ssize_t>(n, 0);
             QCoreApplication::processEvents();
         }
