@@ -178,7 +178,8 @@ private slots:
             {"text", "expected"},
             {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "-"},
              {"i-1", "qlonglong:-1"}, {"f-1e-3", "double:-0.001"}, {"s a\tb ", "QString: a\tb "},
-             {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s#1", "QString:#1"}, {"", "-"},
+             {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s42", "QString:42"},
+             {"f15", "double:15"}, {"s#1", "QString:#1"}, {"", "-"},
              {"s", "QString:"}, {"i#", "[int:0]"}, {QString(QChar(0x20AC)) + "5", "-"},
              // A number without digits is the shorthand for 0 of its type.
              {"i#1;;2", "[int:1,int:0,int:2]"}, {"f#2.5;;x", "-"}, {"f#", "[double:0]"},

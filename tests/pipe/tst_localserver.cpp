@@ -23,6 +23,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <optional>
 #include <thread>
 
 // Answers the pipe name question from a list.
@@ -31,10 +32,11 @@ class NamingPrompt : public RecordingPrompt
 public:
     QString getText(const QString &, const QString &, const QString &, bool *ok) override
     {
-        *ok = true;
+        *ok = !cancels;
         return names.isEmpty() ? QString() : names.takeFirst();
     }
     QStringList names;
+    bool cancels = false; // the dialog is cancelled, with the name typed so far
 };
 
 class TestLocalServer : public QObject
@@ -185,6 +187,7 @@ private slots:
         emit listener->signal_accepted(open[0]);
         server->hold();
         server->hold();
+        auto scoped = std::make_optional<LocalServer::Hold>(server); // a scoped hold counts too
         emit listener->signal_accepted(fresh[0]);
         for (int peer : {open[1], fresh[1]}) {
             QCOMPARE(::send(peer, "get\tA.B\n", 8, 0), ssize_t(8));
@@ -195,6 +198,8 @@ private slots:
         QVERIFY(server->isHeld());
         QVERIFY(handler->calls.isEmpty());
         server->release();
+        QVERIFY(server->isHeld());
+        scoped.reset();
         QVERIFY(!server->isHeld());
         for (int peer : {open[1], fresh[1]}) {
             QByteArray reply;
@@ -629,6 +634,14 @@ private slots:
         QCOMPARE(prompt.names, QStringList{"KVLOTHER"});
         QCOMPARE(prompt.messages().value(asked).buttons, int(Prompt::Yes | Prompt::Close));
         QCOMPARE(prompt.messages().size(), asked + 1); // declined: no error box besides
+        QVERIFY(third.failure().startsWith("another program already serves the command socket"));
+        // A name typed into a cancelled dialog is not taken: the question comes again.
+        prompt.queueButton(Prompt::Yes);
+        prompt.queueButton(Prompt::Close);
+        prompt.cancels = true;
+        QVERIFY(!third.start(name));
+        QCOMPARE(prompt.names, QStringList());
+        QCOMPARE(prompt.messages().size(), asked + 3);
         QVERIFY(third.failure().startsWith("another program already serves the command socket"));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
