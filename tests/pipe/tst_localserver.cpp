@@ -600,6 +600,20 @@ private slots:
         ::close(pair[1]);
     }
 
+    // A socket left by a crashed run (nobody listens on it) is removed, and its name served.
+    void staleSocketReplaced()
+    {
+        const QByteArray path = QFile::encodeName(PipeName::socketFile("KVLSTALE"));
+        sockaddr_un address{AF_UNIX, {}};
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(fd); // the file stays
+        LocalServer again(handler.get());
+        QVERIFY2(again.start("KVLSTALE"), qPrintable(again.failure()));
+        QCOMPARE(PipeClient::exchange("KVLSTALE", "get\tA.B\n"), QByteArray("i7"));
+    }
+
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {
