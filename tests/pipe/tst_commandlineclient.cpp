@@ -282,6 +282,17 @@ private slots:
         qunsetenv("XDG_RUNTIME_DIR");
         QCOMPARE(theirs.err, QByteArray());
         QCOMPARE(theirs.out, QByteArray("f42\n"));
+        // A program of root's there is answered by any user's client.
+        squatter.close();
+        squatter.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(squatter.listen(shared + "/KVL52110"));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        const Outcome roots =
+            runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
+                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(roots.err, QByteArray());
+        QCOMPARE(roots.out, QByteArray("f42\n"));
         // The user's own program there is answered.
         squatter.close();
         LocalServer own(handler.get());
@@ -300,6 +311,8 @@ private slots:
         QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
                                   QFile::encodeName(PipeName::socketFile("NOBODY")) + "\n");
         QCOMPARE(outcome.out, QByteArray());
+        // The longest wait there is is taken.
+        QCOMPARE(runClient({"--timeout", "2000000", "--name", "NOBODY", "get", "A.B"}).status, 2);
     }
 
     // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
@@ -319,6 +332,7 @@ private slots:
                                              {{"--name", "", "get", "A"}},
                                              {{"-", "x"}},
                                              {{"--timeout", "0", "get", "A"}},
+                                             {{"--timeout", "2000001", "get", "A"}},
                                              {{"--timeout", "x", "get", "A"}},
                                              {{"--timeout=", "get", "A"}},
                                              {{"get", "A", "--timeout"}},

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
 
@@ -177,7 +178,8 @@ private slots:
             {"text", "expected"},
             {{"i100", "int:100"}, {"i2147483648", "qlonglong:2147483648"}, {"iabc", "-"},
              {"i-1", "qlonglong:-1"}, {"f-1e-3", "double:-0.001"}, {"s a\tb ", "QString: a\tb "},
-             {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s#1", "QString:#1"}, {"", "-"},
+             {"x0A4f", "QByteArray:\nO"}, {"hello", "-"}, {"s42", "QString:42"},
+             {"f15", "double:15"}, {"s#1", "QString:#1"}, {"", "-"},
              {"s", "QString:"}, {"i#", "[int:0]"}, {QString(QChar(0x20AC)) + "5", "-"},
              // A number without digits is the shorthand for 0 of its type.
              {"i#1;;2", "[int:1,int:0,int:2]"}, {"f#2.5;;x", "-"}, {"f#", "[double:0]"},
@@ -347,6 +349,41 @@ private slots:
         QCOMPARE(nobody.status(), 3);
         QCOMPARE(value, QVariant(3));
         QCOMPARE(sink.logs, (QList<QPair<int, QString>>{{0, pipe + " : Can't connect"}}));
+    }
+
+    // A request the server takes no byte of fails unsent, as "Can't connect" for an item and
+    // without a text for a command; a client that never connected exchanges nothing.
+    void requestNotSent()
+    {
+        scripted.reset();
+        const QString file = PipeName::socketFile(name);
+        QString why;
+        QVERIFY(SocketDir::prepare(file, &why));
+        sockaddr_un address{AF_UNIX, {}};
+        const QByteArray path = QFile::encodeName(file);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const auto unlisten = qScopeGuard([&]() {
+            ::close(listener);
+            ::unlink(address.sun_path);
+        });
+        // It never accepts: a connection's socket takes what its buffer holds, no more.
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        QVERIFY(::listen(listener, 8) == 0);
+        const QByteArray large(1 << 20, 'a');
+        LocalClient setter(name, 200);
+        QVERIFY(!setter.set("A.B", large));
+        QCOMPARE(setter.status(), int(LocalClient::StatusNoReply));
+        QCOMPARE(setter.lastError(), "Can't connect " + name);
+        QVERIFY(setter.isUnconnected());
+        LocalClient runner(name, 200);
+        QVERIFY(!runner.run("A.cmd", {large}, nullptr));
+        QCOMPARE(runner.lastError(), QString());
+
+        LocalClient idle(name, 200);
+        QByteArray reply;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("device not open"));
+        QVERIFY(!idle.exchange("get\tA.B\n", &reply));
     }
 
     // The client ends its input after the request, so a server that reads until then answers;

@@ -23,61 +23,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <optional>
 #include <thread>
-
-// A plain, non-blocking socket client served from the test's own thread: between its steps
-// the server's events run.
-class RawClient
-{
-public:
-    explicit RawClient(const QString &localName)
-    {
-        sockaddr_un address{AF_UNIX, {}};
-        const QByteArray path = QFile::encodeName(PipeName::socketFile(localName));
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    }
-    ~RawClient() { ::close(fd); }
-
-    // Writes bytes in pieces of at most pieceSize, the server's events running between them.
-    bool send(const QByteArray &bytes, qsizetype pieceSize = 1 << 20)
-    {
-        for (qsizetype sent = 0; sent < bytes.size();) {
-            const ssize_t n = ::send(fd, bytes.constData() + sent,
-                                     size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
-            if (n < 0 && errno != EAGAIN)
-                return false;
-            sent += qMax<ssize_t>(n, 0);
-            QCoreApplication::processEvents();
-        }
-        return true;
-    }
-    // Takes what has arrived; true once the server has closed.
-    bool receive()
-    {
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
-            received.append(buffer, n);
-        return n == 0;
-    }
-    // Reads, serving the server's events, until the server closes (false after 30 s).
-    bool readUntilClose()
-    {
-        const QDeadlineTimer deadline(30000);
-        while (!receive()) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(1);
-        }
-        return true;
-    }
-
-    int fd = -1;
-    bool connected = false;
-    QByteArray received;
-};
 
 // Answers the pipe name question from a list.
 class NamingPrompt : public RecordingPrompt
@@ -85,10 +32,11 @@ class NamingPrompt : public RecordingPrompt
 public:
     QString getText(const QString &, const QString &, const QString &, bool *ok) override
     {
-        *ok = true;
+        *ok = !cancels;
         return names.isEmpty() ? QString() : names.takeFirst();
     }
     QStringList names;
+    bool cancels = false; // the dialog is cancelled, with the name typed so far
 };
 
 class TestLocalServer : public QObject
@@ -224,6 +172,7 @@ private slots:
         QVERIFY(client.send(batch, pieceSize));
         QVERIFY(client.readUntilClose());
         QCOMPARE(client.received, reply);
+        QVERIFY(handler->logs.isEmpty()); // a refusal is communication: not logged while off
     }
 
     // While held, a new connection and a batch complete on an open one wait; holds count, and
@@ -238,6 +187,7 @@ private slots:
         emit listener->signal_accepted(open[0]);
         server->hold();
         server->hold();
+        auto scoped = std::make_optional<LocalServer::Hold>(server); // a scoped hold counts too
         emit listener->signal_accepted(fresh[0]);
         for (int peer : {open[1], fresh[1]}) {
             QCOMPARE(::send(peer, "get\tA.B\n", 8, 0), ssize_t(8));
@@ -248,6 +198,8 @@ private slots:
         QVERIFY(server->isHeld());
         QVERIFY(handler->calls.isEmpty());
         server->release();
+        QVERIFY(server->isHeld());
+        scoped.reset();
         QVERIFY(!server->isHeld());
         for (int peer : {open[1], fresh[1]}) {
             QByteArray reply;
@@ -548,6 +500,32 @@ private slots:
             ::close(peer);
     }
 
+    // Closed once written: a reply larger than the socket holds goes out whole while the
+    // client reads, then the connection closes.
+    void closesOnceWritten()
+    {
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0]);
+        QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+        const QByteArray large(4 << 20, 'r');
+        connection.write(large);
+        connection.closeWhenWritten();
+        QVERIFY(connection.isOpen()); // the rest waits for the client
+        qint64 received = 0;
+        const auto readToEnd = [&]() {
+            char buffer[65536];
+            ssize_t n;
+            while ((n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                received += n;
+            return n == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readToEnd(), 30000);
+        QCOMPARE(received, large.size());
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 30000);
+        ::close(pair[1]);
+    }
+
     // A reply to a client that has gone away closes the connection.
     void replyToAGoneClientCloses()
     {
@@ -589,6 +567,53 @@ private slots:
         QCOMPARE(ended.count(), 0);
     }
 
+    // Started again under another name, the server serves that name only.
+    void restartUnderAnotherName()
+    {
+        QVERIFY(server->start("KVLAGAIN"));
+        QCOMPARE(server->name(), QString("KVLAGAIN"));
+        QCOMPARE(PipeClient::exchange("KVLAGAIN", "get\tA.B\n"), QByteArray("i7"));
+        QVERIFY(!RawClient(name).connected);
+    }
+
+    // A program started with its standard input closed may make its read watch on descriptor
+    // 0: the watch serves its connections all the same.
+    void watchOnDescriptorZero()
+    {
+        const int savedInput = ::dup(0);
+        QVERIFY(savedInput > 0);
+        const auto restoreInput = qScopeGuard([savedInput]() {
+            ::dup2(savedInput, 0);
+            ::close(savedInput);
+        });
+        ::close(0);
+        PeerReadWatch watch; // goes (and frees descriptor 0) before the input is restored
+        QVERIFY(::fcntl(0, F_GETFD) != -1);
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
+        PipeConnection connection(pair[0], nullptr, &watch);
+        QVERIFY(connection.findChildren<QSocketNotifier *>().isEmpty());
+        QCOMPARE(::send(pair[1], "get\tA\n", 6, 0), ssize_t(6));
+        QByteArray received;
+        QTRY_COMPARE_WITH_TIMEOUT((received += connection.readAll()), QByteArray("get\tA\n"),
+                                  30000);
+        ::close(pair[1]);
+    }
+
+    // A socket left by a crashed run (nobody listens on it) is removed, and its name served.
+    void staleSocketReplaced()
+    {
+        const QByteArray path = QFile::encodeName(PipeName::socketFile("KVLSTALE"));
+        sockaddr_un address{AF_UNIX, {}};
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(fd); // the file stays
+        LocalServer again(handler.get());
+        QVERIFY2(again.start("KVLSTALE"), qPrintable(again.failure()));
+        QCOMPARE(PipeClient::exchange("KVLSTALE", "get\tA.B\n"), QByteArray("i7"));
+    }
+
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {
@@ -622,6 +647,16 @@ private slots:
         QVERIFY(!third.start(name));
         QCOMPARE(prompt.names, QStringList{"KVLOTHER"});
         QCOMPARE(prompt.messages().value(asked).buttons, int(Prompt::Yes | Prompt::Close));
+        QCOMPARE(prompt.messages().size(), asked + 1); // declined: no error box besides
+        QVERIFY(third.failure().startsWith("another program already serves the command socket"));
+        // A name typed into a cancelled dialog is not taken: the question comes again.
+        prompt.queueButton(Prompt::Yes);
+        prompt.queueButton(Prompt::Close);
+        prompt.cancels = true;
+        QVERIFY(!third.start(name));
+        QCOMPARE(prompt.names, QStringList());
+        QCOMPARE(prompt.messages().size(), asked + 3);
+        QVERIFY(third.failure().startsWith("another program already serves the command socket"));
         QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(

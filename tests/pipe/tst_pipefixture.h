@@ -1,13 +1,25 @@
 #pragma once
 
 // Shared by the pipe tests: a request handler that records every request with its typed value
-// and answers as the test tells it, and a client written against the pipe protocol.
+// and answers as the test tells it, and clients written against the pipe protocol.
 
 #include "pipeclient.h"
+#include "pipename.h"
 #include "requesthandler.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QMutex>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // A value as "type:text", a list as "[...]", nothing as "-".
 inline QString typed(const QVariant &v)
@@ -58,6 +70,9 @@ public:
     QVariant value = 7; // what get and run answer
     QHash<QString, QVariant> named; // what get and run of a name answer in place of value
     int nestedLoopMs = 0; // a request that runs a nested event loop, as a message box does
+    // Called with each request as it runs (after nestedLoopMs), so a test can act while the
+    // server is inside a batch.
+    std::function<void(const QString &call)> whileRunning;
     int depth = 0, maxDepth = 0;
 
 private:
@@ -70,6 +85,76 @@ private:
         maxDepth = qMax(maxDepth, ++depth);
         if (nestedLoopMs > 0)
             QTest::qWait(nestedLoopMs);
+        if (whileRunning)
+            whileRunning(call);
         --depth;
     }
+};
+
+// A plain, non-blocking socket client served from the test's own thread: between its steps
+// the server's events run.
+class RawClient
+{
+public:
+    explicit RawClient(const QString &localName)
+    {
+        sockaddr_un address{AF_UNIX, {}};
+        const QByteArray path = QFile::encodeName(PipeName::socketFile(localName));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    ~RawClient() { ::close(fd); }
+
+    // Writes bytes in pieces of at most pieceSize, the server's events running between them.
+    bool send(const QByteArray &bytes, qsizetype pieceSize = 1 << 20)
+    {
+        for (qsizetype sent = 0; sent < bytes.size();) {
+            const ssize_t n = ::send(fd, bytes.constData() + sent,
+                                     size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN) {
+                qWarning("RawClient: send failed: %s (connected: %d)", std::strerror(errno),
+                         int(connected));
+                return false;
+            }
+            sent += qMax<ssize_t>(n, 0);
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+    // Bytes sent that the server has not read yet.
+    int unread() const
+    {
+        int n = 0;
+        return ::ioctl(fd, SIOCOUTQ, &n) == 0 ? n : -1;
+    }
+    // Serves the server's events until it has read every byte sent (false after 30 s).
+    bool waitRead() const
+    {
+        return QTest::qWaitFor([this]() { return unread() == 0; }, 30000);
+    }
+    // Takes what has arrived; true once the server has closed.
+    bool receive()
+    {
+        char buffer[65536];
+        ssize_t n;
+        while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, n);
+        return n == 0;
+    }
+    // Reads, serving the server's events, until the server closes (false after 30 s).
+    bool readUntilClose()
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!receive()) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(1);
+        }
+        return true;
+    }
+
+    int fd = -1;
+    bool connected = false;
+    QByteArray received;
 };
