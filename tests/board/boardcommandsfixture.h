@@ -65,6 +65,21 @@ struct BoardCommandsFixture : BoardPageFixture<PxnAppFixture> {
         prompt.queueFile(QFileInfo(name).absoluteFilePath());
         page()->on_pbLoadCSV_clicked();
     }
+    // The duty registers of the first count switches, as "d1 d2 ...".
+    QString duties(int count)
+    {
+        QStringList out;
+        for (int n = 1; n <= count; ++n)
+            out.append(QString::number(page()->dcRegister(quint8(n))));
+        return out.join(' ');
+    }
+    // Sets the duty registers from switch 1 on to the values of "d1 d2 ...".
+    void setDuties(const QString &text)
+    {
+        const QStringList values = text.split(' ');
+        for (int n = 1; n <= values.size(); ++n)
+            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
+    }
     // A flash block line as the board records it (without the CR that ends it).
     static QByteArray blockLine(quint32 address, const QByteArray &block)
     {

@@ -62,19 +62,6 @@ class TestBoardMatrix : public QObject
         if (box("cbExtended")->isChecked() != extended)
             box("cbExtended")->click();
     }
-    QString duties(int count)
-    {
-        QStringList out;
-        for (int n = 1; n <= count; ++n)
-            out.append(QString::number(page()->dcRegister(quint8(n))));
-        return out.join(' ');
-    }
-    void setDuties(const QString &text)
-    {
-        const QStringList values = text.split(' ');
-        for (int n = 1; n <= values.size(); ++n)
-            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
-    }
     QString messages(qsizetype first)
     {
         QStringList shown;
@@ -127,14 +114,6 @@ class TestBoardMatrix : public QObject
         return cut ? "<cut> " + shown->text() : shown->text();
     }
 
-    // Writes a CSV script of devices at addresses and its step rows, and loads it.
-    void loadCsv(const QString &name, int devices, const QByteArray &addresses,
-                 const QByteArray &rows)
-    {
-        QVERIFY(TestFiles::write(name, ScriptCsv::script(devices, addresses, rows)));
-        f.prompt.queueFile(QFileInfo(name).absoluteFilePath());
-        page()->on_pbLoadCSV_clicked();
-    }
     // Flash lines' addresses and the other lines sent since the last take.
     QPair<QByteArrayList, QByteArrayList> sent()
     {
@@ -242,16 +221,16 @@ private slots:
         QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
         selectMode("cbBySW");
         page()->pattern1();
-        QCOMPARE(duties(6), QString("1023 0 1023 0 1023 0"));
+        QCOMPARE(f.duties(6), QString("1023 0 1023 0 1023 0"));
         page()->pattern1();
-        QCOMPARE(duties(6), QString("0 1023 0 1023 0 1023"));
+        QCOMPARE(f.duties(6), QString("0 1023 0 1023 0 1023"));
         page()->pattern2();
-        QCOMPARE(duties(6), QString("0 512 1023 1023 512 0"));
+        QCOMPARE(f.duties(6), QString("0 512 1023 1023 512 0"));
         selectMode("cbByRowIndependent");
         page()->pattern3();
-        QCOMPARE(duties(6), QString("512 1 1023 512 1 1023"));
+        QCOMPARE(f.duties(6), QString("512 1 1023 512 1 1023"));
         page()->pattern3();
-        QCOMPARE(duties(6), QString("512 1023 1 512 1023 1"));
+        QCOMPARE(f.duties(6), QString("512 1023 1 512 1023 1"));
 
         LogRecorder log(page());
         for (const auto &[text, expected] :
@@ -261,7 +240,7 @@ private slots:
             QVERIFY(TestFiles::write("scenario.txt", text));
             f.prompt.queueFile("scenario.txt");
             page()->on_pbPatternCustom_clicked();
-            QCOMPARE(duties(6), expected);
+            QCOMPARE(f.duties(6), expected);
         }
         QCOMPARE(log.entries().size(), 2);
         QCOMPARE(log.entries().first().first, -1);
@@ -283,11 +262,11 @@ private slots:
                  {"allOn", "cbByRow", true, "1023"}}) {
             selectMode(mode, extended);
             for (int press = 0; press < 2; ++press) {
-                setDuties("0 0 0 40 50 60");
+                f.setDuties("0 0 0 40 50 60");
                 f.run(command);
             }
             position()->setValue(position()->value() + 1);
-            QCOMPARE(duties(6), QStringList(6, duty).join(' '));
+            QCOMPARE(f.duties(6), QStringList(6, duty).join(' '));
         }
     }
 
@@ -368,9 +347,9 @@ private slots:
             position()->setValue(2);
             position()->setSliderDown(true); // a press and release takes the reference
             position()->setSliderDown(false);
-            setDuties(extended ? "200 300 100 500 600 400" : "10 20 30 40 50 60");
+            f.setDuties(extended ? "200 300 100 500 600 400" : "10 20 30 40 50 60");
             position()->setValue(2 + jump);
-            QCOMPARE(duties(6), moved);
+            QCOMPARE(f.duties(6), moved);
             position()->setValue(2);
         }
         // A load in row mode gives the slider the new switch count, centred.
@@ -383,9 +362,9 @@ private slots:
         position()->setValue(2);
         position()->setSliderDown(true);
         position()->setSliderDown(false);
-        setDuties("200 300 100 500 600 400");
+        f.setDuties("200 300 100 500 600 400");
         position()->setValue(3);
-        QCOMPARE(duties(6), QString("0 200 300 0 500 600"));
+        QCOMPARE(f.duties(6), QString("0 200 300 0 500 600"));
         // Six places back, to the line's first place, and six forward again: the rows come back.
         stepping->setCurrentIndex(stepping->findText("2")); // room for six moves each way
         for (const int step : {-1, 1}) {
@@ -393,11 +372,11 @@ private slots:
             position()->setSliderDown(true);
             position()->setSliderDown(false);
             if (step < 0)
-                setDuties("200 300 100 500 600 400");
+                f.setDuties("200 300 100 500 600 400");
             for (int k = 0; k < 6; ++k)
                 position()->setValue(position()->value() + step);
         }
-        QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        QCOMPARE(f.duties(6), QString("200 300 100 500 600 400"));
         // Whichever mode box was checked, another one's click leaves that one alone checked.
         const QList<const char *> modes = {"cbByRow", "cbByRowIndependent", "cbBySW"};
         for (const char *first : modes)
@@ -580,9 +559,9 @@ private slots:
     // device, in its order.
     void csvDeviceRows()
     {
-        loadCsv("three.csv", 3, "5,6,7", steps(1, 3));
+        f.loadScript("three.csv", 3, "5,6,7", steps(1, 3));
         f.widget<QSpinBox>("sbDelay")->setValue(5);
-        loadCsv("two.csv", 2, "0,31", steps(1, 2));
+        f.loadScript("two.csv", 2, "0,31", steps(1, 2));
         QCOMPARE(label("lbDescription"), QString("Description: Wave"));
         QCOMPARE(f.widget<QSpinBox>("sbDelay")->value(), 100);
         QCOMPARE(f.widget<QSpinBox>("sbDevices")->value(), 2);
@@ -598,7 +577,7 @@ private slots:
     // step, the last switch's too; Cancel changes nothing.
     void stepEdit()
     {
-        loadCsv("edit.csv", 1, "5", steps(2, 1));
+        f.loadScript("edit.csv", 1, "5", steps(2, 1));
         QRect lastLabel, lastBox; // SW12 and its value
         QTimer::singleShot(0, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
@@ -640,7 +619,7 @@ private slots:
     // "Check data" each block is read back and a differing one ends with a warning.
     void flashScript()
     {
-        loadCsv("one.csv", 1, "5", steps(2, 1, 7, 7));
+        f.loadScript("one.csv", 1, "5", steps(2, 1, 7, 7));
         page()->on_pbFlashMCU_clicked();
         const QByteArray block = QByteArray("START\x64\x01\x02\x05") + QByteArray(12, 7) +
                                  QByteArray(1, char(0xFF)) + "END" + QByteArray(231, '\0');
@@ -650,7 +629,7 @@ private slots:
                  QString("Required flash size 25 BUsed flash size 256 B"));
         QCOMPARE(page()->nextFlashAddress(), 0x800301FFu);
 
-        loadCsv("two.csv", 1, "5", steps(22, 1));
+        f.loadScript("two.csv", 1, "5", steps(22, 1));
         f.widget<QCheckBox>("cbCheckData")->setChecked(true);
         f.flash.setAlteredReadAt(int(f.flash.readLines().size()) + 1);
         page()->on_pbFlashMCU_clicked();
@@ -681,7 +660,7 @@ private slots:
                  {44, ones(44), steps(247, 44), 2,
                   "Invalid script list: it ends past 0x80050000"}}) {
             clearList();
-            loadCsv("refused.csv", devices, addresses, rows);
+            f.loadScript("refused.csv", devices, addresses, rows);
             f.widget<QCheckBox>("cbCheckData")->setChecked(true);
             const quint32 address = page()->nextFlashAddress();
             f.widget<QLabel>("lbFlashSize")->setText("Required flash size 25 B");
@@ -714,9 +693,9 @@ private slots:
     // board finds both; a second start places them at the same addresses.
     void scriptList()
     {
-        loadCsv("first.csv", 1, "5", steps(40, 1));
+        f.loadScript("first.csv", 1, "5", steps(40, 1));
         page()->on_pbAddToList_clicked();
-        loadCsv("second.csv", 1, "5", steps(1, 1));
+        f.loadScript("second.csv", 1, "5", steps(1, 1));
         page()->on_pbAddToList_clicked();
         f.widget<QSpinBox>("sbScriptLoops")->setValue(20);
         f.widget<QCheckBox>("cbCheckData")->setChecked(true);
@@ -735,9 +714,9 @@ private slots:
     void scriptFiles()
     {
         QVERIFY(QDir().mkpath("lists"));
-        loadCsv("lists/a.csv", 1, "5", steps(3, 1));
+        f.loadScript("lists/a.csv", 1, "5", steps(3, 1));
         page()->on_pbAddToList_clicked();
-        loadCsv("lists/b.csv", 1, "5", steps(2, 1));
+        f.loadScript("lists/b.csv", 1, "5", steps(2, 1));
         page()->on_pbAddToList_clicked();
         f.widget<QLineEdit>("leScriptName")->setText("saved");
         f.prompt.queueFile(QDir::current().absoluteFilePath("lists"));
@@ -766,13 +745,13 @@ private slots:
         QCOMPARE(table->rowCount(), 2);
 
         const QPointer<CSVReader> listedB = page()->scriptListEntries().at(0);
-        loadCsv("lists/c.csv", 1, "5", steps(1, 1));
+        f.loadScript("lists/c.csv", 1, "5", steps(1, 1));
         QVERIFY(!shownB && listedB); // the tab's script went with its replacement
         const QPointer<CSVReader> shownC = page()->currentCsvScript();
         f.prompt.queueFile(QDir::current().absoluteFilePath("lists/missing.csv"));
         page()->on_pbLoadCSV_clicked(); // does not open: the tab keeps its script
         QVERIFY(shownC && shownC == page()->currentCsvScript());
-        loadCsv("lists/a.csv", 1, "5", steps(1, 1));
+        f.loadScript("lists/a.csv", 1, "5", steps(1, 1));
         QVERIFY(!shownC);
         clearList();
         QVERIFY(!listedB);

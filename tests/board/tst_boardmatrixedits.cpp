@@ -34,19 +34,6 @@ class TestBoardMatrixEdits : public QObject
     {
         return f.widget<QLineEdit>(qPrintable(QString("leSA%1").arg(row)));
     }
-    QString duties(int count)
-    {
-        QStringList out;
-        for (int n = 1; n <= count; ++n)
-            out.append(QString::number(page()->dcRegister(quint8(n))));
-        return out.join(' ');
-    }
-    void setDuties(const QString &text)
-    {
-        const QStringList values = text.split(' ');
-        for (int n = 1; n <= values.size(); ++n)
-            QVERIFY(page()->setDcRegister(quint8(n), quint16(values.at(n - 1).toInt())));
-    }
     QSlider *position() { return f.widget<QSlider>("slHorizontal"); }
     // Presses and releases the position slider's handle: the pattern's reference is taken.
     void takeReference(int value)
@@ -87,34 +74,34 @@ private slots:
         auto *stepping = f.widget<QComboBox>("cbStepping");
         stepping->setCurrentIndex(stepping->findText("1"));
         takeReference(2);
-        setDuties("10 20 30 40 50 60 70 80 90 100");
+        f.setDuties("10 20 30 40 50 60 70 80 90 100");
         position()->setValue(3);
-        QCOMPARE(duties(10), QString("0 10 20 30 40 0 60 70 80 90"));
+        QCOMPARE(f.duties(10), QString("0 10 20 30 40 0 60 70 80 90"));
         // What slid out of the rows comes back after a visit to another mode: the layout
         // stands until the next load.
         QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
         takeReference(3);
-        setDuties("200 300 100 500 600 400");
+        f.setDuties("200 300 100 500 600 400");
         for (int value : {2, 1})
             position()->setValue(value);
-        QCOMPARE(duties(6), QString("100 0 0 400 0 0"));
+        QCOMPARE(f.duties(6), QString("100 0 0 400 0 0"));
         tick("cbByRow");
         tick("cbByRowIndependent");
         for (int value : {2, 3}) {
             takeReference(value - 1);
             position()->setValue(value);
         }
-        QCOMPARE(duties(6), QString("200 300 100 500 600 400"));
+        QCOMPARE(f.duties(6), QString("200 300 100 500 600 400"));
         // ALL ON lights the rows' switches, not the dark places beside them.
         takeReference(2);
         f.run("allOn");
         position()->setValue(1);
-        QCOMPARE(duties(6), QString("1023 1023 0 1023 1023 0"));
+        QCOMPARE(f.duties(6), QString("1023 1023 0 1023 1023 0"));
         // A long run forward brings in dark places only.
         takeReference(1);
         for (int k = 0; k < 10; ++k)
             position()->setValue(2 + k % 2); // right of the reference: forward each time
-        QCOMPARE(duties(6), QString("0 0 0 0 0 0"));
+        QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
@@ -127,7 +114,7 @@ private slots:
         for (const char *mode : {"cbBySW", "cbByRowIndependent", "cbBySW"}) {
             tick(mode);
             page()->pattern3();
-            runs << duties(6);
+            runs << f.duties(6);
         }
         QStringList mirrored = runs.first().split(' ');
         std::reverse(mirrored.begin(), mirrored.end());
@@ -143,7 +130,7 @@ private slots:
         QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
         tick("cbByRow");
         page()->pattern2();
-        QCOMPARE(duties(3), QString("0 1023 0"));
+        QCOMPARE(f.duties(3), QString("0 1023 0"));
         // Nor in the live image, with a device for each line.
         QCOMPARE(f.load(2, 12, 1, 3, {"1 2 3", "4 5 6"}), 0);
         page()->sendFWData();
