@@ -1,5 +1,6 @@
 #include "checkcodes.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace CheckCodes
@@ -12,9 +13,7 @@ constexpr int MaxPositions = 32;
 
 int clampedCount(int n)
 {
-    if (n < 0)
-        return 0;
-    return n > MaxPositions ? MaxPositions : n;
+    return std::clamp(n, 0, MaxPositions);
 }
 
 uint32_t bitAt(uint32_t word, int position)
@@ -50,9 +49,7 @@ int hammingParity(uint32_t word, int n, int k)
     if (k < 0 || k > 5)
         return 0; // 2^k above 32 exceeds every n
     const int p = parityPosition(k);
-    if (n < p)
-        return 0;
-    int parity = 0;
+    int parity = 0; // nothing to check when n < p: the loop below is empty
     for (int j = p + 1; j <= n; ++j) {
         if (j & p)
             parity ^= int(bitAt(word, j));

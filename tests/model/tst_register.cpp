@@ -126,7 +126,10 @@ private slots:
         QCOMPARE(r.format("@name@group=@value;", true), "A0=1;M[3]1=6;A2=1;B[2]3=0;");
         QCOMPARE(r.parseItem("Y[2]", std::numeric_limits<int>::max()), 2);
         QCOMPARE(r.bitAt(r.size() - 1)->name(), QStringLiteral("Y"));
-        QCOMPARE(Register("[2];A;A;B;A;[1]", "R").format("@group,", false), "-1,-1,0,0,1,2,3,");
+        const Register grouped("[2];A;A;B;A;[1]", "R");
+        QCOMPARE(grouped.format("@group,", false), "-1,-1,0,0,1,2,3,");
+        QCOMPARE(grouped.maxFieldIndex(), 3);
+        QCOMPARE(Register().maxFieldIndex(), 0);
         Register lone("A[2]", "R"); // a one-bit item renumbers the fields too
         QCOMPARE(lone.parseItem("C", 0), 1);
         QCOMPARE(lone.format("@group,", false), "0,1,1,");
