@@ -83,9 +83,7 @@ uint32_t hammingEncode(uint32_t data, int n)
         word |= ((data >> dataBit) & 1u) << (j - 1);
         ++dataBit;
     }
-    if (n <= 1)
-        return 0;
-    const int positions = hammingPositions(n);
+    const int positions = hammingPositions(n); // none for n <= 1: the word stays 0
     for (int k = 0; k < positions; ++k)
         word |= uint32_t(hammingParity(word, n, k)) << (parityPosition(k) - 1);
     return word;

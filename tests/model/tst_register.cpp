@@ -193,6 +193,8 @@ private slots:
         QCOMPARE(view->getField("[B]"), 5u);
         view->resize(8); // a view never grows bits of its own
         QCOMPARE(view->size(), 3);
+        s.resize(7); // grown bits are numbered into fields
+        QCOMPARE(s.format("@group,", false), QStringLiteral("0,0,1,1,1,2,2,"));
 
         Register target(4, "T");
         QCOMPARE(s.selectRange(&target, 0, 1)->indexOf("A"), 0);
@@ -275,7 +277,9 @@ private slots:
         QCOMPARE(view->size(), 0);
         // A receiver connected by slot names hears sets and gets, also through the view.
         Register bound(8, "BOUND");
+        QVERIFY(!bound.view());
         bound.connectTo(this, SLOT(slot_updateSet(QString)), SLOT(slot_updateGet(QString)));
+        QVERIFY(bound.view() && bound.view()->isView()); // binding creates the view
         QVERIFY(bound.setField("[2]", 1));
         bound.value(true);
         bound.select(0, 3)->setValue(0xF, true);
@@ -529,7 +533,8 @@ private slots:
         QCOMPARE(positions(r, r.selectByAttribute("ADD", "")), QList<int>({0}));
         r.parseItem("@field=D @ADD=2", 0);
         QCOMPARE(positions(r, r.selectByAttribute("ADD", "2")), QList<int>({0, 3, 4, 5, 7}));
-        r.removeBits("D");
+        r.removeBits("D"); // a layout change alone
+        QCOMPARE(positions(r, r.selectByAttribute("ADD", "2")), QList<int>({2, 3, 4, 6}));
         r.bitAt(6)->setAttribute("ADD", "");
         r.bitAt(0)->setAttribute("ADD", "1");
         // Internal operations leave the view alone.
@@ -657,6 +662,10 @@ private slots:
         QVERIFY(spec.set((name + "[7:0]=1#" + description).constData()));
         QCOMPARE(QByteArray(spec.name()), name);
         QCOMPARE(QByteArray(spec.description()), description);
+        // Bounds saturate at the int range, and its own ends read exactly.
+        QCOMPARE(FieldSpec::readBound("-2147483647"), -2147483647);
+        QCOMPARE(FieldSpec::readBound("-99999999999"), std::numeric_limits<int>::min());
+        QCOMPARE(FieldSpec::readBound("2147483648"), std::numeric_limits<int>::max());
     }
 
 private:
