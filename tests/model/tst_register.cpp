@@ -193,8 +193,12 @@ private slots:
         QCOMPARE(view->getField("[B]"), 5u);
         view->resize(8); // a view never grows bits of its own
         QCOMPARE(view->size(), 3);
-        s.resize(7); // grown bits are numbered into fields
-        QCOMPARE(s.format("@group,", false), QStringLiteral("0,0,1,1,1,2,2,"));
+        Register grown("A[2];B[3]", "G");
+        QCOMPARE(grown.select(QStringList{"B"})->size(), 3);
+        grown.parseItem("Z", 0); // names are looked up in the new layout
+        QCOMPARE(grown.select(QStringList{"B"})->bitAt(0), grown.bitAt(3));
+        grown.resize(8); // grown bits are numbered into fields
+        QCOMPARE(grown.format("@group,", false), QStringLiteral("0,1,1,2,2,2,3,3,"));
 
         Register target(4, "T");
         QCOMPARE(s.selectRange(&target, 0, 1)->indexOf("A"), 0);
@@ -273,6 +277,9 @@ private slots:
         QVERIFY(view->setValue(0, 3, 6)); // a change through the view: the parent announces it
         QCOMPARE(parentSpy.count(), 3);
         QCOMPARE(r.getField("[B]"), 6u);
+        QVERIFY(view->setValue(0, 0, 1)); // one bit, announced by the parent too
+        QCOMPARE(parentSpy.count(), 4);
+        QCOMPARE(r.getField("[B]"), 7u);
         r.clear(); // the view lets go of the deleted bits
         QCOMPARE(view->size(), 0);
         // A receiver connected by slot names hears sets and gets, also through the view.
@@ -497,7 +504,9 @@ private slots:
         StoredVirtual refused;
         QVERIFY(!r.addVirtual("A", "d", &refused)); // a bit carries the name
         QVERIFY(!r.addVirtual("V", "d", nullptr));
-        QVERIFY(r.addVirtual("V", "virtual one", new StoredVirtual));
+        auto *stored = new StoredVirtual;
+        QVERIFY(r.addVirtual("V", "virtual one", stored));
+        QCOMPARE(stored->owner(), &r);
         QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.getField("[V]"), 42u);
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),

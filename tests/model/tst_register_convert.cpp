@@ -186,6 +186,8 @@ private slots:
         w.setValue(0xF0F0F0F0u, true);
         w &= 0xFF00FF00u;
         QCOMPARE(w.value(true), 0xF000F000u);
+        w |= 0x0000000Fu;
+        QCOMPARE(w.value(true), 0xF000F00Fu);
         a.setValue(5, true);
         b.setValue(13, true);
         QVERIFY(a != b && a != Register(5, "C") && a == 0x15u && a != 6u);
