@@ -374,6 +374,20 @@ private slots:
         }
     }
 
+    // What a pattern moves out to either end of the profile comes back when it moves back
+    // the same number of places.
+    void profileRoundTrip()
+    {
+        for (Mode mode : {Mode::ExtendedSwitch, Mode::ExtendedRow})
+            for (bool forward : {true, false}) {
+                Rig rig(QStringLiteral("1 2 3"));
+                for (int sw : {1, 2, 3})
+                    rig.place(sw, 100 * sw);
+                QCOMPARE(rig.move(mode, forward, 1, 3), numbers("0 0 0"));
+                QCOMPARE(rig.move(mode, !forward, 1, 3), numbers("100 200 300"));
+            }
+    }
+
     // A switch number above the switch count (9 of three) never indexes the buffers and gets
     // no write; the others move as if it were not there.
     void unknownSwitchSkipped()

@@ -157,22 +157,42 @@ private slots:
         f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 5; });
         f.widget<QPushButton>("NORMAL0")->click(); // the configuration's target is now 1
         QCOMPARE(f.bus.chip(0).opmode, 4);
-        address(1)->setText("40");
+        address(1)->setText("32");
         f.take();
         f.widget<QPushButton>("NORMAL1")->click();
         f.widget<QPushButton>("OPMODE1")->click();
         QCOMPARE(f.run("NORMAL1"), QVariant(false));
         QCOMPARE(f.takeSettled(), QList<QByteArray>());
-        // The live pass leaves that row out and names it.
+        // The live pass and a broadcast map frame leave that row out and name it.
         LogRecorder log(page());
         page()->sendData();
-        QCOMPARE(log.starting("Device row 2: address 40 is outside 0..31").size(), 1);
+        QCOMPARE(log.starting("Device row 2: address 32 is outside 0..31").size(), 1);
+        f.set("BROADCAST", 1);
+        f.take();
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        const QList<QByteArray> frames = f.take("set P110MAPENAREG=");
+        QVERIFY(!frames.isEmpty());
+        for (const QByteArray &frame : frames)
+            QVERIFY2(frame.startsWith("set P110MAPENAREG=01"), frame.constData());
+        QCOMPARE(log.starting("Address 32 is outside 0..31").size(), 1);
+        f.set("BROADCAST", 0);
         // -1 is how a row is marked as having no device: the address field takes it.
         address(1)->setText("-1");
         QVERIFY(address(1)->hasAcceptableInput());
     }
 
-    // Each device group lays out its controls: no two of them share a place.
+    // Whether the layout holds the widget, in itself or in one of its inner layouts.
+    static bool holds(QLayout *layout, QWidget *widget)
+    {
+        for (int i = 0; i < layout->count(); ++i) {
+            QLayoutItem *item = layout->itemAt(i);
+            if (item->widget() == widget || (item->layout() && holds(item->layout(), widget)))
+                return true;
+        }
+        return false;
+    }
+
+    // Each device group lays out all its controls, no two of them in one place.
     void deviceGroupsLaidOut()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
@@ -184,12 +204,38 @@ private slots:
             const QList<QWidget *> controls =
                 group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
             QCOMPARE(controls.size(), 9); // three captions, the address and five actions
+            for (QWidget *control : controls)
+                QVERIFY2(holds(group->layout(), control),
+                         qPrintable(control->property("text").toString()));
             for (int i = 0; i < controls.size(); ++i)
                 for (int j = 0; j < i; ++j)
                     QVERIFY2(!controls.at(i)->geometry().intersects(controls.at(j)->geometry()),
                              qPrintable(controls.at(i)->property("text").toString() + " / " +
                                         controls.at(j)->property("text").toString()));
         }
+    }
+
+    // A chip that reads back mode 0 shows "Not valid" in its row, and the hint asks for a mode;
+    // a switch moved refreshes the hint.
+    void modeHint()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        auto *mode = address(0)->parentWidget()->findChild<QComboBox *>();
+        QCOMPARE(mode->accessibleName(), QString("OPMODE"));
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 0; });
+        for (bool byCommand : {false, true}) { // the row's button, then its command
+            mode->setCurrentIndex(4);
+            byCommand ? void(f.run("OPMODE0")) : f.widget<QPushButton>("OPMODE0")->click();
+            QCOMPARE(mode->currentIndex(), 0);
+            QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
+        }
+        // A mode chosen by hand and row mode show in the hint once a switch moves.
+        tick("cbBySW");
+        tick("cbByRow");
+        mode->setCurrentIndex(4);
+        f.widget<QSlider>("SW1")->setValue(100);
+        const QString hint = f.widget<QLineEdit>("leInfoBox")->text();
+        QVERIFY2(!hint.contains("OPMODE") && !hint.contains("reset"), qPrintable(hint));
     }
 
     // The chip at 0 is a slave as any other: its row's command reaches it, register 0 goes to
@@ -236,11 +282,13 @@ private slots:
         QCOMPARE(list->count(), 2);
         QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
         // A device's address edited in its row is that device's.
-        QSpinBox *second = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().value(1);
-        QVERIFY(second);
-        second->setValue(9);
-        emit second->editingFinished();
-        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"5", "9"}));
+        const QList<QSpinBox *> rows = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>();
+        QCOMPARE(rows.size(), 2);
+        for (int device : {1, 0}) {
+            rows.at(device)->setValue(8 + device);
+            emit rows.at(device)->editingFinished();
+        }
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"8", "9"}));
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
@@ -299,6 +347,8 @@ private slots:
         page()->on_pbFlashMCU_clicked();
         QCOMPARE(f.widget<QLabel>("lbUsedFlashSize")->text(), QString("Used flash size 130560 B"));
         QCOMPARE(f.take("set flash=").size(), 510);
+        // A pass the board takes whole is a success.
+        QVERIFY(page()->writeFlashBlocks(QByteArray(300, 'x')));
     }
 };
 
