@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
@@ -136,8 +137,13 @@ private slots:
         page()->sendFWData();
         QCOMPARE(f.liveSteps().size(), 3);
         QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
-        // Four rows are the most a file may have.
+        // Four rows and 24 columns are the most a file may have.
         QCOMPARE(f.load(1, 12, 4, 3, {"1 2 3", "4 5 6", "7 8 9", "10 11 12"}), 0);
+        QByteArray wide;
+        for (int n = 1; n <= 24; ++n)
+            wide += QByteArray::number(n) + ' ';
+        QCOMPARE(f.load(2, 12, 1, 24, {wide}), 0);
+        QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -236,6 +242,9 @@ private slots:
         f.widget<QSlider>("SW1")->setValue(100);
         const QString hint = f.widget<QLineEdit>("leInfoBox")->text();
         QVERIFY2(!hint.contains("OPMODE") && !hint.contains("reset"), qPrintable(hint));
+        // A load's new rows have no mode yet, and the hint says so at once.
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
     }
 
     // The chip at 0 is a slave as any other: its row's command reaches it, register 0 goes to
