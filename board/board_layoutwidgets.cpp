@@ -219,7 +219,7 @@ void Board::parkDutyBoxes()
 }
 
 // A parked box starts at 0 like a new one; it is not connected yet, so nothing follows. The
-// switch grid's layout shows it as it shows a new one.
+// switch grid's layout takes it into the area and shows it, as it does a new one.
 QSpinBox *Board::takeDutyBox(QWidget *area)
 {
     if (spareDutyBoxes.isEmpty()) {
@@ -232,7 +232,6 @@ QSpinBox *Board::takeDutyBox(QWidget *area)
     }
     QSpinBox *box = spareDutyBoxes.takeLast();
     box->setValue(0);
-    box->setParent(area);
     return box;
 }
 
