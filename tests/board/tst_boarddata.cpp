@@ -178,8 +178,9 @@ private slots:
         QCOMPARE(narrow.map.at(0).mid(0, 5), (QVector<quint8>{1, 2, 3, 0, 0}));
     }
 
-    // Switch numbers, then their duties; a third line or more numbers than switches (4 here)
-    // refuses the whole file, and a new read forgets the last file.
+    // Switch numbers, then their duties (a duty past the switches is left over); a third line
+    // or more numbers than switches (4 here) refuses the whole file, and a new read forgets the
+    // last file.
     void scenario_data()
     {
         addRows<QByteArray, QString>({"text", "read"},
@@ -189,6 +190,7 @@ private slots:
                                       {"1 x 3\n10 20 y\n", "1:10"},
                                       {"0 -2 99999999999 4\n1 2 3 4\n", "4:4"},
                                       {"1 2\n", ""},
+                                      {"1 2\n5 6 7\n", "1:5 2:6"},
                                       {"1 2\n5 6\n\n", "refused 2, line 3"},
                                       {"1 2 3 4 5\n5 6\n", "refused 3, line 1"},
                                       {"1 2\n5 6 7 8 9\n", "refused 3, line 2"}});

@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTimer>
 
 class TestBoardMatrixEdits : public QObject
@@ -321,17 +322,24 @@ private slots:
         QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
-    // A loaded script list shows the last of its files as the current script file.
+    // A loaded script list shows the last of its files as the current script file; a script
+    // double-clicked in the list is shown in the tab.
     void scriptListShowsItsFile()
     {
         f.loadScript("first.csv", 1, "5", ScriptCsv::steps(1, 1));
-        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(2, 1));
         f.widget<QLabel>("lbCSV")->clear();
         QVERIFY(TestFiles::write("both.script", "file0=second.csv\nfile1=first.csv\n"));
         f.prompt.queueFile(QFileInfo("both.script").absoluteFilePath());
         page()->on_pbLoadScript_clicked();
         QCOMPARE(page()->scriptListEntries().size(), 2);
         QCOMPARE(f.widget<QLabel>("lbCSV")->text(), QFileInfo("first.csv").absoluteFilePath());
+        auto *table = f.widget<QTableWidget>("tableAnimationScripts");
+        for (int row : {1, 0}) {
+            emit table->cellDoubleClicked(row, 0);
+            QCOMPARE(page()->currentCsvScript(), page()->scriptListEntries().at(row));
+            QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps %1").arg(2 - row));
+        }
     }
 
     // The effect's two directions exclude each other.
