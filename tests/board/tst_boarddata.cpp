@@ -344,12 +344,13 @@ private slots:
         QCOMPARE(Board::mapCommand(26, "0000", QByteArray(1, '\0')), "set P110MAPENAREG=1a000000");
     }
 
-    // Odd hills peak at the middle place; ramps fall by equal steps (the page's tests cover
-    // the even hills and the short ramps).
+    // Odd hills peak at the middle place; ramps fall by equal steps, a ramp of two from full
+    // to dark (the page's tests cover the even hills).
     void shapes()
     {
         QCOMPARE(MatrixPatterns::hill(7), (Ints{0, 341, 682, 1023, 682, 341, 0}));
         QCOMPARE(MatrixPatterns::ramp(4, true), (Ints{0, 341, 682, 1023}));
+        QCOMPARE(MatrixPatterns::ramp(2, false), (Ints{1023, 0}));
     }
 
     // Stepping 4 cross-fades a full duty from switch 1 to switch 2 in four calls and back; a

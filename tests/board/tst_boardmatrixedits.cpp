@@ -107,6 +107,17 @@ private slots:
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
+    // A load with no position mode chosen takes switch mode.
+    void switchModeByDefault()
+    {
+        tick("cbBySW");
+        f.widget<QAbstractButton>("cbBySW")->click();
+        for (const char *mode : {"cbBySW", "cbByRow", "cbByRowIndependent"})
+            QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        QVERIFY(f.widget<QAbstractButton>("cbBySW")->isChecked());
+    }
+
     // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
     // switch mode does not keep the second from mirroring the first.
     void rampDirections()
