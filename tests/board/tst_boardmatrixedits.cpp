@@ -3,6 +3,7 @@
 // the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
 // its step dialog, script lists, the effect's directions, and the largest script flashed.
 #include "boardcommandsfixture.h"
+#include "boardglobals.h"
 #include "csvreader.h"
 #include "logrecorder.h"
 
@@ -293,6 +294,17 @@ private slots:
         f.set("BANK[DIMFREQ]", 0);
     }
 
+    // A read loop keeps the bank images quiet only while it runs.
+    void readLoopsWakeTheBanks()
+    {
+        f.set("SA", 1);
+        for (const char *loop : {"Read_all1", "Read_all2"}) {
+            QCOMPARE(f.run(loop), QVariant(true));
+            QVERIFY(!boardGlobals().BANK.signalsBlocked() &&
+                    !boardGlobals().BANKX.signalsBlocked());
+        }
+    }
+
     // Each loaded script lists its own steps only; a device row's address is its device's; the
     // step dialog holds its buttons below the values.
     void stepList()
@@ -310,6 +322,12 @@ private slots:
             emit rows.at(device)->editingFinished();
         }
         QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"8", "9"}));
+        // No devices, no rows; the count back, the rows back.
+        auto *devices = f.widget<QSpinBox>("sbDevices");
+        for (int count : {0, 2}) {
+            devices->setValue(count);
+            QCOMPARE(f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().size(), count);
+        }
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
@@ -324,8 +342,8 @@ private slots:
         QVERIFY(buttons.top() > lastBox.bottom());
         QCOMPARE(list->count(), 2);
         // Steps numbered 0 or past the script's count open nothing and change nothing.
-        f.loadScript("numbered.csv", 1, "5", "0" + ScriptCsv::steps(1, 1).mid(1) + "9" +
-                                                  ScriptCsv::steps(1, 1).mid(1));
+        f.loadScript("numbered.csv", 1, "5",
+                     "0" + ScriptCsv::steps(1, 1).mid(1) + "9" + ScriptCsv::steps(1, 1).mid(1));
         const QList<QStringList> before = page()->currentCsvScript()->steps;
         QCOMPARE(list->count(), 2);
         for (int row : {0, 1})
@@ -353,7 +371,8 @@ private slots:
         }
     }
 
-    // The effect's two directions exclude each other.
+    // The effect's two directions exclude each other; started, the effect moves the position
+    // slider on its own.
     void effectDirections()
     {
         f.widget<QWidget>("groupBox_4")->setEnabled(true);
@@ -363,8 +382,16 @@ private slots:
         QVERIFY(left->isChecked() && !right->isChecked());
         right->click();
         QVERIFY(right->isChecked() && !left->isChecked());
+        position()->setRange(0, 10);
+        position()->setValue(5);
+        f.widget<QLineEdit>("leEffectTime")->setText("70");
+        auto *start = f.widget<QAbstractButton>("cbStart");
+        start->click();
+        QVERIFY(start->isChecked());
+        QTRY_VERIFY(position()->value() != 5);
+        start->click();
         right->click();
-        QVERIFY(!right->isChecked() && !left->isChecked());
+        QVERIFY(!right->isChecked() && !left->isChecked() && !start->isChecked());
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
