@@ -105,6 +105,14 @@ private slots:
         for (int k = 0; k < 10; ++k)
             position()->setValue(2 + k % 2); // right of the reference: forward each time
         QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
+        // ALL OFF also clears what slid out of the rows: moving back brings in dark places.
+        takeReference(2);
+        f.setDuties("10 20 30 40 50 60");
+        position()->setValue(1);
+        QCOMPARE(f.duties(6), QString("20 30 0 50 60 0"));
+        f.run("allOff");
+        position()->setValue(3);
+        QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
@@ -117,6 +125,21 @@ private slots:
             QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
         QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
         QVERIFY(f.widget<QAbstractButton>("cbBySW")->isChecked());
+    }
+
+    // Reset (disabled in the form until the page offers it) gives the position slider the
+    // stepping's range again.
+    void resetTakesTheStepping()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        tick("cbBySW");
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        const int before = stepping->currentIndex();
+        stepping->setCurrentIndex(stepping->findText("2"));
+        position()->setMaximum(1);
+        page()->on_pbReset_clicked();
+        QCOMPARE(position()->maximum(), 6);
+        stepping->setCurrentIndex(before);
     }
 
     // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
@@ -255,6 +278,10 @@ private slots:
         f.widget<QSlider>("SW1")->setValue(100);
         const QString hint = f.widget<QLineEdit>("leInfoBox")->text();
         QVERIFY2(!hint.contains("OPMODE") && !hint.contains("reset"), qPrintable(hint));
+        // 31 is an address as any other.
+        address(0)->setText("31");
+        emit address(0)->editingFinished();
+        QVERIFY(!f.widget<QLineEdit>("leInfoBox")->text().contains("addresses"));
         // A load's new rows have no mode yet, and the hint says so at once.
         QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
         QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
