@@ -1,7 +1,8 @@
-// The board page's matrix on the simulated board, as the user's edits leave it: reloads and
-// ALL ON in row-independent mode, ramp directions, a layout with fewer rows than its file lists,
-// the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
-// its step dialog, script lists, the effect's directions, and the largest script flashed.
+// The board page's matrix on the simulated board, as the user's edits leave it: reloads, ALL ON
+// and ALL OFF in row-independent mode, the mode a load takes, Reset, ramp directions, a layout
+// with fewer rows than its file lists, the device groups and rows without a chip, the hint, the
+// chip at 0, read loops, the steps of a loaded script and its step dialog, script lists, the
+// effect, the static line, and the largest script flashed.
 #include "boardcommandsfixture.h"
 #include "boardglobals.h"
 #include "csvreader.h"
@@ -417,8 +418,20 @@ private slots:
         QVERIFY(start->isChecked());
         QTRY_VERIFY(position()->value() != 5);
         start->click();
-        right->click();
+        left->click();
+        QVERIFY(left->isChecked() && !right->isChecked());
+        left->click();
         QVERIFY(!right->isChecked() && !left->isChecked() && !start->isChecked());
+    }
+
+    // A tick of the static line writes its variable: the other tab's box follows.
+    void staticLineTicked()
+    {
+        for (bool on : {false, true}) {
+            f.widget<QAbstractButton>("cbLEDCTRL1")->setChecked(on);
+            QCOMPARE(f.item("LEDCTRL1"), double(on));
+            QCOMPARE(f.widget<QAbstractButton>("cbLEDCTRL1P404")->isChecked(), on);
+        }
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
