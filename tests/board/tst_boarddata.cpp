@@ -191,6 +191,7 @@ private slots:
                                       {"0 -2 99999999999 4\n1 2 3 4\n", "4:4"},
                                       {"1 2\n", ""},
                                       {"1 2\n5 6 7\n", "1:5 2:6"},
+                                      {"2147483647 2147483648\n1 2\n", "2147483647:1"},
                                       {"1 2\n5 6\n\n", "refused 2, line 3"},
                                       {"1 2 3 4 5\n5 6\n", "refused 3, line 1"},
                                       {"1 2\n5 6 7 8 9\n", "refused 3, line 2"}});
@@ -344,11 +345,12 @@ private slots:
         QCOMPARE(Board::mapCommand(26, "0000", QByteArray(1, '\0')), "set P110MAPENAREG=1a000000");
     }
 
-    // Odd hills peak at the middle place; ramps fall by equal steps, a ramp of two from full
-    // to dark (the page's tests cover the even hills).
+    // Odd hills peak at the middle place, a hill of two is dark; ramps fall by equal steps, a
+    // ramp of two from full to dark (the page's tests cover the even hills).
     void shapes()
     {
         QCOMPARE(MatrixPatterns::hill(7), (Ints{0, 341, 682, 1023, 682, 341, 0}));
+        QCOMPARE(MatrixPatterns::hill(2), (Ints{0, 0})); // two ends, no top
         QCOMPARE(MatrixPatterns::ramp(4, true), (Ints{0, 341, 682, 1023}));
         QCOMPARE(MatrixPatterns::ramp(2, false), (Ints{1023, 0}));
     }

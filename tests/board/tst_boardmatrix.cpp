@@ -573,15 +573,15 @@ private slots:
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
     }
 
-    // A double-clicked step opens its values; its Save button puts the edited values into that
-    // step, the last switch's too; Cancel changes nothing.
+    // A double-clicked step opens its values (from 0 to 200); its Save button puts the edited
+    // values into that step, the last switch's too; Cancel changes nothing.
     void stepEdit()
     {
-        f.loadScript("edit.csv", 1, "5", steps(2, 1));
+        f.loadScript("edit.csv", 1, "5", steps(2, 1, 0));
         QRect lastLabel, lastBox; // SW12 and its value
         QTimer::singleShot(0, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                dialog->findChildren<QSpinBox *>().first()->setValue(99);
+                dialog->findChildren<QSpinBox *>().first()->setValue(200); // the most
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
                 lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
                 lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
@@ -595,7 +595,7 @@ private slots:
         QVERIFY(lastLabel.bottom() < lastBox.top() && lastLabel.left() <= lastBox.center().x() &&
                 lastLabel.right() >= lastBox.center().x()); // each value under its switch's name
         const QStringList step = page()->currentCsvScript()->steps.value(0);
-        QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
+        QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "200", "0", "98"}));
         // Cancel changes no step and adds none, whatever the dialog showed.
         const QList<QStringList> before = page()->currentCsvScript()->steps;
         for (int i = 0; i < 2; ++i) {

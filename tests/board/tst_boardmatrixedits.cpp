@@ -5,6 +5,7 @@
 // effect, the static line, and the largest script flashed.
 #include "boardcommandsfixture.h"
 #include "boardglobals.h"
+#include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
 
@@ -331,6 +332,22 @@ private slots:
             QVERIFY(!boardGlobals().BANK.signalsBlocked() &&
                     !boardGlobals().BANKX.signalsBlocked());
         }
+    }
+
+    // The on/off times' broadcast map enable leaves the watchdog selection as it is.
+    void onOffKeepsTheWatchdog()
+    {
+        ConfigurationRegisters &r = configurationRegisters();
+        r.MAPENA.setField("[WDT_SEL]", 1);
+        r.MAPENA.setField("[MAPENA]", 0);
+        f.widget<QLineEdit>("leAddessBox")->setText("1");
+        auto *mapEnable = f.widget<QAbstractButton>("chbMAPENA");
+        mapEnable->setChecked(true);
+        QCOMPARE(f.run("Write_on_off"), QVariant(true));
+        mapEnable->setChecked(false);
+        f.widget<QLineEdit>("leAddessBox")->clear();
+        QCOMPARE(r.MAPENA.getField("[MAPENA]"), 1u);
+        QCOMPARE(r.MAPENA.getField("[WDT_SEL]"), 1u);
     }
 
     // Each loaded script lists its own steps only; a device row's address is its device's; the
