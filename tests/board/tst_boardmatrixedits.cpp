@@ -236,14 +236,17 @@ private slots:
         return false;
     }
 
-    // Each device group lays out all its controls, no two of them in one place.
+    // The device groups are laid out, and each lays out all its controls, no two of them in one
+    // place.
     void deviceGroupsLaidOut()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
-        const QList<QGroupBox *> groups =
-            f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>();
+        QWidget *area = f.widget<QWidget>("DeviceWidget");
+        const QList<QGroupBox *> groups = area->findChildren<QGroupBox *>();
         QCOMPARE(groups.size(), 2);
+        QVERIFY(area->layout());
         for (QGroupBox *group : groups) {
+            QVERIFY(holds(area->layout(), group)); // side by side, not on top of each other
             group->layout()->activate();
             const QList<QWidget *> controls =
                 group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
