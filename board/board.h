@@ -523,8 +523,8 @@ private:
     void clearDeviceRows();
     void appendScriptRow(const CSVReader *script, int stepCount);
     bool runStepDialog(const QStringList &row, QStringList *values);
-    bool flashScriptImage(const QByteArray &image);
-    bool readBackFlash(const QByteArray &paddedImage);
+    void flashScriptImage(const QByteArray &image);
+    void readBackFlash(const QByteArray &paddedImage);
     bool buildListImages(QList<QByteArray> *images);
     void refuseScript(const QString &reason);
     void sendPlayback(const QByteArray &command);

@@ -58,9 +58,8 @@ void Board::refuseScript(const QString &reason)
     ui->lbUsedFlashSize->setText(reason);
 }
 
-// Shows the sizes and writes image from flashStartAddress on; false when it is too large,
-// then nothing is sent.
-bool Board::flashScriptImage(const QByteArray &image)
+// Shows the sizes and writes image from flashStartAddress on; an image too large is not sent.
+void Board::flashScriptImage(const QByteArray &image)
 {
     qCDebug(lcBoard) << "cnt" << image.size();
     ui->lbFlashSize->setText(QStringLiteral("Required flash size %1 B").arg(image.size()));
@@ -69,17 +68,16 @@ bool Board::flashScriptImage(const QByteArray &image)
     if (padded.size() > ScriptImage::MaxPaddedSize) {
         ui->lbUsedFlashSize->setText(
             QStringLiteral("Reached max size %1 B").arg(ScriptImage::MaxPaddedSize));
-        return false;
+        return;
     }
     ui->lbUsedFlashSize->setText(QStringLiteral("Used flash size %1 B").arg(padded.size()));
     writeFlashBlocks(padded);
     if (ui->cbCheckData->isChecked())
         readBackFlash(padded);
-    return true;
 }
 
 // Reads every block back; the first failed or differing block ends the pass with a warning.
-bool Board::readBackFlash(const QByteArray &paddedImage)
+void Board::readBackFlash(const QByteArray &paddedImage)
 {
     ControlBoard *link = AppletHost::instance()->controlBoard();
     flashAddress = flashStartAddress;
@@ -92,9 +90,8 @@ bool Board::readBackFlash(const QByteArray &paddedImage)
             !answerHolds(answer, paddedImage.mid(offset, ScriptImage::BlockSize))) {
             Prompt::warn(QStringLiteral("KVL52110"),
                          QStringLiteral("An error appeard while sending"));
-            return false;
+            return;
         }
         flashAddress += ScriptImage::BlockSize;
     }
-    return true;
 }

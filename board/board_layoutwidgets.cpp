@@ -218,7 +218,8 @@ void Board::parkDutyBoxes()
     }
 }
 
-// A parked box starts at 0 like a new one; it is not connected yet, so nothing follows.
+// A parked box starts at 0 like a new one; it is not connected yet, so nothing follows. The
+// switch grid's layout takes it into the area and shows it, as it does a new one.
 QSpinBox *Board::takeDutyBox(QWidget *area)
 {
     if (spareDutyBoxes.isEmpty()) {
@@ -231,8 +232,6 @@ QSpinBox *Board::takeDutyBox(QWidget *area)
     }
     QSpinBox *box = spareDutyBoxes.takeLast();
     box->setValue(0);
-    box->setParent(area);
-    box->show();
     return box;
 }
 

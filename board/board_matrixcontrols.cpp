@@ -146,7 +146,7 @@ void Board::allOn()
     if (!ui->cbByRowIndependent->isChecked() || !rowLayoutBuilt)
         return;
     const int lead = 2 * maxRowSwitches;
-    for (int r = 0; r < NumberOfRows && r < rowScratch.size(); ++r) {
+    for (int r = 0; r < rowScratch.size(); ++r) { // one line a row of the built layout
         QVector<int> &scratch = rowScratch[r];
         const int end = qMin<int>(lead + rowSwitchCount.value(r), scratch.size());
         for (int p = lead; p < end; ++p)
@@ -163,8 +163,8 @@ void Board::allOff()
     profile.fill(0);
     if (!ui->cbByRowIndependent->isChecked())
         return;
-    for (int r = 0; r < NumberOfRows && r < rowScratch.size(); ++r)
-        rowScratch[r].fill(0);
+    for (QVector<int> &line : rowScratch)
+        line.fill(0);
 }
 
 // ---------------------------------------------------------------- status hint

@@ -54,9 +54,10 @@ void Board::writeDuty(int switchNumber, int duty)
     setDcRegister(quint8(switchNumber), quint16(duty));
 }
 
+// The shapes hold one duty a switch: they are made as long as the sequence.
 void Board::writeDuties(const QVector<int> &switches, const QVector<int> &duties)
 {
-    for (qsizetype i = 0; i < switches.size() && i < duties.size(); ++i)
+    for (qsizetype i = 0; i < switches.size(); ++i)
         writeDuty(switches.at(i), duties.at(i));
 }
 

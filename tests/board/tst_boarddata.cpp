@@ -178,8 +178,9 @@ private slots:
         QCOMPARE(narrow.map.at(0).mid(0, 5), (QVector<quint8>{1, 2, 3, 0, 0}));
     }
 
-    // Switch numbers, then their duties; a third line or more numbers than switches (4 here)
-    // refuses the whole file, and a new read forgets the last file.
+    // Switch numbers, then their duties (a duty past the switches is left over); a third line
+    // or more numbers than switches (4 here) refuses the whole file, and a new read forgets the
+    // last file.
     void scenario_data()
     {
         addRows<QByteArray, QString>({"text", "read"},
@@ -189,6 +190,8 @@ private slots:
                                       {"1 x 3\n10 20 y\n", "1:10"},
                                       {"0 -2 99999999999 4\n1 2 3 4\n", "4:4"},
                                       {"1 2\n", ""},
+                                      {"1 2\n5 6 7\n", "1:5 2:6"},
+                                      {"2147483647 2147483648\n1 2\n", "2147483647:1"},
                                       {"1 2\n5 6\n\n", "refused 2, line 3"},
                                       {"1 2 3 4 5\n5 6\n", "refused 3, line 1"},
                                       {"1 2\n5 6 7 8 9\n", "refused 3, line 2"}});
@@ -342,12 +345,14 @@ private slots:
         QCOMPARE(Board::mapCommand(26, "0000", QByteArray(1, '\0')), "set P110MAPENAREG=1a000000");
     }
 
-    // Odd hills peak at the middle place; ramps fall by equal steps (the page's tests cover
-    // the even hills and the short ramps).
+    // Odd hills peak at the middle place, a hill of two is dark; ramps fall by equal steps, a
+    // ramp of two from full to dark (the page's tests cover the even hills).
     void shapes()
     {
         QCOMPARE(MatrixPatterns::hill(7), (Ints{0, 341, 682, 1023, 682, 341, 0}));
+        QCOMPARE(MatrixPatterns::hill(2), (Ints{0, 0})); // two ends, no top
         QCOMPARE(MatrixPatterns::ramp(4, true), (Ints{0, 341, 682, 1023}));
+        QCOMPARE(MatrixPatterns::ramp(2, false), (Ints{1023, 0}));
     }
 
     // Stepping 4 cross-fades a full duty from switch 1 to switch 2 in four calls and back; a
@@ -372,6 +377,20 @@ private slots:
             whole.place(1, 600);
             QCOMPARE(whole.move(Mode::ExtendedSwitch, true, stepping), numbers("0 600 0"));
         }
+    }
+
+    // What a pattern moves out to either end of the profile comes back when it moves back
+    // the same number of places.
+    void profileRoundTrip()
+    {
+        for (Mode mode : {Mode::ExtendedSwitch, Mode::ExtendedRow})
+            for (bool forward : {true, false}) {
+                Rig rig(QStringLiteral("1 2 3"));
+                for (int sw : {1, 2, 3})
+                    rig.place(sw, 100 * sw);
+                QCOMPARE(rig.move(mode, forward, 1, 3), numbers("0 0 0"));
+                QCOMPARE(rig.move(mode, !forward, 1, 3), numbers("100 200 300"));
+            }
     }
 
     // A switch number above the switch count (9 of three) never indexes the buffers and gets

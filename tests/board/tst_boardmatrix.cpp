@@ -573,15 +573,15 @@ private slots:
         QCOMPARE(rows.join(','), QString("Device 1,Device 2,0,31"));
     }
 
-    // A double-clicked step opens its values; its Save button puts the edited values into that
-    // step, the last switch's too; Cancel changes nothing.
+    // A double-clicked step opens its values (from 0 to 200); its Save button puts the edited
+    // values into that step, the last switch's too; Cancel changes nothing.
     void stepEdit()
     {
-        f.loadScript("edit.csv", 1, "5", steps(2, 1));
+        f.loadScript("edit.csv", 1, "5", steps(2, 1, 0));
         QRect lastLabel, lastBox; // SW12 and its value
         QTimer::singleShot(0, [&] {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                dialog->findChildren<QSpinBox *>().first()->setValue(99);
+                dialog->findChildren<QSpinBox *>().first()->setValue(200); // the most
                 dialog->findChildren<QSpinBox *>().last()->setValue(98);
                 lastLabel = dialog->findChildren<QLabel *>().last()->geometry();
                 lastBox = dialog->findChildren<QSpinBox *>().last()->geometry();
@@ -595,7 +595,7 @@ private slots:
         QVERIFY(lastLabel.bottom() < lastBox.top() && lastLabel.left() <= lastBox.center().x() &&
                 lastLabel.right() >= lastBox.center().x()); // each value under its switch's name
         const QStringList step = page()->currentCsvScript()->steps.value(0);
-        QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "99", "7", "98"}));
+        QCOMPARE(step.mid(0, 3) << step.value(12), QStringList({"1", "200", "0", "98"}));
         // Cancel changes no step and adds none, whatever the dialog showed.
         const QList<QStringList> before = page()->currentCsvScript()->steps;
         for (int i = 0; i < 2; ++i) {
@@ -616,7 +616,7 @@ private slots:
     }
 
     // The 25-byte image of one device at 5 with two equal steps, in one exact block; with
-    // "Check data" each block is read back and a differing one ends with a warning.
+    // "Check data" each block is read back once, and a differing one ends with a warning.
     void flashScript()
     {
         f.loadScript("one.csv", 1, "5", steps(2, 1, 7, 7));
@@ -637,6 +637,11 @@ private slots:
                  (QByteArrayList{"get flash=800300ff00000100", "get flash=800301ff00000100"}));
         QCOMPARE(f.prompt.messages().last().text, QString("An error appeard while sending"));
         f.flash.setAlteredReadAt(-1);
+        const qsizetype warnings = f.prompt.messages().size();
+        page()->on_pbFlashMCU_clicked(); // read back whole: each block once, no warning
+        QCOMPARE(sent().second,
+                 (QByteArrayList{"get flash=800300ff00000100", "get flash=800301ff00000100"}));
+        QCOMPARE(f.prompt.messages().size(), warnings);
     }
 
     // A script that does not fit is refused before anything is sent, flashed alone (copies 0)

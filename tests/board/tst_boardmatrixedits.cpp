@@ -1,8 +1,11 @@
-// The board page's matrix on the simulated board, as the user's edits leave it: reloads and
-// ALL ON in row-independent mode, ramp directions, a layout with fewer rows than its file lists,
-// the device groups and rows without a chip, the chip at 0, the steps of a loaded script and
-// its step dialog, script lists, the effect's directions, and the largest script flashed.
+// The board page's matrix on the simulated board, as the user's edits leave it: reloads, ALL ON
+// and ALL OFF in row-independent mode, the mode a load takes, Reset, ramp directions, a layout
+// with fewer rows than its file lists, the device groups and rows without a chip, the hint, the
+// chip at 0, read loops, the steps of a loaded script and its step dialog, script lists, the
+// effect, the static line, and the largest script flashed.
 #include "boardcommandsfixture.h"
+#include "boardglobals.h"
+#include "configurationregisters.h"
 #include "csvreader.h"
 #include "logrecorder.h"
 
@@ -20,8 +23,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTimer>
 
 class TestBoardMatrixEdits : public QObject
@@ -102,7 +107,41 @@ private slots:
         for (int k = 0; k < 10; ++k)
             position()->setValue(2 + k % 2); // right of the reference: forward each time
         QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
+        // ALL OFF also clears what slid out of the rows: moving back brings in dark places.
+        takeReference(2);
+        f.setDuties("10 20 30 40 50 60");
+        position()->setValue(1);
+        QCOMPARE(f.duties(6), QString("20 30 0 50 60 0"));
+        f.run("allOff");
+        position()->setValue(3);
+        QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
+    }
+
+    // A load with no position mode chosen takes switch mode.
+    void switchModeByDefault()
+    {
+        tick("cbBySW");
+        f.widget<QAbstractButton>("cbBySW")->click();
+        for (const char *mode : {"cbBySW", "cbByRow", "cbByRowIndependent"})
+            QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
+        QVERIFY(f.widget<QAbstractButton>("cbBySW")->isChecked());
+    }
+
+    // Reset (disabled in the form until the page offers it) gives the position slider the
+    // stepping's range again.
+    void resetTakesTheStepping()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        tick("cbBySW");
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        const int before = stepping->currentIndex();
+        stepping->setCurrentIndex(stepping->findText("2"));
+        position()->setMaximum(1);
+        page()->on_pbReset_clicked();
+        QCOMPARE(position()->maximum(), 6);
+        stepping->setCurrentIndex(before);
     }
 
     // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
@@ -136,8 +175,13 @@ private slots:
         page()->sendFWData();
         QCOMPARE(f.liveSteps().size(), 3);
         QCOMPARE(f.load(1, 12, 1, 0, {}), 1); // no columns: refused
-        // Four rows are the most a file may have.
+        // Four rows and 24 columns are the most a file may have.
         QCOMPARE(f.load(1, 12, 4, 3, {"1 2 3", "4 5 6", "7 8 9", "10 11 12"}), 0);
+        QByteArray wide;
+        for (int n = 1; n <= 24; ++n)
+            wide += QByteArray::number(n) + ' ';
+        QCOMPARE(f.load(2, 12, 1, 24, {wide}), 0);
+        QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -157,39 +201,95 @@ private slots:
         f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 5; });
         f.widget<QPushButton>("NORMAL0")->click(); // the configuration's target is now 1
         QCOMPARE(f.bus.chip(0).opmode, 4);
-        address(1)->setText("40");
+        address(1)->setText("32");
         f.take();
         f.widget<QPushButton>("NORMAL1")->click();
         f.widget<QPushButton>("OPMODE1")->click();
         QCOMPARE(f.run("NORMAL1"), QVariant(false));
         QCOMPARE(f.takeSettled(), QList<QByteArray>());
-        // The live pass leaves that row out and names it.
+        // The live pass and a broadcast map frame leave that row out and name it.
         LogRecorder log(page());
         page()->sendData();
-        QCOMPARE(log.starting("Device row 2: address 40 is outside 0..31").size(), 1);
+        QCOMPARE(log.starting("Device row 2: address 32 is outside 0..31").size(), 1);
+        f.set("BROADCAST", 1);
+        f.take();
+        QCOMPARE(f.run("Write_REG_0"), QVariant(true));
+        const QList<QByteArray> frames = f.take("set P110MAPENAREG=");
+        QVERIFY(!frames.isEmpty());
+        for (const QByteArray &frame : frames)
+            QVERIFY2(frame.startsWith("set P110MAPENAREG=01"), frame.constData());
+        QCOMPARE(log.starting("Address 32 is outside 0..31").size(), 1);
+        f.set("BROADCAST", 0);
         // -1 is how a row is marked as having no device: the address field takes it.
         address(1)->setText("-1");
         QVERIFY(address(1)->hasAcceptableInput());
     }
 
-    // Each device group lays out its controls: no two of them share a place.
+    // Whether the layout holds the widget, in itself or in one of its inner layouts.
+    static bool holds(QLayout *layout, QWidget *widget)
+    {
+        for (int i = 0; i < layout->count(); ++i) {
+            QLayoutItem *item = layout->itemAt(i);
+            if (item->widget() == widget || (item->layout() && holds(item->layout(), widget)))
+                return true;
+        }
+        return false;
+    }
+
+    // The device groups are laid out, and each lays out all its controls, no two of them in one
+    // place.
     void deviceGroupsLaidOut()
     {
         QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
-        const QList<QGroupBox *> groups =
-            f.widget<QWidget>("DeviceWidget")->findChildren<QGroupBox *>();
+        QWidget *area = f.widget<QWidget>("DeviceWidget");
+        const QList<QGroupBox *> groups = area->findChildren<QGroupBox *>();
         QCOMPARE(groups.size(), 2);
+        QVERIFY(area->layout());
         for (QGroupBox *group : groups) {
+            QVERIFY(holds(area->layout(), group)); // side by side, not on top of each other
             group->layout()->activate();
             const QList<QWidget *> controls =
                 group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
             QCOMPARE(controls.size(), 9); // three captions, the address and five actions
+            for (QWidget *control : controls)
+                QVERIFY2(holds(group->layout(), control),
+                         qPrintable(control->property("text").toString()));
             for (int i = 0; i < controls.size(); ++i)
                 for (int j = 0; j < i; ++j)
                     QVERIFY2(!controls.at(i)->geometry().intersects(controls.at(j)->geometry()),
                              qPrintable(controls.at(i)->property("text").toString() + " / " +
                                         controls.at(j)->property("text").toString()));
         }
+    }
+
+    // A chip that reads back mode 0 shows "Not valid" in its row, and the hint asks for a mode;
+    // a switch moved refreshes the hint.
+    void modeHint()
+    {
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        auto *mode = address(0)->parentWidget()->findChild<QComboBox *>();
+        QCOMPARE(mode->accessibleName(), QString("OPMODE"));
+        f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 0; });
+        for (bool byCommand : {false, true}) { // the row's button, then its command
+            mode->setCurrentIndex(4);
+            byCommand ? void(f.run("OPMODE0")) : f.widget<QPushButton>("OPMODE0")->click();
+            QCOMPARE(mode->currentIndex(), 0);
+            QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
+        }
+        // A mode chosen by hand and row mode show in the hint once a switch moves.
+        tick("cbBySW");
+        tick("cbByRow");
+        mode->setCurrentIndex(4);
+        f.widget<QSlider>("SW1")->setValue(100);
+        const QString hint = f.widget<QLineEdit>("leInfoBox")->text();
+        QVERIFY2(!hint.contains("OPMODE") && !hint.contains("reset"), qPrintable(hint));
+        // 31 is an address as any other.
+        address(0)->setText("31");
+        emit address(0)->editingFinished();
+        QVERIFY(!f.widget<QLineEdit>("leInfoBox")->text().contains("addresses"));
+        // A load's new rows have no mode yet, and the hint says so at once.
+        QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
+        QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
     }
 
     // The chip at 0 is a slave as any other: its row's command reaches it, register 0 goes to
@@ -226,6 +326,33 @@ private slots:
         f.set("BANK[DIMFREQ]", 0);
     }
 
+    // A read loop keeps the bank images quiet only while it runs.
+    void readLoopsWakeTheBanks()
+    {
+        f.set("SA", 1);
+        for (const char *loop : {"Read_all1", "Read_all2"}) {
+            QCOMPARE(f.run(loop), QVariant(true));
+            QVERIFY(!boardGlobals().BANK.signalsBlocked() &&
+                    !boardGlobals().BANKX.signalsBlocked());
+        }
+    }
+
+    // The on/off times' broadcast map enable leaves the watchdog selection as it is.
+    void onOffKeepsTheWatchdog()
+    {
+        ConfigurationRegisters &r = configurationRegisters();
+        r.MAPENA.setField("[WDT_SEL]", 1);
+        r.MAPENA.setField("[MAPENA]", 0);
+        f.widget<QLineEdit>("leAddessBox")->setText("1");
+        auto *mapEnable = f.widget<QAbstractButton>("chbMAPENA");
+        mapEnable->setChecked(true);
+        QCOMPARE(f.run("Write_on_off"), QVariant(true));
+        mapEnable->setChecked(false);
+        f.widget<QLineEdit>("leAddessBox")->clear();
+        QCOMPARE(r.MAPENA.getField("[MAPENA]"), 1u);
+        QCOMPARE(r.MAPENA.getField("[WDT_SEL]"), 1u);
+    }
+
     // Each loaded script lists its own steps only; a device row's address is its device's; the
     // step dialog holds its buttons below the values.
     void stepList()
@@ -236,11 +363,19 @@ private slots:
         QCOMPARE(list->count(), 2);
         QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
         // A device's address edited in its row is that device's.
-        QSpinBox *second = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().value(1);
-        QVERIFY(second);
-        second->setValue(9);
-        emit second->editingFinished();
-        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"5", "9"}));
+        const QList<QSpinBox *> rows = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>();
+        QCOMPARE(rows.size(), 2);
+        for (int device : {1, 0}) {
+            rows.at(device)->setValue(8 + device);
+            emit rows.at(device)->editingFinished();
+        }
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"8", "9"}));
+        // No devices, no rows; the count back, the rows back.
+        auto *devices = f.widget<QSpinBox>("sbDevices");
+        for (int count : {0, 2}) {
+            devices->setValue(count);
+            QCOMPARE(f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().size(), count);
+        }
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
@@ -255,8 +390,8 @@ private slots:
         QVERIFY(buttons.top() > lastBox.bottom());
         QCOMPARE(list->count(), 2);
         // Steps numbered 0 or past the script's count open nothing and change nothing.
-        f.loadScript("numbered.csv", 1, "5", "0" + ScriptCsv::steps(1, 1).mid(1) + "9" +
-                                                  ScriptCsv::steps(1, 1).mid(1));
+        f.loadScript("numbered.csv", 1, "5",
+                     "0" + ScriptCsv::steps(1, 1).mid(1) + "9" + ScriptCsv::steps(1, 1).mid(1));
         const QList<QStringList> before = page()->currentCsvScript()->steps;
         QCOMPARE(list->count(), 2);
         for (int row : {0, 1})
@@ -264,20 +399,28 @@ private slots:
         QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
-    // A loaded script list shows the last of its files as the current script file.
+    // A loaded script list shows the last of its files as the current script file; a script
+    // double-clicked in the list is shown in the tab.
     void scriptListShowsItsFile()
     {
         f.loadScript("first.csv", 1, "5", ScriptCsv::steps(1, 1));
-        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(1, 1));
+        f.loadScript("second.csv", 1, "5", ScriptCsv::steps(2, 1));
         f.widget<QLabel>("lbCSV")->clear();
         QVERIFY(TestFiles::write("both.script", "file0=second.csv\nfile1=first.csv\n"));
         f.prompt.queueFile(QFileInfo("both.script").absoluteFilePath());
         page()->on_pbLoadScript_clicked();
         QCOMPARE(page()->scriptListEntries().size(), 2);
         QCOMPARE(f.widget<QLabel>("lbCSV")->text(), QFileInfo("first.csv").absoluteFilePath());
+        auto *table = f.widget<QTableWidget>("tableAnimationScripts");
+        for (int row : {1, 0}) {
+            emit table->cellDoubleClicked(row, 0);
+            QCOMPARE(page()->currentCsvScript(), page()->scriptListEntries().at(row));
+            QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps %1").arg(2 - row));
+        }
     }
 
-    // The effect's two directions exclude each other.
+    // The effect's two directions exclude each other; started, the effect moves the position
+    // slider on its own.
     void effectDirections()
     {
         f.widget<QWidget>("groupBox_4")->setEnabled(true);
@@ -287,8 +430,28 @@ private slots:
         QVERIFY(left->isChecked() && !right->isChecked());
         right->click();
         QVERIFY(right->isChecked() && !left->isChecked());
-        right->click();
-        QVERIFY(!right->isChecked() && !left->isChecked());
+        position()->setRange(0, 10);
+        position()->setValue(5);
+        f.widget<QLineEdit>("leEffectTime")->setText("70");
+        auto *start = f.widget<QAbstractButton>("cbStart");
+        start->click();
+        QVERIFY(start->isChecked());
+        QTRY_VERIFY(position()->value() != 5);
+        start->click();
+        left->click();
+        QVERIFY(left->isChecked() && !right->isChecked());
+        left->click();
+        QVERIFY(!right->isChecked() && !left->isChecked() && !start->isChecked());
+    }
+
+    // A tick of the static line writes its variable: the other tab's box follows.
+    void staticLineTicked()
+    {
+        for (bool on : {false, true}) {
+            f.widget<QAbstractButton>("cbLEDCTRL1")->setChecked(on);
+            QCOMPARE(f.item("LEDCTRL1"), double(on));
+            QCOMPARE(f.widget<QAbstractButton>("cbLEDCTRL1P404")->isChecked(), on);
+        }
     }
 
     // The largest script the flash takes (510 blocks) is flashed alone, every block of it.
@@ -299,6 +462,8 @@ private slots:
         page()->on_pbFlashMCU_clicked();
         QCOMPARE(f.widget<QLabel>("lbUsedFlashSize")->text(), QString("Used flash size 130560 B"));
         QCOMPARE(f.take("set flash=").size(), 510);
+        // A pass the board takes whole is a success.
+        QVERIFY(page()->writeFlashBlocks(QByteArray(300, 'x')));
     }
 };
 
