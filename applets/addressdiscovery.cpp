@@ -28,10 +28,8 @@ AddressDiscovery::~AddressDiscovery()
     delete ui;
 }
 
-QVariant AddressDiscovery::run(const QString &command, const QVariant &args)
+QVariant AddressDiscovery::run(const QString & /*command*/, const QVariant & /*args*/)
 {
-    Q_UNUSED(command);
-    Q_UNUSED(args);
     return QVariant(false);
 }
 

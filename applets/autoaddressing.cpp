@@ -53,10 +53,8 @@ AutoAddressing *AutoAddressing::instance()
     return current();
 }
 
-QVariant AutoAddressing::run(const QString &command, const QVariant &args)
+QVariant AutoAddressing::run(const QString & /*command*/, const QVariant & /*args*/)
 {
-    Q_UNUSED(command);
-    Q_UNUSED(args);
     return QVariant(false);
 }
 

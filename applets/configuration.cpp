@@ -141,9 +141,8 @@ bool Configuration::init()
 
 // Each command's help entry is added before its name is compared, so an unknown or empty
 // command leaves all fourteen.
-QVariant Configuration::run(const QString &command, const QVariant &args)
+QVariant Configuration::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     for (const Command &c : commands()) {
         if (AppletCommands::offer(functions, command, c.name, c.help))
             return perform(c);

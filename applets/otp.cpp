@@ -69,9 +69,8 @@ bool Otp::init()
     return true;
 }
 
-QVariant Otp::run(const QString &command, const QVariant &args)
+QVariant Otp::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (AppletCommands::offer(functions, command, QStringLiteral("Request_OTP_PXN"),
                               QStringLiteral("Send request OTP PXN")))
         return requestOtp();

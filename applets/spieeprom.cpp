@@ -118,10 +118,8 @@ bool SpiEEPROM::init()
 }
 
 // Nothing moves on its own: only the commands talk to the EEPROM.
-bool SpiEEPROM::updateItem(int mode, const QString &name)
+bool SpiEEPROM::updateItem(int /*mode*/, const QString & /*name*/)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(name);
     return true;
 }
 
@@ -141,9 +139,8 @@ bool SpiEEPROM::hasCommand(const QString &command) const
            std::any_of(std::begin(InstructionCommands), std::end(InstructionCommands), named);
 }
 
-QVariant SpiEEPROM::run(const QString &command, const QVariant &args)
+QVariant SpiEEPROM::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (command == QLatin1String("setEEPROMFreq"))
         return setSpeed();
     for (const InstructionCommand &c : InstructionCommands) {
