@@ -122,7 +122,7 @@ bool Configuration::init()
     for (Register *reg : {&r.ID_SLAVE, &r.OP_MODE_ST, &r.I2C_EEPROM_WRITE, &r.I2C_EEPROM_READ,
                           &r.I2C_EEPROM_RQ, &r.AUTO_ADD, &r.ASSIGN_ADD, &r.WR_PXN_MODE_RQ,
                           &r.R_PXN_MODE_RQ, &r.CHANGE_MODE, &r.UART, &r.SW_RESET, &r.MAPENA})
-        addRegister(reg, -1);
+        addRegister(reg);
     addVariable(&r.SACONF);
 
     // The frame counter and the watchdog selection do not exist on TO1 chips.

@@ -56,9 +56,9 @@ bool Otp::init()
         registers.OTP_REG.setDefinition(OtpRegisters::mapTextTo1());
     }
     addRegister(&registers.OTP_REG, MapBits);
-    addRegister(&registers.RQ_OTP, -1);
-    addRegister(&registers.R_OTP, -1);
-    addRegister(&registers.W_OTP, -1);
+    addRegister(&registers.RQ_OTP);
+    addRegister(&registers.R_OTP);
+    addRegister(&registers.W_OTP);
 
     CustomControls::RegisterBox *box = ui->scrollArea_OTP;
     box->setColumns(1);

@@ -113,7 +113,7 @@ bool SpiEEPROM::init()
     addVariable(&OpCode);
     addVariable(&Address);
     addVariable(&DataIn);
-    addRegister(&DataOut, -1);
+    addRegister(&DataOut);
     return true;
 }
 

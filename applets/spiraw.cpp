@@ -43,8 +43,8 @@ SpiRaw::~SpiRaw()
 
 bool SpiRaw::init()
 {
-    addRegister(&SpiIn, -1);
-    addRegister(&SpiOut, -1);
+    addRegister(&SpiIn);
+    addRegister(&SpiOut);
     addVariable(&SPIFreq);
     return true;
 }

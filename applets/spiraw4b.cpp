@@ -56,8 +56,8 @@ SpiRaw4B::~SpiRaw4B()
 
 bool SpiRaw4B::init()
 {
-    addRegister(&SpiIn4B, -1);
-    addRegister(&SpiOut4B, -1);
+    addRegister(&SpiIn4B);
+    addRegister(&SpiOut4B);
     addVariable(&SPIFreq4B);
     addVariable(&SPIChannel4B);
     addVariable(&CRCValid);
