@@ -55,8 +55,8 @@ struct Configuration::Command {
     QString help;
     Kind kind;
     Register ConfigurationRegisters::*reg;
-    int answerBytes;
     QList<QPair<QString, int>> firstByte;
+    int answerBytes{}; // reads only
 };
 
 const QList<Configuration::Command> &Configuration::commands()
@@ -64,28 +64,28 @@ const QList<Configuration::Command> &Configuration::commands()
     using R = ConfigurationRegisters;
     // clang-format off
     static const QList<Command> table = {
-        {"Read_slave_ident", "Read slave identification", Command::Read, &R::ID_SLAVE, 6, {}},
-        {"OP_MODE_STATUS_READ", "Read OP mode", Command::Read, &R::OP_MODE_ST, 1, {}},
+        {"Read_slave_ident", "Read slave identification", Command::Read, &R::ID_SLAVE, {}, 6},
+        {"OP_MODE_STATUS_READ", "Read OP mode", Command::Read, &R::OP_MODE_ST, {}, 1},
         {"Write_I2CEEPROM_Request", "Send request by I2C to EEPROM", Command::Write,
-         &R::I2C_EEPROM_RQ, 0, {{"B", 7}, {"EESA", 0}}},
-        {"Write_I2CEEPROM", "Write by I2C to EEPROM", Command::Write, &R::I2C_EEPROM_WRITE, 0,
+         &R::I2C_EEPROM_RQ, {{"B", 7}, {"EESA", 0}}},
+        {"Write_I2CEEPROM", "Write by I2C to EEPROM", Command::Write, &R::I2C_EEPROM_WRITE,
          {{"B", 7}, {"EESA", 0}}},
-        {"Read_I2CEEPROM", "Read by I2C to EEPROM", Command::Read, &R::I2C_EEPROM_READ, 10, {}},
-        {"AUTO_ADD_Write", "Write auto address control", Command::Write, &R::AUTO_ADD, 0,
+        {"Read_I2CEEPROM", "Read by I2C to EEPROM", Command::Read, &R::I2C_EEPROM_READ, {}, 10},
+        {"AUTO_ADD_Write", "Write auto address control", Command::Write, &R::AUTO_ADD,
          {{"B", 7}, {"AAC", 0}}},
-        {"Assign_adr_Write", "Write Assign address", Command::Write, &R::ASSIGN_ADD, 0, {}},
-        {"UART_Speed_Write", "Write UART speed", Command::UartSpeed, &R::UART, 0,
+        {"Assign_adr_Write", "Write Assign address", Command::Write, &R::ASSIGN_ADD, {}},
+        {"UART_Speed_Write", "Write UART speed", Command::UartSpeed, &R::UART,
          {{"B", 7}, {"CSPEED", 0}}},
-        {"Change_Mode_Write", "Write mode", Command::Write, &R::CHANGE_MODE, 0,
+        {"Change_Mode_Write", "Write mode", Command::Write, &R::CHANGE_MODE,
          {{"B", 7}, {"NMD", 0}}},
-        {"SW_Reset_Write", "Write SW reset", Command::Write, &R::SW_RESET, 0,
+        {"SW_Reset_Write", "Write SW reset", Command::Write, &R::SW_RESET,
          {{"B", 7}, {"SWRST", 0}}},
-        {"MAPENA_Write", "Write MAPENA", Command::Mapena, &R::MAPENA, 0,
+        {"MAPENA_Write", "Write MAPENA", Command::Mapena, &R::MAPENA,
          {{"B", 7}, {"WDT_SEL", 2}, {"CNT_RST", 1}, {"MAPENA", 0}}},
-        {"Write_PXN_Mode_Rq", "Write PXN mode request", Command::Write, &R::WR_PXN_MODE_RQ, 0,
+        {"Write_PXN_Mode_Rq", "Write PXN mode request", Command::Write, &R::WR_PXN_MODE_RQ,
          {{"B", 7}, {"PMC", 0}}},
-        {"Read_PXN_Mode_Rq", "Read PXN mode request", Command::Read, &R::R_PXN_MODE_RQ, 1, {}},
-        {"Read_all_conf", "Read all config registers", Command::ReadAll, nullptr, 0, {}},
+        {"Read_PXN_Mode_Rq", "Read PXN mode request", Command::Read, &R::R_PXN_MODE_RQ, {}, 1},
+        {"Read_all_conf", "Read all config registers", Command::ReadAll, nullptr, {}},
     };
     // clang-format on
     return table;
