@@ -125,10 +125,7 @@ bool SpiEEPROM::updateItem(int /*mode*/, const QString & /*name*/)
 
 void SpiEEPROM::onDisconnected() {}
 
-void SpiEEPROM::onConnected()
-{
-    updateItem(0, QStringLiteral("*"));
-}
+void SpiEEPROM::onConnected() {}
 
 bool SpiEEPROM::hasCommand(const QString &command) const
 {

@@ -57,10 +57,7 @@ bool SpiRaw::updateItem(int /*mode*/, const QString & /*name*/)
 
 void SpiRaw::onDisconnected() {}
 
-void SpiRaw::onConnected()
-{
-    updateItem(0, QStringLiteral("*"));
-}
+void SpiRaw::onConnected() {}
 
 QVariant SpiRaw::run(const QString &command, const QVariant & /*args*/)
 {
