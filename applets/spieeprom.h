@@ -11,7 +11,8 @@ class SpiEEPROM;
 // The external SPI EEPROM tool: one 25-series instruction at a time (OpCode, Address, DataIn;
 // the byte clocked back lands in DataOut) on chip select 3 of the controller's SPI0 port, block
 // reads and page writes, and the readers of the LED-driver board's configuration and parameter
-// blocks, which the board page calls at each connection.
+// blocks, which the board page calls at each connection. Nothing moves on its own: only the
+// commands talk to the EEPROM.
 class SpiEEPROM : public Applet
 {
     Q_OBJECT
@@ -21,9 +22,6 @@ public:
 
     QVariant run(const QString &command, const QVariant &args) override;
     bool hasCommand(const QString &command) const override;
-    bool updateItem(int mode, const QString &name) override;
-    void onDisconnected() override;
-    void onConnected() override;
     bool init() override;
 
     // Sends the instruction frame of OpCode, Address and DataIn and keeps the last byte clocked
