@@ -117,8 +117,7 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
     return AppletHost::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
-bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int answerBytes,
-                       int leadByte)
+bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, int answerBytes, int leadByte)
 {
     ControlBoard *board = AppletHost::instance()->controlBoard();
     const QByteArray request = PxnFrame::build(pid1, pid2, QByteArray(), false);
@@ -134,12 +133,11 @@ bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int 
         return false;
     }
     data = received;
-    crc = receivedCrc;
     if (crcCheckEnabled()) {
         const unsigned computed = PxnFrame::crc8(pid1, pid2, received);
-        result = (crc == computed);
+        result = (receivedCrc == computed);
         if (!result && triggeredByControl)
-            reportCrcFailure(crc, computed);
+            reportCrcFailure(receivedCrc, computed);
     }
     return result;
 }
@@ -158,10 +156,8 @@ void Pxn::reportCrcFailure(unsigned received, unsigned computed)
 bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int attempts)
 {
     bool result = false;
-    unsigned crc = 0;
     for (int attempt = 0; attempt < attempts && !result; ++attempt)
-        result =
-            requestFrame(pid1, pid2, data, crc, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
+        result = requestFrame(pid1, pid2, data, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
     dumpBytes(data);
     if (!result)
         data = QByteArray(answerBytes, '\0');

@@ -68,8 +68,7 @@ bool Pxn::readRawData()
     const QPair<int, int> pid = frameIdentifiers(frame, "RBA");
     const int length = dataLength(lengthCode(frame), bankLayout());
     QByteArray data;
-    unsigned crc = 0;
-    const bool result = requestFrame(pid.first, pid.second, data, crc, length, RepeatLead);
+    const bool result = requestFrame(pid.first, pid.second, data, length, RepeatLead);
     dumpBytes(data);
     if (result)
         frame.setFromByteArray(data, length * 8, 16, 1, false);
