@@ -152,7 +152,6 @@ QVariant Configuration::run(const QString &command, const QVariant & /*args*/)
 
 bool Configuration::perform(const Command &command)
 {
-    int address = 0;
     switch (command.kind) {
     case Command::Mapena:
         return writeMapena(command);
@@ -161,7 +160,8 @@ bool Configuration::perform(const Command &command)
     default:
         break;
     }
-    if (!targetAddress(&address))
+    const int address = targetAddress();
+    if (address < 0)
         return false;
     Register &reg = configurationRegisters().*command.reg;
     if (command.kind == Command::UartSpeed)
@@ -175,15 +175,15 @@ bool Configuration::perform(const Command &command)
     return result;
 }
 
-// SACONF as a slave address. It may hold up to 34, which the five-bit SA field would turn
-// into another chip's address: such a target gets nothing.
-bool Configuration::targetAddress(int *address)
+// SACONF as a slave address, or -1. It may hold up to 34, which the five-bit SA field would
+// turn into another chip's address: such a target gets nothing.
+int Configuration::targetAddress()
 {
-    *address = int(configurationRegisters().SACONF.value());
-    if (*address >= 0 && *address <= MaxSlaveAddress)
-        return true;
-    emit signal_log(1, QStringLiteral("SACONF %1 is not a slave address (0..31)").arg(*address));
-    return false;
+    const int address = int(configurationRegisters().SACONF.value());
+    if (address >= 0 && address <= MaxSlaveAddress)
+        return address;
+    emit signal_log(1, QStringLiteral("SACONF %1 is not a slave address (0..31)").arg(address));
+    return -1;
 }
 
 bool Configuration::writeFrame(Register &reg, const Command &command, int address)
@@ -242,8 +242,8 @@ bool Configuration::writeMapena(const Command &command)
                 targets.append(address);
         }
     } else {
-        int address = 0;
-        if (!targetAddress(&address))
+        const int address = targetAddress();
+        if (address < 0)
             return false;
         targets.append(address);
     }
@@ -256,8 +256,8 @@ bool Configuration::writeMapena(const Command &command)
 // All four reads run whatever the others gave; the form is refreshed once at the end.
 bool Configuration::readAll()
 {
-    int address = 0;
-    if (!targetAddress(&address) || !pointFrameLayerAt(address))
+    const int address = targetAddress();
+    if (address < 0 || !pointFrameLayerAt(address))
         return false;
     ConfigurationRegisters &r = configurationRegisters();
     bool result = readFrame(r.ID_SLAVE, 6, false);
