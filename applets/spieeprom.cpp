@@ -211,13 +211,12 @@ bool SpiEEPROM::readFrame(quint16 address, int length, QByteArray *text)
            answer.size() >= FrameHeaderDigits + 2 * length;
 }
 
-// Reads the length byte of a block; a missing byte reads 0.
-bool SpiEEPROM::readLength(quint16 address, int *length)
+// Reads the length byte of a block; a failed read gives 0, which no block has.
+int SpiEEPROM::readLength(quint16 address)
 {
     bool ok = false;
     const QByteArray bytes = EepromBlock::bytesOfText(readBlock(address, 1, &ok));
-    *length = bytes.isEmpty() ? 0 : quint8(bytes.at(0));
-    return ok;
+    return ok && !bytes.isEmpty() ? quint8(bytes.at(0)) : 0;
 }
 
 // Reads the primary copy at address and its check copy, traces both and every bad position.
@@ -245,10 +244,9 @@ DeviceConfig SpiEEPROM::readDeviceConfig()
 {
     qCDebug(lcApplets) << "Read device config from EEPROM";
     DeviceConfig config;
-    int length = 0;
-    const bool read = readLength(0, &length);
+    const int length = readLength(0);
     qCDebug(lcApplets) << "Position:" << EEPROMChannel.value() << ", length:" << length;
-    if (!read || length != ConfigLength) {
+    if (length != ConfigLength) {
         qCDebug(lcApplets) << "EEPROM is not connected or data length are not valid!";
         return config;
     }
@@ -274,8 +272,8 @@ void SpiEEPROM::readParams(const DeviceConfig &config, const Reader<Record> &rea
         return;
     }
     const quint16 start = config.paramsAddress;
-    int n = 0;
-    if (!readLength(start, &n) || n == 0 || n == 0xFF) {
+    const int n = readLength(start);
+    if (n == 0 || n == 0xFF) {
         qCDebug(lcApplets) << reader.lengthInvalid;
         return;
     }
