@@ -348,14 +348,15 @@ bool SpiEEPROM::writeBlock(quint16 address, const QByteArray &hexText)
     const QByteArray bytes = QByteArray::fromHex(hexText);
     int done = 0;
     while (done < bytes.size()) {
+        // Up to the end of the page (mid() cuts the last chunk short).
         const quint16 at = quint16(address + done);
-        const int count = qMin(PageSize - at % PageSize, int(bytes.size()) - done);
+        const QByteArray chunk = bytes.mid(done, PageSize - at % PageSize);
         if (!waitForStatus(WipBit, false))
             return false;
         run(QStringLiteral("enableWrite"), QVariant());
-        if (!waitForStatus(WelBit, true) || !writeChunk(at, bytes.mid(done, count)))
+        if (!waitForStatus(WelBit, true) || !writeChunk(at, chunk))
             return false;
-        done += count;
+        done += int(chunk.size());
     }
     return true;
 }
