@@ -65,7 +65,6 @@ QList<int> EepromBlock::badPositions(const QByteArray &primary, const QByteArray
 QByteArray EepromBlock::bytesOfText(const QByteArray &text)
 {
     QByteArray bytes;
-    bytes.reserve(text.size() / 2);
     for (qsizetype k = 0; k + 1 < text.size(); k += 2) {
         bool ok = false;
         const uint value = text.mid(k, 2).toUInt(&ok, 16);
