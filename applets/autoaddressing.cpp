@@ -66,7 +66,7 @@ bool AutoAddressing::init()
 void AutoAddressing::on_pbAddLine_clicked()
 {
     // A cancelled dialog ends the question and adds nothing.
-    bool ok = false;
+    bool ok;
     const int address = Prompt::integer(tr("Auto addressing"), tr("Address:"), 0, -1, 31, 1, &ok);
     if (!ok)
         return;

@@ -39,7 +39,7 @@ bool pointFrameLayerAt(int address)
 // A device row's address text as a slave address, or -1.
 int rowAddress(const QString &text)
 {
-    bool ok = false;
+    bool ok;
     const int address = text.trimmed().toInt(&ok);
     return ok && address >= 0 && address <= MaxSlaveAddress ? address : -1;
 }
