@@ -51,7 +51,7 @@ private:
     bool sendOtpFrame(const QPair<int, int> &pid, const QByteArray &data);
     QByteArray writeData(Register &frame);
     void storeAnswer(const QByteArray &answer);
-    static void keepLengthCode(Register &frame, int &lastAccepted);
+    static void keepLengthCode(Register &frame);
 
     Ui::Otp *ui;
 };
