@@ -69,7 +69,10 @@ private slots:
             QCOMPARE(f.item(QString("Otp.%1[SA]").arg(frame)), 0u);
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
         QCOMPARE(f.take().value(0), set("1c0355e00b"));
-        QCOMPARE(otpCombo("cbOTPS"), QString("0. Idle")); // nothing read yet
+        // Nothing read yet: an idle, unlocked chip and an empty map.
+        QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
+                 QString("0. Idle|0. OTP Unlocked"));
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
     }
     void init()
     {
