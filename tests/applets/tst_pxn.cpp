@@ -356,16 +356,21 @@ private slots:
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
 
-    // The 27 map bits by index, packed bit 0 first into four bytes; an index outside the map
-    // is ignored.
+    // The 27 map bits by index, packed bit 0 first into four bytes and shown in the map box
+    // (bit 0, the lock bit, in its first check box); an index outside the map is ignored.
     void otpMapBits()
     {
         QCOMPARE(Otp::mapSize(), 27);
+        const QCheckBox *lockBit =
+            otp->findChild<QWidget *>("scrollArea_OTP")->findChildren<QCheckBox *>().value(0);
+        QVERIFY(lockBit && !lockBit->isChecked());
         for (const int index : {0, 9, 26, 27, -1})
             otp->setMapBit(index, true);
+        QVERIFY(lockBit->isChecked()); // before any read of the item, which shows it anyway
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0x4000201u);
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("01020004"));
         otp->setMapBit(0, false);
+        QVERIFY(!lockBit->isChecked());
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
         QVERIFY(Otp::resetMap());
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
