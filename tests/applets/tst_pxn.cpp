@@ -4,6 +4,7 @@
 #include "otpregisters.h"
 #include "pxnappfixture.h"
 #include "pxnframe.h"
+#include "pxnregisters.h"
 #include "register.h"
 #include "variable.h"
 
@@ -221,15 +222,21 @@ private slots:
     }
 
     // Lengths and layout set while offline: the data edits follow them at the next
-    // connection, which sends no frame.
+    // connection, which sends no frame; a byte another window stored in the frame while
+    // offline shows then too.
     void offlineLengths()
     {
         f.app->disconnectBoard();
         for (const char *item : {"Bank_layout=1", "W_BANK[BC]=1", "R_BANK[BC]=2"})
             QVERIFY(f.pxn()->set(QString(item).section('=', 0, 0),
                                  QString(item).section('=', 1).toInt(), Variable::InternalKey));
+        auto *read = f.pxn()->findChild<QLineEdit *>("leR_BANK_D1");
+        const QString shown = read->text();
+        QVERIFY(pxnRegisters().R_BANK.setField("[DATA1]", shown.toUInt() + 1));
+        QCOMPARE(read->text(), shown);
         const qsizetype frames = f.bus.frames().size();
         QVERIFY(f.connectTo(f.board));
+        QCOMPARE(read->text(), QString::number(shown.toUInt() + 1));
         QString enabled;
         for (const char *group : {"W", "R"})
             for (int i = 1; i <= 12; ++i) {
