@@ -207,9 +207,14 @@ private slots:
         f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
-        // A clock below a tool's least is refused; the one accepted before stays.
+        // A clock below a tool's least is refused; the one accepted before stays. Chip selects
+        // start at 0.
         QVERIFY(!spiRaw4B->set("SPIFreq4B", 0, Variable::OutsideKey));
+        QVERIFY(!spiRaw->set("SPIFreq", 0, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
+        QVERIFY(spiRaw4B->set("SPIChannel4B", 0, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS0SPEED=1001");
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
