@@ -91,6 +91,12 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applets.debug=true"));
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
+        // The items each tool offers to its form and to requests.
+        QCOMPARE(spiRaw->itemNames(), QString("SpiIn SpiOut SPIFreq").split(' '));
+        QCOMPARE(spiRaw4B->itemNames(),
+                 QString("SpiIn4B SpiOut4B SPIFreq4B SPIChannel4B CRCValid CRCType").split(' '));
+        QCOMPARE(spiEEPROM->itemNames(),
+                 QString("EEPROMFreq EEPROMChannel OpCode Address DataIn DataOut").split(' '));
         // A fresh window's byte write puts byte 0 at address 0.
         f.take();
         QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
