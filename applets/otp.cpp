@@ -128,7 +128,7 @@ QByteArray Otp::writeData(Register &frame)
     const bool crcMatches = mapChecksum() == registers.OTP_REG.getField(QStringLiteral("[CRC1]"));
     Register *selection =
         registers.OTP_REG.selectByAttribute(QStringLiteral("BANK"), decimal(bank));
-    const bool sendsMap = selection->size() > 0;
+    const bool sendsMap = !selection->isEmpty();
     const quint32 map = selection->value(true);
     if (sendsMap && !crcMatches)
         emit signal_log(1, QStringLiteral("CRC1 does not match the OTP map"));
@@ -153,7 +153,7 @@ void Otp::storeAnswer(const QByteArray &answer)
                                  ->toByteArray(true, false);
     const QString bank = decimal(frame.getField(QStringLiteral("[OTPBS]")));
     Register *selection = registers.OTP_REG.selectByAttribute(QStringLiteral("BANK"), bank);
-    if (selection->size() > 0) // an empty view would grow bits of its own
+    if (!selection->isEmpty()) // an empty view would grow bits of its own
         selection->setFromByteArray(bytes, -1, 1, false);
 }
 
