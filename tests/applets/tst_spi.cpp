@@ -360,6 +360,12 @@ private slots:
             QCOMPARE(spiEEPROM->readDeviceConfig().valid, c.address == -2);
             QCOMPARE(takeTraces(), QStringList{"Read device config from EEPROM"} + c.messages);
         }
+        // A length answer that is no hexadecimal text reads 0, whatever digits stand where the
+        // byte goes.
+        init();
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=04ffffff0fz");
+        QVERIFY(!spiEEPROM->readDeviceConfig().valid);
+        QCOMPARE(takeTraces().mid(1, 1), QStringList{"Position: 3 , length: 0"});
     }
 
     // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
