@@ -201,12 +201,14 @@ private slots:
         QCOMPARE(f.bus.chip(1).words[FakeMatrixChip::MapenaWord] & 1u, 1u);
     }
 
-    // SACONF keeps its range 0..34, but an address beyond the five-bit field reaches no chip.
+    // SACONF keeps its range 0..34, but an address beyond the five-bit field reaches no chip;
+    // 0 and 31 are addresses like any other.
     void saconfBeyondSlaveAddresses()
     {
         QVERIFY(!Configuration::setSaconf(35) && !Configuration::setSaconf(-1));
-        for (const char *name : {"AUTO_ADD_Write", "Read_slave_ident", "UART_Speed_Write",
-                                 "MAPENA_Write", "Read_all_conf"}) {
+        const QStringList names{"AUTO_ADD_Write", "Read_slave_ident", "UART_Speed_Write",
+                                "MAPENA_Write", "Read_all_conf"};
+        for (const QString &name : names) {
             LogRecorder logs(f.configuration());
             QVERIFY(Configuration::setSaconf(34));
             QCOMPARE(run(name), QVariant(false));
@@ -214,6 +216,15 @@ private slots:
             QCOMPARE(logs.entries().value(0).first, 1); // a warning
         }
         QVERIFY(f.take().isEmpty());
+        for (const int address : {0, 31}) {
+            QVERIFY(Configuration::setSaconf(address));
+            for (const QString &name : names) {
+                LogRecorder logs(f.configuration());
+                run(name);
+                QVERIFY2(!f.take().isEmpty(), qPrintable(name));
+                QCOMPARE(logs.texts(), QStringList());
+            }
+        }
     }
 };
 
