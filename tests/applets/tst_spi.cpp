@@ -102,7 +102,19 @@ private slots:
         QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
         QCOMPARE(f.take(), setGet("0406000000") + setGet("0402000000"));
     }
-    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+    // Each tool's pointer names its newest window and none once that one is gone.
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(previousHandler);
+        const auto *raw = new SpiRaw;
+        const auto *wide = new SpiRaw4B;
+        const auto *eeprom = new SpiEEPROM;
+        QVERIFY(spiRaw == raw && spiRaw4B == wide && spiEEPROM == eeprom);
+        delete raw;
+        delete wide;
+        delete eeprom;
+        QVERIFY(!spiRaw && !spiRaw4B && !spiEEPROM);
+    }
 
     void init()
     {
