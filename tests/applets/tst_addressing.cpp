@@ -167,7 +167,8 @@ private slots:
         QCOMPARE(takeMessages().filter("AutoAddressing|"), QStringList{CheckValues});
         QVERIFY(f.takeFrames().isEmpty());
         f.take();
-        QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
+        QCOMPARE(execute({}), QString("-1,-1"));          // nothing to address
+        QCOMPARE(execute({"-1,80,1"}), QString("-1,-1")); // only a row without an address
         // Neither window runs commands of a script: every one fails.
         for (const char *applet : {"AutoAddressing", "AddressDiscovery"})
             QCOMPARE(AddressingFixture::applet(applet)->run("Start", {}), QVariant(false));
