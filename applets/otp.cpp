@@ -50,6 +50,7 @@ bool Otp::init()
     CustomControls::RegisterBox *box = ui->scrollArea_OTP;
     box->setGroupKey(QStringLiteral("BANK"));
     box->setFlags(CustomControls::RegisterBox::TitledGroups);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     box->build(registers.OTP_REG);
     return true;
 }
