@@ -48,6 +48,7 @@ bool Otp::init()
     addRegister(&registers.W_OTP);
 
     CustomControls::RegisterBox *box = ui->scrollArea_OTP;
+    box->setColumns(1);
     box->setGroupKey(QStringLiteral("BANK"));
     box->setFlags(CustomControls::RegisterBox::TitledGroups);
     box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
