@@ -170,7 +170,7 @@ bool Configuration::perform(const Command &command)
         return writeFrame(reg, command, address);
     if (!pointFrameLayerAt(address))
         return false;
-    const bool result = readFrame(reg, command.answerBytes);
+    const bool result = readFrame(reg, command.answerBytes, true);
     slot_updateAllControls();
     return result;
 }
@@ -209,9 +209,9 @@ bool Configuration::writeFrame(Register &reg, const Command &command, int addres
     return Pxn::instance()->sendFrame(pid1, pid2, payload);
 }
 
-bool Configuration::readFrame(Register &reg, int answerBytes)
+bool Configuration::readFrame(Register &reg, int answerBytes, bool refresh)
 {
-    return Pxn::instance()->readCommandFrame(reg, answerBytes);
+    return Pxn::instance()->readCommandFrame(reg, answerBytes, refresh);
 }
 
 // The controller's second UART follows the chips to the new speed once they have it.
@@ -260,10 +260,10 @@ bool Configuration::readAll()
     if (address < 0 || !pointFrameLayerAt(address))
         return false;
     ConfigurationRegisters &r = configurationRegisters();
-    bool result = readFrame(r.ID_SLAVE, 6);
-    result = readFrame(r.OP_MODE_ST, 1) && result;
-    result = readFrame(r.R_PXN_MODE_RQ, 1) && result;
-    result = readFrame(r.I2C_EEPROM_READ, 10) && result;
+    bool result = readFrame(r.ID_SLAVE, 6, false);
+    result = readFrame(r.OP_MODE_ST, 1, false) && result;
+    result = readFrame(r.R_PXN_MODE_RQ, 1, false) && result;
+    result = readFrame(r.I2C_EEPROM_READ, 10, false) && result;
     slot_updateAllControls();
     return result;
 }

@@ -39,7 +39,7 @@ private:
     bool perform(const Command &command);
     int targetAddress();
     bool writeFrame(Register &reg, const Command &command, int address);
-    bool readFrame(Register &reg, int answerBytes);
+    bool readFrame(Register &reg, int answerBytes, bool refresh);
     bool writeUartSpeed(const Command &command, int address);
     bool writeMapena(const Command &command);
     bool readAll();

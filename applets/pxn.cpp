@@ -212,7 +212,7 @@ bool Pxn::writeBankWords(Register &bank, int sa, int rba, int count, bool broadc
     return sendFrame(pid.first, pid.second, data);
 }
 
-bool Pxn::readCommandFrame(Register &command, int answerBytes)
+bool Pxn::readCommandFrame(Register &command, int answerBytes, bool refresh)
 {
     Register &wBank = pxnRegisters().W_BANK;
     wBank.setField(QStringLiteral("[BC]"), 0);
@@ -222,6 +222,7 @@ bool Pxn::readCommandFrame(Register &command, int answerBytes)
     QByteArray data;
     const bool result = readAnswer(pid.first, pid.second, data, answerBytes, 2);
     command.setFromByteArray(data, int(data.size()) * 8, 16, 1, false);
-    slot_updateAllControls(); // the window shows the length code set above
+    if (refresh)
+        slot_updateAllControls();
     return result;
 }

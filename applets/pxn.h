@@ -55,9 +55,8 @@ public:
     // Reads one bank word (read true) or writes count words (1..4) from rba on of bank, the
     // words being the bits whose attribute REG holds the word's number.
     bool transferBank(Register &bank, int sa, int rba, bool read, quint8 count, quint8 broadcast);
-    // Reads a configuration command's answer into its data fields from bit 16 up, with the
-    // frame window's length code set to one word (and shown).
-    bool readCommandFrame(Register &command, int answerBytes);
+    // Reads a configuration command's answer into its data fields from bit 16 up.
+    bool readCommandFrame(Register &command, int answerBytes, bool refresh);
 
     bool crcCheckEnabled() const;
     QCheckBox *crcCheckBox() const;
