@@ -16,6 +16,19 @@ namespace
 constexpr int MapBits = 27;
 constexpr int OtpAnswerBytes = 6;
 
+// The last length codes accepted for W_OTP and R_OTP, for the whole program like the
+// registers.
+struct LengthCodes {
+    int write = 0;
+    int read = 0;
+};
+
+LengthCodes &lastLengthCodes()
+{
+    static LengthCodes codes;
+    return codes;
+}
+
 QString decimal(quint32 value)
 {
     return QString::number(value);
@@ -178,17 +191,20 @@ bool Otp::updateItem(int mode, const QString &name)
         return true;
     OtpRegisters &registers = otpRegisters();
     if (name == QLatin1String("W_OTP"))
-        keepLengthCode(registers.W_OTP);
+        keepLengthCode(registers.W_OTP, lastLengthCodes().write);
     else if (name == QLatin1String("R_OTP"))
-        keepLengthCode(registers.R_OTP);
+        keepLengthCode(registers.R_OTP, lastLengthCodes().read);
     return true;
 }
 
-// A length code beyond 1 goes back to 1.
-void Otp::keepLengthCode(Register &frame)
+void Otp::keepLengthCode(Register &frame, int &lastAccepted)
 {
-    if (frame.getField(QStringLiteral("[BC]")) > 1)
+    const quint32 code = frame.getField(QStringLiteral("[BC]"));
+    if (int(code) == lastAccepted)
+        return;
+    if (code > 1)
         frame.setField(QStringLiteral("[BC]"), 1);
+    lastAccepted = int(frame.getField(QStringLiteral("[BC]")));
 }
 
 void Otp::onDisconnected() {}

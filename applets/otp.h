@@ -51,7 +51,7 @@ private:
     bool sendOtpFrame(const QPair<int, int> &pid, const QByteArray &data);
     QByteArray writeData(Register &frame);
     void storeAnswer(const QByteArray &answer);
-    static void keepLengthCode(Register &frame);
+    static void keepLengthCode(Register &frame, int &lastAccepted);
 
     Ui::Otp *ui;
 };
