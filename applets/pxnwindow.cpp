@@ -12,6 +12,13 @@
 namespace
 {
 
+// The layout value for which the data edits were last re-evaluated.
+int &lastBankLayout()
+{
+    static int layout = 0;
+    return layout;
+}
+
 int lengthCode(Register &frame)
 {
     return int(frame.getField(QStringLiteral("[BC]")));
@@ -78,11 +85,13 @@ bool Pxn::updateItem(int mode, const QString &name)
     return true;
 }
 
-// Both groups' edits follow the layout (again, when it is unchanged: the rule is idempotent).
 void Pxn::followBankLayout()
 {
-    enableDataEdits(QStringLiteral("W_BANK"));
-    enableDataEdits(QStringLiteral("R_BANK"));
+    const int layout = bankLayout();
+    if (layout == lastBankLayout())
+        return;
+    writeParameters(QStringLiteral("W_BANK;R_BANK"));
+    lastBankLayout() = layout;
 }
 
 void Pxn::enableDataEdits(const QString &frame)
