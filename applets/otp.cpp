@@ -110,6 +110,8 @@ bool Otp::readOtp()
     Pxn *pxn = Pxn::instance();
     const bool result =
         pxn && pxn->requestFrame(pid.first, pid.second, answer, OtpAnswerBytes, Pxn::RepeatLead);
+    if (pxn)
+        pxn->dumpBytes(answer);
     if (result)
         storeAnswer(answer);
     slot_updateAllControls();
@@ -127,6 +129,8 @@ bool Otp::sendOtpFrame(const QPair<int, int> &pid, const QByteArray &data)
 {
     Pxn *pxn = Pxn::instance();
     const bool result = pxn && pxn->sendFrame(pid.first, pid.second, data);
+    if (pxn)
+        pxn->dumpBytes(data);
     slot_updateAllControls();
     return result;
 }

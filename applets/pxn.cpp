@@ -113,7 +113,7 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
     if (data.size() > PxnFrame::MaxDataBytes)
         return false;
     const QByteArray frame = PxnFrame::build(pid1, pid2, data, true);
-    qCDebug(lcApplets) << "frame" << frame.toHex(' ');
+    qCDebug(lcApplets) << "checksum" << quint8(frame.back());
     return AppletHost::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
@@ -133,7 +133,6 @@ bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, int answerBytes, in
         return false;
     }
     data = received;
-    qCDebug(lcApplets) << "answer" << received.toHex(' ') << "CRC" << receivedCrc;
     if (crcCheckEnabled()) {
         const unsigned computed = PxnFrame::crc8(pid1, pid2, received);
         result = (receivedCrc == computed);
@@ -159,6 +158,7 @@ bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int 
     bool result = false;
     for (int attempt = 0; attempt < attempts && !result; ++attempt)
         result = requestFrame(pid1, pid2, data, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
+    dumpBytes(data);
     if (!result)
         data = QByteArray(answerBytes, '\0');
     return result;
@@ -202,6 +202,7 @@ bool Pxn::writeBankWords(Register &bank, int sa, int rba, int count, bool broadc
     frame.setField(QStringLiteral("[RBA]"), quint32(rba));
     frame.setField(QStringLiteral("[SA]"), quint32(sa));
     frame.setField(QStringLiteral("[FT]"), broadcast ? 2 : 1);
+    qCDebug(lcApplets) << "FT" << (broadcast ? 2 : 1);
     const QPair<int, int> pid = identifiers(frame, "RBA");
     for (int i = 0; i < count; ++i) {
         const quint32 word = silentValue(*bankWord(bank, rba + i));
@@ -225,4 +226,10 @@ bool Pxn::readCommandFrame(Register &command, int answerBytes, bool refresh)
     if (refresh)
         slot_updateAllControls();
     return result;
+}
+
+void Pxn::dumpBytes(const QByteArray &bytes)
+{
+    for (char byte : bytes)
+        qCDebug(lcApplets) << quint8(byte);
 }

@@ -57,6 +57,7 @@ public:
     bool transferBank(Register &bank, int sa, int rba, bool read, quint8 count, quint8 broadcast);
     // Reads a configuration command's answer into its data fields from bit 16 up.
     bool readCommandFrame(Register &command, int answerBytes, bool refresh);
+    void dumpBytes(const QByteArray &bytes);
 
     bool crcCheckEnabled() const;
     QCheckBox *crcCheckBox() const;

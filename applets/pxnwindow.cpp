@@ -57,6 +57,7 @@ bool Pxn::writeRawData()
     const int length = dataLength(lengthCode(frame), bankLayout());
     const QByteArray data = frame.toByteArray(true, false).mid(2, length);
     const bool result = sendFrame(pid.first, pid.second, data);
+    dumpBytes(data);
     slot_updateAllControls();
     return result;
 }
@@ -68,6 +69,7 @@ bool Pxn::readRawData()
     const int length = dataLength(lengthCode(frame), bankLayout());
     QByteArray data;
     const bool result = requestFrame(pid.first, pid.second, data, length, RepeatLead);
+    dumpBytes(data);
     if (result)
         frame.setFromByteArray(data, length * 8, 16, 1, false);
     slot_updateAllControls();
