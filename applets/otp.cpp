@@ -107,9 +107,10 @@ bool Otp::readOtp()
 {
     const QPair<int, int> pid = addressedIdentifiers(otpRegisters().R_OTP);
     QByteArray answer;
+    unsigned crc = 0;
     Pxn *pxn = Pxn::instance();
-    const bool result =
-        pxn && pxn->requestFrame(pid.first, pid.second, answer, OtpAnswerBytes, Pxn::RepeatLead);
+    const bool result = pxn && pxn->requestFrame(pid.first, pid.second, answer, crc, OtpAnswerBytes,
+                                                 Pxn::RepeatLead);
     if (pxn)
         pxn->dumpBytes(answer);
     if (result)

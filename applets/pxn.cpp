@@ -117,7 +117,8 @@ bool Pxn::sendFrame(int pid1, int pid2, const QByteArray &data)
     return AppletHost::instance()->controlBoard()->send(PxnFrame::command(FirstLead, frame), nullptr);
 }
 
-bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, int answerBytes, int leadByte)
+bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int answerBytes,
+                       int leadByte)
 {
     ControlBoard *board = AppletHost::instance()->controlBoard();
     const QByteArray request = PxnFrame::build(pid1, pid2, QByteArray(), false);
@@ -133,11 +134,12 @@ bool Pxn::requestFrame(int pid1, int pid2, QByteArray &data, int answerBytes, in
         return false;
     }
     data = received;
+    crc = receivedCrc;
     if (crcCheckEnabled()) {
         const unsigned computed = PxnFrame::crc8(pid1, pid2, received);
-        result = (receivedCrc == computed);
+        result = (crc == computed);
         if (!result && triggeredByControl)
-            reportCrcFailure(receivedCrc, computed);
+            reportCrcFailure(crc, computed);
     }
     return result;
 }
@@ -156,8 +158,10 @@ void Pxn::reportCrcFailure(unsigned received, unsigned computed)
 bool Pxn::readAnswer(int pid1, int pid2, QByteArray &data, int answerBytes, int attempts)
 {
     bool result = false;
+    unsigned crc = 0;
     for (int attempt = 0; attempt < attempts && !result; ++attempt)
-        result = requestFrame(pid1, pid2, data, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
+        result =
+            requestFrame(pid1, pid2, data, crc, answerBytes, attempt == 0 ? FirstLead : RepeatLead);
     dumpBytes(data);
     if (!result)
         data = QByteArray(answerBytes, '\0');

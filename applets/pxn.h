@@ -49,9 +49,10 @@ public:
     // Sends SYNC, PID1, PID2, data and CRC; true when the board accepted it. More than 251
     // data bytes: false, nothing sent.
     bool sendFrame(int pid1, int pid2, const QByteArray &data);
-    // Sends the 3-byte request and reads the answer's data bytes into data (stored before the
+    // Sends the 3-byte request and reads the answer into data and crc (both stored before the
     // CRC check, and only when an answer arrived); true when the answer passed the check.
-    bool requestFrame(int pid1, int pid2, QByteArray &data, int answerBytes, int leadByte);
+    bool requestFrame(int pid1, int pid2, QByteArray &data, unsigned &crc, int answerBytes,
+                      int leadByte);
     // Reads one bank word (read true) or writes count words (1..4) from rba on of bank, the
     // words being the bits whose attribute REG holds the word's number.
     bool transferBank(Register &bank, int sa, int rba, bool read, quint8 count, quint8 broadcast);

@@ -68,7 +68,8 @@ bool Pxn::readRawData()
     const QPair<int, int> pid = frameIdentifiers(frame, "RBA");
     const int length = dataLength(lengthCode(frame), bankLayout());
     QByteArray data;
-    const bool result = requestFrame(pid.first, pid.second, data, length, RepeatLead);
+    unsigned crc = 0;
+    const bool result = requestFrame(pid.first, pid.second, data, crc, length, RepeatLead);
     dumpBytes(data);
     if (result)
         frame.setFromByteArray(data, length * 8, 16, 1, false);

@@ -155,11 +155,12 @@ private slots:
         QVERIFY(PxnFrame::parseAnswer("SER2DATA=0555018042", 0, &none, &alone));
         QCOMPARE(none.toHex() + ' ' + QByteArray::number(alone), QByteArray(" 66"));
         QVERIFY(!PxnFrame::parseAnswer("SER2DATA=07550180A1B2C3FF", -1, &none, &alone));
+        unsigned sum = 1000;
         f.bus.failNext("SER2PXNDATA");
-        QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, 1, 14));
+        QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, sum, 1, 14));
         QCOMPARE(f.take(), QList<QByteArray>{set("0e03556186")});
-        QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, 8, 14)); // answer too short
-        QCOMPARE(got.toHex(), QByteArray("a1b2c3"));
+        QVERIFY(!f.pxn()->requestFrame(0x61, 0x86, got, sum, 8, 14)); // answer too short
+        QCOMPARE(got.toHex() + ' ' + QByteArray::number(sum), QByteArray("a1b2c3 1000"));
         f.take();
         QVERIFY(!f.pxn()->sendFrame(0x61, 0x8d, QByteArray(252, 'x')));
         QVERIFY(f.take().isEmpty());
