@@ -117,6 +117,16 @@ bool SpiEEPROM::init()
     return true;
 }
 
+// Nothing moves on its own: only the commands talk to the EEPROM.
+bool SpiEEPROM::updateItem(int /*mode*/, const QString & /*name*/)
+{
+    return true;
+}
+
+void SpiEEPROM::onDisconnected() {}
+
+void SpiEEPROM::onConnected() {}
+
 bool SpiEEPROM::hasCommand(const QString &command) const
 {
     const auto named = [&command](const InstructionCommand &c) {

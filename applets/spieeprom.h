@@ -11,8 +11,7 @@ class SpiEEPROM;
 // The external SPI EEPROM tool: one 25-series instruction at a time (OpCode, Address, DataIn;
 // the byte clocked back lands in DataOut) on chip select 3 of the controller's SPI0 port, block
 // reads and page writes, and the readers of the LED-driver board's configuration and parameter
-// blocks, which the board page calls at each connection. Nothing moves on its own: only the
-// commands talk to the EEPROM.
+// blocks, which the board page calls at each connection.
 class SpiEEPROM : public Applet
 {
     Q_OBJECT
@@ -22,6 +21,9 @@ public:
 
     QVariant run(const QString &command, const QVariant &args) override;
     bool hasCommand(const QString &command) const override;
+    bool updateItem(int mode, const QString &name) override;
+    void onDisconnected() override;
+    void onConnected() override;
     bool init() override;
 
     // Sends the instruction frame of OpCode, Address and DataIn and keeps the last byte clocked

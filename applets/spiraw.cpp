@@ -49,6 +49,16 @@ bool SpiRaw::init()
     return true;
 }
 
+// Nothing moves on its own: only "Transfer" talks to the device.
+bool SpiRaw::updateItem(int /*mode*/, const QString & /*name*/)
+{
+    return true;
+}
+
+void SpiRaw::onDisconnected() {}
+
+void SpiRaw::onConnected() {}
+
 QVariant SpiRaw::run(const QString &command, const QVariant & /*args*/)
 {
     if (AppletCommands::offer(functions, command, QStringLiteral("Transfer"),

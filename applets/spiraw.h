@@ -9,8 +9,7 @@ class SpiRaw;
 
 // The 16-bit raw SPI transfer tool: sends the word of SpiIn on chip select 0 of the
 // controller's SPI0 port and keeps the word clocked back in SpiOut. The board page's KVL52205
-// register access goes through transfer(). Nothing moves on its own: only "Transfer" talks to
-// the device.
+// register access goes through transfer().
 class SpiRaw : public Applet
 {
     Q_OBJECT
@@ -19,6 +18,9 @@ public:
     ~SpiRaw() override;
 
     QVariant run(const QString &command, const QVariant &args) override;
+    bool updateItem(int mode, const QString &name) override;
+    void onDisconnected() override;
+    void onConnected() override;
     bool init() override;
 
     // One exchange of SpiIn, high byte first; SpiOut holds the answer when it returns true.

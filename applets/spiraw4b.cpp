@@ -65,6 +65,16 @@ bool SpiRaw4B::init()
     return true;
 }
 
+// Nothing moves on its own: only "Transfer" talks to the device.
+bool SpiRaw4B::updateItem(int /*mode*/, const QString & /*name*/)
+{
+    return true;
+}
+
+void SpiRaw4B::onDisconnected() {}
+
+void SpiRaw4B::onConnected() {}
+
 QVariant SpiRaw4B::run(const QString &command, const QVariant & /*args*/)
 {
     if (AppletCommands::offer(functions, command, QStringLiteral("Transfer"),

@@ -9,8 +9,7 @@ class SpiRaw4B;
 
 // The 32-bit raw SPI frame tool: sends the frame of SpiIn4B on the LED chip select numbered by
 // SPIChannel4B, keeps the answer in SpiOut4B and checks the answer's CRC-4 against the request.
-// The board page's KVL52404 page goes through transfer(). Nothing moves on its own: only
-// "Transfer" talks to the device.
+// The board page's KVL52404 page goes through transfer().
 class SpiRaw4B : public Applet
 {
     Q_OBJECT
@@ -19,6 +18,9 @@ public:
     ~SpiRaw4B() override;
 
     QVariant run(const QString &command, const QVariant &args) override;
+    bool updateItem(int mode, const QString &name) override;
+    void onDisconnected() override;
+    void onConnected() override;
     bool init() override;
 
     // One exchange of SpiIn4B, bits 31..24 first; SpiOut4B holds the answer and CRCValid the
