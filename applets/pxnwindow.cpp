@@ -110,9 +110,10 @@ void Pxn::enableDataEdits(const QString &frame)
 
 void Pxn::onDisconnected() {}
 
-// Puts nothing on the bus: writes only re-apply the enabling rule (reads do nothing here).
+// Puts nothing on the bus: reads do nothing here and writes only re-apply the enabling rule.
 void Pxn::onConnected()
 {
+    readParameters(QStringLiteral("*"));
     writeParameters(QStringLiteral("*"));
     slot_updateAllControls();
 }
