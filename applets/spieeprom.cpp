@@ -125,7 +125,10 @@ bool SpiEEPROM::updateItem(int /*mode*/, const QString & /*name*/)
 
 void SpiEEPROM::onDisconnected() {}
 
-void SpiEEPROM::onConnected() {}
+void SpiEEPROM::onConnected()
+{
+    updateItem(0, QStringLiteral("*"));
+}
 
 bool SpiEEPROM::hasCommand(const QString &command) const
 {

@@ -57,7 +57,10 @@ bool SpiRaw::updateItem(int /*mode*/, const QString & /*name*/)
 
 void SpiRaw::onDisconnected() {}
 
-void SpiRaw::onConnected() {}
+void SpiRaw::onConnected()
+{
+    updateItem(0, QStringLiteral("*"));
+}
 
 QVariant SpiRaw::run(const QString &command, const QVariant & /*args*/)
 {

@@ -62,6 +62,7 @@ bool SpiRaw4B::init()
     addVariable(&SPIChannel4B);
     addVariable(&CRCValid);
     addVariable(&CRCType);
+    slot_updateAllControls();
     return true;
 }
 
@@ -73,7 +74,10 @@ bool SpiRaw4B::updateItem(int /*mode*/, const QString & /*name*/)
 
 void SpiRaw4B::onDisconnected() {}
 
-void SpiRaw4B::onConnected() {}
+void SpiRaw4B::onConnected()
+{
+    updateItem(0, QStringLiteral("*"));
+}
 
 QVariant SpiRaw4B::run(const QString &command, const QVariant & /*args*/)
 {
