@@ -253,7 +253,8 @@ bool Configuration::writeMapena(const Command &command)
     return result;
 }
 
-// All four reads run whatever the others gave; the form is refreshed once at the end.
+// All four reads run whatever the others gave; the form and the frame window (whose length
+// code the reads set) are refreshed once at the end.
 bool Configuration::readAll()
 {
     const int address = targetAddress();
@@ -264,6 +265,7 @@ bool Configuration::readAll()
     result = readFrame(r.OP_MODE_ST, 1, false) && result;
     result = readFrame(r.R_PXN_MODE_RQ, 1, false) && result;
     result = readFrame(r.I2C_EEPROM_READ, 10, false) && result;
+    Pxn::instance()->slot_updateAllControls();
     slot_updateAllControls();
     return result;
 }

@@ -158,8 +158,8 @@ private slots:
         QCOMPARE(field("I2C_EEPROM_READ[DATA10]"), 0xFFu);
     }
 
-    // A command read sets the frame window's length to one word and shows it, also offline
-    // (where the read fails).
+    // A command read, one or all four, sets the frame window's length to one word and shows
+    // it, also offline (where the read fails).
     void readShowsFrameLength()
     {
         QLineEdit *length = nullptr;
@@ -169,10 +169,12 @@ private slots:
         for (const bool online : {true, false}) {
             if (!online)
                 f.app->disconnectBoard();
-            QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
-            QCOMPARE(length->text(), QString("3"));
-            QCOMPARE(run("OP_MODE_STATUS_READ"), QVariant(online));
-            QCOMPARE(length->text(), QString("0"));
+            for (const char *command : {"OP_MODE_STATUS_READ", "Read_all_conf"}) {
+                QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
+                QCOMPARE(length->text(), QString("3"));
+                QCOMPARE(run(command), QVariant(online));
+                QCOMPARE(length->text(), QString("0"));
+            }
         }
         QVERIFY(f.connectTo(f.board));
     }
