@@ -66,7 +66,7 @@ public slots:
 public:
     // --- set-up and binding ---
     bool setup();
-    bool addRegister(Register *reg, int expectedSize);
+    bool addRegister(Register *reg, int expectedSize = -1); // a size > 0 is checked (debug trace)
     bool addVariable(Variable *var);
     bool bindRegister(const QString &name, Register *reg);
     bool bindVariable(const QString &name, Variable *var);

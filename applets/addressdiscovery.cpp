@@ -3,8 +3,6 @@
 #include "configurationcalls.h"
 #include "ui_addressdiscovery.h"
 
-#include <QHeaderView>
-
 namespace
 {
 
@@ -20,7 +18,6 @@ AddressDiscovery::AddressDiscovery(QWidget *parent) : Applet(parent), ui(new Ui:
 {
     ui->setupUi(this);
     setWindowTitle(QStringLiteral("Address Discovery"));
-    ui->tableWidget->horizontalHeader()->setStretchLastSection(true);
 }
 
 AddressDiscovery::~AddressDiscovery()
@@ -28,10 +25,8 @@ AddressDiscovery::~AddressDiscovery()
     delete ui;
 }
 
-QVariant AddressDiscovery::run(const QString &command, const QVariant &args)
+QVariant AddressDiscovery::run(const QString & /*command*/, const QVariant & /*args*/)
 {
-    Q_UNUSED(command);
-    Q_UNUSED(args);
     return QVariant(false);
 }
 

@@ -53,10 +53,8 @@ AutoAddressing *AutoAddressing::instance()
     return current();
 }
 
-QVariant AutoAddressing::run(const QString &command, const QVariant &args)
+QVariant AutoAddressing::run(const QString & /*command*/, const QVariant & /*args*/)
 {
-    Q_UNUSED(command);
-    Q_UNUSED(args);
     return QVariant(false);
 }
 
@@ -68,7 +66,7 @@ bool AutoAddressing::init()
 void AutoAddressing::on_pbAddLine_clicked()
 {
     // A cancelled dialog ends the question and adds nothing.
-    bool ok = false;
+    bool ok;
     const int address = Prompt::integer(tr("Auto addressing"), tr("Address:"), 0, -1, 31, 1, &ok);
     if (!ok)
         return;

@@ -39,7 +39,7 @@ bool pointFrameLayerAt(int address)
 // A device row's address text as a slave address, or -1.
 int rowAddress(const QString &text)
 {
-    bool ok = false;
+    bool ok;
     const int address = text.trimmed().toInt(&ok);
     return ok && address >= 0 && address <= MaxSlaveAddress ? address : -1;
 }
@@ -55,8 +55,8 @@ struct Configuration::Command {
     QString help;
     Kind kind;
     Register ConfigurationRegisters::*reg;
-    int answerBytes;
     QList<QPair<QString, int>> firstByte;
+    int answerBytes{}; // reads only
 };
 
 const QList<Configuration::Command> &Configuration::commands()
@@ -64,28 +64,28 @@ const QList<Configuration::Command> &Configuration::commands()
     using R = ConfigurationRegisters;
     // clang-format off
     static const QList<Command> table = {
-        {"Read_slave_ident", "Read slave identification", Command::Read, &R::ID_SLAVE, 6, {}},
-        {"OP_MODE_STATUS_READ", "Read OP mode", Command::Read, &R::OP_MODE_ST, 1, {}},
+        {"Read_slave_ident", "Read slave identification", Command::Read, &R::ID_SLAVE, {}, 6},
+        {"OP_MODE_STATUS_READ", "Read OP mode", Command::Read, &R::OP_MODE_ST, {}, 1},
         {"Write_I2CEEPROM_Request", "Send request by I2C to EEPROM", Command::Write,
-         &R::I2C_EEPROM_RQ, 0, {{"B", 7}, {"EESA", 0}}},
-        {"Write_I2CEEPROM", "Write by I2C to EEPROM", Command::Write, &R::I2C_EEPROM_WRITE, 0,
+         &R::I2C_EEPROM_RQ, {{"B", 7}, {"EESA", 0}}},
+        {"Write_I2CEEPROM", "Write by I2C to EEPROM", Command::Write, &R::I2C_EEPROM_WRITE,
          {{"B", 7}, {"EESA", 0}}},
-        {"Read_I2CEEPROM", "Read by I2C to EEPROM", Command::Read, &R::I2C_EEPROM_READ, 10, {}},
-        {"AUTO_ADD_Write", "Write auto address control", Command::Write, &R::AUTO_ADD, 0,
+        {"Read_I2CEEPROM", "Read by I2C to EEPROM", Command::Read, &R::I2C_EEPROM_READ, {}, 10},
+        {"AUTO_ADD_Write", "Write auto address control", Command::Write, &R::AUTO_ADD,
          {{"B", 7}, {"AAC", 0}}},
-        {"Assign_adr_Write", "Write Assign address", Command::Write, &R::ASSIGN_ADD, 0, {}},
-        {"UART_Speed_Write", "Write UART speed", Command::UartSpeed, &R::UART, 0,
+        {"Assign_adr_Write", "Write Assign address", Command::Write, &R::ASSIGN_ADD, {}},
+        {"UART_Speed_Write", "Write UART speed", Command::UartSpeed, &R::UART,
          {{"B", 7}, {"CSPEED", 0}}},
-        {"Change_Mode_Write", "Write mode", Command::Write, &R::CHANGE_MODE, 0,
+        {"Change_Mode_Write", "Write mode", Command::Write, &R::CHANGE_MODE,
          {{"B", 7}, {"NMD", 0}}},
-        {"SW_Reset_Write", "Write SW reset", Command::Write, &R::SW_RESET, 0,
+        {"SW_Reset_Write", "Write SW reset", Command::Write, &R::SW_RESET,
          {{"B", 7}, {"SWRST", 0}}},
-        {"MAPENA_Write", "Write MAPENA", Command::Mapena, &R::MAPENA, 0,
+        {"MAPENA_Write", "Write MAPENA", Command::Mapena, &R::MAPENA,
          {{"B", 7}, {"WDT_SEL", 2}, {"CNT_RST", 1}, {"MAPENA", 0}}},
-        {"Write_PXN_Mode_Rq", "Write PXN mode request", Command::Write, &R::WR_PXN_MODE_RQ, 0,
+        {"Write_PXN_Mode_Rq", "Write PXN mode request", Command::Write, &R::WR_PXN_MODE_RQ,
          {{"B", 7}, {"PMC", 0}}},
-        {"Read_PXN_Mode_Rq", "Read PXN mode request", Command::Read, &R::R_PXN_MODE_RQ, 1, {}},
-        {"Read_all_conf", "Read all config registers", Command::ReadAll, nullptr, 0, {}},
+        {"Read_PXN_Mode_Rq", "Read PXN mode request", Command::Read, &R::R_PXN_MODE_RQ, {}, 1},
+        {"Read_all_conf", "Read all config registers", Command::ReadAll, nullptr, {}},
     };
     // clang-format on
     return table;
@@ -122,7 +122,7 @@ bool Configuration::init()
     for (Register *reg : {&r.ID_SLAVE, &r.OP_MODE_ST, &r.I2C_EEPROM_WRITE, &r.I2C_EEPROM_READ,
                           &r.I2C_EEPROM_RQ, &r.AUTO_ADD, &r.ASSIGN_ADD, &r.WR_PXN_MODE_RQ,
                           &r.R_PXN_MODE_RQ, &r.CHANGE_MODE, &r.UART, &r.SW_RESET, &r.MAPENA})
-        addRegister(reg, -1);
+        addRegister(reg);
     addVariable(&r.SACONF);
 
     // The frame counter and the watchdog selection do not exist on TO1 chips.
@@ -141,9 +141,8 @@ bool Configuration::init()
 
 // Each command's help entry is added before its name is compared, so an unknown or empty
 // command leaves all fourteen.
-QVariant Configuration::run(const QString &command, const QVariant &args)
+QVariant Configuration::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     for (const Command &c : commands()) {
         if (AppletCommands::offer(functions, command, c.name, c.help))
             return perform(c);
@@ -153,7 +152,6 @@ QVariant Configuration::run(const QString &command, const QVariant &args)
 
 bool Configuration::perform(const Command &command)
 {
-    int address = 0;
     switch (command.kind) {
     case Command::Mapena:
         return writeMapena(command);
@@ -162,7 +160,8 @@ bool Configuration::perform(const Command &command)
     default:
         break;
     }
-    if (!targetAddress(&address))
+    const int address = targetAddress();
+    if (address < 0)
         return false;
     Register &reg = configurationRegisters().*command.reg;
     if (command.kind == Command::UartSpeed)
@@ -176,15 +175,15 @@ bool Configuration::perform(const Command &command)
     return result;
 }
 
-// SACONF as a slave address. It may hold up to 34, which the five-bit SA field would turn
-// into another chip's address: such a target gets nothing.
-bool Configuration::targetAddress(int *address)
+// SACONF as a slave address, or -1. It may hold up to 34, which the five-bit SA field would
+// turn into another chip's address: such a target gets nothing.
+int Configuration::targetAddress()
 {
-    *address = int(configurationRegisters().SACONF.value());
-    if (*address >= 0 && *address <= MaxSlaveAddress)
-        return true;
-    emit signal_log(1, QStringLiteral("SACONF %1 is not a slave address (0..31)").arg(*address));
-    return false;
+    const int address = int(configurationRegisters().SACONF.value());
+    if (address >= 0 && address <= MaxSlaveAddress)
+        return address;
+    emit signal_log(1, QStringLiteral("SACONF %1 is not a slave address (0..31)").arg(address));
+    return -1;
 }
 
 bool Configuration::writeFrame(Register &reg, const Command &command, int address)
@@ -243,8 +242,8 @@ bool Configuration::writeMapena(const Command &command)
                 targets.append(address);
         }
     } else {
-        int address = 0;
-        if (!targetAddress(&address))
+        const int address = targetAddress();
+        if (address < 0)
             return false;
         targets.append(address);
     }
@@ -254,17 +253,19 @@ bool Configuration::writeMapena(const Command &command)
     return result;
 }
 
-// All four reads run whatever the others gave; the form is refreshed once at the end.
+// All four reads run whatever the others gave; the form and the frame window (whose length
+// code the reads set) are refreshed once at the end.
 bool Configuration::readAll()
 {
-    int address = 0;
-    if (!targetAddress(&address) || !pointFrameLayerAt(address))
+    const int address = targetAddress();
+    if (address < 0 || !pointFrameLayerAt(address))
         return false;
     ConfigurationRegisters &r = configurationRegisters();
     bool result = readFrame(r.ID_SLAVE, 6, false);
     result = readFrame(r.OP_MODE_ST, 1, false) && result;
     result = readFrame(r.R_PXN_MODE_RQ, 1, false) && result;
     result = readFrame(r.I2C_EEPROM_READ, 10, false) && result;
+    Pxn::instance()->slot_updateAllControls();
     slot_updateAllControls();
     return result;
 }

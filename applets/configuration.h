@@ -37,7 +37,7 @@ private:
     static const QList<Command> &commands();
 
     bool perform(const Command &command);
-    bool targetAddress(int *address);
+    int targetAddress();
     bool writeFrame(Register &reg, const Command &command, int address);
     bool readFrame(Register &reg, int answerBytes, bool refresh);
     bool writeUartSpeed(const Command &command, int address);

@@ -65,9 +65,8 @@ QList<int> EepromBlock::badPositions(const QByteArray &primary, const QByteArray
 QByteArray EepromBlock::bytesOfText(const QByteArray &text)
 {
     QByteArray bytes;
-    bytes.reserve(text.size() / 2);
     for (qsizetype k = 0; k + 1 < text.size(); k += 2) {
-        bool ok = false;
+        bool ok;
         const uint value = text.mid(k, 2).toUInt(&ok, 16);
         bytes.append(char(ok ? value : 0));
     }

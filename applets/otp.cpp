@@ -56,9 +56,9 @@ bool Otp::init()
         registers.OTP_REG.setDefinition(OtpRegisters::mapTextTo1());
     }
     addRegister(&registers.OTP_REG, MapBits);
-    addRegister(&registers.RQ_OTP, -1);
-    addRegister(&registers.R_OTP, -1);
-    addRegister(&registers.W_OTP, -1);
+    addRegister(&registers.RQ_OTP);
+    addRegister(&registers.R_OTP);
+    addRegister(&registers.W_OTP);
 
     CustomControls::RegisterBox *box = ui->scrollArea_OTP;
     box->setColumns(1);
@@ -69,9 +69,8 @@ bool Otp::init()
     return true;
 }
 
-QVariant Otp::run(const QString &command, const QVariant &args)
+QVariant Otp::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (AppletCommands::offer(functions, command, QStringLiteral("Request_OTP_PXN"),
                               QStringLiteral("Send request OTP PXN")))
         return requestOtp();
@@ -149,7 +148,7 @@ QByteArray Otp::writeData(Register &frame)
     const bool crcMatches = mapChecksum() == registers.OTP_REG.getField(QStringLiteral("[CRC1]"));
     Register *selection =
         registers.OTP_REG.selectByAttribute(QStringLiteral("BANK"), decimal(bank));
-    const bool sendsMap = selection->size() > 0;
+    const bool sendsMap = !selection->isEmpty();
     const quint32 map = selection->value(true);
     if (sendsMap && !crcMatches)
         emit signal_log(1, QStringLiteral("CRC1 does not match the OTP map"));
@@ -174,7 +173,7 @@ void Otp::storeAnswer(const QByteArray &answer)
                                  ->toByteArray(true, false);
     const QString bank = decimal(frame.getField(QStringLiteral("[OTPBS]")));
     Register *selection = registers.OTP_REG.selectByAttribute(QStringLiteral("BANK"), bank);
-    if (selection->size() > 0) // an empty view would grow bits of its own
+    if (!selection->isEmpty()) // an empty view would grow bits of its own
         selection->setFromByteArray(bytes, -1, 1, false);
 }
 

@@ -85,8 +85,8 @@ bool Pxn::init()
 {
     PxnRegisters &registers = pxnRegisters();
     addVariable(&registers.Bank_layout);
-    addRegister(&registers.W_BANK, -1);
-    addRegister(&registers.R_BANK, -1);
+    addRegister(&registers.W_BANK);
+    addRegister(&registers.R_BANK);
     // The form enables DATA1..DATA4; the edits follow the frames' lengths from the start.
     enableDataEdits(QStringLiteral("W_BANK"));
     enableDataEdits(QStringLiteral("R_BANK"));

@@ -39,9 +39,8 @@ int Pxn::bankLayout()
     return int(pxnRegisters().Bank_layout.value());
 }
 
-QVariant Pxn::run(const QString &command, const QVariant &args)
+QVariant Pxn::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (AppletCommands::offer(functions, command, QStringLiteral("Write_raw_data"),
                               QStringLiteral("Write raw data to register bank")))
         return writeRawData();

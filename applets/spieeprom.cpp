@@ -113,15 +113,13 @@ bool SpiEEPROM::init()
     addVariable(&OpCode);
     addVariable(&Address);
     addVariable(&DataIn);
-    addRegister(&DataOut, -1);
+    addRegister(&DataOut);
     return true;
 }
 
 // Nothing moves on its own: only the commands talk to the EEPROM.
-bool SpiEEPROM::updateItem(int mode, const QString &name)
+bool SpiEEPROM::updateItem(int /*mode*/, const QString & /*name*/)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(name);
     return true;
 }
 
@@ -141,9 +139,8 @@ bool SpiEEPROM::hasCommand(const QString &command) const
            std::any_of(std::begin(InstructionCommands), std::end(InstructionCommands), named);
 }
 
-QVariant SpiEEPROM::run(const QString &command, const QVariant &args)
+QVariant SpiEEPROM::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (command == QLatin1String("setEEPROMFreq"))
         return setSpeed();
     for (const InstructionCommand &c : InstructionCommands) {
@@ -227,13 +224,12 @@ bool SpiEEPROM::readFrame(quint16 address, int length, QByteArray *text)
            answer.size() >= FrameHeaderDigits + 2 * length;
 }
 
-// Reads the length byte of a block; a missing byte reads 0.
-bool SpiEEPROM::readLength(quint16 address, int *length)
+// Reads the length byte of a block; a failed read gives 0, which no block has.
+int SpiEEPROM::readLength(quint16 address)
 {
     bool ok = false;
     const QByteArray bytes = EepromBlock::bytesOfText(readBlock(address, 1, &ok));
-    *length = bytes.isEmpty() ? 0 : quint8(bytes.at(0));
-    return ok;
+    return ok && !bytes.isEmpty() ? quint8(bytes.at(0)) : 0;
 }
 
 // Reads the primary copy at address and its check copy, traces both and every bad position.
@@ -261,10 +257,9 @@ DeviceConfig SpiEEPROM::readDeviceConfig()
 {
     qCDebug(lcApplets) << "Read device config from EEPROM";
     DeviceConfig config;
-    int length = 0;
-    const bool read = readLength(0, &length);
+    const int length = readLength(0);
     qCDebug(lcApplets) << "Position:" << EEPROMChannel.value() << ", length:" << length;
-    if (!read || length != ConfigLength) {
+    if (length != ConfigLength) {
         qCDebug(lcApplets) << "EEPROM is not connected or data length are not valid!";
         return config;
     }
@@ -290,8 +285,8 @@ void SpiEEPROM::readParams(const DeviceConfig &config, const Reader<Record> &rea
         return;
     }
     const quint16 start = config.paramsAddress;
-    int n = 0;
-    if (!readLength(start, &n) || n == 0 || n == 0xFF) {
+    const int n = readLength(start);
+    if (n == 0 || n == 0xFF) {
         qCDebug(lcApplets) << reader.lengthInvalid;
         return;
     }
@@ -366,14 +361,15 @@ bool SpiEEPROM::writeBlock(quint16 address, const QByteArray &hexText)
     const QByteArray bytes = QByteArray::fromHex(hexText);
     int done = 0;
     while (done < bytes.size()) {
+        // Up to the end of the page (mid() cuts the last chunk short).
         const quint16 at = quint16(address + done);
-        const int count = qMin(PageSize - at % PageSize, int(bytes.size()) - done);
+        const QByteArray chunk = bytes.mid(done, PageSize - at % PageSize);
         if (!waitForStatus(WipBit, false))
             return false;
         run(QStringLiteral("enableWrite"), QVariant());
-        if (!waitForStatus(WelBit, true) || !writeChunk(at, bytes.mid(done, count)))
+        if (!waitForStatus(WelBit, true) || !writeChunk(at, chunk))
             return false;
-        done += count;
+        done += int(chunk.size());
     }
     return true;
 }

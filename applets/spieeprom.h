@@ -63,7 +63,7 @@ private:
     bool instruction(int opCode, bool keepAddress);
     bool setSpeed();
     bool readFrame(quint16 address, int length, QByteArray *text);
-    bool readLength(quint16 address, int *length);
+    int readLength(quint16 address);
     bool readCheckedCopy(quint16 address, int length, QByteArray *primary);
     bool waitForStatus(quint8 mask, bool set);
     bool writeChunk(quint16 address, const QByteArray &bytes);

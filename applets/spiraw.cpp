@@ -43,17 +43,15 @@ SpiRaw::~SpiRaw()
 
 bool SpiRaw::init()
 {
-    addRegister(&SpiIn, -1);
-    addRegister(&SpiOut, -1);
+    addRegister(&SpiIn);
+    addRegister(&SpiOut);
     addVariable(&SPIFreq);
     return true;
 }
 
 // Nothing moves on its own: only "Transfer" talks to the device.
-bool SpiRaw::updateItem(int mode, const QString &name)
+bool SpiRaw::updateItem(int /*mode*/, const QString & /*name*/)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(name);
     return true;
 }
 
@@ -64,9 +62,8 @@ void SpiRaw::onConnected()
     updateItem(0, QStringLiteral("*"));
 }
 
-QVariant SpiRaw::run(const QString &command, const QVariant &args)
+QVariant SpiRaw::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (AppletCommands::offer(functions, command, QStringLiteral("Transfer"),
                               QStringLiteral("SPI Write and Read"))) {
         transfer();

@@ -56,8 +56,8 @@ SpiRaw4B::~SpiRaw4B()
 
 bool SpiRaw4B::init()
 {
-    addRegister(&SpiIn4B, -1);
-    addRegister(&SpiOut4B, -1);
+    addRegister(&SpiIn4B);
+    addRegister(&SpiOut4B);
     addVariable(&SPIFreq4B);
     addVariable(&SPIChannel4B);
     addVariable(&CRCValid);
@@ -67,10 +67,8 @@ bool SpiRaw4B::init()
 }
 
 // Nothing moves on its own: only "Transfer" talks to the device.
-bool SpiRaw4B::updateItem(int mode, const QString &name)
+bool SpiRaw4B::updateItem(int /*mode*/, const QString & /*name*/)
 {
-    Q_UNUSED(mode);
-    Q_UNUSED(name);
     return true;
 }
 
@@ -81,9 +79,8 @@ void SpiRaw4B::onConnected()
     updateItem(0, QStringLiteral("*"));
 }
 
-QVariant SpiRaw4B::run(const QString &command, const QVariant &args)
+QVariant SpiRaw4B::run(const QString &command, const QVariant & /*args*/)
 {
-    Q_UNUSED(args);
     if (AppletCommands::offer(functions, command, QStringLiteral("Transfer"),
                               QStringLiteral("SPI Write and Read"))) {
         transfer();

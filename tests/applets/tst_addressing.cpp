@@ -147,15 +147,18 @@ private slots:
         QCOMPARE(takeMessages(), QStringList{Failed});
     }
 
-    // A row out of range stops the sequence before any frame, with a warning.
+    // A row out of range stops the sequence before any frame, with a warning. Address 0 is
+    // addressed and reported like any other.
     void invalidRows()
     {
         f.bus.addChip(0, 1, 1);
         for (const QString row :
-             {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,80,0", "0,80,1", "31,80,1"}) {
+             {"32,80,1", "5,-1,1", "5,256,1", "5,80,-1", "5,255,0", "0,80,1", "31,80,1"}) {
             // buck 0: an output the operator switches; addresses 0 and 31 are chips' addresses
-            const bool valid = row == "5,80,0" || row == "0,80,1" || row == "31,80,1";
-            execute({"-1,80,1", row});
+            const bool valid = row == "5,255,0" || row == "0,80,1" || row == "31,80,1";
+            const QString reported = execute({"-1,80,1", row});
+            if (row == "0,80,1")
+                QCOMPARE(reported, QString("0,-1"));
             QCOMPARE(takeMessages().filter("AutoAddressing|"),
                      valid ? QStringList() : QStringList{CheckValues});
             QCOMPARE(f.takeFrames().isEmpty(), !valid);
@@ -164,8 +167,11 @@ private slots:
         QCOMPARE(takeMessages().filter("AutoAddressing|"), QStringList{CheckValues});
         QVERIFY(f.takeFrames().isEmpty());
         f.take();
-        QCOMPARE(execute({}), QString("-1,-1")); // nothing to address
-        QCOMPARE(AddressingFixture::applet("AutoAddressing")->run("Start", {}), QVariant(false));
+        QCOMPARE(execute({}), QString("-1,-1"));          // nothing to address
+        QCOMPARE(execute({"-1,80,1"}), QString("-1,-1")); // only a row without an address
+        // Neither window runs commands of a script: every one fails.
+        for (const char *applet : {"AutoAddressing", "AddressDiscovery"})
+            QCOMPARE(AddressingFixture::applet(applet)->run("Start", {}), QVariant(false));
     }
 
     // An output the board page cannot switch, or no board page at all: the operator is asked.

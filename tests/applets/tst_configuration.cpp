@@ -158,8 +158,8 @@ private slots:
         QCOMPARE(field("I2C_EEPROM_READ[DATA10]"), 0xFFu);
     }
 
-    // A command read sets the frame window's length to one word and shows it, also offline
-    // (where the read fails).
+    // A command read, one or all four, sets the frame window's length to one word and shows
+    // it, also offline (where the read fails).
     void readShowsFrameLength()
     {
         QLineEdit *length = nullptr;
@@ -169,10 +169,12 @@ private slots:
         for (const bool online : {true, false}) {
             if (!online)
                 f.app->disconnectBoard();
-            QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
-            QCOMPARE(length->text(), QString("3"));
-            QCOMPARE(run("OP_MODE_STATUS_READ"), QVariant(online));
-            QCOMPARE(length->text(), QString("0"));
+            for (const char *command : {"OP_MODE_STATUS_READ", "Read_all_conf"}) {
+                QVERIFY(f.pxn()->set("W_BANK[BC]", 3, Variable::InternalKey));
+                QCOMPARE(length->text(), QString("3"));
+                QCOMPARE(run(command), QVariant(online));
+                QCOMPARE(length->text(), QString("0"));
+            }
         }
         QVERIFY(f.connectTo(f.board));
     }
@@ -199,12 +201,14 @@ private slots:
         QCOMPARE(f.bus.chip(1).words[FakeMatrixChip::MapenaWord] & 1u, 1u);
     }
 
-    // SACONF keeps its range 0..34, but an address beyond the five-bit field reaches no chip.
+    // SACONF keeps its range 0..34, but an address beyond the five-bit field reaches no chip;
+    // 0 and 31 are addresses like any other.
     void saconfBeyondSlaveAddresses()
     {
         QVERIFY(!Configuration::setSaconf(35) && !Configuration::setSaconf(-1));
-        for (const char *name : {"AUTO_ADD_Write", "Read_slave_ident", "UART_Speed_Write",
-                                 "MAPENA_Write", "Read_all_conf"}) {
+        const QStringList names{"AUTO_ADD_Write", "Read_slave_ident", "UART_Speed_Write",
+                                "MAPENA_Write", "Read_all_conf"};
+        for (const QString &name : names) {
             LogRecorder logs(f.configuration());
             QVERIFY(Configuration::setSaconf(34));
             QCOMPARE(run(name), QVariant(false));
@@ -212,6 +216,15 @@ private slots:
             QCOMPARE(logs.entries().value(0).first, 1); // a warning
         }
         QVERIFY(f.take().isEmpty());
+        for (const int address : {0, 31}) {
+            QVERIFY(Configuration::setSaconf(address));
+            for (const QString &name : names) {
+                LogRecorder logs(f.configuration());
+                run(name);
+                QVERIFY2(!f.take().isEmpty(), qPrintable(name));
+                QCOMPARE(logs.texts(), QStringList());
+            }
+        }
     }
 };
 

@@ -4,6 +4,7 @@
 #include "otpregisters.h"
 #include "pxnappfixture.h"
 #include "pxnframe.h"
+#include "pxnregisters.h"
 #include "register.h"
 #include "variable.h"
 
@@ -69,7 +70,10 @@ private slots:
             QCOMPARE(f.item(QString("Otp.%1[SA]").arg(frame)), 0u);
         QCOMPARE(runOtp("Read_OTP_PXN"), QVariant(false));
         QCOMPARE(f.take().value(0), set("1c0355e00b"));
-        QCOMPARE(otpCombo("cbOTPS"), QString("0. Idle")); // nothing read yet
+        // Nothing read yet: an idle, unlocked chip and an empty map.
+        QCOMPARE(otpCombo("cbOTPS") + '|' + otpCombo("cbLOCKB"),
+                 QString("0. Idle|0. OTP Unlocked"));
+        QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);
     }
     void init()
     {
@@ -219,15 +223,21 @@ private slots:
     }
 
     // Lengths and layout set while offline: the data edits follow them at the next
-    // connection, which sends no frame.
+    // connection, which sends no frame; a byte another window stored in the frame while
+    // offline shows then too.
     void offlineLengths()
     {
         f.app->disconnectBoard();
         for (const char *item : {"Bank_layout=1", "W_BANK[BC]=1", "R_BANK[BC]=2"})
             QVERIFY(f.pxn()->set(QString(item).section('=', 0, 0),
                                  QString(item).section('=', 1).toInt(), Variable::InternalKey));
+        auto *read = f.pxn()->findChild<QLineEdit *>("leR_BANK_D1");
+        const QString shown = read->text();
+        QVERIFY(pxnRegisters().R_BANK.setField("[DATA1]", shown.toUInt() + 1));
+        QCOMPARE(read->text(), shown);
         const qsizetype frames = f.bus.frames().size();
         QVERIFY(f.connectTo(f.board));
+        QCOMPARE(read->text(), QString::number(shown.toUInt() + 1));
         QString enabled;
         for (const char *group : {"W", "R"})
             for (int i = 1; i <= 12; ++i) {
@@ -354,16 +364,21 @@ private slots:
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
     }
 
-    // The 27 map bits by index, packed bit 0 first into four bytes; an index outside the map
-    // is ignored.
+    // The 27 map bits by index, packed bit 0 first into four bytes and shown in the map box
+    // (bit 0, the lock bit, in its first check box); an index outside the map is ignored.
     void otpMapBits()
     {
         QCOMPARE(Otp::mapSize(), 27);
+        const QCheckBox *lockBit =
+            otp->findChild<QWidget *>("scrollArea_OTP")->findChildren<QCheckBox *>().value(0);
+        QVERIFY(lockBit && !lockBit->isChecked());
         for (const int index : {0, 9, 26, 27, -1})
             otp->setMapBit(index, true);
+        QVERIFY(lockBit->isChecked()); // before any read of the item, which shows it anyway
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0x4000201u);
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("01020004"));
         otp->setMapBit(0, false);
+        QVERIFY(!lockBit->isChecked());
         QCOMPARE(Otp::mapBytes().toHex(), QByteArray("00020004"));
         QVERIFY(Otp::resetMap());
         QCOMPARE(f.item("Otp.OTP_REG[]"), 0u);

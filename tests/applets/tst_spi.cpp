@@ -91,12 +91,30 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applets.debug=true"));
         previousHandler = qInstallMessageHandler(recordTrace);
         QVERIFY(f.start());
+        // The items each tool offers to its form and to requests.
+        QCOMPARE(spiRaw->itemNames(), QString("SpiIn SpiOut SPIFreq").split(' '));
+        QCOMPARE(spiRaw4B->itemNames(),
+                 QString("SpiIn4B SpiOut4B SPIFreq4B SPIChannel4B CRCValid CRCType").split(' '));
+        QCOMPARE(spiEEPROM->itemNames(),
+                 QString("EEPROMFreq EEPROMChannel OpCode Address DataIn DataOut").split(' '));
         // A fresh window's byte write puts byte 0 at address 0.
         f.take();
         QCOMPARE(spiEEPROM->run("writeByte", QVariant()), QVariant(true));
         QCOMPARE(f.take(), setGet("0406000000") + setGet("0402000000"));
     }
-    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+    // Each tool's pointer names its newest window and none once that one is gone.
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(previousHandler);
+        const auto *raw = new SpiRaw;
+        const auto *wide = new SpiRaw4B;
+        const auto *eeprom = new SpiEEPROM;
+        QVERIFY(spiRaw == raw && spiRaw4B == wide && spiEEPROM == eeprom);
+        delete raw;
+        delete wide;
+        delete eeprom;
+        QVERIFY(!spiRaw && !spiRaw4B && !spiEEPROM);
+    }
 
     void init()
     {
@@ -207,9 +225,14 @@ private slots:
         f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiRaw4B->set("SPIFreq4B", 1.001, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
-        // A clock below a tool's least is refused; the one accepted before stays.
+        // A clock below a tool's least is refused; the one accepted before stays. Chip selects
+        // start at 0.
         QVERIFY(!spiRaw4B->set("SPIFreq4B", 0, Variable::OutsideKey));
+        QVERIFY(!spiRaw->set("SPIFreq", 0, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS5SPEED=1001");
+        f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
+        QVERIFY(spiRaw4B->set("SPIChannel4B", 0, Variable::OutsideKey));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS0SPEED=1001");
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");
@@ -349,6 +372,12 @@ private slots:
             QCOMPARE(spiEEPROM->readDeviceConfig().valid, c.address == -2);
             QCOMPARE(takeTraces(), QStringList{"Read device config from EEPROM"} + c.messages);
         }
+        // A length answer that is no hexadecimal text reads 0, whatever digits stand where the
+        // byte goes.
+        init();
+        f.spi.scriptAnswer("SPI0CS3DATA", "SPI0CS3DATA=04ffffff0fz");
+        QVERIFY(!spiEEPROM->readDeviceConfig().valid);
+        QCOMPARE(takeTraces().mid(1, 1), QStringList{"Position: 3 , length: 0"});
     }
 
     // The KVL52205 board's block, then the KVL52404's, which leaves w4, w5 and b2 alone; a
