@@ -198,7 +198,7 @@ private slots:
         for (auto [answer, name, value] :
              {std::tuple{QByteArray("A=1 B=2"), "B", QByteArray("2")}, {"A=1 b=2", "B", {}},
               {"A=1=2", "A", "1"}, {"A= B=3", "A", ""}, {"A A=4", "A", "4"}, {"A:ok", "A", {}},
-              {"", "A", {}}, {"AB=1", "A", {}}}) {
+              {"", "A", {}}, {"AB=1", "A", {}}, {"A=1 =2", "", "2"}}) {
             QByteArray got = "none";
             QCOMPARE(ControlBoard::parseAnswer(answer, name, &got), !value.isNull());
             QCOMPARE(got, value.isNull() ? QByteArray("none") : value);

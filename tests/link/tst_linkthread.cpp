@@ -215,6 +215,7 @@ private slots:
         QVERIFY(f.board.waitForLines(2, 10000));
         QCOMPARE(f.take(), (QList<QByteArray>{"set A=4", "set baudrate=115200"}));
         QCOMPARE(f.board.baudRate(), 115200);
+        QCOMPARE(f.link.baudrate(), 115200);
         QVERIFY(f.log.texts().last().endsWith(QStringLiteral("):Disconnect by user")));
         QVERIFY(f.link.setBaudrate(115200));
         QVERIFY(f.connectLink());
@@ -302,6 +303,30 @@ private slots:
         ending.start();
         f.reset();
         QVERIFY(ending.elapsed() < 30000);
+    }
+
+    // A stream whose pass outlasts the test still parks for another thread (a buffer clear)
+    // and reads in the pass after it, and it ends as soon as it is stopped: both wake the link
+    // thread.
+    void streamParksAndStopsWithinItsPass()
+    {
+        LinkTiming timing = fastTiming();
+        timing.streamPassMs = 600000;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.addHandler(QByteArray("get quiet"),
+                           [](const QByteArray &) { return QByteArray(); });
+        QSignalSpy stream(&f.link, &ControlBoard::signal_stream);
+        f.link.startStream(QStringLiteral("get quiet"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 1, 10000);
+        f.board.writeRaw("0123456789");
+        QTRY_VERIFY_WITH_TIMEOUT(f.board.pendingForProgram() == 10 || !m_captured.isEmpty(), 10000);
+        f.link.clearBuffers();
+        QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
+        f.link.stopStream();
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 20000);
+        QVERIFY(!stream.at(1).at(0).toBool());
+        QVERIFY(f.board.waitForControl(FakeBoard::NAK, 3, 10000));
     }
 
     // A stream of a single byte is captured: a lone byte waiting is data too.
