@@ -226,6 +226,26 @@ private slots:
         QVERIFY(other.lines().contains("set B=1") && !f.board.lines().contains("set B=1"));
     }
 
+    // A byte behind the ACK that ends a reset is discarded with it: the link does not read it
+    // afterwards, and a keep-alive does not take it for a sign of life.
+    void resetLeavesNoReplyBehind()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 600000; // only the test pings
+        timing.pingReadMs = 5000;  // one ENQ a reset, however late the board answers
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setRebootMs(0);
+        f.board.setEnqReply(QByteArray(1, FakeBoard::ACK) + 'X');
+        QSignalSpy rx(&f.link, &ControlBoard::signal_rx);
+        f.link.resetBoard();
+        f.board.setEnqReply(QByteArray(1, FakeBoard::ACK));
+        f.board.clearRecords();
+        QVERIFY(f.link.ping());
+        QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 1);
+        QCOMPARE(rx.count(), 0);
+    }
+
     void failedReopenDisconnects()
     {
         RecordingPrompt prompt;
