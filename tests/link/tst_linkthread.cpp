@@ -137,6 +137,17 @@ private slots:
         QVERIFY2(rests(), "disconnected");
     }
 
+    // A board that answers the keep-alive but no command (not even the identification) is
+    // watched from the connection on, though the link never read a byte from it.
+    void unidentifiedBoardIsKeptAlive()
+    {
+        LinkFixture f(fastTiming());
+        f.link.setTimeout(300);
+        f.board.addHandler(QByteArray("*IDN?"), [](const QByteArray &) { return QByteArray(); });
+        QVERIFY(f.connectLink());
+        QVERIFY(f.board.waitForControl(FakeBoard::ENQ, 1, 20000));
+    }
+
     void transactionDuringReconnection()
     {
         // A transaction still waiting when the link thread starts reconnecting keeps the

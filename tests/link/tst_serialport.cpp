@@ -113,6 +113,8 @@ private slots:
         QCOMPARE(port.readAll(all), 2);
         QCOMPARE(all, QByteArray("z!"));
         QCOMPARE(port.readAll(all), 0);
+        QCOMPARE(port.read(all, 10, 20), 0); // a wait that sees nothing takes nothing
+        QVERIFY(all.isEmpty());
     }
 
     // A second open fails as busy, for root too, and leaves the first one's settings alone.
@@ -331,6 +333,9 @@ private slots:
         rb.write(QByteArray("ok\n"));
         QVERIFY(rb.waitForLine(30000));
         QCOMPARE(rb.readLine(&found), QByteArray("ok\n"));
+        rb.write(QByteArray("\n")); // an empty line is a line too
+        QVERIFY(rb.waitForLine(0));
+        QCOMPARE(rb.readLine(&found), QByteArray("\n"));
         rb.write(QByteArray("A=12"));
         QVERIFY(!rb.waitForLine(0));
         QVERIFY(rb.readLine(&found).isEmpty() && !found);
