@@ -296,6 +296,7 @@ private slots:
         QVERIFY(f->link.setDioSequence2("DIO3", 0, 1, "ms"));
         QVERIFY(f->link.setDioSequence52(9, "DIO2", 12, 345, &answer));
         QVERIFY(f->link.dioSequence9("A", "B", 1, 2, 3, &out));
+        QCOMPARE(out, QList<int>{10}); // the first byte of a read-back of the asked length
         QVERIFY(f->link.dioSequence9("A", "B", 1, 2, 2, &out)); // another length appends nothing
         QVERIFY(!f->link.scanChain("TDI", "TDO", "TCK", 'r', 8, QByteArray(), nullptr));
         QVERIFY(f->link.scanChain("TDI", "TDO", "TCK", 'w', 16, QByteArray::fromHex("beef"), nullptr));

@@ -65,6 +65,10 @@ private slots:
                  // moves the data relative to the base set by the first.
                  {records({extended(0x8005), data(0, "\x11"), extended(0x0006), data(0, "\x22")}),
                   patched(0x10001, {{0, "11"}, {0x10000, "22"}}), 0, 0},
+                 // An extended record without data gives bits 16 to 23 of 0.
+                 {records({HexRecords::record(4, 0, QByteArray()), data(0x10, "\x11"),
+                           extended(0x0001), data(0, "\x22")}),
+                  patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
                  // A bad checksum is counted; the data are stored.
                  {records({extended(0x8005), badChecksum(data(0, QByteArray::fromHex("c0ffee"))),
                            data(3, "\x42")}),

@@ -109,8 +109,8 @@ private slots:
     }
 
     // A quiet link rests between its passes: connected after the wake-up of a transaction,
-    // during a stream that has nothing more to send, and without a board after the wake-up of
-    // a disconnection. Its thread does not spin.
+    // parked during a board reset, during a stream that has nothing more to send, and without
+    // a board after the wake-up of a disconnection. Its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
@@ -128,6 +128,10 @@ private slots:
         QVERIFY(f.connectLink());
         QVERIFY(f.link.send("set A=1", nullptr));
         QVERIFY2(rests(), "connected");
+        f.board.setRebootMs(2000);
+        const auto beforeReset = cpuMs();
+        f.link.resetBoard(); // the link stays parked while the board reboots
+        QVERIFY2(cpuMs() - beforeReset < 600, "parked");
         f.board.setStream("get stream", QByteArray("0123456789"), 10, 1, false);
         f.link.startStream(QStringLiteral("get stream"), this);
         QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
@@ -146,6 +150,26 @@ private slots:
         f.board.addHandler(QByteArray("*IDN?"), [](const QByteArray &) { return QByteArray(); });
         QVERIFY(f.connectLink());
         QVERIFY(f.board.waitForControl(FakeBoard::ENQ, 1, 20000));
+    }
+
+    // A user's connection ends an automatic reconnection under way: the board that answers
+    // again is not connected behind the user's back.
+    void userConnectionEndsReconnection()
+    {
+        LinkFixture f(fastTiming(1000, 200));
+        QVERIFY(f.connectLink());
+        f.board.setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(f.log.contains(AutoReconnecting), 30000);
+        QVERIFY(f.link.connectBoard(QStringLiteral("mockup")));
+        f.board.clearRecords();
+        f.board.setSilent(false);
+        QTest::qWait(1500); // several of the reconnection's attempts
+        QCOMPARE(f.link.mode(), int(ControlBoard::MockupMode));
+        QCOMPARE(f.link.portName(), QStringLiteral("mockup"));
+        QVERIFY(f.link.ping()); // the mock-up always answers
+        QVERIFY(!f.board.lines().contains("*IDN?"));
+        SerialPort port; // the serial port was let go
+        QVERIFY(port.open_port(f.board.devicePath(), ControlBoard::DefaultBaudrate));
     }
 
     void transactionDuringReconnection()

@@ -317,8 +317,14 @@ private slots:
             char none[1];
             QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
             QVERIFY(rb.read(0).isEmpty() && rb.read(-1).isEmpty());
+            QVERIFY(rb.write(none, 0) + rb.write(none, -1) + rb.write(nullptr, 1) == 0);
             QCOMPARE(rb.readAll(), rest);
+            QCOMPARE(rb.read(none, 1), 0);
         }
+        RingBuffer part(4); // a write into a partly filled buffer stops at its room
+        part.write(QByteArray("ab"));
+        QCOMPARE(part.write("cdef", 4), 2);
+        QCOMPARE(part.readAll(), QByteArray("abcd"));
     }
 
     // A reader that found no whole line waits for one: a line that came between its look and
@@ -350,6 +356,13 @@ private slots:
     // side's progress wakes the other, so that neither waits for ever.
     void sidesWakeEachOther()
     {
+        RingBuffer fresh(1); // the first wait on a buffer is woken too
+        std::thread late([&fresh]() {
+            QThread::msleep(100); // the wait has most likely begun
+            fresh.write("x", 1);
+        });
+        fresh.waitForData(1, -1);
+        late.join();
         RingBuffer rb(1);
         QByteArray sent;
         for (int i = 0; i < 500; ++i)
