@@ -289,10 +289,11 @@ private slots:
         LogRecorder log(&link);
         QVERIFY(link.connectBoard(board->devicePath()));
         QSignalSpy disconnected(&link, &ControlBoard::signal_disconnected);
+        link.startStream(QStringLiteral("get stream"), nullptr);
         board.reset(); // the terminal goes away; it cannot be opened again
         QVERIFY(link.setBaudrate(2304000));
         QCOMPARE(disconnected.count(), 1);
-        QVERIFY(!link.isConnected());
+        QVERIFY(!link.isConnected() && !link.isStreaming()); // the stream ends with the link
         QCOMPARE(log.entries().last().first, -1000);
         QVERIFY(log.entries().last().second.contains(QStringLiteral("2304000")));
     }
