@@ -324,6 +324,9 @@ private slots:
         QVERIFY(!f->link.setGenClock("PWM1", 1, 1, 1));
         QVERIFY(!f->link.setDioSequence52(1, "DIO2", 1, 2, &answer));
         QCOMPARE(answer, QByteArray("untouched"));
+        f->board.addHandler(QByteArray("get swspi"), [](const QByteArray &) { return "err"; });
+        QVERIFY(!f->link.readSwspi(&bytes));
+        QCOMPARE(bytes, QByteArray::fromHex("c0de"));
     }
 
     // A serial connection made after the mock-up talks to the board, not to the mock-up.
