@@ -355,6 +355,10 @@ private slots:
         QVERIFY(f->link.transferBlocks("BLK", "y", 500, &a, &b, &c, &d, &e));
         QCOMPARE(f->take().size(), 6);
         QCOMPARE(e, QByteArray::fromHex("55ff"));
+        // A failed later read fails the transfer (the earlier answer is no answer to it).
+        f->board.addHandler(QByteArray("get BLK=2"), [](const QByteArray &) { return "err"; });
+        QVERIFY(!f->link.transferBlocks("BLK", "z", 500, &a, &b));
+        f->take();
         // No output: the data go out, the result is false. An answer without the name fails; a
         // refused assignment sends no reads.
         QVERIFY(!f->link.transferBlocks("BLK", "data", 500));
