@@ -385,7 +385,8 @@ private slots:
         QVERIFY(f.board.waitForControl(FakeBoard::NAK, 3, 10000));
     }
 
-    // A stream of a single byte is captured: a lone byte waiting is data too.
+    // A stream of a single byte is captured: a lone byte waiting is data too. A disconnection
+    // ends the stream.
     void singleByteStream()
     {
         LinkFixture f(fastTiming());
@@ -393,7 +394,8 @@ private slots:
         f.board.setStream("get one", QByteArray("Z"), 1, 1, false);
         f.link.startStream(QStringLiteral("get one"), this);
         QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("Z"), 10000);
-        f.link.stopStream();
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        QVERIFY(!f.link.isStreaming());
     }
 
     void probeAndListPorts()
