@@ -198,7 +198,7 @@ private slots:
         for (auto [answer, name, value] :
              {std::tuple{QByteArray("A=1 B=2"), "B", QByteArray("2")}, {"A=1 b=2", "B", {}},
               {"A=1=2", "A", "1"}, {"A= B=3", "A", ""}, {"A A=4", "A", "4"}, {"A:ok", "A", {}},
-              {"", "A", {}}, {"AB=1", "A", {}}}) {
+              {"", "A", {}}, {"AB=1", "A", {}}, {"A=1 =2", "", "2"}}) {
             QByteArray got = "none";
             QCOMPARE(ControlBoard::parseAnswer(answer, name, &got), !value.isNull());
             QCOMPARE(got, value.isNull() ? QByteArray("none") : value);
@@ -296,6 +296,7 @@ private slots:
         QVERIFY(f->link.setDioSequence2("DIO3", 0, 1, "ms"));
         QVERIFY(f->link.setDioSequence52(9, "DIO2", 12, 345, &answer));
         QVERIFY(f->link.dioSequence9("A", "B", 1, 2, 3, &out));
+        QCOMPARE(out, QList<int>{10}); // the first byte of a read-back of the asked length
         QVERIFY(f->link.dioSequence9("A", "B", 1, 2, 2, &out)); // another length appends nothing
         QVERIFY(!f->link.scanChain("TDI", "TDO", "TCK", 'r', 8, QByteArray(), nullptr));
         QVERIFY(f->link.scanChain("TDI", "TDO", "TCK", 'w', 16, QByteArray::fromHex("beef"), nullptr));
@@ -323,6 +324,9 @@ private slots:
         QVERIFY(!f->link.setGenClock("PWM1", 1, 1, 1));
         QVERIFY(!f->link.setDioSequence52(1, "DIO2", 1, 2, &answer));
         QCOMPARE(answer, QByteArray("untouched"));
+        f->board.addHandler(QByteArray("get swspi"), [](const QByteArray &) { return "err"; });
+        QVERIFY(!f->link.readSwspi(&bytes));
+        QCOMPARE(bytes, QByteArray::fromHex("c0de"));
     }
 
     // A serial connection made after the mock-up talks to the board, not to the mock-up.
@@ -351,6 +355,10 @@ private slots:
         QVERIFY(f->link.transferBlocks("BLK", "y", 500, &a, &b, &c, &d, &e));
         QCOMPARE(f->take().size(), 6);
         QCOMPARE(e, QByteArray::fromHex("55ff"));
+        // A failed later read fails the transfer (the earlier answer is no answer to it).
+        f->board.addHandler(QByteArray("get BLK=2"), [](const QByteArray &) { return "err"; });
+        QVERIFY(!f->link.transferBlocks("BLK", "z", 500, &a, &b));
+        f->take();
         // No output: the data go out, the result is false. An answer without the name fails; a
         // refused assignment sends no reads.
         QVERIFY(!f->link.transferBlocks("BLK", "data", 500));

@@ -65,6 +65,17 @@ private slots:
                  // moves the data relative to the base set by the first.
                  {records({extended(0x8005), data(0, "\x11"), extended(0x0006), data(0, "\x22")}),
                   patched(0x10001, {{0, "11"}, {0x10000, "22"}}), 0, 0},
+                 // An extended record without data gives bits 16 to 23 of 0, one of one byte
+                 // that byte; without one, the addresses are the records' own.
+                 {records({HexRecords::record(4, 0, QByteArray()), data(0x10, "\x11"),
+                           extended(0x0001), data(0, "\x22")}),
+                  patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
+                 {records({HexRecords::record(4, 0, "\x02"), data(0x10, "\x11"),
+                           extended(0x0003), data(0, "\x22")}),
+                  patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
+                 {records({data(0x10, "\x11"), data(0x12, "\x22")}),
+                  patched(3, {{0, "11"}, {2, "22"}}), 0, 0},
+                 {records({extended(0x8005)}), QByteArray(), 0, 0}, // no data
                  // A bad checksum is counted; the data are stored.
                  {records({extended(0x8005), badChecksum(data(0, QByteArray::fromHex("c0ffee"))),
                            data(3, "\x42")}),
@@ -109,7 +120,8 @@ private slots:
               {extended(0x8005) + ":02000000zz11ff\r\n", HexFile::Truncated},
               {extended(0x8005) + ":02000000z011ff\r\n", HexFile::Truncated},
               {extended(0x8005) + ":020000000z11ff\r\n", HexFile::Truncated},
-              {extended(0x8005) + data(0, "BBBB") + ":0400040042", HexFile::Truncated}}) {
+              {extended(0x8005) + data(0, "BBBB") + ":0400040042", HexFile::Truncated},
+              {extended(0x8005) + ":0100000011\r\n", HexFile::Truncated}}) { // no checksum
             HexFile hex;
             QCOMPARE(hex.parse(HexRecords::image(Base, "\xaa\x02")).result, HexFile::Loaded);
             QCOMPARE(hex.parse(text).result, result);

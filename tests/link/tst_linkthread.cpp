@@ -109,8 +109,8 @@ private slots:
     }
 
     // A quiet link rests between its passes: connected after the wake-up of a transaction,
-    // during a stream that has nothing more to send, and without a board after the wake-up of
-    // a disconnection. Its thread does not spin.
+    // parked during a board reset, during a stream that has nothing more to send, and without
+    // a board after the wake-up of a disconnection. Its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
@@ -128,6 +128,10 @@ private slots:
         QVERIFY(f.connectLink());
         QVERIFY(f.link.send("set A=1", nullptr));
         QVERIFY2(rests(), "connected");
+        f.board.setRebootMs(2000);
+        const auto beforeReset = cpuMs();
+        f.link.resetBoard(); // the link stays parked while the board reboots
+        QVERIFY2(cpuMs() - beforeReset < 600, "parked");
         f.board.setStream("get stream", QByteArray("0123456789"), 10, 1, false);
         f.link.startStream(QStringLiteral("get stream"), this);
         QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
@@ -135,6 +139,37 @@ private slots:
         f.link.stopStream();
         f.link.disconnectBoard(ControlBoard::ByUser);
         QVERIFY2(rests(), "disconnected");
+    }
+
+    // A board that answers the keep-alive but no command (not even the identification) is
+    // watched from the connection on, though the link never read a byte from it.
+    void unidentifiedBoardIsKeptAlive()
+    {
+        LinkFixture f(fastTiming());
+        f.link.setTimeout(300);
+        f.board.addHandler(QByteArray("*IDN?"), [](const QByteArray &) { return QByteArray(); });
+        QVERIFY(f.connectLink());
+        QVERIFY(f.board.waitForControl(FakeBoard::ENQ, 1, 20000));
+    }
+
+    // A user's connection ends an automatic reconnection under way: the board that answers
+    // again is not connected behind the user's back.
+    void userConnectionEndsReconnection()
+    {
+        LinkFixture f(fastTiming(1000, 200));
+        QVERIFY(f.connectLink());
+        f.board.setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(f.log.contains(AutoReconnecting), 30000);
+        QVERIFY(f.link.connectBoard(QStringLiteral("mockup")));
+        f.board.clearRecords();
+        f.board.setSilent(false);
+        QTest::qWait(1500); // several of the reconnection's attempts
+        QCOMPARE(f.link.mode(), int(ControlBoard::MockupMode));
+        QCOMPARE(f.link.portName(), QStringLiteral("mockup"));
+        QVERIFY(f.link.ping()); // the mock-up always answers
+        QVERIFY(!f.board.lines().contains("*IDN?"));
+        SerialPort port; // the serial port was let go
+        QVERIFY(port.open_port(f.board.devicePath(), ControlBoard::DefaultBaudrate));
     }
 
     void transactionDuringReconnection()
@@ -215,6 +250,7 @@ private slots:
         QVERIFY(f.board.waitForLines(2, 10000));
         QCOMPARE(f.take(), (QList<QByteArray>{"set A=4", "set baudrate=115200"}));
         QCOMPARE(f.board.baudRate(), 115200);
+        QCOMPARE(f.link.baudrate(), 115200);
         QVERIFY(f.log.texts().last().endsWith(QStringLiteral("):Disconnect by user")));
         QVERIFY(f.link.setBaudrate(115200));
         QVERIFY(f.connectLink());
@@ -225,6 +261,26 @@ private slots:
         QVERIFY(other.lines().contains("set B=1") && !f.board.lines().contains("set B=1"));
     }
 
+    // A byte behind the ACK that ends a reset is discarded with it: the link does not read it
+    // afterwards, and a keep-alive does not take it for a sign of life.
+    void resetLeavesNoReplyBehind()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 600000; // only the test pings
+        timing.pingReadMs = 5000;  // one ENQ a reset, however late the board answers
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setRebootMs(0);
+        f.board.setEnqReply(QByteArray(1, FakeBoard::ACK) + 'X');
+        QSignalSpy rx(&f.link, &ControlBoard::signal_rx);
+        f.link.resetBoard();
+        f.board.setEnqReply(QByteArray(1, FakeBoard::ACK));
+        f.board.clearRecords();
+        QVERIFY(f.link.ping());
+        QCOMPARE(f.board.controlCount(FakeBoard::ENQ), 1);
+        QCOMPARE(rx.count(), 0);
+    }
+
     void failedReopenDisconnects()
     {
         RecordingPrompt prompt;
@@ -233,10 +289,11 @@ private slots:
         LogRecorder log(&link);
         QVERIFY(link.connectBoard(board->devicePath()));
         QSignalSpy disconnected(&link, &ControlBoard::signal_disconnected);
+        link.startStream(QStringLiteral("get stream"), nullptr);
         board.reset(); // the terminal goes away; it cannot be opened again
         QVERIFY(link.setBaudrate(2304000));
         QCOMPARE(disconnected.count(), 1);
-        QVERIFY(!link.isConnected());
+        QVERIFY(!link.isConnected() && !link.isStreaming()); // the stream ends with the link
         QCOMPARE(log.entries().last().first, -1000);
         QVERIFY(log.entries().last().second.contains(QStringLiteral("2304000")));
     }
@@ -304,7 +361,32 @@ private slots:
         QVERIFY(ending.elapsed() < 30000);
     }
 
-    // A stream of a single byte is captured: a lone byte waiting is data too.
+    // A stream whose pass outlasts the test still parks for another thread (a buffer clear)
+    // and reads in the pass after it, and it ends as soon as it is stopped: both wake the link
+    // thread.
+    void streamParksAndStopsWithinItsPass()
+    {
+        LinkTiming timing = fastTiming();
+        timing.streamPassMs = 600000;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.addHandler(QByteArray("get quiet"),
+                           [](const QByteArray &) { return QByteArray(); });
+        QSignalSpy stream(&f.link, &ControlBoard::signal_stream);
+        f.link.startStream(QStringLiteral("get quiet"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 1, 10000);
+        f.board.writeRaw("0123456789");
+        QTRY_VERIFY_WITH_TIMEOUT(f.board.pendingForProgram() == 10 || !m_captured.isEmpty(), 10000);
+        f.link.clearBuffers();
+        QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("0123456789"), 10000);
+        f.link.stopStream();
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 20000);
+        QVERIFY(!stream.at(1).at(0).toBool());
+        QVERIFY(f.board.waitForControl(FakeBoard::NAK, 3, 10000));
+    }
+
+    // A stream of a single byte is captured: a lone byte waiting is data too. A disconnection
+    // ends the stream.
     void singleByteStream()
     {
         LinkFixture f(fastTiming());
@@ -312,7 +394,8 @@ private slots:
         f.board.setStream("get one", QByteArray("Z"), 1, 1, false);
         f.link.startStream(QStringLiteral("get one"), this);
         QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("Z"), 10000);
-        f.link.stopStream();
+        f.link.disconnectBoard(ControlBoard::ByUser);
+        QVERIFY(!f.link.isStreaming());
     }
 
     void probeAndListPorts()

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@ private slots:
     void closedPortFails()
     {
         SerialPort port;
+        QVERIFY(!port.close() && !port.isOpen()); // nothing to close
         QVERIFY(!port.open_port(QString(), 115200));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^open_port: Unable to open "));
         QVERIFY(!port.open_port(QStringLiteral("/dev/no-such-tty"), 115200));
@@ -106,22 +108,37 @@ private slots:
         }
         QCOMPARE(all, sent);
         QCOMPARE(port.bytesAvailable(), 0);
-        // A read of no bytes takes none; reading all takes what is waiting.
-        board.writeRaw("z!");
-        QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), 2, 30000);
+        // A read of no bytes takes none, a read of one byte one; reading all takes what is
+        // waiting; a read without a wait finds nothing on a quiet line.
+        board.writeRaw("z!?");
+        QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), 3, 30000);
         QCOMPARE(port.read(all, 0), 0);
+        QCOMPARE(port.read(all, 1), 1);
+        QCOMPARE(all, QByteArray("z"));
         QCOMPARE(port.readAll(all), 2);
-        QCOMPARE(all, QByteArray("z!"));
+        QCOMPARE(all, QByteArray("!?"));
         QCOMPARE(port.readAll(all), 0);
+        QCOMPARE(port.read(all, 10), 0);
+        QCOMPARE(port.read(all, 10, 20), 0); // a wait that sees nothing takes nothing
+        QVERIFY(all.isEmpty());
     }
 
-    // A second open fails as busy, for root too, and leaves the first one's settings alone.
+    // A second open fails as busy, for root too, and leaves the first one's settings alone. The
+    // terminal is exclusive while open (for programs that take no lock), and neither
+    // exclusive nor locked once closed or once its port object is gone.
     void exclusiveUntilClosed()
     {
         FakeBoard board;
         SerialPort port(board.devicePath());
         SerialPort second(board.devicePath());
+        const int other = ::open(QFile::encodeName(board.devicePath()), O_RDWR | O_NOCTTY);
+        const auto exclusive = [other]() {
+            int on = -1;
+            return ioctl(other, TIOCGEXCL, &on) == 0 ? on : -1;
+        };
+        QVERIFY(other >= 0);
         QVERIFY(port.open_port(QString(), 115200));
+        QCOMPARE(exclusive(), 1);
         QTest::ignoreMessage(QtWarningMsg,
                              qPrintable("open_port: Unable to open " + board.devicePath() +
                                         ": Device or resource busy"));
@@ -130,9 +147,18 @@ private slots:
         QVERIFY(!second.isOpen() && second.handle() == -1);
         QCOMPARE(board.baudRate(), 115200);
         QVERIFY(port.close());
+        QCOMPARE(exclusive(), 0);
         QVERIFY(second.open_port(QString(), 9600));
         QCOMPARE(second.lastError(), 0);
         QCOMPARE(board.baudRate(), 9600);
+        QVERIFY(second.close());
+        {
+            SerialPort dropped(board.devicePath());
+            QVERIFY(dropped.open_port(QString(), 115200));
+        }
+        QCOMPARE(exclusive(), 0);
+        QVERIFY(port.open_port(QString(), 115200));
+        ::close(other);
     }
 
     // A program started with its standard input closed gets descriptor 0 for its port: a
@@ -315,8 +341,14 @@ private slots:
             char none[1];
             QVERIFY(rb.read(none, 0) + rb.read(none, -1) + rb.read(nullptr, 1) == 0);
             QVERIFY(rb.read(0).isEmpty() && rb.read(-1).isEmpty());
+            QVERIFY(rb.write(none, 0) + rb.write(none, -1) + rb.write(nullptr, 1) == 0);
             QCOMPARE(rb.readAll(), rest);
+            QCOMPARE(rb.read(none, 1), 0);
         }
+        RingBuffer part(4); // a write into a partly filled buffer stops at its room
+        part.write(QByteArray("ab"));
+        QCOMPARE(part.write("cdef", 4), 2);
+        QCOMPARE(part.readAll(), QByteArray("abcd"));
     }
 
     // A reader that found no whole line waits for one: a line that came between its look and
@@ -331,6 +363,9 @@ private slots:
         rb.write(QByteArray("ok\n"));
         QVERIFY(rb.waitForLine(30000));
         QCOMPARE(rb.readLine(&found), QByteArray("ok\n"));
+        rb.write(QByteArray("\n")); // an empty line is a line too
+        QVERIFY(rb.waitForLine(0));
+        QCOMPARE(rb.readLine(&found), QByteArray("\n"));
         rb.write(QByteArray("A=12"));
         QVERIFY(!rb.waitForLine(0));
         QVERIFY(rb.readLine(&found).isEmpty() && !found);
@@ -345,6 +380,13 @@ private slots:
     // side's progress wakes the other, so that neither waits for ever.
     void sidesWakeEachOther()
     {
+        RingBuffer fresh(1); // the first wait on a buffer is woken too
+        std::thread late([&fresh]() {
+            QThread::msleep(100); // the wait has most likely begun
+            fresh.write("x", 1);
+        });
+        fresh.waitForData(1, -1);
+        late.join();
         RingBuffer rb(1);
         QByteArray sent;
         for (int i = 0; i < 500; ++i)
