@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPoint>
+#include <QPushButton>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -71,6 +72,23 @@ public:
 
 private:
     std::function<void(quint32)> m_write;
+};
+
+// A form button handled by a slot connected by name, counting its clicks.
+class SlotApplet : public Applet
+{
+    Q_OBJECT
+public:
+    SlotApplet()
+    {
+        go = new QPushButton(this);
+        go->setObjectName("pbGo");
+    }
+    QVariant run(const QString &, const QVariant &) override { return QVariant(); }
+    QPushButton *go;
+    int clicks = 0;
+public slots:
+    void on_pbGo_clicked() { ++clicks; }
 };
 
 class TestAppletForm : public QObject
@@ -435,6 +453,15 @@ private slots:
         QVERIFY(applet->width() >= 900 && applet->height() >= 800);
         QCOMPARE(scroll->verticalScrollBar()->maximum(),
                  applet->height() - scroll->viewport()->height());
+    }
+
+    // An applet set up again (its form rebuilt) still runs each by-name slot once per signal.
+    void setupAgainConnectsSlotsOnce()
+    {
+        SlotApplet applet;
+        QVERIFY(applet.setup() && applet.setup());
+        applet.go->click();
+        QCOMPARE(applet.clicks, 1);
     }
 
     // Keys the applet does not use go on to the widget it sits in.
