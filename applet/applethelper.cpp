@@ -348,7 +348,6 @@ void AppletHelper::describeFunctions()
 {
     const int scroll = m_teFunctions->verticalScrollBar()->value();
     const QString current = m_cmFunction->currentText();
-    m_html.clear();
     m_cmFunction->clear();
     m_html = QLatin1String(StyleBlock) + QLatin1String("<body>");
 
