@@ -129,6 +129,7 @@ private slots:
         QVERIFY(applet.setup());
         QVERIFY(edits.at(10)->isConnected() && !edits.at(11)->isConnected());
         delete edits.takeFirst();
+        QCOMPARE(applet.controlNames().count("SA"), 10); // gone from the form's controls at once
         auto *added = new LineEdit(&applet);
         added->setAccessibleName("BANK[LEVEL]");
         applet.bindControls();
@@ -193,11 +194,13 @@ private slots:
         QVERIFY(!dock->isVisible());
         QCOMPARE(dock->widget(), applet);
         QCOMPARE(applet->container(), dock);
+        QPointer<QAction> toggle = applet->action();
         applet->showWindow();
         QVERIFY(dock->isVisible() && applet->isWindowVisible());
+        QVERIFY(!applet->close()); // the released sub-window's hiding is gone with it
+        QVERIFY(toggle->isChecked() && dock->isVisible());
         applet->hideWindow();
         QVERIFY(!dock->isVisible());
-        QPointer<QAction> toggle = applet->action();
         QCOMPARE(toggle.data(), dock->toggleViewAction());
         applet->releaseContainer();
         QVERIFY(toggle);
@@ -209,6 +212,8 @@ private slots:
     {
         QMdiArea area;
         QMdiSubWindow *sub = Applet::createSubWindow(&area);
+        area.show(); // the empty window waits for its applet
+        QVERIFY(!sub->isVisible());
         auto *applet = new WriteApplet(sub);
         auto *content = new QWidget;
         content->setMinimumSize(400, 300);
@@ -311,6 +316,12 @@ private slots:
         QCOMPARE(applet.bank.value(), 6u);
         QCOMPARE(pulls, QStringList{"1:BANK"});
         QCOMPARE(edit->text(), QString("6"));
+        applet.hook = [&](int, const QString &) { // so does a read by name
+            applet.bank.setBit(0, 1);
+            return true;
+        };
+        QCOMPARE(applet.get("BANK[]", Variable::OutsideKey), QVariant(7u));
+        QCOMPARE(edit->text(), QString("7"));
     }
 
     // The applet's own model writes: run as a refresh, the widgets only show them; run as an
@@ -374,6 +385,7 @@ private slots:
         QCOMPARE(sub->windowTitle(), QString("Second"));
         QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         QAction *action = second->action();
+        QCOMPARE(action->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         second->rename("Renamed"); // by this name it is addressed from now on
         QCOMPARE(QStringList({second->name(), action->text(), sub->windowTitle()}),
                  QStringList({"Renamed", "Renamed", "Renamed"}));
