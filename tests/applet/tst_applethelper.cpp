@@ -305,6 +305,8 @@ private slots:
         QCOMPARE(applet->bank.value(), 0b1100u);
         QVERIFY(!console->applyRegisterFile(QString()));
         QVERIFY(!console->applyRegisterFile("absent.101"));
+        AppletHelper orphan(nullptr, "HELP:"); // a console without its applet applies nothing
+        QVERIFY(!orphan.applyRegisterFile("x.101"));
     }
 
     void importSkipsMalformedLines_data()
@@ -338,6 +340,18 @@ private slots:
         const QString problem = reason.startsWith("not") ? reason : "BANK: " + reason;
         QCOMPARE(log.texts(), QStringList{"Register file bad.101: skipped malformed line 5 (" +
                                           problem + "), line 6 (not NAME::BITS)"});
+    }
+
+    // A Get of a text, which is no number, leaves the value field as it was.
+    void getOfATextKeepsTheValue()
+    {
+        Variable note("@variable=NOTE@value=abc");
+        QVERIFY(applet->addVariable(&note));
+        console->itemCombo()->setEditText("NOTE");
+        console->valueEdit()->setText("5");
+        console->button("Get")->click();
+        QCOMPARE(console->valueEdit()->value(), 5.0);
+        applet->removeVariable(&note);
     }
 
     // A register's virtual fields are listed with the others.
@@ -454,6 +468,7 @@ private slots:
         // The Run button stands apart from the results, between the bar's two spacers.
         const QRect run = console->button("Run")->geometry();
         QVERIFY(run.left() - console->textResultEdit()->geometry().right() > 20);
+        QVERIFY(console->button("Run")->parentWidget()->width() - run.right() > 20);
         // A narrow console keeps the names' fields wide enough for the names.
         console->resize(120, console->height());
         QTRY_VERIFY(console->itemCombo()->width() >= 200);
@@ -487,6 +502,10 @@ private slots:
         QCOMPARE(openConsole(true), first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->functionCombo()->count(), 7); // listed anew, not twice
+        Variable extra("@variable=EXTRA@value=0");
+        QVERIFY(applet->addVariable(&extra));
+        first->button("Update all")->click(); // the applet describes itself anew
+        QVERIFY(comboItems(first->itemCombo()).endsWith("|EXTRA|LOCK|SA"));
         QPointer<AppletHelper> guard(first);          // the console goes with its applet
         applet.reset();
         console.reset();
