@@ -421,7 +421,7 @@ private slots:
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2}), (Widgets{v, b}));
         binding.widgets = {a, b, all};
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2, 3}), (Widgets{b, all}));
-        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {9}), Widgets());
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {4, 9}), Widgets()); // past the top
         reg.bitAt(0)->setName("B");
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {0}), (Widgets{b, all}));
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
