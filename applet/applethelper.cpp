@@ -29,6 +29,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -152,11 +153,11 @@ AppletHelper::~AppletHelper() = default;
 void AppletHelper::buildWindow()
 {
     resize(400, 400);
-    auto *layout = new QGridLayout(this);
+    auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(buildItemTab(), QStringLiteral("Registers/Variables"));
     m_tabs->addTab(buildFunctionTab(), QStringLiteral("Functions"));
-    layout->addWidget(m_tabs, 0, 0);
+    layout->addWidget(m_tabs);
 }
 
 QWidget *AppletHelper::buildItemTab()
