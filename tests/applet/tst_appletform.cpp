@@ -244,6 +244,15 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Register size control fail : ODD .size 4 != 1");
         QVERIFY(applet.addRegister(&odd, 1));
+        // Of the expected size, or with no size expected, a register is bound without a notice.
+        static QStringList notices;
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { notices << text; });
+        Register fits(1, "FITS"), any(4, "ANY");
+        const bool bound = applet.addRegister(&fits, 1) && applet.addRegister(&any, 0);
+        qInstallMessageHandler(previous);
+        QVERIFY(bound);
+        QCOMPARE(notices, QStringList());
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(applet.binding("ODD"));
     }
