@@ -354,7 +354,7 @@ private slots:
         applet->removeVariable(&note);
     }
 
-    // A register's virtual fields are listed with the others.
+    // A register's virtual fields are listed with the others, every field with its own texts.
     void virtualFieldsAreListed()
     {
         struct Fixed : Register::Virtual {
@@ -366,6 +366,12 @@ private slots:
                  QString("BANK[SW1]|BANK[SW2]|BANK[LEVEL]|BANK[SPEED]|BANK[]|BIG|CTRL[EN]|"
                          "CTRL[MODE]|CTRL[]|LOCK|SA"));
         QVERIFY(console->itemView()->toPlainText().contains("Virtual speed"));
+        // A description holding the list's own separator character stays the description.
+        applet->bank.bitAt(1)->setDescription(QString("Switch two") + QChar(0x1F) + "on");
+        console->describeApplet("nodes");
+        const QStringList lines = console->itemView()->toPlainText().split('\n');
+        QCOMPARE(lines.mid(3, 2).join('|').remove(QChar(0x1F)),
+                 QString("{1 }  SW2 = 0|Switch twoon"));
     }
 
     // The list offers this applet's files; choosing one applies it, rebuilding the list does not.
