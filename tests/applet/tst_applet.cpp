@@ -612,13 +612,6 @@ private slots:
         QVERIFY(sub->minimumHeight() != sub->maximumHeight());
         QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(applet->createContainer(0, nullptr), sub);
-        auto *tall = new TestApplet; // a fixed height holds the form and the title bar
-        tall->fixedHeight = true;
-        tall->setGeometry(0, 0, 200, 300);
-        std::unique_ptr<QWidget> tallSub(tall->createContainer(0, nullptr));
-        QVERIFY(tallSub->minimumHeight() == tallSub->maximumHeight() &&
-                tallSub->minimumWidth() != tallSub->maximumWidth());
-        QCOMPARE(tallSub->height(), 335);
         QAction *a = applet->action();
         QCOMPARE(a->text(), QString("SPI Raw(TestApplet)"));
         QCOMPARE(a->whatsThis(), QString("TestApplet"));

@@ -56,6 +56,7 @@ public:
     }
 
     Register bank;
+    using Applet::fixedHeight;
     using Applet::runAsEdit;
     using Applet::runAsRefresh;
     Variable sa, text;
@@ -417,6 +418,18 @@ private slots:
         sub->show();
         sub->resize(200, 150);
         QCOMPARE(applet->size(), QSize(500, 300));
+    }
+
+    // A window of fixed height holds the form and the title bar; its width follows the area.
+    void fixedHeightWindow()
+    {
+        auto *applet = new WriteApplet;
+        applet->fixedHeight = true;
+        applet->setGeometry(0, 0, 200, 300);
+        std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
+        QVERIFY(sub->minimumHeight() == sub->maximumHeight() &&
+                sub->minimumWidth() != sub->maximumWidth());
+        QCOMPARE(sub->height(), 335);
     }
 
     // A disabled applet is disabled with its action and does not go online; its action without
