@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFrame>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -459,8 +460,10 @@ private slots:
             QRect bar, list, find;
             for (QWidget *w :
                  tabs->widget(i)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (w->metaObject()->className() == QByteArray("QFrame"))
+                if (w->metaObject()->className() == QByteArray("QFrame")) {
                     bar = w->geometry();
+                    QVERIFY(static_cast<QFrame *>(w)->frameWidth() > 0); // a framed bar
+                }
                 else if (qobject_cast<QTextEdit *>(w))
                     list = w->geometry();
                 else if (qobject_cast<QLineEdit *>(w))
@@ -469,6 +472,9 @@ private slots:
             QVERIFY(bar.isValid() && bar.left() == list.left() && bar.right() == list.right());
             QVERIFY(i || (find.left() == bar.left() && find.right() == bar.right()));
             QVERIFY(bar.bottom() < list.top());
+            if (i == 0) // bar, search line and list follow each other 1 pixel apart
+                QCOMPARE(QList<int>({find.top() - bar.bottom(), list.top() - find.bottom()}),
+                         QList<int>({2, 2}));
         }
         QCOMPARE(controls, 25);
         // The Run button stands apart from the results, between the bar's two spacers.
