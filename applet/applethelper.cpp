@@ -29,7 +29,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -156,11 +155,11 @@ AppletHelper::~AppletHelper() = default;
 void AppletHelper::buildWindow()
 {
     resize(400, 400);
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QGridLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(buildItemTab(), QStringLiteral("Registers/Variables"));
     m_tabs->addTab(buildFunctionTab(), QStringLiteral("Functions"));
-    layout->addWidget(m_tabs);
+    layout->addWidget(m_tabs, 0, 0);
 }
 
 QWidget *AppletHelper::buildItemTab()
