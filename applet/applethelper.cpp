@@ -53,6 +53,10 @@ const char *const RegisterFileFilter = "Files (*.101)";
 const char *const RegisterFileSeparator = "::";
 constexpr int FillOnesValue = 0x0FFFFFFF; // 28 one-bits: what "Fill 1" writes to a variable
 
+// One search highlight at a time, across all consoles: until the first search there is
+// nothing to undo.
+bool firstSearch = true;
+
 // The texts of a register's fields (grouped, virtual fields included), one list per field
 // holding one text per keyword. Keywords and fields are separated by control characters that
 // no name or description carries, so a ";" in a description cannot shift the fields.
@@ -473,7 +477,9 @@ void AppletHelper::showResult(QWidget *shown)
 void AppletHelper::slot_FindInNodes(QString text)
 {
     QTextDocument *document = m_teItems->document();
-    document->undo(); // the previous search's highlighting; a new rendering has no history
+    if (!firstSearch)
+        document->undo(); // the previous highlighting
+    firstSearch = false;
     if (text.isEmpty())
         return;
 
