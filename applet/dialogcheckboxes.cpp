@@ -39,6 +39,7 @@ void DialogCheckBoxes::addItems(const QStringList &items)
         m_list->setItemWidget(row, button);
         if (m_kind == 1 && m_buttons.isEmpty())
             button->setChecked(true);
+        m_rows.append(row);
         m_buttons.append(button);
 
         const QStringList parts = item.split(QLatin1Char('='));

@@ -7,6 +7,7 @@
 class QAbstractButton;
 class QDialogButtonBox;
 class QListWidget;
+class QListWidgetItem;
 class QVBoxLayout;
 
 // Lets the user choose from a list of names: several (kind 0, check boxes with "All On" and
@@ -35,6 +36,7 @@ private:
     int m_kind;
     QListWidget *m_list;
     QVBoxLayout *m_layout;
+    QList<QListWidgetItem *> m_rows;
     QList<QAbstractButton *> m_buttons;
     QDialogButtonBox *m_buttonBox;
 };
