@@ -579,10 +579,8 @@ void Applet::slot_updateSet(QString name)
 {
     if (!online)
         return;
-    if (m_write.awaited && name == m_write.item) {
-        m_write.awaited = false; // a later notice of the item is no longer this write's
+    if (m_write.awaited && name == m_write.item)
         m_write.refreshed = true;
-    }
     refreshNotified(name);
     if (!isRefreshing())
         updateItemOnce(0, name);

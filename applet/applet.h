@@ -208,7 +208,7 @@ private:
     // write's only one.
     struct PendingWrite {
         QString item;
-        bool awaited = false;   // its change notice has not come yet
+        bool awaited = false;   // a write is under way: its change notice is awaited
         bool refreshed = false; // its change notice refreshed the item's widgets
     };
 

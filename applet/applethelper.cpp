@@ -70,8 +70,11 @@ QList<QStringList> fieldTexts(const Register *reg, const QStringList &keywords)
     QList<QStringList> fields;
     for (const QString &entry : std::as_const(entries)) {
         QStringList texts = entry.split(keywordSeparator);
-        while (texts.size() > keywords.size())
-            texts[texts.size() - 2] += keywordSeparator + texts.takeLast();
+        // A text holding the separator after all: the last keyword's text takes the rest.
+        while (texts.size() > keywords.size()) {
+            const QString rest = texts.takeLast();
+            texts.last() += keywordSeparator + rest;
+        }
         while (texts.size() < keywords.size())
             texts.append(QString());
         fields.append(texts);
@@ -348,7 +351,6 @@ void AppletHelper::describeFunctions()
 {
     const int scroll = m_teFunctions->verticalScrollBar()->value();
     const QString current = m_cmFunction->currentText();
-    m_html.clear();
     m_cmFunction->clear();
     m_html = QLatin1String(StyleBlock) + QLatin1String("<body>");
 

@@ -92,13 +92,12 @@ void AppletScroll::scrollContentsBy(int, int)
         m_applet->move(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
 }
 
-// The window closes as its applet decides (a tool applet only hides its window).
+// The window closes as its applet decides (a tool applet only hides its window); a close event
+// comes accepted.
 void AppletScroll::closeEvent(QCloseEvent *event)
 {
     if (m_applet && !m_applet->close())
         event->ignore();
-    else
-        event->accept();
 }
 
 // The applet takes the view's size, no smaller than its form allows; the scroll bars cover

@@ -199,9 +199,8 @@ void Applet::releaseContainer()
     disconnect(this, &Applet::signal_HideWindow, this, &Applet::slot_SetInactiveWindow);
     if (m_dockVisibility)
         disconnect(m_dockVisibility);
-    if (windowAction)
-        disconnect(windowAction, &QAction::triggered, this, &Applet::slot_ActionTriggered);
-    // A dock's toggle action belongs to the dock; only our own action is deleted.
+    // A dock's toggle action belongs to the dock; only our own action is deleted, and with it
+    // its connection to slot_ActionTriggered (a dock's action never has one).
     if (m_ownsAction)
         delete windowAction;
     windowAction = nullptr;

@@ -280,6 +280,7 @@ private slots:
              {"SA", "abc", 0, 1.0},
              {"SA", QVariantList{1, 2}, 0, 1.0},
              {"BANK[LEVEL]", "1.5", 0, 1.0},
+             {"BANK[LEVEL]", QByteArray("5"), 0, 1.0}, // bytes are no number
              {"BANK[LEVEL]", 1LL << 33, 0, 1.0},
              {"BANK[LEVEL]", qInf(), 0, 1.0},
              {"TEXT", QStringList{"a"}, 0, 1.0},
@@ -420,7 +421,7 @@ private slots:
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2}), (Widgets{v, b}));
         binding.widgets = {a, b, all};
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {2, 3}), (Widgets{b, all}));
-        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {9}), Widgets());
+        QCOMPARE(binding.bitIndex.widgetsShowing(binding, {4, 9}), Widgets()); // past the top
         reg.bitAt(0)->setName("B");
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {0}), (Widgets{b, all}));
         QCOMPARE(binding.bitIndex.widgetsShowing(binding, {1}), (Widgets{a, all}));
@@ -493,8 +494,8 @@ private slots:
         // "all" or "*" alone names every item, as "" does: a failed item fails the read.
         QVERIFY(!applet->readParameters("all") && !applet->readParameters("*"));
         QCOMPARE(applet->calls(), all + " " + all);
-        QVERIFY(applet->writeParameters("STATUS;LOCK;SA"));
-        QCOMPARE(applet->calls(), QString("0:SA"));
+        QVERIFY(applet->writeParameters("STATUS;LOCK;SA;OWN"));
+        QCOMPARE(applet->calls(), QString("0:SA 0:OWN")); // an item of the hook's own is written
         // An applet without a device access of its own reads and writes without failing.
         applet->hook = [this](int mode, const QString &name) {
             return applet->Applet::updateItem(mode, name);
@@ -691,6 +692,12 @@ private slots:
         QCOMPARE(applet->y(), -scroll->verticalScrollBar()->maximum());
         scroll->verticalScrollBar()->setValue(0);
         QCOMPARE(applet->y(), 0);
+        scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+        QCOMPARE(applet->x(), -scroll->horizontalScrollBar()->maximum());
+        scroll->horizontalScrollBar()->setValue(0);
+        QCOMPARE(applet->x(), 0);
+        applet->resize(applet->width() + 300, applet->height()); // resized by itself
+        QVERIFY(reaches(applet->minimumSizeHint()));
         QCOMPARE(QSize(scroll->horizontalScrollBar()->pageStep(), // a page is the view
                        scroll->verticalScrollBar()->pageStep()),
                  scroll->viewport()->size());
@@ -728,10 +735,12 @@ private slots:
                 for (const QString &format : drag->mimeData()->formats())
                     lines << format + "=" + QString::fromLatin1(drag->mimeData()->data(format));
                 text = drag->mimeData()->text();
+                made = drag;
                 return Qt::CopyAction;
             }
             QStringList lines;
             QString text;
+            QPointer<QDrag> made;
         } recording;
         CustomControls::ScriptDragProvider::setProvider(&recording);
         Applet::makeDragScript(applet, "SpiRaw.cmd", "0x12");
@@ -742,6 +751,7 @@ private slots:
               QString(Script::CleanUpFormat) + "=" + Script::cleanUpLine()})
             QVERIFY2(recording.lines.contains(line), qPrintable(line));
         QCOMPARE(recording.text, QString("SpiRaw.cmd #KVL52110: run"));
+        QTRY_VERIFY(recording.made.isNull()); // a finished drag goes, not with its applet only
     }
 
     // ---- slots by name: as Qt's connectSlotsByName, object by object and signal by signal.

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPoint>
+#include <QPushButton>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -55,6 +56,7 @@ public:
     }
 
     Register bank;
+    using Applet::fixedHeight;
     using Applet::runAsEdit;
     using Applet::runAsRefresh;
     Variable sa, text;
@@ -71,6 +73,23 @@ public:
 
 private:
     std::function<void(quint32)> m_write;
+};
+
+// A form button handled by a slot connected by name, counting its clicks.
+class SlotApplet : public Applet
+{
+    Q_OBJECT
+public:
+    SlotApplet()
+    {
+        go = new QPushButton(this);
+        go->setObjectName("pbGo");
+    }
+    QVariant run(const QString &, const QVariant &) override { return QVariant(); }
+    QPushButton *go;
+    int clicks = 0;
+public slots:
+    void on_pbGo_clicked() { ++clicks; }
 };
 
 class TestAppletForm : public QObject
@@ -111,6 +130,7 @@ private slots:
         QVERIFY(applet.setup());
         QVERIFY(edits.at(10)->isConnected() && !edits.at(11)->isConnected());
         delete edits.takeFirst();
+        QCOMPARE(applet.controlNames().count("SA"), 10); // gone from the form's controls at once
         auto *added = new LineEdit(&applet);
         added->setAccessibleName("BANK[LEVEL]");
         applet.bindControls();
@@ -175,11 +195,13 @@ private slots:
         QVERIFY(!dock->isVisible());
         QCOMPARE(dock->widget(), applet);
         QCOMPARE(applet->container(), dock);
+        QPointer<QAction> toggle = applet->action();
         applet->showWindow();
         QVERIFY(dock->isVisible() && applet->isWindowVisible());
+        QVERIFY(!applet->close()); // the released sub-window's hiding is gone with it
+        QVERIFY(toggle->isChecked() && dock->isVisible());
         applet->hideWindow();
         QVERIFY(!dock->isVisible());
-        QPointer<QAction> toggle = applet->action();
         QCOMPARE(toggle.data(), dock->toggleViewAction());
         applet->releaseContainer();
         QVERIFY(toggle);
@@ -191,6 +213,8 @@ private slots:
     {
         QMdiArea area;
         QMdiSubWindow *sub = Applet::createSubWindow(&area);
+        area.show(); // the empty window waits for its applet
+        QVERIFY(!sub->isVisible());
         auto *applet = new WriteApplet(sub);
         auto *content = new QWidget;
         content->setMinimumSize(400, 300);
@@ -221,6 +245,15 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.applet.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, "Register size control fail : ODD .size 4 != 1");
         QVERIFY(applet.addRegister(&odd, 1));
+        // Of the expected size, or with no size expected, a register is bound without a notice.
+        static QStringList notices;
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { notices << text; });
+        Register fits(1, "FITS"), any(4, "ANY");
+        const bool bound = applet.addRegister(&fits, 1) && applet.addRegister(&any, 0);
+        qInstallMessageHandler(previous);
+        QVERIFY(bound);
+        QCOMPARE(notices, QStringList());
         QLoggingCategory::setFilterRules(QString());
         QVERIFY(applet.binding("ODD"));
     }
@@ -293,6 +326,12 @@ private slots:
         QCOMPARE(applet.bank.value(), 6u);
         QCOMPARE(pulls, QStringList{"1:BANK"});
         QCOMPARE(edit->text(), QString("6"));
+        applet.hook = [&](int, const QString &) { // so does a read by name
+            applet.bank.setBit(0, 1);
+            return true;
+        };
+        QCOMPARE(applet.get("BANK[]", Variable::OutsideKey), QVariant(7u));
+        QCOMPARE(edit->text(), QString("7"));
     }
 
     // The applet's own model writes: run as a refresh, the widgets only show them; run as an
@@ -356,6 +395,7 @@ private slots:
         QCOMPARE(sub->windowTitle(), QString("Second"));
         QCOMPARE(sub->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         QAction *action = second->action();
+        QCOMPARE(action->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
         second->rename("Renamed"); // by this name it is addressed from now on
         QCOMPARE(QStringList({second->name(), action->text(), sub->windowTitle()}),
                  QStringList({"Renamed", "Renamed", "Renamed"}));
@@ -378,6 +418,18 @@ private slots:
         sub->show();
         sub->resize(200, 150);
         QCOMPARE(applet->size(), QSize(500, 300));
+    }
+
+    // A window of fixed height holds the form and the title bar; its width follows the area.
+    void fixedHeightWindow()
+    {
+        auto *applet = new WriteApplet;
+        applet->fixedHeight = true;
+        applet->setGeometry(0, 0, 200, 300);
+        std::unique_ptr<QWidget> sub(applet->createContainer(Applet::MdiContainer, nullptr));
+        QVERIFY(sub->minimumHeight() == sub->maximumHeight() &&
+                sub->minimumWidth() != sub->maximumWidth());
+        QCOMPARE(sub->height(), 335);
     }
 
     // A disabled applet is disabled with its action and does not go online; its action without
@@ -435,6 +487,15 @@ private slots:
         QVERIFY(applet->width() >= 900 && applet->height() >= 800);
         QCOMPARE(scroll->verticalScrollBar()->maximum(),
                  applet->height() - scroll->viewport()->height());
+    }
+
+    // An applet set up again (its form rebuilt) still runs each by-name slot once per signal.
+    void setupAgainConnectsSlotsOnce()
+    {
+        SlotApplet applet;
+        QVERIFY(applet.setup() && applet.setup());
+        applet.go->click();
+        QCOMPARE(applet.clicks, 1);
     }
 
     // Keys the applet does not use go on to the widget it sits in.

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFrame>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -305,6 +306,8 @@ private slots:
         QCOMPARE(applet->bank.value(), 0b1100u);
         QVERIFY(!console->applyRegisterFile(QString()));
         QVERIFY(!console->applyRegisterFile("absent.101"));
+        AppletHelper orphan(nullptr, "HELP:"); // a console without its applet applies nothing
+        QVERIFY(!orphan.applyRegisterFile("x.101"));
     }
 
     void importSkipsMalformedLines_data()
@@ -340,7 +343,19 @@ private slots:
                                           problem + "), line 6 (not NAME::BITS)"});
     }
 
-    // A register's virtual fields are listed with the others.
+    // A Get of a text, which is no number, leaves the value field as it was.
+    void getOfATextKeepsTheValue()
+    {
+        Variable note("@variable=NOTE@value=abc");
+        QVERIFY(applet->addVariable(&note));
+        console->itemCombo()->setEditText("NOTE");
+        console->valueEdit()->setText("5");
+        console->button("Get")->click();
+        QCOMPARE(console->valueEdit()->value(), 5.0);
+        applet->removeVariable(&note);
+    }
+
+    // A register's virtual fields are listed with the others, every field with its own texts.
     void virtualFieldsAreListed()
     {
         struct Fixed : Register::Virtual {
@@ -352,6 +367,12 @@ private slots:
                  QString("BANK[SW1]|BANK[SW2]|BANK[LEVEL]|BANK[SPEED]|BANK[]|BIG|CTRL[EN]|"
                          "CTRL[MODE]|CTRL[]|LOCK|SA"));
         QVERIFY(console->itemView()->toPlainText().contains("Virtual speed"));
+        // A description holding the list's own separator character stays the description.
+        applet->bank.bitAt(1)->setDescription(QString("Switch two") + QChar(0x1F) + "on");
+        console->describeApplet("nodes");
+        const QStringList lines = console->itemView()->toPlainText().split('\n');
+        QCOMPARE(lines.mid(3, 2).join('|').remove(QChar(0x1F)),
+                 QString("{1 }  SW2 = 0|Switch twoon"));
     }
 
     // The list offers this applet's files; choosing one applies it, rebuilding the list does not.
@@ -439,8 +460,10 @@ private slots:
             QRect bar, list, find;
             for (QWidget *w :
                  tabs->widget(i)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (w->metaObject()->className() == QByteArray("QFrame"))
+                if (w->metaObject()->className() == QByteArray("QFrame")) {
                     bar = w->geometry();
+                    QVERIFY(static_cast<QFrame *>(w)->frameWidth() > 0); // a framed bar
+                }
                 else if (qobject_cast<QTextEdit *>(w))
                     list = w->geometry();
                 else if (qobject_cast<QLineEdit *>(w))
@@ -449,11 +472,15 @@ private slots:
             QVERIFY(bar.isValid() && bar.left() == list.left() && bar.right() == list.right());
             QVERIFY(i || (find.left() == bar.left() && find.right() == bar.right()));
             QVERIFY(bar.bottom() < list.top());
+            if (i == 0) // bar, search line and list follow each other 1 pixel apart
+                QCOMPARE(QList<int>({find.top() - bar.bottom(), list.top() - find.bottom()}),
+                         QList<int>({2, 2}));
         }
         QCOMPARE(controls, 25);
         // The Run button stands apart from the results, between the bar's two spacers.
         const QRect run = console->button("Run")->geometry();
         QVERIFY(run.left() - console->textResultEdit()->geometry().right() > 20);
+        QVERIFY(console->button("Run")->parentWidget()->width() - run.right() > 20);
         // A narrow console keeps the names' fields wide enough for the names.
         console->resize(120, console->height());
         QTRY_VERIFY(console->itemCombo()->width() >= 200);
@@ -487,6 +514,10 @@ private slots:
         QCOMPARE(openConsole(true), first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->functionCombo()->count(), 7); // listed anew, not twice
+        Variable extra("@variable=EXTRA@value=0");
+        QVERIFY(applet->addVariable(&extra));
+        first->button("Update all")->click(); // the applet describes itself anew
+        QVERIFY(comboItems(first->itemCombo()).endsWith("|EXTRA|LOCK|SA"));
         QPointer<AppletHelper> guard(first);          // the console goes with its applet
         applet.reset();
         console.reset();

@@ -184,8 +184,11 @@ private slots:
         QVERIFY(dialog.width() >= text->sizeHint().width());
         QVERIFY(paints.painted.contains(dialog.rect()));
         paints.painted = QRect(); // a text that fits: only the text is painted anew
+        PaintCounter textPaints;
+        text->installEventFilter(&textPaints);
         dialog.setText("w");
         QVERIFY(!paints.painted.contains(dialog.rect()));
+        QVERIFY(!textPaints.painted.isEmpty());
         QCOMPARE(delivered, 2);
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 3);
@@ -212,6 +215,7 @@ private slots:
         const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
         QCOMPARE(labels.size(), 2);
         QVERIFY(!labels.at(1)->pixmap().isNull() && labels.at(1)->isVisible());
+        QCOMPARE(labels.at(1)->size(), QSize(200, 200)); // a small picture gets its room
         QVERIFY(bar->isVisible() && bar->y() < labels.at(0)->y());
         QVERIFY(labels.at(0)->y() < labels.at(1)->y() && labels.at(1)->y() < cancel->y());
     }
