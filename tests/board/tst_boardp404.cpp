@@ -567,6 +567,8 @@ private slots:
              pairs("BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19"))
             f.set(name, value);
         auto *plot = w<QCustomPlot>("plotCH1");
+        for (QCPAxis *axis : {plot->xAxis, plot->yAxis})
+            axis->setRange(-1, 1); // the estimate sets both ranges anew
         for (const auto &[code, shown] :
              {qMakePair(19, "410 606.0 803.0 803 1200 0 1"), qMakePair(63, "    1200 0 0")}) {
             QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
@@ -588,6 +590,7 @@ private slots:
         QCOMPARE(curve.at(0)->key, 0.0);
         QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
         QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
+        QCOMPARE(plot->xAxis->range().upper, 2.2 * curve.at(2)->key); // and a little more
         // The coil current rises for the switch's share of the period: the LED voltage over the
         // input, each with its resistive drop at 0.5 A (0.5 ohm on, 0.33 ohm off).
         QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
