@@ -110,7 +110,13 @@ private slots:
                 QVERIFY2(combo->itemText(i).startsWith(QString::number(r.first + i) + ". "),
                          qPrintable(combo->itemText(i)));
         }
-        QCOMPARE(f.widget<QComboBox>("cmBSTSOFTSTART")->itemText(0), "0. Soft-start OFF");
+        QStringList samples; // the texts with their units and decimals
+        for (const auto &[combo, item] : {std::pair{"cmBSTSOFTSTART", 0}, {"cmBSTSOFTSTART", 1},
+                                          {"cmBCK2FREQ", 0}, {"cmBSTSRCFREQ", 1},
+                                          {"cmBSTSRC", 3}, {"cmBUCK1_REGSTATUS", 2}})
+            samples << f.widget<QComboBox>(combo)->itemText(item);
+        QCOMPARE(samples, (QStringList{"0. Soft-start OFF", "1. 12 us", "1. 180 kHz",
+                                       "1. 140.35 kHz", "3. Auto", "2. IRIP is at target"}));
     }
 
     // The matrix tools reach the page that installed itself last, and none once it is gone; a

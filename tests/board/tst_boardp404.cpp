@@ -147,6 +147,9 @@ private slots:
                 QCOMPARE(f.item(name), value);
             QCOMPARE(widgetsOutOfStep(f.page(), "SPI_MAPP404").join(" | "), QString());
         }
+        // The defaults' boost set point and first average current show at once (50.9 V, 100.4 mA).
+        QCOMPARE(qRound(f.item("BoostVoltage") * 10), 509);
+        QCOMPARE(qRound(f.item("IAVERAGE1") * 10), 1004);
     }
 
     // CRC-4 (x^4 + x + 1, seed 15): a frame's over its nibbles above bits 3..0, a block's over
@@ -178,6 +181,13 @@ private slots:
         QCOMPARE(QStringList({first(33), first(39), first(40), first(46), first(47)}),
                  QStringList({"BUCK1_RUNNING", "BUCK1_IRIP_DAC", "BUCK2_RUNNING", "BUCK2_IRIP_DAC",
                               "NA47"}));
+        // The fillers are marked as no data, every other field as data (one view at a time).
+        const int dataBits = mapRegister->selectByAttribute("DATA", "1")->size();
+        const Register *fillers = mapRegister->selectByAttribute("DATA", "0");
+        QVERIFY(dataBits > 0 && fillers->size() > 0);
+        QCOMPARE(dataBits + fillers->size(), mapRegister->size());
+        for (int i = 0; i < fillers->size(); ++i)
+            QVERIFY(fillers->bitAt(i)->name().startsWith("NA"));
     }
 
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
@@ -590,6 +600,7 @@ private slots:
         QCOMPARE(curve.at(0)->key, 0.0);
         QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
         QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
+        QCOMPARE(qRound(curve.at(0)->value), 803 - 606); // the peak less the ripple
         QCOMPARE(plot->xAxis->range().upper, 2.2 * curve.at(2)->key); // and a little more
         // The coil current rises for the switch's share of the period: the LED voltage over the
         // input, each with its resistive drop at 0.5 A (0.5 ohm on, 0.33 ohm off).

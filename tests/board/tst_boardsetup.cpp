@@ -217,6 +217,7 @@ private slots:
     {
         QAbstractButton *enable = f.widget<QAbstractButton>("cbBOOSTEN");
         enable->setChecked(false);
+        f.set("BoostVoltage", 20.0); // the set-up shows the default code's voltage instead
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
         QList<quint16> chip;
         for (int address = 1; address <= 10; ++address)
@@ -230,6 +231,7 @@ private slots:
         QCOMPARE(p205Differences(f.spi), QStringList());
         QVERIFY(enable->isChecked());
         QCOMPARE(f.widget<QAbstractSlider>("dialBoostVoltage")->value(), 90);
+        QCOMPARE(g.BoostVoltage.value(), 50.1);
         QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         f.take();
         f.page()->slot_updateAllControls();
