@@ -514,8 +514,8 @@ private slots:
         }
     }
 
-    // A dial's key step writes its word once the step is done; a press on the dial, which
-    // turns it at once, writes only when the dial is let go, and once.
+    // A dial's key steps write its word once they are done, once for steps in a row; a press
+    // on the dial, which turns it at once, writes only when the dial is let go, and once.
     void dialSteps()
     {
         f.app->mainWindow()->show();
@@ -531,8 +531,11 @@ private slots:
                  {"dialBCK2AVG", 5, 0}, {"dialVBOOST", 18, 3}, {"dialBCK1AVG", 1, 0}}) {
             auto *stepped = w<QAbstractSlider>(name);
             Lines lines;
-            QTest::keyClick(stepped, stepped->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+            for (int step = 0; step < 2; ++step)
+                QTest::keyClick(stepped, stepped->value() > 1 ? Qt::Key_Down : Qt::Key_Up);
             QTRY_VERIFY(!(lines += f.take()).isEmpty());
+            QCoreApplication::processEvents(); // where a second write would go out
+            lines += f.take();
             QCOMPARE(chipWords(lines), QStringLiteral("w%1").arg(address));
             QCOMPARE(f.spi.kvl52404Word(address) >> shift & 0x7F, quint32(stepped->value()) & 0x7F);
         }
