@@ -191,7 +191,8 @@ private slots:
     }
 
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
-    // element that names no word sends nothing and says which element it was.
+    // element that names no word sends nothing and says which element it was; an empty list
+    // sends nothing and fails without a warning.
     void refusedLists()
     {
         const QList<QPair<QStringList, QString>> lists{
@@ -207,6 +208,10 @@ private slots:
                          QStringList{"KVL52404: invalid register address \"" + bad + "\""});
             }
         }
+        QSignalSpy log(f.page(), &Applet::signal_log);
+        QVERIFY(!f.page()->MemoryRead({}) && !f.page()->MemoryWrite({}));
+        QCOMPARE(f.take(), Lines());
+        QCOMPARE(logTexts(log, -1), QStringList());
     }
 
     // SPIERR in the answer just received fails the list there; the next clean answer passes.
