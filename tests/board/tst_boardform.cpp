@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <qcustomplot.h>
 
 namespace
 {
@@ -32,10 +33,13 @@ class TestBoardForm : public QObject
     SecondItemPrompt prompt; // chooses the TO1/TO2 project
 
 private slots:
-    // Such a project has no mode selection and no broadcast writes.
+    // Such a project has no mode selection and no broadcast writes. The page is titled after
+    // the chip family.
     void initTestCase()
     {
         QVERIFY(f.start());
+        const QString title = f.page()->windowTitle(); // after its shortcut
+        QVERIFY2(title.endsWith(" KVL52110"), qPrintable(title));
         QCOMPARE(f.app->projectType(), QString("TO1/TO2"));
         QVERIFY(!f.widget<QWidget>("comboBox")->isEnabledTo(f.page()));
         QVERIFY(!f.widget<QWidget>("cbBroadcast")->isEnabledTo(f.page()));
@@ -117,6 +121,19 @@ private slots:
             samples << f.widget<QComboBox>(combo)->itemText(item);
         QCOMPARE(samples, (QStringList{"0. Soft-start OFF", "1. 12 us", "1. 180 kHz",
                                        "1. 140.35 kHz", "3. Auto", "2. IRIP is at target"}));
+    }
+
+    // Each current plot draws one red curve of the output current over time.
+    void plots()
+    {
+        for (const char *name : {"plotCH1", "plotCH2"}) {
+            auto *plot = f.widget<QCustomPlot>(name);
+            QCOMPARE(plot->graphCount(), 1);
+            QCOMPARE(QStringList({plot->graph(0)->name(), plot->xAxis->label(),
+                                  plot->yAxis->label()}),
+                     QStringList({"Output current", "Time [us]", "Current [mA]"}));
+            QCOMPARE(plot->graph(0)->pen().color(), QColor(Qt::red));
+        }
     }
 
     // The matrix tools reach the page that installed itself last, and none once it is gone; a
