@@ -625,6 +625,29 @@ private slots:
         QCOMPARE(drawn.count(), 0);
     }
 
+    // A channel's LED-voltage button reads the voltage and shows the estimates from it at once.
+    void vledButtonsRedraw()
+    {
+        for (const auto &[channel, items, chip, volts] :
+             {std::tuple{1, "BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19",
+                         "2=0x4000 35=0x1500", 17.5},
+              {2, "VLED2=20 IAVERAGE2=500 [BUCK2_FREQ]=19", "6=0 42=0x80", 17.5}}) {
+            for (const auto &[name, value] : pairs(items))
+                f.set(name, value);
+            for (const auto &[address, word] : pairs(chip))
+                f.spi.setKvl52404Word(address.toInt(), quint32(word));
+            const QString ripple = QStringLiteral("leIRIPPLE%1P404").arg(channel);
+            const QString before = w<QLineEdit>(qPrintable(ripple))->text();
+            w<QAbstractButton>(qPrintable(QStringLiteral("pbBCK%1VLED").arg(channel)))->click();
+            QCOMPARE(f.item(QStringLiteral("VLED%1").arg(channel)), volts);
+            const QString shown = w<QLineEdit>(qPrintable(ripple))->text();
+            QVERIFY(shown != before);
+            f.page()->updateBuckPlot();
+            QCOMPARE(shown, w<QLineEdit>(qPrintable(ripple))->text());
+        }
+        f.take();
+    }
+
     // A buck's clock choice shows its frequency and the estimates from it at once, whichever
     // channel changed last.
     void clockChoiceRedraws()
