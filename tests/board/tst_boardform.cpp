@@ -40,6 +40,7 @@ private slots:
         QVERIFY(f.start());
         const QString title = f.page()->windowTitle(); // after its shortcut
         QVERIFY2(title.endsWith(" KVL52110"), qPrintable(title));
+        QVERIFY(!f.widget<QWidget>("pushButton")->isHidden());
         QCOMPARE(f.app->projectType(), QString("TO1/TO2"));
         QVERIFY(!f.widget<QWidget>("comboBox")->isEnabledTo(f.page()));
         QVERIFY(!f.widget<QWidget>("cbBroadcast")->isEnabledTo(f.page()));

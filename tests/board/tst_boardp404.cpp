@@ -625,7 +625,8 @@ private slots:
         QCOMPARE(drawn.count(), 0);
     }
 
-    // A channel's LED-voltage button reads the voltage and shows the estimates from it at once.
+    // A channel's LED-voltage button reads the voltage and shows the estimates from it at once;
+    // so does a read of the boost voltage.
     void vledButtonsRedraw()
     {
         for (const auto &[channel, items, chip, volts] :
@@ -645,6 +646,13 @@ private slots:
             f.page()->updateBuckPlot();
             QCOMPARE(shown, w<QLineEdit>(qPrintable(ripple))->text());
         }
+        f.spi.setKvl52404Word(55, 0x200); // 40 V
+        const QString before = w<QLineEdit>("leIRIPPLE1P404")->text();
+        QVERIFY(f.run("ReadVBOOST").toBool());
+        const QString shown = w<QLineEdit>("leIRIPPLE1P404")->text();
+        QVERIFY(shown != before);
+        f.page()->updateBuckPlot();
+        QCOMPARE(shown, w<QLineEdit>("leIRIPPLE1P404")->text());
         f.take();
     }
 
