@@ -71,7 +71,7 @@ bool Board::updateItem(int mode, const QString &name)
 // the model until then.
 void Board::followEdit(const QString &item)
 {
-    if (isEditing() && isP205Item(item))
+    if (isEditing())
         writeP205Item(item);
     if (item == QLatin1String("SPI_MAPP404") || item == QLatin1String("BUCK1") ||
         item == QLatin1String("BUCK2"))

@@ -474,7 +474,6 @@ private:
     void connectPowerDials();
     void updateP205Image(int address, int shift, int width, unsigned value);
     void writeP205Word(int address, quint16 word);
-    static bool isP205Item(const QString &item);
     void writeP205Item(const QString &item);
     void showP205Image();
     void showBuckThreshold(int channel, int code);

@@ -118,16 +118,9 @@ void Board::writeP205Word(int address, quint16 word)
     spiP205->writeRegister(address, word);
 }
 
-bool Board::isP205Item(const QString &item)
-{
-    for (const P205Item &entry : P205Items)
-        if (item == QLatin1String(entry.item))
-            return true;
-    return false;
-}
-
 // An edit of a KVL52205 item reaches the chip whichever control (or none) shows the field:
-// every register word of the item that no longer matches the model goes out.
+// every register word of the item that no longer matches the model goes out. Another item has
+// no word there and writes nothing.
 void Board::writeP205Item(const QString &item)
 {
     for (const P205Item &entry : P205Items) {

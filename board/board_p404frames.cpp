@@ -165,10 +165,6 @@ bool Board::MemoryRead(QStringList addresses)
     emit signal_log(0, QStringLiteral("SPIMemoryRead"));
     if (!checkP404Addresses(addresses))
         return false;
-    if (addresses.isEmpty()) {
-        slot_updateAllControls();
-        return false;
-    }
     const auto dialog = progressFor(triggeredByControl, addresses.size());
     for (int i = 0; i < addresses.size(); ++i) {
         const QString address = QString::number(p404Address(addresses.at(i)));
@@ -184,7 +180,7 @@ bool Board::MemoryRead(QStringList addresses)
         showProgress(dialog.get(), addresses.at(i), i, addresses.size());
     }
     slot_updateAllControls();
-    return true;
+    return !addresses.isEmpty();
 }
 
 bool Board::MemoryWrite(QStringList addresses)

@@ -286,6 +286,11 @@ private slots:
             QCOMPARE(f.run(QString("NORMAL%1").arg(row)), QVariant(false));
             QCOMPARE(f.bus.chip(row).opmode, 4);
         }
+        // Mode 0 is the combo's first entry, shown as well.
+        f.bus.editChip(1, [](FakeMatrixChip &chip) { chip.opmode = 0; });
+        f.run("OPMODE1");
+        auto *opMode1 = f.widget<QLineEdit>("leSA1")->parentWidget()->findChild<QComboBox *>();
+        QCOMPARE(opMode1->currentIndex(), 0);
         setAll("BROADCAST=1");
         QCOMPARE(f.run("Write_REG_0"), QVariant(true));
         QCOMPARE(mapLines(), (QList<QByteArray>{Zero1, MapEnable, Zero2, MapEnable}));

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <qcustomplot.h>
 
 namespace
 {
@@ -32,10 +33,14 @@ class TestBoardForm : public QObject
     SecondItemPrompt prompt; // chooses the TO1/TO2 project
 
 private slots:
-    // Such a project has no mode selection and no broadcast writes.
+    // Such a project has no mode selection and no broadcast writes. The page is titled after
+    // the chip family.
     void initTestCase()
     {
         QVERIFY(f.start());
+        const QString title = f.page()->windowTitle(); // after its shortcut
+        QVERIFY2(title.endsWith(" KVL52110"), qPrintable(title));
+        QVERIFY(!f.widget<QWidget>("pushButton")->isHidden());
         QCOMPARE(f.app->projectType(), QString("TO1/TO2"));
         QVERIFY(!f.widget<QWidget>("comboBox")->isEnabledTo(f.page()));
         QVERIFY(!f.widget<QWidget>("cbBroadcast")->isEnabledTo(f.page()));
@@ -110,7 +115,26 @@ private slots:
                 QVERIFY2(combo->itemText(i).startsWith(QString::number(r.first + i) + ". "),
                          qPrintable(combo->itemText(i)));
         }
-        QCOMPARE(f.widget<QComboBox>("cmBSTSOFTSTART")->itemText(0), "0. Soft-start OFF");
+        QStringList samples; // the texts with their units and decimals
+        for (const auto &[combo, item] : {std::pair{"cmBSTSOFTSTART", 0}, {"cmBSTSOFTSTART", 1},
+                                          {"cmBCK2FREQ", 0}, {"cmBSTSRCFREQ", 1},
+                                          {"cmBSTSRC", 3}, {"cmBUCK1_REGSTATUS", 2}})
+            samples << f.widget<QComboBox>(combo)->itemText(item);
+        QCOMPARE(samples, (QStringList{"0. Soft-start OFF", "1. 12 us", "1. 180 kHz",
+                                       "1. 140.35 kHz", "3. Auto", "2. IRIP is at target"}));
+    }
+
+    // Each current plot draws one red curve of the output current over time.
+    void plots()
+    {
+        for (const char *name : {"plotCH1", "plotCH2"}) {
+            auto *plot = f.widget<QCustomPlot>(name);
+            QCOMPARE(plot->graphCount(), 1);
+            QCOMPARE(QStringList({plot->graph(0)->name(), plot->xAxis->label(),
+                                  plot->yAxis->label()}),
+                     QStringList({"Output current", "Time [us]", "Current [mA]"}));
+            QCOMPARE(plot->graph(0)->pen().color(), QColor(Qt::red));
+        }
     }
 
     // The matrix tools reach the page that installed itself last, and none once it is gone; a
@@ -197,11 +221,11 @@ private slots:
         for (const char *name : {"leW_BANK_SA_2", "leW_BANK_SA_3"}) {
             auto *edit = f.widget<QLineEdit>(name);
             for (const auto &[typed, address] :
-                 {std::pair{"31", 31}, {"45", 31}, {"-1", -1}, {"7", 7}, {"320", 7}, {"-2", 7}}) {
+                 {std::pair{"31", 31}, {"-1", -1}, {"45", -1}, {"7", 7}, {"320", 7}, {"-2", 7}}) {
                 edit->clear();
                 QTest::keyClicks(edit, typed);
-                QTest::keyClick(edit, Qt::Key_Return);
                 QVERIFY2(edit->text().size() <= 2, qPrintable(edit->text()));
+                QTest::keyClick(edit, Qt::Key_Return);
                 QCOMPARE(boardGlobals().SA.value(), double(address));
             }
         }

@@ -71,13 +71,16 @@ private slots:
                  QList<int>({63, 180, 691, 2648}));
         QVERIFY(std::adjacent_find(buck.begin(), buck.end(), std::greater_equal<int>()) ==
                 buck.end());
-        // Codes beyond the lists name nothing.
+        // Codes beyond the lists, the first one just past each end, name nothing.
         const DriverBoardDescription d;
         QCOMPARE(QStringList({d.chipTypeName(5), d.chipTypeName(16), d.chipTypeName(17),
                               d.chipTypeName(quint32(-1)), d.boardTopologyName(2),
                               d.boardChannelsName(3), d.boardVersionName(quint32(-1))}),
                  QStringList({"KVL52205", "KVL52404BUCK", "undefined", "undefined", "boost-buck",
                               "undefined", "undefined"}));
+        QCOMPARE(QStringList({d.boardVersionName(2), d.boardVersionName(3),
+                              d.boardTopologyName(3), d.boardChannelsName(2)}),
+                 QStringList({"v1.2", "undefined", "undefined", "three"}));
     }
 };
 

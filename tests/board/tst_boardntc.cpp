@@ -40,6 +40,26 @@ private slots:
                      n % 2 ? QStringLiteral("56.2 °C") : QStringLiteral("25.0 °C"));
         QCOMPARE(f.widget<QLineEdit>("leNTC_13"), nullptr);
     }
+
+    // A script address is read as a number, blanks around it left out; one that is no number
+    // stands for 0; a device beyond 31 is not read, and its field keeps its text.
+    void scriptAddresses()
+    {
+        const auto moveChips = [this](int first, int second) {
+            f.bus.editChip(0, [first](FakeMatrixChip &c) { c.address = first; });
+            f.bus.editChip(1, [second](FakeMatrixChip &c) { c.address = second; });
+        };
+        moveChips(31, 0);
+        f.page()->currentCsvScript()->addresses = QStringList{"x", " 31 ", "32"};
+        for (int n = 1; n <= 3; ++n)
+            field(n)->setText("-");
+        f.page()->on_pbReadNTCs_clicked();
+        QStringList shown;
+        for (int n = 1; n <= 3; ++n)
+            shown << field(n)->text();
+        QCOMPARE(shown, (QStringList{"25.0 °C", "56.2 °C", "-"}));
+        moveChips(1, 2);
+    }
 };
 
 QTEST_MAIN(TestBoardNtc)

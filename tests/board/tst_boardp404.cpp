@@ -147,6 +147,9 @@ private slots:
                 QCOMPARE(f.item(name), value);
             QCOMPARE(widgetsOutOfStep(f.page(), "SPI_MAPP404").join(" | "), QString());
         }
+        // The defaults' boost set point and first average current show at once (50.9 V, 100.4 mA).
+        QCOMPARE(qRound(f.item("BoostVoltage") * 10), 509);
+        QCOMPARE(qRound(f.item("IAVERAGE1") * 10), 1004);
     }
 
     // CRC-4 (x^4 + x + 1, seed 15): a frame's over its nibbles above bits 3..0, a block's over
@@ -178,10 +181,18 @@ private slots:
         QCOMPARE(QStringList({first(33), first(39), first(40), first(46), first(47)}),
                  QStringList({"BUCK1_RUNNING", "BUCK1_IRIP_DAC", "BUCK2_RUNNING", "BUCK2_IRIP_DAC",
                               "NA47"}));
+        // The fillers are marked as no data, every other field as data (one view at a time).
+        const int dataBits = mapRegister->selectByAttribute("DATA", "1")->size();
+        const Register *fillers = mapRegister->selectByAttribute("DATA", "0");
+        QVERIFY(dataBits > 0 && fillers->size() > 0);
+        QCOMPARE(dataBits + fillers->size(), mapRegister->size());
+        for (int i = 0; i < fillers->size(); ++i)
+            QVERIFY(fillers->bitAt(i)->name().startsWith("NA"));
     }
 
     // Map addresses are one or two decimal digits below 64 ("07" and "63" pass). A list with an
-    // element that names no word sends nothing and says which element it was.
+    // element that names no word sends nothing and says which element it was; an empty list
+    // sends nothing and fails without a warning.
     void refusedLists()
     {
         const QList<QPair<QStringList, QString>> lists{
@@ -197,6 +208,10 @@ private slots:
                          QStringList{"KVL52404: invalid register address \"" + bad + "\""});
             }
         }
+        QSignalSpy log(f.page(), &Applet::signal_log);
+        QVERIFY(!f.page()->MemoryRead({}) && !f.page()->MemoryWrite({}));
+        QCOMPARE(f.take(), Lines());
+        QCOMPARE(logTexts(log, -1), QStringList());
     }
 
     // SPIERR in the answer just received fails the list there; the next clean answer passes.
@@ -504,8 +519,8 @@ private slots:
         }
     }
 
-    // A dial's key step writes its word once the step is done; a press on the dial, which
-    // turns it at once, writes only when the dial is let go, and once.
+    // A dial's key steps write its word once they are done, once for steps in a row; a press
+    // on the dial, which turns it at once, writes only when the dial is let go, and once.
     void dialSteps()
     {
         f.app->mainWindow()->show();
@@ -521,8 +536,11 @@ private slots:
                  {"dialBCK2AVG", 5, 0}, {"dialVBOOST", 18, 3}, {"dialBCK1AVG", 1, 0}}) {
             auto *stepped = w<QAbstractSlider>(name);
             Lines lines;
-            QTest::keyClick(stepped, stepped->value() > 0 ? Qt::Key_Down : Qt::Key_Up);
+            for (int step = 0; step < 2; ++step)
+                QTest::keyClick(stepped, stepped->value() > 1 ? Qt::Key_Down : Qt::Key_Up);
             QTRY_VERIFY(!(lines += f.take()).isEmpty());
+            QCoreApplication::processEvents(); // where a second write would go out
+            lines += f.take();
             QCOMPARE(chipWords(lines), QStringLiteral("w%1").arg(address));
             QCOMPARE(f.spi.kvl52404Word(address) >> shift & 0x7F, quint32(stepped->value()) & 0x7F);
         }
@@ -567,6 +585,8 @@ private slots:
              pairs("BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19"))
             f.set(name, value);
         auto *plot = w<QCustomPlot>("plotCH1");
+        for (QCPAxis *axis : {plot->xAxis, plot->yAxis})
+            axis->setRange(-1, 1); // the estimate sets both ranges anew
         for (const auto &[code, shown] :
              {qMakePair(19, "410 606.0 803.0 803 1200 0 1"), qMakePair(63, "    1200 0 0")}) {
             QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
@@ -588,6 +608,8 @@ private slots:
         QCOMPARE(curve.at(0)->key, 0.0);
         QCOMPARE(curve.at(3)->key - curve.at(1)->key, curve.at(2)->key);
         QCOMPARE(curve.at(4)->key, 2 * curve.at(2)->key);
+        QCOMPARE(qRound(curve.at(0)->value), 803 - 606); // the peak less the ripple
+        QCOMPARE(plot->xAxis->range().upper, 2.2 * curve.at(2)->key); // and a little more
         // The coil current rises for the switch's share of the period: the LED voltage over the
         // input, each with its resistive drop at 0.5 A (0.5 ohm on, 0.33 ohm off).
         QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
@@ -601,6 +623,37 @@ private slots:
         QCOMPARE(plot->xAxis->range().upper, shownRange);
         QCOMPARE(curve.at(1)->key / curve.at(2)->key, (20 + 0.165) / (48 - 0.25 + 0.165));
         QCOMPARE(drawn.count(), 0);
+    }
+
+    // A channel's LED-voltage button reads the voltage and shows the estimates from it at once;
+    // so does a read of the boost voltage.
+    void vledButtonsRedraw()
+    {
+        for (const auto &[channel, items, chip, volts] :
+             {std::tuple{1, "BoostVoltageMeas=48 VLED1=20 IAVERAGE1=500 [BUCK1_FREQ]=19",
+                         "2=0x4000 35=0x1500", 17.5},
+              {2, "VLED2=20 IAVERAGE2=500 [BUCK2_FREQ]=19", "6=0 42=0x80", 17.5}}) {
+            for (const auto &[name, value] : pairs(items))
+                f.set(name, value);
+            for (const auto &[address, word] : pairs(chip))
+                f.spi.setKvl52404Word(address.toInt(), quint32(word));
+            const QString ripple = QStringLiteral("leIRIPPLE%1P404").arg(channel);
+            const QString before = w<QLineEdit>(qPrintable(ripple))->text();
+            w<QAbstractButton>(qPrintable(QStringLiteral("pbBCK%1VLED").arg(channel)))->click();
+            QCOMPARE(f.item(QStringLiteral("VLED%1").arg(channel)), volts);
+            const QString shown = w<QLineEdit>(qPrintable(ripple))->text();
+            QVERIFY(shown != before);
+            f.page()->updateBuckPlot();
+            QCOMPARE(shown, w<QLineEdit>(qPrintable(ripple))->text());
+        }
+        f.spi.setKvl52404Word(55, 0x200); // 40 V
+        const QString before = w<QLineEdit>("leIRIPPLE1P404")->text();
+        QVERIFY(f.run("ReadVBOOST").toBool());
+        const QString shown = w<QLineEdit>("leIRIPPLE1P404")->text();
+        QVERIFY(shown != before);
+        f.page()->updateBuckPlot();
+        QCOMPARE(shown, w<QLineEdit>("leIRIPPLE1P404")->text());
+        f.take();
     }
 
     // A buck's clock choice shows its frequency and the estimates from it at once, whichever

@@ -168,6 +168,28 @@ private slots:
         QCOMPARE(drawn1.count() + drawn2.count(), 2);
     }
 
+    // A curve changed since the last set-up is drawn anew from the next set-up's defaults,
+    // though the page is not shown (no layout draws it then).
+    void p404PlotsRedrawnAtSetup()
+    {
+        auto *plot = f.widget<QCustomPlot>("plotCH1");
+        QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QTRY_VERIFY_WITH_TIMEOUT(!drawn.isEmpty(), 30000);
+        const QCPGraphDataContainer &curve = *plot->graph(0)->data();
+        const double period = curve.at(2)->key;
+        f.set("SPI_MAPP404[BUCK1_FREQ]", 4);
+        f.page()->updateBuckPlot();
+        QVERIFY(curve.at(2)->key > period);
+        QList<double> periodsDrawn;
+        const QMetaObject::Connection recorder =
+            connect(plot, &QCustomPlot::afterReplot, this,
+                    [&curve, &periodsDrawn]() { periodsDrawn << curve.at(2)->key; });
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QTRY_COMPARE_WITH_TIMEOUT(periodsDrawn.value(periodsDrawn.size() - 1), period, 30000);
+        disconnect(recorder);
+    }
+
     // The current estimates after the set-up are worked out from what the page shows at its
     // end (the measured boost voltage among it), as a later estimate of the same state is.
     void p404EstimatesFromFinalState()
@@ -195,6 +217,7 @@ private slots:
     {
         QAbstractButton *enable = f.widget<QAbstractButton>("cbBOOSTEN");
         enable->setChecked(false);
+        f.set("BoostVoltage", 20.0); // the set-up shows the default code's voltage instead
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
         QList<quint16> chip;
         for (int address = 1; address <= 10; ++address)
@@ -208,6 +231,7 @@ private slots:
         QCOMPARE(p205Differences(f.spi), QStringList());
         QVERIFY(enable->isChecked());
         QCOMPARE(f.widget<QAbstractSlider>("dialBoostVoltage")->value(), 90);
+        QCOMPARE(g.BoostVoltage.value(), 50.1);
         QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         f.take();
         f.page()->slot_updateAllControls();
