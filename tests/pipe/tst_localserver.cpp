@@ -570,7 +570,7 @@ private slots:
     // Started again under another name, the server serves that name only.
     void restartUnderAnotherName()
     {
-        QVERIFY(server->start("KVLAGAIN"));
+        QVERIFY2(server->start("KVLAGAIN"), qPrintable(server->failure()));
         QCOMPARE(server->name(), QString("KVLAGAIN"));
         QCOMPARE(PipeClient::exchange("KVLAGAIN", "get\tA.B\n"), QByteArray("i7"));
         QVERIFY(!RawClient(name).connected);
