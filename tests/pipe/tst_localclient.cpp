@@ -342,6 +342,7 @@ private slots:
         QVERIFY(slow.isUnconnected()); // the next request goes on a connection of its own
         QCOMPARE(sink.logs.size(), 3); // sent once: a request without reply is not repeated
         QCOMPARE(sink.logs.value(0).first, 1); // requests and replies are no errors
+        QCOMPARE(sink.logs.value(1).first, 1);
         QCOMPARE(sink.logs.value(2).first, 1);
 
         const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
@@ -405,6 +406,7 @@ private slots:
             QCOMPARE(client.run("A.cmd", {1}, &value), answer == "i5");
             QCOMPARE(server.received(), QByteArray("run\tA.cmd\ti1\n"));
             QCOMPARE(typed(value), answer == "i5" ? QString("int:5") : QString("-"));
+            QCOMPARE(client.timedOut(), keepOpen); // so a caller can tell it may be cut short
             QVERIFY(client.isUnconnected());
         }
     }

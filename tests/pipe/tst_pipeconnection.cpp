@@ -3,6 +3,7 @@
 // descriptor go through the hooks below, every other call goes straight to the system.
 #include "pipeconnection.h"
 
+#include <QSocketNotifier>
 #include <QtTest>
 
 #include <atomic>
@@ -118,6 +119,32 @@ private slots:
         QCOMPARE(readToEnd(pair[1]), reply);
     }
 
+    // A reply larger than the socket holds goes out as the client reads it; once all is out,
+    // the connection no longer waits for room.
+    void replyLargerThanTheSocket()
+    {
+        PipeConnection connection(pair[0]);
+        QSignalSpy written(&connection, &PipeConnection::signal_bytesWritten);
+        const QByteArray reply = pattern(4 << 20);
+        connection.write(reply);
+        QVERIFY(connection.bytesToWrite() > 0);
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&]() {
+                char buffer[65536];
+                ssize_t n;
+                while ((n = ::recv(pair[1], buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+                    received.append(buffer, n);
+                return received.size() == reply.size();
+            }(),
+            30000);
+        QCOMPARE(received, reply);
+        QCOMPARE(connection.bytesToWrite(), 0);
+        QVERIFY(written.count() > 0 && connection.isOpen());
+        for (const QSocketNotifier *notifier : connection.findChildren<QSocketNotifier *>())
+            QVERIFY(notifier->type() != QSocketNotifier::Write || !notifier->isEnabled());
+    }
+
     // The flush at the end of the program goes on after a signal interrupts its wait for
     // room: with a client that reads it ends once all is sent, with one that does not at its
     // time-out.
@@ -141,6 +168,7 @@ private slots:
             reader = std::thread([&]() { received = readToEnd(pair[1]); });
         const bool flushed = connection.waitForBytesWritten(clientReads ? 60000 : 50);
         connection.abort();
+        QCOMPARE(connection.bytesToWrite(), 0); // what was not sent is dropped
         if (reader.joinable())
             reader.join();
         QCOMPARE(pollInterrupts.load(), 0);
