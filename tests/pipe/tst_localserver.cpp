@@ -567,6 +567,17 @@ private slots:
         QCOMPARE(ended.count(), 0);
     }
 
+    // A client that connects and writes nothing is not kept: the wait for its first line ends
+    // the connection.
+    void silentClientClosed()
+    {
+        RawClient client(name);
+        QVERIFY(client.connected);
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, QByteArray());
+        QVERIFY(handler->calls.isEmpty());
+    }
+
     // Started again under another name, the server serves that name only.
     void restartUnderAnotherName()
     {
