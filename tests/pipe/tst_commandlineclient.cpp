@@ -355,9 +355,11 @@ private slots:
     }
     void help()
     {
-        const Outcome outcome = runClient({"--help"});
-        QCOMPARE(outcome.status, 0);
-        QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+        for (const QString &form : {"--help", "-h"}) {
+            const Outcome outcome = runClient({form});
+            QCOMPARE(outcome.status, 0);
+            QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+        }
     }
 };
 
