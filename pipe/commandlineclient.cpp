@@ -78,13 +78,12 @@ bool CommandLineClient::parseOptions(QStringList *arguments)
         const QString option = arguments->takeFirst();
         const qsizetype equals = option.indexOf(QLatin1Char('='));
         const QString key = option.left(equals);
+        // An option without a value has an empty one, which neither option takes.
         QString value;
         if (equals >= 0)
             value = option.mid(equals + 1);
         else if (!arguments->isEmpty())
             value = arguments->takeFirst();
-        else
-            return false;
         if (key == QLatin1String("--name") && !value.isEmpty())
             m_name = value;
         else if (key == QLatin1String("--timeout") && timeoutMs(value) > 0)

@@ -20,12 +20,10 @@ bool looksTyped(const QByteArray &text)
 
 } // namespace
 
-PipeBatch::PipeBatch(const QByteArray &input) : m_bytes(input)
+PipeBatch::PipeBatch(const QByteArray &input)
 {
-    if (!m_bytes.isEmpty() && !m_bytes.endsWith('\n'))
-        m_bytes.append('\n');
     QByteArray last;
-    m_lines = PipeRequest::linesToRun(m_bytes, &last);
+    m_lines = PipeRequest::linesToRun(input, &last);
     for (const QByteArray &line : std::as_const(m_lines))
         m_kinds.append(PipeRequest::kind(PipeRequest::fields(line)));
 }

@@ -14,11 +14,9 @@
 class PipeBatch
 {
 public:
-    // The lines as written, separated by line feeds (a last line feed is added when missing).
+    // The lines as written, separated by line feeds.
     explicit PipeBatch(const QByteArray &input);
 
-    // What is sent.
-    const QByteArray &bytes() const { return m_bytes; }
     // The lines that run and get a reply, in order.
     const QList<QByteArray> &lines() const { return m_lines; }
     // One reply per line of lines(): "ok", "err" or a value text. False when the reply does
@@ -31,7 +29,6 @@ private:
     QList<qsizetype> replyEnds(int line, const QByteArray &reply, qsizetype start,
                                Values values) const;
 
-    QByteArray m_bytes;
     QList<QByteArray> m_lines;
     QList<PipeRequest::Kind> m_kinds;
 };

@@ -103,6 +103,9 @@ private slots:
              {"get\tA\n", "sa\nb", "sa\nb"},
              {"get\tA\nget\tB\n", "sabc", "sabc|"},
              {"get\tA\nget\tB\n", "ab", "a|b"}, // untyped: the shortest first
+             // The "err" of the first line leaves nothing the set could answer: the first
+             // line gave no value, the set was refused.
+             {"get\tA\nset\tA\ti1\nget\tB\n", "err\ni5", "|err|i5"},
              {"get\tA\nset\tA\ti1\n", "\nok\n", "!"},
              {"", "", ""},
              {"set\tA\ti1\nset\tA\ti2\n", "err\n", "!"},
@@ -311,8 +314,10 @@ private slots:
         QCOMPARE(outcome.err, "kvl52110-cli: no program is listening on " +
                                   QFile::encodeName(PipeName::socketFile("NOBODY")) + "\n");
         QCOMPARE(outcome.out, QByteArray());
-        // The longest wait there is is taken.
+        // The longest wait there is is taken, and the shortest (less than a millisecond
+        // waits one).
         QCOMPARE(runClient({"--timeout", "2000000", "--name", "NOBODY", "get", "A.B"}).status, 2);
+        QCOMPARE(runClient({"--timeout", "0.0001", "--name", "NOBODY", "get", "A.B"}).status, 2);
     }
 
     // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
@@ -350,9 +355,11 @@ private slots:
     }
     void help()
     {
-        const Outcome outcome = runClient({"--help"});
-        QCOMPARE(outcome.status, 0);
-        QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+        for (const QString &form : {"--help", "-h"}) {
+            const Outcome outcome = runClient({form});
+            QCOMPARE(outcome.status, 0);
+            QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+        }
     }
 };
 

@@ -83,12 +83,13 @@ private:
 };
 
 // A plain socket server for one connection that reads the request until the client ends its
-// input; then it answers and closes, or (without an answer) keeps the connection open until it
-// is destroyed.
+// input; then it answers and closes, or keeps the connection open until it is destroyed (without
+// an answer, or after it when told to).
 class EndOfInputServer
 {
 public:
-    EndOfInputServer(const QString &name, const QByteArray &answer) : m_answer(answer)
+    EndOfInputServer(const QString &name, const QByteArray &answer, bool keepOpen = false)
+        : m_answer(answer), m_keepOpen(keepOpen)
     {
         const QString file = PipeName::socketFile(name);
         const QByteArray path = QFile::encodeName(file);
@@ -136,14 +137,15 @@ private:
             QMutexLocker lock(&m_mutex);
             m_received = bytes;
         }
-        if (m_answer.isEmpty())
-            m_stop.acquire(); // silent until the test ends
-        else
+        if (!m_answer.isEmpty())
             ::send(fd, m_answer.constData(), size_t(m_answer.size()), MSG_NOSIGNAL);
+        if (m_answer.isEmpty() || m_keepOpen)
+            m_stop.acquire(); // open until the test ends
         ::close(fd);
     }
 
     QByteArray m_answer;
+    bool m_keepOpen = false;
     sockaddr_un m_address{AF_UNIX, {}};
     int m_listener = -1;
     std::atomic<bool> m_accepted{false};
@@ -340,6 +342,7 @@ private slots:
         QVERIFY(slow.isUnconnected()); // the next request goes on a connection of its own
         QCOMPARE(sink.logs.size(), 3); // sent once: a request without reply is not repeated
         QCOMPARE(sink.logs.value(0).first, 1); // requests and replies are no errors
+        QCOMPARE(sink.logs.value(1).first, 1);
         QCOMPARE(sink.logs.value(2).first, 1);
 
         const QString pipe = QStringLiteral("\\\\.\\pipe\\KVLNOBODY");
@@ -387,18 +390,23 @@ private slots:
     }
 
     // The client ends its input after the request, so a server that reads until then answers;
-    // the next request goes on a connection of its own.
+    // the next request goes on a connection of its own, also after a reply that the server
+    // kept open (taken at the time-out).
     void endsInputAfterRequest()
     {
         scripted.reset();
-        for (const QByteArray &answer : {QByteArray("i5"), QByteArray("err\n")}) {
-            EndOfInputServer server(name, answer);
+        const std::pair<QByteArray, bool> answers[] = {
+            {"i5", false}, {"err\n", false}, {"i5", true}};
+        for (const auto &[answer, keepOpen] : answers) {
+            EndOfInputServer server(name, answer, keepOpen);
             QVERIFY(server.listening);
-            LocalClient client(name, 5000);
+            // Long enough for the server's thread to answer on a loaded machine.
+            LocalClient client(name, keepOpen ? 2000 : 5000);
             QVariant value;
             QCOMPARE(client.run("A.cmd", {1}, &value), answer == "i5");
             QCOMPARE(server.received(), QByteArray("run\tA.cmd\ti1\n"));
             QCOMPARE(typed(value), answer == "i5" ? QString("int:5") : QString("-"));
+            QCOMPARE(client.timedOut(), keepOpen); // so a caller can tell it may be cut short
             QVERIFY(client.isUnconnected());
         }
     }

@@ -442,11 +442,14 @@ private slots:
             QSignalSpy ended(&connection, &PipeConnection::signal_inputEnded);
             QSignalSpy outputRead(&connection, &PipeConnection::signal_outputRead);
             QSignalSpy closed(&connection, &PipeConnection::signal_closed);
+            QSignalSpy readyRead(&connection, &PipeConnection::signal_readyRead);
             QByteArray received;
-            for (const char *piece : {"get\tA\n", "get\tB", "\n"}) {
+            for (const char *piece : {"get\tA\n", "get\tB", "\n"}) { // one byte is news too
+                const int before = int(readyRead.count());
                 QCOMPARE(::send(pair[1], piece, std::strlen(piece), 0),
                          ssize_t(std::strlen(piece)));
-                QTRY_VERIFY_WITH_TIMEOUT((received += connection.readAll()).endsWith(piece), 30000);
+                QTRY_VERIFY_WITH_TIMEOUT(readyRead.count() > before, 30000);
+                QVERIFY((received += connection.readAll()).endsWith(piece));
             }
             QCOMPARE(received, QByteArray("get\tA\nget\tB\n"));
             connection.write("sA\nsB\n");
@@ -567,10 +570,21 @@ private slots:
         QCOMPARE(ended.count(), 0);
     }
 
+    // A client that connects and writes nothing is not kept: the wait for its first line ends
+    // the connection.
+    void silentClientClosed()
+    {
+        RawClient client(name);
+        QVERIFY(client.connected);
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, QByteArray());
+        QVERIFY(handler->calls.isEmpty());
+    }
+
     // Started again under another name, the server serves that name only.
     void restartUnderAnotherName()
     {
-        QVERIFY(server->start("KVLAGAIN"));
+        QVERIFY2(server->start("KVLAGAIN"), qPrintable(server->failure()));
         QCOMPARE(server->name(), QString("KVLAGAIN"));
         QCOMPARE(PipeClient::exchange("KVLAGAIN", "get\tA.B\n"), QByteArray("i7"));
         QVERIFY(!RawClient(name).connected);

@@ -103,6 +103,7 @@ public:
         std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        connectError = connected ? 0 : errno;
     }
     ~RawClient() { ::close(fd); }
 
@@ -113,8 +114,9 @@ public:
             const ssize_t n = ::send(fd, bytes.constData() + sent,
                                      size_t(qMin(pieceSize, bytes.size() - sent)), MSG_NOSIGNAL);
             if (n < 0 && errno != EAGAIN) {
-                qWarning("RawClient: send failed: %s (connected: %d)", std::strerror(errno),
-                         int(connected));
+                const int sendError = errno;
+                qWarning("RawClient: send failed: %s (connect: %s)", std::strerror(sendError),
+                         connected ? "done" : std::strerror(connectError));
                 return false;
             }
             sent += qMax<ssize_t>(n, 0);
@@ -156,5 +158,6 @@ public:
 
     int fd = -1;
     bool connected = false;
+    int connectError = 0; // errno of a failed connect
     QByteArray received;
 };

@@ -1,6 +1,6 @@
 // The pipe server while a batch runs: what its client writes meanwhile (part of a line, more
 // than the server takes) and how such a connection ends; a client gone inside a line; lines
-// that arrive as the server ends a connection.
+// that arrive as the server ends a connection; a client that ends its input after empty replies.
 #include "localserver.h"
 #include "pipeconnection.h"
 #include "tst_pipefixture.h"
@@ -159,6 +159,24 @@ private slots:
         QVERIFY(client.readUntilClose());
         QCOMPARE(client.received, reply);
         QCOMPARE(handler->calls, calls);
+    }
+
+    // A client whose replies were empty may write more until the quiet gap; once it ends its
+    // input it is done, and the server closes at once.
+    void inputEndedAfterEmptyReplies()
+    {
+        handler->value = QVariant();
+        RawClient client(name);
+        QVERIFY(client.send("run\tA.cmd\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 30000);
+        auto *pipe = server->findChild<PipeConnection *>();
+        QVERIFY(pipe);
+        auto *wait = pipe->findChild<QTimer *>();
+        QVERIFY(wait && wait->isActive());
+        QCOMPARE(wait->interval(), 3600000); // the quiet gap: more lines may follow
+        ::shutdown(client.fd, SHUT_WR);
+        QVERIFY(client.readUntilClose());
+        QCOMPARE(client.received, QByteArray());
     }
 
 private:
