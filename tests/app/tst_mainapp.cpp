@@ -65,6 +65,18 @@ static QImage image(const QPixmap &pixmap)
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// Counts the window-state changes of the widgets it filters.
+class StateChangeCounter : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        changes += event->type() == QEvent::WindowStateChange;
+        return false;
+    }
+    int changes = 0;
+};
+
 class TestMainApp : public QObject
 {
     Q_OBJECT
@@ -110,7 +122,9 @@ private slots:
         });
         connect(app, &MainApp::signal_mainWindowShown, this, [this]() { ++windowShownSignals; });
         QVERIFY(app->init());
+        window()->installEventFilter(&stateChanges);
         app->start();
+        window()->removeEventFilter(&stateChanges);
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
@@ -225,9 +239,17 @@ private slots:
         QVERIFY(window()->isMaximized());
         QCOMPARE(window()->frameGeometry(), SmallScreen);
         QVERIFY(SmallScreen.contains(window()->normalGeometry())); // for un-maximizing
+        QCOMPARE(stateChanges.changes, 0); // maximized by init(), it stays so through start()
         // The connection bar's widgets stand side by side in the status bar.
         QVERIFY(window()->connectButton()->geometry().right() <
                 window()->portList()->geometry().left());
+        // Its small controls share the lamps' height; the rescan button is square.
+        const int height = window()->connectionLamp()->height();
+        for (QWidget *w : {static_cast<QWidget *>(window()->portList()),
+                           static_cast<QWidget *>(window()->rescanButton()),
+                           static_cast<QWidget *>(window()->speedList())})
+            QCOMPARE(w->height(), height);
+        QCOMPARE(window()->rescanButton()->width(), height);
         // The log's horn and its last message stand in the status bar.
         for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
                            static_cast<QWidget *>(app->logs()->statusLabel())})
@@ -420,7 +442,9 @@ private slots:
         activate(1);
         QCOMPARE(provider->activeAppletName(), QString("ToolA"));
         QCOMPARE(provider->activeAppletWidget(), static_cast<QWidget *>(tool(1)));
-        app->closeAllButActive();
+        QAction *keepActive = window()->contextMenu()->actions().value(1);
+        QCOMPARE(keepActive->text(), QString("Close All But Active"));
+        keepActive->trigger();
         QVERIFY(tool(1)->container()->isVisible() && !tool(2)->container()->isVisible());
         window()->mdiArea()->setActiveSubWindow(nullptr);
         QCOMPARE(provider->activeAppletName(), QString());
@@ -450,7 +474,10 @@ private slots:
         QVERIFY(!app->isConnected());
         QTRY_VERIFY_WITH_TIMEOUT(!window()->connectButton()->isChecked(), 30000);
         QVERIFY(tool(2)->isOnline() && tool(2)->container()->isVisible());
-        app->closeAll();
+        QAction *closeAll = window()->contextMenu()->actions().value(0);
+        QCOMPARE(closeAll->text(), QString("Close All"));
+        closeAll->trigger();
+        QVERIFY(!tool(2)->container()->isVisible());
     }
 
     // A pseudo-terminal typed into the port list connects like a listed port and stays for the
@@ -714,6 +741,7 @@ private:
         }
     } windowAtQuestion;
     int windowShownSignals = 0;
+    StateChangeCounter stateChanges; // the main window's, during start()
 };
 
 int main(int argc, char *argv[])

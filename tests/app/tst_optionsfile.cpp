@@ -62,6 +62,8 @@ private slots:
               "python_path=python3\ncomm_timeout=50\nupdater_path=updater\nspec_path=\n"
               "script_path=\nignore_version=false\n\n[Other]\nx=y\n"},
              {"[Other]\nx=y\n", plain, "[General]\n" + Written + "\n[Other]\nx=y\n"},
+             {"[Other]\n", plain, "[General]\n" + Written + "\n[Other]\n"},
+             {"[General]\n[Other]\nx=y\n", plain, "[General]\n" + Written + "[Other]\nx=y\n"},
              {"[General]\r\ncomm_timeout=1\r\n", "1|false|python3|",
               "[General]\r\ncomm_timeout=50\r\nupdater_path=updater\r\nspec_path=\r\n"
               "script_path=\r\npython_path=python3\r\nignore_version=false\r\n"},
@@ -129,8 +131,11 @@ private slots:
             options.insert(keys.at(i), texts.at(i));
         QString error;
         QVERIFY(OptionsFile::save(Path, options, &error));
+        const QByteArray ours = TestFiles::read(Path);
+        for (const char c : ours) // control characters are escaped, line ends too
+            QVERIFY2(uchar(c) >= 0x20 || c == '\n', ours.constData());
         QStringList written; // keys the program does not know, in sorted order
-        for (const QByteArray &line : TestFiles::read(Path).split('\n'))
+        for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
         QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
         {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -102,6 +103,26 @@ private slots:
         QCOMPARE(prompt.getChoices("Pick", {"Alpha", "Beta", "Gamma"}, &ok),
                  (QStringList{"Alpha", "Gamma"}));
         QVERIFY(ok);
+    }
+
+    // A message shows its informative text, and Return answers its default button.
+    void messageAnswersItsDefault()
+    {
+        QString informative;
+        whenModal([&informative](QWidget *dialog) {
+            if (auto *box = qobject_cast<QMessageBox *>(dialog))
+                informative = box->informativeText();
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        Prompt::Message msg;
+        msg.icon = Prompt::Question;
+        msg.title = "Save";
+        msg.text = "Save the changes?";
+        msg.informativeText = "They are lost otherwise.";
+        msg.buttons = Prompt::Yes | Prompt::No;
+        msg.defaultButton = Prompt::No;
+        QCOMPARE(prompt.message(msg), int(Prompt::No));
+        QCOMPARE(informative, msg.informativeText);
     }
 
 private:
