@@ -3,7 +3,6 @@
 #include "applet.h"
 
 #include <QLabel>
-#include <QMap>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -44,7 +43,6 @@ public:
 
     void resetCounters();
     void updateStatus();
-    QString translate(const QString &text) const;
 
     // The colour name of a level's lines.
     static QString colorOfLevel(int level);
@@ -85,7 +83,6 @@ private:
     void showErrorBox(const QString &text);
     static QString copyText(const QString &html);
 
-    QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
     int infoCount = 0;
     int warningCount = 0;
