@@ -506,6 +506,14 @@ private slots:
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());
 
+        // A port that does not open leaves the bar disconnected.
+        ports->lineEdit()->clear();
+        QTest::keyClicks(ports->lineEdit(), "/dev/no-such-port");
+        window()->connectButton()->click();
+        QVERIFY(!app->isConnected());
+        QVERIFY(!window()->connectButton()->isChecked() && ports->isEnabled());
+        QCOMPARE(window()->connectButton()->text(), QString("Connect"));
+
         // A listed port opened by a request is selected in the bar.
         const QString pipe = PipeClient::programPipe();
         QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));

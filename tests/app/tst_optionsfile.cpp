@@ -123,9 +123,10 @@ private slots:
     {
         const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
                                    "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
-                                   "c\x01" "ab\x1f" "09", "semi;colon"};
+                                   "c\x01" "ab\x1f" "09", "semi;colon", "upper"};
+        // The "=" escaped, or it would end the key.
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
-                                  "k5", "k=6", "k7"}; // the "=" escaped, or it would end the key
+                                  "k5", "k=6", "k7", "AZ"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -137,7 +138,7 @@ private slots:
         QStringList written; // keys the program does not know, in sorted order
         for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
-        QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
+        QCOMPARE(written.join(" "), QString(" AZ k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)
