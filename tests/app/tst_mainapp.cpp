@@ -250,6 +250,11 @@ private slots:
                            static_cast<QWidget *>(window()->speedList())})
             QCOMPARE(w->height(), height);
         QCOMPARE(window()->rescanButton()->width(), height);
+        // The rescan and horn buttons show their pictures.
+        for (const auto &[button, picture] :
+             {std::pair<QPushButton *, QString>{window()->rescanButton(), ":/buttons/refresh"},
+              {app->logs()->hornButton(), ":/buttons/horn"}})
+            QCOMPARE(image(button->icon().pixmap(16)), image(QIcon(picture).pixmap(16)));
         // The log's horn and its last message stand in the status bar.
         for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
                            static_cast<QWidget *>(app->logs()->statusLabel())})
@@ -399,6 +404,7 @@ private slots:
         app->setLogComm(true); // warnings are listed while logging is on
         CustomControls::HtmlListBox *list = app->logs()->list();
         const int first = list->count();
+        const int warnings = app->logs()->warnings();
         QVariant one(1), result;
         app->set("ToolA.NOPE", one);
         app->get("ToolA.NOPE", &result);
@@ -416,6 +422,7 @@ private slots:
         QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
                                       "\"get ToolA.NOPE\": ToolA has no item NOPE",
                                       "\"run ToolB.NOPE\": ToolB has no command NOPE"}));
+        QCOMPARE(app->logs()->warnings(), warnings + 3); // counted as warnings
     }
 
     // While connected, Ctrl+digit opens and activates the tool window of that number, the
@@ -659,6 +666,7 @@ private slots:
         QVERIFY(QFile::exists(WindowState::FileName));
 
         QVERIFY(app->connectBoard("mockup"));
+        PipeClient idle; // connected, asking nothing (and taken in first)
         PipeClient client;
         QVERIFY(client.send("run\tShutdown\n"));
         QCOMPARE(QApplication::exec(), 0);
@@ -667,6 +675,8 @@ private slots:
         QFile::remove(WindowState::FileName);
         app->setOption("python_path", "/opt/python3");
         app->shutdown();
+        // The shutdown closed the idle connection (no event loop serves it any more).
+        QVERIFY(idle.socket.waitForDisconnected(30000));
         // Shut down, the program disconnected (saving the window state) and saved its options.
         QVERIFY(QFile::exists(WindowState::FileName));
         QHash<QString, QVariant> saved;
