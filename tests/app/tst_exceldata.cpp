@@ -106,6 +106,10 @@ private slots:
         // The application is told to ask its user nothing.
         QCOMPARE(backend.rec.log.value(0), QString("app .DisplayAlerts = false"));
         QVERIFY(excel->open('w'));
+        // A missing workbook is created under the file's name, then opened from it.
+        QCOMPARE(backend.rec.log.mid(1).join("|"),
+                 "app > Workbooks|Workbooks > Add()|Add() ! SaveAs(const QString &) " + file +
+                     "|Add() ! Close()|Workbooks > Open(const QString&) " + file);
         QVERIFY(!excel->open('r') && excel->isOpen()); // open already
         QVERIFY(!ExcelData(QString()).open('w'));      // no file
         qsizetype mark = backend.rec.log.size();

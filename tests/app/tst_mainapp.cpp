@@ -250,6 +250,7 @@ private slots:
                            static_cast<QWidget *>(window()->speedList())})
             QCOMPARE(w->height(), height);
         QCOMPARE(window()->rescanButton()->width(), height);
+        QVERIFY(window()->statusLabel()->width() >= 250); // room for a firmware text
         // The rescan and horn buttons show their pictures.
         for (const auto &[button, picture] :
              {std::pair<QPushButton *, QString>{window()->rescanButton(), ":/buttons/refresh"},
