@@ -164,8 +164,11 @@ private slots:
     {
         QVERIFY(excel->open('w'));
         QVERIFY(!excel->setCell(1, 1, 1) && excel->getRange("A1", "B2").isEmpty());
+        qsizetype mark = backend.rec.log.size();
+        excel->setRange("A1", "B1", {1, 2}); // no sheet selected: nothing is written
+        QCOMPARE(backend.rec.log.size(), mark);
         QVERIFY(excel->selectSheet("Data"));
-        const qsizetype mark = backend.rec.log.size();
+        mark = backend.rec.log.size();
         QVERIFY(excel->setCell(1, 2, 7));
         QCOMPARE(backend.rec.log.mid(mark).join("|"),
                  QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));

@@ -97,8 +97,10 @@ private slots:
         QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
         QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
         QCOMPARE(logs->list()->width(), logs->consoleLine()->width());
-        // Its dock and its menu entry are titled.
+        // Its dock and its menu entry are titled; the window has the log's picture.
         QCOMPARE(logs->container()->windowTitle(), QString("Logs"));
+        QCOMPARE(logs->windowIcon().pixmap(16).toImage(),
+                 QIcon(":/buttons/log").pixmap(16).toImage());
         QCOMPARE(logs->action()->text(), QString("Logs"));
     }
 

@@ -125,6 +125,23 @@ private slots:
         QCOMPARE(informative, msg.informativeText);
     }
 
+    // A notice opens a box that does not wait, with its informative text.
+    void noticeShowsItsText()
+    {
+        Prompt::Message msg;
+        msg.title = "Notice";
+        msg.text = "Done.";
+        msg.informativeText = "All three written.";
+        prompt.notify(msg);
+        QMessageBox *box = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<QMessageBox *>(w); b && b->windowTitle() == msg.title)
+                box = b;
+        QVERIFY(box && box->isVisible() && !box->isModal());
+        QCOMPARE(box->informativeText(), msg.informativeText);
+        box->close();
+    }
+
 private:
     WidgetPrompt prompt;
 };
