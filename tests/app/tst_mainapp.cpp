@@ -19,6 +19,7 @@
 #include "mdiarea.h"
 #include "myswitch.h"
 #include "optionsfile.h"
+#include "pythonrunner.h"
 #include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
@@ -675,6 +676,7 @@ private slots:
         QVERIFY(app->isStarted());
         QFile::remove(WindowState::FileName);
         app->setOption("python_path", "/opt/python3");
+        QCOMPARE(app->controlBoard()->pythonRunner()->pythonPath(), QString("/opt/python3"));
         app->shutdown();
         // The shutdown closed the idle connection (no event loop serves it any more).
         QVERIFY(idle.socket.waitForDisconnected(30000));

@@ -40,7 +40,9 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(QString, answer);
         QStringList shown;
+        QString title;
         whenModal([&](QWidget *dialog) {
+            title = dialog->windowTitle();
             const QList<QRadioButton *> buttons = dialog->findChildren<QRadioButton *>();
             for (QRadioButton *b : buttons)
                 shown << b->text() + (b->isChecked() ? "*" : "");
@@ -54,6 +56,7 @@ private slots:
         QCOMPARE(prompt.getItem("Pick", QString(), {"Alpha", "Beta", "Gamma"}, current, &ok),
                  answer);
         QCOMPARE(ok, accept);
+        QCOMPARE(title, QString("Pick"));
         QStringList expected{"Alpha", "Beta", "Gamma"};
         expected[current >= 0 && current < expected.size() ? current : 0] += "*";
         QCOMPARE(shown, expected);
