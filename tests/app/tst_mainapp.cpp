@@ -511,6 +511,10 @@ private slots:
         QVERIFY(app->run("write", command, &answer));
         QCOMPARE(answer.toByteArray(), QByteArray("A=6\n"));
         board.setAnswerDelay(0);
+        board.takeLines();
+        QVariant latin1(QString("get \u00e9"));
+        QVERIFY(app->run("write", latin1, &answer));
+        QCOMPARE(board.lines().value(0), QByteArray("get \xe9")); // text goes out as Latin-1
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());

@@ -80,6 +80,7 @@ private slots:
               "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n[General\ncomm_timeout=7\n", "7|false|python3|", ""},
+             {"spec_path=dir\\\n", "50|false|python3|dir\\", ""}, // a lone "\" at the end
              {"[General]\n comm_timeout = 7\n", "7|false|python3|",
               "[General]\n comm_timeout =50\nupdater_path=updater\nspec_path=\nscript_path=\n"
               "python_path=python3\nignore_version=false\n"},
