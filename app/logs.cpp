@@ -72,7 +72,6 @@ void Logs::setupUi()
     m_console = new QLineEdit(this);
     pbClear = new QPushButton(QStringLiteral("Clear"), this);
     pbClear->setObjectName(QStringLiteral("pbClear"));
-    // The form's box; the program has no dictionary for it, so it changes no line.
     m_translater = new QCheckBox(QStringLiteral("Translater"), this);
     m_messageBox = new QCheckBox(QStringLiteral("MessageBox"), this);
     m_messageBox->setChecked(true);
@@ -175,7 +174,7 @@ void Logs::slot_addLog(int level, QString text)
                          .arg(level)
                          .arg(QDateTime::currentDateTime().toString(Qt::TextDate));
         const QString line = prefix + QStringLiteral("<font color=\"%1\"> %2</font> <br>")
-                                          .arg(colorOfLevel(level), text);
+                                          .arg(colorOfLevel(level), translate(text));
         if (logFile && logFile->isOpen()) {
             logFile->write(fileLine(level, text));
             logFile->flush();
@@ -256,6 +255,19 @@ void Logs::updateStatus()
                              .arg(infoCount);
     m_statusLabel->setText(text);
     m_statusLabel->setToolTip(text);
+}
+
+QString Logs::translate(const QString &text) const
+{
+    if (!m_translater->isChecked())
+        return text;
+    QString result = text;
+    // Descending key order: a longer key goes before a key that is its prefix.
+    for (auto it = translations.constEnd(); it != translations.constBegin();) {
+        --it;
+        result.replace(it.key(), it.value());
+    }
+    return result;
 }
 
 // ---------------------------------------------------------------- window actions

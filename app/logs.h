@@ -3,6 +3,7 @@
 #include "applet.h"
 
 #include <QLabel>
+#include <QMap>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -43,6 +44,7 @@ public:
 
     void resetCounters();
     void updateStatus();
+    QString translate(const QString &text) const;
 
     // The colour name of a level's lines.
     static QString colorOfLevel(int level);
@@ -83,6 +85,7 @@ private:
     void showErrorBox(const QString &text);
     static QString copyText(const QString &html);
 
+    QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
     int infoCount = 0;
     int warningCount = 0;
