@@ -658,6 +658,16 @@ void MainApp::updateFirmware()
     m_bootloader->activateWindow();
 }
 
+bool MainApp::runPython(const QString &script, const QByteArray &text, QByteArray *output)
+{
+    if (!m_pythonRunner) {
+        m_pythonRunner = new PythonRunner(this);
+        connect(m_pythonRunner, &PythonRunner::signal_log, this, &MainApp::signal_log);
+    }
+    m_pythonRunner->setPythonPath(option(QStringLiteral("python_path")).toString());
+    return m_pythonRunner->run(script, text, output);
+}
+
 // ---------------------------------------------------------------- name dispatch
 
 void MainApp::addLog(int level, const QString &text)

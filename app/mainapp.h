@@ -122,6 +122,8 @@ public:
     void closeAllButActive();
     // Opens the one firmware-update window, created on first use (also the link's offer).
     void updateFirmware() override;
+    // Runs the interpreter of "python_path" on a script with one text argument; always true.
+    bool runPython(const QString &script, const QByteArray &text, QByteArray *output);
 
     // ---- options ----
     QVariant option(const QString &key);
