@@ -48,9 +48,7 @@ Logs::~Logs()
     // A beep still playing would outlive the tone output that the program tears down after us.
     if (m_beeper)
         m_beeper->wait();
-    if (logFile)
-        logFile->close();
-    delete logFile;
+    delete logFile; // closes it
     // The status widgets belong to the status bar once placed; they have no use without us.
     delete m_horn;
     delete m_statusLabel;

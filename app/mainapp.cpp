@@ -304,9 +304,8 @@ void MainApp::askProjectType()
         m_projectType = m_projectTypeChoice;
         return;
     }
-    bool ok = false;
     const QString chosen =
-        Prompt::item(QStringLiteral("Project type"), QString(), ProjectTypes, 0, &ok);
+        Prompt::item(QStringLiteral("Project type"), QString(), ProjectTypes, 0, nullptr);
     m_projectType = ProjectTypes.contains(chosen) ? chosen : ProjectTypes.first();
 }
 

@@ -106,6 +106,10 @@ private slots:
         // The application is told to ask its user nothing.
         QCOMPARE(backend.rec.log.value(0), QString("app .DisplayAlerts = false"));
         QVERIFY(excel->open('w'));
+        // A missing workbook is created under the file's name, then opened from it.
+        QCOMPARE(backend.rec.log.mid(1).join("|"),
+                 "app > Workbooks|Workbooks > Add()|Add() ! SaveAs(const QString &) " + file +
+                     "|Add() ! Close()|Workbooks > Open(const QString&) " + file);
         QVERIFY(!excel->open('r') && excel->isOpen()); // open already
         QVERIFY(!ExcelData(QString()).open('w'));      // no file
         qsizetype mark = backend.rec.log.size();
@@ -160,8 +164,11 @@ private slots:
     {
         QVERIFY(excel->open('w'));
         QVERIFY(!excel->setCell(1, 1, 1) && excel->getRange("A1", "B2").isEmpty());
+        qsizetype mark = backend.rec.log.size();
+        excel->setRange("A1", "B1", {1, 2}); // no sheet selected: nothing is written
+        QCOMPARE(backend.rec.log.size(), mark);
         QVERIFY(excel->selectSheet("Data"));
-        const qsizetype mark = backend.rec.log.size();
+        mark = backend.rec.log.size();
         QVERIFY(excel->setCell(1, 2, 7));
         QCOMPARE(backend.rec.log.mid(mark).join("|"),
                  QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));
@@ -178,9 +185,13 @@ private slots:
     void missingWorkbook()
     {
         QVERIFY(!excel->open('a'));
+        backend.rec.nullMembers = {"Workbooks"}; // an application without workbooks opens none
+        QVERIFY(!excel->open('r') && !excel->isOpen());
+        backend.rec.nullMembers = {};
+        backend.rec.log.clear();
         QVERIFY(excel->open('r'));
         QCOMPARE(backend.rec.log.filter(" > ").join("|"),
-                 "app > Workbooks|app > Workbooks|Workbooks > Open(const QString&) " + file);
+                 "app > Workbooks|Workbooks > Open(const QString&) " + file);
     }
 
 private:

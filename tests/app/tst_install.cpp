@@ -191,6 +191,10 @@ private slots:
         QCOMPARE(cli({"run", "open", "s" + device}), QByteArray("i1\n"));
         const QByteArray err = TestFiles::read("program.err"); // boxes are told there at once
         QVERIFY2(!err.contains("Error"), err.constData());
+        cli({"get", "Board.NOPE"}); // a typo is told there too: nobody sees the log
+        QVERIFY2(TestFiles::read("program.err")
+                     .contains("kvl52110: Request \"get Board.NOPE\": Board has no item NOPE\n"),
+                 TestFiles::read("program.err").constData());
         QCOMPARE(cli({"set", "Board.DCREG[SW12]", "i500"}), QByteArray());
         QByteArray trace; // the simulator's, the switch's level sent live
         QTRY_VERIFY_WITH_TIMEOUT(

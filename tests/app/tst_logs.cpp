@@ -97,6 +97,11 @@ private slots:
         QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
         QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
         QCOMPARE(logs->list()->width(), logs->consoleLine()->width());
+        // Its dock and its menu entry are titled; the window has the log's picture.
+        QCOMPARE(logs->container()->windowTitle(), QString("Logs"));
+        QCOMPARE(logs->windowIcon().pixmap(16).toImage(),
+                 QIcon(":/buttons/log").pixmap(16).toImage());
+        QCOMPARE(logs->action()->text(), QString("Logs"));
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per

@@ -19,6 +19,7 @@
 #include "mdiarea.h"
 #include "myswitch.h"
 #include "optionsfile.h"
+#include "pythonrunner.h"
 #include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "tablerows.h"
@@ -65,6 +66,18 @@ static QImage image(const QPixmap &pixmap)
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// Counts the window-state changes of the widgets it filters.
+class StateChangeCounter : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        changes += event->type() == QEvent::WindowStateChange;
+        return false;
+    }
+    int changes = 0;
+};
+
 class TestMainApp : public QObject
 {
     Q_OBJECT
@@ -110,7 +123,9 @@ private slots:
         });
         connect(app, &MainApp::signal_mainWindowShown, this, [this]() { ++windowShownSignals; });
         QVERIFY(app->init());
+        window()->installEventFilter(&stateChanges);
         app->start();
+        window()->removeEventFilter(&stateChanges);
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
@@ -225,9 +240,23 @@ private slots:
         QVERIFY(window()->isMaximized());
         QCOMPARE(window()->frameGeometry(), SmallScreen);
         QVERIFY(SmallScreen.contains(window()->normalGeometry())); // for un-maximizing
+        QCOMPARE(stateChanges.changes, 0); // maximized by init(), it stays so through start()
         // The connection bar's widgets stand side by side in the status bar.
         QVERIFY(window()->connectButton()->geometry().right() <
                 window()->portList()->geometry().left());
+        // Its small controls share the lamps' height; the rescan button is square.
+        const int height = window()->connectionLamp()->height();
+        for (QWidget *w : {static_cast<QWidget *>(window()->portList()),
+                           static_cast<QWidget *>(window()->rescanButton()),
+                           static_cast<QWidget *>(window()->speedList())})
+            QCOMPARE(w->height(), height);
+        QCOMPARE(window()->rescanButton()->width(), height);
+        QVERIFY(window()->statusLabel()->width() >= 250); // room for a firmware text
+        // The rescan and horn buttons show their pictures.
+        for (const auto &[button, picture] :
+             {std::pair<QPushButton *, QString>{window()->rescanButton(), ":/buttons/refresh"},
+              {app->logs()->hornButton(), ":/buttons/horn"}})
+            QCOMPARE(image(button->icon().pixmap(16)), image(QIcon(picture).pixmap(16)));
         // The log's horn and its last message stand in the status bar.
         for (QWidget *w : {static_cast<QWidget *>(app->logs()->hornButton()),
                            static_cast<QWidget *>(app->logs()->statusLabel())})
@@ -377,6 +406,7 @@ private slots:
         app->setLogComm(true); // warnings are listed while logging is on
         CustomControls::HtmlListBox *list = app->logs()->list();
         const int first = list->count();
+        const int warnings = app->logs()->warnings();
         QVariant one(1), result;
         app->set("ToolA.NOPE", one);
         app->get("ToolA.NOPE", &result);
@@ -394,6 +424,7 @@ private slots:
         QCOMPARE(warned, (QStringList{"\"set ToolA.NOPE\": ToolA has no item NOPE",
                                       "\"get ToolA.NOPE\": ToolA has no item NOPE",
                                       "\"run ToolB.NOPE\": ToolB has no command NOPE"}));
+        QCOMPARE(app->logs()->warnings(), warnings + 3); // counted as warnings
     }
 
     // While connected, Ctrl+digit opens and activates the tool window of that number, the
@@ -420,7 +451,9 @@ private slots:
         activate(1);
         QCOMPARE(provider->activeAppletName(), QString("ToolA"));
         QCOMPARE(provider->activeAppletWidget(), static_cast<QWidget *>(tool(1)));
-        app->closeAllButActive();
+        QAction *keepActive = window()->contextMenu()->actions().value(1);
+        QCOMPARE(keepActive->text(), QString("Close All But Active"));
+        keepActive->trigger();
         QVERIFY(tool(1)->container()->isVisible() && !tool(2)->container()->isVisible());
         window()->mdiArea()->setActiveSubWindow(nullptr);
         QCOMPARE(provider->activeAppletName(), QString());
@@ -450,7 +483,10 @@ private slots:
         QVERIFY(!app->isConnected());
         QTRY_VERIFY_WITH_TIMEOUT(!window()->connectButton()->isChecked(), 30000);
         QVERIFY(tool(2)->isOnline() && tool(2)->container()->isVisible());
-        app->closeAll();
+        QAction *closeAll = window()->contextMenu()->actions().value(0);
+        QCOMPARE(closeAll->text(), QString("Close All"));
+        closeAll->trigger();
+        QVERIFY(!tool(2)->container()->isVisible());
     }
 
     // A pseudo-terminal typed into the port list connects like a listed port and stays for the
@@ -475,9 +511,21 @@ private slots:
         QVERIFY(app->run("write", command, &answer));
         QCOMPARE(answer.toByteArray(), QByteArray("A=6\n"));
         board.setAnswerDelay(0);
+        board.takeLines();
+        QVariant latin1(QString("get \u00e9"));
+        QVERIFY(app->run("write", latin1, &answer));
+        QCOMPARE(board.lines().value(0), QByteArray("get \xe9")); // text goes out as Latin-1
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());
+
+        // A port that does not open leaves the bar disconnected.
+        ports->lineEdit()->clear();
+        QTest::keyClicks(ports->lineEdit(), "/dev/no-such-port");
+        window()->connectButton()->click();
+        QVERIFY(!app->isConnected());
+        QVERIFY(!window()->connectButton()->isChecked() && ports->isEnabled());
+        QCOMPARE(window()->connectButton()->text(), QString("Connect"));
 
         // A listed port opened by a request is selected in the bar.
         const QString pipe = PipeClient::programPipe();
@@ -624,6 +672,7 @@ private slots:
         QVERIFY(QFile::exists(WindowState::FileName));
 
         QVERIFY(app->connectBoard("mockup"));
+        PipeClient idle; // connected, asking nothing (and taken in first)
         PipeClient client;
         QVERIFY(client.send("run\tShutdown\n"));
         QCOMPARE(QApplication::exec(), 0);
@@ -631,7 +680,10 @@ private slots:
         QVERIFY(app->isStarted());
         QFile::remove(WindowState::FileName);
         app->setOption("python_path", "/opt/python3");
+        QCOMPARE(app->controlBoard()->pythonRunner()->pythonPath(), QString("/opt/python3"));
         app->shutdown();
+        // The shutdown closed the idle connection (no event loop serves it any more).
+        QVERIFY(idle.socket.waitForDisconnected(30000));
         // Shut down, the program disconnected (saving the window state) and saved its options.
         QVERIFY(QFile::exists(WindowState::FileName));
         QHash<QString, QVariant> saved;
@@ -714,6 +766,7 @@ private:
         }
     } windowAtQuestion;
     int windowShownSignals = 0;
+    StateChangeCounter stateChanges; // the main window's, during start()
 };
 
 int main(int argc, char *argv[])

@@ -27,6 +27,10 @@ private slots:
                          mark.pixelSize * 4 / 3); // from the cap height to below the baseline
         QVERIFY(greyPixels(area, band) > 50);
         QCOMPARE(greyPixels(area, QRect(QPoint(), viewport)), greyPixels(area, band));
+        // The name stands about the middle of the view's height.
+        const int half = viewport.height() / 2;
+        QVERIFY(greyPixels(area, QRect(0, half - mark.pixelSize / 2, viewport.width(),
+                                       mark.pixelSize)) > greyPixels(area, band) * 3 / 4);
 
         auto *cover = area.addSubWindow(new QWidget);
         cover->setGeometry(QRect(QPoint(), viewport));

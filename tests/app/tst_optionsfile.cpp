@@ -62,6 +62,8 @@ private slots:
               "python_path=python3\ncomm_timeout=50\nupdater_path=updater\nspec_path=\n"
               "script_path=\nignore_version=false\n\n[Other]\nx=y\n"},
              {"[Other]\nx=y\n", plain, "[General]\n" + Written + "\n[Other]\nx=y\n"},
+             {"[Other]\n", plain, "[General]\n" + Written + "\n[Other]\n"},
+             {"[General]\n[Other]\nx=y\n", plain, "[General]\n" + Written + "[Other]\nx=y\n"},
              {"[General]\r\ncomm_timeout=1\r\n", "1|false|python3|",
               "[General]\r\ncomm_timeout=50\r\nupdater_path=updater\r\nspec_path=\r\n"
               "script_path=\r\npython_path=python3\r\nignore_version=false\r\n"},
@@ -78,6 +80,7 @@ private slots:
               "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n\t[General]\ncomm_timeout=7\n", "7|false|python3|", ""},
              {"[Other]\ncomm_timeout=9\n[General\ncomm_timeout=7\n", "7|false|python3|", ""},
+             {"spec_path=dir\\\n", "50|false|python3|dir\\", ""}, // a lone "\" at the end
              {"[General]\n comm_timeout = 7\n", "7|false|python3|",
               "[General]\n comm_timeout =50\nupdater_path=updater\nspec_path=\nscript_path=\n"
               "python_path=python3\nignore_version=false\n"},
@@ -121,18 +124,22 @@ private slots:
     {
         const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
                                    "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
-                                   "c\x01" "ab\x1f" "09", "semi;colon"};
+                                   "c\x01" "ab\x1f" "09", "semi;colon", "upper"};
+        // The "=" escaped, or it would end the key.
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
-                                  "k5", "k=6", "k7"}; // the "=" escaped, or it would end the key
+                                  "k5", "k=6", "k7", "AZ"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
         QString error;
         QVERIFY(OptionsFile::save(Path, options, &error));
+        const QByteArray ours = TestFiles::read(Path);
+        for (const char c : ours) // control characters are escaped, line ends too
+            QVERIFY2(uchar(c) >= 0x20 || c == '\n', ours.constData());
         QStringList written; // keys the program does not know, in sorted order
-        for (const QByteArray &line : TestFiles::read(Path).split('\n'))
+        for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
-        QCOMPARE(written.join(" "), QString(" k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
+        QCOMPARE(written.join(" "), QString(" AZ k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)

@@ -43,6 +43,13 @@ private slots:
         huge.show();
         QVERIFY(available.contains(huge.frameGeometry()));
 
+        // One whose parent is another window stays transient for that window.
+        QWidget other;
+        other.show();
+        QDialog child(&other);
+        child.show();
+        QCOMPARE(child.windowHandle()->transientParent(), other.windowHandle());
+
         // The owner itself is left where it is, even partly off the screen.
         owner.hide();
         owner.move(available.right() - 100, available.y() + 30);

@@ -75,6 +75,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ports(), (QStringList{usb, "mockup", "script"}), 20000);
         app->mainWindow()->rescanButton()->click();
         QTRY_COMPARE_WITH_TIMEOUT(ports(), (QStringList{usb, "mockup", "script"}), 20000);
+        QCOMPARE(app->mainWindow()->statusText(), QString()); // and no probe follows it
         app->setPortProbe(nullptr);
         QCOMPARE(probes.load(), 2);
     }

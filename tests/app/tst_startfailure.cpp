@@ -23,10 +23,12 @@ private slots:
         QLocalServer other;
         const QString path = QDir::current().absoluteFilePath("busy");
         QVERIFY(other.listen(path));
+        ShellPrompt prompt;
         MainApp *app = MainApp::instance();
         app->setServerName(path);
         app->setUnattended(true);
         QCOMPARE(app->exec(), 1);
+        QCOMPARE(prompt.messages().size(), 0);
         app->setUnattended(false);
         app->setServerName(QString::fromLatin1(MainApp::ProjectName));
         QVERIFY(!app->mainWindow());

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -39,7 +40,9 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(QString, answer);
         QStringList shown;
+        QString title;
         whenModal([&](QWidget *dialog) {
+            title = dialog->windowTitle();
             const QList<QRadioButton *> buttons = dialog->findChildren<QRadioButton *>();
             for (QRadioButton *b : buttons)
                 shown << b->text() + (b->isChecked() ? "*" : "");
@@ -53,6 +56,7 @@ private slots:
         QCOMPARE(prompt.getItem("Pick", QString(), {"Alpha", "Beta", "Gamma"}, current, &ok),
                  answer);
         QCOMPARE(ok, accept);
+        QCOMPARE(title, QString("Pick"));
         QStringList expected{"Alpha", "Beta", "Gamma"};
         expected[current >= 0 && current < expected.size() ? current : 0] += "*";
         QCOMPARE(shown, expected);
@@ -102,6 +106,43 @@ private slots:
         QCOMPARE(prompt.getChoices("Pick", {"Alpha", "Beta", "Gamma"}, &ok),
                  (QStringList{"Alpha", "Gamma"}));
         QVERIFY(ok);
+    }
+
+    // A message shows its informative text, and Return answers its default button.
+    void messageAnswersItsDefault()
+    {
+        QString informative;
+        whenModal([&informative](QWidget *dialog) {
+            if (auto *box = qobject_cast<QMessageBox *>(dialog))
+                informative = box->informativeText();
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        Prompt::Message msg;
+        msg.icon = Prompt::Question;
+        msg.title = "Save";
+        msg.text = "Save the changes?";
+        msg.informativeText = "They are lost otherwise.";
+        msg.buttons = Prompt::Yes | Prompt::No;
+        msg.defaultButton = Prompt::No;
+        QCOMPARE(prompt.message(msg), int(Prompt::No));
+        QCOMPARE(informative, msg.informativeText);
+    }
+
+    // A notice opens a box that does not wait, with its informative text.
+    void noticeShowsItsText()
+    {
+        Prompt::Message msg;
+        msg.title = "Notice";
+        msg.text = "Done.";
+        msg.informativeText = "All three written.";
+        prompt.notify(msg);
+        QMessageBox *box = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<QMessageBox *>(w); b && b->windowTitle() == msg.title)
+                box = b;
+        QVERIFY(box && box->isVisible() && !box->isModal());
+        QCOMPARE(box->informativeText(), msg.informativeText);
+        box->close();
     }
 
 private:

@@ -99,6 +99,7 @@ private slots:
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(!ws.errorString().isEmpty());
         QVERIFY(ws.restore() && ws.errorString().isEmpty()); // a good read says no old error
+        QVERIFY(!ws.restore("absent.state") && !ws.errorString().isEmpty()); // nothing to read
         QVERIFY(!ws.save("plain/KVL52110.state"));
         QVERIFY(ws.save() && ws.errorString().isEmpty()); // nor does a good write
     }

@@ -114,8 +114,10 @@ private slots:
         QCOMPARE(this->alpha->variable.value(), alpha);
         QCOMPARE(this->gamma->variable.value(), gamma);
         QCOMPARE(beta->variable.value(), 1.5);
-        if (blocks == 2)
+        if (blocks == 2) { // each block gives its applet its own lines only
             QCOMPARE(this->gamma->reg.value(true), 0xCu);
+            QCOMPARE(this->alpha->reg.value(true), 0u);
+        }
     }
 
     void loadAsksAndReports()
