@@ -76,6 +76,7 @@ private slots:
         app->start();
         QTRY_VERIFY_WITH_TIMEOUT(app->mainWindow()->portList()->count() > 0, 60000);
         logs = app->logs();
+        QCOMPARE(logs->errors(), 0); // a clean start counts no error
         QCOMPARE(logs->saveLogBox()->text(), QDate::currentDate().toString("yyyyMMdd") + ".log");
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
