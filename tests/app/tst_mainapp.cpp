@@ -273,6 +273,11 @@ private slots:
         window()->serviceMenu()->actions().value(0)->trigger();
         QCOMPARE(prompt.messages().value(shown).title, QString("About"));
         QVERIFY(prompt.messages().value(shown).text.contains("<h2>KVL52110</h2>"));
+        // Update Software looks for the updater, which is not here: a warning says so.
+        QVERIFY(!QFile::exists(app->option("updater_path").toString()));
+        window()->serviceMenu()->actions().value(1)->trigger();
+        QCOMPARE(prompt.messages().size(), shown + 2);
+        QCOMPARE(prompt.messages().last().title, QString("KVL52110"));
 
         MainWindow *w = window();
         QCOMPARE(w->specButton()->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
