@@ -277,23 +277,24 @@ private slots:
                                         QFile::encodeName(shared) + "/KVL52110: the program "
                                         "there runs as another user (uid "),
                  outcome.err.constData());
+        // A client of another user (nobody) that looks for its program in the shared directory.
+        const auto nobodysClient = [&shared]() {
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+            const Outcome outcome =
+                runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
+                          {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+            qunsetenv("XDG_RUNTIME_DIR");
+            return outcome;
+        };
         // That user's own client is answered by it.
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
-        const Outcome theirs =
-            runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
-                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-        qunsetenv("XDG_RUNTIME_DIR");
+        const Outcome theirs = nobodysClient();
         QCOMPARE(theirs.err, QByteArray());
         QCOMPARE(theirs.out, QByteArray("f42\n"));
         // A program of root's there is answered by any user's client.
         squatter.close();
         squatter.setSocketOptions(QLocalServer::WorldAccessOption);
         QVERIFY(squatter.listen(shared + "/KVL52110"));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
-        const Outcome roots =
-            runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
-                      {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-        qunsetenv("XDG_RUNTIME_DIR");
+        const Outcome roots = nobodysClient();
         QCOMPARE(roots.err, QByteArray());
         QCOMPARE(roots.out, QByteArray("f42\n"));
         // The user's own program there is answered.

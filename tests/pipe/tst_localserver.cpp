@@ -11,7 +11,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QtTest>
 
@@ -37,6 +36,29 @@ public:
     }
     QStringList names;
     bool cancels = false; // the dialog is cancelled, with the name typed so far
+};
+
+// Keeps a copy of descriptor 0 and puts it back at the end of the scope, so that a test may
+// close standard input.
+class StandardInputKept
+{
+public:
+    StandardInputKept() : m_saved(::dup(0)) {}
+    ~StandardInputKept()
+    {
+        if (m_saved < 0)
+            return;
+        restore();
+        ::close(m_saved);
+    }
+    StandardInputKept(const StandardInputKept &) = delete;
+    StandardInputKept &operator=(const StandardInputKept &) = delete;
+    bool saved() const { return m_saved > 0; }
+    // Descriptor 0 is standard input again.
+    bool restore() const { return ::dup2(m_saved, 0) == 0; }
+
+private:
+    int m_saved;
 };
 
 class TestLocalServer : public QObject
@@ -319,16 +341,12 @@ private slots:
     // a connection like any other, from the first request to its close.
     void connectionOnDescriptorZero()
     {
-        const int savedInput = ::dup(0);
-        QVERIFY(savedInput > 0);
-        const auto restoreInput = qScopeGuard([savedInput]() {
-            ::dup2(savedInput, 0);
-            ::close(savedInput);
-        });
+        const StandardInputKept input; // the test may close descriptor 0
+        QVERIFY(input.saved());
         PeerReadWatch watch;
         for (bool deleteOpen : {true, false}) {
             int pair[2];
-            QVERIFY(::dup2(savedInput, 0) == 0); // so the pair gets other descriptors
+            QVERIFY(input.restore()); // so the pair gets other descriptors
             QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);
             QVERIFY(::dup2(pair[0], 0) == 0 && ::close(pair[0]) == 0);
             const int peer = pair[1];
@@ -594,12 +612,8 @@ private slots:
     // 0: the watch serves its connections all the same.
     void watchOnDescriptorZero()
     {
-        const int savedInput = ::dup(0);
-        QVERIFY(savedInput > 0);
-        const auto restoreInput = qScopeGuard([savedInput]() {
-            ::dup2(savedInput, 0);
-            ::close(savedInput);
-        });
+        const StandardInputKept input; // the test may close descriptor 0
+        QVERIFY(input.saved());
         ::close(0);
         PeerReadWatch watch; // goes (and frees descriptor 0) before the input is restored
         QVERIFY(::fcntl(0, F_GETFD) != -1);
