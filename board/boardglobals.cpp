@@ -3,51 +3,46 @@
 namespace
 {
 
+// A field one bit wide; the definition gives no width for it.
+constexpr int FlagWidth = 1;
+
 struct BankField {
     QString name;
-    int width;
     int word;
+    int width;
 };
 
-// Words 13, 14 and 16 to 18 of the bank, fields from bit 0 of each word upward.
+// Fields of words 13, 14 and 16 to 18 of the bank, from bit 0 of each word upward; an entry
+// without a width is a one-bit flag.
 struct FixedField {
     const char *name;
-    int width;
     int word;
+    int width = FlagWidth;
 };
-const FixedField ControlAndStatusFields[] = {
-    {"MAPENA", 1, 13},  {"CRC_CLR", 1, 13}, {"ADC_SEL", 2, 13},  {"NA1", 4, 13},
-    {"TW_CODE", 8, 13}, {"NA2", 8, 13},     {"CONF_SEL", 3, 14}, {"DIMFREQ", 5, 14},
-    {"NA3", 4, 14},     {"T1_CONF", 1, 14}, {"NA4", 11, 14},
+const FixedField ControlFields[] = {
+    {"MAPENA", 13},     {"CRC_CLR", 13}, {"ADC_SEL", 13, 2},  {"NA1", 13, 4},
+    {"TW_CODE", 13, 8}, {"NA2", 13, 8},  {"CONF_SEL", 14, 3}, {"DIMFREQ", 14, 5},
+    {"NA3", 14, 4},     {"T1_CONF", 14}, {"NA4", 14, 11},
 };
-const FixedField FlagFields[] = {
-    {"TW", 1, 16},
-    {"TSD", 1, 16},
-    {"GSWERR", 1, 16},
-    {"DIMWARN", 1, 16},
-    {"DIMERR", 1, 16},
-    {"SYNC_FAIL", 1, 16},
-    {"HWR", 1, 16},
-    {"CAP_UV", 1, 16},
-    {"OTP_ZAP_UV", 1, 16},
-    {"VBB_LOW", 1, 16},
-    {"GND_LOSS", 1, 16},
-    {"PWM_CNT_OVF", 1, 16},
-    {"MAPENA_ST", 1, 16},
-    {"PXN_GLOBAL_COMM_ERR", 1, 16},
-    {"PXN_LOCAL_COMM_ERR", 1, 16},
-    {"PXN_FRAME_ERR", 1, 16},
-    {"PXN_SYNC_ERR", 1, 16},
-    {"TIMEOUT", 1, 16},
-    {"OTP_CRC_FAIL_BANK2", 1, 16},
-    {"OTP_CRC_FAIL_BANK0", 1, 16},
-    {"PXN_CRC_ERR_CNT", 4, 16},
-    {"TEMP_RES", 8, 17},
-    {"VDD_RES", 8, 17},
-    {"ADCX_RES", 8, 17},
-    {"VBB_RES", 8, 18},
-    {"VLED_RES", 8, 18},
-    {"TSD_CODE", 8, 18},
+// Word 16 starts with the status flags.
+constexpr int FlagWord = 16;
+// clang-format off
+const char *const StatusFlags[] = {
+    "TW", "TSD", "GSWERR", "DIMWARN",
+    "DIMERR", "SYNC_FAIL", "HWR", "CAP_UV",
+    "OTP_ZAP_UV", "VBB_LOW", "GND_LOSS", "PWM_CNT_OVF",
+    "MAPENA_ST", "PXN_GLOBAL_COMM_ERR", "PXN_LOCAL_COMM_ERR", "PXN_FRAME_ERR",
+    "PXN_SYNC_ERR", "TIMEOUT", "OTP_CRC_FAIL_BANK2", "OTP_CRC_FAIL_BANK0",
+};
+// clang-format on
+const FixedField ResultFields[] = {
+    {"PXN_CRC_ERR_CNT", FlagWord, 4},
+    {"TEMP_RES", 17, 8},
+    {"VDD_RES", 17, 8},
+    {"ADCX_RES", 17, 8},
+    {"VBB_RES", 18, 8},
+    {"VLED_RES", 18, 8},
+    {"TSD_CODE", 18, 8},
 };
 
 constexpr int SwitchCount = 12;
@@ -55,7 +50,7 @@ constexpr int SwitchCount = 12;
 void appendFixed(QList<BankField> &fields, const FixedField *first, const FixedField *last)
 {
     for (const FixedField *field = first; field != last; ++field)
-        fields.append({QString::fromLatin1(field->name), field->width, field->word});
+        fields.append({QString::fromLatin1(field->name), field->word, field->width});
 }
 
 // The bank's fields in ascending bit order.
@@ -63,18 +58,20 @@ QList<BankField> bankFields()
 {
     QList<BankField> fields;
     for (int n = 1; n <= SwitchCount; ++n)
-        fields.append({QStringLiteral("SW%1").arg(n), 1, 0});
-    fields.append({QStringLiteral("NA0"), 10, 0});
-    fields.append({QStringLiteral("SERVICE"), 2, 0});
+        fields.append({QStringLiteral("SW%1").arg(n), 0, FlagWidth});
+    fields.append({QStringLiteral("NA0"), 0, 10});
+    fields.append({QStringLiteral("SERVICE"), 0, 2});
     for (int n = 1; n <= SwitchCount; ++n) {
-        fields.append({QStringLiteral("TR%1").arg(n), 4, n});
-        fields.append({QStringLiteral("OFF%1").arg(n), 10, n});
-        fields.append({QStringLiteral("ON%1").arg(n), 10, n});
+        fields.append({QStringLiteral("TR%1").arg(n), n, 4});
+        fields.append({QStringLiteral("OFF%1").arg(n), n, 10});
+        fields.append({QStringLiteral("ON%1").arg(n), n, 10});
     }
-    appendFixed(fields, std::begin(ControlAndStatusFields), std::end(ControlAndStatusFields));
+    appendFixed(fields, std::begin(ControlFields), std::end(ControlFields));
     for (int n = 1; n <= SwitchCount; ++n)
-        fields.append({QStringLiteral("SW%1_ST").arg(n), 2, 15});
-    appendFixed(fields, std::begin(FlagFields), std::end(FlagFields));
+        fields.append({QStringLiteral("SW%1_ST").arg(n), 15, 2});
+    for (const char *flag : StatusFlags)
+        fields.append({QString::fromLatin1(flag), FlagWord, FlagWidth});
+    appendFixed(fields, std::begin(ResultFields), std::end(ResultFields));
     return fields;
 }
 
@@ -96,7 +93,8 @@ QString BoardGlobals::bankDefinition(const QString &name)
     QStringList items{QStringLiteral("@register=") + name};
     const QList<BankField> fields = bankFields();
     for (const BankField &field : fields) {
-        const QString width = field.width > 1 ? QStringLiteral("[%1]").arg(field.width) : QString();
+        const QString width =
+            field.width == FlagWidth ? QString() : QStringLiteral("[%1]").arg(field.width);
         items.append(QStringLiteral("@field=%1%2 @REG=%3").arg(field.name, width).arg(field.word));
     }
     return items.join(QLatin1Char(';'));
