@@ -39,10 +39,10 @@ private slots:
         for (const auto &[reg, size] : sizes)
             QVERIFY(reg->size() == size && !reg->toBitString().contains('1'));
         const QStringList bank =
-            QStringLiteral("SW1 0 0,NA0 12 21,SERVICE 22 23,TR1 24 27,ON12 302 311,MAPENA 312 "
-                           "312,TW_CODE 320 327,"
-                           "DIMFREQ 339 343,NA4 349 359,SW1_ST 360 361,SW12_ST 382 "
-                           "383,OTP_CRC_FAIL_BANK0 403 403,"
+            QStringLiteral("SW1 0 0,SW12 11 11,NA0 12 21,SERVICE 22 23,TR1 24 27,ON12 302 311,"
+                           "MAPENA 312 312,CRC_CLR 313 313,ADC_SEL 314 315,TW_CODE 320 327,"
+                           "DIMFREQ 339 343,T1_CONF 348 348,NA4 349 359,SW1_ST 360 361,"
+                           "SW12_ST 382 383,TW 384 384,TSD 385 385,OTP_CRC_FAIL_BANK0 403 403,"
                            "PXN_CRC_ERR_CNT 404 407,VBB_RES 432 439,TSD_CODE 448 455")
                 .split(',');
         for (const QString &field : bank)
@@ -51,6 +51,10 @@ private slots:
         QCOMPARE(fieldBits(g().BUCK2, "TOFF_SET"), QStringLiteral("TOFF_SET 8 11"));
         QCOMPARE(fieldBits(g().P205STATUS, "BOOST_OV"), QStringLiteral("BOOST_OV 86 86"));
         QCOMPARE(g().BANK.selectByAttribute("REG", "18")->bitAt(23), g().BANK.bitAt(455));
+        // Each word holds 24 bits, the flags' word from the first flag on.
+        for (const char *word : {"0", "13", "14", "16"})
+            QCOMPARE(g().BANK.selectByAttribute("REG", word)->size(), 24);
+        QCOMPARE(g().BANK.selectByAttribute("REG", "16")->bitAt(0), g().BANK.bitAt(384));
         Register &bank0 = g().BANK;
         QVERIFY(bank0.setField("[TR1]", 5) && bank0.setField("[OFF1]", 341) &&
                 bank0.setField("[ON1]", 682));
