@@ -469,7 +469,7 @@ private:
 
 
     // ----- power: private members below -----
-    friend struct PowerProbe; // tests reach the driver ratings and the button flag
+    friend struct PowerProbe; // tests reach the driver ratings, the button flag and the images
     // KVL52205 page
     void connectPowerDials();
     void updateP205Image(int address, int shift, int width, unsigned value);

@@ -130,6 +130,10 @@ struct PowerProbe {
     static void setChipCode(Board *page, int code) { page->driverConfig.chipCode = code; }
     static void setFromButton(Board *page, bool on) { page->triggeredByControl = on; }
     static void average(Board *page, int channel) { page->calculateIAVERAGE(channel); }
+    static quint16 p205Image(const Board *page, int address)
+    {
+        return page->p205RegisterImage[address];
+    }
 };
 
 // Whether the page's live send waits for its timer; runs it at once, as the timer would when it

@@ -43,6 +43,7 @@ class TestBoardP205 : public QObject
     QString text(const char *name) { return f.widget<QLineEdit>(name)->text(); }
     void setRegister(int address, quint16 value) { f.spi.setKvl52205Register(address, value); }
     double status(const QString &field) { return f.item("P205STATUS[" + field + "]"); }
+    int image(int address) { return PowerProbe::p205Image(f.page(), address); }
 
 private slots:
     void initTestCase() { QVERIFY(f.start()); }
@@ -293,6 +294,9 @@ private slots:
             QCOMPARE(int(f.spi.kvl52205Register(0x0D)), r.controlAfter);
         }
         QCOMPARE(ratings(), ratingsBefore); // the register image has no room for the readings
+        // The on-voltage readings keep their own registers' images, the enables theirs.
+        QCOMPARE(QList<int>({image(0x0D), image(0x0E), image(0x0F)}),
+                 QList<int>({0x7F, 0x33, 0x33}));
         // There are two channels only: a name beyond them is no command and reads nothing.
         f.take();
         for (const char *name : {"adcVLED0", "adcVLED3"}) {
