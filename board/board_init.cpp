@@ -40,7 +40,7 @@ bool Board::init()
     defineP404Registers();
     addRegister(&SPI_OUT_WR_TP404, FrameBits);
     addRegister(&SPI_OUT_RD_TP404, FrameBits);
-    addRegister(&SPI_MAPP404, -1);
+    addRegister(&SPI_MAPP404);
     // Every write of these announces itself, so their widgets follow each frame exchange.
     for (Register *reg : {&SPI_OUT_WR_TP404, &SPI_OUT_RD_TP404, &SPI_MAPP404})
         reg->setUpdateMode(0);
@@ -53,16 +53,16 @@ void Board::bindGlobals()
     BoardGlobals &g = boardGlobals();
     addRegister(&g.BANK, BankBits);
     addRegister(&g.BANKX, BankBits);
-    addRegister(&g.DCREG, -1);
+    addRegister(&g.DCREG);
     for (Variable *var : {&g.DCALL, &g.SA, &g.BROADCAST})
         addVariable(var);
-    addRegister(&g.BOOSTP205, -1);
-    addRegister(&g.P205STATUS, -1);
+    addRegister(&g.BOOSTP205);
+    addRegister(&g.P205STATUS);
     for (Variable *var :
          {&g.BoostVoltage, &g.BoostVoltageMeas, &g.BOOSTFREQ, &g.BOOSTPWM, &g.BatteryVoltage})
         addVariable(var);
-    addRegister(&g.BUCK1, -1);
-    addRegister(&g.BUCK2, -1);
+    addRegister(&g.BUCK1);
+    addRegister(&g.BUCK2);
     for (Variable *var : {&g.IPEAK1, &g.IPEAK2, &g.IAVERAGE1, &g.IAVERAGE2, &g.IRIPPLE1,
                           &g.IRIPPLE2, &g.LEDCTRL1, &g.LEDCTRL2, &g.PWM1, &g.PWM2, &g.FREQ1,
                           &g.FREQ2, &g.DUTY1, &g.DUTY2, &g.VLED1, &g.VLED2})
