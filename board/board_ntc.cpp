@@ -39,10 +39,8 @@ void Board::on_pbReadNTCs_clicked()
 {
     const QStringList addresses = currentScript->addresses;
     for (int p = 1; p <= addresses.size(); ++p) {
-        bool ok = false;
-        unsigned address = addresses.at(p - 1).trimmed().toUInt(&ok, 10);
-        if (!ok)
-            address = 0;
+        // Text that is no number reads as device 0: toUInt gives 0 for it.
+        const unsigned address = addresses.at(p - 1).trimmed().toUInt(nullptr, 10);
         if (address <= MaxSlaveAddress)
             readNtcOf(int(address), p);
     }
