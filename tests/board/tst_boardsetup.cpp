@@ -314,8 +314,8 @@ private slots:
         QCOMPARE(f.tabs(), QStringLiteral("KVL52205"));
     }
 
-    // The page starts over: no scripts, the window shown; the address hand-over from automatic
-    // addressing is connected once.
+    // The page starts over: no scripts (the script table's columns fill its width), the window
+    // shown; the address hand-over from automatic addressing is connected once.
     void pageReset()
     {
         auto *table = f.widget<QTableWidget>("tableAnimationScripts");
@@ -326,6 +326,7 @@ private slots:
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QCOMPARE(table->rowCount() + table->columnCount(), 4);
         QCOMPARE(table->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("File"));
+        QCOMPARE(table->horizontalHeader()->sectionResizeMode(3), QHeaderView::Stretch);
         QVERIFY(!f.page()->container()->isHidden());
         AutoAddressing *addressing = AutoAddressing::instance();
         for (bool connected : {true, false})
