@@ -243,6 +243,9 @@ private slots:
         QCOMPARE(f.item("IPEAK1"), 157.5);
         QCOMPARE(f.item("IPEAK2"), 315.0);
         QCOMPARE(f.item("IAVERAGE1"), -92.0); // 157.5 - 250 = -92.5, halves upward
+        page->on_dialBuck1_sliderMoved(100);  // threshold 86.3, on channel 1's display only
+        QCOMPARE(QStringList({text("leCH1"), text("leCH2")}), QStringList({"86.3", "31.5"}));
+        QCOMPARE(f.item("IPEAK1"), 431.5);
         // Coils of two ratings: each channel's off time over its own rating.
         PowerProbe::setRippleScales(page, 200, 100);
         page->on_hsRIPPLE2_sliderMoved(12); // 13.8

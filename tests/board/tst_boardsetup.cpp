@@ -314,19 +314,24 @@ private slots:
         QCOMPARE(f.tabs(), QStringLiteral("KVL52205"));
     }
 
-    // The page starts over: no scripts (the script table's columns fill its width), the window
-    // shown; the address hand-over from automatic addressing is connected once.
+    // The page starts over: no scripts (the script table's columns fill its width), the test and
+    // UART speed groups hidden, the window shown; the address hand-over from automatic
+    // addressing is connected once.
     void pageReset()
     {
         auto *table = f.widget<QTableWidget>("tableAnimationScripts");
         table->setColumnCount(1);
         table->setRowCount(3);
+        for (const char *group : {"gbTest", "gb_UARTspd"})
+            f.widget<QWidget>(group)->show();
         f.page()->hideWindow();
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
         QCOMPARE(table->rowCount() + table->columnCount(), 4);
         QCOMPARE(table->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("File"));
         QCOMPARE(table->horizontalHeader()->sectionResizeMode(3), QHeaderView::Stretch);
+        QVERIFY(f.widget<QWidget>("gbTest")->isHidden() &&
+                f.widget<QWidget>("gb_UARTspd")->isHidden());
         QVERIFY(!f.page()->container()->isHidden());
         AutoAddressing *addressing = AutoAddressing::instance();
         for (bool connected : {true, false})
