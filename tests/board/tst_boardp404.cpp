@@ -485,7 +485,7 @@ private slots:
 
     // The tab's own controls write their own word, once for each action, with the field the
     // control shows: a box's click (a buck's box also checks the Application page's), a
-    // combo's choice, a spin box's change.
+    // combo's choice (its first item too), a spin box's change.
     void controlsWriteTheirWord()
     {
         for (const auto &[name, field, word] :
@@ -526,6 +526,10 @@ private slots:
             QCOMPARE(map(field), double(shown));
             QCOMPARE(f.spi.kvl52404Word(word), p404Word(word));
         }
+        // A combo's first item is a choice like any other.
+        w<QComboBox>("cmBSTSRC")->setCurrentIndex(0);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w17"));
+        QCOMPARE(map("BST_SRC"), 0.0);
     }
 
     // A dial's key steps write its word once they are done, once for steps in a row; a press
