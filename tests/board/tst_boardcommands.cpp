@@ -182,7 +182,8 @@ private slots:
 
     // Each device row goes out as three frames of four words, addressed or broadcast, with its
     // phase windows; a written DIMFREQ code changes that chip's mode; a row address outside
-    // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after.
+    // 0..31 is reported and not sent; with Autoupdate the chips' maps are enabled after. A
+    // layout short of switches goes out too.
     void bankPass()
     {
         f.widget<QAbstractSlider>("slAll")->setValue(512); // every switch, the send buffer too
@@ -228,6 +229,13 @@ private slots:
         f.page()->sendData();
         QCOMPARE(quiet.entries().size(), 0);
         QCOMPARE(f.take().size(), 6); // both rows' three frames
+        // A layout with fewer switches than its rows' chips: the pass keeps to the switches there.
+        QCOMPARE(f.load(2, 12, 2, 12,
+                        {BoardCommandsFixture::TwoRows.first(), "13 14 15 0 0 0 0 0 0 0 0 0"}),
+                 0);
+        f.page()->sendData();
+        QCOMPARE(f.take().size(), 6);
+        QCOMPARE(f.load(2, 12, 2, 12, BoardCommandsFixture::TwoRows), 0);
     }
 
     // Slider moves with Autoupdate collapse into one pass after the last of them; the pass
