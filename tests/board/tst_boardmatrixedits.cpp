@@ -3,6 +3,9 @@
 // with fewer rows than its file lists, the device groups and rows without a chip, the hint, the
 // chip at 0, read loops, the steps of a loaded script and its step dialog, script lists, the
 // effect, the static line, and the largest script flashed.
+#include "addressdiscovery.h"
+#include "applethost.h"
+#include "autoaddressing.h"
 #include "boardcommandsfixture.h"
 #include "boardglobals.h"
 #include "configurationregisters.h"
@@ -10,6 +13,7 @@
 #include "logrecorder.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -28,6 +32,37 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+
+// The program as the applets see it, with one applet more at the end of its table; the
+// program is the host again once this goes.
+class HostWithApplet : public AppletHost
+{
+public:
+    explicit HostWithApplet(Applet *extra) : m_host(AppletHost::instance()), m_extra(extra)
+    {
+        AppletHost::setInstance(this);
+    }
+    ~HostWithApplet() override { AppletHost::setInstance(m_host); }
+
+    ControlBoard *controlBoard() const override { return m_host->controlBoard(); }
+    QObject *logs() const override { return m_host->logs(); }
+    int appletCount() const override { return m_host->appletCount() + 1; }
+    Applet *applet(int index) const override
+    {
+        return index == m_host->appletCount() ? m_extra : m_host->applet(index);
+    }
+    QString projectType() const override { return m_host->projectType(); }
+    QString dataPath(const QString &relative) const override
+    {
+        return m_host->dataPath(relative);
+    }
+    QString chosenPort() const override { return m_host->chosenPort(); }
+    std::shared_ptr<void> requestHold() override { return m_host->requestHold(); }
+
+private:
+    AppletHost *m_host;
+    Applet *m_extra;
+};
 
 class TestBoardMatrixEdits : public QObject
 {
@@ -260,6 +295,26 @@ private slots:
                              qPrintable(controls.at(i)->property("text").toString() + " / " +
                                         controls.at(j)->property("text").toString()));
         }
+    }
+
+    // The addressing buttons show the tool windows of automatic addressing and of address
+    // discovery, when the program has them; a window already shown stays.
+    void addressingWindows()
+    {
+        auto *autoAddressing = new AutoAddressing;
+        auto *discovery = new AddressDiscovery;
+        const std::unique_ptr<QWidget> autoWindow(
+            autoAddressing->createContainer(Applet::MdiContainer, nullptr));
+        const std::unique_ptr<QWidget> discoveryWindow(
+            discovery->createContainer(Applet::MdiContainer, nullptr));
+        HostWithApplet host(discovery);
+        for (int click = 0; click < 2; ++click) {
+            f.widget<QPushButton>("pbAA")->click();
+            QVERIFY(autoWindow->isVisible());
+        }
+        QVERIFY(!discoveryWindow->isVisible());
+        f.widget<QPushButton>("pbAdrDiscovery")->click();
+        QVERIFY(discoveryWindow->isVisible());
     }
 
     // A chip that reads back mode 0 shows "Not valid" in its row, and the hint asks for a mode;
