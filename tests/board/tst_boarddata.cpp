@@ -232,6 +232,7 @@ private slots:
              {steps + "3,50,60\n", "Wave 100 2 1|2\n", "1,10,20\n"},
              {head + QByteArray("1,1\0,20\n", 8) + "END\n", "Wave 100 2 1|2\n", "1,1"},
              {"x\nDESCRIPTION,Caf\xe9, x\nDELAY,300\n", "Caf\u00e9 44 9 old", ""},
+             {"x\nDESCRIPTION,Short\nDELAY,5\nDEVICES,3\n", "Short 5 3 old", ""},
              {"x\nD\nDELAY_MS, 12 \r\nDEVICES,-1\nADDRESSES,3,,7\n", "old 12 255 3||7\n", ""},
              {"", "old 7 9 old", ""}});
     }
