@@ -63,11 +63,8 @@ QByteArray Board::mapCommand(int address, const char *modeAndKind, const QByteAr
 QList<int> Board::deviceAddresses() const
 {
     QList<int> addresses;
-    for (const QString &text : deviceAddressTexts()) {
-        bool ok = false;
-        const int address = text.trimmed().toInt(&ok, 10);
-        addresses.append(ok ? address : 0);
-    }
+    for (const QString &text : deviceAddressTexts())
+        addresses.append(text.trimmed().toInt()); // 0 when it is no number
     return addresses;
 }
 

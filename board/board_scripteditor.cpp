@@ -210,7 +210,7 @@ void Board::onListItemDoubleClicked(QListWidgetItem *item)
 {
     if (!item)
         return;
-    bool ok = false;
+    bool ok;
     const quint16 number = QString(item->text()).remove(StepPrefix).trimmed().toUShort(&ok, 10);
     if (!ok || number < 1 || number > currentScript->steps.size())
         return;

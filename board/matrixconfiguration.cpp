@@ -6,9 +6,7 @@ namespace
 // A decimal word as an 8-bit number; a word that is no number gives 0.
 quint8 byteOf(const QString &word)
 {
-    bool ok = false;
-    const uint n = word.toUInt(&ok, 10);
-    return ok ? quint8(n & 0xFF) : quint8(0);
+    return quint8(word.toUInt() & 0xFF);
 }
 
 } // namespace
