@@ -43,7 +43,7 @@ template <typename T> T *findApplet()
 // Sets combo to the item index read back; an index the combo does not have leaves it alone.
 void showReadIndex(QComboBox *combo, const QVariant &value)
 {
-    bool ok = false;
+    bool ok;
     const int index = value.toInt(&ok);
     if (combo && ok && index >= 0 && index < combo->count())
         combo->setCurrentIndex(index);
@@ -67,10 +67,9 @@ int Board::senderDeviceRow() const
 // The slave address in a row's address edit; -1 when none is set or the text is no number.
 int Board::deviceAddress(int row) const
 {
-    const QList<QWidget *> &widgets = deviceRows.at(row).widgets;
-    auto *edit = qobject_cast<QLineEdit *>(widgets.value(0));
-    bool ok = false;
-    const int address = edit ? edit->text().trimmed().toInt(&ok) : -1;
+    const auto *edit = static_cast<QLineEdit *>(deviceRows.at(row).widgets.first());
+    bool ok;
+    const int address = edit->text().trimmed().toInt(&ok);
     return ok ? address : -1;
 }
 
@@ -101,10 +100,9 @@ int Board::targetDeviceRow()
 void Board::getAddress(int address, int newAddress)
 {
     const int values[] = {address, newAddress};
-    for (int row = 0; row < 2 && row < deviceRows.size(); ++row) {
-        if (auto *edit = qobject_cast<QLineEdit *>(deviceRows.at(row).widgets.value(0)))
-            edit->setText(QString::number(values[row]));
-    }
+    for (int row = 0; row < 2 && row < deviceRows.size(); ++row)
+        static_cast<QLineEdit *>(deviceRows.at(row).widgets.first())
+            ->setText(QString::number(values[row]));
 }
 
 void Board::configurationClicked()
