@@ -91,9 +91,8 @@ void Board::SWMoved(int value)
 
 bool Board::recordSwitchDuty(int switchNumber, int value)
 {
-    const int place = switchSequence.indexOf(switchNumber);
-    if (switchNumber < 1 || switchNumber > dutyBySwitch.size() || place < 0 ||
-        place >= profile.size())
+    const int place = switchSequence.indexOf(switchNumber); // as long as the profile
+    if (switchNumber < 1 || switchNumber > dutyBySwitch.size() || place < 0)
         return false;
     dutyBySwitch[switchNumber - 1] = value;
     profile[place] = value;
