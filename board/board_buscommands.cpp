@@ -7,14 +7,13 @@
 #include "ui_board.h"
 
 #include <QComboBox>
-
-#include <iterator>
+#include <QList>
 
 namespace
 {
 
 // Rates offered by the rate box, by index.
-const int BusRates[] = {125000, 250000, 500000, 1000000};
+const QList<int> BusRates = {125000, 250000, 500000, 1000000};
 constexpr int OpModeComboIndex = 4; // position of the OPMODE combo in a device row
 
 // Writes the configuration applet's items with the internal key, then runs its command.
@@ -38,10 +37,7 @@ void Board::setSerialBusRate()
         emit signal_log(-1, QStringLiteral("Board: serial-bus rate %1 refused").arg(typed));
         return;
     }
-    const int index = ui->cbBAUDRATE->currentIndex();
-    int rate = typed;
-    if (rate == 0 && index >= 0 && index < int(std::size(BusRates)))
-        rate = BusRates[index];
+    const int rate = typed > 0 ? typed : BusRates.value(ui->cbBAUDRATE->currentIndex());
     if (rate > 0)
         sendLine("set SER2BAUD=" + QByteArray::number(rate));
 }
