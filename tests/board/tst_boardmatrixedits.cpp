@@ -26,6 +26,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -179,6 +180,23 @@ private slots:
         stepping->setCurrentIndex(before);
     }
 
+    // A stepping that shortens the position slider's range pulls its handle back without
+    // moving the pattern.
+    void steppingKeepsThePattern()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        tick("cbBySW");
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        const int before = stepping->currentIndex();
+        stepping->setCurrentIndex(stepping->findText("2"));
+        takeReference(6);
+        f.setDuties("100 200 300");
+        stepping->setCurrentIndex(stepping->findText("1"));
+        QCOMPARE(position()->value(), 3);
+        QCOMPARE(f.duties(3), QString("100 200 300"));
+        stepping->setCurrentIndex(before);
+    }
+
     // Each mode keeps its own ramp direction: a ramp in another mode between two runs in
     // switch mode does not keep the second from mirroring the first.
     void rampDirections()
@@ -217,6 +235,19 @@ private slots:
             wide += QByteArray::number(n) + ' ';
         QCOMPARE(f.load(2, 12, 1, 24, {wide}), 0);
         QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
+    }
+
+    // The duty boxes show plain digits, whatever number rules the page has.
+    void dutyBoxDigits()
+    {
+        page()->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.run("allOn");
+        QStringList shown;
+        for (QSpinBox *box : f.widget<QWidget>("SWwidget")->findChildren<QSpinBox *>())
+            shown << box->text();
+        page()->setLocale(QLocale::c());
+        QCOMPARE(shown, QStringList({"1023", "1023", "1023"}));
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -472,6 +503,26 @@ private slots:
             QCOMPARE(page()->currentCsvScript(), page()->scriptListEntries().at(row));
             QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps %1").arg(2 - row));
         }
+    }
+
+    // A list of 255 scripts, as many as the start command names, fits the flash: it starts
+    // with every script's address.
+    void fullestScriptList()
+    {
+        f.loadScript("one.csv", 1, "5", ScriptCsv::steps(1, 1));
+        QByteArray list;
+        for (int i = 0; i < 255; ++i)
+            list += "file" + QByteArray::number(i) + "=one.csv\n";
+        QVERIFY(TestFiles::write("fullest.script", list));
+        f.prompt.queueFile(QFileInfo("fullest.script").absoluteFilePath());
+        page()->on_pbLoadScript_clicked();
+        QCOMPARE(page()->scriptListEntries().size(), 255);
+        f.take();
+        page()->on_pbStartScript_clicked();
+        const QList<QByteArray> start = f.take("set p110script=");
+        QCOMPARE(start.size(), 1);
+        QCOMPARE(start.first().mid(17, 2), QByteArray("ff")); // after the loops
+        QCOMPARE(start.first().size(), 19 + 255 * 8);
     }
 
     // The effect's two directions exclude each other; started, the effect moves the position
