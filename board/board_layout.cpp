@@ -173,7 +173,6 @@ void Board::applyPositionMode()
 
 void Board::buildDeviceArea()
 {
-    deviceRows.clear();
     auto *grid = new QGridLayout;
     for (int d = 0; d < NumberOfDevices; ++d)
         grid->addWidget(buildDeviceWidgets(quint8(d)), 0, d);
