@@ -236,7 +236,7 @@ QSpinBox *Board::takeDutyBox(QWidget *area)
 }
 
 // Deletes the container's widgets class by class (a group box takes its children with it),
-// then its layout with every item.
+// then its layout, which deletes its items.
 void Board::clearContainer(QWidget *container)
 {
     auto deleteAll = [container](auto *typeTag) {
@@ -254,9 +254,5 @@ void Board::clearContainer(QWidget *container)
     deleteAll(static_cast<QSlider *>(nullptr));
     deleteAll(static_cast<QComboBox *>(nullptr));
     deleteAll(static_cast<QLineEdit *>(nullptr));
-    if (QLayout *layout = container->layout()) {
-        while (QLayoutItem *item = layout->takeAt(0))
-            delete item;
-        delete layout;
-    }
+    delete container->layout();
 }
