@@ -78,11 +78,11 @@ QHBoxLayout *labelledCombo(const QString &caption, QComboBox *combo, QWidget *pa
     return row;
 }
 
+// A column without spacing; nested, it has no margins of its own.
 QVBoxLayout *tightColumn()
 {
     auto *column = new QVBoxLayout;
     column->setSpacing(0);
-    column->setContentsMargins(0, 0, 0, 0);
     return column;
 }
 
@@ -107,7 +107,7 @@ QVBoxLayout *Board::buildSwitchSliders(quint8 switchNumber)
     slider->setMaximum(MaxDuty);
     slider->setOrientation(Qt::Vertical);
     slider->setTickPosition(QSlider::TicksRight);
-    slider->setMinimumSize(50, 0);
+    slider->setMinimumWidth(50);
     slider->setTracking(false); // the value is taken when the handle is released
     slider->setAccessibleName(QStringLiteral("DCREG[SW") + n + QLatin1Char(']'));
     slider->setObjectName(QStringLiteral("SW") + n);
@@ -198,7 +198,6 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
 
     group->setMinimumSize(460, 111);
     group->setMaximumSize(500, 111);
-    group->resize(420, 111);
     deviceRows.append(DeviceRow{{address, configuration, read, normal, opMode, pxnMode}});
     return group;
 }
