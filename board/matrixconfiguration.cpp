@@ -93,9 +93,7 @@ int MatrixConfiguration::activeSwitches() const
 QVector<int> MatrixConfiguration::switchesOfRow(const Map &map, int r, int cols)
 {
     QVector<int> switches;
-    if (r < 0 || r >= map.size())
-        return switches;
-    const QVector<quint8> &row = map.at(r);
+    const QVector<quint8> row = map.value(r); // empty for a row the map does not have
     for (int c = 0; c < cols && c < row.size(); ++c)
         if (row.at(c) != 0)
             switches.append(row.at(c));
