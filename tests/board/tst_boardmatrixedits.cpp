@@ -53,10 +53,7 @@ public:
         return index == m_host->appletCount() ? m_extra : m_host->applet(index);
     }
     QString projectType() const override { return m_host->projectType(); }
-    QString dataPath(const QString &relative) const override
-    {
-        return m_host->dataPath(relative);
-    }
+    QString dataPath(const QString &relative) const override { return m_host->dataPath(relative); }
     QString chosenPort() const override { return m_host->chosenPort(); }
     std::shared_ptr<void> requestHold() override { return m_host->requestHold(); }
 
@@ -326,6 +323,17 @@ private slots:
                              qPrintable(controls.at(i)->property("text").toString() + " / " +
                                         controls.at(j)->property("text").toString()));
         }
+    }
+
+    // A device action that no row's button sent has no row to act for: nothing is sent.
+    void deviceActionsWithoutRow()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.take();
+        page()->configurationClicked();
+        page()->goToNormalMode();
+        page()->readMode();
+        QCOMPARE(f.take(), QList<QByteArray>());
     }
 
     // The addressing buttons show the tool windows of automatic addressing and of address
