@@ -55,11 +55,9 @@ void showReadIndex(QComboBox *combo, const QVariant &value)
 int Board::senderDeviceRow() const
 {
     QObject *source = sender();
-    for (int row = 0; source && row < deviceRows.size(); ++row) {
-        for (QWidget *w : deviceRows.at(row).widgets) {
-            if (w == source)
-                return row;
-        }
+    for (int row = 0; row < deviceRows.size(); ++row) {
+        if (deviceRows.at(row).widgets.contains(source))
+            return row;
     }
     return -1;
 }
