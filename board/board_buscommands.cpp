@@ -14,7 +14,6 @@ namespace
 
 // Rates offered by the rate box, by index.
 const QList<int> BusRates = {125000, 250000, 500000, 1000000};
-constexpr int OpModeComboIndex = 4; // position of the OPMODE combo in a device row
 
 // Writes the configuration applet's items with the internal key, then runs its command.
 void runConfiguration(const QList<QPair<QString, int>> &items, const QString &command)
