@@ -63,8 +63,9 @@ void Board::sendBroadcastMapEnable(bool withWatchdogSelect)
     runConfiguration(items, QStringLiteral("MAPENA_Write"));
 }
 
-// Reads the operating mode of the chip of a device row into the row's OPMODE combo. False
-// in every case (nothing is sent without a row or an address).
+// Reads the operating mode of the chip of a device row into the row's OPMODE combo, whose 16
+// items are the four-bit field's values. False in every case (nothing is sent without a row
+// or an address).
 bool Board::readOperatingMode(int row)
 {
     Configuration *configuration = Configuration::instance();
@@ -73,9 +74,7 @@ bool Board::readOperatingMode(int row)
     configuration->run(QStringLiteral("OP_MODE_STATUS_READ"), QString());
     const int mode =
         configuration->get(QStringLiteral("OP_MODE_ST[OPMODE]"), Variable::InternalKey).toInt();
-    auto *combo = qobject_cast<QComboBox *>(deviceWidget(row, "OPMODE"));
-    if (combo && mode >= 0 && mode < combo->count())
-        combo->setCurrentIndex(mode);
+    qobject_cast<QComboBox *>(deviceWidget(row, "OPMODE"))->setCurrentIndex(mode);
     addressChangedSlot();
     return false;
 }

@@ -40,15 +40,6 @@ template <typename T> T *findApplet()
     return nullptr;
 }
 
-// Sets combo to the item index read back; an index the combo does not have leaves it alone.
-void showReadIndex(QComboBox *combo, const QVariant &value)
-{
-    bool ok;
-    const int index = value.toInt(&ok);
-    if (combo && ok && index >= 0 && index < combo->count())
-        combo->setCurrentIndex(index);
-}
-
 } // namespace
 
 // The row whose widget sent the current signal; -1 when none did.
@@ -119,7 +110,8 @@ void Board::goToNormalMode()
 }
 
 // Reads the chip's operating mode and PXN mode into the row's combos; a read that fails leaves
-// its combo as it was.
+// its combo as it was. Each field is as wide as its combo is long: OPMODE four bits for the 16
+// modes, PMS one bit for the two.
 void Board::readMode()
 {
     const int row = targetDeviceRow();
@@ -134,8 +126,9 @@ void Board::readMode()
                  {"Read_PXN_Mode_Rq", "R_PXN_MODE_RQ[PMS]", "PXNMODE"}};
     for (const auto &read : reads) {
         if (configuration->run(QLatin1String(read.command), QString()).toBool()) {
-            showReadIndex(qobject_cast<QComboBox *>(deviceWidget(row, read.combo)),
-                          configuration->get(QLatin1String(read.field), Variable::InternalKey));
+            const int index =
+                configuration->get(QLatin1String(read.field), Variable::InternalKey).toInt();
+            qobject_cast<QComboBox *>(deviceWidget(row, read.combo))->setCurrentIndex(index);
         }
     }
     addressChangedSlot();
