@@ -232,6 +232,10 @@ private slots:
             wide += QByteArray::number(n) + ' ';
         QCOMPARE(f.load(2, 12, 1, 24, {wide}), 0);
         QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
+        // A longer row beyond the count does not widen the row-independent range.
+        QCOMPARE(f.load(1, 12, 1, 5, {"1 2 3 0 0", "4 5 6 7 8"}), 0);
+        tick("cbByRowIndependent");
+        QCOMPARE(position()->maximum(), 3);
     }
 
     // The duty boxes show plain digits, whatever number rules the page has.
@@ -245,6 +249,17 @@ private slots:
             shown << box->text();
         page()->setLocale(QLocale::c());
         QCOMPARE(shown, QStringList({"1023", "1023", "1023"}));
+    }
+
+    // Switch sliders moved by hand, the first one too, give the live image their duties.
+    void handMovedSwitches()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.run("allOff");
+        for (const char *name : {"SW1", "SW3"})
+            f.widget<QSlider>(name)->setValue(1023);
+        page()->sendFWData();
+        QCOMPARE(f.liveSteps(), QByteArray("\xC8\x00\xC8", 3)); // 200 steps for full duty
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -366,6 +381,8 @@ private slots:
         f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 0; });
         for (bool byCommand : {false, true}) { // the row's button, then its command
             mode->setCurrentIndex(4);
+            emit address(0)->editingFinished(); // the hint without the mode
+            QVERIFY(!f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
             byCommand ? void(f.run("OPMODE0")) : f.widget<QPushButton>("OPMODE0")->click();
             QCOMPARE(mode->currentIndex(), 0);
             QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
@@ -456,14 +473,14 @@ private slots:
         f.loadScript("two.csv", 2, "5,6", ScriptCsv::steps(2, 2));
         QCOMPARE(list->count(), 2);
         QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
-        // A device's address edited in its row is that device's.
+        // A device's address edited in its row is that device's; 31 is the last there is.
         const QList<QSpinBox *> rows = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>();
         QCOMPARE(rows.size(), 2);
         for (int device : {1, 0}) {
-            rows.at(device)->setValue(8 + device);
+            rows.at(device)->setValue(device ? 9 : 40);
             emit rows.at(device)->editingFinished();
         }
-        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"8", "9"}));
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"31", "9"}));
         // No devices, no rows; the count back, the rows back.
         auto *devices = f.widget<QSpinBox>("sbDevices");
         for (int count : {0, 2}) {
