@@ -103,11 +103,9 @@ bool Board::writeRegisterThirteen()
 // Register 14; a written DIMFREQ code is kept for live sending of that slave.
 bool Board::writeRegisterFourteen()
 {
-    if (!writeBankRegister(14, 1))
+    if (!writeBankRegister(14, 1)) // fails without a slave (SA -1); SA is at most 31
         return false;
-    const int address = slaveAddress();
-    if (address >= 0 && address < MaxSlaves)
-        dimFreq[address] = int(boardGlobals().BANK.getField(QStringLiteral("[DIMFREQ]")));
+    dimFreq[slaveAddress()] = int(boardGlobals().BANK.getField(QStringLiteral("[DIMFREQ]")));
     return true;
 }
 
