@@ -22,11 +22,10 @@ constexpr int CommandFrameType = 0x60;
 
 } // namespace
 
+// No data, or a length of 0 or less, gives 0.
 quint32 Board::crc32(const quint8 *data, int length)
 {
-    if (!data || length <= 0)
-        return 0;
-    return FlashBlock::crc32(reinterpret_cast<const char *>(data), length);
+    return data ? FlashBlock::crc32(reinterpret_cast<const char *>(data), length) : 0;
 }
 
 // CRC-8 with seed 0xFF and polynomial 0x107 over the bytes in order, each from bit 0 up: the
