@@ -151,13 +151,22 @@ private slots:
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
-    // A load with no position mode chosen takes switch mode.
+    // A load with no position mode chosen takes switch mode. A mode's slot called with false
+    // unchecks its box, as a click does.
     void switchModeByDefault()
     {
         tick("cbBySW");
         f.widget<QAbstractButton>("cbBySW")->click();
         for (const char *mode : {"cbBySW", "cbByRow", "cbByRowIndependent"})
             QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        for (const auto &[mode, slot] :
+             {std::pair{"cbByRow", &Board::on_cbByRow_clicked},
+              {"cbByRowIndependent", &Board::on_cbByRowIndependent_clicked},
+              {"cbBySW", &Board::on_cbBySW_clicked}}) {
+            tick(mode);
+            (page()->*slot)(false);
+            QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        }
         QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
         QVERIFY(f.widget<QAbstractButton>("cbBySW")->isChecked());
     }
