@@ -1,5 +1,7 @@
 #include "matrixpatterns.h"
 
+#include "matrixconfiguration.h"
+
 #include <algorithm>
 
 int MatrixPatterns::step(int intervals)
@@ -61,15 +63,8 @@ QVector<int> MatrixPatterns::ramp(int places, bool fromLast)
 QVector<QVector<int>> MatrixPatterns::rowSequences(const Map &map, int rows, int cols)
 {
     QVector<QVector<int>> sequences;
-    for (int r = 0; r < rows && r < map.size(); ++r) {
-        QVector<int> row;
-        const QVector<quint8> &cells = map.at(r);
-        for (int c = 0; c < cols && c < cells.size(); ++c) {
-            if (cells.at(c) != 0)
-                row.append(cells.at(c));
-        }
-        sequences.append(row);
-    }
+    for (int r = 0; r < rows && r < map.size(); ++r)
+        sequences.append(MatrixConfiguration::switchesOfRow(map, r, cols));
     return sequences;
 }
 
