@@ -184,7 +184,7 @@ void Board::buildDeviceArea()
 void Board::rebindMatrix()
 {
     if (!binding(boardGlobals().DCREG.name()))
-        addRegister(&boardGlobals().DCREG, -1);
+        addRegister(&boardGlobals().DCREG);
     for (CustomControls::Slider *slider : std::as_const(switchSliders))
         if (slider->accessibleName().contains(QLatin1String("DCREG")))
             initControls(slider);
