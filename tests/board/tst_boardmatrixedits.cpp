@@ -1,8 +1,10 @@
 // The board page's matrix on the simulated board, as the user's edits leave it: reloads, ALL ON
-// and ALL OFF in row-independent mode, the mode a load takes, Reset, ramp directions, a layout
-// with fewer rows than its file lists, the device groups and rows without a chip, the hint, the
-// chip at 0, read loops, the steps of a loaded script and its step dialog, script lists, the
-// effect, the static line, and the largest script flashed.
+// and ALL OFF in row-independent mode, the mode a load takes, Reset and the stepping, ramp
+// directions, the duty boxes' digits and switches moved by hand, a layout with fewer rows than
+// its file lists, the device groups and rows without a chip, their actions and the addressing
+// windows, the hint, the chip at 0, read loops, the steps of a loaded script and its step
+// dialog, script lists (the fullest too), the effect, the static line, and the largest script
+// flashed.
 #include "addressdiscovery.h"
 #include "applethost.h"
 #include "autoaddressing.h"
@@ -148,6 +150,13 @@ private slots:
         f.run("allOff");
         position()->setValue(3);
         QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
+        // Extended mode turned off and on again keeps the row lines.
+        takeReference(2);
+        f.setDuties("10 20 30 40 50 60");
+        for (int click = 0; click < 2; ++click)
+            f.widget<QAbstractButton>("cbExtended")->click();
+        position()->setValue(1);
+        QCOMPARE(f.duties(6), QString("20 30 0 50 60 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
