@@ -24,6 +24,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -35,6 +36,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 // The program as the applets see it, with one applet more at the end of its table; the
 // program is the host again once this goes.
@@ -265,7 +267,7 @@ private slots:
         QStringList shown;
         for (QSpinBox *box : f.widget<QWidget>("SWwidget")->findChildren<QSpinBox *>())
             shown << box->text();
-        page()->setLocale(QLocale::c());
+        page()->unsetLocale();
         QCOMPARE(shown, QStringList({"1023", "1023", "1023"}));
     }
 
@@ -526,6 +528,23 @@ private slots:
         for (int row : {0, 1})
             emit list->itemDoubleClicked(list->item(row));
         QCOMPARE(page()->currentCsvScript()->steps, before);
+    }
+
+    // The layout that holds a widget directly, however deep below the top one, also as its
+    // first item; none for a widget no layout below holds.
+    void layoutOfWidget()
+    {
+        QWidget owner;
+        auto *top = new QVBoxLayout(&owner);
+        auto *row = new QHBoxLayout;
+        top->addLayout(row);
+        auto *inner = new QHBoxLayout;
+        row->addLayout(inner);
+        auto *first = new QLabel(&owner);
+        inner->addWidget(first);
+        QCOMPARE(Board::findLayoutOf(first, top), inner);
+        QCOMPARE(Board::findLayoutOf(new QLabel(&owner), top), nullptr);
+        QCOMPARE(Board::findLayoutOf(first, nullptr), nullptr);
     }
 
     // A loaded script list shows the last of its files as the current script file; a script
