@@ -30,13 +30,13 @@ QVector<int> MatrixPatterns::hill(int places)
     QVector<int> duties(places, 0);
     if (places < 3)
         return duties; // both places, or the one, are ends
+    // The middle place, or the second of the two middle ones.
+    const int h = places / 2;
     if (places % 2 == 1) {
-        const int h = (places - 1) / 2;
         const int s = step(h);
         for (int i = 0; i < h; ++i)
             duties[h - i] = duties[h + i] = FullDuty - i * s;
     } else {
-        const int h = places / 2;
         duties[h - 1] = duties[h] = FullDuty;
         const int s = step(h - 1);
         for (int i = 1; i <= h - 2; ++i)
