@@ -507,6 +507,10 @@ private slots:
             devices->setValue(count);
             QCOMPARE(f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().size(), count);
         }
+        QStringList numbers; // rows the count adds start at their device's number
+        for (QSpinBox *box : f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>())
+            numbers << box->text();
+        QCOMPARE(numbers, QStringList({"1", "2"}));
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
