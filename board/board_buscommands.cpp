@@ -7,15 +7,13 @@
 #include "ui_board.h"
 
 #include <QComboBox>
-
-#include <iterator>
+#include <QList>
 
 namespace
 {
 
 // Rates offered by the rate box, by index.
-const int BusRates[] = {125000, 250000, 500000, 1000000};
-constexpr int OpModeComboIndex = 4; // position of the OPMODE combo in a device row
+const QList<int> BusRates = {125000, 250000, 500000, 1000000};
 
 // Writes the configuration applet's items with the internal key, then runs its command.
 void runConfiguration(const QList<QPair<QString, int>> &items, const QString &command)
@@ -38,10 +36,7 @@ void Board::setSerialBusRate()
         emit signal_log(-1, QStringLiteral("Board: serial-bus rate %1 refused").arg(typed));
         return;
     }
-    const int index = ui->cbBAUDRATE->currentIndex();
-    int rate = typed;
-    if (rate == 0 && index >= 0 && index < int(std::size(BusRates)))
-        rate = BusRates[index];
+    const int rate = typed > 0 ? typed : BusRates.value(ui->cbBAUDRATE->currentIndex());
     if (rate > 0)
         sendLine("set SER2BAUD=" + QByteArray::number(rate));
 }
@@ -68,8 +63,9 @@ void Board::sendBroadcastMapEnable(bool withWatchdogSelect)
     runConfiguration(items, QStringLiteral("MAPENA_Write"));
 }
 
-// Reads the operating mode of the chip of a device row into the row's OPMODE combo. False
-// in every case (nothing is sent without a row or an address).
+// Reads the operating mode of the chip of a device row into the row's OPMODE combo, whose 16
+// items are the four-bit field's values. False in every case (nothing is sent without a row
+// or an address).
 bool Board::readOperatingMode(int row)
 {
     Configuration *configuration = Configuration::instance();
@@ -78,9 +74,7 @@ bool Board::readOperatingMode(int row)
     configuration->run(QStringLiteral("OP_MODE_STATUS_READ"), QString());
     const int mode =
         configuration->get(QStringLiteral("OP_MODE_ST[OPMODE]"), Variable::InternalKey).toInt();
-    auto *combo = qobject_cast<QComboBox *>(deviceWidget(row, "OPMODE"));
-    if (combo && mode >= 0 && mode < combo->count())
-        combo->setCurrentIndex(mode);
+    qobject_cast<QComboBox *>(deviceWidget(row, "OPMODE"))->setCurrentIndex(mode);
     addressChangedSlot();
     return false;
 }

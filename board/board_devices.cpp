@@ -40,26 +40,15 @@ template <typename T> T *findApplet()
     return nullptr;
 }
 
-// Sets combo to the item index read back; an index the combo does not have leaves it alone.
-void showReadIndex(QComboBox *combo, const QVariant &value)
-{
-    bool ok = false;
-    const int index = value.toInt(&ok);
-    if (combo && ok && index >= 0 && index < combo->count())
-        combo->setCurrentIndex(index);
-}
-
 } // namespace
 
 // The row whose widget sent the current signal; -1 when none did.
 int Board::senderDeviceRow() const
 {
     QObject *source = sender();
-    for (int row = 0; source && row < deviceRows.size(); ++row) {
-        for (QWidget *w : deviceRows.at(row).widgets) {
-            if (w == source)
-                return row;
-        }
+    for (int row = 0; row < deviceRows.size(); ++row) {
+        if (deviceRows.at(row).widgets.contains(source))
+            return row;
     }
     return -1;
 }
@@ -67,10 +56,9 @@ int Board::senderDeviceRow() const
 // The slave address in a row's address edit; -1 when none is set or the text is no number.
 int Board::deviceAddress(int row) const
 {
-    const QList<QWidget *> &widgets = deviceRows.at(row).widgets;
-    auto *edit = qobject_cast<QLineEdit *>(widgets.value(0));
-    bool ok = false;
-    const int address = edit ? edit->text().trimmed().toInt(&ok) : -1;
+    const auto *edit = static_cast<QLineEdit *>(deviceRows.at(row).widgets.first());
+    bool ok;
+    const int address = edit->text().trimmed().toInt(&ok);
     return ok ? address : -1;
 }
 
@@ -101,10 +89,9 @@ int Board::targetDeviceRow()
 void Board::getAddress(int address, int newAddress)
 {
     const int values[] = {address, newAddress};
-    for (int row = 0; row < 2 && row < deviceRows.size(); ++row) {
-        if (auto *edit = qobject_cast<QLineEdit *>(deviceRows.at(row).widgets.value(0)))
-            edit->setText(QString::number(values[row]));
-    }
+    for (int row = 0; row < 2 && row < deviceRows.size(); ++row)
+        static_cast<QLineEdit *>(deviceRows.at(row).widgets.first())
+            ->setText(QString::number(values[row]));
 }
 
 void Board::configurationClicked()
@@ -123,7 +110,8 @@ void Board::goToNormalMode()
 }
 
 // Reads the chip's operating mode and PXN mode into the row's combos; a read that fails leaves
-// its combo as it was.
+// its combo as it was. Each field is as wide as its combo is long: OPMODE four bits for the 16
+// modes, PMS one bit for the two.
 void Board::readMode()
 {
     const int row = targetDeviceRow();
@@ -138,8 +126,9 @@ void Board::readMode()
                  {"Read_PXN_Mode_Rq", "R_PXN_MODE_RQ[PMS]", "PXNMODE"}};
     for (const auto &read : reads) {
         if (configuration->run(QLatin1String(read.command), QString()).toBool()) {
-            showReadIndex(qobject_cast<QComboBox *>(deviceWidget(row, read.combo)),
-                          configuration->get(QLatin1String(read.field), Variable::InternalKey));
+            const int index =
+                configuration->get(QLatin1String(read.field), Variable::InternalKey).toInt();
+            qobject_cast<QComboBox *>(deviceWidget(row, read.combo))->setCurrentIndex(index);
         }
     }
     addressChangedSlot();

@@ -22,11 +22,10 @@ constexpr int CommandFrameType = 0x60;
 
 } // namespace
 
+// No data, or a length of 0 or less, gives 0.
 quint32 Board::crc32(const quint8 *data, int length)
 {
-    if (!data || length <= 0)
-        return 0;
-    return FlashBlock::crc32(reinterpret_cast<const char *>(data), length);
+    return data ? FlashBlock::crc32(reinterpret_cast<const char *>(data), length) : 0;
 }
 
 // CRC-8 with seed 0xFF and polynomial 0x107 over the bytes in order, each from bit 0 up: the
@@ -63,11 +62,8 @@ QByteArray Board::mapCommand(int address, const char *modeAndKind, const QByteAr
 QList<int> Board::deviceAddresses() const
 {
     QList<int> addresses;
-    for (const QString &text : deviceAddressTexts()) {
-        bool ok = false;
-        const int address = text.trimmed().toInt(&ok, 10);
-        addresses.append(ok ? address : 0);
-    }
+    for (const QString &text : deviceAddressTexts())
+        addresses.append(text.trimmed().toInt()); // 0 when it is no number
     return addresses;
 }
 

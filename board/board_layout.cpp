@@ -173,7 +173,6 @@ void Board::applyPositionMode()
 
 void Board::buildDeviceArea()
 {
-    deviceRows.clear();
     auto *grid = new QGridLayout;
     for (int d = 0; d < NumberOfDevices; ++d)
         grid->addWidget(buildDeviceWidgets(quint8(d)), 0, d);
@@ -185,7 +184,7 @@ void Board::buildDeviceArea()
 void Board::rebindMatrix()
 {
     if (!binding(boardGlobals().DCREG.name()))
-        addRegister(&boardGlobals().DCREG, -1);
+        addRegister(&boardGlobals().DCREG);
     for (CustomControls::Slider *slider : std::as_const(switchSliders))
         if (slider->accessibleName().contains(QLatin1String("DCREG")))
             initControls(slider);

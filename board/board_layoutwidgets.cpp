@@ -78,11 +78,11 @@ QHBoxLayout *labelledCombo(const QString &caption, QComboBox *combo, QWidget *pa
     return row;
 }
 
+// A column without spacing; nested, it has no margins of its own.
 QVBoxLayout *tightColumn()
 {
     auto *column = new QVBoxLayout;
     column->setSpacing(0);
-    column->setContentsMargins(0, 0, 0, 0);
     return column;
 }
 
@@ -107,7 +107,7 @@ QVBoxLayout *Board::buildSwitchSliders(quint8 switchNumber)
     slider->setMaximum(MaxDuty);
     slider->setOrientation(Qt::Vertical);
     slider->setTickPosition(QSlider::TicksRight);
-    slider->setMinimumSize(50, 0);
+    slider->setMinimumWidth(50);
     slider->setTracking(false); // the value is taken when the handle is released
     slider->setAccessibleName(QStringLiteral("DCREG[SW") + n + QLatin1Char(']'));
     slider->setObjectName(QStringLiteral("SW") + n);
@@ -198,7 +198,6 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
 
     group->setMinimumSize(460, 111);
     group->setMaximumSize(500, 111);
-    group->resize(420, 111);
     deviceRows.append(DeviceRow{{address, configuration, read, normal, opMode, pxnMode}});
     return group;
 }
@@ -236,7 +235,7 @@ QSpinBox *Board::takeDutyBox(QWidget *area)
 }
 
 // Deletes the container's widgets class by class (a group box takes its children with it),
-// then its layout with every item.
+// then its layout, which deletes its items.
 void Board::clearContainer(QWidget *container)
 {
     auto deleteAll = [container](auto *typeTag) {
@@ -254,9 +253,5 @@ void Board::clearContainer(QWidget *container)
     deleteAll(static_cast<QSlider *>(nullptr));
     deleteAll(static_cast<QComboBox *>(nullptr));
     deleteAll(static_cast<QLineEdit *>(nullptr));
-    if (QLayout *layout = container->layout()) {
-        while (QLayoutItem *item = layout->takeAt(0))
-            delete item;
-        delete layout;
-    }
+    delete container->layout();
 }

@@ -91,9 +91,8 @@ void Board::SWMoved(int value)
 
 bool Board::recordSwitchDuty(int switchNumber, int value)
 {
-    const int place = switchSequence.indexOf(switchNumber);
-    if (switchNumber < 1 || switchNumber > dutyBySwitch.size() || place < 0 ||
-        place >= profile.size())
+    const int place = switchSequence.indexOf(switchNumber); // as long as the profile
+    if (switchNumber < 1 || switchNumber > dutyBySwitch.size() || place < 0)
         return false;
     dutyBySwitch[switchNumber - 1] = value;
     profile[place] = value;
@@ -174,10 +173,9 @@ void Board::addressChangedSlot()
     bool addressMissing = false;
     bool modeInvalid = false;
     for (const DeviceRow &row : std::as_const(deviceRows)) {
-        if (auto *edit = qobject_cast<QLineEdit *>(row.widgets.value(0)))
-            addressMissing |= quint8(edit->text().toInt()) > MaxAddress; // -1 reads 255
-        if (auto *opMode = qobject_cast<QComboBox *>(row.widgets.value(4)))
-            modeInvalid |= opMode->currentIndex() == 0;
+        const auto *edit = static_cast<QLineEdit *>(row.widgets.at(0));
+        addressMissing |= quint8(edit->text().toInt()) > MaxAddress; // -1 reads 255
+        modeInvalid |= static_cast<QComboBox *>(row.widgets.at(4))->currentIndex() == 0;
     }
     QString hint;
     if (addressMissing)

@@ -62,7 +62,7 @@ void Board::showCsvScript()
     for (int i = 1; i <= devices; ++i) {
         on_sbDevices_valueChanged(i);
         const QList<QSpinBox *> boxes = ui->gbDevices->findChildren<QSpinBox *>();
-        if (i <= currentScript->addresses.size() && !boxes.isEmpty())
+        if (i <= currentScript->addresses.size()) // the row just added has the last box
             boxes.last()->setValue(ScriptImage::cellNumber(currentScript->addresses.at(i - 1)));
     }
     refreshStepList();
@@ -117,13 +117,11 @@ void Board::clearDeviceRows()
 void Board::deviceChangedSlot()
 {
     auto *address = qobject_cast<QSpinBox *>(sender());
-    if (!address || !address->parentWidget())
+    QLayout *row = address ? findLayoutOf(address, deviceAddressLayout) : nullptr;
+    if (!row)
         return;
-    QLayout *row = findLayoutOf(address, address->parentWidget()->layout());
-    QLabel *label =
-        row && row->count() > 0 ? qobject_cast<QLabel *>(row->itemAt(0)->widget()) : nullptr;
-    if (!label)
-        return;
+    // A row holds its label, "Device n", then its address box.
+    const auto *label = static_cast<QLabel *>(row->itemAt(0)->widget());
     const int device = label->text().mid(DevicePrefix.size()).toInt();
     currentScript->setAddress(device - 1, QString::number(address->value()));
 }
@@ -210,7 +208,7 @@ void Board::onListItemDoubleClicked(QListWidgetItem *item)
 {
     if (!item)
         return;
-    bool ok = false;
+    bool ok;
     const quint16 number = QString(item->text()).remove(StepPrefix).trimmed().toUShort(&ok, 10);
     if (!ok || number < 1 || number > currentScript->steps.size())
         return;

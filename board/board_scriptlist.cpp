@@ -71,8 +71,8 @@ void Board::on_pbAddToList_clicked()
 
 void Board::on_pbRemoveFromList_clicked()
 {
-    const int row = ui->tableAnimationScripts->currentRow();
-    if (row < 0 || row >= scriptList.size())
+    const int row = ui->tableAnimationScripts->currentRow(); // the table's rows are the list's
+    if (row < 0)
         return;
     ui->tableAnimationScripts->removeRow(row);
     scriptList.remove(row);
@@ -81,10 +81,10 @@ void Board::on_pbRemoveFromList_clicked()
 void Board::on_tableAnimationScripts_cellDoubleClicked(int row, int column)
 {
     Q_UNUSED(column);
-    if (row < 0 || row >= scriptList.size())
-        return;
-    currentScript = scriptList.at(row);
-    showCsvScript();
+    if (std::shared_ptr<CSVReader> script = scriptList.value(row)) {
+        currentScript = std::move(script);
+        showCsvScript();
+    }
 }
 
 void Board::on_pbSaveScript_clicked()
@@ -124,7 +124,6 @@ void Board::on_pbLoadScript_clicked()
         return;
     }
     const QStringList values = listedFiles(file);
-    file.close();
     if (values.isEmpty())
         return;
     scriptList.clear();

@@ -6,9 +6,7 @@ namespace
 // A decimal word as an 8-bit number; a word that is no number gives 0.
 quint8 byteOf(const QString &word)
 {
-    bool ok = false;
-    const uint n = word.toUInt(&ok, 10);
-    return ok ? quint8(n & 0xFF) : quint8(0);
+    return quint8(word.toUInt() & 0xFF);
 }
 
 } // namespace
@@ -95,9 +93,7 @@ int MatrixConfiguration::activeSwitches() const
 QVector<int> MatrixConfiguration::switchesOfRow(const Map &map, int r, int cols)
 {
     QVector<int> switches;
-    if (r < 0 || r >= map.size())
-        return switches;
-    const QVector<quint8> &row = map.at(r);
+    const QVector<quint8> row = map.value(r); // empty for a row the map does not have
     for (int c = 0; c < cols && c < row.size(); ++c)
         if (row.at(c) != 0)
             switches.append(row.at(c));

@@ -90,11 +90,9 @@ QVector<int> MatrixMotion::rowMajorOrder() const
 {
     QVector<int> order;
     const int n = m_b.activeSwitchCount;
-    for (int i = n; i < 2 * n && i < m_b.switchSequence.size(); ++i) {
-        const int sw = m_b.switchSequence[i];
+    for (int sw : m_b.switchSequence.mid(n, n))
         if (isSwitch(sw))
             order.append(sw);
-    }
     return order;
 }
 
@@ -102,16 +100,11 @@ QVector<int> MatrixMotion::rowMajorOrder() const
 QVector<int> MatrixMotion::rowOrder(int row) const
 {
     QVector<int> order;
-    if (row >= m_b.rowSequences.size() || row >= m_b.rowSwitchCount.size())
-        return order;
-    const QVector<int> &sequence = m_b.rowSequences[row];
-    const int start = 2 * m_b.maxRowSwitches;
-    const int end = qMin(start + m_b.rowSwitchCount[row], int(sequence.size()));
-    for (int i = start; i < end; ++i) {
-        const int sw = sequence[i];
+    const QVector<int> places =
+        m_b.rowSequences.value(row).mid(2 * m_b.maxRowSwitches, m_b.rowSwitchCount.value(row));
+    for (int sw : places)
         if (isSwitch(sw))
             order.append(sw);
-    }
     return order;
 }
 
@@ -131,8 +124,8 @@ bool MatrixMotion::hasProfile() const
 void MatrixMotion::writeMiddleThird(int place)
 {
     const int n = m_b.activeSwitchCount;
-    if (place >= n && place < 2 * n && place < m_b.switchSequence.size())
-        write(m_b.switchSequence[place], m_b.profile[place]);
+    if (place >= n && place < 2 * n)
+        write(m_b.switchSequence.value(place), m_b.profile[place]);
 }
 
 // Moves the pattern of profileTarget by one sub-step: after `stepping` sub-steps in one
@@ -200,11 +193,10 @@ void MatrixMotion::shiftRowLines(bool forward)
             std::move(line.begin() + 1, line.end(), line.begin());
             line[length - 1] = 0;
         }
-        if (row >= m_b.rowSequences.size() || row >= m_b.rowSwitchCount.size())
-            continue;
+        const QVector<int> sequence = m_b.rowSequences.value(row);
         const int end =
-            std::min({start + m_b.rowSwitchCount[row], int(m_b.rowSequences[row].size()), length});
+            std::min({start + m_b.rowSwitchCount.value(row), int(sequence.size()), length});
         for (int i = start; i < end; ++i)
-            write(m_b.rowSequences[row][i], m_b.rowScratch[row][i]);
+            write(sequence[i], line[i]);
     }
 }

@@ -1,5 +1,7 @@
 #include "matrixpatterns.h"
 
+#include "matrixconfiguration.h"
+
 #include <algorithm>
 
 int MatrixPatterns::step(int intervals)
@@ -28,13 +30,13 @@ QVector<int> MatrixPatterns::hill(int places)
     QVector<int> duties(places, 0);
     if (places < 3)
         return duties; // both places, or the one, are ends
+    // The middle place, or the second of the two middle ones.
+    const int h = places / 2;
     if (places % 2 == 1) {
-        const int h = (places - 1) / 2;
         const int s = step(h);
         for (int i = 0; i < h; ++i)
             duties[h - i] = duties[h + i] = FullDuty - i * s;
     } else {
-        const int h = places / 2;
         duties[h - 1] = duties[h] = FullDuty;
         const int s = step(h - 1);
         for (int i = 1; i <= h - 2; ++i)
@@ -61,15 +63,8 @@ QVector<int> MatrixPatterns::ramp(int places, bool fromLast)
 QVector<QVector<int>> MatrixPatterns::rowSequences(const Map &map, int rows, int cols)
 {
     QVector<QVector<int>> sequences;
-    for (int r = 0; r < rows && r < map.size(); ++r) {
-        QVector<int> row;
-        const QVector<quint8> &cells = map.at(r);
-        for (int c = 0; c < cols && c < cells.size(); ++c) {
-            if (cells.at(c) != 0)
-                row.append(cells.at(c));
-        }
-        sequences.append(row);
-    }
+    for (int r = 0; r < rows && r < map.size(); ++r)
+        sequences.append(MatrixConfiguration::switchesOfRow(map, r, cols));
     return sequences;
 }
 

@@ -29,8 +29,6 @@ void PhaseCalculator::reset()
 
 int PhaseCalculator::computePhases(int n, int mode, int *duty, int *start, int *end, int *index)
 {
-    if (n < 1)
-        return 1;
     if (mode < 0 || mode >= ModeCount) {
         qCDebug(lcBoard) << "PhaseCalculator: no phase table for mode" << mode << "- using mode 0";
         mode = 0;

@@ -42,7 +42,7 @@ QVector<QPair<bool, qint64>> ScenarioFile::numbers(const QStringList &words)
 {
     QVector<QPair<bool, qint64>> values;
     for (const QString &word : words) {
-        bool ok = false;
+        bool ok;
         const qint64 value = word.toLongLong(&ok);
         values.append({ok, value});
     }

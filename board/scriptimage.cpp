@@ -64,7 +64,5 @@ QByteArray ScriptImage::hex(quint32 value, int digits)
 
 int ScriptImage::cellNumber(const QString &cell)
 {
-    bool ok = false;
-    const int value = cell.trimmed().toInt(&ok, 10);
-    return ok ? value : 0;
+    return cell.trimmed().toInt();
 }

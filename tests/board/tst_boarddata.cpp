@@ -214,6 +214,8 @@ private slots:
         QCOMPARE(file.read("missing.txt", 4), ScenarioFile::OpenFailed);
         QVERIFY(!file.errorString().isEmpty() && file.rejectedLine() == 0 &&
                 file.pairs().isEmpty());
+        QCOMPARE(file.read("good.txt", 4), ScenarioFile::Read);
+        QCOMPARE(file.errorString(), QString());
     }
 
     void csv_data()
@@ -232,11 +234,13 @@ private slots:
              {steps + "3,50,60\n", "Wave 100 2 1|2\n", "1,10,20\n"},
              {head + QByteArray("1,1\0,20\n", 8) + "END\n", "Wave 100 2 1|2\n", "1,1"},
              {"x\nDESCRIPTION,Caf\xe9, x\nDELAY,300\n", "Caf\u00e9 44 9 old", ""},
+             {"x\nDESCRIPTION,Short\nDELAY,5\nDEVICES,3\n", "Short 5 3 old", ""},
              {"x\nD\nDELAY_MS, 12 \r\nDEVICES,-1\nADDRESSES,3,,7\n", "old 12 255 3||7\n", ""},
              {"", "old 7 9 old", ""}});
     }
     // Keyword rows at fixed places, the steps up to "END"; a file that opens is never refused,
-    // one that does not keeps every field. The fields start as "old", 7, 9, {"old"}.
+    // one that does not keeps every field. The fields start as "old", 7, 9, {"old"}, and one
+    // step "old".
     void csv()
     {
         QFETCH(QByteArray, bytes);
@@ -246,6 +250,7 @@ private slots:
         reader.delay = 7;
         reader.deviceCount = 9;
         reader.addresses = QStringList{"old"};
+        reader.steps = {{"old"}};
         QVERIFY(reader.read("s.csv"));
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.board.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("No such file"));
@@ -338,6 +343,7 @@ private slots:
     {
         QCOMPARE(Board::crc32(reinterpret_cast<const quint8 *>("abc"), 3), 0x00616263u);
         QCOMPARE(Board::crc32(nullptr, 5), 0u);
+        QCOMPARE(Board::crc32(reinterpret_cast<const quint8 *>("abc"), -1), 0u);
         QCOMPARE(Board::crc8("abc"), 0xDE);
         QCOMPARE(Board::crc8(QByteArray()), 0xF3);
         QCOMPARE(Board::mapEnableFrame(0).toHex(), QByteArray("55e08f014f"));

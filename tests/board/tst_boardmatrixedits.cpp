@@ -1,8 +1,13 @@
 // The board page's matrix on the simulated board, as the user's edits leave it: reloads, ALL ON
-// and ALL OFF in row-independent mode, the mode a load takes, Reset, ramp directions, a layout
-// with fewer rows than its file lists, the device groups and rows without a chip, the hint, the
-// chip at 0, read loops, the steps of a loaded script and its step dialog, script lists, the
-// effect, the static line, and the largest script flashed.
+// and ALL OFF in row-independent mode, the mode a load takes, Reset and the stepping, ramp
+// directions, the duty boxes' digits and switches moved by hand, a layout with fewer rows than
+// its file lists, the device groups and rows without a chip, their actions and the addressing
+// windows, the hint, the chip at 0, read loops, the steps of a loaded script and its step
+// dialog, script lists (the fullest too), the effect, the static line, and the largest script
+// flashed.
+#include "addressdiscovery.h"
+#include "applethost.h"
+#include "autoaddressing.h"
 #include "boardcommandsfixture.h"
 #include "boardglobals.h"
 #include "configurationregisters.h"
@@ -10,6 +15,7 @@
 #include "logrecorder.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -18,16 +24,47 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+#include <QVBoxLayout>
+
+// The program as the applets see it, with one applet more at the end of its table; the
+// program is the host again once this goes.
+class HostWithApplet : public AppletHost
+{
+public:
+    explicit HostWithApplet(Applet *extra) : m_host(AppletHost::instance()), m_extra(extra)
+    {
+        AppletHost::setInstance(this);
+    }
+    ~HostWithApplet() override { AppletHost::setInstance(m_host); }
+
+    ControlBoard *controlBoard() const override { return m_host->controlBoard(); }
+    QObject *logs() const override { return m_host->logs(); }
+    int appletCount() const override { return m_host->appletCount() + 1; }
+    Applet *applet(int index) const override
+    {
+        return index == m_host->appletCount() ? m_extra : m_host->applet(index);
+    }
+    QString projectType() const override { return m_host->projectType(); }
+    QString dataPath(const QString &relative) const override { return m_host->dataPath(relative); }
+    QString chosenPort() const override { return m_host->chosenPort(); }
+    std::shared_ptr<void> requestHold() override { return m_host->requestHold(); }
+
+private:
+    AppletHost *m_host;
+    Applet *m_extra;
+};
 
 class TestBoardMatrixEdits : public QObject
 {
@@ -115,16 +152,32 @@ private slots:
         f.run("allOff");
         position()->setValue(3);
         QCOMPARE(f.duties(6), QString("0 0 0 0 0 0"));
+        // Extended mode turned off and on again keeps the row lines.
+        takeReference(2);
+        f.setDuties("10 20 30 40 50 60");
+        for (int click = 0; click < 2; ++click)
+            f.widget<QAbstractButton>("cbExtended")->click();
+        position()->setValue(1);
+        QCOMPARE(f.duties(6), QString("20 30 0 50 60 0"));
         f.widget<QAbstractButton>("cbExtended")->click();
     }
 
-    // A load with no position mode chosen takes switch mode.
+    // A load with no position mode chosen takes switch mode. A mode's slot called with false
+    // unchecks its box, as a click does.
     void switchModeByDefault()
     {
         tick("cbBySW");
         f.widget<QAbstractButton>("cbBySW")->click();
         for (const char *mode : {"cbBySW", "cbByRow", "cbByRowIndependent"})
             QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        for (const auto &[mode, slot] :
+             {std::pair{"cbByRow", &Board::on_cbByRow_clicked},
+              {"cbByRowIndependent", &Board::on_cbByRowIndependent_clicked},
+              {"cbBySW", &Board::on_cbBySW_clicked}}) {
+            tick(mode);
+            (page()->*slot)(false);
+            QVERIFY(!f.widget<QAbstractButton>(mode)->isChecked());
+        }
         QCOMPARE(f.load(1, 12, 2, 3, {"1 2 3", "4 5 6"}), 0);
         QVERIFY(f.widget<QAbstractButton>("cbBySW")->isChecked());
     }
@@ -141,6 +194,23 @@ private slots:
         position()->setMaximum(1);
         page()->on_pbReset_clicked();
         QCOMPARE(position()->maximum(), 6);
+        stepping->setCurrentIndex(before);
+    }
+
+    // A stepping that shortens the position slider's range pulls its handle back without
+    // moving the pattern.
+    void steppingKeepsThePattern()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        tick("cbBySW");
+        auto *stepping = f.widget<QComboBox>("cbStepping");
+        const int before = stepping->currentIndex();
+        stepping->setCurrentIndex(stepping->findText("2"));
+        takeReference(6);
+        f.setDuties("100 200 300");
+        stepping->setCurrentIndex(stepping->findText("1"));
+        QCOMPARE(position()->value(), 3);
+        QCOMPARE(f.duties(3), QString("100 200 300"));
         stepping->setCurrentIndex(before);
     }
 
@@ -182,6 +252,34 @@ private slots:
             wide += QByteArray::number(n) + ' ';
         QCOMPARE(f.load(2, 12, 1, 24, {wide}), 0);
         QCOMPARE(page()->findChildren<QSlider *>(QRegularExpression("^SW\\d+$")).size(), 24);
+        // A longer row beyond the count does not widen the row-independent range.
+        QCOMPARE(f.load(1, 12, 1, 5, {"1 2 3 0 0", "4 5 6 7 8"}), 0);
+        tick("cbByRowIndependent");
+        QCOMPARE(position()->maximum(), 3);
+    }
+
+    // The duty boxes show plain digits, whatever number rules the page has.
+    void dutyBoxDigits()
+    {
+        page()->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.run("allOn");
+        QStringList shown;
+        for (QSpinBox *box : f.widget<QWidget>("SWwidget")->findChildren<QSpinBox *>())
+            shown << box->text();
+        page()->unsetLocale();
+        QCOMPARE(shown, QStringList({"1023", "1023", "1023"}));
+    }
+
+    // Switch sliders moved by hand, the first one too, give the live image their duties.
+    void handMovedSwitches()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.run("allOff");
+        for (const char *name : {"SW1", "SW3"})
+            f.widget<QSlider>(name)->setValue(1023);
+        page()->sendFWData();
+        QCOMPARE(f.liveSteps(), QByteArray("\xC8\x00\xC8", 3)); // 200 steps for full duty
     }
 
     // A device row that the layout lacks, or whose address no chip can have, is no target:
@@ -262,6 +360,37 @@ private slots:
         }
     }
 
+    // A device action that no row's button sent has no row to act for: nothing is sent.
+    void deviceActionsWithoutRow()
+    {
+        QCOMPARE(f.load(1, 12, 1, 3, {"1 2 3"}), 0);
+        f.take();
+        page()->configurationClicked();
+        page()->goToNormalMode();
+        page()->readMode();
+        QCOMPARE(f.take(), QList<QByteArray>());
+    }
+
+    // The addressing buttons show the tool windows of automatic addressing and of address
+    // discovery, when the program has them; a window already shown stays.
+    void addressingWindows()
+    {
+        auto *autoAddressing = new AutoAddressing;
+        auto *discovery = new AddressDiscovery;
+        const std::unique_ptr<QWidget> autoWindow(
+            autoAddressing->createContainer(Applet::MdiContainer, nullptr));
+        const std::unique_ptr<QWidget> discoveryWindow(
+            discovery->createContainer(Applet::MdiContainer, nullptr));
+        HostWithApplet host(discovery);
+        for (int click = 0; click < 2; ++click) {
+            f.widget<QPushButton>("pbAA")->click();
+            QVERIFY(autoWindow->isVisible());
+        }
+        QVERIFY(!discoveryWindow->isVisible());
+        f.widget<QPushButton>("pbAdrDiscovery")->click();
+        QVERIFY(discoveryWindow->isVisible());
+    }
+
     // A chip that reads back mode 0 shows "Not valid" in its row, and the hint asks for a mode;
     // a switch moved refreshes the hint.
     void modeHint()
@@ -272,6 +401,8 @@ private slots:
         f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 0; });
         for (bool byCommand : {false, true}) { // the row's button, then its command
             mode->setCurrentIndex(4);
+            emit address(0)->editingFinished(); // the hint without the mode
+            QVERIFY(!f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
             byCommand ? void(f.run("OPMODE0")) : f.widget<QPushButton>("OPMODE0")->click();
             QCOMPARE(mode->currentIndex(), 0);
             QVERIFY(f.widget<QLineEdit>("leInfoBox")->text().contains("(OPMODE)"));
@@ -362,20 +493,24 @@ private slots:
         f.loadScript("two.csv", 2, "5,6", ScriptCsv::steps(2, 2));
         QCOMPARE(list->count(), 2);
         QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps 2"));
-        // A device's address edited in its row is that device's.
+        // A device's address edited in its row is that device's; 31 is the last there is.
         const QList<QSpinBox *> rows = f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>();
         QCOMPARE(rows.size(), 2);
         for (int device : {1, 0}) {
-            rows.at(device)->setValue(8 + device);
+            rows.at(device)->setValue(device ? 9 : 40);
             emit rows.at(device)->editingFinished();
         }
-        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"8", "9"}));
+        QCOMPARE(page()->currentCsvScript()->addresses, (QStringList{"31", "9"}));
         // No devices, no rows; the count back, the rows back.
         auto *devices = f.widget<QSpinBox>("sbDevices");
         for (int count : {0, 2}) {
             devices->setValue(count);
             QCOMPARE(f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>().size(), count);
         }
+        QStringList numbers; // rows the count adds start at their device's number
+        for (QSpinBox *box : f.widget<QWidget>("gbDevices")->findChildren<QSpinBox *>())
+            numbers << box->text();
+        QCOMPARE(numbers, QStringList({"1", "2"}));
 
         QRect buttons, lastBox;
         QTimer::singleShot(0, [&] {
@@ -399,6 +534,23 @@ private slots:
         QCOMPARE(page()->currentCsvScript()->steps, before);
     }
 
+    // The layout that holds a widget directly, however deep below the top one, also as its
+    // first item; none for a widget no layout below holds.
+    void layoutOfWidget()
+    {
+        QWidget owner;
+        auto *top = new QVBoxLayout(&owner);
+        auto *row = new QHBoxLayout;
+        top->addLayout(row);
+        auto *inner = new QHBoxLayout;
+        row->addLayout(inner);
+        auto *first = new QLabel(&owner);
+        inner->addWidget(first);
+        QCOMPARE(Board::findLayoutOf(first, top), inner);
+        QCOMPARE(Board::findLayoutOf(new QLabel(&owner), top), nullptr);
+        QCOMPARE(Board::findLayoutOf(first, nullptr), nullptr);
+    }
+
     // A loaded script list shows the last of its files as the current script file; a script
     // double-clicked in the list is shown in the tab.
     void scriptListShowsItsFile()
@@ -417,6 +569,26 @@ private slots:
             QCOMPARE(page()->currentCsvScript(), page()->scriptListEntries().at(row));
             QCOMPARE(f.widget<QLabel>("lbSteps")->text(), QString("Steps %1").arg(2 - row));
         }
+    }
+
+    // A list of 255 scripts, as many as the start command names, fits the flash: it starts
+    // with every script's address.
+    void fullestScriptList()
+    {
+        f.loadScript("one.csv", 1, "5", ScriptCsv::steps(1, 1));
+        QByteArray list;
+        for (int i = 0; i < 255; ++i)
+            list += "file" + QByteArray::number(i) + "=one.csv\n";
+        QVERIFY(TestFiles::write("fullest.script", list));
+        f.prompt.queueFile(QFileInfo("fullest.script").absoluteFilePath());
+        page()->on_pbLoadScript_clicked();
+        QCOMPARE(page()->scriptListEntries().size(), 255);
+        f.take();
+        page()->on_pbStartScript_clicked();
+        const QList<QByteArray> start = f.take("set p110script=");
+        QCOMPARE(start.size(), 1);
+        QCOMPARE(start.first().mid(17, 2), QByteArray("ff")); // after the loops
+        QCOMPARE(start.first().size(), 19 + 255 * 8);
     }
 
     // The effect's two directions exclude each other; started, the effect moves the position
