@@ -103,9 +103,11 @@ bool Board::writeRegisterThirteen()
 // Register 14; a written DIMFREQ code is kept for live sending of that slave.
 bool Board::writeRegisterFourteen()
 {
-    if (!writeBankRegister(14, 1)) // fails without a slave (SA -1); SA is at most 31
+    if (!writeBankRegister(14, 1))
         return false;
-    dimFreq[slaveAddress()] = int(boardGlobals().BANK.getField(QStringLiteral("[DIMFREQ]")));
+    const int address = slaveAddress();
+    if (address >= 0 && address < MaxSlaves)
+        dimFreq[address] = int(boardGlobals().BANK.getField(QStringLiteral("[DIMFREQ]")));
     return true;
 }
 
@@ -132,7 +134,7 @@ bool Board::runBankLoop(int first, int last, bool read, unsigned pauseMs)
 {
     BoardGlobals &g = boardGlobals();
     const int address = slaveAddress();
-    if (address < 0) { // SA -1 (its range ends at 31): nothing to transfer, nor to wait for
+    if (address < 0 || address >= MaxSlaves) { // no slave: nothing to transfer, nor to wait for
         emit signal_log(1, QStringLiteral("SA %1 is not a slave address (0..31)").arg(address));
         return false;
     }

@@ -71,8 +71,8 @@ void Board::on_pbAddToList_clicked()
 
 void Board::on_pbRemoveFromList_clicked()
 {
-    const int row = ui->tableAnimationScripts->currentRow(); // the table's rows are the list's
-    if (row < 0)
+    const int row = ui->tableAnimationScripts->currentRow();
+    if (row < 0 || row >= scriptList.size())
         return;
     ui->tableAnimationScripts->removeRow(row);
     scriptList.remove(row);

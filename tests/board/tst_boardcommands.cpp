@@ -432,6 +432,17 @@ private slots:
         }
         QCOMPARE(boardGlobals().BANK.value(3 * 24, 3 * 24 + 23), 0x0F0F0Fu);
         QCOMPARE(boardGlobals().BANK.value(17 * 24, 17 * 24 + 23), 0xABCDEFu);
+        // SA given a wider range still reaches no chip beyond 31.
+        boardGlobals().SA.setRange(-1, 40);
+        f.set("SA", 32);
+        BoardCommandsFixture::pauses().clear();
+        const qsizetype before = f.bus.frames().size();
+        QCOMPARE(f.run("Write_all"), QVariant(false));
+        QCOMPARE(f.run("Write_REG_14"), QVariant(false));
+        boardGlobals().SA.setRange(-1, 31);
+        f.set("SA", 1);
+        QCOMPARE(f.bus.frames().size(), before);
+        QCOMPARE(BoardCommandsFixture::pauses(), QList<unsigned>());
     }
 
     // Only plain numbers 0..31 of the list are written (an empty list is SA), each with three
