@@ -151,6 +151,8 @@ private slots:
             QVERIFY(copy->sameLayout(&a));
             QCOMPARE(copy->getField("[X]"), 9u);
         }
+        Register one("X=1", "O"), none; // to itself: true for any layout, even one bit
+        QVERIFY(one.assign(one) && !none.assign(none));
         QVERIFY(!a.sameLayout(nullptr));
         QVERIFY(!Register("Z;X[3]", "Z").sameLayout(&a)); // only the first name differs
         QVERIFY(!Register().sameLayout(&a));
@@ -166,7 +168,9 @@ private slots:
         QCOMPARE(r.getField("[B]"), 0b11u);
         Bit *inserted = new Bit;
         inserted->setName("E");
+        QCOMPARE(r.indexOf("C"), 3); // looked up once the new bit is named: then inserted
         r.insertBit(inserted, 0);
+        QCOMPARE(r.indexOf("C"), 4);
         r.appendBits(Register("F[2]", "T"));
         QCOMPARE(r.format("@name@group;", true), QStringLiteral("E0;B1;D2;B3;C4;F[2]5;"));
         QVERIFY(r.bitByName("E") == inserted && r.indexOf("F") == 5);
