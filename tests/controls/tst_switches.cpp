@@ -93,8 +93,9 @@ private slots:
         MySwitch named; // states of a form: a value of their own or their position
         named.addState("low", ":/leds/img_led_gray");
         named.addState("mid", ":/leds/img_led_green", 7);
-        named.appendStates({"high=:/leds/img_led_red"});
+        named.appendStates({"high=:/leds/img_led_red", "off"}); // "off" without a picture
         QCOMPARE(named.states().at(2).picture, QString(":/leds/img_led_red"));
+        QVERIFY(named.states().size() == 4 && named.states().at(3).name == "off");
         named.setCurrentState(2);
         QVERIFY(named.isCurrentName("high"));
         named.setCurrentState(7);
