@@ -101,7 +101,8 @@ private slots:
               {"NAME[0:7]", 8, ""}, {"NAME[-2:1]", 4, ""}, {"@field=NAME[20:0]", 21, ""},
               {"@bit=NAME", 1, ""}, {"   ", 0, ""}, {"@ADD=3", 0, ""},
               {"SpiIn4B[]", 0, "SpiIn4B[]"}, {"@field=ALL[] @ADD=1", 0, "ALL[]"},
-              {"W[10001]", 0, "W[10001]"}, {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
+              {"W[10000]", 10000, ""}, {"W[10001]", 0, "W[10001]"},
+              {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
               {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"},
               {"@field=A[2] @bit=F=1[2]", 0, "F=1[2]"}, {"N[ \t]", 1, ""}}) {
             Register r;
@@ -130,6 +131,7 @@ private slots:
         QCOMPARE(grouped.format("@group,", false), "-1,-1,0,0,1,2,3,");
         QCOMPARE(grouped.maxFieldIndex(), 3);
         QCOMPARE(Register().maxFieldIndex(), 0);
+        QCOMPARE(Register("A", "R").format("@group,", false), "0,"); // one bit is a field too
         Register lone("A[2]", "R"); // a one-bit item renumbers the fields too
         QCOMPARE(lone.parseItem("C", 0), 1);
         QCOMPARE(lone.format("@group,", false), "0,1,1,");
@@ -370,7 +372,8 @@ private slots:
         QString description;
         for (auto [expr, found, expected] :
              {std::tuple{"R[EN]", true, "EN:Boost enable"}, {"[0]", true, "VSETPOINT:Boost voltage"},
-              {"[8]", false, ""}, {"[-1]", false, ""}, {"[NONE]", false, ""}}) {
+              {"[8]", false, ""}, {"[-1]", false, ""}, {"[NONE]", false, ""},
+              {"A=1[2]", false, ""}}) {
             name.clear();
             description.clear();
             QCOMPARE(info.fieldInfo(&name, &description, expr), found);
