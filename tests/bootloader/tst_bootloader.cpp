@@ -238,6 +238,14 @@ private slots:
         connect(progress, &QProgressBar::valueChanged, this, [&](int v) { values.append(v); });
         r->window.slot_pbFlash_clicked();
         QCOMPARE(values, (QList<int>{0, 1, 2, 3}));
+        // A full block and the end marker need no confirmation: any answer but "flash:err"
+        // goes on.
+        for (const char *line : {"set flash=80050100", "set flash=8007fff"}) {
+            QVERIFY(anew());
+            r->f.board.addHandler(line, [](const QByteArray &) { return QByteArray("flash:busy"); });
+            r->window.slot_pbFlash_clicked();
+            QVERIFY2(warnings().isEmpty() && logText().contains("Finished."), line);
+        }
     }
 
     void notConnectedSendsNothing()
