@@ -156,6 +156,7 @@ private slots:
         Register one("X=1", "O"), none; // to itself: true for any layout, even one bit
         QVERIFY(one.assign(one) && !none.assign(none));
         QVERIFY(!a.sameLayout(nullptr));
+        QVERIFY(empty == a && !(Register("X[4]=8", "C") == a)); // every bit compared, bit 0 too
         QVERIFY(!Register("Z;X[3]", "Z").sameLayout(&a)); // only the first name differs
         QVERIFY(!Register().sameLayout(&a));
     }
@@ -516,6 +517,8 @@ private slots:
         QCOMPARE(stored->owner(), &r);
         QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.getField("[V]"), 42u);
+        QVERIFY(r.setFromPairs("V=5", ';', '=') && r.getField("[V]") == 10u); // by name too
+        QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
         QCOMPARE(r.format("@name=@value;", true, true), QStringLiteral("A[4]=0;V[]=42;"));
