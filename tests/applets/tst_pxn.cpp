@@ -362,6 +362,11 @@ private slots:
         }
         QCOMPARE(runOtp("Write_OTP"), QVariant(false));
         QVERIFY(f.setItem("Otp.W_OTP[OTPBS]", 2) && f.setItem("Otp.W_OTP[B]", 0));
+        // Reading or writing every parameter (as a register file's import does) sends no
+        // frame and fails nothing.
+        const qsizetype frames = f.bus.frames().size(), boxes = f.prompt.messages().size();
+        QVERIFY(otp->readParameters("*") && otp->writeParameters("*"));
+        QVERIFY(f.bus.frames().size() == frames && f.prompt.messages().size() == boxes);
     }
 
     // The 27 map bits by index, packed bit 0 first into four bytes and shown in the map box

@@ -176,6 +176,12 @@ private slots:
         QVERIFY(f.take().isEmpty());
         QCOMPARE(spiRaw->run("Transfer", QVariant()), QVariant(true)); // the console's command
         QCOMPARE(f.take(), (QList<QByteArray>{"set SPI0CS0DATA=021234", "get SPI0CS0DATA"}));
+        // Reading or writing every parameter (as a register file's import does) talks to
+        // nobody and fails nothing.
+        const qsizetype messages = f.prompt.messages().size();
+        for (int t : {Raw, Wide, Eeprom})
+            QVERIFY(tool(t)->readParameters("*") && tool(t)->writeParameters("*"));
+        QVERIFY(f.take().isEmpty() && f.prompt.messages().size() == messages);
     }
 
     // "calcCRC" replaces the low nibble by the CRC-4; a status word, a corrupted answer CRC and

@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(boxCell.left(), log.left());
         QCOMPARE(boxCell.right(), bar.right());
         // The box toggles the option and says so.
-        auto *box = r->window.findChild<QCheckBox *>();
+        auto *box = r->window.findChild<QCheckBox *>("cbVersionIgnore"); // as the main window's
         r->window.setIgnoreVersion(true);
         QSignalSpy spy(&r->window, &Bootloader::signal_ignoreVersionChanged);
         box->click();
@@ -203,14 +203,18 @@ private slots:
 
     // Image of 3 full blocks and a rest block: indices 0-2 full, 3 rest, 4 end marker. The
     // board refuses block k with "flash:err" or leaves it unanswered: flashing stops there.
+    // The rest block must be confirmed: any other answer to it stops there too.
     void failedBlockStops()
     {
-        for (auto [k, silent] : {std::pair{0, false}, {1, false}, {2, false}, {3, false},
-                                 {4, false}, {2, true}, {3, true}, {4, true}}) {
+        const auto anew = [this]() {
             r.reset(); // its prompt uninstalls itself before the next one installs
             r = std::make_unique<Rig>();
-            QVERIFY(r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(3 * 256 + 10)))));
-            QVERIFY(r->f.connectLink());
+            return r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(3 * 256 + 10)))) &&
+                   r->f.connectLink();
+        };
+        for (auto [k, silent] : {std::pair{0, false}, {1, false}, {2, false}, {3, false},
+                                 {4, false}, {2, true}, {3, true}, {4, true}}) {
+            QVERIFY(anew());
             r->f.link.setTimeout(600);
             silent ? r->flash.setSilentAt(k) : r->flash.setRefuseAt(k);
             r->window.slot_pbFlash_clicked();
@@ -221,12 +225,27 @@ private slots:
             QVERIFY(!logText().contains("Finished."));
             QVERIFY(button("pbFlash")->isEnabled());
         }
+        QVERIFY(anew());
+        r->f.board.addHandler("set flash=80050300", [](const QByteArray &) {
+            return QByteArray("flash:busy");
+        });
+        r->window.slot_pbFlash_clicked();
+        QVERIFY(r->flash.blockLines().size() == 3 && !r->flash.endMarkerSeen());
+        QCOMPARE(warnings(), QStringList{SendError});
         // Trying again starts the bar from 0, not where the failed try left it.
         auto *progress = r->window.findChild<QProgressBar *>();
         QList<int> values;
         connect(progress, &QProgressBar::valueChanged, this, [&](int v) { values.append(v); });
         r->window.slot_pbFlash_clicked();
         QCOMPARE(values, (QList<int>{0, 1, 2, 3}));
+        // A full block and the end marker need no confirmation: any answer but "flash:err"
+        // goes on.
+        for (const char *line : {"set flash=80050100", "set flash=8007fff"}) {
+            QVERIFY(anew());
+            r->f.board.addHandler(line, [](const QByteArray &) { return QByteArray("flash:busy"); });
+            r->window.slot_pbFlash_clicked();
+            QVERIFY2(warnings().isEmpty() && logText().contains("Finished."), line);
+        }
     }
 
     void notConnectedSendsNothing()

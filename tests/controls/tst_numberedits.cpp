@@ -294,6 +294,7 @@ private slots:
     }
 
     // The context menu shows the field's mode checked; choosing another shows the value in it.
+    // Showing the mode is no mode change: an edit under way stays, uncommitted.
     void lineEditModeMenu()
     {
         LineEdit edit;
@@ -302,23 +303,33 @@ private slots:
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QString checked;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&]() {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            poll.stop();
-            for (QAction *action : menu->actions())
-                checked += action->isChecked() ? action->text() : QString();
-            modeAction(&edit, "BIN")->trigger();
-            menu->close();
-        });
-        poll.start(10);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                edit.mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(&edit, &event); // returns once the menu is closed
+        auto showMenu = [&](const char *choice) { // returns once the menu is closed
+            checked.clear();
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&]() {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                if (!menu)
+                    return;
+                poll.stop();
+                for (QAction *action : menu->actions())
+                    checked += action->isChecked() ? action->text() : QString();
+                if (choice)
+                    modeAction(&edit, choice)->trigger();
+                menu->close();
+            });
+            poll.start(10);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    edit.mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(&edit, &event);
+        };
+        showMenu("BIN");
         QCOMPARE(checked, QString("HEX"));
         QCOMPARE(edit.text(), QString("11111111"));
+        edit.setBase(16); // the menu still shows BIN
+        type(&edit, "FFA");
+        showMenu(nullptr);
+        QCOMPARE(checked, QString("HEX"));
+        QVERIFY(edit.isEdited() && edit.text() == "FFA");
     }
 
     // A field whose range reaches below 0 is signed: its 32 bits are two's complement, shown

@@ -93,37 +93,40 @@ private slots:
         MySwitch named; // states of a form: a value of their own or their position
         named.addState("low", ":/leds/img_led_gray");
         named.addState("mid", ":/leds/img_led_green", 7);
-        named.appendStates({"high=:/leds/img_led_red"});
+        named.appendStates({"high=:/leds/img_led_red", "off"}); // "off" without a picture
         QCOMPARE(named.states().at(2).picture, QString(":/leds/img_led_red"));
+        QVERIFY(named.states().size() == 4 && named.states().at(3).name == "off");
         named.setCurrentState(2);
         QVERIFY(named.isCurrentName("high"));
         named.setCurrentState(7);
         QVERIFY(named.isCurrentName("mid"));
     }
 
-    // A click picks the state whose region holds the point, or else steps to the next state;
-    // only the left button clicks, and a read-only switch ignores clicks (its pointer says so).
+    // A click picks the state whose region (mirrored with the picture) holds the point, or else
+    // steps to the next state; only the left button clicks, and a read-only switch ignores
+    // clicks (its pointer says so).
     void clickRegions()
     {
         const struct {
             int model, scale;
-            bool mirroredX;
+            int mirrored; // 1 across, 2 upside down
             int start;
             QPoint at;
             int expected;
-        } cases[] = {{0, 1, false, 1, QPoint(10, 10), 0},  {1, 1, false, 1, QPoint(5, 20), 0},
-                     {1, 1, false, 0, QPoint(5, 11), 1},   {1, 1, false, 1, QPoint(5, 15), 0},
-                     {1, 1, false, 0, QPoint(5, 28), 0},   {1, 2, false, 1, QPoint(10, 50), 0},
-                     {2, 1, false, 0, QPoint(5, 16), 1},   {2, 1, false, 2, QPoint(5, 10), 0},
-                     {2, 1, false, 1, QPoint(0, 28), 0},
-                     {3, 1, false, 0, QPoint(8, 15), 2},   {3, 1, false, 3, QPoint(45, 25), 0},
-                     {3, 1, true, 0, QPoint(45, 35), 1},   {3, 1, true, 2, QPoint(40, 40), 1},
-                     {10, 1, false, 2, QPoint(10, 10), 0},
-                     {MySwitch::NoModel, 1, false, 0, QPoint(5, 5), 0}};
+        } cases[] = {
+            {0, 1, 0, 1, QPoint(10, 10), 0},  {1, 1, 0, 1, QPoint(5, 20), 0},
+            {1, 1, 0, 0, QPoint(5, 11), 1},   {1, 1, 0, 1, QPoint(5, 15), 0},
+            {1, 1, 0, 0, QPoint(5, 28), 0},   {1, 2, 0, 1, QPoint(10, 50), 0},
+            {2, 1, 0, 0, QPoint(5, 16), 1},   {2, 1, 0, 2, QPoint(5, 10), 0},
+            {2, 1, 0, 1, QPoint(0, 28), 0},   {3, 1, 0, 0, QPoint(8, 15), 2},
+            {3, 1, 0, 3, QPoint(45, 25), 0},  {3, 1, 1, 0, QPoint(45, 35), 1},
+            {3, 1, 1, 2, QPoint(40, 40), 1},  {2, 1, 2, 1, QPoint(5, 5), 0},
+            {10, 1, 0, 2, QPoint(10, 10), 0}, {MySwitch::NoModel, 1, 0, 0, QPoint(5, 5), 0}};
         for (const auto &c : cases) {
             MySwitch sw;
             sw.setModel(c.model);
-            sw.setMirroredX(c.mirroredX);
+            sw.setMirroredX(c.mirrored & 1);
+            sw.setMirroredY(c.mirrored & 2);
             const QStringList pictures = MySwitch::pictureModels().at(c.model).pictures;
             sw.resize(pictures.isEmpty() ? QSize(20, 20)
                                          : QPixmap(pictures.first()).size() * c.scale);

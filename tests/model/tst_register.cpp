@@ -101,7 +101,8 @@ private slots:
               {"NAME[0:7]", 8, ""}, {"NAME[-2:1]", 4, ""}, {"@field=NAME[20:0]", 21, ""},
               {"@bit=NAME", 1, ""}, {"   ", 0, ""}, {"@ADD=3", 0, ""},
               {"SpiIn4B[]", 0, "SpiIn4B[]"}, {"@field=ALL[] @ADD=1", 0, "ALL[]"},
-              {"W[10001]", 0, "W[10001]"}, {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
+              {"W[10000]", 10000, ""}, {"W[10001]", 0, "W[10001]"},
+              {"W[-2147483648:2147483647]", 0, "W[-2147483648:2147483647]"},
               {"A=5[3]", 0, "A=5[3]"}, {"@field=F=1[2] @ADD=1", 0, "F=1[2]"},
               {"@field=A[2] @bit=F=1[2]", 0, "F=1[2]"}, {"N[ \t]", 1, ""}}) {
             Register r;
@@ -130,6 +131,7 @@ private slots:
         QCOMPARE(grouped.format("@group,", false), "-1,-1,0,0,1,2,3,");
         QCOMPARE(grouped.maxFieldIndex(), 3);
         QCOMPARE(Register().maxFieldIndex(), 0);
+        QCOMPARE(Register("A", "R").format("@group,", false), "0,"); // one bit is a field too
         Register lone("A[2]", "R"); // a one-bit item renumbers the fields too
         QCOMPARE(lone.parseItem("C", 0), 1);
         QCOMPARE(lone.format("@group,", false), "0,1,1,");
@@ -151,7 +153,10 @@ private slots:
             QVERIFY(copy->sameLayout(&a));
             QCOMPARE(copy->getField("[X]"), 9u);
         }
+        Register one("X=1", "O"), none; // to itself: true for any layout, even one bit
+        QVERIFY(one.assign(one) && !none.assign(none));
         QVERIFY(!a.sameLayout(nullptr));
+        QVERIFY(empty == a && !(Register("X[4]=8", "C") == a)); // every bit compared, bit 0 too
         QVERIFY(!Register("Z;X[3]", "Z").sameLayout(&a)); // only the first name differs
         QVERIFY(!Register().sameLayout(&a));
     }
@@ -166,7 +171,9 @@ private slots:
         QCOMPARE(r.getField("[B]"), 0b11u);
         Bit *inserted = new Bit;
         inserted->setName("E");
+        QCOMPARE(r.indexOf("C"), 3); // looked up once the new bit is named: then inserted
         r.insertBit(inserted, 0);
+        QCOMPARE(r.indexOf("C"), 4);
         r.appendBits(Register("F[2]", "T"));
         QCOMPARE(r.format("@name@group;", true), QStringLiteral("E0;B1;D2;B3;C4;F[2]5;"));
         QVERIFY(r.bitByName("E") == inserted && r.indexOf("F") == 5);
@@ -366,7 +373,8 @@ private slots:
         QString description;
         for (auto [expr, found, expected] :
              {std::tuple{"R[EN]", true, "EN:Boost enable"}, {"[0]", true, "VSETPOINT:Boost voltage"},
-              {"[8]", false, ""}, {"[-1]", false, ""}, {"[NONE]", false, ""}}) {
+              {"[8]", false, ""}, {"[-1]", false, ""}, {"[NONE]", false, ""},
+              {"A=1[2]", false, ""}}) {
             name.clear();
             description.clear();
             QCOMPARE(info.fieldInfo(&name, &description, expr), found);
@@ -509,6 +517,8 @@ private slots:
         QCOMPARE(stored->owner(), &r);
         QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.getField("[V]"), 42u);
+        QVERIFY(r.setFromPairs("V=5", ';', '=') && r.getField("[V]") == 10u); // by name too
+        QVERIFY(r.setField("[V]", 21));
         QCOMPARE(r.format("@bitn|@group|@purename|@value_hex|@descr;", true, true),
                  QStringLiteral("0:3 |0|A|0|;virtual||V|2a|virtual one;"));
         QCOMPARE(r.format("@name=@value;", true, true), QStringLiteral("A[4]=0;V[]=42;"));

@@ -87,6 +87,7 @@ private slots:
               {QByteArray("\x05\x01", 2), 9, false, "100000101"},
               {QByteArray("\x81\x80", 2), 16, false, "1000000010000001"},
               {QByteArray("\x06", 1), 3, false, "110"},
+              {QByteArray("\x01", 1), 1, true, "1"},
               {QByteArray("\x05", 1), 9, true, ""},
               {QByteArray("\x05", 1), 9, false, ""},
               {QByteArray("\x05", 1), 0, true, ""}})

@@ -141,6 +141,35 @@ private slots:
         QVERIFY(Prompt::waitServingHandOvers([]() { return true; }, -1));
     }
 
+    // Prompts handed over by two threads before the GUI thread looks are both served, in
+    // their order, by one pass.
+    void twoHandOversInOnePass()
+    {
+        ThreadPrompt prompt;
+        prompt.queueButton(Prompt::Yes);
+        prompt.queueButton(Prompt::No);
+        const auto ask = [](const char *text, int *answer) {
+            *answer = Prompt::ask(Prompt::Question, "T", text, Prompt::Yes | Prompt::No);
+        };
+        const auto queued = [](int n) { // without running events, which would serve them
+            const QDeadlineTimer deadline(20000);
+            while (Prompt::pendingHandOvers() < n && !deadline.hasExpired())
+                std::this_thread::yield();
+            return Prompt::pendingHandOvers() == n;
+        };
+        int first = 0, second = 0;
+        std::thread a(ask, "A?", &first);
+        const bool firstQueued = queued(1);
+        std::thread b(ask, "B?", &second);
+        const bool bothQueued = queued(2);
+        Prompt::serveHandOvers();
+        a.join();
+        b.join();
+        QVERIFY(firstQueued && bothQueued);
+        QCOMPARE(QList<int>({first, second}), QList<int>({Prompt::Yes, Prompt::No}));
+        QCOMPARE(prompt.threads, QList<QThread *>(2, QThread::currentThread()));
+    }
+
     // A GUI thread already asleep in its wait is woken to serve a prompt handed over to it: the
     // caller asks only once the waiting thread has looked at its condition under the lock.
     void handOverWakesAWaitingGuiThread()
