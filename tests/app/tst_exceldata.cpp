@@ -178,6 +178,10 @@ private slots:
         QVERIFY(!excel->selectSheet("Other"));
         backend.rec.nullMembers = {};
         QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
+        QVERIFY(excel->deleteSheet("Other")); // deleting another sheet keeps it too
+        mark = backend.rec.log.size();
+        QVERIFY(excel->setCell(1, 2, 9));
+        QCOMPARE(backend.rec.log.value(mark), QString("ActiveSheet > Cells( int, int) 1 2"));
     }
 
     // Reading leaves it to the application to find the workbook, which need not be a local

@@ -301,10 +301,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0, 30000);
         w->slot_Connection_LED(true);
-        w->slot_stream(true);
+        emit app->controlBoard()->signal_stream(true); // the link's stream shows in the bar
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
         QCOMPARE(w->connectionLamp()->currentState(), 2);
-        w->slot_stream(false);
+        emit app->controlBoard()->signal_stream(false);
         QCOMPARE(w->streamLabel()->text(), QString("Connection"));
         QCOMPARE(w->connectionLamp()->currentState(), 1);
         w->slot_Connection_LED(false);
