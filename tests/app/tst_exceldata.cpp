@@ -150,6 +150,9 @@ private slots:
         backend.rec.nullMembers = {"Item( int )"}; // the sheet added cannot be found
         QVERIFY(!excel->addSheet("More"));
 
+        mark = backend.rec.log.size();
+        QVERIFY(excel->save()); // in place, the workbook kept open
+        QCOMPARE(backend.rec.log.mid(mark), QStringList{"Open(const QString&) ! Save()"});
         const qsizetype closing = backend.rec.log.size();
         excel->close();
         excel->close(); // a second close does nothing

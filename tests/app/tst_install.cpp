@@ -200,6 +200,7 @@ private slots:
         QCOMPARE(cli({"run", "open", "s" + device}), QByteArray("i1\n"));
         const QByteArray err = TestFiles::read("program.err"); // boxes are told there at once
         QVERIFY2(!err.contains("Error"), err.constData());
+        QVERIFY2(!err.contains("\"Project type\""), err.constData()); // --project: not asked
         cli({"get", "Board.NOPE"}); // a typo is told there too: nobody sees the log
         QVERIFY2(TestFiles::read("program.err")
                      .contains("kvl52110: Request \"get Board.NOPE\": Board has no item NOPE\n"),

@@ -252,6 +252,9 @@ private slots:
             QCOMPARE(w->height(), height);
         QCOMPARE(window()->rescanButton()->width(), height);
         QVERIFY(window()->statusLabel()->width() >= 250); // room for a firmware text
+        for (QWidget *w : {static_cast<QWidget *>(window()->connectButton()),
+                           static_cast<QWidget *>(window()->restoreButton())})
+            QCOMPARE(w->width(), w->sizeHint().width()); // the bar's free room stays at its end
         // The rescan and horn buttons show their pictures.
         for (const auto &[button, picture] :
              {std::pair<QPushButton *, QString>{window()->rescanButton(), ":/buttons/refresh"},

@@ -162,6 +162,11 @@ private slots:
             QCOMPARE(values.value(keys.at(i)).toString(), texts.at(i));
         QVERIFY(values.contains("nothing") && !values.value("nothing").isValid());
         QCOMPARE(values.value("bytes").toString(), QString("a(b)"));
+        // An "@" form that does not end is text, as QSettings reads it.
+        QVERIFY(TestFiles::write(Path, "open=@ByteArray(ab\n"));
+        QVERIFY(OptionsFile::read(Path, &values, &error));
+        QCOMPARE(values.value("open"), QVariant("@ByteArray(ab"));
+        QCOMPARE(QSettings(Path, QSettings::IniFormat).value("open"), values.value("open"));
         for (const QString value : {"\uFEFFdoc.pdf", "\uFEFF\uFEFFx\uFEFF", "\u00A0x", "[Other]"}) {
             options = defaults(); // blanks and marks that could pass for a header's stay
             options.insert("spec_path", value);
