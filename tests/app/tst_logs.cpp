@@ -82,7 +82,8 @@ private slots:
         logs->messageBoxBox()->setChecked(false);
         const QStringList colours = {"-1000:red",   "-1:red",      "0:black",     "1:magenta",
                                      "100:magenta", "104:#808080", "105:#a0a0a4", "109:#0000ff",
-                                     "114:#008000", "110:#00708c", "118:#808000", "1000:#008080"};
+                                     "114:#008000", "110:#00708c", "118:#808000", "119:#000000",
+                                     "1000:#008080"};
         for (const QString &c : colours)
             QCOMPARE(Logs::colorOfLevel(c.section(':', 0, 0).toInt()), c.section(':', 1));
     }
@@ -103,6 +104,7 @@ private slots:
         QCOMPARE(logs->windowIcon().pixmap(16).toImage(),
                  QIcon(":/buttons/log").pixmap(16).toImage());
         QCOMPARE(logs->action()->text(), QString("Logs"));
+        QCOMPARE(logs->hornButton()->size(), QSize(23, 23)); // a square in the status bar
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per

@@ -138,6 +138,7 @@ private slots:
         const QByteArray ours = TestFiles::read(Path);
         for (const char c : ours) // control characters are escaped, line ends too
             QVERIFY2(uchar(c) >= 0x20 || c == '\n', ours.constData());
+        QVERIFY(ours.contains("\nk5=jürgen µC\n")); // a space within a value as it is
         QStringList written; // keys the program does not know, in sorted order
         for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
