@@ -1,6 +1,10 @@
-// The program on a screen that holds the main window's whole preferred frame (2560 x 1440): the
-// window opens at its preferred size, centred, not maximized. The start is given its project
-// type, as by --project.
+// The program, with two tool windows, on a screen that holds the main window's whole preferred
+// frame (2560 x 1440): the window opens at its preferred size, centred, not maximized; the
+// start-up window over it and its last state. The start is given its project type, as by
+// --project.
+#include "tst_shellfixture.h"
+
+#include "dialogprogressbar.h"
 #include "logrecorder.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -8,6 +12,7 @@
 #include "screenconfig.h"
 #include "windowplacement.h"
 
+#include <QLabel>
 #include <QScreen>
 #include <QtTest>
 
@@ -27,6 +32,26 @@ public:
     QStringList windows;
 };
 
+// The start-up window's texts and progress when it goes.
+class StartupWindowEnd : public QObject
+{
+public:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide) {
+            const auto *window = static_cast<DialogProgressBar *>(object);
+            value = window->value();
+            texts.clear();
+            for (const QLabel *label : window->findChildren<QLabel *>())
+                if (!label->text().isEmpty())
+                    texts << label->text();
+        }
+        return false;
+    }
+    QStringList texts;
+    int value = -1;
+};
+
 class TestLargeScreen : public QObject
 {
     Q_OBJECT
@@ -38,6 +63,11 @@ private slots:
         app = MainApp::instance();
         app->setPortProbe([]() { return QStringList{"mockup"}; });
         app->setProjectTypeChoice("TO1/TO2");
+        app->setAppletFactories({[](QWidget *parent) { return new ToolApplet("ToolA", parent); },
+                                 [](QWidget *parent) { return new ToolApplet("ToolB", parent); }});
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<DialogProgressBar *>(w))
+                w->installEventFilter(&startupEnd);
         qApp->installEventFilter(&paints);
         connect(app, &MainApp::signal_mainWindowShown, this, [this]() {
             paintedWhenShown = paints.windows;
@@ -67,6 +97,14 @@ private slots:
         QVERIFY2(!paintedWhenShown.endsWith("MainWindow"), qPrintable(paintedWhenShown.join(",")));
     }
 
+    // The start-up window goes once the probe of the ports has begun, its bar advanced past 90
+    // while the windows were placed.
+    void startupWindowAtItsEnd()
+    {
+        QCOMPARE(startupEnd.texts, QStringList{"Initializing channel connection..."});
+        QVERIFY2(startupEnd.value > 90, qPrintable(QString::number(startupEnd.value)));
+    }
+
     // A project type given at the start is taken without asking, and the log says so.
     void projectTypeGiven()
     {
@@ -81,6 +119,7 @@ private:
     MainApp *app = nullptr;
     LogRecorder log{MainApp::instance()};
     WindowPaints paints;
+    StartupWindowEnd startupEnd;
     QStringList paintedWhenShown;
 };
 
