@@ -1,15 +1,17 @@
 // The program, with two tool windows, on a screen that holds the main window's whole preferred
 // frame (2560 x 1440): the window opens at its preferred size, centred, not maximized; the
 // start-up window over it and its last state. The start is given its project type, as by
-// --project.
+// --project, and finds an options file.
 #include "tst_shellfixture.h"
 
 #include "dialogprogressbar.h"
 #include "logrecorder.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "optionsfile.h"
 #include "recordingprompt.h"
 #include "screenconfig.h"
+#include "testfiles.h"
 #include "windowplacement.h"
 
 #include <QLabel>
@@ -63,6 +65,7 @@ private slots:
         app = MainApp::instance();
         app->setPortProbe([]() { return QStringList{"mockup"}; });
         app->setProjectTypeChoice("TO1/TO2");
+        QVERIFY(TestFiles::write(OptionsFile::DefaultFileName, "[General]\ncomm_timeout=77\n"));
         app->setAppletFactories({[](QWidget *parent) { return new ToolApplet("ToolA", parent); },
                                  [](QWidget *parent) { return new ToolApplet("ToolB", parent); }});
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -104,6 +107,9 @@ private slots:
         QCOMPARE(startupEnd.texts, QStringList{"Initializing channel connection..."});
         QVERIFY2(startupEnd.value > 90, qPrintable(QString::number(startupEnd.value)));
     }
+
+    // The options file found at the start replaces the defaults.
+    void optionsFileRead() { QCOMPARE(app->option("comm_timeout").toInt(), 77); }
 
     // A project type given at the start is taken without asking, and the log says so.
     void projectTypeGiven()
