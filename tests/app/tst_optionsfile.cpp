@@ -125,11 +125,11 @@ private slots:
         const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
                                    "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
                                    "c\x01" "ab\x1f" "09", "semi;colon", "upper", "last Latin-1",
-                                   "first beyond"};
+                                   "first beyond", "bounds"};
         // The "=" escaped, or it would end the key; Latin-1 as %XX, beyond it as %UXXXX.
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
                                   "k5", "k=6", "k7", "AZ", QString("k") + QChar(0xFF),
-                                  QString("k") + QChar(0x100)};
+                                  QString("k") + QChar(0x100), "az9"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -143,7 +143,7 @@ private slots:
         for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
         QCOMPARE(written.join(" "),
-                 QString(" AZ k-4.x k0 k3 k5 k7 k%3D6 k%FF k%U0100 k%U20AC odd%20key "));
+                 QString(" AZ az9 k-4.x k0 k3 k5 k7 k%3D6 k%FF k%U0100 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)
