@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(logs->run("print", "x"), QVariant(false));
         logs->slot_addLog(7, "w");
         QCOMPARE(logs->informations(), 1);
-        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->findChild<QPushButton *>("pbClear")->click(); // the Clear button
         QCOMPARE(logs->list()->count(), 0);
         QCOMPARE(logs->warnings(), 1);
     }
