@@ -4,6 +4,7 @@
 
 #include "beeper.h"
 #include "contrast.h"
+#include "controlboard.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "layoutcheck.h"
@@ -11,6 +12,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "programfiles.h"
+#include "pythonrunner.h"
 #include "testfiles.h"
 #include "toneoutput.h"
 
@@ -223,6 +225,17 @@ private slots:
         const double contrast = Contrast::ofText(text, blank);
         QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         app->setLogComm(false);
+    }
+
+    // The Python runner's messages reach the log: a stored interpreter path that does not
+    // resolve is warned about there.
+    void runnerWarnsInTheLog()
+    {
+        const int warnings = logs->warnings();
+        app->setOption("python_path", "/no/such/python");
+        QCOMPARE(app->controlBoard()->pythonRunner()->interpreter(), QString("python3"));
+        QCOMPARE(logs->warnings(), warnings + 1);
+        app->setOption("python_path", "python3");
     }
 
     // The day's file is appended to, flushed per line, in Latin-1, only while switched on.
