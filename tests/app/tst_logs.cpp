@@ -144,6 +144,7 @@ private slots:
         QCOMPARE(logs->statusLabel()->text(),
                  QString("Err:<font color=red>1</font> Warn:<font "
                          "color=magenta>2</font> Inf:<font color=black>1</font>"));
+        QCOMPARE(logs->statusLabel()->toolTip(), logs->statusLabel()->text());
         QVERIFY(!logs->isBeeping()); // no horn, no beep
         QCOMPARE(tones.count(), 6);
     }
