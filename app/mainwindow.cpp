@@ -382,10 +382,7 @@ void MainWindow::slot_LoadConfigName()
 
 void MainWindow::slot_UpdateConfigBenchList()
 {
-    for (QAction *action : std::as_const(m_benchActions)) {
-        m_configMenu->removeAction(action);
-        delete action;
-    }
+    qDeleteAll(m_benchActions); // a deleted action leaves the menu
     m_benchActions.clear();
     const QList<Workspace::MenuEntry> entries = Workspace::menuEntries();
     for (const Workspace::MenuEntry &entry : entries) {

@@ -149,7 +149,14 @@ private slots:
         QVERIFY(excel->sheetCount() == -1 && excel->sheetNames().isEmpty());
         backend.rec.nullMembers = {"Item( int )"}; // the sheet added cannot be found
         QVERIFY(!excel->addSheet("More"));
+        backend.rec.nullMembers = {"Worksheets"};
+        QVERIFY(!excel->addSheet("More"));
+        backend.rec.nullMembers = {"Font"}; // a cell without its font object
+        QVERIFY(!excel->setCellColor(1, 1, Qt::red, Qt::red));
 
+        mark = backend.rec.log.size();
+        QVERIFY(excel->save()); // in place, the workbook kept open
+        QCOMPARE(backend.rec.log.mid(mark), QStringList{"Open(const QString&) ! Save()"});
         const qsizetype closing = backend.rec.log.size();
         excel->close();
         excel->close(); // a second close does nothing
@@ -168,16 +175,26 @@ private slots:
         excel->setRange("A1", "B1", {1, 2}); // no sheet selected: nothing is written
         QCOMPARE(backend.rec.log.size(), mark);
         QVERIFY(excel->selectSheet("Data"));
+        QCOMPARE(backend.rec.log.mid(mark).join("|"),
+                 QString("Open(const QString&) > Sheets (const QString&) Data|"
+                         "Sheets (const QString&) ! Activate|Open(const QString&) > ActiveSheet"));
         mark = backend.rec.log.size();
         QVERIFY(excel->setCell(1, 2, 7));
+        excel->setRange("A1", "B1", {1, 2});
         QCOMPARE(backend.rec.log.mid(mark).join("|"),
-                 QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7"));
+                 QString("ActiveSheet > Cells( int, int) 1 2|Cells( int, int) .Value = 7|"
+                         "ActiveSheet > Range( QString ,QString ) A1 B1|"
+                         "Range( QString ,QString ) ! SetValue(const QVariant&) "));
         backend.rec.nullMembers = {"Sheets (const QString&)"};
         QVERIFY(!excel->selectSheet("Other") && !excel->deleteSheet("Other"));
         backend.rec.nullMembers = {"ActiveSheet"}; // found but not made the active one
         QVERIFY(!excel->selectSheet("Other"));
         backend.rec.nullMembers = {};
         QVERIFY(excel->setCell(1, 2, 8)); // still the selected sheet
+        QVERIFY(excel->deleteSheet("Other")); // deleting another sheet keeps it too
+        mark = backend.rec.log.size();
+        QVERIFY(excel->setCell(1, 2, 9));
+        QCOMPARE(backend.rec.log.value(mark), QString("ActiveSheet > Cells( int, int) 1 2"));
     }
 
     // Reading leaves it to the application to find the workbook, which need not be a local

@@ -134,6 +134,22 @@ private slots:
         QCOMPARE(opened, (QList<QUrl>{file("a.pdf"), file("a.pdf"), file("b.pdf")}));
     }
 
+    // The program runs a script with the interpreter of "python_path"; one that does not
+    // resolve falls back to python3 with a warning in the program's log.
+    void programRunsPython()
+    {
+        MainApp *app = MainApp::instance();
+        app->setDefaultOptions();
+        app->setOption("python_path", "/no/such/python");
+        touch("upper.py", "import sys\nprint(sys.argv[1].upper())\n");
+        QSignalSpy logged(app, &MainApp::signal_log);
+        QByteArray output;
+        QVERIFY(app->runPython("upper.py", "abc", &output));
+        QCOMPARE(output, QByteArray("ABC"));
+        QCOMPARE(logged.size(), 1);
+        QCOMPARE(logged.first().first().toInt(), 1);
+    }
+
 private:
     static void touch(const QString &name, const QByteArray &bytes = QByteArray())
     {

@@ -138,7 +138,8 @@ private slots:
         QVERIFY2(err.endsWith(said), qPrintable(err));
     }
 
-    // Under another socket name the program serves there, not under the default name.
+    // Under another socket name the program serves there, not under the default name; a second
+    // start under it does not serve.
     void installedProgramServesUnderItsName()
     {
         m_environment = userEnvironment(QDir::currentPath());
@@ -153,6 +154,14 @@ private slots:
                program.state() != QProcess::NotRunning && !deadline.hasExpired())
             QTest::qWait(200);
         QVERIFY(!underDefault && cli({"get", "version"}).startsWith("<status"));
+        // A second start under that name does not serve: it ends at once and says why.
+        QProcess second;
+        second.setProcessEnvironment(m_environment);
+        second.start(m_prefix.filePath("bin/kvl52110"), {"--project", "TO3/TO4", "--name", "KVLB"});
+        QVERIFY(second.waitForFinished(WaitMs));
+        QCOMPARE(second.exitCode(), 1);
+        const QByteArray said = second.readAllStandardError();
+        QVERIFY2(said.contains("kvl52110: not started: another program already serves"), said);
         QCOMPARE(cli(name + QStringList{"run", "shutdown"}), QByteArray("i1\n"));
         QVERIFY(program.waitForFinished(WaitMs));
         QCOMPARE(program.exitCode(), 0);
@@ -191,6 +200,7 @@ private slots:
         QCOMPARE(cli({"run", "open", "s" + device}), QByteArray("i1\n"));
         const QByteArray err = TestFiles::read("program.err"); // boxes are told there at once
         QVERIFY2(!err.contains("Error"), err.constData());
+        QVERIFY2(!err.contains("\"Project type\""), err.constData()); // --project: not asked
         cli({"get", "Board.NOPE"}); // a typo is told there too: nobody sees the log
         QVERIFY2(TestFiles::read("program.err")
                      .contains("kvl52110: Request \"get Board.NOPE\": Board has no item NOPE\n"),

@@ -4,6 +4,7 @@
 
 #include "beeper.h"
 #include "contrast.h"
+#include "controlboard.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "layoutcheck.h"
@@ -11,6 +12,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "programfiles.h"
+#include "pythonrunner.h"
 #include "testfiles.h"
 #include "toneoutput.h"
 
@@ -76,13 +78,15 @@ private slots:
         app->start();
         QTRY_VERIFY_WITH_TIMEOUT(app->mainWindow()->portList()->count() > 0, 60000);
         logs = app->logs();
-        QCOMPARE(logs->errors(), 0); // a clean start counts no error
+        // A clean start counts no error, and nothing else here.
+        QCOMPARE(logs->errors() + logs->warnings() + logs->informations(), 0);
         QCOMPARE(logs->saveLogBox()->text(), QDate::currentDate().toString("yyyyMMdd") + ".log");
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
         const QStringList colours = {"-1000:red",   "-1:red",      "0:black",     "1:magenta",
                                      "100:magenta", "104:#808080", "105:#a0a0a4", "109:#0000ff",
-                                     "114:#008000", "110:#00708c", "118:#808000", "1000:#008080"};
+                                     "114:#008000", "110:#00708c", "118:#808000", "119:#000000",
+                                     "1000:#008080"};
         for (const QString &c : colours)
             QCOMPARE(Logs::colorOfLevel(c.section(':', 0, 0).toInt()), c.section(':', 1));
     }
@@ -103,6 +107,7 @@ private slots:
         QCOMPARE(logs->windowIcon().pixmap(16).toImage(),
                  QIcon(":/buttons/log").pixmap(16).toImage());
         QCOMPARE(logs->action()->text(), QString("Logs"));
+        QCOMPARE(logs->hornButton()->size(), QSize(23, 23)); // a square in the status bar
     }
 
     // Errors are listed with the date while logging is off, play the error pattern once per
@@ -139,6 +144,7 @@ private slots:
         QCOMPARE(logs->statusLabel()->text(),
                  QString("Err:<font color=red>1</font> Warn:<font "
                          "color=magenta>2</font> Inf:<font color=black>1</font>"));
+        QCOMPARE(logs->statusLabel()->toolTip(), logs->statusLabel()->text());
         QVERIFY(!logs->isBeeping()); // no horn, no beep
         QCOMPARE(tones.count(), 6);
     }
@@ -185,7 +191,7 @@ private slots:
         QCOMPARE(logs->run("print", "x"), QVariant(false));
         logs->slot_addLog(7, "w");
         QCOMPARE(logs->informations(), 1);
-        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->findChild<QPushButton *>("pbClear")->click(); // the Clear button
         QCOMPARE(logs->list()->count(), 0);
         QCOMPARE(logs->warnings(), 1);
     }
@@ -220,6 +226,17 @@ private slots:
         const double contrast = Contrast::ofText(text, blank);
         QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         app->setLogComm(false);
+    }
+
+    // The Python runner's messages reach the log: a stored interpreter path that does not
+    // resolve is warned about there.
+    void runnerWarnsInTheLog()
+    {
+        const int warnings = logs->warnings();
+        app->setOption("python_path", "/no/such/python");
+        QCOMPARE(app->controlBoard()->pythonRunner()->interpreter(), QString("python3"));
+        QCOMPARE(logs->warnings(), warnings + 1);
+        app->setOption("python_path", "python3");
     }
 
     // The day's file is appended to, flushed per line, in Latin-1, only while switched on.

@@ -252,6 +252,9 @@ private slots:
             QCOMPARE(w->height(), height);
         QCOMPARE(window()->rescanButton()->width(), height);
         QVERIFY(window()->statusLabel()->width() >= 250); // room for a firmware text
+        for (QWidget *w : {static_cast<QWidget *>(window()->connectButton()),
+                           static_cast<QWidget *>(window()->restoreButton())})
+            QCOMPARE(w->width(), w->sizeHint().width()); // the bar's free room stays at its end
         // The rescan and horn buttons show their pictures.
         for (const auto &[button, picture] :
              {std::pair<QPushButton *, QString>{window()->rescanButton(), ":/buttons/refresh"},
@@ -301,10 +304,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0, 30000);
         w->slot_Connection_LED(true);
-        w->slot_stream(true);
+        emit app->controlBoard()->signal_stream(true); // the link's stream shows in the bar
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
         QCOMPARE(w->connectionLamp()->currentState(), 2);
-        w->slot_stream(false);
+        emit app->controlBoard()->signal_stream(false);
         QCOMPARE(w->streamLabel()->text(), QString("Connection"));
         QCOMPARE(w->connectionLamp()->currentState(), 1);
         w->slot_Connection_LED(false);

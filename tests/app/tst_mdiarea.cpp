@@ -26,6 +26,9 @@ private slots:
         const QRect band(0, mark.baseline.y() - mark.pixelSize, viewport.width(),
                          mark.pixelSize * 4 / 3); // from the cap height to below the baseline
         QVERIFY(greyPixels(area, band) > 50);
+        // Around it, the area's own background.
+        QCOMPARE(area.viewport()->grab(QRect(0, 0, 1, 1)).toImage().pixel(0, 0),
+                 area.background().color().rgb());
         QCOMPARE(greyPixels(area, QRect(QPoint(), viewport)), greyPixels(area, band));
         // The name stands about the middle of the view's height.
         const int half = viewport.height() / 2;

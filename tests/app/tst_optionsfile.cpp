@@ -124,10 +124,12 @@ private slots:
     {
         const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
                                    "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
-                                   "c\x01" "ab\x1f" "09", "semi;colon", "upper"};
-        // The "=" escaped, or it would end the key.
+                                   "c\x01" "ab\x1f" "09", "semi;colon", "upper", "last Latin-1",
+                                   "first beyond", "bounds"};
+        // The "=" escaped, or it would end the key; Latin-1 as %XX, beyond it as %UXXXX.
         const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
-                                  "k5", "k=6", "k7", "AZ"};
+                                  "k5", "k=6", "k7", "AZ", QString("k") + QChar(0xFF),
+                                  QString("k") + QChar(0x100), "az9"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -136,10 +138,12 @@ private slots:
         const QByteArray ours = TestFiles::read(Path);
         for (const char c : ours) // control characters are escaped, line ends too
             QVERIFY2(uchar(c) >= 0x20 || c == '\n', ours.constData());
+        QVERIFY(ours.contains("\nk5=jürgen µC\n")); // a space within a value as it is
         QStringList written; // keys the program does not know, in sorted order
         for (const QByteArray &line : ours.split('\n'))
             written.append(QString::fromLatin1(line.left(line.indexOf('='))));
-        QCOMPARE(written.join(" "), QString(" AZ k-4.x k0 k3 k5 k7 k%3D6 k%U20AC odd%20key "));
+        QCOMPARE(written.join(" "),
+                 QString(" AZ az9 k-4.x k0 k3 k5 k7 k%3D6 k%FF k%U0100 k%U20AC odd%20key "));
         {
             QSettings settings(Path, QSettings::IniFormat);
             for (int i = 0; i < texts.size(); ++i)
@@ -159,6 +163,11 @@ private slots:
             QCOMPARE(values.value(keys.at(i)).toString(), texts.at(i));
         QVERIFY(values.contains("nothing") && !values.value("nothing").isValid());
         QCOMPARE(values.value("bytes").toString(), QString("a(b)"));
+        // An "@" form that does not end is text, as QSettings reads it.
+        QVERIFY(TestFiles::write(Path, "open=@ByteArray(ab\n"));
+        QVERIFY(OptionsFile::read(Path, &values, &error));
+        QCOMPARE(values.value("open"), QVariant("@ByteArray(ab"));
+        QCOMPARE(QSettings(Path, QSettings::IniFormat).value("open"), values.value("open"));
         for (const QString value : {"\uFEFFdoc.pdf", "\uFEFF\uFEFFx\uFEFF", "\u00A0x", "[Other]"}) {
             options = defaults(); // blanks and marks that could pass for a header's stay
             options.insert("spec_path", value);

@@ -81,6 +81,7 @@ private slots:
             auto *input = qobject_cast<QInputDialog *>(dialog);
             QVERIFY(input);
             auto *combo = input->findChild<QComboBox *>();
+            QVERIFY(!combo->isEditable()); // only a listed item can be the answer
             for (int i = 0; i < combo->count(); ++i)
                 listed << combo->itemText(i);
             combo->setCurrentIndex(1);
@@ -128,7 +129,8 @@ private slots:
         QCOMPARE(informative, msg.informativeText);
     }
 
-    // A notice opens a box that does not wait, with its informative text.
+    // A notice opens a box that does not wait, with its informative text; the same notice
+    // again opens no second box, another text under the same title does.
     void noticeShowsItsText()
     {
         Prompt::Message msg;
@@ -136,16 +138,29 @@ private slots:
         msg.text = "Done.";
         msg.informativeText = "All three written.";
         prompt.notify(msg);
-        QMessageBox *box = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *b = qobject_cast<QMessageBox *>(w); b && b->windowTitle() == msg.title)
-                box = b;
-        QVERIFY(box && box->isVisible() && !box->isModal());
-        QCOMPARE(box->informativeText(), msg.informativeText);
-        box->close();
+        prompt.notify(msg);
+        QList<QMessageBox *> boxes = noticeBoxes(msg.title);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes.first()->isVisible() && !boxes.first()->isModal());
+        QCOMPARE(boxes.first()->informativeText(), msg.informativeText);
+        msg.text = "Done again.";
+        prompt.notify(msg);
+        boxes = noticeBoxes(msg.title);
+        QCOMPARE(boxes.size(), 2);
+        for (QMessageBox *box : boxes)
+            box->close();
     }
 
 private:
+    static QList<QMessageBox *> noticeBoxes(const QString &title)
+    {
+        QList<QMessageBox *> boxes;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<QMessageBox *>(w); b && b->windowTitle() == title)
+                boxes << b;
+        return boxes;
+    }
+
     WidgetPrompt prompt;
 };
 

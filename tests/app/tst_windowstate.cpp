@@ -104,6 +104,19 @@ private slots:
         QVERIFY(ws.save() && ws.errorString().isEmpty()); // nor does a good write
     }
 
+    // A floating log window goes back to its place; an empty text restores nothing.
+    void floatingDock()
+    {
+        auto *dock = qobject_cast<QDockWidget *>(logs->container());
+        dock->setFloating(true);
+        dock->setGeometry(100, 120, 300, 200);
+        const QByteArray saved = state().format();
+        dock->setGeometry(400, 300, 250, 150);
+        QCOMPARE(state().apply(saved), 3);
+        QCOMPARE(dock->geometry(), QRect(100, 120, 300, 200));
+        QCOMPARE(state().apply(QByteArray()), 0);
+    }
+
     // Saved while the area is scrolled, the windows keep their places in the area's content;
     // restoring scrolls the view back to its origin. A negative place (as files written
     // while scrolled hold) is brought into the view, so the title bar is never above it.
@@ -185,6 +198,8 @@ private slots:
                                    {geometryBlob(QRect(30, 40, 640, 480), 2), true},
                                    {geometryBlob(QRect(0, 2147483000, 640, 480)), false},
                                    {geometryBlob(QRect(-500000, 0, 640, 480), 2), false},
+                                   {geometryBlob(QRect(30, 40, 500000, 480)), false},
+                                   {geometryBlob(QRect(30, 40, 640, 500000)), false},
                                    {geometryBlob(QRect(30, 40, 640, 480), 4), false},
                                    {geometryBlob(QRect(30, 40, 640, 480)).left(60), false}});
     }

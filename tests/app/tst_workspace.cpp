@@ -132,6 +132,8 @@ private slots:
         QVERIFY(!ws.errorString().isEmpty());
         QVERIFY(ws.load(QString())); // cancelled: nothing read, no old error
         QVERIFY(ws.errorString().isEmpty());
+        QVERIFY(!ws.load("absent.bench"));
+        QVERIFY(ws.read("asked.bench") && ws.errorString().isEmpty()); // nor a good read
 
         QVERIFY(TestFiles::write("plain", "a file, not a folder"));
         prompt->queueChoices({"Alpha"});
@@ -139,6 +141,7 @@ private slots:
         QVERIFY(!ws.save());
         QVERIFY(!ws.errorString().isEmpty());
         QCOMPARE(TestFiles::read("plain"), QByteArray("a file, not a folder"));
+        QVERIFY(ws.write("written.bench", {"Alpha"}) && ws.errorString().isEmpty());
     }
 
     void menuEntriesKeepTheRealFileName()
