@@ -128,7 +128,6 @@ void ControlBoard::drainWake()
 void ControlBoard::stopThread()
 {
     m_stop.store(true);
-    m_cancelReconnect.store(true);
     wake();
     Prompt::waitServingHandOvers([this]() { return m_loopEnded.load(); }, -1);
     wait();
