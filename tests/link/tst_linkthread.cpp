@@ -398,6 +398,30 @@ private slots:
         QVERIFY(!f.link.isStreaming());
     }
 
+    // Bytes the board sends while it winds its stream down arrive in the link's pause after
+    // the NAK and are discarded: a command given meanwhile waits out that pause, so its answer
+    // is not taken from them. Here the board's last bytes leave a second after the stream
+    // command, and its answers queue behind them.
+    void streamTailIsDiscarded()
+    {
+        LinkTiming timing = fastTiming();
+        timing.streamPassMs = 5000;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setAnswerDelay(1000);
+        f.board.addHandler(QByteArray("get tail"),
+                           [](const QByteArray &) { return QByteArray("tail"); });
+        QSignalSpy stream(&f.link, &ControlBoard::signal_stream);
+        f.link.startStream(QStringLiteral("get tail"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 1, 10000);
+        f.link.stopStream();
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 10000);
+        f.link.setTimeout(30000);
+        QByteArray answer;
+        QVERIFY(f.link.send("set A=1", &answer));
+        QCOMPARE(answer, QByteArray("A:ok\n"));
+    }
+
     void probeAndListPorts()
     {
         LinkFixture f(fastTiming());
