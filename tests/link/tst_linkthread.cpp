@@ -109,7 +109,7 @@ private slots:
     }
 
     // A quiet link rests between its passes: connected after the wake-up of a transaction,
-    // parked during a board reset, during a stream that has nothing more to send, and without
+    // while a transaction waits for a slow answer, parked during a board reset, during a stream that has nothing more to send, and without
     // a board after the wake-up of a disconnection. Its thread does not spin.
     void idleLinkRests()
     {
@@ -128,6 +128,12 @@ private slots:
         QVERIFY(f.connectLink());
         QVERIFY(f.link.send("set A=1", nullptr));
         QVERIFY2(rests(), "connected");
+        f.board.setAnswerDelay(1000);
+        f.link.setTimeout(30000);
+        const auto beforeAnswer = cpuMs();
+        QVERIFY(f.link.send("set A=2", nullptr));
+        QVERIFY2(cpuMs() - beforeAnswer < 600, "waiting for an answer");
+        f.board.setAnswerDelay(0);
         f.board.setRebootMs(2000);
         const auto beforeReset = cpuMs();
         f.link.resetBoard(); // the link stays parked while the board reboots
