@@ -287,6 +287,20 @@ private slots:
         QCOMPARE(rx.count(), 0);
     }
 
+    // A reset of a board that never answers ends at its limit.
+    void resetOfASilentBoardEnds()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 600000;
+        timing.resetLimitMs = 300;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setSilent(true);
+        f.board.clearRecords();
+        f.link.resetBoard();
+        QVERIFY(f.board.controlBytes().startsWith(QByteArray(6, FakeBoard::CAN) + FakeBoard::ENQ));
+    }
+
     void failedReopenDisconnects()
     {
         RecordingPrompt prompt;
@@ -422,10 +436,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 1, 10000);
         f.link.stopStream();
         QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 10000);
+        // What a clear empties meanwhile is not sent.
+        QVERIFY(f.link.send("set X=1", nullptr, 0));
+        f.link.clearBuffers();
         f.link.setTimeout(30000);
         QByteArray answer;
         QVERIFY(f.link.send("set A=1", &answer));
         QCOMPARE(answer, QByteArray("A:ok\n"));
+        QVERIFY(!f.board.lines().contains("set X=1"));
     }
 
     void probeAndListPorts()
