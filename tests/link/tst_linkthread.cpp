@@ -109,8 +109,9 @@ private slots:
     }
 
     // A quiet link rests between its passes: connected after the wake-up of a transaction,
-    // while a transaction waits for a slow answer, parked during a board reset, during a stream that has nothing more to send, and without
-    // a board after the wake-up of a disconnection. Its thread does not spin.
+    // while a transaction waits for a slow answer, parked during a board reset, during a stream
+    // that has nothing more to send, and without a board after the wake-up of a disconnection.
+    // Its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
