@@ -224,7 +224,7 @@ private:
     // input or a wake-up.
     void servePort(int waitMs);
     void writeTransmitBuffer();
-    bool readWaitingInput();
+    void readWaitingInput();
     void waitForWake(int ms);
     // Sleeps ms on the link thread, parking whenever asked; ends early only when the thread
     // is to stop or interrupted (may be null) returns true.

@@ -128,7 +128,6 @@ void ControlBoard::drainWake()
 void ControlBoard::stopThread()
 {
     m_stop.store(true);
-    m_cancelReconnect.store(true);
     wake();
     Prompt::waitServingHandOvers([this]() { return m_loopEnded.load(); }, -1);
     wait();
@@ -187,9 +186,8 @@ void ControlBoard::writeTransmitBuffer()
     emit signal_tx();
 }
 
-bool ControlBoard::readWaitingInput()
+void ControlBoard::readWaitingInput()
 {
-    bool any = false;
     for (;;) {
         QByteArray bytes;
         // The port does not block: a read takes what waits, up to the scratch size.
@@ -199,11 +197,9 @@ bool ControlBoard::readWaitingInput()
         emit signal_rx();
         m_rxBuffer.write(withoutOwedAcks(bytes));
         m_silence.restart();
-        any = true;
         if (n < SerialPort::ScratchSize)
             break;
     }
-    return any;
 }
 
 bool ControlBoard::writeToPort(const QByteArray &bytes)

@@ -48,7 +48,6 @@ QByteArray FlashBlock::line(quint32 address, const QByteArray &data)
 QByteArray FlashBlock::line(quint32 address, const char *data, int size)
 {
     QByteArray out;
-    out.reserve(10 + 24 + 2 * size + 1);
     out.append("set flash=");
     appendHex32(out, address);
     appendHex32(out, crc32(data, size));

@@ -36,9 +36,9 @@ int RingBuffer::write(const char *data, int len)
         return 0;
     const int at = m_writeIndex.load(std::memory_order_relaxed);
     const int first = std::min(n, m_capacity - at);
+    // The part up to the end of the storage, then the rest (if any) from its start.
     std::memcpy(m_storage + at, data, size_t(first));
-    if (n > first)
-        std::memcpy(m_storage, data + first, size_t(n - first));
+    std::memcpy(m_storage, data + first, size_t(n - first));
     m_writeIndex.store((at + n) % m_capacity, std::memory_order_release);
     m_count.fetch_add(n, std::memory_order_seq_cst);
     notify();
@@ -61,8 +61,7 @@ int RingBuffer::read(char *out, int len)
     const int at = m_readIndex.load(std::memory_order_relaxed);
     const int first = std::min(n, m_capacity - at);
     std::memcpy(out, m_storage + at, size_t(first));
-    if (n > first)
-        std::memcpy(out + first, m_storage, size_t(n - first));
+    std::memcpy(out + first, m_storage, size_t(n - first));
     m_readIndex.store((at + n) % m_capacity, std::memory_order_release);
     m_count.fetch_sub(n, std::memory_order_seq_cst);
     notify();

@@ -176,6 +176,19 @@ private slots:
             QVERIFY2(QRegularExpression(patterns[i]).match(entries[i].second).hasMatch(),
                      qPrintable(entries[i].second));
         }
+        // An RX line's "+N" counts from the line before it, not from an earlier one.
+        f->link.log(ControlBoard::LogInf, QStringLiteral("a"));
+        QTest::qWait(20);
+        QElapsedTimer since;
+        since.start();
+        f->link.log(ControlBoard::LogInf, QStringLiteral("b"));
+        f->link.log(ControlBoard::LogRx, QStringLiteral("c"));
+        const qint64 atMost = since.elapsed();
+        const auto delta = QRegularExpression(QStringLiteral("^RX\\(\\+(\\d+)(m?)s\\):c$"))
+                               .match(f->log.entries().last().second);
+        QVERIFY2(delta.hasMatch(), qPrintable(f->log.entries().last().second));
+        const int unitMs = delta.captured(2).isEmpty() ? 1000 : 1;
+        QVERIFY(delta.captured(1).toLongLong() * unitMs <= atMost);
         // With logging off nothing is emitted, not even for a refusal.
         f->link.setLogEnabled(false);
         f->log.clear();

@@ -69,6 +69,16 @@ private slots:
             QCOMPARE(f.log.entries().contains(qMakePair(1000, BoxText)), !compatible);
             QCOMPARE(f.board.lines().count("*IDN?"), 2);
         }
+        // A reply that names no firmware replaces what an earlier identification stored.
+        LinkFixture f;
+        f.board.setIdnReply("Velmora,P110,0x0001044C,Mon Aug 26 10:00:00 2024");
+        QVERIFY(f.link.connectBoard(f.board.devicePath()));
+        QVERIFY(f.link.isCompatible());
+        f.board.setIdnReply("err");
+        QVERIFY(!f.link.checkIdn());
+        QVERIFY(!f.link.isCompatible());
+        QCOMPARE(f.link.firmwareType() + ' ' + f.link.firmwareDate(), "UNKNOWN " + unknownDate);
+        QCOMPARE(f.link.firmwareVersion(), 0);
     }
 
     // The box offers the update window, opened on "Yes" only; with ignore_version the box is

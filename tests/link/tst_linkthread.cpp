@@ -109,8 +109,9 @@ private slots:
     }
 
     // A quiet link rests between its passes: connected after the wake-up of a transaction,
-    // parked during a board reset, during a stream that has nothing more to send, and without
-    // a board after the wake-up of a disconnection. Its thread does not spin.
+    // while a transaction waits for a slow answer, parked during a board reset, during a stream
+    // that has nothing more to send, and without a board after the wake-up of a disconnection.
+    // Its thread does not spin.
     void idleLinkRests()
     {
         LinkFixture f(fastTiming());
@@ -128,6 +129,12 @@ private slots:
         QVERIFY(f.connectLink());
         QVERIFY(f.link.send("set A=1", nullptr));
         QVERIFY2(rests(), "connected");
+        f.board.setAnswerDelay(1000);
+        f.link.setTimeout(30000);
+        const auto beforeAnswer = cpuMs();
+        QVERIFY(f.link.send("set A=2", nullptr));
+        QVERIFY2(cpuMs() - beforeAnswer < 600, "waiting for an answer");
+        f.board.setAnswerDelay(0);
         f.board.setRebootMs(2000);
         const auto beforeReset = cpuMs();
         f.link.resetBoard(); // the link stays parked while the board reboots
@@ -281,6 +288,20 @@ private slots:
         QCOMPARE(rx.count(), 0);
     }
 
+    // A reset of a board that never answers ends at its limit.
+    void resetOfASilentBoardEnds()
+    {
+        LinkTiming timing = fastTiming();
+        timing.silenceMs = 600000;
+        timing.resetLimitMs = 300;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setSilent(true);
+        f.board.clearRecords();
+        f.link.resetBoard();
+        QVERIFY(f.board.controlBytes().startsWith(QByteArray(6, FakeBoard::CAN) + FakeBoard::ENQ));
+    }
+
     void failedReopenDisconnects()
     {
         RecordingPrompt prompt;
@@ -396,6 +417,34 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_captured, QByteArray("Z"), 10000);
         f.link.disconnectBoard(ControlBoard::ByUser);
         QVERIFY(!f.link.isStreaming());
+    }
+
+    // Bytes the board sends while it winds its stream down arrive in the link's pause after
+    // the NAK and are discarded: a command given meanwhile waits out that pause, so its answer
+    // is not taken from them. Here the board's last bytes leave a second after the stream
+    // command, and its answers queue behind them.
+    void streamTailIsDiscarded()
+    {
+        LinkTiming timing = fastTiming();
+        timing.streamPassMs = 5000;
+        LinkFixture f(timing);
+        QVERIFY(f.connectLink());
+        f.board.setAnswerDelay(1000);
+        f.board.addHandler(QByteArray("get tail"),
+                           [](const QByteArray &) { return QByteArray("tail"); });
+        QSignalSpy stream(&f.link, &ControlBoard::signal_stream);
+        f.link.startStream(QStringLiteral("get tail"), this);
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 1, 10000);
+        f.link.stopStream();
+        QTRY_COMPARE_WITH_TIMEOUT(stream.count(), 2, 10000);
+        // What a clear empties meanwhile is not sent.
+        QVERIFY(f.link.send("set X=1", nullptr, 0));
+        f.link.clearBuffers();
+        f.link.setTimeout(30000);
+        QByteArray answer;
+        QVERIFY(f.link.send("set A=1", &answer));
+        QCOMPARE(answer, QByteArray("A:ok\n"));
+        QVERIFY(!f.board.lines().contains("set X=1"));
     }
 
     void probeAndListPorts()

@@ -347,8 +347,8 @@ private slots:
         QVERIFY(other.isConnected());
     }
 
-    // After a disconnection the port is the probe's again: it is asked, and a board that does
-    // not answer there is not listed.
+    // After a disconnection, or a connection the board did not answer, the port is the
+    // probe's again: it is asked, and a board that does not answer there is not listed.
     void disconnectionHandsThePortBack()
     {
         LinkFixture f(quickTiming());
@@ -356,6 +356,9 @@ private slots:
         f.link.disconnectBoard(ControlBoard::ByUser);
         f.board.setSilent(true);
         QStringList found;
+        f.link.probePorts({f.board.devicePath()}, found);
+        QCOMPARE(found, QStringList());
+        QVERIFY(!f.link.connectBoard(f.board.devicePath()));
         f.link.probePorts({f.board.devicePath()}, found);
         QCOMPARE(found, QStringList());
     }

@@ -297,6 +297,14 @@ private slots:
         }
     }
 
+    // No advice where it would only repeat the reason, nor for errors the user can do nothing
+    // about.
+    void reasonsWithoutAdvice()
+    {
+        QCOMPARE(SerialPort::reasonText(ENODEV), QStringLiteral("No such device"));
+        QCOMPARE(SerialPort::reasonText(EIO), QStringLiteral("Input/output error"));
+    }
+
     // A user outside the terminal's group is told how to get in.
     void permissionDeniedTellsTheGroup()
     {
