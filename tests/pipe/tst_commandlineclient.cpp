@@ -340,6 +340,7 @@ private slots:
                                              {{"--timeout", "0", "get", "A"}},
                                              {{"--timeout", "2000001", "get", "A"}},
                                              {{"--timeout", "x", "get", "A"}},
+                                             {{"--timeout", "nan", "get", "A"}},
                                              {{"--timeout=", "get", "A"}},
                                              {{"get", "A", "--timeout"}},
                                              {{"--timeout"}},

@@ -326,6 +326,12 @@ private slots:
                 .match(sink.logs.value(0).second)
                 .hasMatch());
         QCOMPARE(sink.logs.value(1).second.section(']', 1), QString(" err\tgone\n</font>"));
+        // The reply's wait, well within the time-out (a minute is no wait this client makes).
+        const QString waitedPattern = QString("^<font color=green>Pipe\\(%1\\) :\\[\\+(\\d+)ms\\]");
+        const QRegularExpressionMatch waited =
+            QRegularExpression(waitedPattern.arg(name)).match(sink.logs.value(1).second);
+        QVERIFY2(waited.hasMatch() && waited.captured(1).toLongLong() < 60000,
+                 qPrintable(sink.logs.value(1).second));
 
         scripted.reset();
         EndOfInputServer silent(name, QByteArray());
