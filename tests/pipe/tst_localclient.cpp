@@ -361,7 +361,8 @@ private slots:
     }
 
     // A request the server takes no byte of fails unsent, as "Can't connect" for an item and
-    // without a text for a command; a client that never connected exchanges nothing.
+    // without a text for a command; a client that never connected exchanges nothing and knows
+    // no server's user.
     void requestNotSent()
     {
         scripted.reset();
@@ -390,6 +391,7 @@ private slots:
         QCOMPARE(runner.lastError(), QString());
 
         LocalClient idle(name, 200);
+        QCOMPARE(idle.peerUid(), -1); // unknown, which must not pass for root's 0
         QByteArray reply;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("device not open"));
         QVERIFY(!idle.exchange("get\tA.B\n", &reply));
