@@ -154,6 +154,18 @@ private slots:
         QVERIFY(!watches(connection, QSocketNotifier::Write));
     }
 
+    // A reply to a client that has gone closes the connection, which then watches nothing.
+    void replyToAGoneClient()
+    {
+        PipeConnection connection(pair[0]);
+        ::close(pair[1]);
+        pair[1] = -1;
+        connection.write("sA\n");
+        QVERIFY(!connection.isOpen());
+        QVERIFY(!watches(connection, QSocketNotifier::Read) &&
+                !watches(connection, QSocketNotifier::Write));
+    }
+
     // The flush at the end of the program goes on after a signal interrupts its wait for
     // room: with a client that reads it ends once all is sent, with one that does not at its
     // time-out.
