@@ -174,7 +174,11 @@ bool LocalServer::start(const QString &name)
         m_listener = new PipeListener(this);
         connect(m_listener, &PipeListener::signal_accepted, this, &LocalServer::accept);
         m_readWatch = new PeerReadWatch(this);
+        m_listenCheck = new QTimer(this);
+        connect(m_listenCheck, &QTimer::timeout, this, &LocalServer::checkListening);
     }
+    m_listenCheck->stop();
+    m_listenLost = false;
     m_listener->close();
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
     m_failure.clear();
@@ -204,7 +208,40 @@ bool LocalServer::start(const QString &name)
                 .arg(file, m_listener->errorString()),
             true);
     m_name = name;
+    m_socketFile = file;
+    m_listenCheck->start(listenCheckMs);
     return true;
+}
+
+// Qt's listener closes itself and removes its socket file when taking a connection fails (the
+// program out of descriptors, say): no client could connect again. The server listens on the
+// same file again as soon as it can, unless another program serves it meanwhile.
+void LocalServer::checkListening()
+{
+    if (m_listener->isListening())
+        return;
+    if (!m_listenLost) {
+        m_listenLost = true;
+        note(1, QStringLiteral("Pipe server stopped listening on %1 (%2): listening again")
+                    .arg(m_socketFile, m_listener->errorString()));
+    }
+    const QString why = occupant(m_socketFile);
+    if (!why.isEmpty()) {
+        m_listenCheck->stop();
+        note(-1, QStringLiteral("Pipe server cannot listen again: %1").arg(why));
+        return;
+    }
+    if (!m_listener->listen(m_socketFile))
+        return; // tried again at the next check
+    m_listenLost = false;
+    note(0, QStringLiteral("Pipe server listens on %1 again").arg(m_socketFile));
+}
+
+// A log entry whether or not the communication is logged.
+void LocalServer::note(int level, const QString &text) const
+{
+    if (RequestHandler *h = handler())
+        h->addLog(level, text);
 }
 
 const QString &LocalServer::failure() const

@@ -14,6 +14,7 @@
 class PeerReadWatch;
 class PipeConnection;
 class PipeListener;
+class QTimer;
 class RequestHandler;
 
 // The command server: other programs connect to the pipe "\\.\pipe\NAME" (a local socket),
@@ -105,6 +106,9 @@ public:
     // How long a connection may make no progress (the client neither reads nor writes) while
     // replies wait for it, before it is cut off.
     static constexpr int replyWaitMs = 1000;
+    // How often the server checks that it still listens (Qt's listener closes itself when
+    // taking a connection fails, e.g. while the program is out of descriptors).
+    static constexpr int listenCheckMs = 1000;
 
 private slots:
     void processConnection();
@@ -117,6 +121,8 @@ private:
     static QString occupant(const QString &file);
     bool askForOtherPipe(QString *pipePath);
     bool fail(const QString &why, bool tell);
+    void checkListening();
+    void note(int level, const QString &text) const;
     RequestHandler *handler() const;
 
     void accept(int descriptor);
@@ -146,7 +152,10 @@ private:
     RequestHandler *m_handler = nullptr;
     bool m_logEnabled = false;
     PipeListener *m_listener = nullptr;
+    QTimer *m_listenCheck = nullptr;
+    bool m_listenLost = false; // the listener closed itself and is not listening again yet
     PeerReadWatch *m_readWatch = nullptr;
+    QString m_socketFile; // the socket file listened on
     QString m_pipePath;
     QString m_name;
     QString m_failure;

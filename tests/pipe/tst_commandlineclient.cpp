@@ -106,6 +106,9 @@ private slots:
              // The "err" of the first line leaves nothing the set could answer: the first
              // line gave no value, the set was refused.
              {"get\tA\nset\tA\ti1\nget\tB\n", "err\ni5", "|err|i5"},
+             // Two gets without a value before a refused set: where one line's reply leads
+             // nowhere, the reply of another line from the same place may still fit.
+             {"get\tA\nget\tB\nset\tA\ti1\nget\tC\n", "err\ni5", "||err|i5"},
              {"get\tA\nset\tA\ti1\n", "\nok\n", "!"},
              {"", "", ""},
              {"set\tA\ti1\nset\tA\ti2\n", "err\n", "!"},
@@ -340,6 +343,7 @@ private slots:
                                              {{"--timeout", "0", "get", "A"}},
                                              {{"--timeout", "2000001", "get", "A"}},
                                              {{"--timeout", "x", "get", "A"}},
+                                             {{"--timeout", "nan", "get", "A"}},
                                              {{"--timeout=", "get", "A"}},
                                              {{"get", "A", "--timeout"}},
                                              {{"--timeout"}},

@@ -326,6 +326,12 @@ private slots:
                 .match(sink.logs.value(0).second)
                 .hasMatch());
         QCOMPARE(sink.logs.value(1).second.section(']', 1), QString(" err\tgone\n</font>"));
+        // The reply's wait, well within the time-out (a minute is no wait this client makes).
+        const QString waitedPattern = QString("^<font color=green>Pipe\\(%1\\) :\\[\\+(\\d+)ms\\]");
+        const QRegularExpressionMatch waited =
+            QRegularExpression(waitedPattern.arg(name)).match(sink.logs.value(1).second);
+        QVERIFY2(waited.hasMatch() && waited.captured(1).toLongLong() < 60000,
+                 qPrintable(sink.logs.value(1).second));
 
         scripted.reset();
         EndOfInputServer silent(name, QByteArray());
@@ -355,7 +361,8 @@ private slots:
     }
 
     // A request the server takes no byte of fails unsent, as "Can't connect" for an item and
-    // without a text for a command; a client that never connected exchanges nothing.
+    // without a text for a command; a client that never connected exchanges nothing and knows
+    // no server's user.
     void requestNotSent()
     {
         scripted.reset();
@@ -384,6 +391,7 @@ private slots:
         QCOMPARE(runner.lastError(), QString());
 
         LocalClient idle(name, 200);
+        QCOMPARE(idle.peerUid(), -1); // unknown, which must not pass for root's 0
         QByteArray reply;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("device not open"));
         QVERIFY(!idle.exchange("get\tA.B\n", &reply));

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -24,6 +25,7 @@
 
 #include <optional>
 #include <thread>
+#include <vector>
 
 // Answers the pipe name question from a list.
 class NamingPrompt : public RecordingPrompt
@@ -59,6 +61,34 @@ public:
 
 private:
     int m_saved;
+};
+
+// Leaves the process no free descriptor for its lifetime (with a lower limit, so that few
+// have to be taken).
+class DescriptorShortage
+{
+public:
+    DescriptorShortage()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_limit);
+        rlimit lower = m_limit;
+        lower.rlim_cur = qMin<rlim_t>(m_limit.rlim_cur, 256);
+        ::setrlimit(RLIMIT_NOFILE, &lower);
+        for (int fd; (fd = ::dup(0)) >= 0;)
+            m_taken.push_back(fd);
+    }
+    ~DescriptorShortage()
+    {
+        for (int fd : m_taken)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &m_limit);
+    }
+    DescriptorShortage(const DescriptorShortage &) = delete;
+    DescriptorShortage &operator=(const DescriptorShortage &) = delete;
+
+private:
+    rlimit m_limit{};
+    std::vector<int> m_taken;
 };
 
 class TestLocalServer : public QObject
@@ -211,16 +241,25 @@ private slots:
         server->hold();
         auto scoped = std::make_optional<LocalServer::Hold>(server); // a scoped hold counts too
         emit listener->signal_accepted(fresh[0]);
-        for (int peer : {open[1], fresh[1]}) {
-            QCOMPARE(::send(peer, "get\tA.B\n", 8, 0), ssize_t(8));
-            ::shutdown(peer, SHUT_WR);
-        }
+        const auto sendBatch = [](int peer) {
+            return ::send(peer, "get\tA.B\n", 8, 0) == 8 && ::shutdown(peer, SHUT_WR) == 0;
+        };
+        QVERIFY(sendBatch(fresh[1]));
         server->release();
         QTest::qWait(100); // nothing may run meanwhile
         QVERIFY(server->isHeld());
         QVERIFY(handler->calls.isEmpty());
         server->release();
         QVERIFY(server->isHeld());
+        // A batch that completes while one hold is left waits too.
+        QVERIFY(sendBatch(open[1]));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&]() {
+                int unread = -1;
+                return ::ioctl(open[1], SIOCOUTQ, &unread) == 0 && unread == 0;
+            }(),
+            30000);
+        QVERIFY(handler->calls.isEmpty());
         scoped.reset();
         QVERIFY(!server->isHeld());
         for (int peer : {open[1], fresh[1]}) {
@@ -608,6 +647,46 @@ private slots:
         QVERIFY(!RawClient(name).connected);
     }
 
+    // Qt's listener closes itself when taking a connection fails (here, while the program is
+    // out of descriptors): the server listens again once it can, unless another program serves
+    // the name meanwhile; the log says which.
+    void listensAgainAfterAFailedAccept()
+    {
+        auto *listener = server->findChild<PipeListener *>();
+        QVERIFY(listener);
+        const QString file = PipeName::socketFile(name);
+        for (bool anotherServes : {false, true}) {
+            handler->logs.clear();
+            RawClient waiting(name);
+            QVERIFY(waiting.connected);
+            {
+                const DescriptorShortage shortage;
+                QTRY_VERIFY_WITH_TIMEOUT(!listener->isListening(), 30000);
+            }
+            std::optional<LocalServer> other;
+            if (anotherServes) {
+                other.emplace(handler.get());
+                QVERIFY(other->start(name));
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(handler->logs.size(), 2, 30000);
+            const QPair<int, QString> stopped = handler->logs.first();
+            QCOMPARE(stopped.first, 1);
+            QVERIFY2(stopped.second.startsWith("Pipe server stopped listening on " + file),
+                     qPrintable(stopped.second));
+            QCOMPARE(listener->isListening(), !anotherServes);
+            // Beside another program the server gives up (its check would log every time).
+            QCOMPARE(checksRunning(*server), anotherServes ? 0 : 1);
+            const QPair<int, QString> then = handler->logs.last();
+            if (anotherServes)
+                QVERIFY2(then.first == -1 && then.second.startsWith("Pipe server cannot listen "
+                                                                    "again: another program"),
+                         qPrintable(then.second));
+            else
+                QCOMPARE(then, qMakePair(0, "Pipe server listens on " + file + " again"));
+            QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
+        }
+    }
+
     // A program started with its standard input closed may make its read watch on descriptor
     // 0: the watch serves its connections all the same.
     void watchOnDescriptorZero()
@@ -685,13 +764,22 @@ private slots:
         QCOMPARE(prompt.names, QStringList());
         QCOMPARE(prompt.messages().size(), asked + 3);
         QVERIFY(third.failure().startsWith("another program already serves the command socket"));
-        QVERIFY(!second.start("/nonexistent-dir-kvl/sock"));
+        QVERIFY(!second.start("/dev/null/sock")); // no directory, and none can be made there
+        QCOMPARE(checksRunning(second), 0); // nor does it listen again on the name it left
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(
             prompt.messages().last().text.startsWith("Unable to start interprocess server: \n"));
     }
 
 private:
+    // The server's own timers that run (its check that it still listens).
+    static qsizetype checksRunning(const LocalServer &server)
+    {
+        const QList<QTimer *> timers = server.findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
+        return std::count_if(timers.begin(), timers.end(),
+                             [](const QTimer *timer) { return timer->isActive(); });
+    }
+
     std::unique_ptr<RecordingHandler> handler;
     LocalServer *server = nullptr;
     const QString name = QStringLiteral("KVLTEST");

@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <dlfcn.h>
@@ -54,6 +55,15 @@ QByteArray readToEnd(int peer)
     while ((n = ::recv(peer, buffer, sizeof buffer, 0)) > 0)
         received.append(buffer, n);
     return received;
+}
+
+// Whether the connection watches its socket for input (Read) or for room (Write).
+bool watches(const PipeConnection &connection, QSocketNotifier::Type type)
+{
+    const QList<QSocketNotifier *> notifiers = connection.findChildren<QSocketNotifier *>();
+    return std::any_of(notifiers.begin(), notifiers.end(), [type](const QSocketNotifier *notifier) {
+        return notifier->type() == type && notifier->isEnabled();
+    });
 }
 
 } // namespace
@@ -141,8 +151,19 @@ private slots:
         QCOMPARE(received, reply);
         QCOMPARE(connection.bytesToWrite(), 0);
         QVERIFY(written.count() > 0 && connection.isOpen());
-        for (const QSocketNotifier *notifier : connection.findChildren<QSocketNotifier *>())
-            QVERIFY(notifier->type() != QSocketNotifier::Write || !notifier->isEnabled());
+        QVERIFY(!watches(connection, QSocketNotifier::Write));
+    }
+
+    // A reply to a client that has gone closes the connection, which then watches nothing.
+    void replyToAGoneClient()
+    {
+        PipeConnection connection(pair[0]);
+        ::close(pair[1]);
+        pair[1] = -1;
+        connection.write("sA\n");
+        QVERIFY(!connection.isOpen());
+        QVERIFY(!watches(connection, QSocketNotifier::Read) &&
+                !watches(connection, QSocketNotifier::Write));
     }
 
     // The flush at the end of the program goes on after a signal interrupts its wait for
@@ -161,6 +182,8 @@ private slots:
         PipeConnection connection(pair[0]);
         connection.write(reply);
         QVERIFY(connection.bytesToWrite() > 0); // more than the socket holds
+        QVERIFY(watches(connection, QSocketNotifier::Read) &&
+                watches(connection, QSocketNotifier::Write));
         pollInterrupts = 1;
         QByteArray received;
         std::thread reader;
@@ -168,9 +191,12 @@ private slots:
             reader = std::thread([&]() { received = readToEnd(pair[1]); });
         const bool flushed = connection.waitForBytesWritten(clientReads ? 60000 : 50);
         connection.abort();
-        QCOMPARE(connection.bytesToWrite(), 0); // what was not sent is dropped
         if (reader.joinable())
             reader.join();
+        QCOMPARE(connection.bytesToWrite(), 0); // what was not sent is dropped
+        // nor is the closed descriptor watched
+        QVERIFY(!watches(connection, QSocketNotifier::Read) &&
+                !watches(connection, QSocketNotifier::Write));
         QCOMPARE(pollInterrupts.load(), 0);
         QCOMPARE(flushed, clientReads);
         if (clientReads)
