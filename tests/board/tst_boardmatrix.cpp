@@ -219,6 +219,12 @@ private slots:
     void patterns()
     {
         QCOMPARE(f.load(1, 12, 2, 3, {"3 1 2", "6 4 5"}), 0);
+        // Without a mode ticked a pattern changes nothing.
+        for (const char *mode : {"cbBySW", "cbByRow", "cbByRowIndependent"})
+            box(mode)->setChecked(false);
+        f.setDuties("0 0 0 40 50 60");
+        page()->pattern1();
+        QCOMPARE(f.duties(6), QString("0 0 0 40 50 60"));
         selectMode("cbBySW");
         page()->pattern1();
         QCOMPARE(f.duties(6), QString("1023 0 1023 0 1023 0"));
@@ -740,6 +746,8 @@ private slots:
         QCOMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(0, 2)->text() + table->item(0, 3)->text() + table->item(1, 3)->text(),
                  QString("2b.csva.csv"));
+        QVERIFY(table->item(0, 0));
+        QCOMPARE(table->item(0, 0)->text(), page()->scriptListEntries().at(0)->description);
 
         const qsizetype messages = f.prompt.messages().size();
         f.prompt.queueFile(QDir::current().absoluteFilePath("no/such/dir"));
