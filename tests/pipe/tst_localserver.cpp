@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -483,6 +484,23 @@ private slots:
             QVERIFY(closed);
             QCOMPARE(client.received, "x" + value.toHex());
         }
+    }
+
+    // A client that takes none of a large reply is cut off once the server has waited for it:
+    // the connection closes with the reply unfinished.
+    void silentReaderIsCutOff()
+    {
+        const QByteArray value(1 << 19, 'a');
+        handler->value = value;
+        RawClient client(name);
+        QVERIFY(client.send("get\tA.B\n"));
+        const auto serverClosed = [&client]() {
+            pollfd p{client.fd, POLLRDHUP, 0};
+            return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP)) != 0;
+        };
+        QVERIFY(QTest::qWaitFor(serverClosed, 30000));
+        QVERIFY(client.readUntilClose());
+        QVERIFY(client.received.size() < 1 + 2 * value.size());
     }
 
     // On the read watch the connection needs no notifier of its own: the watch brings its
