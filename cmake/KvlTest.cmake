@@ -4,6 +4,7 @@
 # fresh working directory of its own with its own TMPDIR, so tests that write files or
 # create local sockets can run in parallel.
 set(KVL_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-test.sh)
+set(KVL_X11_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-x11-test.sh)
 
 function(kvl_add_test name)
     cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -26,14 +27,34 @@ function(kvl_add_test_run name suffix assignment)
     add_custom_target(${name}_${suffix} DEPENDS ${name})
 endfunction()
 
+# kvl_add_x11_test_run(<name> [SUFFIX <suffix>] [ENV <VAR=value>...])
+#
+# Registers a run of the test executable <name> on an X server of its own with a window manager,
+# as on a desktop (cmake/run-x11-test.sh: Xvfb and openbox, Qt's xcb platform), as <name>_x11
+# (or <name>_<suffix>), labelled "x11"; KVL_TEST_SCREEN in ENV sets the screen's size.
+function(kvl_add_x11_test_run name)
+    cmake_parse_arguments(X "" "SUFFIX" "ENV" ${ARGN})
+    if(NOT X_SUFFIX)
+        set(X_SUFFIX x11)
+    endif()
+    get_test_property(${name} TIMEOUT timeout)
+    kvl_register_test(${name}_${X_SUFFIX} ${name} ${timeout} ENV ${X_ENV} KVL_TEST_X11=1
+                      WRAPPER ${KVL_X11_TEST_WRAPPER})
+    set_tests_properties(${name}_${X_SUFFIX} PROPERTIES LABELS x11)
+    add_custom_target(${name}_${X_SUFFIX} DEPENDS ${name})
+endfunction()
+
 # Registers <test> as a run of the executable <target> with the arguments in ARGS, in a working
 # directory of its own, with the time-out and the environment every test gets (and the
-# assignments in ENV).
+# assignments in ENV), through the offscreen wrapper unless WRAPPER names another.
 function(kvl_register_test test target timeout)
-    cmake_parse_arguments(R "" "" "ARGS;ENV" ${ARGN})
+    cmake_parse_arguments(R "" "WRAPPER" "ARGS;ENV" ${ARGN})
+    if(NOT R_WRAPPER)
+        set(R_WRAPPER ${KVL_TEST_WRAPPER})
+    endif()
     set(workdir ${CMAKE_CURRENT_BINARY_DIR}/work/${test})
     add_test(NAME ${test}
-             COMMAND /bin/sh ${KVL_TEST_WRAPPER} ${workdir} $<TARGET_FILE:${target}> ${R_ARGS})
+             COMMAND /bin/sh ${R_WRAPPER} ${workdir} $<TARGET_FILE:${target}> ${R_ARGS})
     set_tests_properties(${test} PROPERTIES
         TIMEOUT ${timeout}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${R_ENV}")

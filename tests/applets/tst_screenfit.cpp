@@ -121,6 +121,9 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::primaryScreen()->geometry(), ScreenConfig::named(FullHd));
+        // The run on an X server is on one, with a window manager's frames.
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         QVERIFY(TestFiles::installShippedConfiguration());
         MainApp::applyStyleSheet();
         app->setAppletFactories(toolAppletFactories());

@@ -1,0 +1,42 @@
+#!/bin/sh
+# Runs one test executable as run-test.sh does, but on an X server of its own with a window
+# manager, as on a desktop: Xvfb on a display number it picks itself (the screen's size from
+# KVL_TEST_SCREEN, 1366x768 unless given), openbox on it, the test on Qt's xcb platform. Both
+# end with the test.
+workdir="$1"; shift
+rm -rf "$workdir" && mkdir -p "$workdir/tmp" || exit 1
+cd "$workdir" || exit 1
+unset XDG_RUNTIME_DIR WAYLAND_DISPLAY
+size="${KVL_TEST_SCREEN:-1366x768}"
+
+for tool in Xvfb openbox; do
+    command -v "$tool" >/dev/null || { echo "run-x11-test: $tool is not installed" >&2; exit 1; }
+done
+
+# The window manager ends with the X server it manages.
+server=""
+cleanup() {
+    [ -n "$server" ] && kill "$server" 2>/dev/null
+    wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+# Xvfb writes the display number it chose to the pipe once it accepts clients; openbox runs
+# its start-up command once it manages the screen. Both are waited for, not timed.
+mkfifo started || exit 1
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>started 2>xvfb.log &
+server=$!
+read -r display <started || { echo "run-x11-test: Xvfb did not start" >&2; cat xvfb.log >&2; exit 1; }
+export DISPLAY=":$display"
+# A window manager that ends before its start-up command ran says so through the same pipe
+# (its start-up command runs in the home folder: the pipe is named by its full path).
+{ openbox --sm-disable --startup "sh -c 'echo ready >\"$workdir/started\"'" >openbox.log 2>&1; echo gone >started; } &
+read -r state <started
+rm -f started
+[ "$state" = ready ] || { echo "run-x11-test: openbox did not start" >&2; cat openbox.log >&2; exit 1; }
+
+export QT_QPA_PLATFORM=xcb
+TMPDIR="$workdir/tmp" "$@"
+code=$?
+exit $code
