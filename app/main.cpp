@@ -1,3 +1,4 @@
+#include "application.h"
 #include "boardglobals.h"
 #include "mainapp.h"
 #include "qtnoisefilter.h"
@@ -14,7 +15,7 @@ namespace
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
-bool readArguments(const QApplication &application, MainApp *app)
+bool readArguments(const Application &application, MainApp *app)
 {
     QCommandLineParser parser;
     const QCommandLineOption project(QStringLiteral("project"),
@@ -53,7 +54,7 @@ bool readArguments(const QApplication &application, MainApp *app)
 int main(int argc, char *argv[])
 {
     QtNoiseFilter::install();
-    QApplication application(argc, argv);
+    Application application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp::applyStyleSheet();
 

@@ -2,6 +2,7 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
+#include "application.h"
 #include "appletscroll.h"
 #include "applog.h"
 #include "beeper.h"
@@ -624,6 +625,9 @@ void MainApp::slot_connected()
     }
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
+    // The set-up of a connection is one command, whoever connected (a person, a request, the
+    // link's automatic reconnection): no request runs inside it, its boxes included.
+    const LocalServer::Hold setUp(m_localServer);
     for (Applet *applet : std::as_const(m_applets)) {
         if (applet)
             applet->activate();
@@ -673,6 +677,12 @@ bool MainApp::runPython(const QString &script, const QByteArray &text, QByteArra
 void MainApp::addLog(int level, const QString &text)
 {
     emit signal_log(level, text);
+}
+
+void MainApp::commandSending()
+{
+    if (Application::personCommandRuns() && !Application::commandKeepsHold())
+        Application::keepUntilCommandEnds(requestHold());
 }
 
 bool MainApp::ignoreVersion() const

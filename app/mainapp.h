@@ -154,6 +154,8 @@ public:
     // ---- RequestHandler and LinkHost ----
     void addLog(int level, const QString &text) override;
     bool ignoreVersion() const override;
+    // A person's command that sends keeps the requests waiting until it ends.
+    void commandSending() override;
 
 public slots:
     bool set(const QString &name, QVariant &value) override;

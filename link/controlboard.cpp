@@ -5,6 +5,8 @@
 #include "pythonrunner.h"
 #include "serialport.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <QTime>
 
 #include <sys/eventfd.h>
@@ -85,6 +87,16 @@ void ControlBoard::setHost(LinkHost *host)
     m_host.store(host);
 }
 
+// The host learns of each command sent from the GUI thread (a person's command that sends then
+// keeps requests waiting until it ends).
+void ControlBoard::announceSending()
+{
+    const QCoreApplication *application = QCoreApplication::instance();
+    LinkHost *host = m_host.load();
+    if (host && application && QThread::currentThread() == application->thread())
+        host->commandSending();
+}
+
 void ControlBoard::clearBuffers()
 {
     // The transmit buffer is emptied from its reader's side, so the link thread must keep off
@@ -100,6 +112,7 @@ bool ControlBoard::send(const QByteArray &commands, QByteArray *answer, int time
 {
     if (!m_connected.load() || m_streaming.load())
         return false;
+    announceSending();
     std::lock_guard<std::mutex> transaction(m_transactionMutex);
     const QByteArray text = bytesUpToZero(commands);
     log(LogTx, QString::fromLatin1(text));

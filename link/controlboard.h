@@ -214,6 +214,7 @@ private:
     void setPortName(const QString &name);
     void stopThread();
     bool sendSerial(const QByteArray &text, QByteArray *answer, int timeoutMs);
+    void announceSending();
     bool finishLocalAnswer(const QByteArray &out, QByteArray *answer);
     bool waitForTransmitRoom(int bytes, int timeoutMs);
     void waitForAnswerBytes(int timeoutMs);

@@ -286,6 +286,11 @@ bool LocalServer::isHeld() const
     return m_holds > 0;
 }
 
+int LocalServer::waitingRequests() const
+{
+    return int(m_accepted.size() + m_queue.size());
+}
+
 void LocalServer::flushReplies(int ms)
 {
     QDeadlineTimer deadline(ms);

@@ -67,6 +67,9 @@ public:
     void hold();
     void release();
     bool isHeld() const;
+    // Connections not taken up yet and complete batches not run yet (while held, or while
+    // another batch runs).
+    int waitingRequests() const;
     // Holds the server (when not null) for its lifetime: a command of the program's own that
     // runs an event loop (a progress window, a question) lets no request in half-way.
     class Hold

@@ -5,11 +5,14 @@
 #include "tst_shellfixture.h"
 
 #include "activeappletprovider.h"
+#include "application.h"
 #include "appletscroll.h"
 #include "bootloader.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
 #include "fakeboard.h"
+#include "fakeboard_flash.h"
+#include "hexrecords.h"
 #include "htmllistbox.h"
 #include "localserver.h"
 #include "logrecorder.h"
@@ -36,6 +39,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -590,6 +594,42 @@ private slots:
         app->disconnectBoard();
     }
 
+    // A script's request sent while "Flash" writes an image's blocks waits for the last one: no
+    // line of it goes out among them.
+    void flashKeepsRequestsWaiting()
+    {
+        FakeBoard board;
+        FakeBoardFlash flash(board);
+        QVERIFY(app->connectBoard(board.devicePath()));
+        window()->firmwareAction()->trigger();
+        Bootloader *update = app->bootloader();
+        const QByteArray image = HexRecords::image(0x80050000u, QByteArray(3 * 256 + 10, 'x'));
+        QVERIFY(TestFiles::write("image.hex", image));
+        QVERIFY(update->loadHex(QDir::current().absoluteFilePath("image.hex")));
+        board.clearRecords();
+        std::unique_ptr<PipeClient> script;
+        bool kept = false;
+        const auto afterFirstBlock = [&](int blocks) {
+            if (blocks != 1 || script)
+                return;
+            script = std::make_unique<PipeClient>();
+            script->send("run\twrite\tsget SCRIPTLINE\n");
+            kept = script->keptWaitingBy(*app->localServer());
+        };
+        const auto watch = connect(update->findChild<QProgressBar *>(),
+                                   &QProgressBar::valueChanged, this, afterFirstBlock);
+        QTest::mouseClick(update->findChild<QPushButton *>("pbFlash"), Qt::LeftButton);
+        disconnect(watch);
+        QVERIFY(kept);
+        QVERIFY(script->waitClosed());
+        const QList<QByteArray> lines = board.lines();
+        QCOMPARE(flash.blockCount(), 5); // three blocks, the rest, the end marker
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.last(), QByteArray("get SCRIPTLINE"));
+        update->hide();
+        app->disconnectBoard();
+    }
+
     // The speed list sets the link's rate; an older firmware's status line is red and the
     // update window opens when accepted (not offered with "ignore_version"). The link's side
     // of both: tests/link.
@@ -781,7 +821,7 @@ int main(int argc, char *argv[])
 {
     if (!ScreenConfig::use(SmallScreen))
         return 2;
-    QApplication application(argc, argv);
+    Application application(argc, argv); // the program's: it tells a person's commands apart
     TestMainApp test;
     return QTest::qExec(&test, argc, argv);
 }

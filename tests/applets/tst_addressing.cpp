@@ -2,6 +2,8 @@
 // switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
 #include "configurationcalls.h"
+#include "pipeclient.h"
+#include "programtestmain.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -196,6 +198,37 @@ private slots:
         }
     }
 
+    // A script's request sent while a box of the person's sequence is open waits until the
+    // sequence ends: row 2 goes on from row 1's address, and the request's frame comes last.
+    void requestWaitsForTheSequence()
+    {
+        f.bus.addChip(0, 1, 1);
+        f.bus.addChip(0, 1, 3);
+        std::unique_ptr<PipeClient> script;
+        bool keptWhileOpen = false;
+        f.prompt.onMessage = [&](const Prompt::Message &msg) {
+            f.bus.setOutputOn(3, msg.text == Enable.arg(2));
+            if (msg.text != Enable.arg(2) || script)
+                return;
+            // The box is open for a while: the request arrives and is either served or kept
+            // (slave 5 is silent: its read is tried twice).
+            script = std::make_unique<PipeClient>();
+            script->send("set\tConfiguration.SACONF\ti5\nrun\tConfiguration.OP_MODE_STATUS_READ\n");
+            keptWhileOpen = script->keptWaitingBy(*f.app->localServer());
+        };
+        AddressingFixture::setRows({"1,80,1", "7,80,3"});
+        QTest::mouseClick(f.button("AutoAddressing", "pbWrite"), Qt::LeftButton);
+        QVERIFY(script);
+        QVERIFY(keptWhileOpen);
+        QVERIFY(script->waitClosed());
+        QVERIFY(script->received.startsWith("ok\n"));
+        QCOMPARE(f.takeFrames().join(' '),
+                 QStringList({"0>4:81", "0>5:8150", "1?6", "1>4:00", "1>13:01", "1>7:01", "1>4:81",
+                              "1>5:8750", "7?6", "7>4:00", "7>13:01",
+                              "5?6", "5?6"}).join(' '));
+        QCOMPARE(lastChip(), QString("7/4/0"));
+    }
+
     // "Add line" asks for address, threshold and buck; a cancel or a value out of range adds
     // nothing.
     void addLine()
@@ -257,5 +290,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAddressing)
+KVL_PROGRAM_TEST_MAIN(TestAddressing)
 #include "tst_addressing.moc"

@@ -3,6 +3,7 @@
 #include "boardglobals.h"
 #include "controlboard.h"
 #include "localclient.h"
+#include "pipeclient.h"
 #include "programfiles.h"
 #include "setupappfixture.h"
 #include "slider.h"
@@ -290,6 +291,29 @@ private slots:
         QCOMPARE(boardGlobals().LEDCTRL1.value(), 0.0);
         QCOMPARE(widgetsOutOfStep(f.page()).join(" | "), QString());
         f.app->disconnectBoard();
+    }
+
+    // The set-up of a connection is one command: a script's request sent while its box is open
+    // waits until it ends, also when no click started it (as after an automatic reconnection).
+    void setupKeepsRequestsWaiting()
+    {
+        std::unique_ptr<PipeClient> script;
+        bool kept = false;
+        f.prompt.onMessage = [&](const Prompt::Message &box) {
+            if (box.text != ConfigBox || script)
+                return;
+            script = std::make_unique<PipeClient>();
+            script->send("run\twrite\tsget SCRIPTLINE\n");
+            kept = script->keptWaitingBy(*f.app->localServer());
+        };
+        const bool connected = f.connectWith(FakeSpiEeprom::Blank);
+        f.prompt.onMessage = nullptr;
+        QVERIFY(connected && script);
+        QVERIFY(kept);
+        QVERIFY(script->waitClosed());
+        const Lines lines = f.take();
+        QCOMPARE(lines.count("get SCRIPTLINE"), 1);
+        QCOMPARE(lines.last(), QByteArray("get SCRIPTLINE"));
     }
 
     // A device opened by a pipe request is a real board, whatever the connection bar shows.

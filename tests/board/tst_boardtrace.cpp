@@ -11,10 +11,12 @@
 // link's keep-alive (ENQ/ACK) is made of control bytes, which the board does not record as lines.
 #include "applethelper.h"
 #include "boardappfixture.h"
+#include "bootloader.h"
 #include "controlboard.h"
 #include "exchangelog.h"
 #include "mainwindow.h"
 #include "pipeclient.h"
+#include "programtestmain.h"
 #include "simulatedboard.h"
 #include "testfiles.h"
 #include "toolapplets.h"
@@ -25,9 +27,11 @@
 #include <QDial>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -306,6 +310,95 @@ class TestBoardTrace : public QObject
                               QLatin1Char('\n'), QLatin1String("\\n")));
                       }));
     }
+    // Runs act, a person's command; once it has sent its first line, the next time it lets
+    // events in (a box, a progress window) a script sends batch. The step notes whether the
+    // request was kept waiting there, and its reply.
+    void requestDuring(const QString &what, const QByteArray &batch,
+                       const std::function<void(const std::function<void()> &)> &act)
+    {
+        recorder.step(what, std::function<QString()>([this, &batch, &act]() {
+                          std::unique_ptr<PipeClient> script;
+                          bool kept = false;
+                          const auto sendOnce = [&]() {
+                              if (script || sim.board.lines().isEmpty())
+                                  return;
+                              script = std::make_unique<PipeClient>();
+                              script->send(batch);
+                              kept = script->keptWaitingBy(*app->localServer());
+                          };
+                          act(sendOnce);
+                          if (!script)
+                              return QStringLiteral("no request sent");
+                          script->waitClosed();
+                          return QStringLiteral("request %1, reply \"%2\"")
+                              .arg(kept ? QStringLiteral("kept waiting") : QStringLiteral("served"),
+                                   QString::fromLatin1(script->received)
+                                       .replace(QLatin1Char('\n'), QLatin1String("\\n")));
+                      }));
+    }
+    // Auto addressing's Execute over rows (a row on buck 3 asks the operator in boxes), a script
+    // sending batch at one of its boxes.
+    void executeAddressing(const QStringList &rows, const QByteArray &batch)
+    {
+        requestDuring(QStringLiteral("AutoAddressing: rows %1, click pbWrite, a script at a box")
+                          .arg(rows.join(QLatin1Char(' '))),
+                      batch, [this, &rows](const std::function<void()> &atEvents) {
+                          auto *table = on<QTableWidget>("AutoAddressing", "tableWidget");
+                          table->setRowCount(0);
+                          for (const QString &row : rows) {
+                              table->insertRow(table->rowCount());
+                              const QStringList cells = row.split(QLatin1Char(','));
+                              for (int c = 0; c < cells.size(); ++c)
+                                  table->setItem(table->rowCount() - 1, c,
+                                                 new QTableWidgetItem(cells.at(c)));
+                          }
+                          prompt.onMessage = [&atEvents](const Prompt::Message &) { atEvents(); };
+                          click(on<QPushButton>("AutoAddressing", "pbWrite"));
+                          prompt.onMessage = nullptr;
+                      });
+    }
+    // The firmware window from the menu, an image of size bytes loaded and flashed, a script
+    // sending batch between two blocks.
+    void flashImage(int size, const QByteArray &batch)
+    {
+        requestDuring(QStringLiteral("firmware window: an image of %1 bytes loaded, click pbFlash, "
+                                     "a script between blocks")
+                          .arg(size),
+                      batch, [this, size](const std::function<void()> &atEvents) {
+                          window()->firmwareAction()->trigger();
+                          Bootloader *update = app->bootloader();
+                          QVERIFY(TestFiles::write("image.hex", hexImage(size)));
+                          prompt.queueFile(QDir::current().absoluteFilePath("image.hex"));
+                          click(update->findChild<QPushButton *>("pbLoadHex"));
+                          const auto watch =
+                              connect(update->findChild<QProgressBar *>(),
+                                      &QProgressBar::valueChanged, this, [&atEvents](int blocks) {
+                                          if (blocks == 1)
+                                              atEvents();
+                                      });
+                          // The window is modal: the watchdog would close it.
+                          watchdog.reset();
+                          click(update->findChild<QPushButton *>("pbFlash"));
+                          watchdog = std::make_unique<ModalWatchdog>();
+                          disconnect(watch);
+                          update->close();
+                      });
+    }
+    // An Intel HEX image of size bytes at the boot loader's base address.
+    static QByteArray hexImage(int size)
+    {
+        QByteArray text = ":02000004800575\r\n";
+        for (int at = 0; at < size; at += 16) {
+            const int n = qMin(16, size - at);
+            QByteArray record = QByteArray(1, char(n)) + char(at >> 8) + char(at & 0xFF) + '\0' +
+                                QByteArray(n, char(0x5A));
+            int sum = 0;
+            for (char c : record)
+                sum += quint8(c);
+            text += ':' + (record + char(-sum)).toHex().toUpper() + "\r\n";
+        }
+        return text + ":00000001FF\r\n";
+    }
     void reopenBySocket()
     {
         request("run\tclose\nrun\topen\ts" + sim.board.devicePath().toLatin1() + "\n");
@@ -533,11 +626,17 @@ private slots:
         openByShortcut(QStringLiteral("SpiEEPROM"));
         request("run\tSpiEEPROM.readStatus\n");
         closeWindow(QStringLiteral("SpiEEPROM"));
+        // Commands that let events in while they send: a script's request waits for their end.
+        openFromMenu(QStringLiteral("AutoAddressing"));
+        executeAddressing({"1,80,1", "7,80,3"},
+                          "set\tConfiguration.SACONF\ti5\nrun\tConfiguration.OP_MODE_STATUS_READ\n");
+        closeWindow(QStringLiteral("AutoAddressing"));
+        flashImage(3 * 256 + 10, "run\twrite\tsget SCRIPTLINE\n");
         disconnectByBar();
         reopenBySocket();
         endTrace("interleaved");
     }
 };
 
-QTEST_MAIN(TestBoardTrace)
+KVL_PROGRAM_TEST_MAIN(TestBoardTrace)
 #include "tst_boardtrace.moc"

@@ -2,6 +2,7 @@
 
 // A client of the program's pipe protocol that serves events while it waits, so it can talk to
 // a server in its own process. Header only, for tests that link the application library.
+#include "localserver.h"
 #include "pipename.h"
 
 #include <QElapsedTimer>
@@ -37,6 +38,14 @@ public:
             QTest::qWait(5);
         received += socket.readAll();
         return socket.state() == QLocalSocket::UnconnectedState;
+    }
+    // Waits, serving events, until server has either answered what was sent or keeps it
+    // waiting (a command of the program's own runs); true when it keeps it waiting.
+    bool keptWaitingBy(const LocalServer &server, int ms = 30000)
+    {
+        return QTest::qWaitFor(
+                   [&]() { return !received.isEmpty() || server.waitingRequests() > 0; }, ms) &&
+               received.isEmpty();
     }
     // One batch and its whole reply.
     static QByteArray exchange(const QString &localName, const QByteArray &batch)

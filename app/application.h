@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+// The program's application object. It tells a person's commands apart from everything else:
+// the delivery of an input event (a click, a key, a shortcut, a wheel turn, a drop) and
+// whatever it starts (a slot, a menu action, the boxes and progress windows it opens) is a
+// person's command, until the delivery returns.
+//
+// A person's command that sends to the board keeps the command socket's requests waiting from
+// its first frame until it ends (keepUntilCommandEnds), so no request runs inside its sequence,
+// its own boxes included; a command that sends nothing (a file dialog, an information box)
+// keeps nobody waiting.
+class Application : public QApplication
+{
+    Q_OBJECT
+public:
+    Application(int &argc, char **argv);
+    ~Application() override;
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Whether a person's command runs now (on the GUI thread; false under another application
+    // object).
+    static bool personCommandRuns();
+    // Keeps hold until the person's command that runs now ends; the first one kept stays, later
+    // ones are dropped at once. Without a running command, hold is dropped at once.
+    static void keepUntilCommandEnds(std::shared_ptr<void> hold);
+    // Whether the running person's command keeps something already.
+    static bool commandKeepsHold();
+
+private:
+    static bool startsCommand(const QEvent *event);
+};
