@@ -191,7 +191,7 @@ private:
     void getInternal(const QString &name, QVariant *result);
     bool runInternal(const QString &command, const QVariant &args, QVariant *result);
     bool openPort(const QVariant &args);
-    Applet *appletOfName(const QStringList &parts) const;
+    Applet *appletOfName(const QString &verb, const QStringList &parts);
     QString firmwareStatusText() const;
     void flushReplies();
     void rescanIfWanted();

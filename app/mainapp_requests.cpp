@@ -29,10 +29,14 @@ bool hasUndecodable(const QVariant &args)
 
 } // namespace
 
-// The applet named by the first of two name parts, while the board is connected.
-Applet *MainApp::appletOfName(const QStringList &parts) const
+// The applet named by the first of two name parts, while the board is connected. A first part
+// that names no applet is a typo that the log warns about, connected or not.
+Applet *MainApp::appletOfName(const QString &verb, const QStringList &parts)
 {
     Applet *applet = findApplet(parts.first(), ByName);
+    if (!applet)
+        warnUnknown(verb + QLatin1Char(' ') + parts.join(QLatin1Char('.')),
+                    QStringLiteral("no applet is named \"%1\"").arg(parts.first()));
     return applet && isConnected() ? applet : nullptr;
 }
 
@@ -62,8 +66,14 @@ bool MainApp::set(const QString &name, QVariant &value)
                     QStringLiteral("no item of that name (items are named Applet.ITEM)"));
         return true;
     }
-    if (Applet *applet = appletOfName(parts)) {
+    if (Applet *applet = appletOfName(QStringLiteral("set"), parts)) {
         checkItem(applet, QStringLiteral("set"), parts);
+        // A value that is no typed value has been reported by the server already.
+        QString why;
+        if (!isNullVariant(value) && !applet->fitsItem(parts.at(1), value, &why)) {
+            emit signal_log(-1, QStringLiteral("Error SET:%1 %2").arg(name, why));
+            return false;
+        }
         return applet->set(parts.at(1), value, OutsideKey);
     }
     emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
@@ -77,7 +87,7 @@ bool MainApp::get(const QString &name, QVariant *result)
         getInternal(name, result);
         return true;
     }
-    if (Applet *applet = appletOfName(parts)) {
+    if (Applet *applet = appletOfName(QStringLiteral("get"), parts)) {
         checkItem(applet, QStringLiteral("get"), parts);
         const QVariant value = applet->get(parts.at(1), OutsideKey);
         if (result)
@@ -97,7 +107,7 @@ bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
         return runInternal(command, args, result);
     if (hasUndecodable(args))
         return false;
-    if (Applet *applet = appletOfName(parts)) {
+    if (Applet *applet = appletOfName(QStringLiteral("run"), parts)) {
         const QVariant value = applet->run(parts.at(1), args);
         if (result)
             *result = value;

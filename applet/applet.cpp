@@ -4,6 +4,7 @@
 #include "appletlog.h"
 #include "appletscroll.h"
 #include "bytetext.h"
+#include "itemvalue.h"
 #include "prompt.h"
 #include "register.h"
 #include "scriptdrag.h"
@@ -20,8 +21,6 @@
 #include <QMimeData>
 #include <QPointer>
 
-#include <cmath>
-#include <limits>
 #include <utility>
 
 using CustomControls::UniversalControl;
@@ -42,107 +41,6 @@ QString itemOf(const QString &name)
     QString item;
     UniversalControl::splitName(name, nullptr, &item, nullptr);
     return item;
-}
-
-// A whole number in the range that a 32-bit register value can come from: signed values wrap
-// to their two's complement, anything wider is refused.
-bool fitsRegister(double v)
-{
-    return std::isfinite(v) && v >= double(std::numeric_limits<qint32>::min()) &&
-           v <= double(std::numeric_limits<quint32>::max());
-}
-
-// The value of a name-based register write. Numbers and number texts convert; texts that are
-// no number, byte arrays, lists and numbers beyond 32 bits do not.
-bool toRegisterValue(const QVariant &value, quint32 *out)
-{
-    bool ok = false;
-    double number = 0;
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::Long:
-    case QMetaType::LongLong: {
-        const qint64 v = value.toLongLong(&ok);
-        if (!ok || !fitsRegister(double(v)))
-            return false;
-        *out = quint32(v);
-        return true;
-    }
-    case QMetaType::UInt:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
-        const quint64 v = value.toULongLong(&ok);
-        if (!ok || v > std::numeric_limits<quint32>::max())
-            return false;
-        *out = quint32(v);
-        return true;
-    }
-    case QMetaType::Double:
-    case QMetaType::Float:
-        number = value.toDouble(&ok);
-        break;
-    case QMetaType::QString: {
-        const QString text = value.toString().trimmed();
-        const qint64 v = text.toLongLong(&ok);
-        number = ok ? double(v) : double(text.toULongLong(&ok));
-        break;
-    }
-    default:
-        return false;
-    }
-    if (!ok || !fitsRegister(number))
-        return false;
-    *out = quint32(qint64(std::llround(number)));
-    return true;
-}
-
-// The value of a name-based write of a numeric variable: numbers, booleans and number texts.
-bool toVariableNumber(const QVariant &value, double *out)
-{
-    bool ok = false;
-    switch (value.typeId()) {
-    case QMetaType::QByteArray:
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-    case QMetaType::QVariantMap:
-    case QMetaType::QVariantHash:
-        return false;
-    case QMetaType::QString:
-        *out = value.toString().trimmed().toDouble(&ok);
-        return ok;
-    default:
-        *out = value.toDouble(&ok);
-        return ok;
-    }
-}
-
-// The value of a name-based write of a string variable: bytes, texts and numbers as text.
-bool toVariableBytes(const QVariant &value, QByteArray *out)
-{
-    switch (value.typeId()) {
-    case QMetaType::QByteArray:
-        *out = value.toByteArray();
-        return true;
-    case QMetaType::QString:
-        *out = value.toString().toLatin1();
-        return true;
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-        return false;
-    default: {
-        QVariant copy = value;
-        if (!copy.convert(QMetaType::fromType<QByteArray>()))
-            return false;
-        *out = copy.toByteArray();
-        return true;
-    }
-    }
 }
 
 // Removes the connections of a model object's change signals to the applet's update slots.
@@ -210,13 +108,13 @@ bool Applet::set(const QString &name, const QVariant &value, int key)
     bool ok = false;
     if (b->isRegister()) {
         quint32 number = 0;
-        ok = toRegisterValue(value, &number) && b->reg->setField(name, number);
+        ok = ItemValue::toRegisterValue(value, &number) && b->reg->setField(name, number);
     } else if (b->variable->type() == Variable::TypeString) {
         QByteArray bytes;
-        ok = toVariableBytes(value, &bytes) && b->variable->setValue(bytes, key);
+        ok = ItemValue::toVariableBytes(value, &bytes) && b->variable->setValue(bytes, key);
     } else {
         double number = 0;
-        ok = toVariableNumber(value, &number) && b->variable->setValue(number, key);
+        ok = ItemValue::toVariableNumber(value, &number) && b->variable->setValue(number, key);
     }
     const bool refreshed = std::exchange(m_write, outer).refreshed;
     if (!refreshed)
@@ -722,6 +620,12 @@ bool Applet::hasItem(const QString &name) const
 {
     const QString item = itemOf(name);
     return !item.isEmpty() && binding(item);
+}
+
+bool Applet::fitsItem(const QString &name, const QVariant &value, QString *why) const
+{
+    const Binding *b = binding(itemOf(name));
+    return !b || ItemValue::fits(*b, name, value, why);
 }
 
 bool Applet::hasCommand(const QString &command) const

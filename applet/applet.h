@@ -88,6 +88,12 @@ public:
     QStringList functionNames() const;
     // Whether name ("ITEM" or "ITEM[FIELD]") names a bound item.
     bool hasItem(const QString &name) const;
+    // Whether value fits the item that name names, as a write by name from outside the
+    // program must: an integer item (a register's bits, a variable of whole numbers) takes
+    // only a whole number within its range, where set itself would round, wrap or clip;
+    // otherwise *why says what the item takes ("takes a whole number from 0 to 3"). A name that
+    // names no item fits (set refuses it).
+    bool fitsItem(const QString &name, const QVariant &value, QString *why = nullptr) const;
     // Whether command is one of the applet's commands. The table of names fills as commands
     // are looked for in run, so ask after a run (an empty command fills it whole).
     virtual bool hasCommand(const QString &command) const;

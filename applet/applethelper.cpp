@@ -386,7 +386,14 @@ void AppletHelper::slot_pbSet_clicked()
     double value = 0;
     if (!m_applet || !readValueEdit(&value))
         return;
-    m_applet->set(m_cmItem->currentText(), QVariant(value), Variable::InternalKey);
+    // A number beyond the item's bits or range is refused, as a request by name is, not wrapped.
+    const QString item = m_cmItem->currentText();
+    QString why;
+    if (!m_applet->fitsItem(item, value, &why)) {
+        logError(QStringLiteral("Set: %1 %2").arg(item, why));
+        return;
+    }
+    m_applet->set(item, QVariant(value), Variable::InternalKey);
     describeApplet(QStringLiteral("nodes"));
 }
 

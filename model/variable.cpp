@@ -68,9 +68,15 @@ void Variable::reset()
     m_max = std::numeric_limits<double>::max();
     m_name.clear();
     m_type = TypeNone;
+    m_declaredWhole = false;
     m_readOnly = false;
     m_translation.reset();
     m_updateMode = UpdateOnChange;
+}
+
+bool Variable::holdsWholeNumbers() const
+{
+    return m_type == TypeInteger || (m_type == TypeReal && m_declaredWhole);
 }
 
 void Variable::setRange(double min, double max)
@@ -132,6 +138,7 @@ Variable &Variable::operator=(const Variable &other)
     m_readOnly = other.m_readOnly;
     m_min = other.m_min;
     m_type = other.m_type;
+    m_declaredWhole = other.m_declaredWhole;
     m_value = other.m_value;
     m_text = other.m_text;
     emit signal_updateSet(m_name);
@@ -312,6 +319,9 @@ void Variable::applyDefinitionItem(const QString &key, const QString &value)
             m_type = TypeReal;
         else if (value == QLatin1String("string") || value == QLatin1String("array"))
             m_type = TypeString;
+        else
+            return; // an unknown word changes nothing
+        m_declaredWhole = m_type == TypeInteger;
     } else if (key == QLatin1String("descr")) {
         m_description = value;
     } else if (key == QLatin1String("min")) {

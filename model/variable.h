@@ -40,6 +40,10 @@ public:
     QByteArray text() const { return m_text; }
     int type() const { return m_type; }
     bool isUntyped() const { return m_type == TypeNone; }
+    // Whether the variable holds whole numbers: an integer variable, or a number variable whose
+    // definition text names the type "integer" or "bit" (the texts give the type before the
+    // value, so such a variable reads and prints as real).
+    bool holdsWholeNumbers() const;
     QString name() const { return m_name; }
     QString description() const { return m_description; }
     double min() const { return m_min; }
@@ -123,6 +127,7 @@ private:
     double m_max = std::numeric_limits<double>::max();
     bool m_readOnly = false;
     int m_type = TypeNone;
+    bool m_declaredWhole = false; // the definition's type word was "integer" or "bit"
     QHash<QString, QString> m_attributes;
 };
 

@@ -160,25 +160,28 @@ private slots:
     }
 
     // button: Set (value 3 where none is given), Get, Fill 0 or Fill 1. check: the item read back
-    // with the internal key; hook: the board access asked for.
+    // with the internal key; hook: the board access asked for; refused: the error of a Set
+    // whose number does not fit the item (a register's bits are not wrapped).
     void itemButtons_data()
     {
-        addRows<QString, QString, QString, QString, double, QString>(
-            {"button", "item", "value", "check", "expected", "hook"},
-            {{"Set", "BANK[LEVEL]", "3", "BANK[]", 12.0, "0:BANK"},
-             {"Set", "SA", "zz", "SA", 1.0, ""},
-             {"Set", "BANK[]", "0xA", "BANK[]", 10.0, "0:BANK"},
-             {"Set", "SA", "40", "SA", 1.0, ""},
-             {"Set", "LOCK", "7", "LOCK", 7.0, "0:LOCK"},
-             {"Set", "NONE", "5", "SA", 1.0, ""},
-             {"Get", "BANK[LEVEL]", "0", "BANK[]", 3.0, "1:BANK"},
-             {"Get", "NONE", "9", "SA", 9.0, ""},
-             {"Fill 1", "BANK[SW1]", "", "BANK[]", 15.0, "0:BANK"},
-             {"Fill 0", "BANK[]", "", "BANK[]", 0.0, "0:BANK"},
-             {"Fill 1", "CTRL[EN]", "", "CTRL[]", 255.0, "0:CTRL"},
-             {"Fill 1", "BIG", "", "BIG", 268435455.0, "0:BIG"},
-             {"Fill 0", "LOCK", "", "LOCK", 0.0, "0:LOCK"},
-             {"Fill 1", "NONE[X]", "", "SA", 1.0, ""}});
+        addRows<QString, QString, QString, QString, double, QString, QString>(
+            {"button", "item", "value", "check", "expected", "hook", "refused"},
+            {{"Set", "BANK[LEVEL]", "3", "BANK[]", 12.0, "0:BANK", ""},
+             {"Set", "BANK[LEVEL]", "7", "BANK[]", 0.0, "",
+              "BANK[LEVEL] takes a whole number from 0 to 3"},
+             {"Set", "SA", "zz", "SA", 1.0, "", ""},
+             {"Set", "BANK[]", "0xA", "BANK[]", 10.0, "0:BANK", ""},
+             {"Set", "SA", "40", "SA", 1.0, "", ""},
+             {"Set", "LOCK", "7", "LOCK", 7.0, "0:LOCK", ""},
+             {"Set", "NONE", "5", "SA", 1.0, "", ""},
+             {"Get", "BANK[LEVEL]", "0", "BANK[]", 3.0, "1:BANK", ""},
+             {"Get", "NONE", "9", "SA", 9.0, "", ""},
+             {"Fill 1", "BANK[SW1]", "", "BANK[]", 15.0, "0:BANK", ""},
+             {"Fill 0", "BANK[]", "", "BANK[]", 0.0, "0:BANK", ""},
+             {"Fill 1", "CTRL[EN]", "", "CTRL[]", 255.0, "0:CTRL", ""},
+             {"Fill 1", "BIG", "", "BIG", 268435455.0, "0:BIG", ""},
+             {"Fill 0", "LOCK", "", "LOCK", 0.0, "0:LOCK", ""},
+             {"Fill 1", "NONE[X]", "", "SA", 1.0, "", ""}});
     }
 
     void itemButtons()
@@ -189,11 +192,16 @@ private slots:
         QFETCH(QString, check);
         QFETCH(double, expected);
         QFETCH(QString, hook);
+        QFETCH(QString, refused);
         applet->bank.setValue(button == "Get" ? 0b1101 : button == "Set" ? 0 : 0b0110);
         applet->hookCalls.clear();
         console->itemCombo()->setEditText(item);
         console->valueEdit()->setText(value);
+        LogRecorder log(applet.get());
         console->button(button)->click();
+        using Entries = QList<QPair<int, QString>>;
+        const Entries errors = refused.isEmpty() ? Entries() : Entries{{-1, "Set: " + refused}};
+        QCOMPARE(log.entries(), errors);
         QCOMPARE(applet->hookCalls, hook.isEmpty() ? QStringList() : QStringList{hook});
         if (button == "Get") // the value shown; a name not bound changes nothing
             QCOMPARE(console->valueEdit()->value(), expected);

@@ -5,6 +5,7 @@
 #include "logs.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
+#include "tablerows.h"
 #include "testfiles.h"
 #include "toolapplets.h"
 
@@ -315,7 +316,10 @@ private slots:
                                                             {"run\tBoard.NoSuchCommand", "i0"},
                                                             {"get\tBoard.NoSuchItem", "err\n"},
                                                             {"set\tBoard.NoSuchItem\ti1", "err\n"},
-                                                            {"run\tLogs.NoSuchCommand\tsx", "i0"}};
+                                                            {"run\tLogs.NoSuchCommand\tsx", "i0"},
+                                                            {"get\tNoSuch.Item", "err\n"},
+                                                            {"set\tNoSuch.Item\ti1", "err\n"},
+                                                            {"run\tNoSuch.Item", "err\n"}};
         for (const auto &[line, reply] : requests) {
             logged.clear();
             QCOMPARE(request(line + "\n"), reply);
@@ -363,6 +367,50 @@ private slots:
                 ++warned;
             }
         QVERIFY(warned >= 2);
+    }
+
+    // An integer item (a variable of whole numbers, a register's field, bits or whole value)
+    // takes only a whole number within its range, whatever the value's type letter: anything
+    // else answers "err" with an error in the log, sends nothing and leaves the item as it was.
+    // A whole real is a whole number.
+    void integerItemsTakeWholeNumbersInRange_data()
+    {
+        addRows<QByteArray, QByteArrayList, QByteArray, QByteArray>(
+            {"item", "refused", "accepted", "readBack"},
+            {{"Board.SA", {"f2.5", "f1e-320", "f1e300", "f-1.5", "i32", "s2.5"}, "f3", "f3"},
+             {"Configuration.SACONF",
+              {"f2.5", "f-1", "i-1", "f1e-320", "f1e300", "i35"},
+              "f7",
+              "f7"},
+             {"SpiEEPROM.DataIn", {"f2.5", "i-1", "f1e-320", "i256"}, "i255", "f255"},
+             {"Board.BANK[TR1]", {"f2.5", "f-1", "i-1", "f1e-320", "f1e300", "i16"}, "f15", "i15"},
+             {"Board.BANK[3:0]", {"i-1", "f0.5", "i16", "s-1"}, "i9", "i9"},
+             {"Board.DCREG[]", {"i-1", "f2.5", "f1e-320"}, "", ""}});
+    }
+
+    void integerItemsTakeWholeNumbersInRange()
+    {
+        QFETCH(QByteArray, item);
+        QFETCH(QByteArrayList, refused);
+        QFETCH(QByteArray, accepted);
+        QFETCH(QByteArray, readBack);
+        if (!app->isConnected())
+            QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QSignalSpy logged(app, &MainApp::signal_log);
+        const QByteArray before = request("get\t" + item + "\n");
+        for (const QByteArray &value : refused) {
+            logged.clear();
+            QCOMPARE(exchange("set\t" + item + "\t" + value),
+                     qMakePair(QByteArray("err\n"), QByteArray()));
+            QCOMPARE(request("get\t" + item + "\n"), before);
+            QVERIFY2(logged.size() == 1 && logged.first().at(0).toInt() == -1 &&
+                         logged.first().at(1).toString().contains(QString::fromLatin1(item)),
+                     value.constData());
+        }
+        if (accepted.isEmpty())
+            return;
+        QCOMPARE(request("set\t" + item + "\t" + accepted + "\n"), QByteArray("ok\n"));
+        QCOMPARE(request("get\t" + item + "\n"), readBack);
     }
 };
 

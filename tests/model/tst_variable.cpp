@@ -210,25 +210,30 @@ private slots:
         }
     }
 
+    // The type a text ends with, and whether a number variable holds whole numbers: its last
+    // known type word was "integer" or "bit", even where a later value made it real.
     void parse()
     {
         for (auto [definition, expected] :
              {std::pair{QString("@variable=SA@type=integer@value=1@min=-1 @max=31"),
-                        QString("SA:2=1 -1..31")},
-              {"@variable=X@value=5@type=integer", "X:1=5"}, {"@type=string@name=N", "N:2=0"},
+                        QString("SA:2=1 -1..31 whole")},
+              {"@variable=X@value=5@type=integer", "X:1=5 whole"}, {"@type=string@name=N", "N:2=0"},
               {"@variable=X@value=abc", "X:3=0"}, {"@variable=A@type=array", "A:3=0"},
-              {"@variable=B@type=bit", "B:1=0"}, {"@variable=U@type=Integer", "U:2=0"},
+              {"@variable=B@type=bit", "B:1=0 whole"}, {"@variable=U@type=Integer", "U:2=0"},
               {"@variable=M@min=abc@max=", "M:2=0 0..0"},
               {"@variable=A@value=1@value=2@variable=B", "B:2=2"},
               {"@variable=R@readonly", "R:2=0 ro"}, {"@variable=R@readonly=0", "R:2=0"},
               {"@variable=R@readonly=yes", "R:2=0"}, {"@variable=R@readonly=2", "R:2=0 ro"},
               {"  @@variable=Z @value= 3 @@", "Z:2=3"},
-              {"@variable=O@min=0@max=1@value=9", "O:2=9 0..1"}, {"", ":0=0"}}) {
+              {"@variable=O@min=0@max=1@value=9", "O:2=9 0..1"}, {"", ":0=0"},
+              {"@variable=W@type=integer@value=1@type=real", "W:2=1"},
+              {"@variable=W@type=bit@value=1@type=word", "W:2=1 whole"}}) {
             const Variable v(definition);
             QString got = QString("%1:%2=%3").arg(v.name()).arg(v.type()).arg(v.value());
             if (v.min() != Lowest || v.max() != Highest)
                 got += QString(" %1..%2").arg(v.min()).arg(v.max());
-            QCOMPARE(got + (v.isReadOnly() ? " ro" : ""), expected);
+            got += v.isReadOnly() ? " ro" : "";
+            QCOMPARE(got + (v.holdsWholeNumbers() ? " whole" : ""), expected);
         }
         // Parsing is silent and keeps the attributes; the key is the word before "=".
         Variable v("@variable=P@value=1@descr=Power stage@unit=mV@flag@x y=z w@unit = V");
