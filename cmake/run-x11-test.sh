@@ -23,18 +23,32 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
 # Xvfb writes the display number it chose to the pipe once it accepts clients; openbox runs
-# its start-up command once it manages the screen. Both are waited for, not timed.
-mkfifo started || exit 1
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>started 2>xvfb.log &
-server=$!
-read -r display <started || { echo "run-x11-test: Xvfb did not start" >&2; cat xvfb.log >&2; exit 1; }
-export DISPLAY=":$display"
-# A window manager that ends before its start-up command ran says so through the same pipe
-# (its start-up command runs in the home folder: the pipe is named by its full path).
-{ openbox --sm-disable --startup "sh -c 'echo ready >\"$workdir/started\"'" >openbox.log 2>&1; echo gone >started; } &
-read -r state <started
-rm -f started
-[ "$state" = ready ] || { echo "run-x11-test: openbox did not start" >&2; cat openbox.log >&2; exit 1; }
+# its start-up command once it manages the screen. Both are waited for, not timed. Servers
+# started at the same moment can race for one display number, and the loser's clients cannot
+# connect: the whole start is tried again then.
+start_desktop() {
+    rm -f started && mkfifo started || return 1
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>started 2>xvfb.log &
+    server=$!
+    read -r display <started || return 1
+    export DISPLAY=":$display"
+    # A window manager that ends before its start-up command ran says so through the same
+    # pipe (its start-up command runs in the home folder: the pipe is named by its full path).
+    { openbox --sm-disable --startup "sh -c 'echo ready >\"$workdir/started\"'" >openbox.log 2>&1; echo gone >started; } &
+    read -r state <started
+    rm -f started
+    [ "$state" = ready ]
+}
+attempt=1
+until start_desktop; do
+    kill "$server" 2>/dev/null; wait 2>/dev/null; server=""
+    if [ "$attempt" -ge 5 ]; then
+        echo "run-x11-test: no X server with a window manager started" >&2
+        cat xvfb.log openbox.log >&2
+        exit 1
+    fi
+    attempt=$((attempt + 1))
+done
 
 export QT_QPA_PLATFORM=xcb
 TMPDIR="$workdir/tmp" "$@"
