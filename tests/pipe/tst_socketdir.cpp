@@ -75,7 +75,9 @@ QString longDirectory(const QString &base, int length)
     QString path = base;
     while (path.size() < length)
         path += "/" + QString(40, 'd');
-    return QDir().mkpath(path) ? path : QString();
+    const bool made = QDir().mkpath(path) &&
+                      QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
+    return made ? path : QString();
 }
 
 } // namespace
