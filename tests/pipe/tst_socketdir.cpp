@@ -75,8 +75,8 @@ QString longDirectory(const QString &base, int length)
     QString path = base;
     while (path.size() < length)
         path += "/" + QString(40, 'd');
-    const bool made = QDir().mkpath(path) &&
-                      QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
+    const bool made =
+        QDir().mkpath(path) && QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
     return made ? path : QString();
 }
 
