@@ -2,6 +2,7 @@
 #include "boardglobals.h"
 #include "mainapp.h"
 #include "qtnoisefilter.h"
+#include "socketdir.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
@@ -33,8 +34,9 @@ bool readArguments(const Application &application, MainApp *app)
     parser.addHelpOption();
     parser.process(application);
     if (parser.isSet(name)) {
-        if (parser.value(name).isEmpty()) {
-            std::fprintf(stderr, "kvl52110: --name needs a socket name\n");
+        QString why;
+        if (!SocketDir::checkName(parser.value(name), &why)) {
+            std::fprintf(stderr, "kvl52110: --name: %s\n", qPrintable(why));
             return false;
         }
         app->setServerName(parser.value(name));

@@ -6,8 +6,8 @@
 
 #include "benchenv.h"
 #include "localserver.h"
-#include "pipename.h"
 #include "requesthandler.h"
+#include "socketdir.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -56,7 +56,8 @@ public:
 class EchoServer : public QObject
 {
 public:
-    QString listen(const QString &name)
+    // Listens on the address of a socket (SocketDir::address).
+    QString listen(const QString &address)
     {
         server = new QLocalServer(this);
         connect(server, &QLocalServer::newConnection, this, [this]() {
@@ -76,7 +77,7 @@ public:
                 });
             }
         });
-        return server->listen(PipeName::socketFile(name)) ? QString() : server->errorString();
+        return server->listen(address) ? QString() : server->errorString();
     }
     static QHash<QLocalSocket *, QByteArray> &buffers()
     {
@@ -92,12 +93,12 @@ QByteArray requestLine(int i)
                       : QByteArrayLiteral("get\tA.B\n");
 }
 
-// One connection: writes the batch, shuts down the writing side when halfClose is set, reads
-// until the server closes; false on a failure.
-bool exchange(const QString &name, const QByteArray &batch, bool halfClose, QByteArray *reply)
+// One connection to the address of a socket (SocketDir::address): writes the batch, shuts down
+// the writing side when halfClose is set, reads until the server closes; false on a failure.
+bool exchange(const QString &address, const QByteArray &batch, bool halfClose, QByteArray *reply)
 {
     QLocalSocket socket;
-    socket.connectToServer(PipeName::socketFile(name));
+    socket.connectToServer(address);
     if (!socket.waitForConnected(5000))
         return false;
     socket.write(batch);
@@ -114,7 +115,7 @@ bool exchange(const QString &name, const QByteArray &batch, bool halfClose, QByt
 }
 
 // Requests per second for requestCount() requests sent batchSize per connection; 0 on a failure.
-double measure(const QString &name, int batchSize, bool halfClose, QByteArray *firstReply)
+double measure(const QString &address, int batchSize, bool halfClose, QByteArray *firstReply)
 {
     const int count = requestCount();
     QElapsedTimer timer;
@@ -124,8 +125,8 @@ double measure(const QString &name, int batchSize, bool halfClose, QByteArray *f
         for (int i = first; i < first + batchSize; ++i)
             batch += requestLine(i);
         QByteArray reply;
-        if (!exchange(name, batch, halfClose, &reply)) {
-            std::fprintf(stderr, "request to %s failed\n", qPrintable(name));
+        if (!exchange(address, batch, halfClose, &reply)) {
+            std::fprintf(stderr, "request to %s failed\n", qPrintable(address));
             return 0;
         }
         if (first == 0)
@@ -144,6 +145,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QString pipeName = QStringLiteral("KVLBENCH");
     const QString echoName = QStringLiteral("KVLECHO");
+    // The socket directory as the program makes it; both servers and the clients go through it.
+    const SocketDir dir(SocketDir::Use::Make);
 
     QThread serverThread;
     StoreHandler handler;
@@ -157,8 +160,9 @@ int main(int argc, char **argv)
         pipe,
         [&]() {
             if (!pipe->start(pipeName))
-                why = QStringLiteral("LocalServer cannot serve the pipe ") + pipeName;
-            else if (const QString error = echo->listen(echoName); !error.isEmpty())
+                why = QStringLiteral("LocalServer cannot serve the pipe %1: %2")
+                          .arg(pipeName, pipe->failure());
+            else if (const QString error = echo->listen(dir.address(echoName)); !error.isEmpty())
                 why = QStringLiteral("the echo server cannot listen: ") + error;
         },
         Qt::BlockingQueuedConnection);
@@ -177,8 +181,8 @@ int main(int argc, char **argv)
                 double pipeRate = 0;
                 bool failed = false;
                 for (int round = 0; round < rounds(); ++round) {
-                    const double e = measure(echoName, batchSize, halfClose, &reply);
-                    const double p = measure(pipeName, batchSize, halfClose, &reply);
+                    const double e = measure(dir.address(echoName), batchSize, halfClose, &reply);
+                    const double p = measure(dir.address(pipeName), batchSize, halfClose, &reply);
                     failed = failed || e <= 0 || p <= 0;
                     echoRate = qMax(echoRate, e);
                     pipeRate = qMax(pipeRate, p);

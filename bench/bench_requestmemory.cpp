@@ -8,11 +8,12 @@
 //     bench_requestmemory [requests per kind]   (default 3000)
 //     bench_requestmemory --short               (200 per kind: a few seconds)
 #include "benchenv.h"
-#include "memoryusage.h"
 #include "localserver.h"
 #include "mainapp.h"
+#include "memoryusage.h"
 #include "pipename.h"
 #include "simulatedapp.h"
+#include "socketdir.h"
 #include "toolapplets.h"
 
 #include <QApplication>
@@ -154,8 +155,9 @@ int main(int argc, char *argv[])
         SimulatedApp app(device, toolAppletFactories());
         if (!app.started())
             return 1; // SimulatedApp said why
-        const QString socketPath = PipeName::socketFile(
-            PipeName::localName(MainApp::instance()->localServer()->pipePath()));
+        const SocketDir dir; // the socket's address goes through its descriptor
+        const QString socketPath =
+            dir.address(PipeName::localName(MainApp::instance()->localServer()->pipePath()));
         std::printf("growth per 1,000 requests over %d requests per kind, after %d warm-up "
                     "requests; heap in use / resident set\n",
                     count, qMax(1, count / 4));

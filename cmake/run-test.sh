@@ -1,8 +1,13 @@
 #!/bin/sh
-# Runs one test executable in a fresh working directory with its own TMPDIR.
+# Runs one test executable in a fresh working directory with its own TMPDIR, its own session
+# directory (XDG_RUNTIME_DIR, where the command sockets go) and state home, so that parallel tests
+# share no socket and none reaches the user's own folders. The session directory goes after the
+# run: it holds only the sockets a test left.
 workdir="$1"; shift
-rm -rf "$workdir" && mkdir -p "$workdir/tmp" || exit 1
+rm -rf "$workdir" && mkdir -p "$workdir/tmp" "$workdir/state" && mkdir -m 700 "$workdir/run" ||
+    exit 1
 cd "$workdir" || exit 1
-# The sockets go to the user's directory in TMPDIR only while no session directory is named.
-unset XDG_RUNTIME_DIR
-TMPDIR="$workdir/tmp" exec "$@"
+TMPDIR="$workdir/tmp" XDG_RUNTIME_DIR="$workdir/run" XDG_STATE_HOME="$workdir/state" "$@"
+status=$?
+rm -rf "$workdir/run"
+exit $status

@@ -3,6 +3,7 @@
 #include "localclient.h"
 #include "pipebatch.h"
 #include "pipename.h"
+#include "socketdir.h"
 
 #include <QIODevice>
 #include <QRegularExpression>
@@ -17,12 +18,14 @@ const char *const CommandLineClient::Usage =
     "       kvl52110-cli [--name NAME] [--timeout S] set ITEM VALUE\n"
     "       kvl52110-cli [--name NAME] [--timeout S] run COMMAND [ARG...]\n"
     "       kvl52110-cli [--name NAME] [--timeout S] -\n"
-    "Sends requests to the running kvl52110 through its socket NAME (KVL52110 by default) in\n"
-    "$XDG_RUNTIME_DIR, or in $TMPDIR/kvl52110-UID where that is not set. Values are typed:\n"
-    "i42, f2.5, sText, x0aff. With \"-\", TAB-separated request lines are read from standard\n"
-    "input, each sent on a connection of its own, and each reply is printed on a line of its\n"
-    "own (an empty line for a request that got none); blank and repeated lines are skipped.\n"
-    "Each reply is waited for at most S seconds (default 10).\n"
+    "Sends requests to the running kvl52110 through its socket NAME (KVL52110 by default, one\n"
+    "file name) in $XDG_RUNTIME_DIR when that is a directory of yours that no other user can\n"
+    "write, otherwise in $XDG_STATE_HOME/kvl52110/sockets (by default in\n"
+    "~/.local/state/kvl52110/sockets). Values are typed: i42, f2.5, sText, x0aff. With \"-\",\n"
+    "TAB-separated request lines are read from standard input, each sent on a connection of its\n"
+    "own, and each reply is printed on a line of its own (an empty line for a request that got\n"
+    "none); blank and repeated lines are skipped. Each reply is waited for at most S seconds\n"
+    "(default 10).\n"
     "Exit status: 0 when every request succeeded, 1 when any answered err, 2 when no program\n"
     "of this user is listening, 3 when a reply did not come in time, 64 for wrong usage.\n";
 
@@ -60,11 +63,16 @@ int CommandLineClient::run(const QStringList &arguments, QIODevice *in, QIODevic
                            QIODevice *err)
 {
     if (!parse(arguments, in)) {
+        if (!m_usageError.isEmpty())
+            complain(err, m_usageError);
         err->write(Usage);
         return WrongUsage;
     }
     if (m_help) {
         out->write(Usage);
+        out->write(QStringLiteral("Here the socket directory is %1.\n")
+                       .arg(SocketDir::directory())
+                       .toLocal8Bit());
         return Succeeded;
     }
     return exchange(out, err);
@@ -84,7 +92,8 @@ bool CommandLineClient::parseOptions(QStringList *arguments)
             value = option.mid(equals + 1);
         else if (!arguments->isEmpty())
             value = arguments->takeFirst();
-        if (key == QLatin1String("--name") && !value.isEmpty())
+        if (key == QLatin1String("--name") && !value.isEmpty() &&
+            SocketDir::checkName(value, &m_usageError))
             m_name = value;
         else if (key == QLatin1String("--timeout") && timeoutMs(value) > 0)
             m_timeoutMs = timeoutMs(value);
@@ -140,8 +149,13 @@ int CommandLineClient::exchange(QIODevice *out, QIODevice *err)
 
 int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODevice *err) const
 {
-    const QString file = PipeName::socketFile(PipeName::localName(m_name));
-    LocalClient client(PipeName::localName(m_name), m_timeoutMs);
+    const SocketDir dir;
+    if (!dir.failure().isEmpty()) {
+        complain(err, QStringLiteral("no socket directory to look in: %1").arg(dir.failure()));
+        return NotListening;
+    }
+    const QString file = dir.file(m_name);
+    LocalClient client(m_name, m_timeoutMs);
     if (!client.ensureConnected()) {
         complain(err, QStringLiteral("no program is listening on %1").arg(file));
         return NotListening;

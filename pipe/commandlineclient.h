@@ -16,7 +16,7 @@ class QIODevice;
 //   [OPTIONS] run COMMAND [ARG...]  prints the result and a line feed
 //   [OPTIONS] -                     TAB-separated request lines from in; one reply a line, an
 //                                   empty one for a request that got none
-//   OPTIONS: --name NAME, --timeout S
+//   OPTIONS: --name NAME (one file name, see SocketDir), --timeout S
 class CommandLineClient
 {
 public:
@@ -37,6 +37,7 @@ private:
     void complain(QIODevice *err, const QString &text) const;
 
     QString m_name = QStringLiteral("KVL52110");
+    QString m_usageError; // what was wrong with an option, when it can be told
     int m_timeoutMs = DefaultTimeoutMs;
     QByteArray m_batch;
     bool m_printAll = true; // a "set" alone prints nothing

@@ -3,6 +3,7 @@
 #include "pipelog.h"
 #include "pipename.h"
 #include "requesthandler.h"
+#include "socketdir.h"
 #include "typedvalue.h"
 
 #include <QDeadlineTimer>
@@ -75,10 +76,18 @@ bool LocalClient::ensureConnected()
     if (state() == QLocalSocket::ConnectedState)
         return true;
     abort();
-    connectToServer(PipeName::socketFile(PipeName::localName(m_serverName)), QIODevice::ReadWrite);
-    waitForConnected(m_timeout == NoTimeout ? -1 : m_timeout);
+    // The directory stays open until the connection is made or given up: its address goes
+    // through it. A name that is no file name leads nowhere.
+    const SocketDir dir;
+    const QString name = PipeName::localName(m_serverName);
+    QString why;
+    if (dir.isOpen() && SocketDir::checkName(name, &why)) {
+        connectToServer(dir.address(name), QIODevice::ReadWrite);
+        waitForConnected(m_timeout == NoTimeout ? -1 : m_timeout);
+    }
     if (state() == QLocalSocket::ConnectedState && isReadable())
         return true;
+    abort();
     emit signal_log(0, QStringLiteral("%1 : Can't connect").arg(m_serverName));
     m_lastError = QStringLiteral("Can't connect ") + m_serverName;
     return false;

@@ -47,6 +47,9 @@ LocalServer::LocalServer(RequestHandler *handler) : m_handler(handler) {}
 
 LocalServer::~LocalServer()
 {
+    // The listener removes its socket file through the directory's descriptor, before that goes.
+    if (m_listener)
+        m_listener->close();
     // The connections are our children and go with us.
     qDeleteAll(m_connections);
     for (int descriptor : std::as_const(m_accepted))
@@ -102,29 +105,29 @@ QString LocalServer::variantToText(const QVariant &value)
 
 // What lies at the socket path: nothing, a live server (a probe connection succeeds), a socket
 // left by a crashed run, or something that is not a socket (never touched).
-LocalServer::PathState LocalServer::checkSocketFile(const QString &file)
+LocalServer::PathState LocalServer::checkSocketFile(const QString &address)
 {
     struct stat info;
-    if (::lstat(QFile::encodeName(file).constData(), &info) != 0)
+    if (::lstat(QFile::encodeName(address).constData(), &info) != 0)
         return PathState::Free;
     if (!S_ISSOCK(info.st_mode))
         return PathState::Occupied;
     QLocalSocket probe;
-    probe.connectToServer(file);
+    probe.connectToServer(address);
     const bool live = probe.waitForConnected(probeWaitMs);
     probe.abort();
     return live ? PathState::InUse : PathState::Stale;
 }
 
-// Why the socket file cannot be listened on, as a sentence naming it and what to do; empty when
+// Why the socket cannot be listened on, as a sentence naming its file and what to do; empty when
 // it is free (a stale socket is removed first).
-QString LocalServer::occupant(const QString &file)
+QString LocalServer::occupant(const QString &address, const QString &file)
 {
-    switch (checkSocketFile(file)) {
+    switch (checkSocketFile(address)) {
     case PathState::Free:
         return QString();
     case PathState::Stale:
-        if (QFile::remove(file) && checkSocketFile(file) == PathState::Free)
+        if (QFile::remove(address) && checkSocketFile(address) == PathState::Free)
             return QString();
         return QStringLiteral("the stale command socket %1 cannot be removed: remove it, or "
                               "start with --name OTHER")
@@ -141,20 +144,32 @@ QString LocalServer::occupant(const QString &file)
         .arg(file);
 }
 
-bool LocalServer::askForOtherPipe(QString *pipePath)
+// Asks a person for another pipe name, showing why the name cannot be served; false when they
+// decline. A name that is no file name is refused with a word, and the question comes again.
+bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
 {
     // Close is the default answer, so a prompt that answers by default ends the start
-    // instead of asking forever.
-    const int answer = Prompt::ask(
-        Prompt::NoIcon, QString(),
-        QStringLiteral("Pipe is already used by another software\nUse another pipename?(Yes)"),
-        Prompt::Yes | Prompt::Close, Prompt::Close);
+    // instead of asking forever. Below the question, the reason says which socket is taken and
+    // what else a person can do.
+    Prompt::Message question;
+    question.icon = Prompt::NoIcon;
+    question.text =
+        QStringLiteral("Pipe is already used by another software\nUse another pipename?(Yes)");
+    question.informativeText = why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
+    question.buttons = Prompt::Yes | Prompt::Close;
+    question.defaultButton = Prompt::Close;
+    const int answer = Prompt::show(question);
     if (answer != Prompt::Yes)
         return false;
     bool ok = false;
     const QString other = Prompt::text(QString(), QStringLiteral("Pipename"), QString(), &ok);
-    if (ok && !other.isEmpty())
+    QString refused;
+    if (!ok || other.isEmpty())
+        return true;
+    if (SocketDir::checkName(other, &refused))
         *pipePath = PipeName::pipePath(other);
+    else
+        Prompt::ask(Prompt::Warning, QStringLiteral("Pipename"), refused + QLatin1Char('.'));
     return true;
 }
 
@@ -183,32 +198,34 @@ bool LocalServer::start(const QString &name)
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
     m_failure.clear();
 
+    QString why;
+    if (!SocketDir::checkName(name, &why))
+        return fail(why, true);
+    m_dir = std::make_unique<SocketDir>(SocketDir::Use::Make);
+    if (!m_dir->isOpen())
+        return fail(m_dir->failure(), true);
     // listen() with access options replaces whatever is at the path, so the path is checked
     // first: only a free path (or one whose stale socket was removed) is listened on. While it
     // is served by another program, a person may choose another name; nobody is asked when
     // nobody can answer.
     QString path = PipeName::pipePath(name);
-    QString file;
     for (;;) {
-        file = PipeName::socketFile(PipeName::localName(path));
-        QString why;
-        if (!SocketDir::prepare(file, &why))
-            return fail(why, true);
-        why = occupant(file);
+        const QString local = PipeName::localName(path);
+        m_socketFile = m_dir->file(local);
+        m_address = m_dir->address(local);
+        why = occupant(m_address, m_socketFile);
         if (why.isEmpty())
             break;
-        if (Prompt::isUnattended() || !askForOtherPipe(&path))
+        if (Prompt::isUnattended() || !askForOtherPipe(why, &path))
             return fail(why, false);
     }
     m_pipePath = path;
-    if (!m_listener->listen(file))
-        return fail(
-            QStringLiteral("the command socket %1 cannot be served (%2): start with "
-                           "--name OTHER, or set XDG_RUNTIME_DIR to a directory of your own")
-                .arg(file, m_listener->errorString()),
-            true);
+    if (!m_listener->listen(m_address))
+        return fail(QStringLiteral("the command socket %1 cannot be served (%2): start with "
+                                   "--name OTHER")
+                        .arg(m_socketFile, m_listener->errorString()),
+                    true);
     m_name = name;
-    m_socketFile = file;
     m_listenCheck->start(listenCheckMs);
     return true;
 }
@@ -225,13 +242,13 @@ void LocalServer::checkListening()
         note(1, QStringLiteral("Pipe server stopped listening on %1 (%2): listening again")
                     .arg(m_socketFile, m_listener->errorString()));
     }
-    const QString why = occupant(m_socketFile);
+    const QString why = occupant(m_address, m_socketFile);
     if (!why.isEmpty()) {
         m_listenCheck->stop();
         note(-1, QStringLiteral("Pipe server cannot listen again: %1").arg(why));
         return;
     }
-    if (!m_listener->listen(m_socketFile))
+    if (!m_listener->listen(m_address))
         return; // tried again at the next check
     m_listenLost = false;
     note(0, QStringLiteral("Pipe server listens on %1 again").arg(m_socketFile));

@@ -11,11 +11,14 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 class PeerReadWatch;
 class PipeConnection;
 class PipeListener;
 class QTimer;
 class RequestHandler;
+class SocketDir;
 
 // The command server: other programs connect to the pipe "\\.\pipe\NAME" (a local socket),
 // write TAB-separated request lines ("set", "get", "run") and read the replies ("ok\n", "err\n"
@@ -41,11 +44,11 @@ public:
     explicit LocalServer(RequestHandler *handler = nullptr);
     ~LocalServer() override;
 
-    // Listens on "\\.\pipe\" + name, the socket file PipeName::socketFile gives for name (its
-    // directory made and checked first, see SocketDir). While that pipe is served by another
-    // program, asks a person whether to use another pipe name (nobody is asked while prompts
-    // cannot wait, Prompt::isUnattended); false when the user declines or the socket cannot be
-    // served, with failure() saying why.
+    // Listens on "\\.\pipe\" + name, the socket name in the user's socket directory (made
+    // and checked first, see SocketDir); the name is one file name (SocketDir::checkName). While
+    // that pipe is served by another program, asks a person whether to use another pipe name
+    // (nobody is asked while prompts cannot wait, Prompt::isUnattended); false when the user
+    // declines or the socket cannot be served, with failure() saying why.
     bool start(const QString &name);
     // Why the last start failed: one sentence naming the socket and what to do.
     const QString &failure() const;
@@ -120,9 +123,9 @@ private:
     struct Connection;
     enum class PathState { Free, InUse, Stale, Occupied };
 
-    static PathState checkSocketFile(const QString &file);
-    static QString occupant(const QString &file);
-    bool askForOtherPipe(QString *pipePath);
+    static PathState checkSocketFile(const QString &address);
+    static QString occupant(const QString &address, const QString &file);
+    bool askForOtherPipe(const QString &why, QString *pipePath);
     bool fail(const QString &why, bool tell);
     void checkListening();
     void note(int level, const QString &text) const;
@@ -158,7 +161,9 @@ private:
     QTimer *m_listenCheck = nullptr;
     bool m_listenLost = false; // the listener closed itself and is not listening again yet
     PeerReadWatch *m_readWatch = nullptr;
-    QString m_socketFile; // the socket file listened on
+    std::unique_ptr<SocketDir> m_dir; // open while the server listens in it
+    QString m_socketFile;             // the socket file listened on, as a person finds it
+    QString m_address;                // the same through the directory's descriptor
     QString m_pipePath;
     QString m_name;
     QString m_failure;

@@ -11,7 +11,7 @@ public:
     static QString pipePath(const QString &name);
     // The local server name for a pipe path; a text without the pipe prefix is taken as it is.
     static QString localName(const QString &pipePath);
-    // The socket file of a local server name: an absolute name is the path, any other name a
-    // file of the user's socket directory (SocketDir::socketFile).
+    // The socket file of a local server name as a person finds it: a file of the user's socket
+    // directory (SocketDir::directory).
     static QString socketFile(const QString &localName);
 };

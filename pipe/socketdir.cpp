@@ -1,89 +1,205 @@
 #include "socketdir.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-const QString ShortParent = QStringLiteral("/tmp");
+
+// Why a directory cannot hold the sockets, and what the user does about it.
+struct Problem {
+    QString what;
+    QString fix;
+};
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-QString SocketDir::ownDirectory(const QString &parent)
+// The home folder of the account the program runs as: a HOME inherited from another user
+// (as through sudo) does not lead to that user's folders.
+QString accountHome()
 {
-    return QDir::cleanPath(parent) + QStringLiteral("/kvl52110-") + QString::number(::getuid());
+    passwd entry{};
+    passwd *found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found &&
+        found->pw_dir && found->pw_dir[0] == '/')
+        return QFile::decodeName(found->pw_dir);
+    return QDir::homePath();
+}
+
+// A directory that nobody else can take: the user's own, a real directory, not writable by
+// group or others. Empty when it is fit.
+Problem ownershipProblem(const QString &label, const QString &path, const struct stat &info)
+{
+    if (info.st_uid != ::geteuid())
+        return {QStringLiteral("%1 %2 belongs to another user (uid %3)")
+                    .arg(label, path)
+                    .arg(info.st_uid),
+                QStringLiteral("remove it")};
+    if ((info.st_mode & 022) != 0)
+        return {QStringLiteral("%1 %2 is writable by other users (mode %3)")
+                    .arg(label, path)
+                    .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0')),
+                QStringLiteral("make it private with chmod 700 %1").arg(path)};
+    return {};
+}
+
+Problem openProblem(const QString &label, const QString &path, int error)
+{
+    if (error == ELOOP || error == ENOTDIR)
+        return {QStringLiteral("%1 %2 is a link or a file, no directory").arg(label, path),
+                QStringLiteral("remove it")};
+    return {QStringLiteral("%1 %2 cannot be opened (%3)").arg(label, path, systemError(error)),
+            QString()};
+}
+
+QString failureText(const Problem &runtime, const Problem &fallback)
+{
+    QString text = fallback.what + QStringLiteral(": ");
+    if (!runtime.what.isEmpty())
+        text.prepend(runtime.what + QStringLiteral(", and "));
+    if (!fallback.fix.isEmpty())
+        text += fallback.fix + QStringLiteral(", or ");
+    return text + QStringLiteral("set XDG_RUNTIME_DIR to a directory of your own that no other "
+                                 "user can write");
+}
+
+const QString runtimeLabel = QStringLiteral("XDG_RUNTIME_DIR");
+const QString fallbackLabel = QStringLiteral("the socket directory");
+
+// Opens a directory without following a link at its end, and checks what was opened, so the
+// directory checked is the one used. -1 with *problem set when it is not fit; -1 with an empty
+// problem when it does not exist.
+int openChecked(const QString &label, const QString &path, Problem *problem)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0) {
+        *problem = errno == ENOENT ? Problem() : openProblem(label, path, errno);
+        return -1;
+    }
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0)
+        *problem = openProblem(label, path, errno);
+    else
+        *problem = ownershipProblem(label, path, info);
+    if (problem->what.isEmpty())
+        return descriptor;
+    ::close(descriptor);
+    return -1;
+}
+
+// Makes the directory and each missing folder above it, private to the user.
+Problem makeDirectory(const QString &path)
+{
+    QString made;
+    for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        made += QLatin1Char('/') + part;
+        if (::mkdir(QFile::encodeName(made).constData(), 0700) != 0 && errno != EEXIST)
+            return {QStringLiteral("%1 %2 cannot be made (%3)")
+                        .arg(fallbackLabel, path, systemError(errno)),
+                    QString()};
+    }
+    return {};
+}
+
+} // namespace
+
+SocketDir::SocketDir(Use use)
+{
+    Problem runtime;
+    const QString runtimePath = runtimeDirectory();
+    if (!runtimePath.isEmpty()) {
+        m_descriptor = openChecked(runtimeLabel, runtimePath, &runtime);
+        m_path = runtimePath;
+        if (isOpen())
+            return;
+        if (runtime.what.isEmpty())
+            runtime.what = QStringLiteral("%1 %2 does not exist").arg(runtimeLabel, runtimePath);
+    }
+    m_path = fallbackDirectory();
+    Problem fallback;
+    if (use == Use::Make)
+        fallback = makeDirectory(m_path);
+    if (fallback.what.isEmpty())
+        m_descriptor = openChecked(fallbackLabel, m_path, &fallback);
+    if (!fallback.what.isEmpty())
+        m_failure = failureText(runtime, fallback);
+}
+
+SocketDir::~SocketDir()
+{
+    if (isOpen())
+        ::close(m_descriptor);
+}
+
+bool SocketDir::isOpen() const
+{
+    return m_descriptor >= 0;
+}
+
+const QString &SocketDir::path() const
+{
+    return m_path;
+}
+
+const QString &SocketDir::failure() const
+{
+    return m_failure;
+}
+
+QString SocketDir::file(const QString &name) const
+{
+    return m_path + QLatin1Char('/') + name;
+}
+
+QString SocketDir::address(const QString &name) const
+{
+    if (!isOpen())
+        return QString();
+    return QStringLiteral("/proc/self/fd/%1/%2").arg(m_descriptor).arg(name);
 }
 
 QString SocketDir::directory()
 {
+    return SocketDir().path();
+}
+
+QString SocketDir::runtimeDirectory()
+{
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        return QDir::cleanPath(runtime);
-    return ownDirectory(QDir::tempPath());
+    return QDir::isAbsolutePath(runtime) ? QDir::cleanPath(runtime) : QString();
 }
 
-QString SocketDir::socketFile(const QString &name)
+QString SocketDir::fallbackDirectory()
 {
-    const QString path =
-        name.startsWith(QLatin1Char('/')) ? name : directory() + QLatin1Char('/') + name;
-    if (QFile::encodeName(path).size() <= MaxPathBytes)
-        return path;
-    const QByteArray hash =
-        QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex();
-    return ownDirectory(ShortParent) + QLatin1Char('/') + QString::fromLatin1(hash.left(16));
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state))
+        state = accountHome() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(state + QStringLiteral("/kvl52110/sockets"));
 }
 
-bool SocketDir::isOwnDirectory(const QString &directory)
+bool SocketDir::checkName(const QString &name, QString *why)
 {
-    return directory == ownDirectory(QDir::tempPath()) || directory == ownDirectory(ShortParent);
-}
-
-bool SocketDir::prepare(const QString &socketFile, QString *why)
-{
-    const QString directory = QFileInfo(socketFile).absolutePath();
-    if (!isOwnDirectory(directory))
-        return true;
-    const QByteArray path = QFile::encodeName(directory);
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        *why = QStringLiteral("the socket directory %1 cannot be made (%2): set XDG_RUNTIME_DIR "
-                              "or TMPDIR to a directory of your own")
-                   .arg(directory, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    return checkOwnDirectory(directory, why);
-}
-
-// The directory must be a directory (not a link to one), belong to the user and give others no
-// access: only then can nobody else put a socket in it.
-bool SocketDir::checkOwnDirectory(const QString &directory, QString *why)
-{
-    struct stat info;
-    if (::lstat(QFile::encodeName(directory).constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        *why = QStringLiteral("%1, the place of the socket directory, is no directory: remove "
-                              "it, or set XDG_RUNTIME_DIR to a directory of your own")
-                   .arg(directory);
-        return false;
-    }
-    if (info.st_uid != ::getuid()) {
-        *why = QStringLiteral("the socket directory %1 belongs to another user (uid %2): remove "
-                              "it, or set XDG_RUNTIME_DIR to a directory of your own")
-                   .arg(directory)
-                   .arg(info.st_uid);
-        return false;
-    }
-    if ((info.st_mode & 077) != 0) {
-        *why = QStringLiteral("the socket directory %1 is open to other users (mode %2): make "
-                              "it private with chmod 700 %1, or remove it")
-                   .arg(directory)
-                   .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
-        return false;
-    }
-    return true;
+    const QByteArray bytes = QFile::encodeName(name);
+    const bool oneComponent = !name.isEmpty() && name != QLatin1String(".") &&
+                              name != QLatin1String("..") && !bytes.contains('/') &&
+                              !bytes.contains('\0') && bytes.size() <= MaxNameBytes;
+    if (!oneComponent)
+        *why = QStringLiteral("\"%1\" is no socket name: a socket name is one file name of 1 to "
+                              "%2 bytes, without \"/\", other than \".\" and \"..\"")
+                   .arg(name)
+                   .arg(MaxNameBytes);
+    return oneComponent;
 }

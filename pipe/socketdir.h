@@ -2,33 +2,51 @@
 
 #include <QString>
 
-// Where the command sockets live, so that no other local user can put a socket in their place:
-// $XDG_RUNTIME_DIR where it is set (the session's private directory), otherwise the user's own
-// directory "kvl52110-UID" in the temporary directory, made with mode 0700 and checked to be
-// the user's and closed to others before it is used. A socket path longer than a socket
-// address holds falls back to a short one of the user's own under /tmp.
+// The directory of the command sockets, open, so that no other local user can put a socket in
+// the program's place or take it away: $XDG_RUNTIME_DIR when that is a directory of the user's
+// own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets (by default
+// ~/.local/state/kvl52110/sockets in the home of the user's account), a place that no other
+// user can make first. The directory is checked once it is open (a real directory, the user's,
+// not writable by group or others), and sockets are bound and connected through its descriptor
+// (/proc/self/fd/N/NAME): the directory checked is the one used, and a path of any length fits
+// a socket address.
 class SocketDir
 {
 public:
-    // The longest socket path that a local server can listen on (the socket address holds 107
-    // bytes; the server binds in a temporary directory beside the path first).
-    static constexpr int MaxPathBytes = 98;
+    // A server makes the fallback directory (mode 0700) when it is missing; a client only looks.
+    enum class Use { Look, Make };
 
-    // The directory of the sockets.
+    explicit SocketDir(Use use = Use::Look);
+    ~SocketDir();
+    SocketDir(const SocketDir &) = delete;
+    SocketDir &operator=(const SocketDir &) = delete;
+
+    bool isOpen() const;
+    // The directory's path; where it was looked for when it could not be opened.
+    const QString &path() const;
+    // Why it could not be opened: one sentence naming the directory and what to do; empty when
+    // it is open, or when it is merely missing.
+    const QString &failure() const;
+    // The socket of a name as a person finds it: path() + "/" + name.
+    QString file(const QString &name) const;
+    // The path to listen or connect on for a name: through the open directory's descriptor.
+    // Valid while this object lives.
+    QString address(const QString &name) const;
+
+    // The directory the sockets live in (opened and closed again to tell).
     static QString directory();
-    // The socket file for a socket name: an absolute name is a path as it is, any other name a
-    // file in directory(); a path longer than MaxPathBytes becomes a file of the short
-    // directory named after a hash of the long path, so every start that means the same long
-    // path finds the same short one.
-    static QString socketFile(const QString &name);
-    // Makes sure that the directory of socketFile is fit to listen in: one of the user's own
-    // socket directories is made when missing (mode 0700) and must belong to the user and be
-    // closed to others; any other directory is taken as it is. False with *why (one sentence
-    // naming the directory and what to do) when it is not fit.
-    static bool prepare(const QString &socketFile, QString *why);
+
+    // The longest socket name: its address through a descriptor still fits a socket address.
+    static constexpr int MaxNameBytes = 80;
+    // A socket name is one path component: not empty, no "/", not "." or "..", no zero
+    // character, at most MaxNameBytes bytes. False with *why (one sentence) otherwise.
+    static bool checkName(const QString &name, QString *why);
 
 private:
-    static QString ownDirectory(const QString &parent);
-    static bool isOwnDirectory(const QString &directory);
-    static bool checkOwnDirectory(const QString &directory, QString *why);
+    static QString runtimeDirectory();
+    static QString fallbackDirectory();
+
+    int m_descriptor = -1;
+    QString m_path;
+    QString m_failure;
 };

@@ -119,8 +119,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("said");
-        QTest::newRow("empty name") << QStringList{"--name", ""}
-                                    << "kvl52110: --name needs a socket name\n";
+        // A socket name is one file name: none leads out of the socket directory.
+        const QString rule = "\" is no socket name: a socket name is one file name of 1 to 80 "
+                             "bytes, without \"/\", other than \".\" and \"..\"\n";
+        for (const char *name : {"", "..", "../KVLOUT", "KVLA/KVLB"})
+            QTest::addRow("name \"%s\"", name)
+                << QStringList{"--name", name} << "kvl52110: --name: \"" + QString(name) + rule;
         QTest::newRow("unknown project")
             << QStringList{"--project", "TO9"}
             << "kvl52110: unknown project type \"TO9\": use TO3/TO4 or TO1/TO2\n";
@@ -136,6 +140,8 @@ private slots:
         const QString err = QString::fromUtf8(program.readAllStandardError());
         QCOMPARE(program.exitCode(), 1);
         QVERIFY2(err.endsWith(said), qPrintable(err));
+        for (const char *made : {"/../KVLOUT", "/KVLA"})
+            QVERIFY(!QFileInfo::exists(m_runtime.path() + made));
     }
 
     // Under another socket name the program serves there, not under the default name; a second

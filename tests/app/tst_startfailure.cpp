@@ -3,8 +3,10 @@
 // with the applets after it not set up and the link still created.
 #include "tst_shellfixture.h"
 
+#include "localserver.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "socketdir.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -20,21 +22,23 @@ private slots:
     // serving.
     void socketInUseEndsTheStart()
     {
+        const SocketDir dir(SocketDir::Use::Make); // the other program's, as it makes it
         QLocalServer other;
-        const QString path = QDir::current().absoluteFilePath("busy");
-        QVERIFY(other.listen(path));
+        QVERIFY(other.listen(dir.address("KVLBUSY")));
         ShellPrompt prompt;
         MainApp *app = MainApp::instance();
-        app->setServerName(path);
+        app->setServerName("KVLBUSY");
         app->setUnattended(true);
         QCOMPARE(app->exec(), 1);
         QCOMPARE(prompt.messages().size(), 0);
+        QVERIFY2(app->localServer()->failure().startsWith(
+                     "another program already serves the command socket " + dir.file("KVLBUSY")),
+                 qPrintable(app->localServer()->failure()));
         app->setUnattended(false);
         app->setServerName(QString::fromLatin1(MainApp::ProjectName));
         QVERIFY(!app->mainWindow());
         QLocalSocket probe;
-        probe.connectToServer(path);
-        QVERIFY(probe.waitForConnected(30000));
+        QVERIFY(PipeClient::connectSocket(&probe, "KVLBUSY"));
     }
 
     void failingInitEndsTheStart()

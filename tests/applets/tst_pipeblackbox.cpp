@@ -1,6 +1,8 @@
 // The real program as a separate process (prompts answered by default through
 // KVL_PROMPT_DEFAULTS=1), spoken to over its local socket "KVL52110" by a plain socket client.
+#include "pipeclient.h"
 #include "pipename.h"
+#include "socketdir.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
@@ -10,7 +12,6 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTcpServer>
-#include <QThread>
 #include <QtTest>
 
 #include <cerrno>
@@ -43,21 +44,22 @@ QByteArray typed(const QByteArray &bytes)
 }
 
 // One connection on a plain socket (which still reads a reply queued before the program
-// closes a connection it stopped reading): the parts written with a pause between them, then
-// the reply up to the program's close.
+// closes a connection it stopped reading): the parts written one after the other, each once the
+// program has read the one before, then the reply up to the program's close.
 QByteArray request(const QList<QByteArray> &parts)
 {
-    const QByteArray path = QFile::encodeName(socketFile());
-    sockaddr_un address{AF_UNIX, {}};
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const SocketDir dir; // the address goes through its descriptor
+    const sockaddr_un address = PipeClient::address(dir, QStringLiteral("KVL52110"));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0) {
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
         ::close(fd);
         return "<no connection>";
     }
     for (const QByteArray &part : parts) {
-        if (&part != &parts.first())
-            QThread::msleep(150); // well below the second a batch has to complete
+        // A part follows once the program has taken the one before: it arrives on its own.
+        if (&part != &parts.first() &&
+            !QTest::qWaitFor([fd]() { return PipeClient::unreadByPeer(fd) == 0; }, WaitMs))
+            return "<not read>";
         for (qsizetype sent = 0, n = 0; sent < part.size() && n >= 0; sent += n)
             n = ::send(fd, part.constData() + sent, size_t(part.size() - sent), MSG_NOSIGNAL);
     }
@@ -207,8 +209,9 @@ private slots:
             QVERIFY2(trace.contains(lines), trace.constData());
     }
 
-    // A batch written in parts with pauses; up to the limit every line is answered; one byte
-    // over, the batch is refused whole and runs nothing (its "open" would reseed the mock-up).
+    // A batch written in parts, each read on its own; up to the limit every line is answered;
+    // one byte over, the batch is refused whole and runs nothing (its "open" would reseed the
+    // mock-up).
     void batchLimit()
     {
         QCOMPARE(request({"set\tversion\ti1\nget\tver", "sion", "\r", "\n"}), Ok + Version);
@@ -261,8 +264,7 @@ private slots:
         QLocalSocket socket;
         const QDeadlineTimer deadline(WaitMs);
         while (!deadline.hasExpired() && m_program->state() != QProcess::NotRunning) {
-            socket.connectToServer(socketFile());
-            if (socket.waitForConnected(200))
+            if (PipeClient::connectSocket(&socket, QStringLiteral("KVL52110")))
                 break;
             QTest::qWait(100);
         }

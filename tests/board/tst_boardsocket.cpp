@@ -274,8 +274,8 @@ private slots:
     void personsCommandHoldsRequests()
     {
         QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
-        const QByteArray socketPath =
-            QFile::encodeName(PipeName::socketFile(PipeClient::programPipe()));
+        const SocketDir dir; // the socket's address goes through its descriptor
+        const QByteArray socketPath = QFile::encodeName(dir.address(PipeClient::programPipe()));
         std::atomic<int> client{-2};
         for (const char *button : {"btWriteEEPROM_49", "btWriteEEPROM_48"}) {
             QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));

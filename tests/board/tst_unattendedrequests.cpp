@@ -60,8 +60,7 @@ Answered request(const QByteArray &batch)
 {
     Answered answered;
     QLocalSocket socket;
-    socket.connectToServer(PipeName::socketFile(PipeClient::programPipe()));
-    if (!socket.waitForConnected(5000))
+    if (!PipeClient::connectSocket(&socket, PipeClient::programPipe()))
         return answered;
     socket.write(batch);
     socket.flush();

@@ -5,7 +5,7 @@
 #include "serialport.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <thread>
@@ -183,16 +183,19 @@ private slots:
     // which opens with ENXIO) is listed as having no UART; another port keeps its reason.
     void unopenableUartIsNoUart()
     {
-        QTemporaryDir dir;
-        const QByteArray socketPath = QFile::encodeName(dir.filePath(QStringLiteral("socket")));
+        // Bound by its name in the working directory, so any path of the directory fits.
+        const char *const name = "unopenable-uart";
+        const QString socketPath = QDir::current().absoluteFilePath(QLatin1String(name));
+        QFile::remove(socketPath);
+        const auto removed = qScopeGuard([&socketPath]() { QFile::remove(socketPath); });
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        qstrncpy(address.sun_path, socketPath.constData(), sizeof address.sun_path);
+        qstrncpy(address.sun_path, name, sizeof address.sun_path);
         QVERIFY(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         DeviceTree tree;
-        const QString uart = tree.add("ttyS1", true, QFile::decodeName(socketPath));
-        const QString usb = tree.add("ttyUSB1", true, QFile::decodeName(socketPath));
+        const QString uart = tree.add("ttyS1", true, socketPath);
+        const QString usb = tree.add("ttyUSB1", true, socketPath);
         PortProbe probe;
         probe.setPaths(tree.paths);
         Skips skipped;

@@ -1,8 +1,10 @@
 // The command-line client kvl52110-cli as a separate process against a pipe server in this
 // process, and the split of a batch's reply into one reply per request line.
 #include "asnobody.h"
+#include "commandlineclient.h"
 #include "localserver.h"
 #include "pipebatch.h"
+#include "socketdir.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
 
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace
@@ -242,14 +245,17 @@ private slots:
     }
 
     // A program of another user at the socket's place gets no request: the client refuses it.
+    // A program of root's answers any user's client, a user's program that user's client.
     void refusesAnotherUsersProgram()
     {
         if (::geteuid() != 0)
             QSKIP("needs root to act as another user");
-        const QTemporaryDir place("/tmp/kvlsq-XXXXXX"); // short, whatever the build tree's path
-        QVERIFY(place.isValid());
-        const QString shared = place.path();
-        QVERIFY(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777)));
+        // Short places, whatever the build tree's path; nobody's can be reached by nobody.
+        const QTemporaryDir nobodys("/tmp/kvlsq-XXXXXX"), roots("/tmp/kvlsr-XXXXXX");
+        QVERIFY(nobodys.isValid() && roots.isValid());
+        const passwd *nobody = ::getpwnam("nobody");
+        QVERIFY(nobody &&
+                ::chown(QFile::encodeName(nobodys.path()).constData(), nobody->pw_uid, 0) == 0);
         QLocalServer squatter;
         connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter]() {
             QLocalSocket *connection = squatter.nextPendingConnection();
@@ -266,47 +272,44 @@ private slots:
             reply();
         });
         {
-            AsNobody::Effective nobody; // the socket's credentials are those of its listen()
-            QVERIFY(squatter.listen(shared + "/KVL52110"));
+            AsNobody::Effective asNobody; // the socket's credentials are those of its listen()
+            QVERIFY(squatter.listen(nobodys.path() + "/KVL52110"));
         }
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
-        // This process serves the squatter and its own server: on a loaded machine a reply may
-        // take a while.
-        const Outcome outcome = runClient({"--timeout=60", "get", "A.B"});
-        qunsetenv("XDG_RUNTIME_DIR");
-        QCOMPARE(outcome.status, 2);
-        QCOMPARE(outcome.out, QByteArray());
-        QVERIFY2(outcome.err.startsWith("kvl52110-cli: refused to talk to " +
-                                        QFile::encodeName(shared) + "/KVL52110: the program "
-                                        "there runs as another user (uid "),
-                 outcome.err.constData());
-        // A client of another user (nobody) that looks for its program in the shared directory.
-        const auto nobodysClient = [&shared]() {
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
-            const Outcome outcome =
-                runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
-                          {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
-            qunsetenv("XDG_RUNTIME_DIR");
-            return outcome;
+        // A client of nobody's, in nobody's session (this process serves the squatter and its own
+        // server: on a loaded machine a reply may take a while).
+        const auto nobodysClient = [&nobodys]() {
+            const EnvScope session("XDG_RUNTIME_DIR", QFile::encodeName(nobodys.path()));
+            return runClient({"--timeout=60", "get", "A.B"}, QByteArray(),
+                             {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
         };
-        // That user's own client is answered by it.
+        const EnvScope session("XDG_RUNTIME_DIR", QFile::encodeName(roots.path()));
         const Outcome theirs = nobodysClient();
         QCOMPARE(theirs.err, QByteArray());
         QCOMPARE(theirs.out, QByteArray("f42\n"));
-        // A program of root's there is answered by any user's client.
+        // Only root could put nobody's program in root's own place; root's client refuses it.
+        QCOMPARE(::rename(QFile::encodeName(nobodys.path() + "/KVL52110").constData(),
+                          QFile::encodeName(roots.path() + "/KVL52110").constData()),
+                 0);
+        const Outcome outcome = runClient({"--timeout=60", "get", "A.B"});
+        QCOMPARE(outcome.status, 2);
+        QCOMPARE(outcome.out, QByteArray());
+        QVERIFY2(outcome.err.startsWith("kvl52110-cli: refused to talk to " +
+                                        QFile::encodeName(roots.path()) +
+                                        "/KVL52110: the program "
+                                        "there runs as another user (uid "),
+                 outcome.err.constData());
+        // A program of root's in nobody's place is answered by nobody's client.
         squatter.close();
+        QVERIFY(QFile::remove(roots.path() + "/KVL52110"));
         squatter.setSocketOptions(QLocalServer::WorldAccessOption);
-        QVERIFY(squatter.listen(shared + "/KVL52110"));
-        const Outcome roots = nobodysClient();
-        QCOMPARE(roots.err, QByteArray());
-        QCOMPARE(roots.out, QByteArray("f42\n"));
-        // The user's own program there is answered.
-        squatter.close();
+        QVERIFY(squatter.listen(nobodys.path() + "/KVL52110"));
+        const Outcome answeredByRoot = nobodysClient();
+        QCOMPARE(answeredByRoot.err, QByteArray());
+        QCOMPARE(answeredByRoot.out, QByteArray("f42\n"));
+        // The user's own program in the user's own place is answered.
         LocalServer own(handler.get());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
         QVERIFY(own.start("KVL52110"));
         const Outcome ours = runClient({"--timeout=60", "get", "A.B"});
-        qunsetenv("XDG_RUNTIME_DIR");
         QCOMPARE(ours.out, QByteArray("i7\n"));
     }
 
@@ -322,6 +325,41 @@ private slots:
         // waits one).
         QCOMPARE(runClient({"--timeout", "2000000", "--name", "NOBODY", "get", "A.B"}).status, 2);
         QCOMPARE(runClient({"--timeout", "0.0001", "--name", "NOBODY", "get", "A.B"}).status, 2);
+        // A socket directory that no socket may be in is named with what is wrong with it.
+        const QTemporaryDir state;
+        const QString place = state.path() + "/kvl52110/sockets";
+        QVERIFY(QDir().mkpath(place) &&
+                QFile::setPermissions(place, QFileDevice::Permissions(0x7770)));
+        const EnvScope none("XDG_RUNTIME_DIR", QByteArray());
+        const EnvScope stateHome("XDG_STATE_HOME", QFile::encodeName(state.path()));
+        const Outcome unfit = runClient({"get", "A.B"});
+        QCOMPARE(unfit.status, 2);
+        QCOMPARE(unfit.err, "kvl52110-cli: no socket directory to look in: the socket directory " +
+                                QFile::encodeName(place) +
+                                " is writable by other users (mode 0770): make it private with "
+                                "chmod 700 " +
+                                QFile::encodeName(place) +
+                                ", or set XDG_RUNTIME_DIR to a directory of your own that no "
+                                "other user can write\n");
+    }
+
+    // A socket name is one file name: any other is wrong usage, said before the usage, and
+    // nothing is sent, not even to a program that a name leading out of the socket directory
+    // would reach.
+    void nameIsOneFileName()
+    {
+        const QString around =
+            "../" + QFileInfo(SocketDir::directory()).fileName() + "/" + ServerName;
+        for (const QString &name : {around, QString("a/b"), QString("."), QString(".."),
+                                    QString(SocketDir::MaxNameBytes + 1, 'n')}) {
+            QString why;
+            QVERIFY(!SocketDir::checkName(name, &why));
+            const Outcome outcome = runClient({"--name", name, "get", "A.B"});
+            QCOMPARE(outcome.status, 64);
+            QCOMPARE(outcome.err,
+                     "kvl52110-cli: " + why.toLocal8Bit() + "\n" + CommandLineClient::Usage);
+        }
+        QCOMPARE(handler->calls, QStringList());
     }
 
     // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
@@ -364,6 +402,8 @@ private slots:
             const Outcome outcome = runClient({form});
             QCOMPARE(outcome.status, 0);
             QVERIFY(outcome.out.startsWith("Usage: kvl52110-cli"));
+            QVERIFY(outcome.out.endsWith("Here the socket directory is " +
+                                         QFile::encodeName(SocketDir::directory()) + ".\n"));
         }
     }
 };

@@ -33,9 +33,7 @@ public:
         QMetaObject::invokeMethod(this, [this, name]() {
             server = new QLocalServer(this);
             connect(server, &QLocalServer::newConnection, this, &ScriptedServer::onConnection);
-            QString why;
-            const QString file = PipeName::socketFile(name);
-            listening = SocketDir::prepare(file, &why) && server->listen(file);
+            listening = dir.isOpen() && server->listen(dir.address(name));
         }, Qt::BlockingQueuedConnection);
     }
     ~ScriptedServer() override
@@ -50,6 +48,7 @@ public:
         return m_received;
     }
 
+    SocketDir dir{SocketDir::Use::Make}; // made as the program makes it
     bool listening = false;
     QList<QByteArray> chunks = {"ok\n"}; // the reply, written with a pause between chunks
     bool closeAfter = true;
@@ -89,14 +88,10 @@ class EndOfInputServer
 {
 public:
     EndOfInputServer(const QString &name, const QByteArray &answer, bool keepOpen = false)
-        : m_answer(answer), m_keepOpen(keepOpen)
+        : m_answer(answer), m_keepOpen(keepOpen), m_address(PipeClient::address(m_dir, name))
     {
-        const QString file = PipeName::socketFile(name);
-        const QByteArray path = QFile::encodeName(file);
-        std::memcpy(m_address.sun_path, path.constData(), size_t(path.size()));
         m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        QString why;
-        listening = SocketDir::prepare(file, &why) && ::bind(m_listener, address(), sizeof m_address) == 0 &&
+        listening = m_dir.isOpen() && ::bind(m_listener, address(), sizeof m_address) == 0 &&
                     ::listen(m_listener, 1) == 0;
         m_thread.reset(QThread::create([this]() { serve(); }));
         m_thread->start();
@@ -146,7 +141,8 @@ private:
 
     QByteArray m_answer;
     bool m_keepOpen = false;
-    sockaddr_un m_address{AF_UNIX, {}};
+    SocketDir m_dir{SocketDir::Use::Make}; // made as the program makes it
+    sockaddr_un m_address;
     int m_listener = -1;
     std::atomic<bool> m_accepted{false};
     QSemaphore m_stop;
@@ -366,12 +362,9 @@ private slots:
     void requestNotSent()
     {
         scripted.reset();
-        const QString file = PipeName::socketFile(name);
-        QString why;
-        QVERIFY(SocketDir::prepare(file, &why));
-        sockaddr_un address{AF_UNIX, {}};
-        const QByteArray path = QFile::encodeName(file);
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const SocketDir dir(SocketDir::Use::Make);
+        QVERIFY(dir.isOpen());
+        sockaddr_un address = PipeClient::address(dir, name);
         const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const auto unlisten = qScopeGuard([&]() {
             ::close(listener);

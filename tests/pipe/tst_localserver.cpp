@@ -175,14 +175,16 @@ private slots:
     void batchesRunWholeAndOneAtATime()
     {
         handler->nestedLoopMs = 100;
-        PipeClient a(name), b(name), c(name);
-        QVERIFY(a.connected() && b.connected() && c.connected());
-        a.send("set\tA.B\ti1\nget\tA.");
+        RawClient a(name);
+        PipeClient b(name), c(name);
+        QVERIFY(a.connected && b.connected() && c.connected());
+        QVERIFY(a.send("set\tA.B\ti1\nget\tA."));
         b.send("set\tA.b\ti1\n");
         c.send("run\tA.c\n");
-        QTest::qWait(150); // well inside the server's wait for the rest of the line
-        a.send("C\n");
-        QVERIFY(a.waitClosed() && b.waitClosed() && c.waitClosed());
+        // The rest of the line follows once the server has taken the first part.
+        QVERIFY(a.waitRead());
+        QVERIFY(a.send("C\n"));
+        QVERIFY(a.readUntilClose() && b.waitClosed() && c.waitClosed());
         QCOMPARE(a.received, QByteArray("ok\ni7"));
         QCOMPARE(b.received, QByteArray("ok\n"));
         QCOMPARE(c.received, QByteArray("i7"));
@@ -349,8 +351,7 @@ private slots:
         QByteArray received;
         QThread *client = QThread::create([&]() {
             QLocalSocket socket;
-            socket.connectToServer(PipeName::socketFile(name));
-            if (!socket.waitForConnected(5000))
+            if (!PipeClient::connectSocket(&socket, name))
                 return;
             socket.write("get\tA.B\n");
             socket.waitForBytesWritten(5000);
@@ -365,10 +366,11 @@ private slots:
         });
         client->start();
         QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 1, 10000);
-        QTest::qWait(100);
-        const QList<PipeConnection *> sockets = server->findChildren<PipeConnection *>();
-        QCOMPARE(sockets.size(), 1);
-        QVERIFY(sockets.first()->bytesToWrite() > 0); // the client has not read yet
+        // The reply is under way: more than the socket holds, the client has not read yet.
+        QList<PipeConnection *> sockets;
+        QTRY_VERIFY_WITH_TIMEOUT((sockets = server->findChildren<PipeConnection *>()).size() == 1 &&
+                                     sockets.first()->bytesToWrite() > 0,
+                                 10000);
         readNow.release();
         server->flushReplies(10000);
         QVERIFY(!sockets.first()->isOpen()); // then closed: the client need not wait for the end
@@ -728,9 +730,8 @@ private slots:
     // A socket left by a crashed run (nobody listens on it) is removed, and its name served.
     void staleSocketReplaced()
     {
-        const QByteArray path = QFile::encodeName(PipeName::socketFile("KVLSTALE"));
-        sockaddr_un address{AF_UNIX, {}};
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const SocketDir dir;
+        sockaddr_un address = PipeClient::address(dir, "KVLSTALE");
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         ::close(fd); // the file stays
@@ -748,20 +749,30 @@ private slots:
         QCOMPARE(info.st_mode & 077, 0u);
     }
 
-    // A pipe in use asks for another name ("Yes" with an empty name asks again), and the first
-    // server goes on serving; a failed listen is reported.
+    // A pipe in use asks for another name, saying which socket is in use and what else to do
+    // ("Yes" with an empty name asks again, a name that is no file name is refused with a word
+    // and asks again), and the first server goes on serving; a failed start is reported.
     void pipeInUseAsksForAnotherName()
     {
         NamingPrompt prompt;
-        prompt.queueButton(Prompt::Yes);
-        prompt.queueButton(Prompt::Yes);
-        prompt.names = QStringList{QString(), "KVLFREE"};
+        for (int button : {Prompt::Yes, Prompt::Yes, Prompt::Ok, Prompt::Yes})
+            prompt.queueButton(button);
+        prompt.names = QStringList{QString(), "../KVLFREE", "KVLFREE"};
         LocalServer second(handler.get());
         QVERIFY(second.start(name));
-        QCOMPARE(prompt.messages().size(), 2);
+        QCOMPARE(prompt.messages().size(), 4);
         QCOMPARE(prompt.messages().value(0).text,
                  QString("Pipe is already used by another software\nUse another pipename?(Yes)"));
+        QCOMPARE(prompt.messages().value(0).informativeText,
+                 "Another program already serves the command socket " + PipeName::socketFile(name) +
+                     ": quit it, or start this one with --name OTHER to serve beside it.");
         QCOMPARE(prompt.messages().value(0).buttons, int(Prompt::Yes | Prompt::Close));
+        QCOMPARE(prompt.messages().value(2).icon, Prompt::Warning);
+        QVERIFY2(prompt.messages().value(2).text.startsWith("\"../KVLFREE\" is no socket name"),
+                 qPrintable(prompt.messages().value(2).text));
+        QCOMPARE(prompt.messages().value(3).informativeText,
+                 prompt.messages().value(0).informativeText);
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("../KVLFREE")));
         QCOMPARE(second.pipePath(), QString("\\\\.\\pipe\\KVLFREE"));
         QCOMPARE(PipeClient::exchange("KVLFREE", "get\tA.B\n"), QByteArray("i7"));
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
@@ -782,7 +793,7 @@ private slots:
         QCOMPARE(prompt.names, QStringList());
         QCOMPARE(prompt.messages().size(), asked + 3);
         QVERIFY(third.failure().startsWith("another program already serves the command socket"));
-        QVERIFY(!second.start("/dev/null/sock")); // no directory, and none can be made there
+        QVERIFY(!second.start("/dev/null/sock")); // no file name
         QCOMPARE(checksRunning(second), 0); // nor does it listen again on the name it left
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(

@@ -91,6 +91,32 @@ private:
     }
 };
 
+// Sets an environment variable for a scope (a null value unsets it).
+class EnvScope
+{
+public:
+    EnvScope(const char *name, const QByteArray &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~EnvScope()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
 // A plain, non-blocking socket client served from the test's own thread: between its steps
 // the server's events run.
 class RawClient
@@ -98,9 +124,8 @@ class RawClient
 public:
     explicit RawClient(const QString &localName)
     {
-        sockaddr_un address{AF_UNIX, {}};
-        const QByteArray path = QFile::encodeName(PipeName::socketFile(localName));
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const SocketDir dir; // the address goes through its descriptor
+        sockaddr_un address = PipeClient::address(dir, localName);
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
         connectError = connected ? 0 : errno;
@@ -125,11 +150,7 @@ public:
         return true;
     }
     // Bytes sent that the server has not read yet.
-    int unread() const
-    {
-        int n = 0;
-        return ::ioctl(fd, SIOCOUTQ, &n) == 0 ? n : -1;
-    }
+    int unread() const { return PipeClient::unreadByPeer(fd); }
     // Serves the server's events until it has read every byte sent (false after 30 s).
     bool waitRead() const
     {

@@ -1,6 +1,8 @@
 // Where the command socket lives, and the server's start there: a directory of the user's own
-// that nobody else can write, a short place for a path too long for a socket, and a start that
-// does not serve saying why, without asking anybody when nobody can answer.
+// that no other user can write or make first, a place of any path length, names that are one
+// file name, and a start that does not serve saying why, without asking anybody when nobody can
+// answer. The README's Python client finds the socket wherever the program serves.
+#include "localclient.h"
 #include "localserver.h"
 #include "pipename.h"
 #include "recordingprompt.h"
@@ -9,6 +11,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,11 +27,6 @@
 namespace
 {
 
-QString ownDirectory()
-{
-    return QDir::tempPath() + "/kvl52110-" + QString::number(::getuid());
-}
-
 // The mode and owner of a path, not following a link.
 QPair<uint, uint> modeAndOwner(const QString &path)
 {
@@ -35,31 +36,49 @@ QPair<uint, uint> modeAndOwner(const QString &path)
     return {uint(info.st_mode & 07777), uint(info.st_uid)};
 }
 
-// Sets an environment variable for a scope.
-class EnvScope
+bool isSocket(const QString &path)
 {
-public:
-    EnvScope(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvScope()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
 
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+uint nobodyUid()
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 0;
+}
+
+// Makes path a place that no socket may go to: another user's directory, one that others
+// may write, a link to a directory of the user's own, a file, or nothing. False when that needs
+// root and the test does not run as root.
+bool makeUnfit(const QString &path, const QString &kind)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    if (kind == "file")
+        return QFile(path).open(QIODevice::WriteOnly);
+    if (kind == "link")
+        return QDir().mkpath(path + "-target") && QFile::link(path + "-target", path);
+    if (kind == "missing")
+        return true;
+    if (!QDir().mkpath(path) || ::chmod(bytes.constData(), 0700) != 0)
+        return false;
+    if (kind == "group writable")
+        return ::chmod(bytes.constData(), 0770) == 0;
+    if (kind == "shared")
+        return ::chmod(bytes.constData(), 01777) == 0;
+    return ::geteuid() == 0 && ::chown(bytes.constData(), nobodyUid(), 0) == 0;
+}
+
+// A directory of path's length at least, of the user's own.
+QString longDirectory(const QString &base, int length)
+{
+    QString path = base;
+    while (path.size() < length)
+        path += "/" + QString(40, 'd');
+    const bool made =
+        QDir().mkpath(path) && QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
+    return made ? path : QString();
+}
 
 } // namespace
 
@@ -68,103 +87,143 @@ class TestSocketDir : public QObject
     Q_OBJECT
 
     RecordingHandler handler;
-    // A short temporary directory of the test's own, so that its socket paths fit whatever the
-    // path of the build tree.
-    QTemporaryDir shortTemp{"/tmp/kvlsd-XXXXXX"};
-    std::unique_ptr<EnvScope> tmp;
+    std::unique_ptr<QTemporaryDir> temp;
+    std::unique_ptr<EnvScope> runtime, state;
+
+    QString runtimeDir() const { return temp->path() + "/run"; }
+    QString stateHome() const { return temp->path() + "/state"; }
+    QString fallback() const { return stateHome() + "/kvl52110/sockets"; }
 
 private slots:
-    void initTestCase()
+    // A session directory and a state home of the test's own for each test.
+    void init()
     {
-        QVERIFY(shortTemp.isValid());
-        tmp = std::make_unique<EnvScope>("TMPDIR", QFile::encodeName(shortTemp.path()));
+        handler.takeCalls();
+        temp = std::make_unique<QTemporaryDir>();
+        QVERIFY(temp->isValid() && QDir().mkdir(runtimeDir()));
+        QVERIFY(QFile::setPermissions(runtimeDir(), QFileDevice::Permissions(0x7700)));
+        runtime = std::make_unique<EnvScope>("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir()));
+        state = std::make_unique<EnvScope>("XDG_STATE_HOME", QFile::encodeName(stateHome()));
     }
-    void cleanupTestCase() { tmp.reset(); }
     void cleanup()
     {
-        QFile::setPermissions(ownDirectory(), QFileDevice::Permissions(0x7700));
-        ::chown(QFile::encodeName(ownDirectory()).constData(), ::getuid(), ::getgid());
-        QFile::remove(ownDirectory());
-        QDir(ownDirectory()).removeRecursively();
+        runtime.reset();
+        state.reset();
+        temp.reset();
         Prompt::setUnattended(false);
     }
 
-    // The session's directory where it is named, otherwise the user's own in the temporary
-    // directory; an absolute name is a path; a path too long for a socket becomes a short one
-    // of the user's own, the same for each start that means it.
+    // The session's directory where it is named and fit, otherwise the folder in the state home
+    // of the account the program runs as (whatever HOME says).
     void places()
     {
-        QCOMPARE(PipeName::socketFile("KVL52110"), ownDirectory() + "/KVL52110");
-        QCOMPARE(PipeName::socketFile("/run/other/sock"), QString("/run/other/sock"));
+        QCOMPARE(PipeName::socketFile("KVL52110"), runtimeDir() + "/KVL52110");
         {
-            const EnvScope runtime("XDG_RUNTIME_DIR", "/run/user/4711");
-            QCOMPARE(PipeName::socketFile("KVL52110"), QString("/run/user/4711/KVL52110"));
+            const EnvScope none("XDG_RUNTIME_DIR", QByteArray());
+            QCOMPARE(PipeName::socketFile("KVL52110"), fallback() + "/KVL52110");
         }
-        {
-            const EnvScope runtime("XDG_RUNTIME_DIR", "relative/dir");
-            QCOMPARE(PipeName::socketFile("KVL52110"), ownDirectory() + "/KVL52110");
-        }
-        const QString shortDir = "/tmp/kvl52110-" + QString::number(::getuid()) + "/";
-        const QString longName = QString(SocketDir::MaxPathBytes, 'n');
-        const QString fallback = PipeName::socketFile(longName);
-        QVERIFY2(fallback.startsWith(shortDir) && fallback.size() == shortDir.size() + 16,
-                 qPrintable(fallback));
-        QCOMPARE(PipeName::socketFile(longName), fallback);
-        QVERIFY(PipeName::socketFile(longName + "2") != fallback);
-        const QString fits = QString(SocketDir::MaxPathBytes - ownDirectory().size() - 1, 'f');
-        QCOMPARE(PipeName::socketFile(fits), ownDirectory() + "/" + fits);
+        const EnvScope relative("XDG_RUNTIME_DIR", "relative/dir");
+        QCOMPARE(PipeName::socketFile("KVL52110"), fallback() + "/KVL52110");
+        const EnvScope relativeState("XDG_STATE_HOME", "relative/state");
+        const EnvScope home("HOME", QFile::encodeName(temp->path()));
+        const passwd *account = ::getpwuid(::geteuid());
+        QVERIFY(account);
+        QCOMPARE(PipeName::socketFile("KVL52110"),
+                 QFile::decodeName(account->pw_dir) + "/.local/state/kvl52110/sockets/KVL52110");
     }
 
-    // The server makes the user's directory, private, and serves in it.
+    // Without a session directory the server makes its folder and those above it, private,
+    // and serves in it.
     void serverMakesItsDirectory()
     {
+        const EnvScope none("XDG_RUNTIME_DIR", QByteArray());
         LocalServer server(&handler);
-        QVERIFY(server.start("KVLDIR"));
-        QCOMPARE(modeAndOwner(ownDirectory()), qMakePair(0700u, uint(::getuid())));
-        QVERIFY(QFile::exists(ownDirectory() + "/KVLDIR"));
+        QVERIFY2(server.start("KVLDIR"), qPrintable(server.failure()));
+        for (const QString &dir : {stateHome(), stateHome() + "/kvl52110", fallback()})
+            QCOMPARE(modeAndOwner(dir), qMakePair(0700u, uint(::geteuid())));
+        QVERIFY(isSocket(fallback() + "/KVLDIR"));
         QCOMPARE(PipeClient::exchange("KVLDIR", "get\tA.B\n"), QByteArray("i7"));
     }
 
-    // A directory in the place of the user's own that another user could write (or that is
-    // no directory of its own) is refused: nothing listens, and the reason names it and what
-    // to do. Nobody is asked when nobody can answer; a person is shown it.
-    void unfitDirectoryRefused_data()
+    // A session directory that another user could use against the program (theirs, open to
+    // writing by others, a link, no directory at all) is passed over: the program serves in the
+    // fallback, where its clients look too, and puts nothing in it.
+    void unfitSessionDirectoryPassedOver_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("open") << "open"
-                              << "the socket directory %1 is open to other users (mode 0755): "
-                                 "make it private with chmod 700 %1, or remove it";
-        QTest::newRow("foreign") << "foreign"
-                                 << "the socket directory %1 belongs to another user (uid %2): "
-                                    "remove it, or set XDG_RUNTIME_DIR to a directory of your own";
-        const QString noDirectory = "%1, the place of the socket directory, is no directory: "
-                                    "remove it, or set XDG_RUNTIME_DIR to a directory of your own";
-        QTest::newRow("link") << "link" << noDirectory;
-        QTest::newRow("file") << "file" << noDirectory;
+        for (const char *kind :
+             {"another user's", "group writable", "shared", "link", "file", "missing"})
+            QTest::newRow(kind) << kind;
     }
-    void unfitDirectoryRefused()
+    void unfitSessionDirectoryPassedOver()
     {
         QFETCH(QString, kind);
+        const QString unfit = temp->path() + "/unfit";
+        if (!makeUnfit(unfit, kind))
+            QSKIP("needs root to give the directory to another user");
+        const EnvScope place("XDG_RUNTIME_DIR", QFile::encodeName(unfit));
+        QCOMPARE(PipeName::socketFile("KVL52110"), fallback() + "/KVL52110");
+        LocalServer server(&handler);
+        QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
+        QVERIFY(isSocket(fallback() + "/KVL52110"));
+        QVERIFY(!QFileInfo::exists(unfit + "/KVL52110"));
+        QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+    }
+
+    // When the fallback is no place for the sockets either, nothing listens, and the reason
+    // names the directory, what is wrong with it and what to do (with why the session directory
+    // was passed over). Nobody is asked when nobody can answer; a person is shown it.
+    void unfitFallbackRefused_data()
+    {
+        QTest::addColumn<QString>("sessionKind");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        const QString alternative =
+            "set XDG_RUNTIME_DIR to a directory of your own that no other user can write";
+        QTest::newRow("another user's")
+            << ""
+            << "another user's"
+            << "the socket directory %1 belongs to another user (uid %2): remove it, or " +
+                   alternative;
+        QTest::newRow("group writable")
+            << ""
+            << "group writable"
+            << "the socket directory %1 is writable by other users (mode 0770): make it "
+               "private with chmod 700 %1, or " +
+                   alternative;
+        QTest::newRow("link") << ""
+                              << "link"
+                              << "the socket directory %1 is a link or a file, no directory: "
+                                 "remove it, or " +
+                                     alternative;
+        QTest::newRow("cannot be made")
+            << ""
+            << "blocked"
+            << "the socket directory %1 cannot be made (Not a directory): " + alternative;
+        QTest::newRow("session shared")
+            << "shared"
+            << "blocked"
+            << "XDG_RUNTIME_DIR %3 is writable by other users (mode 1777), and the socket "
+               "directory %1 cannot be made (Not a directory): " +
+                   alternative;
+    }
+    void unfitFallbackRefused()
+    {
+        QFETCH(QString, sessionKind);
+        QFETCH(QString, kind);
         QFETCH(QString, why);
-        const passwd *nobody = ::getpwnam("nobody");
-        QVERIFY(nobody);
-        const QString dir = ownDirectory();
-        const QByteArray path = QFile::encodeName(dir);
-        if (kind == "file") {
-            QFile file(dir);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        } else if (kind == "link") {
-            QVERIFY(QDir().mkpath(dir + "-target"));
-            QVERIFY(QFile::link(dir + "-target", dir));
-        } else {
-            QVERIFY(::mkdir(path.constData(), 0700) == 0);
-            if (kind == "open")
-                QVERIFY(::chmod(path.constData(), 0755) == 0);
-            else if (::geteuid() != 0 || ::chown(path.constData(), nobody->pw_uid, 0) != 0)
-                QSKIP("needs root to give the directory to another user");
-        }
-        const QString expected = why.arg(dir).arg(nobody->pw_uid);
+        const QString session = temp->path() + "/session";
+        QVERIFY(makeUnfit(session, sessionKind.isEmpty() ? "missing" : sessionKind));
+        const EnvScope place("XDG_RUNTIME_DIR",
+                             sessionKind.isEmpty() ? QByteArray() : QFile::encodeName(session));
+        if (kind == "blocked")
+            QVERIFY(QFile(stateHome()).open(QIODevice::WriteOnly));
+        else if (!QDir().mkpath(stateHome() + "/kvl52110") || !makeUnfit(fallback(), kind))
+            QSKIP("needs root to give the directory to another user");
+        const QString expected = QString(why)
+                                     .replace("%1", fallback())
+                                     .replace("%2", QString::number(nobodyUid()))
+                                     .replace("%3", session);
         for (bool unattended : {true, false}) {
             RecordingPrompt prompt;
             Prompt::setUnattended(unattended);
@@ -177,27 +236,88 @@ private slots:
                          "Unable to start interprocess server: \n" + expected + ".");
             Prompt::setUnattended(false);
         }
-        QVERIFY(!QFile::exists(dir + "/KVL52110"));
-        QFile::remove(dir);
-        QDir(dir + "-target").removeRecursively();
+        QVERIFY(!QFileInfo::exists(fallback() + "/KVL52110"));
+        QVERIFY(!QFileInfo::exists(session + "/KVL52110"));
     }
 
-    // With a temporary directory too long for a socket path the server still serves, at the
-    // short place the clients look for too.
-    void longPathFallsBack()
+    // A session directory whose path is longer than a socket address holds is served in, at
+    // its own path: the server, the clients and a plain listener of the tests' all reach it.
+    void longPathServed()
     {
-        const QString deep = QDir::tempPath() + "/" + QString(60, 'd') + "/" + QString(60, 'e');
-        QVERIFY(QDir().mkpath(deep));
-        const EnvScope longTemp("TMPDIR", QFile::encodeName(deep));
-        const QString file = PipeName::socketFile("KVL52110");
-        QVERIFY2(file.startsWith("/tmp/kvl52110-"), qPrintable(file));
-        {
-            LocalServer server(&handler);
-            QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
-            QVERIFY(QFile::exists(file));
-            QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
-        }
-        QVERIFY(!QFile::exists(file));
+        const QString deep = longDirectory(runtimeDir(), 200);
+        QVERIFY(!deep.isEmpty());
+        const EnvScope place("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+        LocalServer server(&handler);
+        QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
+        QCOMPARE(PipeName::socketFile("KVL52110"), deep + "/KVL52110");
+        QVERIFY(isSocket(deep + "/KVL52110"));
+        QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+        RawClient raw("KVL52110");
+        QVERIFY(raw.connected && raw.send("get\tA.B\n") && raw.readUntilClose());
+        QCOMPARE(raw.received, QByteArray("i7"));
+        const SocketDir dir(SocketDir::Use::Make);
+        QLocalServer plain;
+        QVERIFY2(plain.listen(dir.address("KVLPLAIN")), qPrintable(plain.errorString()));
+        QVERIFY(isSocket(deep + "/KVLPLAIN"));
+        QVERIFY(RawClient("KVLPLAIN").connected);
+    }
+
+    // A socket name is one file name: anything else is refused before anything is made, and no
+    // client connects through it.
+    void namesAreOneFileName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("plain") << "KVL52110" << true;
+        QTest::newRow("dots inside") << "..a.b" << true;
+        QTest::newRow("pipe path") << "\\\\.\\pipe\\x" << true;
+        QTest::newRow("longest") << QString(SocketDir::MaxNameBytes, 'n') << true;
+        QTest::newRow("too long") << QString(SocketDir::MaxNameBytes + 1, 'n') << false;
+        QTest::newRow("too long in bytes")
+            << QString(SocketDir::MaxNameBytes / 2 + 1, QChar(0xe9)) << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("dot") << "." << false;
+        QTest::newRow("parent") << ".." << false;
+        QTest::newRow("up and out") << "../x" << false;
+        QTest::newRow("down") << "a/b" << false;
+        QTest::newRow("absolute") << "/tmp/x" << false;
+        QTest::newRow("zero") << QString("a") + QChar(0) + "b" << false;
+    }
+    void namesAreOneFileName()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, valid);
+        QString why;
+        QCOMPARE(SocketDir::checkName(name, &why), valid);
+        if (valid)
+            return;
+        QCOMPARE(why, QString("\"%1\" is no socket name: a socket name is one file name of 1 to "
+                              "80 bytes, without \"/\", other than \".\" and \"..\"")
+                          .arg(name));
+        const EnvScope inner("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir() + "/inner"));
+        QVERIFY(QDir().mkdir(runtimeDir() + "/inner"));
+        RecordingPrompt prompt;
+        Prompt::setUnattended(true);
+        LocalServer server(&handler);
+        QVERIFY(!server.start(name));
+        QCOMPARE(server.failure(), why);
+        QCOMPARE(QDir(runtimeDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"inner"});
+        QVERIFY(QDir(runtimeDir() + "/inner").isEmpty());
+        QVERIFY(!QFileInfo::exists(stateHome()));
+    }
+
+    // A client does not follow a name out of the socket directory, even to a socket that
+    // listens there.
+    void clientStaysInTheDirectory()
+    {
+        const SocketDir dir; // open while the server below listens through it
+        QLocalServer outside;
+        QVERIFY(outside.listen(dir.address("x")));
+        QVERIFY(QDir().mkdir(runtimeDir() + "/inner"));
+        const EnvScope inner("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir() + "/inner"));
+        LocalClient client("\\\\.\\pipe\\../x", 1000);
+        QVERIFY(!client.ensureConnected());
     }
 
     // A second server for a socket that is served already: nobody is asked while nobody can
@@ -216,6 +336,58 @@ private slots:
                      PipeName::socketFile("KVL52110") +
                      ": quit it, or start this one with --name OTHER to serve beside it");
         QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+    }
+
+    // The README's Python client, run as written, reaches the program wherever it serves: in
+    // the session directory, in the fallback when that is unset or passed over, and at a path
+    // longer than a socket address holds.
+    void readmePythonClient_data()
+    {
+        QTest::addColumn<QString>("session");
+        QTest::newRow("session directory") << "fit";
+        QTest::newRow("unset") << "";
+        QTest::newRow("passed over") << "shared";
+        QTest::newRow("long path") << "long";
+    }
+    void readmePythonClient()
+    {
+        QFETCH(QString, session);
+        const QString python = QStandardPaths::findExecutable("python3");
+        if (python.isEmpty())
+            QSKIP("no python3");
+        const QString script = readmePython();
+        QVERIFY2(script.contains("def request("), "the README shows no Python client");
+        QString place = runtimeDir();
+        if (session == "long")
+            place = longDirectory(runtimeDir(), 200);
+        else if (session == "shared")
+            QVERIFY(makeUnfit(place = temp->path() + "/shared", session));
+        const EnvScope env("XDG_RUNTIME_DIR",
+                           session.isEmpty() ? QByteArray() : QFile::encodeName(place));
+        LocalServer server(&handler);
+        QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
+        QProcess client;
+        client.start(python, {"-c", script + "\nprint(request(\"get\\tA.B\"))\n"});
+        QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 60000);
+        QCOMPARE(client.readAllStandardError(), QByteArray());
+        QCOMPARE(client.readAllStandardOutput(), QByteArray("i7\n"));
+        QCOMPARE(handler.takeCalls(), (QStringList{"set Configuration.SACONF int:7",
+                                                   "get Configuration.SACONF", "get A.B"}));
+    }
+
+private:
+    // The README's Python example: the indented block that follows "In Python" in its command
+    // socket section.
+    static QString readmePython()
+    {
+        QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        const QString readme = QString::fromUtf8(file.readAll());
+        static const QRegularExpression block("\\nIn Python[^\\n]*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
+        QString code = block.match(readme).captured(1);
+        code.replace(QRegularExpression("^    ", QRegularExpression::MultilineOption), QString());
+        return code;
     }
 };
 

@@ -4,10 +4,18 @@
 // a server in its own process. Header only, for tests that link the application library.
 #include "localserver.h"
 #include "pipename.h"
+#include "socketdir.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QtTest>
+
+#include <cstring>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 // Connects at once; the reply is collected, serving events, until the server closes.
 class PipeClient
@@ -17,8 +25,34 @@ public:
     {
         QObject::connect(&socket, &QLocalSocket::readyRead,
                          [this]() { received += socket.readAll(); });
-        socket.connectToServer(PipeName::socketFile(localName));
-        socket.waitForConnected(5000);
+        connectSocket(&socket, localName);
+    }
+    // Connects a socket to a socket name of the user's socket directory, as the program's
+    // clients do (through the directory's descriptor), waiting up to 5 s.
+    static bool connectSocket(QLocalSocket *socket, const QString &localName)
+    {
+        const SocketDir dir;
+        socket->connectToServer(dir.address(localName));
+        if (socket->waitForConnected(5000))
+            return true;
+        socket->abort(); // no later attempt through the directory closed here
+        return false;
+    }
+    // Bytes written on a plain socket that its peer has not read yet; -1 when unknown.
+    static int unreadByPeer(int fd)
+    {
+        int n = 0;
+        return ::ioctl(fd, SIOCOUTQ, &n) == 0 ? n : -1;
+    }
+    // The address of a socket name for a plain socket to bind or connect: through the
+    // descriptor of dir, which must stay open while the address is used.
+    static sockaddr_un address(const SocketDir &dir, const QString &localName)
+    {
+        sockaddr_un address{AF_UNIX, {}};
+        const QByteArray path = QFile::encodeName(dir.address(localName));
+        std::memcpy(address.sun_path, path.constData(),
+                    qMin(size_t(path.size()), sizeof address.sun_path - 1));
+        return address;
     }
     // The local name of the program's pipe.
     static QString programPipe() { return PipeName::localName(PipeName::pipePath("KVL52110")); }
