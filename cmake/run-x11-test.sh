@@ -1,12 +1,14 @@
 #!/bin/sh
-# Runs one test executable as run-test.sh does, but on an X server of its own with a window
+# Runs one test executable through run-test.sh, but on an X server of its own with a window
 # manager, as on a desktop: Xvfb on a display number it picks itself (the screen's size from
 # KVL_TEST_SCREEN, 1366x768 unless given), openbox on it, the test on Qt's xcb platform. Both
-# end with the test.
+# end with the test; their own files are in the work folder's name with "-x11" added.
 workdir="$1"; shift
-rm -rf "$workdir" && mkdir -p "$workdir/tmp" || exit 1
-cd "$workdir" || exit 1
-unset XDG_RUNTIME_DIR WAYLAND_DISPLAY
+runner="$(cd "$(dirname "$0")" && pwd)/run-test.sh"
+desktop="$workdir-x11"
+rm -rf "$desktop" && mkdir -p "$desktop" || exit 1
+cd "$desktop" || exit 1
+unset WAYLAND_DISPLAY
 size="${KVL_TEST_SCREEN:-1366x768}"
 
 for tool in Xvfb openbox; do
@@ -34,7 +36,7 @@ start_desktop() {
     export DISPLAY=":$display"
     # A window manager that ends before its start-up command ran says so through the same
     # pipe (its start-up command runs in the home folder: the pipe is named by its full path).
-    { openbox --sm-disable --startup "sh -c 'echo ready >\"$workdir/started\"'" >openbox.log 2>&1; echo gone >started; } &
+    { openbox --sm-disable --startup "sh -c 'echo ready >\"$desktop/started\"'" >openbox.log 2>&1; echo gone >started; } &
     read -r state <started
     rm -f started
     [ "$state" = ready ]
@@ -51,6 +53,4 @@ until start_desktop; do
 done
 
 export QT_QPA_PLATFORM=xcb
-TMPDIR="$workdir/tmp" "$@"
-code=$?
-exit $code
+sh "$runner" "$workdir" "$@"
