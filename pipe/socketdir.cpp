@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -187,7 +188,13 @@ QString SocketDir::fallbackDirectory()
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(state))
         state = accountHome() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(state + QStringLiteral("/kvl52110/sockets"));
+    // A folder per machine: a home shared by several machines (over NFS) holds each one's
+    // sockets apart, so that no program takes another machine's live socket for a stale one.
+    QString host = QSysInfo::machineHostName();
+    QString notAName;
+    if (!checkName(host, &notAName))
+        host = QStringLiteral("localhost");
+    return QDir::cleanPath(state + QStringLiteral("/kvl52110/sockets/") + host);
 }
 
 bool SocketDir::checkName(const QString &name, QString *why)

@@ -4,8 +4,9 @@
 
 // The directory of the command sockets, open, so that no other local user can put a socket in
 // the program's place or take it away: $XDG_RUNTIME_DIR when that is a directory of the user's
-// own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets (by default
-// ~/.local/state/kvl52110/sockets in the home of the user's account), a place that no other
+// own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets/HOST (by default
+// ~/.local/state/kvl52110/sockets/HOST in the home of the user's account, HOST being the
+// machine's host name), a place that no other
 // user can make first. The directory is checked once it is open (a real directory, the user's,
 // not writable by group or others), and sockets are bound and connected through its descriptor
 // (/proc/self/fd/N/NAME): the directory checked is the one used, and a path of any length fits

@@ -14,6 +14,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QSysInfo>
 #include <QtTest>
 
 #include <pwd.h>
@@ -327,7 +328,7 @@ private slots:
         QCOMPARE(runClient({"--timeout", "0.0001", "--name", "NOBODY", "get", "A.B"}).status, 2);
         // A socket directory that no socket may be in is named with what is wrong with it.
         const QTemporaryDir state;
-        const QString place = state.path() + "/kvl52110/sockets";
+        const QString place = state.path() + "/kvl52110/sockets/" + QSysInfo::machineHostName();
         QVERIFY(QDir().mkpath(place) &&
                 QFile::setPermissions(place, QFileDevice::Permissions(0x7770)));
         const EnvScope none("XDG_RUNTIME_DIR", QByteArray());

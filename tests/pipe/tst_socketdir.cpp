@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QSysInfo>
 #include <QtTest>
 
 #include <memory>
@@ -92,7 +93,10 @@ class TestSocketDir : public QObject
 
     QString runtimeDir() const { return temp->path() + "/run"; }
     QString stateHome() const { return temp->path() + "/state"; }
-    QString fallback() const { return stateHome() + "/kvl52110/sockets"; }
+    QString fallback() const
+    {
+        return stateHome() + "/kvl52110/sockets/" + QSysInfo::machineHostName();
+    }
 
 private slots:
     // A session directory and a state home of the test's own for each test.
@@ -129,7 +133,8 @@ private slots:
         const passwd *account = ::getpwuid(::geteuid());
         QVERIFY(account);
         QCOMPARE(PipeName::socketFile("KVL52110"),
-                 QFile::decodeName(account->pw_dir) + "/.local/state/kvl52110/sockets/KVL52110");
+                 QFile::decodeName(account->pw_dir) + "/.local/state/kvl52110/sockets/" +
+                     QSysInfo::machineHostName() + "/KVL52110");
     }
 
     // Without a session directory the server makes its folder and those above it, private,
