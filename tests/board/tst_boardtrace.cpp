@@ -17,6 +17,7 @@
 #include "mainwindow.h"
 #include "pipeclient.h"
 #include "programtestmain.h"
+#include "screenconfig.h"
 #include "simulatedboard.h"
 #include "testfiles.h"
 #include "toolapplets.h"
@@ -657,5 +658,16 @@ private slots:
     }
 };
 
-KVL_PROGRAM_TEST_MAIN(TestBoardTrace)
+// The program's own application object, on a bench's full-HD screen, on which the main window
+// shows the whole board page: a person reaches every control of it, to the ends of its sliders.
+int main(int argc, char *argv[])
+{
+    if (!ScreenConfig::use(QRect(0, 0, 1920, 1080)))
+        return 2;
+    Application application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    TestBoardTrace test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_boardtrace.moc"
