@@ -14,12 +14,14 @@
 #include <QComboBox>
 #include <QDial>
 #include <QDialog>
+#include <QHash>
 #include <QLineEdit>
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -29,33 +31,52 @@
 #include <QtMath>
 #include <QtTest>
 
+#include <functional>
+
 namespace UserDriver
 {
 
-// Closes each modal dialog that comes up while it lives, noting its title.
+// Closes each modal dialog that comes up while it lives, noting its title, unless the script
+// answers it or works in it itself.
 class ModalWatchdog
 {
 public:
     ModalWatchdog()
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this]() {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            m_closed << modal->windowTitle();
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-            else
-                modal->close();
-        });
+        QObject::connect(&m_timer, &QTimer::timeout, [this]() { closeModal(); });
         m_timer.start(20);
     }
     // The titles of the dialogs closed since the last call.
     QStringList take() { return std::exchange(m_closed, {}); }
+    // The next dialog titled title is given to act instead of being closed.
+    void answerNext(const QString &title, std::function<void(QWidget *)> act)
+    {
+        m_answers.insert(title, std::move(act));
+    }
+    // Windows titled title are the script's to work in and to close.
+    void leaveOpen(const QString &title) { m_leftOpen.insert(title); }
 
 private:
+    void closeModal()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || m_leftOpen.contains(modal->windowTitle()))
+            return;
+        if (const auto act = m_answers.take(modal->windowTitle())) {
+            act(modal);
+            return;
+        }
+        m_closed << modal->windowTitle();
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+
     QTimer m_timer;
     QStringList m_closed;
+    QHash<QString, std::function<void(QWidget *)>> m_answers;
+    QSet<QString> m_leftOpen;
 };
 
 // Where a person aims to click w: the middle of a check box's or radio button's hit area (its
