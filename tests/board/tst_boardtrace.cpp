@@ -291,9 +291,10 @@ class TestBoardTrace : public QObject
     // The main window's buttons beside the port list.
     void clickMainWindow(QAbstractButton *button, const QString &what)
     {
-        recorder.step(QStringLiteral("main window: click %1%2")
-                          .arg(what, button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
-                      std::function<QString()>([button]() { return clickAsPerson(button); }));
+        recorder.step(
+            QStringLiteral("main window: click %1%2")
+                .arg(what, button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
+            std::function<QString()>([button]() { return clickAsPerson(button); }));
     }
 
     // The firmware update window, from the Service menu; it is the script's to work in.
@@ -318,17 +319,17 @@ class TestBoardTrace : public QObject
     {
         auto *button = firmwareWindow()->findChild<QPushButton *>(QLatin1String(name));
         QVERIFY2(button, name);
-        recorder.step(
-            QStringLiteral("firmware window: click %1 \"%2\"%3")
-                .arg(QLatin1String(name), button->text(),
-                     button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
-            std::function<QString()>([this, button, file]() {
-                if (!file.isEmpty())
-                    prompt.queueFile(file);
-                const QString missed = clickAsPerson(button);
-                const int bytes = firmwareWindow()->hexFile().size();
-                return missed.isEmpty() ? QStringLiteral("image of %1 bytes").arg(bytes) : missed;
-            }));
+        recorder.step(QStringLiteral("firmware window: click %1 \"%2\"%3")
+                          .arg(QLatin1String(name), button->text(),
+                               button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
+                      std::function<QString()>([this, button, file]() {
+                          if (!file.isEmpty())
+                              prompt.queueFile(file);
+                          const QString missed = clickAsPerson(button);
+                          const int bytes = firmwareWindow()->hexFile().size();
+                          return missed.isEmpty() ? QStringLiteral("image of %1 bytes").arg(bytes)
+                                                  : missed;
+                      }));
     }
     void closeFirmwareWindow()
     {
@@ -382,8 +383,7 @@ class TestBoardTrace : public QObject
     }
     void consoleGet(const QString &item)
     {
-        recorder.step(QStringLiteral("console: %1, Get").arg(item),
-                      std::function<QString()>([&]() {
+        recorder.step(QStringLiteral("console: %1, Get").arg(item), std::function<QString()>([&]() {
                           AppletHelper *c = console();
                           enterItem(c, item);
                           clickAsPerson(c->button(QStringLiteral("Get")));
@@ -404,9 +404,8 @@ class TestBoardTrace : public QObject
                           c->argumentEdit()->selectAll();
                           QTest::keyClicks(c->argumentEdit(), argument);
                           clickAsPerson(c->button(QStringLiteral("Run")));
-                          const QList<QLineEdit *> results = {c->intResultEdit(),
-                                                              c->realResultEdit(),
-                                                              c->textResultEdit()};
+                          const QList<QLineEdit *> results = {
+                              c->intResultEdit(), c->realResultEdit(), c->textResultEdit()};
                           for (QLineEdit *result : results)
                               if (result->isVisible())
                                   return QStringLiteral("shows \"%1\"").arg(result->text());
@@ -441,8 +440,8 @@ class TestBoardTrace : public QObject
                 prompt.queueFile(file);
                 clickAsPerson(console()->button(QStringLiteral("Export")));
                 QByteArray names;
-                for (const QByteArray &line : TestFiles::read(console()->storedFileName(file))
-                                                  .split('\n'))
+                for (const QByteArray &line :
+                     TestFiles::read(console()->storedFileName(file)).split('\n'))
                     names += line.left(line.indexOf("::")) + ' ';
                 return QStringLiteral("holds %1").arg(QString::fromLatin1(names.trimmed()));
             }));
@@ -599,8 +598,9 @@ class TestBoardTrace : public QObject
     QString animationScript()
     {
         const QString path = files.filePath(QStringLiteral("wave.csv"));
-        return TestFiles::write(path, ScriptCsv::script(1, "1", ScriptCsv::steps(2, 1))) ? path
-                                                                                          : QString();
+        return TestFiles::write(path, ScriptCsv::script(1, "1", ScriptCsv::steps(2, 1)))
+                   ? path
+                   : QString();
     }
 
 private slots:

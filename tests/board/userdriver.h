@@ -3,8 +3,9 @@
 // Input as a person makes it, through QTest's mouse and key events: clicks on buttons and tabs,
 // slider and dial drags (press on the handle, moves, release), choices from a combo box's
 // list, typing into fields. The mouse acts on a point of the window, where a person aims, so
-// it reaches what lies there, as the window system delivers it. A modal dialog opened by an action is closed by a watchdog, as a
-// person would press Escape, and its title is noted. Header only.
+// it reaches what lies there, as the window system delivers it. A modal dialog opened by an
+// action is closed by a watchdog, as a person would press Escape, and its title is noted,
+// unless the script answers it. Header only.
 #include "sliderdrag.h"
 
 #include <QAbstractButton>
@@ -198,7 +199,7 @@ inline void type(QWidget *edit, const QString &text)
 inline int differentItem(const QComboBox *combo, int index)
 {
     return index == combo->currentIndex() && combo->count() > 1 ? (index + 1) % combo->count()
-                                                                 : index;
+                                                                : index;
 }
 
 // Opens the combo box's list with a click and clicks its item index; false when the list did
