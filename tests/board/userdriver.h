@@ -99,7 +99,8 @@ inline QPoint aimPoint(QWidget *w)
 }
 
 // The mouse of a person: each press, move and release at a point of w's window, so it reaches
-// whatever lies there (the widget on top, an open popup) as the window system delivers it.
+// whatever lies there (the widget on top, an open popup) as the window system delivers it, and
+// the program takes up its events after each, as one that keeps up with the hand does.
 class Pointer
 {
 public:
@@ -261,16 +262,20 @@ inline QPoint dialPoint(const QDial *dial, int value)
                   qRound(dial->height() / 2.0 - radius * qSin(angle)));
 }
 
-// Presses dial's ring at its value, turns it in steps of a tenth of its range to value and
-// releases it there.
+// Presses dial's ring half a step from its mark towards value (a person's grab is never on the
+// mark, and the press turns the dial there), turns it in steps of a tenth of its range to
+// value and releases it there.
 inline void drag(QDial *dial, int value)
 {
-    int at = dial->value();
+    const int step = qMax(1, (dial->maximum() - dial->minimum()) / 10);
+    const auto towards = [value](int from, int by) {
+        return value > from ? qMin(value, from + by) : qMax(value, from - by);
+    };
+    int at = towards(dial->value(), step / 2);
     Pointer held(dial, dialPoint(dial, at));
     held.press();
-    const int step = qMax(1, (dial->maximum() - dial->minimum()) / 10);
     while (at != value) {
-        at = value > at ? qMin(value, at + step) : qMax(value, at - step);
+        at = towards(at, step);
         held.moveTo(dial, dialPoint(dial, at));
     }
     held.release();
