@@ -297,14 +297,17 @@ class TestBoardTrace : public QObject
             std::function<QString()>([button]() { return clickAsPerson(button); }));
     }
 
-    // The firmware update window, from the Service menu; it is the script's to work in.
-    Bootloader *firmwareWindow() const
+    // The window of class T that is shown, or null.
+    template <typename T> static T *shownWindow()
     {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *firmware = qobject_cast<Bootloader *>(w); firmware && firmware->isVisible())
-                return firmware;
+            if (auto *window = qobject_cast<T *>(w); window && window->isVisible())
+                return window;
         return nullptr;
     }
+
+    // The firmware update window, from the Service menu; it is the script's to work in.
+    static Bootloader *firmwareWindow() { return shownWindow<Bootloader>(); }
     void openFirmwareWindow()
     {
         recorder.step(QStringLiteral("Service menu: Update Firmware"), [this]() {
@@ -340,13 +343,7 @@ class TestBoardTrace : public QObject
     }
 
     // The console (F1 on the page): an item typed, then Set with a value, or Fill 0 / Fill 1.
-    AppletHelper *console() const
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *helper = qobject_cast<AppletHelper *>(w); helper && helper->isVisible())
-                return helper;
-        return nullptr;
-    }
+    static AppletHelper *console() { return shownWindow<AppletHelper>(); }
     void openConsole()
     {
         recorder.step(QStringLiteral("F1 on the board page"), [this]() {
