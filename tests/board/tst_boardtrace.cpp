@@ -14,12 +14,10 @@
 #include "bootloader.h"
 #include "controlboard.h"
 #include "exchangelog.h"
-#include "hexrecords.h"
 #include "mainwindow.h"
 #include "pipeclient.h"
 #include "programtestmain.h"
 #include "realedit.h"
-#include "screenconfig.h"
 #include "scriptcsv.h"
 #include "simulatedboard.h"
 #include "testfiles.h"
@@ -30,7 +28,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDial>
-#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
@@ -149,18 +146,11 @@ class TestBoardTrace : public QObject
     {
         return qobject_cast<QMdiSubWindow *>(applet->container());
     }
-    // Pops up menu and clicks its entry.
-    void chooseFromMenu(QMenu *menu, QAction *entry)
-    {
-        menu->popup(window()->mapToGlobal(QPoint(10, 10)));
-        QVERIFY(QTest::qWaitForWindowExposed(menu));
-        Pointer(menu, menu->actionGeometry(entry).center()).click();
-    }
     // Opens the tool window from the Application menu, clicking its entry.
     void openFromMenu(const QString &name)
     {
         recorder.step(QStringLiteral("Application menu: %1").arg(name), [this, name]() {
-            chooseFromMenu(window()->getMenuApp(), tool(name)->action());
+            QVERIFY(chooseFromMenu(window(), window()->getMenuApp(), tool(name)->action()));
             QVERIFY(QTest::qWaitFor([this, name]() { return tool(name)->isWindowVisible(); }));
         });
     }
@@ -201,26 +191,6 @@ class TestBoardTrace : public QObject
                               prompt.queueFile(file);
                           return clickAsPerson(w);
                       }));
-    }
-    // Brings w into view; false when a person cannot see it even so (a page closed to this
-    // board's driver, a group the page hides), so it takes no input.
-    static bool inReach(QWidget *w)
-    {
-        reveal(w);
-        return w->isVisible();
-    }
-    // Clicks w where a person would, once it is in view. Notes a click that lands on something
-    // else, and an enabled control that a person cannot see (a disabled one takes no click).
-    static QString clickAsPerson(QWidget *w)
-    {
-        if (!inReach(w))
-            return w->isEnabled() ? QStringLiteral("not shown") : QString();
-        const QWidget *under = Pointer(w).under();
-        const bool reaches = under && (under == w || w->isAncestorOf(under));
-        click(w);
-        return reaches ? QString()
-                       : QStringLiteral("lands on %1")
-                             .arg(under ? under->objectName() : QStringLiteral("nothing"));
     }
     void clickBoard(const char *name) { clickOn("Board", name); }
     // Clicks the box when it is not ticked yet.
@@ -297,22 +267,18 @@ class TestBoardTrace : public QObject
             std::function<QString()>([button]() { return clickAsPerson(button); }));
     }
 
-    // The window of class T that is shown, or null.
-    template <typename T> static T *shownWindow()
+    // The firmware update window while it is shown, from the Service menu; it is the script's
+    // to work in.
+    Bootloader *firmwareWindow() const
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *window = qobject_cast<T *>(w); window && window->isVisible())
-                return window;
-        return nullptr;
+        Bootloader *update = app->bootloader();
+        return update && update->isVisible() ? update : nullptr;
     }
-
-    // The firmware update window, from the Service menu; it is the script's to work in.
-    static Bootloader *firmwareWindow() { return shownWindow<Bootloader>(); }
     void openFirmwareWindow()
     {
         recorder.step(QStringLiteral("Service menu: Update Firmware"), [this]() {
             watchdog->leaveOpen(QStringLiteral("FIRMWARE Update"));
-            chooseFromMenu(window()->serviceMenu(), window()->firmwareAction());
+            QVERIFY(chooseFromMenu(window(), window()->serviceMenu(), window()->firmwareAction()));
             QVERIFY(QTest::qWaitFor([this]() { return firmwareWindow() != nullptr; }));
         });
     }
@@ -343,7 +309,13 @@ class TestBoardTrace : public QObject
     }
 
     // The console (F1 on the page): an item typed, then Set with a value, or Fill 0 / Fill 1.
-    static AppletHelper *console() { return shownWindow<AppletHelper>(); }
+    AppletHelper *console() const
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *helper = qobject_cast<AppletHelper *>(w); helper && helper->isVisible())
+                return helper;
+        return nullptr;
+    }
     void openConsole()
     {
         recorder.step(QStringLiteral("F1 on the board page"), [this]() {
@@ -421,19 +393,8 @@ class TestBoardTrace : public QObject
     {
         recorder.step(
             QStringLiteral("console: Export, %1 ticked").arg(reg), std::function<QString()>([&]() {
-                watchdog->answerNext(QStringLiteral("REGISTER"), [reg](QWidget *dialog) {
-                    auto *list = dialog->findChild<QListWidget *>();
-                    for (int row = 0; row < list->count(); ++row) {
-                        QWidget *box = list->itemWidget(list->item(row));
-                        if (static_cast<QAbstractButton *>(box)->text() != reg)
-                            continue;
-                        list->scrollToItem(list->item(row));
-                        click(box);
-                    }
-                    for (auto *ok : dialog->findChildren<QPushButton *>())
-                        if (ok->text() == QLatin1String("OK"))
-                            click(ok);
-                });
+                watchdog->answerNext(QStringLiteral("REGISTER"),
+                                     [reg](QWidget *dialog) { tickAndAccept(dialog, reg); });
                 prompt.queueFile(file);
                 clickAsPerson(console()->button(QStringLiteral("Export")));
                 QByteArray names;
@@ -585,11 +546,8 @@ class TestBoardTrace : public QObject
     // A firmware image of a block and a part (300 bytes) at the flash's base.
     QString firmwareImage()
     {
-        QByteArray bytes;
-        for (int k = 0; k < 300; ++k)
-            bytes += char(k * 7);
         const QString path = files.filePath(QStringLiteral("firmware.hex"));
-        return TestFiles::write(path, HexRecords::image(0x80050000u, bytes)) ? path : QString();
+        return TestFiles::write(path, hexImage(300)) ? path : QString();
     }
     // An animation script of one device and two steps.
     QString animationScript()
@@ -829,16 +787,7 @@ private slots:
     }
 };
 
-// The program's own application object, on a bench's full-HD screen, on which the main window
-// shows the whole board page: a person reaches every control of it, to the ends of its sliders.
-int main(int argc, char *argv[])
-{
-    if (!ScreenConfig::use(QRect(0, 0, 1920, 1080)))
-        return 2;
-    Application application(argc, argv);
-    application.setAttribute(Qt::AA_Use96Dpi, true);
-    TestBoardTrace test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+// On a bench's full-HD screen the main window shows the whole board page: a person reaches
+// every control of it, to the ends of its sliders.
+KVL_PROGRAM_TEST_MAIN_ON_SCREEN(TestBoardTrace, 1920, 1080)
 #include "tst_boardtrace.moc"

@@ -18,8 +18,11 @@
 #include <QHash>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSet>
@@ -279,6 +282,55 @@ inline void drag(QDial *dial, int value)
         held.moveTo(dial, dialPoint(dial, at));
     }
     held.release();
+}
+
+// Pops up menu over window and clicks its entry; false when the menu did not come up.
+inline bool chooseFromMenu(QWidget *window, QMenu *menu, QAction *entry)
+{
+    menu->popup(window->mapToGlobal(QPoint(10, 10)));
+    if (!QTest::qWaitForWindowExposed(menu))
+        return false;
+    Pointer(menu, menu->actionGeometry(entry).center()).click();
+    return true;
+}
+
+// In a dialog listing check boxes, ticks the one whose text is item (scrolling the list to it)
+// and presses OK.
+inline void tickAndAccept(QWidget *dialog, const QString &item)
+{
+    auto *list = dialog->findChild<QListWidget *>();
+    for (int row = 0; list && row < list->count(); ++row) {
+        auto *box = qobject_cast<QAbstractButton *>(list->itemWidget(list->item(row)));
+        if (!box || box->text() != item)
+            continue;
+        list->scrollToItem(list->item(row));
+        click(box);
+    }
+    for (auto *ok : dialog->findChildren<QPushButton *>())
+        if (ok->text() == QLatin1String("OK"))
+            click(ok);
+}
+
+// Brings w into view; false when a person cannot see it even so (a page closed to this board's
+// driver, a group the page hides), so it takes no input.
+inline bool inReach(QWidget *w)
+{
+    reveal(w);
+    return w->isVisible();
+}
+
+// Clicks w where a person would, once it is in view. Notes a click that lands on something else,
+// and an enabled control that a person cannot see (a disabled one takes no click).
+inline QString clickAsPerson(QWidget *w)
+{
+    if (!inReach(w))
+        return w->isEnabled() ? QStringLiteral("not shown") : QString();
+    const QWidget *under = Pointer(w).under();
+    const bool reaches = under && (under == w || w->isAncestorOf(under));
+    click(w);
+    return reaches ? QString()
+                   : QStringLiteral("lands on %1")
+                         .arg(under ? under->objectName() : QStringLiteral("nothing"));
 }
 
 } // namespace UserDriver
