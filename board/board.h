@@ -473,7 +473,9 @@ private:
     // KVL52205 page
     void connectPowerDials();
     void updateP205Image(int address, int shift, int width, unsigned value);
-    void writeP205Word(int address, quint16 word);
+    void writeP205Word(int address, quint16 word, bool toNewChip);
+    void writeP205Register(int address);
+    void setP205WordHeld(int address, bool held);
     void writeP205Item(const QString &item);
     void showP205Image();
     void showBuckThreshold(int channel, int code);
@@ -567,6 +569,8 @@ private:
     quint8 lastFadingLevel = 0;
     DeviceConfig driverConfig;
     quint16 p205RegisterImage[P205Registers] = {};
+    // A bit per address whose image word the chip holds: written or read since the set-up.
+    quint16 p205WordsHeld = 0;
     quint16 peakScale1 = 0;
     quint16 peakScale2 = 0;
     quint16 rippleScale1 = 0;

@@ -153,6 +153,7 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
     initControls(address);
 
     auto *configuration = styledButton<QPushButton>(QStringLiteral("Configuration"), group);
+    configuration->setObjectName(QStringLiteral("pbConfiguration") + d);
     configuration->setFixedSize(170, 23);
     connect(configuration, &QPushButton::clicked, this, &Board::configurationClicked);
 

@@ -100,22 +100,39 @@ double Board::buckThresholdOfCode(int code)
     return 31.5 * std::pow(1.010133493, code);
 }
 
-// Keeps the value to the field's width, like the model items the page writes alongside; a
-// word the chip holds already is not sent again. A refresh of the controls leaves image and
-// chip as they are.
+// Keeps the value to the field's width, like the model items the page writes alongside. A
+// control's word also goes to a chip that has not had it from this connection's set-up, though
+// the page wrote it before (to another chip, or none). A refresh of the controls leaves image
+// and chip as they are.
 void Board::updateP205Image(int address, int shift, int width, unsigned value)
 {
     if (isRefreshing())
         return;
-    writeP205Word(address, withField(p205RegisterImage[address], {address, shift, width}, value));
+    writeP205Word(address, withField(p205RegisterImage[address], {address, shift, width}, value),
+                  true);
 }
 
-void Board::writeP205Word(int address, quint16 word)
+// A word the image holds already is not sent again, unless toNewChip and the chip has not had
+// it since the set-up.
+void Board::writeP205Word(int address, quint16 word, bool toNewChip)
 {
-    if (word == p205RegisterImage[address])
+    const bool held = !toNewChip || (p205WordsHeld >> address & 1u);
+    if (word == p205RegisterImage[address] && held)
         return;
     p205RegisterImage[address] = word;
-    spiP205->writeRegister(address, word);
+    writeP205Register(address);
+}
+
+// The image's word to the chip, which holds it once the write succeeded.
+void Board::writeP205Register(int address)
+{
+    setP205WordHeld(address, spiP205->writeRegister(address, p205RegisterImage[address]));
+}
+
+void Board::setP205WordHeld(int address, bool held)
+{
+    const quint16 bit = quint16(1u << address);
+    p205WordsHeld = held ? quint16(p205WordsHeld | bit) : quint16(p205WordsHeld & ~bit);
 }
 
 // An edit of a KVL52205 item reaches the chip whichever control (or none) shows the field:
@@ -128,7 +145,7 @@ void Board::writeP205Item(const QString &item)
             continue;
         const int address = entry.bits.address;
         const quint32 value = itemRegister(entry.item).getField(QLatin1String(entry.field));
-        writeP205Word(address, withField(p205RegisterImage[address], entry.bits, value));
+        writeP205Word(address, withField(p205RegisterImage[address], entry.bits, value), false);
     }
 }
 

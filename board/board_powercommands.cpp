@@ -208,7 +208,7 @@ bool Board::readP205Status()
 void Board::restartBoost()
 {
     for (int address : RestartOrder)
-        spiP205->writeRegister(address, p205RegisterImage[address]);
+        writeP205Register(address);
 }
 
 void Board::resetP404()
@@ -227,12 +227,14 @@ unsigned Board::readP205(int address, bool *ok)
     return read ? value : 0;
 }
 
-// The image keeps the registers it has room for; the measurement registers beyond it are
-// read afresh whenever they are needed.
+// The image keeps the registers it has room for, as the chip holds them; the measurement
+// registers beyond it are read afresh whenever they are needed.
 void Board::setP205Image(int address, quint16 value)
 {
-    if (address >= 0 && address < P205Registers)
-        p205RegisterImage[address] = value;
+    if (address < 0 || address >= P205Registers)
+        return;
+    p205RegisterImage[address] = value;
+    setP205WordHeld(address, true);
 }
 
 void Board::setStatusField(const QString &field, unsigned value)

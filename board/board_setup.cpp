@@ -57,6 +57,7 @@ void Board::onConnected()
 
 void Board::setupHardware()
 {
+    p205WordsHeld = 0; // the KVL52205 of this connection has had none of the page's words yet
     const bool mockup = currentPort() == MockupPort;
     if (!mockup) {
         qCDebug(lcBoard) << "---SPI Setup---";
@@ -150,7 +151,7 @@ void Board::configureP205Driver()
     const int boostCode = int(globals.BOOSTP205.getField(QStringLiteral("[VSETPOINT]")));
     globals.BoostVoltage.setValue(boostVoltageOfCode(boostCode), Variable::InternalKey);
     for (const P205Default &entry : P205Defaults)
-        spiP205->writeRegister(entry.address, p205RegisterImage[entry.address]);
+        writeP205Register(entry.address);
 }
 
 // The page's board state: the default matrix, the address hand-over from automatic

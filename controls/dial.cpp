@@ -40,8 +40,15 @@ bool Dial::disconnectChanged()
     return disconnectChangeSignal(this, SIGNAL(valueChanged(int)));
 }
 
+// A press turns the dial to the pressed point. QDial counts the dial as held only after that
+// turn; holding it first makes the turn part of the drag that the release ends, so whoever
+// acts on the release alone sees the whole drag once, however late it handles the turn.
 void Dial::mousePressEvent(QMouseEvent *event)
 {
+    const bool turns = event->button() == Qt::LeftButton && event->buttons() == Qt::LeftButton &&
+                       minimum() != maximum();
+    if (turns)
+        setSliderDown(true);
     QDial::mousePressEvent(event);
     handleScriptDragPress(event, ScriptDrag::Set | ScriptDrag::Get);
 }

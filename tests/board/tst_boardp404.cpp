@@ -533,7 +533,8 @@ private slots:
     }
 
     // A dial's key steps write its word once they are done, once for steps in a row; a press
-    // on the dial, which turns it at once, writes only when the dial is let go, and once.
+    // on the dial, which turns it at once, writes only when the dial is let go, and once, also
+    // when the whole drag arrives at once.
     void dialSteps()
     {
         f.app->mainWindow()->show();
@@ -568,6 +569,18 @@ private slots:
             QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
             QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
         }
+        // A busy program receives a whole drag at once: press, move and release come before
+        // anything posted runs. The word still goes out once, with the released value.
+        const QPoint pressed(3, dial->height() / 2);
+        const QPoint released(dial->width() / 2, 3);
+        const int before = dial->value();
+        QTest::mousePress(dial, Qt::LeftButton, {}, pressed);
+        QVERIFY(dial->value() != before);
+        QTest::mouseMove(dial, released);
+        QTest::mouseRelease(dial, Qt::LeftButton, {}, released);
+        QCoreApplication::processEvents();
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
+        QCOMPARE(f.spi.kvl52404Word(1) & 0xFF, quint32(dial->value()));
     }
 
     // A set-up afterwards changes nothing in what a control writes: its own word only, not

@@ -387,6 +387,32 @@ private slots:
         }
     }
 
+    // A KVL52205 control writes its register to a chip that has not had the word from this
+    // connection, though the page wrote that word before: a board whose set-up configures no
+    // KVL52205 holds whatever it holds. Written once, the word is not sent again.
+    void p205WordsOfThisConnection()
+    {
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52205Board));
+        QVERIFY(f.connectWith(FakeSpiEeprom::UnsupportedBoard));
+        const quint16 written = PowerProbe::p205Image(f.page(), 6);
+        const quint32 offTime = written >> 6 & 0xF;
+        f.spi.setKvl52205Register(6, quint16(~written & 0x3FF));
+        // The slider shows another off-time, as the form's own on a page no set-up has written.
+        auto *slider = f.widget<QAbstractSlider>("hsRIPPLE1");
+        slider->blockSignals(true);
+        slider->setValue(int(offTime ^ 1));
+        slider->blockSignals(false);
+        f.take();
+        slider->setValue(int(offTime));
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w6 w6"));
+        QCOMPARE(f.spi.kvl52205Register(6), written);
+        slider->setValue(int(offTime ^ 1));
+        slider->setValue(int(offTime));
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w6 w6 w6 w6"));
+        f.page()->on_hsRIPPLE1_valueChanged(int(offTime));
+        QCOMPARE(f.take(), Lines());
+    }
+
     // The set-up starts PWM 1: the page shows it running, whatever it showed before.
     void boostPwmAfterSetup()
     {

@@ -17,6 +17,8 @@
 #include "mainwindow.h"
 #include "pipeclient.h"
 #include "programtestmain.h"
+#include "realedit.h"
+#include "scriptcsv.h"
 #include "simulatedboard.h"
 #include "testfiles.h"
 #include "toolapplets.h"
@@ -24,6 +26,7 @@
 #include "userdriver.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDial>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -70,6 +73,7 @@ class TestBoardTrace : public QObject
     MainApp *app = MainApp::instance();
     TraceRecorder recorder{sim.board, [this]() { settle(); }};
     std::unique_ptr<ModalWatchdog> watchdog;
+    QTemporaryDir files; // what the script saves and loads
     std::unique_ptr<ExchangeLog> exchanges;
 
     MainWindow *window() const { return app->mainWindow(); }
@@ -146,12 +150,7 @@ class TestBoardTrace : public QObject
     void openFromMenu(const QString &name)
     {
         recorder.step(QStringLiteral("Application menu: %1").arg(name), [this, name]() {
-            QMenu *menu = window()->getMenuApp();
-            menu->popup(window()->mapToGlobal(QPoint(10, 10)));
-            QVERIFY(QTest::qWaitForWindowExposed(menu));
-            QAction *entry = tool(name)->action();
-            QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
-                              menu->actionGeometry(entry).center());
+            QVERIFY(chooseFromMenu(window(), window()->getMenuApp(), tool(name)->action()));
             QVERIFY(QTest::qWaitFor([this, name]() { return tool(name)->isWindowVisible(); }));
         });
     }
@@ -179,17 +178,19 @@ class TestBoardTrace : public QObject
         recorder.step(QStringLiteral("tab \"%1\"").arg(tabs->tabText(index)),
                       [tabs, index]() { switchTab(tabs, index); });
     }
-    void clickOn(const char *applet, const char *name)
+    // Clicks the button, choosing file in the file dialog it opens.
+    void clickOn(const char *applet, const char *name, const QString &file = QString())
     {
         auto *w = on<QAbstractButton>(applet, name);
         QVERIFY2(w, name);
         recorder.step(QStringLiteral("%1: click %2 \"%3\"%4")
                           .arg(QLatin1String(applet), QLatin1String(name), w->text(),
                                w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
-                      [w]() {
-                          revealTabs(w);
-                          click(w);
-                      });
+                      std::function<QString()>([this, w, file]() {
+                          if (!file.isEmpty())
+                              prompt.queueFile(file);
+                          return clickAsPerson(w);
+                      }));
     }
     void clickBoard(const char *name) { clickOn("Board", name); }
     // Clicks the box when it is not ticked yet.
@@ -200,11 +201,12 @@ class TestBoardTrace : public QObject
         recorder.step(QStringLiteral("Board: tick %1 \"%2\"%3")
                           .arg(QLatin1String(name), w->text(),
                                w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
-                      [w]() {
-                          revealTabs(w);
+                      std::function<QString()>([w]() {
                           if (!w->isChecked())
-                              click(w);
-                      });
+                              return clickAsPerson(w);
+                          reveal(w);
+                          return QString();
+                      }));
     }
     // Drags the slider or dial to the end of its range (up: its maximum): an end is reached
     // whatever the widget's size in pixels, so the value sent does not depend on the layout.
@@ -219,24 +221,26 @@ class TestBoardTrace : public QObject
                           .arg(up ? QStringLiteral("maximum") : QStringLiteral("minimum"))
                           .arg(w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
                       std::function<QString()>([w, value]() {
-                          revealTabs(w);
-                          if (auto *dial = qobject_cast<QDial *>(w))
-                              drag(dial, value);
-                          else
-                              drag(static_cast<QSlider *>(w), value);
+                          if (inReach(w)) {
+                              if (auto *dial = qobject_cast<QDial *>(w))
+                                  drag(dial, value);
+                              else
+                                  drag(static_cast<QSlider *>(w), value);
+                          }
                           return QStringLiteral("shows %1").arg(w->value());
                       }));
     }
-    void chooseOn(const char *name, int index)
+    // Chooses item index, or the next one when index is shown already.
+    void chooseOn(const char *name, int wanted)
     {
         auto *w = board<QComboBox>(name);
         QVERIFY2(w, name);
+        const int index = differentItem(w, wanted);
         recorder.step(QStringLiteral("Board: choose %1 \"%2\"%3")
                           .arg(QLatin1String(name), w->itemText(index),
                                w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
                       std::function<QString()>([w, index]() {
-                          revealTabs(w);
-                          if (w->isEnabled() && !choose(w, index))
+                          if (inReach(w) && w->isEnabled() && !choose(w, index))
                               return QStringLiteral("the list did not come up");
                           return QStringLiteral("shows \"%1\"").arg(w->currentText());
                       }));
@@ -249,10 +253,59 @@ class TestBoardTrace : public QObject
                           .arg(QLatin1String(applet), text, QLatin1String(name),
                                w->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
                       [w, text]() {
-                          revealTabs(w);
-                          if (w->isEnabled())
+                          if (inReach(w) && w->isEnabled())
                               type(w, text);
                       });
+    }
+
+    // The main window's buttons beside the port list.
+    void clickMainWindow(QAbstractButton *button, const QString &what)
+    {
+        recorder.step(
+            QStringLiteral("main window: click %1%2")
+                .arg(what, button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
+            std::function<QString()>([button]() { return clickAsPerson(button); }));
+    }
+
+    // The firmware update window while it is shown, from the Service menu; it is the script's
+    // to work in.
+    Bootloader *firmwareWindow() const
+    {
+        Bootloader *update = app->bootloader();
+        return update && update->isVisible() ? update : nullptr;
+    }
+    void openFirmwareWindow()
+    {
+        recorder.step(QStringLiteral("Service menu: Update Firmware"), [this]() {
+            watchdog->leaveOpen(QStringLiteral("FIRMWARE Update"));
+            QVERIFY(chooseFromMenu(window(), window()->serviceMenu(), window()->firmwareAction()));
+            QVERIFY(QTest::qWaitFor([this]() { return firmwareWindow() != nullptr; }));
+        });
+    }
+    // Clicks a button of the firmware window, choosing file in the file dialog it opens; the
+    // step notes the size of the image the window holds then.
+    void clickFirmware(const char *name, const QString &file = QString())
+    {
+        auto *button = firmwareWindow()->findChild<QPushButton *>(QLatin1String(name));
+        QVERIFY2(button, name);
+        recorder.step(QStringLiteral("firmware window: click %1 \"%2\"%3")
+                          .arg(QLatin1String(name), button->text(),
+                               button->isEnabled() ? QString() : QStringLiteral(" (disabled)")),
+                      std::function<QString()>([this, button, file]() {
+                          if (!file.isEmpty())
+                              prompt.queueFile(file);
+                          const QString missed = clickAsPerson(button);
+                          const int bytes = firmwareWindow()->hexFile().size();
+                          return missed.isEmpty() ? QStringLiteral("image of %1 bytes").arg(bytes)
+                                                  : missed;
+                      }));
+    }
+    void closeFirmwareWindow()
+    {
+        recorder.step(QStringLiteral("firmware window closed"), [this]() {
+            firmwareWindow()->close();
+            QVERIFY(QTest::qWaitFor([this]() { return firmwareWindow() == nullptr; }));
+        });
     }
 
     // The console (F1 on the page): an item typed, then Set with a value, or Fill 0 / Fill 1.
@@ -270,12 +323,19 @@ class TestBoardTrace : public QObject
             QVERIFY(QTest::qWaitFor([this]() { return console() != nullptr; }));
         });
     }
+    // Types item into the console's item list, on the tab that shows it.
+    static void enterItem(AppletHelper *c, const QString &item)
+    {
+        QLineEdit *edit = c->itemCombo()->lineEdit();
+        inReach(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, item);
+    }
     void consoleSet(const QString &item, const QString &value)
     {
         recorder.step(QStringLiteral("console: %1 = %2, Set").arg(item, value), [&]() {
             AppletHelper *c = console();
-            c->itemCombo()->lineEdit()->selectAll();
-            QTest::keyClicks(c->itemCombo()->lineEdit(), item);
+            enterItem(c, item);
             c->valueEdit()->selectAll();
             QTest::keyClicks(c->valueEdit(), value);
             click(c->button(QStringLiteral("Set")));
@@ -286,9 +346,69 @@ class TestBoardTrace : public QObject
         const QString button = QStringLiteral("Fill %1").arg(bit);
         recorder.step(QStringLiteral("console: %1, %2").arg(item, button), [&]() {
             AppletHelper *c = console();
-            c->itemCombo()->lineEdit()->selectAll();
-            QTest::keyClicks(c->itemCombo()->lineEdit(), item);
+            enterItem(c, item);
             click(c->button(button));
+        });
+    }
+    void consoleGet(const QString &item)
+    {
+        recorder.step(QStringLiteral("console: %1, Get").arg(item), std::function<QString()>([&]() {
+                          AppletHelper *c = console();
+                          enterItem(c, item);
+                          clickAsPerson(c->button(QStringLiteral("Get")));
+                          return QStringLiteral("shows %1").arg(c->valueEdit()->text());
+                      }));
+    }
+    // The function typed on the console's function tab, its argument, then Run; the step
+    // notes the result shown.
+    void consoleRun(const QString &function, const QString &argument)
+    {
+        recorder.step(QStringLiteral("console: %1(%2), Run").arg(function, argument),
+                      std::function<QString()>([&]() {
+                          AppletHelper *c = console();
+                          QLineEdit *name = c->functionCombo()->lineEdit();
+                          inReach(name);
+                          name->selectAll();
+                          QTest::keyClicks(name, function);
+                          c->argumentEdit()->selectAll();
+                          QTest::keyClicks(c->argumentEdit(), argument);
+                          clickAsPerson(c->button(QStringLiteral("Run")));
+                          const QList<QLineEdit *> results = {
+                              c->intResultEdit(), c->realResultEdit(), c->textResultEdit()};
+                          for (QLineEdit *result : results)
+                              if (result->isVisible())
+                                  return QStringLiteral("shows \"%1\"").arg(result->text());
+                          return QStringLiteral("shows no result");
+                      }));
+    }
+    void consoleClick(const QString &button)
+    {
+        recorder.step(QStringLiteral("console: %1").arg(button), std::function<QString()>([&]() {
+                          return clickAsPerson(console()->button(button));
+                      }));
+    }
+    // Export with the register ticked in its list, saved as file; the step notes the registers
+    // the file holds.
+    void consoleExport(const QString &reg, const QString &file)
+    {
+        recorder.step(
+            QStringLiteral("console: Export, %1 ticked").arg(reg), std::function<QString()>([&]() {
+                watchdog->answerNext(QStringLiteral("REGISTER"),
+                                     [reg](QWidget *dialog) { tickAndAccept(dialog, reg); });
+                prompt.queueFile(file);
+                clickAsPerson(console()->button(QStringLiteral("Export")));
+                QByteArray names;
+                for (const QByteArray &line :
+                     TestFiles::read(console()->storedFileName(file)).split('\n'))
+                    names += line.left(line.indexOf("::")) + ' ';
+                return QStringLiteral("holds %1").arg(QString::fromLatin1(names.trimmed()));
+            }));
+    }
+    void consoleImport(const QString &file)
+    {
+        recorder.step(QStringLiteral("console: Import"), [&]() {
+            prompt.queueFile(file);
+            clickAsPerson(console()->button(QStringLiteral("Import")));
         });
     }
     void closeConsole()
@@ -405,8 +525,8 @@ class TestBoardTrace : public QObject
     }
 
     // Every command button of the tool window, in the form's order, each on its tab; a button
-    // that closes the window last.
-    void clickEveryButton(const char *applet)
+    // that closes the window last. A button named in files opens a file dialog, answered so.
+    void clickEveryButton(const char *applet, const QHash<QString, QString> &files = {})
     {
         QList<QAbstractButton *> buttons;
         QList<QAbstractButton *> closers;
@@ -420,7 +540,22 @@ class TestBoardTrace : public QObject
             (b->objectName() == QLatin1String("pbClose") ? closers : buttons) << b;
         }
         for (QAbstractButton *b : buttons + closers)
-            clickOn(applet, qPrintable(b->objectName()));
+            clickOn(applet, qPrintable(b->objectName()), files.value(b->objectName()));
+    }
+
+    // A firmware image of a block and a part (300 bytes) at the flash's base.
+    QString firmwareImage()
+    {
+        const QString path = files.filePath(QStringLiteral("firmware.hex"));
+        return TestFiles::write(path, hexImage(300)) ? path : QString();
+    }
+    // An animation script of one device and two steps.
+    QString animationScript()
+    {
+        const QString path = files.filePath(QStringLiteral("wave.csv"));
+        return TestFiles::write(path, ScriptCsv::script(1, "1", ScriptCsv::steps(2, 1)))
+                   ? path
+                   : QString();
     }
 
 private slots:
@@ -498,13 +633,13 @@ private slots:
         dragOn("slAll", false);
         typeOn("Board", "spAllDC", QStringLiteral("200"));
         // The position modes move the pattern with the position slider.
-        clickBoard("cbByRow");
+        tickBoard("cbByRow");
         dragOn("slHorizontal", true);
         clickBoard("pbPattern1");
-        clickBoard("cbBySW");
+        tickBoard("cbBySW");
         dragOn("slHorizontal", false);
         clickBoard("pbPattern2");
-        clickBoard("cbByRowIndependent");
+        tickBoard("cbByRowIndependent");
         dragOn("slHorizontal", true);
         clickBoard("pbPattern3");
         chooseOn("cbStepping", 1);
@@ -537,6 +672,12 @@ private slots:
         consoleSet(QStringLiteral("DCREG[SW2]"), QStringLiteral("700"));
         consoleFill(QStringLiteral("BUCK1"), 1);
         consoleFill(QStringLiteral("SPI_MAPP404"), 0);
+        consoleGet(QStringLiteral("SPI_MAPP404[BUCK1_IAVG]"));
+        consoleRun(QStringLiteral("ReadVBOOST"), QString());
+        consoleClick(QStringLiteral("Update all"));
+        const QString registers = files.filePath(QStringLiteral("console.101"));
+        consoleExport(QStringLiteral("BUCK1"), registers);
+        consoleImport(console()->storedFileName(registers));
         closeConsole();
         openFromMenu(QStringLiteral("SpiRaw"));
         typeOn("SpiRaw", "leSpiIn_15_0", QStringLiteral("1234"));
@@ -545,8 +686,16 @@ private slots:
         closeWindow(QStringLiteral("Pxn"));
         openFromMenu(QStringLiteral("Configuration"));
         closeWindow(QStringLiteral("Configuration"));
+        openFirmwareWindow();
+        clickFirmware("pbDefault");
+        clickFirmware("pbLoadHex", firmwareImage());
+        clickFirmware("pbFlash");
+        clickFirmware("pbRestart");
+        closeFirmwareWindow();
         disconnectByBar();
+        clickMainWindow(window()->rescanButton(), QStringLiteral("Rescan"));
         connectByBar();
+        clickMainWindow(window()->restoreButton(), QStringLiteral("\"Restore last\""));
         endTrace("gui");
     }
 
@@ -562,7 +711,7 @@ private slots:
             if (applet == QLatin1String("Board"))
                 for (const char *box : {"cbPWM1", "cbPWM2", "cbPWM1P404", "cbPWM2P404"})
                     tickBoard(box);
-            clickEveryButton(applet);
+            clickEveryButton(applet, {{QStringLiteral("pbLoadCSV"), animationScript()}});
             if (tool(QLatin1String(applet))->isWindowVisible())
                 closeWindow(QLatin1String(applet));
         }
@@ -638,5 +787,7 @@ private slots:
     }
 };
 
-KVL_PROGRAM_TEST_MAIN(TestBoardTrace)
+// On a bench's full-HD screen the main window shows the whole board page: a person reaches
+// every control of it, to the ends of its sliders.
+KVL_PROGRAM_TEST_MAIN_ON_SCREEN(TestBoardTrace, 1920, 1080)
 #include "tst_boardtrace.moc"
