@@ -571,6 +571,8 @@ private:
     quint16 p205RegisterImage[P205Registers] = {};
     // A bit per address whose image word the chip holds: written or read since the set-up.
     quint16 p205WordsHeld = 0;
+    // The KVL52404 map words written to the chip since the set-up, by address, as written.
+    QHash<int, quint32> p404WordsSent;
     quint16 peakScale1 = 0;
     quint16 peakScale2 = 0;
     quint16 rippleScale1 = 0;

@@ -199,6 +199,7 @@ bool Board::MemoryWrite(QStringList addresses)
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_DATA]"), data);
         if (!SPI_Data_Transfere())
             return false;
+        p404WordsSent.insert(address.toInt(), data);
     }
     return !addresses.isEmpty();
 }

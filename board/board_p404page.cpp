@@ -224,8 +224,9 @@ void Board::slot_dialBCK2AVGReleased()
 }
 
 // A spin box of a buck channel, the user's change only. A value change writes only when the map
-// does not hold the value yet (the box's binding writes the map when its editing ends). The
-// range also changes the average current.
+// does not hold the value yet (the box's binding writes the map when its editing ends). The end
+// of an edit commits the box's value, once: a word the chip has had from the value change (or
+// any write since the set-up) does not go again. The range also changes the average current.
 void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged)
 {
     const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
@@ -235,7 +236,11 @@ void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenCha
     editP404Field(field, quint32(value));
     if (range)
         calculateBuckAverage(channel);
-    writeP404Address(range ? BuckCurrentAddress[channel - 1] : BuckDimAddress[channel - 1]);
+    const int address = range ? BuckCurrentAddress[channel - 1] : BuckDimAddress[channel - 1];
+    const auto sent = p404WordsSent.constFind(address);
+    if (sent != p404WordsSent.cend() && *sent == p404Word(address))
+        return;
+    writeP404Address(address);
 }
 
 void Board::on_sbBCK1RANGE_valueChanged(int value)

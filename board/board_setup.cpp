@@ -57,7 +57,8 @@ void Board::onConnected()
 
 void Board::setupHardware()
 {
-    p205WordsHeld = 0; // the KVL52205 of this connection has had none of the page's words yet
+    p205WordsHeld = 0; // the chips of this connection have had none of the page's words yet
+    p404WordsSent.clear();
     const bool mockup = currentPort() == MockupPort;
     if (!mockup) {
         qCDebug(lcBoard) << "---SPI Setup---";

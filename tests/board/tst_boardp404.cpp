@@ -372,15 +372,26 @@ private slots:
                  {"sbBCK1DIMDUTY", "w3", "[BUCK1_DIM_DUTY]"},
                  {"sbBCK2DIMDUTY", "w7", "[BUCK2_DIM_DUTY]"}}) {
             QWidget *control = w<QWidget>(name);
+            auto *spin = qobject_cast<QSpinBox *>(control);
             for (const bool focused : {false, true}) {
                 focused ? control->setFocus() : w<QWidget>("cmBSTSOFTSTART")->setFocus();
                 QCOMPARE(control->hasFocus(), focused);
                 f.take(); // a spin box that loses the focus finishes its editing
-                if (auto *combo = qobject_cast<QComboBox *>(control))
+                if (auto *combo = qobject_cast<QComboBox *>(control)) {
                     combo->setCurrentIndex(combo->currentIndex() == 1 ? 2 : 1);
-                else
-                    emit qobject_cast<QSpinBox *>(control)->editingFinished();
+                    QCOMPARE(chipWords(f.take()), word);
+                    continue;
+                }
+                // The end of a spin box's edit commits the value it shows, a staged one too,
+                // once: the chip that has the word does not hear it again.
+                const int staged = int(mapRegister->getField(field)) == 1 ? 2 : 1;
+                QVERIFY(f.setItem("Board.SPI_MAPP404" + field, staged));
+                QCOMPARE(f.take(), Lines());
+                QCOMPARE(spin->value(), staged);
+                emit spin->editingFinished();
                 QCOMPARE(chipWords(f.take()), word);
+                emit spin->editingFinished();
+                QCOMPARE(f.take(), Lines());
             }
             const quint32 held = mapRegister->getField(field);
             for (const quint32 shown : {held == 1 ? 2u : 1u, held}) {
