@@ -1,6 +1,7 @@
 #include "application.h"
 #include "boardglobals.h"
 #include "mainapp.h"
+#include "ownarguments.h"
 #include "qtnoisefilter.h"
 #include "socketdir.h"
 #include "toolapplets.h"
@@ -16,7 +17,7 @@ namespace
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
-bool readArguments(const Application &application, MainApp *app)
+bool readArguments(const QStringList &arguments, MainApp *app)
 {
     QCommandLineParser parser;
     const QCommandLineOption project(QStringLiteral("project"),
@@ -32,7 +33,7 @@ bool readArguments(const Application &application, MainApp *app)
     parser.addOption(project);
     parser.addOption(name);
     parser.addHelpOption();
-    parser.process(application);
+    parser.process(arguments);
     if (parser.isSet(name)) {
         QString why;
         if (!SocketDir::checkName(parser.value(name), &why)) {
@@ -56,6 +57,7 @@ bool readArguments(const Application &application, MainApp *app)
 int main(int argc, char *argv[])
 {
     QtNoiseFilter::install();
+    const OwnArguments own(argc, argv); // before Qt's X11 platform takes "--name" for itself
     Application application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp::applyStyleSheet();
@@ -64,7 +66,7 @@ int main(int argc, char *argv[])
     Prompt::install(&prompt);
     initBoardGlobals();
     MainApp *app = MainApp::instance();
-    if (!readArguments(application, app))
+    if (!readArguments(own.restoredInto(QCoreApplication::arguments()), app))
         return 1;
     // On a platform that shows no window nobody can answer a prompt.
     app->setUnattended(!MainApp::platformShowsWindows());

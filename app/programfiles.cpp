@@ -71,11 +71,14 @@ bool ProgramFiles::inWorkingDir() const
 QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHome,
                                const QString &name) const
 {
-    if (inWorkingDir())
-        return QDir(m_places.workingDir).filePath(name);
-    const QString base =
-        QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
-    const QString folder = QDir(base).filePath(FolderName);
+    QString folder = m_places.workingDir;
+    if (!inWorkingDir()) {
+        const QString base =
+            QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
+        folder = QDir(base).filePath(FolderName);
+    }
+    if (!m_ownFolder.isEmpty())
+        folder = QDir(folder).filePath(m_ownFolder);
     QDir().mkpath(folder);
     return QDir(folder).filePath(name);
 }

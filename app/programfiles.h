@@ -11,6 +11,9 @@
 // $XDG_CONFIG_HOME/kvl52110 (~/.config/kvl52110 by default), its window state and day logs in
 // $XDG_STATE_HOME/kvl52110 (~/.local/state/kvl52110). A working directory that already holds
 // the options or a window state is a bench's own folder: everything stays there.
+//
+// A program that serves under another name than the default keeps what it writes apart, in a
+// subfolder of that name within the same place, so two programs side by side share no file.
 class ProgramFiles
 {
 public:
@@ -35,8 +38,12 @@ public:
     // the working directory's, which then names what is missing.
     QString dataPath(const QString &relative) const;
 
+    // The subfolder of the files a program of another name writes; empty for the default.
+    void setOwnFolder(const QString &folder) { m_ownFolder = folder; }
+
     // Where the file the program writes under this name lives, its folder made when it is one
-    // of the user's (a folder that cannot be made shows in the failing write).
+    // of the user's or the program's own (a folder that cannot be made shows in the failing
+    // write).
     QString configFile(const QString &name) const;
     QString stateFile(const QString &name) const;
 
@@ -45,4 +52,5 @@ private:
     QString userFile(const QString &xdgHome, const QString &defaultHome, const QString &name) const;
 
     Places m_places;
+    QString m_ownFolder;
 };

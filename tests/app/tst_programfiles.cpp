@@ -106,6 +106,41 @@ private slots:
         QVERIFY(QDir(path("home")).isEmpty());
     }
 
+    // A program of another name writes into a folder of that name wherever the default one
+    // writes (made for it), and reads the shipped data as the default one does.
+    void ownFolder_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("bench");
+        QTest::addColumn<QString>("configDir");
+        QTest::addColumn<QString>("stateDir");
+        // clang-format off
+        QTest::newRow("build tree") << false << false << "work" << "work";
+        QTest::newRow("installed") << true << false << "home/.config/kvl52110"
+                                   << "home/.local/state/kvl52110";
+        QTest::newRow("bench folder") << true << true << "work" << "work";
+        // clang-format on
+    }
+    void ownFolder()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, bench);
+        QFETCH(QString, configDir);
+        QFETCH(QString, stateDir);
+        if (installed)
+            install();
+        if (bench)
+            QVERIFY(TestFiles::write(path("work/options.ini")));
+        ProgramFiles f = files();
+        f.setOwnFolder("second");
+        QCOMPARE(f.configFile("options.ini"), path(configDir + "/second/options.ini"));
+        QCOMPARE(f.stateFile("KVL52110.state"), path(stateDir + "/second/KVL52110.state"));
+        QCOMPARE(f.stateFile("20261208.log"), path(stateDir + "/second/20261208.log"));
+        QVERIFY(QFileInfo(path(configDir + "/second")).isDir());
+        QVERIFY(QFileInfo(path(stateDir + "/second")).isDir());
+        QCOMPARE(f.dataPath("configuration"), files().dataPath("configuration"));
+    }
+
     // Shipped data: the working directory's copy first, then the installed one; with neither,
     // the working directory's path names what is missing.
     void shippedData()
