@@ -27,7 +27,8 @@ bool readArguments(const QStringList &arguments, MainApp *app)
     const QCommandLineOption name(
         QStringLiteral("name"),
         QStringLiteral("The command socket's name (default %1), as kvl52110-cli --name NAME finds "
-                       "it: a second program serves beside the first under another name.")
+                       "it: a second program serves beside the first under another name, and "
+                       "keeps its options, window state and logs apart.")
             .arg(QLatin1String(MainApp::ProjectName)),
         QStringLiteral("NAME"));
     parser.addOption(project);

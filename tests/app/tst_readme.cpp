@@ -99,37 +99,38 @@ private slots:
     void installRouteBuildsOnlyThePrograms()
     {
         const QString install = section(readme, "Install");
-        static const QRegularExpression configure("^    cmake (-S \\. -B (\\S+) .*)$",
-                                                  QRegularExpression::MultilineOption);
-        const QRegularExpressionMatch route = configure.match(install);
+        static const QRegularExpression configureLine("^    cmake (-S \\. -B (\\S+) .*)$",
+                                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch route = configureLine.match(install);
         QVERIFY(route.hasMatch());
         const QString tree = route.captured(2);
-        for (const QString &line : {"\n    cmake --build " + tree + "\n",
-                                    "\n    sudo cmake --install " + tree + " ",
-                                    "`cd " + tree + " && cpack -G DEB`"})
+        const QStringList lines = {"\n    cmake --build " + tree + "\n",
+                                   "\n    sudo cmake --install " + tree + " ",
+                                   "`cd " + tree + " && cpack -G DEB`"};
+        for (const QString &line : lines)
             QVERIFY2(install.contains(line), qPrintable(line));
 
         const QString here = QDir::current().absoluteFilePath("install-tree");
-        QString arguments = route.captured(1);
-        arguments.replace(" -B " + tree + " ", " -B '" + here + "' ");
+        const QString cmakeCommand = "'" KVL_CMAKE_COMMAND "' ";
+        QString configure = cmakeCommand + route.captured(1);
+        configure.replace(" -B " + tree + " ", " -B '" + here + "' ");
+        const QString targets = cmakeCommand + "--build '" + here + "' --target help";
         QProcess cmake;
         cmake.setWorkingDirectory(qEnvironmentVariable("KVL_SOURCE_DIR"));
         cmake.setProcessChannelMode(QProcess::MergedChannels);
-        cmake.start("/bin/sh", {"-c", "'" KVL_CMAKE_COMMAND "' " + arguments +
-                                          " && '" KVL_CMAKE_COMMAND "' --build '" + here +
-                                          "' --target help"});
+        cmake.start("/bin/sh", {"-c", configure + " && " + targets});
         QVERIFY(cmake.waitForFinished(120000));
         const QString said = QString::fromLocal8Bit(cmake.readAll());
         QVERIFY2(cmake.exitCode() == 0, qPrintable(said));
         static const QRegularExpression target("^([\\w-]+): phony$",
                                                QRegularExpression::MultilineOption);
-        QStringList targets;
+        QStringList built;
         for (const QRegularExpressionMatch &m : target.globalMatch(said))
-            targets.append(m.captured(1));
-        QVERIFY(targets.contains("kvl52110") && targets.contains("kvl52110-cli"));
+            built.append(m.captured(1));
+        QVERIFY(built.contains("kvl52110") && built.contains("kvl52110-cli"));
         static const QRegularExpression notInstalled("^(tst_|bench_|fakeboard|testsupport)");
-        QVERIFY2(targets.filter(notInstalled).isEmpty(),
-                 qPrintable(targets.filter(notInstalled).join(' ')));
+        QVERIFY2(built.filter(notInstalled).isEmpty(),
+                 qPrintable(built.filter(notInstalled).join(' ')));
     }
 
     // Each folder the pictures go to is outside the checkout or ignored by git, but for docs/,
