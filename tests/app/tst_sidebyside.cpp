@@ -3,7 +3,9 @@
 // its own. "--name NAME" as the README writes it serves under NAME; two programs side by side
 // keep their files apart and show their names; one told by the system to end ends as its Close
 // does.
+#include "clirun.h"
 #include "pipename.h"
+#include "testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -25,17 +27,7 @@ const QStringList Project{"--project", "TO3/TO4"};
 // kvl52110-cli with arguments: its output, or "<status N>" when it failed.
 QByteArray cli(const QStringList &arguments)
 {
-    QProcess client;
-    client.start(KVL_CLI_PATH, arguments);
-    if (!client.waitForFinished(WaitMs) || client.exitCode() != 0)
-        return "<status " + QByteArray::number(client.exitCode()) + ">";
-    return client.readAllStandardOutput();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return CliRun::output(KVL_CLI_PATH, arguments, WaitMs);
 }
 
 // The titles of the X server's windows that show the program's title.
@@ -170,7 +162,7 @@ private slots:
         QCOMPARE(folder.entryList(QDir::Files), (QStringList{"KVL52110.state", "options.ini"}));
         QCOMPARE(QDir(folder.filePath("second")).entryList(QDir::Files),
                  (QStringList{"KVL52110.state", "options.ini"}));
-        QVERIFY(readFile(folder.filePath("second/options.ini")).contains("comm_timeout=50"));
+        QVERIFY(TestFiles::read(folder.filePath("second/options.ini")).contains("comm_timeout=50"));
     }
 
     // SIGTERM, SIGINT and SIGHUP end the program as its Close does: the window state saved
@@ -197,7 +189,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(socket));
         const QDir folder(folderName());
         QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
-        QVERIFY(readFile(folder.filePath("options.ini")).contains("comm_timeout=50"));
+        QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
     }
 };
 
