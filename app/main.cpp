@@ -17,7 +17,7 @@ namespace
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
-bool readArguments(const QStringList &arguments, MainApp *app)
+bool readArguments(const QApplication &application, MainApp *app)
 {
     QCommandLineParser parser;
     const QCommandLineOption project(QStringLiteral("project"),
@@ -34,7 +34,7 @@ bool readArguments(const QStringList &arguments, MainApp *app)
     parser.addOption(project);
     parser.addOption(name);
     parser.addHelpOption();
-    parser.process(arguments);
+    parser.process(application);
     if (parser.isSet(name)) {
         QString why;
         if (!SocketDir::checkName(parser.value(name), &why)) {
@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     Prompt::install(&prompt);
     initBoardGlobals();
     MainApp *app = MainApp::instance();
-    if (!readArguments(own.restoredInto(QCoreApplication::arguments()), app))
+    if (!readArguments(application, app))
         return 1;
     // On a platform that shows no window nobody can answer a prompt.
     app->setUnattended(!MainApp::platformShowsWindows());

@@ -5,8 +5,7 @@
 namespace
 {
 
-// The program's options that a Qt platform reads too, each given as "--option VALUE" or
-// "--option=VALUE".
+// The program's options with a value that a Qt platform reads too.
 const char *const ClaimedOptions[] = {"--name"};
 
 } // namespace
@@ -17,32 +16,22 @@ OwnArguments::OwnArguments(int &argc, char **argv)
     bool optionsEnded = false; // after "--" every argument is the program's to judge
     for (int i = 1; i < argc; ++i) {
         optionsEnded = optionsEnded || std::strcmp(argv[i], "--") == 0;
-        if (optionsEnded || !isClaimed(argv[i])) {
-            argv[kept++] = argv[i];
+        if (!optionsEnded && isClaimed(argv[i]) && i + 1 < argc) {
+            m_joined.push_back(std::string(argv[i]) + '=' + argv[i + 1]);
+            argv[kept++] = m_joined.back().data();
+            ++i;
             continue;
         }
-        m_taken.append(QString::fromLocal8Bit(argv[i]));
-        if (!std::strchr(argv[i], '=') && i + 1 < argc)
-            m_taken.append(QString::fromLocal8Bit(argv[++i]));
+        argv[kept++] = argv[i];
     }
     argc = kept;
     argv[argc] = nullptr;
 }
 
-QStringList OwnArguments::restoredInto(const QStringList &left) const
-{
-    QStringList arguments = left.mid(0, 1);
-    arguments.append(m_taken);
-    arguments.append(left.mid(1));
-    return arguments;
-}
-
 bool OwnArguments::isClaimed(const char *argument)
 {
     for (const char *option : ClaimedOptions) {
-        const size_t length = std::strlen(option);
-        if (std::strncmp(argument, option, length) == 0 &&
-            (argument[length] == '\0' || argument[length] == '='))
+        if (std::strcmp(argument, option) == 0)
             return true;
     }
     return false;

@@ -136,6 +136,17 @@ private slots:
         endsByRequest(program, "KVLSECOND");
     }
 
+    // "--name" without its value ends the start at once and says so; no option before it is
+    // taken for its value.
+    void nameWithoutValueRefused()
+    {
+        QProcess *program = start({"--name"});
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitCode(), 1);
+        const QByteArray err = TestFiles::read(folderName() + ".program.err");
+        QVERIFY2(err.contains("Missing value after '--name'."), err.constData());
+    }
+
     // Two programs in one folder, the second under another name: each shows its name in its
     // title (checked on the X server), and each keeps its own options and window state, the
     // second's in a folder of its name.
