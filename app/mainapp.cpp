@@ -175,7 +175,7 @@ void MainApp::setProjectTypeChoice(const QString &type)
 void MainApp::setServerName(const QString &name)
 {
     m_serverName = name;
-    m_programFiles.setOwnFolder(name == QLatin1String(ProjectName) ? QString() : name);
+    m_programFiles.setProgramName(name == QLatin1String(ProjectName) ? QString() : name);
 }
 
 void MainApp::setUnattended(bool on)

@@ -75,10 +75,16 @@ QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHom
     if (!inWorkingDir()) {
         const QString base =
             QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
-        folder = QDir(base).filePath(FolderName);
+        folder = QDir(base).filePath(ownFolderName());
+    } else if (!m_programName.isEmpty()) {
+        folder = QDir(folder).filePath(ownFolderName());
     }
-    if (!m_ownFolder.isEmpty())
-        folder = QDir(folder).filePath(m_ownFolder);
     QDir().mkpath(folder);
     return QDir(folder).filePath(name);
+}
+
+// "kvl52110", or "kvl52110-NAME" for a program of another name.
+QString ProgramFiles::ownFolderName() const
+{
+    return m_programName.isEmpty() ? FolderName : FolderName + QLatin1Char('-') + m_programName;
 }

@@ -149,7 +149,7 @@ private slots:
 
     // Two programs in one folder, the second under another name: each shows its name in its
     // title (checked on the X server), and each keeps its own options and window state, the
-    // second's in a folder of its name.
+    // second's in a folder of its own.
     void filesKeptApart()
     {
         QProcess *first = start({}, "first");
@@ -171,9 +171,10 @@ private slots:
 
         const QDir folder(folderName());
         QCOMPARE(folder.entryList(QDir::Files), (QStringList{"KVL52110.state", "options.ini"}));
-        QCOMPARE(QDir(folder.filePath("second")).entryList(QDir::Files),
+        QCOMPARE(QDir(folder.filePath("kvl52110-second")).entryList(QDir::Files),
                  (QStringList{"KVL52110.state", "options.ini"}));
-        QVERIFY(TestFiles::read(folder.filePath("second/options.ini")).contains("comm_timeout=50"));
+        QVERIFY(TestFiles::read(folder.filePath("kvl52110-second/options.ini"))
+                    .contains("comm_timeout=50"));
     }
 
     // SIGTERM, SIGINT and SIGHUP end the program as its Close does: the window state saved
