@@ -17,7 +17,7 @@ namespace
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
-bool readArguments(const QApplication &application, MainApp *app)
+bool readArguments(const Application &application, MainApp *app)
 {
     QCommandLineParser parser;
     const QCommandLineOption project(QStringLiteral("project"),
