@@ -1,6 +1,7 @@
 #include "application.h"
 #include "boardglobals.h"
 #include "mainapp.h"
+#include "ownarguments.h"
 #include "qtnoisefilter.h"
 #include "socketdir.h"
 #include "toolapplets.h"
@@ -26,7 +27,8 @@ bool readArguments(const Application &application, MainApp *app)
     const QCommandLineOption name(
         QStringLiteral("name"),
         QStringLiteral("The command socket's name (default %1), as kvl52110-cli --name NAME finds "
-                       "it: a second program serves beside the first under another name.")
+                       "it: a second program serves beside the first under another name, and "
+                       "keeps its options, window state and logs apart.")
             .arg(QLatin1String(MainApp::ProjectName)),
         QStringLiteral("NAME"));
     parser.addOption(project);
@@ -56,6 +58,7 @@ bool readArguments(const Application &application, MainApp *app)
 int main(int argc, char *argv[])
 {
     QtNoiseFilter::install();
+    const OwnArguments own(argc, argv); // before Qt's X11 platform takes "--name" for itself
     Application application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     MainApp::applyStyleSheet();

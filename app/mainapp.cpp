@@ -19,6 +19,7 @@
 #include "portwatch.h"
 #include "prompt.h"
 #include "pythonrunner.h"
+#include "quitsignals.h"
 #include "variantutil.h"
 #include "waitcursor.h"
 #include "windowplacement.h"
@@ -174,6 +175,7 @@ void MainApp::setProjectTypeChoice(const QString &type)
 void MainApp::setServerName(const QString &name)
 {
     m_serverName = name;
+    m_programFiles.setProgramName(name == QLatin1String(ProjectName) ? QString() : name);
 }
 
 void MainApp::setUnattended(bool on)
@@ -212,6 +214,7 @@ bool MainApp::init()
     holdRequests(true);
 
     m_mainWindow = new MainWindow;
+    m_mainWindow->setWindowTitle(MainWindow::windowTitleText(m_serverName));
     new OwnedWindows(m_mainWindow);
     ActiveAppletProvider::install();
     placeMainWindow();
@@ -388,19 +391,35 @@ void MainApp::start()
 
 int MainApp::exec()
 {
+    // Told by the system to end, the program ends as its Close does.
+    QuitSignals quitSignals;
+    connect(&quitSignals, &QuitSignals::signal_quit, this, &MainApp::quitAsClosed);
     if (!init()) {
         // A start that does not serve says why, where a script's log sees it.
         std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
         return 1;
     }
     start();
-    const int code = QApplication::exec();
+    const int code = m_quitAtStart ? 0 : QApplication::exec();
     shutdown();
     // The pipe server serves until the very end. Unlike a named pipe, a local socket file
     // outlives its process, so the server is closed last, which removes the file.
     delete m_localServer;
     m_localServer = nullptr;
     return code;
+}
+
+// Running, the main window is closed as a person closes it. During the start (a question may
+// be open) the start is cut short: whatever waits returns its default, and the program ends
+// once the start is done, without its event loop.
+void MainApp::quitAsClosed()
+{
+    if (m_started && m_mainWindow) {
+        m_mainWindow->close();
+        return;
+    }
+    m_quitAtStart = true;
+    QCoreApplication::exit(0);
 }
 
 void MainApp::shutdown()

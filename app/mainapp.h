@@ -63,7 +63,9 @@ public:
     static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
     // Before init(): the project type to take without asking (empty: ask).
     void setProjectTypeChoice(const QString &type);
-    // Before init(): the name of the command socket (ProjectName unless given).
+    // Before init(): the name of the command socket (ProjectName unless given). Another name
+    // shows in the main window's title and keeps the options, window state and day logs apart
+    // (ProgramFiles).
     void setServerName(const QString &name);
     // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
     // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
@@ -180,6 +182,7 @@ private:
     void advanceProgress(int step);
     void placeMainWindow();
     void showMainWindow();
+    void quitAsClosed();
     void askProjectType();
     void installPromptNotes();
     void createApplets();
@@ -222,4 +225,5 @@ private:
     bool m_rescanWanted = false;
     bool m_started = false;
     bool m_shutDown = false;
+    bool m_quitAtStart = false; // told to end before the start was done
 };

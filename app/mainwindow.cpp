@@ -54,10 +54,14 @@ MainWindow::~MainWindow()
     qApp->removeEventFilter(this);
 }
 
-QString MainWindow::windowTitleText()
+QString MainWindow::windowTitleText(const QString &serverName)
 {
-    return QStringLiteral("velmora Lumigrid << %1 >> %2")
-        .arg(QString::fromLatin1(MainApp::ProjectName), QString::fromLatin1(BuildDateTime));
+    const QString project = QString::fromLatin1(MainApp::ProjectName);
+    const QString title = QStringLiteral("velmora Lumigrid << %1 >> %2")
+                              .arg(project, QString::fromLatin1(BuildDateTime));
+    if (serverName.isEmpty() || serverName == project)
+        return title;
+    return serverName + QStringLiteral(" - ") + title;
 }
 
 // ---------------------------------------------------------------- construction

@@ -44,7 +44,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    static QString windowTitleText();
+    // The title; a program serving under another command-socket name than the default shows
+    // that name first, so two programs side by side can be told apart.
+    static QString windowTitleText(const QString &serverName = QString());
 
     void addApplet(int menuKind, Applet *applet, bool inMdiArea);
     void setConnectedUi(int state);

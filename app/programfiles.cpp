@@ -71,11 +71,20 @@ bool ProgramFiles::inWorkingDir() const
 QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHome,
                                const QString &name) const
 {
-    if (inWorkingDir())
-        return QDir(m_places.workingDir).filePath(name);
-    const QString base =
-        QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
-    const QString folder = QDir(base).filePath(FolderName);
+    QString folder = m_places.workingDir;
+    if (!inWorkingDir()) {
+        const QString base =
+            QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
+        folder = QDir(base).filePath(ownFolderName());
+    } else if (!m_programName.isEmpty()) {
+        folder = QDir(folder).filePath(ownFolderName());
+    }
     QDir().mkpath(folder);
     return QDir(folder).filePath(name);
+}
+
+// "kvl52110", or "kvl52110-NAME" for a program of another name.
+QString ProgramFiles::ownFolderName() const
+{
+    return m_programName.isEmpty() ? FolderName : FolderName + QLatin1Char('-') + m_programName;
 }

@@ -11,6 +11,10 @@
 // $XDG_CONFIG_HOME/kvl52110 (~/.config/kvl52110 by default), its window state and day logs in
 // $XDG_STATE_HOME/kvl52110 (~/.local/state/kvl52110). A working directory that already holds
 // the options or a window state is a bench's own folder: everything stays there.
+//
+// A program that serves under another name NAME than the default keeps what it writes apart, in
+// a folder "kvl52110-NAME" of its own: in place of the user's kvl52110 folders, or within the
+// working directory. So two programs side by side share no file.
 class ProgramFiles
 {
 public:
@@ -35,14 +39,21 @@ public:
     // the working directory's, which then names what is missing.
     QString dataPath(const QString &relative) const;
 
+    // The name of a program that serves under another name than the default; empty for the
+    // default.
+    void setProgramName(const QString &name) { m_programName = name; }
+
     // Where the file the program writes under this name lives, its folder made when it is one
-    // of the user's (a folder that cannot be made shows in the failing write).
+    // of the user's or the program's own (a folder that cannot be made shows in the failing
+    // write).
     QString configFile(const QString &name) const;
     QString stateFile(const QString &name) const;
 
 private:
     bool inWorkingDir() const;
     QString userFile(const QString &xdgHome, const QString &defaultHome, const QString &name) const;
+    QString ownFolderName() const;
 
     Places m_places;
+    QString m_programName;
 };

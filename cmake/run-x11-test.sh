@@ -24,21 +24,22 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# Xvfb writes the display number it chose to the pipe once it accepts clients; openbox runs
-# its start-up command once it manages the screen. Both are waited for, not timed. Servers
-# started at the same moment can race for one display number, and the loser's clients cannot
-# connect: the whole start is tried again then.
+# Xvfb writes the display number it chose to one pipe once it accepts clients; openbox runs
+# its start-up command once it manages the screen, which writes to another: Xvfb may close its
+# end of the first pipe only later, which a reader of a shared pipe would take for a window
+# manager that ended. Both are waited for, not timed. Should a start fail all the same, the
+# whole start is tried again.
 start_desktop() {
-    rm -f started && mkfifo started || return 1
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>started 2>xvfb.log &
+    rm -f display ready && mkfifo display ready || return 1
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>display 2>xvfb.log &
     server=$!
-    read -r display <started || return 1
-    export DISPLAY=":$display"
-    # A window manager that ends before its start-up command ran says so through the same
+    read -r number <display || return 1
+    export DISPLAY=":$number"
+    # A window manager that ends before its start-up command ran says so through the second
     # pipe (its start-up command runs in the home folder: the pipe is named by its full path).
-    { openbox --sm-disable --startup "sh -c 'echo ready >\"$desktop/started\"'" >openbox.log 2>&1; echo gone >started; } &
-    read -r state <started
-    rm -f started
+    { openbox --sm-disable --startup "sh -c 'echo ready >\"$desktop/ready\"'" >openbox.log 2>&1; echo gone >ready; } &
+    read -r state <ready
+    rm -f display ready
     [ "$state" = ready ]
 }
 attempt=1

@@ -1,6 +1,7 @@
 // `cmake --install` of this build tree into a temporary prefix: the files it puts in place, the
 // desktop entry (as desktop-file-validate judges it), the icon the entry names, the udev rule
 // for the board's port, and the installed program started headless from another folder.
+#include "clirun.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
@@ -260,12 +261,8 @@ private:
     // The installed kvl52110-cli with arguments: its output, or "<status N>" when it failed.
     QByteArray cli(const QStringList &arguments) const
     {
-        QProcess client;
-        client.setProcessEnvironment(m_environment);
-        client.start(m_prefix.filePath("bin/kvl52110-cli"), arguments);
-        if (!client.waitForFinished(WaitMs) || client.exitCode() != 0)
-            return "<status " + QByteArray::number(client.exitCode()) + ">";
-        return client.readAllStandardOutput();
+        return CliRun::output(m_prefix.filePath("bin/kvl52110-cli"), arguments, WaitMs,
+                              m_environment);
     }
 
     // Waits until the program answers its command socket.

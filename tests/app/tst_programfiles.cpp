@@ -106,6 +106,44 @@ private slots:
         QVERIFY(QDir(path("home")).isEmpty());
     }
 
+    // A program of another name writes into a folder of its own (made for it): in place of the
+    // user's kvl52110 folders, or within the working directory; it reads the shipped data as the
+    // default one does.
+    void ownFolder_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("bench");
+        QTest::addColumn<QString>("configDir");
+        QTest::addColumn<QString>("stateDir");
+        // clang-format off
+        QTest::newRow("build tree") << false << false << "work/kvl52110-second"
+                                    << "work/kvl52110-second";
+        QTest::newRow("installed") << true << false << "home/.config/kvl52110-second"
+                                   << "home/.local/state/kvl52110-second";
+        QTest::newRow("bench folder") << true << true << "work/kvl52110-second"
+                                      << "work/kvl52110-second";
+        // clang-format on
+    }
+    void ownFolder()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, bench);
+        QFETCH(QString, configDir);
+        QFETCH(QString, stateDir);
+        if (installed)
+            install();
+        if (bench)
+            QVERIFY(TestFiles::write(path("work/options.ini")));
+        ProgramFiles f = files();
+        f.setProgramName("second");
+        QCOMPARE(f.configFile("options.ini"), path(configDir + "/options.ini"));
+        QCOMPARE(f.stateFile("KVL52110.state"), path(stateDir + "/KVL52110.state"));
+        QCOMPARE(f.stateFile("20261208.log"), path(stateDir + "/20261208.log"));
+        QVERIFY(QFileInfo(path(configDir)).isDir() && QFileInfo(path(stateDir)).isDir());
+        QVERIFY(!QFileInfo::exists(path("home/.config/kvl52110")));
+        QCOMPARE(f.dataPath("configuration"), files().dataPath("configuration"));
+    }
+
     // Shipped data: the working directory's copy first, then the installed one; with neither,
     // the working directory's path names what is missing.
     void shippedData()

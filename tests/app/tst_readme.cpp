@@ -1,7 +1,7 @@
 // What the README tells a newcomer to type works as written: socket examples carry typed
 // values, the command-line client comes before Python, the benchmark loop runs only programs,
-// and the pictures of the tests do not land in the checkout unignored (but for the pictures the
-// README shows).
+// the install route builds only what it installs, and the pictures of the tests do not land in
+// the checkout unignored (but for the pictures the README shows).
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -91,6 +91,46 @@ private slots:
         QFile ran("tree/ran.txt");
         QVERIFY(ran.open(QIODevice::ReadOnly));
         QCOMPARE(ran.readAll(), QByteArray("ran\n"));
+    }
+
+    // The install route's tree, configured as the README writes it (here, in this test's own
+    // folder), builds the two programs and none of the tests, benchmarks or the simulator; its
+    // build, install and package lines take that tree.
+    void installRouteBuildsOnlyThePrograms()
+    {
+        const QString install = section(readme, "Install");
+        static const QRegularExpression configureLine("^    cmake (-S \\. -B (\\S+) .*)$",
+                                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch route = configureLine.match(install);
+        QVERIFY(route.hasMatch());
+        const QString tree = route.captured(2);
+        const QStringList lines = {"\n    cmake --build " + tree + "\n",
+                                   "\n    sudo cmake --install " + tree + " ",
+                                   "`cd " + tree + " && cpack -G DEB`"};
+        for (const QString &line : lines)
+            QVERIFY2(install.contains(line), qPrintable(line));
+
+        const QString here = QDir::current().absoluteFilePath("install-tree");
+        const QString cmakeCommand = "'" KVL_CMAKE_COMMAND "' ";
+        QString configure = cmakeCommand + route.captured(1);
+        configure.replace(" -B " + tree + " ", " -B '" + here + "' ");
+        const QString targets = cmakeCommand + "--build '" + here + "' --target help";
+        QProcess cmake;
+        cmake.setWorkingDirectory(qEnvironmentVariable("KVL_SOURCE_DIR"));
+        cmake.setProcessChannelMode(QProcess::MergedChannels);
+        cmake.start("/bin/sh", {"-c", configure + " && " + targets});
+        QVERIFY(cmake.waitForFinished(120000));
+        const QString said = QString::fromLocal8Bit(cmake.readAll());
+        QVERIFY2(cmake.exitCode() == 0, qPrintable(said));
+        static const QRegularExpression target("^([\\w-]+): phony$",
+                                               QRegularExpression::MultilineOption);
+        QStringList built;
+        for (const QRegularExpressionMatch &m : target.globalMatch(said))
+            built.append(m.captured(1));
+        QVERIFY(built.contains("kvl52110") && built.contains("kvl52110-cli"));
+        static const QRegularExpression notInstalled("^(tst_|bench_|fakeboard|testsupport)");
+        QVERIFY2(built.filter(notInstalled).isEmpty(),
+                 qPrintable(built.filter(notInstalled).join(' ')));
     }
 
     // Each folder the pictures go to is outside the checkout or ignored by git, but for docs/,

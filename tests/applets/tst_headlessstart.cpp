@@ -1,6 +1,7 @@
 // The program started exactly as the README's headless start says, as a separate process with
 // no display variables and no test answers: it asks nothing, says on standard error what it
 // took, and answers the command socket (through kvl52110-cli).
+#include "clirun.h"
 #include "pipename.h"
 #include "testfiles.h"
 
@@ -34,11 +35,7 @@ QString readmeCommand()
 // kvl52110-cli with arguments: its output, or "<status N>" when it failed.
 QByteArray cli(const QStringList &arguments)
 {
-    QProcess client;
-    client.start(KVL_CLI_PATH, arguments);
-    if (!client.waitForFinished(WaitMs) || client.exitCode() != 0)
-        return "<status " + QByteArray::number(client.exitCode()) + ">";
-    return client.readAllStandardOutput();
+    return CliRun::output(KVL_CLI_PATH, arguments, WaitMs);
 }
 
 } // namespace

@@ -1,0 +1,61 @@
+#include "quitsignals.h"
+
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+
+// The pipe between the handler and the notifier: [0] read, [1] written by the handler.
+int quitPipe[2] = {-1, -1};
+
+} // namespace
+
+QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
+{
+    Q_ASSERT(quitPipe[0] < 0);
+    if (pipe2(quitPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        quitPipe[0] = quitPipe[1] = -1;
+        return; // the signals keep their previous handling
+    }
+    m_notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::slot_received);
+    struct sigaction action = {};
+    action.sa_handler = &QuitSignals::handle;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (size_t i = 0; i < std::size(Caught); ++i)
+        sigaction(Caught[i], &action, &m_previous[i]);
+}
+
+QuitSignals::~QuitSignals()
+{
+    if (quitPipe[0] < 0)
+        return;
+    for (size_t i = 0; i < std::size(Caught); ++i)
+        sigaction(Caught[i], &m_previous[i], nullptr);
+    delete m_notifier;
+    close(quitPipe[0]);
+    close(quitPipe[1]);
+    quitPipe[0] = quitPipe[1] = -1;
+}
+
+// Runs in the signal handler: only async-signal-safe calls.
+void QuitSignals::handle(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(quitPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void QuitSignals::slot_received()
+{
+    char bytes[16];
+    while (read(quitPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    emit signal_quit();
+}
