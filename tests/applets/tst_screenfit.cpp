@@ -22,6 +22,7 @@
 #include "spiappfixture.h"
 #include "testfiles.h"
 #include "toolapplets.h"
+#include "windowstate.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -292,6 +294,49 @@ private slots:
         app->closeAll();
         QTRY_VERIFY_WITH_TIMEOUT(!hasScrollBars(area()), 30000);
         page()->showWindow();
+    }
+
+    // "Restore last" of the board page as it opens, as wide as the area, from a file that also
+    // has the log window shown at a place of its own: with "Log" off and on, the board window
+    // comes back within the visible area, title bar and buttons included; the log window keeps
+    // following "Log", docked where it was; the main window (maximized on the laptop's screen)
+    // keeps its size and the connection bar stays whole at its bottom, also once "Log" has been
+    // ticked off again.
+    void restoreLastKeepsTheLayout()
+    {
+        auto *sub = qobject_cast<QMdiSubWindow *>(page()->container());
+        QWidget *log = app->logs()->container();
+        page()->showWindow();
+        sub->setGeometry(QRect(QPoint(), area()->viewport()->size()));
+        app->saveState();
+        QByteArray state = TestFiles::read(QString::fromLatin1(WindowState::FileName));
+        const qsizetype logLine = state.indexOf("\nLogs,");
+        QVERIFY(logLine > 0);
+        state.replace(logLine, state.indexOf("\n", logLine + 1) - logLine, "\nLogs,5,6,70,80,1");
+        QVERIFY(TestFiles::write(QString::fromLatin1(WindowState::FileName), state));
+        const QSize size = window()->size();
+        const auto barWhole = [this, size]() {
+            const QWidget *bar = window()->statusBar();
+            return window()->size() == size && window()->windowHandle()->size() == size &&
+                   bar->isVisible() && bar->geometry().bottom() == size.height() - 1;
+        };
+        QVERIFY(barWhole());
+        for (bool logOn : {false, true}) {
+            window()->logSwitch()->setChecked(logOn);
+            QTRY_COMPARE(log->isVisible(), logOn);
+            QApplication::processEvents();
+            const QRect docked = log->geometry();
+            window()->restoreButton()->click();
+            QApplication::processEvents();
+            QTRY_VERIFY(barWhole());
+            QCOMPARE(window()->logSwitch()->isChecked(), logOn);
+            QCOMPARE(log->isVisible(), logOn);
+            QCOMPARE(log->geometry(), docked);
+            QVERIFY(visibleArea().contains(onScreen(sub)));
+        }
+        window()->logSwitch()->setChecked(false);
+        QTRY_VERIFY(!log->isVisible());
+        QTRY_VERIFY(barWhole());
     }
 
     // Ticking "Log" opens the log at a width that shows command lines, their answers and the
