@@ -201,12 +201,14 @@ private slots:
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
-    // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area.
-    // No two tool windows share a title.
+    // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area;
+    // Ctrl+F4 closes it again. No two tool windows share a title.
     void toolWindowsShowTheirTitles()
     {
         const QList<QAction *> menu = window()->getMenuApp()->actions();
         QStringList titles;
+        window()->activateWindow(); // the keys go to the window a person works in
+        QTRY_COMPARE(QApplication::activeWindow(), window());
         for (int i = 1; i < app->appletCount(); ++i) {
             Applet *applet = app->applet(i);
             auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
@@ -232,7 +234,9 @@ private slots:
                 QVERIFY2(visibleArea().contains(onScreen(sub)), qPrintable(shown));
             }
             titles << sub->windowTitle();
-            applet->hideWindow();
+            // Ctrl+F4 closes the window opened last, which is the active one.
+            QTest::keyClick(window(), Qt::Key_F4, Qt::ControlModifier);
+            QTRY_VERIFY2(!sub->isVisible() && !applet->action()->isChecked(), qPrintable(name));
         }
         QVERIFY(titles.size() >= 8);
         QCOMPARE(QSet<QString>(titles.begin(), titles.end()).size(), titles.size());
