@@ -64,7 +64,7 @@ struct DisabledText {
     QRgb colour;
 };
 constexpr DisabledText DisabledTexts[] = {
-    {"QPushButton", 0x4d4d4d},      {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
+    {"QPushButton", 0x4d4d4d},  {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
     {"QAbstractSpinBox", 0x6d6d6d}, {"QLabel", 0x6d6d6d},
 };
 

@@ -34,8 +34,8 @@ public:
     // skipped. A tool window's MDI area is scrolled back to its origin and the window placed
     // within the view (cut to its size, moved in from an edge it crosses), so its title bar and
     // buttons are in view. A main window that is maximized as the file saved it stays as it is.
-    // A line whose position or size lies
-    // outside a sane range (far beyond any screen) is refused with a warning and changes nothing.
+    // A line whose position or size lies outside a sane range (far beyond any screen) is refused
+    // with a warning and changes nothing.
     // Returns the number of applets restored.
     int apply(const QByteArray &text);
     // Reads the file and applies it; false with errorString() when it cannot be read.

@@ -5,9 +5,9 @@
 // its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
 // inside where it is larger; the console, the firmware update window and the error box of a
 // request open over the main window, transient for it, within the screen; the empty area
-// has no scroll bars; the log opens wide enough for a command line and scrolls sideways. With
-// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
-// (board-page.png) and the log (log.png) there.
+// has no scroll bars; "Restore last" keeps the layout whole; the log opens wide enough for a
+// command line and scrolls sideways. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
+// small pictures of the board page (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
 #include "htmllistbox.h"
