@@ -635,13 +635,14 @@ void MainApp::slot_connected()
         return;
     // The link's own mode tells the simulation, whichever port the list shows.
     if (m_controlBoard->mode() == ControlBoard::MockupMode) {
-        m_mainWindow->setStatusText(SimulationMark);
+        m_connectionText = SimulationMark;
     } else {
-        m_mainWindow->setStatusText(firmwareStatusText());
+        m_connectionText = firmwareStatusText();
         qCDebug(lcApp).noquote() << (m_controlBoard->isCompatible()
                                          ? QStringLiteral("version text - compatible")
                                          : QStringLiteral("version text - incompatible"));
     }
+    m_mainWindow->setStatusText(m_connectionText);
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
     // The set-up of a connection is one command, whoever connected (a person, a request, the
@@ -660,8 +661,8 @@ void MainApp::slot_disconnected()
     QMetaObject::invokeMethod(this, &MainApp::rescanIfWanted, Qt::QueuedConnection);
     if (!m_mainWindow)
         return;
-    // The simulation mark holds only while the simulation runs.
-    if (m_mainWindow->statusText() == SimulationMark)
+    // The simulation mark and the firmware line hold only while their connection lasts.
+    if (m_mainWindow->statusText() == m_connectionText)
         m_mainWindow->setStatusText(QString());
     m_mainWindow->setConnectedUi(0);
 }

@@ -211,7 +211,8 @@ private:
     QString m_projectTypeChoice;
     bool m_unattended = false;
     QString m_serverName = QString::fromLatin1(ProjectName);
-    QString m_startFailure; // why init() failed, one sentence
+    QString m_startFailure;   // why init() failed, one sentence
+    QString m_connectionText; // the status text the last connection showed
 
     QList<AppletFactory> m_factories;
     QList<Applet *> m_applets;

@@ -107,8 +107,10 @@ void MainApp::restoreState()
                     QStringLiteral("Board is not connected"), Prompt::Ok);
         return;
     }
-    // A state file that cannot be read is ignored; refused lines are reported.
+    // A state file that cannot be read is ignored; refused lines are reported. The log window
+    // keeps following the "Log" switch.
     WindowState state(m_mainWindow, m_applets);
+    state.setPlaceOnly(m_logs);
     state.restore(stateFileName());
     const QStringList refused = state.warnings();
     for (const QString &warning : refused)

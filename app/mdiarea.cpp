@@ -10,11 +10,18 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShortcut>
 
 MdiArea::MdiArea(QWidget *parent) : QMdiArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Ctrl+F4 closes the active tool window, also where the platform's close key is another
+    // (Ctrl+W, which the window's own menu serves).
+    const QKeySequence closeKey(Qt::CTRL | Qt::Key_F4);
+    if (!QKeySequence::keyBindings(QKeySequence::Close).contains(closeKey))
+        new QShortcut(closeKey, this, this, &QMdiArea::closeActiveSubWindow,
+                      Qt::WidgetWithChildrenShortcut);
 }
 
 // Two thirds of the primary screen (a third of that for each widget the area is nested in),

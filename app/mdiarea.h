@@ -7,6 +7,7 @@
 // The tool-window area: a QMdiArea that paints the project name as a grey watermark behind
 // the tool windows. A tool window opens within the visible part of the area (cut to it where
 // it is larger: its applet scrolls inside), and the scroll bars follow the shown windows only.
+// Ctrl+F4 closes the active window.
 class MdiArea : public QMdiArea
 {
     Q_OBJECT

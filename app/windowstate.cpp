@@ -3,8 +3,11 @@
 #include "applet.h"
 #include "appletlookup.h"
 #include "wholefile.h"
+#include "windowplacement.h"
 
 #include <QDataStream>
+#include <QDockWidget>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRect>
@@ -13,6 +16,7 @@
 #include <QWidget>
 
 #include <limits>
+#include <optional>
 
 const char *const WindowState::FileName = "KVL52110.state";
 
@@ -50,9 +54,9 @@ bool saneRect(const QRect &r)
            saneNumber(r.bottom());
 }
 
-// Whether the saved main-window geometry parses and all its rectangles and the screen width
-// lie in the sane range.
-bool saneGeometry(const QByteArray &bytes)
+// The window state (maximized, full screen) the saved main-window geometry was saved in, or
+// nothing when it does not parse or a rectangle or the screen width lies outside the sane range.
+std::optional<Qt::WindowStates> savedWindowState(const QByteArray &bytes)
 {
     QDataStream stream(bytes);
     stream.setVersion(QDataStream::Qt_4_0);
@@ -71,9 +75,15 @@ bool saneGeometry(const QByteArray &bytes)
         stream >> screenWidth;
     if (major > 2)
         stream >> geometry;
-    return magic == GeometryMagic && major >= 1 && major <= GeometryMaxVersion &&
-           stream.status() == QDataStream::Ok && saneRect(frame) && saneRect(normal) &&
-           saneRect(geometry) && saneNumber(screenWidth, 0);
+    const bool sane = magic == GeometryMagic && major >= 1 && major <= GeometryMaxVersion &&
+                      stream.status() == QDataStream::Ok && saneRect(frame) && saneRect(normal) &&
+                      saneRect(geometry) && saneNumber(screenWidth, 0);
+    if (!sane)
+        return std::nullopt;
+    Qt::WindowStates state;
+    state.setFlag(Qt::WindowMaximized, maximized != 0);
+    state.setFlag(Qt::WindowFullScreen, fullScreen != 0);
+    return state;
 }
 
 // The MDI area a container lies in, or null for a dock widget.
@@ -100,18 +110,24 @@ QRect storedGeometry(const Applet *applet)
     return container->geometry().translated(scrollOffset(mdiAreaOf(container)));
 }
 
-// Places an MDI window with its area scrolled back to the origin, its title bar inside the
-// view even when the line holds a negative place.
+// Places an MDI window with its area scrolled back to the origin, within the view: cut to the
+// view's size where it is larger and moved in from an edge it crosses, so that its title bar
+// and buttons are in view, whatever size of area the line was saved from. A floating dock
+// widget goes to its place.
 void placeContainer(QWidget *container, const QRect &stored)
 {
     QMdiArea *area = mdiAreaOf(container);
     if (!area) {
-        container->setGeometry(stored);
+        // A docked window's place is its dock area's, which the main window's layout gives it.
+        const auto *dock = qobject_cast<const QDockWidget *>(container);
+        if (!dock || dock->isFloating())
+            container->setGeometry(stored);
         return;
     }
     area->horizontalScrollBar()->setValue(0);
     area->verticalScrollBar()->setValue(0);
-    container->setGeometry(QRect(QPoint(qMax(stored.x(), 0), qMax(stored.y(), 0)), stored.size()));
+    container->setGeometry(
+        WindowPlacement::within(area->viewport()->rect(), stored, container->minimumSize()));
 }
 
 } // namespace
@@ -152,6 +168,10 @@ int WindowState::apply(const QByteArray &text)
     if (text.isEmpty())
         return 0;
     applyGeometryLine(lines.first());
+    // The tool-window area takes its size in the main window now, so that the windows are
+    // placed within the view it has.
+    if (m_mainWindow && m_mainWindow->layout())
+        m_mainWindow->layout()->activate();
     int restored = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (applyAppletLine(lines.at(i), int(i + 1)))
@@ -165,10 +185,18 @@ void WindowState::applyGeometryLine(const QByteArray &line)
     const QByteArray geometry = QByteArray::fromHex(line);
     if (!m_mainWindow || geometry.isEmpty())
         return;
-    if (saneGeometry(geometry))
-        m_mainWindow->restoreGeometry(geometry);
-    else
+    const std::optional<Qt::WindowStates> saved = savedWindowState(geometry);
+    if (!saved) {
         refuse(1, QStringLiteral("the main window's geometry is damaged or out of range"));
+        return;
+    }
+    // A window maximized (or full screen) as it was saved stays as it is: restoring would set
+    // its normal geometry while a window manager keeps it maximized, and the window's contents
+    // would then be laid out for the smaller size inside the larger window.
+    const Qt::WindowStates filling = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (saved->testAnyFlags(filling) && *saved == (m_mainWindow->windowState() & filling))
+        return;
+    m_mainWindow->restoreGeometry(geometry);
 }
 
 // "name,x,y,width,height,visible"; an unreadable number counts as 0.
@@ -193,6 +221,8 @@ bool WindowState::applyAppletLine(const QByteArray &line, int lineNumber)
     if (QWidget *container = applet->container())
         placeContainer(container,
                        QRect(int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3])));
+    if (applet == m_placeOnly)
+        return true;
     if (numbers[4] != 0)
         applet->showWindow();
     else

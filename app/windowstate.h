@@ -21,15 +21,21 @@ public:
     // Works on the main window and the applet table (null entries are skipped).
     WindowState(QWidget *mainWindow, const QList<Applet *> &applets);
 
+    // The applet whose line restores its container's place only: its window stays shown or
+    // hidden as it is (the log window, which follows the "Log" switch).
+    void setPlaceOnly(const Applet *applet) { m_placeOnly = applet; }
+
     QByteArray format() const;
     // Writes format() through QSaveFile; false with errorString() when that fails.
     bool save(const QString &fileName = QString::fromLatin1(FileName));
 
     // Restores the main window's geometry from line 1 and each named applet's container
     // geometry and visibility from the lines with exactly six fields; other lines are
-    // skipped. A tool window's MDI area is scrolled back to its origin, and a negative place
-    // becomes 0, so every title bar lies inside the view. A line whose position or size lies
-    // outside a sane range (far beyond any screen) is refused with a warning and changes nothing.
+    // skipped. A tool window's MDI area is scrolled back to its origin and the window placed
+    // within the view (cut to its size, moved in from an edge it crosses), so its title bar and
+    // buttons are in view. A main window that is maximized as the file saved it stays as it is.
+    // A line whose position or size lies outside a sane range (far beyond any screen) is refused
+    // with a warning and changes nothing.
     // Returns the number of applets restored.
     int apply(const QByteArray &text);
     // Reads the file and applies it; false with errorString() when it cannot be read.
@@ -47,6 +53,7 @@ private:
 
     QWidget *m_mainWindow;
     QList<Applet *> m_applets;
+    const Applet *m_placeOnly = nullptr;
     QString m_error;
     QStringList m_warnings;
 };

@@ -46,9 +46,11 @@ QSize AppletScroll::sizeHint() const
     return m_applet ? m_applet->size() + QSize(frame, frame) : QAbstractScrollArea::sizeHint();
 }
 
+// The applet's layout asks its parent, the view, to lay it out again when the form's smallest
+// size changes (a page shown, widgets shown or hidden, texts set).
 bool AppletScroll::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::Resize)
+    if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)
         layOut();
     return QAbstractScrollArea::viewportEvent(event);
 }

@@ -502,7 +502,8 @@ private slots:
     }
 
     // A pseudo-terminal typed into the port list connects like a listed port and stays for the
-    // next connection; the firmware text is shown whole, and is the label's tool tip too.
+    // next connection; the firmware text is shown whole, and is the label's tool tip too, while
+    // connected.
     void typedPort()
     {
         FakeBoard board;
@@ -530,6 +531,7 @@ private slots:
         window()->connectButton()->click();
         QVERIFY(!app->isConnected());
         QCOMPARE(window()->portName(), board.devicePath());
+        QCOMPARE(window()->statusText(), QString()); // the line goes with its board
 
         // A port that does not open leaves the bar disconnected.
         ports->lineEdit()->clear();

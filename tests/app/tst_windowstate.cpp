@@ -104,7 +104,8 @@ private slots:
         QVERIFY(ws.save() && ws.errorString().isEmpty()); // nor does a good write
     }
 
-    // A floating log window goes back to its place; an empty text restores nothing.
+    // A floating log window goes back to its place; an empty text restores nothing. An applet
+    // restored for its place only stays shown or hidden as it is.
     void floatingDock()
     {
         auto *dock = qobject_cast<QDockWidget *>(logs->container());
@@ -114,12 +115,23 @@ private slots:
         dock->setGeometry(400, 300, 250, 150);
         QCOMPARE(state().apply(saved), 3);
         QCOMPARE(dock->geometry(), QRect(100, 120, 300, 200));
+        for (bool shown : {false, true}) {
+            shown ? logs->showWindow() : logs->hideWindow();
+            dock->setGeometry(400, 300, 250, 150);
+            WindowState placeOnly = state();
+            placeOnly.setPlaceOnly(logs);
+            QCOMPARE(placeOnly.apply(QByteArray("\nLogs,100,120,300,200,") + (shown ? "0" : "1")),
+                     1);
+            QCOMPARE(dock->geometry(), QRect(100, 120, 300, 200));
+            QCOMPARE(dock->isVisible(), shown);
+        }
         QCOMPARE(state().apply(QByteArray()), 0);
     }
 
     // Saved while the area is scrolled, the windows keep their places in the area's content;
-    // restoring scrolls the view back to its origin. A negative place (as files written
-    // while scrolled hold) is brought into the view, so the title bar is never above it.
+    // restoring scrolls the view back to its origin and places each window within the view:
+    // a negative place (as files written while scrolled hold) or one beyond the view is moved
+    // in, a window wider than the view is cut to it, so its title bar and buttons are in view.
     void scrolledArea()
     {
         auto *area = qobject_cast<QMdiArea *>(window->centralWidget());
@@ -137,9 +149,12 @@ private slots:
         QCOMPARE(state().apply(saved), 3);
         QCOMPARE(area->verticalScrollBar()->value(), 0);
         QCOMPARE(board->container()->geometry(), QRect(10, 20, 300, 200));
-        QCOMPARE(spi->container()->geometry(), QRect(30, 1500, 300, 200));
+        const QSize view = area->viewport()->size();
+        QCOMPARE(spi->container()->geometry(), QRect(30, view.height() - 200, 300, 200));
         QCOMPARE(state().apply("\nBoard,-40,-326,300,200,1\n"), 1);
         QCOMPARE(board->container()->geometry(), QRect(0, 0, 300, 200));
+        QCOMPARE(state().apply("\nBoard,20,10,5000,200,1\n"), 1);
+        QCOMPARE(board->container()->geometry(), QRect(0, 10, view.width(), 200));
         // Scrolled sideways, the same.
         area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         spi->container()->setGeometry(1500, 30, 300, 200);

@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyleOption>
 #include <QTabWidget>
@@ -346,6 +347,35 @@ private slots:
         for (int i = 1; i < app->appletCount(); ++i)
             QVERIFY2(!app->applet(i)->testAttribute(Qt::WA_WState_Polished),
                      qPrintable(app->applet(i)->objectName()));
+    }
+
+    // On the offscreen platform's own small screen (800 pixels wide) the main window fills the
+    // screen and the board page, first opened by a connection to "mockup", is larger than its
+    // window: its pages, polished as they are first shown, lay the page out at its smallest
+    // size, which scrolls inside the window, and every text fits. (First: the other cases show
+    // the page in a window of its full size.)
+    void boardTabsFitSmallScreen()
+    {
+        const QRect large = app->mainWindow()->geometry();
+        app->mainWindow()->setGeometry(app->mainWindow()->screen()->availableGeometry());
+        Applet *board = app->findApplet(QStringLiteral("Board"), MainApp::ByName);
+        const QRect built = board->container()->geometry();
+        QVERIFY(app->connectBoard(QStringLiteral("mockup")));
+        QTRY_VERIFY(board->isWindowVisible());
+        auto *pages = board->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+        const auto pageFits = [this, board]() {
+            misfits.clear();
+            measure(board);
+            return misfits.isEmpty();
+        };
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QTRY_VERIFY2(pageFits(), qPrintable(misfits.join(QStringLiteral("; "))));
+        }
+        QVERIFY(board->width() > board->container()->width());
+        app->disconnectBoard();
+        app->mainWindow()->setGeometry(large);
+        board->container()->setGeometry(built);
     }
 
     // The tool windows, each page of the board form, and the list of what does not fit.

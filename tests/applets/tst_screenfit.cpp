@@ -5,9 +5,9 @@
 // its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
 // inside where it is larger; the console, the firmware update window and the error box of a
 // request open over the main window, transient for it, within the screen; the empty area
-// has no scroll bars; the log opens wide enough for a command line and scrolls sideways. With
-// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
-// (board-page.png) and the log (log.png) there.
+// has no scroll bars; "Restore last" keeps the layout whole; the log opens wide enough for a
+// command line and scrolls sideways. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
+// small pictures of the board page (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
 #include "htmllistbox.h"
@@ -22,6 +22,7 @@
 #include "spiappfixture.h"
 #include "testfiles.h"
 #include "toolapplets.h"
+#include "windowstate.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -199,12 +201,14 @@ private slots:
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
-    // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area.
-    // No two tool windows share a title.
+    // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area;
+    // Ctrl+F4 closes it again. No two tool windows share a title.
     void toolWindowsShowTheirTitles()
     {
         const QList<QAction *> menu = window()->getMenuApp()->actions();
         QStringList titles;
+        window()->activateWindow(); // the keys go to the window a person works in
+        QTRY_COMPARE(QApplication::activeWindow(), window());
         for (int i = 1; i < app->appletCount(); ++i) {
             Applet *applet = app->applet(i);
             auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
@@ -230,7 +234,9 @@ private slots:
                 QVERIFY2(visibleArea().contains(onScreen(sub)), qPrintable(shown));
             }
             titles << sub->windowTitle();
-            applet->hideWindow();
+            // Ctrl+F4 closes the window opened last, which is the active one.
+            QTest::keyClick(window(), Qt::Key_F4, Qt::ControlModifier);
+            QTRY_VERIFY2(!sub->isVisible() && !applet->action()->isChecked(), qPrintable(name));
         }
         QVERIFY(titles.size() >= 8);
         QCOMPARE(QSet<QString>(titles.begin(), titles.end()).size(), titles.size());
@@ -292,6 +298,49 @@ private slots:
         app->closeAll();
         QTRY_VERIFY_WITH_TIMEOUT(!hasScrollBars(area()), 30000);
         page()->showWindow();
+    }
+
+    // "Restore last" of the board page as it opens, as wide as the area, from a file that also
+    // has the log window shown at a place of its own: with "Log" off and on, the board window
+    // comes back within the visible area, title bar and buttons included; the log window keeps
+    // following "Log", docked where it was; the main window (maximized on the laptop's screen)
+    // keeps its size and the connection bar stays whole at its bottom, also once "Log" has been
+    // ticked off again.
+    void restoreLastKeepsTheLayout()
+    {
+        auto *sub = qobject_cast<QMdiSubWindow *>(page()->container());
+        QWidget *log = app->logs()->container();
+        page()->showWindow();
+        sub->setGeometry(QRect(QPoint(), area()->viewport()->size()));
+        app->saveState();
+        QByteArray state = TestFiles::read(QString::fromLatin1(WindowState::FileName));
+        const qsizetype logLine = state.indexOf("\nLogs,");
+        QVERIFY(logLine > 0);
+        state.replace(logLine, state.indexOf("\n", logLine + 1) - logLine, "\nLogs,5,6,70,80,1");
+        QVERIFY(TestFiles::write(QString::fromLatin1(WindowState::FileName), state));
+        const QSize size = window()->size();
+        const auto barWhole = [this, size]() {
+            const QWidget *bar = window()->statusBar();
+            return window()->size() == size && window()->windowHandle()->size() == size &&
+                   bar->isVisible() && bar->geometry().bottom() == size.height() - 1;
+        };
+        QVERIFY(barWhole());
+        for (bool logOn : {false, true}) {
+            window()->logSwitch()->setChecked(logOn);
+            QTRY_COMPARE(log->isVisible(), logOn);
+            QApplication::processEvents();
+            const QRect docked = log->geometry();
+            window()->restoreButton()->click();
+            QApplication::processEvents();
+            QTRY_VERIFY(barWhole());
+            QCOMPARE(window()->logSwitch()->isChecked(), logOn);
+            QCOMPARE(log->isVisible(), logOn);
+            QCOMPARE(log->geometry(), docked);
+            QVERIFY(visibleArea().contains(onScreen(sub)));
+        }
+        window()->logSwitch()->setChecked(false);
+        QTRY_VERIFY(!log->isVisible());
+        QTRY_VERIFY(barWhole());
     }
 
     // Ticking "Log" opens the log at a width that shows command lines, their answers and the
