@@ -596,6 +596,43 @@ private slots:
         app->disconnectBoard();
     }
 
+    // Only a person's input makes a command (a timer's does not): a hold offered outside one is
+    // dropped at once; one kept during a click (the first offered) goes when the click's
+    // delivery ends.
+    void personCommandsEndWithTheirInput()
+    {
+        bool timerRan = false, inTimer = false;
+        QTimer::singleShot(0, this, [&]() {
+            timerRan = true;
+            inTimer = Application::personCommandRuns();
+        });
+        QTRY_VERIFY(timerRan);
+        QVERIFY(!inTimer);
+        auto outside = std::make_shared<int>(0);
+        const std::weak_ptr<int> outsideWatch = outside;
+        QVERIFY(!Application::personCommandRuns());
+        Application::keepUntilCommandEnds(std::move(outside));
+        QVERIFY(outsideWatch.expired() && !Application::commandKeepsHold());
+        QPushButton button("command");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        std::weak_ptr<int> first, second;
+        bool ran = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            ran = Application::personCommandRuns();
+            auto one = std::make_shared<int>(1), two = std::make_shared<int>(2);
+            first = one;
+            second = two;
+            Application::keepUntilCommandEnds(std::move(one));
+            Application::keepUntilCommandEnds(std::move(two));
+            ran = ran && Application::commandKeepsHold() && !first.expired() && second.expired();
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY(ran);
+        QVERIFY(first.expired() && !Application::commandKeepsHold());
+        QVERIFY(!Application::personCommandRuns());
+    }
+
     // A script's request sent while "Flash" writes an image's blocks waits for the last one: no
     // line of it goes out among them.
     void flashKeepsRequestsWaiting()
