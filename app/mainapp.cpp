@@ -409,13 +409,18 @@ int MainApp::exec()
     return code;
 }
 
-// Running, the main window is closed as a person closes it. During the start (a question may
-// be open) the start is cut short: whatever waits returns its default, and the program ends
-// once the start is done, without its event loop.
+// Running, the main window is closed as a person closes it, once a command that keeps the
+// requests waiting (a person's, a connection's set-up) has ended, as a person could not close it
+// during one either: an image half flashed or a board half addressed would stay so. During the
+// start (a question may be open) the start is cut short: whatever waits returns its default, and
+// the program ends once the start is done, without its event loop.
 void MainApp::quitAsClosed()
 {
     if (m_started && m_mainWindow) {
-        m_mainWindow->close();
+        if (m_localServer && m_localServer->isHeld())
+            QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
+        else
+            m_mainWindow->close();
         return;
     }
     m_quitAtStart = true;

@@ -50,6 +50,8 @@ public:
     static const char *const ProjectName; // "KVL52110"
     static const char *const VersionText; // the text of get "version"
     static constexpr int OutsideKey = 0x6D2B0E28;
+    // How often an end the system asked for looks again whether the command it waits for is done.
+    static constexpr int QuitRetryMs = 100;
 
     static MainApp *instance();
     // Applies the style sheet of the resource ":/stylesheet/stylesheet" to the application, and
@@ -158,6 +160,8 @@ public:
     bool ignoreVersion() const override;
     // A person's command that sends keeps the requests waiting until it ends.
     void commandSending() override;
+    // Told by the system to end (SIGTERM, SIGINT, SIGHUP): the program ends as its Close does.
+    void quitAsClosed();
 
 public slots:
     bool set(const QString &name, QVariant &value) override;
@@ -182,7 +186,6 @@ private:
     void advanceProgress(int step);
     void placeMainWindow();
     void showMainWindow();
-    void quitAsClosed();
     void askProjectType();
     void installPromptNotes();
     void createApplets();

@@ -752,9 +752,19 @@ private slots:
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
         QApplication::setQuitOnLastWindowClosed(false); // as the program has it
-        QTimer::singleShot(0, window(), &QWidget::close);
+        // Told by the system to end while a command runs, the program closes once it is done.
+        auto command = std::make_unique<LocalServer::Hold>(app->localServer());
+        bool shownDuringCommand = false;
+        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand]() {
+            app->quitAsClosed();
+            QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
+                shownDuringCommand = window()->isVisible();
+                command.reset();
+            });
+        });
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(shownDuringCommand);
         QVERIFY(!window()->isVisible()); // the close taken
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
