@@ -21,5 +21,5 @@ QString PipeName::localName(const QString &pipePath)
 
 QString PipeName::socketFile(const QString &localName)
 {
-    return SocketDir::directory() + QLatin1Char('/') + localName;
+    return SocketDir().file(localName);
 }
