@@ -13,12 +13,14 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstring>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 struct LocalServer::Connection {
@@ -40,7 +42,6 @@ namespace
 {
 const QByteArray okReply = QByteArrayLiteral("ok\n");
 const QByteArray errReply = QByteArrayLiteral("err\n");
-const int probeWaitMs = 1000;
 } // namespace
 
 LocalServer::LocalServer(RequestHandler *handler) : m_handler(handler) {}
@@ -103,20 +104,31 @@ QString LocalServer::variantToText(const QVariant &value)
 
 // ---- start -------------------------------------------------------------------------------
 
-// What lies at the socket path: nothing, a live server (a probe connection succeeds), a socket
-// left by a crashed run, or something that is not a socket (never touched).
+// What lies at the socket path: nothing, a live server, a socket left by a crashed run, or
+// something that is not a socket (never touched). Only a refused connection tells that nobody
+// listens: a server whose backlog is full takes no connection now, yet it serves.
 LocalServer::PathState LocalServer::checkSocketFile(const QString &address)
 {
+    const QByteArray path = QFile::encodeName(address);
     struct stat info;
-    if (::lstat(QFile::encodeName(address).constData(), &info) != 0)
+    if (::lstat(path.constData(), &info) != 0)
         return PathState::Free;
     if (!S_ISSOCK(info.st_mode))
         return PathState::Occupied;
-    QLocalSocket probe;
-    probe.connectToServer(address);
-    const bool live = probe.waitForConnected(probeWaitMs);
-    probe.abort();
-    return live ? PathState::InUse : PathState::Stale;
+    sockaddr_un to{};
+    to.sun_family = AF_UNIX;
+    const int probe = path.size() < qsizetype(sizeof to.sun_path)
+                          ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)
+                          : -1;
+    if (probe < 0)
+        return PathState::InUse; // cannot tell: left alone
+    std::memcpy(to.sun_path, path.constData(), size_t(path.size()));
+    const int result = ::connect(probe, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    const int error = errno;
+    ::close(probe);
+    if (result != 0 && error == ENOENT)
+        return PathState::Free;
+    return result != 0 && error == ECONNREFUSED ? PathState::Stale : PathState::InUse;
 }
 
 // Why the socket cannot be listened on, as a sentence naming its file and what to do; empty when

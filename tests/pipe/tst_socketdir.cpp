@@ -2,6 +2,7 @@
 // that no other user can write or make first, a place of any path length, names that are one
 // file name, and a start that does not serve saying why, without asking anybody when nobody can
 // answer. The README's Python client finds the socket wherever the program serves.
+#include "inchild.h"
 #include "localclient.h"
 #include "localserver.h"
 #include "pipename.h"
@@ -15,13 +16,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +46,12 @@ bool isSocket(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+ino_t inode(const QString &path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 uint nobodyUid()
 {
     const passwd *nobody = ::getpwnam("nobody");
@@ -50,7 +59,8 @@ uint nobodyUid()
 }
 
 // Makes path a place that no socket may go to: another user's directory, one that others
-// may write, a link to a directory of the user's own, a file, or nothing. False when that needs
+// may write, a link to a directory of the user's own, a file, or nothing (or, "own", one that
+// is fit). False when that needs
 // root and the test does not run as root.
 bool makeUnfit(const QString &path, const QString &kind)
 {
@@ -63,6 +73,8 @@ bool makeUnfit(const QString &path, const QString &kind)
         return true;
     if (!QDir().mkpath(path) || ::chmod(bytes.constData(), 0700) != 0)
         return false;
+    if (kind == "own")
+        return true;
     if (kind == "group writable")
         return ::chmod(bytes.constData(), 0770) == 0;
     if (kind == "shared")
@@ -132,9 +144,9 @@ private slots:
         const EnvScope home("HOME", QFile::encodeName(temp->path()));
         const passwd *account = ::getpwuid(::geteuid());
         QVERIFY(account);
-        QCOMPARE(PipeName::socketFile("KVL52110"),
-                 QFile::decodeName(account->pw_dir) + "/.local/state/kvl52110/sockets/" +
-                     QSysInfo::machineHostName() + "/KVL52110");
+        QCOMPARE(PipeName::socketFile("KVL52110"), QFile::decodeName(account->pw_dir) +
+                                                       "/.local/state/kvl52110/sockets/" +
+                                                       QSysInfo::machineHostName() + "/KVL52110");
     }
 
     // Without a session directory the server makes its folder and those above it, private,
@@ -173,6 +185,85 @@ private slots:
         QVERIFY(isSocket(fallback() + "/KVL52110"));
         QVERIFY(!QFileInfo::exists(unfit + "/KVL52110"));
         QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+    }
+
+    // A folder or link on the way that another user can change (theirs, open to others' writing,
+    // a link into theirs) lets them move the socket away or lay the way elsewhere: a session
+    // directory beyond one is passed over; the fallback beyond one is refused, naming it, and
+    // nothing is made there.
+    void foreignWay_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>(
+            "session"); // the session directory lies beyond it, or the state home
+        for (bool session : {true, false}) {
+            for (const char *kind : {"another user's", "group writable", "link"})
+                QTest::newRow(qPrintable(QString(kind) + (session ? " session" : " state")))
+                    << kind << session;
+        }
+    }
+    void foreignWay()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, session);
+        const QString theirs = temp->path() + "/theirs";
+        if (!makeUnfit(theirs, kind == "link" ? "another user's" : kind))
+            QSKIP("needs root to give the directory to another user");
+        const QString way = kind == "link" ? temp->path() + "/way" : theirs;
+        QVERIFY(way == theirs || QFile::link(theirs, way));
+        const QString inner = way + "/inner";
+        const EnvScope place("XDG_RUNTIME_DIR", session ? QFile::encodeName(inner) : QByteArray());
+        const EnvScope home("XDG_STATE_HOME", QFile::encodeName(session ? stateHome() : inner));
+        LocalServer server(&handler);
+        if (session) {
+            QVERIFY(makeUnfit(theirs + "/inner", "own"));
+            QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
+            QVERIFY(isSocket(fallback() + "/KVL52110"));
+            QVERIFY(QDir(inner).isEmpty());
+            QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+            return;
+        }
+        Prompt::setUnattended(true);
+        QVERIFY(!server.start("KVL52110"));
+        const QString reason = kind == "group writable" ? "is writable by other users (mode 0770)"
+                                                        : "belongs to another user (uid %4)";
+        QCOMPARE(server.failure(),
+                 QString("the socket directory %1/kvl52110/sockets/%2 lies beyond %3, which " +
+                         reason +
+                         ": set XDG_RUNTIME_DIR to a directory of your own that no "
+                         "other user can write")
+                     .arg(inner, QSysInfo::machineHostName(), theirs)
+                     .arg(nobodyUid()));
+        QVERIFY(QDir(theirs).isEmpty());
+    }
+
+    // Without /proc no socket can be reached through the directory: the server and its clients
+    // say so, instead of taking the name for one in use.
+    void withoutProc()
+    {
+        const auto withoutProc = []() {
+            return ::unshare(CLONE_NEWNS) == 0 &&
+                   ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                   ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+        };
+        const QByteArray said = InChild::run(withoutProc, [this]() {
+            Prompt::setUnattended(true);
+            LocalServer server(&handler);
+            const bool started = server.start("KVL52110");
+            return (started ? QString("started") : server.failure()).toUtf8() + "|" +
+                   SocketDir().failure().toUtf8();
+        });
+        if (said == "child failed: exit 2")
+            QSKIP("needs a mount namespace of its own");
+        const QStringList texts = QString::fromUtf8(said).split("|");
+        QCOMPARE(texts.size(), 2);
+        for (const QString &text : texts) {
+            QVERIFY2(text.startsWith("the socket directory " + runtimeDir() +
+                                     " cannot be reached through /proc/self/fd/"),
+                     qPrintable(text));
+            QVERIFY2(text.endsWith("so /proc must be mounted (mount -t proc proc /proc)"),
+                     qPrintable(text));
+        }
     }
 
     // When the fallback is no place for the sockets either, nothing listens, and the reason
@@ -341,6 +432,17 @@ private slots:
                      PipeName::socketFile("KVL52110") +
                      ": quit it, or start this one with --name OTHER to serve beside it");
         QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+        // A server whose backlog is full takes no connection now, but it listens: its socket
+        // is no stale one, and stays.
+        LocalServer third(&handler);
+        std::vector<std::unique_ptr<RawClient>> waiting;
+        while (waiting.size() < 10000 && (waiting.empty() || waiting.back()->connected))
+            waiting.push_back(std::make_unique<RawClient>("KVL52110"));
+        QCOMPARE(waiting.back()->connectError, EAGAIN);
+        const ino_t before = inode(PipeName::socketFile("KVL52110"));
+        QVERIFY(!third.start("KVL52110"));
+        QCOMPARE(third.failure(), second.failure());
+        QCOMPARE(inode(PipeName::socketFile("KVL52110")), before);
     }
 
     // The README's Python client, run as written, reaches the program wherever it serves: in
