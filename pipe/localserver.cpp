@@ -178,8 +178,9 @@ bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
     QString refused;
     if (!ok || other.isEmpty())
         return true;
-    if (SocketDir::checkName(other, &refused))
-        *pipePath = PipeName::pipePath(other);
+    const QString name = PipeName::socketName(other, &refused);
+    if (!name.isEmpty())
+        *pipePath = PipeName::pipePath(name);
     else
         Prompt::ask(Prompt::Warning, QStringLiteral("Pipename"), refused + QLatin1Char('.'));
     return true;
@@ -211,7 +212,8 @@ bool LocalServer::start(const QString &name)
     m_failure.clear();
 
     QString why;
-    if (!SocketDir::checkName(name, &why))
+    const QString local = PipeName::socketName(name, &why);
+    if (local.isEmpty())
         return fail(why, true);
     m_dir = std::make_unique<SocketDir>(SocketDir::Use::Make);
     if (!m_dir->isOpen())
@@ -220,11 +222,11 @@ bool LocalServer::start(const QString &name)
     // first: only a free path (or one whose stale socket was removed) is listened on. While it
     // is served by another program, a person may choose another name; nobody is asked when
     // nobody can answer.
-    QString path = PipeName::pipePath(name);
+    QString path = PipeName::pipePath(local);
     for (;;) {
-        const QString local = PipeName::localName(path);
-        m_socketFile = m_dir->file(local);
-        m_address = m_dir->address(local);
+        const QString served = PipeName::localName(path);
+        m_socketFile = m_dir->file(served);
+        m_address = m_dir->address(served);
         why = occupant(m_address, m_socketFile);
         if (why.isEmpty())
             break;
