@@ -2,6 +2,7 @@
 // that no other user can write or make first, a place of any path length, names that are one
 // file name, and a start that does not serve saying why, without asking anybody when nobody can
 // answer. The README's Python client finds the socket wherever the program serves.
+#include "asnobody.h"
 #include "inchild.h"
 #include "localclient.h"
 #include "localserver.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -21,7 +23,9 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -92,6 +96,33 @@ QString longDirectory(const QString &base, int length)
         QDir().mkpath(path) && QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
     return made ? path : QString();
 }
+
+// The test's thread, and the programs it starts, under another host name while this lives (in
+// a namespace of their own); inactive where that needs root.
+class HostNameScope
+{
+public:
+    explicit HostNameScope(const QByteArray &name)
+        : m_home(::open("/proc/thread-self/ns/uts", O_RDONLY | O_CLOEXEC))
+    {
+        m_active = m_home >= 0 && ::unshare(CLONE_NEWUTS) == 0 &&
+                   ::sethostname(name.constData(), size_t(name.size())) == 0;
+    }
+    ~HostNameScope()
+    {
+        if (m_active)
+            ::setns(m_home, CLONE_NEWUTS);
+        if (m_home >= 0)
+            ::close(m_home);
+    }
+    HostNameScope(const HostNameScope &) = delete;
+    HostNameScope &operator=(const HostNameScope &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    int m_home;
+    bool m_active = false;
+};
 
 } // namespace
 
@@ -446,52 +477,110 @@ private slots:
     }
 
     // The README's Python client, run as written, reaches the program wherever it serves: in
-    // the session directory, in the fallback when that is unset or passed over, and at a path
-    // longer than a socket address holds.
+    // the session directory, in the fallback when that is unset or passed over (for what it is,
+    // or for a folder on its way that others can write), at a path longer than a socket address
+    // holds, and under a host name that is no file name (in the program's "localhost").
     void readmePythonClient_data()
     {
         QTest::addColumn<QString>("session");
-        QTest::newRow("session directory") << "fit";
-        QTest::newRow("unset") << "";
-        QTest::newRow("passed over") << "shared";
-        QTest::newRow("long path") << "long";
+        QTest::addColumn<QByteArray>("host"); // null: the machine's own
+        QTest::newRow("session directory") << "fit" << QByteArray();
+        QTest::newRow("unset") << "" << QByteArray();
+        QTest::newRow("passed over") << "shared" << QByteArray();
+        QTest::newRow("beyond an open folder") << "beyond" << QByteArray();
+        QTest::newRow("long path") << "long" << QByteArray();
+        for (const char *host : {"a/b", "..", ""})
+            QTest::newRow(qPrintable(QString("host \"%1\"").arg(host))) << "" << QByteArray(host);
     }
     void readmePythonClient()
     {
         QFETCH(QString, session);
-        const QString python = QStandardPaths::findExecutable("python3");
-        if (python.isEmpty())
+        QFETCH(QByteArray, host);
+        if (QStandardPaths::findExecutable("python3").isEmpty())
             QSKIP("no python3");
-        const QString script = readmePython();
-        QVERIFY2(script.contains("def request("), "the README shows no Python client");
+        std::optional<HostNameScope> hostName;
+        if (!host.isNull() && !hostName.emplace(host).active())
+            QSKIP("needs root for a host name of its own");
         QString place = runtimeDir();
         if (session == "long")
             place = longDirectory(runtimeDir(), 200);
         else if (session == "shared")
             QVERIFY(makeUnfit(place = temp->path() + "/shared", session));
+        else if (session == "beyond")
+            QVERIFY(makeUnfit(temp->path() + "/open", "group writable") &&
+                    makeUnfit(place = temp->path() + "/open/run", "own"));
         const EnvScope env("XDG_RUNTIME_DIR",
                            session.isEmpty() ? QByteArray() : QFile::encodeName(place));
         LocalServer server(&handler);
         QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
-        QProcess client;
-        client.start(python, {"-c", script + "\nprint(request(\"get\\tA.B\"))\n"});
-        QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 60000);
-        QCOMPARE(client.readAllStandardError(), QByteArray());
-        QCOMPARE(client.readAllStandardOutput(), QByteArray("i7\n"));
+        if (!host.isNull())
+            QVERIFY(isSocket(stateHome() + "/kvl52110/sockets/localhost/KVL52110"));
+        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        QCOMPARE(said.second, QByteArray());
+        QCOMPARE(said.first, QByteArray("i7\n"));
         QCOMPARE(handler.takeCalls(), (QStringList{"set Configuration.SACONF int:7",
                                                    "get Configuration.SACONF", "get A.B"}));
     }
 
+    // A program of another user's at the socket's place gets nothing from the README's Python
+    // client: it refuses the program, as kvl52110-cli does.
+    void readmePythonClientRefusesAnotherUser()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable("python3").isEmpty())
+            QSKIP("needs root to act as another user, and python3");
+        // A short place of nobody's, whatever the build tree's path.
+        const QTemporaryDir theirs("/tmp/kvlpy-XXXXXX");
+        QVERIFY(theirs.isValid() &&
+                ::chown(QFile::encodeName(theirs.path()).constData(), nobodyUid(), 0) == 0);
+        QLocalServer squatter;
+        QByteArray heard;
+        connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter, &heard]() {
+            QLocalSocket *connection = squatter.nextPendingConnection();
+            connect(connection, &QLocalSocket::readyRead, connection,
+                    [connection, &heard]() { heard += connection->readAll(); });
+        });
+        {
+            AsNobody::Effective asNobody; // the socket's credentials are those of its listen()
+            QVERIFY(squatter.listen(theirs.path() + "/s"));
+        }
+        QCOMPARE(::rename(QFile::encodeName(theirs.path() + "/s").constData(),
+                          QFile::encodeName(runtimeDir() + "/KVL52110").constData()),
+                 0);
+        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        QCOMPARE(said.first, QByteArray());
+        QVERIFY2(said.second.contains("PermissionError: the program at KVL52110 runs as another "
+                                      "user (uid " +
+                                      QByteArray::number(nobodyUid()) + ")"),
+                 said.second.constData());
+        QCOMPARE(heard, QByteArray());
+    }
+
 private:
-    // The README's Python example: the indented block that follows "In Python" in its command
-    // socket section.
+    // The README's Python example run on one request (a Python string literal's text): what it
+    // printed (its reply) and its errors, serving this process's events meanwhile.
+    static QPair<QByteArray, QByteArray> runReadmePython(const QString &request)
+    {
+        const QString python = QStandardPaths::findExecutable("python3");
+        const QString script = readmePython();
+        if (python.isEmpty() || !script.contains("def request("))
+            return {QByteArray(), "no python3, or the README shows no Python client"};
+        QProcess client;
+        client.start(python, {"-c", script + "\nprint(request(\"" + request + "\"))\n"});
+        if (!QTest::qWaitFor([&client]() { return client.state() == QProcess::NotRunning; }, 60000))
+            return {QByteArray(), "the Python client did not end"};
+        return {client.readAllStandardOutput(), client.readAllStandardError()};
+    }
+
+    // The README's Python example: the indented block that follows the paragraph beginning "In
+    // Python" in its command socket section.
     static QString readmePython()
     {
         QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
         if (!file.open(QIODevice::ReadOnly))
             return QString();
         const QString readme = QString::fromUtf8(file.readAll());
-        static const QRegularExpression block("\\nIn Python[^\\n]*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
+        static const QRegularExpression block(
+            "\\nIn Python[^\\n]*(?:\\n[^\\n ][^\\n]*)*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
         QString code = block.match(readme).captured(1);
         code.replace(QRegularExpression("^    ", QRegularExpression::MultilineOption), QString());
         return code;
