@@ -3,6 +3,7 @@
 #include "localclient.h"
 #include "pipebatch.h"
 #include "pipename.h"
+#include "piperequest.h"
 #include "socketdir.h"
 
 #include <QIODevice>
@@ -218,23 +219,10 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
     return Succeeded;
 }
 
-// A request line as one line of a message, whatever its bytes: tabs as spaces, control
-// characters escaped (\xNN), and a long line cut.
+// A request line (Latin-1, as it travels) as one line of a message.
 QString CommandLineClient::requestText(const QByteArray &line)
 {
-    QString text;
-    for (const char byte : line.left(MaxShownRequest)) {
-        const uchar code = uchar(byte);
-        if (code == '\t')
-            text += QLatin1Char(' ');
-        else if (code < 0x20 || (code >= 0x7f && code < 0xa0))
-            text += QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
-        else
-            text += QChar(code); // Latin-1, as the request travels
-    }
-    if (line.size() > MaxShownRequest)
-        text += QStringLiteral("... (%1 bytes)").arg(line.size());
-    return text;
+    return PipeRequest::displayText(QString::fromLatin1(line));
 }
 
 void CommandLineClient::complain(QIODevice *err, const QString &text) const

@@ -27,8 +27,6 @@ public:
     int run(const QStringList &arguments, QIODevice *in, QIODevice *out, QIODevice *err);
 
     static const char *const Usage;
-    // A request line longer than this is cut where a message shows it.
-    static constexpr qsizetype MaxShownRequest = 120;
 
 private:
     bool parse(QStringList arguments, QIODevice *in);

@@ -608,10 +608,11 @@ QVariant LocalServer::decodeField(const PipeRequest::FieldViews &fields, int ind
         for (QByteArrayView field : fields)
             texts.append(QString::fromLatin1(field));
         if (RequestHandler *h = handler())
-            h->addLog(
-                -1, QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
-                                   "%3 (an integer fits 32 bits)")
-                        .arg(texts.join(QLatin1Char(' ')), text, QLatin1String(TypedValue::Forms)));
+            h->addLog(-1,
+                      QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
+                                     "%3 (an integer fits 32 bits)")
+                          .arg(PipeRequest::displayText(texts.join(QLatin1Char(' '))),
+                               PipeRequest::displayText(text), QLatin1String(TypedValue::Forms)));
     }
     return value;
 }

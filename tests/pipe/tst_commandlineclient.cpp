@@ -5,6 +5,7 @@
 #include "localserver.h"
 #include "pipebatch.h"
 #include "pipename.h"
+#include "piperequest.h"
 #include "socketdir.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
@@ -214,7 +215,7 @@ private slots:
             runClient(named({"-"}), "set\tA\x1b]0;x\x07\ti1\nget\t" + longName + "\xe9\n");
         QCOMPARE(outcome.status, 1);
         const QByteArray cut =
-            "get " + longName.left(CommandLineClient::MaxShownRequest - 4) + "... (305 bytes)";
+            "get " + longName.left(PipeRequest::MaxShownChars - 4) + "... (305 characters)";
         QCOMPARE(outcome.err, "kvl52110-cli: refused: set A\\x1b]0;x\\x07 i1 (the program's log "
                               "says why)\nkvl52110-cli: refused: " +
                                   cut + " (the program's log says why)\n");
