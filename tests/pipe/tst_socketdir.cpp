@@ -277,19 +277,26 @@ private slots:
                    ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                    ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
         };
+        // In the session directory, and in the fallback.
         const QByteArray said = InChild::run(withoutProc, [this]() {
             Prompt::setUnattended(true);
-            LocalServer server(&handler);
-            const bool started = server.start("KVL52110");
-            return (started ? QString("started") : server.failure()).toUtf8() + "|" +
-                   SocketDir().failure().toUtf8();
+            QByteArray texts;
+            for (const QByteArray &session : {QFile::encodeName(runtimeDir()), QByteArray()}) {
+                const EnvScope place("XDG_RUNTIME_DIR", session);
+                LocalServer server(&handler);
+                const bool started = server.start("KVL52110");
+                texts += (started ? QString("started") : server.failure()).toUtf8() + "|" +
+                         SocketDir().failure().toUtf8() + "|";
+            }
+            return texts;
         });
         if (said == "child failed: exit 2")
             QSKIP("needs a mount namespace of its own");
-        const QStringList texts = QString::fromUtf8(said).split("|");
-        QCOMPARE(texts.size(), 2);
-        for (const QString &text : texts) {
-            QVERIFY2(text.startsWith("the socket directory " + runtimeDir() +
+        const QStringList texts = QString::fromUtf8(said).split("|", Qt::SkipEmptyParts);
+        QCOMPARE(texts.size(), 4);
+        for (int i = 0; i < texts.size(); ++i) {
+            const QString &text = texts.at(i);
+            QVERIFY2(text.startsWith("the socket directory " + (i < 2 ? runtimeDir() : fallback()) +
                                      " cannot be reached through /proc/self/fd/"),
                      qPrintable(text));
             QVERIFY2(text.endsWith("so /proc must be mounted (mount -t proc proc /proc)"),

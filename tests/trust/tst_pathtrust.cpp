@@ -87,6 +87,7 @@ private slots:
             "%T/group is writable by other users (mode 0770)");
         row("link to root", true, "own/root", "");
         row("dot-dot at the end", true, "own/inner/..", "");
+        row("dot at the end", true, "sticky/.", "%T/sticky is writable by other users (mode 1777)");
         row("dot-dot into an open folder", true, "own/../open/.",
             "%T/open is writable by other users (mode 0777)");
         row("link loop", false, "loop1/x", "%T/loop1 leads through more than 40 links");
