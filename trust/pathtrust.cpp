@@ -5,7 +5,10 @@
 #include <QStringList>
 
 #include <climits>
+#include <cstring>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +30,35 @@ PathTrust::Finding foreignOwner(const QString &step, const struct stat &info)
     return {step, QStringLiteral("%1 to another user (uid %2)").arg(what).arg(info.st_uid)};
 }
 
+// The user's private group: the user's primary group, named as the user, with no other member.
+// Where each user has one (and a umask of 002), the user's own files are writable by it.
+bool isPrivateGroup(gid_t gid)
+{
+    passwd account{};
+    passwd *user = nullptr;
+    group entry{};
+    group *found = nullptr;
+    char userBuffer[4096], groupBuffer[8192];
+    if (::getpwuid_r(::geteuid(), &account, userBuffer, sizeof userBuffer, &user) != 0 || !user ||
+        user->pw_gid != gid ||
+        ::getgrgid_r(gid, &entry, groupBuffer, sizeof groupBuffer, &found) != 0 || !found ||
+        std::strcmp(found->gr_name, user->pw_name) != 0)
+        return false;
+    for (char **member = found->gr_mem; member && *member; ++member) {
+        if (std::strcmp(*member, user->pw_name) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether users other than the owner may write: others, or a group other than the user's
+// private one.
+bool othersMayWrite(const struct stat &info)
+{
+    return (info.st_mode & S_IWOTH) != 0 ||
+           ((info.st_mode & S_IWGRP) != 0 && !isPrivateGroup(info.st_gid));
+}
+
 // A folder on the way (stickyOpen) or the end of the way: the user's or root's, closed to
 // others' writing.
 PathTrust::Finding checkStep(const QString &step, const struct stat &info, bool stickyOpen)
@@ -34,7 +66,7 @@ PathTrust::Finding checkStep(const QString &step, const struct stat &info, bool 
     if (!ownedByUserOrRoot(info))
         return foreignOwner(step, info);
     const bool sticky = (info.st_mode & S_ISVTX) != 0 && S_ISDIR(info.st_mode);
-    if ((info.st_mode & 022) != 0 && !(stickyOpen && sticky))
+    if (othersMayWrite(info) && !(stickyOpen && sticky))
         return {step, QStringLiteral("is writable by other users (mode %1)")
                           .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'))};
     return {};

@@ -62,6 +62,12 @@ uint nobodyUid()
     return nobody ? nobody->pw_uid : 0;
 }
 
+gid_t nobodysGroup()
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_gid : 0;
+}
+
 // Makes path a place that no socket may go to: another user's directory, one that others
 // may write, a link to a directory of the user's own, a file, or nothing (or, "own", one that
 // is fit). False when that needs
@@ -79,8 +85,13 @@ bool makeUnfit(const QString &path, const QString &kind)
         return false;
     if (kind == "own")
         return true;
-    if (kind == "group writable")
-        return ::chmod(bytes.constData(), 0770) == 0;
+    if (kind == "group writable") // of a group with others in it, as root can make it
+        return ::chmod(bytes.constData(), 0770) == 0 &&
+               (::geteuid() != 0 || ::chown(bytes.constData(), 0, nobodysGroup()) == 0);
+    if (kind == "open")
+        return ::chmod(bytes.constData(), 0777) == 0;
+    if (kind == "private group") // root's group is root's alone
+        return ::geteuid() == 0 && ::chmod(bytes.constData(), 0770) == 0;
     if (kind == "shared")
         return ::chmod(bytes.constData(), 01777) == 0;
     return ::geteuid() == 0 && ::chown(bytes.constData(), nobodyUid(), 0) == 0;
@@ -238,8 +249,8 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(bool, session);
         const QString theirs = temp->path() + "/theirs";
-        if (!makeUnfit(theirs, kind == "link" ? "another user's" : kind))
-            QSKIP("needs root to give the directory to another user");
+        if (::geteuid() != 0 || !makeUnfit(theirs, kind == "link" ? "another user's" : kind))
+            QSKIP("needs root to give the directory to another user or group");
         const QString way = kind == "link" ? temp->path() + "/way" : theirs;
         QVERIFY(way == theirs || QFile::link(theirs, way));
         const QString inner = way + "/inner";
@@ -485,8 +496,9 @@ private slots:
 
     // The README's Python client, run as written, reaches the program wherever it serves: in
     // the session directory, in the fallback when that is unset or passed over (for what it is,
-    // or for a folder on its way that others can write), at a path longer than a socket address
-    // holds, and under a host name that is no file name (in the program's "localhost").
+    // or for a folder on its way that others can write; not for one only the user's private
+    // group can), at a path longer than a socket address holds, and under a host name that is
+    // no file name (in the program's "localhost").
     void readmePythonClient_data()
     {
         QTest::addColumn<QString>("session");
@@ -494,7 +506,8 @@ private slots:
         QTest::newRow("session directory") << "fit" << QByteArray();
         QTest::newRow("unset") << "" << QByteArray();
         QTest::newRow("passed over") << "shared" << QByteArray();
-        QTest::newRow("beyond an open folder") << "beyond" << QByteArray();
+        QTest::newRow("beyond an open folder") << "open" << QByteArray();
+        QTest::newRow("beyond a folder of a private group") << "private group" << QByteArray();
         QTest::newRow("long path") << "long" << QByteArray();
         for (const char *host : {"a/b", "..", ""})
             QTest::newRow(qPrintable(QString("host \"%1\"").arg(host))) << "" << QByteArray(host);
@@ -513,15 +526,19 @@ private slots:
             place = longDirectory(runtimeDir(), 200);
         else if (session == "shared")
             QVERIFY(makeUnfit(place = temp->path() + "/shared", session));
-        else if (session == "beyond")
-            QVERIFY(makeUnfit(temp->path() + "/open", "group writable") &&
-                    makeUnfit(place = temp->path() + "/open/run", "own"));
+        else if (session == "open" || session == "private group")
+            QVERIFY(makeUnfit(place = temp->path() + "/way/run", "own"));
+        if ((session == "open" || session == "private group") &&
+            !makeUnfit(temp->path() + "/way", session))
+            QSKIP("needs root for a folder of its private group");
         const EnvScope env("XDG_RUNTIME_DIR",
                            session.isEmpty() ? QByteArray() : QFile::encodeName(place));
         LocalServer server(&handler);
         QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
         if (!host.isNull())
             QVERIFY(isSocket(stateHome() + "/kvl52110/sockets/localhost/KVL52110"));
+        if (session == "open" || session == "private group")
+            QVERIFY(isSocket((session == "open" ? fallback() : place) + "/KVL52110"));
         const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
         QCOMPARE(said.second, QByteArray());
         QCOMPARE(said.first, QByteArray("i7\n"));

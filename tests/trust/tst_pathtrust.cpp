@@ -18,13 +18,14 @@ class TestPathTrust : public QObject
 
     QTemporaryDir temp;
     uid_t nobody = 0;
+    gid_t nobodysGroup = 0;
 
     QString at(const QString &relative) const { return temp.path() + "/" + relative; }
-    bool folder(const QString &relative, mode_t mode, uid_t owner = 0)
+    bool folder(const QString &relative, mode_t mode, uid_t owner = 0, gid_t group = 0)
     {
         const QByteArray path = QFile::encodeName(at(relative));
         return QDir().mkpath(at(relative)) && ::chmod(path.constData(), mode) == 0 &&
-               (owner == 0 || ::chown(path.constData(), owner, 0) == 0);
+               ((owner == 0 && group == 0) || ::chown(path.constData(), owner, group) == 0);
     }
     bool link(const QString &relative, const QString &target, uid_t owner = 0)
     {
@@ -46,15 +47,19 @@ private slots:
     {
         QVERIFY(temp.isValid());
         const passwd *account = ::getpwnam("nobody");
-        if (::geteuid() == 0 && account)
+        if (::geteuid() == 0 && account) {
             nobody = account->pw_uid;
-        QVERIFY(folder("own/inner", 0700) && folder("open", 0777) && folder("group", 0770) &&
-                folder("sticky", 01777) && folder("sticky/inner", 0700));
+            nobodysGroup = account->pw_gid;
+        }
+        QVERIFY(folder("own/inner", 0700) && folder("open", 0777) && folder("sticky", 01777) &&
+                folder("sticky/inner", 0700));
         QVERIFY(file("own/inner/file", 0600) && file("own/shared", 0666));
-        QVERIFY(link("own/link", "inner") && link("own/up", "../group/x") &&
+        QVERIFY(link("own/link", "inner") && link("own/up", "../open/x") &&
                 link("loop1", at("loop2")) && link("loop2", "loop1") && link("own/root", "/"));
         if (nobody) {
-            QVERIFY(folder("theirs", 0755, nobody) && folder("theirs/inner", 0755) &&
+            // root's group is root's alone; nobody's is another's
+            QVERIFY(folder("group", 0770, 0, nobodysGroup) && folder("private", 0770) &&
+                    folder("theirs", 0755, nobody) && folder("theirs/inner", 0755) &&
                     folder("stickytheirs", 01777, nobody));
             QVERIFY(link("own/into", at("theirs/inner")) && link("own/planted", "inner", nobody) &&
                     file("own/inner/theirs", 0600, nobody) &&
@@ -79,12 +84,12 @@ private slots:
         row("file open to others", true, "own/shared",
             "%T/own/shared is writable by other users (mode 0666)");
         row("open folder", false, "open/x", "%T/open is writable by other users (mode 0777)");
-        row("group folder", false, "group/x", "%T/group is writable by other users (mode 0770)");
+
         row("sticky folder on the way", true, "sticky/inner", "");
         row("sticky folder at the end", true, "sticky",
             "%T/sticky is writable by other users (mode 1777)");
         row("link leads up and out", false, "own/up/file",
-            "%T/group is writable by other users (mode 0770)");
+            "%T/open is writable by other users (mode 0777)");
         row("link to root", true, "own/root", "");
         row("dot-dot at the end", true, "own/inner/..", "");
         row("dot at the end", true, "sticky/.", "%T/sticky is writable by other users (mode 1777)");
@@ -92,6 +97,9 @@ private slots:
             "%T/open is writable by other users (mode 0777)");
         row("link loop", false, "loop1/x", "%T/loop1 leads through more than 40 links");
         const QString theirs = "%T/theirs belongs to another user (uid %N)";
+        row("group folder", false, "group/x", "%T/group is writable by other users (mode 0770)",
+            true);
+        row("private group folder", true, "private", "", true);
         row("another user's folder", false, "theirs/inner/x", theirs, true);
         row("another user's sticky folder", false, "stickytheirs/x",
             "%T/stickytheirs belongs to another user (uid %N)", true);
