@@ -2,8 +2,8 @@
 #include "boardglobals.h"
 #include "mainapp.h"
 #include "ownarguments.h"
+#include "pipename.h"
 #include "qtnoisefilter.h"
-#include "socketdir.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
@@ -37,11 +37,12 @@ bool readArguments(const Application &application, MainApp *app)
     parser.process(application);
     if (parser.isSet(name)) {
         QString why;
-        if (!SocketDir::checkName(parser.value(name), &why)) {
+        const QString socketName = PipeName::socketName(parser.value(name), &why);
+        if (socketName.isEmpty()) {
             std::fprintf(stderr, "kvl52110: --name: %s\n", qPrintable(why));
             return false;
         }
-        app->setServerName(parser.value(name));
+        app->setServerName(socketName);
     }
     const QString type = parser.value(project);
     if (parser.isSet(project) && !MainApp::ProjectTypes.contains(type)) {

@@ -4,6 +4,7 @@
 
 #include "applet.h"
 #include "controlboard.h"
+#include "piperequest.h"
 #include "variantutil.h"
 
 #include <QCoreApplication>
@@ -44,7 +45,10 @@ Applet *MainApp::appletOfName(const QString &verb, const QStringList &parts)
 // log gets a warning naming it, and so does standard error when nobody sees the log window.
 void MainApp::warnUnknown(const QString &request, const QString &what)
 {
-    const QString text = QStringLiteral("Request \"%1\": %2").arg(request, what);
+    // Escaped and cut: a request may hold any bytes, and be a megabyte long.
+    const QString text =
+        QStringLiteral("Request \"%1\": %2")
+            .arg(PipeRequest::displayText(request), PipeRequest::displayText(what));
     if (m_unattended)
         std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
     emit signal_log(WarningLevel, text);

@@ -3,6 +3,7 @@
 #include "localclient.h"
 #include "pipebatch.h"
 #include "pipename.h"
+#include "piperequest.h"
 #include "socketdir.h"
 
 #include <QIODevice>
@@ -19,14 +20,13 @@ const char *const CommandLineClient::Usage =
     "       kvl52110-cli [--name NAME] [--timeout S] run COMMAND [ARG...]\n"
     "       kvl52110-cli [--name NAME] [--timeout S] -\n"
     "Sends requests to the running kvl52110 through its socket NAME (KVL52110 by default, one\n"
-    "file name) in $XDG_RUNTIME_DIR when that is a directory of yours that no other user can\n"
-    "write, otherwise in $XDG_STATE_HOME/kvl52110/sockets/HOST (by default in\n"
-    "~/.local/state/kvl52110/sockets/HOST, HOST being this machine's host name). Values are\n"
-    "typed: i42, f2.5, sText, x0aff. With \"-\",\n"
-    "TAB-separated request lines are read from standard input, each sent on a connection of its\n"
-    "own, and each reply is printed on a line of its own (an empty line for a request that got\n"
-    "none); blank and repeated lines are skipped. Each reply is waited for at most S seconds\n"
-    "(default 10).\n"
+    "file name; \\\\.\\pipe\\NAME names it too) in $XDG_RUNTIME_DIR when that is a directory of\n"
+    "yours that no other user can write, otherwise in $XDG_STATE_HOME/kvl52110/sockets/HOST\n"
+    "(by default in ~/.local/state/kvl52110/sockets/HOST, HOST being this machine's host name).\n"
+    "Values are typed: i42, f2.5, sText, x0aff. With \"-\", TAB-separated request lines are\n"
+    "read from standard input, each sent on a connection of its own, and each reply is printed\n"
+    "on a line of its own (an empty line for a request that got none); blank and repeated lines\n"
+    "are skipped. Each reply is waited for at most S seconds (default 10).\n"
     "Exit status: 0 when every request succeeded, 1 when any answered err, 2 when no program\n"
     "of this user is listening, 3 when a reply did not come in time, 64 for wrong usage.\n";
 
@@ -64,9 +64,8 @@ int CommandLineClient::run(const QStringList &arguments, QIODevice *in, QIODevic
                            QIODevice *err)
 {
     if (!parse(arguments, in)) {
-        if (!m_usageError.isEmpty())
-            complain(err, m_usageError);
-        err->write(Usage);
+        complain(err, m_usageError);
+        err->write("Try 'kvl52110-cli --help' for the usage.\n");
         return WrongUsage;
     }
     if (m_help) {
@@ -79,6 +78,12 @@ int CommandLineClient::run(const QStringList &arguments, QIODevice *in, QIODevic
     return exchange(out, err);
 }
 
+bool CommandLineClient::wrongUsage(const QString &why)
+{
+    m_usageError = why;
+    return false;
+}
+
 // Takes the options in front of the request: --name NAME and --timeout S, each also as
 // --option=VALUE. False when one is wrong.
 bool CommandLineClient::parseOptions(QStringList *arguments)
@@ -87,23 +92,33 @@ bool CommandLineClient::parseOptions(QStringList *arguments)
         const QString option = arguments->takeFirst();
         const qsizetype equals = option.indexOf(QLatin1Char('='));
         const QString key = option.left(equals);
-        // An option without a value has an empty one, which neither option takes.
         QString value;
         if (equals >= 0)
             value = option.mid(equals + 1);
         else if (!arguments->isEmpty())
             value = arguments->takeFirst();
-        if (key == QLatin1String("--name") && !value.isEmpty() &&
-            SocketDir::checkName(value, &m_usageError))
-            m_name = value;
-        else if (key == QLatin1String("--timeout") && timeoutMs(value) > 0)
+        if (key == QLatin1String("--name")) {
+            QString why;
+            m_name = PipeName::socketName(value, &why);
+            if (m_name.isEmpty())
+                return wrongUsage(QStringLiteral("--name: %1").arg(why));
+        } else if (key == QLatin1String("--timeout")) {
             m_timeoutMs = timeoutMs(value);
-        else
-            return false;
+            if (m_timeoutMs == 0)
+                return wrongUsage(QStringLiteral("--timeout takes seconds, a number above 0 up "
+                                                 "to 2000000, not \"%1\"")
+                                      .arg(value));
+        } else {
+            return wrongUsage(QStringLiteral("\"%1\" is no option: the options are --name NAME "
+                                             "and --timeout S")
+                                  .arg(key));
+        }
     }
     return true;
 }
 
+// The request of the arguments after the options; false with m_usageError set when they make
+// none.
 bool CommandLineClient::parse(QStringList arguments, QIODevice *in)
 {
     if (arguments.value(0) == QLatin1String("-h") || arguments.value(0) == QLatin1String("--help"))
@@ -112,16 +127,34 @@ bool CommandLineClient::parse(QStringList arguments, QIODevice *in)
         return false;
     const QString verb = arguments.value(0);
     const qsizetype count = arguments.size();
-    if (verb == QLatin1String("-") && count == 1) {
+    if (verb == QLatin1String("-")) {
+        if (count > 1)
+            return wrongUsage(QStringLiteral("\"-\" reads the requests from standard input "
+                                             "and takes no arguments"));
         m_batch = in->readAll();
         return true;
     }
-    const bool fits = std::all_of(arguments.cbegin(), arguments.cend(), fitsInLine);
-    const bool shaped = (verb == QLatin1String("get") && count == 2) ||
-                        (verb == QLatin1String("set") && count == 3) ||
-                        (verb == QLatin1String("run") && count >= 2);
-    if (!fits || !shaped || arguments.at(1).isEmpty())
-        return false;
+    QString shape;
+    if (verb == QLatin1String("get") && count != 2)
+        shape = QStringLiteral("get takes one item: get ITEM");
+    else if (verb == QLatin1String("set") && count != 3)
+        shape = QStringLiteral("set takes an item and a value: set ITEM VALUE");
+    else if (verb == QLatin1String("run") && count < 2)
+        shape = QStringLiteral("run takes a command and its arguments: run COMMAND [ARG...]");
+    else if (count == 0)
+        shape = QStringLiteral("no request: give get ITEM, set ITEM VALUE, run COMMAND [ARG...] "
+                               "or -");
+    else if (verb != QLatin1String("get") && verb != QLatin1String("set") &&
+             verb != QLatin1String("run"))
+        shape =
+            QStringLiteral("\"%1\" is no request: the requests are get, set, run and -").arg(verb);
+    else if (!std::all_of(arguments.cbegin(), arguments.cend(), fitsInLine))
+        shape = QStringLiteral("an argument holds a tab or a line break, which would break the "
+                               "request line");
+    else if (arguments.at(1).isEmpty())
+        shape = QStringLiteral("%1 takes a name that is not empty").arg(verb);
+    if (!shape.isEmpty())
+        return wrongUsage(shape);
     m_printAll = verb != QLatin1String("set");
     m_batch = arguments.join(QLatin1Char('\t')).toLatin1() + '\n';
     return true;
@@ -139,7 +172,9 @@ int CommandLineClient::exchange(QIODevice *out, QIODevice *err)
         if (result != Succeeded)
             return result;
         if (reply == "err") {
-            complain(err, QStringLiteral("refused: %1").arg(requestText(line)));
+            complain(
+                err,
+                QStringLiteral("refused: %1 (the program's log says why)").arg(requestText(line)));
             status = Refused;
         }
         if (m_printAll)
@@ -184,9 +219,10 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
     return Succeeded;
 }
 
+// A request line (Latin-1, as it travels) as one line of a message.
 QString CommandLineClient::requestText(const QByteArray &line)
 {
-    return QString::fromLatin1(line).replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return PipeRequest::displayText(QString::fromLatin1(line));
 }
 
 void CommandLineClient::complain(QIODevice *err, const QString &text) const

@@ -31,13 +31,14 @@ public:
 private:
     bool parse(QStringList arguments, QIODevice *in);
     bool parseOptions(QStringList *arguments);
+    bool wrongUsage(const QString &why);
     int exchange(QIODevice *out, QIODevice *err);
     int request(const QByteArray &line, QByteArray *reply, QIODevice *err) const;
     static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 
     QString m_name = QStringLiteral("KVL52110");
-    QString m_usageError; // what was wrong with an option, when it can be told
+    QString m_usageError; // what was wrong with the arguments
     int m_timeoutMs = DefaultTimeoutMs;
     QByteArray m_batch;
     bool m_printAll = true; // a "set" alone prints nothing

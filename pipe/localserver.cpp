@@ -13,12 +13,14 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstring>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 struct LocalServer::Connection {
@@ -40,7 +42,6 @@ namespace
 {
 const QByteArray okReply = QByteArrayLiteral("ok\n");
 const QByteArray errReply = QByteArrayLiteral("err\n");
-const int probeWaitMs = 1000;
 } // namespace
 
 LocalServer::LocalServer(RequestHandler *handler) : m_handler(handler) {}
@@ -103,20 +104,31 @@ QString LocalServer::variantToText(const QVariant &value)
 
 // ---- start -------------------------------------------------------------------------------
 
-// What lies at the socket path: nothing, a live server (a probe connection succeeds), a socket
-// left by a crashed run, or something that is not a socket (never touched).
+// What lies at the socket path: nothing, a live server, a socket left by a crashed run, or
+// something that is not a socket (never touched). Only a refused connection tells that nobody
+// listens: a server whose backlog is full takes no connection now, yet it serves.
 LocalServer::PathState LocalServer::checkSocketFile(const QString &address)
 {
+    const QByteArray path = QFile::encodeName(address);
     struct stat info;
-    if (::lstat(QFile::encodeName(address).constData(), &info) != 0)
+    if (::lstat(path.constData(), &info) != 0)
         return PathState::Free;
     if (!S_ISSOCK(info.st_mode))
         return PathState::Occupied;
-    QLocalSocket probe;
-    probe.connectToServer(address);
-    const bool live = probe.waitForConnected(probeWaitMs);
-    probe.abort();
-    return live ? PathState::InUse : PathState::Stale;
+    sockaddr_un to{};
+    to.sun_family = AF_UNIX;
+    const int probe = path.size() < qsizetype(sizeof to.sun_path)
+                          ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)
+                          : -1;
+    if (probe < 0)
+        return PathState::InUse; // cannot tell: left alone
+    std::memcpy(to.sun_path, path.constData(), size_t(path.size()));
+    const int result = ::connect(probe, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    const int error = errno;
+    ::close(probe);
+    if (result != 0 && error == ENOENT)
+        return PathState::Free;
+    return result != 0 && error == ECONNREFUSED ? PathState::Stale : PathState::InUse;
 }
 
 // Why the socket cannot be listened on, as a sentence naming its file and what to do; empty when
@@ -166,8 +178,9 @@ bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
     QString refused;
     if (!ok || other.isEmpty())
         return true;
-    if (SocketDir::checkName(other, &refused))
-        *pipePath = PipeName::pipePath(other);
+    const QString name = PipeName::socketName(other, &refused);
+    if (!name.isEmpty())
+        *pipePath = PipeName::pipePath(name);
     else
         Prompt::ask(Prompt::Warning, QStringLiteral("Pipename"), refused + QLatin1Char('.'));
     return true;
@@ -199,7 +212,8 @@ bool LocalServer::start(const QString &name)
     m_failure.clear();
 
     QString why;
-    if (!SocketDir::checkName(name, &why))
+    const QString local = PipeName::socketName(name, &why);
+    if (local.isEmpty())
         return fail(why, true);
     m_dir = std::make_unique<SocketDir>(SocketDir::Use::Make);
     if (!m_dir->isOpen())
@@ -208,11 +222,11 @@ bool LocalServer::start(const QString &name)
     // first: only a free path (or one whose stale socket was removed) is listened on. While it
     // is served by another program, a person may choose another name; nobody is asked when
     // nobody can answer.
-    QString path = PipeName::pipePath(name);
+    QString path = PipeName::pipePath(local);
     for (;;) {
-        const QString local = PipeName::localName(path);
-        m_socketFile = m_dir->file(local);
-        m_address = m_dir->address(local);
+        const QString served = PipeName::localName(path);
+        m_socketFile = m_dir->file(served);
+        m_address = m_dir->address(served);
         why = occupant(m_address, m_socketFile);
         if (why.isEmpty())
             break;
@@ -594,10 +608,11 @@ QVariant LocalServer::decodeField(const PipeRequest::FieldViews &fields, int ind
         for (QByteArrayView field : fields)
             texts.append(QString::fromLatin1(field));
         if (RequestHandler *h = handler())
-            h->addLog(
-                -1, QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
-                                   "%3 (an integer fits 32 bits)")
-                        .arg(texts.join(QLatin1Char(' ')), text, QLatin1String(TypedValue::Forms)));
+            h->addLog(-1,
+                      QStringLiteral("Pipe request \"%1\": \"%2\" is no typed value; write "
+                                     "%3 (an integer fits 32 bits)")
+                          .arg(PipeRequest::displayText(texts.join(QLatin1Char(' '))),
+                               PipeRequest::displayText(text), QLatin1String(TypedValue::Forms)));
     }
     return value;
 }

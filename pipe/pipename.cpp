@@ -19,6 +19,12 @@ QString PipeName::localName(const QString &pipePath)
     return pipePath;
 }
 
+QString PipeName::socketName(const QString &given, QString *why)
+{
+    const QString name = localName(given);
+    return SocketDir::checkName(name, why) ? name : QString();
+}
+
 QString PipeName::socketFile(const QString &localName)
 {
     return SocketDir().file(localName);

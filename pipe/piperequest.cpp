@@ -71,3 +71,20 @@ bool PipeRequest::isBlank(QByteArrayView line)
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     });
 }
+
+QString PipeRequest::displayText(const QString &text)
+{
+    QString shown;
+    for (const QChar c : QStringView(text).left(MaxShownChars)) {
+        const char16_t code = c.unicode();
+        if (code == u'\t')
+            shown += QLatin1Char(' ');
+        else if (code < 0x20 || (code >= 0x7f && code < 0xa0))
+            shown += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    if (text.size() > MaxShownChars)
+        shown += QStringLiteral("... (%1 characters)").arg(text.size());
+    return shown;
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <QVarLengthArray>
 
@@ -32,6 +33,12 @@ public:
     static void forEachLineToRun(const QByteArray &input, QByteArray *last, Visit run);
     // The same lines, as copies.
     static QList<QByteArray> linesToRun(const QByteArray &input, QByteArray *last);
+
+    // A request, or a part of one, as one line of a message whatever it holds: tabs as spaces,
+    // other control characters escaped ("\x1b"), and a text longer than MaxShownChars cut,
+    // its length given.
+    static constexpr qsizetype MaxShownChars = 120;
+    static QString displayText(const QString &text);
 
 private:
     static Kind kindOf(QByteArrayView verb, qsizetype count);

@@ -1,5 +1,7 @@
 #include "socketdir.h"
 
+#include "pathtrust.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
@@ -79,6 +81,38 @@ QString failureText(const Problem &runtime, const Problem &fallback)
 const QString runtimeLabel = QStringLiteral("XDG_RUNTIME_DIR");
 const QString fallbackLabel = QStringLiteral("the socket directory");
 
+// The way to a directory: no folder or link on it that another user can change (to move the
+// directory and its sockets away, or to lead the way elsewhere).
+Problem wayProblem(const QString &label, const QString &path)
+{
+    const PathTrust::Finding finding = PathTrust::checkWay(path);
+    if (finding.isClear())
+        return {};
+    return {QStringLiteral("%1 %2 lies beyond %3, which %4")
+                .arg(label, path, finding.step, finding.reason),
+            QString()};
+}
+
+// Sockets are bound and connected through /proc/self/fd/N: the directory must be reachable
+// there. Empty when it is.
+QString procProblem(int descriptor, const QString &path)
+{
+    const QString through = QStringLiteral("/proc/self/fd/%1").arg(descriptor);
+    struct stat direct, viaProc;
+    if (::stat(QFile::encodeName(through).constData(), &viaProc) != 0)
+        return QStringLiteral("the socket directory %1 cannot be reached through %2 (%3): the "
+                              "program and its clients reach it there only, so /proc must be "
+                              "mounted (mount -t proc proc /proc)")
+            .arg(path, through, systemError(errno));
+    if (::fstat(descriptor, &direct) != 0 || direct.st_dev != viaProc.st_dev ||
+        direct.st_ino != viaProc.st_ino)
+        return QStringLiteral("the socket directory %1 cannot be reached through %2: the /proc "
+                              "mounted here is not this process's; mount its own (mount -t "
+                              "proc proc /proc)")
+            .arg(path, through);
+    return QString();
+}
+
 // Opens a directory without following a link at its end, and checks what was opened, so the
 // directory checked is the one used. -1 with *problem set when it is not fit; -1 with an empty
 // problem when it does not exist.
@@ -122,21 +156,43 @@ SocketDir::SocketDir(Use use)
     Problem runtime;
     const QString runtimePath = runtimeDirectory();
     if (!runtimePath.isEmpty()) {
-        m_descriptor = openChecked(runtimeLabel, runtimePath, &runtime);
         m_path = runtimePath;
-        if (isOpen())
+        runtime = wayProblem(runtimeLabel, runtimePath);
+        if (runtime.what.isEmpty())
+            m_descriptor = openChecked(runtimeLabel, runtimePath, &runtime);
+        if (isOpen()) {
+            checkReachable();
             return;
+        }
         if (runtime.what.isEmpty())
             runtime.what = QStringLiteral("%1 %2 does not exist").arg(runtimeLabel, runtimePath);
     }
     m_path = fallbackDirectory();
-    Problem fallback;
-    if (use == Use::Make)
+    // Nothing is made on a way that another user could have laid.
+    Problem fallback = wayProblem(fallbackLabel, m_path);
+    if (fallback.what.isEmpty() && use == Use::Make) {
         fallback = makeDirectory(m_path);
+        if (fallback.what.isEmpty())
+            fallback = wayProblem(fallbackLabel, m_path);
+    }
     if (fallback.what.isEmpty())
         m_descriptor = openChecked(fallbackLabel, m_path, &fallback);
     if (!fallback.what.isEmpty())
         m_failure = failureText(runtime, fallback);
+    else
+        checkReachable();
+}
+
+// An open directory that sockets cannot reach is as good as none, and the reason is /proc.
+void SocketDir::checkReachable()
+{
+    if (!isOpen())
+        return;
+    m_failure = procProblem(m_descriptor, m_path);
+    if (m_failure.isEmpty())
+        return;
+    ::close(m_descriptor);
+    m_descriptor = -1;
 }
 
 SocketDir::~SocketDir()

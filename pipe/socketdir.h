@@ -6,11 +6,12 @@
 // the program's place or take it away: $XDG_RUNTIME_DIR when that is a directory of the user's
 // own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets/HOST (by default
 // ~/.local/state/kvl52110/sockets/HOST in the home of the user's account, HOST being the
-// machine's host name), a place that no other
-// user can make first. The directory is checked once it is open (a real directory, the user's,
-// not writable by group or others), and sockets are bound and connected through its descriptor
+// machine's host name), a place that no other user can make first. No folder or link on the way
+// to either may be one that another user can change (PathTrust), and nothing is made on such a
+// way. The directory is checked once it is open (a real directory, the user's, not writable by
+// group or others), and sockets are bound and connected through its descriptor
 // (/proc/self/fd/N/NAME): the directory checked is the one used, and a path of any length fits
-// a socket address.
+// a socket address; without /proc there is no directory.
 class SocketDir
 {
 public:
@@ -44,6 +45,7 @@ public:
     static bool checkName(const QString &name, QString *why);
 
 private:
+    void checkReachable();
     static QString runtimeDirectory();
     static QString fallbackDirectory();
 

@@ -120,13 +120,15 @@ private slots:
         m_programs.clear();
     }
 
-    // "--name NAME", as the README and --help write it, and "--name=NAME" serve under NAME
-    // (on X11 too, whose platform would take "--name NAME" for itself).
+    // "--name NAME", as the README and --help write it, "--name=NAME" and the pipe path
+    // "--name \\.\pipe\NAME" serve under NAME (on X11 too, whose platform would take "--name
+    // NAME" for itself).
     void nameServes_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("name apart") << QStringList{"--name", "KVLSECOND"};
         QTest::newRow("name joined") << QStringList{"--name=KVLSECOND"};
+        QTest::newRow("pipe path") << QStringList{"--name", "\\\\.\\pipe\\KVLSECOND"};
     }
     void nameServes()
     {

@@ -124,6 +124,10 @@ private slots:
         QCOMPARE(cli({"get", "NoSuch.Item"}), QByteArray("<status 1>"));
         QCOMPARE(cli({"set", "foo", "i1"}), QByteArray());
         QCOMPARE(cli({"run", "NoSuchCommand"}), QByteArray("\n"));
+        // Control characters are escaped, a long name cut.
+        const QByteArray longName(5000, 'n');
+        QCOMPARE(cli({"set", "foo\x1b[2J", "i1"}), QByteArray());
+        QCOMPARE(cli({"set", longName, "i1"}), QByteArray());
         ends(m_program.get());
         const QByteArray err = TestFiles::read("program.err");
         QVERIFY2(!err.contains("This plugin does not support"), err.constData());
@@ -131,6 +135,12 @@ private slots:
                  err.constData());
         QVERIFY2(err.contains("kvl52110: Request \"run NoSuchCommand\": no command of that name"),
                  err.constData());
+        QVERIFY2(err.contains("kvl52110: Request \"set foo\\x1b[2J\": no item of that name"),
+                 err.constData());
+        QVERIFY2(err.contains("kvl52110: Request \"set " + longName.left(116) +
+                              "... (5004 characters)\": no item of that name"),
+                 err.constData());
+        QVERIFY(!err.contains('\x1b'));
     }
 
     // A second start under the same socket name does not serve: it ends at once with status 1

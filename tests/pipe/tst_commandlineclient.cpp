@@ -4,6 +4,8 @@
 #include "commandlineclient.h"
 #include "localserver.h"
 #include "pipebatch.h"
+#include "pipename.h"
+#include "piperequest.h"
 #include "socketdir.h"
 #include "tablerows.h"
 #include "tst_pipefixture.h"
@@ -13,8 +15,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <pwd.h>
@@ -138,14 +140,20 @@ private slots:
         addRows<QStringList, QByteArray, bool, int, QByteArray, QByteArray, QString>(
             {"arguments", "input", "ok", "status", "out", "err", "calls"},
             {{{"get", "A.B"}, "", true, 0, "i7\n", "", "get A.B"},
-             {{"get", "A.B"}, "", false, 1, "err\n", "kvl52110-cli: refused: get A.B\n", "get A.B"},
+             {{"get", "A.B"},
+              "",
+              false,
+              1,
+              "err\n",
+              "kvl52110-cli: refused: get A.B (the program's log says why)\n",
+              "get A.B"},
              {{"set", "A.B", "f2.5"}, "", true, 0, "", "", "set A.B double:2.5"},
              {{"set", "A.B", "i99999999999"},
               "",
               true,
               1,
               "",
-              "kvl52110-cli: refused: set A.B i99999999999\n",
+              "kvl52110-cli: refused: set A.B i99999999999 (the program's log says why)\n",
               ""},
              {{"run", "A.cmd"}, "", true, 0, "i7\n", "", "run A.cmd []"},
              {{"run", "A.cmd", "i1", "s/dev/pts/5"},
@@ -160,7 +168,7 @@ private slots:
               true,
               1,
               "i7\nok\nerr\ni7\n",
-              "kvl52110-cli: refused: set A.C none\n",
+              "kvl52110-cli: refused: set A.C none (the program's log says why)\n",
               "get A.B|set A.B int:1|run X []"},
              {{"-"}, "", true, 0, "", "", ""}});
     }
@@ -181,7 +189,8 @@ private slots:
         QCOMPARE(handler->calls.join("|"), calls);
     }
 
-    // The default socket name, and the other form of the option.
+    // The default socket name, the other form of the option, and a pipe path, which names the
+    // same socket for the server and the client.
     void socketNames()
     {
         QCOMPARE(runClient({"--name=" + QString(ServerName), "get", "A.B"}).out, "i7\n");
@@ -189,6 +198,27 @@ private slots:
         QVERIFY(program.start("KVL52110"));
         handler->value = 3;
         QCOMPARE(runClient({"get", "A.B"}).out, "i3\n");
+        LocalServer piped(handler.get());
+        QVERIFY(piped.start("\\\\.\\pipe\\KVLPIPED"));
+        QVERIFY(QFileInfo::exists(SocketDir().file("KVLPIPED")));
+        QCOMPARE(runClient({"--name", "\\\\.\\PIPE\\KVLPIPED", "get", "A.B"}).out, "i3\n");
+        QCOMPARE(runClient({"--name", "KVLPIPED", "get", "A.B"}).out, "i3\n");
+    }
+
+    // A refused request is named on one line of standard error, whatever its bytes: control
+    // characters escaped, a long line cut.
+    void refusedRequestShownSafely()
+    {
+        handler->ok = false;
+        const QByteArray longName(300, 'n');
+        const Outcome outcome =
+            runClient(named({"-"}), "set\tA\x1b]0;x\x07\ti1\nget\t" + longName + "\xe9\n");
+        QCOMPARE(outcome.status, 1);
+        const QByteArray cut =
+            "get " + longName.left(PipeRequest::MaxShownChars - 4) + "... (305 characters)";
+        QCOMPARE(outcome.err, "kvl52110-cli: refused: set A\\x1b]0;x\\x07 i1 (the program's log "
+                              "says why)\nkvl52110-cli: refused: " +
+                                  cut + " (the program's log says why)\n");
     }
 
     // An empty value still ends the connection at once: the client half-closes after writing
@@ -206,15 +236,17 @@ private slots:
     // lines are skipped as on the socket. A long batch of strings and numbers stays whole.
     void oneReplyPerLine()
     {
-        handler->named = {{"A", QString("x")}, {"B", QVariant()}, {"C", 2.5},
-                          {"D", QString("7f")}, {"E", QString("a\nb")}};
+        handler->named = {{"A", QString("x")},
+                          {"B", QVariant()},
+                          {"C", 2.5},
+                          {"D", QString("7f")},
+                          {"E", QString("a\nb")}};
         const Outcome outcome = runClient(
             named({"-"}), "get\tA\nget\tB\nget\tB\n\nrun\tC\nget\tD\nrun\tB\nget\tE\nset\tA\ti1\n");
         QCOMPARE(outcome.out, QByteArray("sx\n\nf2.5\ns7f\n\nsa\nb\nok\n"));
         QCOMPARE(outcome.status, 0);
-        QCOMPARE(handler->takeCalls(),
-                 QStringList({"get A", "get B", "run C []", "get D", "run B []", "get E",
-                              "set A int:1"}));
+        QCOMPARE(handler->takeCalls(), QStringList({"get A", "get B", "run C []", "get D",
+                                                    "run B []", "get E", "set A int:1"}));
         QByteArray batch, expected;
         for (int i = 0; i < 200; ++i) {
             batch += i % 2 ? "get\tS" + QByteArray::number(i) + "\n" : "get\tN\n";
@@ -344,56 +376,73 @@ private slots:
                                 "other user can write\n");
     }
 
-    // A socket name is one file name: any other is wrong usage, said before the usage, and
-    // nothing is sent, not even to a program that a name leading out of the socket directory
-    // would reach.
+    // A socket name is one file name: any other is wrong usage, and nothing is sent, not even to
+    // a program that a name leading out of the socket directory would reach.
     void nameIsOneFileName()
     {
         const QString around =
             "../" + QFileInfo(SocketDir::directory()).fileName() + "/" + ServerName;
-        for (const QString &name : {around, QString("a/b"), QString("."), QString(".."),
-                                    QString(SocketDir::MaxNameBytes + 1, 'n')}) {
+        for (const QString &name :
+             {around, QString("a/b"), QString("."), QString(".."), QString("\\\\.\\pipe\\.."),
+              QString(SocketDir::MaxNameBytes + 1, 'n')}) {
             QString why;
-            QVERIFY(!SocketDir::checkName(name, &why));
+            QVERIFY(PipeName::socketName(name, &why).isEmpty());
             const Outcome outcome = runClient({"--name", name, "get", "A.B"});
             QCOMPARE(outcome.status, 64);
-            QCOMPARE(outcome.err,
-                     "kvl52110-cli: " + why.toLocal8Bit() + "\n" + CommandLineClient::Usage);
+            QCOMPARE(outcome.err, "kvl52110-cli: --name: " + why.toLocal8Bit() +
+                                      "\nTry 'kvl52110-cli --help' for the usage.\n");
         }
         QCOMPARE(handler->calls, QStringList());
     }
 
-    // Wrong usage sends nothing and exits 64 with the usage; "--help" prints it and exits 0.
+    // Wrong usage sends nothing and exits 64, saying in one line what is wrong and where the
+    // usage is; "--help" prints the usage and exits 0.
     void usage_data()
     {
-        addRows<QStringList>({"arguments"}, {{{}},
-                                             {{"get"}},
-                                             {{"get", "A", "B"}},
-                                             {{"set", "A"}},
-                                             {{"set", "A", "i1", "i2"}},
-                                             {{"run"}},
-                                             {{"put", "A"}},
-                                             {{"get", "A\tB"}},
-                                             {{"run", "A", "s\n"}},
-                                             {{"get", ""}},
-                                             {{"--name"}},
-                                             {{"--name", "", "get", "A"}},
-                                             {{"-", "x"}},
-                                             {{"--timeout", "0", "get", "A"}},
-                                             {{"--timeout", "2000001", "get", "A"}},
-                                             {{"--timeout", "x", "get", "A"}},
-                                             {{"--timeout", "nan", "get", "A"}},
-                                             {{"--timeout=", "get", "A"}},
-                                             {{"get", "A", "--timeout"}},
-                                             {{"--timeout"}},
-                                             {{"--other", "1", "get", "A"}}});
+        const QString shapes = "get takes one item: get ITEM|set takes an item and a value: set "
+                               "ITEM VALUE|run takes a command and its arguments: run COMMAND "
+                               "[ARG...]";
+        const QStringList shape = shapes.split('|');
+        const QString timeout =
+            "--timeout takes seconds, a number above 0 up to 2000000, not \"%1\"";
+        const QString noName = "--name: \"\" is no socket name: a socket name is one file name of "
+                               "1 to 80 bytes, without \"/\", other than \".\" and \"..\"";
+        addRows<QStringList, QString>(
+            {"arguments", "why"},
+            {{QStringList(),
+              "no request: give get ITEM, set ITEM VALUE, run COMMAND [ARG...] or -"},
+             {{"get"}, shape[0]},
+             {{"get", "A", "B"}, shape[0]},
+             {{"set", "A"}, shape[1]},
+             {{"set", "A", "i1", "i2"}, shape[1]},
+             {{"run"}, shape[2]},
+             {{"put", "A"}, "\"put\" is no request: the requests are get, set, run and -"},
+             {{"get", "A\tB"},
+              "an argument holds a tab or a line break, which would break the request line"},
+             {{"run", "A", "s\n"},
+              "an argument holds a tab or a line break, which would break the request line"},
+             {{"get", ""}, "get takes a name that is not empty"},
+             {{"--name"}, noName},
+             {{"--name", "", "get", "A"}, noName},
+             {{"-", "x"}, "\"-\" reads the requests from standard input and takes no arguments"},
+             {{"--timeout", "0", "get", "A"}, timeout.arg("0")},
+             {{"--timeout", "2000001", "get", "A"}, timeout.arg("2000001")},
+             {{"--timeout", "x", "get", "A"}, timeout.arg("x")},
+             {{"--timeout", "nan", "get", "A"}, timeout.arg("nan")},
+             {{"--timeout=", "get", "A"}, timeout.arg("")},
+             {{"get", "A", "--timeout"}, shape[0]},
+             {{"--timeout"}, timeout.arg("")},
+             {{"--other", "1", "get", "A"},
+              "\"--other\" is no option: the options are --name NAME and --timeout S"}});
     }
     void usage()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, why);
         const Outcome outcome = runClient(arguments);
         QCOMPARE(outcome.status, 64);
-        QVERIFY(outcome.err.startsWith("Usage: kvl52110-cli"));
+        QCOMPARE(outcome.err,
+                 "kvl52110-cli: " + why.toUtf8() + "\nTry 'kvl52110-cli --help' for the usage.\n");
         QCOMPARE(outcome.out, QByteArray());
         QCOMPARE(handler->calls, QStringList());
     }

@@ -2,6 +2,8 @@
 // that no other user can write or make first, a place of any path length, names that are one
 // file name, and a start that does not serve saying why, without asking anybody when nobody can
 // answer. The README's Python client finds the socket wherever the program serves.
+#include "asnobody.h"
+#include "inchild.h"
 #include "localclient.h"
 #include "localserver.h"
 #include "pipename.h"
@@ -12,16 +14,21 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,14 +50,27 @@ bool isSocket(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+ino_t inode(const QString &path)
+{
+    struct stat info;
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 uint nobodyUid()
 {
     const passwd *nobody = ::getpwnam("nobody");
     return nobody ? nobody->pw_uid : 0;
 }
 
+gid_t nobodysGroup()
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_gid : 0;
+}
+
 // Makes path a place that no socket may go to: another user's directory, one that others
-// may write, a link to a directory of the user's own, a file, or nothing. False when that needs
+// may write, a link to a directory of the user's own, a file, or nothing (or, "own", one that
+// is fit). False when that needs
 // root and the test does not run as root.
 bool makeUnfit(const QString &path, const QString &kind)
 {
@@ -63,8 +83,15 @@ bool makeUnfit(const QString &path, const QString &kind)
         return true;
     if (!QDir().mkpath(path) || ::chmod(bytes.constData(), 0700) != 0)
         return false;
-    if (kind == "group writable")
-        return ::chmod(bytes.constData(), 0770) == 0;
+    if (kind == "own")
+        return true;
+    if (kind == "group writable") // of a group with others in it, as root can make it
+        return ::chmod(bytes.constData(), 0770) == 0 &&
+               (::geteuid() != 0 || ::chown(bytes.constData(), 0, nobodysGroup()) == 0);
+    if (kind == "open")
+        return ::chmod(bytes.constData(), 0777) == 0;
+    if (kind == "private group") // root's group is root's alone
+        return ::geteuid() == 0 && ::chmod(bytes.constData(), 0770) == 0;
     if (kind == "shared")
         return ::chmod(bytes.constData(), 01777) == 0;
     return ::geteuid() == 0 && ::chown(bytes.constData(), nobodyUid(), 0) == 0;
@@ -80,6 +107,33 @@ QString longDirectory(const QString &base, int length)
         QDir().mkpath(path) && QFile::setPermissions(path, QFileDevice::Permissions(0x7700));
     return made ? path : QString();
 }
+
+// The test's thread, and the programs it starts, under another host name while this lives (in
+// a namespace of their own); inactive where that needs root.
+class HostNameScope
+{
+public:
+    explicit HostNameScope(const QByteArray &name)
+        : m_home(::open("/proc/thread-self/ns/uts", O_RDONLY | O_CLOEXEC))
+    {
+        m_active = m_home >= 0 && ::unshare(CLONE_NEWUTS) == 0 &&
+                   ::sethostname(name.constData(), size_t(name.size())) == 0;
+    }
+    ~HostNameScope()
+    {
+        if (m_active)
+            ::setns(m_home, CLONE_NEWUTS);
+        if (m_home >= 0)
+            ::close(m_home);
+    }
+    HostNameScope(const HostNameScope &) = delete;
+    HostNameScope &operator=(const HostNameScope &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    int m_home;
+    bool m_active = false;
+};
 
 } // namespace
 
@@ -132,9 +186,9 @@ private slots:
         const EnvScope home("HOME", QFile::encodeName(temp->path()));
         const passwd *account = ::getpwuid(::geteuid());
         QVERIFY(account);
-        QCOMPARE(PipeName::socketFile("KVL52110"),
-                 QFile::decodeName(account->pw_dir) + "/.local/state/kvl52110/sockets/" +
-                     QSysInfo::machineHostName() + "/KVL52110");
+        QCOMPARE(PipeName::socketFile("KVL52110"), QFile::decodeName(account->pw_dir) +
+                                                       "/.local/state/kvl52110/sockets/" +
+                                                       QSysInfo::machineHostName() + "/KVL52110");
     }
 
     // Without a session directory the server makes its folder and those above it, private,
@@ -173,6 +227,92 @@ private slots:
         QVERIFY(isSocket(fallback() + "/KVL52110"));
         QVERIFY(!QFileInfo::exists(unfit + "/KVL52110"));
         QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+    }
+
+    // A folder or link on the way that another user can change (theirs, open to others' writing,
+    // a link into theirs) lets them move the socket away or lay the way elsewhere: a session
+    // directory beyond one is passed over; the fallback beyond one is refused, naming it, and
+    // nothing is made there.
+    void foreignWay_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>(
+            "session"); // the session directory lies beyond it, or the state home
+        for (bool session : {true, false}) {
+            for (const char *kind : {"another user's", "group writable", "link"})
+                QTest::newRow(qPrintable(QString(kind) + (session ? " session" : " state")))
+                    << kind << session;
+        }
+    }
+    void foreignWay()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, session);
+        const QString theirs = temp->path() + "/theirs";
+        if (::geteuid() != 0 || !makeUnfit(theirs, kind == "link" ? "another user's" : kind))
+            QSKIP("needs root to give the directory to another user or group");
+        const QString way = kind == "link" ? temp->path() + "/way" : theirs;
+        QVERIFY(way == theirs || QFile::link(theirs, way));
+        const QString inner = way + "/inner";
+        const EnvScope place("XDG_RUNTIME_DIR", session ? QFile::encodeName(inner) : QByteArray());
+        const EnvScope home("XDG_STATE_HOME", QFile::encodeName(session ? stateHome() : inner));
+        LocalServer server(&handler);
+        if (session) {
+            QVERIFY(makeUnfit(theirs + "/inner", "own"));
+            QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
+            QVERIFY(isSocket(fallback() + "/KVL52110"));
+            QVERIFY(QDir(inner).isEmpty());
+            QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+            return;
+        }
+        Prompt::setUnattended(true);
+        QVERIFY(!server.start("KVL52110"));
+        const QString reason = kind == "group writable" ? "is writable by other users (mode 0770)"
+                                                        : "belongs to another user (uid %4)";
+        QCOMPARE(server.failure(),
+                 QString("the socket directory %1/kvl52110/sockets/%2 lies beyond %3, which " +
+                         reason +
+                         ": set XDG_RUNTIME_DIR to a directory of your own that no "
+                         "other user can write")
+                     .arg(inner, QSysInfo::machineHostName(), theirs)
+                     .arg(nobodyUid()));
+        QVERIFY(QDir(theirs).isEmpty());
+    }
+
+    // Without /proc no socket can be reached through the directory: the server and its clients
+    // say so, instead of taking the name for one in use.
+    void withoutProc()
+    {
+        const auto withoutProc = []() {
+            return ::unshare(CLONE_NEWNS) == 0 &&
+                   ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                   ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+        };
+        // In the session directory, and in the fallback.
+        const QByteArray said = InChild::run(withoutProc, [this]() {
+            Prompt::setUnattended(true);
+            QByteArray texts;
+            for (const QByteArray &session : {QFile::encodeName(runtimeDir()), QByteArray()}) {
+                const EnvScope place("XDG_RUNTIME_DIR", session);
+                LocalServer server(&handler);
+                const bool started = server.start("KVL52110");
+                texts += (started ? QString("started") : server.failure()).toUtf8() + "|" +
+                         SocketDir().failure().toUtf8() + "|";
+            }
+            return texts;
+        });
+        if (said == "child failed: exit 2")
+            QSKIP("needs a mount namespace of its own");
+        const QStringList texts = QString::fromUtf8(said).split("|", Qt::SkipEmptyParts);
+        QCOMPARE(texts.size(), 4);
+        for (int i = 0; i < texts.size(); ++i) {
+            const QString &text = texts.at(i);
+            QVERIFY2(text.startsWith("the socket directory " + (i < 2 ? runtimeDir() : fallback()) +
+                                     " cannot be reached through /proc/self/fd/"),
+                     qPrintable(text));
+            QVERIFY2(text.endsWith("so /proc must be mounted (mount -t proc proc /proc)"),
+                     qPrintable(text));
+        }
     }
 
     // When the fallback is no place for the sockets either, nothing listens, and the reason
@@ -341,55 +481,130 @@ private slots:
                      PipeName::socketFile("KVL52110") +
                      ": quit it, or start this one with --name OTHER to serve beside it");
         QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+        // A server whose backlog is full takes no connection now, but it listens: its socket
+        // is no stale one, and stays.
+        LocalServer third(&handler);
+        std::vector<std::unique_ptr<RawClient>> waiting;
+        while (waiting.size() < 10000 && (waiting.empty() || waiting.back()->connected))
+            waiting.push_back(std::make_unique<RawClient>("KVL52110"));
+        QCOMPARE(waiting.back()->connectError, EAGAIN);
+        const ino_t before = inode(PipeName::socketFile("KVL52110"));
+        QVERIFY(!third.start("KVL52110"));
+        QCOMPARE(third.failure(), second.failure());
+        QCOMPARE(inode(PipeName::socketFile("KVL52110")), before);
     }
 
     // The README's Python client, run as written, reaches the program wherever it serves: in
-    // the session directory, in the fallback when that is unset or passed over, and at a path
-    // longer than a socket address holds.
+    // the session directory, in the fallback when that is unset or passed over (for what it is,
+    // or for a folder on its way that others can write; not for one only the user's private
+    // group can), at a path longer than a socket address holds, and under a host name that is
+    // no file name (in the program's "localhost").
     void readmePythonClient_data()
     {
         QTest::addColumn<QString>("session");
-        QTest::newRow("session directory") << "fit";
-        QTest::newRow("unset") << "";
-        QTest::newRow("passed over") << "shared";
-        QTest::newRow("long path") << "long";
+        QTest::addColumn<QByteArray>("host"); // null: the machine's own
+        QTest::newRow("session directory") << "fit" << QByteArray();
+        QTest::newRow("unset") << "" << QByteArray();
+        QTest::newRow("passed over") << "shared" << QByteArray();
+        QTest::newRow("beyond an open folder") << "open" << QByteArray();
+        QTest::newRow("beyond a folder of a private group") << "private group" << QByteArray();
+        QTest::newRow("long path") << "long" << QByteArray();
+        for (const char *host : {"a/b", "..", ""})
+            QTest::newRow(qPrintable(QString("host \"%1\"").arg(host))) << "" << QByteArray(host);
     }
     void readmePythonClient()
     {
         QFETCH(QString, session);
-        const QString python = QStandardPaths::findExecutable("python3");
-        if (python.isEmpty())
+        QFETCH(QByteArray, host);
+        if (QStandardPaths::findExecutable("python3").isEmpty())
             QSKIP("no python3");
-        const QString script = readmePython();
-        QVERIFY2(script.contains("def request("), "the README shows no Python client");
+        std::optional<HostNameScope> hostName;
+        if (!host.isNull() && !hostName.emplace(host).active())
+            QSKIP("needs root for a host name of its own");
         QString place = runtimeDir();
         if (session == "long")
             place = longDirectory(runtimeDir(), 200);
         else if (session == "shared")
             QVERIFY(makeUnfit(place = temp->path() + "/shared", session));
+        else if (session == "open" || session == "private group")
+            QVERIFY(makeUnfit(place = temp->path() + "/way/run", "own"));
+        if ((session == "open" || session == "private group") &&
+            !makeUnfit(temp->path() + "/way", session))
+            QSKIP("needs root for a folder of its private group");
         const EnvScope env("XDG_RUNTIME_DIR",
                            session.isEmpty() ? QByteArray() : QFile::encodeName(place));
         LocalServer server(&handler);
         QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
-        QProcess client;
-        client.start(python, {"-c", script + "\nprint(request(\"get\\tA.B\"))\n"});
-        QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 60000);
-        QCOMPARE(client.readAllStandardError(), QByteArray());
-        QCOMPARE(client.readAllStandardOutput(), QByteArray("i7\n"));
+        if (!host.isNull())
+            QVERIFY(isSocket(stateHome() + "/kvl52110/sockets/localhost/KVL52110"));
+        if (session == "open" || session == "private group")
+            QVERIFY(isSocket((session == "open" ? fallback() : place) + "/KVL52110"));
+        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        QCOMPARE(said.second, QByteArray());
+        QCOMPARE(said.first, QByteArray("i7\n"));
         QCOMPARE(handler.takeCalls(), (QStringList{"set Configuration.SACONF int:7",
                                                    "get Configuration.SACONF", "get A.B"}));
     }
 
+    // A program of another user's at the socket's place gets nothing from the README's Python
+    // client: it refuses the program, as kvl52110-cli does.
+    void readmePythonClientRefusesAnotherUser()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable("python3").isEmpty())
+            QSKIP("needs root to act as another user, and python3");
+        // A short place of nobody's, whatever the build tree's path.
+        const QTemporaryDir theirs("/tmp/kvlpy-XXXXXX");
+        QVERIFY(theirs.isValid() &&
+                ::chown(QFile::encodeName(theirs.path()).constData(), nobodyUid(), 0) == 0);
+        QLocalServer squatter;
+        QByteArray heard;
+        connect(&squatter, &QLocalServer::newConnection, &squatter, [&squatter, &heard]() {
+            QLocalSocket *connection = squatter.nextPendingConnection();
+            connect(connection, &QLocalSocket::readyRead, connection,
+                    [connection, &heard]() { heard += connection->readAll(); });
+        });
+        {
+            AsNobody::Effective asNobody; // the socket's credentials are those of its listen()
+            QVERIFY(squatter.listen(theirs.path() + "/s"));
+        }
+        QCOMPARE(::rename(QFile::encodeName(theirs.path() + "/s").constData(),
+                          QFile::encodeName(runtimeDir() + "/KVL52110").constData()),
+                 0);
+        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        QCOMPARE(said.first, QByteArray());
+        QVERIFY2(said.second.contains("PermissionError: the program at KVL52110 runs as another "
+                                      "user (uid " +
+                                      QByteArray::number(nobodyUid()) + ")"),
+                 said.second.constData());
+        QCOMPARE(heard, QByteArray());
+    }
+
 private:
-    // The README's Python example: the indented block that follows "In Python" in its command
-    // socket section.
+    // The README's Python example run on one request (a Python string literal's text): what it
+    // printed (its reply) and its errors, serving this process's events meanwhile.
+    static QPair<QByteArray, QByteArray> runReadmePython(const QString &request)
+    {
+        const QString python = QStandardPaths::findExecutable("python3");
+        const QString script = readmePython();
+        if (python.isEmpty() || !script.contains("def request("))
+            return {QByteArray(), "no python3, or the README shows no Python client"};
+        QProcess client;
+        client.start(python, {"-c", script + "\nprint(request(\"" + request + "\"))\n"});
+        if (!QTest::qWaitFor([&client]() { return client.state() == QProcess::NotRunning; }, 60000))
+            return {QByteArray(), "the Python client did not end"};
+        return {client.readAllStandardOutput(), client.readAllStandardError()};
+    }
+
+    // The README's Python example: the indented block that follows the paragraph beginning "In
+    // Python" in its command socket section.
     static QString readmePython()
     {
         QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
         if (!file.open(QIODevice::ReadOnly))
             return QString();
         const QString readme = QString::fromUtf8(file.readAll());
-        static const QRegularExpression block("\\nIn Python[^\\n]*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
+        static const QRegularExpression block(
+            "\\nIn Python[^\\n]*(?:\\n[^\\n ][^\\n]*)*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
         QString code = block.match(readme).captured(1);
         code.replace(QRegularExpression("^    ", QRegularExpression::MultilineOption), QString());
         return code;

@@ -3,13 +3,14 @@
 // The unprivileged user nobody for tests (header only). Tests run as root in CI, where
 // permission checks and the exclusive terminal flag do not apply. Run as another user already,
 // both helpers keep that user.
+#include "inchild.h"
+
 #include <QByteArray>
 
 #include <functional>
 
 #include <grp.h>
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace AsNobody
@@ -24,34 +25,11 @@ inline QByteArray run(const std::function<QByteArray()> &fn)
         return "child failed: no user nobody";
     const uid_t uid = nobody->pw_uid;
     const gid_t gid = nobody->pw_gid;
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "child failed: no pipe";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
-            _exit(2);
-        const QByteArray out = fn();
-        for (qsizetype done = 0; done < out.size();) {
-            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
-            if (n <= 0)
-                _exit(3);
-            done += n;
-        }
-        _exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray out;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return "child failed: exit " + QByteArray::number(WEXITSTATUS(status));
-    return out;
+    const auto drop = [uid, gid]() {
+        return geteuid() != 0 ||
+               (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0);
+    };
+    return InChild::run(drop, fn);
 }
 
 // Every thread of the process acts as nobody while this lives (effective user and group only,

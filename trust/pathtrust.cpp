@@ -1,0 +1,165 @@
+#include "pathtrust.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <climits>
+#include <cstring>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// As many links as the system follows in one path.
+const int maxLinks = 40;
+
+bool ownedByUserOrRoot(const struct stat &info)
+{
+    return info.st_uid == ::geteuid() || info.st_uid == 0;
+}
+
+PathTrust::Finding foreignOwner(const QString &step, const struct stat &info)
+{
+    const QString what = S_ISLNK(info.st_mode) ? QStringLiteral("is a link that belongs")
+                                               : QStringLiteral("belongs");
+    return {step, QStringLiteral("%1 to another user (uid %2)").arg(what).arg(info.st_uid)};
+}
+
+// The user's private group: the user's primary group, named as the user, with no other member.
+// Where each user has one (and a umask of 002), the user's own files are writable by it.
+bool isPrivateGroup(gid_t gid)
+{
+    passwd account{};
+    passwd *user = nullptr;
+    group entry{};
+    group *found = nullptr;
+    char userBuffer[4096], groupBuffer[8192];
+    if (::getpwuid_r(::geteuid(), &account, userBuffer, sizeof userBuffer, &user) != 0 || !user ||
+        user->pw_gid != gid ||
+        ::getgrgid_r(gid, &entry, groupBuffer, sizeof groupBuffer, &found) != 0 || !found ||
+        std::strcmp(found->gr_name, user->pw_name) != 0)
+        return false;
+    for (char **member = found->gr_mem; member && *member; ++member) {
+        if (std::strcmp(*member, user->pw_name) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Whether users other than the owner may write: others, or a group other than the user's
+// private one.
+bool othersMayWrite(const struct stat &info)
+{
+    return (info.st_mode & S_IWOTH) != 0 ||
+           ((info.st_mode & S_IWGRP) != 0 && !isPrivateGroup(info.st_gid));
+}
+
+// A folder on the way (stickyOpen) or the end of the way: the user's or root's, closed to
+// others' writing.
+PathTrust::Finding checkStep(const QString &step, const struct stat &info, bool stickyOpen)
+{
+    if (!ownedByUserOrRoot(info))
+        return foreignOwner(step, info);
+    const bool sticky = (info.st_mode & S_ISVTX) != 0 && S_ISDIR(info.st_mode);
+    if (othersMayWrite(info) && !(stickyOpen && sticky))
+        return {step, QStringLiteral("is writable by other users (mode %1)")
+                          .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'))};
+    return {};
+}
+
+QStringList parts(const QString &path)
+{
+    return path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+QString joined(const QString &folder, const QString &part)
+{
+    return folder == QLatin1String("/") ? folder + part : folder + QLatin1Char('/') + part;
+}
+
+QString parentOf(const QString &folder)
+{
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+}
+
+QString linkTarget(const QString &link)
+{
+    const QByteArray name = QFile::encodeName(link);
+    QByteArray target(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(name.constData(), target.data(), size_t(target.size()));
+    return size < 0 ? QString() : QFile::decodeName(target.left(size));
+}
+
+// Walks the path part by part from "/", following links, and checks each step; the folder
+// reached so far never holds a link, so ".." leads where the system would take it.
+PathTrust::Finding walk(const QString &path, bool checkEnd)
+{
+    QStringList pending =
+        parts(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+    QString at = QStringLiteral("/");
+    struct stat info;
+    if (::lstat("/", &info) != 0)
+        return {};
+    PathTrust::Finding finding = checkStep(at, info, true);
+    int links = 0;
+    while (finding.isClear() && !pending.isEmpty()) {
+        const QString part = pending.takeFirst();
+        const bool last = pending.isEmpty();
+        if (part == QLatin1String(".") || part == QLatin1String("..")) {
+            if (part.size() == 2)
+                at = parentOf(at);
+            continue;
+        }
+        const QString step = joined(at, part);
+        if (::lstat(QFile::encodeName(step).constData(), &info) != 0)
+            return {}; // nothing there, or nothing this user may see
+        if (last && !checkEnd)
+            return {};
+        if (S_ISLNK(info.st_mode)) {
+            if (!ownedByUserOrRoot(info))
+                return foreignOwner(step, info);
+            if (++links > maxLinks)
+                return {step, QStringLiteral("leads through more than %1 links").arg(maxLinks)};
+            const QString target = linkTarget(step);
+            if (target.isEmpty())
+                return {}; // gone meanwhile: whoever opens the path learns so
+            pending = parts(target) + pending;
+            if (QDir::isAbsolutePath(target))
+                at = QStringLiteral("/");
+            continue;
+        }
+        if (last)
+            return checkStep(step, info, false);
+        if (!S_ISDIR(info.st_mode))
+            return {}; // no folder: whoever opens the path learns so
+        finding = checkStep(step, info, true);
+        at = step;
+    }
+    // The path ended in a folder already passed ("/", ".", "..", a link to one).
+    if (finding.isClear() && checkEnd && ::lstat(QFile::encodeName(at).constData(), &info) == 0)
+        return checkStep(at, info, false);
+    return finding;
+}
+
+} // namespace
+
+QString PathTrust::Finding::text() const
+{
+    return step + QLatin1Char(' ') + reason;
+}
+
+PathTrust::Finding PathTrust::checkWay(const QString &path)
+{
+    return walk(path, false);
+}
+
+PathTrust::Finding PathTrust::check(const QString &path)
+{
+    return walk(path, true);
+}

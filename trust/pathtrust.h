@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Whether another local user can change a path: replace or move what it names, or lead the way
+// to it elsewhere. Each folder on the way from "/" must belong to the user or root and be closed
+// to writing by others and by its group (unless that is the user's private group: the user's
+// primary group, named as the user, with no other member), unless it is sticky (as /tmp is:
+// others may not move what is not theirs). Each link on the way must belong to the user or root;
+// its target is checked the same way from where it starts. Parts of the path that do not exist end
+// the check: what the user makes there is made in a folder that was checked.
+class PathTrust
+{
+public:
+    // The first step of the way that another user can change, and why; clear when none.
+    struct Finding {
+        QString step;   // the folder or link as found on the way
+        QString reason; // e.g. "belongs to another user (uid 65534)"
+
+        bool isClear() const { return step.isEmpty(); }
+        // One phrase: "/srv/bench is writable by other users (mode 0777)".
+        QString text() const;
+    };
+
+    // Every folder above path and every link that leads to it; path itself is not checked (not
+    // even followed when it is a link). A relative path starts in the working folder.
+    static Finding checkWay(const QString &path);
+    // checkWay, and path itself (followed when it is a link): the user's or root's, and closed
+    // to others' writing as above, sticky or not (others could add to a folder that is).
+    static Finding check(const QString &path);
+};
