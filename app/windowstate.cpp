@@ -2,6 +2,7 @@
 
 #include "applet.h"
 #include "appletlookup.h"
+#include "mdiarea.h"
 #include "wholefile.h"
 #include "windowplacement.h"
 
@@ -126,8 +127,11 @@ void placeContainer(QWidget *container, const QRect &stored)
     }
     area->horizontalScrollBar()->setValue(0);
     area->verticalScrollBar()->setValue(0);
-    container->setGeometry(
-        WindowPlacement::within(area->viewport()->rect(), stored, container->minimumSize()));
+    if (auto *tools = qobject_cast<MdiArea *>(area))
+        tools->placeInView(static_cast<QMdiSubWindow *>(container), stored);
+    else
+        container->setGeometry(
+            WindowPlacement::within(area->viewport()->rect(), stored, container->minimumSize()));
 }
 
 } // namespace

@@ -104,6 +104,24 @@ class TestScreenFit : public QObject
     // The visible part of the tool-window area, on the screen.
     QRect visibleArea() const { return onScreen(area()->viewport()); }
 
+    // The main window un-maximized, its frame at size, once the window manager has done so.
+    void unmaximize(const QSize &size) const
+    {
+        window()->showNormal();
+        QTRY_VERIFY(!window()->windowHandle()->windowStates().testFlag(Qt::WindowMaximized));
+        window()->resize(size - (window()->frameGeometry().size() - window()->size()));
+        QTRY_COMPARE(window()->frameGeometry().size(), size);
+    }
+
+    // The main window maximized again, once the window manager has done so.
+    void maximize() const
+    {
+        window()->showMaximized();
+        const QRect available = window()->screen()->availableGeometry();
+        QTRY_VERIFY(window()->windowHandle()->windowStates().testFlag(Qt::WindowMaximized) &&
+                    window()->frameGeometry() == available);
+    }
+
     // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide,
     // taken in every run (taking it polishes every widget, also in hidden windows) and written
     // where KVL_FORM_SHOTS says.
@@ -172,10 +190,20 @@ private slots:
         shoot(window(), QStringLiteral("board-page"), 720);
     }
 
-    // Each tool window opens within the visible area, even from a place beyond it; a form
-    // larger than its window keeps its smallest size and scrolls to its far corner.
+    // Each tool window opens within the visible area, even from a place beyond it, also in a
+    // main window half the laptop's screen wide (un-maximized); a form larger than its window
+    // keeps its smallest size and scrolls to its far corner.
+    void toolWindowsOpenInView_data()
+    {
+        QTest::addColumn<int>("mainWidth");
+        QTest::newRow("as it opens") << 0;
+        QTest::newRow("half the laptop's screen") << 683;
+    }
     void toolWindowsOpenInView()
     {
+        QFETCH(int, mainWidth);
+        if (mainWidth > 0)
+            unmaximize(QSize(mainWidth, 700));
         for (int i = 1; i < app->appletCount(); ++i) {
             Applet *applet = app->applet(i);
             auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
@@ -198,6 +226,8 @@ private slots:
             applet->hideWindow();
         }
         page()->showWindow();
+        if (mainWidth > 0)
+            maximize();
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
