@@ -3,10 +3,11 @@
 // opens large enough for the board page where the screen allows, else maximized, its normal
 // size within the screen either way; every tool window opens from the Application menu and by
 // its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
-// inside where it is larger; the console, the firmware update window and the error box of a
-// request open over the main window, transient for it, within the screen; the empty area
-// has no scroll bars; "Restore last" keeps the layout whole; the log opens wide enough for a
-// command line and scrolls sideways. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
+// inside where it is larger, also in a main window half the laptop's screen wide; the console,
+// the firmware update window and the error box of a request open over the main window,
+// transient for it, within the screen; the empty area has no scroll bars; "Restore last" keeps
+// the layout whole, also from an un-maximized main window; the log opens wide enough for a
+// command line and scrolls sideways; minimizing the firmware window hides nothing. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
 // small pictures of the board page (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
@@ -454,6 +455,34 @@ private slots:
         QTRY_VERIFY(window()->frameGeometry() == frame && shownAs(maximized));
         for (qsizetype i = 0; i < places.size(); ++i)
             QTRY_COMPARE(tools.at(i)->pos(), places.at(i).second);
+    }
+
+    // The firmware window, of a fixed size, asks for no minimize or maximize button. Minimized
+    // all the same, as a window manager's button does, it comes back at once, and so does the
+    // main window, which a window manager may minimize with it (openbox does).
+    void fixedWindowKeepsTheProgramShown()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("only a window manager minimizes a window of its own accord");
+        app->updateFirmware();
+        Bootloader *firmware = app->bootloader();
+        QVERIFY(QTest::qWaitForWindowExposed(firmware));
+        QCOMPARE(firmware->minimumSize(), firmware->maximumSize());
+        QVERIFY(!(firmware->windowFlags() &
+                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QSignalSpy mainStates(window()->windowHandle(), &QWindow::windowStateChanged);
+        // The window's request, as the window manager's button makes it: the widget learns of it
+        // from the window manager.
+        firmware->windowHandle()->showMinimized();
+        QTRY_VERIFY(std::any_of(mainStates.begin(), mainStates.end(), [](const auto &args) {
+            return args.at(0).template value<Qt::WindowState>() == Qt::WindowMinimized;
+        }));
+        const auto shown = [](const QWidget *w) {
+            return w->isVisible() && !w->isMinimized() &&
+                   X11Tools::property(w->winId(), "WM_STATE").contains("Normal");
+        };
+        QTRY_VERIFY(shown(firmware) && shown(window()));
+        firmware->close();
     }
 
     void cleanupTestCase() { app->shutdown(); }
