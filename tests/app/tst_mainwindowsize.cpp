@@ -13,6 +13,8 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include <algorithm>
+
 class TestMainWindowSize : public QObject
 {
     Q_OBJECT
@@ -48,14 +50,19 @@ private slots:
     void connectionBarWhole_data()
     {
         QTest::addColumn<QString>("status");
-        QTest::newRow("firmware") << QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00");
-        QTest::newRow("simulation") << QStringLiteral(
-            "<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>");
-        QTest::newRow("long") << QStringLiteral("FW %1 from 26.08.2024").arg(QString(90, 'X'));
+        QTest::addColumn<bool>("oneRow"); // at full width
+        QTest::newRow("firmware") << QStringLiteral("FW P110: v     1044c from 26.08.2024 10:00")
+                                  << true;
+        QTest::newRow("simulation")
+            << QStringLiteral("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>")
+            << true;
+        QTest::newRow("long") << QStringLiteral("FW %1 from 26.08.2024").arg(QString(90, 'X'))
+                              << false;
     }
     void connectionBarWhole()
     {
         QFETCH(QString, status);
+        QFETCH(bool, oneRow);
         MainWindow window;
         window.setConnectedUi(1);
         window.setStatusText(status);
@@ -66,6 +73,8 @@ private slots:
             window.resize(width, 600);
             QTRY_COMPARE(window.width(), width);
             QTRY_VERIFY2(barIsWhole(window), qPrintable(QString::number(width)));
+            if (width == 1440 && oneRow)
+                QCOMPARE(rows(window), 1);
         }
     }
 
@@ -97,6 +106,19 @@ private:
         if (button && !button->text().isEmpty())
             return w->width() >= w->sizeHint().width() && w->height() >= w->sizeHint().height();
         return true;
+    }
+
+    // The rows the bar's widgets stand in: their middles, a row apart.
+    static int rows(const MainWindow &window)
+    {
+        QList<int> middles;
+        for (const QWidget *w : barWidgets(window))
+            middles << inBar(window, w).center().y();
+        std::sort(middles.begin(), middles.end());
+        int rows = middles.isEmpty() ? 0 : 1;
+        for (qsizetype i = 1; i < middles.size(); ++i)
+            rows += middles.at(i) - middles.at(i - 1) > 10;
+        return rows;
     }
 
     static bool barIsWhole(const MainWindow &window)
