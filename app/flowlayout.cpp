@@ -150,8 +150,7 @@ int FlowLayout::arrange(const QRect &rect, bool place) const
                     continue;
                 const int width = widthIn(item, area.width());
                 const int itemHeight = std::min(heightAt(item, width), height);
-                item->setGeometry(
-                    QRect(x, top + (height - itemHeight) / 2, width, itemHeight));
+                item->setGeometry(QRect(x, top + (height - itemHeight) / 2, width, itemHeight));
                 x += width + gap;
             }
         }

@@ -285,8 +285,7 @@ QSize MainWindow::sizeShowingToolWindows()
     // The connection bar takes the rows it needs at that width.
     const int width = around.width() + view.width();
     const int bar = statusBar()->height();
-    return QSize(width,
-                 around.height() - bar + statusBar()->heightForWidth(width) + view.height());
+    return QSize(width, around.height() - bar + statusBar()->heightForWidth(width) + view.height());
 }
 
 QMenu *MainWindow::getMenuApp()

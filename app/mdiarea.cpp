@@ -108,9 +108,9 @@ void MdiArea::fitFixedSize(QMdiSubWindow *window, const QSize &view)
     if (!window->property(FixedSizeProperty).isValid()) {
         const QSize low = window->minimumSize();
         const QSize high = window->maximumSize();
-        window->setProperty(FixedSizeProperty, QSize(low.width() == high.width() ? low.width() : -1,
-                                                     low.height() == high.height() ? low.height()
-                                                                                   : -1));
+        window->setProperty(FixedSizeProperty,
+                            QSize(low.width() == high.width() ? low.width() : -1,
+                                  low.height() == high.height() ? low.height() : -1));
     }
     const QSize fixed = window->property(FixedSizeProperty).toSize();
     if (fixed.width() >= 0)

@@ -23,8 +23,7 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
-    PlacementAfterResize(QWidget *mainWindow, Qt::WindowStates wanted,
-                         std::function<void()> place);
+    PlacementAfterResize(QWidget *mainWindow, Qt::WindowStates wanted, std::function<void()> place);
     bool reached() const;
     void placeLater();
 

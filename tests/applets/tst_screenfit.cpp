@@ -7,8 +7,9 @@
 // the firmware update window and the error box of a request open over the main window,
 // transient for it, within the screen; the empty area has no scroll bars; "Restore last" keeps
 // the layout whole, also from an un-maximized main window; the log opens wide enough for a
-// command line and scrolls sideways; minimizing the firmware window hides nothing. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
-// small pictures of the board page (board-page.png) and the log (log.png) there.
+// command line and scrolls sideways; minimizing the firmware window hides nothing. With
+// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
+// (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
 #include "htmllistbox.h"
