@@ -3,12 +3,14 @@
 #include "applet.h"
 #include "appletscroll.h"
 #include "controlboard.h"
+#include "flowlayout.h"
 #include "mainapp.h"
 #include "mdiarea.h"
 #include "myswitch.h"
 #include "prompt.h"
 #include "waitcursor.h"
 #include "workspace.h"
+#include "wrappinglabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -119,48 +121,60 @@ CustomControls::MySwitch *MainWindow::createLamp(QWidget *parent, bool numbered)
     return lamp;
 }
 
-// The bar's widgets are made in the status bar, where they stay, not moved there.
+// The bar's widgets are made in the bar in the status bar, where they stay, not moved there.
+// They stand in one row where the window is wide enough and wrap onto more rows where it is
+// not; a lamp stays beside its label and the rescan button beside the port list.
 void MainWindow::createConnectionBar()
 {
     QStatusBar *status = statusBar();
-    m_pbConnect = new QPushButton(QStringLiteral("Connect"), status);
+    m_bar = new QWidget(status);
+    auto *flow = new FlowLayout(m_bar);
+    flow->setSpacing(6);
+    m_pbConnect = new QPushButton(QStringLiteral("Connect"), m_bar);
     m_pbConnect->setCheckable(true);
-    m_portList = new QComboBox(status);
+    m_portList = new QComboBox(m_bar);
     m_portList->setFixedSize(100, 20);
     // Any device path, "COMn" or bare device name may be typed besides the listed ports.
     m_portList->setEditable(true);
     m_portList->setInsertPolicy(QComboBox::NoInsert);
-    m_pbRescan = new QPushButton(status);
+    m_pbRescan = new QPushButton(m_bar);
     m_pbRescan->setIcon(QIcon(QStringLiteral(":/buttons/refresh")));
     m_pbRescan->setFixedSize(20, 20);
-    m_speedList = new QComboBox(status);
+    m_speedList = new QComboBox(m_bar);
     m_speedList->setFixedSize(100, 20);
     m_speedList->addItem(QStringLiteral("Normal"), 115200);
     m_speedList->addItem(QStringLiteral("Turbo"), 2304000);
-    m_statusLabel = new QLabel(status);
-    // At least 250 wide; it grows to show the whole firmware text where the bar has room.
+    m_statusLabel = new WrappingLabel(m_bar);
+    // At least 250 wide; it grows to show the whole firmware text on one line where the bar
+    // has room, and wraps it where the bar has less.
     m_statusLabel->setMinimumWidth(250);
-    m_streamLabel = new QLabel(QStringLiteral("Connection"), status);
-    m_connectionLamp = createLamp(status, true);
-    m_rxLamp = createLamp(status, false);
-    m_txLamp = createLamp(status, false);
-    m_cbLog = new QCheckBox(QStringLiteral("Log"), status);
-    m_specButton = new QToolButton(status);
+    m_streamLabel = new QLabel(QStringLiteral("Connection"), m_bar);
+    m_connectionLamp = createLamp(m_bar, true);
+    m_rxLamp = createLamp(m_bar, false);
+    m_txLamp = createLamp(m_bar, false);
+    m_cbLog = new QCheckBox(QStringLiteral("Log"), m_bar);
+    m_specButton = new QToolButton(m_bar);
     m_specButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_specButton->setDefaultAction(m_specAction);
     m_specButton->addAction(m_fileAction);
     m_specButton->setPopupMode(QToolButton::DelayedPopup);
-    m_pbRestore = new QPushButton(QStringLiteral("Restore last"), status);
+    m_pbRestore = new QPushButton(QStringLiteral("Restore last"), m_bar);
 
-    const QList<QWidget *> bar = {m_pbConnect,      m_portList,
-                                  m_pbRescan,       m_speedList,
-                                  m_statusLabel,    m_streamLabel,
-                                  m_connectionLamp, new QLabel(QStringLiteral(" rx "), status),
-                                  m_rxLamp,         new QLabel(QStringLiteral(" tx "), status),
-                                  m_txLamp,         m_cbLog,
-                                  m_specButton,     m_pbRestore};
-    for (QWidget *w : bar)
-        status->addWidget(w, 0);
+    flow->addWidget(m_pbConnect);
+    flow->addGroup({m_portList, m_pbRescan});
+    flow->addWidget(m_speedList);
+    flow->addWidget(m_statusLabel);
+    flow->addGroup({m_streamLabel, m_connectionLamp, new QLabel(QStringLiteral(" rx "), m_bar),
+                    m_rxLamp, new QLabel(QStringLiteral(" tx "), m_bar), m_txLamp});
+    for (QWidget *w : {static_cast<QWidget *>(m_cbLog), static_cast<QWidget *>(m_specButton),
+                       static_cast<QWidget *>(m_pbRestore)})
+        flow->addWidget(w);
+    status->addWidget(m_bar, 1);
+    // The status bar takes the height its rows need at the window's width (a fixed height
+    // would be one row's).
+    QSizePolicy policy = status->sizePolicy();
+    policy.setVerticalPolicy(QSizePolicy::Preferred);
+    status->setSizePolicy(policy);
 
     connect(m_pbConnect, &QPushButton::clicked, this, &MainWindow::slot_pbConnectBoard_click);
     connect(m_pbRescan, &QPushButton::clicked, this, &MainWindow::slot_Rescan);
@@ -249,7 +263,9 @@ QString MainWindow::statusText() const
 
 void MainWindow::addStatusWidget(QWidget *widget)
 {
-    statusBar()->addWidget(widget, 0);
+    widget->setParent(m_bar);
+    m_bar->layout()->addWidget(widget);
+    widget->show();
 }
 
 QWidget *MainWindow::activeSubWindowWidget() const
@@ -265,7 +281,11 @@ QSize MainWindow::sizeShowingToolWindows()
     for (const QMdiSubWindow *sub : m_mdiArea->subWindowList())
         extent |= sub->geometry();
     const QSize view(extent.right() + 1, extent.bottom() + 1);
-    return size() - m_mdiArea->maximumViewportSize() + view;
+    const QSize around = size() - m_mdiArea->maximumViewportSize();
+    // The connection bar takes the rows it needs at that width.
+    const int width = around.width() + view.width();
+    const int bar = statusBar()->height();
+    return QSize(width, around.height() - bar + statusBar()->heightForWidth(width) + view.height());
 }
 
 QMenu *MainWindow::getMenuApp()

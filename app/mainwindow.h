@@ -140,6 +140,7 @@ private:
     QAction *m_updaterAction = nullptr;
     QAction *m_specAction = nullptr;
     QAction *m_fileAction = nullptr;
+    QWidget *m_bar = nullptr; // the connection bar, in the status bar
     QLabel *m_streamLabel = nullptr;
     QCheckBox *m_cbLog = nullptr;
     QPushButton *m_pbConnect = nullptr;

@@ -4,6 +4,7 @@
 #include "windowplacement.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
@@ -11,6 +12,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 
 MdiArea::MdiArea(QWidget *parent) : QMdiArea(parent)
 {
@@ -78,10 +81,42 @@ void MdiArea::keepInView(QMdiSubWindow *window)
 {
     if (!isVisible() || window->isMaximized() || window->isMinimized())
         return;
-    const QRect view = viewport()->rect();
-    const QRect placed = WindowPlacement::within(view, window->geometry(), window->minimumSize());
-    if (placed != window->geometry())
-        window->setGeometry(placed);
+    placeInView(window, window->geometry());
+}
+
+// Twice: the scroll bars that the other windows need in a smaller view (the main window just
+// made narrower) show once this one is within it, and make the view smaller still.
+void MdiArea::placeInView(QMdiSubWindow *window, const QRect &place)
+{
+    QRect placed = place;
+    for (int pass = 0; pass < 2; ++pass) {
+        const QRect view = viewport()->rect();
+        fitFixedSize(window, view.size());
+        placed = WindowPlacement::within(view, placed, window->minimumSize());
+        if (placed != window->geometry())
+            window->setGeometry(placed);
+        if (pass == 0)
+            showScrollBarsNeeded();
+    }
+}
+
+// The fixed size a window had when first placed is kept with it: the size it is fixed at here
+// may be cut to a smaller view.
+void MdiArea::fitFixedSize(QMdiSubWindow *window, const QSize &view)
+{
+    static const char *const FixedSizeProperty = "_kvl_fixedSize";
+    if (!window->property(FixedSizeProperty).isValid()) {
+        const QSize low = window->minimumSize();
+        const QSize high = window->maximumSize();
+        window->setProperty(FixedSizeProperty,
+                            QSize(low.width() == high.width() ? low.width() : -1,
+                                  low.height() == high.height() ? low.height() : -1));
+    }
+    const QSize fixed = window->property(FixedSizeProperty).toSize();
+    if (fixed.width() >= 0)
+        window->setFixedWidth(std::min(fixed.width(), view.width()));
+    if (fixed.height() >= 0)
+        window->setFixedHeight(std::min(fixed.height(), view.height()));
 }
 
 // QMdiArea sets its scroll range when a sub-window moves or resizes, not when one is hidden:
@@ -90,6 +125,13 @@ void MdiArea::updateScrollRange()
 {
     QResizeEvent same(viewport()->size(), viewport()->size());
     QMdiArea::resizeEvent(&same);
+}
+
+// The scroll bars show or hide in a call queued when their range changes.
+void MdiArea::showScrollBarsNeeded()
+{
+    updateScrollRange();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void MdiArea::paintEvent(QPaintEvent *event)

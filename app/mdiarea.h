@@ -6,7 +6,8 @@
 
 // The tool-window area: a QMdiArea that paints the project name as a grey watermark behind
 // the tool windows. A tool window opens within the visible part of the area (cut to it where
-// it is larger: its applet scrolls inside), and the scroll bars follow the shown windows only.
+// it is larger, also one of a fixed size: its applet scrolls inside), and the scroll bars
+// follow the shown windows only.
 // Ctrl+F4 closes the active window.
 class MdiArea : public QMdiArea
 {
@@ -26,11 +27,20 @@ public:
     // its whole form.
     QSize sizeHint() const override;
 
+    // Puts a window of this area at place, within the view: cut to the view's size where it is
+    // larger (a window of a fixed width or height too, whose fixed size comes back where the
+    // view has room for it) and moved in from an edge it crosses.
+    void placeInView(QMdiSubWindow *window, const QRect &place);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     void keepInView(QMdiSubWindow *window);
+    // A fixed width or height of window, no larger than the view.
+    static void fitFixedSize(QMdiSubWindow *window, const QSize &view);
     void updateScrollRange();
+    // The scroll bars the shown windows need, shown now, not at the next event loop.
+    void showScrollBarsNeeded();
 };

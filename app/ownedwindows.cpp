@@ -30,12 +30,31 @@ OwnedWindows::~OwnedWindows()
 // A window's show event comes before the window system is asked to show it.
 bool OwnedWindows::eventFilter(QObject *object, QEvent *event)
 {
-    if (event->type() == QEvent::Show && object->isWidgetType()) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::WindowStateChange) && object->isWidgetType()) {
         auto *window = static_cast<QWidget *>(object);
-        if (keeps(window))
+        if (type == QEvent::Show && keeps(window))
             place(window);
+        else if (type == QEvent::WindowStateChange && keeps(window) && window->isMinimized() &&
+                 window->minimumSize() == window->maximumSize())
+            QMetaObject::invokeMethod(
+                this, [this, shown = QPointer<QWidget>(window)]() { bringBack(shown); },
+                Qt::QueuedConnection);
     }
     return QObject::eventFilter(object, event);
+}
+
+// A window manager may minimize a window of a fixed size all the same (openbox offers the button
+// on every dialog and minimizes the main window with it): both come back.
+void OwnedWindows::bringBack(QWidget *window) const
+{
+    if (!window || !window->isMinimized() || !m_owner)
+        return;
+    if (m_owner->isMinimized())
+        m_owner->setWindowState(m_owner->windowState() & ~Qt::WindowMinimized);
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
 }
 
 // Top-level windows and dialogs other than the owner; not menus, tool tips or sub-windows.

@@ -10,7 +10,10 @@ class QWidget;
 // is made transient for the main window (a window manager then keeps a dialog above it, also
 // when it opens during a request while another program has the focus) and, on its first show,
 // is centred over it; a window with a parent is left where Qt centres it over that parent.
-// Every show moves a window back within the available area, cut to it where it is larger.
+// Every show moves a window back within the available area, cut to it where it is larger. A
+// window of a fixed size (it asks for no minimize button) that a window manager minimizes all
+// the same comes back at once, with the main window that the window manager may have minimized
+// with it.
 class OwnedWindows : public QObject
 {
     Q_OBJECT
@@ -26,6 +29,8 @@ private:
     bool keeps(const QWidget *window) const;
     // Over its owner on its first show, within the available area on every show.
     void place(QWidget *window) const;
+    // A minimized window of a fixed size shown again, and its owner.
+    void bringBack(QWidget *window) const;
 
     QPointer<QWidget> m_owner;
 };

@@ -2,6 +2,8 @@
 
 #include "applet.h"
 #include "appletlookup.h"
+#include "mdiarea.h"
+#include "placementafterresize.h"
 #include "wholefile.h"
 #include "windowplacement.h"
 
@@ -126,8 +128,11 @@ void placeContainer(QWidget *container, const QRect &stored)
     }
     area->horizontalScrollBar()->setValue(0);
     area->verticalScrollBar()->setValue(0);
-    container->setGeometry(
-        WindowPlacement::within(area->viewport()->rect(), stored, container->minimumSize()));
+    if (auto *tools = qobject_cast<MdiArea *>(area))
+        tools->placeInView(static_cast<QMdiSubWindow *>(container), stored);
+    else
+        container->setGeometry(
+            WindowPlacement::within(area->viewport()->rect(), stored, container->minimumSize()));
 }
 
 } // namespace
@@ -167,36 +172,48 @@ int WindowState::apply(const QByteArray &text)
     const QList<QByteArray> lines = text.split('\n');
     if (text.isEmpty())
         return 0;
-    applyGeometryLine(lines.first());
+    const bool mainWindowRestored = applyGeometryLine(lines.first());
     // The tool-window area takes its size in the main window now, so that the windows are
     // placed within the view it has.
     if (m_mainWindow && m_mainWindow->layout())
         m_mainWindow->layout()->activate();
+    m_placed.clear();
     int restored = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (applyAppletLine(lines.at(i), int(i + 1)))
             ++restored;
     }
+    // A window manager may resize the main window only later (on X11 it maximizes it after the
+    // request): the tool windows then get their places again in the area it has then.
+    if (mainWindowRestored && m_mainWindow->isVisible()) {
+        const QList<Placed> placed = m_placed;
+        PlacementAfterResize::start(m_mainWindow, m_mainWindow->windowState(), [placed]() {
+            for (const Placed &p : placed) {
+                if (p.container)
+                    placeContainer(p.container, p.place);
+            }
+        });
+    }
     return restored;
 }
 
-void WindowState::applyGeometryLine(const QByteArray &line)
+bool WindowState::applyGeometryLine(const QByteArray &line)
 {
     const QByteArray geometry = QByteArray::fromHex(line);
     if (!m_mainWindow || geometry.isEmpty())
-        return;
+        return false;
     const std::optional<Qt::WindowStates> saved = savedWindowState(geometry);
     if (!saved) {
         refuse(1, QStringLiteral("the main window's geometry is damaged or out of range"));
-        return;
+        return false;
     }
     // A window maximized (or full screen) as it was saved stays as it is: restoring would set
     // its normal geometry while a window manager keeps it maximized, and the window's contents
     // would then be laid out for the smaller size inside the larger window.
     const Qt::WindowStates filling = Qt::WindowMaximized | Qt::WindowFullScreen;
     if (saved->testAnyFlags(filling) && *saved == (m_mainWindow->windowState() & filling))
-        return;
-    m_mainWindow->restoreGeometry(geometry);
+        return false;
+    return m_mainWindow->restoreGeometry(geometry);
 }
 
 // "name,x,y,width,height,visible"; an unreadable number counts as 0.
@@ -218,9 +235,11 @@ bool WindowState::applyAppletLine(const QByteArray &line, int lineNumber)
                                .arg(QString::fromLatin1(fields.at(0))));
         return false;
     }
-    if (QWidget *container = applet->container())
-        placeContainer(container,
-                       QRect(int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3])));
+    const QRect place{int(numbers[0]), int(numbers[1]), int(numbers[2]), int(numbers[3])};
+    if (QWidget *container = applet->container()) {
+        placeContainer(container, place);
+        m_placed.append({container, place});
+    }
     if (applet == m_placeOnly)
         return true;
     if (numbers[4] != 0)

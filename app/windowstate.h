@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +35,9 @@ public:
     // geometry and visibility from the lines with exactly six fields; other lines are
     // skipped. A tool window's MDI area is scrolled back to its origin and the window placed
     // within the view (cut to its size, moved in from an edge it crosses), so its title bar and
-    // buttons are in view. A main window that is maximized as the file saved it stays as it is.
+    // buttons are in view. A main window that is maximized as the file saved it stays as it is;
+    // one that a window manager resizes later (maximizes it on X11) has the windows placed
+    // again in the area it has then.
     // A line whose position or size lies outside a sane range (far beyond any screen) is refused
     // with a warning and changes nothing.
     // Returns the number of applets restored.
@@ -46,14 +50,22 @@ public:
     QStringList warnings() const { return m_warnings; }
 
 private:
+    // A container and the place its line gave it.
+    struct Placed {
+        QPointer<QWidget> container;
+        QRect place;
+    };
+
     Applet *findApplet(const QString &name) const;
-    void applyGeometryLine(const QByteArray &line);
+    // Whether the main window's geometry was restored.
+    bool applyGeometryLine(const QByteArray &line);
     bool applyAppletLine(const QByteArray &line, int lineNumber);
     void refuse(int lineNumber, const QString &reason);
 
     QWidget *m_mainWindow;
     QList<Applet *> m_applets;
     const Applet *m_placeOnly = nullptr;
+    QList<Placed> m_placed; // by the last apply()
     QString m_error;
     QStringList m_warnings;
 };

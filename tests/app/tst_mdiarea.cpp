@@ -1,5 +1,5 @@
 // The tool-window area on its own: the grey watermark it paints behind the windows, the size
-// it asks for, and its windows kept in view when shown.
+// it asks for, and its windows kept in view when shown, also those of a fixed size.
 #include "mdiarea.h"
 
 #include <QMdiSubWindow>
@@ -73,6 +73,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!area.horizontalScrollBar()->isVisible() &&
                                      !area.verticalScrollBar()->isVisible(),
                                  30000);
+    }
+
+    // A window of a fixed size larger than the view opens cut to the view, title bar and buttons
+    // in it; shown again where the view has room, it has its fixed size back.
+    void fixedWindowCutToView()
+    {
+        MdiArea area;
+        area.resize(400, 300);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto *sub = area.addSubWindow(new QWidget);
+        sub->setFixedSize(600, 200);
+        sub->move(50, 20);
+        sub->show();
+        QCOMPARE(sub->geometry(), QRect(0, 20, area.viewport()->width(), 200));
+        QCOMPARE(sub->maximumWidth(), sub->width()); // still not to be resized
+        sub->hide();
+        area.resize(800, 300);
+        QTRY_VERIFY(area.viewport()->width() >= 650);
+        sub->show();
+        QCOMPARE(sub->geometry(), QRect(0, 20, 600, 200));
     }
 
 private:

@@ -6,12 +6,12 @@
 #include "clirun.h"
 #include "pipename.h"
 #include "testfiles.h"
+#include "x11tools.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
@@ -33,14 +33,11 @@ QByteArray cli(const QStringList &arguments)
 // The titles of the X server's windows that show the program's title.
 QStringList programTitles()
 {
-    QProcess tree;
-    tree.start(QStandardPaths::findExecutable("xwininfo"), {"-root", "-tree"});
-    if (!tree.waitForFinished(WaitMs))
-        return {"<xwininfo failed>"};
+    const QByteArray tree = X11Tools::output("xwininfo", {"-root", "-tree"});
     static const QRegularExpression titled("^\\s*0x[0-9a-f]+ \"(.*velmora Lumigrid.*)\": ",
                                            QRegularExpression::MultilineOption);
     QStringList titles;
-    for (const QRegularExpressionMatch &m : titled.globalMatch(tree.readAllStandardOutput()))
+    for (const QRegularExpressionMatch &m : titled.globalMatch(QString::fromUtf8(tree)))
         titles.append(m.captured(1));
     titles.sort();
     return titles;

@@ -3,11 +3,13 @@
 // opens large enough for the board page where the screen allows, else maximized, its normal
 // size within the screen either way; every tool window opens from the Application menu and by
 // its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
-// inside where it is larger; the console, the firmware update window and the error box of a
-// request open over the main window, transient for it, within the screen; the empty area
-// has no scroll bars; "Restore last" keeps the layout whole; the log opens wide enough for a
-// command line and scrolls sideways. With KVL_FORM_SHOTS naming a folder, the full-HD run writes
-// small pictures of the board page (board-page.png) and the log (log.png) there.
+// inside where it is larger, also in a main window half the laptop's screen wide; the console,
+// the firmware update window and the error box of a request open over the main window,
+// transient for it, within the screen; the empty area has no scroll bars; "Restore last" keeps
+// the layout whole, also from an un-maximized main window; the log opens wide enough for a
+// command line and scrolls sideways; minimizing the firmware window hides nothing. With
+// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
+// (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
 #include "htmllistbox.h"
@@ -23,6 +25,7 @@
 #include "testfiles.h"
 #include "toolapplets.h"
 #include "windowstate.h"
+#include "x11tools.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -104,6 +107,39 @@ class TestScreenFit : public QObject
     // The visible part of the tool-window area, on the screen.
     QRect visibleArea() const { return onScreen(area()->viewport()); }
 
+    // Whether the main window is maximized and as large as Qt says, as the window system has it:
+    // Qt reports a state or size it asked an X server's window manager for at once.
+    bool shownAs(bool maximized) const
+    {
+        if (window()->isMaximized() != maximized)
+            return false;
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            return true;
+        const QByteArray state = X11Tools::property(window()->winId(), "_NET_WM_STATE");
+        const QByteArray info =
+            X11Tools::output("xwininfo", {"-id", QString::number(window()->winId())});
+        return state.contains("_NET_WM_STATE_MAXIMIZED_HORZ") == maximized &&
+               info.contains("Width: " + QByteArray::number(window()->width()) + "\n") &&
+               info.contains("Height: " + QByteArray::number(window()->height()) + "\n");
+    }
+
+    // The main window un-maximized, its frame at size, once the window manager has done so.
+    void unmaximize(const QSize &size) const
+    {
+        window()->showNormal();
+        QTRY_VERIFY(shownAs(false));
+        window()->resize(size - (window()->frameGeometry().size() - window()->size()));
+        QTRY_VERIFY(window()->frameGeometry().size() == size && shownAs(false));
+    }
+
+    // The main window maximized again, once the window manager has done so.
+    void maximize() const
+    {
+        window()->showMaximized();
+        QTRY_VERIFY(window()->frameGeometry() == window()->screen()->availableGeometry() &&
+                    shownAs(true));
+    }
+
     // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide,
     // taken in every run (taking it polishes every widget, also in hidden windows) and written
     // where KVL_FORM_SHOTS says.
@@ -172,10 +208,20 @@ private slots:
         shoot(window(), QStringLiteral("board-page"), 720);
     }
 
-    // Each tool window opens within the visible area, even from a place beyond it; a form
-    // larger than its window keeps its smallest size and scrolls to its far corner.
+    // Each tool window opens within the visible area, even from a place beyond it, also in a
+    // main window half the laptop's screen wide (un-maximized); a form larger than its window
+    // keeps its smallest size and scrolls to its far corner.
+    void toolWindowsOpenInView_data()
+    {
+        QTest::addColumn<int>("mainWidth");
+        QTest::newRow("as it opens") << 0;
+        QTest::newRow("half the laptop's screen") << 683;
+    }
     void toolWindowsOpenInView()
     {
+        QFETCH(int, mainWidth);
+        if (mainWidth > 0)
+            unmaximize(QSize(mainWidth, 700));
         for (int i = 1; i < app->appletCount(); ++i) {
             Applet *applet = app->applet(i);
             auto *sub = qobject_cast<QMdiSubWindow *>(applet->container());
@@ -198,6 +244,8 @@ private slots:
             applet->hideWindow();
         }
         page()->showWindow();
+        if (mainWidth > 0)
+            maximize();
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
@@ -384,6 +432,58 @@ private slots:
         logs->slot_addLog(0, QStringLiteral("x").repeated(200));
         QTRY_VERIFY_WITH_TIMEOUT(list->horizontalScrollBar()->maximum() > 0, 30000);
         window()->logSwitch()->setChecked(false);
+    }
+
+    // "Restore last" in a main window un-maximized to half the laptop's screen: the main
+    // window comes back as saved (maximized on the laptop's screen), then each tool window gets
+    // its place in the area it has then, once the window manager has resized it.
+    void restoreLastAfterUnmaximizing()
+    {
+        const QRect frame = window()->frameGeometry();
+        const bool maximized = window()->isMaximized();
+        const QList<std::pair<QString, QPoint>> places = {{"SpiRaw", QPoint(700, 60)},
+                                                          {"AddressDiscovery", QPoint(900, 300)}};
+        QList<QWidget *> tools;
+        for (const auto &[name, place] : places) {
+            Applet *tool = app->findApplet(name, MainApp::ByName);
+            tool->showWindow();
+            tool->container()->move(place);
+            tools << tool->container();
+        }
+        app->saveState();
+        unmaximize(QSize(683, 700));
+        window()->restoreButton()->click();
+        QTRY_VERIFY(window()->frameGeometry() == frame && shownAs(maximized));
+        for (qsizetype i = 0; i < places.size(); ++i)
+            QTRY_COMPARE(tools.at(i)->pos(), places.at(i).second);
+    }
+
+    // The firmware window, of a fixed size, asks for no minimize or maximize button. Minimized
+    // all the same, as a window manager's button does, it comes back at once, and so does the
+    // main window, which a window manager may minimize with it (openbox does).
+    void fixedWindowKeepsTheProgramShown()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("only a window manager minimizes a window of its own accord");
+        app->updateFirmware();
+        Bootloader *firmware = app->bootloader();
+        QVERIFY(QTest::qWaitForWindowExposed(firmware));
+        QCOMPARE(firmware->minimumSize(), firmware->maximumSize());
+        QVERIFY(!(firmware->windowFlags() &
+                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QSignalSpy mainStates(window()->windowHandle(), &QWindow::windowStateChanged);
+        // The window's request, as the window manager's button makes it: the widget learns of it
+        // from the window manager.
+        firmware->windowHandle()->showMinimized();
+        QTRY_VERIFY(std::any_of(mainStates.begin(), mainStates.end(), [](const auto &args) {
+            return args.at(0).template value<Qt::WindowState>() == Qt::WindowMinimized;
+        }));
+        const auto shown = [](const QWidget *w) {
+            return w->isVisible() && !w->isMinimized() &&
+                   X11Tools::property(w->winId(), "WM_STATE").contains("Normal");
+        };
+        QTRY_VERIFY(shown(firmware) && shown(window()));
+        firmware->close();
     }
 
     void cleanupTestCase() { app->shutdown(); }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+
+// Runs a placement again each time the main window's central widget changes size while a window
+// manager carries out a change of the main window's geometry (on X11 a maximize is carried out
+// after the request returns): until the window system reports the main window in the states
+// asked for, after a resize, and a moment has passed without another; or until a while has
+// passed without that. One per main window: a new one replaces the last.
+class PlacementAfterResize : public QObject
+{
+    Q_OBJECT
+public:
+    static void start(QWidget *mainWindow, Qt::WindowStates wanted, std::function<void()> place);
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    PlacementAfterResize(QWidget *mainWindow, Qt::WindowStates wanted, std::function<void()> place);
+    bool reached() const;
+    void placeLater();
+
+    QPointer<QWidget> m_mainWindow;
+    QPointer<QWidget> m_watched; // the widget whose resizes count
+    Qt::WindowStates m_wanted;
+    std::function<void()> m_place;
+    bool m_resized = false;
+    QTimer m_quiet;  // ends it once the states are reached and the resizes stopped
+    QTimer m_giveUp; // ends it when the window system never gets there
+};
