@@ -633,6 +633,41 @@ private slots:
         QVERIFY(!Application::personCommandRuns());
     }
 
+    // A person's box that has sent nothing keeps nobody waiting: a script's request that sends
+    // while it is open is the script's, and so is a frame a timer sends meanwhile. The person's
+    // own frame starts the hold, which ends with the command.
+    void onlyThePersonsFramesHold()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        LocalServer *server = app->localServer();
+        QPushButton button("box");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QByteArray replies;
+        bool heldByOthers = true, heldByThePerson = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            // Inside the click, as in a box's own event loop.
+            replies = PipeClient::exchange(PipeClient::programPipe(), "run\twrite\tsget A\n");
+            heldByOthers = server->isHeld();
+            replies += '|' + PipeClient::exchange(PipeClient::programPipe(), "get\tversion\n");
+            bool sent = false;
+            QTimer::singleShot(0, this, [&]() {
+                sent = app->controlBoard()->send("sget T", nullptr, -1);
+            });
+            heldByOthers = !QTest::qWaitFor([&]() { return sent; }) || heldByOthers ||
+                           server->isHeld();
+            app->controlBoard()->send("sget P", nullptr, -1);
+            heldByThePerson = server->isHeld();
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY2(replies.startsWith('x') && replies.endsWith(QByteArray("|s") + MainApp::VersionText),
+                 replies.constData());
+        QVERIFY(!heldByOthers);
+        QVERIFY(heldByThePerson);
+        QVERIFY(!server->isHeld());
+        app->disconnectBoard();
+    }
+
     // A script's request sent while "Flash" writes an image's blocks waits for the last one: no
     // line of it goes out among them.
     void flashKeepsRequestsWaiting()
@@ -752,11 +787,15 @@ private slots:
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
         QApplication::setQuitOnLastWindowClosed(false); // as the program has it
-        // Told by the system to end while a command runs, the program closes once it is done.
+        // Told by the system to end while a command runs, the program takes no new request and
+        // closes once the command is done and the request that waited for it is answered.
         auto command = std::make_unique<LocalServer::Hold>(app->localServer());
-        bool shownDuringCommand = false;
-        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand]() {
+        PipeClient waiting;
+        QVERIFY(waiting.send("get\tversion\n") && waiting.keptWaitingBy(*app->localServer()));
+        bool shownDuringCommand = false, refusedDuringCommand = false;
+        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand, &refusedDuringCommand]() {
             app->quitAsClosed();
+            refusedDuringCommand = !PipeClient().connected();
             QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
                 shownDuringCommand = window()->isVisible();
                 command.reset();
@@ -764,8 +803,11 @@ private slots:
         });
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(shownDuringCommand);
+        QVERIFY(shownDuringCommand && refusedDuringCommand);
         QVERIFY(!window()->isVisible()); // the close taken
+        QVERIFY(waiting.waitClosed());
+        QCOMPARE(waiting.received, QByteArray("s") + MainApp::VersionText);
+        QVERIFY(app->localServer()->start(app->localServer()->name())); // as a new start would
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 
