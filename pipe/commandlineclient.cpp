@@ -3,6 +3,7 @@
 #include "localclient.h"
 #include "pipebatch.h"
 #include "pipename.h"
+#include "piperequest.h"
 #include "socketdir.h"
 
 #include <QIODevice>
@@ -28,7 +29,8 @@ const char *const CommandLineClient::Usage =
     "none); blank and repeated lines are skipped. Each reply is waited for at most S seconds\n"
     "(default 10).\n"
     "Exit status: 0 when every request succeeded, 1 when any answered err, 2 when no program\n"
-    "of this user is listening, 3 when a reply did not come in time, 64 for wrong usage.\n";
+    "of this user is listening, 3 when a reply did not come in time, 4 when the program closed\n"
+    "the connection without a reply (it ended before answering), 64 for wrong usage.\n";
 
 namespace
 {
@@ -180,8 +182,27 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
                           .arg(requestText(line), file));
         return TimedOut;
     }
+    if (replyMissing(line, bytes)) {
+        complain(err, QStringLiteral("no reply to \"%1\" from %2: the program closed the "
+                                     "connection without answering; it has ended")
+                          .arg(requestText(line), file));
+        return NoReply;
+    }
     *reply = replyText(bytes);
     return Succeeded;
+}
+
+// A "set" always answers "ok" or "err"; a "get" or "run" answers nothing when there is no value,
+// which only a program that still listens can have said (one that ends answers every request it
+// took before it stops listening).
+bool CommandLineClient::replyMissing(const QByteArray &line, const QByteArray &reply) const
+{
+    if (!reply.isEmpty())
+        return false;
+    if (PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set)
+        return true;
+    LocalClient probe(m_name, m_timeoutMs);
+    return !probe.ensureConnected();
 }
 
 QString CommandLineClient::requestText(const QByteArray &line)
