@@ -425,14 +425,30 @@ void MainApp::quitAsClosed()
         QCoreApplication::exit(0);
         return;
     }
-    if (m_localServer) {
-        m_localServer->stopListening();
-        if (m_localServer->isHeld() || !m_localServer->isIdle()) {
-            QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
-            return;
-        }
-    }
-    m_mainWindow->close();
+    if (requestsAnswered())
+        m_mainWindow->close();
+    else
+        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
+}
+
+// A "shutdown" request ends the event loop once it and every other request accepted are
+// answered.
+void MainApp::quitWhenAnswered()
+{
+    if (requestsAnswered())
+        QCoreApplication::quit();
+    else
+        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitWhenAnswered);
+}
+
+// For the end: the server takes no new request; true once no command keeps the requests
+// waiting and every request accepted has been answered.
+bool MainApp::requestsAnswered()
+{
+    if (!m_localServer)
+        return true;
+    m_localServer->stopListening();
+    return !m_localServer->isHeld() && m_localServer->isIdle();
 }
 
 void MainApp::shutdown()

@@ -194,6 +194,8 @@ private:
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    void quitWhenAnswered();
+    bool requestsAnswered();
     void warnUnknown(const QString &request, const QString &what);
     void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
     void getInternal(const QString &name, QVariant *result);

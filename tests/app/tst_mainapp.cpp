@@ -780,8 +780,8 @@ private slots:
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends
-    // the event loop; a "shutdown" request does too; the applets and the link stay for the
-    // shutdown that follows.
+    // the event loop; a "shutdown" request does too, once the requests accepted are answered;
+    // the applets and the link stay for the shutdown that follows.
     void endOfTheProgram()
     {
         QFile::remove(WindowState::FileName);
@@ -812,8 +812,10 @@ private slots:
         QVERIFY(QFile::exists(WindowState::FileName));
 
         QVERIFY(app->connectBoard("mockup"));
-        PipeClient idle; // connected, asking nothing (and taken in first)
+        PipeClient late; // connected first, asking once the shutdown is answered
         PipeClient client;
+        connect(&client.socket, &QLocalSocket::readyRead, this,
+                [&late]() { late.send("get\tversion\n"); });
         QVERIFY(client.send("run\tShutdown\n"));
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
@@ -822,8 +824,9 @@ private slots:
         app->setOption("python_path", "/opt/python3");
         QCOMPARE(app->controlBoard()->pythonRunner()->pythonPath(), QString("/opt/python3"));
         app->shutdown();
-        // The shutdown closed the idle connection (no event loop serves it any more).
-        QVERIFY(idle.socket.waitForDisconnected(30000));
+        // The connection made before the end had its request answered before it.
+        QVERIFY(late.waitClosed(30000));
+        QCOMPARE(late.received, QByteArray("s") + MainApp::VersionText);
         // Shut down, the program disconnected (saving the window state) and saved its options.
         QVERIFY(QFile::exists(WindowState::FileName));
         QHash<QString, QVariant> saved;
