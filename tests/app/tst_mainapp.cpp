@@ -651,16 +651,16 @@ private slots:
             heldByOthers = server->isHeld();
             replies += '|' + PipeClient::exchange(PipeClient::programPipe(), "get\tversion\n");
             bool sent = false;
-            QTimer::singleShot(0, this, [&]() {
-                sent = app->controlBoard()->send("sget T", nullptr, -1);
-            });
-            heldByOthers = !QTest::qWaitFor([&]() { return sent; }) || heldByOthers ||
-                           server->isHeld();
+            QTimer::singleShot(0, this,
+                               [&]() { sent = app->controlBoard()->send("sget T", nullptr, -1); });
+            heldByOthers =
+                !QTest::qWaitFor([&]() { return sent; }) || heldByOthers || server->isHeld();
             app->controlBoard()->send("sget P", nullptr, -1);
             heldByThePerson = server->isHeld();
         });
         QTest::mouseClick(&button, Qt::LeftButton);
-        QVERIFY2(replies.startsWith('x') && replies.endsWith(QByteArray("|s") + MainApp::VersionText),
+        QVERIFY2(replies.startsWith('x') &&
+                     replies.endsWith(QByteArray("|s") + MainApp::VersionText),
                  replies.constData());
         QVERIFY(!heldByOthers);
         QVERIFY(heldByThePerson);

@@ -59,8 +59,8 @@ bool signalPending(qint64 pid, int number)
     const QByteArray status = TestFiles::read(QString("/proc/%1/status").arg(pid));
     static const QRegularExpression pendingSet("^ShdPnd:\\s*([0-9a-f]+)$",
                                                QRegularExpression::MultilineOption);
-    const quint64 set = pendingSet.match(QString::fromLatin1(status)).captured(1).toULongLong(
-        nullptr, 16);
+    const quint64 set =
+        pendingSet.match(QString::fromLatin1(status)).captured(1).toULongLong(nullptr, 16);
     return set & (quint64(1) << (number - 1));
 }
 
@@ -272,7 +272,8 @@ private slots:
         QVERIFY(QFileInfo::exists(socket));
         QCOMPARE(::kill(pid_t(program->processId()), number), 0);
         if (together) { // once the first has been delivered (two pending ones would merge)
-            QVERIFY(QTest::qWaitFor([&]() { return !signalPending(program->processId(), number); }));
+            QVERIFY(
+                QTest::qWaitFor([&]() { return !signalPending(program->processId(), number); }));
             QCOMPARE(::kill(pid_t(program->processId()), together), 0);
         }
         QVERIFY(program->waitForFinished(WaitMs));

@@ -418,9 +418,10 @@ private slots:
         QString script = readmePython(); // its definitions, without the example's requests
         script.remove(QRegularExpression("^request\\(.*$", QRegularExpression::MultilineOption));
         QProcess client;
-        client.start(python, {"-c", script + "\nimport sys\ntry:\n    print(repr(request(sys."
-                                             "argv[1])))\nexcept ConnectionError as e:\n    "
-                                             "print(e)\n",
+        client.start(python, {"-c",
+                              script + "\nimport sys\ntry:\n    print(repr(request(sys."
+                                       "argv[1])))\nexcept ConnectionError as e:\n    "
+                                       "print(e)\n",
                               line});
         QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 60000);
         QCOMPARE(client.readAllStandardError(), QByteArray());
