@@ -5,9 +5,13 @@
 namespace
 {
 
-// The nesting of input deliveries (a click on a box's button during a command is one more) and
-// what the outermost one keeps until it returns. Touched on the GUI thread only.
+// The nesting of input deliveries (a click on a box's button during a command is one more),
+// the depth at or below which they are not the running command's (others' work runs inside
+// them), and what the command keeps until its delivery returns to keptBase. Touched on the GUI
+// thread only.
 int commandDepth = 0;
+int commandBase = 0;
+int keptBase = 0;
 std::shared_ptr<void> &keptHold()
 {
     static std::shared_ptr<void> hold;
@@ -31,29 +35,59 @@ bool Application::startsCommand(const QEvent *event)
            event->type() == QEvent::Drop;
 }
 
+// What the event loop hands out by itself, not sent by whatever a person's input started.
+bool Application::comesOnItsOwn(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Timer:
+    case QEvent::SockAct:
+    case QEvent::SockClose:
+    case QEvent::MetaCall:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    if (comesOnItsOwn(event)) {
+        const OthersWork others;
+        return QApplication::notify(receiver, event);
+    }
     if (!startsCommand(event))
         return QApplication::notify(receiver, event);
     ++commandDepth;
     const bool handled = QApplication::notify(receiver, event);
-    if (--commandDepth == 0)
+    if (--commandDepth == keptBase)
         keptHold().reset();
     return handled;
 }
 
 bool Application::personCommandRuns()
 {
-    return commandDepth > 0;
+    return commandDepth > commandBase;
 }
 
 void Application::keepUntilCommandEnds(std::shared_ptr<void> hold)
 {
-    if (commandDepth > 0 && !keptHold())
+    if (personCommandRuns() && !keptHold()) {
         keptHold() = std::move(hold);
+        keptBase = commandBase;
+    }
 }
 
 bool Application::commandKeepsHold()
 {
     return bool(keptHold());
+}
+
+Application::OthersWork::OthersWork() : m_savedBase(commandBase)
+{
+    commandBase = commandDepth;
+}
+
+Application::OthersWork::~OthersWork()
+{
+    commandBase = m_savedBase;
 }

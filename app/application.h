@@ -7,7 +7,9 @@
 // The program's application object. It tells a person's commands apart from everything else:
 // the delivery of an input event (a click, a key, a shortcut, a wheel turn, a drop) and
 // whatever it starts (a slot, a menu action, the boxes and progress windows it opens) is a
-// person's command, until the delivery returns.
+// person's command, until the delivery returns. What the event loop delivers on its own inside
+// such a command's boxes (a timer, a socket's activity such as a script's request, a queued
+// call) is not the person's, and neither is anything marked as others' work (OthersWork).
 //
 // A person's command that sends to the board keeps the command socket's requests waiting from
 // its first frame until it ends (keepUntilCommandEnds), so no request runs inside its sequence,
@@ -23,7 +25,7 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Whether a person's command runs now (on the GUI thread; false under another application
-    // object).
+    // object, and during others' work).
     static bool personCommandRuns();
     // Keeps hold until the person's command that runs now ends; the first one kept stays, later
     // ones are dropped at once. Without a running command, hold is dropped at once.
@@ -31,6 +33,21 @@ public:
     // Whether the running person's command keeps something already.
     static bool commandKeepsHold();
 
+    // Marks work that is not a person's for its lifetime (on the GUI thread), even when it runs
+    // inside a person's box; a person's input delivered inside it is a command again.
+    class OthersWork
+    {
+    public:
+        OthersWork();
+        ~OthersWork();
+        OthersWork(const OthersWork &) = delete;
+        OthersWork &operator=(const OthersWork &) = delete;
+
+    private:
+        int m_savedBase;
+    };
+
 private:
     static bool startsCommand(const QEvent *event);
+    static bool comesOnItsOwn(const QEvent *event);
 };

@@ -400,7 +400,10 @@ int MainApp::exec()
         return 1;
     }
     start();
-    const int code = m_quitAtStart ? 0 : QApplication::exec();
+    // Told to end during the start: the requests that waited for it are answered first.
+    if (m_quitAtStart)
+        QMetaObject::invokeMethod(this, &MainApp::quitAsClosed, Qt::QueuedConnection);
+    const int code = QApplication::exec();
     shutdown();
     // The pipe server serves until the very end. Unlike a named pipe, a local socket file
     // outlives its process, so the server is closed last, which removes the file.
@@ -409,22 +412,43 @@ int MainApp::exec()
     return code;
 }
 
-// Running, the main window is closed as a person closes it, once a command that keeps the
-// requests waiting (a person's, a connection's set-up) has ended, as a person could not close it
-// during one either: an image half flashed or a board half addressed would stay so. During the
-// start (a question may be open) the start is cut short: whatever waits returns its default, and
-// the program ends once the start is done, without its event loop.
+// Running, the program takes no new request, and the main window is closed as a person closes
+// it once every request accepted has been answered and a command that keeps the requests
+// waiting (a person's, a connection's set-up) has ended, as a person could not close it during
+// one either: an image half flashed or a board half addressed would stay so. During the start (a
+// question may be open) the start is cut short: whatever waits returns its default, and the
+// program ends the same way once the start is done.
 void MainApp::quitAsClosed()
 {
-    if (m_started && m_mainWindow) {
-        if (m_localServer && m_localServer->isHeld())
-            QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
-        else
-            m_mainWindow->close();
+    if (!m_started || !m_mainWindow) {
+        m_quitAtStart = true;
+        QCoreApplication::exit(0);
         return;
     }
-    m_quitAtStart = true;
-    QCoreApplication::exit(0);
+    if (requestsAnswered())
+        m_mainWindow->close();
+    else
+        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
+}
+
+// A "shutdown" request ends the event loop once it and every other request accepted are
+// answered.
+void MainApp::quitWhenAnswered()
+{
+    if (requestsAnswered())
+        QCoreApplication::quit();
+    else
+        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitWhenAnswered);
+}
+
+// For the end: the server takes no new request; true once no command keeps the requests
+// waiting and every request accepted has been answered.
+bool MainApp::requestsAnswered()
+{
+    if (!m_localServer)
+        return true;
+    m_localServer->stopListening();
+    return !m_localServer->isHeld() && m_localServer->isIdle();
 }
 
 void MainApp::shutdown()
@@ -704,8 +728,12 @@ void MainApp::addLog(int level, const QString &text)
     emit signal_log(level, text);
 }
 
+// A request's frames are a script's, never the person's, even when it is served while a
+// person's box is open.
 void MainApp::commandSending()
 {
+    if (m_localServer && m_localServer->isServing())
+        return;
     if (Application::personCommandRuns() && !Application::commandKeepsHold())
         Application::keepUntilCommandEnds(requestHold());
 }

@@ -50,7 +50,8 @@ public:
     static const char *const ProjectName; // "KVL52110"
     static const char *const VersionText; // the text of get "version"
     static constexpr int OutsideKey = 0x6D2B0E28;
-    // How often an end the system asked for looks again whether the command it waits for is done.
+    // How often an end the system asked for looks again whether the requests and the command it
+    // waits for are done.
     static constexpr int QuitRetryMs = 100;
 
     static MainApp *instance();
@@ -160,7 +161,8 @@ public:
     bool ignoreVersion() const override;
     // A person's command that sends keeps the requests waiting until it ends.
     void commandSending() override;
-    // Told by the system to end (SIGTERM, SIGINT, SIGHUP): the program ends as its Close does.
+    // Told by the system to end (SIGTERM, SIGINT, SIGHUP): the program takes no new request and
+    // ends as its Close does once the requests accepted are answered.
     void quitAsClosed();
 
 public slots:
@@ -192,6 +194,8 @@ private:
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    void quitWhenAnswered();
+    bool requestsAnswered();
     void warnUnknown(const QString &request, const QString &what);
     void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
     void getInternal(const QString &name, QVariant *result);

@@ -7,7 +7,6 @@
 #include "piperequest.h"
 #include "variantutil.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -151,8 +150,9 @@ bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant
 {
     const QString name = command.toLower();
     if (name == QLatin1String("shutdown")) {
-        // The event loop ends once this request is answered; shutdown() follows it.
-        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+        // The event loop ends once this request and those accepted before the end are
+        // answered; shutdown() follows it.
+        QTimer::singleShot(0, this, &MainApp::quitWhenAnswered);
         if (result)
             *result = true;
     } else if (name == QLatin1String("close")) {

@@ -2,7 +2,9 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +13,16 @@ namespace
 
 // The pipe between the handler and the notifier: [0] read, [1] written by the handler.
 int quitPipe[2] = {-1, -1};
+// When the first signal arrived, in milliseconds of the monotonic clock; -1 before it.
+std::atomic<long long> firstArrival{-1};
+static_assert(std::atomic<long long>::is_always_lock_free, "used in a signal handler");
+
+long long monotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
 
 } // namespace
 
@@ -21,12 +33,13 @@ QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
         quitPipe[0] = quitPipe[1] = -1;
         return; // the signals keep their previous handling
     }
+    firstArrival.store(-1);
     m_notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::slot_received);
     struct sigaction action = {};
     action.sa_handler = &QuitSignals::handle;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < std::size(Caught); ++i)
         sigaction(Caught[i], &action, &m_previous[i]);
 }
@@ -44,11 +57,22 @@ QuitSignals::~QuitSignals()
 }
 
 // Runs in the signal handler: only async-signal-safe calls.
-void QuitSignals::handle(int)
+void QuitSignals::handle(int number)
 {
     const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = write(quitPipe[1], &byte, 1);
+    const long long now = monotonicMs();
+    long long first = -1;
+    if (firstArrival.compare_exchange_strong(first, now)) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = write(quitPipe[1], &byte, 1);
+    } else if (now - first >= TogetherMs) {
+        // A later signal: the system's default ends the program once this handler returns.
+        struct sigaction byDefault = {};
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        sigaction(number, &byDefault, nullptr);
+        raise(number);
+    }
     errno = saved;
 }
 

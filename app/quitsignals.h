@@ -10,15 +10,20 @@ class QSocketNotifier;
 // Turns SIGTERM, SIGINT and SIGHUP into signal_quit on the thread that made this object: the
 // handler only writes a byte to a pipe, whose read end a socket notifier watches. So a program
 // told to end by the system (a kill, Ctrl+C, a closed terminal or session) ends as its Close
-// does, saving its files and removing its socket. Each handler takes one signal and then hands
-// its kind back to the system's default, so a second one ends a program that no longer gets to
-// its event loop at once, as without this object. One object at a time; the previous handlers
-// come back when it is destroyed.
+// does, saving its files and removing its socket.
+//
+// Signals that arrive together count as one: those within TogetherMs of the first, of any kind
+// (a closing terminal sends SIGHUP twice in quick succession, `timeout` sends SIGTERM twice).
+// A later signal of any kind ends the program at once, as the system's default for it does, so
+// that it ends even when it does not get to its event loop or waits for a long command. One
+// object at a time; the previous handlers come back when it is destroyed.
 class QuitSignals : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int TogetherMs = 500;
+
     explicit QuitSignals(QObject *parent = nullptr);
     ~QuitSignals() override;
 

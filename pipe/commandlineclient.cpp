@@ -28,7 +28,8 @@ const char *const CommandLineClient::Usage =
     "on a line of its own (an empty line for a request that got none); blank and repeated lines\n"
     "are skipped. Each reply is waited for at most S seconds (default 10).\n"
     "Exit status: 0 when every request succeeded, 1 when any answered err, 2 when no program\n"
-    "of this user is listening, 3 when a reply did not come in time, 64 for wrong usage.\n";
+    "of this user is listening, 3 when a reply did not come in time, 4 when the program closed\n"
+    "the connection without a reply (it ended before answering), 64 for wrong usage.\n";
 
 namespace
 {
@@ -215,8 +216,27 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
                           .arg(requestText(line), file));
         return TimedOut;
     }
+    if (replyMissing(line, bytes)) {
+        complain(err, QStringLiteral("no reply to \"%1\" from %2: the program closed the "
+                                     "connection without answering; it has ended")
+                          .arg(requestText(line), file));
+        return NoReply;
+    }
     *reply = replyText(bytes);
     return Succeeded;
+}
+
+// A "set" always answers "ok" or "err"; a "get" or "run" answers nothing when there is no value,
+// which only a program that still listens can have said (one that ends answers every request it
+// took before it stops listening).
+bool CommandLineClient::replyMissing(const QByteArray &line, const QByteArray &reply) const
+{
+    if (!reply.isEmpty())
+        return false;
+    if (PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set)
+        return true;
+    LocalClient probe(m_name, m_timeoutMs);
+    return !probe.ensureConnected();
 }
 
 // A request line (Latin-1, as it travels) as one line of a message.

@@ -20,7 +20,14 @@ class QIODevice;
 class CommandLineClient
 {
 public:
-    enum ExitStatus { Succeeded = 0, Refused = 1, NotListening = 2, TimedOut = 3, WrongUsage = 64 };
+    enum ExitStatus {
+        Succeeded = 0,
+        Refused = 1,
+        NotListening = 2,
+        TimedOut = 3,
+        NoReply = 4, // the connection closed without a reply: the program ended before answering
+        WrongUsage = 64
+    };
     static constexpr int DefaultTimeoutMs = 10000;
 
     // arguments: without the program's own name. Returns the exit status.
@@ -34,6 +41,7 @@ private:
     bool wrongUsage(const QString &why);
     int exchange(QIODevice *out, QIODevice *err);
     int request(const QByteArray &line, QByteArray *reply, QIODevice *err) const;
+    bool replyMissing(const QByteArray &line, const QByteArray &reply) const;
     static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 

@@ -317,9 +317,29 @@ bool LocalServer::isHeld() const
     return m_holds > 0;
 }
 
+bool LocalServer::isServing() const
+{
+    return m_running;
+}
+
 int LocalServer::waitingRequests() const
 {
     return int(m_accepted.size() + m_queue.size());
+}
+
+void LocalServer::stopListening()
+{
+    if (!m_listener)
+        return;
+    m_listenCheck->stop();
+    if (m_listener->isListening())
+        m_listener->takeWaiting();
+    m_listener->close();
+}
+
+bool LocalServer::isIdle() const
+{
+    return m_accepted.isEmpty() && m_connections.isEmpty() && !m_running;
 }
 
 void LocalServer::flushReplies(int ms)
@@ -474,7 +494,7 @@ void LocalServer::onBytesWritten(Connection *c)
 void LocalServer::onClosed(Connection *c)
 {
     if (c->state != Connection::Queued)
-        drop(c); // a queued batch still runs; its reply finds the connection gone
+        drop(c); // a queued batch is dropped, unrun, when its turn comes
 }
 
 // Over the size limit: what has not run is dropped, the client gets "err\n" (after the replies
@@ -542,6 +562,14 @@ void LocalServer::runQueue()
 
 void LocalServer::runBatch(Connection *c)
 {
+    // A client that gave up while its batch waited (its time-out passed during a person's
+    // command, say) would never learn that it ran: it does not run.
+    if (c->pipe->clientGone()) {
+        note(1, QStringLiteral("Pipe batch not run: its client closed the connection while it "
+                               "waited for its turn"));
+        drop(c);
+        return;
+    }
     PipeConnection *pipe = c->pipe;
     const QByteArray input = c->batch;
     QByteArray last = c->lastLine;

@@ -70,9 +70,17 @@ public:
     void hold();
     void release();
     bool isHeld() const;
+    // Whether a batch of requests runs now.
+    bool isServing() const;
     // Connections not taken up yet and complete batches not run yet (while held, or while
     // another batch runs).
     int waitingRequests() const;
+    // For the end of the program: takes up the connections clients have made already and
+    // listens no more (the socket file goes), so that every request accepted can be answered
+    // before the end and no new one comes in.
+    void stopListening();
+    // No connection is open or waits to be taken up, and no batch runs.
+    bool isIdle() const;
     // Holds the server (when not null) for its lifetime: a command of the program's own that
     // runs an event loop (a progress window, a question) lets no request in half-way.
     class Hold

@@ -230,6 +230,14 @@ bool PipeConnection::waitForBytesWritten(int ms)
     return m_output.isEmpty();
 }
 
+bool PipeConnection::clientGone() const
+{
+    if (m_fd < 0)
+        return true;
+    pollfd state{m_fd, 0, 0};
+    return ::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR)) != 0;
+}
+
 void PipeConnection::closeNow()
 {
     if (m_fd < 0)

@@ -50,6 +50,9 @@ public:
     bool waitForBytesWritten(int ms);
 
     bool isOpen() const { return m_fd >= 0; }
+    // The client has closed its end (or shut down both sides): no reply can reach it any more.
+    // A client that only shut down its writing side is still there.
+    bool clientGone() const;
     // The client has shut down its writing side (or closed): no more bytes will come.
     bool inputEnded() const { return m_inputEnded; }
 

@@ -10,6 +10,10 @@ class PipeListener : public QLocalServer
 public:
     using QLocalServer::QLocalServer;
 
+    // Accepts every connection that clients have made already and that waits to be taken up,
+    // now, handing each over.
+    void takeWaiting();
+
 signals:
     void signal_accepted(int descriptor);
 

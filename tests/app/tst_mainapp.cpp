@@ -633,6 +633,41 @@ private slots:
         QVERIFY(!Application::personCommandRuns());
     }
 
+    // A person's box that has sent nothing keeps nobody waiting: a script's request that sends
+    // while it is open is the script's, and so is a frame a timer sends meanwhile. The person's
+    // own frame starts the hold, which ends with the command.
+    void onlyThePersonsFramesHold()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        LocalServer *server = app->localServer();
+        QPushButton button("box");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QByteArray replies;
+        bool heldByOthers = true, heldByThePerson = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            // Inside the click, as in a box's own event loop.
+            replies = PipeClient::exchange(PipeClient::programPipe(), "run\twrite\tsget A\n");
+            heldByOthers = server->isHeld();
+            replies += '|' + PipeClient::exchange(PipeClient::programPipe(), "get\tversion\n");
+            bool sent = false;
+            QTimer::singleShot(0, this,
+                               [&]() { sent = app->controlBoard()->send("sget T", nullptr, -1); });
+            heldByOthers =
+                !QTest::qWaitFor([&]() { return sent; }) || heldByOthers || server->isHeld();
+            app->controlBoard()->send("sget P", nullptr, -1);
+            heldByThePerson = server->isHeld();
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY2(replies.startsWith('x') &&
+                     replies.endsWith(QByteArray("|s") + MainApp::VersionText),
+                 replies.constData());
+        QVERIFY(!heldByOthers);
+        QVERIFY(heldByThePerson);
+        QVERIFY(!server->isHeld());
+        app->disconnectBoard();
+    }
+
     // A script's request sent while "Flash" writes an image's blocks waits for the last one: no
     // line of it goes out among them.
     void flashKeepsRequestsWaiting()
@@ -745,18 +780,22 @@ private slots:
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends
-    // the event loop; a "shutdown" request does too; the applets and the link stay for the
-    // shutdown that follows.
+    // the event loop; a "shutdown" request does too, once the requests accepted are answered;
+    // the applets and the link stay for the shutdown that follows.
     void endOfTheProgram()
     {
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
         QApplication::setQuitOnLastWindowClosed(false); // as the program has it
-        // Told by the system to end while a command runs, the program closes once it is done.
+        // Told by the system to end while a command runs, the program takes no new request and
+        // closes once the command is done and the request that waited for it is answered.
         auto command = std::make_unique<LocalServer::Hold>(app->localServer());
-        bool shownDuringCommand = false;
-        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand]() {
+        PipeClient waiting;
+        QVERIFY(waiting.send("get\tversion\n") && waiting.keptWaitingBy(*app->localServer()));
+        bool shownDuringCommand = false, refusedDuringCommand = false;
+        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand, &refusedDuringCommand]() {
             app->quitAsClosed();
+            refusedDuringCommand = !PipeClient().connected();
             QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
                 shownDuringCommand = window()->isVisible();
                 command.reset();
@@ -764,14 +803,19 @@ private slots:
         });
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(shownDuringCommand);
+        QVERIFY(shownDuringCommand && refusedDuringCommand);
         QVERIFY(!window()->isVisible()); // the close taken
+        QVERIFY(waiting.waitClosed());
+        QCOMPARE(waiting.received, QByteArray("s") + MainApp::VersionText);
+        QVERIFY(app->localServer()->start(app->localServer()->name())); // as a new start would
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 
         QVERIFY(app->connectBoard("mockup"));
-        PipeClient idle; // connected, asking nothing (and taken in first)
+        PipeClient late; // connected first, asking once the shutdown is answered
         PipeClient client;
+        connect(&client.socket, &QLocalSocket::readyRead, this,
+                [&late]() { late.send("get\tversion\n"); });
         QVERIFY(client.send("run\tShutdown\n"));
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
@@ -780,8 +824,9 @@ private slots:
         app->setOption("python_path", "/opt/python3");
         QCOMPARE(app->controlBoard()->pythonRunner()->pythonPath(), QString("/opt/python3"));
         app->shutdown();
-        // The shutdown closed the idle connection (no event loop serves it any more).
-        QVERIFY(idle.socket.waitForDisconnected(30000));
+        // The connection made before the end had its request answered before it.
+        QVERIFY(late.waitClosed(30000));
+        QCOMPARE(late.received, QByteArray("s") + MainApp::VersionText);
         // Shut down, the program disconnected (saving the window state) and saved its options.
         QVERIFY(QFile::exists(WindowState::FileName));
         QHash<QString, QVariant> saved;

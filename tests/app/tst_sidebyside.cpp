@@ -4,7 +4,11 @@
 // keep their files apart and show their names; one told by the system to end ends as its Close
 // does.
 #include "clirun.h"
+#include "mainapp.h"
+#include "pipeclient.h"
 #include "pipename.h"
+#include "quitsignals.h"
+#include "simulatedboard.h"
 #include "testfiles.h"
 #include "x11tools.h"
 
@@ -14,8 +18,10 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <condition_variable>
 #include <csignal>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace
@@ -42,6 +48,51 @@ QStringList programTitles()
     titles.sort();
     return titles;
 }
+
+// Whether a signal sent to process pid waits to be delivered (its bit in the process's pending
+// set).
+bool signalPending(qint64 pid, int number)
+{
+    const QByteArray status = TestFiles::read(QString("/proc/%1/status").arg(pid));
+    static const QRegularExpression pendingSet("^ShdPnd:\\s*([0-9a-f]+)$",
+                                               QRegularExpression::MultilineOption);
+    const quint64 set =
+        pendingSet.match(QString::fromLatin1(status)).captured(1).toULongLong(nullptr, 16);
+    return set & (quint64(1) << (number - 1));
+}
+
+// The simulated board, whose answer to each "get SLOW" waits until the test lets it go (at
+// most 300 ms each, well within the link's wait for an answer): a program asking it many of
+// them stays busy until then.
+class SlowBoard
+{
+public:
+    SlowBoard()
+    {
+        simulated.board.addHandler("get SLOW", [this](const QByteArray &) {
+            std::unique_lock<std::mutex> lock(mutex);
+            letGo.wait_for(lock, std::chrono::milliseconds(300), [this]() { return free; });
+            return QByteArray("SLOW=1");
+        });
+    }
+    ~SlowBoard() { release(); }
+    void release()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            free = true;
+        }
+        letGo.notify_all();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable letGo;
+    bool free = false;
+
+public:
+    SimulatedBoard simulated; // last, so its thread ends before the gate goes
+};
 
 } // namespace
 
@@ -103,6 +154,25 @@ class TestSideBySide : public QObject
         QCOMPARE(cli({"--name", name, "run", "shutdown"}), QByteArray("i1\n"));
         QVERIFY(program->waitForFinished(WaitMs));
         QCOMPARE(program->exitCode(), 0);
+    }
+
+    // The program connected to board and busy with a request of many "get SLOW" lines (its
+    // client, started here, runs on); fails the test when it is not.
+    QProcess *busyProgram(SlowBoard &board)
+    {
+        QProcess *program = start({});
+        if (servedName(program, "KVL52110") != "KVL52110")
+            return nullptr;
+        const QString port = board.simulated.board.devicePath();
+        if (cli({"run", "open", "s" + port}) != "i1\n")
+            return nullptr;
+        auto client = std::make_unique<QProcess>();
+        const QByteArray lines = QByteArray("get SLOW\n").repeated(200);
+        client->start(KVL_CLI_PATH, {"--timeout", "600", "run", "write", "x" + lines.toHex()});
+        m_programs.push_back(std::move(client));
+        const bool busy = QTest::qWaitFor(
+            [&]() { return board.simulated.board.lines().contains("get SLOW"); }, WaitMs);
+        return busy ? program : nullptr;
     }
 
 private slots:
@@ -177,23 +247,34 @@ private slots:
     }
 
     // SIGTERM, SIGINT and SIGHUP end the program as its Close does: the window state saved
-    // while connected, the options saved, the socket file removed, exit status 0.
+    // while connected, the options saved, the socket file removed, exit status 0. Two signals
+    // that come together (a closing terminal's two SIGHUPs, timeout's two SIGTERMs) count as one.
     void signalsEndAsClose_data()
     {
         QTest::addColumn<int>("number");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::addColumn<int>("together"); // a second signal right behind it, or 0
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 0;
+        QTest::newRow("SIGINT") << int(SIGINT) << 0;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 0;
+        QTest::newRow("SIGHUP twice") << int(SIGHUP) << int(SIGHUP);
+        QTest::newRow("SIGTERM twice") << int(SIGTERM) << int(SIGTERM);
+        QTest::newRow("SIGTERM and SIGINT") << int(SIGTERM) << int(SIGINT);
     }
     void signalsEndAsClose()
     {
         QFETCH(int, number);
+        QFETCH(int, together);
         QProcess *program = start({});
         QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
         connects("KVL52110");
         const QString socket = PipeName::socketFile("KVL52110");
         QVERIFY(QFileInfo::exists(socket));
         QCOMPARE(::kill(pid_t(program->processId()), number), 0);
+        if (together) { // once the first has been delivered (two pending ones would merge)
+            QVERIFY(
+                QTest::qWaitFor([&]() { return !signalPending(program->processId(), number); }));
+            QCOMPARE(::kill(pid_t(program->processId()), together), 0);
+        }
         QVERIFY(program->waitForFinished(WaitMs));
         QCOMPARE(program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(program->exitCode(), 0);
@@ -201,6 +282,44 @@ private slots:
         const QDir folder(folderName());
         QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
         QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
+    }
+
+    // Told to end while a request runs and others wait behind it, the program answers each of
+    // them before it ends as its Close does.
+    void waitingRequestsAnsweredAtTheEnd()
+    {
+        SlowBoard board;
+        QProcess *program = busyProgram(board);
+        QVERIFY(program);
+        PipeClient version, set;
+        QVERIFY(version.send("get\tversion\n") && set.send("set\tNoSuch.Item\ti1\n"));
+        QCOMPARE(::kill(pid_t(program->processId()), SIGTERM), 0);
+        board.release();
+        QVERIFY(version.waitClosed(WaitMs) && set.waitClosed(WaitMs));
+        QCOMPARE(version.received, QByteArray("s") + MainApp::VersionText);
+        QCOMPARE(set.received, QByteArray("err\n"));
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        QProcess *longRequest = m_programs.back().get();
+        QVERIFY(longRequest->state() == QProcess::NotRunning ||
+                longRequest->waitForFinished(WaitMs));
+        QCOMPARE(longRequest->readAllStandardOutput(), QByteArray("x534c4f573d310a\n"));
+    }
+
+    // A signal later than the ones that came together ends the program at once, whatever its
+    // kind, even while a request keeps it from its Close.
+    void laterSignalEndsAtOnce()
+    {
+        SlowBoard board;
+        QProcess *program = busyProgram(board);
+        QVERIFY(program);
+        QCOMPARE(::kill(pid_t(program->processId()), SIGTERM), 0);
+        QTest::qWait(QuitSignals::TogetherMs + 100); // no longer together, whatever the load
+        QCOMPARE(::kill(pid_t(program->processId()), SIGINT), 0);
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::CrashExit);
     }
 };
 

@@ -277,6 +277,44 @@ private slots:
         QCOMPARE(runClient({"--timeout=30", "--name", ServerName, "get", "A.B"}).out, "i7\n");
     }
 
+    // A connection closed without a reply is no success. A "set" always answers, so nothing is
+    // a missing reply (status 4, said so); a "get" or "run" may answer nothing, but only a
+    // program that still listens has answered so.
+    void closedWithoutAReply()
+    {
+        const SocketDir dir(SocketDir::Use::Make);
+        QLocalServer standIn; // closes each connection once its request is in
+        bool ends = false;    // and stops listening first, as a program that ends
+        connect(&standIn, &QLocalServer::newConnection, &standIn, [&]() {
+            QLocalSocket *connection = standIn.nextPendingConnection();
+            const auto drop = [&, connection]() {
+                if (!connection->canReadLine())
+                    return;
+                if (ends)
+                    standIn.close();
+                connection->disconnectFromServer();
+            };
+            connect(connection, &QLocalSocket::readyRead, connection, drop);
+            drop();
+        });
+        QVERIFY(standIn.listen(dir.address("KVLGONE")));
+        const QByteArray missing = "kvl52110-cli: no reply to \"%1\" from " +
+                                   QFile::encodeName(PipeName::socketFile("KVLGONE")) +
+                                   ": the program closed the connection without answering; it "
+                                   "has ended\n";
+        const Outcome set = runClient({"--name", "KVLGONE", "set", "A.B", "i1"});
+        QCOMPARE(set.status, 4);
+        QCOMPARE(set.err, QByteArray(missing).replace("%1", "set A.B i1"));
+        const Outcome nothing = runClient({"--name", "KVLGONE", "get", "A.B"});
+        QCOMPARE(nothing.status, 0);
+        QCOMPARE(nothing.out, QByteArray("\n"));
+        ends = true;
+        const Outcome gone = runClient({"--name", "KVLGONE", "get", "A.B"});
+        QCOMPARE(gone.status, 4);
+        QCOMPARE(gone.out, QByteArray());
+        QCOMPARE(gone.err, QByteArray(missing).replace("%1", "get A.B"));
+    }
+
     // A program of another user at the socket's place gets no request: the client refuses it.
     // A program of root's answers any user's client, a user's program that user's client.
     void refusesAnotherUsersProgram()

@@ -46,17 +46,16 @@ private slots:
         QCOMPARE(handler->calls, (QStringList{"get A.B", "get A.C"}));
     }
 
-    // A client that goes away inside a line: what it wrote runs (the part as its last line,
-    // the replies finding nobody), its connection goes, and the next client is served.
+    // A client that goes away inside a line: nothing of what it wrote runs (it could never
+    // learn the outcome), its connection goes, and the next client is served.
     void clientGoneInsideALine()
     {
         {
             RawClient gone(name);
             QVERIFY(gone.send("set\tA.B\ti1\nget\tA.") && gone.waitRead());
         }
-        QTRY_COMPARE_WITH_TIMEOUT(handler->calls.size(), 2, 30000);
-        QCOMPARE(handler->takeCalls(), (QStringList{"set A.B int:1", "get A."}));
         QTRY_VERIFY_WITH_TIMEOUT(server->findChildren<PipeConnection *>().isEmpty(), 30000);
+        QCOMPARE(handler->takeCalls(), QStringList());
         QCOMPARE(PipeClient::exchange(name, "get\tA.D\n"), QByteArray("i7"));
         QCOMPARE(handler->calls, QStringList{"get A.D"});
     }

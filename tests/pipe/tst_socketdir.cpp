@@ -579,6 +579,54 @@ private slots:
         QCOMPARE(heard, QByteArray());
     }
 
+    // The README's Python client takes a connection closed without a reply for a failure: a
+    // "set" always answers, and an empty reply to a "get" is no value only while the program
+    // still listens.
+    void readmePythonClientSeesNoReply_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("ends"); // the program ends while the request waits
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("set") << "set\tA.B\ti1" << false
+                             << "no reply to 'set\\tA.B\\ti1': the program ended before answering";
+        QTest::newRow("get") << "get\tA.B" << true
+                             << "no reply to 'get\\tA.B': the program ended before answering";
+        QTest::newRow("no value") << "get\tA.B" << false << "''";
+    }
+    void readmePythonClientSeesNoReply()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, ends);
+        QFETCH(QString, printed);
+        const QString python = QStandardPaths::findExecutable("python3");
+        if (python.isEmpty())
+            QSKIP("no python3");
+        const SocketDir dir(SocketDir::Use::Make);
+        QLocalServer program; // closes the connection once the request is in, without a reply
+        connect(&program, &QLocalServer::newConnection, &program, [&]() {
+            QLocalSocket *connection = program.nextPendingConnection();
+            connect(connection, &QLocalSocket::readyRead, connection, [&, connection]() {
+                if (!connection->canReadLine())
+                    return;
+                if (ends)
+                    program.close();
+                connection->disconnectFromServer();
+            });
+        });
+        QVERIFY(program.listen(dir.address("KVL52110")));
+        QString script = readmePython(); // its definitions, without the example's requests
+        script.remove(QRegularExpression("^request\\(.*$", QRegularExpression::MultilineOption));
+        QProcess client;
+        client.start(python, {"-c",
+                              script + "\nimport sys\ntry:\n    print(repr(request(sys."
+                                       "argv[1])))\nexcept ConnectionError as e:\n    "
+                                       "print(e)\n",
+                              line});
+        QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 60000);
+        QCOMPARE(client.readAllStandardError(), QByteArray());
+        QCOMPARE(client.readAllStandardOutput(), printed.toLatin1() + "\n");
+    }
+
 private:
     // The README's Python example run on one request (a Python string literal's text): what it
     // printed (its reply) and its errors, serving this process's events meanwhile.
