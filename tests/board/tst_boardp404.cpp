@@ -406,8 +406,9 @@ private slots:
         }
     }
 
-    // What the page knows the chip holds goes with a reset, a read of the word and a frame of
-    // the 32-bit SPI tool's own: the end of a range box's edit then sends its word again, once.
+    // What the page knows the chip holds goes with a reset, a read of the word, a frame of the
+    // 32-bit SPI tool's own and a write that failed: the end of a range box's edit then sends
+    // its word again, once.
     void editAfterResetSendsAgain()
     {
         auto *spin = w<QSpinBox>("sbBCK1RANGE");
@@ -420,10 +421,17 @@ private slots:
             QVariant none = QVariantList(), result; // no arguments, as the socket passes them
             return f.app->run("SpiRaw4B.Transfer", none, &result);
         };
+        const auto failedWrite = [this]() { // the board does not answer: did the chip hear it?
+            f.board.setSilent(true);
+            const bool written = f.run("Write", "1").toBool();
+            f.board.setSilent(false);
+            return !written;
+        };
         for (const auto &[action, frames] : QList<QPair<std::function<bool()>, QString>>{
                  {[this]() { return !f.run("swresetP404").toBool(); }, "w29"},
                  {[this]() { return f.run("Read", "1").toBool(); }, "r1"},
-                 {toolFrame, "w1"}}) { // the tool's frame is the page's last one
+                 {toolFrame, "w1"}, // the tool's frame is the page's last one
+                 {failedWrite, "w1"}}) {
             QVERIFY2(action(), qPrintable(frames));
             QCOMPARE(chipWords(f.take()), frames);
             emit spin->editingFinished();
