@@ -2,8 +2,8 @@
 
 // What the start-up and quit benchmarks share: this benchmark's executable run again as a child
 // process in a mode of its own, headless, with prompts answered by default and in fresh working,
-// temporary and session directories; each line it prints is timed from its start. The bare window is
-// one such mode of both.
+// temporary and session directories; each line it prints is timed from its start. The bare window
+// is one such mode of both.
 #include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>

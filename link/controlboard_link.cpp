@@ -360,8 +360,8 @@ bool ControlBoard::connectMockup()
 
 bool ControlBoard::connectScript()
 {
-    const QString file = Prompt::openFile(QStringLiteral("Script path"), QString(),
-                                          QStringLiteral("Files (*.py)"));
+    const QString file =
+        Prompt::openFile(QStringLiteral("Script path"), QString(), QStringLiteral("Files (*.py)"));
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return false;
     {
@@ -427,7 +427,8 @@ bool ControlBoard::reopenSerial(const QString &port)
     }
     if (!alive) {
         m_probe.release();
-        log(LogRxErr, QStringLiteral("Disconnected: %1 did not answer when opened again").arg(port));
+        log(LogRxErr,
+            QStringLiteral("Disconnected: %1 did not answer when opened again").arg(port));
         emit signal_disconnected();
         return false;
     }

@@ -571,8 +571,8 @@ private slots:
         SerialPort holder;
         QVERIFY(holder.open_port(busy.devicePath(), ControlBoard::DefaultBaudrate));
         QCOMPARE(open(board.devicePath()), QByteArray("i1"));
-        for (const QString &port : {QString("/dev/no-such-port"), busy.devicePath(),
-                                    silent.devicePath()}) {
+        for (const QString &port :
+             {QString("/dev/no-such-port"), busy.devicePath(), silent.devicePath()}) {
             QCOMPARE(open(port), QByteArray("i0"));
             QVERIFY2(connectedTo(board.devicePath()), qPrintable(port));
             QCOMPARE(PipeClient::exchange(pipe, "run\twrite\tsget A\n"),
