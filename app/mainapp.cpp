@@ -575,8 +575,9 @@ bool MainApp::connectBoard(const QString &port)
     if (!m_controlBoard)
         return false;
     WaitCursor wait;
+    // A connection that could not be made left the one there is as it was, its rate too.
     const bool ok = m_controlBoard->connectBoard(port, true);
-    if (m_mainWindow)
+    if (ok && m_mainWindow)
         m_controlBoard->setBaudrate(int(m_mainWindow->connectionSpeed()));
     return ok;
 }

@@ -166,8 +166,10 @@ bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant
     } else if (name == QLatin1String("write")) {
         if (hasUndecodable(args))
             return false;
-        if (!isConnected())
-            return true;
+        if (!isConnected()) { // nothing reaches a board: the request fails
+            emit signal_log(-1, QStringLiteral("Error RUN:write: no board is connected"));
+            return false;
+        }
         const QByteArray command =
             args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
         QByteArray answer;

@@ -2,8 +2,10 @@
 
 #include "binding.h"
 #include "register.h"
+#include "universalcontrol.h"
 #include "variable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -119,27 +121,34 @@ bool ItemValue::toVariableBytes(const QVariant &value, QByteArray *out)
 bool ItemValue::fits(const Binding &b, const QString &name, const QVariant &value, QString *why)
 {
     double min = 0, max = 0;
-    if (!integerRange(b, name, &min, &max))
+    bool whole = true;
+    if (!numberRange(b, name, &min, &max, &whole))
         return true;
     double number = 0;
-    if (toVariableNumber(value, &number) && std::floor(number) == number && number >= min &&
-        number <= max)
+    if (toVariableNumber(value, &number) && (!whole || std::floor(number) == number) &&
+        number >= min && number <= max)
         return true;
     if (why)
-        *why = QStringLiteral("takes a whole number from %1 to %2")
-                   .arg(numberText(min), numberText(max));
+        *why = QStringLiteral("takes a %1 from %2 to %3")
+                   .arg(whole ? QStringLiteral("whole number") : QStringLiteral("number"),
+                        numberText(min), numberText(max));
     return false;
 }
 
 // The range of an integer item: the bits a register expression selects (all 32 value bits
-// when it selects more) or a variable of whole numbers.
-bool ItemValue::integerRange(const Binding &b, const QString &name, double *min, double *max)
+// when it selects more) or a variable of whole numbers. Such a variable that a real-number edit
+// shows takes what a person may type there, any number in its range (*whole false).
+bool ItemValue::numberRange(const Binding &b, const QString &name, double *min, double *max,
+                            bool *whole)
 {
     if (!b.isRegister()) {
         if (!b.variable->holdsWholeNumbers())
             return false;
         *min = b.variable->min();
         *max = b.variable->max();
+        *whole = std::none_of(b.widgets.cbegin(), b.widgets.cend(), [](const auto *widget) {
+            return widget->type() == CustomControls::UniversalControl::RealEditControl;
+        });
         return true;
     }
     QList<int> bits;

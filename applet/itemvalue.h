@@ -22,11 +22,13 @@ public:
 
     // Whether value fits the item of b that name ("ITEM" or "ITEM[FIELD]") names. An integer
     // item (the bits of a register, a variable of whole numbers) takes only a whole number
-    // within its range; otherwise *why says what it takes ("takes a whole
-    // number from 0 to 3"). Other items, and names that select
-    // no bits, fit: the write itself judges them.
+    // within its range, but for a variable shown in a real-number edit, which takes any number
+    // within its range, as a person may type there; otherwise *why says what it takes ("takes a
+    // whole number from 0 to 3"). Other items, and names that select no bits, fit: the write
+    // itself judges them.
     static bool fits(const Binding &b, const QString &name, const QVariant &value, QString *why);
 
 private:
-    static bool integerRange(const Binding &b, const QString &name, double *min, double *max);
+    static bool numberRange(const Binding &b, const QString &name, double *min, double *max,
+                            bool *whole);
 };

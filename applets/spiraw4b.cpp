@@ -115,6 +115,7 @@ bool SpiRaw4B::transfer()
     qCDebug(lcApplets) << "Written data to device" << text;
 
     quint32 answer = 0;
+    ++m_frameCount;
     if (!SpiExchange::transfer(AppletHost::instance()->controlBoard(),
                                chipSelect() + QStringLiteral("DATA"), text, FrameBits, &answer)) {
         emit signal_log(-1, TransferFailed);

@@ -27,6 +27,8 @@ public:
     // verdict of its CRC when it returns true. A failure is logged at level -1 and changes
     // nothing.
     bool transfer();
+    // The frames transfer() has sent (or tried to) since the program started.
+    quint64 frameCount() const { return m_frameCount; }
 
     // CRC-4 with the generator x^4 + x + 1, most significant bit first, no reflection and no
     // final XOR; states are 0 to 15 (the seed is 15).
@@ -40,6 +42,7 @@ private:
     QString chipSelect() const;
 
     Ui::SpiRaw4B *ui;
+    quint64 m_frameCount = 0;
 };
 
 // The one SpiRaw4B, set by its constructor and cleared by its destructor.

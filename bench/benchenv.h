@@ -1,8 +1,10 @@
 #pragma once
 
 // What every benchmark sets up before its application object: Qt runs headless unless a
-// platform was chosen, and the benchmark gets a temporary directory of its own as TMPDIR (where
-// the program puts its socket), so it runs beside another instance of the program or of itself.
+// platform was chosen, and the benchmark gets a temporary directory of its own as TMPDIR and as
+// its session directory and state home (XDG_RUNTIME_DIR and XDG_STATE_HOME, where the program
+// puts its command socket), so the program it starts serves a socket of its own: it runs beside
+// the user's program, another benchmark or itself.
 // A benchmark that cannot start says why and exits non-zero. The argument "--short" selects the
 // short mode: every measurement is brief (a few seconds for the whole benchmark), so that a test
 // run sees the benchmark work from start to end; its figures then mean little.
@@ -33,8 +35,11 @@ public:
         }
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (m_tmp.isValid())
-            qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+        if (m_tmp.isValid()) {
+            const QByteArray path = QFile::encodeName(m_tmp.path());
+            for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
+                qputenv(name, path);
+        }
     }
 
     static bool isShort() { return shortMode(); }

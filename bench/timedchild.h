@@ -1,9 +1,9 @@
 #pragma once
 
 // What the start-up and quit benchmarks share: this benchmark's executable run again as a child
-// process in a mode of its own, headless, with prompts answered by default and in fresh working
-// and temporary directories; each line it prints is timed from its start. The bare window is
-// one such mode of both.
+// process in a mode of its own, headless, with prompts answered by default and in fresh working,
+// temporary and session directories; each line it prints is timed from its start. The bare window
+// is one such mode of both.
 #include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -88,7 +88,9 @@ struct TimedChild {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=false"));
-        env.insert(QStringLiteral("TMPDIR"), work.path());
+        // Its own session directory and state home: its command socket is its own.
+        for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
+            env.insert(QLatin1String(name), work.path());
         child.setProcessEnvironment(env);
         child.setWorkingDirectory(work.path());
         QElapsedTimer timer;

@@ -490,6 +490,8 @@ private:
     bool setOwn(const QString &name, const QVariant &value);
     // KVL52404 frames
     bool checkP404Addresses(const QStringList &addresses);
+    void forgetP404Words();
+    void forgetP404WordsAfterOthersFrames();
     void checkAnswerCrc(quint32 frame, quint32 answer, Register &answerRegister);
     void reportCrcFailure(const QString &text);
     // KVL52404 page
@@ -571,8 +573,11 @@ private:
     quint16 p205RegisterImage[P205Registers] = {};
     // A bit per address whose image word the chip holds: written or read since the set-up.
     quint16 p205WordsHeld = 0;
-    // The KVL52404 map words written to the chip since the set-up, by address, as written.
+    // The KVL52404 map words the chip holds as far as the page knows, by address: written or
+    // read since the set-up, forgotten when something else may have rewritten the chip.
     QHash<int, quint32> p404WordsSent;
+    // The 32-bit SPI tool's frame count after the page's last frame (frames since are not ours).
+    quint64 p404FramesSeen = 0;
     quint16 peakScale1 = 0;
     quint16 peakScale2 = 0;
     quint16 rippleScale1 = 0;

@@ -150,9 +150,12 @@ bool Board::SPI_Data_Transfere()
     qCDebug(lcBoard) << "Raw" << Qt::hex << frame;
     if (!spiRaw4B)
         return false;
+    forgetP404WordsAfterOthersFrames();
     spiRaw4B->set(QStringLiteral("SPIChannel4B"), int(p404SpiChannel), Variable::InternalKey);
     spiRaw4B->set(QStringLiteral("SpiIn4B[]"), uint(frame), Variable::InternalKey);
-    if (!spiRaw4B->transfer())
+    const bool sent = spiRaw4B->transfer();
+    p404FramesSeen = spiRaw4B->frameCount();
+    if (!sent)
         return false;
     const quint32 answer =
         spiRaw4B->get(QStringLiteral("SpiOut4B[]"), Variable::InternalKey).toUInt();
@@ -172,6 +175,8 @@ bool Board::MemoryRead(QStringList addresses)
         SPI_IN_WR_TP404.setField(QStringLiteral("[CMD]"), 0);
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_ADDR]"), address.toUInt());
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_DATA]"), 0);
+        // The map takes the chip's word, which need not be the one the page wrote.
+        p404WordsSent.remove(address.toInt());
         if (!SPI_Data_Transfere())
             return false;
         const quint32 data = SPI_OUT_RD_TP404.getField(QStringLiteral("[READ_DATA]"));
@@ -197,9 +202,27 @@ bool Board::MemoryWrite(QStringList addresses)
         SPI_IN_WR_TP404.setField(QStringLiteral("[CMD]"), 1);
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_ADDR]"), address.toUInt());
         SPI_IN_WR_TP404.setField(QStringLiteral("[WRITE_DATA]"), data);
+        // A word whose write failed may or may not be the chip's.
+        p404WordsSent.remove(address.toInt());
         if (!SPI_Data_Transfere())
             return false;
         p404WordsSent.insert(address.toInt(), data);
     }
     return !addresses.isEmpty();
+}
+
+// What the page knows the chip holds is forgotten: the chip was reset or rewritten otherwise.
+void Board::forgetP404Words()
+{
+    p404WordsSent.clear();
+    if (spiRaw4B)
+        p404FramesSeen = spiRaw4B->frameCount();
+}
+
+// Frames of the 32-bit SPI tool that the page did not send (a person's or a script's, through
+// the tool) may have rewritten the chip.
+void Board::forgetP404WordsAfterOthersFrames()
+{
+    if (spiRaw4B && spiRaw4B->frameCount() != p404FramesSeen)
+        forgetP404Words();
 }

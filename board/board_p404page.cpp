@@ -225,8 +225,9 @@ void Board::slot_dialBCK2AVGReleased()
 
 // A spin box of a buck channel, the user's change only. A value change writes only when the map
 // does not hold the value yet (the box's binding writes the map when its editing ends). The end
-// of an edit commits the box's value, once: a word the chip has had from the value change (or
-// any write since the set-up) does not go again. The range also changes the average current.
+// of an edit commits the box's value, once: a word the chip holds as far as the page knows (the
+// page wrote it since the set-up, the last reset or defaults, and nobody read or rewrote it
+// since) does not go again. The range also changes the average current.
 void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenChanged)
 {
     const QString field = buckField(channel, range ? "IRNG" : "DIM_DUTY");
@@ -237,6 +238,7 @@ void Board::buckSpinChanged(int channel, bool range, int value, bool onlyWhenCha
     if (range)
         calculateBuckAverage(channel);
     const int address = range ? BuckCurrentAddress[channel - 1] : BuckDimAddress[channel - 1];
+    forgetP404WordsAfterOthersFrames();
     const auto sent = p404WordsSent.constFind(address);
     if (sent != p404WordsSent.cend() && *sent == p404Word(address))
         return;
@@ -371,8 +373,10 @@ void Board::on_pushButton_clicked()
     lastFadingLevel = stop;
 }
 
+// The defaults are written whatever the page thinks the chip holds.
 void Board::writeP404Defaults()
 {
+    forgetP404Words();
     for (const P404Default &d : Defaults)
         SPI_MAPP404.setField(QStringLiteral("[%1]").arg(QLatin1String(d.field)), d.value);
     QStringList addresses;

@@ -215,6 +215,7 @@ void Board::resetP404()
 {
     SPI_MAPP404.setField(QStringLiteral("[SWRESET]"), 1);
     MemoryWrite({QString::number(P404SwresetAddress)});
+    forgetP404Words(); // the chip's words are its reset values now
 }
 
 // A KVL52205 register; 0 when the read failed.

@@ -58,7 +58,7 @@ void Board::onConnected()
 void Board::setupHardware()
 {
     p205WordsHeld = 0; // the chips of this connection have had none of the page's words yet
-    p404WordsSent.clear();
+    forgetP404Words();
     const bool mockup = currentPort() == MockupPort;
     if (!mockup) {
         qCDebug(lcBoard) << "---SPI Setup---";

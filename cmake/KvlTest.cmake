@@ -5,6 +5,7 @@
 # create local sockets can run in parallel.
 set(KVL_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-test.sh)
 set(KVL_X11_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-x11-test.sh)
+set(KVL_BESIDE_PROGRAM_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-beside-program.sh)
 
 function(kvl_add_test name)
     cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -46,15 +47,17 @@ endfunction()
 
 # Registers <test> as a run of the executable <target> with the arguments in ARGS, in a working
 # directory of its own, with the time-out and the environment every test gets (and the
-# assignments in ENV), through the offscreen wrapper unless WRAPPER names another.
+# assignments in ENV), through the offscreen wrapper unless WRAPPER names another; LAUNCHER, a
+# command that runs the executable, goes between the two.
 function(kvl_register_test test target timeout)
-    cmake_parse_arguments(R "" "WRAPPER" "ARGS;ENV" ${ARGN})
+    cmake_parse_arguments(R "" "WRAPPER" "ARGS;ENV;LAUNCHER" ${ARGN})
     if(NOT R_WRAPPER)
         set(R_WRAPPER ${KVL_TEST_WRAPPER})
     endif()
     set(workdir ${CMAKE_CURRENT_BINARY_DIR}/work/${test})
     add_test(NAME ${test}
-             COMMAND /bin/sh ${R_WRAPPER} ${workdir} $<TARGET_FILE:${target}> ${R_ARGS})
+             COMMAND /bin/sh ${R_WRAPPER} ${workdir} ${R_LAUNCHER} $<TARGET_FILE:${target}>
+                     ${R_ARGS})
     set_tests_properties(${test} PROPERTIES
         TIMEOUT ${timeout}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${R_ENV}")
@@ -63,10 +66,13 @@ endfunction()
 # kvl_add_bench_test(<benchmark>)
 #
 # Runs the benchmark target <benchmark> in its short mode (argument "--short") as a test of the
-# same name labelled "bench" (`ctest -L bench`). Its figures are never judged: the test fails
-# only when the benchmark fails (a non-zero exit, a crash, a sanitizer report or the time-out).
+# same name labelled "bench" (`ctest -L bench`), beside a listener on the program's default
+# command socket, as beside the user's running program. Its figures are never judged: the test
+# fails only when the benchmark fails (a non-zero exit, a crash, a sanitizer report or the
+# time-out).
 function(kvl_add_bench_test name)
-    kvl_register_test(${name} ${name} 300 ARGS --short)
+    kvl_register_test(${name} ${name} 300 ARGS --short
+                      LAUNCHER /bin/sh ${KVL_BESIDE_PROGRAM_WRAPPER})
     set_tests_properties(${name} PROPERTIES LABELS bench)
 endfunction()
 

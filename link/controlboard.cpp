@@ -49,7 +49,6 @@ ControlBoard::~ControlBoard()
 {
     stopThread();
     m_port->close();
-    delete m_port;
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
     delete m_ownRunner;

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class LinkHost;
@@ -233,8 +234,14 @@ private:
     void drainWake();
     void wake();
     void parkPoint();
+    bool connectMockup();
+    bool connectScript();
     bool connectSerial(const QString &port);
-    bool openSerial(const QString &port);
+    bool reopenSerial(const QString &port);
+    bool openSerial(SerialPort &serial, const QString &port);
+    void startSerialConnection(const QString &port);
+    bool identifyConnection();
+    void letGoOfSerialPort(bool releaseClaim = true);
     QStringList probeLogged(const QStringList &in, QList<PortProbe::Skip> skipped);
     void keepAlive();
     void reconnect();
@@ -284,8 +291,9 @@ private:
     std::atomic<bool> m_loopEnded{false};
     std::atomic<bool> m_awaitingAnswer{false}; // a transaction waits for its answer lines
     std::atomic<int> m_owedAcks{0};            // keep-alive ENQs written whose ACK has not come yet
+    std::atomic<int> m_portGeneration{0};      // counts the ports let go of
     int m_parkDepth = 0; // nesting of parks by other threads (under m_linkMutex)
-    SerialPort *m_port;
+    std::unique_ptr<SerialPort> m_port;
     PortProbe m_probe;
     int m_wakeFd = -1;
     QElapsedTimer m_silence;

@@ -320,86 +320,176 @@ void ControlBoard::cancelReconnection()
     m_cancelReconnect.store(true);
 }
 
+// A connection that cannot be made leaves the one there is as it was: its port open, its mode
+// and its name. A new one that is made ends the one before it, its serial port let go as a
+// disconnection leaves it.
 bool ControlBoard::connectBoard(const QString &port, bool)
 {
     cancelReconnection(); // the user's choice ends an automatic reconnection
-    if (port == MockupPort) {
-        m_mode.store(MockupMode);
-        {
-            std::lock_guard<std::mutex> transaction(m_transactionMutex);
-            m_random = 100; // the mock-up answers repeat after each connection
-        }
-        setPortName(MockupPort);
-        Prompt::inform(
-            QString(),
-            QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
-        m_connected.store(true);
-    } else if (port == ScriptPort) {
-        m_mode.store(ScriptMode);
-        const QString file = Prompt::openFile(QStringLiteral("Script path"), QString(),
-                                              QStringLiteral("Files (*.py)"));
-        if (file.isEmpty() || !QFileInfo(file).isFile())
-            return false;
-        m_scriptPath = file;
-        setPortName(ScriptPort);
-        m_connected.store(true);
-    } else if (!connectSerial(port)) {
+    bool connected = false;
+    if (port == MockupPort)
+        connected = connectMockup();
+    else if (port == ScriptPort)
+        connected = connectScript();
+    else
+        connected = connectSerial(port);
+    if (!connected)
         return false;
-    }
     log(LogInf, QStringLiteral("Connected to ") + portName());
     emit signal_connected();
     return true;
 }
 
-bool ControlBoard::connectSerial(const QString &port)
+bool ControlBoard::connectMockup()
 {
-    m_mode.store(SerialMode);
     {
         ParkGuard park(this);
-        m_connected.store(false);
-        if (m_port->isOpen()) {
-            m_port->setRts(false);
-            m_port->close();
-        }
-        if (!openSerial(port))
-            return false;
-        const bool alive = ping();
-        {
-            // A transaction still waiting on another thread (one begun before a reconnection)
-            // reads the receive buffer: empty both only between transactions.
-            std::lock_guard<std::mutex> transaction(m_transactionMutex);
-            m_rxBuffer.clear();
-            m_txBuffer.clear();
-        }
-        if (!alive) {
-            m_port->close();
-            m_probe.release();
-            return false;
-        }
-        setPortName(port);
-        m_connected.store(true);
+        letGoOfSerialPort();
+        m_mode.store(MockupMode);
     }
-    // Only a board that answered is asked who it is; the link thread serves the transaction.
+    {
+        std::lock_guard<std::mutex> transaction(m_transactionMutex);
+        m_random = 100; // the mock-up answers repeat after each connection
+    }
+    setPortName(MockupPort);
+    Prompt::inform(QString(),
+                   QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
+    m_connected.store(true);
+    return true;
+}
+
+bool ControlBoard::connectScript()
+{
+    const QString file =
+        Prompt::openFile(QStringLiteral("Script path"), QString(), QStringLiteral("Files (*.py)"));
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return false;
+    {
+        ParkGuard park(this);
+        letGoOfSerialPort();
+        m_mode.store(ScriptMode);
+    }
+    m_scriptPath = file;
+    setPortName(ScriptPort);
+    m_connected.store(true);
+    return true;
+}
+
+// The port is opened and asked for the keep-alive on a port object of its own while the link
+// goes on; only a board that answered takes the link's place. The port of the connection itself
+// cannot be opened twice: it is opened anew (reopenSerial).
+bool ControlBoard::connectSerial(const QString &port)
+{
+    if (port.isEmpty())
+        return false;
+    if (m_mode.load() == SerialMode && m_port->isOpen() &&
+        PortProbe::deviceKey(port) == PortProbe::deviceKey(portName()))
+        return reopenSerial(port);
+    auto candidate = std::make_unique<SerialPort>();
+    m_probe.claim(port);
+    std::atomic<int> owed{0};
+    const bool alive = openSerial(*candidate, port) &&
+                       keepAliveAnswered(
+                           *candidate, m_timing, [](const QByteArray &) {}, &m_stop, &owed);
+    if (!alive) {
+        candidate->close();
+        if (m_mode.load() == SerialMode && m_port->isOpen())
+            m_probe.claim(portName()); // the connection there is keeps its port
+        else
+            m_probe.release();
+        return false;
+    }
+    {
+        ParkGuard park(this);
+        letGoOfSerialPort(false);
+        std::swap(m_port, candidate);
+        m_owedAcks.store(owed.load());
+        startSerialConnection(port);
+    }
+    candidate.reset(); // the port object of the connection before, closed
+    return identifyConnection();
+}
+
+// The connected port opened again: what was there is gone, and a port that does not open or
+// a board that does not answer again leaves the link disconnected, as after errors.
+bool ControlBoard::reopenSerial(const QString &port)
+{
+    bool alive = false;
+    {
+        ParkGuard park(this);
+        letGoOfSerialPort(false);
+        m_connected.store(false);
+        alive = openSerial(*m_port, port) && ping();
+        if (alive)
+            startSerialConnection(port);
+        else
+            m_port->close();
+    }
+    if (!alive) {
+        m_probe.release();
+        log(LogRxErr,
+            QStringLiteral("Disconnected: %1 did not answer when opened again").arg(port));
+        emit signal_disconnected();
+        return false;
+    }
+    return identifyConnection();
+}
+
+// With the link thread kept off the port.
+void ControlBoard::startSerialConnection(const QString &port)
+{
+    {
+        // A transaction still waiting on another thread (one begun before a reconnection)
+        // reads the receive buffer: empty both only between transactions.
+        std::lock_guard<std::mutex> transaction(m_transactionMutex);
+        m_rxBuffer.clear();
+        m_txBuffer.clear();
+    }
+    m_mode.store(SerialMode);
+    setPortName(port);
+    m_connected.store(true);
+}
+
+// Only a board that answered is asked who it is; the link thread serves the transaction.
+bool ControlBoard::identifyConnection()
+{
     checkIdn();
     // The user may have disconnected while the identification's box was open.
     return m_connected.load();
 }
 
-// A port probe holding the port lets go of it first. A failure the user asked for is logged
-// as an error with its reason; the automatic reconnection's attempts stay quiet.
-bool ControlBoard::openSerial(const QString &port)
+// A port probe holding the port lets go of it first (the caller claims it). A failure the user
+// asked for is logged as an error with its reason; the automatic reconnection's attempts stay
+// quiet.
+bool ControlBoard::openSerial(SerialPort &serial, const QString &port)
 {
-    if (port.isEmpty())
-        return false;
-    m_probe.claim(port);
-    if (m_port->open_port(port, DefaultBaudrate)) {
-        m_owedAcks.store(0);
+    if (serial.open_port(port, DefaultBaudrate)) {
+        if (&serial == m_port.get())
+            m_owedAcks.store(0);
         return true;
     }
-    m_probe.release();
     if (!onLinkThread())
-        emit signal_log(LevelRxErr, SerialPort::failureText(port, m_port->lastError()));
+        emit signal_log(LevelRxErr, SerialPort::failureText(port, serial.lastError()));
     return false;
+}
+
+// The serial port of the connection there is, as a disconnection leaves it: its stream stopped,
+// the board told to go back to the default rate, RTS cleared, the port closed and, when asked,
+// the probe's claim given up. Run while the link thread is kept off the port.
+void ControlBoard::letGoOfSerialPort(bool releaseClaim)
+{
+    if (m_mode.load() != SerialMode)
+        return;
+    if (m_streaming.load())
+        stopStream();
+    ++m_portGeneration;
+    m_baudrate.store(DefaultBaudrate);
+    if (m_connected.load() && m_port->isOpen())
+        switchBaudrate(DefaultBaudrate);
+    m_port->setRts(false);
+    m_port->close();
+    if (releaseClaim)
+        m_probe.release();
 }
 
 void ControlBoard::disconnectBoard(int reason)
@@ -418,14 +508,9 @@ void ControlBoard::disconnectBoard(int reason)
         log(LogInf, QStringLiteral("Disconnect by user"));
         break;
     }
-    if (m_mode.load() == SerialMode && m_port) {
+    if (m_mode.load() == SerialMode) {
         ParkGuard park(this);
-        m_baudrate.store(DefaultBaudrate);
-        if (m_connected.load())
-            switchBaudrate(DefaultBaudrate);
-        m_port->setRts(false);
-        m_port->close();
-        m_probe.release();
+        letGoOfSerialPort();
     }
     emit signal_disconnected();
     m_connected.store(false);
@@ -536,6 +621,7 @@ void ControlBoard::runStream()
         QMutexLocker lock(&m_linkMutex);
         command = m_streamCommand.toLatin1();
     }
+    const int generation = m_portGeneration.load();
     writeToPort(command);
     m_port->setRts(true);
     emit signal_stream(true);
@@ -552,6 +638,12 @@ void ControlBoard::runStream()
         if (m_streaming.load())
             waitForWake(m_timing.streamPassMs);
         parkPoint();
+    }
+    // A port let go of meanwhile (a disconnection, another connection) took the stream's end
+    // with it: nothing goes to the port of a connection made since.
+    if (generation != m_portGeneration.load()) {
+        emit signal_stream(false);
+        return;
     }
     m_port->setRts(false);
     writeToPort(QByteArray(StreamEndNakBytes, NAK));

@@ -62,8 +62,10 @@ public:
     // connection to it says so itself.)
     static bool needsUser(const QList<Skip> &skipped);
 
-private:
+    // The device a port name stands for, as one text for any of its names (links resolved).
     static QString deviceKey(const QString &port);
+
+private:
     static QString reasonText(int reason);
     bool hold(const QString &key);
     bool giveBack();

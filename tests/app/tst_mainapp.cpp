@@ -25,6 +25,7 @@
 #include "pythonrunner.h"
 #include "screenconfig.h"
 #include "scriptdragprovider.h"
+#include "serialport.h"
 #include "tablerows.h"
 #include "testfiles.h"
 #include "windowplacement.h"
@@ -355,7 +356,7 @@ private slots:
              {"get", ".SA", untouched, "Error GET .SA"},
              {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
              {"get", "VERSION", version, ""},
-             {"run", "write", untouched, ""},
+             {"run", "write", untouched, "Error RUN:write: no board is connected"},
              {"get", "ToolA.SA.x", untouched, ""}});
     }
 
@@ -545,6 +546,54 @@ private slots:
         const QString pipe = PipeClient::programPipe();
         QCOMPARE(PipeClient::exchange(pipe, "run\topen\tsmockup\n"), QByteArray("i1"));
         QCOMPARE(ports->currentIndex(), ports->findText("mockup"));
+        QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
+    }
+
+    // An "open" that fails while connected (no such port, a port in use, no board answering)
+    // leaves the connection as it was, bar and link. The connected port opened again without
+    // its board answering ends the connection visibly; "write" then fails. Another board that
+    // answers takes over, and the first one's port is let go.
+    void failedOpenKeepsTheConnection()
+    {
+        const QString pipe = PipeClient::programPipe();
+        const auto open = [&pipe](const QString &port) {
+            return PipeClient::exchange(pipe, "run\topen\ts" + port.toUtf8() + "\n");
+        };
+        const auto connectedTo = [this](const QString &port) {
+            return app->isConnected() && app->controlBoard()->portName() == port &&
+                   window()->portName() == port && window()->connectButton()->isChecked() &&
+                   window()->connectionLamp()->currentState() != 0 &&
+                   window()->statusText().startsWith("FW P110");
+        };
+        FakeBoard board, busy, silent;
+        board.setValue("A", "6");
+        silent.setSilent(true);
+        SerialPort holder;
+        QVERIFY(holder.open_port(busy.devicePath(), ControlBoard::DefaultBaudrate));
+        QCOMPARE(open(board.devicePath()), QByteArray("i1"));
+        for (const QString &port :
+             {QString("/dev/no-such-port"), busy.devicePath(), silent.devicePath()}) {
+            QCOMPARE(open(port), QByteArray("i0"));
+            QVERIFY2(connectedTo(board.devicePath()), qPrintable(port));
+            QCOMPARE(PipeClient::exchange(pipe, "run\twrite\tsget A\n"),
+                     "x" + QByteArray("A=6\n").toHex());
+        }
+
+        board.setSilent(true);
+        QCOMPARE(open(board.devicePath()), QByteArray("i0"));
+        QVERIFY(!app->isConnected());
+        QVERIFY(!window()->connectButton()->isChecked() && window()->statusText().isEmpty());
+        QCOMPARE(window()->connectionLamp()->currentState(), 0);
+        QCOMPARE(PipeClient::exchange(pipe, "run\twrite\tsget A\n"), QByteArray("err\n"));
+
+        board.setSilent(false);
+        QCOMPARE(open(board.devicePath()), QByteArray("i1"));
+        FakeBoard next;
+        QCOMPARE(open(next.devicePath()), QByteArray("i1"));
+        QVERIFY(connectedTo(next.devicePath()));
+        SerialPort first; // the first board's port is free again
+        QVERIFY(first.open_port(board.devicePath(), ControlBoard::DefaultBaudrate));
+        first.close();
         QCOMPARE(PipeClient::exchange(pipe, "run\tclose\n"), QByteArray("i1"));
     }
 

@@ -148,7 +148,7 @@ private slots:
         const QByteArray rows[][2] = {
             {"get\tVerSion\nset\tclose\thello\nget\tclose\nrun\tnothing\ti1\nget\tA.B.C\n"
              "run\twrite\tsget A\nrun\tSpiRaw.cmd\nget\t.version\nrun\tCLOSE\n",
-             Version + Err + Err + Err + "i1"},
+             Version + Err + Err + Err + Err + "i1"}, // "write" without a connection fails
             {"run\topen\ts/nonexistent/tty\nrun\topen\ts\nget\tSpiRaw.X\n", "i0i0" + Err},
             {"Mrun\twrite\tsset DIO1=1\n", typed("DIO1:ok ")},
             {"Mrun\twrite\tsget AIN0 DIO1 X\n", typed("AIN0=365 DIO1=0 X=5415")},
@@ -156,7 +156,7 @@ private slots:
              typed("AIN0=365") + typed("AIN1=193")},
             {"Mrun\twrite\tsget X\nrun\topen\tsmockup\nrun\twrite\tsget Y\n",
              typed("X=365") + "i1" + typed("Y=365")},
-            {"Mrun\tclose\nrun\twrite\tsget A\nget\tSpiRaw.X\n", "i1" + Err},
+            {"Mrun\tclose\nrun\twrite\tsget A\nget\tSpiRaw.X\n", "i1" + Err + Err},
             {"Mset\tSpiRaw.NOTHING\ti1\nset\tSpiRaw.X\thello\nrun\tSpiRaw.cmd\ti1\n"
              "run\tspiraw.cmd\ti1\n",
              Err + Err + "i0" + Err},

@@ -239,6 +239,19 @@ private slots:
         f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiRaw4B->set("SPIChannel4B", 0, Variable::OutsideKey));
         f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS0SPEED=1001");
+        // By name, a clock takes what its edit takes: a real number in kHz where the edit is a
+        // real-number edit. A whole-number edit's clock, a channel, a count keep whole numbers.
+        const auto setByName = [this](const QString &name, double value) {
+            QVariant v(value);
+            return f.app->set(name, v);
+        };
+        QVERIFY(setByName("SpiRaw4B.SPIFreq4B", 312.5));
+        QVERIFY(!setByName("SpiRaw4B.SPIFreq4B", 0.5));
+        f.checkCommand(spiRaw4B, "setSPIFreq4B", true, "set SPILEDCS0SPEED=312500");
+        for (const char *name : {"SpiRaw.SPIFreq", "SpiRaw4B.SPIChannel4B",
+                                 "SpiEEPROM.EEPROMChannel", "SpiEEPROM.DataIn"})
+            QVERIFY2(!setByName(name, 2.5), name);
+        f.checkCommand(spiRaw, "setSPIFreq", true, "set SPI0CS0SPEED=10000000");
         QVERIFY(spiEEPROM->set("EEPROMFreq", 4.1, Variable::OutsideKey));
         QVERIFY(spiEEPROM->set("EEPROMChannel", 15, Variable::OutsideKey));
         f.checkCommand(spiEEPROM, "setEEPROMFreq", true, "set SPILEDCS15SPEED=4100000");

@@ -406,6 +406,42 @@ private slots:
         }
     }
 
+    // What the page knows the chip holds goes with a reset, a read of the word, a frame of the
+    // 32-bit SPI tool's own and a write that failed: the end of a range box's edit then sends
+    // its word again, once.
+    void editAfterResetSendsAgain()
+    {
+        auto *spin = w<QSpinBox>("sbBCK1RANGE");
+        spin->setFocus();
+        QVERIFY(spin->hasFocus());
+        spin->setValue(spin->value() == 2 ? 1 : 2);
+        QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
+        const quint32 word = f.spi.kvl52404Word(1);
+        const auto toolFrame = [this]() {
+            QVariant none = QVariantList(), result; // no arguments, as the socket passes them
+            return f.app->run("SpiRaw4B.Transfer", none, &result);
+        };
+        const auto failedWrite = [this]() { // the board does not answer: did the chip hear it?
+            f.board.setSilent(true);
+            const bool written = f.run("Write", "1").toBool();
+            f.board.setSilent(false);
+            return !written;
+        };
+        for (const auto &[action, frames] : QList<QPair<std::function<bool()>, QString>>{
+                 {[this]() { return !f.run("swresetP404").toBool(); }, "w29"},
+                 {[this]() { return f.run("Read", "1").toBool(); }, "r1"},
+                 {toolFrame, "w1"}, // the tool's frame is the page's last one
+                 {failedWrite, "w1"}}) {
+            QVERIFY2(action(), qPrintable(frames));
+            QCOMPARE(chipWords(f.take()), frames);
+            emit spin->editingFinished();
+            QCOMPARE(chipWords(f.take()), QStringLiteral("w1"));
+            QCOMPARE(f.spi.kvl52404Word(1), word);
+            emit spin->editingFinished();
+            QCOMPARE(f.take(), Lines());
+        }
+    }
+
     // A name-based write of a field stays in the map until Write names its word, whatever has
     // the focus and whether a control or none shows the field; Write then sends the word once
     // and the chip holds the map's word. A dial let go writes its own word, staged fields too.

@@ -1,4 +1,5 @@
 #include "linkfixture.h"
+#include "serialport.h"
 #include "variable.h"
 
 #include <QElapsedTimer>
@@ -351,6 +352,20 @@ private slots:
         QByteArray answer;
         QVERIFY(f->link.send("set A=1", &answer, 5000));
         QCOMPARE(f->board.lines().value(f->board.lines().size() - 1), QByteArray("set A=1"));
+    }
+
+    // A script port whose file is not chosen leaves the serial connection as it was; the
+    // mock-up takes over from it and lets go of its port.
+    void pseudoPortsAfterSerial()
+    {
+        QVERIFY(!f->link.connectBoard(QStringLiteral("script")));
+        QCOMPARE(f->link.mode(), int(ControlBoard::SerialMode));
+        QVERIFY(f->link.isConnected() && f->link.send("set A=1", nullptr));
+        QVERIFY(f->link.connectBoard(QStringLiteral("mockup")));
+        QVERIFY(f->board.waitForLines(2, 10000));
+        QCOMPARE(f->take(), (Lines{"set A=1", "set baudrate=115200"}));
+        SerialPort port;
+        QVERIFY(port.open_port(f->board.devicePath(), ControlBoard::DefaultBaudrate));
     }
 
     void transferBlocks()
