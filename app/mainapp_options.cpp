@@ -10,6 +10,8 @@
 #include "windowstate.h"
 #include "workspace.h"
 
+#include <QFileInfo>
+
 namespace
 {
 
@@ -58,6 +60,12 @@ QString MainApp::stateFileName() const
 
 void MainApp::loadOptions()
 {
+    const QString refusal = m_programFiles.workingDirRefusal();
+    if (!refusal.isEmpty())
+        emit signal_log(0, QStringLiteral("Options, window state and day logs are kept in %1 and "
+                                          "%2, not in the working folder: %3")
+                               .arg(QFileInfo(optionsFileName()).path(),
+                                    QFileInfo(stateFileName()).path(), refusal));
     QHash<QString, QVariant> values = m_options;
     QString error;
     if (!OptionsFile::load(optionsFileName(), &values, &error)) {
@@ -119,7 +127,7 @@ void MainApp::restoreState()
 
 void MainApp::updateSoftware()
 {
-    SoftwareUpdater updater(option(UpdaterPathKey).toString());
+    SoftwareUpdater updater(option(UpdaterPathKey).toString(), m_programFiles.places().programDir);
     if (updater.start())
         setOption(UpdaterPathKey, updater.path());
 }

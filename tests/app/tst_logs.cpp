@@ -2,6 +2,7 @@
 // the day's log file, copying and the console line to a simulated board; the beeper's patterns.
 #include "tst_shellfixture.h"
 
+#include "asnobody.h"
 #include "beeper.h"
 #include "contrast.h"
 #include "controlboard.h"
@@ -260,6 +261,28 @@ private slots:
                                                    "C(-4)  ::: again %1 \n"));
     }
 
+    // The day's file is the user's alone, whatever it was; a link that another user put at its
+    // name (here to a file of ours) is not written through, and the log says so.
+    void logFileIsTheUsersAlone()
+    {
+        const QString name = logs->saveLogBox()->text();
+        QVERIFY(TestFiles::write(name, "old\n"));
+        logs->saveLogBox()->setChecked(true);
+        logs->saveLogBox()->setChecked(false);
+        QCOMPARE(QFileInfo(name).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        QVERIFY(QFile::remove(name) && TestFiles::write("ours", "mine\n"));
+        QVERIFY(QFile::link("ours", name));
+        if (!AsNobody::own(name))
+            QSKIP("needs root and the user nobody");
+        const int errors = logs->errors();
+        logs->saveLogBox()->setChecked(true);
+        logs->slot_addLog(-5, "not through the link");
+        logs->saveLogBox()->setChecked(false);
+        QVERIFY(QFile::remove(name));
+        QCOMPARE(TestFiles::read("ours"), QByteArray("mine\n"));
+        QCOMPARE(logs->errors(), errors + 2);
+    }
+
     // An installed program started in a folder of no bench writes the day's file into its
     // state folder, and the working directory gets nothing.
     void logFileOfInstalledProgram()
@@ -342,8 +365,13 @@ private slots:
         const QList<QPair<QString, Tones>> cases = {
             {"1000:100;1200:200;2000:100", {{1000, 100}, {1200, 200}, {2000, 100}}},
             {"x:10;1200:20", {{0, 10}, {1200, 20}}}, // only the last part must read
-            {"1000:100;1200:x", {}}, {"1000:100;y:20", {}}, {"1000:100;1200", {}},
-            {"1000:100:5", {}}, {"1000:100;", {}}, {"", {}}, {":", {}}};
+            {"1000:100;1200:x", {}},
+            {"1000:100;y:20", {}},
+            {"1000:100;1200", {}},
+            {"1000:100:5", {}},
+            {"1000:100;", {}},
+            {"", {}},
+            {":", {}}};
         for (const auto &[pattern, expected] : cases) {
             Tones parsed;
             QCOMPARE(Beeper::parsePattern(pattern, &parsed), !expected.isEmpty());

@@ -4,6 +4,8 @@
 // permission checks and the exclusive terminal flag do not apply. Run as another user already,
 // both helpers keep that user.
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 
 #include <functional>
 
@@ -52,6 +54,15 @@ inline QByteArray run(const std::function<QByteArray()> &fn)
         WEXITSTATUS(status) != 0)
         return "child failed: exit " + QByteArray::number(WEXITSTATUS(status));
     return out;
+}
+
+// Gives path (a link itself, not what it leads to) to nobody, as though nobody had made it;
+// false when that is not allowed (not run as root) or there is no user nobody.
+inline bool own(const QString &path)
+{
+    const passwd *nobody = getpwnam("nobody");
+    return nobody &&
+           lchown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid) == 0;
 }
 
 // Every thread of the process acts as nobody while this lives (effective user and group only,
