@@ -10,8 +10,6 @@
 #include "windowstate.h"
 #include "workspace.h"
 
-#include <QFileInfo>
-
 namespace
 {
 
@@ -60,12 +58,6 @@ QString MainApp::stateFileName() const
 
 void MainApp::loadOptions()
 {
-    const QString refusal = m_programFiles.workingDirRefusal();
-    if (!refusal.isEmpty())
-        emit signal_log(0, QStringLiteral("Options, window state and day logs are kept in %1 and "
-                                          "%2, not in the working folder: %3")
-                               .arg(QFileInfo(optionsFileName()).path(),
-                                    QFileInfo(stateFileName()).path(), refusal));
     QHash<QString, QVariant> values = m_options;
     QString error;
     if (!OptionsFile::load(optionsFileName(), &values, &error)) {
