@@ -270,7 +270,12 @@ private slots:
         logs->saveLogBox()->setChecked(true);
         logs->saveLogBox()->setChecked(false);
         QCOMPARE(QFileInfo(name).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
-        QVERIFY(QFile::remove(name) && TestFiles::write("ours", "mine\n"));
+        QVERIFY(QFile::remove(name) && QDir().mkdir(name)); // a file that cannot be opened
+        const int before = logs->errors();
+        logs->saveLogBox()->setChecked(true);
+        logs->saveLogBox()->setChecked(false);
+        QCOMPARE(logs->errors(), before + 1);
+        QVERIFY(QDir().rmdir(name) && TestFiles::write("ours", "mine\n"));
         QVERIFY(QFile::link("ours", name));
         if (!AsNobody::own(name))
             QSKIP("needs root and the user nobody");

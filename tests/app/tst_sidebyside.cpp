@@ -231,7 +231,8 @@ private slots:
                  qPrintable(programTitles().join('\n')));
         // A port that does not open shows the error box, titled with the name.
         QCOMPARE(cli({"--name", "third", "run", "open", "s/no/such/port"}), QByteArray("i0\n"));
-        QTRY_COMPARE_WITH_TIMEOUT(programTitles(".*Error"), QStringList{"third - Error"}, WaitMs / 3);
+        QTRY_COMPARE_WITH_TIMEOUT(programTitles(".*Error"), QStringList{"third - Error"},
+                                  WaitMs / 3);
         connects("third");
         endsByRequest(second, "third");
         const QDir folder(folderName());
