@@ -63,8 +63,7 @@ bool PrivateFile::openForAppend(QFile *file, QString *error)
         return false;
     const int descriptor = ::open(QFile::encodeName(path).constData(),
                                   O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    struct stat info {
-    };
+    struct stat info {};
     if (descriptor < 0 || ::fstat(descriptor, &info) != 0 ||
         (info.st_uid == ::geteuid() && ::fchmod(descriptor, 0600) != 0)) {
         *error = QString::fromLocal8Bit(std::strerror(errno));
@@ -85,8 +84,7 @@ bool PrivateFile::makeFolder(const QString &path)
     }
     if (!PathTrust::foreignChange(path).isEmpty())
         return false;
-    struct stat info {
-    };
+    struct stat info {};
     const QByteArray name = QFile::encodeName(path);
     if (::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)

@@ -85,8 +85,7 @@ QString walk(const QString &path, int links)
 {
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString current; // the folder reached, without links; empty for "/"
-    struct stat info {
-    };
+    struct stat info {};
     if (const int error = lstatError(current, &info))
         return uncheckable(QStringLiteral("/"), error);
     QString problem = entryProblem(QStringLiteral("/"), info, parts.isEmpty());

@@ -89,8 +89,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
         QCOMPARE(QString::fromUtf8(TestFiles::read("args.txt")),
                  QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
-        SoftwareUpdater missing("/no/such/updater",
-                                QDir::currentPath()); // one that does not start is no success
+        // One that does not start is no success.
+        SoftwareUpdater missing("/no/such/updater", QDir::currentPath());
         QVERIFY(!missing.start());
         QCOMPARE(prompt->messages().last().text, WarningText);
     }

@@ -370,13 +370,8 @@ private slots:
         const QList<QPair<QString, Tones>> cases = {
             {"1000:100;1200:200;2000:100", {{1000, 100}, {1200, 200}, {2000, 100}}},
             {"x:10;1200:20", {{0, 10}, {1200, 20}}}, // only the last part must read
-            {"1000:100;1200:x", {}},
-            {"1000:100;y:20", {}},
-            {"1000:100;1200", {}},
-            {"1000:100:5", {}},
-            {"1000:100;", {}},
-            {"", {}},
-            {":", {}}};
+            {"1000:100;1200:x", {}}, {"1000:100;y:20", {}}, {"1000:100;1200", {}},
+            {"1000:100:5", {}}, {"1000:100;", {}}, {"", {}}, {":", {}}};
         for (const auto &[pattern, expected] : cases) {
             Tones parsed;
             QCOMPARE(Beeper::parsePattern(pattern, &parsed), !expected.isEmpty());

@@ -15,8 +15,7 @@
 // The permission bits of a file or folder, -1 when it is missing.
 static int mode(const QString &path)
 {
-    struct stat info {
-    };
+    struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777)
                                                                     : -1;
 }

@@ -744,8 +744,7 @@ private slots:
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {
-        struct stat info {
-        };
+        struct stat info {};
         QCOMPARE(::lstat(QFile::encodeName(PipeName::socketFile(name)).constData(), &info), 0);
         QVERIFY(S_ISSOCK(info.st_mode));
         QCOMPARE(info.st_mode & 077, 0u);
@@ -807,7 +806,7 @@ private slots:
         QCOMPARE(prompt.messages().size(), asked + 3);
         QVERIFY(third.failure().startsWith("another program already serves the command socket"));
         QVERIFY(!second.start("/dev/null/sock")); // no file name
-        QCOMPARE(checksRunning(second), 0);       // nor does it listen again on the name it left
+        QCOMPARE(checksRunning(second), 0); // nor does it listen again on the name it left
         QCOMPARE(prompt.messages().last().title, QString("Local server failed"));
         QVERIFY(
             prompt.messages().last().text.startsWith("Unable to start interprocess server: \n"));
