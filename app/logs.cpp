@@ -5,6 +5,7 @@
 #include "htmllistbox.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "privatefile.h"
 #include "prompt.h"
 #include "variantutil.h"
 
@@ -288,10 +289,11 @@ void Logs::slot_cbSaveLog_toggled(bool on)
     }
     if (logFile->isOpen())
         return;
-    // The day's name, in the folder where the program keeps its logs.
+    // The day's name, in the folder where the program keeps its logs: the user's alone.
     logFile->setFileName(MainApp::instance()->programFiles().stateFile(cbSaveLog->text()));
-    // A file that cannot be opened is not reported; entries are then not written.
-    logFile->open(logFile->exists() ? QIODevice::Append : QIODevice::WriteOnly);
+    QString error;
+    if (!PrivateFile::openForAppend(logFile, &error))
+        slot_addLog(-1, QStringLiteral("Cannot write %1: %2").arg(logFile->fileName(), error));
 }
 
 void Logs::slot_LogContextMenu(QPoint point)

@@ -23,6 +23,7 @@
 #include "variantutil.h"
 #include "waitcursor.h"
 #include "windowplacement.h"
+#include "windowtitles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -175,7 +176,13 @@ void MainApp::setProjectTypeChoice(const QString &type)
 void MainApp::setServerName(const QString &name)
 {
     m_serverName = name;
-    m_programFiles.setProgramName(name == QLatin1String(ProjectName) ? QString() : name);
+    const QString programName = name == QLatin1String(ProjectName) ? QString() : name;
+    m_programFiles.setProgramName(programName);
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        if (!m_windowTitles)
+            m_windowTitles = new WindowTitles(this);
+        m_windowTitles->setProgramName(programName);
+    }
 }
 
 void MainApp::setUnattended(bool on)
@@ -210,6 +217,8 @@ bool MainApp::init()
         m_startFailure = m_localServer->failure();
         return false;
     }
+    // A name a person chose instead of a name in use acts as one given with --name.
+    setServerName(m_localServer->name());
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 

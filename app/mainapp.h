@@ -27,6 +27,7 @@ class MainWindow;
 class PortScan;
 class PortWatch;
 class PythonRunner;
+class WindowTitles;
 
 // The program's one application object. It starts and stops the program, owns the pipe
 // server, the main window, the applets (a table in creation order, the log applet first), the
@@ -67,8 +68,9 @@ public:
     // Before init(): the project type to take without asking (empty: ask).
     void setProjectTypeChoice(const QString &type);
     // Before init(): the name of the command socket (ProjectName unless given). Another name
-    // shows in the main window's title and keeps the options, window state and day logs apart
-    // (ProgramFiles).
+    // shows in the title of every window (WindowTitles) and keeps the options, window state and
+    // day logs apart (ProgramFiles). A name a person chooses at the start, in place of one that
+    // another program serves, acts the same.
     void setServerName(const QString &name);
     // Before init(): nobody can answer (a platform that cannot show a window). Every prompt of
     // the run then takes its default answer or informs without waiting (Prompt::setUnattended),
@@ -230,6 +232,7 @@ private:
     std::function<QStringList()> m_portProbe;
     PortPaths m_portPaths;
     PortWatch *m_portWatch = nullptr;
+    WindowTitles *m_windowTitles = nullptr;
     bool m_rescanWanted = false;
     bool m_started = false;
     bool m_shutDown = false;

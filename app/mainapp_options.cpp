@@ -119,7 +119,7 @@ void MainApp::restoreState()
 
 void MainApp::updateSoftware()
 {
-    SoftwareUpdater updater(option(UpdaterPathKey).toString());
+    SoftwareUpdater updater(option(UpdaterPathKey).toString(), m_programFiles.places().programDir);
     if (updater.start())
         setOption(UpdaterPathKey, updater.path());
 }

@@ -1,6 +1,6 @@
 #include "optionsfile.h"
 
-#include "wholefile.h"
+#include "privatefile.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -159,9 +159,12 @@ ParsedFile parse(const QByteArray &bytes)
     return file;
 }
 
+// A missing file is empty; a file that exists is read only where no other user can change it,
+// and a link of another user's counts as one (PrivateFile).
 bool readBytes(const QString &path, QByteArray *bytes, QString *error)
 {
-    return !QFileInfo::exists(path) || readWholeFile(path, bytes, error);
+    return (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) ||
+           PrivateFile::read(path, bytes, error);
 }
 
 // The value part of a key line, after "=".
@@ -395,7 +398,7 @@ bool OptionsFile::save(const QString &path, const QHash<QString, QVariant> &opti
     QByteArray text;
     for (const QByteArray &line : std::as_const(file.lines))
         text += line + '\n';
-    return writeWholeFile(path, text, error);
+    return PrivateFile::write(path, text, error);
 }
 
 QString OptionsFile::encodeValue(const QVariant &value)

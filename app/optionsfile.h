@@ -14,7 +14,9 @@
 // Saving changes only the values of the options' own lines: every other line of an existing
 // file (other keys, other sections, comments, lines that do not parse) keeps its place and
 // text, and keys new to the file are added to the general section in a stable order. The file
-// is replaced through QSaveFile, so a failed write leaves the old file whole.
+// is replaced through QSaveFile, so a failed write leaves the old file whole. The file is the
+// user's alone (mode 0600), and one that another user can change is neither read nor written
+// (PrivateFile).
 class OptionsFile
 {
 public:

@@ -1,6 +1,8 @@
 #include "programfiles.h"
 
 #include "optionsfile.h"
+#include "pathtrust.h"
+#include "privatefile.h"
 #include "windowstate.h"
 
 #include <QCoreApplication>
@@ -25,7 +27,7 @@ ProgramFiles::ProgramFiles(const Places &places) : m_places(places) {}
 ProgramFiles ProgramFiles::ofThisProcess()
 {
     return ProgramFiles({QCoreApplication::applicationDirPath(), QDir::currentPath(),
-                         QDir::homePath(), qEnvironmentVariable("XDG_CONFIG_HOME"),
+                         PathTrust::accountHome(), qEnvironmentVariable("XDG_CONFIG_HOME"),
                          qEnvironmentVariable("XDG_STATE_HOME")});
 }
 
@@ -60,27 +62,37 @@ QString ProgramFiles::stateFile(const QString &name) const
 
 // The working directory keeps the files when the program is not installed, or when it holds
 // the options or a window state already (a bench's own folder).
-bool ProgramFiles::inWorkingDir() const
+bool ProgramFiles::wantsWorkingDir() const
 {
     const QDir working(m_places.workingDir);
     return !isInstalled() || working.exists(QString::fromLatin1(OptionsFile::DefaultFileName)) ||
            working.exists(QString::fromLatin1(WindowState::FileName));
 }
 
-// An XDG base folder counts only as an absolute path; otherwise its default under $HOME.
+QString ProgramFiles::workingDirRefusal() const
+{
+    return wantsWorkingDir() ? PathTrust::foreignChange(m_places.workingDir) : QString();
+}
+
+// In the working directory (in a folder of its own there for a program of another name) while
+// no other user can change it; else in the user's folder, under an XDG base folder that is an
+// absolute path no other user can change, or else its default in the account's home.
 QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHome,
                                const QString &name) const
 {
-    QString folder = m_places.workingDir;
-    if (!inWorkingDir()) {
-        const QString base =
-            QDir::isAbsolutePath(xdgHome) ? xdgHome : QDir(m_places.home).filePath(defaultHome);
-        folder = QDir(base).filePath(ownFolderName());
-    } else if (!m_programName.isEmpty()) {
-        folder = QDir(folder).filePath(ownFolderName());
+    if (wantsWorkingDir() && workingDirRefusal().isEmpty()) {
+        if (m_programName.isEmpty())
+            return QDir(m_places.workingDir).filePath(name);
+        const QString own = QDir(m_places.workingDir).filePath(ownFolderName());
+        if (PrivateFile::makeFolder(own))
+            return QDir(own).filePath(name);
     }
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(name);
+    const bool usable =
+        QDir::isAbsolutePath(xdgHome) && PathTrust::foreignChange(xdgHome).isEmpty();
+    const QString base = usable ? xdgHome : QDir(m_places.home).filePath(defaultHome);
+    const QString own = QDir(base).filePath(ownFolderName());
+    PrivateFile::makeFolder(own); // a folder that cannot be made shows in the failing write
+    return QDir(own).filePath(name);
 }
 
 // "kvl52110", or "kvl52110-NAME" for a program of another name.

@@ -12,6 +12,12 @@
 // $XDG_STATE_HOME/kvl52110 (~/.local/state/kvl52110). A working directory that already holds
 // the options or a window state is a bench's own folder: everything stays there.
 //
+// The files are the user's alone (PrivateFile): a working directory that another user can
+// change (a shared bench folder that others may write, or one below a folder of another user's)
+// keeps none of them, and they go to the user's folders as for an installed program. The user's
+// folders are those of the account the program runs as: a HOME, XDG_CONFIG_HOME or
+// XDG_STATE_HOME inherited from another user (as through sudo) is passed over.
+//
 // A program that serves under another name NAME than the default keeps what it writes apart, in
 // a folder "kvl52110-NAME" of its own: in place of the user's kvl52110 folders, or within the
 // working directory. So two programs side by side share no file.
@@ -21,7 +27,7 @@ public:
     struct Places {
         QString programDir; // the folder of the program's executable
         QString workingDir;
-        QString home;       // $HOME
+        QString home;       // the account's home folder
         QString configHome; // $XDG_CONFIG_HOME as set, empty when unset
         QString stateHome;  // $XDG_STATE_HOME as set, empty when unset
     };
@@ -49,8 +55,14 @@ public:
     QString configFile(const QString &name) const;
     QString stateFile(const QString &name) const;
 
+    // Why the working directory keeps none of the files although it would (another user can
+    // change it, PathTrust); empty when it keeps them or would not.
+    QString workingDirRefusal() const;
+
+    const Places &places() const { return m_places; }
+
 private:
-    bool inWorkingDir() const;
+    bool wantsWorkingDir() const;
     QString userFile(const QString &xdgHome, const QString &defaultHome, const QString &name) const;
     QString ownFolderName() const;
 

@@ -1,6 +1,7 @@
 #include "softwareupdater.h"
 
 #include "mainapp.h"
+#include "pathtrust.h"
 #include "prompt.h"
 
 #include <QDir>
@@ -34,18 +35,27 @@ QString projectName()
 
 } // namespace
 
-SoftwareUpdater::SoftwareUpdater(const QString &updaterPath) : m_path(updaterPath) {}
+SoftwareUpdater::SoftwareUpdater(const QString &updaterPath, const QString &programDir)
+    : m_path(updaterPath), m_programDir(programDir)
+{
+}
 
 void SoftwareUpdater::setStarter(const Starter &starter)
 {
     starterOverride() = starter;
 }
 
+// The file the path names: a relative path beside the program.
+QString SoftwareUpdater::programFile() const
+{
+    return QDir(m_programDir).absoluteFilePath(m_path);
+}
+
 // Asks for the updater's path until a file exists there; false when the user cancelled or
 // gave again a path just found missing (an answer that changes nothing ends the questions).
 bool SoftwareUpdater::askForPath()
 {
-    while (!QFileInfo(m_path).isFile()) {
+    while (!QFileInfo(programFile()).isFile()) {
         bool ok = false;
         const QString entered = Prompt::text(projectName(), QStringLiteral("Enter updater path:"),
                                              QString::fromLatin1(DefaultPath), &ok);
@@ -59,12 +69,22 @@ bool SoftwareUpdater::askForPath()
 bool SoftwareUpdater::start()
 {
     const QString stored = m_path;
-    // The program is named by its absolute path: a bare name would be looked up in PATH.
-    if (askForPath() && startDetached(QFileInfo(m_path).absoluteFilePath(),
-                                      {projectName(), QDir::currentPath()}, QDir::currentPath()))
-        return true;
+    QString refused;
+    if (askForPath()) {
+        // Named by its absolute path: a bare name would be looked up in PATH.
+        const QString program = programFile();
+        refused = PathTrust::foreignChange(program);
+        if (refused.isEmpty() &&
+            startDetached(program, {projectName(), QDir::currentPath()}, QDir::currentPath()))
+            return true;
+    }
     m_path = stored;
-    Prompt::ask(Prompt::Warning, projectName(),
-                QStringLiteral("Error starting updater. \n Updater is not installed!"), Prompt::Ok);
+    const QString text =
+        refused.isEmpty()
+            ? QStringLiteral("Error starting updater. \n Updater is not installed!")
+            : QStringLiteral("Updater not started: %1. Install it where only you or root can "
+                             "change it.")
+                  .arg(refused);
+    Prompt::ask(Prompt::Warning, projectName(), text, Prompt::Ok);
     return false;
 }

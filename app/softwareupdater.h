@@ -6,8 +6,9 @@
 #include <functional>
 
 // Starts the outside updater program, detached, with the project name and the working
-// directory as its two arguments. While no file exists at the updater's path it asks for
-// another one.
+// directory as its two arguments. A relative path (the default "updater") names a file beside
+// the program itself, never one of the working directory. While no file exists at the path it
+// asks for another one; a file that another user owns or can change (PathTrust) is not started.
 class SoftwareUpdater
 {
 public:
@@ -18,10 +19,12 @@ public:
     using Starter = std::function<bool(const QString &program, const QStringList &arguments,
                                        const QString &workingDirectory)>;
 
-    explicit SoftwareUpdater(const QString &updaterPath);
+    // programDir: the folder of the program's executable.
+    SoftwareUpdater(const QString &updaterPath, const QString &programDir);
 
     // Starts the updater; on failure warns "Error starting updater. \n Updater is not
-    // installed!" in a box titled with the project name and returns false.
+    // installed!" (or why it was not started) in a box titled with the project name and returns
+    // false.
     bool start();
     // The path that started (to be kept as "updater_path").
     QString path() const { return m_path; }
@@ -31,6 +34,8 @@ public:
 
 private:
     bool askForPath();
+    QString programFile() const;
 
     QString m_path;
+    QString m_programDir;
 };

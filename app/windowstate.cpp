@@ -4,7 +4,7 @@
 #include "appletlookup.h"
 #include "mdiarea.h"
 #include "placementafterresize.h"
-#include "wholefile.h"
+#include "privatefile.h"
 #include "windowplacement.h"
 
 #include <QDataStream>
@@ -163,7 +163,7 @@ QByteArray WindowState::format() const
 bool WindowState::save(const QString &fileName)
 {
     m_error.clear();
-    return writeWholeFile(fileName, format(), &m_error);
+    return PrivateFile::write(fileName, format(), &m_error);
 }
 
 int WindowState::apply(const QByteArray &text)
@@ -261,7 +261,7 @@ bool WindowState::restore(const QString &fileName)
 {
     m_error.clear();
     QByteArray text;
-    if (!readWholeFile(fileName, &text, &m_error))
+    if (!PrivateFile::read(fileName, &text, &m_error))
         return false;
     apply(text);
     return true;

@@ -28,7 +28,8 @@ public:
     void setPlaceOnly(const Applet *applet) { m_placeOnly = applet; }
 
     QByteArray format() const;
-    // Writes format() through QSaveFile; false with errorString() when that fails.
+    // Writes format() through QSaveFile, the user's alone (PrivateFile); false with
+    // errorString() when that fails.
     bool save(const QString &fileName = QString::fromLatin1(FileName));
 
     // Restores the main window's geometry from line 1 and each named applet's container

@@ -1,7 +1,9 @@
 #include "pythonrunner.h"
 
 #include "bytetext.h"
+#include "pathtrust.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -11,7 +13,8 @@ const char *const PythonRunner::DefaultInterpreter = "python3";
 namespace
 {
 constexpr int WarningLevel = 1;
-}
+constexpr int ErrorLevel = -1;
+} // namespace
 
 PythonRunner::PythonRunner(QObject *parent)
     : QObject(parent), m_pythonPath(QString::fromLatin1(DefaultInterpreter))
@@ -42,6 +45,26 @@ QString PythonRunner::interpreter()
     return fallback;
 }
 
+QString PythonRunner::program()
+{
+    const QString name = interpreter();
+    // A path with a "/" is taken from the working directory, as QProcess would; a bare name is
+    // found in PATH here, so that the file checked is the file started.
+    const QString path = name.contains(QLatin1Char('/'))
+                             ? QFileInfo(name).absoluteFilePath()
+                             : QFileInfo(QStandardPaths::findExecutable(name)).absoluteFilePath();
+    if (!QFileInfo(path).isFile())
+        return name; // not found: the start fails and says so
+    const QString refused = PathTrust::foreignChange(path);
+    if (refused.isEmpty())
+        return path;
+    emit signal_log(ErrorLevel,
+                    tr("Python interpreter %1 not started: %2. Install it where only you or root "
+                       "can change it.")
+                        .arg(path, refused));
+    return QString();
+}
+
 // The process object is made on first use and reused; a call from another thread than the
 // one it belongs to gets a process of its own.
 QProcess *PythonRunner::processForThisThread()
@@ -60,8 +83,14 @@ bool PythonRunner::run(const QString &script, const QByteArray &text, QByteArray
     QProcess local;
     QProcess &process = shared ? *shared : local;
 
+    const QString started = program();
+    if (started.isEmpty()) {
+        if (output)
+            output->clear();
+        return true;
+    }
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(interpreter(), {script, argument}, QIODevice::ReadWrite);
+    process.start(started, {script, argument}, QIODevice::ReadWrite);
     if (process.waitForStarted() && !process.waitForFinished(m_timeoutMs)) {
         process.kill();
         process.waitForFinished();

@@ -8,7 +8,9 @@ class QProcess;
 
 // Runs the Python interpreter on a script with one text argument and collects its standard
 // output. The interpreter is the option "python_path" ("python3" by default); a stored path
-// that does not resolve falls back to "python3" with one warning in the log.
+// that does not resolve falls back to "python3" with one warning in the log. The interpreter is
+// started by its full path (a bare name found in PATH), and only when no other user owns or can
+// change it or a folder on its way (PathTrust): else the log gets an error and nothing runs.
 class PythonRunner : public QObject
 {
     Q_OBJECT
@@ -21,8 +23,11 @@ public:
 
     void setPythonPath(const QString &path);
     QString pythonPath() const { return m_pythonPath; }
-    // The program actually started: the stored path when it resolves, else "python3".
+    // The interpreter chosen: the stored path when it resolves, else "python3".
     QString interpreter();
+    // The file started for it, by its full path; empty (the log told why) when another user can
+    // change it.
+    QString program();
 
     void setTimeout(int ms) { m_timeoutMs = ms; }
     int timeout() const { return m_timeoutMs; }

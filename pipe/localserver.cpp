@@ -13,6 +13,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 
 #include <cerrno>
@@ -156,6 +157,24 @@ QString LocalServer::occupant(const QString &address, const QString &file)
         .arg(file);
 }
 
+// A path as a box shows it: where its line is full, it may break after a "/" and nowhere else.
+QString LocalServer::wrappablePath(const QString &path)
+{
+    const QChar noBreak(0x2060);  // word joiner
+    const QChar mayBreak(0x200B); // zero-width space
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, path);
+    QString shown;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        breaks.setPosition(i);
+        if (i > 0 && path.at(i - 1) != QLatin1Char('/') && breaks.isAtBoundary())
+            shown += noBreak;
+        shown += path.at(i);
+        if (path.at(i) == QLatin1Char('/'))
+            shown += mayBreak;
+    }
+    return shown;
+}
+
 // Asks a person for another pipe name, showing why the name cannot be served; false when they
 // decline. A name that is no file name is refused with a word, and the question comes again.
 bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
@@ -167,7 +186,8 @@ bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
     question.icon = Prompt::NoIcon;
     question.text =
         QStringLiteral("Pipe is already used by another software\nUse another pipename?(Yes)");
-    question.informativeText = why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
+    QString reason = why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
+    question.informativeText = reason.replace(m_socketFile, wrappablePath(m_socketFile));
     question.buttons = Prompt::Yes | Prompt::Close;
     question.defaultButton = Prompt::Close;
     const int answer = Prompt::show(question);
@@ -239,7 +259,7 @@ bool LocalServer::start(const QString &name)
                                    "--name OTHER")
                         .arg(m_socketFile, m_listener->errorString()),
                     true);
-    m_name = name;
+    m_name = PipeName::localName(path); // the name a person chose instead, if they did
     m_listenCheck->start(listenCheckMs);
     return true;
 }

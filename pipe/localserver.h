@@ -98,7 +98,8 @@ public:
     // end of the program, when the event loop no longer runs).
     void flushReplies(int ms);
 
-    // The name given to start(), once listening succeeded.
+    // The name served once listening succeeded: the one given to start(), or the one a person
+    // chose instead.
     const QString &name() const;
     // The pipe path listened on ("\\.\pipe\" and the pipe name actually used).
     const QString &pipePath() const;
@@ -133,6 +134,7 @@ private:
 
     static PathState checkSocketFile(const QString &address);
     static QString occupant(const QString &address, const QString &file);
+    static QString wrappablePath(const QString &path);
     bool askForOtherPipe(const QString &why, QString *pipePath);
     bool fail(const QString &why, bool tell);
     void checkListening();

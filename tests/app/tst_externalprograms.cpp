@@ -1,5 +1,7 @@
+#include "asnobody.h"
 #include "documentopener.h"
 #include "mainapp.h"
+#include "programfiles.h"
 #include "recordingprompt.h"
 #include "softwareupdater.h"
 #include "testfiles.h"
@@ -9,6 +11,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 // A name a shell would split, substitute and run.
 static const QString AwkwardName = QStringLiteral("my \"spec\" $(touch pwned); rm x.pdf");
@@ -80,35 +84,86 @@ private slots:
         touch(script, "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > args.tmp && mv args.tmp args.txt\n");
         QVERIFY(
             QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        SoftwareUpdater updater(script);
+        SoftwareUpdater updater(script, QDir::currentPath());
         QVERIFY(updater.start());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("args.txt"), 30000);
         QCOMPARE(QString::fromUtf8(TestFiles::read("args.txt")),
                  QStringLiteral("2|KVL52110|%1|").arg(QDir::currentPath()));
-        SoftwareUpdater missing("/no/such/updater"); // one that does not start is no success
+        // One that does not start is no success.
+        SoftwareUpdater missing("/no/such/updater", QDir::currentPath());
         QVERIFY(!missing.start());
         QCOMPARE(prompt->messages().last().text, WarningText);
     }
 
     // The program keeps the updater path that worked, named absolutely, with the project and
-    // the working directory as separate arguments; a missing updater is reported.
+    // the working directory as separate arguments; a missing updater is reported. The default
+    // "updater" is the one beside the program, never one of the working directory.
     void programKeepsTheUpdaterThatWorked()
     {
         MainApp *app = MainApp::instance();
         app->setDefaultOptions();
+        QVERIFY(QDir().mkpath("bin"));
+        app->setProgramFiles(ProgramFiles(
+            {QDir::current().absoluteFilePath("bin"), QDir::currentPath(), "", "", ""}));
+        touch(SoftwareUpdater::DefaultPath); // in the working directory: not the one
         app->setOption("updater_path", "/no/such/updater");
         app->updateSoftware(); // the default path offered is not there either
         QCOMPARE(prompt->messages().value(0).title, QStringLiteral("KVL52110"));
         QCOMPARE(prompt->messages().value(0).text, WarningText);
         QVERIFY(starts.isEmpty());
-        touch(SoftwareUpdater::DefaultPath);
+        touch(QStringLiteral("bin/") + SoftwareUpdater::DefaultPath);
         app->updateSoftware();
+        app->setProgramFiles(ProgramFiles::ofThisProcess());
         QCOMPARE(app->option("updater_path").toString(), QString(SoftwareUpdater::DefaultPath));
         QCOMPARE(starts.size(), 1);
         QCOMPARE(starts.first().program,
-                 QDir::current().absoluteFilePath(SoftwareUpdater::DefaultPath));
+                 QDir::current().absoluteFilePath("bin/") + SoftwareUpdater::DefaultPath);
         QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
+    }
+
+    // Whatever the options say, neither the updater nor the Python interpreter starts when
+    // another user owns it or can change it (here nobody, or anyone through a folder that all
+    // may write); the program says why.
+    void programsOthersCanChangeNotStarted()
+    {
+        MainApp *app = MainApp::instance();
+        app->setDefaultOptions();
+        QVERIFY(QDir().mkpath("shared") && ::chmod("shared", 0777) == 0);
+        const QByteArray script = "#!/bin/sh\ntouch ran\n";
+        for (const char *name : {"shared/program", "theirs", "shared/python3"}) {
+            touch(name, script);
+            QVERIFY(QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ExeOwner | QFile::ExeOther));
+        }
+        if (!AsNobody::own("theirs"))
+            QSKIP("needs root and the user nobody");
+        // A bare name is found in PATH, and judged as found there.
+        const QByteArray searched = qgetenv("PATH");
+        qputenv("PATH", QDir::current().absoluteFilePath("shared").toUtf8() + ":" + searched);
+        app->setOption("python_path", "python3");
+        QByteArray output;
+        app->runPython("upper.py", "abc", &output);
+        qputenv("PATH", searched);
+        QVERIFY(!QFile::exists("ran"));
+        for (const char *name : {"shared/program", "theirs"}) {
+            const QString path = QDir::current().absoluteFilePath(name);
+            app->setOption("updater_path", path);
+            app->updateSoftware();
+            QVERIFY(starts.isEmpty());
+            QVERIFY2(prompt->messages().last().text.startsWith("Updater not started: the "),
+                     qPrintable(prompt->messages().last().text));
+            app->setOption("python_path", path);
+            QSignalSpy logged(app, &MainApp::signal_log);
+            QByteArray output = "stale";
+            QVERIFY(app->runPython("upper.py", "abc", &output));
+            QVERIFY(output.isEmpty() && !QFile::exists("ran"));
+            QCOMPARE(logged.size(), 1);
+            QCOMPARE(logged.first().first().toInt(), -1);
+            QVERIFY2(logged.first().last().toString().startsWith("Python interpreter " + path +
+                                                                 " not started: the "),
+                     qPrintable(logged.first().last().toString()));
+        }
     }
 
     // The program keeps the datasheet it opened and opens it without asking; choosing one

@@ -174,9 +174,9 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
     }
 
-    // Started from an empty folder with HOME elsewhere, the installed program connects to the
-    // simulated board and loads the matrix configuration it ships (a switch's level then goes
-    // out to the board); its options and window state land in HOME's XDG folders and the
+    // Started from an empty folder, the installed program connects to the simulated board and
+    // loads the matrix configuration it ships (a switch's level then goes out to the board); its
+    // options and window state land in the user's XDG folders, for the user alone, and the
     // folder stays empty. A folder that holds options is a bench's own: they stay there.
     void installedProgramRuns_data()
     {
@@ -237,21 +237,30 @@ private slots:
             QCOMPARE(left, QStringList());
             QVERIFY(TestFiles::read(config).contains("comm_timeout=50"));
             QVERIFY(QFileInfo(state).size() > 0);
+            // Only the user reads them: the files and their folders.
+            for (const QString &file : {config, state}) {
+                QCOMPARE(QFileInfo(file).permissions() & 0x0777,
+                         QFile::ReadUser | QFile::WriteUser);
+                QCOMPARE(QFileInfo(QFileInfo(file).path()).permissions() & 0x0777,
+                         QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+            }
         }
     }
 
 private:
     static constexpr int WaitMs = 60000; // wide: a sanitizer build on a shared machine
 
-    // A desktop session's environment with HOME at home: no XDG folders set, no display, no
-    // test answers; the command socket in this test's own temporary folder.
+    // A desktop session's environment with its XDG folders in home (the program takes the
+    // account's home, not HOME, for its default), no display, no test answers; the command
+    // socket in this test's own temporary folder.
     QProcessEnvironment userEnvironment(const QString &home) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "DISPLAY", "WAYLAND_DISPLAY",
-                                 "KVL_PROMPT_DEFAULTS"})
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "KVL_PROMPT_DEFAULTS"})
             env.remove(name);
         env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_STATE_HOME", home + "/.local/state");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("TMPDIR", QDir::tempPath());
         env.insert("XDG_RUNTIME_DIR", m_runtime.path());

@@ -2,6 +2,7 @@
 // the day's log file, copying and the console line to a simulated board; the beeper's patterns.
 #include "tst_shellfixture.h"
 
+#include "asnobody.h"
 #include "beeper.h"
 #include "contrast.h"
 #include "controlboard.h"
@@ -258,6 +259,33 @@ private slots:
         logs->saveLogBox()->setChecked(false);
         QCOMPARE(TestFiles::read(name), QByteArray("old\nC(5)  ::: abc \nC(-2)  ::: caf\xe9 <b> \n"
                                                    "C(-4)  ::: again %1 \n"));
+    }
+
+    // The day's file is the user's alone, whatever it was; a link that another user put at its
+    // name (here to a file of ours) is not written through, and the log says so.
+    void logFileIsTheUsersAlone()
+    {
+        const QString name = logs->saveLogBox()->text();
+        QVERIFY(TestFiles::write(name, "old\n"));
+        logs->saveLogBox()->setChecked(true);
+        logs->saveLogBox()->setChecked(false);
+        QCOMPARE(QFileInfo(name).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        QVERIFY(QFile::remove(name) && QDir().mkdir(name)); // a file that cannot be opened
+        const int before = logs->errors();
+        logs->saveLogBox()->setChecked(true);
+        logs->saveLogBox()->setChecked(false);
+        QCOMPARE(logs->errors(), before + 1);
+        QVERIFY(QDir().rmdir(name) && TestFiles::write("ours", "mine\n"));
+        QVERIFY(QFile::link("ours", name));
+        if (!AsNobody::own(name))
+            QSKIP("needs root and the user nobody");
+        const int errors = logs->errors();
+        logs->saveLogBox()->setChecked(true);
+        logs->slot_addLog(-5, "not through the link");
+        logs->saveLogBox()->setChecked(false);
+        QVERIFY(QFile::remove(name));
+        QCOMPARE(TestFiles::read("ours"), QByteArray("mine\n"));
+        QCOMPARE(logs->errors(), errors + 2);
     }
 
     // An installed program started in a folder of no bench writes the day's file into its

@@ -1,5 +1,6 @@
 // The program options file: the exact text written, values read back, every other line kept,
 // section headers found whatever blanks or byte-order marks stand before them.
+#include "asnobody.h"
 #include "mainapp.h"
 #include "optionsfile.h"
 #include "pythonrunner.h"
@@ -194,6 +195,33 @@ private slots:
                 OptionsFile::save(Path, options, &error));
         for (const QByteArray &line : garbage.split('\n'))
             QVERIFY2(TestFiles::read(Path).contains(line), line.toHex().constData());
+    }
+
+    // The file is the user's alone, whatever it was; one that another user can change (a file
+    // of theirs, or a link of theirs, here to a file of ours) is neither read nor written.
+    void othersFilesNeitherReadNorWritten()
+    {
+        QVERIFY(TestFiles::write(Path, "comm_timeout=7\n"));
+        QVERIFY(
+            QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+        Options options = defaults();
+        QString error;
+        QVERIFY(OptionsFile::save(Path, options, &error));
+        QCOMPARE(QFileInfo(Path).permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
+        QVERIFY(TestFiles::write("ours", "python_path=/ours\n") &&
+                QFile::link("ours", "theirs.ini"));
+        QVERIFY(TestFiles::write("their.ini", "python_path=/theirs\n"));
+        if (!AsNobody::own("theirs.ini") || !AsNobody::own("their.ini"))
+            QSKIP("needs root and the user nobody");
+        for (const char *name : {"theirs.ini", "their.ini"}) {
+            const QByteArray before = TestFiles::read(name);
+            QVERIFY(!OptionsFile::load(name, &options, &error));
+            QCOMPARE(options, defaults());
+            QVERIFY2(error.contains("belongs to another user"), qPrintable(error));
+            QVERIFY(!OptionsFile::save(name, options, &error));
+            QCOMPARE(TestFiles::read(name), before);
+        }
+        QCOMPARE(TestFiles::read("ours"), QByteArray("python_path=/ours\n"));
     }
 
     // MainApp's options: the file's values on load, keys asked for written on save; an

@@ -1,12 +1,24 @@
 // Where the program reads its shipped data and writes its options, window state and logs: all
 // in the working directory when it runs from its build tree; installed, in the user's XDG
-// folders unless the working directory is a bench's own folder.
+// folders unless the working directory is a bench's own folder; never where another user (here
+// nobody) can change them, and in folders that only the user can read.
+#include "asnobody.h"
 #include "programfiles.h"
 #include "testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+// The permission bits of a file or folder, -1 when it is missing.
+static int mode(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777)
+                                                                    : -1;
+}
 
 class TestProgramFiles : public QObject
 {
@@ -79,9 +91,11 @@ private slots:
         QCOMPARE(f.configFile("options.ini"), path(configDir + "/kvl52110/options.ini"));
         QCOMPARE(f.stateFile("KVL52110.state"), path(stateDir + "/kvl52110/KVL52110.state"));
         QCOMPARE(f.stateFile("20261208.log"), path(stateDir + "/kvl52110/20261208.log"));
-        // The folders are there to be written into; the working directory stays empty.
-        QVERIFY(QFileInfo(path(configDir + "/kvl52110")).isDir());
-        QVERIFY(QFileInfo(path(stateDir + "/kvl52110")).isDir());
+        // The folders are there to be written into, for the user alone, as is a base folder made
+        // for them; the working directory stays empty.
+        QCOMPARE(mode(path(configDir + "/kvl52110")), 0700);
+        QCOMPARE(mode(path(stateDir + "/kvl52110")), 0700);
+        QCOMPARE(mode(path(stateDir)), 0700);
         QVERIFY(QDir(path("work")).isEmpty());
         QDir(path("cfg")).removeRecursively();
         QDir(path("st")).removeRecursively();
@@ -134,14 +148,100 @@ private slots:
             install();
         if (bench)
             QVERIFY(TestFiles::write(path("work/options.ini")));
+        // A folder of the program's own that others could read is made the user's alone.
+        QVERIFY(QDir().mkpath(path(configDir)) && ::chmod(qPrintable(path(configDir)), 0755) == 0);
         ProgramFiles f = files();
         f.setProgramName("second");
         QCOMPARE(f.configFile("options.ini"), path(configDir + "/options.ini"));
         QCOMPARE(f.stateFile("KVL52110.state"), path(stateDir + "/KVL52110.state"));
         QCOMPARE(f.stateFile("20261208.log"), path(stateDir + "/20261208.log"));
-        QVERIFY(QFileInfo(path(configDir)).isDir() && QFileInfo(path(stateDir)).isDir());
+        QCOMPARE(mode(path(configDir)), 0700);
+        QCOMPARE(mode(path(stateDir)), 0700);
         QVERIFY(!QFileInfo::exists(path("home/.config/kvl52110")));
         QCOMPARE(f.dataPath("configuration"), files().dataPath("configuration"));
+    }
+
+    // A working directory that other users can write (a shared bench folder) keeps none of the
+    // files: they go to the user's folders, and the working directory gets nothing, neither a
+    // folder nor a file through the links another user planted there at their names.
+    void sharedWorkingFolder_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("workMode");
+        QTest::newRow("build tree, all write") << false << "" << 0777;
+        QTest::newRow("bench, group writes") << true << "" << 0775;
+        QTest::newRow("named, sticky") << false << "X" << 01777;
+    }
+    void sharedWorkingFolder()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QString, name);
+        QFETCH(int, workMode);
+        if (installed)
+            install();
+        QVERIFY(::chmod(qPrintable(path("work")), mode_t(workMode)) == 0);
+        const QStringList planted{"options.ini", "KVL52110.state", "20261208.log", "kvl52110-X"};
+        for (const QString &link : planted) {
+            QVERIFY(QFile::link(path("home"), path("work/" + link))); // a folder of the user's
+            if (!AsNobody::own(path("work/" + link)))
+                QSKIP("needs root and the user nobody");
+        }
+        ProgramFiles f = files();
+        f.setProgramName(name);
+        const QString own = name.isEmpty() ? "kvl52110" : "kvl52110-" + name;
+        QCOMPARE(f.configFile("options.ini"), path("home/.config/" + own + "/options.ini"));
+        QCOMPARE(f.stateFile("20261208.log"), path("home/.local/state/" + own + "/20261208.log"));
+        QCOMPARE(f.workingDirRefusal(),
+                 QStringLiteral("the folder %1 can be written by other users (mode %2)")
+                     .arg(path("work"))
+                     .arg(workMode, 4, 8, QLatin1Char('0')));
+        QStringList left =
+            QDir(path("work")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        left.sort();
+        QCOMPARE(left,
+                 QStringList({"20261208.log", "KVL52110.state", "kvl52110-X", "options.ini"}));
+    }
+
+    // In a working directory of the user's own, a named program's folder there that leads to
+    // another user's (a link of theirs, or one to a folder of theirs) is passed over too.
+    void foreignOwnFolder_data()
+    {
+        QTest::addColumn<bool>("linkOfOther");
+        QTest::newRow("link of another user") << true;
+        QTest::newRow("link to another user's folder") << false;
+    }
+    void foreignOwnFolder()
+    {
+        QFETCH(bool, linkOfOther);
+        QVERIFY(QDir().mkpath(path("prefix/theirs")));
+        QVERIFY(QFile::link(path(linkOfOther ? "home" : "prefix/theirs"), path("work/kvl52110-X")));
+        if (!AsNobody::own(path(linkOfOther ? "work/kvl52110-X" : "prefix/theirs")))
+            QSKIP("needs root and the user nobody");
+        ProgramFiles f = files();
+        f.setProgramName("X");
+        QCOMPARE(f.configFile("options.ini"), path("home/.config/kvl52110-X/options.ini"));
+        QVERIFY(f.workingDirRefusal().isEmpty()); // the working directory itself is fine
+    }
+
+    // The user's folders are the account's: XDG base folders that another user can change are
+    // passed over, and the home is the account's whatever HOME says (as "sudo -E" or "su"
+    // without "-" leave it).
+    void accountsFolders()
+    {
+        install();
+        QVERIFY(QDir().mkpath(path("other/cfg")) && QDir().mkpath(path("other/st")));
+        if (!AsNobody::own(path("other")))
+            QSKIP("needs root and the user nobody");
+        const ProgramFiles f = files(path("other/cfg"), path("other/st"));
+        QCOMPARE(f.configFile("options.ini"), path("home/.config/kvl52110/options.ini"));
+        QCOMPARE(f.stateFile("KVL52110.state"), path("home/.local/state/kvl52110/KVL52110.state"));
+        QVERIFY(QDir(path("other/cfg")).isEmpty() && QDir(path("other/st")).isEmpty());
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", path("other").toUtf8());
+        const QString taken = ProgramFiles::ofThisProcess().places().home;
+        qputenv("HOME", home);
+        QCOMPARE(taken, QFile::decodeName(getpwuid(geteuid())->pw_dir));
     }
 
     // Shipped data: the working directory's copy first, then the installed one; with neither,

@@ -36,12 +36,13 @@ QByteArray cli(const QStringList &arguments)
     return CliRun::output(KVL_CLI_PATH, arguments, WaitMs);
 }
 
-// The titles of the X server's windows that show the program's title.
-QStringList programTitles()
+// The titles of the X server's windows that match pattern (by default, those that show the
+// program's title).
+QStringList programTitles(const QString &pattern = ".*velmora Lumigrid.*")
 {
     const QByteArray tree = X11Tools::output("xwininfo", {"-root", "-tree"});
-    static const QRegularExpression titled("^\\s*0x[0-9a-f]+ \"(.*velmora Lumigrid.*)\": ",
-                                           QRegularExpression::MultilineOption);
+    const QRegularExpression titled("^\\s*0x[0-9a-f]+ \"(" + pattern + ")\": ",
+                                    QRegularExpression::MultilineOption);
     QStringList titles;
     for (const QRegularExpressionMatch &m : titled.globalMatch(QString::fromUtf8(tree)))
         titles.append(m.captured(1));
@@ -94,6 +95,31 @@ public:
     SimulatedBoard simulated; // last, so its thread ends before the gate goes
 };
 
+// xdotool with arguments: its output, or "<failed>".
+QByteArray xdotool(const QStringList &arguments)
+{
+    const QByteArray out = X11Tools::output("xdotool", arguments);
+    return out == "<xdotool failed>" ? QByteArray("<failed>") : out.trimmed();
+}
+
+// The visible window of the process pid other than the one given, activated (it then takes
+// the keys xdotool types); empty when none came up in time.
+QByteArray activeWindowOf(qint64 pid, const QByteArray &other = QByteArray())
+{
+    const QDeadlineTimer deadline(WaitMs);
+    while (!deadline.hasExpired()) {
+        const QByteArray found =
+            xdotool({"search", "--onlyvisible", "--pid", QString::number(pid)});
+        for (const QByteArray &window : found.split('\n')) {
+            if (!window.isEmpty() && window != "<failed>" && window != other &&
+                xdotool({"windowactivate", "--sync", window}) != "<failed>")
+                return window;
+        }
+        QTest::qWait(100);
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 class TestSideBySide : public QObject
@@ -103,15 +129,17 @@ class TestSideBySide : public QObject
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
 
     // The program with arguments in a folder of this test function's own (made here), on the
-    // platform of this run, every prompt answered by default; standard error goes to a file of
-    // the folder's name.
-    QProcess *start(const QStringList &arguments, const QString &name = "program")
+    // platform of this run, every prompt answered by default unless a person is to answer;
+    // standard error goes to a file of the folder's name.
+    QProcess *start(const QStringList &arguments, const QString &name = "program",
+                    bool answeredByDefault = true)
     {
         const QString folder = QDir::current().absoluteFilePath(folderName());
         QDir().mkpath(folder);
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("KVL_PROMPT_DEFAULTS", "1");
+        if (answeredByDefault)
+            env.insert("KVL_PROMPT_DEFAULTS", "1");
         program->setProcessEnvironment(env);
         program->setWorkingDirectory(folder);
         program->setStandardOutputFile(QProcess::nullDevice());
@@ -244,6 +272,40 @@ private slots:
                  (QStringList{"KVL52110.state", "options.ini"}));
         QVERIFY(TestFiles::read(folder.filePath("kvl52110-second/options.ini"))
                     .contains("comm_timeout=50"));
+    }
+
+    // The desktop route to a second program (a menu entry passes no name): started again, a
+    // person answers Yes in the "Pipe is already used" box and types a name. The program serves
+    // that name and acts as under --name: its title and its boxes carry the name, and it keeps
+    // its files in the name's own folder, not in the first program's.
+    void nameChosenInTheBox()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("a person's answer on a desktop: runs as tst_sidebyside_x11");
+        QProcess *first = start({}, "first");
+        QCOMPARE(servedName(first, "KVL52110"), QString("KVL52110"));
+        QProcess *second = start({}, "second", false);
+        const QByteArray box = activeWindowOf(second->processId());
+        QVERIFY(!box.isEmpty());
+        QVERIFY(xdotool({"key", "--clearmodifiers", "y"}) != "<failed>"); // Yes
+        QVERIFY(!activeWindowOf(second->processId(), box).isEmpty());     // the name's question
+        QVERIFY(xdotool({"type", "--delay", "50", "third"}) != "<failed>");
+        QVERIFY(xdotool({"key", "Return"}) != "<failed>");
+        QCOMPARE(servedName(second, "third"), QString("third"));
+        QTRY_COMPARE_WITH_TIMEOUT(programTitles().size(), 2, WaitMs);
+        QVERIFY2(programTitles().at(0).startsWith("third - velmora Lumigrid << KVL52110 >> "),
+                 qPrintable(programTitles().join('\n')));
+        // A port that does not open shows the error box, titled with the name.
+        QCOMPARE(cli({"--name", "third", "run", "open", "s/no/such/port"}), QByteArray("i0\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(programTitles(".*Error"), QStringList{"third - Error"},
+                                  WaitMs / 3);
+        connects("third");
+        endsByRequest(second, "third");
+        const QDir folder(folderName());
+        QCOMPARE(folder.entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(folder.filePath("kvl52110-third")).entryList(QDir::Files),
+                 (QStringList{"KVL52110.state", "options.ini"}));
+        endsByRequest(first, "KVL52110");
     }
 
     // SIGTERM, SIGINT and SIGHUP end the program as its Close does: the window state saved

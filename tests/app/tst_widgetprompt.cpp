@@ -3,6 +3,7 @@
 // "=" or a question with a label take Qt's input dialog instead.
 #include "whenmodal.h"
 #include "widgetprompt.h"
+#include "windowtitles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 #include <QtTest>
 
 class TestWidgetPrompt : public QObject
@@ -149,6 +151,32 @@ private slots:
         QCOMPARE(boxes.size(), 2);
         for (QMessageBox *box : boxes)
             box->close();
+    }
+
+    // A program of another name shows it in its windows' titles as the window system shows
+    // them, the name alone for a box without a title; the boxes keep their own titles, a title
+    // that starts with the name stays, and the default program's titles are left as they are.
+    void namedProgramsTitles()
+    {
+        WindowTitles titles;
+        titles.setProgramName("second");
+        Prompt::Message msg;
+        msg.title = "Error";
+        msg.text = "Of the second program.";
+        prompt.notify(msg);
+        QMessageBox *box = noticeBoxes(msg.title).value(0);
+        QVERIFY(box && box->windowHandle());
+        QCOMPARE(box->windowHandle()->title(), QString("second - Error"));
+        QCOMPARE(box->windowTitle(), QString("Error"));
+        const QStringList shown{"", "second - velmora", "HELP:(Ctrl+7) KVL52110"};
+        const QStringList expected{"second", "second - velmora", "second - HELP:(Ctrl+7) KVL52110"};
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            box->setWindowTitle(shown.at(i));
+            QCOMPARE(box->windowHandle()->title(), expected.at(i));
+        }
+        titles.setProgramName(QString()); // the default program's
+        QCOMPARE(box->windowHandle()->title(), QString("HELP:(Ctrl+7) KVL52110"));
+        box->close();
     }
 
 private:

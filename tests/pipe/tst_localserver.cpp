@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTextBoundaryFinder>
 #include <QtTest>
 
 #include <cerrno>
@@ -766,9 +767,19 @@ private slots:
         QCOMPARE(prompt.messages().size(), 4);
         QCOMPARE(prompt.messages().value(0).text,
                  QString("Pipe is already used by another software\nUse another pipename?(Yes)"));
-        QCOMPARE(prompt.messages().value(0).informativeText,
+        const QString reason = prompt.messages().value(0).informativeText;
+        QCOMPARE(QString(reason).remove(QChar(0x200B)).remove(QChar(0x2060)),
                  "Another program already serves the command socket " + PipeName::socketFile(name) +
                      ": quit it, or start this one with --name OTHER to serve beside it.");
+        // The box wraps the socket's long path after a "/", and nowhere else in it.
+        const qsizetype path = reason.indexOf('/');
+        QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, reason);
+        for (qsizetype at = path + 1; at < reason.indexOf(':', path); ++at) {
+            breaks.setPosition(at);
+            QVERIFY2(breaks.isAtBoundary() == (reason.at(at - 1) == QChar(0x200B)),
+                     qPrintable(QString::number(at) + ":" + reason.left(at)));
+        }
+        QCOMPARE(reason.count("/"), reason.count(QString::fromUtf16(u"/\u200B")));
         QCOMPARE(prompt.messages().value(0).buttons, int(Prompt::Yes | Prompt::Close));
         QCOMPARE(prompt.messages().value(2).icon, Prompt::Warning);
         QVERIFY2(prompt.messages().value(2).text.startsWith("\"../KVLFREE\" is no socket name"),
@@ -777,6 +788,7 @@ private slots:
                  prompt.messages().value(0).informativeText);
         QVERIFY(!QFileInfo::exists(PipeName::socketFile("../KVLFREE")));
         QCOMPARE(second.pipePath(), QString("\\\\.\\pipe\\KVLFREE"));
+        QCOMPARE(second.name(), QString("KVLFREE")); // the name served, as the program takes it
         QCOMPARE(PipeClient::exchange("KVLFREE", "get\tA.B\n"), QByteArray("i7"));
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
         prompt.queueButton(Prompt::Close); // no other name: the start fails, asking no name

@@ -6,6 +6,8 @@
 #include "inchild.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 
 #include <functional>
 
@@ -30,6 +32,15 @@ inline QByteArray run(const std::function<QByteArray()> &fn)
                (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0);
     };
     return InChild::run(drop, fn);
+}
+
+// Gives path (a link itself, not what it leads to) to nobody, as though nobody had made it;
+// false when that is not allowed (not run as root) or there is no user nobody.
+inline bool own(const QString &path)
+{
+    const passwd *nobody = getpwnam("nobody");
+    return nobody &&
+           lchown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid) == 0;
 }
 
 // Every thread of the process acts as nobody while this lives (effective user and group only,
