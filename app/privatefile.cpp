@@ -23,7 +23,7 @@ constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDev
 
 QString PrivateFile::refusal(const QString &path)
 {
-    const QString problem = PathTrust::foreignChange(path);
+    const QString problem = PathTrust::check(path).text();
     if (problem.isEmpty())
         return problem;
     return problem + QStringLiteral(": only a place that no other user can change is used");
@@ -82,7 +82,7 @@ bool PrivateFile::makeFolder(const QString &path)
         made += QLatin1Char('/') + part;
         ::mkdir(QFile::encodeName(made).constData(), 0700); // an existing one stays as it is
     }
-    if (!PathTrust::foreignChange(path).isEmpty())
+    if (!PathTrust::check(path).isClear())
         return false;
     struct stat info {};
     const QByteArray name = QFile::encodeName(path);

@@ -71,7 +71,7 @@ bool ProgramFiles::wantsWorkingDir() const
 
 QString ProgramFiles::workingDirRefusal() const
 {
-    return wantsWorkingDir() ? PathTrust::foreignChange(m_places.workingDir) : QString();
+    return wantsWorkingDir() ? PathTrust::check(m_places.workingDir).text() : QString();
 }
 
 // In the working directory (in a folder of its own there for a program of another name) while
@@ -88,7 +88,7 @@ QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHom
             return QDir(own).filePath(name);
     }
     const bool usable =
-        QDir::isAbsolutePath(xdgHome) && PathTrust::foreignChange(xdgHome).isEmpty();
+        QDir::isAbsolutePath(xdgHome) && PathTrust::check(xdgHome).isClear();
     const QString base = usable ? xdgHome : QDir(m_places.home).filePath(defaultHome);
     const QString own = QDir(base).filePath(ownFolderName());
     PrivateFile::makeFolder(own); // a folder that cannot be made shows in the failing write

@@ -73,7 +73,7 @@ bool SoftwareUpdater::start()
     if (askForPath()) {
         // Named by its absolute path: a bare name would be looked up in PATH.
         const QString program = programFile();
-        refused = PathTrust::foreignChange(program);
+        refused = PathTrust::check(program).text();
         if (refused.isEmpty() &&
             startDetached(program, {projectName(), QDir::currentPath()}, QDir::currentPath()))
             return true;

@@ -55,7 +55,7 @@ QString PythonRunner::program()
                              : QFileInfo(QStandardPaths::findExecutable(name)).absoluteFilePath();
     if (!QFileInfo(path).isFile())
         return name; // not found: the start fails and says so
-    const QString refused = PathTrust::foreignChange(path);
+    const QString refused = PathTrust::check(path).text();
     if (refused.isEmpty())
         return path;
     emit signal_log(ErrorLevel,

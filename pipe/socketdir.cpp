@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,19 +25,6 @@ struct Problem {
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// The home folder of the account the program runs as: a HOME inherited from another user
-// (as through sudo) does not lead to that user's folders.
-QString accountHome()
-{
-    passwd entry{};
-    passwd *found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found &&
-        found->pw_dir && found->pw_dir[0] == '/')
-        return QFile::decodeName(found->pw_dir);
-    return QDir::homePath();
 }
 
 // A directory that nobody else can take: the user's own, a real directory, not writable by
@@ -243,7 +229,7 @@ QString SocketDir::fallbackDirectory()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(state))
-        state = accountHome() + QStringLiteral("/.local/state");
+        state = PathTrust::accountHome() + QStringLiteral("/.local/state");
     // A folder per machine: a home shared by several machines (over NFS) holds each one's
     // sockets apart, so that no program takes another machine's live socket for a stale one.
     QString host = QSysInfo::machineHostName();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -96,6 +97,23 @@ QString linkTarget(const QString &link)
     return size < 0 ? QString() : QFile::decodeName(target.left(size));
 }
 
+// A step that lstat could not look at. What does not exist is made later where only the user and
+// root can, unless its folder is open to others (they could make it first); what cannot be looked
+// at cannot be vouched for.
+PathTrust::Finding missingStep(const QString &folder, const QString &step, int error, bool judged)
+{
+    if (!judged)
+        return {};
+    if (error != ENOENT)
+        return {step, QStringLiteral("cannot be checked (%1)")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)))};
+    struct stat info;
+    if (::lstat(QFile::encodeName(folder).constData(), &info) == 0 && othersMayWrite(info))
+        return {folder, QStringLiteral("lets other users make %1 first")
+                            .arg(step.mid(step.lastIndexOf(QLatin1Char('/')) + 1))};
+    return {};
+}
+
 // Walks the path part by part from "/", following links, and checks each step; the folder
 // reached so far never holds a link, so ".." leads where the system would take it.
 PathTrust::Finding walk(const QString &path, bool checkEnd)
@@ -117,8 +135,9 @@ PathTrust::Finding walk(const QString &path, bool checkEnd)
             continue;
         }
         const QString step = joined(at, part);
-        if (::lstat(QFile::encodeName(step).constData(), &info) != 0)
-            return {}; // nothing there, or nothing this user may see
+        const int error = ::lstat(QFile::encodeName(step).constData(), &info) == 0 ? 0 : errno;
+        if (error != 0)
+            return missingStep(at, step, error, !last || checkEnd);
         if (last && !checkEnd)
             return {};
         if (S_ISLNK(info.st_mode)) {
@@ -151,7 +170,7 @@ PathTrust::Finding walk(const QString &path, bool checkEnd)
 
 QString PathTrust::Finding::text() const
 {
-    return step + QLatin1Char(' ') + reason;
+    return isClear() ? QString() : step + QLatin1Char(' ') + reason;
 }
 
 PathTrust::Finding PathTrust::checkWay(const QString &path)
@@ -162,4 +181,15 @@ PathTrust::Finding PathTrust::checkWay(const QString &path)
 PathTrust::Finding PathTrust::check(const QString &path)
 {
     return walk(path, true);
+}
+
+QString PathTrust::accountHome()
+{
+    passwd entry{};
+    passwd *found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found &&
+        found->pw_dir && found->pw_dir[0] == '/')
+        return QFile::decodeName(found->pw_dir);
+    return QDir::homePath();
 }

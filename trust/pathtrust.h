@@ -7,8 +7,9 @@
 // to writing by others and by its group (unless that is the user's private group: the user's
 // primary group, named as the user, with no other member), unless it is sticky (as /tmp is:
 // others may not move what is not theirs). Each link on the way must belong to the user or root;
-// its target is checked the same way from where it starts. Parts of the path that do not exist end
-// the check: what the user makes there is made in a folder that was checked.
+// its target is checked the same way from where it starts. A part of the path that does not exist
+// ends the check, unless it would be made in a folder that others may write (they could make it
+// first); a step that cannot be looked at is a finding too.
 class PathTrust
 {
 public:
@@ -18,7 +19,7 @@ public:
         QString reason; // e.g. "belongs to another user (uid 65534)"
 
         bool isClear() const { return step.isEmpty(); }
-        // One phrase: "/srv/bench is writable by other users (mode 0777)".
+        // One phrase: "/srv/bench is writable by other users (mode 0777)"; empty when clear.
         QString text() const;
     };
 
@@ -28,4 +29,9 @@ public:
     // checkWay, and path itself (followed when it is a link): the user's or root's, and closed
     // to others' writing as above, sticky or not (others could add to a folder that is).
     static Finding check(const QString &path);
+
+    // The home folder of the account the program runs as, from the user database: a HOME
+    // inherited from another user (as through sudo) does not lead to that user's folders. HOME
+    // when the account has none.
+    static QString accountHome();
 };

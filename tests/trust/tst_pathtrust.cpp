@@ -86,6 +86,9 @@ private slots:
         row("open folder", false, "open/x", "%T/open is writable by other users (mode 0777)");
 
         row("sticky folder on the way", true, "sticky/inner", "");
+        row("made first by others", true, "sticky/none",
+            "%T/sticky lets other users make none first");
+        row("made by the program", false, "sticky/none", "");
         row("sticky folder at the end", true, "sticky",
             "%T/sticky is writable by other users (mode 1777)");
         row("link leads up and out", false, "own/up/file",
