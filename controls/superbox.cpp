@@ -1,6 +1,7 @@
 #include "superbox.h"
 
 #include "controlslog.h"
+#include "pathtrust.h"
 #include "register.h"
 
 #include <QContextMenuEvent>
@@ -98,7 +99,13 @@ void SuperBox::loadSettings(int view)
     const int labelWidth = integerSetting(settings, LabelWidthKey, DefaultLabelWidth, 0);
     const int briefBoxWidth =
         integerSetting(settings, BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth, 0);
-    if (!exists) {
+    // The defaults are written only where no other user can steer the write (a link planted
+    // at the name, a folder others may write): read, the file is mere input.
+    const PathTrust::Finding foreign = exists ? PathTrust::Finding() : PathTrust::check(path);
+    if (!foreign.isClear())
+        qCWarning(lcControls, "SuperBox: the settings file %s is not written: %s", qPrintable(path),
+                  qPrintable(foreign.text()));
+    else if (!exists) {
         settings.setValue(BriefRowsKey, DefaultBriefRows);
         settings.setValue(LabelWidthKey, DefaultLabelWidth);
         settings.setValue(BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth);

@@ -170,6 +170,8 @@ private slots:
     void superBoxSettingsNotWritable()
     {
         QTemporaryDir parent;
+        QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                         QFile::ExeOwner | QFile::ExeOther));
         const QString locked = parent.filePath("locked");
         QVERIFY(QDir().mkdir(locked));
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner |
@@ -185,6 +187,20 @@ private slots:
         QCOMPARE(QList<int>({box.rows(), box.labelWidth(), box.boxWidth()}),
                  QList<int>({40, 50, 120}));
         QVERIFY(!QFile::exists("KVL52110.ini"));
+    }
+
+    // A link that another user planted at the settings file's name (here leading nowhere yet)
+    // is not written through; the box works with the defaults.
+    void superBoxSettingsNotThroughOthersLink()
+    {
+        QVERIFY(QFile::link(QDir::current().filePath("chosen"), settingsPath()));
+        if (!AsNobody::own(settingsPath()))
+            QSKIP("needs root and the user nobody");
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("KVL52110.ini is not written: .*another user"));
+        QCOMPARE(SuperBox().rows(), 40);
+        QVERIFY(!QFile::exists("chosen"));
+        QFile::remove(settingsPath());
     }
 
     // Each cell shows its bit (a right click marks it); the brief view has columns of 40 labelled
