@@ -18,6 +18,20 @@ std::shared_ptr<void> &keptHold()
     return hold;
 }
 
+// Marks what runs for its lifetime as not a person's, even inside a person's box; a person's
+// input delivered inside it is a command again.
+class OthersWork
+{
+public:
+    OthersWork() : m_savedBase(commandBase) { commandBase = commandDepth; }
+    ~OthersWork() { commandBase = m_savedBase; }
+    OthersWork(const OthersWork &) = delete;
+    OthersWork &operator=(const OthersWork &) = delete;
+
+private:
+    int m_savedBase;
+};
+
 } // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
@@ -80,14 +94,4 @@ void Application::keepUntilCommandEnds(std::shared_ptr<void> hold)
 bool Application::commandKeepsHold()
 {
     return bool(keptHold());
-}
-
-Application::OthersWork::OthersWork() : m_savedBase(commandBase)
-{
-    commandBase = commandDepth;
-}
-
-Application::OthersWork::~OthersWork()
-{
-    commandBase = m_savedBase;
 }

@@ -9,7 +9,7 @@
 // whatever it starts (a slot, a menu action, the boxes and progress windows it opens) is a
 // person's command, until the delivery returns. What the event loop delivers on its own inside
 // such a command's boxes (a timer, a socket's activity such as a script's request, a queued
-// call) is not the person's, and neither is anything marked as others' work (OthersWork).
+// call) is not the person's; a person's input delivered inside it is a command again.
 //
 // A person's command that sends to the board keeps the command socket's requests waiting from
 // its first frame until it ends (keepUntilCommandEnds), so no request runs inside its sequence,
@@ -32,20 +32,6 @@ public:
     static void keepUntilCommandEnds(std::shared_ptr<void> hold);
     // Whether the running person's command keeps something already.
     static bool commandKeepsHold();
-
-    // Marks work that is not a person's for its lifetime (on the GUI thread), even when it runs
-    // inside a person's box; a person's input delivered inside it is a command again.
-    class OthersWork
-    {
-    public:
-        OthersWork();
-        ~OthersWork();
-        OthersWork(const OthersWork &) = delete;
-        OthersWork &operator=(const OthersWork &) = delete;
-
-    private:
-        int m_savedBase;
-    };
 
 private:
     static bool startsCommand(const QEvent *event);

@@ -738,12 +738,8 @@ void MainApp::addLog(int level, const QString &text)
     emit signal_log(level, text);
 }
 
-// A request's frames are a script's, never the person's, even when it is served while a
-// person's box is open.
 void MainApp::commandSending()
 {
-    if (m_localServer && m_localServer->isServing())
-        return;
     if (Application::personCommandRuns() && !Application::commandKeepsHold())
         Application::keepUntilCommandEnds(requestHold());
 }

@@ -37,10 +37,15 @@ public:
             qputenv("QT_QPA_PLATFORM", "offscreen");
         if (m_tmp.isValid()) {
             const QByteArray path = QFile::encodeName(m_tmp.path());
-            for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
+            for (const char *name : OwnFolderVariables)
                 qputenv(name, path);
         }
     }
+
+    // The folders a benchmark, and a program it starts, keep to themselves: temporary files,
+    // the session directory and the state home (where the command socket goes).
+    static constexpr const char *OwnFolderVariables[] = {"TMPDIR", "XDG_RUNTIME_DIR",
+                                                         "XDG_STATE_HOME"};
 
     static bool isShort() { return shortMode(); }
     // normal, or brief in the short mode.

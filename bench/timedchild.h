@@ -4,6 +4,8 @@
 // process in a mode of its own, headless, with prompts answered by default and in fresh working,
 // temporary and session directories; each line it prints is timed from its start. The bare window
 // is one such mode of both.
+#include "benchenv.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -89,7 +91,7 @@ struct TimedChild {
         env.insert(QStringLiteral("KVL_PROMPT_DEFAULTS"), QStringLiteral("1"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=false"));
         // Its own session directory and state home: its command socket is its own.
-        for (const char *name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
+        for (const char *name : BenchEnvironment::OwnFolderVariables)
             env.insert(QLatin1String(name), work.path());
         child.setProcessEnvironment(env);
         child.setWorkingDirectory(work.path());

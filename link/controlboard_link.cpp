@@ -463,19 +463,17 @@ bool ControlBoard::identifyConnection()
 // quiet.
 bool ControlBoard::openSerial(SerialPort &serial, const QString &port)
 {
-    if (serial.open_port(port, DefaultBaudrate)) {
-        if (&serial == m_port.get())
-            m_owedAcks.store(0);
+    if (serial.open_port(port, DefaultBaudrate))
         return true;
-    }
     if (!onLinkThread())
         emit signal_log(LevelRxErr, SerialPort::failureText(port, serial.lastError()));
     return false;
 }
 
 // The serial port of the connection there is, as a disconnection leaves it: its stream stopped,
-// the board told to go back to the default rate, RTS cleared, the port closed and, when asked,
-// the probe's claim given up. Run while the link thread is kept off the port.
+// the board told to go back to the default rate, RTS cleared, the port closed (it owes no ACK
+// any more) and, when asked, the probe's claim given up. Run while the link thread is kept off
+// the port.
 void ControlBoard::letGoOfSerialPort(bool releaseClaim)
 {
     if (m_mode.load() != SerialMode)
@@ -488,6 +486,7 @@ void ControlBoard::letGoOfSerialPort(bool releaseClaim)
         switchBaudrate(DefaultBaudrate);
     m_port->setRts(false);
     m_port->close();
+    m_owedAcks.store(0);
     if (releaseClaim)
         m_probe.release();
 }

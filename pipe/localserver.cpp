@@ -337,11 +337,6 @@ bool LocalServer::isHeld() const
     return m_holds > 0;
 }
 
-bool LocalServer::isServing() const
-{
-    return m_running;
-}
-
 int LocalServer::waitingRequests() const
 {
     return int(m_accepted.size() + m_queue.size());

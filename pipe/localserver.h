@@ -70,8 +70,6 @@ public:
     void hold();
     void release();
     bool isHeld() const;
-    // Whether a batch of requests runs now.
-    bool isServing() const;
     // Connections not taken up yet and complete batches not run yet (while held, or while
     // another batch runs).
     int waitingRequests() const;

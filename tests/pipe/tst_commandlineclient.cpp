@@ -282,22 +282,8 @@ private slots:
     // program that still listens has answered so.
     void closedWithoutAReply()
     {
-        const SocketDir dir(SocketDir::Use::Make);
-        QLocalServer standIn; // closes each connection once its request is in
-        bool ends = false;    // and stops listening first, as a program that ends
-        connect(&standIn, &QLocalServer::newConnection, &standIn, [&]() {
-            QLocalSocket *connection = standIn.nextPendingConnection();
-            const auto drop = [&, connection]() {
-                if (!connection->canReadLine())
-                    return;
-                if (ends)
-                    standIn.close();
-                connection->disconnectFromServer();
-            };
-            connect(connection, &QLocalSocket::readyRead, connection, drop);
-            drop();
-        });
-        QVERIFY(standIn.listen(dir.address("KVLGONE")));
+        UnansweringProgram standIn("KVLGONE");
+        QVERIFY(standIn.listening);
         const QByteArray missing = "kvl52110-cli: no reply to \"%1\" from " +
                                    QFile::encodeName(PipeName::socketFile("KVLGONE")) +
                                    ": the program closed the connection without answering; it "
@@ -308,7 +294,7 @@ private slots:
         const Outcome nothing = runClient({"--name", "KVLGONE", "get", "A.B"});
         QCOMPARE(nothing.status, 0);
         QCOMPARE(nothing.out, QByteArray("\n"));
-        ends = true;
+        standIn.ends = true;
         const Outcome gone = runClient({"--name", "KVLGONE", "get", "A.B"});
         QCOMPARE(gone.status, 4);
         QCOMPARE(gone.out, QByteArray());

@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared by the pipe tests: a request handler that records every request with its typed value
-// and answers as the test tells it, and clients written against the pipe protocol.
+// and answers as the test tells it, clients written against the pipe protocol, and a stand-in
+// for a program that answers nothing.
 
 #include "pipeclient.h"
 #include "pipename.h"
@@ -9,6 +10,8 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMutex>
 #include <QtTest>
 
@@ -181,4 +184,34 @@ public:
     bool connected = false;
     int connectError = 0; // errno of a failed connect
     QByteArray received;
+};
+
+// A stand-in for the program at a socket name of the user's socket directory: it closes each
+// connection once a request line is in, without a reply; once ends is set, it stops listening
+// first, as a program that ends does.
+class UnansweringProgram : public QLocalServer
+{
+public:
+    explicit UnansweringProgram(const QString &localName)
+    {
+        connect(this, &QLocalServer::newConnection, this, [this]() {
+            QLocalSocket *connection = nextPendingConnection();
+            const auto drop = [this, connection]() {
+                if (!connection->canReadLine())
+                    return;
+                if (ends)
+                    close();
+                connection->disconnectFromServer();
+            };
+            connect(connection, &QLocalSocket::readyRead, connection, drop);
+            drop();
+        });
+        listening = listen(m_dir.address(localName));
+    }
+
+    bool listening = false;
+    bool ends = false;
+
+private:
+    const SocketDir m_dir{SocketDir::Use::Make};
 };

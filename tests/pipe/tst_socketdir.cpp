@@ -601,19 +601,9 @@ private slots:
         const QString python = QStandardPaths::findExecutable("python3");
         if (python.isEmpty())
             QSKIP("no python3");
-        const SocketDir dir(SocketDir::Use::Make);
-        QLocalServer program; // closes the connection once the request is in, without a reply
-        connect(&program, &QLocalServer::newConnection, &program, [&]() {
-            QLocalSocket *connection = program.nextPendingConnection();
-            connect(connection, &QLocalSocket::readyRead, connection, [&, connection]() {
-                if (!connection->canReadLine())
-                    return;
-                if (ends)
-                    program.close();
-                connection->disconnectFromServer();
-            });
-        });
-        QVERIFY(program.listen(dir.address("KVL52110")));
+        UnansweringProgram program("KVL52110");
+        program.ends = ends;
+        QVERIFY(program.listening);
         QString script = readmePython(); // its definitions, without the example's requests
         script.remove(QRegularExpression("^request\\(.*$", QRegularExpression::MultilineOption));
         QProcess client;

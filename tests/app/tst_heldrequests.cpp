@@ -1,0 +1,242 @@
+// A script's requests beside a person's commands, in a started shell with two tool applets:
+// only a person's own frames keep the requests waiting, until the person's command ends (a
+// click, "Flash"); and the end of the program, told by the system, by closing the main window or
+// by a "shutdown" request, answers every request it accepted first. The functions run in order
+// on one MainApp; the last one ends it.
+#include "tst_shellfixture.h"
+
+#include "application.h"
+#include "bootloader.h"
+#include "controlboard.h"
+#include "fakeboard.h"
+#include "fakeboard_flash.h"
+#include "hexrecords.h"
+#include "localserver.h"
+#include "mainapp.h"
+#include "mainwindow.h"
+#include "optionsfile.h"
+#include "pythonrunner.h"
+#include "testfiles.h"
+#include "windowstate.h"
+
+#include <QLocalSocket>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+class TestHeldRequests : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        app = MainApp::instance();
+        app->setAppletFactories({[](QWidget *parent) { return new ToolApplet("ToolA", parent); },
+                                 [](QWidget *parent) { return new ToolApplet("ToolB", parent); }});
+        // The probe of the serial ports ends before the first test.
+        app->setPortProbe([]() { return QStringList{"mockup"}; });
+        QVERIFY(app->init());
+        app->start();
+        QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    }
+
+    // Only a person's input makes a command (a timer's does not): a hold offered outside one is
+    // dropped at once; one kept during a click (the first offered) goes when the click's
+    // delivery ends.
+    void personCommandsEndWithTheirInput()
+    {
+        bool timerRan = false, inTimer = false;
+        QTimer::singleShot(0, this, [&]() {
+            timerRan = true;
+            inTimer = Application::personCommandRuns();
+        });
+        QTRY_VERIFY(timerRan);
+        QVERIFY(!inTimer);
+        auto outside = std::make_shared<int>(0);
+        const std::weak_ptr<int> outsideWatch = outside;
+        QVERIFY(!Application::personCommandRuns());
+        Application::keepUntilCommandEnds(std::move(outside));
+        QVERIFY(outsideWatch.expired() && !Application::commandKeepsHold());
+        QPushButton button("command");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        std::weak_ptr<int> first, second;
+        bool ran = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            ran = Application::personCommandRuns();
+            auto one = std::make_shared<int>(1), two = std::make_shared<int>(2);
+            first = one;
+            second = two;
+            Application::keepUntilCommandEnds(std::move(one));
+            Application::keepUntilCommandEnds(std::move(two));
+            ran = ran && Application::commandKeepsHold() && !first.expired() && second.expired();
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY(ran);
+        QVERIFY(first.expired() && !Application::commandKeepsHold());
+        QVERIFY(!Application::personCommandRuns());
+    }
+
+    // A person's box that has sent nothing keeps nobody waiting: a script's request that sends
+    // while it is open is the script's, and so is a frame a timer sends meanwhile. The person's
+    // own frame starts the hold, which ends with the command.
+    void onlyThePersonsFramesHold()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        LocalServer *server = app->localServer();
+        QPushButton button("box");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QByteArray replies;
+        bool heldByOthers = true, heldByThePerson = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            // Inside the click, as in a box's own event loop.
+            replies = PipeClient::exchange(PipeClient::programPipe(), "run\twrite\tsget A\n");
+            heldByOthers = server->isHeld();
+            replies += '|' + PipeClient::exchange(PipeClient::programPipe(), "get\tversion\n");
+            bool sent = false;
+            QTimer::singleShot(0, this,
+                               [&]() { sent = app->controlBoard()->send("sget T", nullptr, -1); });
+            heldByOthers =
+                !QTest::qWaitFor([&]() { return sent; }) || heldByOthers || server->isHeld();
+            app->controlBoard()->send("sget P", nullptr, -1);
+            heldByThePerson = server->isHeld();
+        });
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY2(replies.startsWith('x') &&
+                     replies.endsWith(QByteArray("|s") + MainApp::VersionText),
+                 replies.constData());
+        QVERIFY(!heldByOthers);
+        QVERIFY(heldByThePerson);
+        QVERIFY(!server->isHeld());
+        app->disconnectBoard();
+    }
+
+    // A script's request sent while "Flash" writes an image's blocks waits for the last one: no
+    // line of it goes out among them.
+    void flashKeepsRequestsWaiting()
+    {
+        FakeBoard board;
+        FakeBoardFlash flash(board);
+        QVERIFY(app->connectBoard(board.devicePath()));
+        window()->firmwareAction()->trigger();
+        Bootloader *update = app->bootloader();
+        const QByteArray image = HexRecords::image(0x80050000u, QByteArray(3 * 256 + 10, 'x'));
+        QVERIFY(TestFiles::write("image.hex", image));
+        QVERIFY(update->loadHex(QDir::current().absoluteFilePath("image.hex")));
+        board.clearRecords();
+        std::unique_ptr<PipeClient> script;
+        bool kept = false;
+        const auto afterFirstBlock = [&](int blocks) {
+            if (blocks != 1 || script)
+                return;
+            script = std::make_unique<PipeClient>();
+            script->send("run\twrite\tsget SCRIPTLINE\n");
+            kept = script->keptWaitingBy(*app->localServer());
+        };
+        const auto watch = connect(update->findChild<QProgressBar *>(), &QProgressBar::valueChanged,
+                                   this, afterFirstBlock);
+        QTest::mouseClick(update->findChild<QPushButton *>("pbFlash"), Qt::LeftButton);
+        disconnect(watch);
+        QVERIFY(kept);
+        QVERIFY(script->waitClosed());
+        QList<QByteArray> lines = board.lines();
+        lines.removeIf([](const QByteArray &l) { return l.startsWith("set baudrate="); });
+        QCOMPARE(flash.blockCount(), 5); // three blocks, the rest, the end marker
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.last(), QByteArray("get SCRIPTLINE"));
+        update->hide();
+        app->disconnectBoard();
+    }
+
+    // Closing the main window disconnects (saving the window state while connected) and ends
+    // the event loop; a "shutdown" request does too, once the requests accepted are answered;
+    // the applets and the link stay for the shutdown that follows.
+    void endOfTheProgram()
+    {
+        QFile::remove(WindowState::FileName);
+        QVERIFY(app->connectBoard("mockup"));
+        QApplication::setQuitOnLastWindowClosed(false); // as the program has it
+        // Told by the system to end while a command runs, the program takes no new request and
+        // closes once the command is done and the request that waited for it is answered.
+        auto command = std::make_unique<LocalServer::Hold>(app->localServer());
+        PipeClient waiting;
+        QVERIFY(waiting.send("get\tversion\n") && waiting.keptWaitingBy(*app->localServer()));
+        bool shownDuringCommand = false, refusedDuringCommand = false;
+        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand, &refusedDuringCommand]() {
+            app->quitAsClosed();
+            refusedDuringCommand = !PipeClient().connected();
+            QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
+                shownDuringCommand = window()->isVisible();
+                command.reset();
+            });
+        });
+        QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(shownDuringCommand && refusedDuringCommand);
+        QVERIFY(!window()->isVisible()); // the close taken
+        QVERIFY(waiting.waitClosed());
+        QCOMPARE(waiting.received, QByteArray("s") + MainApp::VersionText);
+        QVERIFY(app->localServer()->start(app->localServer()->name())); // as a new start would
+        QVERIFY(!app->isConnected() && !tool(1)->isOnline());
+        QVERIFY(QFile::exists(WindowState::FileName));
+
+        QVERIFY(app->connectBoard("mockup"));
+        PipeClient late; // connected first, asking once the shutdown is answered
+        PipeClient client;
+        connect(&client.socket, &QLocalSocket::readyRead, this,
+                [&late]() { late.send("get\tversion\n"); });
+        QVERIFY(client.send("run\tShutdown\n"));
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(app->appletCount(), 3); // nothing deleted before the loop ended
+        QVERIFY(app->isStarted());
+        QFile::remove(WindowState::FileName);
+        app->setOption("python_path", "/opt/python3");
+        QCOMPARE(app->controlBoard()->pythonRunner()->pythonPath(), QString("/opt/python3"));
+        app->shutdown();
+        // The connection made before the end had its request answered before it.
+        QVERIFY(late.waitClosed(30000));
+        QCOMPARE(late.received, QByteArray("s") + MainApp::VersionText);
+        // Shut down, the program disconnected (saving the window state) and saved its options.
+        QVERIFY(QFile::exists(WindowState::FileName));
+        QHash<QString, QVariant> saved;
+        QString error;
+        QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
+        QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
+        app->setOption("python_path", "/later/python3");
+        app->shutdown(); // runs once: nothing saved again
+        QVERIFY(OptionsFile::read(OptionsFile::DefaultFileName, &saved, &error));
+        QCOMPARE(saved.value("python_path"), QVariant("/opt/python3"));
+        QVERIFY(!app->isStarted());
+        QCOMPARE(app->appletCount(), 0);
+        QCOMPARE(app->controlBoard(), nullptr);
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.received, QByteArray("i1"));
+
+        QFile styles(":/stylesheet/stylesheet"); // the program's look, as main() applies it
+        QVERIFY(styles.open(QIODevice::ReadOnly));
+        MainApp::applyStyleSheet();
+        QCOMPARE(qApp->styleSheet(), QString::fromLatin1(styles.readAll()));
+        qApp->setStyleSheet(QString());
+    }
+
+private:
+    ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
+    MainWindow *window() const { return app->mainWindow(); }
+
+    MainApp *app = nullptr;
+    ShellPrompt prompt;
+};
+
+int main(int argc, char *argv[])
+{
+    Application application(argc, argv); // the program's: it tells a person's commands apart
+    TestHeldRequests test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_heldrequests.moc"
