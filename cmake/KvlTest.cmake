@@ -13,6 +13,7 @@ function(kvl_add_test name)
         set(T_TIMEOUT 120)
     endif()
     add_executable(${name} ${T_SOURCES})
+    kvl_unoptimised_in_debug(${name})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     kvl_register_test(${name} ${name} ${T_TIMEOUT})
 endfunction()
@@ -88,4 +89,13 @@ function(kvl_add_folder_tests)
             kvl_add_test(${name} SOURCES ${src} LIBS ${F_LIBS})
         endif()
     endforeach()
+endfunction()
+
+# kvl_unoptimised_in_debug(<target>)
+#
+# A test's or benchmark's own code compiles without optimisation in a Debug tree (the sanitizer
+# tree of ./test.sh): it is a large share of the build and a small one of the run time, which
+# the program's libraries, kept at the tree's level, spend.
+function(kvl_unoptimised_in_debug target)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Debug>:-O0>)
 endfunction()
