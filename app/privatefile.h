@@ -7,16 +7,18 @@ class QFile;
 
 // The files the program keeps for its user (options, window state, day logs): read and written
 // only where no other user can change them (PathTrust), so that nobody steers them through a
-// link or a file of theirs, and readable by the user alone: files of mode 0600, in folders of
-// mode 0700 where the program makes them. Each failure gives one sentence saying why.
+// link or a file of theirs, through the folder that was checked (CheckedFolder): a regular file
+// of the user's with no other name, never a link, a FIFO or a device put at its name. They are
+// readable by the user alone: files of mode 0600, in folders of mode 0700 where the program
+// makes them. Each failure gives one sentence saying why.
 class PrivateFile
 {
 public:
     // Reads the whole file; false with the reason in *error when another user can change it or
     // it cannot be read.
     static bool read(const QString &path, QByteArray *bytes, QString *error);
-    // Replaces the file through QSaveFile (a failed write leaves the old file whole), mode 0600;
-    // false with the reason in *error.
+    // Replaces the file through a temporary file beside it (a failed write leaves the old file
+    // whole), mode 0600; false with the reason in *error.
     static bool write(const QString &path, const QByteArray &bytes, QString *error);
     // Opens file (its name set) for appending, made with mode 0600 when missing.
     static bool openForAppend(QFile *file, QString *error);

@@ -1,15 +1,21 @@
 #include "superbox.h"
 
+#include "checkedfolder.h"
 #include "controlslog.h"
 #include "pathtrust.h"
 #include "register.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QSettings>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace CustomControls
 {
@@ -26,13 +32,51 @@ constexpr int GridColumns = 10;
 // (and inside the largest widget size).
 constexpr int MaxSetting = 10000;
 
+// The settings file's bytes when it is a regular file; a FIFO or device at its name is not
+// waited for, and reads as no settings.
+QByteArray readSettings(const QString &path)
+{
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info {};
+    QFile file;
+    if (descriptor < 0)
+        return {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return {};
+    }
+    return file.readAll();
+}
+
+// The values of an INI text as QSettings writes it: a "[CONTROLS]" line, then lines such as
+// "SuperBox\BriefRows=40", read as "CONTROLS/SuperBox/BriefRows".
+QHash<QString, QString> iniValues(const QByteArray &text)
+{
+    QHash<QString, QString> values;
+    QString group;
+    for (const QByteArray &bytes : text.split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+            group = line.mid(1, line.size() - 2) + QLatin1Char('/');
+        else if (equals > 0)
+            values.insert(
+                group + line.left(equals).trimmed().replace(QLatin1Char('\\'), QLatin1Char('/')),
+                line.mid(equals + 1).trimmed());
+    }
+    return values;
+}
+
 // An integer setting from minimum to MaxSetting; anything else (missing, not a number, out of
 // range) is the default. BriefRows needs at least 1 (the brief view divides by it); a width of
 // 0 is a width (a label width of 0 hides the cell labels).
-int integerSetting(const QSettings &settings, const char *key, int fallback, int minimum)
+int integerSetting(const QHash<QString, QString> &settings, const char *key, int fallback,
+                   int minimum)
 {
     bool ok = false;
-    const int value = settings.value(key, fallback).toInt(&ok);
+    const int value = settings.value(QLatin1String(key)).toInt(&ok);
     return ok && value >= minimum && value <= MaxSetting ? value : fallback;
 }
 } // namespace
@@ -90,29 +134,40 @@ SuperBox::~SuperBox()
     removeAll();
 }
 
+// The defaults are written only where no other user can steer the write (a link planted at the
+// name, a folder others may write), through the folder checked: read, the file is mere input.
+void SuperBox::writeDefaultSettings(const QString &path)
+{
+    const PathTrust::Finding foreign = PathTrust::check(path);
+    if (!foreign.isClear()) {
+        qCWarning(lcControls, "SuperBox: the settings file %s is not written: %s", qPrintable(path),
+                  qPrintable(foreign.text()));
+        return;
+    }
+    const QByteArray defaults = QStringLiteral("[CONTROLS]\nSuperBox\\BriefRows=%1\n"
+                                               "SuperBox\\LabelWidth=%2\n"
+                                               "SuperBox\\BriefCheckBoxWidth=%3\n")
+                                    .arg(DefaultBriefRows)
+                                    .arg(DefaultLabelWidth)
+                                    .arg(DefaultBriefCheckBoxWidth)
+                                    .toUtf8();
+    QString name, error;
+    if (!CheckedFolder::holding(path, &name).replaceFile(name, defaults, &error))
+        qCWarning(lcControls, "SuperBox: cannot write the settings file %s: %s", qPrintable(path),
+                  qPrintable(error));
+}
+
 void SuperBox::loadSettings(int view)
 {
     const QString path = QDir::current().filePath(SettingsFile);
     const bool exists = QFileInfo::exists(path);
-    QSettings settings(path, QSettings::IniFormat);
+    const QHash<QString, QString> settings = iniValues(readSettings(path));
     const int briefRows = integerSetting(settings, BriefRowsKey, DefaultBriefRows, 1);
     const int labelWidth = integerSetting(settings, LabelWidthKey, DefaultLabelWidth, 0);
     const int briefBoxWidth =
         integerSetting(settings, BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth, 0);
-    // The defaults are written only where no other user can steer the write (a link planted
-    // at the name, a folder others may write): read, the file is mere input.
-    const PathTrust::Finding foreign = exists ? PathTrust::Finding() : PathTrust::check(path);
-    if (!foreign.isClear())
-        qCWarning(lcControls, "SuperBox: the settings file %s is not written: %s", qPrintable(path),
-                  qPrintable(foreign.text()));
-    else if (!exists) {
-        settings.setValue(BriefRowsKey, DefaultBriefRows);
-        settings.setValue(LabelWidthKey, DefaultLabelWidth);
-        settings.setValue(BriefCheckBoxWidthKey, DefaultBriefCheckBoxWidth);
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            qCWarning(lcControls, "SuperBox: cannot write the settings file %s", qPrintable(path));
-    }
+    if (!exists)
+        writeDefaultSettings(path);
 
     const int cellCount = count();
     switch (view) {

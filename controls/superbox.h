@@ -106,6 +106,7 @@ private:
         CheckBoxForSuperBox *box = nullptr;
     };
 
+    static void writeDefaultSettings(const QString &path);
     void deleteRowLabels();
     void placeCell(const Cell &cell, int x, int y);
     void layoutGrid();

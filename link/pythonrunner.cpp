@@ -65,6 +65,22 @@ QString PythonRunner::program()
     return QString();
 }
 
+// The script is run only when no other user can change it or its folder (Python imports from
+// that folder first); else the log says which and why.
+bool PythonRunner::scriptTrusted(const QString &script)
+{
+    const QFileInfo file(script);
+    QString refused = PathTrust::check(file.absoluteFilePath()).text();
+    if (refused.isEmpty())
+        refused = PathTrust::check(file.absolutePath()).text();
+    if (refused.isEmpty())
+        return true;
+    emit signal_log(ErrorLevel, tr("Python script %1 not run: %2. Keep it in a folder that only "
+                                   "you or root can change.")
+                                    .arg(file.absoluteFilePath(), refused));
+    return false;
+}
+
 // The process object is made on first use and reused; a call from another thread than the
 // one it belongs to gets a process of its own.
 QProcess *PythonRunner::processForThisThread()
@@ -83,7 +99,7 @@ bool PythonRunner::run(const QString &script, const QByteArray &text, QByteArray
     QProcess local;
     QProcess &process = shared ? *shared : local;
 
-    const QString started = program();
+    const QString started = scriptTrusted(script) ? program() : QString();
     if (started.isEmpty()) {
         if (output)
             output->clear();

@@ -10,7 +10,8 @@ class QProcess;
 // output. The interpreter is the option "python_path" ("python3" by default); a stored path
 // that does not resolve falls back to "python3" with one warning in the log. The interpreter is
 // started by its full path (a bare name found in PATH), and only when no other user owns or can
-// change it or a folder on its way (PathTrust): else the log gets an error and nothing runs.
+// change it or a folder on its way (PathTrust): else the log gets an error and nothing runs. So
+// is the script, and its folder, whence Python imports first.
 class PythonRunner : public QObject
 {
     Q_OBJECT
@@ -41,6 +42,7 @@ signals:
     void signal_log(int level, const QString &text);
 
 private:
+    bool scriptTrusted(const QString &script);
     QProcess *processForThisThread();
 
     QString m_pythonPath;

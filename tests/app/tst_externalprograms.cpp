@@ -146,6 +146,21 @@ private slots:
         app->runPython("upper.py", "abc", &output);
         qputenv("PATH", searched);
         QVERIFY(!QFile::exists("ran"));
+        // Nor is a script that another user can change, or one in a folder they may add to.
+        QVERIFY(QDir().mkpath("sticky") && ::chmod("sticky", 01777) == 0);
+        touch("sticky/mine.py", "open('ran', 'w')\n");
+        touch("theirs.py", "open('ran', 'w')\n");
+        QVERIFY(AsNobody::own("theirs.py"));
+        for (const char *name : {"theirs.py", "sticky/mine.py"}) {
+            QSignalSpy logged(app, &MainApp::signal_log);
+            QVERIFY(app->runPython(name, "abc", &output));
+            QVERIFY(output.isEmpty() && !QFile::exists("ran"));
+            QCOMPARE(logged.size(), 1);
+            QVERIFY2(logged.first().last().toString().startsWith(
+                         "Python script " + QDir::current().absoluteFilePath(name) +
+                         " not run: " + QDir::currentPath()),
+                     qPrintable(logged.first().last().toString()));
+        }
         for (const char *name : {"shared/program", "theirs"}) {
             const QString path = QDir::current().absoluteFilePath(name);
             app->setOption("updater_path", path);

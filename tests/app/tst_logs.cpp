@@ -35,6 +35,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 // Records every tone with the thread and the priority it was played on.
 using Tones = QList<QPair<int, int>>; // frequency in Hz, duration in ms
 
@@ -275,7 +277,22 @@ private slots:
         logs->saveLogBox()->setChecked(true);
         logs->saveLogBox()->setChecked(false);
         QCOMPARE(logs->errors(), before + 1);
-        QVERIFY(QDir().rmdir(name) && TestFiles::write("ours", "mine\n"));
+        // A FIFO at the name is not waited for; a file of the user's that has another name too
+        // (a hard link) is neither appended to nor made the user's alone.
+        QVERIFY(QDir().rmdir(name) && ::mkfifo(QFile::encodeName(name).constData(), 0600) == 0);
+        logs->saveLogBox()->setChecked(true);
+        logs->saveLogBox()->setChecked(false);
+        QVERIFY(QFile::remove(name) && TestFiles::write("twin", "kept\n") &&
+                ::chmod("twin", 0644) == 0 &&
+                ::link("twin", QFile::encodeName(name).constData()) == 0);
+        logs->saveLogBox()->setChecked(true);
+        logs->slot_addLog(-5, "not into another name");
+        logs->saveLogBox()->setChecked(false);
+        QCOMPARE(TestFiles::read("twin"), QByteArray("kept\n"));
+        QCOMPARE(QFileInfo("twin").permissions() & 0x0777,
+                 QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+        QCOMPARE(logs->errors(), before + 4);
+        QVERIFY(QFile::remove(name) && TestFiles::write("ours", "mine\n"));
         QVERIFY(QFile::link("ours", name));
         if (!AsNobody::own(name))
             QSKIP("needs root and the user nobody");

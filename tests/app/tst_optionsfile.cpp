@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 static const QString Path = QStringLiteral("options.ini");
 using Options = QHash<QString, QVariant>;
 
@@ -211,6 +213,9 @@ private slots:
         QVERIFY(TestFiles::write("ours", "python_path=/ours\n") &&
                 QFile::link("ours", "theirs.ini"));
         QVERIFY(TestFiles::write("their.ini", "python_path=/theirs\n"));
+        QVERIFY(::mkfifo("fifo.ini", 0600) == 0); // not waited for
+        QVERIFY(!OptionsFile::load("fifo.ini", &options, &error));
+        QCOMPARE(error, QDir::current().absoluteFilePath("fifo.ini") + " is not a regular file");
         if (!AsNobody::own("theirs.ini") || !AsNobody::own("their.ini"))
             QSKIP("needs root and the user nobody");
         for (const char *name : {"theirs.ini", "their.ini"}) {

@@ -3,6 +3,7 @@
 // folders unless the working directory is a bench's own folder; never where another user (here
 // nobody) can change them, and in folders that only the user can read.
 #include "asnobody.h"
+#include "posixacl.h"
 #include "programfiles.h"
 #include "testfiles.h"
 
@@ -204,6 +205,19 @@ private slots:
         left.sort();
         QCOMPARE(left,
                  QStringList({"20261208.log", "KVL52110.state", "kvl52110-X", "options.ini"}));
+    }
+
+    // A working directory that only the user may write by its mode, but another user by its ACL,
+    // is one that other users can change too.
+    void workingFolderWithAcl()
+    {
+        QVERIFY(::chmod(qPrintable(path("work")), 0700) == 0);
+        if (!PosixAcl::grant(path("work"), PosixAcl::User, 4242, 7))
+            QSKIP("needs a file system with ACLs");
+        const ProgramFiles f = files();
+        QCOMPARE(f.configFile("options.ini"), path("home/.config/kvl52110/options.ini"));
+        QCOMPARE(f.workingDirRefusal(),
+                 path("work") + " is writable by other users through its ACL (uid 4242)");
     }
 
     // In a working directory of the user's own, a named program's folder there that leads to

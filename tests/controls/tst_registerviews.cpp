@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
 using namespace CustomControls;
 using Row = RegisterBox::Control;
 
@@ -164,6 +166,10 @@ private slots:
         QSettings(settingsPath(), QSettings::IniFormat)
             .setValue("CONTROLS/SuperBox/BriefCheckBoxWidth", 0); // a box width of 0 is kept
         QCOMPARE(SuperBox().boxWidth(), 0);
+        // A FIFO at the name is not waited for, nor replaced.
+        QVERIFY(QFile::remove(settingsPath()) && ::mkfifo(qPrintable(settingsPath()), 0600) == 0);
+        QCOMPARE(SuperBox().rows(), 40);
+        QVERIFY(!QFileInfo(settingsPath()).isFile() && QFile::remove(settingsPath())); // the FIFO
     }
 
     // A settings file that cannot be written is reported; the box still works with the defaults.

@@ -1,16 +1,27 @@
 // Whether another user can change a path or the way to it: folders of another user's or open
-// to others' writing, links of another user's or leading into such folders, found on the way
-// and named; sticky folders, the user's own links and missing parts pass.
+// to others' writing (through the mode or an ACL entry), links of another user's or leading
+// into such folders, found on the way and named; sticky folders, the user's own links and
+// missing parts pass. A file opened through the checked folder is a regular file with one name.
+#include "checkedfolder.h"
+#include "inchild.h"
 #include "pathtrust.h"
+#include "posixacl.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// What a row needs made first: another user's places (root), or ACLs (a file system with them).
+enum Needs { Nothing, Nobody, Acls };
 
 class TestPathTrust : public QObject
 {
@@ -19,6 +30,7 @@ class TestPathTrust : public QObject
     QTemporaryDir temp;
     uid_t nobody = 0;
     gid_t nobodysGroup = 0;
+    bool acls = false;
 
     QString at(const QString &relative) const { return temp.path() + "/" + relative; }
     bool folder(const QString &relative, mode_t mode, uid_t owner = 0, gid_t group = 0)
@@ -53,7 +65,19 @@ private slots:
         }
         QVERIFY(folder("own/inner", 0700) && folder("open", 0777) && folder("sticky", 01777) &&
                 folder("sticky/inner", 0700));
-        QVERIFY(file("own/inner/file", 0600) && file("own/shared", 0666));
+        QVERIFY(file("own/inner/file", 0600) && file("own/shared", 0666) &&
+                file("own/inner/linked", 0600) && file("own/inner/aclfile", 0600));
+        QVERIFY(::link(QFile::encodeName(at("own/inner/linked")).constData(),
+                       QFile::encodeName(at("own/inner/twin")).constData()) == 0 &&
+                ::mkfifo(QFile::encodeName(at("own/inner/fifo")).constData(), 0600) == 0 &&
+                link("own/inner/alias", "file"));
+        QVERIFY(folder("acluser", 0700) && folder("aclgroup", 0700) && folder("aclown", 0700) &&
+                folder("aclmasked", 0700));
+        using namespace PosixAcl;
+        acls = grant(at("acluser"), User, 4242, 7) && grant(at("aclgroup"), Group, 4242, 7) &&
+               grant(at("aclown"), User, ::geteuid(), 7) &&
+               grant(at("aclmasked"), User, 4242, 7, 5) &&
+               grant(at("own/inner/aclfile"), User, 4242, 6);
         QVERIFY(link("own/link", "inner") && link("own/up", "../open/x") &&
                 link("loop1", at("loop2")) && link("loop2", "loop1") && link("own/root", "/"));
         if (nobody) {
@@ -72,10 +96,11 @@ private slots:
         QTest::addColumn<bool>("whole"); // check the path itself too
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("found"); // %T is the test's folder
-        QTest::addColumn<bool>("needsNobody");
+        QTest::addColumn<int>("needs");
+        QTest::addColumn<bool>("open"); // then open it through its checked folder
         const auto row = [](const char *name, bool whole, const QString &path, const QString &found,
-                            bool needsNobody = false) {
-            QTest::newRow(name) << whole << path << found << needsNobody;
+                            Needs needs = Nothing, bool open = false) {
+            QTest::newRow(name) << whole << path << found << int(needs) << open;
         };
         row("own folders", true, "own/inner/file", "");
         row("missing parts", true, "own/none/more/file", "");
@@ -101,32 +126,102 @@ private slots:
         row("link loop", false, "loop1/x", "%T/loop1 leads through more than 40 links");
         const QString theirs = "%T/theirs belongs to another user (uid %N)";
         row("group folder", false, "group/x", "%T/group is writable by other users (mode 0770)",
-            true);
-        row("private group folder", true, "private", "", true);
-        row("another user's folder", false, "theirs/inner/x", theirs, true);
+            Nobody);
+        row("private group folder", true, "private", "", Nobody);
+        row("another user's folder", false, "theirs/inner/x", theirs, Nobody);
         row("another user's sticky folder", false, "stickytheirs/x",
-            "%T/stickytheirs belongs to another user (uid %N)", true);
-        row("link into another user's folder", false, "own/into/x", theirs, true);
+            "%T/stickytheirs belongs to another user (uid %N)", Nobody);
+        row("link into another user's folder", false, "own/into/x", theirs, Nobody);
         row("another user's link", false, "own/planted/file",
-            "%T/own/planted is a link that belongs to another user (uid %N)", true);
+            "%T/own/planted is a link that belongs to another user (uid %N)", Nobody);
         row("another user's file", true, "own/inner/theirs",
-            "%T/own/inner/theirs belongs to another user (uid %N)", true);
-        row("link at the end followed", true, "own/tofile", theirs, true);
-        row("link at the end not followed", false, "own/tofile", "", true);
+            "%T/own/inner/theirs belongs to another user (uid %N)", Nobody);
+        row("link at the end followed", true, "own/tofile", theirs, Nobody);
+        row("link at the end not followed", false, "own/tofile", "", Nobody);
+
+        const QString acl = " is writable by other users through its ACL (%1 4242)";
+        row("ACL user entry", false, "acluser/x", "%T/acluser" + acl.arg("uid"), Acls);
+        row("ACL group entry", false, "aclgroup/x", "%T/aclgroup" + acl.arg("gid"), Acls);
+        row("ACL entry of the file", true, "own/inner/aclfile",
+            "%T/own/inner/aclfile" + acl.arg("uid"), Acls);
+        row("ACL entry of the user", true, "aclown", "", Acls);
+        row("ACL entry masked", true, "aclmasked", "", Acls);
+        row("own file opened", true, "own/inner/file", "", Nothing, true);
+        row("own link at the name opened", true, "own/inner/alias", "", Nothing, true);
+        row("hard link", true, "own/inner/twin",
+            "%T/own/inner/twin has 2 links: another name leads to it too", Nothing, true);
+        row("FIFO", true, "own/inner/fifo", "%T/own/inner/fifo is not a regular file", Nothing,
+            true);
     }
     void checks()
     {
         QFETCH(bool, whole);
         QFETCH(QString, path);
         QFETCH(QString, found);
-        QFETCH(bool, needsNobody);
-        if (needsNobody && !nobody)
+        QFETCH(int, needs);
+        QFETCH(bool, open);
+        if (needs == Nobody && !nobody)
             QSKIP("needs root to make another user's places");
+        if (needs == Acls && !acls)
+            QSKIP("needs a file system with ACLs");
         const PathTrust::Finding finding =
             whole ? PathTrust::check(at(path)) : PathTrust::checkWay(at(path));
-        QCOMPARE(finding.isClear(), found.isEmpty());
-        QCOMPARE(finding.isClear() ? QString() : finding.text(),
+        QString text = finding.text();
+        QCOMPARE(finding.isClear(), text.isEmpty());
+        if (open && text.isEmpty()) {
+            QString name;
+            const int opened =
+                CheckedFolder::holding(at(path), &name).openFile(name, O_RDONLY, &text);
+            QCOMPARE(opened >= 0, text.isEmpty());
+            if (opened >= 0)
+                ::close(opened);
+        }
+        QCOMPARE(text,
                  QString(found).replace("%T", temp.path()).replace("%N", QString::number(nobody)));
+    }
+
+    // A group is the user's private group only while no other account has it, as a member or as
+    // its primary group: here one more account in the user database, seen in a mount namespace
+    // of the test's own.
+    void secondAccountOfThePrivateGroup()
+    {
+        if (!nobody)
+            QSKIP("needs root to make another user's places");
+        QByteArray accounts = TestFiles::read("/etc/passwd");
+        accounts += "mate:x:4243:" + QByteArray::number(::getpwuid(::geteuid())->pw_gid) +
+                    "::/nonexistent:/bin/false\n";
+        QVERIFY(TestFiles::write(at("passwd"), accounts));
+        const QByteArray copy = QFile::encodeName(at("passwd"));
+        const QByteArray found = InChild::run(
+            [&copy]() {
+                return ::unshare(CLONE_NEWNS) == 0 &&
+                       ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                       ::mount(copy.constData(), "/etc/passwd", nullptr, MS_BIND, nullptr) == 0;
+            },
+            [this]() { return PathTrust::check(at("private")).text().toUtf8(); });
+        if (found == "child failed: exit 2")
+            QSKIP("needs a mount namespace of its own");
+        QCOMPARE(found, at("private").toUtf8() + " is writable by other users (mode 0770)");
+    }
+
+    // Files are opened through the folder that was checked, whatever is put at its path meanwhile
+    // (here a link to a folder that all may write): read and replaced there.
+    void swappedFolder()
+    {
+        QVERIFY(folder("swap", 0700) && TestFiles::write(at("swap/file"), "checked"));
+        const CheckedFolder checked(at("swap"));
+        QVERIFY(checked.isOpen());
+        QVERIFY(QDir().rename(at("swap"), at("swapped")) && link("swap", at("open")) &&
+                TestFiles::write(at("open/file"), "planted"));
+        QString error;
+        QFile file;
+        QVERIFY(file.open(checked.openFile("file", O_RDONLY, &error), QIODevice::ReadOnly,
+                          QFileDevice::AutoCloseHandle));
+        QCOMPARE(file.readAll(), QByteArray("checked"));
+        QVERIFY(checked.replaceFile("file", "replaced", &error));
+        QCOMPARE(TestFiles::read(at("swapped/file")), QByteArray("replaced"));
+        QCOMPARE(TestFiles::read(at("open/file")), QByteArray("planted"));
+        QCOMPARE(QDir(at("swapped")).entryList(QDir::Files), QStringList("file"));
     }
 
     // A relative path starts in the working folder.
