@@ -1,7 +1,8 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
-// click, "Flash"); and the end of the program, told by the system, by closing the main window or
-// by a "shutdown" request, answers every request it accepted first. The functions run in order
+// click, "Flash"); and the end of the program, told by the system, by closing the main window (a
+// person's Close during their command ends it once the command is done) or by a "shutdown"
+// request, answers every request it accepted first. The functions run in order
 // on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
@@ -18,7 +19,9 @@
 #include "pythonrunner.h"
 #include "testfiles.h"
 #include "windowstate.h"
+#include "x11tools.h"
 
+#include <QDialog>
 #include <QLocalSocket>
 #include <QProgressBar>
 #include <QPushButton>
@@ -153,6 +156,51 @@ private slots:
         app->disconnectBoard();
     }
 
+    // The main window's Close during a person's command that keeps requests waiting (its box
+    // open, modal as a progress window is) takes no new request, says that the program ends
+    // once the command is done, and ends then, the request that waited answered first. On X11
+    // the Close comes from the window manager, as a person's click on the close button does.
+    void closeWaitsForThePersonsCommand()
+    {
+        QVERIFY(app->connectBoard("mockup"));
+        QPushButton button("command");
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        PipeClient waiting;
+        bool kept = false, saidSo = false, stayed = false, refused = false;
+        connect(&button, &QPushButton::clicked, this, [&]() {
+            app->controlBoard()->send("sget A", nullptr, -1); // the person's first line
+            QDialog box(window());
+            box.setModal(true);
+            QTimer::singleShot(0, &box, [&]() {
+                kept = waiting.send("get\tversion\n") && waiting.keptWaitingBy(*server());
+                if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+                    QVERIFY(X11Tools::closeAsAPerson(window()->winId()));
+                else
+                    window()->close();
+                saidSo = QTest::qWaitFor([this]() {
+                    return window()->statusText() ==
+                           "The program ends once the running command is done";
+                });
+                stayed = window()->isVisible();
+                refused = !PipeClient().connected();
+                box.accept();
+            });
+            box.exec();
+        });
+        QTimer::singleShot(0, this, [&button]() { QTest::mouseClick(&button, Qt::LeftButton); });
+        QTimer safetyNet;
+        connect(&safetyNet, &QTimer::timeout, qApp, []() { QCoreApplication::exit(99); });
+        safetyNet.start(60000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(kept && saidSo && stayed && refused);
+        QVERIFY(!window()->isVisible() && !app->isConnected());
+        QVERIFY(waiting.waitClosed());
+        QCOMPARE(waiting.received, QByteArray("s") + MainApp::VersionText);
+        QVERIFY(server()->start(server()->name())); // as a new start would
+        window()->show();
+    }
+
     // Closing the main window disconnects (saving the window state while connected) and ends
     // the event loop; a "shutdown" request does too, once the requests accepted are answered;
     // the applets and the link stay for the shutdown that follows.
@@ -227,6 +275,7 @@ private slots:
 private:
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
     MainWindow *window() const { return app->mainWindow(); }
+    LocalServer *server() const { return app->localServer(); }
 
     MainApp *app = nullptr;
     ShellPrompt prompt;
