@@ -156,72 +156,39 @@ private slots:
         app->disconnectBoard();
     }
 
-    // The main window's Close during a person's command that keeps requests waiting (its box
-    // open, modal as a progress window is) takes no new request, says that the program ends
-    // once the command is done, and ends then, the request that waited answered first. On X11
-    // the Close comes from the window manager, as a person's click on the close button does.
-    void closeWaitsForThePersonsCommand()
-    {
-        QVERIFY(app->connectBoard("mockup"));
-        QPushButton button("command");
-        button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
-        PipeClient waiting;
-        bool kept = false, saidSo = false, stayed = false, refused = false;
-        connect(&button, &QPushButton::clicked, this, [&]() {
-            app->controlBoard()->send("sget A", nullptr, -1); // the person's first line
-            QDialog box(window());
-            box.setModal(true);
-            QTimer::singleShot(0, &box, [&]() {
-                kept = waiting.send("get\tversion\n") && waiting.keptWaitingBy(*server());
-                if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
-                    QVERIFY(X11Tools::closeAsAPerson(window()->winId()));
-                else
-                    window()->close();
-                saidSo = QTest::qWaitFor([this]() {
-                    return window()->statusText() ==
-                           "The program ends once the running command is done";
-                });
-                stayed = window()->isVisible();
-                refused = !PipeClient().connected();
-                box.accept();
-            });
-            box.exec();
-        });
-        QTimer::singleShot(0, this, [&button]() { QTest::mouseClick(&button, Qt::LeftButton); });
-        QTimer safetyNet;
-        connect(&safetyNet, &QTimer::timeout, qApp, []() { QCoreApplication::exit(99); });
-        safetyNet.start(60000);
-        QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(kept && saidSo && stayed && refused);
-        QVERIFY(!window()->isVisible() && !app->isConnected());
-        QVERIFY(waiting.waitClosed());
-        QCOMPARE(waiting.received, QByteArray("s") + MainApp::VersionText);
-        QVERIFY(server()->start(server()->name())); // as a new start would
-        window()->show();
-    }
-
     // Closing the main window disconnects (saving the window state while connected) and ends
-    // the event loop; a "shutdown" request does too, once the requests accepted are answered;
-    // the applets and the link stay for the shutdown that follows.
+    // the event loop, once a command that keeps requests waiting is done (on X11 also behind its
+    // modal window, which Qt would leave the Close to); a "shutdown" request does too, once the
+    // requests accepted are answered; the applets and the link stay for the shutdown that follows.
     void endOfTheProgram()
     {
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
         QApplication::setQuitOnLastWindowClosed(false); // as the program has it
-        // Told by the system to end while a command runs, the program takes no new request and
-        // closes once the command is done and the request that waited for it is answered.
+        // Closed by a person while a command runs (its modal box open; on X11 through the
+        // window manager, as a click on the close button), the program takes no new request,
+        // says that it ends once the command is done, and closes then, the request that waited
+        // for it answered.
         auto command = std::make_unique<LocalServer::Hold>(app->localServer());
+        QDialog box(window());
+        box.setModal(true);
+        box.show();
         PipeClient waiting;
         QVERIFY(waiting.send("get\tversion\n") && waiting.keptWaitingBy(*app->localServer()));
         bool shownDuringCommand = false, refusedDuringCommand = false;
-        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand, &refusedDuringCommand]() {
-            app->quitAsClosed();
+        QTimer::singleShot(0, app, [&]() {
+            if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+                X11Tools::closeAsAPerson(window()->winId());
+            else
+                window()->close();
+            shownDuringCommand = QTest::qWaitFor([this]() {
+                                     return window()->statusText() ==
+                                            "The program ends once the running command is done";
+                                 }) &&
+                                 window()->isVisible();
             refusedDuringCommand = !PipeClient().connected();
-            QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
-                shownDuringCommand = window()->isVisible();
-                command.reset();
-            });
+            command.reset(); // the command ends with its box
+            box.close();
         });
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
@@ -275,7 +242,6 @@ private slots:
 private:
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
     MainWindow *window() const { return app->mainWindow(); }
-    LocalServer *server() const { return app->localServer(); }
 
     MainApp *app = nullptr;
     ShellPrompt prompt;

@@ -103,16 +103,6 @@ QByteArray xdotool(const QStringList &arguments)
     return out == "<xdotool failed>" ? QByteArray("<failed>") : out.trimmed();
 }
 
-// The X id of the main window of the process pid, or 0 while it shows none.
-quintptr mainWindowOf(qint64 pid)
-{
-    return xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
-                    "velmora Lumigrid"})
-        .split('\n')
-        .first()
-        .toULongLong();
-}
-
 // The visible window of the process pid other than the one given, activated (it then takes
 // the keys xdotool types); empty when none came up in time.
 QByteArray activeWindowOf(qint64 pid, const QByteArray &other = QByteArray())
@@ -396,11 +386,10 @@ private slots:
         QProcess *program = start({});
         QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
         connects("KVL52110");
-        quintptr window = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((window = mainWindowOf(program->processId())) != 0, WaitMs);
+        const QByteArray window = activeWindowOf(program->processId()); // its main window
         PipeClient coming;
         QVERIFY(coming.send("get\tversion"));
-        QVERIFY(X11Tools::closeAsAPerson(window));
+        QVERIFY(X11Tools::closeAsAPerson(window.toULongLong()));
         QVERIFY(coming.waitClosed(WaitMs));
         QCOMPARE(coming.received, QByteArray("s") + MainApp::VersionText);
         QVERIFY(program->waitForFinished(WaitMs));

@@ -711,24 +711,6 @@ private slots:
         }
     }
 
-    // Refused new connections (the first signal to end refuses them in its handler, while the
-    // program may be busy): a client connecting from then on is refused at once, one that
-    // connected before is answered; the listener then closes, the socket file goes, and the
-    // server does not listen again.
-    void refusesNewConnections()
-    {
-        RawClient before(name);
-        QVERIFY(before.connected && before.send("get\tA.B\n"));
-        server->refuseNewConnections();
-        QCOMPARE(RawClient(name).connectError, ECONNREFUSED);
-        QVERIFY(before.readUntilClose());
-        QCOMPARE(before.received, QByteArray("i7"));
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(PipeName::socketFile(name)), 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(checksRunning(*server), 0, 30000);
-        const auto *listener = server->findChild<PipeListener *>();
-        QVERIFY(listener && !listener->isListening());
-    }
-
     // A program started with its standard input closed may make its read watch on descriptor
     // 0: the watch serves its connections all the same.
     void watchOnDescriptorZero()

@@ -34,38 +34,26 @@ inline QByteArray property(quintptr window, const char *name)
                   {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(name)});
 }
 
-// Asks the window manager of $DISPLAY to close the window with the X id, as a click on its close
-// button does: the manager sends the program WM_DELETE_WINDOW. False when nothing was sent.
+// Asks the window manager to close the window with the X id, as a click on its close button
+// does (it sends the program WM_DELETE_WINDOW); false when nothing was sent.
 inline bool closeAsAPerson(quintptr window)
 {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const char name[] = "_NET_CLOSE_WINDOW";
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     xcb_intern_atom_reply_t *atom =
-        xcb_connection_has_error(connection)
-            ? nullptr
-            : xcb_intern_atom_reply(connection,
-                                    xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
-    bool sent = false;
-    if (atom) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = xcb_window_t(window);
-        message.type = atom->atom;
-        message.data.data32[0] = XCB_CURRENT_TIME;
-        message.data.data32[1] = 2; // from a person's tool, as a pager is
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char *>(&message));
-        // A round trip before the disconnection: the server may drop what it has not run yet.
-        xcb_get_input_focus_reply_t *synced = xcb_get_input_focus_reply(
-            connection, xcb_get_input_focus(connection), nullptr);
-        sent = synced != nullptr;
-        std::free(synced);
-    }
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 17, "_NET_CLOSE_WINDOW"), nullptr);
+    xcb_client_message_event_t message{XCB_CLIENT_MESSAGE, 32, 0, xcb_window_t(window)};
+    message.type = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    message.data.data32[1] = 2; // from a person's tool, as a pager is
+    xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    // A round trip first: the server may drop what a client sent just before it left.
+    xcb_get_input_focus_reply_t *synced =
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const bool sent = atom && synced;
     std::free(atom);
-    xcb_disconnect(connection);
+    std::free(synced);
+    xcb_disconnect(c);
     return sent;
 }
 
