@@ -6,6 +6,7 @@
 #include "appletscroll.h"
 #include "applog.h"
 #include "beeper.h"
+#include "blockedclose.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
@@ -219,12 +220,15 @@ bool MainApp::init()
     }
     // A name a person chose instead of a name in use acts as one given with --name.
     setServerName(m_localServer->name());
+    QuitSignals::refuseConnectionsOf(m_localServer); // from the first signal to end on
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 
     m_mainWindow = new MainWindow;
     m_mainWindow->setWindowTitle(MainWindow::windowTitleText(m_serverName));
     new OwnedWindows(m_mainWindow);
+    connect(new BlockedClose(m_mainWindow), &BlockedClose::signal_closeAsked, this,
+            &MainApp::quitAsClosed, Qt::QueuedConnection);
     ActiveAppletProvider::install();
     placeMainWindow();
     showMainWindow();
@@ -416,17 +420,18 @@ int MainApp::exec()
     shutdown();
     // The pipe server serves until the very end. Unlike a named pipe, a local socket file
     // outlives its process, so the server is closed last, which removes the file.
+    QuitSignals::refuseConnectionsOf(nullptr);
     delete m_localServer;
     m_localServer = nullptr;
     return code;
 }
 
-// Running, the program takes no new request, and the main window is closed as a person closes
-// it once every request accepted has been answered and a command that keeps the requests
-// waiting (a person's, a connection's set-up) has ended, as a person could not close it during
-// one either: an image half flashed or a board half addressed would stay so. During the start (a
-// question may be open) the start is cut short: whatever waits returns its default, and the
-// program ends the same way once the start is done.
+// Running, the program takes no new request, and the main window is closed once every request
+// accepted has been answered and a command that keeps the requests waiting (a person's, a
+// connection's set-up) has ended, as a person's Close waits for it too: an image half flashed
+// or a board half addressed would stay so. During the start (a question may be open) the start
+// is cut short: whatever waits returns its default, and the program ends the same way once the
+// start is done.
 void MainApp::quitAsClosed()
 {
     if (!m_started || !m_mainWindow) {
@@ -434,10 +439,33 @@ void MainApp::quitAsClosed()
         QCoreApplication::exit(0);
         return;
     }
-    if (requestsAnswered())
-        m_mainWindow->close();
-    else
-        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitAsClosed);
+    if (!m_closeWaits)
+        closeWhenAnswered();
+}
+
+bool MainApp::closeNow()
+{
+    if (m_started && requestsAnswered())
+        return true;
+    quitAsClosed();
+    return false;
+}
+
+// Looks again every QuitRetryMs; says once why the end waits while a command keeps it waiting.
+void MainApp::closeWhenAnswered()
+{
+    m_closeWaits = true; // a Close meanwhile starts no second round
+    if (requestsAnswered() && m_mainWindow->close()) {
+        m_closeWaits = m_closeWaitSaid = false;
+        return;
+    }
+    if (!m_closeWaitSaid && m_localServer->isHeld()) {
+        m_closeWaitSaid = true;
+        const QString text = QStringLiteral("The program ends once the running command is done");
+        emit signal_log(0, text);
+        m_mainWindow->setStatusText(text);
+    }
+    QTimer::singleShot(QuitRetryMs, this, &MainApp::closeWhenAnswered);
 }
 
 // A "shutdown" request ends the event loop once it and every other request accepted are

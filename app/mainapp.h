@@ -163,9 +163,14 @@ public:
     bool ignoreVersion() const override;
     // A person's command that sends keeps the requests waiting until it ends.
     void commandSending() override;
-    // Told by the system to end (SIGTERM, SIGINT, SIGHUP): the program takes no new request and
-    // ends as its Close does once the requests accepted are answered.
+    // Told by the system to end (SIGTERM, SIGINT, SIGHUP), or closed by a person while a modal
+    // window blocks the main window: the program takes no new request and ends as its Close
+    // does once the requests accepted are answered.
     void quitAsClosed();
+    // The main window's Close: true when it may close now, as the end of the program; otherwise
+    // the program ends so once the requests it accepted are answered and a command that keeps
+    // them waiting is done (saying so, in the log and the status bar).
+    bool closeNow();
 
 public slots:
     bool set(const QString &name, QVariant &value) override;
@@ -197,6 +202,7 @@ private:
     void createControlBoard();
     void holdRequests(bool hold);
     void quitWhenAnswered();
+    void closeWhenAnswered();
     bool requestsAnswered();
     void warnUnknown(const QString &request, const QString &what);
     void checkItem(Applet *applet, const QString &verb, const QStringList &parts);
@@ -237,4 +243,6 @@ private:
     bool m_started = false;
     bool m_shutDown = false;
     bool m_quitAtStart = false; // told to end before the start was done
+    bool m_closeWaits = false;  // the end waits for requests or a command: a retry is due
+    bool m_closeWaitSaid = false;
 };

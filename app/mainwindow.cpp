@@ -531,9 +531,16 @@ void MainWindow::showConnectFirstBox()
     m_infoBox->show();
 }
 
+// The program ends as a signal ends it: once the requests it took are answered and a command
+// that keeps them waiting is done.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    MainApp::instance()->disconnectBoard();
+    MainApp *app = MainApp::instance();
+    if (!app->closeNow()) {
+        event->ignore();
+        return;
+    }
+    app->disconnectBoard();
     event->accept();
     QCoreApplication::quit();
 }

@@ -1,5 +1,7 @@
 #include "quitsignals.h"
 
+#include "localserver.h"
+
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -16,6 +18,15 @@ int quitPipe[2] = {-1, -1};
 // When the first signal arrived, in milliseconds of the monotonic clock; -1 before it.
 std::atomic<long long> firstArrival{-1};
 static_assert(std::atomic<long long>::is_always_lock_free, "used in a signal handler");
+// The server the first signal refuses new connections of.
+std::atomic<LocalServer *> refusedServer{nullptr};
+static_assert(std::atomic<LocalServer *>::is_always_lock_free, "used in a signal handler");
+
+// What the first signal says: the program does not end at once, and a person who presses
+// Ctrl+C again should know what that costs.
+const char EndingNote[] = "kvl52110: ending once the running command is done and the requests "
+                          "taken are answered; a further signal ends it at once, without saving "
+                          "its options and window state\n";
 
 long long monotonicMs()
 {
@@ -56,6 +67,11 @@ QuitSignals::~QuitSignals()
     quitPipe[0] = quitPipe[1] = -1;
 }
 
+void QuitSignals::refuseConnectionsOf(LocalServer *server)
+{
+    refusedServer.store(server);
+}
+
 // Runs in the signal handler: only async-signal-safe calls.
 void QuitSignals::handle(int number)
 {
@@ -63,6 +79,10 @@ void QuitSignals::handle(int number)
     const long long now = monotonicMs();
     long long first = -1;
     if (firstArrival.compare_exchange_strong(first, now)) {
+        if (LocalServer *server = refusedServer.load())
+            server->refuseNewConnections();
+        [[maybe_unused]] const ssize_t said =
+            write(STDERR_FILENO, EndingNote, sizeof EndingNote - 1);
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = write(quitPipe[1], &byte, 1);
     } else if (now - first >= TogetherMs) {

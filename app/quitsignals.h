@@ -5,6 +5,7 @@
 #include <csignal>
 #include <iterator>
 
+class LocalServer;
 class QSocketNotifier;
 
 // Turns SIGTERM, SIGINT and SIGHUP into signal_quit on the thread that made this object: the
@@ -26,6 +27,10 @@ public:
 
     explicit QuitSignals(QObject *parent = nullptr);
     ~QuitSignals() override;
+
+    // The server whose new connections the first signal refuses (null: none), whether or not
+    // the handlers are in place yet; reset it before the server goes.
+    static void refuseConnectionsOf(LocalServer *server);
 
 signals:
     void signal_quit();

@@ -29,18 +29,20 @@ function(kvl_add_test_run name suffix assignment)
     add_custom_target(${name}_${suffix} DEPENDS ${name})
 endfunction()
 
-# kvl_add_x11_test_run(<name> [SUFFIX <suffix>] [ENV <VAR=value>...])
+# kvl_add_x11_test_run(<name> [SUFFIX <suffix>] [ENV <VAR=value>...] [ARGS <arguments>...])
 #
 # Registers a run of the test executable <name> on an X server of its own with a window manager,
 # as on a desktop (cmake/run-x11-test.sh: Xvfb and openbox, Qt's xcb platform), as <name>_x11
-# (or <name>_<suffix>), labelled "x11"; KVL_TEST_SCREEN in ENV sets the screen's size.
+# (or <name>_<suffix>), labelled "x11"; KVL_TEST_SCREEN in ENV sets the screen's size, ARGS
+# go to the test (such as the names of the test functions to run).
 function(kvl_add_x11_test_run name)
-    cmake_parse_arguments(X "" "SUFFIX" "ENV" ${ARGN})
+    cmake_parse_arguments(X "" "SUFFIX" "ENV;ARGS" ${ARGN})
     if(NOT X_SUFFIX)
         set(X_SUFFIX x11)
     endif()
     get_test_property(${name} TIMEOUT timeout)
-    kvl_register_test(${name}_${X_SUFFIX} ${name} ${timeout} ENV ${X_ENV} KVL_TEST_X11=1
+    kvl_register_test(${name}_${X_SUFFIX} ${name} ${timeout} ARGS ${X_ARGS}
+                      ENV ${X_ENV} KVL_TEST_X11=1
                       WRAPPER ${KVL_X11_TEST_WRAPPER})
     set_tests_properties(${name}_${X_SUFFIX} PROPERTIES LABELS x11)
     add_custom_target(${name}_${X_SUFFIX} DEPENDS ${name})

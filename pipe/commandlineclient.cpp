@@ -216,10 +216,11 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
                           .arg(requestText(line), file));
         return TimedOut;
     }
-    if (replyMissing(line, bytes)) {
+    QString state;
+    if (replyMissing(line, bytes, &state)) {
         complain(err, QStringLiteral("no reply to \"%1\" from %2: the program closed the "
-                                     "connection without answering; it has ended")
-                          .arg(requestText(line), file));
+                                     "connection without answering; %3")
+                          .arg(requestText(line), file, state));
         return NoReply;
     }
     *reply = replyText(bytes);
@@ -228,15 +229,17 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
 
 // A "set" always answers "ok" or "err"; a "get" or "run" answers nothing when there is no value,
 // which only a program that still listens can have said (one that ends answers every request it
-// took before it stops listening).
-bool CommandLineClient::replyMissing(const QByteArray &line, const QByteArray &reply) const
+// took before it stops listening). *state says whether the program still listens.
+bool CommandLineClient::replyMissing(const QByteArray &line, const QByteArray &reply,
+                                     QString *state) const
 {
     if (!reply.isEmpty())
         return false;
-    if (PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set)
-        return true;
     LocalClient probe(m_name, m_timeoutMs);
-    return !probe.ensureConnected();
+    const bool listens = probe.ensureConnected();
+    *state = listens ? QStringLiteral("it still listens (its log may say why)")
+                     : QStringLiteral("it has ended");
+    return !listens || PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set;
 }
 
 // A request line (Latin-1, as it travels) as one line of a message.

@@ -41,7 +41,7 @@ private:
     bool wrongUsage(const QString &why);
     int exchange(QIODevice *out, QIODevice *err);
     int request(const QByteArray &line, QByteArray *reply, QIODevice *err) const;
-    bool replyMissing(const QByteArray &line, const QByteArray &reply) const;
+    bool replyMissing(const QByteArray &line, const QByteArray &reply, QString *state) const;
     static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -52,6 +53,7 @@ LocalServer::~LocalServer()
     // The listener removes its socket file through the directory's descriptor, before that goes.
     if (m_listener)
         m_listener->close();
+    keepListeningCopy(false);
     // The connections are our children and go with us.
     qDeleteAll(m_connections);
     for (int descriptor : std::as_const(m_accepted))
@@ -228,6 +230,8 @@ bool LocalServer::start(const QString &name)
     m_listenCheck->stop();
     m_listenLost = false;
     m_listener->close();
+    keepListeningCopy(false);
+    m_refusing.store(false);
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
     m_failure.clear();
 
@@ -260,6 +264,7 @@ bool LocalServer::start(const QString &name)
                         .arg(m_socketFile, m_listener->errorString()),
                     true);
     m_name = PipeName::localName(path); // the name a person chose instead, if they did
+    keepListeningCopy(true);
     m_listenCheck->start(listenCheckMs);
     return true;
 }
@@ -271,6 +276,11 @@ void LocalServer::checkListening()
 {
     if (m_listener->isListening())
         return;
+    keepListeningCopy(false);
+    if (m_refusing.load()) { // refused: the listener took up the last connections and closed
+        m_listenCheck->stop();
+        return;
+    }
     if (!m_listenLost) {
         m_listenLost = true;
         note(1, QStringLiteral("Pipe server stopped listening on %1 (%2): listening again")
@@ -284,6 +294,7 @@ void LocalServer::checkListening()
     }
     if (!m_listener->listen(m_address))
         return; // tried again at the next check
+    keepListeningCopy(true);
     m_listenLost = false;
     note(0, QStringLiteral("Pipe server listens on %1 again").arg(m_socketFile));
 }
@@ -350,6 +361,28 @@ void LocalServer::stopListening()
     if (m_listener->isListening())
         m_listener->takeWaiting();
     m_listener->close();
+    keepListeningCopy(false);
+}
+
+// Runs in a signal handler too: atomics and shutdown() only. A listening socket shut for
+// reading refuses connections and still hands over those it queued; Qt's listener then finds
+// nothing more to take and closes itself, removing the socket file, and is not listened anew.
+void LocalServer::refuseNewConnections()
+{
+    m_refusing.store(true);
+    const int listening = m_listeningCopy.load();
+    if (listening >= 0)
+        ::shutdown(listening, SHUT_RD);
+}
+
+void LocalServer::keepListeningCopy(bool listening)
+{
+    const int copy = listening && m_listener && m_listener->isListening()
+                         ? ::fcntl(int(m_listener->socketDescriptor()), F_DUPFD_CLOEXEC, 0)
+                         : -1;
+    const int previous = m_listeningCopy.exchange(copy);
+    if (previous >= 0)
+        ::close(previous);
 }
 
 bool LocalServer::isIdle() const

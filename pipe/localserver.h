@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <atomic>
 #include <memory>
 
 class PeerReadWatch;
@@ -77,6 +78,11 @@ public:
     // listens no more (the socket file goes), so that every request accepted can be answered
     // before the end and no new one comes in.
     void stopListening();
+    // Refuses every new connection from now on, at once (a client's connect fails as where
+    // nobody listens), while the connections made before are still taken up; the server does
+    // not listen again until the next start. Safe in a signal handler: a program told to end
+    // takes no new request even while a command keeps it from its event loop.
+    void refuseNewConnections();
     // No connection is open or waits to be taken up, and no batch runs.
     bool isIdle() const;
     // Holds the server (when not null) for its lifetime: a command of the program's own that
@@ -136,6 +142,7 @@ private:
     bool askForOtherPipe(const QString &why, QString *pipePath);
     bool fail(const QString &why, bool tell);
     void checkListening();
+    void keepListeningCopy(bool listening);
     void note(int level, const QString &text) const;
     RequestHandler *handler() const;
 
@@ -168,6 +175,12 @@ private:
     PipeListener *m_listener = nullptr;
     QTimer *m_listenCheck = nullptr;
     bool m_listenLost = false; // the listener closed itself and is not listening again yet
+    // A copy of the descriptor listened on (-1: none), ours until the listener is replaced or
+    // closed, so refuseNewConnections never shuts a number the listener has let go.
+    std::atomic<int> m_listeningCopy{-1};
+    std::atomic<bool> m_refusing{false};
+    static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+                  "used in a signal handler");
     PeerReadWatch *m_readWatch = nullptr;
     std::unique_ptr<SocketDir> m_dir; // open while the server listens in it
     QString m_socketFile;             // the socket file listened on, as a person finds it

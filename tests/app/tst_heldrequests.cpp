@@ -1,7 +1,8 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
-// click, "Flash"); and the end of the program, told by the system, by closing the main window or
-// by a "shutdown" request, answers every request it accepted first. The functions run in order
+// click, "Flash"); and the end of the program, told by the system, by closing the main window (a
+// person's Close during their command ends it once the command is done) or by a "shutdown"
+// request, answers every request it accepted first. The functions run in order
 // on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
@@ -18,7 +19,9 @@
 #include "pythonrunner.h"
 #include "testfiles.h"
 #include "windowstate.h"
+#include "x11tools.h"
 
+#include <QDialog>
 #include <QLocalSocket>
 #include <QProgressBar>
 #include <QPushButton>
@@ -154,26 +157,38 @@ private slots:
     }
 
     // Closing the main window disconnects (saving the window state while connected) and ends
-    // the event loop; a "shutdown" request does too, once the requests accepted are answered;
-    // the applets and the link stay for the shutdown that follows.
+    // the event loop, once a command that keeps requests waiting is done (on X11 also behind its
+    // modal window, which Qt would leave the Close to); a "shutdown" request does too, once the
+    // requests accepted are answered; the applets and the link stay for the shutdown that follows.
     void endOfTheProgram()
     {
         QFile::remove(WindowState::FileName);
         QVERIFY(app->connectBoard("mockup"));
         QApplication::setQuitOnLastWindowClosed(false); // as the program has it
-        // Told by the system to end while a command runs, the program takes no new request and
-        // closes once the command is done and the request that waited for it is answered.
+        // Closed by a person while a command runs (its modal box open; on X11 through the
+        // window manager, as a click on the close button), the program takes no new request,
+        // says that it ends once the command is done, and closes then, the request that waited
+        // for it answered.
         auto command = std::make_unique<LocalServer::Hold>(app->localServer());
+        QDialog box(window());
+        box.setModal(true);
+        box.show();
         PipeClient waiting;
         QVERIFY(waiting.send("get\tversion\n") && waiting.keptWaitingBy(*app->localServer()));
         bool shownDuringCommand = false, refusedDuringCommand = false;
-        QTimer::singleShot(0, app, [this, &command, &shownDuringCommand, &refusedDuringCommand]() {
-            app->quitAsClosed();
+        QTimer::singleShot(0, app, [&]() {
+            if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+                X11Tools::closeAsAPerson(window()->winId());
+            else
+                window()->close();
+            shownDuringCommand = QTest::qWaitFor([this]() {
+                                     return window()->statusText() ==
+                                            "The program ends once the running command is done";
+                                 }) &&
+                                 window()->isVisible();
             refusedDuringCommand = !PipeClient().connected();
-            QTimer::singleShot(2 * MainApp::QuitRetryMs, app, [&]() {
-                shownDuringCommand = window()->isVisible();
-                command.reset();
-            });
+            command.reset(); // the command ends with its box
+            box.close();
         });
         QTimer::singleShot(20000, qApp, []() { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);

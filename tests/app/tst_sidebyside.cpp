@@ -2,7 +2,7 @@
 // tst_sidebyside_x11, on an X server with a window manager, whose Qt platform reads arguments of
 // its own. "--name NAME" as the README writes it serves under NAME; two programs side by side
 // keep their files apart and show their names; one told by the system to end ends as its Close
-// does.
+// does, as does a person's Close of its main window.
 #include "clirun.h"
 #include "mainapp.h"
 #include "pipeclient.h"
@@ -28,6 +28,7 @@ namespace
 {
 
 const int WaitMs = 60000; // wide: the program runs with the sanitizers on a shared machine
+const QByteArray EndingNote = "kvl52110: ending once the running command is done";
 const QStringList Project{"--project", "TO3/TO4"};
 
 // kvl52110-cli with arguments: its output, or "<status N>" when it failed.
@@ -344,6 +345,7 @@ private slots:
         const QDir folder(folderName());
         QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
         QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
+        QCOMPARE(TestFiles::read(folderName() + ".program.err").count(EndingNote), 1);
     }
 
     // Told to end while a request runs and others wait behind it, the program answers each of
@@ -356,6 +358,10 @@ private slots:
         PipeClient version, set;
         QVERIFY(version.send("get\tversion\n") && set.send("set\tNoSuch.Item\ti1\n"));
         QCOMPARE(::kill(pid_t(program->processId()), SIGTERM), 0);
+        // From the signal on, still busy, it takes no new request.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            TestFiles::read(folderName() + ".program.err").contains(EndingNote), WaitMs);
+        QVERIFY(!PipeClient().connected());
         board.release();
         QVERIFY(version.waitClosed(WaitMs) && set.waitClosed(WaitMs));
         QCOMPARE(version.received, QByteArray("s") + MainApp::VersionText);
@@ -368,6 +374,29 @@ private slots:
         QVERIFY(longRequest->state() == QProcess::NotRunning ||
                 longRequest->waitForFinished(WaitMs));
         QCOMPARE(longRequest->readAllStandardOutput(), QByteArray("x534c4f573d310a\n"));
+    }
+
+    // A person's Close of the main window ends the program as a signal does: it takes no new
+    // request, answers the one it accepted (here one whose line is still coming: it runs after
+    // a second of quiet), then ends with its files saved and its socket removed.
+    void closeAnswersWhatItAccepted()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("a person's Close on a desktop: runs as tst_sidebyside_x11");
+        QProcess *program = start({});
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        const QByteArray window = activeWindowOf(program->processId()); // its main window
+        PipeClient coming;
+        QVERIFY(coming.send("get\tversion"));
+        QVERIFY(X11Tools::closeAsAPerson(window.toULongLong()));
+        QVERIFY(coming.waitClosed(WaitMs));
+        QCOMPARE(coming.received, QByteArray("s") + MainApp::VersionText);
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        QVERIFY(QFileInfo(QDir(folderName()).filePath("KVL52110.state")).size() > 0);
     }
 
     // A signal later than the ones that came together ends the program at once, whatever its

@@ -278,19 +278,20 @@ private slots:
     }
 
     // A connection closed without a reply is no success. A "set" always answers, so nothing is
-    // a missing reply (status 4, said so); a "get" or "run" may answer nothing, but only a
-    // program that still listens has answered so.
+    // a missing reply (status 4, said so, and whether the program still listens); a "get" or
+    // "run" may answer nothing, but only a program that still listens has answered so.
     void closedWithoutAReply()
     {
         UnansweringProgram standIn("KVLGONE");
         QVERIFY(standIn.listening);
         const QByteArray missing = "kvl52110-cli: no reply to \"%1\" from " +
                                    QFile::encodeName(PipeName::socketFile("KVLGONE")) +
-                                   ": the program closed the connection without answering; it "
-                                   "has ended\n";
+                                   ": the program closed the connection without answering; %2\n";
         const Outcome set = runClient({"--name", "KVLGONE", "set", "A.B", "i1"});
         QCOMPARE(set.status, 4);
-        QCOMPARE(set.err, QByteArray(missing).replace("%1", "set A.B i1"));
+        QCOMPARE(set.err, QByteArray(missing)
+                              .replace("%1", "set A.B i1")
+                              .replace("%2", "it still listens (its log may say why)"));
         const Outcome nothing = runClient({"--name", "KVLGONE", "get", "A.B"});
         QCOMPARE(nothing.status, 0);
         QCOMPARE(nothing.out, QByteArray("\n"));
@@ -298,7 +299,8 @@ private slots:
         const Outcome gone = runClient({"--name", "KVLGONE", "get", "A.B"});
         QCOMPARE(gone.status, 4);
         QCOMPARE(gone.out, QByteArray());
-        QCOMPARE(gone.err, QByteArray(missing).replace("%1", "get A.B"));
+        QCOMPARE(gone.err,
+                 QByteArray(missing).replace("%1", "get A.B").replace("%2", "it has ended"));
     }
 
     // A program of another user at the socket's place gets no request: the client refuses it.

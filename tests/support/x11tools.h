@@ -2,12 +2,17 @@
 
 // The X server's own view of windows, read with the tools of x11-utils (xprop, xwininfo), for
 // tests on an X server with a window manager: Qt reports a state or size it asked the window
-// manager for before the window manager has carried it out (header only).
+// manager for before the window manager has carried it out; and a person's Close of a window
+// (header only; a test that closes links xcb).
 
 #include <QByteArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include <cstdlib>
+
+#include <xcb/xcb.h>
 
 namespace X11Tools
 {
@@ -27,6 +32,29 @@ inline QByteArray property(quintptr window, const char *name)
 {
     return output(QStringLiteral("xprop"),
                   {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(name)});
+}
+
+// Asks the window manager to close the window with the X id, as a click on its close button
+// does (it sends the program WM_DELETE_WINDOW); false when nothing was sent.
+inline bool closeAsAPerson(quintptr window)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    xcb_intern_atom_reply_t *atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 17, "_NET_CLOSE_WINDOW"), nullptr);
+    xcb_client_message_event_t message{XCB_CLIENT_MESSAGE, 32, 0, xcb_window_t(window)};
+    message.type = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+    message.data.data32[1] = 2; // from a person's tool, as a pager is
+    xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    // A round trip first: the server may drop what a client sent just before it left.
+    xcb_get_input_focus_reply_t *synced =
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const bool sent = atom && synced;
+    std::free(atom);
+    std::free(synced);
+    xcb_disconnect(c);
+    return sent;
 }
 
 } // namespace X11Tools
