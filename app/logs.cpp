@@ -36,6 +36,7 @@ const QColor HighTraceColor(Qt::darkCyan);
 constexpr int PipeTraceLevel = 110;
 const QColor PipeTraceColor(0, 112, 140);
 const QSize FormSize(535, 367);
+constexpr int StatusMinWidth = 120; // the counters' label
 
 } // namespace
 
@@ -90,8 +91,7 @@ void Logs::setupUi()
     m_horn->setCheckable(true);
     m_horn->setChecked(true);
     m_horn->setFixedSize(23, 23);
-    m_statusLabel = new QLabel;
-    m_statusLabel->setMinimumWidth(120); // grows with the counts
+    m_statusLabel = new QLabel; // sized to its counts by updateStatus()
 
     createContainer(DockContainer, MainApp::instance()->mainWindow());
 
@@ -181,28 +181,11 @@ void Logs::slot_addLog(int level, QString text)
             logFile->flush();
         }
         m_list->addItem(line);
-        followNewestLater();
+        // Current but not selected: the selection's background would hide the level colours.
+        m_list->followLastRowSoon();
     }
-    updateStatus();
-}
-
-// Selecting and scrolling to a row lays the whole list out again, so a burst of entries moves
-// to the newest one once, when the event loop next runs.
-void Logs::followNewestLater()
-{
-    if (m_followPending)
-        return;
-    m_followPending = true;
-    QMetaObject::invokeMethod(this, &Logs::followNewest, Qt::QueuedConnection);
-}
-
-void Logs::followNewest()
-{
-    if (!m_followPending)
-        return;
-    m_followPending = false;
-    // Not selected: the selection's background would hide the level colours.
-    m_list->followLastRow();
+    // A new text would repaint the bar for each entry of a burst: the counts show paced.
+    m_statusCounts.ask();
 }
 
 void Logs::countAndAlert(int level, const QString &text)
@@ -248,6 +231,9 @@ void Logs::resetCounters()
 
 void Logs::updateStatus()
 {
+    m_statusCounts.cancel();
+    if (!m_statusLabel) // the main window has gone with it
+        return;
     const QString text = QStringLiteral("Err:<font color=red>%1</font> "
                                         "Warn:<font color=magenta>%2</font> "
                                         "Inf:<font color=black>%3</font>")
@@ -256,6 +242,23 @@ void Logs::updateStatus()
                              .arg(infoCount);
     m_statusLabel->setText(text);
     m_statusLabel->setToolTip(text);
+    fitStatusLabel(text);
+}
+
+// Of a fixed size, the label repaints alone when its text changes, where it would lay out the
+// bar and the main window again. Its size follows the number of digits (a digit's width is the
+// same for all ten): it grows when a longer text needs more room, and narrows only when the
+// counts are reset.
+void Logs::fitStatusLabel(const QString &text)
+{
+    const bool reset = errorCount + warningCount + infoCount == 0;
+    if (!reset && text.size() <= m_statusFitLength)
+        return;
+    m_statusFitLength = text.size();
+    const QSize needed = m_statusLabel->sizeHint().expandedTo(QSize(StatusMinWidth, 0));
+    const QSize size = reset ? needed : needed.expandedTo(m_statusLabel->minimumSize());
+    if (size != m_statusLabel->minimumSize() || size != m_statusLabel->maximumSize())
+        m_statusLabel->setFixedSize(size);
 }
 
 QString Logs::translate(const QString &text) const
@@ -275,7 +278,6 @@ QString Logs::translate(const QString &text) const
 
 void Logs::slot_pbClear_clicked()
 {
-    m_followPending = false;
     m_list->clear();
 }
 
@@ -313,7 +315,7 @@ QString Logs::copyText(const QString &html)
 
 void Logs::slot_ActionCopy()
 {
-    followNewest(); // an entry logged since the last pass is the current one
+    m_list->showAddedRows(); // the newest entry, also one not shown yet, is the current one
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_list->count())
         return;

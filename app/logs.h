@@ -1,6 +1,7 @@
 #pragma once
 
 #include "applet.h"
+#include "pacedcall.h"
 
 #include <QLabel>
 #include <QMap>
@@ -79,8 +80,7 @@ private slots:
     void slot_ResetStatus();
 
 private:
-    void followNewestLater();
-    void followNewest();
+    void fitStatusLabel(const QString &text);
     void countAndAlert(int level, const QString &text);
     void showErrorBox(const QString &text);
     static QString copyText(const QString &html);
@@ -101,6 +101,7 @@ private:
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
-    QPointer<Beeper> m_beeper;    // the error pattern while it plays
-    bool m_followPending = false; // the newest entry is to become the current row
+    QPointer<Beeper> m_beeper; // the error pattern while it plays
+    PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
+    qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to
 };

@@ -14,26 +14,20 @@
 #include "pipename.h"
 #include "simulatedapp.h"
 #include "socketdir.h"
+#include "socketrequest.h"
 #include "toolapplets.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QLocalSocket>
-#include <QThread>
 
 #include <cstdio>
 #include <functional>
-#include <memory>
-
-#include <sys/socket.h>
 
 namespace
 {
 
 constexpr int DefaultRequests = 3000;
 constexpr int ShortRequests = 200;
-constexpr int ExchangeMs = 30000;
 
 // One kind of request; two lines taken in turn, so that a set changes its value each time.
 struct RequestKind {
@@ -58,57 +52,15 @@ const QList<RequestKind> &requestKinds()
     return kinds;
 }
 
-// One request on a connection of its own, the writing side shut after it, the reply read until
-// the program closes; false when the program could not be reached or did not close in time.
-bool exchange(const QString &socketPath, const QByteArray &line, QByteArray *reply)
-{
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(ExchangeMs) || socket.write(line) != line.size())
-        return false;
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(ExchangeMs))
-            return false;
-    ::shutdown(int(socket.socketDescriptor()), SHUT_WR);
-    while (socket.state() == QLocalSocket::ConnectedState)
-        if (!socket.waitForReadyRead(ExchangeMs) && socket.state() == QLocalSocket::ConnectedState)
-            return false;
-    *reply = socket.readAll();
-    return true;
-}
-
-// Sends count requests of kind from a client thread while this thread's event loop serves
-// them; then lets the loop finish what the requests left (repaints, deferred deletes). False
-// when a request failed.
-bool sendRequests(const QString &socketPath, const RequestKind &kind, int count,
-                  QByteArray *lastReply)
-{
-    bool ok = true;
-    std::unique_ptr<QThread> client(QThread::create([&]() {
-        for (int i = 0; i < count && ok; ++i)
-            ok = exchange(socketPath, i % 2 == 0 ? kind.even : kind.odd, lastReply);
-    }));
-    QEventLoop loop;
-    QObject::connect(client.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    client->start();
-    loop.exec();
-    client->wait();
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return ok;
-}
-
 // Growth per 1,000 requests of kind after a warm-up of a quarter as many.
 bool measure(const QString &socketPath, const RequestKind &kind, int count, Usage *perThousand,
              QByteArray *lastReply)
 {
-    if (!sendRequests(socketPath, kind, qMax(1, count / 4), lastReply))
+    if (!requestsFromThread(socketPath, kind.even, kind.odd, qMax(1, count / 4), lastReply))
         return false;
     malloc_trim(0);
     const Usage before = usage();
-    if (!sendRequests(socketPath, kind, count, lastReply))
+    if (!requestsFromThread(socketPath, kind.even, kind.odd, count, lastReply))
         return false;
     malloc_trim(0);
     const Usage after = usage();

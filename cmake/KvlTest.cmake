@@ -66,17 +66,27 @@ function(kvl_register_test test target timeout)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVL_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1;${R_ENV}")
 endfunction()
 
-# kvl_add_bench_test(<benchmark>)
+# kvl_add_bench_test(<benchmark> [X11])
 #
 # Runs the benchmark target <benchmark> in its short mode (argument "--short") as a test of the
 # same name labelled "bench" (`ctest -L bench`), beside a listener on the program's default
 # command socket, as beside the user's running program. Its figures are never judged: the test
 # fails only when the benchmark fails (a non-zero exit, a crash, a sanitizer report or the
-# time-out).
+# time-out). With X11, the run is on an X server with a window manager instead, as
+# <benchmark>_x11, labelled "bench" and "x11".
 function(kvl_add_bench_test name)
-    kvl_register_test(${name} ${name} 300 ARGS --short
-                      LAUNCHER /bin/sh ${KVL_BESIDE_PROGRAM_WRAPPER})
-    set_tests_properties(${name} PROPERTIES LABELS bench)
+    cmake_parse_arguments(B "X11" "" "" ${ARGN})
+    set(test ${name})
+    set(labels bench)
+    set(x11)
+    if(B_X11)
+        set(test ${name}_x11)
+        list(APPEND labels x11)
+        set(x11 ENV KVL_TEST_X11=1 WRAPPER ${KVL_X11_TEST_WRAPPER})
+    endif()
+    kvl_register_test(${test} ${name} 300 ARGS --short
+                      LAUNCHER /bin/sh ${KVL_BESIDE_PROGRAM_WRAPPER} ${x11})
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}")
 endfunction()
 
 # Adds one test per tst_*.cpp file in the calling folder, each linked with LIBS.

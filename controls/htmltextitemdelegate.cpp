@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QStyle>
 #include <QTextDocument>
+#include <QtMath>
+
+#include <utility>
 
 namespace CustomControls
 {
@@ -29,6 +32,12 @@ void HtmlTextItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     painter->translate(itemOption.rect.topLeft());
     document.drawContents(painter, QRectF(0, 0, itemOption.rect.width(), itemOption.rect.height()));
     painter->restore();
+    m_widestDrawn = qMax(m_widestDrawn, qCeil(document.size().width()));
+}
+
+int HtmlTextItemDelegate::takeWidestDrawn()
+{
+    return std::exchange(m_widestDrawn, 0);
 }
 
 QSize HtmlTextItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const

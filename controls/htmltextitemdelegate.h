@@ -6,7 +6,8 @@
 namespace CustomControls
 {
 
-// Draws a list row as rich text (HTML) and gives every row the same size hint.
+// Draws a list row as rich text (HTML) and gives every row the same size hint. It notes the
+// widest text it drew, for the list to widen its rows to.
 class HtmlTextItemDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -21,9 +22,12 @@ public:
 
     void setSize(const QSize &size) { m_size = size; }
     QSize size() const { return m_size; }
+    // The widest text drawn (one line, with the document's margins) since the last call.
+    int takeWidestDrawn();
 
 private:
     QSize m_size{-1, -1};
+    mutable int m_widestDrawn = 0;
 };
 
 } // namespace CustomControls

@@ -162,14 +162,20 @@ bool CommandLineClient::parse(QStringList arguments, QIODevice *in)
 }
 
 // Each request line on a connection of its own: its reply is all that connection carries, so
-// no reply can be taken for another's, whatever the values hold.
+// no reply can be taken for another's, whatever the values hold. The socket directory is
+// looked up and checked once, for all of them.
 int CommandLineClient::exchange(QIODevice *out, QIODevice *err)
 {
     const PipeBatch batch(m_batch);
+    const SocketDir dir;
+    if (!dir.failure().isEmpty() && !batch.lines().isEmpty()) {
+        complain(err, QStringLiteral("no socket directory to look in: %1").arg(dir.failure()));
+        return NotListening;
+    }
     int status = Succeeded;
     for (const QByteArray &line : batch.lines()) {
         QByteArray reply;
-        const int result = request(line, &reply, err);
+        const int result = request(dir, line, &reply, err);
         if (result != Succeeded)
             return result;
         if (reply == "err") {
@@ -184,16 +190,12 @@ int CommandLineClient::exchange(QIODevice *out, QIODevice *err)
     return status;
 }
 
-int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODevice *err) const
+int CommandLineClient::request(const SocketDir &dir, const QByteArray &line, QByteArray *reply,
+                               QIODevice *err) const
 {
-    const SocketDir dir;
-    if (!dir.failure().isEmpty()) {
-        complain(err, QStringLiteral("no socket directory to look in: %1").arg(dir.failure()));
-        return NotListening;
-    }
     const QString file = dir.file(m_name);
     LocalClient client(m_name, m_timeoutMs);
-    if (!client.ensureConnected()) {
+    if (!client.ensureConnected(dir)) {
         complain(err, QStringLiteral("no program is listening on %1").arg(file));
         return NotListening;
     }
@@ -217,7 +219,7 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
         return TimedOut;
     }
     QString state;
-    if (replyMissing(line, bytes, &state)) {
+    if (replyMissing(dir, line, bytes, &state)) {
         complain(err, QStringLiteral("no reply to \"%1\" from %2: the program closed the "
                                      "connection without answering; %3")
                           .arg(requestText(line), file, state));
@@ -230,13 +232,13 @@ int CommandLineClient::request(const QByteArray &line, QByteArray *reply, QIODev
 // A "set" always answers "ok" or "err"; a "get" or "run" answers nothing when there is no value,
 // which only a program that still listens can have said (one that ends answers every request it
 // took before it stops listening). *state says whether the program still listens.
-bool CommandLineClient::replyMissing(const QByteArray &line, const QByteArray &reply,
-                                     QString *state) const
+bool CommandLineClient::replyMissing(const SocketDir &dir, const QByteArray &line,
+                                     const QByteArray &reply, QString *state) const
 {
     if (!reply.isEmpty())
         return false;
     LocalClient probe(m_name, m_timeoutMs);
-    const bool listens = probe.ensureConnected();
+    const bool listens = probe.ensureConnected(dir);
     *state = listens ? QStringLiteral("it still listens (its log may say why)")
                      : QStringLiteral("it has ended");
     return !listens || PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QIODevice;
+class SocketDir;
 
 // The command-line client kvl52110-cli: one request from its arguments, or request lines from
 // standard input, each sent on a connection of its own to the program's pipe (half-closed after
@@ -40,8 +41,10 @@ private:
     bool parseOptions(QStringList *arguments);
     bool wrongUsage(const QString &why);
     int exchange(QIODevice *out, QIODevice *err);
-    int request(const QByteArray &line, QByteArray *reply, QIODevice *err) const;
-    bool replyMissing(const QByteArray &line, const QByteArray &reply, QString *state) const;
+    int request(const SocketDir &dir, const QByteArray &line, QByteArray *reply,
+                QIODevice *err) const;
+    bool replyMissing(const SocketDir &dir, const QByteArray &line, const QByteArray &reply,
+                      QString *state) const;
     static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 

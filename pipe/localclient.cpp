@@ -75,10 +75,18 @@ bool LocalClient::ensureConnected()
 {
     if (state() == QLocalSocket::ConnectedState)
         return true;
-    abort();
     // The directory stays open until the connection is made or given up: its address goes
-    // through it. A name that is no file name leads nowhere.
+    // through it.
     const SocketDir dir;
+    return ensureConnected(dir);
+}
+
+// A name that is no file name leads nowhere.
+bool LocalClient::ensureConnected(const SocketDir &dir)
+{
+    if (state() == QLocalSocket::ConnectedState)
+        return true;
+    abort();
     const QString name = PipeName::localName(m_serverName);
     QString why;
     if (dir.isOpen() && SocketDir::checkName(name, &why)) {

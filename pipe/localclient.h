@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+class SocketDir;
+
 // Client side of the pipe protocol, for talking to another program's pipe server: one request
 // line per call ("get", "set", "run" with TAB-separated fields and typed value text) on a
 // connection of its own, half-closed after the request, the reply read until the server closes
@@ -27,6 +29,9 @@ public:
     ~LocalClient() override;
 
     bool ensureConnected();
+    // The same through a socket directory the caller keeps open: a client that connects many
+    // times checks the way to it once.
+    bool ensureConnected(const SocketDir &dir);
     bool isUnconnected() const;
 
     bool get(const QString &item, QVariant *value);

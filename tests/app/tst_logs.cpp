@@ -12,6 +12,7 @@
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "paintcounter.h"
 #include "programfiles.h"
 #include "pythonrunner.h"
 #include "testfiles.h"
@@ -144,12 +145,31 @@ private slots:
         for (int level : {0, 50, 100, 101, 109, 1000, -1})
             logs->slot_addLog(level, "x");
         QCOMPARE(logs->list()->count(), lines + 302);
-        QCOMPARE(logs->statusLabel()->text(),
-                 QString("Err:<font color=red>1</font> Warn:<font "
-                         "color=magenta>2</font> Inf:<font color=black>1</font>"));
+        QTRY_COMPARE(logs->statusLabel()->text(),
+                     QString("Err:<font color=red>1</font> Warn:<font "
+                             "color=magenta>2</font> Inf:<font color=black>1</font>"));
         QCOMPARE(logs->statusLabel()->toolTip(), logs->statusLabel()->text());
         QVERIFY(!logs->isBeeping()); // no horn, no beep
         QCOMPARE(tones.count(), 6);
+    }
+
+    // The counts show paced, and even shown after each entry (each pass a slow one) they lay
+    // the connection bar out only where a count gains a digit.
+    void burstKeepsTheBar()
+    {
+        logs->resetCounters();
+        QApplication::processEvents();
+        PaintCounter bar;
+        logs->statusLabel()->parentWidget()->installEventFilter(&bar);
+        for (int i = 0; i < 150; ++i) {
+            logs->slot_addLog(i % 2, "entry");
+            if (i < 120)
+                logs->updateStatus();
+            QApplication::processEvents();
+        }
+        QTRY_VERIFY(logs->statusLabel()->text().endsWith("Inf:<font color=black>75</font>"));
+        QApplication::processEvents();
+        QVERIFY2(bar.layouts <= 4, qPrintable(QString::number(bar.layouts)));
     }
 
     // The error box is non-modal and one at a time: adding an error returns at once.

@@ -39,6 +39,17 @@ private slots:
         box.addItem("first"); // the cleared model keeps its column
         QCOMPARE(box.itemText(0), QString("first"));
         QCOMPARE(box.delegate()->createEditor(&box, {}, box.itemModel()->index(0, 0)), nullptr);
+        // A burst of rows counts and reads at once, and reaches the view in one insertion.
+        QSignalSpy inserted(box.itemModel(), &QAbstractItemModel::rowsInserted);
+        for (int i = 1; i <= 50; ++i)
+            box.addItem(QString("row %1").arg(i));
+        box.setItemText(50, "last");
+        box.followLastRowSoon();
+        QCOMPARE(box.count(), 51);
+        QCOMPARE(box.itemText(50), QString("last"));
+        QTRY_COMPARE(box.currentRow(), 50);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(box.itemModel()->index(50, 0).data().toString(), QString("last"));
     }
 
     // Making a row current scrolls it into view, also when it already is the current one.
@@ -127,9 +138,8 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
         box.addItem(QString("x").repeated(120) + "<font color=\"#ff0000\">END</font>");
-        QApplication::processEvents();
         QScrollBar *sideways = box.horizontalScrollBar();
-        QVERIFY(sideways->maximum() > 0);
+        QTRY_VERIFY(sideways->maximum() > 0);
         QVERIFY(redLines(box.viewport()->grab().toImage()).isEmpty());
         sideways->setValue(sideways->maximum());
         QVERIFY(!redLines(box.viewport()->grab().toImage()).isEmpty());
@@ -162,10 +172,12 @@ private slots:
         QFont large = box.font(); // rows are measured in the list's own font
         large.setPointSize(large.pointSize() * 3);
         box.setFont(large);
-        box.addItem(QString("x").repeated(60) + "<font color=\"#ff0000\">END</font>");
-        QApplication::processEvents();
-        sideways->setValue(sideways->maximum());
-        QTRY_VERIFY_WITH_TIMEOUT(!redLines(box.viewport()->grab().toImage()).isEmpty(), 30000);
+        box.addItem(QString("x").repeated(150) + "<font color=\"#ff0000\">END</font>");
+        const auto endShown = [&]() {
+            sideways->setValue(sideways->maximum());
+            return !redLines(box.viewport()->grab().toImage()).isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(endShown(), 30000);
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

@@ -3,13 +3,17 @@
 #include <QEvent>
 #include <QObject>
 
-// Counts the paint events of the widgets it is installed on as an event filter.
+// Counts the paint events, and the layout requests, of the widgets it is installed on as an
+// event filter.
 struct PaintCounter : QObject {
     int paints = 0;
+    int layouts = 0;
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
             ++paints;
+        else if (event->type() == QEvent::LayoutRequest)
+            ++layouts;
         return false;
     }
 };
