@@ -66,6 +66,10 @@ public:
     // Whether the error pattern still plays (a new error then starts none).
     bool isBeeping() const { return !m_beeper.isNull(); }
 
+    // An entry listed whatever the "Log" switch says, as errors are: what the program tells
+    // once, such as where it keeps its files.
+    void addListed(int level, const QString &text);
+
 public slots:
     void slot_addLog(int level, QString text);
 
@@ -103,4 +107,5 @@ private:
     QPointer<QMessageBox> m_errorBox;
     QPointer<Beeper> m_beeper;    // the error pattern while it plays
     bool m_followPending = false; // the newest entry is to become the current row
+    bool m_listing = false;       // the entry being added is listed at any level
 };

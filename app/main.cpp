@@ -3,6 +3,7 @@
 #include "mainapp.h"
 #include "ownarguments.h"
 #include "pipename.h"
+#include "programfiles.h"
 #include "qtnoisefilter.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
@@ -14,6 +15,25 @@
 
 namespace
 {
+
+// Where this start would keep its files, as --help tells it.
+QString filesHelp()
+{
+    const ProgramFiles files = ProgramFiles::ofThisProcess();
+    return QStringLiteral(
+               "Your files here:\n"
+               "  options (options.ini)                 %1\n"
+               "  window state and day logs (.log)      %2\n"
+               "Run from its build tree, or in a bench's folder that holds options.ini or\n"
+               "KVL52110.state, the program keeps them in the working folder unless another user\n"
+               "can change it; otherwise in $XDG_CONFIG_HOME/kvl52110 and "
+               "$XDG_STATE_HOME/kvl52110\n"
+               "(by default ~/.config/kvl52110 and ~/.local/state/kvl52110). Under --name NAME\n"
+               "they go to a folder kvl52110-NAME of their own, in place of kvl52110 or within "
+               "the\n"
+               "working folder.")
+        .arg(files.configFolder(), files.stateFolder());
+}
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
@@ -31,6 +51,7 @@ bool readArguments(const Application &application, MainApp *app)
                        "keeps its options, window state and logs apart.")
             .arg(QLatin1String(MainApp::ProjectName)),
         QStringLiteral("NAME"));
+    parser.setApplicationDescription(filesHelp());
     parser.addOption(project);
     parser.addOption(name);
     parser.addHelpOption();

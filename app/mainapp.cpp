@@ -2,8 +2,8 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
-#include "application.h"
 #include "appletscroll.h"
+#include "application.h"
 #include "applog.h"
 #include "beeper.h"
 #include "bootloader.h"
@@ -67,7 +67,7 @@ struct DisabledText {
     QRgb colour;
 };
 constexpr DisabledText DisabledTexts[] = {
-    {"QPushButton", 0x4d4d4d},  {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
+    {"QPushButton", 0x4d4d4d},      {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
     {"QAbstractSpinBox", 0x6d6d6d}, {"QLabel", 0x6d6d6d},
 };
 
@@ -374,6 +374,7 @@ void MainApp::start()
 {
     setDefaultOptions();
     loadOptions();
+    tellFiles();
     showProgress(QStringLiteral("Starting mainwindow"), 90);
     for (int i = 0; i < m_applets.size(); ++i) {
         advanceProgress(i);
@@ -468,6 +469,7 @@ void MainApp::shutdown()
     flushReplies();
     disconnectBoard();
     saveOptions();
+    tellFilesNotKept();
     m_started = false;
     Beeper::stopAll(); // the log window would wait for an error beep to end
     const QList<Applet *> applets = m_applets;

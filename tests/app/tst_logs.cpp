@@ -31,9 +31,13 @@
 #include <QSemaphore>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
+#include <cstdio>
 #include <functional>
+
+#include <unistd.h>
 
 // Records every tone with the thread and the priority it was played on.
 using Tones = QList<QPair<int, int>>; // frequency in Hz, duration in ms
@@ -76,12 +80,41 @@ private slots:
         // no line of it lands among a test's own.
         app->setPortProbe([]() { return QStringList{"mockup"}; });
         QVERIFY(app->init());
+        app->setProgramFiles(labFiles()); // started in a shared folder, with a home open to all
         app->start();
+        app->setProgramFiles(ProgramFiles::ofThisProcess());
         QTRY_VERIFY_WITH_TIMEOUT(app->mainWindow()->portList()->count() > 0, 60000);
         logs = app->logs();
-        // A clean start counts no error, and nothing else here.
-        QCOMPARE(logs->errors() + logs->warnings() + logs->informations(), 0);
-        QCOMPARE(logs->saveLogBox()->text(), QDate::currentDate().toString("yyyyMMdd") + ".log");
+        // The start tells, whether logging is on or not: what it passed over, where the files
+        // are (the day-log box shows its file), and that they cannot be kept, with what to do.
+        const QString day = QDate::currentDate().toString("yyyyMMdd") + ".log";
+        QCOMPARE(logs->saveLogBox()->text(), day);
+        const QString state = lab.filePath("homes/me/.local/state/kvl52110/");
+        QCOMPARE(logs->saveLogBox()->toolTip(), state + day);
+        QStringList told;
+        for (int row = 0; row < logs->list()->count(); ++row)
+            told << logs->list()->itemText(row).section("\"> ", 1).section("</font>", 0, 0);
+        const QString notKept = "Your %1 not kept: " + lab.filePath("homes") +
+                                " is writable by other users (mode 0777): close it to other "
+                                "users' writing (chmod go-w " +
+                                lab.filePath("homes") +
+                                "), or set %2 to a folder of your own on a way that no other "
+                                "user can change";
+        QCOMPARE(
+            told,
+            QStringList(
+                {lab.filePath("bench/options.ini") + " is passed over: " + lab.filePath("bench") +
+                     " is writable by other users (mode 0777), so your files "
+                     "are kept in your own folders",
+                 "XDG_CONFIG_HOME cfg is passed over: it is no absolute path",
+                 "Your files: options " + lab.filePath("homes/me/.config/kvl52110/options.ini") +
+                     ", window state " + state + "KVL52110.state, day log " + state + day +
+                     "; the command socket " + app->localServer()->socketFile(),
+                 notKept.arg("options are", "XDG_CONFIG_HOME"),
+                 notKept.arg("window state and day logs are", "XDG_STATE_HOME")}));
+        QCOMPARE(QList<int>({logs->errors(), logs->warnings(), logs->informations()}),
+                 QList<int>({2, 2, 1}));
+        QCOMPARE(app->option("comm_timeout").toInt(), 50); // the bench's options are not read
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
         const QStringList colours = {"-1000:red",   "-1:red",      "0:black",     "1:magenta",
@@ -273,7 +306,7 @@ private slots:
         QVERIFY(QFile::remove(name) && QDir().mkdir(name)); // a file that cannot be opened
         const int before = logs->errors();
         logs->saveLogBox()->setChecked(true);
-        logs->saveLogBox()->setChecked(false);
+        QVERIFY(!logs->saveLogBox()->isChecked()); // it writes nothing, so it is not ticked
         QCOMPARE(logs->errors(), before + 1);
         QVERIFY(QDir().rmdir(name) && TestFiles::write("ours", "mine\n"));
         QVERIFY(QFile::link("ours", name));
@@ -286,6 +319,21 @@ private slots:
         QVERIFY(QFile::remove(name));
         QCOMPARE(TestFiles::read("ours"), QByteArray("mine\n"));
         QCOMPARE(logs->errors(), errors + 2);
+    }
+
+    // A day log whose folder cannot be kept is refused with what to do about it, and its box
+    // does not stay ticked.
+    void logFileNotKept()
+    {
+        app->setProgramFiles(labFiles());
+        const int errors = logs->errors();
+        logs->saveLogBox()->setChecked(true);
+        app->setProgramFiles(ProgramFiles::ofThisProcess());
+        QVERIFY(!logs->saveLogBox()->isChecked());
+        QCOMPARE(logs->errors(), errors + 1);
+        QVERIFY2(lastLine().contains("> Your window state and day logs are not kept: " +
+                                     lab.filePath("homes") + " is writable by other users"),
+                 qPrintable(lastLine()));
     }
 
     // An installed program started in a folder of no bench writes the day's file into its
@@ -370,8 +418,13 @@ private slots:
         const QList<QPair<QString, Tones>> cases = {
             {"1000:100;1200:200;2000:100", {{1000, 100}, {1200, 200}, {2000, 100}}},
             {"x:10;1200:20", {{0, 10}, {1200, 20}}}, // only the last part must read
-            {"1000:100;1200:x", {}}, {"1000:100;y:20", {}}, {"1000:100;1200", {}},
-            {"1000:100:5", {}}, {"1000:100;", {}}, {"", {}}, {":", {}}};
+            {"1000:100;1200:x", {}},
+            {"1000:100;y:20", {}},
+            {"1000:100;1200", {}},
+            {"1000:100:5", {}},
+            {"1000:100;", {}},
+            {"", {}},
+            {":", {}}};
         for (const auto &[pattern, expected] : cases) {
             Tones parsed;
             QCOMPARE(Beeper::parsePattern(pattern, &parsed), !expected.isEmpty());
@@ -421,10 +474,15 @@ private slots:
         logs->hornButton()->setChecked(true);
         logs->slot_addLog(-1, QStringLiteral("failure before quitting"));
         QVERIFY(held.started.tryAcquire(1, 10000));
-        app->shutdown();
+        app->setProgramFiles(labFiles()); // the close says again what is not kept
+        const QByteArray said = standardError([this]() { app->shutdown(); });
         ToneOutput::install(&tones);
         QCOMPARE(held.played(), (Tones{{1000, 100}}));
         QCOMPARE(held.cut.loadRelaxed(), 1);
+        for (const char *what : {"options are", "window state and day logs are"})
+            QVERIFY2(said.contains("kvl52110: Your " + QByteArray(what) + " not kept: " +
+                                   QFile::encodeName(lab.filePath("homes")) + " is writable"),
+                     said.constData());
     }
 
     // A pattern still playing when the window goes finishes before it: the tone output it
@@ -452,6 +510,36 @@ private slots:
 private:
     QString lastLine() const { return logs->list()->itemText(logs->list()->count() - 1); }
 
+    // What fn writes to standard error.
+    static QByteArray standardError(const std::function<void()> &fn)
+    {
+        QTemporaryFile file;
+        if (!file.open())
+            return "<no file>";
+        std::fflush(stderr);
+        const int saved = ::dup(2);
+        ::dup2(file.handle(), 2);
+        fn();
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+        file.seek(0);
+        return file.readAll();
+    }
+
+    // An installed program started in a bench folder that all may write, which holds options,
+    // its home in a folder that all may write, and a configuration home that is no path.
+    ProgramFiles labFiles()
+    {
+        for (const char *folder : {"bin", "share/kvl52110", "bench", "homes/me"})
+            QDir().mkpath(lab.filePath(folder));
+        TestFiles::write(lab.filePath("bench/options.ini"), "[General]\ncomm_timeout=7\n");
+        QFile::setPermissions(lab.filePath("bench"), QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(lab.filePath("homes"), QFileDevice::Permissions(0x7777));
+        return ProgramFiles({lab.filePath("bin"), lab.filePath("bench"), lab.filePath("homes/me"),
+                             "cfg", QString()});
+    }
+
     QAction *menuAction(const QString &text) const
     {
         for (QAction *action : logs->findChild<QMenu *>()->actions())
@@ -463,6 +551,7 @@ private:
     MainApp *app = nullptr;
     Logs *logs = nullptr;
     ShellPrompt prompt;
+    QTemporaryDir lab;
     RecordingTones tones;
 };
 
