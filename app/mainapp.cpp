@@ -2,8 +2,8 @@
 
 #include "activeappletprovider.h"
 #include "applet.h"
-#include "appletscroll.h"
 #include "application.h"
+#include "appletscroll.h"
 #include "applog.h"
 #include "beeper.h"
 #include "bootloader.h"
@@ -67,7 +67,7 @@ struct DisabledText {
     QRgb colour;
 };
 constexpr DisabledText DisabledTexts[] = {
-    {"QPushButton", 0x4d4d4d},      {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
+    {"QPushButton", 0x4d4d4d},  {"QLineEdit", 0x6d6d6d}, {"QComboBox", 0x6d6d6d},
     {"QAbstractSpinBox", 0x6d6d6d}, {"QLabel", 0x6d6d6d},
 };
 

@@ -55,8 +55,7 @@ private slots:
     void desktopEntryIsValid()
     {
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-        QVERIFY2(!validator.isEmpty(),
-                 "desktop-file-validate (package desktop-file-utils) missing");
+        QVERIFY2(!validator.isEmpty(), "desktop-file-validate (package desktop-file-utils) missing");
         QProcess validate;
         validate.setProcessChannelMode(QProcess::MergedChannels);
         validate.start(validator, {m_prefix.filePath("share/applications/kvl52110.desktop")});
@@ -157,8 +156,7 @@ private slots:
         m_environment = userEnvironment(QDir::currentPath());
         QProcess program;
         program.setProcessEnvironment(m_environment);
-        program.start(m_prefix.filePath("bin/kvl52110"),
-                      {"--project", "TO3/TO4", "--name", "KVLB"});
+        program.start(m_prefix.filePath("bin/kvl52110"), {"--project", "TO3/TO4", "--name", "KVLB"});
         const QStringList name{"--name", "KVLB"};
         const QDeadlineTimer deadline(3 * WaitMs);
         bool underDefault = false; // the default name answering ends the wait too
