@@ -109,6 +109,7 @@ private slots:
         app->setProgramFiles(ProgramFiles::ofThisProcess());
         QVERIFY(!logs->saveLogBox()->isChecked());
         QCOMPARE(lastLine().section("\"> ", 1), logs->list()->itemText(4).section("\"> ", 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000); // the errors' pattern has played
         QCOMPARE(app->option("comm_timeout").toInt(), 50); // the bench's options are not read
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
@@ -144,7 +145,6 @@ private slots:
     // counted but not listed.
     void errorsWhileLoggingOff()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000); // what the start played has ended
         tones.tones.clear();
         const int lines = logs->list()->count();
         for (int i = 0; i < 300; ++i)
@@ -381,7 +381,9 @@ private slots:
         QVERIFY(board.waitForLines(3, 3000));
         QCOMPARE(board.lines(), (QList<QByteArray>{"set A=1", "get B", "set C=3"}));
         QCOMPARE(logs->consoleLine()->text(), QString("set A=1<cr>get B<cr>set C=3"));
-        // The line waits for the board's answers: one it refuses is an error of the log.
+        // The line waits for the board's answers: one it refuses is an error of the log (the
+        // link tells refusals while logging is on).
+        app->setLogComm(true);
         const int errors = logs->errors();
         logs->consoleLine()->setText("bogus");
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
