@@ -22,16 +22,14 @@ QString filesHelp()
     const ProgramFiles files = ProgramFiles::ofThisProcess();
     return QStringLiteral(
                "Your files here:\n"
-               "  options (options.ini)                 %1\n"
-               "  window state and day logs (.log)      %2\n"
+               "  options (options.ini)                         %1\n"
+               "  window state (KVL52110.state), day logs      %2\n"
                "Run from its build tree, or in a bench's folder that holds options.ini or\n"
-               "KVL52110.state, the program keeps them in the working folder unless another user\n"
-               "can change it; otherwise in $XDG_CONFIG_HOME/kvl52110 and "
-               "$XDG_STATE_HOME/kvl52110\n"
-               "(by default ~/.config/kvl52110 and ~/.local/state/kvl52110). Under --name NAME\n"
-               "they go to a folder kvl52110-NAME of their own, in place of kvl52110 or within "
-               "the\n"
-               "working folder.")
+               "KVL52110.state, the program keeps them in the working folder unless another\n"
+               "user can change it; otherwise in $XDG_CONFIG_HOME/kvl52110 and\n"
+               "$XDG_STATE_HOME/kvl52110 (by default ~/.config/kvl52110 and\n"
+               "~/.local/state/kvl52110). Under --name NAME they go to a folder kvl52110-NAME\n"
+               "of their own, in place of kvl52110 or within the working folder.")
         .arg(files.configFolder(), files.stateFolder());
 }
 
