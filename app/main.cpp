@@ -22,8 +22,8 @@ QString filesHelp()
     const ProgramFiles files = ProgramFiles::ofThisProcess();
     return QStringLiteral(
                "Your files here:\n"
-               "  options (options.ini)                         %1\n"
-               "  window state (KVL52110.state), day logs      %2\n"
+               "  options (options.ini)                      %1\n"
+               "  window state (KVL52110.state), day logs    %2\n"
                "Run from its build tree, or in a bench's folder that holds options.ini or\n"
                "KVL52110.state, the program keeps them in the working folder unless another\n"
                "user can change it; otherwise in $XDG_CONFIG_HOME/kvl52110 and\n"
