@@ -168,7 +168,7 @@ QByteArray Logs::fileLine(int level, const QString &text)
 void Logs::slot_addLog(int level, QString text)
 {
     countAndAlert(level, text);
-    if (level < 0 || MainApp::instance()->isLogComm()) {
+    if (level < 0 || m_listing || MainApp::instance()->isLogComm()) {
         QString prefix;
         if (level < 0)
             prefix = QStringLiteral("C(%1) [%2]")
@@ -186,6 +186,13 @@ void Logs::slot_addLog(int level, QString text)
     }
     // A new text would repaint the bar for each entry of a burst: the counts show paced.
     m_statusCounts.ask();
+}
+
+void Logs::addListed(int level, const QString &text)
+{
+    m_listing = true;
+    slot_addLog(level, text);
+    m_listing = false;
 }
 
 void Logs::countAndAlert(int level, const QString &text)
@@ -294,8 +301,14 @@ void Logs::slot_cbSaveLog_toggled(bool on)
     // The day's name, in the folder where the program keeps its logs: the user's alone.
     logFile->setFileName(MainApp::instance()->programFiles().stateFile(cbSaveLog->text()));
     QString error;
-    if (!PrivateFile::openForAppend(logFile, &error))
-        slot_addLog(-1, QStringLiteral("Cannot write %1: %2").arg(logFile->fileName(), error));
+    if (PrivateFile::openForAppend(logFile, &error))
+        return;
+    // A folder that cannot keep the logs at all is told with what to do about it.
+    const QString notKept = MainApp::instance()->programFiles().stateNotKept();
+    slot_addLog(-1, notKept.isEmpty()
+                        ? QStringLiteral("Cannot write %1: %2").arg(logFile->fileName(), error)
+                        : notKept);
+    cbSaveLog->setChecked(false); // nothing is written
 }
 
 void Logs::slot_LogContextMenu(QPoint point)

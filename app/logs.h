@@ -67,6 +67,10 @@ public:
     // Whether the error pattern still plays (a new error then starts none).
     bool isBeeping() const { return !m_beeper.isNull(); }
 
+    // An entry listed whatever the "Log" switch says, as errors are: what the program tells
+    // once, such as where it keeps its files.
+    void addListed(int level, const QString &text);
+
 public slots:
     void slot_addLog(int level, QString text);
 
@@ -104,4 +108,5 @@ private:
     QPointer<Beeper> m_beeper; // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
     qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to
+    bool m_listing = false;          // the entry being added is listed at any level
 };

@@ -3,6 +3,7 @@
 #include "mainapp.h"
 #include "ownarguments.h"
 #include "pipename.h"
+#include "programfiles.h"
 #include "qtnoisefilter.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
@@ -14,6 +15,23 @@
 
 namespace
 {
+
+// Where this start would keep its files, as --help tells it.
+QString filesHelp()
+{
+    const ProgramFiles files = ProgramFiles::ofThisProcess();
+    return QStringLiteral(
+               "Your files here:\n"
+               "  options (options.ini)                      %1\n"
+               "  window state (KVL52110.state), day logs    %2\n"
+               "Run from its build tree, or in a bench's folder that holds options.ini or\n"
+               "KVL52110.state, the program keeps them in the working folder unless another\n"
+               "user can change it; otherwise in $XDG_CONFIG_HOME/kvl52110 and\n"
+               "$XDG_STATE_HOME/kvl52110 (by default ~/.config/kvl52110 and\n"
+               "~/.local/state/kvl52110). Under --name NAME they go to a folder kvl52110-NAME\n"
+               "of their own, in place of kvl52110 or within the working folder.")
+        .arg(files.configFolder(), files.stateFolder());
+}
 
 // "--project NAME" names the project type, "--name NAME" the command socket; false (with a
 // message) when they name none.
@@ -31,6 +49,7 @@ bool readArguments(const Application &application, MainApp *app)
                        "keeps its options, window state and logs apart.")
             .arg(QLatin1String(MainApp::ProjectName)),
         QStringLiteral("NAME"));
+    parser.setApplicationDescription(filesHelp());
     parser.addOption(project);
     parser.addOption(name);
     parser.addHelpOption();

@@ -378,6 +378,7 @@ void MainApp::start()
 {
     setDefaultOptions();
     loadOptions();
+    tellFiles();
     showProgress(QStringLiteral("Starting mainwindow"), 90);
     for (int i = 0; i < m_applets.size(); ++i) {
         advanceProgress(i);
@@ -496,6 +497,7 @@ void MainApp::shutdown()
     flushReplies();
     disconnectBoard();
     saveOptions();
+    tellFilesNotKept();
     m_started = false;
     Beeper::stopAll(); // the log window would wait for an error beep to end
     const QList<Applet *> applets = m_applets;

@@ -215,6 +215,10 @@ private:
     void rescanIfWanted();
     QString optionsFileName() const;
     QString stateFileName() const;
+    void tellFiles();
+    void tell(int level, const QString &text);
+    QStringList filesNotKept() const;
+    void tellFilesNotKept();
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;

@@ -2,6 +2,8 @@
 #include "mainapp.h"
 
 #include "documentopener.h"
+#include "localserver.h"
+#include "logs.h"
 #include "mainwindow.h"
 #include "optionsfile.h"
 #include "prompt.h"
@@ -10,6 +12,11 @@
 #include "windowstate.h"
 #include "workspace.h"
 
+#include <QCheckBox>
+#include <QDir>
+
+#include <cstdio>
+
 namespace
 {
 
@@ -17,6 +24,7 @@ const QString PythonPathKey = QStringLiteral("python_path");
 const QString SpecPathKey = QStringLiteral("spec_path");
 const QString UpdaterPathKey = QStringLiteral("updater_path");
 constexpr int ErrorLevel = -1;
+constexpr int InfoLevel = 0;
 constexpr int WarningLevel = 1;
 
 } // namespace
@@ -56,8 +64,11 @@ QString MainApp::stateFileName() const
     return m_programFiles.stateFile(QString::fromLatin1(WindowState::FileName));
 }
 
+// Options that cannot be kept are neither read nor written: the start and the close say so.
 void MainApp::loadOptions()
 {
+    if (!m_programFiles.configNotKept().isEmpty())
+        return;
     QHash<QString, QVariant> values = m_options;
     QString error;
     if (!OptionsFile::load(optionsFileName(), &values, &error)) {
@@ -71,10 +82,61 @@ void MainApp::loadOptions()
 
 void MainApp::saveOptions()
 {
+    if (!m_programFiles.configNotKept().isEmpty())
+        return;
     QString error;
     if (!OptionsFile::save(optionsFileName(), m_options, &error))
         emit signal_log(ErrorLevel,
                         QStringLiteral("Cannot write %1: %2").arg(optionsFileName(), error));
+}
+
+// Once, at the start: what was passed over on the way to the program's files and its socket,
+// where they are (the day-log box shows its file on hover), and what cannot be kept at all.
+void MainApp::tellFiles()
+{
+    const QString stateFolder = m_programFiles.stateFolder();
+    const QString dayLog = QDir(stateFolder).filePath(m_logs->saveLogBox()->text());
+    m_logs->saveLogBox()->setToolTip(dayLog);
+    QStringList passed = m_programFiles.passedOver() + m_localServer->passedOver();
+    passed.removeDuplicates();
+    for (const QString &text : std::as_const(passed))
+        tell(WarningLevel, text);
+    tell(
+        InfoLevel,
+        QStringLiteral("Your files: options %1, window state %2, day log %3; the command socket %4")
+            .arg(QDir(m_programFiles.configFolder())
+                     .filePath(QString::fromLatin1(OptionsFile::DefaultFileName)),
+                 QDir(stateFolder).filePath(QString::fromLatin1(WindowState::FileName)), dayLog,
+                 m_localServer->socketFile()));
+    for (const QString &text : filesNotKept())
+        tell(ErrorLevel, text);
+}
+
+// Listed whatever the "Log" switch says; warnings and errors go to standard error too where
+// nobody sees the log window.
+void MainApp::tell(int level, const QString &text)
+{
+    if (m_unattended && level != InfoLevel)
+        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+    m_logs->addListed(level, text);
+}
+
+// Said at the start, and again at the close: on standard error, where whoever watches it sees it
+// once the log window is gone, and in the log (its file, where that is kept).
+void MainApp::tellFilesNotKept()
+{
+    for (const QString &text : filesNotKept()) {
+        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        if (m_logs)
+            m_logs->addListed(WarningLevel, text);
+    }
+}
+
+QStringList MainApp::filesNotKept() const
+{
+    QStringList texts{m_programFiles.configNotKept(), m_programFiles.stateNotKept()};
+    texts.removeAll(QString());
+    return texts;
 }
 
 void MainApp::loadWorkspace(const QString &fileName)

@@ -3,6 +3,7 @@
 #include "optionsfile.h"
 #include "pathtrust.h"
 #include "privatefile.h"
+#include "userfolders.h"
 #include "windowstate.h"
 
 #include <QCoreApplication>
@@ -52,12 +53,22 @@ QString ProgramFiles::dataPath(const QString &relative) const
 
 QString ProgramFiles::configFile(const QString &name) const
 {
-    return userFile(m_places.configHome, QStringLiteral(".config"), name);
+    return userFile(configFolder(), name);
 }
 
 QString ProgramFiles::stateFile(const QString &name) const
 {
-    return userFile(m_places.stateHome, QStringLiteral(".local/state"), name);
+    return userFile(stateFolder(), name);
+}
+
+QString ProgramFiles::configFolder() const
+{
+    return folder(m_places.configHome, QStringLiteral(".config"));
+}
+
+QString ProgramFiles::stateFolder() const
+{
+    return folder(m_places.stateHome, QStringLiteral(".local/state"));
 }
 
 // The working directory keeps the files when the program is not installed, or when it holds
@@ -74,25 +85,102 @@ QString ProgramFiles::workingDirRefusal() const
     return wantsWorkingDir() ? PathTrust::check(m_places.workingDir).text() : QString();
 }
 
-// In the working directory (in a folder of its own there for a program of another name) while
-// no other user can change it; else in the user's folder, under an XDG base folder that is an
-// absolute path no other user can change, or else its default in the account's home.
-QString ProgramFiles::userFile(const QString &xdgHome, const QString &defaultHome,
-                               const QString &name) const
+// The working directory keeps them while no other user can change it, nor, for a program of
+// another name, its own folder there.
+bool ProgramFiles::keepsWorkingDir() const
 {
-    if (wantsWorkingDir() && workingDirRefusal().isEmpty()) {
-        if (m_programName.isEmpty())
-            return QDir(m_places.workingDir).filePath(name);
-        const QString own = QDir(m_places.workingDir).filePath(ownFolderName());
-        if (PrivateFile::makeFolder(own))
-            return QDir(own).filePath(name);
+    if (!wantsWorkingDir() || !workingDirRefusal().isEmpty())
+        return false;
+    return m_programName.isEmpty() ||
+           PathTrust::check(QDir(m_places.workingDir).filePath(ownFolderName())).isClear();
+}
+
+// In the working directory (in a folder of its own there for a program of another name); else
+// in the user's folder, under an XDG base folder that is an absolute path no other user can
+// change, or else its default in the account's home.
+QString ProgramFiles::folder(const QString &xdgHome, const QString &defaultHome) const
+{
+    if (keepsWorkingDir() && m_programName.isEmpty())
+        return m_places.workingDir;
+    if (keepsWorkingDir())
+        return QDir(m_places.workingDir).filePath(ownFolderName());
+    QString passedOver;
+    QString base = UserFolders::base(QString(), xdgHome, &passedOver);
+    if (base.isEmpty())
+        base = QDir(m_places.home).filePath(defaultHome);
+    return QDir(base).filePath(ownFolderName());
+}
+
+// A folder of the program's own is made (a folder that cannot be made shows in the failing
+// write); the working directory is there already.
+QString ProgramFiles::userFile(const QString &folder, const QString &name) const
+{
+    if (folder != m_places.workingDir)
+        PrivateFile::makeFolder(folder);
+    return QDir(folder).filePath(name);
+}
+
+QStringList ProgramFiles::passedOver() const
+{
+    QStringList said{workingDirPassedOver()};
+    said.removeAll(QString());
+    if (keepsWorkingDir())
+        return said;
+    for (const auto &[variable, value] : {std::pair{"XDG_CONFIG_HOME", m_places.configHome},
+                                          std::pair{"XDG_STATE_HOME", m_places.stateHome}}) {
+        QString passedOver;
+        UserFolders::base(QString::fromLatin1(variable), value, &passedOver);
+        if (!passedOver.isEmpty())
+            said << passedOver;
     }
-    const bool usable =
-        QDir::isAbsolutePath(xdgHome) && PathTrust::check(xdgHome).isClear();
-    const QString base = usable ? xdgHome : QDir(m_places.home).filePath(defaultHome);
-    const QString own = QDir(base).filePath(ownFolderName());
-    PrivateFile::makeFolder(own); // a folder that cannot be made shows in the failing write
-    return QDir(own).filePath(name);
+    return said;
+}
+
+// A working directory that would keep the files but that another user can change, named by the
+// files of the program's it holds; or, for a program of another name, its own folder there.
+QString ProgramFiles::workingDirPassedOver() const
+{
+    const QDir working(m_places.workingDir);
+    QString why = workingDirRefusal();
+    QStringList passed;
+    if (!why.isEmpty()) {
+        for (const QString &name : {QString::fromLatin1(OptionsFile::DefaultFileName),
+                                    QString::fromLatin1(WindowState::FileName), ownFolderName()})
+            if (working.exists(name) && name != FolderName)
+                passed << working.filePath(name);
+        if (passed.isEmpty())
+            passed << m_places.workingDir;
+    } else if (wantsWorkingDir() && !keepsWorkingDir()) {
+        passed << working.filePath(ownFolderName());
+        why = PathTrust::check(passed.first()).text();
+    } else {
+        return QString();
+    }
+    return QStringLiteral("%1 %2 passed over: %3, so your files are kept in your own folders")
+        .arg(passed.join(QStringLiteral(", ")),
+             passed.size() > 1 ? QStringLiteral("are") : QStringLiteral("is"), why);
+}
+
+QString ProgramFiles::configNotKept() const
+{
+    return notKept(QStringLiteral("options are"), configFolder(),
+                   QStringLiteral("XDG_CONFIG_HOME"));
+}
+
+QString ProgramFiles::stateNotKept() const
+{
+    return notKept(QStringLiteral("window state and day logs are"), stateFolder(),
+                   QStringLiteral("XDG_STATE_HOME"));
+}
+
+QString ProgramFiles::notKept(const QString &what, const QString &folder,
+                              const QString &variable) const
+{
+    const PathTrust::Finding finding = PathTrust::check(folder);
+    if (finding.isClear())
+        return QString();
+    return QStringLiteral("Your %1 not kept: %2: %3")
+        .arg(what, finding.text(), UserFolders::advice(finding, variable));
 }
 
 // "kvl52110", or "kvl52110-NAME" for a program of another name.

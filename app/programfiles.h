@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Where the program finds the data it ships and keeps the files it writes.
 //
@@ -16,7 +17,8 @@
 // change (a shared bench folder that others may write, or one below a folder of another user's)
 // keeps none of them, and they go to the user's folders as for an installed program. The user's
 // folders are those of the account the program runs as: a HOME, XDG_CONFIG_HOME or
-// XDG_STATE_HOME inherited from another user (as through sudo) is passed over.
+// XDG_STATE_HOME inherited from another user (as through sudo) is passed over. What was passed
+// over, and files that cannot be kept at all, are told in sentences for the log.
 //
 // A program that serves under another name NAME than the default keeps what it writes apart, in
 // a folder "kvl52110-NAME" of its own: in place of the user's kvl52110 folders, or within the
@@ -54,16 +56,30 @@ public:
     // write).
     QString configFile(const QString &name) const;
     QString stateFile(const QString &name) const;
+    // The folders of the options, and of the window state and day logs; nothing is made.
+    QString configFolder() const;
+    QString stateFolder() const;
 
     // Why the working directory keeps none of the files although it would (another user can
     // change it, PathTrust); empty when it keeps them or would not.
     QString workingDirRefusal() const;
+    // What was passed over on the way to the folders: each a sentence naming the folder, file or
+    // variable and why (another user can change it, it is no absolute path).
+    QStringList passedOver() const;
+    // Why the options, or the window state and day logs, cannot be kept at all (another user can
+    // change their folder or the way to it), and what to do; empty when they can.
+    QString configNotKept() const;
+    QString stateNotKept() const;
 
     const Places &places() const { return m_places; }
 
 private:
     bool wantsWorkingDir() const;
-    QString userFile(const QString &xdgHome, const QString &defaultHome, const QString &name) const;
+    bool keepsWorkingDir() const;
+    QString folder(const QString &xdgHome, const QString &defaultHome) const;
+    QString userFile(const QString &folder, const QString &name) const;
+    QString workingDirPassedOver() const;
+    QString notKept(const QString &what, const QString &folder, const QString &variable) const;
     QString ownFolderName() const;
 
     Places m_places;

@@ -311,6 +311,11 @@ const QString &LocalServer::failure() const
     return m_failure;
 }
 
+QStringList LocalServer::passedOver() const
+{
+    return m_dir ? m_dir->passedOver() : QStringList();
+}
+
 // ---- connections -------------------------------------------------------------------------
 
 void LocalServer::hold()

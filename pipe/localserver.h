@@ -53,6 +53,9 @@ public:
     bool start(const QString &name);
     // Why the last start failed: one sentence naming the socket and what to do.
     const QString &failure() const;
+    // What the last start passed over on its way to the socket's directory (SocketDir), each
+    // one sentence.
+    QStringList passedOver() const;
 
     // Runs one request line and appends its reply bytes to *output.
     void execute(QByteArrayView line, QByteArray *output);
@@ -107,6 +110,8 @@ public:
     const QString &name() const;
     // The pipe path listened on ("\\.\pipe\" and the pipe name actually used).
     const QString &pipePath() const;
+    // The socket file listened on, as a person finds it.
+    const QString &socketFile() const { return m_socketFile; }
 
     // A connection that carries more bytes than this gets "err\n" and is closed; nothing of
     // the batch that went over runs.

@@ -1,6 +1,7 @@
 #include "socketdir.h"
 
 #include "pathtrust.h"
+#include "userfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@ namespace
 struct Problem {
     QString what;
     QString fix;
+    bool hopeless = false; // the fix says why nothing helps
 };
 
 QString systemError(int error)
@@ -53,30 +55,37 @@ Problem openProblem(const QString &label, const QString &path, int error)
             QString()};
 }
 
+// What is wrong, and what to do: the fix of the fallback, or the session directory set to another
+// place; where nothing can help (hopeless), why.
 QString failureText(const Problem &runtime, const Problem &fallback)
 {
     QString text = fallback.what + QStringLiteral(": ");
     if (!runtime.what.isEmpty())
         text.prepend(runtime.what + QStringLiteral(", and "));
+    if (fallback.hopeless)
+        return text + fallback.fix;
     if (!fallback.fix.isEmpty())
         text += fallback.fix + QStringLiteral(", or ");
-    return text + QStringLiteral("set XDG_RUNTIME_DIR to a directory of your own that no other "
-                                 "user can write");
+    return text + UserFolders::ownFolder(QStringLiteral("XDG_RUNTIME_DIR"));
 }
 
 const QString runtimeLabel = QStringLiteral("XDG_RUNTIME_DIR");
 const QString fallbackLabel = QStringLiteral("the socket directory");
 
 // The way to a directory: no folder or link on it that another user can change (to move the
-// directory and its sockets away, or to lead the way elsewhere).
+// directory and its sockets away, or to lead the way elsewhere). The fix: the folder found closed
+// by whoever can; where the user namespace hides its owner, nothing helps.
 Problem wayProblem(const QString &label, const QString &path)
 {
     const PathTrust::Finding finding = PathTrust::checkWay(path);
     if (finding.isClear())
         return {};
-    return {QStringLiteral("%1 %2 lies beyond %3, which %4")
-                .arg(label, path, finding.step, finding.reason),
-            QString()};
+    const QString what = QStringLiteral("%1 %2 lies beyond %3, which %4")
+                             .arg(label, path, finding.step, finding.reason);
+    const QString unmapped = UserFolders::unmappedOwner(finding);
+    if (!unmapped.isEmpty())
+        return {what, unmapped, true};
+    return {what, UserFolders::closing(finding)};
 }
 
 // Sockets are bound and connected through /proc/self/fd/N: the directory must be reachable
@@ -153,7 +162,8 @@ SocketDir::SocketDir(Use use)
         if (runtime.what.isEmpty())
             runtime.what = QStringLiteral("%1 %2 does not exist").arg(runtimeLabel, runtimePath);
     }
-    m_path = fallbackDirectory();
+    QString stateNote;
+    m_path = fallbackDirectory(&stateNote);
     // Nothing is made on a way that another user could have laid.
     Problem fallback = wayProblem(fallbackLabel, m_path);
     if (fallback.what.isEmpty() && use == Use::Make) {
@@ -163,10 +173,15 @@ SocketDir::SocketDir(Use use)
     }
     if (fallback.what.isEmpty())
         m_descriptor = openChecked(fallbackLabel, m_path, &fallback);
-    if (!fallback.what.isEmpty())
+    if (!fallback.what.isEmpty()) {
         m_failure = failureText(runtime, fallback);
-    else
-        checkReachable();
+        return;
+    }
+    checkReachable();
+    if (!runtime.what.isEmpty())
+        m_passedOver << runtime.what + QStringLiteral(", so it is passed over");
+    if (!stateNote.isEmpty())
+        m_passedOver << stateNote;
 }
 
 // An open directory that sockets cannot reach is as good as none, and the reason is /proc.
@@ -202,6 +217,11 @@ const QString &SocketDir::failure() const
     return m_failure;
 }
 
+const QStringList &SocketDir::passedOver() const
+{
+    return m_passedOver;
+}
+
 QString SocketDir::file(const QString &name) const
 {
     return m_path + QLatin1Char('/') + name;
@@ -225,10 +245,14 @@ QString SocketDir::runtimeDirectory()
     return QDir::isAbsolutePath(runtime) ? QDir::cleanPath(runtime) : QString();
 }
 
-QString SocketDir::fallbackDirectory()
+// In the state home, as the program's files are: an XDG_STATE_HOME that is no absolute path, or
+// that another user can change (one inherited through "sudo -E"), is passed over for the
+// account's own.
+QString SocketDir::fallbackDirectory(QString *passedOver)
 {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(state))
+    QString state = UserFolders::base(QStringLiteral("XDG_STATE_HOME"),
+                                      qEnvironmentVariable("XDG_STATE_HOME"), passedOver);
+    if (state.isEmpty())
         state = PathTrust::accountHome() + QStringLiteral("/.local/state");
     // A folder per machine: a home shared by several machines (over NFS) holds each one's
     // sockets apart, so that no program takes another machine's live socket for a stale one.

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The directory of the command sockets, open, so that no other local user can put a socket in
 // the program's place or take it away: $XDG_RUNTIME_DIR when that is a directory of the user's
-// own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets/HOST (by default
-// ~/.local/state/kvl52110/sockets/HOST in the home of the user's account, HOST being the
-// machine's host name), a place that no other user can make first. No folder or link on the way
+// own that no other user can write, otherwise $XDG_STATE_HOME/kvl52110/sockets/HOST (unless
+// another user can change XDG_STATE_HOME; by default ~/.local/state/kvl52110/sockets/HOST in the
+// home of the user's account, HOST being the machine's host name), a place that no other user
+// can make first. No folder or link on the way
 // to either may be one that another user can change (PathTrust), and nothing is made on such a
 // way. The directory is checked once it is open (a real directory, the user's, not writable by
 // group or others), and sockets are bound and connected through its descriptor
@@ -29,6 +31,9 @@ public:
     // Why it could not be opened: one sentence naming the directory and what to do; empty when
     // it is open, or when it is merely missing.
     const QString &failure() const;
+    // The places passed over on the way to it, each one sentence naming it and why: an
+    // XDG_RUNTIME_DIR that is unfit, an XDG_STATE_HOME that another user can change.
+    const QStringList &passedOver() const;
     // The socket of a name as a person finds it: path() + "/" + name.
     QString file(const QString &name) const;
     // The path to listen or connect on for a name: through the open directory's descriptor.
@@ -47,9 +52,10 @@ public:
 private:
     void checkReachable();
     static QString runtimeDirectory();
-    static QString fallbackDirectory();
+    static QString fallbackDirectory(QString *passedOver);
 
     int m_descriptor = -1;
     QString m_path;
     QString m_failure;
+    QStringList m_passedOver;
 };

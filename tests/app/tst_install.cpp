@@ -103,7 +103,8 @@ private slots:
             QVERIFY2(keys.contains(QString::fromLatin1(key)), key);
     }
 
-    // "--help" lists the program's options and ends the start at once, without failing.
+    // "--help" lists the program's options and the folders of the user's files, and ends the
+    // start at once, without failing or making anything.
     void installedProgramHelps()
     {
         QProcess program;
@@ -113,6 +114,9 @@ private slots:
         const QByteArray said = program.readAllStandardOutput();
         QCOMPARE(program.exitCode(), 0);
         QVERIFY2(said.contains("--project <NAME>") && said.contains("--name <NAME>"), said);
+        for (const char *folder : {"/.config/kvl52110\n", "/.local/state/kvl52110\n"})
+            QVERIFY2(said.contains(QFile::encodeName(QDir::currentPath()) + folder), said);
+        QVERIFY(!QFileInfo::exists(".config") && !QFileInfo::exists(".local"));
     }
 
     // An option given without what it needs ends the start at once with status 1 and says why.
@@ -178,20 +182,26 @@ private slots:
     // loads the matrix configuration it ships (a switch's level then goes out to the board); its
     // options and window state land in the user's XDG folders, for the user alone, and the
     // folder stays empty. A folder that holds options is a bench's own: they stay there.
+    // A bench folder that all may write is passed over, and standard error says so.
     void installedProgramRuns_data()
     {
         QTest::addColumn<bool>("bench");
-        QTest::newRow("any folder") << false;
-        QTest::newRow("bench folder") << true;
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("any folder") << false << false;
+        QTest::newRow("bench folder") << true << false;
+        QTest::newRow("shared bench folder") << true << true;
     }
     void installedProgramRuns()
     {
         QFETCH(bool, bench);
+        QFETCH(bool, shared);
         QTemporaryDir home;
         QTemporaryDir work;
         QVERIFY(home.isValid() && work.isValid());
         if (bench)
             QVERIFY(TestFiles::write(work.filePath("options.ini"), "[General]\n"));
+        if (shared)
+            QVERIFY(QFile::setPermissions(work.path(), QFileDevice::Permissions(0x7777)));
         QProcess board;
         board.start(KVL_FAKEBOARD_PATH, {"--trace"});
         QTRY_VERIFY_WITH_TIMEOUT(board.canReadLine(), WaitMs);
@@ -207,6 +217,12 @@ private slots:
         QCOMPARE(cli({"run", "open", "s" + device}), QByteArray("i1\n"));
         const QByteArray err = TestFiles::read("program.err"); // boxes are told there at once
         QVERIFY2(!err.contains("Error"), err.constData());
+        QCOMPARE(err.contains("kvl52110: " + QFile::encodeName(work.filePath("options.ini")) +
+                              " is passed over: " + QFile::encodeName(work.path()) +
+                              " is writable by other users (mode 0777), so your files are kept "
+                              "in your own folders\n"),
+                 shared);
+        QVERIFY2(!err.contains("Your files"), err.constData());       // only the log window says it
         QVERIFY2(!err.contains("\"Project type\""), err.constData()); // --project: not asked
         cli({"get", "Board.NOPE"}); // a typo is told there too: nobody sees the log
         QVERIFY2(TestFiles::read("program.err")
@@ -229,12 +245,12 @@ private slots:
         const QString state = home.filePath(".local/state/kvl52110/KVL52110.state");
         const QStringList left =
             QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        if (bench) {
+        if (bench && !shared) {
             QCOMPARE(left, (QStringList{"KVL52110.state", "options.ini"}));
             QVERIFY(TestFiles::read(work.filePath("options.ini")).contains("comm_timeout=50"));
             QVERIFY(!QFileInfo::exists(config) && !QFileInfo::exists(state));
         } else {
-            QCOMPARE(left, QStringList());
+            QCOMPARE(left, bench ? QStringList{"options.ini"} : QStringList());
             QVERIFY(TestFiles::read(config).contains("comm_timeout=50"));
             QVERIFY(QFileInfo(state).size() > 0);
             // Only the user reads them: the files and their folders.

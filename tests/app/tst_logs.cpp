@@ -32,11 +32,14 @@
 #include <QSemaphore>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
+#include <cstdio>
 #include <functional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Records every tone with the thread and the priority it was played on.
 using Tones = QList<QPair<int, int>>; // frequency in Hz, duration in ms
@@ -79,12 +82,37 @@ private slots:
         // no line of it lands among a test's own.
         app->setPortProbe([]() { return QStringList{"mockup"}; });
         QVERIFY(app->init());
+        app->setProgramFiles(labFiles()); // started in a shared folder, with a home open to all
         app->start();
         QTRY_VERIFY_WITH_TIMEOUT(app->mainWindow()->portList()->count() > 0, 60000);
         logs = app->logs();
-        // A clean start counts no error, and nothing else here.
-        QCOMPARE(logs->errors() + logs->warnings() + logs->informations(), 0);
-        QCOMPARE(logs->saveLogBox()->text(), QDate::currentDate().toString("yyyyMMdd") + ".log");
+        // The start tells, whether logging is on or not: what it passed over (two warnings, as
+        // tst_programfiles words them), where the files are (the day-log box shows its file), and
+        // that they cannot be kept, with what to do (two errors).
+        const QString day = QDate::currentDate().toString("yyyyMMdd") + ".log";
+        QCOMPARE(logs->saveLogBox()->text(), day);
+        const QString state = lab.filePath("homes/me/.local/state/kvl52110/");
+        QCOMPARE(logs->saveLogBox()->toolTip(), state + day);
+        QCOMPARE(QList<int>({logs->errors(), logs->warnings(), logs->informations()}),
+                 QList<int>({2, 2, 1}));
+        QCOMPARE(logs->list()->count(), 5);
+        QVERIFY(logs->list()->itemText(2).endsWith(
+            "> Your files: options " + lab.filePath("homes/me/.config/kvl52110/options.ini") +
+            ", window state " + state + "KVL52110.state, day log " + state + day +
+            "; the command socket " + app->localServer()->socketFile() + "</font> <br>"));
+        QVERIFY(lastLine().endsWith(
+            QString("> Your window state and day logs are not kept: %1 is writable by other users "
+                    "(mode 0777): close it to other users' writing (chmod go-w %1), or set "
+                    "XDG_STATE_HOME to a folder of your own on a way that no other user can "
+                    "change</font> <br>")
+                .arg(lab.filePath("homes"))));
+        // The day-log box cannot write its file there: it says so again and is not ticked.
+        logs->saveLogBox()->setChecked(true);
+        app->setProgramFiles(ProgramFiles::ofThisProcess());
+        QVERIFY(!logs->saveLogBox()->isChecked());
+        QCOMPARE(lastLine().section("\"> ", 1), logs->list()->itemText(4).section("\"> ", 1));
+        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000); // the errors' pattern has played
+        QCOMPARE(app->option("comm_timeout").toInt(), 50); // the bench's options are not read
         QVERIFY(logs->hornButton()->isChecked() && logs->messageBoxBox()->isChecked());
         logs->messageBoxBox()->setChecked(false);
         const QStringList colours = {"-1000:red",   "-1:red",      "0:black",     "1:magenta",
@@ -119,7 +147,6 @@ private slots:
     // counted but not listed.
     void errorsWhileLoggingOff()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(!logs->isBeeping(), 30000); // what the start played has ended
         tones.tones.clear();
         const int lines = logs->list()->count();
         for (int i = 0; i < 300; ++i)
@@ -295,7 +322,7 @@ private slots:
         QVERIFY(QFile::remove(name) && QDir().mkdir(name)); // a file that cannot be opened
         const int before = logs->errors();
         logs->saveLogBox()->setChecked(true);
-        logs->saveLogBox()->setChecked(false);
+        QVERIFY(!logs->saveLogBox()->isChecked()); // it writes nothing, so it is not ticked
         QCOMPARE(logs->errors(), before + 1);
         // A FIFO at the name is not waited for; a file of the user's that has another name too
         // (a hard link) is neither appended to nor made the user's alone.
@@ -390,7 +417,9 @@ private slots:
         QVERIFY(board.waitForLines(3, 3000));
         QCOMPARE(board.lines(), (QList<QByteArray>{"set A=1", "get B", "set C=3"}));
         QCOMPARE(logs->consoleLine()->text(), QString("set A=1<cr>get B<cr>set C=3"));
-        // The line waits for the board's answers: one it refuses is an error of the log.
+        // The line waits for the board's answers: one it refuses is an error of the log (the
+        // link tells refusals while logging is on).
+        app->setLogComm(true);
         const int errors = logs->errors();
         logs->consoleLine()->setText("bogus");
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
@@ -458,10 +487,15 @@ private slots:
         logs->hornButton()->setChecked(true);
         logs->slot_addLog(-1, QStringLiteral("failure before quitting"));
         QVERIFY(held.started.tryAcquire(1, 10000));
-        app->shutdown();
+        app->setProgramFiles(labFiles()); // the close says again what is not kept
+        const QByteArray said = standardError([this]() { app->shutdown(); });
         ToneOutput::install(&tones);
         QCOMPARE(held.played(), (Tones{{1000, 100}}));
         QCOMPARE(held.cut.loadRelaxed(), 1);
+        for (const char *what : {"options are", "window state and day logs are"})
+            QVERIFY2(said.contains("kvl52110: Your " + QByteArray(what) + " not kept: " +
+                                   QFile::encodeName(lab.filePath("homes")) + " is writable"),
+                     said.constData());
     }
 
     // A pattern still playing when the window goes finishes before it: the tone output it
@@ -489,6 +523,36 @@ private slots:
 private:
     QString lastLine() const { return logs->list()->itemText(logs->list()->count() - 1); }
 
+    // What fn writes to standard error.
+    static QByteArray standardError(const std::function<void()> &fn)
+    {
+        QTemporaryFile file;
+        if (!file.open())
+            return "<no file>";
+        std::fflush(stderr);
+        const int saved = ::dup(2);
+        ::dup2(file.handle(), 2);
+        fn();
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+        file.seek(0);
+        return file.readAll();
+    }
+
+    // An installed program started in a bench folder that all may write, which holds options,
+    // its home in a folder that all may write, and a configuration home that is no path.
+    ProgramFiles labFiles()
+    {
+        for (const char *folder : {"bin", "share/kvl52110", "bench", "homes/me"})
+            QDir().mkpath(lab.filePath(folder));
+        TestFiles::write(lab.filePath("bench/options.ini"), "[General]\ncomm_timeout=7\n");
+        QFile::setPermissions(lab.filePath("bench"), QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(lab.filePath("homes"), QFileDevice::Permissions(0x7777));
+        return ProgramFiles({lab.filePath("bin"), lab.filePath("bench"), lab.filePath("homes/me"),
+                             "cfg", QString()});
+    }
+
     QAction *menuAction(const QString &text) const
     {
         for (QAction *action : logs->findChild<QMenu *>()->actions())
@@ -500,6 +564,7 @@ private:
     MainApp *app = nullptr;
     Logs *logs = nullptr;
     ShellPrompt prompt;
+    QTemporaryDir lab;
     RecordingTones tones;
 };
 

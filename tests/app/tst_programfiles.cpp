@@ -74,10 +74,15 @@ private slots:
         QTest::addColumn<QString>("stateHome");
         QTest::addColumn<QString>("configDir");
         QTest::addColumn<QString>("stateDir");
+        QTest::addColumn<QStringList>("passed"); // what the log is told was passed over
+        const QString relative = "%1 is passed over: it is no absolute path";
         // clang-format off
-        QTest::newRow("defaults") << "" << "" << "home/.config" << "home/.local/state";
-        QTest::newRow("set") << path("cfg") << path("st") << "cfg" << "st";
-        QTest::newRow("relative") << "cfg" << "st" << "home/.config" << "home/.local/state";
+        QTest::newRow("defaults") << "" << "" << "home/.config" << "home/.local/state"
+                                  << QStringList();
+        QTest::newRow("set") << path("cfg") << path("st") << "cfg" << "st" << QStringList();
+        QTest::newRow("relative") << "cfg" << "st" << "home/.config" << "home/.local/state"
+                                  << QStringList{relative.arg("XDG_CONFIG_HOME cfg"),
+                                                 relative.arg("XDG_STATE_HOME st")};
         // clang-format on
     }
     void userFolders()
@@ -86,9 +91,13 @@ private slots:
         QFETCH(QString, stateHome);
         QFETCH(QString, configDir);
         QFETCH(QString, stateDir);
+        QFETCH(QStringList, passed);
         install();
         const ProgramFiles f = files(configHome, stateHome);
         QVERIFY(f.isInstalled());
+        QCOMPARE(f.configFolder(), path(configDir + "/kvl52110")); // nothing made yet
+        QVERIFY(!QFileInfo::exists(f.configFolder()));
+        QCOMPARE(f.passedOver(), passed);
         QCOMPARE(f.configFile("options.ini"), path(configDir + "/kvl52110/options.ini"));
         QCOMPARE(f.stateFile("KVL52110.state"), path(stateDir + "/kvl52110/KVL52110.state"));
         QCOMPARE(f.stateFile("20261208.log"), path(stateDir + "/kvl52110/20261208.log"));
@@ -196,10 +205,16 @@ private slots:
         const QString own = name.isEmpty() ? "kvl52110" : "kvl52110-" + name;
         QCOMPARE(f.configFile("options.ini"), path("home/.config/" + own + "/options.ini"));
         QCOMPARE(f.stateFile("20261208.log"), path("home/.local/state/" + own + "/20261208.log"));
-        QCOMPARE(f.workingDirRefusal(),
-                 QStringLiteral("%1 is writable by other users (mode %2)")
-                     .arg(path("work"))
-                     .arg(workMode, 4, 8, QLatin1Char('0')));
+        const QString refusal = QStringLiteral("%1 is writable by other users (mode %2)")
+                                    .arg(path("work"))
+                                    .arg(workMode, 4, 8, QLatin1Char('0'));
+        QCOMPARE(f.workingDirRefusal(), refusal);
+        // The bench's own files there are named as passed over, and why.
+        QStringList held{path("work/options.ini"), path("work/KVL52110.state")};
+        if (!name.isEmpty())
+            held << path("work/kvl52110-X");
+        QCOMPARE(f.passedOver(), QStringList{held.join(", ") + " are passed over: " + refusal +
+                                             ", so your files are kept in your own folders"});
         QStringList left =
             QDir(path("work")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
         left.sort();
@@ -239,6 +254,12 @@ private slots:
         f.setProgramName("X");
         QCOMPARE(f.configFile("options.ini"), path("home/.config/kvl52110-X/options.ini"));
         QVERIFY(f.workingDirRefusal().isEmpty()); // the working directory itself is fine
+        const QString why = linkOfOther ? path("work/kvl52110-X") + " is a link that belongs"
+                                        : path("prefix/theirs") + " belongs";
+        QCOMPARE(f.passedOver(), QStringList{path("work/kvl52110-X") + " is passed over: " + why +
+                                             QString(" to another user (uid %1), so your files "
+                                                     "are kept in your own folders")
+                                                 .arg(getpwnam("nobody")->pw_uid)});
     }
 
     // The user's folders are the account's: XDG base folders that another user can change are
@@ -254,11 +275,46 @@ private slots:
         QCOMPARE(f.configFile("options.ini"), path("home/.config/kvl52110/options.ini"));
         QCOMPARE(f.stateFile("KVL52110.state"), path("home/.local/state/kvl52110/KVL52110.state"));
         QVERIFY(QDir(path("other/cfg")).isEmpty() && QDir(path("other/st")).isEmpty());
+        const QString theirs = QString(" is passed over: %1 belongs to another user (uid %2)")
+                                   .arg(path("other"))
+                                   .arg(getpwnam("nobody")->pw_uid);
+        QCOMPARE(f.passedOver(), QStringList({"XDG_CONFIG_HOME " + path("other/cfg") + theirs,
+                                              "XDG_STATE_HOME " + path("other/st") + theirs}));
+        QVERIFY(f.configNotKept().isEmpty() && f.stateNotKept().isEmpty());
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", path("other").toUtf8());
         const QString taken = ProgramFiles::ofThisProcess().places().home;
         qputenv("HOME", home);
         QCOMPARE(taken, QFile::decodeName(getpwuid(geteuid())->pw_dir));
+    }
+
+    // A home inside a folder that a group may write (as /home of mode 0775 on a lab PC) keeps
+    // none of the files, and what to do is said: the administrator closes the folder, or the
+    // user sets the XDG folders elsewhere.
+    void homeInOpenFolder()
+    {
+        QTemporaryDir lab("/tmp/kvl-lab-XXXXXX"); // nobody must reach it, wherever the build is
+        const QString home = lab.filePath("home");
+        const passwd *nobody = getpwnam("nobody");
+        QVERIFY(lab.isValid() && QDir().mkpath(lab.filePath("prefix/share/kvl52110")) &&
+                QDir().mkpath(home) && ::chmod(qPrintable(lab.path()), 0775) == 0);
+        if (!nobody || ::chown(qPrintable(lab.path()), 0, nobody->pw_gid) != 0 ||
+            !AsNobody::own(home))
+            QSKIP("needs root and the user nobody");
+        const ProgramFiles f({lab.filePath("prefix/bin"), home, home, QString(), QString()});
+        const QString told = "Your %1 not kept: " + lab.path() +
+                             " is writable by other users (mode 0775): %2, or set %3 to a folder "
+                             "of your own on a way that no other user can change";
+        const QString close = "close %1 to other users' writing (chmod go-w %1)";
+        const QByteArray asNobody =
+            AsNobody::run([&f]() { return (f.configNotKept() + "|" + f.stateNotKept()).toUtf8(); });
+        QCOMPARE(QString::fromUtf8(asNobody),
+                 told.arg("options are", "ask the administrator to " + close.arg(lab.path()),
+                          "XDG_CONFIG_HOME") +
+                     "|" +
+                     told.arg("window state and day logs are",
+                              "ask the administrator to " + close.arg(lab.path()),
+                              "XDG_STATE_HOME"));
     }
 
     // Shipped data: the working directory's copy first, then the installed one; with neither,

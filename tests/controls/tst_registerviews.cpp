@@ -175,7 +175,8 @@ private slots:
     // A settings file that cannot be written is reported; the box still works with the defaults.
     void superBoxSettingsNotWritable()
     {
-        QTemporaryDir parent;
+        // In /tmp: nobody must reach the folder, wherever the build tree lies (a 0700 home).
+        QTemporaryDir parent("/tmp/kvl-views-XXXXXX");
         QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                          QFile::ExeOwner | QFile::ExeOther));
         const QString locked = parent.filePath("locked");

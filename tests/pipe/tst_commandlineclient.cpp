@@ -398,8 +398,10 @@ private slots:
                                 " is writable by other users (mode 0770): make it private with "
                                 "chmod 700 " +
                                 QFile::encodeName(place) +
-                                ", or set XDG_RUNTIME_DIR to a directory of your own that no "
-                                "other user can write\n");
+                                ", or set XDG_RUNTIME_DIR to a folder of your own on a way that "
+                                "no other user can change (such as a new one in /tmp: export "
+                                "XDG_RUNTIME_DIR=$(mktemp -d -p /tmp), for the program and its "
+                                "clients)\n");
     }
 
     // A socket name is one file name: any other is wrong usage, and nothing is sent, not even to

@@ -9,6 +9,7 @@
 #include "pipename.h"
 #include "recordingprompt.h"
 #include "socketdir.h"
+#include "testfiles.h"
 #include "tst_pipefixture.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -231,8 +233,8 @@ private slots:
 
     // A folder or link on the way that another user can change (theirs, open to others' writing,
     // a link into theirs) lets them move the socket away or lay the way elsewhere: a session
-    // directory beyond one is passed over; the fallback beyond one is refused, naming it, and
-    // nothing is made there.
+    // directory beyond one is passed over, and so is a state home beyond one (as the program's
+    // files pass it over, "sudo -E"): the fallback is the account's own; nothing is made there.
     void foreignWay_data()
     {
         QTest::addColumn<QString>("kind");
@@ -256,27 +258,58 @@ private slots:
         const QString inner = way + "/inner";
         const EnvScope place("XDG_RUNTIME_DIR", session ? QFile::encodeName(inner) : QByteArray());
         const EnvScope home("XDG_STATE_HOME", QFile::encodeName(session ? stateHome() : inner));
-        LocalServer server(&handler);
+        const QString reason = kind == "group writable"
+                                   ? QString("is writable by other users (mode 0770)")
+                                   : QString("belongs to another user (uid %1)").arg(nobodyUid());
         if (session) {
+            LocalServer server(&handler);
             QVERIFY(makeUnfit(theirs + "/inner", "own"));
             QVERIFY2(server.start("KVL52110"), qPrintable(server.failure()));
             QVERIFY(isSocket(fallback() + "/KVL52110"));
             QVERIFY(QDir(inner).isEmpty());
             QCOMPARE(PipeClient::exchange("KVL52110", "get\tA.B\n"), QByteArray("i7"));
+            QCOMPARE(server.passedOver(),
+                     QStringList{"XDG_RUNTIME_DIR " + inner + " lies beyond " + theirs +
+                                 ", which " + reason + ", so it is passed over"});
             return;
         }
-        Prompt::setUnattended(true);
-        QVERIFY(!server.start("KVL52110"));
-        const QString reason = kind == "group writable" ? "is writable by other users (mode 0770)"
-                                                        : "belongs to another user (uid %4)";
-        QCOMPARE(server.failure(),
-                 QString("the socket directory %1/kvl52110/sockets/%2 lies beyond %3, which " +
-                         reason +
-                         ": set XDG_RUNTIME_DIR to a directory of your own that no "
-                         "other user can write")
-                     .arg(inner, QSysInfo::machineHostName(), theirs)
-                     .arg(nobodyUid()));
+        const SocketDir dir; // looks only: the account's home is the real one
+        QCOMPARE(dir.path(), QFile::decodeName(::getpwuid(::geteuid())->pw_dir) +
+                                 "/.local/state/kvl52110/sockets/" + QSysInfo::machineHostName());
+        QCOMPARE(dir.passedOver(), QStringList{"XDG_STATE_HOME " + inner +
+                                               " is passed over: " + theirs + " " + reason});
         QVERIFY(QDir(theirs).isEmpty());
+    }
+
+    // In a user namespace that shows root's files as the overflow uid (as "unshare -r" of
+    // another user does), no folder counts as the user's: the refusal says why, and offers no
+    // advice that cannot help.
+    void unmappedRootRefused()
+    {
+        const QByteArray said = AsNobody::run([]() -> QByteArray {
+            const auto put = [](const char *file, const QByteArray &text) { // one write
+                const int fd = ::open(file, O_WRONLY | O_CLOEXEC);
+                return fd >= 0 && ::write(fd, text.constData(), size_t(text.size())) == text.size();
+            };
+            if (::prctl(PR_SET_DUMPABLE, 1) != 0 || ::unshare(CLONE_NEWUSER) != 0 ||
+                !put("/proc/self/setgroups", "deny") ||
+                !put("/proc/self/uid_map", "0 " + QByteArray::number(::getuid()) + " 1") ||
+                !put("/proc/self/gid_map", "0 " + QByteArray::number(::getgid()) + " 1"))
+                return "child failed: no user namespace";
+            return SocketDir(SocketDir::Use::Make).failure().toUtf8();
+        });
+        if (said.startsWith("child failed"))
+            QSKIP("needs a user namespace");
+        const QString overflow = TestFiles::read("/proc/sys/kernel/overflowuid").trimmed();
+        const QString beyondRoot =
+            " lies beyond /, which belongs to another user (uid " + overflow + ")";
+        QCOMPARE(QString::fromUtf8(said),
+                 "XDG_RUNTIME_DIR " + runtimeDir() + beyondRoot + ", and the socket directory " +
+                     QFile::decodeName(::getpwuid(0)->pw_dir) + "/.local/state/kvl52110/sockets/" +
+                     QSysInfo::machineHostName() + beyondRoot + ": uid " + overflow +
+                     " is how this user namespace shows the owners it does not map (see "
+                     "/proc/self/uid_map), root among them, so no folder here counts as yours: "
+                     "start the program outside the namespace");
     }
 
     // Without /proc no socket can be reached through the directory: the server and its clients
@@ -324,7 +357,9 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("why");
         const QString alternative =
-            "set XDG_RUNTIME_DIR to a directory of your own that no other user can write";
+            "set XDG_RUNTIME_DIR to a folder of your own on a way that no other user can change "
+            "(such as a new one in /tmp: export XDG_RUNTIME_DIR=$(mktemp -d -p /tmp), for the "
+            "program and its clients)";
         QTest::newRow("another user's")
             << ""
             << "another user's"
