@@ -2,15 +2,32 @@
 
 #include "checkedfolder.h"
 #include "pathtrust.h"
+#include "userfolders.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
+
+const QString MakesItsOwn =
+    QStringLiteral("; remove or rename it, and the program makes a file of its own there");
+
+// A refused file whose own name holds what is refused (a link, a FIFO, a file of two names or
+// of another user) is mended by moving it aside: the program then makes a file of its own.
+QString withWayOut(const QString &path, const QString &error)
+{
+    struct stat info {};
+    if (error.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0 ||
+        (S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == ::geteuid()))
+        return error;
+    return error + MakesItsOwn;
+}
 
 // The file at path opened through the folder checked for it (CheckedFolder); -1 with the
 // reason in *error.
@@ -21,17 +38,24 @@ int openPrivate(const QString &path, int flags, QString *error)
         return -1;
     QString name;
     const CheckedFolder folder = CheckedFolder::holding(path, &name);
-    return folder.openFile(name, flags, error);
+    const int descriptor = folder.openFile(name, flags, error);
+    *error = withWayOut(path, *error);
+    return descriptor;
 }
 
 } // namespace
 
 QString PrivateFile::refusal(const QString &path)
 {
-    const QString problem = PathTrust::check(path).text();
-    if (problem.isEmpty())
-        return problem;
-    return problem + QStringLiteral(": only a place that no other user can change is used");
+    const PathTrust::Finding finding = PathTrust::check(path);
+    if (finding.isClear())
+        return QString();
+    const QString problem =
+        finding.text() + QStringLiteral(": only a place that no other user can change is used");
+    if (finding.step == QFileInfo(path).absoluteFilePath())
+        return problem + MakesItsOwn;
+    const QString closing = UserFolders::closing(finding);
+    return closing.isEmpty() ? problem : problem + QStringLiteral("; ") + closing;
 }
 
 bool PrivateFile::read(const QString &path, QByteArray *bytes, QString *error)
@@ -54,7 +78,9 @@ bool PrivateFile::write(const QString &path, const QByteArray &bytes, QString *e
         return false;
     QString name;
     const CheckedFolder folder = CheckedFolder::holding(path, &name);
-    return folder.replaceFile(name, bytes, error);
+    const bool written = folder.replaceFile(name, bytes, error);
+    *error = withWayOut(path, *error);
+    return written;
 }
 
 bool PrivateFile::openForAppend(QFile *file, QString *error)
