@@ -169,6 +169,14 @@ private slots:
         handler->value = value;
         QCOMPARE(PipeClient::exchange(name, batch), reply);
         QCOMPARE(handler->calls.join("|"), calls);
+        // One refused before it reached the handler has an error of its own in the log, saying
+        // why: a value that is no typed value, or no request of the protocol.
+        if (calls.isEmpty() && reply.startsWith("err")) {
+            QCOMPARE(handler->logs.size(), 1);
+            const auto &[level, text] = handler->logs.first();
+            QVERIFY(level == -1 && (text.contains("is no typed value; write") ||
+                                    text.contains("refused: a request is \"set NAME VALUE\"")));
+        }
     }
 
     // A batch split across writes runs whole; batches run one at a time, also when a request
