@@ -1,8 +1,9 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
-// click, "Flash"); and the end of the program, told by the system, by closing the main window or
-// by a "shutdown" request, answers every request it accepted first. The functions run in order
-// on one MainApp; the last one ends it.
+// click, "Flash"); on a desktop (as tst_heldrequests_x11), the boxes a script's requests raise
+// leave the person's keys in the field being typed in; and the end of the program, told by the
+// system, by closing the main window or by a "shutdown" request, answers every request it
+// accepted first. The functions run in order on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
 #include "application.h"
@@ -18,8 +19,10 @@
 #include "pythonrunner.h"
 #include "testfiles.h"
 #include "windowstate.h"
+#include "x11tools.h"
 
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -153,6 +156,46 @@ private slots:
         app->disconnectBoard();
     }
 
+    // On a desktop, a script's requests fail while a person types into a tool window's field:
+    // each failure raises the error box over the main window, and each key, Return included,
+    // lands in the field all the same. A box that the person's own click raises takes the keys.
+    void scriptErrorsLeaveTheKeyboard()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("the keyboard as a window manager gives it: runs as tst_heldrequests_x11");
+        QVERIFY(app->connectBoard("mockup"));
+        tool(1)->showWindow();
+        window()->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), WaitMs);
+        CustomControls::LineEdit *field = tool(1)->leSa;
+        clickAsAPerson(field);
+        QTRY_VERIFY_WITH_TIMEOUT(field->hasFocus(), WaitMs);
+        field->clear();
+        QMessageBox *box = nullptr;
+        for (const auto &[key, shown] : {std::pair("2", "2"), {"7", "27"}, {"Return", "27"}}) {
+            QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tToolB.SA\ti99\n"),
+                     QByteArray("err\n"));
+            box = app->logs()->errorBox();
+            QVERIFY(box && QTest::qWaitForWindowExposed(box));
+            QCOMPARE(X11Tools::xdotool({"key", key}), QByteArray());
+            QTRY_COMPARE_WITH_TIMEOUT(field->text(), QString(shown), WaitMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(tool(1)->sa.value(), 27.0, WaitMs);
+        QVERIFY(box->isVisible());
+        QCOMPARE(QApplication::activeWindow(), window());
+
+        box->hide();
+        QPushButton button("fails");
+        connect(&button, &QPushButton::clicked, this,
+                [this]() { app->logs()->slot_addLog(-1, "The person's command failed"); });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        clickAsAPerson(&button);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), box, WaitMs);
+        box->hide();
+        app->disconnectBoard();
+    }
+
     // Closing the main window disconnects (saving the window state while connected) and ends
     // the event loop; a "shutdown" request does too, once the requests accepted are answered;
     // the applets and the link stay for the shutdown that follows.
@@ -225,6 +268,16 @@ private slots:
     }
 
 private:
+    // A click of the left button in the middle of widget, through the window system.
+    static void clickAsAPerson(const QWidget *widget)
+    {
+        const QPoint at = widget->mapToGlobal(widget->rect().center());
+        QCOMPARE(X11Tools::xdotool(
+                     {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}),
+                 QByteArray());
+    }
+
+    static constexpr int WaitMs = 30000; // wide: a window manager on a shared machine
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
     MainWindow *window() const { return app->mainWindow(); }
 

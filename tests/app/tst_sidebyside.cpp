@@ -95,12 +95,7 @@ public:
     SimulatedBoard simulated; // last, so its thread ends before the gate goes
 };
 
-// xdotool with arguments: its output, or "<failed>".
-QByteArray xdotool(const QStringList &arguments)
-{
-    const QByteArray out = X11Tools::output("xdotool", arguments);
-    return out == "<xdotool failed>" ? QByteArray("<failed>") : out.trimmed();
-}
+using X11Tools::xdotool;
 
 // The visible window of the process pid other than the one given, activated (it then takes
 // the keys xdotool types); empty when none came up in time.
