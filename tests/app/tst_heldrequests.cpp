@@ -1,9 +1,8 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
-// click, "Flash"); on a desktop (as tst_heldrequests_x11), the boxes a script's requests raise
-// leave the person's keys in the field being typed in; and the end of the program, told by the
-// system, by closing the main window or by a "shutdown" request, answers every request it
-// accepted first. The functions run in order on one MainApp; the last one ends it.
+// click, "Flash"); and the end of the program, told by the system, by closing the main window or
+// by a "shutdown" request, answers every request it accepted first. The functions run in order
+// on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
 #include "application.h"
@@ -22,7 +21,6 @@
 #include "x11tools.h"
 
 #include <QLocalSocket>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -171,13 +169,13 @@ private slots:
         clickAsAPerson(field);
         QTRY_VERIFY_WITH_TIMEOUT(field->hasFocus(), WaitMs);
         field->clear();
-        QMessageBox *box = nullptr;
+        QWidget *box = nullptr;
         for (const auto &[key, shown] : {std::pair("2", "2"), {"7", "27"}, {"Return", "27"}}) {
             QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tToolB.SA\ti99\n"),
                      QByteArray("err\n"));
             box = app->logs()->errorBox();
             QVERIFY(box && QTest::qWaitForWindowExposed(box));
-            QCOMPARE(X11Tools::xdotool({"key", key}), QByteArray());
+            QCOMPARE(X11Tools::output("xdotool", {"key", key}), QByteArray());
             QTRY_COMPARE_WITH_TIMEOUT(field->text(), QString(shown), WaitMs);
         }
         QTRY_COMPARE_WITH_TIMEOUT(tool(1)->sa.value(), 27.0, WaitMs);
@@ -272,8 +270,8 @@ private:
     static void clickAsAPerson(const QWidget *widget)
     {
         const QPoint at = widget->mapToGlobal(widget->rect().center());
-        QCOMPARE(X11Tools::xdotool(
-                     {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}),
+        QCOMPARE(X11Tools::output("xdotool", {"mousemove", QString::number(at.x()),
+                                              QString::number(at.y()), "click", "1"}),
                  QByteArray());
     }
 

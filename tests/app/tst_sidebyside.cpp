@@ -95,7 +95,12 @@ public:
     SimulatedBoard simulated; // last, so its thread ends before the gate goes
 };
 
-using X11Tools::xdotool;
+// xdotool with arguments: its output, or "<failed>".
+QByteArray xdotool(const QStringList &arguments)
+{
+    const QByteArray out = X11Tools::output("xdotool", arguments);
+    return out == "<xdotool failed>" ? QByteArray("<failed>") : out.trimmed();
+}
 
 // The visible window of the process pid other than the one given, activated (it then takes
 // the keys xdotool types); empty when none came up in time.

@@ -2,8 +2,7 @@
 
 // The X server's own view of windows, read with the tools of x11-utils (xprop, xwininfo), for
 // tests on an X server with a window manager: Qt reports a state or size it asked the window
-// manager for before the window manager has carried it out; and a person's input through
-// xdotool (header only).
+// manager for before the window manager has carried it out (header only).
 
 #include <QByteArray>
 #include <QProcess>
@@ -21,13 +20,6 @@ inline QByteArray output(const QString &tool, const QStringList &arguments)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return "<" + tool.toLatin1() + " failed>";
     return process.readAllStandardOutput();
-}
-
-// xdotool with arguments, as a person's mouse and keyboard: its output, or "<failed>".
-inline QByteArray xdotool(const QStringList &arguments)
-{
-    const QByteArray out = output(QStringLiteral("xdotool"), arguments);
-    return out == "<xdotool failed>" ? QByteArray("<failed>") : out.trimmed();
 }
 
 // A property of the window with the X id, as xprop prints it ("NAME(TYPE) = ...").
