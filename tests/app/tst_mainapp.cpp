@@ -398,8 +398,8 @@ private slots:
 
         QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"});
         QVERIFY(app->set("ToolA.SA", five));
-        // Refused, each error naming why: read-only against outside requests, not a number, out
-        // of the range, no such item.
+        // Refused, each error naming why: read-only against outside requests, not a number, no
+        // such field, no such item.
         QVERIFY(!app->set("ToolA.LOCK", two));
         QVERIFY(lastLogLine().contains("Error SET:ToolA.LOCK: LOCK is read-only<"));
         QVERIFY(!app->set("ToolA.SA", text));
@@ -407,6 +407,8 @@ private slots:
         QVERIFY(!app->set("ToolA.BANK[SW9]", two));
         QVERIFY(lastLogLine().contains(
             "Error SET:ToolA.BANK[SW9]: BANK[SW9] names no field of its register<"));
+        QVERIFY(!app->get("ToolA.NOPE", &result));
+        QVERIFY(lastLogLine().contains("Error GET ToolA.NOPE: ToolA has no item NOPE<"));
         QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
         QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));
