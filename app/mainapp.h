@@ -209,7 +209,8 @@ private:
     void getInternal(const QString &name, QVariant *result);
     bool runInternal(const QString &command, const QVariant &args, QVariant *result);
     bool openPort(const QVariant &args);
-    Applet *appletOfName(const QString &verb, const QStringList &parts);
+    Applet *appletOfName(const QString &verb, const QStringList &parts, QString *why);
+    void logRefusal(const QString &request, const QString &why);
     QString firmwareStatusText() const;
     void flushReplies();
     void rescanIfWanted();

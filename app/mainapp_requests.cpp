@@ -29,15 +29,27 @@ bool hasUndecodable(const QVariant &args)
 
 } // namespace
 
-// The applet named by the first of two name parts, while the board is connected. A first part
-// that names no applet is a typo that the log warns about, connected or not.
-Applet *MainApp::appletOfName(const QString &verb, const QStringList &parts)
+// The applet named by the first of two name parts, while the board is connected; otherwise
+// null, and *why says why. A first part that names no applet is a typo that the log warns
+// about, connected or not.
+Applet *MainApp::appletOfName(const QString &verb, const QStringList &parts, QString *why)
 {
     Applet *applet = findApplet(parts.first(), ByName);
-    if (!applet)
-        warnUnknown(verb + QLatin1Char(' ') + parts.join(QLatin1Char('.')),
-                    QStringLiteral("no applet is named \"%1\"").arg(parts.first()));
+    if (!applet) {
+        *why = QStringLiteral("no applet is named \"%1\"").arg(parts.first());
+        warnUnknown(verb + QLatin1Char(' ') + parts.join(QLatin1Char('.')), *why);
+    } else if (!isConnected()) {
+        *why = QStringLiteral("no board is connected (the tool windows take requests once one is)");
+    }
     return applet && isConnected() ? applet : nullptr;
+}
+
+// The error line of a refused request: the request ("Error SET:NAME") and why, each escaped
+// and cut as a request's text may need.
+void MainApp::logRefusal(const QString &request, const QString &why)
+{
+    emit signal_log(-1, PipeRequest::displayText(request) + QStringLiteral(": ") +
+                            PipeRequest::displayText(why));
 }
 
 // A request that names nothing keeps its reply, but a typo in a script must not pass unseen: the
@@ -69,17 +81,19 @@ bool MainApp::set(const QString &name, QVariant &value)
                     QStringLiteral("no item of that name (items are named Applet.ITEM)"));
         return true;
     }
-    if (Applet *applet = appletOfName(QStringLiteral("set"), parts)) {
+    QString why;
+    if (Applet *applet = appletOfName(QStringLiteral("set"), parts, &why)) {
         checkItem(applet, QStringLiteral("set"), parts);
         // A value that is no typed value has been reported by the server already.
-        QString why;
-        if (!isNullVariant(value) && !applet->fitsItem(parts.at(1), value, &why)) {
-            emit signal_log(-1, QStringLiteral("Error SET:%1 %2").arg(name, why));
-            return false;
+        if (isNullVariant(value) || applet->fitsItem(parts.at(1), value, &why)) {
+            if (applet->set(parts.at(1), value, OutsideKey))
+                return true;
+            why = applet->refusal(parts.at(1), value, OutsideKey);
+        } else {
+            why = parts.at(1) + QLatin1Char(' ') + why;
         }
-        return applet->set(parts.at(1), value, OutsideKey);
     }
-    emit signal_log(-1, QStringLiteral("Error SET:%1").arg(name));
+    logRefusal(QStringLiteral("Error SET:") + name, why);
     return false;
 }
 
@@ -90,14 +104,19 @@ bool MainApp::get(const QString &name, QVariant *result)
         getInternal(name, result);
         return true;
     }
-    if (Applet *applet = appletOfName(QStringLiteral("get"), parts)) {
+    QString why;
+    if (Applet *applet = appletOfName(QStringLiteral("get"), parts, &why)) {
         checkItem(applet, QStringLiteral("get"), parts);
         const QVariant value = applet->get(parts.at(1), OutsideKey);
         if (result)
             *result = value;
-        return !isNullVariant(value);
+        if (!isNullVariant(value))
+            return true;
+        why = applet->hasItem(parts.at(1))
+                  ? parts.at(1) + QStringLiteral(" holds no value")
+                  : QStringLiteral("%1 has no item %2").arg(parts.at(0), parts.at(1));
     }
-    emit signal_log(-1, QStringLiteral("Error GET %1").arg(name));
+    logRefusal(QStringLiteral("Error GET ") + name, why);
     return false;
 }
 
@@ -110,7 +129,8 @@ bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
         return runInternal(command, args, result);
     if (hasUndecodable(args))
         return false;
-    if (Applet *applet = appletOfName(QStringLiteral("run"), parts)) {
+    QString why;
+    if (Applet *applet = appletOfName(QStringLiteral("run"), parts, &why)) {
         const QVariant value = applet->run(parts.at(1), args);
         if (result)
             *result = value;
@@ -120,7 +140,7 @@ bool MainApp::run(const QString &command, QVariant &args, QVariant *result)
                         QStringLiteral("%1 has no command %2").arg(parts.at(0), parts.at(1)));
         return true;
     }
-    emit signal_log(-1, QStringLiteral("Error RUN:%1").arg(command));
+    logRefusal(QStringLiteral("Error RUN:") + command, why);
     return false;
 }
 
@@ -167,7 +187,7 @@ bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         if (hasUndecodable(args))
             return false;
         if (!isConnected()) { // nothing reaches a board: the request fails
-            emit signal_log(-1, QStringLiteral("Error RUN:write: no board is connected"));
+            logRefusal(QStringLiteral("Error RUN:write"), QStringLiteral("no board is connected"));
             return false;
         }
         const QByteArray command =

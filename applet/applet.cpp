@@ -628,6 +628,18 @@ bool Applet::fitsItem(const QString &name, const QVariant &value, QString *why) 
     return !b || ItemValue::fits(*b, name, value, why);
 }
 
+QString Applet::refusal(const QString &name, const QVariant &value, int key) const
+{
+    if (!hasItem(name))
+        return QStringLiteral("%1 has no item %2").arg(objectName(), name);
+    if (isNullVariant(value))
+        return QStringLiteral("no value is given");
+    if (isRefreshing())
+        return QStringLiteral("%1 is showing its items").arg(objectName());
+    const QString why = ItemValue::refusal(*binding(itemOf(name)), name, value, key);
+    return name + QLatin1Char(' ') + (why.isEmpty() ? QStringLiteral("is not written") : why);
+}
+
 bool Applet::hasCommand(const QString &command) const
 {
     return functions.contains(command);

@@ -94,6 +94,9 @@ public:
     // otherwise *why says what the item takes ("takes a whole number from 0 to 3"). A name that
     // names no item fits (set refuses it).
     bool fitsItem(const QString &name, const QVariant &value, QString *why = nullptr) const;
+    // Why set(name, value, key) refuses ("SA is read-only", "BANK[SW1] takes a whole number
+    // from 0 to 1"), for its error in the log.
+    QString refusal(const QString &name, const QVariant &value, int key) const;
     // Whether command is one of the applet's commands. The table of names fills as commands
     // are looked for in run, so ask after a run (an empty command fills it whole).
     virtual bool hasCommand(const QString &command) const;

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpacerItem>
@@ -41,6 +42,7 @@ const char *const BarFontFamily = "Consolas";
 constexpr int BarFontPoints = 12;
 constexpr int ValueFieldWidth = 100;
 constexpr int ValueFieldPadding = 16;
+constexpr int StartSize = 400; // the window's width and height, where its tabs fit
 
 const char *const StyleBlock =
     "<style type=\"text/css\">p {font-family: Verdana;font-size:12px;margin-top:1px;"
@@ -156,14 +158,28 @@ AppletHelper::~AppletHelper() = default;
 
 // ---------------------------------------------------------------- window
 
+// The tabs scroll inside a window narrower than they are, such as one beside a main window of
+// half a laptop's screen.
 void AppletHelper::buildWindow()
 {
-    resize(400, 400);
     auto *layout = new QGridLayout(this);
-    m_tabs = new QTabWidget(this);
+    m_tabs = new QTabWidget;
     m_tabs->addTab(buildItemTab(), QStringLiteral("Registers/Variables"));
     m_tabs->addTab(buildFunctionTab(), QStringLiteral("Functions"));
-    layout->addWidget(m_tabs, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_tabs);
+    layout->addWidget(scroll, 0, 0);
+}
+
+// The window opens at 400 by 400, or as large as its tabs need where they need more.
+QSize AppletHelper::sizeHint() const
+{
+    const QMargins margins = layout()->contentsMargins();
+    return QSize(StartSize, StartSize)
+        .expandedTo(m_tabs->minimumSizeHint() +
+                    QSize(margins.left() + margins.right(), margins.top() + margins.bottom()));
 }
 
 QWidget *AppletHelper::buildItemTab()

@@ -36,6 +36,8 @@ public:
     AppletHelper(Applet *applet, const QString &title);
     ~AppletHelper() override;
 
+    QSize sizeHint() const override;
+
     // Re-renders the item part when what contains "nodes", the function part when it contains
     // "functions".
     void describeApplet(const QString &what);

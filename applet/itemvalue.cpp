@@ -135,6 +135,30 @@ bool ItemValue::fits(const Binding &b, const QString &name, const QVariant &valu
     return false;
 }
 
+QString ItemValue::refusal(const Binding &b, const QString &name, const QVariant &value, int key)
+{
+    QString why;
+    if (!fits(b, name, value, &why))
+        return why;
+    if (b.isRegister()) {
+        quint32 number = 0;
+        return toRegisterValue(value, &number) ? QStringLiteral("names no field of its register")
+                                               : QStringLiteral("takes a whole number");
+    }
+    const Variable &variable = *b.variable;
+    if (variable.isReadOnly() && key != Variable::InternalKey)
+        return QStringLiteral("is read-only");
+    if (variable.type() == Variable::TypeString) {
+        QByteArray bytes;
+        return toVariableBytes(value, &bytes) ? QString() : QStringLiteral("takes a text");
+    }
+    double number = 0;
+    if (toVariableNumber(value, &number) && number >= variable.min() && number <= variable.max())
+        return QString();
+    return QStringLiteral("takes a number from %1 to %2")
+        .arg(numberText(variable.min()), numberText(variable.max()));
+}
+
 // The range of an integer item: the bits a register expression selects (all 32 value bits
 // when it selects more) or a variable of whole numbers. Such a variable that a real-number edit
 // shows takes what a person may type there, any number in its range (*whole false).

@@ -28,6 +28,10 @@ public:
     // itself judges them.
     static bool fits(const Binding &b, const QString &name, const QVariant &value, QString *why);
 
+    // Why a write of value by name with the access key was refused: "is read-only", what the
+    // item takes, a name that selects no field; empty when the value and the item allow it.
+    static QString refusal(const Binding &b, const QString &name, const QVariant &value, int key);
+
 private:
     static bool numberRange(const Binding &b, const QString &name, double *min, double *max,
                             bool *whole);

@@ -753,6 +753,10 @@ void LocalServer::execute(QByteArrayView line, QByteArray *output)
         TypedValue::appendLatin1(result, output);
         return;
     case PipeRequest::Malformed:
+        note(-1, QStringLiteral("Pipe request \"%1\" refused: a request is \"set NAME VALUE\", "
+                                "\"get NAME\" or \"run COMMAND [ARGUMENTS]\", its fields apart "
+                                "by tabs")
+                     .arg(PipeRequest::displayText(QString::fromLatin1(line))));
         break;
     }
     output->append(errReply);

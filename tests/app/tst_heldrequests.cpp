@@ -47,6 +47,46 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
     }
 
+    // On a desktop, a script's requests fail while a person types into a tool window's field:
+    // each failure raises the error box over the main window, and each key, Return included,
+    // lands in the field all the same. A box that the person's own click raises takes the keys.
+    void scriptErrorsLeaveTheKeyboard()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("the keyboard as a window manager gives it: runs as tst_heldrequests_x11");
+        QVERIFY(app->connectBoard("mockup"));
+        tool(1)->showWindow();
+        X11Tools::output("xdotool", {"windowactivate", QString::number(window()->winId())});
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), WaitMs);
+        CustomControls::LineEdit *field = tool(1)->leSa;
+        clickAsAPerson(field);
+        QTRY_VERIFY_WITH_TIMEOUT(field->hasFocus(), WaitMs);
+        field->clear();
+        QWidget *box = nullptr;
+        for (const auto &[key, shown] : {std::pair("2", "2"), {"7", "27"}, {"Return", "27"}}) {
+            QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tToolB.SA\ti99\n"),
+                     QByteArray("err\n"));
+            box = app->logs()->errorBox();
+            QVERIFY(box && QTest::qWaitForWindowExposed(box, WaitMs));
+            QCOMPARE(X11Tools::output("xdotool", {"key", key}), QByteArray());
+            QTRY_COMPARE_WITH_TIMEOUT(field->text(), QString(shown), WaitMs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(tool(1)->sa.value(), 27.0, WaitMs);
+        QVERIFY(box->isVisible());
+        QCOMPARE(QApplication::activeWindow(), window());
+
+        box->hide();
+        QPushButton button("fails");
+        connect(&button, &QPushButton::clicked, this,
+                [this]() { app->logs()->slot_addLog(-1, "The person's command failed"); });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button, WaitMs));
+        clickAsAPerson(&button);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), box, WaitMs);
+        box->hide();
+        app->disconnectBoard();
+    }
+
     // Only a person's input makes a command (a timer's does not): a hold offered outside one is
     // dropped at once; one kept during a click (the first offered) goes when the click's
     // delivery ends.
@@ -66,7 +106,7 @@ private slots:
         QVERIFY(outsideWatch.expired() && !Application::commandKeepsHold());
         QPushButton button("command");
         button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QVERIFY(QTest::qWaitForWindowExposed(&button, WaitMs));
         std::weak_ptr<int> first, second;
         bool ran = false;
         connect(&button, &QPushButton::clicked, this, [&]() {
@@ -93,7 +133,7 @@ private slots:
         LocalServer *server = app->localServer();
         QPushButton button("box");
         button.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QVERIFY(QTest::qWaitForWindowExposed(&button, WaitMs));
         QByteArray replies;
         bool heldByOthers = true, heldByThePerson = false;
         connect(&button, &QPushButton::clicked, this, [&]() {
@@ -240,6 +280,16 @@ private slots:
     }
 
 private:
+    // A click of the left button in the middle of widget, through the window system.
+    static void clickAsAPerson(const QWidget *widget)
+    {
+        const QPoint at = widget->mapToGlobal(widget->rect().center());
+        QCOMPARE(X11Tools::output("xdotool", {"mousemove", QString::number(at.x()),
+                                              QString::number(at.y()), "click", "1"}),
+                 QByteArray());
+    }
+
+    static constexpr int WaitMs = 30000; // wide: a window manager on a shared machine
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
     MainWindow *window() const { return app->mainWindow(); }
 

@@ -50,6 +50,8 @@ using CustomControls::ScriptDragProvider;
 
 // The screen of this test: 1366 x 768, its area starting away from the origin.
 static const QRect SmallScreen(100, 50, 1366, 768);
+static const QString NotConnected =
+    QStringLiteral("no board is connected (the tool windows take requests once one is)");
 static const QString SimulationMark =
     QStringLiteral("<span style=\"background-color:#FF0000;\">!!! SIMULATION !!!</span>");
 
@@ -354,11 +356,11 @@ private slots:
         const QVariant untouched("untouched"), version(MainApp::VersionText);
         addRows<QString, QString, QVariant, QString>(
             {"verb", "name", "expected", "logged"},
-            {{"set", "ToolA.SA", untouched, "Error SET:ToolA.SA"},
-             {"set", "Nope.SA", untouched, "Error SET:Nope.SA"},
-             {"get", "ToolA.SA", untouched, "Error GET ToolA.SA"},
-             {"get", ".SA", untouched, "Error GET .SA"},
-             {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd"},
+            {{"set", "ToolA.SA", untouched, "Error SET:ToolA.SA: " + NotConnected},
+             {"set", "Nope.SA", untouched, "Error SET:Nope.SA: no applet is named \"Nope\""},
+             {"get", "ToolA.SA", untouched, "Error GET ToolA.SA: " + NotConnected},
+             {"get", ".SA", untouched, "Error GET .SA: no applet is named \"\""},
+             {"run", "ToolB.Cmd", untouched, "Error RUN:ToolB.Cmd: " + NotConnected},
              {"get", "VERSION", version, ""},
              {"run", "write", untouched, "Error RUN:write: no board is connected"},
              {"get", "ToolA.SA.x", untouched, ""}});
@@ -378,7 +380,7 @@ private slots:
         QCOMPARE(ok, logged.isEmpty());
         QCOMPARE(result, expected);
         QCOMPARE(app->logs()->errors(), errors + (logged.isEmpty() ? 0 : 1));
-        const QString line = app->logs()->list()->itemText(app->logs()->list()->count() - 1);
+        const QString line = lastLogLine();
         if (!logged.isEmpty())
             QVERIFY2(line.startsWith("C(-1) [") &&
                          line.contains(QString("<font color=\"red\"> %1</font>").arg(logged)),
@@ -405,8 +407,17 @@ private slots:
 
         QVariant five(5), two(2), text("nine"), args(QVariantList{1, "x"});
         QVERIFY(app->set("ToolA.SA", five));
-        QVERIFY(!app->set("ToolA.LOCK", two)); // read-only against outside requests
-        QVERIFY(!app->set("ToolA.SA", text));  // not a number: nothing written
+        // Refused, each error naming why: read-only against outside requests, not a number, no
+        // such field, no such item.
+        QVERIFY(!app->set("ToolA.LOCK", two));
+        QVERIFY(lastLogLine().contains("Error SET:ToolA.LOCK: LOCK is read-only<"));
+        QVERIFY(!app->set("ToolA.SA", text));
+        QVERIFY(lastLogLine().contains("Error SET:ToolA.SA: SA takes a number from 0 to 31<"));
+        QVERIFY(!app->set("ToolA.BANK[SW9]", two));
+        QVERIFY(lastLogLine().contains(
+            "Error SET:ToolA.BANK[SW9]: BANK[SW9] names no field of its register<"));
+        QVERIFY(!app->get("ToolA.NOPE", &result));
+        QVERIFY(lastLogLine().contains("Error GET ToolA.NOPE: ToolA has no item NOPE<"));
         QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
         QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));
@@ -733,6 +744,10 @@ private slots:
 
 private:
     ToolApplet *tool(int i) const { return static_cast<ToolApplet *>(app->applet(i)); }
+    QString lastLogLine() const
+    {
+        return app->logs()->list()->itemText(app->logs()->list()->count() - 1);
+    }
     MainWindow *window() const { return app->mainWindow(); }
 
     QAction *configEntry(const QString &text) const

@@ -21,6 +21,7 @@
 #include <QFrame>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -489,16 +490,17 @@ private slots:
         const QRect run = console->button("Run")->geometry();
         QVERIFY(run.left() - console->textResultEdit()->geometry().right() > 20);
         QVERIFY(console->button("Run")->parentWidget()->width() - run.right() > 20);
-        // A narrow console keeps the names' fields wide enough for the names.
+        // A narrow console keeps the names' fields wide enough for the names: its tabs scroll.
         console->resize(120, console->height());
         QTRY_VERIFY(console->itemCombo()->width() >= 200);
         QVERIFY(console->functionCombo()->width() >= 150);
+        QVERIFY(console->findChild<QScrollArea *>()->horizontalScrollBar()->isVisible());
         // The value field holds a 32-bit value in hexadecimal in the bar's font.
         QLineEdit *value = console->valueEdit();
         const int text = QFontMetrics(value->font()).horizontalAdvance("0xFFFFFFFF");
         QVERIFY(text <= value->width() - 8);
         tabs->setCurrentIndex(0);
-        console->resize(console->width() + 300, console->height()); // the bar's spacers widen
+        console->resize(console->sizeHint().width() + 300, console->height()); // spacers widen
         QTRY_VERIFY(value->minimumWidth() == value->width());
         // The buttons stand between the bar's spacers, apart from both of its ends.
         QPushButton *last = console->button("Fill 1");

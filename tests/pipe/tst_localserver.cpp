@@ -169,6 +169,9 @@ private slots:
         handler->value = value;
         QCOMPARE(PipeClient::exchange(name, batch), reply);
         QCOMPARE(handler->calls.join("|"), calls);
+        // Refused before it reaches the handler, a request gets an error in the log saying why.
+        if (calls.isEmpty() && reply.startsWith("err"))
+            QVERIFY(handler->logs.size() == 1 && handler->logs.first().first == -1);
     }
 
     // A batch split across writes runs whole; batches run one at a time, also when a request
