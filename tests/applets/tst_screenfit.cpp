@@ -248,6 +248,39 @@ private slots:
             maximize();
     }
 
+    // Half the laptop's screen: a tool window open while the main window is made narrower stays
+    // within the view. "Log" ticked before the board page opens gives the log at most half the
+    // window, and the page opens within the view beside it; once the log goes, the page takes
+    // the whole view, also when closed and opened again by its Ctrl+digit.
+    void halfScreenKeepsWindowsInView()
+    {
+        auto *sub = qobject_cast<QMdiSubWindow *>(page()->container());
+        QWidget *log = app->logs()->container();
+        QWidget *tool =
+            app->findApplet(QStringLiteral("AutoAddressing"), MainApp::ByName)->container();
+        unmaximize(QSize(1200, 700));
+        tool->show();
+        tool->move(area()->viewport()->width() - tool->width(), 0);
+        unmaximize(QSize(683, 700));
+        QTRY_VERIFY(visibleArea().contains(onScreen(tool)));
+        tool->hide();
+        page()->hideWindow();
+        window()->logSwitch()->setChecked(true);
+        QTRY_VERIFY(log->isVisible() && log->width() <= window()->width() / 2);
+        page()->showWindow();
+        QVERIFY(visibleArea().contains(onScreen(sub)));
+        const auto wholeView = [this, sub]() {
+            return sub->isVisible() && sub->width() == area()->viewport()->width() &&
+                   visibleArea().contains(onScreen(sub));
+        };
+        window()->logSwitch()->setChecked(false);
+        QTRY_VERIFY(wholeView());
+        page()->hideWindow();
+        QTest::keyClick(window(), Qt::Key(page()->shortcut), Qt::ControlModifier);
+        QTRY_VERIFY(wholeView());
+        maximize();
+    }
+
     // What a person sees first of each tool window, opened from the Application menu and by its
     // Ctrl+digit: "(Ctrl+N) Title" whole in its title bar, the window within the visible area;
     // Ctrl+F4 closes it again. No two tool windows share a title.
