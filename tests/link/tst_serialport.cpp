@@ -161,6 +161,37 @@ private slots:
         ::close(other);
     }
 
+    // The simulated port behaves as a real one: a program's exclusive open lasts while it lives,
+    // whoever else opens and closes the device, and ends with the program, killed without
+    // closing it, as the kernel ends it at a real port's last close.
+    void exclusiveOpenEndsWithItsProgram()
+    {
+        FakeBoard board;
+        const QByteArray path = QFile::encodeName(board.devicePath());
+        const auto exclusive = [&path]() { // a look by root, whom the flag does not keep out
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+            int on = -1;
+            ioctl(fd, TIOCGEXCL, &on);
+            ::close(fd);
+            return on;
+        };
+        const int living = ::open(path.constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(living >= 0 && ioctl(living, TIOCEXCL) == 0);
+        QCOMPARE(exclusive(), 1);
+        QVERIFY(board.waitUntilHeard(30000)); // the board has taken that look's open and close
+        QCOMPARE(exclusive(), 1);
+        ioctl(living, TIOCNXCL);
+        ::close(living);
+        const QByteArray killed = InChild::run(
+            []() { return true; },
+            [&path]() {
+                const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+                return QByteArray::number(fd >= 0 && ioctl(fd, TIOCEXCL) == 0); // and never closed
+            });
+        QCOMPARE(killed, QByteArray("1"));
+        QTRY_COMPARE(exclusive(), 0);
+    }
+
     // A program started with its standard input closed gets descriptor 0 for its port: a
     // port like any other, whose close frees the device for the next open.
     void portOnDescriptorZero()
