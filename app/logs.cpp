@@ -1,7 +1,6 @@
 #include "logs.h"
 
 #include "beeper.h"
-#include "controlboard.h"
 #include "htmllistbox.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -351,8 +350,7 @@ void Logs::slot_ControllerSend()
     else
         text += QLatin1Char('\n');
     // The answer reaches the list through the link's own log lines.
-    if (ControlBoard *board = MainApp::instance()->controlBoard())
-        board->send(text.toLatin1(), nullptr, -1);
+    MainApp::instance()->sendRawLine(text.toLatin1(), nullptr);
 }
 
 void Logs::slot_ResetStatus()

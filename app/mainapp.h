@@ -116,6 +116,9 @@ public:
     bool isLogComm() const;
     bool connectBoard(const QString &port);
     void disconnectBoard();
+    // Sends a line as a person or script wrote it (the log window's console, "run write") and
+    // tells every applet (Applet::onRawLine); false when it was not sent or not answered.
+    bool sendRawLine(const QByteArray &line, QByteArray *answer);
     // Starts the port probe; the list fills in when it is done. One asked for while another
     // runs follows it.
     bool rescanPorts();

@@ -166,6 +166,17 @@ void MainApp::getInternal(const QString &name, QVariant *result)
         *result = QString::fromLatin1(VersionText);
 }
 
+bool MainApp::sendRawLine(const QByteArray &line, QByteArray *answer)
+{
+    if (!m_controlBoard)
+        return false;
+    const bool sent = m_controlBoard->send(line, answer, -1);
+    for (Applet *applet : std::as_const(m_applets))
+        if (applet)
+            applet->onRawLine(line);
+    return sent;
+}
+
 bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant *result)
 {
     const QString name = command.toLower();
@@ -193,7 +204,7 @@ bool MainApp::runInternal(const QString &command, const QVariant &args, QVariant
         const QByteArray command =
             args.typeId() == QMetaType::QString ? args.toString().toLatin1() : args.toByteArray();
         QByteArray answer;
-        m_controlBoard->send(command, &answer, -1);
+        sendRawLine(command, &answer);
         if (result)
             *result = answer;
     } else {

@@ -33,6 +33,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -375,10 +377,15 @@ void MainWindow::slot_LogOn(bool on)
     Applet *log = MainApp::instance()->logs();
     if (!log)
         return;
-    if (on)
-        log->showWindow();
-    else
+    if (!on) {
         log->hideWindow();
+        return;
+    }
+    log->showWindow();
+    // As wide as it asks, but at most half the window: at half a screen the tool windows keep
+    // room beside it (the log scrolls sideways).
+    if (auto *dock = qobject_cast<QDockWidget *>(log->container()))
+        resizeDocks({dock}, {std::min(dock->sizeHint().width(), width() / 2)}, Qt::Horizontal);
 }
 
 void MainWindow::slot_RestorePreviousWorkspace()

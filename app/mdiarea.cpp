@@ -15,6 +15,15 @@
 
 #include <algorithm>
 
+namespace
+{
+
+// What the area keeps with each window: its own size, and the size the area gave it last.
+const char *const OwnSizeProperty = "_kvl_ownSize";
+const char *const PlacedSizeProperty = "_kvl_placedSize";
+
+} // namespace
+
 MdiArea::MdiArea(QWidget *parent) : QMdiArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -62,6 +71,22 @@ const QColor &MdiArea::watermarkColor()
     return color;
 }
 
+// The area's own resize (the main window resized, the log docked or taken away), not its view's,
+// which scroll bars showing or hiding change too: a window moved partly out of the view by a
+// person stays there until then. Twice: scroll bars that a window still out of the view gave
+// the area are gone once every window is within it.
+bool MdiArea::event(QEvent *event)
+{
+    const bool handled = QMdiArea::event(event);
+    if (event->type() == QEvent::Resize) {
+        for (int round = 0; round < 2; ++round)
+            for (QMdiSubWindow *window : subWindowList())
+                if (window->isVisible())
+                    keepInView(window);
+    }
+    return handled;
+}
+
 // QMdiArea looks after its sub-windows through this filter.
 bool MdiArea::eventFilter(QObject *object, QEvent *event)
 {
@@ -81,13 +106,21 @@ void MdiArea::keepInView(QMdiSubWindow *window)
 {
     if (!isVisible() || window->isMaximized() || window->isMinimized())
         return;
-    placeInView(window, window->geometry());
+    placeInView(window, QRect(window->pos(), ownSize(window)));
+}
+
+QSize MdiArea::ownSize(const QMdiSubWindow *window)
+{
+    const QSize own = window->property(OwnSizeProperty).toSize();
+    const bool cutByUs = window->size() == window->property(PlacedSizeProperty).toSize();
+    return own.isValid() && cutByUs ? own : window->size();
 }
 
 // Twice: the scroll bars that the other windows need in a smaller view (the main window just
 // made narrower) show once this one is within it, and make the view smaller still.
 void MdiArea::placeInView(QMdiSubWindow *window, const QRect &place)
 {
+    window->setProperty(OwnSizeProperty, place.size());
     QRect placed = place;
     for (int pass = 0; pass < 2; ++pass) {
         const QRect view = viewport()->rect();
@@ -98,6 +131,7 @@ void MdiArea::placeInView(QMdiSubWindow *window, const QRect &place)
         if (pass == 0)
             showScrollBarsNeeded();
     }
+    window->setProperty(PlacedSizeProperty, window->size());
 }
 
 // The fixed size a window had when first placed is kept with it: the size it is fixed at here

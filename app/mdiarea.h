@@ -6,8 +6,10 @@
 
 // The tool-window area: a QMdiArea that paints the project name as a grey watermark behind
 // the tool windows. A tool window opens within the visible part of the area (cut to it where
-// it is larger, also one of a fixed size: its applet scrolls inside), and the scroll bars
-// follow the shown windows only.
+// it is larger, also one of a fixed size: its applet scrolls inside), and stays within it when
+// the area is made smaller; a window cut so grows back to its own size where the view has room
+// again (the area made larger, the window shown again). The scroll bars follow the shown
+// windows only.
 // Ctrl+F4 closes the active window.
 class MdiArea : public QMdiArea
 {
@@ -29,15 +31,19 @@ public:
 
     // Puts a window of this area at place, within the view: cut to the view's size where it is
     // larger (a window of a fixed width or height too, whose fixed size comes back where the
-    // view has room for it) and moved in from an edge it crosses.
+    // view has room for it) and moved in from an edge it crosses. The place's size is the
+    // window's own from then on.
     void placeInView(QMdiSubWindow *window, const QRect &place);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     void keepInView(QMdiSubWindow *window);
+    // The size window had before the area cut it, unless something else resized it since.
+    static QSize ownSize(const QMdiSubWindow *window);
     // A fixed width or height of window, no larger than the view.
     static void fitFixedSize(QMdiSubWindow *window, const QSize &view);
     void updateScrollRange();

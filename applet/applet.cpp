@@ -160,6 +160,8 @@ void Applet::onDisconnected() {}
 
 void Applet::onConnected() {}
 
+void Applet::onRawLine(const QByteArray &) {}
+
 bool Applet::init()
 {
     return true;

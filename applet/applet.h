@@ -59,6 +59,10 @@ public:
     virtual QByteArray saveConfig();
     virtual bool loadConfig(const QByteArray &text);
     virtual bool init();
+    // A line a person or a script sent to the board as it is (the log window's console, the
+    // request "run write"): an applet that keeps a record of what a chip holds forgets what the
+    // line may have changed. Does nothing by default.
+    virtual void onRawLine(const QByteArray &line);
 public slots:
     virtual void slot_capturedData(QByteArray data);
     virtual void transferVecData(QByteArray &data);

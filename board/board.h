@@ -57,6 +57,9 @@ public:
     void onDisconnected() override;
     void onConnected() override;
     bool init() override;
+    // A line to the KVL52404's chip select data that the page did not send (a reset, a write):
+    // what the page knew the chip holds is forgotten.
+    void onRawLine(const QByteArray &line) override;
 
     // The port the main window showed when the page was built.
     QString portName() const { return m_portName; }

@@ -219,6 +219,12 @@ void Board::forgetP404Words()
         p404FramesSeen = spiRaw4B->frameCount();
 }
 
+void Board::onRawLine(const QByteArray &line)
+{
+    if (line.toUpper().contains("SPILEDCS" + QByteArray::number(p404SpiChannel) + "DATA"))
+        forgetP404Words();
+}
+
 // Frames of the 32-bit SPI tool that the page did not send (a person's or a script's, through
 // the tool) may have rewritten the chip.
 void Board::forgetP404WordsAfterOthersFrames()

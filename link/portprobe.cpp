@@ -165,7 +165,7 @@ QString PortProbe::deviceKey(const QString &port)
     return canonical.isEmpty() ? path : canonical;
 }
 
-QString PortProbe::reasonText(int reason)
+QString PortProbe::reasonText(int reason, const QString &port)
 {
     switch (reason) {
     case NoAnswer:
@@ -173,23 +173,23 @@ QString PortProbe::reasonText(int reason)
     case NoUart:
         return QStringLiteral("no UART");
     default:
-        return SerialPort::reasonText(reason);
+        return SerialPort::reasonText(reason, port);
     }
 }
 
 QString PortProbe::report(const QList<Skip> &skipped, int found)
 {
-    QList<int> order; // reasons in the order first met
-    QMap<int, QStringList> groups;
+    QStringList order; // reasons in the order first met
+    QMap<QString, QStringList> groups;
     for (const Skip &skip : skipped) {
-        if (!groups.contains(skip.reason))
-            order.append(skip.reason);
-        groups[skip.reason].append(skip.port);
+        const QString reason = reasonText(skip.reason, skip.port);
+        if (!groups.contains(reason))
+            order.append(reason);
+        groups[reason].append(skip.port);
     }
     QStringList parts;
-    for (int reason : std::as_const(order))
-        parts.append(
-            QStringLiteral("%1: %2").arg(portGroup(groups.value(reason)), reasonText(reason)));
+    for (const QString &reason : std::as_const(order))
+        parts.append(QStringLiteral("%1: %2").arg(portGroup(groups.value(reason)), reason));
     const QString head =
         found > 0 ? QStringLiteral("Ports skipped") : QStringLiteral("No serial port found");
     if (parts.isEmpty())

@@ -54,8 +54,8 @@ public:
     void stop();
     bool isStopped() const;
 
-    // One line: the ports skipped, grouped by reason, and "No serial port found" first when
-    // none was found.
+    // One line: the ports skipped, grouped by reason (the same text), and "No serial port found"
+    // first when none was found.
     static QString report(const QList<Skip> &skipped, int found);
     // Whether a skip is one only the user can mend: a port refused for want of permission. (A
     // port held by another program is reported too, but that one is let go in time, and a
@@ -66,7 +66,7 @@ public:
     static QString deviceKey(const QString &port);
 
 private:
-    static QString reasonText(int reason);
+    static QString reasonText(int reason, const QString &port);
     bool hold(const QString &key);
     bool giveBack();
 

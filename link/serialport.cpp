@@ -1,6 +1,7 @@
 #include "serialport.h"
 
 #include "linklog.h"
+#include "portgroup.h"
 #include "serialport_baud.h"
 
 #include <QElapsedTimer>
@@ -255,18 +256,18 @@ int SerialPort::tryDevice(const QString &path, bool *uart)
 
 QString SerialPort::failureText(const QString &name, int error)
 {
-    return QStringLiteral("Cannot open %1: %2").arg(devicePath(name), reasonText(error));
+    const QString path = devicePath(name);
+    return QStringLiteral("Cannot open %1: %2").arg(path, reasonText(error, path));
 }
 
-QString SerialPort::reasonText(int error)
+QString SerialPort::reasonText(int error, const QString &path)
 {
     const QString reason = QString::fromLocal8Bit(strerror(error));
     QString advice;
     switch (error) {
     case EACCES:
     case EPERM:
-        advice = QStringLiteral("add your user to the group dialout "
-                                "(sudo usermod -aG dialout $USER), then log in again");
+        advice = PortGroup::joinAdvice(path);
         break;
     case EBUSY:
         advice = QStringLiteral("in use by another program");

@@ -59,8 +59,9 @@ public:
     static int tryDevice(const QString &path, bool *uart = nullptr);
     // "Cannot open PATH: reason (what to do)" for a failed open of the port name.
     static QString failureText(const QString &name, int error);
-    // The system's reason for error, followed by what the user can do about it, if anything.
-    static QString reasonText(int error);
+    // The system's reason for error, followed by what the user can do about it, if anything;
+    // path names the device where the advice depends on it (its group).
+    static QString reasonText(int error, const QString &path = QString());
 
 private:
     bool configure(int baud);

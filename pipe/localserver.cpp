@@ -189,7 +189,10 @@ bool LocalServer::askForOtherPipe(const QString &why, QString *pipePath)
     question.text =
         QStringLiteral("Pipe is already used by another software\nUse another pipename?(Yes)");
     QString reason = why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
-    question.informativeText = reason.replace(m_socketFile, wrappablePath(m_socketFile));
+    // The option, a "path" without a "/", breaks nowhere (not after its dashes).
+    const QString option = QStringLiteral("--name");
+    question.informativeText = reason.replace(m_socketFile, wrappablePath(m_socketFile))
+                                   .replace(option, wrappablePath(option));
     question.buttons = Prompt::Yes | Prompt::Close;
     question.defaultButton = Prompt::Close;
     const int answer = Prompt::show(question);

@@ -96,6 +96,33 @@ private slots:
         QCOMPARE(sub->geometry(), QRect(0, 20, 600, 200));
     }
 
+    // The area made narrower keeps a window shown in it within the view, cut and moved in;
+    // made wider again, it gives the window its own size back, and a size a person gave the
+    // window in between becomes its own.
+    void windowsFollowTheArea()
+    {
+        MdiArea area;
+        area.resize(800, 400);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto *sub = area.addSubWindow(new QWidget);
+        sub->setGeometry(300, 50, 450, 300);
+        sub->show();
+        const auto inView = [&area, sub]() {
+            return area.viewport()->rect().contains(sub->geometry()) &&
+                   sub->width() == area.viewport()->width();
+        };
+        for (const QSize own : {QSize(450, 300), QSize(250, 200)}) {
+            area.resize(350, 400);
+            QTRY_VERIFY(area.width() == 350 && inView());
+            if (own.width() < 450) // a person's size, then the area as wide as before
+                sub->resize(own);
+            area.resize(800, 400);
+            QTRY_VERIFY(area.width() == 800 && sub->size() == own);
+            QVERIFY(area.viewport()->rect().contains(sub->geometry()));
+        }
+    }
+
 private:
     static int greyPixels(MdiArea &area, const QRect &rect)
     {

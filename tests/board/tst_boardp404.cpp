@@ -3,6 +3,7 @@
 #include "applethelper.h"
 #include "boardappfixture.h"
 #include "dialogprogressbar.h"
+#include "logs.h"
 #include "mainwindow.h"
 #include "progressrecorder.h"
 #include "qcustomplot.h"
@@ -406,8 +407,9 @@ private slots:
         }
     }
 
-    // What the page knows the chip holds goes with a reset, a read of the word, a frame of the
-    // 32-bit SPI tool's own and a write that failed: the end of a range box's edit then sends
+    // What the page knows the chip holds goes with a reset (also one sent as a line by a script
+    // or typed in the log's console), a read of the word, a frame of the 32-bit SPI tool's own
+    // and a write that failed: the end of a range box's edit then sends
     // its word again, once.
     void editAfterResetSendsAgain()
     {
@@ -425,8 +427,19 @@ private slots:
             f.board.setSilent(false);
             return !written;
         };
+        const auto rawReset = [this](bool typed) { // a script's line, or one typed in the log
+            const QString reset = QStringLiteral("set SPILEDCS0DATA=04ba002017");
+            QLineEdit *console = f.app->logs()->consoleLine();
+            console->setText(reset);
+            QVariant line = reset, answer;
+            if (typed)
+                QTest::keyClick(console, Qt::Key_Return);
+            return typed || (f.app->run("write", line, &answer) && answer.isValid());
+        };
         for (const auto &[action, frames] : QList<QPair<std::function<bool()>, QString>>{
                  {[this]() { return !f.run("swresetP404").toBool(); }, "w29"},
+                 {[rawReset]() { return rawReset(false); }, "w29"},
+                 {[rawReset]() { return rawReset(true); }, "w29"},
                  {[this]() { return f.run("Read", "1").toBool(); }, "r1"},
                  {toolFrame, "w1"}, // the tool's frame is the page's last one
                  {failedWrite, "w1"}}) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -26,6 +27,14 @@ const QString Busy = QStringLiteral("Device or resource busy (in use by another 
 const QString Missing = QStringLiteral("No such file or directory (no such device)");
 const QString Denied = QStringLiteral("Permission denied (add your user to the group dialout "
                                       "(sudo usermod -aG dialout $USER), then log in again)");
+
+// Gives a terminal to the group dialout, which may read and write it; nobody is not in it.
+bool giveToDialout(const QString &path)
+{
+    const group *dialout = getgrnam("dialout");
+    const QByteArray native = QFile::encodeName(path);
+    return dialout && ::chown(native, 0, dialout->gr_gid) == 0 && ::chmod(native, 0660) == 0;
+}
 
 // Holds the advisory lock on a port, as another program would.
 struct ForeignLock {
@@ -132,6 +141,7 @@ private slots:
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
         const QString refused = tree.add("ttyACM0", true, QString::fromLatin1(ptsname(master)));
+        QVERIFY(giveToDialout(QString::fromLatin1(ptsname(master))));
         QStringList found;
         {
             AsNobody::Effective nobody;
@@ -151,17 +161,21 @@ private slots:
         QCOMPARE(probeLines(f.log).last().first, int(ControlBoard::LevelInf));
     }
 
-    // A user outside the group dialout learns it from the probe.
+    // A user outside the group dialout learns it from the probe; a port that its group may not
+    // use either (as a console's terminal often is) gives no such hint.
     void probeAsUnprivilegedUser()
     {
         FakeBoard board;
         DeviceTree tree;
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-        const QString slave = QString::fromLatin1(ptsname(master));
-        QVERIFY(::chmod(QFile::encodeName(slave), 0) == 0);
+        int masters[2];
+        for (int &master : masters)
+            QVERIFY((master = posix_openpt(O_RDWR | O_NOCTTY)) >= 0 && grantpt(master) == 0 &&
+                    unlockpt(master) == 0);
+        const QString slave = QString::fromLatin1(ptsname(masters[0]));
+        QVERIFY(giveToDialout(slave));
         const QString denied = tree.add("ttyACM0", true, slave);
         const QString deniedS = tree.add("ttyS1", true, slave); // refused, whatever stands behind
+        const QString console = tree.add("ttyUSB0", true, QString::fromLatin1(ptsname(masters[1])));
         const QString open = tree.add("ttyACM1", true, board.devicePath());
         QVERIFY(::chmod(QFile::encodeName(board.devicePath()), 0666) == 0);
         const QByteArray got = AsNobody::run([&tree]() {
@@ -173,10 +187,11 @@ private slots:
                     QString::number(PortProbe::needsUser(skipped)))
                 .toUtf8();
         });
-        ::close(master);
+        for (int master : masters)
+            ::close(master);
         QCOMPARE(QString::fromUtf8(got),
-                 QStringLiteral("%1|No serial port found: %2, %3: %4|1")
-                     .arg(open, deniedS, denied, Denied));
+                 QStringLiteral("%1|No serial port found: %2, %3: %4; %5: Permission denied|1")
+                     .arg(open, deniedS, denied, Denied, console));
     }
 
     // A ttyS device that refuses to open the way a port without a UART does (here a socket,
@@ -336,7 +351,7 @@ private slots:
         if (port.isEmpty())
             port = f.board.devicePath();
         else if (port == "refused")
-            QVERIFY(::chmod(QFile::encodeName(port = f.board.devicePath()), 0600) == 0);
+            QVERIFY(giveToDialout(port = f.board.devicePath()));
         bool connected;
         {
             AsNobody::Effective nobody;

@@ -1,5 +1,6 @@
 #include "asnobody.h"
 #include "fakeboard.h"
+#include "portgroup.h"
 #include "ringbuffer.h"
 #include "serialport.h"
 
@@ -10,6 +11,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -161,6 +163,37 @@ private slots:
         ::close(other);
     }
 
+    // The simulated port behaves as a real one: a program's exclusive open lasts while it lives,
+    // whoever else opens and closes the device, and ends with the program, killed without
+    // closing it, as the kernel ends it at a real port's last close.
+    void exclusiveOpenEndsWithItsProgram()
+    {
+        FakeBoard board;
+        const QByteArray path = QFile::encodeName(board.devicePath());
+        const auto exclusive = [&path]() { // a look by root, whom the flag does not keep out
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+            int on = -1;
+            ioctl(fd, TIOCGEXCL, &on);
+            ::close(fd);
+            return on;
+        };
+        const int living = ::open(path.constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(living >= 0 && ioctl(living, TIOCEXCL) == 0);
+        QCOMPARE(exclusive(), 1);
+        QVERIFY(board.waitUntilHeard(30000)); // the board has taken that look's open and close
+        QCOMPARE(exclusive(), 1);
+        ioctl(living, TIOCNXCL);
+        ::close(living);
+        const QByteArray killed = InChild::run(
+            []() { return true; },
+            [&path]() {
+                const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+                return QByteArray::number(fd >= 0 && ioctl(fd, TIOCEXCL) == 0); // and never closed
+            });
+        QCOMPARE(killed, QByteArray("1"));
+        QTRY_COMPARE(exclusive(), 0);
+    }
+
     // A program started with its standard input closed gets descriptor 0 for its port: a
     // port like any other, whose close frees the device for the next open.
     void portOnDescriptorZero()
@@ -305,13 +338,18 @@ private slots:
         QCOMPARE(SerialPort::reasonText(EIO), QStringLiteral("Input/output error"));
     }
 
-    // A user outside the terminal's group is told how to get in.
+    // A user outside the terminal's group is told to join it; a member, or a user of a
+    // terminal whose group may not read and write it (a console's), is not.
     void permissionDeniedTellsTheGroup()
     {
+        if (geteuid() != 0)
+            QSKIP("giving the terminal to another group needs root");
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
         const QString slave = QString::fromLatin1(ptsname(master));
-        QVERIFY(::chmod(QFile::encodeName(slave), 0) == 0);
+        const QByteArray path = QFile::encodeName(slave);
+        const group *dialout = getgrnam("dialout");
+        QVERIFY(dialout && ::chown(path, 0, dialout->gr_gid) == 0 && ::chmod(path, 0660) == 0);
         const QByteArray got = AsNobody::run([&slave]() {
             SerialPort port;
             qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
@@ -319,10 +357,17 @@ private slots:
             return QByteArray::number(opened) + ' ' +
                    SerialPort::failureText(slave, port.lastError()).toUtf8();
         });
+        const QString join = "add your user to the group dialout (sudo usermod -aG dialout "
+                             "$USER), then log in again";
+        QCOMPARE(got, "0 Cannot open " + path + ": Permission denied (" + join.toUtf8() + ")");
+        QCOMPARE(PortGroup::joinAdvice(slave), join);
+        const gid_t member = dialout->gr_gid;
+        QCOMPARE(
+            AsNobody::run([&slave]() { return PortGroup::joinAdvice(slave).toUtf8(); }, {member}),
+            QByteArray());
+        QVERIFY(::chown(path, 0, dialout->gr_gid) == 0 && ::chmod(path, 0620) == 0);
+        QCOMPARE(PortGroup::joinAdvice(slave), QString());
         ::close(master);
-        QCOMPARE(got, "0 Cannot open " + slave.toUtf8() +
-                          ": Permission denied (add your user to the group dialout (sudo usermod "
-                          "-aG dialout $USER), then log in again)");
     }
 
     // Writes stop at the capacity; lines end at CR or LF (CR LF gives two) across the wrap;

@@ -783,6 +783,12 @@ private slots:
                      qPrintable(QString::number(at) + ":" + reason.left(at)));
         }
         QCOMPARE(reason.count("/"), reason.count(QString::fromUtf16(u"/\u200B")));
+        // Nor after the dashes of "--name".
+        const qsizetype option = reason.indexOf(" --") + 1;
+        for (qsizetype at = option + 1; at < reason.indexOf(" OTHER"); ++at) {
+            breaks.setPosition(at);
+            QVERIFY2(!breaks.isAtBoundary(), qPrintable(reason.mid(option, at - option)));
+        }
         QCOMPARE(prompt.messages().value(0).buttons, int(Prompt::Yes | Prompt::Close));
         QCOMPARE(prompt.messages().value(2).icon, Prompt::Warning);
         QVERIFY2(prompt.messages().value(2).text.startsWith("\"../KVLFREE\" is no socket name"),

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 #include <grp.h>
 #include <pwd.h>
@@ -18,18 +19,19 @@
 namespace AsNobody
 {
 
-// Runs fn in a child process that drops root for good; keep fn free of threads. What fn
-// returned, or a text starting with "child failed" when the child could not run it.
-inline QByteArray run(const std::function<QByteArray()> &fn)
+// Runs fn in a child process that drops root for good, nobody then being in the groups given
+// besides its own; keep fn free of threads. What fn returned, or a text starting with "child
+// failed" when the child could not run it.
+inline QByteArray run(const std::function<QByteArray()> &fn, std::vector<gid_t> groups = {})
 {
     const passwd *nobody = getpwnam("nobody");
     if (!nobody)
         return "child failed: no user nobody";
     const uid_t uid = nobody->pw_uid;
     const gid_t gid = nobody->pw_gid;
-    const auto drop = [uid, gid]() {
-        return geteuid() != 0 ||
-               (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0);
+    const auto drop = [uid, gid, &groups]() {
+        return geteuid() != 0 || (setgroups(groups.size(), groups.data()) == 0 &&
+                                  setgid(gid) == 0 && setuid(uid) == 0);
     };
     return InChild::run(drop, fn);
 }

@@ -1,6 +1,8 @@
 #include "fakeboard.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cerrno>
 #include <chrono>
@@ -9,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -19,6 +22,26 @@ int fakeBoardTerminalRate(int fd); // fakeboard_rate.cpp
 namespace
 {
 constexpr int CanBytesForReset = 6;
+
+// Whether a descriptor other than own (of this process) holds the device at path, in any
+// process that may be looked at.
+bool othersHold(const QString &path, int own)
+{
+    const QString ownLink = QStringLiteral("/proc/%1/fd/%2").arg(getpid()).arg(own);
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &process : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!process.front().isDigit()) // not "self", which is this process again
+            continue;
+        const QDir fds(proc.filePath(process + QStringLiteral("/fd")));
+        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+            const QString link = fds.filePath(fd);
+            if (link != ownLink && QFile::symLinkTarget(link) == path)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 qint64 FakeBoard::nowMs()
@@ -46,6 +69,9 @@ FakeBoard::FakeBoard()
             tcsetattr(m_slave, TCSANOW, &tio);
         }
     }
+    m_closeWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_closeWatch >= 0)
+        inotify_add_watch(m_closeWatch, ptsname(m_master), IN_CLOSE);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     installBuiltins();
@@ -62,7 +88,7 @@ FakeBoard::~FakeBoard()
         wake();
         m_thread.join();
     }
-    for (int fd : {m_slave, m_master, m_wakeFd}) {
+    for (int fd : {m_slave, m_master, m_wakeFd, m_closeWatch}) {
         if (fd >= 0)
             ::close(fd);
     }
@@ -368,9 +394,11 @@ void FakeBoard::loop()
             timeout = nextTimeout(now);
         }
         const short events = short((wantRead ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
-        pollfd fds[2] = {{m_master, events, 0}, {m_wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
+        pollfd fds[3] = {{m_master, events, 0}, {m_wakeFd, POLLIN, 0}, {m_closeWatch, POLLIN, 0}};
+        if (::poll(fds, 3, timeout) < 0 && errno != EINTR)
             return;
+        if (fds[2].revents & POLLIN)
+            endExclusiveOpenOfTheGone();
         if (fds[1].revents & POLLIN) {
             uint64_t value;
             [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &value, sizeof value);
@@ -382,6 +410,19 @@ void FakeBoard::loop()
                 takeInput(QByteArray(buffer, n), nowMs());
         }
     }
+}
+
+// After a close of the terminal side (a program's, also at its end when killed): an exclusive
+// open that nobody holds any more ends, as at a real port's last close. The closes are not
+// counted against the opens: inotify merges an event with the same one just before it.
+void FakeBoard::endExclusiveOpenOfTheGone()
+{
+    alignas(inotify_event) char events[4096];
+    while (::read(m_closeWatch, events, sizeof events) > 0) {
+    }
+    int exclusive = 0;
+    if (ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive && !othersHold(m_path, m_slave))
+        ioctl(m_slave, TIOCNXCL);
 }
 
 int FakeBoard::nextTimeout(qint64 now) const

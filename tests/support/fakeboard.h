@@ -16,7 +16,9 @@
 // devicePath() like a serial port; the simulator answers each command line with one line,
 // answers ENQ with ACK, reboots after six CAN bytes, streams on request until NAK and records
 // every line and control byte it received. It keeps its own descriptor of the terminal side
-// open, so closing and reopening the port never hangs up the line.
+// open, so closing and reopening the port never hangs up the line; once the program's last
+// descriptor is gone (closed, or the program killed), it ends an exclusive open as the kernel
+// does at a real port's last close.
 //
 // Commands dispatch through a table: the newest handler whose matcher accepts a line answers
 // it. Built in: "set " (value store), "get " (value store), "set baudrate=" (no answer),
@@ -105,6 +107,7 @@ private:
     };
 
     void loop();
+    void endExclusiveOpenOfTheGone();
     void takeInput(const QByteArray &bytes, qint64 now);
     void takeMark();
     void takeControl(char byte, qint64 now);
@@ -123,6 +126,7 @@ private:
     int m_master = -1;
     int m_slave = -1;
     int m_wakeFd = -1;
+    int m_closeWatch = -1;    // inotify: every close of the terminal side
     quint64 m_heardAsked = 0; // waitUntilHeard's requests, and the last the loop answered
     quint64 m_heardDone = 0;
     std::deque<quint64> m_marks; // the requests whose mark is on its way

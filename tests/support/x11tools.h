@@ -6,7 +6,10 @@
 // (header only; a test that closes links xcb).
 
 #include <QByteArray>
+#include <QMargins>
 #include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -25,6 +28,35 @@ inline QByteArray output(const QString &tool, const QStringList &arguments)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return "<" + tool.toLatin1() + " failed>";
     return process.readAllStandardOutput();
+}
+
+// The place and size of the window with the X id on the screen, its frame left out (xwininfo);
+// an invalid rectangle when the tool fails.
+inline QRect geometry(quintptr window)
+{
+    static const QRegularExpression field(
+        QStringLiteral("(Absolute upper-left [XY]|Width|Height): +(-?\\d+)"));
+    const QString info = QString::fromLatin1(
+        output(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)}));
+    QList<int> values;
+    for (auto match = field.globalMatch(info); match.hasNext();)
+        values << match.next().captured(2).toInt();
+    return values.size() == 4 ? QRect(values.at(0), values.at(1), values.at(2), values.at(3))
+                              : QRect();
+}
+
+// The frame a window manager put around the window with the X id (_NET_FRAME_EXTENTS), or
+// none.
+inline QMargins frameExtents(quintptr window)
+{
+    const QByteArray text =
+        output(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                         QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QList<QByteArray> sides = text.mid(text.indexOf('=') + 1).split(',');
+    if (!text.contains('=') || sides.size() != 4)
+        return QMargins();
+    return QMargins(sides.at(0).trimmed().toInt(), sides.at(2).trimmed().toInt(),
+                    sides.at(1).trimmed().toInt(), sides.at(3).trimmed().toInt());
 }
 
 // A property of the window with the X id, as xprop prints it ("NAME(TYPE) = ...").
