@@ -290,6 +290,8 @@ private slots:
         QWidget *log = app->logs()->container();
         QWidget *tool =
             app->findApplet(QStringLiteral("AutoAddressing"), MainApp::ByName)->container();
+        const QRect framed = frame();
+        const bool maximized = window()->isMaximized();
         unmaximize(QSize(1200, 700));
         tool->show();
         tool->move(area()->viewport()->width() - tool->width(), 0);
@@ -310,7 +312,10 @@ private slots:
         page()->hideWindow();
         QTest::keyClick(window(), Qt::Key(page()->shortcut), Qt::ControlModifier);
         QTRY_VERIFY(wholeView());
-        maximize();
+        unmaximize(framed.size());
+        window()->move(framed.topLeft());
+        if (maximized)
+            maximize();
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
