@@ -172,6 +172,15 @@ class TestScreenFit : public QObject
                      describeMainWindow());
     }
 
+    // The main window back at the frame and state that a check found it in.
+    void putBack(const QRect &framed, bool maximized) const
+    {
+        unmaximize(framed.size());
+        window()->move(framed.topLeft());
+        if (maximized)
+            maximize();
+    }
+
     // A picture of the top of widget, height pixels of it (all of it: 0), width pixels wide,
     // taken in every run (taking it polishes every widget, also in hidden windows) and written
     // where KVL_FORM_SHOTS says.
@@ -312,10 +321,7 @@ private slots:
         page()->hideWindow();
         QTest::keyClick(window(), Qt::Key(page()->shortcut), Qt::ControlModifier);
         QTRY_VERIFY(wholeView());
-        unmaximize(framed.size());
-        window()->move(framed.topLeft());
-        if (maximized)
-            maximize();
+        putBack(framed, maximized);
     }
 
     // What a person sees first of each tool window, opened from the Application menu and by its
@@ -418,10 +424,7 @@ private slots:
                          qPrintable(other->windowTitle()));
         for (QWidget *other : shown)
             other->close();
-        unmaximize(frame.size());
-        window()->move(frame.topLeft());
-        if (maximized)
-            maximize();
+        putBack(frame, maximized);
     }
 
     // A window moved partly out of the view gives the area scroll bars; once every window is
