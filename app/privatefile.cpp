@@ -43,6 +43,18 @@ int openPrivate(const QString &path, int flags, QString *error)
     return descriptor;
 }
 
+// The descriptor handed to file, which closes it; closed here when file cannot take it.
+bool adopt(QFile *file, int descriptor, QIODevice::OpenMode mode, QString *error)
+{
+    if (descriptor < 0)
+        return false;
+    if (file->open(descriptor, mode, QFileDevice::AutoCloseHandle))
+        return true;
+    *error = file->errorString();
+    ::close(descriptor);
+    return false;
+}
+
 } // namespace
 
 QString PrivateFile::refusal(const QString &path)
@@ -60,9 +72,8 @@ QString PrivateFile::refusal(const QString &path)
 
 bool PrivateFile::read(const QString &path, QByteArray *bytes, QString *error)
 {
-    const int descriptor = openPrivate(path, O_RDONLY, error);
     QFile file;
-    if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    if (!adopt(&file, openPrivate(path, O_RDONLY, error), QIODevice::ReadOnly, error))
         return false;
     *bytes = file.readAll();
     if (file.error() == QFileDevice::NoError)
@@ -85,9 +96,8 @@ bool PrivateFile::write(const QString &path, const QByteArray &bytes, QString *e
 
 bool PrivateFile::openForAppend(QFile *file, QString *error)
 {
-    const int descriptor = openPrivate(file->fileName(), O_WRONLY | O_APPEND | O_CREAT, error);
-    return descriptor >= 0 && file->open(descriptor, QIODevice::WriteOnly | QIODevice::Append,
-                                         QFileDevice::AutoCloseHandle);
+    return adopt(file, openPrivate(file->fileName(), O_WRONLY | O_APPEND | O_CREAT, error),
+                 QIODevice::WriteOnly | QIODevice::Append, error);
 }
 
 bool PrivateFile::makeFolder(const QString &path)

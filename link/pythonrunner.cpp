@@ -66,13 +66,21 @@ QString PythonRunner::program()
 }
 
 // The script is run only when no other user can change it or its folder (Python imports from
-// that folder first); else the log says which and why.
+// that folder first: the folder of what a link at the script's name leads to); else the log says
+// which and why.
 bool PythonRunner::scriptTrusted(const QString &script)
 {
     const QFileInfo file(script);
-    QString refused = PathTrust::check(file.absoluteFilePath()).text();
-    if (refused.isEmpty())
-        refused = PathTrust::check(file.absolutePath()).text();
+    QStringList places{file.absoluteFilePath(), file.absolutePath()};
+    const QString real = file.canonicalFilePath();
+    if (!real.isEmpty())
+        places << QFileInfo(real).absolutePath();
+    places.removeDuplicates();
+    QString refused;
+    for (const QString &place : std::as_const(places)) {
+        if (refused.isEmpty())
+            refused = PathTrust::check(place).text();
+    }
     if (refused.isEmpty())
         return true;
     emit signal_log(ErrorLevel, tr("Python script %1 not run: %2. Keep it in a folder that only "

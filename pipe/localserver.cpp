@@ -53,6 +53,7 @@ LocalServer::~LocalServer()
     // The listener removes its socket file through the directory's descriptor, before that goes.
     if (m_listener)
         m_listener->close();
+    m_listened.removeTurnedAway();
     keepListeningCopy(false);
     // The connections are our children and go with us.
     qDeleteAll(m_connections);
@@ -233,6 +234,7 @@ bool LocalServer::start(const QString &name)
     m_listenCheck->stop();
     m_listenLost = false;
     m_listener->close();
+    m_listened.removeTurnedAway();
     keepListeningCopy(false);
     m_refusing.store(false);
     m_listener->setSocketOptions(QLocalServer::UserAccessOption);
@@ -261,12 +263,14 @@ bool LocalServer::start(const QString &name)
             return fail(why, false);
     }
     m_pipePath = path;
+    m_address = m_listened.address(*m_dir, PipeName::localName(path));
     if (!m_listener->listen(m_address))
         return fail(QStringLiteral("the command socket %1 cannot be served (%2): start with "
                                    "--name OTHER")
                         .arg(m_socketFile, m_listener->errorString()),
                     true);
     m_name = PipeName::localName(path); // the name a person chose instead, if they did
+    m_listened.listened();
     keepListeningCopy(true);
     m_listenCheck->start(listenCheckMs);
     return true;
@@ -281,6 +285,7 @@ void LocalServer::checkListening()
         return;
     keepListeningCopy(false);
     if (m_refusing.load()) { // refused: the listener took up the last connections and closed
+        m_listened.removeTurnedAway();
         m_listenCheck->stop();
         return;
     }
@@ -297,6 +302,7 @@ void LocalServer::checkListening()
     }
     if (!m_listener->listen(m_address))
         return; // tried again at the next check
+    m_listened.listened();
     keepListeningCopy(true);
     m_listenLost = false;
     note(0, QStringLiteral("Pipe server listens on %1 again").arg(m_socketFile));
@@ -369,18 +375,23 @@ void LocalServer::stopListening()
     if (m_listener->isListening())
         m_listener->takeWaiting();
     m_listener->close();
+    m_listened.removeTurnedAway();
     keepListeningCopy(false);
 }
 
-// Runs in a signal handler too: atomics and shutdown() only. A listening socket shut for
+// Runs in a signal handler too: atomics, shutdown() and dup2() only. A listening socket shut for
 // reading refuses connections and still hands over those it queued; Qt's listener then finds
-// nothing more to take and closes itself, removing the socket file, and is not listened anew.
+// nothing more to take and closes itself, and is not listened anew. A refused socket looks stale
+// to a program started meanwhile, which may serve the name anew: the file goes only while it is
+// still this server's (ListenedName).
 void LocalServer::refuseNewConnections()
 {
     m_refusing.store(true);
     const int listening = m_listeningCopy.load();
-    if (listening >= 0)
-        ::shutdown(listening, SHUT_RD);
+    if (listening < 0)
+        return;
+    ::shutdown(listening, SHUT_RD);
+    m_listened.turnAway(listening);
 }
 
 void LocalServer::keepListeningCopy(bool listening)

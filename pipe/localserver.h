@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listenedname.h"
 #include "piperequest.h"
 
 #include <QByteArray>
@@ -190,6 +191,7 @@ private:
     std::unique_ptr<SocketDir> m_dir; // open while the server listens in it
     QString m_socketFile;             // the socket file listened on, as a person finds it
     QString m_address;                // the same through the directory's descriptor
+    ListenedName m_listened;          // the file listened on, and the address Qt removes it by
     QString m_pipePath;
     QString m_name;
     QString m_failure;

@@ -229,9 +229,12 @@ QString SocketDir::file(const QString &name) const
 
 QString SocketDir::address(const QString &name) const
 {
-    if (!isOpen())
-        return QString();
-    return QStringLiteral("/proc/self/fd/%1/%2").arg(m_descriptor).arg(name);
+    return isOpen() ? addressThrough(m_descriptor, name) : QString();
+}
+
+QString SocketDir::addressThrough(int descriptor, const QString &name)
+{
+    return QStringLiteral("/proc/self/fd/%1/%2").arg(descriptor).arg(name);
 }
 
 QString SocketDir::directory()

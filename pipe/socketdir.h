@@ -39,6 +39,10 @@ public:
     // The path to listen or connect on for a name: through the open directory's descriptor.
     // Valid while this object lives.
     QString address(const QString &name) const;
+    // The same through another descriptor of the directory.
+    static QString addressThrough(int descriptor, const QString &name);
+    // The open directory's descriptor (-1 when it is not open), valid while this object lives.
+    int descriptor() const { return m_descriptor; }
 
     // The directory the sockets live in (opened and closed again to tell).
     static QString directory();

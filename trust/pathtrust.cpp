@@ -244,8 +244,9 @@ PathTrust::Finding missingStep(const QString &folder, const QString &step, int e
     struct stat info;
     int aclError = 0;
     const QByteArray acl = pathAcl(folder, &aclError);
+    // An ACL of unknown form is not read for its entries.
     if (::lstat(QFile::encodeName(folder).constData(), &info) == 0 &&
-        !(aclProblem(acl, aclError) + othersWrite(info, acl)).isEmpty())
+        (!aclProblem(acl, aclError).isEmpty() || !othersWrite(info, acl).isEmpty()))
         return {folder, QStringLiteral("lets other users make %1 first")
                             .arg(step.mid(step.lastIndexOf(QLatin1Char('/')) + 1))};
     return {};

@@ -146,12 +146,13 @@ private slots:
         app->runPython("upper.py", "abc", &output);
         qputenv("PATH", searched);
         QVERIFY(!QFile::exists("ran"));
-        // Nor is a script that another user can change, or one in a folder they may add to.
+        // Nor is a script that another user can change, or one in a folder they may add to,
+        // also where a link of the user's leads there (Python imports from the link's target).
         QVERIFY(QDir().mkpath("sticky") && ::chmod("sticky", 01777) == 0);
         touch("sticky/mine.py", "open('ran', 'w')\n");
         touch("theirs.py", "open('ran', 'w')\n");
-        QVERIFY(AsNobody::own("theirs.py"));
-        for (const char *name : {"theirs.py", "sticky/mine.py"}) {
+        QVERIFY(AsNobody::own("theirs.py") && QFile::link("sticky/mine.py", "linked.py"));
+        for (const char *name : {"theirs.py", "sticky/mine.py", "linked.py"}) {
             QSignalSpy logged(app, &MainApp::signal_log);
             QVERIFY(app->runPython(name, "abc", &output));
             QVERIFY(output.isEmpty() && !QFile::exists("ran"));

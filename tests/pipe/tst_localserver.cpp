@@ -747,6 +747,25 @@ private slots:
         QCOMPARE(PipeClient::exchange("KVLSTALE", "get\tA.B\n"), QByteArray("i7"));
     }
 
+    // A server told to end refuses new connections at once. It then looks stale to a program
+    // started meanwhile, which serves the name anew; the refused server's end removes only its
+    // own socket file.
+    void refusedServerRemovesOnlyItsOwnSocket()
+    {
+        for (const bool successor : {false, true}) {
+            LocalServer first(handler.get());
+            QVERIFY(first.start("KVLREFUSED"));
+            first.refuseNewConnections(); // as the first signal does, the program busy
+            QCOMPARE(RawClient("KVLREFUSED").connectError, ECONNREFUSED);
+            LocalServer next(handler.get());
+            QVERIFY(!successor || next.start("KVLREFUSED"));
+            first.stopListening(); // the end, once the first program gets to it
+            QCOMPARE(QFileInfo::exists(PipeName::socketFile("KVLREFUSED")), successor);
+            if (successor)
+                QCOMPARE(PipeClient::exchange("KVLREFUSED", "get\tA.B\n"), QByteArray("i7"));
+        }
+    }
+
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {

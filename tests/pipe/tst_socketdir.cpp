@@ -643,7 +643,7 @@ private slots:
             standIn->ends = program == 2;
             QVERIFY(standIn->listening);
         }
-        printed = printed.arg(QFileInfo(runtimeDir()).canonicalFilePath());
+        printed.replace("%1", QFileInfo(runtimeDir()).canonicalFilePath());
         QString script = readmePython(); // its definitions, without the example's requests
         script.remove(QRegularExpression("^request\\(.*$", QRegularExpression::MultilineOption));
         QProcess client;
