@@ -2,6 +2,7 @@
 
 #include "checkedfolder.h"
 #include "pathtrust.h"
+#include "regularfile.h"
 #include "userfolders.h"
 
 #include <QDir>
@@ -22,7 +23,8 @@ const QString MakesItsOwn =
 // of another user) is mended by moving it aside: the program then makes a file of its own.
 QString withWayOut(const QString &path, const QString &error)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (error.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0 ||
         (S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == ::geteuid()))
         return error;
@@ -72,14 +74,13 @@ QString PrivateFile::refusal(const QString &path)
 
 bool PrivateFile::read(const QString &path, QByteArray *bytes, QString *error)
 {
-    QFile file;
-    if (!adopt(&file, openPrivate(path, O_RDONLY, error), QIODevice::ReadOnly, error))
+    const int descriptor = openPrivate(path, O_RDONLY, error);
+    if (descriptor < 0)
         return false;
-    *bytes = file.readAll();
-    if (file.error() == QFileDevice::NoError)
-        return true;
-    *error = file.errorString();
-    return false;
+    const bool read = RegularFile::readOpened(descriptor, QFileInfo(path).absoluteFilePath(),
+                                              MaxReadSize, bytes, error);
+    ::close(descriptor);
+    return read;
 }
 
 bool PrivateFile::write(const QString &path, const QByteArray &bytes, QString *error)

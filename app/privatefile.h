@@ -14,8 +14,11 @@ class QFile;
 class PrivateFile
 {
 public:
-    // Reads the whole file; false with the reason in *error when another user can change it or
-    // it cannot be read.
+    // The most read from one (an options file or a window state holds a few KiB).
+    static constexpr qint64 MaxReadSize = 1024 * 1024;
+
+    // Reads the whole file; false with the reason in *error when another user can change it, it
+    // cannot be read or it is larger than MaxReadSize.
     static bool read(const QString &path, QByteArray *bytes, QString *error);
     // Replaces the file through a temporary file beside it (a failed write leaves the old file
     // whole), mode 0600; false with the reason in *error.

@@ -1,12 +1,14 @@
 #include "softwareupdater.h"
 
+#include "checkedprogram.h"
 #include "mainapp.h"
-#include "pathtrust.h"
 #include "prompt.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <memory>
 
 const char *const SoftwareUpdater::DefaultPath = "updater";
 
@@ -26,6 +28,13 @@ bool startDetached(const QString &program, const QStringList &arguments,
     if (starter)
         return starter(program, arguments, workingDirectory);
     return QProcess::startDetached(program, arguments, workingDirectory);
+}
+
+// The updater started last: the link that started it stays until the next start or the end.
+std::unique_ptr<CheckedProgram> &lastStarted()
+{
+    static std::unique_ptr<CheckedProgram> program;
+    return program;
 }
 
 QString projectName()
@@ -66,25 +75,31 @@ bool SoftwareUpdater::askForPath()
     return true;
 }
 
+// The updater is started from the file checked (CheckedProgram): one that another user can
+// change, or that is gone by the time it is opened, starts nothing, and the box says why.
 bool SoftwareUpdater::start()
 {
     const QString stored = m_path;
     QString refused;
+    bool foreign = false;
     if (askForPath()) {
-        // Named by its absolute path: a bare name would be looked up in PATH.
-        const QString program = programFile();
-        refused = PathTrust::check(program).text();
-        if (refused.isEmpty() &&
-            startDetached(program, {projectName(), QDir::currentPath()}, QDir::currentPath()))
+        auto program = std::make_unique<CheckedProgram>(programFile());
+        refused = program->error();
+        foreign = program->refused();
+        if (program->start([](const QString &opened) {
+                return startDetached(opened, {projectName(), QDir::currentPath()},
+                                     QDir::currentPath());
+            })) {
+            lastStarted() = std::move(program); // its link stays for the updater to open
             return true;
+        }
     }
     m_path = stored;
-    const QString text =
-        refused.isEmpty()
-            ? QStringLiteral("Error starting updater. \n Updater is not installed!")
-            : QStringLiteral("Updater not started: %1. Install it where only you or root can "
-                             "change it.")
-                  .arg(refused);
+    QString text = QStringLiteral("Error starting updater. \n Updater is not installed!");
+    if (!refused.isEmpty())
+        text = QStringLiteral("Updater not started: %1.").arg(refused);
+    if (foreign)
+        text += QStringLiteral(" Install it where only you or root can change it.");
     Prompt::ask(Prompt::Warning, projectName(), text, Prompt::Ok);
     return false;
 }

@@ -8,14 +8,15 @@
 // Starts the outside updater program, detached, with the project name and the working
 // directory as its two arguments. A relative path (the default "updater") names a file beside
 // the program itself, never one of the working directory. While no file exists at the path it
-// asks for another one; a file that another user owns or can change (PathTrust) is not started.
+// asks for another one; a file that another user owns or can change (PathTrust) is not started,
+// and the one checked is the one started (CheckedProgram), never the path looked up again.
 class SoftwareUpdater
 {
 public:
     static const char *const DefaultPath; // default of the option "updater_path"
 
     // Starts program detached with the arguments in workingDirectory; true when it started.
-    // Tests replace it.
+    // program names the checked file's descriptor (/proc/self/fd/N). Tests replace it.
     using Starter = std::function<bool(const QString &program, const QStringList &arguments,
                                        const QString &workingDirectory)>;
 

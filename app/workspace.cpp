@@ -3,6 +3,7 @@
 #include "applet.h"
 #include "appletlookup.h"
 #include "prompt.h"
+#include "regularfile.h"
 #include "wholefile.h"
 
 #include <QBuffer>
@@ -13,6 +14,9 @@ const char *const Workspace::FileFilter = "Files (*.bench)";
 
 namespace
 {
+
+// The most read from a workspace: the settings of every tool window take a few KiB.
+constexpr qint64 MaxFileSize = 4 * RegularFile::MiB;
 
 // One line of a workspace: everything up to the next line feed, which is cut; a carriage
 // return stays (a file with CR LF line ends so loads no block).
@@ -117,7 +121,7 @@ bool Workspace::read(const QString &fileName)
     m_fileName = fileName;
     m_error.clear();
     QByteArray text;
-    if (!readWholeFile(fileName, &text, &m_error))
+    if (!RegularFile::read(fileName, MaxFileSize, &text, &m_error))
         return false;
     apply(text);
     return true;

@@ -8,6 +8,7 @@
 #include "prompt.h"
 #include "realedit.h"
 #include "register.h"
+#include "regularfile.h"
 #include "variable.h"
 #include "wholefile.h"
 
@@ -53,6 +54,8 @@ const char *const StyleBlock =
 
 const char *const RegisterFileFilter = "Files (*.101)";
 const char *const RegisterFileSeparator = "::";
+// The most read from a register file: a line per register takes a few hundred KiB at most.
+constexpr qint64 MaxRegisterFileSize = RegularFile::MiB;
 constexpr int FillOnesValue = 0x0FFFFFFF; // 28 one-bits: what "Fill 1" writes to a variable
 
 // One search highlight at a time, across all consoles: until the first search there is
@@ -593,10 +596,13 @@ bool AppletHelper::applyRegisterFile(const QString &fileName)
 {
     if (fileName.isEmpty() || !m_applet)
         return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray read;
+    QString error;
+    if (!RegularFile::read(fileName, MaxRegisterFileSize, &read, &error)) {
+        logError(QStringLiteral("Register file not loaded: %1").arg(error));
         return false;
-    const QByteArray bytes = bytesUpToZero(file.readAll());
+    }
+    const QByteArray bytes = bytesUpToZero(read);
 
     const QList<QByteArray> lines = bytes.split('\n');
     QStringList skipped;

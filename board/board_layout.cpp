@@ -7,10 +7,10 @@
 #include "lineedit.h"
 #include "matrixconfiguration.h"
 #include "prompt.h"
+#include "regularfile.h"
 #include "slider.h"
 #include "ui_board.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,15 +24,19 @@ const char *const CountsRefused = "Please check the configuration.\n The Number 
                                   "rows must be less than 5.";
 const char *const TooManySwitches = "Number of activ SW is bigger than possible pixels in total!";
 
-// A file that cannot be read is named with the way out; a cancelled choice names none.
+// The most read from a matrix configuration file: a few lines per switch of a few dozen.
+constexpr qint64 MaxConfigurationSize = RegularFile::MiB;
+
+// A file that cannot be read is named (RegularFile) with the way out; a cancelled choice gives
+// no name and gets no way out.
 QString openFailure(const QString &fileName, const QString &reason)
 {
     if (fileName.isEmpty())
-        return reason;
-    return QStringLiteral("Cannot read the matrix configuration file \"%1\": %2.\nChoose a "
+        return QStringLiteral("No file name specified");
+    return QStringLiteral("Cannot read the matrix configuration file: %1.\nChoose a "
                           "configuration file with \"Load configuration\" in LED Control, or "
                           "put one at that path.")
-        .arg(QFileInfo(fileName).absoluteFilePath(), reason);
+        .arg(reason);
 }
 
 } // namespace
@@ -40,10 +44,10 @@ QString openFailure(const QString &fileName, const QString &reason)
 void Board::on_pbLoadConfiguration_clicked()
 {
     // A cancelled dialog gives an empty name, which the loader reports as an open failure.
-    loadConfiguration(Prompt::openFile(
-        QStringLiteral("Open configuration file"),
-        AppletHost::instance()->dataPath(QStringLiteral("configuration")),
-        QStringLiteral("Text files (*.txt)")));
+    loadConfiguration(
+        Prompt::openFile(QStringLiteral("Open configuration file"),
+                         AppletHost::instance()->dataPath(QStringLiteral("configuration")),
+                         QStringLiteral("Text files (*.txt)")));
 }
 
 // A refused file changes nothing: the file is read into a copy of the current configuration,
@@ -83,12 +87,13 @@ void Board::loadConfiguration(const QString &fileName)
 
 bool Board::readConfiguration(const QString &fileName, MatrixConfiguration *config)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        Prompt::inform(QStringLiteral("Error"), openFailure(fileName, file.errorString()));
+    QByteArray bytes;
+    QString error;
+    if (!RegularFile::read(fileName, MaxConfigurationSize, &bytes, &error)) {
+        Prompt::inform(QStringLiteral("Error"), openFailure(fileName, error));
         return false;
     }
-    QTextStream in(&file);
+    QTextStream in(&bytes, QIODevice::ReadOnly);
     QString line;
     while (in.readLineInto(&line))
         config->readLine(line);

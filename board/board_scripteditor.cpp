@@ -40,8 +40,10 @@ void Board::on_pbLoadCSV_clicked()
         return;
     ui->lbCSV->setText(path);
     auto script = std::make_shared<CSVReader>();
-    if (!script->read(path))
+    if (!script->read(path)) {
+        emit signal_log(-1, script->errorString());
         return;
+    }
     currentScript = std::move(script); // the one shown before goes unless the list holds it
     showCsvScript();
 }

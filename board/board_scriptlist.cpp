@@ -4,10 +4,11 @@
 
 #include "csvreader.h"
 #include "prompt.h"
+#include "regularfile.h"
 #include "ui_board.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QSaveFile>
@@ -18,6 +19,8 @@ namespace
 
 const QString ScriptDir = QStringLiteral("./Script/");
 constexpr int FileColumn = 3;
+// The most read from a script list: a line per script file.
+constexpr qint64 MaxListSize = RegularFile::MiB;
 
 void showFileError(const QString &text)
 {
@@ -25,7 +28,7 @@ void showFileError(const QString &text)
 }
 
 // The value of each line: the text after its last "=", without the line end.
-QStringList listedFiles(QFile &file)
+QStringList listedFiles(QIODevice &file)
 {
     QStringList values;
     while (!file.atEnd()) {
@@ -118,11 +121,14 @@ void Board::on_pbLoadScript_clicked()
                                           QStringLiteral("Script file (*.script)"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showFileError(file.errorString());
+    QByteArray bytes;
+    QString error;
+    if (!RegularFile::read(path, MaxListSize, &bytes, &error)) {
+        showFileError(error);
         return;
     }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     const QStringList values = listedFiles(file);
     if (values.isEmpty())
         return;
@@ -135,8 +141,10 @@ void Board::on_pbLoadScript_clicked()
             continue;
         ui->lbCSV->setText(csv.filePath());
         auto script = std::make_shared<CSVReader>();
-        if (!script->read(csv.filePath()))
+        if (!script->read(csv.filePath())) {
+            showFileError(script->errorString());
             return;
+        }
         appendScriptRow(script.get(), int(script->steps.size()));
         scriptList.append(script);
     }

@@ -2,8 +2,9 @@
 
 #include "boardlog.h"
 #include "bytetext.h"
+#include "regularfile.h"
 
-#include <QFile>
+#include <QBuffer>
 
 namespace
 {
@@ -13,9 +14,12 @@ namespace
 constexpr int FirstStepRow = 6;
 constexpr int TrailingRows = 2;
 constexpr int MinRowsForSteps = 9;
+// The most read from a script: a row of 385 cells for each step of 32 devices, some thousand
+// steps.
+constexpr qint64 MaxFileSize = 4 * RegularFile::MiB;
 
 // The cells of every line; a row of one empty cell follows a last line that holds "END".
-QList<QStringList> readRows(QFile &file)
+QList<QStringList> readRows(QIODevice &file)
 {
     QList<QStringList> rows;
     do {
@@ -46,11 +50,14 @@ CSVReader::CSVReader(QObject *parent) : QObject(parent) {}
 
 bool CSVReader::read(const QString &name)
 {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(lcBoard) << file.errorString();
+    QByteArray bytes;
+    if (!RegularFile::read(name, MaxFileSize, &bytes, &m_error)) {
+        qCDebug(lcBoard) << m_error;
         return false;
     }
+    m_error.clear();
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     fileName = name;
     const QList<QStringList> rows = readRows(file);
     takeKeywordRows(rows);

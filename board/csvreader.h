@@ -14,9 +14,10 @@ class CSVReader : public QObject
 public:
     explicit CSVReader(QObject *parent = nullptr);
 
-    // Reads a script file. False, with every field kept, when the file does not open; a file
-    // that opens is never refused for its contents.
+    // Reads a script file. False, with every field kept and the reason in errorString(), when
+    // it cannot be read (RegularFile); a file that is read is never refused for its contents.
     bool read(const QString &name);
+    QString errorString() const { return m_error; }
     // Replace an existing entry; an index outside the list changes nothing.
     void setAddress(int index, const QString &address);
     void appendStep(const QStringList &step);
@@ -30,5 +31,6 @@ public:
     QString fileName;
 
 private:
+    QString m_error;
     void takeKeywordRows(const QList<QStringList> &rows);
 };

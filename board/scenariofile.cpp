@@ -1,10 +1,19 @@
 #include "scenariofile.h"
 
 #include "matrixpatterns.h"
+#include "regularfile.h"
 
-#include <QFile>
+#include <QBuffer>
 
 #include <climits>
+
+namespace
+{
+
+// The most read from a scenario file: two lines of a few hundred numbers each.
+constexpr qint64 MaxFileSize = RegularFile::MiB;
+
+} // namespace
 
 ScenarioFile::Status ScenarioFile::read(const QString &fileName, int maxWords)
 {
@@ -12,11 +21,11 @@ ScenarioFile::Status ScenarioFile::read(const QString &fileName, int maxWords)
     m_duties.clear();
     m_error.clear();
     m_rejectedLine = 0;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        m_error = file.errorString();
+    QByteArray bytes;
+    if (!RegularFile::read(fileName, MaxFileSize, &bytes, &m_error))
         return OpenFailed;
-    }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly | QIODevice::Text);
     QVector<QVector<QPair<bool, qint64>>> lines;
     while (!file.atEnd()) {
         const QStringList words = QString::fromUtf8(file.readLine())

@@ -15,7 +15,7 @@ public:
     // file; nothing of it is kept then.
     Status read(const QString &fileName, int maxWords);
 
-    // Why the file could not be opened (the file system's text).
+    // Why the file could not be read, naming it (RegularFile).
     QString errorString() const { return m_error; }
     // The line that rejected the file (from 1).
     int rejectedLine() const { return m_rejectedLine; }

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -119,6 +120,8 @@ bool Bootloader::loadHex(const QString &path)
     updateButtons();
     switch (report.result) {
     case HexFile::NotOpened:
+        if (QFileInfo::exists(path)) // what is there but cannot be read; a missing file is quiet
+            Prompt::warn(QStringLiteral("Error"), report.error);
         return false;
     case HexFile::BadFormat:
         Prompt::warn(QStringLiteral("Error"), QStringLiteral("bad HEX file format!"));

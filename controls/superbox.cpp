@@ -4,18 +4,14 @@
 #include "controlslog.h"
 #include "pathtrust.h"
 #include "register.h"
+#include "regularfile.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QMouseEvent>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace CustomControls
 {
@@ -32,22 +28,21 @@ constexpr int GridColumns = 10;
 // (and inside the largest widget size).
 constexpr int MaxSetting = 10000;
 
-// The settings file's bytes when it is a regular file; a FIFO or device at its name is not
-// waited for, and reads as no settings.
+// The most read from the settings file: a few lines of numbers.
+constexpr qint64 MaxSettingsSize = 64 * RegularFile::KiB;
+
+// The settings file's bytes when it is a regular file within its bound (RegularFile); anything
+// else at its name reads as no settings, with a warning when something is there.
 QByteArray readSettings(const QString &path)
 {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat info {};
-    QFile file;
-    if (descriptor < 0)
-        return {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
-        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
+    QByteArray bytes;
+    QString error;
+    if (!RegularFile::read(path, MaxSettingsSize, &bytes, &error)) {
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            qCWarning(lcControls).noquote() << error;
         return {};
     }
-    return file.readAll();
+    return bytes;
 }
 
 // The values of an INI text as QSettings writes it: a "[CONTROLS]" line, then lines such as

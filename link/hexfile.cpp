@@ -1,6 +1,6 @@
 #include "hexfile.h"
 
-#include <QFile>
+#include "regularfile.h"
 
 #include <algorithm>
 
@@ -107,10 +107,10 @@ HexFile::Report HexFile::load(const QString &path)
     Report report;
     if (path.isEmpty())
         return report;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray text;
+    if (!RegularFile::read(path, MaxTextSize, &text, &report.error))
         return report;
-    return parse(file.readAll());
+    return parse(text);
 }
 
 HexFile::Report HexFile::parse(const QByteArray &text)

@@ -11,12 +11,15 @@ class HexFile
 {
 public:
     static constexpr int Capacity = 200000;
+    // The most read from a file: the text of a whole image, 45 characters for each record of
+    // 16 bytes, with room for records of a byte or two.
+    static constexpr qint64 MaxTextSize = 4 * 1024 * 1024;
     // Value of image bytes that no record has written (erased flash).
     static constexpr char Erased = char(0xFF);
 
     enum Result {
         Loaded,    // the text was read to its end (checksum errors may have been found)
-        NotOpened, // empty path or a file that does not open: nothing changed but the size
+        NotOpened, // empty path or a file that cannot be read: nothing changed but the size
         BadFormat, // the text does not begin with ":0": nothing stored
         Truncated  // a record ends before its checksum: nothing stored
     };
@@ -25,11 +28,13 @@ public:
         Result result = NotOpened;
         int checksumErrors = 0; // records whose checksum does not add up (their data are stored)
         int skippedBytes = 0;   // data bytes whose offset lies outside the image
+        QString error;          // why a file named was not read (RegularFile)
     };
 
     HexFile();
 
-    // Reads a file (resource paths included) and parses it. The size becomes 0 first.
+    // Reads a file (resource paths included) within MaxTextSize, only a regular file, and parses
+    // it. The size becomes 0 first.
     Report load(const QString &path);
     // Parses HEX text into the image. The size becomes 0 first and is set only when the whole
     // text was read; a refused text leaves the image bytes untouched.

@@ -3,15 +3,18 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+class CheckedProgram;
 class QProcess;
 
 // Runs the Python interpreter on a script with one text argument and collects its standard
 // output. The interpreter is the option "python_path" ("python3" by default); a stored path
-// that does not resolve falls back to "python3" with one warning in the log. The interpreter is
-// started by its full path (a bare name found in PATH), and only when no other user owns or can
-// change it or a folder on its way (PathTrust): else the log gets an error and nothing runs. So
-// is the script, and its folder, whence Python imports first.
+// that does not resolve falls back to "python3" with one warning in the log. The interpreter (a
+// bare name found in PATH) starts only when no other user owns or can change it or a folder on
+// its way, and from the file so checked (CheckedProgram): else, or when it is missing, the log
+// gets an error and nothing runs. The script too must be a regular file that no other user can
+// change, in such a folder (whence Python imports first), and so must the user's site folders.
 class PythonRunner : public QObject
 {
     Q_OBJECT
@@ -26,9 +29,6 @@ public:
     QString pythonPath() const { return m_pythonPath; }
     // The interpreter chosen: the stored path when it resolves, else "python3".
     QString interpreter();
-    // The file started for it, by its full path; empty (the log told why) when another user can
-    // change it.
-    QString program();
 
     void setTimeout(int ms) { m_timeoutMs = ms; }
     int timeout() const { return m_timeoutMs; }
@@ -42,7 +42,11 @@ signals:
     void signal_log(int level, const QString &text);
 
 private:
+    QString programPath();
+    bool programOpened(const CheckedProgram &program, const QString &path);
     bool scriptTrusted(const QString &script);
+    static QStringList userSitePlaces();
+    static QString firstRefusal(const QStringList &places);
     QProcess *processForThisThread();
 
     QString m_pythonPath;

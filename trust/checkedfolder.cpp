@@ -1,6 +1,7 @@
 #include "checkedfolder.h"
 
 #include "pathtrust.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,17 +22,6 @@ QString systemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Why what is at a name could not be opened: a link (not followed), a FIFO or socket without
-// its other end (not waited for), or the system's reason.
-QString openError(const QString &path, int error)
-{
-    if (error == ELOOP)
-        return path + QStringLiteral(" is a link, not followed");
-    if (error == ENXIO)
-        return path + QStringLiteral(" is not a regular file");
-    return QStringLiteral("%1 cannot be opened (%2)").arg(path, systemError(error));
-}
-
 // Writes the whole of bytes and makes it durable before the rename.
 bool writeAll(int descriptor, const QByteArray &bytes)
 {
@@ -48,7 +38,8 @@ bool writeAll(int descriptor, const QByteArray &bytes)
 // Gives a file of the user's mode 0600; another's (root's) stays as it is.
 bool makeOwnersAlone(int descriptor)
 {
-    struct stat info {};
+    struct stat info {
+    };
     return ::fstat(descriptor, &info) == 0 &&
            (info.st_uid != ::geteuid() || (info.st_mode & 07777) == 0600 ||
             ::fchmod(descriptor, 0600) == 0);
@@ -65,7 +56,7 @@ CheckedFolder::CheckedFolder(const QString &path) : m_path(path)
     }
     m_descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_descriptor < 0) {
-        m_error = openError(path, errno);
+        m_error = RegularFile::openFailure(path, errno);
         return;
     }
     const PathTrust::Finding opened = PathTrust::checkOpened(path, m_descriptor);
@@ -104,7 +95,7 @@ QString CheckedFolder::pathOf(const QString &name) const
 
 int CheckedFolder::openFile(const QString &name, int flags, QString *error) const
 {
-    const int descriptor = openChecked(name, flags, error);
+    const int descriptor = openChecked(name, flags, true, error);
     if (descriptor < 0 || (flags & O_ACCMODE) == O_RDONLY || makeOwnersAlone(descriptor))
         return descriptor;
     *error =
@@ -113,37 +104,36 @@ int CheckedFolder::openFile(const QString &name, int flags, QString *error) cons
     return -1;
 }
 
-// Opens without following a link or waiting, and judges what was opened; waits again for what
-// it reads or writes once it is known to be a regular file.
-int CheckedFolder::openChecked(const QString &name, int flags, QString *error) const
+int CheckedFolder::openProgram(const QString &name, QString *error) const
+{
+    return openChecked(name, O_RDONLY, false, error);
+}
+
+// Opens without following a link or waiting (RegularFile), and judges what was opened: a file
+// of the program's own has one name (oneName), and every file is the user's or root's and closed
+// to others' writing.
+int CheckedFolder::openChecked(const QString &name, int flags, bool oneName, QString *error) const
 {
     const QString path = pathOf(name);
     if (!isOpen()) {
         *error = m_error;
         return -1;
     }
-    const int descriptor = ::openat(m_descriptor, QFile::encodeName(name).constData(),
-                                    flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
-        *error = openError(path, errno);
+    const int descriptor = RegularFile::open(m_descriptor, name, flags | O_NOFOLLOW, path, error);
+    if (descriptor < 0)
         return -1;
-    }
-    struct stat info {};
+    struct stat info {
+    };
     if (::fstat(descriptor, &info) != 0)
-        *error = openError(path, errno);
-    else if (!S_ISREG(info.st_mode))
-        *error = path + QStringLiteral(" is not a regular file");
-    else if (info.st_nlink != 1)
+        *error = RegularFile::openFailure(path, errno);
+    else if (oneName && info.st_nlink != 1)
         *error = QStringLiteral("%1 has %2 links: another name leads to it too")
                      .arg(path)
                      .arg(info.st_nlink);
     else
         *error = PathTrust::checkOpened(path, descriptor).text();
-    const int status = error->isEmpty() ? ::fcntl(descriptor, F_GETFL) : -1;
-    if (status >= 0 && ::fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) == 0)
-        return descriptor;
     if (error->isEmpty())
-        *error = openError(path, errno);
+        return descriptor;
     ::close(descriptor);
     return -1;
 }
@@ -184,7 +174,8 @@ bool CheckedFolder::replaceFile(const QString &name, const QByteArray &bytes, QS
 
 void CheckedFolder::makePrivate() const
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (isOpen() && ::fstat(m_descriptor, &info) == 0 && info.st_uid == ::geteuid() &&
         (info.st_mode & 077) != 0)
         ::fchmod(m_descriptor, 0700);

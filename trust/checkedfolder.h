@@ -32,6 +32,9 @@ public:
     // writing is given mode 0600. The descriptor (the caller closes it), or -1 with the reason
     // in *error.
     int openFile(const QString &name, int flags, QString *error) const;
+    // Opens a program to start for reading, judged as openFile judges, except that other names
+    // may lead to it (as they do to a system's programs).
+    int openProgram(const QString &name, QString *error) const;
     // Replaces the file name with bytes: written whole into a new file of mode 0600 beside it,
     // then renamed over it, so a failed write leaves the old file as it was.
     bool replaceFile(const QString &name, const QByteArray &bytes, QString *error) const;
@@ -40,7 +43,7 @@ public:
 
 private:
     QString pathOf(const QString &name) const;
-    int openChecked(const QString &name, int flags, QString *error) const;
+    int openChecked(const QString &name, int flags, bool oneName, QString *error) const;
 
     QString m_path;
     int m_descriptor = -1;

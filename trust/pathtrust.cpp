@@ -1,5 +1,7 @@
 #include "pathtrust.h"
 
+#include "accessacl.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -12,7 +14,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace
@@ -74,108 +75,13 @@ bool isPrivateGroup(gid_t gid)
     return !anotherAccountsPrimaryGroup(gid);
 }
 
-// The access ACL as the system keeps it in an extended attribute: a version 2 header, then
-// entries of a tag, a permission and an id, each little-endian.
-const char AclAttribute[] = "system.posix_acl_access";
-constexpr quint32 AclVersion = 2;
-constexpr int AclHeaderSize = 4;
-constexpr int AclEntrySize = 8;
-enum AclTag : quint16 { AclUser = 0x02, AclGroupObject = 0x04, AclGroup = 0x08, AclMask = 0x10 };
-constexpr quint16 AclWrite = 2;
-
-// The ACL's bytes through get (getxattr's calling form); empty when there is none. *error gets
-// why it cannot be read.
-template <typename Get> QByteArray readAcl(Get get, int *error)
-{
-    *error = 0;
-    for (;;) {
-        const ssize_t size = get(nullptr, 0);
-        QByteArray bytes(size > 0 ? size : 0, '\0');
-        const ssize_t read = size > 0 ? get(bytes.data(), size_t(size)) : size;
-        if (read >= 0)
-            return bytes.left(read);
-        if (errno == ERANGE)
-            continue; // grown meanwhile
-        if (errno != ENODATA && errno != ENOTSUP)
-            *error = errno;
-        return {};
-    }
-}
-
-QByteArray pathAcl(const QString &path, int *error)
-{
-    const QByteArray name = QFile::encodeName(path);
-    return readAcl(
-        [&name](void *value, size_t size) {
-            return ::lgetxattr(name.constData(), AclAttribute, value, size);
-        },
-        error);
-}
-
-QByteArray descriptorAcl(int descriptor, int *error)
-{
-    return readAcl(
-        [descriptor](void *value, size_t size) {
-            return ::fgetxattr(descriptor, AclAttribute, value, size);
-        },
-        error);
-}
-
-// One number of the ACL's bytes, little-endian.
-quint32 aclNumber(const QByteArray &acl, int at, int size)
-{
-    quint32 value = 0;
-    for (int byte = size - 1; byte >= 0; --byte)
-        value = value << 8 | quint8(acl.at(at + byte));
-    return value;
-}
-
-bool aclReadable(const QByteArray &acl)
-{
-    return acl.size() >= AclHeaderSize && (acl.size() - AclHeaderSize) % AclEntrySize == 0 &&
-           aclNumber(acl, 0, 4) == AclVersion;
-}
-
-// Who may write by an entry of a readable ACL, within its mask, besides the user, root and the
-// user's private group: "uid N" or "gid N" (the owning group's entry too: with a mask, the
-// group bits of the mode show the mask); empty for nobody.
-QString aclWriter(const QByteArray &acl, gid_t owningGroup)
-{
-    quint32 mask = 0xFFFF; // without a mask entry nothing bounds the others
-    for (int at = AclHeaderSize; at < acl.size(); at += AclEntrySize) {
-        if (aclNumber(acl, at, 2) == AclMask)
-            mask = aclNumber(acl, at + 2, 2);
-    }
-    for (int at = AclHeaderSize; at < acl.size(); at += AclEntrySize) {
-        const quint32 tag = aclNumber(acl, at, 2);
-        const quint32 id = tag == AclGroupObject ? owningGroup : aclNumber(acl, at + 4, 4);
-        if ((aclNumber(acl, at + 2, 2) & mask & AclWrite) == 0)
-            continue;
-        if (tag == AclUser && id != ::geteuid() && id != 0)
-            return QStringLiteral("uid %1").arg(id);
-        if ((tag == AclGroup || tag == AclGroupObject) && !isPrivateGroup(id))
-            return QStringLiteral("gid %1").arg(id);
-    }
-    return {};
-}
-
-// Why the ACL cannot be judged; empty when it can (or there is none).
-QString aclProblem(const QByteArray &acl, int aclError)
-{
-    if (aclError == 0 && (acl.isEmpty() || aclReadable(acl)))
-        return {};
-    return QStringLiteral("cannot be checked (its ACL: %1)")
-        .arg(aclError != 0 ? QString::fromLocal8Bit(std::strerror(aclError))
-                           : QStringLiteral("of unknown form"));
-}
-
 // Why users other than the owner may write: others, a group other than the user's private one,
-// or an entry of its readable ACL; empty when nobody may.
-QString othersWrite(const struct stat &info, const QByteArray &acl)
+// or an entry of its extended ACL; empty when nobody may.
+QString othersWrite(const struct stat &info, const AccessAcl &acl)
 {
-    const QString writer = acl.isEmpty() ? QString() : aclWriter(acl, info.st_gid);
+    const QString writer = acl.writer(info.st_gid, isPrivateGroup);
     if ((info.st_mode & S_IWOTH) != 0 ||
-        (acl.isEmpty() && (info.st_mode & S_IWGRP) != 0 && !isPrivateGroup(info.st_gid)))
+        (!acl.isExtended() && (info.st_mode & S_IWGRP) != 0 && !isPrivateGroup(info.st_gid)))
         return QStringLiteral("is writable by other users (mode %1)")
             .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
     return writer.isEmpty()
@@ -185,12 +91,12 @@ QString othersWrite(const struct stat &info, const QByteArray &acl)
 
 // A folder on the way (stickyOpen) or the end of the way: the user's or root's, closed to
 // others' writing.
-PathTrust::Finding judge(const QString &step, const struct stat &info, const QByteArray &acl,
-                         int aclError, bool stickyOpen)
+PathTrust::Finding judge(const QString &step, const struct stat &info, const AccessAcl &acl,
+                         bool stickyOpen)
 {
     if (!ownedByUserOrRoot(info))
         return foreignOwner(step, info);
-    const QString unreadable = aclProblem(acl, aclError);
+    const QString unreadable = acl.problem();
     if (!unreadable.isEmpty())
         return {step, unreadable};
     const bool sticky = (info.st_mode & S_ISVTX) != 0 && S_ISDIR(info.st_mode);
@@ -202,9 +108,7 @@ PathTrust::Finding judge(const QString &step, const struct stat &info, const QBy
 
 PathTrust::Finding checkStep(const QString &step, const struct stat &info, bool stickyOpen)
 {
-    int aclError = 0;
-    const QByteArray acl = pathAcl(step, &aclError);
-    return judge(step, info, acl, aclError, stickyOpen);
+    return judge(step, info, AccessAcl::ofPath(step), stickyOpen);
 }
 
 QStringList parts(const QString &path)
@@ -242,11 +146,10 @@ PathTrust::Finding missingStep(const QString &folder, const QString &step, int e
         return {step, QStringLiteral("cannot be checked (%1)")
                           .arg(QString::fromLocal8Bit(std::strerror(error)))};
     struct stat info;
-    int aclError = 0;
-    const QByteArray acl = pathAcl(folder, &aclError);
-    // An ACL of unknown form is not read for its entries.
+    const AccessAcl acl = AccessAcl::ofPath(folder);
+    // An ACL that cannot be read is not read for its entries.
     if (::lstat(QFile::encodeName(folder).constData(), &info) == 0 &&
-        (!aclProblem(acl, aclError).isEmpty() || !othersWrite(info, acl).isEmpty()))
+        (!acl.problem().isEmpty() || !othersWrite(info, acl).isEmpty()))
         return {folder, QStringLiteral("lets other users make %1 first")
                             .arg(step.mid(step.lastIndexOf(QLatin1Char('/')) + 1))};
     return {};
@@ -327,9 +230,7 @@ PathTrust::Finding PathTrust::checkOpened(const QString &step, int descriptor)
     if (::fstat(descriptor, &info) != 0)
         return {step, QStringLiteral("cannot be checked (%1)")
                           .arg(QString::fromLocal8Bit(std::strerror(errno)))};
-    int aclError = 0;
-    const QByteArray acl = descriptorAcl(descriptor, &aclError);
-    return judge(step, info, acl, aclError, false);
+    return judge(step, info, AccessAcl::ofDescriptor(descriptor), false);
 }
 
 QString PathTrust::accountHome()

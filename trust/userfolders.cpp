@@ -1,5 +1,7 @@
 #include "userfolders.h"
 
+#include "regularfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -13,9 +15,13 @@ namespace
 // The uid a user namespace shows for an owner it does not map.
 uint overflowUid()
 {
-    QFile file(QStringLiteral("/proc/sys/kernel/overflowuid"));
+    QByteArray text;
+    QString error;
     bool ok = false;
-    const uint uid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toUInt(&ok) : 0;
+    const uint uid = RegularFile::read(QStringLiteral("/proc/sys/kernel/overflowuid"),
+                                       RegularFile::KiB, &text, &error)
+                         ? text.trimmed().toUInt(&ok)
+                         : 0;
     return ok ? uid : 65534;
 }
 
@@ -23,10 +29,12 @@ uint overflowUid()
 // first uid inside, the first outside and a count). Without the file, every uid counts as one.
 bool isMapped(uint uid)
 {
-    QFile file(QStringLiteral("/proc/self/uid_map"));
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray text;
+    QString error;
+    if (!RegularFile::read(QStringLiteral("/proc/self/uid_map"), 64 * RegularFile::KiB, &text,
+                           &error))
         return true;
-    for (const QByteArray &line : file.readAll().split('\n')) {
+    for (const QByteArray &line : text.split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() == 3 && uid >= fields.at(0).toUInt() &&
             quint64(uid) < quint64(fields.at(0).toUInt()) + fields.at(2).toULongLong())
@@ -61,7 +69,8 @@ QString UserFolders::advice(const PathTrust::Finding &finding, const QString &va
 
 QString UserFolders::closing(const PathTrust::Finding &finding)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (finding.isClear() || ::lstat(QFile::encodeName(finding.step).constData(), &info) != 0 ||
         !S_ISDIR(info.st_mode) || (info.st_mode & 022) == 0)
         return QString();
@@ -80,7 +89,8 @@ QString UserFolders::ownFolder(const QString &variable)
     const QString own =
         QStringLiteral("set %1 to a folder of your own on a way that no other user can change")
             .arg(variable);
-    struct stat info {};
+    struct stat info {
+    };
     if (variable != QLatin1String("XDG_RUNTIME_DIR") || ::lstat("/tmp", &info) != 0 ||
         !S_ISDIR(info.st_mode) || info.st_uid != 0 || (info.st_mode & S_ISVTX) == 0 ||
         !PathTrust::checkWay(QStringLiteral("/tmp/new")).isClear())
@@ -91,7 +101,8 @@ QString UserFolders::ownFolder(const QString &variable)
 
 QString UserFolders::unmappedOwner(const PathTrust::Finding &finding)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (finding.isClear() || ::lstat(QFile::encodeName(finding.step).constData(), &info) != 0)
         return QString();
     const uint overflow = overflowUid();

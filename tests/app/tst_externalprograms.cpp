@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -32,10 +34,11 @@ private slots:
         starts.clear();
         openResult = true;
         DocumentOpener::setUrlOpener([this](const QUrl &url) { return opened << url, openResult; });
-        SoftwareUpdater::setStarter(
-            [this](const QString &program, const QStringList &arguments, const QString &dir) {
-                return starts << Start{program, dir, arguments}, true;
-            });
+        SoftwareUpdater::setStarter([this](const QString &program, const QStringList &arguments,
+                                           const QString &dir) {
+            return starts << Start{program, dir, arguments, QFileInfo(program).canonicalFilePath()},
+                   true;
+        });
     }
 
     void cleanup()
@@ -95,6 +98,26 @@ private slots:
         QCOMPARE(prompt->messages().last().text, WarningText);
     }
 
+    // The updater that runs is the file checked: one put at its path after the check is not
+    // started (here while the start is under way).
+    void updaterStartedAsChecked()
+    {
+        touch("updater.sh", "#!/bin/sh\necho checked > ran.tmp && mv ran.tmp ran.txt\n");
+        touch("planted.sh", "#!/bin/sh\necho planted > ran.tmp && mv ran.tmp ran.txt\n");
+        for (const char *name : {"updater.sh", "planted.sh"})
+            QVERIFY(QFile::setPermissions(name, QFile::ReadOwner | QFile::ExeOwner));
+        SoftwareUpdater::setStarter(
+            [](const QString &program, const QStringList &arguments, const QString &dir) {
+                return QFile::rename("planted.sh", "swap.sh") && QFile::remove("updater.sh") &&
+                       QFile::rename("swap.sh", "updater.sh") &&
+                       QProcess::startDetached(program, arguments, dir);
+            });
+        SoftwareUpdater updater("updater.sh", QDir::currentPath());
+        QVERIFY(updater.start());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("ran.txt"), 30000);
+        QCOMPARE(TestFiles::read("ran.txt"), QByteArray("checked\n"));
+    }
+
     // The program keeps the updater path that worked, named absolutely, with the project and
     // the working directory as separate arguments; a missing updater is reported. The default
     // "updater" is the one beside the program, never one of the working directory.
@@ -116,7 +139,9 @@ private slots:
         app->setProgramFiles(ProgramFiles::ofThisProcess());
         QCOMPARE(app->option("updater_path").toString(), QString(SoftwareUpdater::DefaultPath));
         QCOMPARE(starts.size(), 1);
-        QCOMPARE(starts.first().program,
+        QVERIFY(starts.first().program.startsWith("/proc/self/fd/") &&
+                starts.first().program.endsWith("/updater"));
+        QCOMPARE(starts.first().opened,
                  QDir::current().absoluteFilePath("bin/") + SoftwareUpdater::DefaultPath);
         QCOMPARE(starts.first().arguments, QStringList({"KVL52110", QDir::currentPath()}));
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
@@ -168,7 +193,7 @@ private slots:
             app->updateSoftware();
             QVERIFY(starts.isEmpty());
             QVERIFY2(prompt->messages().last().text.startsWith("Updater not started: " +
-                                                                QDir::currentPath()),
+                                                               QDir::currentPath()),
                      qPrintable(prompt->messages().last().text));
             app->setOption("python_path", path);
             QSignalSpy logged(app, &MainApp::signal_log);
@@ -177,9 +202,8 @@ private slots:
             QVERIFY(output.isEmpty() && !QFile::exists("ran"));
             QCOMPARE(logged.size(), 1);
             QCOMPARE(logged.first().first().toInt(), -1);
-            QVERIFY2(logged.first().last().toString().startsWith("Python interpreter " + path +
-                                                                 " not started: " +
-                                                                 QDir::currentPath()),
+            QVERIFY2(logged.first().last().toString().startsWith(
+                         "Python interpreter " + path + " not started: " + QDir::currentPath()),
                      qPrintable(logged.first().last().toString()));
         }
     }
@@ -235,6 +259,7 @@ private:
     struct Start {
         QString program, workingDirectory;
         QStringList arguments;
+        QString opened; // the file that program names as it starts
     };
     QList<Start> starts;
 };

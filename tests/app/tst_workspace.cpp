@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 
 // An applet that binds one variable and one 4-bit register of its own.
@@ -134,6 +136,9 @@ private slots:
         QVERIFY(ws.errorString().isEmpty());
         QVERIFY(!ws.load("absent.bench"));
         QVERIFY(ws.read("asked.bench") && ws.errorString().isEmpty()); // nor a good read
+        QVERIFY(::mkfifo("fifo.bench", 0600) == 0); // nobody writes it: not waited for
+        QVERIFY(!ws.read("fifo.bench"));
+        QCOMPARE(ws.errorString(), QString("fifo.bench is not a regular file"));
 
         QVERIFY(TestFiles::write("plain", "a file, not a folder"));
         prompt->queueChoices({"Alpha"});

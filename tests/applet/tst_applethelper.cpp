@@ -31,6 +31,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // BANK (4 bits: SW1, SW2, LEVEL[2]), CTRL (8 bits, read-only), the variables SA (0..31), LOCK
 // (read-only) and BIG, widgets bound to BANK[SW1] and BANK[], and one function per result type.
 class HelperApplet : public Applet
@@ -315,6 +317,10 @@ private slots:
         QCOMPARE(applet->bank.value(), 0b1100u);
         QVERIFY(!console->applyRegisterFile(QString()));
         QVERIFY(!console->applyRegisterFile("absent.101"));
+        QVERIFY(::mkfifo("fifo.101", 0600) == 0); // nobody writes it: not waited for
+        QVERIFY(!console->applyRegisterFile("fifo.101"));
+        QCOMPARE(log.texts().last(),
+                 QString("Register file not loaded: fifo.101 is not a regular file"));
         AppletHelper orphan(nullptr, "HELP:"); // a console without its applet applies nothing
         QVERIFY(!orphan.applyRegisterFile("x.101"));
     }
@@ -472,8 +478,7 @@ private slots:
                 if (w->metaObject()->className() == QByteArray("QFrame")) {
                     bar = w->geometry();
                     QVERIFY(static_cast<QFrame *>(w)->frameWidth() > 0); // a framed bar
-                }
-                else if (qobject_cast<QTextEdit *>(w))
+                } else if (qobject_cast<QTextEdit *>(w))
                     list = w->geometry();
                 else if (qobject_cast<QLineEdit *>(w))
                     find = w->geometry();
@@ -528,7 +533,7 @@ private slots:
         QVERIFY(applet->addVariable(&extra));
         first->button("Update all")->click(); // the applet describes itself anew
         QVERIFY(comboItems(first->itemCombo()).endsWith("|EXTRA|LOCK|SA"));
-        QPointer<AppletHelper> guard(first);          // the console goes with its applet
+        QPointer<AppletHelper> guard(first); // the console goes with its applet
         applet.reset();
         console.reset();
         QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 30000);

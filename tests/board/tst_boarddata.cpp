@@ -255,6 +255,8 @@ private slots:
         QLoggingCategory::setFilterRules(QStringLiteral("kvl.board.debug=true"));
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("No such file"));
         QVERIFY(!reader.read("missing.csv"));
+        QCOMPARE(reader.errorString(),
+                 QString("missing.csv cannot be opened (No such file or directory)"));
         QCOMPARE(reader.fileName, QString("s.csv"));
         QTEST(QStringLiteral("%1 %2 %3 %4")
                   .arg(reader.description)

@@ -23,6 +23,8 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -196,7 +198,7 @@ private slots:
     void p404EstimatesFromFinalState()
     {
         const char *const readouts[] = {"leFREQ1P404_2", "leIRIPPLE1P404", "leIPEAK1P404",
-                                   "leFREQ2P404_2", "leIRIPPLE2P404", "leIPEAK2P404"};
+                                        "leFREQ2P404_2", "leIRIPPLE2P404", "leIPEAK2P404"};
         const auto texts = [this, &readouts]() {
             QStringList shown;
             for (const char *name : readouts)
@@ -446,13 +448,37 @@ private slots:
         QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1);
         const Prompt::Message box = f.prompt.messages().last();
         QCOMPARE(box.title, QString("Error"));
-        QCOMPARE(box.text, "Cannot read the matrix configuration file \"" +
+        QCOMPARE(box.text, "Cannot read the matrix configuration file: " +
                                QDir::current().absoluteFilePath(DefaultConfiguration) +
-                               "\": No such file or directory.\nChoose a configuration file "
-                               "with \"Load configuration\" in LED Control, or put one at that "
-                               "path.");
+                               " cannot be opened (No such file or directory).\nChoose a "
+                               "configuration file with \"Load configuration\" in LED Control, "
+                               "or put one at that path.");
         QCOMPARE(sliders(), 12);
         QVERIFY(TestFiles::installShippedConfiguration());
+    }
+
+    // A FIFO (nobody writes it: an open that waited would hang the connection) or a link to
+    // /dev/zero (endless) at the configuration's name is refused at once with its box, and the
+    // connection goes on; so does the next with the file back.
+    void configurationNotARegularFile()
+    {
+        const QString path = QDir::current().absoluteFilePath(DefaultConfiguration);
+        for (const bool fifo : {true, false}) {
+            QVERIFY(QFile::remove(DefaultConfiguration));
+            QVERIFY(fifo ? ::mkfifo(qPrintable(DefaultConfiguration), 0600) == 0
+                         : QFile::link("/dev/zero", DefaultConfiguration));
+            QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+            QCOMPARE(f.prompt.messages().size(), f.boxesBefore + 1);
+            QVERIFY2(f.prompt.messages().last().text.startsWith(
+                         "Cannot read the matrix configuration file: " + path +
+                         " is not a regular file.\n"),
+                     qPrintable(f.prompt.messages().last().text));
+            QCOMPARE(sliders(), 12);
+            QVERIFY(f.setItem("Board.BOOSTPWM", 1)); // the board still answers
+        }
+        QVERIFY(TestFiles::installShippedConfiguration());
+        QVERIFY(f.connectWith(FakeSpiEeprom::Kvl52404Board));
+        QCOMPARE(f.prompt.messages().size(), f.boxesBefore);
     }
 
     // An installed program loads the configuration it ships when the working directory has

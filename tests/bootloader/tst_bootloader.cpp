@@ -16,6 +16,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -80,7 +82,7 @@ private slots:
         auto *label = r->window.findChild<QLabel *>("lbPicture");
         QCOMPARE(label->pixmap().size(), QSize(96, 96));
         QVERIFY(label->hasScaledContents());
-        QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
+        QVERIFY(!button("pbFlash")->isEnabled());                       // nothing is loaded yet
         QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
         r->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&r->window));
@@ -123,10 +125,9 @@ private slots:
         QByteArray spoilt = HexRecords::image(Base, bytes);
         const int end = spoilt.indexOf("\r\n", spoilt.indexOf(":10", spoilt.indexOf(":10") + 1));
         spoilt[end - 1] = spoilt.at(end - 1) == 'F' ? 'E' : 'F'; // the second data record's sum
-        const QByteArray outside = HexRecords::extended(0x8005) +
-                                   HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
-                                   HexRecords::data(0x0000, QByteArray::fromHex("aa")) +
-                                   HexRecords::endOfFile();
+        const QByteArray outside =
+            HexRecords::extended(0x8005) + HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
+            HexRecords::data(0x0000, QByteArray::fromHex("aa")) + HexRecords::endOfFile();
         for (auto [text, warned, data, logEnd] :
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
               {truncated, inFile, {}, {}},
@@ -145,7 +146,8 @@ private slots:
             QCOMPARE(button("pbFlash")->isEnabled(), !data.isEmpty());
             QCOMPARE(logText().contains("File loaded ::" + path), !data.isEmpty());
             if (!data.isEmpty()) // the skipped bytes are logged only when there are some
-                QCOMPARE(logText().section('\n', -1), logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
+                QCOMPARE(logText().section('\n', -1),
+                         logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
         }
     }
 
@@ -170,6 +172,11 @@ private slots:
         // A file that does not open fails as quietly.
         QVERIFY(!r->window.loadHex(r->dir.filePath(QStringLiteral("missing.hex"))));
         QVERIFY(warnings().isEmpty() && !logText().contains("missing.hex"));
+        // One that is there but is no regular file (nobody writes the FIFO) is named in a box.
+        const QString fifo = r->dir.filePath(QStringLiteral("fifo.hex"));
+        QVERIFY(::mkfifo(qPrintable(fifo), 0600) == 0);
+        QVERIFY(!r->window.loadHex(fifo));
+        QCOMPARE(warnings(), QStringList("Error|" + fifo + " is not a regular file"));
     }
 
     // The exact block lines (full blocks, the rest, the end marker), the flash contents, the
@@ -212,8 +219,14 @@ private slots:
             return r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(3 * 256 + 10)))) &&
                    r->f.connectLink();
         };
-        for (auto [k, silent] : {std::pair{0, false}, {1, false}, {2, false}, {3, false},
-                                 {4, false}, {2, true}, {3, true}, {4, true}}) {
+        for (auto [k, silent] : {std::pair{0, false},
+                                 {1, false},
+                                 {2, false},
+                                 {3, false},
+                                 {4, false},
+                                 {2, true},
+                                 {3, true},
+                                 {4, true}}) {
             QVERIFY(anew());
             r->f.link.setTimeout(600);
             silent ? r->flash.setSilentAt(k) : r->flash.setRefuseAt(k);
@@ -226,9 +239,8 @@ private slots:
             QVERIFY(button("pbFlash")->isEnabled());
         }
         QVERIFY(anew());
-        r->f.board.addHandler("set flash=80050300", [](const QByteArray &) {
-            return QByteArray("flash:busy");
-        });
+        r->f.board.addHandler("set flash=80050300",
+                              [](const QByteArray &) { return QByteArray("flash:busy"); });
         r->window.slot_pbFlash_clicked();
         QVERIFY(r->flash.blockLines().size() == 3 && !r->flash.endMarkerSeen());
         QCOMPARE(warnings(), QStringList{SendError});
@@ -242,7 +254,8 @@ private slots:
         // goes on.
         for (const char *line : {"set flash=80050100", "set flash=8007fff"}) {
             QVERIFY(anew());
-            r->f.board.addHandler(line, [](const QByteArray &) { return QByteArray("flash:busy"); });
+            r->f.board.addHandler(line,
+                                  [](const QByteArray &) { return QByteArray("flash:busy"); });
             r->window.slot_pbFlash_clicked();
             QVERIFY2(warnings().isEmpty() && logText().contains("Finished."), line);
         }
@@ -315,7 +328,10 @@ private slots:
     }
 
 private:
-    static bool hasDefaultImage() { return QFile::exists(QStringLiteral(":/project/firmware.hex")); }
+    static bool hasDefaultImage()
+    {
+        return QFile::exists(QStringLiteral(":/project/firmware.hex"));
+    }
 
     QString writeHex(const QByteArray &text)
     {

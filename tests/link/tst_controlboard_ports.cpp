@@ -3,11 +3,14 @@
 #include "pythonrunner.h"
 #include "recordingprompt.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // The ports without a board: "mockup" answers locally with the documented generator, reseeded
 // per connection; "script" hands each transaction to a Python script.
@@ -31,7 +34,8 @@ private slots:
         QCOMPARE(connected.count(), 1);
         QCOMPARE(prompt.messages().size(), 1);
         const Prompt::Message msg = prompt.messages().first();
-        QVERIFY(msg.icon == Prompt::Information && msg.title.isEmpty() && msg.buttons == Prompt::Ok);
+        QVERIFY(msg.icon == Prompt::Information && msg.title.isEmpty() &&
+                msg.buttons == Prompt::Ok);
         QCOMPARE(msg.text,
                  QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
         QVERIFY(log.texts().last().endsWith(QStringLiteral("):Connected to mockup")));
@@ -45,11 +49,14 @@ private slots:
             x = x * 214013u + 2531011u;
             n.append(int((x >> 16) & 0x7FFF));
         }
-        const QByteArray reads = QStringLiteral("DIO03=0 AIN1=%1 X=%2").arg(n[1] % 1023).arg(n[2]).toLatin1();
+        const QByteArray reads =
+            QStringLiteral("DIO03=0 AIN1=%1 X=%2").arg(n[1] % 1023).arg(n[2]).toLatin1();
         for (int connection = 0; connection < 2; ++connection) {
             for (auto [commands, answer] :
-                 {std::pair{QByteArray("set A=1 B=2"), QByteArray("A:ok B:ok ")}, {"set A\n", "A:ok "},
-                  {"get reset", "get:ok reset:ok "}, {"get DIO03 AIN1 X\n", reads}}) {
+                 {std::pair{QByteArray("set A=1 B=2"), QByteArray("A:ok B:ok ")},
+                  {"set A\n", "A:ok "},
+                  {"get reset", "get:ok reset:ok "},
+                  {"get DIO03 AIN1 X\n", reads}}) {
                 QByteArray got;
                 QVERIFY(link.send(commands, &got));
                 QCOMPARE(got, answer);
@@ -136,6 +143,54 @@ private slots:
         QVERIFY(timer.elapsed() < 30000); // the sleep of 60 s did not run out
         QVERIFY2(out.toInt() > 0, out.constData());
         QVERIFY(!QFile::exists(QStringLiteral("/proc/%1").arg(out.toInt())));
+    }
+
+    // The interpreter starts from the file checked (the path it is started by names the opened
+    // descriptor); one missing from PATH starts nothing, and a script that is no regular file
+    // or that the user's site folder puts in others' hands runs nothing; each says why.
+    void interpreterStartedOnlyAsChecked()
+    {
+        PythonRunner runner;
+        LogRecorder log(&runner);
+        const QString interpreter = writeScript("interpreter.sh", "#!/bin/sh\necho \"$0\"\n");
+        QVERIFY(QFile::setPermissions(interpreter, QFile::ReadOwner | QFile::ExeOwner));
+        runner.setPythonPath(interpreter);
+        const QString script = writeScript("any.py", "");
+        QByteArray out;
+        QVERIFY(runner.run(script, "x", &out));
+        QVERIFY2(out.startsWith("/proc/self/fd/"), out.constData());
+
+        const QByteArray searched = qgetenv("PATH");
+        qputenv("PATH", m_dir.path().toUtf8());
+        runner.setPythonPath(QStringLiteral("python3"));
+        out = "stale";
+        QVERIFY(runner.run(script, "x", &out));
+        qputenv("PATH", searched);
+        QCOMPARE(out, QByteArray());
+        QCOMPARE(log.texts().last(),
+                 QStringLiteral("Python interpreter python3 not started: it is not found in "
+                                "PATH."));
+
+        runner.setPythonPath(interpreter);
+        QVERIFY(::mkfifo(qPrintable(m_dir.filePath("fifo.py")), 0600) == 0);
+        QVERIFY(runner.run(m_dir.filePath("fifo.py"), "x", &out));
+        QCOMPARE(out, QByteArray());
+        QCOMPARE(log.texts().last(), "Python script " + m_dir.filePath("fifo.py") + " not run: " +
+                                         m_dir.filePath("fifo.py") + " is not a regular file.");
+
+        const QString site = m_dir.filePath("base/lib/python3.99/site-packages");
+        QVERIFY(QDir().mkpath(site) &&
+                QFile::setPermissions(site, QFileDevice::Permissions(0x7777)));
+        qputenv("PYTHONUSERBASE", m_dir.filePath("base").toUtf8());
+        out = "stale";
+        QVERIFY(runner.run(script, "x", &out));
+        qunsetenv("PYTHONUSERBASE");
+        QCOMPARE(out, QByteArray());
+        QCOMPARE(log.texts().last(), "Python script " + script + " not run: " + site +
+                                         " is writable by other users (mode 0777), and the "
+                                         "interpreter imports from it. Close it to other users.");
+        QVERIFY(runner.run(script, "x", &out));
+        QVERIFY2(out.startsWith("/proc/self/fd/"), out.constData());
     }
 
 private:

@@ -1,39 +1,35 @@
 #pragma once
 
-// Gives a file or folder an ACL for tests (header only), as setfacl would, through the extended
-// attribute the system keeps it in.
+// Gives a file or folder an ACL for tests (header only), through the system's library, as
+// setfacl would: written in its text form, so the test and the program share no encoding.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
-#include <sys/xattr.h>
+#include <sys/acl.h>
 
 namespace PosixAcl
 {
 
-enum Named : quint16 { User = 0x02, Group = 0x08 };
+enum Named { User, Group };
 
 // Lets the user or group id do what perm says (7 for rwx), within mask; the owner may do all,
 // its group and others nothing. False when the file system keeps no ACLs.
 inline bool grant(const QString &path, Named tag, quint32 id, quint16 perm, quint16 mask = 7)
 {
-    QByteArray value("\x02\0\0\0", 4); // version 2, then entries in the order of their tags
-    const auto entry = [&value](quint16 entryTag, quint16 entryPerm, quint32 entryId) {
-        for (const quint32 part : {quint32(entryTag | entryPerm << 16), entryId})
-            for (int byte = 0; byte < 4; ++byte)
-                value.append(char(part >> 8 * byte));
+    const auto bits = [](quint16 value) {
+        return QByteArray(value & 4 ? "r" : "-") + (value & 2 ? "w" : "-") +
+               (value & 1 ? "x" : "-");
     };
-    const quint32 none = quint32(-1);
-    entry(0x01, 7, none);
-    if (tag == User)
-        entry(tag, perm, id);
-    entry(0x04, 0, none);
-    if (tag == Group)
-        entry(tag, perm, id);
-    entry(0x10, mask, none);
-    entry(0x20, 0, none);
-    return ::setxattr(QFile::encodeName(path).constData(), "system.posix_acl_access",
-                      value.constData(), size_t(value.size()), 0) == 0;
+    const QByteArray text = "u::rwx," + QByteArray(tag == User ? "u:" : "g:") +
+                            QByteArray::number(id) + ":" + bits(perm) + ",g::---,m::" + bits(mask) +
+                            ",o::---";
+    acl_t acl = ::acl_from_text(text.constData());
+    if (!acl)
+        return false;
+    const bool set = ::acl_set_file(QFile::encodeName(path).constData(), ACL_TYPE_ACCESS, acl) == 0;
+    ::acl_free(acl);
+    return set;
 }
 
 } // namespace PosixAcl

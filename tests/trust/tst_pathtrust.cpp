@@ -3,6 +3,7 @@
 // into such folders, found on the way and named; sticky folders, the user's own links and
 // missing parts pass. A file opened through the checked folder is a regular file with one name.
 #include "checkedfolder.h"
+#include "checkedprogram.h"
 #include "inchild.h"
 #include "pathtrust.h"
 #include "posixacl.h"
@@ -10,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -222,6 +225,95 @@ private slots:
         QCOMPARE(TestFiles::read(at("swapped/file")), QByteArray("replaced"));
         QCOMPARE(TestFiles::read(at("open/file")), QByteArray("planted"));
         QCOMPARE(QDir(at("swapped")).entryList(QDir::Files), QStringList("file"));
+    }
+
+    // The checked folder opens no file through a link at its name, to read or to append, even
+    // one to a file of the user's beside it.
+    void linkAtTheNameNotFollowed()
+    {
+        const CheckedFolder inner(at("own/inner"));
+        for (const int flags : {O_RDONLY, O_WRONLY | O_APPEND | O_CREAT}) {
+            QString error;
+            QCOMPARE(inner.openFile("alias", flags, &error), -1);
+            QCOMPARE(error, at("own/inner/alias") + " is a link, not followed");
+            QCOMPARE(inner.openProgram("alias", &error), -1);
+        }
+    }
+
+    // A folder is judged again once open: here a path whose check cannot see what it opens, a
+    // descriptor's link to a folder all may write, removed meanwhile (the link names a path
+    // that no longer exists, in a folder of the user's).
+    void folderJudgedAsOpened()
+    {
+        QVERIFY(folder("own/gone", 0777) && ::chmod(qPrintable(at("own/gone")), 0777) == 0);
+        const int kept = ::open(qPrintable(at("own/gone")), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(kept >= 0 && ::rmdir(qPrintable(at("own/gone"))) == 0);
+        const QString path = QStringLiteral("/proc/self/fd/%1").arg(kept);
+        const bool seen = PathTrust::check(path).isClear();
+        const CheckedFolder opened(path);
+        ::close(kept);
+        if (!seen)
+            QSKIP("the check of this system's /proc sees the folder");
+        QVERIFY(!opened.isOpen());
+        QCOMPARE(opened.error(), path + " is writable by other users (mode 0777)");
+    }
+
+    // A program is started from the file checked and opened: what is put at its path after
+    // the check is not what runs, and the path the starter gets names the opened file.
+    void programStartedFromTheFileChecked()
+    {
+        QVERIFY(file("own/inner/program", 0700) &&
+                TestFiles::write(at("own/inner/program"), "#!/bin/sh\necho checked \"$#\"\n"));
+        QVERIFY(TestFiles::write(at("own/inner/planted"), "#!/bin/sh\necho planted\n") &&
+                ::chmod(qPrintable(at("own/inner/planted")), 0700) == 0);
+        CheckedProgram program(at("own/link/program")); // through a link of the user's
+        QVERIFY2(program.isOpen(), qPrintable(program.error()));
+        QVERIFY(::rename(qPrintable(at("own/inner/planted")),
+                         qPrintable(at("own/inner/program"))) == 0);
+        QProcess process;
+        QString named;
+        QVERIFY(program.start([&](const QString &path) {
+            named = path;
+            process.start(path, {"one", "two"});
+            return true;
+        }));
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("checked 2\n"));
+        QVERIFY2(named.startsWith("/proc/self/fd/") && named.endsWith("/program"),
+                 qPrintable(named));
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+    // A program missing, or one that the check or the opened file's judgement refuses, starts
+    // nothing.
+    void programNotStarted_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("missing") << "own/inner/none"
+                                 << "%T/own/inner/none cannot be opened (No such file or directory)"
+                                 << false;
+        QTest::newRow("no path") << ""
+                                 << "no file is named" << false;
+        QTest::newRow("FIFO") << "own/inner/fifo"
+                              << "%T/own/inner/fifo is not a regular file" << false;
+        QTest::newRow("open to others")
+            << "own/shared"
+            << "%T/own/shared is writable by other users (mode 0666)" << true;
+    }
+    void programNotStarted()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, error);
+        QFETCH(bool, refused);
+        CheckedProgram program(path.isEmpty() ? path : at(path));
+        QVERIFY(!program.isOpen());
+        QCOMPARE(program.error(), QString(error).replace("%T", temp.path()));
+        QCOMPARE(program.refused(), refused);
+        bool called = false;
+        QVERIFY(!program.start([&called](const QString &) { return called = true; }));
+        QVERIFY(!called);
     }
 
     // A relative path starts in the working folder.
