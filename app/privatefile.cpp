@@ -23,8 +23,7 @@ const QString MakesItsOwn =
 // of another user) is mended by moving it aside: the program then makes a file of its own.
 QString withWayOut(const QString &path, const QString &error)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (error.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0 ||
         (S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == ::geteuid()))
         return error;

@@ -44,10 +44,10 @@ QString openFailure(const QString &fileName, const QString &reason)
 void Board::on_pbLoadConfiguration_clicked()
 {
     // A cancelled dialog gives an empty name, which the loader reports as an open failure.
-    loadConfiguration(
-        Prompt::openFile(QStringLiteral("Open configuration file"),
-                         AppletHost::instance()->dataPath(QStringLiteral("configuration")),
-                         QStringLiteral("Text files (*.txt)")));
+    loadConfiguration(Prompt::openFile(
+        QStringLiteral("Open configuration file"),
+        AppletHost::instance()->dataPath(QStringLiteral("configuration")),
+        QStringLiteral("Text files (*.txt)")));
 }
 
 // A refused file changes nothing: the file is read into a copy of the current configuration,

@@ -69,8 +69,7 @@ QString UserFolders::advice(const PathTrust::Finding &finding, const QString &va
 
 QString UserFolders::closing(const PathTrust::Finding &finding)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (finding.isClear() || ::lstat(QFile::encodeName(finding.step).constData(), &info) != 0 ||
         !S_ISDIR(info.st_mode) || (info.st_mode & 022) == 0)
         return QString();
@@ -89,8 +88,7 @@ QString UserFolders::ownFolder(const QString &variable)
     const QString own =
         QStringLiteral("set %1 to a folder of your own on a way that no other user can change")
             .arg(variable);
-    struct stat info {
-    };
+    struct stat info {};
     if (variable != QLatin1String("XDG_RUNTIME_DIR") || ::lstat("/tmp", &info) != 0 ||
         !S_ISDIR(info.st_mode) || info.st_uid != 0 || (info.st_mode & S_ISVTX) == 0 ||
         !PathTrust::checkWay(QStringLiteral("/tmp/new")).isClear())
@@ -101,8 +99,7 @@ QString UserFolders::ownFolder(const QString &variable)
 
 QString UserFolders::unmappedOwner(const PathTrust::Finding &finding)
 {
-    struct stat info {
-    };
+    struct stat info {};
     if (finding.isClear() || ::lstat(QFile::encodeName(finding.step).constData(), &info) != 0)
         return QString();
     const uint overflow = overflowUid();

@@ -193,7 +193,7 @@ private slots:
             app->updateSoftware();
             QVERIFY(starts.isEmpty());
             QVERIFY2(prompt->messages().last().text.startsWith("Updater not started: " +
-                                                               QDir::currentPath()),
+                                                                QDir::currentPath()),
                      qPrintable(prompt->messages().last().text));
             app->setOption("python_path", path);
             QSignalSpy logged(app, &MainApp::signal_log);
@@ -202,8 +202,9 @@ private slots:
             QVERIFY(output.isEmpty() && !QFile::exists("ran"));
             QCOMPARE(logged.size(), 1);
             QCOMPARE(logged.first().first().toInt(), -1);
-            QVERIFY2(logged.first().last().toString().startsWith(
-                         "Python interpreter " + path + " not started: " + QDir::currentPath()),
+            QVERIFY2(logged.first().last().toString().startsWith("Python interpreter " + path +
+                                                                 " not started: " +
+                                                                 QDir::currentPath()),
                      qPrintable(logged.first().last().toString()));
         }
     }

@@ -126,33 +126,14 @@ private slots:
     // The file follows QSettings' INI format, both ways, keys included.
     void qsettingsCompatibleBothWays()
     {
-        const QStringList texts = {"a, b;c=d",
-                                   "  padded ",
-                                   "@Invalid()",
-                                   "C:\\dir\\\"q\"",
-                                   "one\ntwo\r",
-                                   "jürgen µC",
-                                   "c\x01"
-                                   "ab\x1f"
-                                   "09",
-                                   "semi;colon",
-                                   "upper",
-                                   "last Latin-1",
-                                   "first beyond",
-                                   "bounds"};
+        const QStringList texts = {"a, b;c=d", "  padded ", "@Invalid()",
+                                   "C:\\dir\\\"q\"", "one\ntwo\r", "jürgen µC",
+                                   "c\x01" "ab\x1f" "09", "semi;colon", "upper", "last Latin-1",
+                                   "first beyond", "bounds"};
         // The "=" escaped, or it would end the key; Latin-1 as %XX, beyond it as %UXXXX.
-        const QStringList keys = {"k0",
-                                  "odd key",
-                                  QString("k") + QChar(0x20AC),
-                                  "k3",
-                                  "k-4.x",
-                                  "k5",
-                                  "k=6",
-                                  "k7",
-                                  "AZ",
-                                  QString("k") + QChar(0xFF),
-                                  QString("k") + QChar(0x100),
-                                  "az9"};
+        const QStringList keys = {"k0", "odd key", QString("k") + QChar(0x20AC), "k3", "k-4.x",
+                                  "k5", "k=6", "k7", "AZ", QString("k") + QChar(0xFF),
+                                  QString("k") + QChar(0x100), "az9"};
         Options options;
         for (int i = 0; i < texts.size(); ++i)
             options.insert(keys.at(i), texts.at(i));
@@ -252,8 +233,7 @@ private slots:
             const QByteArray before = TestFiles::read(name);
             QVERIFY(!OptionsFile::load(name, &options, &error));
             QCOMPARE(options, defaults());
-            QVERIFY2(error.contains("belongs to another user") &&
-                         error.endsWith("of its own there"),
+            QVERIFY2(error.contains("belongs to another user") && error.endsWith("of its own there"),
                      qPrintable(error));
             QVERIFY(!OptionsFile::save(name, options, &error));
             QCOMPARE(TestFiles::read(name), before);

@@ -478,7 +478,8 @@ private slots:
                 if (w->metaObject()->className() == QByteArray("QFrame")) {
                     bar = w->geometry();
                     QVERIFY(static_cast<QFrame *>(w)->frameWidth() > 0); // a framed bar
-                } else if (qobject_cast<QTextEdit *>(w))
+                }
+                else if (qobject_cast<QTextEdit *>(w))
                     list = w->geometry();
                 else if (qobject_cast<QLineEdit *>(w))
                     find = w->geometry();
@@ -533,7 +534,7 @@ private slots:
         QVERIFY(applet->addVariable(&extra));
         first->button("Update all")->click(); // the applet describes itself anew
         QVERIFY(comboItems(first->itemCombo()).endsWith("|EXTRA|LOCK|SA"));
-        QPointer<AppletHelper> guard(first); // the console goes with its applet
+        QPointer<AppletHelper> guard(first);          // the console goes with its applet
         applet.reset();
         console.reset();
         QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 30000);

@@ -198,7 +198,7 @@ private slots:
     void p404EstimatesFromFinalState()
     {
         const char *const readouts[] = {"leFREQ1P404_2", "leIRIPPLE1P404", "leIPEAK1P404",
-                                        "leFREQ2P404_2", "leIRIPPLE2P404", "leIPEAK2P404"};
+                                   "leFREQ2P404_2", "leIRIPPLE2P404", "leIPEAK2P404"};
         const auto texts = [this, &readouts]() {
             QStringList shown;
             for (const char *name : readouts)

@@ -82,7 +82,7 @@ private slots:
         auto *label = r->window.findChild<QLabel *>("lbPicture");
         QCOMPARE(label->pixmap().size(), QSize(96, 96));
         QVERIFY(label->hasScaledContents());
-        QVERIFY(!button("pbFlash")->isEnabled());                       // nothing is loaded yet
+        QVERIFY(!button("pbFlash")->isEnabled()); // nothing is loaded yet
         QVERIFY(r->window.findChild<QPlainTextEdit *>()->isReadOnly()); // the log
         r->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&r->window));
@@ -125,9 +125,10 @@ private slots:
         QByteArray spoilt = HexRecords::image(Base, bytes);
         const int end = spoilt.indexOf("\r\n", spoilt.indexOf(":10", spoilt.indexOf(":10") + 1));
         spoilt[end - 1] = spoilt.at(end - 1) == 'F' ? 'E' : 'F'; // the second data record's sum
-        const QByteArray outside =
-            HexRecords::extended(0x8005) + HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
-            HexRecords::data(0x0000, QByteArray::fromHex("aa")) + HexRecords::endOfFile();
+        const QByteArray outside = HexRecords::extended(0x8005) +
+                                   HexRecords::data(0x0010, QByteArray::fromHex("0102")) +
+                                   HexRecords::data(0x0000, QByteArray::fromHex("aa")) +
+                                   HexRecords::endOfFile();
         for (auto [text, warned, data, logEnd] :
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
               {truncated, inFile, {}, {}},
@@ -146,8 +147,7 @@ private slots:
             QCOMPARE(button("pbFlash")->isEnabled(), !data.isEmpty());
             QCOMPARE(logText().contains("File loaded ::" + path), !data.isEmpty());
             if (!data.isEmpty()) // the skipped bytes are logged only when there are some
-                QCOMPARE(logText().section('\n', -1),
-                         logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
+                QCOMPARE(logText().section('\n', -1), logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
         }
     }
 
@@ -219,14 +219,8 @@ private slots:
             return r->window.loadHex(writeHex(HexRecords::image(Base, testBytes(3 * 256 + 10)))) &&
                    r->f.connectLink();
         };
-        for (auto [k, silent] : {std::pair{0, false},
-                                 {1, false},
-                                 {2, false},
-                                 {3, false},
-                                 {4, false},
-                                 {2, true},
-                                 {3, true},
-                                 {4, true}}) {
+        for (auto [k, silent] : {std::pair{0, false}, {1, false}, {2, false}, {3, false},
+                                 {4, false}, {2, true}, {3, true}, {4, true}}) {
             QVERIFY(anew());
             r->f.link.setTimeout(600);
             silent ? r->flash.setSilentAt(k) : r->flash.setRefuseAt(k);
@@ -239,8 +233,9 @@ private slots:
             QVERIFY(button("pbFlash")->isEnabled());
         }
         QVERIFY(anew());
-        r->f.board.addHandler("set flash=80050300",
-                              [](const QByteArray &) { return QByteArray("flash:busy"); });
+        r->f.board.addHandler("set flash=80050300", [](const QByteArray &) {
+            return QByteArray("flash:busy");
+        });
         r->window.slot_pbFlash_clicked();
         QVERIFY(r->flash.blockLines().size() == 3 && !r->flash.endMarkerSeen());
         QCOMPARE(warnings(), QStringList{SendError});
@@ -254,8 +249,7 @@ private slots:
         // goes on.
         for (const char *line : {"set flash=80050100", "set flash=8007fff"}) {
             QVERIFY(anew());
-            r->f.board.addHandler(line,
-                                  [](const QByteArray &) { return QByteArray("flash:busy"); });
+            r->f.board.addHandler(line, [](const QByteArray &) { return QByteArray("flash:busy"); });
             r->window.slot_pbFlash_clicked();
             QVERIFY2(warnings().isEmpty() && logText().contains("Finished."), line);
         }
@@ -328,10 +322,7 @@ private slots:
     }
 
 private:
-    static bool hasDefaultImage()
-    {
-        return QFile::exists(QStringLiteral(":/project/firmware.hex"));
-    }
+    static bool hasDefaultImage() { return QFile::exists(QStringLiteral(":/project/firmware.hex")); }
 
     QString writeHex(const QByteArray &text)
     {

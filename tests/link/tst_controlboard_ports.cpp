@@ -34,8 +34,7 @@ private slots:
         QCOMPARE(connected.count(), 1);
         QCOMPARE(prompt.messages().size(), 1);
         const Prompt::Message msg = prompt.messages().first();
-        QVERIFY(msg.icon == Prompt::Information && msg.title.isEmpty() &&
-                msg.buttons == Prompt::Ok);
+        QVERIFY(msg.icon == Prompt::Information && msg.title.isEmpty() && msg.buttons == Prompt::Ok);
         QCOMPARE(msg.text,
                  QStringLiteral("Software is in Mock-up mode. \n Communication is simulated!"));
         QVERIFY(log.texts().last().endsWith(QStringLiteral("):Connected to mockup")));
@@ -49,14 +48,11 @@ private slots:
             x = x * 214013u + 2531011u;
             n.append(int((x >> 16) & 0x7FFF));
         }
-        const QByteArray reads =
-            QStringLiteral("DIO03=0 AIN1=%1 X=%2").arg(n[1] % 1023).arg(n[2]).toLatin1();
+        const QByteArray reads = QStringLiteral("DIO03=0 AIN1=%1 X=%2").arg(n[1] % 1023).arg(n[2]).toLatin1();
         for (int connection = 0; connection < 2; ++connection) {
             for (auto [commands, answer] :
-                 {std::pair{QByteArray("set A=1 B=2"), QByteArray("A:ok B:ok ")},
-                  {"set A\n", "A:ok "},
-                  {"get reset", "get:ok reset:ok "},
-                  {"get DIO03 AIN1 X\n", reads}}) {
+                 {std::pair{QByteArray("set A=1 B=2"), QByteArray("A:ok B:ok ")}, {"set A\n", "A:ok "},
+                  {"get reset", "get:ok reset:ok "}, {"get DIO03 AIN1 X\n", reads}}) {
                 QByteArray got;
                 QVERIFY(link.send(commands, &got));
                 QCOMPARE(got, answer);

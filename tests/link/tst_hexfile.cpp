@@ -54,46 +54,46 @@ private slots:
         QByteArray flat = HexRecords::image(Base, QByteArray::fromHex("deadbeef0102"));
         QByteArray typed = HexRecords::record(0x05, 0x0000, QByteArray::fromHex("abcd"));
         typed[7] = '1';
-        for (auto [text, image, checksumErrors, skipped] :
-             {std::tuple{HexRecords::image(Base, bytes), bytes, 0, 0},
-              {flat.replace("\r\n", ""), QByteArray::fromHex("deadbeef0102"), 0, 0},
-              {HexRecords::image(Base, QByteArray::fromHex("abcdef")).toLower(),
-               QByteArray::fromHex("abcdef"), 0, 0},
-              {records({extended(0x8005), data(0, QByteArray::fromHex("01020304")),
-                        data(0x10, QByteArray::fromHex("aabb")), data(4, "\x05")}),
-               patched(0x12, {{0, "0102030405"}, {0x10, "aabb"}}), 0, 0},
-              // 0x8005 and 0x0005 give the same bits 16 to 23; a second extended record
-              // moves the data relative to the base set by the first.
-              {records({extended(0x8005), data(0, "\x11"), extended(0x0006), data(0, "\x22")}),
-               patched(0x10001, {{0, "11"}, {0x10000, "22"}}), 0, 0},
-              // An extended record without data gives bits 16 to 23 of 0, one of one byte
-              // that byte; without one, the addresses are the records' own.
-              {records({HexRecords::record(4, 0, QByteArray()), data(0x10, "\x11"),
-                        extended(0x0001), data(0, "\x22")}),
-               patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
-              {records({HexRecords::record(4, 0, "\x02"), data(0x10, "\x11"), extended(0x0003),
-                        data(0, "\x22")}),
-               patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
-              {records({data(0x10, "\x11"), data(0x12, "\x22")}),
-               patched(3, {{0, "11"}, {2, "22"}}), 0, 0},
-              {records({extended(0x8005)}), QByteArray(), 0, 0}, // no data
-              // A bad checksum is counted; the data are stored.
-              {records({extended(0x8005), badChecksum(data(0, QByteArray::fromHex("c0ffee"))),
-                        data(3, "\x42")}),
-               QByteArray::fromHex("c0ffee42"), 1, 0},
-              // The checksum counts the record type's second digit only: a type 15 record
-              // whose checksum was made for type 05 adds up (and stores nothing).
-              {records({extended(0x8005), typed, data(0, "\x01")}), "\x01", 0, 0},
-              // The base comes from the first data record; a later record below it and one
-              // past the image end are skipped. 0x80080d3f - 0x80051000 is still inside.
-              {records({extended(0x8005), data(0x1000, QByteArray::fromHex("0102")),
-                        data(0x0ffe, QByteArray::fromHex("aabbcc")), extended(0x8008),
-                        data(0x0d3f, QByteArray::fromHex("ddee"))}),
-               patched(0x2FD41, {{0, "cc02"}, {0x2FD3F, "ddee"}}), 0, 2},
-              // Offset 0x80080d3e - 0x80050000 = 199,998: the third byte lies past the end.
-              {records({extended(0x8005), data(0, "\x01"), extended(0x8008),
-                        data(0x0d3e, QByteArray::fromHex("778899"))}),
-               patched(HexFile::Capacity, {{0, "01"}, {199998, "7788"}}), 0, 1}}) {
+        for (auto [text, image, checksumErrors, skipped] : {
+                 std::tuple{HexRecords::image(Base, bytes), bytes, 0, 0},
+                 {flat.replace("\r\n", ""), QByteArray::fromHex("deadbeef0102"), 0, 0},
+                 {HexRecords::image(Base, QByteArray::fromHex("abcdef")).toLower(),
+                  QByteArray::fromHex("abcdef"), 0, 0},
+                 {records({extended(0x8005), data(0, QByteArray::fromHex("01020304")),
+                           data(0x10, QByteArray::fromHex("aabb")), data(4, "\x05")}),
+                  patched(0x12, {{0, "0102030405"}, {0x10, "aabb"}}), 0, 0},
+                 // 0x8005 and 0x0005 give the same bits 16 to 23; a second extended record
+                 // moves the data relative to the base set by the first.
+                 {records({extended(0x8005), data(0, "\x11"), extended(0x0006), data(0, "\x22")}),
+                  patched(0x10001, {{0, "11"}, {0x10000, "22"}}), 0, 0},
+                 // An extended record without data gives bits 16 to 23 of 0, one of one byte
+                 // that byte; without one, the addresses are the records' own.
+                 {records({HexRecords::record(4, 0, QByteArray()), data(0x10, "\x11"),
+                           extended(0x0001), data(0, "\x22")}),
+                  patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
+                 {records({HexRecords::record(4, 0, "\x02"), data(0x10, "\x11"),
+                           extended(0x0003), data(0, "\x22")}),
+                  patched(0xFFF1, {{0, "11"}, {0xFFF0, "22"}}), 0, 0},
+                 {records({data(0x10, "\x11"), data(0x12, "\x22")}),
+                  patched(3, {{0, "11"}, {2, "22"}}), 0, 0},
+                 {records({extended(0x8005)}), QByteArray(), 0, 0}, // no data
+                 // A bad checksum is counted; the data are stored.
+                 {records({extended(0x8005), badChecksum(data(0, QByteArray::fromHex("c0ffee"))),
+                           data(3, "\x42")}),
+                  QByteArray::fromHex("c0ffee42"), 1, 0},
+                 // The checksum counts the record type's second digit only: a type 15 record
+                 // whose checksum was made for type 05 adds up (and stores nothing).
+                 {records({extended(0x8005), typed, data(0, "\x01")}), "\x01", 0, 0},
+                 // The base comes from the first data record; a later record below it and one
+                 // past the image end are skipped. 0x80080d3f - 0x80051000 is still inside.
+                 {records({extended(0x8005), data(0x1000, QByteArray::fromHex("0102")),
+                           data(0x0ffe, QByteArray::fromHex("aabbcc")), extended(0x8008),
+                           data(0x0d3f, QByteArray::fromHex("ddee"))}),
+                  patched(0x2FD41, {{0, "cc02"}, {0x2FD3F, "ddee"}}), 0, 2},
+                 // Offset 0x80080d3e - 0x80050000 = 199,998: the third byte lies past the end.
+                 {records({extended(0x8005), data(0, "\x01"), extended(0x8008),
+                           data(0x0d3e, QByteArray::fromHex("778899"))}),
+                  patched(HexFile::Capacity, {{0, "01"}, {199998, "7788"}}), 0, 1}}) {
             HexFile hex;
             const HexFile::Report report = hex.parse(text);
             QCOMPARE(report.result, HexFile::Loaded);

@@ -34,8 +34,6 @@ private slots:
         QTest::newRow("whole") << "small.txt" << qint64(8) << QByteArray("12345678") << "";
         QTest::newRow("past the bound") << "small.txt" << qint64(7) << QByteArray()
                                         << "%P is larger than 7 bytes, more than such a file holds";
-        QTest::newRow("bound in KiB")
-            << "small.txt" << 2 * RegularFile::KiB << QByteArray("12345678") << "";
         QTest::newRow("FIFO without a writer")
             << "fifo.txt" << RegularFile::MiB << QByteArray() << "%P is not a regular file";
         QTest::newRow("link to /dev/zero")
@@ -67,28 +65,8 @@ private slots:
             QCOMPARE(read, QByteArray("stale"));
     }
 
-    // A file larger than the first guess of its size is read whole: here one that grows past
-    // the size it had when it was opened.
-    void growsWhileRead()
-    {
-        QVERIFY(TestFiles::write("growing.txt", "start"));
-        QString error;
-        const int descriptor =
-            RegularFile::open(AT_FDCWD, "growing.txt", O_RDONLY, "growing.txt", &error);
-        QVERIFY2(descriptor >= 0, qPrintable(error));
-        const QByteArray more(10000, 'x');
-        QFile append("growing.txt");
-        QVERIFY(append.open(QIODevice::Append) && append.write(more) == more.size());
-        append.close();
-        QByteArray read;
-        QVERIFY(
-            RegularFile::readOpened(descriptor, "growing.txt", RegularFile::MiB, &read, &error));
-        ::close(descriptor);
-        QCOMPARE(read, "start" + more);
-    }
-
-    // The descriptor of a regular file waits for its reads again; a link at the name is not
-    // followed where the caller asks so.
+    // The descriptor of a regular file waits for its reads again, and a child does not inherit
+    // it.
     void openedDescriptor()
     {
         QString error;
@@ -97,9 +75,6 @@ private slots:
         QCOMPARE(::fcntl(descriptor, F_GETFL) & O_NONBLOCK, 0);
         QVERIFY((::fcntl(descriptor, F_GETFD) & FD_CLOEXEC) != 0);
         ::close(descriptor);
-        QVERIFY(QFile::link("small.txt", "alias.txt"));
-        QCOMPARE(RegularFile::open(AT_FDCWD, "alias.txt", O_RDONLY | O_NOFOLLOW, "a", &error), -1);
-        QCOMPARE(error, QString("a is a link, not followed"));
     }
 };
 
