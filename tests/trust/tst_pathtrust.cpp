@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sched.h>
@@ -266,13 +268,15 @@ private slots:
                 TestFiles::write(at("own/inner/program"), "#!/bin/sh\necho checked \"$#\"\n"));
         QVERIFY(TestFiles::write(at("own/inner/planted"), "#!/bin/sh\necho planted\n") &&
                 ::chmod(qPrintable(at("own/inner/planted")), 0700) == 0);
-        CheckedProgram program(at("own/link/program")); // through a link of the user's
-        QVERIFY2(program.isOpen(), qPrintable(program.error()));
+        const QDir temporary(QDir::tempPath());
+        const QStringList links{"kvl52110-*"};
+        auto program = std::make_unique<CheckedProgram>(at("own/link/program")); // a user's link
+        QVERIFY2(program->isOpen(), qPrintable(program->error()));
         QVERIFY(::rename(qPrintable(at("own/inner/planted")),
                          qPrintable(at("own/inner/program"))) == 0);
         QProcess process;
         QString named;
-        QVERIFY(program.start([&](const QString &path) {
+        QVERIFY(program->start([&](const QString &path) {
             named = path;
             process.start(path, {"one", "two"});
             return true;
@@ -282,6 +286,9 @@ private slots:
         QVERIFY2(named.startsWith("/proc/self/fd/") && named.endsWith("/program"),
                  qPrintable(named));
         QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(temporary.entryList(links, QDir::Dirs).size(), 1); // the link's private folder
+        program.reset();
+        QVERIFY(temporary.entryList(links, QDir::Dirs).isEmpty()); // gone with the program
     }
 
     // A program missing, or one that the check or the opened file's judgement refuses, starts
