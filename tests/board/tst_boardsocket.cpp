@@ -3,11 +3,13 @@
 #include "boardappfixture.h"
 #include "logrecorder.h"
 #include "logs.h"
+#include "mainwindow.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
 #include "tablerows.h"
 #include "testfiles.h"
 #include "toolapplets.h"
+#include "x11tools.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -411,6 +413,66 @@ private slots:
             return;
         QCOMPARE(request("set\t" + item + "\t" + accepted + "\n"), QByteArray("ok\n"));
         QCOMPARE(request("get\t" + item + "\n"), readBack);
+    }
+
+    // The main window closed during "Write All" (on X11 by the window manager, as a person's
+    // click on its close button) while a script sends: the program takes the Close within the
+    // loop, between two of its words, says that it ends once the command is done and refuses
+    // every request from then on; the one it took before is answered once the loop has run
+    // whole, and the window closes then. Last: the program ends.
+    void closeDuringWriteAll()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+        MainWindow *window = app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const WId id = window->winId();
+        const SocketDir dir;
+        const QByteArray socketPath = QFile::encodeName(dir.address(PipeClient::programPipe()));
+        std::atomic<int> taken{-2}, sentAfter{0}, refusedAfter{0};
+        std::atomic<bool> said{false};
+        sim.board.setTrace([&](const QByteArray &text) { // the simulator's thread
+            if (!text.startsWith("> set SER2PXNDATA="))
+                return;
+            if (taken == -2) {
+                taken = sendRequest(socketPath, "get\tversion\n");
+                if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+                    X11Tools::closeAsAPerson(id);
+                else
+                    QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+            } else if (said) {
+                const int fd = sendRequest(socketPath, "get\tversion\n");
+                ++sentAfter;
+                refusedAfter += fd < 0;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        });
+        const qsizetype before = sim.bus.frames().size();
+        qsizetype wordsBeforeSaid = -1;
+        const auto saying = connect(app, &MainApp::signal_log, this, [&](int, const QString &text) {
+            if (text == "The program ends once the running command is done" && !said) {
+                wordsBeforeSaid = sim.bus.frames().size() - before;
+                said = true;
+            }
+        });
+        Board::setDelayHook(nullptr); // the loop pauses as for a person
+        page()->findChild<QAbstractButton *>("btWriteEEPROM_49")->click();
+        Board::setDelayHook([](unsigned) {});
+        sim.board.setTrace(nullptr);
+        disconnect(saying);
+        const QList<QPair<int, QByteArray>> loop = sim.bus.frames().mid(before);
+        QVERIFY(taken >= 0);
+        QVERIFY2(wordsBeforeSaid > 0 && wordsBeforeSaid < loop.size(),
+                 qPrintable(QString("said after %1 of %2").arg(wordsBeforeSaid).arg(loop.size())));
+        QVERIFY(sentAfter > 0);
+        QCOMPARE(refusedAfter.load(), sentAfter.load());
+        QVERIFY(loop.size() >= 15);
+        for (const auto &frame : loop)
+            QCOMPARE(frameAddress(frame), 7);
+        QCOMPARE(receiveReply(taken), QByteArray("s") + MainApp::VersionText);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+        QVERIFY(!app->isConnected());
     }
 };
 
