@@ -1,8 +1,8 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
 // click, "Flash"); and the end of the program, told by the system, by closing the main window (a
-// person's Close during their command ends it once the command is done) or by a "shutdown"
-// request, answers every request it accepted first. The functions run in order
+// person's Close during their command ends it once the command is done), by the session's end or
+// by a "shutdown" request, answers every request it accepted first. The functions run in order
 // on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
@@ -239,6 +239,23 @@ private slots:
         QVERIFY(app->localServer()->start(app->localServer()->name())); // as a new start would
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
+
+        // A logout through the session manager (its commit-data request) saves the window state
+        // and the options at once, before the display may go, then ends as the Close does.
+        window()->show();
+        QVERIFY(app->connectBoard("mockup"));
+        QFile::remove(WindowState::FileName);
+        QFile::remove(OptionsFile::DefaultFileName);
+        bool savedAtOnce = false;
+        QTimer::singleShot(0, app, [&]() {
+            app->commitData();
+            savedAtOnce = QFile::exists(WindowState::FileName) &&
+                          QFile::exists(OptionsFile::DefaultFileName) && !PipeClient().connected();
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(savedAtOnce);
+        QVERIFY(!window()->isVisible() && !app->isConnected());
+        QVERIFY(app->localServer()->start(app->localServer()->name()));
 
         QVERIFY(app->connectBoard("mockup"));
         PipeClient late; // connected first, asking once the shutdown is answered

@@ -24,12 +24,19 @@
 #include <mutex>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace
 {
 
 const int WaitMs = 60000; // wide: the program runs with the sanitizers on a shared machine
 const QByteArray EndingNote = "kvl52110: ending once the running command is done";
 const QStringList Project{"--project", "TO3/TO4"};
+const QByteArray DisplayGoneNote = "kvl52110: ended at once by the window system";
+// A script that sends one request ($0 the client, the request its arguments) until nobody
+// listens, printing each exit status and output as "STATUS [OUTPUT]".
+const QString ScriptLoop = "while out=$(\"$0\" \"$@\"); s=$?; echo \"$s [$out]\"; [ $s -ne 2 ]; do :; done";
 
 // kvl52110-cli with arguments: its output, or "<status N>" when it failed.
 QByteArray cli(const QStringList &arguments)
@@ -130,10 +137,12 @@ class TestSideBySide : public QObject
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
 
     // The program with arguments in a folder of this test function's own (made here), on the
-    // platform of this run, every prompt answered by default unless a person is to answer;
-    // standard error goes to a file of the folder's name.
+    // platform of this run (or the display given), every prompt answered by default unless a
+    // person is to answer; standard error goes to a file of the folder's name, or to the
+    // descriptor given.
     QProcess *start(const QStringList &arguments, const QString &name = "program",
-                    bool answeredByDefault = true)
+                    bool answeredByDefault = true, const QString &display = QString(),
+                    int standardError = -1)
     {
         const QString folder = QDir::current().absoluteFilePath(folderName());
         QDir().mkpath(folder);
@@ -141,10 +150,16 @@ class TestSideBySide : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (answeredByDefault)
             env.insert("KVL_PROMPT_DEFAULTS", "1");
+        if (!display.isEmpty()) {
+            env.insert("DISPLAY", display);
+            env.insert("QT_QPA_PLATFORM", "xcb");
+        }
         program->setProcessEnvironment(env);
         program->setWorkingDirectory(folder);
         program->setStandardOutputFile(QProcess::nullDevice());
         program->setStandardErrorFile(folder + "." + name + ".err");
+        if (standardError >= 0)
+            program->setChildProcessModifier([standardError]() { ::dup2(standardError, 2); });
         program->start(KVL_PROGRAM_PATH, Project + arguments);
         m_programs.push_back(std::move(program));
         return m_programs.back().get();
@@ -347,6 +362,77 @@ private slots:
         QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
         QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
         QCOMPARE(TestFiles::read(folderName() + ".program.err").count(EndingNote), 1);
+    }
+
+    // Standard error a pipe whose reader has gone (a log viewer closed, `| head`): the first
+    // signal's note cannot be written there, and the program still ends as its Close does.
+    void signalWithStandardErrorGone()
+    {
+        int pipe[2];
+        QVERIFY(::pipe2(pipe, O_CLOEXEC) == 0);
+        ::close(pipe[0]);
+        QProcess *program = start({}, "program", true, QString(), pipe[1]);
+        ::close(pipe[1]);
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        QCOMPARE(::kill(pid_t(program->processId()), SIGTERM), 0);
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        const QDir folder(folderName());
+        QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
+        QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
+    }
+
+    // The X server goes away without notice (a crashed desktop, a remote display that drops)
+    // while scripts send requests: Qt's X11 platform ends the program at once. No request is
+    // taken for one without a value: each gets its reply or is reported as unanswered by a
+    // program that has ended (exit status 4), then nobody listens (2). The socket file goes,
+    // and the options are on disk as they were last changed (here: as read at the start, the
+    // defaults new to the file added).
+    void displayGoneDuringScripts()
+    {
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("runs an X server of its own: runs as tst_sidebyside");
+        QProcess xserver;
+        xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten",
+                               "tcp", "-noreset"});
+        QVERIFY2(xserver.waitForReadyRead(WaitMs), "no X server");
+        const QString display = ":" + QString::fromLatin1(xserver.readLine().trimmed());
+        QVERIFY(QDir().mkpath(folderName()));
+        QVERIFY(TestFiles::write(folderName() + "/options.ini", "python_path=/opt/kept\n"));
+        QProcess *program = start({}, "program", true, display);
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        std::vector<std::unique_ptr<QProcess>> scripts;
+        const QList<QStringList> requests{{"get", "version"},
+                                          {"set", "Configuration.SACONF", "i5"},
+                                          {"get", "Configuration.SACONF"}};
+        for (const QStringList &request : requests) {
+            scripts.push_back(std::make_unique<QProcess>());
+            scripts.back()->start("sh", QStringList{"-c", ScriptLoop, KVL_CLI_PATH} + request);
+        }
+        for (const auto &script : scripts)
+            QVERIFY(QTest::qWaitFor([&]() { return script->peek(4096).count('\n') >= 3; },
+                                    WaitMs));
+        xserver.kill();
+        QVERIFY(program->waitForFinished(WaitMs));
+        for (const auto &script : scripts) {
+            QVERIFY(script->waitForFinished(WaitMs));
+            const QList<QByteArray> lines = script->readAllStandardOutput().trimmed().split('\n');
+            const bool isSet = script->arguments().contains("set");
+            for (const QByteArray &line : lines) // a value, or said to be missing
+                QVERIFY2(line.startsWith("0 [") ? isSet || line != "0 []"
+                                                : line == "4 []" || line == "2 []",
+                         line.constData());
+            QCOMPARE(lines.last(), QByteArray("2 []"));
+        }
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        const QByteArray options = TestFiles::read(folderName() + "/options.ini");
+        QVERIFY2(options.contains("python_path=/opt/kept") && options.contains("comm_timeout=50"),
+                 options.constData());
+        QVERIFY(TestFiles::read(folderName() + ".program.err").contains(DisplayGoneNote));
     }
 
     // Told to end while a request runs and others wait behind it, the program answers each of
