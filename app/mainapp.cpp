@@ -220,7 +220,7 @@ bool MainApp::init()
     // A name a person chose instead of a name in use acts as one given with --name.
     setServerName(m_localServer->name());
     QuitSignals::refuseConnectionsOf(m_localServer); // from the first signal to end on
-    ForcedExit::guard(m_localServer); // an exit the display's loss forces
+    ForcedExit::guard(m_localServer);                // an exit the display's loss forces
     // A logout through the desktop's session manager ends the program as its Close does.
     if (qGuiApp)
         connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &MainApp::commitData);

@@ -7,7 +7,6 @@
 #include "prompt.h"
 #include "ui_autoaddressing.h"
 
-
 namespace
 {
 

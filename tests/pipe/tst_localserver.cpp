@@ -779,26 +779,6 @@ private slots:
         QCOMPARE(PipeClient::exchange("KVLSTOPPED", "get\tA.B\n"), QByteArray("i7"));
     }
 
-    // An exit with no event loop after it ends every connection at once, without a reply (one
-    // held, one the kernel still queues), runs nothing, and removes the socket file: a client
-    // finds nobody listening, as where the program has ended.
-    void abandonedAtExit()
-    {
-        server->hold(); // as during a person's command
-        PipeClient held(name);
-        QVERIFY(held.send("get\tA.B\n") && held.keptWaitingBy(*server));
-        RawClient queued(name); // no event loop runs between its connect and the exit
-        QVERIFY(queued.connected);
-        QCOMPARE(::send(queued.fd, "get\tA.B\n", 8, MSG_NOSIGNAL), ssize_t(8));
-        server->abandonAtExit();
-        QCOMPARE(RawClient(name).connectError, ENOENT);
-        QVERIFY(!QFileInfo::exists(PipeName::socketFile(name)));
-        QVERIFY(QTest::qWaitFor([&]() { return queued.receive() || errno == ECONNRESET; }));
-        QVERIFY(held.waitClosed());
-        QCOMPARE(held.received + queued.received, QByteArray());
-        QCOMPARE(handler->takeCalls(), QStringList());
-    }
-
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {
