@@ -2,8 +2,34 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <QThread>
 #include <QTimer>
+
+namespace
+{
+
+// Drops a person's input, as a modal window drops the input to the windows it blocks. Qt's own
+// exclusion of input (QEventLoop::ExcludeUserInputEvents) would keep a Close of the main window
+// from the window manager back too, which Qt's X11 platform counts as input.
+class InputDropped : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+            return true;
+        default:
+            return event->isInputEvent();
+        }
+    }
+};
+
+} // namespace
 
 void CommandPause::wait(unsigned ms)
 {
@@ -12,6 +38,8 @@ void CommandPause::wait(unsigned ms)
         QThread::msleep(ms);
         return;
     }
+    InputDropped dropped;
+    application->installEventFilter(&dropped); // removed with it
     // The timer wakes the wait for events once the pause is over.
     const QDeadlineTimer deadline(qint64(ms), Qt::PreciseTimer);
     QTimer wake;
@@ -19,7 +47,6 @@ void CommandPause::wait(unsigned ms)
     wake.setTimerType(Qt::PreciseTimer);
     for (qint64 left = deadline.remainingTime(); left > 0; left = deadline.remainingTime()) {
         wake.start(int(left));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                        QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }

@@ -4,8 +4,9 @@
 // addressing). On the GUI thread the window system is served meanwhile: windows repaint, and a
 // Close of the main window is taken at once (the command socket then refuses new connections,
 // and the status bar says that the program ends once the command is done), rather than when the
-// command ends. A person's input waits for the command's end; timers, queued calls and sockets
-// are served as a progress window serves them. Elsewhere it only sleeps.
+// command ends. A person's clicks and keys meanwhile are dropped, as behind a progress window;
+// timers, queued calls and sockets are served as a progress window serves them. Elsewhere it
+// only sleeps.
 namespace CommandPause
 {
 

@@ -70,7 +70,7 @@ public:
     QString currentPort() const;
 
     // Pauses a command for ms milliseconds (CommandPause: the window system is served, a
-    // person's input waits). A test may install a hook that records the pause and returns at
+    // person's input dropped). A test may install a hook that records the pause and returns at
     // once; null restores the pause.
     static void delayMs(unsigned ms);
     using DelayHook = void (*)(unsigned ms);
