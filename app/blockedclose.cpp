@@ -34,7 +34,8 @@ BlockedClose::BlockedClose(QWidget *window) : QObject(window), m_window(window)
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-// Every X event passes here: the cheap tests come first.
+// Every X event passes here: the cheap tests come first. A Close that no modal window blocks is
+// left to Qt, which delivers it to the window.
 bool BlockedClose::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -45,7 +46,7 @@ bool BlockedClose::nativeEventFilter(const QByteArray &eventType, void *message,
     const auto *client = static_cast<const xcb_client_message_event_t *>(message);
     if (client->format != 32 || client->type != m_protocols ||
         client->data.data32[0] != m_deleteWindow || !m_window ||
-        client->window != m_window->internalWinId())
+        client->window != m_window->internalWinId() || !QGuiApplication::modalWindow())
         return false;
     emit signal_closeAsked();
     return true;

@@ -6,13 +6,10 @@
 
 class QWidget;
 
-// A person's Close of the main window as the window manager sends it (X11's WM_DELETE_WINDOW
-// message), taken as soon as the program reads the window system's messages. Qt would deliver
-// it as a person's input: it drops it while a modal window blocks the main window (a progress
-// window, a box, the firmware window), and keeps it for later while a long command pauses (a
-// pause leaves a person's input for the command's end), so that the program would refuse new
-// requests only once the command is done. This filter sees the message first and reports it
-// instead. On other platforms it does nothing.
+// A person's Close of a window while a modal window blocks it (the main window's close button
+// while a progress window, a box or the firmware window is open). Qt drops that request, so
+// nothing would happen; on X11 it comes as the window manager's WM_DELETE_WINDOW message, which
+// this filter sees first and reports instead. On other platforms it does nothing.
 class BlockedClose : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -22,7 +19,7 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 signals:
-    // The window's Close was asked for.
+    // The window's Close was asked for while a modal window was open.
     void signal_closeAsked();
 
 private:
