@@ -15,9 +15,9 @@ std::atomic<bool> registered{false};
 
 // What the person or the script's operator watching standard error learns.
 const char LostNote[] =
-    "kvl52110: ended at once by the window system (its display is gone): requests not yet "
-    "answered were closed without a reply, a running command was cut short, and the window "
-    "layout since its last save is lost; the options are saved\n";
+    "kvl52110: ended at once, its display gone: the requests not answered yet were closed "
+    "without a reply, a command still running stopped where it was, and the window layout since "
+    "its last save is lost (the options were saved as they changed)\n";
 
 } // namespace
 

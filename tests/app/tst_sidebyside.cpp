@@ -385,7 +385,8 @@ private slots:
     // The X server goes away without notice while a script loops: Qt's X11 platform ends the
     // program at once. Each request gets its value, or is said to have none because the program
     // ended (exit status 4), until nobody listens (2); the socket file goes, and the options
-    // are on disk (those read, and the defaults new to the file, written at the start).
+    // are on disk (those read, and the defaults new to the file, written at the start);
+    // standard error says what was lost.
     void displayGoneDuringScript()
     {
         if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
@@ -415,6 +416,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
         const QByteArray options = TestFiles::read(folderName() + "/options.ini");
         QVERIFY(options.contains("python_path=/opt/kept\n") && options.contains("comm_timeout="));
+        QVERIFY(TestFiles::read(folderName() + ".program.err").contains("kvl52110: ended at once"));
     }
 
     // Told to end while a request runs and others wait behind it, the program answers each of
