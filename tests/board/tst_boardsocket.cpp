@@ -441,15 +441,19 @@ private slots:
                 QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
             }
         });
+        bool refusedWhenSaid = false;
         const auto saying = connect(app, &MainApp::signal_log, this, [&](int, const QString &t) {
-            said = said || t == "The program ends once the running command is done";
+            if (said || t != "The program ends once the running command is done")
+                return;
+            refusedWhenSaid = !PipeClient().connected();
+            said = true;
         });
         Board::setDelayHook(nullptr); // the loop pauses as for a person
         page()->findChild<QAbstractButton *>("btWriteEEPROM_49")->click();
         Board::setDelayHook([](unsigned) {});
         sim.board.setTrace(nullptr);
         disconnect(saying);
-        QVERIFY(words >= 15 && sent > 0);
+        QVERIFY(words >= 15 && said && refusedWhenSaid);
         QCOMPARE(refused.load(), sent.load());
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
     }
