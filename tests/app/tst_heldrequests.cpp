@@ -240,14 +240,19 @@ private slots:
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 
-        // A logout (the session manager's commit-data request) saves the options and the window
-        // state at once, before the display may go, and ends as the Close does.
+        // A logout (the session manager's commit-data request) during a command saves the options
+        // and the window state at once, before the display may go, and ends as the Close does.
         window()->show();
-        QVERIFY(app->connectBoard("mockup") && QFile::remove(OptionsFile::DefaultFileName));
+        QVERIFY(app->connectBoard("mockup") && QFile::remove(OptionsFile::DefaultFileName) &&
+                QFile::remove(WindowState::FileName));
+        command = std::make_unique<LocalServer::Hold>(app->localServer());
         bool savedAtOnce = false;
         QTimer::singleShot(0, app, [&]() {
             app->commitData();
-            savedAtOnce = QFile::exists(OptionsFile::DefaultFileName) && !PipeClient().connected();
+            savedAtOnce = QFile::exists(OptionsFile::DefaultFileName) &&
+                          QFile::exists(WindowState::FileName) && window()->isVisible() &&
+                          !PipeClient().connected();
+            command.reset();
         });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(savedAtOnce && !window()->isVisible() && !app->isConnected());
