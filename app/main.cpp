@@ -5,6 +5,7 @@
 #include "pipename.h"
 #include "programfiles.h"
 #include "qtnoisefilter.h"
+#include "quitsignals.h"
 #include "toolapplets.h"
 #include "widgetprompt.h"
 
@@ -77,6 +78,7 @@ bool readArguments(const Application &application, MainApp *app)
 
 int main(int argc, char *argv[])
 {
+    QuitSignals::outliveClosedPipes(); // standard error may be a pipe nobody reads any more
     QtNoiseFilter::install();
     const OwnArguments own(argc, argv); // before Qt's X11 platform takes "--name" for itself
     Application application(argc, argv);

@@ -5,12 +5,12 @@
 #include "application.h"
 #include "appletscroll.h"
 #include "applog.h"
-#include "beeper.h"
 #include "blockedclose.h"
 #include "bootloader.h"
 #include "bytetext.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "forcedexit.h"
 #include "formfont.h"
 #include "localserver.h"
 #include "mainwindow.h"
@@ -59,7 +59,6 @@ bool isExposed(const QWidget *window)
 }
 
 const QString ProbingText = QStringLiteral("Initializing channel connection...");
-constexpr int ReplyFlushMs = 1000;
 // The main window's frame at its preferred size, title bar and borders included.
 constexpr QSize MainWindowFrame(1445, 1000);
 // Disabled texts stay readable (a contrast of 3:1 at least) and greyer than enabled ones.
@@ -221,6 +220,10 @@ bool MainApp::init()
     // A name a person chose instead of a name in use acts as one given with --name.
     setServerName(m_localServer->name());
     QuitSignals::refuseConnectionsOf(m_localServer); // from the first signal to end on
+    ForcedExit::guard(m_localServer);                // an exit the display's loss forces
+    // A logout through the desktop's session manager ends the program as its Close does.
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &MainApp::commitData);
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 
@@ -377,7 +380,8 @@ void MainApp::createControlBoard()
 void MainApp::start()
 {
     setDefaultOptions();
-    loadOptions();
+    if (loadOptions())
+        saveOptions(); // on disk as they are from now on, the defaults new to the file too
     tellFiles();
     showProgress(QStringLiteral("Starting mainwindow"), 90);
     for (int i = 0; i < m_applets.size(); ++i) {
@@ -403,118 +407,6 @@ void MainApp::start()
     holdRequests(false);
 }
 
-int MainApp::exec()
-{
-    // Told by the system to end, the program ends as its Close does.
-    QuitSignals quitSignals;
-    connect(&quitSignals, &QuitSignals::signal_quit, this, &MainApp::quitAsClosed);
-    if (!init()) {
-        // A start that does not serve says why, where a script's log sees it.
-        std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
-        return 1;
-    }
-    start();
-    // Told to end during the start: the requests that waited for it are answered first.
-    if (m_quitAtStart)
-        QMetaObject::invokeMethod(this, &MainApp::quitAsClosed, Qt::QueuedConnection);
-    const int code = QApplication::exec();
-    shutdown();
-    // The pipe server serves until the very end. Unlike a named pipe, a local socket file
-    // outlives its process, so the server is closed last, which removes the file.
-    QuitSignals::refuseConnectionsOf(nullptr);
-    delete m_localServer;
-    m_localServer = nullptr;
-    return code;
-}
-
-// Running, the program takes no new request, and the main window is closed once every request
-// accepted has been answered and a command that keeps the requests waiting (a person's, a
-// connection's set-up) has ended, as a person's Close waits for it too: an image half flashed
-// or a board half addressed would stay so. During the start (a question may be open) the start
-// is cut short: whatever waits returns its default, and the program ends the same way once the
-// start is done.
-void MainApp::quitAsClosed()
-{
-    if (!m_started || !m_mainWindow) {
-        m_quitAtStart = true;
-        QCoreApplication::exit(0);
-        return;
-    }
-    if (!m_closeWaits)
-        closeWhenAnswered();
-}
-
-bool MainApp::closeNow()
-{
-    if (m_started && requestsAnswered())
-        return true;
-    quitAsClosed();
-    return false;
-}
-
-// Looks again every QuitRetryMs; says once why the end waits while a command keeps it waiting.
-void MainApp::closeWhenAnswered()
-{
-    m_closeWaits = true; // a Close meanwhile starts no second round
-    if (requestsAnswered() && m_mainWindow->close()) {
-        m_closeWaits = m_closeWaitSaid = false;
-        return;
-    }
-    if (!m_closeWaitSaid && m_localServer->isHeld()) {
-        m_closeWaitSaid = true;
-        const QString text = QStringLiteral("The program ends once the running command is done");
-        emit signal_log(0, text);
-        m_mainWindow->setStatusText(text);
-    }
-    QTimer::singleShot(QuitRetryMs, this, &MainApp::closeWhenAnswered);
-}
-
-// A "shutdown" request ends the event loop once it and every other request accepted are
-// answered.
-void MainApp::quitWhenAnswered()
-{
-    if (requestsAnswered())
-        QCoreApplication::quit();
-    else
-        QTimer::singleShot(QuitRetryMs, this, &MainApp::quitWhenAnswered);
-}
-
-// For the end: the server takes no new request; true once no command keeps the requests
-// waiting and every request accepted has been answered.
-bool MainApp::requestsAnswered()
-{
-    if (!m_localServer)
-        return true;
-    m_localServer->stopListening();
-    return !m_localServer->isHeld() && m_localServer->isIdle();
-}
-
-void MainApp::shutdown()
-{
-    if (m_shutDown)
-        return;
-    m_shutDown = true;
-    flushReplies();
-    disconnectBoard();
-    saveOptions();
-    tellFilesNotKept();
-    m_started = false;
-    Beeper::stopAll(); // the log window would wait for an error beep to end
-    const QList<Applet *> applets = m_applets;
-    m_applets.clear();
-    m_logs = nullptr;
-    qDeleteAll(applets);
-    // The update window works on the link, so it goes first.
-    delete m_bootloader;
-    m_bootloader = nullptr;
-    if (m_controlBoard)
-        m_controlBoard->stopProbe();
-    if (m_portScan)
-        m_portScan->wait(); // the probe works on the link object
-    delete m_controlBoard;
-    m_controlBoard = nullptr;
-}
-
 // While requests are held, new connections and complete batches wait; on release the waiting
 // ones are taken up in order.
 void MainApp::holdRequests(bool hold)
@@ -525,14 +417,6 @@ void MainApp::holdRequests(bool hold)
         m_localServer->hold();
     else
         m_localServer->release();
-}
-
-// Replies written just before the event loop ended (a "shutdown" request) still reach their
-// clients.
-void MainApp::flushReplies()
-{
-    if (m_localServer)
-        m_localServer->flushReplies(ReplyFlushMs);
 }
 
 // ---------------------------------------------------------------- applets

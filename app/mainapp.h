@@ -145,7 +145,11 @@ public:
     // Where the shipped data is read and the options, window state and logs are written.
     const ProgramFiles &programFiles() const { return m_programFiles; }
     void setProgramFiles(const ProgramFiles &files) { m_programFiles = files; }
-    void loadOptions();
+    // True when the options were read (a missing file reads as the defaults).
+    bool loadOptions();
+    // The whole table, written atomically; also at the start once read and at each change
+    // while the program runs (setOption), so the options on disk are the last ones whatever
+    // ends the program.
     void saveOptions();
     void loadWorkspace(const QString &fileName);
     void saveWorkspace();
@@ -174,6 +178,10 @@ public:
     // the program ends so once the requests it accepted are answered and a command that keeps
     // them waiting is done (saying so, in the log and the status bar).
     bool closeNow();
+    // The session ends (a logout through the desktop's session manager asks the program to
+    // commit its data): the options and, while connected, the window state are saved at once,
+    // before the display may go, and the program ends as its Close does.
+    void commitData();
 
 public slots:
     bool set(const QString &name, QVariant &value) override;

@@ -37,11 +37,16 @@ QVariant MainApp::option(const QString &key)
     return m_options.value(key);
 }
 
+// Once the program runs, a change is written at once, so that no end loses it, however sudden.
 void MainApp::setOption(const QString &key, const QVariant &value)
 {
+    const auto old = m_options.constFind(key);
+    const bool changed = old == m_options.cend() || *old != value;
     m_options.insert(key, value);
     if (key == PythonPathKey && m_pythonRunner)
         m_pythonRunner->setPythonPath(value.toString());
+    if (changed && m_started)
+        saveOptions();
 }
 
 void MainApp::setDefaultOptions()
@@ -65,19 +70,20 @@ QString MainApp::stateFileName() const
 }
 
 // Options that cannot be kept are neither read nor written: the start and the close say so.
-void MainApp::loadOptions()
+bool MainApp::loadOptions()
 {
     if (!m_programFiles.configNotKept().isEmpty())
-        return;
+        return false;
     QHash<QString, QVariant> values = m_options;
     QString error;
     if (!OptionsFile::load(optionsFileName(), &values, &error)) {
         emit signal_log(ErrorLevel,
                         QStringLiteral("Cannot read %1: %2").arg(optionsFileName(), error));
-        return;
+        return false;
     }
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         setOption(it.key(), it.value());
+    return true;
 }
 
 void MainApp::saveOptions()

@@ -26,7 +26,9 @@ static_assert(std::atomic<LocalServer *>::is_always_lock_free, "used in a signal
 // Ctrl+C again should know what that costs.
 const char EndingNote[] = "kvl52110: ending once the running command is done and the requests "
                           "taken are answered; a further signal ends it at once, without saving "
-                          "its options and window state\n";
+                          "its window state\n";
+
+void readerGone(int) {}
 
 long long monotonicMs()
 {
@@ -70,6 +72,15 @@ QuitSignals::~QuitSignals()
 void QuitSignals::refuseConnectionsOf(LocalServer *server)
 {
     refusedServer.store(server);
+}
+
+void QuitSignals::outliveClosedPipes()
+{
+    struct sigaction action = {};
+    action.sa_handler = &readerGone;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 // Runs in the signal handler: only async-signal-safe calls.

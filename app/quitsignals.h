@@ -31,6 +31,11 @@ public:
     // The server whose new connections the first signal refuses (null: none), whether or not
     // the handlers are in place yet; reset it before the server goes.
     static void refuseConnectionsOf(LocalServer *server);
+    // From now on a write to a pipe whose reader has gone (standard error read by a viewer that
+    // was closed, by `| head`, by a launcher that let it go) fails instead of ending the program
+    // by SIGPIPE. The signal is caught, not ignored: the programs this one starts get its
+    // default handling back.
+    static void outliveClosedPipes();
 
 signals:
     void signal_quit();

@@ -2,11 +2,10 @@
 
 #include "appletslog.h"
 #include "boardpageaccess.h"
+#include "commandpause.h"
 #include "configurationcalls.h"
 #include "prompt.h"
 #include "ui_autoaddressing.h"
-
-#include <QThread>
 
 namespace
 {
@@ -150,7 +149,7 @@ bool AutoAddressing::addressRow(int index)
     }
     switchOutput(index, row.buck, false, DisableText);
     finishRow(index);
-    QThread::msleep(RowPauseMs);
+    CommandPause::wait(RowPauseMs);
     return true;
 }
 

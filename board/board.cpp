@@ -2,6 +2,7 @@
 
 #include "applethost.h"
 #include "boardglobals.h"
+#include "commandpause.h"
 #include "controlboard.h"
 #include "csvreader.h"
 #include "localclient.h"
@@ -9,7 +10,6 @@
 #include "spip205.h"
 #include "ui_board.h"
 
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -88,7 +88,7 @@ void Board::delayMs(unsigned ms)
     if (delayHook)
         delayHook(ms);
     else
-        QThread::msleep(ms);
+        CommandPause::wait(ms);
 }
 
 void Board::setDelayHook(DelayHook hook)

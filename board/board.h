@@ -69,8 +69,9 @@ public:
     // text of the connection bar.
     QString currentPort() const;
 
-    // Blocks the calling thread for ms milliseconds without processing events. A test may
-    // install a hook that records the pause and returns at once; null restores the sleep.
+    // Pauses a command for ms milliseconds (CommandPause: the window system is served, a
+    // person's input dropped). A test may install a hook that records the pause and returns at
+    // once; null restores the pause.
     static void delayMs(unsigned ms);
     using DelayHook = void (*)(unsigned ms);
     static void setDelayHook(DelayHook hook);

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -372,6 +373,7 @@ void LocalServer::stopListening()
     if (!m_listener)
         return;
     m_listenCheck->stop();
+    refuseNewConnections();
     if (m_listener->isListening())
         m_listener->takeWaiting();
     m_listener->close();
@@ -392,6 +394,25 @@ void LocalServer::refuseNewConnections()
         return;
     ::shutdown(listening, SHUT_RD);
     m_listened.turnAway(listening);
+}
+
+void LocalServer::abandonAtExit()
+{
+    refuseNewConnections();
+    const int listening = m_listeningCopy.load();
+    pollfd queued{listening, POLLIN, 0};
+    while (listening >= 0 && ::poll(&queued, 1, 0) > 0 && (queued.revents & POLLIN)) {
+        const int descriptor = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
+        if (descriptor < 0)
+            break; // none left: a listener shut for reading fails here at once
+        ::shutdown(descriptor, SHUT_RDWR);
+        ::close(descriptor);
+    }
+    for (int descriptor : std::as_const(m_accepted))
+        ::shutdown(descriptor, SHUT_RDWR);
+    for (Connection *c : std::as_const(m_connections))
+        c->pipe->shutAtExit();
+    m_listened.removeTurnedAway();
 }
 
 void LocalServer::keepListeningCopy(bool listening)

@@ -78,15 +78,22 @@ public:
     // Connections not taken up yet and complete batches not run yet (while held, or while
     // another batch runs).
     int waitingRequests() const;
-    // For the end of the program: takes up the connections clients have made already and
-    // listens no more (the socket file goes), so that every request accepted can be answered
-    // before the end and no new one comes in.
+    // For the end of the program: refuses new connections at once (refuseNewConnections), takes
+    // up those clients made before and listens no more, removing the socket file it listened
+    // on, so that every request accepted can be answered before the end and no new one comes in.
+    // No connection is left queued between the two, to be reset when the listener closes.
     void stopListening();
     // Refuses every new connection from now on, at once (a client's connect fails as where
     // nobody listens), while the connections made before are still taken up; the server does
     // not listen again until the next start. Safe in a signal handler: a program told to end
     // takes no new request even while a command keeps it from its event loop.
     void refuseNewConnections();
+    // For an exit that leaves no event loop to answer what was accepted (the window system's
+    // connection lost): refuses new connections, ends every connection at once, those not
+    // taken up yet too, without a reply, and removes the socket file listened on. A client
+    // then finds its connection closed without a reply and nobody listening, which
+    // kvl52110-cli reports as an ended program. System calls only.
+    void abandonAtExit();
     // No connection is open or waits to be taken up, and no batch runs.
     bool isIdle() const;
     // Holds the server (when not null) for its lifetime: a command of the program's own that

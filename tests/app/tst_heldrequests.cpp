@@ -1,8 +1,8 @@
 // A script's requests beside a person's commands, in a started shell with two tool applets:
 // only a person's own frames keep the requests waiting, until the person's command ends (a
 // click, "Flash"); and the end of the program, told by the system, by closing the main window (a
-// person's Close during their command ends it once the command is done) or by a "shutdown"
-// request, answers every request it accepted first. The functions run in order
+// person's Close during their command ends it once the command is done), by the session's end or
+// by a "shutdown" request, answers every request it accepted first. The functions run in order
 // on one MainApp; the last one ends it.
 #include "tst_shellfixture.h"
 
@@ -239,6 +239,24 @@ private slots:
         QVERIFY(app->localServer()->start(app->localServer()->name())); // as a new start would
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
+
+        // A logout (the session manager's commit-data request) during a command saves the options
+        // and the window state at once, before the display may go, and ends as the Close does.
+        window()->show();
+        QVERIFY(app->connectBoard("mockup") && QFile::remove(OptionsFile::DefaultFileName) &&
+                QFile::remove(WindowState::FileName));
+        command = std::make_unique<LocalServer::Hold>(app->localServer());
+        bool savedAtOnce = false;
+        QTimer::singleShot(0, app, [&]() {
+            app->commitData();
+            savedAtOnce = QFile::exists(OptionsFile::DefaultFileName) &&
+                          QFile::exists(WindowState::FileName) && window()->isVisible() &&
+                          !PipeClient().connected();
+            command.reset();
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(savedAtOnce && !window()->isVisible() && !app->isConnected());
+        QVERIFY(app->localServer()->start(app->localServer()->name()));
 
         QVERIFY(app->connectBoard("mockup"));
         PipeClient late; // connected first, asking once the shutdown is answered

@@ -20,6 +20,7 @@
 #include "mainwindow.h"
 #include "mdiarea.h"
 #include "myswitch.h"
+#include "optionsfile.h"
 #include "screenconfig.h"
 #include "scriptdragprovider.h"
 #include "serialport.h"
@@ -179,9 +180,10 @@ private slots:
         QCOMPARE(image(QApplication::windowIcon().pixmap(32)),
                  image(QIcon(":/icon/program").pixmap(32))); // the program's own
         QCOMPARE(QApplication::font().family(), QString("MS Shell Dlg 2"));
-        // Without an options file, the defaults.
+        // Without an options file, the defaults, on disk from the start.
         QCOMPARE(app->option("comm_timeout").toString() + app->option("python_path").toString(),
                  QString("50python3"));
+        QVERIFY(TestFiles::read(OptionsFile::DefaultFileName).contains("comm_timeout=50\n"));
         QCOMPARE(replyDuringInit, QByteArray()); // nothing answered while starting
         QVERIFY(earlyClient->waitClosed());
         QVERIFY(earlyClient->received.contains(MainApp::VersionText));
@@ -652,6 +654,8 @@ private slots:
         QVERIFY(update && update->isVisible() && update->ignoreVersion());
         update->findChild<QCheckBox *>("cbVersionIgnore")->click();
         QVERIFY(!app->ignoreVersion());
+        // On disk as changed, whatever ends the program later.
+        QVERIFY(TestFiles::read(OptionsFile::DefaultFileName).contains("ignore_version=false"));
         window()->activateWindow();
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), 30000);
         window()->firmwareAction()->trigger();

@@ -24,6 +24,9 @@
 #include <mutex>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -130,10 +133,12 @@ class TestSideBySide : public QObject
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
 
     // The program with arguments in a folder of this test function's own (made here), on the
-    // platform of this run, every prompt answered by default unless a person is to answer;
-    // standard error goes to a file of the folder's name.
+    // platform of this run (or the display given), every prompt answered by default unless a
+    // person is to answer; standard error goes to a file of the folder's name, or to the
+    // descriptor given.
     QProcess *start(const QStringList &arguments, const QString &name = "program",
-                    bool answeredByDefault = true)
+                    bool answeredByDefault = true, const QString &display = QString(),
+                    int standardError = -1)
     {
         const QString folder = QDir::current().absoluteFilePath(folderName());
         QDir().mkpath(folder);
@@ -141,10 +146,16 @@ class TestSideBySide : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (answeredByDefault)
             env.insert("KVL_PROMPT_DEFAULTS", "1");
+        if (!display.isEmpty()) {
+            env.insert("DISPLAY", display);
+            env.insert("QT_QPA_PLATFORM", "xcb");
+        }
         program->setProcessEnvironment(env);
         program->setWorkingDirectory(folder);
         program->setStandardOutputFile(QProcess::nullDevice());
         program->setStandardErrorFile(folder + "." + name + ".err");
+        if (standardError >= 0)
+            program->setChildProcessModifier([standardError]() { ::dup2(standardError, 2); });
         program->start(KVL_PROGRAM_PATH, Project + arguments);
         m_programs.push_back(std::move(program));
         return m_programs.back().get();
@@ -183,6 +194,19 @@ class TestSideBySide : public QObject
         QCOMPARE(cli({"--name", name, "run", "shutdown"}), QByteArray("i1\n"));
         QVERIFY(program->waitForFinished(WaitMs));
         QCOMPARE(program->exitCode(), 0);
+    }
+
+    // The program ends as its Close does: exit status 0, the socket file removed, the window
+    // state and the options saved.
+    void endedAsClose(QProcess *program)
+    {
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        const QDir folder(folderName());
+        QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
+        QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
     }
 
     // The program connected to board and busy with a request of many "get SLOW" lines (its
@@ -303,7 +327,8 @@ private slots:
         connects("third");
         endsByRequest(second, "third");
         const QDir folder(folderName());
-        QCOMPARE(folder.entryList(QDir::Files), QStringList());
+        // Only the first program's options, written at its start.
+        QCOMPARE(folder.entryList(QDir::Files), QStringList{"options.ini"});
         QCOMPARE(QDir(folder.filePath("kvl52110-third")).entryList(QDir::Files),
                  (QStringList{"KVL52110.state", "options.ini"}));
         endsByRequest(first, "KVL52110");
@@ -338,14 +363,60 @@ private slots:
                 QTest::qWaitFor([&]() { return !signalPending(program->processId(), number); }));
             QCOMPARE(::kill(pid_t(program->processId()), together), 0);
         }
-        QVERIFY(program->waitForFinished(WaitMs));
-        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program->exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(socket));
-        const QDir folder(folderName());
-        QVERIFY(QFileInfo(folder.filePath("KVL52110.state")).size() > 0);
-        QVERIFY(TestFiles::read(folder.filePath("options.ini")).contains("comm_timeout=50"));
+        endedAsClose(program);
         QCOMPARE(TestFiles::read(folderName() + ".program.err").count(EndingNote), 1);
+    }
+
+    // With standard error a pipe whose reader has gone (a closed log viewer, `| head`), the
+    // first signal's note goes nowhere, and the program still ends as its Close does.
+    void signalWithStandardErrorGone()
+    {
+        int pipe[2];
+        QVERIFY(::pipe2(pipe, O_CLOEXEC) == 0);
+        ::close(pipe[0]);
+        QProcess *program = start({}, "program", true, QString(), pipe[1]);
+        ::close(pipe[1]);
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        QCOMPARE(::kill(pid_t(program->processId()), SIGTERM), 0);
+        endedAsClose(program);
+    }
+
+    // The X server goes away without notice while a script loops: Qt's X11 platform ends the
+    // program at once. Each request gets its value, or is said to have none because the program
+    // ended (exit status 4), until nobody listens (2); the socket file goes, and the options
+    // are on disk (those read, and the defaults new to the file, written at the start);
+    // standard error says what was lost.
+    void displayGoneDuringScript()
+    {
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("runs an X server of its own: runs as tst_sidebyside");
+        QProcess xserver;
+        xserver.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
+        QVERIFY2(xserver.waitForReadyRead(WaitMs), "no X server");
+        QVERIFY(QDir().mkpath(folderName()));
+        QVERIFY(TestFiles::write(folderName() + "/options.ini", "python_path=/opt/kept\n"));
+        QProcess *program =
+            start({}, "program", true, ":" + QString::fromLatin1(xserver.readLine().trimmed()));
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        QProcess script; // prints "STATUS [OUTPUT]" for each request
+        script.start("sh", {"-c",
+                            "while out=$(\"$0\" get version); s=$?; echo \"$s [$out]\"; "
+                            "[ $s -ne 2 ]; do :; done",
+                            KVL_CLI_PATH});
+        QVERIFY(QTest::qWaitFor([&]() { return script.peek(4096).count('\n') >= 3; }, WaitMs));
+        xserver.kill();
+        QVERIFY(program->waitForFinished(WaitMs) && script.waitForFinished(WaitMs));
+        const QList<QByteArray> lines = script.readAllStandardOutput().trimmed().split('\n');
+        for (const QByteArray &line : lines)
+            QVERIFY2(line == "0 [s" + QByteArray(MainApp::VersionText) + "]" || line == "4 []" ||
+                         line == "2 []",
+                     line.constData());
+        QCOMPARE(lines.last(), QByteArray("2 []"));
+        QVERIFY(!QFileInfo::exists(PipeName::socketFile("KVL52110")));
+        const QByteArray options = TestFiles::read(folderName() + "/options.ini");
+        QVERIFY(options.contains("python_path=/opt/kept\n") && options.contains("comm_timeout="));
+        QVERIFY(TestFiles::read(folderName() + ".program.err").contains("kvl52110: ended at once"));
     }
 
     // Told to end while a request runs and others wait behind it, the program answers each of

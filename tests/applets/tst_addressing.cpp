@@ -2,11 +2,14 @@
 // switching through the board page, the operator's boxes, the checks of the rows, "Add line".
 #include "addressingfixture.h"
 #include "configurationcalls.h"
+#include "mainwindow.h"
 #include "pipeclient.h"
 #include "programtestmain.h"
+#include "x11tools.h"
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -287,6 +290,33 @@ private slots:
         QCOMPARE(result(), QStringLiteral("No device answered"));
         QVERIFY(f.connectTo(f.board));
         QCOMPARE(result(), QString());
+    }
+
+    // The main window closed as "Execute" begins (on X11 through the window manager) is taken in
+    // a pause between the rows, not once they are done: the program says then that it ends once
+    // the command is done, and takes no new request; every row still runs, and the window closes
+    // after. Last: the program ends.
+    void closeTakenDuringExecute()
+    {
+        f.bus.addChip(0, 1, 1);
+        f.bus.addChip(0, 1, 2);
+        AddressingFixture::setRows({"1,80,1", "7,80,2"});
+        bool saidAndRefused = false; // within the command
+        const auto saying = connect(f.app, &MainApp::signal_log, this, [&](int, const QString &t) {
+            saidAndRefused = saidAndRefused ||
+                             (t == "The program ends once the running command is done" &&
+                              !PipeClient().connected());
+        });
+        QVERIFY(QTest::qWaitForWindowExposed(f.app->mainWindow()));
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11")) // by the window manager, as by a person
+            QVERIFY(X11Tools::closeAsAPerson(f.app->mainWindow()->winId()));
+        else
+            QTimer::singleShot(0, f.app->mainWindow(), &QWidget::close);
+        QTest::mouseClick(f.button("AutoAddressing", "pbWrite"), Qt::LeftButton);
+        disconnect(saying);
+        QVERIFY(saidAndRefused);
+        QCOMPARE(lastChip(), QString("7/4/0"));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.app->mainWindow()->isVisible(), 30000);
     }
 };
 

@@ -3,11 +3,13 @@
 #include "boardappfixture.h"
 #include "logrecorder.h"
 #include "logs.h"
+#include "mainwindow.h"
 #include "pipeclient.h"
 #include "simulatedboard.h"
 #include "tablerows.h"
 #include "testfiles.h"
 #include "toolapplets.h"
+#include "x11tools.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -411,6 +413,49 @@ private slots:
             return;
         QCOMPARE(request("set\t" + item + "\t" + accepted + "\n"), QByteArray("ok\n"));
         QCOMPARE(request("get\t" + item + "\n"), readBack);
+    }
+
+    // The main window closed during "Write All" (on X11 by the window manager, as by a click on
+    // its close button) while a script sends: the program says within the loop that it ends
+    // once the command is done, and from then on refuses every request; the loop runs whole,
+    // and the window closes after it. Last: the program ends.
+    void closeDuringWriteAll()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+        MainWindow *window = app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const WId id = window->winId();
+        const QByteArray socket = QFile::encodeName(SocketDir().address(PipeClient::programPipe()));
+        std::atomic<int> words{0}, sent{0}, refused{0};
+        std::atomic<bool> said{false};
+        sim.board.setTrace([&](const QByteArray &text) { // the simulator's thread
+            if (!text.startsWith("> set SER2PXNDATA=") || ++words > 1) {
+                const int fd = said ? sendRequest(socket, "get\tversion\n") : -2;
+                sent += fd != -2;
+                refused += fd == -1;
+                ::close(fd);
+            } else if (qEnvironmentVariableIsSet("KVL_TEST_X11")) {
+                X11Tools::closeAsAPerson(id);
+            } else {
+                QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+            }
+        });
+        bool refusedWhenSaid = false;
+        const auto saying = connect(app, &MainApp::signal_log, this, [&](int, const QString &t) {
+            if (said || t != "The program ends once the running command is done")
+                return;
+            refusedWhenSaid = !PipeClient().connected();
+            said = true;
+        });
+        Board::setDelayHook(nullptr); // the loop pauses as for a person
+        page()->findChild<QAbstractButton *>("btWriteEEPROM_49")->click();
+        Board::setDelayHook([](unsigned) {});
+        sim.board.setTrace(nullptr);
+        disconnect(saying);
+        QVERIFY(words >= 15 && said && refusedWhenSaid);
+        QCOMPARE(refused.load(), sent.load());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
     }
 };
 

@@ -766,6 +766,19 @@ private slots:
         }
     }
 
+    // The Close's end, too, removes only the socket file it listened on: one that a program
+    // serves at the name meanwhile (the first's taken away) stays.
+    void stoppedServerRemovesOnlyItsOwnSocket()
+    {
+        LocalServer first(handler.get());
+        QVERIFY(first.start("KVLSTOPPED"));
+        QVERIFY(QFile::remove(PipeName::socketFile("KVLSTOPPED")));
+        LocalServer next(handler.get());
+        QVERIFY(next.start("KVLSTOPPED"));
+        first.stopListening();
+        QCOMPARE(PipeClient::exchange("KVLSTOPPED", "get\tA.B\n"), QByteArray("i7"));
+    }
+
     // Only the user who runs the program may connect to its socket, whatever the umask.
     void socketOnlyForItsUser()
     {

@@ -1,0 +1,45 @@
+#include "forcedexit.h"
+
+#include "localserver.h"
+
+#include <atomic>
+#include <cstdlib>
+
+#include <unistd.h>
+
+namespace
+{
+
+std::atomic<LocalServer *> guarded{nullptr};
+std::atomic<bool> registered{false};
+
+// What the person or the script's operator watching standard error learns.
+const char LostNote[] =
+    "kvl52110: ended at once, its display gone: the requests not answered yet were closed "
+    "without a reply, a command still running stopped where it was, and the window layout since "
+    "its last save is lost (the options were saved as they changed)\n";
+
+} // namespace
+
+void ForcedExit::guard(LocalServer *server)
+{
+    guarded.store(server);
+    if (server && !registered.exchange(true))
+        std::atexit(&ForcedExit::onExit);
+}
+
+void ForcedExit::release()
+{
+    guarded.store(nullptr);
+}
+
+// Runs within exit(), on the thread that called it: Qt's statics may be gone, so only the
+// server's own state and system calls.
+void ForcedExit::onExit()
+{
+    LocalServer *server = guarded.exchange(nullptr);
+    if (!server)
+        return;
+    server->abandonAtExit();
+    [[maybe_unused]] const ssize_t said = ::write(STDERR_FILENO, LostNote, sizeof LostNote - 1);
+}
