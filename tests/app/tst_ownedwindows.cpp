@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
@@ -64,6 +65,32 @@ private slots:
         menu.addAction(QStringLiteral("item"));
         menu.popup(available.bottomRight() - QPoint(5, 5));
         QVERIFY(menu.windowHandle()->transientParent() != owner.windowHandle());
+    }
+
+    // An open box goes with its main window: moved, or put elsewhere and raised again (a new
+    // error), it comes back over the main window, centred; another window stays where it is.
+    void openBoxesGoWithTheOwner()
+    {
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget owner;
+        owner.setGeometry(available.x() + 40, available.y() + 30, 500, 400);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        OwnedWindows owned(&owner);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("failed"));
+        box.setModal(false);
+        box.show();
+        QDialog other;
+        other.show();
+        const QPoint otherAt = other.pos();
+        owner.move(owner.pos() + QPoint(300, 200));
+        QTRY_COMPARE(box.frameGeometry().center(), owner.frameGeometry().center());
+        QCOMPARE(other.pos(), otherAt);
+
+        box.move(available.topLeft());
+        QTRY_COMPARE(box.pos(), available.topLeft());
+        box.raise();
+        QCOMPARE(box.frameGeometry().center(), owner.frameGeometry().center());
     }
 };
 
