@@ -59,9 +59,10 @@ void ReadingOrder::collect(QWidget *container, QList<QWidget *> *out)
 {
     const QList<QWidget *> inside = parts(container);
     for (QWidget *part : inside) {
-        if (takesTab(part))
+        const bool stop = takesTab(part);
+        if (stop)
             out->append(part);
-        if (!takesTab(part) || qobject_cast<QGroupBox *>(part)) // a checkable group: then its rows
+        if (!stop || qobject_cast<QGroupBox *>(part)) // a checkable group box: then its rows
             collect(part, out);
     }
 }
