@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -503,8 +504,7 @@ private slots:
     // Tab goes through the active tool window's form in reading order, whatever order the
     // form made its controls in (a group box read whole, a hidden or disabled control or a text
     // that takes no keys passed over), scrolling each into view, then on to the rest of the
-    // main window and, going back, round the end; another tool window's controls are not in the
-    // way.
+    // main window; another tool window's controls are not in the way.
     void tabFollowsTheReadingOrder()
     {
         QMainWindow window;
@@ -512,7 +512,7 @@ private slots:
         window.setCentralWidget(area);
         auto *bar = new QPushButton;
         bar->setObjectName(QStringLiteral("bar"));
-        window.setMenuWidget(bar); // above the area, yet in the window's reading order
+        window.statusBar()->addWidget(bar); // under the area
         auto *other = new WriteApplet;
         auto *applet = new WriteApplet;
         applet->setGeometry(0, 0, 320, 200);
@@ -549,9 +549,13 @@ private slots:
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(stops.join(' '), QString("left right inner1 inner2 lower bar"));
-        applet->findChild<QWidget *>("left")->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab); // back round the end
-        QCOMPARE(QApplication::focusWidget(), bar);
+        // The keyboard the tool window's frame gets goes to the applet, and on from there.
+        for (const auto &[key, to] : {std::pair(Qt::Key_Tab, "left"), {Qt::Key_Backtab, "bar"}}) {
+            AppletScroll::of(qobject_cast<QMdiSubWindow *>(applet->container()))->setFocus();
+            QCOMPARE(QApplication::focusWidget(), applet);
+            QTest::keyClick(applet, key);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(to));
+        }
     }
 
     // Keys the applet does not use go on to the widget it sits in.

@@ -522,6 +522,7 @@ private slots:
         console->show();
         QVERIFY(QTest::qWaitForWindowActive(console.get()));
         QTRY_VERIFY(console->itemCombo()->hasFocus());
+        QVERIFY(console->testAttribute(Qt::WA_KeyboardFocusChange)); // it shows where it is
         QStringList stops;
         for (int i = 0; i < 14; ++i) {
             stops << QApplication::focusWidget()->objectName();
