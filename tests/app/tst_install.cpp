@@ -152,6 +152,8 @@ private slots:
         for (const char *name : {"", "..", "../KVLOUT", "KVLA/KVLB"})
             QTest::addRow("name \"%s\"", name)
                 << QStringList{"--name", name} << "kvl52110: --name: \"" + QString(name) + rule;
+        QTest::newRow("help of no name") << QStringList{"--name", "..", "--help"}
+                                         << "kvl52110: --name: \".." + rule;
         QTest::newRow("unknown project")
             << QStringList{"--project", "TO9"}
             << "kvl52110: unknown project type \"TO9\": use TO3/TO4 or TO1/TO2\n";
