@@ -90,9 +90,10 @@ private slots:
     }
 
     // On a desktop, by keys alone: Ctrl+0 opens the first tool window, F1 its console with the
-    // keyboard in the item box; the item's name typed, Tab to Get and Return show its value;
-    // Escape closes the console and gives the keyboard back to the main window.
-    void consoleByKeysAlone()
+    // keyboard in the item box; the item's name, Tab to Get and Return show its value, Escape
+    // closes it. The main window moved while its error box is open has the box over it at the
+    // next error; Ctrl+Shift+E gives the box the keyboard, and Return closes it.
+    void keyboardAloneOnADesktop()
     {
         if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
             QSKIP("the keyboard as a window manager gives it: runs as tst_heldrequests_x11");
@@ -103,49 +104,34 @@ private slots:
         press("ctrl+0");
         QTRY_VERIFY_WITH_TIMEOUT(tool(1)->isWindowVisible(), WaitMs);
         press("F1");
-        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<AppletHelper *>(QApplication::activeWindow()),
-                                 WaitMs);
-        auto *console = static_cast<AppletHelper *>(QApplication::activeWindow());
-        QCOMPARE(X11Tools::output("xdotool", {"type", "SA"}), QByteArray());
-        press("Tab Tab Tab");
+        AppletHelper *console = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (console = qobject_cast<AppletHelper *>(QApplication::activeWindow())), WaitMs);
+        press("S A Tab Tab Tab");
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), console->button("Get"), WaitMs);
         press("Return");
         QTRY_COMPARE_WITH_TIMEOUT(console->valueEdit()->text(), QString("23"), WaitMs);
         press("Escape");
-        QTRY_VERIFY_WITH_TIMEOUT(!console->isVisible(), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), WaitMs);
-        tool(1)->hideWindow();
-        app->disconnectBoard();
-    }
 
-    // On a desktop, a main window moved while its error box is open has the box over it at the
-    // next error; a key of the main window gives the box the keyboard, and Return closes it.
-    void errorBoxGoesWithItsMainWindow()
-    {
-        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
-            QSKIP("a window manager's moves: runs as tst_heldrequests_x11");
-        QVERIFY(app->connectBoard("mockup"));
         window()->showNormal(); // two programs side by side, this one on the right
         window()->setGeometry(683, 30, 640, 600);
-        QTRY_COMPARE_WITH_TIMEOUT(X11Tools::geometry(window()->winId()).topLeft(),
-                                  QPoint(683, 30), WaitMs);
         const QByteArray failing = "set\tToolB.SA\ti99\n";
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), failing), QByteArray("err\n"));
-        QWidget *box = app->logs()->errorBox();
-        QVERIFY(box && QTest::qWaitForWindowExposed(box, WaitMs));
-        window()->move(0, 0); // the person takes it to the left half
-        QTRY_VERIFY_WITH_TIMEOUT(X11Tools::geometry(window()->winId()).right() < 683, WaitMs);
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), failing), QByteArray("err\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(X11Tools::geometry(window()->winId())
-                                     .contains(X11Tools::geometry(box->winId())),
-                                 WaitMs);
-        QCOMPARE(QApplication::activeWindow(), window());
+        QWidget *box = nullptr;
+        const WId main = window()->winId();
+        for (int x : {683, 0}) { // then the person takes it to the left half
+            window()->move(x, 0);
+            QTRY_VERIFY_WITH_TIMEOUT(qAbs(X11Tools::geometry(main).x() - x) < 10, WaitMs);
+            QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), failing), QByteArray("err\n"));
+            QTRY_VERIFY_WITH_TIMEOUT((box = app->logs()->errorBox()) && box->isVisible(), WaitMs);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            X11Tools::geometry(main).contains(X11Tools::geometry(box->winId())), WaitMs);
         press("ctrl+shift+e");
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), box, WaitMs);
         press("Return");
         QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), WaitMs);
         window()->showMaximized();
-        QTRY_VERIFY_WITH_TIMEOUT(window()->isMaximized(), WaitMs);
         app->disconnectBoard();
     }
 
