@@ -174,6 +174,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     // Tab goes through the form in reading order, on to the rest of its window (ReadingOrder).
     bool focusNextPrevChild(bool next) override;
 

@@ -60,8 +60,7 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
             subWindow = createSubWindow(qobject_cast<QMdiArea *>(parent));
             AppletScroll::of(subWindow)->setApplet(this);
         }
-        // The keyboard the window gets goes to the applet: F1 opens its console, Tab goes on
-        // to its controls.
+        // The keyboard the window gets goes to the applet, and on to its controls.
         AppletScroll::of(subWindow)->setFocusProxy(this);
         // A form of absolute places has no smallest size of its own: it keeps its size.
         if (!layout())
@@ -258,6 +257,14 @@ void Applet::keyPressEvent(QKeyEvent *event)
         slot_showHelp();
     else
         event->ignore();
+}
+
+// The keyboard the tool window gets through its frame goes on to the form's first control, which
+// shows it.
+void Applet::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    ReadingOrder::moveFocus(this, this, true);
 }
 
 bool Applet::focusNextPrevChild(bool next)

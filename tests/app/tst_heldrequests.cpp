@@ -107,6 +107,9 @@ private slots:
         AppletHelper *console = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT(
             (console = qobject_cast<AppletHelper *>(QApplication::activeWindow())), WaitMs);
+        // The window manager gives it the keys once Qt has made it its active window.
+        QTRY_COMPARE_WITH_TIMEOUT(X11Tools::output("xdotool", {"getwindowfocus"}).trimmed(),
+                                  QByteArray::number(console->winId()), WaitMs);
         press("S A Tab Tab Tab");
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), console->button("Get"), WaitMs);
         press("Return");
