@@ -112,9 +112,12 @@ bool MainApp::get(const QString &name, QVariant *result)
             *result = value;
         if (!isNullVariant(value))
             return true;
-        why = applet->hasItem(parts.at(1))
-                  ? parts.at(1) + QStringLiteral(" holds no value")
-                  : QStringLiteral("%1 has no item %2").arg(parts.at(0), parts.at(1));
+        // No value is no error: a script that polls such a name must not raise the error box
+        // each time. The warning names it (an item the applet lacks was named above).
+        if (applet->hasItem(parts.at(1)))
+            warnUnknown(QStringLiteral("get ") + name,
+                        parts.at(1) + QStringLiteral(" holds no value"));
+        return false;
     }
     logRefusal(QStringLiteral("Error GET ") + name, why);
     return false;

@@ -8,6 +8,7 @@
 #include "mdiarea.h"
 #include "myswitch.h"
 #include "prompt.h"
+#include "readingorder.h"
 #include "waitcursor.h"
 #include "workspace.h"
 #include "wrappinglabel.h"
@@ -540,6 +541,12 @@ void MainWindow::showConnectFirstBox()
 
 // The program ends as a signal ends it: once the requests it took are answered and a command
 // that keeps them waiting is done.
+bool MainWindow::focusNextPrevChild(bool next)
+{
+    return ReadingOrder::moveFocus(this, QApplication::focusWidget(), next) ||
+           QMainWindow::focusNextPrevChild(next);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     MainApp *app = MainApp::instance();

@@ -117,6 +117,9 @@ private slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Tab goes through the active tool window, the docked log and the connection bar in
+    // reading order (ReadingOrder).
+    bool focusNextPrevChild(bool next) override;
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 

@@ -174,6 +174,9 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    // Tab goes through the form in reading order, on to the rest of its window (ReadingOrder).
+    bool focusNextPrevChild(bool next) override;
 
     QStringList busyItems;    // names whose updateItem call is running now
     bool fixedHeight = false; // the MDI sub-window gets a fixed height

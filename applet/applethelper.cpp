@@ -19,6 +19,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
@@ -87,18 +88,22 @@ QList<QStringList> fieldTexts(const Register *reg, const QStringList &keywords)
     return fields;
 }
 
+// Return presses a button that has the keyboard, as Space does (the console is no dialog).
 QPushButton *makeButton(const QString &text, const char *objectName, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(objectName));
+    button->setAutoDefault(true);
     return button;
 }
 
+// A name typed that the list does not hold is not added to it.
 QComboBox *makeEditableCombo(const char *objectName, int minimumWidth, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(QLatin1String(objectName));
     combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMinimumWidth(minimumWidth);
     return combo;
 }
@@ -155,6 +160,7 @@ AppletHelper::AppletHelper(Applet *applet, const QString &title) : QWidget(nullp
     showResult(m_leTextResult);
     connectWidgets();
     fillConfigurationList();
+    m_cmItem->setFocus(); // the keyboard starts where an item's name is typed
 }
 
 AppletHelper::~AppletHelper() = default;
@@ -171,6 +177,7 @@ void AppletHelper::buildWindow()
     m_tabs->addTab(buildFunctionTab(), QStringLiteral("Functions"));
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the tabs' controls, not the frame
     scroll->setWidgetResizable(true);
     scroll->setWidget(m_tabs);
     layout->addWidget(scroll, 0, 0);
@@ -273,6 +280,9 @@ void AppletHelper::connectWidgets()
             &AppletHelper::slot_pbUpdateAll_clicked);
     connect(button(QStringLiteral("Run")), &QPushButton::clicked, this,
             &AppletHelper::slot_pbRun_clicked);
+    // Return in the item box reads the item, as Get does.
+    connect(m_cmItem->lineEdit(), &QLineEdit::returnPressed, this,
+            &AppletHelper::slot_pbGet_clicked);
     connect(m_leFind, &QLineEdit::textChanged, this, &AppletHelper::slot_FindInNodes);
     connect(button(QStringLiteral("Export")), &QPushButton::clicked, this,
             &AppletHelper::slot_exportRegistersTo101);
@@ -280,6 +290,15 @@ void AppletHelper::connectWidgets()
             &AppletHelper::slot_importRegistersFrom101);
     connect(m_cmConfigurations, &QComboBox::currentIndexChanged, this,
             &AppletHelper::slot_ApplyFile);
+}
+
+// Escape closes the console, as it closes a dialog (a field that takes Escape keeps it).
+void AppletHelper::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 QPushButton *AppletHelper::button(const QString &text) const

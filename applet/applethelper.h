@@ -86,6 +86,9 @@ public slots:
     void slot_importRegistersFrom101();
     void slot_ApplyFile();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void buildWindow();
     QWidget *buildItemTab();

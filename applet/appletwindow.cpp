@@ -4,6 +4,7 @@
 
 #include "applethelper.h"
 #include "appletscroll.h"
+#include "readingorder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +60,8 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
             subWindow = createSubWindow(qobject_cast<QMdiArea *>(parent));
             AppletScroll::of(subWindow)->setApplet(this);
         }
+        // The keyboard the window gets goes to the applet, and on to its controls.
+        AppletScroll::of(subWindow)->setFocusProxy(this);
         // A form of absolute places has no smallest size of its own: it keeps its size.
         if (!layout())
             setMinimumSize(appletGeometry.size());
@@ -254,6 +257,20 @@ void Applet::keyPressEvent(QKeyEvent *event)
         slot_showHelp();
     else
         event->ignore();
+}
+
+// The keyboard the tool window gets through its frame goes on to the form's first control, which
+// shows it.
+void Applet::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    ReadingOrder::moveFocus(this, this, true);
+}
+
+bool Applet::focusNextPrevChild(bool next)
+{
+    return ReadingOrder::moveFocus(window(), QApplication::focusWidget(), next) ||
+           QWidget::focusNextPrevChild(next);
 }
 
 void Applet::closeEvent(QCloseEvent *event)

@@ -58,6 +58,12 @@ void Board::initUi()
     ui->leW_BANK_SA_3->setValidator(new QIntValidator(-1, 31, ui->leW_BANK_SA_3));
     initP404Combos();
     initPlots();
+    // The animation lists draw their own grey frame: it turns orange while one has the keyboard,
+    // as every other list's frame does.
+    for (QWidget *list : {static_cast<QWidget *>(ui->listAnimationSteps),
+                          static_cast<QWidget *>(ui->tableAnimationScripts)})
+        list->setStyleSheet(list->styleSheet() +
+                            QStringLiteral("\n*:focus { border-color: orange; }"));
 }
 
 void Board::initP404Combos()

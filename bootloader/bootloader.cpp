@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -65,6 +66,10 @@ void Bootloader::buildWindow()
     m_cbVersionIgnore = new QCheckBox(QStringLiteral("Ignore FW Version incompatibility"), this);
     m_cbVersionIgnore->setObjectName(QStringLiteral("cbVersionIgnore"));
 
+    // Return presses the button that has the keyboard, as in a dialog.
+    for (QPushButton *button : {m_pbLoadHex, m_pbDefault, m_pbFlash, m_pbRestart})
+        button->setAutoDefault(true);
+
     m_layout->addWidget(m_picture, 0, 0, 4, 1);
     m_layout->addWidget(m_log, 0, 1, 4, 1);
     m_layout->addWidget(m_pbLoadHex, 0, 2);
@@ -104,6 +109,15 @@ void Bootloader::updateButtons()
     // Flashing an empty image would send only the end marker: Flash needs loaded bytes.
     m_pbFlash->setEnabled(!m_busy && m_hex.size() > 0);
     m_pbRestart->setEnabled(!m_busy);
+}
+
+// Escape closes the window, as it closes a dialog, unless an image is being flashed.
+void Bootloader::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !m_busy)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void Bootloader::setBusy(bool busy)

@@ -46,6 +46,9 @@ public slots:
     void slot_pbRestart_clicked();
     void slot_cbVersionIgnore_clicked();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void buildWindow();
     void appendLog(const QString &html);

@@ -288,12 +288,24 @@ void LineEdit::wheelEvent(QWheelEvent *event)
         markEdited(); // committed on Return or on leaving the field
 }
 
+// The field keeps the focus when it was clicked with the left button or reached by the
+// keyboard (Tab, Shift+Tab, a shortcut), and when its window or a menu gives back the focus it
+// held; focus given otherwise (a window's first focus, the program's own call) goes at once. The
+// wheel steps only a clicked field.
 void LineEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    m_wheelEnabled = true;
-    // The field keeps the focus only when it was clicked with the left button.
-    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+    const Qt::FocusReason reason = event->reason();
+    const bool givenBack = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+    if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+        m_focus = Focus::Clicked;
+    else if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+             reason == Qt::ShortcutFocusReason)
+        m_focus = Focus::ByKeys;
+    else if (!givenBack)
+        m_focus = Focus::None;
+    m_wheelEnabled = m_focus == Focus::Clicked;
+    if (m_focus == Focus::None)
         clearFocus();
 }
 
@@ -301,6 +313,9 @@ void LineEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     m_wheelEnabled = false;
+    // Another window or a menu takes the focus for a while; elsewhere the field has given it up.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_focus = Focus::None;
 }
 
 void LineEdit::mousePressEvent(QMouseEvent *event)

@@ -80,12 +80,16 @@ private:
     void clearEdited();
     void syncModeMenu();
 
+    // How the field got the focus it holds, or held when its window was left.
+    enum class Focus { None, Clicked, ByKeys };
+
     int m_base = 10;
     bool m_arrayMode = false;
     bool m_signed = false;
     bool m_edited = false;
     bool m_showingText = false; // showText is under way
     bool m_wheelEnabled = false;
+    Focus m_focus = Focus::None;
     bool m_syncingMenu = false;
     QMenu *m_menu = nullptr;
     QActionGroup *m_modeGroup = nullptr;

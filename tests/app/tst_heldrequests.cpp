@@ -7,11 +7,13 @@
 #include "tst_shellfixture.h"
 
 #include "application.h"
+#include "applethelper.h"
 #include "bootloader.h"
 #include "controlboard.h"
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
 #include "hexrecords.h"
+#include "lineedit.h"
 #include "localserver.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -68,7 +70,7 @@ private slots:
                      QByteArray("err\n"));
             box = app->logs()->errorBox();
             QVERIFY(box && QTest::qWaitForWindowExposed(box, WaitMs));
-            QCOMPARE(X11Tools::output("xdotool", {"key", key}), QByteArray());
+            press(key);
             QTRY_COMPARE_WITH_TIMEOUT(field->text(), QString(shown), WaitMs);
         }
         QTRY_COMPARE_WITH_TIMEOUT(tool(1)->sa.value(), 27.0, WaitMs);
@@ -84,6 +86,55 @@ private slots:
         clickAsAPerson(&button);
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), box, WaitMs);
         box->hide();
+        app->disconnectBoard();
+    }
+
+    // On a desktop, by keys alone: Ctrl+0 opens the first tool window, F1 its console with the
+    // keyboard in the item box; the item's name, Tab to Get and Return show its value, Escape
+    // closes it. The main window moved while its error box is open has the box over it at the
+    // next error; Ctrl+Shift+E gives the box the keyboard, and Return closes it.
+    void keyboardAloneOnADesktop()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("the keyboard as a window manager gives it: runs as tst_heldrequests_x11");
+        QVERIFY(app->connectBoard("mockup"));
+        tool(1)->sa.setValue(23, Variable::InternalKey);
+        X11Tools::output("xdotool", {"windowactivate", QString::number(window()->winId())});
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), WaitMs);
+        press("ctrl+0");
+        QTRY_VERIFY_WITH_TIMEOUT(tool(1)->isWindowVisible(), WaitMs);
+        press("F1");
+        AppletHelper *console = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (console = qobject_cast<AppletHelper *>(QApplication::activeWindow())), WaitMs);
+        // The window manager gives it the keys once Qt has made it its active window.
+        QTRY_COMPARE_WITH_TIMEOUT(X11Tools::output("xdotool", {"getwindowfocus"}).trimmed(),
+                                  QByteArray::number(console->winId()), WaitMs);
+        press("S A Tab Tab Tab");
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), console->button("Get"), WaitMs);
+        press("Return");
+        QTRY_COMPARE_WITH_TIMEOUT(console->valueEdit()->text(), QString("23"), WaitMs);
+        press("Escape");
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window(), WaitMs);
+
+        window()->showNormal(); // two programs side by side, this one on the right
+        window()->setGeometry(683, 30, 640, 600);
+        const QByteArray failing = "set\tToolB.SA\ti99\n";
+        QWidget *box = nullptr;
+        const WId main = window()->winId();
+        for (int x : {683, 0}) { // then the person takes it to the left half
+            window()->move(x, 0);
+            QTRY_VERIFY_WITH_TIMEOUT(qAbs(X11Tools::geometry(main).x() - x) < 10, WaitMs);
+            QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), failing), QByteArray("err\n"));
+            QTRY_VERIFY_WITH_TIMEOUT((box = app->logs()->errorBox()) && box->isVisible(), WaitMs);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            X11Tools::geometry(main).contains(X11Tools::geometry(box->winId())), WaitMs);
+        press("ctrl+shift+e");
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), box, WaitMs);
+        press("Return");
+        QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), WaitMs);
+        window()->showMaximized();
         app->disconnectBoard();
     }
 
@@ -299,6 +350,13 @@ private slots:
 
 private:
     // A click of the left button in the middle of widget, through the window system.
+    // Keys pressed as a person presses them, in the window that has the keyboard.
+    static void press(const char *keys)
+    {
+        QCOMPARE(X11Tools::output("xdotool", QStringList("key") + QString(keys).split(' ')),
+                 QByteArray());
+    }
+
     static void clickAsAPerson(const QWidget *widget)
     {
         const QPoint at = widget->mapToGlobal(widget->rect().center());

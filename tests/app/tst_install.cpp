@@ -103,19 +103,40 @@ private slots:
             QVERIFY2(keys.contains(QString::fromLatin1(key)), key);
     }
 
-    // "--help" lists the program's options and the folders of the user's files, and ends the
-    // start at once, without failing or making anything.
+    // "--help" lists the program's options and the folders of the user's files (those of the
+    // program that --name names), and "--version" the version; both end the start at once,
+    // without failing or making anything, and need no display.
+    void installedProgramHelps_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("default") << QStringList{"--help"} << "kvl52110";
+        QTest::newRow("named") << QStringList{"--name", "second", "--help"} << "kvl52110-second";
+        QTest::newRow("version") << QStringList{"--version"} << QString();
+    }
     void installedProgramHelps()
     {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
         QProcess program;
-        program.setProcessEnvironment(userEnvironment(QDir::currentPath()));
-        program.start(m_prefix.filePath("bin/kvl52110"), {"--help"});
+        QProcessEnvironment environment = userEnvironment(QDir::currentPath());
+        environment.insert("QT_QPA_PLATFORM", "xcb"); // over SSH: a desktop's platform, no display
+        environment.remove("DISPLAY");
+        program.setProcessEnvironment(environment);
+        program.start(m_prefix.filePath("bin/kvl52110"), arguments);
         QVERIFY(program.waitForFinished(WaitMs));
         const QByteArray said = program.readAllStandardOutput();
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(said.contains("--project <NAME>") && said.contains("--name <NAME>"), said);
-        for (const char *folder : {"/.config/kvl52110\n", "/.local/state/kvl52110\n"})
-            QVERIFY2(said.contains(QFile::encodeName(QDir::currentPath()) + folder), said);
+        if (folder.isEmpty()) {
+            const QRegularExpression version("^kvl52110 \\d+\\.\\d+\n$");
+            QVERIFY2(version.match(QString::fromLatin1(said)).hasMatch(), said);
+        } else {
+            QVERIFY2(said.contains("--project <NAME>") && said.contains("--name <NAME>"), said);
+        }
+        for (const char *place : {"/.config/", "/.local/state/"})
+            QVERIFY2(folder.isEmpty() || said.contains(QFile::encodeName(QDir::currentPath()) +
+                                                       place + folder.toLatin1() + '\n'),
+                     said);
         QVERIFY(!QFileInfo::exists(".config") && !QFileInfo::exists(".local"));
     }
 
@@ -130,6 +151,8 @@ private slots:
         for (const char *name : {"", "..", "../KVLOUT", "KVLA/KVLB"})
             QTest::addRow("name \"%s\"", name)
                 << QStringList{"--name", name} << "kvl52110: --name: \"" + QString(name) + rule;
+        QTest::newRow("help of no name") << QStringList{"--name", "..", "--help"}
+                                         << "kvl52110: --name: \".." + rule;
         QTest::newRow("unknown project")
             << QStringList{"--project", "TO9"}
             << "kvl52110: unknown project type \"TO9\": use TO3/TO4 or TO1/TO2\n";

@@ -418,8 +418,15 @@ private slots:
         QVERIFY(!app->set("ToolA.BANK[SW9]", two));
         QVERIFY(lastLogLine().contains(
             "Error SET:ToolA.BANK[SW9]: BANK[SW9] names no field of its register<"));
+        // A get of no value is refused, but it is no error: no red line, no count, no box.
+        const int errors = app->logs()->errors();
+        QMessageBox *box = app->logs()->errorBox();
+        if (box)
+            box->hide();
         QVERIFY(!app->get("ToolA.NOPE", &result));
-        QVERIFY(lastLogLine().contains("Error GET ToolA.NOPE: ToolA has no item NOPE<"));
+        QVERIFY(!lastLogLine().contains("NOPE"));
+        QCOMPARE(app->logs()->errors(), errors);
+        QVERIFY(!box || !box->isVisible());
         QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
         QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));
@@ -436,7 +443,7 @@ private slots:
         app->setLogComm(true); // warnings are listed while logging is on
         CustomControls::HtmlListBox *list = app->logs()->list();
         const int first = list->count();
-        const int warnings = app->logs()->warnings();
+        const int warnings = app->logs()->warnings(), errors = app->logs()->errors();
         QVariant one(1), result;
         app->set("ToolA.NOPE", one);
         app->get("ToolA.NOPE", &result);
@@ -455,6 +462,7 @@ private slots:
                                       "\"get ToolA.NOPE\": ToolA has no item NOPE",
                                       "\"run ToolB.NOPE\": ToolB has no command NOPE"}));
         QCOMPARE(app->logs()->warnings(), warnings + 3); // counted as warnings
+        QCOMPARE(app->logs()->errors(), errors + 1);     // the set refused; the get no error
     }
 
     // While connected, Ctrl+digit opens and activates the tool window of that number, the

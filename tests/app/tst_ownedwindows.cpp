@@ -1,10 +1,12 @@
 // The windows the program opens besides its main window: one without a parent opens over the
 // main window and transient for it, one with a parent stays where Qt puts it; every show keeps
-// a window within the screen's available area; menus and the owner are left alone.
+// a window within the screen's available area; an open box goes with the main window; menus
+// and the owner are left alone.
 #include "ownedwindows.h"
 
 #include <QDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
@@ -40,6 +42,20 @@ private slots:
                      place == available.bottomRight());
         }
 
+        // An open box goes with the owner: moved, or put elsewhere and raised again (a new
+        // error), it comes back over the owner; a window that is no box stays where it is.
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("failed"));
+        box.setModal(false);
+        box.show();
+        const QPoint freeAt = free.pos();
+        owner.move(owner.pos() + QPoint(300, 200));
+        QTRY_COMPARE(box.frameGeometry().center(), owner.frameGeometry().center());
+        QCOMPARE(free.pos(), freeAt);
+        box.move(available.topLeft());
+        QTRY_COMPARE(box.pos(), available.topLeft());
+        box.raise();
+        QCOMPARE(box.frameGeometry().center(), owner.frameGeometry().center());
+
         // Larger than the screen: cut to it.
         QDialog huge(&owner);
         huge.resize(available.size() + QSize(300, 200));
@@ -65,6 +81,7 @@ private slots:
         menu.popup(available.bottomRight() - QPoint(5, 5));
         QVERIFY(menu.windowHandle()->transientParent() != owner.windowHandle());
     }
+
 };
 
 QTEST_MAIN(TestOwnedWindows)

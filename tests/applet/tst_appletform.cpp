@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLoggingCategory>
@@ -19,10 +20,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPoint>
 #include <QPushButton>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -496,6 +499,61 @@ private slots:
         QVERIFY(applet.setup() && applet.setup());
         applet.go->click();
         QCOMPARE(applet.clicks, 1);
+    }
+
+    // Tab goes through the active tool window's form in reading order, whatever order the
+    // form made its controls in (a group box read whole, a hidden or disabled control or a text
+    // that takes no keys passed over), scrolling each into view, then on to the rest of the
+    // main window; another tool window's controls are not in the way.
+    void tabFollowsTheReadingOrder()
+    {
+        QMainWindow window;
+        auto *area = new QMdiArea;
+        window.setCentralWidget(area);
+        auto *bar = new QPushButton;
+        bar->setObjectName(QStringLiteral("bar"));
+        window.statusBar()->addWidget(bar); // under the area
+        auto *other = new WriteApplet;
+        auto *applet = new WriteApplet;
+        applet->setGeometry(0, 0, 320, 200);
+        const auto make = [applet](auto *w, const char *name, QRect place, QWidget *in = nullptr) {
+            w->setParent(in ? in : applet);
+            w->setObjectName(QLatin1String(name));
+            w->setGeometry(place);
+            return w;
+        };
+        make(new QPushButton, "lower", {10, 170, 80, 20});
+        auto *group = make(new QGroupBox, "group", {10, 50, 300, 100});
+        make(new QPushButton, "inner2", {150, 30, 80, 20}, group);
+        make(new QPushButton, "inner1", {10, 30, 80, 20}, group);
+        make(new QPushButton, "right", {200, 10, 80, 20});
+        make(new LineEdit, "left", {10, 12, 80, 20});
+        make(new QPushButton, "hidden", {100, 10, 20, 20})->hide();
+        make(new QPushButton, "off", {120, 10, 20, 20})->setEnabled(false);
+        make(new QPlainTextEdit, "tutorial", {10, 150, 50, 15})
+            ->setTextInteractionFlags(Qt::NoTextInteraction);
+        for (WriteApplet *a : {other, applet}) {
+            area->addSubWindow(a->createContainer(Applet::MdiContainer, area));
+            a->showWindow();
+        }
+        new QPushButton(other);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        area->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(applet->container()));
+        applet->container()->resize(200, 120); // the form scrolls inside
+        applet->findChild<QWidget *>("left")->setFocus(Qt::TabFocusReason);
+        QStringList stops;
+        for (int i = 0; i < 6; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            stops << focus->objectName() + (focus->visibleRegion().isEmpty() ? "(unseen)" : "");
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(stops.join(' '), QString("left right inner1 inner2 lower bar"));
+        // The keyboard the tool window's frame gets goes to the form's first control.
+        AppletScroll::of(qobject_cast<QMdiSubWindow *>(applet->container()))->setFocus();
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("left"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), bar);
     }
 
     // Keys the applet does not use go on to the widget it sits in.

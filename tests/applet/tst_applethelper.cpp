@@ -4,6 +4,7 @@
 #include "applethelper.h"
 #include "checkbox.h"
 #include "dialogcheckboxes.h"
+#include "keyboardfocus.h"
 #include "layoutcheck.h"
 #include "lineedit.h"
 #include "logrecorder.h"
@@ -515,6 +516,45 @@ private slots:
         // The lists stand on light yellow.
         for (auto *list : console->findChildren<QTextEdit *>())
             QCOMPARE(list->viewport()->grab().toImage().pixelColor(2, 2), QColor(255, 255, 240));
+    }
+
+    // By keys alone: the keyboard starts in the item box, shown; Tab goes round every control of
+    // the items' tab in reading order; Return in the item box reads the item (a name the list
+    // lacks is not added to it); back from another window the item box has lost Tab's selection
+    // but not its text; Escape closes the console.
+    void workedByKeysAlone()
+    {
+        KeyboardFocus::install();
+        console->show();
+        QVERIFY(QTest::qWaitForWindowActive(console.get()));
+        QTRY_VERIFY(console->itemCombo()->hasFocus());
+        QVERIFY(console->testAttribute(Qt::WA_KeyboardFocusChange));
+        QStringList stops;
+        for (int i = 0; i < 14; ++i) {
+            stops << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(stops.join(' '), QString("cmItem leValue pbSet pbGet pbFill0 pbFill1 leFind "
+                                          "teItems pbExport pbImport cmConfigurations "
+                                          "pbUpdateAll qt_tabwidget_tabbar cmItem"));
+        QLineEdit *item = console->itemCombo()->lineEdit();
+        const int items = console->itemCombo()->count();
+        QTest::keyClicks(item, "NONE");
+        QTest::keyClick(item, Qt::Key_Return);
+        QCOMPARE(console->itemCombo()->count(), items);
+        item->setText("SA");
+        QTest::keyClick(item, Qt::Key_Return);
+        QCOMPARE(console->valueEdit()->text(), QString("1"));
+        console->itemCombo()->setFocus(Qt::TabFocusReason);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        console->activateWindow();
+        QTRY_VERIFY(console->itemCombo()->hasFocus());
+        QVERIFY(!item->hasSelectedText() && item->text() == "SA");
+        QTest::keyClick(item, Qt::Key_Escape);
+        QVERIFY(!console->isVisible());
     }
 
     void f1OpensTheConsoleOnce()

@@ -111,6 +111,11 @@ private slots:
         QVERIFY(logText().endsWith(QStringLiteral("Compatibility checking is DISABLED")));
         QCOMPARE(spy.size(), 2);
         QVERIFY(!spy.at(0).at(0).toBool() && spy.at(1).at(0).toBool());
+        // By keys: Return presses the button that has the keyboard; Escape closes the window.
+        QTest::keyClick(button("pbRestart"), Qt::Key_Return);
+        QVERIFY(logText().endsWith(QStringLiteral("Restarting...\nDone!")));
+        QTest::keyClick(&r->window, Qt::Key_Escape);
+        QVERIFY(!r->window.isVisible());
     }
 
     // Loads over an earlier image: refused texts leave nothing to flash; a bad checksum warns
@@ -273,6 +278,7 @@ private slots:
         const QString other = writeHex(HexRecords::image(Base, testBytes(100)));
         QVERIFY(r->f.connectLink());
         QList<bool> during;
+        r->window.show();
         auto *progress = r->window.findChild<QProgressBar *>();
         connect(progress, &QProgressBar::valueChanged, this, [&]() {
             if (progress->value() == 0)
@@ -283,6 +289,8 @@ private slots:
             r->window.slot_pbFlash_clicked();
             r->window.slot_pbRestart_clicked();
             during.append(r->window.loadHex(other));
+            QTest::keyClick(&r->window, Qt::Key_Escape); // nor does the window close
+            during.append(!r->window.isVisible());
         });
         // The window stays live between blocks: an event posted before the flash runs before
         // its end.
@@ -290,7 +298,7 @@ private slots:
         QTimer::singleShot(0, this, [&]() { blocksAtEvent = r->flash.blockCount(); });
         r->window.slot_pbFlash_clicked();
         QCOMPARE(blocksAtEvent, 1);
-        QCOMPARE(during, QList<bool>(4 * 5, false));
+        QCOMPARE(during, QList<bool>(4 * 6, false));
         QCOMPARE(r->flash.blockCount(), 5);
         QCOMPARE(r->f.board.controlCount(FakeBoard::CAN), 0);
         QCOMPARE(r->window.hexFile().data(), bytes);

@@ -427,8 +427,8 @@ private slots:
     }
 
     // Both edits: arrows step without marking an edit; the wheel steps only a field the user
-    // clicked into (a line edit keeps no other focus), half notches add up, Shift steps the
-    // real edit by a thousand, and a wheel step is an edit that Escape ends (text that is no
+    // clicked into (a line edit keeps only a click's focus and the keyboard's), half notches add
+    // up, Shift steps the real edit by a thousand, and a wheel step is an edit that Escape ends (text that is no
     // number is not stepped). A read-only field takes no wheel, and a read-only line edit no
     // arrows.
     void editsStepByKeyAndWheel()
@@ -457,10 +457,24 @@ private slots:
             edit->setValue(start);
             const QString before = line->text();
             next->setFocus();
-            if (!real) { // focus without a click is cleared, not moved
+            if (!real) { // focus the program gives is cleared, not moved; Tab's stays
                 QCOMPARE(line->focusPolicy(), Qt::WheelFocus);
-                line->setFocus(Qt::TabFocusReason);
+                line->setFocus(Qt::OtherFocusReason);
                 QVERIFY(!line->hasFocus() && !next->hasFocus());
+                line->setFocus(Qt::TabFocusReason);
+                QVERIFY(line->hasFocus() && line->selectedText() == line->text());
+                wheel(line, 120); // the wheel steps a clicked field only
+                QCOMPARE(line->text(), before);
+                QWidget other; // another window and back: the field has the keyboard again
+                other.show();
+                other.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&other));
+                window.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&window));
+                QTRY_VERIFY(line->hasFocus());
+                next->setFocus(); // away within the window: a window's return gives it no more
+                line->setFocus(Qt::ActiveWindowFocusReason);
+                QVERIFY(!line->hasFocus());
                 QTest::mouseClick(line, Qt::MiddleButton);
             } else { // the real edit takes it as any field does: its text selected
                 line->setFocus(Qt::TabFocusReason);
