@@ -22,8 +22,9 @@ namespace CustomControls
 class HtmlListBox;
 }
 
-// The log window: the end of every component's signal_log. It shows entries as coloured HTML
-// lines, counts errors, warnings and information entries in the main window's status bar,
+// The log window: the end of every component's signal_log. An entry's text is plain text, shown
+// as it is in its level's colour (never read as markup); the list keeps the newest ListedLines
+// entries. It counts errors, warnings and information entries in the main window's status bar,
 // writes the day's log file on request, beeps and shows an error box for errors, copies lines
 // to the clipboard and sends its console line to the board. It lives in a dock on the right.
 class Logs : public Applet
@@ -32,6 +33,8 @@ class Logs : public Applet
 
 public:
     static const char *const ErrorBeepPattern; // "1000:100;1200:200;2000:100"
+    // The list keeps this many of the newest lines; older ones leave it (not the day's file).
+    static constexpr int ListedLines = 50000;
 
     explicit Logs(QWidget *parent = nullptr);
     ~Logs() override;
@@ -51,6 +54,9 @@ public:
     static QString colorOfLevel(int level);
     // The log file line of an entry.
     static QByteArray fileLine(int level, const QString &text);
+    // The text as the log shows it, on one line: a line feed as "<cr>", a tab as a blank, other
+    // control characters as escapes ("\x1b").
+    static QString shownText(const QString &text);
 
     int errors() const { return errorCount; }
     int warnings() const { return warningCount; }
@@ -87,7 +93,8 @@ private:
     void fitStatusLabel(const QString &text);
     void countAndAlert(int level, const QString &text);
     void showErrorBox(const QString &text);
-    static QString copyText(const QString &html);
+    void updateErrorBox();
+    void showDroppedNote(qint64 dropped);
 
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
@@ -105,6 +112,9 @@ private:
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
+    QString m_errorText; // the latest error, for the box
+    PacedCall m_errorBoxText{this, [this]() { updateErrorBox(); }};
+    QLabel *m_droppedNote = nullptr; // says that older lines have left the list
     QPointer<Beeper> m_beeper; // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
     qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to

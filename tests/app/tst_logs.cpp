@@ -99,12 +99,12 @@ private slots:
         QVERIFY(logs->list()->itemText(2).endsWith(
             "> Your files: options " + lab.filePath("homes/me/.config/kvl52110/options.ini") +
             ", window state " + state + "KVL52110.state, day log " + state + day +
-            "; the command socket " + app->localServer()->socketFile() + "</font> <br>"));
+            "; the command socket " + app->localServer()->socketFile() + "</font>"));
         QVERIFY(lastLine().endsWith(
             QString("> Your window state and day logs are not kept: %1 is writable by other users "
                     "(mode 0777): close it to other users' writing (chmod go-w %1), or set "
                     "XDG_STATE_HOME to a folder of your own on a way that no other user can "
-                    "change</font> <br>")
+                    "change</font>")
                 .arg(lab.filePath("homes"))));
         // The day-log box cannot write its file there: it says so again and is not ticked.
         logs->saveLogBox()->setChecked(true);
@@ -129,7 +129,7 @@ private slots:
         int controls = 0;
         const QString misplaced = misplacedControl(logs, &controls);
         QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
-        QCOMPARE(controls, 6);
+        QCOMPARE(controls, 7); // with the note that older lines have left, hidden until they do
         // The list and the console line below it share the window's width.
         QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
         QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
@@ -153,7 +153,7 @@ private slots:
             logs->slot_addLog(-1, QStringLiteral("failure %1").arg(i));
         QCOMPARE(logs->list()->count(), lines + 300);
         QVERIFY(lastLine().startsWith("C(-1) ["));
-        QVERIFY(lastLine().endsWith("]<font color=\"red\"> failure 299</font> <br>"));
+        QVERIFY(lastLine().endsWith("]<font color=\"red\"> failure 299</font>"));
         const QString date = lastLine().section('[', 1).section(']', 0, 0);
         QVERIFY2(QDateTime::fromString(date, Qt::TextDate).isValid(), qPrintable(date));
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), lines + 299, 30000);
@@ -207,7 +207,9 @@ private slots:
         logs->slot_addLog(-5, "second failure");
         QMessageBox *box = logs->errorBox();
         QVERIFY(box && box->isVisible() && !box->isModal());
-        QCOMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        // While shown, it takes the next text paced.
+        QTRY_COMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
         QCOMPARE(box->icon(), QMessageBox::Critical);
         // However it was closed, the next error shows the box again with its text.
         const QList<std::function<void()>> closings = {
@@ -234,9 +236,9 @@ private slots:
         app->setLogComm(true);
         logs->resetCounters();
         logs->slot_addLog(109, "TX(1):get X");
-        QCOMPARE(lastLine(), QString("<font color=\"#0000ff\"> TX(1):get X</font> <br>"));
+        QCOMPARE(lastLine(), QString("<font color=\"#0000ff\"> TX(1):get X</font>"));
         QCOMPARE(logs->run("LOG", "hello"), QVariant(true));
-        QCOMPARE(lastLine(), QString("<font color=\"black\"> hello</font> <br>"));
+        QCOMPARE(lastLine(), QString("<font color=\"black\"> hello</font>"));
         QCOMPARE(logs->run("log", QVariant()), QVariant(false));
         QCOMPARE(logs->run("print", "x"), QVariant(false));
         logs->slot_addLog(7, "w");
@@ -385,7 +387,7 @@ private slots:
         clipboard->setText("keep me");
         menuAction("Copy")->trigger(); // no current row: nothing copied
         QCOMPARE(clipboard->text(), QString("keep me"));
-        logs->slot_addLog(0, "first&lt;cr&gt;second&lt;cr&gt;");
+        logs->slot_addLog(0, "first\nsecond\n"); // line feeds show as the console writes them
         logs->slot_addLog(-1, "failed");
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), 1, 30000);
         menuAction("Copy")->trigger();

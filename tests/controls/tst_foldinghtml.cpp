@@ -173,7 +173,8 @@ private slots:
         large.setPointSize(large.pointSize() * 3);
         box.setFont(large);
         box.addItem(QString("x").repeated(150) + "<font color=\"#ff0000\">END</font>");
-        const auto endShown = [&]() {
+        const auto endShown = [&]() { // taller rows now: the last one is scrolled to
+            box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
             sideways->setValue(sideways->maximum());
             return !redLines(box.viewport()->grab().toImage()).isEmpty();
         };
