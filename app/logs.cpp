@@ -86,7 +86,10 @@ void Logs::setupUi()
     m_messageBox = new QCheckBox(QStringLiteral("MessageBox"), this);
     m_messageBox->setChecked(true);
     m_list->setMaximumRows(ListedLines);
-    m_droppedNote = new QLabel(this);
+    m_droppedNote = new QLabel(QStringLiteral("Older lines have left this list, which keeps the "
+                                              "newest %L1 (the day's log file keeps them all).")
+                                   .arg(ListedLines),
+                               this);
     m_droppedNote->setWordWrap(true);
     m_droppedNote->hide();
 
@@ -184,9 +187,13 @@ QString Logs::shownText(const QString &text)
 {
     if (std::none_of(text.begin(), text.end(), [](QChar c) { return actsAsControl(c.unicode()); }))
         return text;
+    // The line feeds that end the text end the entry.
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char('\n'))
+        --end;
     QString shown;
-    shown.reserve(text.size() + 8);
-    for (const QChar c : text) {
+    shown.reserve(end + 8);
+    for (const QChar c : QStringView(text).left(end)) {
         const char16_t code = c.unicode();
         if (code == u'\n')
             shown += QLatin1String("<cr>");
@@ -281,6 +288,11 @@ void Logs::updateErrorBox()
     m_errorBox->raise();
 }
 
+bool Logs::showsPending() const
+{
+    return m_list->hasRowsToShow() || m_statusCounts.isAsked() || m_errorBoxText.isAsked();
+}
+
 void Logs::resetCounters()
 {
     errorCount = 0;
@@ -343,12 +355,9 @@ void Logs::slot_pbClear_clicked()
     ::malloc_trim(0);
 }
 
+// Said once, not counted on: a new text would lay the window out again at every show.
 void Logs::showDroppedNote(qint64 dropped)
 {
-    m_droppedNote->setText(QStringLiteral("%L1 older lines have left this list, which keeps the "
-                                          "newest %L2")
-                               .arg(dropped)
-                               .arg(ListedLines));
     m_droppedNote->setVisible(dropped > 0);
 }
 

@@ -54,8 +54,8 @@ public:
     static QString colorOfLevel(int level);
     // The log file line of an entry.
     static QByteArray fileLine(int level, const QString &text);
-    // The text as the log shows it, on one line: a line feed as "<cr>", a tab as a blank, other
-    // control characters as escapes ("\x1b").
+    // The text as the log shows it, on one line: without the line feeds that end it, another line
+    // feed as "<cr>", a tab as a blank, other control characters as escapes ("\x1b").
     static QString shownText(const QString &text);
 
     int errors() const { return errorCount; }
@@ -72,6 +72,8 @@ public:
     QMessageBox *errorBox() const { return m_errorBox; }
     // Whether the error pattern still plays (a new error then starts none).
     bool isBeeping() const { return !m_beeper.isNull(); }
+    // Whether entries wait for a paced show: the list's rows, the counts or the error box's text.
+    bool showsPending() const;
 
     // An entry listed whatever the "Log" switch says, as errors are: what the program tells
     // once, such as where it keeps its files.
@@ -113,7 +115,11 @@ private:
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
     QString m_errorText; // the latest error, for the box
-    PacedCall m_errorBoxText{this, [this]() { updateErrorBox(); }};
+    // A box closed meanwhile stays closed: the next error shows it.
+    PacedCall m_errorBoxText{this, [this]() {
+        if (m_errorBox && m_errorBox->isVisible())
+            updateErrorBox();
+    }};
     QLabel *m_droppedNote = nullptr; // says that older lines have left the list
     QPointer<Beeper> m_beeper; // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};

@@ -39,7 +39,10 @@ void HtmlListBox::init(int rows)
     setEditTriggers(NoEditTriggers);
     horizontalScrollBar()->setSingleStep(SidewaysStep);
     // Rows that leave alone (a smaller bound) change the scroll range too.
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this]() { updateGeometries(); });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this]() {
+        if (!m_showing)
+            updateGeometries();
+    });
     updateTextFormat();
 }
 
@@ -116,12 +119,21 @@ void HtmlListBox::clear()
     m_model->clear();
     m_widestText = 0; // the rows narrow with the next one drawn
     updateGeometries();
-    emit signal_rowsDropped(0);
+    tellDropped();
 }
 
 void HtmlListBox::setMaximumRows(int rows)
 {
     m_model->setMaximumRows(rows);
+    tellDropped();
+}
+
+void HtmlListBox::tellDropped()
+{
+    if (droppedRows() == m_droppedTold)
+        return;
+    m_droppedTold = droppedRows();
+    emit signal_rowsDropped(m_droppedTold);
 }
 
 qint64 HtmlListBox::droppedRows() const
@@ -161,18 +173,21 @@ void HtmlListBox::followLastRowSoon()
 void HtmlListBox::showAddedRows()
 {
     m_show.cancel();
-    const qint64 dropped = droppedRows();
+    // The scroll bars change once, when the rows are in and followed: a bar changed back and
+    // forth would be painted all the same.
+    m_showing = true;
     if (!m_added.isEmpty())
         m_model->appendRows(std::exchange(m_added, {}));
-    if (std::exchange(m_followSoon, false) && m_model->rowCount() > 0) {
-        selectionModel()->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0),
-                                          QItemSelectionModel::Clear);
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    const int last = m_model->rowCount() - 1;
+    if (std::exchange(m_followSoon, false) && last >= 0) {
+        selectionModel()->setCurrentIndex(m_model->index(last, 0), QItemSelectionModel::Clear);
+        moveTop(topShowingAtFoot(last));
     }
+    m_showing = false;
+    updateGeometries();
     if (m_firstNew >= 0)
         paintRowsFrom(std::exchange(m_firstNew, -1));
-    if (droppedRows() != dropped)
-        emit signal_rowsDropped(droppedRows());
+    tellDropped();
 }
 
 void HtmlListBox::setItemSize(int width, int height)
@@ -244,7 +259,7 @@ void HtmlListBox::scrollTo(const QModelIndex &index, ScrollHint hint)
         top = row;
     else if (hint == PositionAtBottom || visualRect(index).bottom() >= viewport()->height())
         top = topShowingAtFoot(row);
-    verticalScrollBar()->setValue(top);
+    moveTop(top);
 }
 
 QModelIndex HtmlListBox::indexAt(const QPoint &point) const
@@ -344,7 +359,13 @@ void HtmlListBox::updateGeometries()
 {
     const int rows = m_model->rowCount();
     QScrollBar *vertical = verticalScrollBar();
-    vertical->setRange(0, rows > 0 ? topShowingAtFoot(rows - 1) : 0);
+    const int last = rows > 0 ? topShowingAtFoot(rows - 1) : 0;
+    if (m_top > last)
+        moveTop(last);
+    m_quiet = true; // the top row is set: the bar only follows
+    vertical->setRange(0, last);
+    vertical->setValue(m_top);
+    m_quiet = false;
     vertical->setPageStep(qMax(1, viewport()->height() / qMax(1, m_delegate->size().height())));
     QScrollBar *sideways = horizontalScrollBar();
     sideways->setRange(0, qMax(0, rowWidth() - viewport()->width()));
@@ -352,31 +373,33 @@ void HtmlListBox::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-// Rows that scroll by less than the view's height move unpainted; only the rows that come into
-// view are painted.
 void HtmlListBox::scrollContentsBy(int dx, int dy)
 {
     if (dx != 0)
         viewport()->scroll(dx, 0);
-    if (dy == 0)
-        return;
-    const int oldTop = std::exchange(m_top, verticalScrollBar()->value());
-    if (m_quiet)
+    if (dy != 0 && !m_quiet)
+        moveTop(verticalScrollBar()->value());
+}
+
+// Rows that scroll by less than the view's height move unpainted; only the rows that come into
+// view are painted.
+void HtmlListBox::moveTop(int top)
+{
+    top = qBound(0, top, qMax(0, m_model->rowCount() - 1));
+    const int oldTop = std::exchange(m_top, top);
+    if (verticalScrollBar()->value() != top) {
+        m_quiet = true;
+        verticalScrollBar()->setValue(top);
+        m_quiet = false;
+    }
+    if (top == oldTop)
         return;
     const int room = viewport()->height();
-    const int moved = heightOf(qMin(oldTop, m_top), qMax(oldTop, m_top), room);
+    const int moved = heightOf(qMin(oldTop, top), qMax(oldTop, top), room);
     if (moved >= room)
         viewport()->update();
     else
-        viewport()->scroll(0, m_top > oldTop ? -moved : moved);
-}
-
-void HtmlListBox::setTopQuietly(int top)
-{
-    m_quiet = true;
-    verticalScrollBar()->setValue(top);
-    m_top = top;
-    m_quiet = false;
+        viewport()->scroll(0, top > oldTop ? -moved : moved);
 }
 
 void HtmlListBox::paintRowsFrom(int row)
@@ -392,7 +415,8 @@ void HtmlListBox::rowsInserted(const QModelIndex &parent, int start, int end)
 {
     QAbstractItemView::rowsInserted(parent, start, end);
     m_firstNew = m_firstNew < 0 ? start : qMin(m_firstNew, start);
-    updateGeometries();
+    if (!m_showing)
+        updateGeometries();
 }
 
 // Rows leaving above the view leave the rows shown where they are.
@@ -400,11 +424,11 @@ void HtmlListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int
 {
     QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
     if (end < m_top) {
-        setTopQuietly(m_top - (end - start + 1));
+        m_top -= end - start + 1;
         return;
     }
     if (start <= m_top)
-        setTopQuietly(start);
+        m_top = start;
     viewport()->update();
 }
 
@@ -420,15 +444,15 @@ void HtmlListBox::reset()
 {
     QAbstractItemView::reset();
     m_firstNew = -1;
-    setTopQuietly(0);
+    m_top = 0;
     updateGeometries();
     viewport()->update();
 }
 
 // ---------------------------------------------------------------- events
 
-// Rows are measured as they are drawn: one wider than the widest so far widens every row, and the
-// view is painted again.
+// Rows are measured as they are drawn: one whose text runs wider than the view (a word longer than
+// a line) and the widest so far widens every row, and the view is painted again.
 void HtmlListBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());

@@ -96,18 +96,22 @@ private:
     // The top row that shows row whole at the view's foot (row itself when it is taller).
     int topShowingAtFoot(int row) const;
     int rowWidth() const;
-    void setTopQuietly(int top);
+    // Makes top the first row shown, moving the rows in view that stay.
+    void moveTop(int top);
     void updateTextFormat();
     void paintRowsFrom(int row);
+    void tellDropped();
 
     HtmlTextItemDelegate *m_delegate = nullptr;
     HtmlListModel *m_model = nullptr;
     int m_top = 0;              // the first row shown, at the view's top
-    bool m_quiet = false;       // the top moves with rows that left: nothing to repaint
-    int m_widestText = 0;       // the widest row's text drawn, in pixels
+    bool m_quiet = false;       // the scroll bar follows the top row: nothing to move
+    bool m_showing = false;     // a show inserts its rows: the scroll bars wait for its end
+    int m_widestText = 0;       // the widest text drawn wider than the view, in pixels
     int m_firstNew = -1;        // the first row the show under way inserted
     QList<ListRow> m_added;     // rows after the model's, not yet shown
     bool m_followSoon = false;  // the next show follows the last row
+    qint64 m_droppedTold = 0;   // the rows that had left when signal_rowsDropped last said so
     PacedCall m_show{this, [this]() { showAddedRows(); }};
 };
 

@@ -44,7 +44,8 @@ void HtmlTextItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     laid->layout.draw(painter, QPointF(option.rect.left() + TextMargin,
                                        option.rect.top() + TextMargin));
     painter->restore();
-    m_widestDrawn = qMax(m_widestDrawn, laid->naturalWidth + 2 * TextMargin);
+    if (laid->naturalWidth > m_layouts.wrapWidth())
+        m_widestDrawn = qMax(m_widestDrawn, laid->naturalWidth + 2 * TextMargin);
 }
 
 QSize HtmlTextItemDelegate::rowSize(const QModelIndex &index) const

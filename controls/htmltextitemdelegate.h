@@ -38,7 +38,8 @@ public:
     }
     // The size of the row's text laid out, with its margins, at least the size set.
     QSize rowSize(const QModelIndex &index) const;
-    // The widest text drawn (its widest line, with the margins) since the last call.
+    // The widest text drawn wider than the width it wraps at (its widest line, with the
+    // margins) since the last call; 0 when every text drawn kept within.
     int takeWidestDrawn();
 
 private:

@@ -27,9 +27,12 @@ const RowLayouts::Laid &RowLayouts::of(const ListRow &row)
     if (row.rich) {
         readHtml(row.text, m_font, &laid->layout);
     } else {
-        laid->layout.setText(row.lead + row.text);
+        // As in rich text, a blank that would begin the row is not drawn.
+        const bool blankFirst = row.lead.isEmpty() && row.text.startsWith(QLatin1Char(' '));
+        const QString text = blankFirst ? row.text.mid(1) : row.text;
+        laid->layout.setText(row.lead + text);
         if (!row.colour.isEmpty()) {
-            QTextLayout::FormatRange coloured{int(row.lead.size()), int(row.text.size()), {}};
+            QTextLayout::FormatRange coloured{int(row.lead.size()), int(text.size()), {}};
             coloured.format.setForeground(QColor::fromString(row.colour));
             laid->layout.setFormats({coloured});
         }

@@ -28,12 +28,13 @@ public:
     // The row laid out; valid until the next call.
     const Laid &of(const ListRow &row);
     void clear() { m_laid.clear(); }
+    int wrapWidth() const { return m_wrapWidth; }
 
 private:
     void layOut(Laid *laid) const;
     static void readHtml(const QString &html, const QFont &font, QTextLayout *layout);
 
-    QCache<quint64, Laid> m_laid{1024};
+    QCache<quint64, Laid> m_laid{256}; // more than a screen holds
     QFont m_font;
     int m_wrapWidth = -1;
 };

@@ -13,6 +13,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "paintcounter.h"
+#include "pipeclient.h"
 #include "programfiles.h"
 #include "pythonrunner.h"
 #include "testfiles.h"
@@ -248,6 +249,42 @@ private slots:
         QCOMPARE(logs->warnings(), 1);
     }
 
+    // Past its bound the list keeps the newest entries, in order, and says that older ones have
+    // left; the counters count every entry and the day's file holds every line.
+    void listKeepsTheNewest()
+    {
+        const QString day = logs->saveLogBox()->text();
+        QFile::remove(day);
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->resetCounters();
+        logs->saveLogBox()->setChecked(true);
+        app->setLogComm(true);
+        CustomControls::HtmlListBox *list = logs->list();
+        auto *note = logs->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        const int total = Logs::ListedLines + 1234;
+        for (int i = 0; i < total; ++i) {
+            logs->slot_addLog(i % 2, QString("entry %1").arg(i));
+            if (i == 20000) // some rows are shown, and leave for newer ones
+                list->showAddedRows();
+        }
+        QVERIFY(note->isHidden());
+        list->showAddedRows();
+        QCOMPARE(list->count(), Logs::ListedLines);
+        QCOMPARE(list->droppedRows(), 1234);
+        for (int row : {0, 1, Logs::ListedLines - 1})
+            QCOMPARE(list->lineText(row), QString(" entry %1").arg(total - Logs::ListedLines + row));
+        QCOMPARE(logs->informations() + logs->warnings(), total);
+        QVERIFY(!note->isHidden() && note->text().startsWith("Older lines have left this list"));
+        logs->saveLogBox()->setChecked(false);
+        app->setLogComm(false);
+        const QList<QByteArray> lines = TestFiles::read(day).split('\n');
+        QCOMPARE(lines.size(), total + 1); // and the end of the last
+        QCOMPARE(lines.first(), QByteArray("C(0)  ::: entry 0 "));
+        QCOMPARE(lines.at(total - 1), "C(1)  ::: entry " + QByteArray::number(total - 1) + " ");
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        QVERIFY(note->isHidden() && list->count() == 0 && list->droppedRows() == 0);
+    }
+
     // The levels the program logs at (information, warning, link information, TX, the pipe's
     // trace, RX, high traces): the newest line is the current row but not selected, and its
     // text keeps a contrast of at least 3:1 to the list behind it.
@@ -387,16 +424,17 @@ private slots:
         clipboard->setText("keep me");
         menuAction("Copy")->trigger(); // no current row: nothing copied
         QCOMPARE(clipboard->text(), QString("keep me"));
-        logs->slot_addLog(0, "first\nsecond\n"); // line feeds show as the console writes them
+        // Line feeds show as the console writes them, but for those that end the text.
+        logs->slot_addLog(0, "first\nsecond\n");
         logs->slot_addLog(-1, "failed");
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), 1, 30000);
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" failed"));
         logs->list()->setCurrentRow(0); // the first line copies too
         menuAction("Copy")->trigger();
-        QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>"));
+        QCOMPARE(clipboard->text(), QString(" first<cr>second"));
         menuAction("Copy All")->trigger();
-        QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        QCOMPARE(clipboard->text(), QString(" first<cr>second\n failed\n"));
         logs->slot_addLog(-1, "newest"); // copied before the list has moved on to it
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" newest"));
@@ -427,6 +465,61 @@ private slots:
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
         QCOMPARE(logs->errors(), errors + 1);
         app->disconnectBoard();
+    }
+
+    // Text from outside shows as it is, never read as markup, in the list, the error box and the
+    // day's file: a port's path, the console line, the board's reply and refusal, a request's
+    // name and value, each with pictures (a FIFO, /dev/zero), bold, an entity, a link and an
+    // escape byte. The rows are drawn, and the program goes on answering.
+    void outsideTextShowsAsText()
+    {
+        QVERIFY(::mkfifo("fifo", 0600) == 0);
+        const QByteArray outside = "<img src=\"fifo\"><img src=\"/dev/zero\"><b>b</b>&amp;"
+                                   "<a href=\"http://x\">a</a>\x1b[31m";
+        const QString shown = QString::fromLatin1(outside).replace("\x1b", "\\x1b");
+        FakeBoard board;
+        board.addHandler("get EVIL", [outside](const QByteArray &) { return outside; });
+        board.addHandler("get BAD", [outside](const QByteArray &) { return "err " + outside; });
+        const QString day = logs->saveLogBox()->text();
+        QFile::remove(day);
+        logs->saveLogBox()->setChecked(true);
+        logs->messageBoxBox()->setChecked(true);
+        app->setLogComm(true);
+        const auto request = [](const QByteArray &line) {
+            return PipeClient::exchange(PipeClient::programPipe(), line + "\n");
+        };
+        QCOMPARE(request("run\topen\ts/no/such/" + outside), QByteArray("i0"));
+        QVERIFY(app->connectBoard(board.devicePath()));
+        for (const QByteArray command : {"get EVIL ", "get BAD "}) {
+            logs->consoleLine()->setText(QString::fromLatin1(command + outside));
+            QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        }
+        request("get\tConfiguration." + outside);
+        QCOMPARE(request("run\tLogs.log\ts" + outside), QByteArray("i1"));
+        QCOMPARE(request("get\tversion").left(1), QByteArray("s")); // it goes on answering
+        logs->list()->followLastRow();
+        QVERIFY(!logs->list()->viewport()->grab().isNull()); // the rows are drawn
+        const QByteArray file = TestFiles::read(day);
+        logs->saveLogBox()->setChecked(false);
+        app->setLogComm(false);
+        app->disconnectBoard();
+        for (const QString &part : {"Cannot open /no/such/" + shown, "get EVIL " + shown,
+                                    "):" + shown + "<cr>", "):err " + shown,
+                                    "Configuration." + shown, " " + shown}) {
+            int rows = 0; // the last part, the logged value, is a row's whole text
+            for (int row = 0; row < logs->list()->count(); ++row)
+                rows += logs->list()->lineText(row).contains(part) &&
+                        (part.size() > shown.size() + 1 || logs->list()->lineText(row) == part);
+            QVERIFY2(rows > 0 && file.contains(part.toLatin1()), qPrintable(part));
+        }
+        QVERIFY(file.contains("C(0)  ::: " + shown.toLatin1() + " \n"));
+        QVERIFY(!file.contains('\x1b') && !file.contains("\n\n") && !file.contains("&lt;"));
+        QMessageBox *box = logs->errorBox();
+        QTRY_VERIFY(box->text().contains(shown));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        box->hide();
+        logs->messageBoxBox()->setChecked(false);
+        QFile::remove("fifo");
     }
 
     // The beeper plays a pattern on a low-priority thread of its own and disposes of itself; a

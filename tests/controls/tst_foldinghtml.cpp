@@ -52,6 +52,33 @@ private slots:
         QCOMPARE(box.itemModel()->index(50, 0).data().toString(), QString("last"));
     }
 
+    // With a bound, rows waiting for their show and rows shown leave oldest first; the list
+    // counts them and says so once a show has let them go.
+    void boundKeepsTheNewestRows()
+    {
+        HtmlListBox box(0);
+        QSignalSpy dropped(&box, &HtmlListBox::signal_rowsDropped);
+        box.setMaximumRows(3);
+        for (int i = 0; i < 5; ++i)
+            box.addLine("", QString::number(i), "");
+        QCOMPARE(box.count(), 3);
+        QCOMPARE(box.lineText(0), QString("2"));
+        box.showAddedRows();
+        box.addLine("", "5", "");
+        box.followLastRow();
+        QCOMPARE(box.count(), 3);
+        QCOMPARE(QStringList({box.lineText(0), box.lineText(1), box.lineText(2)}),
+                 QStringList({"3", "4", "5"}));
+        QCOMPARE(box.itemText(2), QString("5"));
+        QCOMPARE(box.droppedRows(), 3);
+        QCOMPARE(dropped.count(), 2);
+        QCOMPARE(dropped.last().first().toLongLong(), 3);
+        QCOMPARE(box.currentRow(), 2);
+        box.setMaximumRows(1); // a smaller bound lets rows go at once
+        QCOMPARE(box.count(), 1);
+        QCOMPARE(box.droppedRows(), 5);
+    }
+
     // Making a row current scrolls it into view, also when it already is the current one.
     void currentRowIsScrolledTo()
     {
@@ -103,6 +130,30 @@ private slots:
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
         box.setItemText(0, QString("x").repeated(120)); // a row made wider scrolls at once
         QTRY_VERIFY(box.horizontalScrollBar()->maximum() > 0);
+    }
+
+    // A line longer than the list wraps at its blanks, so the whole of it shows (as an error's
+    // reason in a log docked at half a laptop's screen); narrowed, it takes more lines.
+    void longLinesWrap()
+    {
+        HtmlListBox box(0);
+        box.resize(340, 300);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QString reason = "Error GET Configuration.SACONF: no board is connected (the tool "
+                               "windows take requests once one is)";
+        box.addLine("C(-1) [Wed Dec 9 10:31:09 2026]", " " + reason, "red");
+        box.addLine("", "next", "");
+        box.followLastRow();
+        QApplication::processEvents();
+        const QRect row = box.visualRect(box.itemModel()->index(0, 0));
+        QVERIFY2(row.height() >= 3 * 13, qPrintable(QString::number(row.height())));
+        QVERIFY(box.viewport()->rect().contains(row));
+        QCOMPARE(box.visualRect(box.itemModel()->index(1, 0)).top(), row.bottom() + 1);
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        box.resize(200, 300);
+        QTRY_VERIFY(box.visualRect(box.itemModel()->index(0, 0)).height() > row.height());
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
     }
 
     // The current row is drawn highlighted behind its text.
@@ -179,6 +230,44 @@ private slots:
             return !redLines(box.viewport()->grab().toImage()).isEmpty();
         };
         QTRY_VERIFY_WITH_TIMEOUT(endShown(), 30000);
+    }
+
+    // A show paints the rows it adds (and the row that was current, and the one under the mouse),
+    // not the rows in view: they move up unpainted.
+    void showPaintsOnlyTheRowsItAdds()
+    {
+        struct PaintedArea : QObject {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } area;
+        HtmlListBox box(0);
+        box.resize(300, 400);
+        for (int i = 0; i < 100; ++i)
+            box.addLine(QString(), QString("row %1").arg(i), "blue");
+        box.followLastRow();
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QApplication::processEvents();
+        box.viewport()->installEventFilter(&area);
+        for (int added : {1, 3}) {
+            area.painted = QRegion();
+            for (int i = 0; i < added; ++i)
+                box.addLine("lead ", QString("new %1").arg(i), "blue");
+            box.followLastRow();
+            QTRY_VERIFY(!area.painted.isEmpty());
+            QApplication::processEvents();
+            int rows = 0; // the rows whose place was painted
+            for (int row = 0; row < box.count(); ++row)
+                rows += area.painted.intersects(box.visualRect(box.itemModel()->index(row, 0)));
+            QVERIFY2(rows <= added + 2, qPrintable(QString::number(rows)));
+        }
+        QCOMPARE(box.lineText(box.count() - 1), QString("new 2"));
+        QCOMPARE(box.itemText(box.count() - 1), QString("lead <font color=\"blue\">new 2</font>"));
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double
