@@ -12,6 +12,7 @@
 #include "benchenv.h"
 #include "htmllistbox.h"
 #include "logs.h"
+#include "logshown.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "memoryusage.h"
@@ -41,15 +42,6 @@ void logEntries(Logs *logs, int count)
                                    .arg(logged % 100));
 }
 
-// Runs the event loop until the log has shown what was logged, and painted it.
-void settle(Logs *logs)
-{
-    for (int i = 0; i < 10000 && logs->showsPending(); ++i)
-        QTest::qWait(5);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
-
 // Logs count entries in bursts a few milliseconds apart (some 50,000 entries a second, as a
 // script's tight loop with "Log" ticked makes them), the event loop running between them.
 void fill(Logs *logs, qint64 count)
@@ -58,7 +50,7 @@ void fill(Logs *logs, qint64 count)
         logEntries(logs, int(qMin<qint64>(Burst, count - done)));
         QTest::qWait(BurstGapMs);
     }
-    settle(logs);
+    waitForLogShows(logs);
 }
 
 // Microseconds of the program's CPU per entry of count entries logged now.
@@ -73,7 +65,7 @@ double entryCost(Logs *logs, int count)
 double showCost(Logs *logs, int rows)
 {
     const int shows = BenchEnvironment::pick(100, 10);
-    settle(logs);
+    waitForLogShows(logs);
     const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     for (int i = 0; i < shows; ++i) {
         logEntries(logs, rows);
@@ -156,7 +148,7 @@ int main(int argc, char **argv)
     reportShows(logs, "list full");
     const double full = usage().residentKb / 1024;
     QMetaObject::invokeMethod(logs, "slot_pbClear_clicked");
-    settle(logs);
+    waitForLogShows(logs);
     const double cleared = usage().residentKb / 1024;
     std::printf("memory after Clear: %.1f MB (%.1f MB given back)\n", cleared,
                 full - cleared);

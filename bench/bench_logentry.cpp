@@ -24,6 +24,7 @@
 #include "benchenv.h"
 #include "controlboard.h"
 #include "localserver.h"
+#include "logshown.h"
 #include "logs.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -81,15 +82,7 @@ const Mode Modes[] = {{"\"Log\" off", false, false},
 constexpr int ModeCount = int(std::size(Modes));
 enum { LogOff = 0, LogTicked = 1, BoxShown = 2 };
 
-// Runs the event loop until the log has shown what was logged, and painted it.
-void settle()
-{
-    Logs *logs = MainApp::instance()->logs();
-    for (int i = 0; i < 10000 && logs->showsPending(); ++i)
-        QTest::qWait(5);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
+
 
 class Bench
 {
@@ -111,7 +104,7 @@ public:
         const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
         const bool ok =
             requestsFromThread(m_socketPath, kind.even, kind.odd, count, &reply, &clientCpu);
-        settle();
+        waitForLogShows(MainApp::instance()->logs());
         const double program = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start - clientCpu;
         cost->cpuUs = program * 1e6 / count;
         cost->entries = double(m_entries.load() - entriesBefore) / count;
@@ -132,7 +125,7 @@ void setMode(const Mode &mode)
         qputenv("KVL_PROMPT_DEFAULTS", "1");
     if (QMessageBox *box = MainApp::instance()->logs()->errorBox(); box && !mode.box)
         box->hide(); // it would cover the window
-    settle();
+    waitForLogShows(MainApp::instance()->logs());
 }
 
 // CPU per entry of a request beyond another that made fewer.
