@@ -249,6 +249,19 @@ private slots:
         QCOMPARE(logs->warnings(), 1);
     }
 
+    // The log's form of a text: one line, control characters as escapes, other text as it is.
+    void shownText()
+    {
+        const QList<std::pair<QString, QString>> cases = {
+            {"plain <b>&amp;</b> caf\u00e9\u00a0x ~", "plain <b>&amp;</b> caf\u00e9\u00a0x ~"},
+            {"a\nb\n\n", "a<cr>b"},
+            {"\n", ""},
+            {"a\tb\rc\x1b[0m\x7f\x1f", "a b\\x0dc\\x1b[0m\\x7f\\x1f"},
+            {QString::fromUtf8("\u0080\u009b\u2028\u2029"), "\\x80\\x9b\\u2028\\u2029"}};
+        for (const auto &[text, shown] : cases)
+            QCOMPARE(Logs::shownText(text), shown);
+    }
+
     // Past its bound the list keeps the newest entries, in order, and says that older ones have
     // left; the counters count every entry and the day's file holds every line.
     void listKeepsTheNewest()

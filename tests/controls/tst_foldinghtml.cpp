@@ -1,6 +1,7 @@
 #include "foldingbox.h"
 #include "htmllistbox.h"
 #include "htmltextitemdelegate.h"
+#include "pacedcall.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -77,6 +78,41 @@ private slots:
         box.setMaximumRows(1); // a smaller bound lets rows go at once
         QCOMPARE(box.count(), 1);
         QCOMPARE(box.droppedRows(), 5);
+        box.setItems({"a", "b", "c"}); // a whole list keeps its newest too
+        QCOMPARE(box.count(), 1);
+        QCOMPARE(box.itemText(0), QString("c"));
+    }
+
+    // A paced call that takes longer than its interval leaves the event loop that interval
+    // before it runs again: a burst's shows keep their pace, and what waits (a request, a click)
+    // is served between them. A call asked for within its own run runs again after it.
+    void pacedCallsKeepTheirPace()
+    {
+        QObject context;
+        int runs = 0;
+        QList<int> turnsBefore; // the event loop's turns before each run
+        int turns = 0;
+        PacedCall *self = nullptr;
+        PacedCall paced(&context, [&]() {
+            turnsBefore.append(std::exchange(turns, 0));
+            QThread::msleep(60); // longer than the interval
+            if (++runs < 3)
+                self->ask();
+        }, 40);
+        self = &paced;
+        QTimer ticker; // a turn of the event loop, as a waiting request's would be
+        connect(&ticker, &QTimer::timeout, [&]() { ++turns; });
+        ticker.start(0);
+        paced.ask();
+        QTRY_COMPARE(runs, 3);
+        QVERIFY(!paced.isAsked());
+        for (int i = 1; i < 3; ++i)
+            QVERIFY2(turnsBefore.at(i) > 1, qPrintable(QString::number(turnsBefore.at(i))));
+        paced.ask();
+        paced.runIfAsked(); // run now, and not again when its time comes
+        QCOMPARE(runs, 4);
+        QTest::qWait(100);
+        QCOMPARE(runs, 4);
     }
 
     // Making a row current scrolls it into view, also when it already is the current one.
@@ -97,6 +133,10 @@ private slots:
                 box.viewport()->rect().contains(box.visualRect(box.itemModel()->index(row, 0))));
             QCOMPARE(box.currentRow(), row);
         }
+        box.setCurrentRow(49); // made taller at the foot of the list, it shows the first rows again
+        box.resize(300, 1200);
+        QTRY_VERIFY(box.viewport()->rect().contains(box.visualRect(box.itemModel()->index(0, 0))));
+        QCOMPARE(box.verticalScrollBar()->value(), 0);
     }
 
     // The markup's colours show, in the row of the item (rows of 20 pixels).
@@ -266,6 +306,19 @@ private slots:
                 rows += area.painted.intersects(box.visualRect(box.itemModel()->index(row, 0)));
             QVERIFY2(rows <= added + 2, qPrintable(QString::number(rows)));
         }
+        // A row clicked, or reached with the keyboard, is selected and painted so.
+        const auto paintedRow = [&](int row) {
+            return area.painted.contains(box.visualRect(box.itemModel()->index(row, 0)));
+        };
+        area.painted = QRegion();
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {},
+                          box.visualRect(box.itemModel()->index(95, 0)).center());
+        QTRY_VERIFY(paintedRow(95));
+        QCOMPARE(box.currentRow(), 95);
+        area.painted = QRegion();
+        QTest::keyClick(&box, Qt::Key_Down);
+        QTRY_VERIFY(paintedRow(95) && paintedRow(96));
+        QVERIFY(box.selectionModel()->isRowSelected(96) && !box.selectionModel()->isRowSelected(95));
         QCOMPARE(box.lineText(box.count() - 1), QString("new 2"));
         QCOMPARE(box.itemText(box.count() - 1), QString("lead <font color=\"blue\">new 2</font>"));
     }
