@@ -226,7 +226,19 @@ private slots:
             QVERIFY(box->isVisible());
             QCOMPARE(box->text(), QString("failure after closing %1").arg(i));
         }
+        // While shown, a burst of errors sets its text paced, the latest error last; a box closed
+        // while a new text waits stays closed.
+        const QString before = box->text();
+        for (int i = 0; i < 200; ++i)
+            logs->slot_addLog(-5, QString("burst %1 <b>&amp;</b>").arg(i));
+        QCOMPARE(box->text(), before);
+        QTRY_COMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
+        QVERIFY(logs->errors() >= 200);
+        logs->slot_addLog(-5, "while it closes");
         box->close();
+        QTRY_VERIFY(!logs->showsPending());
+        QVERIFY(!box->isVisible());
+        QCOMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
         logs->messageBoxBox()->setChecked(false);
     }
 
