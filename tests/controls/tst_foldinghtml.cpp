@@ -191,6 +191,9 @@ private slots:
         QVERIFY(box.viewport()->rect().contains(row));
         QCOMPARE(box.visualRect(box.itemModel()->index(1, 0)).top(), row.bottom() + 1);
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        // Its lines keep within the list, margins and all.
+        QVERIFY(box.delegate()->rowSize(box.itemModel()->index(0, 0)).width() <=
+                box.viewport()->width());
         box.resize(200, 300);
         QTRY_VERIFY(box.visualRect(box.itemModel()->index(0, 0)).height() > row.height());
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
@@ -319,6 +322,8 @@ private slots:
         QTest::keyClick(&box, Qt::Key_Down);
         QTRY_VERIFY(paintedRow(95) && paintedRow(96));
         QVERIFY(box.selectionModel()->isRowSelected(96) && !box.selectionModel()->isRowSelected(95));
+        QTest::keyClick(&box, Qt::Key_End);
+        QCOMPARE(box.currentRow(), box.count() - 1);
         QCOMPARE(box.lineText(box.count() - 1), QString("new 2"));
         QCOMPARE(box.itemText(box.count() - 1), QString("lead <font color=\"blue\">new 2</font>"));
     }
