@@ -122,8 +122,7 @@ void Logs::setupUi()
     connect(pbClear, &QPushButton::clicked, this, &Logs::slot_pbClear_clicked);
     connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
     connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
-    connect(m_list, &CustomControls::HtmlListBox::signal_rowsDropped, this,
-            &Logs::showDroppedNote);
+    connect(m_list, &CustomControls::HtmlListBox::signal_rowsDropped, this, &Logs::showDroppedNote);
 }
 
 QSize Logs::sizeHint() const

@@ -117,11 +117,11 @@ private:
     QString m_errorText; // the latest error, for the box
     // A box closed meanwhile stays closed: the next error shows it.
     PacedCall m_errorBoxText{this, [this]() {
-        if (m_errorBox && m_errorBox->isVisible())
-            updateErrorBox();
-    }};
+                                 if (m_errorBox && m_errorBox->isVisible())
+                                     updateErrorBox();
+                             }};
     QLabel *m_droppedNote = nullptr; // says that older lines have left the list
-    QPointer<Beeper> m_beeper; // the error pattern while it plays
+    QPointer<Beeper> m_beeper;       // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
     qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to
     bool m_listing = false;          // the entry being added is listed at any level

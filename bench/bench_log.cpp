@@ -150,8 +150,7 @@ int main(int argc, char **argv)
     QMetaObject::invokeMethod(logs, "slot_pbClear_clicked");
     waitForLogShows(logs);
     const double cleared = usage().residentKb / 1024;
-    std::printf("memory after Clear: %.1f MB (%.1f MB given back)\n", cleared,
-                full - cleared);
+    std::printf("memory after Clear: %.1f MB (%.1f MB given back)\n", cleared, full - cleared);
     app->shutdown();
     return 0;
 }

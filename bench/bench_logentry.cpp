@@ -24,8 +24,8 @@
 #include "benchenv.h"
 #include "controlboard.h"
 #include "localserver.h"
-#include "logshown.h"
 #include "logs.h"
+#include "logshown.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "pipename.h"
@@ -76,13 +76,10 @@ struct Mode {
     bool box;
 };
 
-const Mode Modes[] = {{"\"Log\" off", false, false},
-                      {"\"Log\" ticked", true, false},
-                      {"box shown", false, true}};
+const Mode Modes[] = {
+    {"\"Log\" off", false, false}, {"\"Log\" ticked", true, false}, {"box shown", false, true}};
 constexpr int ModeCount = int(std::size(Modes));
 enum { LogOff = 0, LogTicked = 1, BoxShown = 2 };
-
-
 
 class Bench
 {

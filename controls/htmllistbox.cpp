@@ -3,8 +3,8 @@
 #include "htmllistmodel.h"
 #include "htmltextitemdelegate.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 #include <utility>
@@ -14,7 +14,7 @@ namespace CustomControls
 
 namespace
 {
-constexpr int RowHeight = 20;     // a row of one line
+constexpr int RowHeight = 20;    // a row of one line
 constexpr int SidewaysStep = 20; // pixels a click on the sideways scroll bar's arrow moves
 } // namespace
 

@@ -104,14 +104,14 @@ private:
 
     HtmlTextItemDelegate *m_delegate = nullptr;
     HtmlListModel *m_model = nullptr;
-    int m_top = 0;              // the first row shown, at the view's top
-    bool m_quiet = false;       // the scroll bar follows the top row: nothing to move
-    bool m_showing = false;     // a show inserts its rows: the scroll bars wait for its end
-    int m_widestText = 0;       // the widest text drawn wider than the view, in pixels
-    int m_firstNew = -1;        // the first row the show under way inserted
-    QList<ListRow> m_added;     // rows after the model's, not yet shown
-    bool m_followSoon = false;  // the next show follows the last row
-    qint64 m_droppedTold = 0;   // the rows that had left when signal_rowsDropped last said so
+    int m_top = 0;             // the first row shown, at the view's top
+    bool m_quiet = false;      // the scroll bar follows the top row: nothing to move
+    bool m_showing = false;    // a show inserts its rows: the scroll bars wait for its end
+    int m_widestText = 0;      // the widest text drawn wider than the view, in pixels
+    int m_firstNew = -1;       // the first row the show under way inserted
+    QList<ListRow> m_added;    // rows after the model's, not yet shown
+    bool m_followSoon = false; // the next show follows the last row
+    qint64 m_droppedTold = 0;  // the rows that had left when signal_rowsDropped last said so
     PacedCall m_show{this, [this]() { showAddedRows(); }};
 };
 

@@ -44,8 +44,8 @@ void HtmlTextItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     // Only the lines in view are drawn (a row may be taller than the list).
     const QRectF shown = QRectF(option.rect).intersected(QRectF(painter->viewport()));
     laid->layout.draw(painter,
-                      QPointF(option.rect.left() + TextMargin, option.rect.top() + TextMargin),
-                      {}, shown);
+                      QPointF(option.rect.left() + TextMargin, option.rect.top() + TextMargin), {},
+                      shown);
     painter->restore();
     if (laid->naturalWidth > m_layouts.wrapWidth())
         m_widestDrawn = qMax(m_widestDrawn, laid->naturalWidth + 2 * TextMargin);

@@ -141,8 +141,9 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
         const QString txFormat = isSet ? QStringLiteral("Pipe(%4) TX:[%1 to=%2] %3")
                                        : QStringLiteral("Pipe(%4) :[%1 to=%2] %3");
         const bool written = writeRequest(line.toLatin1());
-        emit signal_log(RequestTraceLevel, txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
-                                        QString::number(m_timeout), line, m_serverName));
+        emit signal_log(RequestTraceLevel,
+                        txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
+                                     QString::number(m_timeout), line, m_serverName));
         if (!written) {
             qCDebug(lcPipe) << "NamedPipe:tx:fail";
             abort();
@@ -162,7 +163,7 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
         const QString rxFormat = isSet ? QStringLiteral("Pipe(%3) RX:[+%1ms] %2")
                                        : QStringLiteral("Pipe(%3) :[+%1ms] %2");
         emit signal_log(ReplyTraceLevel, rxFormat.arg(QString::number(stopwatch.elapsed()),
-                                        QString::fromLatin1(reply), m_serverName));
+                                                      QString::fromLatin1(reply), m_serverName));
         abort(); // a half-closed connection carries no further request
         return parseReply(reply, value);
     }

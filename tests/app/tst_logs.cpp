@@ -297,7 +297,8 @@ private slots:
         QCOMPARE(list->count(), Logs::ListedLines);
         QCOMPARE(list->droppedRows(), 1234);
         for (int row : {0, 1, Logs::ListedLines - 1})
-            QCOMPARE(list->lineText(row), QString(" entry %1").arg(total - Logs::ListedLines + row));
+            QCOMPARE(list->lineText(row),
+                     QString(" entry %1").arg(total - Logs::ListedLines + row));
         QCOMPARE(logs->informations() + logs->warnings(), total);
         QVERIFY(!note->isHidden() && note->text().startsWith("Older lines have left this list"));
         logs->saveLogBox()->setChecked(false);
@@ -528,9 +529,9 @@ private slots:
         logs->saveLogBox()->setChecked(false);
         app->setLogComm(false);
         app->disconnectBoard();
-        for (const QString &part : {"Cannot open /no/such/" + shown, "get EVIL " + shown,
-                                    "):" + shown + "<cr>", "):err " + shown,
-                                    "Configuration." + shown, " " + shown}) {
+        for (const QString &part :
+             {"Cannot open /no/such/" + shown, "get EVIL " + shown, "):" + shown + "<cr>",
+              "):err " + shown, "Configuration." + shown, " " + shown}) {
             int rows = 0; // the last part, the logged value, is a row's whole text
             for (int row = 0; row < logs->list()->count(); ++row)
                 rows += logs->list()->lineText(row).contains(part) &&

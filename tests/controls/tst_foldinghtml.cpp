@@ -93,12 +93,15 @@ private slots:
         QList<int> turnsBefore; // the event loop's turns before each run
         int turns = 0;
         PacedCall *self = nullptr;
-        PacedCall paced(&context, [&]() {
-            turnsBefore.append(std::exchange(turns, 0));
-            QThread::msleep(60); // longer than the interval
-            if (++runs < 3)
-                self->ask();
-        }, 40);
+        PacedCall paced(
+            &context,
+            [&]() {
+                turnsBefore.append(std::exchange(turns, 0));
+                QThread::msleep(60); // longer than the interval
+                if (++runs < 3)
+                    self->ask();
+            },
+            40);
         self = &paced;
         QTimer ticker; // a turn of the event loop, as a waiting request's would be
         connect(&ticker, &QTimer::timeout, [&]() { ++turns; });
@@ -321,7 +324,8 @@ private slots:
         area.painted = QRegion();
         QTest::keyClick(&box, Qt::Key_Down);
         QTRY_VERIFY(paintedRow(95) && paintedRow(96));
-        QVERIFY(box.selectionModel()->isRowSelected(96) && !box.selectionModel()->isRowSelected(95));
+        QVERIFY(box.selectionModel()->isRowSelected(96) &&
+                !box.selectionModel()->isRowSelected(95));
         QTest::keyClick(&box, Qt::Key_End);
         QCOMPARE(box.currentRow(), box.count() - 1);
         QCOMPARE(box.lineText(box.count() - 1), QString("new 2"));
