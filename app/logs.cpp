@@ -24,6 +24,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
+#include <malloc.h>
+
 const char *const Logs::ErrorBeepPattern = "1000:100;1200:200;2000:100";
 
 namespace
@@ -35,6 +39,11 @@ const QColor HighTraceColor(Qt::darkCyan);
 constexpr int PipeTraceLevel = 110;
 const QColor PipeTraceColor(0, 112, 140);
 const QSize FormSize(535, 367);
+// Characters that would act rather than show: control characters and line or paragraph breaks.
+bool actsAsControl(char16_t code)
+{
+    return code < 0x20 || (code >= 0x7f && code < 0xa0) || code == 0x2028 || code == 0x2029;
+}
 constexpr int StatusMinWidth = 120; // the counters' label
 
 } // namespace
@@ -76,13 +85,21 @@ void Logs::setupUi()
     m_translater = new QCheckBox(QStringLiteral("Translater"), this);
     m_messageBox = new QCheckBox(QStringLiteral("MessageBox"), this);
     m_messageBox->setChecked(true);
+    m_list->setMaximumRows(ListedLines);
+    m_droppedNote = new QLabel(QStringLiteral("Older lines have left this list, which keeps the "
+                                              "newest %L1 (the day's log file keeps them all).")
+                                   .arg(ListedLines),
+                               this);
+    m_droppedNote->setWordWrap(true);
+    m_droppedNote->hide();
 
     m_layout->addWidget(cbSaveLog, 0, 0, 1, 3);
-    m_layout->addWidget(m_list, 1, 0, 1, 3);
-    m_layout->addWidget(m_console, 2, 0, 1, 3);
-    m_layout->addWidget(pbClear, 3, 0);
-    m_layout->addWidget(m_translater, 3, 1);
-    m_layout->addWidget(m_messageBox, 3, 2);
+    m_layout->addWidget(m_droppedNote, 1, 0, 1, 3);
+    m_layout->addWidget(m_list, 2, 0, 1, 3);
+    m_layout->addWidget(m_console, 3, 0, 1, 3);
+    m_layout->addWidget(pbClear, 4, 0);
+    m_layout->addWidget(m_translater, 4, 1);
+    m_layout->addWidget(m_messageBox, 4, 2);
 
     // Placed into the main window's status bar by init().
     m_horn = new QPushButton;
@@ -105,6 +122,7 @@ void Logs::setupUi()
     connect(pbClear, &QPushButton::clicked, this, &Logs::slot_pbClear_clicked);
     connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
     connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
+    connect(m_list, &CustomControls::HtmlListBox::signal_rowsDropped, this, &Logs::showDroppedNote);
 }
 
 QSize Logs::sizeHint() const
@@ -164,22 +182,51 @@ QByteArray Logs::fileLine(int level, const QString &text)
     return QStringLiteral("C(%1) %2 ::: %3 \n").arg(level).arg(QString(), text).toLatin1();
 }
 
+QString Logs::shownText(const QString &text)
+{
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return actsAsControl(c.unicode()); }))
+        return text;
+    // The line feeds that end the text end the entry.
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char('\n'))
+        --end;
+    QString shown;
+    shown.reserve(end + 8);
+    for (const QChar c : QStringView(text).left(end)) {
+        const char16_t code = c.unicode();
+        if (code == u'\n')
+            shown += QLatin1String("<cr>");
+        else if (code == u'\t')
+            shown += QLatin1Char(' ');
+        else if (code > 0xff && actsAsControl(code))
+            shown += QStringLiteral("\\u%1").arg(uint(code), 4, 16, QLatin1Char('0'));
+        else if (actsAsControl(code))
+            shown += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// The text is shown as it is, never read as markup, in the list, the error box and the day's
+// file alike.
 void Logs::slot_addLog(int level, QString text)
 {
+    const bool listed = level < 0 || m_listing || MainApp::instance()->isLogComm();
+    if (listed)
+        text = shownText(text);
     countAndAlert(level, text);
-    if (level < 0 || m_listing || MainApp::instance()->isLogComm()) {
-        QString prefix;
+    if (listed) {
+        QString lead;
         if (level < 0)
-            prefix = QStringLiteral("C(%1) [%2]")
-                         .arg(level)
-                         .arg(QDateTime::currentDateTime().toString(Qt::TextDate));
-        const QString line = prefix + QStringLiteral("<font color=\"%1\"> %2</font> <br>")
-                                          .arg(colorOfLevel(level), translate(text));
+            lead = QStringLiteral("C(%1) [%2]")
+                       .arg(level)
+                       .arg(QDateTime::currentDateTime().toString(Qt::TextDate));
         if (logFile && logFile->isOpen()) {
             logFile->write(fileLine(level, text));
             logFile->flush();
         }
-        m_list->addItem(line);
+        m_list->addLine(lead, QLatin1Char(' ') + translate(text), colorOfLevel(level));
         // Current but not selected: the selection's background would hide the level colours.
         m_list->followLastRowSoon();
     }
@@ -212,19 +259,37 @@ void Logs::countAndAlert(int level, const QString &text)
 
 // The error box does not block: a failing request or link keeps running while it is open.
 // One box, kept for the window's life: closing it (its button, Enter, Escape) only hides it,
-// and every later error shows it again with the new text.
+// and the next error shows it again at once with its text. While it is shown, a burst of errors
+// changes its text paced: each new text lays the box out again.
 void Logs::showErrorBox(const QString &text)
 {
     if (Prompt::answerDefaults())
         return;
+    m_errorText = text;
+    if (m_errorBox && m_errorBox->isVisible())
+        m_errorBoxText.ask();
+    else
+        updateErrorBox();
+}
+
+void Logs::updateErrorBox()
+{
+    m_errorBoxText.cancel();
     if (!m_errorBox) {
-        m_errorBox =
-            new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+        m_errorBox = new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), QString(),
+                                     QMessageBox::Ok);
         m_errorBox->setModal(false);
+        m_errorBox->setTextFormat(Qt::PlainText);
     }
-    m_errorBox->setText(text);
+    if (m_errorBox->text() != m_errorText)
+        m_errorBox->setText(m_errorText);
     m_errorBox->show();
     m_errorBox->raise();
+}
+
+bool Logs::showsPending() const
+{
+    return m_list->hasRowsToShow() || m_statusCounts.isAsked() || m_errorBoxText.isAsked();
 }
 
 void Logs::resetCounters()
@@ -282,9 +347,17 @@ QString Logs::translate(const QString &text) const
 
 // ---------------------------------------------------------------- window actions
 
+// The list's memory goes back to the system, not only to the heap.
 void Logs::slot_pbClear_clicked()
 {
     m_list->clear();
+    ::malloc_trim(0);
+}
+
+// Said once, not counted on: a new text would lay the window out again at every show.
+void Logs::showDroppedNote(qint64 dropped)
+{
+    m_droppedNote->setVisible(dropped > 0);
 }
 
 void Logs::slot_cbSaveLog_toggled(bool on)
@@ -315,30 +388,20 @@ void Logs::slot_LogContextMenu(QPoint point)
     m_contextMenu->popup(m_list->mapToGlobal(point));
 }
 
-// The message part of a list line: between the first ">" and the first "</".
-QString Logs::copyText(const QString &html)
-{
-    const qsizetype start = html.indexOf(QLatin1Char('>'));
-    const qsizetype end = html.indexOf(QLatin1String("</"));
-    QString text = start >= 0 && end > start ? html.mid(start + 1, end - start - 1) : QString();
-    text.replace(QLatin1String("&lt;cr&gt;"), QLatin1String("<cr>"));
-    return text;
-}
-
 void Logs::slot_ActionCopy()
 {
     m_list->showAddedRows(); // the newest entry, also one not shown yet, is the current one
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_list->count())
         return;
-    QApplication::clipboard()->setText(copyText(m_list->itemText(row)));
+    QApplication::clipboard()->setText(m_list->lineText(row));
 }
 
 void Logs::slot_ActionCopyAll()
 {
     QString all;
     for (int row = 0; row < m_list->count(); ++row)
-        all += copyText(m_list->itemText(row)) + QLatin1Char('\n');
+        all += m_list->lineText(row) + QLatin1Char('\n');
     QApplication::clipboard()->setText(all);
 }
 

@@ -22,8 +22,9 @@ namespace CustomControls
 class HtmlListBox;
 }
 
-// The log window: the end of every component's signal_log. It shows entries as coloured HTML
-// lines, counts errors, warnings and information entries in the main window's status bar,
+// The log window: the end of every component's signal_log. An entry's text is plain text, shown
+// as it is in its level's colour (never read as markup); the list keeps the newest ListedLines
+// entries. It counts errors, warnings and information entries in the main window's status bar,
 // writes the day's log file on request, beeps and shows an error box for errors, copies lines
 // to the clipboard and sends its console line to the board. It lives in a dock on the right.
 class Logs : public Applet
@@ -32,6 +33,8 @@ class Logs : public Applet
 
 public:
     static const char *const ErrorBeepPattern; // "1000:100;1200:200;2000:100"
+    // The list keeps this many of the newest lines; older ones leave it (not the day's file).
+    static constexpr int ListedLines = 50000;
 
     explicit Logs(QWidget *parent = nullptr);
     ~Logs() override;
@@ -51,6 +54,9 @@ public:
     static QString colorOfLevel(int level);
     // The log file line of an entry.
     static QByteArray fileLine(int level, const QString &text);
+    // The text as the log shows it, on one line: without the line feeds that end it, another line
+    // feed as "<cr>", a tab as a blank, other control characters as escapes ("\x1b").
+    static QString shownText(const QString &text);
 
     int errors() const { return errorCount; }
     int warnings() const { return warningCount; }
@@ -66,6 +72,8 @@ public:
     QMessageBox *errorBox() const { return m_errorBox; }
     // Whether the error pattern still plays (a new error then starts none).
     bool isBeeping() const { return !m_beeper.isNull(); }
+    // Whether entries wait for a paced show: the list's rows, the counts or the error box's text.
+    bool showsPending() const;
 
     // An entry listed whatever the "Log" switch says, as errors are: what the program tells
     // once, such as where it keeps its files.
@@ -87,7 +95,8 @@ private:
     void fitStatusLabel(const QString &text);
     void countAndAlert(int level, const QString &text);
     void showErrorBox(const QString &text);
-    static QString copyText(const QString &html);
+    void updateErrorBox();
+    void showDroppedNote(qint64 dropped);
 
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
@@ -105,7 +114,14 @@ private:
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
-    QPointer<Beeper> m_beeper; // the error pattern while it plays
+    QString m_errorText; // the latest error, for the box
+    // A box closed meanwhile stays closed: the next error shows it.
+    PacedCall m_errorBoxText{this, [this]() {
+                                 if (m_errorBox && m_errorBox->isVisible())
+                                     updateErrorBox();
+                             }};
+    QLabel *m_droppedNote = nullptr; // says that older lines have left the list
+    QPointer<Beeper> m_beeper;       // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
     qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to
     bool m_listing = false;          // the entry being added is listed at any level

@@ -1,15 +1,20 @@
 // What a log entry costs in the real main window: the program, connected to the fakeboard tool
 // in a child process, serves command-socket requests from a client thread (one connection each,
 // as a script sends them) while its event loop lays out and paints as it does for a person who
-// watches. Three kinds of request, each with "Log" ticked and not, in interleaved rounds (the
-// best of each counts):
+// watches. Three kinds of request, in interleaved rounds (the best of each counts) with "Log"
+// off, with "Log" ticked, and with "Log" off and the error box shown as a person has it
+// ("MessageBox" ticked; the other rounds run without the box, as KVL_PROMPT_DEFAULTS=1 has it):
 //   - "get version", which logs nothing with "Log" off: the bare baseline;
-//   - "run open i5", refused with an error entry;
+//   - "run open i5", refused with an error entry (the same text each time);
+//   - "set Board.SA q5", refused with an error entry that names it (a new text each time);
 //   - "run write sset PWM0DUTY=50", a board request (the link's lines and the socket's trace
 //     with "Log").
+// A round ends once the log has shown what its requests left (its paced shows have run and
+// painted), so no round's work lands in the next.
 // Prints the program's CPU per request (the process's CPU less the client thread's) and the log
-// entries each made, the CPU per entry beyond the bare request, and a board request's cost with
-// "Log" ticked against "Log" off.
+// entries each made, the CPU per entry beyond the bare request, a board request's cost with
+// "Log" ticked against "Log" off, and an error's cost with its box shown against the bare
+// request (at most 3).
 //
 //     bench_logentry [--short] [requests per round]       (default 1000; short: 40)
 //
@@ -20,6 +25,7 @@
 #include "controlboard.h"
 #include "localserver.h"
 #include "logs.h"
+#include "logshown.h"
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "pipename.h"
@@ -30,6 +36,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,20 +51,35 @@ struct RequestKind {
     const char *label;
     QByteArray even;
     QByteArray odd;
+    bool refused; // answered "err"
 };
 
 const RequestKind Kinds[] = {
-    {"get version (bare)", "get\tversion\n", "get\tVERSION\n"},
-    {"run open i5 (error)", "run\topen\ti5\n", "run\topen\ti6\n"},
-    {"run write (board)", "run\twrite\tsset PWM0DUTY=50\n", "run\twrite\tsset PWM0DUTY=51\n"},
+    {"get version (bare)", "get\tversion\n", "get\tVERSION\n", false},
+    {"run open i5 (error)", "run\topen\ti5\n", "run\topen\ti6\n", false},
+    {"set SA q5 (error, named)", "set\tBoard.SA\tq5\n", "set\tBoard.SA\tq6\n", true},
+    {"run write (board)", "run\twrite\tsset PWM0DUTY=50\n", "run\twrite\tsset PWM0DUTY=51\n",
+     false},
 };
 constexpr int KindCount = int(std::size(Kinds));
-enum { Bare = 0, Error = 1, BoardRequest = 2 };
+enum { Bare = 0, Error = 1, NamedError = 2, BoardRequest = 3 };
 
 struct Cost {
     double cpuUs = 0;   // the program's, per request
     double entries = 0; // per request
 };
+
+// How the rounds run: "Log" and the error box.
+struct Mode {
+    const char *label;
+    bool log;
+    bool box;
+};
+
+const Mode Modes[] = {
+    {"\"Log\" off", false, false}, {"\"Log\" ticked", true, false}, {"box shown", false, true}};
+constexpr int ModeCount = int(std::size(Modes));
+enum { LogOff = 0, LogTicked = 1, BoxShown = 2 };
 
 class Bench
 {
@@ -79,10 +101,11 @@ public:
         const double start = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
         const bool ok =
             requestsFromThread(m_socketPath, kind.even, kind.odd, count, &reply, &clientCpu);
+        waitForLogShows(MainApp::instance()->logs());
         const double program = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start - clientCpu;
         cost->cpuUs = program * 1e6 / count;
         cost->entries = double(m_entries.load() - entriesBefore) / count;
-        return ok && !reply.startsWith("err");
+        return ok && reply.startsWith("err") == kind.refused;
     }
 
 private:
@@ -90,11 +113,16 @@ private:
     std::atomic<int> m_entries{0};
 };
 
-void setLog(bool on)
+void setMode(const Mode &mode)
 {
-    MainApp::instance()->mainWindow()->logSwitch()->setChecked(on);
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
+    MainApp::instance()->mainWindow()->logSwitch()->setChecked(mode.log);
+    if (mode.box)
+        qunsetenv("KVL_PROMPT_DEFAULTS");
+    else
+        qputenv("KVL_PROMPT_DEFAULTS", "1");
+    if (QMessageBox *box = MainApp::instance()->logs()->errorBox(); box && !mode.box)
+        box->hide(); // it would cover the window
+    waitForLogShows(MainApp::instance()->logs());
 }
 
 // CPU per entry of a request beyond another that made fewer.
@@ -104,23 +132,33 @@ double perEntry(const Cost &more, const Cost &fewer)
     return entries > 0 ? (more.cpuUs - fewer.cpuUs) / entries : 0;
 }
 
-void report(const Cost (&best)[2][KindCount], int count)
+void report(const Cost (&best)[ModeCount][KindCount], int count)
 {
     std::printf("program CPU per request, best of %d rounds of %d requests\n",
                 SimulatedApp::rounds(), count);
-    std::printf("  %-24s %22s %22s\n", "", "\"Log\" off", "\"Log\" ticked");
-    for (int k = 0; k < KindCount; ++k)
-        std::printf("  %-24s %8.1f us %3.0f entries %8.1f us %3.0f entries\n", Kinds[k].label,
-                    best[0][k].cpuUs, best[0][k].entries, best[1][k].cpuUs, best[1][k].entries);
-    const Cost &bare = best[0][Bare];
+    std::printf("  %-24s", "");
+    for (const Mode &mode : Modes)
+        std::printf(" %22s", mode.label);
+    std::printf("\n");
+    for (int k = 0; k < KindCount; ++k) {
+        std::printf("  %-24s", Kinds[k].label);
+        for (int m = 0; m < ModeCount; ++m)
+            std::printf(" %8.1f us %3.0f entries", best[m][k].cpuUs, best[m][k].entries);
+        std::printf("\n");
+    }
+    const Cost &bare = best[LogOff][Bare];
     std::printf("CPU per log entry beyond the bare request\n"
                 "  error, \"Log\" off:              %8.1f us\n"
                 "  error, \"Log\" ticked:           %8.1f us\n"
                 "  board request, \"Log\" ticked:   %8.1f us\n",
-                perEntry(best[0][Error], bare), perEntry(best[1][Error], bare),
-                perEntry(best[1][BoardRequest], best[0][BoardRequest]));
+                perEntry(best[LogOff][Error], bare), perEntry(best[LogTicked][Error], bare),
+                perEntry(best[LogTicked][BoardRequest], best[LogOff][BoardRequest]));
     std::printf("board request, \"Log\" ticked / off: %.2f\n",
-                best[1][BoardRequest].cpuUs / best[0][BoardRequest].cpuUs);
+                best[LogTicked][BoardRequest].cpuUs / best[LogOff][BoardRequest].cpuUs);
+    std::printf("error with its box shown / bare request: %.2f, naming the request: %.2f "
+                "(at most 3)\n",
+                best[BoxShown][Error].cpuUs / bare.cpuUs,
+                best[BoxShown][NamedError].cpuUs / bare.cpuUs);
 }
 
 int requestsPerRound(int argc, char *argv[])
@@ -130,18 +168,18 @@ int requestsPerRound(int argc, char *argv[])
     return argc < 2 ? 1000 : qMax(1, QByteArray(argv[1]).toInt());
 }
 
-// Rounds of every kind with "Log" off and ticked, interleaved; the best of each.
-bool run(Bench &bench, int count, Cost (&best)[2][KindCount])
+// Rounds of every kind in every mode, interleaved; the best of each.
+bool run(Bench &bench, int count, Cost (&best)[ModeCount][KindCount])
 {
     for (int round = 0; round < SimulatedApp::rounds(); ++round) {
-        for (int log = 0; log < 2; ++log) {
-            setLog(log == 1);
+        for (int m = 0; m < ModeCount; ++m) {
+            setMode(Modes[m]);
             for (int k = 0; k < KindCount; ++k) {
                 Cost cost;
                 if (!bench.measure(Kinds[k], count, &cost))
                     return false;
-                if (round == 0 || cost.cpuUs < best[log][k].cpuUs)
-                    best[log][k] = cost;
+                if (round == 0 || cost.cpuUs < best[m][k].cpuUs)
+                    best[m][k] = cost;
             }
         }
     }
@@ -156,7 +194,7 @@ int main(int argc, char *argv[])
     BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
-    qputenv("KVL_PROMPT_DEFAULTS", "1"); // no error box: it would cover the window
+    qputenv("KVL_PROMPT_DEFAULTS", "1"); // no error box but where a mode shows it
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication application(argc, argv);
     MainApp::applyStyleSheet(); // as the program does: every widget is style-sheet styled
@@ -177,12 +215,12 @@ int main(int argc, char *argv[])
             return env.cannotStart(QStringLiteral("the main window was not exposed"));
         const SocketDir dir; // the socket's address goes through its descriptor
         Bench bench(dir.address(PipeName::localName(main->localServer()->pipePath())), app.link());
-        Cost best[2][KindCount];
+        Cost best[ModeCount][KindCount];
         if (run(bench, count, best))
             report(best, count);
         else
             status = env.failed(QStringLiteral("a request failed"));
-        setLog(false);
+        setMode(Modes[LogOff]);
     }
     simulator.terminate();
     simulator.waitForFinished(5000);

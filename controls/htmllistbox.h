@@ -1,23 +1,25 @@
 #pragma once
 
+#include "htmllistmodel.h"
 #include "pacedcall.h"
 
-#include <QListView>
+#include <QAbstractItemView>
+#include <QList>
 #include <QStringList>
-
-class QStandardItemModel;
 
 namespace CustomControls
 {
 
 class HtmlTextItemDelegate;
 
-// A one-column list whose rows are rich text (HTML), drawn by HtmlTextItemDelegate.
-// Row texts go to the document unchanged: callers escape plain text that holds markup. Every
-// row is as wide as the widest row's text drawn so far (at least half the list), so a row wider
-// than the list scrolls sideways instead of being cut. Rows added in a burst count and read at
-// once, but reach the view (its layout and paint) together, a few times a second at most.
-class HtmlListBox : public QListView
+// A one-column list of rows drawn by HtmlTextItemDelegate: plain rows (a lead, then a text in a
+// colour; no markup is read from them) or rich rows (HTML: callers escape plain text that holds
+// markup). A row's text wraps at word boundaries to the list's width; a word wider than the list
+// widens every row to it, and the rows scroll sideways. The list scrolls a row at a time.
+// Rows added in a burst count and read at once, but reach the view together, a few times a
+// second at most; a show lays out and paints only the rows it adds, the rows already shown move
+// up unpainted. With a bound, the oldest rows leave as new ones come.
+class HtmlListBox : public QAbstractItemView
 {
     Q_OBJECT
 public:
@@ -26,9 +28,14 @@ public:
 
     // The row reaches the view with the next paced show of the rows added.
     void addItem(const QString &text);
+    // A plain row: lead in the list's text colour, text in colour (an HTML colour name).
+    void addLine(const QString &lead, const QString &text, const QString &colour);
     void setItems(const QStringList &items);
     void setItemText(int row, const QString &text);
+    // The row as HTML (a plain row's texts escaped).
     QString itemText(int row) const;
+    // The plain row's text without its lead; a rich row's HTML.
+    QString lineText(int row) const;
     int count() const;
     void clear();
     int currentRow() const;
@@ -40,25 +47,71 @@ public:
     void followLastRowSoon();
     // Shows the rows added so far now (following the last row when that was asked for).
     void showAddedRows();
+    bool hasRowsToShow() const { return m_show.isAsked(); }
     void setItemSize(int width, int height);
 
+    // At most this many rows are kept (0: every row); older rows leave.
+    void setMaximumRows(int rows);
+    // The rows that have left for newer ones since the list was last emptied.
+    qint64 droppedRows() const;
+
     HtmlTextItemDelegate *delegate() const { return m_delegate; }
-    QStandardItemModel *itemModel() const { return m_model; }
+    HtmlListModel *itemModel() const { return m_model; }
+
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint &point) const override;
+
+signals:
+    // Rows have left the list for newer ones (count: all that left since it was emptied).
+    void signal_rowsDropped(qint64 count);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex &index) const override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+protected slots:
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+    void reset() override;
 
 private:
     void init(int rows);
-    int hintWidthFor(int listWidth) const { return listWidth / 2 - 10; }
-    void updateRowWidth();
+    void queue(ListRow row);
+    int rowHeight(int row) const;
+    // The height of rows first to last - 1, counted up to limit at most.
+    int heightOf(int first, int last, int limit) const;
+    // The top row that shows row whole at the view's foot (row itself when it is taller).
+    int topShowingAtFoot(int row) const;
+    int rowWidth() const;
+    // Makes top the first row shown, moving the rows in view that stay.
+    void moveTop(int top);
+    void updateTextFormat();
+    void paintRowsFrom(int row);
+    void tellDropped();
 
     HtmlTextItemDelegate *m_delegate = nullptr;
-    QStandardItemModel *m_model = nullptr;
-    int m_widestText = 0;      // the widest row's text drawn, in pixels
-    QStringList m_added;       // rows after the model's, not yet shown
+    HtmlListModel *m_model = nullptr;
+    int m_top = 0;             // the first row shown, at the view's top
+    bool m_quiet = false;      // the scroll bar follows the top row: nothing to move
+    bool m_showing = false;    // a show inserts its rows: the scroll bars wait for its end
+    int m_widestText = 0;      // the widest text drawn wider than the view, in pixels
+    int m_firstNew = -1;       // the first row the show under way inserted
+    QList<ListRow> m_added;    // rows after the model's, not yet shown
     bool m_followSoon = false; // the next show follows the last row
+    qint64 m_droppedTold = 0;  // the rows that had left when signal_rowsDropped last said so
     PacedCall m_show{this, [this]() { showAddedRows(); }};
 };
 

@@ -13,6 +13,10 @@ PacedCall::PacedCall(QObject *context, std::function<void()> call, int intervalM
 
 void PacedCall::ask()
 {
+    if (m_running) {
+        m_askedWhileRunning = true; // the interval counts from the end of the run under way
+        return;
+    }
     if (m_timer.isActive())
         return;
     const qint64 wait = m_sinceRun.isValid() ? m_intervalMs - m_sinceRun.elapsed() : 0;
@@ -25,9 +29,15 @@ void PacedCall::runIfAsked()
         run();
 }
 
+// The interval counts from the end of a run: however long a run takes, the event loop gets the
+// interval to itself before the next.
 void PacedCall::run()
 {
     m_timer.stop();
-    m_sinceRun.start();
+    m_running = true;
     m_call();
+    m_running = false;
+    m_sinceRun.start();
+    if (std::exchange(m_askedWhileRunning, false))
+        ask();
 }

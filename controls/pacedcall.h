@@ -8,7 +8,7 @@
 class QObject;
 
 // A call asked for many times in a burst runs once: at the next pass of the event loop when its
-// last run is at least an interval ago, else once the interval since that run has passed. What
+// last run ended at least an interval ago, else once the interval since that end has passed. What
 // a burst changes each time (a list's rows, a label's counts) is so laid out and painted a few
 // times a second at most, while a single change still shows at once.
 class PacedCall
@@ -20,10 +20,14 @@ public:
     PacedCall(QObject *context, std::function<void()> call, int intervalMs = DefaultIntervalMs);
 
     void ask();
-    bool isAsked() const { return m_timer.isActive(); }
+    bool isAsked() const { return m_timer.isActive() || m_askedWhileRunning; }
     // Runs it now when it was asked for and has not run since.
     void runIfAsked();
-    void cancel() { m_timer.stop(); }
+    void cancel()
+    {
+        m_timer.stop();
+        m_askedWhileRunning = false;
+    }
 
 private:
     void run();
@@ -32,4 +36,6 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceRun;
     int m_intervalMs;
+    bool m_running = false;
+    bool m_askedWhileRunning = false;
 };

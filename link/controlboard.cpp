@@ -15,10 +15,11 @@
 namespace
 {
 
+// A command's or an answer's line ends, as the console writes them (the log takes plain text).
 QString logText(const QString &text)
 {
     QString out = text;
-    out.replace(QLatin1Char('\n'), QStringLiteral("&lt;cr&gt; "));
+    out.replace(QLatin1Char('\n'), QStringLiteral("<cr> "));
     return out;
 }
 

@@ -16,6 +16,10 @@ namespace
 {
 const int attemptsPerRequest = 1;
 const int defaultTimeoutMs = 500;
+// The log's trace levels of a request (blue) and its reply (dark green); the log takes plain
+// text, its colour comes from the level.
+const int RequestTraceLevel = 109;
+const int ReplyTraceLevel = 114;
 } // namespace
 
 LocalClient::LocalClient(const QString &serverName, int timeout)
@@ -134,12 +138,12 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
             return false;
         }
         readAll(); // bytes left over from an earlier reply belong to no request
-        const QString txFormat =
-            isSet ? QStringLiteral("<font color=blue>Pipe(%4) TX:[%1 to=%2] %3</font>")
-                  : QStringLiteral("<font color=blue>Pipe(%4) :[%1 to=%2] %3</font>");
+        const QString txFormat = isSet ? QStringLiteral("Pipe(%4) TX:[%1 to=%2] %3")
+                                       : QStringLiteral("Pipe(%4) :[%1 to=%2] %3");
         const bool written = writeRequest(line.toLatin1());
-        emit signal_log(1, txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
-                                        QString::number(m_timeout), line, m_serverName));
+        emit signal_log(RequestTraceLevel,
+                        txFormat.arg(QTime::currentTime().toString(QStringLiteral("h:m:s:zzz")),
+                                     QString::number(m_timeout), line, m_serverName));
         if (!written) {
             qCDebug(lcPipe) << "NamedPipe:tx:fail";
             abort();
@@ -156,11 +160,10 @@ bool LocalClient::transact(Request request, const QString &name, const QString &
             abort();
             continue;
         }
-        const QString rxFormat =
-            isSet ? QStringLiteral("<font color=green>Pipe(%3) RX:[+%1ms] %2</font>")
-                  : QStringLiteral("<font color=green>Pipe(%3) :[+%1ms] %2</font>");
-        emit signal_log(1, rxFormat.arg(QString::number(stopwatch.elapsed()),
-                                        QString::fromLatin1(reply), m_serverName));
+        const QString rxFormat = isSet ? QStringLiteral("Pipe(%3) RX:[+%1ms] %2")
+                                       : QStringLiteral("Pipe(%3) :[+%1ms] %2");
+        emit signal_log(ReplyTraceLevel, rxFormat.arg(QString::number(stopwatch.elapsed()),
+                                                      QString::fromLatin1(reply), m_serverName));
         abort(); // a half-closed connection carries no further request
         return parseReply(reply, value);
     }

@@ -13,6 +13,7 @@
 #include "mainapp.h"
 #include "mainwindow.h"
 #include "paintcounter.h"
+#include "pipeclient.h"
 #include "programfiles.h"
 #include "pythonrunner.h"
 #include "testfiles.h"
@@ -99,12 +100,12 @@ private slots:
         QVERIFY(logs->list()->itemText(2).endsWith(
             "> Your files: options " + lab.filePath("homes/me/.config/kvl52110/options.ini") +
             ", window state " + state + "KVL52110.state, day log " + state + day +
-            "; the command socket " + app->localServer()->socketFile() + "</font> <br>"));
+            "; the command socket " + app->localServer()->socketFile() + "</font>"));
         QVERIFY(lastLine().endsWith(
             QString("> Your window state and day logs are not kept: %1 is writable by other users "
                     "(mode 0777): close it to other users' writing (chmod go-w %1), or set "
                     "XDG_STATE_HOME to a folder of your own on a way that no other user can "
-                    "change</font> <br>")
+                    "change</font>")
                 .arg(lab.filePath("homes"))));
         // The day-log box cannot write its file there: it says so again and is not ticked.
         logs->saveLogBox()->setChecked(true);
@@ -129,7 +130,7 @@ private slots:
         int controls = 0;
         const QString misplaced = misplacedControl(logs, &controls);
         QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
-        QCOMPARE(controls, 6);
+        QCOMPARE(controls, 7); // with the note that older lines have left, hidden until they do
         // The list and the console line below it share the window's width.
         QCOMPARE(logs->list()->geometry().left(), logs->consoleLine()->geometry().left());
         QCOMPARE(logs->saveLogBox()->geometry().left(), logs->list()->geometry().left());
@@ -153,7 +154,7 @@ private slots:
             logs->slot_addLog(-1, QStringLiteral("failure %1").arg(i));
         QCOMPARE(logs->list()->count(), lines + 300);
         QVERIFY(lastLine().startsWith("C(-1) ["));
-        QVERIFY(lastLine().endsWith("]<font color=\"red\"> failure 299</font> <br>"));
+        QVERIFY(lastLine().endsWith("]<font color=\"red\"> failure 299</font>"));
         const QString date = lastLine().section('[', 1).section(']', 0, 0);
         QVERIFY2(QDateTime::fromString(date, Qt::TextDate).isValid(), qPrintable(date));
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), lines + 299, 30000);
@@ -207,7 +208,9 @@ private slots:
         logs->slot_addLog(-5, "second failure");
         QMessageBox *box = logs->errorBox();
         QVERIFY(box && box->isVisible() && !box->isModal());
-        QCOMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        // While shown, it takes the next text paced.
+        QTRY_COMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
         QCOMPARE(box->icon(), QMessageBox::Critical);
         // However it was closed, the next error shows the box again with its text.
         const QList<std::function<void()>> closings = {
@@ -223,7 +226,19 @@ private slots:
             QVERIFY(box->isVisible());
             QCOMPARE(box->text(), QString("failure after closing %1").arg(i));
         }
+        // While shown, a burst of errors sets its text paced, the latest error last; a box closed
+        // while a new text waits stays closed.
+        const QString before = box->text();
+        for (int i = 0; i < 200; ++i)
+            logs->slot_addLog(-5, QString("burst %1 <b>&amp;</b>").arg(i));
+        QCOMPARE(box->text(), before);
+        QTRY_COMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
+        QVERIFY(logs->errors() >= 200);
+        logs->slot_addLog(-5, "while it closes");
         box->close();
+        QTRY_VERIFY(!logs->showsPending());
+        QVERIFY(!box->isVisible());
+        QCOMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
         logs->messageBoxBox()->setChecked(false);
     }
 
@@ -234,9 +249,9 @@ private slots:
         app->setLogComm(true);
         logs->resetCounters();
         logs->slot_addLog(109, "TX(1):get X");
-        QCOMPARE(lastLine(), QString("<font color=\"#0000ff\"> TX(1):get X</font> <br>"));
+        QCOMPARE(lastLine(), QString("<font color=\"#0000ff\"> TX(1):get X</font>"));
         QCOMPARE(logs->run("LOG", "hello"), QVariant(true));
-        QCOMPARE(lastLine(), QString("<font color=\"black\"> hello</font> <br>"));
+        QCOMPARE(lastLine(), QString("<font color=\"black\"> hello</font>"));
         QCOMPARE(logs->run("log", QVariant()), QVariant(false));
         QCOMPARE(logs->run("print", "x"), QVariant(false));
         logs->slot_addLog(7, "w");
@@ -244,6 +259,56 @@ private slots:
         logs->findChild<QPushButton *>("pbClear")->click(); // the Clear button
         QCOMPARE(logs->list()->count(), 0);
         QCOMPARE(logs->warnings(), 1);
+    }
+
+    // The log's form of a text: one line, control characters as escapes, other text as it is.
+    void shownText()
+    {
+        const QList<std::pair<QString, QString>> cases = {
+            {"plain <b>&amp;</b> caf\u00e9\u00a0x ~", "plain <b>&amp;</b> caf\u00e9\u00a0x ~"},
+            {"a\nb\n\n", "a<cr>b"},
+            {"\n", ""},
+            {"a\tb\rc\x1b[0m\x7f\x1f", "a b\\x0dc\\x1b[0m\\x7f\\x1f"},
+            {QString::fromUtf8("\u0080\u009b\u2028\u2029"), "\\x80\\x9b\\u2028\\u2029"}};
+        for (const auto &[text, shown] : cases)
+            QCOMPARE(Logs::shownText(text), shown);
+    }
+
+    // Past its bound the list keeps the newest entries, in order, and says that older ones have
+    // left; the counters count every entry and the day's file holds every line.
+    void listKeepsTheNewest()
+    {
+        const QString day = logs->saveLogBox()->text();
+        QFile::remove(day);
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->resetCounters();
+        logs->saveLogBox()->setChecked(true);
+        app->setLogComm(true);
+        CustomControls::HtmlListBox *list = logs->list();
+        auto *note = logs->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        const int total = Logs::ListedLines + 1234;
+        for (int i = 0; i < total; ++i) {
+            logs->slot_addLog(i % 2, QString("entry %1").arg(i));
+            if (i == 20000) // some rows are shown, and leave for newer ones
+                list->showAddedRows();
+        }
+        QVERIFY(note->isHidden());
+        list->showAddedRows();
+        QCOMPARE(list->count(), Logs::ListedLines);
+        QCOMPARE(list->droppedRows(), 1234);
+        for (int row : {0, 1, Logs::ListedLines - 1})
+            QCOMPARE(list->lineText(row),
+                     QString(" entry %1").arg(total - Logs::ListedLines + row));
+        QCOMPARE(logs->informations() + logs->warnings(), total);
+        QVERIFY(!note->isHidden() && note->text().startsWith("Older lines have left this list"));
+        logs->saveLogBox()->setChecked(false);
+        app->setLogComm(false);
+        const QList<QByteArray> lines = TestFiles::read(day).split('\n');
+        QCOMPARE(lines.size(), total + 1); // and the end of the last
+        QCOMPARE(lines.first(), QByteArray("C(0)  ::: entry 0 "));
+        QCOMPARE(lines.at(total - 1), "C(1)  ::: entry " + QByteArray::number(total - 1) + " ");
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        QVERIFY(note->isHidden() && list->count() == 0 && list->droppedRows() == 0);
     }
 
     // The levels the program logs at (information, warning, link information, TX, the pipe's
@@ -385,16 +450,17 @@ private slots:
         clipboard->setText("keep me");
         menuAction("Copy")->trigger(); // no current row: nothing copied
         QCOMPARE(clipboard->text(), QString("keep me"));
-        logs->slot_addLog(0, "first&lt;cr&gt;second&lt;cr&gt;");
+        // Line feeds show as the console writes them, but for those that end the text.
+        logs->slot_addLog(0, "first\nsecond\n");
         logs->slot_addLog(-1, "failed");
         QTRY_COMPARE_WITH_TIMEOUT(logs->list()->currentRow(), 1, 30000);
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" failed"));
         logs->list()->setCurrentRow(0); // the first line copies too
         menuAction("Copy")->trigger();
-        QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>"));
+        QCOMPARE(clipboard->text(), QString(" first<cr>second"));
         menuAction("Copy All")->trigger();
-        QCOMPARE(clipboard->text(), QString(" first<cr>second<cr>\n failed\n"));
+        QCOMPARE(clipboard->text(), QString(" first<cr>second\n failed\n"));
         logs->slot_addLog(-1, "newest"); // copied before the list has moved on to it
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" newest"));
@@ -425,6 +491,61 @@ private slots:
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
         QCOMPARE(logs->errors(), errors + 1);
         app->disconnectBoard();
+    }
+
+    // Text from outside shows as it is, never read as markup, in the list, the error box and the
+    // day's file: a port's path, the console line, the board's reply and refusal, a request's
+    // name and value, each with pictures (a FIFO, /dev/zero), bold, an entity, a link and an
+    // escape byte. The rows are drawn, and the program goes on answering.
+    void outsideTextShowsAsText()
+    {
+        QVERIFY(::mkfifo("fifo", 0600) == 0);
+        const QByteArray outside = "<img src=\"fifo\"><img src=\"/dev/zero\"><b>b</b>&amp;"
+                                   "<a href=\"http://x\">a</a>\x1b[31m";
+        const QString shown = QString::fromLatin1(outside).replace("\x1b", "\\x1b");
+        FakeBoard board;
+        board.addHandler("get EVIL", [outside](const QByteArray &) { return outside; });
+        board.addHandler("get BAD", [outside](const QByteArray &) { return "err " + outside; });
+        const QString day = logs->saveLogBox()->text();
+        QFile::remove(day);
+        logs->saveLogBox()->setChecked(true);
+        logs->messageBoxBox()->setChecked(true);
+        app->setLogComm(true);
+        const auto request = [](const QByteArray &line) {
+            return PipeClient::exchange(PipeClient::programPipe(), line + "\n");
+        };
+        QCOMPARE(request("run\topen\ts/no/such/" + outside), QByteArray("i0"));
+        QVERIFY(app->connectBoard(board.devicePath()));
+        for (const QByteArray command : {"get EVIL ", "get BAD "}) {
+            logs->consoleLine()->setText(QString::fromLatin1(command + outside));
+            QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        }
+        request("get\tConfiguration." + outside);
+        QCOMPARE(request("run\tLogs.log\ts" + outside), QByteArray("i1"));
+        QCOMPARE(request("get\tversion").left(1), QByteArray("s")); // it goes on answering
+        logs->list()->followLastRow();
+        QVERIFY(!logs->list()->viewport()->grab().isNull()); // the rows are drawn
+        const QByteArray file = TestFiles::read(day);
+        logs->saveLogBox()->setChecked(false);
+        app->setLogComm(false);
+        app->disconnectBoard();
+        for (const QString &part :
+             {"Cannot open /no/such/" + shown, "get EVIL " + shown, "):" + shown + "<cr>",
+              "):err " + shown, "Configuration." + shown, " " + shown}) {
+            int rows = 0; // the last part, the logged value, is a row's whole text
+            for (int row = 0; row < logs->list()->count(); ++row)
+                rows += logs->list()->lineText(row).contains(part) &&
+                        (part.size() > shown.size() + 1 || logs->list()->lineText(row) == part);
+            QVERIFY2(rows > 0 && file.contains(part.toLatin1()), qPrintable(part));
+        }
+        QVERIFY(file.contains("C(0)  ::: " + shown.toLatin1() + " \n"));
+        QVERIFY(!file.contains('\x1b') && !file.contains("\n\n") && !file.contains("&lt;"));
+        QMessageBox *box = logs->errorBox();
+        QTRY_VERIFY(box->text().contains(shown));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        box->hide();
+        logs->messageBoxBox()->setChecked(false);
+        QFile::remove("fifo");
     }
 
     // The beeper plays a pattern on a low-priority thread of its own and disposes of itself; a

@@ -1,6 +1,7 @@
 #include "foldingbox.h"
 #include "htmllistbox.h"
 #include "htmltextitemdelegate.h"
+#include "pacedcall.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -52,6 +53,71 @@ private slots:
         QCOMPARE(box.itemModel()->index(50, 0).data().toString(), QString("last"));
     }
 
+    // With a bound, rows waiting for their show and rows shown leave oldest first; the list
+    // counts them and says so once a show has let them go.
+    void boundKeepsTheNewestRows()
+    {
+        HtmlListBox box(0);
+        QSignalSpy dropped(&box, &HtmlListBox::signal_rowsDropped);
+        box.setMaximumRows(3);
+        for (int i = 0; i < 5; ++i)
+            box.addLine("", QString::number(i), "");
+        QCOMPARE(box.count(), 3);
+        QCOMPARE(box.lineText(0), QString("2"));
+        box.showAddedRows();
+        box.addLine("", "5", "");
+        box.followLastRow();
+        QCOMPARE(box.count(), 3);
+        QCOMPARE(QStringList({box.lineText(0), box.lineText(1), box.lineText(2)}),
+                 QStringList({"3", "4", "5"}));
+        QCOMPARE(box.itemText(2), QString("5"));
+        QCOMPARE(box.droppedRows(), 3);
+        QCOMPARE(dropped.count(), 2);
+        QCOMPARE(dropped.last().first().toLongLong(), 3);
+        QCOMPARE(box.currentRow(), 2);
+        box.setMaximumRows(1); // a smaller bound lets rows go at once
+        QCOMPARE(box.count(), 1);
+        QCOMPARE(box.droppedRows(), 5);
+        box.setItems({"a", "b", "c"}); // a whole list keeps its newest too
+        QCOMPARE(box.count(), 1);
+        QCOMPARE(box.itemText(0), QString("c"));
+    }
+
+    // A paced call that takes longer than its interval leaves the event loop that interval
+    // before it runs again: a burst's shows keep their pace, and what waits (a request, a click)
+    // is served between them. A call asked for within its own run runs again after it.
+    void pacedCallsKeepTheirPace()
+    {
+        QObject context;
+        int runs = 0;
+        QList<int> turnsBefore; // the event loop's turns before each run
+        int turns = 0;
+        PacedCall *self = nullptr;
+        PacedCall paced(
+            &context,
+            [&]() {
+                turnsBefore.append(std::exchange(turns, 0));
+                QThread::msleep(60); // longer than the interval
+                if (++runs < 3)
+                    self->ask();
+            },
+            40);
+        self = &paced;
+        QTimer ticker; // a turn of the event loop, as a waiting request's would be
+        connect(&ticker, &QTimer::timeout, [&]() { ++turns; });
+        ticker.start(0);
+        paced.ask();
+        QTRY_COMPARE(runs, 3);
+        QVERIFY(!paced.isAsked());
+        for (int i = 1; i < 3; ++i)
+            QVERIFY2(turnsBefore.at(i) > 1, qPrintable(QString::number(turnsBefore.at(i))));
+        paced.ask();
+        paced.runIfAsked(); // run now, and not again when its time comes
+        QCOMPARE(runs, 4);
+        QTest::qWait(100);
+        QCOMPARE(runs, 4);
+    }
+
     // Making a row current scrolls it into view, also when it already is the current one.
     void currentRowIsScrolledTo()
     {
@@ -70,6 +136,10 @@ private slots:
                 box.viewport()->rect().contains(box.visualRect(box.itemModel()->index(row, 0))));
             QCOMPARE(box.currentRow(), row);
         }
+        box.setCurrentRow(49); // made taller at the foot of the list, it shows the first rows again
+        box.resize(300, 1200);
+        QTRY_VERIFY(box.viewport()->rect().contains(box.visualRect(box.itemModel()->index(0, 0))));
+        QCOMPARE(box.verticalScrollBar()->value(), 0);
     }
 
     // The markup's colours show, in the row of the item (rows of 20 pixels).
@@ -103,6 +173,33 @@ private slots:
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
         box.setItemText(0, QString("x").repeated(120)); // a row made wider scrolls at once
         QTRY_VERIFY(box.horizontalScrollBar()->maximum() > 0);
+    }
+
+    // A line longer than the list wraps at its blanks, so the whole of it shows (as an error's
+    // reason in a log docked at half a laptop's screen); narrowed, it takes more lines.
+    void longLinesWrap()
+    {
+        HtmlListBox box(0);
+        box.resize(340, 300);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QString reason = "Error GET Configuration.SACONF: no board is connected (the tool "
+                               "windows take requests once one is)";
+        box.addLine("C(-1) [Wed Dec 9 10:31:09 2026]", " " + reason, "red");
+        box.addLine("", "next", "");
+        box.followLastRow();
+        QApplication::processEvents();
+        const QRect row = box.visualRect(box.itemModel()->index(0, 0));
+        QVERIFY2(row.height() >= 3 * 13, qPrintable(QString::number(row.height())));
+        QVERIFY(box.viewport()->rect().contains(row));
+        QCOMPARE(box.visualRect(box.itemModel()->index(1, 0)).top(), row.bottom() + 1);
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        // Its lines keep within the list, margins and all.
+        QVERIFY(box.delegate()->rowSize(box.itemModel()->index(0, 0)).width() <=
+                box.viewport()->width());
+        box.resize(200, 300);
+        QTRY_VERIFY(box.visualRect(box.itemModel()->index(0, 0)).height() > row.height());
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
     }
 
     // The current row is drawn highlighted behind its text.
@@ -173,11 +270,66 @@ private slots:
         large.setPointSize(large.pointSize() * 3);
         box.setFont(large);
         box.addItem(QString("x").repeated(150) + "<font color=\"#ff0000\">END</font>");
-        const auto endShown = [&]() {
+        const auto endShown = [&]() { // taller rows now: the last one is scrolled to
+            box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
             sideways->setValue(sideways->maximum());
             return !redLines(box.viewport()->grab().toImage()).isEmpty();
         };
         QTRY_VERIFY_WITH_TIMEOUT(endShown(), 30000);
+    }
+
+    // A show paints the rows it adds (and the row that was current, and the one under the mouse),
+    // not the rows in view: they move up unpainted.
+    void showPaintsOnlyTheRowsItAdds()
+    {
+        struct PaintedArea : QObject {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } area;
+        HtmlListBox box(0);
+        box.resize(300, 400);
+        for (int i = 0; i < 100; ++i)
+            box.addLine(QString(), QString("row %1").arg(i), "blue");
+        box.followLastRow();
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QApplication::processEvents();
+        box.viewport()->installEventFilter(&area);
+        for (int added : {1, 3}) {
+            area.painted = QRegion();
+            for (int i = 0; i < added; ++i)
+                box.addLine("lead ", QString("new %1").arg(i), "blue");
+            box.followLastRow();
+            QTRY_VERIFY(!area.painted.isEmpty());
+            QApplication::processEvents();
+            int rows = 0; // the rows whose place was painted
+            for (int row = 0; row < box.count(); ++row)
+                rows += area.painted.intersects(box.visualRect(box.itemModel()->index(row, 0)));
+            QVERIFY2(rows <= added + 2, qPrintable(QString::number(rows)));
+        }
+        // A row clicked, or reached with the keyboard, is selected and painted so.
+        const auto paintedRow = [&](int row) {
+            return area.painted.contains(box.visualRect(box.itemModel()->index(row, 0)));
+        };
+        area.painted = QRegion();
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {},
+                          box.visualRect(box.itemModel()->index(95, 0)).center());
+        QTRY_VERIFY(paintedRow(95));
+        QCOMPARE(box.currentRow(), 95);
+        area.painted = QRegion();
+        QTest::keyClick(&box, Qt::Key_Down);
+        QTRY_VERIFY(paintedRow(95) && paintedRow(96));
+        QVERIFY(box.selectionModel()->isRowSelected(96) &&
+                !box.selectionModel()->isRowSelected(95));
+        QTest::keyClick(&box, Qt::Key_End);
+        QCOMPARE(box.currentRow(), box.count() - 1);
+        QCOMPARE(box.lineText(box.count() - 1), QString("new 2"));
+        QCOMPARE(box.itemText(box.count() - 1), QString("lead <font color=\"blue\">new 2</font>"));
     }
 
     // Unchecking the title's check box folds the box; checking restores its height. A double

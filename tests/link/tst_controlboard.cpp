@@ -167,9 +167,9 @@ private slots:
         QVERIFY(f->link.send("set A=1\nset B=2", nullptr));
         f->link.log(ControlBoard::LogInf, QStringLiteral("hello\nworld"));
         const QString time = QStringLiteral("\\(\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\):");
-        const QStringList patterns{"^TX" + time + "set A=1&lt;cr&gt; set B=2$",
-                                   "^RX\\(\\+\\d+ms\\):A:ok&lt;cr&gt; $",
-                                   "^RX\\(\\+\\d+ms\\):B:ok&lt;cr&gt; $", "^INF" + time + "hello\nworld$"};
+        const QStringList patterns{"^TX" + time + "set A=1<cr> set B=2$",
+                                   "^RX\\(\\+\\d+ms\\):A:ok<cr> $",
+                                   "^RX\\(\\+\\d+ms\\):B:ok<cr> $", "^INF" + time + "hello\nworld$"};
         const auto entries = f->log.entries();
         QCOMPARE(entries.size(), 4);
         for (int i = 0; i < 4; ++i) {
