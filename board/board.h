@@ -595,6 +595,7 @@ private:
     Register SPI_MAPP404;
     QSet<int> p404DialSteps; // map words whose write after a dial's step is on its way
     quint8 p404SpiChannel = 0;
+    QByteArray p404DataName; // "SPILEDCS<channel>DATA", the chip select's data item
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;
     bool buckPlotsHeld = false;

@@ -10,3 +10,17 @@ QString latin1UpToZero(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytesUpToZero(bytes));
 }
+
+bool containsIgnoringCase(QByteArrayView bytes, QByteArrayView word)
+{
+    if (word.isEmpty())
+        return true;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    const char first = upper(word.front());
+    for (qsizetype at = 0; at + word.size() <= bytes.size(); ++at) {
+        if (upper(bytes[at]) == first &&
+            qstrnicmp(bytes.data() + at, word.size(), word.data(), word.size()) == 0)
+            return true;
+    }
+    return false;
+}

@@ -86,6 +86,12 @@ private slots:
         // As text, bytes end at their first zero.
         QCOMPARE(bytesUpToZero(QByteArray("\0ab", 3)), QByteArray());
         QCOMPARE(bytesUpToZero(QByteArray("ab\0c", 4)), QByteArray("ab"));
+        // A name is found in a line in either case, wherever it stands, and only whole.
+        for (const char *line : {"set SPILEDCS0DATA=04", "get spiledcs0data", "x sPiLeDcS0DaTa"})
+            QVERIFY2(containsIgnoringCase(line, "SPILEDCS0DATA"), line);
+        for (const char *line : {"set SPILEDCS0DAT", "set SPILEDCS1DATA=04", "SPILEDCS", ""})
+            QVERIFY2(!containsIgnoringCase(line, "SPILEDCS0DATA"), line);
+        QVERIFY(containsIgnoringCase("SSPILEDCS0DATA", "SPILEDCS0DATA")); // after a false start
     }
 
     void connectTo()
