@@ -489,6 +489,43 @@ private slots:
                  applet->height() - scroll->viewport()->height());
     }
 
+    // The form's smallest size is measured once per change of the form: the window's resizes
+    // take the size measured before; a form grown since is measured again.
+    void smallestSizeMeasuredOncePerChange()
+    {
+        struct Counted : WriteApplet {
+            using WriteApplet::WriteApplet;
+            QSize minimumSizeHint() const override
+            {
+                ++measures;
+                return WriteApplet::minimumSizeHint();
+            }
+            mutable int measures = 0;
+        };
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        auto *applet = new Counted(Applet::createSubWindow(&area));
+        auto *content = new QWidget;
+        content->setMinimumSize(200, 100);
+        (new QVBoxLayout(applet))->addWidget(content);
+        auto *sub =
+            qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, &area));
+        sub->show();
+        QCoreApplication::sendPostedEvents();
+        const int measured = applet->measures;
+        QVERIFY(measured > 0);
+        for (const QSize &size : {QSize(300, 200), QSize(500, 400), QSize(150, 120)}) {
+            sub->resize(size);
+            QCoreApplication::sendPostedEvents();
+        }
+        QCOMPARE(applet->measures, measured);
+        content->setMinimumSize(600, 500);
+        QTRY_VERIFY(applet->width() >= 600 && applet->height() >= 500);
+        QVERIFY2(applet->measures > measured && applet->measures <= measured + 2,
+                 qPrintable(QString::number(applet->measures - measured)));
+    }
+
     // An applet set up again (its form rebuilt) still runs each by-name slot once per signal.
     void setupAgainConnectsSlotsOnce()
     {
