@@ -1,5 +1,7 @@
 #include "bytetext.h"
 
+#include <cstring>
+
 QByteArray bytesUpToZero(const QByteArray &bytes)
 {
     const qsizetype zero = bytes.indexOf('\0');
@@ -9,6 +11,19 @@ QByteArray bytesUpToZero(const QByteArray &bytes)
 QString latin1UpToZero(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytesUpToZero(bytes));
+}
+
+void appendBytes(QByteArray *out, QByteArrayView bytes)
+{
+    const qsizetype size = out->size();
+    const char *own = out->constData();
+    const bool ownBytes = bytes.data() >= own && bytes.data() < own + size;
+    if (bytes.isEmpty() || ownBytes || !out->isDetached()) {
+        out->append(bytes);
+        return;
+    }
+    out->resize(size + bytes.size());
+    std::memcpy(out->data() + size, bytes.data(), size_t(bytes.size()));
 }
 
 bool containsIgnoringCase(QByteArrayView bytes, QByteArrayView word)

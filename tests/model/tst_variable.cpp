@@ -92,6 +92,20 @@ private slots:
         for (const char *line : {"set SPILEDCS0DAT", "set SPILEDCS1DATA=04", "SPILEDCS", ""})
             QVERIFY2(!containsIgnoringCase(line, "SPILEDCS0DATA"), line);
         QVERIFY(containsIgnoringCase("SSPILEDCS0DATA", "SPILEDCS0DATA")); // after a false start
+        // Bytes appended in short pieces: to a reserved buffer, an empty one, a shared one (its
+        // copy keeps its bytes) and from the buffer itself.
+        QByteArray replies;
+        replies.reserve(8);
+        for (const char *piece : {"ok\n", "i42", "", "err\n"})
+            appendBytes(&replies, piece);
+        QCOMPARE(replies, QByteArray("ok\ni42err\n"));
+        const QByteArray copy = replies;
+        appendBytes(&replies, QByteArrayView(replies).first(2));
+        QCOMPARE(replies, QByteArray("ok\ni42err\nok"));
+        QCOMPARE(copy, QByteArray("ok\ni42err\n"));
+        QByteArray empty;
+        appendBytes(&empty, "x0a");
+        QCOMPARE(empty, QByteArray("x0a"));
     }
 
     void connectTo()
