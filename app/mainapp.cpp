@@ -493,6 +493,8 @@ void MainApp::shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    if (m_warmUp)
+        m_warmUp->stop();
     flushReplies();
     disconnectBoard();
     saveOptions();

@@ -17,10 +17,15 @@ void WarmUp::start()
     m_timer.start(FirstStepMs);
 }
 
+void WarmUp::stop()
+{
+    m_timer.stop();
+}
+
 void WarmUp::step()
 {
     if (!m_idle()) {
-        m_timer.start(StepGapMs);
+        m_timer.start(BusyRetryMs);
         return;
     }
     if (m_table->buildNext() || measurePolished() || polishNext()) {

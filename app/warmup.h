@@ -24,10 +24,14 @@ public:
     // The first step follows after FirstStepMs: the requests and the port probe of a start
     // come first.
     void start();
+    // No step follows (the program ends).
+    void stop();
     bool isDone() const { return m_done; }
 
     static constexpr int FirstStepMs = 100;
     static constexpr int StepGapMs = 10;
+    // How soon a step that found the program busy looks again.
+    static constexpr int BusyRetryMs = 100;
 
 signals:
     void signal_done();
