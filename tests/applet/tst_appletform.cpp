@@ -451,7 +451,9 @@ private slots:
     }
 
     // A hidden sub-window measures nothing of its form (measuring polishes every widget of a
-    // form); shown, the form is laid out, and it follows each resize of the window at once.
+    // form); shown, the form is laid out, and it follows each resize of the window at once. The
+    // form's smallest size is measured once per change of the form: the window's resizes take
+    // the size measured before; a form grown since is measured again.
     void hiddenWindowMeasuresNothingAndShownLaysOut()
     {
         struct Measured : QWidget {
@@ -462,37 +464,6 @@ private slots:
             }
             mutable int measures = 0;
         };
-        QMdiArea area;
-        area.resize(800, 600);
-        area.show();
-        auto *applet = new WriteApplet(Applet::createSubWindow(&area));
-        auto *content = new Measured;
-        (new QVBoxLayout(applet))->addWidget(content);
-        auto *sub =
-            qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, &area));
-        QCoreApplication::sendPostedEvents();
-        QCOMPARE(content->measures, 0);
-        sub->show();
-        QVERIFY(content->measures > 0);
-        AppletScroll *scroll = AppletScroll::of(sub);
-        for (const QSize &size : {QSize(500, 400), QSize(600, 450)}) {
-            sub->resize(size);
-            QCOMPARE(applet->size(), scroll->viewport()->size());
-        }
-        // Grown while hidden, the form has its new smallest size as soon as it is shown.
-        sub->hide();
-        content->setMinimumSize(900, 800);
-        QCoreApplication::sendPostedEvents();
-        sub->show();
-        QVERIFY(applet->width() >= 900 && applet->height() >= 800);
-        QCOMPARE(scroll->verticalScrollBar()->maximum(),
-                 applet->height() - scroll->viewport()->height());
-    }
-
-    // The form's smallest size is measured once per change of the form: the window's resizes
-    // take the size measured before; a form grown since is measured again.
-    void smallestSizeMeasuredOncePerChange()
-    {
         struct Counted : WriteApplet {
             using WriteApplet::WriteApplet;
             QSize minimumSizeHint() const override
@@ -506,24 +477,36 @@ private slots:
         area.resize(800, 600);
         area.show();
         auto *applet = new Counted(Applet::createSubWindow(&area));
-        auto *content = new QWidget;
-        content->setMinimumSize(200, 100);
+        auto *content = new Measured;
         (new QVBoxLayout(applet))->addWidget(content);
         auto *sub =
             qobject_cast<QMdiSubWindow *>(applet->createContainer(Applet::MdiContainer, &area));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(content->measures, 0);
         sub->show();
+        QVERIFY(content->measures > 0);
         QCoreApplication::sendPostedEvents();
         const int measured = applet->measures;
-        QVERIFY(measured > 0);
-        for (const QSize &size : {QSize(300, 200), QSize(500, 400), QSize(150, 120)}) {
+        AppletScroll *scroll = AppletScroll::of(sub);
+        for (const QSize &size : {QSize(500, 400), QSize(600, 450), QSize(700, 520)}) {
             sub->resize(size);
             QCoreApplication::sendPostedEvents();
+            QCOMPARE(applet->size(), scroll->viewport()->size());
         }
         QCOMPARE(applet->measures, measured);
-        content->setMinimumSize(600, 500);
-        QTRY_VERIFY(applet->width() >= 600 && applet->height() >= 500);
+        content->setMinimumSize(700, 500);
+        QTRY_VERIFY(applet->width() >= 700 && applet->height() >= 500);
         QVERIFY2(applet->measures > measured && applet->measures <= measured + 2,
                  qPrintable(QString::number(applet->measures - measured)));
+        content->setMinimumSize(0, 0);
+        // Grown while hidden, the form has its new smallest size as soon as it is shown.
+        sub->hide();
+        content->setMinimumSize(900, 800);
+        QCoreApplication::sendPostedEvents();
+        sub->show();
+        QVERIFY(applet->width() >= 900 && applet->height() >= 800);
+        QCOMPARE(scroll->verticalScrollBar()->maximum(),
+                 applet->height() - scroll->viewport()->height());
     }
 
     // An applet set up again (its form rebuilt) still runs each by-name slot once per signal.
