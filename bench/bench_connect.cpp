@@ -99,15 +99,9 @@ int runProgram(int argc, char **argv, const QString &kind, const QString &device
     return ok ? 0 : 1;
 }
 
-int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
+// Each run: the form, then the program idle, settled and connected at once, on device.
+int runBenchmark(const BenchEnvironment &env, int runs, const QString &device)
 {
-    QCoreApplication application(argc, argv);
-    const int runs =
-        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(5, 1);
-    QProcess board;
-    const QString device = env.startSimulator(board, QStringLiteral(KVL_FAKEBOARD_PATH));
-    if (device.isEmpty())
-        return 1;
     QList<double> form, idle, settle, settled, immediate;
     for (int i = 0; i < runs; ++i) {
         const TimedChild f = TimedChild::run({QStringLiteral("--form")});
@@ -125,8 +119,6 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
         settled.append(p.at(1).after(CpuLine).toDouble());
         immediate.append(p.at(2).after(CpuLine).toDouble());
     }
-    board.terminate();
-    board.waitForFinished(5000);
     const double baseline = median(form);
     const auto line = [baseline](double ms) {
         return QString::number(ms, 'f', 1).rightJustified(7) + " ms, ratio to the form " +
@@ -158,5 +150,13 @@ int main(int argc, char **argv)
     BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
-    return runBenchmark(env, argc, argv);
+    QCoreApplication application(argc, argv);
+    QProcess board;
+    const QString device = env.startSimulator(board, QStringLiteral(KVL_FAKEBOARD_PATH));
+    if (device.isEmpty())
+        return 1;
+    const int code = runBenchmark(env, BenchEnvironment::runs(argc, argv, 5), device);
+    board.terminate();
+    board.waitForFinished(5000);
+    return code;
 }

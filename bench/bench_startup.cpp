@@ -105,8 +105,7 @@ int runProgram(int argc, char **argv)
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    const int runs =
-        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(7, 1);
+    const int runs = BenchEnvironment::runs(argc, argv, 7);
     QList<double> bare, form, shown, ready, answered, ports;
     QByteArray phases;
     for (int i = 0; i < runs; ++i) {
