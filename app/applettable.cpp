@@ -124,7 +124,7 @@ void AppletTable::buildAtStart(const QList<AppletFactory> &factories)
         Entry &entry = m_entries[i];
         if (!entry.pending)
             construct(i);
-        else if (entry.factory.formSize().isValid() && m_mainWindow)
+        else if (m_mainWindow)
             entry.window =
                 Applet::createSubWindow(m_mainWindow->mdiArea(), entry.factory.formSize());
     }

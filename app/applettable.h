@@ -18,8 +18,10 @@ class QMdiSubWindow;
 // The applets of factories made whenNeeded() are built when first asked for: by index, by
 // shortcut, by a name that no applet built so far has (then all of them, their names being
 // known only once built), all at once (a connection puts every applet online), or one at a
-// time by buildNext while the program waits. One whose form size its factory knows has its
-// (empty, hidden) window from the start: the main window opens large enough for it.
+// time by buildNext while the program waits. Each has its (empty, hidden) window from the start,
+// in table order, as the area's windows are ordered when all are built at the start (which
+// window takes the keyboard as others come and go follows that order); one whose form size its
+// factory knows has that window at its size already: the main window opens large enough for it.
 class AppletTable
 {
 public:
@@ -46,7 +48,7 @@ public:
     bool buildNext();
 
     // The start: an entry per factory, in order; builds the applets of the factories not made
-    // whenNeeded(), and makes the windows of those whose form size is known.
+    // whenNeeded(), and makes the windows of the others.
     void buildAtStart(const QList<AppletFactory> &factories);
     // Sets up entry index and numbers it; false when its set-up failed.
     bool setUp(int index);
@@ -63,7 +65,7 @@ private:
     struct Entry {
         AppletFactory factory;
         Applet *applet = nullptr;
-        QMdiSubWindow *window = nullptr; // made ahead for an applet built when needed
+        QMdiSubWindow *window = nullptr; // made at the start for an applet built when needed
         bool pending = false;            // waits to be built
         bool placed = false;             // in the main window
     };

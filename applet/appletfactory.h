@@ -14,7 +14,7 @@ class QWidget;
 // applet libraries. The host builds an applet at its start, or, from a factory made
 // whenNeeded(), once something first needs it (its window, a request to it, a connection) or
 // while the program waits for its user. A factory that knows the size of its applet's form
-// ahead lets the host give the applet's window its place from the start.
+// ahead lets the host give the applet's window its size from the start.
 class AppletFactory
 {
 public:

@@ -34,7 +34,7 @@ class Board : public Applet, public BoardPageAccess
 {
     Q_OBJECT
 public:
-    // The form's size as board.ui lays it out: the program gives the page's window its place
+    // The form's size as board.ui lays it out: the program gives the page's window its size
     // by it before the page is built.
     static constexpr QSize FormSize{1395, 968};
     // The MAPENA value last written to one slave address.

@@ -11,7 +11,7 @@
 #include "spiraw4b.h"
 
 // Every tool window is built when first needed. The board page's window, the largest, has its
-// place from the start: the main window opens large enough for it.
+// size from the start: the main window opens large enough for it.
 QList<AppletFactory> toolAppletFactories()
 {
     return {appletFactory<SpiRaw>().whenNeeded(),
