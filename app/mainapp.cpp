@@ -363,8 +363,8 @@ void MainApp::start()
     for (int i = 0; i < int(m_table.builtApplets().size()); ++i)
         advanceProgress(i);
     m_table.placeAll();
-    // Now that the tool windows' sizes are known (those built when needed are no larger than
-    // the board page, built at the start).
+    // Now that the tool windows' sizes are known (the board page's, the largest, is known
+    // before the page is built).
     placeMainWindow();
     showProgress(ProbingText, -1);
     rescanPorts();
