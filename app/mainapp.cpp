@@ -3,7 +3,6 @@
 #include "activeappletprovider.h"
 #include "applet.h"
 #include "application.h"
-#include "appletscroll.h"
 #include "applog.h"
 #include "blockedclose.h"
 #include "bootloader.h"
@@ -25,6 +24,7 @@
 #include "quitsignals.h"
 #include "variantutil.h"
 #include "waitcursor.h"
+#include "warmup.h"
 #include "windowplacement.h"
 #include "windowtitles.h"
 
@@ -32,7 +32,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QIcon>
-#include <QMdiSubWindow>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
@@ -243,9 +242,10 @@ bool MainApp::init()
     showProgress(QStringLiteral("Initializing ..."), 10);
 
     m_logs = new Logs;
-    m_applets.append(m_logs);
+    m_table.reset(m_logs);
+    m_table.setMainWindow(m_mainWindow);
     askProjectType();
-    createApplets();
+    m_table.buildAtStart(m_factories);
 
     m_logs->setup();
     showProgress(QString(), 20);
@@ -280,21 +280,6 @@ void MainApp::showMainWindow()
     if (m_startupWindow)
         m_startupWindow->repaint();
     emit signal_mainWindowShown();
-}
-
-// Each tool applet is built inside its own MDI sub-window, so its form is never moved (a move
-// re-polishes every widget of the form under the application's style sheet). A sub-window
-// that its factory's applet did not take is removed.
-void MainApp::createApplets()
-{
-    for (const AppletFactory &create : std::as_const(m_factories)) {
-        QMdiSubWindow *place = Applet::createSubWindow(m_mainWindow->mdiArea());
-        Applet *applet = create ? create(place) : nullptr;
-        if (!applet || AppletScroll::appletOf(place) != applet)
-            delete place;
-        if (applet)
-            m_applets.append(applet);
-    }
 }
 
 // Centred at its preferred size, grown to show every tool window whole where it opens, when
@@ -333,21 +318,16 @@ void MainApp::askProjectType()
     m_projectType = ProjectTypes.contains(chosen) ? chosen : ProjectTypes.first();
 }
 
-// Sets up every tool applet (the log applet is already set up) and numbers the MDI applets'
-// shortcuts. Stops at the first applet whose init fails.
+// Sets up every tool applet built at the start (the log applet is already set up) and numbers
+// the MDI applets' shortcuts. Stops at the first applet whose init fails.
 bool MainApp::setupApplets()
 {
-    int digit = 0;
-    for (int i = 1; i < m_applets.size(); ++i) {
-        Applet *applet = m_applets.at(i);
+    for (int i = 1; i < m_table.count(); ++i) {
+        Applet *applet = m_table.built(i);
+        if (!applet)
+            continue; // built when first needed
         showProgress(applet->objectName(), -1);
-        const bool ok = applet->setup();
-        if (applet->containerKind() == Applet::MdiContainer) {
-            applet->shortcut = Qt::Key_0 + digit;
-            applet->setTitle(QStringLiteral("(Ctrl+%1) ").arg(digit) + applet->title());
-            ++digit;
-        }
-        if (!ok) {
+        if (!m_table.setUp(i)) {
             m_startFailure =
                 QStringLiteral("the tool window %1 could not be set up").arg(applet->objectName());
             return false;
@@ -388,15 +368,12 @@ void MainApp::start()
         saveOptions(); // on disk as they are from now on, the defaults new to the file too
     tellFiles();
     showProgress(QStringLiteral("Starting mainwindow"), 90);
-    for (int i = 0; i < m_applets.size(); ++i) {
+    for (int i = 0; i < int(m_table.builtApplets().size()); ++i)
         advanceProgress(i);
-        Applet *applet = m_applets.at(i);
-        if (applet == m_logs)
-            m_mainWindow->addApplet(MainWindow::ProjectMenu, applet, false);
-        else
-            m_mainWindow->addApplet(MainWindow::ApplicationMenu, applet, true);
-    }
-    placeMainWindow(); // now that the tool windows' sizes are known
+    m_table.placeAll();
+    // Now that the tool windows' sizes are known (the board page's, the largest, is known
+    // before the page is built).
+    placeMainWindow();
     showProgress(ProbingText, -1);
     rescanPorts();
     if (m_startupWindow) {
@@ -409,6 +386,27 @@ void MainApp::start()
     m_mainWindow->show();
     m_started = true;
     holdRequests(false);
+}
+
+void MainApp::warmUp()
+{
+    if (!m_warmUp)
+        m_warmUp = new WarmUp(
+            &m_table, [this]() { return waitsForUser(); }, this);
+    m_warmUp->start();
+}
+
+bool MainApp::isWarmedUp() const
+{
+    return m_warmUp && m_warmUp->isDone();
+}
+
+// Nobody waits for the program: no request waits or runs, no command holds the requests, no
+// modal window is open.
+bool MainApp::waitsForUser() const
+{
+    return m_started && m_localServer && m_localServer->isIdle() && !m_localServer->isHeld() &&
+           !QApplication::activeModalWidget();
 }
 
 // While requests are held, new connections and complete batches wait; on release the waiting
@@ -427,33 +425,15 @@ void MainApp::holdRequests(bool hold)
 
 Applet *MainApp::findApplet(const QVariant &key, int mode) const
 {
-    for (Applet *applet : m_applets) {
-        if (!applet)
-            continue;
-        switch (mode) {
-        case ByName:
-            if (applet->name() == key.toString())
-                return applet;
-            break;
-        case ByShortcut:
-            if (uint(applet->shortcut) == key.toUInt())
-                return applet;
-            break;
-        case First:
-            return applet;
-        default:
-            return nullptr;
-        }
-    }
-    return nullptr;
+    return m_table.find(key, mode);
 }
 
 void MainApp::disconnectApplets()
 {
     if (!isConnected())
         return;
-    for (Applet *applet : std::as_const(m_applets)) {
-        if (applet && applet->name() != LogsName && applet->isOnline()) {
+    for (Applet *applet : m_table.builtApplets()) {
+        if (applet->name() != LogsName && applet->isOnline()) {
             applet->deactivate();
             applet->hideWindow();
         }
@@ -462,17 +442,15 @@ void MainApp::disconnectApplets()
 
 void MainApp::closeAll()
 {
-    for (Applet *applet : std::as_const(m_applets)) {
-        if (applet)
-            applet->hideWindow();
-    }
+    for (Applet *applet : m_table.builtApplets())
+        applet->hideWindow();
 }
 
 void MainApp::closeAllButActive()
 {
     QWidget *active = m_mainWindow ? m_mainWindow->activeSubWindowWidget() : nullptr;
-    for (Applet *applet : std::as_const(m_applets)) {
-        if (applet && applet != active)
+    for (Applet *applet : m_table.builtApplets()) {
+        if (applet != active)
             applet->hideWindow();
     }
 }
@@ -603,12 +581,11 @@ void MainApp::slot_connected()
     m_mainWindow->setPortName(m_controlBoard->portName()); // also when opened by a request
     m_mainWindow->setConnectedUi(1);
     // The set-up of a connection is one command, whoever connected (a person, a request, the
-    // link's automatic reconnection): no request runs inside it, its boxes included.
+    // link's automatic reconnection): no request runs inside it, its boxes included. Every
+    // applet goes online: those not built yet are built first, in table order.
     const LocalServer::Hold setUp(m_localServer);
-    for (Applet *applet : std::as_const(m_applets)) {
-        if (applet)
-            applet->activate();
-    }
+    for (Applet *applet : m_table.all())
+        applet->activate();
 }
 
 void MainApp::slot_disconnected()

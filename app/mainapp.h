@@ -2,6 +2,7 @@
 
 #include "appletfactory.h"
 #include "applethost.h"
+#include "applettable.h"
 #include "linkhost.h"
 #include "logs.h"
 #include "portprobe.h"
@@ -27,6 +28,7 @@ class MainWindow;
 class PortScan;
 class PortWatch;
 class PythonRunner;
+class WarmUp;
 class WindowTitles;
 
 // The program's one application object. It starts and stops the program, owns the pipe
@@ -46,7 +48,11 @@ public:
     template <typename T> static AppletFactory appletFactory() { return ::appletFactory<T>(); }
 
     // findApplet modes.
-    enum FindMode { ByName = 0, ByShortcut = 1, First = 2 };
+    enum FindMode {
+        ByName = AppletTable::ByName,
+        ByShortcut = AppletTable::ByShortcut,
+        First = AppletTable::First
+    };
 
     static const char *const ProjectName; // "KVL52110"
     static const char *const VersionText; // the text of get "version"
@@ -61,7 +67,8 @@ public:
     // leaves the default style.
     static void applyStyleSheet();
 
-    // The tool applets, in table order; set before init().
+    // The tool applets, in table order; set before init(). Those of factories made whenNeeded()
+    // are built when first needed (see AppletTable), or while the program waits (warmUp).
     void setAppletFactories(const QList<AppletFactory> &factories);
     // The project types, the first the default.
     static const QStringList ProjectTypes; // "TO3/TO4", "TO1/TO2"
@@ -91,15 +98,25 @@ public:
     // init, start, the event loop and shutdown: the program's entry after the application
     // object exists. Returns the exit code.
     int exec();
+    // After start(): while the program waits (no request waits or runs, no command holds the
+    // requests, no modal window is open), builds the tool windows not built yet and polishes
+    // the hidden ones, one at a time, so that neither a connection nor a first show waits for
+    // that. exec() starts it.
+    void warmUp();
+    // The warm-up has nothing left to do.
+    bool isWarmedUp() const;
 
     // ---- applets ----
+    // The applet found is built first where it waits to be.
     Applet *findApplet(const QVariant &key, int mode) const;
     Logs *logs() const override { return m_logs; }
-    int appletCount() const override { return int(m_applets.size()); }
-    // start() is done: every applet is built and in the main window.
+    int appletCount() const override { return m_table.count(); }
+    // start() is done: the applets built at the start are in the main window.
     bool isStarted() const { return m_started; }
-    // Table entry i, or null.
-    Applet *applet(int index) const override { return m_applets.value(index); }
+    // Table entry i, built first where it waits to be; or null.
+    Applet *applet(int index) const override { return m_table.at(index); }
+    // Table entry i if it is built, otherwise null.
+    Applet *builtApplet(int index) const { return m_table.built(index); }
     // The text chosen at start: "TO3/TO4" or "TO1/TO2".
     QString projectType() const override { return m_projectType; }
 
@@ -208,10 +225,10 @@ private:
     void showMainWindow();
     void askProjectType();
     void installPromptNotes();
-    void createApplets();
     bool setupApplets();
     void createControlBoard();
     void holdRequests(bool hold);
+    bool waitsForUser() const;
     void quitWhenAnswered();
     void closeWhenAnswered();
     bool requestsAnswered();
@@ -246,7 +263,8 @@ private:
     QString m_connectionText; // the status text the last connection showed
 
     QList<AppletFactory> m_factories;
-    QList<Applet *> m_applets;
+    // Applets are built when first asked for, also through the const lookups.
+    mutable AppletTable m_table;
     Logs *m_logs = nullptr;
     QPointer<DialogProgressBar> m_startupWindow;
     PythonRunner *m_pythonRunner = nullptr;
@@ -255,6 +273,7 @@ private:
     PortPaths m_portPaths;
     PortWatch *m_portWatch = nullptr;
     WindowTitles *m_windowTitles = nullptr;
+    WarmUp *m_warmUp = nullptr;
     bool m_rescanWanted = false;
     bool m_started = false;
     bool m_shutDown = false;

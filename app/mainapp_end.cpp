@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "portscan.h"
 #include "quitsignals.h"
+#include "warmup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -37,6 +38,7 @@ int MainApp::exec()
         return 1;
     }
     start();
+    warmUp();
     // Told to end during the start: the requests that waited for it are answered first.
     if (m_quitAtStart)
         QMetaObject::invokeMethod(this, &MainApp::quitAsClosed, Qt::QueuedConnection);
@@ -128,14 +130,15 @@ void MainApp::shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    if (m_warmUp)
+        m_warmUp->stop();
     flushReplies();
     disconnectBoard();
     saveOptions();
     tellFilesNotKept();
     m_started = false;
     Beeper::stopAll(); // the log window would wait for an error beep to end
-    const QList<Applet *> applets = m_applets;
-    m_applets.clear();
+    const QList<Applet *> applets = m_table.takeAll();
     m_logs = nullptr;
     qDeleteAll(applets);
     // The update window works on the link, so it goes first.

@@ -148,12 +148,12 @@ QStringList MainApp::filesNotKept() const
 void MainApp::loadWorkspace(const QString &fileName)
 {
     // A workspace that cannot be read is ignored.
-    Workspace(m_applets).load(fileName);
+    Workspace(m_table.all()).load(fileName);
 }
 
 void MainApp::saveWorkspace()
 {
-    Workspace workspace(m_applets);
+    Workspace workspace(m_table.all());
     if (!workspace.save())
         emit signal_log(ErrorLevel, QStringLiteral("Cannot write workspace %1: %2")
                                         .arg(workspace.fileName(), workspace.errorString()));
@@ -161,7 +161,7 @@ void MainApp::saveWorkspace()
 
 void MainApp::saveState()
 {
-    WindowState state(m_mainWindow, m_applets);
+    WindowState state(m_mainWindow, m_table.all());
     const QString fileName = stateFileName();
     if (!state.save(fileName))
         emit signal_log(ErrorLevel,
@@ -177,7 +177,7 @@ void MainApp::restoreState()
     }
     // A state file that cannot be read is ignored; refused lines are reported. The log window
     // keeps following the "Log" switch.
-    WindowState state(m_mainWindow, m_applets);
+    WindowState state(m_mainWindow, m_table.all());
     state.setPlaceOnly(m_logs);
     state.restore(stateFileName());
     const QStringList refused = state.warnings();

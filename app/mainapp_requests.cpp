@@ -174,9 +174,8 @@ bool MainApp::sendRawLine(const QByteArray &line, QByteArray *answer)
     if (!m_controlBoard)
         return false;
     const bool sent = m_controlBoard->send(line, answer, -1);
-    for (Applet *applet : std::as_const(m_applets))
-        if (applet)
-            applet->onRawLine(line);
+    for (Applet *applet : m_table.builtApplets())
+        applet->onRawLine(line);
     return sent;
 }
 

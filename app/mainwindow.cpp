@@ -193,7 +193,7 @@ void MainWindow::createConnectionBar()
 
 // ---------------------------------------------------------------- operations
 
-void MainWindow::addApplet(int menuKind, Applet *applet, bool inMdiArea)
+void MainWindow::addApplet(int menuKind, Applet *applet, bool inMdiArea, QAction *before)
 {
     if (!applet)
         return;
@@ -208,7 +208,7 @@ void MainWindow::addApplet(int menuKind, Applet *applet, bool inMdiArea)
     }
     QMenu *menus[] = {m_serviceMenu, m_appMenu, m_projectMenu};
     if (menuKind >= 0 && menuKind < 3 && applet->action())
-        menus[menuKind]->addAction(applet->action());
+        menus[menuKind]->insertAction(before, applet->action());
 }
 
 void MainWindow::setConnectedUi(int state)

@@ -48,7 +48,9 @@ public:
     // that name first, so two programs side by side can be told apart.
     static QString windowTitleText(const QString &serverName = QString());
 
-    void addApplet(int menuKind, Applet *applet, bool inMdiArea);
+    // Gives the applet its container (an MDI sub-window, or a dock) and its menu entry, before
+    // the entry before when that is given.
+    void addApplet(int menuKind, Applet *applet, bool inMdiArea, QAction *before = nullptr);
     void setConnectedUi(int state);
     void setPortList(const QStringList &ports);
     // The port list's text (a listed port or a typed name), outer blanks removed.

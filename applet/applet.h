@@ -131,12 +131,21 @@ public:
     // The applet's MDI sub-window (put into parent when that is an MDI area) or dock widget,
     // made once.
     QWidget *createContainer(int kind, QWidget *parent);
-    // An empty, hidden MDI sub-window in area (none: no area) for an applet to be built in.
-    static QMdiSubWindow *createSubWindow(QMdiArea *area);
+    // An empty, hidden MDI sub-window in area (none: no area) for an applet to be built in;
+    // given the size of the applet's form, it takes the place of that applet's window already.
+    static QMdiSubWindow *createSubWindow(QMdiArea *area, const QSize &formSize = QSize());
     QWidget *container() const;
     int containerKind() const;
     QAction *action();
+    // Shows the window; a window shown for the first time is polished and measured first
+    // (polishWindow), which costs less than polishing it while it is being shown.
     void showWindow();
+    // A hidden window never polished is polished from its frame down to the form's last
+    // widget, as its first show would do it, and its form measured (its widgets and layouts keep
+    // the sizes measured until they change): measurement is half of the work. True when it was
+    // polished now; a shown or polished window is left alone.
+    bool polishWindow();
+    void measureForm() const;
     void hideWindow();
     bool isWindowVisible() const;
     void setTitle(const QString &text);

@@ -17,6 +17,7 @@ AppletScroll::AppletScroll(QWidget *parent) : QAbstractScrollArea(parent)
 void AppletScroll::setApplet(Applet *applet)
 {
     m_applet = applet;
+    m_measured = false;
     if (applet->parentWidget() != viewport())
         applet->setParent(viewport());
     applet->installEventFilter(this);
@@ -47,9 +48,12 @@ QSize AppletScroll::sizeHint() const
 }
 
 // The applet's layout asks its parent, the view, to lay it out again when the form's smallest
-// size changes (a page shown, widgets shown or hidden, texts set).
+// size changes (a page shown, widgets shown or hidden, texts set); a resize of the view keeps
+// the form's smallest size.
 bool AppletScroll::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::LayoutRequest)
+        m_measured = false;
     if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)
         layOut();
     return QAbstractScrollArea::viewportEvent(event);
@@ -60,15 +64,19 @@ bool AppletScroll::viewportEvent(QEvent *event)
 void AppletScroll::showEvent(QShowEvent *event)
 {
     QAbstractScrollArea::showEvent(event);
+    m_measured = false;
     layOut();
 }
 
 // The applet's own resizes change the scroll range (its layout resizes it to a new smallest
-// size); its title and icon go to the window's title bar.
+// size); a layout request of its own tells of a change of the form; its title and icon go to
+// the window's title bar.
 bool AppletScroll::eventFilter(QObject *object, QEvent *event)
 {
     if (object == m_applet.data()) {
-        if (event->type() == QEvent::Resize)
+        if (event->type() == QEvent::LayoutRequest)
+            m_measured = false;
+        else if (event->type() == QEvent::Resize)
             layOut();
         else if (event->type() == QEvent::WindowTitleChange ||
                  event->type() == QEvent::WindowIconChange)
@@ -108,8 +116,12 @@ void AppletScroll::layOut()
 {
     if (!m_applet || !isVisible())
         return;
+    if (!m_measured) {
+        m_smallestHint = m_applet->minimumSizeHint();
+        m_measured = true;
+    }
     const QSize view = viewport()->size();
-    const QSize smallest = m_applet->minimumSizeHint().expandedTo(m_applet->minimumSize());
+    const QSize smallest = m_smallestHint.expandedTo(m_applet->minimumSize());
     const QSize size = view.expandedTo(smallest).boundedTo(m_applet->maximumSize());
     m_applet->resize(size);
     horizontalScrollBar()->setRange(0, size.width() - view.width());

@@ -9,7 +9,9 @@ class QMdiSubWindow;
 // The scroll area between a tool window's frame and its applet: the applet follows the
 // window's size down to its form's smallest size and scrolls inside a window smaller than
 // that, so a window cut to a small screen keeps its title bar in view and still reaches every
-// widget. Nothing is measured while the window is hidden: measuring a form polishes it.
+// widget. Nothing is measured while the window is hidden: measuring a form polishes it. The
+// form's smallest size is measured once per change of the form (its layout asks to be laid out
+// again, or the window is shown), not at each resize of the window.
 class AppletScroll : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -40,4 +42,6 @@ private:
     void showAppletTitle();
 
     QPointer<QWidget> m_applet; // a widget: its filter still sees events as it is destroyed
+    QSize m_smallestHint;        // the form's smallest size as last measured
+    bool m_measured = false;     // m_smallestHint holds for the form as it is
 };

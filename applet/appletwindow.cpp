@@ -12,11 +12,15 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QKeyEvent>
+#include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace
 {
+
+// A sub-window's frame around its applet's form: title bar and borders.
+constexpr QSize WindowFrame(20, 40);
 
 // The sub-window of Applet::createSubWindow whose scroll area holds applet, or null.
 QMdiSubWindow *windowHolding(const Applet *applet)
@@ -33,7 +37,7 @@ QMdiSubWindow *windowHolding(const Applet *applet)
 // A sub-window keeps the title, system menu, minimise and close buttons of a window; no
 // maximise button. It is made in the area's viewport, where the area keeps its sub-windows, so
 // that it is not moved there. Its widget is the scroll area its applet goes into.
-QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
+QMdiSubWindow *Applet::createSubWindow(QMdiArea *area, const QSize &formSize)
 {
     auto *sub = new QMdiSubWindow(area ? area->viewport() : nullptr,
                                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -41,6 +45,8 @@ QMdiSubWindow *Applet::createSubWindow(QMdiArea *area)
     sub->setWidget(new AppletScroll);
     if (area)
         area->addSubWindow(sub);
+    if (formSize.isValid())
+        sub->setGeometry(QRect(QPoint(), formSize + WindowFrame));
     sub->hide();
     return sub;
 }
@@ -66,7 +72,7 @@ QWidget *Applet::createContainer(int kind, QWidget *parent)
         if (!layout())
             setMinimumSize(appletGeometry.size());
         subWindow->setGeometry(
-            QRect(appletGeometry.topLeft(), appletGeometry.size() + QSize(20, 40)));
+            QRect(appletGeometry.topLeft(), appletGeometry.size() + WindowFrame));
         if (fixedWidth)
             subWindow->setFixedWidth(appletGeometry.width() + 10);
         if (fixedHeight)
@@ -136,9 +142,31 @@ QAction *Applet::action()
 void Applet::showWindow()
 {
     QWidget *c = container();
+    if (polishWindow())
+        measureForm();
     (c ? c : this)->show();
     if (windowAction)
         windowAction->setChecked(true);
+}
+
+// The frame may be polished already, before the applet came in: each widget from the frame
+// down is polished in turn (a polished one is passed over), the applet with its form last.
+bool Applet::polishWindow()
+{
+    QWidget *window = container() ? container() : this;
+    if (window->isVisible() || testAttribute(Qt::WA_WState_Polished))
+        return false;
+    QList<QWidget *> frames;
+    for (QWidget *w = this; w && w != window->parentWidget(); w = w->parentWidget())
+        frames.prepend(w);
+    for (QWidget *w : std::as_const(frames))
+        w->ensurePolished();
+    return true;
+}
+
+void Applet::measureForm() const
+{
+    minimumSizeHint();
 }
 
 void Applet::hideWindow()

@@ -68,8 +68,7 @@ int runProgram(int argc, char **argv, const QString &device, int connectedMs, bo
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    const int runs =
-        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(5, 1);
+    const int runs = BenchEnvironment::runs(argc, argv, 5);
     QProcess board;
     const QString device = env.startSimulator(board, QStringLiteral(KVL_FAKEBOARD_PATH));
     if (device.isEmpty())

@@ -1,17 +1,22 @@
 // Start-up time, each side a child process of this one in fresh working and temporary
 // directories, run alternately: from process start to the main window shown and painted
-// (offscreen), to the program ready (every applet built, the window exposed after start) and to
-// its port list filled (the serial-port probe runs meanwhile) for the whole program start (pipe
-// server, main window, every applet, link, port probe); as baselines, a bare Qt widgets program
-// that shows a main window of the same size, and the build of the board page's form alone in a
-// fresh process (the largest part of the program's own start).
+// (offscreen), to the program ready (the applets of the start built, the window exposed after
+// start), to the first answer on its command socket (a request sent as soon as the socket
+// listens) and to its port list filled (the serial-port probe runs meanwhile) for the whole
+// program start (pipe server, main window, applets, link, port probe); as baselines, a bare Qt
+// widgets program that shows a main window of the same size, and the build of the board page's
+// form alone in a fresh process.
 //
 //     bench_startup [--short] [runs]        (default 7 runs of each, 1 in the short mode)
 #include "benchenv.h"
 #include "formfont.h"
+#include "localserver.h"
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "pipename.h"
 #include "prompt.h"
+#include "socketdir.h"
+#include "socketrequest.h"
 #include "timedchild.h"
 #include "toolapplets.h"
 #include "ui_board.h"
@@ -24,7 +29,9 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 namespace
 {
@@ -32,6 +39,7 @@ namespace
 const char *const ShownLine = "shown";
 const char *const ReadyLine = "ready";
 const char *const PortsLine = "ports";
+const char *const AnsweredLine = "answered";
 const char *const FormLine = "form ";
 
 // The board page's form built into a widget, as the program's start builds it (the forms'
@@ -64,11 +72,27 @@ int runProgram(int argc, char **argv)
     if (!app->init())
         return 1;
     const qint64 initMs = phase.restart();
+    // A script's first request, sent as soon as the socket listens, from a thread of its own.
+    std::atomic<bool> answered{false};
+    const SocketDir dir;
+    const QString socket = dir.address(PipeName::localName(app->localServer()->pipePath()));
+    std::unique_ptr<QThread> client(QThread::create([&socket, &answered]() {
+        QByteArray reply;
+        if (socketRequest(socket, "get\tversion\n", &reply) && !reply.isEmpty()) {
+            reportLine(AnsweredLine);
+            answered = true;
+        }
+    }));
+    client->start();
     app->start();
+    app->warmUp();
     if (!QTest::qWaitForWindowExposed(app->mainWindow()))
         return 1;
     const qint64 startMs = phase.elapsed();
     reportLine(ReadyLine);
+    if (!QTest::qWaitFor([&answered]() { return answered.load(); }, 30000))
+        return 1;
+    client->wait();
     // The probe lists "mockup" and "script" at least.
     if (!QTest::qWaitFor([app]() { return app->mainWindow()->portList()->count() > 0; }, 30000))
         return 1;
@@ -81,22 +105,22 @@ int runProgram(int argc, char **argv)
 int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    const int runs =
-        argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : BenchEnvironment::pick(7, 1);
-    QList<double> bare, form, shown, ready, ports;
+    const int runs = BenchEnvironment::runs(argc, argv, 7);
+    QList<double> bare, form, shown, ready, answered, ports;
     QByteArray phases;
     for (int i = 0; i < runs; ++i) {
         const TimedChild b = TimedChild::run({QStringLiteral("--bare")});
         const TimedChild f = TimedChild::run({QStringLiteral("--form")});
         const TimedChild p = TimedChild::run({QStringLiteral("--program")});
         if (b.at(ShownLine) < 0 || f.after(FormLine).isEmpty() || p.at(ShownLine) < 0 ||
-            p.at(ReadyLine) < 0 || p.at(PortsLine) < 0)
-            return env.failed(QStringLiteral("a child did not show its window, build the form "
-                                             "or fill the port list"));
+            p.at(ReadyLine) < 0 || p.at(AnsweredLine) < 0 || p.at(PortsLine) < 0)
+            return env.failed(QStringLiteral("a child did not show its window, build the form, "
+                                             "answer its socket or fill the port list"));
         bare.append(b.at(ShownLine));
         form.append(f.after(FormLine).toDouble());
         shown.append(p.at(ShownLine));
         ready.append(p.at(ReadyLine));
+        answered.append(p.at(AnsweredLine));
         ports.append(p.at(PortsLine));
         for (const QByteArray &line : p.errors.split('\n'))
             if (line.startsWith("init "))
@@ -108,13 +132,16 @@ int runBenchmark(const BenchEnvironment &env, int argc, char **argv)
                         << "  bare Qt window shown:          " << ms(median(bare)) << "\n"
                         << "  board form built:              " << ms(median(form)) << "\n"
                         << "  kvl52110 window shown:         " << ms(median(shown)) << "\n"
-                        << "  kvl52110 ready (applets built):" << ms(median(ready)) << "\n"
+                        << "  kvl52110 ready:                " << ms(median(ready)) << "\n"
+                        << "  kvl52110 socket answered:      " << ms(median(answered)) << "\n"
                         << "  kvl52110 port list filled:     " << ms(median(ports)) << "\n"
                         << "  (last program run: " << phases << ")\n"
                         << "  ratio window shown / (bare window + form): "
                         << QString::number(median(shown) / baseline, 'f', 2) << "\n"
                         << "  ratio ready / (bare window + form):        "
-                        << QString::number(median(ready) / baseline, 'f', 2) << "\n";
+                        << QString::number(median(ready) / baseline, 'f', 2) << "\n"
+                        << "  ratio socket answered / (bare window + form): "
+                        << QString::number(median(answered) / baseline, 'f', 2) << "\n";
     return 0;
 }
 

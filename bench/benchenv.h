@@ -50,6 +50,12 @@ public:
     static bool isShort() { return shortMode(); }
     // normal, or brief in the short mode.
     template <typename T> static T pick(T normal, T brief) { return isShort() ? brief : normal; }
+    // How often a benchmark runs each side: the count its first argument gives, otherwise normal
+    // (once in the short mode).
+    static int runs(int argc, char **argv, int normal)
+    {
+        return argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : pick(normal, 1);
+    }
 
     bool isValid() const { return m_tmp.isValid(); }
     QString tempPath() const { return m_tmp.path(); }

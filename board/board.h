@@ -34,6 +34,9 @@ class Board : public Applet, public BoardPageAccess
 {
     Q_OBJECT
 public:
+    // The form's size as board.ui lays it out: the program gives the page's window its size
+    // by it before the page is built.
+    static constexpr QSize FormSize{1395, 968};
     // The MAPENA value last written to one slave address.
     struct MapEnaRecord {
         qint32 value = 0;
@@ -596,6 +599,7 @@ private:
     Register SPI_MAPP404;
     QSet<int> p404DialSteps; // map words whose write after a dial's step is on its way
     quint8 p404SpiChannel = 0;
+    QByteArray p404DataName; // "SPILEDCS<channel>DATA", the chip select's data item
     double buckOnResistance = 0.5;
     double buckOffResistance = 0.33;
     bool buckPlotsHeld = false;

@@ -45,6 +45,7 @@ bool Board::init()
     for (Register *reg : {&SPI_OUT_WR_TP404, &SPI_OUT_RD_TP404, &SPI_MAPP404})
         reg->setUpdateMode(0);
     p404SpiChannel = 0;
+    p404DataName = "SPILEDCS" + QByteArray::number(p404SpiChannel) + "DATA";
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "board.h"
 
 #include "boardlog.h"
+#include "bytetext.h"
 #include "dialogprogressbar.h"
 #include "prompt.h"
 #include "spiraw4b.h"
@@ -219,9 +220,11 @@ void Board::forgetP404Words()
         p404FramesSeen = spiRaw4B->frameCount();
 }
 
+// Only a line to the KVL52404's chip-select data can change the chip; most lines name other
+// items, and are looked through without a copy.
 void Board::onRawLine(const QByteArray &line)
 {
-    if (line.toUpper().contains("SPILEDCS" + QByteArray::number(p404SpiChannel) + "DATA"))
+    if (containsIgnoringCase(line, p404DataName))
         forgetP404Words();
 }
 

@@ -772,7 +772,7 @@ void LocalServer::execute(QByteArrayView line, QByteArray *output)
         // A value that cannot be decoded is refused: nothing is written.
         QVariant value = decodeField(fields, 2);
         const bool done = value.isValid() && h && h->set(nameText(fields.at(1)), value);
-        output->append(done ? okReply : errReply);
+        appendBytes(output, done ? okReply : errReply);
         return;
     }
     case PipeRequest::Run: {
@@ -794,5 +794,5 @@ void LocalServer::execute(QByteArrayView line, QByteArray *output)
                      .arg(PipeRequest::displayText(QString::fromLatin1(line))));
         break;
     }
-    output->append(errReply);
+    appendBytes(output, errReply);
 }

@@ -1,5 +1,7 @@
 #include "typedvalue.h"
 
+#include "bytetext.h"
+
 #include <QStringList>
 #include <QtMath>
 
@@ -188,7 +190,7 @@ void TypedValue::appendInteger(qlonglong number, QByteArray *out)
 {
     char text[24] = {'i'};
     const std::to_chars_result end = std::to_chars(text + 1, text + sizeof text, number);
-    out->append(text, end.ptr - text);
+    appendBytes(out, QByteArrayView(text, end.ptr - text));
 }
 
 QString TypedValue::encodeList(const QVariantList &list)

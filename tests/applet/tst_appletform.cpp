@@ -454,7 +454,9 @@ private slots:
     }
 
     // A hidden sub-window measures nothing of its form (measuring polishes every widget of a
-    // form); shown, the form is laid out, and it follows each resize of the window at once.
+    // form); shown, the form is laid out, and it follows each resize of the window at once. The
+    // form's smallest size is measured once per change of the form: the window's resizes take
+    // the size measured before; a form grown since is measured again.
     void hiddenWindowMeasuresNothingAndShownLaysOut()
     {
         struct Measured : QWidget {
@@ -465,10 +467,19 @@ private slots:
             }
             mutable int measures = 0;
         };
+        struct Counted : WriteApplet {
+            using WriteApplet::WriteApplet;
+            QSize minimumSizeHint() const override
+            {
+                ++measures;
+                return WriteApplet::minimumSizeHint();
+            }
+            mutable int measures = 0;
+        };
         QMdiArea area;
         area.resize(800, 600);
         area.show();
-        auto *applet = new WriteApplet(Applet::createSubWindow(&area));
+        auto *applet = new Counted(Applet::createSubWindow(&area));
         auto *content = new Measured;
         (new QVBoxLayout(applet))->addWidget(content);
         auto *sub =
@@ -477,11 +488,20 @@ private slots:
         QCOMPARE(content->measures, 0);
         sub->show();
         QVERIFY(content->measures > 0);
+        QCoreApplication::sendPostedEvents();
+        const int measured = applet->measures;
         AppletScroll *scroll = AppletScroll::of(sub);
-        for (const QSize &size : {QSize(500, 400), QSize(600, 450)}) {
+        for (const QSize &size : {QSize(500, 400), QSize(600, 450), QSize(700, 520)}) {
             sub->resize(size);
+            QCoreApplication::sendPostedEvents();
             QCOMPARE(applet->size(), scroll->viewport()->size());
         }
+        QCOMPARE(applet->measures, measured);
+        content->setMinimumSize(700, 500);
+        QTRY_VERIFY(applet->width() >= 700 && applet->height() >= 500);
+        QVERIFY2(applet->measures > measured && applet->measures <= measured + 2,
+                 qPrintable(QString::number(applet->measures - measured)));
+        content->setMinimumSize(0, 0);
         // Grown while hidden, the form has its new smallest size as soon as it is shown.
         sub->hide();
         content->setMinimumSize(900, 800);

@@ -1,9 +1,10 @@
-// The program's own applet table: order, titles, shortcut digits, menu entries, fixed window
-// sizes, the frame window's data edits before a connection, every applet online after
-// connecting to the mock-up from the connection bar, and the discovery list's full-width last
-// column.
+// The program's own applet table: each applet built when first needed or while the program
+// waits, order, titles, shortcut digits, menu entries, fixed window sizes, the frame window's
+// data edits before a connection, every applet online after connecting to the mock-up from the
+// connection bar, and the discovery list's full-width last column.
 #include "mainapp.h"
 #include "mainwindow.h"
+#include "mdiarea.h"
 #include "recordingprompt.h"
 #include "testfiles.h"
 #include "toolapplets.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTableWidget>
 #include <QtTest>
@@ -29,6 +31,40 @@ private slots:
         QVERIFY(app->init());
         app->start();
         QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow()));
+    }
+
+    // The start builds no tool applet: each has its window's place, in table order, the board
+    // page's at the size of the built page's window. An applet is built when first asked for: by its shortcut
+    // or its index alone; a name not known yet builds the rest. Their menu entries keep the
+    // table's order, whatever the order they were built in. While the program waits, each
+    // hidden tool window is polished, and none is shown.
+    void builtWhenNeeded()
+    {
+        for (int i = 1; i < app->appletCount(); ++i)
+            QVERIFY2(!app->builtApplet(i), qPrintable(QString::number(i)));
+        const QList<QMdiSubWindow *> places = app->mainWindow()->mdiArea()->subWindowList();
+        QCOMPARE(places.size(), 9);
+        const QRect place = places.at(7)->geometry();
+        Applet *board = app->findApplet(int(Qt::Key_0) + 7, MainApp::ByShortcut);
+        QVERIFY(board && board->name() == "Board" && board->container() == places.at(7));
+        QCOMPARE(board->container()->geometry(), place);
+        QCOMPARE(app->applet(9)->name(), QString("SpiRaw4B"));
+        for (int i = 1; i < 8; ++i)
+            QVERIFY(!app->builtApplet(i));
+        QCOMPARE(app->mainWindow()->getMenuApp()->actions(),
+                 (QList<QAction *>{board->action(), app->applet(9)->action()}));
+        Applet *otp = app->findApplet("Otp", MainApp::ByName);
+        QCOMPARE(otp, app->builtApplet(5));
+        QList<QAction *> entries;
+        for (int i = 1; i < app->appletCount(); ++i)
+            entries.append(app->builtApplet(i)->action());
+        QCOMPARE(app->mainWindow()->getMenuApp()->actions(), entries);
+        app->warmUp();
+        QTRY_VERIFY_WITH_TIMEOUT(app->isWarmedUp(), 60000);
+        for (int i = 1; i < app->appletCount(); ++i) {
+            QVERIFY(app->builtApplet(i)->testAttribute(Qt::WA_WState_Polished));
+            QVERIFY(!app->builtApplet(i)->container()->isVisible());
+        }
     }
 
     // The program's applet table: names, titles, shortcut digits and menu entries in order.

@@ -86,6 +86,26 @@ private slots:
         // As text, bytes end at their first zero.
         QCOMPARE(bytesUpToZero(QByteArray("\0ab", 3)), QByteArray());
         QCOMPARE(bytesUpToZero(QByteArray("ab\0c", 4)), QByteArray("ab"));
+        // A name is found in a line in either case, wherever it stands, and only whole.
+        for (const char *line : {"set SPILEDCS0DATA=04", "get spiledcs0data", "x sPiLeDcS0DaTa"})
+            QVERIFY2(containsIgnoringCase(line, "SPILEDCS0DATA"), line);
+        for (const char *line : {"set SPILEDCS0DAT", "set SPILEDCS1DATA=04", "SPILEDCS", ""})
+            QVERIFY2(!containsIgnoringCase(line, "SPILEDCS0DATA"), line);
+        QVERIFY(containsIgnoringCase("SSPILEDCS0DATA", "SPILEDCS0DATA")); // after a false start
+        // Bytes appended in short pieces: to a reserved buffer, an empty one, a shared one (its
+        // copy keeps its bytes) and from the buffer itself.
+        QByteArray replies;
+        replies.reserve(8);
+        for (const char *piece : {"ok\n", "i42", "", "err\n"})
+            appendBytes(&replies, piece);
+        QCOMPARE(replies, QByteArray("ok\ni42err\n"));
+        const QByteArray copy = replies;
+        appendBytes(&replies, QByteArrayView(replies).first(2));
+        QCOMPARE(replies, QByteArray("ok\ni42err\nok"));
+        QCOMPARE(copy, QByteArray("ok\ni42err\n"));
+        QByteArray empty;
+        appendBytes(&empty, "x0a");
+        QCOMPARE(empty, QByteArray("x0a"));
     }
 
     void connectTo()
