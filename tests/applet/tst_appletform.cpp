@@ -562,13 +562,24 @@ private slots:
         area->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(applet->container()));
         applet->container()->resize(200, 120); // the form scrolls inside
         applet->findChild<QWidget *>("left")->setFocus(Qt::TabFocusReason);
+        const auto stop = []() {
+            QWidget *focus = QApplication::focusWidget();
+            return focus->objectName() + (focus->visibleRegion().isEmpty() ? "(unseen)" : "");
+        };
         QStringList stops;
         for (int i = 0; i < 6; ++i) {
-            QWidget *focus = QApplication::focusWidget();
-            stops << focus->objectName() + (focus->visibleRegion().isEmpty() ? "(unseen)" : "");
-            QTest::keyClick(focus, Qt::Key_Tab);
+            stops << stop();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(stops.join(' '), QString("left right inner1 inner2 lower bar"));
+        // Back up from the foot of the scrolled form, each control comes into view again.
+        applet->findChild<QWidget *>("lower")->setFocus(Qt::TabFocusReason);
+        stops.clear();
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            stops << stop();
+        }
+        QCOMPARE(stops.join(' '), QString("inner2 inner1 right left"));
         // The keyboard the tool window's frame gets goes to the form's first control.
         AppletScroll::of(qobject_cast<QMdiSubWindow *>(applet->container()))->setFocus();
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("left"));

@@ -200,6 +200,21 @@ private slots:
         box.resize(200, 300);
         QTRY_VERIFY(box.visualRect(box.itemModel()->index(0, 0)).height() > row.height());
         QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+        // Following the newest row under tall ones shows it whole at the foot, in a list with
+        // room for it, two tall rows and half a third.
+        for (int i = 0; i < 10; ++i)
+            box.addLine("C(-1) [Wed Dec 9 10:31:10 2026]", " " + reason, "red");
+        box.addLine("", "last", "");
+        box.followLastRow();
+        const int rows = box.itemModel()->rowCount();
+        const int tall = box.delegate()->rowSize(box.itemModel()->index(rows - 2, 0)).height();
+        const int last = box.delegate()->rowSize(box.itemModel()->index(rows - 1, 0)).height();
+        box.resize(200, box.height() - box.viewport()->height() + last + 2 * tall + tall / 2);
+        box.followLastRow();
+        QApplication::processEvents();
+        QVERIFY(box.viewport()->rect().contains(
+            box.visualRect(box.itemModel()->index(rows - 1, 0))));
+        QCOMPARE(box.visualRect(box.itemModel()->index(rows - 3, 0)).top(), 0);
     }
 
     // The current row is drawn highlighted behind its text.
