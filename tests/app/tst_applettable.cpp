@@ -4,6 +4,7 @@
 #include "applettable.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "paintcounter.h"
 #include "tst_shellfixture.h"
 #include "warmup.h"
 
@@ -16,15 +17,7 @@ namespace
 {
 
 // A tool applet that counts the measures of its form.
-struct MeasuredTool : ToolApplet {
-    using ToolApplet::ToolApplet;
-    QSize minimumSizeHint() const override
-    {
-        ++measures;
-        return ToolApplet::minimumSizeHint();
-    }
-    mutable int measures = 0;
-};
+using MeasuredTool = MeasureCounter<ToolApplet>;
 
 // A factory of tool applet NAME; each applet built is noted in built, in order.
 AppletFactory tool(const QString &name, QStringList *built)

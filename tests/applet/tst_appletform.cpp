@@ -5,6 +5,7 @@
 #include "appletscroll.h"
 #include "countingedit.h"
 #include "lineedit.h"
+#include "paintcounter.h"
 #include "pushbutton.h"
 #include "recordingprompt.h"
 #include "register.h"
@@ -467,15 +468,7 @@ private slots:
             }
             mutable int measures = 0;
         };
-        struct Counted : WriteApplet {
-            using WriteApplet::WriteApplet;
-            QSize minimumSizeHint() const override
-            {
-                ++measures;
-                return WriteApplet::minimumSizeHint();
-            }
-            mutable int measures = 0;
-        };
+        using Counted = MeasureCounter<WriteApplet>;
         QMdiArea area;
         area.resize(800, 600);
         area.show();

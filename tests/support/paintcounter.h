@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QObject>
+#include <QSize>
 
 // Counts the paint events, and the layout requests, of the widgets it is installed on as an
 // event filter.
@@ -16,4 +17,16 @@ struct PaintCounter : QObject {
             ++layouts;
         return false;
     }
+};
+
+// A widget of class Base that counts how often its minimum size is measured.
+template <class Base>
+struct MeasureCounter : Base {
+    using Base::Base;
+    QSize minimumSizeHint() const override
+    {
+        ++measures;
+        return Base::minimumSizeHint();
+    }
+    mutable int measures = 0;
 };
