@@ -539,14 +539,14 @@ void MainWindow::showConnectFirstBox()
     m_infoBox->show();
 }
 
-// The program ends as a signal ends it: once the requests it took are answered and a command
-// that keeps them waiting is done.
 bool MainWindow::focusNextPrevChild(bool next)
 {
     return ReadingOrder::moveFocus(this, QApplication::focusWidget(), next) ||
            QMainWindow::focusNextPrevChild(next);
 }
 
+// The program ends as a signal ends it: once the requests it took are answered and a command
+// that keeps them waiting is done.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     MainApp *app = MainApp::instance();

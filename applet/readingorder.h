@@ -6,9 +6,9 @@ class QWidget;
 
 // The order in which Tab goes through a window's controls: the order a person reads them in,
 // from the top down and from left to right, a group box or page read whole where it stands (and
-// with what stands beside it), whatever order the form made them in. In a main window of tool windows only the
-// active tool window counts, before what lies beside and below it (the docked log, the
-// connection bar), so Tab goes on from the tool window to the bar and back.
+// with what stands beside it), whatever order the form made them in. In a main window of tool
+// windows only the active tool window counts, before what lies beside and below it (the docked
+// log, the connection bar), so Tab goes on from the tool window to the bar and back.
 class ReadingOrder
 {
 public:

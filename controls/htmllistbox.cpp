@@ -92,18 +92,25 @@ void HtmlListBox::setItemText(int row, const QString &text)
 
 QString HtmlListBox::itemText(int row) const
 {
-    const int shown = m_model->rowCount();
-    if (row >= shown)
-        return row - shown < m_added.size() ? m_added.at(row - shown).toHtml() : QString();
-    return row >= 0 ? m_model->row(row).toHtml() : QString();
+    const ListRow *content = rowAt(row);
+    return content ? content->toHtml() : QString();
 }
 
 QString HtmlListBox::lineText(int row) const
 {
+    const ListRow *content = rowAt(row);
+    return content ? content->text : QString();
+}
+
+// Row number row counts the rows shown, then those waiting for their show.
+const ListRow *HtmlListBox::rowAt(int row) const
+{
     const int shown = m_model->rowCount();
-    if (row >= shown)
-        return row - shown < m_added.size() ? m_added.at(row - shown).text : QString();
-    return row >= 0 ? m_model->row(row).text : QString();
+    if (row < 0)
+        return nullptr;
+    if (row < shown)
+        return &m_model->row(row);
+    return row - shown < m_added.size() ? &m_added.at(row - shown) : nullptr;
 }
 
 int HtmlListBox::count() const

@@ -90,6 +90,7 @@ protected slots:
 private:
     void init(int rows);
     void queue(ListRow row);
+    const ListRow *rowAt(int row) const;
     int rowHeight(int row) const;
     // The height of rows first to last - 1, counted up to limit at most.
     int heightOf(int first, int last, int limit) const;
