@@ -5,6 +5,7 @@
 # create local sockets can run in parallel.
 set(KVL_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-test.sh)
 set(KVL_X11_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-x11-test.sh)
+set(KVL_WAYLAND_TEST_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-wayland-test.sh)
 set(KVL_BESIDE_PROGRAM_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/run-beside-program.sh)
 
 function(kvl_add_test name)
@@ -46,6 +47,24 @@ function(kvl_add_x11_test_run name)
                       WRAPPER ${KVL_X11_TEST_WRAPPER})
     set_tests_properties(${name}_${X_SUFFIX} PROPERTIES LABELS x11)
     add_custom_target(${name}_${X_SUFFIX} DEPENDS ${name})
+endfunction()
+
+# kvl_add_wayland_test_run(<name> [SUFFIX <suffix>] [ENV <VAR=value>...] [ARGS <arguments>...])
+#
+# Registers a run of the test executable <name> on a Wayland compositor of its own
+# (cmake/run-wayland-test.sh: weston's headless backend, Qt's wayland platform natively) as
+# <name>_wayland (or <name>_<suffix>), labelled "wayland"; otherwise as kvl_add_x11_test_run.
+function(kvl_add_wayland_test_run name)
+    cmake_parse_arguments(W "" "SUFFIX" "ENV;ARGS" ${ARGN})
+    if(NOT W_SUFFIX)
+        set(W_SUFFIX wayland)
+    endif()
+    get_test_property(${name} TIMEOUT timeout)
+    kvl_register_test(${name}_${W_SUFFIX} ${name} ${timeout} ARGS ${W_ARGS}
+                      ENV ${W_ENV} KVL_TEST_WAYLAND=1
+                      WRAPPER ${KVL_WAYLAND_TEST_WRAPPER})
+    set_tests_properties(${name}_${W_SUFFIX} PROPERTIES LABELS wayland)
+    add_custom_target(${name}_${W_SUFFIX} DEPENDS ${name})
 endfunction()
 
 # Registers <test> as a run of the executable <target> with the arguments in ARGS, in a working
