@@ -359,11 +359,13 @@ private slots:
         auto *grid = new QGridLayout(&form);
         auto *byte0 = new LineEdit;
         byte0->setAccessibleName("I2C[DATA3]");
-        grid->addWidget(new QLabel("BYTE0"), 0, 0);
+        grid->addWidget(new QLabel("<b>BYTE0</b>"), 0, 0); // read as shown, markup gone
         grid->addItem(new QSpacerItem(10, 10), 0, 1);
         grid->addWidget(byte0, 0, 2);
         auto *loops = new QSpinBox;
-        grid->addWidget(new QLabel("Loops"), 1, 0);
+        auto *plain = new QLabel("<i>Loops</i>"); // plain text: read as shown, tags and all
+        plain->setTextFormat(Qt::PlainText);
+        grid->addWidget(plain, 1, 0);
         grid->addWidget(loops, 2, 0);
         auto *column = new QVBoxLayout;
         auto *row = new QHBoxLayout;
@@ -385,7 +387,7 @@ private slots:
         placed(new QLabel("Address"), {10, 20, 60, 20});
         QWidget *address = placed(new QLineEdit, {60, 20, 50, 20});
         address->setToolTip("<b>Start</b> address<br>of the chip");
-        placed(new QLabel("Delay"), {200, 30, 60, 16});
+        placed(new QLabel("Delay"), {200, 28, 60, 16}); // 6 pixels above
         QWidget *delay = placed(new QSpinBox, {200, 50, 60, 22});
         placed(new QLabel("PAUSE"), {300, 58, 50, 20});
         QWidget *pause = placed(new QPushButton, {300, 10, 50, 50});
@@ -400,7 +402,7 @@ private slots:
                 mode->view()};
             for (QWidget *w : read)
                 names << w->accessibleName();
-            QCOMPARE(names.join('|'), QString("BYTE0|Loops|VLED|Data IN bit 3|Address|Delay|PAUSE|"
+            QCOMPARE(names.join('|'), QString("BYTE0|<i>Loops</i>|VLED|Data IN bit 3|Address|Delay|PAUSE|"
                                               "Data IN OPMODE|Data IN OPMODE|Data IN OPMODE"));
             QCOMPARE(byte0->registerName(2) + ' ' + bit->registerName(2) + ' ' +
                          mode->registerName(2),
