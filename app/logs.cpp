@@ -1,5 +1,6 @@
 #include "logs.h"
 
+#include "accessiblenames.h"
 #include "beeper.h"
 #include "htmllistbox.h"
 #include "mainapp.h"
@@ -80,12 +81,14 @@ void Logs::setupUi()
                        QStringLiteral(".log"));
     m_list = new CustomControls::HtmlListBox(this);
     m_console = new QLineEdit(this);
+    m_console->setAccessibleName(QStringLiteral("Send to board"));
     pbClear = new QPushButton(QStringLiteral("Clear"), this);
     pbClear->setObjectName(QStringLiteral("pbClear"));
     m_translater = new QCheckBox(QStringLiteral("Translater"), this);
     m_messageBox = new QCheckBox(QStringLiteral("MessageBox"), this);
     m_messageBox->setChecked(true);
     m_list->setMaximumRows(ListedLines);
+    m_list->setAccessibleName(QStringLiteral("Log"));
     m_droppedNote = new QLabel(QStringLiteral("Older lines have left this list, which keeps the "
                                               "newest %L1 (the day's log file keeps them all).")
                                    .arg(ListedLines),
@@ -107,6 +110,7 @@ void Logs::setupUi()
     m_horn->setCheckable(true);
     m_horn->setChecked(true);
     m_horn->setFixedSize(23, 23);
+    m_horn->setAccessibleName(QStringLiteral("Beep on errors"));
     m_statusLabel = new QLabel; // sized to its counts by updateStatus()
 
     createContainer(DockContainer, MainApp::instance()->mainWindow());
@@ -313,6 +317,7 @@ void Logs::updateStatus()
                              .arg(infoCount);
     m_statusLabel->setText(text);
     m_statusLabel->setToolTip(text);
+    CustomControls::AccessibleNames::describeByToolTip(m_statusLabel);
     fitStatusLabel(text);
 }
 

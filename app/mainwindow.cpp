@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "accessiblenames.h"
 #include "applet.h"
 #include "appletscroll.h"
 #include "controlboard.h"
@@ -41,6 +42,16 @@ namespace
 
 const char *const BuildDateTime = __DATE__ "," __TIME__;
 constexpr int LampTickMs = 100;
+
+// A lamp reads as what it shows and its state ("Receive: active"), told anew at each change.
+void nameLamp(CustomControls::MySwitch *lamp, const QString &what, const QStringList &states)
+{
+    const auto name = [lamp, what, states](qint32 state) {
+        lamp->setAccessibleName(what + QStringLiteral(": ") + states.value(state));
+    };
+    name(lamp->currentState());
+    QObject::connect(lamp, &CustomControls::MySwitch::signal_StateChanged, lamp, name);
+}
 
 } // namespace
 
@@ -143,6 +154,7 @@ void MainWindow::createConnectionBar()
     m_pbRescan = new QPushButton(m_bar);
     m_pbRescan->setIcon(QIcon(QStringLiteral(":/buttons/refresh")));
     m_pbRescan->setFixedSize(20, 20);
+    m_pbRescan->setAccessibleName(QStringLiteral("Rescan ports"));
     m_speedList = new QComboBox(m_bar);
     m_speedList->setFixedSize(100, 20);
     m_speedList->addItem(QStringLiteral("Normal"), 115200);
@@ -155,6 +167,13 @@ void MainWindow::createConnectionBar()
     m_connectionLamp = createLamp(m_bar, true);
     m_rxLamp = createLamp(m_bar, false);
     m_txLamp = createLamp(m_bar, false);
+    const QStringList traffic{QStringLiteral("idle"), QStringLiteral("active")};
+    nameLamp(m_connectionLamp, QStringLiteral("Connection"),
+             {QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("streaming")});
+    nameLamp(m_rxLamp, QStringLiteral("Receive"), traffic);
+    nameLamp(m_txLamp, QStringLiteral("Send"), traffic);
+    CustomControls::AccessibleNames::setName(m_portList, QStringLiteral("Port"));
+    CustomControls::AccessibleNames::setName(m_speedList, QStringLiteral("Speed"));
     m_cbLog = new QCheckBox(QStringLiteral("Log"), m_bar);
     m_specButton = new QToolButton(m_bar);
     m_specButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -257,6 +276,7 @@ void MainWindow::setStatusText(const QString &text)
 {
     m_statusLabel->setText(text);
     m_statusLabel->setToolTip(text); // the whole text, also where the bar cuts the label
+    CustomControls::AccessibleNames::describeByToolTip(m_statusLabel);
 }
 
 QString MainWindow::statusText() const

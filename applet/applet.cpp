@@ -1,5 +1,6 @@
 #include "applet.h"
 
+#include "accessiblenames.h"
 #include "applethost.h"
 #include "appletlog.h"
 #include "appletscroll.h"
@@ -23,6 +24,7 @@
 
 #include <utility>
 
+using CustomControls::AccessibleNames;
 using CustomControls::UniversalControl;
 
 namespace
@@ -34,6 +36,13 @@ constexpr int ControlSearchDepth = 11;
 bool isPushButton(const UniversalControl *w)
 {
     return w->type() == UniversalControl::PushButtonControl;
+}
+
+// A screen reader reads the widget's tool tip, as plain text, as its description.
+void describeByToolTip(UniversalControl *w)
+{
+    if (auto *widget = dynamic_cast<QWidget *>(w))
+        AccessibleNames::describeByToolTip(widget);
 }
 
 QString itemOf(const QString &name)
@@ -308,6 +317,7 @@ void Applet::forgetControl(UniversalControl *w)
 
 void Applet::bindControls()
 {
+    AccessibleNames::nameControls(this);
     findControls();
     for (UniversalControl *w : std::as_const(controls))
         if (!w->isConnected())
@@ -341,6 +351,7 @@ void Applet::initControls(UniversalControl *w)
     if (isPushButton(w)) {
         w->setToolTip(QStringLiteral("<font color=#0000ff>%1 (%2)</font><br>")
                           .arg(w->registerName(1), w->registerName(0)));
+        describeByToolTip(w);
         w->connectChanged(SLOT(slot_ControlTriggered()), this);
         return;
     }
@@ -370,6 +381,7 @@ void Applet::initControls(UniversalControl *w)
     }
     w->setToolTip(QStringLiteral("%1 <font color=#0000ff><br>%2</font><br>")
                       .arg(description, w->registerName(2)));
+    describeByToolTip(w);
     w->connectChanged(SLOT(slot_ControlTriggered()), this);
 }
 

@@ -1,5 +1,6 @@
 #include "applethelper.h"
 
+#include "accessiblenames.h"
 #include "applet.h"
 #include "applethost.h"
 #include "bytetext.h"
@@ -181,6 +182,26 @@ void AppletHelper::buildWindow()
     scroll->setWidgetResizable(true);
     scroll->setWidget(m_tabs);
     layout->addWidget(scroll, 0, 0);
+    nameControls();
+}
+
+// Each control reads as what it holds: the bars' "=", "(" and ")=" name nothing.
+void AppletHelper::nameControls()
+{
+    const std::pair<QWidget *, const char *> names[] = {{m_tabs, "Console pages"},
+                                                        {m_cmItem, "Item"},
+                                                        {m_leValue, "Value"},
+                                                        {m_leFind, "Find"},
+                                                        {m_teItems, "Registers and variables"},
+                                                        {m_cmConfigurations, "Configurations"},
+                                                        {m_cmFunction, "Function"},
+                                                        {m_leArgument, "Argument"},
+                                                        {m_leIntResult, "Result"},
+                                                        {m_reRealResult, "Result"},
+                                                        {m_leTextResult, "Result"},
+                                                        {m_teFunctions, "Functions"}};
+    for (const auto &[widget, name] : names)
+        CustomControls::AccessibleNames::setName(widget, QLatin1String(name));
 }
 
 // The window opens at 400 by 400, or as large as its tabs need where they need more.
@@ -707,6 +728,7 @@ void AppletHelper::fillConfigurationList()
     const QString current = m_cmConfigurations->currentText();
     m_cmConfigurations->clear();
     m_cmConfigurations->addItem(QString());
+    m_cmConfigurations->setItemData(0, QStringLiteral("No file"), Qt::AccessibleTextRole);
     if (m_applet) {
         const QString pattern = QLatin1String("*.101.") + m_applet->name();
         m_cmConfigurations->addItems(QDir::current().entryList({pattern}, QDir::Files, QDir::Name));

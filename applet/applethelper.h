@@ -91,6 +91,7 @@ protected:
 
 private:
     void buildWindow();
+    void nameControls();
     QWidget *buildItemTab();
     QWidget *buildFunctionTab();
     void connectWidgets();

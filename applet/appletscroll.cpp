@@ -91,6 +91,7 @@ bool AppletScroll::eventFilter(QObject *object, QEvent *event)
 void AppletScroll::showAppletTitle()
 {
     setWindowTitle(m_applet->windowTitle());
+    setAccessibleName(m_applet->windowTitle()); // it takes the keyboard for its applet
     auto *window = qobject_cast<QMdiSubWindow *>(parentWidget());
     if (window && m_applet->testAttribute(Qt::WA_SetWindowIcon))
         window->setWindowIcon(m_applet->windowIcon());

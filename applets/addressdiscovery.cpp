@@ -17,6 +17,7 @@ constexpr int DigitalId = 1;
 AddressDiscovery::AddressDiscovery(QWidget *parent) : Applet(parent), ui(new Ui::AddressDiscovery)
 {
     ui->setupUi(this);
+    ui->tableWidget->setAccessibleName(QStringLiteral("Devices found"));
     setWindowTitle(QStringLiteral("Address Discovery"));
 }
 

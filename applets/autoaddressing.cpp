@@ -36,6 +36,7 @@ QString boxTitle()
 AutoAddressing::AutoAddressing(QWidget *parent) : Applet(parent), ui(new Ui::AutoAddressing)
 {
     ui->setupUi(this);
+    ui->tableWidget->setAccessibleName(QStringLiteral("Devices to address"));
     setWindowTitle(boxTitle());
     current() = this;
 }

@@ -39,6 +39,7 @@ QString decimal(quint32 value)
 Otp::Otp(QWidget *parent) : Applet(parent), ui(new Ui::Otp)
 {
     ui->setupUi(this);
+    ui->scrollArea_OTP->setAccessibleName(QStringLiteral("OTP registers"));
     setWindowTitle(QStringLiteral("Otp Registers"));
 }
 

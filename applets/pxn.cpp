@@ -59,6 +59,7 @@ Register *bankWord(Register &bank, int word)
 Pxn::Pxn(QWidget *parent) : Applet(parent), ui(new Ui::Pxn)
 {
     ui->setupUi(this);
+    ui->tabWidget->setAccessibleName(QStringLiteral("Frame pages"));
     setWindowTitle(QStringLiteral("Pxn frame control"));
     m_writeData = {ui->leW_BANK_D1, ui->leW_BANK_D2,  ui->leW_BANK_D3,  ui->leW_BANK_D4,
                    ui->leW_BANK_D5, ui->leW_BANK_D6,  ui->leW_BANK_D7,  ui->leW_BANK_D8,

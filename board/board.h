@@ -399,8 +399,7 @@ private:
     int senderDeviceRow() const;
     int deviceAddress(int row) const;
     int targetDeviceRow();
-    QWidget *deviceWidget(int row, const char *accessibleName) const;
-
+    QWidget *deviceWidget(int row, const char *bindingName) const;
 
     // ----- livesend: private members below -----
     friend struct LiveSendProbe; // tests set the matrix and run the passes' pieces

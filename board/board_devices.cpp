@@ -2,6 +2,7 @@
 // buttons that open the addressing applets.
 #include "board.h"
 
+#include "accessiblenames.h"
 #include "addressdiscovery.h"
 #include "applethost.h"
 #include "autoaddressing.h"
@@ -62,11 +63,11 @@ int Board::deviceAddress(int row) const
     return ok ? address : -1;
 }
 
-// A widget of a row by its accessible name.
-QWidget *Board::deviceWidget(int row, const char *accessibleName) const
+// A widget of a row by its binding name.
+QWidget *Board::deviceWidget(int row, const char *bindingName) const
 {
     for (QWidget *w : deviceRows.at(row).widgets) {
-        if (w->accessibleName() == QLatin1String(accessibleName))
+        if (CustomControls::AccessibleNames::bindingName(w) == QLatin1String(bindingName))
             return w;
     }
     return nullptr;

@@ -2,6 +2,7 @@
 // that the position slider, the patterns and live sending work on.
 #include "board.h"
 
+#include "accessiblenames.h"
 #include "applethost.h"
 #include "boardglobals.h"
 #include "lineedit.h"
@@ -15,6 +16,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QTextStream>
+
+using CustomControls::AccessibleNames;
 
 namespace
 {
@@ -114,7 +117,7 @@ void Board::takeOverConfiguration(const MatrixConfiguration &config)
 void Board::unbindMatrix()
 {
     for (CustomControls::Slider *slider : std::as_const(switchSliders)) {
-        if (!slider->accessibleName().contains(QLatin1String("DCREG")))
+        if (!AccessibleNames::bindingName(slider).contains(QLatin1String("DCREG")))
             continue;
         slider->disconnectChanged();
         removeItem(slider->registerName(1));
@@ -122,7 +125,7 @@ void Board::unbindMatrix()
     switchSliders.clear();
     const auto edits = ui->DeviceWidget->findChildren<CustomControls::LineEdit *>();
     for (CustomControls::LineEdit *edit : edits) {
-        if (!edit->accessibleName().contains(QLatin1String("SA")))
+        if (!AccessibleNames::bindingName(edit).contains(QLatin1String("SA")))
             continue;
         edit->disconnectChanged();
         removeItem(edit->registerName(1));
@@ -191,7 +194,7 @@ void Board::rebindMatrix()
     if (!binding(boardGlobals().DCREG.name()))
         addRegister(&boardGlobals().DCREG);
     for (CustomControls::Slider *slider : std::as_const(switchSliders))
-        if (slider->accessibleName().contains(QLatin1String("DCREG")))
+        if (AccessibleNames::bindingName(slider).contains(QLatin1String("DCREG")))
             initControls(slider);
 }
 

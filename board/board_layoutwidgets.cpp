@@ -2,6 +2,7 @@
 // emptying a container before it is rebuilt.
 #include "board.h"
 
+#include "accessiblenames.h"
 #include "combobox.h"
 #include "lineedit.h"
 #include "pushbutton.h"
@@ -68,6 +69,7 @@ QLabel *boldLabel(const QString &text, QWidget *parent)
 QHBoxLayout *labelledCombo(const QString &caption, QComboBox *combo, QWidget *parent)
 {
     QLabel *label = boldLabel(caption, parent);
+    CustomControls::AccessibleNames::setName(combo, caption);
     label->setMinimumSize(40, 20);
     label->setMaximumSize(80, 20);
     combo->setMinimumSize(150, 20);
@@ -109,8 +111,12 @@ QVBoxLayout *Board::buildSwitchSliders(quint8 switchNumber)
     slider->setTickPosition(QSlider::TicksRight);
     slider->setMinimumWidth(50);
     slider->setTracking(false); // the value is taken when the handle is released
-    slider->setAccessibleName(QStringLiteral("DCREG[SW") + n + QLatin1Char(']'));
+    CustomControls::AccessibleNames::setBindingName(slider, QStringLiteral("DCREG[SW") + n +
+                                                                QLatin1Char(']'));
     slider->setObjectName(QStringLiteral("SW") + n);
+    // Both read as the switch the label above them names.
+    slider->setAccessibleName(QStringLiteral("SW") + n);
+    spin->setAccessibleName(QStringLiteral("SW") + n);
 
     auto *label = new QLabel(QStringLiteral("SW") + n, area);
     label->setAlignment(Qt::AlignCenter);
@@ -147,7 +153,8 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
     address->setValidator(new QIntValidator(-1, 31, address));
     address->setStyleSheet(QLatin1String(AddressSheet));
     address->setText(QString::number(deviceRows.size() + 1));
-    address->setAccessibleName(QStringLiteral("SA") + d);
+    CustomControls::AccessibleNames::setBindingName(address, QStringLiteral("SA") + d);
+    address->setAccessibleName(addressLabel->text());
     address->setObjectName(QStringLiteral("leSA") + d);
     connect(address, &QLineEdit::editingFinished, this, &Board::addressChangedSlot);
     initControls(address);
@@ -159,7 +166,8 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
 
     auto *normal =
         styledButton<CustomControls::PushButton>(QStringLiteral("Go to normal mode"), group);
-    normal->setAccessibleName(QStringLiteral("NORMAL") + d + QLatin1Char(']'));
+    CustomControls::AccessibleNames::setBindingName(normal, QStringLiteral("NORMAL") + d +
+                                                                QLatin1Char(']'));
     normal->setObjectName(QStringLiteral("NORMAL") + d);
     normal->setFixedSize(250, 23);
     connect(normal, &QPushButton::clicked, this, &Board::goToNormalMode);
@@ -167,14 +175,15 @@ QGroupBox *Board::buildDeviceWidgets(quint8 device)
     auto *opMode = new CustomControls::ComboBox(group);
     for (const char *item : OpModes)
         opMode->addItem(QLatin1String(item));
-    opMode->setAccessibleName(QStringLiteral("OPMODE"));
+    CustomControls::AccessibleNames::setBindingName(opMode, QStringLiteral("OPMODE"));
     auto *pxnMode = new CustomControls::ComboBox(group);
     pxnMode->addItems({QStringLiteral("0. Slave"), QStringLiteral("1. Repeater-Slave")});
-    pxnMode->setAccessibleName(QStringLiteral("PXNMODE"));
+    CustomControls::AccessibleNames::setBindingName(pxnMode, QStringLiteral("PXNMODE"));
 
     auto *read =
         styledButton<CustomControls::PushButton>(QStringLiteral("Read OP/PXN MODE"), group);
-    read->setAccessibleName(QStringLiteral("OPMODE") + d + QLatin1Char(']'));
+    CustomControls::AccessibleNames::setBindingName(read, QStringLiteral("OPMODE") + d +
+                                                              QLatin1Char(']'));
     read->setObjectName(QStringLiteral("OPMODE") + d);
     read->setMinimumSize(100, 23);
     read->setMaximumSize(300, 23);

@@ -64,6 +64,15 @@ void Board::initUi()
                           static_cast<QWidget *>(ui->tableAnimationScripts)})
         list->setStyleSheet(list->styleSheet() +
                             QStringLiteral("\n*:focus { border-color: orange; }"));
+    // What no label names reads as what it is: the pages, the tutorial, and each measure that a
+    // status register's row shows beside its raw value.
+    const std::pair<QWidget *, const char *> names[] = {
+        {ui->tabWidget, "Board pages"},    {ui->plainTextEdit, "Tutorial"},
+        {ui->leTemp, "Temperature in °C"}, {ui->leVDD, "VDD in V"},
+        {ui->leADCX, "ADCX in V"},         {ui->leVBB, "VBB in V"},
+        {ui->leVLED, "VLED in V"}};
+    for (const auto &[widget, name] : names)
+        widget->setAccessibleName(QString::fromUtf8(name));
 }
 
 void Board::initP404Combos()

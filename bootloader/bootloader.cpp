@@ -51,6 +51,7 @@ void Bootloader::buildWindow()
     m_picture->setScaledContents(true);
     m_log = new QPlainTextEdit(this);
     m_log->setObjectName(QStringLiteral("teLog"));
+    m_log->setAccessibleName(QStringLiteral("Update log"));
     m_log->setReadOnly(true);
     m_pbLoadHex = new QPushButton(QStringLiteral("LoadHex"), this);
     m_pbLoadHex->setObjectName(QStringLiteral("pbLoadHex"));

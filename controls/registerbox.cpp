@@ -1,5 +1,6 @@
 #include "registerbox.h"
 
+#include "accessiblenames.h"
 #include "checkbox.h"
 #include "lineedit.h"
 #include "register.h"
@@ -68,12 +69,13 @@ void RegisterBox::Control::setText(const QString &text)
     m_label->setText(text);
 }
 
-void RegisterBox::Control::setAccessibleName(const QString &name)
+void RegisterBox::Control::setBindingName(const QString &name)
 {
-    if (m_checkBox)
-        m_checkBox->setAccessibleName(name);
-    else if (m_numberField)
-        m_numberField->setAccessibleName(name);
+    QWidget *input = m_checkBox ? static_cast<QWidget *>(m_checkBox) : m_numberField;
+    if (!input)
+        return;
+    AccessibleNames::setBindingName(input, name);
+    input->setAccessibleName(m_label->text());
 }
 
 void RegisterBox::Control::setValue(quint32 value)
@@ -218,7 +220,7 @@ void RegisterBox::build(Register &reg)
         row->setText(rowLabel(field, firstBit, width));
         if (width > 1)
             row->setValue(fieldValue);
-        row->setAccessibleName(QString("%1[%2]").arg(reg.name(), field));
+        row->setBindingName(QString("%1[%2]").arg(reg.name(), field));
 
         if (position.column >= m_columns) {
             ++position.line;

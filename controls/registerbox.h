@@ -17,8 +17,8 @@ class LineEdit;
 // Shows every field of one register as a labelled row (a check box for a one-bit field, a
 // number field for a wider one), gathered into coloured group boxes by the value of one bit
 // attribute (the group key, "bank" by default). Each row's input widget carries the binding
-// name "<REGISTER>[<FIELD>]" as its accessible name, so the owning applet binds the rows like
-// any other bound widget.
+// name "<REGISTER>[<FIELD>]" (AccessibleNames::bindingName), so the owning applet binds the rows
+// like any other bound widget, and reads as the row's label.
 class RegisterBox : public QScrollArea
 {
     Q_OBJECT
@@ -43,8 +43,8 @@ public:
         Control(QWidget *parent, int type, int labelWidth);
 
         void setText(const QString &text);
-        // Sets the accessible name of the input widget.
-        void setAccessibleName(const QString &name);
+        // Binds the input widget by name; it reads as the row's label (set the text first).
+        void setBindingName(const QString &name);
         void setValue(quint32 value);
 
         int type() const { return m_type; }

@@ -1,5 +1,6 @@
 #include "superbox.h"
 
+#include "accessiblenames.h"
 #include "checkedfolder.h"
 #include "controlslog.h"
 #include "pathtrust.h"
@@ -190,7 +191,7 @@ void SuperBox::loadSettings(int view)
     m_view = view;
 }
 
-void SuperBox::addCell(int group, const QString &accessibleName, const QString &text,
+void SuperBox::addCell(int group, const QString &bindingName, const QString &text,
                        const QString &colour, const QString &toolTip)
 {
     Cell cell;
@@ -202,9 +203,10 @@ void SuperBox::addCell(int group, const QString &accessibleName, const QString &
     cell.label->setVisible(true);
 
     cell.box = new CheckBoxForSuperBox(m_content);
-    cell.box->setAccessibleName(accessibleName);
-    cell.box->setText(text);
+    AccessibleNames::setBindingName(cell.box, bindingName);
+    cell.box->setText(text); // the bit's name, which a screen reader reads
     cell.box->setToolTip(toolTip);
+    AccessibleNames::describeByToolTip(cell.box);
     if (!colour.isEmpty())
         cell.box->setColor(colour);
     cell.box->setVisible(true);
@@ -298,7 +300,7 @@ void SuperBox::highlight(int mode, const QString &text)
 {
     for (const Cell &cell : std::as_const(m_cells)) {
         const bool match = (mode == 0 && cell.box->text().contains(text)) ||
-                           (mode == 1 && cell.box->accessibleName() == text);
+                           (mode == 1 && AccessibleNames::bindingName(cell.box) == text);
         if (match)
             cell.box->setHighlighted(true);
     }

@@ -15,9 +15,9 @@ namespace CustomControls
 //   0 brief: columns of BriefRows cells, sized from the project settings file;
 //   1 list:  one column of all cells;
 //   2 grid:  rows of ten cells with a row label giving the cell numbers.
-// Each cell is a label "<group>.<index>" and a check box whose accessible name is
-// "<REGISTER>[<bit>]", coloured from the bit's attribute "color". Cells can be highlighted
-// (search results, right click).
+// Each cell is a label "<group>.<index>" and a check box named by its bit, bound to
+// "<REGISTER>[<bit>]" (AccessibleNames::bindingName), coloured from the bit's attribute "color".
+// Cells can be highlighted (search results, right click).
 //
 // Settings file: "KVL52110.ini" in the working directory (INI), keys
 // "CONTROLS/SuperBox/BriefRows" (40), "CONTROLS/SuperBox/LabelWidth" (50) and
@@ -74,8 +74,8 @@ public:
     // Sizes for the stored view and current cell count, then places every cell.
     void layout();
 
-    void addCell(int group, const QString &accessibleName, const QString &text,
-                 const QString &colour, const QString &toolTip);
+    void addCell(int group, const QString &bindingName, const QString &text, const QString &colour,
+                 const QString &toolTip);
     // One cell per bit, bit 0 first, then layout().
     void loadRegister(const QString &name, const Register &reg);
     void loadRegister(const Register &reg);
@@ -85,7 +85,7 @@ public:
     QLabel *cellLabel(int index) const;
     const QList<QLabel *> &rowLabels() const { return m_rowLabels; }
 
-    // Mode 0: cells whose box text contains text; mode 1: cells whose accessible name equals
+    // Mode 0: cells whose box text contains text; mode 1: cells whose binding name equals
     // text. Matching cells are highlighted; the others keep their state.
     void highlight(int mode, const QString &text);
     void clearHighlights();

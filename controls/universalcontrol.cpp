@@ -1,5 +1,6 @@
 #include "universalcontrol.h"
 
+#include "accessiblenames.h"
 #include "scriptdrag.h"
 #include "scriptdragprovider.h"
 
@@ -138,9 +139,8 @@ QString UniversalControl::namePart(int part) const
 QString UniversalControl::resolveBindingName(const QWidget *widget, int part)
 {
     if (!m_nameResolved) {
-        const QString accessible = widget->accessibleName();
-        const QString name =
-            accessible.isEmpty() ? nameFromObjectName(widget->objectName()) : accessible;
+        const QString bound = AccessibleNames::bindingName(widget);
+        const QString name = bound.isEmpty() ? nameFromObjectName(widget->objectName()) : bound;
         splitName(name, nullptr, &m_registerPart, &m_fieldPart);
         m_wholeName = name;
         m_nameResolved = true;
@@ -151,9 +151,9 @@ QString UniversalControl::resolveBindingName(const QWidget *widget, int part)
 QString UniversalControl::resolveCommandName(const QWidget *widget, int part)
 {
     if (!m_nameResolved) {
-        const QString accessible = widget->accessibleName();
-        if (!accessible.isEmpty()) {
-            splitName(accessible, &m_prefix, &m_registerPart, &m_fieldPart);
+        const QString bound = AccessibleNames::bindingName(widget);
+        if (!bound.isEmpty()) {
+            splitName(bound, &m_prefix, &m_registerPart, &m_fieldPart);
         } else {
             const QStringList parts =
                 widget->objectName().mid(2).split(QChar('_'), Qt::KeepEmptyParts);

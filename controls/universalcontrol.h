@@ -10,13 +10,14 @@
 //
 // Binding names (registerName, every widget but the push button), resolved on the first call
 // and cached afterwards:
-//   - the accessible name when it is not empty, else nameFromObjectName(objectName());
+//   - the binding name (AccessibleNames::bindingName: what the form gave as the accessible
+//     name) when it is not empty, else nameFromObjectName(objectName());
 //   - split with splitName into register part (part 1) and field part (part 0);
 //     the whole name (part 2) is the name itself.
 //   nameFromObjectName drops the two-letter type prefix and turns the first "_" into "[",
 //   the second into ":" and appends "]": "cmREG0F_15_14" -> "REG0F[15:14]",
 //   "cbREG10_3" -> "REG10[3]", "cbBUCK1EN" -> "BUCK1EN".
-// Push buttons (commands) use the command rule: the accessible name split with splitName into
+// Push buttons (commands) use the command rule: the binding name split with splitName into
 // prefix, command (part 1) and argument (part 0); without one, the object name without its
 // first two characters split at "_": [1] prefix, [2] command, [3] argument
 // ("pbBoard_readReg0F" -> command "readReg0F"). Part 2 equals part 1.
@@ -122,7 +123,7 @@ public:
     void setType(int type) { m_type = type; }
 
 protected:
-    // The common binding-name rule (accessible name, else derived from the object name).
+    // The common binding-name rule (binding name, else derived from the object name).
     QString resolveBindingName(const QWidget *widget, int part);
     // The push-button command rule.
     QString resolveCommandName(const QWidget *widget, int part);

@@ -29,6 +29,7 @@
 #include "windowplacement.h"
 #include "windowstate.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
@@ -311,20 +312,32 @@ private slots:
                      w->receiveLamp()->states().value(1).name +
                      w->transmitLamp()->states().value(1).name,
                  QString("2"));
+        // A lamp reads as what it shows and its state.
+        const auto lampsRead = [w]() {
+            QStringList names;
+            for (auto *lamp : {w->connectionLamp(), w->receiveLamp(), w->transmitLamp()})
+                names << QAccessible::queryAccessibleInterface(lamp)->text(QAccessible::Name);
+            return names.join('|');
+        };
         w->slot_ActivityTx_LED();
         w->slot_ActivityRx_LED();
         QCOMPARE(w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 2);
+        QCOMPARE(lampsRead().section('|', 1), QString("Receive: active|Send: active"));
         QTRY_COMPARE_WITH_TIMEOUT(
             w->transmitLamp()->currentState() + w->receiveLamp()->currentState(), 0, 30000);
+        QCOMPARE(lampsRead().section('|', 1), QString("Receive: idle|Send: idle"));
         w->slot_Connection_LED(true);
         emit app->controlBoard()->signal_stream(true); // the link's stream shows in the bar
         QCOMPARE(w->streamLabel()->text(), QString("Stream..."));
         QCOMPARE(w->connectionLamp()->currentState(), 2);
+        QVERIFY(lampsRead().startsWith("Connection: streaming|"));
         emit app->controlBoard()->signal_stream(false);
         QCOMPARE(w->streamLabel()->text(), QString("Connection"));
         QCOMPARE(w->connectionLamp()->currentState(), 1);
+        QVERIFY(lampsRead().startsWith("Connection: on|"));
         w->slot_Connection_LED(false);
         QCOMPARE(w->connectionLamp()->currentState(), 0);
+        QVERIFY(lampsRead().startsWith("Connection: off|"));
     }
 
     // Ctrl+digit while disconnected shows one non-modal notice; the press is counted once on

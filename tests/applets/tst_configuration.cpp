@@ -1,5 +1,6 @@
 // The configuration window's frames on a simulated board with chips at 1 and 7: writes, reads,
 // the UART speed, MAPENA to the board page's rows, addresses beyond the chips' refused.
+#include "accessiblenames.h"
 #include "configurationappfixture.h"
 #include "configurationregisters.h"
 #include "controlboard.h"
@@ -164,7 +165,8 @@ private slots:
     {
         QLineEdit *length = nullptr;
         for (QLineEdit *edit : f.pxn()->findChildren<QLineEdit *>())
-            length = edit->accessibleName() == "W_BANK[BC]" ? edit : length;
+            length =
+                CustomControls::AccessibleNames::bindingName(edit) == "W_BANK[BC]" ? edit : length;
         QVERIFY(Configuration::setSaconf(1));
         for (const bool online : {true, false}) {
             if (!online)

@@ -1,6 +1,7 @@
 // The board page's named commands and live sending on the simulated board with a loaded
 // two-device matrix: the exact lines and frames, the per-slave map records, the flash image and
 // playback, the bank path's phase windows, and the send timer.
+#include "accessiblenames.h"
 #include "boardcommandsfixture.h"
 #include "configurationregisters.h"
 #include "dialogprogressbar.h"
@@ -490,7 +491,7 @@ private slots:
                  {"Read_all2()", {15, 16, 17, 18}}, {"Write_on_off()", {1, 5, 9, 1, 5, 9}}}) {
             ProgressRecorder recorder;
             for (QPushButton *button : f.page()->findChildren<QPushButton *>())
-                if (button->accessibleName() == command)
+                if (CustomControls::AccessibleNames::bindingName(button) == command)
                     button->click();
             QTRY_COMPARE(recorder.values, steps);
             QTRY_VERIFY(!recorder.anyShown());

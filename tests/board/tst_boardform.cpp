@@ -1,6 +1,7 @@
 // The board form in the running page of a TO1/TO2 project: its pages, the items and commands
 // its widgets are bound to by name, the status page's readouts and the pixel duties of the DCREG
 // binding.
+#include "accessiblenames.h"
 #include "boardappfixture.h"
 #include "boardglobals.h"
 #include "secondprojectprompt.h"
@@ -16,11 +17,12 @@
 namespace
 {
 
-// The binding of a widget: its accessible name, or empty for a plain Qt widget.
+// The binding of a widget: its binding name, or empty for a plain Qt widget.
 QString bindingOf(QWidget *widget)
 {
-    return dynamic_cast<CustomControls::UniversalControl *>(widget) ? widget->accessibleName()
-                                                                    : QString();
+    return dynamic_cast<CustomControls::UniversalControl *>(widget)
+               ? CustomControls::AccessibleNames::bindingName(widget)
+               : QString();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The board page's matrix and Animation tab on the simulated board: configuration and scenario
 // files, patterns, the position slider, the running light, the buck switches and the hint;
 // "Flash MCU", playback, the script list and its files, and the NTC readout.
+#include "accessiblenames.h"
 #include "animationimage.h"
 #include "applethelper.h"
 #include "boardcommandsfixture.h"
@@ -516,7 +517,7 @@ private slots:
         box("cbBySW")->setChecked(false);
         access->setBuck1Enabled(true);
         for (QComboBox *combo : page()->findChildren<QComboBox *>())
-            if (combo->accessibleName() == "OPMODE")
+            if (CustomControls::AccessibleNames::bindingName(combo) == "OPMODE")
                 combo->setCurrentIndex(4);
         emit f.widget<QLineEdit>("leSA1")->editingFinished();
         QCOMPARE(f.widget<QLineEdit>("leInfoBox")->text(), QString());

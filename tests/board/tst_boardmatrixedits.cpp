@@ -5,6 +5,7 @@
 // windows, the hint, the chip at 0, read loops, the steps of a loaded script and its step
 // dialog, script lists (the fullest too), the effect, the static line, and the largest script
 // flashed.
+#include "accessiblenames.h"
 #include "addressdiscovery.h"
 #include "applethost.h"
 #include "autoaddressing.h"
@@ -397,7 +398,8 @@ private slots:
     {
         QCOMPARE(f.load(1, 12, 1, 12, {"1 2 3 4 5 6 7 8 9 10 11 12"}), 0);
         auto *mode = address(0)->parentWidget()->findChild<QComboBox *>();
-        QCOMPARE(mode->accessibleName(), QString("OPMODE"));
+        QCOMPARE(CustomControls::AccessibleNames::bindingName(mode), QString("OPMODE"));
+        QCOMPARE(mode->accessibleName(), QString("OPMODE")); // as its label reads
         f.bus.editChip(0, [](FakeMatrixChip &chip) { chip.opmode = 0; });
         for (bool byCommand : {false, true}) { // the row's button, then its command
             mode->setCurrentIndex(4);

@@ -1,3 +1,4 @@
+#include "accessiblenames.h"
 #include "asnobody.h"
 #include "bitbox.h"
 #include "checkbox.h"
@@ -170,6 +171,17 @@ private slots:
         QVERIFY(QFile::remove(settingsPath()) && ::mkfifo(qPrintable(settingsPath()), 0600) == 0);
         QCOMPARE(SuperBox().rows(), 40);
         QVERIFY(!QFileInfo(settingsPath()).isFile() && QFile::remove(settingsPath())); // the FIFO
+        // A file within the bound of a few lines' file (64 KiB) is read; one byte more is not.
+        for (const qint64 size : {64 * 1024, 64 * 1024 + 1}) {
+            QFile file(settingsPath());
+            QByteArray text = "[CONTROLS]\nSuperBox\\BriefRows=25\n";
+            QVERIFY(file.open(QIODevice::WriteOnly) &&
+                    file.write(text + QByteArray(size - text.size(), ';')) == size);
+            file.close();
+            if (size > 64 * 1024)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("KVL52110.ini"));
+            QCOMPARE(SuperBox().rows(), size > 64 * 1024 ? 40 : 25);
+        }
     }
 
     // A settings file that cannot be written is reported; the box still works with the defaults.
@@ -220,9 +232,12 @@ private slots:
         box.loadRegister(m_big);
         QCOMPARE(box.count(), 100);
         CheckBox *hot = box.checkBox(7);
-        QCOMPARE(
-            QStringList({hot->accessibleName(), hot->text(), hot->toolTip(), hot->styleSheet()}),
-            QStringList({"BIG[7]", "HOT", "Hot bit", "background-color :red;"}));
+        QCOMPARE(QStringList({AccessibleNames::bindingName(hot), hot->text(), hot->toolTip(),
+                              hot->styleSheet()}),
+                 QStringList({"BIG[7]", "HOT", "Hot bit", "background-color :red;"}));
+        const QAccessibleInterface *read = QAccessible::queryAccessibleInterface(hot);
+        QCOMPARE(read->text(QAccessible::Name) + '|' + read->text(QAccessible::Description),
+                 QString("HOT|Hot bit")); // a screen reader reads the bit's name
         QCOMPARE(box.cellLabel(12)->text(), QString("3.12"));
         QCOMPARE(box.cellLabel(12)->font().pointSize(), 7);
         QTest::mouseClick(hot, Qt::RightButton); // a right click marks a cell, another unmarks
@@ -316,6 +331,7 @@ private slots:
         QVERIFY(box.widgetResizable());                                  // and as wide as the box
         // Labels are as wide as the longest "@name" entry, "SPARE[2]", and stand before the input.
         Row *mode = rowsOf(box.groupBox("0")).at(1);
+        QCOMPARE(mode->numberField()->accessibleName(), QString("MODE[3:0]")); // read as labelled
         QCOMPARE(mode->label()->width(), QFontInfo(mode->label()->font()).pointSize() * 8);
         box.resize(600, 300);
         box.show();

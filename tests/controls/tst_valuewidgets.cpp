@@ -1,3 +1,4 @@
+#include "accessiblenames.h"
 #include "buttonbox.h"
 #include "checkbox.h"
 #include "combobox.h"
@@ -344,6 +345,69 @@ private slots:
                          c);
                 widget->setAccessibleName("OTHER[2]");
             }
+        }
+    }
+
+    // A form's binding names leave the accessible names, which then read the labels a person
+    // sees: in a grid past spacing (else above), in a column (a row's first widget labelled as
+    // its row), placed by hand on the left (else above; a picture button's caption under it);
+    // a bit box without one reads as its bit within its group. A combo box's parts read its
+    // name, a tool tip describes as plain text. Each binds as before; a second pass is idle.
+    void formNamesReadLabels()
+    {
+        QWidget form;
+        auto *grid = new QGridLayout(&form);
+        auto *byte0 = new LineEdit;
+        byte0->setAccessibleName("I2C[DATA3]");
+        grid->addWidget(new QLabel("<b>BYTE0</b>"), 0, 0); // read as shown, markup gone
+        grid->addItem(new QSpacerItem(10, 10), 0, 1);
+        grid->addWidget(byte0, 0, 2);
+        auto *loops = new QSpinBox;
+        auto *plain = new QLabel("<i>Loops</i>"); // plain text: read as shown, tags and all
+        plain->setTextFormat(Qt::PlainText);
+        grid->addWidget(plain, 1, 0);
+        grid->addWidget(loops, 2, 0);
+        auto *column = new QVBoxLayout;
+        auto *row = new QHBoxLayout;
+        auto *vled = new QLineEdit;
+        column->addWidget(new QLabel("VLED"));
+        column->addLayout(row);
+        row->addWidget(vled);
+        row->addWidget(new QLabel("V"));
+        grid->addLayout(column, 3, 0);
+        auto *group = new QGroupBox("Data IN");
+        grid->addWidget(group, 4, 0);
+        const auto placed = [group](QWidget *w, const QRect &place) {
+            w->setParent(group);
+            w->setGeometry(place);
+            return w;
+        };
+        auto *bit = static_cast<CheckBox *>(placed(new CheckBox, {100, 60, 16, 17}));
+        bit->setObjectName("cbSpiIn_3");
+        placed(new QLabel("Address"), {10, 20, 60, 20});
+        QWidget *address = placed(new QLineEdit, {60, 20, 50, 20});
+        address->setToolTip("<b>Start</b> address<br>of the chip");
+        placed(new QLabel("Delay"), {200, 28, 60, 16}); // 6 pixels above
+        QWidget *delay = placed(new QSpinBox, {200, 50, 60, 22});
+        placed(new QLabel("PAUSE"), {300, 58, 50, 20});
+        QWidget *pause = placed(new QPushButton, {300, 10, 50, 50});
+        auto *mode = static_cast<ComboBox *>(placed(new ComboBox, {400, 10, 80, 20}));
+        mode->setEditable(true);
+        mode->setAccessibleName("OPMODE");
+        for (int pass = 0; pass < 2; ++pass) {
+            AccessibleNames::nameControls(&form);
+            QStringList names;
+            const QList<QWidget *> read{
+                byte0,       loops, vled, bit, address, delay, pause, mode, mode->lineEdit(),
+                mode->view()};
+            for (QWidget *w : read)
+                names << w->accessibleName();
+            QCOMPARE(names.join('|'), QString("BYTE0|<i>Loops</i>|VLED|Data IN bit 3|Address|Delay|PAUSE|"
+                                              "Data IN OPMODE|Data IN OPMODE|Data IN OPMODE"));
+            QCOMPARE(byte0->registerName(2) + ' ' + bit->registerName(2) + ' ' +
+                         mode->registerName(2),
+                     QString("I2C[DATA3] SpiIn[3] OPMODE"));
+            QCOMPARE(address->accessibleDescription(), QString("Start address\nof the chip"));
         }
     }
 
