@@ -11,6 +11,7 @@
 #include "simulatedboard.h"
 #include "testfiles.h"
 #include "x11tools.h"
+#include "xsmsession.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <memory>
@@ -419,6 +421,40 @@ private slots:
         QVERIFY(TestFiles::read(folderName() + ".program.err").contains("kvl52110: ended at once"));
     }
 
+    // A session manager's checkpoint (xsm's "Checkpoint", clicked as a person clicks it) asks
+    // the program to save and go on: it saves its options and window state and serves on. The
+    // session's end (xsm's "Shutdown" with a checkpoint) saves them and ends it as its Close does.
+    void sessionCheckpointGoesOn()
+    {
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("runs an X server and a session manager of its own: runs as tst_sidebyside");
+        QProcess xserver;
+        xserver.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
+        QVERIFY2(xserver.waitForReadyRead(WaitMs), "no X server");
+        const QString display = ":" + QString::fromLatin1(xserver.readLine().trimmed());
+        XsmSession session;
+        if (!session.start(display, QDir::current().absoluteFilePath(folderName() + ".home"),
+                           WaitMs))
+            QSKIP("needs xsm, iceauth and xdotool (x11-session-utils, x11-xserver-utils)");
+        QProcess *program = start({}, "program", true, display);
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        const QDir folder(folderName());
+        QVERIFY(QFile::remove(folder.filePath("options.ini")));
+        QVERIFY(session.checkpoint("bench"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder.filePath("KVL52110.state")).size() > 0 &&
+                                     QFileInfo::exists(folder.filePath("options.ini")),
+                                 WaitMs);
+        QCOMPARE(cli({"run", "open", "smockup"}), QByteArray("i1\n"));
+        QCOMPARE(program->state(), QProcess::Running);
+        QVERIFY(QFile::remove(folder.filePath("options.ini")) &&
+                QFile::remove(folder.filePath("KVL52110.state")));
+        QVERIFY(session.shutDownWithCheckpoint("bench"));
+        endedAsClose(program);
+        xserver.kill();
+        xserver.waitForFinished(WaitMs);
+    }
+
     // Told to end while a request runs and others wait behind it, the program answers each of
     // them before it ends as its Close does.
     void waitingRequestsAnsweredAtTheEnd()
@@ -482,6 +518,27 @@ private slots:
         QCOMPARE(::kill(pid_t(program->processId()), SIGINT), 0);
         QVERIFY(program->waitForFinished(WaitMs));
         QCOMPARE(program->exitStatus(), QProcess::CrashExit);
+    }
+
+    // A signal that comes once the end is done, however late (a closing terminal's second
+    // SIGHUP), changes nothing: it no longer reaches the handling the program had before,
+    // the system's default, which would end it with status 129.
+    void signalAfterTheEndChangesNothing()
+    {
+        static std::atomic<int> passedOn{0};
+        struct sigaction standIn = {}, before = {};
+        standIn.sa_handler = [](int) { ++passedOn; }; // stands for the default's end
+        QCOMPARE(sigaction(SIGHUP, &standIn, &before), 0);
+        {
+            QuitSignals handlers;
+            QSignalSpy quit(&handlers, &QuitSignals::signal_quit);
+            QCOMPARE(::raise(SIGHUP), 0);
+            QVERIFY(quit.wait(WaitMs));
+            handlers.endDone();
+        }
+        QCOMPARE(::raise(SIGHUP), 0);
+        QCOMPARE(passedOn.load(), 0);
+        sigaction(SIGHUP, &before, nullptr);
     }
 };
 
