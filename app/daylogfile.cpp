@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace
@@ -15,6 +16,7 @@ constexpr int WarningLevel = 1;
 
 bool DayLogFile::open(const QString &path, QString *error)
 {
+    m_path = path;
     m_file.setFileName(path);
     return PrivateFile::openForAppend(&m_file, error);
 }
@@ -27,6 +29,10 @@ void DayLogFile::close()
 DayLogFile::Outcome DayLogFile::append(const QByteArray &line)
 {
     const bool resuming = m_lost > 0;
+    if (resuming && diskFull()) {
+        ++m_lost;
+        return Lost;
+    }
     if (writeWhole(resuming ? lostLine() + line : line)) {
         m_lost = 0;
         return resuming ? Resumed : Written;
@@ -55,6 +61,12 @@ bool DayLogFile::writeWhole(const QByteArray &bytes)
         return false;
     }
     return true;
+}
+
+bool DayLogFile::diskFull() const
+{
+    struct statvfs disk {};
+    return ::fstatvfs(m_file.handle(), &disk) == 0 && disk.f_bavail == 0;
 }
 
 QByteArray DayLogFile::lostLine() const

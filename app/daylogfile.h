@@ -8,7 +8,8 @@
 // The day's log file, an entry's line at a time. A write that fails (a full disk) is taken back
 // whole, so the file never ends in a cut line; the entries that follow are counted as lost until
 // a write succeeds again, which first puts a line in the file saying how many were lost, since
-// when, and why.
+// when, and why. While the disk has no free block left, no write is tried: a short line that
+// fits into the room left in the file's last block would resume it only to stop it again.
 class DayLogFile
 {
 public:
@@ -21,7 +22,7 @@ public:
     bool open(const QString &path, QString *error);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
-    QString fileName() const { return m_file.fileName(); }
+    const QString &fileName() const { return m_path; }
 
     Outcome append(const QByteArray &line);
     // Why the last failed write failed.
@@ -31,9 +32,11 @@ public:
 
 private:
     bool writeWhole(const QByteArray &bytes);
+    bool diskFull() const;
     QByteArray lostLine() const;
 
     QFile m_file;
+    QString m_path;
     QString m_failure;
     qint64 m_lost = 0;
     QTime m_lostSince;

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <atomic>
@@ -133,6 +134,7 @@ class TestSideBySide : public QObject
     Q_OBJECT
 
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
+    QStringList m_launcher; // a command that the program is started through, when not empty
 
     // The program with arguments in a folder of this test function's own (made here), on the
     // platform of this run (or the display given), every prompt answered by default unless a
@@ -158,7 +160,9 @@ class TestSideBySide : public QObject
         program->setStandardErrorFile(folder + "." + name + ".err");
         if (standardError >= 0)
             program->setChildProcessModifier([standardError]() { ::dup2(standardError, 2); });
-        program->start(KVL_PROGRAM_PATH, Project + arguments);
+        const QStringList own = QStringList{KVL_PROGRAM_PATH} + Project + arguments;
+        const QStringList command = m_launcher + own;
+        program->start(command.first(), command.mid(1));
         m_programs.push_back(std::move(program));
         return m_programs.back().get();
     }
@@ -240,6 +244,7 @@ private slots:
             }
         }
         m_programs.clear();
+        m_launcher.clear();
     }
 
     // "--name NAME", as the README and --help write it, "--name=NAME" and the pipe path
@@ -419,6 +424,37 @@ private slots:
         const QByteArray options = TestFiles::read(folderName() + "/options.ini");
         QVERIFY(options.contains("python_path=/opt/kept\n") && options.contains("comm_timeout="));
         QVERIFY(TestFiles::read(folderName() + ".program.err").contains("kvl52110: ended at once"));
+    }
+
+    // On a full disk (a small file system of its own, filled) the end cannot save the window
+    // state nor the options: standard error says so, and the exit status is 1.
+    void endOnAFullDisk()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty())
+            QSKIP("mounts a small file system of its own: needs root and unshare");
+        m_launcher = QStringList{"unshare", "-m", "--propagation", "private", "sh", "-c",
+                                 "d=$(pwd) && mount -t tmpfs -o size=64k,mode=0700 kvl \"$d\" && "
+                                 "cd \"$d\" && exec \"$@\"",
+                                 "sh"};
+        QProcess *program = start({});
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        // The program's own view of its folder, the small file system on it.
+        QFile filler(QString("/proc/%1/root%2/filler")
+                         .arg(program->processId())
+                         .arg(QDir::current().absoluteFilePath(folderName())));
+        QVERIFY2(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered),
+                 qPrintable(filler.errorString()));
+        while (filler.write(QByteArray(1024, 'f')) > 0) {
+        }
+        QCOMPARE(cli({"run", "shutdown"}), QByteArray("i1\n"));
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 1);
+        const QByteArray err = TestFiles::read(folderName() + ".program.err");
+        QVERIFY2(err.contains("kvl52110: Cannot write ") && err.contains("/KVL52110.state: "),
+                 err.constData());
+        QVERIFY2(err.contains("/options.ini: "), err.constData());
     }
 
     // A session manager's checkpoint (xsm's "Checkpoint", clicked as a person clicks it) asks
