@@ -7,6 +7,7 @@
 #include "blockedclose.h"
 #include "bootloader.h"
 #include "bytetext.h"
+#include "checkedprogram.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
 #include "errorboxkey.h"
@@ -222,6 +223,7 @@ bool MainApp::init()
     setServerName(m_localServer->name());
     QuitSignals::refuseConnectionsOf(m_localServer); // from the first signal to end on
     ForcedExit::guard(m_localServer);                // an exit the display's loss forces
+    CheckedProgram::removeStaleFolders();            // left in TMPDIR by runs that were killed
     // A session manager's request to save (a checkpoint, or a logout's first step) saves; the
     // session's end then asks the program to quit, which ends it as its Close does.
     if (qGuiApp) {

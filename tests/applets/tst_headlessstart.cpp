@@ -104,10 +104,16 @@ class TestHeadlessStart : public QObject
 
 private slots:
     // Nobody can answer the project type: the default is taken and standard error says so.
+    // The private folder a killed run left in the temporary folder is gone.
     void asksNothing()
     {
+        const QString left = QDir::temp().filePath("kvl52110-Killed");
+        QVERIFY(QDir().mkdir(left) && QFile::setPermissions(left, QFile::ReadOwner |
+                                                                      QFile::WriteOwner |
+                                                                      QFile::ExeOwner));
         start();
         servesAndEnds();
+        QVERIFY(!QFileInfo::exists(left));
         const QByteArray err = TestFiles::read("program.err");
         QVERIFY2(err.contains("kvl52110: Nobody to answer \"Project type\": took \"TO3/TO4\", "
                               "the default\n"),
