@@ -652,7 +652,7 @@ void LocalServer::runBatch(Connection *c)
     QByteArray last = c->lastLine;
     c->batch.clear();
     if (m_logEnabled) // the texts are not made for nothing
-        log(latin1UpToZero(input));
+        log(PipeRequest::traceText(latin1UpToZero(input)));
     // A last line that the server's end of the input cut off may be incomplete: it does not run.
     const qsizetype whole = c->cutOff ? input.lastIndexOf('\n') + 1 : input.size();
     QByteArray output;
@@ -664,7 +664,7 @@ void LocalServer::runBatch(Connection *c)
     if (!input.mid(whole).trimmed().isEmpty())
         output += errReply;
     if (m_logEnabled)
-        log(latin1UpToZero(output));
+        log(PipeRequest::traceText(latin1UpToZero(output)));
     if (Connection *still = connectionOf(pipe)) {
         still->lastLine = last;
         replied(still, output);
