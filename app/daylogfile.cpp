@@ -16,6 +16,8 @@ constexpr int WarningLevel = 1;
 
 bool DayLogFile::open(const QString &path, QString *error)
 {
+    if (path != m_path)
+        m_lost = 0; // the entries lost were another file's, which the error named
     m_path = path;
     m_file.setFileName(path);
     return PrivateFile::openForAppend(&m_file, error);

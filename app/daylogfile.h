@@ -18,7 +18,7 @@ public:
     enum Outcome { Written, Stopped, Lost, Resumed };
 
     // Opens the file at path for appending (made with mode 0600 when missing); false with the
-    // reason in *error.
+    // reason in *error. Reopened, the same file still says which entries it lacks.
     bool open(const QString &path, QString *error);
     void close();
     bool isOpen() const { return m_file.isOpen(); }

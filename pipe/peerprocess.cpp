@@ -15,7 +15,7 @@ namespace
 // The kernel's flag of a task whose exit has begun (include/linux/sched.h).
 constexpr qulonglong ExitUnderWay = 0x4;
 
-// The fields of /proc/PID/stat after the command's name: the state first, the flags seventh.
+// The fields of /proc/PID/stat after the command's name: the flags are the seventh.
 QList<QByteArray> statFields(pid_t pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -46,7 +46,7 @@ PeerProcess::~PeerProcess()
 }
 
 // The process's flags are read first, its descriptor asked after: while the descriptor says it
-// has not exited, the number read was still its own.
+// has not exited (a dead process's flags tell nothing more), the number read was still its own.
 PeerProcess::State PeerProcess::state() const
 {
     if (m_pidfd < 0)
@@ -61,6 +61,5 @@ PeerProcess::State PeerProcess::state() const
     const qulonglong flags = fields.at(6).toULongLong(&read);
     if (!read)
         return Unknown;
-    const bool dead = fields.at(0) == "Z" || fields.at(0) == "X";
-    return dead || (flags & ExitUnderWay) ? Ended : Runs;
+    return flags & ExitUnderWay ? Ended : Runs;
 }

@@ -1,5 +1,4 @@
 #include "asnobody.h"
-#include "checkedprogram.h"
 #include "documentopener.h"
 #include "mainapp.h"
 #include "programfiles.h"
@@ -15,10 +14,7 @@
 
 #include <memory>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 // A name a shell would split, substitute and run.
 static const QString AwkwardName = QStringLiteral("my \"spec\" $(touch pwned); rm x.pdf");
@@ -120,51 +116,6 @@ private slots:
         QVERIFY(updater.start());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("ran.txt"), 30000);
         QCOMPARE(TestFiles::read("ran.txt"), QByteArray("checked\n"));
-    }
-
-    // A start goes through a private folder of its own in the temporary folder, of mode 0700
-    // exactly: one that comes out otherwise (here set-group-ID, as its folder is) is not used,
-    // and the program is started through its descriptor alone. The folders that killed runs of
-    // the user's left are removed, and nothing else: not one in use, one of another mode or
-    // holding anything else, a link, nor another user's.
-    void startFolders()
-    {
-        const QString temp = QDir::current().absoluteFilePath("temp");
-        QVERIFY(QDir().mkdir(temp) && ::chmod(QFile::encodeName(temp), 02700) == 0);
-        const QByteArray tmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(temp));
-        const auto restore = qScopeGuard([&]() { qputenv("TMPDIR", tmpdir); });
-        touch("updater.sh", "#!/bin/sh\n");
-        QVERIFY(QFile::setPermissions("updater.sh", QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(SoftwareUpdater("updater.sh", QDir::currentPath()).start());
-        QVERIFY2(QRegularExpression("^/proc/self/fd/\\d+$").match(starts.last().program).hasMatch(),
-                 qPrintable(starts.last().program));
-        QVERIFY(::chmod(QFile::encodeName(temp), 0700) == 0);
-        const auto folder = [&](const QString &name, mode_t mode, const QString &link) {
-            const QByteArray path = QFile::encodeName(temp + "/" + name);
-            return ::mkdir(path, 0700) == 0 && ::chmod(path, mode) == 0 &&
-                   (link.isEmpty() || QFile::link("/proc/self/fd/9", temp + "/" + name + link));
-        };
-        QVERIFY(folder("kvl52110-Stale1", 0700, "/python3") && folder("kvl52110-Stale2", 0700, ""));
-        QVERIFY(folder("kvl52110-InUse1", 0700, "/python3") &&
-                folder("kvl52110-Open01", 0755, "/python3") &&
-                folder("kvl52110-Filed1", 0700, "") &&
-                TestFiles::write(temp + "/kvl52110-Filed1/notes", "kept\n") &&
-                folder("kept", 0700, "/python3") &&
-                QFile::link(temp + "/kept", temp + "/kvl52110-Linked"));
-        const int inUse = ::open(QFile::encodeName(temp + "/kvl52110-InUse1"), O_RDONLY);
-        QVERIFY(inUse >= 0 && ::flock(inUse, LOCK_EX) == 0); // as a running program holds it
-        const bool theirs = folder("kvl52110-Theirs", 0700, "") &&
-                            AsNobody::own(temp + "/kvl52110-Theirs");
-        CheckedProgram::removeStaleFolders();
-        ::close(inUse);
-        QStringList left{"kept", "kvl52110-Filed1", "kvl52110-InUse1", "kvl52110-Linked",
-                         "kvl52110-Open01", "kvl52110-Theirs"};
-        if (!theirs)
-            left.removeAll("kvl52110-Theirs");
-        QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-                 left);
-        QVERIFY(QFileInfo(temp + "/kept/python3").isSymLink());
     }
 
     // The program keeps the updater path that worked, named absolutely, with the project and

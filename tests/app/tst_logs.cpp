@@ -39,8 +39,10 @@
 #include <cstdio>
 #include <functional>
 
+#include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -469,6 +471,20 @@ private slots:
             "C\\(0\\)  ::: .* is written again \n$");
         QVERIFY2(resumed.match(QString::fromLatin1(written)).hasMatch(), written.constData());
         QVERIFY(listed(day + " is written again"));
+        // Writes that fail on a disk with room (over a quota, here the file size limit) are
+        // told once too, however many entries follow.
+        rlimit limit{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const rlimit reached{rlim_t(QFileInfo(day).size()), limit.rlim_max};
+        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &reached) == 0);
+        logs->slot_addLog(5, "over the limit");
+        logs->slot_addLog(5, "over it too");
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, previous);
+        QCOMPARE(logs->errors(), errors + 2);
+        logs->slot_addLog(5, "under it again");
+        QVERIFY(TestFiles::read(day).contains(" ::: under it again \n"));
     }
 
     // An installed program started in a folder of no bench writes the day's file into its

@@ -558,13 +558,19 @@ private slots:
 
     // A signal that comes once the end is done, however late (a closing terminal's second
     // SIGHUP), changes nothing: it no longer reaches the handling the program had before,
-    // the system's default, which would end it with status 129.
+    // the system's default, which would end it with status 129. Without an end, the handling
+    // before comes back.
     void signalAfterTheEndChangesNothing()
     {
         static std::atomic<int> passedOn{0};
-        struct sigaction standIn = {}, before = {};
+        struct sigaction standIn = {}, before = {}, beforeTerm = {};
         standIn.sa_handler = [](int) { ++passedOn; }; // stands for the default's end
         QCOMPARE(sigaction(SIGHUP, &standIn, &before), 0);
+        QCOMPARE(sigaction(SIGTERM, &standIn, &beforeTerm), 0);
+        delete new QuitSignals;
+        QCOMPARE(::raise(SIGTERM), 0);
+        QCOMPARE(passedOn.exchange(0), 1);
+        sigaction(SIGTERM, &beforeTerm, nullptr);
         {
             QuitSignals handlers;
             QSignalSpy quit(&handlers, &QuitSignals::signal_quit);
