@@ -51,7 +51,8 @@ bool DayLogFile::writeWhole(const QByteArray &bytes)
     const int descriptor = m_file.handle();
     const off_t end = ::lseek(descriptor, 0, SEEK_END);
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(descriptor, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n =
+            ::write(descriptor, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;
             continue;
@@ -67,7 +68,8 @@ bool DayLogFile::writeWhole(const QByteArray &bytes)
 
 bool DayLogFile::diskFull() const
 {
-    struct statvfs disk {};
+    struct statvfs disk {
+    };
     return ::fstatvfs(m_file.handle(), &disk) == 0 && disk.f_bavail == 0;
 }
 
@@ -75,7 +77,8 @@ QByteArray DayLogFile::lostLine() const
 {
     return Logs::fileLine(
         WarningLevel,
-        QStringLiteral("The day's log resumes here: %1 entries from %2 on could not be written (%3)")
+        QStringLiteral(
+            "The day's log resumes here: %1 entries from %2 on could not be written (%3)")
             .arg(m_lost)
             .arg(m_lostSince.toString(QStringLiteral("HH:mm:ss")), m_failure));
 }

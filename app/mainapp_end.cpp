@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QTimer>
 
-
 namespace
 {
 

@@ -16,7 +16,6 @@
 #include <QCheckBox>
 #include <QDir>
 
-
 namespace
 {
 

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 
-
 #ifndef KVL_VERSION
 #define KVL_VERSION "unknown"
 #endif

@@ -94,7 +94,8 @@ QString PipeRequest::traceText(const QString &batch)
     QStringList lines = batch.split(QLatin1Char('\n'));
     for (QString &line : lines) {
         if (line.size() > MaxShownChars)
-            line = line.left(MaxShownChars) + QStringLiteral("... (%1 characters)").arg(line.size());
+            line =
+                line.left(MaxShownChars) + QStringLiteral("... (%1 characters)").arg(line.size());
     }
     return lines.join(QLatin1Char('\n'));
 }

@@ -95,8 +95,8 @@ bool emptiedOfItsLink(int folder)
 
 void CheckedProgram::removeStaleFolders()
 {
-    const int temp = ::open(QFile::encodeName(QDir::tempPath()).constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int temp =
+        ::open(QFile::encodeName(QDir::tempPath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (temp < 0)
         return;
     for (const QByteArray &name : entries(temp)) {

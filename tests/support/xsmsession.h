@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
-#include <QSize>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -75,8 +74,9 @@ public:
     bool checkpoint(const QString &name)
     {
         const QByteArray button = buttons().value(CheckpointButton);
-        return !button.isEmpty() && xdotool({"windowraise", mainWindow(), "mousemove", "--window",
-                                             button, "10", "10", "click", "1"}) &&
+        return !button.isEmpty() &&
+               xdotool({"windowraise", visible("xsm"), "mousemove", "--window", button, "10", "10",
+                        "click", "1"}) &&
                confirm(name);
     }
 
@@ -86,17 +86,16 @@ public:
     {
         // A menu button: its menu opens at the press and takes the entry under the release.
         const QByteArray button = buttons().value(ShutdownButton);
-        const QByteArray before = topWindows().value(0);
-        if (button.isEmpty() || !xdotool({"windowraise", mainWindow(), "mousemove", "--window",
+        const QByteArray before = children({"-root"}).value(0).first; // the topmost window
+        if (button.isEmpty() || !xdotool({"windowraise", visible("xsm"), "mousemove", "--window",
                                           button, "10", "10", "mousedown", "1"}))
             return false;
-        QByteArray menu;
+        QPair<QByteArray, QRect> menu;
         if (!QTest::qWaitFor(
-                [&]() { return (menu = topWindows().value(0)) != before && !menu.isEmpty(); },
-                m_waitMs))
+                [&]() { return (menu = children({"-root"}).value(0)).first != before; }, m_waitMs))
             return false;
-        const int firstEntry = size(menu).height() / 4; // "With Checkpoint", "Immediately"
-        return xdotool({"mousemove", "--window", menu, "10", QByteArray::number(firstEntry),
+        const int firstEntry = menu.second.height() / 4; // "With Checkpoint", "Immediately"
+        return xdotool({"mousemove", "--window", menu.first, "10", QByteArray::number(firstEntry),
                         "mouseup", "1"}) &&
                confirm(name);
     }
@@ -122,26 +121,28 @@ private:
         return ran;
     }
 
-    QByteArray mainWindow() const
+    // The shown window of xsm's of that name (its main window "xsm", a dialog), or none.
+    QByteArray visible(const QByteArray &name) const
     {
         QByteArray found;
-        run("xdotool", {"search", "--onlyvisible", "--classname", "^xsm$"}, &found);
+        run("xdotool", {"search", "--onlyvisible", "--classname", "^" + name + "$"}, &found);
         return found.split('\n').value(0).trimmed();
     }
 
-    // The child windows of window with their places in it, the topmost first.
-    QList<QPair<QByteArray, QRect>> children(const QByteArray &window) const
+    // The child windows of a window ({"-id", ID}, or the screen's, {"-root"}) with their places
+    // in it, the topmost first.
+    QList<QPair<QByteArray, QRect>> children(const QList<QByteArray> &window) const
     {
         QByteArray info;
-        run("xwininfo", {"-children", "-id", window}, &info);
+        run("xwininfo", QList<QByteArray>{"-children"} + window, &info);
         static const QRegularExpression child(
             "^\\s+(0x[0-9a-f]+) .*\\)\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)",
             QRegularExpression::MultilineOption);
         QList<QPair<QByteArray, QRect>> found;
         for (const QRegularExpressionMatch &m : child.globalMatch(QString::fromLatin1(info)))
-            found.append({m.captured(1).toLatin1(),
-                          QRect(m.captured(4).toInt(), m.captured(5).toInt(),
-                                m.captured(2).toInt(), m.captured(3).toInt())});
+            found.append(
+                {m.captured(1).toLatin1(), QRect(m.captured(4).toInt(), m.captured(5).toInt(),
+                                                 m.captured(2).toInt(), m.captured(3).toInt())});
         return found;
     }
 
@@ -149,9 +150,9 @@ private:
     // order (top to bottom, left to right).
     QList<QByteArray> controls(const QByteArray &shell) const
     {
-        const QList<QPair<QByteArray, QRect>> form = children(shell);
+        const QList<QPair<QByteArray, QRect>> form = children({"-id", shell});
         QList<QPair<QByteArray, QRect>> found =
-            form.isEmpty() ? form : children(form.first().first);
+            form.isEmpty() ? form : children({"-id", form.first().first});
         std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
             return std::make_pair(a.second.y(), a.second.x()) <
                    std::make_pair(b.second.y(), b.second.x());
@@ -165,34 +166,8 @@ private:
     // Client List, Session Log, Checkpoint and Shutdown, as the main window places them.
     QList<QByteArray> buttons() const
     {
-        const QByteArray window = mainWindow();
+        const QByteArray window = visible("xsm");
         return window.isEmpty() ? QList<QByteArray>() : controls(window);
-    }
-
-    // The windows on the screen, the topmost first.
-    QList<QByteArray> topWindows() const
-    {
-        QList<QByteArray> ids;
-        for (const auto &window : children(rootWindow()))
-            ids.append(window.first);
-        return ids;
-    }
-
-    QByteArray rootWindow() const
-    {
-        QByteArray info;
-        run("xwininfo", {"-root"}, &info);
-        static const QRegularExpression id("Window id: (0x[0-9a-f]+)");
-        return id.match(QString::fromLatin1(info)).captured(1).toLatin1();
-    }
-
-    QSize size(const QByteArray &window) const
-    {
-        QByteArray info;
-        run("xwininfo", {"-id", window}, &info);
-        static const QRegularExpression size("Width: (\\d+)\\s+Height: (\\d+)");
-        const QRegularExpressionMatch m = size.match(QString::fromLatin1(info));
-        return QSize(m.captured(1).toInt(), m.captured(2).toInt());
     }
 
     // The save dialog: the session's name typed into its field (the second control, after its
@@ -200,13 +175,8 @@ private:
     bool confirm(const QString &name)
     {
         QByteArray dialog;
-        if (!QTest::qWaitFor(
-                [&]() {
-                    run("xdotool", {"search", "--onlyvisible", "--classname", "^savePopup$"},
-                        &dialog);
-                    return !(dialog = dialog.split('\n').value(0).trimmed()).isEmpty();
-                },
-                m_waitMs))
+        if (!QTest::qWaitFor([&]() { return !(dialog = visible("savePopup")).isEmpty(); },
+                             m_waitMs))
             return false;
         const QByteArray field = controls(dialog).value(1);
         return !field.isEmpty() &&

@@ -71,12 +71,11 @@ private slots:
                 TestFiles::write(temp + "/kvl52110-Filed1/notes", "kept\n") &&
                 folder("kept", 0700, "/python3") &&
                 QFile::link(temp + "/kept", temp + "/kvl52110-Linked"));
-        const bool theirs = folder("kvl52110-Theirs", 0700) &&
-                            AsNobody::own(temp + "/kvl52110-Theirs");
+        const bool theirs =
+            folder("kvl52110-Theirs", 0700) && AsNobody::own(temp + "/kvl52110-Theirs");
         CheckedProgram::removeStaleFolders();
-        QStringList left = QStringList{"kept", "kvl52110-Filed1", "kvl52110-Linked",
-                                       "kvl52110-Open01"} +
-                           inUse;
+        QStringList left =
+            QStringList{"kept", "kvl52110-Filed1", "kvl52110-Linked", "kvl52110-Open01"} + inUse;
         if (theirs)
             left.append("kvl52110-Theirs");
         left.sort();
