@@ -29,7 +29,8 @@ class TestCheckedProgram : public QObject
 
     QStringList inTemp() const
     {
-        return QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        return QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System,
+                                    QDir::Name);
     }
 
 private slots:
