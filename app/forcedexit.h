@@ -7,10 +7,10 @@ class LocalServer;
 // display that drops): from the event loop, or from inside an X call, so the program's end
 // never runs. What exit() still runs, this runs first of all the program needs: the command
 // server refuses new connections, ends those it has without a reply (a client then learns that
-// the program ended before answering) and removes its socket file, and standard error says what
-// was lost. The options are on disk already (they are written as they change); the window state
-// since its last save is lost. One server at a time; the handler is registered once, with
-// atexit, at the first guard, after Qt's own.
+// the program ended before answering) and removes its socket file, and, when the display is
+// what went, standard error says what was lost. The options are on disk already (they are written
+// as they change); the window state since its last save is lost. One server at a time; the handler
+// is registered once, with atexit, at the first guard, after Qt's own.
 class ForcedExit
 {
 public:

@@ -5,7 +5,6 @@
 #include "htmllistbox.h"
 #include "mainapp.h"
 #include "mainwindow.h"
-#include "privatefile.h"
 #include "prompt.h"
 #include "variantutil.h"
 
@@ -16,7 +15,6 @@
 #include <QColor>
 #include <QDate>
 #include <QDateTime>
-#include <QFile>
 #include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
@@ -59,7 +57,6 @@ Logs::~Logs()
     // A beep still playing would outlive the tone output that the program tears down after us.
     if (m_beeper)
         m_beeper->wait();
-    delete logFile; // closes it
     // The status widgets belong to the status bar once placed; they have no use without us.
     delete m_horn;
     delete m_statusLabel;
@@ -226,10 +223,8 @@ void Logs::slot_addLog(int level, QString text)
             lead = QStringLiteral("C(%1) [%2]")
                        .arg(level)
                        .arg(QDateTime::currentDateTime().toString(Qt::TextDate));
-        if (logFile && logFile->isOpen()) {
-            logFile->write(fileLine(level, text));
-            logFile->flush();
-        }
+        if (m_dayLog.isOpen())
+            writeDayLog(fileLine(level, text));
         m_list->addLine(lead, QLatin1Char(' ') + translate(text), colorOfLevel(level));
         // Current but not selected: the selection's background would hide the level colours.
         m_list->followLastRowSoon();
@@ -367,25 +362,37 @@ void Logs::showDroppedNote(qint64 dropped)
 
 void Logs::slot_cbSaveLog_toggled(bool on)
 {
-    if (!logFile)
-        logFile = new QFile;
     if (!on) {
-        logFile->close();
+        m_dayLog.close();
         return;
     }
-    if (logFile->isOpen())
+    if (m_dayLog.isOpen())
         return;
     // The day's name, in the folder where the program keeps its logs: the user's alone.
-    logFile->setFileName(MainApp::instance()->programFiles().stateFile(cbSaveLog->text()));
+    const QString path = MainApp::instance()->programFiles().stateFile(cbSaveLog->text());
     QString error;
-    if (PrivateFile::openForAppend(logFile, &error))
+    if (m_dayLog.open(path, &error))
         return;
     // A folder that cannot keep the logs at all is told with what to do about it.
     const QString notKept = MainApp::instance()->programFiles().stateNotKept();
-    slot_addLog(-1, notKept.isEmpty()
-                        ? QStringLiteral("Cannot write %1: %2").arg(logFile->fileName(), error)
-                        : notKept);
+    slot_addLog(-1, notKept.isEmpty() ? QStringLiteral("Cannot write %1: %2").arg(path, error)
+                                      : notKept);
     cbSaveLog->setChecked(false); // nothing is written
+}
+
+// A failed write is told once, until the file is written again; the file itself says which
+// entries it lacks.
+void Logs::writeDayLog(const QByteArray &line)
+{
+    const DayLogFile::Outcome outcome = m_dayLog.append(line);
+    if (outcome == DayLogFile::Stopped)
+        MainApp::instance()->fileNotWritten(
+            m_dayLog.fileName(),
+            QStringLiteral("%1; the entries from %2 on are not in it until it can be written again")
+                .arg(m_dayLog.failure(),
+                     m_dayLog.lostSince().toString(QStringLiteral("HH:mm:ss"))));
+    else if (outcome == DayLogFile::Resumed)
+        MainApp::instance()->fileWritten(m_dayLog.fileName());
 }
 
 void Logs::slot_LogContextMenu(QPoint point)

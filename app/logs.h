@@ -1,6 +1,7 @@
 #pragma once
 
 #include "applet.h"
+#include "daylogfile.h"
 #include "pacedcall.h"
 
 #include <QLabel>
@@ -12,7 +13,6 @@
 
 class Beeper;
 class QCheckBox;
-class QFile;
 class QGridLayout;
 class QLineEdit;
 class QMenu;
@@ -97,6 +97,7 @@ private:
     void showErrorBox(const QString &text);
     void updateErrorBox();
     void showDroppedNote(qint64 dropped);
+    void writeDayLog(const QByteArray &line);
 
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
@@ -111,7 +112,7 @@ private:
     QCheckBox *cbSaveLog = nullptr;
     QCheckBox *m_messageBox = nullptr;
     QPointer<QPushButton> m_horn; // in the status bar once placed
-    QFile *logFile = nullptr;
+    DayLogFile m_dayLog;
     QMenu *m_contextMenu = nullptr;
     QPointer<QMessageBox> m_errorBox;
     QString m_errorText; // the latest error, for the box

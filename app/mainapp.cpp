@@ -7,6 +7,7 @@
 #include "blockedclose.h"
 #include "bootloader.h"
 #include "bytetext.h"
+#include "checkedprogram.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
 #include "errorboxkey.h"
@@ -22,6 +23,7 @@
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "quitsignals.h"
+#include "standarderror.h"
 #include "variantutil.h"
 #include "waitcursor.h"
 #include "warmup.h"
@@ -40,7 +42,6 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cstdio>
 
 const char *const MainApp::ProjectName = "KVL52110";
 const char *const MainApp::VersionText = "Wed Jan 08 12:43:22 2019";
@@ -204,7 +205,7 @@ void MainApp::installPromptNotes()
 {
     Prompt::setUnattended(m_unattended);
     Prompt::setNoteSink([this](int level, const QString &text) {
-        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        StandardError::say(text);
         emit signal_log(level, text);
     });
 }
@@ -222,9 +223,13 @@ bool MainApp::init()
     setServerName(m_localServer->name());
     QuitSignals::refuseConnectionsOf(m_localServer); // from the first signal to end on
     ForcedExit::guard(m_localServer);                // an exit the display's loss forces
-    // A logout through the desktop's session manager ends the program as its Close does.
-    if (qGuiApp)
+    CheckedProgram::removeStaleFolders();            // left in TMPDIR by runs that were killed
+    // A session manager's request to save (a checkpoint, or a logout's first step) saves; the
+    // session's end then asks the program to quit, which ends it as its Close does.
+    if (qGuiApp) {
         connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &MainApp::commitData);
+        connect(qGuiApp, &QGuiApplication::saveStateRequest, this, &MainApp::commitData);
+    }
     // Requests wait until start(): until then there is no link to serve them.
     holdRequests(true);
 

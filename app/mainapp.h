@@ -172,6 +172,11 @@ public:
     void saveWorkspace();
     void saveState();
     void restoreState();
+    // A file of the program's that could not be written (why: the reason): an error in the log
+    // and a line on standard error. An end while a file stays so exits with status 1.
+    void fileNotWritten(const QString &path, const QString &why);
+    // The file was written (again): a failure told before is over, and the log says so.
+    void fileWritten(const QString &path);
     void updateSoftware();
     void openSpec();
     // "File": forgets the datasheet path and asks for another one.
@@ -195,9 +200,10 @@ public:
     // the program ends so once the requests it accepted are answered and a command that keeps
     // them waiting is done (saying so, in the log and the status bar).
     bool closeNow();
-    // The session ends (a logout through the desktop's session manager asks the program to
-    // commit its data): the options and, while connected, the window state are saved at once,
-    // before the display may go, and the program ends as its Close does.
+    // A session manager asks the program to save (a checkpoint, or a logout before the session
+    // ends): the options and, while connected, the window state are saved at once, before the
+    // display may go. The program runs on: the session's end comes as a request to quit, which
+    // closes the main window, and so ends the program as its Close does.
     void commitData();
 
 public slots:
@@ -258,6 +264,7 @@ private:
     QString m_projectType;
     QString m_projectTypeChoice;
     bool m_unattended = false;
+    QHash<QString, QString> m_unwritten; // each file whose last write failed, with why
     QString m_serverName = QString::fromLatin1(ProjectName);
     QString m_startFailure;   // why init() failed, one sentence
     QString m_connectionText; // the status text the last connection showed

@@ -1,5 +1,5 @@
 // MainApp's end: the program's entry and its Close, the end a signal, a "shutdown" request or
-// the session's end asks for, and the shutdown after the event loop.
+// the session's end asks for, a session manager's save, and the shutdown after the event loop.
 #include "mainapp.h"
 
 #include "applet.h"
@@ -11,12 +11,11 @@
 #include "mainwindow.h"
 #include "portscan.h"
 #include "quitsignals.h"
+#include "standarderror.h"
 #include "warmup.h"
 
 #include <QApplication>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace
 {
@@ -34,7 +33,7 @@ int MainApp::exec()
     if (!init()) {
         ForcedExit::release();
         // A start that does not serve says why, where a script's log sees it.
-        std::fprintf(stderr, "kvl52110: not started: %s.\n", qPrintable(m_startFailure));
+        StandardError::say(QStringLiteral("not started: %1.").arg(m_startFailure));
         return 1;
     }
     start();
@@ -44,13 +43,15 @@ int MainApp::exec()
         QMetaObject::invokeMethod(this, &MainApp::quitAsClosed, Qt::QueuedConnection);
     const int code = QApplication::exec();
     shutdown();
+    quitSignals.endDone();
     // The pipe server serves until the very end. Unlike a named pipe, a local socket file
     // outlives its process, so the server is closed last, which removes the file.
     QuitSignals::refuseConnectionsOf(nullptr);
     ForcedExit::release();
     delete m_localServer;
     m_localServer = nullptr;
-    return code;
+    // An end that could not save its files says so in its status (standard error said which).
+    return code == 0 && !m_unwritten.isEmpty() ? 1 : code;
 }
 
 // Running, the program takes no new request, and the main window is closed once every request
@@ -80,12 +81,11 @@ bool MainApp::closeNow()
 
 void MainApp::commitData()
 {
-    if (m_started) {
-        if (isConnected())
-            saveState();
-        saveOptions();
-    }
-    quitAsClosed();
+    if (!m_started)
+        return;
+    if (isConnected())
+        saveState();
+    saveOptions();
 }
 
 // Looks again every QuitRetryMs; says once why the end waits while a command keeps it waiting.

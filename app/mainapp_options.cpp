@@ -9,13 +9,12 @@
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "softwareupdater.h"
+#include "standarderror.h"
 #include "windowstate.h"
 #include "workspace.h"
 
 #include <QCheckBox>
 #include <QDir>
-
-#include <cstdio>
 
 namespace
 {
@@ -91,9 +90,10 @@ void MainApp::saveOptions()
     if (!m_programFiles.configNotKept().isEmpty())
         return;
     QString error;
-    if (!OptionsFile::save(optionsFileName(), m_options, &error))
-        emit signal_log(ErrorLevel,
-                        QStringLiteral("Cannot write %1: %2").arg(optionsFileName(), error));
+    if (OptionsFile::save(optionsFileName(), m_options, &error))
+        fileWritten(optionsFileName());
+    else
+        fileNotWritten(optionsFileName(), error);
 }
 
 // Once, at the start: what was passed over on the way to the program's files and its socket,
@@ -123,7 +123,7 @@ void MainApp::tellFiles()
 void MainApp::tell(int level, const QString &text)
 {
     if (m_unattended && level != InfoLevel)
-        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        StandardError::say(text);
     m_logs->addListed(level, text);
 }
 
@@ -132,7 +132,7 @@ void MainApp::tell(int level, const QString &text)
 void MainApp::tellFilesNotKept()
 {
     for (const QString &text : filesNotKept()) {
-        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        StandardError::say(text);
         if (m_logs)
             m_logs->addListed(WarningLevel, text);
     }
@@ -163,9 +163,24 @@ void MainApp::saveState()
 {
     WindowState state(m_mainWindow, m_table.all());
     const QString fileName = stateFileName();
-    if (!state.save(fileName))
-        emit signal_log(ErrorLevel,
-                        QStringLiteral("Cannot write %1: %2").arg(fileName, state.errorString()));
+    if (state.save(fileName))
+        fileWritten(fileName);
+    else
+        fileNotWritten(fileName, state.errorString());
+}
+
+void MainApp::fileNotWritten(const QString &path, const QString &why)
+{
+    m_unwritten.insert(path, why);
+    const QString text = QStringLiteral("Cannot write %1: %2").arg(path, why);
+    StandardError::say(text); // also where nobody sees the log, and once its window is gone
+    emit signal_log(ErrorLevel, text);
+}
+
+void MainApp::fileWritten(const QString &path)
+{
+    if (m_unwritten.remove(path) > 0 && m_logs)
+        tell(InfoLevel, QStringLiteral("%1 is written again").arg(path));
 }
 
 void MainApp::restoreState()

@@ -5,12 +5,12 @@
 #include "applet.h"
 #include "controlboard.h"
 #include "piperequest.h"
+#include "standarderror.h"
 #include "variantutil.h"
 
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace
 {
@@ -61,7 +61,7 @@ void MainApp::warnUnknown(const QString &request, const QString &what)
         QStringLiteral("Request \"%1\": %2")
             .arg(PipeRequest::displayText(request), PipeRequest::displayText(what));
     if (m_unattended)
-        std::fprintf(stderr, "kvl52110: %s\n", qPrintable(text));
+        StandardError::say(text);
     emit signal_log(WarningLevel, text);
 }
 

@@ -3,10 +3,9 @@
 #include "mainapp.h"
 #include "pipename.h"
 #include "programfiles.h"
+#include "standarderror.h"
 
 #include <QCoreApplication>
-
-#include <cstdio>
 
 #ifndef KVL_VERSION
 #define KVL_VERSION "unknown"
@@ -69,8 +68,8 @@ bool ProgramOptions::apply(const QStringList &arguments, MainApp *app)
     }
     const QString type = m_parser.value(m_project);
     if (m_parser.isSet(m_project) && !MainApp::ProjectTypes.contains(type)) {
-        std::fprintf(stderr, "kvl52110: unknown project type \"%s\": use %s\n", qPrintable(type),
-                     qPrintable(MainApp::ProjectTypes.join(QStringLiteral(" or "))));
+        StandardError::say(QStringLiteral("unknown project type \"%1\": use %2")
+                               .arg(type, MainApp::ProjectTypes.join(QStringLiteral(" or "))));
         return false;
     }
     app->setProjectTypeChoice(type);
@@ -84,7 +83,7 @@ QString ProgramOptions::serverName() const
     QString why;
     const QString socketName = PipeName::socketName(m_parser.value(m_name), &why);
     if (socketName.isEmpty())
-        std::fprintf(stderr, "kvl52110: --name: %s\n", qPrintable(why));
+        StandardError::say(QStringLiteral("--name: ") + why);
     return socketName;
 }
 

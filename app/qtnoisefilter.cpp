@@ -1,5 +1,7 @@
 #include "qtnoisefilter.h"
 
+#include "logs.h"
+
 #include <QRegularExpression>
 
 namespace
@@ -28,6 +30,7 @@ void QtNoiseFilter::handle(QtMsgType type, const QMessageLogContext &context, co
 {
     if (isNoise(type, text))
         return;
+    // A port's or a file's name in a message may hold a terminal's control characters.
     if (previousHandler) // Qt's own default handler when none was installed before
-        previousHandler(type, context, text);
+        previousHandler(type, context, Logs::shownText(text));
 }

@@ -6,8 +6,8 @@
 // Keeps Qt's platform noise out of standard error: a platform without a window system (the
 // offscreen platform of a headless run) warns "This plugin does not support raise()" (and
 // "propagateSizeHints()", ...) each time a window is raised or sized, which would bury the
-// program's own lines in an unattended bench's log. Every other message passes on unchanged to
-// the handler installed before.
+// program's own lines in an unattended bench's log. Every other message passes on to the
+// handler installed before, shown as the log shows it (control characters as escapes).
 class QtNoiseFilter
 {
 public:

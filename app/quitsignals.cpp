@@ -28,7 +28,17 @@ const char EndingNote[] = "kvl52110: ending once the running command is done and
                           "taken are answered; a further signal ends it at once, without saving "
                           "its window state\n";
 
-void readerGone(int) {}
+// Caught rather than ignored: a program started later gets the default handling back.
+void dropped(int) {}
+
+void catchWith(int number, void (*handler)(int), struct sigaction *previous = nullptr)
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, previous);
+}
 
 long long monotonicMs()
 {
@@ -49,19 +59,15 @@ QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
     firstArrival.store(-1);
     m_notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QuitSignals::slot_received);
-    struct sigaction action = {};
-    action.sa_handler = &QuitSignals::handle;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < std::size(Caught); ++i)
-        sigaction(Caught[i], &action, &m_previous[i]);
+        catchWith(Caught[i], &QuitSignals::handle, &m_previous[i]);
 }
 
 QuitSignals::~QuitSignals()
 {
     if (quitPipe[0] < 0)
         return;
-    for (size_t i = 0; i < std::size(Caught); ++i)
+    for (size_t i = 0; i < std::size(Caught) && !m_endDone; ++i)
         sigaction(Caught[i], &m_previous[i], nullptr);
     delete m_notifier;
     close(quitPipe[0]);
@@ -76,11 +82,16 @@ void QuitSignals::refuseConnectionsOf(LocalServer *server)
 
 void QuitSignals::outliveClosedPipes()
 {
-    struct sigaction action = {};
-    action.sa_handler = &readerGone;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGPIPE, &action, nullptr);
+    catchWith(SIGPIPE, &dropped);
+}
+
+void QuitSignals::endDone()
+{
+    if (quitPipe[0] < 0)
+        return; // the signals kept their previous handling
+    m_endDone = true;
+    for (const int number : Caught)
+        catchWith(number, &dropped);
 }
 
 // Runs in the signal handler: only async-signal-safe calls.

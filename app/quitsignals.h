@@ -16,8 +16,10 @@ class QSocketNotifier;
 // Signals that arrive together count as one: those within TogetherMs of the first, of any kind
 // (a closing terminal sends SIGHUP twice in quick succession, `timeout` sends SIGTERM twice).
 // A later signal of any kind ends the program at once, as the system's default for it does, so
-// that it ends even when it does not get to its event loop or waits for a long command. One
-// object at a time; the previous handlers come back when it is destroyed.
+// that it ends even when it does not get to its event loop or waits for a long command. Once
+// the end is done (endDone), every signal is taken and dropped: the program exits next, with
+// the end's status. One object at a time; the previous handlers come back when it is destroyed,
+// unless the end was done.
 class QuitSignals : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,9 @@ public:
     // by SIGPIPE. The signal is caught, not ignored: the programs this one starts get its
     // default handling back.
     static void outliveClosedPipes();
+    // The program's end is done, its files saved: from now on a signal (a closing terminal's
+    // second SIGHUP) changes nothing, nor does its exit status; so it stays after this object.
+    void endDone();
 
 signals:
     void signal_quit();
@@ -47,4 +52,5 @@ private:
     static constexpr int Caught[] = {SIGTERM, SIGINT, SIGHUP};
     struct sigaction m_previous[std::size(Caught)];
     QSocketNotifier *m_notifier = nullptr;
+    bool m_endDone = false;
 };

@@ -5,6 +5,7 @@
 #include "benchenv.h"
 #include "fakeboard.h"
 #include "mainapp.h"
+#include "programfiles.h"
 #include "prompt.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,8 @@ public:
             cannotStart(QStringLiteral("no working directory: ") + m_work.errorString());
             return;
         }
+        // Its files are those of the new working directory, not of the one it was run from.
+        m_app->setProgramFiles(ProgramFiles::ofThisProcess());
         if (devicePath.isEmpty()) {
             cannotStart(QStringLiteral("the simulator has no pseudo-terminal"));
             return;

@@ -91,8 +91,9 @@ endfunction()
 # same name labelled "bench" (`ctest -L bench`), beside a listener on the program's default
 # command socket, as beside the user's running program. Its figures are never judged: the test
 # fails only when the benchmark fails (a non-zero exit, a crash, a sanitizer report or the
-# time-out). With X11, the run is on an X server with a window manager instead, as
-# <benchmark>_x11, labelled "bench" and "x11".
+# time-out), or says that its display went (each ends with its display there). With X11, the
+# run is on an X server with a window manager instead, as <benchmark>_x11, labelled "bench" and
+# "x11".
 function(kvl_add_bench_test name)
     cmake_parse_arguments(B "X11" "" "" ${ARGN})
     set(test ${name})
@@ -105,7 +106,8 @@ function(kvl_add_bench_test name)
     endif()
     kvl_register_test(${test} ${name} 300 ARGS --short
                       LAUNCHER /bin/sh ${KVL_BESIDE_PROGRAM_WRAPPER} ${x11})
-    set_tests_properties(${test} PROPERTIES LABELS "${labels}")
+    set_tests_properties(${test} PROPERTIES LABELS "${labels}"
+                         FAIL_REGULAR_EXPRESSION "ended at once, its display gone")
 endfunction()
 
 # Adds one test per tst_*.cpp file in the calling folder, each linked with LIBS.

@@ -1,6 +1,7 @@
 #include "commandlineclient.h"
 
 #include "localclient.h"
+#include "peerprocess.h"
 #include "pipebatch.h"
 #include "pipename.h"
 #include "piperequest.h"
@@ -209,6 +210,7 @@ int CommandLineClient::request(const SocketDir &dir, const QByteArray &line, QBy
                           .arg(uid));
         return NotListening;
     }
+    const PeerProcess program(int(client.socketDescriptor()));
     QByteArray bytes;
     const bool answered = client.exchange(line + '\n', &bytes);
     if (client.timedOut() || !answered) {
@@ -220,7 +222,7 @@ int CommandLineClient::request(const SocketDir &dir, const QByteArray &line, QBy
         return TimedOut;
     }
     QString state;
-    if (replyMissing(dir, line, bytes, &state)) {
+    if (replyMissing(dir, line, bytes, program, &state)) {
         complain(err, QStringLiteral("no reply to \"%1\" from %2: the program closed the "
                                      "connection without answering; %3")
                           .arg(requestText(line), file, state));
@@ -231,18 +233,24 @@ int CommandLineClient::request(const SocketDir &dir, const QByteArray &line, QBy
 }
 
 // A "set" always answers "ok" or "err"; a "get" or "run" answers nothing when there is no value,
-// which only a program that still listens can have said (one that ends answers every request it
-// took before it stops listening). *state says whether the program still listens.
+// which only a program that ran on after the close can have said: one that ends before
+// answering is on its way out when the system closes its connection. Where the system does not
+// tell that, a program that still listens is taken to have answered. *state says which.
 bool CommandLineClient::replyMissing(const SocketDir &dir, const QByteArray &line,
-                                     const QByteArray &reply, QString *state) const
+                                     const QByteArray &reply, const PeerProcess &program,
+                                     QString *state) const
 {
     if (!reply.isEmpty())
         return false;
-    LocalClient probe(m_name, m_timeoutMs);
-    const bool listens = probe.ensureConnected(dir);
-    *state = listens ? QStringLiteral("it still listens (its log may say why)")
-                     : QStringLiteral("it has ended");
-    return !listens || PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set;
+    PeerProcess::State ran = program.state();
+    if (ran == PeerProcess::Unknown) {
+        LocalClient probe(m_name, m_timeoutMs);
+        ran = probe.ensureConnected(dir) ? PeerProcess::Runs : PeerProcess::Ended;
+    }
+    *state = ran == PeerProcess::Runs ? QStringLiteral("it still runs (its log may say why)")
+                                      : QStringLiteral("it has ended");
+    return ran == PeerProcess::Ended ||
+           PipeRequest::kind(PipeRequest::fields(line)) == PipeRequest::Set;
 }
 
 // A request line (Latin-1, as it travels) as one line of a message.

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class PeerProcess;
 class QIODevice;
 class SocketDir;
 
@@ -44,7 +45,7 @@ private:
     int request(const SocketDir &dir, const QByteArray &line, QByteArray *reply,
                 QIODevice *err) const;
     bool replyMissing(const SocketDir &dir, const QByteArray &line, const QByteArray &reply,
-                      QString *state) const;
+                      const PeerProcess &program, QString *state) const;
     static QString requestText(const QByteArray &line);
     void complain(QIODevice *err, const QString &text) const;
 

@@ -20,7 +20,6 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -396,22 +395,12 @@ void LocalServer::refuseNewConnections()
     m_listened.turnAway(listening);
 }
 
+// The connections, those still queued too, are left to the exit: closed by the system as the
+// process ends, they show their clients a program that ended before answering. A close before
+// the exit would look like an empty answer of a program that runs on.
 void LocalServer::abandonAtExit()
 {
     refuseNewConnections();
-    const int listening = m_listeningCopy.load();
-    pollfd queued{listening, POLLIN, 0};
-    while (listening >= 0 && ::poll(&queued, 1, 0) > 0 && (queued.revents & POLLIN)) {
-        const int descriptor = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
-        if (descriptor < 0)
-            break; // none left: a listener shut for reading fails here at once
-        ::shutdown(descriptor, SHUT_RDWR);
-        ::close(descriptor);
-    }
-    for (int descriptor : std::as_const(m_accepted))
-        ::shutdown(descriptor, SHUT_RDWR);
-    for (Connection *c : std::as_const(m_connections))
-        c->pipe->shutAtExit();
     m_listened.removeTurnedAway();
 }
 
@@ -663,7 +652,7 @@ void LocalServer::runBatch(Connection *c)
     QByteArray last = c->lastLine;
     c->batch.clear();
     if (m_logEnabled) // the texts are not made for nothing
-        log(latin1UpToZero(input));
+        log(PipeRequest::traceText(latin1UpToZero(input)));
     // A last line that the server's end of the input cut off may be incomplete: it does not run.
     const qsizetype whole = c->cutOff ? input.lastIndexOf('\n') + 1 : input.size();
     QByteArray output;
@@ -675,7 +664,7 @@ void LocalServer::runBatch(Connection *c)
     if (!input.mid(whole).trimmed().isEmpty())
         output += errReply;
     if (m_logEnabled)
-        log(latin1UpToZero(output));
+        log(PipeRequest::traceText(latin1UpToZero(output)));
     if (Connection *still = connectionOf(pipe)) {
         still->lastLine = last;
         replied(still, output);

@@ -89,9 +89,8 @@ public:
     // takes no new request even while a command keeps it from its event loop.
     void refuseNewConnections();
     // For an exit that leaves no event loop to answer what was accepted (the window system's
-    // connection lost): refuses new connections, ends every connection at once, those not
-    // taken up yet too, without a reply, and removes the socket file listened on. A client
-    // then finds its connection closed without a reply and nobody listening, which
+    // connection lost): refuses new connections and removes the socket file listened on; every
+    // connection, those not taken up yet too, ends without a reply as the process exits, which
     // kvl52110-cli reports as an ended program. System calls only.
     void abandonAtExit();
     // No connection is open or waits to be taken up, and no batch runs.

@@ -216,12 +216,6 @@ void PipeConnection::abort()
     closeNow();
 }
 
-void PipeConnection::shutAtExit()
-{
-    if (m_fd >= 0)
-        ::shutdown(m_fd, SHUT_RDWR);
-}
-
 bool PipeConnection::waitForBytesWritten(int ms)
 {
     QDeadlineTimer deadline(ms);

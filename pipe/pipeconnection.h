@@ -45,10 +45,6 @@ public:
     void closeWhenWritten();
     // Closes now; queued bytes are lost.
     void abort();
-    // For an exit that leaves no event loop to finish the connection: shuts both sides at once
-    // (system calls only), so the client sees its end now; queued bytes are not sent, so no
-    // client takes a reply cut short for a whole one. The exit closes the descriptor.
-    void shutAtExit();
     // Sends queued bytes, blocking up to ms; true when none is left (for the end of the
     // program, when the event loop no longer runs).
     bool waitForBytesWritten(int ms);

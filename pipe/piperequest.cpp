@@ -88,3 +88,14 @@ QString PipeRequest::displayText(const QString &text)
         shown += QStringLiteral("... (%1 characters)").arg(text.size());
     return shown;
 }
+
+QString PipeRequest::traceText(const QString &batch)
+{
+    QStringList lines = batch.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (line.size() > MaxShownChars)
+            line =
+                line.left(MaxShownChars) + QStringLiteral("... (%1 characters)").arg(line.size());
+    }
+    return lines.join(QLatin1Char('\n'));
+}

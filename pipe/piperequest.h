@@ -39,6 +39,9 @@ public:
     // its length given.
     static constexpr qsizetype MaxShownChars = 120;
     static QString displayText(const QString &text);
+    // A batch, or its replies, as the trace shows them: each line longer than MaxShownChars
+    // cut, its length given; the line breaks kept (the log shows them).
+    static QString traceText(const QString &batch);
 
 private:
     static Kind kindOf(QByteArrayView verb, qsizetype count);

@@ -36,6 +36,13 @@ public:
     // not open or start fails.
     bool start(const std::function<bool(const QString &program)> &start);
 
+    // Removes the private folders that runs of the user's left in the temporary folder when
+    // they were killed: only folders of the user's, of the name and mode start() makes, holding
+    // nothing but its link, and that no running program holds (each holds its own, locked).
+    // Nothing is followed: a link at such a name, another user's folder, or a folder holding
+    // anything else is left as it is.
+    static void removeStaleFolders();
+
 private:
     QString linkTo(int descriptor, int *folder);
     void removeLink();
@@ -43,6 +50,7 @@ private:
     int m_descriptor = -1;
     QString m_name;
     QString m_linkFolder;
+    int m_linkFolderLock = -1; // the link folder, held locked while it is in use
     QString m_error;
     bool m_refused = false;
 };

@@ -291,8 +291,10 @@ private slots:
         QVERIFY(!app->isConnected() && !tool(1)->isOnline());
         QVERIFY(QFile::exists(WindowState::FileName));
 
-        // A logout (the session manager's commit-data request) during a command saves the options
-        // and the window state at once, before the display may go, and ends as the Close does.
+        // A session manager's request to save (a checkpoint, or a logout's first step) during a
+        // command saves the options and the window state at once, before the display may go,
+        // and the program runs on, serving. The session's end then asks it to quit, which ends
+        // it as the Close does.
         window()->show();
         QVERIFY(app->connectBoard("mockup") && QFile::remove(OptionsFile::DefaultFileName) &&
                 QFile::remove(WindowState::FileName));
@@ -302,8 +304,9 @@ private slots:
             app->commitData();
             savedAtOnce = QFile::exists(OptionsFile::DefaultFileName) &&
                           QFile::exists(WindowState::FileName) && window()->isVisible() &&
-                          !PipeClient().connected();
+                          PipeClient().connected();
             command.reset();
+            QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
         });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(savedAtOnce && !window()->isVisible() && !app->isConnected());

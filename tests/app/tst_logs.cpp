@@ -39,6 +39,10 @@
 #include <cstdio>
 #include <functional>
 
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -415,6 +419,72 @@ private slots:
         QVERIFY(QFile::remove(name));
         QCOMPARE(TestFiles::read("ours"), QByteArray("mine\n"));
         QCOMPARE(logs->errors(), errors + 2);
+    }
+
+    // On a full disk (a small file system of the test's own) the day's file keeps whole lines
+    // only: a write that fails is taken back, told once as an error, and the first write that
+    // works again puts a line before it saying how many entries are missing, since when.
+    void logFileOnAFullDisk()
+    {
+        if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            QSKIP("mounts a small file system of its own: needs root");
+        const QString small = QDir::current().absoluteFilePath("small");
+        QVERIFY(QDir().mkdir(small) &&
+                ::mount("kvl", QFile::encodeName(small), "tmpfs", 0, "size=64k,mode=0700") == 0);
+        app->setProgramFiles(ProgramFiles({small + "/bin", small, small + "/home", "", ""}));
+        const QString day = small + "/" + logs->saveLogBox()->text();
+        logs->saveLogBox()->setChecked(true);
+        app->setLogComm(true);
+        const auto restore = qScopeGuard([&]() {
+            app->setLogComm(false);
+            logs->saveLogBox()->setChecked(false);
+            app->setProgramFiles(ProgramFiles::ofThisProcess());
+            ::umount2(QFile::encodeName(small), MNT_DETACH);
+        });
+        logs->slot_addLog(5, "first");
+        QFile filler(small + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(1024, 'f')) > 0) {
+        }
+        const int errors = logs->errors();
+        logs->slot_addLog(5, QString(5000, 'x')); // more than the room left in the file's page
+        logs->slot_addLog(5, "lost too");
+        QCOMPARE(TestFiles::read(day), QByteArray("C(5)  ::: first \n"));
+        QCOMPARE(logs->errors(), errors + 1);
+        const auto listed = [this](const QString &text) {
+            for (int row = 0; row < logs->list()->count(); ++row) {
+                if (logs->list()->lineText(row).contains(text))
+                    return true;
+            }
+            return false;
+        };
+        QVERIFY(listed("Cannot write " + day + ": No space left on device; the entries from "));
+        QVERIFY(filler.remove());
+        logs->slot_addLog(5, "back");
+        const QByteArray written = TestFiles::read(day);
+        static const QRegularExpression resumed(
+            "^C\\(5\\)  ::: first \n"
+            "C\\(1\\)  ::: The day's log resumes here: 3 entries from \\d\\d:\\d\\d:\\d\\d on "
+            "could not be written \\(No space left on device\\) \n"
+            "C\\(5\\)  ::: back \n"
+            "C\\(0\\)  ::: .* is written again \n$");
+        QVERIFY2(resumed.match(QString::fromLatin1(written)).hasMatch(), written.constData());
+        QVERIFY(listed(day + " is written again"));
+        // Writes that fail on a disk with room (over a quota, here the file size limit) are
+        // told once too, however many entries follow.
+        rlimit limit{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const rlimit reached{rlim_t(QFileInfo(day).size()), limit.rlim_max};
+        const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &reached) == 0);
+        logs->slot_addLog(5, "over the limit");
+        logs->slot_addLog(5, "over it too");
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, previous);
+        QCOMPARE(logs->errors(), errors + 2);
+        logs->slot_addLog(5, "under it again");
+        QVERIFY(TestFiles::read(day).contains(" ::: under it again \n"));
     }
 
     // An installed program started in a folder of no bench writes the day's file into its

@@ -670,6 +670,7 @@ private slots:
     {
         QVERIFY(app->connectBoard("mockup"));
         app->setOption("ignore_version", true);
+        QVERIFY(TestFiles::read(OptionsFile::DefaultFileName).contains("ignore_version=true"));
         window()->firmwareAction()->trigger();
         Bootloader *update = app->bootloader();
         QVERIFY(update && update->isVisible() && update->ignoreVersion());

@@ -11,13 +11,16 @@
 #include "simulatedboard.h"
 #include "testfiles.h"
 #include "x11tools.h"
+#include "xsmsession.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
+#include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <memory>
@@ -131,6 +134,7 @@ class TestSideBySide : public QObject
     Q_OBJECT
 
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
+    QStringList m_launcher; // a command that the program is started through, when not empty
 
     // The program with arguments in a folder of this test function's own (made here), on the
     // platform of this run (or the display given), every prompt answered by default unless a
@@ -156,7 +160,9 @@ class TestSideBySide : public QObject
         program->setStandardErrorFile(folder + "." + name + ".err");
         if (standardError >= 0)
             program->setChildProcessModifier([standardError]() { ::dup2(standardError, 2); });
-        program->start(KVL_PROGRAM_PATH, Project + arguments);
+        const QStringList own = QStringList{KVL_PROGRAM_PATH} + Project + arguments;
+        const QStringList command = m_launcher + own;
+        program->start(command.first(), command.mid(1));
         m_programs.push_back(std::move(program));
         return m_programs.back().get();
     }
@@ -238,6 +244,7 @@ private slots:
             }
         }
         m_programs.clear();
+        m_launcher.clear();
     }
 
     // "--name NAME", as the README and --help write it, "--name=NAME" and the pipe path
@@ -419,6 +426,71 @@ private slots:
         QVERIFY(TestFiles::read(folderName() + ".program.err").contains("kvl52110: ended at once"));
     }
 
+    // On a full disk (a small file system of its own, filled) the end cannot save the window
+    // state nor the options: standard error says so, and the exit status is 1.
+    void endOnAFullDisk()
+    {
+        if (::geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty())
+            QSKIP("mounts a small file system of its own: needs root and unshare");
+        m_launcher = QStringList{"unshare", "-m", "--propagation", "private", "sh", "-c",
+                                 "d=$(pwd) && mount -t tmpfs -o size=64k,mode=0700 kvl \"$d\" && "
+                                 "cd \"$d\" && exec \"$@\"",
+                                 "sh"};
+        QProcess *program = start({});
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        // The program's own view of its folder, the small file system on it.
+        QFile filler(QString("/proc/%1/root%2/filler")
+                         .arg(program->processId())
+                         .arg(QDir::current().absoluteFilePath(folderName())));
+        QVERIFY2(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered),
+                 qPrintable(filler.errorString()));
+        while (filler.write(QByteArray(1024, 'f')) > 0) {
+        }
+        QCOMPARE(cli({"run", "shutdown"}), QByteArray("i1\n"));
+        QVERIFY(program->waitForFinished(WaitMs));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 1);
+        const QByteArray err = TestFiles::read(folderName() + ".program.err");
+        QVERIFY2(err.contains("kvl52110: Cannot write ") && err.contains("/KVL52110.state: "),
+                 err.constData());
+        QVERIFY2(err.contains("/options.ini: "), err.constData());
+    }
+
+    // A session manager's checkpoint (xsm's "Checkpoint", clicked as a person clicks it) asks
+    // the program to save and go on: it saves its options and window state and serves on. The
+    // session's end (xsm's "Shutdown" with a checkpoint) saves them and ends it as its Close does.
+    void sessionCheckpointGoesOn()
+    {
+        if (qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("runs an X server and a session manager of its own: runs as tst_sidebyside");
+        QProcess xserver;
+        xserver.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
+        QVERIFY2(xserver.waitForReadyRead(WaitMs), "no X server");
+        const QString display = ":" + QString::fromLatin1(xserver.readLine().trimmed());
+        XsmSession session;
+        if (!session.start(display, QDir::current().absoluteFilePath(folderName() + ".home"),
+                           WaitMs))
+            QSKIP("needs xsm, iceauth and xdotool (x11-session-utils, x11-xserver-utils)");
+        QProcess *program = start({}, "program", true, display);
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        connects("KVL52110");
+        const QDir folder(folderName());
+        QVERIFY(QFile::remove(folder.filePath("options.ini")));
+        QVERIFY(session.checkpoint("bench"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(folder.filePath("KVL52110.state")).size() > 0 &&
+                                     QFileInfo::exists(folder.filePath("options.ini")),
+                                 WaitMs);
+        QCOMPARE(cli({"run", "open", "smockup"}), QByteArray("i1\n"));
+        QCOMPARE(program->state(), QProcess::Running);
+        QVERIFY(QFile::remove(folder.filePath("options.ini")) &&
+                QFile::remove(folder.filePath("KVL52110.state")));
+        QVERIFY(session.shutDownWithCheckpoint("bench"));
+        endedAsClose(program);
+        xserver.kill();
+        xserver.waitForFinished(WaitMs);
+    }
+
     // Told to end while a request runs and others wait behind it, the program answers each of
     // them before it ends as its Close does.
     void waitingRequestsAnsweredAtTheEnd()
@@ -482,6 +554,33 @@ private slots:
         QCOMPARE(::kill(pid_t(program->processId()), SIGINT), 0);
         QVERIFY(program->waitForFinished(WaitMs));
         QCOMPARE(program->exitStatus(), QProcess::CrashExit);
+    }
+
+    // A signal that comes once the end is done, however late (a closing terminal's second
+    // SIGHUP), changes nothing: it no longer reaches the handling the program had before,
+    // the system's default, which would end it with status 129. Without an end, the handling
+    // before comes back.
+    void signalAfterTheEndChangesNothing()
+    {
+        static std::atomic<int> passedOn{0};
+        struct sigaction standIn = {}, before = {}, beforeTerm = {};
+        standIn.sa_handler = [](int) { ++passedOn; }; // stands for the default's end
+        QCOMPARE(sigaction(SIGHUP, &standIn, &before), 0);
+        QCOMPARE(sigaction(SIGTERM, &standIn, &beforeTerm), 0);
+        delete new QuitSignals;
+        QCOMPARE(::raise(SIGTERM), 0);
+        QCOMPARE(passedOn.exchange(0), 1);
+        sigaction(SIGTERM, &beforeTerm, nullptr);
+        {
+            QuitSignals handlers;
+            QSignalSpy quit(&handlers, &QuitSignals::signal_quit);
+            QCOMPARE(::raise(SIGHUP), 0);
+            QVERIFY(quit.wait(WaitMs));
+            handlers.endDone();
+        }
+        QCOMPARE(::raise(SIGHUP), 0);
+        QCOMPARE(passedOn.load(), 0);
+        sigaction(SIGHUP, &before, nullptr);
     }
 };
 

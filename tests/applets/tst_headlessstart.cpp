@@ -104,10 +104,16 @@ class TestHeadlessStart : public QObject
 
 private slots:
     // Nobody can answer the project type: the default is taken and standard error says so.
+    // The private folder a killed run left in the temporary folder is gone.
     void asksNothing()
     {
+        const QString left = QDir::temp().filePath("kvl52110-Killed");
+        QVERIFY(QDir().mkdir(left) && QFile::setPermissions(left, QFile::ReadOwner |
+                                                                      QFile::WriteOwner |
+                                                                      QFile::ExeOwner));
         start();
         servesAndEnds();
+        QVERIFY(!QFileInfo::exists(left));
         const QByteArray err = TestFiles::read("program.err");
         QVERIFY2(err.contains("kvl52110: Nobody to answer \"Project type\": took \"TO3/TO4\", "
                               "the default\n"),
@@ -128,6 +134,7 @@ private slots:
         const QByteArray longName(5000, 'n');
         QCOMPARE(cli({"set", "foo\x1b[2J", "i1"}), QByteArray());
         QCOMPARE(cli({"set", longName, "i1"}), QByteArray());
+        QCOMPARE(cli({"run", "open", "s/dev/\x1b[31mred"}), QByteArray("i0\n"));
         ends(m_program.get());
         const QByteArray err = TestFiles::read("program.err");
         QVERIFY2(!err.contains("This plugin does not support"), err.constData());
@@ -140,6 +147,7 @@ private slots:
         QVERIFY2(err.contains("kvl52110: Request \"set " + longName.left(116) +
                               "... (5004 characters)\": no item of that name"),
                  err.constData());
+        QVERIFY2(err.contains("open_port: Unable to open /dev/\\x1b[31mred: "), err.constData());
         QVERIFY(!err.contains('\x1b'));
     }
 
@@ -173,14 +181,15 @@ private slots:
         QVERIFY2(!err.contains("Nobody to answer"), err.constData());
     }
 
-    // One that names no project type ends the start with a message.
+    // One that names no project type ends the start with a message, which shows a terminal's
+    // control characters as escapes.
     void projectUnknown()
     {
-        start(" --project TO5");
+        start(" --project 'TO5\x1b[2J'");
         QVERIFY(m_program->waitForFinished(WaitMs));
         QCOMPARE(m_program->exitCode(), 1);
-        QVERIFY(TestFiles::read("program.err")
-                    .contains("kvl52110: unknown project type \"TO5\": use TO3/TO4 or TO1/TO2\n"));
+        QCOMPARE(TestFiles::read("program.err"),
+                 "kvl52110: unknown project type \"TO5\\x1b[2J\": use TO3/TO4 or TO1/TO2\n");
         QVERIFY(!QFile::exists(PipeName::socketFile("KVL52110")));
     }
 };

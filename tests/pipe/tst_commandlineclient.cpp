@@ -278,8 +278,10 @@ private slots:
     }
 
     // A connection closed without a reply is no success. A "set" always answers, so nothing is
-    // a missing reply (status 4, said so, and whether the program still listens); a "get" or
-    // "run" may answer nothing, but only a program that still listens has answered so.
+    // a missing reply (status 4, said so, and whether the program still runs); a "get" or
+    // "run" may answer nothing, but only a program that runs on has answered so, also one that
+    // listens no more (as at its end). A program that aborts while it serves has not, however
+    // long its socket still takes connections: each of five runs says so.
     void closedWithoutAReply()
     {
         UnansweringProgram standIn("KVLGONE");
@@ -291,16 +293,24 @@ private slots:
         QCOMPARE(set.status, 4);
         QCOMPARE(set.err, QByteArray(missing)
                               .replace("%1", "set A.B i1")
-                              .replace("%2", "it still listens (its log may say why)"));
+                              .replace("%2", "it still runs (its log may say why)"));
         const Outcome nothing = runClient({"--name", "KVLGONE", "get", "A.B"});
         QCOMPARE(nothing.status, 0);
         QCOMPARE(nothing.out, QByteArray("\n"));
         standIn.ends = true;
-        const Outcome gone = runClient({"--name", "KVLGONE", "get", "A.B"});
-        QCOMPARE(gone.status, 4);
-        QCOMPARE(gone.out, QByteArray());
-        QCOMPARE(gone.err,
-                 QByteArray(missing).replace("%1", "get A.B").replace("%2", "it has ended"));
+        QCOMPARE(runClient({"--name", "KVLGONE", "get", "A.B"}).out, QByteArray("\n"));
+        standIn.close();
+        for (int run = 0; run < 5; ++run) {
+            AbortingProgram aborting("KVLGONE");
+            QVERIFY(aborting.listening);
+            const Outcome gone = runClient({"--name", "KVLGONE", "run", "Board.Read_all1"});
+            QCOMPARE(aborting.endingSignal(), SIGABRT);
+            QCOMPARE(gone.status, 4);
+            QCOMPARE(gone.out, QByteArray());
+            QCOMPARE(gone.err, QByteArray(missing)
+                                   .replace("%1", "run Board.Read_all1")
+                                   .replace("%2", "it has ended"));
+        }
     }
 
     // A program of another user at the socket's place gets no request: the client refuses it.

@@ -347,6 +347,14 @@ private slots:
         server->setLogEnabled(true);
         QCOMPARE(PipeClient::exchange(name, "get\tA.B\n"), QByteArray("i7"));
         QCOMPARE(handler->logs, (QList<QPair<int, QString>>{{110, "get A.B\n"}, {110, "i7"}}));
+        // A long line is cut, as every message that shows a request cuts it; the others stay.
+        handler->logs.clear();
+        const QByteArray item(1000000, 'n');
+        QCOMPARE(PipeClient::exchange(name, "get\tA.B\nset\t" + item + "\ti1\n"),
+                 QByteArray("i7ok\n"));
+        QCOMPARE(handler->logs.value(0),
+                 qMakePair(110, "get A.B\nset " + QString(item.left(116)) +
+                                    "... (1000007 characters)\n"));
     }
 
     // At the end of the program the event loop no longer runs; a large reply still being

@@ -1,8 +1,8 @@
 #pragma once
 
 // Shared by the pipe tests: a request handler that records every request with its typed value
-// and answers as the test tells it, clients written against the pipe protocol, and a stand-in
-// for a program that answers nothing.
+// and answers as the test tells it, clients written against the pipe protocol, and stand-ins
+// for a program that answers nothing and for one that aborts while it serves.
 
 #include "pipeclient.h"
 #include "pipename.h"
@@ -16,12 +16,16 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // A value as "type:text", a list as "[...]", nothing as "-".
@@ -214,4 +218,76 @@ public:
 
 private:
     const SocketDir m_dir{SocketDir::Use::Make};
+};
+
+// A stand-in for a program that aborts while it serves a request: a child process listens at a
+// socket name of the user's socket directory and, once a request line is in, aborts (SIGABRT,
+// no core). The socket it listens on is this process's too, so the name still takes
+// connections after the abort, as a program's may for a moment while the system closes its
+// descriptors: only the program's own end tells its client that it ended before answering.
+class AbortingProgram
+{
+public:
+    explicit AbortingProgram(const QString &localName) : m_file(PipeName::socketFile(localName))
+    {
+        const SocketDir dir(SocketDir::Use::Make);
+        const QByteArray address = QFile::encodeName(dir.address(localName));
+        sockaddr_un place{};
+        place.sun_family = AF_UNIX;
+        std::strncpy(place.sun_path, address.constData(), sizeof place.sun_path - 1);
+        m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int ready[2];
+        if (m_socket < 0 || ::bind(m_socket, (sockaddr *)&place, sizeof place) != 0 ||
+            ::pipe2(ready, O_CLOEXEC) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0)
+            serve(ready[1]); // does not return
+        ::close(ready[1]);
+        char byte = 0;
+        listening = m_pid > 0 && ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~AbortingProgram()
+    {
+        if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_socket >= 0)
+            ::close(m_socket);
+        QFile::remove(m_file);
+    }
+
+    // The signal that ended the program, once it has ended; 0 when it did not end by one.
+    int endingSignal()
+    {
+        int status = 0;
+        if (m_pid <= 0 || ::waitpid(m_pid, &status, 0) != m_pid)
+            return 0;
+        m_pid = -1;
+        return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
+
+    bool listening = false;
+
+private:
+    // In the child: system calls only (the test process has threads).
+    [[noreturn]] void serve(int ready)
+    {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        // The connections' credentials are those of the process that listens.
+        if (::listen(m_socket, 8) != 0 || ::write(ready, "r", 1) != 1)
+            ::_exit(2);
+        const int connection = ::accept(m_socket, nullptr, nullptr);
+        char byte = 0;
+        while (connection >= 0 && ::read(connection, &byte, 1) == 1 && byte != '\n') {
+        }
+        ::abort();
+    }
+
+    QString m_file;
+    int m_socket = -1;
+    pid_t m_pid = -1;
 };
