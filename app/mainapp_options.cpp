@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -102,8 +103,10 @@ void MainApp::tellFiles()
 {
     const QString stateFolder = m_programFiles.stateFolder();
     const QString dayLog = QDir(stateFolder).filePath(m_logs->saveLogBox()->text());
-    m_logs->saveLogBox()->setToolTip(dayLog);
+    m_logs->saveLogBox()->setToolTip(Qt::convertFromPlainText(dayLog)); // the folder's name as it is
     QStringList passed = m_programFiles.passedOver() + m_localServer->passedOver();
+    if (!m_logoRefusal.isEmpty())
+        passed.append(QStringLiteral("Logo not shown: %1").arg(m_logoRefusal));
     passed.removeDuplicates();
     for (const QString &text : std::as_const(passed))
         tell(WarningLevel, text);
