@@ -29,7 +29,8 @@ void fillMessageBox(QMessageBox *box, const Prompt::Message &msg)
     const Qt::TextFormat format = msg.richText ? Qt::RichText : Qt::PlainText;
     box->setIcon(QMessageBox::Icon(msg.icon));
     box->setWindowTitle(msg.title);
-    box->setStandardButtons(QMessageBox::StandardButtons(msg.buttons));
+    if (msg.buttons != Prompt::NoButton) // none: the box gives itself an OK button
+        box->setStandardButtons(QMessageBox::StandardButtons(msg.buttons));
     box->setTextFormat(format);
     if (!msg.informativeText.isEmpty())
         box->setInformativeText(QStringLiteral(" "));

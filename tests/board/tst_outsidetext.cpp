@@ -173,8 +173,8 @@ private slots:
     // The FIFO was never opened to read (checked once for each test function).
     void cleanup()
     {
-        const int released = std::exchange(releasedBefore, release->released());
-        QCOMPARE(release->released() - released, 0);
+        const int released = release->released();
+        QCOMPARE(released - std::exchange(releasedBefore, released), 0);
     }
 
     // A CSV named as markup and describing itself with it; a script list in a folder so named.
