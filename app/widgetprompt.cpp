@@ -103,7 +103,6 @@ QString WidgetPrompt::getItem(const QString &title, const QString &label, const 
         QInputDialog dialog;
         prepareInputDialog(&dialog, title, label);
         dialog.setComboBoxItems(items);
-        dialog.setComboBoxEditable(false);
         dialog.setTextValue(items.value(current));
         return accepted(&dialog, ok) ? dialog.textValue() : items.value(current);
     }
