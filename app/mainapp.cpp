@@ -106,8 +106,8 @@ QPixmap benchLogo(QString *refusal)
     if (!RegularFile::read(file.absoluteFilePath(), MaxLogoSize, &bytes, refusal))
         return logo;
     if (!logo.loadFromData(bytes))
-        *refusal = QStringLiteral("%1 is no picture the program can show")
-                       .arg(file.absoluteFilePath());
+        *refusal =
+            QStringLiteral("%1 is no picture the program can show").arg(file.absoluteFilePath());
     return logo;
 }
 

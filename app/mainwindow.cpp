@@ -432,8 +432,8 @@ void MainWindow::slot_AboutApp()
     Prompt::Message about;
     about.title = QStringLiteral("About");
     about.text = QStringLiteral("<h2>%1</h2><p>Built with Qt %2</p><p>Build: %3</p>")
-                     .arg(QString::fromLatin1(MainApp::ProjectName),
-                          QStringLiteral(QT_VERSION_STR), QString::fromLatin1(BuildDateTime));
+                     .arg(QString::fromLatin1(MainApp::ProjectName), QStringLiteral(QT_VERSION_STR),
+                          QString::fromLatin1(BuildDateTime));
     about.richText = true; // the program's own words alone
     Prompt::show(about);
 }

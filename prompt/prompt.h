@@ -7,9 +7,10 @@
 
 // The one way the link, the shell and the applets ask the user something: message boxes,
 // questions, text and item input, file names and blocking pauses. Every text given is shown as
-// plain text (markup in it is shown, never obeyed), unless a message asks for rich text. The program installs a
-// widget implementation at start-up; tests install their own answers. Calls made from a
-// thread other than the GUI thread are handed to the GUI thread, and the caller waits.
+// plain text (markup in it is shown, never obeyed), unless a message asks for rich text. The
+// program installs a widget implementation at start-up; tests install their own answers. Calls
+// made from a thread other than the GUI thread are handed to the GUI thread, and the caller
+// waits.
 //
 // With the environment variable KVL_PROMPT_DEFAULTS set to 1, every prompt is answered with
 // its default choice without being shown (for tests that run the whole program).
