@@ -1,5 +1,6 @@
 #include "documentopener.h"
 
+#include "checkedprogram.h"
 #include "prompt.h"
 
 #include <QDesktopServices>
@@ -39,6 +40,15 @@ QString DocumentOpener::openSpec()
                                 QStringLiteral("Files (*.docx *.doc *.pdf)"));
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return QString();
+    // The document gets the check of a program to start: the desktop's program that opens it
+    // trusts what it reads as much.
+    const CheckedProgram checked(path);
+    if (!checked.isOpen()) {
+        m_error = QStringLiteral("Datasheet not opened: %1.").arg(checked.error());
+        if (checked.refused())
+            m_error += QStringLiteral(" Keep it where only you or root can change it.");
+        return QString();
+    }
     const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     if (!openUrl(url))
         m_error = QStringLiteral("Cannot open %1").arg(QDir::toNativeSeparators(path));

@@ -6,7 +6,8 @@
 #include <functional>
 
 // Opens the datasheet with the desktop's program for its type (QDesktopServices, never a
-// shell). When no file exists at the stored path, it asks for one first.
+// shell). When no file exists at the stored path, it asks for one first. A file that another
+// user can change, or that the way to it lets them replace, is not opened (CheckedProgram).
 class DocumentOpener
 {
 public:
@@ -16,8 +17,8 @@ public:
     explicit DocumentOpener(const QString &specPath);
 
     // Opens the datasheet. Returns the path of the file it found (to be kept as "spec_path"),
-    // or an empty text when the user chose none. errorString() is set when the desktop could
-    // not open an existing file.
+    // or an empty text when the user chose none or the file was refused. errorString() is set
+    // when the file was refused or the desktop could not open it.
     QString openSpec();
     QString errorString() const { return m_error; }
 

@@ -23,6 +23,7 @@
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "quitsignals.h"
+#include "regularfile.h"
 #include "standarderror.h"
 #include "variantutil.h"
 #include "waitcursor.h"
@@ -33,6 +34,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPalette>
 #include <QPixmap>
@@ -86,6 +88,28 @@ void colourDisabledTexts()
             palette.setColor(QPalette::Disabled, role, QColor(text.colour));
         QApplication::setPalette(palette, text.className);
     }
+}
+
+// A logo picture in the working directory, shown in the start-up window in place of the
+// program's own; read as every file is (RegularFile), up to a large photograph.
+const QString LogoFile = QStringLiteral("Velmora_Logo.png");
+constexpr qint64 MaxLogoSize = 16 * RegularFile::MiB;
+
+// The logo file's picture; null without one, or where what is at its name is not read (the
+// reason in *refusal) or is no picture.
+QPixmap benchLogo(QString *refusal)
+{
+    QPixmap logo;
+    QByteArray bytes;
+    const QFileInfo file(LogoFile);
+    if (!file.exists() && !file.isSymLink())
+        return logo;
+    if (!RegularFile::read(file.absoluteFilePath(), MaxLogoSize, &bytes, refusal))
+        return logo;
+    if (!logo.loadFromData(bytes))
+        *refusal =
+            QStringLiteral("%1 is no picture the program can show").arg(file.absoluteFilePath());
+    return logo;
 }
 
 } // namespace
@@ -143,7 +167,7 @@ void MainApp::createStartupWindow()
     FormFont::install();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/program")));
     // A logo file in the working directory is shown; without one, the program's own picture.
-    QPixmap logo(QStringLiteral("Velmora_Logo.png"));
+    QPixmap logo = benchLogo(&m_logoRefusal);
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
@@ -561,8 +585,9 @@ void MainApp::slot_portsProbed(const QStringList &ports)
 
 QString MainApp::firmwareStatusText() const
 {
+    // The status line is rich text: the type comes from the board's answer.
     const QString text = QStringLiteral("FW %1: v%2 from %3")
-                             .arg(m_controlBoard->firmwareType(),
+                             .arg(m_controlBoard->firmwareType().toHtmlEscaped(),
                                   QStringLiteral("%1").arg(m_controlBoard->firmwareVersion(), 10,
                                                            16, QLatin1Char(' ')),
                                   m_controlBoard->firmwareDate());

@@ -268,6 +268,7 @@ private:
     QString m_serverName = QString::fromLatin1(ProjectName);
     QString m_startFailure;   // why init() failed, one sentence
     QString m_connectionText; // the status text the last connection showed
+    QString m_logoRefusal;    // why the logo file of the working directory was passed over
 
     QList<AppletFactory> m_factories;
     // Applets are built when first asked for, also through the const lookups.

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QTextDocument>
 
 namespace
 {
@@ -102,8 +103,11 @@ void MainApp::tellFiles()
 {
     const QString stateFolder = m_programFiles.stateFolder();
     const QString dayLog = QDir(stateFolder).filePath(m_logs->saveLogBox()->text());
-    m_logs->saveLogBox()->setToolTip(dayLog);
+    // A tool tip takes text that looks like markup for markup: the folder's name is shown as it is.
+    m_logs->saveLogBox()->setToolTip(Qt::convertFromPlainText(dayLog));
     QStringList passed = m_programFiles.passedOver() + m_localServer->passedOver();
+    if (!m_logoRefusal.isEmpty())
+        passed.append(QStringLiteral("Logo not shown: %1").arg(m_logoRefusal));
     passed.removeDuplicates();
     for (const QString &text : std::as_const(passed))
         tell(WarningLevel, text);

@@ -163,6 +163,7 @@ void MainWindow::createConnectionBar()
     // At least 250 wide; it grows to show the whole firmware text on one line where the bar
     // has room, and wraps it where the bar has less.
     m_statusLabel->setMinimumWidth(250);
+    m_statusLabel->setTextFormat(Qt::RichText); // see setStatusText
     m_streamLabel = new QLabel(QStringLiteral("Connection"), m_bar);
     m_connectionLamp = createLamp(m_bar, true);
     m_rxLamp = createLamp(m_bar, false);
@@ -448,11 +449,13 @@ void MainWindow::slot_UpdateConfigBenchList()
 
 void MainWindow::slot_AboutApp()
 {
-    const QString text =
-        QStringLiteral("<h2>%1</h2><p>Built with Qt %2</p><p>Build: %3</p>")
-            .arg(QString::fromLatin1(MainApp::ProjectName), QStringLiteral(QT_VERSION_STR),
-                 QString::fromLatin1(BuildDateTime));
-    Prompt::ask(Prompt::Information, QStringLiteral("About"), text);
+    Prompt::Message about;
+    about.title = QStringLiteral("About");
+    about.text = QStringLiteral("<h2>%1</h2><p>Built with Qt %2</p><p>Build: %3</p>")
+                     .arg(QString::fromLatin1(MainApp::ProjectName), QStringLiteral(QT_VERSION_STR),
+                          QString::fromLatin1(BuildDateTime));
+    about.richText = true; // the program's own words alone
+    Prompt::show(about);
 }
 
 void MainWindow::slot_UpdateBenchSoftware()

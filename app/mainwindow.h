@@ -59,6 +59,8 @@ public:
     void setPortName(const QString &name);
     unsigned int connectionSpeed() const;
     bool isLogChecked() const;
+    // The firmware line: rich text of the program's own making (and its tool tip), so any text
+    // from outside in it is escaped by the caller.
     void setStatusText(const QString &text);
     QString statusText() const;
     void addStatusWidget(QWidget *widget);

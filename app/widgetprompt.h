@@ -9,6 +9,8 @@ class QMessageBox;
 
 // The program's prompts as Qt dialogs: message boxes, text input, single choices (radio
 // buttons) and file dialogs, all without a parent window. Installed by the program at start.
+// Every label shows its text as plain text, unless a message asks for rich text; a file that
+// exists is confirmed by a box of its own before it is replaced, for the same reason.
 class WidgetPrompt : public Prompt
 {
 public:

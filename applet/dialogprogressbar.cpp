@@ -13,6 +13,7 @@ DialogProgressBar::DialogProgressBar(QWidget *parent, const QPixmap &picture)
 {
     setLayout(m_layout);
     setModal(true);
+    m_text->setTextFormat(Qt::PlainText); // a step may name what it works on
     m_layout->addWidget(m_bar);
     m_layout->addWidget(m_text);
     if (!picture.isNull()) {

@@ -26,6 +26,22 @@ bool defaultImageExists()
     return QFile::exists(QString::fromLatin1(Bootloader::DefaultImagePath));
 }
 
+// One box for every record whose checksum does not add up: how many, and the first lines.
+QString checksumWarning(const HexFile::Report &report)
+{
+    QStringList lines;
+    for (int line : report.badLines)
+        lines.append(QString::number(line));
+    const int count = report.checksumErrors;
+    const QString where = count > lines.size() ? QStringLiteral("the first in lines")
+                          : count > 1          ? QStringLiteral("in lines")
+                                               : QStringLiteral("in line");
+    return QStringLiteral("Error in HEX file!\n%1 %2 a bad checksum, %3 %4.")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("record has") : QStringLiteral("records have"), where,
+             lines.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 Bootloader::Bootloader(ControlBoard *board, QWidget *parent) : QWidget(parent), m_board(board)
@@ -147,8 +163,8 @@ bool Bootloader::loadHex(const QString &path)
     case HexFile::Loaded:
         break;
     }
-    for (int i = 0; i < report.checksumErrors; ++i)
-        Prompt::warn(QString(), QStringLiteral("Error in HEX file!"));
+    if (report.checksumErrors > 0)
+        Prompt::warn(QString(), checksumWarning(report));
     appendLog(QStringLiteral("File loaded ::<font color=blue>") + path.toHtmlEscaped() +
               QStringLiteral("</font>"));
     if (report.skippedBytes > 0)

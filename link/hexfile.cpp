@@ -50,6 +50,7 @@ public:
         const int start = m_text.indexOf(':', m_pos);
         if (start < 0)
             return false;
+        m_line += int(std::count(m_text.constData() + m_pos, m_text.constData() + start, '\n'));
         m_pos = start + 1;
         int count = 0, addrHi = 0, addrLo = 0, type = 0;
         if (!readByte(&count) || !readByte(&addrHi) || !readByte(&addrLo) || !readByte(&type)) {
@@ -79,6 +80,9 @@ public:
         return true;
     }
 
+    // The line (from 1) of the record found last.
+    int line() const { return m_line; }
+
 private:
     bool readByte(int *value)
     {
@@ -95,6 +99,7 @@ private:
 
     const QByteArray &m_text;
     int m_pos = 0;
+    int m_line = 1;
 };
 
 } // namespace
@@ -138,8 +143,8 @@ HexFile::Report HexFile::parse(const QByteArray &text)
             report.result = Truncated;
             return report;
         }
-        if (!record.checksumOk)
-            ++report.checksumErrors;
+        if (!record.checksumOk && ++report.checksumErrors <= NamedBadLines)
+            report.badLines.append(reader.line());
         if (record.type == TypeExtendedLinear) {
             // Only the low byte of the 16-bit value counts: it becomes address bits 16 to 23.
             extended = extendedByte(record.data);

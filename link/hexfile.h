@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // A firmware image read from Intel HEX text (data records 00 and extended linear address
@@ -24,9 +25,13 @@ public:
         Truncated  // a record ends before its checksum: nothing stored
     };
 
+    // How many lines with a bad checksum a report names.
+    static constexpr int NamedBadLines = 5;
+
     struct Report {
         Result result = NotOpened;
         int checksumErrors = 0; // records whose checksum does not add up (their data are stored)
+        QList<int> badLines;    // the lines (from 1) of the first NamedBadLines of those
         int skippedBytes = 0;   // data bytes whose offset lies outside the image
         QString error;          // why a file named was not read (RegularFile)
     };

@@ -6,9 +6,11 @@
 #include <functional>
 
 // The one way the link, the shell and the applets ask the user something: message boxes,
-// questions, text and item input, file names and blocking pauses. The program installs a
-// widget implementation at start-up; tests install their own answers. Calls made from a
-// thread other than the GUI thread are handed to the GUI thread, and the caller waits.
+// questions, text and item input, file names and blocking pauses. Every text given is shown as
+// plain text (markup in it is shown, never obeyed), unless a message asks for rich text. The
+// program installs a widget implementation at start-up; tests install their own answers. Calls
+// made from a thread other than the GUI thread are handed to the GUI thread, and the caller
+// waits.
 //
 // With the environment variable KVL_PROMPT_DEFAULTS set to 1, every prompt is answered with
 // its default choice without being shown (for tests that run the whole program).
@@ -43,6 +45,11 @@ public:
         QString informativeText;      // shown below the text; may be empty
         int buttons = Ok;             // OR of Button values
         int defaultButton = NoButton; // NoButton: the first of the buttons
+        // The text and informative text are shown as they are (plain text), whatever they
+        // hold. Only a message the program writes whole, with no text from outside (a file's
+        // content or name, a folder, a board's answer, a request) in it, may set this to have
+        // its markup obeyed.
+        bool richText = false;
     };
 
     virtual ~Prompt() = default;

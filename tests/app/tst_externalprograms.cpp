@@ -147,6 +147,26 @@ private slots:
         QCOMPARE(starts.first().workingDirectory, QDir::currentPath());
     }
 
+    // A datasheet in a folder that all may write, or one that another user owns, is neither
+    // opened nor kept, and the error says why.
+    void datasheetOthersCanChange()
+    {
+        QVERIFY(QDir().mkpath("open") && ::chmod("open", 0777) == 0);
+        touch("open/spec.pdf");
+        touch("their.pdf");
+        const bool asRoot = AsNobody::own("their.pdf");
+        for (const char *name : {"open/spec.pdf", "their.pdf"}) {
+            if (!asRoot && QByteArray(name) == "their.pdf")
+                QSKIP("needs root and the user nobody");
+            DocumentOpener opener(name);
+            QCOMPARE(opener.openSpec(), QString());
+            QVERIFY2(opener.errorString().startsWith("Datasheet not opened: ") &&
+                         opener.errorString().endsWith("only you or root can change it."),
+                     qPrintable(opener.errorString()));
+        }
+        QVERIFY(opened.isEmpty());
+    }
+
     // Whatever the options say, neither the updater nor the Python interpreter starts when
     // another user owns it or can change it (here nobody, or anyone through a folder that all
     // may write); the program says why.

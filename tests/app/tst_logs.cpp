@@ -34,6 +34,7 @@
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <cstdio>
@@ -97,7 +98,7 @@ private slots:
         const QString day = QDate::currentDate().toString("yyyyMMdd") + ".log";
         QCOMPARE(logs->saveLogBox()->text(), day);
         const QString state = lab.filePath("homes/me/.local/state/kvl52110/");
-        QCOMPARE(logs->saveLogBox()->toolTip(), state + day);
+        QCOMPARE(logs->saveLogBox()->toolTip(), Qt::convertFromPlainText(state + day));
         QCOMPARE(QList<int>({logs->errors(), logs->warnings(), logs->informations()}),
                  QList<int>({2, 2, 1}));
         QCOMPARE(logs->list()->count(), 5);

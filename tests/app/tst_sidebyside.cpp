@@ -28,6 +28,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -274,6 +275,23 @@ private slots:
         QCOMPARE(program->exitCode(), 1);
         const QByteArray err = TestFiles::read(folderName() + ".program.err");
         QVERIFY2(err.contains("Missing value after '--name'."), err.constData());
+    }
+
+    // A FIFO that nobody writes, named as the logo picture in the working folder, is passed
+    // over: the program serves, and says so (on standard error where nobody watches).
+    void logoFifoPassedOver()
+    {
+        const QString logo = QDir::current().absoluteFilePath(folderName() + "/Velmora_Logo.png");
+        QVERIFY(QDir().mkpath(folderName()));
+        QVERIFY(::mkfifo(QFile::encodeName(logo).constData(), 0600) == 0);
+        QProcess *program = start({});
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        endsByRequest(program, "KVL52110");
+        const QByteArray err = TestFiles::read(folderName() + ".program.err");
+        QVERIFY2(!qEnvironmentVariableIsEmpty("KVL_TEST_X11") ||
+                     err.contains("Logo not shown: " + QFile::encodeName(logo) +
+                                  " is not a regular file"),
+                 err.constData());
     }
 
     // Two programs in one folder, the second under another name: each shows its name in its

@@ -8,7 +8,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -129,6 +131,52 @@ private slots:
         msg.defaultButton = Prompt::No;
         QCOMPARE(prompt.message(msg), int(Prompt::No));
         QCOMPARE(informative, msg.informativeText);
+    }
+
+    // A message that asks for rich text shows both its texts so (plain text is the default).
+    void richTextWhenAsked()
+    {
+        QList<Qt::TextFormat> formats;
+        whenModal([&formats](QWidget *dialog) {
+            for (QLabel *label : dialog->findChildren<QLabel *>())
+                if (!label->text().isEmpty())
+                    formats << label->textFormat();
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        Prompt::Message msg;
+        msg.text = "<b>Text</b>";
+        msg.informativeText = "<i>More</i>";
+        msg.richText = true;
+        prompt.message(msg);
+        QCOMPARE(formats, QList<Qt::TextFormat>(2, Qt::RichText));
+    }
+
+    // Replacing a file that exists is asked in a box of the program's own, which shows the
+    // file's name as it is; No opens the file dialog again, Yes gives the name.
+    void saveOverAFile()
+    {
+        const QString file = "<img src=&#47;dev&#47;zero>.txt";
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        QStringList asked;
+        int dialogs = 0;
+        std::function<void(QWidget *)> answer = [&](QWidget *dialog) {
+            if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+                ++dialogs;
+                files->selectFile(file);
+                whenModal(answer);
+                static_cast<QDialog *>(files)->accept(); // as its Save button does
+            } else if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+                asked << box->text() + (box->textFormat() == Qt::PlainText ? "" : " (!)");
+                if (asked.size() == 1)
+                    whenModal(answer);
+                box->button(asked.size() == 1 ? QMessageBox::No : QMessageBox::Yes)->click();
+            }
+        };
+        whenModal(answer);
+        QCOMPARE(prompt.saveFileName("Save", QDir::currentPath(), "Text (*.txt)"),
+                 QDir::current().absoluteFilePath(file));
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(asked, QStringList(2, file + " already exists.\nDo you want to replace it?"));
     }
 
     // A notice opens a box that does not wait, with its informative text; the same notice

@@ -137,7 +137,7 @@ private slots:
         for (auto [text, warned, data, logEnd] :
              {std::tuple{QByteArray("garbage\n"), badFormat, QByteArray(), QString()},
               {truncated, inFile, {}, {}},
-              {spoilt, inFile, bytes, {}},
+              {spoilt, {"|Error in HEX file!\n1 record has a bad checksum, in line 3."}, bytes, {}},
               {HexRecords::image(Base, testBytes(1)), {}, testBytes(1), {}}, // one byte to flash
               {outside,
                {},
@@ -154,6 +154,19 @@ private slots:
             if (!data.isEmpty()) // the skipped bytes are logged only when there are some
                 QCOMPARE(logText().section('\n', -1), logEnd.isEmpty() ? "File loaded ::" + path : logEnd);
         }
+    }
+
+    // A file of nothing but bad checksums, as large as is read, gets one box: the count and the
+    // first lines, whatever ends its lines.
+    void manyBadChecksums()
+    {
+        constexpr int Records = 340000;
+        QByteArray text = ":0000000001\r\n:0000000001\n";
+        while (text.size() < Records * 12)
+            text += ":0000000001\n";
+        QVERIFY(r->window.loadHex(writeHex(text)));
+        QCOMPARE(warnings(), QStringList("|Error in HEX file!\n340000 records have a bad "
+                                         "checksum, the first in lines 1, 2, 3, 4, 5."));
     }
 
     // The test build compiles in a default image of 20 bytes at the flash base.
