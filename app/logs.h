@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 class Beeper;
 class QCheckBox;
 class QFile;
@@ -79,6 +82,28 @@ public:
     // once, such as where it keeps its files.
     void addListed(int level, const QString &text);
 
+    // While one lives, every entry is listed whatever the "Log" switch says, as errors are: such
+    // as why a request was refused, where its client points.
+    class Listing
+    {
+    public:
+        explicit Listing(Logs *logs)
+            : m_logs(logs), m_was(logs && std::exchange(logs->m_listing, true))
+        {
+        }
+        ~Listing()
+        {
+            if (m_logs)
+                m_logs->m_listing = m_was;
+        }
+        Listing(const Listing &) = delete;
+        Listing &operator=(const Listing &) = delete;
+
+    private:
+        Logs *m_logs;
+        bool m_was;
+    };
+
 public slots:
     void slot_addLog(int level, QString text);
 
@@ -97,6 +122,7 @@ private:
     void showErrorBox(const QString &text);
     void updateErrorBox();
     void showDroppedNote(qint64 dropped);
+    void updateDroppedNote();
 
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
@@ -113,6 +139,7 @@ private:
     QPointer<QPushButton> m_horn; // in the status bar once placed
     QFile *logFile = nullptr;
     QMenu *m_contextMenu = nullptr;
+    std::optional<QString> m_clickedRow; // the text of the row the context menu was opened on
     QPointer<QMessageBox> m_errorBox;
     QString m_errorText; // the latest error, for the box
     // A box closed meanwhile stays closed: the next error shows it.
