@@ -572,6 +572,14 @@ private slots:
         logs->consoleLine()->setText("bogus");
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
         QCOMPARE(logs->errors(), errors + 1);
+        // A board that ends its answers with CR LF: the answer's line ends where it does.
+        board.setLineEnding("\r\n");
+        board.addHandler("get CRLF", [](const QByteArray &) { return QByteArray("CRLF=1"); });
+        logs->consoleLine()->setText("get CRLF");
+        QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        const QString answer = logs->list()->lineText(logs->list()->count() - 1);
+        QVERIFY2(answer.startsWith(" RX(") && answer.endsWith("):CRLF=1"), qPrintable(answer));
+        app->setLogComm(false);
         app->disconnectBoard();
     }
 
