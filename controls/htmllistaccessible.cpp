@@ -82,6 +82,11 @@ QAccessibleInterface *HtmlListAccessible::childAt(int x, int y) const
     return index.isValid() ? child(index.row()) : nullptr;
 }
 
+QAccessibleInterface *HtmlListAccessible::focusChild() const
+{
+    return list()->hasFocus() ? child(list()->currentRow()) : nullptr;
+}
+
 // ---------------------------------------------------------------- selection
 
 int HtmlListAccessible::selectedCellCount() const

@@ -116,6 +116,12 @@ private slots:
         list->tableInterface()->selectRow(1);
         QCOMPARE(list->tableInterface()->selectedRows(), QList<int>{1});
         QVERIFY(second->state().selected && second->tableCellInterface()->isSelected());
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.setFocus();
+        box.setCurrentRow(1);
+        QCOMPARE(list->focusChild(), second); // the current row has the keyboard
+        QVERIFY(second->state().focused && !list->child(0)->state().focused);
         box.addLine("", " newest", "");
         box.followLastRow(); // the first row leaves
         QCOMPARE(QAccessible::accessibleInterface(firstId), nullptr);
