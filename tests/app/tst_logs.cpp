@@ -400,22 +400,6 @@ private slots:
         QCOMPARE(list->child(1)->text(QAccessible::Name), QString("TX(12:00:00.000):get A"));
     }
 
-    // A request refused for what is only a warning (an item the tool lacks) lists why whether or
-    // not "Log" is ticked: its client points to the log for it.
-    void refusalListsWhy()
-    {
-        FakeBoard board;
-        QVERIFY(app->connectBoard(board.devicePath()));
-        app->setLogComm(false);
-        const int warnings = logs->warnings();
-        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "get\tLogs.NOSUCH\n").trimmed(),
-                 QByteArray("err"));
-        QCOMPARE(lastLine(), QString("<font color=\"magenta\"> Request \"get Logs.NOSUCH\": "
-                                     "Logs has no item NOSUCH</font>"));
-        QCOMPARE(logs->warnings(), warnings + 1);
-        app->disconnectBoard();
-    }
-
     // The Python runner's messages reach the log: a stored interpreter path that does not
     // resolve is warned about there.
     void runnerWarnsInTheLog()
