@@ -121,46 +121,20 @@ bool HtmlListAccessible::isRowSelected(int row) const
     return list()->selectionModel()->isRowSelected(row, QModelIndex());
 }
 
-bool HtmlListAccessible::selectRow(int row)
-{
-    if (row < 0 || row >= rowCount())
-        return false;
-    list()->selectionModel()->select(list()->itemModel()->index(row, 0),
-                                     QItemSelectionModel::ClearAndSelect);
-    return true;
-}
-
-bool HtmlListAccessible::unselectRow(int row)
-{
-    if (row < 0 || row >= rowCount())
-        return false;
-    list()->selectionModel()->select(list()->itemModel()->index(row, 0),
-                                     QItemSelectionModel::Deselect);
-    return true;
-}
-
 // ---------------------------------------------------------------- changes
 
-// A row's text is read when asked for: only rows that come, leave or all go move the items.
+// A row's text is read when asked for, and rows come only at the end (the model appends them):
+// only rows that leave, or all going, move the items.
 void HtmlListAccessible::modelChange(QAccessibleTableModelChangeEvent *event)
 {
-    switch (event->modelChangeType()) {
-    case QAccessibleTableModelChangeEvent::ModelReset:
+    if (event->modelChangeType() == QAccessibleTableModelChangeEvent::ModelReset)
         deleteRows();
-        break;
-    case QAccessibleTableModelChangeEvent::RowsInserted:
-        moveRows(event->firstRow(), event->lastRow() - event->firstRow() + 1);
-        break;
-    case QAccessibleTableModelChangeEvent::RowsRemoved:
+    else if (event->modelChangeType() == QAccessibleTableModelChangeEvent::RowsRemoved)
         moveRows(event->firstRow(), event->firstRow() - event->lastRow() - 1);
-        break;
-    default:
-        break;
-    }
 }
 
-// The items of rows from on move by rows (down where positive); those that it would move above
-// from are of rows that left, and go.
+// The items of rows from on move up by -by rows; those that it would move above from are of
+// rows that left, and go.
 void HtmlListAccessible::moveRows(int from, int by)
 {
     if (m_rows.isEmpty())

@@ -12,7 +12,7 @@ class HtmlListBox;
 // as the text drawn (plain text, never markup). It is a table of one column too, so a reader asks
 // for the rows it reads rather than keeping them all (the list may hold tens of thousands): a row
 // is made when first asked for and kept, under its row number, until it leaves the list. The list
-// tells it of its rows' changes through table-model events.
+// tells it of rows that leave through table-model events.
 class HtmlListAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
@@ -45,9 +45,10 @@ public:
     QList<int> selectedRows() const override;
     bool isColumnSelected(int) const override { return false; }
     bool isRowSelected(int row) const override;
-    bool selectRow(int row) override;
+    // The selection is the person's: a screen reader reads it, and the keys change it.
+    bool selectRow(int) override { return false; }
     bool selectColumn(int) override { return false; }
-    bool unselectRow(int row) override;
+    bool unselectRow(int) override { return false; }
     bool unselectColumn(int) override { return false; }
     void modelChange(QAccessibleTableModelChangeEvent *event) override;
 

@@ -228,8 +228,8 @@ void HtmlListBox::announce()
     }
 }
 
-// The screen reader's items of the rows keep in step with them. The list's interface is made
-// when first asked for (by a screen reader or here), and looked up after that.
+// The screen reader's items of the rows keep in step with rows that leave. The list's interface
+// is made when first asked for (by a screen reader or here), and looked up after that.
 void HtmlListBox::tellRowsChanged(QAccessibleTableModelChangeEvent::ModelChangeType change,
                                   int first, int last)
 {
@@ -466,7 +466,6 @@ void HtmlListBox::paintRowsFrom(int row)
 void HtmlListBox::rowsInserted(const QModelIndex &parent, int start, int end)
 {
     QAbstractItemView::rowsInserted(parent, start, end);
-    tellRowsChanged(QAccessibleTableModelChangeEvent::RowsInserted, start, end);
     m_firstNew = m_firstNew < 0 ? start : qMin(m_firstNew, start);
     if (!m_showing)
         updateGeometries();
