@@ -536,6 +536,17 @@ private slots:
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" first<cr>second"));
         menu->close();
+        // Opened on a row and closed, then below the rows: Copy takes the current row.
+        QApplication::sendEvent(logs->list()->viewport(), &click);
+        menu->close();
+        const QPoint below(5, logs->list()->viewport()->height() - 2);
+        QVERIFY(!logs->list()->indexAt(below).isValid());
+        QContextMenuEvent clickBelow(QContextMenuEvent::Mouse, below,
+                                     logs->list()->viewport()->mapToGlobal(below));
+        QApplication::sendEvent(logs->list()->viewport(), &clickBelow);
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" from a script"));
+        menu->close();
     }
 
     void consoleLine()
