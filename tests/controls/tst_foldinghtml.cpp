@@ -112,7 +112,8 @@ private slots:
         QCOMPARE(second->parent(), list);
         QCOMPARE(list->indexOfChild(second), 1);
         QCOMPARE(list->childAt(second->rect().center().x(), second->rect().center().y()), second);
-        QVERIFY(second->state().selectable && !second->state().selected);
+        const QAccessible::State state = second->state();
+        QVERIFY(state.selectable && state.focusable && !state.selected);
         box.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&box));
         box.setFocus();
