@@ -22,6 +22,8 @@ public:
     bool open(const QString &path, QString *error);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
+    // Whether it is open and its last write worked.
+    bool writes() const { return isOpen() && m_lost == 0; }
     const QString &fileName() const { return m_path; }
 
     Outcome append(const QByteArray &line);

@@ -86,10 +86,7 @@ void Logs::setupUi()
     m_messageBox->setChecked(true);
     m_list->setMaximumRows(ListedLines);
     m_list->setAccessibleName(QStringLiteral("Log"));
-    m_droppedNote = new QLabel(QStringLiteral("Older lines have left this list, which keeps the "
-                                              "newest %L1 (the day's log file keeps them all).")
-                                   .arg(ListedLines),
-                               this);
+    m_droppedNote = new QLabel(this);
     m_droppedNote->setWordWrap(true);
     m_droppedNote->hide();
 
@@ -124,6 +121,7 @@ void Logs::setupUi()
     connect(cbSaveLog, &QCheckBox::toggled, this, &Logs::slot_cbSaveLog_toggled);
     connect(m_list, &QWidget::customContextMenuRequested, this, &Logs::slot_LogContextMenu);
     connect(m_list, &CustomControls::HtmlListBox::signal_rowsDropped, this, &Logs::showDroppedNote);
+    connect(cbSaveLog, &QCheckBox::toggled, this, [this]() { updateDroppedNote(); });
 }
 
 QSize Logs::sizeHint() const
@@ -187,14 +185,19 @@ QString Logs::shownText(const QString &text)
 {
     if (std::none_of(text.begin(), text.end(), [](QChar c) { return actsAsControl(c.unicode()); }))
         return text;
-    // The line feeds that end the text end the entry.
+    // The line ends that end the text end the entry: line feeds, and carriage returns (a board
+    // may end its lines with CR LF).
+    const auto endsLine = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
     qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char('\n'))
+    while (end > 0 && endsLine(text.at(end - 1)))
         --end;
     QString shown;
     shown.reserve(end + 8);
-    for (const QChar c : QStringView(text).left(end)) {
+    for (qsizetype i = 0; i < end; ++i) {
+        const QChar c = text.at(i);
         const char16_t code = c.unicode();
+        if (code == u'\r' && i + 1 < end && text.at(i + 1) == QLatin1Char('\n'))
+            continue; // CR LF is one line end
         if (code == u'\n')
             shown += QLatin1String("<cr>");
         else if (code == u'\t')
@@ -226,6 +229,8 @@ void Logs::slot_addLog(int level, QString text)
         if (m_dayLog.isOpen())
             writeDayLog(fileLine(level, text));
         m_list->addLine(lead, QLatin1Char(' ') + translate(text), colorOfLevel(level));
+        if (level < 0) // told to a screen reader as a log tells its news
+            m_list->announceNewest();
         // Current but not selected: the selection's background would hide the level colours.
         m_list->followLastRowSoon();
     }
@@ -235,9 +240,8 @@ void Logs::slot_addLog(int level, QString text)
 
 void Logs::addListed(int level, const QString &text)
 {
-    m_listing = true;
+    const Listing listing(this);
     slot_addLog(level, text);
-    m_listing = false;
 }
 
 void Logs::countAndAlert(int level, const QString &text)
@@ -357,7 +361,24 @@ void Logs::slot_pbClear_clicked()
 // Said once, not counted on: a new text would lay the window out again at every show.
 void Logs::showDroppedNote(qint64 dropped)
 {
+    updateDroppedNote();
     m_droppedNote->setVisible(dropped > 0);
+}
+
+// Whether the lines that left are kept elsewhere follows the day's log file.
+void Logs::updateDroppedNote()
+{
+    QString text = QStringLiteral("Older lines have left this list, which keeps the newest %L1. ")
+                       .arg(ListedLines);
+    if (!cbSaveLog->isChecked())
+        text += QStringLiteral("They are not kept: tick the day's log file above to keep every "
+                               "line from now on.");
+    else if (m_dayLog.writes())
+        text += QStringLiteral("The day's log file keeps every line listed since it was ticked.");
+    else
+        text += QStringLiteral("The day's log file cannot be written: they are lost.");
+    if (m_droppedNote->text() != text)
+        m_droppedNote->setText(text);
 }
 
 void Logs::slot_cbSaveLog_toggled(bool on)
@@ -393,15 +414,28 @@ void Logs::writeDayLog(const QByteArray &line)
                      m_dayLog.lostSince().toString(QStringLiteral("HH:mm:ss"))));
     else if (outcome == DayLogFile::Resumed)
         MainApp::instance()->fileWritten(m_dayLog.fileName());
+    if (outcome == DayLogFile::Stopped || outcome == DayLogFile::Resumed)
+        updateDroppedNote();
 }
 
+// The point is the list's viewport's. The row there is the one Copy takes, whatever rows come
+// meanwhile.
 void Logs::slot_LogContextMenu(QPoint point)
 {
-    m_contextMenu->popup(m_list->mapToGlobal(point));
+    const QModelIndex clicked = m_list->indexAt(point);
+    m_clickedRow.reset();
+    if (clicked.isValid())
+        m_clickedRow = m_list->lineText(clicked.row());
+    m_contextMenu->popup(m_list->viewport()->mapToGlobal(point));
 }
 
+// The row the menu was opened on; without one, the current row.
 void Logs::slot_ActionCopy()
 {
+    if (m_clickedRow) {
+        QApplication::clipboard()->setText(*std::exchange(m_clickedRow, std::nullopt));
+        return;
+    }
     m_list->showAddedRows(); // the newest entry, also one not shown yet, is the current one
     const int row = m_list->currentRow();
     if (row < 0 || row >= m_list->count())

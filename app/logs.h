@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
 class Beeper;
 class QCheckBox;
 class QGridLayout;
@@ -79,6 +82,28 @@ public:
     // once, such as where it keeps its files.
     void addListed(int level, const QString &text);
 
+    // While one lives, every entry is listed whatever the "Log" switch says, as errors are: such
+    // as why a request was refused, where its client points.
+    class Listing
+    {
+    public:
+        explicit Listing(Logs *logs)
+            : m_logs(logs), m_was(logs && std::exchange(logs->m_listing, true))
+        {
+        }
+        ~Listing()
+        {
+            if (m_logs)
+                m_logs->m_listing = m_was;
+        }
+        Listing(const Listing &) = delete;
+        Listing &operator=(const Listing &) = delete;
+
+    private:
+        Logs *m_logs;
+        bool m_was;
+    };
+
 public slots:
     void slot_addLog(int level, QString text);
 
@@ -98,6 +123,7 @@ private:
     void updateErrorBox();
     void showDroppedNote(qint64 dropped);
     void writeDayLog(const QByteArray &line);
+    void updateDroppedNote();
 
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
@@ -114,6 +140,7 @@ private:
     QPointer<QPushButton> m_horn; // in the status bar once placed
     DayLogFile m_dayLog;
     QMenu *m_contextMenu = nullptr;
+    std::optional<QString> m_clickedRow; // the text of the row the context menu was opened on
     QPointer<QMessageBox> m_errorBox;
     QString m_errorText; // the latest error, for the box
     // A box closed meanwhile stays closed: the next error shows it.

@@ -4,6 +4,7 @@
 
 #include "applet.h"
 #include "controlboard.h"
+#include "logs.h"
 #include "piperequest.h"
 #include "standarderror.h"
 #include "variantutil.h"
@@ -53,7 +54,8 @@ void MainApp::logRefusal(const QString &request, const QString &why)
 }
 
 // A request that names nothing keeps its reply, but a typo in a script must not pass unseen: the
-// log gets a warning naming it, and so does standard error when nobody sees the log window.
+// log lists a warning naming it, whatever the "Log" switch says (a client refused points there
+// for why), and so does standard error when nobody sees the log window.
 void MainApp::warnUnknown(const QString &request, const QString &what)
 {
     // Escaped and cut: a request may hold any bytes, and be a megabyte long.
@@ -62,6 +64,7 @@ void MainApp::warnUnknown(const QString &request, const QString &what)
             .arg(PipeRequest::displayText(request), PipeRequest::displayText(what));
     if (m_unattended)
         StandardError::say(text);
+    const Logs::Listing listed(m_logs);
     emit signal_log(WarningLevel, text);
 }
 

@@ -1,5 +1,6 @@
 #include "htmllistbox.h"
 
+#include "htmllistaccessible.h"
 #include "htmllistmodel.h"
 #include "htmltextitemdelegate.h"
 
@@ -30,6 +31,9 @@ HtmlListBox::HtmlListBox(int rows, QWidget *parent) : QAbstractItemView(parent)
 
 void HtmlListBox::init(int rows)
 {
+    // Before the model's first change asks for the list's interface.
+    static const bool readable = (QAccessible::installFactory(&HtmlListAccessible::create), true);
+    Q_UNUSED(readable);
     m_delegate = new HtmlTextItemDelegate(this);
     m_delegate->setSize(QSize(0, RowHeight));
     m_model = new HtmlListModel(qMax(0, rows), this);
@@ -39,10 +43,12 @@ void HtmlListBox::init(int rows)
     setEditTriggers(NoEditTriggers);
     horizontalScrollBar()->setSingleStep(SidewaysStep);
     // Rows that leave alone (a smaller bound) change the scroll range too.
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this]() {
-        if (!m_showing)
-            updateGeometries();
-    });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int first, int last) {
+                tellRowsChanged(QAccessibleTableModelChangeEvent::RowsRemoved, first, last);
+                if (!m_showing)
+                    updateGeometries();
+            });
     updateTextFormat();
 }
 
@@ -123,6 +129,7 @@ void HtmlListBox::clear()
     m_show.cancel();
     m_added.clear();
     m_followSoon = false;
+    m_announced = 0;
     m_model->clear();
     m_widestText = 0; // the rows narrow with the next one drawn
     updateGeometries();
@@ -192,9 +199,47 @@ void HtmlListBox::showAddedRows()
     }
     m_showing = false;
     updateGeometries();
+    announce();
     if (m_firstNew >= 0)
         paintRowsFrom(std::exchange(m_firstNew, -1));
     tellDropped();
+}
+
+void HtmlListBox::announceNewest()
+{
+    if (!m_added.isEmpty())
+        m_announced = m_added.last().key;
+}
+
+// An event on the new row, which a screen reader hears of as a row added to the list. The row
+// is looked for among those this show added; one that left before its show is not told.
+void HtmlListBox::announce()
+{
+    const quint64 key = std::exchange(m_announced, 0);
+    if (key == 0 || m_firstNew < 0 || !QAccessible::isActive())
+        return;
+    for (int row = m_model->rowCount() - 1; row >= m_firstNew; --row) {
+        if (m_model->row(row).key == key) {
+            QAccessibleEvent event(this, QAccessible::ObjectCreated);
+            event.setChild(row);
+            QAccessible::updateAccessibility(&event);
+            return;
+        }
+    }
+}
+
+// The screen reader's items of the rows keep in step with rows that leave. The list's interface
+// is made when first asked for (by a screen reader or here), and looked up after that.
+void HtmlListBox::tellRowsChanged(QAccessibleTableModelChangeEvent::ModelChangeType change,
+                                  int first, int last)
+{
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    if (QAccessibleTableInterface *table = list ? list->tableInterface() : nullptr) {
+        QAccessibleTableModelChangeEvent event(this, change);
+        event.setFirstRow(first);
+        event.setLastRow(last);
+        table->modelChange(&event);
+    }
 }
 
 void HtmlListBox::setItemSize(int width, int height)
@@ -450,10 +495,22 @@ void HtmlListBox::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
 void HtmlListBox::reset()
 {
     QAbstractItemView::reset();
+    tellRowsChanged(QAccessibleTableModelChangeEvent::ModelReset, 0, 0);
     m_firstNew = -1;
     m_top = 0;
     updateGeometries();
     viewport()->update();
+}
+
+// A screen reader follows the row the keyboard moves to (not the rows a show follows).
+void HtmlListBox::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (m_showing || !current.isValid() || !hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(current.row());
+    QAccessible::updateAccessibility(&event);
 }
 
 // ---------------------------------------------------------------- events

@@ -4,6 +4,7 @@
 #include "pacedcall.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QList>
 #include <QStringList>
 
@@ -18,7 +19,8 @@ class HtmlTextItemDelegate;
 // widens every row to it, and the rows scroll sideways. The list scrolls a row at a time.
 // Rows added in a burst count and read at once, but reach the view together, a few times a
 // second at most; a show lays out and paints only the rows it adds, the rows already shown move
-// up unpainted. With a bound, the oldest rows leave as new ones come.
+// up unpainted. With a bound, the oldest rows leave as new ones come. A screen reader reads it
+// as a list of its rows shown, each as the plain text drawn (HtmlListAccessible).
 class HtmlListBox : public QAbstractItemView
 {
     Q_OBJECT
@@ -48,6 +50,9 @@ public:
     // Shows the rows added so far now (following the last row when that was asked for).
     void showAddedRows();
     bool hasRowsToShow() const { return m_show.isAsked(); }
+    // The newest row added is told to a screen reader as new when it shows (of the rows so marked
+    // in a burst, the newest).
+    void announceNewest();
     void setItemSize(int width, int height);
 
     // At most this many rows are kept (0: every row); older rows leave.
@@ -86,6 +91,7 @@ protected slots:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
     void reset() override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     void init(int rows);
@@ -102,6 +108,9 @@ private:
     void updateTextFormat();
     void paintRowsFrom(int row);
     void tellDropped();
+    void tellRowsChanged(QAccessibleTableModelChangeEvent::ModelChangeType change, int first,
+                         int last);
+    void announce();
 
     HtmlTextItemDelegate *m_delegate = nullptr;
     HtmlListModel *m_model = nullptr;
@@ -113,6 +122,7 @@ private:
     QList<ListRow> m_added;    // rows after the model's, not yet shown
     bool m_followSoon = false; // the next show follows the last row
     qint64 m_droppedTold = 0;  // the rows that had left when signal_rowsDropped last said so
+    quint64 m_announced = 0;   // the key of the row to tell a screen reader of at its show
     PacedCall m_show{this, [this]() { showAddedRows(); }};
 };
 

@@ -1,5 +1,7 @@
 #include "listrow.h"
 
+#include <QTextDocumentFragment>
+
 #include <atomic>
 
 namespace CustomControls
@@ -45,6 +47,15 @@ QString ListRow::toHtml() const
         return escaped(lead + text);
     return escaped(lead) + QStringLiteral("<font color=\"%1\">").arg(colour.toHtmlEscaped()) +
            escaped(text) + QStringLiteral("</font>");
+}
+
+QString ListRow::shownText() const
+{
+    if (rich)
+        return QTextDocumentFragment::fromHtml(text).toPlainText();
+    if (lead.isEmpty() && text.startsWith(QLatin1Char(' ')))
+        return text.mid(1);
+    return lead + text;
 }
 
 } // namespace CustomControls

@@ -18,6 +18,9 @@ struct ListRow {
     static ListRow html(const QString &html);
     // The row as HTML: a plain row's texts escaped, its colour as a font tag.
     QString toHtml() const;
+    // The row's text as it is drawn: a plain row's lead and text (a blank that would begin the
+    // row is not drawn, as in rich text); a rich row's HTML as plain text.
+    QString shownText() const;
 };
 
 } // namespace CustomControls

@@ -27,12 +27,11 @@ const RowLayouts::Laid &RowLayouts::of(const ListRow &row)
     if (row.rich) {
         readHtml(row.text, m_font, &laid->layout);
     } else {
-        // As in rich text, a blank that would begin the row is not drawn.
-        const bool blankFirst = row.lead.isEmpty() && row.text.startsWith(QLatin1Char(' '));
-        const QString text = blankFirst ? row.text.mid(1) : row.text;
-        laid->layout.setText(row.lead + text);
+        const QString shown = row.shownText();
+        laid->layout.setText(shown);
         if (!row.colour.isEmpty()) {
-            QTextLayout::FormatRange coloured{int(row.lead.size()), int(text.size()), {}};
+            const int textStart = int(row.lead.size());
+            QTextLayout::FormatRange coloured{textStart, int(shown.size()) - textStart, {}};
             coloured.format.setForeground(QColor::fromString(row.colour));
             laid->layout.setFormats({coloured});
         }

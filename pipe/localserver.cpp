@@ -575,10 +575,11 @@ void LocalServer::onClosed(Connection *c)
 }
 
 // Over the size limit: what has not run is dropped, the client gets "err\n" (after the replies
-// of a batch already queued) and the connection is closed.
+// of a batch already queued) and the connection is closed. The log says why, whether or not it
+// logs the communication (an error): the client points there.
 void LocalServer::refuse(Connection *c)
 {
-    log(QStringLiteral("Pipe batch of more than %1 bytes refused").arg(maxBatchBytes));
+    note(-1, QStringLiteral("Pipe batch of more than %1 bytes refused").arg(maxBatchBytes));
     c->input.clear();
     c->refused = true;
     if (c->state != Connection::Queued)

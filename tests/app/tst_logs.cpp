@@ -274,6 +274,8 @@ private slots:
             {"a\nb\n\n", "a<cr>b"},
             {"\n", ""},
             {"a\tb\rc\x1b[0m\x7f\x1f", "a b\\x0dc\\x1b[0m\\x7f\\x1f"},
+            {"A=7\r", "A=7"}, // a board's answer, its line ended by CR LF
+            {"a\r\nb\r\n", "a<cr>b"},
             {QString::fromUtf8("\u0080\u009b\u2028\u2029"), "\\x80\\x9b\\u2028\\u2029"}};
         for (const auto &[text, shown] : cases)
             QCOMPARE(Logs::shownText(text), shown);
@@ -306,7 +308,11 @@ private slots:
                      QString(" entry %1").arg(total - Logs::ListedLines + row));
         QCOMPARE(logs->informations() + logs->warnings(), total);
         QVERIFY(!note->isHidden() && note->text().startsWith("Older lines have left this list"));
+        QVERIFY(note->text().endsWith("The day's log file keeps every line listed since it was "
+                                      "ticked."));
         logs->saveLogBox()->setChecked(false);
+        QVERIFY(note->text().endsWith("They are not kept: tick the day's log file above to keep "
+                                      "every line from now on."));
         app->setLogComm(false);
         const QList<QByteArray> lines = TestFiles::read(day).split('\n');
         QCOMPARE(lines.size(), total + 1); // and the end of the last
@@ -346,6 +352,57 @@ private slots:
         const double contrast = Contrast::ofText(text, blank);
         QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         app->setLogComm(false);
+    }
+
+    // A selected row reads in every colour the log uses: its text keeps a contrast of at least
+    // 4.5:1 to the selection behind it, each letter (here an entry of one).
+    void selectedLineReads_data()
+    {
+        QTest::addColumn<int>("level");
+        for (int level : {-1, 0, 1, 100, 1000})
+            QTest::addRow("%d", level) << level;
+        for (int level = 101; level <= 119; ++level)
+            QTest::addRow("%d", level) << level;
+    }
+
+    void selectedLineReads()
+    {
+        QFETCH(int, level);
+        app->setLogComm(true);
+        CustomControls::HtmlListBox *list = logs->list();
+        logs->showWindow();
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->slot_addLog(level, "W");
+        list->followLastRow();
+        const QModelIndex index = list->itemModel()->index(0, 0);
+        list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+        const QRect row = list->visualRect(index);
+        const QImage text = list->viewport()->grab(row).toImage();
+        list->setItemText(0, "<font color=\"black\"> </font>");
+        const QImage blank = list->viewport()->grab(row).toImage();
+        const double contrast = Contrast::ofText(text, blank);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        app->setLogComm(false);
+    }
+
+    // A screen reader reads the log as a list named "Log" of its rows, each as the window shows
+    // it: lead and text, plain text.
+    void listReadsAsShown()
+    {
+        QVERIFY(QMetaObject::invokeMethod(logs, "slot_pbClear_clicked"));
+        logs->slot_addLog(-1, "<b>failed</b>\r\n");
+        app->setLogComm(true);
+        logs->slot_addLog(109, "TX(12:00:00.000):get A");
+        app->setLogComm(false);
+        logs->list()->showAddedRows();
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(logs->list());
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->text(QAccessible::Name), QString("Log"));
+        QCOMPARE(list->childCount(), 2);
+        const QString error = list->child(0)->text(QAccessible::Name);
+        QVERIFY2(error.startsWith("C(-1) [") && error.endsWith("] <b>failed</b>"),
+                 qPrintable(error));
+        QCOMPARE(list->child(1)->text(QAccessible::Name), QString("TX(12:00:00.000):get A"));
     }
 
     // The Python runner's messages reach the log: a stored interpreter path that does not
@@ -535,11 +592,31 @@ private slots:
         logs->slot_addLog(-1, "newest"); // copied before the list has moved on to it
         menuAction("Copy")->trigger();
         QCOMPARE(clipboard->text(), QString(" newest"));
-        // A right click on the list opens the menu.
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5));
+        // A right click on the list opens the menu; Copy takes the row clicked, while a script's
+        // rows come and the list follows them.
+        logs->list()->followLastRow();
+        const QRect first = logs->list()->visualRect(logs->list()->itemModel()->index(0, 0));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, first.center(),
+                                logs->list()->viewport()->mapToGlobal(first.center()));
         QApplication::sendEvent(logs->list()->viewport(), &click);
         auto *menu = logs->findChild<QMenu *>();
         QTRY_VERIFY(menu->isVisible());
+        for (int i = 0; i < 20; ++i)
+            logs->slot_addLog(-1, "from a script");
+        logs->list()->followLastRow();
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" first<cr>second"));
+        menu->close();
+        // Opened on a row and closed, then below the rows: Copy takes the current row.
+        QApplication::sendEvent(logs->list()->viewport(), &click);
+        menu->close();
+        const QPoint below(5, logs->list()->viewport()->height() - 2);
+        QVERIFY(!logs->list()->indexAt(below).isValid());
+        QContextMenuEvent clickBelow(QContextMenuEvent::Mouse, below,
+                                     logs->list()->viewport()->mapToGlobal(below));
+        QApplication::sendEvent(logs->list()->viewport(), &clickBelow);
+        menuAction("Copy")->trigger();
+        QCOMPARE(clipboard->text(), QString(" from a script"));
         menu->close();
     }
 
@@ -561,6 +638,14 @@ private slots:
         logs->consoleLine()->setText("bogus");
         QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
         QCOMPARE(logs->errors(), errors + 1);
+        // A board that ends its answers with CR LF: the answer's line ends where it does.
+        board.setLineEnding("\r\n");
+        board.addHandler("get CRLF", [](const QByteArray &) { return QByteArray("CRLF=1"); });
+        logs->consoleLine()->setText("get CRLF");
+        QTest::keyClick(logs->consoleLine(), Qt::Key_Return);
+        const QString answer = logs->list()->lineText(logs->list()->count() - 1);
+        QVERIFY2(answer.startsWith(" RX(") && answer.endsWith("):CRLF=1"), qPrintable(answer));
+        app->setLogComm(false);
         app->disconnectBoard();
     }
 

@@ -2,7 +2,7 @@
 // tst_sidebyside_x11, on an X server with a window manager, whose Qt platform reads arguments of
 // its own. "--name NAME" as the README writes it serves under NAME; two programs side by side
 // keep their files apart and show their names; one told by the system to end ends as its Close
-// does, as does a person's Close of its main window.
+// does, as does a person's Close of its main window. On a desktop, a screen reader reads its log.
 #include "clirun.h"
 #include "mainapp.h"
 #include "pipeclient.h"
@@ -599,6 +599,45 @@ private slots:
         QCOMPARE(::raise(SIGHUP), 0);
         QCOMPARE(passedOn.load(), 0);
         sigaction(SIGHUP, &before, nullptr);
+    }
+
+    // A screen reader reads the log through the accessibility bus (logreader.py, in a session
+    // bus of its own): requests refused with "Log" not ticked, at a fresh start and for an item
+    // the board lacks, are listed with why once it is ticked; the list is a list of its rows,
+    // each read as shown (plain text), and an error's new row is told of.
+    void logReadAsAScreenReaderDoes()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("the accessibility bus of a desktop: runs as tst_sidebyside_x11");
+        QDir().mkpath(folderName());
+        QProcess reader;
+        reader.setWorkingDirectory(folderName());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KVL_PROMPT_DEFAULTS", "1");
+        reader.setProcessEnvironment(env);
+        reader.start("dbus-run-session",
+                     QStringList{"--", "/usr/bin/python3",
+                                 qEnvironmentVariable("KVL_SOURCE_DIR") + "/tests/app/logreader.py",
+                                 KVL_PROGRAM_PATH, KVL_CLI_PATH} +
+                         Project);
+        QVERIFY(reader.waitForFinished(5 * WaitMs));
+        const QString said = QString::fromUtf8(reader.readAllStandardOutput());
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        QMap<QString, QStringList> read; // what the reader read, by kind
+        for (const QString &line : said.split('\n', Qt::SkipEmptyParts))
+            read[line.section('\t', 0, 0)].append(line.section('\t', 1));
+        const QStringList why = read.value("why");
+        QVERIFY2(why.size() == 2 && why.first().startsWith("C(-1) [") &&
+                     why.first().endsWith("] Error GET Board.NOSUCH: no board is connected (the "
+                                          "tool windows take requests once one is)") &&
+                     why.last() == "Request \"get Board.NOSUCH\": Board has no item NOSUCH",
+                 qPrintable(said));
+        QVERIFY2(read.value("told").value(0).endsWith(
+                     "] Error GET Nope.ERROR: no applet is named \"Nope\""),
+                 qPrintable(said));
+        QVERIFY2(read.value("rows").value(0).toInt() > 3, qPrintable(said));
+        const QString newest = read.value("newest").value(0);
+        QVERIFY2(!newest.isEmpty() && !newest.contains("<font"), qPrintable(said));
     }
 };
 

@@ -83,6 +83,65 @@ private slots:
         QCOMPARE(box.itemText(0), QString("c"));
     }
 
+    // A screen reader reads the list as a list of the rows shown, each as the plain text drawn
+    // (markup of a plain row as it is, a rich row's without its tags); a row's item follows its
+    // row as older rows leave, and goes when its row does.
+    void screenReaderReadsTheRows()
+    {
+        HtmlListBox box(0);
+        box.setMaximumRows(3);
+        box.resize(300, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&box);
+        QCOMPARE(list->role(), QAccessible::List);
+        box.addLine("C(-1) [date]", " <b>failed</b> &amp;", "red");
+        box.addLine("", " next", "");
+        box.addItem("rich <font color=red>row</font>");
+        QCOMPARE(list->childCount(), 0); // not shown yet
+        box.showAddedRows();
+        QCOMPARE(list->childCount(), 3);
+        QCOMPARE(list->tableInterface()->rowCount(), 3);
+        QStringList names;
+        for (int row = 0; row < 3; ++row)
+            names << list->child(row)->text(QAccessible::Name);
+        QCOMPARE(names, QStringList({"C(-1) [date] <b>failed</b> &amp;", "next", "rich row"}));
+        QAccessibleInterface *first = list->child(0), *second = list->child(1);
+        const QAccessible::Id firstId = QAccessible::uniqueId(first);
+        QCOMPARE(second->role(), QAccessible::ListItem);
+        QCOMPARE(second->parent(), list);
+        QCOMPARE(list->indexOfChild(second), 1);
+        QCOMPARE(list->childAt(second->rect().center().x(), second->rect().center().y()), second);
+        const QAccessible::State state = second->state();
+        QVERIFY(state.selectable && state.focusable && !state.selected);
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.setFocus();
+        box.setCurrentRow(1);
+        QCOMPARE(list->tableInterface()->selectedRows(), QList<int>{1});
+        QVERIFY(second->state().selected && second->tableCellInterface()->isSelected());
+        QCOMPARE(list->focusChild(), second); // the current row has the keyboard
+        QVERIFY(second->state().focused && !list->child(0)->state().focused);
+        box.addLine("", " newest", "");
+        box.followLastRow(); // the first row leaves
+        QCOMPARE(QAccessible::accessibleInterface(firstId), nullptr);
+        QCOMPARE(list->indexOfChild(second), 0);
+        QCOMPARE(second->text(QAccessible::Name), QString("next"));
+        QCOMPARE(list->child(2)->text(QAccessible::Name), QString("newest"));
+        const QAccessible::Id secondId = QAccessible::uniqueId(second);
+        box.clear();
+        QCOMPARE(list->childCount(), 0);
+        QCOMPARE(QAccessible::accessibleInterface(secondId), nullptr);
+        QAccessible::Id left = 0;
+        {
+            HtmlListBox gone(0);
+            gone.addItem("row");
+            gone.showAddedRows();
+            left = QAccessible::uniqueId(QAccessible::queryAccessibleInterface(&gone)->child(0));
+        }
+        QCOMPARE(QAccessible::accessibleInterface(left), nullptr); // the rows go with their list
+    }
+
     // A paced call that takes longer than its interval leaves the event loop that interval
     // before it runs again: a burst's shows keep their pace, and what waits (a request, a click)
     // is served between them. A call asked for within its own run runs again after it.
