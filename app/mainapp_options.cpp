@@ -105,6 +105,7 @@ void MainApp::tellFiles()
     const QString dayLog = QDir(stateFolder).filePath(m_logs->saveLogBox()->text());
     // A tool tip takes text that looks like markup for markup: the folder's name is shown as it is.
     m_logs->saveLogBox()->setToolTip(Qt::convertFromPlainText(dayLog));
+    m_logs->saveLogBox()->setAccessibleDescription(dayLog); // a screen reader's is plain
     QStringList passed = m_programFiles.passedOver() + m_localServer->passedOver();
     if (!m_logoRefusal.isEmpty())
         passed.append(QStringLiteral("Logo not shown: %1").arg(m_logoRefusal));
