@@ -11,6 +11,7 @@
 #include "bootloader.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "errorbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
@@ -418,15 +419,14 @@ private slots:
         QVERIFY(!app->set("ToolA.BANK[SW9]", two));
         QVERIFY(lastLogLine().contains(
             "Error SET:ToolA.BANK[SW9]: BANK[SW9] names no field of its register<"));
-        // A get of no value is refused, but it is no error: no red line, no count, no box.
+        // A get of no value is refused, but it is no error: no red line, no count, no bar.
         const int errors = app->logs()->errors();
-        QMessageBox *box = app->logs()->errorBox();
-        if (box)
-            box->hide();
+        ErrorBar *bar = app->logs()->errorBar();
+        bar->closeBar();
         QVERIFY(!app->get("ToolA.NOPE", &result));
         QVERIFY(!lastLogLine().contains("NOPE"));
         QCOMPARE(app->logs()->errors(), errors);
-        QVERIFY(!box || !box->isVisible());
+        QVERIFY(bar->isHidden());
         QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
         QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));
