@@ -448,7 +448,6 @@ private slots:
             QTRY_VERIFY2(other->isVisible() && isOverTheMainWindow(other),
                          qPrintable(other->windowTitle()));
         QTRY_VERIFY(errorBarWhole());
-        QVERIFY(window()->errorBar()->height() < window()->height() / 4);
         for (QWidget *other : shown)
             other->close();
         window()->errorBar()->closeBar();
