@@ -216,9 +216,14 @@ private slots:
         logs->slot_addLog(-5, "first failure");
         logs->slot_addLog(-5, "second failure");
         QVERIFY(!bar->isHidden());
-        QCOMPARE(bar->findChild<WholeTextLabel *>()->textFormat(), Qt::PlainText);
-        // While shown, it takes the next text paced.
+        auto *text = bar->findChild<WholeTextLabel *>();
+        QCOMPARE(text->textFormat(), Qt::PlainText);
+        // While shown, it takes the next text paced, drawn to be read on the bar's colour.
         QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "second failure|2");
+        const QImage drawn = text->grab().toImage();
+        text->setText(QString());
+        QVERIFY(Contrast::ofText(drawn, text->grab().toImage()) >= 4.5);
+        text->setText("second failure");
         QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(bar);
         QVERIFY(alert && alert->role() == QAccessible::AlertMessage);
         QCOMPARE(alert->text(QAccessible::Name), QString("Error"));
