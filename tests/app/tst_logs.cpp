@@ -226,6 +226,8 @@ private slots:
         text->setText("second failure");
         QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(bar);
         QVERIFY(alert && alert->role() == QAccessible::AlertMessage);
+        QCOMPARE(QAccessible::queryAccessibleInterface(bar->closeButton())->role(),
+                 QAccessible::Button);
         QCOMPARE(alert->text(QAccessible::Name), QString("Error"));
         QCOMPARE(alert->text(QAccessible::Description), QString("second failure"));
         const QList<std::function<void()>> closings = {
