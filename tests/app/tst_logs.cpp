@@ -221,6 +221,8 @@ private slots:
         // While shown, it takes the next text paced, drawn to be read on the bar's colour.
         QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "second failure|2");
         const QImage drawn = text->grab().toImage();
+        const QColor colour = bar->grab().toImage().pixelColor(2, bar->height() / 2);
+        QVERIFY2(colour.red() > colour.green() + 15, qPrintable(colour.name())); // marked red
         text->setText(QString());
         QVERIFY(Contrast::ofText(drawn, text->grab().toImage()) >= 4.5);
         text->setText("second failure");
@@ -234,6 +236,8 @@ private slots:
             [bar]() { bar->closeButton()->click(); },
             [bar]() {
                 bar->openLogButton()->setFocus(); // as Tab gives it
+                QTest::keyClick(bar->openLogButton(), Qt::Key_A); // no other key closes it
+                QVERIFY(!bar->isHidden());
                 QTest::keyClick(bar->openLogButton(), Qt::Key_Escape);
             },
             [bar]() { QTest::keyClick(bar->closeButton(), Qt::Key_Space); }};

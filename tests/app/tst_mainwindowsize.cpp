@@ -6,6 +6,7 @@
 #include "errorbar.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "wholetextlabel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -80,6 +81,8 @@ private slots:
             window.resize(width, 600);
             QTRY_COMPARE(window.width(), width);
             QTRY_VERIFY2(barIsWhole(window), qPrintable(QString::number(width)));
+            const QWidget *error = window.errorBar()->findChild<WholeTextLabel *>();
+            QVERIFY(width > 683 || error->height() >= 3 * error->fontMetrics().height());
             if (width == 1440 && oneRow)
                 QCOMPARE(rows(window), 1);
         }
