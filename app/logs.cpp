@@ -2,6 +2,7 @@
 
 #include "accessiblenames.h"
 #include "beeper.h"
+#include "errorbar.h"
 #include "htmllistbox.h"
 #include "mainapp.h"
 #include "mainwindow.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
@@ -60,8 +60,6 @@ Logs::~Logs()
     // The status widgets belong to the status bar once placed; they have no use without us.
     delete m_horn;
     delete m_statusLabel;
-    if (m_errorBox)
-        m_errorBox->deleteLater();
 }
 
 void Logs::setupUi()
@@ -212,7 +210,7 @@ QString Logs::shownText(const QString &text)
     return shown;
 }
 
-// The text is shown as it is, never read as markup, in the list, the error box and the day's
+// The text is shown as it is, never read as markup, in the list, the error bar and the day's
 // file alike.
 void Logs::slot_addLog(int level, QString text)
 {
@@ -250,8 +248,8 @@ void Logs::countAndAlert(int level, const QString &text)
         // One pattern at a time: a burst of errors would otherwise start a thread each.
         if (m_horn->isChecked() && !m_beeper)
             m_beeper = new Beeper(QString::fromLatin1(ErrorBeepPattern));
-        if (m_messageBox->isChecked())
-            showErrorBox(text);
+        if (ErrorBar *bar = m_messageBox->isChecked() ? errorBar() : nullptr)
+            bar->addError(text);
         ++errorCount;
     } else if (level == 0) {
         ++infoCount;
@@ -260,39 +258,16 @@ void Logs::countAndAlert(int level, const QString &text)
     }
 }
 
-// The error box does not block: a failing request or link keeps running while it is open.
-// One box, kept for the window's life: closing it (its button, Enter, Escape) only hides it,
-// and the next error shows it again at once with its text. While it is shown, a burst of errors
-// changes its text paced: each new text lays the box out again.
-void Logs::showErrorBox(const QString &text)
+ErrorBar *Logs::errorBar() const
 {
-    if (Prompt::answerDefaults())
-        return;
-    m_errorText = text;
-    if (m_errorBox && m_errorBox->isVisible())
-        m_errorBoxText.ask();
-    else
-        updateErrorBox();
-}
-
-void Logs::updateErrorBox()
-{
-    m_errorBoxText.cancel();
-    if (!m_errorBox) {
-        m_errorBox = new QMessageBox(QMessageBox::Critical, QStringLiteral("Error"), QString(),
-                                     QMessageBox::Ok);
-        m_errorBox->setModal(false);
-        m_errorBox->setTextFormat(Qt::PlainText);
-    }
-    if (m_errorBox->text() != m_errorText)
-        m_errorBox->setText(m_errorText);
-    m_errorBox->show();
-    m_errorBox->raise();
+    const MainWindow *window = MainApp::instance()->mainWindow();
+    return window ? window->errorBar() : nullptr;
 }
 
 bool Logs::showsPending() const
 {
-    return m_list->hasRowsToShow() || m_statusCounts.isAsked() || m_errorBoxText.isAsked();
+    const ErrorBar *bar = errorBar();
+    return m_list->hasRowsToShow() || m_statusCounts.isAsked() || (bar && bar->isPending());
 }
 
 void Logs::resetCounters()

@@ -6,7 +6,6 @@
 
 #include <QLabel>
 #include <QMap>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
@@ -15,6 +14,7 @@
 #include <utility>
 
 class Beeper;
+class ErrorBar;
 class QCheckBox;
 class QGridLayout;
 class QLineEdit;
@@ -28,8 +28,9 @@ class HtmlListBox;
 // The log window: the end of every component's signal_log. An entry's text is plain text, shown
 // as it is in its level's colour (never read as markup); the list keeps the newest ListedLines
 // entries. It counts errors, warnings and information entries in the main window's status bar,
-// writes the day's log file on request, beeps and shows an error box for errors, copies lines
-// to the clipboard and sends its console line to the board. It lives in a dock on the right.
+// writes the day's log file on request, beeps and shows errors in the main window's error bar,
+// copies lines to the clipboard and sends its console line to the board. It lives in a dock on
+// the right.
 class Logs : public Applet
 {
     Q_OBJECT
@@ -71,11 +72,11 @@ public:
     QCheckBox *messageBoxBox() const { return m_messageBox; }
     QCheckBox *translaterBox() const { return m_translater; }
     QLineEdit *consoleLine() const { return m_console; }
-    // The error box (shown or closed), or null before the first error it showed.
-    QMessageBox *errorBox() const { return m_errorBox; }
+    // The main window's bar that shows the errors, or null once the main window has gone.
+    ErrorBar *errorBar() const;
     // Whether the error pattern still plays (a new error then starts none).
     bool isBeeping() const { return !m_beeper.isNull(); }
-    // Whether entries wait for a paced show: the list's rows, the counts or the error box's text.
+    // Whether entries wait for a paced show: the list's rows, the counts or the error bar's text.
     bool showsPending() const;
 
     // An entry listed whatever the "Log" switch says, as errors are: what the program tells
@@ -119,8 +120,6 @@ private slots:
 private:
     void fitStatusLabel(const QString &text);
     void countAndAlert(int level, const QString &text);
-    void showErrorBox(const QString &text);
-    void updateErrorBox();
     void showDroppedNote(qint64 dropped);
     void writeDayLog(const QByteArray &line);
     void updateDroppedNote();
@@ -141,13 +140,6 @@ private:
     DayLogFile m_dayLog;
     QMenu *m_contextMenu = nullptr;
     std::optional<QString> m_clickedRow; // the text of the row the context menu was opened on
-    QPointer<QMessageBox> m_errorBox;
-    QString m_errorText; // the latest error, for the box
-    // A box closed meanwhile stays closed: the next error shows it.
-    PacedCall m_errorBoxText{this, [this]() {
-                                 if (m_errorBox && m_errorBox->isVisible())
-                                     updateErrorBox();
-                             }};
     QLabel *m_droppedNote = nullptr; // says that older lines have left the list
     QPointer<Beeper> m_beeper;       // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};

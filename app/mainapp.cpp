@@ -10,7 +10,6 @@
 #include "checkedprogram.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
-#include "errorboxkey.h"
 #include "forcedexit.h"
 #include "formfont.h"
 #include "keyboardfocus.h"
@@ -260,7 +259,6 @@ bool MainApp::init()
     m_mainWindow = new MainWindow;
     m_mainWindow->setWindowTitle(MainWindow::windowTitleText(m_serverName));
     new OwnedWindows(m_mainWindow);
-    new ErrorBoxKey(m_mainWindow, [this]() { return m_logs ? m_logs->errorBox() : nullptr; });
     KeyboardFocus::install();
     connect(new BlockedClose(m_mainWindow), &BlockedClose::signal_closeAsked, this,
             &MainApp::quitAsClosed, Qt::QueuedConnection);

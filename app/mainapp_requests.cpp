@@ -115,7 +115,7 @@ bool MainApp::get(const QString &name, QVariant *result)
             *result = value;
         if (!isNullVariant(value))
             return true;
-        // No value is no error: a script that polls such a name must not raise the error box
+        // No value is no error: a script that polls such a name must not fill the error bar
         // each time. The warning names it (an item the applet lacks was named above).
         if (applet->hasItem(parts.at(1)))
             warnUnknown(QStringLiteral("get ") + name,

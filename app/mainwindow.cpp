@@ -4,6 +4,7 @@
 #include "applet.h"
 #include "appletscroll.h"
 #include "controlboard.h"
+#include "errorbar.h"
 #include "flowlayout.h"
 #include "mainapp.h"
 #include "mdiarea.h"
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <algorithm>
@@ -137,11 +139,20 @@ CustomControls::MySwitch *MainWindow::createLamp(QWidget *parent, bool numbered)
 
 // The bar's widgets are made in the bar in the status bar, where they stay, not moved there.
 // They stand in one row where the window is wide enough and wrap onto more rows where it is
-// not; a lamp stays beside its label and the rescan button beside the port list.
+// not; a lamp stays beside its label and the rescan button beside the port list. The error bar
+// stands over them, as wide as the window, while it shows an error.
 void MainWindow::createConnectionBar()
 {
     QStatusBar *status = statusBar();
-    m_bar = new QWidget(status);
+    auto *foot = new QWidget(status);
+    auto *column = new QVBoxLayout(foot);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(3);
+    m_errorBar = new ErrorBar(foot);
+    m_errorBar->hide();
+    column->addWidget(m_errorBar);
+    m_bar = new QWidget(foot);
+    column->addWidget(m_bar);
     auto *flow = new FlowLayout(m_bar);
     flow->setSpacing(6);
     m_pbConnect = new QPushButton(QStringLiteral("Connect"), m_bar);
@@ -192,7 +203,7 @@ void MainWindow::createConnectionBar()
     for (QWidget *w : {static_cast<QWidget *>(m_cbLog), static_cast<QWidget *>(m_specButton),
                        static_cast<QWidget *>(m_pbRestore)})
         flow->addWidget(w);
-    status->addWidget(m_bar, 1);
+    status->addWidget(foot, 1);
     // The status bar takes the height its rows need at the window's width (a fixed height
     // would be one row's).
     QSizePolicy policy = status->sizePolicy();
@@ -206,6 +217,7 @@ void MainWindow::createConnectionBar()
     connect(m_cbLog, &QCheckBox::toggled, this, &MainWindow::slot_cbLogComm_toggled);
     connect(m_cbLog, &QCheckBox::toggled, this, &MainWindow::slot_LogOn);
     connect(m_pbRestore, &QPushButton::clicked, this, &MainWindow::slot_RestorePreviousWorkspace);
+    connect(m_errorBar, &ErrorBar::signal_openLog, this, &MainWindow::showLogWindow);
     connect(&m_lampTimer, &QTimer::timeout, this, &MainWindow::slot_supress_led);
     m_lampTimer.start(LampTickMs);
     setConnectedUi(0);
@@ -396,13 +408,19 @@ void MainWindow::slot_cbLogComm_toggled(bool on)
 
 void MainWindow::slot_LogOn(bool on)
 {
+    if (on) {
+        showLogWindow();
+    } else if (Applet *log = MainApp::instance()->logs()) {
+        log->hideWindow();
+    }
+}
+
+// As its entry in the Project menu shows it: "Log" stays as it is.
+void MainWindow::showLogWindow()
+{
     Applet *log = MainApp::instance()->logs();
     if (!log)
         return;
-    if (!on) {
-        log->hideWindow();
-        return;
-    }
     log->showWindow();
     // As wide as it asks, but at most half the window: at half a screen the tool windows keep
     // room beside it (the log scrolls sideways).

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 class Applet;
+class ErrorBar;
 class MdiArea;
 class QAction;
 class QCheckBox;
@@ -24,9 +25,10 @@ namespace CustomControls
 class MySwitch;
 }
 
-// The one top-level window: the tool-window area with its watermark, the menus and the
-// connection bar in the status bar (connect button, ports, speed, firmware status, activity
-// lamps, "Log", datasheet button, "Restore last") and a right dock area for the log window.
+// The one top-level window: the tool-window area with its watermark, the menus, the error bar
+// over the connection bar in the status bar (connect button, ports, speed, firmware status,
+// activity lamps, "Log", datasheet button, "Restore last") and a right dock area for the log
+// window.
 // It watches every key press of the program for Ctrl+digit, which opens a tool window.
 class MainWindow : public QMainWindow
 {
@@ -77,6 +79,8 @@ public:
     QCheckBox *logSwitch() const { return m_cbLog; }
     QToolButton *specButton() const { return m_specButton; }
     QPushButton *restoreButton() const { return m_pbRestore; }
+    // The bar over the connection bar that shows the log's errors.
+    ErrorBar *errorBar() const { return m_errorBar; }
     QLabel *streamLabel() const { return m_streamLabel; }
     QLabel *statusLabel() const { return m_statusLabel; }
     CustomControls::MySwitch *connectionLamp() const { return m_connectionLamp; }
@@ -118,6 +122,7 @@ private slots:
     void slot_UpdateConfigBenchList();
     void slot_ChangeConenctionSpeed();
     void slot_LogOn(bool on);
+    void showLogWindow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -148,6 +153,7 @@ private:
     QAction *m_specAction = nullptr;
     QAction *m_fileAction = nullptr;
     QWidget *m_bar = nullptr; // the connection bar, in the status bar
+    ErrorBar *m_errorBar = nullptr; // over the connection bar
     QLabel *m_streamLabel = nullptr;
     QCheckBox *m_cbLog = nullptr;
     QPushButton *m_pbConnect = nullptr;

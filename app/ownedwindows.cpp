@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -36,7 +35,6 @@ OwnedWindows::~OwnedWindows()
 bool OwnedWindows::eventFilter(QObject *object, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    keepBoxesOver(object, type);
     if ((type == QEvent::Show || type == QEvent::WindowStateChange) && object->isWidgetType()) {
         auto *window = static_cast<QWidget *>(object);
         if (type == QEvent::Show && keeps(window)) {
@@ -49,29 +47,6 @@ bool OwnedWindows::eventFilter(QObject *object, QEvent *event)
                 Qt::QueuedConnection);
     }
     return QObject::eventFilter(object, event);
-}
-
-// An open box that no longer lies over the main window once it has moved or changed its size
-// (another program's window may lie where it was), or once it is raised again (a new error in
-// it), is placed over it again.
-void OwnedWindows::keepBoxesOver(QObject *object, QEvent::Type type) const
-{
-    if (type == QEvent::ZOrderChange && isOpenBox(object)) {
-        place(static_cast<QWidget *>(object));
-    } else if ((type == QEvent::Move || type == QEvent::Resize) && object == m_owner) {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            if (isOpenBox(window))
-                place(window);
-        }
-    }
-}
-
-// A message box of the program's own (without a parent) that is open.
-bool OwnedWindows::isOpenBox(const QObject *object) const
-{
-    const auto *box = qobject_cast<const QMessageBox *>(object);
-    return box && keeps(box) && !box->parentWidget() && box->isVisible() && !box->isMinimized();
 }
 
 // A window manager may minimize a window of a fixed size all the same (openbox offers the button

@@ -16,9 +16,7 @@ class QWidget;
 // it is larger. Only a window that a person's command shows takes the keyboard. A
 // window of a fixed size (it asks for no minimize button) that a window manager minimizes all
 // the same comes back at once, with the main window that the window manager may have minimized
-// with it. An open box goes with its main window: where the main window moves or changes its
-// size, or the box is raised again (a new error in the log's box), a box that no longer lies
-// over it is centred over it again.
+// with it.
 class OwnedWindows : public QObject
 {
     Q_OBJECT
@@ -36,8 +34,6 @@ private:
     static void leaveKeyboard(QWidget *window);
     // Over its owner on its first show, within the available area on every show.
     void place(QWidget *window) const;
-    void keepBoxesOver(QObject *object, QEvent::Type type) const;
-    bool isOpenBox(const QObject *object) const;
     // A minimized window of a fixed size shown again, and its owner.
     void bringBack(QWidget *window) const;
 

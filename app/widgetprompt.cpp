@@ -70,6 +70,8 @@ int WidgetPrompt::message(const Message &msg)
 
 void WidgetPrompt::notify(const Message &msg)
 {
+    if (msg.icon == Critical)
+        return;
     m_notices.removeAll(nullptr);
     for (QMessageBox *open : std::as_const(m_notices)) {
         if (open->windowTitle() == msg.title && open->text() == msg.text) {

@@ -16,7 +16,8 @@ class WidgetPrompt : public Prompt
 public:
     int message(const Message &msg) override;
     // A box without a parent that is not modal and deletes itself when closed; a message whose
-    // box is still open raises that box instead of adding another.
+    // box is still open raises that box instead of adding another. A critical notice opens no
+    // box: its note is an error in the log, which the main window's error bar shows.
     void notify(const Message &msg) override;
     QString getText(const QString &title, const QString &label, const QString &text,
                     bool *ok) override;

@@ -169,6 +169,7 @@ bool WindowState::save(const QString &fileName)
 int WindowState::apply(const QByteArray &text)
 {
     m_warnings.clear();
+    m_geometryOnceNormal.clear();
     const QList<QByteArray> lines = text.split('\n');
     if (text.isEmpty())
         return 0;
@@ -187,12 +188,15 @@ int WindowState::apply(const QByteArray &text)
     // request): the tool windows then get their places again in the area it has then.
     if (mainWindowRestored && m_mainWindow->isVisible()) {
         const QList<Placed> placed = m_placed;
-        PlacementAfterResize::start(m_mainWindow, m_mainWindow->windowState(), [placed]() {
-            for (const Placed &p : placed) {
-                if (p.container)
-                    placeContainer(p.container, p.place);
-            }
-        });
+        PlacementAfterResize::start(
+            m_mainWindow, m_mainWindow->windowState(),
+            [placed]() {
+                for (const Placed &p : placed) {
+                    if (p.container)
+                        placeContainer(p.container, p.place);
+                }
+            },
+            m_geometryOnceNormal);
     }
     return restored;
 }
@@ -211,8 +215,16 @@ bool WindowState::applyGeometryLine(const QByteArray &line)
     // its normal geometry while a window manager keeps it maximized, and the window's contents
     // would then be laid out for the smaller size inside the larger window.
     const Qt::WindowStates filling = Qt::WindowMaximized | Qt::WindowFullScreen;
-    if (saved->testAnyFlags(filling) && *saved == (m_mainWindow->windowState() & filling))
+    const Qt::WindowStates now = m_mainWindow->windowState() & filling;
+    if (saved->testAnyFlags(filling) && *saved == now)
         return false;
+    // A window maximized now and saved un-maximized is un-maximized first, and sized only once
+    // the window system has done so (a Wayland compositor ends the program otherwise).
+    if (now && !saved->testAnyFlags(filling) && m_mainWindow->isVisible()) {
+        m_geometryOnceNormal = geometry;
+        m_mainWindow->setWindowState(m_mainWindow->windowState() & ~filling);
+        return true;
+    }
     return m_mainWindow->restoreGeometry(geometry);
 }
 

@@ -37,8 +37,10 @@ public:
     // skipped. A tool window's MDI area is scrolled back to its origin and the window placed
     // within the view (cut to its size, moved in from an edge it crosses), so its title bar and
     // buttons are in view. A main window that is maximized as the file saved it stays as it is;
-    // one that a window manager resizes later (maximizes it on X11) has the windows placed
-    // again in the area it has then.
+    // one maximized now that the file saved un-maximized is un-maximized, and given its saved
+    // geometry once the window system reports it so (never sized while maximized); one that a
+    // window manager resizes later (maximizes it on X11) has the windows placed again in the
+    // area it has then.
     // A line whose position or size lies outside a sane range (far beyond any screen) is refused
     // with a warning and changes nothing.
     // Returns the number of applets restored.
@@ -58,7 +60,7 @@ private:
     };
 
     Applet *findApplet(const QString &name) const;
-    // Whether the main window's geometry was restored.
+    // Whether the main window's geometry was restored, or is to be once it is un-maximized.
     bool applyGeometryLine(const QByteArray &line);
     bool applyAppletLine(const QByteArray &line, int lineNumber);
     void refuse(int lineNumber, const QString &reason);
@@ -67,6 +69,7 @@ private:
     QList<Applet *> m_applets;
     const Applet *m_placeOnly = nullptr;
     QList<Placed> m_placed; // by the last apply()
+    QByteArray m_geometryOnceNormal; // the main window's, once it is un-maximized
     QString m_error;
     QStringList m_warnings;
 };

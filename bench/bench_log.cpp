@@ -1,6 +1,6 @@
 // The log window over a long day: trace entries (as "Log" ticked logs a board's traffic) logged
 // in bursts into the shown window (offscreen), its paced shows running as they do for a person;
-// the error beeps and the error box are off, so the list alone is measured.
+// the error beeps and the error bar are off, so the list alone is measured.
 //   - the program's CPU per entry (its shows and paints included) and its memory when 1,000,
 //     100,000, 400,000 and 1,000,000 entries have been logged (100, 2,000, 8,000 and 20,000 in
 //     the short mode, with the list's bound lowered to 1,000 to match), the cost at the most

@@ -2,8 +2,8 @@
 // in a child process, serves command-socket requests from a client thread (one connection each,
 // as a script sends them) while its event loop lays out and paints as it does for a person who
 // watches. Three kinds of request, in interleaved rounds (the best of each counts) with "Log"
-// off, with "Log" ticked, and with "Log" off and the error box shown as a person has it
-// ("MessageBox" ticked; the other rounds run without the box, as KVL_PROMPT_DEFAULTS=1 has it):
+// off, with "Log" ticked, and with "Log" off and the error bar shown as a person has it
+// ("MessageBox" ticked; the other rounds run with it unticked and the bar closed):
 //   - "get version", which logs nothing with "Log" off: the bare baseline;
 //   - "run open i5", refused with an error entry (the same text each time);
 //   - "set Board.SA q5", refused with an error entry that names it (a new text each time);
@@ -13,7 +13,7 @@
 // painted), so no round's work lands in the next.
 // Prints the program's CPU per request (the process's CPU less the client thread's) and the log
 // entries each made, the CPU per entry beyond the bare request, a board request's cost with
-// "Log" ticked against "Log" off, and an error's cost with its box shown against the bare
+// "Log" ticked against "Log" off, and an error's cost with the error bar shown against the bare
 // request (at most 3).
 //
 //     bench_logentry [--short] [requests per round]       (default 1000; short: 40)
@@ -23,6 +23,7 @@
 //     sh cmake/run-x11-test.sh /tmp/bench-x11 $PWD/build/bench/bench_logentry
 #include "benchenv.h"
 #include "controlboard.h"
+#include "errorbar.h"
 #include "localserver.h"
 #include "logs.h"
 #include "logshown.h"
@@ -36,7 +37,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -69,17 +69,17 @@ struct Cost {
     double entries = 0; // per request
 };
 
-// How the rounds run: "Log" and the error box.
+// How the rounds run: "Log" and the error bar.
 struct Mode {
     const char *label;
     bool log;
-    bool box;
+    bool bar;
 };
 
 const Mode Modes[] = {
-    {"\"Log\" off", false, false}, {"\"Log\" ticked", true, false}, {"box shown", false, true}};
+    {"\"Log\" off", false, false}, {"\"Log\" ticked", true, false}, {"bar shown", false, true}};
 constexpr int ModeCount = int(std::size(Modes));
-enum { LogOff = 0, LogTicked = 1, BoxShown = 2 };
+enum { LogOff = 0, LogTicked = 1, BarShown = 2 };
 
 class Bench
 {
@@ -116,13 +116,11 @@ private:
 void setMode(const Mode &mode)
 {
     MainApp::instance()->mainWindow()->logSwitch()->setChecked(mode.log);
-    if (mode.box)
-        qunsetenv("KVL_PROMPT_DEFAULTS");
-    else
-        qputenv("KVL_PROMPT_DEFAULTS", "1");
-    if (QMessageBox *box = MainApp::instance()->logs()->errorBox(); box && !mode.box)
-        box->hide(); // it would cover the window
-    waitForLogShows(MainApp::instance()->logs());
+    Logs *logs = MainApp::instance()->logs();
+    logs->messageBoxBox()->setChecked(mode.bar);
+    if (!mode.bar)
+        logs->errorBar()->closeBar();
+    waitForLogShows(logs);
 }
 
 // CPU per entry of a request beyond another that made fewer.
@@ -155,10 +153,10 @@ void report(const Cost (&best)[ModeCount][KindCount], int count)
                 perEntry(best[LogTicked][BoardRequest], best[LogOff][BoardRequest]));
     std::printf("board request, \"Log\" ticked / off: %.2f\n",
                 best[LogTicked][BoardRequest].cpuUs / best[LogOff][BoardRequest].cpuUs);
-    std::printf("error with its box shown / bare request: %.2f, naming the request: %.2f "
+    std::printf("error with the error bar shown / bare request: %.2f, naming the request: %.2f "
                 "(at most 3)\n",
-                best[BoxShown][Error].cpuUs / bare.cpuUs,
-                best[BoxShown][NamedError].cpuUs / bare.cpuUs);
+                best[BarShown][Error].cpuUs / bare.cpuUs,
+                best[BarShown][NamedError].cpuUs / bare.cpuUs);
 }
 
 int requestsPerRound(int argc, char *argv[])
@@ -194,7 +192,7 @@ int main(int argc, char *argv[])
     BenchEnvironment env(argc, argv);
     if (const int code = env.checkStart())
         return code;
-    qputenv("KVL_PROMPT_DEFAULTS", "1"); // no error box but where a mode shows it
+    qputenv("KVL_PROMPT_DEFAULTS", "1"); // no prompt waits
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication application(argc, argv);
     MainApp::applyStyleSheet(); // as the program does: every widget is style-sheet styled

@@ -7,7 +7,7 @@
 #include <QTest>
 
 // Runs the event loop until the log has shown what was logged (its paced shows of the list, the
-// counts and the error box have run), and painted it.
+// counts and the error bar have run), and painted it.
 inline void waitForLogShows(Logs *logs)
 {
     for (int i = 0; i < 10000 && logs->showsPending(); ++i)

@@ -29,6 +29,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Evaluation program for KVL52110 LED drive
 set(CPACK_PACKAGE_CONTACT "KVL52110 developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Wayland platform: on a Wayland desktop the program runs natively, as it is tested, never
+# through XWayland only because the platform is missing (the libraries' own dependencies name
+# the X11 platform alone).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-wayland)
 # The forms' font, and the interpreter of the "script" port.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wine)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3)

@@ -1,4 +1,4 @@
-// The log window inside a started shell: colours by level, counters, the error box and beeps,
+// The log window inside a started shell: colours by level, counters, the error bar and beeps,
 // the day's log file, copying and the console line to a simulated board; the beeper's patterns.
 #include "tst_shellfixture.h"
 
@@ -6,6 +6,7 @@
 #include "beeper.h"
 #include "contrast.h"
 #include "controlboard.h"
+#include "errorbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "layoutcheck.h"
@@ -18,7 +19,9 @@
 #include "pythonrunner.h"
 #include "testfiles.h"
 #include "toneoutput.h"
+#include "wholetextlabel.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -27,7 +30,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSemaphore>
@@ -205,45 +207,78 @@ private slots:
         QVERIFY2(bar.layouts <= 4, qPrintable(QString::number(bar.layouts)));
     }
 
-    // The error box is non-modal and one at a time: adding an error returns at once.
-    void errorBoxIsNonModalAndSingle()
+    // The error bar in the main window: adding an error returns at once and shows it, plain
+    // text, with the count of errors since the bar was last closed; a screen reader reads it as
+    // an alert. However closed (its button, Escape while it has the keyboard), the next error
+    // shows it again with its text, counting from one. "Open log" shows the log window.
+    void errorBarShowsTheLatest()
     {
+        ErrorBar *bar = logs->errorBar();
+        QVERIFY(bar);
+        QCOMPARE(bar->window(), app->mainWindow());
+        bar->closeBar(); // the errors before
         logs->messageBoxBox()->setChecked(true);
         logs->slot_addLog(-5, "first failure");
         logs->slot_addLog(-5, "second failure");
-        QMessageBox *box = logs->errorBox();
-        QVERIFY(box && box->isVisible() && !box->isModal());
-        QCOMPARE(box->textFormat(), Qt::PlainText);
-        // While shown, it takes the next text paced.
-        QTRY_COMPARE(box->windowTitle() + "|" + box->text(), QString("Error|second failure"));
-        QCOMPARE(box->icon(), QMessageBox::Critical);
-        // However it was closed, the next error shows the box again with its text.
+        QVERIFY(!bar->isHidden());
+        auto *text = bar->findChild<WholeTextLabel *>();
+        QCOMPARE(text->textFormat(), Qt::PlainText);
+        // While shown, it takes the next text paced, drawn to be read on the bar's colour.
+        QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "second failure|2");
+        const QImage drawn = text->grab().toImage();
+        const QColor colour = bar->grab().toImage().pixelColor(2, bar->height() / 2);
+        QVERIFY2(colour.red() > colour.green() + 15, qPrintable(colour.name())); // marked red
+        text->setText(QString());
+        QVERIFY(Contrast::ofText(drawn, text->grab().toImage()) >= 4.5);
+        text->setText("second failure");
+        QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(bar);
+        QVERIFY(alert && alert->role() == QAccessible::AlertMessage);
+        QCOMPARE(QAccessible::queryAccessibleInterface(bar->closeButton())->role(),
+                 QAccessible::Button);
+        QCOMPARE(alert->text(QAccessible::Name), QString("Error"));
+        QCOMPARE(alert->text(QAccessible::Description), QString("second failure"));
         const QList<std::function<void()>> closings = {
-            [box]() { box->hide(); }, [box]() { QTest::keyClick(box, Qt::Key_Return); },
-            [box]() { QTest::keyClick(box, Qt::Key_Escape); }, [box]() { box->close(); }};
+            [bar]() { bar->closeButton()->click(); },
+            [bar]() {
+                bar->openLogButton()->setFocus(); // as Tab gives it
+                QTest::keyClick(bar->openLogButton(), Qt::Key_A); // no other key closes it
+                QVERIFY(!bar->isHidden());
+                QTest::keyClick(bar->openLogButton(), Qt::Key_Escape);
+            },
+            [bar]() { QTest::keyClick(bar->closeButton(), Qt::Key_Space); }};
         for (int i = 0; i < closings.size(); ++i) {
             closings.at(i)();
-            QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), 30000);
-            // A deferred delete of the box would happen here.
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(bar->isHidden());
             logs->slot_addLog(-5, QString("failure after closing %1").arg(i));
-            QCOMPARE(logs->errorBox(), box);
-            QVERIFY(box->isVisible());
-            QCOMPARE(box->text(), QString("failure after closing %1").arg(i));
+            QVERIFY(!bar->isHidden());
+            QCOMPARE(bar->text(), QString("failure after closing %1").arg(i));
+            QCOMPARE(bar->count(), 1);
         }
-        // While shown, a burst of errors sets its text paced, the latest error last; a box closed
+        // While shown, a burst of errors sets its text paced, the latest error last; a bar closed
         // while a new text waits stays closed.
-        const QString before = box->text();
+        const QString before = bar->text();
         for (int i = 0; i < 200; ++i)
             logs->slot_addLog(-5, QString("burst %1 <b>&amp;</b>").arg(i));
-        QCOMPARE(box->text(), before);
-        QTRY_COMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
+        QCOMPARE(bar->text(), before);
+        QTRY_COMPARE(bar->text(), QString("burst 199 <b>&amp;</b>"));
+        QCOMPARE(bar->count(), 201);
         QVERIFY(logs->errors() >= 200);
         logs->slot_addLog(-5, "while it closes");
-        box->close();
+        bar->closeBar();
         QTRY_VERIFY(!logs->showsPending());
-        QVERIFY(!box->isVisible());
-        QCOMPARE(box->text(), QString("burst 199 <b>&amp;</b>"));
+        QVERIFY(bar->isHidden());
+        QCOMPARE(bar->text(), QString("burst 199 <b>&amp;</b>"));
+        // Unticked, an error leaves the bar closed.
+        logs->messageBoxBox()->setChecked(false);
+        logs->slot_addLog(-5, "not shown");
+        QVERIFY(bar->isHidden() && !bar->isPending());
+        logs->messageBoxBox()->setChecked(true);
+        logs->slot_addLog(-5, "shown");
+        QVERIFY(!app->mainWindow()->logSwitch()->isChecked() && !logs->isWindowVisible());
+        bar->openLogButton()->click();
+        QVERIFY(logs->isWindowVisible() && !app->mainWindow()->logSwitch()->isChecked());
+        logs->hideWindow();
+        bar->closeBar();
         logs->messageBoxBox()->setChecked(false);
     }
 
@@ -696,10 +731,9 @@ private slots:
         }
         QVERIFY(file.contains("C(0)  ::: " + shown.toLatin1() + " \n"));
         QVERIFY(!file.contains('\x1b') && !file.contains("\n\n") && !file.contains("&lt;"));
-        QMessageBox *box = logs->errorBox();
-        QTRY_VERIFY(box->text().contains(shown));
-        QCOMPARE(box->textFormat(), Qt::PlainText);
-        box->hide();
+        ErrorBar *bar = logs->errorBar();
+        QTRY_VERIFY(bar->text().contains(shown) && !bar->isPending());
+        bar->closeBar();
         logs->messageBoxBox()->setChecked(false);
         QFile::remove("fifo");
     }

@@ -11,6 +11,7 @@
 #include "bootloader.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "errorbar.h"
 #include "fakeboard.h"
 #include "htmllistbox.h"
 #include "localserver.h"
@@ -431,17 +432,16 @@ private slots:
         QVERIFY(!app->set("ToolA.BANK[SW9]", two));
         QVERIFY(lastLogLine().contains(
             "Error SET:ToolA.BANK[SW9]: BANK[SW9] names no field of its register<"));
-        // A get of no value is refused, but it is no error: no red line, no count, no box; the
+        // A get of no value is refused, but it is no error: no red line, no count, no bar; the
         // warning that says why is listed, "Log" ticked or not.
         const int errors = app->logs()->errors();
-        QMessageBox *box = app->logs()->errorBox();
-        if (box)
-            box->hide();
+        ErrorBar *bar = app->logs()->errorBar();
+        bar->closeBar();
         QVERIFY(!app->get("ToolA.NOPE", &result));
         QVERIFY(lastLogLine().endsWith(
             "<font color=\"magenta\"> Request \"get ToolA.NOPE\": ToolA has no item NOPE</font>"));
         QCOMPARE(app->logs()->errors(), errors);
-        QVERIFY(!box || !box->isVisible());
+        QVERIFY(bar->isHidden());
         QCOMPARE(tool(1)->sa.value() + tool(1)->lock.value(), 7.0);
         QVERIFY(app->get("ToolA.SA", &result) && result.toDouble() == 5.0);
         QVERIFY(app->run("ToolB.Blink", args, &result));

@@ -1,9 +1,12 @@
 // The main window's size that shows every tool window whole: at that size the tool-window
 // area's view holds each sub-window where it stands, to its last pixel, without scroll bars.
 // Its connection bar, from a full-HD screen's width down to half a laptop's, shows every widget
-// whole, side by side or in rows, no two over each other.
+// whole, side by side or in rows, no two over each other, and so does the error bar over it,
+// its error wrapped at the window's width.
+#include "errorbar.h"
 #include "mainwindow.h"
 #include "mdiarea.h"
+#include "wholetextlabel.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -44,9 +47,10 @@ private slots:
                 !area->horizontalScrollBar()->isVisible());
     }
 
-    // Connected, with the firmware line or the simulation's mark and the log's counters, at
-    // widths from 1440 down to 683: each widget of the bar lies within it, over no other, and
-    // shows its text whole; at full width they stand in one row.
+    // Connected, with the firmware line or the simulation's mark, the log's counters and an
+    // error in the error bar, at widths from 1440 down to 683: each widget of the bars lies
+    // within the status bar, over no other, and shows its text whole; at full width the
+    // connection bar's stand in one row.
     void connectionBarWhole_data()
     {
         QTest::addColumn<QString>("status");
@@ -67,24 +71,33 @@ private slots:
         window.setConnectedUi(1);
         window.setStatusText(status);
         window.addStatusWidget(new QLabel(QStringLiteral("Err:0 Warn:0 Inf:12345")));
+        // An error naming a path longer than half a laptop's screen, over the connection bar.
+        window.errorBar()->addError(QStringLiteral("Cannot open /dev/serial/by-id/%1: No such "
+                                                   "file or directory")
+                                        .arg(QString(120, 'x')));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (int width : {1440, 1080, 960, 800, 683}) {
             window.resize(width, 600);
             QTRY_COMPARE(window.width(), width);
             QTRY_VERIFY2(barIsWhole(window), qPrintable(QString::number(width)));
+            const QWidget *error = window.errorBar()->findChild<WholeTextLabel *>();
+            QVERIFY(width > 683 || error->height() >= 3 * error->fontMetrics().height());
             if (width == 1440 && oneRow)
                 QCOMPARE(rows(window), 1);
         }
     }
 
 private:
-    // Every widget the bar shows, groups of a lamp and its label as one.
+    // Every widget the bar shows, groups of a lamp and its label as one; not the rows that hold
+    // the error bar and the connection bar.
     static QList<QWidget *> barWidgets(const MainWindow &window)
     {
         QList<QWidget *> shown;
         for (QWidget *w : window.statusBar()->findChildren<QWidget *>()) {
-            if (w->isVisible() && w->parentWidget() != window.statusBar() &&
+            const QWidget *parent = w->parentWidget();
+            if (w->isVisible() && parent != window.statusBar() &&
+                parent->parentWidget() != window.statusBar() &&
                 !qobject_cast<QComboBox *>(w->parentWidget()))
                 shown << w;
         }
@@ -108,12 +121,14 @@ private:
         return true;
     }
 
-    // The rows the bar's widgets stand in: their middles, a row apart.
+    // The rows the connection bar's widgets stand in: their middles, a row apart.
     static int rows(const MainWindow &window)
     {
         QList<int> middles;
-        for (const QWidget *w : barWidgets(window))
-            middles << inBar(window, w).center().y();
+        for (const QWidget *w : barWidgets(window)) {
+            if (!window.errorBar()->isAncestorOf(w))
+                middles << inBar(window, w).center().y();
+        }
         std::sort(middles.begin(), middles.end());
         int rows = middles.isEmpty() ? 0 : 1;
         for (qsizetype i = 1; i < middles.size(); ++i)

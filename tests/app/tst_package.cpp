@@ -1,5 +1,5 @@
 // `cpack -G DEB` of this build tree: the package is named as the README's install line says,
-// and carries the programs and the matrix configuration.
+// carries the programs and the matrix configuration, and depends on Qt's Wayland platform.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -82,6 +82,20 @@ private slots:
                                  "./usr/share/kvl52110/configuration/Configuration12.txt",
                                  "./usr/share/applications/kvl52110.desktop"})
             QVERIFY2(listing.contains(QString(" %1\n").arg(file)), qPrintable(listing));
+    }
+
+    // It runs natively on a Wayland desktop, as it is tested there: it depends on Qt's Wayland
+    // platform besides the libraries it links.
+    void dependsOnTheWaylandPlatform()
+    {
+        const QStringList depends =
+            QString::fromUtf8(
+                run("dpkg-deb", {"--field", m_out.filePath(m_package), "Depends"}, m_out.path()))
+                .trimmed()
+                .split(QRegularExpression(",\\s*"));
+        QVERIFY2(depends.contains("qt6-wayland"), qPrintable(depends.join('|')));
+        QVERIFY2(depends.filter(QRegularExpression("^libqt6widgets6 ")).size() == 1,
+                 qPrintable(depends.join('|')));
     }
 };
 

@@ -180,7 +180,7 @@ private slots:
     }
 
     // A notice opens a box that does not wait, with its informative text; the same notice
-    // again opens no second box, another text under the same title does.
+    // again opens no second box, another text under the same title does; a critical one none.
     void noticeShowsItsText()
     {
         Prompt::Message msg;
@@ -199,6 +199,11 @@ private slots:
         QCOMPARE(boxes.size(), 2);
         for (QMessageBox *box : boxes)
             box->close();
+        // A critical one is an error in the log, shown in the main window's bar: no box.
+        msg.icon = Prompt::Critical;
+        prompt.notify(msg);
+        for (const QMessageBox *box : noticeBoxes(msg.title))
+            QVERIFY(!box->isVisible());
     }
 
     // A program of another name shows it in its windows' titles as the window system shows

@@ -1,5 +1,6 @@
-// The window-state file: its exact lines, what restoring it does to the windows, and numbers
-// far beyond any screen refused line by line (the rectangle arithmetic would overflow on them).
+// The window-state file: its exact lines, what restoring it does to the windows (a maximized
+// main window un-maximized before it is sized), and numbers far beyond any screen refused line
+// by line (the rectangle arithmetic would overflow on them).
 #include "applet.h"
 #include "mainapp.h"
 #include "recordingprompt.h"
@@ -237,6 +238,24 @@ private slots:
             QVERIFY(ws.warnings().first().startsWith("KVL52110.state line 1 not restored"));
         if (sane) // the blob of every version passes the check
             QVERIFY(ws.apply(blob + "\n") == 0 && ws.warnings().isEmpty());
+    }
+
+    // A main window maximized now, restored to a layout saved un-maximized, is un-maximized
+    // first and given its saved size only once the window system reports it un-maximized (a
+    // Wayland compositor ends the program that sizes a window it has maximized).
+    void unmaximizedLayoutOnAMaximizedWindow()
+    {
+        window->resize(640, 480);
+        const QByteArray saved = window->saveGeometry().toHex();
+        window->resize(700, 500);
+        window->showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(window->size() != QSize(700, 500), 30000); // as reported
+        WindowState ws = state();
+        QCOMPARE(ws.apply(saved + "\nBoard,1,2,300,200,1\n"), 1);
+        QVERIFY(!window->isMaximized());
+        QVERIFY(window->size() != QSize(640, 480));
+        QTRY_COMPARE_WITH_TIMEOUT(window->size(), QSize(640, 480), 30000);
+        QCOMPARE(board->container()->geometry(), QRect(1, 2, 300, 200));
     }
 
 private:

@@ -3,15 +3,17 @@
 // opens large enough for the board page where the screen allows, else maximized, its normal
 // size within the screen either way; every tool window opens from the Application menu and by
 // its Ctrl+digit with its title whole in its title bar, within the visible area, and scrolls
-// inside where it is larger, also in a main window half the laptop's screen wide; the console,
-// the firmware update window and the error box of a request open over the main window,
-// transient for it, within the screen; the empty area has no scroll bars; "Restore last" keeps
+// inside where it is larger, also in a main window half the laptop's screen wide; the console
+// and the firmware update window open over the main window, transient for it, within the
+// screen, and the error of a request shows whole in the main window's bar; the empty area has
+// no scroll bars; "Restore last" keeps
 // the layout whole, also from an un-maximized main window; the log opens wide enough for a
 // command line and scrolls sideways; minimizing the firmware window hides nothing. With
-// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page
-// (board-page.png) and the log (log.png) there.
+// KVL_FORM_SHOTS naming a folder, the full-HD run writes small pictures of the board page with
+// an error in the error bar (board-page.png) and the log (log.png) there.
 #include "appletscroll.h"
 #include "bootloader.h"
+#include "errorbar.h"
 #include "htmllistbox.h"
 #include "logs.h"
 #include "mainapp.h"
@@ -24,6 +26,7 @@
 #include "spiappfixture.h"
 #include "testfiles.h"
 #include "toolapplets.h"
+#include "wholetextlabel.h"
 #include "windowstate.h"
 #include "x11tools.h"
 
@@ -33,7 +36,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -108,6 +110,17 @@ class TestScreenFit : public QObject
     // frame it saw first after a move or resize, which may be from before the window manager
     // changed the frame.
     QRect frame() const { return window()->windowHandle()->frameGeometry(); }
+
+    // The error bar shown within the main window, as wide as its status bar and its text whole.
+    bool errorBarWhole() const
+    {
+        const ErrorBar *bar = window()->errorBar();
+        const auto *text = bar->findChild<WholeTextLabel *>();
+        return bar->isVisible() && !bar->isPending() && !bar->text().isEmpty() &&
+               window()->rect().contains(QRect(bar->mapTo(window(), QPoint()), bar->size())) &&
+               bar->width() >= window()->width() - 40 && // the status bar's size grip beside
+               text->height() >= text->heightForWidth(text->width());
+    }
 
     // The visible part of the tool-window area, on the screen.
     QRect visibleArea() const { return onScreen(area()->viewport()); }
@@ -196,6 +209,16 @@ class TestScreenFit : public QObject
         QVERIFY(shot.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
     }
 
+    // The main window's picture, with the error of a script's refused request in its bar.
+    void shootWithAnError() const
+    {
+        QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tBoard.SA\tnumber\n"),
+                 QByteArray("err\n"));
+        QTRY_VERIFY(errorBarWhole());
+        shoot(window(), QStringLiteral("board-page"), 720);
+        window()->errorBar()->closeBar();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -228,7 +251,7 @@ private slots:
         QVERIFY(visibleArea().contains(onScreen(sub)));
         QCOMPARE(window()->isMaximized(), !fullHd());
         if (!fullHd()) {
-            shoot(window(), QStringLiteral("board-page"), 720);
+            shootWithAnError();
             return;
         }
         QCOMPARE(sub->size(), pageWindowSize);
@@ -246,7 +269,7 @@ private slots:
         QVERIFY(loadCustom && buck2);
         QVERIFY(visibleArea().contains(onScreen(loadCustom)));
         QVERIFY(visibleArea().contains(onScreen(buck2)));
-        shoot(window(), QStringLiteral("board-page"), 720);
+        shootWithAnError();
     }
 
     // Each tool window opens within the visible area, even from a place beyond it, also in a
@@ -368,12 +391,13 @@ private slots:
     }
 
     // The windows a person opens beside the main window (a tool window's console, the
-    // firmware update window) and the error box a failing request raises lie within the
-    // screen's available area, over the main window and transient for it, so that a window
-    // manager keeps them above it. A console moved off the screen comes back when shown again;
-    // one moved elsewhere over the main window stays there. Shown again over a main window half
-    // the laptop's screen wide on the screen's right half, as beside another program, each
-    // lies over that.
+    // firmware update window) lie within the screen's available area, over the main window and
+    // transient for it, so that a window manager keeps them above it; the error a failing
+    // request raises opens no window: it shows in the main window's bar, whole. A console moved
+    // off the screen comes back when shown again; one moved elsewhere over the main window stays
+    // there. Shown again over a main window half the laptop's screen wide on the screen's right
+    // half, as beside another program, each lies over that, and the bar shows the error whole at
+    // that width.
     void windowsOpenOverTheMainWindow()
     {
         QVERIFY(app->logs()->messageBoxBox()->isChecked());
@@ -381,7 +405,7 @@ private slots:
         app->updateFirmware();
         QCOMPARE(PipeClient::exchange(PipeClient::programPipe(), "set\tBoard.SA\tnumber\n"),
                  QByteArray("err\n"));
-        QTRY_VERIFY(app->logs()->errorBox() && app->logs()->errorBox()->isVisible());
+        QTRY_VERIFY(errorBarWhole());
         QVERIFY(app->bootloader()->isVisible());
         QWidget *console = nullptr;
         QStringList misplaced;
@@ -408,9 +432,10 @@ private slots:
         QTest::keyClick(page(), Qt::Key_F1);
         QTRY_VERIFY(console->isVisible());
         QCOMPARE(console->frameGeometry().topLeft(), place);
-        const QList<QWidget *> shown = {console, app->bootloader(), app->logs()->errorBox()};
+        const QList<QWidget *> shown = {console, app->bootloader()};
         for (QWidget *other : shown)
             other->close();
+        window()->errorBar()->closeBar();
         const QRect frame = window()->frameGeometry();
         const bool maximized = window()->isMaximized();
         unmaximize(QSize(683, 700));
@@ -422,8 +447,10 @@ private slots:
         for (QWidget *other : shown)
             QTRY_VERIFY2(other->isVisible() && isOverTheMainWindow(other),
                          qPrintable(other->windowTitle()));
+        QTRY_VERIFY(errorBarWhole());
         for (QWidget *other : shown)
             other->close();
+        window()->errorBar()->closeBar();
         putBack(frame, maximized);
     }
 
