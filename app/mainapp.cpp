@@ -146,6 +146,9 @@ void MainApp::createStartupWindow()
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
+    // Before the start is done, the other windows take no input.
+    m_startupWindow->setModal(true);
+    m_startupWindow->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     // The start-up window only shows progress: the applets built meanwhile are polished and
     // laid out once, by the main window's show, after their set-up.
     m_startupWindow->setPaintOnly(true);
