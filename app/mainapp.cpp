@@ -387,6 +387,11 @@ void MainApp::start()
     // everything built so far would polish every hidden tool window at the next event loop.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
     m_mainWindow->show();
+    // The keyboard goes back to the main window from the start's windows (the start-up window,
+    // the project's question), whichever had it last: on X11 a window manager that gives it to
+    // no window when the one that had it goes would leave the program's keys dead.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        m_mainWindow->activateWindow();
     m_started = true;
     holdRequests(false);
 }
