@@ -65,9 +65,9 @@ EventMaker makerOf(const QEvent *event)
                 buttons = wheel->buttons(), modifiers = wheel->modifiers(), phase = wheel->phase(),
                 inverted = wheel->inverted(), device = wheel->pointingDevice(),
                 time = wheel->timestamp()]() {
-            auto made = std::make_unique<QWheelEvent>(at, global, pixels, angle, buttons,
-                                                      modifiers, phase, inverted,
-                                                      Qt::MouseEventNotSynthesized, device);
+            auto made =
+                std::make_unique<QWheelEvent>(at, global, pixels, angle, buttons, modifiers, phase,
+                                              inverted, Qt::MouseEventNotSynthesized, device);
             made->setTimestamp(time);
             return std::unique_ptr<QEvent>(std::move(made));
         };
@@ -174,8 +174,7 @@ void hold(QObject *receiver, QEvent *event)
 // delivery: once back in an event loop); stops at input for a window that a box blocks.
 void deliver()
 {
-    if (delivering || queue().empty() || !busyScopes().empty() ||
-        depth >= qMax(deliverBelow, 1))
+    if (delivering || queue().empty() || !busyScopes().empty() || depth >= qMax(deliverBelow, 1))
         return;
     const QScopedValueRollback<bool> deliveringNow(delivering, true);
     while (!queue().empty()) {

@@ -131,7 +131,7 @@ class TestSideBySide : public QObject
     Q_OBJECT
 
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
-    QStringList m_project = Project;                    // the project type given at the start
+    QStringList m_project = Project;                   // the project type given at the start
 
     // The program with arguments in a folder of this test function's own (made here), on the
     // platform of this run (or the display given), every prompt answered by default unless a

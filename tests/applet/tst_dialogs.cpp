@@ -1,15 +1,20 @@
-// The check-box dialog, the progress window, and the Qt dialogs behind the prompt interface,
-// answered by a timer on the active modal dialog.
+// The check-box dialog, the progress window and a command's pause (a person's input waits), and
+// the Qt dialogs behind the prompt interface, answered by a timer on the active modal dialog.
+#include "commandpause.h"
 #include "dialogcheckboxes.h"
 #include "dialogprogressbar.h"
+#include "heldinput.h"
+#include "programtestmain.h"
 #include "tablerows.h"
 #include "whenmodal.h"
 #include "widgetprompt.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
@@ -221,6 +226,64 @@ private slots:
         QVERIFY(labels.at(0)->y() < labels.at(1)->y() && labels.at(1)->y() < cancel->y());
     }
 
+    // A person's key, click and shortcut that come while a command is busy (its progress window
+    // repaints, it pauses) take effect once it is done, in the order they came; a box the command
+    // opens later keeps them waiting until it closes, while a box that opens within the pause
+    // takes the person's key at once.
+    void personsInputWaitsForTheCommand()
+    {
+        QWidget window;
+        auto *field = new QLineEdit(&window);
+        auto *other = new QPushButton("other", &window);
+        auto *button = new QPushButton("command", &window);
+        other->move(0, 40);
+        button->move(0, 80);
+        button->setFocusPolicy(Qt::NoFocus); // the keys go on to the field
+        auto *action = new QAction(&window);
+        action->setShortcut(Qt::Key_F6);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        window.addAction(action);
+        QStringList done;
+        connect(field, &QLineEdit::textEdited, this, [&]() { done << "key"; });
+        connect(other, &QPushButton::clicked, this, [&]() { done << "click"; });
+        connect(action, &QAction::triggered, this, [&]() { done << "shortcut"; });
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+        QWindow *handle = window.windowHandle();
+        bool boxTookKey = false, heldMeanwhile = false, heldBehindBox = false;
+        connect(button, &QPushButton::clicked, this, [&]() {
+            DialogProgressBar progress(&window);
+            progress.show();
+            QTimer::singleShot(0, this, [&]() { QTest::keyClick(handle, Qt::Key_X); });
+            progress.setProgress(1, 2);
+            QTimer::singleShot(0, this, [&]() {
+                QTest::mouseClick(handle, Qt::LeftButton, {}, other->geometry().center());
+                QTest::keyClick(handle, Qt::Key_F6);
+                QMessageBox question(QMessageBox::Question, "Link", "Go on?",
+                                     QMessageBox::Ok | QMessageBox::Cancel, &window);
+                QTimer::singleShot(
+                    0, this, [&]() { QTest::keyClick(question.windowHandle(), Qt::Key_Escape); });
+                QTimer::singleShot(30000, &question, &QDialog::accept); // safety net
+                boxTookKey = question.exec() == QMessageBox::Cancel;
+            });
+            CommandPause::wait(200);
+            heldMeanwhile = done.isEmpty() && HeldInput::waits();
+            QDialog after(&window);
+            QTimer::singleShot(0, this, [&]() {
+                heldBehindBox = done.isEmpty();
+                after.accept();
+            });
+            after.exec();
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(boxTookKey && heldMeanwhile && heldBehindBox);
+        QCOMPARE(done, QStringList({"key", "click", "shortcut"}));
+        QCOMPARE(field->text(), QString("x"));
+        QVERIFY(!HeldInput::waits());
+    }
+
 private:
     // Counts the paint events of the object it filters.
     struct PaintCounter : QObject {
@@ -236,5 +299,5 @@ private:
     WidgetPrompt prompt;
 };
 
-QTEST_MAIN(TestDialogs)
+KVL_PROGRAM_TEST_MAIN(TestDialogs)
 #include "tst_dialogs.moc"
