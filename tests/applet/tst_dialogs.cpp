@@ -256,7 +256,12 @@ private slots:
         connect(button, &QPushButton::clicked, this, [&]() {
             DialogProgressBar progress(&window);
             progress.show();
-            QTimer::singleShot(0, this, [&]() { QTest::keyClick(handle, Qt::Key_X); });
+            QTimer::singleShot(0, this, [&]() {
+                QTest::keyClick(handle, Qt::Key_X);
+                // Where a window system gave the progress window the keyboard, its keys go on
+                // to where the keyboard is once it has gone.
+                QTest::keyClick(progress.windowHandle(), Qt::Key_Y);
+            });
             progress.setProgress(1, 2);
             QTimer::singleShot(0, this, [&]() {
                 QTest::mouseClick(handle, Qt::LeftButton, {}, other->geometry().center());
@@ -279,8 +284,8 @@ private slots:
         });
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(boxTookKey && heldMeanwhile && heldBehindBox);
-        QCOMPARE(done, QStringList({"key", "click", "shortcut"}));
-        QCOMPARE(field->text(), QString("x"));
+        QCOMPARE(done, QStringList({"key", "key", "click", "shortcut"}));
+        QCOMPARE(field->text(), QString("xy"));
         QVERIFY(!HeldInput::waits());
     }
 
