@@ -146,7 +146,8 @@ void MainApp::createStartupWindow()
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
-    // Before the start is done, the other windows take no input.
+    // Until the start is done the other windows take no input; as a modal window it takes the
+    // keyboard (one that refused it would leave the window manager no window to give it to).
     m_startupWindow->setModal(true);
     m_startupWindow->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     // The start-up window only shows progress: the applets built meanwhile are polished and
