@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "heldinput.h"
+
 #include <QEvent>
 
 namespace
@@ -39,6 +41,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 Application::~Application()
 {
     keptHold().reset();
+    HeldInput::clear();
 }
 
 bool Application::startsCommand(const QEvent *event)
@@ -63,7 +66,17 @@ bool Application::comesOnItsOwn(const QEvent *event)
     }
 }
 
+// A person's input that waits is no command yet; what waited for the end of a command (a
+// person's, a request's, a timer's work) takes effect as soon as its delivery has returned.
 bool Application::notify(QObject *receiver, QEvent *event)
+{
+    if (HeldInput::take(receiver, event))
+        return true;
+    const HeldInput::Delivery delivery;
+    return deliver(receiver, event);
+}
+
+bool Application::deliver(QObject *receiver, QEvent *event)
 {
     if (comesOnItsOwn(event)) {
         const OthersWork others;

@@ -15,6 +15,9 @@
 // its first frame until it ends (keepUntilCommandEnds), so no request runs inside its sequence,
 // its own boxes included; a command that sends nothing (a file dialog, an information box)
 // keeps nobody waiting.
+//
+// A person's input that comes while the program is busy within a command (HeldInput) waits
+// here, before it is a command, and is delivered once the delivery that was busy has returned.
 class Application : public QApplication
 {
     Q_OBJECT
@@ -34,6 +37,7 @@ public:
     static bool commandKeepsHold();
 
 private:
+    bool deliver(QObject *receiver, QEvent *event);
     static bool startsCommand(const QEvent *event);
     static bool comesOnItsOwn(const QEvent *event);
 };

@@ -7,9 +7,10 @@
 class QWidget;
 
 // A person's Close of a window while a modal window blocks it (the main window's close button
-// while a progress window, a box or the firmware window is open). Qt drops that request, so
-// nothing would happen; on X11 it comes as the window manager's WM_DELETE_WINDOW message, which
-// this filter sees first and reports instead. On other platforms it does nothing.
+// while a box or the firmware window is open). Qt drops that request, so nothing would happen;
+// on X11 it comes as the window manager's WM_DELETE_WINDOW message, which this filter sees
+// first and reports instead. On other platforms it does nothing. (A long command's pauses and
+// progress window block no window: a Close then reaches the main window on every platform.)
 class BlockedClose : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT

@@ -170,6 +170,10 @@ void MainApp::createStartupWindow()
     if (logo.isNull())
         logo.load(QStringLiteral(":/icon/logo"));
     m_startupWindow = new DialogProgressBar(nullptr, logo);
+    // Until the start is done the other windows take no input; as a modal window it takes the
+    // keyboard (one that refused it would leave the window manager no window to give it to).
+    m_startupWindow->setModal(true);
+    m_startupWindow->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     // The start-up window only shows progress: the applets built meanwhile are polished and
     // laid out once, by the main window's show, after their set-up.
     m_startupWindow->setPaintOnly(true);
@@ -411,6 +415,11 @@ void MainApp::start()
     // everything built so far would polish every hidden tool window at the next event loop.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
     m_mainWindow->show();
+    // The keyboard goes back to the main window from the start's windows (the start-up window,
+    // the project's question), whichever had it last: on X11 a window manager that gives it to
+    // no window when the one that had it goes would leave the program's keys dead.
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        m_mainWindow->activateWindow();
     m_started = true;
     holdRequests(false);
 }

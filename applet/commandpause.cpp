@@ -1,35 +1,11 @@
 #include "commandpause.h"
 
+#include "heldinput.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEvent>
 #include <QThread>
 #include <QTimer>
-
-namespace
-{
-
-// Drops a person's input, as a modal window drops the input to the windows it blocks. Qt's own
-// exclusion of input (QEventLoop::ExcludeUserInputEvents) would keep a Close of the main window
-// from the window manager back too, which Qt's X11 platform counts as input.
-class InputDropped : public QObject
-{
-public:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        switch (event->type()) {
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::Drop:
-            return true;
-        default:
-            return event->isInputEvent();
-        }
-    }
-};
-
-} // namespace
 
 void CommandPause::wait(unsigned ms)
 {
@@ -38,8 +14,8 @@ void CommandPause::wait(unsigned ms)
         QThread::msleep(ms);
         return;
     }
-    InputDropped dropped;
-    application->installEventFilter(&dropped); // removed with it
+    // The command goes on after the pause: a person's input waits for its end.
+    const HeldInput::Busy busy;
     // The timer wakes the wait for events once the pause is over.
     const QDeadlineTimer deadline(qint64(ms), Qt::PreciseTimer);
     QTimer wake;

@@ -1,5 +1,7 @@
 #include "dialogprogressbar.h"
 
+#include "heldinput.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,7 +14,10 @@ DialogProgressBar::DialogProgressBar(QWidget *parent, const QPixmap &picture)
       m_picture(new QLabel)
 {
     setLayout(m_layout);
-    setModal(true);
+    // It shows a command's progress: it blocks no window (a person's input waits for the
+    // command's end instead, so a Close of the main window is taken meanwhile) and never takes
+    // the keyboard from where the person types.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     m_text->setTextFormat(Qt::PlainText); // a step may name what it works on
     m_layout->addWidget(m_bar);
     m_layout->addWidget(m_text);
@@ -60,6 +65,7 @@ void DialogProgressBar::showChanges(QWidget *changed)
 {
     const QWindow *window = windowHandle();
     if (!m_paintOnly || !window || !window->isExposed()) {
+        const HeldInput::Busy busy; // the caller's command goes on
         QCoreApplication::processEvents();
         return;
     }

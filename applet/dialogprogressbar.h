@@ -7,10 +7,12 @@ class QLabel;
 class QProgressBar;
 class QVBoxLayout;
 
-// A modal window with a progress bar, a text line and an optional picture (200 x 200).
-// The progress and text setters process pending events, so the window repaints while the
-// caller keeps the GUI thread busy. In paint-only mode they process events only until the
-// window system shows the window, and from then on only lay out and repaint the window itself.
+// A window with a progress bar, a text line and an optional picture (200 x 200), over the
+// window of the command it shows; it blocks no window and takes no keyboard. The progress and
+// text setters process pending events (a person's input waits for the caller's command to end,
+// HeldInput), so the window repaints while the caller keeps the GUI thread busy. In paint-only
+// mode they process events only until the window system shows the window, and from then on
+// only lay out and repaint the window itself.
 class DialogProgressBar : public QDialog
 {
     Q_OBJECT

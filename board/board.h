@@ -73,8 +73,8 @@ public:
     QString currentPort() const;
 
     // Pauses a command for ms milliseconds (CommandPause: the window system is served, a
-    // person's input dropped). A test may install a hook that records the pause and returns at
-    // once; null restores the pause.
+    // person's input waits for the command's end). A test may install a hook that records the
+    // pause and returns at once; null restores the pause.
     static void delayMs(unsigned ms);
     using DelayHook = void (*)(unsigned ms);
     static void setDelayHook(DelayHook hook);

@@ -9,10 +9,12 @@
 #include "application.h"
 #include "applethelper.h"
 #include "bootloader.h"
+#include "commandpause.h"
 #include "controlboard.h"
 #include "errorbar.h"
 #include "fakeboard.h"
 #include "fakeboard_flash.h"
+#include "heldinput.h"
 #include "hexrecords.h"
 #include "lineedit.h"
 #include "localserver.h"
@@ -219,6 +221,29 @@ private slots:
         QVERIFY(ran);
         QVERIFY(first.expired() && !Application::commandKeepsHold());
         QVERIFY(!Application::personCommandRuns());
+    }
+
+    // A person's click that comes during their command's pause takes effect once the command has
+    // ended, not within it, as a command of the person's own (which keeps the requests waiting).
+    void inputHeldUntilTheCommandEnds()
+    {
+        QPushButton command("command"), other("other");
+        command.show();
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other, WaitMs));
+        bool commandDone = false, clickedWithin = true, personsOwn = false;
+        connect(&other, &QPushButton::clicked, this, [&]() {
+            clickedWithin = !commandDone;
+            personsOwn = Application::personCommandRuns();
+        });
+        connect(&command, &QPushButton::clicked, this, [&]() {
+            QTimer::singleShot(0, this,
+                               [&]() { QTest::mouseClick(other.windowHandle(), Qt::LeftButton); });
+            CommandPause::wait(100);
+            commandDone = true;
+        });
+        QTest::mouseClick(&command, Qt::LeftButton);
+        QVERIFY(!clickedWithin && personsOwn && !HeldInput::waits());
     }
 
     // A person's box that has sent nothing keeps nobody waiting: a script's request that sends

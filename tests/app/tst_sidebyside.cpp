@@ -136,6 +136,7 @@ class TestSideBySide : public QObject
 
     std::vector<std::unique_ptr<QProcess>> m_programs; // ended by cleanup() if still running
     QStringList m_launcher; // a command that the program is started through, when not empty
+    QStringList m_project = Project; // the project type given at the start
 
     // The program with arguments in a folder of this test function's own (made here), on the
     // platform of this run (or the display given), every prompt answered by default unless a
@@ -161,7 +162,7 @@ class TestSideBySide : public QObject
         program->setStandardErrorFile(folder + "." + name + ".err");
         if (standardError >= 0)
             program->setChildProcessModifier([standardError]() { ::dup2(standardError, 2); });
-        const QStringList own = QStringList{KVL_PROGRAM_PATH} + Project + arguments;
+        const QStringList own = QStringList{KVL_PROGRAM_PATH} + m_project + arguments;
         const QStringList command = m_launcher + own;
         program->start(command.first(), command.mid(1));
         m_programs.push_back(std::move(program));
@@ -246,6 +247,7 @@ private slots:
         }
         m_programs.clear();
         m_launcher.clear();
+        m_project = Project;
     }
 
     // "--name NAME", as the README and --help write it, "--name=NAME" and the pipe path
@@ -537,6 +539,23 @@ private slots:
         QVERIFY(longRequest->state() == QProcess::NotRunning ||
                 longRequest->waitForFinished(WaitMs));
         QCOMPARE(longRequest->readAllStandardOutput(), QByteArray("x534c4f573d310a\n"));
+    }
+
+    // Started without a project type (as from a menu), the program asks for it; once a person
+    // has answered, its main window has the keyboard, so its keys work at once.
+    void keyboardAfterTheProjectQuestion()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("a person's answer on a desktop: runs as tst_sidebyside_x11");
+        m_project.clear();
+        QProcess *program = start({}, "program", false);
+        QVERIFY(xdotool({"search", "--sync", "--onlyvisible", "--name", "^Project type$",
+                         "windowactivate", "--sync"}) != "<failed>");
+        QVERIFY(xdotool({"key", "Return"}) != "<failed>");
+        QCOMPARE(servedName(program, "KVL52110"), QString("KVL52110"));
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({"getwindowfocus", "getwindowname"}).contains("Lumigrid"),
+                                 WaitMs);
+        endsByRequest(program, "KVL52110");
     }
 
     // A person's Close of the main window ends the program as a signal does: it takes no new

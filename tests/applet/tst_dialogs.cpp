@@ -1,15 +1,20 @@
-// The check-box dialog, the progress window, and the Qt dialogs behind the prompt interface,
-// answered by a timer on the active modal dialog.
+// The check-box dialog, the progress window and a command's pause (a person's input waits), and
+// the Qt dialogs behind the prompt interface, answered by a timer on the active modal dialog.
+#include "commandpause.h"
 #include "dialogcheckboxes.h"
 #include "dialogprogressbar.h"
+#include "heldinput.h"
+#include "programtestmain.h"
 #include "tablerows.h"
 #include "whenmodal.h"
 #include "widgetprompt.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
@@ -194,7 +199,7 @@ private slots:
         QCOMPARE(delivered, 3);
     }
 
-    // The progress window blocks the other windows while shown; a value beyond the old
+    // The progress window blocks no other window and takes no keyboard; a value beyond the old
     // maximum shows at once and one beyond the new maximum is held at it; the bar, the text,
     // the picture and a widget added show one under the other.
     void progressWindowValues()
@@ -210,7 +215,8 @@ private slots:
         dialog.addWidget(cancel);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(QApplication::activeModalWidget(), &dialog);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QVERIFY(dialog.windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
         auto *bar = dialog.findChild<QProgressBar *>();
         const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
         QCOMPARE(labels.size(), 2);
@@ -218,6 +224,69 @@ private slots:
         QCOMPARE(labels.at(1)->size(), QSize(200, 200)); // a small picture gets its room
         QVERIFY(bar->isVisible() && bar->y() < labels.at(0)->y());
         QVERIFY(labels.at(0)->y() < labels.at(1)->y() && labels.at(1)->y() < cancel->y());
+    }
+
+    // A person's key, click and shortcut that come while a command is busy (its progress window
+    // repaints, it pauses) take effect once it is done, in the order they came; a box the command
+    // opens later keeps them waiting until it closes, while a box that opens within the pause
+    // takes the person's key at once.
+    void personsInputWaitsForTheCommand()
+    {
+        QWidget window;
+        auto *field = new QLineEdit(&window);
+        auto *other = new QPushButton("other", &window);
+        auto *button = new QPushButton("command", &window);
+        other->move(0, 40);
+        button->move(0, 80);
+        button->setFocusPolicy(Qt::NoFocus); // the keys go on to the field
+        auto *action = new QAction(&window);
+        action->setShortcut(Qt::Key_F6);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        window.addAction(action);
+        QStringList done;
+        connect(field, &QLineEdit::textEdited, this, [&]() { done << "key"; });
+        connect(other, &QPushButton::clicked, this, [&]() { done << "click"; });
+        connect(action, &QAction::triggered, this, [&]() { done << "shortcut"; });
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+        QWindow *handle = window.windowHandle();
+        bool boxTookKey = false, heldMeanwhile = false, heldBehindBox = false;
+        connect(button, &QPushButton::clicked, this, [&]() {
+            DialogProgressBar progress(&window);
+            progress.show();
+            QTimer::singleShot(0, this, [&]() {
+                QTest::keyClick(handle, Qt::Key_X);
+                // Where a window system gave the progress window the keyboard, its keys go on
+                // to where the keyboard is once it has gone.
+                QTest::keyClick(progress.windowHandle(), Qt::Key_Y);
+            });
+            progress.setProgress(1, 2);
+            QTimer::singleShot(0, this, [&]() {
+                QTest::mouseClick(handle, Qt::LeftButton, {}, other->geometry().center());
+                QTest::keyClick(handle, Qt::Key_F6);
+                QMessageBox question(QMessageBox::Question, "Link", "Go on?",
+                                     QMessageBox::Ok | QMessageBox::Cancel, &window);
+                QTimer::singleShot(
+                    0, this, [&]() { QTest::keyClick(question.windowHandle(), Qt::Key_Escape); });
+                QTimer::singleShot(30000, &question, &QDialog::accept); // safety net
+                boxTookKey = question.exec() == QMessageBox::Cancel;
+            });
+            CommandPause::wait(200);
+            heldMeanwhile = done.isEmpty() && HeldInput::waits();
+            QDialog after(&window);
+            QTimer::singleShot(0, this, [&]() {
+                heldBehindBox = done.isEmpty();
+                after.accept();
+            });
+            after.exec();
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(boxTookKey && heldMeanwhile && heldBehindBox);
+        QCOMPARE(done, QStringList({"key", "key", "click", "shortcut"}));
+        QCOMPARE(field->text(), QString("xy"));
+        QVERIFY(!HeldInput::waits());
     }
 
 private:
@@ -235,5 +304,5 @@ private:
     WidgetPrompt prompt;
 };
 
-QTEST_MAIN(TestDialogs)
+KVL_PROGRAM_TEST_MAIN(TestDialogs)
 #include "tst_dialogs.moc"

@@ -1,10 +1,13 @@
 // The whole program (every tool applet and the board page) driven through its own socket,
 // against the whole simulated board: the board gets only the lines a request asks for.
+#include "animationimage.h"
 #include "boardappfixture.h"
+#include "dialogprogressbar.h"
 #include "logrecorder.h"
 #include "logs.h"
 #include "mainwindow.h"
 #include "pipeclient.h"
+#include "programtestmain.h"
 #include "simulatedboard.h"
 #include "tablerows.h"
 #include "testfiles.h"
@@ -12,9 +15,14 @@
 #include "x11tools.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QFile>
+#include <QProcess>
+#include <QScrollArea>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <atomic>
 #include <cerrno>
@@ -156,6 +164,46 @@ class TestBoardSocket : public QObject
             request("run\tclose\nrun\topen\ts" + sim.board.devicePath().toLatin1() + "\n");
         take();
         return reply == QByteArray("i1i1") && app->isConnected();
+    }
+
+    // The page shown with its tab (on X11, the main window active, as a person has them).
+    void showTab(const char *tab)
+    {
+        auto *tabs = page()->findChild<QTabWidget *>("tabWidget");
+        tabs->setCurrentWidget(tabs->findChild<QWidget *>(tab));
+        page()->showWindow();
+        MainWindow *window = app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            return;
+        X11Tools::output("xdotool", {"windowactivate", QString::number(window->winId())});
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), window, 30000);
+    }
+    // Where a person clicks widget (in its own place), brought into view.
+    static QPoint pointOf(QWidget *widget)
+    {
+        for (QWidget *w = widget; w; w = w->parentWidget())
+            if (auto *area = qobject_cast<QScrollArea *>(w))
+                area->ensureWidgetVisible(widget);
+        return QPoint(6, widget->height() / 2); // a box's tick, a field's first letter
+    }
+    // The duty box over switch n's slider.
+    QSpinBox *dutyBox(int n) const
+    {
+        const auto *slider = page()->findChild<QSlider *>(QStringLiteral("SW%1").arg(n));
+        for (QSpinBox *box : slider->parentWidget()->findChildren<QSpinBox *>())
+            if (qAbs(box->geometry().center().x() - slider->geometry().center().x()) <
+                    slider->width() &&
+                box->y() < slider->y())
+                return box;
+        return nullptr;
+    }
+    // The first switch's step in the live image the board's flash holds, or -1.
+    int liveStepOne() const
+    {
+        const QByteArray image = sim.flash.read(Board::FlashStartAddress, 256);
+        const int begin = 8 + (image.size() > 6 ? quint8(image.at(6)) : 0); // header, device bytes
+        return image.startsWith("START") && image.size() > begin ? quint8(image.at(begin)) : -1;
     }
 
     Board *page() const
@@ -415,17 +463,70 @@ private slots:
         QCOMPARE(request("get\t" + item + "\n"), readBack);
     }
 
-    // The main window closed during "Write All" (on X11 by the window manager, as by a click on
-    // its close button) while a script sends: the program says within the loop that it ends
-    // once the command is done, and from then on refuses every request; the loop runs whole,
-    // and the window closes after it. Last: the program ends.
+    // On a desktop, connected to the simulated board: a person types a duty into SW1's box, a key
+    // every 150 ms, then Tab, while each change writes the live image to the board with a pause
+    // after each block. Every key is kept, the keyboard moves on, and the board gets the duty.
+    void typingKeepsEveryKey()
+    {
+        if (!qEnvironmentVariableIsSet("KVL_TEST_X11"))
+            QSKIP("a person's keys as an X server delivers them: runs as tst_boardsocket_x11");
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        QVERIFY(checked("cbAutoupdate"));
+        showTab("application");
+        QSpinBox *duty = dutyBox(1);
+        QVERIFY(duty);
+        pointOf(duty);
+        duty->setFocus();
+        duty->selectAll();
+        Board::setDelayHook(nullptr); // each block's pause as for a person
+        QProcess person;
+        person.start("sh", {"-c", "xdotool type --delay 150 21 && sleep 0.15 && xdotool key Tab"});
+        QVERIFY(person.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(person.state() == QProcess::NotRunning, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!duty->hasFocus(), 30000);
+        QCOMPARE(duty->text(), QString("21"));
+        QCOMPARE(settle().contains("<live update still pending>"), false);
+        Board::setDelayHook([](unsigned) {});
+        QCOMPARE(liveStepOne(), int(AnimationImage::stepValue(21)));
+    }
+
+    // The main window closed during a person's "Write All" (by the window manager on X11, as by
+    // a click on its close button; by the compositor elsewhere) while a script sends: the program
+    // says within the loop that it ends once the command is done, and from then on refuses every
+    // request; the loop runs whole, and the window closes after it. The clicks and the key the
+    // person gave just before the Close (a box ticked, Space on it, another box) take effect after
+    // the loop, in order: the progress window blocks none. Last: the program ends.
     void closeDuringWriteAll()
     {
         QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
-        QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+        QCOMPARE(request("set\tBoard.SA\ti7\nset\tBoard.BANK[SERVICE]\ti0\n"),
+                 QByteArray("ok\nok\n"));
+        showTab("control");
         MainWindow *window = app->mainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
         const WId id = window->winId();
+        // SW2's and SW1's boxes of register 0 (keys go to boxes only: Qt's Wayland platform
+        // fails on a field's key where the compositor has no seat, as a headless one has none).
+        QCheckBox *boxes[] = {page()->findChild<QCheckBox *>("cb_sw2"),
+                              page()->findChild<QCheckBox *>("cb_sw1")};
+        const bool wereTicked[] = {boxes[0]->isChecked(), boxes[1]->isChecked()};
+        QVERIFY(boxes[0]->isEnabled() && boxes[1]->isEnabled());
+        const QPoint clicks[] = {boxes[0]->mapTo(window, pointOf(boxes[0])),
+                                 boxes[1]->mapTo(window, pointOf(boxes[1]))};
+        const auto onScreen = [](QCheckBox *box) {
+            return X11Tools::point(box->mapToGlobal(pointOf(box)));
+        };
+        const QStringList person = // xdotool's commands: click SW2, Space on it, click SW1
+            QStringList("mousemove") + onScreen(boxes[0]) +
+            QStringList{"click", "1", "key", "space", "mousemove"} + onScreen(boxes[1]) +
+            QStringList{"click", "1"};
+        QStringList done;
+        for (QCheckBox *box : boxes)
+            connect(box, &QCheckBox::toggled, this, [&done, box]() {
+                bool writing = false;
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    writing = writing || (qobject_cast<DialogProgressBar *>(w) && w->isVisible());
+                done << box->objectName() + (writing ? " during Write All" : "");
+            });
         const QByteArray socket = QFile::encodeName(SocketDir().address(PipeClient::programPipe()));
         std::atomic<int> words{0}, sent{0}, refused{0};
         std::atomic<bool> said{false};
@@ -436,9 +537,19 @@ private slots:
                 refused += fd == -1;
                 ::close(fd);
             } else if (qEnvironmentVariableIsSet("KVL_TEST_X11")) {
+                X11Tools::output("xdotool", person);
                 X11Tools::closeAsAPerson(id);
-            } else {
-                QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+            } else { // through the window system's interface, as the platform hands them on
+                QMetaObject::invokeMethod(
+                    window,
+                    [window, clicks]() {
+                        QWindow *handle = window->windowHandle();
+                        QTest::mouseClick(handle, Qt::LeftButton, {}, clicks[0]);
+                        QTest::keyClick(handle, Qt::Key_Space);
+                        QTest::mouseClick(handle, Qt::LeftButton, {}, clicks[1]);
+                        QWindowSystemInterface::handleCloseEvent(handle);
+                    },
+                    Qt::QueuedConnection);
             }
         });
         bool refusedWhenSaid = false;
@@ -449,15 +560,19 @@ private slots:
             said = true;
         });
         Board::setDelayHook(nullptr); // the loop pauses as for a person
-        page()->findChild<QAbstractButton *>("btWriteEEPROM_49")->click();
+        QTest::mouseClick(page()->findChild<QAbstractButton *>("btWriteEEPROM_49"), Qt::LeftButton);
         Board::setDelayHook([](unsigned) {});
         sim.board.setTrace(nullptr);
         disconnect(saying);
         QVERIFY(words >= 15 && said && refusedWhenSaid);
         QCOMPARE(refused.load(), sent.load());
+        const QStringList inOrder{"cb_sw2", "cb_sw2", "cb_sw1"};
+        QTRY_VERIFY2_WITH_TIMEOUT(done == inOrder, qPrintable(done.join(',')), 30000);
+        QCOMPARE(boxes[0]->isChecked(), wereTicked[0]);
+        QCOMPARE(boxes[1]->isChecked(), !wereTicked[1]);
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
     }
 };
 
-QTEST_MAIN(TestBoardSocket)
+KVL_PROGRAM_TEST_MAIN(TestBoardSocket)
 #include "tst_boardsocket.moc"

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMargins>
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -64,6 +65,12 @@ inline QByteArray property(quintptr window, const char *name)
 {
     return output(QStringLiteral("xprop"),
                   {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(name)});
+}
+
+// A point on the screen as xdotool's mousemove takes it ("x y" as two arguments).
+inline QStringList point(const QPoint &at)
+{
+    return {QString::number(at.x()), QString::number(at.y())};
 }
 
 // Asks the window manager to close the window with the X id, as a click on its close button
