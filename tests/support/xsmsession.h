@@ -179,7 +179,9 @@ private:
                              m_waitMs))
             return false;
         const QByteArray field = controls(dialog).value(1);
-        return !field.isEmpty() &&
+        // With no window manager, the keyboard stays where a program last put it (the program's
+        // main window takes it at the end of its start): the dialog is given it first.
+        return !field.isEmpty() && xdotool({"windowfocus", "--sync", dialog}) &&
                xdotool({"mousemove", "--window", field, "10", "10", "click", "1"}) &&
                xdotool({"type", "--delay", "20", name.toLatin1()}) && xdotool({"key", "Return"});
     }
