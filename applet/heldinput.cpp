@@ -241,6 +241,11 @@ bool HeldInput::waits()
     return !queue().empty();
 }
 
+bool HeldInput::isBusy()
+{
+    return !busyScopes().empty();
+}
+
 void HeldInput::clear()
 {
     queue().clear();

@@ -44,6 +44,9 @@ public:
 bool take(QObject *receiver, QEvent *event);
 // Whether input waits.
 bool waits();
+// Whether a command is busy now (within a pause or a progress window's repaint): work of a
+// timer that would send to the board waits for its end too.
+bool isBusy();
 // Forgets what waits (the program ends).
 void clear();
 

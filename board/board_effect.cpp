@@ -1,6 +1,7 @@
 // The running-light effect: a timer steps the position slider to the left or to the right.
 #include "board.h"
 
+#include "heldinput.h"
 #include "ui_board.h"
 
 #include <QTimer>
@@ -51,6 +52,8 @@ void Board::on_cbStart_clicked(bool checked)
 // measured against the value at the start of the tick, so the wrap moves one place and back.
 void Board::slotEffectTimer()
 {
+    if (HeldInput::isBusy()) // a step within another command's pause would send inside it
+        return;
     QSlider *slider = ui->slHorizontal;
     const int value = slider->value();
     const int step = slider->singleStep();

@@ -8,6 +8,7 @@
 #include "boardlog.h"
 #include "configuration.h"
 #include "controlboard.h"
+#include "heldinput.h"
 #include "phasecalculator.h"
 #include "pxn.h"
 #include "ui_board.h"
@@ -70,8 +71,15 @@ void Board::wireSendTimer()
 }
 
 // The port decides at each timeout: the bank pass on "mockup", the flash image elsewhere.
+// Either sends several lines, with pauses that serve events: requests wait until it is done.
+// A timeout within another command's pause comes again once that command is done.
 void Board::onSendTimeout()
 {
+    if (HeldInput::isBusy()) {
+        sendTimer->start(LiveSendDelayMs);
+        return;
+    }
+    const auto requestsWait = AppletHost::instance()->requestHold();
     if (currentPort() == QLatin1String("mockup"))
         sendData();
     else

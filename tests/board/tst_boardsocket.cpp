@@ -354,6 +354,43 @@ private slots:
         }
     }
 
+    // The live image a change on the page writes (the update timer's work, with a pause after
+    // each block) lets no request into its sequence: one sent at its first block runs after the
+    // playback's start that ends it.
+    void liveImageHoldsRequests()
+    {
+        QVERIFY(open(FakeSpiEeprom::Kvl52205Board));
+        settle();
+        const SocketDir dir;
+        const QByteArray socketPath = QFile::encodeName(dir.address(PipeClient::programPipe()));
+        std::atomic<int> client{-2};
+        sim.board.setTrace([&](const QByteArray &text) {
+            if (text.startsWith("> set flash=") && client == -2)
+                client = sendRequest(socketPath, "run\tBoard.Read\ts55\n");
+        });
+        Board::setDelayHook(nullptr); // each block's pause as for a person
+        QSpinBox *duty = dutyBox(1);
+        duty->setValue(duty->value() == 21 ? 22 : 21);
+        QTRY_VERIFY_WITH_TIMEOUT(client >= 0, 30000);
+        const QByteArray reply = receiveReply(client);
+        sim.board.setTrace(nullptr);
+        const QByteArray heard = settle();
+        Board::setDelayHook([](unsigned) {});
+        QCOMPARE(reply, QByteArray("i1"));
+        const qsizetype read = heard.indexOf(ReadWord55);
+        QVERIFY2(read > heard.lastIndexOf("set p110animation="), heard.constData());
+        // Nor does an update due within a person's "Write All" go into its sequence: it is
+        // written once the loop is done.
+        QCOMPARE(request("set\tBoard.SA\ti7\n"), QByteArray("ok\n"));
+        take();
+        Board::setDelayHook(nullptr);
+        duty->setValue(duty->value() == 21 ? 22 : 21);
+        QTest::mouseClick(page()->findChild<QAbstractButton *>("btWriteEEPROM_49"), Qt::LeftButton);
+        const QByteArray all = settle();
+        Board::setDelayHook([](unsigned) {});
+        QVERIFY2(all.indexOf("set flash=") > all.lastIndexOf("set SER2PXNDATA="), all.constData());
+    }
+
     // A name that names nothing keeps its reply, and the log gets a warning naming it; names
     // that exist give none.
     void unknownNamesAreWarned()
