@@ -146,6 +146,22 @@ QString MainApp::chosenPort() const
     return m_mainWindow ? m_mainWindow->portName() : QString();
 }
 
+QWidget *MainApp::logParent() const
+{
+    return m_mainWindow;
+}
+
+void MainApp::addStatusWidget(QWidget *widget)
+{
+    if (m_mainWindow)
+        m_mainWindow->addStatusWidget(widget);
+}
+
+ErrorBar *MainApp::errorBar() const
+{
+    return m_mainWindow ? m_mainWindow->errorBar() : nullptr;
+}
+
 std::shared_ptr<void> MainApp::requestHold()
 {
     return std::make_shared<LocalServer::Hold>(m_localServer);
@@ -272,7 +288,7 @@ bool MainApp::init()
     showProgress(QString(), 0);
     showProgress(QStringLiteral("Initializing ..."), 10);
 
-    m_logs = new Logs;
+    m_logs = new Logs(this);
     m_table.reset(m_logs);
     m_table.setMainWindow(m_mainWindow);
     askProjectType();
@@ -372,7 +388,7 @@ void MainApp::createControlBoard()
 {
     m_controlBoard = new ControlBoard;
     m_pythonRunner = new PythonRunner(this);
-    m_pythonRunner->setPythonPath(m_options.value(QStringLiteral("python_path")).toString());
+    m_pythonRunner->setPythonPath(m_options.values().value(QStringLiteral("python_path")).toString());
     m_controlBoard->setPythonRunner(m_pythonRunner);
     m_controlBoard->setHost(this);
     connect(m_pythonRunner, &PythonRunner::signal_log, m_logs, &Logs::slot_addLog);
@@ -678,5 +694,5 @@ void MainApp::commandSending()
 
 bool MainApp::ignoreVersion() const
 {
-    return m_options.value(QStringLiteral("ignore_version")).toBool();
+    return m_options.values().value(QStringLiteral("ignore_version")).toBool();
 }

@@ -4,7 +4,9 @@
 #include "applethost.h"
 #include "applettable.h"
 #include "linkhost.h"
+#include "loghost.h"
 #include "logs.h"
+#include "optionstable.h"
 #include "portprobe.h"
 #include "programfiles.h"
 #include "requesthandler.h"
@@ -37,8 +39,12 @@ class WindowTitles;
 // and run requests ("Applet.ITEM"; other names are built-in items and commands).
 //
 // It is the pipe server's request handler, the link's host (options and the firmware-update
-// window) and the applets' host.
-class MainApp : public QObject, public RequestHandler, public LinkHost, public AppletHost
+// window), the applets' host and the log's.
+class MainApp : public QObject,
+                public RequestHandler,
+                public LinkHost,
+                public AppletHost,
+                public LogHost
 {
     Q_OBJECT
 
@@ -130,12 +136,12 @@ public:
     // ---- link ----
     bool isConnected() const;
     void setLogComm(bool on);
-    bool isLogComm() const;
+    bool isLogComm() const override;
     bool connectBoard(const QString &port);
     void disconnectBoard();
     // Sends a line as a person or script wrote it (the log window's console, "run write") and
     // tells every applet (Applet::onRawLine); false when it was not sent or not answered.
-    bool sendRawLine(const QByteArray &line, QByteArray *answer);
+    bool sendRawLine(const QByteArray &line, QByteArray *answer) override;
     // Starts the port probe; the list fills in when it is done. One asked for while another
     // runs follows it.
     bool rescanPorts();
@@ -156,11 +162,11 @@ public:
     QVariant option(const QString &key);
     void setOption(const QString &key, const QVariant &value);
     void setDefaultOptions();
-    const QHash<QString, QVariant> &options() const { return m_options; }
+    const QHash<QString, QVariant> &options() const { return m_options.values(); }
 
     // ---- option, workspace and state files ----
     // Where the shipped data is read and the options, window state and logs are written.
-    const ProgramFiles &programFiles() const { return m_programFiles; }
+    const ProgramFiles &programFiles() const override { return m_programFiles; }
     void setProgramFiles(const ProgramFiles &files) { m_programFiles = files; }
     // True when the options were read (a missing file reads as the defaults).
     bool loadOptions();
@@ -174,9 +180,9 @@ public:
     void restoreState();
     // A file of the program's that could not be written (why: the reason): an error in the log
     // and a line on standard error. An end while a file stays so exits with status 1.
-    void fileNotWritten(const QString &path, const QString &why);
+    void fileNotWritten(const QString &path, const QString &why) override;
     // The file was written (again): a failure told before is over, and the log says so.
-    void fileWritten(const QString &path);
+    void fileWritten(const QString &path) override;
     void updateSoftware();
     void openSpec();
     // "File": forgets the datasheet path and asks for another one.
@@ -186,6 +192,11 @@ public:
     QString dataPath(const QString &relative) const override;
     QString chosenPort() const override;
     std::shared_ptr<void> requestHold() override;
+
+    // ---- LogHost: the main window's places for the log ----
+    QWidget *logParent() const override;
+    void addStatusWidget(QWidget *widget) override;
+    ErrorBar *errorBar() const override;
 
     // ---- RequestHandler and LinkHost ----
     void addLog(int level, const QString &text) override;
@@ -248,17 +259,14 @@ private:
     QString firmwareStatusText() const;
     void flushReplies();
     void rescanIfWanted();
-    QString optionsFileName() const;
-    QString stateFileName() const;
     void tellFiles();
     void tell(int level, const QString &text);
-    QStringList filesNotKept() const;
     void tellFilesNotKept();
 
     ControlBoard *m_controlBoard = nullptr;
     Bootloader *m_bootloader = nullptr;
     LocalServer *m_localServer = nullptr;
-    QHash<QString, QVariant> m_options;
+    OptionsTable m_options;
     ProgramFiles m_programFiles = ProgramFiles::ofThisProcess();
     MainWindow *m_mainWindow = nullptr;
     QString m_projectType;

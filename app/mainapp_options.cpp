@@ -1,4 +1,4 @@
-// MainApp's options table and the entries of its option, workspace and window-state files.
+// MainApp's options and the user's files: their wiring into the program, and what it tells of them.
 #include "mainapp.h"
 
 #include "documentopener.h"
@@ -6,6 +6,7 @@
 #include "logs.h"
 #include "mainwindow.h"
 #include "optionsfile.h"
+#include "optionstable.h"
 #include "prompt.h"
 #include "pythonrunner.h"
 #include "softwareupdater.h"
@@ -31,18 +32,13 @@ constexpr int WarningLevel = 1;
 
 QVariant MainApp::option(const QString &key)
 {
-    // A key asked for is kept (null), so the next "options.ini" lists it too.
-    if (!m_options.contains(key))
-        m_options.insert(key, QVariant());
     return m_options.value(key);
 }
 
 // Once the program runs, a change is written at once, so that no end loses it, however sudden.
 void MainApp::setOption(const QString &key, const QVariant &value)
 {
-    const auto old = m_options.constFind(key);
-    const bool changed = old == m_options.cend() || *old != value;
-    m_options.insert(key, value);
+    const bool changed = m_options.set(key, value);
     if (key == PythonPathKey && m_pythonRunner)
         m_pythonRunner->setPythonPath(value.toString());
     if (changed && m_started)
@@ -59,28 +55,17 @@ void MainApp::setDefaultOptions()
     setOption(QStringLiteral("ignore_version"), false);
 }
 
-QString MainApp::optionsFileName() const
-{
-    return m_programFiles.configFile(QString::fromLatin1(OptionsFile::DefaultFileName));
-}
-
-QString MainApp::stateFileName() const
-{
-    return m_programFiles.stateFile(QString::fromLatin1(WindowState::FileName));
-}
-
 // Options that cannot be kept are neither read nor written: the start and the close say so.
 bool MainApp::loadOptions()
 {
-    if (!m_programFiles.configNotKept().isEmpty())
-        return false;
-    QHash<QString, QVariant> values = m_options;
+    QHash<QString, QVariant> values;
     QString error;
-    if (!OptionsFile::load(optionsFileName(), &values, &error)) {
-        emit signal_log(ErrorLevel,
-                        QStringLiteral("Cannot read %1: %2").arg(optionsFileName(), error));
+    const OptionsTable::Outcome read = m_options.read(m_programFiles, &values, &error);
+    if (read == OptionsTable::Failed)
+        emit signal_log(ErrorLevel, QStringLiteral("Cannot read %1: %2")
+                                        .arg(m_programFiles.optionsFile(), error));
+    if (read != OptionsTable::Done)
         return false;
-    }
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         setOption(it.key(), it.value());
     return true;
@@ -88,13 +73,12 @@ bool MainApp::loadOptions()
 
 void MainApp::saveOptions()
 {
-    if (!m_programFiles.configNotKept().isEmpty())
-        return;
     QString error;
-    if (OptionsFile::save(optionsFileName(), m_options, &error))
-        fileWritten(optionsFileName());
-    else
-        fileNotWritten(optionsFileName(), error);
+    const OptionsTable::Outcome written = m_options.write(m_programFiles, &error);
+    if (written == OptionsTable::Done)
+        fileWritten(m_programFiles.optionsFile());
+    else if (written == OptionsTable::Failed)
+        fileNotWritten(m_programFiles.optionsFile(), error);
 }
 
 // Once, at the start: what was passed over on the way to the program's files and its socket,
@@ -119,7 +103,7 @@ void MainApp::tellFiles()
                      .filePath(QString::fromLatin1(OptionsFile::DefaultFileName)),
                  QDir(stateFolder).filePath(QString::fromLatin1(WindowState::FileName)), dayLog,
                  m_localServer->socketFile()));
-    for (const QString &text : filesNotKept())
+    for (const QString &text : m_programFiles.notKept())
         tell(ErrorLevel, text);
 }
 
@@ -136,18 +120,11 @@ void MainApp::tell(int level, const QString &text)
 // once the log window is gone, and in the log (its file, where that is kept).
 void MainApp::tellFilesNotKept()
 {
-    for (const QString &text : filesNotKept()) {
+    for (const QString &text : m_programFiles.notKept()) {
         StandardError::say(text);
         if (m_logs)
             m_logs->addListed(WarningLevel, text);
     }
-}
-
-QStringList MainApp::filesNotKept() const
-{
-    QStringList texts{m_programFiles.configNotKept(), m_programFiles.stateNotKept()};
-    texts.removeAll(QString());
-    return texts;
 }
 
 void MainApp::loadWorkspace(const QString &fileName)
@@ -167,7 +144,7 @@ void MainApp::saveWorkspace()
 void MainApp::saveState()
 {
     WindowState state(m_mainWindow, m_table.all());
-    const QString fileName = stateFileName();
+    const QString fileName = m_programFiles.windowStateFile();
     if (state.save(fileName))
         fileWritten(fileName);
     else
@@ -199,7 +176,7 @@ void MainApp::restoreState()
     // keeps following the "Log" switch.
     WindowState state(m_mainWindow, m_table.all());
     state.setPlaceOnly(m_logs);
-    state.restore(stateFileName());
+    state.restore(m_programFiles.windowStateFile());
     const QStringList refused = state.warnings();
     for (const QString &warning : refused)
         emit signal_log(WarningLevel, warning);

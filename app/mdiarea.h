@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inviewplacement.h"
+
 #include <QMdiArea>
 #include <QPoint>
 #include <QSize>
@@ -11,7 +13,7 @@
 // again (the area made larger, the window shown again). The scroll bars follow the shown
 // windows only.
 // Ctrl+F4 closes the active window.
-class MdiArea : public QMdiArea
+class MdiArea : public QMdiArea, public InViewPlacement
 {
     Q_OBJECT
 public:
@@ -33,7 +35,7 @@ public:
     // larger (a window of a fixed width or height too, whose fixed size comes back where the
     // view has room for it) and moved in from an edge it crosses. The place's size is the
     // window's own from then on.
-    void placeInView(QMdiSubWindow *window, const QRect &place);
+    void placeInView(QMdiSubWindow *window, const QRect &place) override;
 
 protected:
     bool event(QEvent *event) override;

@@ -15,6 +15,7 @@
 
 class Beeper;
 class ErrorBar;
+class LogHost;
 class QCheckBox;
 class QGridLayout;
 class QLineEdit;
@@ -30,7 +31,7 @@ class HtmlListBox;
 // entries. It counts errors, warnings and information entries in the main window's status bar,
 // writes the day's log file on request, beeps and shows errors in the main window's error bar,
 // copies lines to the clipboard and sends its console line to the board. It lives in a dock on
-// the right.
+// the right. What it needs of the program comes through the LogHost it is built with.
 class Logs : public Applet
 {
     Q_OBJECT
@@ -40,7 +41,8 @@ public:
     // The list keeps this many of the newest lines; older ones leave it (not the day's file).
     static constexpr int ListedLines = 50000;
 
-    explicit Logs(QWidget *parent = nullptr);
+    // Without a host, the log has none of the program (LogHost::empty()).
+    explicit Logs(LogHost *host = nullptr, QWidget *parent = nullptr);
     ~Logs() override;
 
     void setupUi();
@@ -124,6 +126,7 @@ private:
     void writeDayLog(const QByteArray &line);
     void updateDroppedNote();
 
+    LogHost *m_host;
     QMap<QString, QString> translations; // applied while "Translater" is checked; empty
     int errorCount = 0;
     int infoCount = 0;

@@ -56,6 +56,9 @@ public:
     // write).
     QString configFile(const QString &name) const;
     QString stateFile(const QString &name) const;
+    // The options file and the window-state file, as configFile() and stateFile() give them.
+    QString optionsFile() const;
+    QString windowStateFile() const;
     // The folders of the options, and of the window state and day logs; nothing is made.
     QString configFolder() const;
     QString stateFolder() const;
@@ -70,6 +73,8 @@ public:
     // change their folder or the way to it), and what to do; empty when they can.
     QString configNotKept() const;
     QString stateNotKept() const;
+    // Both, those that are not empty.
+    QStringList notKept() const;
 
     const Places &places() const { return m_places; }
 

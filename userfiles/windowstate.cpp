@@ -2,7 +2,7 @@
 
 #include "applet.h"
 #include "appletlookup.h"
-#include "mdiarea.h"
+#include "inviewplacement.h"
 #include "placementafterresize.h"
 #include "privatefile.h"
 #include "windowplacement.h"
@@ -128,7 +128,7 @@ void placeContainer(QWidget *container, const QRect &stored)
     }
     area->horizontalScrollBar()->setValue(0);
     area->verticalScrollBar()->setValue(0);
-    if (auto *tools = qobject_cast<MdiArea *>(area))
+    if (auto *tools = dynamic_cast<InViewPlacement *>(area))
         tools->placeInView(static_cast<QMdiSubWindow *>(container), stored);
     else
         container->setGeometry(

@@ -4,9 +4,8 @@
 #include "beeper.h"
 #include "errorbar.h"
 #include "htmllistbox.h"
-#include "mainapp.h"
-#include "mainwindow.h"
-#include "prompt.h"
+#include "loghost.h"
+#include "programfiles.h"
 #include "variantutil.h"
 
 #include <QAction>
@@ -47,7 +46,8 @@ constexpr int StatusMinWidth = 120; // the counters' label
 
 } // namespace
 
-Logs::Logs(QWidget *parent) : Applet(parent)
+Logs::Logs(LogHost *host, QWidget *parent)
+    : Applet(parent), m_host(host ? host : LogHost::empty())
 {
     setupUi();
 }
@@ -105,7 +105,7 @@ void Logs::setupUi()
     m_horn->setAccessibleName(QStringLiteral("Beep on errors"));
     m_statusLabel = new QLabel; // sized to its counts by updateStatus()
 
-    createContainer(DockContainer, MainApp::instance()->mainWindow());
+    createContainer(DockContainer, m_host->logParent());
 
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_contextMenu = new QMenu(this);
@@ -129,10 +129,8 @@ QSize Logs::sizeHint() const
 
 bool Logs::init()
 {
-    if (MainWindow *window = MainApp::instance()->mainWindow()) {
-        window->addStatusWidget(m_horn);
-        window->addStatusWidget(m_statusLabel);
-    }
+    m_host->addStatusWidget(m_horn);
+    m_host->addStatusWidget(m_statusLabel);
     m_list->clear();
     errorCount = 0;
     infoCount = 0;
@@ -214,7 +212,7 @@ QString Logs::shownText(const QString &text)
 // file alike.
 void Logs::slot_addLog(int level, QString text)
 {
-    const bool listed = level < 0 || m_listing || MainApp::instance()->isLogComm();
+    const bool listed = level < 0 || m_listing || m_host->isLogComm();
     if (listed)
         text = shownText(text);
     countAndAlert(level, text);
@@ -260,8 +258,7 @@ void Logs::countAndAlert(int level, const QString &text)
 
 ErrorBar *Logs::errorBar() const
 {
-    const MainWindow *window = MainApp::instance()->mainWindow();
-    return window ? window->errorBar() : nullptr;
+    return m_host->errorBar();
 }
 
 bool Logs::showsPending() const
@@ -365,12 +362,12 @@ void Logs::slot_cbSaveLog_toggled(bool on)
     if (m_dayLog.isOpen())
         return;
     // The day's name, in the folder where the program keeps its logs: the user's alone.
-    const QString path = MainApp::instance()->programFiles().stateFile(cbSaveLog->text());
+    const QString path = m_host->programFiles().stateFile(cbSaveLog->text());
     QString error;
     if (m_dayLog.open(path, &error))
         return;
     // A folder that cannot keep the logs at all is told with what to do about it.
-    const QString notKept = MainApp::instance()->programFiles().stateNotKept();
+    const QString notKept = m_host->programFiles().stateNotKept();
     slot_addLog(-1, notKept.isEmpty() ? QStringLiteral("Cannot write %1: %2").arg(path, error)
                                       : notKept);
     cbSaveLog->setChecked(false); // nothing is written
@@ -382,13 +379,13 @@ void Logs::writeDayLog(const QByteArray &line)
 {
     const DayLogFile::Outcome outcome = m_dayLog.append(line);
     if (outcome == DayLogFile::Stopped)
-        MainApp::instance()->fileNotWritten(
+        m_host->fileNotWritten(
             m_dayLog.fileName(),
             QStringLiteral("%1; the entries from %2 on are not in it until it can be written again")
                 .arg(m_dayLog.failure(),
                      m_dayLog.lostSince().toString(QStringLiteral("HH:mm:ss"))));
     else if (outcome == DayLogFile::Resumed)
-        MainApp::instance()->fileWritten(m_dayLog.fileName());
+        m_host->fileWritten(m_dayLog.fileName());
     if (outcome == DayLogFile::Stopped || outcome == DayLogFile::Resumed)
         updateDroppedNote();
 }
@@ -434,7 +431,7 @@ void Logs::slot_ControllerSend()
     else
         text += QLatin1Char('\n');
     // The answer reaches the list through the link's own log lines.
-    MainApp::instance()->sendRawLine(text.toLatin1(), nullptr);
+    m_host->sendRawLine(text.toLatin1(), nullptr);
 }
 
 void Logs::slot_ResetStatus()

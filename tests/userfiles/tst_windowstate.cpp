@@ -2,7 +2,6 @@
 // main window un-maximized before it is sized), and numbers far beyond any screen refused line
 // by line (the rectangle arithmetic would overflow on them).
 #include "applet.h"
-#include "mainapp.h"
 #include "recordingprompt.h"
 #include "tablerows.h"
 #include "testfiles.h"

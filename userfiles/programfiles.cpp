@@ -61,6 +61,16 @@ QString ProgramFiles::stateFile(const QString &name) const
     return userFile(stateFolder(), name);
 }
 
+QString ProgramFiles::optionsFile() const
+{
+    return configFile(QString::fromLatin1(OptionsFile::DefaultFileName));
+}
+
+QString ProgramFiles::windowStateFile() const
+{
+    return stateFile(QString::fromLatin1(WindowState::FileName));
+}
+
 QString ProgramFiles::configFolder() const
 {
     return folder(m_places.configHome, QStringLiteral(".config"));
@@ -171,6 +181,13 @@ QString ProgramFiles::stateNotKept() const
 {
     return notKept(QStringLiteral("window state and day logs are"), stateFolder(),
                    QStringLiteral("XDG_STATE_HOME"));
+}
+
+QStringList ProgramFiles::notKept() const
+{
+    QStringList texts{configNotKept(), stateNotKept()};
+    texts.removeAll(QString());
+    return texts;
 }
 
 QString ProgramFiles::notKept(const QString &what, const QString &folder,
