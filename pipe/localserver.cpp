@@ -9,20 +9,17 @@
 #include "prompt.h"
 #include "requesthandler.h"
 #include "socketdir.h"
+#include "socketplace.h"
 #include "typedvalue.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QTextBoundaryFinder>
 #include <QTimer>
 
-#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 struct LocalServer::Connection {
@@ -107,58 +104,6 @@ QString LocalServer::variantToText(const QVariant &value)
 }
 
 // ---- start -------------------------------------------------------------------------------
-
-// What lies at the socket path: nothing, a live server, a socket left by a crashed run, or
-// something that is not a socket (never touched). Only a refused connection tells that nobody
-// listens: a server whose backlog is full takes no connection now, yet it serves.
-LocalServer::PathState LocalServer::checkSocketFile(const QString &address)
-{
-    const QByteArray path = QFile::encodeName(address);
-    struct stat info;
-    if (::lstat(path.constData(), &info) != 0)
-        return PathState::Free;
-    if (!S_ISSOCK(info.st_mode))
-        return PathState::Occupied;
-    sockaddr_un to{};
-    to.sun_family = AF_UNIX;
-    const int probe = path.size() < qsizetype(sizeof to.sun_path)
-                          ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)
-                          : -1;
-    if (probe < 0)
-        return PathState::InUse; // cannot tell: left alone
-    std::memcpy(to.sun_path, path.constData(), size_t(path.size()));
-    const int result = ::connect(probe, reinterpret_cast<sockaddr *>(&to), sizeof to);
-    const int error = errno;
-    ::close(probe);
-    if (result != 0 && error == ENOENT)
-        return PathState::Free;
-    return result != 0 && error == ECONNREFUSED ? PathState::Stale : PathState::InUse;
-}
-
-// Why the socket cannot be listened on, as a sentence naming its file and what to do; empty when
-// it is free (a stale socket is removed first).
-QString LocalServer::occupant(const QString &address, const QString &file)
-{
-    switch (checkSocketFile(address)) {
-    case PathState::Free:
-        return QString();
-    case PathState::Stale:
-        if (QFile::remove(address) && checkSocketFile(address) == PathState::Free)
-            return QString();
-        return QStringLiteral("the stale command socket %1 cannot be removed: remove it, or "
-                              "start with --name OTHER")
-            .arg(file);
-    case PathState::InUse:
-        return QStringLiteral("another program already serves the command socket %1: quit it, "
-                              "or start this one with --name OTHER to serve beside it")
-            .arg(file);
-    case PathState::Occupied:
-        break;
-    }
-    return QStringLiteral("%1, the place of the command socket, holds a file that is no socket: "
-                          "remove it, or start with --name OTHER")
-        .arg(file);
-}
 
 // A path as a box shows it: where its line is full, it may break after a "/" and nowhere else.
 QString LocalServer::wrappablePath(const QString &path)
@@ -256,7 +201,7 @@ bool LocalServer::start(const QString &name)
         const QString served = PipeName::localName(path);
         m_socketFile = m_dir->file(served);
         m_address = m_dir->address(served);
-        why = occupant(m_address, m_socketFile);
+        why = SocketPlace::occupant(m_address, m_socketFile);
         if (why.isEmpty())
             break;
         if (Prompt::isUnattended() || !askForOtherPipe(why, &path))
@@ -294,7 +239,7 @@ void LocalServer::checkListening()
         note(1, QStringLiteral("Pipe server stopped listening on %1 (%2): listening again")
                     .arg(m_socketFile, m_listener->errorString()));
     }
-    const QString why = occupant(m_address, m_socketFile);
+    const QString why = SocketPlace::occupant(m_address, m_socketFile);
     if (!why.isEmpty()) {
         m_listenCheck->stop();
         note(-1, QStringLiteral("Pipe server cannot listen again: %1").arg(why));

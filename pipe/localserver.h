@@ -146,10 +146,6 @@ private slots:
 
 private:
     struct Connection;
-    enum class PathState { Free, InUse, Stale, Occupied };
-
-    static PathState checkSocketFile(const QString &address);
-    static QString occupant(const QString &address, const QString &file);
     static QString wrappablePath(const QString &path);
     bool askForOtherPipe(const QString &why, QString *pipePath);
     bool fail(const QString &why, bool tell);
