@@ -25,6 +25,8 @@ int main(int argc, char *argv[])
     Prompt::install(&prompt);
     initBoardGlobals();
     MainApp *app = MainApp::instance();
+    // What a script's request tells without waiting shows in the main window's bar.
+    prompt.setNoticeTarget([app](const QString &text) { return app->showNotice(text); });
     if (!ProgramOptions().apply(QCoreApplication::arguments(), app))
         return 1;
     // On a platform that shows no window nobody can answer a prompt.

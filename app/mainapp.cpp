@@ -10,6 +10,7 @@
 #include "checkedprogram.h"
 #include "controlboard.h"
 #include "dialogprogressbar.h"
+#include "errorbar.h"
 #include "forcedexit.h"
 #include "formfont.h"
 #include "keyboardfocus.h"
@@ -508,6 +509,15 @@ void MainApp::closeAllButActive()
 }
 
 // ---------------------------------------------------------------- link
+
+bool MainApp::showNotice(const QString &text)
+{
+    ErrorBar *bar = m_mainWindow ? m_mainWindow->errorBar() : nullptr;
+    if (!bar)
+        return false;
+    bar->addNotice(text);
+    return true;
+}
 
 bool MainApp::isConnected() const
 {

@@ -132,6 +132,8 @@ public:
     MainWindow *mainWindow() const { return m_mainWindow; }
     // The firmware-update window, or null before the first "Update Firmware".
     Bootloader *bootloader() const { return m_bootloader; }
+    // Shows a notice that nobody waits for in the main window's bar; false without the bar.
+    bool showNotice(const QString &text);
 
     // ---- link ----
     bool isConnected() const;

@@ -72,9 +72,14 @@ void WidgetPrompt::notify(const Message &msg)
 {
     if (msg.icon == Critical)
         return;
+    QString text = msg.title.isEmpty() ? msg.text : msg.title + QStringLiteral(": ") + msg.text;
+    if (!msg.informativeText.isEmpty())
+        text += QLatin1Char('\n') + msg.informativeText;
+    if (!msg.richText && m_noticeTarget && m_noticeTarget(text))
+        return;
     m_notices.removeAll(nullptr);
     for (QMessageBox *open : std::as_const(m_notices)) {
-        if (open->windowTitle() == msg.title && open->text() == msg.text) {
+        if (open->isVisible() && open->windowTitle() == msg.title && open->text() == msg.text) {
             open->raise();
             return;
         }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <functional>
+
 class QMessageBox;
 
 // The program's prompts as Qt dialogs: message boxes, text input, single choices (radio
@@ -15,10 +17,16 @@ class WidgetPrompt : public Prompt
 {
 public:
     int message(const Message &msg) override;
-    // A box without a parent that is not modal and deletes itself when closed; a message whose
-    // box is still open raises that box instead of adding another. A critical notice opens no
-    // box: its note is an error in the log, which the main window's error bar shows.
+    // Shown in the notice target (the main window's bar) where one is set and can show it;
+    // otherwise a box without a parent that is not modal and deletes itself when closed, and a
+    // message whose box is still open raises that box instead of adding another. A critical
+    // notice opens no box: its note is an error in the log, which the main window's error bar
+    // shows.
     void notify(const Message &msg) override;
+    // Where notices go instead of boxes of their own (the main window's bar); it returns false
+    // where it cannot show one (no main window yet), which then opens a box.
+    using NoticeTarget = std::function<bool(const QString &text)>;
+    void setNoticeTarget(const NoticeTarget &target) { m_noticeTarget = target; }
     QString getText(const QString &title, const QString &label, const QString &text,
                     bool *ok) override;
     // Radio buttons, the current item checked; the checked item is the answer, also when the
@@ -35,4 +43,5 @@ public:
 
 private:
     QList<QPointer<QMessageBox>> m_notices;
+    NoticeTarget m_noticeTarget;
 };

@@ -65,8 +65,18 @@ ErrorBar::ErrorBar(QWidget *parent) : QFrame(parent)
 
 void ErrorBar::addError(const QString &text)
 {
-    m_latest = text;
     ++m_errors;
+    showText(text);
+}
+
+void ErrorBar::addNotice(const QString &text)
+{
+    showText(text);
+}
+
+void ErrorBar::showText(const QString &text)
+{
+    m_latest = text;
     if (!isHidden()) {
         m_paced.ask();
         return;
@@ -84,6 +94,7 @@ void ErrorBar::showLatest()
         m_shownCount = m_errors;
         m_count->setText(m_errors == 1 ? QStringLiteral("1 error")
                                        : QStringLiteral("%1 errors").arg(m_errors));
+        m_count->setVisible(m_errors > 0);
     }
     setAccessibleDescription(m_latest);
 }

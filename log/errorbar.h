@@ -10,7 +10,9 @@ class QPushButton;
 class WholeTextLabel;
 
 // The bar in the main window that shows the errors the log raises: the latest error whole,
-// wrapped at the bar's width, and how many errors came since the person last closed it. It is
+// wrapped at the bar's width, and how many errors came since the person last closed it. A notice
+// that nobody waits for (one a script's request raises) shows there too, uncounted, so that no
+// window of its own takes the keyboard. It is
 // part of its own window, so it needs nothing of a window manager, and it never takes the
 // keyboard: its buttons take it only by Tab, and Escape closes it while it has it. "Open log"
 // asks for the log window. While it is shown, a burst of errors changes its text paced.
@@ -23,6 +25,8 @@ public:
 
     // One more error: shown at once where the bar is closed, paced while it is shown.
     void addError(const QString &text);
+    // A notice: shown as the latest, as an error is, but not counted.
+    void addNotice(const QString &text);
     // Hides the bar; the next error shows it again, counting from one.
     void closeBar();
 
@@ -42,6 +46,7 @@ protected:
 
 private:
     void showLatest();
+    void showText(const QString &text);
 
     WholeTextLabel *m_text = nullptr;
     QLabel *m_count = nullptr;

@@ -1,4 +1,4 @@
-// `cpack -G DEB` of this build tree: the package is named as the README's install line says,
+// `cpack -G DEB` of this build tree: the package is named as the install page's line says,
 // carries the programs and the matrix configuration, and depends on Qt's Wayland platform.
 #include <QDir>
 #include <QFile>
@@ -10,15 +10,15 @@
 namespace
 {
 
-QString readmeInstallSection()
+QString installSection()
 {
-    QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
+    QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/docs/install.md");
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    const QString readme = QString::fromUtf8(file.readAll());
-    const qsizetype start = readme.indexOf("\n## Install\n");
-    const qsizetype end = readme.indexOf("\n## ", start + 1);
-    return start < 0 ? QString() : readme.mid(start, end < 0 ? -1 : end - start);
+    const QString page = QString::fromUtf8(file.readAll());
+    const qsizetype start = page.indexOf("\n## Install\n");
+    const qsizetype end = page.indexOf("\n## ", start + 1);
+    return start < 0 ? QString() : page.mid(start, end < 0 ? -1 : end - start);
 }
 
 // A program's standard output, or "<failed: ...>" with what it said.
@@ -56,14 +56,14 @@ private slots:
         m_package = packages.first();
     }
 
-    // The README's install line takes the package cpack wrote, and the name it shows is that
+    // The install page's line takes the package cpack wrote, and the name it shows is that
     // package's but for the architecture.
-    void readmeNamesThePackage()
+    void installPageNamesThePackage()
     {
-        const QString install = readmeInstallSection();
+        const QString install = installSection();
         static const QRegularExpression aptLine("\\bsudo apt install \\./([^\\s`]+)");
         const QString pattern = aptLine.match(install).captured(1);
-        QVERIFY2(!pattern.isEmpty(), "no \"sudo apt install ./...\" in the README's Install");
+        QVERIFY2(!pattern.isEmpty(), "no \"sudo apt install ./...\" in docs/install.md's Install");
         const QRegularExpression glob(QRegularExpression::wildcardToRegularExpression(pattern));
         QVERIFY2(glob.match(m_package).hasMatch(), qPrintable(pattern + " / " + m_package));
         static const QRegularExpression shown("`(kvl52110_[^`]+\\.deb)`");

@@ -1,9 +1,11 @@
-// What the README tells a newcomer to type works as written: socket examples carry typed
-// values, the command-line client comes before Python, the benchmark loop runs only programs,
-// the install route builds only what it installs, and the pictures of the tests do not land in
-// the checkout unignored (but for the pictures the README shows).
+// What the README and the pages of docs/ tell a newcomer to type works as written: socket
+// examples carry typed values, the command-line client comes before Python, the benchmark loop
+// runs only programs, the install route builds only what it installs, and the pictures of the
+// tests do not land in the checkout unignored (but for the pictures the README shows). Every
+// page is reached from the README, and every relative link leads to a file and heading there.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -17,7 +19,7 @@ QString sourceFile(const QString &name)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// The README's section under the heading "## title", up to the next one.
+// A page's section under the heading "## title", up to the next one.
 QString section(const QString &readme, const QString &title)
 {
     const qsizetype start = readme.indexOf("\n## " + title + "\n");
@@ -34,6 +36,37 @@ bool writeProgram(const QString &path, const QByteArray &script)
            file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
 
+// The README and the pages of docs/, by their paths in the source tree.
+QStringList pages()
+{
+    QStringList paths = {"README.md"};
+    const QDir docs(qEnvironmentVariable("KVL_SOURCE_DIR") + "/docs");
+    for (const QString &name : docs.entryList({"*.md"}, QDir::Files, QDir::Name))
+        paths.append("docs/" + name);
+    return paths;
+}
+
+// The anchor a heading's text gets: lower case, blanks as hyphens, other punctuation dropped.
+QString anchor(const QString &heading)
+{
+    QString slug;
+    for (const QChar c : heading.toLower())
+        if (c.isLetterOrNumber() || c == '-' || c == '_')
+            slug += c;
+        else if (c == ' ')
+            slug += '-';
+    return slug;
+}
+
+QStringList anchors(const QString &page)
+{
+    static const QRegularExpression heading("^#+ (.+)$", QRegularExpression::MultilineOption);
+    QStringList found;
+    for (const QRegularExpressionMatch &m : heading.globalMatch(page))
+        found.append(anchor(m.captured(1)));
+    return found;
+}
+
 } // namespace
 
 class TestReadme : public QObject
@@ -41,30 +74,40 @@ class TestReadme : public QObject
     Q_OBJECT
 
     QString readme;
+    QString scriptsPage;
+    QString developingPage;
+    QString installPage;
 
 private slots:
     void initTestCase()
     {
         readme = sourceFile("README.md");
-        QVERIFY(!readme.isEmpty());
+        scriptsPage = sourceFile("docs/scripts.md");
+        developingPage = sourceFile("docs/developing.md");
+        installPage = sourceFile("docs/install.md");
+        QVERIFY(!readme.isEmpty() && !scriptsPage.isEmpty() && !developingPage.isEmpty() &&
+                !installPage.isEmpty());
     }
 
-    // Every "run open" with a port writes it as a typed string.
+    // Every "run open" with a port writes it as a typed string, on every page.
     void runOpenTyped()
     {
         static const QRegularExpression open("run(?: |\\\\t|\\t)open(?: |\\\\t|\\t)+([^\\s`\"]+)");
+        QString all;
+        for (const QString &page : pages())
+            all += sourceFile(page);
         int examples = 0;
-        for (const QRegularExpressionMatch &m : open.globalMatch(readme)) {
+        for (const QRegularExpressionMatch &m : open.globalMatch(all)) {
             ++examples;
             QVERIFY2(m.captured(1).startsWith('s'), qPrintable(m.captured(0)));
         }
         QVERIFY(examples >= 2);
     }
 
-    // The socket section shows the command-line client first, Python second.
+    // The scripts page shows the command-line client first, Python second.
     void clientBeforePython()
     {
-        const QString socket = section(readme, "Command socket");
+        const QString &socket = scriptsPage;
         const qsizetype client = socket.indexOf("\n    kvl52110-cli ");
         const qsizetype python = socket.indexOf("\n    import ");
         QVERIFY(client > 0 && python > 0);
@@ -78,7 +121,7 @@ private slots:
     {
         static const QRegularExpression loop("^    (for b in build/bench/bench_\\*.*)$",
                                              QRegularExpression::MultilineOption);
-        const QString command = loop.match(readme).captured(1);
+        const QString command = loop.match(developingPage).captured(1);
         QVERIFY(!command.isEmpty());
         QVERIFY(QDir().mkpath("tree/build/bench/bench_demo_autogen"));
         QVERIFY(writeProgram("tree/build/bench/bench_demo", "#!/bin/sh\necho ran >> ran.txt\n"));
@@ -93,12 +136,12 @@ private slots:
         QCOMPARE(ran.readAll(), QByteArray("ran\n"));
     }
 
-    // The install route's tree, configured as the README writes it (here, in this test's own
+    // The install route's tree, configured as the install page writes it (here, in this test's own
     // folder), builds the two programs and none of the tests, benchmarks or the simulator; its
     // build, install and package lines take that tree.
     void installRouteBuildsOnlyThePrograms()
     {
-        const QString install = section(readme, "Install");
+        const QString install = section(installPage, "Install");
         static const QRegularExpression configureLine("^    cmake (-S \\. -B (\\S+) .*)$",
                                                       QRegularExpression::MultilineOption);
         const QRegularExpressionMatch route = configureLine.match(install);
@@ -140,7 +183,7 @@ private slots:
         static const QRegularExpression shots("KVL_FORM_SHOTS=(\\S+)");
         const QStringList ignores = sourceFile(".gitignore").split('\n');
         int folders = 0;
-        for (auto it = shots.globalMatch(readme); it.hasNext(); ++folders) {
+        for (auto it = shots.globalMatch(developingPage); it.hasNext(); ++folders) {
             const QString folder = it.next().captured(1);
             if (!folder.startsWith("$PWD/") || folder == "$PWD/docs")
                 continue;
@@ -153,6 +196,38 @@ private slots:
             QVERIFY2(readme.contains(QString("(docs/%1)").arg(picture)) &&
                          QFile::exists(source + "/docs/" + picture),
                      picture);
+    }
+
+    // Every relative link of the README and of docs/ names a file that exists and, after "#",
+    // a heading of that page; the README links every page of docs/.
+    void linksResolve()
+    {
+        // [text](target) outside indented code; an image's "![...]" is a link too.
+        static const QRegularExpression link("\\]\\(([^)\\s]+)\\)");
+        static const QRegularExpression code("^    .*$", QRegularExpression::MultilineOption);
+        const QDir source(qEnvironmentVariable("KVL_SOURCE_DIR"));
+        QStringList reached;
+        for (const QString &path : pages()) {
+            const QString page = sourceFile(path);
+            QVERIFY2(!page.isEmpty(), qPrintable(path));
+            const QString folder = QFileInfo(path).path();
+            for (const QRegularExpressionMatch &m : link.globalMatch(QString(page).remove(code))) {
+                const QString target = m.captured(1);
+                if (target.contains("://") || target.startsWith("mailto:"))
+                    continue;
+                const QString file = target.section('#', 0, 0);
+                const QString named = file.isEmpty() ? path : QDir::cleanPath(folder + "/" + file);
+                const QString where = path + ": " + target;
+                QVERIFY2(source.exists(named), qPrintable(where));
+                if (target.contains('#'))
+                    QVERIFY2(anchors(sourceFile(named)).contains(target.section('#', 1)),
+                             qPrintable(where));
+                if (path == "README.md")
+                    reached.append(named);
+            }
+        }
+        for (const QString &path : pages())
+            QVERIFY2(path == "README.md" || reached.contains(path), qPrintable(path));
     }
 };
 

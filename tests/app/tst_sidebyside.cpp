@@ -1,6 +1,6 @@
 // Programs started as separate processes on the platform of the run: offscreen, or, as
 // tst_sidebyside_x11, on an X server with a window manager, whose Qt platform reads arguments of
-// its own. "--name NAME" as the README writes it serves under NAME; two programs side by side
+// its own. "--name NAME" as docs/using.md writes it serves under NAME; two programs side by side
 // keep their files apart and show their names; one told by the system to end ends as its Close
 // does, as does a person's Close of its main window. On a desktop, a screen reader reads its log.
 #include "clirun.h"
@@ -250,7 +250,7 @@ private slots:
         m_project = Project;
     }
 
-    // "--name NAME", as the README and --help write it, "--name=NAME" and the pipe path
+    // "--name NAME", as docs/using.md and --help write it, "--name=NAME" and the pipe path
     // "--name \\.\pipe\NAME" serve under NAME (on X11 too, whose platform would take "--name
     // NAME" for itself).
     void nameServes_data()

@@ -204,6 +204,26 @@ private slots:
         prompt.notify(msg);
         for (const QMessageBox *box : noticeBoxes(msg.title))
             QVERIFY(!box->isVisible());
+        // With a target that shows it (the main window's bar), a notice opens no box; where the
+        // target cannot, it opens one.
+        QStringList shown;
+        bool canShow = true;
+        prompt.setNoticeTarget([&](const QString &text) { return canShow && (shown << text, true); });
+        msg.icon = Prompt::Warning;
+        prompt.notify(msg);
+        QCOMPARE(shown, QStringList("Notice: Done again.\nAll three written."));
+        const auto shownBoxes = [&msg]() {
+            const QList<QMessageBox *> boxes = noticeBoxes(msg.title);
+            return std::count_if(boxes.cbegin(), boxes.cend(),
+                                 [](const QMessageBox *box) { return box->isVisible(); });
+        };
+        QCOMPARE(shownBoxes(), 0);
+        canShow = false;
+        prompt.notify(msg);
+        QCOMPARE(shownBoxes(), 1);
+        for (QMessageBox *box : noticeBoxes(msg.title))
+            box->close();
+        prompt.setNoticeTarget(nullptr);
     }
 
     // A program of another name shows it in its windows' titles as the window system shows

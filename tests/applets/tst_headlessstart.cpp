@@ -1,5 +1,5 @@
-// The program started exactly as the README's headless start says, as a separate process with
-// no display variables and no test answers: it asks nothing, says on standard error what it
+// The program started exactly as the headless start of docs/using.md says, as a separate process
+// with no display variables and no test answers: it asks nothing, says on standard error what it
 // took, and answers the command socket (through kvl52110-cli).
 #include "clirun.h"
 #include "pipename.h"
@@ -18,18 +18,19 @@ namespace
 {
 
 const int WaitMs = 60000; // wide: the program runs with the sanitizers on a shared machine
-const QString ReadmeProgram = QStringLiteral("./build/app/kvl52110");
+const QString DocumentedProgram = QStringLiteral("./build/app/kvl52110");
 
-// The README's line that starts the built program headless.
-QString readmeCommand()
+// The line of docs/using.md that starts the built program headless.
+QString documentedCommand()
 {
-    QFile readme(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
-    if (!readme.open(QIODevice::ReadOnly))
+    QFile page(qEnvironmentVariable("KVL_SOURCE_DIR") + "/docs/using.md");
+    if (!page.open(QIODevice::ReadOnly))
         return QString();
     static const QRegularExpression line("^\\s+(QT_QPA_PLATFORM=offscreen " +
-                                             QRegularExpression::escape(ReadmeProgram) + ")\\s*$",
+                                             QRegularExpression::escape(DocumentedProgram) +
+                                             ")\\s*$",
                                          QRegularExpression::MultilineOption);
-    return line.match(QString::fromUtf8(readme.readAll())).captured(1);
+    return line.match(QString::fromUtf8(page.readAll())).captured(1);
 }
 
 // kvl52110-cli with arguments: its output, or "<status N>" when it failed.
@@ -46,16 +47,16 @@ class TestHeadlessStart : public QObject
 
     std::unique_ptr<QProcess> m_program; // killed at the end if still running
 
-    // The README's command through the shell, the program's path in place of the README's,
+    // The page's command through the shell, the program's path in place of the page's,
     // with extra arguments; standard error goes to the file errFile.
     void start(const QString &extra = QString(), const QString &errFile = "program.err")
     {
         m_program = launch(extra, errFile);
-        QVERIFY2(m_program, "the README names no headless start of the program");
+        QVERIFY2(m_program, "docs/using.md names no headless start of the program");
     }
     static std::unique_ptr<QProcess> launch(const QString &extra, const QString &errFile)
     {
-        const QString command = readmeCommand();
+        const QString command = documentedCommand();
         if (command.isEmpty())
             return nullptr;
         auto program = std::make_unique<QProcess>();
@@ -70,7 +71,7 @@ class TestHeadlessStart : public QObject
         QDir().mkpath("run");
         program->setWorkingDirectory(QDir::current().absoluteFilePath("run"));
         QString line = command;
-        line.replace(ReadmeProgram, "'" + QString(KVL_PROGRAM_PATH) + "'");
+        line.replace(DocumentedProgram, "'" + QString(KVL_PROGRAM_PATH) + "'");
         program->start("/bin/sh", {"-c", line + extra});
         return program;
     }

@@ -250,6 +250,14 @@ private slots:
             QCOMPARE(bar->text(), QString("failure after closing %1").arg(i));
             QCOMPARE(bar->count(), 1);
         }
+        // A notice shows as the latest, uncounted; a closed bar shows it with no count.
+        QVERIFY(app->showNotice("Warning: a notice"));
+        QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "Warning: a notice|1");
+        bar->closeBar();
+        app->showNotice("Information: another");
+        QVERIFY(!bar->isHidden() && bar->text() == "Information: another" && bar->count() == 0);
+        logs->slot_addLog(-5, "failure after the notice");
+        QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "failure after the notice|1");
         // While shown, a burst of errors sets its text paced, the latest error last; a bar closed
         // while a new text waits stays closed.
         const QString before = bar->text();

@@ -1,7 +1,7 @@
 // Where the command socket lives, and the server's start there: a directory of the user's own
 // that no other user can write or make first, a place of any path length, names that are one
 // file name, and a start that does not serve saying why, without asking anybody when nobody can
-// answer. The README's Python client finds the socket wherever the program serves.
+// answer. The Python client of docs/scripts.md finds the socket wherever the program serves.
 #include "asnobody.h"
 #include "inchild.h"
 #include "localclient.h"
@@ -529,12 +529,12 @@ private slots:
         QCOMPARE(inode(PipeName::socketFile("KVL52110")), before);
     }
 
-    // The README's Python client, run as written, reaches the program wherever it serves: in
+    // The scripts page's Python client, run as written, reaches the program wherever it serves: in
     // the session directory, in the fallback when that is unset or passed over (for what it is,
     // or for a folder on its way that others can write; not for one only the user's private
     // group can), at a path longer than a socket address holds, and under a host name that is
     // no file name (in the program's "localhost").
-    void readmePythonClient_data()
+    void documentedPythonClient_data()
     {
         QTest::addColumn<QString>("session");
         QTest::addColumn<QByteArray>("host"); // null: the machine's own
@@ -547,7 +547,7 @@ private slots:
         for (const char *host : {"a/b", "..", ""})
             QTest::newRow(qPrintable(QString("host \"%1\"").arg(host))) << "" << QByteArray(host);
     }
-    void readmePythonClient()
+    void documentedPythonClient()
     {
         QFETCH(QString, session);
         QFETCH(QByteArray, host);
@@ -574,16 +574,16 @@ private slots:
             QVERIFY(isSocket(stateHome() + "/kvl52110/sockets/localhost/KVL52110"));
         if (session == "open" || session == "private group")
             QVERIFY(isSocket((session == "open" ? fallback() : place) + "/KVL52110"));
-        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        const QPair<QByteArray, QByteArray> said = runDocumentedPython("get\\tA.B");
         QCOMPARE(said.second, QByteArray());
         QCOMPARE(said.first, QByteArray("i7\n"));
         QCOMPARE(handler.takeCalls(), (QStringList{"set Configuration.SACONF int:7",
                                                    "get Configuration.SACONF", "get A.B"}));
     }
 
-    // A program of another user's at the socket's place gets nothing from the README's Python
-    // client: it refuses the program, as kvl52110-cli does.
-    void readmePythonClientRefusesAnotherUser()
+    // A program of another user's at the socket's place gets nothing from the scripts page's
+    // Python client: it refuses the program, as kvl52110-cli does.
+    void documentedPythonClientRefusesAnotherUser()
     {
         if (::geteuid() != 0 || QStandardPaths::findExecutable("python3").isEmpty())
             QSKIP("needs root to act as another user, and python3");
@@ -605,7 +605,7 @@ private slots:
         QCOMPARE(::rename(QFile::encodeName(theirs.path() + "/s").constData(),
                           QFile::encodeName(runtimeDir() + "/KVL52110").constData()),
                  0);
-        const QPair<QByteArray, QByteArray> said = runReadmePython("get\\tA.B");
+        const QPair<QByteArray, QByteArray> said = runDocumentedPython("get\\tA.B");
         QCOMPARE(said.first, QByteArray());
         QVERIFY2(said.second.contains("PermissionError: the program at KVL52110 runs as another "
                                       "user (uid " +
@@ -614,11 +614,11 @@ private slots:
         QCOMPARE(heard, QByteArray());
     }
 
-    // The README's Python client takes a connection closed without a reply for a failure: a
+    // The scripts page's Python client takes a connection closed without a reply for a failure: a
     // "set" always answers, and an empty reply to a "get" is no value only from a program that
     // runs on, not from one that aborted while it served (its socket still taking connections).
     // Where no program listens (it has ended), it says so.
-    void readmePythonClientSeesNoReply_data()
+    void documentedPythonClientSeesNoReply_data()
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("program"); // 0: none, 1: it listens, 2: it aborts meanwhile
@@ -630,7 +630,7 @@ private slots:
         QTest::newRow("no value") << "get\tA.B" << 1 << "''";
         QTest::newRow("ended") << "get\tA.B" << 0 << "no program is listening on %1/KVL52110";
     }
-    void readmePythonClientSeesNoReply()
+    void documentedPythonClientSeesNoReply()
     {
         QFETCH(QString, line);
         QFETCH(int, program);
@@ -648,7 +648,7 @@ private slots:
             QVERIFY(aborting->listening);
         }
         printed.replace("%1", QFileInfo(runtimeDir()).canonicalFilePath());
-        QString script = readmePython(); // its definitions, without the example's requests
+        QString script = documentedPython(); // its definitions, without the example's requests
         script.remove(QRegularExpression("^request\\(.*$", QRegularExpression::MultilineOption));
         QProcess client;
         client.start(python, {"-c",
@@ -662,14 +662,14 @@ private slots:
     }
 
 private:
-    // The README's Python example run on one request (a Python string literal's text): what it
-    // printed (its reply) and its errors, serving this process's events meanwhile.
-    static QPair<QByteArray, QByteArray> runReadmePython(const QString &request)
+    // The scripts page's Python example run on one request (a Python string literal's text):
+    // what it printed (its reply) and its errors, serving this process's events meanwhile.
+    static QPair<QByteArray, QByteArray> runDocumentedPython(const QString &request)
     {
         const QString python = QStandardPaths::findExecutable("python3");
-        const QString script = readmePython();
+        const QString script = documentedPython();
         if (python.isEmpty() || !script.contains("def request("))
-            return {QByteArray(), "no python3, or the README shows no Python client"};
+            return {QByteArray(), "no python3, or docs/scripts.md shows no Python client"};
         QProcess client;
         client.start(python, {"-c", script + "\nprint(request(\"" + request + "\"))\n"});
         if (!QTest::qWaitFor([&client]() { return client.state() == QProcess::NotRunning; }, 60000))
@@ -677,17 +677,17 @@ private:
         return {client.readAllStandardOutput(), client.readAllStandardError()};
     }
 
-    // The README's Python example: the indented block that follows the paragraph beginning "In
-    // Python" in its command socket section.
-    static QString readmePython()
+    // The Python example of docs/scripts.md: the indented block that follows the paragraph
+    // beginning "In Python".
+    static QString documentedPython()
     {
-        QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/README.md");
+        QFile file(qEnvironmentVariable("KVL_SOURCE_DIR") + "/docs/scripts.md");
         if (!file.open(QIODevice::ReadOnly))
             return QString();
-        const QString readme = QString::fromUtf8(file.readAll());
+        const QString page = QString::fromUtf8(file.readAll());
         static const QRegularExpression block(
             "\\nIn Python[^\\n]*(?:\\n[^\\n ][^\\n]*)*\\n\\n((?:    [^\\n]*\\n|\\n)+)");
-        QString code = block.match(readme).captured(1);
+        QString code = block.match(page).captured(1);
         code.replace(QRegularExpression("^    ", QRegularExpression::MultilineOption), QString());
         return code;
     }
