@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -146,8 +147,13 @@ private slots:
             return false;
         };
         QVERIFY(listed("Cannot write " + day + ": No space left on device; the entries from "));
+        // The note over the list (shown once rows have left it) says where its old lines go.
+        auto *note = logs->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(note->text().endsWith("The day's log file cannot be written: they are lost."));
         QVERIFY(filler.remove());
         logs->slot_addLog(5, "back");
+        QVERIFY(note->text().endsWith("The day's log file keeps every line listed since it was "
+                                      "ticked."));
         const QByteArray written = TestFiles::read(day);
         static const QRegularExpression resumed(
             "^C\\(5\\)  ::: first \n"
