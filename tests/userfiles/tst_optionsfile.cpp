@@ -227,6 +227,12 @@ private slots:
         QCOMPARE(error, QDir::current().absoluteFilePath("fifo.ini") +
                             " is not a regular file; remove or rename it, and the program makes "
                             "a file of its own there");
+        // A folder that every user may write to keeps no options: the save writes nothing, and
+        // says why.
+        QVERIFY(::mkdir("shared", 0700) == 0 && ::chmod("shared", 0777) == 0);
+        QVERIFY(!OptionsFile::save("shared/options.ini", options, &error));
+        QVERIFY(error.contains("only a place that no other user can change is used"));
+        QVERIFY(!QFileInfo::exists("shared/options.ini"));
         if (!AsNobody::own("theirs.ini") || !AsNobody::own("their.ini"))
             QSKIP("needs root and the user nobody");
         for (const char *name : {"theirs.ini", "their.ini"}) {
