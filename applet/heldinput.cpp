@@ -21,7 +21,7 @@ using EventMaker = std::function<std::unique_ptr<QEvent>()>;
 
 struct Held {
     QPointer<QObject> receiver;
-    QPointer<QWindow> under; // for a key: the window its own stood over, where it goes last
+    QPointer<QWindow> under; // for a key: the window its own is transient for, its last resort
     QEvent::Type type;
     EventMaker make; // the event as it came
 };

@@ -4,8 +4,9 @@
 #include <QRect>
 #include <QSize>
 
-// Where a top-level window goes on its screen, so that its title bar, menus and status bar lie
-// within the screen's available area.
+// Where a window goes: a top-level window on its screen, so that its title bar, menus and status
+// bar lie within the screen's available area; any window within an area it must not cross (a
+// tool window within the visible part of the tool-window area, a window over its owner).
 class WindowPlacement
 {
 public:
