@@ -512,7 +512,7 @@ void MainApp::closeAllButActive()
 
 bool MainApp::showNotice(const QString &text)
 {
-    ErrorBar *bar = m_mainWindow ? m_mainWindow->errorBar() : nullptr;
+    ErrorBar *bar = errorBar();
     if (!bar)
         return false;
     bar->addNotice(text);

@@ -116,8 +116,9 @@ void MainApp::tell(int level, const QString &text)
     m_logs->addListed(level, text);
 }
 
-// Said at the start, and again at the close: on standard error, where whoever watches it sees it
-// once the log window is gone, and in the log (its file, where that is kept).
+// What cannot be kept, told again at the close (tellFiles told it at the start): on standard
+// error, where whoever watches it sees it once the log window is gone, and in the log (its file,
+// where that is kept).
 void MainApp::tellFilesNotKept()
 {
     for (const QString &text : m_programFiles.notKept()) {

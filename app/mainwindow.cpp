@@ -144,15 +144,7 @@ CustomControls::MySwitch *MainWindow::createLamp(QWidget *parent, bool numbered)
 void MainWindow::createConnectionBar()
 {
     QStatusBar *status = statusBar();
-    auto *foot = new QWidget(status);
-    auto *column = new QVBoxLayout(foot);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(3);
-    m_errorBar = new ErrorBar(foot);
-    m_errorBar->hide();
-    column->addWidget(m_errorBar);
-    m_bar = new QWidget(foot);
-    column->addWidget(m_bar);
+    QWidget *foot = createFoot(status);
     auto *flow = new FlowLayout(m_bar);
     flow->setSpacing(6);
     m_pbConnect = new QPushButton(QStringLiteral("Connect"), m_bar);
@@ -179,13 +171,7 @@ void MainWindow::createConnectionBar()
     m_connectionLamp = createLamp(m_bar, true);
     m_rxLamp = createLamp(m_bar, false);
     m_txLamp = createLamp(m_bar, false);
-    const QStringList traffic{QStringLiteral("idle"), QStringLiteral("active")};
-    nameLamp(m_connectionLamp, QStringLiteral("Connection"),
-             {QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("streaming")});
-    nameLamp(m_rxLamp, QStringLiteral("Receive"), traffic);
-    nameLamp(m_txLamp, QStringLiteral("Send"), traffic);
-    CustomControls::AccessibleNames::setName(m_portList, QStringLiteral("Port"));
-    CustomControls::AccessibleNames::setName(m_speedList, QStringLiteral("Speed"));
+    nameUnlabelledControls();
     m_cbLog = new QCheckBox(QStringLiteral("Log"), m_bar);
     m_specButton = new QToolButton(m_bar);
     m_specButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -221,6 +207,35 @@ void MainWindow::createConnectionBar()
     connect(&m_lampTimer, &QTimer::timeout, this, &MainWindow::slot_supress_led);
     m_lampTimer.start(LampTickMs);
     setConnectedUi(0);
+}
+
+// The foot of the window, in the status bar: the error bar (hidden until it shows an error) over
+// the connection bar.
+QWidget *MainWindow::createFoot(QStatusBar *status)
+{
+    auto *foot = new QWidget(status);
+    auto *column = new QVBoxLayout(foot);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(3);
+    m_errorBar = new ErrorBar(foot);
+    m_errorBar->hide();
+    column->addWidget(m_errorBar);
+    m_bar = new QWidget(foot);
+    column->addWidget(m_bar);
+    return foot;
+}
+
+// The connection bar's controls that show no text of their own (lists, lamps) get the name a
+// screen reader reads.
+void MainWindow::nameUnlabelledControls()
+{
+    const QStringList traffic{QStringLiteral("idle"), QStringLiteral("active")};
+    nameLamp(m_connectionLamp, QStringLiteral("Connection"),
+             {QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("streaming")});
+    nameLamp(m_rxLamp, QStringLiteral("Receive"), traffic);
+    nameLamp(m_txLamp, QStringLiteral("Send"), traffic);
+    CustomControls::AccessibleNames::setName(m_portList, QStringLiteral("Port"));
+    CustomControls::AccessibleNames::setName(m_speedList, QStringLiteral("Speed"));
 }
 
 // ---------------------------------------------------------------- operations

@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 
 class QPushButton;
+class QStatusBar;
 class QToolButton;
 namespace CustomControls
 {
@@ -135,6 +136,8 @@ protected:
 private:
     void createMenus();
     void createConnectionBar();
+    QWidget *createFoot(QStatusBar *status);
+    void nameUnlabelledControls();
     CustomControls::MySwitch *createLamp(QWidget *parent, bool numbered);
     static void setLamp(CustomControls::MySwitch *lamp, int state);
     bool isNewKeyPress(QObject *receiver, const QEvent *event);

@@ -37,16 +37,7 @@ endfunction()
 # (or <name>_<suffix>), labelled "x11"; KVL_TEST_SCREEN in ENV sets the screen's size, ARGS
 # go to the test (such as the names of the test functions to run).
 function(kvl_add_x11_test_run name)
-    cmake_parse_arguments(X "" "SUFFIX" "ENV;ARGS" ${ARGN})
-    if(NOT X_SUFFIX)
-        set(X_SUFFIX x11)
-    endif()
-    get_test_property(${name} TIMEOUT timeout)
-    kvl_register_test(${name}_${X_SUFFIX} ${name} ${timeout} ARGS ${X_ARGS}
-                      ENV ${X_ENV} KVL_TEST_X11=1
-                      WRAPPER ${KVL_X11_TEST_WRAPPER})
-    set_tests_properties(${name}_${X_SUFFIX} PROPERTIES LABELS x11)
-    add_custom_target(${name}_${X_SUFFIX} DEPENDS ${name})
+    kvl_add_desktop_test_run(${name} x11 ${KVL_X11_TEST_WRAPPER} KVL_TEST_X11 ${ARGN})
 endfunction()
 
 # kvl_add_wayland_test_run(<name> [SUFFIX <suffix>] [ENV <VAR=value>...] [ARGS <arguments>...])
@@ -55,16 +46,22 @@ endfunction()
 # (cmake/run-wayland-test.sh: weston's headless backend, Qt's wayland platform natively) as
 # <name>_wayland (or <name>_<suffix>), labelled "wayland"; otherwise as kvl_add_x11_test_run.
 function(kvl_add_wayland_test_run name)
-    cmake_parse_arguments(W "" "SUFFIX" "ENV;ARGS" ${ARGN})
-    if(NOT W_SUFFIX)
-        set(W_SUFFIX wayland)
+    kvl_add_desktop_test_run(${name} wayland ${KVL_WAYLAND_TEST_WRAPPER} KVL_TEST_WAYLAND ${ARGN})
+endfunction()
+
+# The run of <name> on the desktop that <wrapper> starts: named <name>_<desktop> unless SUFFIX
+# gives another ending, labelled <desktop>, with <marker>=1 set for the test to read.
+function(kvl_add_desktop_test_run name desktop wrapper marker)
+    cmake_parse_arguments(D "" "SUFFIX" "ENV;ARGS" ${ARGN})
+    if(NOT D_SUFFIX)
+        set(D_SUFFIX ${desktop})
     endif()
     get_test_property(${name} TIMEOUT timeout)
-    kvl_register_test(${name}_${W_SUFFIX} ${name} ${timeout} ARGS ${W_ARGS}
-                      ENV ${W_ENV} KVL_TEST_WAYLAND=1
-                      WRAPPER ${KVL_WAYLAND_TEST_WRAPPER})
-    set_tests_properties(${name}_${W_SUFFIX} PROPERTIES LABELS wayland)
-    add_custom_target(${name}_${W_SUFFIX} DEPENDS ${name})
+    kvl_register_test(${name}_${D_SUFFIX} ${name} ${timeout} ARGS ${D_ARGS}
+                      ENV ${D_ENV} ${marker}=1
+                      WRAPPER ${wrapper})
+    set_tests_properties(${name}_${D_SUFFIX} PROPERTIES LABELS ${desktop})
+    add_custom_target(${name}_${D_SUFFIX} DEPENDS ${name})
 endfunction()
 
 # Registers <test> as a run of the executable <target> with the arguments in ARGS, in a working

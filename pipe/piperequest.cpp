@@ -84,18 +84,19 @@ QString PipeRequest::displayText(const QString &text)
         else
             shown += c;
     }
-    if (text.size() > MaxShownChars)
-        shown += QStringLiteral("... (%1 characters)").arg(text.size());
-    return shown;
+    return shown + cutNote(text.size());
 }
 
 QString PipeRequest::traceText(const QString &batch)
 {
     QStringList lines = batch.split(QLatin1Char('\n'));
-    for (QString &line : lines) {
-        if (line.size() > MaxShownChars)
-            line =
-                line.left(MaxShownChars) + QStringLiteral("... (%1 characters)").arg(line.size());
-    }
+    for (QString &line : lines)
+        line = line.left(MaxShownChars) + cutNote(line.size());
     return lines.join(QLatin1Char('\n'));
+}
+
+// What follows a text of size characters cut at MaxShownChars: its length; nothing when whole.
+QString PipeRequest::cutNote(qsizetype size)
+{
+    return size > MaxShownChars ? QStringLiteral("... (%1 characters)").arg(size) : QString();
 }

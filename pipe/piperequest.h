@@ -46,6 +46,7 @@ public:
 private:
     static Kind kindOf(QByteArrayView verb, qsizetype count);
     static bool isBlank(QByteArrayView line);
+    static QString cutNote(qsizetype size);
 };
 
 template <typename Visit>
