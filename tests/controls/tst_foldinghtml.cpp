@@ -89,7 +89,8 @@ private slots:
     // A screen reader reads the list as a list of the rows shown, each as the plain text drawn
     // (markup of a plain row as it is, a rich row's without its tags); a row's item follows its
     // row as older rows leave, and goes when its row does; so too while a screen reader
-    // listens, when the view tells the interface of the rows' changes itself.
+    // listens, when the view tells the interface of the rows' changes itself. A listening reader
+    // hears of the row the keyboard moves to, and of a row announced as new when it shows.
     void screenReaderReadsTheRows_data()
     {
         QTest::addColumn<bool>("listening");
@@ -100,8 +101,15 @@ private slots:
     void screenReaderReadsTheRows()
     {
         QFETCH(bool, listening);
+        static QList<QPair<QAccessible::Event, int>> heard; // of a row of the list
+        heard.clear();
         const QAccessible::UpdateHandler handler =
-            QAccessible::installUpdateHandler([](QAccessibleEvent *) {});
+            QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+                const bool ofRow = event->type() == QAccessible::Focus ||
+                                   event->type() == QAccessible::ObjectCreated;
+                if (ofRow && qobject_cast<HtmlListBox *>(event->object()) && event->child() >= 0)
+                    heard.append({event->type(), event->child()});
+            });
         // As the platform's bridge does once a screen reader asks.
         QPlatformAccessibility *platform =
             QGuiApplicationPrivate::platformIntegration()->accessibility();
@@ -147,12 +155,16 @@ private slots:
         QVERIFY(second->state().focused && !list->child(0)->state().focused);
         const QAccessible::Id secondId = QAccessible::uniqueId(second);
         box.addLine("", " newest", "");
+        box.announceNewest();
         box.followLastRow(); // the first row leaves
         QCOMPARE(QAccessible::accessibleInterface(firstId), nullptr);
         QCOMPARE(QAccessible::accessibleInterface(secondId), second); // moved once, kept
         QCOMPARE(list->indexOfChild(second), 0);
         QCOMPARE(second->text(QAccessible::Name), QString("next"));
         QCOMPARE(list->child(2)->text(QAccessible::Name), QString("newest"));
+        using Heard = QList<QPair<QAccessible::Event, int>>;
+        const Heard told{{QAccessible::Focus, 1}, {QAccessible::ObjectCreated, 2}};
+        QCOMPARE(heard, listening ? told : Heard());
         box.clear();
         QCOMPARE(list->childCount(), 0);
         QCOMPARE(QAccessible::accessibleInterface(secondId), nullptr);
