@@ -228,11 +228,15 @@ void HtmlListBox::announce()
     }
 }
 
-// The screen reader's items of the rows keep in step with rows that leave. The list's interface
-// is made when first asked for (by a screen reader or here), and looked up after that.
+// The screen reader's items of the rows keep in step with rows that leave. While accessibility
+// is active, the item view tells the list's interface of the model's changes itself (and told
+// twice, the items would move twice); otherwise they are told here. The list's interface is made
+// when first asked for (by a screen reader or here), and looked up after that.
 void HtmlListBox::tellRowsChanged(QAccessibleTableModelChangeEvent::ModelChangeType change,
                                   int first, int last)
 {
+    if (QAccessible::isActive())
+        return;
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
     if (QAccessibleTableInterface *table = list ? list->tableInterface() : nullptr) {
         QAccessibleTableModelChangeEvent event(this, change);

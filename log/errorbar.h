@@ -12,11 +12,10 @@ class WholeTextLabel;
 // The bar in the main window that shows the errors the log raises: the latest error whole,
 // wrapped at the bar's width, and how many errors came since the person last closed it. A notice
 // that nobody waits for (one a script's request raises) shows there too, uncounted, so that no
-// window of its own takes the keyboard. It is
-// part of its own window, so it needs nothing of a window manager, and it never takes the
-// keyboard: its buttons take it only by Tab, and Escape closes it while it has it. "Open log"
-// asks for the log window. While it is shown, a burst of errors changes its text paced.
-// A screen reader reads it as an alert.
+// window of its own takes the keyboard. It is part of the window it sits in, so it needs nothing
+// of a window manager, and it never takes the keyboard: its buttons take it only by Tab, and
+// Escape closes it while it has it. "Open log" asks for the log window. While it is shown, a
+// burst of errors changes its text paced. A screen reader reads it as an alert.
 class ErrorBar : public QFrame
 {
     Q_OBJECT
@@ -53,8 +52,8 @@ private:
     QPushButton *m_openLog = nullptr;
     QPushButton *m_close = nullptr;
     QString m_latest;
-    int m_errors = 0;      // since the bar was last closed
-    int m_shownCount = 0;  // as the bar shows it
+    int m_errors = 0;     // since the bar was last closed
+    int m_shownCount = 0; // as the bar shows it
     PacedCall m_paced{this, [this]() {
                           if (!isHidden())
                               showLatest();

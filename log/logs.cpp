@@ -46,8 +46,7 @@ constexpr int StatusMinWidth = 120; // the counters' label
 
 } // namespace
 
-Logs::Logs(LogHost *host, QWidget *parent)
-    : Applet(parent), m_host(host ? host : LogHost::empty())
+Logs::Logs(LogHost *host, QWidget *parent) : Applet(parent), m_host(host ? host : LogHost::empty())
 {
     setupUi();
 }

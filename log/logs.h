@@ -143,8 +143,8 @@ private:
     DayLogFile m_dayLog;
     QMenu *m_contextMenu = nullptr;
     std::optional<QString> m_clickedRow; // the text of the row the context menu was opened on
-    QLabel *m_droppedNote = nullptr; // says that older lines have left the list
-    QPointer<Beeper> m_beeper;       // the error pattern while it plays
+    QLabel *m_droppedNote = nullptr;     // says that older lines have left the list
+    QPointer<Beeper> m_beeper;           // the error pattern while it plays
     PacedCall m_statusCounts{this, [this]() { updateStatus(); }};
     qsizetype m_statusFitLength = 0; // the counters' text that the label's size was fitted to
     bool m_listing = false;          // the entry being added is listed at any level

@@ -157,4 +157,3 @@ bool Register::setFromPairs(const QString &text, char itemSeparator, char valueS
     }
     return true;
 }
-

@@ -18,8 +18,8 @@ bool OptionsTable::set(const QString &key, const QVariant &value)
     return changed;
 }
 
-OptionsTable::Outcome OptionsTable::read(const ProgramFiles &files, QHash<QString, QVariant> *values,
-                               QString *error) const
+OptionsTable::Outcome OptionsTable::read(const ProgramFiles &files,
+                                         QHash<QString, QVariant> *values, QString *error) const
 {
     if (!files.configNotKept().isEmpty())
         return NotKept;

@@ -68,7 +68,7 @@ private:
     QWidget *m_mainWindow;
     QList<Applet *> m_applets;
     const Applet *m_placeOnly = nullptr;
-    QList<Placed> m_placed; // by the last apply()
+    QList<Placed> m_placed;          // by the last apply()
     QByteArray m_geometryOnceNormal; // the main window's, once it is un-maximized
     QString m_error;
     QStringList m_warnings;

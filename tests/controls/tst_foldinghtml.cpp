@@ -5,6 +5,9 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace CustomControls;
 
@@ -85,9 +88,37 @@ private slots:
 
     // A screen reader reads the list as a list of the rows shown, each as the plain text drawn
     // (markup of a plain row as it is, a rich row's without its tags); a row's item follows its
-    // row as older rows leave, and goes when its row does.
+    // row as older rows leave, and goes when its row does; so too while a screen reader
+    // listens, when the view tells the interface of the rows' changes itself. A listening reader
+    // hears of the row the keyboard moves to, and of a row announced as new when it shows.
+    void screenReaderReadsTheRows_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::addRow("no reader") << false;
+        QTest::addRow("reader listening") << true;
+    }
+
     void screenReaderReadsTheRows()
     {
+        QFETCH(bool, listening);
+        static QList<QPair<QAccessible::Event, int>> heard; // of a row of the list
+        heard.clear();
+        const QAccessible::UpdateHandler handler =
+            QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+                const bool ofRow = event->type() == QAccessible::Focus ||
+                                   event->type() == QAccessible::ObjectCreated;
+                if (ofRow && qobject_cast<HtmlListBox *>(event->object()) && event->child() >= 0)
+                    heard.append({event->type(), event->child()});
+            });
+        // As the platform's bridge does once a screen reader asks.
+        QPlatformAccessibility *platform =
+            QGuiApplicationPrivate::platformIntegration()->accessibility();
+        platform->setActive(listening);
+        const auto quiet = qScopeGuard([platform, handler]() {
+            platform->setActive(false);
+            QAccessible::installUpdateHandler(handler);
+        });
+        QCOMPARE(QAccessible::isActive(), listening);
         HtmlListBox box(0);
         box.setMaximumRows(3);
         box.resize(300, 200);
@@ -122,13 +153,18 @@ private slots:
         QVERIFY(second->state().selected && second->tableCellInterface()->isSelected());
         QCOMPARE(list->focusChild(), second); // the current row has the keyboard
         QVERIFY(second->state().focused && !list->child(0)->state().focused);
+        const QAccessible::Id secondId = QAccessible::uniqueId(second);
         box.addLine("", " newest", "");
+        box.announceNewest();
         box.followLastRow(); // the first row leaves
         QCOMPARE(QAccessible::accessibleInterface(firstId), nullptr);
+        QCOMPARE(QAccessible::accessibleInterface(secondId), second); // moved once, kept
         QCOMPARE(list->indexOfChild(second), 0);
         QCOMPARE(second->text(QAccessible::Name), QString("next"));
         QCOMPARE(list->child(2)->text(QAccessible::Name), QString("newest"));
-        const QAccessible::Id secondId = QAccessible::uniqueId(second);
+        using Heard = QList<QPair<QAccessible::Event, int>>;
+        const Heard told{{QAccessible::Focus, 1}, {QAccessible::ObjectCreated, 2}};
+        QCOMPARE(heard, listening ? told : Heard());
         box.clear();
         QCOMPARE(list->childCount(), 0);
         QCOMPARE(QAccessible::accessibleInterface(secondId), nullptr);
