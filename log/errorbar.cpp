@@ -46,6 +46,7 @@ ErrorBar::ErrorBar(QWidget *parent) : QFrame(parent)
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(IconSize));
     m_text = new WholeTextLabel(this);
     m_count = new QLabel(this);
+    m_count->hide(); // shown once there is an error to count
     m_count->setToolTip(QStringLiteral("The errors since you last closed this bar; the latest "
                                        "is shown. The log window lists them all."));
     m_openLog = barButton(QStringLiteral("Open log"), QStringLiteral("Open the log window"), this);

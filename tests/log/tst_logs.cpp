@@ -250,7 +250,13 @@ private slots:
             QCOMPARE(bar->text(), QString("failure after closing %1").arg(i));
             QCOMPARE(bar->count(), 1);
         }
-        // A notice shows as the latest, uncounted; a closed bar shows it with no count.
+        // A notice shows as the latest, uncounted; a closed bar shows it with no count, and a
+        // bar that has had no error yet shows no empty count beside it.
+        ErrorBar fresh;
+        fresh.addNotice("the first word");
+        const auto labels = fresh.findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        for (const QLabel *label : labels)
+            QVERIFY(label->isHidden() || !label->text().isEmpty() || !label->pixmap().isNull());
         QVERIFY(app->showNotice("Warning: a notice"));
         QTRY_COMPARE(bar->text() + "|" + QString::number(bar->count()), "Warning: a notice|1");
         bar->closeBar();
