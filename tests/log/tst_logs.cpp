@@ -389,12 +389,9 @@ private slots:
         logs->slot_addLog(level, "TX(12:00:00.000):get SER2DATA");
         QTRY_COMPARE_WITH_TIMEOUT(list->currentRow(), 1, 30000);
         QVERIFY(!list->selectionModel()->hasSelection());
-        const QRect row = list->visualRect(list->itemModel()->index(1, 0));
-        QVERIFY(list->viewport()->rect().contains(row));
-        const QImage text = list->viewport()->grab(row).toImage();
-        list->setItemText(1, "<font color=\"black\"> </font>");
-        const QImage blank = list->viewport()->grab(row).toImage();
-        const double contrast = Contrast::ofText(text, blank);
+        QVERIFY(
+            list->viewport()->rect().contains(list->visualRect(list->itemModel()->index(1, 0))));
+        const double contrast = textContrast(list, 1);
         QVERIFY2(contrast >= 3, qPrintable(QString::number(contrast)));
         app->setLogComm(false);
     }
@@ -421,11 +418,7 @@ private slots:
         list->followLastRow();
         const QModelIndex index = list->itemModel()->index(0, 0);
         list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
-        const QRect row = list->visualRect(index);
-        const QImage text = list->viewport()->grab(row).toImage();
-        list->setItemText(0, "<font color=\"black\"> </font>");
-        const QImage blank = list->viewport()->grab(row).toImage();
-        const double contrast = Contrast::ofText(text, blank);
+        const double contrast = textContrast(list, 0);
         QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
         app->setLogComm(false);
     }
@@ -690,6 +683,16 @@ private slots:
     }
 
 private:
+    // The contrast of a row's text to what lies behind it: the row as shown, against the same
+    // row with its text blanked.
+    static double textContrast(CustomControls::HtmlListBox *list, int row)
+    {
+        const QRect place = list->visualRect(list->itemModel()->index(row, 0));
+        const QImage text = list->viewport()->grab(place).toImage();
+        list->setItemText(row, "<font color=\"black\"> </font>");
+        return Contrast::ofText(text, list->viewport()->grab(place).toImage());
+    }
+
     QString lastLine() const { return logs->list()->itemText(logs->list()->count() - 1); }
 
     // What fn writes to standard error.
